@@ -1,0 +1,44 @@
+# The two commands of the README, and the developer's others.
+JOBS    ?= $(shell nproc)
+RELEASE := build/release
+ASAN    := build/asan
+CMAKE   := cmake -G Ninja -Wno-dev
+
+.PHONY: all deps release asan test test-release test-asan run bench fuzz clean
+
+all: release
+
+deps:
+	@scripts/install-deps
+
+release: deps
+	@$(CMAKE) -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE) -j $(JOBS)
+
+asan: deps
+	@$(CMAKE) -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+
+test-release: release
+	@ctest --test-dir $(RELEASE) -j $(JOBS) --output-on-failure --timeout 300
+
+test-asan: asan
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN) -j $(JOBS) --output-on-failure --timeout 600
+
+test: test-release test-asan
+
+run: release
+	@$(RELEASE)/bin/kostrel
+
+bench: deps
+	@$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKOSTREL_BENCH=ON >/dev/null
+	@cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+fuzz: deps
+	@CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKOSTREL_FUZZ=ON >/dev/null
+	@cmake --build build/fuzz -j $(JOBS)
+
+clean:
+	@rm -rf build
