@@ -35,6 +35,9 @@ inline Span InterpolationPair(int32_t position, int32_t size)
 
 inline int32_t StartPosition(int32_t step) { return std::max(0, step - 0x8000) - 0x8000; }
 
+// Sums of a box. Value x alpha sums of 257 cells still fit 32 bits, so small boxes (the common
+// reductions) sum and divide in 32 bits; larger ones need 64.
+template <typename Sum>
 void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t stepX, int32_t stepY)
 {
     for (int32_t y = 0; y < destination.GetHeight(); ++y) {
@@ -42,8 +45,7 @@ void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t 
         PaintCell* out = destination.Row(y);
         for (int32_t x = 0; x < destination.GetWidth(); ++x) {
             const Span columns = BoxSpan(x, stepX);
-            // 64-bit sums: a box may hold up to 32767 x 32767 cells.
-            uint64_t alpha = 0, red = 0, green = 0, blue = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;
+            Sum alpha = 0, red = 0, green = 0, blue = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;
             for (int32_t sy = rows.first; sy < rows.last; ++sy) {
                 const PaintCell* row = source.Row(sy);
                 for (int32_t sx = columns.first; sx < columns.last; ++sx) {
@@ -63,7 +65,7 @@ void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t 
             }
             if (alpha == 0)
                 continue;
-            const uint64_t n = uint64_t(columns.last - columns.first) * uint64_t(rows.last - rows.first);
+            const Sum n = Sum(columns.last - columns.first) * Sum(rows.last - rows.first);
             PaintCell& cell = out[x];
             cell.colour = uint32_t(alpha / n) << 24 | uint32_t(red / alpha) << 16 | uint32_t(green / alpha) << 8 |
                           uint32_t(blue / alpha);
@@ -73,6 +75,17 @@ void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t 
             cell.extra = uint8_t(extra / n);
         }
     }
+}
+
+constexpr int64_t kMaxCellsFor32BitSums = 257;
+
+void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t stepX, int32_t stepY)
+{
+    const int64_t largestBox = int64_t((stepX >> 16) + 1) * int64_t((stepY >> 16) + 1);
+    if (largestBox <= kMaxCellsFor32BitSums)
+        BoxAverageCells<uint32_t>(destination, source, stepX, stepY);
+    else
+        BoxAverageCells<uint64_t>(destination, source, stepX, stepY);
 }
 
 // A transparent corner takes the red, green and blue of the covered corner of its pair and
