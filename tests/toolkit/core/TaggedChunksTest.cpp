@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "toolkit/core/TaggedChunks.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/TempFolder.h"
 
 namespace {
 
@@ -85,6 +88,33 @@ TEST(TaggedChunks, EveryWriterDeclaresWhatItWrites)
     const Walk walk = WalkChunks(stream);
     EXPECT_EQ(walk.result, kResOk);
     EXPECT_EQ(walk.tags, (std::vector<uint32_t>{10, 11, 12, 13, 14, 15, 16, 17}));
+}
+
+TEST(TaggedChunks, ATextChunkOnAFileIsTheTextAndCrLf)
+{
+    TempFolder folder;
+    const tCFRef path(tCString::FromAnsi(folder.File("text.bin")));
+    tCFile file;
+    ASSERT_EQ(file.Open(path, tCFile::kAccessWrite), kResOk);
+    ASSERT_EQ(WriteChunkText(&file, 0xFF003001, tCString(u"ab")), kResOk);
+    file.SetNarrowText(1);
+    ASSERT_EQ(WriteChunkText(&file, 2, tCString(u"\u00FC\u00FC")), kResOk);
+    ASSERT_EQ(file.Close(), kResOk);
+    EXPECT_EQ(ReadWholeFile(folder.File("text.bin")),
+              Header(0xFF003001, 8) + "a\0b\0\r\0\n\0"s + Header(2, 6) + "\xC3\xBC\xC3\xBC\r\n");
+
+    ASSERT_EQ(file.Open(path, tCFile::kAccessRead), kResOk);
+    file.SetNarrowText(0);
+    CChunkReader reader(file);
+    tChunkHeader chunk;
+    ASSERT_TRUE(reader.Next(&chunk));
+    tCString text;
+    EXPECT_EQ(file.ReadTextLineW(text), kResOk);
+    EXPECT_EQ(std::u16string(text.View()), u"ab\n");
+    ASSERT_TRUE(reader.Next(&chunk));
+    EXPECT_EQ(chunk.tag, 2u);
+    EXPECT_FALSE(reader.Next(&chunk));
+    EXPECT_EQ(reader.GetResult(), kResOk);
 }
 
 TEST(TaggedChunks, AnUnknownChunkIsSkippedByItsLength)
