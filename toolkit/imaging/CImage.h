@@ -1,0 +1,12 @@
+#pragma once
+
+#include "toolkit/imaging/CImageBase.h"
+#include "toolkit/imaging/CPixel.h"
+
+// A 32-bit ARGB image.
+class CImage : public CImageBase {
+public:
+    explicit CImage(uint32_t dib = 0);
+    // Created at once; test IsValid() for the outcome.
+    CImage(int32_t width, int32_t height, uint32_t dib = 0);
+};

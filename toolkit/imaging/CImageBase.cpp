@@ -1,0 +1,153 @@
+#include "toolkit/imaging/CImageBase.h"
+
+#include <cassert>
+#include <climits>
+#include <cstring>
+
+#include "toolkit/core/Memory.h"
+
+CImageBase::CImageBase(uint32_t dib) : CImageBase(dib, 32) {}
+
+CImageBase::CImageBase(uint32_t dib, int32_t bitsPerPixel)
+    : m_bitsPerPixel(bitsPerPixel), m_dib(dib), m_bytesPerPixel(bitsPerPixel / 8)
+{
+    assert(bitsPerPixel > 0 && bitsPerPixel % 8 == 0);
+}
+
+CImageBase::~CImageBase()
+{
+    CImageBase::FreePixels();
+}
+
+void CImageBase::FreePixels()
+{
+    ToolkitFree(m_pixels);
+    m_pixels = nullptr;
+    m_valid = 0;
+}
+
+tResult CImageBase::SetSizeFromPoint(tCPoint size)
+{
+    return SetSize(size.x, size.y);
+}
+
+tResult CImageBase::SetSize(int32_t width, int32_t height)
+{
+    // A packed image has no pixels to reuse: it is re-created, which also drops its old picture.
+    if (width == m_width && height == m_height && m_pixels) {
+        Clear();
+        return kResOk;
+    }
+    return Create(width, height);
+}
+
+tResult CImageBase::LockPixelsAt(uint8_t** pixels, const tCPoint* point)
+{
+    *pixels = nullptr;
+    if (!m_valid)
+        return kResFailure;
+    m_rowPixels = m_rowBytes / m_bytesPerPixel;
+    if (!m_pixels)
+        return kResOk;
+    if (!point) {
+        *pixels = m_pixels;
+        return kResOk;
+    }
+    assert(point->x >= 0 && point->x <= m_width && point->y >= 0 && point->y <= m_height);
+    *pixels = m_pixels + size_t(point->y) * size_t(m_rowBytes) + size_t(point->x) * size_t(m_bytesPerPixel);
+    return kResOk;
+}
+
+tResult CImageBase::LockPixels(uint8_t** pixels)
+{
+    return LockPixelsAt(pixels, nullptr);
+}
+
+tResult CImageBase::UnlockPixelsAt(const tCPoint*)
+{
+    return kResOk;
+}
+
+tResult CImageBase::UnlockPixels()
+{
+    return UnlockPixelsAt(nullptr);
+}
+
+void CImageBase::Clear()
+{
+    if (m_pixels)
+        std::memset(m_pixels, 0, GetPixelBytes());
+}
+
+tResult CImageBase::Compress()
+{
+    return kResOk;
+}
+
+uint32_t CImageBase::IsCompressed() const
+{
+    return 0;
+}
+
+tResult CImageBase::Decompress()
+{
+    return kResOk;
+}
+
+tResult CImageBase::CheckSize(int32_t width, int32_t height, int32_t* rowBytes, int32_t* paddedRowBytes) const
+{
+    if (width < 0 || height < 0)
+        return kResBadParam;
+    const int64_t row = int64_t(width) * m_bytesPerPixel;
+    if (int64_t(width) * height > kMaxPixels || row > INT32_MAX - 3)
+        return kResNoMemory;
+    *rowBytes = int32_t(row);
+    *paddedRowBytes = int32_t((row + 3) & ~int64_t(3));
+    return kResOk;
+}
+
+tResult CImageBase::AllocatePixels(int32_t rowBytes)
+{
+    m_rowBytes = rowBytes;
+    m_rowPixels = rowBytes / m_bytesPerPixel;
+    m_pixels = static_cast<uint8_t*>(ToolkitAlloc(GetPixelBytes()));
+    return m_pixels ? kResOk : kResNoMemory;
+}
+
+tResult CImageBase::Create(int32_t width, int32_t height)
+{
+    if (m_dib)
+        return CreateDibSection(width, height);
+    int32_t rowBytes = 0, paddedRowBytes = 0;
+    const tResult checked = CheckSize(width, height, &rowBytes, &paddedRowBytes);
+    if (checked == kResBadParam)
+        return checked;
+    FreePixels();
+    TK_TRY(checked);
+    m_width = width;
+    m_height = height;
+    TK_TRY(AllocatePixels(rowBytes));
+    Clear();
+    m_valid = 1;
+    return kResOk;
+}
+
+tResult CImageBase::CreateDibSection(int32_t width, int32_t height)
+{
+    int32_t rowBytes = 0, paddedRowBytes = 0;
+    const tResult checked = CheckSize(width, height, &rowBytes, &paddedRowBytes);
+    if (checked == kResBadParam)
+        return checked;
+    FreePixels();
+    TK_TRY(checked);
+    m_width = width;
+    m_height = height;
+    m_dib = 1;
+    if (AllocatePixels(paddedRowBytes) != kResOk) {
+        FreePixels();
+        return kResNoMemory;
+    }
+    m_valid = 1;
+    Clear();
+    return kResOk;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCPoint.h"
+#include "toolkit/core/tCRect.h"
+
+// A rectangle of pixels, top row first, in a heap block or in a "DIB section": a heap block
+// whose rows are padded to 4 bytes, so that it can be presented as it is. Pixel access goes
+// through navigators (CImNav.h), which lock the image at a rectangle.
+class CImageBase : public tCCmdTarget {
+public:
+    // Images larger than this many pixels are refused before anything is allocated.
+    static constexpr int64_t kMaxPixels = int64_t(1) << 30;
+
+    explicit CImageBase(uint32_t dib);
+    ~CImageBase() override;
+    CImageBase(const CImageBase&) = delete;
+    CImageBase& operator=(const CImageBase&) = delete;
+
+    virtual void FreePixels();
+    virtual tResult SetSizeFromPoint(tCPoint size);
+    virtual tResult SetSize(int32_t width, int32_t height);
+    // `point`, when given, must lie inside the image: navigators clip before they lock.
+    virtual tResult LockPixelsAt(uint8_t** pixels, const tCPoint* point);
+    virtual tResult LockPixels(uint8_t** pixels);
+    virtual tResult UnlockPixelsAt(const tCPoint* point);
+    virtual tResult UnlockPixels();
+    virtual void Clear();
+    virtual tResult Compress();
+    virtual uint32_t IsCompressed() const;
+    virtual tResult Decompress();
+    virtual tResult Create(int32_t width, int32_t height);
+    virtual tResult CreateDibSection(int32_t width, int32_t height);
+
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+    int32_t GetBitsPerPixel() const { return m_bitsPerPixel; }
+    int32_t GetBytesPerPixel() const { return m_bytesPerPixel; }
+    int32_t GetRowBytes() const { return m_rowBytes; }
+    int32_t GetRowPixels() const { return m_rowPixels; }
+    bool IsValid() const { return m_valid != 0; }
+    bool IsDib() const { return m_dib != 0; }
+    tCRect GetBounds() const { return {0, 0, m_width, m_height}; }
+    tCPoint GetOrigin() const { return m_origin; }
+    void SetOrigin(tCPoint origin) { m_origin = origin; }
+
+protected:
+    // For classes whose pixels are wider or narrower than 32 bits; a multiple of 8.
+    CImageBase(uint32_t dib, int32_t bitsPerPixel);
+
+    // Allocates height rows of `rowBytes` for the current size, through the toolkit hooks.
+    tResult AllocatePixels(int32_t rowBytes);
+    // Checks a requested size; on success gives the unpadded and padded row sizes in bytes.
+    tResult CheckSize(int32_t width, int32_t height, int32_t* rowBytes, int32_t* paddedRowBytes) const;
+    size_t GetPixelBytes() const { return size_t(m_height) * size_t(m_rowBytes); }
+
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    int32_t m_bitsPerPixel = 32;
+    uint32_t m_valid = 0;
+    uint32_t m_dib = 0;
+    tCPoint m_origin;
+    uint8_t* m_pixels = nullptr;
+    int32_t m_rowBytes = 0;
+    int32_t m_rowPixels = 0;
+    int32_t m_bytesPerPixel = 4;
+};

@@ -1,0 +1,93 @@
+#include "toolkit/imaging/PixelCopy.h"
+
+#include <cstring>
+
+#include "toolkit/imaging/PixelMath.h"
+
+namespace {
+
+bool Usable(const CImNavBase* view)
+{
+    return view && view->IsLocked();
+}
+
+// True when there are pixels to copy; otherwise `answer` holds the operation's result.
+bool CheckPair(const CImNavBase* dest, const CImNavBase* source, int32_t destBytes, int32_t sourceBytes,
+               tResult* answer)
+{
+    *answer = kResBadParam;
+    if (!Usable(dest) || !Usable(source))
+        return false;
+    if (dest->IsEmpty()) {
+        *answer = kResOk;
+        return false;
+    }
+    if (dest->GetWidth() != source->GetWidth() || dest->GetHeight() != source->GetHeight())
+        return false;
+    return dest->GetBytesPerPixel() == destBytes && source->GetBytesPerPixel() == sourceBytes;
+}
+
+}  // namespace
+
+tResult CopyNavRows(CImNavBase* dest, const CImNavBase* source)
+{
+    const int32_t bytes = source ? source->GetBytesPerPixel() : 0;
+    tResult answer;
+    if (!CheckPair(dest, source, bytes, bytes, &answer))
+        return answer;
+    const size_t rowBytes = size_t(source->GetWidth()) * size_t(bytes);
+    for (int32_t y = 0; y < dest->GetHeight(); ++y)
+        std::memcpy(dest->Row(y), source->Row(y), rowBytes);
+    return kResOk;
+}
+
+tResult CopyNavPixels(CImNavBase* dest, const CImNavBase* source)
+{
+    if (!Usable(dest) || !Usable(source))
+        return kResBadParam;
+    if (dest->GetImage() != source->GetImage() || dest->GetClip().top < source->GetClip().top)
+        return CopyNavRows(dest, source);
+    const int32_t bytes = source->GetBytesPerPixel();
+    tResult answer;
+    if (!CheckPair(dest, source, bytes, bytes, &answer))
+        return answer;
+    const size_t rowBytes = size_t(source->GetWidth()) * size_t(bytes);
+    if (dest->GetClip().top == source->GetClip().top) {
+        for (int32_t y = 0; y < dest->GetHeight(); ++y)
+            std::memmove(dest->Row(y), source->Row(y), rowBytes);
+    } else {
+        // The destination lies lower: copying from the bottom up reads each row before it is
+        // overwritten.
+        for (int32_t y = dest->GetHeight() - 1; y >= 0; --y)
+            std::memmove(dest->Row(y), source->Row(y), rowBytes);
+    }
+    return kResOk;
+}
+
+tResult ConvertGrey8ToArgb(CImNav* dest, const CImNav8* source)
+{
+    tResult answer;
+    if (!CheckPair(dest, source, 4, 1, &answer))
+        return answer;
+    for (int32_t y = 0; y < dest->GetHeight(); ++y) {
+        CPixel* d = dest->Pixels(y);
+        const uint8_t* s = source->Bytes(y);
+        for (int32_t x = 0; x < dest->GetWidth(); ++x)
+            d[x] = GreyToArgb(s[x]);
+    }
+    return kResOk;
+}
+
+tResult ConvertArgbToGrey8(CImNav8* dest, const CImNav* source)
+{
+    tResult answer;
+    if (!CheckPair(dest, source, 1, 4, &answer))
+        return answer;
+    for (int32_t y = 0; y < dest->GetHeight(); ++y) {
+        uint8_t* d = dest->Bytes(y);
+        const CPixel* s = source->Pixels(y);
+        for (int32_t x = 0; x < dest->GetWidth(); ++x)
+            d[x] = ArgbToGrey(s[x]);
+    }
+    return kResOk;
+}
