@@ -99,6 +99,13 @@ tResult tCFile::Close()
     return closed == 0 ? kResOk : kResFileClose;
 }
 
+tResult tCFile::Sync()
+{
+    if (!m_file)
+        return kResFileInvalid;
+    return (fflush(m_file) == 0 && fsync(fileno(m_file)) == 0) ? kResOk : kResFileIO;
+}
+
 size_t tCFile::RawRead(void* buffer, size_t count, bool* failed)
 {
     if (m_lastAccess == LastAccess::kWrite && fflush(m_file) != 0) {

@@ -31,6 +31,9 @@ public:
     // 0 when nothing is open; 15 when the system reports a failure (the file is closed anyway).
     tResult Close();
 
+    // Hands everything written to the storage device; 16 when that fails.
+    tResult Sync();
+
     bool IsOpen() const override { return m_file != nullptr; }
     int64_t GetFileLength() { return GetLength(); }
 

@@ -136,6 +136,17 @@ char16_t tCStream::Unswap(char16_t unit) const
     return unit;
 }
 
+tResult tCStream::ReadLineW(tCString& text)
+{
+    const tResult read = ReadTextLineW(text);
+    // Only a break is dropped: a line that ran to the end of the data keeps its last character.
+    if (text.GetAt(text.GetLength() - 1) == u'\n')
+        text.Erase(text.GetLength() - 1, 1);
+    if (text.GetAt(text.GetLength() - 1) == u'\r')
+        text.Erase(text.GetLength() - 1, 1);
+    return read;
+}
+
 tResult tCStream::ReadStringW(tCString& text)
 {
     if (m_narrowText)

@@ -51,6 +51,8 @@ public:
     // Text lines come back with their first terminator character, which callers strip.
     virtual tResult ReadTextLine(tCString& text) = 0;
     virtual tResult ReadTextLineW(tCString& text) = 0;
+    // A UTF-16 line without its break: ReadTextLineW less the final LF (and a CR before it).
+    tResult ReadLineW(tCString& text);
     // UTF-16 units up to a CR or NUL unit, which is passed; a LF or a byte-order mark at the
     // start is skipped, so strings written with line ends read back one after another.
     tResult ReadStringW(tCString& text);
@@ -83,6 +85,9 @@ public:
     bool IsNarrowText() const { return m_narrowText != 0; }
     bool IsByteSwapped() const { return m_byteSwapped != 0; }
 
+    // UTF-16 units as the little-endian bytes written for them.
+    static std::string LittleEndianUnits(std::u16string_view units);
+
 protected:
     explicit tCStream(int32_t kind) : m_kind(kind) {}
 
@@ -97,8 +102,6 @@ protected:
     bool TakeByteOrderMark(char16_t unit);
     // Exchanges the bytes of a unit read while the byte-swapped flag is set.
     char16_t Unswap(char16_t unit) const;
-    // UTF-16 units as the little-endian bytes written for them.
-    static std::string LittleEndianUnits(std::u16string_view units);
 
     int32_t m_byteSwapped = 0;
     int32_t m_narrowText = 0;

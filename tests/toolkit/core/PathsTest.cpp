@@ -10,6 +10,7 @@
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/core/tCFolderRef.h"
+#include "toolkit/core/FakeBaseFolders.h"
 #include "toolkit/core/TempFolder.h"
 
 namespace {
@@ -26,22 +27,6 @@ Split SplitOf(const char16_t* path)
     EXPECT_EQ(SplitPathText(tCString(path), &folder, &name, &extension), kResOk);
     return {Text(folder), Text(name), Text(extension)};
 }
-
-// Stands in for the application's two base folders.
-class FakeBaseFolders : public IBaseFolders {
-public:
-    explicit FakeBaseFolders(const std::u16string& program, const std::u16string& second = u"/second/")
-        : m_program(program), m_second(second)
-    {
-        SetBaseFolders(this);
-    }
-    ~FakeBaseFolders() { SetBaseFolders(nullptr); }
-    tCString GetProgramFolder() const override { return tCString(std::u16string_view(m_program)); }
-    tCString GetSecondBaseFolder() const override { return tCString(std::u16string_view(m_second)); }
-
-private:
-    std::u16string m_program, m_second;
-};
 
 TEST(PathText, SplitsIntoFolderNameAndExtension)
 {
