@@ -69,3 +69,15 @@ protected:
     int32_t m_rowPixels = 0;
     int32_t m_bytesPerPixel = 4;
 };
+
+// Runs `work` on an image whose pixels must be plain: a packed image is unpacked first and,
+// when `work` succeeds, packed again. A failure of `work` leaves it unpacked.
+template <typename Work>
+tResult WithPixelsUnpacked(CImageBase* image, Work&& work)
+{
+    const bool packed = image->IsCompressed() != 0;
+    if (packed)
+        TK_TRY(image->Decompress());
+    TK_TRY(work());
+    return packed ? image->Compress() : kResOk;
+}
