@@ -52,6 +52,8 @@ protected:
     // For classes whose pixels are wider or narrower than 32 bits; a multiple of 8.
     CImageBase(uint32_t dib, int32_t bitsPerPixel);
 
+    // Releases the old pixels and allocates cleared ones: heap rows, or rows padded to 4 bytes.
+    tResult Allocate(int32_t width, int32_t height, uint32_t dib);
     // Allocates height rows of `rowBytes` for the current size, through the toolkit hooks.
     tResult AllocatePixels(int32_t rowBytes);
     // Checks a requested size; on success gives the unpadded and padded row sizes in bytes.
