@@ -16,7 +16,7 @@ void PaintPattern(CPaintCellMap& map)
 {
     CPaintCellNav nav(map);
     for (int32_t y = 0; y < nav.GetHeight(); ++y) {
-        PaintCell* row = nav.Row(y);
+        PaintCell* row = nav.Cells(y);
         for (int32_t x = 0; x < nav.GetWidth(); ++x) {
             const uint32_t band = uint32_t((x / 37 + y / 23) % 5);
             const uint32_t alpha = band == 0 ? 0 : 60 * band;
