@@ -1,7 +1,6 @@
 #include "paint/engine/CLayer.h"
 
 #include "paint/engine/CCanvasInfo.h"
-#include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/IPaperGrainBuilder.h"
 #include "paint/engine/SafeConvert.h"
 #include "toolkit/imaging/CImage8.h"

@@ -1,7 +1,8 @@
+#include "paint/engine/CLayer.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "paint/engine/CLayer.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/ColourBoxSum.h"
 #include "paint/engine/ILayerImageView.h"
@@ -190,6 +191,8 @@ tResult CLayer::UpdateImage(LayerViewUpdate* update)
     m_dirtyRect = {};
     if (mapWidth <= 0 || mapHeight <= 0)
         return kResOk;
+    // Dirty rectangles come from the tools unclipped; kept to the map, the products below stay small.
+    area = area.Intersect(m_cellMap.GetBounds());
     const int64_t imageWidth = m_viewImage.GetWidth(), imageHeight = m_viewImage.GetHeight();
     tCRect rect{int32_t(imageWidth * area.left / mapWidth - 1), int32_t(imageHeight * area.top / mapHeight - 1),
                 int32_t(imageWidth * area.right / mapWidth + 1), int32_t(imageHeight * area.bottom / mapHeight + 1)};

@@ -1,5 +1,7 @@
-#include <algorithm>
 #include "paint/engine/CLayer.h"
+
+#include <algorithm>
+
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/GammaTables.h"
 #include "paint/engine/SafeConvert.h"
