@@ -1,0 +1,17 @@
+#include "toolkit/widgets/MainWindowWatch.h"
+
+namespace {
+
+tMainWindowQuery gMainWindowQuery = nullptr;
+
+}  // namespace
+
+void SetMainWindowQuery(tMainWindowQuery query)
+{
+    gMainWindowQuery = query;
+}
+
+bool MainWindowExists()
+{
+    return gMainWindowQuery && gMainWindowQuery();
+}
