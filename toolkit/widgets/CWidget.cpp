@@ -19,7 +19,7 @@ CWidget::CWalkScope::~CWalkScope()
     }
 }
 
-CWidget::CWidget() = default;
+CWidget::CWidget() : tCResourceObject(kWidgetTypePlain) {}
 
 CWidget::~CWidget()
 {

@@ -4,9 +4,10 @@
 
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
-#include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/FourCC.h"
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCRect.h"
+#include "toolkit/core/tCResourceObject.h"
 #include "toolkit/core/tCString.h"
 #include "toolkit/widgets/CWidgetLayout.h"
 #include "toolkit/widgets/WidgetEvents.h"
@@ -19,7 +20,7 @@ class IWidgetRoot;
 
 // The type tag of a plain widget, 'wdgt'. Plain widgets are transparent containers: they paint
 // nothing of their own unless they are opaque or carry effects.
-constexpr uint32_t kWidgetTypePlain = 0x77646774;
+constexpr uint32_t kWidgetTypePlain = MakeFourCC("wdgt");
 
 // A node of the interface tree: a rect in its parent's coordinates that owns its children (index
 // 0 is the front: asked first for mouse events, drawn last), takes events by its mask, draws
@@ -28,7 +29,8 @@ constexpr uint32_t kWidgetTypePlain = 0x77646774;
 //
 // A widget deleted while events, broadcasts or drawing walk the tree leaves its parent at once
 // but is deleted only when the outermost walk returns, so that no walk touches a freed widget.
-class CWidget : public tCCmdTarget {
+// The resource id and name (tCResourceObject) identify a widget in the searches by id and name.
+class CWidget : public tCResourceObject {
 public:
     static constexpr int32_t kUserSlots = 8;
     static constexpr int32_t kEffectSlots = 4;
@@ -43,12 +45,6 @@ public:
     bool IsPlain() const { return GetWidgetType() == kWidgetTypePlain; }
     // The root of a window's tree answers its services here; other widgets answer null.
     virtual IWidgetRoot* AsWidgetRoot() { return nullptr; }
-
-    // Identity used by the searches by id and by name.
-    uint32_t GetResourceId() const { return m_resourceId; }
-    void SetResourceId(uint32_t id) { m_resourceId = id; }
-    const tCString& GetResourceName() const { return m_resourceName; }
-    tResult SetResourceName(const tCString& name) { return m_resourceName.Assign(name); }
 
     // Event handlers, used where no callback is set; all answer 0 here.
     virtual tResult OnKeyDown(CWidget** takenBy, uint32_t key);
@@ -367,9 +363,6 @@ private:
     // Lays out after a size setter and invalidates the new extent.
     tResult ResizeFromLayout(uint32_t update);
     tCRect ComputeLayoutRect() const;
-
-    uint32_t m_resourceId = 0;
-    tCString m_resourceName;
 
     uint32_t m_userData[kUserSlots] = {};
     tCBaseObject* m_userObjects[kUserSlots] = {};

@@ -115,7 +115,7 @@ tResult CWidget::RemoveChild(CWidget* child, uint32_t update)
 tResult CWidget::DeleteChildByName(const tCString& name, uint32_t update)
 {
     for (int32_t i = 0; i < GetChildCount(); ++i)
-        if (NameMatches(m_children[i]->m_resourceName, name))
+        if (NameMatches(m_children[i]->GetName(), name))
             return DeleteChildAt(i, update);
     return update ? PresentDirtyRects() : kResOk;
 }
@@ -123,7 +123,7 @@ tResult CWidget::DeleteChildByName(const tCString& name, uint32_t update)
 tResult CWidget::DeleteChildById(uint32_t id, uint32_t update)
 {
     for (int32_t i = 0; i < GetChildCount(); ++i)
-        if (m_children[i]->m_resourceId == id)
+        if (m_children[i]->GetId() == id)
             return DeleteChildAt(i, update);
     return update ? PresentDirtyRects() : kResOk;
 }
@@ -183,7 +183,7 @@ tResult CWidget::MoveChildToBack(int32_t index, uint32_t update)
 
 CWidget* CWidget::FindWidgetByName(const tCString& name)
 {
-    if (NameMatches(m_resourceName, name))
+    if (NameMatches(GetName(), name))
         return this;
     for (CWidget* child : m_children)
         if (CWidget* found = child->FindWidgetByName(name))
@@ -193,7 +193,7 @@ CWidget* CWidget::FindWidgetByName(const tCString& name)
 
 CWidget* CWidget::FindWidgetById(uint32_t id)
 {
-    if (m_resourceId == id)
+    if (GetId() == id)
         return this;
     for (CWidget* child : m_children)
         if (CWidget* found = child->FindWidgetById(id))
@@ -228,7 +228,7 @@ uint32_t CWidget::IsDescendantOf(const CWidget* widget) const
 CWidget* CWidget::FindAncestorById(uint32_t id) const
 {
     for (CWidget* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
-        if (ancestor->m_resourceId == id)
+        if (ancestor->GetId() == id)
             return ancestor;
     return nullptr;
 }
@@ -236,7 +236,7 @@ CWidget* CWidget::FindAncestorById(uint32_t id) const
 CWidget* CWidget::FindAncestorByName(const tCString& name) const
 {
     for (CWidget* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
-        if (NameMatches(ancestor->m_resourceName, name))
+        if (NameMatches(ancestor->GetName(), name))
             return ancestor;
     return nullptr;
 }

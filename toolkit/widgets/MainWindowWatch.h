@@ -1,18 +1,14 @@
 #pragma once
 
-// Whether the application's main window exists. The application answers through a query it
-// registers; without one there is no main window.
-using tMainWindowQuery = bool (*)();
-void SetMainWindowQuery(tMainWindowQuery query);
-bool MainWindowExists();
+#include "toolkit/core/CAppBase.h"
 
-// Notices that the main window went away while it watched, as when a heartbeat handler closes
-// the window and with it the tree being walked. A watch that began without a main window never
-// reports it gone.
+// Notices that the application's main window went away while it watched, as when a heartbeat
+// handler closes the window and with it the tree being walked. A watch that began without a
+// main window (no application, or none made yet) never reports it gone.
 class CMainWindowWatch {
 public:
-    CMainWindowWatch() : m_existed(MainWindowExists()) {}
-    bool IsGone() const { return m_existed && !MainWindowExists(); }
+    CMainWindowWatch() : m_existed(GetMainWindow() != nullptr) {}
+    bool IsGone() const { return m_existed && !GetMainWindow(); }
 
 private:
     bool m_existed;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "toolkit/widgets/MainWindowWatch.h"
+#include "toolkit/widgets/MainWindowFixture.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
 namespace {
@@ -238,12 +238,11 @@ TEST_F(WidgetEventsTest, WheelCarriesItsAmountAndTheLocalPoint)
     EXPECT_EQ(seen.point, (tCPoint{5, 15}));
 }
 
-TEST_F(WidgetEventsTest, HeartbeatStopsWhenAHandlerClosesTheMainWindow)
+TEST_F(MainWindowTest, HeartbeatStopsWhenAHandlerClosesTheMainWindow)
 {
-    static bool windowOpen;
     static CWidget* doomedRoot;
-    windowOpen = true;
-    SetMainWindowQuery([] { return windowOpen; });
+    static StandInWindow* closing;
+    closing = window.get();
 
     // A second tree, deleted whole from inside its own heartbeat as a closing window does:
     // holder holds closer at the back (asked first) and a front widget.
@@ -267,7 +266,7 @@ TEST_F(WidgetEventsTest, HeartbeatStopsWhenAHandlerClosesTheMainWindow)
     closer->SetHeartbeatProc(
         [](tMsgArg context, CWidget* widget) -> tResult {
             LogHeartbeat(context, widget);
-            windowOpen = false;
+            CAppBase::ForgetMainWindow(closing);
             delete doomedRoot;
             return kResOk;
         },
@@ -277,7 +276,6 @@ TEST_F(WidgetEventsTest, HeartbeatStopsWhenAHandlerClosesTheMainWindow)
     EXPECT_EQ(beats.calls, (std::vector<std::string>{"closer"}));
     EXPECT_TRUE(closerGone);
     EXPECT_TRUE(siblingGone);
-    SetMainWindowQuery(nullptr);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ public:
 
     explicit TestWidget(const char16_t* name = u"", bool* destroyed = nullptr) : m_destroyed(destroyed)
     {
-        (void)SetResourceName(name);
+        SetName(name);
     }
     ~TestWidget() override
     {
@@ -173,7 +173,7 @@ struct CallLog {
 
 inline std::string NameOf(const CWidget* widget)
 {
-    return widget->GetResourceName().ToAnsi();
+    return widget->GetName().ToAnsi();
 }
 
 inline CallLog* LogOf(tMsgArg context)

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/widgets/CUpdateFreezeGuard.h"
-#include "toolkit/widgets/MainWindowWatch.h"
+#include "toolkit/widgets/MainWindowFixture.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
 namespace {
@@ -92,7 +92,7 @@ TEST(WidgetTreeTest, DeletingByIdPresentsAtOnce)
     TestRoot root(50, 50);
     bool destroyed = false;
     TestWidget* child = new TestWidget(u"child", &destroyed);
-    child->SetResourceId(77);
+    child->SetId(77);
     ASSERT_EQ(Place(&root, child, {0, 0, 10, 10}), kResOk);
     root.ClearRecords();
     ASSERT_EQ(root.DeleteChildById(77, 1), kResOk);
@@ -236,16 +236,17 @@ TEST(WidgetTreeTest, FreezeGuardsNestAndRestore)
     }
     EXPECT_EQ(root.frozen, 0u);
 
-    static bool windowOpen;
-    windowOpen = true;
-    SetMainWindowQuery([] { return windowOpen; });
+}
+
+TEST_F(MainWindowTest, AFreezeGuardLeavesTheRootAloneOnceTheMainWindowIsGone)
+{
+    TestRoot root(10, 10);
     {
         CUpdateFreezeGuard guard(&root);
-        windowOpen = false;
+        CloseMainWindow();
     }
-    // The window went away while the guard lived: the root is left alone.
+    // The root may have gone with the window: the guard does not touch it.
     EXPECT_EQ(root.frozen, 1u);
-    SetMainWindowQuery(nullptr);
 }
 
 TEST(WidgetTreeTest, AncestorsAndSearches)
@@ -253,8 +254,8 @@ TEST(WidgetTreeTest, AncestorsAndSearches)
     TestRoot root(50, 50);
     TestWidget* panel = new TestWidget(u"panel");
     TestWidget* button = new TestWidget(u"button");
-    panel->SetResourceId(5);
-    button->SetResourceId(9);
+    panel->SetId(5);
+    button->SetId(9);
     ASSERT_EQ(Place(&root, panel, {0, 0, 40, 40}), kResOk);
     ASSERT_EQ(Place(panel, button, {0, 0, 10, 10}), kResOk);
     EXPECT_EQ(button->IsDescendantOf(&root), 1u);
