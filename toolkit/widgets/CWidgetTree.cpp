@@ -137,16 +137,8 @@ tResult CWidget::DeleteAllChildren(uint32_t update)
 
 void CWidget::DestroyChildren()
 {
-    while (!m_children.IsEmpty()) {
-        const int32_t last = GetChildCount() - 1;
-        CWidget* child = m_children[last];
-        const tResult removed = m_children.RemoveAt(last);
-        assert(removed == kResOk);
-        (void)removed;
-        child->m_owner = nullptr;
-        child->m_parent = nullptr;
-        Dispose(child);
-    }
+    while (!m_children.IsEmpty())
+        Dispose(DetachChildAt(GetChildCount() - 1));
 }
 
 tResult CWidget::BringToFront(uint32_t update)

@@ -85,6 +85,16 @@ TEST(WidgetTreeTest, RemovingClearsTheParentAndTellsTheRoot)
     // Removed, it can go elsewhere.
     EXPECT_EQ(root.AddChild(&child, 0), kResOk);
     ASSERT_EQ(root.RemoveChild(&child, 0), kResOk);
+
+    // Children destroyed in place are reported too, without invalidation.
+    bool destroyed = false;
+    TestWidget* doomed = new TestWidget(u"doomed", &destroyed);
+    ASSERT_EQ(Place(holder, doomed, {0, 0, 5, 5}), kResOk);
+    root.ClearRecords();
+    holder->DestroyChildren();
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(root.detached, (std::vector<CWidget*>{doomed}));
+    EXPECT_TRUE(root.invalidated.empty());
 }
 
 TEST(WidgetTreeTest, DeletingByIdPresentsAtOnce)
