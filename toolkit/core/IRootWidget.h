@@ -36,8 +36,9 @@ public:
     // Resizes the root and its back buffer; non-zero when the buffer cannot be made.
     virtual tResult SetSize(int32_t width, int32_t height, int32_t redraw) = 0;
 
-    virtual tResult DispatchKeyDown(CWidget** takenBy, uint32_t key) = 0;
-    virtual tResult DispatchKeyUp(CWidget** takenBy, uint32_t key) = 0;
+    // Key codes: a character, 127 for Delete, 27 for Escape, negative codes for special keys.
+    virtual tResult DispatchKeyDown(CWidget** takenBy, int32_t key) = 0;
+    virtual tResult DispatchKeyUp(CWidget** takenBy, int32_t key) = 0;
     virtual tResult DispatchTimer(CWidget** takenBy, uint32_t timerId) = 0;
     virtual tResult DispatchMouseMove(CWidget** takenBy, tCPoint* point) = 0;
     virtual tResult DispatchLButtonDown(CWidget** takenBy, tCPoint* point) = 0;

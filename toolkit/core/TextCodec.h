@@ -1,14 +1,7 @@
 #pragma once
 
-#include <cstddef>
-#include <string>
+// The conversions live in the platform layer, which needs them below the toolkit.
+#include "platform/TextCodec.h"
 
-// The narrow ("ANSI") text of the program is UTF-8. Bytes that do not form a UTF-8 sequence read
-// as Windows-1252, one character per byte, so no narrow text is ever unreadable.
-
-// Converts `bytes` narrow bytes into UTF-16 units. With `out` null only counts; answers the
-// number of units written or needed.
-size_t AnsiToWide(const char* text, size_t bytes, char16_t* out);
-
-// Converts UTF-16 units into UTF-8; a lone surrogate becomes U+FFFD.
-std::string WideToAnsi(const char16_t* text, size_t units);
+using w32::AnsiToWide;
+using w32::WideToAnsi;

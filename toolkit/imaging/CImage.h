@@ -1,10 +1,12 @@
 #pragma once
 
-#include "toolkit/imaging/CImageBase.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CPackableImageT.h"
 #include "toolkit/imaging/CPixel.h"
+#include "toolkit/imaging/CRLE.h"
 
 // A 32-bit ARGB image.
-class CImage : public CImageBase {
+class CImage : public CPackableImageT<CRLE, CImNav> {
 public:
     explicit CImage(uint32_t dib = 0);
     // Created at once; test IsValid() for the outcome.

@@ -118,21 +118,15 @@ tResult CImageBase::Create(int32_t width, int32_t height)
 {
     if (m_dib)
         return CreateDibSection(width, height);
-    int32_t rowBytes = 0, paddedRowBytes = 0;
-    const tResult checked = CheckSize(width, height, &rowBytes, &paddedRowBytes);
-    if (checked == kResBadParam)
-        return checked;
-    FreePixels();
-    TK_TRY(checked);
-    m_width = width;
-    m_height = height;
-    TK_TRY(AllocatePixels(rowBytes));
-    Clear();
-    m_valid = 1;
-    return kResOk;
+    return Allocate(width, height, 0);
 }
 
 tResult CImageBase::CreateDibSection(int32_t width, int32_t height)
+{
+    return Allocate(width, height, 1);
+}
+
+tResult CImageBase::Allocate(int32_t width, int32_t height, uint32_t dib)
 {
     int32_t rowBytes = 0, paddedRowBytes = 0;
     const tResult checked = CheckSize(width, height, &rowBytes, &paddedRowBytes);
@@ -142,8 +136,8 @@ tResult CImageBase::CreateDibSection(int32_t width, int32_t height)
     TK_TRY(checked);
     m_width = width;
     m_height = height;
-    m_dib = 1;
-    if (AllocatePixels(paddedRowBytes) != kResOk) {
+    m_dib = dib;
+    if (AllocatePixels(dib ? paddedRowBytes : rowBytes) != kResOk) {
         FreePixels();
         return kResNoMemory;
     }

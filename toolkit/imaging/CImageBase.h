@@ -52,6 +52,8 @@ protected:
     // For classes whose pixels are wider or narrower than 32 bits; a multiple of 8.
     CImageBase(uint32_t dib, int32_t bitsPerPixel);
 
+    // Releases the old pixels and allocates cleared ones: heap rows, or rows padded to 4 bytes.
+    tResult Allocate(int32_t width, int32_t height, uint32_t dib);
     // Allocates height rows of `rowBytes` for the current size, through the toolkit hooks.
     tResult AllocatePixels(int32_t rowBytes);
     // Checks a requested size; on success gives the unpadded and padded row sizes in bytes.
@@ -69,3 +71,15 @@ protected:
     int32_t m_rowPixels = 0;
     int32_t m_bytesPerPixel = 4;
 };
+
+// Runs `work` on an image whose pixels must be plain: a packed image is unpacked first and,
+// when `work` succeeds, packed again. A failure of `work` leaves it unpacked.
+template <typename Work>
+tResult WithPixelsUnpacked(CImageBase* image, Work&& work)
+{
+    const bool packed = image->IsCompressed() != 0;
+    if (packed)
+        TK_TRY(image->Decompress());
+    TK_TRY(work());
+    return packed ? image->Compress() : kResOk;
+}

@@ -1,4 +1,4 @@
-#include "toolkit/core/TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <cstdint>
 
@@ -71,6 +71,8 @@ void AppendUtf8(std::string& out, uint32_t cp)
 
 }  // namespace
 
+namespace w32 {
+
 size_t AnsiToWide(const char* text, size_t bytes, char16_t* out)
 {
     const auto* p = reinterpret_cast<const uint8_t*>(text);
@@ -118,3 +120,17 @@ std::string WideToAnsi(const char16_t* text, size_t units)
     }
     return out;
 }
+
+std::u16string ToWide(std::string_view text)
+{
+    std::u16string out(AnsiToWide(text.data(), text.size(), nullptr), u'\0');
+    AnsiToWide(text.data(), text.size(), out.data());
+    return out;
+}
+
+std::string ToAnsi(std::u16string_view text)
+{
+    return WideToAnsi(text.data(), text.size());
+}
+
+}  // namespace w32

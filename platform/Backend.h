@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+// What the Win32-shaped layer asks of a backend. The layer keeps the windows, queues and input
+// state itself; a backend mirrors windows on a display, delivers native input into the queues
+// and answers questions about the screen, the clipboard and message boxes.
+namespace w32 {
+
+struct tDisplay {
+    RECT bounds;
+    RECT work;
+};
+
+// The part of a window that a backend shows.
+struct tNativeWindowState {
+    RECT client;  // screen coordinates
+    DWORD style = 0;
+    bool visible = false;
+    bool acceptsFiles = false;
+    std::u16string title;
+};
+
+class CBackend {
+public:
+    virtual ~CBackend() = default;
+
+    // Native events reach the queues only through PumpEvents, on the interface thread.
+    virtual bool HasNativeEvents() const = 0;
+    virtual void PumpEvents() = 0;
+    // Blocks the interface thread until a native event or a Wake arrives, at most `milliseconds`.
+    virtual void WaitForEvents(DWORD milliseconds) = 0;
+    // Ends a WaitForEvents from any thread.
+    virtual void Wake() = 0;
+    // Brings the live key and button state up to date without touching the queues.
+    virtual void RefreshInput() = 0;
+
+    virtual bool CreateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
+    virtual void UpdateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
+    virtual void DestroyNativeWindow(HWND window) = 0;
+    virtual void FocusNativeWindow(HWND window) = 0;
+    // Shows `rect` (client coordinates) of the window's pixels, rows of `width` pixels.
+    virtual void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) = 0;
+
+    virtual std::vector<tDisplay> GetDisplays() = 0;
+    // Sizes of captions, menus, frames and borders drawn around client areas.
+    virtual int32_t GetDecorationMetric(int32_t index) = 0;
+    virtual bool AreButtonsSwapped() = 0;
+
+    virtual void SetPointerVisible(bool visible) = 0;
+    virtual bool WarpPointer(int32_t x, int32_t y) = 0;
+
+    virtual bool SetClipboardText(const std::u16string& text) = 0;
+    // False when the clipboard holds no text.
+    virtual bool GetClipboardText(std::u16string* text) = 0;
+
+    virtual int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption,
+                                   UINT type) = 0;
+};
+
+// The running backend; null while the platform is stopped.
+CBackend* GetBackend();
+// The thread that started the platform.
+DWORD GetInterfaceThreadId();
+
+}  // namespace w32

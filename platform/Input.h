@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Win32Types.h"
+
+// The live state of keys, buttons and the pointer. The state follows the input itself, not the
+// queue: a loop that never takes messages still sees a button go up.
+namespace w32 {
+
+// Bit 15 set while the key or button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) is down.
+SHORT GetAsyncKeyState(int virtualKey);
+// The pointer in screen coordinates.
+BOOL GetCursorPos(POINT* point);
+BOOL SetCursorPos(int32_t x, int32_t y);
+// Raises (show) or lowers the display counter and answers it; the pointer shows while it is 0 or more.
+int32_t ShowCursor(BOOL show);
+
+}  // namespace w32

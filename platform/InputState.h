@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+// The platform's table of live input, written by the backends (on any thread, through event
+// watches) and read by GetAsyncKeyState and GetCursorPos; and the delivery of input to windows
+// as the messages a Win32 window would receive.
+namespace w32::input {
+
+void SetKeyDown(int virtualKey, bool down);
+bool IsKeyDown(int virtualKey);
+void SetCursorScreenPos(POINT point);
+POINT GetCursorScreenPos();
+void ResetState();
+void ResetCursorCounter();
+
+// The window holding the mouse while a button is down (it receives moves outside itself).
+HWND GetMouseCapture();
+
+// Each updates the table and posts the message(s) to `target` (nothing when it is null).
+void DeliverKey(HWND target, int virtualKey, bool down);
+void DeliverText(HWND target, std::u16string_view text);
+void DeliverMouseMove(HWND target, POINT screen);
+void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen);
+// `delta` in units of WHEEL_DELTA per notch, positive away from the user.
+void DeliverWheel(HWND target, int32_t delta, POINT screen);
+void DeliverDroppedFiles(HWND target, std::vector<std::u16string> paths);
+
+}  // namespace w32::input

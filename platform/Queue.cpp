@@ -1,0 +1,272 @@
+#include "platform/Queue.h"
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/Backend.h"
+#include "platform/Input.h"
+#include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "platform/QueueInternal.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "platform/WindowTable.h"
+
+namespace w32 {
+namespace {
+
+struct tQueue {
+    std::mutex lock;
+    std::condition_variable posted;
+    std::deque<MSG> messages;
+    uint64_t sequence = 0;
+    bool quit = false;
+    int32_t quitCode = 0;
+};
+
+struct tQueues {
+    std::mutex lock;
+    std::unordered_map<DWORD, std::unique_ptr<tQueue>> byThread;
+};
+
+tQueues& Queues()
+{
+    static tQueues* queues = new tQueues;
+    return *queues;
+}
+
+tQueue& QueueOf(DWORD thread)
+{
+    tQueues& all = Queues();
+    std::lock_guard<std::mutex> guard(all.lock);
+    std::unique_ptr<tQueue>& queue = all.byThread[thread];
+    if (!queue)
+        queue = std::make_unique<tQueue>();
+    return *queue;
+}
+
+bool Admits(UINT first, UINT last, UINT code)
+{
+    return (first == 0 && last == 0) || (code >= first && code <= last);
+}
+
+bool Matches(const MSG& message, HWND filter, UINT first, UINT last)
+{
+    return (!filter || message.hwnd == filter) && Admits(first, last, message.message);
+}
+
+void FreeOwned(const MSG& message)
+{
+    if (message.message == WM_DROPFILES)
+        DragFinish(reinterpret_cast<HDROP>(message.wParam));
+}
+
+bool OnInterfaceThread(const CBackend* backend)
+{
+    return backend && backend->HasNativeEvents() && GetCurrentThreadId() == GetInterfaceThreadId();
+}
+
+MSG MakeMessage(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
+{
+    MSG message;
+    message.hwnd = window;
+    message.message = code;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    message.time = timeGetTime();
+    GetCursorPos(&message.pt);
+    return message;
+}
+
+void Post(DWORD thread, const MSG& message, bool atFront)
+{
+    tQueue& queue = QueueOf(thread);
+    {
+        std::lock_guard<std::mutex> guard(queue.lock);
+        if (atFront)
+            queue.messages.push_front(message);
+        else
+            queue.messages.push_back(message);
+        ++queue.sequence;
+    }
+    queue.posted.notify_all();
+    CBackend* backend = GetBackend();
+    if (backend && thread == GetInterfaceThreadId() && GetCurrentThreadId() != thread)
+        backend->Wake();
+}
+
+// Finds the first message that passes the filters: posted ones in order, then WM_QUIT, then a
+// WM_PAINT for an invalid window. `sequence` receives the queue's count of posts seen.
+bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* sequence)
+{
+    CBackend* backend = GetBackend();
+    if (OnInterfaceThread(backend))
+        backend->PumpEvents();
+    const DWORD thread = GetCurrentThreadId();
+    tQueue& queue = QueueOf(thread);
+    {
+        std::lock_guard<std::mutex> guard(queue.lock);
+        *sequence = queue.sequence;
+        for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
+            if (!Matches(*it, filter, first, last))
+                continue;
+            *out = *it;
+            if (remove)
+                queue.messages.erase(it);
+            return true;
+        }
+        if (queue.quit && !filter && Admits(first, last, WM_QUIT)) {
+            *out = MakeMessage(nullptr, WM_QUIT, WPARAM(queue.quitCode), 0);
+            if (remove)
+                queue.quit = false;
+            return true;
+        }
+    }
+    if (Admits(first, last, WM_PAINT)) {
+        if (HWND invalid = windows::FindInvalid(thread, filter)) {
+            *out = MakeMessage(invalid, WM_PAINT, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+void WaitForPost(uint64_t seen)
+{
+    CBackend* backend = GetBackend();
+    if (OnInterfaceThread(backend)) {
+        // Posts from other threads wake the backend's wait; the timeout is only a safety net.
+        backend->WaitForEvents(50);
+        return;
+    }
+    tQueue& queue = QueueOf(GetCurrentThreadId());
+    std::unique_lock<std::mutex> held(queue.lock);
+    queue.posted.wait(held, [&] { return queue.sequence != seen; });
+}
+
+// The character a key makes when it has no printable one.
+WPARAM ControlCharacterFor(WPARAM key)
+{
+    switch (key) {
+    case VK_TAB:
+        return 9;
+    case VK_RETURN:
+        return 13;
+    case VK_ESCAPE:
+        return 27;
+    case VK_BACK:
+        return 8;
+    default:
+        break;
+    }
+    const bool control = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    if (control && !alt && key >= 'A' && key <= 'Z')
+        return key - 'A' + 1;
+    return 0;
+}
+
+}  // namespace
+
+BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last)
+{
+    uint64_t seen = 0;
+    while (!Take(message, window, first, last, true, &seen))
+        WaitForPost(seen);
+    return message->message == WM_QUIT ? 0 : 1;
+}
+
+BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
+{
+    uint64_t seen = 0;
+    return Take(message, window, first, last, (remove & PM_REMOVE) != 0, &seen) ? 1 : 0;
+}
+
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const DWORD thread = windows::OwnerThread(window);
+    if (thread == 0) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    Post(thread, MakeMessage(window, message, wParam, lParam), false);
+    return 1;
+}
+
+BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (threadId == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Post(threadId, MakeMessage(nullptr, message, wParam, lParam), false);
+    return 1;
+}
+
+void PostQuitMessage(int32_t exitCode)
+{
+    tQueue& queue = QueueOf(GetCurrentThreadId());
+    std::lock_guard<std::mutex> guard(queue.lock);
+    queue.quit = true;
+    queue.quitCode = exitCode;
+    ++queue.sequence;
+}
+
+BOOL TranslateMessage(const MSG* message)
+{
+    if (message->message != WM_KEYDOWN || !message->hwnd)
+        return 0;
+    const WPARAM character = ControlCharacterFor(message->wParam);
+    if (character == 0)
+        return 0;
+    // Win32 hands the character out before any later input, so it goes to the front.
+    Post(GetCurrentThreadId(), MakeMessage(message->hwnd, WM_CHAR, character, message->lParam), true);
+    return 1;
+}
+
+LRESULT DispatchMessageW(const MSG* message)
+{
+    if (!message->hwnd)
+        return 0;
+    return SendMessageW(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+namespace queue {
+
+void DiscardWindowMessages(DWORD threadId, HWND window)
+{
+    std::deque<MSG> discarded;
+    {
+        tQueue& queue = QueueOf(threadId);
+        std::lock_guard<std::mutex> guard(queue.lock);
+        std::erase_if(queue.messages, [&](const MSG& message) {
+            if (message.hwnd != window)
+                return false;
+            discarded.push_back(message);
+            return true;
+        });
+    }
+    for (const MSG& message : discarded)
+        FreeOwned(message);
+}
+
+void ResetQueues()
+{
+    tQueues& all = Queues();
+    std::lock_guard<std::mutex> guard(all.lock);
+    for (auto& [thread, queue] : all.byThread) {
+        std::lock_guard<std::mutex> queueGuard(queue->lock);
+        for (const MSG& message : queue->messages)
+            FreeOwned(message);
+        queue->messages.clear();
+        queue->quit = false;
+        ++queue->sequence;
+    }
+}
+
+}  // namespace queue
+
+}  // namespace w32

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Win32Types.h"
+
+// One message queue per thread. Posted messages keep their order; WM_QUIT comes when no posted
+// message waits, and WM_PAINT is made for an invalid window of the thread when nothing else
+// waits. A post from another thread wakes a thread blocked in GetMessageW.
+namespace w32 {
+
+// Filters: a null window takes every message of the thread, a window only its own; a range of
+// 0..0 takes every code. GetMessageW answers 0 for WM_QUIT and 1 otherwise.
+BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last);
+BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove);
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int32_t exitCode);
+// Posts the WM_CHAR that a key makes without a character of its own: Tab 9, Enter 13, Escape 27,
+// Backspace 8, and Control with a letter 1 to 26. Printable characters arrive as WM_CHAR by
+// themselves.
+BOOL TranslateMessage(const MSG* message);
+// Calls the procedure of the message's window; thread messages go nowhere.
+LRESULT DispatchMessageW(const MSG* message);
+
+}  // namespace w32

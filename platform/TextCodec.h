@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The narrow ("ANSI") text of the program is UTF-8. Bytes that do not form a UTF-8 sequence read
+// as Windows-1252, one character per byte, so no narrow text is ever unreadable.
+namespace w32 {
+
+// Converts `bytes` narrow bytes into UTF-16 units. With `out` null only counts; answers the
+// number of units written or needed.
+size_t AnsiToWide(const char* text, size_t bytes, char16_t* out);
+
+// Converts UTF-16 units into UTF-8; a lone surrogate becomes U+FFFD.
+std::string WideToAnsi(const char16_t* text, size_t units);
+
+// The same two conversions for whole strings.
+std::u16string ToWide(std::string_view text);
+std::string ToAnsi(std::u16string_view text);
+
+}  // namespace w32

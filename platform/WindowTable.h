@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Backend.h"
+#include "platform/Window.h"
+
+// The platform's record of each window. Only the owning thread changes a record or reads more
+// than its owner and existence; other threads ask through OwnerThread.
+namespace w32::windows {
+
+struct tWindowRecord {
+    HWND handle = nullptr;
+    DWORD thread = 0;
+    WNDPROC procedure = nullptr;
+    DWORD style = 0;
+    RECT rect;  // the window rectangle, screen coordinates
+    bool visible = false;
+    bool acceptsFiles = false;
+    bool destroying = false;
+    bool invalid = false;
+    RECT invalidRect;  // client coordinates
+    intptr_t userData = 0;
+    uintptr_t icon = 0;
+    uintptr_t smallIcon = 0;
+    std::u16string title;
+    // The client area's pixels, top-down rows, 0xAARRGGBB.
+    std::vector<uint32_t> surface;
+    int32_t surfaceWidth = 0;
+    int32_t surfaceHeight = 0;
+};
+
+HWND Add(tWindowRecord record);
+void Remove(HWND window);
+// The record, for the owning thread; null when the window does not exist.
+tWindowRecord* Find(HWND window);
+// The owning thread of a window, 0 when it does not exist; any thread may ask.
+DWORD OwnerThread(HWND window);
+// Every window, the lowest first.
+std::vector<HWND> List();
+// The first invalid, visible window of `thread` that passes `filter` (null passes all).
+HWND FindInvalid(DWORD thread, HWND filter);
+void RemoveAll();
+
+// The client rectangle in screen coordinates, from the window rectangle and the style.
+RECT ClientScreenRect(const tWindowRecord& record);
+tNativeWindowState NativeState(const tWindowRecord& record);
+// Resizes the surface to the client size, keeping what fits; answers whether the size changed.
+bool FitSurface(tWindowRecord& record);
+
+// A list of dropped paths for WM_DROPFILES; DragFinish frees it.
+HDROP MakeDropList(std::vector<std::u16string> paths);
+
+}  // namespace w32::windows

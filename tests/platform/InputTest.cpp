@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "HeadlessFixture.h"
+#include "platform/Input.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "platform/headless/Headless.h"
+
+using namespace w32;
+
+namespace {
+
+LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class InputTest : public HeadlessTest {
+protected:
+    void SetUp() override
+    {
+        HeadlessTest::SetUp();
+        WNDCLASSEXW windowClass;
+        windowClass.lpfnWndProc = Plain;
+        windowClass.lpszClassName = u"input test";
+        RegisterClassExW(&windowClass);
+        // A plain window whose client area starts at (100, 50).
+        m_window = CreateWindowExW(0, u"input test", u"", WS_VISIBLE, 100, 50, 200, 200, nullptr, nullptr, nullptr,
+                                   nullptr);
+    }
+
+    MSG Next(UINT first, UINT last)
+    {
+        MSG message;
+        EXPECT_TRUE(PeekMessageW(&message, nullptr, first, last, PM_REMOVE));
+        return message;
+    }
+
+    HWND m_window = nullptr;
+};
+
+TEST_F(InputTest, ButtonsAreLiveAndMessagesCarryClientPoints)
+{
+    headless::MoveMouse(150, 80);
+    MSG move = Next(WM_MOUSEMOVE, WM_MOUSEMOVE);
+    EXPECT_EQ(GET_X_LPARAM(move.lParam), 50);
+    EXPECT_EQ(GET_Y_LPARAM(move.lParam), 30);
+
+    headless::PressButton(VK_LBUTTON);
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState(VK_RBUTTON) & 0x8000);
+    MSG down = Next(WM_LBUTTONDOWN, WM_LBUTTONDOWN);
+    EXPECT_EQ(down.wParam & MK_LBUTTON, WPARAM(MK_LBUTTON));
+
+    // While the button is down the window keeps the mouse, and points left of it are negative.
+    headless::MoveMouse(40, 20);
+    move = Next(WM_MOUSEMOVE, WM_MOUSEMOVE);
+    EXPECT_EQ(move.hwnd, m_window);
+    EXPECT_EQ(GET_X_LPARAM(move.lParam), -60);
+    EXPECT_EQ(GET_Y_LPARAM(move.lParam), -30);
+    headless::ReleaseButton(VK_LBUTTON);
+    EXPECT_EQ(Next(WM_LBUTTONUP, WM_LBUTTONUP).hwnd, m_window);
+    EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+
+    headless::MoveMouse(30, 20);
+    MSG nothing;
+    EXPECT_FALSE(PeekMessageW(&nothing, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 30);
+}
+
+TEST_F(InputTest, TheWheelDeltaIsSignedAndItsPointIsOnTheScreen)
+{
+    headless::MoveMouse(120, 70);
+    Next(WM_MOUSEMOVE, WM_MOUSEMOVE);
+    headless::TurnWheel(-WHEEL_DELTA);
+    const MSG wheel = Next(WM_MOUSEWHEEL, WM_MOUSEWHEEL);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheel.wParam), -120);
+    EXPECT_EQ(GET_X_LPARAM(wheel.lParam), 120);
+    EXPECT_EQ(GET_Y_LPARAM(wheel.lParam), 70);
+}
+
+TEST_F(InputTest, ModifiersFollowEitherSideAndAltMakesSystemKeys)
+{
+    SetFocus(m_window);
+    headless::PressKey(VK_RSHIFT);
+    EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    headless::PressKey(VK_LSHIFT);
+    headless::ReleaseKey(VK_RSHIFT);
+    EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    headless::ReleaseKey(VK_LSHIFT);
+    EXPECT_FALSE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_PAINT)
+        EXPECT_EQ(message.wParam, WPARAM(VK_SHIFT));
+
+    headless::PressKey(VK_RMENU);
+    headless::PressKey('X');
+    EXPECT_EQ(Next(0, 0).message, UINT(WM_SYSKEYDOWN));
+    const MSG x = Next(0, 0);
+    EXPECT_EQ(x.message, UINT(WM_SYSKEYDOWN));
+    EXPECT_EQ(x.wParam, WPARAM('X'));
+    EXPECT_TRUE(x.lParam & (LPARAM(1) << 29));
+}
+
+TEST_F(InputTest, TheCursorCounterShowsThePointerAtZeroAndAbove)
+{
+    EXPECT_EQ(ShowCursor(0), -1);
+    EXPECT_FALSE(headless::IsPointerVisible());
+    EXPECT_EQ(ShowCursor(0), -2);
+    EXPECT_EQ(ShowCursor(1), -1);
+    EXPECT_FALSE(headless::IsPointerVisible());
+    EXPECT_EQ(ShowCursor(1), 0);
+    EXPECT_TRUE(headless::IsPointerVisible());
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "platform/Platform.h"
+#include "platform/headless/Headless.h"
+#include "toolkit/core/CApp.h"
+
+// An application whose hooks a test scripts; it counts what the frame asks of it.
+class ScriptedApp : public CApp {
+public:
+    using CAppWin::StartHeartbeat;
+    using CAppWin::StopHeartbeat;
+
+    tResult SetUpApplication(tCString) override { return setUp ? setUp() : kResOk; }
+    tResult OnTick() override
+    {
+        ++ticks;
+        return tick ? tick() : kResOk;
+    }
+    tResult OnDispatchedMessage(const w32::MSG& message) override
+    {
+        ++dispatched;
+        return dispatch ? dispatch(message) : kResOk;
+    }
+    tResult OnExit() override
+    {
+        ++exits;
+        return exitResult;
+    }
+    tResult OnNotify(uint32_t, tMsgArg, tMsgArg) override { return notifyAnswer; }
+
+    std::function<tResult()> setUp;
+    std::function<tResult()> tick;
+    std::function<tResult(const w32::MSG&)> dispatch;
+    tResult exitResult = kResOk;
+    tResult notifyAnswer = kResOk;
+    int ticks = 0;
+    int dispatched = 0;
+    int exits = 0;
+};
+
+// Starts the headless platform around each test.
+class HeadlessAppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless)); }
+    void TearDown() override
+    {
+        StopClock();
+        w32::StopPlatform();
+    }
+
+    // Moves the virtual clock on from a thread of its own, for tests in which the main thread
+    // waits in the message pump.
+    void RunClock()
+    {
+        m_clockRuns = true;
+        m_clock = std::thread([this] {
+            while (m_clockRuns)
+                w32::headless::AdvanceClock(1);
+        });
+    }
+    void StopClock()
+    {
+        m_clockRuns = false;
+        if (m_clock.joinable())
+            m_clock.join();
+    }
+
+private:
+    std::atomic<bool> m_clockRuns{false};
+    std::thread m_clock;
+};

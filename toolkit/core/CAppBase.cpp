@@ -1,0 +1,275 @@
+#include "toolkit/core/CAppBase.h"
+
+#include <cassert>
+#include <vector>
+
+#include "platform/Kernel.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/IRootWidget.h"
+#include "toolkit/core/TextLibraryHooks.h"
+
+namespace {
+
+CAppBase* gApplication = nullptr;
+CWindowBase* gMainWindow = nullptr;
+
+tCArray<CWindowBase*>& WindowList()
+{
+    static tCArray<CWindowBase*> windows;
+    return windows;
+}
+
+// The folder of the executable with its trailing separator. The path is asked for whole: a
+// program folder cut at 260 units would hide the resources.
+tCString ExecutableFolder()
+{
+    std::vector<char16_t> buffer(4096);
+    const w32::DWORD length = w32::GetModuleFileNameW(nullptr, buffer.data(), w32::DWORD(buffer.size()));
+    if (length == 0 || length >= buffer.size())
+        return tCString(u"");
+    std::u16string_view path(buffer.data(), length);
+    const size_t slash = path.rfind(u'/');
+    return tCString(slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash + 1));
+}
+
+}  // namespace
+
+CAppBase* GetApplication()
+{
+    return gApplication;
+}
+
+CWindowBase* GetMainWindow()
+{
+    return gApplication ? gMainWindow : nullptr;
+}
+
+CAppBase::CAppBase()
+{
+    assert(!gApplication);
+    gApplication = this;
+    SetErrorBoxHost(this);
+    if (const tTextLibraryHooks hooks = GetTextLibraryHooks(); hooks.start)
+        hooks.start();
+    m_programFolder = ExecutableFolder();
+    m_secondBaseFolder = m_programFolder;
+}
+
+CAppBase::~CAppBase()
+{
+    if (m_soundMixer)
+        m_soundMixer->StopAll();
+    if (const tTextLibraryHooks hooks = GetTextLibraryHooks(); hooks.stop)
+        hooks.stop();
+    if (m_tabletInput)
+        m_tabletInput->Close();
+    m_tabletInput.reset();
+    m_soundMixer.reset();
+    if (GetErrorBoxHost() == this)
+        SetErrorBoxHost(nullptr);
+    gApplication = nullptr;
+}
+
+void CAppBase::Quit()
+{
+    m_quit = true;
+}
+
+tResult CAppBase::OnCloseRequest()
+{
+    return kResHandled;
+}
+
+IRootWidget* CAppBase::MainRoot()
+{
+    CWindowBase* window = GetMainWindow();
+    return window ? window->GetRootWidget() : nullptr;
+}
+
+void CAppBase::PushSystemCursor()
+{
+    if (m_cursorPushed)
+        return;
+    m_savedSystemCursor = m_systemCursorShown;
+    m_savedBackdropCursor = IsBackdropCursorShown();
+    m_cursorPushed = true;
+    if (!m_systemCursorShown)
+        ShowSystemCursor();
+}
+
+void CAppBase::PopSystemCursor()
+{
+    if (!m_cursorPushed)
+        return;
+    m_cursorPushed = false;
+    if (m_savedSystemCursor)
+        ShowSystemCursor();
+    else if (m_savedBackdropCursor)
+        ShowBackdropCursor();
+}
+
+void CAppBase::HideCursors()
+{
+    HideSystemCursor();
+    HideBackdropCursor();
+}
+
+void CAppBase::HideBackdropCursor()
+{
+    if (IRootWidget* root = MainRoot())
+        root->HideCursor();
+}
+
+void CAppBase::ShowBackdropCursor()
+{
+    IRootWidget* root = MainRoot();
+    if (!root)
+        return;
+    HideSystemCursor();
+    root->ShowCursor();
+}
+
+bool CAppBase::IsBackdropCursorShown()
+{
+    IRootWidget* root = MainRoot();
+    return root && root->IsCursorShown() && !m_systemCursorShown;
+}
+
+void CAppBase::TrackBackdropCursor()
+{
+    IRootWidget* root = MainRoot();
+    if (root && m_cursorTracking)
+        root->TrackCursorWidget();
+}
+
+tResult CAppBase::RunHeartbeat()
+{
+    const tResult result = OnHeartbeat(0);
+    return IsSuccess(result) ? kResOk : result;
+}
+
+tResult CAppBase::OpenFiles(tCStringArray)
+{
+    return kResOk;
+}
+
+tResult CAppBase::Notify(uint32_t message, tMsgArg a, tMsgArg b)
+{
+    TK_TRY(OnNotify(message, a, b));
+    TK_TRY(BroadcastToListeners(message, a, b));
+    IRootWidget* root = MainRoot();
+    return root ? root->BroadcastMessage(message, a, b) : kResOk;
+}
+
+tResult CAppBase::AddListener(tCCmdTarget* listener)
+{
+    return m_hub.AddListener(listener);
+}
+
+void CAppBase::RemoveListener(tCCmdTarget* listener)
+{
+    m_hub.RemoveListener(listener);
+}
+
+tResult CAppBase::BroadcastToListeners(uint32_t message, tMsgArg a, tMsgArg b)
+{
+    return m_hub.OnNotify(message, a, b);
+}
+
+tResult CAppBase::StartUp()
+{
+    // The resource file, its directory and the string table open here. Without them the run
+    // goes on as one without a Resources folder, which is a legal run.
+    return kResOk;
+}
+
+tResult CAppBase::ReportError(tResult, tCString)
+{
+    return kResOk;
+}
+
+template <typename Call>
+tResult CAppBase::ForEachWindow(Call call)
+{
+    std::vector<CWindowBase*> snapshot(WindowList().begin(), WindowList().end());
+    for (CWindowBase* window : snapshot) {
+        if (WindowList().IndexOf(window) < 0)
+            continue;
+        TK_TRY(call(window));
+    }
+    return kResOk;
+}
+
+tResult CAppBase::OnHeartbeat(tMsgArg)
+{
+    TrackBackdropCursor();
+    ++m_tickCount;
+    if ((m_tickCount & 0xFF) == 0 && m_soundMixer)
+        m_soundMixer->RemoveFinished();
+    if (IsPaintPending() && GetMainWindow()) {
+        ForEachWindow([](CWindowBase* window) {
+            window->OnPaint();
+            return kResOk;
+        });
+    }
+    if (m_quit)
+        return kResOk;
+    if (!m_active)
+        return kResHandled;
+    TK_TRY(OnTick());
+    if (!GetMainWindow())
+        return kResOk;
+    return ForEachWindow([](CWindowBase* window) { return window->Heartbeat(); });
+}
+
+tResult CAppBase::SetUpApplication(tCString)
+{
+    return kResOk;
+}
+
+tResult CAppBase::OnExit()
+{
+    return kResOk;
+}
+
+tResult CAppBase::OnTick()
+{
+    return kResOk;
+}
+
+tResult CAppBase::CreateTabletInput()
+{
+    if (m_tabletInput || !m_tabletInputFactory)
+        return kResOk;
+    m_tabletInput.reset(m_tabletInputFactory());
+    if (!m_tabletInput)
+        return kResNoMemory;
+    return m_tabletInput->OpenTabletContext();
+}
+
+tResult CAppBase::RegisterWindow(CWindowBase* window, int32_t add)
+{
+    tCArray<CWindowBase*>& windows = WindowList();
+    if (add)
+        return windows.Add(window) == kResOk ? kResOk : kResNoMemory;
+    for (int32_t i = windows.GetCount() - 1; i >= 0; --i)
+        if (windows[i] == window)
+            windows.RemoveAt(i);
+    return kResOk;
+}
+
+void CAppBase::SetMainWindow(CWindowBase* window)
+{
+    gMainWindow = window;
+}
+
+void CAppBase::ForgetMainWindow(CWindowBase* window)
+{
+    if (gMainWindow == window)
+        gMainWindow = nullptr;
+}
+
+void CAppBase::SetSoundMixer(ISoundMixer* mixer)
+{
+    m_soundMixer.reset(mixer);
+}
