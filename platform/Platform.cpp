@@ -11,6 +11,7 @@
 #include "platform/KernelClock.h"
 #include "platform/QueueInternal.h"
 #include "platform/RegistryInternal.h"
+#include "platform/SoundOutput.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
 
@@ -41,6 +42,7 @@ bool StartPlatform(tBackendKind kind)
         kernel::UseVirtualClock(true, 0);
         registry::UseStoreFile("");
         desktop::UseScriptedAnswers(true);
+        sound::UseMemoryOutput(true);
         break;
     }
     ErrorText().clear();
@@ -63,6 +65,7 @@ void StopPlatform()
     kernel::UseVirtualClock(false, 0);
     registry::UseStoreFile("");
     desktop::UseScriptedAnswers(false);
+    sound::UseMemoryOutput(false);
 }
 
 bool IsPlatformStarted()
