@@ -12,6 +12,7 @@
 #include "platform/QueueInternal.h"
 #include "platform/RegistryInternal.h"
 #include "platform/SoundOutput.h"
+#include "platform/TabletTool.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
 
@@ -43,6 +44,7 @@ bool StartPlatform(tBackendKind kind)
         registry::UseStoreFile("");
         desktop::UseScriptedAnswers(true);
         sound::UseMemoryOutput(true);
+        tablet::UseInjectedTools(true);
         break;
     }
     ErrorText().clear();
@@ -66,6 +68,7 @@ void StopPlatform()
     registry::UseStoreFile("");
     desktop::UseScriptedAnswers(false);
     sound::UseMemoryOutput(false);
+    tablet::UseInjectedTools(false);
 }
 
 bool IsPlatformStarted()
