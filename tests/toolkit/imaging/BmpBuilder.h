@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/tCMemFile.h"
 
 // Hand-made BMP files for the reader's tests, laid out byte by byte.
@@ -75,4 +76,13 @@ inline void Fill(tCMemFile& stream, const std::vector<uint8_t>& bytes)
 inline std::vector<uint8_t> Contents(tCMemFile& stream)
 {
     return std::vector<uint8_t>(stream.GetData(), stream.GetData() + stream.GetSize());
+}
+
+// The extra line of the last error box ("" when none was shown since the last call).
+inline std::string TakeExtraLine(ErrorBoxRecorder& boxes)
+{
+    std::string text;
+    text.swap(boxes.text);
+    const size_t line = text.find('\n');
+    return line == std::string::npos ? text : text.substr(line + 1);
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "tests/toolkit/imaging/BmpBuilder.h"
-#include "tests/toolkit/imaging/BoxRecorder.h"
 #include "tests/toolkit/imaging/ImageFixtures.h"
 #include "tests/toolkit/imaging/ImageMagickPictures.h"
 #include "toolkit/core/tCFPath.h"
@@ -46,10 +45,10 @@ TEST(BmpRead, FilesWrittenByImageMagick)
                            {"imagemagick-8bit.bmp", 13, 7, Palette91},
                            {"imagemagick-24bit.bmp", 13, 7, TrueColour},
                            {"imagemagick-rle8.bmp", 40, 9, Runs}};
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     for (const tCase& c : cases) {
         CImage image;
-        ASSERT_EQ(LoadImageFile(DataFile(c.name), &image), kResOk) << c.name << boxes.Take();
+        ASSERT_EQ(LoadImageFile(DataFile(c.name), &image), kResOk) << c.name << TakeExtraLine(boxes);
         ASSERT_EQ(image.GetWidth(), c.width);
         ASSERT_EQ(image.GetHeight(), c.height);
         CImage8 grey;
@@ -60,7 +59,7 @@ TEST(BmpRead, FilesWrittenByImageMagick)
                 ASSERT_EQ(ByteAt(grey, x, y), GreyOf(c.expected(x, y))) << c.name << " " << x << "," << y;
             }
     }
-    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(boxes.count, 0);
 }
 
 TEST(BmpRead, OneBitBlackAndWhite)
@@ -200,7 +199,7 @@ TEST(BmpRead, IndicesPastThePaletteAreBlack)
 
 TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     struct tCase {
         const char* what;
         tBmpSpec spec;
@@ -233,7 +232,7 @@ TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
     for (const tCase& c : cases) {
         CImage image;
         EXPECT_EQ(DecodeBytes(MakeBmp(c.spec), &image), kResFailure) << c.what;
-        EXPECT_EQ(boxes.Take(), c.message) << c.what;
+        EXPECT_EQ(TakeExtraLine(boxes), c.message) << c.what;
         EXPECT_LE(int64_t(image.GetWidth()) * image.GetHeight(), 64) << c.what;
     }
 
@@ -241,19 +240,19 @@ TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
     bytes[14] = 0xFF, bytes[15] = 0xFF, bytes[16] = 0xFF, bytes[17] = 0xFF;  // header size 2^32 - 1
     CImage image;
     EXPECT_EQ(DecodeBytes(bytes, &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "BMP header size is invalid");
+    EXPECT_EQ(TakeExtraLine(boxes), "BMP header size is invalid");
     bytes[0] = 'M';
     EXPECT_EQ(DecodeBytes(bytes, &image), kResBadParam);  // not recognised at all
     CImage8 grey;
     tCMemFile stream;
     Fill(stream, std::vector<uint8_t>{'B', 'M', 0, 0, 0});
     EXPECT_EQ(DecodeImage8Stream(&stream, &grey), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Unexpected end of file (header was unable to be fully read).");
+    EXPECT_EQ(TakeExtraLine(boxes), "Unexpected end of file (header was unable to be fully read).");
 }
 
 TEST(BmpRead, BrokenRuns)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     tBmpSpec s;
     s.width = 4, s.height = 2, s.bits = 8, s.compression = 1;
     s.coloursUsed = 2;
@@ -262,27 +261,27 @@ TEST(BmpRead, BrokenRuns)
 
     s.pixels = {3, 1, 2, 1, 0, 1};  // 3 + 2 pixels in a row of 4
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 0, 0, 0, 0, 0, 2, 1, 0, 1};  // a run after the top row
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 2, 0, 5, 1, 1, 0, 1};  // a delta below the bottom row, then a run
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 5, 1, 1, 1, 1, 1, 0, 0, 1};  // an absolute run of 5
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {4, 1, 0, 0, 4, 1};  // no end of bitmap
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - file ended before all image data read.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - file ended before all image data read.");
 
     s.pixels = {};
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - file ended before all image data read.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - file ended before all image data read.");
 
     s.pixels = {4, 1, 0, 0, 4, 0, 0, 1};
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResOk);
@@ -291,7 +290,7 @@ TEST(BmpRead, BrokenRuns)
 
 TEST(BmpRead, TruncatedAtEveryByte)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     for (const char* name : {"imagemagick-1bit.bmp", "imagemagick-4bit.bmp", "imagemagick-8bit.bmp",
                              "imagemagick-24bit.bmp", "imagemagick-rle8.bmp"}) {
         tCFile file;
@@ -306,5 +305,5 @@ TEST(BmpRead, TruncatedAtEveryByte)
             ASSERT_NE(result, kResOk) << name << " cut at " << cut;
         }
     }
-    EXPECT_GT(boxes.Count(), 0);
+    EXPECT_GT(boxes.count, 0);
 }
