@@ -8,7 +8,7 @@
 #include "toolkit/core/tCMemFile.h"
 
 // Hand-made BMP files for the reader's tests, laid out byte by byte.
-struct tBmpSpec {
+struct tBmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 1;
     int32_t height = 1;
@@ -26,7 +26,7 @@ inline void PutLe(std::vector<uint8_t>& out, uint64_t value, int bytes)
         out.push_back(uint8_t(value >> (8 * i)));
 }
 
-inline std::vector<uint8_t> MakeBmp(const tBmpSpec& s)
+inline std::vector<uint8_t> MakeBmp(const tBmpLayout& s)
 {
     const bool core = s.headerSize == 12;
     const uint32_t entry = core ? 3 : 4;
