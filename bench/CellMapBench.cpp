@@ -1,6 +1,7 @@
 // Cell-grid hot paths at the size of a large painting, reported per cell.
 #include <benchmark/benchmark.h>
 
+#include "paint/engine/CLayer.h"
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CellResampling.h"
@@ -16,7 +17,7 @@ void PaintPattern(CPaintCellMap& map)
 {
     CPaintCellNav nav(map);
     for (int32_t y = 0; y < nav.GetHeight(); ++y) {
-        PaintCell* row = nav.Row(y);
+        PaintCell* row = nav.Cells(y);
         for (int32_t x = 0; x < nav.GetWidth(); ++x) {
             const uint32_t band = uint32_t((x / 37 + y / 23) % 5);
             const uint32_t alpha = band == 0 ? 0 : 60 * band;
@@ -73,6 +74,43 @@ void BM_ResampleCellsInterpolatedUp(benchmark::State& state)
     SetPerCell(state, int64_t(6000) * 4500, "s/destination cell");
 }
 BENCHMARK(BM_ResampleCellsInterpolatedUp)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// A layer holding the pattern, its view image the given size.
+void MakePatternLayer(CLayer& layer, int32_t imageWidth, int32_t imageHeight)
+{
+    layer.SetSize(kWidth, kHeight);
+    PaintPattern(layer.GetCellMap());
+    if (imageWidth > 0)
+        layer.SetImageSize(imageWidth, imageHeight);
+}
+
+void BM_MergeFrom(benchmark::State& state)
+{
+    CLayer bottom, top;
+    MakePatternLayer(bottom, 0, 0);
+    MakePatternLayer(top, 0, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        PaintPattern(bottom.GetCellMap());
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(bottom.MergeFrom(&top));
+    }
+    SetPerCell(state, int64_t(kWidth) * kHeight, "s/cell");
+}
+BENCHMARK(BM_MergeFrom)->Unit(benchmark::kMillisecond);
+
+// Interpolating at full size (arg 1) and averaging at half size (arg 2).
+void BM_DrawIntoImage(benchmark::State& state)
+{
+    const int32_t divisor = int32_t(state.range(0));
+    CLayer layer;
+    MakePatternLayer(layer, kWidth / divisor, kHeight / divisor);
+    layer.SetPaperOpacity(0.5f);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(layer.RedrawImage());
+    SetPerCell(state, int64_t(kWidth) * kHeight, "s/cell");
+}
+BENCHMARK(BM_DrawIntoImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,91 +1,101 @@
 #include "paint/engine/CellResampling.h"
 
 #include <algorithm>
-#include <cassert>
 
-#include "paint/engine/ColourLerp.h"
+#include "paint/engine/ColourBoxSum.h"
+#include "toolkit/imaging/PixelMath.h"
+#include "toolkit/imaging/ScaleSteps.h"
 
 namespace {
 
-constexpr int32_t kBoxThreshold = 0x20000;
-
-// The source span [first, last) that destination index i covers in the box regime.
+// Source indexes [first, last).
 struct Span {
     int32_t first;
     int32_t last;
 };
 
-inline Span BoxSpan(int32_t i, int32_t step)
+inline Span BoxOf(int32_t index, int64_t step, int32_t size)
 {
-    const int32_t first = int32_t((int64_t(i) * step) >> 16);
-    const int32_t last = std::max(first + 1, int32_t((int64_t(i + 1) * step) >> 16));
-    return {first, last};
+    Span span;
+    BoxSpan(index, step, size, &span.first, &span.last);
+    return span;
 }
 
-// The two source rows or columns a 16.16 position falls between. The integer part is read as an
-// unsigned 16-bit number, so a position left of or above the source reads index 0 twice.
-inline Span InterpolationPair(int32_t position, int32_t size)
+// The two source rows or columns a position falls between; a position before the first reads
+// index 0 twice, one on the last reads the last twice.
+inline Span PairOf(int64_t position, int32_t size)
 {
-    const uint32_t index = uint32_t(position >> 16) & 0xFFFFu;
-    if (index > uint32_t(kMaxCellMapSide))
+    const int64_t index = SampleIndex(position);
+    if (index < 0)
         return {0, 0};
-    assert(int32_t(index) < size);
-    return {int32_t(index), std::min(int32_t(index) + 1, size - 1)};
+    const int32_t first = int32_t(std::min<int64_t>(index, size - 1));
+    return {first, std::min(first + 1, size - 1)};
 }
 
-inline int32_t StartPosition(int32_t step) { return std::max(0, step - 0x8000) - 0x8000; }
+// The smoothstep t^2 (3 - 2t) of the position's fraction t, as a weight 0..255.
+inline uint32_t SmoothFraction(int64_t position)
+{
+    const uint64_t t = uint64_t(position) & 0xFFFFu;
+    return uint32_t((((t * t) >> 16) * (0x18000u - t) * 2) >> 24);
+}
 
-// Sums of a box. Value x alpha sums of 257 cells still fit 32 bits, so small boxes (the common
+template <bool kLinear>
+inline uint32_t WeightOf(int64_t position)
+{
+    if constexpr (kLinear)
+        return SampleFraction(position);
+    else
+        return SmoothFraction(position);
+}
+
+inline uint32_t LerpField(uint32_t a, uint32_t b, uint32_t w) { return LerpByte(a, b, w); }
+
+inline uint32_t Bilinear(uint32_t v00, uint32_t v01, uint32_t v10, uint32_t v11, uint32_t wx, uint32_t wy)
+{
+    return LerpField(LerpField(v00, v01, wx), LerpField(v10, v11, wx), wy);
+}
+
+// Thickness x alpha sums of up to this many cells fit 32 bits, so small boxes (the common
 // reductions) sum and divide in 32 bits; larger ones need 64.
+constexpr int64_t kMaxCellsFor32BitSums = 0xFFFFFFFFll / (65535 * 255);
+
+inline int64_t LargestBox(const tScaleSteps& xs, const tScaleSteps& ys)
+{
+    return ((xs.step >> 16) + 1) * ((ys.step >> 16) + 1);
+}
+
 template <typename Sum>
-void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t stepX, int32_t stepY)
+void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, const tScaleSteps& xs, const tScaleSteps& ys)
 {
     for (int32_t y = 0; y < destination.GetHeight(); ++y) {
-        const Span rows = BoxSpan(y, stepY);
-        PaintCell* out = destination.Row(y);
+        const Span rows = BoxOf(y, ys.step, source.GetHeight());
+        PaintCell* out = destination.Cells(y);
         for (int32_t x = 0; x < destination.GetWidth(); ++x) {
-            const Span columns = BoxSpan(x, stepX);
-            Sum alpha = 0, red = 0, green = 0, blue = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;
+            const Span columns = BoxOf(x, xs.step, source.GetWidth());
+            ColourBoxSum<Sum> colour;
+            Sum thickness = 0, wetness = 0, shine = 0, extra = 0;
             for (int32_t sy = rows.first; sy < rows.last; ++sy) {
-                const PaintCell* row = source.Row(sy);
+                const PaintCell* row = source.Cells(sy);
                 for (int32_t sx = columns.first; sx < columns.last; ++sx) {
                     const PaintCell& cell = row[sx];
-                    const uint32_t a = cell.colour >> 24;
-                    // Red and blue times alpha in one multiply: each product fits its 16-bit lane.
-                    const uint32_t redBlue = (cell.colour & 0x00FF00FFu) * a;
-                    alpha += a;
-                    blue += redBlue & 0xFFFFu;
-                    red += redBlue >> 16;
-                    green += ((cell.colour >> 8) & 0xFFu) * a;
-                    thickness += uint32_t(cell.thickness) * a;
+                    colour.Add(cell.colour);
+                    thickness += uint32_t(cell.thickness) * (cell.colour >> 24);
                     wetness += cell.wetness;
                     shine += cell.shine;
                     extra += cell.extra;
                 }
             }
-            if (alpha == 0)
+            if (colour.alpha == 0)
                 continue;
             const Sum n = Sum(columns.last - columns.first) * Sum(rows.last - rows.first);
             PaintCell& cell = out[x];
-            cell.colour = uint32_t(alpha / n) << 24 | uint32_t(red / alpha) << 16 | uint32_t(green / alpha) << 8 |
-                          uint32_t(blue / alpha);
-            cell.thickness = uint16_t(thickness / alpha);
+            cell.colour = colour.Mean(n);
+            cell.thickness = uint16_t(thickness / colour.alpha);
             cell.wetness = uint16_t(wetness / n);
             cell.shine = uint8_t(shine / n);
             cell.extra = uint8_t(extra / n);
         }
     }
-}
-
-constexpr int64_t kMaxCellsFor32BitSums = 257;
-
-void BoxAverageCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t stepX, int32_t stepY)
-{
-    const int64_t largestBox = int64_t((stepX >> 16) + 1) * int64_t((stepY >> 16) + 1);
-    if (largestBox <= kMaxCellsFor32BitSums)
-        BoxAverageCells<uint32_t>(destination, source, stepX, stepY);
-    else
-        BoxAverageCells<uint64_t>(destination, source, stepX, stepY);
 }
 
 // A transparent corner takes the red, green and blue of the covered corner of its pair and
@@ -112,32 +122,22 @@ inline uint32_t BilinearColourBorrowing(uint32_t c00, uint32_t c01, uint32_t c10
         c10 = c00 & 0x00FFFFFFu;
         c11 = c01 & 0x00FFFFFFu;
     }
-    return LerpColour(LerpColour(c00, c01, wx), LerpColour(c10, c11, wx), wy);
+    return LerpArgb(LerpArgb(c00, c01, wx), LerpArgb(c10, c11, wx), wy);
 }
 
 template <bool kLinear>
-inline uint32_t WeightOf(int32_t position)
+void InterpolateCells(CPaintCellNav& destination, CPaintCellNav& source, const tScaleSteps& xs, const tScaleSteps& ys)
 {
-    if constexpr (kLinear)
-        return LinearWeight(position);
-    else
-        return SmoothWeight(position);
-}
-
-template <bool kLinear>
-void InterpolateCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t stepX, int32_t stepY)
-{
-    const int32_t startX = StartPosition(stepX);
-    int32_t positionY = StartPosition(stepY);
-    for (int32_t y = 0; y < destination.GetHeight(); ++y, positionY += stepY) {
-        const Span rows = InterpolationPair(positionY, source.GetHeight());
+    int64_t positionY = ys.start;
+    for (int32_t y = 0; y < destination.GetHeight(); ++y, positionY += ys.step) {
+        const Span rows = PairOf(positionY, source.GetHeight());
         const uint32_t wy = WeightOf<kLinear>(positionY);
-        const PaintCell* upper = source.Row(rows.first);
-        const PaintCell* lower = source.Row(rows.last);
-        PaintCell* out = destination.Row(y);
-        int32_t positionX = startX;
-        for (int32_t x = 0; x < destination.GetWidth(); ++x, positionX += stepX) {
-            const Span columns = InterpolationPair(positionX, source.GetWidth());
+        const PaintCell* upper = source.Cells(rows.first);
+        const PaintCell* lower = source.Cells(rows.last);
+        PaintCell* out = destination.Cells(y);
+        int64_t positionX = xs.start;
+        for (int32_t x = 0; x < destination.GetWidth(); ++x, positionX += xs.step) {
+            const Span columns = PairOf(positionX, source.GetWidth());
             const uint32_t wx = WeightOf<kLinear>(positionX);
             const PaintCell& p00 = upper[columns.first];
             const PaintCell& p01 = upper[columns.last];
@@ -145,10 +145,49 @@ void InterpolateCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t
             const PaintCell& p11 = lower[columns.last];
             PaintCell& cell = out[x];
             cell.colour = BilinearColourBorrowing(p00.colour, p01.colour, p10.colour, p11.colour, wx, wy);
-            cell.thickness = LerpU16(LerpU16(p00.thickness, p01.thickness, wx), LerpU16(p10.thickness, p11.thickness, wx), wy);
-            cell.wetness = LerpU16(LerpU16(p00.wetness, p01.wetness, wx), LerpU16(p10.wetness, p11.wetness, wx), wy);
-            cell.shine = LerpU8(LerpU8(p00.shine, p01.shine, wx), LerpU8(p10.shine, p11.shine, wx), wy);
-            cell.extra = LerpU8(LerpU8(p00.extra, p01.extra, wx), LerpU8(p10.extra, p11.extra, wx), wy);
+            cell.thickness = uint16_t(Bilinear(p00.thickness, p01.thickness, p10.thickness, p11.thickness, wx, wy));
+            cell.wetness = uint16_t(Bilinear(p00.wetness, p01.wetness, p10.wetness, p11.wetness, wx, wy));
+            cell.shine = uint8_t(Bilinear(p00.shine, p01.shine, p10.shine, p11.shine, wx, wy));
+            cell.extra = uint8_t(Bilinear(p00.extra, p01.extra, p10.extra, p11.extra, wx, wy));
+        }
+    }
+}
+
+template <typename Sum>
+void BoxAverageImage(CPaintCellNav& destination, const CImNav& source, const tScaleSteps& xs, const tScaleSteps& ys)
+{
+    for (int32_t y = 0; y < destination.GetHeight(); ++y) {
+        const Span rows = BoxOf(y, ys.step, source.GetHeight());
+        PaintCell* out = destination.Cells(y);
+        for (int32_t x = 0; x < destination.GetWidth(); ++x) {
+            const Span columns = BoxOf(x, xs.step, source.GetWidth());
+            ColourBoxSum<Sum> colour;
+            for (int32_t sy = rows.first; sy < rows.last; ++sy) {
+                const CPixel* row = source.Pixels(sy);
+                for (int32_t sx = columns.first; sx < columns.last; ++sx)
+                    colour.Add(row[sx]);
+            }
+            const Sum n = Sum(columns.last - columns.first) * Sum(rows.last - rows.first);
+            out[x].colour = colour.alpha == 0 ? 0 : colour.Mean(n);
+        }
+    }
+}
+
+void InterpolateImage(CPaintCellNav& destination, const CImNav& source, const tScaleSteps& xs, const tScaleSteps& ys)
+{
+    int64_t positionY = ys.start;
+    for (int32_t y = 0; y < destination.GetHeight(); ++y, positionY += ys.step) {
+        const Span rows = PairOf(positionY, source.GetHeight());
+        const uint32_t wy = SampleFraction(positionY);
+        const CPixel* upper = source.Pixels(rows.first);
+        const CPixel* lower = source.Pixels(rows.last);
+        PaintCell* out = destination.Cells(y);
+        int64_t positionX = xs.start;
+        for (int32_t x = 0; x < destination.GetWidth(); ++x, positionX += xs.step) {
+            const Span columns = PairOf(positionX, source.GetWidth());
+            const uint32_t wx = SampleFraction(positionX);
+            out[x].colour = LerpArgb(LerpArgb(upper[columns.first], upper[columns.last], wx),
+                                     LerpArgb(lower[columns.first], lower[columns.last], wx), wy);
         }
     }
 }
@@ -157,19 +196,38 @@ void InterpolateCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t
 
 tResult ResampleCells(CPaintCellNav& destination, CPaintCellNav& source, int32_t linear)
 {
-    if (!destination.IsValid() || !source.IsValid())
+    if (!destination.IsValid() || !source.IsValid() || destination.IsEmpty() || source.IsEmpty())
         return kResOk;
-    const int32_t sw = source.GetWidth(), sh = source.GetHeight();
-    const int32_t dw = destination.GetWidth(), dh = destination.GetHeight();
-    if (sw == 0 || sh == 0 || dw == 0 || dh == 0)
+    const tScaleSteps xs(source.GetWidth(), destination.GetWidth());
+    const tScaleSteps ys(source.GetHeight(), destination.GetHeight());
+    if (xs.Halves() || ys.Halves()) {
+        if (LargestBox(xs, ys) <= kMaxCellsFor32BitSums)
+            BoxAverageCells<uint32_t>(destination, source, xs, ys);
+        else
+            BoxAverageCells<uint64_t>(destination, source, xs, ys);
+    } else if (linear != 0) {
+        InterpolateCells<true>(destination, source, xs, ys);
+    } else {
+        InterpolateCells<false>(destination, source, xs, ys);
+    }
+    return kResOk;
+}
+
+tResult ResampleImageToCellColours(CPaintCellNav& destination, const CImNav& source)
+{
+    if (!source.IsLocked() || source.GetBytesPerPixel() != 4)
+        return kResBadParam;
+    if (!destination.IsValid() || destination.IsEmpty() || source.IsEmpty())
         return kResOk;
-    const int32_t stepX = int32_t((int64_t(sw) << 16) / dw);
-    const int32_t stepY = int32_t((int64_t(sh) << 16) / dh);
-    if (stepX >= kBoxThreshold || stepY >= kBoxThreshold)
-        BoxAverageCells(destination, source, stepX, stepY);
-    else if (linear != 0)
-        InterpolateCells<true>(destination, source, stepX, stepY);
-    else
-        InterpolateCells<false>(destination, source, stepX, stepY);
+    const tScaleSteps xs(source.GetWidth(), destination.GetWidth());
+    const tScaleSteps ys(source.GetHeight(), destination.GetHeight());
+    if (xs.Halves() || ys.Halves()) {
+        if (LargestBox(xs, ys) <= kMaxColoursFor32BitSums)
+            BoxAverageImage<uint32_t>(destination, source, xs, ys);
+        else
+            BoxAverageImage<uint64_t>(destination, source, xs, ys);
+    } else {
+        InterpolateImage(destination, source, xs, ys);
+    }
     return kResOk;
 }

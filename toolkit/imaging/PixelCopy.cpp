@@ -1,7 +1,9 @@
 #include "toolkit/imaging/PixelCopy.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "toolkit/imaging/PackedSource.h"
 #include "toolkit/imaging/PixelMath.h"
 
 namespace {
@@ -25,6 +27,19 @@ bool CheckPair(const CImNavBase* dest, const CImNavBase* source, int32_t destByt
     if (dest->GetWidth() != source->GetWidth() || dest->GetHeight() != source->GetHeight())
         return false;
     return dest->GetBytesPerPixel() == destBytes && source->GetBytesPerPixel() == sourceBytes;
+}
+
+template <typename T>
+void ExpandRows(CImNavBase* dest, CRunLengthT<T>* packed)
+{
+    const int32_t rows = std::min(dest->GetHeight(), packed->GetHeight());
+    const int32_t columns = std::min(dest->GetWidth(), packed->GetWidth());
+    for (int32_t y = 0; y < rows; ++y) {
+        T* out = reinterpret_cast<T*>(dest->Row(y));
+        tRunCursor<T> cursor = packed->CursorAt(0, y);
+        for (int32_t x = 0; x < columns; ++x)
+            out[x] = packed->ReadFrom(cursor);
+    }
 }
 
 }  // namespace
@@ -90,4 +105,42 @@ tResult ConvertArgbToGrey8(CImNav8* dest, const CImNav* source)
             d[x] = ArgbToGrey(s[x]);
     }
     return kResOk;
+}
+
+tResult ExpandRleToNav(CImNavBase* dest, CImageBase* source)
+{
+    if (!Usable(dest) || !source || !source->IsValid())
+        return kResBadParam;
+    if (dest->IsEmpty())
+        return kResOk;
+    if (dest->GetBytesPerPixel() == 1) {
+        CRLE8* packed = PackedCopy8Of(source);
+        if (!packed)
+            return kResBadParam;
+        ExpandRows(dest, packed);
+    } else if (dest->GetBytesPerPixel() == 4) {
+        CRLE* packed = PackedCopyOf(source);
+        if (!packed)
+            return kResBadParam;
+        ExpandRows(dest, packed);
+    }
+    return kResOk;
+}
+
+tResult CopyImageToImage(CImageBase* dest, CImageBase* source)
+{
+    if (!dest || !source)
+        return kResBadParam;
+    return WithPixelsUnpacked(dest, [&]() -> tResult {
+        const tCRect overlap = dest->GetBounds().Intersect(source->GetBounds());
+        CImNavBase to(dest, overlap);
+        if (!to.IsLocked())
+            return kResNoMemory;
+        if (source->IsCompressed())
+            return ExpandRleToNav(&to, source);
+        CImNavBase from(source, overlap);
+        if (!from.IsLocked())
+            return kResNoMemory;
+        return CopyNavPixels(&to, &from);
+    });
 }

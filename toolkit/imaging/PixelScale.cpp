@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/imaging/PixelMath.h"
-#include "toolkit/imaging/ScaleSteps.h"
+#include "toolkit/imaging/ScaleKernels.h"
 
 namespace {
 
@@ -11,13 +11,6 @@ bool Usable(const CImNavBase* view)
 {
     return view && view->IsLocked() && (view->GetBytesPerPixel() == 4 || view->GetBytesPerPixel() == 1);
 }
-
-// Output conversions by pixel sizes: grey to ARGB is v x 0x010101 | 0xFF000000, ARGB to grey
-// the mean of red, green and blue.
-inline void Store(CPixel* d, CPixel v) { *d = v; }
-inline void Store(CPixel* d, uint8_t v) { *d = GreyToArgb(v); }
-inline void Store(uint8_t* d, CPixel v) { *d = ArgbToGrey(v); }
-inline void Store(uint8_t* d, uint8_t v) { *d = v; }
 
 inline CPixel Lerp(CPixel a, CPixel b, uint32_t f) { return LerpArgb(a, b, f); }
 inline uint8_t Lerp(uint8_t a, uint8_t b, uint32_t f) { return uint8_t(LerpByte(a, b, f)); }
@@ -58,30 +51,10 @@ void BilinearRows(const CImNavBase* dest, const CImNavBase* source, const tScale
     }
 }
 
-// Channel sums of a box; 64 bits hold any box of a legal image.
-struct tArgbSum {
-    uint64_t a = 0, r = 0, g = 0, b = 0;
-    void Add(CPixel p) { a += p >> 24, r += (p >> 16) & 0xFF, g += (p >> 8) & 0xFF, b += p & 0xFF; }
-};
-struct tGreySum {
-    uint64_t v = 0;
-    void Add(uint8_t p) { v += p; }
-};
-
-inline void StoreMean(CPixel* d, const tArgbSum& s, uint64_t n)
-{
-    *d = CPixel(s.a / n) << 24 | CPixel(s.r / n) << 16 | CPixel(s.g / n) << 8 | CPixel(s.b / n);
-}
-inline void StoreMean(uint8_t* d, const tArgbSum& s, uint64_t n) { *d = uint8_t((s.b + s.g + s.r) / (3 * n)); }
-inline void StoreMean(CPixel* d, const tGreySum& s, uint64_t n) { *d = GreyToArgb(uint32_t(s.v / n)); }
-inline void StoreMean(uint8_t* d, const tGreySum& s, uint64_t n) { *d = uint8_t(s.v / n); }
-
-template <typename S>
-using tSumOf = std::conditional_t<sizeof(S) == 4, tArgbSum, tGreySum>;
-
 template <typename D, typename S>
 void BoxRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps& xs, const tScaleSteps& ys)
 {
+    tBoxDivider divider;
     for (int32_t y = 0; y < dest->GetHeight(); ++y) {
         int32_t y0, y1;
         BoxSpan(y, ys.step, source->GetHeight(), &y0, &y1);
@@ -95,7 +68,8 @@ void BoxRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps
                 for (int32_t sx = x0; sx < x1; ++sx)
                     sum.Add(row[sx]);
             }
-            StoreMean(out + x, sum, uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            divider.SetCount(uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            StoreMean(out + x, sum, divider);
         }
     }
 }
@@ -157,4 +131,21 @@ tResult ScaleBlit(CImNavBase* dest, const CImNavBase* source, uint32_t box)
     else
         ByPixelSizes<tBilinear>(dest, source, xs, ys);
     return kResOk;
+}
+
+tResult ScaleImageToImage(CImageBase* dest, CImageBase* source, uint32_t box)
+{
+    if (!dest || !source)
+        return kResBadParam;
+    return WithPixelsUnpacked(dest, [&]() -> tResult {
+        CImNavBase to(dest);
+        if (!to.IsLocked())
+            return kResNoMemory;
+        if (source->IsCompressed())
+            return ScaleRleBlit(&to, source, box);
+        CImNavBase from(source);
+        if (!from.IsLocked())
+            return kResNoMemory;
+        return ScaleBlit(&to, &from, box);
+    });
 }

@@ -11,3 +11,12 @@
 tResult BoxScaleBlit(CImNavBase* dest, const CImNavBase* source);
 // Bilinear scaling; with `box` set, a reduction by 2 or more both ways uses BoxScaleBlit.
 tResult ScaleBlit(CImNavBase* dest, const CImNavBase* source, uint32_t box);
+
+// The same two straight from a run-length packed CImage or CImage8 (6 for any other source).
+// The bilinear sampler of the packed form pairs the first and last columns with themselves.
+tResult BoxScaleRleBlit(CImNavBase* dest, CImageBase* source);
+tResult ScaleRleBlit(CImNavBase* dest, CImageBase* source, uint32_t box);
+
+// Scales the whole source onto the whole destination, either of them packed or not; a packed
+// destination is unpacked for the work and packed again. 5 when an image cannot be viewed.
+tResult ScaleImageToImage(CImageBase* dest, CImageBase* source, uint32_t box);

@@ -26,9 +26,9 @@ inline bool SameCell(const PaintCell& a, const PaintCell& b)
 
 inline PaintCell& CellAt(CPaintCellMap& map, int32_t x, int32_t y)
 {
-    PaintCell* first = nullptr;
+    uint8_t* first = nullptr;
     map.LockPixels(&first);
-    return first[y * map.GetWidth() + x];
+    return reinterpret_cast<PaintCell*>(first)[y * map.GetWidth() + x];
 }
 
 // Field values as plain integers: gtest binds references, and packed fields may be misaligned.

@@ -41,15 +41,15 @@ TEST(PaintCellNav, ClipsToTheMapAndAddressesRowsByTheMapWidth)
     map.SetSize(5, 4);
     FillDistinct(map);
     const tCRect rect{3, 1, 9, 9};
-    CPaintCellNav nav(map, &rect);
+    CPaintCellNav nav(map, rect);
     ASSERT_TRUE(nav.IsValid());
     EXPECT_EQ(nav.GetWidth(), 2);
     EXPECT_EQ(nav.GetHeight(), 3);
     EXPECT_EQ(nav.GetStride(), 5);
-    EXPECT_EQ(uint32_t(nav.Row(2)[1].colour), ColourAt(map, 4, 3));
+    EXPECT_EQ(uint32_t(nav.Cells(2)[1].colour), ColourAt(map, 4, 3));
 
     const tCRect outside{10, 10, 20, 20};
-    CPaintCellNav empty(map, &outside);
+    CPaintCellNav empty(map, outside);
     EXPECT_TRUE(empty.IsValid());
     EXPECT_EQ(empty.GetWidth(), 0);
     EXPECT_EQ(empty.GetHeight(), 0);
@@ -64,7 +64,7 @@ TEST(PaintCellNav, FillCellsCopiesTheValueIntoTheViewOnly)
     CPaintCellMap map;
     map.SetSize(4, 4);
     const tCRect rect{1, 1, 3, 3};
-    CPaintCellNav nav(map, &rect);
+    CPaintCellNav nav(map, rect);
     const PaintCell value = MakeCell(0x80102030u, 7, 8, 9, 10);
     FillCells(nav, &value);
     for (int32_t y = 0; y < 4; ++y)

@@ -1,0 +1,146 @@
+#include "paint/engine/CLayer.h"
+
+#include "paint/engine/CCanvasInfo.h"
+#include "paint/engine/IPaperGrainBuilder.h"
+#include "paint/engine/SafeConvert.h"
+#include "toolkit/imaging/CImage8.h"
+
+namespace {
+
+uint32_t g_layersChanged = 0;
+tCPoint g_viewImageSize;
+IPaperGrainBuilder* g_paperGrainBuilder = nullptr;
+
+}  // namespace
+
+uint32_t CLayer::GetLayersChanged() { return g_layersChanged; }
+void CLayer::SetLayersChanged(uint32_t value) { g_layersChanged = value; }
+tCPoint CLayer::GetViewImageSize() { return g_viewImageSize; }
+void CLayer::SetViewImageSize(tCPoint size) { g_viewImageSize = size; }
+void CLayer::SetPaperGrainBuilder(IPaperGrainBuilder* builder) { g_paperGrainBuilder = builder; }
+
+CLayer::CLayer() : m_viewImage(0) {}
+
+CLayer::~CLayer() { delete m_grainImage; }
+
+tResult CLayer::OnMessage(uint32_t message, tMsgArg a, tMsgArg, tMsgArg, uint32_t apply)
+{
+    if (message == kMsgLayerCanvasInfo)
+        return ExchangeCanvasInfo(FromMsgArg<CCanvasInfo>(a), apply);
+    return kResOk;
+}
+
+void CLayer::SetPaperColour(uint32_t colour)
+{
+    m_paperColour = colour;
+    g_layersChanged = 1;
+}
+
+void CLayer::SetPaperOpacity(float value)
+{
+    m_paperOpacity = value;
+    g_layersChanged = 1;
+}
+
+void CLayer::SetOpacity(float value)
+{
+    m_opacity = value;
+    g_layersChanged = 1;
+}
+
+void CLayer::SetVisible(uint32_t value)
+{
+    m_visible = value;
+    g_layersChanged = 1;
+}
+
+tResult CLayer::SetSize(int32_t width, int32_t height)
+{
+    TK_TRY(m_cellMap.SetSize(width, height));
+    if (g_viewImageSize.x >= 1 && g_viewImageSize.y >= 1)
+        return SetImageSize(g_viewImageSize.x, g_viewImageSize.y);
+    return kResOk;
+}
+
+void CLayer::SetGrainImage(CImage8* image)
+{
+    if (image == m_grainImage)
+        return;
+    delete m_grainImage;
+    m_grainImage = image;
+}
+
+tResult CLayer::SetImageSize(int32_t width, int32_t height)
+{
+    TK_TRY(m_viewImage.SetSize(width, height));
+    m_dirtyRect = m_cellMap.GetBounds();
+    return kResOk;
+}
+
+void CLayer::AddDirtyRect(const tCRect& rect)
+{
+    if (m_dirtyRect.top == m_dirtyRect.bottom || m_dirtyRect.left == m_dirtyRect.right)
+        m_dirtyRect = rect;
+    else
+        m_dirtyRect = m_dirtyRect.Union(rect);
+}
+
+tResult CLayer::Clear()
+{
+    m_cellMap.Clear();
+    return RedrawImage();
+}
+
+tResult CLayer::RedrawImage() { return DrawIntoImage(m_viewImage.GetBounds()); }
+
+float CLayer::GrainZoom(float scale)
+{
+    const float s = scale * scale;
+    if (s < 0.25f)
+        return 2.0f * s + 0.5f;
+    return (s - 0.25f) / 0.75f * 3.0f + 1.0f;
+}
+
+tResult CLayer::ApplyCanvasInfo(const CCanvasInfo* info)
+{
+    if (!info)
+        return kResBadParam;
+    m_grainScale = info->grainScale;
+    m_paperShine = info->paperShine;
+    m_paperExtra = info->paperExtra;
+    m_paperSpare = info->paperSpare;
+    m_grainDepth = info->grainDepth;
+    if (info->paperColour != m_paperColour)
+        SetPaperColour(info->paperColour);
+    const float opacity = float(info->paperOpacity / 255.0);
+    if (opacity != m_paperOpacity)
+        SetPaperOpacity(opacity);
+    if (g_paperGrainBuilder) {
+        if (CImage8* grain = g_paperGrainBuilder->BuildPaperGrain(*info))
+            SetGrainImage(grain);
+    }
+    // Without memory for the name the old one stays; the paper settings hold all the same.
+    (void)m_name.Assign(info->paperName);
+    return kResOk;
+}
+
+tResult CLayer::ExchangeCanvasInfo(CCanvasInfo* info, uint32_t apply)
+{
+    if (!info)
+        return kResOk;
+    if (apply != 0) {
+        TK_TRY(ApplyCanvasInfo(info));
+        TK_TRY(RedrawImage());
+        return SendToBackbone(kMsgLayersChanged, ToMsgArg(this), 0, 0);
+    }
+    info->grainScale = m_grainScale;
+    info->paperColour = m_paperColour;
+    info->paperShine = m_paperShine;
+    info->paperExtra = m_paperExtra;
+    info->paperSpare = m_paperSpare;
+    info->grainDepth = m_grainDepth;
+    info->paperOpacity = RoundToInt32(m_paperOpacity * 255.0);
+    info->paperName = m_name;
+    info->paperImage = m_grainImage;
+    return kResOk;
+}

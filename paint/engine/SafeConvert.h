@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+// Settings stored as floats come from files and presets: a value out of range or not a number
+// must not reach a float-to-integer conversion, whose result would be undefined.
+inline int32_t RoundToInt32(double value)
+{
+    if (!(value > -2147483648.0))
+        return value < 0 ? INT32_MIN : 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    return int32_t(std::lround(value));
+}

@@ -1,0 +1,210 @@
+#include <vector>
+
+#include "resources/compiler/BinaryFiles.h"
+#include "resources/compiler/ResourceKinds.h"
+#include "resources/compiler/ResourceSource.h"
+#include "resources/compiler/SourceText.h"
+#include "resources/compiler/WavFile.h"
+#include "toolkit/core/CText.h"
+#include "toolkit/core/CTextList.h"
+#include "toolkit/core/ResourceFormat.h"
+#include "toolkit/core/tCMemFile.h"
+
+namespace {
+
+class tResourceCompiler {
+public:
+    tResourceCompiler(const std::filesystem::path& baseFolder, tCStream& out, uint32_t version)
+        : m_baseFolder(baseFolder), m_out(out), m_version(version)
+    {
+    }
+
+    // Compiles one statement; false with the statement's error set on a fault.
+    bool Compile(tStatement& line)
+    {
+        std::string tag;
+        if (!line.TakeWord(&tag))
+            return false;
+        if (tag == "vers") {
+            uint32_t version;
+            return line.TakeU32(&version) && line.Finish() && Written(WriteVersionChunk(m_out, version), line);
+        }
+        const tResourceKind* kind = FindResourceKind(tag);
+        if (!kind)
+            return line.Fail("unknown resource type '" + tag + "'");
+        uint32_t id;
+        tCString name;
+        if (!line.TakeU32(&id) || !line.TakeLine(&name))
+            return false;
+        tCMemFile payload;
+        if (!Written(WriteResourcePreamble(payload, id, name), line) || !CompileData(line, *kind, payload) ||
+            !line.Finish())
+            return false;
+        return Written(WriteResourceChunk(m_out, kind->tag, payload.GetData(), payload.GetSize()), line);
+    }
+
+private:
+    bool CompileData(tStatement& line, const tResourceKind& kind, tCStream& payload)
+    {
+        switch (kind.data) {
+        case tResourceKind::kText: {
+            tCString text;
+            return line.TakeLine(&text) && Written(CText::WriteData(payload, text), line);
+        }
+        case tResourceKind::kTextList: return CompileTextList(line, payload);
+        case tResourceKind::kImageList: return CompileImageList(line, payload);
+        case tResourceKind::kGradient: return CompileGradient(line, payload);
+        case tResourceKind::kImage:
+        case tResourceKind::kSound:
+        case tResourceKind::kFont: return CompileFileData(line, kind, payload);
+        }
+        return false;
+    }
+
+    bool CompileTextList(tStatement& line, tCStream& payload)
+    {
+        uint32_t exclusivity = 0;
+        if (!line.TakeOption("exclusivity", &exclusivity) || !line.Take(tToken::kOpen, "'[' expected"))
+            return false;
+        tCStringArray texts;
+        tCArray<int32_t> ids;
+        while (!line.NextIs(tToken::kClose)) {
+            uint32_t id = 0;
+            std::string word;
+            if (m_version == 2 && (!line.TakeWord(&word) || word.empty() || word.back() != ':' ||
+                                   !ParseU32(word.substr(0, word.size() - 1), &id)))
+                return line.Fail("version 2 entries are written <id>:\"<text>\"");
+            tCString text;
+            if (!line.TakeLine(&text))
+                return false;
+            if (texts.Add(text) != kResOk || ids.Add(int32_t(id)) != kResOk)
+                return line.Fail("out of memory");
+        }
+        if (!line.Take(tToken::kClose, "']' expected"))
+            return false;
+        return Written(CTextList::WriteData(payload, m_version, exclusivity, texts, ids), line);
+    }
+
+    bool CompileImageList(tStatement& line, tCStream& payload)
+    {
+        uint32_t exclusivity = 0;
+        if (!line.TakeOption("exclusivity", &exclusivity) || !line.Take(tToken::kOpen, "'[' expected"))
+            return false;
+        std::vector<tCString> names;
+        while (!line.NextIs(tToken::kClose)) {
+            tCString name;
+            if (!line.TakeLine(&name))
+                return false;
+            names.push_back(name);
+        }
+        if (!line.Take(tToken::kClose, "']' expected"))
+            return false;
+        tResult result = payload.WriteU32(exclusivity);
+        if (result == kResOk)
+            result = payload.WriteU32(uint32_t(names.size()));
+        for (size_t i = 0; i < names.size() && result == kResOk; ++i)
+            result = WriteResourceLine(payload, names[i]);
+        return Written(result, line);
+    }
+
+    bool CompileGradient(tStatement& line, tCStream& payload)
+    {
+        if (!line.Take(tToken::kOpen, "'[' expected"))
+            return false;
+        std::vector<std::pair<uint32_t, float>> points;
+        while (!line.NextIs(tToken::kClose)) {
+            std::string word;
+            if (!line.TakeWord(&word))
+                return false;
+            uint32_t colour;
+            float position;
+            if (!ParseGradientPoint(word, &colour, &position))
+                return line.Fail("gradient points are written #AARRGGBB@<position from 0 to 1>");
+            points.emplace_back(colour, position);
+        }
+        if (!line.Take(tToken::kClose, "']' expected"))
+            return false;
+        tResult result = payload.WriteU32(uint32_t(points.size()));
+        for (size_t i = 0; i < points.size() && result == kResOk; ++i) {
+            result = payload.WriteU32(points[i].first);
+            if (result == kResOk)
+                result = payload.WriteFloat(points[i].second);
+        }
+        return Written(result, line);
+    }
+
+    bool CompileFileData(tStatement& line, const tResourceKind& kind, tCStream& payload)
+    {
+        std::string format;
+        if (kind.data == tResourceKind::kImage && !line.TakeWord(&format))
+            return false;
+        std::u16string fileName;
+        if (!line.TakeString(&fileName))
+            return false;
+        const std::filesystem::path path = m_baseFolder / std::filesystem::path(tCString(std::u16string_view(fileName)).ToAnsi());
+        std::string bytes;
+        if (ReadBinaryFile(path, &bytes) != kResOk)
+            return line.Fail("cannot read " + path.string());
+        std::string why;
+        if (kind.data == tResourceKind::kSound && NormaliseWav(std::string(bytes), &bytes, &why) != kResOk)
+            return line.Fail(path.string() + ": " + why);
+        if (!HasSignature(kind, format, bytes))
+            return line.Fail(path.string() + " is not a " + (format.empty() ? kind.name : format) + " file");
+        if (bytes.size() > UINT32_MAX - 64)
+            return line.Fail(path.string() + " is too large");
+        tResult result = payload.WriteU32(uint32_t(bytes.size()));
+        if (result == kResOk)
+            result = payload.WriteBytes(bytes.data(), int64_t(bytes.size()));
+        return Written(result, line);
+    }
+
+    static bool Written(tResult result, tStatement& line)
+    {
+        return result == kResOk || line.Fail(std::string("writing failed: ") + ResultText(result));
+    }
+
+    std::filesystem::path m_baseFolder;
+    tCStream& m_out;
+    uint32_t m_version;
+};
+
+// The version the vers line gives, 1 without one; false for a second vers line or a bad value.
+bool FindVersion(const std::vector<std::string>& lines, uint32_t* version, std::string* error)
+{
+    *version = 1;
+    bool seen = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::vector<tToken> tokens;
+        std::string ignored;
+        if (TokenizeLine(lines[i], &tokens, &ignored) != kResOk || tokens.empty() || tokens[0].word != "vers")
+            continue;
+        uint32_t value = 0;
+        if (seen || tokens.size() != 2 || !ParseU32(tokens[1].word, &value) || (value != 1 && value != 2)) {
+            *error = "line " + std::to_string(i + 1) + ": one vers line of version 1 or 2 is allowed";
+            return false;
+        }
+        seen = true;
+        *version = value;
+    }
+    return true;
+}
+
+}  // namespace
+
+tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
+                              std::string* error)
+{
+    const std::vector<std::string> lines = SplitLines(source);
+    uint32_t version;
+    if (!FindVersion(lines, &version, error))
+        return kResTextParse;
+    tResourceCompiler compiler(baseFolder, out, version);
+    return CompileLines(
+        source,
+        [&](const std::string& line, tStatement& statement) {
+            if (line[0] == ' ' || line[0] == '\t')
+                return statement.Fail("nested resources are not known here");
+            return compiler.Compile(statement);
+        },
+        error);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "toolkit/core/ResultCodes.h"
+
+class tCStream;
+
+// The source of Resources/system.trf, one chunk a line:
+//   vers 2
+//   text <id> "<name>" "<text>"
+//   txlt <id> "<name>" [exclusivity=<n>] ["<text>" ...]            (version 1 files)
+//   txlt <id> "<name>" [exclusivity=<n>] [<id>:"<text>" ...]       (version 2 files)
+//   imag <id> "<name>" png|bmp|jpg|psd "<image file>"
+//   imlt <id> "<name>" [exclusivity=<n>] ["<image name>" ...]      (iml8 alike)
+//   audi <id> "<name>" "<wav file>"
+//   font <id> "<name>" "<font file>"
+//   grad <id> "<name>" [#AARRGGBB@<position> ...]
+// File names are relative to `baseFolder`. Without a vers line the file is version 1.
+
+// Compiles a source into `out`; on failure `error` says which line and why.
+tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
+                              std::string* error);
+
+// Prints a resource file as source. The bytes of images, sounds and fonts are written to files
+// "<type>-<chunk index>.<extension>" in `fileFolder`, which the source names as
+// "<fileFolderName>/<file>" (relative to the source's own folder). Fails on anything the
+// compiler would not write again byte for byte.
+tResult DumpResourceFile(tCStream& in, const std::filesystem::path& fileFolder, const std::string& fileFolderName,
+                         std::string* source, std::string* error);

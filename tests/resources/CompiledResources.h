@@ -1,0 +1,79 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "resources/compiler/ResourceSource.h"
+#include "resources/compiler/StringTableSource.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/TempFolder.h"
+
+// The bytes a memory stream holds.
+inline std::string StreamBytes(const tCMemFile& stream)
+{
+    return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
+}
+
+// A file holding the bytes, open for reading, removed with its folder when the stream goes.
+class TempFileStream : public tCFile {
+public:
+    explicit TempFileStream(const std::string& bytes)
+    {
+        WriteWholeFile(m_folder.File("resource.bin"), bytes);
+        EXPECT_EQ(Open(tCFRef(tCString::FromAnsi(m_folder.File("resource.bin"))), kAccessRead), kResOk);
+    }
+
+private:
+    TempFolder m_folder;
+};
+
+inline std::unique_ptr<TempFileStream> StreamOver(const std::string& bytes)
+{
+    return std::make_unique<TempFileStream>(bytes);
+}
+
+inline std::string CompileResources(const std::string& source, const std::filesystem::path& base = ".")
+{
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileResourceSource(source, base, out, &error), kResOk) << error;
+    return StreamBytes(out);
+}
+
+inline std::string CompileStrings(const std::string& source)
+{
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileStringTableSource(source, out, &error), kResOk) << error;
+    return StreamBytes(out);
+}
+
+// The little-endian bytes of a 32-bit value and of UTF-16 text with CR LF, as the files hold them.
+inline std::string U32(uint32_t value)
+{
+    std::string bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += char(value >> (8 * i));
+    return bytes;
+}
+
+inline std::string Line(const std::u16string& text)
+{
+    std::string bytes;
+    for (char16_t unit : text + u"\r\n") {
+        bytes += char(unit & 0xFF);
+        bytes += char(unit >> 8);
+    }
+    return bytes;
+}
+
+inline std::string Chunk(const char* tag, const std::string& payload)
+{
+    const uint32_t code = uint32_t(uint8_t(tag[0])) << 24 | uint32_t(uint8_t(tag[1])) << 16 |
+                          uint32_t(uint8_t(tag[2])) << 8 | uint32_t(uint8_t(tag[3]));
+    return U32(code) + U32(uint32_t(payload.size())) + payload;
+}

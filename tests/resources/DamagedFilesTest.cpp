@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "CompiledResources.h"
+#include "toolkit/core/CResourceDirectory.h"
+#include "toolkit/core/CText.h"
+#include "toolkit/core/CTextList.h"
+#include "toolkit/core/ErrorBoxRecorder.h"
+#include "toolkit/core/tCStringTable.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const char* const kResources = R"(vers 2
+text 1 "one" "first text"
+txlt 2 "list" [10:"a" 11:"bb" 12:"ccc"]
+text 3 "three" "third text"
+)";
+
+bool IsReaderCode(tResult code)
+{
+    return code == kResOk || code == kResFileIO || code == kResFileInvalid || code == kResResourceNotFound ||
+           code == kResNoMemory;
+}
+
+// Everything a reader can be asked of a resource file; every answer must be a code and every
+// load must stay within what the file holds.
+void ReadEverything(const std::string& bytes)
+{
+    auto file = StreamOver(bytes);
+    CResourceDirectory directory;
+    const tResult read = directory.Read(file.get());
+    EXPECT_TRUE(IsReaderCode(read)) << read;
+    EXPECT_LE(directory.GetCount(), int32_t(bytes.size() / 12));
+    for (CResourceDirectory* used : {&directory, static_cast<CResourceDirectory*>(nullptr)}) {
+        for (uint32_t id = 0; id <= 4; ++id) {
+            CText text;
+            EXPECT_TRUE(IsReaderCode(text.LoadFromResourceId(id, file.get(), used)));
+            EXPECT_LE(size_t(text.GetText().GetLength()), bytes.size() / 2);
+            CTextList list;
+            EXPECT_TRUE(IsReaderCode(list.LoadFromResourceId(id, file.get(), used)));
+            EXPECT_LE(size_t(list.GetCount()), bytes.size() / 2);
+        }
+        CText byName;
+        EXPECT_TRUE(IsReaderCode(byName.LoadFromResourceName(tCString(u"three"), file.get(), used)));
+    }
+}
+
+void LoadStrings(const std::string& bytes)
+{
+    auto file = StreamOver(bytes);
+    tCStringTable table;
+    EXPECT_TRUE(IsReaderCode(table.LoadStringTable(file.get())));
+    EXPECT_LE(size_t(table.GetCount()), bytes.size() / 12);
+}
+
+TEST(DamagedFiles, EveryTruncationOfAResourceFileAnswersACode)
+{
+    ErrorBoxRecorder boxes;
+    const std::string whole = CompileResources(kResources);
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        ReadEverything(whole.substr(0, cut));
+    }
+}
+
+TEST(DamagedFiles, CorruptedResourceFilesAnswerACode)
+{
+    ErrorBoxRecorder boxes;
+    const std::string whole = CompileResources(kResources);
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes = whole;
+        for (int flips = 0; flips < 3; ++flips)
+            bytes[random() % bytes.size()] = char(random());
+        SCOPED_TRACE(round);
+        ReadEverything(bytes);
+    }
+}
+
+TEST(DamagedFiles, HandMadeHostileResources)
+{
+    ErrorBoxRecorder boxes;
+    const std::string text = Chunk("text", U32(1) + Line(u"n") + Line(u"t"));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        tResult directory;
+        int32_t entriesKept = 0;
+    };
+    const Case cases[] = {
+        {"size beyond the file", U32(0x74657874) + U32(0xFFFFFFF0) + U32(1), kResFileInvalid},
+        {"header cut after the tag", text + "txet", kResFileInvalid},
+        {"name without line break", Chunk("text", U32(1) + "n\0a\0m\0"s) + text, kResFileInvalid},
+        {"name running into the next chunk", Chunk("text", U32(1) + "n\0"s) + text, kResFileInvalid},
+        {"id cut short by the end", Chunk("text", "\x01\0"s), kResFileIO},
+        {"id running into the next chunk", Chunk("text", "\x01\0"s) + text, kResFileInvalid},
+        {"version chunk of two bytes", Chunk("vers", "\x02\0"s) + text, kResFileInvalid},
+        {"huge entry count", Chunk("txlt", U32(1) + Line(u"l") + U32(0) + U32(0xFFFFFFFF) + Line(u"x")), kResOk},
+        {"entries past the resource", Chunk("txlt", U32(1) + Line(u"l") + U32(0) + U32(2) + Line(u"x")) + text, kResOk, 1},
+        {"list without count", Chunk("txlt", U32(1) + Line(u"l") + U32(0)), kResOk},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto file = StreamOver(c.bytes);
+        CResourceDirectory directory;
+        EXPECT_EQ(directory.Read(file.get()), c.directory);
+        CTextList list;
+        const tResult loaded = list.LoadFromResourceId(1, file.get(), nullptr);
+        EXPECT_NE(loaded, kResOk);
+        EXPECT_TRUE(IsReaderCode(loaded)) << loaded;
+        EXPECT_EQ(list.GetCount(), c.entriesKept);
+    }
+}
+
+TEST(DamagedFiles, TruncatedAndCorruptedStringTablesAnswerACode)
+{
+    const std::string whole = CompileStrings("1 \"a\" \"one|two\"\n2 \"b\" \"three\"\n3 \"c\" \"four\"\n");
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        LoadStrings(whole.substr(0, cut));
+    }
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes = whole;
+        for (int flips = 0; flips < 3; ++flips)
+            bytes[random() % bytes.size()] = char(random());
+        LoadStrings(bytes);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include "toolkit/core/CSafeFileWriter.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+// Makes a new empty file named after the target; answers its name, or "" when none can be made.
+std::string CreateTemporaryBeside(const std::string& target)
+{
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = target + ".tmp" + std::to_string(random() % 1000000);
+        const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) {
+            close(descriptor);
+            return name;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+CSafeFileWriter::~CSafeFileWriter()
+{
+    Discard();
+}
+
+tResult CSafeFileWriter::Begin(const tCFPath& target)
+{
+    Discard();
+    if (!target.HasText())
+        return kResBadParam;
+    m_target = tCFRef(target.GetPathText());
+    const std::string temporary = CreateTemporaryBeside(m_target.GetPathText().ToAnsi());
+    if (temporary.empty())
+        return kResFileOpen;
+    m_temporary = tCFRef(tCString::FromAnsi(temporary));
+    const tResult opened = m_file.Open(m_temporary, tCFile::kAccessWrite);
+    if (opened != kResOk)
+        Discard();
+    return opened;
+}
+
+tResult CSafeFileWriter::Commit()
+{
+    if (!m_file.IsOpen())
+        return kResFileInvalid;
+    const std::string target = m_target.GetPathText().ToAnsi();
+    const std::string temporary = m_temporary.GetPathText().ToAnsi();
+    struct stat existing;
+    const bool keptMode = stat(target.c_str(), &existing) != 0 || chmod(temporary.c_str(), existing.st_mode & 07777) == 0;
+    if (!keptMode || m_file.Sync() != kResOk || m_file.Close() != kResOk ||
+        rename(temporary.c_str(), target.c_str()) != 0) {
+        Discard();
+        return kResFileIO;
+    }
+    m_temporary.Clear();
+    return kResOk;
+}
+
+void CSafeFileWriter::Discard()
+{
+    m_file.Close();
+    if (m_temporary.HasText())
+        unlink(m_temporary.GetPathText().ToAnsi().c_str());
+    m_temporary.Clear();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
+
+// Saves a file through a temporary file beside it, which takes the file's place only once all
+// was written and synced: a save that fails half-way leaves the old file as it was.
+class CSafeFileWriter {
+public:
+    CSafeFileWriter() = default;
+    CSafeFileWriter(const CSafeFileWriter&) = delete;
+    CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
+    // Removes the temporary file unless the save was committed.
+    ~CSafeFileWriter();
+
+    // Creates the temporary file in the target's folder and opens it for writing; 6 for a
+    // target without text, 14 when the temporary cannot be made.
+    tResult Begin(const tCFPath& target);
+    // The stream to write the file's contents to.
+    tCFile& GetFile() { return m_file; }
+    // Syncs and closes the temporary and renames it over the target (which keeps its
+    // permissions); 16 when any of that fails, and the target is then untouched.
+    tResult Commit();
+
+private:
+    void Discard();
+
+    tCFile m_file;
+    tCFRef m_target;
+    tCFRef m_temporary;
+};

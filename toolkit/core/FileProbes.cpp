@@ -1,0 +1,50 @@
+#include "toolkit/core/FileProbes.h"
+
+#include <sys/stat.h>
+
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/PathText.h"
+#include "toolkit/core/tCFRelative.h"
+#include "toolkit/core/tCFile.h"
+
+namespace {
+
+bool IsFolderText(const tCString& text)
+{
+    struct stat status;
+    return !text.IsEmpty() && stat(text.ToAnsi().c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+bool PathFileExists(const tCFPath& path)
+{
+    tCFile file;
+    return file.Open(path, tCFile::kAccessRead) == kResOk;
+}
+
+bool PathFileReadable(const tCFPath& path)
+{
+    tCFile file;
+    return file.OpenOrCreate(path, tCFile::kAccessRead) == kResOk;
+}
+
+bool NamedFileExists(const tCString& name, uint32_t selector)
+{
+    return PathFileExists(tCFRelative(name, selector));
+}
+
+bool IsFolderPath(const tCBasePath& path)
+{
+    return IsFolderText(path.GetText());
+}
+
+bool AppSubfolderExists(const tCString& name, uint32_t selector)
+{
+    return IsFolderText(GetBaseFolder(selector).Concat(RelativeToPathText(name)));
+}
+
+bool IsShortcutName(const tCString& name)
+{
+    return name.GetLength() >= 4 && name.Right(4) == u".lnk";
+}

@@ -1,0 +1,8 @@
+#include "toolkit/core/tCFRef.h"
+
+#include "toolkit/core/FileProbes.h"
+
+bool tCFRef::Exists() const
+{
+    return PathFileReadable(*this);
+}
