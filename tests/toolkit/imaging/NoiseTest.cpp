@@ -8,23 +8,10 @@
 
 #include "toolkit/imaging/CNoise.h"
 #include "toolkit/imaging/NoiseLibrary.h"
+#include "toolkit/imaging/NoiseSeedGuard.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 namespace {
-
-// Keeps the shared seed of the noise library as a test found it.
-class tSeedGuard {
-public:
-    tSeedGuard() : m_saved{SharedNoise().seed[0], SharedNoise().seed[1]} {}
-    ~tSeedGuard()
-    {
-        SharedNoise().seed[0] = m_saved[0];
-        SharedNoise().seed[1] = m_saved[1];
-    }
-
-private:
-    uint32_t m_saved[2];
-};
 
 uint32_t Generate(int32_t type, float x, float y)
 {
