@@ -6,7 +6,6 @@
 
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCStream.h"
-
 #include "toolkit/imaging/PixelMath.h"
 #include "toolkit/imaging/ValueNoise.h"
 

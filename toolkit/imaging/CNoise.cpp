@@ -1,6 +1,7 @@
 #include "toolkit/imaging/CNoise.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "toolkit/core/TaggedChunks.h"
 #include "toolkit/core/tCStream.h"
@@ -15,6 +16,11 @@ uint32_t ZeroNoise(float, float)
 }
 
 constexpr float kScaleRange = 30.0f;
+
+bool IsUsableScale(float scale)
+{
+    return scale > 0.0f && std::isfinite(scale);
+}
 
 constexpr uint32_t kScaleTag = MakeFourCC("scal");
 constexpr uint32_t kAngleTag = MakeFourCC("angl");
@@ -69,7 +75,7 @@ tNoiseGenerator CNoise::GeneratorOrZero(int32_t type)
 void CNoise::SetScaleX(float scale)
 {
     m_dirty = 1;
-    if (!(scale > 0.0f))
+    if (!IsUsableScale(scale))
         return;
     m_scaleX = scale;
     m_scaleY = std::clamp(m_scaleY, scale / kScaleRange, scale * kScaleRange);
@@ -78,7 +84,7 @@ void CNoise::SetScaleX(float scale)
 void CNoise::SetScaleY(float scale)
 {
     m_dirty = 1;
-    if (!(scale > 0.0f))
+    if (!IsUsableScale(scale))
         return;
     m_scaleY = scale;
     m_scaleX = std::clamp(m_scaleX, scale / kScaleRange, scale * kScaleRange);

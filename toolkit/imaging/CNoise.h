@@ -31,7 +31,7 @@ public:
     virtual tResult Write(tCStream& stream);
 
     // Each keeps the other scale within a factor of 30 of it. A scale that is not a positive
-    // number is ignored.
+    // finite number is ignored.
     void SetScaleX(float scale);
     void SetScaleY(float scale);
     void SetNoiseType(int32_t type);

@@ -221,7 +221,7 @@ TEST(Noise, ScalesStayWithinThirtyTimesEachOther)
     noise.SetScaleX(1.0f);
     EXPECT_FLOAT_EQ(noise.GetScaleY(), 30.0f);
     // Scales that are not positive numbers change nothing.
-    for (float s : {0.0f, -2.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    for (float s : {0.0f, -2.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         noise.SetScaleX(s);
         noise.SetScaleY(s);
         EXPECT_FLOAT_EQ(noise.GetScaleX(), 1.0f);
