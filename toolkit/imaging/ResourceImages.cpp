@@ -1,0 +1,55 @@
+#include "toolkit/imaging/ResourceImages.h"
+
+#include <new>
+
+#include "toolkit/core/ScopedGuards.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
+
+namespace {
+
+// Makes an image with `make` and loads it with `load`; deletes it when either fails.
+template <typename Image, typename Make, typename Load>
+Image* MakeAndLoad(Make make, Load load)
+{
+    Image* image = make();
+    if (!image)
+        return nullptr;
+    ScopedObjectGuard<Image> guard(&image);
+    if (load(image) != kResOk)
+        return nullptr;
+    guard.Disarm();
+    return image;
+}
+
+CImage* NewImage()
+{
+    return new (std::nothrow) CImage;
+}
+
+CImage8* NewImage8()
+{
+    return new (std::nothrow) CImage8(10, 10);
+}
+
+}  // namespace
+
+CImage* LoadResImage(uint32_t id, tCStream* stream, CResourceDirectory* directory)
+{
+    return MakeAndLoad<CImage>(NewImage, [&](CImage* image) { return image->GetFromRes(id, stream, directory); });
+}
+
+CImage* LoadResImageByName(const tCString& name, tCStream* stream, CResourceDirectory* directory)
+{
+    return MakeAndLoad<CImage>(NewImage, [&](CImage* image) { return image->GetFromRes(name, stream, directory); });
+}
+
+CImage8* LoadResImage8(uint32_t id, tCStream* stream, CResourceDirectory* directory)
+{
+    return MakeAndLoad<CImage8>(NewImage8, [&](CImage8* image) { return image->GetFromRes(id, stream, directory); });
+}
+
+CImage8* LoadResImage8ByName(const tCString& name, tCStream* stream, CResourceDirectory* directory)
+{
+    return MakeAndLoad<CImage8>(NewImage8, [&](CImage8* image) { return image->GetFromRes(name, stream, directory); });
+}
