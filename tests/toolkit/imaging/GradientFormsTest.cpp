@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "tests/toolkit/core/ErrorBoxRecorder.h"
+#include "tests/toolkit/core/TempFolder.h"
+#include "tests/toolkit/imaging/StoredBytes.h"
 #include "toolkit/core/CResourceDirectory.h"
-#include "toolkit/core/ErrorBoxRecorder.h"
-#include "toolkit/core/ResourceFormat.h"
-#include "toolkit/core/TempFolder.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
 #include "toolkit/imaging/CGradient.h"
-#include "toolkit/imaging/StoredBytes.h"
 
 namespace {
 
@@ -26,14 +24,10 @@ std::string Point(float position, uint32_t colour)
     return F32(position) + U32(colour);
 }
 
-// A resource chunk of the resource file: tag, 32-bit size, id, name line, data.
+// A resource of the resource file: its chunk holds the id, the name line and the data.
 std::string Resource(const char* tag, uint32_t id, const std::u16string& name, const std::string& data)
 {
-    std::string line;
-    for (char16_t unit : name + u"\r\n")
-        line += Le(unit, 2);
-    const std::string payload = U32(id) + line + data;
-    return Tag(tag) + U32(uint32_t(payload.size())) + payload;
+    return Chunk(tag, U32(id) + Line(name) + data);
 }
 
 // Resource data: count, then colour and position per stop.
@@ -46,21 +40,6 @@ std::string ResPoint(uint32_t colour, float position)
 {
     return U32(colour) + F32(position);
 }
-
-// A resource file holding the bytes, open for reading; its lines are read as files hold them.
-class ResourceFile {
-public:
-    explicit ResourceFile(const std::string& bytes)
-    {
-        std::ofstream(m_folder.File("system.trf"), std::ios::binary) << bytes;
-        EXPECT_EQ(m_file.Open(tCFRef(tCString::FromAnsi(m_folder.File("system.trf"))), tCFile::kAccessRead), kResOk);
-    }
-    tCFile* get() { return &m_file; }
-
-private:
-    TempFolder m_folder;
-    tCFile m_file;
-};
 
 void ExpectSameStops(const CGradient& a, const CGradient& b)
 {
@@ -81,9 +60,9 @@ TEST(GradientStreamForm, WritesTheFieldsInOrder)
     gradient.AddPoint(0xFFAABBCC, 0.25f);
     tCMemFile out;
     ASSERT_EQ(gradient.Write(out), kResOk);
-    EXPECT_EQ(BytesOf(out), StreamForm(1, 1, 1, 3,
+    EXPECT_EQ(StreamBytes(out), StreamForm(1, 1, 1, 3,
                                        Point(0.0f, 0xFF102030) + Point(0.25f, 0xFFAABBCC) + Point(1.0f, 0x80405060)));
-    EXPECT_EQ(BytesOf(out).substr(0, 4), "darg");
+    EXPECT_EQ(StreamBytes(out).substr(0, 4), "darg");
 }
 
 TEST(GradientStreamForm, RoundTripsThroughMemoryAndFiles)
@@ -110,7 +89,7 @@ TEST(GradientStreamForm, RoundTripsThroughMemoryAndFiles)
     ASSERT_EQ(file.Open(path, tCFile::kAccessWrite), kResOk);
     ASSERT_EQ(gradient.Write(file), kResOk);
     ASSERT_EQ(file.Close(), kResOk);
-    EXPECT_EQ(ReadWholeFile(folder.File("ramp.grd")), BytesOf(memory));
+    EXPECT_EQ(ReadWholeFile(folder.File("ramp.grd")), StreamBytes(memory));
     ASSERT_EQ(file.Open(path, tCFile::kAccessRead), kResOk);
     CGradient fromFile(0, 0);
     ASSERT_EQ(fromFile.Read(file), kResOk);
@@ -190,35 +169,34 @@ TEST(GradientStreamForm, AnEmptyGradientTakesNewStopsInOrder)
     EXPECT_EQ(table[4095], 0xFFFFFFFFu);
 }
 
-TEST(GradientResource, LoadsByNameAndById)
+TEST(GradientResource, LoadsWhatTheResourceCompilerWrites)
 {
     ErrorBoxRecorder errors;
-    const std::string file = U32(0) + Resource("text", 700, u"bg.ramp", U32(0)) +
-                             Resource("grad", 700, u"bg.ramp",
-                                      ResData(3, ResPoint(0xFF303050, 0.0f) + ResPoint(0xFF808080, 0.5f) +
-                                                     ResPoint(0xFF101020, 1.0f))) +
-                             Resource("grad", 701, u"empty", ResData(0, ""));
-    // The first four bytes are no chunk of their own: the files begin with 'vers' instead.
-    ResourceFile stream(Tag("vers") + U32(4) + U32(2) + file.substr(4));
+    const auto file = StreamOver(CompileResources("vers 2\n"
+                                                  "text 700 \"bg.ramp\" \"not a gradient\"\n"
+                                                  "grad 700 \"bg.ramp\" [#FF303050@0 #FF808080@0.5 #FF101020@1]\n"
+                                                  "grad 701 \"empty\" []\n"));
     CResourceDirectory directory;
-    ASSERT_EQ(directory.Read(stream.get()), kResOk);
+    ASSERT_EQ(directory.Read(file.get()), kResOk);
 
-    std::unique_ptr<CGradient> byName(CGradient::NewFromResourceName(tCString(u"bg.ramp"), stream.get(), &directory));
+    std::unique_ptr<CGradient> byName(CGradient::NewFromResourceName(tCString(u"bg.ramp"), file.get(), &directory));
     ASSERT_NE(byName, nullptr);
     ASSERT_EQ(byName->GetPointCount(), 3);
     EXPECT_EQ(byName->GetPoint(0).colour, 0xFF303050u);
     EXPECT_EQ(byName->GetPoint(1).position, 0.5f);
     EXPECT_EQ(byName->GetPoint(2).colour, 0xFF101020u);
     EXPECT_EQ(byName->GetId(), 700u);
+    EXPECT_EQ(byName->GetTable()[2048], 0xFF808080u);
 
+    // Without a directory the headers are scanned; a resource of count 0 adds nothing.
     CGradient byId(0xFF000000, 0xFFFFFFFF);
-    ASSERT_EQ(byId.GetFromRes(701, stream.get(), nullptr), kResOk);
+    ASSERT_EQ(byId.GetFromRes(701, file.get(), nullptr), kResOk);
     EXPECT_EQ(byId.GetPointCount(), 2);
     EXPECT_EQ(byId.GetPoint(1).colour, 0xFFFFFFFFu);
     EXPECT_EQ(errors.count, 0);
 
-    EXPECT_EQ(CGradient::NewFromResourceName(tCString(u"missing"), stream.get(), &directory), nullptr);
-    EXPECT_EQ(byId.GetFromRes(702, stream.get(), &directory), kResResourceNotFound);
+    EXPECT_EQ(CGradient::NewFromResourceName(tCString(u"missing"), file.get(), &directory), nullptr);
+    EXPECT_EQ(byId.GetFromRes(702, file.get(), &directory), kResResourceNotFound);
 }
 
 TEST(GradientResource, DamagedDataIsReportedInTheErrorBox)
@@ -236,10 +214,10 @@ TEST(GradientResource, DamagedDataIsReportedInTheErrorBox)
     for (const auto& c : cases) {
         ErrorBoxRecorder errors;
         // A resource after the damaged one: its bytes must not be read as stops.
-        ResourceFile stream(Resource("grad", 1, u"bad", c.data) +
-                            Resource("grad", 2, u"next", ResData(1, ResPoint(0xFFFFFFFF, 0.5f))));
+        const auto file = StreamOver(Resource("grad", 1, u"bad", c.data) +
+                                     Resource("grad", 2, u"next", ResData(1, ResPoint(0xFFFFFFFF, 0.5f))));
         CGradient gradient(0xFF000000, 0xFFFFFFFF);
-        EXPECT_EQ(gradient.GetFromRes(1, stream.get(), nullptr), c.result) << c.text;
+        EXPECT_EQ(gradient.GetFromRes(1, file.get(), nullptr), c.result) << c.text;
         EXPECT_EQ(errors.count, 1);
         EXPECT_NE(errors.text.find(c.text), std::string::npos) << errors.text;
         EXPECT_EQ(gradient.GetPointCount(), 2);

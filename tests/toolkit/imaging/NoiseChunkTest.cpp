@@ -3,16 +3,16 @@
 #include <random>
 #include <string>
 
+#include "tests/toolkit/imaging/NoiseSeedGuard.h"
+#include "tests/toolkit/imaging/StoredBytes.h"
 #include "toolkit/imaging/CNoise.h"
 #include "toolkit/imaging/NoiseLibrary.h"
-#include "toolkit/imaging/NoiseSeedGuard.h"
-#include "toolkit/imaging/StoredBytes.h"
 
 namespace {
 
 std::string NoiseChunk(const std::string& inner)
 {
-    return Chunk("nois", inner);
+    return TaggedChunk("nois", inner);
 }
 
 void Configure(CNoise& noise)
@@ -40,12 +40,13 @@ TEST(NoiseChunk, WritesNestedChunksWithPatchedLengths)
     ASSERT_EQ(noise.Write(out), kResOk);
     tCMemFile map;
     ASSERT_EQ(noise.GetColourMap().Write(map), kResOk);
-    const std::string expected =
-        NoiseChunk(Chunk("scal", F32(0.5f) + F32(0.25f)) + Chunk("angl", F32(1.25f)) + Chunk("actv", U32(0)) +
-                   Chunk("pann", F32(-3.5f) + F32(7.0f)) + Chunk("blam", F32(0.75f)) + Chunk("type", U32(21)) +
-                   Chunk("blnd", U32(7)) + Chunk("grad", BytesOf(map)) + Chunk("seed", U32(0x89ABCDEF) + U32(0x01234567)));
-    EXPECT_EQ(BytesOf(out), expected);
-    EXPECT_EQ(BytesOf(out).substr(0, 4), "sion");
+    const std::string expected = NoiseChunk(
+        TaggedChunk("scal", F32(0.5f) + F32(0.25f)) + TaggedChunk("angl", F32(1.25f)) + TaggedChunk("actv", U32(0)) +
+        TaggedChunk("pann", F32(-3.5f) + F32(7.0f)) + TaggedChunk("blam", F32(0.75f)) + TaggedChunk("type", U32(21)) +
+        TaggedChunk("blnd", U32(7)) + TaggedChunk("grad", StreamBytes(map)) +
+        TaggedChunk("seed", U32(0x89ABCDEF) + U32(0x01234567)));
+    EXPECT_EQ(StreamBytes(out), expected);
+    EXPECT_EQ(StreamBytes(out).substr(0, 4), "sion");
 }
 
 TEST(NoiseChunk, RoundTripsEveryField)
@@ -87,8 +88,9 @@ TEST(NoiseChunk, RoundTripsEveryField)
 
 TEST(NoiseChunk, UnknownInnerChunksAreSkipped)
 {
-    const auto stream = StreamOf(NoiseChunk(Chunk("zzzz", std::string(100, '\x7F')) + Chunk("angl", F32(2.5f)) +
-                                            Chunk("pad ", std::string(3, 'x')) + Chunk("type", U32(28))));
+    const auto stream = StreamOf(NoiseChunk(TaggedChunk("zzzz", std::string(100, '\x7F')) +
+                                            TaggedChunk("angl", F32(2.5f)) + TaggedChunk("pad ", std::string(3, 'x')) +
+                                            TaggedChunk("type", U32(28))));
     CNoise noise;
     ASSERT_EQ(noise.Read(*stream), kResOk);
     EXPECT_FLOAT_EQ(noise.GetAngle(), 2.5f);
@@ -98,7 +100,7 @@ TEST(NoiseChunk, UnknownInnerChunksAreSkipped)
 TEST(NoiseChunk, StoredKindsAndModesWithoutFunctionsStillRead)
 {
     tSeedGuard guard;
-    const auto stream = StreamOf(NoiseChunk(Chunk("type", U32(99)) + Chunk("blnd", U32(10))));
+    const auto stream = StreamOf(NoiseChunk(TaggedChunk("type", U32(99)) + TaggedChunk("blnd", U32(10))));
     CNoise noise;
     ASSERT_EQ(noise.Read(*stream), kResOk);
     EXPECT_EQ(noise.GetNoiseType(), 99);
@@ -111,7 +113,7 @@ TEST(NoiseChunk, StoredKindsAndModesWithoutFunctionsStillRead)
 TEST(NoiseChunk, RefusesOtherTagsAndBadInnerLengths)
 {
     CNoise noise;
-    const auto other = StreamOf(Chunk("nose", Chunk("angl", F32(1.0f))));
+    const auto other = StreamOf(TaggedChunk("nose", TaggedChunk("angl", F32(1.0f))));
     EXPECT_EQ(noise.Read(*other), kResBadParam);
     // A negative inner length would walk the reader backwards for ever.
     const auto negative = StreamOf(NoiseChunk(Tag("angl") + I64(-12) + F32(1.0f) + std::string(20, '\0')));
@@ -120,7 +122,7 @@ TEST(NoiseChunk, RefusesOtherTagsAndBadInnerLengths)
     EXPECT_EQ(noise.Read(*beyond), kResFileInvalid);
     EXPECT_FLOAT_EQ(noise.GetAngle(), 0.0f);
     // A negative outer length holds nothing.
-    const auto empty = StreamOf(Tag("nois") + I64(-5) + Chunk("angl", F32(1.0f)));
+    const auto empty = StreamOf(Tag("nois") + I64(-5) + TaggedChunk("angl", F32(1.0f)));
     EXPECT_EQ(noise.Read(*empty), kResOk);
     EXPECT_FLOAT_EQ(noise.GetAngle(), 0.0f);
 }
@@ -133,7 +135,7 @@ TEST(NoiseChunk, TruncatedAndCorruptedChunksAnswerWithoutHarm)
     source.SetBlendMode(11);
     tCMemFile out;
     ASSERT_EQ(source.Write(out), kResOk);
-    const std::string whole = BytesOf(out);
+    const std::string whole = StreamBytes(out);
     for (size_t length = 0; length < whole.size(); ++length) {
         CNoise noise;
         const auto stream = StreamOf(whole.substr(0, length));

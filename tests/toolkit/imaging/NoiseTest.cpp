@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
+#include "tests/toolkit/imaging/NoiseSeedGuard.h"
 #include "toolkit/imaging/CNoise.h"
 #include "toolkit/imaging/NoiseLibrary.h"
-#include "toolkit/imaging/NoiseSeedGuard.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 namespace {

@@ -5,20 +5,17 @@
 #include <memory>
 #include <string>
 
+#include "resources/CompiledResources.h"
 #include "toolkit/core/tCMemFile.h"
 
-// Little-endian bytes of stored fields, made by hand, and memory streams over them.
+// Little-endian bytes of stored fields and of tagged chunks (64-bit lengths), made by hand, and
+// memory streams over them. U32, Line and the resource file's Chunk come with the compiled
+// resources' helpers.
 
-inline std::string Le(uint64_t value, int bytes)
+inline std::string I64(int64_t value)
 {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += char(value >> (8 * i));
-    return out;
+    return U32(uint32_t(uint64_t(value))) + U32(uint32_t(uint64_t(value) >> 32));
 }
-
-inline std::string U32(uint32_t value) { return Le(value, 4); }
-inline std::string I64(int64_t value) { return Le(uint64_t(value), 8); }
 
 inline std::string F32(float value)
 {
@@ -34,8 +31,7 @@ inline std::string Tag(const char* letters)
                uint32_t(uint8_t(letters[2])) << 8 | uint32_t(uint8_t(letters[3])));
 }
 
-// A tagged chunk: tag, 64-bit length, payload.
-inline std::string Chunk(const char* tag, const std::string& payload)
+inline std::string TaggedChunk(const char* tag, const std::string& payload)
 {
     return Tag(tag) + I64(int64_t(payload.size())) + payload;
 }
@@ -46,9 +42,4 @@ inline std::unique_ptr<tCMemFile> StreamOf(const std::string& bytes)
     stream->WriteBytes(bytes.data(), int64_t(bytes.size()));
     stream->Rewind();
     return stream;
-}
-
-inline std::string BytesOf(const tCMemFile& stream)
-{
-    return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
 }
