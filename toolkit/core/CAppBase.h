@@ -4,17 +4,25 @@
 #include <memory>
 
 #include "toolkit/core/CMessageHub.h"
+#include "toolkit/core/CResourceDirectory.h"
+#include "toolkit/core/CResourcePool.h"
 #include "toolkit/core/IErrorBoxHost.h"
 #include "toolkit/core/ISoundMixer.h"
 #include "toolkit/core/ITabletInput.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
+#include "toolkit/core/tCStringTable.h"
 
 class CWindowBase;
 class IRootWidget;
+class tCResourceObject;
+
+// The application's resource pools: pool 1 holds images and image lists, pool 5 fonts.
+enum : int32_t { kImagePool = 1, kFontPool = 5, kResourcePoolCount = 6, kAllPoolsButFonts = -1 };
 
 // The one application object: where the program lies, the start-up, the message hub, the sound
 // mixer and the pen input, the main window, the heartbeat and its per-tick work, the cursors,
@@ -89,6 +97,9 @@ public:
     virtual tResult AddListener(tCCmdTarget* listener);
     virtual void RemoveListener(tCCmdTarget* listener);
     virtual tResult BroadcastToListeners(uint32_t message, tMsgArg a, tMsgArg b);
+    // Opens "system.trf" in the resource folder and reads its directory, loads "system.tsf"
+    // when it is there, and opens the resource file a second time with a directory of its own.
+    // A missing resource file or string table is no error.
     virtual tResult StartUp();
 
     // The settings store; every failure answers 11.
@@ -134,6 +145,20 @@ public:
     const tCString& GetSecondResourceFileName() const { return m_secondResourceFileName; }
     bool IsCursorTracking() const { return m_cursorTracking; }
 
+    // The resource file and its directory, which resource loads use when they are given no
+    // stream, and its second opening, through which fonts are read.
+    tCFile* GetResourceFile() { return &m_resourceFile; }
+    CResourceDirectory* GetResourceDirectory() { return &m_resourceDirectory; }
+    tCFile* GetSecondResourceFile() { return &m_secondResourceFile; }
+    CResourceDirectory* GetSecondResourceDirectory() { return &m_secondResourceDirectory; }
+    // Pools 0 to 5 take shared resource objects and delete them with the application. The
+    // look-ups search one pool, or pools 0 to 4 for kAllPoolsButFonts.
+    tResult AddResourceToPool(int32_t pool, tCResourceObject* object);
+    tCResourceObject* FindResourceByName(int32_t pool, const tCString& name) const;
+    tCResourceObject* FindResourceById(int32_t pool, uint32_t id) const;
+    // The string table's text (tCStringTable::GetString), written into `out`.
+    tCString& GetString(tCString& out, uint32_t id, int32_t alternative) const;
+
     // The mixer whose finished voices every 256th heartbeat sweeps; the application owns it from
     // now on.
     void SetSoundMixer(ISoundMixer* mixer);
@@ -154,6 +179,9 @@ private:
     // window deleted during the pass is never called.
     template <typename Call>
     static tResult ForEachWindow(Call call);
+    // The first object `find` gives from one pool, or from pools 0 to 4.
+    template <typename Find>
+    tCResourceObject* FindInPools(int32_t pool, Find find) const;
 
     uint32_t m_creatorCode = 0x3F3F3F3F;
     bool m_savedSystemCursor = true;
@@ -166,6 +194,12 @@ private:
     tCString m_resourceFileName{u"system.trf"};
     tCString m_stringTableFileName{u"system.tsf"};
     tCString m_secondResourceFileName{u""};
+    tCFile m_resourceFile;
+    tCStringTable m_stringTable;
+    CResourceDirectory m_resourceDirectory;
+    tCFile m_secondResourceFile;
+    CResourceDirectory m_secondResourceDirectory;
+    CResourcePool m_pools[kResourcePoolCount];
     CMessageHub m_hub;
     std::unique_ptr<ISoundMixer> m_soundMixer;
     uint32_t m_tickCount = 0;
@@ -177,3 +211,6 @@ private:
 CAppBase* GetApplication();
 // The main window while an application object exists; null otherwise.
 CWindowBase* GetMainWindow();
+// The application's folder a base selector names, with its final "/": 0 the program folder,
+// any other value the second base folder; "" without an application object.
+tCString GetBaseFolder(uint32_t selector);
