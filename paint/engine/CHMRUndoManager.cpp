@@ -224,8 +224,8 @@ tResult CHMRUndoManager::SaveTilesInRect(const tCRect& rect, CPaintCellMap& map)
     const int32_t rows = std::min(flags.GetHeight(), TileCount(cells.GetHeight()));
     const int32_t firstX = std::max(rect.left, 0) / kTileSide;
     const int32_t firstY = std::max(rect.top, 0) / kTileSide;
-    const int32_t endX = int32_t(std::min<int64_t>(columns, (int64_t(rect.right) + kTileSide - 1) >> 4));
-    const int32_t endY = int32_t(std::min<int64_t>(rows, (int64_t(rect.bottom) + kTileSide - 1) >> 4));
+    const int32_t endX = int32_t(std::min<int64_t>(columns, (int64_t(rect.right) + kTileSide - 1) / kTileSide));
+    const int32_t endY = int32_t(std::min<int64_t>(rows, (int64_t(rect.bottom) + kTileSide - 1) / kTileSide));
     for (int32_t tileY = firstY; tileY < endY; ++tileY) {
         uint8_t* marks = flags.Bytes(tileY);
         for (int32_t tileX = firstX; tileX < endX; ++tileX) {

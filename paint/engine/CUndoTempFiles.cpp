@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Kernel.h"
+#include "toolkit/core/FileOperations.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
 
@@ -54,17 +55,16 @@ tResult CUndoTempFiles::Create(tCFile& file)
         return kResFileOpen;
     struct stat status;
     Entry entry;
-    if (fstat(descriptor, &status) != 0 || entry.path.AssignFromAnsi(name.c_str()) != kResOk) {
-        close(descriptor);
-        unlink(name.c_str());
-        return kResFileOpen;
+    tResult listed = kResFileOpen;
+    if (fstat(descriptor, &status) == 0 && entry.path.AssignFromAnsi(name.c_str()) == kResOk) {
+        entry.device = uint64_t(status.st_dev);
+        entry.inode = uint64_t(status.st_ino);
+        listed = m_files.Add(std::move(entry));
     }
-    entry.device = uint64_t(status.st_dev);
-    entry.inode = uint64_t(status.st_ino);
-    if (m_files.Add(std::move(entry)) != kResOk) {
+    if (listed != kResOk) {
         close(descriptor);
         unlink(name.c_str());
-        return kResNoMemory;
+        return listed;
     }
     const tResult opened = OpenDescriptor(descriptor, file);
     if (opened != kResOk)
@@ -116,7 +116,11 @@ void CUndoTempFiles::DeleteEntryFile(Entry& entry)
     struct stat status;
     const std::string name = entry.path.ToAnsi();
     if (!name.empty() && lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-        uint64_t(status.st_dev) == entry.device && uint64_t(status.st_ino) == entry.inode)
-        unlink(name.c_str());
+        uint64_t(status.st_dev) == entry.device && uint64_t(status.st_ino) == entry.inode) {
+        // A file that cannot be deleted stays behind in the temporary folder; nothing more
+        // can be done about it here.
+        const tResult deleted = DeleteNamedFile(entry.path);
+        (void)deleted;
+    }
     entry.path = tCString();
 }
