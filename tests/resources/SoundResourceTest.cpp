@@ -10,7 +10,6 @@
 #include "tests/toolkit/core/WavBuilder.h"
 #include "toolkit/core/CResourceDirectory.h"
 #include "toolkit/core/CSound.h"
-#include "toolkit/core/CSoundMixer.h"
 #include "toolkit/core/HeadlessApp.h"
 
 namespace {
@@ -32,7 +31,6 @@ class SoundResourceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        app.SetSoundMixer(new CSoundMixer);
         // An extended format block, a LIST chunk and an odd number of 8-bit samples.
         tWavSpec click = Pcm(1, 11025, 8, "\x80\x90\xA0");
         click.formatExtra = 2;

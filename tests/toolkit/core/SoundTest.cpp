@@ -44,7 +44,6 @@ protected:
     {
         HeadlessAppTest::SetUp();
         app = std::make_unique<ScriptedApp>();
-        app->SetSoundMixer(new CSoundMixer);
     }
     void TearDown() override
     {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "HeadlessApp.h"
+#include "RecordingRoot.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
 #include "platform/TabletTool.h"
@@ -11,7 +12,6 @@
 #include "platform/Wintab.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/CWindowBase.h"
-#include "toolkit/core/IRootWidget.h"
 #include "toolkit/core/PenSettings.h"
 
 using namespace w32;
@@ -20,84 +20,9 @@ using tablet::tToolInfo;
 namespace {
 
 // A root whose top-left corner stands at (100, 50) on the screen.
-class OffsetRoot : public IRootWidget {
+class OffsetRoot : public RecordingRoot {
 public:
-    tResult BroadcastMessage(uint32_t, tMsgArg, tMsgArg) override { return kResOk; }
-    void GetLayoutSize(float* width, float* height) override { *width = *height = 0; }
-    int32_t GetWidth() override { return 0; }
-    int32_t GetHeight() override { return 0; }
-    tResult SetSize(int32_t, int32_t, int32_t) override { return kResOk; }
-    tResult DispatchKeyDown(CWidget**, int32_t) override { return kResOk; }
-    tResult DispatchKeyUp(CWidget**, int32_t) override { return kResOk; }
-    tResult DispatchTimer(CWidget**, uint32_t) override { return kResOk; }
-    tResult DispatchMouseMove(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchLButtonDown(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchLButtonUp(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchMButtonDown(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchMButtonUp(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchRButtonDown(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchRButtonUp(CWidget**, tCPoint*) override { return kResOk; }
-    tResult DispatchMouseWheel(CWidget**, tCPoint, tCPoint*) override { return kResOk; }
-    tResult DispatchHeartbeat() override { return kResOk; }
-    void LocalToScreenPoint(tCPoint* point) override { point->x += 100, point->y += 50; }
     void ScreenToLocalPoint(tCPoint* point) override { point->x -= 100, point->y -= 50; }
-    tResult BuildInterface() override { return kResOk; }
-    void SetReady() override {}
-    void TrackCursorWidget() override {}
-    void HideCursor() override {}
-    void ShowCursor() override {}
-    bool IsCursorShown() override { return false; }
-    void UpdateRolloverWidget() override {}
-    void ClearRolloverWidget() override {}
-    void OnWindowDestroyed() override {}
-    CWidget* GetTopModal() override { return nullptr; }
-    void SetWindow(CWindowBase*) override {}
-    int32_t GetSystemBarSetting() override { return 0; }
-    int32_t GetFullScreenSetting() override { return 0; }
-    void SetFullScreenSetting(int32_t) override {}
-    int32_t GetLayeredSetting() override { return 0; }
-    tBackBufferView GetBackBuffer() override { return {}; }
-    tCString GetResourceName() override { return tCString(u""); }
-};
-
-LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A main window that has a system window to receive the tablet's messages, and the root above.
-class PenWindow : public CWindowBase {
-public:
-    PenWindow()
-    {
-        WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.lpszClassName = u"PenWindow";
-        RegisterClassExW(&windowClass);
-        m_handle = CreateWindowExW(0, u"PenWindow", u"", 0, 100, 50, 400, 300, nullptr, nullptr, nullptr, nullptr);
-        SetRootWidget(new OffsetRoot);
-    }
-    ~PenWindow() override { w32::DestroyWindow(m_handle); }
-
-    int32_t Create(int32_t, int32_t, tCString, int32_t) override { return 1; }
-    tResult SetSize(int32_t, int32_t, int32_t) override { return kResOk; }
-    tResult SetRelativeSize(float, float, int32_t) override { return kResOk; }
-    tResult Show(int32_t) override { return kResOk; }
-    tResult SetIcon(int32_t) override { return kResOk; }
-    void DestroyWindow() override {}
-    tResult SetRelativePosition(float, float, int32_t) override { return kResOk; }
-    tResult SetPosition(int32_t, int32_t, int32_t) override { return kResOk; }
-    tResult CentreOnWorkArea(int32_t) override { return kResOk; }
-    tResult SetBounds(int32_t, int32_t, int32_t, int32_t, int32_t) override { return kResOk; }
-    tResult Relayout(uint32_t, tCFPoint, tCFPoint, int32_t) override { return kResOk; }
-    tCRect RectFromFractions(uint32_t, tCFPoint, tCFPoint, int32_t) override { return {}; }
-    int32_t OnCoverMonitorChanged(int32_t, int32_t) override { return 0; }
-    void OnPaint() override {}
-    bool IsUnderCursor() override { return false; }
-    HWND GetHandle() const override { return m_handle; }
-
-private:
-    HWND m_handle = nullptr;
 };
 
 // The headless screen is 1280 x 800: a tablet of 12800 x 8000 units maps ten units to a pixel.
@@ -113,14 +38,14 @@ tToolInfo Pen(const char* name, double pressureMax = 1000)
 
 tPenSettings gSettings;
 
+// The application with its main window, and the pen input the frame makes for it.
 class TabletInputTest : public HeadlessAppTest {
 protected:
     void SetUp() override
     {
         HeadlessAppTest::SetUp();
         app = std::make_unique<ScriptedApp>();
-        window = std::make_unique<PenWindow>();
-        CAppBase::SetMainWindow(window.get());
+        ASSERT_EQ(app->CreateMainWindow(new OffsetRoot, 104, 640, 480, nullptr, 1), kResOk);
         gSettings = tPenSettings{};
         SetPenSettingsSource([] { return gSettings; });
         headless::MoveMouse(300, 200);
@@ -128,16 +53,17 @@ protected:
     void TearDown() override
     {
         SetPenSettingsSource(nullptr);
-        input.reset();
-        window.reset();
+        if (CWindowBase* window = GetMainWindow())
+            window->DestroyWindow();
         app.reset();
         HeadlessAppTest::TearDown();
     }
 
     CTabletInput& Open()
     {
-        input = std::make_unique<CTabletInput>();
-        EXPECT_EQ(input->OpenTabletContext(), kResOk);
+        EXPECT_EQ(app->CreateTabletInput(), kResOk);
+        input = ApplicationTabletInput();
+        EXPECT_NE(input, nullptr);
         return *input;
     }
 
@@ -150,9 +76,10 @@ protected:
         return sample;
     }
 
+    static HWND MainHandle() { return GetMainWindow()->GetHandle(); }
+
     std::unique_ptr<ScriptedApp> app;
-    std::unique_ptr<PenWindow> window;
-    std::unique_ptr<CTabletInput> input;
+    CTabletInput* input = nullptr;
 };
 
 }  // namespace
@@ -176,9 +103,10 @@ TEST_F(TabletInputTest, WithoutATabletTheMouseGivesTheMappedPressure)
     gSettings = {0.8f, 0.8f, 0};
     EXPECT_FLOAT_EQ(Sample(&answer).pressure, 0.8f / (1 + (1 / 0.8f - 2) * 0.2f));
 
-    CAppBase::SetMainWindow(nullptr);
+    GetMainWindow()->DestroyWindow();
     tablet::ConnectTool(7, Pen("Pen stylus"));
-    EXPECT_FALSE(Open().HasContext()) << "no main window to receive the packets";
+    EXPECT_EQ(input->OpenTabletContext(), kResOk);
+    EXPECT_FALSE(input->HasContext()) << "no main window to receive the packets";
 }
 
 TEST_F(TabletInputTest, APenInRangeGivesNoPressureUntilTheStrokeMakesContact)
@@ -293,17 +221,15 @@ TEST_F(TabletInputTest, CursorPositionPreferenceAndActivation)
     EXPECT_EQ(sample.x, 200.0f) << "the cursor, less the root's corner";
     EXPECT_EQ(sample.y, 150.0f);
 
-    WPARAM inactive = 0;
-    LPARAM unused = 0;
-    pen.OnActivate(&inactive, &unused);
+    // The window hands its activation and the tablet's messages to the pen input.
+    SendMessageW(MainHandle(), WM_NCACTIVATE, 0, 0);
     tablet::MoveTool(7, {{2, 700}});
     MSG message;
-    EXPECT_FALSE(PeekMessageW(&message, window->GetHandle(), WT_PACKET, WT_PACKET, PM_NOREMOVE));
-    WPARAM active = 1;
-    pen.OnActivate(&active, &unused);
+    EXPECT_FALSE(PeekMessageW(&message, MainHandle(), WT_PACKET, WT_PACKET, PM_NOREMOVE));
+    SendMessageW(MainHandle(), WM_NCACTIVATE, 1, 0);
     tablet::MoveTool(7, {{2, 700}});
-    ASSERT_TRUE(PeekMessageW(&message, window->GetHandle(), WT_PACKET, WT_PACKET, PM_REMOVE));
-    pen.OnPacket(&message.wParam, &message.lParam);
+    ASSERT_TRUE(PeekMessageW(&message, MainHandle(), WT_PACKET, WT_PACKET, PM_REMOVE));
+    DispatchMessageW(&message);
     EXPECT_FLOAT_EQ(Sample(&answer).pressure, 0.7f);
 
     EXPECT_FALSE(pen.IsButtonDown());
