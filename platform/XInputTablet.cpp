@@ -18,6 +18,9 @@
 namespace w32::xinput {
 namespace {
 
+// More valuators than any pen has; numbers beyond are not taken from the server.
+constexpr int kMostValuators = 64;
+
 // A connection of its own, read by a thread of its own; the pipe wakes the thread to stop.
 struct tSource {
     Display* display = nullptr;
@@ -49,7 +52,7 @@ tablet::tToolInfo DescribeDevice(Display* display, const XIDeviceInfo& device)
         if (device.classes[i]->type != XIValuatorClass)
             continue;
         const auto* valuator = reinterpret_cast<const XIValuatorClassInfo*>(device.classes[i]);
-        if (valuator->number < 0)
+        if (valuator->number < 0 || valuator->number >= kMostValuators)
             continue;
         if (size_t(valuator->number) >= info.valuators.size())
             info.valuators.resize(size_t(valuator->number) + 1);

@@ -50,6 +50,38 @@ std::vector<int16_t> Mix(std::vector<tPcmVoice*> voices, uint32_t frames, uint32
     return out;
 }
 
+// A buffer's description with the format it points to.
+struct tBufferRequest {
+    tBufferRequest(uint16_t channels, uint16_t bits, uint32_t rate, DWORD bytes)
+    {
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = channels;
+        format.nSamplesPerSec = rate;
+        format.wBitsPerSample = bits;
+        format.nBlockAlign = WORD(channels * bits / 8);
+        description.dwSize = sizeof(description);
+        description.dwFlags = DSBCAPS_STATIC;
+        description.dwBufferBytes = bytes;
+        description.lpwfxFormat = &format;
+    }
+    tBufferRequest(const tBufferRequest&) = delete;
+    tBufferRequest& operator=(const tBufferRequest&) = delete;
+
+    WAVEFORMATEX format;
+    DSBUFFERDESC description;
+};
+
+// Copies the bytes into the whole buffer.
+void Fill(IDirectSoundBuffer* buffer, const void* bytes, size_t size)
+{
+    void* data = nullptr;
+    DWORD locked = 0;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, &locked, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+    ASSERT_EQ(locked, size);
+    std::memcpy(data, bytes, size);
+    ASSERT_EQ(buffer->Unlock(data, locked, nullptr, 0), DS_OK);
+}
+
 }  // namespace
 
 TEST(SoundMixing, TwoVoicesAddUpAndClampAtTheSixteenBitRange)
@@ -106,27 +138,11 @@ protected:
 
     IDirectSoundBuffer* MakeBuffer(uint16_t channels, uint16_t bits, uint32_t rate, const std::vector<uint8_t>& bytes)
     {
-        WAVEFORMATEX format;
-        format.wFormatTag = WAVE_FORMAT_PCM;
-        format.nChannels = channels;
-        format.nSamplesPerSec = rate;
-        format.wBitsPerSample = bits;
-        format.nBlockAlign = WORD(channels * bits / 8);
-        DSBUFFERDESC description;
-        description.dwSize = sizeof(description);
-        description.dwFlags = DSBCAPS_STATIC;
-        description.dwBufferBytes = DWORD(bytes.size());
-        description.lpwfxFormat = &format;
+        tBufferRequest request(channels, bits, rate, DWORD(bytes.size()));
         IDirectSoundBuffer* buffer = nullptr;
-        EXPECT_EQ(m_device->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
-        if (!buffer)
-            return nullptr;
-        void* data = nullptr;
-        DWORD size = 0;
-        EXPECT_EQ(buffer->Lock(0, 0, &data, &size, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
-        EXPECT_EQ(size, bytes.size());
-        std::memcpy(data, bytes.data(), bytes.size());
-        EXPECT_EQ(buffer->Unlock(data, size, nullptr, 0), DS_OK);
+        EXPECT_EQ(m_device->CreateSoundBuffer(&request.description, &buffer, nullptr), DS_OK);
+        if (buffer)
+            Fill(buffer, bytes.data(), bytes.size());
         return buffer;
     }
 
@@ -180,16 +196,9 @@ TEST_F(DirectSoundTest, BuffersPlayOnceAndAPlayWhilePlayingDoesNotRewind)
 
 TEST_F(DirectSoundTest, OnlyPlainPcmBuffersAreMade)
 {
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 22050;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    DSBUFFERDESC description;
-    description.dwSize = sizeof(description);
-    description.dwBufferBytes = 400;
-    description.lpwfxFormat = &format;
+    tBufferRequest request(2, 16, 22050, 400);
+    WAVEFORMATEX& format = request.format;
+    DSBUFFERDESC& description = request.description;
     IDirectSoundBuffer* buffer = reinterpret_cast<IDirectSoundBuffer*>(1);
 
     auto refused = [&](auto change) {
@@ -261,23 +270,10 @@ TEST_F(SdlSoundOutput, TheDiskDriverWritesTheSamplesOfAPlayedBuffer)
     }
     IDirectSound* device = nullptr;
     ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    DSBUFFERDESC description;
-    description.dwSize = sizeof(description);
-    description.dwBufferBytes = DWORD(pattern.size() * 2);
-    description.lpwfxFormat = &format;
+    tBufferRequest request(2, 16, 44100, DWORD(pattern.size() * 2));
     IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(device->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
-    void* data = nullptr;
-    DWORD size = 0;
-    ASSERT_EQ(buffer->Lock(0, 0, &data, &size, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
-    std::memcpy(data, pattern.data(), size);
-    ASSERT_EQ(buffer->Unlock(data, size, nullptr, 0), DS_OK);
+    ASSERT_EQ(device->CreateSoundBuffer(&request.description, &buffer, nullptr), DS_OK);
+    Fill(buffer, pattern.data(), pattern.size() * 2);
 
     ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
     DWORD status = DSBSTATUS_PLAYING;
@@ -301,18 +297,9 @@ TEST_F(SdlSoundOutput, WithoutADriverPlaysAnswerNoDriverAndStayStopped)
     ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     IDirectSound* device = nullptr;
     ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = 22050;
-    format.wBitsPerSample = 8;
-    format.nBlockAlign = 1;
-    DSBUFFERDESC description;
-    description.dwSize = sizeof(description);
-    description.dwBufferBytes = 100;
-    description.lpwfxFormat = &format;
+    tBufferRequest request(1, 8, 22050, 100);
     IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(device->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
+    ASSERT_EQ(device->CreateSoundBuffer(&request.description, &buffer, nullptr), DS_OK);
     EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_NODRIVER);
     EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_NODRIVER);
     DWORD status = 0xFF;

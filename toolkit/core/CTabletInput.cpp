@@ -52,6 +52,16 @@ float Level(float value, float range)
     return range > 0 ? std::clamp(value / range, 0.0f, 1.0f) : 1.0f;
 }
 
+// The cursor on the screen with the mouse's pressure.
+int32_t MouseSample(CPenSample* sample, tCPoint cursor, float mouse)
+{
+    gEraser = 0;
+    sample->x = float(cursor.x);
+    sample->y = float(cursor.y);
+    sample->pressure = mouse;
+    return 1;
+}
+
 // The user's pressure response applied to a pen's pressure.
 float ShapePressure(float pressure, float mouse)
 {
@@ -265,22 +275,13 @@ int32_t CTabletInput::PumpPackets(CPenSample* sample)
     const tPenSettings settings = GetPenSettings();
     const float mouse = MappedPressure(settings.pressure, settings.response);
     const tCPoint cursor = CursorPosition();
-    if (!m_context) {
-        gEraser = 0;
-        sample->x = float(cursor.x);
-        sample->y = float(cursor.y);
-        sample->pressure = mouse;
-        return 1;
-    }
+    if (!m_context)
+        return MouseSample(sample, cursor, mouse);
     TakeWaitingPackets();
     if (m_pressure == kNoPen) {
-        gEraser = 0;
-        sample->x = float(cursor.x);
-        sample->y = float(cursor.y);
-        sample->pressure = mouse;
         sample->tiltA = 1.0f;
         sample->tiltB = 0.0f;
-        return 1;
+        return MouseSample(sample, cursor, mouse);
     }
     if (m_pressure == kPenInRange) {
         const tCPoint offset = ScreenToRoot(0, 0);
