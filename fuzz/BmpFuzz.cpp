@@ -1,7 +1,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tests/toolkit/imaging/BoxRecorder.h"
+#include "tests/toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
@@ -36,7 +36,7 @@ int64_t DeclaredPixels(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The reader's error boxes are recorded, not shown.
-    static tBoxRecorder boxes;
+    static ErrorBoxRecorder boxes;
     if (DeclaredPixels(data, size) > (1 << 16))
         return 0;
     tCMemFile stream;

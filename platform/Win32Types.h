@@ -62,6 +62,9 @@ struct MSG {
     LPARAM lParam = 0;
     DWORD time = 0;
     POINT pt;
+    // The modifier keys held when the message was posted (MK_SHIFT, MK_CONTROL, MK_ALT), so that
+    // a key is translated as it was pressed even when the message is taken later.
+    DWORD lPrivate = 0;
 };
 
 constexpr WORD LOWORD(uintptr_t value) { return WORD(value & 0xFFFF); }

@@ -1,9 +1,11 @@
 #include "toolkit/core/CAppBase.h"
 
 #include <cassert>
+#include <new>
 #include <vector>
 
 #include "platform/Kernel.h"
+#include "toolkit/core/CAppWindow.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/FileProbes.h"
@@ -296,6 +298,57 @@ tResult CAppBase::OnExit()
 tResult CAppBase::OnTick()
 {
     return kResOk;
+}
+
+CAppWindow* CAppBase::CreateAppWindow()
+{
+    return new (std::nothrow) CAppWindow;
+}
+
+template <typename Create>
+tResult CAppBase::MakeMainWindow(IRootWidget* root, const char* title, int32_t coverFlag, Create create)
+{
+    CAppWindow* window = CreateAppWindow();
+    if (!window) {
+        delete root;
+        return kResNoMemory;
+    }
+    // The window procedure needs the main window before the system window exists.
+    SetMainWindow(window);
+    if (!coverFlag)
+        window->SetMonitorFlag(1);
+    const tCString caption = title ? tCString::FromAnsi(title) : root->GetResourceName();
+    window->SetRootWidget(root);
+    if (!create(window, caption))
+        return kResFailure;
+    const tResult built = root->BuildInterface();
+    if (built != kResOk)
+        return built;
+    root->SetReady();
+    return window->Show(1);
+}
+
+tResult CAppBase::CreateMainWindowAt(IRootWidget* root, int32_t iconId, uint32_t options, float sizeX, float sizeY,
+                                     float positionX, float positionY, const char* title, int32_t coverFlag)
+{
+    return MakeMainWindow(root, title, coverFlag, [&](CAppWindow* window, const tCString& caption) {
+        return window->CreateRelative(options, tCFPoint{sizeX, sizeY}, tCFPoint{positionX, positionY}, caption,
+                                      iconId);
+    });
+}
+
+tResult CAppBase::CreateMainWindow(IRootWidget* root, int32_t iconId, int32_t width, int32_t height, const char* title,
+                                   int32_t coverFlag)
+{
+    if (width == 0 && height == 0) {
+        float layoutWidth = 0, layoutHeight = 0;
+        root->GetLayoutSize(&layoutWidth, &layoutHeight);
+        width = int32_t(layoutWidth);
+        height = int32_t(layoutHeight);
+    }
+    return MakeMainWindow(root, title, coverFlag, [&](CAppWindow* window, const tCString& caption) {
+        return window->Create(width, height, caption, iconId);
+    });
 }
 
 tResult CAppBase::CreateTabletInput()

@@ -17,6 +17,7 @@
 #include "toolkit/core/tCString.h"
 #include "toolkit/core/tCStringTable.h"
 
+class CAppWindow;
 class CWindowBase;
 class IRootWidget;
 class tCResourceObject;
@@ -126,6 +127,16 @@ public:
     virtual tResult OnExit();
     // The application's per-heartbeat work.
     virtual tResult OnTick();
+    // Make the main window over `root`, which the window owns from then on (also when making it
+    // fails), let the root build its interface and show the window. A null title takes the
+    // root's resource name. Without a cover flag the window's monitor flag is set.
+    virtual tResult CreateMainWindowAt(IRootWidget* root, int32_t iconId, uint32_t options, float sizeX, float sizeY,
+                                       float positionX, float positionY, const char* title, int32_t coverFlag);
+    // With a size of 0 by 0 the root's layout size is used.
+    virtual tResult CreateMainWindow(IRootWidget* root, int32_t iconId, int32_t width, int32_t height,
+                                     const char* title, int32_t coverFlag);
+    // Null when memory runs out.
+    virtual CAppWindow* CreateAppWindow();
     virtual bool IsPaintPending() = 0;
     virtual tResult CreateTabletInput();
 
@@ -175,6 +186,10 @@ protected:
     bool m_systemCursorShown = true;
 
 private:
+    // The common part of the two ways of making the main window; `create` makes the system window.
+    template <typename Create>
+    tResult MakeMainWindow(IRootWidget* root, const char* title, int32_t coverFlag, Create create);
+
     // Calls `call` on each window of the list that is still in it when its turn comes, so a
     // window deleted during the pass is never called.
     template <typename Call>

@@ -16,3 +16,9 @@ CImage* LoadResImageByName(const tCString& name, tCStream* stream, CResourceDire
 // The 8-bit image starts as 10 x 10 until the decoder sizes it.
 CImage8* LoadResImage8(uint32_t id, tCStream* stream, CResourceDirectory* directory);
 CImage8* LoadResImage8ByName(const tCString& name, tCStream* stream, CResourceDirectory* directory);
+
+// The image with that id from the application's image pool; the first call loads it and adds
+// it to the pool, which owns it from then on (callers never delete it). Null without an
+// application, on any failure, and when the pool holds another kind of object under that id.
+CImage* GetPooledImage(uint32_t id, tCStream* stream, CResourceDirectory* directory);
+CImage8* GetPooledImage8(uint32_t id, tCStream* stream, CResourceDirectory* directory);

@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/tCMemFile.h"
 
 // Hand-made BMP files for the reader's tests, laid out byte by byte.
-struct tBmpSpec {
+struct tBmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 1;
     int32_t height = 1;
@@ -25,7 +26,7 @@ inline void PutLe(std::vector<uint8_t>& out, uint64_t value, int bytes)
         out.push_back(uint8_t(value >> (8 * i)));
 }
 
-inline std::vector<uint8_t> MakeBmp(const tBmpSpec& s)
+inline std::vector<uint8_t> MakeBmp(const tBmpLayout& s)
 {
     const bool core = s.headerSize == 12;
     const uint32_t entry = core ? 3 : 4;
@@ -75,4 +76,13 @@ inline void Fill(tCMemFile& stream, const std::vector<uint8_t>& bytes)
 inline std::vector<uint8_t> Contents(tCMemFile& stream)
 {
     return std::vector<uint8_t>(stream.GetData(), stream.GetData() + stream.GetSize());
+}
+
+// The extra line of the last error box ("" when none was shown since the last call).
+inline std::string TakeExtraLine(ErrorBoxRecorder& boxes)
+{
+    std::string text;
+    text.swap(boxes.text);
+    const size_t line = text.find('\n');
+    return line == std::string::npos ? text : text.substr(line + 1);
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "tests/toolkit/imaging/BmpBuilder.h"
-#include "tests/toolkit/imaging/BoxRecorder.h"
 #include "tests/toolkit/imaging/ImageFixtures.h"
 #include "tests/toolkit/imaging/ImageMagickPictures.h"
 #include "toolkit/core/tCFPath.h"
@@ -46,10 +45,10 @@ TEST(BmpRead, FilesWrittenByImageMagick)
                            {"imagemagick-8bit.bmp", 13, 7, Palette91},
                            {"imagemagick-24bit.bmp", 13, 7, TrueColour},
                            {"imagemagick-rle8.bmp", 40, 9, Runs}};
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     for (const tCase& c : cases) {
         CImage image;
-        ASSERT_EQ(LoadImageFile(DataFile(c.name), &image), kResOk) << c.name << boxes.Take();
+        ASSERT_EQ(LoadImageFile(DataFile(c.name), &image), kResOk) << c.name << TakeExtraLine(boxes);
         ASSERT_EQ(image.GetWidth(), c.width);
         ASSERT_EQ(image.GetHeight(), c.height);
         CImage8 grey;
@@ -60,12 +59,12 @@ TEST(BmpRead, FilesWrittenByImageMagick)
                 ASSERT_EQ(ByteAt(grey, x, y), GreyOf(c.expected(x, y))) << c.name << " " << x << "," << y;
             }
     }
-    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(boxes.count, 0);
 }
 
 TEST(BmpRead, OneBitBlackAndWhite)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 10, s.height = 2, s.bits = 1;
     s.palette = {0x000000, 0xFFFFFF};
     s.pixels = {0b10100000, 0b01000000, 0, 0, 0b11111111, 0b11000000, 0, 0};  // bottom row first
@@ -85,7 +84,7 @@ TEST(BmpRead, OneBitBlackAndWhite)
 
 TEST(BmpRead, CoreHeaderWithThreeBytePalette)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.headerSize = 12;
     s.width = 3, s.height = 2, s.bits = 4;
     for (int i = 0; i < 16; ++i)
@@ -103,7 +102,7 @@ TEST(BmpRead, CoreHeaderWithThreeBytePalette)
 TEST(BmpRead, LongerInfoHeadersAreSkipped)
 {
     for (uint32_t headerSize : {52u, 56u, 108u, 124u}) {
-        tBmpSpec s;
+        tBmpLayout s;
         s.headerSize = headerSize;
         s.width = 2, s.height = 1, s.bits = 8;
         s.coloursUsed = 2;
@@ -118,7 +117,7 @@ TEST(BmpRead, LongerInfoHeadersAreSkipped)
 
 TEST(BmpRead, TrueColourIgnoresColoursUsedAndFollowsThePixelOffset)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 2, s.height = 2, s.bits = 24;
     s.coloursUsed = 5;
     s.gap = 7;
@@ -133,7 +132,7 @@ TEST(BmpRead, TrueColourIgnoresColoursUsedAndFollowsThePixelOffset)
 
 TEST(BmpRead, NegativeHeightIsTopDown)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 1, s.height = -3, s.bits = 8;
     s.coloursUsed = 3;
     s.palette = {0x000001, 0x000002, 0x000003};
@@ -147,7 +146,7 @@ TEST(BmpRead, NegativeHeightIsTopDown)
 
 TEST(BmpRead, RunLengthFourBitsWithAbsoluteRunsAndDelta)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 6, s.height = 3, s.bits = 4, s.compression = 2;
     s.coloursUsed = 4;
     s.palette = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
@@ -172,7 +171,7 @@ TEST(BmpRead, RunLengthFourBitsWithAbsoluteRunsAndDelta)
 
 TEST(BmpRead, RunLengthEightBitsAbsoluteRunsArePadded)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 5, s.height = 1, s.bits = 8, s.compression = 1;
     s.coloursUsed = 4;
     s.palette = {0x000000, 0x111111, 0x222222, 0x333333};
@@ -186,7 +185,7 @@ TEST(BmpRead, RunLengthEightBitsAbsoluteRunsArePadded)
 
 TEST(BmpRead, IndicesPastThePaletteAreBlack)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 3, s.height = 1, s.bits = 8;
     s.coloursUsed = 2;
     s.palette = {0xFFFFFF, 0x808080};
@@ -200,61 +199,61 @@ TEST(BmpRead, IndicesPastThePaletteAreBlack)
 
 TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     struct tCase {
         const char* what;
-        tBmpSpec spec;
+        tBmpLayout layout;
         const char* message;
     };
-    const auto spec = [](uint16_t bits, uint32_t compression, int32_t width, int32_t height, uint32_t header = 40) {
-        tBmpSpec s;
+    const auto layout = [](uint16_t bits, uint32_t compression, int32_t width, int32_t height, uint32_t header = 40) {
+        tBmpLayout s;
         s.bits = bits, s.compression = compression, s.width = width, s.height = height, s.headerSize = header;
         s.pixels.assign(64, 0);
         return s;
     };
-    tBmpSpec rleTopDown = spec(8, 1, 4, -2);
-    tBmpSpec bigPalette = spec(8, 0, 4, 2);
+    tBmpLayout rleTopDown = layout(8, 1, 4, -2);
+    tBmpLayout bigPalette = layout(8, 0, 4, 2);
     bigPalette.coloursUsed = 257;
     const tCase cases[] = {
-        {"16 bits", spec(16, 0, 4, 2), "This BMP format not supported."},
-        {"32 bits", spec(32, 0, 4, 2), "This BMP format not supported."},
-        {"RLE8 on 4 bits", spec(4, 1, 4, 2), "This BMP format not supported."},
-        {"bit fields", spec(32, 3, 4, 2), "This BMP format not supported."},
+        {"16 bits", layout(16, 0, 4, 2), "This BMP format not supported."},
+        {"32 bits", layout(32, 0, 4, 2), "This BMP format not supported."},
+        {"RLE8 on 4 bits", layout(4, 1, 4, 2), "This BMP format not supported."},
+        {"bit fields", layout(32, 3, 4, 2), "This BMP format not supported."},
         {"top-down RLE", rleTopDown, "This BMP format not supported."},
-        {"header of 20", spec(8, 0, 4, 2, 20), "BMP header size is invalid"},
-        {"zero width", spec(8, 0, 0, 2), "Corrupt BMP - invalid image size."},
-        {"negative width", spec(8, 0, -4, 2), "Corrupt BMP - invalid image size."},
-        {"zero height", spec(8, 0, 4, 0), "Corrupt BMP - invalid image size."},
-        {"huge", spec(8, 1, 100000, 100000), "Corrupt BMP - invalid image size."},
-        {"most negative height", spec(8, 0, 4, INT32_MIN), "Corrupt BMP - invalid image size."},
+        {"header of 20", layout(8, 0, 4, 2, 20), "BMP header size is invalid"},
+        {"zero width", layout(8, 0, 0, 2), "Corrupt BMP - invalid image size."},
+        {"negative width", layout(8, 0, -4, 2), "Corrupt BMP - invalid image size."},
+        {"zero height", layout(8, 0, 4, 0), "Corrupt BMP - invalid image size."},
+        {"huge", layout(8, 1, 100000, 100000), "Corrupt BMP - invalid image size."},
+        {"most negative height", layout(8, 0, 4, INT32_MIN), "Corrupt BMP - invalid image size."},
         {"palette of 257", bigPalette, "Corrupt BMP - invalid palette size."},
-        {"uncompressed data missing", spec(24, 0, 1000, 1000), "Error reading BMP file - pixel row read cut off before end of row."},
+        {"uncompressed data missing", layout(24, 0, 1000, 1000), "Error reading BMP file - pixel row read cut off before end of row."},
     };
     for (const tCase& c : cases) {
         CImage image;
-        EXPECT_EQ(DecodeBytes(MakeBmp(c.spec), &image), kResFailure) << c.what;
-        EXPECT_EQ(boxes.Take(), c.message) << c.what;
+        EXPECT_EQ(DecodeBytes(MakeBmp(c.layout), &image), kResFailure) << c.what;
+        EXPECT_EQ(TakeExtraLine(boxes), c.message) << c.what;
         EXPECT_LE(int64_t(image.GetWidth()) * image.GetHeight(), 64) << c.what;
     }
 
-    std::vector<uint8_t> bytes = MakeBmp(spec(8, 0, 4, 2));
+    std::vector<uint8_t> bytes = MakeBmp(layout(8, 0, 4, 2));
     bytes[14] = 0xFF, bytes[15] = 0xFF, bytes[16] = 0xFF, bytes[17] = 0xFF;  // header size 2^32 - 1
     CImage image;
     EXPECT_EQ(DecodeBytes(bytes, &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "BMP header size is invalid");
+    EXPECT_EQ(TakeExtraLine(boxes), "BMP header size is invalid");
     bytes[0] = 'M';
     EXPECT_EQ(DecodeBytes(bytes, &image), kResBadParam);  // not recognised at all
     CImage8 grey;
     tCMemFile stream;
     Fill(stream, std::vector<uint8_t>{'B', 'M', 0, 0, 0});
     EXPECT_EQ(DecodeImage8Stream(&stream, &grey), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Unexpected end of file (header was unable to be fully read).");
+    EXPECT_EQ(TakeExtraLine(boxes), "Unexpected end of file (header was unable to be fully read).");
 }
 
 TEST(BmpRead, BrokenRuns)
 {
-    tBoxRecorder boxes;
-    tBmpSpec s;
+    ErrorBoxRecorder boxes;
+    tBmpLayout s;
     s.width = 4, s.height = 2, s.bits = 8, s.compression = 1;
     s.coloursUsed = 2;
     s.palette = {0, 0xFFFFFF};
@@ -262,27 +261,27 @@ TEST(BmpRead, BrokenRuns)
 
     s.pixels = {3, 1, 2, 1, 0, 1};  // 3 + 2 pixels in a row of 4
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 0, 0, 0, 0, 0, 2, 1, 0, 1};  // a run after the top row
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 2, 0, 5, 1, 1, 0, 1};  // a delta below the bottom row, then a run
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {0, 5, 1, 1, 1, 1, 1, 0, 0, 1};  // an absolute run of 5
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - read overflow.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - read overflow.");
 
     s.pixels = {4, 1, 0, 0, 4, 1};  // no end of bitmap
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - file ended before all image data read.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - file ended before all image data read.");
 
     s.pixels = {};
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResFailure);
-    EXPECT_EQ(boxes.Take(), "Corrupt BMP - file ended before all image data read.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Corrupt BMP - file ended before all image data read.");
 
     s.pixels = {4, 1, 0, 0, 4, 0, 0, 1};
     EXPECT_EQ(DecodeBytes(MakeBmp(s), &image), kResOk);
@@ -291,7 +290,7 @@ TEST(BmpRead, BrokenRuns)
 
 TEST(BmpRead, TruncatedAtEveryByte)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     for (const char* name : {"imagemagick-1bit.bmp", "imagemagick-4bit.bmp", "imagemagick-8bit.bmp",
                              "imagemagick-24bit.bmp", "imagemagick-rle8.bmp"}) {
         tCFile file;
@@ -306,5 +305,5 @@ TEST(BmpRead, TruncatedAtEveryByte)
             ASSERT_NE(result, kResOk) << name << " cut at " << cut;
         }
     }
-    EXPECT_GT(boxes.Count(), 0);
+    EXPECT_GT(boxes.count, 0);
 }

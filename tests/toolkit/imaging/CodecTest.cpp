@@ -37,7 +37,7 @@ TEST(Codecs, SniffingByTheFirstBytesLeavesThePosition)
 
 TEST(Codecs, DecodingStartsAtTheStreamPosition)
 {
-    tBmpSpec s;
+    tBmpLayout s;
     s.width = 2, s.height = 1, s.bits = 24;
     s.pixels = {1, 2, 3, 4, 5, 6, 0, 0};
     std::vector<uint8_t> bytes = {'j', 'u', 'n', 'k'};

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "resources/CompiledResources.h"
-#include "tests/toolkit/imaging/BoxRecorder.h"
+#include "tests/toolkit/imaging/BmpBuilder.h"
 #include "tests/toolkit/imaging/ImageFixtures.h"
 #include "tests/toolkit/imaging/ImageMagickPictures.h"
 #include "toolkit/core/CResourceDirectory.h"
+#include "toolkit/core/HeadlessApp.h"
+#include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/imaging/CImage16.h"
 #include "toolkit/imaging/ResourceImages.h"
 
@@ -28,7 +30,7 @@ protected:
 
     std::unique_ptr<TempFileStream> m_file;
     CResourceDirectory m_directory;
-    tBoxRecorder m_boxes;
+    ErrorBoxRecorder m_boxes;
 };
 
 void ExpectPicture(CImage& image, uint32_t (*picture)(int, int))
@@ -61,7 +63,7 @@ TEST_F(ResourceImages, LoadByIdAndByNameThroughTheDirectory)
     EXPECT_EQ(grey->GetWidth(), 13);
     EXPECT_EQ(CountBytes(*grey, 255) + CountBytes(*grey, 0), 13 * 7);
     EXPECT_EQ(ByteAt(*grey, 0, 0), 255);
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(m_boxes.count, 0);
 }
 
 TEST_F(ResourceImages, LoadWithoutADirectoryScansAndWraps)
@@ -78,20 +80,20 @@ TEST_F(ResourceImages, MissingResourcesAnswerQuietly)
     EXPECT_EQ(image.GetFromRes(9999, m_file.get(), &m_directory), kResResourceNotFound);
     EXPECT_EQ(image.GetFromRes(u"Grid", m_file.get(), &m_directory), kResResourceNotFound);
     EXPECT_EQ(LoadResImage(1, m_file.get(), &m_directory), nullptr);  // a text, not an image
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(m_boxes.count, 0);
 }
 
 TEST_F(ResourceImages, SixteenBitImagesHaveNoResourceForm)
 {
     CImage16 image(4, 4);
     EXPECT_EQ(image.GetFromRes(4151, m_file.get(), &m_directory), kResNotImplemented);
-    EXPECT_EQ(m_boxes.Take(), "CImage16::GetFromRes");
+    EXPECT_EQ(TakeExtraLine(m_boxes), "CImage16::GetFromRes");
     EXPECT_EQ(image.GetFromRes(u"grid", m_file.get(), &m_directory), kResNotImplemented);
 }
 
 TEST(ResourceImageData, BrokenCountsAndFilesAreReported)
 {
-    tBoxRecorder boxes;
+    ErrorBoxRecorder boxes;
     const std::string header = U32(5) + Line(u"broken");
     struct tCase {
         std::string payload;
@@ -109,9 +111,48 @@ TEST(ResourceImageData, BrokenCountsAndFilesAreReported)
         auto file = StreamOver(Chunk("imag", c.payload));
         CImage image;
         EXPECT_NE(image.GetFromRes(5, file.get(), nullptr), kResOk) << c.message;
-        EXPECT_EQ(boxes.Take(), c.message);
+        EXPECT_EQ(TakeExtraLine(boxes), c.message);
     }
     auto file = StreamOver(Chunk("imag", header + U32(6) + "BMxxxx"));
     EXPECT_EQ(LoadResImage8(5, file.get(), nullptr), nullptr);
-    EXPECT_EQ(boxes.Take(), "Image8 failed to load from resources.");
+    EXPECT_EQ(TakeExtraLine(boxes), "Image8 failed to load from resources.");
+}
+
+TEST(PooledImages, LoadedFromTheApplicationsFileIntoThePoolOnce)
+{
+    ProgramSubfolder resources;
+    ScriptedApp app;
+    app.SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+    WriteWholeFile(resources.File("system.trf"),
+                   CompileResources("vers 2\n"
+                                    "imag 4151 \"grid\" bmp \"imagemagick-24bit.bmp\"\n"
+                                    "imag 4152 \"mono\" bmp \"imagemagick-1bit.bmp\"\n",
+                                    std::string(KOSTREL_TEST_DATA) + "/bmp"));
+    ASSERT_EQ(app.StartUp(), kResOk);
+
+    CImage* grid = GetPooledImage(4151, nullptr, nullptr);
+    ASSERT_NE(grid, nullptr);
+    ExpectPicture(*grid, TrueColour);
+    EXPECT_TRUE(grid->IsPoolOwned());
+    EXPECT_EQ(app.FindResourceById(kImagePool, 4151), grid);
+    // The second request is answered from the pool, even with the file at its end.
+    app.GetResourceFile()->SeekToEnd();
+    EXPECT_EQ(GetPooledImage(4151, app.GetResourceFile(), nullptr), grid);
+
+    CImage8* mono = GetPooledImage8(4152, nullptr, nullptr);
+    ASSERT_NE(mono, nullptr);
+    EXPECT_EQ(ByteAt(*mono, 0, 0), 255);
+    EXPECT_EQ(GetPooledImage8(4152, nullptr, nullptr), mono);
+    // An id pooled as the other kind of image is not handed out as this kind.
+    EXPECT_EQ(GetPooledImage8(4151, nullptr, nullptr), nullptr);
+    EXPECT_EQ(GetPooledImage(4152, nullptr, nullptr), nullptr);
+    // A resource that is not there leaves nothing in the pool.
+    EXPECT_EQ(GetPooledImage(77, nullptr, nullptr), nullptr);
+    EXPECT_EQ(app.FindResourceById(kImagePool, 77), nullptr);
+}
+
+TEST(PooledImages, NoApplicationNoPool)
+{
+    ASSERT_EQ(GetApplication(), nullptr);
+    EXPECT_EQ(GetPooledImage(4151, nullptr, nullptr), nullptr);
 }
