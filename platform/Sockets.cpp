@@ -94,6 +94,24 @@ int BytesWaiting(int fd)
     return ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
 }
 
+// The peer's or the socket's own address, through `ask`.
+int32_t AskAddress(SOCKET s, sockaddr* address, int32_t* length, int (*ask)(int, sockaddr*, socklen_t*))
+{
+    if (!address || !length || *length < 0)
+        return Fail(WSAEFAULT);
+    {
+        tSocketTable& table = Table();
+        std::lock_guard<std::mutex> guard(table.lock);
+        if (!FindLocked(table, s))
+            return SOCKET_ERROR;
+    }
+    socklen_t size = socklen_t(*length);
+    if (ask(FdOf(s), address, &size) != 0)
+        return FailFromErrno();
+    *length = int32_t(size);
+    return 0;
+}
+
 void NoteConnectResult(int fd, short revents, tSocketRecord& record, WSANETWORKEVENTS* events)
 {
     if (record.connectError == 0 && !(revents & (POLLOUT | POLLERR | POLLHUP)))
@@ -409,36 +427,12 @@ int32_t ioctlsocket(SOCKET s, int32_t command, u_long* argument)
 
 int32_t getpeername(SOCKET s, sockaddr* address, int32_t* length)
 {
-    if (!address || !length || *length < 0)
-        return Fail(WSAEFAULT);
-    {
-        tSocketTable& table = Table();
-        std::lock_guard<std::mutex> guard(table.lock);
-        if (!FindLocked(table, s))
-            return SOCKET_ERROR;
-    }
-    socklen_t size = socklen_t(*length);
-    if (::getpeername(FdOf(s), address, &size) != 0)
-        return FailFromErrno();
-    *length = int32_t(size);
-    return 0;
+    return AskAddress(s, address, length, ::getpeername);
 }
 
 int32_t getsockname(SOCKET s, sockaddr* address, int32_t* length)
 {
-    if (!address || !length || *length < 0)
-        return Fail(WSAEFAULT);
-    {
-        tSocketTable& table = Table();
-        std::lock_guard<std::mutex> guard(table.lock);
-        if (!FindLocked(table, s))
-            return SOCKET_ERROR;
-    }
-    socklen_t size = socklen_t(*length);
-    if (::getsockname(FdOf(s), address, &size) != 0)
-        return FailFromErrno();
-    *length = int32_t(size);
-    return 0;
+    return AskAddress(s, address, length, ::getsockname);
 }
 
 WSAEVENT WSACreateEvent()

@@ -2,18 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "toolkit/net/HTTPText.h"
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+namespace {
 
 // The line at the start of `input` without its LF (and a CR before it); false when no LF came.
 bool TakeLine(std::string_view input, std::string_view* line, size_t* used)
@@ -32,10 +23,10 @@ bool ParseChunkSize(std::string_view line, uint64_t* size)
 {
     size_t digits = 0;
     uint64_t value = 0;
-    while (digits < line.size() && HexDigit(line[digits]) >= 0) {
+    while (digits < line.size() && HexDigitValue(line[digits]) >= 0) {
         if (digits == 16)
             return false;
-        value = value * 16 + uint64_t(HexDigit(line[digits]));
+        value = value * 16 + uint64_t(HexDigitValue(line[digits]));
         ++digits;
     }
     if (digits == 0)

@@ -59,6 +59,9 @@ tResult CHTTPSession::InstallSocketCallbacks(uint16_t port)
 tResult CHTTPSession::StartRequest(bool client, const tCString& hostAndPort, const tCString& target,
                                    const tCString& folder, const tCString& path, uint64_t resumeOffset)
 {
+    // One session carries one exchange.
+    if (IsOpen() || m_outcome != tOutcome::kOpen || GetState() != kStateIdle)
+        return kResBusy;
     m_clientMode = client;
     m_serverMode = !client;
     tCString host;
@@ -210,9 +213,11 @@ tResult CHTTPSession::OnAccepted(CTCPSocket* accepted, uint64_t, tMsgArg context
 {
     CHTTPSession* listener = SessionOf(FromMsgArg<CTCPSocket>(context));
     CHTTPSession* session = SessionOf(accepted);
-    // Without an owner to take it, an accepted session would never be released.
+    // Without an owner to take it, an accepted session would never be released. A refused
+    // session is released with no callbacks of its own, so its owner-to-be hears nothing more.
     if (!listener->m_http.acceptConnection.function)
         return kResNetFatal;
+    TK_TRY(Ask(listener->m_http.acceptConnection, listener, session));
     session->m_http = listener->m_http;
     session->m_serverMode = true;
     session->m_clientMode = false;
@@ -221,7 +226,7 @@ tResult CHTTPSession::OnAccepted(CTCPSocket* accepted, uint64_t, tMsgArg context
     session->m_bodyMemoryLimit = listener->m_bodyMemoryLimit;
     session->m_timeoutArmed = true;
     session->NoteActivity();
-    return Ask(listener->m_http.acceptConnection, listener, session);
+    return kResOk;
 }
 
 tResult CHTTPSession::OnReadable(CTCPSocket* socket, uint64_t, tMsgArg)
@@ -429,7 +434,7 @@ tResult CHTTPSession::ProcessBody()
     if (!m_chunked) {
         const uint64_t wanted = m_lengthKnown ? m_contentLength - m_received : buffered.size();
         // Bytes past the body's end are not the body's.
-        const tResult stored = StoreBody(buffered.substr(0, size_t(std::min<uint64_t>(wanted, buffered.size()))));
+        const tResult stored = WriteBody(buffered.substr(0, size_t(std::min<uint64_t>(wanted, buffered.size()))));
         m_receive.Reset();
         if (stored != kResOk)
             return FailTransfer(stored);
@@ -443,7 +448,7 @@ tResult CHTTPSession::ProcessBody()
         std::string_view piece;
         const CChunkedDecoder::Status status = m_chunks.Next(buffered.substr(position), &used, &piece);
         position += used;
-        const tResult stored = StoreBody(piece);
+        const tResult stored = WriteBody(piece);
         if (stored != kResOk)
             return FailTransfer(stored);
         if (status == CChunkedDecoder::kMalformed)
@@ -463,7 +468,7 @@ tResult CHTTPSession::ProcessBody()
     return ReportProgress();
 }
 
-tResult CHTTPSession::StoreBody(std::string_view bytes)
+tResult CHTTPSession::WriteBody(std::string_view bytes)
 {
     if (bytes.empty())
         return kResOk;

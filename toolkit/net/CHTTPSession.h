@@ -172,7 +172,7 @@ private:
     tResult ApplyResponseHeaders(uint32_t status, const tCStringArray& names, const tCStringArray& values);
     tResult OpenBodyTarget();
     tResult ProcessBody();
-    tResult StoreBody(std::string_view bytes);
+    tResult WriteBody(std::string_view bytes);
     tResult ReportProgress();
     tResult ConsumeReceived(int64_t count);
     tResult ReleaseBodyStream();

@@ -52,5 +52,8 @@ tResult SplitHostPort(const tCString& text, tCString& host, uint16_t* port, bool
 // Each '%' followed by two hexadecimal digits becomes the byte they spell; any other '%' stays.
 std::string PercentDecode(std::string_view text);
 
+// 0 to 15 for a hexadecimal digit in either case, -1 for any other character.
+int HexDigitValue(char c);
+
 // "0" to "18446744073709551615".
 tCString DecimalText(uint64_t value);

@@ -100,6 +100,21 @@ TEST_F(HTTPClientTest, ASuccessfulDownloadReportsItsStepsInOrder)
     for (size_t i = 1; i < m_log.progress.size(); ++i)
         EXPECT_LT(m_log.progress[i - 1], m_log.progress[i]);
     EXPECT_TRUE(m_session.IsFinished());
+    // One session carries one exchange.
+    EXPECT_EQ(m_session.StartRequest(true, m_server.HostAndPort(), u"/echo", u"", u"", 0), kResBusy);
+}
+
+TEST_F(HTTPClientTest, DestroyingASessionMidBodyReportsTheBrokenTransfer)
+{
+    auto session = std::make_unique<CHTTPSession>();
+    SessionLog log;
+    log.Attach(*session);
+    ASSERT_EQ(session->StartRequest(true, m_server.HostAndPort(), u"/chunkhuge", u"", u"", 0), kResOk);
+    ASSERT_TRUE(PollUntil(*session, [&] { return session->GetReceived() > 0; }));
+    session.reset();
+    EXPECT_EQ(log.events.back(), "transferFailed");
+    EXPECT_EQ(log.finishedCalls, 1);
+    EXPECT_EQ(log.events[log.events.size() - 3].rfind("finished 0 ", 0), 0u);
 }
 
 TEST_F(HTTPClientTest, ARefusedConnectionFailsOnce)

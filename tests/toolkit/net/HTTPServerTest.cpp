@@ -48,6 +48,13 @@ protected:
                                   return body.WriteBytes(text.data(), int64_t(text.size()));
                               },
                               self};
+        callbacks.stateChanged = {[](CHTTPSession* session, tMsgArg context) -> tResult {
+                                      HTTPServerTest* test = FromMsgArg<HTTPServerTest>(context);
+                                      if (session != &test->m_listener)
+                                          ++test->m_sessionStateChanges;
+                                      return kResOk;
+                                  },
+                                  self};
         callbacks.requestFailed = {[](CHTTPSession*, tMsgArg context) -> tResult {
                                        ++FromMsgArg<HTTPServerTest>(context)->m_requestFailures;
                                        return kResOk;
@@ -111,6 +118,7 @@ protected:
     std::vector<std::unique_ptr<CHTTPSession>> m_accepted;
     bool m_refuse = false;
     int m_requestFailures = 0;
+    int m_sessionStateChanges = 0;
 };
 
 TEST_F(HTTPServerTest, PythonsClientReadsTheAnswer)
@@ -204,6 +212,9 @@ TEST_F(HTTPServerTest, ARefusedConnectionIsClosedAndReleased)
     m_refuse = true;
     EXPECT_EQ(RawExchange("GET /x HTTP/1.1\r\n\r\n"), "");
     EXPECT_TRUE(m_accepted.empty());
+    // A refused session is gone without a word to the owner it never had.
+    EXPECT_EQ(m_sessionStateChanges, 0);
+    EXPECT_EQ(m_requestFailures, 0);
     // Without an owner to take them, connections are refused as well.
     m_refuse = false;
     m_listener.GetHTTPCallbacks().acceptConnection = {};

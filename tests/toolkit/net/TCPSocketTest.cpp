@@ -6,6 +6,7 @@
 
 #include "NetTestSupport.h"
 #include "platform/Sockets.h"
+#include "toolkit/net/CResolver.h"
 #include "toolkit/net/CTCPSocket.h"
 #include "toolkit/net/WinSockSupport.h"
 
@@ -229,6 +230,20 @@ TEST_F(TCPSocketTest, ReceiveNeverWritesPastItsBlock)
     EXPECT_EQ(length, 4u);
     EXPECT_EQ(std::string(small.GetData(), 4), "0123");
     EXPECT_TRUE(client.IsMorePending());
+}
+
+TEST_F(TCPSocketTest, AFailingCloseCallbackStillClosesAndCancelsTheLookUp)
+{
+    CTCPSocket socket;
+    ASSERT_EQ(socket.SetCallbacks(nullptr, nullptr, OnConnect, nullptr, nullptr,
+                                  [](CTCPSocket*, uint64_t, tMsgArg) -> tResult { return kResBusy; }, 0),
+              kResOk);
+    ASSERT_EQ(socket.ConnectToHost(u"localhost", 9), kResOk);
+    EXPECT_EQ(socket.Close(), kResBusy);
+    EXPECT_FALSE(socket.IsOpen());
+    ASSERT_TRUE(DriveUntil([] {}, [] { return GetResolver().GetPendingCount() == 0; }));
+    EXPECT_TRUE(m_seen.connects.empty());
+    EXPECT_EQ(socket.GetState(), CTCPSocket::kStateIdle);
 }
 
 TEST(SocketErrorsTest, ErrorNumbersAreClassedIntoResultCodes)
