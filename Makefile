@@ -4,7 +4,9 @@ RELEASE := build/release
 ASAN    := build/asan
 CMAKE   := cmake -G Ninja -Wno-dev
 
-.PHONY: all deps release asan test test-release test-asan run bench fuzz clean
+FUZZ_SECONDS ?= 300
+
+.PHONY: all deps release asan test test-release test-asan test-fuzz run bench fuzz fuzz-build clean
 
 all: release
 
@@ -26,7 +28,8 @@ test-asan: asan
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN) -j $(JOBS) --output-on-failure --timeout 600
 
-test: test-release test-asan
+# The brief fuzz run comes first, so that the test runner's summary closes the output.
+test: test-fuzz test-release test-asan
 
 run: release
 	@$(RELEASE)/bin/kostrel
@@ -36,9 +39,15 @@ bench: deps
 	@cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
-fuzz: deps
-	@CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKOSTREL_FUZZ=ON >/dev/null
-	@cmake --build build/fuzz -j $(JOBS)
+fuzz-build: deps
+	@CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_FUZZ=ON >/dev/null
+	@cmake --build build/fuzz -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	@scripts/run-fuzzers $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	@scripts/run-fuzzers 10
 
 clean:
 	@rm -rf build

@@ -60,6 +60,6 @@ enum : WPARAM { SC_CLOSE = 0xF060 };
 constexpr int32_t WHEEL_DELTA = 120;
 
 // Button flags in wParam of mouse messages.
-enum : WPARAM { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10 };
+enum : WPARAM { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10, MK_ALT = 0x20 };
 
 }  // namespace w32

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Backend.h"
+#include "platform/DesktopInternal.h"
 #include "platform/InputState.h"
 #include "platform/Kernel.h"
 #include "platform/KernelClock.h"
@@ -39,6 +40,7 @@ bool StartPlatform(tBackendKind kind)
         backend = headless::MakeBackend();
         kernel::UseVirtualClock(true, 0);
         registry::UseStoreFile("");
+        desktop::UseScriptedAnswers(true);
         break;
     }
     ErrorText().clear();
@@ -60,6 +62,7 @@ void StopPlatform()
     gInterfaceThread = 0;
     kernel::UseVirtualClock(false, 0);
     registry::UseStoreFile("");
+    desktop::UseScriptedAnswers(false);
 }
 
 bool IsPlatformStarted()

@@ -8,6 +8,7 @@
 
 #include "platform/Backend.h"
 #include "platform/Input.h"
+#include "platform/InputState.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/QueueInternal.h"
@@ -78,6 +79,9 @@ MSG MakeMessage(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
     message.lParam = lParam;
     message.time = timeGetTime();
     GetCursorPos(&message.pt);
+    message.lPrivate = DWORD((input::IsKeyDown(VK_SHIFT) ? WPARAM(MK_SHIFT) : 0) |
+                             (input::IsKeyDown(VK_CONTROL) ? WPARAM(MK_CONTROL) : 0) |
+                             (input::IsKeyDown(VK_MENU) ? WPARAM(MK_ALT) : 0));
     return message;
 }
 
@@ -147,23 +151,23 @@ void WaitForPost(uint64_t seen)
     queue.posted.wait(held, [&] { return queue.sequence != seen; });
 }
 
-// The character a key makes when it has no printable one.
-WPARAM ControlCharacterFor(WPARAM key)
+// The character a key makes when it has no printable one, as a Win32 keyboard layout gives it.
+WPARAM ControlCharacterFor(WPARAM key, DWORD modifiers)
 {
+    const bool control = (modifiers & MK_CONTROL) != 0;
+    const bool alt = (modifiers & MK_ALT) != 0;
     switch (key) {
     case VK_TAB:
-        return 9;
+        return control ? 0 : 9;
     case VK_RETURN:
-        return 13;
+        return control ? 10 : 13;
     case VK_ESCAPE:
         return 27;
     case VK_BACK:
-        return 8;
+        return control ? 127 : 8;
     default:
         break;
     }
-    const bool control = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
-    const bool alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
     if (control && !alt && key >= 'A' && key <= 'Z')
         return key - 'A' + 1;
     return 0;
@@ -219,11 +223,13 @@ BOOL TranslateMessage(const MSG* message)
 {
     if (message->message != WM_KEYDOWN || !message->hwnd)
         return 0;
-    const WPARAM character = ControlCharacterFor(message->wParam);
+    const WPARAM character = ControlCharacterFor(message->wParam, message->lPrivate);
     if (character == 0)
         return 0;
     // Win32 hands the character out before any later input, so it goes to the front.
-    Post(GetCurrentThreadId(), MakeMessage(message->hwnd, WM_CHAR, character, message->lParam), true);
+    MSG made = MakeMessage(message->hwnd, WM_CHAR, character, message->lParam);
+    made.lPrivate = message->lPrivate;
+    Post(GetCurrentThreadId(), made, true);
     return 1;
 }
 

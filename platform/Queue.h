@@ -14,9 +14,9 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int32_t exitCode);
-// Posts the WM_CHAR that a key makes without a character of its own: Tab 9, Enter 13, Escape 27,
-// Backspace 8, and Control with a letter 1 to 26. Printable characters arrive as WM_CHAR by
-// themselves.
+// Posts the WM_CHAR that a key makes without a character of its own: Tab 9, Enter 13 (10 with
+// Control), Escape 27, Backspace 8 (127 with Control), and Control with a letter 1 to 26.
+// Printable characters arrive as WM_CHAR by themselves.
 BOOL TranslateMessage(const MSG* message);
 // Calls the procedure of the message's window; thread messages go nowhere.
 LRESULT DispatchMessageW(const MSG* message);

@@ -62,6 +62,9 @@ struct MSG {
     LPARAM lParam = 0;
     DWORD time = 0;
     POINT pt;
+    // The modifier keys held when the message was posted (MK_SHIFT, MK_CONTROL, MK_ALT), so that
+    // a key is translated as it was pressed even when the message is taken later.
+    DWORD lPrivate = 0;
 };
 
 constexpr WORD LOWORD(uintptr_t value) { return WORD(value & 0xFFFF); }
@@ -79,10 +82,15 @@ constexpr DWORD INFINITE = 0xFFFFFFFF;
 enum : DWORD {
     ERROR_SUCCESS = 0,
     ERROR_FILE_NOT_FOUND = 2,
+    ERROR_PATH_NOT_FOUND = 3,
     ERROR_ACCESS_DENIED = 5,
     ERROR_INVALID_HANDLE = 6,
     ERROR_NOT_ENOUGH_MEMORY = 8,
+    ERROR_NO_MORE_FILES = 18,
+    ERROR_GEN_FAILURE = 31,
+    ERROR_FILE_EXISTS = 80,
     ERROR_INVALID_PARAMETER = 87,
+    ERROR_DISK_FULL = 112,
     ERROR_INSUFFICIENT_BUFFER = 122,
     ERROR_ALREADY_EXISTS = 183,
     ERROR_MORE_DATA = 234,

@@ -4,7 +4,7 @@
 
 #include "paint/engine/ColourBoxSum.h"
 #include "toolkit/imaging/PixelMath.h"
-#include "toolkit/imaging/ScaleKernels.h"
+#include "toolkit/imaging/ScaleSteps.h"
 
 namespace {
 

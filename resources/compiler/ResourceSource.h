@@ -24,8 +24,8 @@ tResult CompileResourceSource(const std::string& source, const std::filesystem::
                               std::string* error);
 
 // Prints a resource file as source. The bytes of images, sounds and fonts are written to files
-// named "<prefix><index>.<extension>" in `fileFolder`, and named relative to the source's
-// folder as `fileFolderName`/... . Fails on anything the compiler would not write again
-// byte for byte.
+// "<type>-<chunk index>.<extension>" in `fileFolder`, which the source names as
+// "<fileFolderName>/<file>" (relative to the source's own folder). Fails on anything the
+// compiler would not write again byte for byte.
 tResult DumpResourceFile(tCStream& in, const std::filesystem::path& fileFolder, const std::string& fileFolderName,
                          std::string* source, std::string* error);

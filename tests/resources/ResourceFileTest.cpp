@@ -6,7 +6,6 @@
 #include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
-#include "toolkit/core/IAppResources.h"
 
 namespace {
 
@@ -166,26 +165,6 @@ TEST(ResourceFile, AVersionChunkIsSkippedByItsSize)
     auto broken = StreamOver(Chunk("vers", "\x02\0"));
     EXPECT_EQ(shortVersion.Read(broken.get()), kResFileInvalid);
     EXPECT_EQ(shortVersion.Read(nullptr), kResBadParam);
-}
-
-TEST(ResourceFile, LoadsWithoutStreamUseTheApplicationsFile)
-{
-    class Resources : public IAppResources {
-    public:
-        tCStream* GetResourceFile() override { return file.get(); }
-        CResourceDirectory* GetResourceDirectory() override { return &directory; }
-        std::unique_ptr<TempFileStream> file = StreamOver(CompileResources("text 7 \"seven\" \"Seven\"\n"));
-        CResourceDirectory directory;
-    } resources;
-    SetAppResources(&resources);
-    ASSERT_EQ(resources.directory.Read(resources.file.get()), kResOk);
-    CText text;
-    EXPECT_EQ(text.LoadFromResourceId(7, nullptr, nullptr), kResOk);
-    EXPECT_EQ(Text(text.GetText()), u"Seven");
-    CText again;
-    EXPECT_EQ(again.LoadFromResourceName(tCString(u"seven"), resources.file.get(), nullptr), kResOk);
-    SetAppResources(nullptr);
-    EXPECT_EQ(again.LoadFromResourceId(7, nullptr, nullptr), kResBadParam);
 }
 
 TEST(ResourceFile, PoolsOwnAndFindTheirMembers)

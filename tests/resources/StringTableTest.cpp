@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "CompiledResources.h"
-#include "toolkit/core/FakeBaseFolders.h"
+#include "toolkit/core/HeadlessApp.h"
+#include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/tCStringTable.h"
 
 namespace {
@@ -53,20 +54,20 @@ TEST(tCStringTable, ThreeAlternativesAndNoFourth)
     EXPECT_EQ(Get(table, 5, 3), u"%%String Table Error");
 }
 
-TEST(tCStringTable, LoadsFromTheResourcesFolder)
+TEST(tCStringTable, LoadsFromAFolderBesideTheProgram)
 {
-    TempFolder program;
-    std::filesystem::create_directories(program.Path() / "Resources");
-    WriteWholeFile(program.File("Resources/system.tsf"), CompileStrings(kStrings));
-    FakeBaseFolders folders(std::u16string(tCString::FromAnsi(program.Path().string() + "/").View()));
+    ScriptedApp app;
+    ProgramSubfolder resources;
+    WriteWholeFile(resources.File("system.tsf"), CompileStrings(kStrings));
 
     tCStringTable table;
-    ASSERT_EQ(table.LoadFromFile(tCString(u"Resources:system.tsf")), kResOk);
+    const tCString name = tCString::FromAnsi(resources.Name() + ":system.tsf");
+    ASSERT_EQ(table.LoadFromFile(name), kResOk);
     EXPECT_EQ(table.GetCount(), 5);
     // Loading again starts from an empty table.
-    ASSERT_EQ(table.LoadFromFile(tCString(u"Resources:system.tsf")), kResOk);
+    ASSERT_EQ(table.LoadFromFile(name), kResOk);
     EXPECT_EQ(table.GetCount(), 5);
-    EXPECT_EQ(table.LoadFromFile(tCString(u"Resources:missing.tsf")), kResFileOpen);
+    EXPECT_EQ(table.LoadFromFile(tCString::FromAnsi(resources.Name() + ":missing.tsf")), kResFileOpen);
     EXPECT_EQ(table.GetCount(), 5);
     EXPECT_EQ(table.LoadStringTable(nullptr), kResBadParam);
 }

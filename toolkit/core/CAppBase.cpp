@@ -1,12 +1,17 @@
 #include "toolkit/core/CAppBase.h"
 
 #include <cassert>
+#include <new>
 #include <vector>
 
 #include "platform/Kernel.h"
+#include "toolkit/core/CAppWindow.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/FileOperations.h"
+#include "toolkit/core/FileProbes.h"
 #include "toolkit/core/IRootWidget.h"
 #include "toolkit/core/TextLibraryHooks.h"
+#include "toolkit/core/tCResourceObject.h"
 
 namespace {
 
@@ -44,6 +49,13 @@ CWindowBase* GetMainWindow()
     return gApplication ? gMainWindow : nullptr;
 }
 
+tCString GetBaseFolder(uint32_t selector)
+{
+    if (!gApplication)
+        return tCString(u"");
+    return selector == 0 ? gApplication->GetProgramFolder() : gApplication->GetSecondBaseFolder();
+}
+
 CAppBase::CAppBase()
 {
     assert(!gApplication);
@@ -59,8 +71,14 @@ CAppBase::~CAppBase()
 {
     if (m_soundMixer)
         m_soundMixer->StopAll();
+    // Pooled fonts let go of the font library before it stops.
+    for (CResourcePool& pool : m_pools)
+        pool.DeleteAll();
     if (const tTextLibraryHooks hooks = GetTextLibraryHooks(); hooks.stop)
         hooks.stop();
+    m_stringTable.Clear();
+    m_resourceDirectory.Clear();
+    m_secondResourceDirectory.Clear();
     if (m_tabletInput)
         m_tabletInput->Close();
     m_tabletInput.reset();
@@ -178,9 +196,54 @@ tResult CAppBase::BroadcastToListeners(uint32_t message, tMsgArg a, tMsgArg b)
 
 tResult CAppBase::StartUp()
 {
-    // The resource file, its directory and the string table open here. Without them the run
-    // goes on as one without a Resources folder, which is a legal run.
+    const tCString folder = m_resourceFolderName.Concat(tCString(u":"));
+    // Without a resource file the run goes on as one without a Resources folder, which is legal:
+    // every resource look-up then fails.
+    if (OpenFileByName(&m_resourceFile, folder.Concat(m_resourceFileName), tCFile::kAccessRead) != kResOk)
+        return kResOk;
+    TK_TRY(m_resourceDirectory.Read(&m_resourceFile));
+    const tCString stringTable = folder.Concat(m_stringTableFileName);
+    if (NamedFileExists(stringTable, 0))
+        TK_TRY(m_stringTable.LoadFromFile(stringTable));
+    if (m_secondResourceFileName.IsEmpty())
+        m_secondResourceFileName = m_resourceFileName;
+    if (OpenFileByName(&m_secondResourceFile, folder.Concat(m_secondResourceFileName), tCFile::kAccessRead) == kResOk)
+        TK_TRY(m_secondResourceDirectory.Read(&m_secondResourceFile));
     return kResOk;
+}
+
+tResult CAppBase::AddResourceToPool(int32_t pool, tCResourceObject* object)
+{
+    if (pool < 0 || pool >= kResourcePoolCount || !object)
+        return kResBadParam;
+    return m_pools[pool].Add(object);
+}
+
+template <typename Find>
+tCResourceObject* CAppBase::FindInPools(int32_t pool, Find find) const
+{
+    if (pool == kAllPoolsButFonts) {
+        for (int32_t i = 0; i < kFontPool; ++i)
+            if (tCResourceObject* found = find(m_pools[i]))
+                return found;
+        return nullptr;
+    }
+    return (pool >= 0 && pool < kResourcePoolCount) ? find(m_pools[pool]) : nullptr;
+}
+
+tCResourceObject* CAppBase::FindResourceByName(int32_t pool, const tCString& name) const
+{
+    return FindInPools(pool, [&](const CResourcePool& members) { return members.FindByName(name); });
+}
+
+tCResourceObject* CAppBase::FindResourceById(int32_t pool, uint32_t id) const
+{
+    return FindInPools(pool, [&](const CResourcePool& members) { return members.FindById(id); });
+}
+
+tCString& CAppBase::GetString(tCString& out, uint32_t id, int32_t alternative) const
+{
+    return m_stringTable.GetString(out, id, alternative);
 }
 
 tResult CAppBase::ReportError(tResult, tCString)
@@ -235,6 +298,57 @@ tResult CAppBase::OnExit()
 tResult CAppBase::OnTick()
 {
     return kResOk;
+}
+
+CAppWindow* CAppBase::CreateAppWindow()
+{
+    return new (std::nothrow) CAppWindow;
+}
+
+template <typename Create>
+tResult CAppBase::MakeMainWindow(IRootWidget* root, const char* title, int32_t coverFlag, Create create)
+{
+    CAppWindow* window = CreateAppWindow();
+    if (!window) {
+        delete root;
+        return kResNoMemory;
+    }
+    // The window procedure needs the main window before the system window exists.
+    SetMainWindow(window);
+    if (!coverFlag)
+        window->SetMonitorFlag(1);
+    const tCString caption = title ? tCString::FromAnsi(title) : root->GetResourceName();
+    window->SetRootWidget(root);
+    if (!create(window, caption))
+        return kResFailure;
+    const tResult built = root->BuildInterface();
+    if (built != kResOk)
+        return built;
+    root->SetReady();
+    return window->Show(1);
+}
+
+tResult CAppBase::CreateMainWindowAt(IRootWidget* root, int32_t iconId, uint32_t options, float sizeX, float sizeY,
+                                     float positionX, float positionY, const char* title, int32_t coverFlag)
+{
+    return MakeMainWindow(root, title, coverFlag, [&](CAppWindow* window, const tCString& caption) {
+        return window->CreateRelative(options, tCFPoint{sizeX, sizeY}, tCFPoint{positionX, positionY}, caption,
+                                      iconId);
+    });
+}
+
+tResult CAppBase::CreateMainWindow(IRootWidget* root, int32_t iconId, int32_t width, int32_t height, const char* title,
+                                   int32_t coverFlag)
+{
+    if (width == 0 && height == 0) {
+        float layoutWidth = 0, layoutHeight = 0;
+        root->GetLayoutSize(&layoutWidth, &layoutHeight);
+        width = int32_t(layoutWidth);
+        height = int32_t(layoutHeight);
+    }
+    return MakeMainWindow(root, title, coverFlag, [&](CAppWindow* window, const tCString& caption) {
+        return window->Create(width, height, caption, iconId);
+    });
 }
 
 tResult CAppBase::CreateTabletInput()

@@ -4,17 +4,26 @@
 #include <memory>
 
 #include "toolkit/core/CMessageHub.h"
+#include "toolkit/core/CResourceDirectory.h"
+#include "toolkit/core/CResourcePool.h"
 #include "toolkit/core/IErrorBoxHost.h"
 #include "toolkit/core/ISoundMixer.h"
 #include "toolkit/core/ITabletInput.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
+#include "toolkit/core/tCStringTable.h"
 
+class CAppWindow;
 class CWindowBase;
 class IRootWidget;
+class tCResourceObject;
+
+// The application's resource pools: pool 1 holds images and image lists, pool 5 fonts.
+enum : int32_t { kImagePool = 1, kFontPool = 5, kResourcePoolCount = 6, kAllPoolsButFonts = -1 };
 
 // The one application object: where the program lies, the start-up, the message hub, the sound
 // mixer and the pen input, the main window, the heartbeat and its per-tick work, the cursors,
@@ -89,6 +98,9 @@ public:
     virtual tResult AddListener(tCCmdTarget* listener);
     virtual void RemoveListener(tCCmdTarget* listener);
     virtual tResult BroadcastToListeners(uint32_t message, tMsgArg a, tMsgArg b);
+    // Opens "system.trf" in the resource folder and reads its directory, loads "system.tsf"
+    // when it is there, and opens the resource file a second time with a directory of its own.
+    // A missing resource file or string table is no error.
     virtual tResult StartUp();
 
     // The settings store; every failure answers 11.
@@ -115,6 +127,16 @@ public:
     virtual tResult OnExit();
     // The application's per-heartbeat work.
     virtual tResult OnTick();
+    // Make the main window over `root`, which the window owns from then on (also when making it
+    // fails), let the root build its interface and show the window. A null title takes the
+    // root's resource name. Without a cover flag the window's monitor flag is set.
+    virtual tResult CreateMainWindowAt(IRootWidget* root, int32_t iconId, uint32_t options, float sizeX, float sizeY,
+                                       float positionX, float positionY, const char* title, int32_t coverFlag);
+    // With a size of 0 by 0 the root's layout size is used.
+    virtual tResult CreateMainWindow(IRootWidget* root, int32_t iconId, int32_t width, int32_t height,
+                                     const char* title, int32_t coverFlag);
+    // Null when memory runs out.
+    virtual CAppWindow* CreateAppWindow();
     virtual bool IsPaintPending() = 0;
     virtual tResult CreateTabletInput();
 
@@ -134,6 +156,20 @@ public:
     const tCString& GetSecondResourceFileName() const { return m_secondResourceFileName; }
     bool IsCursorTracking() const { return m_cursorTracking; }
 
+    // The resource file and its directory, which resource loads use when they are given no
+    // stream, and its second opening, through which fonts are read.
+    tCFile* GetResourceFile() { return &m_resourceFile; }
+    CResourceDirectory* GetResourceDirectory() { return &m_resourceDirectory; }
+    tCFile* GetSecondResourceFile() { return &m_secondResourceFile; }
+    CResourceDirectory* GetSecondResourceDirectory() { return &m_secondResourceDirectory; }
+    // Pools 0 to 5 take shared resource objects and delete them with the application. The
+    // look-ups search one pool, or pools 0 to 4 for kAllPoolsButFonts.
+    tResult AddResourceToPool(int32_t pool, tCResourceObject* object);
+    tCResourceObject* FindResourceByName(int32_t pool, const tCString& name) const;
+    tCResourceObject* FindResourceById(int32_t pool, uint32_t id) const;
+    // The string table's text (tCStringTable::GetString), written into `out`.
+    tCString& GetString(tCString& out, uint32_t id, int32_t alternative) const;
+
     // The mixer whose finished voices every 256th heartbeat sweeps; the application owns it from
     // now on.
     void SetSoundMixer(ISoundMixer* mixer);
@@ -150,10 +186,17 @@ protected:
     bool m_systemCursorShown = true;
 
 private:
+    // The common part of the two ways of making the main window; `create` makes the system window.
+    template <typename Create>
+    tResult MakeMainWindow(IRootWidget* root, const char* title, int32_t coverFlag, Create create);
+
     // Calls `call` on each window of the list that is still in it when its turn comes, so a
     // window deleted during the pass is never called.
     template <typename Call>
     static tResult ForEachWindow(Call call);
+    // The first object `find` gives from one pool, or from pools 0 to 4.
+    template <typename Find>
+    tCResourceObject* FindInPools(int32_t pool, Find find) const;
 
     uint32_t m_creatorCode = 0x3F3F3F3F;
     bool m_savedSystemCursor = true;
@@ -166,6 +209,12 @@ private:
     tCString m_resourceFileName{u"system.trf"};
     tCString m_stringTableFileName{u"system.tsf"};
     tCString m_secondResourceFileName{u""};
+    tCFile m_resourceFile;
+    tCStringTable m_stringTable;
+    CResourceDirectory m_resourceDirectory;
+    tCFile m_secondResourceFile;
+    CResourceDirectory m_secondResourceDirectory;
+    CResourcePool m_pools[kResourcePoolCount];
     CMessageHub m_hub;
     std::unique_ptr<ISoundMixer> m_soundMixer;
     uint32_t m_tickCount = 0;
@@ -177,3 +226,6 @@ private:
 CAppBase* GetApplication();
 // The main window while an application object exists; null otherwise.
 CWindowBase* GetMainWindow();
+// The application's folder a base selector names, with its final "/": 0 the program folder,
+// any other value the second base folder; "" without an application object.
+tCString GetBaseFolder(uint32_t selector);

@@ -33,10 +33,16 @@ w32::HWND CAppWin::MainHandle() const
 void CAppWin::Quit()
 {
     m_quit = true;
-    if (const w32::HWND handle = MainHandle())
-        w32::SendMessageW(handle, w32::WM_CLOSE, 0, 0);
-    else
+    const w32::HWND handle = MainHandle();
+    if (!handle) {
         w32::PostQuitMessage(0);
+        return;
+    }
+    w32::SendMessageW(handle, w32::WM_CLOSE, 0, 0);
+    // A close request that kept the window (a cancelled save prompt) keeps the program running:
+    // ending the loop now would destroy the window and the unsaved painting with it.
+    if (w32::IsWindow(handle))
+        m_quit = false;
 }
 
 tResult CAppWin::MinimiseWindow()

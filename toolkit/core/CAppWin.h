@@ -21,7 +21,7 @@ public:
 
     void OnMainLoopEnd() override {}
     // Sets the quit flag and asks the main window to close, or posts the quit message when
-    // there is none.
+    // there is none. When the window refuses to close, the run goes on.
     void Quit() override;
     tResult MinimiseWindow() override;
     tResult RestoreWindow() override;

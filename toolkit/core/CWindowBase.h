@@ -106,6 +106,8 @@ public:
     int32_t GetHeight() const { return m_height; }
     bool IsFullScreen() const { return m_fullScreen; }
     int32_t GetMonitorFlag() const { return m_monitorFlag; }
+    // Sets the flag alone, before the window is created; SetCoverMonitor also relays it out.
+    void SetMonitorFlag(int32_t flag) { m_monitorFlag = flag; }
 
     // Written by WM_NCACTIVATE and a minimised WM_SIZE, read by Heartbeat: while set the root
     // tracks the widget under the pointer whether or not the pointer is over the window.

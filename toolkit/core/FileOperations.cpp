@@ -1,5 +1,10 @@
 #include "toolkit/core/FileOperations.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "platform/Window.h"
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/core/tCFile.h"
 
@@ -13,4 +18,78 @@ tResult OpenFileAtPath(tCFile* file, const tCFPath& path, int32_t access)
 tResult OpenFileByName(tCFile* file, const tCString& relativeName, int32_t access)
 {
     return OpenFileAtPath(file, tCFRelative(relativeName, 0), access);
+}
+
+tResult DeleteNamedFile(const tCString& name)
+{
+    return w32::DeleteFileW(name.GetTextOrEmpty()) ? kResOk : kResFileIO;
+}
+
+tResult DeletePathFile(const tCBasePath& path)
+{
+    return DeleteNamedFile(path.GetText());
+}
+
+tResult CopyNamedFile(const tCString& source, const tCString& target, uint32_t failIfExists)
+{
+    if (w32::CopyFileW(source.GetTextOrEmpty(), target.GetTextOrEmpty(), failIfExists ? 1 : 0))
+        return kResOk;
+    switch (w32::GetLastError()) {
+    case w32::ERROR_FILE_NOT_FOUND: return kResFileNotFound;
+    case w32::ERROR_FILE_EXISTS: return kResFileExists;
+    default: return kResFileIO;
+    }
+}
+
+tResult CopyPathFile(const tCBasePath& source, const tCBasePath& target, uint32_t failIfExists)
+{
+    return CopyNamedFile(source.GetText(), target.GetText(), failIfExists);
+}
+
+tResult MoveNamedFile(const tCString& source, const tCString& target)
+{
+    if (w32::MoveFileW(source.GetTextOrEmpty(), target.GetTextOrEmpty()))
+        return kResOk;
+    switch (w32::GetLastError()) {
+    case w32::ERROR_FILE_NOT_FOUND: return kResFileNotFound;
+    case w32::ERROR_ALREADY_EXISTS:
+    case w32::ERROR_FILE_EXISTS: return kResFileExists;
+    default: return kResFileIO;
+    }
+}
+
+tResult RenamePathFile(const tCFPath& file, const tCBasePath& folder, const tCString& newName)
+{
+    tCString name = newName;
+    if (name.IsEmpty())
+        name = file.GetName().Concat(file.GetExtension());
+    return MoveNamedFile(file.GetText(), folder.GetText().Concat(name));
+}
+
+tResult ShellOpenNamedFile(const char16_t* name)
+{
+    CWindowBase* owner = GetMainWindow();
+    const intptr_t answer =
+        w32::ShellExecuteW(owner ? owner->GetHandle() : nullptr, u"open", name, nullptr, nullptr, w32::SW_SHOWNORMAL);
+    switch (answer) {
+    case w32::SE_ERR_FNF:
+    case w32::SE_ERR_PNF: return kResFileNotFound;
+    case w32::SE_ERR_ACCESSDENIED:
+    case w32::SE_ERR_SHARE:
+    case w32::SE_ERR_ASSOCINCOMPLETE:
+    case w32::SE_ERR_NOASSOC: return kResBadParam;
+    case w32::SE_ERR_OOM: return kResNoMemory;
+    case w32::SE_ERR_BADFORMAT: return kResDamaged;
+    default: return answer > 32 ? kResOk : kResFailure;
+    }
+}
+
+tResult ShellOpenText(const tCString& text)
+{
+    return ShellOpenNamedFile(text.GetTextOrEmpty());
+}
+
+tResult ShellOpenPathFile(const tCBasePath& path)
+{
+    return ShellOpenText(path.GetText());
 }

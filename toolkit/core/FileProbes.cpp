@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "toolkit/core/IBaseFolders.h"
+#include "toolkit/core/CAppBase.h"
 #include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/core/tCFile.h"

@@ -80,3 +80,9 @@ public:
     // The root's resource name, the window's title when none is given.
     virtual tCString GetResourceName() = 0;
 };
+
+// Makes the root widget a window creates for itself when none was attached; the widget toolkit
+// registers it. Without one, such a window cannot be created.
+using tRootWidgetFactory = IRootWidget* (*)();
+void SetRootWidgetFactory(tRootWidgetFactory factory);
+tRootWidgetFactory GetRootWidgetFactory();

@@ -62,11 +62,25 @@ bool EndsWithSeparator(const tCString& text)
     return !text.IsEmpty() && text.GetAt(text.GetLength() - 1) == kPathSeparator;
 }
 
+namespace {
+
+tCString ShiftAsciiCase(const tCString& text, char16_t first, char16_t last, int shift)
+{
+    std::u16string shifted(text.View());
+    for (char16_t& unit : shifted)
+        if (unit >= first && unit <= last)
+            unit = char16_t(unit + shift);
+    return tCString(std::u16string_view(shifted));
+}
+
+}  // namespace
+
 tCString UpperCasedAscii(const tCString& text)
 {
-    std::u16string upper(text.View());
-    for (char16_t& unit : upper)
-        if (unit >= u'a' && unit <= u'z')
-            unit = char16_t(unit - u'a' + u'A');
-    return tCString(std::u16string_view(upper));
+    return ShiftAsciiCase(text, u'a', u'z', u'A' - u'a');
+}
+
+tCString LowerCasedAscii(const tCString& text)
+{
+    return ShiftAsciiCase(text, u'A', u'Z', u'a' - u'A');
 }

@@ -27,5 +27,6 @@ tCString RelativeToPathText(const tCString& relative);
 
 bool EndsWithSeparator(const tCString& text);
 
-// ASCII letters upper-cased; every other unit as it is.
+// ASCII letters upper- or lower-cased; every other unit as it is.
 tCString UpperCasedAscii(const tCString& text);
+tCString LowerCasedAscii(const tCString& text);

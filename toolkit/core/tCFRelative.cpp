@@ -1,7 +1,7 @@
 #include "toolkit/core/tCFRelative.h"
 
 #include "toolkit/core/FileProbes.h"
-#include "toolkit/core/IBaseFolders.h"
+#include "toolkit/core/CAppBase.h"
 #include "toolkit/core/PathText.h"
 
 tCFRelative::tCFRelative(const tCString& relative, uint32_t selector)

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "toolkit/core/FileProbes.h"
-#include "toolkit/core/IBaseFolders.h"
+#include "toolkit/core/CAppBase.h"
 #include "toolkit/core/PathText.h"
 
 bool tCFolderRef::Exists() const

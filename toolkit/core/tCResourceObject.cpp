@@ -1,7 +1,7 @@
 #include "toolkit/core/tCResourceObject.h"
 
+#include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CResourceDirectory.h"
-#include "toolkit/core/IAppResources.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCStream.h"
 
@@ -9,8 +9,8 @@ namespace {
 
 tCStream* AppResourceFile()
 {
-    IAppResources* resources = GetAppResources();
-    return resources ? resources->GetResourceFile() : nullptr;
+    CAppBase* application = GetApplication();
+    return application ? application->GetResourceFile() : nullptr;
 }
 
 }  // namespace
@@ -73,8 +73,8 @@ tResult tCResourceObject::Locate(const tKey& key, tCStream* stream, CResourceDir
     tCStream* appFile = AppResourceFile();
     if (!stream || stream == appFile) {
         stream = appFile;
-        IAppResources* resources = GetAppResources();
-        directory = resources ? resources->GetResourceDirectory() : nullptr;
+        CAppBase* application = GetApplication();
+        directory = application ? application->GetResourceDirectory() : nullptr;
         if (directory && directory->GetCount() == 0)
             directory = nullptr;
     }

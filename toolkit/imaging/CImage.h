@@ -11,4 +11,7 @@ public:
     explicit CImage(uint32_t dib = 0);
     // Created at once; test IsValid() for the outcome.
     CImage(int32_t width, int32_t height, uint32_t dib = 0);
+
+    tResult GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory) override;
+    tResult GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory) override;
 };

@@ -10,4 +10,7 @@ public:
     CImage8();
     // Created at once; test IsValid() for the outcome.
     CImage8(int32_t width, int32_t height);
+
+    tResult GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory) override;
+    tResult GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory) override;
 };

@@ -4,12 +4,15 @@
 #include <climits>
 #include <cstring>
 
+#include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/Memory.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCStream.h"
 
 CImageBase::CImageBase(uint32_t dib) : CImageBase(dib, 32) {}
 
 CImageBase::CImageBase(uint32_t dib, int32_t bitsPerPixel)
-    : m_bitsPerPixel(bitsPerPixel), m_dib(dib), m_bytesPerPixel(bitsPerPixel / 8)
+    : tCResourceObject(kType), m_bitsPerPixel(bitsPerPixel), m_dib(dib), m_bytesPerPixel(bitsPerPixel / 8)
 {
     assert(bitsPerPixel > 0 && bitsPerPixel % 8 == 0);
 }
@@ -39,6 +42,16 @@ tResult CImageBase::SetSize(int32_t width, int32_t height)
         return kResOk;
     }
     return Create(width, height);
+}
+
+tResult CImageBase::GetFromRes(const tCString&, tCStream*, CResourceDirectory*)
+{
+    return kResNotImplemented;
+}
+
+tResult CImageBase::GetFromRes(uint32_t, tCStream*, CResourceDirectory*)
+{
+    return kResNotImplemented;
 }
 
 tResult CImageBase::LockPixelsAt(uint8_t** pixels, const tCPoint* point)
@@ -144,4 +157,29 @@ tResult CImageBase::Allocate(int32_t width, int32_t height, uint32_t dib)
     m_valid = 1;
     Clear();
     return kResOk;
+}
+
+tResult CImageBase::LoadResource(const tCString* name, uint32_t id, tCStream* stream, CResourceDirectory* directory,
+                                 const tResourceDecoding& decoding)
+{
+    tCStream* used = nullptr;
+    TK_TRY(name ? LocateByName(*name, stream, directory, &used) : LocateById(id, stream, directory, &used));
+    int32_t count = 0;
+    tResult result = used->ReadI32(&count);
+    // The count must stay within the resource's chunk: the file was checked that far.
+    if (result == kResOk && (count < 0 || used->GetPosition() + count > GetDataEnd()))
+        result = kResFileInvalid;
+    if (result != kResOk) {
+        ReportResult(kResResourceRead, decoding.sizeFailed);
+        return result;
+    }
+    tCMemFile file;
+    result = file.GrowBy(count);
+    if (result == kResOk && count > 0)
+        result = used->ReadBytes(file.GetData(), count);
+    if (result == kResOk)
+        result = decoding.decode(&file, this);
+    if (result != kResOk)
+        ReportResult(kResResourceRead, decoding.loadFailed);
+    return result;
 }

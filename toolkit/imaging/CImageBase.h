@@ -3,18 +3,33 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "toolkit/core/FourCC.h"
 #include "toolkit/core/ResultCodes.h"
-#include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCRect.h"
+#include "toolkit/core/tCResourceObject.h"
+
+class CResourceDirectory;
+class tCStream;
 
 // A rectangle of pixels, top row first, in a heap block or in a "DIB section": a heap block
 // whose rows are padded to 4 bytes, so that it can be presented as it is. Pixel access goes
-// through navigators (CImNav.h), which lock the image at a rectangle.
-class CImageBase : public tCCmdTarget {
+// through navigators (CImNav.h), which lock the image at a rectangle. Images of every depth
+// are 'imag' resources: a resource holds a u32 byte count and a whole image file.
+class CImageBase : public tCResourceObject {
 public:
+    static constexpr uint32_t kType = MakeFourCC("imag");
     // Images larger than this many pixels are refused before anything is allocated.
     static constexpr int64_t kMaxPixels = int64_t(1) << 30;
+
+    // How a kind of image loads its 'imag' resources: its decoder, and the texts the error box
+    // shows when the byte count, or the bytes and their decoding, fail.
+    using tDecodeFn = tResult (*)(tCStream* stream, CImageBase* image);
+    struct tResourceDecoding {
+        tDecodeFn decode;
+        const char* sizeFailed;
+        const char* loadFailed;
+    };
 
     explicit CImageBase(uint32_t dib);
     ~CImageBase() override;
@@ -24,6 +39,11 @@ public:
     virtual void FreePixels();
     virtual tResult SetSizeFromPoint(tCPoint size);
     virtual tResult SetSize(int32_t width, int32_t height);
+    // Loads the 'imag' resource of that name or id and decodes it into this image; a null
+    // stream means the application's resource file. Kinds of image that have no resource
+    // form answer 10.
+    virtual tResult GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory);
+    virtual tResult GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory);
     // `point`, when given, must lie inside the image: navigators clip before they lock.
     virtual tResult LockPixelsAt(uint8_t** pixels, const tCPoint* point);
     virtual tResult LockPixels(uint8_t** pixels);
@@ -59,6 +79,11 @@ protected:
     // Checks a requested size; on success gives the unpadded and padded row sizes in bytes.
     tResult CheckSize(int32_t width, int32_t height, int32_t* rowBytes, int32_t* paddedRowBytes) const;
     size_t GetPixelBytes() const { return size_t(m_height) * size_t(m_rowBytes); }
+
+    // Finds the resource by name (when `name` is given) or id, reads its byte count and that
+    // many bytes of an image file, and decodes them into this image.
+    tResult LoadResource(const tCString* name, uint32_t id, tCStream* stream, CResourceDirectory* directory,
+                         const tResourceDecoding& decoding);
 
     int32_t m_width = 0;
     int32_t m_height = 0;

@@ -86,9 +86,9 @@ tResult CPackableImageT<TRle, TNav>::Decompress()
     TK_TRY(AllocatePixels(m_width * m_bytesPerPixel));
     for (int32_t y = 0; y < m_height; ++y) {
         T* row = reinterpret_cast<T*>(m_pixels + size_t(y) * size_t(m_rowBytes));
-        m_rle->SeekTo(0, y);
+        tRunCursor<T> cursor = m_rle->CursorAt(0, y);
         for (int32_t x = 0; x < m_width; ++x)
-            row[x] = m_rle->ReadNext();
+            row[x] = m_rle->ReadFrom(cursor);
     }
     DropCopy();
     return kResOk;

@@ -87,20 +87,30 @@ public:
     void SeekTo(int32_t x, int32_t y);
 
     // The value under the cursor; the cursor moves on, from a row's end into the next row.
-    T ReadNext()
+    T ReadNext() { return ReadFrom(m_cursor); }
+
+    // The same through a cursor of the caller's, which a tight loop keeps in registers.
+    tRunCursor<T> CursorAt(int32_t x, int32_t y)
+    {
+        SeekTo(x, y);
+        return m_cursor;
+    }
+    // Reads through a cursor of this object: its own, one a sampler keeps for a row, or one
+    // from CursorAt.
+    T ReadFrom(tRunCursor<T>& cursor) const
     {
         if (!m_compressed)
-            return *m_cursor.at++;
-        assert(m_cursor.remaining > 0);
+            return *cursor.at++;
+        assert(cursor.remaining > 0);
         T value;
-        if (m_cursor.literal) {
-            value = *m_cursor.at++;
-            if (--m_cursor.remaining == 0)
-                TakeHeader(m_cursor.at);
+        if (cursor.literal) {
+            value = *cursor.at++;
+            if (--cursor.remaining == 0)
+                TakeHeader(cursor, cursor.at);
         } else {
-            value = *m_cursor.at;
-            if (--m_cursor.remaining == 0)
-                TakeHeader(m_cursor.at + 1);
+            value = *cursor.at;
+            if (--cursor.remaining == 0)
+                TakeHeader(cursor, cursor.at + 1);
         }
         return value;
     }
@@ -130,23 +140,20 @@ protected:
     tResult Encode(const Rows& rows, int32_t width, int32_t height);
 
 private:
-    void TakeHeader(const T* header)
+    static void TakeHeader(tRunCursor<T>& cursor, const T* header)
     {
-        m_cursor.remaining = uint32_t(*header) & Traits::kCountMask;
-        m_cursor.literal = (uint32_t(*header) & Traits::kLiteral) != 0;
-        m_cursor.at = header + 1;
+        cursor.remaining = uint32_t(*header) & Traits::kCountMask;
+        cursor.literal = (uint32_t(*header) & Traits::kLiteral) != 0;
+        cursor.at = header + 1;
     }
     // Moves the cursor n values on without reading them.
-    void Skip(int64_t n);
-    void SkipAndReadPair(tRunCursor<T>* cursor, int64_t n, int32_t x, T* first, T* second)
+    void Skip(tRunCursor<T>& cursor, int64_t n) const;
+    // Reads the pair at x (x + 1, or x again at the last column) through a row's cursor.
+    void ReadPair(tRunCursor<T>& cursor, int32_t x, T* first, T* second) const
     {
-        m_cursor = *cursor;
-        Skip(n);
-        *cursor = m_cursor;
-        ReadPair(cursor, x, first, second);
+        *first = ReadFrom(cursor);
+        *second = x >= 0 && x < m_width - 1 ? ReadFrom(cursor) : *first;
     }
-    // Reads the pair at x (x + 1, or x again at the last column) from a row's saved cursor.
-    void ReadPair(tRunCursor<T>* cursor, int32_t x, T* first, T* second);
     tResult ResizeZeroed(int64_t count);
 
     int32_t m_width = 0;
@@ -194,31 +201,22 @@ void CRunLengthT<T>::SeekTo(int32_t x, int32_t y)
 }
 
 template <typename T>
-void CRunLengthT<T>::Skip(int64_t n)
+void CRunLengthT<T>::Skip(tRunCursor<T>& cursor, int64_t n) const
 {
     if (!m_compressed) {
-        m_cursor.at += n;
+        cursor.at += n;
         return;
     }
     while (n > 0) {
-        if (n < m_cursor.remaining) {
-            m_cursor.remaining -= uint32_t(n);
-            if (m_cursor.literal)
-                m_cursor.at += n;
+        if (n < cursor.remaining) {
+            cursor.remaining -= uint32_t(n);
+            if (cursor.literal)
+                cursor.at += n;
             return;
         }
-        n -= m_cursor.remaining;
-        TakeHeader(m_cursor.literal ? m_cursor.at + m_cursor.remaining : m_cursor.at + 1);
+        n -= cursor.remaining;
+        TakeHeader(cursor, cursor.literal ? cursor.at + cursor.remaining : cursor.at + 1);
     }
-}
-
-template <typename T>
-void CRunLengthT<T>::ReadPair(tRunCursor<T>* cursor, int32_t x, T* first, T* second)
-{
-    m_cursor = *cursor;
-    *first = ReadNext();
-    *second = x >= 0 && x < m_width - 1 ? ReadNext() : *first;
-    *cursor = m_cursor;
 }
 
 template <typename T>
@@ -227,10 +225,10 @@ void CRunLengthT<T>::SetSampleRows(tRunSampler<T>* s, int32_t x, int32_t rowA, i
     const int32_t column = std::clamp(x, 0, std::max(m_width - 1, 0));
     SeekTo(column, rowA);
     s->cursorA = m_cursor;
-    ReadPair(&s->cursorA, x, &s->a0, &s->a1);
+    ReadPair(s->cursorA, x, &s->a0, &s->a1);
     SeekTo(column, rowB);
     s->cursorB = m_cursor;
-    ReadPair(&s->cursorB, x, &s->b0, &s->b1);
+    ReadPair(s->cursorB, x, &s->b0, &s->b1);
     s->x = x;
     s->rowA = rowA;
     s->rowB = rowB;
@@ -243,19 +241,17 @@ T CRunLengthT<T>::SampleBilinear(tRunSampler<T>* s, int32_t x, uint32_t fx, uint
         s->a0 = s->a1;
         s->b0 = s->b1;
         if (x < m_width - 1) {
-            m_cursor = s->cursorA;
-            s->a1 = ReadNext();
-            s->cursorA = m_cursor;
-            m_cursor = s->cursorB;
-            s->b1 = ReadNext();
-            s->cursorB = m_cursor;
+            s->a1 = ReadFrom(s->cursorA);
+            s->b1 = ReadFrom(s->cursorB);
         }
     } else if (x > s->x + 1 && s->x >= 0 && x < m_width) {
         // A jump to the right: the saved cursors stand at column s->x + 2, so skipping on from
         // them is cheaper than seeking through the row's runs again.
         const int64_t skip = int64_t(x) - (s->x + 2);
-        SkipAndReadPair(&s->cursorA, skip, x, &s->a0, &s->a1);
-        SkipAndReadPair(&s->cursorB, skip, x, &s->b0, &s->b1);
+        Skip(s->cursorA, skip);
+        ReadPair(s->cursorA, x, &s->a0, &s->a1);
+        Skip(s->cursorB, skip);
+        ReadPair(s->cursorB, x, &s->b0, &s->b1);
     } else if (x != s->x) {
         SetSampleRows(s, x, s->rowA, s->rowB);
     }

@@ -36,9 +36,9 @@ void ExpandRows(CImNavBase* dest, CRunLengthT<T>* packed)
     const int32_t columns = std::min(dest->GetWidth(), packed->GetWidth());
     for (int32_t y = 0; y < rows; ++y) {
         T* out = reinterpret_cast<T*>(dest->Row(y));
-        packed->SeekTo(0, y);
+        tRunCursor<T> cursor = packed->CursorAt(0, y);
         for (int32_t x = 0; x < columns; ++x)
-            out[x] = packed->ReadNext();
+            out[x] = packed->ReadFrom(cursor);
     }
 }
 

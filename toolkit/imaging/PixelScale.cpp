@@ -54,6 +54,7 @@ void BilinearRows(const CImNavBase* dest, const CImNavBase* source, const tScale
 template <typename D, typename S>
 void BoxRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps& xs, const tScaleSteps& ys)
 {
+    tBoxDivider divider;
     for (int32_t y = 0; y < dest->GetHeight(); ++y) {
         int32_t y0, y1;
         BoxSpan(y, ys.step, source->GetHeight(), &y0, &y1);
@@ -67,7 +68,8 @@ void BoxRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps
                 for (int32_t sx = x0; sx < x1; ++sx)
                     sum.Add(row[sx]);
             }
-            StoreMean(out + x, sum, uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            divider.SetCount(uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            StoreMean(out + x, sum, divider);
         }
     }
 }

@@ -41,12 +41,13 @@ tResult BoxRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs,
     if (!sums)
         return kResNoMemory;
     ScopedBufferGuard<tSum> guard(&sums);
+    tBoxDivider divider;
     for (int32_t y = 0; y < dest->GetHeight(); ++y) {
         int32_t y0, y1;
         BoxSpan(y, ys.step, packed->GetHeight(), &y0, &y1);
         std::fill_n(sums, dw, tSum{});
         for (int32_t sy = y0; sy < y1; ++sy) {
-            packed->SeekTo(0, sy);
+            tRunCursor<T> cursor = packed->CursorAt(0, sy);
             int32_t next = 0;
             T value{};
             for (int32_t x = 0; x < dw; ++x) {
@@ -55,7 +56,7 @@ tResult BoxRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs,
                 for (int32_t sx = x0; sx < x1; ++sx) {
                     // Spans only move right; an enlarging span repeats the last value read.
                     for (; next <= sx; ++next)
-                        value = packed->ReadNext();
+                        value = packed->ReadFrom(cursor);
                     sums[x].Add(value);
                 }
             }
@@ -64,7 +65,8 @@ tResult BoxRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs,
         for (int32_t x = 0; x < dw; ++x) {
             int32_t x0, x1;
             BoxSpan(x, xs.step, packed->GetWidth(), &x0, &x1);
-            StoreMean(out + x, sums[x], uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            divider.SetCount(uint64_t(x1 - x0) * uint64_t(y1 - y0));
+            StoreMean(out + x, sums[x], divider);
         }
     }
     return kResOk;

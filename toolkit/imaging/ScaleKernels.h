@@ -5,45 +5,9 @@
 
 #include "toolkit/imaging/CPixel.h"
 #include "toolkit/imaging/PixelMath.h"
+#include "toolkit/imaging/ScaleSteps.h"
 
-// What the plain and the run-length scalers share.
-
-// The fixed-point walk shared by the scalers: a source extent of `from` pixels spread over `to`
-// destination pixels. 64 bits, so that sources of 32768 pixels and more do not overflow.
-struct tScaleSteps {
-    int64_t step;   // source pixels per destination pixel, 16.16
-    int64_t start;  // the first sample position
-
-    tScaleSteps(int32_t from, int32_t to)
-        : step((int64_t(from) << 16) / to), start(step < 0x8000 ? -0x8000 : step - 0x10000)
-    {
-    }
-
-    // Reductions by 2 or more go to the box average when the caller asks for it.
-    bool Halves() const { return step >= 0x20000; }
-};
-
-// A sample position split into the source index (negative before the first pixel) and the
-// 8-bit fraction towards the next one.
-inline int64_t SampleIndex(int64_t position)
-{
-    return position >> 16;
-}
-
-inline uint32_t SampleFraction(int64_t position)
-{
-    return uint32_t(position >> 8) & 0xFF;
-}
-
-// The source pixels [first, last) under destination pixel `index` of a box reduction. Never
-// empty, so that enlarging through the box (which callers avoid) cannot divide by zero.
-inline void BoxSpan(int32_t index, int64_t step, int32_t from, int32_t* first, int32_t* last)
-{
-    const int64_t a = (index * step) >> 16;
-    const int64_t b = ((index + 1) * step) >> 16;
-    *first = int32_t(a < from ? a : from - 1);
-    *last = int32_t(b > *first + 1 ? (b < from ? b : from) : *first + 1);
-}
+// What the plain and the run-length scalers share besides the walk.
 
 // Output conversions by pixel sizes: grey to ARGB is v x 0x010101 | 0xFF000000, ARGB to grey
 // the mean of red, green and blue.
@@ -62,13 +26,37 @@ struct tGreySum {
     void Add(uint8_t p) { v += p; }
 };
 
-inline void StoreMean(CPixel* d, const tArgbSum& s, uint64_t n)
+// Division of box sums by the box's pixel count n through a multiply: with m = ceil(2^40 / n),
+// (s m) >> 40 is floor(s / n) for every s below 2^40 / n, which holds the sums of up to three
+// 8-bit channels over a box of fewer than 32768 pixels. Larger boxes divide. The multiplier is made again
+// only when n changes, which along a row it seldom does.
+class tBoxDivider {
+public:
+    void SetCount(uint64_t n)
+    {
+        if (n == m_n)
+            return;
+        m_n = n;
+        m_multiplier = n < 32768 ? ((uint64_t(1) << 40) + n - 1) / n : 0;
+    }
+    uint32_t Divide(uint64_t sum) const
+    {
+        return uint32_t(m_multiplier ? (sum * m_multiplier) >> 40 : sum / m_n);
+    }
+
+private:
+    uint64_t m_n = 0;
+    uint64_t m_multiplier = 0;
+};
+
+inline void StoreMean(CPixel* d, const tArgbSum& s, const tBoxDivider& n)
 {
-    *d = CPixel(s.a / n) << 24 | CPixel(s.r / n) << 16 | CPixel(s.g / n) << 8 | CPixel(s.b / n);
+    *d = CPixel(n.Divide(s.a)) << 24 | CPixel(n.Divide(s.r)) << 16 | CPixel(n.Divide(s.g)) << 8 | CPixel(n.Divide(s.b));
 }
-inline void StoreMean(uint8_t* d, const tArgbSum& s, uint64_t n) { *d = uint8_t((s.b + s.g + s.r) / (3 * n)); }
-inline void StoreMean(CPixel* d, const tGreySum& s, uint64_t n) { *d = GreyToArgb(uint32_t(s.v / n)); }
-inline void StoreMean(uint8_t* d, const tGreySum& s, uint64_t n) { *d = uint8_t(s.v / n); }
+// The mean of red, green and blue over the box: their sum divided once, by 3 n.
+inline void StoreMean(uint8_t* d, const tArgbSum& s, const tBoxDivider& n) { *d = uint8_t(n.Divide(s.b + s.g + s.r) / 3); }
+inline void StoreMean(CPixel* d, const tGreySum& s, const tBoxDivider& n) { *d = GreyToArgb(n.Divide(s.v)); }
+inline void StoreMean(uint8_t* d, const tGreySum& s, const tBoxDivider& n) { *d = uint8_t(n.Divide(s.v)); }
 
 template <typename S>
 using tSumOf = std::conditional_t<sizeof(S) == 4, tArgbSum, tGreySum>;

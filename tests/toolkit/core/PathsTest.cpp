@@ -5,12 +5,12 @@
 
 #include "toolkit/core/FileProbes.h"
 #include "toolkit/core/FileTypes.h"
-#include "toolkit/core/IBaseFolders.h"
 #include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/core/tCFolderRef.h"
-#include "toolkit/core/FakeBaseFolders.h"
+#include "toolkit/core/HeadlessApp.h"
+#include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/TempFolder.h"
 
 namespace {
@@ -160,23 +160,32 @@ TEST(tCFPath, IsWithinStopsAtFolderBoundaries)
     EXPECT_EQ(Text(tCFRef(tCString(u"/p")).GetTextAfter(tCFRef(tCString(u"/q")))), u"");
 }
 
-TEST(tCFRelative, ResolvesAgainstItsBaseFolder)
+// The folder of the test program with its final "/", as the application finds it.
+std::u16string ProgramFolder()
 {
-    FakeBaseFolders folders(u"/opt/kostrel/");
+    return Text(tCString::FromAnsi(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/"));
+}
+
+TEST(tCFRelative, ResolvesAgainstTheApplicationsFolders)
+{
+    EXPECT_EQ(Text(tCFRelative(tCString(u"Papers:Fine.png"), 0).GetText()), u"Papers/Fine.png");
+    ScriptedApp app;
+    const std::u16string program = ProgramFolder();
+    ASSERT_EQ(Text(app.GetProgramFolder()), program);
     tCFRelative relative(tCString(u"Papers:Fine.png"), 0);
-    EXPECT_EQ(Text(relative.GetText()), u"/opt/kostrel/Papers/Fine.png");
+    EXPECT_EQ(Text(relative.GetText()), program + u"Papers/Fine.png");
     EXPECT_EQ(Text(relative.GetName()), u"Fine");
-    EXPECT_EQ(Text(tCFRelative(tCString(u"a:b"), 1).GetText()), u"/second/a/b");
+    EXPECT_EQ(Text(tCFRelative(tCString(u"a:b"), 1).GetText()), program + u"a/b");
     EXPECT_EQ(Text(tCFRelative().GetText()), u"");
 
     tCFRef ref;
     ref = relative;
     EXPECT_EQ(ref.GetKind(), uint32_t(tCBasePath::kRelativePath));
-    EXPECT_EQ(Text(ref.GetText()), u"/opt/kostrel/Papers/Fine.png");
+    EXPECT_EQ(Text(ref.GetText()), program + u"Papers/Fine.png");
 
     tCFRelative copy;
     copy = relative;
-    EXPECT_EQ(Text(copy.GetText()), u"/opt/kostrel/Papers/Fine.png");
+    EXPECT_EQ(Text(copy.GetText()), program + u"Papers/Fine.png");
     relative.Clear();
     EXPECT_FALSE(relative.HasText());
     EXPECT_EQ(relative.GetSelector(), 0u);
@@ -192,30 +201,33 @@ TEST(tCFolderRef, KeepsItsFinalSeparator)
     folder.SetText(tCString(u""));
     EXPECT_EQ(Text(folder.GetText()), u"/");
 
-    FakeBaseFolders folders(u"/paint/");
+    ScriptedApp app;
+    const std::u16string program = ProgramFolder();
     folder.SetFromAppFolder(tCString(u"Brushes:Soft"), 0);
-    EXPECT_EQ(Text(folder.GetText()), u"/paint/Brushes/Soft/");
-    folder.SetFromAppFolder(tCString(u""), 0);
-    EXPECT_EQ(Text(folder.GetText()), u"/paint/");
+    EXPECT_EQ(Text(folder.GetText()), program + u"Brushes/Soft/");
+    folder.SetFromAppFolder(tCString(u""), 1);
+    EXPECT_EQ(Text(folder.GetText()), program);
     folder.SetFromAppFolder(tCString(u":Brushes"), 0);
-    EXPECT_EQ(Text(folder.GetText()), u"/paint/Brushes/");
+    EXPECT_EQ(Text(folder.GetText()), program + u"Brushes/");
 }
 
 TEST(FileProbes, AnswerFromTheFileSystem)
 {
     TempFolder temp;
-    const std::u16string base = Text(tCString::FromAnsi(temp.Path().string() + "/"));
-    FakeBaseFolders folders(base);
-    std::filesystem::create_directories(temp.Path() / "Resources");
-    WriteWholeFile(temp.File("Resources/system.tsf"), "x");
+    ScriptedApp app;
+    ProgramSubfolder resources;
+    WriteWholeFile(resources.File("system.tsf"), "x");
+    const tCString name = tCString::FromAnsi(resources.Name());
+    const tCString file = tCString::FromAnsi(resources.Name() + ":system.tsf");
 
-    EXPECT_TRUE(NamedFileExists(tCString(u"Resources:system.tsf"), 0));
-    EXPECT_FALSE(NamedFileExists(tCString(u"Resources:missing"), 0));
-    EXPECT_FALSE(NamedFileExists(tCString(u"Resources"), 0));
-    EXPECT_TRUE(AppSubfolderExists(tCString(u"Resources"), 0));
-    EXPECT_FALSE(AppSubfolderExists(tCString(u"Resources:system.tsf"), 0));
-    EXPECT_TRUE(tCFRelative(tCString(u"Resources:system.tsf"), 0).Exists());
-    EXPECT_TRUE(tCFRef(tCString::FromAnsi(temp.File("Resources/system.tsf"))).Exists());
+    EXPECT_TRUE(NamedFileExists(file, 0));
+    EXPECT_TRUE(NamedFileExists(file, 1));
+    EXPECT_FALSE(NamedFileExists(tCString::FromAnsi(resources.Name() + ":missing"), 0));
+    EXPECT_FALSE(NamedFileExists(name, 0));
+    EXPECT_TRUE(AppSubfolderExists(name, 0));
+    EXPECT_FALSE(AppSubfolderExists(file, 0));
+    EXPECT_TRUE(tCFRelative(file, 0).Exists());
+    EXPECT_TRUE(tCFRef(tCString::FromAnsi(resources.File("system.tsf"))).Exists());
     EXPECT_FALSE(tCFRef().Exists());
 
     const std::filesystem::path before = std::filesystem::current_path();

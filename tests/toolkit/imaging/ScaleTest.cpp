@@ -6,6 +6,7 @@
 #include "tests/toolkit/imaging/ImageFixtures.h"
 #include "toolkit/imaging/CImage16.h"
 #include "toolkit/imaging/PixelScale.h"
+#include "toolkit/imaging/ScaleKernels.h"
 
 namespace {
 
@@ -239,4 +240,18 @@ TEST(Scale, WideSourcesDoNotOverflowThePositions)
     ASSERT_EQ(ScaleBlit(&d, &s, 0), kResOk);
     EXPECT_EQ(ByteAt(dest, 0, 0), 100);
     EXPECT_EQ(ByteAt(dest, 1, 0), 200);
+}
+
+TEST(Scale, BoxDividerIsExactForEveryBoxSum)
+{
+    std::mt19937 random(2);
+    tBoxDivider divider;
+    for (uint64_t n = 1; n < 40000; n += (n < 300 ? 1 : 1 + random() % 97)) {
+        divider.SetCount(n);
+        const uint64_t largest = 765 * n;
+        for (uint64_t s : {uint64_t(0), n - 1, n, 255 * n, 255 * n - 1, largest, largest - 1, random() % (largest + 1)})
+            ASSERT_EQ(divider.Divide(s), s / n) << s << " / " << n;
+    }
+    divider.SetCount(900000000);
+    EXPECT_EQ(divider.Divide(229500000000), 255u);
 }

@@ -1,0 +1,98 @@
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/DesktopInternal.h"
+#include "platform/FileDialogs.h"
+#include "platform/Process.h"
+#include "platform/TextCodec.h"
+
+namespace w32::desktop {
+namespace {
+
+bool OnKdeDesktop()
+{
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    return desktop && std::string(desktop).find("KDE") != std::string::npos;
+}
+
+// The filters with the starting one first, since both programs start on their first filter.
+std::vector<tFileFilter> StartingFilterFirst(const tFileDialogRequest& request)
+{
+    std::vector<tFileFilter> filters = request.filters;
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        std::rotate(filters.begin(), filters.begin() + request.filterIndex - 1, filters.begin() + request.filterIndex);
+    return filters;
+}
+
+std::string Patterns(const tFileFilter& filter)
+{
+    std::string text;
+    for (const std::u16string& pattern : filter.patterns)
+        text += (text.empty() ? "" : " ") + ToAnsi(pattern);
+    return text;
+}
+
+std::string StartingPoint(const tFileDialogRequest& request)
+{
+    if (!request.initialFile.empty())
+        return ToAnsi(request.initialFile);
+    if (request.initialFolder.empty())
+        return std::string();
+    std::string folder = ToAnsi(request.initialFolder);
+    return folder.back() == '/' ? folder : folder + "/";
+}
+
+std::vector<std::string> ZenityArguments(const tFileDialogRequest& request)
+{
+    std::vector<std::string> arguments = {"zenity", "--file-selection"};
+    arguments.push_back(request.save ? "--title=Save As" : "--title=Open");
+    if (request.save)
+        arguments.push_back("--save");
+    if (request.confirmOverwrite)
+        arguments.push_back("--confirm-overwrite");
+    if (const std::string start = StartingPoint(request); !start.empty())
+        arguments.push_back("--filename=" + start);
+    for (const tFileFilter& filter : StartingFilterFirst(request))
+        arguments.push_back("--file-filter=" + ToAnsi(filter.name) + " | " + Patterns(filter));
+    return arguments;
+}
+
+std::vector<std::string> KdialogArguments(const tFileDialogRequest& request)
+{
+    std::string filters;
+    for (const tFileFilter& filter : StartingFilterFirst(request))
+        filters += (filters.empty() ? "" : "\n") + Patterns(filter) + "|" + ToAnsi(filter.name);
+    const std::string start = StartingPoint(request);
+    return {"kdialog", request.save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filters};
+}
+
+}  // namespace
+
+tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request)
+{
+    tFileDialogAnswer answer;
+    const bool kdialog = process::IsOnPath("kdialog") && (OnKdeDesktop() || !process::IsOnPath("zenity"));
+    if (!kdialog && !process::IsOnPath("zenity")) {
+        answer.outcome = tFileDialogAnswer::kFailed;
+        answer.error = CDERR_DIALOGFAILURE;
+        return answer;
+    }
+    const process::tProcessResult result =
+        process::RunForOutput(kdialog ? KdialogArguments(request) : ZenityArguments(request));
+    std::string output = result.output;
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+        output.pop_back();
+    if (!result.finished || result.exitCode > 1) {
+        answer.outcome = tFileDialogAnswer::kFailed;
+        answer.error = CDERR_DIALOGFAILURE;
+    } else if (result.exitCode == 1 || output.empty()) {
+        answer.outcome = tFileDialogAnswer::kCancelled;
+    } else {
+        answer.outcome = tFileDialogAnswer::kChosen;
+        answer.path = ToWide(output);
+    }
+    return answer;
+}
+
+}  // namespace w32::desktop

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+// What the dialogs and the document opener ask of the desktop, and the switch that sends them
+// to the headless platform's scripts instead.
+namespace w32::desktop {
+
+struct tFileFilter {
+    std::u16string name;
+    std::vector<std::u16string> patterns;
+};
+
+struct tFileDialogRequest {
+    bool save = false;
+    std::vector<tFileFilter> filters;
+    // From 1; 0 when no filter was asked for.
+    DWORD filterIndex = 0;
+    std::u16string initialFile;
+    std::u16string initialFolder;
+    bool confirmOverwrite = false;
+};
+
+struct tFileDialogAnswer {
+    enum Outcome { kChosen, kCancelled, kFailed };
+    Outcome outcome = kCancelled;
+    std::u16string path;
+    // The CommDlgExtendedError reason of a failure.
+    DWORD error = 0;
+};
+
+tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request);
+intptr_t RunDesktopOpen(const std::u16string& target);
+
+void UseScriptedAnswers(bool scripted);
+bool IsScripted();
+tFileDialogAnswer RunScriptedFileDialog(const tFileDialogRequest& request);
+intptr_t RunScriptedOpen(const std::u16string& target);
+
+}  // namespace w32::desktop

@@ -1,0 +1,134 @@
+#include "platform/FileDialogs.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/DesktopInternal.h"
+#include "platform/TextCodec.h"
+
+namespace w32 {
+namespace {
+
+thread_local DWORD gDialogError = 0;
+
+// The name and pattern pairs of a Win32 filter text.
+std::vector<desktop::tFileFilter> ParseFilter(const char16_t* filter)
+{
+    std::vector<desktop::tFileFilter> filters;
+    if (!filter)
+        return filters;
+    for (;;) {
+        const std::u16string name = filter;
+        if (name.empty())
+            break;
+        filter += name.size() + 1;
+        const std::u16string patterns = filter;
+        filter += patterns.size() + 1;
+        desktop::tFileFilter entry{name, {}};
+        size_t start = 0;
+        while (start <= patterns.size()) {
+            const size_t end = std::min(patterns.find(u';', start), patterns.size());
+            if (end > start)
+                entry.patterns.push_back(patterns.substr(start, end - start));
+            start = end + 1;
+        }
+        filters.push_back(std::move(entry));
+    }
+    return filters;
+}
+
+bool MatchesEverything(const std::u16string& pattern)
+{
+    return pattern == u"*" || pattern == u"*.*";
+}
+
+// The filter (from 1) the chosen name belongs to.
+DWORD InferFilter(const std::vector<desktop::tFileFilter>& filters, const std::u16string& path, DWORD fallback)
+{
+    const std::string name = ToAnsi(std::u16string_view(path).substr(path.rfind(u'/') + 1));
+    DWORD everything = 0;
+    for (size_t i = 0; i < filters.size(); ++i) {
+        for (const std::u16string& pattern : filters[i].patterns) {
+            if (MatchesEverything(pattern)) {
+                everything = everything ? everything : DWORD(i + 1);
+            } else if (fnmatch(ToAnsi(pattern).c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+                return DWORD(i + 1);
+            }
+        }
+    }
+    return everything ? everything : fallback;
+}
+
+// Where the extension of the path's last name begins, after its dot; 0 without one.
+size_t ExtensionOffset(const std::u16string& path)
+{
+    const size_t nameStart = path.rfind(u'/') + 1;
+    const size_t dot = path.rfind(u'.');
+    return (dot == std::u16string::npos || dot < nameStart) ? 0 : dot + 1;
+}
+
+BOOL Fail(DWORD error)
+{
+    gDialogError = error;
+    return 0;
+}
+
+BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
+{
+    if (!dialog || !dialog->lpstrFile || dialog->nMaxFile == 0)
+        return Fail(CDERR_INITIALIZATION);
+    const std::u16string_view given(dialog->lpstrFile, dialog->nMaxFile);
+    if (given.find(u'\0') == std::u16string_view::npos)
+        return Fail(FNERR_INVALIDFILENAME);
+
+    desktop::tFileDialogRequest request;
+    request.save = save;
+    request.filters = ParseFilter(dialog->lpstrFilter);
+    request.filterIndex = request.filters.empty() ? 0 : dialog->nFilterIndex;
+    request.initialFile = dialog->lpstrFile;
+    request.initialFolder = dialog->lpstrInitialDir ? dialog->lpstrInitialDir : u"";
+    request.confirmOverwrite = save && (dialog->Flags & OFN_OVERWRITEPROMPT);
+
+    const desktop::tFileDialogAnswer answer =
+        desktop::IsScripted() ? desktop::RunScriptedFileDialog(request) : desktop::RunDesktopFileDialog(request);
+    if (answer.outcome == desktop::tFileDialogAnswer::kCancelled)
+        return Fail(0);
+    if (answer.outcome == desktop::tFileDialogAnswer::kFailed)
+        return Fail(answer.error ? answer.error : CDERR_DIALOGFAILURE);
+
+    std::u16string path = answer.path;
+    if (path.empty() || path.back() == u'/')
+        return Fail(FNERR_INVALIDFILENAME);
+    if (save && ExtensionOffset(path) == 0 && dialog->lpstrDefExt && *dialog->lpstrDefExt)
+        path += u"." + std::u16string(dialog->lpstrDefExt);
+    if (path.size() + 1 > dialog->nMaxFile || ExtensionOffset(path) > 0xFFFF)
+        return Fail(FNERR_BUFFERTOOSMALL);
+    path.copy(dialog->lpstrFile, path.size());
+    dialog->lpstrFile[path.size()] = 0;
+    dialog->nFileExtension = WORD(ExtensionOffset(path));
+    if (!request.filters.empty())
+        dialog->nFilterIndex = InferFilter(request.filters, path, dialog->nFilterIndex);
+    gDialogError = 0;
+    return 1;
+}
+
+}  // namespace
+
+BOOL GetOpenFileNameW(OPENFILENAMEW* dialog)
+{
+    return RunFileDialog(dialog, false);
+}
+
+BOOL GetSaveFileNameW(OPENFILENAMEW* dialog)
+{
+    return RunFileDialog(dialog, true);
+}
+
+DWORD CommDlgExtendedError()
+{
+    return gDialogError;
+}
+
+}  // namespace w32

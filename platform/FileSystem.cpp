@@ -1,0 +1,278 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
+#include "platform/TextCodec.h"
+
+namespace w32 {
+namespace {
+
+std::string Name(const char16_t* text)
+{
+    return text ? ToAnsi(std::u16string_view(text)) : std::string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Fails with the Win32 reason for errno. A missing path is a missing file when its folder
+// exists, else a missing folder.
+BOOL Fail(int error, const std::string& path, DWORD existsCode = ERROR_FILE_EXISTS)
+{
+    DWORD code;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: code = IsFolder(FolderOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EBUSY: code = ERROR_ACCESS_DENIED; break;
+    case EEXIST: code = existsCode; break;
+    case ENOSPC:
+    case EDQUOT: code = ERROR_DISK_FULL; break;
+    default: code = ERROR_GEN_FAILURE; break;
+    }
+    SetLastError(code);
+    return 0;
+}
+
+// Puts `from` at `to` unless something is there already; errno tells why not.
+bool PlaceWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the flag: a hard link cannot replace either.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return true;
+    }
+    return false;
+}
+
+bool WriteAll(int descriptor, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(descriptor, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// Copies the source's bytes and mode into a new temporary file beside `target`; answers its
+// name, or "" with errno set.
+std::string CopyToTemporary(const std::string& source, const std::string& target)
+{
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return std::string();
+    struct stat status;
+    int error = 0;
+    if (fstat(in, &status) != 0)
+        error = errno;
+    else if (S_ISDIR(status.st_mode))
+        error = EISDIR;
+    if (error) {
+        close(in);
+        errno = error;
+        return std::string();
+    }
+    std::random_device seed;
+    std::string temporary;
+    int out = -1;
+    for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
+        temporary = target + ".copy" + std::to_string(seed() % 1000000);
+        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777);
+        if (out < 0 && errno != EEXIST)
+            break;
+    }
+    if (out < 0) {
+        error = errno;
+        close(in);
+        errno = error;
+        return std::string();
+    }
+    char buffer[65536];
+    bool copied = true;
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            copied = got == 0;
+            break;
+        }
+        if (!WriteAll(out, buffer, size_t(got))) {
+            copied = false;
+            break;
+        }
+    }
+    error = errno;
+    copied = copied && fsync(out) == 0;
+    copied = close(out) == 0 && copied;
+    close(in);
+    if (!copied) {
+        unlink(temporary.c_str());
+        errno = error ? error : EIO;
+        return std::string();
+    }
+    return temporary;
+}
+
+}  // namespace
+
+BOOL DeleteFileW(const char16_t* name)
+{
+    const std::string path = Name(name);
+    if (IsFolder(path))
+        return Fail(EISDIR, path);
+    return unlink(path.c_str()) == 0 ? 1 : Fail(errno, path);
+}
+
+BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists)
+{
+    const std::string source = Name(existing);
+    const std::string destination = Name(target);
+    struct stat status;
+    if (stat(source.c_str(), &status) != 0)
+        return Fail(errno, source);
+    if (failIfExists && access(destination.c_str(), F_OK) == 0)
+        return Fail(EEXIST, destination);
+    const std::string temporary = CopyToTemporary(source, destination);
+    if (temporary.empty())
+        return Fail(errno, destination);
+    const bool placed = failIfExists ? PlaceWithoutReplacing(temporary, destination)
+                                     : rename(temporary.c_str(), destination.c_str()) == 0;
+    if (!placed) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        return Fail(error, destination);
+    }
+    return 1;
+}
+
+BOOL MoveFileW(const char16_t* existing, const char16_t* target)
+{
+    const std::string source = Name(existing);
+    const std::string destination = Name(target);
+    if (access(source.c_str(), F_OK) != 0)
+        return Fail(errno, source);
+    if (PlaceWithoutReplacing(source, destination))
+        return 1;
+    if (errno != EXDEV)
+        return Fail(errno, destination, ERROR_ALREADY_EXISTS);
+    // Another file system: copy, then delete the original; a failed delete undoes the copy.
+    const std::string temporary = CopyToTemporary(source, destination);
+    if (temporary.empty())
+        return Fail(errno, destination);
+    if (!PlaceWithoutReplacing(temporary, destination)) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        return Fail(error, destination, ERROR_ALREADY_EXISTS);
+    }
+    if (unlink(source.c_str()) != 0) {
+        const int error = errno;
+        unlink(destination.c_str());
+        return Fail(error, source);
+    }
+    return 1;
+}
+
+struct tFindTag {
+    DIR* folder = nullptr;
+    std::string path;
+    std::string pattern;
+};
+
+namespace {
+
+// Fills `data` with the next entry that fits the pattern; false at the end.
+bool NextEntry(tFindTag* find, WIN32_FIND_DATAW* data)
+{
+    while (dirent* entry = readdir(find->folder)) {
+        const std::string name = entry->d_name;
+        if (find->pattern != "*" && find->pattern != "*.*" && fnmatch(find->pattern.c_str(), name.c_str(), 0) != 0)
+            continue;
+        const std::u16string wide = ToWide(name);
+        if (wide.size() >= MAX_PATH)
+            continue;
+        data->dwFileAttributes = IsFolder(find->path + name) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+        wide.copy(data->cFileName, wide.size());
+        data->cFileName[wide.size()] = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+HFIND FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
+{
+    const std::string text = Name(pattern);
+    const size_t slash = text.rfind('/');
+    auto* find = new tFindTag;
+    find->path = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+    find->pattern = text.substr(slash == std::string::npos ? 0 : slash + 1);
+    find->folder = opendir(find->path.empty() ? "." : find->path.c_str());
+    if (!find->folder) {
+        Fail(errno, find->path + ".");
+        delete find;
+        return nullptr;
+    }
+    if (!NextEntry(find, data)) {
+        FindClose(find);
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return find;
+}
+
+BOOL FindNextFileW(HFIND find, WIN32_FIND_DATAW* data)
+{
+    if (!find) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (NextEntry(find, data))
+        return 1;
+    SetLastError(ERROR_NO_MORE_FILES);
+    return 0;
+}
+
+BOOL FindClose(HFIND find)
+{
+    if (!find) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    closedir(find->folder);
+    delete find;
+    return 1;
+}
+
+}  // namespace w32

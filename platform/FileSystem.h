@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Kernel.h"
+#include "platform/Win32Types.h"
+
+// Files and folder listings. Every call answers 0 (or null) on failure and leaves the
+// reason in GetLastError: ERROR_FILE_NOT_FOUND for a missing file, ERROR_PATH_NOT_FOUND for a
+// missing folder, ERROR_ACCESS_DENIED, ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS for a target
+// that is there, ERROR_DISK_FULL, else ERROR_GEN_FAILURE. Symbolic links are followed.
+namespace w32 {
+
+BOOL DeleteFileW(const char16_t* name);
+// Copies through a temporary file beside the target, so the target is either the old file or a
+// whole copy. With `failIfExists` an existing target is kept (ERROR_FILE_EXISTS).
+BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists);
+// Moves or renames a file. An existing target is never replaced (ERROR_ALREADY_EXISTS); across
+// file systems the file is copied and the original deleted.
+BOOL MoveFileW(const char16_t* existing, const char16_t* target);
+
+enum : DWORD { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
+
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes = 0;
+    char16_t cFileName[MAX_PATH] = {};
+};
+
+struct tFindTag;
+using HFIND = tFindTag*;
+
+// Lists the entries of the folder a pattern names ("<folder>/*.*"; "*.*" and "*" take every
+// entry, "." and ".." included, in the file system's order). Null when the folder cannot be
+// listed. A name too long for cFileName is skipped.
+HFIND FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data);
+// 0 with ERROR_NO_MORE_FILES after the last entry.
+BOOL FindNextFileW(HFIND find, WIN32_FIND_DATAW* data);
+BOOL FindClose(HFIND find);
+
+}  // namespace w32

@@ -1,0 +1,72 @@
+#include "platform/Shell.h"
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/DesktopInternal.h"
+#include "platform/Process.h"
+#include "platform/TextCodec.h"
+
+namespace w32 {
+namespace {
+
+// "scheme:..." (letters, digits, '+', '-', '.' before the colon) names a web address or the
+// like; anything else is a file.
+bool IsAddress(const std::u16string& text)
+{
+    const size_t colon = text.find(u':');
+    if (colon == std::u16string::npos || colon == 0)
+        return false;
+    for (size_t i = 0; i < colon; ++i) {
+        const char16_t c = text[i];
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        if (!letter && (i == 0 || !((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.')))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace desktop {
+
+intptr_t RunDesktopOpen(const std::u16string& target)
+{
+    if (!IsAddress(target)) {
+        struct stat status;
+        const std::string path = ToAnsi(target);
+        if (stat(path.c_str(), &status) != 0) {
+            const size_t slash = path.rfind('/');
+            const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+            return stat(folder.c_str(), &status) == 0 ? SE_ERR_FNF : SE_ERR_PNF;
+        }
+    }
+    if (!process::IsOnPath("xdg-open"))
+        return SE_ERR_NOASSOC;
+    const process::tProcessResult result = process::RunForExitCode({"xdg-open", ToAnsi(target)}, 10000);
+    if (!result.started)
+        return SE_ERR_NOASSOC;
+    if (!result.finished)
+        return kShellOpened;
+    switch (result.exitCode) {
+    case 0: return kShellOpened;
+    case 2: return SE_ERR_FNF;
+    case 3: return SE_ERR_NOASSOC;
+    default: return SE_ERR_DDEFAIL;
+    }
+}
+
+}  // namespace desktop
+
+intptr_t ShellExecuteW(HWND, const char16_t* verb, const char16_t* file, const char16_t*, const char16_t*, int32_t)
+{
+    if (verb && std::u16string_view(verb) != u"open")
+        return SE_ERR_NOASSOC;
+    if (!file || !*file)
+        return SE_ERR_FNF;
+    const std::u16string target = file;
+    return desktop::IsScripted() ? desktop::RunScriptedOpen(target) : desktop::RunDesktopOpen(target);
+}
+
+}  // namespace w32

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "HeadlessFixture.h"
+#include "platform/FileDialogs.h"
+#include "platform/Process.h"
+#include "platform/Shell.h"
+#include "platform/headless/ScriptedDesktop.h"
+
+namespace {
+
+using w32::desktop::tFileDialogAnswer;
+
+tFileDialogAnswer Chosen(const std::u16string& path)
+{
+    return tFileDialogAnswer{tFileDialogAnswer::kChosen, path, 0};
+}
+
+const char16_t kFilter[] = u"PNG Image (*.png)\0*.png\0Pictures\0*.bmp;*.JPG\0All Files (*.*)\0*.*\0";
+
+class DialogTest : public HeadlessTest {
+protected:
+    w32::OPENFILENAMEW Dialog()
+    {
+        w32::OPENFILENAMEW dialog;
+        dialog.lpstrFile = file;
+        dialog.nMaxFile = 64;
+        dialog.lpstrFilter = kFilter;
+        dialog.nFilterIndex = 1;
+        return dialog;
+    }
+
+    char16_t file[64] = u"/pictures/start.png";
+};
+
+TEST_F(DialogTest, TheDialogIsAskedWithTheFiltersAndStartingFile)
+{
+    w32::headless::ScriptFileDialog(Chosen(u"/pictures/sky.jpg"));
+    w32::OPENFILENAMEW dialog = Dialog();
+    dialog.Flags = w32::OFN_FILEMUSTEXIST;
+    ASSERT_NE(w32::GetOpenFileNameW(&dialog), 0);
+    EXPECT_EQ(std::u16string(file), u"/pictures/sky.jpg");
+    // The filter is the one whose patterns match the chosen name, regardless of case.
+    EXPECT_EQ(dialog.nFilterIndex, 2u);
+    EXPECT_EQ(dialog.nFileExtension, 14);
+
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].save);
+    EXPECT_EQ(requests[0].initialFile, u"/pictures/start.png");
+    ASSERT_EQ(requests[0].filters.size(), 3u);
+    EXPECT_EQ(requests[0].filters[1].name, u"Pictures");
+    EXPECT_EQ(requests[0].filters[1].patterns, (std::vector<std::u16string>{u"*.bmp", u"*.JPG"}));
+}
+
+TEST_F(DialogTest, SavingAddsTheDefaultExtensionAndInfersTheFilter)
+{
+    w32::headless::ScriptFileDialog(Chosen(u"/pictures/untitled"));
+    w32::headless::ScriptFileDialog(Chosen(u"/pictures/notes.txt"));
+    w32::OPENFILENAMEW dialog = Dialog();
+    dialog.Flags = w32::OFN_OVERWRITEPROMPT;
+    dialog.lpstrDefExt = u"png";
+    ASSERT_NE(w32::GetSaveFileNameW(&dialog), 0);
+    EXPECT_EQ(std::u16string(file), u"/pictures/untitled.png");
+    EXPECT_EQ(dialog.nFilterIndex, 1u);
+    ASSERT_NE(w32::GetSaveFileNameW(&dialog), 0);
+    EXPECT_EQ(std::u16string(file), u"/pictures/notes.txt");
+    EXPECT_EQ(dialog.nFilterIndex, 3u);
+    EXPECT_TRUE(w32::headless::TakeFileDialogRequests()[0].confirmOverwrite);
+}
+
+TEST_F(DialogTest, CancelAndFailuresLeaveTheNameAlone)
+{
+    w32::OPENFILENAMEW dialog = Dialog();
+    EXPECT_EQ(w32::GetOpenFileNameW(&dialog), 0);
+    EXPECT_EQ(w32::CommDlgExtendedError(), 0u);
+    EXPECT_EQ(std::u16string(file), u"/pictures/start.png");
+
+    w32::headless::ScriptFileDialog(Chosen(u"/" + std::u16string(80, u'x')));
+    EXPECT_EQ(w32::GetOpenFileNameW(&dialog), 0);
+    EXPECT_EQ(w32::CommDlgExtendedError(), w32::FNERR_BUFFERTOOSMALL);
+    EXPECT_EQ(std::u16string(file), u"/pictures/start.png");
+
+    w32::headless::ScriptFileDialog(tFileDialogAnswer{tFileDialogAnswer::kFailed, u"", w32::CDERR_DIALOGFAILURE});
+    EXPECT_EQ(w32::GetSaveFileNameW(&dialog), 0);
+    EXPECT_EQ(w32::CommDlgExtendedError(), w32::CDERR_DIALOGFAILURE);
+
+    // A name buffer without its terminator is refused before anything is shown.
+    std::fill(std::begin(file), std::end(file), u'a');
+    EXPECT_EQ(w32::GetOpenFileNameW(&dialog), 0);
+    EXPECT_EQ(w32::CommDlgExtendedError(), w32::FNERR_INVALIDFILENAME);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 3u);
+}
+
+TEST_F(HeadlessTest, ShellOpensAreScripted)
+{
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"https://example.org/", nullptr, nullptr, 1), 33);
+    w32::headless::ScriptShellOpen(w32::SE_ERR_NOASSOC);
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, nullptr, u"/tmp/a.pdf", nullptr, nullptr, 1), w32::SE_ERR_NOASSOC);
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, u"print", u"/tmp/a.pdf", nullptr, nullptr, 1), w32::SE_ERR_NOASSOC);
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"", nullptr, nullptr, 1), w32::SE_ERR_FNF);
+    EXPECT_EQ(w32::headless::TakeShellOpens(), (std::vector<std::u16string>{u"https://example.org/", u"/tmp/a.pdf"}));
+}
+
+TEST(DesktopOpen, MissingFilesAreReportedBeforeAnythingStarts)
+{
+    // Without the headless platform the desktop opener runs: a missing file never reaches it.
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"/no/such/folder/a.png", nullptr, nullptr, 1), w32::SE_ERR_PNF);
+    EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"/tmp/kostrel-no-such-file.png", nullptr, nullptr, 1),
+              w32::SE_ERR_FNF);
+}
+
+TEST(Process, ProgramsRunWithAnArgumentVector)
+{
+    EXPECT_TRUE(w32::process::IsOnPath("sh"));
+    EXPECT_FALSE(w32::process::IsOnPath("no-such-program-here"));
+    EXPECT_FALSE(w32::process::IsOnPath("/bin/sh"));
+    // The argument reaches the program whole, quotes and semicolons included.
+    const auto echoed = w32::process::RunForOutput({"printf", "%s", "a b'; exit 3"});
+    EXPECT_TRUE(echoed.finished);
+    EXPECT_EQ(echoed.exitCode, 0);
+    EXPECT_EQ(echoed.output, "a b'; exit 3");
+    const auto failed = w32::process::RunForExitCode({"sh", "-c", "exit 4"}, 5000);
+    EXPECT_TRUE(failed.finished);
+    EXPECT_EQ(failed.exitCode, 4);
+    const auto slow = w32::process::RunForExitCode({"sleep", "2"}, 50);
+    EXPECT_TRUE(slow.started);
+    EXPECT_FALSE(slow.finished);
+    EXPECT_FALSE(w32::process::RunForOutput({"no-such-program-here"}).started);
+}
+
+}  // namespace

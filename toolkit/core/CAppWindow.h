@@ -1,0 +1,6 @@
+#pragma once
+
+#include "toolkit/core/CWinWindow.h"
+
+// The window class the application frame makes for its main window.
+class CAppWindow : public CWinWindow {};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/Win32Types.h"
+#include "toolkit/core/CWindowBase.h"
+
+// The system half of a window: its class and system window, placement on the monitor (windowed
+// or full screen), painting from the root widget's back buffer, and the window procedure that
+// turns messages into the window's input operations.
+//
+// The screen area is the rectangle of the monitor nearest to the main window: the whole monitor
+// when the root's full-screen setting is on, its work area otherwise.
+class CWinWindow : public CWindowBase {
+public:
+    CWinWindow();
+    ~CWinWindow() override;
+
+    // Both answer 1 when the window exists. On failure the object has deleted itself.
+    int32_t Create(int32_t width, int32_t height, tCString title, int32_t iconId) override;
+    virtual int32_t CreateRelative(uint32_t options, tCFPoint size, tCFPoint position, tCString title,
+                                   int32_t iconId);
+
+    tResult SetSize(int32_t width, int32_t height, int32_t redraw) override;
+    tResult SetRelativeSize(float width, float height, int32_t redraw) override;
+    tResult Show(int32_t show) override;
+    tResult SetIcon(int32_t iconId) override;
+    // Without a system window the object deletes itself at once; otherwise when the system
+    // window is gone.
+    void DestroyWindow() override;
+    tResult SetTitle(tCString title) override;
+    tCString GetTitle() override;
+    tResult SetRelativePosition(float x, float y, int32_t redraw) override;
+    tResult SetPosition(int32_t x, int32_t y, int32_t redraw) override;
+    tResult CentreOnWorkArea(int32_t redraw) override;
+    tResult SetBounds(int32_t x, int32_t y, int32_t width, int32_t height, int32_t redraw) override;
+    tResult Relayout(uint32_t options, tCFPoint size, tCFPoint position, int32_t redraw) override;
+    tCRect RectFromFractions(uint32_t options, tCFPoint size, tCFPoint position, int32_t monitorFlag) override;
+    int32_t OnCoverMonitorChanged(int32_t, int32_t) override { return 0; }
+    void OnPaint() override;
+    bool IsUnderCursor() override;
+    void SetSysKeysAsKeys(int32_t flag) override { m_sysKeysAsKeys = flag; }
+    int32_t GetSysKeysAsKeys() override { return m_sysKeysAsKeys; }
+    w32::HWND GetHandle() const override { return m_handle; }
+
+    virtual w32::LRESULT WindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam, w32::LPARAM lParam);
+    // The system window is gone: the object deletes itself.
+    virtual void OnNcDestroy();
+    virtual void TranslateKeyDown(w32::WPARAM virtualKey);
+
+    // The procedure of the window class: every message goes to the window object it was
+    // created for; 0 while there is none.
+    static w32::LRESULT StaticWindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam,
+                                         w32::LPARAM lParam);
+
+    // Wintab's packet and information-change messages.
+    static constexpr w32::UINT kMsgTabletPacket = 0x7FF0;
+    static constexpr w32::UINT kMsgTabletInfoChange = 0x7FF6;
+
+protected:
+    // The screen area; `whole` picks the monitor's rectangle over its work area.
+    tCRect GetArea(bool whole) const;
+
+private:
+    // Registers the class and makes the system window and the root widget; the size is first
+    // reduced to the desktop's. On failure the object has deleted itself.
+    int32_t CreateSystemWindow(int32_t& width, int32_t& height, w32::DWORD extraStyle, const tCString& title,
+                               int32_t iconId);
+    void ChangeStyle(w32::DWORD remove, w32::DWORD add);
+    bool HasSystemBar() const;
+    bool HasModalOpen() const;
+    void OnDropFiles(w32::HDROP drop);
+
+    w32::HWND m_handle = nullptr;
+    int32_t m_sysKeysAsKeys = 0;
+};

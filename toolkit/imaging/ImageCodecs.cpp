@@ -1,0 +1,122 @@
+#include "toolkit/imaging/ImageCodecs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "toolkit/core/ScopedGuards.h"
+#include "toolkit/core/tCFPath.h"
+#include "toolkit/core/tCFile.h"
+#include "toolkit/core/tCStream.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
+#include "toolkit/imaging/tCBmpIO.h"
+
+namespace {
+
+const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Runs `call` on a new codec for the format and deletes the codec afterwards.
+template <typename Call>
+tResult WithCodec(uint32_t id, Call&& call)
+{
+    tCImageFormat* codec = CreateImageCodec(id);
+    if (!codec)
+        return kResCreateFailed;
+    ScopedObjectGuard<tCImageFormat> guard(&codec);
+    return call(codec);
+}
+
+template <typename Image, typename Read>
+tResult Decode(tCStream* stream, Image* image, Read read)
+{
+    if (!stream || !image)
+        return kResBadParam;
+    const uint32_t id = SniffImageFormat(stream);
+    if (id == kImageFormatUnknown)
+        return kResBadParam;
+    return WithCodec(id, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
+}
+
+template <typename Image, typename Write>
+tResult Encode(tCStream* stream, Image* image, uint32_t id, Write write)
+{
+    if (id < kImageFormatBmp || id > kImageFormatPsd)
+        return kResCreateFailed;
+    if (!stream || !image)
+        return kResBadParam;
+    return WithCodec(id, [&](tCImageFormat* codec) { return (codec->*write)(stream, image); });
+}
+
+}  // namespace
+
+uint32_t SniffImageFormat(tCStream* stream)
+{
+    if (!stream)
+        return kImageFormatUnknown;
+    const int64_t start = stream->GetPosition();
+    const int64_t available = start < 0 ? 0 : stream->GetLength() - start;
+    uint8_t head[10] = {};
+    const int64_t count = std::clamp<int64_t>(available, 0, sizeof head);
+    const bool read = count > 0 && stream->ReadBytes(head, count) == kResOk;
+    stream->SetPosition(start);
+    if (!read)
+        return kImageFormatUnknown;
+    if (count >= 8 && std::memcmp(head, kPngSignature, 8) == 0)
+        return kImageFormatPng;
+    if (count >= 2 && head[0] == 0xFF && head[1] == 0xD8)
+        return kImageFormatJpeg;
+    if (count >= 2 && head[0] == 'B' && head[1] == 'M')
+        return kImageFormatBmp;
+    if (count >= 4 && std::memcmp(head, "8BPS", 4) == 0)
+        return kImageFormatPsd;
+    return kImageFormatUnknown;
+}
+
+tCImageFormat* CreateImageCodec(uint32_t id)
+{
+    switch (id) {
+    case kImageFormatBmp:
+        return new (std::nothrow) tCBmpIO;
+    default:
+        return nullptr;
+    }
+}
+
+tResult DecodeImageStream(tCStream* stream, CImage* image)
+{
+    return Decode(stream, image, &tCImageFormat::ReadImage);
+}
+
+tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
+{
+    return Decode(stream, image, &tCImageFormat::ReadImage8);
+}
+
+tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id)
+{
+    return Encode(stream, image, id, &tCImageFormat::WriteImage);
+}
+
+tResult EncodeImage8Stream(tCStream* stream, CImage8* image, uint32_t id)
+{
+    return Encode(stream, image, id, &tCImageFormat::WriteImage8);
+}
+
+tResult LoadImageFile(const tCFPath& path, CImage* image)
+{
+    if (!path.HasText())
+        return kResBadParam;
+    tCFile file;
+    TK_TRY(file.OpenOrCreate(path, tCFile::kAccessRead));
+    return DecodeImageStream(&file, image);
+}
+
+tResult LoadImage8File(const tCFPath& path, CImage8* image)
+{
+    if (!path.HasText())
+        return kResBadParam;
+    tCFile file;
+    TK_TRY(file.Open(path, tCFile::kAccessRead));
+    return DecodeImage8Stream(&file, image);
+}

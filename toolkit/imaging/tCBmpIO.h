@@ -1,0 +1,30 @@
+#pragma once
+
+#include "toolkit/imaging/CImageBase.h"
+#include "toolkit/imaging/tCImageFormat.h"
+
+// BMP files: reads core (12-byte) and info (40 bytes and more) headers at 1, 4, 8 and 24 bits,
+// with RLE4 and RLE8; writes 8-bit grey and 24-bit files. Every header field is checked against
+// the data that is there; a bad file is reported in the error box and answers 1.
+class tCBmpIO : public tCImageFormat {
+public:
+    tResult ReadImage8(tCStream* stream, CImage8* image) override;
+    tResult ReadImage(tCStream* stream, CImage* image) override;
+    // An 8-bit file with a grey palette.
+    tResult WriteImage8(tCStream* stream, CImage8* image) override;
+    // A 24-bit file; the alpha bytes are dropped.
+    tResult WriteImage(tCStream* stream, CImage* image) override;
+
+    // Decodes into a 32-bit image (palette colours) or an 8-bit one (their grey, the mean of
+    // red, green and blue), chosen by the image's pixel size.
+    virtual tResult Decode(tCStream* stream, CImageBase* image);
+
+private:
+    struct tHeader;
+    class tInput;
+
+    tResult ReadHeaders(tInput& in, tHeader* header);
+    tResult ReadPalette(tInput& in, tHeader* header);
+    tResult ReadRows(tInput& in, const tHeader& header, CImageBase* image);
+    tResult ReadRunLengthRows(tInput& in, const tHeader& header, CImageBase* image);
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/core/CMemBlockT.h"
+#include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCBaseObject.h"
+#include "toolkit/imaging/CPixel.h"
+
+class tCStream;
+class CImage;
+class CImage8;
+
+// An image codec: decodes a stream into a 32-bit or an 8-bit image and encodes one. A codec is
+// made for one call and deleted after it (ImageCodecs.h).
+class tCImageFormat : public tCBaseObject {
+public:
+    virtual tResult ReadImage8(tCStream* stream, CImage8* image) = 0;
+    virtual tResult ReadImage(tCStream* stream, CImage* image) = 0;
+    virtual tResult WriteImage8(tCStream* stream, CImage8* image) = 0;
+    virtual tResult WriteImage(tCStream* stream, CImage* image) = 0;
+
+protected:
+    // The bits per pixel and the palette of the file being read or written.
+    int32_t m_bitCount = 0;
+    uint32_t m_colourCount = 0;
+    CMemBlockT<CPixel> m_palette;
+};
