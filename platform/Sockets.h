@@ -11,7 +11,7 @@
 // system's sockaddr_in in network byte order; AF_INET, SOCK_STREAM, IPPROTO_TCP, FIONREAD,
 // FIONBIO, htons and inet_pton come from the system headers, as they do under WinSock.
 // A failing call answers SOCKET_ERROR (or INVALID_SOCKET) and leaves a WinSock error number for
-// WSAGetLastError. Nothing is sent to SIGPIPE: writes to a broken connection answer an error.
+// WSAGetLastError. A write to a broken connection answers an error; it raises no SIGPIPE.
 namespace w32 {
 
 using SOCKET = UINT_PTR;

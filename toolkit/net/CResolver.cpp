@@ -10,13 +10,22 @@
 #include "toolkit/core/HostLookupHook.h"
 #include "toolkit/net/WinSockSupport.h"
 
+namespace {
+
+CResolver* gLiveResolver = nullptr;
+
+}  // namespace
+
 CResolver::CResolver()
 {
+    gLiveResolver = this;
     SetHostLookupCompletion(CompleteHostLookup);
 }
 
 CResolver::~CResolver()
 {
+    if (gLiveResolver == this)
+        gLiveResolver = nullptr;
     if (GetHostLookupCompletion() == CompleteHostLookup)
         SetHostLookupCompletion(nullptr);
     // The platform drops the answers of look-ups still running; finished ones are released.
@@ -93,6 +102,11 @@ CResolver& GetResolver()
 {
     static CResolver resolver;
     return resolver;
+}
+
+CResolver* GetLiveResolver()
+{
+    return gLiveResolver;
 }
 
 tResult CompleteHostLookup(const w32::MSG* message)

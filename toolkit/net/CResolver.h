@@ -55,6 +55,9 @@ private:
 
 // The global resolver, made on first use; it registers CompleteHostLookup with the pump.
 CResolver& GetResolver();
+// The global resolver while it exists: null before its first use and after its destruction at
+// exit, so that sockets closed by objects that outlive it can still ask.
+CResolver* GetLiveResolver();
 // The message pump's entry for WM_APP + 1.
 tResult CompleteHostLookup(const w32::MSG* message);
 // True for four decimal parts of 0 to 255 separated by dots, with the address in network byte

@@ -218,7 +218,8 @@ tResult CTCPSocket::Close()
 {
     // First, so that a failure below can never leave a look-up that calls back into a socket
     // that is gone.
-    GetResolver().CancelForOwner(this);
+    if (CResolver* resolver = GetLiveResolver())
+        resolver->CancelForOwner(this);
     m_connected = false;
     m_morePending = false;
     m_closePending = false;

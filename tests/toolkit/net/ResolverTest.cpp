@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
