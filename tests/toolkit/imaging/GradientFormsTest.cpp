@@ -229,3 +229,23 @@ TEST(GradientResource, DamagedDataIsReportedInTheErrorBox)
     EXPECT_EQ(gradient.ReadResData(*cut), kResFileIO);
     EXPECT_NE(errors.text.find("Error reading number of gradient items."), std::string::npos);
 }
+
+TEST(GradientStreamForm, ReadsFormsWrittenElsewhere)
+{
+    // Written field by field by a script, not by this code.
+    tCFile file;
+    ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(KOSTREL_TEST_DATA "/noise/ramp.grad")), tCFile::kAccessRead), kResOk);
+    CGradient gradient(0, 0);
+    ASSERT_EQ(gradient.Read(file), kResOk);
+    EXPECT_EQ(gradient.IsGrey(), 1u);
+    EXPECT_EQ(gradient.GetInterpolation(), CGradient::kCatmullRom);
+    ASSERT_EQ(gradient.GetPointCount(), 3);
+    EXPECT_EQ(gradient.GetPoint(1).colour, 0x80FF8000u);
+
+    ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(KOSTREL_TEST_DATA "/noise/ramp-resource.bin")), tCFile::kAccessRead),
+              kResOk);
+    CGradient fromData(0xFF000000, 0xFFFFFFFF);
+    ASSERT_EQ(fromData.ReadResData(file), kResOk);
+    EXPECT_EQ(fromData.GetPoint(0).colour, 0xFF303050u);
+    EXPECT_EQ(fromData.GetPoint(1).colour, 0xFF101020u);
+}

@@ -5,6 +5,8 @@
 
 #include "tests/toolkit/imaging/NoiseSeedGuard.h"
 #include "tests/toolkit/imaging/StoredBytes.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/imaging/CNoise.h"
 #include "toolkit/imaging/NoiseLibrary.h"
 
@@ -157,4 +159,32 @@ TEST(NoiseChunk, TruncatedAndCorruptedChunksAnswerWithoutHarm)
         const auto stream = StreamOf(bytes);
         noise.Read(*stream);
     }
+}
+
+TEST(NoiseChunk, ReadsAChunkWrittenElsewhere)
+{
+    // Written field by field by a script, not by this code.
+    tCFile file;
+    ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(KOSTREL_TEST_DATA "/noise/zebresque.nois")), tCFile::kAccessRead),
+              kResOk);
+    CNoise noise;
+    ASSERT_EQ(noise.Read(file), kResOk);
+    EXPECT_TRUE(file.IsAtEnd());
+    EXPECT_FLOAT_EQ(noise.GetScaleX(), 0.1f);
+    EXPECT_FLOAT_EQ(noise.GetScaleY(), 0.2f);
+    EXPECT_FLOAT_EQ(noise.GetAngle(), 0.5f);
+    float x, y;
+    noise.GetPan(&x, &y);
+    EXPECT_FLOAT_EQ(x, 3.0f);
+    EXPECT_FLOAT_EQ(y, -4.0f);
+    EXPECT_FLOAT_EQ(noise.GetBlendAmount(), 0.75f);
+    EXPECT_EQ(noise.GetNoiseType(), 21);
+    EXPECT_EQ(noise.GetBlendMode(), 9);
+    EXPECT_EQ(noise.GetSeed(), 0x0123456789ABCDEFull);
+    CGradient& map = noise.GetColourMap();
+    EXPECT_EQ(map.IsGrey(), 1u);
+    EXPECT_EQ(map.GetInterpolation(), CGradient::kCatmullRom);
+    ASSERT_EQ(map.GetPointCount(), 3);
+    EXPECT_EQ(map.GetPoint(1).colour, 0x80FF8000u);
+    EXPECT_FLOAT_EQ(map.GetPoint(1).position, 0.4f);
 }
