@@ -27,16 +27,6 @@ std::string TemporaryFolder()
     return tCString(folder).ToAnsi();
 }
 
-// The stream opens files by name, so it is handed the descriptor's entry in /proc, which
-// names the very file the descriptor holds: no link in the temporary folder can redirect it.
-tResult OpenDescriptor(int descriptor, tCFile& file)
-{
-    const std::string name = "/proc/self/fd/" + std::to_string(descriptor);
-    const tResult opened = file.Open(tCFRef(tCString::FromAnsi(name)), tCFile::kAccessReadWrite);
-    close(descriptor);
-    return opened;
-}
-
 }  // namespace
 
 CUndoTempFiles::~CUndoTempFiles()
@@ -66,7 +56,7 @@ tResult CUndoTempFiles::Create(tCFile& file)
         unlink(name.c_str());
         return listed;
     }
-    const tResult opened = OpenDescriptor(descriptor, file);
+    const tResult opened = file.AdoptDescriptor(descriptor);
     if (opened != kResOk)
         DeleteFrom(m_files.GetCount() - 1);
     return opened;
@@ -86,7 +76,7 @@ tResult CUndoTempFiles::Reopen(int32_t index, tCFile& file)
         close(descriptor);
         return kResFileInvalid;
     }
-    return OpenDescriptor(descriptor, file);
+    return file.AdoptDescriptor(descriptor);
 }
 
 void CUndoTempFiles::DeleteFrom(int32_t index)
