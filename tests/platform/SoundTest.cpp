@@ -1,16 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <thread>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/Sound.h"
 #include "platform/headless/HeadlessSound.h"
@@ -228,83 +219,4 @@ TEST_F(DirectSoundTest, OnlyPlainPcmBuffersAreMade)
     EXPECT_EQ(buffer->Lock(396, 8, &data, &size, nullptr, nullptr, 0), DSERR_INVALIDPARAM);
     EXPECT_EQ(buffer->Play(0, 0, 1), DSERR_INVALIDPARAM) << "only a single play is offered";
     buffer->Release();
-}
-
-namespace {
-
-// Runs with the real SDL output under a given driver, without the headless platform.
-class SdlSoundOutput : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const char* driver = std::getenv("SDL_AUDIODRIVER");
-        m_savedDriver = driver ? driver : "";
-        m_folder = std::filesystem::temp_directory_path() / ("kostrel-sound-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override
-    {
-        ::setenv("SDL_AUDIODRIVER", m_savedDriver.c_str(), 1);
-        ::unsetenv("SDL_DISKAUDIOFILE");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-    std::string m_savedDriver;
-    std::filesystem::path m_folder;
-};
-
-}  // namespace
-
-TEST_F(SdlSoundOutput, TheDiskDriverWritesTheSamplesOfAPlayedBuffer)
-{
-    const std::string file = (m_folder / "output.raw").string();
-    ::setenv("SDL_AUDIODRIVER", "disk", 1);
-    ::setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-
-    // 50 ms of a stereo pattern at the output's own rate, so it reaches the file unchanged.
-    std::vector<int16_t> pattern;
-    for (int i = 0; i < 2205; ++i) {
-        pattern.push_back(int16_t(i * 7 - 9000));
-        pattern.push_back(int16_t(12000 - i * 5));
-    }
-    IDirectSound* device = nullptr;
-    ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    tBufferRequest request(2, 16, 44100, DWORD(pattern.size() * 2));
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(device->CreateSoundBuffer(&request.description, &buffer, nullptr), DS_OK);
-    Fill(buffer, pattern.data(), pattern.size() * 2);
-
-    ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
-    DWORD status = DSBSTATUS_PLAYING;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (status == DSBSTATUS_PLAYING && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
-    }
-    EXPECT_EQ(status, 0u) << "the buffer played out";
-    buffer->Release();
-    device->Release();
-
-    std::ifstream in(file, std::ios::binary);
-    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string expected(reinterpret_cast<const char*>(pattern.data()), pattern.size() * 2);
-    EXPECT_NE(written.find(expected), std::string::npos) << written.size() << " bytes written";
-}
-
-TEST_F(SdlSoundOutput, WithoutADriverPlaysAnswerNoDriverAndStayStopped)
-{
-    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    IDirectSound* device = nullptr;
-    ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    tBufferRequest request(1, 8, 22050, 100);
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(device->CreateSoundBuffer(&request.description, &buffer, nullptr), DS_OK);
-    EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_NODRIVER);
-    EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_NODRIVER);
-    DWORD status = 0xFF;
-    ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
-    EXPECT_EQ(status, 0u);
-    buffer->Release();
-    device->Release();
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ErrorBoxRecorder.h"
 #include "HeadlessApp.h"
 #include "platform/headless/HeadlessSound.h"
 #include "tests/toolkit/core/TempFolder.h"
@@ -292,4 +296,72 @@ TEST_F(SoundTest, WithoutAnApplicationNothingLoadsOrPlays)
     EXPECT_EQ(sound.LoadFromResId(1, &file, nullptr), kResFailure);
     EXPECT_EQ(LoadResSound(1, &file, nullptr), nullptr);
     EXPECT_EQ(Read(sound, MakeWav(Pcm(1, 22050, 8, "abc"))), kResCreateFailed) << "no device for the buffer";
+}
+
+namespace {
+
+// An application with the real SDL output under a chosen driver, without the headless platform.
+class SoundOnSdl : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* driver = std::getenv("SDL_AUDIODRIVER");
+        m_savedDriver = driver ? driver : "";
+    }
+    void TearDown() override
+    {
+        setenv("SDL_AUDIODRIVER", m_savedDriver.c_str(), 1);
+        unsetenv("SDL_DISKAUDIOFILE");
+    }
+
+    std::string m_savedDriver;
+    TempFolder m_folder;
+};
+
+}  // namespace
+
+TEST_F(SoundOnSdl, TheDiskDriverWritesTheSamplesOfAPlayedSound)
+{
+    const std::string file = m_folder.File("output.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    // 50 ms of a stereo pattern at the output's own rate, so it reaches the file unchanged.
+    std::vector<int16_t> pattern;
+    for (int i = 0; i < 2205; ++i) {
+        pattern.push_back(int16_t(i * 7 - 9000));
+        pattern.push_back(int16_t(12000 - i * 5));
+    }
+    {
+        ScriptedApp app;
+        CSound sound;
+        auto stream = StreamOf(MakeWav(Pcm(2, 44100, 16, Samples16(pattern))));
+        ASSERT_EQ(sound.ReadWav(*stream, stream->GetLength()), kResOk);
+        ASSERT_EQ(sound.Play(0), 0);
+        w32::DWORD status = w32::DSBSTATUS_PLAYING;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (status == w32::DSBSTATUS_PLAYING && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ASSERT_EQ(sound.GetBuffer()->GetStatus(&status), w32::DS_OK);
+        }
+        EXPECT_EQ(status, 0u) << "the sound played out";
+    }
+    // The output closed with the application's mixer and the sound, and its file is complete.
+    const std::string written = ReadWholeFile(file);
+    EXPECT_NE(written.find(Samples16(pattern)), std::string::npos) << written.size() << " bytes written";
+}
+
+TEST_F(SoundOnSdl, WithoutADriverSoundsLoadAndPlayNothingWithoutABox)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ScriptedApp app;
+    ErrorBoxRecorder boxes;
+    CSound sound;
+    auto stream = StreamOf(MakeWav(Pcm(1, 22050, 8, "\x80\x90")));
+    ASSERT_EQ(sound.ReadWav(*stream, stream->GetLength()), kResOk);
+    EXPECT_EQ(sound.Play(0), -1);
+    EXPECT_EQ(sound.Play(0), -1);
+    w32::DWORD status = 1;
+    ASSERT_EQ(sound.GetBuffer()->GetStatus(&status), w32::DS_OK);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(boxes.count, 0);
 }
