@@ -111,17 +111,6 @@ std::string QuoteText(const std::u16string& text)
     return out + "\"";
 }
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool ParseU32(const std::string& word, uint32_t* value)
 {
     if (word.empty() || word[0] == '-' || word[0] == '+')

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/HexDigits.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCString.h"
 
@@ -26,8 +27,6 @@ tResult TokenizeLine(const std::string& line, std::vector<tToken>* tokens, std::
 // the same units.
 std::string QuoteText(const std::u16string& text);
 
-// 0 to 15 for a hexadecimal digit, else -1.
-int HexDigitValue(char c);
 
 // Decimal or 0x-prefixed hexadecimal numbers that fit 32 bits.
 bool ParseU32(const std::string& word, uint32_t* value);

@@ -148,17 +148,6 @@ std::string PercentDecode(std::string_view text)
     return decoded;
 }
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 tCString DecimalText(uint64_t value)
 {
     return tCString::FromAnsi(std::to_string(value));

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/core/HexDigits.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCString.h"
@@ -52,8 +53,6 @@ tResult SplitHostPort(const tCString& text, tCString& host, uint16_t* port, bool
 // Each '%' followed by two hexadecimal digits becomes the byte they spell; any other '%' stays.
 std::string PercentDecode(std::string_view text);
 
-// 0 to 15 for a hexadecimal digit in either case, -1 for any other character.
-int HexDigitValue(char c);
 
 // "0" to "18446744073709551615".
 tCString DecimalText(uint64_t value);
