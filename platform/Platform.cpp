@@ -13,6 +13,8 @@
 #include "platform/RegistryInternal.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "platform/sdl/SdlBackend.h"
+#include "platform/sdl/SdlBackend.h"
 
 namespace w32 {
 namespace {
@@ -41,6 +43,14 @@ bool StartPlatform(tBackendKind kind)
         kernel::UseVirtualClock(true, 0);
         registry::UseStoreFile("");
         desktop::UseScriptedAnswers(true);
+        break;
+    case tBackendKind::kSdl:
+        backend = sdl::MakeBackend(&ErrorText());
+        if (!backend)
+            return false;
+        kernel::UseVirtualClock(false, 0);
+        registry::UseStoreFile(registry::DefaultStoreFile());
+        desktop::UseScriptedAnswers(false);
         break;
     }
     ErrorText().clear();

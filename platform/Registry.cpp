@@ -1,7 +1,5 @@
 #include "platform/Registry.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -94,9 +92,7 @@ std::string DefaultStoreFile()
     char16_t folder[MAX_PATH];
     if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder) != S_OK)
         return "";
-    const std::string programFolder = ToAnsi(folder) + "/kostrel";
-    mkdir(programFolder.c_str(), 0700);
-    return programFolder + "/registry";
+    return ToAnsi(folder) + "/kostrel/registry";
 }
 
 }  // namespace registry

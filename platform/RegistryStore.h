@@ -28,7 +28,8 @@ public:
 
     // A missing file is an empty store. Answers false when the file could not be read.
     bool Load(const std::string& fileName);
-    // Writes a temporary file beside the target and renames it over it.
+    // Writes a temporary file beside the target and renames it over it; the target's folder is
+    // made when it is missing.
     bool Save(const std::string& fileName) const;
     void Clear() { m_keys.clear(); }
 

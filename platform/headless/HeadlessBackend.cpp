@@ -163,12 +163,12 @@ void SetButtonsSwapped(bool swapped)
 
 void PressKey(int virtualKey)
 {
-    input::DeliverKey(GetFocus(), virtualKey, true);
+    input::DeliverKey(GetFocus(), virtualKey, true, input::IsKeyDown(virtualKey));
 }
 
 void ReleaseKey(int virtualKey)
 {
-    input::DeliverKey(GetFocus(), virtualKey, false);
+    input::DeliverKey(GetFocus(), virtualKey, false, false);
 }
 
 void TypeText(std::u16string_view text)

@@ -116,6 +116,19 @@ TEST_F(RegistryFileTest, NamesWithTabsAndNewLinesRoundTrip)
     EXPECT_FALSE(loaded.KeyExists('M', u"Software\\Kostrel"));
 }
 
+TEST_F(RegistryFileTest, TheFirstSaveMakesTheProgramsFolder)
+{
+    const std::string folder = m_folder + "/kostrel";
+    CRegistryStore store;
+    store.CreateKey('M', u"k");
+    ASSERT_TRUE(store.Save(folder + "/registry"));
+    CRegistryStore loaded;
+    ASSERT_TRUE(loaded.Load(folder + "/registry"));
+    EXPECT_TRUE(loaded.KeyExists('M', u"K"));
+    unlink((folder + "/registry").c_str());
+    rmdir(folder.c_str());
+}
+
 TEST_F(RegistryFileTest, DamagedLinesAreSkippedAndTheRestIsKept)
 {
     Write("kostrel-registry 1\n"
