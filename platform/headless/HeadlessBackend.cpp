@@ -25,10 +25,8 @@ struct tScreenCopy {
 // Everything lives in memory; the decorations measure what a classic desktop draws.
 class CHeadlessBackend : public CBackend {
 public:
-    bool HasNativeEvents() const override { return false; }
+    DWORD GetPumpInterval() const override { return INFINITE; }
     void PumpEvents() override {}
-    void WaitForEvents(DWORD) override {}
-    void Wake() override {}
     void RefreshInput() override {}
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState&) override

@@ -58,7 +58,6 @@ class CSdlBackend : public CBackend {
 public:
     CSdlBackend()
     {
-        m_wakeEvent = SDL_RegisterEvents(1);
         m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
         SDL_AddEventWatch(WatchEvent, this);
     }
@@ -71,27 +70,23 @@ public:
         SDL_Quit();
     }
 
-    bool HasNativeEvents() const override { return true; }
+    // The heartbeat's posts wake the interface thread every 3 ms while the program runs; this
+    // bounds the wait when nothing posts.
+    DWORD GetPumpInterval() const override { return 10; }
 
+    // Reading the display costs system calls, and a pump step asks several times per tick: the
+    // display is read at most every 2 ms, while events already in SDL's queue (pushed ones among
+    // them) are taken every time.
     void PumpEvents() override
     {
+        const Uint64 now = SDL_GetTicks64();
+        if (now - m_lastRead >= 2) {
+            m_lastRead = now;
+            SDL_PumpEvents();
+        }
         SDL_Event event;
-        while (SDL_PollEvent(&event))
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             Translate(event);
-    }
-
-    void WaitForEvents(DWORD milliseconds) override
-    {
-        SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, int(milliseconds)))
-            Translate(event);
-    }
-
-    void Wake() override
-    {
-        SDL_Event event{};
-        event.type = m_wakeEvent;
-        SDL_PushEvent(&event);
     }
 
     void RefreshInput() override { SDL_PumpEvents(); }
@@ -405,8 +400,8 @@ private:
     std::recursive_mutex m_lock;
     std::map<HWND, tNative> m_natives;
     std::map<Uint32, HWND> m_byId;
-    Uint32 m_wakeEvent = 0;
     bool m_dummyVideo = false;
+    Uint64 m_lastRead = 0;
 };
 
 }  // namespace
@@ -421,6 +416,8 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
     // Signals keep their default meaning, and a click that activates a window still counts.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The window's pixels are ours: a plain framebuffer, no graphics library behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *error = std::string("no display (") + SDL_GetError() + ")";
         return nullptr;
