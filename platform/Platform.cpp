@@ -11,6 +11,7 @@
 #include "platform/KernelClock.h"
 #include "platform/QueueInternal.h"
 #include "platform/RegistryInternal.h"
+#include "platform/SystemFonts.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/sdl/SdlBackend.h"
@@ -69,6 +70,7 @@ void StopPlatform()
     input::ResetState();
     input::ResetCursorCounter();
     delete backend;
+    fonts::CloseFontLibrary();
     gInterfaceThread = 0;
     kernel::UseVirtualClock(false, 0);
     registry::UseStoreFile("");

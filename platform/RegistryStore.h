@@ -36,10 +36,11 @@ public:
     static constexpr size_t kMaxValueBytes = 1 << 20;
     static constexpr size_t kMaxFileBytes = 16 << 20;
 
-private:
-    // Keys are stored under their lower-case text, with the root as the first unit.
+    // The name a key is stored under: the root's letter, then the path in lower case without
+    // leading or trailing separators.
     static std::u16string KeyId(char root, const std::u16string& path);
 
+private:
     std::map<std::u16string, std::map<std::u16string, tValue>> m_keys;
 };
 
