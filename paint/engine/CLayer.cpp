@@ -1,8 +1,12 @@
 #include "paint/engine/CLayer.h"
 
+#include <cstring>
+
 #include "paint/engine/CCanvasInfo.h"
+#include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/IPaperGrainBuilder.h"
 #include "paint/engine/SafeConvert.h"
+#include "toolkit/core/CAppBase.h"
 #include "toolkit/imaging/CImage8.h"
 
 namespace {
@@ -21,7 +25,14 @@ void CLayer::SetPaperGrainBuilder(IPaperGrainBuilder* builder) { g_paperGrainBui
 
 CLayer::CLayer() : m_viewImage(0) {}
 
-CLayer::~CLayer() { delete m_grainImage; }
+CLayer::~CLayer() { ReleaseGrainImage(); }
+
+void CLayer::ReleaseGrainImage()
+{
+    if (m_grainImage && !m_grainImage->IsPoolOwned())
+        delete m_grainImage;
+    m_grainImage = nullptr;
+}
 
 tResult CLayer::OnMessage(uint32_t message, tMsgArg a, tMsgArg, tMsgArg, uint32_t apply)
 {
@@ -66,8 +77,45 @@ void CLayer::SetGrainImage(CImage8* image)
 {
     if (image == m_grainImage)
         return;
-    delete m_grainImage;
+    ReleaseGrainImage();
     m_grainImage = image;
+}
+
+tResult CLayer::CopyFrom(CLayer* other)
+{
+    if (!other)
+        return kResBadParam;
+    if (other == this)
+        return kResOk;
+    // Both layers are to hold the grain image, so the application's image pool takes it first;
+    // when it cannot, this layer is left as it was.
+    CImage8* grain = other->m_grainImage;
+    if (grain && !grain->IsPoolOwned()) {
+        CAppBase* application = GetApplication();
+        if (!application)
+            return kResFailure;
+        TK_TRY(application->AddResourceToPool(kImagePool, grain));
+    }
+    TK_TRY(SetSize(other->GetWidth(), other->GetHeight()));
+    m_paperColour = other->m_paperColour;
+    m_paperShine = other->m_paperShine;
+    m_grainDepth = other->m_grainDepth;
+    m_paperExtra = other->m_paperExtra;
+    m_grainScale = other->m_grainScale;
+    m_paperSpare = other->m_paperSpare;
+    m_opacity = other->m_opacity;
+    m_paperOpacity = other->m_paperOpacity;
+    m_visible = other->m_visible;
+    m_paperVisible = other->m_paperVisible;
+    SetGrainImage(grain);
+    {
+        CPaintCellNav to(m_cellMap);
+        CPaintCellNav from(other->m_cellMap);
+        if (to.IsValid() && from.IsValid() && !to.IsEmpty())
+            std::memcpy(to.Cells(0), from.Cells(0), size_t(to.GetHeight()) * size_t(to.GetRowBytes()));
+    }
+    m_dirtyRect = m_cellMap.GetBounds();
+    return RedrawImage();
 }
 
 tResult CLayer::SetImageSize(int32_t width, int32_t height)

@@ -74,11 +74,16 @@ public:
 
     // Sizes the cells (all zero) and, when the shared view-image size is set, the view image.
     tResult SetSize(int32_t width, int32_t height);
-    // The layer takes the image (null is allowed) and deletes the one it had.
+    // The layer takes the image (null is allowed) and deletes the one it had, unless the
+    // application's resource pool holds that one.
     void SetGrainImage(CImage8* image);
     tResult Clear();
     tResult DryAll();
     tResult WetAll();
+    // Makes this layer a copy of `other`: size, cells and paper settings; both then share the
+    // grain image, which the application's image pool takes over (1 without an application,
+    // the pool's answer when it cannot; this layer is then unchanged).
+    tResult CopyFrom(CLayer* other);
     // Lays `source` over this layer in linear light; 6 when the sizes differ.
     tResult MergeFrom(CLayer* source);
     tResult ResizeCells(const CellMapResize& record) { return m_cellMap.Resize(record); }
@@ -108,6 +113,8 @@ public:
     static void SetPaperGrainBuilder(IPaperGrainBuilder* builder);
 
 private:
+    void ReleaseGrainImage();
+
     CPaintCellMap m_cellMap;
     uint32_t m_paperColour = 0xFFFFFFFAu;
     float m_paperShine = 0.2f;

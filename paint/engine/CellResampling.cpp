@@ -5,6 +5,7 @@
 #include "paint/engine/ColourBoxSum.h"
 #include "toolkit/imaging/PixelMath.h"
 #include "toolkit/imaging/ScaleSteps.h"
+#include "toolkit/imaging/ValueNoise.h"
 
 namespace {
 
@@ -32,11 +33,10 @@ inline Span PairOf(int64_t position, int32_t size)
     return {first, std::min(first + 1, size - 1)};
 }
 
-// The smoothstep t^2 (3 - 2t) of the position's fraction t, as a weight 0..255.
+// The smoothstep of the position's fraction, as a weight 0..255.
 inline uint32_t SmoothFraction(int64_t position)
 {
-    const uint64_t t = uint64_t(position) & 0xFFFFu;
-    return uint32_t((((t * t) >> 16) * (0x18000u - t) * 2) >> 24);
+    return Smoothstep16(uint32_t(position) & 0xFFFFu) >> 8;
 }
 
 template <bool kLinear>

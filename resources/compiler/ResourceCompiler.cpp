@@ -9,6 +9,7 @@
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/tCImageList.h"
 
 namespace {
 
@@ -90,21 +91,17 @@ private:
         uint32_t exclusivity = 0;
         if (!line.TakeOption("exclusivity", &exclusivity) || !line.Take(tToken::kOpen, "'[' expected"))
             return false;
-        std::vector<tCString> names;
+        tCStringArray names;
         while (!line.NextIs(tToken::kClose)) {
             tCString name;
             if (!line.TakeLine(&name))
                 return false;
-            names.push_back(name);
+            if (names.Add(name) != kResOk)
+                return line.Fail("out of memory");
         }
         if (!line.Take(tToken::kClose, "']' expected"))
             return false;
-        tResult result = payload.WriteU32(exclusivity);
-        if (result == kResOk)
-            result = payload.WriteU32(uint32_t(names.size()));
-        for (size_t i = 0; i < names.size() && result == kResOk; ++i)
-            result = WriteResourceLine(payload, names[i]);
-        return Written(result, line);
+        return Written(tCImageList::WriteData(payload, int32_t(exclusivity), names), line);
     }
 
     bool CompileGradient(tStatement& line, tCStream& payload)

@@ -74,6 +74,25 @@ tResult tCFile::OpenPath(const tCFPath& path, int32_t access, bool create)
         return kResFileOpen;
     FILE* file = (create && access == kAccessReadWrite) ? OpenCreatingForUpdate(name.c_str())
                                                          : fopen(name.c_str(), mode);
+    return Attach(file);
+}
+
+tResult tCFile::AdoptDescriptor(int descriptor)
+{
+    if (descriptor < 0)
+        return kResBadParam;
+    if (Close() != kResOk) {
+        close(descriptor);
+        return kResFileClose;
+    }
+    FILE* file = fdopen(descriptor, "rb+");
+    if (!file)
+        close(descriptor);
+    return Attach(file);
+}
+
+tResult tCFile::Attach(FILE* file)
+{
     if (!file)
         return kResFileOpen;
     if (IsFolder(file)) {

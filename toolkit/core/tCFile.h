@@ -28,6 +28,10 @@ public:
     tResult Open(const tCFPath& path, int32_t access);
     // As Open, but read-write access creates the file when it is missing.
     tResult OpenOrCreate(const tCFPath& path, int32_t access);
+    // Takes over an open descriptor of a regular file for reading and writing (private files
+    // made with mkstemp stay reachable without a second look-up by name). The descriptor is
+    // closed on failure too: 14 when it cannot be taken over.
+    tResult AdoptDescriptor(int descriptor);
     // 0 when nothing is open; 15 when the system reports a failure (the file is closed anyway).
     tResult Close();
 
@@ -70,6 +74,7 @@ private:
     enum class LastAccess { kNone, kRead, kWrite };
 
     tResult OpenPath(const tCFPath& path, int32_t access, bool create);
+    tResult Attach(FILE* file);
     // Reads at most `count` bytes; answers how many came, and sets `failed` on a system error.
     size_t RawRead(void* buffer, size_t count, bool* failed);
     bool RawWrite(const void* buffer, size_t count);

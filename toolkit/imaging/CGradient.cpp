@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
+#include "toolkit/core/ErrorBox.h"
+#include "toolkit/core/tCStream.h"
 #include "toolkit/imaging/PixelMath.h"
 #include "toolkit/imaging/ValueNoise.h"
 
@@ -11,6 +14,8 @@ namespace {
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr uint32_t kGreyWhite = 0xFF00FFFF;
+// Bytes of one stop in the stream form.
+constexpr int64_t kStoredPointBytes = 8;
 // The largest 12.8 position whose entry lies inside the ramp.
 constexpr uint32_t kLastPosition = (CGradient::kTableSize - 1) << 8;
 
@@ -73,7 +78,7 @@ uint32_t CatmullRomGrey(uint32_t p, uint32_t q, uint32_t r, float t)
 
 }  // namespace
 
-CGradient::CGradient(uint32_t colour0, uint32_t colour1)
+CGradient::CGradient(uint32_t colour0, uint32_t colour1) : tCResourceObject(kType)
 {
     if (m_points.SetCount(2) == kResOk) {
         m_points[0] = {colour0, 0.0f};
@@ -93,8 +98,11 @@ int32_t CGradient::AddPoint(uint32_t colour, float position)
     const bool first = position == 0.0f;
     if (first || std::trunc(position) == 1.0f) {
         const tGradientPoint point{colour, first ? 0.0f : position};
-        if (count == 0)
-            return m_points.Add(point) == kResOk ? 0 : -1;
+        // Without two stops there is no first and last to replace: the stop joins in order.
+        if (count == 0 || (count == 1 && m_points[0].position != point.position)) {
+            const int32_t index = count == 1 && point.position > m_points[0].position ? 1 : 0;
+            return m_points.InsertAt(index, point) == kResOk ? index : -1;
+        }
         const int32_t index = first ? 0 : count - 1;
         m_points[index] = point;
         return index;
@@ -225,4 +233,104 @@ void CGradient::SetInterpolation(int32_t type)
 {
     m_interpolation = type;
     m_dirty = 1;
+}
+
+CGradient* CGradient::NewFromResourceName(const tCString& name, tCStream* stream, CResourceDirectory* directory)
+{
+    auto gradient = std::make_unique<CGradient>(0xFF000000, 0xFFFFFFFF);
+    return gradient->GetFromRes(name, stream, directory) == kResOk ? gradient.release() : nullptr;
+}
+
+tResult CGradient::GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory)
+{
+    tCStream* used;
+    TK_TRY(LocateByName(name, stream, directory, &used));
+    return ReadResDataWithin(*used, GetDataEnd());
+}
+
+tResult CGradient::GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory)
+{
+    tCStream* used;
+    TK_TRY(LocateById(id, stream, directory, &used));
+    return ReadResDataWithin(*used, GetDataEnd());
+}
+
+tResult CGradient::ReadResData(tCStream& stream)
+{
+    return ReadResDataWithin(stream, stream.GetLength());
+}
+
+tResult CGradient::ReadResDataWithin(tCStream& stream, int64_t end)
+{
+    const auto fail = [](tResult code, const char* text) {
+        ReportResult(kResResourceRead, text);
+        return code;
+    };
+    // Reading on past the resource's end would take the next resource's bytes for stops; at
+    // the end of the data the stream answers for itself.
+    const bool bounded = end < stream.GetLength();
+    const auto hasRoom = [&stream, end, bounded] { return !bounded || end - stream.GetPosition() >= 4; };
+    int32_t count;
+    tResult result = hasRoom() ? stream.ReadI32(&count) : kResFileInvalid;
+    if (result != kResOk)
+        return fail(result, "Error reading number of gradient items.");
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t colour;
+        float position;
+        result = hasRoom() ? stream.ReadU32(&colour) : kResFileInvalid;
+        if (result != kResOk)
+            return fail(result, "Error reading gradient point colour.");
+        result = hasRoom() ? stream.ReadFloat(&position) : kResFileInvalid;
+        if (result != kResOk)
+            return fail(result, "Error reading gradient position.");
+        if (AddPoint(colour, position) < 0)
+            return fail(kResResourceRead, "Error adding gradient point.");
+    }
+    return kResOk;
+}
+
+tResult CGradient::Read(tCStream& stream)
+{
+    uint32_t tag, version;
+    TK_TRY(stream.ReadU32(&tag));
+    if (tag != GetType())
+        return kResBadParam;
+    TK_TRY(stream.ReadU32(&version));
+    if (version != kStreamVersion)
+        return kResBadParam;
+    bool grey;
+    TK_TRY(stream.ReadBool(&grey));
+    SetGrey(grey ? 1 : 0);
+    int32_t interpolation;
+    TK_TRY(stream.ReadI32(&interpolation));
+    SetInterpolation(interpolation);
+    int32_t count;
+    TK_TRY(stream.ReadI32(&count));
+    const int64_t left = stream.GetLength() - stream.GetPosition();
+    if (count < 0 || count > left / kStoredPointBytes)
+        return kResFileInvalid;
+    tCArray<tGradientPoint> points(m_points.GetGrowth());
+    if (points.SetCount(count) != kResOk)
+        return kResNoMemory;
+    for (tGradientPoint& point : points) {
+        TK_TRY(stream.ReadFloat(&point.position));
+        TK_TRY(stream.ReadU32(&point.colour));
+    }
+    m_points = std::move(points);
+    m_dirty = 1;
+    return kResOk;
+}
+
+tResult CGradient::Write(tCStream& stream)
+{
+    TK_TRY(stream.WriteU32(GetType()));
+    TK_TRY(stream.WriteU32(kStreamVersion));
+    TK_TRY(stream.WriteBool(m_grey != 0));
+    TK_TRY(stream.WriteI32(m_interpolation));
+    TK_TRY(stream.WriteI32(m_points.GetCount()));
+    for (const tGradientPoint& point : m_points) {
+        TK_TRY(stream.WriteFloat(point.position));
+        TK_TRY(stream.WriteU32(point.colour));
+    }
+    return kResOk;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "toolkit/core/FourCC.h"
+#include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCBaseObject.h"
 #include "toolkit/imaging/CGradient.h"
 #include "toolkit/imaging/NoiseBlends.h"
@@ -10,16 +12,26 @@
 // A procedural 16-bit texture: one of the noise kinds with its scale, angle, pan, seed, colour
 // map and the blend by which a new value meets the value already in a pixel. The generator and
 // the blend are never null: an unknown kind generates 0, and a mode without a blend of its own
-// stores the value.
+// stores the value. Its stored form is one 'nois' chunk of nested tagged chunks.
+class tCStream;
+
 class CNoise : public tCBaseObject {
 public:
+    static constexpr uint32_t kChunkTag = MakeFourCC("nois");
+
     CNoise();
     ~CNoise() override;
     CNoise(const CNoise&) = delete;
     CNoise& operator=(const CNoise&) = delete;
 
+    // Reads a 'nois' chunk (6 for another tag) through every setter, skipping inner chunks it
+    // does not know; stream errors pass through, and an inner chunk with a length below 0 or
+    // beyond its parent gives 17. The stream is left after the chunk.
+    virtual tResult Read(tCStream& stream);
+    virtual tResult Write(tCStream& stream);
+
     // Each keeps the other scale within a factor of 30 of it. A scale that is not a positive
-    // number is ignored.
+    // finite number is ignored.
     void SetScaleX(float scale);
     void SetScaleY(float scale);
     void SetNoiseType(int32_t type);
@@ -50,6 +62,8 @@ public:
 
 private:
     static tNoiseGenerator GeneratorOrZero(int32_t type);
+    // Reads the payload of one inner chunk; unknown tags read nothing.
+    tResult ReadField(tCStream& stream, uint32_t tag);
 
     float m_scaleX = 0.1f;
     float m_scaleY = 0.1f;

@@ -11,6 +11,9 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/tCBmpIO.h"
+#include "toolkit/imaging/tCJpgIO.h"
+#include "toolkit/imaging/tCPngIO.h"
+#include "toolkit/imaging/tCPsdIO.h"
 
 namespace {
 
@@ -73,11 +76,23 @@ uint32_t SniffImageFormat(tCStream* stream)
     return kImageFormatUnknown;
 }
 
+bool FitsImageLimits(int64_t width, int64_t height)
+{
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
 tCImageFormat* CreateImageCodec(uint32_t id)
 {
     switch (id) {
     case kImageFormatBmp:
         return new (std::nothrow) tCBmpIO;
+    case kImageFormatJpeg:
+        return new (std::nothrow) tCJpgIO;
+    case kImageFormatPng:
+        return new (std::nothrow) tCPngIO;
+    case kImageFormatPsd:
+        return new (std::nothrow) tCPsdIO;
     default:
         return nullptr;
     }

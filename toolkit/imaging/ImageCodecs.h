@@ -20,6 +20,13 @@ enum : uint32_t {
     kImageFormatPsd = kFileTypePsd,
 };
 
+// Decoders refuse an image wider or taller than kMaxImageSide, or of more than
+// kMaxImagePixels pixels (1 GiB of 32-bit pixels), before anything is allocated for it: a few
+// header bytes must not be able to ask for all the memory there is.
+inline constexpr int64_t kMaxImageSide = 65535;
+inline constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+bool FitsImageLimits(int64_t width, int64_t height);
+
 // The format of the image file at the stream's position, by its first bytes (PNG, JPEG, BMP,
 // PSD, in that order); the position is left where it was.
 uint32_t SniffImageFormat(tCStream* stream);

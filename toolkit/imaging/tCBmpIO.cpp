@@ -1,7 +1,6 @@
 #include "toolkit/imaging/tCBmpIO.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "toolkit/core/ErrorBox.h"
@@ -9,6 +8,8 @@
 #include "toolkit/core/ScopedGuards.h"
 #include "toolkit/core/tCStream.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CStreamInput.h"
+#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/PixelMath.h"
@@ -121,47 +122,6 @@ struct tCBmpIO::tHeader {
     int64_t consumed = 0;  // bytes from the file header's first byte up to the stream position
 };
 
-// The stream as the reader sees it: every read is checked against what is left, so a short
-// file is found before a read is made, and nothing past the data is ever asked for.
-class tCBmpIO::tInput {
-public:
-    explicit tInput(tCStream* stream) : m_stream(stream)
-    {
-        const int64_t position = stream->GetPosition();
-        if (position < 0)
-            return;
-        m_position = position;
-        m_end = std::max(stream->GetLength(), position);
-    }
-
-    int64_t Remaining() const { return m_end - m_position; }
-
-    bool Read(void* buffer, int64_t count)
-    {
-        if (count < 0 || count > Remaining())
-            return false;
-        if (count > 0 && m_stream->ReadBytes(buffer, count) != kResOk)
-            return false;
-        m_position += count;
-        return true;
-    }
-
-    bool Skip(int64_t count)
-    {
-        if (count < 0 || count > Remaining())
-            return false;
-        if (count > 0 && m_stream->SetPosition(m_position + count) != kResOk)
-            return false;
-        m_position += count;
-        return true;
-    }
-
-private:
-    tCStream* m_stream;
-    int64_t m_position = 0;
-    int64_t m_end = 0;
-};
-
 tResult tCBmpIO::ReadImage8(tCStream* stream, CImage8* image)
 {
     return Decode(stream, image);
@@ -172,7 +132,7 @@ tResult tCBmpIO::ReadImage(tCStream* stream, CImage* image)
     return Decode(stream, image);
 }
 
-tResult tCBmpIO::ReadHeaders(tInput& in, tHeader* h)
+tResult tCBmpIO::ReadHeaders(CStreamInput& in, tHeader* h)
 {
     uint8_t file[14];
     if (!in.Read(file, sizeof file))
@@ -220,7 +180,7 @@ tResult tCBmpIO::ReadHeaders(tInput& in, tHeader* h)
     if (h->topDown && h->compression != kCompressionNone)
         return Fail(kUnsupported);
     const int64_t rows = h->topDown ? -height : height;
-    if (width < 1 || rows < 1 || width * rows > CImageBase::kMaxPixels || width * 4 > INT32_MAX - 3)
+    if (!FitsImageLimits(width, rows))
         return Fail(kBadSize);
     h->width = int32_t(width);
     h->rows = int32_t(rows);
@@ -233,7 +193,7 @@ tResult tCBmpIO::ReadHeaders(tInput& in, tHeader* h)
     return kResOk;
 }
 
-tResult tCBmpIO::ReadPalette(tInput& in, tHeader* h)
+tResult tCBmpIO::ReadPalette(CStreamInput& in, tHeader* h)
 {
     m_bitCount = int32_t(h->bits);
     m_colourCount = h->colourCount;
@@ -252,7 +212,7 @@ tResult tCBmpIO::Decode(tCStream* stream, CImageBase* image)
 {
     if (!stream || !image || (image->GetBytesPerPixel() != 4 && image->GetBytesPerPixel() != 1))
         return kResBadParam;
-    tInput in(stream);
+    CStreamInput in(stream);
     tHeader header;
     TK_TRY(ReadHeaders(in, &header));
     TK_TRY(ReadPalette(in, &header));
@@ -266,7 +226,7 @@ tResult tCBmpIO::Decode(tCStream* stream, CImageBase* image)
     return ReadRunLengthRows(in, header, image);
 }
 
-tResult tCBmpIO::ReadRows(tInput& in, const tHeader& h, CImageBase* image)
+tResult tCBmpIO::ReadRows(CStreamInput& in, const tHeader& h, CImageBase* image)
 {
     const int64_t rowBytes = (int64_t(h.bits) * h.width + 7) / 8;
     const int64_t padded = (rowBytes + 3) & ~int64_t(3);
@@ -305,7 +265,7 @@ tResult tCBmpIO::ReadRows(tInput& in, const tHeader& h, CImageBase* image)
     return kResOk;
 }
 
-tResult tCBmpIO::ReadRunLengthRows(tInput& in, const tHeader& h, CImageBase* image)
+tResult tCBmpIO::ReadRunLengthRows(CStreamInput& in, const tHeader& h, CImageBase* image)
 {
     TK_TRY(image->SetSize(h.width, h.rows));
     // One index per pixel of the current row; it is not cleared between rows, and it is

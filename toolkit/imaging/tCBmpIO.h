@@ -3,6 +3,8 @@
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/imaging/tCImageFormat.h"
 
+class CStreamInput;
+
 // BMP files: reads core (12-byte) and info (40 bytes and more) headers at 1, 4, 8 and 24 bits,
 // with RLE4 and RLE8; writes 8-bit grey and 24-bit files. Every header field is checked against
 // the data that is there; a bad file is reported in the error box and answers 1.
@@ -21,10 +23,9 @@ public:
 
 private:
     struct tHeader;
-    class tInput;
 
-    tResult ReadHeaders(tInput& in, tHeader* header);
-    tResult ReadPalette(tInput& in, tHeader* header);
-    tResult ReadRows(tInput& in, const tHeader& header, CImageBase* image);
-    tResult ReadRunLengthRows(tInput& in, const tHeader& header, CImageBase* image);
+    tResult ReadHeaders(CStreamInput& in, tHeader* header);
+    tResult ReadPalette(CStreamInput& in, tHeader* header);
+    tResult ReadRows(CStreamInput& in, const tHeader& header, CImageBase* image);
+    tResult ReadRunLengthRows(CStreamInput& in, const tHeader& header, CImageBase* image);
 };

@@ -7,6 +7,8 @@
 #include "paint/engine/CLayer.h"
 #include "paint/engine/ILayerImageView.h"
 #include "paint/engine/IPaperGrainBuilder.h"
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/HeadlessApp.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage8.h"
 
@@ -477,6 +479,95 @@ TEST_F(LayerTest, CanvasSettingsAreAppliedAndReported)
     EXPECT_EQ(layer.ExchangeCanvasInfo(nullptr, kMsgApply), kResOk);
     EXPECT_EQ(layer.OnMessage(0xFF001007u, 0, 0, 0, kMsgApply), kResOk);
     tCCmdTarget::SetBackboneTarget(nullptr);
+}
+
+// A layer with distinct cells and paper settings unlike the defaults.
+void MakeSourceLayer(CLayer& layer)
+{
+    layer.SetSize(5, 3);
+    FillDistinct(layer.GetCellMap());
+    layer.SetPaperColour(0xFF102030u);
+    layer.SetPaperShine(0.7f);
+    layer.SetGrainDepth(0.9f);
+    layer.SetPaperExtra(0.3f);
+    layer.SetGrainScale(0.8f);
+    layer.SetPaperSpare(0.4f);
+    layer.SetOpacity(0.6f);
+    layer.SetPaperOpacity(0.25f);
+    layer.SetVisible(0);
+    layer.SetPaperVisible(0);
+}
+
+TEST_F(LayerTest, CopyFromTakesCellsAndSettingsAndSharesThePooledGrain)
+{
+    ScriptedApp application;
+    CLayer source;
+    MakeSourceLayer(source);
+    CImage8* grain = new CImage8(4, 4);
+    source.SetGrainImage(grain);
+    CLayer copy;
+    copy.SetSize(2, 2);
+    CLayer::SetLayersChanged(0);
+    ASSERT_EQ(copy.CopyFrom(&source), kResOk);
+    EXPECT_EQ(CLayer::GetLayersChanged(), 0u);
+    EXPECT_EQ(copy.GetWidth(), 5);
+    EXPECT_EQ(copy.GetHeight(), 3);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            EXPECT_TRUE(SameCell(CellAt(copy.GetCellMap(), x, y), CellAt(source.GetCellMap(), x, y)));
+    uint32_t colour = 0;
+    copy.GetPaperColour(&colour);
+    EXPECT_EQ(colour, 0xFF102030u);
+    EXPECT_FLOAT_EQ(copy.GetPaperShine(), 0.7f);
+    EXPECT_FLOAT_EQ(copy.GetGrainDepth(), 0.9f);
+    EXPECT_FLOAT_EQ(copy.GetPaperExtra(), 0.3f);
+    EXPECT_FLOAT_EQ(copy.GetGrainScale(), 0.8f);
+    EXPECT_FLOAT_EQ(copy.GetPaperSpare(), 0.4f);
+    EXPECT_FLOAT_EQ(copy.GetOpacity(), 0.6f);
+    EXPECT_FLOAT_EQ(copy.GetPaperOpacity(), 0.25f);
+    EXPECT_EQ(copy.GetVisible(), 0u);
+    EXPECT_EQ(copy.GetPaperVisible(), 0u);
+    EXPECT_EQ(copy.GetDirtyRect(), (tCRect{0, 0, 5, 3}));
+    // Both hold the one grain image, which now belongs to the pool: neither layer deletes it.
+    EXPECT_EQ(copy.GetGrainImage(), grain);
+    EXPECT_EQ(source.GetGrainImage(), grain);
+    EXPECT_TRUE(grain->IsPoolOwned());
+    EXPECT_EQ(copy.CopyFrom(&copy), kResOk);
+    EXPECT_EQ(copy.GetWidth(), 5);
+    EXPECT_TRUE(SameCell(CellAt(copy.GetCellMap(), 4, 2), CellAt(source.GetCellMap(), 4, 2)));
+}
+
+TEST_F(LayerTest, CopyingALayerWithoutGrainDropsTheCopysGrain)
+{
+    ScriptedApp application;
+    CImage8* pooled = new CImage8(2, 2);
+    ASSERT_EQ(application.AddResourceToPool(kImagePool, pooled), kResOk);
+    CLayer source, withPooled, withOwn;
+    MakeSourceLayer(source);
+    withPooled.SetGrainImage(pooled);
+    withOwn.SetGrainImage(new CImage8(2, 2));
+    ASSERT_EQ(withPooled.CopyFrom(&source), kResOk);
+    ASSERT_EQ(withOwn.CopyFrom(&source), kResOk);
+    EXPECT_EQ(withPooled.GetGrainImage(), nullptr);
+    EXPECT_EQ(withOwn.GetGrainImage(), nullptr);
+    EXPECT_EQ(application.FindResourceById(kImagePool, 0), pooled);
+}
+
+TEST_F(LayerTest, WithoutAnApplicationAGrainCannotBeSharedAndNothingIsCopied)
+{
+    ASSERT_EQ(GetApplication(), nullptr);
+    CLayer source;
+    MakeSourceLayer(source);
+    source.SetGrainImage(new CImage8(4, 4));
+    CLayer copy;
+    copy.SetSize(2, 2);
+    CellAt(copy.GetCellMap(), 1, 1) = MakeCell(0xFF0000FFu, 7);
+    EXPECT_EQ(copy.CopyFrom(&source), kResFailure);
+    EXPECT_EQ(copy.GetWidth(), 2);
+    EXPECT_TRUE(SameCell(CellAt(copy.GetCellMap(), 1, 1), MakeCell(0xFF0000FFu, 7)));
+    EXPECT_EQ(copy.GetGrainImage(), nullptr);
+    EXPECT_FALSE(source.GetGrainImage()->IsPoolOwned());
+    EXPECT_EQ(copy.CopyFrom(nullptr), kResBadParam);
 }
 
 TEST(GrainZoom, RunsFromHalfToFourAndIsOneAtTheMiddle)

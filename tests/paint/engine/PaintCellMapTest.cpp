@@ -35,6 +35,19 @@ TEST(PaintCellMap, SizingZeroesTheCellsAndRefusesImpossibleSizes)
     EXPECT_EQ(map.GetWidth(), 0);
 }
 
+TEST(PaintCellMap, HasNoResourceFormAndPacksNothing)
+{
+    CPaintCellMap map;
+    EXPECT_EQ(map.GetFromRes(tCString(u"cells"), nullptr, nullptr), kResNotImplemented);
+    EXPECT_EQ(map.GetFromRes(7u, nullptr, nullptr), kResNotImplemented);
+    EXPECT_FALSE(map.IsValid());
+    map.SetSize(20, 20);
+    EXPECT_EQ(map.Compress(), kResOk);
+    EXPECT_EQ(map.IsCompressed(), 0u);
+    EXPECT_EQ(map.GetBytesPerPixel(), 10);
+    EXPECT_EQ(map.GetRowBytes(), 200);
+}
+
 TEST(PaintCellNav, ClipsToTheMapAndAddressesRowsByTheMapWidth)
 {
     CPaintCellMap map;

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
@@ -271,6 +274,25 @@ TEST_F(FileTest, UpdatesMixReadsAndWritesInPlace)
     EXPECT_EQ(file.GetLength(), 11);
     EXPECT_EQ(file.Close(), kResOk);
     EXPECT_EQ(ReadWholeFile(folder.File("u.bin")), "01ab456789!");
+}
+
+TEST_F(FileTest, AnAdoptedDescriptorIsReadAndWrittenAndClosedWithTheFile)
+{
+    WriteWholeFile(folder.File("d.bin"), "xyz");
+    const int descriptor = open(folder.File("d.bin").c_str(), O_RDWR);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(file.AdoptDescriptor(descriptor), kResOk);
+    EXPECT_EQ(file.GetLength(), 3);
+    EXPECT_EQ(file.WriteBytes("ab", 2), kResOk);
+    EXPECT_EQ(file.Close(), kResOk);
+    EXPECT_EQ(ReadWholeFile(folder.File("d.bin")), "abz");
+    EXPECT_EQ(fcntl(descriptor, F_GETFD), -1);
+
+    EXPECT_EQ(file.AdoptDescriptor(-1), kResBadParam);
+    const int folderDescriptor = open(folder.File("").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folderDescriptor, 0);
+    EXPECT_EQ(file.AdoptDescriptor(folderDescriptor), kResFileOpen);
+    EXPECT_FALSE(file.IsOpen());
 }
 
 TEST_F(FileTest, PositionsBeyondFourGibibytesAreSixtyFourBit)

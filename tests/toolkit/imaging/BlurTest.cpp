@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
+#include "tests/toolkit/imaging/ImageFixtures.h"
 #include "toolkit/imaging/Blur.h"
 #include "toolkit/imaging/LineBlur.h"
-#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/toolkit/imaging/ChannelLerp.h"
 #include "toolkit/imaging/CGradient.h"
-#include "toolkit/imaging/ChannelLerp.h"
 
 namespace {
 

@@ -6,25 +6,12 @@
 #include <set>
 #include <string>
 
+#include "tests/toolkit/imaging/NoiseSeedGuard.h"
 #include "toolkit/imaging/CNoise.h"
 #include "toolkit/imaging/NoiseLibrary.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 namespace {
-
-// Keeps the shared seed of the noise library as a test found it.
-class tSeedGuard {
-public:
-    tSeedGuard() : m_saved{SharedNoise().seed[0], SharedNoise().seed[1]} {}
-    ~tSeedGuard()
-    {
-        SharedNoise().seed[0] = m_saved[0];
-        SharedNoise().seed[1] = m_saved[1];
-    }
-
-private:
-    uint32_t m_saved[2];
-};
 
 uint32_t Generate(int32_t type, float x, float y)
 {
@@ -234,7 +221,7 @@ TEST(Noise, ScalesStayWithinThirtyTimesEachOther)
     noise.SetScaleX(1.0f);
     EXPECT_FLOAT_EQ(noise.GetScaleY(), 30.0f);
     // Scales that are not positive numbers change nothing.
-    for (float s : {0.0f, -2.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    for (float s : {0.0f, -2.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         noise.SetScaleX(s);
         noise.SetScaleY(s);
         EXPECT_FLOAT_EQ(noise.GetScaleX(), 1.0f);

@@ -4,9 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "tests/toolkit/imaging/ImageFixtures.h"
 #include "toolkit/imaging/CGaussianPyramid.h"
 #include "toolkit/imaging/CImNav.h"
-#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 

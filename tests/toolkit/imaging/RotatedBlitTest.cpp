@@ -4,9 +4,9 @@
 #include <limits>
 #include <numbers>
 
+#include "tests/toolkit/imaging/ChannelLerp.h"
+#include "tests/toolkit/imaging/ImageFixtures.h"
 #include "toolkit/imaging/CImNav.h"
-#include "toolkit/imaging/ChannelLerp.h"
-#include "toolkit/imaging/ImageFixtures.h"
 #include "toolkit/imaging/PixelBlend.h"
 #include "toolkit/imaging/RotatedBlit.h"
 

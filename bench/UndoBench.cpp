@@ -1,0 +1,130 @@
+// The undo store on a whole-canvas step at 4096 x 3072 (clearing a layer, painting an image into
+// it), against a plain copy of a file of the same size through the same temporary folder.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "paint/engine/CHMRUndoManager.h"
+#include "paint/engine/CPaintCellMap.h"
+#include "paint/engine/CPaintCellNav.h"
+#include "toolkit/widgets/CRegion.h"
+
+namespace {
+
+constexpr int32_t kWidth = 4096;
+constexpr int32_t kHeight = 3072;
+// 256 x 192 tiles of 2568 bytes, with the step's header and trailer.
+constexpr int64_t kStepBytes = int64_t(kWidth / 16) * (kHeight / 16) * 2568 + 24;
+
+CPaintCellMap& Canvas()
+{
+    static CPaintCellMap map;
+    if (!map.IsValid()) {
+        map.SetSize(kWidth, kHeight);
+        CPaintCellNav nav(map);
+        for (int32_t y = 0; y < nav.GetHeight(); ++y) {
+            PaintCell* row = nav.Cells(y);
+            for (int32_t x = 0; x < nav.GetWidth(); ++x)
+                row[x] = {0xFF000000u | uint32_t(x * 7 + y), uint16_t(x), uint16_t(y), uint8_t(x ^ y), 0};
+        }
+    }
+    return map;
+}
+
+tResult RecordWholeCanvas(CHMRUndoManager& store, CPaintCellMap& map)
+{
+    TK_TRY(store.BeginStep(kUndoStepTiles, 0));
+    TK_TRY(store.SaveTilesInRect(map.GetBounds(), map));
+    return store.EndStep();
+}
+
+tResult MoveStep(CHMRUndoManager& store, CPaintCellMap& map, bool undo)
+{
+    UndoStepHeader header;
+    tCStream* stream = nullptr;
+    TK_TRY(store.ReadStep(&header, &stream, undo));
+    CRegion region;
+    return store.ApplyTileStep(&region, map, undo);
+}
+
+void BM_RecordWholeCanvasStep(benchmark::State& state)
+{
+    CPaintCellMap& map = Canvas();
+    CHMRUndoManager store;
+    if (store.Initialise(kWidth, kHeight) != kResOk)
+        state.SkipWithError("no memory for the store");
+    for (auto _ : state) {
+        if (RecordWholeCanvas(store, map) != kResOk) {
+            state.SkipWithError("recording failed");
+            break;
+        }
+        // Undone outside the timing, so the next step overwrites this one.
+        state.PauseTiming();
+        const tResult undone = MoveStep(store, map, true);
+        state.ResumeTiming();
+        if (undone != kResOk) {
+            state.SkipWithError("undo failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kStepBytes);
+}
+BENCHMARK(BM_RecordWholeCanvasStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Undo and redo alternate: each reads the step, exchanges it with the cells and writes it back.
+void BM_UndoWholeCanvasStep(benchmark::State& state)
+{
+    CPaintCellMap& map = Canvas();
+    CHMRUndoManager store;
+    if (store.Initialise(kWidth, kHeight) != kResOk || RecordWholeCanvas(store, map) != kResOk)
+        state.SkipWithError("recording failed");
+    bool undo = true;
+    for (auto _ : state) {
+        if (MoveStep(store, map, undo) != kResOk) {
+            state.SkipWithError("undo failed");
+            break;
+        }
+        undo = !undo;
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kStepBytes);
+}
+BENCHMARK(BM_UndoWholeCanvasStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Reads a file of the step's size and writes it to a second file, 1 MiB at a time.
+void BM_PlainFileCopy(benchmark::State& state)
+{
+    const char* folder = getenv("TMPDIR");
+    const std::string base = std::string(folder && *folder ? folder : "/tmp") + "/kostrel-bench-XXXXXX";
+    std::string source = base, target = base;
+    const int in = mkstemp(source.data());
+    const int out = mkstemp(target.data());
+    std::vector<char> block(1 << 20, 'x');
+    for (int64_t left = kStepBytes; left > 0; left -= int64_t(block.size()))
+        if (write(in, block.data(), size_t(std::min<int64_t>(left, int64_t(block.size())))) < 0)
+            state.SkipWithError("cannot write the source");
+    for (auto _ : state) {
+        lseek(in, 0, SEEK_SET);
+        lseek(out, 0, SEEK_SET);
+        ssize_t got;
+        while ((got = read(in, block.data(), block.size())) > 0)
+            if (write(out, block.data(), size_t(got)) != got) {
+                state.SkipWithError("copy failed");
+                break;
+            }
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kStepBytes);
+    close(in);
+    close(out);
+    unlink(source.c_str());
+    unlink(target.c_str());
+}
+BENCHMARK(BM_PlainFileCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,116 @@
+#include "paint/engine/CUndoTempFiles.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cassert>
+#include <string>
+
+#include "platform/Kernel.h"
+#include "toolkit/core/FileOperations.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
+
+namespace {
+
+constexpr char kNamePrefix[] = "KSU";
+constexpr char kNameSuffix[] = ".tmp";
+
+std::string TemporaryFolder()
+{
+    char16_t folder[w32::MAX_PATH];
+    const w32::DWORD length = w32::GetTempPathW(w32::MAX_PATH, folder);
+    if (length == 0 || length >= w32::MAX_PATH)
+        return std::string();
+    return tCString(folder).ToAnsi();
+}
+
+}  // namespace
+
+CUndoTempFiles::~CUndoTempFiles()
+{
+    DeleteFrom(0);
+}
+
+tResult CUndoTempFiles::Create(tCFile& file)
+{
+    const std::string folder = TemporaryFolder();
+    if (folder.empty())
+        return kResFileOpen;
+    std::string name = folder + kNamePrefix + "XXXXXX" + kNameSuffix;
+    const int descriptor = mkostemps(name.data(), int(sizeof kNameSuffix - 1), O_CLOEXEC);
+    if (descriptor < 0)
+        return kResFileOpen;
+    struct stat status;
+    Entry entry;
+    tResult listed = kResFileOpen;
+    if (fstat(descriptor, &status) == 0 && entry.path.AssignFromAnsi(name.c_str()) == kResOk) {
+        entry.device = uint64_t(status.st_dev);
+        entry.inode = uint64_t(status.st_ino);
+        listed = m_files.Add(std::move(entry));
+    }
+    if (listed != kResOk) {
+        close(descriptor);
+        unlink(name.c_str());
+        return listed;
+    }
+    const tResult opened = file.AdoptDescriptor(descriptor);
+    if (opened != kResOk)
+        DeleteFrom(m_files.GetCount() - 1);
+    return opened;
+}
+
+tResult CUndoTempFiles::Reopen(int32_t index, tCFile& file)
+{
+    const Entry& entry = m_files[index];
+    if (entry.path.IsEmpty())
+        return kResFileNotFound;
+    const int descriptor = open(entry.path.ToAnsi().c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0)
+        return kResFileOpen;
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || uint64_t(status.st_dev) != entry.device ||
+        uint64_t(status.st_ino) != entry.inode) {
+        close(descriptor);
+        return kResFileInvalid;
+    }
+    return file.AdoptDescriptor(descriptor);
+}
+
+void CUndoTempFiles::DeleteFrom(int32_t index)
+{
+    if (index < 0 || index >= m_files.GetCount())
+        return;
+    for (int32_t i = index; i < m_files.GetCount(); ++i)
+        DeleteEntryFile(m_files[i]);
+    // Shrinking never allocates, so it cannot fail.
+    const tResult shrunk = m_files.SetCount(index);
+    assert(shrunk == kResOk);
+    (void)shrunk;
+}
+
+void CUndoTempFiles::DeleteBefore(int32_t index)
+{
+    for (int32_t i = 0; i < index && i < m_files.GetCount(); ++i) {
+        DeleteEntryFile(m_files[i]);
+        m_files[i].end = 0;
+    }
+}
+
+void CUndoTempFiles::DeleteEntryFile(Entry& entry)
+{
+    // Unlinking a file that another program put in its place would delete that program's
+    // file; inode numbers are reused at once, so a link with the same number is refused too.
+    struct stat status;
+    const std::string name = entry.path.ToAnsi();
+    if (!name.empty() && lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        uint64_t(status.st_dev) == entry.device && uint64_t(status.st_ino) == entry.inode) {
+        // A file that cannot be deleted stays behind in the temporary folder; nothing more
+        // can be done about it here.
+        const tResult deleted = DeleteNamedFile(entry.path);
+        (void)deleted;
+    }
+    entry.path = tCString();
+}

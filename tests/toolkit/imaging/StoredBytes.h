@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "resources/CompiledResources.h"
+#include "toolkit/core/tCMemFile.h"
+
+// Little-endian bytes of stored fields and of tagged chunks (64-bit lengths), made by hand, and
+// memory streams over them. U32, Line and the resource file's Chunk come with the compiled
+// resources' helpers.
+
+inline std::string I64(int64_t value)
+{
+    return U32(uint32_t(uint64_t(value))) + U32(uint32_t(uint64_t(value) >> 32));
+}
+
+inline std::string F32(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return U32(bits);
+}
+
+// A four-character tag as the files hold it: the letters reversed.
+inline std::string Tag(const char* letters)
+{
+    return U32(uint32_t(uint8_t(letters[0])) << 24 | uint32_t(uint8_t(letters[1])) << 16 |
+               uint32_t(uint8_t(letters[2])) << 8 | uint32_t(uint8_t(letters[3])));
+}
+
+inline std::string TaggedChunk(const char* tag, const std::string& payload)
+{
+    return Tag(tag) + I64(int64_t(payload.size())) + payload;
+}
+
+inline std::unique_ptr<tCMemFile> StreamOf(const std::string& bytes)
+{
+    auto stream = std::make_unique<tCMemFile>();
+    stream->WriteBytes(bytes.data(), int64_t(bytes.size()));
+    stream->Rewind();
+    return stream;
+}
