@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "TestWindows.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -23,11 +24,6 @@ using namespace w32;
 
 namespace {
 
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 // The SDL backend on SDL's dummy drivers: no display, but real SDL windows, events and surfaces.
 class SdlSmokeTest : public ::testing::Test {
 protected:
@@ -36,12 +32,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
-        WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Plain;
-        windowClass.lpszClassName = u"sdl smoke";
-        RegisterClassExW(&windowClass);
-        m_window = CreateWindowExW(0, u"sdl smoke", u"Smoke", WS_VISIBLE, 10, 20, 64, 48, nullptr, nullptr, nullptr,
-                                   nullptr);
+        m_window = MakeTestWindow(u"sdl smoke", RECT{10, 20, 74, 68});
         ASSERT_NE(m_window, nullptr);
         for (Uint32 id = 1; id < 64 && !m_native; ++id)
             m_native = SDL_GetWindowFromID(id);
