@@ -151,13 +151,18 @@ public:
 
     void DestroyNativeWindow(HWND window) override
     {
-        std::lock_guard<std::recursive_mutex> guard(m_lock);
-        const auto it = m_natives.find(window);
-        if (it == m_natives.end())
-            return;
-        m_byId.erase(SDL_GetWindowID(it->second.window));
-        SDL_DestroyWindow(it->second.window);
-        m_natives.erase(it);
+        SDL_Window* native = nullptr;
+        {
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            const auto it = m_natives.find(window);
+            if (it == m_natives.end())
+                return;
+            native = it->second.window;
+            m_byId.erase(SDL_GetWindowID(native));
+            m_natives.erase(it);
+        }
+        // Outside the lock: destroying sends events, and the event watch takes the lock.
+        SDL_DestroyWindow(native);
     }
 
     void FocusNativeWindow(HWND window) override
