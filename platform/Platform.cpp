@@ -11,10 +11,11 @@
 #include "platform/KernelClock.h"
 #include "platform/QueueInternal.h"
 #include "platform/RegistryInternal.h"
+#include "platform/SoundOutput.h"
 #include "platform/SystemFonts.h"
+#include "platform/TabletTool.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
-#include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlBackend.h"
 
 namespace w32 {
@@ -44,6 +45,8 @@ bool StartPlatform(tBackendKind kind)
         kernel::UseVirtualClock(true, 0);
         registry::UseStoreFile("");
         desktop::UseScriptedAnswers(true);
+        sound::UseMemoryOutput(true);
+        tablet::UseInjectedTools(true);
         break;
     case tBackendKind::kSdl:
         backend = sdl::MakeBackend(&ErrorText());
@@ -52,6 +55,8 @@ bool StartPlatform(tBackendKind kind)
         kernel::UseVirtualClock(false, 0);
         registry::UseStoreFile(registry::DefaultStoreFile());
         desktop::UseScriptedAnswers(false);
+        sound::UseMemoryOutput(false);
+        tablet::UseInjectedTools(false);
         break;
     }
     ErrorText().clear();
@@ -75,6 +80,8 @@ void StopPlatform()
     kernel::UseVirtualClock(false, 0);
     registry::UseStoreFile("");
     desktop::UseScriptedAnswers(false);
+    sound::UseMemoryOutput(false);
+    tablet::UseInjectedTools(false);
 }
 
 bool IsPlatformStarted()

@@ -173,6 +173,7 @@ public:
     // The mixer whose finished voices every 256th heartbeat sweeps; the application owns it from
     // now on.
     void SetSoundMixer(ISoundMixer* mixer);
+    ISoundMixer* GetSoundMixer() const { return m_soundMixer.get(); }
     // How CreateTabletInput makes the pen input; without one there is no pen source and the
     // mouse serves.
     void SetTabletInputFactory(tTabletInputFactory factory) { m_tabletInputFactory = factory; }

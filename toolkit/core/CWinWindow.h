@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Win32Types.h"
+#include "platform/Wintab.h"
 #include "toolkit/core/CWindowBase.h"
 
 // The system half of a window: its class and system window, placement on the monitor (windowed
@@ -52,8 +53,8 @@ public:
                                          w32::LPARAM lParam);
 
     // Wintab's packet and information-change messages.
-    static constexpr w32::UINT kMsgTabletPacket = 0x7FF0;
-    static constexpr w32::UINT kMsgTabletInfoChange = 0x7FF6;
+    static constexpr w32::UINT kMsgTabletPacket = w32::WT_PACKET;
+    static constexpr w32::UINT kMsgTabletInfoChange = w32::WT_INFOCHANGE;
 
 protected:
     // The screen area; `whole` picks the monitor's rectangle over its work area.

@@ -351,6 +351,7 @@ TEST_F(AppFrameTest, ThePenInputIsMadeOnceAndClosedAtTheEnd)
     CountingPen::opened = CountingPen::closed = 0;
     {
         ScriptedApp app;
+        app.SetTabletInputFactory(nullptr);
         EXPECT_EQ(app.CreateTabletInput(), kResOk);
         EXPECT_EQ(app.GetTabletInput(), nullptr) << "without a pen source the mouse serves";
         app.SetTabletInputFactory([]() -> ITabletInput* { return nullptr; });

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// What the pen input gives the painting for a pointer event.
+struct CPenSample {
+    // A pen's position in the main window's root coordinates, the mouse's in screen coordinates.
+    float x = 0;
+    float y = 0;
+    // 0 to 1.
+    float pressure = 0;
+    // The pen's altitude as a fraction of a right angle: 1 upright, or when the device tells none.
+    float tiltA = 1;
+    // The pen's azimuth as a fraction of a full turn.
+    float tiltB = 0;
+    // 1 when a touching pen gave the values.
+    int32_t pen = 0;
+};
