@@ -28,13 +28,10 @@ class CBackend {
 public:
     virtual ~CBackend() = default;
 
-    // Native events reach the queues only through PumpEvents, on the interface thread.
-    virtual bool HasNativeEvents() const = 0;
+    // Native events reach the queues only through PumpEvents, on the interface thread. A thread
+    // waiting for messages looks at them at least this often (INFINITE: there are none).
+    virtual DWORD GetPumpInterval() const = 0;
     virtual void PumpEvents() = 0;
-    // Blocks the interface thread until a native event or a Wake arrives, at most `milliseconds`.
-    virtual void WaitForEvents(DWORD milliseconds) = 0;
-    // Ends a WaitForEvents from any thread.
-    virtual void Wake() = 0;
     // Brings the live key and button state up to date without touching the queues.
     virtual void RefreshInput() = 0;
 

@@ -128,9 +128,8 @@ HWND GetMouseCapture()
     return State().capture.load();
 }
 
-void DeliverKey(HWND target, int virtualKey, bool down)
+void DeliverKey(HWND target, int virtualKey, bool down, bool repeat)
 {
-    const bool wasDown = IsKeyDown(virtualKey);
     SetKeyDown(virtualKey, down);
     if (!target)
         return;
@@ -148,7 +147,7 @@ void DeliverKey(HWND target, int virtualKey, bool down)
     LPARAM lParam = 1;
     if (alt)
         lParam |= LPARAM(1) << 29;
-    if (wasDown || !down)
+    if (repeat || !down)
         lParam |= LPARAM(1) << 30;
     if (!down)
         lParam |= LPARAM(1) << 31;

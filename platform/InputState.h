@@ -22,7 +22,8 @@ void ResetCursorCounter();
 HWND GetMouseCapture();
 
 // Each updates the table and posts the message(s) to `target` (nothing when it is null).
-void DeliverKey(HWND target, int virtualKey, bool down);
+// `repeat` marks a key held down that repeats.
+void DeliverKey(HWND target, int virtualKey, bool down, bool repeat);
 void DeliverText(HWND target, std::u16string_view text);
 void DeliverMouseMove(HWND target, POINT screen);
 void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen);

@@ -142,7 +142,9 @@ bool WaitLocked(tKernel& k, std::unique_lock<std::mutex>& held, DWORD millisecon
         tTracked->waiting = true;
         tTracked->deadline = deadline;
         tTracked->ready = ready;
-        k.changed.notify_all();
+        // Only the virtual clock's driver waits to see the platform's threads settle.
+        if (k.virtualClock)
+            k.changed.notify_all();
     }
     if (k.virtualClock || deadline == kNoDeadline) {
         k.changed.wait(held, [&] { return ready() || (deadline != kNoDeadline && k.virtualMicros >= deadline); });

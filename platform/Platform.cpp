@@ -12,9 +12,11 @@
 #include "platform/QueueInternal.h"
 #include "platform/RegistryInternal.h"
 #include "platform/SoundOutput.h"
+#include "platform/SystemFonts.h"
 #include "platform/TabletTool.h"
 #include "platform/WindowTable.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "platform/sdl/SdlBackend.h"
 
 namespace w32 {
 namespace {
@@ -46,6 +48,16 @@ bool StartPlatform(tBackendKind kind)
         sound::UseMemoryOutput(true);
         tablet::UseInjectedTools(true);
         break;
+    case tBackendKind::kSdl:
+        backend = sdl::MakeBackend(&ErrorText());
+        if (!backend)
+            return false;
+        kernel::UseVirtualClock(false, 0);
+        registry::UseStoreFile(registry::DefaultStoreFile());
+        desktop::UseScriptedAnswers(false);
+        sound::UseMemoryOutput(false);
+        tablet::UseInjectedTools(false);
+        break;
     }
     ErrorText().clear();
     gInterfaceThread = GetCurrentThreadId();
@@ -63,6 +75,7 @@ void StopPlatform()
     input::ResetState();
     input::ResetCursorCounter();
     delete backend;
+    fonts::CloseFontLibrary();
     gInterfaceThread = 0;
     kernel::UseVirtualClock(false, 0);
     registry::UseStoreFile("");

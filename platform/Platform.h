@@ -8,9 +8,13 @@ namespace w32 {
 enum class tBackendKind {
     // In memory: virtual clock, injected input, captured message boxes, readable window pixels.
     kHeadless,
+    // Real windows, input, clipboard and message boxes through SDL2. SDL_VIDEODRIVER=dummy runs
+    // it without a display; message boxes then go to standard error.
+    kSdl,
 };
 
-// Answers false when the backend cannot start; the reason is then in GetPlatformError.
+// Answers false when the backend cannot start (for SDL: no display); the reason is then in
+// GetPlatformError.
 bool StartPlatform(tBackendKind kind);
 void StopPlatform();
 bool IsPlatformStarted();

@@ -1,5 +1,6 @@
 #include "platform/Queue.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -67,7 +68,7 @@ void FreeOwned(const MSG& message)
 
 bool OnInterfaceThread(const CBackend* backend)
 {
-    return backend && backend->HasNativeEvents() && GetCurrentThreadId() == GetInterfaceThreadId();
+    return backend && GetCurrentThreadId() == GetInterfaceThreadId();
 }
 
 MSG MakeMessage(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
@@ -97,9 +98,6 @@ void Post(DWORD thread, const MSG& message, bool atFront)
         ++queue.sequence;
     }
     queue.posted.notify_all();
-    CBackend* backend = GetBackend();
-    if (backend && thread == GetInterfaceThreadId() && GetCurrentThreadId() != thread)
-        backend->Wake();
 }
 
 // Finds the first message that passes the filters: posted ones in order, then WM_QUIT, then a
@@ -138,17 +136,19 @@ bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* s
     return false;
 }
 
+// Waits for a post, or on the interface thread at most until native events are due to be looked
+// at again.
 void WaitForPost(uint64_t seen)
 {
     CBackend* backend = GetBackend();
-    if (OnInterfaceThread(backend)) {
-        // Posts from other threads wake the backend's wait; the timeout is only a safety net.
-        backend->WaitForEvents(50);
-        return;
-    }
+    const DWORD interval = OnInterfaceThread(backend) ? backend->GetPumpInterval() : INFINITE;
     tQueue& queue = QueueOf(GetCurrentThreadId());
     std::unique_lock<std::mutex> held(queue.lock);
-    queue.posted.wait(held, [&] { return queue.sequence != seen; });
+    const auto posted = [&] { return queue.sequence != seen; };
+    if (interval == INFINITE)
+        queue.posted.wait(held, posted);
+    else
+        queue.posted.wait_for(held, std::chrono::milliseconds(interval), posted);
 }
 
 // The character a key makes when it has no printable one, as a Win32 keyboard layout gives it.

@@ -1,7 +1,5 @@
 #include "platform/Registry.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -11,6 +9,7 @@
 #include "platform/KnownFolders.h"
 #include "platform/RegistryInternal.h"
 #include "platform/RegistryStore.h"
+#include "platform/SystemFonts.h"
 #include "platform/TextCodec.h"
 
 namespace w32 {
@@ -75,6 +74,29 @@ bool Persist(const tRegistry& r)
     return r.fileName.empty() || r.store.Save(r.fileName);
 }
 
+// The machine's font list, under either of the keys the system has used for it, lists every
+// installed family as "<family> (TrueType)" with the file of its regular face.
+bool IsFontsKey(const tOpenKey& key)
+{
+    using registry::CRegistryStore;
+    const std::u16string id = CRegistryStore::KeyId(key.root, key.path);
+    return id == CRegistryStore::KeyId('M', u"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts") ||
+           id == CRegistryStore::KeyId('M', u"Software\\Microsoft\\Windows\\CurrentVersion\\Fonts");
+}
+
+bool FontValue(const std::u16string& name, registry::tValue* value)
+{
+    const std::u16string suffix = u" (TrueType)";
+    std::u16string path;
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0 ||
+        !fonts::FindFamilyFile(name.substr(0, name.size() - suffix.size()), &path))
+        return false;
+    value->type = REG_SZ;
+    value->bytes.resize((path.size() + 1) * sizeof(char16_t));
+    std::memcpy(value->bytes.data(), path.c_str(), value->bytes.size());
+    return true;
+}
+
 }  // namespace
 
 namespace registry {
@@ -94,9 +116,7 @@ std::string DefaultStoreFile()
     char16_t folder[MAX_PATH];
     if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder) != S_OK)
         return "";
-    const std::string programFolder = ToAnsi(folder) + "/kostrel";
-    mkdir(programFolder.c_str(), 0700);
-    return programFolder + "/registry";
+    return ToAnsi(folder) + "/kostrel/registry";
 }
 
 }  // namespace registry
@@ -108,7 +128,7 @@ LSTATUS RegOpenKeyExW(HKEY root, const char16_t* subKey, DWORD, DWORD access, HK
     tOpenKey key;
     if (!result || !Resolve(r, root, subKey, &key))
         return ERROR_INVALID_HANDLE;
-    if (!key.path.empty() && !r.store.KeyExists(key.root, key.path))
+    if (!key.path.empty() && !r.store.KeyExists(key.root, key.path) && !IsFontsKey(key))
         return ERROR_FILE_NOT_FOUND;
     key.access = access;
     *result = Open(r, key);
@@ -149,6 +169,9 @@ LSTATUS RegQueryValueExW(HKEY key, const char16_t* name, DWORD*, DWORD* type, BY
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
     const registry::tValue* value = r.store.FindValue(open->root, open->path, name ? name : u"");
+    registry::tValue font;
+    if (!value && IsFontsKey(*open) && FontValue(name ? name : u"", &font))
+        value = &font;
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (type)

@@ -1,5 +1,7 @@
 #include "platform/RegistryStore.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -197,6 +199,9 @@ bool CRegistryStore::Load(const std::string& fileName)
 
 bool CRegistryStore::Save(const std::string& fileName) const
 {
+    // The program's folder under the application-data folder is made on the first save.
+    if (const size_t slash = fileName.rfind('/'); slash != std::string::npos && slash > 0)
+        mkdir(fileName.substr(0, slash).c_str(), 0700);
     const std::string temporary = fileName + ".new";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);

@@ -28,17 +28,19 @@ public:
 
     // A missing file is an empty store. Answers false when the file could not be read.
     bool Load(const std::string& fileName);
-    // Writes a temporary file beside the target and renames it over it.
+    // Writes a temporary file beside the target and renames it over it; the target's folder is
+    // made when it is missing.
     bool Save(const std::string& fileName) const;
     void Clear() { m_keys.clear(); }
 
     static constexpr size_t kMaxValueBytes = 1 << 20;
     static constexpr size_t kMaxFileBytes = 16 << 20;
 
-private:
-    // Keys are stored under their lower-case text, with the root as the first unit.
+    // The name a key is stored under: the root's letter, then the path in lower case without
+    // leading or trailing separators.
     static std::u16string KeyId(char root, const std::u16string& path);
 
+private:
     std::map<std::u16string, std::map<std::u16string, tValue>> m_keys;
 };
 

@@ -27,6 +27,8 @@ enum : int {
     VK_DOWN = 0x28,
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
+    VK_LWIN = 0x5B,
+    VK_RWIN = 0x5C,
     VK_APPS = 0x5D,
     VK_NUMPAD0 = 0x60,
     VK_MULTIPLY = 0x6A,

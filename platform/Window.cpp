@@ -10,6 +10,7 @@
 #include "platform/Backend.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
+#include "platform/Queue.h"
 #include "platform/QueueInternal.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WindowTable.h"
@@ -693,6 +694,73 @@ namespace windows {
 HDROP MakeDropList(std::vector<std::u16string> paths)
 {
     return reinterpret_cast<HDROP>(new tDropList{std::move(paths)});
+}
+
+void NativeMoved(HWND window, POINT clientTopLeft)
+{
+    tWindowRecord* record = OwnRecord(window);
+    if (!record)
+        return;
+    const RECT client = ClientScreenRect(*record);
+    const LONG dx = clientTopLeft.x - client.left, dy = clientTopLeft.y - client.top;
+    record->rect = RECT{record->rect.left + dx, record->rect.top + dy, record->rect.right + dx, record->rect.bottom + dy};
+}
+
+void NativeResized(HWND window, int32_t width, int32_t height)
+{
+    tWindowRecord* record = OwnRecord(window);
+    if (!record || (width == record->surfaceWidth && height == record->surfaceHeight))
+        return;
+    record->rect.right += width - record->surfaceWidth;
+    record->rect.bottom += height - record->surfaceHeight;
+    Settle(window, true);
+}
+
+void NativeShowState(HWND window, WPARAM state)
+{
+    tWindowRecord* record = OwnRecord(window);
+    if (!record)
+        return;
+    const DWORD before = record->style;
+    record->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
+    if (state == SIZE_MINIMIZED)
+        record->style |= WS_MINIMIZE;
+    else if (state == SIZE_MAXIMIZED)
+        record->style |= WS_MAXIMIZE;
+    if (before == record->style)
+        return;
+    if (state != SIZE_MINIMIZED)
+        InvalidateAll(*record);
+    SendMessageW(window, WM_SIZE, state, state == SIZE_MINIMIZED ? 0 : ClientSizeParam(*record));
+}
+
+void NativeExposed(HWND window)
+{
+    if (tWindowRecord* record = OwnRecord(window))
+        InvalidateAll(*record);
+}
+
+void NativeActivated(HWND window, bool active)
+{
+    if (!OwnRecord(window))
+        return;
+    if (active)
+        gFocus = window;
+    else
+        gFocus.compare_exchange_strong(window, nullptr);
+    SendMessageW(window, WM_NCACTIVATE, active ? 1 : 0, 0);
+}
+
+void NativeCloseRequested(HWND window)
+{
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void NativeDisplaysChanged()
+{
+    for (HWND window : List())
+        if (OwnRecord(window))
+            PostMessageW(window, WM_DISPLAYCHANGE, 0, 0);
 }
 
 }  // namespace windows

@@ -52,4 +52,15 @@ bool FitSurface(tWindowRecord& record);
 // A list of dropped paths for WM_DROPFILES; DragFinish frees it.
 HDROP MakeDropList(std::vector<std::u16string> paths);
 
+// Changes that come from the display (the user or the window manager), on the owning thread.
+// Each brings the record in line and tells the procedure as Win32 would.
+void NativeMoved(HWND window, POINT clientTopLeft);
+void NativeResized(HWND window, int32_t width, int32_t height);
+// SIZE_MINIMIZED, SIZE_MAXIMIZED or SIZE_RESTORED.
+void NativeShowState(HWND window, WPARAM state);
+void NativeExposed(HWND window);
+void NativeActivated(HWND window, bool active);
+void NativeCloseRequested(HWND window);
+void NativeDisplaysChanged();
+
 }  // namespace w32::windows

@@ -25,10 +25,8 @@ struct tScreenCopy {
 // Everything lives in memory; the decorations measure what a classic desktop draws.
 class CHeadlessBackend : public CBackend {
 public:
-    bool HasNativeEvents() const override { return false; }
+    DWORD GetPumpInterval() const override { return INFINITE; }
     void PumpEvents() override {}
-    void WaitForEvents(DWORD) override {}
-    void Wake() override {}
     void RefreshInput() override {}
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState&) override
@@ -163,12 +161,12 @@ void SetButtonsSwapped(bool swapped)
 
 void PressKey(int virtualKey)
 {
-    input::DeliverKey(GetFocus(), virtualKey, true);
+    input::DeliverKey(GetFocus(), virtualKey, true, input::IsKeyDown(virtualKey));
 }
 
 void ReleaseKey(int virtualKey)
 {
-    input::DeliverKey(GetFocus(), virtualKey, false);
+    input::DeliverKey(GetFocus(), virtualKey, false, false);
 }
 
 void TypeText(std::u16string_view text)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "HeadlessFixture.h"
+#include "TestWindows.h"
 #include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
@@ -14,23 +15,13 @@ using namespace w32;
 
 namespace {
 
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class InputTest : public HeadlessTest {
 protected:
     void SetUp() override
     {
         HeadlessTest::SetUp();
-        WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Plain;
-        windowClass.lpszClassName = u"input test";
-        RegisterClassExW(&windowClass);
         // A plain window whose client area starts at (100, 50).
-        m_window = CreateWindowExW(0, u"input test", u"", WS_VISIBLE, 100, 50, 200, 200, nullptr, nullptr, nullptr,
-                                   nullptr);
+        m_window = MakeTestWindow(u"input test", RECT{100, 50, 300, 250});
     }
 
     MSG Next(UINT first, UINT last)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "HeadlessFixture.h"
+#include "TestWindows.h"
 #include "platform/Messages.h"
 #include "platform/Paint.h"
 #include "platform/Window.h"
@@ -12,21 +13,12 @@ using namespace w32;
 
 namespace {
 
-LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class PaintTest : public HeadlessTest {
 protected:
     void SetUp() override
     {
         HeadlessTest::SetUp();
-        WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Plain;
-        windowClass.lpszClassName = u"paint test";
-        RegisterClassExW(&windowClass);
-        m_window = CreateWindowExW(0, u"paint test", u"", WS_VISIBLE, 0, 0, 8, 6, nullptr, nullptr, nullptr, nullptr);
+        m_window = MakeTestWindow(u"paint test", RECT{0, 0, 8, 6});
     }
     HWND m_window = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "HeadlessFixture.h"
+#include "TestWindows.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Paint.h"
@@ -24,13 +25,9 @@ LRESULT RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND MakeWindow(const char16_t* name = u"queue test")
+HWND MakeWindow()
 {
-    WNDCLASSEXW windowClass;
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
-    const HWND window = CreateWindowExW(0, name, name, WS_VISIBLE, 0, 0, 100, 80, nullptr, nullptr, nullptr, nullptr);
+    const HWND window = MakeTestWindow(u"queue test", RECT{0, 0, 100, 80}, RecordingProc);
     gSeen.clear();
     return window;
 }

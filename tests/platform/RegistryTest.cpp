@@ -77,6 +77,31 @@ TEST_F(RegistryTest, SizesAreAskedFirstAndAccessIsChecked)
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 }
 
+TEST_F(RegistryTest, TheMachineFontListNamesInstalledFamiliesExactly)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    char16_t path[512] = {};
+    DWORD type = 0, size = sizeof path;
+    ASSERT_EQ(RegQueryValueExW(key, u"dejavu sans (TrueType)", nullptr, &type, reinterpret_cast<BYTE*>(path), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    const std::u16string file(path);
+    EXPECT_EQ(size, (file.size() + 1) * 2);
+    EXPECT_EQ(file.substr(file.rfind(u'/') + 1), u"DejaVuSans.ttf");
+    for (const char16_t* name : {u"No Such Face Anywhere (TrueType)", u"DejaVu Sans", u"DejaVu (TrueType)"}) {
+        size = sizeof path;
+        EXPECT_EQ(RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(path), &size), ERROR_FILE_NOT_FOUND)
+            << "a family is named exactly or not at all";
+    }
+    RegCloseKey(key);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND);
+}
+
 class RegistryFileTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -114,6 +139,19 @@ TEST_F(RegistryFileTest, NamesWithTabsAndNewLinesRoundTrip)
     EXPECT_EQ(value->type, DWORD(REG_BINARY));
     EXPECT_EQ(value->bytes, (std::vector<uint8_t>{0, 1, 0xFE}));
     EXPECT_FALSE(loaded.KeyExists('M', u"Software\\Kostrel"));
+}
+
+TEST_F(RegistryFileTest, TheFirstSaveMakesTheProgramsFolder)
+{
+    const std::string folder = m_folder + "/kostrel";
+    CRegistryStore store;
+    store.CreateKey('M', u"k");
+    ASSERT_TRUE(store.Save(folder + "/registry"));
+    CRegistryStore loaded;
+    ASSERT_TRUE(loaded.Load(folder + "/registry"));
+    EXPECT_TRUE(loaded.KeyExists('M', u"K"));
+    unlink((folder + "/registry").c_str());
+    rmdir(folder.c_str());
 }
 
 TEST_F(RegistryFileTest, DamagedLinesAreSkippedAndTheRestIsKept)

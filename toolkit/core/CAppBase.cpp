@@ -10,6 +10,7 @@
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/FileProbes.h"
 #include "toolkit/core/IRootWidget.h"
+#include "toolkit/core/SineTable.h"
 #include "toolkit/core/TextLibraryHooks.h"
 #include "toolkit/core/tCResourceObject.h"
 
@@ -61,6 +62,7 @@ CAppBase::CAppBase()
     assert(!gApplication);
     gApplication = this;
     SetErrorBoxHost(this);
+    BuildSineTable();
     if (const tTextLibraryHooks hooks = GetTextLibraryHooks(); hooks.start)
         hooks.start();
     m_programFolder = ExecutableFolder();

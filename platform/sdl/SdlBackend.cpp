@@ -1,0 +1,433 @@
+#include "platform/sdl/SdlBackend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/InputState.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/TextCodec.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "platform/WindowTable.h"
+#include "platform/sdl/SdlKeys.h"
+
+namespace w32::sdl {
+namespace {
+
+struct tNative {
+    SDL_Window* window = nullptr;
+    tNativeWindowState shown;
+    // Where the client area lies on the screen, for pointers reported inside the window.
+    POINT origin;
+    std::vector<std::u16string> drops;
+};
+
+int ButtonKey(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return VK_LBUTTON;
+    case SDL_BUTTON_RIGHT:
+        return VK_RBUTTON;
+    case SDL_BUTTON_MIDDLE:
+        return VK_MBUTTON;
+    default:
+        return 0;
+    }
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Real windows, input, clipboard and boxes through SDL2. SDL's own key and button state does
+// not follow events pushed into its queue, so the platform's table is kept by an event watch,
+// which sees every event as it enters the queue.
+class CSdlBackend : public CBackend {
+public:
+    CSdlBackend()
+    {
+        m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
+        SDL_AddEventWatch(WatchEvent, this);
+    }
+
+    ~CSdlBackend() override
+    {
+        SDL_DelEventWatch(WatchEvent, this);
+        for (auto& [window, native] : m_natives)
+            SDL_DestroyWindow(native.window);
+        SDL_Quit();
+    }
+
+    // The heartbeat's posts wake the interface thread every 3 ms while the program runs; this
+    // bounds the wait when nothing posts.
+    DWORD GetPumpInterval() const override { return 10; }
+
+    // Reading the display costs system calls, and a pump step asks several times per tick: the
+    // display is read at most every 2 ms, while events already in SDL's queue (pushed ones among
+    // them) are taken every time.
+    void PumpEvents() override
+    {
+        const Uint64 now = SDL_GetTicks64();
+        if (now - m_lastRead >= 2) {
+            m_lastRead = now;
+            SDL_PumpEvents();
+        }
+        SDL_Event event;
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+            Translate(event);
+    }
+
+    void RefreshInput() override { SDL_PumpEvents(); }
+
+    bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
+    {
+        const RECT& r = state.client;
+        Uint32 flags = SDL_WINDOW_HIDDEN;
+        if (!(state.style & WS_CAPTION))
+            flags |= SDL_WINDOW_BORDERLESS;
+        if (state.style & WS_THICKFRAME)
+            flags |= SDL_WINDOW_RESIZABLE;
+        SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
+                                              std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
+                                              flags);
+        if (!native)
+            return false;
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        tNative& entry = m_natives[window];
+        entry.window = native;
+        entry.shown = state;
+        entry.shown.visible = false;
+        entry.origin = POINT{r.left, r.top};
+        m_byId[SDL_GetWindowID(native)] = window;
+        return true;
+    }
+
+    void UpdateNativeWindow(HWND window, const tNativeWindowState& state) override
+    {
+        tNative* native = Find(window);
+        if (!native)
+            return;
+        SDL_Window* w = native->window;
+        tNativeWindowState& shown = native->shown;
+        if (state.title != shown.title)
+            SDL_SetWindowTitle(w, ToAnsi(state.title).c_str());
+        if ((state.style ^ shown.style) & WS_CAPTION)
+            SDL_SetWindowBordered(w, (state.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+        if ((state.style ^ shown.style) & WS_THICKFRAME)
+            SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+        if (!SameRect(state.client, shown.client)) {
+            const RECT& r = state.client;
+            SDL_SetWindowPosition(w, r.left, r.top);
+            SDL_SetWindowSize(w, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            native->origin = POINT{r.left, r.top};
+        }
+        if (state.visible != shown.visible) {
+            if (state.visible)
+                SDL_ShowWindow(w);
+            else
+                SDL_HideWindow(w);
+        }
+        if ((state.style ^ shown.style) & WS_MINIMIZE) {
+            if (state.style & WS_MINIMIZE)
+                SDL_MinimizeWindow(w);
+            else
+                SDL_RestoreWindow(w);
+        }
+        shown = state;
+    }
+
+    void DestroyNativeWindow(HWND window) override
+    {
+        SDL_Window* native = nullptr;
+        {
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            const auto it = m_natives.find(window);
+            if (it == m_natives.end())
+                return;
+            native = it->second.window;
+            m_byId.erase(SDL_GetWindowID(native));
+            m_natives.erase(it);
+        }
+        // Outside the lock: destroying sends events, and the event watch takes the lock.
+        SDL_DestroyWindow(native);
+    }
+
+    void FocusNativeWindow(HWND window) override
+    {
+        if (tNative* native = Find(window)) {
+            SDL_RaiseWindow(native->window);
+            // Without a window manager nobody else gives the window the keyboard.
+            SDL_SetWindowInputFocus(native->window);
+        }
+    }
+
+    void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
+    {
+        tNative* native = Find(window);
+        SDL_Surface* surface = native ? SDL_GetWindowSurface(native->window) : nullptr;
+        if (!surface)
+            return;
+        SDL_Rect area{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+        const SDL_Rect bounds{0, 0, std::min(width, surface->w), std::min(height, surface->h)};
+        if (!SDL_IntersectRect(&area, &bounds, &area))
+            return;
+        auto* target = static_cast<uint8_t*>(surface->pixels) + size_t(area.y) * size_t(surface->pitch) +
+                       size_t(area.x) * surface->format->BytesPerPixel;
+        SDL_ConvertPixels(area.w, area.h, SDL_PIXELFORMAT_ARGB8888,
+                          pixels + size_t(area.y) * size_t(width) + size_t(area.x), width * 4,
+                          surface->format->format, target, surface->pitch);
+        SDL_UpdateWindowSurfaceRects(native->window, &area, 1);
+    }
+
+    std::vector<tDisplay> GetDisplays() override
+    {
+        std::vector<tDisplay> displays;
+        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+            SDL_Rect bounds, usable;
+            if (SDL_GetDisplayBounds(i, &bounds) != 0)
+                continue;
+            if (SDL_GetDisplayUsableBounds(i, &usable) != 0)
+                usable = bounds;
+            displays.push_back(tDisplay{RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h},
+                                        RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h}});
+        }
+        return displays;
+    }
+
+    // The window manager draws captions and frames outside the client area.
+    int32_t GetDecorationMetric(int32_t) override { return 0; }
+    bool AreButtonsSwapped() override { return false; }
+
+    void SetPointerVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+    bool WarpPointer(int32_t x, int32_t y) override { return SDL_WarpMouseGlobal(x, y) == 0; }
+
+    bool SetClipboardText(const std::u16string& text) override
+    {
+        return SDL_SetClipboardText(ToAnsi(text).c_str()) == 0;
+    }
+
+    bool GetClipboardText(std::u16string* text) override
+    {
+        if (!SDL_HasClipboardText())
+            return false;
+        char* utf8 = SDL_GetClipboardText();
+        if (!utf8)
+            return false;
+        *text = ToWide(utf8);
+        SDL_free(utf8);
+        return !text->empty();
+    }
+
+    int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption, UINT) override
+    {
+        const std::string title = ToAnsi(caption), body = ToAnsi(text);
+        // With no display SDL would start a helper program for the box; the text goes to the log.
+        if (m_dummyVideo) {
+            std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
+            return IDOK;
+        }
+        tNative* native = Find(owner);
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
+                                     native ? native->window : nullptr) != 0)
+            std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
+        return IDOK;
+    }
+
+private:
+    tNative* Find(HWND window)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        const auto it = m_natives.find(window);
+        return it == m_natives.end() ? nullptr : &it->second;
+    }
+
+    HWND WindowOf(Uint32 id)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        const auto it = m_byId.find(id);
+        return it == m_byId.end() ? nullptr : it->second;
+    }
+
+    POINT ScreenPoint(Uint32 id, int32_t x, int32_t y)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        const auto it = m_byId.find(id);
+        if (it == m_byId.end())
+            return POINT{x, y};
+        const POINT origin = m_natives[it->second].origin;
+        return POINT{origin.x + x, origin.y + y};
+    }
+
+    // Runs on whichever thread adds the event, so it touches only the live input table.
+    static int WatchEvent(void* context, SDL_Event* event)
+    {
+        auto* self = static_cast<CSdlBackend*>(context);
+        switch (event->type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            input::SetKeyDown(VirtualKeyFor(event->key.keysym), event->type == SDL_KEYDOWN);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            input::SetCursorScreenPos(self->ScreenPoint(event->button.windowID, event->button.x, event->button.y));
+            input::SetKeyDown(ButtonKey(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
+            break;
+        case SDL_MOUSEMOTION:
+            input::SetCursorScreenPos(self->ScreenPoint(event->motion.windowID, event->motion.x, event->motion.y));
+            break;
+        default:
+            break;
+        }
+        return 1;
+    }
+
+    void TranslateWindowEvent(const SDL_WindowEvent& event)
+    {
+        const HWND window = WindowOf(event.windowID);
+        if (!window)
+            return;
+        switch (event.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+            windows::NativeExposed(window);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            if (tNative* native = Find(window)) {
+                std::lock_guard<std::recursive_mutex> guard(m_lock);
+                native->origin = POINT{event.data1, event.data2};
+            }
+            windows::NativeMoved(window, POINT{event.data1, event.data2});
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            windows::NativeResized(window, event.data1, event.data2);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            windows::NativeShowState(window, SIZE_MINIMIZED);
+            break;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            windows::NativeShowState(window, SIZE_MAXIMIZED);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            windows::NativeShowState(window, SIZE_RESTORED);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            windows::NativeActivated(window, true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            windows::NativeActivated(window, false);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            windows::NativeCloseRequested(window);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void TranslateDrop(const SDL_DropEvent& event)
+    {
+        const HWND window = WindowOf(event.windowID);
+        tNative* native = Find(window);
+        if (event.type == SDL_DROPFILE && event.file) {
+            if (native)
+                native->drops.push_back(ToWide(event.file));
+            SDL_free(event.file);
+        } else if (event.type == SDL_DROPCOMPLETE && native) {
+            input::DeliverDroppedFiles(window, std::move(native->drops));
+            native->drops.clear();
+        }
+    }
+
+    void Translate(const SDL_Event& event)
+    {
+        switch (event.type) {
+        case SDL_WINDOWEVENT:
+            TranslateWindowEvent(event.window);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            HWND window = WindowOf(event.key.windowID);
+            input::DeliverKey(window ? window : GetFocus(), VirtualKeyFor(event.key.keysym),
+                              event.type == SDL_KEYDOWN, event.key.repeat != 0);
+            break;
+        }
+        case SDL_TEXTINPUT: {
+            // Control with a key makes no character (TranslateMessage gives the control codes);
+            // AltGr is not Control here.
+            if (input::IsKeyDown(VK_CONTROL))
+                break;
+            HWND window = WindowOf(event.text.windowID);
+            input::DeliverText(window ? window : GetFocus(), ToWide(event.text.text));
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            input::DeliverMouseMove(WindowOf(event.motion.windowID),
+                                    ScreenPoint(event.motion.windowID, event.motion.x, event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (const int key = ButtonKey(event.button.button))
+                input::DeliverMouseButton(WindowOf(event.button.windowID), key, event.type == SDL_MOUSEBUTTONDOWN,
+                                          ScreenPoint(event.button.windowID, event.button.x, event.button.y));
+            break;
+        case SDL_MOUSEWHEEL: {
+            const float notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.preciseY
+                                                                                  : event.wheel.preciseY;
+            if (const int32_t delta = int32_t(std::lround(notches * float(WHEEL_DELTA))))
+                input::DeliverWheel(WindowOf(event.wheel.windowID), delta, input::GetCursorScreenPos());
+            break;
+        }
+        case SDL_DROPFILE:
+        case SDL_DROPCOMPLETE:
+            TranslateDrop(event.drop);
+            break;
+        case SDL_DISPLAYEVENT:
+            windows::NativeDisplaysChanged();
+            break;
+        default:
+            break;
+        }
+    }
+
+    std::recursive_mutex m_lock;
+    std::map<HWND, tNative> m_natives;
+    std::map<Uint32, HWND> m_byId;
+    bool m_dummyVideo = false;
+    Uint64 m_lastRead = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<CBackend> MakeBackend(std::string* error)
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if ((!driver || !*driver) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        *error = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+        return nullptr;
+    }
+    // Signals keep their default meaning, and a click that activates a window still counts.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The window's pixels are ours: a plain framebuffer, no graphics library behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        *error = std::string("no display (") + SDL_GetError() + ")";
+        return nullptr;
+    }
+    return std::make_unique<CSdlBackend>();
+}
+
+}  // namespace w32::sdl

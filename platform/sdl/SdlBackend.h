@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Backend.h"
+
+namespace w32::sdl {
+
+// Null, with the reason in `error`, when there is no display to open.
+std::unique_ptr<CBackend> MakeBackend(std::string* error);
+
+}  // namespace w32::sdl

@@ -1,0 +1,131 @@
+#include "platform/sdl/SdlKeys.h"
+
+#include "platform/VirtualKeys.h"
+
+namespace w32::sdl {
+namespace {
+
+int ByScancode(SDL_Scancode scancode)
+{
+    switch (scancode) {
+    case SDL_SCANCODE_EQUALS:
+        return VK_OEM_PLUS;
+    case SDL_SCANCODE_MINUS:
+        return VK_OEM_MINUS;
+    case SDL_SCANCODE_GRAVE:
+        return VK_OEM_3;
+    case SDL_SCANCODE_SEMICOLON:
+        return VK_OEM_1;
+    case SDL_SCANCODE_SLASH:
+        return VK_OEM_2;
+    case SDL_SCANCODE_LEFTBRACKET:
+        return VK_OEM_4;
+    case SDL_SCANCODE_BACKSLASH:
+        return VK_OEM_5;
+    case SDL_SCANCODE_RIGHTBRACKET:
+        return VK_OEM_6;
+    case SDL_SCANCODE_APOSTROPHE:
+        return VK_OEM_7;
+    case SDL_SCANCODE_COMMA:
+        return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD:
+        return VK_OEM_PERIOD;
+    case SDL_SCANCODE_KP_MULTIPLY:
+        return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS:
+        return VK_ADD;
+    case SDL_SCANCODE_KP_MINUS:
+        return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD:
+        return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE:
+        return VK_DIVIDE;
+    case SDL_SCANCODE_KP_ENTER:
+        return VK_RETURN;
+    default:
+        break;
+    }
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
+        return VK_NUMPAD0 + 1 + (scancode - SDL_SCANCODE_KP_1);
+    if (scancode == SDL_SCANCODE_KP_0)
+        return VK_NUMPAD0;
+    return 0;
+}
+
+int ByKeycode(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z)
+        return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return VK_F1 + (key - SDLK_F1);
+    switch (key) {
+    case SDLK_RETURN:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_PAGEUP:
+        return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+        return VK_NEXT;
+    case SDLK_END:
+        return VK_END;
+    case SDLK_HOME:
+        return VK_HOME;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_INSERT:
+        return VK_INSERT;
+    case SDLK_DELETE:
+        return VK_DELETE;
+    case SDLK_LSHIFT:
+        return VK_LSHIFT;
+    case SDLK_RSHIFT:
+        return VK_RSHIFT;
+    case SDLK_LCTRL:
+        return VK_LCONTROL;
+    case SDLK_RCTRL:
+        return VK_RCONTROL;
+    case SDLK_LALT:
+        return VK_LMENU;
+    case SDLK_RALT:
+        return VK_RMENU;
+    case SDLK_LGUI:
+        return VK_LWIN;
+    case SDLK_RGUI:
+        return VK_RWIN;
+    case SDLK_APPLICATION:
+        return VK_APPS;
+    case SDLK_CAPSLOCK:
+        return VK_CAPITAL;
+    case SDLK_PAUSE:
+        return VK_PAUSE;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+int VirtualKeyFor(const SDL_Keysym& key)
+{
+    // Punctuation and the keypad are asked by their place on the keyboard.
+    if (const int byPlace = ByScancode(key.scancode))
+        return byPlace;
+    return ByKeycode(key.sym);
+}
+
+}  // namespace w32::sdl

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+#include <string>
+#include <thread>
+
+#include "TestWindows.h"
+#include "platform/Clipboard.h"
+#include "platform/Input.h"
+#include "platform/Kernel.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Paint.h"
+#include "platform/Platform.h"
+#include "platform/Queue.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+
+using namespace w32;
+
+namespace {
+
+// The SDL backend on SDL's dummy drivers: no display, but real SDL windows, events and surfaces.
+class SdlSmokeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+        m_window = MakeTestWindow(u"sdl smoke", RECT{10, 20, 74, 68});
+        ASSERT_NE(m_window, nullptr);
+        for (Uint32 id = 1; id < 64 && !m_native; ++id)
+            m_native = SDL_GetWindowFromID(id);
+        ASSERT_NE(m_native, nullptr);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(m_window);
+        StopPlatform();
+    }
+
+    void Push(SDL_Event event)
+    {
+        event.button.windowID = SDL_GetWindowID(m_native);
+        SDL_PushEvent(&event);
+    }
+
+    MSG Take(UINT code)
+    {
+        MSG message{};
+        EXPECT_TRUE(PeekMessageW(&message, nullptr, code, code, PM_REMOVE)) << code;
+        return message;
+    }
+
+    HWND m_window = nullptr;
+    SDL_Window* m_native = nullptr;
+};
+
+TEST_F(SdlSmokeTest, PushedInputIsLiveAndArrivesAsMessages)
+{
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.button = SDL_BUTTON_LEFT;
+    press.button.state = SDL_PRESSED;
+    press.button.x = 5;
+    press.button.y = 6;
+    Push(press);
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000) << "the event watch keeps the live state";
+    const MSG down = Take(WM_LBUTTONDOWN);
+    EXPECT_EQ(down.hwnd, m_window);
+    EXPECT_EQ(GET_X_LPARAM(down.lParam), 5);
+    EXPECT_EQ(GET_Y_LPARAM(down.lParam), 6);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 15);
+    EXPECT_EQ(cursor.y, 26);
+
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_F4;
+    key.key.keysym.scancode = SDL_SCANCODE_F4;
+    key.key.windowID = SDL_GetWindowID(m_native);
+    SDL_PushEvent(&key);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = SDL_GetWindowID(m_native);
+    std::strcpy(text.text.text, "\xC3\xA9");
+    SDL_PushEvent(&text);
+    EXPECT_EQ(Take(WM_KEYDOWN).wParam, WPARAM(VK_F(4)));
+    EXPECT_EQ(Take(WM_CHAR).wParam, WPARAM(0xE9));
+
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.windowID = SDL_GetWindowID(m_native);
+    wheel.wheel.y = -1;
+    wheel.wheel.preciseY = -1.0f;
+    SDL_PushEvent(&wheel);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(Take(WM_MOUSEWHEEL).wParam), -120);
+}
+
+TEST_F(SdlSmokeTest, APostFromAnotherThreadWakesTheWaitingPump)
+{
+    const DWORD me = GetCurrentThreadId();
+    std::thread poster([me] {
+        Sleep(20);
+        PostThreadMessageW(me, WM_APP + 3, 7, 0);
+    });
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) && message.message != WM_APP + 3)
+        DispatchMessageW(&message);
+    poster.join();
+    EXPECT_EQ(message.wParam, 7u);
+}
+
+TEST_F(SdlSmokeTest, PaintingReachesTheWindowSurface)
+{
+    const uint32_t colour = 0xFF3366CCu;
+    std::vector<uint32_t> bitmap(64 * 48, colour);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 64;
+    info.bmiHeader.biHeight = -48;
+    info.bmiHeader.biBitCount = 32;
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(m_window, &paint);
+    SetDIBitsToDevice(dc, 0, 0, 64, 48, 0, 0, 0, 48, bitmap.data(), &info, DIB_RGB_COLORS);
+    EndPaint(m_window, &paint);
+
+    SDL_Surface* surface = SDL_GetWindowSurface(m_native);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_EQ(surface->w, 64);
+    Uint8 r = 0, g = 0, b = 0;
+    const auto* row = static_cast<const uint8_t*>(surface->pixels) + 30 * surface->pitch;
+    Uint32 pixel = 0;
+    std::memcpy(&pixel, row + 40 * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+    SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+    EXPECT_EQ(r, 0x33);
+    EXPECT_EQ(g, 0x66);
+    EXPECT_EQ(b, 0xCC);
+}
+
+TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxW(m_window, u"Something happened.", u"Message", MB_OK), IDOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Message\nSomething happened.\n");
+
+    ASSERT_TRUE(OpenClipboard(m_window));
+    EmptyClipboard();
+    const std::u16string text = u"pinceau \u00E0 huile";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * 2);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    ASSERT_TRUE(OpenClipboard(m_window));
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)))), text);
+    CloseClipboard();
+}
+
+}  // namespace
