@@ -11,17 +11,17 @@
 
 namespace {
 
-uint32_t g_layersChanged = 0;
-tCPoint g_viewImageSize;
-IPaperGrainBuilder* g_paperGrainBuilder = nullptr;
+uint32_t gLayersChanged = 0;
+tCPoint gViewImageSize;
+IPaperGrainBuilder* gPaperGrainBuilder = nullptr;
 
 }  // namespace
 
-uint32_t CLayer::GetLayersChanged() { return g_layersChanged; }
-void CLayer::SetLayersChanged(uint32_t value) { g_layersChanged = value; }
-tCPoint CLayer::GetViewImageSize() { return g_viewImageSize; }
-void CLayer::SetViewImageSize(tCPoint size) { g_viewImageSize = size; }
-void CLayer::SetPaperGrainBuilder(IPaperGrainBuilder* builder) { g_paperGrainBuilder = builder; }
+uint32_t CLayer::GetLayersChanged() { return gLayersChanged; }
+void CLayer::SetLayersChanged(uint32_t value) { gLayersChanged = value; }
+tCPoint CLayer::GetViewImageSize() { return gViewImageSize; }
+void CLayer::SetViewImageSize(tCPoint size) { gViewImageSize = size; }
+void CLayer::SetPaperGrainBuilder(IPaperGrainBuilder* builder) { gPaperGrainBuilder = builder; }
 
 CLayer::CLayer() : m_viewImage(0) {}
 
@@ -44,32 +44,32 @@ tResult CLayer::OnMessage(uint32_t message, tMsgArg a, tMsgArg, tMsgArg, uint32_
 void CLayer::SetPaperColour(uint32_t colour)
 {
     m_paperColour = colour;
-    g_layersChanged = 1;
+    gLayersChanged = 1;
 }
 
 void CLayer::SetPaperOpacity(float value)
 {
     m_paperOpacity = value;
-    g_layersChanged = 1;
+    gLayersChanged = 1;
 }
 
 void CLayer::SetOpacity(float value)
 {
     m_opacity = value;
-    g_layersChanged = 1;
+    gLayersChanged = 1;
 }
 
 void CLayer::SetVisible(uint32_t value)
 {
     m_visible = value;
-    g_layersChanged = 1;
+    gLayersChanged = 1;
 }
 
 tResult CLayer::SetSize(int32_t width, int32_t height)
 {
     TK_TRY(m_cellMap.SetSize(width, height));
-    if (g_viewImageSize.x >= 1 && g_viewImageSize.y >= 1)
-        return SetImageSize(g_viewImageSize.x, g_viewImageSize.y);
+    if (gViewImageSize.x >= 1 && gViewImageSize.y >= 1)
+        return SetImageSize(gViewImageSize.x, gViewImageSize.y);
     return kResOk;
 }
 
@@ -163,8 +163,8 @@ tResult CLayer::ApplyCanvasInfo(const CCanvasInfo* info)
     const float opacity = float(info->paperOpacity / 255.0);
     if (opacity != m_paperOpacity)
         SetPaperOpacity(opacity);
-    if (g_paperGrainBuilder) {
-        if (CImage8* grain = g_paperGrainBuilder->BuildPaperGrain(*info))
+    if (gPaperGrainBuilder) {
+        if (CImage8* grain = gPaperGrainBuilder->BuildPaperGrain(*info))
             SetGrainImage(grain);
     }
     // Without memory for the name the old one stays; the paper settings hold all the same.
