@@ -149,6 +149,16 @@ inline bool DecodeWithImageMagick(const std::string& path, const std::string& op
            ParsePam(out, picture);
 }
 
+// ImageMagick's decoding of bytes we wrote, saved as a file named `name` (the extension names the
+// format); `frame` picks an image inside the file, such as "[1]".
+inline bool DecodeBytesWithImageMagick(const std::string& bytes, const std::string& name, tPicture* picture,
+                                       const std::string& frame = "")
+{
+    TempFolder folder;
+    WriteWholeFile(folder.File(name), bytes);
+    return DecodeWithImageMagick(folder.File(name) + frame, "", picture);
+}
+
 // Has ImageMagick write `picture` as the file `path`, its format named by the extension.
 inline bool EncodeWithImageMagick(const tPicture& picture, const std::string& path, const std::string& options = "")
 {

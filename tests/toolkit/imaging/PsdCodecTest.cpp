@@ -133,11 +133,9 @@ TEST(PsdCodec, OpaqueAndTransparentRoundTrips)
 
     // Other programs take the merged image of a transparent file as matted with white, and read
     // the transparency from its layer.
-    TempFolder folder;
     for (const std::string* psd : {&opaque, &transparent}) {
-        WriteWholeFile(folder.File("ours.psd"), *psd);
         tPicture theirs;
-        ASSERT_TRUE(DecodeWithImageMagick(folder.File("ours.psd") + (psd == &opaque ? "[0]" : "[1]"), "", &theirs));
+        ASSERT_TRUE(DecodeBytesWithImageMagick(*psd, "ours.psd", &theirs, psd == &opaque ? "[0]" : "[1]"));
         CImage ours;
         ASSERT_EQ(DecodeBytes(*psd, &ours), kResOk);
         EXPECT_EQ(MaxDifference(ours, theirs), 0);
@@ -165,10 +163,8 @@ TEST(PsdCodec, GreyRoundTripAndThumbnailSizes)
             ASSERT_EQ(ByteAt(back, x, y), ByteAt(grey, x, y));
             ASSERT_EQ(PixelAt(colour, x, y), 0xFF000000u | ByteAt(grey, x, y) * 0x010101u);
         }
-    TempFolder folder;
-    WriteWholeFile(folder.File("grey.psd"), psd);
     tPicture theirs;
-    ASSERT_TRUE(DecodeWithImageMagick(folder.File("grey.psd") + "[0]", "", &theirs));
+    ASSERT_TRUE(DecodeBytesWithImageMagick(psd, "grey.psd", &theirs, "[0]"));
     EXPECT_EQ(MaxDifference(colour, theirs), 0);
 
     // A very wide image still gets a thumbnail of one pixel's height.
