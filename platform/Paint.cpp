@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "platform/Backend.h"
-#include "platform/Kernel.h"
 #include "platform/WindowTable.h"
 
 namespace w32 {
 namespace {
 
+using windows::OwnRecord;
 using windows::tWindowRecord;
 
 // A window's device context is its handle with the low bit set: window handles are aligned.
@@ -23,16 +23,6 @@ HWND WindowOf(HDC dc)
 {
     const uintptr_t value = reinterpret_cast<uintptr_t>(dc);
     return (value & 1) ? reinterpret_cast<HWND>(value & ~uintptr_t(1)) : nullptr;
-}
-
-tWindowRecord* OwnRecord(HWND window)
-{
-    tWindowRecord* record = windows::Find(window);
-    if (!record || record->thread != GetCurrentThreadId()) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    return record;
 }
 
 RECT ClientBounds(const tWindowRecord& record)

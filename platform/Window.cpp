@@ -18,6 +18,7 @@
 namespace w32 {
 namespace {
 
+using windows::OwnRecord;
 using windows::tWindowRecord;
 
 struct tClass {
@@ -44,17 +45,6 @@ HWND const kDesktop = reinterpret_cast<HWND>(uintptr_t(0x8));
 struct tDropList {
     std::vector<std::u16string> paths;
 };
-
-// The record of a window of the calling thread, or null.
-tWindowRecord* OwnRecord(HWND window)
-{
-    tWindowRecord* record = windows::Find(window);
-    if (!record || record->thread != GetCurrentThreadId()) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    return record;
-}
 
 std::vector<tDisplay> Displays()
 {
@@ -566,6 +556,21 @@ int32_t GetSystemMetrics(int32_t index)
     CBackend* backend = GetBackend();
     if (!backend)
         return 0;
+    // Frames are measured for every client rectangle (each mouse message), and the display
+    // list can cost the display server a round trip: it is asked only for what needs it.
+    switch (index) {
+    case SM_CYCAPTION:
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+    case SM_CYMENU:
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return backend->GetDecorationMetric(index);
+    case SM_SWAPBUTTON:
+        return backend->AreButtonsSwapped() ? 1 : 0;
+    default:
+        break;
+    }
     const std::vector<tDisplay> displays = backend->GetDisplays();
     RECT virtualScreen = displays.empty() ? RECT{} : displays.front().bounds;
     for (const tDisplay& display : displays) {
@@ -580,15 +585,6 @@ int32_t GetSystemMetrics(int32_t index)
         return primary.right - primary.left;
     case SM_CYSCREEN:
         return primary.bottom - primary.top;
-    case SM_CYCAPTION:
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-    case SM_CYMENU:
-    case SM_CXFRAME:
-    case SM_CYFRAME:
-        return backend->GetDecorationMetric(index);
-    case SM_SWAPBUTTON:
-        return backend->AreButtonsSwapped() ? 1 : 0;
     case SM_XVIRTUALSCREEN:
         return virtualScreen.left;
     case SM_YVIRTUALSCREEN:

@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/Kernel.h"
+
 namespace w32::windows {
 namespace {
 
@@ -47,6 +49,16 @@ tWindowRecord* Find(HWND window)
     std::lock_guard<std::mutex> guard(t.lock);
     const auto it = t.records.find(reinterpret_cast<uintptr_t>(window));
     return it == t.records.end() ? nullptr : it->second.get();
+}
+
+tWindowRecord* OwnRecord(HWND window)
+{
+    tWindowRecord* record = Find(window);
+    if (!record || record->thread != GetCurrentThreadId()) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return record;
 }
 
 DWORD OwnerThread(HWND window)

@@ -35,6 +35,9 @@ HWND Add(tWindowRecord record);
 void Remove(HWND window);
 // The record, for the owning thread; null when the window does not exist.
 tWindowRecord* Find(HWND window);
+// The record of a window of the calling thread; null (with ERROR_INVALID_WINDOW_HANDLE) for a
+// window that does not exist or belongs to another thread.
+tWindowRecord* OwnRecord(HWND window);
 // The owning thread of a window, 0 when it does not exist; any thread may ask.
 DWORD OwnerThread(HWND window);
 // Every window, the lowest first.

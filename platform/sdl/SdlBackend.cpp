@@ -74,22 +74,16 @@ public:
     // bounds the wait when nothing posts.
     DWORD GetPumpInterval() const override { return 10; }
 
-    // Reading the display costs system calls, and a pump step asks several times per tick: the
-    // display is read at most every 2 ms, while events already in SDL's queue (pushed ones among
-    // them) are taken every time.
+    // Events already in SDL's queue (pushed ones among them) are taken every time.
     void PumpEvents() override
     {
-        const Uint64 now = SDL_GetTicks64();
-        if (now - m_lastRead >= 2) {
-            m_lastRead = now;
-            SDL_PumpEvents();
-        }
+        ReadDisplay();
         SDL_Event event;
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             Translate(event);
     }
 
-    void RefreshInput() override { SDL_PumpEvents(); }
+    void RefreshInput() override { ReadDisplay(); }
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
     {
@@ -247,6 +241,17 @@ public:
     }
 
 private:
+    // Reading the display costs system calls, and a pump step and every key or button query
+    // ask for it (several times per tick, once per pen sample): it is read at most every 2 ms.
+    void ReadDisplay()
+    {
+        const Uint64 now = SDL_GetTicks64();
+        if (now - m_lastRead >= 2) {
+            m_lastRead = now;
+            SDL_PumpEvents();
+        }
+    }
+
     tNative* Find(HWND window)
     {
         std::lock_guard<std::recursive_mutex> guard(m_lock);
