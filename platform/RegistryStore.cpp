@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "platform/HexDigits.h"
 #include "platform/TextCodec.h"
 
 namespace w32::registry {
@@ -43,17 +44,6 @@ std::string Escape(const std::u16string& text)
     return out;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool Unescape(const std::string& text, std::u16string* out)
 {
     std::string bytes;
@@ -64,8 +54,8 @@ bool Unescape(const std::string& text, std::u16string* out)
         }
         if (i + 2 >= text.size())
             return false;
-        const int high = HexDigit(text[i + 1]);
-        const int low = HexDigit(text[i + 2]);
+        const int high = HexDigitValue(text[i + 1]);
+        const int low = HexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return false;
         bytes += char(high * 16 + low);
@@ -92,8 +82,8 @@ bool FromHex(const std::string& text, std::vector<uint8_t>* bytes)
         return false;
     bytes->clear();
     for (size_t i = 0; i < text.size(); i += 2) {
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes->push_back(uint8_t(high * 16 + low));

@@ -11,22 +11,19 @@
 
 namespace {
 
-// Makes a new empty file named after the target; answers its name, or "" when none can be made.
-std::string CreateTemporaryBeside(const std::string& target)
+// Makes a new empty file named after the target and answers its descriptor, open for reading
+// and writing, and its name; -1 when none can be made.
+int CreateTemporaryBeside(const std::string& target, std::string* name)
 {
     std::random_device seed;
     std::mt19937 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = target + ".tmp" + std::to_string(random() % 1000000);
-        const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0) {
-            close(descriptor);
-            return name;
-        }
-        if (errno != EEXIST)
-            break;
+        *name = target + ".tmp" + std::to_string(random() % 1000000);
+        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST)
+            return descriptor;
     }
-    return std::string();
+    return -1;
 }
 
 }  // namespace
@@ -42,11 +39,13 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     if (!target.HasText())
         return kResBadParam;
     m_target = tCFRef(target.GetPathText());
-    const std::string temporary = CreateTemporaryBeside(m_target.GetPathText().ToAnsi());
-    if (temporary.empty())
+    std::string temporary;
+    const int descriptor = CreateTemporaryBeside(m_target.GetPathText().ToAnsi(), &temporary);
+    if (descriptor < 0)
         return kResFileOpen;
     m_temporary = tCFRef(tCString::FromAnsi(temporary));
-    const tResult opened = m_file.Open(m_temporary, tCFile::kAccessWrite);
+    // The file just made is written through its own descriptor, never opened again by name.
+    const tResult opened = m_file.AdoptDescriptor(descriptor);
     if (opened != kResOk)
         Discard();
     return opened;

@@ -7,16 +7,6 @@
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/core/tCFile.h"
 
-namespace {
-
-bool IsFolderText(const tCString& text)
-{
-    struct stat status;
-    return !text.IsEmpty() && stat(text.ToAnsi().c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-}  // namespace
-
 bool PathFileExists(const tCFPath& path)
 {
     tCFile file;
@@ -32,6 +22,12 @@ bool PathFileReadable(const tCFPath& path)
 bool NamedFileExists(const tCString& name, uint32_t selector)
 {
     return PathFileExists(tCFRelative(name, selector));
+}
+
+bool IsFolderText(const tCString& text)
+{
+    struct stat status;
+    return !text.IsEmpty() && stat(text.ToAnsi().c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool IsFolderPath(const tCBasePath& path)

@@ -15,7 +15,8 @@ bool PathFileExists(const tCFPath& path);
 bool PathFileReadable(const tCFPath& path);
 // The same for a name relative to a base folder (":" separators).
 bool NamedFileExists(const tCString& name, uint32_t selector);
-// True when the path's text names a folder.
+// True when the text names a folder.
+bool IsFolderText(const tCString& text);
 bool IsFolderPath(const tCBasePath& path);
 // True when the base folder followed by the relative name (":" separators) is a folder.
 bool AppSubfolderExists(const tCString& name, uint32_t selector);

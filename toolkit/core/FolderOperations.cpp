@@ -14,16 +14,10 @@
 
 namespace {
 
-bool IsFolderText(const std::u16string& text)
-{
-    struct stat status;
-    return stat(tCString(std::u16string_view(text)).ToAnsi().c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 bool MakeFolder(const std::u16string& text)
 {
-    return IsFolderText(text) || mkdir(tCString(std::u16string_view(text)).ToAnsi().c_str(), 0777) == 0 ||
-           IsFolderText(text);
+    const tCString folder{std::u16string_view(text)};
+    return IsFolderText(folder) || mkdir(folder.ToAnsi().c_str(), 0777) == 0 || IsFolderText(folder);
 }
 
 // Appends a new object to a list; 5 when either cannot be had (nothing is kept then).

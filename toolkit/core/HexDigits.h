@@ -1,13 +1,6 @@
 #pragma once
 
-// The value of a hexadecimal digit in either case, or -1 for any other character.
-inline int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+// The helper lives in the platform layer, whose settings store reads hexadecimal too.
+#include "platform/HexDigits.h"
+
+using w32::HexDigitValue;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/core/Easing.h"
+
 namespace {
 
 tPenSettingsSource gSource = nullptr;
@@ -24,6 +26,8 @@ float MappedPressure(float pressure, float response)
     const float s = std::clamp(response, 0.0f, 1.0f);
     if (s <= 0)
         return a >= 1 ? 1.0f : 0.0f;
-    const float denominator = 1 + (1 / s - 2) * (1 - a);
-    return denominator > 0 ? std::clamp(a / denominator, 0.0f, 1.0f) : 0.0f;
+    // For s within (0, 1] the bias curve's denominator is at least a: only a = 0 could divide by 0.
+    if (a <= 0)
+        return 0.0f;
+    return std::clamp(EaseCurve(kEaseBias, s, a), 0.0f, 1.0f);
 }
