@@ -5,6 +5,7 @@
 #include "resources/compiler/ResourceKinds.h"
 #include "resources/compiler/ResourceSource.h"
 #include "resources/compiler/SourceText.h"
+#include "resources/compiler/WavFile.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCStream.h"
 
@@ -103,6 +104,10 @@ private:
         const std::string format = kind.data == tResourceKind::kImage ? ImageFormatOf(bytes) : "";
         if (!HasSignature(kind, format, bytes))
             return Fail("file data of an unknown format");
+        // The compiler stores every sound in its normalised form.
+        std::string normalised, why;
+        if (kind.data == tResourceKind::kSound && (NormaliseWav(bytes, &normalised, &why) != kResOk || normalised != bytes))
+            return Fail("a sound the compiler would store otherwise");
         const std::string fileName =
             std::string(kind.name) + "-" + std::to_string(index) + "." + FileExtensionOf(kind, format);
         if (WriteBinaryFile(m_fileFolder / fileName, bytes) != kResOk)
@@ -116,11 +121,11 @@ private:
     // A line as the compiler writes it: its units, then CR LF, inside the resource.
     tResult ReadLine(std::u16string* text)
     {
-        const int64_t before = m_in.GetPosition();
         tCString line;
-        TK_TRY(Check(m_in.ReadLineW(line)));
-        if (m_in.GetPosition() != before + 2 * int64_t(line.GetLength()) + 4 || m_in.GetPosition() > m_end)
+        const tResult read = ReadStoredLine(m_in, &line);
+        if (read == kResFileInvalid || m_in.GetPosition() > m_end)
             return Fail("a text line not ended by CR LF inside its resource");
+        TK_TRY(Check(read));
         *text = line.View();
         return kResOk;
     }

@@ -1,6 +1,5 @@
 #include "resources/compiler/ResourceKinds.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -100,11 +99,12 @@ bool ParseGradientPoint(const std::string& word, uint32_t* colour, float* positi
             return false;
         argb = argb << 4 | uint32_t(digit);
     }
+    // A range error is no fault here: an overflow lands outside 0 to 1 and is refused there, and
+    // an underflow is the nearest float (a dumped denormal position reads back as itself).
     char* end = nullptr;
-    errno = 0;
     const std::string number = word.substr(10);
     const float value = std::strtof(number.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !(value >= 0.0f && value <= 1.0f))
+    if (*end != '\0' || !(value >= 0.0f && value <= 1.0f))
         return false;
     *colour = argb;
     *position = value;

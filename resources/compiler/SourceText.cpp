@@ -153,7 +153,7 @@ bool tStatement::TakeLine(tCString* text)
     if (!TakeString(&units))
         return false;
     *text = tCString(std::u16string_view(units));
-    return IsStorableLine(*text) || Fail("a text may hold no CR, LF or NUL");
+    return IsStorableLine(*text) || Fail("a text may hold no CR, LF, NUL or byte-order mark");
 }
 
 bool tStatement::TakeOption(const std::string& key, uint32_t* value)

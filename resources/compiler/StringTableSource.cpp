@@ -1,6 +1,7 @@
 #include "resources/compiler/StringTableSource.h"
 
 #include "resources/compiler/SourceText.h"
+#include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCStream.h"
 #include "toolkit/core/tCStringTable.h"
 
@@ -9,13 +10,10 @@ namespace {
 // A record's line as the compiler writes it: its units and CR LF.
 tResult ReadRecordLine(tCStream& in, tCString* line, std::string* error)
 {
-    const int64_t before = in.GetPosition();
-    TK_TRY(in.ReadLineW(*line));
-    if (in.GetPosition() != before + 2 * int64_t(line->GetLength()) + 4) {
+    const tResult read = ReadStoredLine(in, line);
+    if (read == kResFileInvalid)
         *error = "a text line not ended by CR LF";
-        return kResFileInvalid;
-    }
-    return kResOk;
+    return read;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "CompiledResources.h"
+#include "resources/compiler/ResourceSource.h"
 #include "toolkit/core/CResourceDirectory.h"
 #include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
@@ -113,6 +114,90 @@ TEST(DamagedFiles, HandMadeHostileResources)
         EXPECT_TRUE(IsReaderCode(loaded)) << loaded;
         EXPECT_EQ(list.GetCount(), c.entriesKept);
     }
+}
+
+// A file of every kind the dumper reads; the file data carries only the signatures it checks.
+std::string EveryKind()
+{
+    const std::string wav = "RIFF" + U32(4 + 24 + 8 + 2) + "WAVEfmt " + U32(16) + "\x01\0\x01\0"s + U32(8000) +
+                            U32(8000) + "\x01\0\x08\0"s + "data" + U32(2) + "\x80\x90";
+    return CompileResources("vers 2\ntext 1 \"one\" \"first\"\ntxlt 2 \"list\" [10:\"a\" 11:\"bb\"]\n"
+                            "grad 3 \"ramp\" [#FF303050@0 #80102030@0.25 #FF101020@1]\n") +
+           Chunk("imag", U32(4) + Line(u"picture") + U32(10) + "\x89PNG\r\n\x1A\nxy"s) +
+           Chunk("audi", U32(5) + Line(u"sound") + U32(uint32_t(wav.size())) + wav) +
+           Chunk("font", U32(6) + Line(u"face") + U32(6) + "OTTOxy");
+}
+
+// The dumper answers a code for every file, and a source it answers for compiles to the very
+// bytes it read.
+void DumpAndCompileAgain(const std::string& bytes)
+{
+    auto file = StreamOver(bytes);
+    TempFolder dump;
+    std::filesystem::create_directories(dump.Path() / "files");
+    std::string source, error;
+    const tResult dumped = DumpResourceFile(*file, dump.Path() / "files", "files", &source, &error);
+    EXPECT_TRUE(IsReaderCode(dumped)) << dumped;
+    if (dumped != kResOk)
+        return;
+    tCMemFile again;
+    ASSERT_EQ(CompileResourceSource(source, dump.Path(), again, &error), kResOk) << error << "\n" << source;
+    EXPECT_EQ(StreamBytes(again), bytes) << source;
+}
+
+TEST(DamagedFiles, TheDumperTakesOnlyWhatCompilesBackToTheSameBytes)
+{
+    const std::string whole = EveryKind();
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        DumpAndCompileAgain(whole.substr(0, cut));
+    }
+    std::mt19937 random(3);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = whole;
+        for (int flips = 0; flips < 3; ++flips)
+            bytes[random() % bytes.size()] = char(random());
+        SCOPED_TRACE(round);
+        DumpAndCompileAgain(bytes);
+    }
+}
+
+TEST(DamagedFiles, TheDumperRefusesLinesTheCompilerWouldEndOtherwise)
+{
+    const std::pair<const char*, std::string> cases[] = {
+        {"LF CR", Chunk("text", U32(1) + Line(u"n") + "t\0\n\0\r\0"s)},
+        {"LF alone", Chunk("text", U32(1) + "n\0\n\0"s + Line(u"t"))},
+        {"a byte-order mark", Chunk("text", U32(1) + Line(u"n") + "\xFF\xFEt\0\r\0\n\0"s)},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        auto file = StreamOver(bytes);
+        TempFolder dump;
+        std::string source, error;
+        EXPECT_EQ(DumpResourceFile(*file, dump.Path(), "files", &source, &error), kResFileInvalid);
+        EXPECT_NE(error.find("not ended by CR LF"), std::string::npos) << error;
+    }
+}
+
+TEST(DamagedFiles, AGradientPositionNearZeroGoesRound)
+{
+    // The smallest positive float: its text reads back as a number that underflows.
+    const std::string bytes = Chunk("grad", U32(1) + Line(u"g") + U32(1) + U32(0xFF000000) + U32(1));
+    auto file = StreamOver(bytes);
+    TempFolder dump;
+    std::string source, error;
+    ASSERT_EQ(DumpResourceFile(*file, dump.Path(), "files", &source, &error), kResOk) << error;
+    EXPECT_EQ(CompileResources(source), bytes) << source;
+}
+
+TEST(DamagedFiles, TheDumperRefusesASoundTheCompilerWouldRewrite)
+{
+    // A RIFF file, but not the plain PCM layout the compiler stores.
+    auto file = StreamOver(Chunk("audi", U32(1) + Line(u"s") + U32(8) + "RIFFWAVE"));
+    TempFolder dump;
+    std::string source, error;
+    EXPECT_EQ(DumpResourceFile(*file, dump.Path(), "files", &source, &error), kResFileInvalid);
+    EXPECT_NE(error.find("a sound the compiler would store otherwise"), std::string::npos) << error;
 }
 
 TEST(DamagedFiles, TruncatedAndCorruptedStringTablesAnswerACode)

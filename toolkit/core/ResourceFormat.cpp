@@ -74,7 +74,21 @@ tResult WriteResourceLine(tCStream& stream, const tCString& text)
     return stream.WriteBytes(bytes.data(), int64_t(bytes.size()));
 }
 
+tResult ReadStoredLine(tCStream& stream, tCString* text)
+{
+    const int64_t start = stream.GetPosition();
+    if (start < 0)
+        return kResFileIO;
+    TK_TRY(stream.ReadLineW(*text));
+    const int64_t end = start + 2 * int64_t(text->GetLength()) + 4;
+    uint32_t lineEnd = 0;
+    if (stream.GetPosition() != end || stream.SetPosition(end - 4) != kResOk || stream.ReadU32(&lineEnd) != kResOk ||
+        lineEnd != 0x000A000D)
+        return kResFileInvalid;
+    return kResOk;
+}
+
 bool IsStorableLine(const tCString& text)
 {
-    return text.View().find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
+    return text.View().find_first_of(std::u16string_view(u"\r\n\0\uFEFF\uFFFE", 5)) == std::u16string_view::npos;
 }

@@ -37,5 +37,9 @@ tResult WriteResourcePreamble(tCStream& payload, uint32_t id, const tCString& na
 
 // A UTF-16 text line as the file stream writes it (units and CR LF), on any stream.
 tResult WriteResourceLine(tCStream& stream, const tCString& text);
-// True when a text can be stored as one line and read back unchanged: no CR, LF or NUL.
+// Reads a line of a file stream and checks that it was stored as WriteResourceLine stores it:
+// 17 for any other break (LF alone, LF CR) or a byte-order mark inside it.
+tResult ReadStoredLine(tCStream& stream, tCString* text);
+// True when a text can be stored as one line and read back unchanged: no CR, LF or NUL, and no
+// U+FEFF or U+FFFE, which the line reader takes for byte-order marks.
 bool IsStorableLine(const tCString& text);
