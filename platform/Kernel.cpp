@@ -195,6 +195,21 @@ void RunThread(tThreadStart launch)
     k.changed.notify_all();
 }
 
+BOOL SignalEvent(HANDLE event, bool signalled)
+{
+    tKernel& k = Kernel();
+    std::lock_guard<std::mutex> guard(k.lock);
+    const auto object = FindLocked(k, event);
+    if (!object || object->kind != tKernelObject::kEvent) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    object->signalled = signalled;
+    if (signalled)
+        k.changed.notify_all();
+    return 1;
+}
+
 // Copies `text` with its terminator into a buffer of `size` units, cutting it when needed;
 // answers the units copied without the terminator.
 DWORD CopyOut(const std::u16string& text, char16_t* buffer, DWORD size)
@@ -323,29 +338,12 @@ HANDLE CreateEventW(void*, BOOL manualReset, BOOL initialState, const char16_t* 
 
 BOOL SetEvent(HANDLE event)
 {
-    tKernel& k = Kernel();
-    std::lock_guard<std::mutex> guard(k.lock);
-    const auto object = FindLocked(k, event);
-    if (!object || object->kind != tKernelObject::kEvent) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    object->signalled = true;
-    k.changed.notify_all();
-    return 1;
+    return SignalEvent(event, true);
 }
 
 BOOL ResetEvent(HANDLE event)
 {
-    tKernel& k = Kernel();
-    std::lock_guard<std::mutex> guard(k.lock);
-    const auto object = FindLocked(k, event);
-    if (!object || object->kind != tKernelObject::kEvent) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    object->signalled = false;
-    return 1;
+    return SignalEvent(event, false);
 }
 
 HANDLE CreateThread(void*, size_t, LPTHREAD_START_ROUTINE start, void* parameter, DWORD, DWORD* threadId)
