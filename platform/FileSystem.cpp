@@ -102,15 +102,8 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
         errno = error;
         return std::string();
     }
-    std::random_device seed;
     std::string temporary;
-    int out = -1;
-    for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
-        temporary = target + ".copy" + std::to_string(seed() % 1000000);
-        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777);
-        if (out < 0 && errno != EEXIST)
-            break;
-    }
+    const int out = CreateFileBeside(target, ".copy", status.st_mode & 07777, &temporary);
     if (out < 0) {
         error = errno;
         close(in);
@@ -145,6 +138,19 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 }
 
 }  // namespace
+
+int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
+{
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *name = target + tag + std::to_string(random() % 1000000);
+        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
+        if (descriptor >= 0 || errno != EEXIST)
+            return descriptor;
+    }
+    return -1;
+}
 
 BOOL DeleteFileW(const char16_t* name)
 {

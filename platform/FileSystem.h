@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Kernel.h"
 #include "platform/Win32Types.h"
 
@@ -16,6 +18,11 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 // Moves or renames a file. An existing target is never replaced (ERROR_ALREADY_EXISTS); across
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
+
+// Creates a new file beside `target`, named after it with `tag` and a random number, opened for
+// reading and writing; never an existing one. Answers its descriptor and name, or -1 with errno
+// set. Writers that must not lose the target's old contents write here and rename over it.
+int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name);
 
 enum : DWORD { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
 

@@ -1,32 +1,12 @@
 #include "toolkit/core/CSafeFileWriter.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <random>
 #include <string>
 
-namespace {
-
-// Makes a new empty file named after the target and answers its descriptor, open for reading
-// and writing, and its name; -1 when none can be made.
-int CreateTemporaryBeside(const std::string& target, std::string* name)
-{
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        *name = target + ".tmp" + std::to_string(random() % 1000000);
-        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0 || errno != EEXIST)
-            return descriptor;
-    }
-    return -1;
-}
-
-}  // namespace
+#include "platform/FileSystem.h"
 
 CSafeFileWriter::~CSafeFileWriter()
 {
@@ -40,7 +20,7 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
         return kResBadParam;
     m_target = tCFRef(target.GetPathText());
     std::string temporary;
-    const int descriptor = CreateTemporaryBeside(m_target.GetPathText().ToAnsi(), &temporary);
+    const int descriptor = w32::CreateFileBeside(m_target.GetPathText().ToAnsi(), ".tmp", 0666, &temporary);
     if (descriptor < 0)
         return kResFileOpen;
     m_temporary = tCFRef(tCString::FromAnsi(temporary));
