@@ -57,28 +57,29 @@ void LoadStrings(const std::string& bytes)
     EXPECT_LE(size_t(table.GetCount()), bytes.size() / 12);
 }
 
-TEST(DamagedFiles, EveryTruncationOfAResourceFileAnswersACode)
+// Hands `check` every truncation of `whole` and `rounds` copies of it with three bytes replaced
+// at random.
+template <typename Check>
+void ForEachDamagedCopy(const std::string& whole, uint32_t seed, int rounds, Check check)
 {
-    ErrorBoxRecorder boxes;
-    const std::string whole = CompileResources(kResources);
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
         SCOPED_TRACE(cut);
-        ReadEverything(whole.substr(0, cut));
+        check(whole.substr(0, cut));
     }
-}
-
-TEST(DamagedFiles, CorruptedResourceFilesAnswerACode)
-{
-    ErrorBoxRecorder boxes;
-    const std::string whole = CompileResources(kResources);
-    std::mt19937 random(11);
-    for (int round = 0; round < 200; ++round) {
+    std::mt19937 random(seed);
+    for (int round = 0; round < rounds; ++round) {
         std::string bytes = whole;
         for (int flips = 0; flips < 3; ++flips)
             bytes[random() % bytes.size()] = char(random());
         SCOPED_TRACE(round);
-        ReadEverything(bytes);
+        check(bytes);
     }
+}
+
+TEST(DamagedFiles, TruncatedAndCorruptedResourceFilesAnswerACode)
+{
+    ErrorBoxRecorder boxes;
+    ForEachDamagedCopy(CompileResources(kResources), 11, 200, ReadEverything);
 }
 
 TEST(DamagedFiles, HandMadeHostileResources)
@@ -156,18 +157,7 @@ TEST(DamagedFiles, TheDumperTakesOnlyWhatCompilesBackToTheSameBytes)
 {
     const std::string whole = EveryKind();
     EXPECT_TRUE(DumpAndCompileAgain(whole));
-    for (size_t cut = 0; cut <= whole.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        DumpAndCompileAgain(whole.substr(0, cut));
-    }
-    std::mt19937 random(3);
-    for (int round = 0; round < 300; ++round) {
-        std::string bytes = whole;
-        for (int flips = 0; flips < 3; ++flips)
-            bytes[random() % bytes.size()] = char(random());
-        SCOPED_TRACE(round);
-        DumpAndCompileAgain(bytes);
-    }
+    ForEachDamagedCopy(whole, 3, 300, DumpAndCompileAgain);
     // The smallest positive float as a gradient position: its text reads back as a number that
     // underflows.
     EXPECT_TRUE(DumpAndCompileAgain(Chunk("grad", U32(1) + Line(u"g") + U32(1) + U32(0xFF000000) + U32(1))));
@@ -192,18 +182,8 @@ TEST(DamagedFiles, TheDumperRefusesWhatTheCompilerWouldWriteOtherwise)
 
 TEST(DamagedFiles, TruncatedAndCorruptedStringTablesAnswerACode)
 {
-    const std::string whole = CompileStrings("1 \"a\" \"one|two\"\n2 \"b\" \"three\"\n3 \"c\" \"four\"\n");
-    for (size_t cut = 0; cut <= whole.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        LoadStrings(whole.substr(0, cut));
-    }
-    std::mt19937 random(5);
-    for (int round = 0; round < 200; ++round) {
-        std::string bytes = whole;
-        for (int flips = 0; flips < 3; ++flips)
-            bytes[random() % bytes.size()] = char(random());
-        LoadStrings(bytes);
-    }
+    ForEachDamagedCopy(CompileStrings("1 \"a\" \"one|two\"\n2 \"b\" \"three\"\n3 \"c\" \"four\"\n"), 5, 200,
+                       LoadStrings);
 }
 
 }  // namespace
