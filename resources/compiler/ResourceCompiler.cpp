@@ -9,6 +9,7 @@
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/CGradient.h"
 #include "toolkit/imaging/tCImageList.h"
 
 namespace {
@@ -108,7 +109,8 @@ private:
     {
         if (!line.Take(tToken::kOpen, "'[' expected"))
             return false;
-        std::vector<std::pair<uint32_t, float>> points;
+        tCArray<uint32_t> colours;
+        tCArray<float> positions;
         while (!line.NextIs(tToken::kClose)) {
             std::string word;
             if (!line.TakeWord(&word))
@@ -117,16 +119,12 @@ private:
             float position;
             if (!ParseGradientPoint(word, &colour, &position))
                 return line.Fail("gradient points are written #AARRGGBB@<position from 0 to 1>");
-            points.emplace_back(colour, position);
+            if (colours.Add(colour) != kResOk || positions.Add(position) != kResOk)
+                return line.Fail("out of memory");
         }
         if (!line.Take(tToken::kClose, "']' expected"))
             return false;
-        tResult result = payload.WriteU32(uint32_t(points.size()));
-        for (size_t i = 0; i < points.size() && result == kResOk; ++i) {
-            result = payload.WriteU32(points[i].first);
-            if (result == kResOk)
-                result = payload.WriteFloat(points[i].second);
-        }
+        const tResult result = CGradient::WriteResData(payload, colours, positions);
         return Written(result, line);
     }
 

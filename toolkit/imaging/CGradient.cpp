@@ -289,6 +289,18 @@ tResult CGradient::ReadResDataWithin(tCStream& stream, int64_t end)
     return kResOk;
 }
 
+tResult CGradient::WriteResData(tCStream& stream, const tCArray<uint32_t>& colours, const tCArray<float>& positions)
+{
+    if (colours.GetCount() != positions.GetCount())
+        return kResBadParam;
+    TK_TRY(stream.WriteI32(colours.GetCount()));
+    for (int32_t i = 0; i < colours.GetCount(); ++i) {
+        TK_TRY(stream.WriteU32(colours[i]));
+        TK_TRY(stream.WriteFloat(positions[i]));
+    }
+    return kResOk;
+}
+
 tResult CGradient::Read(tCStream& stream)
 {
     uint32_t tag, version;

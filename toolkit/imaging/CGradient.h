@@ -46,6 +46,8 @@ public:
     virtual tResult Write(tCStream& stream);
     // The resource data: count, then colour and position per stop, each passed to AddPoint.
     virtual tResult ReadResData(tCStream& stream);
+    // Writes resource data that ReadResData reads back: the stops in the order given.
+    static tResult WriteResData(tCStream& stream, const tCArray<uint32_t>& colours, const tCArray<float>& positions);
 
     // Position 0 replaces the first stop's colour; 1 <= position < 2 replaces the last stop
     // (keeping the position as given); any other position replaces the colour of a stop at the
