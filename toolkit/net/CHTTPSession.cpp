@@ -472,6 +472,9 @@ tResult CHTTPSession::WriteBody(std::string_view bytes)
 {
     if (bytes.empty())
         return kResOk;
+    // Chunks are not bounded by the announced length; bytes past the file's end are refused.
+    if (m_lengthKnown && bytes.size() > m_contentLength - m_received)
+        return kResFailure;
     if (m_bodyStream) {
         TK_TRY(m_bodyStream->WriteBytes(bytes.data(), int64_t(bytes.size())));
     } else {
