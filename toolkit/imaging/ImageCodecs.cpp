@@ -123,7 +123,7 @@ tResult LoadImageFile(const tCFPath& path, CImage* image)
     if (!path.HasText())
         return kResBadParam;
     tCFile file;
-    TK_TRY(file.OpenOrCreate(path, tCFile::kAccessRead));
+    TK_TRY(file.Open(path, tCFile::kAccessRead));
     return DecodeImageStream(&file, image);
 }
 

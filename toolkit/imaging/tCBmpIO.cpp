@@ -195,8 +195,6 @@ tResult tCBmpIO::ReadHeaders(CStreamInput& in, tHeader* h)
 
 tResult tCBmpIO::ReadPalette(CStreamInput& in, tHeader* h)
 {
-    m_bitCount = int32_t(h->bits);
-    m_colourCount = h->colourCount;
     TK_TRY(m_palette.Resize(int32_t(h->colourCount)));
     for (uint32_t i = 0; i < h->colourCount; ++i) {
         uint8_t entry[4];

@@ -82,8 +82,6 @@ tResult tCBmpIO::WriteImage8(tCStream* stream, CImage8* image)
 {
     if (!Writable(stream, image))
         return kResBadParam;
-    m_bitCount = 8;
-    m_colourCount = 256;
     uint8_t palette[kGreyPaletteSize];
     for (uint32_t i = 0; i < 256; ++i)
         palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = uint8_t(i), palette[4 * i + 3] = 255;
@@ -98,8 +96,6 @@ tResult tCBmpIO::WriteImage(tCStream* stream, CImage* image)
 {
     if (!Writable(stream, image))
         return kResBadParam;
-    m_bitCount = 24;
-    m_colourCount = 0;
     const int32_t width = image->GetWidth();
     return WithPixelsUnpacked(image, [&] {
         return WriteFile(stream, image, 24, nullptr, 0, (3 * int64_t(width) + 3) & ~int64_t(3),

@@ -21,8 +21,6 @@ public:
     virtual tResult WriteImage(tCStream* stream, CImage* image) = 0;
 
 protected:
-    // The bits per pixel and the palette of the file being read or written.
-    int32_t m_bitCount = 0;
-    uint32_t m_colourCount = 0;
+    // The palette of the file being read.
     CMemBlockT<CPixel> m_palette;
 };

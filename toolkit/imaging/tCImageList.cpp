@@ -72,7 +72,12 @@ tResult CImageListT<Image>::ReadData(tCStream& stream)
         ReportResult(kResResourceRead, "Error reading exclusivity");
         return result;
     }
-    m_ownsImages = exclusivity != 0 ? 1 : 0;
+    // Whether the entries are owned decides who deletes them: a list that already holds
+    // entries cannot change sides.
+    const uint32_t owns = exclusivity != 0 ? 1 : 0;
+    if (m_entries.GetCount() > 0 && owns != m_ownsImages)
+        return kResBadParam;
+    m_ownsImages = owns;
     result = stream.ReadI32(&count);
     if (result != kResOk) {
         ReportResult(kResResourceRead, "Error reading number of entries");

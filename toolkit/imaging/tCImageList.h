@@ -26,7 +26,7 @@ public:
 
     // Loads the entries the resource names, after those already held; entries loaded before a
     // failure stay. An image that cannot be loaded is reported in the error box with its name
-    // and answers 23.
+    // and answers 23. A list holding entries refuses (6) data of the other kind of ownership.
     virtual tResult LoadFromResourceName(const tCString& name, tCStream* stream, CResourceDirectory* directory);
     virtual tResult LoadFromResourceId(uint32_t id, tCStream* stream, CResourceDirectory* directory);
 

@@ -8,6 +8,7 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CStreamInput.h"
+#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/PackBits.h"
 
 namespace {
@@ -123,7 +124,10 @@ tResult tCPsdIO::ReadHeader(CStreamInput& in, tHeader* h)
         return kResFileInvalid;
     if (h->height < 1 || h->width < 1)
         return kResNotImplemented;
-    return h->channels > kMaxChannels ? kResFileInvalid : kResOk;
+    if (h->channels > kMaxChannels)
+        return kResFileInvalid;
+    // 30000 x 30000 is a legal header but 3.6 GB of pixels: the decoders' common limit holds.
+    return FitsImageLimits(h->width, h->height) ? kResOk : kResFileInvalid;
 }
 
 tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)

@@ -24,8 +24,9 @@ public:
     tResult WriteImage(tCStream* stream, CImage* image) override;
 
     // The image's pixel size chooses the kind: 4 bytes colour, 1 byte grey. Reading answers 17
-    // for a damaged or oversized file, 10 for a colour mode, depth or size it does not take, 16
-    // for data cut short or a PackBits row that overflows.
+    // for a damaged file or one past kMaxSide or the decoders' pixel limit (ImageCodecs.h), 10
+    // for a colour mode, depth or size it does not take, 16 for data cut short or a PackBits
+    // row that overflows.
     virtual tResult Decode(tCStream* stream, CImageBase* image);
     // An image without pixels writes nothing; one wider or taller than kMaxSide answers 12.
     virtual tResult Encode(tCStream* stream, CImageBase* image);

@@ -92,6 +92,24 @@ TEST_F(ImageLists, AMissingImageKeepsTheEntriesBeforeIt)
     EXPECT_EQ(tCImageList::NewFromResourceName(u"nothing", m_file.get(), &m_directory), nullptr);
 }
 
+TEST_F(ImageLists, AListHoldingEntriesKeepsItsKindOfOwnership)
+{
+    ScriptedApp app;
+    tCImageList list;
+    ASSERT_EQ(list.LoadFromResourceId(11, m_file.get(), &m_directory), kResOk);
+    EXPECT_EQ(list.LoadFromResourceId(10, m_file.get(), &m_directory), kResBadParam);
+    EXPECT_FALSE(list.OwnsImages());
+    EXPECT_EQ(list.GetCount(), 2);
+    ASSERT_EQ(list.LoadFromResourceId(12, m_file.get(), &m_directory), kResOk);
+    EXPECT_EQ(list.GetCount(), 3);
+
+    tCImageList owning;
+    ASSERT_EQ(owning.LoadFromResourceId(10, m_file.get(), &m_directory), kResOk);
+    EXPECT_EQ(owning.LoadFromResourceId(12, m_file.get(), &m_directory), kResBadParam);
+    EXPECT_TRUE(owning.OwnsImages());
+    EXPECT_EQ(owning.GetCount(), 3);
+}
+
 TEST(ImageListData, DamagedDataIsReported)
 {
     ErrorBoxRecorder boxes;

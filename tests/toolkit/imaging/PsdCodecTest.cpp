@@ -246,6 +246,8 @@ TEST(PsdCodec, HandMadeFiles)
         {MakePsd(1, 1, 1, 8, 2, "", Big16(0) + "x"), kResNotImplemented},          // indexed
         {MakePsd(3, 1, 1, 32, 3, "", Big16(0) + "xyz"), kResNotImplemented},       // 32 bits
         {MakePsd(1, 1, 30001, 8, 1, "", ""), kResFileInvalid},                     // too wide
+        {MakePsd(1, 30000, 30000, 8, 1, "", ""), kResFileInvalid},                 // 3.6 GB of pixels
+        {MakePsd(1, 16385, 16384, 8, 1, "", ""), kResFileInvalid},                 // just past 2^28
         {MakePsd(1, 0, 1, 8, 1, "", ""), kResNotImplemented},                      // no rows
         {MakePsd(25, 1, 1, 8, 1, "", ""), kResFileInvalid},                        // channels
         {MakePsd(1, 1, 1, 8, 3, "", Big16(1) + Big16(1) + "\x00" "A"), kResFileInvalid},  // RGB in one channel

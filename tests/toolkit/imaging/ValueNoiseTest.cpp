@@ -86,7 +86,6 @@ TEST(ValueNoise2D, TheSeedChangesEveryValue)
     for (int32_t k = 0; k < 64; ++k) {
         const int32_t x = k * 40503 - 1000000, y = k * 90001 + 12345;
         EXPECT_NE(ValueNoise2D(&a, x, y), ValueNoise2D(&b, x, y)) << k;
-        EXPECT_EQ(ValueNoise2D(&a, x, y), ValueNoise2D(&a, x, y));
     }
 }
 
