@@ -10,7 +10,6 @@
 
 #include "platform/Kernel.h"
 #include "toolkit/core/FileOperations.h"
-#include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
 
 namespace {

@@ -31,9 +31,3 @@ enum : uint32_t {
 // Cell maps are addressed with 16.16 positions whose integer part is read as an unsigned 16-bit
 // row or column, so no side may exceed this.
 inline constexpr int32_t kMaxCellMapSide = 32767;
-
-inline uint32_t CellAlpha(const PaintCell& cell) { return cell.colour >> 24; }
-
-// The cell's ten bytes, little-endian, field by field.
-void StoreCellBytes(const PaintCell& cell, uint8_t* bytes);
-PaintCell LoadCellBytes(const uint8_t* bytes);

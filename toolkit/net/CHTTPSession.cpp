@@ -53,7 +53,8 @@ void CHTTPSession::ChangeState(uint32_t state)
 
 tResult CHTTPSession::InstallSocketCallbacks(uint16_t port)
 {
-    return SetCallbacks(OnAccepted, OnAcceptReady, OnConnectResult, OnReadable, OnWritable, OnClosed, port);
+    // Sending happens in PollEvents once the socket has marked itself writable.
+    return SetCallbacks(OnAccepted, OnAcceptReady, OnConnectResult, OnReadable, nullptr, OnClosed, port);
 }
 
 tResult CHTTPSession::StartRequest(bool client, const tCString& hostAndPort, const tCString& target,
@@ -62,7 +63,6 @@ tResult CHTTPSession::StartRequest(bool client, const tCString& hostAndPort, con
     // One session carries one exchange.
     if (IsOpen() || m_outcome != tOutcome::kOpen || GetState() != kStateIdle)
         return kResBusy;
-    m_clientMode = client;
     m_serverMode = !client;
     tCString host;
     uint16_t port = 0;
@@ -87,7 +87,6 @@ tResult CHTTPSession::StartRequest(bool client, const tCString& hostAndPort, con
     const tResult connecting = ConnectToHost(host, port);
     if (connecting != kResOk) {
         // The caller hears of it from the answer; nothing more is reported later.
-        m_finished = true;
         m_outcome = tOutcome::kFailed;
         m_timeoutArmed = false;
         return FirstFailure(connecting, Close());
@@ -134,8 +133,6 @@ tResult CHTTPSession::BuildRequest(const tCString& target, const tCString& folde
         return kResBadParam;
     TK_TRY(m_send.Resize(int32_t(text.size())));
     m_send.CopyFrom(text.data(), int32_t(text.size()));
-    m_serverMode = false;
-    m_clientMode = true;
     Tell(m_http.requestBuilt, this, std::string_view(text));
     return kResOk;
 }
@@ -161,9 +158,9 @@ tResult CHTTPSession::PollEvents()
 tResult CHTTPSession::HandleTimeout()
 {
     m_timeoutArmed = false;
-    if (m_finished)
+    if (IsFinished())
         return Close();
-    if (m_clientMode && GetState() < kStateConnected) {
+    if (!m_serverMode && GetState() < kStateConnected) {
         const tResult answer = FailConnect();
         return FirstFailure(answer, kResNetRecoverable);
     }
@@ -173,7 +170,7 @@ tResult CHTTPSession::HandleTimeout()
 tResult CHTTPSession::SendPending()
 {
     for (int32_t pass = 0; pass < kMaxSendsPerPoll; ++pass) {
-        if (!IsOpen() || !IsWritable() || m_finished || m_send.GetCount() == 0)
+        if (!IsOpen() || !IsWritable() || IsFinished() || m_send.GetCount() == 0)
             return kResOk;
         uint32_t sent = 0;
         const tResult result = Send(sent, m_send);
@@ -198,7 +195,6 @@ tResult CHTTPSession::OnConnectResult(CTCPSocket* socket, uint64_t connected, tM
     }
     if (session->GetState() != kStateConnectFailed || session->m_outcome != tOutcome::kOpen)
         return kResOk;
-    session->m_finished = true;
     session->m_outcome = tOutcome::kFailed;
     session->m_timeoutArmed = false;
     return Ask(session->m_http.requestFailed, session);
@@ -220,7 +216,6 @@ tResult CHTTPSession::OnAccepted(CTCPSocket* accepted, uint64_t, tMsgArg context
     TK_TRY(Ask(listener->m_http.acceptConnection, listener, session));
     session->m_http = listener->m_http;
     session->m_serverMode = true;
-    session->m_clientMode = false;
     session->m_port = listener->m_port;
     session->m_timeoutMs = listener->m_timeoutMs;
     session->m_bodyMemoryLimit = listener->m_bodyMemoryLimit;
@@ -232,11 +227,6 @@ tResult CHTTPSession::OnAccepted(CTCPSocket* accepted, uint64_t, tMsgArg context
 tResult CHTTPSession::OnReadable(CTCPSocket* socket, uint64_t, tMsgArg)
 {
     return SessionOf(socket)->ReadAvailable();
-}
-
-tResult CHTTPSession::OnWritable(CTCPSocket*, uint64_t, tMsgArg)
-{
-    return kResOk;
 }
 
 tResult CHTTPSession::OnClosed(CTCPSocket* socket, uint64_t, tMsgArg)
@@ -262,7 +252,7 @@ tResult CHTTPSession::ReadAvailable()
     const std::string_view bytes(m_readBlock.GetData(), length);
     Tell(m_http.dataReceived, this, bytes);
     // Nothing that comes after the outcome, or after the one request a server answers, is kept.
-    if (m_finished || (m_serverMode && m_headParsed))
+    if (IsFinished() || (m_serverMode && m_headParsed))
         return kResOk;
     const tResult buffered = FirstFailure(m_receive.SeekToEnd(), m_receive.WriteBytes(bytes.data(), length));
     if (buffered != kResOk)
@@ -472,6 +462,9 @@ tResult CHTTPSession::WriteBody(std::string_view bytes)
 {
     if (bytes.empty())
         return kResOk;
+    // Chunks are not bounded by the announced length; bytes past the file's end are refused.
+    if (m_lengthKnown && bytes.size() > m_contentLength - m_received)
+        return kResFailure;
     if (m_bodyStream) {
         TK_TRY(m_bodyStream->WriteBytes(bytes.data(), int64_t(bytes.size())));
     } else {
@@ -521,7 +514,7 @@ tResult CHTTPSession::ReleaseBodyStream()
 
 void CHTTPSession::ReportDownloadFinished(bool complete)
 {
-    if (!m_clientMode)
+    if (m_serverMode)
         return;
     const tResult answer = Ask(m_http.downloadFinished, this, m_folder, m_fileName, complete ? 1u : 0u, m_received);
     if (answer != kResOk)
@@ -534,7 +527,6 @@ tResult CHTTPSession::Succeed()
     const tResult released = ReleaseBodyStream();
     if (released != kResOk)
         return FailTransfer(released);
-    m_finished = true;
     m_outcome = tOutcome::kSucceeded;
     ReportDownloadFinished(true);
     return kResOk;
@@ -545,7 +537,6 @@ tResult CHTTPSession::Refuse(tResult code)
     if (m_outcome != tOutcome::kOpen)
         return kResOk;
     m_headParsed = true;
-    m_finished = true;
     m_outcome = tOutcome::kFailed;
     m_timeoutArmed = false;
     m_receive.Reset();
@@ -560,7 +551,6 @@ tResult CHTTPSession::FailTransfer(tResult code)
 {
     if (m_outcome != tOutcome::kOpen)
         return kResOk;
-    m_finished = true;
     m_outcome = tOutcome::kFailed;
     m_timeoutArmed = false;
     m_receive.Reset();

@@ -116,7 +116,7 @@ public:
     // The most body bytes kept in memory; a larger body fails the transfer.
     void SetBodyMemoryLimit(uint64_t bytes) { m_bodyMemoryLimit = bytes; }
 
-    bool IsFinished() const { return m_finished; }
+    bool IsFinished() const { return m_outcome != tOutcome::kOpen; }
     bool IsServerMode() const { return m_serverMode; }
     bool IsHeadParsed() const { return m_headParsed; }
     bool IsChunked() const { return m_chunked; }
@@ -154,7 +154,6 @@ private:
     static tResult OnAcceptReady(CTCPSocket* socket, uint64_t, tMsgArg context);
     static tResult OnAccepted(CTCPSocket* accepted, uint64_t, tMsgArg context);
     static tResult OnReadable(CTCPSocket* socket, uint64_t, tMsgArg context);
-    static tResult OnWritable(CTCPSocket* socket, uint64_t, tMsgArg context);
     static tResult OnClosed(CTCPSocket* socket, uint64_t, tMsgArg context);
 
     tResult InstallSocketCallbacks(uint16_t port);
@@ -194,9 +193,7 @@ private:
     tCMemFile m_receive;
     CMemBlockT<char> m_send;
     CMemBlockT<char> m_readBlock;
-    bool m_finished = false;
     bool m_serverMode = false;
-    bool m_clientMode = true;
     uint16_t m_port = 0;
     tCString m_requestPath;
     tCString m_folder;

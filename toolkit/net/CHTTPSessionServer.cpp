@@ -171,7 +171,7 @@ tResult CHTTPSession::Answer()
 
 tResult CHTTPSession::QueueNextPiece()
 {
-    if (!m_headParsed || m_finished || m_send.GetCount() > 0)
+    if (!m_headParsed || IsFinished() || m_send.GetCount() > 0)
         return kResOk;
     if (m_bodyPosition >= m_bodyEnd)
         return FinishServing();
@@ -193,7 +193,6 @@ tResult CHTTPSession::QueueNextPiece()
 
 tResult CHTTPSession::FinishServing()
 {
-    m_finished = true;
     m_outcome = tOutcome::kSucceeded;
     m_lastProgress = 1000;
     const tResult released = ReleaseBodyStream();

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cassert>
 
-#include "toolkit/widgets/IWidgetEffect.h"
-
 int32_t CWidget::s_walkDepth = 0;
 CWidget* CWidget::s_disposed = nullptr;
 

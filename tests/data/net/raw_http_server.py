@@ -109,6 +109,13 @@ def serve(conn, request, words):
     elif name == "resumewrong":
         reply(conn, b"HTTP/1.1 206 Partial Content\r\nContent-Length: %d\r\nContent-Range: bytes 500-%d/%d\r\n\r\n"
                     % (number - 500, number - 1, number), pattern(number - 500, 500))
+    elif name == "resumechunkedlong":
+        # A ranged reply sent in chunks that runs past the end its Content-Range announced.
+        offset = range_from(request) or 0
+        rest = pattern(number - offset + 100, offset)
+        reply(conn, b"HTTP/1.1 206 Partial Content\r\nTransfer-Encoding: chunked\r\n"
+                    b"Content-Range: bytes %d-%d/%d\r\n\r\n%X\r\n" % (offset, number - 1, number, len(rest))
+                    + rest + b"\r\n0\r\n\r\n")
     elif name == "silence":
         hold(conn)
     elif name == "closeearly":

@@ -585,6 +585,35 @@ TEST_F(UndoManagerTest, DamagedRedoStepGivesUpTheStepsAhead)
     EXPECT_EQ(MapBytes(map), states[0]);
 }
 
+TEST_F(UndoManagerTest, TruncatedFileIsDamageAndLeavesTheCellsAsTheyWere)
+{
+    // Two tiles a chunk, so the step is exchanged in eight chunks and breaks off after two.
+    UndoStoreLimits limits;
+    limits.stagingBytes = int32_t(2 * kTileBytes + kStepFrame);
+    UndoCanvas canvas(64, 64, limits);
+    CPaintCellMap& map = canvas.map;
+    CHMRUndoManager& store = canvas.store;
+    ASSERT_EQ(RecordEdit(store, map, 0, map.GetBounds(), m_random), kResOk);
+    const std::string painted = MapBytes(map);
+    const std::string file = m_temp.UndoFiles().at(0);
+    ASSERT_EQ(ReadOnly(store, true), kResOk);
+    ASSERT_EQ(truncate(file.c_str(), off_t(12 + 5 * kTileBytes)), 0);
+
+    CRegion region;
+    EXPECT_EQ(store.ApplyTileStep(&region, map, true), kResDamaged);
+    EXPECT_TRUE(region.IsEmpty());
+    EXPECT_EQ(MapBytes(map), painted);
+    EXPECT_FALSE(store.CanUndo());
+
+    // A file cut before the last step's trailer is found out before anything is exchanged.
+    ASSERT_EQ(RecordEdit(store, map, 0, {0, 0, 20, 20}, m_random), kResOk);
+    const std::string edited = MapBytes(map);
+    ASSERT_EQ(truncate(file.c_str(), 0), 0);
+    EXPECT_EQ(ReadOnly(store, true), kResDamaged);
+    EXPECT_EQ(MapBytes(map), edited);
+    EXPECT_FALSE(store.CanUndo());
+}
+
 TEST_F(UndoManagerTest, FileReplacedByALinkIsNotFollowed)
 {
     UndoStoreLimits limits;

@@ -149,6 +149,15 @@ TEST_F(ResumeTest, AWholeBodyInsteadOfTheRestFailsAndKeepsTheFile)
     EXPECT_EQ(ReadWholeFile(m_target.File("file.bin")), PatternBytes(1000));
 }
 
+TEST_F(ResumeTest, ChunksPastTheAnnouncedEndFailTheTransfer)
+{
+    Resume("/resumechunkedlong/5000");
+    EXPECT_EQ(m_log.events.back(), "transferFailed");
+    EXPECT_EQ(m_log.events[m_log.events.size() - 3].rfind("finished 0 ", 0), 0u);
+    EXPECT_LE(m_session.GetReceived(), 5000u);
+    EXPECT_LE(ReadWholeFile(m_target.File("file.bin")).size(), 5000u);
+}
+
 // Keeps what it holds when the session releases it.
 class CapturingStream : public tCMemFile {
 public:
