@@ -8,6 +8,7 @@
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/PaintCell.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/widgets/CRegion.h"
 
 // A step in a file: the 12-byte header {type, value, count}, the tiles or the payload, and the
@@ -25,27 +26,17 @@ constexpr int64_t kSmallestStaging = kTileRecordBytes + 2 * kHeaderBytes;
 // Tiles hold cells as they lie in memory, which is their little-endian layout on disk.
 static_assert(std::endian::native == std::endian::little, "tile records copy cells byte for byte");
 
-void PutU32(uint8_t* bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = uint8_t(value >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
-
 void PutHeader(uint8_t* bytes, const UndoStepHeader& header)
 {
-    PutU32(bytes, header.type);
-    PutU32(bytes + 4, header.value);
-    PutU32(bytes + 8, header.count);
+    EncodeLittleEndian<uint32_t>(header.type, bytes);
+    EncodeLittleEndian<uint32_t>(header.value, bytes + 4);
+    EncodeLittleEndian<uint32_t>(header.count, bytes + 8);
 }
 
 UndoStepHeader GetHeader(const uint8_t* bytes)
 {
-    return {GetU32(bytes), GetU32(bytes + 4), GetU32(bytes + 8)};
+    return {DecodeLittleEndian<uint32_t>(bytes), DecodeLittleEndian<uint32_t>(bytes + 4),
+            DecodeLittleEndian<uint32_t>(bytes + 8)};
 }
 
 bool SameHeader(const UndoStepHeader& a, const UndoStepHeader& b)
@@ -324,7 +315,7 @@ tResult CHMRUndoManager::CompleteRecord()
         return kResOutOfRange;
     m_stepHeader.count = uint32_t(length);
     uint8_t bytes[kHeaderBytes];
-    PutU32(bytes, m_stepHeader.count);
+    EncodeLittleEndian<uint32_t>(m_stepHeader.count, bytes);
     TK_TRY(WriteAt(m_position + 8, bytes, 4));
     PutHeader(bytes, m_stepHeader);
     TK_TRY(WriteAt(int64_t(at), bytes, kHeaderBytes));
@@ -491,7 +482,8 @@ void CHMRUndoManager::ExchangeChunk(CPaintCellNav& cells, uint32_t tiles, TileRe
 {
     uint8_t* record = m_staging.GetData();
     for (uint32_t i = 0; i < tiles; ++i, record += kTileRecordBytes) {
-        const tCRect area = TileCells(GetU32(record), GetU32(record + 4), cells.GetWidth(), cells.GetHeight());
+        const tCRect area = TileCells(DecodeLittleEndian<uint32_t>(record), DecodeLittleEndian<uint32_t>(record + 4),
+                                      cells.GetWidth(), cells.GetHeight());
         if (area.IsEmpty())
             continue;
         const size_t rowBytes = size_t(area.Width()) * kPaintCellBytes;
@@ -516,8 +508,8 @@ tResult CHMRUndoManager::SaveTile(int32_t tileX, int32_t tileY, CPaintCellNav& c
         TK_TRY(FlushStaging());
     TK_TRY(EnsureStaging(m_fill + kTileRecordBytes + kHeaderBytes));
     uint8_t* record = m_staging.GetData() + m_fill;
-    PutU32(record, uint32_t(tileX));
-    PutU32(record + 4, uint32_t(tileY));
+    EncodeLittleEndian<uint32_t>(uint32_t(tileX), record);
+    EncodeLittleEndian<uint32_t>(uint32_t(tileY), record + 4);
     const tCRect area = TileCells(tileX, tileY, cells.GetWidth(), cells.GetHeight());
     const size_t rowBytes = size_t(area.Width()) * kPaintCellBytes;
     uint8_t* packed = record + 8;
@@ -556,7 +548,7 @@ tResult CHMRUndoManager::WriteStagedStep()
     TK_TRY(WriteAt(m_position + m_stepWritten, m_staging.GetData(), m_fill));
     if (m_stepWritten > 0) {
         uint8_t count[4];
-        PutU32(count, m_stepHeader.count);
+        EncodeLittleEndian<uint32_t>(m_stepHeader.count, count);
         TK_TRY(WriteAt(m_position + 8, count, 4));
     }
     m_position += m_stepWritten + m_fill;

@@ -2,17 +2,18 @@
 
 #include <cstdint>
 
+#include "toolkit/core/LittleEndian.h"
+
 namespace {
 
 uint32_t Read32(const std::string& bytes, size_t at)
 {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+    return DecodeLittleEndian<uint32_t>(reinterpret_cast<const uint8_t*>(bytes.data() + at));
 }
 
 uint16_t Read16(const std::string& bytes, size_t at)
 {
-    return uint16_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8);
+    return DecodeLittleEndian<uint16_t>(reinterpret_cast<const uint8_t*>(bytes.data() + at));
 }
 
 void Put32(std::string& out, uint32_t value)
