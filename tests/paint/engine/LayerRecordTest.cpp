@@ -90,6 +90,17 @@ CImage8* MakeGrain(int32_t width, int32_t height, uint32_t seed)
     return grain;
 }
 
+// Sizes the layer and paints stretches of 1 to `longest` equal values into every field; a grain
+// image of its own when `grainSide` is not 0.
+void PaintLayer(CLayer& layer, int32_t width, int32_t height, uint32_t seed, int longest, int32_t grainSide)
+{
+    ASSERT_EQ(layer.SetSize(width, height), kResOk);
+    std::mt19937 random(seed);
+    FillStretches(layer.GetCellMap(), random, longest);
+    if (grainSide > 0)
+        layer.SetGrainImage(MakeGrain(grainSide, grainSide + 1, seed));
+}
+
 std::string GrainBytes(CImage8* grain)
 {
     std::string bytes;
@@ -174,15 +185,11 @@ std::string Record(const std::string& children) { return Chunk(kTagLayerRecord, 
 TEST_F(LayerRecordTest, LayersComeBackWithTheirCellsPaperAndGrain)
 {
     const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 3}, {9, 9}, {40, 33}, {130, 20}};
-    std::mt19937 random(17);
     for (bool withGrain : {false, true}) {
         for (auto [width, height] : sizes) {
             CLayer layer;
-            ASSERT_EQ(layer.SetSize(width, height), kResOk);
-            FillStretches(layer.GetCellMap(), random);
+            PaintLayer(layer, width, height, uint32_t(width * height), 5, withGrain ? 16 : 0);
             SetPaper(layer);
-            if (withGrain)
-                layer.SetGrainImage(MakeGrain(16, 12, uint32_t(width)));
             const std::string record = WriteLayer(layer);
 
             CLayer read;
@@ -198,7 +205,7 @@ TEST_F(LayerRecordTest, LayersComeBackWithTheirCellsPaperAndGrain)
             EXPECT_EQ(got.paperVisible, 0u);
             ASSERT_EQ(read.GetGrainImage() != nullptr, withGrain);
             if (withGrain) {
-                EXPECT_EQ(read.GetGrainImage()->GetWidth(), 16);
+                EXPECT_EQ(read.GetGrainImage()->GetHeight(), 17);
                 EXPECT_EQ(GrainBytes(read.GetGrainImage()), GrainBytes(layer.GetGrainImage()));
             }
         }
@@ -209,11 +216,8 @@ TEST_F(LayerRecordTest, ARecordRoundTripsThroughAFile)
 {
     TempFolder folder;
     const tCFRef path(tCString::FromAnsi(folder.File("layer.bin")));
-    std::mt19937 random(2);
     CLayer layer;
-    ASSERT_EQ(layer.SetSize(70, 50), kResOk);
-    FillStretches(layer.GetCellMap(), random, 30);
-    layer.SetGrainImage(MakeGrain(8, 8, 1));
+    PaintLayer(layer, 70, 50, 2, 30, 8);
     {
         tCFile file;
         ASSERT_EQ(file.Open(path, tCFile::kAccessWrite), kResOk);
@@ -263,11 +267,8 @@ int64_t PlaneRecordEnd(const std::string& bytes, int64_t at)
 
 TEST_F(LayerRecordTest, EveryAnnouncedLengthIsTheRealSize)
 {
-    std::mt19937 random(9);
     CLayer layer;
-    ASSERT_EQ(layer.SetSize(61, 47), kResOk);
-    FillStretches(layer.GetCellMap(), random, 12);
-    layer.SetGrainImage(MakeGrain(5, 7, 3));
+    PaintLayer(layer, 61, 47, 9, 12, 5);
     const std::string record = WriteLayer(layer);
     ASSERT_GE(record.size(), 12u);
     EXPECT_EQ(int64_t(WordAt(record, 4)) | int64_t(WordAt(record, 8)) << 32, int64_t(record.size()) - 12);
@@ -428,13 +429,10 @@ TEST_F(LayerRecordTest, DamagedRecordsChangeNothing)
         {"items of no cells only", Record(props + count + Chunk(kTagLayerPlane, zeroRuns) + Join(chunks, 1, 4))},
         {"record of length 0", withLength(kTagLayerRecord, 0, "")},
     };
-    std::mt19937 random(4);
     for (const auto& c : cases) {
         CLayer layer;
-        ASSERT_EQ(layer.SetSize(3, 2), kResOk);
-        FillStretches(layer.GetCellMap(), random);
+        PaintLayer(layer, 3, 2, 4, 5, 3);
         SetPaper(layer);
-        layer.SetGrainImage(MakeGrain(3, 3, 5));
         const LayerState before(layer);
         EXPECT_NE(ReadLayer(layer, c.record), kResOk) << c.what;
         EXPECT_TRUE(LayerState(layer) == before) << c.what;
@@ -453,11 +451,8 @@ TEST_F(LayerRecordTest, DamagedRecordsChangeNothing)
 
 TEST_F(LayerRecordTest, RecordsCutAtEveryByteChangeNothing)
 {
-    std::mt19937 random(8);
     CLayer source;
-    ASSERT_EQ(source.SetSize(12, 9), kResOk);
-    FillStretches(source.GetCellMap(), random);
-    source.SetGrainImage(MakeGrain(4, 4, 9));
+    PaintLayer(source, 12, 9, 8, 5, 4);
     const std::string record = WriteLayer(source);
 
     CLayer layer;
@@ -497,11 +492,8 @@ TEST_F(LayerRecordTest, ALayerLargerThanTheMemoryLeftIsNotRead)
 
 TEST_F(LayerRecordTest, WritingReportsElevenUnitsAndStopsAtTheFirstFailure)
 {
-    std::mt19937 random(6);
     CLayer layer;
-    ASSERT_EQ(layer.SetSize(30, 30), kResOk);
-    FillStretches(layer.GetCellMap(), random);
-    layer.SetGrainImage(MakeGrain(6, 6, 2));
+    PaintLayer(layer, 30, 30, 6, 5, 6);
     {
         tCProgress progress(kLayerRecordProgressUnits, tCString(u"saving"), 0);
         tCMemFile stream;
