@@ -90,6 +90,18 @@ TEST_F(ResourceSourceTest, DumpingAndCompilingAgainGivesTheSameBytes)
     EXPECT_EQ(source, "txlt 1 \"l\" [\"a\" \"\"]\ntext 2 \"\" \"\"\n");
 }
 
+// The build names its made files relative to a folder of its own, after the source's folder.
+TEST_F(ResourceSourceTest, FilesAreTakenFromTheFirstFolderThatHoldsThem)
+{
+    TempFolder made;
+    WriteWholeFile(made.File("panel.png"), "\x89PNG\r\n\x1A\n" "made"s);
+    WriteWholeFile(made.File("only-made.png"), "\x89PNG\r\n\x1A\n" "second"s);
+    const std::string bytes = CompileResourcesFrom(
+        "imag 1 \"a\" png \"panel.png\"\nimag 2 \"b\" png \"only-made.png\"\n", {assets.Path(), made.Path()});
+    EXPECT_EQ(bytes, Chunk("imag", U32(1) + Line(u"a") + U32(14) + "\x89PNG\r\n\x1A\n" "pixels"s) +
+                         Chunk("imag", U32(2) + Line(u"b") + U32(14) + "\x89PNG\r\n\x1A\n" "second"s));
+}
+
 TEST_F(ResourceSourceTest, TheToolsRoundTripTheirOwnFiles)
 {
     const std::string tools = KOSTREL_BIN_DIR "/../tools/";
@@ -151,7 +163,7 @@ TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
     for (const Case& c : cases) {
         tCMemFile out;
         std::string error;
-        EXPECT_EQ(CompileResourceSource(c.source, assets.Path(), out, &error), kResTextParse) << c.source;
+        EXPECT_EQ(CompileResourceSource(c.source, {assets.Path()}, out, &error), kResTextParse) << c.source;
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
 }
