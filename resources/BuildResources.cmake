@@ -12,6 +12,8 @@ endforeach()
 # artpng. Those under masks/ are drawn white on black and kept as 8-bit grey images that widgets
 # tint.
 set(art_folder ${SOURCE_DIR}/assets/art)
+# Made files whose source is gone must not stay behind for trfc to find.
+file(REMOVE_RECURSE ${WORK_DIR}/art ${WORK_DIR}/sounds)
 file(GLOB_RECURSE art_sources RELATIVE ${art_folder} ${art_folder}/*.svg)
 list(SORT art_sources)
 foreach(svg IN LISTS art_sources)
