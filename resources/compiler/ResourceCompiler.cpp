@@ -16,8 +16,9 @@ namespace {
 
 class tResourceCompiler {
 public:
-    tResourceCompiler(const std::filesystem::path& baseFolder, tCStream& out, uint32_t version)
-        : m_baseFolder(baseFolder), m_out(out), m_version(version)
+    tResourceCompiler(const std::filesystem::path& baseFolder, const std::vector<std::filesystem::path>& moreFolders,
+                      tCStream& out, uint32_t version)
+        : m_baseFolder(baseFolder), m_moreFolders(moreFolders), m_out(out), m_version(version)
     {
     }
 
@@ -136,7 +137,7 @@ private:
         std::u16string fileName;
         if (!line.TakeString(&fileName))
             return false;
-        const std::filesystem::path path = m_baseFolder / std::filesystem::path(tCString(std::u16string_view(fileName)).ToAnsi());
+        const std::filesystem::path path = FindFile(tCString(std::u16string_view(fileName)).ToAnsi());
         std::string bytes;
         if (ReadBinaryFile(path, &bytes) != kResOk)
             return line.Fail("cannot read " + path.string());
@@ -153,12 +154,24 @@ private:
         return Written(result, line);
     }
 
+    // A file of the source's folder, else of the first further folder that holds it.
+    std::filesystem::path FindFile(const std::filesystem::path& name) const
+    {
+        std::error_code ignored;
+        if (!std::filesystem::exists(m_baseFolder / name, ignored))
+            for (const std::filesystem::path& folder : m_moreFolders)
+                if (std::filesystem::exists(folder / name, ignored))
+                    return folder / name;
+        return m_baseFolder / name;
+    }
+
     static bool Written(tResult result, tStatement& line)
     {
         return result == kResOk || line.Fail(std::string("writing failed: ") + ResultText(result));
     }
 
     std::filesystem::path m_baseFolder;
+    std::vector<std::filesystem::path> m_moreFolders;
     tCStream& m_out;
     uint32_t m_version;
 };
@@ -187,13 +200,13 @@ bool FindVersion(const std::vector<std::string>& lines, uint32_t* version, std::
 }  // namespace
 
 tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
-                              std::string* error)
+                              std::string* error, const std::vector<std::filesystem::path>& moreFolders)
 {
     const std::vector<std::string> lines = SplitLines(source);
     uint32_t version;
     if (!FindVersion(lines, &version, error))
         return kResTextParse;
-    tResourceCompiler compiler(baseFolder, out, version);
+    tResourceCompiler compiler(baseFolder, moreFolders, out, version);
     return CompileLines(
         source,
         [&](const std::string& line, tStatement& statement) {

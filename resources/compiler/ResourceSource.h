@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "toolkit/core/ResultCodes.h"
 
@@ -17,11 +18,12 @@ class tCStream;
 //   audi <id> "<name>" "<wav file>"
 //   font <id> "<name>" "<font file>"
 //   grad <id> "<name>" [#AARRGGBB@<position> ...]
-// File names are relative to `baseFolder`. Without a vers line the file is version 1.
+// File names are relative to `baseFolder`, or else to the first of `moreFolders` that holds the
+// file (files made by the build). Without a vers line the file is version 1.
 
 // Compiles a source into `out`; on failure `error` says which line and why.
 tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
-                              std::string* error);
+                              std::string* error, const std::vector<std::filesystem::path>& moreFolders = {});
 
 // Prints a resource file as source. The bytes of images, sounds and fonts are written to files
 // "<type>-<chunk index>.<extension>" in `fileFolder`, which the source names as
