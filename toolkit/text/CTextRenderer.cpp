@@ -130,17 +130,15 @@ int32_t CTextRenderer::PixelOfPen(int64_t pen) const
     return int32_t((std::llrint(double(m_widthScale) * double(pen)) + 96) >> 6);
 }
 
-tResult CTextRenderer::MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c, FT_UInt* glyph) const
+void CTextRenderer::MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c) const
 {
-    *glyph = FT_Get_Char_Index(face, c);
-    pen->position += Spacing(face, *pen, c, *glyph);
+    const FT_UInt glyph = FT_Get_Char_Index(face, c);
+    pen->position += Spacing(face, *pen, c, glyph);
     int32_t advance = 0;
-    const bool loaded = Advance(face, cache, c, *glyph, &advance);
-    if (loaded)
+    if (Advance(face, cache, c, glyph, &advance))
         pen->position += advance;
-    pen->previousGlyph = *glyph;
+    pen->previousGlyph = glyph;
     pen->previousCode = c;
-    return loaded ? kResOk : kResCreateFailed;
 }
 
 int32_t CTextRenderer::GetTextWidthWithFont(FT_Face face, const char16_t* text, int32_t count)
@@ -149,9 +147,8 @@ int32_t CTextRenderer::GetTextWidthWithFont(FT_Face face, const char16_t* text, 
         return 0;
     CGlyphCache* cache = UsableCache(face);
     tPen pen;
-    FT_UInt glyph = 0;
     for (int32_t i = 0; text[i] && (count <= 0 || i < count); ++i)
-        MoveOn(face, cache, &pen, text[i], &glyph);
+        MoveOn(face, cache, &pen, text[i]);
     return PixelOfPen(pen.position);
 }
 
@@ -168,30 +165,23 @@ int32_t CTextRenderer::SpaceExtra(FT_Face face, const char16_t* text, int32_t co
     return std::max(targetWidth - GetTextWidthWithFont(face, text, count), 0) / spaces;
 }
 
-void CTextRenderer::Positions(FT_Face face, const char16_t* text, int32_t count, int32_t* positions,
-                              int32_t targetWidth)
+tResult CTextRenderer::GetCharPositionsWithFont(FT_Face face, const char16_t* text, int32_t* positions,
+                                                int32_t targetWidth)
 {
     if (!text || !text[0])
-        return;
-    const int32_t perSpace = SpaceExtra(face, text, count, targetWidth);
+        return kResOk;
+    const int32_t perSpace = SpaceExtra(face, text, 0, targetWidth);
     CGlyphCache* cache = UsableCache(face);
     tPen pen;
-    FT_UInt glyph = 0;
     int32_t extra = 0;
     positions[0] = 0;
-    for (int32_t k = 0; text[k] && (count <= 0 || k < count); ++k) {
-        MoveOn(face, cache, &pen, text[k], &glyph);
+    for (int32_t k = 0; text[k]; ++k) {
+        MoveOn(face, cache, &pen, text[k]);
         const int64_t snapped = m_unhinted ? pen.position : (pen.position + 31) & ~int64_t(63);
         if (text[k + 1] == u' ')
             extra += perSpace;
         positions[k + 1] = PixelOfPen(snapped) + int32_t(std::lrint(m_xOffset + float(extra)));
     }
-}
-
-tResult CTextRenderer::GetCharPositionsWithFont(FT_Face face, const char16_t* text, int32_t* positions,
-                                                int32_t targetWidth)
-{
-    Positions(face, text, 0, positions, targetWidth);
     return kResOk;
 }
 
@@ -232,7 +222,6 @@ int32_t CTextRenderer::BreakLine(const char16_t* text, int32_t width)
         chunk[n] = 0;
         if (n == 0)
             return consumed;
-        gCharPositions[0] = 0;
         if (GetCharPositions(chunk, gCharPositions, 0) != kResOk)
             return 0;
         if (gCharPositions[n] + offset < usable) {

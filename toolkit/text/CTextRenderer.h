@@ -110,14 +110,13 @@ private:
     // The advance of one glyph in 26.6, through the cache where it serves; false when the glyph
     // does not load.
     bool Advance(FT_Face face, CGlyphCache* cache, uint32_t code, FT_UInt glyph, int32_t* advance) const;
-    // Moves the pen over one character as the measures do; 24 when its glyph does not load.
-    tResult MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c, FT_UInt* glyph) const;
+    // Moves the pen over one character as the measures do; a glyph that does not load adds
+    // no advance.
+    void MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c) const;
     // A pen position in whole pixels, after the width scale.
     int32_t PixelOfPen(int64_t pen) const;
     // Whole pixels added before each space of a fully justified line to fill `targetWidth`.
     int32_t SpaceExtra(FT_Face face, const char16_t* text, int32_t count, int32_t targetWidth);
-    // Character positions of the first `count` characters (count <= 0: all).
-    void Positions(FT_Face face, const char16_t* text, int32_t count, int32_t* positions, int32_t targetWidth);
     // Draws the text over the image as a block: wrapped lines, or one line placed by the
     // justification unless `atOffset` keeps it at the offset.
     tResult DrawBlock(FT_Face face, const char16_t* text, CImageBase* image, bool atOffset);

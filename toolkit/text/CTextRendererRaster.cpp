@@ -90,9 +90,9 @@ public:
     int32_t Width() const { return m_nav.GetWidth(); }
     int32_t Height() const { return m_nav.GetHeight(); }
 
-    // Copies coverage with its top-left at (column, row), through the gamma table when one is
-    // given; false when the column lies at or right of the image's edge.
-    bool Copy(const tCoverage& glyph, int32_t column, int32_t row, const uint8_t* gamma)
+    // Copies coverage through the gamma table with its top-left at (column, row); false when
+    // the column lies at or right of the image's edge.
+    bool Copy(const tCoverage& glyph, int32_t column, int32_t row)
     {
         if (column >= Width())
             return false;
@@ -106,11 +106,11 @@ public:
                 break;
             if (!glyph.mono && Depth() == 1)
                 CopyGreyRow(glyph.rows + y * glyph.pitch + first, m_nav.Row(targetRow) + column + first, end - first,
-                            gamma);
+                            m_gamma);
             else
                 for (int32_t x = first; x < end; ++x)
                     if (const uint8_t a = glyph.At(x, y))
-                        Put(column + x, targetRow, gamma ? gamma[a] : a);
+                        Put(column + x, targetRow, m_gamma[a]);
         }
         return true;
     }
@@ -120,7 +120,7 @@ public:
     {
         for (int32_t x = 0; x < count; ++x)
             if (from[x])
-                CombineCoverage(to + x, gamma ? gamma[from[x]] : from[x]);
+                CombineCoverage(to + x, gamma[from[x]]);
     }
 
     void Put(int32_t x, int32_t y, uint8_t a)
@@ -134,8 +134,6 @@ public:
         *pixel = m_blend ? BlendTextPixel(*pixel, m_colour, TextAlpha(m_colour, a))
                          : ReplaceTextPixel(*pixel, m_colour, a);
     }
-
-    const uint8_t* Gamma() const { return m_gamma; }
 
 private:
     int32_t Depth() const { return m_nav.GetBytesPerPixel(); }
@@ -151,6 +149,19 @@ struct tUnderline {
     int64_t top = 0;
     int64_t thickness = 0;
 };
+
+// The face's underline below a baseline, on the pixel grid unless fractional.
+tUnderline UnderlineOf(FT_Face face, int32_t height, int64_t baseline, bool fractional)
+{
+    int64_t position = baseline + FT_MulFix(face->underline_position, face->size->metrics.y_scale);
+    if (!fractional)
+        position = SnapToPixel(position);
+    tUnderline line{int64_t(height - 1) * 64 - position,
+                    FT_MulFix(face->underline_thickness, face->size->metrics.y_scale)};
+    if (!fractional && line.thickness != 0)
+        line.thickness = std::max<int64_t>(SnapToPixel(line.thickness), 64);
+    return line;
+}
 
 void DrawUnderline(CTextTarget& target, const tUnderline& line, int64_t from, int64_t to, bool fractional)
 {
@@ -195,6 +206,8 @@ bool FillEntry(FT_Face face, FT_Pos x, FT_Pos y, CGlyphCache::tEntry* entry)
     return true;
 }
 
+enum class tGlyphOutcome { kDrawn, kFailed, kPastRightEdge };
+
 tCoverage CoverageOfView(const CImNav8& view)
 {
     tCoverage coverage;
@@ -205,6 +218,43 @@ tCoverage CoverageOfView(const CImNav8& view)
     coverage.width = view.GetWidth();
     coverage.height = view.GetHeight();
     return coverage;
+}
+
+// A glyph of the cache, which renders it at (x, y) the first time; the pen moves on only when
+// the entry could be had.
+tGlyphOutcome DrawCachedGlyph(FT_Face face, FT_UInt glyph, char16_t c, CGlyphCache::tEntry& entry,
+                              CTextTarget& target, int64_t x, int64_t y, int64_t* pen)
+{
+    if (!entry.image &&
+        (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok || !FillEntry(face, FT_Pos(x), FT_Pos(y), &entry)))
+        return tGlyphOutcome::kFailed;
+    *pen += entry.advance;
+    if (c == u' ')
+        return tGlyphOutcome::kDrawn;
+    const CImNav8 view(entry.image.get());
+    const bool inside = target.Copy(CoverageOfView(view), int32_t((x + 31) >> 6) + entry.left,
+                                    target.Height() - int32_t((y + 31) >> 6) - entry.top - 1);
+    return inside ? tGlyphOutcome::kDrawn : tGlyphOutcome::kPastRightEdge;
+}
+
+// A glyph rendered afresh at (x, y), x snapped to whole pixels first when `snap` is set; the
+// pen moves on once the glyph loaded.
+tGlyphOutcome DrawFreshGlyph(FT_Face face, FT_UInt glyph, char16_t c, CTextTarget& target, int64_t* x, int64_t y,
+                             bool snap, int64_t* pen)
+{
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok)
+        return tGlyphOutcome::kFailed;
+    *pen += face->glyph->advance.x;
+    if (snap)
+        *x = (*x + 31) & ~int64_t(63);
+    if (c == u' ')
+        return tGlyphOutcome::kDrawn;
+    CRenderedGlyph rendered;
+    if (!rendered.Render(face->glyph, FT_Pos(*x), FT_Pos(y)))
+        return tGlyphOutcome::kFailed;
+    const bool inside = target.Copy(rendered.Coverage(), rendered.Bitmap()->left,
+                                    target.Height() - 1 - rendered.Bitmap()->top);
+    return inside ? tGlyphOutcome::kDrawn : tGlyphOutcome::kPastRightEdge;
 }
 
 }  // namespace
@@ -219,13 +269,7 @@ tResult CTextRenderer::RasterizeText(FT_Face face, const char16_t* text, CImageB
                        std::llrint(double(face->bbox.yMax) * EmScale(face) * 64.0);
     if (!fractional)
         baseline = SnapToPixel(baseline);
-    int64_t underline = baseline + FT_MulFix(face->underline_position, face->size->metrics.y_scale);
-    if (!fractional)
-        underline = SnapToPixel(underline);
-    tUnderline line{int64_t(height - 1) * 64 - underline, FT_MulFix(face->underline_thickness, face->size->metrics.y_scale)};
-    if (!fractional && line.thickness != 0)
-        line.thickness = std::max<int64_t>(SnapToPixel(line.thickness), 64);
-
+    const tUnderline line = UnderlineOf(face, height, baseline, fractional);
     CTextTarget target(image, m_colour, blend, m_lightText ? GetTextInverseGammaTable() : GetTextGammaTable());
     if (!target.IsUsable())
         return kResNoMemory;
@@ -249,33 +293,14 @@ tResult CTextRenderer::RasterizeText(FT_Face face, const char16_t* text, CImageB
         if (c == u' ')
             extra += perSpace;
         int64_t ox = origin();
-        const int64_t oy = baseline;
-        if (cache && c < CGlyphCache::kCodes) {
-            CGlyphCache::tEntry& entry = cache->At(c);
-            if (!entry.image && (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok ||
-                                 !FillEntry(face, FT_Pos(ox), FT_Pos(oy), &entry)))
-                continue;
-            pen.position += entry.advance;
-            const CImNav8 view(entry.image.get());
-            if (c != u' ' &&
-                !target.Copy(CoverageOfView(view), int32_t((ox + 31) >> 6) + entry.left,
-                             height - int32_t((oy + 31) >> 6) - entry.top - 1, target.Gamma()))
-                return kResOk;
-        } else {
-            if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok)
-                continue;
-            pen.position += face->glyph->advance.x;
-            if (!m_unhinted)
-                ox = (ox + 31) & ~int64_t(63);
-            if (c != u' ') {
-                CRenderedGlyph rendered;
-                if (!rendered.Render(face->glyph, FT_Pos(ox), FT_Pos(oy)))
-                    continue;
-                if (!target.Copy(rendered.Coverage(), rendered.Bitmap()->left, height - 1 - rendered.Bitmap()->top,
-                                 target.Gamma()))
-                    return kResOk;
-            }
-        }
+        const tGlyphOutcome outcome =
+            cache && c < CGlyphCache::kCodes
+                ? DrawCachedGlyph(face, glyph, c, cache->At(c), target, ox, baseline, &pen.position)
+                : DrawFreshGlyph(face, glyph, c, target, &ox, baseline, !m_unhinted, &pen.position);
+        if (outcome == tGlyphOutcome::kPastRightEdge)
+            return kResOk;
+        if (outcome == tGlyphOutcome::kFailed)
+            continue;
         if (m_underline)
             DrawUnderline(target, line, ox, origin(), fractional);
     }
