@@ -1,8 +1,8 @@
 # Builds the Resources folder: run with cmake -P through the wrapper that the build writes into
-# tools/ (it sets SOURCE_DIR, TRFC, ARTPNG, RSVG_CONVERT and PYTHON), with
+# tools/ (it sets SOURCE_DIR, TRFC, ARTPNG, RSVG_CONVERT, PYTHON and FONT_DIR, where the cut fonts are), with
 #   -DWORK_DIR=<folder for the made art and sounds> -DRESOURCE_DIR=<the Resources folder>.
 # The same sources always give the same bytes.
-foreach(variable SOURCE_DIR TRFC ARTPNG RSVG_CONVERT PYTHON WORK_DIR RESOURCE_DIR)
+foreach(variable SOURCE_DIR TRFC ARTPNG RSVG_CONVERT PYTHON FONT_DIR WORK_DIR RESOURCE_DIR)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "BuildResources.cmake needs ${variable}")
   endif()
@@ -34,12 +34,15 @@ endforeach()
 # Interface sounds, synthesised from the parameters in the generator.
 execute_process(COMMAND ${PYTHON} ${SOURCE_DIR}/tools/make_sounds.py ${WORK_DIR}/sounds COMMAND_ERROR_IS_FATAL ANY)
 
-# The two resource files; the source names the made files relative to WORK_DIR.
+# The two resource files; the source names the made files relative to WORK_DIR and FONT_DIR.
 file(MAKE_DIRECTORY ${RESOURCE_DIR})
-execute_process(COMMAND ${TRFC} ${SOURCE_DIR}/system.trf.src ${RESOURCE_DIR}/system.trf ${WORK_DIR}
+execute_process(COMMAND ${TRFC} ${SOURCE_DIR}/system.trf.src ${RESOURCE_DIR}/system.trf ${WORK_DIR} ${FONT_DIR}
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${TRFC} ${SOURCE_DIR}/system.tsf.src ${RESOURCE_DIR}/system.tsf COMMAND_ERROR_IS_FATAL ANY)
 
 # The help and program documents that the string table names.
 file(GLOB documents ${SOURCE_DIR}/assets/docs/*.html)
 file(COPY ${documents} DESTINATION ${RESOURCE_DIR})
+
+# The fonts' licence travels with the fonts.
+file(COPY_FILE ${SOURCE_DIR}/fonts/LICENSE ${RESOURCE_DIR}/fonts-LICENSE.txt)

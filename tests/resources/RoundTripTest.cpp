@@ -133,6 +133,30 @@ TEST_F(ResourceSourceTest, TheToolsRoundTripTheirOwnFiles)
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
+TEST_F(ResourceSourceTest, FilesTheSourceFolderLacksAreTakenFromFurtherFolders)
+{
+    TempFolder built;
+    WriteWholeFile(built.File("made.ttf"), "true" "made"s);
+    WriteWholeFile(built.File("face.ttf"), "true" "shadowed"s);
+    const std::string source = "font 3 \"Made\" \"made.ttf\"\nfont 4 \"Face\" \"face.ttf\"\n";
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileResourceSource(source, {assets.Path()}, out, &error), kResTextParse);
+    EXPECT_NE(error.find("line 1: cannot read"), std::string::npos) << error;
+    tCMemFile found;
+    ASSERT_EQ(CompileResourceSource(source, {assets.Path(), assets.Path() / "none", built.Path()}, found, &error), kResOk)
+        << error;
+    EXPECT_EQ(StreamBytes(found), Chunk("font", U32(3) + Line(u"Made") + U32(8) + "truemade") +
+                                      Chunk("font", U32(4) + Line(u"Face") + U32(10) + "\0\1\0\0" "glyphs"s));
+
+    const std::string a = assets.File("");
+    WriteWholeFile(a + "fonts.src", source);
+    const std::string trfc = KOSTREL_BIN_DIR "/../tools/trfc ";
+    EXPECT_EQ(WEXITSTATUS(std::system((trfc + a + "fonts.src " + a + "fonts.trf 2>/dev/null").c_str())), 1);
+    ASSERT_EQ(WEXITSTATUS(std::system((trfc + a + "fonts.src " + a + "fonts.trf " + built.File("")).c_str())), 0);
+    EXPECT_EQ(ReadWholeFile(a + "fonts.trf"), StreamBytes(found));
+}
+
 TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
 {
     struct Case {
