@@ -12,6 +12,7 @@
 
 #include "HeadlessFixture.h"
 #include "NoCupsServer.h"
+#include "ScopedEnvironment.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialogs.h"
 #include "platform/Paint.h"
@@ -62,30 +63,26 @@ TEST_F(HeadlessTest, TheScreenHas96PixelsPerInchAndTheDisplaysSize)
     EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSX), 0);
 }
 
+// A print dialog record that deletes and frees what the dialog gave it.
+struct OwnedPrintDialog : PRINTDLGW {
+    OwnedPrintDialog()
+    {
+        lStructSize = sizeof(PRINTDLGW);
+        Flags = PD_RETURNDC;
+    }
+    ~OwnedPrintDialog()
+    {
+        if (hDC)
+            DeleteDC(hDC);
+        GlobalFree(hDevMode);
+        GlobalFree(hDevNames);
+    }
+    OwnedPrintDialog(const OwnedPrintDialog&) = delete;
+    OwnedPrintDialog& operator=(const OwnedPrintDialog&) = delete;
+};
+
 class PrintDialogTest : public HeadlessTest {
 protected:
-    void SetUp() override
-    {
-        HeadlessTest::SetUp();
-        const char* paper = std::getenv("PAPERSIZE");
-        m_paper = paper ? paper : "";
-        m_hadPaper = paper != nullptr;
-        dialog.lStructSize = sizeof(PRINTDLGW);
-        dialog.Flags = PD_RETURNDC;
-    }
-    void TearDown() override
-    {
-        if (dialog.hDC)
-            DeleteDC(dialog.hDC);
-        GlobalFree(dialog.hDevMode);
-        GlobalFree(dialog.hDevNames);
-        if (m_hadPaper)
-            setenv("PAPERSIZE", m_paper.c_str(), 1);
-        else
-            unsetenv("PAPERSIZE");
-        HeadlessTest::TearDown();
-    }
-
     // Chooses "Save as PDF" and then `file` in the save dialog.
     BOOL SaveAsPdf(const std::string& file)
     {
@@ -111,17 +108,14 @@ protected:
     }
 
     NoCupsServer noCups;
+    ScopedEnvironment environment;
     TempFolder folder;
-    PRINTDLGW dialog;
-
-private:
-    std::string m_paper;
-    bool m_hadPaper = false;
+    OwnedPrintDialog dialog;
 };
 
 TEST_F(PrintDialogTest, SaveAsPdfMakesAPageOfTheSystemsPaperAt600Dpi)
 {
-    setenv("PAPERSIZE", "letter", 1);
+    environment.Set("PAPERSIZE", "letter");
     ASSERT_NE(SaveAsPdf(folder.File("page")), 0);
     ASSERT_NE(dialog.hDC, nullptr);
     EXPECT_EQ(CommDlgExtendedError(), 0u);
@@ -140,7 +134,7 @@ TEST_F(PrintDialogTest, SaveAsPdfMakesAPageOfTheSystemsPaperAt600Dpi)
     EXPECT_EQ(Names(), expected);
 
     // A paper nobody knows is A4.
-    setenv("PAPERSIZE", "quarto-ish", 1);
+    environment.Set("PAPERSIZE", "quarto-ish");
     DeleteDC(dialog.hDC);
     ASSERT_NE(SaveAsPdf(folder.File("a4.pdf")), 0);
     EXPECT_EQ(GetDeviceCaps(dialog.hDC, HORZRES), 2100 * 600 / 254);
@@ -234,23 +228,9 @@ class DesktopPrintDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : {"PATH", "XDG_CURRENT_DESKTOP"}) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(name, value ? value : "");
-        }
-        setenv("PATH", (m_bin.Path().string() + ":" + m_saved[0].second).c_str(), 1);
-        unsetenv("XDG_CURRENT_DESKTOP");
-        dialog.lStructSize = sizeof(PRINTDLGW);
-        dialog.Flags = PD_RETURNDC;
-    }
-    void TearDown() override
-    {
-        if (dialog.hDC)
-            DeleteDC(dialog.hDC);
-        GlobalFree(dialog.hDevMode);
-        GlobalFree(dialog.hDevNames);
-        for (const auto& [name, value] : m_saved)
-            setenv(name.c_str(), value.c_str(), 1);
+        const char* path = std::getenv("PATH");
+        environment.Set("PATH", m_bin.Path().string() + ":" + (path ? path : ""));
+        environment.Unset("XDG_CURRENT_DESKTOP");
     }
 
     void Install(const std::string& program, const std::string& listAnswer, int listExit = 0)
@@ -273,11 +253,11 @@ protected:
     }
 
     NoCupsServer noCups;
-    PRINTDLGW dialog;
-    TempFolder m_bin;
+    ScopedEnvironment environment;
+    OwnedPrintDialog dialog;
 
 private:
-    std::vector<std::pair<std::string, std::string>> m_saved;
+    TempFolder m_bin;
 };
 
 TEST_F(DesktopPrintDialogTest, ZenityListsTheEntriesAndItsAnswerIsTheChoice)
@@ -299,7 +279,7 @@ TEST_F(DesktopPrintDialogTest, KdialogOnKdeAndCancelledOrUnknownAnswers)
 {
     Install("zenity", "unused");
     Install("kdialog", "Save as PDF", 1);
-    setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+    environment.Set("XDG_CURRENT_DESKTOP", "KDE");
     EXPECT_EQ(PrintDlgW(&dialog), 0);
     EXPECT_EQ(CommDlgExtendedError(), 0u) << "cancelled";
     EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Print", "--radiolist", "Print to:", "Save as PDF",

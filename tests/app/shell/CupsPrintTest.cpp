@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "PrintTestSupport.h"
 #include "PrivateCups.h"
 #include "app/shell/CHMRPrintManager.h"
+#include "tests/platform/ScopedEnvironment.h"
 
 namespace {
 
@@ -30,14 +28,10 @@ class CupsPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Save("CUPS_SERVER");
-        Save("HOME");
-        Save("LPDEST");
-        Save("PRINTER");
-        setenv("CUPS_SERVER", cups.Socket().c_str(), 1);
-        setenv("HOME", home.Path().c_str(), 1);
-        unsetenv("LPDEST");
-        unsetenv("PRINTER");
+        environment.Set("CUPS_SERVER", cups.Socket());
+        environment.Set("HOME", home.Path().string());
+        environment.Unset("LPDEST");
+        environment.Unset("PRINTER");
         ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless));
         ASSERT_EQ(printer.Initialise(), kResOk);
         std::string why;
@@ -48,21 +42,9 @@ protected:
     {
         cups.Stop();
         w32::StopPlatform();
-        for (const auto& [name, value] : saved) {
-            if (value.second)
-                setenv(name.c_str(), value.first.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
     }
 
-    void Save(const std::string& name)
-    {
-        const char* value = std::getenv(name.c_str());
-        saved[name] = {value ? value : "", value != nullptr};
-    }
-
-    std::map<std::string, std::pair<std::string, bool>> saved;
+    ScopedEnvironment environment;
     TempFolder home;
     PrivateCups cups;
     CHMRPrintManager printer;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "app/shell/CHMRSound.h"
 #include "platform/headless/HeadlessSound.h"
 #include "resources/CompiledResources.h"
+#include "toolkit/core/DiskAudio.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/WavBuilder.h"
@@ -150,39 +150,24 @@ TEST_F(SoundTest, WithoutAnyResourceFileEveryIndexIsSilent)
 // The real output through SDL's disk driver, without the headless platform.
 TEST(SoundOnDisk, AnInterfaceSoundPlaysEndToEnd)
 {
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    const std::string savedDriver = driver ? driver : "";
-    TempFolder output;
-    const std::string file = output.File("output.raw");
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    // 50 ms of a stereo pattern at the output's own rate.
-    std::vector<int16_t> pattern;
-    for (int i = 0; i < 2205; ++i) {
-        pattern.push_back(int16_t(i * 7 - 9000));
-        pattern.push_back(int16_t(12000 - i * 5));
-    }
-    static std::string wav;
-    wav = MakeWav(Pcm(2, 44100, 16, Samples16(pattern)));
+    DiskAudioOutput output;
+    static const std::string wav = MakeWav(Pcm(2, 44100, 16, Samples16(DiskAudioOutput::Pattern())));
     ProgramSubfolder resources;
     TempFolder assets;
     WriteSounds(resources, assets, {0}, [](int) -> const std::string& { return wav; });
-    {
-        ScriptedApp app;
-        app.SetResourceFolderName(tCString::FromAnsi(resources.Name()));
-        ASSERT_EQ(app.StartUp(), kResOk);
-        uint32_t soundsOn = 1;
-        CHMRSound sounds(&soundsOn);
-        ASSERT_EQ(sounds.LoadSounds(), kResOk);
-        EXPECT_EQ(sounds.OnMessage(CHMRSound::kMsgPlaySound, 0, 0, 0, kMsgApply), kResOk);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (ReadWholeFile(file).find(Samples16(pattern)) == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    setenv("SDL_AUDIODRIVER", savedDriver.c_str(), 1);
-    unsetenv("SDL_DISKAUDIOFILE");
-    EXPECT_NE(ReadWholeFile(file).find(Samples16(pattern)), std::string::npos);
+    ScriptedApp app;
+    app.SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+    ASSERT_EQ(app.StartUp(), kResOk);
+    uint32_t soundsOn = 1;
+    CHMRSound sounds(&soundsOn);
+    ASSERT_EQ(sounds.LoadSounds(), kResOk);
+    EXPECT_EQ(sounds.OnMessage(CHMRSound::kMsgPlaySound, 0, 0, 0, kMsgApply), kResOk);
+    const std::string played = Samples16(DiskAudioOutput::Pattern());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ReadWholeFile(output.File()).find(played) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(ReadWholeFile(output.File()).find(played), std::string::npos);
 }
 
 }  // namespace
