@@ -1,5 +1,6 @@
 #include "platform/Printing.h"
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -147,7 +148,8 @@ int32_t StartDocW(HDC dc, const DOCINFOW* info)
     if (!job->pdf.Begin(PointsOfPaper(page.paperWidth), PointsOfPaper(page.paperLength)))
         return Failed(nullptr, ERROR_NOT_ENOUGH_MEMORY);
     printer->job = std::move(job);
-    return ++printers.jobs;
+    printers.jobs = printers.jobs == INT32_MAX ? 1 : printers.jobs + 1;
+    return printers.jobs;
 }
 
 int32_t StartPage(HDC dc)
