@@ -28,8 +28,8 @@ public:
         std::filesystem::create_directories(m_folder);
         WriteFile("system.trf", nullptr, 0);
         tCMemFile table;
-        tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colour list header"),
-                                   tCString(u"Kostrel colour list"));
+        tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colourlist.header"),
+                                   tCString(u"Kostrel Colour List"));
         WriteFile("system.tsf", table.GetData(), size_t(table.GetSize()));
         m_application.SetResourceFolderName(tCString::FromAnsi(name));
         if (m_application.StartUp() != kResOk)

@@ -15,7 +15,7 @@
 
 namespace {
 
-const std::u16string kHeader = u"Kostrel colour list";
+const std::u16string kHeader = u"Kostrel Colour List";
 
 // The backdrop: records what it is told and answers as asked.
 class RecordingBackdrop : public tCCmdTarget {
@@ -44,7 +44,7 @@ protected:
         ASSERT_EQ(tCStringTable::WriteRecord(table, 0xB2D05E00u, 0, tCString(u"product"), tCString(u"Kostrel 2")),
                   kResOk);
         if (withHeader) {
-            ASSERT_EQ(tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colour list header"),
+            ASSERT_EQ(tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colourlist.header"),
                                                  tCString(kHeader.c_str())),
                       kResOk);
         }
