@@ -7,6 +7,7 @@
 #include <string>
 
 #include "paint/engine/CColourList.h"
+#include "paint/engine/EngineResources.h"
 #include "toolkit/core/CApp.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCStringTable.h"
@@ -28,7 +29,7 @@ public:
         std::filesystem::create_directories(m_folder);
         WriteFile("system.trf", nullptr, 0);
         tCMemFile table;
-        tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colourlist.header"),
+        tCStringTable::WriteRecord(table, kStrColourListHeader, 0, tCString(u"colourlist.header"),
                                    tCString(u"Kostrel Colour List"));
         WriteFile("system.tsf", table.GetData(), size_t(table.GetSize()));
         m_application.SetResourceFolderName(tCString::FromAnsi(name));

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "paint/engine/EngineResources.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CSafeFileWriter.h"
 #include "toolkit/core/FileDialogs.h"
@@ -17,7 +18,7 @@ tResult GetHeaderText(tCString& text)
     const CAppBase* application = GetApplication();
     if (!application)
         return kResCreateFailed;
-    application->GetString(text, kColourListHeaderString, 0);
+    application->GetString(text, kStrColourListHeader, 0);
     return text.View().starts_with(u"%%") ? kResCreateFailed : kResOk;
 }
 

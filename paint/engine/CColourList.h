@@ -13,14 +13,12 @@ class tCStream;
 inline constexpr uint32_t kMsgColourListChanged = 0xFF001049u;
 // The record: u32 count, then count u32 ARGB colours, in list order.
 inline constexpr uint32_t kTagColourList = 0xFF00308Fu;
-// The string-table text that heads a colour-list file, as one UTF-16 line.
-inline constexpr uint32_t kColourListHeaderString = 0xB2D05E45u;
 // An entry never set: white without coverage.
 inline constexpr uint32_t kUnsetColour = 0x00FFFFFFu;
 
 // The user's kept colours. They travel as one record, inside project files and in colour-list
-// files of their own (the header line, then the record). A failed read leaves the list as it
-// was.
+// files of their own (the string-table text kStrColourListHeader as one UTF-16 line, then the
+// record). A failed read leaves the list as it was.
 class CColourList : public tCCmdTarget {
 public:
     int32_t GetCount() const { return m_colours.GetCount(); }

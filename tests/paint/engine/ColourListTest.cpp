@@ -6,6 +6,7 @@
 
 #include "RecordBytes.h"
 #include "paint/engine/CColourList.h"
+#include "paint/engine/EngineResources.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/TempFolder.h"
@@ -44,7 +45,7 @@ protected:
         ASSERT_EQ(tCStringTable::WriteRecord(table, 0xB2D05E00u, 0, tCString(u"product"), tCString(u"Kostrel 2")),
                   kResOk);
         if (withHeader) {
-            ASSERT_EQ(tCStringTable::WriteRecord(table, kColourListHeaderString, 0, tCString(u"colourlist.header"),
+            ASSERT_EQ(tCStringTable::WriteRecord(table, kStrColourListHeader, 0, tCString(u"colourlist.header"),
                                                  tCString(kHeader.c_str())),
                       kResOk);
         }
