@@ -9,6 +9,11 @@ class CKSUTransferManager;
 // is deleted, reaches nobody.
 class CKSUHTTPSession : public CHTTPSession {
 public:
+    CKSUHTTPSession() = default;
+    // The base's destructor closes the session, and what the close reports must not reach the
+    // callbacks, which take the session for one of this class.
+    ~CKSUHTTPSession() override;
+
     CKSUTransferManager* GetOwner() const { return m_owner; }
     void SetOwner(CKSUTransferManager* owner) { m_owner = owner; }
 

@@ -44,8 +44,10 @@ CKSUTransferManager::~CKSUTransferManager()
 {
     RetireCurrent();
     DeleteRetired();
-    if (m_networkStarted)
-        CleanUpWinSock();
+    if (m_networkStarted) {
+        const tResult ignored = CleanUpWinSock();
+        (void)ignored;
+    }
 }
 
 tResult CKSUTransferManager::StartUp()

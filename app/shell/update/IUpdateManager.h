@@ -43,7 +43,9 @@ public:
     virtual tResult Start() = 0;
     // Drops the running transfer without a report; the manager is idle afterwards.
     virtual tResult Stop() = 0;
-    // Lets the transfer handle its network events and deletes the sessions it replaced.
+    // Lets the transfer handle its network events and deletes the sessions it replaced. Answers
+    // what the transfer's poll answered; a failure that ends the transfer has also been sent as
+    // kMsgUpdateFailed, so the caller need not act on it.
     virtual tResult Poll() = 0;
 };
 
