@@ -392,14 +392,18 @@ tResult CKSUTransferManager::InstallFiles()
 {
     CUpdateFolder folder;
     TK_TRY(folder.Open(m_updateFolder, true));
-    for (CFileData& entry : m_fileList) {
-        if (!entry.needsDownload)
-            continue;
-        // The move replaces what was there in one step and never follows a link.
-        TK_TRY(folder.MoveInto(entry.tempPath, entry.folder, entry.name));
-        entry.tempPath = tCString();
-    }
+    for (CFileData& entry : m_fileList)
+        if (entry.needsDownload)
+            TK_TRY(InstallFile(folder, entry));
     return folder.ReplaceFile(kReplacementListName, m_rawManifest.GetData(), m_rawManifest.GetCount());
+}
+
+tResult CKSUTransferManager::InstallFile(CUpdateFolder& folder, CFileData& entry)
+{
+    // The move replaces what was there in one step and never follows a link.
+    TK_TRY(folder.MoveInto(entry.tempPath, entry.folder, entry.name));
+    entry.tempPath = tCString();
+    return kResOk;
 }
 
 void CKSUTransferManager::DiscardTemps()

@@ -100,6 +100,7 @@ protected:
     tResult OnFileReceived(tCMemFile& body);
     tResult OnUpdaterReceived(tCMemFile& body);
     tResult InstallFiles();
+    tResult InstallFile(CUpdateFolder& folder, CFileData& entry);
 
 private:
     static tResult SessionStateChanged(CHTTPSession* session, tMsgArg context);

@@ -116,6 +116,14 @@ bool UpdateTest::RunCheck()
     return Drive([&] { return m_manager->IsIdle(); });
 }
 
+void UpdateTest::ExpectOnlyManifestFailure() const
+{
+    ASSERT_EQ(m_controller.records.size(), 1u);
+    EXPECT_EQ(m_controller.records[0].message, kMsgUpdateFailed);
+    EXPECT_EQ(m_controller.records[0].value, 0u);
+    EXPECT_EQ(m_manager->GetState(), CKSUTransferManager::kStateFailed);
+}
+
 std::string UpdateTest::UpdatePath(const std::string& name) const
 {
     const std::filesystem::path folder = m_home.Path() / "Update";

@@ -64,6 +64,8 @@ protected:
     bool Drive(const std::function<bool()>& done, int milliseconds = 15000);
     // The pane's check, driven until the manager is idle again.
     bool RunCheck();
+    // The one message so far says the manifest failed, and the manager is in state 3.
+    void ExpectOnlyManifestFailure() const;
 
     std::string UpdatePath(const std::string& name = "") const;
     std::string OutsidePath(const std::string& name = "") const;
