@@ -51,6 +51,7 @@ public:
     CKSUTransferManager& operator=(const CKSUTransferManager&) = delete;
 
     tResult StartUp() override;
+    // Only a manifest fetch keeps a new check from starting.
     bool IsIdle() const override { return m_state != kStateManifestRequested; }
     tResult Start() override { return FetchManifest(); }
     tResult Stop() override;
@@ -59,11 +60,13 @@ public:
     // Reads the installed-file list back from the replacement list, then requests the manifest.
     tResult FetchManifest();
     // After a report: downloads every listed file that is not installed to a temp file, then
-    // moves each into place and writes the replacement list. 7 outside state 4, 17 when the
-    // manifest had a refused entry.
+    // moves each into place and writes the replacement list; the state stays 1. A failure on
+    // the way sends kMsgUpdateFailed with 1, deletes the temp files and installs nothing. 7
+    // outside state 4, 17 when the manifest had a refused entry.
     tResult StartFileDownload();
-    // After a report: downloads the updater program to a numbered file in the update folder.
-    // 7 outside state 4, 9 when the manifest lists no updater.
+    // After a report: downloads the updater program to a numbered file in the update folder,
+    // named by the updater entry's temp name; the state stays 2. 7 outside state 4, 9 when the
+    // manifest lists no updater.
     tResult StartUpdaterDownload();
 
     // Reads a manifest body (at most kManifestLimit bytes, else 13): keeps it byte for byte,
