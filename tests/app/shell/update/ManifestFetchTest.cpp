@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "UpdateTestSupport.h"
 #include "app/shell/update/CUpdateFolder.h"
+#include "platform/ScopedEnvironment.h"
 
 // Manifests fetched from nginx in every encoding and line end, and the installed-file list read
 // back from the replacement list before each check.
@@ -113,18 +113,12 @@ TEST_F(ManifestFetchTest, AReplacementListThatIsALinkIsNotRead)
 
 TEST_F(ManifestFetchTest, TheUpdateFolderLiesBesideThePreferencesFile)
 {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string previous = saved ? saved : "";
+    ScopedEnvironment environment;
     const std::string config = (m_home.Path() / "config").string();
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    environment.Set("XDG_CONFIG_HOME", config);
     PointAtServed("manifest.txt");
     tCString path;
-    const tResult found = CUpdateFolder::GetDefaultPath(&path);
-    if (saved)
-        setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    ASSERT_EQ(found, kResOk);
+    ASSERT_EQ(CUpdateFolder::GetDefaultPath(&path), kResOk);
     EXPECT_EQ(path.ToAnsi(), config + "/Veltrana Works/Kostrel 2/Update");
 }
 
