@@ -56,7 +56,7 @@ std::vector<std::string> CheckAgainstSource(const tResourceUse& use, const std::
 {
     const bool text = use.type == kStringTableText;
     auto file = StreamOver(text ? CompileStrings(source)
-                                : CompileResourcesFrom(source, {KOSTREL_RESOURCE_SOURCE, KOSTREL_RESOURCE_WORK}));
+                                : CompileResourcesFrom(source, {KOSTREL_RESOURCE_SOURCE, KOSTREL_RESOURCE_WORK, KOSTREL_FONT_WORK}));
     CResourceDirectory directory;
     tCStringTable table;
     EXPECT_EQ(text ? table.LoadStringTable(file.get()) : directory.Read(file.get()), kResOk);
