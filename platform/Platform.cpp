@@ -15,6 +15,7 @@
 #include "platform/SystemFonts.h"
 #include "platform/TabletTool.h"
 #include "platform/WindowTable.h"
+#include "platform/headless/Headless.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/sdl/SdlBackend.h"
 
@@ -78,6 +79,7 @@ void StopPlatform()
     fonts::CloseFontLibrary();
     gInterfaceThread = 0;
     kernel::UseVirtualClock(false, 0);
+    headless::SetAvailableMemory(0);
     registry::UseStoreFile("");
     desktop::UseScriptedAnswers(false);
     sound::UseMemoryOutput(false);

@@ -13,6 +13,8 @@ class CCanvasInfo;
 class CImage8;
 class ILayerImageView;
 class IPaperGrainBuilder;
+class tCProgress;
+class tCStream;
 
 // Message: exchange canvas settings with a layer; a = CCanvasInfo*, the flag applies or reports.
 inline constexpr uint32_t kMsgLayerCanvasInfo = 0xFF001006u;
@@ -99,6 +101,18 @@ public:
     tResult DrawIntoImage(const tCRect& rect);
     tResult ExchangeCanvasInfo(CCanvasInfo* info, uint32_t apply);
 
+    // The layer as one record (LayerRecordTags.h), its grain image and cells included; the
+    // progress, when given, hears kLayerRecordProgressUnits units. 16 when the bytes written
+    // differ from the length announced, else the first failure.
+    tResult WriteRecord(tCStream* stream, tCProgress* progress);
+    // Reads the record whose payload starts at the stream's position and is `length` bytes long;
+    // the layer must already have the record's size. Only a whole record changes the layer: on
+    // any failure it stays as it was. A record without a grain image, or with one that does not
+    // decode, leaves the layer's grain as it was. 17 for a chunk that is empty, runs past its
+    // parent or lacks its planes, 16 for a plane that is cut short or of another size, 5 when
+    // the cells would not fit in the memory the system has.
+    tResult ReadRecord(tCStream* stream, int64_t length, tCProgress* progress);
+
     // The texture zoom of a grain scale v: 2v^2 + 0.5 up to v = 0.5, then rising to 4 at v = 1.
     static float GrainZoom(float scale);
 
@@ -114,6 +128,8 @@ public:
 
 private:
     void ReleaseGrainImage();
+    tResult WritePropertyBlock(tCStream& stream) const;
+    void TakePropertyBlock(const uint32_t words[10]);
 
     CPaintCellMap m_cellMap;
     uint32_t m_paperColour = 0xFFFFFFFAu;

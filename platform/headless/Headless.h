@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,10 @@ namespace w32::headless {
 // Moves the virtual clock forward; threads started with CreateThread run up to their next wait
 // at every moment they asked to wake.
 void AdvanceClock(uint32_t milliseconds);
+
+// The available memory GlobalMemoryStatusEx reports from now on; 0 reports the machine's own
+// figure again, as StopPlatform does. Works whether or not the platform runs.
+void SetAvailableMemory(uint64_t bytes);
 
 // One display of 1280 x 800 with a 40-pixel panel at the bottom until set otherwise.
 void SetDisplays(std::vector<tDisplay> displays);

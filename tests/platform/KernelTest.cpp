@@ -96,6 +96,32 @@ TEST_F(KernelTest, CountersFollowTheVirtualClock)
     EXPECT_EQ((after - before) * 1000 / frequency, 250);
 }
 
+TEST_F(KernelTest, MemoryStatusReportsTheMachineOrTheScriptedFigure)
+{
+    MEMORYSTATUSEX status;
+    ASSERT_TRUE(GlobalMemoryStatusEx(&status));
+    EXPECT_GT(status.ullTotalPhys, 0u);
+    EXPECT_GT(status.ullAvailPhys, 0u);
+    EXPECT_LE(status.ullAvailPhys, status.ullTotalPhys);
+    const uint64_t machine = status.ullTotalPhys;
+
+    headless::SetAvailableMemory(12345);
+    ASSERT_TRUE(GlobalMemoryStatusEx(&status));
+    EXPECT_EQ(status.ullAvailPhys, 12345u);
+    EXPECT_EQ(status.ullTotalPhys, machine);
+
+    // Stopping the platform forgets the scripted figure.
+    StopPlatform();
+    ASSERT_TRUE(GlobalMemoryStatusEx(&status));
+    EXPECT_NE(status.ullAvailPhys, 12345u);
+    ASSERT_TRUE(StartPlatform(tBackendKind::kHeadless));
+
+    MEMORYSTATUSEX wrongLength;
+    wrongLength.dwLength = 8;
+    EXPECT_FALSE(GlobalMemoryStatusEx(&wrongLength));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
 TEST(KernelFiles, TemporaryNamesCarryThePrefixAndExist)
 {
     char16_t folder[MAX_PATH];

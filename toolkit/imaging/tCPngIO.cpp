@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,6 +23,21 @@ namespace {
 
 const char kAuthor[] = "Veltrana Works LTD";
 const char kDescription[] = "Image written with Veltrana Works LTD Tessel application toolkit.";
+
+// The most memory the library may take at once while reading. Its rows need far less; a text
+// chunk, though, is allocated whole at the length its header gives before a byte of it is read,
+// so a few damaged bytes could otherwise ask for two gigabytes.
+constexpr png_alloc_size_t kPngReadAllocationLimit = 16 << 20;
+
+png_voidp AllocateForRead(png_structp, png_alloc_size_t size)
+{
+    return size > kPngReadAllocationLimit ? nullptr : std::malloc(size);
+}
+
+void FreeForRead(png_structp, png_voidp block)
+{
+    std::free(block);
+}
 
 void RaiseError(png_structp png, png_const_charp)
 {
@@ -77,7 +93,8 @@ bool RunGuarded(png_structp png, void (*work)(png_structp, void*), void* context
 struct tPngStructs {
     explicit tPngStructs(bool read) : reading(read)
     {
-        png = read ? png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, RaiseError, IgnoreWarning)
+        png = read ? png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, RaiseError, IgnoreWarning, nullptr,
+                                              AllocateForRead, FreeForRead)
                    : png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, RaiseError, IgnoreWarning);
         if (png)
             info = png_create_info_struct(png);
