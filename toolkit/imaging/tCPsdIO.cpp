@@ -13,6 +13,8 @@
 
 namespace {
 
+static_assert(tCPsdIO::kMaxSide <= kMaxImageSide, "the decoders take every file the writer makes");
+
 constexpr uint32_t kSignature = 0x38425053;       // "8BPS"
 constexpr uint32_t kBlendSignature = 0x3842494D;  // "8BIM"
 constexpr uint16_t kMaxChannels = 24;

@@ -287,6 +287,18 @@ TEST(PsdCodec, AnImageIsSizedOnlyWhenTheFileHoldsItsData)
     EXPECT_EQ(ByteAt(grey, 0, 1), 0);
 }
 
+TEST(PsdCodec, TheWidestExportReadsBack)
+{
+    CImage image(tCPsdIO::kMaxSide, 3);
+    FillPattern(image);
+    CImage back;
+    ASSERT_EQ(DecodeBytes(EncodeBytes(image, kImageFormatPsd), &back), kResOk);
+    ASSERT_EQ(back.GetWidth(), tCPsdIO::kMaxSide);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < tCPsdIO::kMaxSide; ++x)
+            ASSERT_EQ(PixelAt(back, x, y), PixelAt(image, x, y)) << x << "," << y;
+}
+
 TEST(PsdCodec, ExportsLargerThanTheFormatAreRefused)
 {
     CImage8 wide(30001, 1);
