@@ -113,7 +113,7 @@ struct tReadLayout {
     bool argb;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
-    // The bytes of the file's rows as compressed, each with its filter byte.
+    // The bytes of the file's rows before compression, each with its filter byte.
     uint64_t storedBytes = 0;
     size_t rowBytes = 0;
 };
