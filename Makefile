@@ -37,7 +37,13 @@ run: release
 bench: deps
 	@$(CMAKE) -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKOSTREL_BENCH=ON >/dev/null
 	@cmake --build build/bench -j $(JOBS)
-	@for b in build/bench/bench/*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@failed=""; \
+	for b in build/bench/bench/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $${b##*/}"; \
+	  "$$b" || failed="$$failed $${b##*/}"; \
+	done; \
+	[ -z "$$failed" ] || { echo "Failed:$$failed"; exit 1; }
 
 fuzz-build: deps
 	@CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_FUZZ=ON >/dev/null

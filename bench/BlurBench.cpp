@@ -1,6 +1,7 @@
 // Blurs of a full-HD image, reported per pixel.
 #include <benchmark/benchmark.h>
 
+#include "bench/RunBenchmarks.h"
 #include "toolkit/imaging/Blur.h"
 #include "toolkit/imaging/CImNav.h"
 
@@ -51,4 +52,7 @@ BENCHMARK(BM_BlurImageRect)->Arg(2)->Arg(8)->Arg(32)->Unit(benchmark::kMilliseco
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

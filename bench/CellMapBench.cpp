@@ -1,6 +1,7 @@
 // Cell-grid hot paths at the size of a large painting, reported per cell.
 #include <benchmark/benchmark.h>
 
+#include "bench/RunBenchmarks.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
@@ -114,4 +115,7 @@ BENCHMARK(BM_DrawIntoImage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

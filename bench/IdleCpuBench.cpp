@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/RunBenchmarks.h"
+
 // The processor time the program takes while it sits idle with its window open: the heartbeat
 // paces it 333 times a second, so this is the cost of the pace itself. It runs the real program
 // on a virtual display (Xvfb) for 10 seconds; the goal is under 2% of a core.
@@ -114,4 +116,7 @@ BENCHMARK(BM_IdleProgramCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kS
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

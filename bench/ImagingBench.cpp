@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <random>
 
+#include "bench/RunBenchmarks.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/PixelBlend.h"
@@ -229,4 +230,7 @@ BENCHMARK(BM_ConvertToGrey);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

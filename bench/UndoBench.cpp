@@ -1,5 +1,6 @@
 // The undo store on a whole-canvas step at 4096 x 3072 (clearing a layer, painting an image into
-// it), against a plain copy of a file of the same size through the same temporary folder.
+// it), against a plain copy of a file of the same size through the same temporary folder; and
+// while the recorded stroke is painted across the canvas.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/RecordedStroke.h"
+#include "bench/RunBenchmarks.h"
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
@@ -95,6 +98,46 @@ void BM_UndoWholeCanvasStep(benchmark::State& state)
 }
 BENCHMARK(BM_UndoWholeCanvasStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A tool saves the tiles under each dab before it paints it: the recorded stroke, scaled to the
+// canvas, with dabs whose radius follows the pressure, is one step. Reported per sample.
+void BM_RecordStrokeTiles(benchmark::State& state)
+{
+    std::string missing;
+    const std::vector<tRecordedSample>& stroke = RecordedStroke(&missing);
+    if (stroke.empty()) {
+        state.SkipWithError(missing.c_str());
+        return;
+    }
+    CPaintCellMap& map = Canvas();
+    CHMRUndoManager store;
+    if (store.Initialise(kWidth, kHeight) != kResOk)
+        state.SkipWithError("no memory for the store");
+    const double scale = std::min(kWidth / kRecordedWidth, kHeight / kRecordedHeight);
+    for (auto _ : state) {
+        tResult result = store.BeginStep(kUndoStepTiles, 0);
+        for (size_t i = 0; i < stroke.size() && result == kResOk; ++i) {
+            const int32_t radius = int32_t(4 + 60 * stroke[i].pressure);
+            const int32_t x = int32_t(stroke[i].x * scale);
+            const int32_t y = int32_t(stroke[i].y * scale);
+            result = store.SaveTilesInRect({x - radius, y - radius, x + radius + 1, y + radius + 1}, map);
+        }
+        if (result == kResOk)
+            result = store.EndStep();
+        // Undone outside the timing, so the next stroke overwrites this one.
+        state.PauseTiming();
+        if (result == kResOk)
+            result = MoveStep(store, map, true);
+        state.ResumeTiming();
+        if (result != kResOk) {
+            state.SkipWithError("recording the stroke failed");
+            break;
+        }
+    }
+    state.counters["s/sample"] = benchmark::Counter(
+        double(stroke.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RecordStrokeTiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Reads a file of the step's size and writes it to a second file, 1 MiB at a time.
 void BM_PlainFileCopy(benchmark::State& state)
 {
@@ -127,4 +170,7 @@ BENCHMARK(BM_PlainFileCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

@@ -1,19 +1,42 @@
 # Helpers that turn the source folders into libraries, test programs and benchmarks.
 # Sources are globbed, so adding a class means adding its two files and nothing else.
 
+# Libraries whose folder holds no sources yet are not declared. A target that names one links
+# what that library would have linked instead; the glob still watches the folder, so its first
+# source makes the library appear at the next build.
+function(kostrel_resolve out)
+  get_property(missing GLOBAL PROPERTY KOSTREL_MISSING_LIBRARIES)
+  set(resolved)
+  foreach(library ${ARGN})
+    if(library IN_LIST missing)
+      get_property(standIn GLOBAL PROPERTY KOSTREL_STAND_IN_${library})
+      list(APPEND resolved ${standIn})
+    else()
+      list(APPEND resolved ${library})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES resolved)
+  set(${out} ${resolved} PARENT_SCOPE)
+endfunction()
+
+# kostrel_link(TARGET SCOPE LIBRARY...): target_link_libraries through kostrel_resolve.
+function(kostrel_link target scope)
+  kostrel_resolve(libraries ${ARGN})
+  target_link_libraries(${target} ${scope} ${libraries})
+endfunction()
+
 # kostrel_library(NAME FOLDER [DEPENDENCIES...]): a static library of every .cpp under FOLDER.
-# A folder without sources yet becomes an interface library so that dependants still link.
 function(kostrel_library name folder)
+  kostrel_resolve(dependencies ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${ARGN})
+  if(NOT sources)
+    set_property(GLOBAL APPEND PROPERTY KOSTREL_MISSING_LIBRARIES ${name})
+    set_property(GLOBAL PROPERTY KOSTREL_STAND_IN_${name} ${dependencies})
+    return()
   endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${dependencies})
 endfunction()
 
 # kostrel_tests(NAME FOLDER LIBRARY...): one GoogleTest program of every .cpp under tests/FOLDER.
@@ -25,7 +48,8 @@ function(kostrel_tests name folder)
   add_executable(${name} ${sources})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  kostrel_link(${name} PRIVATE ${ARGN})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     KOSTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
@@ -33,11 +57,18 @@ function(kostrel_tests name folder)
     PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 endfunction()
 
+# The benchmarks' recorded data lives beside the checkout, outside the repository. Configure
+# with -DKOSTREL_BENCH_DATA=FOLDER, or set the environment variable of that name when running
+# a benchmark, to use a copy elsewhere.
+set(KOSTREL_BENCH_DATA "${CMAKE_SOURCE_DIR}/../shared/bench-data" CACHE PATH "Folder of the benchmarks' recorded data")
+cmake_path(ABSOLUTE_PATH KOSTREL_BENCH_DATA NORMALIZE OUTPUT_VARIABLE kostrel_bench_data_folder)
+
 # kostrel_bench(NAME SOURCE LIBRARY...): one Google Benchmark program.
 function(kostrel_bench name source)
   add_executable(${name} ${source})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE ${ARGN} benchmark::benchmark)
-  target_compile_definitions(${name} PRIVATE KOSTREL_BENCH_DATA="${CMAKE_SOURCE_DIR}/bench/data")
+  kostrel_link(${name} PRIVATE ${ARGN})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE KOSTREL_BENCH_DATA="${kostrel_bench_data_folder}")
 endfunction()

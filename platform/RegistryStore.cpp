@@ -154,11 +154,12 @@ bool CRegistryStore::Load(const std::string& fileName)
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
         return true;
-    std::string content;
-    content.resize(kMaxFileBytes + 1);
-    file.read(content.data(), std::streamsize(content.size()));
-    content.resize(size_t(file.gcount()));
-    if (content.size() > kMaxFileBytes)
+    file.seekg(0, std::ios::end);
+    const std::streamoff length = file.tellg();
+    if (length < 0 || length > std::streamoff(kMaxFileBytes) || !file.seekg(0))
+        return false;
+    std::string content(size_t(length), '\0');
+    if (!file.read(content.data(), length))
         return false;
 
     std::istringstream lines(content);

@@ -10,6 +10,7 @@
 
 #include "platform/Kernel.h"
 #include "toolkit/core/FileOperations.h"
+#include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFile.h"
 
 namespace {
@@ -17,13 +18,14 @@ namespace {
 constexpr char kNamePrefix[] = "KSU";
 constexpr char kNameSuffix[] = ".tmp";
 
+// Up to the system's own path limit: a long $TMPDIR keeps the undo history.
 std::string TemporaryFolder()
 {
-    char16_t folder[w32::MAX_PATH];
-    const w32::DWORD length = w32::GetTempPathW(w32::MAX_PATH, folder);
-    if (length == 0 || length >= w32::MAX_PATH)
+    std::u16string folder(size_t(kMaxPathLength) + 1, u'\0');
+    const w32::DWORD length = w32::GetTempPathW(w32::DWORD(folder.size()), folder.data());
+    if (length == 0 || length >= folder.size())
         return std::string();
-    return tCString(folder).ToAnsi();
+    return tCString(folder.c_str()).ToAnsi();
 }
 
 }  // namespace

@@ -94,6 +94,10 @@ TEST(StringTableSource, DumpsWhatItCompiled)
     // A record whose lines do not end in CR LF cannot be written again byte for byte.
     auto foreign = StreamOver(U32(1) + U32(0) + "n\0\n\0t\0\n\0"s);
     EXPECT_EQ(DumpStringTable(*foreign, &source, &error), kResFileInvalid);
+    // Two swapped byte-order marks: the CR LF after them reads as two other units, and the
+    // marks make up for the length the missing break would have had.
+    auto marked = StreamOver(U32(1) + U32(0) + Line(u"n") + "K\0\xFE\xFF\xFE\xFF\r\0\n\0"s);
+    EXPECT_EQ(DumpStringTable(*marked, &source, &error), kResFileInvalid) << source;
 }
 
 TEST(StringTableSource, TheProgramsStringTableIsBuiltBesideIt)

@@ -80,10 +80,14 @@ tResult ReadStoredLine(tCStream& stream, tCString* text)
     if (start < 0)
         return kResFileIO;
     TK_TRY(stream.ReadLineW(*text));
-    const int64_t end = start + 2 * int64_t(text->GetLength()) + 4;
-    uint32_t lineEnd = 0;
-    if (stream.GetPosition() != end || stream.SetPosition(end - 4) != kResOk || stream.ReadU32(&lineEnd) != kResOk ||
-        lineEnd != 0x000A000D)
+    // The stored bytes themselves are compared: byte-order marks inside a line are read as
+    // marks and change how the units after them read, so the length alone can agree by chance.
+    std::u16string units(text->View());
+    units += u"\r\n";
+    const std::string expected = tCStream::LittleEndianUnits(units);
+    std::string stored(expected.size(), '\0');
+    if (stream.GetPosition() != start + int64_t(expected.size()) || stream.SetPosition(start) != kResOk ||
+        stream.ReadBytes(stored.data(), int64_t(stored.size())) != kResOk || stored != expected)
         return kResFileInvalid;
     return kResOk;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/ScopedGuards.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/core/tCFile.h"
@@ -38,7 +39,12 @@ tResult Decode(tCStream* stream, Image* image, Read read)
     const uint32_t id = SniffImageFormat(stream);
     if (id == kImageFormatUnknown)
         return kResBadParam;
-    return WithCodec(id, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
+    const tResult result = WithCodec(id, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
+    // Callers pass a failed decode on as a code of their own: the reason for this refusal is
+    // told here, where it is known.
+    if (result == kResImageTooLarge)
+        ReportResult(kResImageTooLarge, kImageTooLargeText);
+    return result;
 }
 
 template <typename Image, typename Write>
@@ -76,10 +82,9 @@ uint32_t SniffImageFormat(tCStream* stream)
     return kImageFormatUnknown;
 }
 
-bool FitsImageLimits(int64_t width, int64_t height)
+bool IsImageTooLarge(int64_t width, int64_t height)
 {
-    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
-           width * height <= kMaxImagePixels;
+    return width > kMaxImageSide || height > kMaxImageSide;
 }
 
 tCImageFormat* CreateImageCodec(uint32_t id)

@@ -4,6 +4,7 @@
 
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/ResultCodes.h"
+#include "toolkit/imaging/CImageBase.h"
 
 class tCStream;
 class tCFPath;
@@ -20,12 +21,18 @@ enum : uint32_t {
     kImageFormatPsd = kFileTypePsd,
 };
 
-// Decoders refuse an image wider or taller than kMaxImageSide, or of more than
-// kMaxImagePixels pixels (1 GiB of 32-bit pixels), before anything is allocated for it: a few
-// header bytes must not be able to ask for all the memory there is.
-inline constexpr int64_t kMaxImageSide = 65535;
-inline constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
-bool FitsImageLimits(int64_t width, int64_t height);
+// Decoders take images of up to kMaxImageSide pixels a side, the largest the program makes and
+// writes itself, and refuse larger ones with kResImageTooLarge before anything is allocated for
+// them; DecodeImageStream and DecodeImage8Stream then show kImageTooLargeText in the error box.
+// Below that, a few header bytes still must not be able to ask for gigabytes: a decoder sizes
+// the image only once the file has shown that it can hold it, all of its uncompressed data or
+// as much compressed data as the format's best compression needs. Run-length BMP and
+// arithmetic-coded JPEG can stand for any image in a few bytes and are taken as they come.
+inline constexpr int64_t kMaxImageSide = 32000;
+static_assert(kMaxImageSide * kMaxImageSide <= CImageBase::kMaxPixels);
+inline constexpr tResult kResImageTooLarge = kResOutOfRange;
+inline constexpr char kImageTooLargeText[] = "The image is larger than 32000 x 32000 pixels.";
+bool IsImageTooLarge(int64_t width, int64_t height);
 
 // The format of the image file at the stream's position, by its first bytes (PNG, JPEG, BMP,
 // PSD, in that order); the position is left where it was.
@@ -35,7 +42,7 @@ uint32_t SniffImageFormat(tCStream* stream);
 tCImageFormat* CreateImageCodec(uint32_t id);
 
 // Decode from the stream's position, sizing the image: 6 for an unknown format, 24 when the
-// format has no codec, else the codec's answer.
+// format has no codec, else the codec's answer (kResImageTooLarge shown in the error box).
 tResult DecodeImageStream(tCStream* stream, CImage* image);
 tResult DecodeImage8Stream(tCStream* stream, CImage8* image);
 // The same from a file: 6 for a path without text; a failure to open passes through.

@@ -180,7 +180,10 @@ tResult tCBmpIO::ReadHeaders(CStreamInput& in, tHeader* h)
     if (h->topDown && h->compression != kCompressionNone)
         return Fail(kUnsupported);
     const int64_t rows = h->topDown ? -height : height;
-    if (!FitsImageLimits(width, rows))
+    // Told in the error box by the decoding front-end, as for every format.
+    if (IsImageTooLarge(width, rows))
+        return kResImageTooLarge;
+    if (width < 1 || rows < 1)
         return Fail(kBadSize);
     h->width = int32_t(width);
     h->rows = int32_t(rows);

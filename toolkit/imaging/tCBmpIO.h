@@ -7,7 +7,9 @@ class CStreamInput;
 
 // BMP files: reads core (12-byte) and info (40 bytes and more) headers at 1, 4, 8 and 24 bits,
 // with RLE4 and RLE8; writes 8-bit grey and 24-bit files. Every header field is checked against
-// the data that is there; a bad file is reported in the error box and answers 1.
+// the data that is there; a bad file is reported in the error box and answers 1, an image past
+// the decoders' limit (ImageCodecs.h) answers 12. Run-length data may leave rows unwritten, so a
+// few bytes of it can stand for the largest image: only uncompressed data must all be there.
 class tCBmpIO : public tCImageFormat {
 public:
     tResult ReadImage8(tCStream* stream, CImage8* image) override;

@@ -202,6 +202,20 @@ void StartDecompress(void* context)
     jpeg_start_decompress(&static_cast<tJpegRead*>(context)->info);
 }
 
+// A Huffman code is at least a bit long, and every 8 x 8 block of every component codes its DC
+// value, so a file cannot hold more blocks than it has bits left. Arithmetic coding can take
+// less than a bit a block: such files are taken as they are.
+bool CanHoldBlocks(const jpeg_decompress_struct& info, const CStreamInput& input)
+{
+    if (info.arith_code)
+        return true;
+    uint64_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        blocks += uint64_t(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+    const uint64_t bytes = uint64_t(input.Remaining()) + info.src->bytes_in_buffer;
+    return bytes * 8 >= blocks;
+}
+
 // CMYK as the library gives it: files with the Adobe marker store the inks inverted.
 void CmykToArgb(const JSAMPLE* in, bool inverted, int32_t width, CPixel* out)
 {
@@ -323,8 +337,10 @@ tResult tCJpgIO::Decode(tCStream* stream, CImageBase* image)
     if (!RunGuarded(&read.errors, ReadHeader, &read))
         return kResFailure;
     // Checked before the library allocates anything of the image's size.
-    if (!FitsImageLimits(read.info.image_width, read.info.image_height))
-        return kResNoMemory;
+    if (IsImageTooLarge(read.info.image_width, read.info.image_height))
+        return kResImageTooLarge;
+    if (!CanHoldBlocks(read.info, input))
+        return kResFailure;
     if (!RunGuarded(&read.errors, StartDecompress, &read))
         return kResFailure;
     if (image->SetSize(int32_t(read.info.output_width), int32_t(read.info.output_height)) != kResOk)

@@ -130,19 +130,37 @@ struct tReadLayout {
     bool argb;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
+    // The bytes of the file's rows before compression, each with its filter byte.
+    uint64_t storedBytes = 0;
     size_t rowBytes = 0;
 };
 
-// Reads the header and asks for the transformations that give B, G, R, A bytes or one grey
-// byte per pixel, whatever the file holds.
-void ReadLayout(png_structp png, void* context)
+void ReadHeader(png_structp png, void* context)
+{
+    tReadLayout* layout = static_cast<tReadLayout*>(context);
+    png_set_sig_bytes(png, 0);
+    png_read_info(png, layout->info);
+    layout->width = png_get_image_width(png, layout->info);
+    layout->height = png_get_image_height(png, layout->info);
+    const uint64_t bits = uint64_t(png_get_bit_depth(png, layout->info)) * png_get_channels(png, layout->info);
+    layout->storedBytes = uint64_t(layout->height) * (1 + (uint64_t(layout->width) * bits + 7) / 8);
+}
+
+// Deflate codes at most 258 bytes with a length and a distance code of at least a bit each, so
+// no file holds more than 1032 bytes of rows in a byte of data.
+bool CanHoldRows(const tPngInput& input, const tReadLayout& layout)
+{
+    return uint64_t(input.stream.Remaining()) * 1032 >= layout.storedBytes;
+}
+
+// Asks for the transformations that give B, G, R, A bytes or one grey byte per pixel, whatever
+// the file holds. The library sizes its row buffers here.
+void SetTransformations(png_structp png, void* context)
 {
     tReadLayout* layout = static_cast<tReadLayout*>(context);
     png_infop info = layout->info;
-    png_set_sig_bytes(png, 0);
-    png_read_info(png, info);
-    int depth = 0, colourType = 0;
-    png_get_IHDR(png, info, &layout->width, &layout->height, &depth, &colourType, nullptr, nullptr, nullptr);
+    const int depth = png_get_bit_depth(png, info);
+    const int colourType = png_get_color_type(png, info);
     const bool colour = (colourType & PNG_COLOR_MASK_COLOR) != 0;
     const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (depth == 16)
@@ -247,13 +265,16 @@ tResult tCPngIO::Decode(tCStream* stream, CImageBase* image)
         return kResNoMemory;
     tPngInput input{CStreamInput(stream)};
     png_set_read_fn(read.png, &input, ReadInput);
-    png_set_user_limits(read.png, png_uint_32(kMaxImageSide), png_uint_32(kMaxImageSide));
+    // Every size the format allows reaches the check below, which answers the clear code.
+    png_set_user_limits(read.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_compression_buffer_size(read.png, kImageDataPiece);
     tReadLayout layout{read.info, pixelBytes == 4};
-    if (!RunGuarded(read.png, ReadLayout, &layout))
+    if (!RunGuarded(read.png, ReadHeader, &layout))
         return kResFileIO;
-    if (!FitsImageLimits(layout.width, layout.height))
-        return kResNoMemory;
+    if (IsImageTooLarge(layout.width, layout.height))
+        return kResImageTooLarge;
+    if (!CanHoldRows(input, layout) || !RunGuarded(read.png, SetTransformations, &layout))
+        return kResFileIO;
     // The transformations must leave exactly the image's row: the library writes whole rows.
     if (layout.rowBytes != size_t(layout.width) * size_t(pixelBytes))
         return kResFileIO;

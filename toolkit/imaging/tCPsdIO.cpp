@@ -13,6 +13,8 @@
 
 namespace {
 
+static_assert(tCPsdIO::kMaxSide <= kMaxImageSide, "the decoders take every file the writer makes");
+
 constexpr uint32_t kSignature = 0x38425053;       // "8BPS"
 constexpr uint32_t kBlendSignature = 0x3842494D;  // "8BIM"
 constexpr uint16_t kMaxChannels = 24;
@@ -78,6 +80,23 @@ void PlaceChannel(const uint8_t* samples, int32_t sampleBytes, int32_t width, in
     }
 }
 
+int32_t RowCount(const CMemBlock& table, int32_t row)
+{
+    return int32_t(table.GetData()[2 * row] << 8 | table.GetData()[2 * row + 1]);
+}
+
+// The bytes the merged data of so many channel rows holds at least: every row raw, or packed
+// what the row counts say, and never less than the 2 bytes a run takes for 128 bytes of a row.
+int64_t LeastMergedData(const CMemBlock& table, int32_t channelRows, int32_t rowBytes, bool packed)
+{
+    if (!packed)
+        return int64_t(channelRows) * rowBytes;
+    int64_t counted = 0;
+    for (int32_t row = 0; row < channelRows; ++row)
+        counted += RowCount(table, row);
+    return std::max(counted, int64_t(channelRows) * 2 * ((rowBytes + 127) / 128));
+}
+
 }  // namespace
 
 tResult tCPsdIO::ReadImage8(tCStream* stream, CImage8* image)
@@ -120,14 +139,13 @@ tResult tCPsdIO::ReadHeader(CStreamInput& in, tHeader* h)
     h->width = int32_t(width);
     if ((h->mode != kModeGrey && h->mode != kModeRgb) || (h->depth != 8 && h->depth != 16))
         return kResNotImplemented;
+    if (IsImageTooLarge(width, height))
+        return kResImageTooLarge;
     if (h->height > kMaxSide || h->width > kMaxSide)
         return kResFileInvalid;
     if (h->height < 1 || h->width < 1)
         return kResNotImplemented;
-    if (h->channels > kMaxChannels)
-        return kResFileInvalid;
-    // 30000 x 30000 is a legal header but 3.6 GB of pixels: the decoders' common limit holds.
-    return FitsImageLimits(h->width, h->height) ? kResOk : kResFileInvalid;
+    return h->channels > kMaxChannels ? kResFileInvalid : kResOk;
 }
 
 tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)
@@ -138,7 +156,6 @@ tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)
     CStreamInput in(stream);
     tHeader header;
     TK_TRY(ReadHeader(in, &header));
-    TK_TRY(image->SetSize(header.width, header.height));
     TK_TRY(SkipBlock(in));  // colour mode data
     TK_TRY(SkipBlock(in));  // image resources
     uint32_t layersLength;
@@ -207,18 +224,29 @@ tResult tCPsdIO::ReadMerged(CStreamInput& in, const tHeader& header, bool merged
     // The row-count table and the data hold the header's channels: those read must be there.
     if (channels > header.channels)
         return kResFileInvalid;
-    CImNavBase view(image);
-    if (!view.IsLocked())
-        return kResNoMemory;
-    if (argb && !mergedAlpha)
-        for (int32_t y = 0; y < header.height; ++y)
-            std::fill_n(reinterpret_cast<CPixel*>(view.Row(y)), header.width, 0xFF000000u);
     uint16_t compression;
     TK_TRY(Read16(in, &compression));
     const int32_t sampleBytes = header.depth / 8;
     const int32_t rowBytes = header.width * sampleBytes;
     CMemBlock row;
     TK_TRY(row.Resize(rowBytes));
+    CMemBlock table;
+    const int32_t rows = header.channels * header.height;
+    if (compression != 0) {
+        TK_TRY(table.Resize(2 * rows));
+        if (!in.Read(table.GetData(), 2 * rows))
+            return kResFileIO;
+    }
+    // The image is sized only once the file is seen to hold the data of the channels read.
+    if (LeastMergedData(table, channels * header.height, rowBytes, compression != 0) > in.Remaining())
+        return kResFileIO;
+    TK_TRY(image->SetSize(header.width, header.height));
+    CImNavBase view(image);
+    if (!view.IsLocked())
+        return kResNoMemory;
+    if (argb && !mergedAlpha)
+        for (int32_t y = 0; y < header.height; ++y)
+            std::fill_n(reinterpret_cast<CPixel*>(view.Row(y)), header.width, 0xFF000000u);
     if (compression == 0) {
         for (int32_t c = 0; c < channels; ++c)
             for (int32_t y = 0; y < header.height; ++y) {
@@ -228,16 +256,10 @@ tResult tCPsdIO::ReadMerged(CStreamInput& in, const tHeader& header, bool merged
             }
         return kResOk;
     }
-    const int32_t rows = header.channels * header.height;
-    CMemBlock table;
-    TK_TRY(table.Resize(2 * rows));
-    if (!in.Read(table.GetData(), 2 * rows))
-        return kResFileIO;
-    const auto rowCount = [&](int32_t i) { return int32_t(table.GetData()[2 * i] << 8 | table.GetData()[2 * i + 1]); };
     CMemBlock packed;
     for (int32_t c = 0; c < channels; ++c)
         for (int32_t y = 0; y < header.height; ++y) {
-            const int32_t count = rowCount(c * header.height + y);
+            const int32_t count = RowCount(table, c * header.height + y);
             if (count > packed.GetCount())
                 TK_TRY(packed.Resize(count));
             if (!in.Read(packed.GetData(), count))

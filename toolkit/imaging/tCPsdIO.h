@@ -23,10 +23,10 @@ public:
     tResult WriteImage8(tCStream* stream, CImage8* image) override;
     tResult WriteImage(tCStream* stream, CImage* image) override;
 
-    // The image's pixel size chooses the kind: 4 bytes colour, 1 byte grey. Reading answers 17
-    // for a damaged file or one past kMaxSide or the decoders' pixel limit (ImageCodecs.h), 10
-    // for a colour mode, depth or size it does not take, 16 for data cut short or a PackBits
-    // row that overflows.
+    // The image's pixel size chooses the kind: 4 bytes colour, 1 byte grey. Reading answers 12
+    // for an image past the decoders' limit (ImageCodecs.h), 17 for a damaged file or one past
+    // kMaxSide, 10 for a colour mode, depth or size it does not take, 16 for data cut short or
+    // a PackBits row that overflows. The image is sized once the file holds its data.
     virtual tResult Decode(tCStream* stream, CImageBase* image);
     // An image without pixels writes nothing; one wider or taller than kMaxSide answers 12.
     virtual tResult Encode(tCStream* stream, CImageBase* image);

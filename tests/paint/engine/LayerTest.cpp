@@ -145,18 +145,20 @@ TEST_F(LayerTest, HalfRedMergedOverWhiteIsPinkInLinearLight)
     bottom.SetSize(2, 1);
     top.SetSize(2, 1);
     FillLayer(bottom, MakeCell(0xFFFFFFFFu, 100, 1000, 200, 10));
-    CellAt(top.GetCellMap(), 0, 0) = MakeCell(0x80FF0000u, 50, 3000, 100, 110);
+    // Odd distances, at which the + 1 of the rounding shows: 2001, -99 and 101.
+    CellAt(top.GetCellMap(), 0, 0) = MakeCell(0x80FF0000u, 50, 3001, 101, 111);
     CellAt(top.GetCellMap(), 1, 0) = MakeCell(0x00FF0000u, 300, 3000, 100, 110);
     bottom.SetVisible(0);
     top.SetVisible(1);
     ASSERT_EQ(bottom.MergeFrom(&top), kResOk);
     // Not the byte average (255, 127, 127): half of full light is 0.5^(1/1.7) = 0.665 of 255.
     EXPECT_EQ(ColourAt(bottom.GetCellMap(), 0, 0), 0xFFFFA9A9u);
-    // Thickness is the larger; the rest moves toward the source by (s - v + 1) x 128 >> 8.
+    // Thickness is the larger; the rest moves toward the source by (s - v + 1) x 128 >> 8, with
+    // an arithmetic shift: 1000 + 1001, 200 - 49 and 10 + 51 (without the + 1: 1000, -50, 50).
     EXPECT_EQ(ThicknessAt(bottom.GetCellMap(), 0, 0), 100u);
-    EXPECT_EQ(WetnessAt(bottom.GetCellMap(), 0, 0), uint32_t(1000 + (2001 * 128 >> 8)));
-    EXPECT_EQ(ShineAt(bottom.GetCellMap(), 0, 0), uint32_t(200 + ((-99 * 128) >> 8)));
-    EXPECT_EQ(ExtraAt(bottom.GetCellMap(), 0, 0), uint32_t(10 + (101 * 128 >> 8)));
+    EXPECT_EQ(WetnessAt(bottom.GetCellMap(), 0, 0), 2001u);
+    EXPECT_EQ(ShineAt(bottom.GetCellMap(), 0, 0), 151u);
+    EXPECT_EQ(ExtraAt(bottom.GetCellMap(), 0, 0), 61u);
     // A source without coverage leaves the colour and the other fields, but not the thickness.
     EXPECT_TRUE(SameCell(CellAt(bottom.GetCellMap(), 1, 0), MakeCell(0xFFFFFFFFu, 300, 1000, 200, 10)));
     EXPECT_EQ(bottom.GetVisible(), 1u);

@@ -245,6 +245,21 @@ TEST_F(UndoManagerTest, FilesArePrivateAndNamedKsuTmp)
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
+// Longer than the 260 units of the old fixed buffer, far within the system's path limit.
+TEST_F(UndoManagerTest, ALongTemporaryFolderKeepsTheHistory)
+{
+    const std::filesystem::path folder = m_temp.Path() / std::string(120, 'a') / std::string(120, 'b');
+    ASSERT_GT(folder.string().size(), 260u);
+    std::filesystem::create_directories(folder);
+    setenv("TMPDIR", folder.c_str(), 1);
+    UndoCanvas canvas(20, 20);
+    const std::string before = MapBytes(canvas.map);
+    ASSERT_EQ(RecordEdit(canvas.store, canvas.map, 0, {0, 0, 5, 5}, m_random), kResOk);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    MoveTileStep(canvas.store, canvas.map, true);
+    EXPECT_EQ(MapBytes(canvas.map), before);
+}
+
 TEST_F(UndoManagerTest, StepsStartBelowTheCapAndStayWhole)
 {
     UndoStoreLimits limits;

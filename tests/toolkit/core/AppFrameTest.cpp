@@ -108,6 +108,32 @@ TEST_F(AppFrameTest, NoSecondTickIsQueuedWhileASlowHeartbeatRuns)
     EXPECT_FALSE(app.IsHeartbeatThreadRunning());
 }
 
+// A step that starts with a tick queued behind another message leaves the tick pending: were
+// the flag cleared, the heartbeat would queue a second tick while the first still waits.
+TEST_F(AppFrameTest, ATickQueuedBehindAnotherMessageStaysPending)
+{
+    ScriptedApp app;
+    app.StartHeartbeat();
+    PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+    app.PumpStep();
+    PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+    headless::AdvanceClock(3);
+    ASSERT_EQ(CountQueuedTicks(), 1);
+
+    int queuedDuringStep = -1;
+    app.dispatch = [&](const MSG& message) {
+        if (message.message == WM_APP && queuedDuringStep < 0) {
+            headless::AdvanceClock(9);
+            queuedDuringStep = CountQueuedTicks();
+        }
+        return kResOk;
+    };
+    app.PumpStep();
+    EXPECT_EQ(queuedDuringStep, 1);
+    EXPECT_EQ(app.GetTickCount(), 0u) << "the tick was not the step's first message";
+    app.StopHeartbeat();
+}
+
 TEST_F(AppFrameTest, ATickTakenByAnotherLoopDoesNotStopTheHeartbeat)
 {
     ScriptedApp app;

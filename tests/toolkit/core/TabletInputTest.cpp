@@ -178,6 +178,23 @@ TEST_F(TabletInputTest, PenPressureIsShapedByTheResponse)
     EXPECT_FLOAT_EQ(Sample(&answer).pressure, 1.0f) << "1.35 is held at 1";
 }
 
+// A pressure axis of no range in the tablet's units (a device range of 0.4 rounds to 0 .. 0)
+// gives full pressure rather than no number.
+TEST_F(TabletInputTest, AnEmptyPressureRangeGivesFullPressure)
+{
+    tablet::ConnectTool(7, Pen("Pen stylus", 0.4));
+    CTabletInput& pen = Open();
+    ASSERT_TRUE(pen.HasContext());
+    pen.SetContact(1);
+    int32_t answer = -1;
+    tablet::PressToolButton(7, 1, true);
+    tablet::MoveTool(7, {{2, 0.3}});
+    EXPECT_EQ(Sample(&answer).pressure, 1.0f) << "from the pressure button's marks";
+    tablet::PressToolButton(7, 1, false);
+    tablet::MoveTool(7, {{2, 0.3}});
+    EXPECT_EQ(Sample(&answer).pressure, 1.0f) << "from the device's minimum";
+}
+
 TEST_F(TabletInputTest, TheEraserEndReloadsTheRangesAndResetForgetsThePen)
 {
     tablet::ConnectTool(7, Pen("Pen stylus"));

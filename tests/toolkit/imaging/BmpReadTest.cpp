@@ -204,6 +204,7 @@ TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
         const char* what;
         tBmpLayout layout;
         const char* message;
+        tResult code = kResFailure;
     };
     const auto layout = [](uint16_t bits, uint32_t compression, int32_t width, int32_t height, uint32_t header = 40) {
         tBmpLayout s;
@@ -224,14 +225,15 @@ TEST(BmpRead, UnsupportedFormatsAndBadHeaders)
         {"zero width", layout(8, 0, 0, 2), "Corrupt BMP - invalid image size."},
         {"negative width", layout(8, 0, -4, 2), "Corrupt BMP - invalid image size."},
         {"zero height", layout(8, 0, 4, 0), "Corrupt BMP - invalid image size."},
-        {"huge", layout(8, 1, 100000, 100000), "Corrupt BMP - invalid image size."},
-        {"most negative height", layout(8, 0, 4, INT32_MIN), "Corrupt BMP - invalid image size."},
+        {"huge", layout(8, 1, 100000, 100000), kImageTooLargeText, kResImageTooLarge},
+        {"one past the largest side", layout(8, 1, 32001, 1), kImageTooLargeText, kResImageTooLarge},
+        {"most negative height", layout(8, 0, 4, INT32_MIN), kImageTooLargeText, kResImageTooLarge},
         {"palette of 257", bigPalette, "Corrupt BMP - invalid palette size."},
         {"uncompressed data missing", layout(24, 0, 1000, 1000), "Error reading BMP file - pixel row read cut off before end of row."},
     };
     for (const tCase& c : cases) {
         CImage image;
-        EXPECT_EQ(DecodeBytes(MakeBmp(c.layout), &image), kResFailure) << c.what;
+        EXPECT_EQ(DecodeBytes(MakeBmp(c.layout), &image), c.code) << c.what;
         EXPECT_EQ(TakeExtraLine(boxes), c.message) << c.what;
         EXPECT_LE(int64_t(image.GetWidth()) * image.GetHeight(), 64) << c.what;
     }

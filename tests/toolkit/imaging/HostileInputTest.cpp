@@ -22,7 +22,7 @@ void ExpectCodeOrImage(const std::string& bytes, int32_t width, int32_t height)
         EXPECT_EQ(image.GetHeight(), height);
     } else {
         EXPECT_TRUE(image.IsValid());
-        EXPECT_TRUE(FitsImageLimits(image.GetWidth(), image.GetHeight()));
+        EXPECT_FALSE(IsImageTooLarge(image.GetWidth(), image.GetHeight()));
     }
 }
 

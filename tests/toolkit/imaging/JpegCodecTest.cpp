@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/toolkit/core/ErrorBoxRecorder.h"
 #include "tests/toolkit/imaging/CodecFiles.h"
 #include "tests/toolkit/imaging/ImageMagickPictures.h"
 #include "toolkit/imaging/tCJpgIO.h"
@@ -117,4 +118,42 @@ TEST(JpegCodec, EmptyDamagedAndUnwritableStreamsAnswer1)
     ASSERT_EQ(DecodeBytes(jpeg.substr(0, jpeg.size() / 2), &image), kResOk);
     EXPECT_EQ(image.GetWidth(), 200);
     EXPECT_EQ(image.GetHeight(), 100);
+}
+
+TEST(JpegCodec, ImagesUpToTheLargestSideDecodeAndLargerOnesAreRefusedAtOnce)
+{
+    ErrorBoxRecorder boxes;
+    // One flat grey: each 8 x 8 block takes 6 bits here, above the 1 bit a block the check of
+    // the file's length asks for.
+    CImage8 flat(32000, 16);
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 32000; ++x)
+            SetByte(flat, x, y, 90);
+    const std::string widest = EncodeBytes(flat, kImageFormatJpeg);
+    CImage8 back;
+    ASSERT_EQ(DecodeBytes(widest, &back), kResOk);
+    EXPECT_EQ(back.GetWidth(), 32000);
+    EXPECT_NEAR(ByteAt(back, 31999, 15), 90, 1);
+    EXPECT_EQ(boxes.count, 0);
+
+    // The same file with other sizes in its frame header.
+    const size_t frame = widest.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    const auto sized = [&](uint32_t width, uint32_t height) {
+        std::string file = widest;
+        file[frame + 5] = char(height >> 8), file[frame + 6] = char(height);
+        file[frame + 7] = char(width >> 8), file[frame + 8] = char(width);
+        return file;
+    };
+    for (const auto& [width, height] : {std::pair<uint32_t, uint32_t>{32001, 16}, {40000, 40000}}) {
+        CImage refused;
+        EXPECT_EQ(DecodeBytes(sized(width, height), &refused), kResImageTooLarge);
+        EXPECT_FALSE(refused.IsValid());
+        EXPECT_EQ(boxes.text, std::string(ResultText(kResOutOfRange)) + "\n" + kImageTooLargeText);
+    }
+    EXPECT_EQ(boxes.count, 2);
+    // 3.6 GB of pixels whose blocks the file cannot hold, even at a bit each.
+    CImage unsized;
+    EXPECT_EQ(DecodeBytes(sized(30000, 30000), &unsized), kResFailure);
+    EXPECT_FALSE(unsized.IsValid());
 }

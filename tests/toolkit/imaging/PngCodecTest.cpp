@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "tests/toolkit/core/ErrorBoxRecorder.h"
 #include "tests/toolkit/imaging/CodecFiles.h"
 #include "toolkit/imaging/tCPngIO.h"
 
@@ -187,10 +188,37 @@ TEST(PngCodec, FailedWritesAndDamagedHeadersAnswer16)
     }
     CImage back;
     EXPECT_EQ(DecodeBytes(std::string("\x89PNG\r\n\x1A\n", 8), &back), kResFileIO);
-    // Wider than the decoders take.
-    EXPECT_EQ(DecodeBytes(MakePng(70000, 1, 8, 0, "", std::string(70001, '\0')), &back), kResFileIO);
-    // Within the library's limits but more pixels than the decoders take.
-    EXPECT_EQ(DecodeBytes(MakePng(40000, 40000, 1, 0, "", std::string(5001, '\0')), &back), kResNoMemory);
+}
+
+TEST(PngCodec, ImagesUpToTheLargestSideDecodeAndLargerOnesAreRefusedAtOnce)
+{
+    ErrorBoxRecorder boxes;
+    // 32000 x 100 pixels of one bit: zlib packs the 400100 bytes of rows about as tightly as
+    // deflate can, which the check of the file's length must still let through.
+    const std::string widest = MakePng(32000, 100, 1, 0, "", std::string(100 * 4001, '\0'));
+    CImage image;
+    ASSERT_EQ(DecodeBytes(widest, &image), kResOk);
+    EXPECT_EQ(image.GetWidth(), 32000);
+    EXPECT_EQ(PixelAt(image, 31999, 99), 0xFF000000u);
+    EXPECT_EQ(boxes.count, 0);
+
+    for (const auto& [width, height] : {std::pair<uint32_t, uint32_t>{32001, 1}, {40000, 40000}, {70000, 1}}) {
+        CImage refused;
+        EXPECT_EQ(DecodeBytes(MakePng(width, height, 1, 0, "", std::string(5001, '\0')), &refused), kResImageTooLarge);
+        EXPECT_FALSE(refused.IsValid());
+        EXPECT_EQ(boxes.text, std::string(ResultText(kResOutOfRange)) + "\n" + kImageTooLargeText);
+    }
+    EXPECT_EQ(boxes.count, 3);
+
+    // A legal size whose data could not fill it: 3.6 GB of pixels from a few hundred bytes, or
+    // the widest file cut to less than its rows need at the best compression.
+    CImage unsized;
+    EXPECT_EQ(DecodeBytes(MakePng(30000, 30000, 8, 6, "", std::string(4096, '\0')), &unsized), kResFileIO);
+    EXPECT_FALSE(unsized.IsValid());
+    const size_t rowsAtBest = 100 * 4001 / 1032;
+    EXPECT_EQ(DecodeBytes(widest.substr(0, widest.find("IDAT") + 4 + rowsAtBest - 20), &unsized), kResFileIO);
+    EXPECT_FALSE(unsized.IsValid());
+    EXPECT_EQ(boxes.count, 3);
 }
 
 // Records the most memory glibc held in mapped blocks whenever the decoder reads: a buffer the

@@ -245,9 +245,10 @@ TEST(PsdCodec, HandMadeFiles)
         {MakePsd(4, 1, 1, 8, 4, "", rgba), kResNotImplemented},                    // CMYK
         {MakePsd(1, 1, 1, 8, 2, "", Big16(0) + "x"), kResNotImplemented},          // indexed
         {MakePsd(3, 1, 1, 32, 3, "", Big16(0) + "xyz"), kResNotImplemented},       // 32 bits
-        {MakePsd(1, 1, 30001, 8, 1, "", ""), kResFileInvalid},                     // too wide
-        {MakePsd(1, 30000, 30000, 8, 1, "", ""), kResFileInvalid},                 // 3.6 GB of pixels
-        {MakePsd(1, 16385, 16384, 8, 1, "", ""), kResFileInvalid},                 // just past 2^28
+        {MakePsd(1, 1, 30001, 8, 1, "", ""), kResFileInvalid},                     // too wide for the format
+        {MakePsd(1, 1, 32001, 8, 1, "", ""), kResImageTooLarge},                   // and for the program
+        {MakePsd(3, 40000, 40000, 8, 3, "", ""), kResImageTooLarge},
+        {MakePsd(1, 30000, 30000, 8, 1, "", ""), kResFileIO},                      // no data for 900 MB
         {MakePsd(1, 0, 1, 8, 1, "", ""), kResNotImplemented},                      // no rows
         {MakePsd(25, 1, 1, 8, 1, "", ""), kResFileInvalid},                        // channels
         {MakePsd(1, 1, 1, 8, 3, "", Big16(1) + Big16(1) + "\x00" "A"), kResFileInvalid},  // RGB in one channel
@@ -259,6 +260,43 @@ TEST(PsdCodec, HandMadeFiles)
         EXPECT_EQ(DecodeBytes(b.file, &image), b.code) << &b - bad;
         EXPECT_EQ(DecodeBytes(b.file, &grey), b.code) << &b - bad;
     }
+}
+
+// The header alone must not size the image: its data must be there first, raw, or as many
+// packed bytes as the row counts say and PackBits needs at least.
+TEST(PsdCodec, AnImageIsSizedOnlyWhenTheFileHoldsItsData)
+{
+    const std::string packedCounts = Big16(1) + std::string(2 * 3 * 30000, '\0');
+    const std::string cases[] = {
+        MakePsd(3, 30000, 30000, 8, 3, "", Big16(0) + std::string(65536, 'x')),
+        MakePsd(3, 30000, 30000, 8, 3, "", packedCounts + std::string(60000, '\0')),
+        MakePsd(1, 2, 300, 8, 1, "", Big16(1) + Big16(3) + Big16(3) + "\x81\x00\x81\x00\x81\x00"),
+    };
+    for (const std::string& file : cases) {
+        CImage image;
+        EXPECT_EQ(DecodeBytes(file, &image), kResFileIO) << &file - cases;
+        EXPECT_FALSE(image.IsValid()) << &file - cases;
+    }
+    // A row that ends early is still taken once the file holds the least PackBits needs: three
+    // runs of 128, 128 and 44 bytes for each of the two rows.
+    CImage8 grey;
+    const std::string runs = "\x81\x07\x81\x07\xD5\x07";
+    ASSERT_EQ(DecodeBytes(MakePsd(1, 2, 300, 8, 1, "", Big16(1) + Big16(6) + Big16(0) + runs + "spare!"), &grey),
+              kResOk);
+    EXPECT_EQ(ByteAt(grey, 299, 0), 7);
+    EXPECT_EQ(ByteAt(grey, 0, 1), 0);
+}
+
+TEST(PsdCodec, TheWidestExportReadsBack)
+{
+    CImage image(tCPsdIO::kMaxSide, 3);
+    FillPattern(image);
+    CImage back;
+    ASSERT_EQ(DecodeBytes(EncodeBytes(image, kImageFormatPsd), &back), kResOk);
+    ASSERT_EQ(back.GetWidth(), tCPsdIO::kMaxSide);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < tCPsdIO::kMaxSide; ++x)
+            ASSERT_EQ(PixelAt(back, x, y), PixelAt(image, x, y)) << x << "," << y;
 }
 
 TEST(PsdCodec, ExportsLargerThanTheFormatAreRefused)
