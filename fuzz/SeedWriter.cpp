@@ -47,7 +47,7 @@ bool WriteResourceFile(const std::filesystem::path& file, const char* source, co
 {
     tCMemFile out;
     std::string error;
-    if (CompileResourceSource(source, base, out, &error) != kResOk) {
+    if (CompileResourceSource(source, {base}, out, &error) != kResOk) {
         std::fprintf(stderr, "seed_writer: %s\n", error.c_str());
         return false;
     }
