@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,8 @@ public:
                 m_canvas->SetPaintingTopLeft(m.point);
         }
         messages.push_back(m);
+        if (onMessage)
+            onMessage(m);
         return answer;
     }
 
@@ -158,6 +161,7 @@ public:
 
     std::vector<Message> messages;
     tResult answer = kResOk;
+    std::function<void(const Message&)> onMessage;
 
 private:
     CCanvas* m_canvas;

@@ -22,8 +22,9 @@ void ExpectVector(const float* v, float x, float y, float z)
 CStandardRenderer& DefaultRenderer()
 {
     static CStandardRenderer renderer;
-    if (renderer.GetLights().IsEmpty())
+    if (renderer.GetLights().IsEmpty()) {
         EXPECT_EQ(renderer.ResetLights(), kResOk);
+    }
     return renderer;
 }
 
