@@ -340,6 +340,9 @@ TEST_F(CanvasLayersTest, ALayerCopySharesAGrainThePoolTakes)
     EXPECT_EQ(empty.GetLayerCount(), 1);
     EXPECT_EQ(empty.GetLayer(0)->GetPaperOpacity(), 1.0f);
     EXPECT_EQ(empty.GetCurrentLayerIndex(), 0);
+    // The pool, and the grain with it, goes with the application: the layers go first.
+    canvas.DeleteLayer(1);
+    canvas.DeleteLayer(0);
 }
 
 TEST_F(CanvasLayersTest, AResizeTakesTheNewSizeOnlyWithEveryLayerResized)
