@@ -18,27 +18,45 @@ namespace {
 
 inline int32_t Toward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
 
-// LinearLightOver, with its cases over an opaque pixel (the checkerboard and the paper make
-// most pixels opaque) worked here in its arithmetic.
-inline uint32_t Over(const GammaTables& gamma, uint32_t top, uint32_t bottom)
-{
-    const uint32_t alpha = top >> 24;
-    if (alpha == 0)
-        return bottom;
-    if (alpha == 255 || (bottom >> 24) == 0)
-        return top;
-    if ((bottom >> 24) != 255)
-        return LinearLightOver(gamma, top, bottom);
-    const int32_t at = int32_t(alpha * 257);
-    const uint16_t* f = gamma.forward;
-    const uint8_t* g = gamma.inverse;
-    const auto channel = [&](int shift) {
-        const int32_t ft = f[(top >> shift) & 0xFF];
-        const int32_t fu = f[(bottom >> shift) & 0xFF];
-        return uint32_t(g[fu + (((ft - fu) * at) >> 16)]) << shift;
-    };
-    return 0xFF000000u | channel(16) | channel(8) | channel(0);
-}
+// LinearLightOver, with the mixing over an opaque pixel (the checkerboard and the paper make
+// most pixels opaque) worked here: the forward values of the last pixel are kept, since the
+// paper leaves the same pixel under long runs of cells.
+class OverOpaque {
+public:
+    explicit OverOpaque(const GammaTables& gamma) : m_gamma(gamma) { Remember(0xFF000000u); }
+
+    uint32_t Over(uint32_t top, uint32_t bottom)
+    {
+        const uint32_t alpha = top >> 24;
+        if (alpha == 0)
+            return bottom;
+        if (alpha == 255 || (bottom >> 24) == 0)
+            return top;
+        if ((bottom >> 24) != 255)
+            return LinearLightOver(m_gamma, top, bottom);
+        if (bottom != m_bottom)
+            Remember(bottom);
+        const int32_t at = int32_t(alpha * 257);
+        const uint16_t* f = m_gamma.forward;
+        const uint8_t* g = m_gamma.inverse;
+        const uint32_t red = g[m_under[2] + (((f[(top >> 16) & 0xFF] - m_under[2]) * at) >> 16)];
+        const uint32_t green = g[m_under[1] + (((f[(top >> 8) & 0xFF] - m_under[1]) * at) >> 16)];
+        const uint32_t blue = g[m_under[0] + (((f[top & 0xFF] - m_under[0]) * at) >> 16)];
+        return 0xFF000000u | red << 16 | green << 8 | blue;
+    }
+
+private:
+    void Remember(uint32_t bottom)
+    {
+        m_bottom = bottom;
+        for (int i = 0; i < 3; ++i)
+            m_under[i] = m_gamma.forward[(bottom >> (8 * i)) & 0xFF];
+    }
+
+    const GammaTables& m_gamma;
+    uint32_t m_bottom = 0;
+    int32_t m_under[3] = {};
+};
 
 }  // namespace
 
@@ -89,31 +107,36 @@ void LayerColourFast(const LayerRenderValues& layer, const GammaTables& gamma, i
                      uint32_t* pixels, uint32_t* shine)
 {
     const PaintCell* cells = layer.Cells(row);
-    // The paper laid over the last pixel seen: the pixels under it come in runs.
-    uint32_t under = 0, over = Over(gamma, layer.paper, 0);
+    OverOpaque blend(gamma);
+    // The paper laid over the last pixel and the last shine entry seen: both come in runs.
+    uint32_t under = 0, over = blend.Over(layer.paper, 0);
+    uint32_t entryUnder = 0, entryOver = uint32_t(Toward(0, layer.paperShine, layer.pa)) << 16 |
+                                         uint32_t(Toward(0, layer.paperExtra, layer.pa));
     for (int32_t x = x0; x <= x1; ++x) {
         const PaintCell& cell = cells[x];
         uint32_t pixel = pixels[x];
-        int32_t s = int32_t(shine[x] >> 16) & 255;
-        int32_t t = int32_t(shine[x]) & 255;
+        uint32_t entry = shine[x];
         if (layer.paperOn) {
             if (pixel != under) {
                 under = pixel;
-                over = Over(gamma, layer.paper, pixel);
+                over = blend.Over(layer.paper, pixel);
             }
             pixel = over;
-            s = Toward(s, layer.paperShine, layer.pa);
-            t = Toward(t, layer.paperExtra, layer.pa);
+            if (entry != entryUnder) {
+                entryUnder = entry;
+                entryOver = uint32_t(Toward(int32_t(entry >> 16) & 255, layer.paperShine, layer.pa)) << 16 |
+                            uint32_t(Toward(int32_t(entry) & 255, layer.paperExtra, layer.pa));
+            }
+            entry = entryOver;
         }
         const int32_t coverage = int32_t(((cell.colour >> 24) * uint32_t(layer.op)) >> 8);
         if (coverage != 0) {
-            pixels[x] = Over(gamma, (cell.colour & 0x00FFFFFFu) | uint32_t(coverage) << 24, pixel);
-            s = Toward(s, cell.shine, coverage);
-            t = Toward(t, cell.extra, coverage);
-        } else {
-            pixels[x] = pixel;
+            pixel = blend.Over((cell.colour & 0x00FFFFFFu) | uint32_t(coverage) << 24, pixel);
+            entry = uint32_t(Toward(int32_t(entry >> 16) & 255, cell.shine, coverage)) << 16 |
+                    uint32_t(Toward(int32_t(entry) & 255, cell.extra, coverage));
         }
-        shine[x] = uint32_t(s) << 16 | uint32_t(t);
+        pixels[x] = pixel;
+        shine[x] = entry;
     }
 }
 
@@ -160,10 +183,12 @@ inline void LightWeights(const LightLanes* lights, int32_t count, const float* n
     const __m128i shiny = _mm_xor_si128(_mm_cmpeq_epi32(shines, _mm_setzero_si128()), _mm_set1_epi32(-1));
     const __m128 factor = _mm_cvtepi32_ps(_mm_add_epi32(shines, _mm_set1_epi32(1)));
     const __m128d scale = _mm_set1_pd(256.0);
+    // Highlights need a shine: a group of matte cells skips their divisions.
+    const bool anyShine = _mm_movemask_epi8(shiny) != 0;
     __m128i sumQ = _mm_setzero_si128(), sumW = _mm_setzero_si128();
     for (int32_t i = 0; i < count; ++i) {
         const LightLanes& light = lights[i];
-        if (light.highlight) {
+        if (light.highlight && anyShine) {
             const __m128 h = Dot(light.half, nx, ny, nz);
             const __m128 denominator = _mm_add_ps(_mm_sub_ps(light.k, _mm_mul_ps(light.k, h)), h);
             __m128 p = _mm_mul_ps(_mm_div_ps(h, denominator), light.scale);
@@ -180,6 +205,34 @@ inline void LightWeights(const LightLanes* lights, int32_t count, const float* n
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(q), sumQ);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(w), sumW);
+}
+
+// SpillChannels without branches, whose outcome follows the colours and shines cell by cell
+// and so is hard to predict: a step whose channel is not over full scale moves nothing, since
+// the channels it would add to are within full scale already.
+inline uint32_t SpillChannelsSelect(uint32_t colour, uint32_t red, uint32_t green, uint32_t blue)
+{
+    constexpr uint32_t kFull = 0xFFFFFF;
+    const auto excess = [](uint32_t v) { return v > kFull ? v - kFull : 0u; };
+    uint32_t e = excess(red) / 2;
+    red = std::min(red, kFull);
+    green += e;
+    blue += e;
+    e = excess(green) / 2;
+    green = std::min(green, kFull);
+    red += e;
+    e += excess(red);
+    red = std::min(red, kFull);
+    blue += e;
+    e = excess(blue) / 2;
+    blue = std::min(blue, kFull);
+    red += e;
+    e += excess(red);
+    red = std::min(red, kFull);
+    green += e;
+    red = std::min(red + excess(green), kFull);
+    green = std::min(green, kFull);
+    return (colour & 0xFF000000u) | (red >> 16) << 16 | (green >> 16) << 8 | (blue >> 16);
 }
 
 // Cells are lit in chunks whose steps run as separate passes, so that the long divisions and
@@ -234,7 +287,7 @@ void LightChunk(const LightLanes* lights, int32_t count, const LitRows& rows, in
         }
         const uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
         const uint32_t highlight = uint32_t(q[i]), diffuse = uint32_t(w[i]);
-        pixels[x0 + i] = SpillChannels(colour, (r + 768) * highlight + r * diffuse, (g + 768) * highlight + g * diffuse,
+        pixels[x0 + i] = SpillChannelsSelect(colour, (r + 768) * highlight + r * diffuse, (g + 768) * highlight + g * diffuse,
                                        (b + 768) * highlight + b * diffuse);
     }
 }
