@@ -218,6 +218,10 @@ tResult CCanvas::MergeLayers(LayerIndexPair* record, uint32_t recordUndo)
     record->second = uint32_t(into);
     if (from == into)
         return kResOk;
+    // Refused before anything is recorded: a merge needs layers of one size.
+    if (m_layers[from]->GetWidth() != m_layers[into]->GetWidth() ||
+        m_layers[from]->GetHeight() != m_layers[into]->GetHeight())
+        return kResBadParam;
     tCProgress progress(kProgressTotal, tCString(), kProgressContext);
     if (recordUndo && m_host)
         TK_TRY(m_host->RecordLayersMerged(record, m_layers[into], m_layers[from], &progress));
@@ -239,14 +243,16 @@ tResult CCanvas::DuplicateLayer(LayerIndexPair* record, uint32_t recordUndo)
     record->first = uint32_t(source);
     record->second = uint32_t(at);
     tCProgress progress(kProgressTotal, tCString(), kProgressContext);
-    if (recordUndo && m_host)
-        TK_TRY(m_host->RecordLayerDuplicated(record));
+    // The copy is made first, so that nothing is recorded for a copy that cannot be made.
     CLayer* copy = new (std::nothrow) CLayer;
     if (!copy)
         return kResNoMemory;
-    if (const tResult copied = copy->CopyFrom(m_layers[source]); copied != kResOk) {
+    tResult result = copy->CopyFrom(m_layers[source]);
+    if (result == kResOk && recordUndo && m_host)
+        result = m_host->RecordLayerDuplicated(record);
+    if (result != kResOk) {
         delete copy;
-        return copied;
+        return result;
     }
     TK_TRY(InsertLayer(at, copy));
     m_currentLayer = at;
@@ -307,8 +313,12 @@ tResult CCanvas::InsertLayerCopy(uint32_t makeCurrent, uint32_t recordUndo)
     }
     if (GetLayerCount() > 1)
         layer->SetPaperOpacity(0.0f);
-    if (recordUndo && m_host)
-        TK_TRY(m_host->PushUndoStep(uint32_t(i + 1)));
+    if (recordUndo && m_host) {
+        if (const tResult recorded = m_host->PushUndoStep(uint32_t(i + 1)); recorded != kResOk) {
+            DeleteLayer(i + 1);
+            return recorded;
+        }
+    }
     TK_TRY(layer->RedrawImage());
     if (makeCurrent) {
         m_secondLayer = GetLayerCount() - 1;

@@ -38,6 +38,9 @@ struct LayerRenderValues {
     }
 };
 
+// v moved toward `to` by the weight w (0..255), as a colour of alpha w is laid over another.
+inline int32_t MoveToward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
+
 // The lit colour of `colour` from the shading's channel sums (each a channel value x 65536): a
 // sum past full scale spills half its excess into each of the others, red first, then green,
 // then blue, so an overlit colour turns white rather than changing hue.

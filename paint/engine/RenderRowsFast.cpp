@@ -16,8 +16,6 @@
 
 namespace {
 
-inline int32_t Toward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
-
 // LinearLightOver, with the mixing over an opaque pixel (the checkerboard and the paper make
 // most pixels opaque) worked here: the forward values of the last pixel are kept, since the
 // paper leaves the same pixel under long runs of cells.
@@ -110,8 +108,8 @@ void LayerColourFast(const LayerRenderValues& layer, const GammaTables& gamma, i
     OverOpaque blend(gamma);
     // The paper laid over the last pixel and the last shine entry seen: both come in runs.
     uint32_t under = 0, over = blend.Over(layer.paper, 0);
-    uint32_t entryUnder = 0, entryOver = uint32_t(Toward(0, layer.paperShine, layer.pa)) << 16 |
-                                         uint32_t(Toward(0, layer.paperExtra, layer.pa));
+    uint32_t entryUnder = 0, entryOver = uint32_t(MoveToward(0, layer.paperShine, layer.pa)) << 16 |
+                                         uint32_t(MoveToward(0, layer.paperExtra, layer.pa));
     for (int32_t x = x0; x <= x1; ++x) {
         const PaintCell& cell = cells[x];
         uint32_t pixel = pixels[x];
@@ -124,16 +122,16 @@ void LayerColourFast(const LayerRenderValues& layer, const GammaTables& gamma, i
             pixel = over;
             if (entry != entryUnder) {
                 entryUnder = entry;
-                entryOver = uint32_t(Toward(int32_t(entry >> 16) & 255, layer.paperShine, layer.pa)) << 16 |
-                            uint32_t(Toward(int32_t(entry) & 255, layer.paperExtra, layer.pa));
+                entryOver = uint32_t(MoveToward(int32_t(entry >> 16) & 255, layer.paperShine, layer.pa)) << 16 |
+                            uint32_t(MoveToward(int32_t(entry) & 255, layer.paperExtra, layer.pa));
             }
             entry = entryOver;
         }
         const int32_t coverage = int32_t(((cell.colour >> 24) * uint32_t(layer.op)) >> 8);
         if (coverage != 0) {
             pixel = blend.Over((cell.colour & 0x00FFFFFFu) | uint32_t(coverage) << 24, pixel);
-            entry = uint32_t(Toward(int32_t(entry >> 16) & 255, cell.shine, coverage)) << 16 |
-                    uint32_t(Toward(int32_t(entry) & 255, cell.extra, coverage));
+            entry = uint32_t(MoveToward(int32_t(entry >> 16) & 255, cell.shine, coverage)) << 16 |
+                    uint32_t(MoveToward(int32_t(entry) & 255, cell.extra, coverage));
         }
         pixels[x] = pixel;
         shine[x] = entry;

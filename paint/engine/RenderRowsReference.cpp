@@ -42,9 +42,6 @@ uint32_t SampleGrain(const LayerRenderValues& layer, int32_t x, int32_t row)
 
 namespace {
 
-// v moved toward `to` by the weight w (0..255), as colours are laid over one another.
-inline int32_t Toward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
-
 inline int64_t HeightAt(const int32_t* paint, const int32_t* grain, int32_t x)
 {
     return paint ? int64_t(paint[x]) + grain[x] : 0;
@@ -83,13 +80,13 @@ void LayerColourReference(const LayerRenderValues& layer, const GammaTables& gam
         int32_t t = int32_t(shine[x]) & 255;
         if (layer.paperOn) {
             pixels[x] = LinearLightOver(gamma, layer.paper, pixels[x]);
-            s = Toward(s, layer.paperShine, layer.pa);
-            t = Toward(t, layer.paperExtra, layer.pa);
+            s = MoveToward(s, layer.paperShine, layer.pa);
+            t = MoveToward(t, layer.paperExtra, layer.pa);
         }
         const int32_t coverage = int32_t(((cell.colour >> 24) * uint32_t(layer.op)) >> 8);
         pixels[x] = LinearLightOver(gamma, (cell.colour & 0x00FFFFFFu) | uint32_t(coverage) << 24, pixels[x]);
-        s = Toward(s, cell.shine, coverage);
-        t = Toward(t, cell.extra, coverage);
+        s = MoveToward(s, cell.shine, coverage);
+        t = MoveToward(t, cell.extra, coverage);
         shine[x] = uint32_t(s) << 16 | uint32_t(t);
     }
 }

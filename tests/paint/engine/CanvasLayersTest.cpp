@@ -251,6 +251,29 @@ TEST_F(CanvasLayersTest, ADuplicateIsACopyMadeCurrent)
     EXPECT_EQ(controller.Count(kMsgLayersChanged), 2);
 }
 
+TEST_F(CanvasLayersTest, AnOperationThatCannotBeDoneRecordsNothing)
+{
+    MakeLayers(3);
+    // Without an application no pool can hold a grain for a copy to share.
+    canvas.GetLayer(1)->SetGrainImage(new CImage8(2, 2));
+    LayerIndexPair duplicate{1, 3};
+    EXPECT_EQ(canvas.DuplicateLayer(&duplicate, 1), kResFailure);
+    ASSERT_EQ(canvas.GetLayer(2)->SetSize(5, 5), kResOk);
+    LayerIndexPair merge{2, 0};
+    EXPECT_EQ(canvas.MergeLayers(&merge, 1), kResBadParam);
+    EXPECT_EQ(canvas.GetLayerCount(), 3);
+    EXPECT_TRUE(host.calls.empty());
+    // A copy whose undo step cannot be recorded is taken out again.
+    host.answer = kResFileIO;
+    canvas.SetCurrentLayerIndex(0);
+    const std::vector<CLayer*> before{canvas.GetLayer(0), canvas.GetLayer(1), canvas.GetLayer(2)};
+    EXPECT_EQ(canvas.InsertLayerCopy(1, 1), kResFileIO);
+    EXPECT_EQ((std::vector<CLayer*>{canvas.GetLayer(0), canvas.GetLayer(1), canvas.GetLayer(2)}), before);
+    EXPECT_EQ(canvas.GetLayerCount(), 3);
+    EXPECT_EQ(canvas.GetCurrentLayerIndex(), 0);
+    EXPECT_EQ(controller.Count(kMsgLayersChanged), 0);
+}
+
 TEST_F(CanvasLayersTest, FlatteningMergesEveryLayerIntoTheBottomOne)
 {
     MakeLayers(3);
