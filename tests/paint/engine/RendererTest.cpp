@@ -6,6 +6,7 @@
 
 #include "CanvasTestSupport.h"
 #include "paint/engine/GammaTables.h"
+#include "toolkit/core/HeadlessApp.h"
 #include "toolkit/imaging/CImage8.h"
 
 namespace {
@@ -78,6 +79,23 @@ TEST(RendererTest, ResetLightsAppendsTheTwoDefaultLights)
     EXPECT_EQ(lights[1].scale, 22.0f);
     // Without an application there is no pool to hold image 10.
     EXPECT_EQ(renderer.GetHeldImage(), nullptr);
+}
+
+TEST(RendererTest, TheHeldImageIsThePoolsImage10AndStaysThePools)
+{
+    ScriptedApp application;
+    auto* image = new CImage8(2, 2);
+    image->SetId(10);
+    ASSERT_EQ(application.AddResourceToPool(kImagePool, image), kResOk);
+    {
+        CStandardRenderer renderer;
+        ASSERT_EQ(renderer.ResetLights(), kResOk);
+        EXPECT_EQ(renderer.GetHeldImage(), image);
+        ASSERT_EQ(renderer.ResetLights(), kResOk);
+        EXPECT_EQ(renderer.GetHeldImage(), image);
+    }
+    // The renderer let go of it without deleting it: the pool still finds it.
+    EXPECT_EQ(application.FindResourceById(kImagePool, 10), image);
 }
 
 TEST(RendererTest, AFlatSurfaceFacesTheViewer)
