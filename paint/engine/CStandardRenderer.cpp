@@ -20,10 +20,6 @@ constexpr uint32_t kHeldImageId = 10;
 constexpr CPixel kCheckerLight = 0xFFF0F0F0u;
 constexpr CPixel kCheckerDark = 0xFFE0E0E0u;
 
-// The relief constant of ComputeSurfaceNormal and its square.
-constexpr double kReliefScale = 112680.0;
-constexpr double kReliefScaleSquared = 12696782400.0;
-
 // A layer taking part in a render, with its cells and grain locked for the render's length.
 struct LayerPass {
     std::optional<CPaintCellNav> cells;

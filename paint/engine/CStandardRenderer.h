@@ -17,9 +17,12 @@ struct SurfaceNormal {
     float z = -1.0f;
 };
 
+// How steep a difference of heights looks: the larger, the flatter the relief.
+inline constexpr double kReliefScale = 112680.0;
+inline constexpr double kReliefScaleSquared = kReliefScale * kReliefScale;
+
 // The normal of the paint's relief from the height differences dx (left minus right) and dy
-// (above minus below): (dx, dy, -112680) normalised, or (0, 0, -1) where both are 0. The larger
-// the constant, the flatter a given difference of heights looks.
+// (above minus below): (dx, dy, -kReliefScale) normalised, or (0, 0, -1) where both are 0.
 SurfaceNormal ComputeSurfaceNormal(double dx, double dy);
 
 // Which code lights a row: the plain per-cell formulas (ShadeCell, ComputeSurfaceNormal,

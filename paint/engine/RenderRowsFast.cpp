@@ -162,10 +162,10 @@ inline __m128 Dot(const __m128 (&a)[3], __m128 nx, __m128 ny, __m128 nz)
 // The normals of two cells as ComputeSurfaceNormal makes them, as floats in the low half.
 inline void Normals(__m128d dx, __m128d dy, __m128* nx, __m128* ny, __m128* nz)
 {
-    const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_set1_pd(12696782400.0));
+    const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_set1_pd(kReliefScaleSquared));
     const __m128d r = _mm_div_pd(_mm_set1_pd(1.0), _mm_sqrt_pd(sum));
     const __m128d flat = _mm_and_pd(_mm_cmpeq_pd(dx, _mm_setzero_pd()), _mm_cmpeq_pd(dy, _mm_setzero_pd()));
-    const __m128d z = _mm_mul_pd(_mm_set1_pd(-112680.0), r);
+    const __m128d z = _mm_mul_pd(_mm_set1_pd(-kReliefScale), r);
     *nx = _mm_cvtpd_ps(_mm_andnot_pd(flat, _mm_mul_pd(dx, r)));
     *ny = _mm_cvtpd_ps(_mm_andnot_pd(flat, _mm_mul_pd(dy, r)));
     *nz = _mm_cvtpd_ps(_mm_or_pd(_mm_andnot_pd(flat, z), _mm_and_pd(flat, _mm_set1_pd(-1.0))));

@@ -53,6 +53,19 @@ CImage8* RandomGrain(std::mt19937& random)
     return grain;
 }
 
+// Opacities, papers, grain depths and scales of every kind, hidden papers included.
+void RandomiseSettings(CLayer& layer, std::mt19937& random)
+{
+    layer.SetOpacity(RandomFraction(random));
+    layer.SetPaperOpacity(RandomFraction(random));
+    layer.SetPaperVisible(random() % 4 != 0);
+    layer.SetPaperColour(uint32_t(random()));
+    layer.SetPaperShine(RandomFraction(random));
+    layer.SetPaperExtra(RandomFraction(random));
+    layer.SetGrainDepth(RandomFraction(random));
+    layer.SetGrainScale(RandomFraction(random));
+}
+
 // A painting of random size, cells and layer settings: hidden layers, partial opacities, papers
 // of every coverage, grains on some layers only.
 void MakeRandomPainting(CCanvas& canvas, std::mt19937& random, int32_t layers, int32_t width, int32_t height)
@@ -68,14 +81,7 @@ void MakeRandomPainting(CCanvas& canvas, std::mt19937& random, int32_t layers, i
         CLayer& layer = *canvas.GetLayer(i);
         FillRandom(layer, random, {0, 0, width, height});
         layer.SetVisible(random() % 5 != 0);
-        layer.SetOpacity(RandomFraction(random));
-        layer.SetPaperOpacity(RandomFraction(random));
-        layer.SetPaperVisible(random() % 4 != 0);
-        layer.SetPaperColour(uint32_t(random()));
-        layer.SetPaperShine(RandomFraction(random));
-        layer.SetPaperExtra(RandomFraction(random));
-        layer.SetGrainDepth(RandomFraction(random));
-        layer.SetGrainScale(RandomFraction(random));
+        RandomiseSettings(layer, random);
         if (random() % 2)
             layer.SetGrainImage(RandomGrain(random));
     }
@@ -183,14 +189,7 @@ TEST_F(RenderKernelTest, TheRowStepsForLayersMatchThePlainOnes)
         const int32_t width = 1 + int32_t(random() % 90);
         ASSERT_EQ(layer.SetSize(width, 3), kResOk);
         FillRandom(layer, random, {0, 0, width, 3});
-        layer.SetOpacity(RandomFraction(random));
-        layer.SetPaperOpacity(RandomFraction(random));
-        layer.SetPaperVisible(random() % 3 != 0);
-        layer.SetPaperColour(uint32_t(random()));
-        layer.SetPaperShine(RandomFraction(random));
-        layer.SetPaperExtra(RandomFraction(random));
-        layer.SetGrainDepth(RandomFraction(random));
-        layer.SetGrainScale(RandomFraction(random));
+        RandomiseSettings(layer, random);
         LayerRenderValues values;
         SetLayerRenderValues(&values, layer);
         CPaintCellNav cells(layer.GetCellMap());

@@ -267,7 +267,7 @@ TEST_F(RenderTest, OnlyTheDirtySpansAreDrawnAndTheHalfImageUnderThemIsCleared)
     EXPECT_EQ(At(11, 12), 0x01020304u);
 }
 
-// A painting of two layers, worked out here from the Part's per-layer formulas with the
+// A painting of two layers, worked out here from the renderer's per-layer formulas with the
 // integer forms of the settings written out.
 struct TwoLayerModel {
     static constexpr int32_t kWidth = 7;
