@@ -448,10 +448,8 @@ tResult CCanvas::InvalidateCanvasRect(const tCRect& cells, uint32_t present)
 
 void CCanvas::InvalidatePainting(uint32_t present)
 {
-    if (!m_view || m_paintingRect.IsEmpty())
-        return;
     // Without memory for the region, the whole frame is redrawn instead.
-    if (InvalidateCanvasRect({0, 0, m_width, m_height}, 0) != kResOk)
+    if (m_view && !m_paintingRect.IsEmpty() && InvalidateCanvasRect({0, 0, m_width, m_height}, 0) != kResOk)
         InvalidateInView(m_frameRect.Union(m_paintingRect));
     if (present)
         PresentView();
