@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "toolkit/core/ResultCodes.h"
 
@@ -17,11 +18,11 @@ class tCStream;
 //   audi <id> "<name>" "<wav file>"
 //   font <id> "<name>" "<font file>"
 //   grad <id> "<name>" [#AARRGGBB@<position> ...]
-// File names are relative to `baseFolder`. Without a vers line the file is version 1.
+// A file name is looked up in each of `folders` in turn. Without a vers line the file is version 1.
 
 // Compiles a source into `out`; on failure `error` says which line and why.
-tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
-                              std::string* error);
+tResult CompileResourceSource(const std::string& source, const std::vector<std::filesystem::path>& folders,
+                              tCStream& out, std::string* error);
 
 // Prints a resource file as source. The bytes of images, sounds and fonts are written to files
 // "<type>-<chunk index>.<extension>" in `fileFolder`, which the source names as

@@ -50,7 +50,7 @@ until_changed clicked typed || fail "a key did not change the back buffer"
 [ "$(pixel first)" != "$(pixel typed)" ] || fail "the colours did not move on"
 
 xdotool key alt+F4
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
