@@ -1,0 +1,294 @@
+#pragma once
+
+#include <cstdint>
+
+#include "paint/engine/CLayer.h"
+#include "toolkit/core/CMemBlockT.h"
+#include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCArray.h"
+#include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCFPoint.h"
+#include "toolkit/core/tCPoint.h"
+#include "toolkit/core/tCRect.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
+
+class CRegion;
+class CStandardRenderer;
+class CWidget;
+class ICanvasHost;
+class ICanvasTool;
+struct CellMapResize;
+struct CPenSample;
+struct LayerIndexPair;
+struct StrokeContext;
+
+// Messages the canvas sends to the controller, which hands the first two back to the canvas:
+// a new zoom (a = the canvas, b = float*), a new top-left of the painting (b = tCPoint*).
+inline constexpr uint32_t kMsgCanvasZoom = 0xFF001036u;
+inline constexpr uint32_t kMsgCanvasPosition = 0xFF003024u;
+
+// The largest side of a painting in cells.
+inline constexpr int32_t kMaxCanvasSide = 32000;
+// The resource id of the painting view under the main window's root.
+inline constexpr uint32_t kPaintingViewId = 5;
+// The sentinels of a clean composite row and of an empty dirty range.
+inline constexpr int32_t kCleanRowMin = 0x7FFFFFFF;
+inline constexpr int32_t kCleanRowMax = -1;
+
+// The painting: a stack of layers (index 0 at the bottom) of `width` x `height` cells, the
+// composite image the renderer lights them into, the painting's place in the on-screen view
+// (zoom, rotation in turns, mirror flips, position, drop shadow), the tracing image settings,
+// the current and eraser tools, and which composite rows are out of date.
+//
+// The painting's rect (GetViewRect) lies in the coordinates of the view's parent. Layer indexes
+// are clamped into the layer array wherever they come from. Main thread only.
+class CCanvas : public tCCmdTarget {
+public:
+    CCanvas();
+    ~CCanvas() override;
+    CCanvas(const CCanvas&) = delete;
+    CCanvas& operator=(const CCanvas&) = delete;
+
+    // The controller, asked for the renderer, the current tool and the undo hooks; not owned.
+    void SetHost(ICanvasHost* host) { m_host = host; }
+    ICanvasHost* GetHost() const { return m_host; }
+
+    // Sizes the canvas's own grain to 4 x 4.
+    virtual tResult Initialise();
+    virtual void SetEraserTool(ICanvasTool* tool) { m_eraserTool = tool; }
+    // Binds the painting view: `widget`, or the widget with id 5 under the main window's root
+    // when null (6 when there is none); the view is made visible and the painting rendered
+    // into the composite. With a view already bound, refits the painting to it instead.
+    virtual tResult AttachView(CWidget* widget);
+    // The controller's renderer, or null.
+    virtual CStandardRenderer* GetRenderer();
+    // After cells changed: renders the dirty spans into the composite, invalidates the cells
+    // under `inclusiveCells` in the view (presenting with `present`) and adds them to the
+    // current layer's dirty rect. The rect's right and bottom are the last changed column and
+    // row, as the tools' segment rects hold them; widened by one cell it is exclusive.
+    virtual tResult UpdateRect(const tCRect& inclusiveCells, uint32_t present);
+    // Undo hooks of the strokes: the tiles of the context's cells under `cells` (exclusive) are
+    // saved before they change; steps are opened with type 0 and the current layer's index.
+    virtual tResult SaveUndoTiles(const StrokeContext& context, const tCRect& cells);
+    virtual tResult BeginUndoStep();
+    virtual tResult EndUndoStep();
+    virtual uint32_t GetId() const { return m_id; }
+    virtual uint32_t SetId(uint32_t id) { return m_id = id; }
+
+    // Layers.
+    int32_t GetLayerCount() const { return m_layers.GetCount(); }
+    // Null outside 0..count - 1.
+    CLayer* GetLayer(int32_t index) const { return m_layers.GetAt(index); }
+    int32_t GetCurrentLayerIndex() const { return m_currentLayer; }
+    int32_t GetSecondLayerIndex() const { return m_secondLayer; }
+    void SetCurrentLayerIndex(int32_t index) { m_currentLayer = ClampLayerIndex(index); }
+    void SetSecondLayerIndex(int32_t index) { m_secondLayer = ClampLayerIndex(index); }
+    // `index` clamped into [0, count - 1]; 0 without layers.
+    int32_t ClampLayerIndex(int64_t index) const;
+    // The grain image strokes and the renderer use for the layer at `index`: the nearest layer's
+    // at or below it that has one, else the canvas's own.
+    CImage8* GetGrainImageFor(int32_t index);
+    CImage8& GetGrain() { return m_grain; }
+
+    // A new empty layer of the canvas's size at `index` (0..count). 5 without memory.
+    tResult InsertNewLayer(int32_t index);
+    // Deletes the layer at the clamped index; nothing without layers. Records no undo.
+    void DeleteLayer(int32_t index);
+    // Each clamps the record's indexes and writes them back, records undo when asked, and tells
+    // the controller 0xFF001001. Move: `second` names the layer before which the moved one is
+    // placed, counted before the move. Merge: `first` goes into `second`, then is deleted.
+    // Duplicate: a copy of layer `first` is inserted at `second` (0..count).
+    tResult MoveLayer(LayerIndexPair* record, uint32_t recordUndo);
+    tResult MergeLayers(LayerIndexPair* record, uint32_t recordUndo);
+    tResult DuplicateLayer(LayerIndexPair* record, uint32_t recordUndo);
+    // Merges every layer into layer 0; only with two or more layers of one size (6 otherwise).
+    tResult FlattenLayers(uint32_t recordUndo);
+    // A new layer above the current one with its paper settings (the paper hidden, opacity 0,
+    // when there are other layers).
+    tResult InsertLayerCopy(uint32_t makeCurrent, uint32_t recordUndo);
+    // The view-image size every layer draws itself at: each layer is sized and redrawn, then
+    // the layers-changed flag is cleared.
+    tResult SetLayerImageSize(int32_t width, int32_t height);
+
+    // Size. Each side must lie in 1..32000 (6 otherwise). SetCanvasSize remakes the composite,
+    // the half images and the row tables (24 or 5 when they cannot be made, the canvas then
+    // unchanged) and fits the zoom; the layers keep their size.
+    tResult SetCanvasSize(int32_t width, int32_t height);
+    // Resizes the canvas and every layer by the record. The canvas takes the new size only when
+    // every layer resized; a layer that failed stops the resize with its code, the layers
+    // already resized staying so (the undo recorded first takes them back).
+    tResult ResizeCanvas(const CellMapResize* record, uint32_t recordUndo);
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+    CImage* GetComposite() const { return m_composite; }
+    CImage* GetHalfImageA() const { return m_halfImageA; }
+    CImage* GetHalfImageB() const { return m_halfImageB; }
+
+    // Zoom and placement in the view.
+    // Asks the controller for the next zoom step (0xFF001036); nothing at either end.
+    tResult StepZoom(uint32_t larger);
+    // 6 for a zoom that is not finite or not above 0, which is not taken.
+    tResult SetZoom(float zoom, uint32_t present);
+    float GetZoom() const { return m_zoom; }
+    float GetRotation() const { return m_rotation; }
+    void SetRotation(float rotation) { m_rotation = rotation; }
+    uint32_t GetFlipHorizontal() const { return m_flipHorizontal; }
+    uint32_t GetFlipVertical() const { return m_flipVertical; }
+    void SetFlipHorizontal(uint32_t flip) { m_flipHorizontal = flip; }
+    void SetFlipVertical(uint32_t flip) { m_flipVertical = flip; }
+    const tCRect& GetViewRect() const { return m_paintingRect; }
+    // Moves the painting's rect so that its top-left is `topLeft` (size kept), then KeepInView.
+    void SetPaintingTopLeft(tCPoint topLeft);
+    // Shifts the painting so that a small one stays inside the view's parent and a large one
+    // keeps at least half of it covered.
+    void KeepInView(uint32_t present);
+    // The body of message 0xFF00103C: zoom at most 1 to fit, no rotation, centred; the zoom and
+    // the place go to the controller, and the view presents once at the end.
+    tResult FitToView();
+    // Drags the painting to `topLeft`, scrolling the pixels already drawn.
+    tResult MovePainting(tCPoint topLeft);
+    // The drop shadow's rect and falloff tables for the painting's place; the shadow and the
+    // painting are invalidated.
+    void UpdateViewGeometry(uint32_t present);
+    const tCRect& GetShadowRect() const { return m_shadowRect; }
+    const tCRect& GetFrameRect() const { return m_frameRect; }
+    const CMemBlockT<uint32_t>& GetShadowColumns() const { return m_shadowColumns; }
+    const CMemBlockT<uint32_t>& GetShadowRows() const { return m_shadowRows; }
+    uint32_t GetShadowColour() const { return m_shadowColour; }
+    float GetShadowRadius() const { return m_shadowRadius; }
+
+    // Coordinates. ViewToCanvas turns a point in the main window's root coordinates into canvas
+    // cells in place (x and y only); CanvasToView is its inverse.
+    void ViewToCanvas(CPenSample* sample) const;
+    void CanvasToView(tCFPoint* point) const;
+    // Invalidates the view pixels over the cells of `cells` (exclusive) with a pixel of margin.
+    void InvalidateCellRect(const tCRect& cells, uint32_t present);
+    // The pixels of `rect` (the view parent's coordinates, unturned) turned with the painting:
+    // with `cover` every pixel the shape touches and one more at each end of a row, without it
+    // only pixels wholly inside. 5 without memory.
+    tResult BuildPaintingRegion(const tCRect& rect, CRegion* region, uint32_t cover) const;
+    // Invalidates the view pixels the turned cells of `cells` cover; nothing without a view.
+    tResult InvalidateCanvasRect(const tCRect& cells, uint32_t present);
+    void InvalidatePainting(uint32_t present);
+
+    // Tracing image: owned unless the application's resource pool holds it.
+    tResult SetTracingImage(CImage* image);
+    void ClearTracingImage(uint32_t present);
+    CImage* GetTracingImage() const { return m_tracingImage; }
+    uint32_t GetTracingVisible() const { return m_tracingVisible; }
+    void SetTracingVisible(uint32_t visible) { m_tracingVisible = visible; }
+    uint32_t GetTraceColourPick() const { return m_traceColourPick; }
+    void SetTraceColourPick(uint32_t pick) { m_traceColourPick = pick; }
+    uint32_t GetTracingMode() const { return m_tracingMode; }
+    void SetTracingMode(uint32_t mode) { m_tracingMode = mode; }
+    float GetTracingOpacity() const { return m_tracingOpacity; }
+    void SetTracingOpacity(float opacity) { m_tracingOpacity = opacity; }
+    float GetTracingValueB() const { return m_tracingValueB; }
+    void SetTracingValueB(float value) { m_tracingValueB = value; }
+    float GetTracingScale() const { return m_tracingScale; }
+    void SetTracingScale(float scale) { m_tracingScale = scale; }
+    tCPoint GetTracingOffset() const { return m_tracingOffset; }
+    void SetTracingOffset(tCPoint offset) { m_tracingOffset = offset; }
+
+    // Dirty composite rows: per row the first and last dirty column, and the dirty row and
+    // column ranges (all inclusive; clean is kCleanRowMin, kCleanRowMax).
+    // Widens the spans by the cells of `cells` (exclusive), clamped to the canvas.
+    void MarkCellsDirty(const tCRect& cells);
+    void MarkAllDirty();
+    void ResetDirtySpans();
+    int32_t GetDirtyRowFirst() const { return m_dirtyRowFirst; }
+    int32_t GetDirtyRowLast() const { return m_dirtyRowLast; }
+    int32_t GetDirtyColFirst() const { return m_dirtyColFirst; }
+    int32_t GetDirtyColLast() const { return m_dirtyColLast; }
+    // The row tables, GetDirtyRowCount() entries each.
+    const int32_t* GetRowMinX() const { return m_rowMinX.GetData(); }
+    const int32_t* GetRowMaxX() const { return m_rowMaxX.GetData(); }
+    int32_t GetDirtyRowCount() const { return m_rowMinX.GetCount(); }
+
+    // Tools and input state.
+    ICanvasTool* GetCurrentTool() const { return m_currentTool; }
+    void SetCurrentTool(ICanvasTool* tool) { m_currentTool = tool; }
+    ICanvasTool* GetEraserTool() const { return m_eraserTool; }
+    CWidget* GetView() const { return m_view; }
+    float GetLastPressure() const { return m_lastPressure; }
+    void SetLastPressure(float pressure) { m_lastPressure = pressure; }
+    uint32_t GetStrokeActive() const { return m_strokeActive; }
+    void SetStrokeActive(uint32_t active) { m_strokeActive = active; }
+    uint32_t GetInputIdle() const { return m_inputIdle; }
+    void SetInputIdle(uint32_t idle) { m_inputIdle = idle; }
+    uint32_t GetDragging() const { return m_dragging; }
+    void SetDragging(uint32_t dragging) { m_dragging = dragging; }
+
+    // Each coordinate times the factor, rounded to nearest.
+    static void ScaleRect(tCRect* rect, float factor);
+
+private:
+    struct SizedImages;
+
+    tResult MakeSizedImages(int32_t width, int32_t height, SizedImages* images) const;
+    void CommitSize(int32_t width, int32_t height, SizedImages* images);
+    tResult InsertLayer(int32_t index, CLayer* layer);
+    void RemoveLayer(int32_t index);
+    tResult TellLayersChanged();
+    float FittingZoom() const;
+
+    // The view's parent, the space of the painting's rect, and the centre of its area.
+    CWidget* ViewParent() const;
+    tCPoint ParentCentre() const;
+    // The painting's turn as the view shows it, exact at quarter turns.
+    void ViewTurn(double* cosine, double* sine) const;
+    // Turns a point of the view parent's space about the painting's centre.
+    tCFPoint TurnAboutPainting(double x, double y, double cosine, double sine) const;
+    void InvalidateInView(const tCRect& parentRect);
+    void PresentView();
+    tCRect ShadowRectFor(const tCRect& paintingRect) const;
+    void BuildShadowTables();
+    void KeepRectInView(tCRect* rect) const;
+
+    uint32_t m_id = 0;
+    CWidget* m_view = nullptr;
+    ICanvasTool* m_currentTool = nullptr;
+    ICanvasTool* m_eraserTool = nullptr;
+    float m_lastPressure = 0.0f;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    float m_zoom = 1.0f;
+    float m_rotation = 0.0f;
+    tCArray<CLayer*> m_layers;
+    int32_t m_currentLayer = 0;
+    int32_t m_secondLayer = 0;
+    CImage* m_composite = nullptr;
+    CImage* m_halfImageA = nullptr;
+    CImage* m_halfImageB = nullptr;
+    uint32_t m_strokeActive = 0;
+    tCArray<int32_t> m_rowMinX;
+    tCArray<int32_t> m_rowMaxX;
+    int32_t m_dirtyRowFirst = kCleanRowMin;
+    int32_t m_dirtyRowLast = kCleanRowMax;
+    int32_t m_dirtyColFirst = kCleanRowMin;
+    int32_t m_dirtyColLast = kCleanRowMax;
+    CImage* m_tracingImage = nullptr;
+    uint32_t m_tracingVisible = 0;
+    uint32_t m_traceColourPick = 1;
+    uint32_t m_tracingMode = 1;
+    float m_tracingOpacity = 0.4f;
+    float m_tracingValueB = 0.0f;
+    float m_tracingScale = 0.5f;
+    tCPoint m_tracingOffset;
+    uint32_t m_inputIdle = 1;
+    tCRect m_paintingRect;
+    tCRect m_frameRect;
+    uint32_t m_dragging = 0;
+    uint32_t m_flipHorizontal = 0;
+    uint32_t m_flipVertical = 0;
+    uint32_t m_shadowColour = 0x60000000u;
+    float m_shadowRadius = 4.0f;
+    tCPoint m_shadowOffset{2, 2};
+    CMemBlockT<uint32_t> m_shadowColumns;
+    CMemBlockT<uint32_t> m_shadowRows;
+    uint32_t m_shadowTablesStale = 1;
+    tCRect m_shadowRect;
+    CImage8 m_grain;
+    ICanvasHost* m_host = nullptr;
+};

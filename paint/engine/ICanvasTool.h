@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/core/ResultCodes.h"
+
+class CCanvas;
+class tCStream;
+struct CPenSample;
+struct StrokeContext;
+
+// The canvas's view of a painting tool. The engine may not include paint/tools, so the canvas
+// holds its current tool and its eraser tool through this interface, which CToolBase implements.
+// Every call comes from the main thread, from the canvas input or the project file.
+class ICanvasTool {
+public:
+    // 4900 (oil brush) to 4915 (paint roller); the navigation tools are 4909 to 4912.
+    virtual uint32_t GetToolId() const = 0;
+
+    // A stroke: BeginStroke with the pen-down sample, ContinueStroke for every later sample,
+    // EndStroke with the pen-up sample, all with the same context. Samples are in canvas cells
+    // (CCanvas::ViewToCanvas has run). `live` is 1 for pen input and 0 for synthetic strokes
+    // such as a preview's, which are not paced by the clock. A non-zero answer ends the stroke;
+    // what was painted stays painted.
+    virtual tResult BeginStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) = 0;
+    virtual tResult ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample,
+                                   uint32_t live) = 0;
+    virtual tResult EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) = 0;
+    // The pointer moved (with or without a stroke): keeps the nib direction current. Non-zero
+    // would end a stroke.
+    virtual tResult UpdateNibDirection(CCanvas& canvas, const CPenSample& sample) = 0;
+
+    // The value of the property every painting tool lists first, 0..1; also the pen pressure used
+    // when there is no tablet pressure.
+    virtual float GetCommonProperty() const = 0;
+    // The stroke side switch; SetToolFlag answers the value stored.
+    virtual uint32_t GetToolFlag() const = 0;
+    virtual uint32_t SetToolFlag(uint32_t flag) = 0;
+
+    // The tool's settings record in a project file. ReadSettings reads one record that ends at
+    // `recordEnd` (a stream position, the end of the chunk's payload): a length inside the
+    // record that runs past it answers 16; a record of another tool answers 16 and changes
+    // nothing.
+    virtual tResult WriteSettings(tCStream* stream) = 0;
+    virtual tResult ReadSettings(tCStream* stream, int64_t recordEnd) = 0;
+
+protected:
+    ~ICanvasTool() = default;
+};
