@@ -10,9 +10,11 @@
 #include "CellTestSupport.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
+#include "paint/engine/CanvasMessages.h"
 #include "paint/engine/ICanvasHost.h"
 #include "paint/engine/ICanvasTool.h"
 #include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCFPath.h"
 #include "toolkit/imaging/CImNav.h"
 
 // A controller that records what the canvas asks of it, answering `answer` to every undo hook.
@@ -121,8 +123,11 @@ class RecordingController : public tCCmdTarget {
 public:
     struct Message {
         uint32_t code = 0;
+        tMsgArg arg = 0;
         float zoom = 0.0f;
         tCPoint point;
+        // The text of the file path of a tracing image to load.
+        std::u16string path;
     };
 
     explicit RecordingController(CCanvas* handBackTo = nullptr) : m_canvas(handBackTo)
@@ -131,10 +136,13 @@ public:
     }
     ~RecordingController() override { tCCmdTarget::SetBackboneTarget(nullptr); }
 
-    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, uint32_t) override
+    tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t) override
     {
         Message m;
         m.code = message;
+        m.arg = b;
+        if (message == kMsgLoadTracingImage && b)
+            m.path = FromMsgArg<tCFPath>(b)->GetText().View();
         if (message == kMsgCanvasZoom) {
             m.zoom = *FromMsgArg<float>(b);
             if (m_canvas) {
@@ -148,6 +156,9 @@ public:
         messages.push_back(m);
         if (onMessage)
             onMessage(m);
+        // The tracing settings come back to the canvas, as the controller hands them back.
+        if (m_canvas && message > kMsgLoadTracingImage && message <= kMsgTracingOffset && answer == kResOk)
+            return m_canvas->OnMessage(message, a, b, c, kMsgApply);
         return answer;
     }
 
@@ -165,6 +176,26 @@ public:
 
 private:
     CCanvas* m_canvas;
+};
+
+// The backdrop's message side: records every message with its argument.
+class RecordingBackdrop : public tCCmdTarget {
+public:
+    struct Message {
+        uint32_t code = 0;
+        tMsgArg arg = 0;
+    };
+
+    RecordingBackdrop() { tCCmdTarget::SetBackdropTarget(this); }
+    ~RecordingBackdrop() override { tCCmdTarget::SetBackdropTarget(nullptr); }
+
+    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, uint32_t) override
+    {
+        messages.push_back({message, b});
+        return kResOk;
+    }
+
+    std::vector<Message> messages;
 };
 
 inline CPixel PixelAt(CImage& image, int32_t x, int32_t y)
