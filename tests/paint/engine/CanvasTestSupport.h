@@ -15,7 +15,9 @@
 #include "paint/engine/ICanvasTool.h"
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCFPath.h"
+#include "toolkit/core/RecordingRoot.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/widgets/WidgetTestSupport.h"
 
 // A controller that records what the canvas asks of it, answering `answer` to every undo hook.
 class FakeCanvasHost : public ICanvasHost {
@@ -196,6 +198,12 @@ public:
     }
 
     std::vector<Message> messages;
+};
+
+// A backdrop: the widget tree's root that also serves the window.
+class BackdropRoot : public TestRoot, public RecordingRoot {
+public:
+    BackdropRoot() : TestRoot(640, 480) {}
 };
 
 inline CPixel PixelAt(CImage& image, int32_t x, int32_t y)

@@ -102,12 +102,6 @@ TEST_F(CanvasViewTest, WithoutAMainWindowThereIsNoViewToFind)
     EXPECT_EQ(other.GetView(), nullptr);
 }
 
-// A backdrop: the widget tree's root that also serves the window.
-class BackdropRoot : public TestRoot, public RecordingRoot {
-public:
-    BackdropRoot() : TestRoot(640, 480) {}
-};
-
 class CanvasMainWindowTest : public MainWindowTest {};
 
 TEST_F(CanvasMainWindowTest, TheViewIsTheWidgetWithId5UnderTheMainRoot)
