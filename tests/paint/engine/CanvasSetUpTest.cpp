@@ -34,6 +34,7 @@ protected:
         ASSERT_EQ(Place(backdrop, area, {0, 0, 640, 480}), kResOk);
         view = new CWidget;
         view->SetId(kPaintingViewId);
+        view->SetOpaqueBlit(1);
         ASSERT_EQ(Place(area, view, {20, 10, 620, 410}, false), kResOk);
         ASSERT_EQ(renderer.ResetLights(), kResOk);
         host.renderer = &renderer;
