@@ -22,7 +22,8 @@ protected:
         return info;
     }
 
-    PaperApplication paper;
+    // Made again without its texts by the tests that need that: one application at a time.
+    std::unique_ptr<PaperApplication> paper = std::make_unique<PaperApplication>();
 };
 
 TEST_F(CanvasPaperTest, AnUnnamedPaperIsTheImageTheSettingsHold)
@@ -53,7 +54,7 @@ TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
     EXPECT_TRUE(HoldsGrey(file.get(), 5, 1, FileGrainValue));
 
     // Only the file's name counts in the paper folder.
-    WriteGreyPng(paper.papers.File("Folder.png"), 5, 1, FileGrainValue);
+    WriteGreyPng(paper->papers.File("Folder.png"), 5, 1, FileGrainValue);
     const std::unique_ptr<CImage> inFolder(Named("/no/such/folder/Folder.png").LoadPaperTexture());
     EXPECT_TRUE(HoldsGrey(inFolder.get(), 5, 1, FileGrainValue));
     const std::unique_ptr<CImage8> grain(Named("Folder.png").BuildPaperGrain());
@@ -61,27 +62,28 @@ TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
 
     EXPECT_EQ(Named("Nowhere.png").LoadPaperTexture(), nullptr);
     EXPECT_EQ(Named("Nowhere.png").BuildPaperGrain(), nullptr);
-    WriteWholeFile(paper.papers.File("Junk.png"), "not an image at all");
+    WriteWholeFile(paper->papers.File("Junk.png"), "not an image at all");
     EXPECT_EQ(Named("Junk.png").LoadPaperTexture(), nullptr);
 }
 
 TEST_F(CanvasPaperTest, ANameOfBothAResourceImageAndAFileIsTheResourceImage)
 {
-    ASSERT_TRUE(PathFileExists(tCFRef(tCString::FromAnsi(paper.BothPath()))));
-    const std::unique_ptr<CImage> texture(Named(paper.BothPath()).LoadPaperTexture());
+    ASSERT_TRUE(PathFileExists(tCFRef(tCString::FromAnsi(paper->BothPath()))));
+    const std::unique_ptr<CImage> texture(Named(paper->BothPath()).LoadPaperTexture());
     EXPECT_TRUE(HoldsGrey(texture.get(), 2, 2, NamedGrainValue));
     // A file in the paper folder under a resource's name is passed over too.
-    WriteGreyPng(paper.papers.File(tCString(kNamedGrain).ToAnsi()), 5, 1, FileGrainValue);
+    WriteGreyPng(paper->papers.File(tCString(kNamedGrain).ToAnsi()), 5, 1, FileGrainValue);
     const std::unique_ptr<CImage8> grain(Named(tCString(kNamedGrain).ToAnsi()).BuildPaperGrain());
     EXPECT_TRUE(HoldsGrey(grain.get(), 3, 2, NamedGrainValue));
 }
 
 TEST_F(CanvasPaperTest, WithoutThePaperFolderTextOnlyResourcesAndPathsAreFound)
 {
-    PaperApplication untitled(false);
-    WriteGreyPng(untitled.papers.File("Folder.png"), 5, 1, FileGrainValue);
+    paper.reset();
+    paper = std::make_unique<PaperApplication>(false);
+    WriteGreyPng(paper->papers.File("Folder.png"), 5, 1, FileGrainValue);
     EXPECT_EQ(Named("Folder.png").LoadPaperTexture(), nullptr);
-    const std::unique_ptr<CImage> path(Named(untitled.papers.File("Folder.png")).LoadPaperTexture());
+    const std::unique_ptr<CImage> path(Named(paper->papers.File("Folder.png")).LoadPaperTexture());
     EXPECT_TRUE(HoldsGrey(path.get(), 5, 1, FileGrainValue));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -114,7 +115,8 @@ class CanvasPresetTest : public ::testing::Test {
 protected:
     tResult Read(CCanvasInfo& info, const std::string& bytes) { return info.ReadPreset(&Holding(stream, bytes)); }
 
-    PaperApplication paper;
+    // Made again without its texts by the tests that need that: one application at a time.
+    std::unique_ptr<PaperApplication> paper = std::make_unique<PaperApplication>();
     tCMemFile stream;
 };
 
@@ -142,6 +144,35 @@ TEST_F(CanvasPresetTest, EveryFieldRoundTripsThroughTheHeaderAndTenRecords)
     CCanvasInfo loaded;
     ASSERT_EQ(loaded.LoadPreset(&file), kResOk);
     ExpectFields(loaded, values);
+}
+
+TEST_F(CanvasPresetTest, PresetsWrittenByAnotherProgramReadAsTheyWereMeant)
+{
+    PresetValues coldPress;
+    coldPress.name = u"Cold Press";
+    coldPress.paperName = u"PP_FinePaper";
+    coldPress.colour = 0xFFF4EEDCu;
+    coldPress.opacity = 230;
+    coldPress.grainScale = 0.375f;
+    coldPress.paperSpare = 0.0f;
+    coldPress.grainDepth = 0.625f;
+    coldPress.paperShine = 0.25f;
+    coldPress.paperExtra = 0.125f;
+    PresetValues empty = ValuesOf(CCanvasInfo());
+    const std::pair<const char*, const PresetValues*> files[] = {
+        {"cold-press.kcp", &coldPress}, {"reordered-with-tag-12.kcp", &coldPress}, {"empty-texts.kcp", &empty}};
+    for (const auto& [name, values] : files) {
+        tCFile file;
+        ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(std::string(KOSTREL_TEST_DATA "/preset/") + name)),
+                            tCFile::kAccessRead),
+                  kResOk);
+        CCanvasInfo info;
+        info.name = u"before";
+        ASSERT_EQ(info.LoadPreset(&file), kResOk) << name;
+        ExpectFields(info, *values);
+    }
+    ASSERT_EQ(InfoOf(coldPress).WritePreset(&stream), kResOk);
+    EXPECT_EQ(StreamBytes(stream), ReadWholeFile(KOSTREL_TEST_DATA "/preset/cold-press.kcp"));
 }
 
 TEST_F(CanvasPresetTest, EmptyTextsAreRecordsOfJustTheLineEnd)
@@ -175,8 +206,8 @@ TEST_F(CanvasPresetTest, AnotherFirstLineIsRefusedBeforeAnyFieldChanges)
 {
     const std::string records = Joined(Records(PresetValues())).substr(Line(kPresetHeaderText).size());
     const std::string unended(4096, 'a');
-    for (const std::string& bytes : {Line(u"Test Canvas Presets") + records, Line(u"") + records,
-                                     Line(u"Test Canvas Preset ") + records, unended, std::string(),
+    for (const std::string& bytes : {Line(u"Kostrel Canvas Presets") + records, Line(u"") + records,
+                                     Line(u"Kostrel Canvas Preset ") + records, unended, std::string(),
                                      std::string("\x01")}) {
         CCanvasInfo info;
         EXPECT_EQ(Read(info, bytes), kResBadParam);
@@ -200,7 +231,8 @@ TEST_F(CanvasPresetTest, RecordsInAnotherOrderOrWithUnknownTagsReadTheSame)
 
 TEST_F(CanvasPresetTest, WithoutTheHeaderTextNothingIsWrittenAndAnyFirstLineIsTaken)
 {
-    PaperApplication untitled(false);
+    paper.reset();
+    paper = std::make_unique<PaperApplication>(false);
     EXPECT_EQ(InfoOf(PresetValues()).WritePreset(&stream), kResCreateFailed);
     EXPECT_EQ(stream.GetSize(), 0);
     const std::vector<std::string> records = Records(PresetValues());

@@ -29,7 +29,7 @@ inline uint8_t NamedGrainValue(int32_t x, int32_t y) { return uint8_t(200 - 30 *
 inline uint8_t FileGrainValue(int32_t x, int32_t y) { return uint8_t(40 + 50 * x + y); }
 
 inline constexpr char16_t kNamedGrain[] = u"Speckle";
-inline constexpr char16_t kPresetHeaderText[] = u"Test Canvas Preset";
+inline constexpr char16_t kPresetHeaderText[] = u"Kostrel Canvas Preset";
 
 // An application that records what it reports to the user.
 class ReportingApp : public ScriptedApp {
