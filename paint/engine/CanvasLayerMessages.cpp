@@ -111,45 +111,40 @@ tResult LayerGrain(CCanvas& canvas, const tCanvasMessage& message)
     return kResOk;
 }
 
-// The layer a LayerValueRecord names, or null (with 6 in `result` when there is no record).
-CLayer* RecordLayer(CCanvas& canvas, const LayerValueRecord* record, tResult* result)
+// A value of the layer a LayerValueRecord names: reported by `get`, or given to `set` once the
+// controller was told; a value that is not finite is refused when `finiteOnly`.
+template <typename Get, typename Set>
+tResult LayerValue(CCanvas& canvas, const tCanvasMessage& message, bool finiteOnly, Get get, Set set)
 {
-    *result = record ? kResOk : kResBadParam;
-    return record ? canvas.GetLayer(canvas.ClampLayerIndex(int32_t(record->index))) : nullptr;
+    LayerValueRecord* record = message.Pointer<LayerValueRecord>();
+    if (!record)
+        return kResBadParam;
+    CLayer* layer = canvas.GetLayer(canvas.ClampLayerIndex(int32_t(record->index)));
+    if (!layer)
+        return kResOk;
+    if (!message.apply) {
+        record->value = get(*layer);
+        return kResOk;
+    }
+    if (finiteOnly && !std::isfinite(record->value))
+        return kResBadParam;
+    TK_TRY(TellPaintingModified(canvas));
+    set(*layer, record->value);
+    return TellLayersChanged(canvas);
 }
 
 tResult LayerOpacity(CCanvas& canvas, const tCanvasMessage& message)
 {
-    LayerValueRecord* record = message.Pointer<LayerValueRecord>();
-    tResult result;
-    CLayer* layer = RecordLayer(canvas, record, &result);
-    if (!layer)
-        return result;
-    if (!message.apply) {
-        record->value = layer->GetOpacity();
-        return kResOk;
-    }
-    if (!std::isfinite(record->value))
-        return kResBadParam;
-    TK_TRY(TellPaintingModified(canvas));
-    layer->SetOpacity(ClampUnit(record->value));
-    return TellLayersChanged(canvas);
+    return LayerValue(
+        canvas, message, true, [](const CLayer& layer) { return layer.GetOpacity(); },
+        [](CLayer& layer, float value) { layer.SetOpacity(ClampUnit(value)); });
 }
 
 tResult LayerVisible(CCanvas& canvas, const tCanvasMessage& message)
 {
-    LayerValueRecord* record = message.Pointer<LayerValueRecord>();
-    tResult result;
-    CLayer* layer = RecordLayer(canvas, record, &result);
-    if (!layer)
-        return result;
-    if (!message.apply) {
-        record->value = layer->GetVisible() ? 1.0f : 0.0f;
-        return kResOk;
-    }
-    TK_TRY(TellPaintingModified(canvas));
-    layer->SetVisible(record->value != 0.0f ? 1 : 0);
-    return TellLayersChanged(canvas);
+    return LayerValue(
+        canvas, message, false, [](const CLayer& layer) { return layer.GetVisible() ? 1.0f : 0.0f; },
+        [](CLayer& layer, float value) { layer.SetVisible(value != 0.0f ? 1 : 0); });
 }
 
 tResult DeleteLayer(CCanvas& canvas, const tCanvasMessage& message)

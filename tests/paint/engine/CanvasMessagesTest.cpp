@@ -19,23 +19,12 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 // The wetness of freshly wetted paint.
 constexpr uint32_t kFullyWet = 0xFFFF;
 
-// A 1000 x 800 root with an 800 x 600 area at (10, 20) whose child at its origin is the
-// painting view; the painting is 40 x 30 cells of three layers, the view bound.
-class CanvasMessagesTest : public CanvasGlobalsTest {
+// The painting is 40 x 30 cells of three layers, the view bound.
+class CanvasMessagesTest : public CanvasViewFixture {
 protected:
     void SetUp() override
     {
-        CanvasGlobalsTest::SetUp();
-        auto* area = new TestWidget(u"area");
-        ASSERT_EQ(Place(&root, area, {10, 20, 810, 620}), kResOk);
-        view = new CWidget;
-        view->SetId(kPaintingViewId);
-        view->SetOpaqueBlit(1);
-        ASSERT_EQ(Place(area, view, {0, 0, 800, 600}, false), kResOk);
-        ASSERT_EQ(canvas.Initialise(), kResOk);
-        ASSERT_EQ(renderer.ResetLights(), kResOk);
-        host.renderer = &renderer;
-        canvas.SetHost(&host);
+        CanvasViewFixture::SetUp();
         ASSERT_EQ(canvas.AttachView(view), kResOk);
         NewPainting(3);
         Clear();
@@ -43,7 +32,7 @@ protected:
     void TearDown() override
     {
         CLayer::SetPaperGrainBuilder(nullptr);
-        CanvasGlobalsTest::TearDown();
+        CanvasViewFixture::TearDown();
     }
 
     // Replaces the layers by `count` new ones of 40 x 30 cells.
@@ -81,11 +70,6 @@ protected:
         Clear();
     }
 
-    TestRoot root{1000, 800};
-    CWidget* view = nullptr;
-    CStandardRenderer renderer;
-    FakeCanvasHost host;
-    CCanvas canvas;
     RecordingController controller{&canvas};
     RecordingBackdrop backdrop;
 };

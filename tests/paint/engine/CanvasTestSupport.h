@@ -232,3 +232,30 @@ protected:
         CLayer::SetLayersChanged(0);
     }
 };
+
+// A 1000 x 800 root holding an 800 x 600 area at (10, 20) whose child at its origin is the
+// painting view (not yet bound), and an initialised canvas whose controller has a renderer.
+class CanvasViewFixture : public CanvasGlobalsTest {
+protected:
+    void SetUp() override
+    {
+        CanvasGlobalsTest::SetUp();
+        area = new TestWidget(u"area");
+        ASSERT_EQ(Place(&root, area, {10, 20, 810, 620}), kResOk);
+        view = new CWidget;
+        view->SetId(kPaintingViewId);
+        view->SetOpaqueBlit(1);
+        ASSERT_EQ(Place(area, view, {0, 0, 800, 600}, false), kResOk);
+        ASSERT_EQ(canvas.Initialise(), kResOk);
+        ASSERT_EQ(renderer.ResetLights(), kResOk);
+        host.renderer = &renderer;
+        canvas.SetHost(&host);
+    }
+
+    TestRoot root{1000, 800};
+    TestWidget* area = nullptr;
+    CWidget* view = nullptr;
+    CStandardRenderer renderer;
+    FakeCanvasHost host;
+    CCanvas canvas;
+};
