@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "toolkit/core/CApp.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/widgets/CBackdrop.h"
 

@@ -41,7 +41,7 @@ public:
         TK_TRY(ReadLine(&name));
         if (isWidget) {
             *widget = tWidgetDump{chunk.tag, id, tCString(std::u16string_view(name)), {}, {}, {}, false};
-            facts->widgets.push_back(tWidgetFacts::tWidget{chunk.tag, widget->name, index, {}, {}, {}});
+            facts->widgets.push_back(tWidgetFacts::tWidget{chunk.tag, widget->name, index, {}, {}, {}, false});
             return DumpWidgetData(m_in, m_end, widget, facts, facts->widgets.size() - 1, error);
         }
         facts->resources.push_back(tWidgetFacts::tResource{kind->tag, tCString(std::u16string_view(name))});

@@ -300,6 +300,7 @@ tResult DumpWidgetData(tCStream& in, int64_t end, tWidgetDump* dump, tWidgetFact
         *error = "a widget data block that does not fill its resource";
         return kResFileInvalid;
     }
+    facts->widgets[fact].emptyBlock = size == 0;
     tCMemFile block;
     tResult result = block.GrowBy(size);
     if (result == kResOk && size > 0)

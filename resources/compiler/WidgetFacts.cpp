@@ -31,6 +31,9 @@ bool IndexWidgets(const tWidgetFacts& facts, std::map<std::u16string, size_t>* b
         const tWidget& widget = facts.widgets[i];
         if (!byName->emplace(std::u16string(widget.name.View()), i).second)
             return Fail(widget.where, "the widget name " + Quoted(widget.name) + " is used twice", where, why);
+        if (widget.emptyBlock)
+            return Fail(widget.where, "the widget " + Quoted(widget.name) + " has no chunk, which its loader refuses",
+                        where, why);
     }
     return true;
 }

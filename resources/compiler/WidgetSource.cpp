@@ -111,7 +111,7 @@ bool tWidgetSource::Declare(tNode* node, uint32_t classTag, tStatement& statemen
     if (!statement.TakeU32(&node->id) || !statement.TakeLine(&node->name) || !statement.Finish())
         return false;
     node->fact = m_facts->widgets.size();
-    m_facts->widgets.push_back(tWidgetFacts::tWidget{classTag, node->name, node->line, {}, {}, {}});
+    m_facts->widgets.push_back(tWidgetFacts::tWidget{classTag, node->name, node->line, {}, {}, {}, false});
     return true;
 }
 
@@ -245,6 +245,7 @@ tResult tWidgetSource::Write(const tNode& node, tCStream& out)
         }
     }
     const int64_t blockSize = node.chunks.GetSize() + hierarchy.GetSize();
+    m_facts->widgets[node.fact].emptyBlock = blockSize == 0;
     if (blockSize > int64_t(UINT32_MAX))
         return kResBadParam;
     tCMemFile payload;
