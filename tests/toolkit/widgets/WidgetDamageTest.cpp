@@ -4,10 +4,7 @@
 #include <set>
 
 #include "resources/DamagedCopies.h"
-#include "toolkit/core/ResourceFormat.h"
-#include "toolkit/widgets/CBackdrop.h"
-#include "toolkit/widgets/CCoWidget.h"
-#include "toolkit/widgets/WidgetFactory.h"
+#include "toolkit/widgets/LoadEveryWidget.h"
 #include "toolkit/widgets/WidgetResources.h"
 
 namespace {
@@ -27,38 +24,10 @@ bool IsLoaderCode(tResult code)
     return codes.count(code) != 0;
 }
 
-std::unique_ptr<CWidget> NewOfClass(uint32_t type)
-{
-    if (type == CCoWidget::kType)
-        return std::make_unique<CCoWidget>();
-    if (type == CBackdrop::kType)
-        return std::make_unique<CBackdrop>();
-    return std::make_unique<CWidget>();
-}
-
-// Loads every widget resource of the file by name into its class, and builds each by name.
 void LoadEverything(const std::string& bytes)
 {
     auto file = CompiledFile::FromBytes(bytes);
-    std::vector<std::pair<uint32_t, tCString>> widgets;
-    while (!file->IsAtEnd()) {
-        tResourceChunk chunk;
-        uint32_t id = 0;
-        tCString name;
-        if (ReadResourceChunkHeader(*file, &chunk) != kResOk ||
-            ReadResourcePreamble(*file, chunk.payloadEnd, &id, &name) != kResOk)
-            break;
-        if (IsHierarchyWidgetType(chunk.tag))
-            widgets.emplace_back(chunk.tag, name);
-        if (file->SetPosition(chunk.payloadEnd) != kResOk)
-            break;
-    }
-    for (const auto& [type, name] : widgets) {
-        std::unique_ptr<CWidget> widget = NewOfClass(type);
-        const tResult loaded = widget->LoadFromResourceName(name, file.get(), nullptr);
-        EXPECT_TRUE(IsLoaderCode(loaded)) << loaded;
-        delete CreateWidgetByResourceName(name, file.get());
-    }
+    LoadEveryWidget(file.get(), [](tResult loaded) { EXPECT_TRUE(IsLoaderCode(loaded)) << loaded; });
     w32::headless::TakeMessageBoxes();
 }
 
