@@ -7,10 +7,10 @@
 #include "toolkit/core/tCString.h"
 
 // What a resource file's widgets name and what the loaders require of it: no empty data block
-// (the loader finds no chunk in it), one widget resource per name, every child and cursor naming a widget resource there (a child one of its class),
-// every image and gradient name a resource of that type, every default cursor one of the
-// widget's cursors, no widget containing itself, and no
-// hierarchy deeper or larger than one load may make. `where` is the source line, or the
+// (the loader finds no chunk in it), one widget resource per name, every child and cursor naming
+// a widget resource there (a child one of its class), every image and gradient name a resource of
+// that type, every default cursor one of the widget's cursors, no widget containing itself, and
+// no hierarchy deeper or larger than one load may make. `where` is the source line, or the
 // resource's index in a file, that an error points at.
 struct tWidgetFacts {
     struct tReference {

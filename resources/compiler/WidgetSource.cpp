@@ -134,7 +134,8 @@ bool tWidgetSource::Continue(int indent, tStatement& statement)
     child->indent = indent;
     if (!Declare(child.get(), classTag, statement))
         return false;
-    m_facts->widgets[parent->fact].children.push_back(tWidgetFacts::tReference{child->name, classTag, statement.GetLine()});
+    const tWidgetFacts::tReference reference{child->name, classTag, statement.GetLine()};
+    m_facts->widgets[parent->fact].children.push_back(reference);
     m_open.push_back(child.get());
     parent->children.push_back(std::move(child));
     return true;
@@ -195,11 +196,12 @@ bool tWidgetSource::CompileText(tNode* node, tWidgetPayload payload, tStatement&
             widget.defaultCursors.push_back(tWidgetFacts::tReference{text, 0, statement.GetLine()});
         break;
     case tWidgetPayload::kImageName:
-    case tWidgetPayload::kGradientName:
+    case tWidgetPayload::kGradientName: {
+        const uint32_t type = payload == tWidgetPayload::kImageName ? MakeFourCC("imag") : MakeFourCC("grad");
         if (!text.IsEmpty())
-            m_facts->references.push_back(tWidgetFacts::tReference{
-                text, payload == tWidgetPayload::kImageName ? MakeFourCC("imag") : MakeFourCC("grad"), statement.GetLine()});
+            m_facts->references.push_back(tWidgetFacts::tReference{text, type, statement.GetLine()});
         break;
+    }
     default: break;
     }
     const tResult written = WriteWidgetText(&node->chunks, text);

@@ -30,7 +30,9 @@ pid=$!
 
 shot() { xwd -root -silent | convert xwd:- "$work/screen.png"; }
 # The colour of a pixel of the last screenshot as RRGGBB.
-pixel() { convert "$work/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1 | tr -d '#'; }
+pixel() {
+    convert "$work/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1 | tr -d '#'
+}
 # True when the colours differ by at most 1 in each channel.
 near() {
     local a=$1 b=$2 i

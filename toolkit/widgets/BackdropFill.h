@@ -28,6 +28,13 @@ struct tBackdropFill {
 // Paints the view's pixels, whose top-left is `origin` in backdrop coordinates.
 void FillBackdrop(const tBackdropFill& fill, const CImNav& nav, tCPoint origin);
 
+// The radial gradient's table index of the pixel at (dx, dy) from the centre: the distance,
+// from the squared sum as an integer, times the scale, rounded to nearest and held at 4095.
+int32_t RadialIndex(int64_t dx, int64_t dy, float scale);
+// The same for `count` pixels of a row from (dx, dy) on, several at a time where the processor
+// allows it.
+void RadialIndices(int32_t* out, int32_t count, int64_t dx, int64_t dy, float scale);
+
 // A gradient colour whose alpha the opacity (0..255) scales.
 inline uint32_t ScaleGradientAlpha(uint32_t colour, uint32_t opacity)
 {

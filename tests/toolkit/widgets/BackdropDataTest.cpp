@@ -30,9 +30,9 @@ TEST_F(BackdropDataTest, ACursorNeedsItsNameAndBothCoordinates)
     for (const char16_t* text : {u"Pen|3", u"Pen", u"Pen|", u"Pen|1e300,2"}) {
         CBackdrop refused;
         EXPECT_NE(Load(ChunkText("curs", text), &refused), kResOk);
-        EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResResourceRead, "Backdrop curs."),
-                                                     BoxText(kResResourceRead, "Error parsing backdrop data chunk type.")}))
-            << tCString(text).ToAnsi();
+        const std::vector<std::string> expected{BoxText(kResResourceRead, "Backdrop curs."),
+                                                BoxText(kResResourceRead, "Error parsing backdrop data chunk type.")};
+        EXPECT_EQ(Boxes(), expected) << tCString(text).ToAnsi();
     }
 }
 

@@ -104,11 +104,12 @@ TEST_F(BackdropFillTest, AnOpaqueTableColourAtFullOpacityReplacesThePixel)
 
 // round(sqrt((x - round(W cx))^2 + (y - round(H cy))^2) x 4095 / D) in single precision, D the
 // distance to the farthest corner.
-int32_t RadialIndex(int32_t x, int32_t y, int32_t width, int32_t height, float cx, float cy)
+int32_t ExpectedRadialIndex(int32_t x, int32_t y, int32_t width, int32_t height, float cx, float cy)
 {
     const int64_t dx = x - std::lrint(float(width) * cx), dy = y - std::lrint(float(height) * cy);
     const float fx = cx > 0.5f ? cx : 1.0f - cx, fy = cy > 0.5f ? cy : 1.0f - cy;
-    const float farthest = std::sqrt((fx * float(width)) * (fx * float(width)) + (fy * float(height)) * (fy * float(height)));
+    const float w = fx * float(width), h = fy * float(height);
+    const float farthest = std::sqrt(w * w + h * h);
     return int32_t(std::lrint(std::sqrt(float(dx * dx + dy * dy)) * (4095.0f / farthest)));
 }
 
@@ -119,20 +120,22 @@ TEST_F(BackdropFillTest, ARadialGradientRunsFromTheCentreToTheFarthestCorner)
     EXPECT_EQ(IndexOf(backdrop->GetPixelAt({100, 50})), 0);
     for (int32_t y = 0; y < 100; y += 7)
         for (int32_t x = 0; x < 200; x += 13)
-            ASSERT_EQ(IndexOf(backdrop->GetPixelAt({x, y})), RadialIndex(x, y, 200, 100, 0.5f, 0.5f)) << x << "," << y;
+            ASSERT_EQ(IndexOf(backdrop->GetPixelAt({x, y})), ExpectedRadialIndex(x, y, 200, 100, 0.5f, 0.5f))
+                << x << "," << y;
 
     Render("  grad \"probe\"\n  grop 255\n  grac 1\n  grcx 0.25\n  grcy 0.9\n", 120, 80);
     for (int32_t y = 0; y < 80; y += 5)
         for (int32_t x = 0; x < 120; x += 9)
-            ASSERT_EQ(IndexOf(backdrop->GetPixelAt({x, y})), RadialIndex(x, y, 120, 80, 0.25f, 0.9f)) << x << "," << y;
+            ASSERT_EQ(IndexOf(backdrop->GetPixelAt({x, y})), ExpectedRadialIndex(x, y, 120, 80, 0.25f, 0.9f))
+                << x << "," << y;
 }
 
 TEST_F(BackdropFillTest, TheRadialIndexOfAnOddSizeIsHeldAtTheTableEnd)
 {
-    ASSERT_EQ(RadialIndex(0, 0, 203, 203, 0.5f, 0.5f), 4115) << "the centre rounds to 102, past the middle";
+    ASSERT_EQ(ExpectedRadialIndex(0, 0, 203, 203, 0.5f, 0.5f), 4115) << "the centre rounds to 102, past the middle";
     Render("  grad \"probe\"\n  grop 255\n  grac 1\n", 203, 203);
     EXPECT_EQ(IndexOf(backdrop->GetPixelAt({0, 0})), 4095);
-    EXPECT_EQ(IndexOf(backdrop->GetPixelAt({202, 202})), RadialIndex(202, 202, 203, 203, 0.5f, 0.5f));
+    EXPECT_EQ(IndexOf(backdrop->GetPixelAt({202, 202})), ExpectedRadialIndex(202, 202, 203, 203, 0.5f, 0.5f));
 }
 
 TEST_F(BackdropFillTest, AnAngledGradientStepsAcrossTheBackdropInFixedPoint)
@@ -161,8 +164,9 @@ TEST_F(BackdropFillTest, NonFiniteGradientGeometryFailsItsChunk)
         auto damaged = CompiledFile::FromBytes(Widget("bkdp", 1, u"b", Tag(tag) + U32(0x7FC00000)));
         CBackdrop loaded;
         EXPECT_EQ(loaded.LoadFromResourceName(u"b", damaged.get(), nullptr), kResBadParam) << tag;
-        EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResResourceRead, std::string("Backdrop ") + tag + "."),
-                                                     BoxText(kResResourceRead, "Error parsing backdrop data chunk type.")}));
+        const std::vector<std::string> expected{BoxText(kResResourceRead, std::string("Backdrop ") + tag + "."),
+                                                BoxText(kResResourceRead, "Error parsing backdrop data chunk type.")};
+        EXPECT_EQ(Boxes(), expected);
     }
 }
 
@@ -210,6 +214,76 @@ TEST(BackdropComposition, TwoChannelsAtATimeEqualOneAtATime)
     }
     for (uint32_t opacity : {0u, 1u, 127u, 200u, 255u})
         EXPECT_EQ(ScaleGradientAlpha(0xFF123456, opacity), ScaleReference(0xFF123456, opacity));
+}
+
+}  // namespace
+
+namespace {
+
+// Renders the whole backdrop in pieces too small for the gradient's colours to be worked out
+// once, which is the plain per-pixel way.
+std::vector<uint32_t> RenderInSmallPieces(CBackdrop* backdrop, int32_t width, int32_t height)
+{
+    for (int32_t y = 0; y < height; y += 16)
+        for (int32_t x = 0; x < width; x += 16) {
+            const tCRect piece{x, y, std::min(x + 16, width), std::min(y + 16, height)};
+            EXPECT_EQ(backdrop->RenderRect(&piece), kResOk);
+        }
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            pixels.push_back(backdrop->GetPixelAt({x, y}));
+    return pixels;
+}
+
+std::vector<uint32_t> RenderWhole(CBackdrop* backdrop, int32_t width, int32_t height)
+{
+    const tCRect all{0, 0, width, height};
+    EXPECT_EQ(backdrop->RenderRect(&all), kResOk);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            pixels.push_back(backdrop->GetPixelAt({x, y}));
+    return pixels;
+}
+
+TEST_F(BackdropFillTest, WholeAreasAndSmallPiecesGiveTheSamePixels)
+{
+    const std::string ramp = "grad 701 \"ramp\" [#20102030@0 #C0F0A060@0.4 #FF304050@1]\n";
+    const char* const geometries[] = {"  gran 0.1\n", "  gran -0.3\n", "  grac 1\n  grcx 0.3\n  grcy 0.8\n", ""};
+    for (const char* geometry : geometries) {
+        for (bool tiled : {false, true}) {
+            Render(std::string("  grad \"ramp\"\n  grop 170\n") + geometry, 160, 120, ramp);
+            if (tiled) {
+                auto* image = new CImage(13, 7);
+                FillPattern(*image);
+                ASSERT_EQ(backdrop->SetBackgroundImage(image, 0), kResOk);
+            }
+            EXPECT_EQ(RenderWhole(backdrop.get(), 160, 120), RenderInSmallPieces(backdrop.get(), 160, 120))
+                << geometry << (tiled ? " over an image" : "");
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BackdropRadialIndices, SeveralAtATimeEqualOneAtATime)
+{
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int64_t> near(-4200, 4200), far(-(int64_t(1) << 24), int64_t(1) << 24);
+    std::uniform_real_distribution<float> scale(0.0f, 40.0f);
+    int32_t row[300];
+    for (int round = 0; round < 2000; ++round) {
+        const int64_t dx = round % 10 == 0 ? far(random) : near(random);
+        const int64_t dy = round % 7 == 0 ? far(random) : near(random);
+        const float factor = scale(random);
+        const int32_t count = 1 + round % 300;
+        RadialIndices(row, count, dx, dy, factor);
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_EQ(row[i], RadialIndex(dx + i, dy, factor)) << dx + i << "," << dy << " x " << factor;
+    }
 }
 
 }  // namespace

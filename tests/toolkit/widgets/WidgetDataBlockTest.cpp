@@ -171,11 +171,12 @@ TEST_F(WidgetDataBlockTest, AFailingChildShowsEveryStepOfItsFailureInOrder)
     auto file = CompiledFile::FromBytes(ReplaceTag(compiled.Bytes(), "vsbl", "zzzz"));
     CWidget parent;
     EXPECT_EQ(parent.LoadFromResourceName(u"parent", file.get(), nullptr), kResResourceRead);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResResourceRead, "Unrecognised chunk in widget."),
-                                                 BoxText(kResResourceRead, "Error parsing widget data chunk type."),
-                                                 BoxText(kResCreateFailed, "Widget Constructor cowidget create failed."),
-                                                 BoxText(kResCreateFailed, "kid"),
-                                                 BoxText(kResCreateFailed, "Error constructing widget hierarchy.")}));
+    const std::vector<std::string> expected{BoxText(kResResourceRead, "Unrecognised chunk in widget."),
+                                            BoxText(kResResourceRead, "Error parsing widget data chunk type."),
+                                            BoxText(kResCreateFailed, "Widget Constructor cowidget create failed."),
+                                            BoxText(kResCreateFailed, "kid"),
+                                            BoxText(kResCreateFailed, "Error constructing widget hierarchy.")};
+    EXPECT_EQ(Boxes(), expected);
     ASSERT_EQ(parent.GetChildCount(), 1) << "the children made before stay";
     EXPECT_EQ(parent.GetChild(0)->GetName(), u"first");
 }
