@@ -10,15 +10,15 @@
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/WidgetFactory.h"
 
-// Loads every widget resource of a file by name into a widget of its class and builds each by
-// name as well, handing every load's answer to `check`.
+// Loads the file's widget resources (at most `most` of them) by name into widgets of their
+// classes and builds each by name as well, handing every load's answer to `check`.
 template <typename Check>
-void LoadEveryWidget(tCStream* file, Check check)
+void LoadEveryWidget(tCStream* file, size_t most, Check check)
 {
     std::vector<std::pair<uint32_t, tCString>> widgets;
     if (file->Rewind() != kResOk)
         return;
-    while (!file->IsAtEnd()) {
+    while (!file->IsAtEnd() && widgets.size() < most) {
         tResourceChunk chunk;
         uint32_t id = 0;
         tCString name;

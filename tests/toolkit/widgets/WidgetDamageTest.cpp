@@ -27,15 +27,35 @@ bool IsLoaderCode(tResult code)
 void LoadEverything(const std::string& bytes)
 {
     auto file = CompiledFile::FromBytes(bytes);
-    LoadEveryWidget(file.get(), [](tResult loaded) { EXPECT_TRUE(IsLoaderCode(loaded)) << loaded; });
+    LoadEveryWidget(file.get(), SIZE_MAX, [](tResult loaded) { EXPECT_TRUE(IsLoaderCode(loaded)) << loaded; });
     w32::headless::TakeMessageBoxes();
+}
+
+// Widgets "<prefix>0" to "<prefix><count - 1>", each naming the next `fanOut` times as its children.
+std::string Chain(const std::u16string& prefix, int count, int fanOut)
+{
+    using namespace handmade;
+    const auto name = [&](int i) { return prefix + std::u16string(tCString::FromAnsi(std::to_string(i)).View()); };
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        const std::u16string next = name(i + 1);
+        std::string chunks = ChunkU32("vsbl", 1);
+        if (i + 1 < count)
+            chunks += Hierarchy(std::vector<std::pair<std::u16string, const char*>>(size_t(fanOut), {next, "wdgt"}));
+        bytes += Widget("wdgt", uint32_t(i), name(i), chunks);
+    }
+    return bytes;
 }
 
 class WidgetDamageTest : public WidgetLoadTest {
 protected:
     tResult Load(const std::string& fileName, CWidget* widget, const char16_t* name)
     {
-        file = CompiledFile::FromBytes(DataFile(fileName));
+        return LoadBytes(DataFile(fileName), widget, name);
+    }
+    tResult LoadBytes(const std::string& bytes, CWidget* widget, const char16_t* name)
+    {
+        file = CompiledFile::FromBytes(bytes);
         return widget->LoadFromResourceName(name, file.get(), nullptr);
     }
 
@@ -60,23 +80,26 @@ TEST_F(WidgetDamageTest, HierarchiesThatContainThemselvesEndAtTheDepthLimit)
 
 TEST_F(WidgetDamageTest, NestingDeeperThanTheLimitIsRefusedAndShallowerLoads)
 {
+    const std::string nested = Chain(u"w", 1000, 1);
     CWidget top;
-    EXPECT_EQ(Load("nested-1000.trf", &top, u"w0"), kResResourceRead);
+    EXPECT_EQ(LoadBytes(nested, &top, u"w0"), kResResourceRead);
     Boxes();
     CWidget near;
-    ASSERT_EQ(Load("nested-1000.trf", &near, u"w936"), kResOk) << "64 deep";
+    ASSERT_EQ(LoadBytes(nested, &near, u"w936"), kResOk) << "64 deep";
     EXPECT_EQ(near.CountWidgets(), CWidget::kMaxLoadDepth);
     CWidget past;
-    EXPECT_EQ(Load("nested-1000.trf", &past, u"w935"), kResResourceRead) << "65 deep";
+    EXPECT_EQ(LoadBytes(nested, &past, u"w935"), kResResourceRead) << "65 deep";
 }
 
 TEST_F(WidgetDamageTest, OneLoadMakesABoundedNumberOfWidgets)
 {
+    // Each widget names the next twice: 2^31 - 1 widgets from the first.
+    const std::string fanOut = Chain(u"d", 31, 2);
     CWidget small;
-    ASSERT_EQ(Load("fan-out-2-to-the-30.trf", &small, u"d20"), kResOk);
+    ASSERT_EQ(LoadBytes(fanOut, &small, u"d20"), kResOk);
     EXPECT_EQ(small.CountWidgets(), (1 << 11) - 1);
     CWidget huge;
-    EXPECT_EQ(Load("fan-out-2-to-the-30.trf", &huge, u"d0"), kResResourceRead);
+    EXPECT_EQ(LoadBytes(fanOut, &huge, u"d0"), kResResourceRead);
     EXPECT_EQ(Boxes().front(), BoxText(kResResourceRead, "Widget hierarchy too deep or too large."));
     EXPECT_EQ(huge.GetChildCount(), 0);
 }
