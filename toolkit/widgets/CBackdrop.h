@@ -188,8 +188,9 @@ private:
     tResult DispatchToModal(CWidget* modal, uint32_t outside, CWidget** takenBy, tCPoint* point,
                                tResult (CWidget::*dispatch)(CWidget**, tCPoint*));
     bool IsCursorInTable(const CWidget* widget) const;
-    // Renders, draws the cursor over and copies to the window what is dirty.
-    tResult RenderForPresent();
+    // Renders every dirty rect into the back buffer; for a present with the cursor drawn over.
+    tResult RenderRegion(bool forPresent);
+    // Moves the queued screen areas and copies the dirty rects to the window.
     void CopyToWindow();
     tResult ApplyHolder(CBWidgetDataHolder& holder, tCStream* stream);
     void ReplaceGradient(CGradient* gradient);

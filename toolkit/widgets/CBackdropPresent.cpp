@@ -19,10 +19,8 @@ tResult CBackdrop::RenderRect(const tCRect* rect)
     return kResOk;
 }
 
-tResult CBackdrop::RenderDirtyRegion()
+tResult CBackdrop::RenderRegion(bool forPresent)
 {
-    if (!m_backBuffer)
-        return kResOk;
     // By index: a widget that invalidates while it draws may change the region.
     for (int32_t i = 0; i < m_dirty.GetCount(); ++i) {
         tCRect rect;
@@ -31,34 +29,26 @@ tResult CBackdrop::RenderDirtyRegion()
             result = PreRender(&rect, m_backBuffer, 255);
         if (result == kResOk)
             result = RenderRect(&rect);
+        if (result == kResOk && forPresent && m_cursor)
+            result = m_cursor->DrawSubtree(&rect, m_backBuffer, 255);
         if (result != kResOk) {
             ReportResult(result, nullptr);
+            // A present drops the rect it could not draw, so that the next one, at the next
+            // heartbeat, does not fail on it and show the box again.
+            if (forPresent)
+                (void)m_dirty.SubtractRect(rect);
             return result;
         }
     }
-    ++m_frameCount;
     return kResOk;
 }
 
-tResult CBackdrop::RenderForPresent()
+tResult CBackdrop::RenderDirtyRegion()
 {
-    for (int32_t i = 0; i < m_dirty.GetCount(); ++i) {
-        tCRect rect;
-        tResult result = m_dirty.GetRect(&rect, i);
-        if (result == kResOk)
-            result = PreRender(&rect, m_backBuffer, 255);
-        if (result == kResOk)
-            result = RenderRect(&rect);
-        if (result == kResOk && m_cursor)
-            result = m_cursor->DrawSubtree(&rect, m_backBuffer, 255);
-        if (result != kResOk) {
-            // Shown once: the rect leaves the region, so that the next present does not fail on
-            // it and show the box again, at every heartbeat.
-            ReportResult(result, nullptr);
-            (void)m_dirty.SubtractRect(rect);
-            return result;
-        }
-    }
+    if (!m_backBuffer)
+        return kResOk;
+    TK_TRY(RenderRegion(false));
+    ++m_frameCount;
     return kResOk;
 }
 
@@ -86,7 +76,7 @@ tResult CBackdrop::PresentDirtyRects()
 {
     if (m_presentFrozen || !m_ready || !m_backBuffer)
         return kResOk;
-    TK_TRY(RenderForPresent());
+    TK_TRY(RenderRegion(true));
     if (!m_dirty.IsEmpty() || !m_scrolls.IsEmpty())
         CopyToWindow();
     m_scrolls = tCArray<tScrollEntry>();

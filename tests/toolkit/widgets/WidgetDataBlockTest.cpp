@@ -146,17 +146,31 @@ TEST_F(WidgetDataBlockTest, AnUnknownChunkStopsTheLoadAfterTheValidOnes)
     EXPECT_EQ(widget.IsActive(), 1u) << "nothing after the unknown chunk is read";
 }
 
-TEST_F(WidgetDataBlockTest, ChildNamesMatchCaseSensitively)
+TEST_F(WidgetDataBlockTest, AChildThatCannotBeMadeIsNamed)
 {
-    const std::string bytes =
-        Widget("wdgt", 1, u"parent", Hierarchy({{u"panel", "wdgt"}})) + Widget("wdgt", 2, u"Panel", "");
-    auto file = CompiledFile::FromBytes(bytes);
-    CWidget parent;
-    EXPECT_EQ(parent.LoadFromResourceName(u"parent", file.get(), nullptr), kResResourceRead);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResCreateFailed, "Widget Constructor widget create failed."),
-                                                 BoxText(kResCreateFailed, "panel"),
-                                                 BoxText(kResCreateFailed, "Error constructing widget hierarchy.")}));
-    EXPECT_EQ(parent.GetChildCount(), 0);
+    // Names are matched case by case; a class outside the table is none the factory makes.
+    struct Case {
+        std::u16string child;
+        const char* type;
+        std::u16string resource;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {u"panel", "wdgt", u"Panel", "Widget Constructor widget create failed."},
+        {u"still", "stwg", u"still", "Unrecognised type in widget constructor."},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = Widget("wdgt", 1, u"parent", Hierarchy({{c.child, c.type}})) +
+                                  Widget(c.type, 2, c.resource, ChunkU32("vsbl", 1));
+        auto file = CompiledFile::FromBytes(bytes);
+        CWidget parent;
+        EXPECT_EQ(parent.LoadFromResourceName(u"parent", file.get(), nullptr), kResResourceRead);
+        const std::vector<std::string> expected{BoxText(kResCreateFailed, c.failure),
+                                                BoxText(kResCreateFailed, tCString(c.child).ToAnsi()),
+                                                BoxText(kResCreateFailed, "Error constructing widget hierarchy.")};
+        EXPECT_EQ(Boxes(), expected);
+        EXPECT_EQ(parent.GetChildCount(), 0);
+    }
 }
 
 TEST_F(WidgetDataBlockTest, AFailingChildShowsEveryStepOfItsFailureInOrder)
@@ -179,18 +193,6 @@ TEST_F(WidgetDataBlockTest, AFailingChildShowsEveryStepOfItsFailureInOrder)
     EXPECT_EQ(Boxes(), expected);
     ASSERT_EQ(parent.GetChildCount(), 1) << "the children made before stay";
     EXPECT_EQ(parent.GetChild(0)->GetName(), u"first");
-}
-
-TEST_F(WidgetDataBlockTest, AClassOutsideTheTableIsUnrecognised)
-{
-    const std::string bytes =
-        Widget("wdgt", 1, u"parent", Hierarchy({{u"still", "stwg"}})) + Widget("stwg", 2, u"still", "");
-    auto file = CompiledFile::FromBytes(bytes);
-    CWidget parent;
-    EXPECT_EQ(parent.LoadFromResourceName(u"parent", file.get(), nullptr), kResResourceRead);
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResCreateFailed, "Unrecognised type in widget constructor."),
-                                                 BoxText(kResCreateFailed, "still"),
-                                                 BoxText(kResCreateFailed, "Error constructing widget hierarchy.")}));
 }
 
 TEST_F(WidgetDataBlockTest, AResourceIsFoundOnlyByItsOwnClass)

@@ -51,19 +51,8 @@ inline std::string BoxText(tResult code, const std::string& extra)
 }
 
 // Loads run in a headless application, whose error boxes are captured.
-class WidgetLoadTest : public HeadlessAppTest {
+class WidgetLoadTest : public ScriptedAppTest {
 protected:
-    void SetUp() override
-    {
-        HeadlessAppTest::SetUp();
-        app = std::make_unique<ScriptedApp>();
-    }
-    void TearDown() override
-    {
-        app.reset();
-        HeadlessAppTest::TearDown();
-    }
-
     // The texts of the boxes shown since the last call.
     static std::vector<std::string> Boxes()
     {
@@ -72,8 +61,6 @@ protected:
             texts.push_back(tCString(std::u16string_view(box.text)).ToAnsi());
         return texts;
     }
-
-    std::unique_ptr<ScriptedApp> app;
 };
 
 // The bytes with the first stored occurrence of one four-character tag replaced by another.
