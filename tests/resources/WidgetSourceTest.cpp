@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "CompiledResources.h"
@@ -153,6 +154,66 @@ wdgt 1 "a"
     const std::string dumped = Dump(bytes, dump.Path() / "files");
     EXPECT_EQ(dumped, source);
     EXPECT_EQ(CompileResources(dumped), bytes);
+}
+
+}  // namespace
+
+namespace {
+
+// A class of the tests' own with two chunks of parameters, as the effect chunks register theirs.
+void RegisterTestClass()
+{
+    const uint32_t tag = MakeFourCC("tstw");
+    if (FindWidgetClass(tag))
+        return;
+    ASSERT_EQ(RegisterWidgetClass(tag, MakeFourCC("cowg")), kResOk);
+    const std::vector<tWidgetField> shadow{{"layer", tWidgetField::kI32},  {"colour", tWidgetField::kColour},
+                                           {"radius", tWidgetField::kF32}, {"x", tWidgetField::kI32},
+                                           {"opacity", tWidgetField::kI32}};
+    const std::vector<tWidgetField> ramp{{"angle", tWidgetField::kF32}, {"points", tWidgetField::kStops},
+                                         {"overlay", tWidgetField::kI32}};
+    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow},
+                                    {MakeFourCC("grdf"), tWidgetPayload::kFields, ramp}}),
+              kResOk);
+    EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("colr"), tWidgetPayload::kU32, {}}}), kResBadParam)
+        << "its base reads 'colr' already";
+    EXPECT_EQ(RegisterWidgetClass(tag, MakeFourCC("wdgt")), kResBadParam);
+    EXPECT_EQ(RegisterWidgetClass(MakeFourCC("tstx"), MakeFourCC("none")), kResBadParam);
+}
+
+std::string FloatBits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return U32(bits);
+}
+
+TEST(WidgetSource, RegisteredChunksOfParametersCompileAndDumpInOrder)
+{
+    RegisterTestClass();
+    const std::string source = R"(tstw 1 "t"
+  colr #FF102030
+  shad layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
+  grdf angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
+)";
+    const std::string bytes = CompileResources(source);
+    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("shad") + U32(2) + U32(0x80000000) +
+                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("grdf") + FloatBits(0.25f) +
+                               U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0xFFFFFFFF) + FloatBits(1.0f) +
+                               U32(1);
+    EXPECT_EQ(bytes, Widget("tstw", 1, u"t", chunks));
+    TempFolder dump;
+    EXPECT_EQ(Dump(bytes, dump.Path() / "files"), source);
+
+    const std::pair<std::string, std::string> refusals[] = {
+        {"  shad layer=2 colour=#80000000 radius=7.5 x=-3\n", "a word or number expected"},
+        {"  shad layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "the field x= expected"},
+        {"  shad layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
+        {"  shad layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
+        {"  grdf angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
+    };
+    for (const auto& [line, error] : refusals)
+        EXPECT_NE(Refusal("tstw 1 \"t\"\n" + line).find("line 2: " + error), std::string::npos) << line;
 }
 
 }  // namespace

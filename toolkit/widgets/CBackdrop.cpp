@@ -188,12 +188,16 @@ CWidget* CBackdrop::SetFocusChild(CWidget* child, CWidget* focused, uint32_t not
 
 tResult CBackdrop::PushModal(CWidget* widget)
 {
+    if (!widget)
+        return kResBadParam;
     widget->SetSharedHeartbeat(0);
     return m_modals.Add(widget);
 }
 
 tResult CBackdrop::PushModalSharedHeartbeat(CWidget* widget)
 {
+    if (!widget)
+        return kResBadParam;
     widget->SetSharedHeartbeat(1);
     return m_modals.Add(widget);
 }

@@ -103,7 +103,7 @@ public:
     tResult DispatchRButtonDown(CWidget** takenBy, tCPoint* point) override;
     tResult DispatchRButtonUp(CWidget** takenBy, tCPoint* point) override;
 
-    // The modal stack; widgets on it stay owned by whoever owns them.
+    // The modal stack; widgets on it stay owned by whoever owns them. 6 for no widget.
     tResult PushModal(CWidget* widget) override;
     tResult PushModalSharedHeartbeat(CWidget* widget);
     void PopModal() override;
@@ -120,7 +120,6 @@ public:
     uint32_t GetPresentFrozen() const override { return m_presentFrozen; }
     uint32_t SetPresentFrozen(uint32_t frozen) override { return m_presentFrozen = frozen; }
     uint32_t GetFrameCount() const { return m_frameCount; }
-    virtual void OnWindowCreating() {}
     void OnWindowDestroyed() override;
     // Moves the screen pixels of a rect by the offset at the next present; 5 when the list
     // cannot grow.
