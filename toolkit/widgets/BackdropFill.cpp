@@ -43,8 +43,8 @@ int32_t RoundSmall(float value)
     return int32_t((value + kShift) - kShift);
 }
 
-// Radial indices are worked out for this many pixels at a time.
-constexpr int32_t kRadialBlock = 256;
+// Gradient colours are worked out for this many pixels of a row at a time.
+constexpr int32_t kBlock = 256;
 // Up to this distance from the centre along either axis, the squares and their sum are exact in
 // single precision, or rounded alike, so they may be formed there.
 constexpr int64_t kExactAxis = 4095;
@@ -63,28 +63,6 @@ void TileRow(CPixel* row, int32_t count, const CImNav& image, int32_t x, int32_t
         column = 0;
     }
 }
-
-// Puts the gradient colour of a table index on a pixel: composed over what the pixel holds, each
-// colour scaled as it is met or looked up scaled; or replacing the pixel by a colour composed
-// over the base colour beforehand.
-struct tOverEach {
-    const uint32_t* table;
-    uint32_t opacity;
-    void operator()(CPixel* pixel, int32_t index) const
-    {
-        *pixel = ComposeOver(ScaleGradientAlpha(table[index], opacity), *pixel);
-    }
-};
-
-struct tOverScaled {
-    const uint32_t* scaled;
-    void operator()(CPixel* pixel, int32_t index) const { *pixel = ComposeOver(scaled[index], *pixel); }
-};
-
-struct tReplace {
-    const uint32_t* composed;
-    void operator()(CPixel* pixel, int32_t index) const { *pixel = composed[index]; }
-};
 
 class CGradientRows {
 public:
@@ -122,27 +100,29 @@ public:
         return ScaleGradientAlpha(g, m_fill.opacity);
     }
 
+    // Hands `put` the column and the table index of `count` pixels of row j from column `start`
+    // on.
     template <typename Put>
-    void Compose(CPixel* row, int32_t count, int32_t j, const Put& put) const
+    void ForEachIndex(int32_t start, int32_t count, int32_t j, const Put& put) const
     {
         if (m_fill.radial) {
-            int32_t indices[kRadialBlock];
-            for (int32_t start = 0; start < count; start += kRadialBlock) {
-                const int32_t block = std::min(kRadialBlock, count - start);
-                RadialIndices(indices, block, m_cx + start, m_cy + j, m_scale);
+            int32_t indices[kBlock];
+            for (int32_t done = 0; done < count; done += kBlock) {
+                const int32_t block = std::min(kBlock, count - done);
+                RadialIndices(indices, block, m_cx + start + done, m_cy + j, m_scale);
                 for (int32_t i = 0; i < block; ++i)
-                    put(&row[start + i], indices[i]);
+                    put(done + i, indices[i]);
             }
             return;
         }
-        int64_t value = int64_t(m_origin.y + j) * m_yStep + int64_t(m_origin.x) * m_xStep + m_base;
+        int64_t value = int64_t(m_origin.y + j) * m_yStep + int64_t(m_origin.x + start) * m_xStep + m_base;
         const int64_t last = value + int64_t(count - 1) * m_xStep;
         if (std::min(value, last) >= 0 && (std::max(value, last) >> 16) <= kLastIndex) {
             for (int32_t i = 0; i < count; ++i, value += m_xStep)
-                put(&row[i], int32_t(value >> 16));
+                put(i, int32_t(value >> 16));
         } else {
             for (int32_t i = 0; i < count; ++i, value += m_xStep)
-                put(&row[i], int32_t(std::clamp<int64_t>(value >> 16, 0, kLastIndex)));
+                put(i, int32_t(std::clamp<int64_t>(value >> 16, 0, kLastIndex)));
         }
     }
 
@@ -192,58 +172,121 @@ void RadialIndices(int32_t* out, int32_t count, int64_t dx, int64_t dy, float sc
         out[i] = RadialIndex(dx + i, dy, scale);
 }
 
-void FillBackdrop(const tBackdropFill& fill, const CImNav& nav, tCPoint origin)
+void ComposeRowOver(CPixel* row, const uint32_t* colours, int32_t count)
 {
-    const uint32_t base = fill.colour | 0xFF000000u;
-    const int32_t width = nav.GetWidth(), height = nav.GetHeight();
-    // An image without pixels counts as none, so the colour still covers what it would have.
-    CImNav image(fill.image);
-    const bool tiled = fill.image && image.IsLocked() && !image.IsEmpty();
-    std::optional<CGradientRows> gradient;
-    if (fill.gradient && fill.opacity != 0)
-        gradient.emplace(fill, origin);
-    const auto baseRow = [&](CPixel* row, int32_t j) {
-        if (tiled)
-            TileRow(row, width, image, origin.x, origin.y + j);
-        else
-            FillRow(row, width, base);
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Per channel b + floor(a (g - b + 1) / 256) is floor((a g + a + (256 - a) b) / 256), whose
+    // two products fit 16 bits; their high bytes and the sum of their low bytes give it exactly.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lowByte = _mm_set1_epi16(0xFF);
+    const __m128i whole = _mm_set1_epi16(256);
+    const __m128i alphaMask = _mm_set1_epi32(int32_t(0xFF000000u));
+    const auto half = [&](__m128i c, __m128i b) {
+        const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(c, 0xFF), 0xFF);
+        const __m128i top = _mm_mullo_epi16(a, c);
+        const __m128i bottom = _mm_mullo_epi16(_mm_sub_epi16(whole, a), b);
+        const __m128i high = _mm_add_epi16(_mm_srli_epi16(top, 8), _mm_srli_epi16(bottom, 8));
+        const __m128i lows = _mm_add_epi16(_mm_and_si128(top, lowByte), _mm_and_si128(bottom, lowByte));
+        const __m128i low = _mm_add_epi16(lows, a);
+        return _mm_add_epi16(high, _mm_srli_epi16(low, 8));
     };
+    for (; i + 4 <= count; i += 4) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const __m128i mixed = _mm_packus_epi16(half(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(b, zero)),
+                                               half(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(b, zero)));
+        // The pixel keeps its alpha; an opaque colour replaces it whole.
+        const __m128i kept = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+        const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(c, alphaMask), alphaMask);
+        const __m128i result = _mm_or_si128(_mm_and_si128(opaque, c), _mm_andnot_si128(opaque, kept));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), result);
+    }
+#endif
+    for (; i < count; ++i)
+        row[i] = ComposeOver(colours[i], row[i]);
+}
 
-    if (gradient && gradient->IsPerRow()) {
-        for (int32_t j = 0; j < height; ++j) {
-            CPixel* row = nav.Pixels(j);
-            const uint32_t colour = gradient->RowColour(j);
-            if (tiled) {
-                baseRow(row, j);
-                for (int32_t i = 0; i < width; ++i)
-                    row[i] = ComposeOver(colour, row[i]);
-            } else {
-                FillRow(row, width, ComposeOver(colour, base));
+namespace {
+
+// Paints the rows of one view: the base (colour or tiled image), then the gradient over it.
+class CBackdropPainter {
+public:
+    CBackdropPainter(const tBackdropFill& fill, const CImNav& nav, tCPoint origin)
+        : m_fill(fill), m_origin(origin), m_base(fill.colour | 0xFF000000u), m_width(nav.GetWidth()),
+          m_image(fill.image)
+    {
+        // An image without pixels counts as none, so the colour still covers what it would have.
+        m_tiled = fill.image && m_image.IsLocked() && !m_image.IsEmpty();
+        if (fill.gradient && fill.opacity != 0)
+            m_gradient.emplace(fill, origin);
+        m_perRow = m_gradient && m_gradient->IsPerRow();
+        // Colours of whole areas are worked out once for every table entry (over the base colour,
+        // when that is below them) rather than once per pixel.
+        if (m_gradient && !m_perRow && int64_t(m_width) * nav.GetHeight() >= kTabledArea) {
+            m_scaled.resize(size_t(kTableSize));
+            for (int32_t i = 0; i < kTableSize; ++i) {
+                const uint32_t scaled = ScaleGradientAlpha(m_gradient->Table()[i], fill.opacity);
+                m_scaled[size_t(i)] = m_tiled ? scaled : ComposeOver(scaled, m_base);
             }
         }
-        return;
     }
-    if (!gradient || int64_t(width) * height < kTabledArea) {
-        for (int32_t j = 0; j < height; ++j) {
-            baseRow(nav.Pixels(j), j);
-            if (gradient)
-                gradient->Compose(nav.Pixels(j), width, j, tOverEach{gradient->Table(), fill.opacity});
-        }
-        return;
-    }
-    std::vector<uint32_t> colours(kTableSize);
-    for (int32_t i = 0; i < kTableSize; ++i) {
-        colours[size_t(i)] = ScaleGradientAlpha(gradient->Table()[i], fill.opacity);
-        if (!tiled)
-            colours[size_t(i)] = ComposeOver(colours[size_t(i)], base);
-    }
-    for (int32_t j = 0; j < height; ++j) {
-        CPixel* row = nav.Pixels(j);
-        if (tiled) {
-            baseRow(row, j);
-            gradient->Compose(row, width, j, tOverScaled{colours.data()});
+
+    void PaintRow(CPixel* row, int32_t j)
+    {
+        const bool tabled = !m_scaled.empty();
+        if (m_perRow && !m_tiled) {
+            FillRow(row, m_width, ComposeOver(m_gradient->RowColour(j), m_base));
+        } else if (tabled && !m_tiled) {
+            m_gradient->ForEachIndex(0, m_width, j,
+                                     [&](int32_t i, int32_t index) { row[i] = m_scaled[size_t(index)]; });
         } else {
-            gradient->Compose(row, width, j, tReplace{colours.data()});
+            if (m_tiled)
+                TileRow(row, m_width, m_image, m_origin.x, m_origin.y + j);
+            else
+                FillRow(row, m_width, m_base);
+            if (m_gradient)
+                ComposeGradient(row, j);
         }
     }
+
+private:
+    void ComposeGradient(CPixel* row, int32_t j)
+    {
+        const uint32_t rowColour = m_perRow ? m_gradient->RowColour(j) : 0;
+        const uint32_t* table = m_gradient->Table();
+        for (int32_t start = 0; start < m_width; start += kBlock) {
+            const int32_t count = std::min(kBlock, m_width - start);
+            if (m_perRow)
+                std::fill(m_colours, m_colours + count, rowColour);
+            else if (!m_scaled.empty())
+                m_gradient->ForEachIndex(start, count, j,
+                                         [&](int32_t i, int32_t index) { m_colours[i] = m_scaled[size_t(index)]; });
+            else
+                m_gradient->ForEachIndex(start, count, j, [&](int32_t i, int32_t index) {
+                    m_colours[i] = ScaleGradientAlpha(table[index], m_fill.opacity);
+                });
+            ComposeRowOver(row + start, m_colours, count);
+        }
+    }
+
+    const tBackdropFill& m_fill;
+    tCPoint m_origin;
+    uint32_t m_base;
+    int32_t m_width;
+    CImNav m_image;
+    bool m_tiled = false;
+    std::optional<CGradientRows> m_gradient;
+    bool m_perRow = false;
+    std::vector<uint32_t> m_scaled;
+    uint32_t m_colours[kBlock];
+};
+
+}  // namespace
+
+void FillBackdrop(const tBackdropFill& fill, const CImNav& nav, tCPoint origin)
+{
+    CBackdropPainter painter(fill, nav, origin);
+    for (int32_t j = 0; j < nav.GetHeight(); ++j)
+        painter.PaintRow(nav.Pixels(j), j);
 }

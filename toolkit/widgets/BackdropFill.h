@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "toolkit/core/tCPoint.h"
+#include "toolkit/imaging/CPixel.h"
 
 class CGradient;
 class CImage;
@@ -27,6 +28,10 @@ struct tBackdropFill {
 
 // Paints the view's pixels, whose top-left is `origin` in backdrop coordinates.
 void FillBackdrop(const tBackdropFill& fill, const CImNav& nav, tCPoint origin);
+
+// Composes each colour over the pixel of the row below it as ComposeOver does, several at a time
+// where the processor allows it.
+void ComposeRowOver(CPixel* row, const uint32_t* colours, int32_t count);
 
 // The radial gradient's table index of the pixel at (dx, dy) from the centre: the distance,
 // from the squared sum as an integer, times the scale, rounded to nearest and held at 4095.

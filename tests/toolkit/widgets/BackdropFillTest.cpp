@@ -276,3 +276,27 @@ TEST(BackdropRadialIndices, SeveralAtATimeEqualOneAtATime)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BackdropComposition, ARowAtATimeEqualsOnePixelAtATime)
+{
+    std::mt19937 random(9);
+    std::vector<uint32_t> colours(203), row(203), expected(203);
+    for (int round = 0; round < 500; ++round) {
+        for (size_t i = 0; i < colours.size(); ++i) {
+            colours[i] = random();
+            // Alphas of 0 and 255 take their own ways.
+            if (i % 5 == 0)
+                colours[i] = (colours[i] & 0x00FFFFFFu) | (i % 10 == 0 ? 0u : 0xFF000000u);
+            row[i] = random();
+            expected[i] = ComposeReference(colours[i], row[i]);
+        }
+        const int32_t count = 1 + round % 203;
+        ComposeRowOver(row.data(), colours.data(), count);
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_EQ(row[size_t(i)], expected[size_t(i)]) << std::hex << colours[size_t(i)] << " " << i;
+    }
+}
+
+}  // namespace
