@@ -29,7 +29,7 @@ std::unique_ptr<CBackdrop> LoadBackdrop(const std::string& chunks)
     tCMemFile compiled;
     std::string error;
     const std::string source = "grad 700 \"ramp\" [#40102030@0 #C0F0A060@0.4 #FF304050@1]\nbkdp 1 \"b\"\n" + chunks;
-    if (CompileResourceSource(source, ".", compiled, &error) != kResOk)
+    if (CompileResourceSource(source, {"."}, compiled, &error) != kResOk)
         std::abort();
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "kostrel-backdrop-bench.trf";
     std::ofstream(path, std::ios::binary)

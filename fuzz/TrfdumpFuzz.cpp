@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (DumpResourceFile(file, folder, "files", &source, &error) != kResOk)
         return 0;
     tCMemFile again;
-    if (CompileResourceSource(source, folder.parent_path(), again, &error) != kResOk ||
+    if (CompileResourceSource(source, {folder.parent_path()}, again, &error) != kResOk ||
         again.GetSize() != int64_t(size) || std::memcmp(again.GetData(), data, size) != 0)
         std::abort();
     return 0;

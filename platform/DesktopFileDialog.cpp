@@ -69,28 +69,44 @@ std::vector<std::string> KdialogArguments(const tFileDialogRequest& request)
 
 }  // namespace
 
-tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request)
+tDialogProgram PickDialogProgram()
 {
-    tFileDialogAnswer answer;
-    const bool kdialog = process::IsOnPath("kdialog") && (OnKdeDesktop() || !process::IsOnPath("zenity"));
-    if (!kdialog && !process::IsOnPath("zenity")) {
-        answer.outcome = tFileDialogAnswer::kFailed;
-        answer.error = CDERR_DIALOGFAILURE;
-        return answer;
-    }
-    const process::tProcessResult result =
-        process::RunForOutput(kdialog ? KdialogArguments(request) : ZenityArguments(request));
+    const bool zenity = process::IsOnPath("zenity");
+    if (process::IsOnPath("kdialog") && (OnKdeDesktop() || !zenity))
+        return tDialogProgram::kKdialog;
+    return zenity ? tDialogProgram::kZenity : tDialogProgram::kNone;
+}
+
+tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::string* chosen)
+{
+    const process::tProcessResult result = process::RunForOutput(arguments);
     std::string output = result.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
         output.pop_back();
-    if (!result.finished || result.exitCode > 1) {
+    if (!result.finished || result.exitCode > 1)
+        return tDialogOutcome::kFailed;
+    if (result.exitCode == 1 || output.empty())
+        return tDialogOutcome::kCancelled;
+    *chosen = output;
+    return tDialogOutcome::kChosen;
+}
+
+tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request)
+{
+    tFileDialogAnswer answer;
+    const tDialogProgram program = PickDialogProgram();
+    std::string chosen;
+    const tDialogOutcome outcome =
+        program == tDialogProgram::kNone
+            ? tDialogOutcome::kFailed
+            : RunDialogProgram(program == tDialogProgram::kKdialog ? KdialogArguments(request) : ZenityArguments(request),
+                               &chosen);
+    if (outcome == tDialogOutcome::kFailed) {
         answer.outcome = tFileDialogAnswer::kFailed;
         answer.error = CDERR_DIALOGFAILURE;
-    } else if (result.exitCode == 1 || output.empty()) {
-        answer.outcome = tFileDialogAnswer::kCancelled;
-    } else {
+    } else if (outcome == tDialogOutcome::kChosen) {
         answer.outcome = tFileDialogAnswer::kChosen;
-        answer.path = ToWide(output);
+        answer.path = ToWide(chosen);
     }
     return answer;
 }

@@ -33,6 +33,18 @@ struct tFileDialogAnswer {
     DWORD error = 0;
 };
 
+// The desktop's dialog program: kdialog on KDE or without zenity, else zenity; none when neither
+// is installed.
+enum class tDialogProgram { kNone, kZenity, kKdialog };
+tDialogProgram PickDialogProgram();
+
+// Runs a dialog program; when something was chosen, `chosen` is its answer without the line end.
+enum class tDialogOutcome { kChosen, kCancelled, kFailed };
+tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::string* chosen);
+
+// What CommDlgExtendedError answers next on this thread.
+void SetDialogError(DWORD error);
+
 tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request);
 intptr_t RunDesktopOpen(const std::u16string& target);
 

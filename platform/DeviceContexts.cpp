@@ -9,7 +9,7 @@
 #include "platform/Backend.h"
 #include "platform/Kernel.h"
 #include "platform/Paint.h"
-#include "platform/Window.h"
+#include "platform/PrintInternal.h"
 #include "platform/WindowTable.h"
 
 namespace w32 {
@@ -26,15 +26,19 @@ HWND WindowOf(HDC dc)
     return (value & 1) ? reinterpret_cast<HWND>(value & ~uintptr_t(1)) : nullptr;
 }
 
+bool IsScreen(HDC dc)
+{
+    return dc == OfWindow(nullptr);
+}
+
 }  // namespace contexts
 
 namespace {
 
 using windows::tWindowRecord;
 
-// Memory contexts are (entry number << 4) | 2; the screen's context is 4. Neither is odd.
-constexpr uintptr_t kScreenContext = 0x4;
-constexpr uintptr_t kMemoryMark = 0x2;
+// Memory contexts are (entry number << 4) | 4: window contexts are odd, printers' end in 2.
+constexpr uintptr_t kMemoryMark = 0x4;
 
 struct tMemoryContext {
     uint32_t* pixels = nullptr;
@@ -102,7 +106,7 @@ bool TargetArea(HDC dc, tPixelArea* area)
 // The screen is read into `copy` for just the rectangle asked for.
 bool SourceArea(HDC dc, const RECT& wanted, std::vector<uint32_t>* copy, tPixelArea* area)
 {
-    if (reinterpret_cast<uintptr_t>(dc) != kScreenContext)
+    if (!contexts::IsScreen(dc))
         return TargetArea(dc, area);
     CBackend* backend = GetBackend();
     if (!backend || !backend->CaptureScreen(wanted, copy))
@@ -124,20 +128,6 @@ void ClipSpan(int64_t* source, int64_t* target, int64_t* length, const int64_t s
 
 }  // namespace
 
-HDC GetDC(HWND window)
-{
-    if (!window || window == GetDesktopWindow())
-        return reinterpret_cast<HDC>(kScreenContext);
-    return windows::OwnRecord(window) ? contexts::OfWindow(window) : nullptr;
-}
-
-int32_t ReleaseDC(HWND window, HDC dc)
-{
-    if (!window || window == GetDesktopWindow())
-        return reinterpret_cast<uintptr_t>(dc) == kScreenContext ? 1 : 0;
-    return contexts::WindowOf(dc) == window ? 1 : 0;
-}
-
 HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t stride)
 {
     if (!pixels || width <= 0 || height <= 0 || stride < width) {
@@ -153,9 +143,13 @@ HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t stri
 
 BOOL DeleteDC(HDC dc)
 {
-    tMemoryTable& table = MemoryTable();
-    std::lock_guard<std::mutex> guard(table.lock);
-    return table.entries.erase(reinterpret_cast<uintptr_t>(dc)) ? 1 : 0;
+    {
+        tMemoryTable& table = MemoryTable();
+        std::lock_guard<std::mutex> guard(table.lock);
+        if (table.entries.erase(reinterpret_cast<uintptr_t>(dc)))
+            return 1;
+    }
+    return printing::DeletePrinterDC(dc) ? 1 : 0;
 }
 
 BOOL BitBlt(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, int32_t sourceX,

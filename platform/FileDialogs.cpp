@@ -71,7 +71,7 @@ size_t ExtensionOffset(const std::u16string& path)
 
 BOOL Fail(DWORD error)
 {
-    gDialogError = error;
+    desktop::SetDialogError(error);
     return 0;
 }
 
@@ -110,11 +110,20 @@ BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
     dialog->nFileExtension = WORD(ExtensionOffset(path));
     if (!request.filters.empty())
         dialog->nFilterIndex = InferFilter(request.filters, path, dialog->nFilterIndex);
-    gDialogError = 0;
+    desktop::SetDialogError(0);
     return 1;
 }
 
 }  // namespace
+
+namespace desktop {
+
+void SetDialogError(DWORD error)
+{
+    gDialogError = error;
+}
+
+}  // namespace desktop
 
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog)
 {

@@ -152,6 +152,35 @@ int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, 
     return -1;
 }
 
+bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target)
+{
+    struct stat existing;
+    if (stat(target.c_str(), &existing) == 0 && chmod(temporary.c_str(), existing.st_mode & 07777) != 0)
+        return false;
+    return rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+bool WriteFileReplacing(const std::string& target, const void* data, size_t size)
+{
+    std::string temporary;
+    const int descriptor = CreateFileBeside(target, ".tmp", 0666, &temporary);
+    if (descriptor < 0)
+        return false;
+    bool written = WriteAll(descriptor, static_cast<const char*>(data), size) && fsync(descriptor) == 0;
+    int error = written ? 0 : errno;
+    if (close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ReplaceWithFileBeside(temporary, target))
+        return true;
+    if (written)
+        error = errno;
+    unlink(temporary.c_str());
+    errno = error ? error : EIO;
+    return false;
+}
+
 BOOL DeleteFileW(const char16_t* name)
 {
     const std::string path = Name(name);

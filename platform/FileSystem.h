@@ -23,6 +23,12 @@ BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 // reading and writing; never an existing one. Answers its descriptor and name, or -1 with errno
 // set. Writers that must not lose the target's old contents write here and rename over it.
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name);
+// Puts a closed file made by CreateFileBeside in the target's place, with the target's
+// permissions when the target exists. False with errno set; the target is then untouched.
+bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target);
+// Writes the bytes as the whole of `target` through a file beside it, synced before it takes the
+// target's place. False with errno set; the target is then as it was.
+bool WriteFileReplacing(const std::string& target, const void* data, size_t size);
 
 enum : DWORD { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
 

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/Backend.h"
 #include "platform/DeviceContexts.h"
+#include "platform/Kernel.h"
+#include "platform/PrintInternal.h"
+#include "platform/Window.h"
 #include "platform/WindowTable.h"
 
 namespace w32 {
@@ -88,6 +92,42 @@ BOOL ValidateRect(HWND window, const RECT* rect)
         record->invalidRect = RECT{};
     }
     return 1;
+}
+
+HDC GetDC(HWND window)
+{
+    // The desktop window's context is the screen's.
+    if (window == GetDesktopWindow())
+        window = nullptr;
+    if (window && !windows::Find(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return contexts::OfWindow(window);
+}
+
+int32_t ReleaseDC(HWND window, HDC dc)
+{
+    return dc && dc == GetDC(window) ? 1 : 0;
+}
+
+int32_t GetDeviceCaps(HDC dc, int32_t index)
+{
+    int32_t value = 0;
+    if (printing::GetPrinterCaps(dc, index, &value))
+        return value;
+    if (!(reinterpret_cast<uintptr_t>(dc) & 1))
+        return 0;
+    CBackend* backend = GetBackend();
+    const std::vector<tDisplay> displays = backend ? backend->GetDisplays() : std::vector<tDisplay>();
+    const RECT screen = displays.empty() ? RECT{} : displays.front().bounds;
+    switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    case HORZRES: return screen.right - screen.left;
+    case VERTRES: return screen.bottom - screen.top;
+    default: return 0;
+    }
 }
 
 int32_t SetDIBitsToDevice(HDC dc, int32_t xDest, int32_t yDest, DWORD width, DWORD height, int32_t xSrc,

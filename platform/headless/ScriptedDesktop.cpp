@@ -14,6 +14,9 @@ struct tScripts {
     std::vector<desktop::tFileDialogRequest> dialogRequests;
     std::deque<intptr_t> openAnswers;
     std::vector<std::u16string> opened;
+    std::deque<printing::tPrintDialogAnswer> printAnswers;
+    std::vector<printing::tPrintDialogRequest> printRequests;
+    std::vector<printing::tPrintedDocument> printed;
 };
 
 tScripts& Scripts()
@@ -37,6 +40,9 @@ void UseScriptedAnswers(bool scripted)
     scripts.dialogRequests.clear();
     scripts.openAnswers.clear();
     scripts.opened.clear();
+    scripts.printAnswers.clear();
+    scripts.printRequests.clear();
+    scripts.printed.clear();
 }
 
 bool IsScripted()
@@ -70,6 +76,29 @@ intptr_t RunScriptedOpen(const std::u16string& target)
 
 }  // namespace desktop
 
+namespace printing {
+
+tPrintDialogAnswer RunScriptedPrintDialog(const tPrintDialogRequest& request)
+{
+    tScripts& scripts = Scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    scripts.printRequests.push_back(request);
+    if (scripts.printAnswers.empty())
+        return tPrintDialogAnswer{};
+    const tPrintDialogAnswer answer = scripts.printAnswers.front();
+    scripts.printAnswers.pop_front();
+    return answer;
+}
+
+void KeepPrintedDocument(tPrintedDocument document)
+{
+    tScripts& scripts = Scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    scripts.printed.push_back(std::move(document));
+}
+
+}  // namespace printing
+
 namespace headless {
 
 void ScriptFileDialog(const desktop::tFileDialogAnswer& answer)
@@ -98,6 +127,27 @@ std::vector<std::u16string> TakeShellOpens()
     tScripts& scripts = Scripts();
     std::lock_guard<std::mutex> guard(scripts.lock);
     return std::exchange(scripts.opened, {});
+}
+
+void ScriptPrintDialog(const printing::tPrintDialogAnswer& answer)
+{
+    tScripts& scripts = Scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    scripts.printAnswers.push_back(answer);
+}
+
+std::vector<printing::tPrintDialogRequest> TakePrintDialogRequests()
+{
+    tScripts& scripts = Scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    return std::exchange(scripts.printRequests, {});
+}
+
+std::vector<printing::tPrintedDocument> TakePrintedDocuments()
+{
+    tScripts& scripts = Scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    return std::exchange(scripts.printed, {});
 }
 
 }  // namespace headless

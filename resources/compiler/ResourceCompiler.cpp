@@ -18,8 +18,9 @@ namespace {
 
 class tResourceCompiler {
 public:
-    tResourceCompiler(const std::filesystem::path& baseFolder, tCStream& out, uint32_t version, tWidgetFacts* facts)
-        : m_baseFolder(baseFolder), m_out(out), m_version(version), m_facts(facts), m_widgets(facts)
+    tResourceCompiler(const std::vector<std::filesystem::path>& folders, tCStream& out, uint32_t version,
+                      tWidgetFacts* facts)
+        : m_folders(folders), m_out(out), m_version(version), m_facts(facts), m_widgets(facts)
     {
     }
 
@@ -156,10 +157,11 @@ private:
         std::u16string fileName;
         if (!line.TakeString(&fileName))
             return false;
-        const std::filesystem::path path = m_baseFolder / std::filesystem::path(tCString(std::u16string_view(fileName)).ToAnsi());
+        const std::filesystem::path name = tCString(std::u16string_view(fileName)).ToAnsi();
+        std::filesystem::path path;
         std::string bytes;
-        if (ReadBinaryFile(path, &bytes) != kResOk)
-            return line.Fail("cannot read " + path.string());
+        if (!ReadFromFolders(name, &path, &bytes))
+            return line.Fail("cannot read " + name.string());
         std::string why;
         if (kind.data == tResourceKind::kSound && NormaliseWav(std::string(bytes), &bytes, &why) != kResOk)
             return line.Fail(path.string() + ": " + why);
@@ -173,12 +175,23 @@ private:
         return Written(result, line);
     }
 
+    // The first of the folders that holds a readable file of that name.
+    bool ReadFromFolders(const std::filesystem::path& name, std::filesystem::path* path, std::string* bytes) const
+    {
+        for (const std::filesystem::path& folder : m_folders) {
+            *path = folder / name;
+            if (ReadBinaryFile(*path, bytes) == kResOk)
+                return true;
+        }
+        return false;
+    }
+
     static bool Written(tResult result, tStatement& line)
     {
         return result == kResOk || line.Fail(std::string("writing failed: ") + ResultText(result));
     }
 
-    std::filesystem::path m_baseFolder;
+    std::vector<std::filesystem::path> m_folders;
     tCStream& m_out;
     uint32_t m_version;
     tWidgetFacts* m_facts;
@@ -208,15 +221,15 @@ bool FindVersion(const std::vector<std::string>& lines, uint32_t* version, std::
 
 }  // namespace
 
-tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
-                              std::string* error)
+tResult CompileResourceSource(const std::string& source, const std::vector<std::filesystem::path>& folders,
+                              tCStream& out, std::string* error)
 {
     const std::vector<std::string> lines = SplitLines(source);
     uint32_t version;
     if (!FindVersion(lines, &version, error))
         return kResTextParse;
     tWidgetFacts facts;
-    tResourceCompiler compiler(baseFolder, out, version, &facts);
+    tResourceCompiler compiler(folders, out, version, &facts);
     TK_TRY(CompileLines(
         source, [&](const std::string& line, tStatement& statement) { return compiler.CompileLine(line, statement); },
         error));

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "toolkit/core/ResultCodes.h"
 
@@ -24,11 +25,11 @@ class tCStream;
 // ["<name>" <class> ...] for 'hier', or the fields its schema names, "name=value" each. Widgets
 // and their chunks must be what the loaders read (toolkit/widgets/WidgetChunkSchema.h), and
 // every name a widget gives must lead to a resource of the file.
-// File names are relative to `baseFolder`. Without a vers line the file is version 1.
+// A file name is looked up in each of `folders` in turn. Without a vers line the file is version 1.
 
 // Compiles a source into `out`; on failure `error` says which line and why.
-tResult CompileResourceSource(const std::string& source, const std::filesystem::path& baseFolder, tCStream& out,
-                              std::string* error);
+tResult CompileResourceSource(const std::string& source, const std::vector<std::filesystem::path>& folders,
+                              tCStream& out, std::string* error);
 
 // Prints a resource file as source. The bytes of images, sounds and fonts are written to files
 // "<type>-<chunk index>.<extension>" in `fileFolder`, which the source names as

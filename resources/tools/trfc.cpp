@@ -1,8 +1,10 @@
-// trfc SOURCE OUTPUT: compiles a resource source into OUTPUT, a string table when OUTPUT ends
-// in ".tsf", else a resource file. File names in the source are relative to its folder.
+// trfc SOURCE OUTPUT [FOLDER...]: compiles a resource source into OUTPUT, a string table when
+// OUTPUT ends in ".tsf", else a resource file. File names in the source are relative to its
+// folder or, when not found there, to the first FOLDER that holds them (files made by the build).
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "resources/compiler/BinaryFiles.h"
 #include "resources/compiler/ResourceSource.h"
@@ -11,12 +13,14 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: trfc SOURCE OUTPUT\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: trfc SOURCE OUTPUT [FOLDER...]\n");
         return 2;
     }
     const std::filesystem::path sourcePath = argv[1];
     const std::filesystem::path outputPath = argv[2];
+    std::vector<std::filesystem::path> folders = {sourcePath.parent_path()};
+    folders.insert(folders.end(), argv + 3, argv + argc);
     std::string source;
     if (ReadBinaryFile(sourcePath, &source) != kResOk) {
         std::fprintf(stderr, "trfc: cannot read %s\n", argv[1]);
@@ -30,7 +34,7 @@ int main(int argc, char** argv)
     std::string error;
     const tResult compiled = outputPath.extension() == ".tsf"
                                  ? CompileStringTableSource(source, writer.GetFile(), &error)
-                                 : CompileResourceSource(source, sourcePath.parent_path(), writer.GetFile(), &error);
+                                 : CompileResourceSource(source, folders, writer.GetFile(), &error);
     if (compiled != kResOk) {
         std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
         return 1;

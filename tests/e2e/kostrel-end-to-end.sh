@@ -83,7 +83,7 @@ until_pixel 720 650 "$cursor" || fail "the cursor did not follow to 720, 650"
 near "$(pixel 700 700)" "$cursor" && fail "the cursor's old image stayed at 700, 700"
 
 xdotool key alt+F4
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done

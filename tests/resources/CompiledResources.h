@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "resources/compiler/ResourceSource.h"
 #include "resources/compiler/StringTableSource.h"
@@ -36,12 +37,18 @@ inline std::unique_ptr<TempFileStream> StreamOver(const std::string& bytes)
     return std::make_unique<TempFileStream>(bytes);
 }
 
-inline std::string CompileResources(const std::string& source, const std::filesystem::path& base = ".")
+// Files named in the source are looked up in each of the folders in turn.
+inline std::string CompileResourcesFrom(const std::string& source, const std::vector<std::filesystem::path>& folders)
 {
     tCMemFile out;
     std::string error;
-    EXPECT_EQ(CompileResourceSource(source, base, out, &error), kResOk) << error;
+    EXPECT_EQ(CompileResourceSource(source, folders, out, &error), kResOk) << error;
     return StreamBytes(out);
+}
+
+inline std::string CompileResources(const std::string& source, const std::filesystem::path& base = ".")
+{
+    return CompileResourcesFrom(source, {base});
 }
 
 inline std::string CompileStrings(const std::string& source)

@@ -133,7 +133,7 @@ bool DumpAndCompileAgain(const std::string& bytes)
     if (dumped != kResOk)
         return false;
     tCMemFile again;
-    EXPECT_EQ(CompileResourceSource(source, dump.Path(), again, &error), kResOk) << error << "\n" << source;
+    EXPECT_EQ(CompileResourceSource(source, {dump.Path()}, again, &error), kResOk) << error << "\n" << source;
     EXPECT_EQ(StreamBytes(again), bytes) << source;
     return true;
 }

@@ -90,6 +90,18 @@ TEST_F(ResourceSourceTest, DumpingAndCompilingAgainGivesTheSameBytes)
     EXPECT_EQ(source, "txlt 1 \"l\" [\"a\" \"\"]\ntext 2 \"\" \"\"\n");
 }
 
+// The build names its made files relative to a folder of its own, after the source's folder.
+TEST_F(ResourceSourceTest, FilesAreTakenFromTheFirstFolderThatHoldsThem)
+{
+    TempFolder made;
+    WriteWholeFile(made.File("panel.png"), "\x89PNG\r\n\x1A\n" "made"s);
+    WriteWholeFile(made.File("only-made.png"), "\x89PNG\r\n\x1A\n" "second"s);
+    const std::string bytes = CompileResourcesFrom(
+        "imag 1 \"a\" png \"panel.png\"\nimag 2 \"b\" png \"only-made.png\"\n", {assets.Path(), made.Path()});
+    EXPECT_EQ(bytes, Chunk("imag", U32(1) + Line(u"a") + U32(14) + "\x89PNG\r\n\x1A\n" "pixels"s) +
+                         Chunk("imag", U32(2) + Line(u"b") + U32(14) + "\x89PNG\r\n\x1A\n" "second"s));
+}
+
 TEST_F(ResourceSourceTest, TheToolsRoundTripTheirOwnFiles)
 {
     const std::string tools = KOSTREL_BIN_DIR "/../tools/";
@@ -119,6 +131,30 @@ TEST_F(ResourceSourceTest, TheToolsRoundTripTheirOwnFiles)
     EXPECT_EQ(ReadWholeFile(a + "first.trf"), ReadWholeFile(a + "second.trf"));
     for (const auto& entry : std::filesystem::directory_iterator(assets.Path()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(ResourceSourceTest, FilesTheSourceFolderLacksAreTakenFromFurtherFolders)
+{
+    TempFolder built;
+    WriteWholeFile(built.File("made.ttf"), "true" "made"s);
+    WriteWholeFile(built.File("face.ttf"), "true" "shadowed"s);
+    const std::string source = "font 3 \"Made\" \"made.ttf\"\nfont 4 \"Face\" \"face.ttf\"\n";
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileResourceSource(source, {assets.Path()}, out, &error), kResTextParse);
+    EXPECT_NE(error.find("line 1: cannot read"), std::string::npos) << error;
+    tCMemFile found;
+    ASSERT_EQ(CompileResourceSource(source, {assets.Path(), assets.Path() / "none", built.Path()}, found, &error), kResOk)
+        << error;
+    EXPECT_EQ(StreamBytes(found), Chunk("font", U32(3) + Line(u"Made") + U32(8) + "truemade") +
+                                      Chunk("font", U32(4) + Line(u"Face") + U32(10) + "\0\1\0\0" "glyphs"s));
+
+    const std::string a = assets.File("");
+    WriteWholeFile(a + "fonts.src", source);
+    const std::string trfc = KOSTREL_BIN_DIR "/../tools/trfc ";
+    EXPECT_EQ(WEXITSTATUS(std::system((trfc + a + "fonts.src " + a + "fonts.trf 2>/dev/null").c_str())), 1);
+    ASSERT_EQ(WEXITSTATUS(std::system((trfc + a + "fonts.src " + a + "fonts.trf " + built.File("")).c_str())), 0);
+    EXPECT_EQ(ReadWholeFile(a + "fonts.trf"), StreamBytes(found));
 }
 
 TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
@@ -151,7 +187,7 @@ TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
     for (const Case& c : cases) {
         tCMemFile out;
         std::string error;
-        EXPECT_EQ(CompileResourceSource(c.source, assets.Path(), out, &error), kResTextParse) << c.source;
+        EXPECT_EQ(CompileResourceSource(c.source, {assets.Path()}, out, &error), kResTextParse) << c.source;
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
 }

@@ -36,7 +36,7 @@ std::string Refusal(const std::string& source)
 {
     tCMemFile out;
     std::string error;
-    EXPECT_EQ(CompileResourceSource(source, ".", out, &error), kResTextParse) << source;
+    EXPECT_EQ(CompileResourceSource(source, {"."}, out, &error), kResTextParse) << source;
     return error;
 }
 
@@ -115,7 +115,7 @@ TEST(WidgetSource, HierarchiesDeeperThanALoadMakesAreRefused)
         << Refusal(chain);
     tCMemFile out;
     std::string error;
-    EXPECT_EQ(CompileResourceSource(chain.substr(chain.find("wdgt 1 ")), ".", out, &error), kResOk) << error;
+    EXPECT_EQ(CompileResourceSource(chain.substr(chain.find("wdgt 1 ")), {"."}, out, &error), kResOk) << error;
 }
 
 TEST(WidgetSource, EveryChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
@@ -124,7 +124,7 @@ TEST(WidgetSource, EveryChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
     const std::string source = ReadWholeFile((data / "every-chunk.src").string());
     tCMemFile compiled;
     std::string error;
-    ASSERT_EQ(CompileResourceSource(source, data, compiled, &error), kResOk) << error;
+    ASSERT_EQ(CompileResourceSource(source, {data}, compiled, &error), kResOk) << error;
     const std::string bytes = StreamBytes(compiled);
     EXPECT_EQ(bytes, ReadWholeFile((data / "every-chunk.trf").string())) << "the stored file is this source's";
 
@@ -134,7 +134,7 @@ TEST(WidgetSource, EveryChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
     EXPECT_NE(dumped.find("\n    + cowg 11 \"panel.mark\"\n"), std::string::npos) << dumped;
     EXPECT_NE(dumped.find("\n  hier [\"loose\" wdgt]\n"), std::string::npos) << dumped;
     tCMemFile again;
-    ASSERT_EQ(CompileResourceSource(dumped, dump.Path(), again, &error), kResOk) << error;
+    ASSERT_EQ(CompileResourceSource(dumped, {dump.Path()}, again, &error), kResOk) << error;
     EXPECT_EQ(StreamBytes(again), bytes);
 }
 

@@ -1,7 +1,5 @@
 #include "toolkit/core/CSafeFileWriter.h"
 
-#include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -35,12 +33,8 @@ tResult CSafeFileWriter::Commit()
 {
     if (!m_file.IsOpen())
         return kResFileInvalid;
-    const std::string target = m_target.GetPathText().ToAnsi();
-    const std::string temporary = m_temporary.GetPathText().ToAnsi();
-    struct stat existing;
-    const bool keptMode = stat(target.c_str(), &existing) != 0 || chmod(temporary.c_str(), existing.st_mode & 07777) == 0;
-    if (!keptMode || m_file.Sync() != kResOk || m_file.Close() != kResOk ||
-        rename(temporary.c_str(), target.c_str()) != 0) {
+    if (m_file.Sync() != kResOk || m_file.Close() != kResOk ||
+        !w32::ReplaceWithFileBeside(m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi())) {
         Discard();
         return kResFileIO;
     }

@@ -71,6 +71,14 @@ def serve(conn, request, words):
         reply(conn, ok_head(number), pattern(number))
     elif name == "nolength":
         reply(conn, ok_head(None), pattern(number))
+    elif name == "nolengthhold":
+        reply(conn, ok_head(None), pattern(number))
+        hold(conn)
+    elif name == "bytes":
+        body = bytes.fromhex(words[1]) if len(words) > 1 else b""
+        reply(conn, ok_head(len(body)), body)
+    elif name == "shortbody":
+        reply(conn, ok_head(1000), pattern(10))
     elif name == "cut":
         reply(conn, ok_head(number), pattern(second))
     elif name == "chunked":
@@ -131,6 +139,9 @@ def handle(conn):
         conn.settimeout(5)
         line = request.split(b"\r\n", 1)[0].decode("latin-1").split(" ")
         path = line[1] if len(line) > 1 else ""
+        if path.lower().startswith("http://"):
+            # An absolute address names the same path as its origin form.
+            path = "/" + path[len("http://"):].partition("/")[2]
         serve(conn, request, [word for word in path.split("/") if word])
     except OSError:
         pass

@@ -10,6 +10,8 @@
 #include "ErrorBoxRecorder.h"
 #include "HeadlessApp.h"
 #include "platform/headless/HeadlessSound.h"
+#include "tests/platform/ScopedEnvironment.h"
+#include "tests/toolkit/core/DiskAudio.h"
 #include "tests/toolkit/core/TempFolder.h"
 #include "tests/toolkit/core/WavBuilder.h"
 #include "toolkit/core/CSound.h"
@@ -290,34 +292,15 @@ namespace {
 // An application with the real SDL output under a chosen driver, without the headless platform.
 class SoundOnSdl : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* driver = std::getenv("SDL_AUDIODRIVER");
-        m_savedDriver = driver ? driver : "";
-    }
-    void TearDown() override
-    {
-        setenv("SDL_AUDIODRIVER", m_savedDriver.c_str(), 1);
-        unsetenv("SDL_DISKAUDIOFILE");
-    }
-
-    std::string m_savedDriver;
-    TempFolder m_folder;
+    ScopedEnvironment m_environment;
 };
 
 }  // namespace
 
 TEST_F(SoundOnSdl, TheDiskDriverWritesTheSamplesOfAPlayedSound)
 {
-    const std::string file = m_folder.File("output.raw");
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    // 50 ms of a stereo pattern at the output's own rate, so it reaches the file unchanged.
-    std::vector<int16_t> pattern;
-    for (int i = 0; i < 2205; ++i) {
-        pattern.push_back(int16_t(i * 7 - 9000));
-        pattern.push_back(int16_t(12000 - i * 5));
-    }
+    DiskAudioOutput output;
+    const std::vector<int16_t> pattern = DiskAudioOutput::Pattern();
     {
         ScriptedApp app;
         CSound sound;
@@ -333,13 +316,13 @@ TEST_F(SoundOnSdl, TheDiskDriverWritesTheSamplesOfAPlayedSound)
         EXPECT_EQ(status, 0u) << "the sound played out";
     }
     // The output closed with the application's mixer and the sound, and its file is complete.
-    const std::string written = ReadWholeFile(file);
+    const std::string written = ReadWholeFile(output.File());
     EXPECT_NE(written.find(Samples16(pattern)), std::string::npos) << written.size() << " bytes written";
 }
 
 TEST_F(SoundOnSdl, WithoutADriverSoundsLoadAndPlayNothingWithoutABox)
 {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    m_environment.Set("SDL_AUDIODRIVER", "no-such-driver");
     ScriptedApp app;
     ErrorBoxRecorder boxes;
     CSound sound;

@@ -22,7 +22,7 @@ public:
     {
         tCMemFile out;
         std::string error;
-        EXPECT_EQ(CompileResourceSource(source, ".", out, &error), kResOk) << error;
+        EXPECT_EQ(CompileResourceSource(source, {"."}, out, &error), kResOk) << error;
         m_bytes.assign(reinterpret_cast<const char*>(out.GetData()), size_t(out.GetSize()));
         OpenBytes();
     }

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/shell/ShellResources.h"
+#include "toolkit/core/ResourceUse.h"
+#include "toolkit/imaging/CImageBase.h"
+
+// The resources and string-table texts that the painting panels and dialogs load. Texts that the
+// shell loads too keep their names from app/shell/ShellResources.h.
+
+// Tool icons, masks that the tool picker and the navigation pane tint: 100000 + tool id.
+inline constexpr uint32_t kImgToolIconFirst = 104900;
+inline constexpr uint32_t kImgToolIconCount = 16;
+
+// Tool property names; the id of a property is the id of its text.
+inline constexpr uint32_t kStrPropertyPressure = 0xB2D05EA3;
+inline constexpr uint32_t kStrPropertyThinners = 0xB2D05EA4;
+inline constexpr uint32_t kStrPropertyPaintLoad = 0xB2D05EA5;
+inline constexpr uint32_t kStrPropertySoftness = 0xB2D05EA6;
+inline constexpr uint32_t kStrPropertyInkFlow = 0xB2D05EA7;
+inline constexpr uint32_t kStrPropertyBluntness = 0xB2D05EA9;
+inline constexpr uint32_t kStrPropertyCleanBrush = 0xB2D05EAE;
+inline constexpr uint32_t kStrPropertyDryBrush = 0xB2D05EAF;
+inline constexpr uint32_t kStrPropertyReset = 0xB2D05EB0;
+inline constexpr uint32_t kStrPropertyOneSided = 0xB2D05EB1;
+
+// The new-painting pane and its canvas presets.
+inline constexpr uint32_t kStrTracingRemove = 0xB2D05E25;
+inline constexpr uint32_t kStrTracingNone = 0xB2D05E26;
+inline constexpr uint32_t kStrPresetsFolder = 0xB2D05E3E;
+inline constexpr uint32_t kStrPresetNewName = 0xB2D05E3F;
+inline constexpr uint32_t kStrPresetExtension = 0xB2D05E41;
+inline constexpr uint32_t kStrPresetTypeName = 0xB2D05E42;
+inline constexpr uint32_t kStrMenuPresetDelete = 0xB2D05ED6;
+inline constexpr uint32_t kStrErrPresetSave = 0xB2D05E2A;
+inline constexpr uint32_t kStrErrPresetsFolder = 0xB2D05E2B;
+inline constexpr uint32_t kStrErrNewPainting = 0xB2D05E2D;
+// The path of the preset follows the text directly.
+inline constexpr uint32_t kStrErrPresetDelete = 0xB2D05E51;
+
+// The colour picker: its notice (two lines as fields 0 and 1) and its six modes from
+// kStrColourModeFirst + mode.
+inline constexpr uint32_t kStrColourNotice = 0xB2D05E52;
+inline constexpr uint32_t kStrColourModeFirst = 0xB2D05E5B;
+inline constexpr uint32_t kStrColourModeCount = 6;
+inline constexpr uint32_t kStrMenuTracingColours = 0xB2D05E97;
+
+// The tracing pane's placement menu: modes from kStrMenuPlacementFirst + mode, then the reset.
+inline constexpr uint32_t kStrMenuPlacementFirst = 0xB2D05E99;
+inline constexpr uint32_t kStrMenuPlacementCount = 5;
+inline constexpr uint32_t kStrMenuPlacementReset = 0xB2D05E9E;
+
+// The navigation pane's layer menu.
+inline constexpr uint32_t kStrMenuTracingPaint = 0xB2D05EDA;
+
+// Other pane texts and failures.
+inline constexpr uint32_t kStrSizePromptTitle = 0xB2D05EB4;
+inline constexpr uint32_t kStrErrNavigation = 0xB2D05E4A;
+inline constexpr uint32_t kStrErrToolSettings = 0xB2D05E50;
+inline constexpr uint32_t kStrErrSwatch = 0xB2D05EBE;
+
+inline constexpr tResourceUse kPanelResources[] = {
+    {CImageBase::kType, kImgPanelFrame},
+    {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
+    {kStringTableText, kStrPropertyPressure},
+    {kStringTableText, kStrPropertyThinners},
+    {kStringTableText, kStrPropertyPaintLoad},
+    {kStringTableText, kStrPropertySoftness},
+    {kStringTableText, kStrPropertyInkFlow},
+    {kStringTableText, kStrPropertyBluntness},
+    {kStringTableText, kStrPropertyCleanBrush},
+    {kStringTableText, kStrPropertyDryBrush},
+    {kStringTableText, kStrPropertyReset},
+    {kStringTableText, kStrPropertyOneSided},
+    {kStringTableText, kStrNewPaintingName},
+    {kStringTableText, kStrTracingRemove},
+    {kStringTableText, kStrTracingNone},
+    {kStringTableText, kStrPresetsFolder},
+    {kStringTableText, kStrPresetNewName},
+    {kStringTableText, kStrPresetExtension},
+    {kStringTableText, kStrPresetTypeName},
+    {kStringTableText, kStrMenuPresetDelete},
+    {kStringTableText, kStrErrPresetSave},
+    {kStringTableText, kStrErrPresetsFolder},
+    {kStringTableText, kStrErrNewPainting},
+    {kStringTableText, kStrErrPresetDelete},
+    {kStringTableText, kStrErrTracingChoose},
+    {kStringTableText, kStrErrTracingLoad},
+    {kStringTableText, kStrColourNotice},
+    {kStringTableText, kStrColourModeFirst, kStrColourModeCount},
+    {kStringTableText, kStrMenuTracingColours},
+    {kStringTableText, kStrMenuPlacementFirst, kStrMenuPlacementCount},
+    {kStringTableText, kStrMenuPlacementReset},
+    {kStringTableText, kStrMenuTracingLoad},
+    {kStringTableText, kStrMenuTracingRemove},
+    {kStringTableText, kStrMenuTracingShow},
+    {kStringTableText, kStrMenuTracingControls},
+    {kStringTableText, kStrMenuTracingPaint},
+    {kStringTableText, kStrMenuLayerDelete},
+    {kStringTableText, kStrMenuLayerMergeDown},
+    {kStringTableText, kStrMenuLayerFlatten},
+    {kStringTableText, kStrMenuLayerPaper},
+    {kStringTableText, kStrMenuLayerClear},
+    {kStringTableText, kStrSizePromptTitle},
+    {kStringTableText, kStrErrNavigation},
+    {kStringTableText, kStrErrToolSettings},
+    {kStringTableText, kStrErrSwatch},
+    {kStringTableText, kStrErrTracingControls},
+    {kStringTableText, kStrErrPaperControls},
+};

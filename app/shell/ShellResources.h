@@ -1,0 +1,226 @@
+#pragma once
+
+#include "toolkit/core/CSound.h"
+#include "toolkit/core/ResourceUse.h"
+#include "toolkit/imaging/CImageBase.h"
+
+// The resources and string-table texts that the application shell loads.
+
+// Interface sounds: index i of the backdrop's sound list is resource kSndFirst + i.
+inline constexpr uint32_t kSndFirst = 90000;
+inline constexpr uint32_t kSndButtonReleased = 0;
+inline constexpr uint32_t kSndQuietClick = 1;
+inline constexpr uint32_t kSndPromptShown = 2;
+inline constexpr uint32_t kSndSavePromptAnswered = 3;
+inline constexpr uint32_t kSndCleanBrush = 4;
+
+// Images: the panel frame that panes draw in nine slices, and the pictures that the backdrop's
+// layouts place (the start-up picture, the clean view's hint, the cursors 130000 + cursor id).
+inline constexpr uint32_t kImgPanelFrame = 4151;
+inline constexpr uint32_t kImgSplashPicture = 108210;
+inline constexpr uint32_t kImgRestoreHint = 108220;
+inline constexpr uint32_t kImgCursorFirst = 130000;
+inline constexpr uint32_t kCursorSizeDrag = 31;
+inline constexpr uint32_t kCursorPlain = 34;
+inline constexpr uint32_t kCursorMove = 36;
+inline constexpr uint32_t kCursorRotate = 37;
+inline constexpr uint32_t kCursorZoom = 38;
+
+// The caption of the application's error report for result code c is text kStrReportCaptionFirst + c.
+inline constexpr uint32_t kStrReportCaptionFirst = 110000;
+inline constexpr uint32_t kStrReportCaptionCount = 32;
+
+// The program, its files and its version.
+inline constexpr uint32_t kStrProduct = 0xB2D05E00;
+inline constexpr uint32_t kStrProjectTypeName = 0xB2D05E01;
+inline constexpr uint32_t kStrProjectExtension = 0xB2D05E02;
+inline constexpr uint32_t kStrNewPaintingName = 0xB2D05E05;
+inline constexpr uint32_t kStrVersion = 0xB2D05E3A;
+// Text variants: the one whose text equals kStrVariantCurrent's is in use.
+inline constexpr uint32_t kStrVariantCurrent = 0xB2D05E31;
+inline constexpr uint32_t kStrVariantFirst = 0xB2D05E32;
+inline constexpr uint32_t kStrVariantCount = 7;
+
+// Documents (":" separated paths under the program's folder) and web addresses.
+inline constexpr uint32_t kStrHelpDocument = 0xB2D05E22;
+inline constexpr uint32_t kStrProgramDocument = 0xB2D05E23;
+inline constexpr uint32_t kStrWebAddress = 0xB2D05E20;
+inline constexpr uint32_t kStrAboutWebAddress = 0xB2D05EE9;
+inline constexpr uint32_t kStrUpdateDownloadAddress = 0xB2D05E1C;
+// The update manifest's host and path, "|" separated.
+inline constexpr uint32_t kStrUpdateManifest = 0xB2D05E47;
+
+// Error texts.
+inline constexpr uint32_t kStrErrQuitPrompt = 0xB2D05E0B;
+inline constexpr uint32_t kStrErrPreferences = 0xB2D05E0D;
+inline constexpr uint32_t kStrErrDocument = 0xB2D05E0E;
+inline constexpr uint32_t kStrErrOpen = 0xB2D05E10;
+inline constexpr uint32_t kStrErrOpenInvalid = 0xB2D05E11;
+inline constexpr uint32_t kStrErrTracingChoose = 0xB2D05E16;
+inline constexpr uint32_t kStrErrTracingLoad = 0xB2D05E17;
+inline constexpr uint32_t kStrErrOpenFile = 0xB2D05E18;
+inline constexpr uint32_t kStrErrAboutWeb = 0xB2D05E1D;
+inline constexpr uint32_t kStrErrWeb = 0xB2D05E21;
+inline constexpr uint32_t kStrErrAbout = 0xB2D05E24;
+inline constexpr uint32_t kStrErrExport = 0xB2D05E28;
+inline constexpr uint32_t kStrErrImport = 0xB2D05E29;
+inline constexpr uint32_t kStrErrFloatingColour = 0xB2D05E2C;
+inline constexpr uint32_t kStrErrResize = 0xB2D05E2E;
+inline constexpr uint32_t kStrErrTracingControls = 0xB2D05E4E;
+inline constexpr uint32_t kStrErrPaperControls = 0xB2D05E4F;
+inline constexpr uint32_t kStrErrUpdatePane = 0xB2D05EDE;
+
+// Popup menus: the separator entry and the names of the shortcut keys.
+inline constexpr uint32_t kStrMenuSeparator = 0xB2D05E57;
+inline constexpr uint32_t kStrKeyControl = 0xB2D05E58;
+inline constexpr uint32_t kStrKeyShift = 0xB2D05E59;
+inline constexpr uint32_t kStrKeyAlt = 0xB2D05E5A;
+
+// Menu bar entries, each the label of its entry.
+inline constexpr uint32_t kStrMenuNew = 0xB2D05E65;
+inline constexpr uint32_t kStrMenuOpen = 0xB2D05E66;
+inline constexpr uint32_t kStrMenuSave = 0xB2D05E67;
+inline constexpr uint32_t kStrMenuSaveAs = 0xB2D05E68;
+inline constexpr uint32_t kStrMenuExport = 0xB2D05E69;
+inline constexpr uint32_t kStrMenuNewFromImage = 0xB2D05E6A;
+inline constexpr uint32_t kStrMenuPrint = 0xB2D05E6B;
+inline constexpr uint32_t kStrMenuQuit = 0xB2D05E6D;
+inline constexpr uint32_t kStrMenuUndo = 0xB2D05E6E;
+inline constexpr uint32_t kStrMenuRedo = 0xB2D05E6F;
+inline constexpr uint32_t kStrMenuSounds = 0xB2D05E73;
+inline constexpr uint32_t kStrMenuTransitions = 0xB2D05E74;
+inline constexpr uint32_t kStrMenuPlainCursor = 0xB2D05E75;
+inline constexpr uint32_t kStrMenuFullScreen = 0xB2D05E76;
+inline constexpr uint32_t kStrMenuClassicTablet = 0xB2D05E77;
+inline constexpr uint32_t kStrMenuResetTool = 0xB2D05E79;
+inline constexpr uint32_t kStrMenuHelp = 0xB2D05E7D;
+inline constexpr uint32_t kStrMenuAbout = 0xB2D05E7E;
+inline constexpr uint32_t kStrMenuUpdates = 0xB2D05E7F;
+inline constexpr uint32_t kStrMenuWeb = 0xB2D05E80;
+inline constexpr uint32_t kStrMenuReadMe = 0xB2D05E81;
+inline constexpr uint32_t kStrMenuTracingLoad = 0xB2D05E94;
+inline constexpr uint32_t kStrMenuTracingRemove = 0xB2D05E95;
+inline constexpr uint32_t kStrMenuTracingShow = 0xB2D05E96;
+inline constexpr uint32_t kStrMenuResetRotation = 0xB2D05E9F;
+inline constexpr uint32_t kStrMenuActualSize = 0xB2D05EA0;
+inline constexpr uint32_t kStrMenuCentre = 0xB2D05EA1;
+inline constexpr uint32_t kStrMenuLayerDelete = 0xB2D05EC1;
+inline constexpr uint32_t kStrMenuLayerMergeDown = 0xB2D05EC3;
+inline constexpr uint32_t kStrMenuLayerFlatten = 0xB2D05EC4;
+inline constexpr uint32_t kStrMenuLayerPaper = 0xB2D05EC5;
+inline constexpr uint32_t kStrMenuLayerClear = 0xB2D05EC7;
+inline constexpr uint32_t kStrMenuTracingControls = 0xB2D05ED8;
+
+// Texts of the shell's panes and controls.
+inline constexpr uint32_t kStrPercentUnit = 0xB2D05E19;
+inline constexpr uint32_t kStrBusyTitle = 0xB2D05EDB;
+inline constexpr uint32_t kStrProgressOpening = 0xB2D05EDC;
+inline constexpr uint32_t kStrProgressSaving = 0xB2D05EDD;
+inline constexpr uint32_t kStrUpdateFooterClose = 0xB2D05E08;
+inline constexpr uint32_t kStrUpdateKeyword = 0xB2D05EDF;
+// Field 0 goes before the program's name, field 1 after the release's title.
+inline constexpr uint32_t kStrUpdateNewer = 0xB2D05EE0;
+inline constexpr uint32_t kStrUpdateCurrent = 0xB2D05EE1;
+inline constexpr uint32_t kStrUpdateChecking = 0xB2D05EE2;
+inline constexpr uint32_t kStrUpdateFailed = 0xB2D05EE3;
+inline constexpr uint32_t kStrUpdateCheckingBody = 0xB2D05EE4;
+inline constexpr uint32_t kStrUpdateFailedBody = 0xB2D05EE5;
+inline constexpr uint32_t kStrUpdateFooterReport = 0xB2D05EE6;
+
+inline constexpr tResourceUse kShellResources[] = {
+    {CSound::kType, kSndFirst + kSndButtonReleased},
+    {CSound::kType, kSndFirst + kSndQuietClick},
+    {CSound::kType, kSndFirst + kSndPromptShown},
+    {CSound::kType, kSndFirst + kSndSavePromptAnswered},
+    {CSound::kType, kSndFirst + kSndCleanBrush},
+    {CImageBase::kType, kImgPanelFrame},
+    {CImageBase::kType, kImgSplashPicture},
+    {CImageBase::kType, kImgRestoreHint},
+    {CImageBase::kType, kImgCursorFirst + kCursorSizeDrag},
+    {CImageBase::kType, kImgCursorFirst + kCursorPlain},
+    {CImageBase::kType, kImgCursorFirst + kCursorMove},
+    {CImageBase::kType, kImgCursorFirst + kCursorRotate},
+    {CImageBase::kType, kImgCursorFirst + kCursorZoom},
+    {kStringTableText, kStrReportCaptionFirst, kStrReportCaptionCount},
+    {kStringTableText, kStrProduct},
+    {kStringTableText, kStrProjectTypeName},
+    {kStringTableText, kStrProjectExtension},
+    {kStringTableText, kStrNewPaintingName},
+    {kStringTableText, kStrVersion},
+    {kStringTableText, kStrVariantCurrent},
+    {kStringTableText, kStrVariantFirst, kStrVariantCount},
+    {kStringTableText, kStrHelpDocument},
+    {kStringTableText, kStrProgramDocument},
+    {kStringTableText, kStrWebAddress},
+    {kStringTableText, kStrAboutWebAddress},
+    {kStringTableText, kStrUpdateDownloadAddress},
+    {kStringTableText, kStrUpdateManifest},
+    {kStringTableText, kStrErrQuitPrompt},
+    {kStringTableText, kStrErrPreferences},
+    {kStringTableText, kStrErrDocument},
+    {kStringTableText, kStrErrOpen},
+    {kStringTableText, kStrErrOpenInvalid},
+    {kStringTableText, kStrErrTracingChoose},
+    {kStringTableText, kStrErrTracingLoad},
+    {kStringTableText, kStrErrOpenFile},
+    {kStringTableText, kStrErrAboutWeb},
+    {kStringTableText, kStrErrWeb},
+    {kStringTableText, kStrErrAbout},
+    {kStringTableText, kStrErrExport},
+    {kStringTableText, kStrErrImport},
+    {kStringTableText, kStrErrFloatingColour},
+    {kStringTableText, kStrErrResize},
+    {kStringTableText, kStrErrTracingControls},
+    {kStringTableText, kStrErrPaperControls},
+    {kStringTableText, kStrErrUpdatePane},
+    {kStringTableText, kStrMenuSeparator},
+    {kStringTableText, kStrKeyControl},
+    {kStringTableText, kStrKeyShift},
+    {kStringTableText, kStrKeyAlt},
+    {kStringTableText, kStrMenuNew},
+    {kStringTableText, kStrMenuOpen},
+    {kStringTableText, kStrMenuSave},
+    {kStringTableText, kStrMenuSaveAs},
+    {kStringTableText, kStrMenuExport},
+    {kStringTableText, kStrMenuNewFromImage},
+    {kStringTableText, kStrMenuPrint},
+    {kStringTableText, kStrMenuQuit},
+    {kStringTableText, kStrMenuUndo},
+    {kStringTableText, kStrMenuRedo},
+    {kStringTableText, kStrMenuSounds},
+    {kStringTableText, kStrMenuTransitions},
+    {kStringTableText, kStrMenuPlainCursor},
+    {kStringTableText, kStrMenuFullScreen},
+    {kStringTableText, kStrMenuClassicTablet},
+    {kStringTableText, kStrMenuResetTool},
+    {kStringTableText, kStrMenuHelp},
+    {kStringTableText, kStrMenuAbout},
+    {kStringTableText, kStrMenuUpdates},
+    {kStringTableText, kStrMenuWeb},
+    {kStringTableText, kStrMenuReadMe},
+    {kStringTableText, kStrMenuTracingLoad},
+    {kStringTableText, kStrMenuTracingRemove},
+    {kStringTableText, kStrMenuTracingShow},
+    {kStringTableText, kStrMenuResetRotation},
+    {kStringTableText, kStrMenuActualSize},
+    {kStringTableText, kStrMenuCentre},
+    {kStringTableText, kStrMenuLayerDelete},
+    {kStringTableText, kStrMenuLayerMergeDown},
+    {kStringTableText, kStrMenuLayerFlatten},
+    {kStringTableText, kStrMenuLayerPaper},
+    {kStringTableText, kStrMenuLayerClear},
+    {kStringTableText, kStrMenuTracingControls},
+    {kStringTableText, kStrPercentUnit},
+    {kStringTableText, kStrBusyTitle},
+    {kStringTableText, kStrProgressOpening},
+    {kStringTableText, kStrProgressSaving},
+    {kStringTableText, kStrUpdateFooterClose},
+    {kStringTableText, kStrUpdateKeyword},
+    {kStringTableText, kStrUpdateNewer},
+    {kStringTableText, kStrUpdateCurrent},
+    {kStringTableText, kStrUpdateChecking},
+    {kStringTableText, kStrUpdateFailed},
+    {kStringTableText, kStrUpdateCheckingBody},
+    {kStringTableText, kStrUpdateFailedBody},
+    {kStringTableText, kStrUpdateFooterReport},
+};

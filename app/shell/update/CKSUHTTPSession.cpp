@@ -1,0 +1,6 @@
+#include "app/shell/update/CKSUHTTPSession.h"
+
+CKSUHTTPSession::~CKSUHTTPSession()
+{
+    SetHTTPCallbacks(tHTTPCallbacks());
+}

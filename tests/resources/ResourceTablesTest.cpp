@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CompiledResources.h"
+#include "ResourceUseCheck.h"
+#include "ShippedResources.h"
+#include "resources/compiler/SourceText.h"
+#include "toolkit/core/CSound.h"
+#include "toolkit/imaging/CImageBase.h"
+
+namespace {
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// True when the source line defines what `use` asks for: string-table lines begin with the id,
+// resource lines give the id after the type and the name after that.
+bool Defines(const std::string& line, const tResourceUse& use)
+{
+    std::vector<tToken> tokens;
+    std::string ignored;
+    if (TokenizeLine(line, &tokens, &ignored) != kResOk || tokens.size() < 3)
+        return false;
+    uint32_t id = 0;
+    if (use.type == kStringTableText)
+        return ParseU32(tokens[0].word, &id) && id == use.id;
+    if (use.name)
+        return tCString(std::u16string_view(tokens[2].text)).ToAnsi() == use.name;
+    return ParseU32(tokens[1].word, &id) && id == use.id;
+}
+
+// A copy of the source without the lines that define `use`; `removed` counts them.
+std::string WithoutEntry(const std::string& source, const tResourceUse& use, int* removed)
+{
+    std::string kept;
+    *removed = 0;
+    for (const std::string& line : SplitLines(source)) {
+        if (Defines(line, use))
+            ++*removed;
+        else
+            kept += line + "\n";
+    }
+    return kept;
+}
+
+// What the check reports for one entry against its compiled source: the resource source, or
+// the string-table source for a text.
+std::vector<std::string> CheckAgainstSource(const tResourceUse& use, const std::string& source)
+{
+    const bool text = use.type == kStringTableText;
+    auto file = StreamOver(text ? CompileStrings(source)
+                                : CompileResourcesFrom(source, {KOSTREL_RESOURCE_SOURCE, KOSTREL_RESOURCE_WORK, KOSTREL_RESOURCE_FONTS}));
+    CResourceDirectory directory;
+    tCStringTable table;
+    EXPECT_EQ(text ? table.LoadStringTable(file.get()) : directory.Read(file.get()), kResOk);
+    return FindMissingResources({&use, 1}, *file, directory, table);
+}
+
+TEST(ResourceTables, TheShippedFilesHoldEveryResourceTheCodeLoads)
+{
+    ShippedResources shipped;
+    for (const std::span<const tResourceUse> table : AllResourceTables())
+        EXPECT_EQ(Lines(FindMissingResources(table, shipped.file, shipped.directory, shipped.table)), "");
+}
+
+TEST(ResourceTables, AnEntryRemovedFromACopyOfTheSourcesFailsTheCheck)
+{
+    const std::string resources = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.trf.src");
+    const std::string strings = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.tsf.src");
+    for (const std::span<const tResourceUse> table : AllResourceTables())
+        for (const tResourceUse& use : table) {
+            const std::string& source = use.type == kStringTableText ? strings : resources;
+            EXPECT_TRUE(CheckAgainstSource(use, source).empty()) << use.id;
+            int removed = 0;
+            const std::string reduced = WithoutEntry(source, use, &removed);
+            ASSERT_GE(removed, 1) << "no source line defines id " << use.id;
+            const std::vector<std::string> missing = CheckAgainstSource(use, reduced);
+            ASSERT_EQ(missing.size(), 1u) << use.id;
+            EXPECT_NE(missing[0].find("is missing"), std::string::npos) << missing[0];
+        }
+}
+
+TEST(ResourceTables, AResourceOfAnotherTypeFailsTheCheck)
+{
+    ShippedResources shipped;
+    const tResourceUse soundAsImage[] = {{CImageBase::kType, 90000}};
+    EXPECT_EQ(Lines(FindMissingResources(soundAsImage, shipped.file, shipped.directory, shipped.table)),
+              "'imag' 90000 (0x15F90) is a 'audi'\n");
+    const tResourceUse pastTheEnd[] = {{CSound::kType, 90003, 3}, {kStringTableText, 110030, 3}};
+    EXPECT_EQ(Lines(FindMissingResources(pastTheEnd, shipped.file, shipped.directory, shipped.table)),
+              "'audi' 90005 (0x15F95) is missing\nstring-table text 110032 (0x1ADD0) is missing\n");
+}
+
+TEST(ResourceTables, EveryResourceIdIsUsedOnce)
+{
+    ShippedResources shipped;
+    for (int32_t i = 0; i < shipped.directory.GetCount(); ++i) {
+        const tResourceEntry& entry = shipped.directory.GetEntry(i);
+        EXPECT_EQ(shipped.directory.FindResourceById(entry.id), entry.position) << "id " << entry.id << " is used twice";
+    }
+}
+
+}  // namespace
