@@ -9,7 +9,6 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/widgets/BackdropFill.h"
 #include "toolkit/widgets/WidgetFactory.h"
 
 namespace {
@@ -53,8 +52,8 @@ CBackdrop::~CBackdrop()
         cursor->SetParent(nullptr);
         delete cursor;
     }
-    DeleteUnlessPooled(m_gradient);
-    DeleteUnlessPooled(m_backgroundImage);
+    DeleteUnlessPooled(m_background.gradient);
+    DeleteUnlessPooled(m_background.image);
     tCArray<tCursorEntry> cursors(std::move(m_cursors));
     for (tCursorEntry& entry : cursors) {
         entry.widget->SetParent(nullptr);
@@ -131,18 +130,9 @@ tResult CBackdrop::Draw(const tCRect* clip, CImage* target, uint32_t)
     CImNav nav(target, *clip);
     if (!nav.IsLocked())
         return kResNoMemory;
-    tBackdropFill fill;
-    fill.colour = m_colour;
-    fill.image = m_backgroundImage;
-    fill.gradient = m_gradient;
-    fill.opacity = m_gradientOpacity;
-    fill.angle = m_gradientAngle;
-    fill.radial = m_radial;
-    fill.centreX = m_centreX;
-    fill.centreY = m_centreY;
-    fill.width = CWidget::GetWidth();
-    fill.height = CWidget::GetHeight();
-    FillBackdrop(fill, nav, nav.GetClip().GetTopLeft().Minus(target->GetOrigin()));
+    m_background.width = CWidget::GetWidth();
+    m_background.height = CWidget::GetHeight();
+    FillBackdrop(m_background, nav, nav.GetClip().GetTopLeft().Minus(target->GetOrigin()));
     return kResOk;
 }
 
@@ -267,18 +257,18 @@ void CBackdrop::UpdateRolloverWidget()
 
 tResult CBackdrop::SetBackgroundImage(CImage* image, uint32_t present)
 {
-    if (image != m_backgroundImage) {
-        DeleteUnlessPooled(m_backgroundImage);
-        m_backgroundImage = image;
+    if (image != m_background.image) {
+        DeleteUnlessPooled(m_background.image);
+        m_background.image = image;
     }
     return Invalidate(present);
 }
 
 void CBackdrop::ReplaceGradient(CGradient* gradient)
 {
-    if (gradient != m_gradient) {
-        DeleteUnlessPooled(m_gradient);
-        m_gradient = gradient;
+    if (gradient != m_background.gradient) {
+        DeleteUnlessPooled(m_background.gradient);
+        m_background.gradient = gradient;
     }
 }
 
@@ -293,8 +283,8 @@ uint32_t CBackdrop::GetPixelAt(tCPoint point) const
 
 tResult CBackdrop::SetBackgroundColour(uint32_t colour, uint32_t update)
 {
-    if (colour != m_colour) {
-        m_colour = colour;
+    if (colour != m_background.colour) {
+        m_background.colour = colour;
         TK_TRY(Invalidate(0));
     }
     return update ? PresentDirtyRects() : kResOk;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "toolkit/core/IRootWidget.h"
+#include "toolkit/widgets/BackdropFill.h"
 #include "toolkit/widgets/CRegion.h"
 #include "toolkit/widgets/CWidget.h"
 #include "toolkit/widgets/IBackdropServices.h"
@@ -156,7 +157,7 @@ public:
     // The backdrop owns the image from now on (unless a resource pool does).
     tResult SetBackgroundImage(CImage* image, uint32_t present);
     uint32_t GetPixelAt(tCPoint point) const override;
-    uint32_t GetBackgroundColour() const override { return m_colour; }
+    uint32_t GetBackgroundColour() const override { return m_background.colour; }
     tResult SetBackgroundColour(uint32_t colour, uint32_t update) override;
     CImage* GetBackBufferImage() const { return m_backBuffer; }
 
@@ -206,14 +207,9 @@ private:
     CWidget* m_cursor = nullptr;
     tCPoint m_hotspot;
     tCArray<tCursorEntry> m_cursors;
-    CImage* m_backgroundImage = nullptr;
-    uint32_t m_gradientOpacity = 200;
-    CGradient* m_gradient = nullptr;
-    uint32_t m_colour = 0xFF303050;
-    float m_gradientAngle = 0.0f;
-    uint32_t m_radial = 0;
-    float m_centreX = 0.5f;
-    float m_centreY = 0.5f;
+    // The background colour, image and gradient, which the backdrop owns (unless a resource pool
+    // does), with the gradient's opacity, angle and radial centre.
+    tBackdropFill m_background;
     tCArray<CWidget*> m_modals;
     uint32_t m_widgetRollover = 0;
     CWidget* m_rollover = nullptr;

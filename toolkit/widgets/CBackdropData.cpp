@@ -101,17 +101,17 @@ tResult CBackdrop::ParseDataChunk(uint32_t tag, tCStream* block, CWidgetDataHold
     case MakeFourCC("grop"):
         TK_TRY(Reported(block->ReadU32(&value), tag));
         // Beyond 255 the alpha scaling would overflow its 32-bit product.
-        m_gradientOpacity = std::min(value, 255u);
+        m_background.opacity = std::min(value, 255u);
         return kResOk;
     case MakeFourCC("grac"):
         TK_TRY(Reported(block->ReadU32(&value), tag));
-        m_radial = value == 1;
-        return m_gradient ? Invalidate(0) : kResOk;
+        m_background.radial = value == 1;
+        return m_background.gradient ? Invalidate(0) : kResOk;
     case MakeFourCC("fscr"):
         TK_TRY(Reported(block->ReadU32(&value), tag));
         own->fullScreen = value == 1;
         return kResOk;
-    case MakeFourCC("colr"): return Reported(block->ReadU32(&m_colour), tag);
+    case MakeFourCC("colr"): return Reported(block->ReadU32(&m_background.colour), tag);
     case MakeFourCC("gran"):
     case MakeFourCC("grcx"):
     case MakeFourCC("grcy"): {
@@ -120,11 +120,11 @@ tResult CBackdrop::ParseDataChunk(uint32_t tag, tCStream* block, CWidgetDataHold
             result = CheckFinite(number);
         TK_TRY(Reported(result, tag));
         if (tag == MakeFourCC("gran")) {
-            m_gradientAngle = number;
+            m_background.angle = number;
             return kResOk;
         }
-        (tag == MakeFourCC("grcx") ? m_centreX : m_centreY) = number;
-        return m_gradient ? Invalidate(0) : kResOk;
+        (tag == MakeFourCC("grcx") ? m_background.centreX : m_background.centreY) = number;
+        return m_background.gradient ? Invalidate(0) : kResOk;
     }
     default: return CWidget::ParseDataChunk(tag, block, holder);
     }
