@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "toolkit/core/tCFile.h"
@@ -50,4 +52,28 @@ public:
 
 private:
     int m_descriptor;
+};
+
+// A folder of the fuzzer's own under the temporary folder, removed when the fuzzer ends.
+class CFuzzFolder {
+public:
+    CFuzzFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kostrel-fuzz-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        m_path = pattern;
+    }
+    ~CFuzzFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    CFuzzFolder(const CFuzzFolder&) = delete;
+    CFuzzFolder& operator=(const CFuzzFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
 };

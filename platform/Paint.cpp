@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/DeviceContexts.h"
 #include "platform/Kernel.h"
 #include "platform/PrintInternal.h"
+#include "platform/Window.h"
 #include "platform/WindowTable.h"
 
 namespace w32 {
@@ -15,18 +17,6 @@ namespace {
 
 using windows::OwnRecord;
 using windows::tWindowRecord;
-
-// A window's device context is its handle with the low bit set: window handles are aligned.
-HDC DcOf(HWND window)
-{
-    return reinterpret_cast<HDC>(reinterpret_cast<uintptr_t>(window) | 1);
-}
-
-HWND WindowOf(HDC dc)
-{
-    const uintptr_t value = reinterpret_cast<uintptr_t>(dc);
-    return (value & 1) ? reinterpret_cast<HWND>(value & ~uintptr_t(1)) : nullptr;
-}
 
 RECT ClientBounds(const tWindowRecord& record)
 {
@@ -53,7 +43,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
     tWindowRecord* record = OwnRecord(window);
     if (!record || !paint)
         return nullptr;
-    paint->hdc = DcOf(window);
+    paint->hdc = contexts::OfWindow(window);
     paint->fErase = 0;
     paint->rcPaint = record->invalid ? Intersect(record->invalidRect, ClientBounds(*record)) : RECT{};
     record->invalid = false;
@@ -106,16 +96,19 @@ BOOL ValidateRect(HWND window, const RECT* rect)
 
 HDC GetDC(HWND window)
 {
+    // The desktop window's context is the screen's.
+    if (window == GetDesktopWindow())
+        window = nullptr;
     if (window && !windows::Find(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    return DcOf(window);
+    return contexts::OfWindow(window);
 }
 
 int32_t ReleaseDC(HWND window, HDC dc)
 {
-    return dc && dc == DcOf(window) ? 1 : 0;
+    return dc && dc == GetDC(window) ? 1 : 0;
 }
 
 int32_t GetDeviceCaps(HDC dc, int32_t index)
@@ -141,7 +134,7 @@ int32_t SetDIBitsToDevice(HDC dc, int32_t xDest, int32_t yDest, DWORD width, DWO
                           int32_t ySrc, UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
                           UINT usage)
 {
-    tWindowRecord* record = OwnRecord(WindowOf(dc));
+    tWindowRecord* record = OwnRecord(contexts::WindowOf(dc));
     if (!record || !bits || !info || usage != DIB_RGB_COLORS)
         return 0;
     const BITMAPINFOHEADER& header = info->bmiHeader;

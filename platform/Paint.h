@@ -3,7 +3,8 @@
 #include "platform/Win32Types.h"
 
 // Painting a window: its invalid area, the paint pass that validates it, and copying pixels
-// into the window's client area. What EndPaint covered is then shown.
+// into the window's client area. What EndPaint covered is then shown; what BitBlt copied into a
+// window is shown by GdiFlush.
 namespace w32 {
 
 struct PAINTSTRUCT {
@@ -82,5 +83,24 @@ int32_t GetDeviceCaps(HDC dc, int32_t index);
 int32_t SetDIBitsToDevice(HDC dc, int32_t xDest, int32_t yDest, DWORD width, DWORD height, int32_t xSrc,
                           int32_t ySrc, UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
                           UINT usage);
+
+// Device contexts: a window's client area (GetDC of the window), the screen (GetDC of null or
+// of the desktop window, read-only) and memory over 32-bit pixels that stay the caller's.
+HDC GetDC(HWND window);
+int32_t ReleaseDC(HWND window, HDC dc);
+// Rows of `stride` pixels; the pixels must outlive the context.
+HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
+// Ends a memory context, or a printer's (a document still open is dropped).
+BOOL DeleteDC(HDC dc);
+
+enum : DWORD { SRCCOPY = 0x00CC0020 };
+
+// Copies a rectangle from one context to another (SRCCOPY only), clipped to both; within one
+// context overlapping areas move as if through a copy. Fails for the screen as the target and
+// where the screen cannot be read.
+BOOL BitBlt(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, int32_t sourceX,
+            int32_t sourceY, DWORD operation);
+// Shows what BitBlt copied into the calling thread's windows since the last flush.
+BOOL GdiFlush();
 
 }  // namespace w32

@@ -84,6 +84,8 @@ struct tPrintedDocument {
 HDC CreatePrinterDC(const tPrintChoice& choice);
 // False when `dc` is no printer's.
 bool GetPrinterCaps(HDC dc, int32_t index, int32_t* value);
+// Deletes a printer's context, dropping a document still open; false when `dc` is no printer's.
+bool DeletePrinterDC(HDC dc);
 
 tPrintDialogAnswer RunDesktopPrintDialog(const tPrintDialogRequest& request);
 tPrintDialogAnswer RunScriptedPrintDialog(const tPrintDialogRequest& request);

@@ -249,14 +249,14 @@ int32_t EndDoc(HDC dc)
     return 1;
 }
 
-BOOL DeleteDC(HDC dc)
+bool printing::DeletePrinterDC(HDC dc)
 {
     tPrinters& printers = Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
     if (!Find(dc))
-        return 0;
+        return false;
     printers.devices.erase(reinterpret_cast<uintptr_t>(dc));
-    return 1;
+    return true;
 }
 
 }  // namespace w32

@@ -19,7 +19,6 @@ struct DOCINFOW {
 };
 
 enum : int32_t { SP_ERROR = -1 };
-enum : DWORD { SRCCOPY = 0x00CC0020 };
 
 // A job number above 0, or SP_ERROR.
 int32_t StartDocW(HDC dc, const DOCINFOW* info);
@@ -35,7 +34,5 @@ int32_t StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, i
 int32_t EndPage(HDC dc);
 // 1 once the document was printed or saved, else SP_ERROR. An open page is ended first.
 int32_t EndDoc(HDC dc);
-// Deletes a printer's context; a document still open is dropped.
-BOOL DeleteDC(HDC dc);
 
 }  // namespace w32

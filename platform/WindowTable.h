@@ -29,6 +29,8 @@ struct tWindowRecord {
     std::vector<uint32_t> surface;
     int32_t surfaceWidth = 0;
     int32_t surfaceHeight = 0;
+    // Client rectangles BitBlt wrote into the surface that GdiFlush has yet to show.
+    std::vector<RECT> unshown;
 };
 
 HWND Add(tWindowRecord record);

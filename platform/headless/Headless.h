@@ -50,5 +50,8 @@ std::vector<tMessageBoxRecord> TakeMessageBoxes();
 // The pixels last presented in the window's client area (0xAARRGGBB, top-down rows).
 std::vector<uint32_t> ReadWindowPixels(HWND window, int32_t* width, int32_t* height);
 bool IsPointerVisible();
+// What the screen shows from (0, 0), width x height pixels, for reads of the screen; without it
+// (or with pixels that do not fill the size) the screen cannot be read.
+void SetScreenPixels(int32_t width, int32_t height, std::vector<uint32_t> pixels);
 
 }  // namespace w32::headless

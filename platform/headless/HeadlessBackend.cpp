@@ -67,6 +67,22 @@ public:
         return m_displays;
     }
 
+    bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_screen)
+            return false;
+        const int64_t width = int64_t(area.right) - area.left, height = int64_t(area.bottom) - area.top;
+        if (width <= 0 || height <= 0)
+            return false;
+        pixels->assign(size_t(width) * size_t(height), 0xFF000000u);
+        for (int64_t y = std::max<int64_t>(area.top, 0); y < std::min<int64_t>(area.bottom, m_screen->height); ++y)
+            for (int64_t x = std::max<int64_t>(area.left, 0); x < std::min<int64_t>(area.right, m_screen->width); ++x)
+                (*pixels)[size_t((y - area.top) * width + (x - area.left))] =
+                    m_screen->pixels[size_t(y * m_screen->width + x)];
+        return true;
+    }
+
     int32_t GetDecorationMetric(int32_t index) override
     {
         switch (index) {
@@ -115,6 +131,7 @@ public:
     std::mutex m_lock;
     std::vector<tDisplay> m_displays{tDisplay{RECT{0, 0, 1280, 800}, RECT{0, 0, 1280, 760}}};
     std::map<HWND, tScreenCopy> m_screens;
+    std::optional<tScreenCopy> m_screen;
     std::optional<std::u16string> m_clipboard;
     std::vector<tMessageBoxRecord> m_boxes;
     bool m_swapped = false;
@@ -224,6 +241,16 @@ std::vector<uint32_t> ReadWindowPixels(HWND window, int32_t* width, int32_t* hei
     *width = it->second.width;
     *height = it->second.height;
     return it->second.pixels;
+}
+
+void SetScreenPixels(int32_t width, int32_t height, std::vector<uint32_t> pixels)
+{
+    CHeadlessBackend& backend = Current();
+    std::lock_guard<std::mutex> guard(backend.m_lock);
+    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height))
+        backend.m_screen.reset();
+    else
+        backend.m_screen = tScreenCopy{std::move(pixels), width, height};
 }
 
 bool IsPointerVisible()

@@ -20,6 +20,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
 namespace {
@@ -199,6 +200,11 @@ public:
                                         RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h}});
         }
         return displays;
+    }
+
+    bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) override
+    {
+        return CaptureX11Screen(area, pixels);
     }
 
     // The window manager draws captions and frames outside the client area.

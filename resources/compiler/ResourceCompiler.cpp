@@ -5,21 +5,38 @@
 #include "resources/compiler/ResourceSource.h"
 #include "resources/compiler/SourceText.h"
 #include "resources/compiler/WavFile.h"
+#include "resources/compiler/WidgetSource.h"
 #include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CGradient.h"
 #include "toolkit/imaging/tCImageList.h"
+#include "toolkit/widgets/WidgetChunkSchema.h"
 
 namespace {
 
 class tResourceCompiler {
 public:
-    tResourceCompiler(const std::vector<std::filesystem::path>& folders, tCStream& out, uint32_t version)
-        : m_folders(folders), m_out(out), m_version(version)
+    tResourceCompiler(const std::vector<std::filesystem::path>& folders, tCStream& out, uint32_t version,
+                      tWidgetFacts* facts)
+        : m_folders(folders), m_out(out), m_version(version), m_facts(facts), m_widgets(facts)
     {
     }
+
+    // One line of the source: widget lines and the lines indented below them, or a resource.
+    bool CompileLine(const std::string& text, tStatement& line)
+    {
+        const size_t indent = text.find_first_not_of(" \t");
+        if (indent > 0)
+            return m_widgets.Continue(int(indent), line);
+        if (!Written(m_widgets.Close(m_out), line))
+            return false;
+        return Compile(line);
+    }
+
+    // Writes the widget still open at the end of the source.
+    tResult Finish() { return m_widgets.Close(m_out); }
 
     // Compiles one statement; false with the statement's error set on a fault.
     bool Compile(tStatement& line)
@@ -31,6 +48,9 @@ public:
             uint32_t version;
             return line.TakeU32(&version) && line.Finish() && Written(WriteVersionChunk(m_out, version), line);
         }
+        uint32_t widgetClass = 0;
+        if (ParseFourCC(tag, &widgetClass) && FindWidgetClass(widgetClass))
+            return m_widgets.Open(widgetClass, line);
         const tResourceKind* kind = FindResourceKind(tag);
         if (!kind)
             return line.Fail("unknown resource type '" + tag + "'");
@@ -42,6 +62,7 @@ public:
         if (!Written(WriteResourcePreamble(payload, id, name), line) || !CompileData(line, *kind, payload) ||
             !line.Finish())
             return false;
+        m_facts->resources.push_back(tWidgetFacts::tResource{kind->tag, name});
         return Written(WriteResourceChunk(m_out, kind->tag, payload.GetData(), payload.GetSize()), line);
     }
 
@@ -173,6 +194,8 @@ private:
     std::vector<std::filesystem::path> m_folders;
     tCStream& m_out;
     uint32_t m_version;
+    tWidgetFacts* m_facts;
+    tWidgetSource m_widgets;
 };
 
 // The version the vers line gives, 1 without one; false for a second vers line or a bad value.
@@ -205,13 +228,21 @@ tResult CompileResourceSource(const std::string& source, const std::vector<std::
     uint32_t version;
     if (!FindVersion(lines, &version, error))
         return kResTextParse;
-    tResourceCompiler compiler(folders, out, version);
-    return CompileLines(
-        source,
-        [&](const std::string& line, tStatement& statement) {
-            if (line[0] == ' ' || line[0] == '\t')
-                return statement.Fail("nested resources are not known here");
-            return compiler.Compile(statement);
-        },
-        error);
+    tWidgetFacts facts;
+    tResourceCompiler compiler(folders, out, version, &facts);
+    TK_TRY(CompileLines(
+        source, [&](const std::string& line, tStatement& statement) { return compiler.CompileLine(line, statement); },
+        error));
+    const tResult finished = compiler.Finish();
+    if (finished != kResOk) {
+        *error = std::string("writing failed: ") + ResultText(finished);
+        return finished;
+    }
+    int where = 0;
+    std::string why;
+    if (!CheckWidgetFacts(facts, &where, &why)) {
+        *error = "line " + std::to_string(where) + ": " + why;
+        return kResTextParse;
+    }
+    return kResOk;
 }

@@ -1,3 +1,4 @@
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -6,8 +7,10 @@
 #include "resources/compiler/ResourceSource.h"
 #include "resources/compiler/SourceText.h"
 #include "resources/compiler/WavFile.h"
+#include "resources/compiler/WidgetDump.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/core/tCStream.h"
+#include "toolkit/widgets/WidgetChunkSchema.h"
 
 namespace {
 
@@ -21,17 +24,27 @@ public:
     {
     }
 
-    tResult Dump(const tResourceChunk& chunk, int index, std::string* line, std::string* error)
+    // One resource as a source line, or as a widget when the chunk is one; `facts` learn what
+    // it names.
+    tResult Dump(const tResourceChunk& chunk, int index, std::string* line, tWidgetDump* widget, tWidgetFacts* facts,
+                 std::string* error)
     {
         m_end = chunk.payloadEnd;
         m_error = error;
         const tResourceKind* kind = FindResourceKind(chunk.tag);
-        if (!kind)
+        const bool isWidget = FindWidgetClass(chunk.tag) != nullptr;
+        if (!kind && !isWidget)
             return Fail("a resource type the compiler does not write");
         uint32_t id;
         std::u16string name;
         TK_TRY(Check(m_in.ReadU32(&id)));
         TK_TRY(ReadLine(&name));
+        if (isWidget) {
+            *widget = tWidgetDump{chunk.tag, id, tCString(std::u16string_view(name)), {}, {}, {}, false};
+            facts->widgets.push_back(tWidgetFacts::tWidget{chunk.tag, widget->name, index, {}, {}, {}, false});
+            return DumpWidgetData(m_in, m_end, widget, facts, facts->widgets.size() - 1, error);
+        }
+        facts->resources.push_back(tWidgetFacts::tResource{kind->tag, tCString(std::u16string_view(name))});
         *line = std::string(kind->name) + " " + std::to_string(id) + " " + QuoteText(name);
         switch (kind->data) {
         case tResourceKind::kText: TK_TRY(DumpText(line)); break;
@@ -190,23 +203,37 @@ tResult DumpResourceFile(tCStream& in, const std::filesystem::path& fileFolder, 
     uint32_t version;
     TK_TRY(FindFileVersion(in, &version, error));
     tResourceDumper dumper(in, fileFolder, fileFolderName, version);
-    source->clear();
+    tWidgetFacts facts;
+    std::vector<std::unique_ptr<tWidgetDump>> widgets;
+    std::vector<std::string> lines;
     for (int index = 0; !in.IsAtEnd(); ++index) {
         tResourceChunk chunk;
         TK_TRY(ReadResourceChunkHeader(in, &chunk));
         std::string line;
+        auto widget = std::make_unique<tWidgetDump>();
         if (chunk.tag == kResourceVersionTag) {
             uint32_t value;
             TK_TRY(in.ReadU32(&value));
             line = "vers " + std::to_string(value);
         } else {
-            const tResult dumped = dumper.Dump(chunk, index, &line, error);
+            const tResult dumped = dumper.Dump(chunk, index, &line, widget.get(), &facts, error);
             if (dumped != kResOk) {
                 *error = "resource " + std::to_string(index) + ": " + *error;
                 return dumped;
             }
         }
-        *source += line + "\n";
+        widgets.push_back(FindWidgetClass(chunk.tag) ? std::move(widget) : nullptr);
+        lines.push_back(line);
     }
+    int where = 0;
+    std::string why;
+    if (!CheckWidgetFacts(facts, &where, &why)) {
+        *error = "resource " + std::to_string(where) + ": " + why;
+        return kResFileInvalid;
+    }
+    std::vector<const tWidgetDump*> order;
+    for (const std::unique_ptr<tWidgetDump>& widget : widgets)
+        order.push_back(widget.get());
+    *source = PrintResources(order, lines);
     return kResOk;
 }

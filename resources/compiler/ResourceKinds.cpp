@@ -1,8 +1,5 @@
 #include "resources/compiler/ResourceKinds.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "resources/compiler/SourceText.h"
 #include "toolkit/core/FourCC.h"
 
@@ -90,21 +87,10 @@ std::string FileExtensionOf(const tResourceKind& kind, const std::string& imageF
 bool ParseGradientPoint(const std::string& word, uint32_t* colour, float* position)
 {
     const size_t at = word.find('@');
-    if (word.size() < 11 || word[0] != '#' || at != 9)
-        return false;
     uint32_t argb = 0;
-    for (size_t i = 1; i < 9; ++i) {
-        const int digit = HexDigitValue(word[i]);
-        if (digit < 0)
-            return false;
-        argb = argb << 4 | uint32_t(digit);
-    }
-    // A range error is no fault here: an overflow lands outside 0 to 1 and is refused there, and
-    // an underflow is the nearest float (a dumped denormal position reads back as itself).
-    char* end = nullptr;
-    const std::string number = word.substr(10);
-    const float value = std::strtof(number.c_str(), &end);
-    if (*end != '\0' || !(value >= 0.0f && value <= 1.0f))
+    float value = 0.0f;
+    if (at != 9 || !ParseColour(word.substr(0, at), &argb) || !ParseFloat(word.substr(10), &value) ||
+        !(value >= 0.0f && value <= 1.0f))
         return false;
     *colour = argb;
     *position = value;
@@ -113,7 +99,5 @@ bool ParseGradientPoint(const std::string& word, uint32_t* colour, float* positi
 
 std::string FormatGradientPoint(uint32_t colour, float position)
 {
-    char text[48];
-    std::snprintf(text, sizeof text, "#%08X@%.9g", colour, double(position));
-    return text;
+    return FormatColour(colour) + "@" + FormatFloat(position);
 }

@@ -18,6 +18,13 @@ class tCStream;
 //   audi <id> "<name>" "<wav file>"
 //   font <id> "<name>" "<font file>"
 //   grad <id> "<name>" [#AARRGGBB@<position> ...]
+//   <widget class> <id> "<name>"                                    (a widget resource)
+//     <chunk tag> <payload>                                         (its chunks, indented)
+//     + <widget class> <id> "<name>"                                (a child, its chunks below)
+// A chunk's payload is a number (decimal, 0x hex or #AARRGGBB), a finite float, a quoted text,
+// ["<name>" <class> ...] for 'hier', or the fields its schema names, "name=value" each. Widgets
+// and their chunks must be what the loaders read (toolkit/widgets/WidgetChunkSchema.h), and
+// every name a widget gives must lead to a resource of the file.
 // A file name is looked up in each of `folders` in turn. Without a vers line the file is version 1.
 
 // Compiles a source into `out`; on failure `error` says which line and why.

@@ -1,6 +1,8 @@
 #include "resources/compiler/SourceText.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "toolkit/core/ResourceFormat.h"
@@ -124,6 +126,47 @@ bool ParseU32(const std::string& word, uint32_t* value)
     return true;
 }
 
+bool ParseColour(const std::string& word, uint32_t* colour)
+{
+    if (word.size() != 9 || word[0] != '#')
+        return false;
+    uint32_t argb = 0;
+    for (size_t i = 1; i < 9; ++i) {
+        const int digit = HexDigitValue(word[i]);
+        if (digit < 0)
+            return false;
+        argb = argb << 4 | uint32_t(digit);
+    }
+    *colour = argb;
+    return true;
+}
+
+std::string FormatColour(uint32_t colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "#%08X", colour);
+    return text;
+}
+
+bool ParseFloat(const std::string& word, float* value)
+{
+    if (word.empty() || word[0] == ' ')
+        return false;
+    char* end = nullptr;
+    const float parsed = std::strtof(word.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(parsed))
+        return false;
+    *value = parsed;
+    return true;
+}
+
+std::string FormatFloat(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", double(value));
+    return text;
+}
+
 std::vector<std::string> SplitLines(const std::string& source)
 {
     std::vector<std::string> lines;
@@ -174,7 +217,7 @@ tResult CompileLines(const std::string& source,
         std::string message;
         bool compiled = TokenizeLine(lines[i], &tokens, &message) == kResOk;
         if (compiled && !tokens.empty()) {
-            tStatement statement(tokens, &message);
+            tStatement statement(tokens, &message, int(i + 1));
             compiled = compile(lines[i], statement);
         }
         if (!compiled) {

@@ -30,6 +30,14 @@ std::string QuoteText(const std::u16string& text);
 
 // Decimal or 0x-prefixed hexadecimal numbers that fit 32 bits.
 bool ParseU32(const std::string& word, uint32_t* value);
+// A colour "#AARRGGBB".
+bool ParseColour(const std::string& word, uint32_t* colour);
+std::string FormatColour(uint32_t colour);
+// A whole word as a finite float. A value too small for a normal float is no fault: it reads as
+// the nearest float, as a printed denormal must.
+bool ParseFloat(const std::string& word, float* value);
+// The shortest form that reads back as the same float.
+std::string FormatFloat(float value);
 
 // Splits the source into lines (LF or CR LF).
 std::vector<std::string> SplitLines(const std::string& source);
@@ -37,8 +45,13 @@ std::vector<std::string> SplitLines(const std::string& source);
 // Reads one statement's tokens in order; every Take answers false with a message on a mismatch.
 class tStatement {
 public:
-    tStatement(const std::vector<tToken>& tokens, std::string* error) : m_tokens(tokens), m_error(error) {}
+    tStatement(const std::vector<tToken>& tokens, std::string* error, int line = 0)
+        : m_tokens(tokens), m_error(error), m_line(line)
+    {
+    }
 
+    // The statement's line in the source, from 1.
+    int GetLine() const { return m_line; }
     bool AtEnd() const { return m_next >= m_tokens.size(); }
     bool NextIs(tToken::Kind kind) const { return !AtEnd() && m_tokens[m_next].kind == kind; }
 
@@ -78,6 +91,7 @@ public:
 private:
     const std::vector<tToken>& m_tokens;
     std::string* m_error;
+    int m_line;
     size_t m_next = 0;
 };
 

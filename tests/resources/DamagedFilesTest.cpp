@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "CompiledResources.h"
+#include "DamagedCopies.h"
 #include "resources/compiler/ResourceSource.h"
 #include "toolkit/core/CResourceDirectory.h"
 #include "toolkit/core/CText.h"
@@ -57,25 +57,6 @@ void LoadStrings(const std::string& bytes)
     EXPECT_LE(size_t(table.GetCount()), bytes.size() / 12);
 }
 
-// Hands `check` every truncation of `whole` and `rounds` copies of it with three bytes replaced
-// at random.
-template <typename Check>
-void ForEachDamagedCopy(const std::string& whole, uint32_t seed, int rounds, Check check)
-{
-    for (size_t cut = 0; cut <= whole.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        check(whole.substr(0, cut));
-    }
-    std::mt19937 random(seed);
-    for (int round = 0; round < rounds; ++round) {
-        std::string bytes = whole;
-        for (int flips = 0; flips < 3; ++flips)
-            bytes[random() % bytes.size()] = char(random());
-        SCOPED_TRACE(round);
-        check(bytes);
-    }
-}
-
 TEST(DamagedFiles, TruncatedAndCorruptedResourceFilesAnswerACode)
 {
     ErrorBoxRecorder boxes;
@@ -123,7 +104,11 @@ std::string EveryKind()
     const std::string wav = "RIFF" + U32(4 + 24 + 8 + 2) + "WAVEfmt " + U32(16) + "\x01\0\x01\0"s + U32(8000) +
                             U32(8000) + "\x01\0\x08\0"s + "data" + U32(2) + "\x80\x90";
     return CompileResources("vers 2\ntext 1 \"one\" \"first\"\ntxlt 2 \"list\" [10:\"a\" 11:\"bb\"]\n"
-                            "grad 3 \"ramp\" [#FF303050@0 #80102030@0.25 #FF101020@1]\n") +
+                            "grad 3 \"ramp\" [#FF303050@0 #80102030@0.25 #FF101020@1]\n"
+                            "cowg 20 \"Pen\"\n  colr #FFFF00FF\n  vsbl 1\n"
+                            "bkdp 21 \"b\"\n  grad \"ramp\"\n  gran 0.125\n  curs \"Pen|1,2\"\n  dcur \"Pen\"\n"
+                            "  usrd \"3|real|0.5\"\n  hier [\"Pen\" cowg]\n  + cowg 22 \"panel\"\n"
+                            "    colr #C080A060\n    xsiz 0.5\n    + wdgt 23 \"inner\"\n      vsbl 1\n") +
            Chunk("imag", U32(4) + Line(u"picture") + U32(10) + "\x89PNG\r\n\x1A\nxy"s) +
            Chunk("audi", U32(5) + Line(u"sound") + U32(uint32_t(wav.size())) + wav) +
            Chunk("font", U32(6) + Line(u"face") + U32(6) + "OTTOxy");
@@ -171,12 +156,23 @@ TEST(DamagedFiles, TheDumperRefusesWhatTheCompilerWouldWriteOtherwise)
         {"not ended by CR LF", Chunk("text", U32(1) + Line(u"n") + "\xFF\xFEt\0\r\0\n\0"s)},
         // A RIFF file, but not the plain PCM layout the compiler stores.
         {"a sound the compiler would store otherwise", Chunk("audi", U32(1) + Line(u"s") + U32(8) + "RIFFWAVE")},
+        {"does not fill its resource", Chunk("wdgt", U32(1) + Line(u"w") + U32(8) + U32(0x7673626C) + U32(1) + "x")},
+        {"has no chunk", Chunk("wdgt", U32(1) + Line(u"w") + U32(0))},
+        {"reads no chunk 'colr'", Chunk("wdgt", U32(1) + Line(u"w") + U32(8) + U32(0x636F6C72) + U32(1))},
+        {"not finite", Chunk("wdgt", U32(1) + Line(u"w") + U32(8) + U32(0x78706F73) + U32(0x7F800000))},
+        {"not ended by LF and NUL", Chunk("wdgt", U32(1) + Line(u"w") + U32(8) + U32(0x75737264) + "0\0\0\0"s)},
+        {"index from 0 to 7", Chunk("wdgt", U32(1) + Line(u"w") + U32(22) + U32(0x75737264) + "9\0|\0i\0n\0t\0|\0"
+                                    "1\0\n\0\0\0"s)},
+        {"contains itself", Chunk("wdgt", U32(1) + Line(u"w") + U32(18) + U32(0x68696572) + U32(1) + "w\0\n\0\0\0"s +
+                                            U32(0x77646774))},
+        {"is used twice", Chunk("wdgt", U32(1) + Line(u"w") + U32(8) + U32(0x7673626C) + U32(1)) +
+                              Chunk("cowg", U32(2) + Line(u"w") + U32(8) + U32(0x7673626C) + U32(1))},
     };
     for (const auto& [fault, bytes] : cases) {
         TempFolder dump;
         std::string source, error;
         EXPECT_EQ(Dump(bytes, dump, &source, &error), kResFileInvalid);
-        EXPECT_NE(error.find(fault), std::string::npos) << error;
+        EXPECT_NE(error.find(fault), std::string::npos) << fault << ": " << error;
     }
 }
 

@@ -164,7 +164,7 @@ TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
         std::string error;
     };
     const Case cases[] = {
-        {"text 1 \"a\" \"b\"\nwdgt 2 \"x\"", "line 2: unknown resource type 'wdgt'"},
+        {"text 1 \"a\" \"b\"\nzzzz 2 \"x\"", "line 2: unknown resource type 'zzzz'"},
         {"vers 2\nvers 2", "line 2: one vers line of version 1 or 2 is allowed"},
         {"vers 3", "line 1: one vers line of version 1 or 2 is allowed"},
         {"vers 2\ntxlt 1 \"l\" [\"no id\"]", "line 2: version 2 entries are written <id>:\"<text>\""},
@@ -182,7 +182,7 @@ TEST_F(ResourceSourceTest, BadSourcesNameTheirLineAndFault)
         {"grad 1 \"g\" [#FF00000@0]", "gradient points are written"},
         {"grad 1 \"g\" [#FF000000@1.5]", "gradient points are written"},
         {"imlt 1 \"l\" [\"a\"", "line 1: a quoted string expected"},
-        {"  text 1 \"a\" \"b\"", "line 1: nested resources are not known here"},
+        {"  text 1 \"a\" \"b\"", "line 1: an indented line belongs to no widget"},
     };
     for (const Case& c : cases) {
         tCMemFile out;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/Paint.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/Memory.h"
 #include "toolkit/core/tCMemFile.h"
@@ -24,9 +25,37 @@ CImageBase::~CImageBase()
 
 void CImageBase::FreePixels()
 {
+    EndMemDC();
     ToolkitFree(m_pixels);
     m_pixels = nullptr;
     m_valid = 0;
+}
+
+w32::HDC CImageBase::GetMemDC()
+{
+    if (!m_memDc) {
+        if (!m_valid || !m_pixels || m_bytesPerPixel != 4 || IsCompressed())
+            return nullptr;
+        m_memDc = w32::CreateMemoryDC(reinterpret_cast<uint32_t*>(m_pixels), m_width, m_height, m_rowBytes / 4);
+        if (!m_memDc)
+            return nullptr;
+    }
+    ++m_memDcUses;
+    return m_memDc;
+}
+
+void CImageBase::ReleaseMemDC()
+{
+    if (m_memDcUses > 0 && --m_memDcUses == 0)
+        EndMemDC();
+}
+
+void CImageBase::EndMemDC()
+{
+    if (m_memDc)
+        w32::DeleteDC(m_memDc);
+    m_memDc = nullptr;
+    m_memDcUses = 0;
 }
 
 tResult CImageBase::SetSizeFromPoint(tCPoint size)

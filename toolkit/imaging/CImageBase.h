@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Win32Types.h"
 #include "toolkit/core/FourCC.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCPoint.h"
@@ -56,6 +57,12 @@ public:
     virtual tResult Create(int32_t width, int32_t height);
     virtual tResult CreateDibSection(int32_t width, int32_t height);
 
+    // A memory device context over the pixels, for BitBlt: made by the first call and ended by
+    // the release that pairs with it, or when the pixels go. Null for an image without plain
+    // 32-bit pixels (empty, packed or of another depth).
+    w32::HDC GetMemDC();
+    void ReleaseMemDC();
+
     int32_t GetWidth() const { return m_width; }
     int32_t GetHeight() const { return m_height; }
     int32_t GetBitsPerPixel() const { return m_bitsPerPixel; }
@@ -95,6 +102,12 @@ protected:
     int32_t m_rowBytes = 0;
     int32_t m_rowPixels = 0;
     int32_t m_bytesPerPixel = 4;
+
+private:
+    void EndMemDC();
+
+    w32::HDC m_memDc = nullptr;
+    int32_t m_memDcUses = 0;
 };
 
 // Runs `work` on an image whose pixels must be plain: a packed image is unpacked first and,

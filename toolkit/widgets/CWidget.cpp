@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "toolkit/widgets/IWidgetRoot.h"
+
 int32_t CWidget::s_walkDepth = 0;
 CWidget* CWidget::s_disposed = nullptr;
 
@@ -18,6 +20,8 @@ CWidget::CWalkScope::~CWalkScope()
 }
 
 CWidget::CWidget() : tCResourceObject(kWidgetTypePlain) {}
+
+CWidget::CWidget(uint32_t type) : tCResourceObject(type) {}
 
 CWidget::~CWidget()
 {
@@ -44,8 +48,13 @@ void CWidget::Dispose(CWidget* widget)
 
 void CWidget::UnlinkFromOwner()
 {
-    if (!m_owner)
+    if (!m_owner) {
+        // A widget drawn outside the tree (a root's cursor) names a parent that does not hold it.
+        if (m_parent)
+            if (IWidgetRoot* root = m_parent->GetRoot()->AsWidgetRoot())
+                root->OnWidgetDetached(this);
         return;
+    }
     CWidget* owner = m_owner;
     const tCRect extent = m_extent;
     const bool wasVisible = m_visible != 0;

@@ -15,6 +15,8 @@
 class CImage;
 class CImage8;
 class CRegion;
+class CResourceDirectory;
+class tCStream;
 class IWidgetEffect;
 class IWidgetRoot;
 
@@ -33,8 +35,21 @@ constexpr uint32_t kWidgetTypePlain = MakeFourCC("wdgt");
 class CWidget : public tCResourceObject {
 public:
     static constexpr int32_t kUserSlots = 8;
+    // A data block's hierarchy loads widgets within widgets this deep at most, and one load
+    // (the outermost widget with everything below it) makes at most this many.
+    static constexpr int32_t kMaxLoadDepth = 64;
+    static constexpr int32_t kMaxLoadWidgets = 20000;
     static constexpr int32_t kEffectSlots = 4;
     enum : int32_t { kBackLayer = 0, kMiddleLayer = 1, kFrontLayer = 2, kLayerCount = 3 };
+
+    // The load-time collection of a data block's chunk parsers, consumed once the chunks are
+    // read: the children a 'hier' chunk names, in its order. Classes with load-time fields of
+    // their own extend it.
+    class CWidgetDataHolder : public tCBaseObject {
+    public:
+        tCArray<uint32_t> childTypes;
+        tCStringArray childNames;
+    };
 
     CWidget();
     ~CWidget() override;
@@ -292,6 +307,19 @@ public:
     tResult DrawEffectLayer(int32_t layer, const tCRect* clip, CImage* target, uint32_t opacity);
     tResult PreRenderEffectLayer(int32_t layer, const tCRect* clip, CImage* target, uint32_t opacity);
 
+    // Loading from the resource file: the resource of this widget's own type tag with that id or
+    // name (a null stream, or the application's resource file, means that file and its
+    // directory), then its data block. Failures are shown in the error box where they happen.
+    tResult LoadFromResourceId(uint32_t id, tCStream* file, CResourceDirectory* directory);
+    tResult LoadFromResourceName(const tCString& name, tCStream* file, CResourceDirectory* directory);
+    // Reads the data block at the stream's position, parses its chunks and builds the children.
+    virtual tResult ReadDataBlock(tCStream* stream);
+    // One chunk of the base table; anything else is "Unrecognised chunk in widget." (6).
+    tResult ParseDataChunk(uint32_t tag, tCStream* block, CWidgetDataHolder* holder);
+    // Creates the holder's children from the same resource file and adds them, the last entry in
+    // front.
+    virtual tResult BuildHierarchy(CWidgetDataHolder* holder, tCStream* stream);
+
     // Pixel moves: shift what is already on screen instead of redrawing it. Regions and rects
     // are in parent coordinates.
     tResult ScrollRect(const tCRect* oldRect, const tCRect* newRect);
@@ -302,6 +330,28 @@ public:
     tResult GetOccludingRegion(CRegion* region, const tCPoint* offset);
 
 protected:
+    // For subclasses: their own type tag is the resource type they load from.
+    explicit CWidget(uint32_t type);
+
+    // The texts a class's data-block loader reports its failures with.
+    struct tDataBlockTexts {
+        const char* sizeUnread;
+        const char* memoryFailed;
+        const char* blockUnread;
+        const char* rewindFailed;
+        const char* tagUnread;
+        const char* chunkFailed;
+        const char* hierarchyFailed;
+    };
+    static const tDataBlockTexts kWidgetBlockTexts;
+    // One chunk of a class: its payload is read from `block`, and `holder` is the class's own.
+    using tChunkParser = tResult (*)(CWidget* widget, uint32_t tag, tCStream* block, CWidgetDataHolder* holder);
+    // The steps every class's ReadDataBlock shares: the block into memory, each chunk to
+    // `parse`, then BuildHierarchy. A block past the end of the resource, a hierarchy nested too
+    // deep or one load making too many widgets is refused.
+    tResult ReadBlockWith(tCStream* stream, CWidgetDataHolder* holder, const tDataBlockTexts& texts,
+                          tChunkParser parse);
+
     // Stores the focus child and keeps the back link through which a deleted widget clears the
     // focus pointer naming it.
     void StoreFocusChild(CWidget* child);

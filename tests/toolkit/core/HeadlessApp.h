@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "platform/Platform.h"
@@ -74,4 +75,21 @@ protected:
 private:
     std::atomic<bool> m_clockRuns{false};
     std::thread m_clock;
+};
+
+// A headless platform with a scripted application object around each test.
+class ScriptedAppTest : public HeadlessAppTest {
+protected:
+    void SetUp() override
+    {
+        HeadlessAppTest::SetUp();
+        app = std::make_unique<ScriptedApp>();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        HeadlessAppTest::TearDown();
+    }
+
+    std::unique_ptr<ScriptedApp> app;
 };

@@ -44,26 +44,13 @@ std::vector<int16_t> Render(uint32_t frames, uint32_t rate)
     return out;
 }
 
-class SoundTest : public HeadlessAppTest {
+class SoundTest : public ScriptedAppTest {
 protected:
-    void SetUp() override
-    {
-        HeadlessAppTest::SetUp();
-        app = std::make_unique<ScriptedApp>();
-    }
-    void TearDown() override
-    {
-        app.reset();
-        HeadlessAppTest::TearDown();
-    }
-
     tResult Read(CSound& sound, const std::string& wav)
     {
         auto stream = StreamOf(wav);
         return sound.ReadWav(*stream, stream->GetLength());
     }
-
-    std::unique_ptr<ScriptedApp> app;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/Paint.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage16.h"
 #include "toolkit/imaging/CImage8.h"
@@ -101,4 +102,35 @@ TEST(Image, ZeroSizedImagesAreValidAndEmpty)
     CImage image(0, 0);
     EXPECT_TRUE(image.IsValid());
     EXPECT_EQ(image.GetBounds(), tCRect{});
+}
+
+TEST(Image, TheMemoryContextCopiesPixelsUntilItsLastReleaseOrTheNextSize)
+{
+    CImage from(3, 2, 1), into(3, 2, 1);
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(Lock(from));
+    for (uint32_t i = 0; i < 6; ++i)
+        pixels[i] = 0xFF000000u | i;
+    const w32::HDC source = from.GetMemDC();
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(from.GetMemDC(), source) << "one context serves every caller";
+    const w32::HDC target = into.GetMemDC();
+    ASSERT_TRUE(w32::BitBlt(target, 1, 0, 2, 2, source, 0, 0, w32::SRCCOPY));
+    const uint32_t* copied = reinterpret_cast<uint32_t*>(Lock(into));
+    EXPECT_EQ(copied[0], 0u);
+    EXPECT_EQ(copied[1], 0xFF000000u);
+    EXPECT_EQ(copied[5], 0xFF000004u);
+
+    from.ReleaseMemDC();
+    EXPECT_TRUE(w32::BitBlt(target, 0, 0, 1, 1, source, 0, 0, w32::SRCCOPY)) << "one use is left";
+    from.ReleaseMemDC();
+    EXPECT_FALSE(w32::BitBlt(target, 0, 0, 1, 1, source, 0, 0, w32::SRCCOPY));
+
+    ASSERT_NE(into.GetMemDC(), nullptr);
+    ASSERT_EQ(into.SetSize(4, 4), kResOk);
+    EXPECT_FALSE(w32::BitBlt(target, 0, 0, 1, 1, target, 0, 0, w32::SRCCOPY)) << "new pixels end the old context";
+
+    CImage empty;
+    CImage8 grey(2, 2);
+    EXPECT_EQ(empty.GetMemDC(), nullptr);
+    EXPECT_EQ(grey.GetMemDC(), nullptr);
 }

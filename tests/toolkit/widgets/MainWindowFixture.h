@@ -28,23 +28,20 @@ public:
 };
 
 // A headless application with a main window that a test can close.
-class MainWindowTest : public HeadlessAppTest {
+class MainWindowTest : public ScriptedAppTest {
 protected:
     void SetUp() override
     {
-        HeadlessAppTest::SetUp();
-        app = std::make_unique<ScriptedApp>();
+        ScriptedAppTest::SetUp();
         window = std::make_unique<StandInWindow>();
         CAppBase::SetMainWindow(window.get());
     }
     void TearDown() override
     {
         window.reset();
-        app.reset();
-        HeadlessAppTest::TearDown();
+        ScriptedAppTest::TearDown();
     }
     void CloseMainWindow() { CAppBase::ForgetMainWindow(window.get()); }
 
-    std::unique_ptr<ScriptedApp> app;
     std::unique_ptr<StandInWindow> window;
 };

@@ -1,0 +1,68 @@
+#include "platform/sdl/X11Screen.h"
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace w32::sdl {
+namespace {
+
+bool OnX11()
+{
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    return driver && std::strcmp(driver, "x11") == 0;
+}
+
+// One channel of a pixel value by its mask, scaled to 8 bits.
+uint32_t Channel(unsigned long value, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    const unsigned long maximum = mask >> shift;
+    return uint32_t(((value & mask) >> shift) * 255 / maximum);
+}
+
+}  // namespace
+
+bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels)
+{
+    const int64_t width = int64_t(area.right) - area.left, height = int64_t(area.bottom) - area.top;
+    if (width <= 0 || height <= 0 || !OnX11())
+        return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    bool read = XGetWindowAttributes(display, root, &attributes) != 0;
+    if (read) {
+        pixels->assign(size_t(width) * size_t(height), 0xFF000000u);
+        const int64_t left = std::max<int64_t>(area.left, 0), top = std::max<int64_t>(area.top, 0);
+        const int64_t right = std::min<int64_t>(area.right, attributes.width);
+        const int64_t bottom = std::min<int64_t>(area.bottom, attributes.height);
+        if (right > left && bottom > top) {
+            XImage* image = XGetImage(display, root, int(left), int(top), unsigned(right - left),
+                                      unsigned(bottom - top), AllPlanes, ZPixmap);
+            read = image != nullptr;
+            for (int64_t y = top; read && y < bottom; ++y)
+                for (int64_t x = left; x < right; ++x) {
+                    const unsigned long value = XGetPixel(image, int(x - left), int(y - top));
+                    (*pixels)[size_t((y - area.top) * width + (x - area.left))] =
+                        0xFF000000u | Channel(value, image->red_mask) << 16 | Channel(value, image->green_mask) << 8 |
+                        Channel(value, image->blue_mask);
+                }
+            if (image)
+                XDestroyImage(image);
+        }
+    }
+    XCloseDisplay(display);
+    return read;
+}
+
+}  // namespace w32::sdl

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+namespace w32::sdl {
+
+// Reads `area` of the X display's root window into 0xAARRGGBB pixels, black outside the screen.
+// False when SDL does not show its windows on X11 or the display cannot be read.
+bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels);
+
+}  // namespace w32::sdl

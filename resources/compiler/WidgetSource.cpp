@@ -1,0 +1,262 @@
+#include "resources/compiler/WidgetSource.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "resources/compiler/ResourceKinds.h"
+#include "toolkit/core/ResourceFormat.h"
+#include "toolkit/widgets/WidgetDataText.h"
+
+namespace {
+
+constexpr uint32_t kHierarchyTag = MakeFourCC("hier");
+
+bool Written(tResult result, tStatement& statement)
+{
+    return result == kResOk || statement.Fail(std::string("writing failed: ") + ResultText(result));
+}
+
+bool TakeClass(tStatement& statement, uint32_t* classTag)
+{
+    std::string word;
+    if (!statement.TakeWord(&word))
+        return false;
+    return (ParseFourCC(word, classTag) && FindWidgetClass(*classTag)) ||
+           statement.Fail("unknown widget class '" + word + "'");
+}
+
+bool TakeNumber(tStatement& statement, uint32_t* value)
+{
+    std::string word;
+    return statement.TakeWord(&word) && (ParseU32(word, value) || ParseColour(word, value) ||
+                                         statement.Fail("a 32-bit number or #AARRGGBB expected"));
+}
+
+bool TakeFloat(tStatement& statement, float* value)
+{
+    std::string word;
+    return statement.TakeWord(&word) && (ParseFloat(word, value) || statement.Fail("a finite number expected"));
+}
+
+// The value of a field word "name=value"; `value` stays empty for "name=" alone.
+bool TakeFieldWord(tStatement& statement, const std::string& name, std::string* value)
+{
+    std::string word;
+    if (!statement.TakeWord(&word))
+        return false;
+    if (word.rfind(name + "=", 0) != 0)
+        return statement.Fail("the field " + name + "= expected");
+    *value = word.substr(name.size() + 1);
+    return true;
+}
+
+bool CompileField(tStatement& statement, const tWidgetField& field, tCStream& out)
+{
+    std::string value;
+    if (!TakeFieldWord(statement, field.name, &value))
+        return false;
+    switch (field.kind) {
+    case tWidgetField::kI32: {
+        char* end = nullptr;
+        const long long number = std::strtoll(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || number < INT32_MIN || number > INT32_MAX)
+            return statement.Fail("a 32-bit integer expected for " + field.name);
+        return Written(out.WriteI32(int32_t(number)), statement);
+    }
+    case tWidgetField::kF32: {
+        float number = 0.0f;
+        return (ParseFloat(value, &number) || statement.Fail("a finite number expected for " + field.name)) &&
+               Written(out.WriteFloat(number), statement);
+    }
+    case tWidgetField::kColour: {
+        uint32_t colour = 0;
+        return (ParseColour(value, &colour) || statement.Fail("#AARRGGBB expected for " + field.name)) &&
+               Written(out.WriteU32(colour), statement);
+    }
+    case tWidgetField::kStops: break;
+    }
+    if (!value.empty() || !statement.Take(tToken::kOpen, "'[' expected"))
+        return statement.Fail("colour stops are written " + field.name + "=[#AARRGGBB@<position> ...]");
+    tCMemFile stops;
+    int32_t count = 0;
+    while (!statement.NextIs(tToken::kClose)) {
+        std::string word;
+        uint32_t colour = 0;
+        float position = 0.0f;
+        if (!statement.TakeWord(&word))
+            return false;
+        if (!ParseGradientPoint(word, &colour, &position))
+            return statement.Fail("colour stops are written #AARRGGBB@<position from 0 to 1>");
+        if (!Written(stops.WriteU32(colour), statement) || !Written(stops.WriteFloat(position), statement))
+            return false;
+        ++count;
+    }
+    return statement.Take(tToken::kClose, "']' expected") && Written(out.WriteI32(count), statement) &&
+           Written(out.WriteBytes(stops.GetData(), stops.GetSize()), statement);
+}
+
+}  // namespace
+
+bool tWidgetSource::Open(uint32_t classTag, tStatement& statement)
+{
+    m_root = std::make_unique<tNode>();
+    m_open = {m_root.get()};
+    return Declare(m_root.get(), classTag, statement);
+}
+
+bool tWidgetSource::Declare(tNode* node, uint32_t classTag, tStatement& statement)
+{
+    node->classTag = classTag;
+    node->line = statement.GetLine();
+    if (!statement.TakeU32(&node->id) || !statement.TakeLine(&node->name) || !statement.Finish())
+        return false;
+    node->fact = m_facts->widgets.size();
+    m_facts->widgets.push_back(tWidgetFacts::tWidget{classTag, node->name, node->line, {}, {}, {}, false});
+    return true;
+}
+
+bool tWidgetSource::Continue(int indent, tStatement& statement)
+{
+    while (!m_open.empty() && m_open.back()->indent >= indent)
+        m_open.pop_back();
+    if (m_open.empty())
+        return statement.Fail("an indented line belongs to no widget");
+    tNode* parent = m_open.back();
+    std::string word;
+    if (!statement.TakeWord(&word))
+        return false;
+    if (word != "+")
+        return CompileChunk(parent, word, statement);
+    uint32_t classTag = 0;
+    if (!TakeClass(statement, &classTag))
+        return false;
+    auto child = std::make_unique<tNode>();
+    child->indent = indent;
+    if (!Declare(child.get(), classTag, statement))
+        return false;
+    const tWidgetFacts::tReference reference{child->name, classTag, statement.GetLine()};
+    m_facts->widgets[parent->fact].children.push_back(reference);
+    m_open.push_back(child.get());
+    parent->children.push_back(std::move(child));
+    return true;
+}
+
+bool tWidgetSource::CompileChunk(tNode* node, const std::string& word, tStatement& statement)
+{
+    uint32_t tag = 0;
+    const tWidgetChunk* chunk = ParseFourCC(word, &tag) ? FindWidgetChunk(node->classTag, tag) : nullptr;
+    if (!chunk)
+        return statement.Fail("the class " + FourCCText(node->classTag) + " reads no chunk '" + word + "'");
+    if (!Written(node->chunks.WriteU32(tag), statement))
+        return false;
+    uint32_t number = 0;
+    float real = 0.0f;
+    bool compiled = false;
+    switch (chunk->payload) {
+    case tWidgetPayload::kU32:
+    case tWidgetPayload::kColour:
+        compiled = TakeNumber(statement, &number) && Written(node->chunks.WriteU32(number), statement);
+        break;
+    case tWidgetPayload::kF32:
+        compiled = TakeFloat(statement, &real) && Written(node->chunks.WriteFloat(real), statement);
+        break;
+    case tWidgetPayload::kHierarchy: compiled = CompileHierarchy(node, statement); break;
+    case tWidgetPayload::kFields:
+        compiled = true;
+        for (const tWidgetField& field : chunk->fields)
+            compiled = compiled && CompileField(statement, field, node->chunks);
+        break;
+    default: compiled = CompileText(node, chunk->payload, statement); break;
+    }
+    return compiled && statement.Finish();
+}
+
+bool tWidgetSource::CompileText(tNode* node, tWidgetPayload payload, tStatement& statement)
+{
+    std::u16string units;
+    if (!statement.TakeString(&units))
+        return false;
+    const tCString text{std::u16string_view(units)};
+    tWidgetFacts::tWidget& widget = m_facts->widgets[node->fact];
+    std::string why;
+    tCString cursor;
+    switch (payload) {
+    case tWidgetPayload::kUserData:
+        if (!CheckUserDataText(text, &why))
+            return statement.Fail(why);
+        break;
+    case tWidgetPayload::kCursor:
+        if (!CheckCursorText(text, &cursor, &why))
+            return statement.Fail(why);
+        widget.cursors.push_back(cursor);
+        m_facts->references.push_back(tWidgetFacts::tReference{cursor, 0, statement.GetLine()});
+        break;
+    case tWidgetPayload::kDefaultCursor:
+        if (!text.IsEmpty())
+            widget.defaultCursors.push_back(tWidgetFacts::tReference{text, 0, statement.GetLine()});
+        break;
+    case tWidgetPayload::kImageName:
+    case tWidgetPayload::kGradientName: {
+        const uint32_t type = payload == tWidgetPayload::kImageName ? MakeFourCC("imag") : MakeFourCC("grad");
+        if (!text.IsEmpty())
+            m_facts->references.push_back(tWidgetFacts::tReference{text, type, statement.GetLine()});
+        break;
+    }
+    default: break;
+    }
+    const tResult written = WriteWidgetText(&node->chunks, text);
+    return written != kResBadParam ? Written(written, statement) : statement.Fail("a text may hold no NUL");
+}
+
+bool tWidgetSource::CompileHierarchy(tNode* node, tStatement& statement)
+{
+    if (!statement.Take(tToken::kOpen, "'[' expected"))
+        return false;
+    tCMemFile entries;
+    uint32_t count = 0;
+    while (!statement.NextIs(tToken::kClose)) {
+        tCString name;
+        uint32_t classTag = 0;
+        if (!statement.TakeLine(&name) || !TakeClass(statement, &classTag))
+            return false;
+        m_facts->widgets[node->fact].children.push_back(tWidgetFacts::tReference{name, classTag, statement.GetLine()});
+        if (!Written(WriteWidgetText(&entries, name), statement) || !Written(entries.WriteU32(classTag), statement))
+            return false;
+        ++count;
+    }
+    return statement.Take(tToken::kClose, "']' expected") && Written(node->chunks.WriteU32(count), statement) &&
+           Written(node->chunks.WriteBytes(entries.GetData(), entries.GetSize()), statement);
+}
+
+tResult tWidgetSource::Close(tCStream& out)
+{
+    const std::unique_ptr<tNode> root = std::move(m_root);
+    m_open.clear();
+    return root ? Write(*root, out) : kResOk;
+}
+
+tResult tWidgetSource::Write(const tNode& node, tCStream& out)
+{
+    tCMemFile hierarchy;
+    if (!node.children.empty()) {
+        TK_TRY(hierarchy.WriteU32(kHierarchyTag));
+        TK_TRY(hierarchy.WriteU32(uint32_t(node.children.size())));
+        for (const std::unique_ptr<tNode>& child : node.children) {
+            TK_TRY(WriteWidgetText(&hierarchy, child->name));
+            TK_TRY(hierarchy.WriteU32(child->classTag));
+        }
+    }
+    const int64_t blockSize = node.chunks.GetSize() + hierarchy.GetSize();
+    m_facts->widgets[node.fact].emptyBlock = blockSize == 0;
+    if (blockSize > int64_t(UINT32_MAX))
+        return kResBadParam;
+    tCMemFile payload;
+    TK_TRY(WriteResourcePreamble(payload, node.id, node.name));
+    TK_TRY(payload.WriteU32(uint32_t(blockSize)));
+    TK_TRY(payload.WriteBytes(node.chunks.GetData(), node.chunks.GetSize()));
+    TK_TRY(payload.WriteBytes(hierarchy.GetData(), hierarchy.GetSize()));
+    TK_TRY(WriteResourceChunk(out, node.classTag, payload.GetData(), payload.GetSize()));
+    for (const std::unique_ptr<tNode>& child : node.children)
+        TK_TRY(Write(*child, out));
+    return kResOk;
+}

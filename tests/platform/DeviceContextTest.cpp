@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "HeadlessFixture.h"
+#include "TestWindows.h"
+#include "XDisplayFixture.h"
+#include "platform/Paint.h"
+#include "platform/Window.h"
+#include "platform/headless/Headless.h"
+#include "platform/sdl/X11Screen.h"
+
+using namespace w32;
+
+namespace {
+
+// Pixel (x, y) of a pattern holds 0xFF00yyxx plus a tag in the red byte.
+uint32_t PatternPixel(int32_t x, int32_t y, uint32_t tag)
+{
+    return 0xFF000000u | tag << 16 | uint32_t(y) << 8 | uint32_t(x);
+}
+
+std::vector<uint32_t> Pattern(int32_t width, int32_t height, uint32_t tag)
+{
+    std::vector<uint32_t> pixels(size_t(width * height));
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            pixels[size_t(y * width + x)] = PatternPixel(x, y, tag);
+    return pixels;
+}
+
+class DeviceContextTest : public HeadlessTest {
+protected:
+    void SetUp() override
+    {
+        HeadlessTest::SetUp();
+        m_window = MakeTestWindow(u"blit test", RECT{0, 0, 8, 6});
+        // The first paint brings the window on screen all black.
+        PAINTSTRUCT paint;
+        BeginPaint(m_window, &paint);
+        EndPaint(m_window, &paint);
+    }
+
+    std::vector<uint32_t> Screen()
+    {
+        int32_t width = 0, height = 0;
+        std::vector<uint32_t> pixels = headless::ReadWindowPixels(m_window, &width, &height);
+        EXPECT_EQ(width, 8);
+        EXPECT_EQ(height, 6);
+        return pixels;
+    }
+
+    // What the window's own surface holds, read back through a memory context.
+    std::vector<uint32_t> Surface()
+    {
+        std::vector<uint32_t> pixels(48, 0);
+        const HDC memory = CreateMemoryDC(pixels.data(), 8, 6, 8);
+        const HDC window = GetDC(m_window);
+        EXPECT_TRUE(BitBlt(memory, 0, 0, 8, 6, window, 0, 0, SRCCOPY));
+        ReleaseDC(m_window, window);
+        DeleteDC(memory);
+        return pixels;
+    }
+
+    HWND m_window = nullptr;
+};
+
+TEST_F(DeviceContextTest, CopiesIntoAWindowAreShownAtTheFlushClippedToBothSides)
+{
+    std::vector<uint32_t> image = Pattern(4, 3, 0x11);
+    const HDC memory = CreateMemoryDC(image.data(), 4, 3, 4);
+    ASSERT_NE(memory, nullptr);
+    const HDC window = GetDC(m_window);
+    ASSERT_NE(window, nullptr);
+    // From (1, 1), three by three, to (6, 4): two by two fit the window, and the image.
+    EXPECT_TRUE(BitBlt(window, 6, 4, 3, 3, memory, 1, 1, SRCCOPY));
+    EXPECT_EQ(Screen()[4 * 8 + 6], 0xFF000000u) << "nothing shows before the flush";
+    EXPECT_TRUE(GdiFlush());
+    const std::vector<uint32_t> screen = Screen();
+    EXPECT_EQ(screen[4 * 8 + 6], PatternPixel(1, 1, 0x11));
+    EXPECT_EQ(screen[4 * 8 + 7], PatternPixel(2, 1, 0x11));
+    EXPECT_EQ(screen[5 * 8 + 7], PatternPixel(2, 2, 0x11));
+    EXPECT_EQ(screen[3 * 8 + 6], 0xFF000000u);
+    EXPECT_EQ(ReleaseDC(m_window, window), 1);
+    EXPECT_TRUE(DeleteDC(memory));
+    EXPECT_FALSE(BitBlt(window, 0, 0, 1, 1, memory, 0, 0, SRCCOPY)) << "a deleted context is gone";
+}
+
+TEST_F(DeviceContextTest, AMoveWithinAWindowReadsEveryPixelBeforeItIsOverwritten)
+{
+    std::vector<uint32_t> image = Pattern(8, 6, 0x22);
+    const HDC memory = CreateMemoryDC(image.data(), 8, 6, 8);
+    const HDC window = GetDC(m_window);
+    ASSERT_TRUE(BitBlt(window, 0, 0, 8, 6, memory, 0, 0, SRCCOPY));
+    // Down and right by one, then the lower-right part back up and left by two.
+    ASSERT_TRUE(BitBlt(window, 1, 1, 6, 4, window, 0, 0, SRCCOPY));
+    std::vector<uint32_t> expected = image;
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            expected[size_t((y + 1) * 8 + x + 1)] = image[size_t(y * 8 + x)];
+    EXPECT_EQ(Surface(), expected);
+    const std::vector<uint32_t> moved = expected;
+    ASSERT_TRUE(BitBlt(window, 0, 0, 6, 4, window, 2, 2, SRCCOPY));
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            expected[size_t(y * 8 + x)] = moved[size_t((y + 2) * 8 + x + 2)];
+    EXPECT_EQ(Surface(), expected);
+    GdiFlush();
+    EXPECT_EQ(Screen(), expected);
+    DeleteDC(memory);
+}
+
+TEST_F(DeviceContextTest, TheScreenIsReadFromTheScriptAndNeverWritten)
+{
+    std::vector<uint32_t> into(16, 0);
+    const HDC memory = CreateMemoryDC(into.data(), 4, 4, 4);
+    const HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDC(GetDesktopWindow()), screen);
+    EXPECT_FALSE(BitBlt(memory, 0, 0, 4, 4, screen, 0, 0, SRCCOPY)) << "no screen to read yet";
+
+    headless::SetScreenPixels(10, 10, Pattern(10, 10, 0x33));
+    // Two columns past the right edge of the screen read black.
+    ASSERT_TRUE(BitBlt(memory, 0, 0, 4, 4, screen, 8, 3, SRCCOPY));
+    EXPECT_EQ(into[0], PatternPixel(8, 3, 0x33));
+    EXPECT_EQ(into[1], PatternPixel(9, 3, 0x33));
+    EXPECT_EQ(into[2], 0xFF000000u);
+    EXPECT_EQ(into[3 * 4 + 1], PatternPixel(9, 6, 0x33));
+
+    EXPECT_FALSE(BitBlt(screen, 0, 0, 4, 4, memory, 0, 0, SRCCOPY));
+    EXPECT_FALSE(BitBlt(memory, 0, 0, 4, 4, screen, 0, 0, 0x00EE0086)) << "only plain copies are made";
+    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+    DeleteDC(memory);
+}
+
+TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
+{
+    // ImageMagick paints the root window in one colour from a process of its own.
+    const std::string picture = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                                "/kostrel-root-" + std::to_string(getpid()) + ".png";
+    ASSERT_EQ(std::system(("convert -size 640x480 xc:'#2080C0' " + picture).c_str()), 0);
+    std::system(("display -window root " + picture + " 2>/dev/null").c_str());
+    std::remove(picture.c_str());
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{40, 50, 44, 52}, &pixels));
+    EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF2080C0u));
+    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{638, 0, 642, 1}, &pixels));
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
+        << "black beyond the 640-pixel screen";
+}
+
+}  // namespace

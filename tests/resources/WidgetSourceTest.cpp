@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "CompiledResources.h"
+#include "resources/compiler/ResourceSource.h"
+#include "toolkit/widgets/WidgetChunkSchema.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+std::string Text(const std::u16string& text)
+{
+    std::string bytes;
+    for (char16_t unit : text + u"\n")
+        bytes += {char(unit & 0xFF), char(unit >> 8)};
+    return bytes + std::string(2, '\0');
+}
+
+std::string Tag(const char* tag)
+{
+    uint32_t code = 0;
+    ParseFourCC(tag, &code);
+    return U32(code);
+}
+
+std::string Widget(const char* tag, uint32_t id, const std::u16string& name, const std::string& chunks)
+{
+    return Chunk(tag, U32(id) + Line(name) + U32(uint32_t(chunks.size())) + chunks);
+}
+
+// The error of a source the compiler refuses.
+std::string Refusal(const std::string& source)
+{
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileResourceSource(source, {"."}, out, &error), kResTextParse) << source;
+    return error;
+}
+
+std::string Dump(const std::string& bytes, const std::filesystem::path& folder)
+{
+    auto file = StreamOver(bytes);
+    std::filesystem::create_directories(folder);
+    std::string source, error;
+    EXPECT_EQ(DumpResourceFile(*file, folder, "files", &source, &error), kResOk) << error;
+    return source;
+}
+
+TEST(WidgetSource, AWidgetTreeIsWrittenInTheFormTheLoadersRead)
+{
+    const std::string bytes = CompileResources(R"(cowg 5 "a"
+  colr #80FF0000
+  xsiz 1.5
+  usrd "1|int|2"
+  + wdgt 6 "b"
+    vsbl 1
+  hier ["c" wdgt]
+wdgt 7 "c"
+  opac 0x10
+)");
+    const std::string expected =
+        Widget("cowg", 5, u"a",
+               Tag("colr") + U32(0x80FF0000) + Tag("xsiz") + U32(0x3FC00000) + Tag("usrd") + Text(u"1|int|2") +
+                   Tag("hier") + U32(1) + Text(u"c") + Tag("wdgt") + Tag("hier") + U32(1) + Text(u"b") + Tag("wdgt")) +
+        Widget("wdgt", 6, u"b", Tag("vsbl") + U32(1)) + Widget("wdgt", 7, u"c", Tag("opac") + U32(16));
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(WidgetSource, WhatTheLoadersRefuseIsRefusedWithItsLine)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"wdgt 1 \"w\"\n  colr #FF000000\n", "line 2: the class wdgt reads no chunk 'colr'"},
+        {"wdgt 1 \"w\"\n  vsbl 1\n  + stwg 2 \"s\"\n", "line 3: unknown widget class 'stwg'"},
+        {"qqqq 1 \"w\"\n", "line 1: unknown resource type 'qqqq'"},
+        {"  vsbl 1\n", "line 1: an indented line belongs to no widget"},
+        {"wdgt 1 \"w\"\n  usrd \"8|int|1\"\n", "line 2: a user data index from 0 to 7 expected"},
+        {"wdgt 1 \"w\"\n  usrd \"1|long|1\"\n", "line 2: a user data value of type int or real expected"},
+        {"wdgt 1 \"w\"\n  usrd \"1|real|inf\"\n", "line 2: a user data value"},
+        {"wdgt 1 \"w\"\n  usrd \"1|int\"\n", "line 2: user data is written"},
+        {"cowg 2 \"Pen\"\n  vsbl 1\nbkdp 1 \"b\"\n  curs \"Pen|3\"\n", "line 4: a cursor is written \"name|x,y\""},
+        {"cowg 2 \"Pen\"\n  vsbl 1\nbkdp 1 \"b\"\n  curs \"Pen 3,4\"\n", "line 4: a cursor is written"},
+        {"wdgt 1 \"w\"\n  xpos inf\n", "line 2: a finite number expected"},
+        {"wdgt 1 \"w\"\n  xpos nan\n", "line 2: a finite number expected"},
+        {"wdgt 1 \"w\"\n  vsbl 1\ncowg 2 \"w\"\n  vsbl 1\n", "line 3: the widget name \"w\" is used twice"},
+        {"wdgt 1 \"w\"\n  vsbl 1\n  + wdgt 2 \"w\"\n    vsbl 1\n", "line 3: the widget name \"w\" is used twice"},
+        {"wdgt 1 \"w\"\n  hier [\"c\" cowg]\nwdgt 2 \"c\"\n  vsbl 1\n",
+         "line 2: no widget resource \"c\" of class cowg"},
+        {"wdgt 1 \"w\"\n  hier [\"w\" wdgt]\n", "line 2: the widget \"w\" contains itself"},
+        {"wdgt 1 \"a\"\n  hier [\"b\" wdgt]\nwdgt 2 \"b\"\n  vsbl 1\n  hier [\"a\" wdgt]\n",
+         "the widget \"a\" contains itself"},
+        {"wdgt 1 \"w\"\n", "line 1: the widget \"w\" has no chunk"},
+        {"bkdp 1 \"b\"\n  imag \"tile\"\n", "line 2: no imag resource \"tile\""},
+        {"bkdp 1 \"b\"\n  grad \"ramp\"\n", "line 2: no grad resource \"ramp\""},
+        {"bkdp 1 \"b\"\n  curs \"Pen|1,1\"\n", "line 2: no widget resource \"Pen\" for the cursor"},
+        {"cowg 2 \"Pen\"\n  vsbl 1\nbkdp 1 \"b\"\n  curs \"Pen|1,1\"\n  dcur \"Brush\"\n",
+         "line 5: the default cursor \"Brush\" is none of the cursors"},
+        {"wdgt 1 \"w\"\n  hier [\"a\"]\n", "line 2: a word or number expected"},
+        {"wdgt 1 \"w\"\n  vsbl\n", "line 2: a word or number expected"},
+        {"wdgt 1 \"w\"\n  vsbl 1 2\n", "line 2: unexpected text at the end of the line"},
+    };
+    for (const auto& [source, error] : cases)
+        EXPECT_NE(Refusal(source).find(error), std::string::npos) << source << "\n" << Refusal(source);
+}
+
+TEST(WidgetSource, HierarchiesDeeperThanALoadMakesAreRefused)
+{
+    std::string chain;
+    for (int i = 0; i <= 64; ++i)
+        chain += "wdgt " + std::to_string(i) + " \"w" + std::to_string(i) + "\"\n  vsbl 1\n" +
+                 (i < 64 ? "  hier [\"w" + std::to_string(i + 1) + "\" wdgt]\n" : "");
+    EXPECT_NE(Refusal(chain).find("the hierarchy of \"w0\" is more than 64 widgets deep"), std::string::npos)
+        << Refusal(chain);
+    tCMemFile out;
+    std::string error;
+    EXPECT_EQ(CompileResourceSource(chain.substr(chain.find("wdgt 1 ")), {"."}, out, &error), kResOk) << error;
+}
+
+TEST(WidgetSource, EveryChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
+{
+    const std::filesystem::path data = std::filesystem::path(KOSTREL_TEST_DATA) / "widgets";
+    const std::string source = ReadWholeFile((data / "every-chunk.src").string());
+    tCMemFile compiled;
+    std::string error;
+    ASSERT_EQ(CompileResourceSource(source, {data}, compiled, &error), kResOk) << error;
+    const std::string bytes = StreamBytes(compiled);
+    EXPECT_EQ(bytes, ReadWholeFile((data / "every-chunk.trf").string())) << "the stored file is this source's";
+
+    TempFolder dump;
+    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    EXPECT_NE(dumped.find("\n  + cowg 10 \"panel\"\n"), std::string::npos) << dumped;
+    EXPECT_NE(dumped.find("\n    + cowg 11 \"panel.mark\"\n"), std::string::npos) << dumped;
+    EXPECT_NE(dumped.find("\n  hier [\"loose\" wdgt]\n"), std::string::npos) << dumped;
+    tCMemFile again;
+    ASSERT_EQ(CompileResourceSource(dumped, {dump.Path()}, again, &error), kResOk) << error;
+    EXPECT_EQ(StreamBytes(again), bytes);
+}
+
+TEST(WidgetSource, ChildrenThatDoNotFollowTheirParentAreDumpedInPlace)
+{
+    // The children come first, and a second 'hier' follows the first.
+    const std::string source = R"(wdgt 2 "b"
+  vsbl 1
+wdgt 3 "c"
+  vsbl 1
+wdgt 1 "a"
+  hier ["b" wdgt]
+  hier ["c" wdgt]
+)";
+    const std::string bytes = CompileResources(source);
+    TempFolder dump;
+    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    EXPECT_EQ(dumped, source);
+    EXPECT_EQ(CompileResources(dumped), bytes);
+}
+
+}  // namespace
+
+namespace {
+
+// A class of the tests' own with two chunks of parameters, as the effect chunks register theirs.
+void RegisterTestClass()
+{
+    const uint32_t tag = MakeFourCC("tstw");
+    if (FindWidgetClass(tag))
+        return;
+    ASSERT_EQ(RegisterWidgetClass(tag, MakeFourCC("cowg")), kResOk);
+    const std::vector<tWidgetField> shadow{{"layer", tWidgetField::kI32},  {"colour", tWidgetField::kColour},
+                                           {"radius", tWidgetField::kF32}, {"x", tWidgetField::kI32},
+                                           {"opacity", tWidgetField::kI32}};
+    const std::vector<tWidgetField> ramp{{"angle", tWidgetField::kF32}, {"points", tWidgetField::kStops},
+                                         {"overlay", tWidgetField::kI32}};
+    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow},
+                                    {MakeFourCC("grdf"), tWidgetPayload::kFields, ramp}}),
+              kResOk);
+    EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("colr"), tWidgetPayload::kU32, {}}}), kResBadParam)
+        << "its base reads 'colr' already";
+    EXPECT_EQ(RegisterWidgetClass(tag, MakeFourCC("wdgt")), kResBadParam);
+    EXPECT_EQ(RegisterWidgetClass(MakeFourCC("tstx"), MakeFourCC("none")), kResBadParam);
+}
+
+std::string FloatBits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return U32(bits);
+}
+
+TEST(WidgetSource, RegisteredChunksOfParametersCompileAndDumpInOrder)
+{
+    RegisterTestClass();
+    const std::string source = R"(tstw 1 "t"
+  colr #FF102030
+  shad layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
+  grdf angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
+)";
+    const std::string bytes = CompileResources(source);
+    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("shad") + U32(2) + U32(0x80000000) +
+                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("grdf") + FloatBits(0.25f) +
+                               U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0xFFFFFFFF) + FloatBits(1.0f) +
+                               U32(1);
+    EXPECT_EQ(bytes, Widget("tstw", 1, u"t", chunks));
+    TempFolder dump;
+    EXPECT_EQ(Dump(bytes, dump.Path() / "files"), source);
+
+    const std::pair<std::string, std::string> refusals[] = {
+        {"  shad layer=2 colour=#80000000 radius=7.5 x=-3\n", "a word or number expected"},
+        {"  shad layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "the field x= expected"},
+        {"  shad layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
+        {"  shad layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
+        {"  grdf angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
+    };
+    for (const auto& [line, error] : refusals)
+        EXPECT_NE(Refusal("tstw 1 \"t\"\n" + line).find("line 2: " + error), std::string::npos) << line;
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#include "toolkit/widgets/WidgetEffectFactory.h"
+
+namespace {
+
+tWidgetEffectFactory gFactory = nullptr;
+
+}  // namespace
+
+void SetWidgetEffectFactory(tWidgetEffectFactory factory)
+{
+    gFactory = factory;
+}
+
+IWidgetEffect* CreateWidgetEffect(uint32_t type, CWidget* widget, tCStream* stream)
+{
+    return gFactory ? gFactory(type, widget, stream) : nullptr;
+}
