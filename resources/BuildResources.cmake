@@ -13,7 +13,7 @@ endforeach()
 # tint.
 set(art_folder ${SOURCE_DIR}/assets/art)
 # Made files whose source is gone must not stay behind for trfc to find.
-file(REMOVE_RECURSE ${WORK_DIR}/art ${WORK_DIR}/sounds)
+file(REMOVE_RECURSE ${WORK_DIR}/art ${WORK_DIR}/sounds ${WORK_DIR}/papers)
 file(GLOB_RECURSE art_sources RELATIVE ${art_folder} ${art_folder}/*.svg)
 list(SORT art_sources)
 foreach(svg IN LISTS art_sources)
@@ -33,6 +33,13 @@ endforeach()
 
 # Interface sounds, synthesised from the parameters in the generator.
 execute_process(COMMAND ${PYTHON} ${SOURCE_DIR}/tools/make_sounds.py ${WORK_DIR}/sounds COMMAND_ERROR_IS_FATAL ANY)
+
+# Paper grains, generated as seamless 8-bit textures. The paper folder "Canvases" stands beside
+# the program, as the Resources folder does; new paintings find named textures there.
+execute_process(COMMAND ${PYTHON} ${SOURCE_DIR}/tools/make_papers.py ${WORK_DIR}/papers COMMAND_ERROR_IS_FATAL ANY)
+get_filename_component(program_dir ${RESOURCE_DIR} DIRECTORY)
+file(MAKE_DIRECTORY ${program_dir}/Canvases)
+file(COPY_FILE ${WORK_DIR}/papers/rough.png ${program_dir}/Canvases/Rough.png)
 
 # The two resource files; the source names the made files relative to WORK_DIR and FONT_DIR.
 file(MAKE_DIRECTORY ${RESOURCE_DIR})

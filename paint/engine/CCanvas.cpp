@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CPaperGrainBuilder.h"
 #include "paint/engine/CStandardRenderer.h"
 #include "paint/engine/ICanvasHost.h"
 #include "paint/engine/StrokeContext.h"
@@ -18,38 +19,24 @@
 
 namespace {
 
-// Layer operations that record undo run under a progress of this form.
-constexpr int32_t kProgressTotal = 100;
-constexpr uint32_t kProgressContext = 1;
-
 void ReleaseUnlessPooled(CImage* image)
 {
     if (image && !image->IsPoolOwned())
         delete image;
 }
 
-// The painting view under the main window's root. The root is the application's backdrop, a
-// widget that also serves the window as its IRootWidget.
-CWidget* FindMainView()
+}  // namespace
+
+CCanvas::CCanvas() = default;
+
+// The root is the application's backdrop, a widget that also serves the window as its
+// IRootWidget.
+CWidget* CCanvas::FindMainView()
 {
     CWindowBase* window = GetMainWindow();
     CWidget* root = window ? dynamic_cast<CWidget*>(window->GetRootWidget()) : nullptr;
     return root ? root->FindWidgetById(kPaintingViewId) : nullptr;
 }
-
-}  // namespace
-
-// What a new size needs, made before the canvas takes the size so that a failure leaves it
-// as it was.
-struct CCanvas::SizedImages {
-    std::unique_ptr<CImage> composite;
-    std::unique_ptr<CImage> halfA;
-    std::unique_ptr<CImage> halfB;
-    tCArray<int32_t> rowMinX;
-    tCArray<int32_t> rowMaxX;
-};
-
-CCanvas::CCanvas() = default;
 
 CCanvas::~CCanvas()
 {
@@ -61,7 +48,12 @@ CCanvas::~CCanvas()
         delete layer;
 }
 
-tResult CCanvas::Initialise() { return m_grain.SetSize(4, 4); }
+tResult CCanvas::Initialise()
+{
+    static CPaperGrainBuilder grainBuilder;
+    CLayer::SetPaperGrainBuilder(&grainBuilder);
+    return m_grain.SetSize(4, 4);
+}
 
 CStandardRenderer* CCanvas::GetRenderer() { return m_host ? m_host->GetRenderer() : nullptr; }
 
@@ -189,7 +181,7 @@ tResult CCanvas::MoveLayer(LayerIndexPair* record, uint32_t recordUndo)
         return kResBadParam;
     if (m_layers.IsEmpty())
         return kResOk;
-    tCProgress progress(kProgressTotal, tCString(), kProgressContext);
+    tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     const int32_t from = ClampLayerIndex(int32_t(record->first));
     record->first = uint32_t(from);
     const int32_t to = int32_t(record->second);
@@ -222,7 +214,7 @@ tResult CCanvas::MergeLayers(LayerIndexPair* record, uint32_t recordUndo)
     if (m_layers[from]->GetWidth() != m_layers[into]->GetWidth() ||
         m_layers[from]->GetHeight() != m_layers[into]->GetHeight())
         return kResBadParam;
-    tCProgress progress(kProgressTotal, tCString(), kProgressContext);
+    tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     if (recordUndo && m_host)
         TK_TRY(m_host->RecordLayersMerged(record, m_layers[into], m_layers[from], &progress));
     TK_TRY(m_layers[into]->MergeFrom(m_layers[from]));
@@ -242,7 +234,7 @@ tResult CCanvas::DuplicateLayer(LayerIndexPair* record, uint32_t recordUndo)
     const int32_t at = std::clamp(int32_t(record->second), 0, GetLayerCount());
     record->first = uint32_t(source);
     record->second = uint32_t(at);
-    tCProgress progress(kProgressTotal, tCString(), kProgressContext);
+    tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     // The copy is made first, so that nothing is recorded for a copy that cannot be made.
     CLayer* copy = new (std::nothrow) CLayer;
     if (!copy)
@@ -269,7 +261,7 @@ tResult CCanvas::FlattenLayers(uint32_t recordUndo)
     for (int32_t i = 1; i < count; ++i)
         if (m_layers[i]->GetWidth() != bottom->GetWidth() || m_layers[i]->GetHeight() != bottom->GetHeight())
             return kResBadParam;
-    tCProgress progress(kProgressTotal, tCString(), kProgressContext);
+    tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     if (recordUndo && m_host)
         TK_TRY(m_host->RecordLayersFlattened(m_layers.GetData(), count, &progress));
     tResult result = kResOk;
@@ -359,12 +351,17 @@ tResult CCanvas::MakeSizedImages(int32_t width, int32_t height, SizedImages* ima
 
 void CCanvas::CommitSize(int32_t width, int32_t height, SizedImages* images)
 {
-    m_width = width;
-    m_height = height;
+    TakeSizedImages(width, height, images);
     m_rotation = 0.0f;
     // A fitting zoom is finite and above 0, which SetZoom takes.
     [[maybe_unused]] const tResult zoomed = SetZoom(FittingZoom(), 0);
     assert(zoomed == kResOk);
+}
+
+void CCanvas::TakeSizedImages(int32_t width, int32_t height, SizedImages* images)
+{
+    m_width = width;
+    m_height = height;
     delete m_composite;
     delete m_halfImageA;
     delete m_halfImageB;
@@ -391,7 +388,7 @@ tResult CCanvas::ResizeCanvas(const CellMapResize* record, uint32_t recordUndo)
 {
     if (!record)
         return kResBadParam;
-    tCProgress progress(kProgressTotal, tCString(), kProgressContext);
+    tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     SizedImages images;
     TK_TRY(MakeSizedImages(record->width, record->height, &images));
     if (recordUndo && m_host)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "paint/engine/CLayer.h"
 #include "toolkit/core/CMemBlockT.h"
@@ -13,6 +14,8 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 
+class CCanvasInfo;
+class CProjectInfo;
 class CRegion;
 class CStandardRenderer;
 class CWidget;
@@ -27,6 +30,10 @@ struct StrokeContext;
 // a new zoom (a = the canvas, b = float*), a new top-left of the painting (b = tCPoint*).
 inline constexpr uint32_t kMsgCanvasZoom = 0xFF001036u;
 inline constexpr uint32_t kMsgCanvasPosition = 0xFF003024u;
+
+// Layer operations that record undo run under a progress of this total and context.
+inline constexpr int32_t kLayerProgressTotal = 100;
+inline constexpr uint32_t kLayerProgressContext = 1;
 
 // The largest side of a painting in cells.
 inline constexpr int32_t kMaxCanvasSide = 32000;
@@ -54,7 +61,10 @@ public:
     void SetHost(ICanvasHost* host) { m_host = host; }
     ICanvasHost* GetHost() const { return m_host; }
 
-    // Sizes the canvas's own grain to 4 x 4.
+    // The messages of CanvasMessages.h; unknown codes answer 0 and change nothing.
+    tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
+
+    // Sizes the canvas's own grain to 4 x 4, and lets layers build grains from canvas settings.
     virtual tResult Initialise();
     virtual void SetEraserTool(ICanvasTool* tool) { m_eraserTool = tool; }
     // Binds the painting view: `widget`, or the widget with id 5 under the main window's root
@@ -75,6 +85,12 @@ public:
     virtual tResult EndUndoStep();
     virtual uint32_t GetId() const { return m_id; }
     virtual uint32_t SetId(uint32_t id) { return m_id = id; }
+    // A new painting of the project's size: one layer on the project's paper (the default paper
+    // without canvas settings), placed at zoom 1 on the painting view's centre, and rendered.
+    // The main canvas (id 0) then asks the controller for the project's tracing image, or for
+    // none. 6 for a side outside 1..32000; a failure before the new painting is whole leaves
+    // the old one as it was.
+    virtual tResult SetUpProject(const CProjectInfo* project);
 
     // Layers.
     int32_t GetLayerCount() const { return m_layers.GetCount(); }
@@ -133,6 +149,9 @@ public:
     float GetZoom() const { return m_zoom; }
     float GetRotation() const { return m_rotation; }
     void SetRotation(float rotation) { m_rotation = rotation; }
+    // Turns the painting in the view to `rotation` (in turns), redrawing its shadow at both
+    // places.
+    void TurnView(float rotation, uint32_t present);
     uint32_t GetFlipHorizontal() const { return m_flipHorizontal; }
     uint32_t GetFlipVertical() const { return m_flipVertical; }
     void SetFlipHorizontal(uint32_t flip) { m_flipHorizontal = flip; }
@@ -224,10 +243,27 @@ public:
     static void ScaleRect(tCRect* rect, float factor);
 
 private:
-    struct SizedImages;
+    // What a new size needs, made before the canvas takes the size so that a failure leaves it
+    // as it was.
+    struct SizedImages {
+        std::unique_ptr<CImage> composite;
+        std::unique_ptr<CImage> halfA;
+        std::unique_ptr<CImage> halfB;
+        tCArray<int32_t> rowMinX;
+        tCArray<int32_t> rowMaxX;
+    };
+
+    // The painting view under the main window's root, or null.
+    static CWidget* FindMainView();
 
     tResult MakeSizedImages(int32_t width, int32_t height, SizedImages* images) const;
+    // Takes the size and the images made for it.
+    void TakeSizedImages(int32_t width, int32_t height, SizedImages* images);
+    // Takes them, then fits the zoom without rotation.
     void CommitSize(int32_t width, int32_t height, SizedImages* images);
+    // A new painting's place: at zoom 1 without rotation, centred on the painting view.
+    void PlaceNewPainting(int32_t width, int32_t height);
+    tResult AskForTracingImage(const CProjectInfo& project);
     tResult InsertLayer(int32_t index, CLayer* layer);
     void RemoveLayer(int32_t index);
     tResult TellLayersChanged();

@@ -462,3 +462,13 @@ void CCanvas::ScaleRect(tCRect* rect, float factor)
     rect->right = RoundToInt32(double(rect->right) * factor);
     rect->bottom = RoundToInt32(double(rect->bottom) * factor);
 }
+
+void CCanvas::TurnView(float rotation, uint32_t present)
+{
+    UpdateViewGeometry(0);
+    m_rotation = rotation;
+    if (m_view)
+        UpdateViewGeometry(0);
+    if (present)
+        PresentView();
+}

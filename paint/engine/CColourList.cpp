@@ -3,7 +3,6 @@
 #include <climits>
 
 #include "paint/engine/EngineResources.h"
-#include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CSafeFileWriter.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/TaggedChunks.h"
@@ -15,11 +14,7 @@ namespace {
 // The header text, or 24 when there is no string table entry for it.
 tResult GetHeaderText(tCString& text)
 {
-    const CAppBase* application = GetApplication();
-    if (!application)
-        return kResCreateFailed;
-    application->GetString(text, kStrColourListHeader, 0);
-    return text.View().starts_with(u"%%") ? kResCreateFailed : kResOk;
+    return GetEngineText(kStrColourListHeader, text) ? kResOk : kResCreateFailed;
 }
 
 }  // namespace

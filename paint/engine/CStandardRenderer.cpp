@@ -8,6 +8,7 @@
 
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/EngineResources.h"
 #include "paint/engine/GammaTables.h"
 #include "paint/engine/RenderRows.h"
 #include "toolkit/imaging/CImNav.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kHeldImageId = 10;
 constexpr CPixel kCheckerLight = 0xFFF0F0F0u;
 constexpr CPixel kCheckerDark = 0xFFE0E0E0u;
 
@@ -160,7 +160,7 @@ tResult CStandardRenderer::ResetLights()
     fill.scale = 22.0f;
     TK_TRY(m_lights.Add(fill));
     ReleaseHeldImage();
-    m_heldImage = GetPooledImage8(kHeldImageId, nullptr, nullptr);
+    m_heldImage = GetPooledImage8(kImgRendererTexture, nullptr, nullptr);
     m_ownsHeldImage = 0;
     return kResOk;
 }

@@ -1,8 +1,15 @@
 #pragma once
 
 #include "toolkit/core/ResourceUse.h"
+#include "toolkit/core/tCString.h"
+#include "toolkit/imaging/CImageBase.h"
 
-// String-table texts that the painting engine loads.
+// The resources and string-table texts that the painting engine loads.
+
+// The 8-bit paper grain of a new painting, used whenever a named texture cannot be had.
+inline constexpr uint32_t kImgDefaultGrain = 80;
+// An 8-bit image the lighting renderer holds.
+inline constexpr uint32_t kImgRendererTexture = 10;
 
 // The first line of a canvas preset file.
 inline constexpr uint32_t kStrPresetHeader = 0xB2D05E40;
@@ -12,7 +19,13 @@ inline constexpr uint32_t kStrColourListHeader = 0xB2D05E45;
 inline constexpr uint32_t kStrPapersFolder = 0xB2D05E46;
 
 inline constexpr tResourceUse kEngineResources[] = {
+    {CImageBase::kType, kImgDefaultGrain},
+    {CImageBase::kType, kImgRendererTexture},
     {kStringTableText, kStrPresetHeader},
     {kStringTableText, kStrColourListHeader},
     {kStringTableText, kStrPapersFolder},
 };
+
+// The application's string-table text of `id` in `text`; false without an application or when
+// the table lacks the text (its text then begins with '%').
+bool GetEngineText(uint32_t id, tCString& text);

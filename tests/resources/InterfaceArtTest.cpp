@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "ShippedResources.h"
 #include "app/panels/PanelResources.h"
 #include "app/shell/ShellResources.h"
+#include "paint/engine/EngineResources.h"
 #include "toolkit/core/ResourceFormat.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/ResourceImages.h"
 
 namespace {
@@ -101,6 +104,62 @@ TEST_F(InterfaceArt, CursorsAreDrawnOnATransparentGround)
         EXPECT_EQ(AlphaOf(view.Pixels(0)[0]), 0u) << cursor;
         EXPECT_GT(opaque, 20) << cursor;
     }
+}
+
+// The mean difference of grain values a step apart across the rows (`across`) or down the
+// columns, and of those at the seam where a tile meets the next, and half a tile apart.
+struct GrainSteps {
+    double neighbours = 0;
+    double seam = 0;
+    double halfTile = 0;
+};
+
+GrainSteps MeasureGrain(CImage8& grain, bool across)
+{
+    CImNav8 view(&grain);
+    const int32_t w = view.GetWidth(), h = view.GetHeight();
+    const auto at = [&](int32_t a, int32_t b) { return int(across ? view.Bytes(a)[b] : view.Bytes(b)[a]); };
+    const int32_t lines = across ? h : w, length = across ? w : h;
+    GrainSteps steps;
+    for (int32_t a = 0; a < lines; ++a) {
+        for (int32_t b = 0; b + 1 < length; ++b)
+            steps.neighbours += std::abs(at(a, b + 1) - at(a, b));
+        steps.seam += std::abs(at(a, 0) - at(a, length - 1));
+        steps.halfTile += std::abs(at(a, 0) - at(a, length / 2));
+    }
+    steps.neighbours /= double(lines) * (length - 1);
+    steps.seam /= lines;
+    steps.halfTile /= lines;
+    return steps;
+}
+
+// Grains are repeated over the painting: where a tile meets the next, values differ no more than
+// neighbours inside a tile do, while the texture does vary over a tile's width.
+void ExpectSeamlessGrain(CImage8& grain, const char* which)
+{
+    for (bool across : {true, false}) {
+        const GrainSteps steps = MeasureGrain(grain, across);
+        EXPECT_GT(steps.neighbours, 4.0) << which;
+        EXPECT_LT(steps.seam, 1.5 * steps.neighbours) << which << (across ? " across" : " down");
+        EXPECT_GT(steps.halfTile, 1.5 * steps.neighbours) << which << (across ? " across" : " down");
+    }
+}
+
+TEST_F(InterfaceArt, PaperGrainsAreSeamlessEightBitTextures)
+{
+    for (uint32_t id : {kImgDefaultGrain, kImgRendererTexture}) {
+        const std::string png = ImageFile(id);
+        ASSERT_GT(png.size(), 26u) << id;
+        EXPECT_EQ(int(png[24]), 8) << id << ": bit depth";
+        EXPECT_EQ(int(png[25]), 0) << id << ": colour type (grey)";
+        const std::unique_ptr<CImage8> grain(LoadResImage8(id, &shipped.file, &shipped.directory));
+        ASSERT_NE(grain, nullptr) << id;
+        ExpectSeamlessGrain(*grain, std::to_string(id).c_str());
+    }
+    CImage8 paper;
+    ASSERT_EQ(LoadImage8File(tCFRef(tCString::FromAnsi(KOSTREL_BIN_DIR "/Canvases/Rough.png")), &paper), kResOk)
+        << "the paper folder beside the program";
+    ExpectSeamlessGrain(paper, "Canvases/Rough.png");
 }
 
 }  // namespace

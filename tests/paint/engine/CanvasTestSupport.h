@@ -10,10 +10,14 @@
 #include "CellTestSupport.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
+#include "paint/engine/CanvasMessages.h"
 #include "paint/engine/ICanvasHost.h"
 #include "paint/engine/ICanvasTool.h"
 #include "toolkit/core/tCCmdTarget.h"
+#include "toolkit/core/tCFPath.h"
+#include "toolkit/core/RecordingRoot.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/widgets/WidgetTestSupport.h"
 
 // A controller that records what the canvas asks of it, answering `answer` to every undo hook.
 class FakeCanvasHost : public ICanvasHost {
@@ -121,8 +125,11 @@ class RecordingController : public tCCmdTarget {
 public:
     struct Message {
         uint32_t code = 0;
+        tMsgArg arg = 0;
         float zoom = 0.0f;
         tCPoint point;
+        // The text of the file path of a tracing image to load.
+        std::u16string path;
     };
 
     explicit RecordingController(CCanvas* handBackTo = nullptr) : m_canvas(handBackTo)
@@ -131,10 +138,13 @@ public:
     }
     ~RecordingController() override { tCCmdTarget::SetBackboneTarget(nullptr); }
 
-    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, uint32_t) override
+    tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t) override
     {
         Message m;
         m.code = message;
+        m.arg = b;
+        if (message == kMsgLoadTracingImage && b)
+            m.path = FromMsgArg<tCFPath>(b)->GetText().View();
         if (message == kMsgCanvasZoom) {
             m.zoom = *FromMsgArg<float>(b);
             if (m_canvas) {
@@ -148,6 +158,9 @@ public:
         messages.push_back(m);
         if (onMessage)
             onMessage(m);
+        // The tracing settings come back to the canvas, as the controller hands them back.
+        if (m_canvas && message > kMsgLoadTracingImage && message <= kMsgTracingOffset && answer == kResOk)
+            return m_canvas->OnMessage(message, a, b, c, kMsgApply);
         return answer;
     }
 
@@ -165,6 +178,32 @@ public:
 
 private:
     CCanvas* m_canvas;
+};
+
+// The backdrop's message side: records every message with its argument.
+class RecordingBackdrop : public tCCmdTarget {
+public:
+    struct Message {
+        uint32_t code = 0;
+        tMsgArg arg = 0;
+    };
+
+    RecordingBackdrop() { tCCmdTarget::SetBackdropTarget(this); }
+    ~RecordingBackdrop() override { tCCmdTarget::SetBackdropTarget(nullptr); }
+
+    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, uint32_t) override
+    {
+        messages.push_back({message, b});
+        return kResOk;
+    }
+
+    std::vector<Message> messages;
+};
+
+// A backdrop: the widget tree's root that also serves the window.
+class BackdropRoot : public TestRoot, public RecordingRoot {
+public:
+    BackdropRoot() : TestRoot(640, 480) {}
 };
 
 inline CPixel PixelAt(CImage& image, int32_t x, int32_t y)
@@ -192,4 +231,31 @@ protected:
         CLayer::SetViewImageSize({0, 0});
         CLayer::SetLayersChanged(0);
     }
+};
+
+// A 1000 x 800 root holding an 800 x 600 area at (10, 20) whose child at its origin is the
+// painting view (not yet bound), and an initialised canvas whose controller has a renderer.
+class CanvasViewFixture : public CanvasGlobalsTest {
+protected:
+    void SetUp() override
+    {
+        CanvasGlobalsTest::SetUp();
+        area = new TestWidget(u"area");
+        ASSERT_EQ(Place(&root, area, {10, 20, 810, 620}), kResOk);
+        view = new CWidget;
+        view->SetId(kPaintingViewId);
+        view->SetOpaqueBlit(1);
+        ASSERT_EQ(Place(area, view, {0, 0, 800, 600}, false), kResOk);
+        ASSERT_EQ(canvas.Initialise(), kResOk);
+        ASSERT_EQ(renderer.ResetLights(), kResOk);
+        host.renderer = &renderer;
+        canvas.SetHost(&host);
+    }
+
+    TestRoot root{1000, 800};
+    TestWidget* area = nullptr;
+    CWidget* view = nullptr;
+    CStandardRenderer renderer;
+    FakeCanvasHost host;
+    CCanvas canvas;
 };

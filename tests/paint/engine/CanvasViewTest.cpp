@@ -16,25 +16,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The root of a tree (an 1000 x 800 backdrop) holding an 800 x 600 area at (10, 20) whose child
-// at its origin is the painting view; the painting is 400 x 300 cells of one layer.
-class CanvasViewTest : public CanvasGlobalsTest {
+// The painting is 400 x 300 cells of one layer.
+class CanvasViewTest : public CanvasViewFixture {
 protected:
     void SetUp() override
     {
-        CanvasGlobalsTest::SetUp();
-        area = new TestWidget(u"area");
-        ASSERT_EQ(Place(&root, area, {10, 20, 810, 620}), kResOk);
-        view = new CWidget;
-        view->SetId(kPaintingViewId);
-        view->SetOpaqueBlit(1);
-        ASSERT_EQ(Place(area, view, {0, 0, 800, 600}, false), kResOk);
-        ASSERT_EQ(canvas.Initialise(), kResOk);
+        CanvasViewFixture::SetUp();
         ASSERT_EQ(canvas.SetCanvasSize(400, 300), kResOk);
         ASSERT_EQ(canvas.InsertNewLayer(0), kResOk);
-        ASSERT_EQ(renderer.ResetLights(), kResOk);
-        host.renderer = &renderer;
-        canvas.SetHost(&host);
     }
     // Binds the view and places the painting at `zoom` with its top-left at `topLeft`.
     void Show(float zoom, tCPoint topLeft)
@@ -46,13 +35,7 @@ protected:
         controller.messages.clear();
     }
 
-    TestRoot root{1000, 800};
-    TestWidget* area = nullptr;
-    CWidget* view = nullptr;
-    CStandardRenderer renderer;
-    FakeCanvasHost host;
     RecordingController controller;
-    CCanvas canvas;
 };
 
 TEST_F(CanvasViewTest, AttachingTheViewShowsItAndRendersThePainting)
@@ -101,12 +84,6 @@ TEST_F(CanvasViewTest, WithoutAMainWindowThereIsNoViewToFind)
     EXPECT_EQ(other.AttachView(nullptr), kResBadParam);
     EXPECT_EQ(other.GetView(), nullptr);
 }
-
-// A backdrop: the widget tree's root that also serves the window.
-class BackdropRoot : public TestRoot, public RecordingRoot {
-public:
-    BackdropRoot() : TestRoot(640, 480) {}
-};
 
 class CanvasMainWindowTest : public MainWindowTest {};
 

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "PaperTestSupport.h"
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CCanvasInfo.h"
+#include "paint/engine/CLayer.h"
+#include "toolkit/core/FileProbes.h"
+
+namespace {
+
+class CanvasPaperTest : public ::testing::Test {
+protected:
+    void TearDown() override { CLayer::SetPaperGrainBuilder(nullptr); }
+
+    CCanvasInfo Named(const std::string& name)
+    {
+        CCanvasInfo info;
+        info.paperName = tCString::FromAnsi(name);
+        return info;
+    }
+
+    // Made again without its texts by the tests that need that: one application at a time.
+    std::unique_ptr<PaperApplication> paper = std::make_unique<PaperApplication>();
+};
+
+TEST_F(CanvasPaperTest, AnUnnamedPaperIsTheImageTheSettingsHold)
+{
+    CImage8 image(3, 2);
+    FillGrey(image, NamedGrainValue);
+    CCanvasInfo info;
+    info.paperImage = &image;
+    const std::unique_ptr<CImage> texture(info.LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(texture.get(), 3, 2, NamedGrainValue));
+    const std::unique_ptr<CImage8> grain(info.BuildPaperGrain());
+    EXPECT_TRUE(HoldsGrey(grain.get(), 3, 2, NamedGrainValue));
+    EXPECT_NE(grain.get(), &image);
+
+    info.paperImage = nullptr;
+    EXPECT_EQ(info.LoadPaperTexture(), nullptr);
+    EXPECT_EQ(info.BuildPaperGrain(), nullptr);
+}
+
+TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
+{
+    const std::unique_ptr<CImage> resource(Named(tCString(kNamedGrain).ToAnsi()).LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(resource.get(), 3, 2, NamedGrainValue));
+
+    TempFolder elsewhere;
+    WriteGreyPng(elsewhere.File("Path.png"), 5, 1, FileGrainValue);
+    const std::unique_ptr<CImage> file(Named(elsewhere.File("Path.png")).LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(file.get(), 5, 1, FileGrainValue));
+
+    // Only the file's name counts in the paper folder.
+    WriteGreyPng(paper->papers.File("Folder.png"), 5, 1, FileGrainValue);
+    const std::unique_ptr<CImage> inFolder(Named("/no/such/folder/Folder.png").LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(inFolder.get(), 5, 1, FileGrainValue));
+    const std::unique_ptr<CImage8> grain(Named("Folder.png").BuildPaperGrain());
+    EXPECT_TRUE(HoldsGrey(grain.get(), 5, 1, FileGrainValue));
+
+    EXPECT_EQ(Named("Nowhere.png").LoadPaperTexture(), nullptr);
+    EXPECT_EQ(Named("Nowhere.png").BuildPaperGrain(), nullptr);
+    WriteWholeFile(paper->papers.File("Junk.png"), "not an image at all");
+    EXPECT_EQ(Named("Junk.png").LoadPaperTexture(), nullptr);
+}
+
+TEST_F(CanvasPaperTest, ANameOfBothAResourceImageAndAFileIsTheResourceImage)
+{
+    ASSERT_TRUE(PathFileExists(tCFRef(tCString::FromAnsi(paper->BothPath()))));
+    const std::unique_ptr<CImage> texture(Named(paper->BothPath()).LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(texture.get(), 2, 2, NamedGrainValue));
+    // A file in the paper folder under a resource's name is passed over too.
+    WriteGreyPng(paper->papers.File(tCString(kNamedGrain).ToAnsi()), 5, 1, FileGrainValue);
+    const std::unique_ptr<CImage8> grain(Named(tCString(kNamedGrain).ToAnsi()).BuildPaperGrain());
+    EXPECT_TRUE(HoldsGrey(grain.get(), 3, 2, NamedGrainValue));
+}
+
+TEST_F(CanvasPaperTest, WithoutThePaperFolderTextOnlyResourcesAndPathsAreFound)
+{
+    paper.reset();
+    paper = std::make_unique<PaperApplication>(false);
+    WriteGreyPng(paper->papers.File("Folder.png"), 5, 1, FileGrainValue);
+    EXPECT_EQ(Named("Folder.png").LoadPaperTexture(), nullptr);
+    const std::unique_ptr<CImage> path(Named(paper->papers.File("Folder.png")).LoadPaperTexture());
+    EXPECT_TRUE(HoldsGrey(path.get(), 5, 1, FileGrainValue));
+}
+
+TEST_F(CanvasPaperTest, LayersBuildTheirGrainFromSettingsOnceACanvasIsInitialised)
+{
+    CLayer layer;
+    ASSERT_EQ(layer.SetSize(2, 2), kResOk);
+    CCanvasInfo info = Named(tCString(kNamedGrain).ToAnsi());
+    CLayer::SetPaperGrainBuilder(nullptr);
+    ASSERT_EQ(layer.ApplyCanvasInfo(&info), kResOk);
+    EXPECT_EQ(layer.GetGrainImage(), nullptr);
+
+    CCanvas canvas;
+    ASSERT_EQ(canvas.Initialise(), kResOk);
+    ASSERT_EQ(layer.ApplyCanvasInfo(&info), kResOk);
+    EXPECT_TRUE(HoldsGrey(layer.GetGrainImage(), 3, 2, NamedGrainValue));
+}
+
+}  // namespace
