@@ -13,3 +13,14 @@ inline int32_t RoundToInt32(double value)
         return INT32_MAX;
     return int32_t(std::lround(value));
 }
+
+// The same guards, rounding to nearest with ties to even (the gamma tables' rule), which the
+// painting tools follow for every value they round.
+inline int32_t RoundEvenToInt32(double value)
+{
+    if (!(value > -2147483648.0))
+        return value < 0 ? INT32_MIN : 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    return int32_t(std::nearbyint(value));
+}

@@ -26,6 +26,12 @@ struct StrokeContext {
 int32_t LayerGrainDepth(const CLayer& layer);
 int32_t LayerGrainStep(const CLayer& layer);
 
+// The grain under cell (x, y) of a grain image of width x height bytes, rows `rowBytes` apart, at
+// `step` 16.16 grain positions per cell: sampled bilinearly at (x, y) x step, wrapping at the
+// image's size. Cells are never negative.
+uint32_t SampleGrainAt(const uint8_t* grain, int64_t rowBytes, int32_t width, int32_t height, int32_t step,
+                       int32_t x, int32_t y);
+
 // A context over the given navigators with the layer's grain depth and step.
 StrokeContext MakeStrokeContext(CPaintCellNav* cells, CImNav8* grain, const CLayer& layer);
 
