@@ -32,6 +32,11 @@ int32_t LayerGrainStep(const CLayer& layer);
 uint32_t SampleGrainAt(const uint8_t* grain, int64_t rowBytes, int32_t width, int32_t height, int32_t step,
                        int32_t x, int32_t y);
 
+// SampleGrainAt for `count` cells of row y from x0 on, into `out`: the same values, with the
+// grain position stepped along the row rather than computed anew for each cell.
+void SampleGrainRow(const uint8_t* grain, int64_t rowBytes, int32_t width, int32_t height, int32_t step, int32_t x0,
+                    int32_t y, int32_t count, uint8_t* out);
+
 // A context over the given navigators with the layer's grain depth and step.
 StrokeContext MakeStrokeContext(CPaintCellNav* cells, CImNav8* grain, const CLayer& layer);
 

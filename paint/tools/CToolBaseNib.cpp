@@ -102,15 +102,17 @@ struct PaintSum {
             return cell;
         const auto byte = [](float v) { return uint32_t(std::clamp(RoundEvenToInt32(v), 0, 255)); };
         const auto word = [](float v) { return uint16_t(std::clamp(RoundEvenToInt32(v), 0, 65535)); };
+        const float perWeight = 1.0f / weight;
         const bool covered = alpha > 0.0f;
-        const float r = covered ? red / alpha : plainRed / weight;
-        const float g = covered ? green / alpha : plainGreen / weight;
-        const float b = covered ? blue / alpha : plainBlue / weight;
-        cell.colour = byte(alpha / weight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-        cell.thickness = word(thickness / weight);
-        cell.wetness = word(wetness / weight);
-        cell.shine = uint8_t(byte(shine / weight));
-        cell.extra = uint8_t(byte(extra / weight));
+        const float perAlpha = covered ? 1.0f / alpha : perWeight;
+        const float r = covered ? red * perAlpha : plainRed * perWeight;
+        const float g = covered ? green * perAlpha : plainGreen * perWeight;
+        const float b = covered ? blue * perAlpha : plainBlue * perWeight;
+        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell.thickness = word(thickness * perWeight);
+        cell.wetness = word(wetness * perWeight);
+        cell.shine = uint8_t(byte(shine * perWeight));
+        cell.extra = uint8_t(byte(extra * perWeight));
         return cell;
     }
 };
@@ -123,13 +125,6 @@ void SumSpan(const NibSpan& span, Read read)
         read(i, 1.0f);
     if (span.last != span.first)
         read(span.last, span.lastWeight);
-}
-
-PaintCell LookUpPaint(const PaintCell* entries, const NibSpan& span)
-{
-    PaintSum sum;
-    SumSpan(span, [&](int32_t i, float w) { sum.Add(entries[i], w); });
-    return sum.Mean();
 }
 
 }  // namespace
@@ -148,8 +143,8 @@ void CToolBase::SampleNibPair(float* first, float* second, float position, float
     *second = SampleNibValue(m_nibTable[1], position, nibWidth);
 }
 
-// The box average of a row is its mean under the cell; the blend between the rows then weighs
-// the working row by 255 - round(255 x along) and the loaded one by round(255 x along).
+// Both rows go into one mean: the working row's entries weighted by 255 - round(255 x along)
+// times their lookup weights, the loaded row's by round(255 x along) times theirs.
 void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
 {
     const NibSpan span = FindNibSpan(position, nibWidth);
@@ -157,9 +152,12 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     SumSpan(span, [&](int32_t i, float w) { *value += m_nibTable[0][i] * w; });
     *value *= span.scale;
     const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
+    const float workingWeight = 255.0f - loadedWeight;
     PaintSum sum;
-    sum.Add(LookUpPaint(m_currentNib.entries, span), 255.0f - loadedWeight);
-    sum.Add(LookUpPaint(m_loadedNib.entries, span), loadedWeight);
+    SumSpan(span, [&](int32_t i, float w) {
+        sum.Add(m_currentNib.entries[i], w * workingWeight);
+        sum.Add(m_loadedNib.entries[i], w * loadedWeight);
+    });
     *paint = sum.Mean();
 }
 

@@ -155,15 +155,17 @@ tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCR
     int32_t low = m_currentNib.grainLow, high = m_currentNib.grainHigh;
     uint8_t* out = m_boxGrain.GetData();
     for (int32_t y = box.top; y < box.bottom; ++y) {
+        if (textured)
+            SampleGrainRow(grain->Bytes(0), grain->GetRowBytes(), grain->GetWidth(), grain->GetHeight(),
+                           context.grainStep, box.left, y, box.Width(), out);
+        else
+            std::fill(out, out + box.Width(), kFlatGrain);
         int32_t rowLow = 255, rowHigh = 0;
-        for (int32_t x = box.left; x < box.right; ++x) {
-            const int32_t g = textured ? int32_t(SampleGrainAt(grain->Bytes(0), grain->GetRowBytes(), grain->GetWidth(),
-                                                               grain->GetHeight(), context.grainStep, x, y))
-                                       : kFlatGrain;
-            *out++ = uint8_t(g);
-            rowLow = std::min(rowLow, g);
-            rowHigh = std::max(rowHigh, g);
+        for (int32_t i = 0; i < box.Width(); ++i) {
+            rowLow = std::min<int32_t>(rowLow, out[i]);
+            rowHigh = std::max<int32_t>(rowHigh, out[i]);
         }
+        out += box.Width();
         if (low < 0) {
             low = rowLow;
             high = rowHigh;
