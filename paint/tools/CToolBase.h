@@ -16,6 +16,7 @@
 #include "toolkit/core/tCMemFile.h"
 
 class CCanvas;
+class CImNav8;
 class CPaintCellNav;
 class CToolProperty;
 class IShellServices;
@@ -258,6 +259,7 @@ private:
     void RefreshPerpendiculars();
     bool ProduceStepwise(int32_t index, float spacing, const CStrokeSample* points, float zoom);
     void ProducePosition(const CStrokeSample* points, float t);
+    tResult ReadBoxGrain(const CImNav8* grain, int32_t step, const tCRect& box);
     tResult SampleGrainStatistics(const StrokeContext& context, const tCRect& box);
     void UpdateOutlineCentre();
     void PickUpAt(const StrokeContext& context, tCFPoint at, int32_t index);

@@ -143,37 +143,42 @@ tResult CToolBase::PaintSweep(CCanvas& canvas, const StrokeContext& context, CCe
     return kResOk;
 }
 
-// Reads the grain under the box once, for the bounds and the cells. The bounds widen towards
-// each row's extremes by an eighth of the way, starting from the previous segment's (or from
-// the first row's at a stroke's start), so that one deep pore does not stretch them at once.
-tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCRect& box)
+// Reads the grain under the box once, for the bounds and the cells; without a grain image the
+// paper is flat.
+tResult CToolBase::ReadBoxGrain(const CImNav8* grain, int32_t step, const tCRect& box)
 {
     TK_TRY(m_boxGrain.Resize(box.Width() * box.Height()));
     m_boxGrainRect = box;
-    const CImNav8* grain = context.grain;
     const bool textured = grain && grain->IsLocked() && !grain->IsEmpty();
-    int32_t low = m_currentNib.grainLow, high = m_currentNib.grainHigh;
     uint8_t* out = m_boxGrain.GetData();
-    for (int32_t y = box.top; y < box.bottom; ++y) {
+    for (int32_t y = box.top; y < box.bottom; ++y, out += box.Width()) {
         if (textured)
-            SampleGrainRow(grain->Bytes(0), grain->GetRowBytes(), grain->GetWidth(), grain->GetHeight(),
-                           context.grainStep, box.left, y, box.Width(), out);
+            SampleGrainRow(grain->Bytes(0), grain->GetRowBytes(), grain->GetWidth(), grain->GetHeight(), step, box.left,
+                           y, box.Width(), out);
         else
             std::fill(out, out + box.Width(), kFlatGrain);
-        int32_t rowLow = 255, rowHigh = 0;
-        for (int32_t i = 0; i < box.Width(); ++i) {
-            rowLow = std::min<int32_t>(rowLow, out[i]);
-            rowHigh = std::max<int32_t>(rowHigh, out[i]);
-        }
-        out += box.Width();
+    }
+    return kResOk;
+}
+
+// The bounds widen towards each row's extremes by an eighth of the way, starting from the
+// previous segment's (or from the first row's at a stroke's start), so that one deep pore does
+// not stretch them at once.
+tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCRect& box)
+{
+    TK_TRY(ReadBoxGrain(context.grain, context.grainStep, box));
+    int32_t low = m_currentNib.grainLow, high = m_currentNib.grainHigh;
+    const uint8_t* row = m_boxGrain.GetData();
+    for (int32_t y = box.top; y < box.bottom; ++y, row += box.Width()) {
+        const auto [rowLow, rowHigh] = std::minmax_element(row, row + box.Width());
         if (low < 0) {
-            low = rowLow;
-            high = rowHigh;
+            low = *rowLow;
+            high = *rowHigh;
         }
-        if (rowHigh > high)
-            high += ((rowHigh - high) * kGrainBoundStep + 255) >> 8;
-        if (rowLow < low)
-            low -= ((low - rowLow) * kGrainBoundStep + 255) >> 8;
+        if (*rowHigh > high)
+            high += ((*rowHigh - high) * kGrainBoundStep + 255) >> 8;
+        if (*rowLow < low)
+            low -= ((low - *rowLow) * kGrainBoundStep + 255) >> 8;
     }
     m_loadedNib.grainLow = low;
     m_loadedNib.grainHigh = high;
@@ -230,6 +235,8 @@ tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPo
     }
 
     const tCRect clip = cells.GetClip();
+    if (clip.Intersect(m_boxGrainRect) != clip)
+        TK_TRY(ReadBoxGrain(nullptr, 0, clip));
     const int32_t boxWidth = m_boxGrainRect.Width();
     for (int32_t row = 0; row < cells.GetHeight(); ++row) {
         const int32_t y = clip.top + row;
