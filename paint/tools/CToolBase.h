@@ -245,6 +245,16 @@ protected:
     // Grain depth of the stroke's layer (StrokeContext::grainDepth).
     int32_t m_grainDepth = 256;
 
+    // The input samples: the last two taken, and those the curve has not yet passed.
+    CStrokeSample m_lastSample;
+    CStrokeSample m_previousSample;
+    tCArray<CStrokeSample> m_pendingSamples{tCArray<CStrokeSample>::kAutoGrowth};
+    // Three nib positions, the newest last; the nib paints towards the first.
+    CStrokeSample m_history[3];
+    uint32_t m_continueCount = 0;
+    float m_interpolationCursor = 0.0f;
+    float m_leftoverDistance = 0.0f;
+
 private:
     tResult ReadRecordBody(tCMemFile& record, int64_t* used);
     tResult SweepSubSegments(CCanvas& canvas, const StrokeContext& context, int32_t parts, CCellRect* rect);
@@ -268,14 +278,6 @@ private:
 
     IShellServices* m_services = nullptr;
 
-    CStrokeSample m_lastSample;
-    CStrokeSample m_previousSample;
-    uint32_t m_continueCount = 0;
-    float m_interpolationCursor = 0.0f;
-    float m_leftoverDistance = 0.0f;
-    tCArray<CStrokeSample> m_pendingSamples{tCArray<CStrokeSample>::kAutoGrowth};
-    // Three nib positions, the newest last; the nib paints towards the first.
-    CStrokeSample m_history[3];
     CTimer m_sampleTimer;
     CTimer m_emitTimer;
     // The outline centre of the previous sweep (x = kNoCentre before the first) and the step to

@@ -58,6 +58,8 @@ public:
     uint32_t SegmentCount() const { return m_segmentCount; }
     float PeakPressure() const { return m_peakPressure; }
     int32_t Phase() const { return m_segmentPhase; }
+    const tCArray<CStrokeSample>& Pending() const { return m_pendingSamples; }
+    const CStrokeSample& LastSample() const { return m_lastSample; }
     void SetPhase(int32_t phase) { m_segmentPhase = phase; }
 
     float minWidth = 2.0f;
