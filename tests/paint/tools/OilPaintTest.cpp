@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -307,6 +310,43 @@ TEST(OilPaint, ExtraSettingsRestoreTheLoadClampedAndKeepTheThinners)
     std::memcpy(&loading, written.GetData() + 40, 4);
     EXPECT_EQ(thinning, 0.5f);
     EXPECT_EQ(loading, 1.0f);
+}
+
+// The records in tests/data/tool_settings, written by a script after the tool id.
+tResult ReadSeed(COilProbe& oil, const char* name)
+{
+    std::ifstream file(std::string(KOSTREL_TEST_DATA) + "/tool_settings/" + name, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(bytes.empty()) << name;
+    tCMemFile stream;
+    stream.WriteU32(4900);
+    stream.WriteBytes(bytes.data(), int64_t(bytes.size()));
+    stream.Rewind();
+    return oil.ReadSettings(&stream, stream.GetSize());
+}
+
+TEST(OilPaint, RecordsWrittenElsewhereReadAsTheirFieldsSay)
+{
+    COilProbe oil;
+    oil.SetSize(3.0f);
+    ASSERT_EQ(ReadSeed(oil, "oil-thinning-0.5-loading-0.8"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 0.5f);
+    EXPECT_EQ(oil.GetStrokePosition(), 1234);
+    EXPECT_EQ(oil.GetStrokeCount(), 3u);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.8f);
+    ASSERT_EQ(ReadSeed(oil, "block-one-of-the-counter-only"), kResOk);
+    EXPECT_EQ(oil.GetStrokeCount(), 9u);
+    EXPECT_EQ(oil.GetSize(), 0.5f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.3f);
+    ASSERT_EQ(ReadSeed(oil, "block-one-longer-than-written"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 2.0f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
+    ASSERT_EQ(ReadSeed(oil, "loading-not-a-number"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 2.0f);
+    EXPECT_EQ(oil.GetCommonProperty(), 0.5f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
+    EXPECT_EQ(ReadSeed(oil, "block-two-length-past-the-end"), kResFileIO);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
 }
 
 class OilStrokeTest : public ToolCanvasTest {};
