@@ -214,9 +214,6 @@ void COilPaintNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place,
         const double r = (g - low) / spread;
         strength = Round(strength * v * (c + (1.0 - c) * r)) >> 8;
     }
-    // A grain far above the range (dry paint under the cell) could push the strength past
-    // opaque.
-    strength = std::clamp(strength, 0, 255);
     if (strength == 0)
         return;
     const OverWeights weights = GetOverWeights(uint32_t(strength), Alpha(cell->colour));

@@ -80,19 +80,19 @@ TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
     PaintCell paint{};
     float value = 0.0f;
     tool.SampleNibPaint(&paint, &value, 0.0f, 0.5f, 120.0f);
-    EXPECT_EQ(paint.colour, 0xFFFF0000u);
+    EXPECT_EQ(uint32_t(paint.colour), 0xFFFF0000u);
     EXPECT_EQ(value, 0.5f);
     tool.SampleNibPaint(&paint, &value, 1.0f, 0.5f, 30.0f);
-    EXPECT_EQ(paint.colour, 0x550000FFu);
-    EXPECT_EQ(paint.thickness, 300);
+    EXPECT_EQ(uint32_t(paint.colour), 0x550000FFu);
+    EXPECT_EQ(uint32_t(paint.thickness), 300);
     tool.SampleNibPaint(&paint, &value, 0.5f, 0.5f, 120.0f);
     // Weights 127 and 128: alpha (255 x 127 + 85 x 128) / 255; red 255 x 255 x 127 / that sum.
     const double alpha = (255.0 * 127 + 85.0 * 128) / 255.0;
     const double red = 255.0 * 255.0 * 127 / (255.0 * 127 + 85.0 * 128);
-    EXPECT_EQ(paint.colour >> 24, uint32_t(std::nearbyint(alpha)));
-    EXPECT_EQ((paint.colour >> 16) & 255, uint32_t(std::nearbyint(red)));
-    EXPECT_EQ(paint.colour & 255, uint32_t(std::nearbyint(255.0 - red)));
-    EXPECT_EQ(paint.thickness, uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
+    EXPECT_EQ(uint32_t(paint.colour) >> 24, uint32_t(std::nearbyint(alpha)));
+    EXPECT_EQ((uint32_t(paint.colour) >> 16) & 255, uint32_t(std::nearbyint(red)));
+    EXPECT_EQ(uint32_t(paint.colour) & 255, uint32_t(std::nearbyint(255.0 - red)));
+    EXPECT_EQ(uint32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
 }
 
 TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
@@ -103,11 +103,11 @@ TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
     tool.Loaded().entries[10] = {0x00FFFFFFu, 0, 0, 0, 0};
     tool.SmoothNibPaint();
     const PaintCell& hole = tool.Loaded().entries[10];
-    EXPECT_EQ(hole.colour, uint32_t((255 * 2 + 2) / 4) << 24 | 0x204060u) << "the neighbours' colour";
-    EXPECT_EQ(hole.thickness, (400 * 2 + 2) / 4);
-    EXPECT_EQ(hole.wetness, (2000 * 2 + 2) / 4);
-    EXPECT_EQ(tool.Loaded().entries[9].colour, uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
-    EXPECT_EQ(tool.Loaded().entries[0].colour, 0xFF204060u) << "an end counts itself for the missing neighbour";
+    EXPECT_EQ(uint32_t(hole.colour), uint32_t((255 * 2 + 2) / 4) << 24 | 0x204060u) << "the neighbours' colour";
+    EXPECT_EQ(uint32_t(hole.thickness), (400 * 2 + 2) / 4);
+    EXPECT_EQ(uint32_t(hole.wetness), (2000 * 2 + 2) / 4);
+    EXPECT_EQ(uint32_t(tool.Loaded().entries[9].colour), uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
+    EXPECT_EQ(uint32_t(tool.Loaded().entries[0].colour), 0xFF204060u) << "an end counts itself for the missing neighbour";
 }
 
 class SweepTest : public ToolCanvasTest {
@@ -218,12 +218,22 @@ TEST_F(SegmentTest, TheSweepsOfASegmentFollowItsTurn)
         tool.SetSize(0.5f);
         PlaceSegment(tool, degrees);
         CCellRect rect;
-        ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
         const size_t expected = degrees <= 20 ? 1 : degrees <= 30 ? 2 : 4;
+        const int32_t position = tool.GetStrokePosition();
+        ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
         ASSERT_EQ(tool.sweeps.size(), expected) << degrees;
+        // However it is split, a segment advances the stroke position by about 0.5 x 20 + 5.5.
+        EXPECT_EQ(tool.GetStrokePosition() - position, 16);
         for (const CProbeTool::Sweep& sweep : tool.sweeps)
             EXPECT_EQ(sweep.phase, kPhaseFollowing);
         EXPECT_EQ(tool.sweeps.back().perpendicular, tool.Loaded().perpendicular);
+        if (expected == 2) {
+            // Two parts turn halfway first: the perpendicular of 12.5 degrees.
+            const double half = degrees / 2.0 * std::numbers::pi / 180.0;
+            EXPECT_NEAR(tool.sweeps[0].perpendicular.x, -std::sin(half), 1e-5);
+            EXPECT_NEAR(tool.sweeps[0].perpendicular.y, std::cos(half), 1e-5);
+            EXPECT_NEAR(tool.sweeps[0].position.x, 15.0f, 1e-5) << "halfway along";
+        }
         EXPECT_EQ(tool.Loaded().Position(), (tCFPoint{20.0f, 10.0f})) << "the loaded nib ends where it was";
         EXPECT_FALSE(rect.IsEmpty());
         EXPECT_EQ(tool.GetToolFlag(), 0u);
@@ -249,6 +259,61 @@ TEST_F(SegmentTest, AMarkedTurnPaintsTwoHalvesAndSwapsTheNibsSides)
     EXPECT_GT(tool.GetStrokePosition(), position);
     // The first half reaches a half width (2 cells) past the turn.
     EXPECT_GE(rect.right, 22);
+}
+
+TEST_F(SegmentTest, ASegmentOffTheCanvasPaintsNothingAndMovesOn)
+{
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Working().position = CStrokeSample::FromPen(Pen(100, 10, 0.5f));
+    tool.Loaded().position = CStrokeSample::FromPen(Pen(110, 10, 0.5f));
+    tool.Working().left = {100.0f, 8.0f};
+    tool.Working().right = {100.0f, 12.0f};
+    CCellRect rect;
+    EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    EXPECT_TRUE(rect.IsEmpty());
+    EXPECT_TRUE(tool.painted.empty());
+    EXPECT_EQ(tool.Working().left, tool.Loaded().left) << "the next segment starts from this one's end";
+}
+
+TEST_F(SegmentTest, TheGrainBoundsWidenAnEighthOfTheWayPerRow)
+{
+    // Rows 0 to 3 of every 8 lie at 100, the others at 180; one grain texel a cell.
+    auto* paper = new CImage8(8, 8);
+    CImNav8 nav(paper);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            nav.Bytes(y)[x] = y < 4 ? 100 : 180;
+    nav.Detach();
+    grain.reset();
+    canvas->GetLayer(0)->SetGrainImage(paper);
+    grain = std::make_unique<CImNav8>(canvas->GetGrainImageFor(0));
+    context = MakeStrokeContext(cells.get(), grain.get(), *canvas->GetLayer(0));
+    ASSERT_EQ(context.grainStep, 0x10000);
+
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    // The loaded outline of half width 2.5 reaches rows 7.5 to 12.5; the box one row more.
+    ASSERT_EQ(rect.top, 6);
+    ASSERT_EQ(rect.bottom, 13);
+    int32_t low = -1, high = -1;
+    for (int32_t y = rect.top; y <= rect.bottom; ++y) {
+        const int32_t g = (y % 8) < 4 ? 100 : 180;
+        if (low < 0)
+            low = high = g;
+        if (g > high)
+            high += ((g - high) * 32 + 255) >> 8;
+        if (g < low)
+            low -= ((low - g) * 32 + 255) >> 8;
+    }
+    EXPECT_EQ(tool.Loaded().grainLow, low);
+    EXPECT_EQ(tool.Loaded().grainHigh, high);
+    EXPECT_EQ(low, 180 - 10 - 9 - 8 - 7);
+    EXPECT_EQ(tool.Working().grainLow, low) << "the next segment starts from these";
 }
 
 TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)

@@ -49,6 +49,7 @@ public:
     void SetPhase(int32_t phase) { m_segmentPhase = phase; }
     void SetStrokeLength(float length) { m_strokeLength = length; }
     void SetDryDab(uint32_t dry) { m_dryDab = dry; }
+    void SetGrainDepth(int32_t depth) { m_grainDepth = depth; }
     void SetGrainBounds(int32_t low, int32_t high)
     {
         m_currentNib.grainLow = m_loadedNib.grainLow = low;
@@ -126,14 +127,14 @@ TEST(OilPaint, LoadingTheNibMixesAFifthOfTheColourIn)
     // alpha = top byte of 51 x 0xFF3366.
     const uint32_t alpha = (51u * 0xFF3366u) >> 24;
     for (const auto& entry : oil.Loaded().entries) {
-        ASSERT_EQ(entry.colour, alpha << 24 | 0x336699u);
-        ASSERT_EQ(entry.thickness, 0);
-        ASSERT_EQ(entry.wetness, 13750) << "0.5^2 x 55000";
-        ASSERT_EQ(entry.shine, 250);
-        ASSERT_EQ(entry.extra, 102) << "round(0.4 x 255)";
+        ASSERT_EQ(uint32_t(entry.colour), alpha << 24 | 0x336699u);
+        ASSERT_EQ(uint32_t(entry.thickness), 0);
+        ASSERT_EQ(uint32_t(entry.wetness), 13750) << "0.5^2 x 55000";
+        ASSERT_EQ(uint32_t(entry.shine), 250);
+        ASSERT_EQ(uint32_t(entry.extra), 102) << "round(0.4 x 255)";
     }
     oil.LoadNib();
-    EXPECT_EQ(oil.Loaded().entries[0].colour,
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[0].colour),
               LinearLightOver(GetGammaTables(), alpha << 24 | 0x336699u, alpha << 24 | 0x336699u));
 }
 
@@ -143,21 +144,21 @@ TEST(OilPaint, AnEmptyCleanBrushStartsTransparentAndStillTakesColourFromDryPaint
     oil.SetProperty(kPropertyPaintLoad, 0.0f);
     oil.FillNib({0xFF112233u, 0, 0, 0, 0});
     oil.LoadNib();
-    EXPECT_EQ(oil.Loaded().entries[7].colour, 0u);
-    EXPECT_EQ(oil.Loaded().entries[7].wetness, 0);
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].colour), 0u);
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].wetness), 0);
     oil.SetCleanBrush(0);
     oil.FillNib({0xFF112233u, 0, 0, 0, 0});
     oil.LoadNib();
-    EXPECT_EQ(oil.Loaded().entries[7].colour, 0xFF112233u) << "a colour of alpha 0 goes over as nothing";
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].colour), 0xFF112233u) << "a colour of alpha 0 goes over as nothing";
 
     oil.FillNib({0u, 0, 0, 0, 0});
     oil.Loaded().position.pressure = 1.0f;
     const PaintCell dry{0xFF0000FFu, 300, 0, 0, 0};
     PaintCell entry = oil.Loaded().entries[40];
     oil.PickUpSample(&dry, &entry, 40);
-    EXPECT_GT(entry.colour >> 24, 0u) << "the dry pick-up";
-    EXPECT_EQ(entry.colour & 0xFFFFFFu, 0x0000FFu);
-    EXPECT_EQ(entry.thickness, 0) << "nothing of its own to lay";
+    EXPECT_GT(uint32_t(entry.colour) >> 24, 0u) << "the dry pick-up";
+    EXPECT_EQ(uint32_t(entry.colour) & 0xFFFFFFu, 0x0000FFu);
+    EXPECT_EQ(uint32_t(entry.thickness), 0) << "nothing of its own to lay";
 }
 
 TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
@@ -170,9 +171,9 @@ TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
     const double f = ValueNoise2D(seed, 0, int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) / 65535.0;
     const double cap = 0.5 * 2000 * 0.8;
     const double laid = std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap));
-    EXPECT_EQ(entry.thickness, uint16_t(laid));
-    EXPECT_EQ(entry.wetness, uint16_t((20000 - int(laid)) / 20));
-    EXPECT_EQ(entry.colour, 0xFF204080u);
+    EXPECT_EQ(uint32_t(entry.thickness), uint16_t(laid));
+    EXPECT_EQ(uint32_t(entry.wetness), uint16_t((20000 - int(laid)) / 20));
+    EXPECT_EQ(uint32_t(entry.colour), 0xFF204080u);
 }
 
 TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
@@ -190,13 +191,13 @@ TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
     const int64_t load = 20000, available = 30 * 256 / 3;
     const int32_t a = int32_t(std::nearbyint(255 * share * g));
     const double laid = std::nearbyint(std::min(std::min((load - available) * share, cap) * (f * t + 0.5) * f, cap));
-    EXPECT_EQ(picked.thickness, uint16_t(laid));
-    EXPECT_EQ(picked.wetness, uint16_t((load - int64_t(laid)) / 20));
+    EXPECT_EQ(uint32_t(picked.thickness), uint16_t(laid));
+    EXPECT_EQ(uint32_t(picked.wetness), uint16_t((load - int64_t(laid)) / 20));
     const int64_t m = a - (int64_t(a) * available / (available + load)) / 2;
     const uint32_t mixed = LinearLightOver(GetGammaTables(), uint32_t(m) << 24 | 0x0000FFu, entry.colour);
-    EXPECT_EQ(picked.colour, 0xFF000000u | (mixed & 0xFFFFFFu));
-    EXPECT_EQ(picked.shine, uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
-    EXPECT_EQ(picked.extra, uint8_t(0 + (((60 + 1) * m) >> 8)));
+    EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
+    EXPECT_EQ(uint32_t(picked.shine), uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
+    EXPECT_EQ(uint32_t(picked.extra), uint8_t(0 + (((60 + 1) * m) >> 8)));
 }
 
 TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
@@ -209,16 +210,16 @@ TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
     // K = 255; N = round(0.9 x 500) = 450; M = 450 x 255 / 1900 = 60; the target is
     // 60 - 150 + 100 = 10, reached by 255/256 of the way: 9.
     const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
-    EXPECT_EQ(painted.colour, 0xFF204080u);
-    EXPECT_EQ(painted.thickness, 9);
-    EXPECT_EQ(painted.wetness, 65535);
-    EXPECT_EQ(painted.shine, 100);
-    EXPECT_EQ(painted.extra, 50);
+    EXPECT_EQ(uint32_t(painted.colour), 0xFF204080u);
+    EXPECT_EQ(uint32_t(painted.thickness), 9);
+    EXPECT_EQ(uint32_t(painted.wetness), 65535);
+    EXPECT_EQ(uint32_t(painted.shine), 100);
+    EXPECT_EQ(uint32_t(painted.extra), 50);
     // Wet paint below is part of what the target replaces: 200 moves to 10 by 255/256.
     const PaintCell over = Paint({0xFFFFFFFFu, 200, 65535, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
-    EXPECT_EQ(over.thickness, 200 + (((10 - 200) * 255) >> 8));
+    EXPECT_EQ(uint32_t(over.thickness), 200 + (((10 - 200) * 255) >> 8));
     oil.SetDryDab(1);
-    EXPECT_EQ(Paint({0xFFFFFFFFu, 0, 4000, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness, 0);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 4000, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 0);
 }
 
 TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
@@ -228,9 +229,9 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
     oil.SetGrainBounds(100, 200);
     oil.SetPhase(kPhaseFollowing);
     oil.FillNib({0xFF204080u, 10, 0, 0, 0});
-    EXPECT_EQ(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness, 1234) << "N = 9";
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 9";
     oil.FillNib({0xFF204080u, 13, 0, 0, 0});
-    EXPECT_EQ(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness, 65535) << "N = 12";
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 12";
 
     // N = round(0.9 x 20) = 18: c = 18/32, V = 255 + c, K = round(255 V (c + (1 - c) R)) >> 8.
     oil.FillNib({0xFF204080u, 20, 0, 0, 0});
@@ -239,7 +240,7 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
         const double r = (grain - 100.0) / 100.0;
         const uint32_t k = uint32_t(std::nearbyint(255.0 * v * (c + (1.0 - c) * r))) >> 8;
         const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, grain, 0.5f, 0.5f, 120.0f, 256, oil);
-        EXPECT_EQ(painted.colour, LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu)) << grain;
+        EXPECT_EQ(uint32_t(painted.colour), LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu)) << grain;
     }
 }
 
@@ -312,6 +313,48 @@ TEST(OilPaint, ExtraSettingsRestoreTheLoadClampedAndKeepTheThinners)
     EXPECT_EQ(loading, 1.0f);
 }
 
+TEST(OilPaint, TheGrainsDepthScalesTheGrainThePaintFills)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(100, 200);
+    oil.SetPhase(kPhaseFollowing);
+    // At depth 128 the grain lies half as high: M - 75 + 50 = 35, reached by 255/256: 34.
+    oil.SetGrainDepth(128);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).thickness), 34);
+    // At depth 512 twice as high: 60 - 300 + 200 < 0, so nothing is laid on top.
+    oil.SetGrainDepth(512);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).thickness), 0);
+}
+
+TEST(OilPaint, NoiseCoordinatesWrapWithTheStrokePosition)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    oil.SetStrokePosition(0x7FFFFFFF);
+    PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &entry, 60);
+    const uint32_t seed[2] = {0, 0};
+    const double f =
+        ValueNoise2D(seed, int32_t(0x7FFFFFFFu * 256u), int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) /
+        65535.0;
+    const double cap = 0.5 * 2000 * 0.8;
+    const double laid = std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap));
+    EXPECT_EQ(int32_t(entry.thickness), int32_t(laid));
+}
+
+TEST(OilPaint, ALoadBeyondTheWetnessWordSaturates)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    // Wet paint 65535 thick offers 65535 x 256 / 3 of load, far past 65535 x 20.
+    const PaintCell wet{0xFF0000FFu, 65535, 65535, 0, 0};
+    PaintCell entry{0xFF204080u, 0, 65535, 0, 0};
+    oil.PickUpSample(&wet, &entry, 60);
+    EXPECT_EQ(int32_t(entry.wetness), 65535);
+}
+
 // The records in tests/data/tool_settings, written by a script after the tool id.
 tResult ReadSeed(COilProbe& oil, const char* name)
 {
@@ -349,7 +392,38 @@ TEST(OilPaint, RecordsWrittenElsewhereReadAsTheirFieldsSay)
     EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
 }
 
-class OilStrokeTest : public ToolCanvasTest {};
+class OilStrokeTest : public ToolCanvasTest {
+protected:
+    void Stroke(COilProbe& oil, float fromX, float toX, float y)
+    {
+        ASSERT_EQ(oil.BeginStroke(*canvas, context, Pen(fromX, y, 0.8f)), kResOk);
+        for (float x = fromX + 2.0f; x <= toX; x += 2.0f) {
+            Wait(20);
+            ASSERT_EQ(oil.ContinueStroke(*canvas, context, Pen(x, y, 0.8f), 1), kResOk);
+        }
+        ASSERT_EQ(oil.EndStroke(*canvas, context, Pen(toX, y, 0.8f)), kResOk);
+    }
+};
+
+TEST_F(OilStrokeTest, AnEmptyBrushLaysNothingButSmearsWetPaint)
+{
+    COilProbe oil;
+    oil.SetSize(0.1f);
+    oil.SetProperty(kPropertyPaintLoad, 0.0f);
+    Stroke(oil, 4, 60, 24);
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            ASSERT_EQ(uint32_t(cells->Cells(y)[x].colour), 0u) << x << ", " << y;
+
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 20; x < 28; ++x)
+            cells->Cells(y)[x] = {0xFFC01010u, 300, 65535, 0, 0};
+    Stroke(oil, 4, 60, 24);
+    int32_t smeared = 0;
+    for (int32_t x = 28; x < 64; ++x)
+        smeared += (cells->Cells(24)[x].colour >> 24) != 0;
+    EXPECT_GT(smeared, 3) << "red carried past the band";
+}
 
 TEST_F(OilStrokeTest, ATapIsPaintedAtFullWidth)
 {

@@ -36,6 +36,29 @@ TEST_F(StrokeEngineTest, SamplesCloseInTimeAreTakenOnlyWhenTheyMovedFar)
     EXPECT_EQ(tool.LastSample().x, 19.5f) << "a synthetic stroke takes every sample";
 }
 
+TEST_F(StrokeEngineTest, PositionsKeepTheirSpacingAcrossSamples)
+{
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    const float spacing = 5.0f * 0.25f + 1.0f;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(4, 20, 0.5f)), kResOk);
+    float last = 4.0f;
+    for (int i = 1; i <= 30; ++i) {
+        Wait(20);
+        last = 4.0f + 1.7f * float(i);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(last, 20, 0.5f), 1), kResOk);
+    }
+    // The smoothing of the middle record settles the stroke's first positions into the spacing
+    // within a few; the carried distance keeps it from sample to sample.
+    ASSERT_GT(tool.sweeps.size(), 18u);
+    for (size_t i = 4; i < tool.sweeps.size(); ++i) {
+        const float step = tool.sweeps[i].position.x - tool.sweeps[i - 1].position.x;
+        EXPECT_NEAR(step, spacing, i < 14 ? 0.15 : 1e-3) << i;
+        EXPECT_EQ(tool.sweeps[i].position.y, 20.0f);
+        EXPECT_LE(tool.sweeps[i].position.x, last) << "no position beyond the samples";
+    }
+}
+
 TEST_F(StrokeEngineTest, ASampleWithoutThePensFlagLandsHalfway)
 {
     CProbeTool tool;

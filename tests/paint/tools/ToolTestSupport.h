@@ -33,6 +33,7 @@ public:
         uint32_t toolFlag = 0;
         float loadedPressure = 0.0f;
         tCFPoint perpendicular;
+        tCFPoint position;
     };
 
     explicit CProbeTool(uint32_t id = 4901) { m_id = id; }
@@ -84,7 +85,8 @@ protected:
     }
     void PrepareNibUpdate() override
     {
-        sweeps.push_back({m_segmentPhase, m_toolFlag, m_loadedNib.position.pressure, m_loadedNib.perpendicular});
+        sweeps.push_back({m_segmentPhase, m_toolFlag, m_loadedNib.position.pressure, m_loadedNib.perpendicular,
+                          m_loadedNib.Position()});
     }
     void PickUpSample(const Cell*, Cell*, int32_t index) override { pickedUp.push_back(index); }
     void PaintCell(Cell* cell, uint32_t coverage, const CNibPlace& place, float width, int32_t edge) override
