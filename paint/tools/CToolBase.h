@@ -40,6 +40,10 @@ enum : int32_t {
     kPhaseTap = 4
 };
 
+// Which code looks up the nib's paint for the cells of a sweep: the plain arithmetic on the nib
+// entries, or a table of both rows' channels made once per sweep, which gives the same cells.
+enum class NibKernel : uint32_t { kReference, kTabled };
+
 // Edge modes of PaintSweepCells: the two outlines do not cross, or cross in the left or the right
 // half of the working outline (the nib turned about that point).
 enum : int32_t { kSweepQuad = -1, kSweepCrossLeft = 5, kSweepCrossRight = 6 };
@@ -66,6 +70,8 @@ public:
     // The controller's services (paint colour and value, cursor redraw); not owned. Without them
     // the paint colour is opaque black, its value 0, and no cursor is redrawn.
     void SetShellServices(IShellServices* services) { m_services = services; }
+    void SetNibKernel(NibKernel kernel) { m_nibKernel = kernel; }
+    NibKernel GetNibKernel() const { return m_nibKernel; }
 
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
 
@@ -274,6 +280,7 @@ private:
     void UpdateOutlineCentre();
     void PickUpAt(const StrokeContext& context, tCFPoint at, int32_t index);
     float HalfWidthAt(float pressure) const;
+    void BuildNibPaintTable();
     float StrokeZoomFactor(const CCanvas& canvas) const;
 
     IShellServices* m_services = nullptr;
@@ -287,6 +294,11 @@ private:
     // The running grain bounds of the current sweep.
     int32_t m_grainLow = -1;
     int32_t m_grainHigh = -1;
+    // The nib rows' channels as floats (alpha, red x alpha, green x alpha, blue x alpha, red,
+    // green, blue, thickness, wetness, shine, extra), valid while a sweep walks its cells.
+    NibKernel m_nibKernel = NibKernel::kTabled;
+    float m_paintTable[2][11][kNibEntries] = {};
+    bool m_paintTableValid = false;
     // The grain under the sweep's box, one byte a cell, read once per sweep.
     CMemBlockT<uint8_t> m_boxGrain;
     tCRect m_boxGrainRect;

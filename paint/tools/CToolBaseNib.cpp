@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/SafeConvert.h"
@@ -117,6 +118,23 @@ struct PaintSum {
     }
 };
 
+// The channels of the paint table, in the order PaintSum::Add takes them.
+enum : int32_t {
+    kTableAlpha,
+    kTableRedAlpha,
+    kTableGreenAlpha,
+    kTableBlueAlpha,
+    kTableRed,
+    kTableGreen,
+    kTableBlue,
+    kTableThickness,
+    kTableWetness,
+    kTableShine,
+    kTableExtra
+};
+
+bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+
 template <typename Read>
 void SumSpan(const NibSpan& span, Read read)
 {
@@ -144,7 +162,9 @@ void CToolBase::SampleNibPair(float* first, float* second, float position, float
 }
 
 // Both rows go into one mean: the working row's entries weighted by 255 - round(255 x along)
-// times their lookup weights, the loaded row's by round(255 x along) times theirs.
+// times their lookup weights, the loaded row's by round(255 x along) times theirs. While a sweep
+// has the rows in its table the same sums come from there in the same order, and the plain
+// colour sums, which only a lookup without coverage needs, are made only then.
 void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
 {
     const NibSpan span = FindNibSpan(position, nibWidth);
@@ -152,13 +172,68 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     SumSpan(span, [&](int32_t i, float w) { *value += m_nibTable[0][i] * w; });
     *value *= span.scale;
     const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
-    const float workingWeight = 255.0f - loadedWeight;
+    const float rowWeights[2] = {255.0f - loadedWeight, loadedWeight};
     PaintSum sum;
+    if (!m_paintTableValid) {
+        SumSpan(span, [&](int32_t i, float w) {
+            sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
+            sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
+        });
+        *paint = sum.Mean();
+        return;
+    }
     SumSpan(span, [&](int32_t i, float w) {
-        sum.Add(m_currentNib.entries[i], w * workingWeight);
-        sum.Add(m_loadedNib.entries[i], w * loadedWeight);
+        for (int32_t row = 0; row < 2; ++row) {
+            const float(*table)[kNibEntries] = m_paintTable[row];
+            const float weight = w * rowWeights[row];
+            sum.alpha += table[kTableAlpha][i] * weight;
+            sum.red += table[kTableRedAlpha][i] * weight;
+            sum.green += table[kTableGreenAlpha][i] * weight;
+            sum.blue += table[kTableBlueAlpha][i] * weight;
+            sum.thickness += table[kTableThickness][i] * weight;
+            sum.wetness += table[kTableWetness][i] * weight;
+            sum.shine += table[kTableShine][i] * weight;
+            sum.extra += table[kTableExtra][i] * weight;
+            sum.weight += weight;
+        }
     });
+    if (!(sum.alpha > 0.0f)) {
+        SumSpan(span, [&](int32_t i, float w) {
+            for (int32_t row = 0; row < 2; ++row) {
+                const float weight = w * rowWeights[row];
+                sum.plainRed += m_paintTable[row][kTableRed][i] * weight;
+                sum.plainGreen += m_paintTable[row][kTableGreen][i] * weight;
+                sum.plainBlue += m_paintTable[row][kTableBlue][i] * weight;
+            }
+        });
+    }
     *paint = sum.Mean();
+}
+
+void CToolBase::BuildNibPaintTable()
+{
+    const Cell* rows[2] = {m_currentNib.entries, m_loadedNib.entries};
+    for (int32_t row = 0; row < 2; ++row) {
+        float(*table)[kNibEntries] = m_paintTable[row];
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            const Cell& cell = rows[row][i];
+            const float a = float(cell.colour >> 24);
+            const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255),
+                        b = float(cell.colour & 255);
+            table[kTableAlpha][i] = a;
+            table[kTableRedAlpha][i] = r * a;
+            table[kTableGreenAlpha][i] = g * a;
+            table[kTableBlueAlpha][i] = b * a;
+            table[kTableRed][i] = r;
+            table[kTableGreen][i] = g;
+            table[kTableBlue][i] = b;
+            table[kTableThickness][i] = float(cell.thickness);
+            table[kTableWetness][i] = float(cell.wetness);
+            table[kTableShine][i] = float(cell.shine);
+            table[kTableExtra][i] = float(cell.extra);
+        }
+    }
+    m_paintTableValid = true;
 }
 
 void CToolBase::UpdateNibPaint(const StrokeContext& context)
@@ -198,11 +273,21 @@ void CToolBase::PickUpAt(const StrokeContext& context, tCFPoint at, int32_t inde
     const int32_t lastX = cells->GetWidth() - 1, lastY = cells->GetHeight() - 1;
     const int32_t x0 = std::clamp(int32_t(x0f), 0, lastX), x1 = std::clamp(int32_t(x0f) + 1, 0, lastX);
     const int32_t y0 = std::clamp(int32_t(y0f), 0, lastY), y1 = std::clamp(int32_t(y0f) + 1, 0, lastY);
+    const Cell& c00 = cells->Cells(y0)[x0];
+    const Cell& c01 = cells->Cells(y0)[x1];
+    const Cell& c10 = cells->Cells(y1)[x0];
+    const Cell& c11 = cells->Cells(y1)[x1];
+    // Four equal cells average to themselves.
+    if (SameCell(c00, c01) && SameCell(c00, c10) && SameCell(c00, c11)) {
+        const Cell cell = c00;
+        PickUpSample(&cell, &m_loadedNib.entries[index], index);
+        return;
+    }
     PaintSum sum;
-    sum.Add(cells->Cells(y0)[x0], (1.0f - wx) * (1.0f - wy));
-    sum.Add(cells->Cells(y0)[x1], wx * (1.0f - wy));
-    sum.Add(cells->Cells(y1)[x0], (1.0f - wx) * wy);
-    sum.Add(cells->Cells(y1)[x1], wx * wy);
+    sum.Add(c00, (1.0f - wx) * (1.0f - wy));
+    sum.Add(c01, wx * (1.0f - wy));
+    sum.Add(c10, (1.0f - wx) * wy);
+    sum.Add(c11, wx * wy);
     const Cell cell = sum.Mean();
     PickUpSample(&cell, &m_loadedNib.entries[index], index);
 }
@@ -216,6 +301,9 @@ void CToolBase::SmoothNibPaint()
     std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), source);
     for (int32_t i = 0; i < kNibEntries; ++i) {
         const Cell* near[3] = {&source[std::max(i - 1, 0)], &source[i], &source[std::min(i + 1, kNibEntries - 1)]};
+        // An entry between two equal to it stays as it is.
+        if (SameCell(*near[0], *near[1]) && SameCell(*near[2], *near[1]))
+            continue;
         const uint32_t k[3] = {1, 2, 1};
         uint32_t alpha = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;
         uint32_t channel[3] = {0, 0, 0};

@@ -134,7 +134,11 @@ tResult CToolBase::PaintSweep(CCanvas& canvas, const StrokeContext& context, CCe
             mode = across * 2.0f < Length2(SubtractVector2(m_currentNib.right, m_currentNib.left)) ? kSweepCrossLeft
                                                                                                    : kSweepCrossRight;
         }
-        TK_TRY(PaintSweepCells(cells, mode, crossing));
+        if (m_nibKernel == NibKernel::kTabled)
+            BuildNibPaintTable();
+        const tResult swept = PaintSweepCells(cells, mode, crossing);
+        m_paintTableValid = false;
+        TK_TRY(swept);
     }
     m_currentNib.left = m_loadedNib.left;
     m_currentNib.right = m_loadedNib.right;

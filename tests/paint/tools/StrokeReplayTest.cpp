@@ -103,6 +103,25 @@ TEST_P(StrokeReplayTest, TwoReplaysFromFreshToolsPaintTheSameCells)
     }
 }
 
+TEST_P(StrokeReplayTest, TheTabledNibLookupPaintsTheReferenceCells)
+{
+    std::vector<PaintCell> reference;
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        std::unique_ptr<CToolBase> tool = MakeReplayTool(4900);
+        tool->SetNibKernel(kernel);
+        CStrokeReplay replay(Options(GetParam()), std::move(tool));
+        ASSERT_EQ(replay.SetUp(), kResOk);
+        ASSERT_EQ(replay.Run(Recording()), kResOk);
+        const std::vector<PaintCell> cells = CopyCells(replay.GetCells());
+        if (kernel == NibKernel::kReference) {
+            reference = cells;
+            continue;
+        }
+        for (size_t i = 0; i < cells.size(); ++i)
+            ASSERT_TRUE(SameCells(reference[i], cells[i])) << i;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SmallAndMiddleSizes, StrokeReplayTest, ::testing::Values(0.1f, 0.5f));
 
 }  // namespace
