@@ -205,11 +205,7 @@ protected:
     virtual uint32_t SamplesAtCanvasScale() const { return 0; }
     // The floors of the spacing when the canvas is zoomed in: after the first division by the
     // zoom, and after the second.
-    virtual float GetZoomSpacingFloor(uint32_t second) const
-    {
-        (void)second;
-        return 0.5f;
-    }
+    virtual float GetZoomSpacingFloor(uint32_t) const { return 0.5f; }
     // 1: the pressure fades over the stroke's last positions.
     virtual uint32_t TapersStrokeEnd() const { return 0; }
     // How far the closing segment's outline reaches past the last position, in half widths.
@@ -287,10 +283,8 @@ private:
 
     CTimer m_sampleTimer;
     CTimer m_emitTimer;
-    // The outline centre of the previous sweep (x = kNoCentre before the first) and the step to
-    // the latest.
+    // The outline centre of the previous sweep (x = kNoCentre before the first).
     tCFPoint m_previousCentre;
-    float m_centreStep = 0.0f;
     // The running grain bounds of the current sweep.
     int32_t m_grainLow = -1;
     int32_t m_grainHigh = -1;

@@ -43,7 +43,6 @@ tResult CToolBase::BeginStroke(CCanvas& canvas, const StrokeContext& context, co
     m_interpolationCursor = m_leftoverDistance = m_strokeLength = 0.0f;
     m_currentNib.grainLow = m_currentNib.grainHigh = -1;
     m_previousCentre = {kNoCentre, 0.0f};
-    m_centreStep = 0.0f;
 
     const CStrokeSample down = CStrokeSample::FromPen(sample);
     m_pendingSamples.RemoveAll();

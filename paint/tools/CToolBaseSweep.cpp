@@ -198,8 +198,7 @@ void CToolBase::UpdateOutlineCentre()
     const tCFPoint centre = m_loadedNib.OutlineCentre();
     if (m_previousCentre.x == kNoCentre)
         m_previousCentre = centre;
-    m_centreStep = Length2(SubtractVector2(centre, m_previousCentre));
-    m_strokeLength += m_centreStep;
+    m_strokeLength += Length2(SubtractVector2(centre, m_previousCentre));
     m_previousCentre = centre;
 }
 

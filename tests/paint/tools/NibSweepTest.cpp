@@ -84,7 +84,7 @@ TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
     EXPECT_EQ(value, 0.5f);
     tool.SampleNibPaint(&paint, &value, 1.0f, 0.5f, 30.0f);
     EXPECT_EQ(uint32_t(paint.colour), 0x550000FFu);
-    EXPECT_EQ(uint32_t(paint.thickness), 300);
+    EXPECT_EQ(int32_t(paint.thickness), 300);
     tool.SampleNibPaint(&paint, &value, 0.5f, 0.5f, 120.0f);
     // Weights 127 and 128: alpha (255 x 127 + 85 x 128) / 255; red 255 x 255 x 127 / that sum.
     const double alpha = (255.0 * 127 + 85.0 * 128) / 255.0;
@@ -92,7 +92,7 @@ TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
     EXPECT_EQ(uint32_t(paint.colour) >> 24, uint32_t(std::nearbyint(alpha)));
     EXPECT_EQ((uint32_t(paint.colour) >> 16) & 255, uint32_t(std::nearbyint(red)));
     EXPECT_EQ(uint32_t(paint.colour) & 255, uint32_t(std::nearbyint(255.0 - red)));
-    EXPECT_EQ(uint32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
+    EXPECT_EQ(int32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
 }
 
 TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
@@ -104,8 +104,8 @@ TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
     tool.SmoothNibPaint();
     const PaintCell& hole = tool.Loaded().entries[10];
     EXPECT_EQ(uint32_t(hole.colour), uint32_t((255 * 2 + 2) / 4) << 24 | 0x204060u) << "the neighbours' colour";
-    EXPECT_EQ(uint32_t(hole.thickness), (400 * 2 + 2) / 4);
-    EXPECT_EQ(uint32_t(hole.wetness), (2000 * 2 + 2) / 4);
+    EXPECT_EQ(int32_t(hole.thickness), (400 * 2 + 2) / 4);
+    EXPECT_EQ(int32_t(hole.wetness), (2000 * 2 + 2) / 4);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[9].colour), uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[0].colour), 0xFF204060u) << "an end counts itself for the missing neighbour";
 }

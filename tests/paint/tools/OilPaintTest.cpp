@@ -72,6 +72,17 @@ double LoadShare(int i)
     return 1.0 - 0.95 * (y / (1.0 - (1.0 - y) * 0.9690721954));
 }
 
+// What entry 60, with a load of 1000 x 20 at pressure 0.5, lays off the canvas when the noise
+// runs along the stroke at `along`.
+int32_t LaidOffTheCanvas(const COilPaintNew& oil, uint32_t along)
+{
+    const uint32_t seed[2] = {0, 0};
+    const double f =
+        ValueNoise2D(seed, int32_t(along), int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) / 65535.0;
+    const double cap = 0.5 * 2000 * 0.8;
+    return int32_t(std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap)));
+}
+
 PaintCell Paint(PaintCell cell, uint32_t grain, float along, float across, float width, int32_t edge, COilProbe& oil)
 {
     oil.PaintCell(&cell, grain, CNibPlace{along, across}, width, edge);
@@ -128,10 +139,10 @@ TEST(OilPaint, LoadingTheNibMixesAFifthOfTheColourIn)
     const uint32_t alpha = (51u * 0xFF3366u) >> 24;
     for (const auto& entry : oil.Loaded().entries) {
         ASSERT_EQ(uint32_t(entry.colour), alpha << 24 | 0x336699u);
-        ASSERT_EQ(uint32_t(entry.thickness), 0);
-        ASSERT_EQ(uint32_t(entry.wetness), 13750) << "0.5^2 x 55000";
-        ASSERT_EQ(uint32_t(entry.shine), 250);
-        ASSERT_EQ(uint32_t(entry.extra), 102) << "round(0.4 x 255)";
+        ASSERT_EQ(int32_t(entry.thickness), 0);
+        ASSERT_EQ(int32_t(entry.wetness), 13750) << "0.5^2 x 55000";
+        ASSERT_EQ(int32_t(entry.shine), 250);
+        ASSERT_EQ(int32_t(entry.extra), 102) << "round(0.4 x 255)";
     }
     oil.LoadNib();
     EXPECT_EQ(uint32_t(oil.Loaded().entries[0].colour),
@@ -145,7 +156,7 @@ TEST(OilPaint, AnEmptyCleanBrushStartsTransparentAndStillTakesColourFromDryPaint
     oil.FillNib({0xFF112233u, 0, 0, 0, 0});
     oil.LoadNib();
     EXPECT_EQ(uint32_t(oil.Loaded().entries[7].colour), 0u);
-    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].wetness), 0);
+    EXPECT_EQ(int32_t(oil.Loaded().entries[7].wetness), 0);
     oil.SetCleanBrush(0);
     oil.FillNib({0xFF112233u, 0, 0, 0, 0});
     oil.LoadNib();
@@ -158,7 +169,7 @@ TEST(OilPaint, AnEmptyCleanBrushStartsTransparentAndStillTakesColourFromDryPaint
     oil.PickUpSample(&dry, &entry, 40);
     EXPECT_GT(uint32_t(entry.colour) >> 24, 0u) << "the dry pick-up";
     EXPECT_EQ(uint32_t(entry.colour) & 0xFFFFFFu, 0x0000FFu);
-    EXPECT_EQ(uint32_t(entry.thickness), 0) << "nothing of its own to lay";
+    EXPECT_EQ(int32_t(entry.thickness), 0) << "nothing of its own to lay";
 }
 
 TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
@@ -167,12 +178,9 @@ TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
     oil.Loaded().position.pressure = 0.5f;
     PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
     oil.PickUpSample(nullptr, &entry, 60);
-    const uint32_t seed[2] = {0, 0};
-    const double f = ValueNoise2D(seed, 0, int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) / 65535.0;
-    const double cap = 0.5 * 2000 * 0.8;
-    const double laid = std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap));
-    EXPECT_EQ(uint32_t(entry.thickness), uint16_t(laid));
-    EXPECT_EQ(uint32_t(entry.wetness), uint16_t((20000 - int(laid)) / 20));
+    const int32_t laid = LaidOffTheCanvas(oil, 0);
+    EXPECT_EQ(int32_t(entry.thickness), laid);
+    EXPECT_EQ(int32_t(entry.wetness), (20000 - laid) / 20);
     EXPECT_EQ(uint32_t(entry.colour), 0xFF204080u);
 }
 
@@ -191,13 +199,13 @@ TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
     const int64_t load = 20000, available = 30 * 256 / 3;
     const int32_t a = int32_t(std::nearbyint(255 * share * g));
     const double laid = std::nearbyint(std::min(std::min((load - available) * share, cap) * (f * t + 0.5) * f, cap));
-    EXPECT_EQ(uint32_t(picked.thickness), uint16_t(laid));
-    EXPECT_EQ(uint32_t(picked.wetness), uint16_t((load - int64_t(laid)) / 20));
+    EXPECT_EQ(int32_t(picked.thickness), uint16_t(laid));
+    EXPECT_EQ(int32_t(picked.wetness), uint16_t((load - int64_t(laid)) / 20));
     const int64_t m = a - (int64_t(a) * available / (available + load)) / 2;
     const uint32_t mixed = LinearLightOver(GetGammaTables(), uint32_t(m) << 24 | 0x0000FFu, entry.colour);
     EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
-    EXPECT_EQ(uint32_t(picked.shine), uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
-    EXPECT_EQ(uint32_t(picked.extra), uint8_t(0 + (((60 + 1) * m) >> 8)));
+    EXPECT_EQ(int32_t(picked.shine), uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
+    EXPECT_EQ(int32_t(picked.extra), uint8_t(0 + (((60 + 1) * m) >> 8)));
 }
 
 TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
@@ -211,13 +219,13 @@ TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
     // 60 - 150 + 100 = 10, reached by 255/256 of the way: 9.
     const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
     EXPECT_EQ(uint32_t(painted.colour), 0xFF204080u);
-    EXPECT_EQ(uint32_t(painted.thickness), 9);
-    EXPECT_EQ(uint32_t(painted.wetness), 65535);
-    EXPECT_EQ(uint32_t(painted.shine), 100);
-    EXPECT_EQ(uint32_t(painted.extra), 50);
+    EXPECT_EQ(int32_t(painted.thickness), 9);
+    EXPECT_EQ(int32_t(painted.wetness), 65535);
+    EXPECT_EQ(int32_t(painted.shine), 100);
+    EXPECT_EQ(int32_t(painted.extra), 50);
     // Wet paint below is part of what the target replaces: 200 moves to 10 by 255/256.
     const PaintCell over = Paint({0xFFFFFFFFu, 200, 65535, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
-    EXPECT_EQ(uint32_t(over.thickness), 200 + (((10 - 200) * 255) >> 8));
+    EXPECT_EQ(int32_t(over.thickness), 200 + (((10 - 200) * 255) >> 8));
     oil.SetDryDab(1);
     EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 4000, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 0);
 }
@@ -335,13 +343,7 @@ TEST(OilPaint, NoiseCoordinatesWrapWithTheStrokePosition)
     oil.SetStrokePosition(0x7FFFFFFF);
     PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
     oil.PickUpSample(nullptr, &entry, 60);
-    const uint32_t seed[2] = {0, 0};
-    const double f =
-        ValueNoise2D(seed, int32_t(0x7FFFFFFFu * 256u), int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) /
-        65535.0;
-    const double cap = 0.5 * 2000 * 0.8;
-    const double laid = std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap));
-    EXPECT_EQ(int32_t(entry.thickness), int32_t(laid));
+    EXPECT_EQ(int32_t(entry.thickness), LaidOffTheCanvas(oil, 0x7FFFFFFFu * 256u));
 }
 
 TEST(OilPaint, ALoadBeyondTheWetnessWordSaturates)
