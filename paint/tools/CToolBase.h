@@ -156,8 +156,8 @@ public:
 protected:
     // Rebuilds the tool's nib tables from its settings.
     virtual void ApplySettings() = 0;
-    // The shared part of the record's block 2, after the tool's own; empty in the base. Reading
-    // gets exactly the block's bytes.
+    // The tool's own settings, block 2 of its record; empty in the base. The reader is handed
+    // exactly the block's bytes.
     virtual tResult WriteExtraSettings(tCStream* stream);
     virtual tResult ReadExtraSettings(tCStream* stream);
 
