@@ -1,22 +1,13 @@
 #pragma once
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-// 30 seconds of a person painting with a pressure tablet, for the benchmarks to replay: one
-// sample a line, "milliseconds x y pressure tiltA tiltB", positions within about 800 x 600.
-struct tRecordedSample {
-    double milliseconds = 0;
-    double x = 0;
-    double y = 0;
-    double pressure = 0;
-    double tiltA = 0;
-    double tiltB = 0;
-};
+#include "bench/RecordedSamples.h"
 
+// 30 seconds of a person painting with a pressure tablet, for the benchmarks to replay,
+// positions within about 800 x 600.
 inline constexpr double kRecordedWidth = 800;
 inline constexpr double kRecordedHeight = 600;
 
@@ -32,17 +23,7 @@ inline std::string BenchDataFolder()
 inline const std::vector<tRecordedSample>& RecordedStroke(std::string* error)
 {
     static const std::string path = BenchDataFolder() + "/stroke-30s.txt";
-    static const std::vector<tRecordedSample> samples = [] {
-        std::vector<tRecordedSample> read;
-        std::ifstream file(path);
-        for (std::string line; std::getline(file, line);) {
-            std::istringstream fields(line);
-            tRecordedSample sample;
-            if (fields >> sample.milliseconds >> sample.x >> sample.y >> sample.pressure >> sample.tiltA >> sample.tiltB)
-                read.push_back(sample);
-        }
-        return read;
-    }();
+    static const std::vector<tRecordedSample> samples = ReadRecordedSamples(path);
     if (samples.empty())
         *error = "no recorded stroke at " + path +
                  " (configure with -DKOSTREL_BENCH_DATA=FOLDER or set KOSTREL_BENCH_DATA to a copy elsewhere)";

@@ -33,8 +33,8 @@ const GammaTables& GetGammaTables() { return BuildPaintGamma(); }
 
 uint32_t LinearLightOver(const GammaTables& gamma, uint32_t top, uint32_t bottom)
 {
-    const uint32_t at = (top >> 24) * 257;
-    const uint32_t au = (bottom >> 24) * 257;
+    const OverWeights w = GetOverWeights(top >> 24, bottom >> 24);
+    const uint32_t at = w.at, au = w.au;
     if (at == 0)
         return bottom;
     if (at == 65535 || au == 0)
@@ -51,8 +51,7 @@ uint32_t LinearLightOver(const GammaTables& gamma, uint32_t top, uint32_t bottom
         }
         return result | 0xFF000000u;
     }
-    const uint32_t ao = (((at + 1) * (65535 - au)) >> 16) + au;
-    const uint32_t wu = ((65536 - at) * au) >> 16;
+    const uint32_t ao = w.ao, wu = w.wu;
     for (int shift = 0; shift < 24; shift += 8) {
         const uint32_t ft = f[(top >> shift) & 0xFF];
         const uint32_t fu = f[(bottom >> shift) & 0xFF];

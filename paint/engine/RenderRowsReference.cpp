@@ -29,15 +29,7 @@ uint32_t SampleGrain(const LayerRenderValues& layer, int32_t x, int32_t row)
 {
     if (!layer.grain)
         return 0;
-    const int64_t px = (int64_t(x) * layer.step) % (int64_t(layer.grainWidth) << 16);
-    const int64_t py = (int64_t(row) * layer.step) % (int64_t(layer.grainHeight) << 16);
-    const int32_t gx = int32_t(px >> 16), gy = int32_t(py >> 16);
-    const int32_t gx1 = gx + 1 == layer.grainWidth ? 0 : gx + 1;
-    const int32_t gy1 = gy + 1 == layer.grainHeight ? 0 : gy + 1;
-    const uint32_t fx = uint32_t(px >> 8) & 255, fy = uint32_t(py >> 8) & 255;
-    const uint8_t* upper = layer.grain + gy * layer.grainRowBytes;
-    const uint8_t* lower = layer.grain + gy1 * layer.grainRowBytes;
-    return LerpByte(LerpByte(upper[gx], upper[gx1], fx), LerpByte(lower[gx], lower[gx1], fx), fy);
+    return SampleGrainAt(layer.grain, layer.grainRowBytes, layer.grainWidth, layer.grainHeight, layer.step, x, row);
 }
 
 namespace {

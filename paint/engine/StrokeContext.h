@@ -26,6 +26,17 @@ struct StrokeContext {
 int32_t LayerGrainDepth(const CLayer& layer);
 int32_t LayerGrainStep(const CLayer& layer);
 
+// The grain under cell (x, y) of a grain image of width x height bytes, rows `rowBytes` apart, at
+// `step` 16.16 grain positions per cell: sampled bilinearly at (x, y) x step, wrapping at the
+// image's size. Cells are never negative.
+uint32_t SampleGrainAt(const uint8_t* grain, int64_t rowBytes, int32_t width, int32_t height, int32_t step,
+                       int32_t x, int32_t y);
+
+// SampleGrainAt for `count` cells of row y from x0 on, into `out`: the same values, with the
+// grain position stepped along the row rather than computed anew for each cell.
+void SampleGrainRow(const uint8_t* grain, int64_t rowBytes, int32_t width, int32_t height, int32_t step, int32_t x0,
+                    int32_t y, int32_t count, uint8_t* out);
+
 // A context over the given navigators with the layer's grain depth and step.
 StrokeContext MakeStrokeContext(CPaintCellNav* cells, CImNav8* grain, const CLayer& layer);
 

@@ -1,0 +1,222 @@
+// The oil brush replaying the whole recorded stroke at its own coordinates on a 4000 x 3000
+// canvas, at nib radius 8, 32 and 64 cells (half its width at full pressure), beside libmypaint
+// replaying it on a tiled surface of its newer interface with a pigment brush of the same radius
+// and smudge 0.5. Goal: at most a third of libmypaint's time at each radius, on one core (run
+// the program pinned to one core; libmypaint is held to one thread). Also reported: the cells
+// handed to PaintCell per second, and the 99th percentile of one ContinueStroke with its render.
+#include <benchmark/benchmark.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <mypaint-brush.h>
+#include <mypaint-tiled-surface.h>
+}
+
+#include "bench/RecordedStroke.h"
+#include "bench/RunBenchmarks.h"
+#include "bench/StrokeReplay.h"
+#include "paint/tools/COilPaintNew.h"
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr int32_t kWidth = 4000;
+constexpr int32_t kHeight = 3000;
+
+// The oil brush with a count of the cells its sweeps hand to PaintCell, and a way to ask its
+// width at full pressure away from a stroke's start.
+class CMeasuredOil : public COilPaintNew {
+public:
+    float FullWidth(float size)
+    {
+        m_strokeLength = 10000.0f;
+        SetSize(size);
+        const float width = GetNibWidth(1.0f);
+        m_strokeLength = 0.0f;
+        return width;
+    }
+    int64_t cells = 0;
+
+protected:
+    void PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight) override
+    {
+        ++cells;
+        COilPaintNew::PaintCell(cell, grain, place, width, edgeWeight);
+    }
+};
+
+// The size whose nib is 2 x radius wide at full pressure.
+float SizeForRadius(float radius)
+{
+    CMeasuredOil probe;
+    float low = 0.01f, high = 10.0f;
+    for (int i = 0; i < 60; ++i) {
+        const float middle = 0.5f * (low + high);
+        (probe.FullWidth(middle) < 2.0f * radius ? low : high) = middle;
+    }
+    return 0.5f * (low + high);
+}
+
+const std::vector<tRecordedSample>* Recording(benchmark::State& state)
+{
+    std::string missing;
+    const std::vector<tRecordedSample>& samples = RecordedStroke(&missing);
+    if (samples.empty()) {
+        state.SkipWithError(missing.c_str());
+        return nullptr;
+    }
+    return &samples;
+}
+
+ReplayOptions OilOptions(float radius, uint32_t render)
+{
+    ReplayOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.toolSize = SizeForRadius(radius);
+    options.render = render;
+    return options;
+}
+
+void BM_OilBrush(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    const float radius = float(state.range(0));
+    int64_t cells = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tool = std::make_unique<CMeasuredOil>();
+        CMeasuredOil* oil = tool.get();
+        oil->Invalidate();
+        auto replay = std::make_unique<CStrokeReplay>(OilOptions(radius, 0), std::move(tool));
+        if (replay->SetUp() != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        state.ResumeTiming();
+        if (replay->Run(*samples) != kResOk)
+            state.SkipWithError("the replay failed");
+        state.PauseTiming();
+        cells = oil->cells;
+        replay.reset();
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = double(cells);
+    state.counters["cells/s"] = benchmark::Counter(double(cells), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_OilBrush)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// One ContinueStroke with the render of what it painted, as the canvas input waits for it.
+void BM_OilContinueStrokeWithRender(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    std::vector<double> seconds;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CStrokeReplay replay(OilOptions(float(state.range(0)), 1));
+        if (replay.SetUp() != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        state.ResumeTiming();
+        if (replay.Run(*samples, &seconds) != kResOk)
+            state.SkipWithError("the replay failed");
+    }
+    std::sort(seconds.begin(), seconds.end());
+    if (!seconds.empty()) {
+        state.counters["p50_ms"] = seconds[seconds.size() / 2] * 1000.0;
+        state.counters["p99_ms"] = seconds[std::min(seconds.size() - 1, seconds.size() * 99 / 100)] * 1000.0;
+        state.counters["max_ms"] = seconds.back() * 1000.0;
+    }
+}
+BENCHMARK(BM_OilContinueStrokeWithRender)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// libmypaint's newer tiled surface over tiles of the canvas, as its examples make one: 64 x 64
+// pixels of four 15-bit channels each, white at the start; dabs off the canvas go to a scratch
+// tile.
+struct BenchSurface {
+    MyPaintTiledSurface2 parent;
+    int tilesX = 0;
+    int tilesY = 0;
+    std::vector<uint16_t> tiles;
+    std::vector<uint16_t> scratch;
+};
+
+constexpr int kTile = MYPAINT_TILE_SIZE;
+constexpr size_t kTileValues = size_t(kTile) * kTile * 4;
+
+void StartTile(MyPaintTiledSurface2* tiled, MyPaintTileRequest* request)
+{
+    BenchSurface* surface = reinterpret_cast<BenchSurface*>(tiled);
+    if (request->tx >= 0 && request->ty >= 0 && request->tx < surface->tilesX && request->ty < surface->tilesY)
+        request->buffer = surface->tiles.data() + (size_t(request->ty) * surface->tilesX + request->tx) * kTileValues;
+    else
+        request->buffer = surface->scratch.data();
+}
+
+void EndTile(MyPaintTiledSurface2*, MyPaintTileRequest*) {}
+
+void BM_LibMyPaint(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    omp_set_num_threads(1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto surface = std::make_unique<BenchSurface>();
+        surface->tilesX = (kWidth + kTile - 1) / kTile;
+        surface->tilesY = (kHeight + kTile - 1) / kTile;
+        surface->tiles.assign(size_t(surface->tilesX) * surface->tilesY * kTileValues, uint16_t(1 << 15));
+        surface->scratch.assign(kTileValues, uint16_t(1 << 15));
+        mypaint_tiled_surface2_init(&surface->parent, StartTile, EndTile);
+        MyPaintBrush* brush = mypaint_brush_new();
+        mypaint_brush_from_defaults(brush);
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(float(state.range(0))));
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_PAINT_MODE, 1.0f);
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SMUDGE, 0.5f);
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_H, 0.6f);
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_S, 0.7f);
+        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.6f);
+        MyPaintSurface2* base = &surface->parent.parent;
+        state.ResumeTiming();
+        double previous = 0.0;
+        for (const tRecordedSample& sample : *samples) {
+            mypaint_surface_begin_atomic(mypaint_surface2_to_surface(base));
+            mypaint_brush_stroke_to_2(brush, base, float(sample.x), float(sample.y), float(sample.pressure), 0.0f,
+                                      0.0f, (sample.milliseconds - previous) / 1000.0, 1.0f, 0.0f, 0.0f);
+            MyPaintRectangle rectangle;
+            MyPaintRectangles rectangles{1, &rectangle};
+            mypaint_surface2_end_atomic(base, &rectangles);
+            previous = sample.milliseconds;
+        }
+        state.PauseTiming();
+        mypaint_brush_unref(brush);
+        mypaint_tiled_surface2_destroy(&surface->parent);
+        surface.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LibMyPaint)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!w32::StartPlatform(w32::tBackendKind::kHeadless))
+        return 1;
+    const int result = RunBenchmarks(argc, argv);
+    w32::StopPlatform();
+    return result;
+}

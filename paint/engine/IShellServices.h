@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+class CWidget;
+struct CPenSample;
+
+// What the painting tools ask of the application shell, which implements it: the controller's
+// current paint colour and the value kept beside it, and the cursor manager's redraw of the tool
+// cursor over the painting view. Tests and the stroke replay supply their own.
+class IShellServices {
+public:
+    // The current paint colour, 0xAARRGGBB.
+    virtual uint32_t GetPaintColour() = 0;
+    // The value 0..1 the controller keeps beside the paint colour.
+    virtual float GetPaintValue() = 0;
+    // Redraws the tool cursor over `view` at `sample` (canvas cells); `wholeCursor` is 1 when the
+    // whole cursor area must be redrawn, 0 right after painting.
+    virtual void RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor) = 0;
+
+protected:
+    ~IShellServices() = default;
+};

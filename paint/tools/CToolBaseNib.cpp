@@ -1,0 +1,333 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/SafeConvert.h"
+#include "paint/engine/StrokeContext.h"
+#include "paint/tools/CToolBase.h"
+
+namespace {
+
+// Up to this many entries a cell covers, two neighbours are interpolated.
+constexpr float kInterpolateUpTo = 1.7f;
+// The largest 8.8 index of the interpolation: entry 118 and a fraction (0x76FF).
+constexpr float kLastInterpolated = 30463.0f;
+constexpr float kOutlineForPickUp = 1.001f;
+
+// The entries one lookup reads: `first` weighted `firstWeight`, `last` weighted `lastWeight`,
+// every entry between them 1, all times `scale`.
+struct NibSpan {
+    int32_t first = 0;
+    int32_t last = 0;
+    float firstWeight = 1.0f;
+    float lastWeight = 0.0f;
+    float scale = 1.0f;
+};
+
+// The interpolation runs in 8.8 fixed point (no division); the box average weighs the entries
+// under [u - step/2, u + step/2] by how much of each it covers.
+NibSpan FindNibSpan(float position, float nibWidth)
+{
+    const float step = float(kNibEntries) / nibWidth;
+    const float u = position * float(kNibEntries - 1);
+    NibSpan span;
+    if (!(step > kInterpolateUpTo)) {
+        const float k = (u - 0.5f) * 256.0f;
+        const int32_t index = k > 0.0f ? RoundEvenToInt32(std::min(k, kLastInterpolated)) : 0;
+        span.first = index >> 8;
+        span.last = span.first + 1;
+        span.lastWeight = float(index & 255) / 255.0f;
+        span.firstWeight = 1.0f - span.lastWeight;
+        return span;
+    }
+    const float lo = std::max(u - step * 0.5f, 0.0f);
+    const float hi = std::min(u + step * 0.5f, float(kNibEntries));
+    span.scale = 1.0f / step;
+    if (!(lo < hi)) {
+        span.firstWeight = 0.0f;
+        return span;
+    }
+    span.first = std::clamp(RoundEvenToInt32(lo + 0.5f) - 1, 0, kNibEntries - 1);
+    span.last = std::clamp(RoundEvenToInt32(hi - 0.5f), span.first, kNibEntries - 1);
+    if (span.first == span.last) {
+        // A window within one entry: its weight is the window's length, not counted twice.
+        span.firstWeight = hi - lo;
+        span.lastWeight = 0.0f;
+    } else {
+        span.firstWeight = 1.0f - (lo - float(span.first));
+        span.lastWeight = hi - float(span.last);
+    }
+    return span;
+}
+
+// Paint channels gathered with weights, colours by coverage.
+struct PaintSum {
+    float alpha = 0.0f;
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float plainRed = 0.0f;
+    float plainGreen = 0.0f;
+    float plainBlue = 0.0f;
+    float thickness = 0.0f;
+    float wetness = 0.0f;
+    float shine = 0.0f;
+    float extra = 0.0f;
+    float weight = 0.0f;
+
+    void Add(const PaintCell& cell, float w)
+    {
+        const float a = float(cell.colour >> 24);
+        const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255),
+                    b = float(cell.colour & 255);
+        alpha += a * w;
+        red += r * a * w;
+        green += g * a * w;
+        blue += b * a * w;
+        plainRed += r * w;
+        plainGreen += g * w;
+        plainBlue += b * w;
+        thickness += float(cell.thickness) * w;
+        wetness += float(cell.wetness) * w;
+        shine += float(cell.shine) * w;
+        extra += float(cell.extra) * w;
+        weight += w;
+    }
+
+    // The mean cell; a sum without coverage keeps the plain mean of the colours.
+    PaintCell Mean() const
+    {
+        PaintCell cell{};
+        if (!(weight > 0.0f))
+            return cell;
+        const auto byte = [](float v) { return uint32_t(std::clamp(RoundEvenToInt32(v), 0, 255)); };
+        const auto word = [](float v) { return uint16_t(std::clamp(RoundEvenToInt32(v), 0, 65535)); };
+        const float perWeight = 1.0f / weight;
+        const bool covered = alpha > 0.0f;
+        const float perAlpha = covered ? 1.0f / alpha : perWeight;
+        const float r = covered ? red * perAlpha : plainRed * perWeight;
+        const float g = covered ? green * perAlpha : plainGreen * perWeight;
+        const float b = covered ? blue * perAlpha : plainBlue * perWeight;
+        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell.thickness = word(thickness * perWeight);
+        cell.wetness = word(wetness * perWeight);
+        cell.shine = uint8_t(byte(shine * perWeight));
+        cell.extra = uint8_t(byte(extra * perWeight));
+        return cell;
+    }
+};
+
+// The channels of the paint table, in the order PaintSum::Add takes them.
+enum : int32_t {
+    kTableAlpha,
+    kTableRedAlpha,
+    kTableGreenAlpha,
+    kTableBlueAlpha,
+    kTableRed,
+    kTableGreen,
+    kTableBlue,
+    kTableThickness,
+    kTableWetness,
+    kTableShine,
+    kTableExtra
+};
+
+bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+
+template <typename Read>
+void SumSpan(const NibSpan& span, Read read)
+{
+    read(span.first, span.firstWeight);
+    for (int32_t i = span.first + 1; i < span.last; ++i)
+        read(i, 1.0f);
+    if (span.last != span.first)
+        read(span.last, span.lastWeight);
+}
+
+}  // namespace
+
+float CToolBase::SampleNibValue(const float* table, float position, float nibWidth)
+{
+    const NibSpan span = FindNibSpan(position, nibWidth);
+    float sum = 0.0f;
+    SumSpan(span, [&](int32_t i, float w) { sum += table[i] * w; });
+    return sum * span.scale;
+}
+
+void CToolBase::SampleNibPair(float* first, float* second, float position, float nibWidth) const
+{
+    *first = SampleNibValue(m_nibTable[0], position, nibWidth);
+    *second = SampleNibValue(m_nibTable[1], position, nibWidth);
+}
+
+// Both rows go into one mean: the working row's entries weighted by 255 - round(255 x along)
+// times their lookup weights, the loaded row's by round(255 x along) times theirs. While a sweep
+// has the rows in its table the same sums come from there in the same order, and the plain
+// colour sums, which only a lookup without coverage needs, are made only then.
+void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
+{
+    const NibSpan span = FindNibSpan(position, nibWidth);
+    *value = 0.0f;
+    SumSpan(span, [&](int32_t i, float w) { *value += m_nibTable[0][i] * w; });
+    *value *= span.scale;
+    const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
+    const float rowWeights[2] = {255.0f - loadedWeight, loadedWeight};
+    PaintSum sum;
+    if (!m_paintTableValid) {
+        SumSpan(span, [&](int32_t i, float w) {
+            sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
+            sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
+        });
+        *paint = sum.Mean();
+        return;
+    }
+    SumSpan(span, [&](int32_t i, float w) {
+        for (int32_t row = 0; row < 2; ++row) {
+            const float(*table)[kNibEntries] = m_paintTable[row];
+            const float weight = w * rowWeights[row];
+            sum.alpha += table[kTableAlpha][i] * weight;
+            sum.red += table[kTableRedAlpha][i] * weight;
+            sum.green += table[kTableGreenAlpha][i] * weight;
+            sum.blue += table[kTableBlueAlpha][i] * weight;
+            sum.thickness += table[kTableThickness][i] * weight;
+            sum.wetness += table[kTableWetness][i] * weight;
+            sum.shine += table[kTableShine][i] * weight;
+            sum.extra += table[kTableExtra][i] * weight;
+            sum.weight += weight;
+        }
+    });
+    if (!(sum.alpha > 0.0f)) {
+        SumSpan(span, [&](int32_t i, float w) {
+            for (int32_t row = 0; row < 2; ++row) {
+                const float weight = w * rowWeights[row];
+                sum.plainRed += m_paintTable[row][kTableRed][i] * weight;
+                sum.plainGreen += m_paintTable[row][kTableGreen][i] * weight;
+                sum.plainBlue += m_paintTable[row][kTableBlue][i] * weight;
+            }
+        });
+    }
+    *paint = sum.Mean();
+}
+
+void CToolBase::BuildNibPaintTable()
+{
+    const Cell* rows[2] = {m_currentNib.entries, m_loadedNib.entries};
+    for (int32_t row = 0; row < 2; ++row) {
+        float(*table)[kNibEntries] = m_paintTable[row];
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            const Cell& cell = rows[row][i];
+            const float a = float(cell.colour >> 24);
+            const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255),
+                        b = float(cell.colour & 255);
+            table[kTableAlpha][i] = a;
+            table[kTableRedAlpha][i] = r * a;
+            table[kTableGreenAlpha][i] = g * a;
+            table[kTableBlueAlpha][i] = b * a;
+            table[kTableRed][i] = r;
+            table[kTableGreen][i] = g;
+            table[kTableBlue][i] = b;
+            table[kTableThickness][i] = float(cell.thickness);
+            table[kTableWetness][i] = float(cell.wetness);
+            table[kTableShine][i] = float(cell.shine);
+            table[kTableExtra][i] = float(cell.extra);
+        }
+    }
+    m_paintTableValid = true;
+}
+
+void CToolBase::UpdateNibPaint(const StrokeContext& context)
+{
+    PrepareNibUpdate();
+    if (!PicksUpPaint())
+        return;
+    PickUpPaint(context);
+    SmoothNibPaint();
+}
+
+void CToolBase::PickUpPaint(const StrokeContext& context)
+{
+    std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), std::begin(m_currentNib.entries));
+    const tCFPoint from = m_toolFlag ? m_loadedNib.right : m_loadedNib.left;
+    const tCFPoint to = m_toolFlag ? m_loadedNib.left : m_loadedNib.right;
+    if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
+        return;
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        PickUpAt(context, Lerp2(from, to, float(i) / float(kNibEntries - 1)), i);
+}
+
+// The canvas paint at a point: the four cells around it weighted by their nearness, colours by
+// coverage. Off the canvas the tool is told so with no cell.
+void CToolBase::PickUpAt(const StrokeContext& context, tCFPoint at, int32_t index)
+{
+    const CPaintCellNav* cells = context.cells;
+    const bool onCanvas = cells && cells->IsValid() && at.x >= 0.0f && at.y >= 0.0f &&
+                          at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight());
+    if (!onCanvas) {
+        PickUpSample(nullptr, &m_loadedNib.entries[index], index);
+        return;
+    }
+    const float fx = at.x - 0.5f, fy = at.y - 0.5f;
+    const float x0f = std::floor(fx), y0f = std::floor(fy);
+    const float wx = fx - x0f, wy = fy - y0f;
+    const int32_t lastX = cells->GetWidth() - 1, lastY = cells->GetHeight() - 1;
+    const int32_t x0 = std::clamp(int32_t(x0f), 0, lastX), x1 = std::clamp(int32_t(x0f) + 1, 0, lastX);
+    const int32_t y0 = std::clamp(int32_t(y0f), 0, lastY), y1 = std::clamp(int32_t(y0f) + 1, 0, lastY);
+    const Cell& c00 = cells->Cells(y0)[x0];
+    const Cell& c01 = cells->Cells(y0)[x1];
+    const Cell& c10 = cells->Cells(y1)[x0];
+    const Cell& c11 = cells->Cells(y1)[x1];
+    // Four equal cells average to themselves.
+    if (SameCell(c00, c01) && SameCell(c00, c10) && SameCell(c00, c11)) {
+        const Cell cell = c00;
+        PickUpSample(&cell, &m_loadedNib.entries[index], index);
+        return;
+    }
+    PaintSum sum;
+    sum.Add(c00, (1.0f - wx) * (1.0f - wy));
+    sum.Add(c01, wx * (1.0f - wy));
+    sum.Add(c10, (1.0f - wx) * wy);
+    sum.Add(c11, wx * wy);
+    const Cell cell = sum.Mean();
+    PickUpSample(&cell, &m_loadedNib.entries[index], index);
+}
+
+// Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
+// themselves for the missing one), colours weighted by coverage so that an entry without paint
+// takes its neighbours' colour; the wetness is the mean of the two pairwise halves.
+void CToolBase::SmoothNibPaint()
+{
+    Cell source[kNibEntries];
+    std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), source);
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const Cell* near[3] = {&source[std::max(i - 1, 0)], &source[i], &source[std::min(i + 1, kNibEntries - 1)]};
+        // An entry between two equal to it stays as it is.
+        if (SameCell(*near[0], *near[1]) && SameCell(*near[2], *near[1]))
+            continue;
+        const uint32_t k[3] = {1, 2, 1};
+        uint32_t alpha = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;
+        uint32_t channel[3] = {0, 0, 0};
+        for (int32_t j = 0; j < 3; ++j) {
+            const uint32_t a = near[j]->colour >> 24;
+            alpha += k[j] * a;
+            for (int32_t c = 0; c < 3; ++c)
+                channel[c] += k[j] * a * ((near[j]->colour >> (16 - 8 * c)) & 255);
+            thickness += k[j] * near[j]->thickness;
+            wetness += k[j] * near[j]->wetness;
+            shine += k[j] * near[j]->shine;
+            extra += k[j] * near[j]->extra;
+        }
+        Cell& entry = m_loadedNib.entries[i];
+        uint32_t colour = source[i].colour & 0x00FFFFFFu;
+        if (alpha > 0) {
+            colour = 0;
+            for (int32_t c = 0; c < 3; ++c)
+                colour |= ((channel[c] + alpha / 2) / alpha) << (16 - 8 * c);
+        }
+        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
+        entry.thickness = uint16_t((thickness + 2) >> 2);
+        entry.wetness = uint16_t((wetness + 2) >> 2);
+        entry.shine = uint8_t((shine + 2) >> 2);
+        entry.extra = uint8_t((extra + 2) >> 2);
+    }
+}

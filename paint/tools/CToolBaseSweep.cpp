@@ -1,0 +1,272 @@
+#include <algorithm>
+#include <cmath>
+
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/StrokeContext.h"
+#include "paint/tools/CToolBase.h"
+#include "toolkit/core/LineGeometry.h"
+#include "toolkit/imaging/CImNav.h"
+
+namespace {
+
+constexpr float kNoCentre = -2e9f;
+// Paper without a grain image takes paint everywhere.
+constexpr uint8_t kFlatGrain = 255;
+// A new extreme of the grain moves the segment's bound by this many 256ths of the way to it.
+constexpr int32_t kGrainBoundStep = 32;
+
+// One edge of the swept outline with the nib places at its ends. The nib's sides are soft
+// edges; the working and the loaded outline are shared with the neighbouring segments.
+struct SweepEdge {
+    tCFPoint from;
+    tCFPoint to;
+    CNibPlace placeFrom;
+    CNibPlace placeTo;
+    bool soft = false;
+};
+
+// Where a row's centre line crosses the edges of one convex piece of the outline: the span's
+// ends, whether each lies on a soft edge, and the nib places there.
+struct RowSpan {
+    float left = 0.0f;
+    float right = -1.0f;
+    bool softLeft = false;
+    bool softRight = false;
+    CNibPlace placeLeft;
+    CNibPlace placeRight;
+};
+
+CNibPlace LerpPlace(const CNibPlace& a, const CNibPlace& b, float f)
+{
+    return {a.along + (b.along - a.along) * f, a.across + (b.across - a.across) * f};
+}
+
+// The span of a convex piece on the line y: from its leftmost to its rightmost crossing. An
+// edge counts from its upper end inclusive to its lower end exclusive, so a vertex shared by
+// two edges is crossed once per edge that leaves it downwards.
+bool FindSpan(const SweepEdge* edges, int32_t count, float y, RowSpan* span)
+{
+    bool found = false;
+    for (int32_t e = 0; e < count; ++e) {
+        const SweepEdge& edge = edges[e];
+        const float y0 = edge.from.y, y1 = edge.to.y;
+        if (!((y0 <= y && y < y1) || (y1 <= y && y < y0)))
+            continue;
+        const float f = (y - y0) / (y1 - y0);
+        const float x = edge.from.x + (edge.to.x - edge.from.x) * f;
+        const CNibPlace place = LerpPlace(edge.placeFrom, edge.placeTo, f);
+        if (!found || x < span->left) {
+            span->left = x;
+            span->softLeft = edge.soft;
+            span->placeLeft = place;
+        }
+        if (!found || x > span->right) {
+            span->right = x;
+            span->softRight = edge.soft;
+            span->placeRight = place;
+        }
+        found = true;
+    }
+    return found;
+}
+
+float Clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+
+// The share of cell x (covering [x, x + 1)) inside the span, in 256ths. At a soft end the cell
+// counts by the part the span covers; at a shared end by whether its centre lies inside, so that
+// a cell on the line between two segments is painted whole by one of them, not in two halves.
+int32_t EdgeWeight(const RowSpan& span, int32_t x)
+{
+    const float left = float(x), centre = left + 0.5f;
+    const float fromLeft = span.softLeft ? Clamp01(left + 1.0f - span.left) : (centre >= span.left ? 1.0f : 0.0f);
+    const float toRight = span.softRight ? Clamp01(span.right - left) : (centre < span.right ? 1.0f : 0.0f);
+    return std::clamp(int32_t(std::nearbyint((fromLeft + toRight - 1.0f) * 256.0f)), 0, 256);
+}
+
+// The lowest and highest cell a coordinate range touches, widened by one, for box building; a
+// coordinate that is not finite gives none.
+bool CellRange(float low, float high, int32_t limit, int32_t* first, int32_t* last)
+{
+    if (!std::isfinite(low) || !std::isfinite(high))
+        return false;
+    const float lowest = std::clamp(std::floor(low) - 1.0f, -1.0f, float(limit));
+    const float highest = std::clamp(std::floor(high) + 1.0f, -1.0f, float(limit));
+    *first = std::max(int32_t(lowest), 0);
+    *last = std::min(int32_t(highest), limit - 1);
+    return *first <= *last;
+}
+
+}  // namespace
+
+tResult CToolBase::PaintSweep(CCanvas& canvas, const StrokeContext& context, CCellRect* rect)
+{
+    const float half = HalfWidthAt(m_loadedNib.position.pressure);
+    if (!(half > 0.0f))
+        return kResOk;
+    if (!context.cells || !context.cells->IsValid())
+        return kResNoMemory;
+    CPaintCellMap& map = *static_cast<CPaintCellMap*>(context.cells->GetImage());
+    m_loadedNib.SetOutline(m_loadedNib.Position(), m_loadedNib.perpendicular, half);
+    const tCFPoint corners[4] = {m_currentNib.left, m_currentNib.right, m_loadedNib.left, m_loadedNib.right};
+    float minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const tCFPoint& p : corners) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    CCellRect box;
+    const bool inside = CellRange(minX, maxX, std::min(canvas.GetWidth(), map.GetWidth()), &box.left, &box.right) &&
+                        CellRange(minY, maxY, std::min(canvas.GetHeight(), map.GetHeight()), &box.top, &box.bottom);
+    if (inside)
+        TK_TRY(SampleGrainStatistics(context, box.ToExclusive()));
+    if (!TracksCentreInCells())
+        UpdateOutlineCentre();
+    if (inside) {
+        *rect = box;
+        TK_TRY(canvas.SaveUndoTiles(context, box.ToExclusive()));
+        CPaintCellNav cells(map, box.ToExclusive());
+        tCFPoint crossing;
+        int32_t mode = kSweepQuad;
+        if (IntersectSegments(&crossing, m_currentNib.left, m_currentNib.right, m_loadedNib.left, m_loadedNib.right)) {
+            const float across = Length2(SubtractVector2(crossing, m_currentNib.left));
+            mode = across * 2.0f < Length2(SubtractVector2(m_currentNib.right, m_currentNib.left)) ? kSweepCrossLeft
+                                                                                                   : kSweepCrossRight;
+        }
+        if (m_nibKernel == NibKernel::kTabled)
+            BuildNibPaintTable();
+        const tResult swept = PaintSweepCells(cells, mode, crossing);
+        m_paintTableValid = false;
+        TK_TRY(swept);
+    }
+    m_currentNib.left = m_loadedNib.left;
+    m_currentNib.right = m_loadedNib.right;
+    m_currentNib.grainLow = m_loadedNib.grainLow;
+    m_currentNib.grainHigh = m_loadedNib.grainHigh;
+    return kResOk;
+}
+
+// Reads the grain under the box once, for the bounds and the cells; without a grain image the
+// paper is flat.
+tResult CToolBase::ReadBoxGrain(const CImNav8* grain, int32_t step, const tCRect& box)
+{
+    TK_TRY(m_boxGrain.Resize(box.Width() * box.Height()));
+    m_boxGrainRect = box;
+    const bool textured = grain && grain->IsLocked() && !grain->IsEmpty();
+    uint8_t* out = m_boxGrain.GetData();
+    for (int32_t y = box.top; y < box.bottom; ++y, out += box.Width()) {
+        if (textured)
+            SampleGrainRow(grain->Bytes(0), grain->GetRowBytes(), grain->GetWidth(), grain->GetHeight(), step, box.left,
+                           y, box.Width(), out);
+        else
+            std::fill(out, out + box.Width(), kFlatGrain);
+    }
+    return kResOk;
+}
+
+// The bounds widen towards each row's extremes by an eighth of the way, starting from the
+// previous segment's (or from the first row's at a stroke's start), so that one deep pore does
+// not stretch them at once.
+tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCRect& box)
+{
+    TK_TRY(ReadBoxGrain(context.grain, context.grainStep, box));
+    int32_t low = m_currentNib.grainLow, high = m_currentNib.grainHigh;
+    const uint8_t* row = m_boxGrain.GetData();
+    for (int32_t y = box.top; y < box.bottom; ++y, row += box.Width()) {
+        const auto [rowLow, rowHigh] = std::minmax_element(row, row + box.Width());
+        if (low < 0) {
+            low = *rowLow;
+            high = *rowHigh;
+        }
+        if (*rowHigh > high)
+            high += ((*rowHigh - high) * kGrainBoundStep + 255) >> 8;
+        if (*rowLow < low)
+            low -= ((low - *rowLow) * kGrainBoundStep + 255) >> 8;
+    }
+    m_loadedNib.grainLow = low;
+    m_loadedNib.grainHigh = high;
+    if (m_currentNib.grainLow < 0) {
+        m_currentNib.grainLow = low;
+        m_currentNib.grainHigh = high;
+    }
+    return kResOk;
+}
+
+void CToolBase::UpdateOutlineCentre()
+{
+    const tCFPoint centre = m_loadedNib.OutlineCentre();
+    if (m_previousCentre.x == kNoCentre)
+        m_previousCentre = centre;
+    m_strokeLength += Length2(SubtractVector2(centre, m_previousCentre));
+    m_previousCentre = centre;
+}
+
+// The outline from the working nib (along 0) to the loaded one (along 1) is walked row by row
+// at each row's centre line. Without a crossing it is one piece, each row's span running from
+// its leftmost to its rightmost edge (so the inside of a sharp turn is filled); where the two
+// outlines cross, the nib turned about the crossing and the two triangles on either side of it
+// are walked as two pieces. A cell's edge weight is its share of the span (EdgeWeight); the nib
+// place is interpolated along the span at the cell's centre.
+tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPoint crossing)
+{
+    if (!cells.IsValid() || cells.IsEmpty())
+        return kResNoMemory;
+    if (TracksCentreInCells())
+        UpdateOutlineCentre();
+    const CNibRow& w = m_currentNib;
+    const CNibRow& l = m_loadedNib;
+    SweepEdge edges[6];
+    int32_t pieceSizes[2] = {4, 0};
+    if (edgeMode == kSweepQuad) {
+        edges[0] = {w.left, w.right, {0, 0}, {0, 1}};
+        edges[1] = {w.right, l.right, {0, 1}, {1, 1}, true};
+        edges[2] = {l.right, l.left, {1, 1}, {1, 0}};
+        edges[3] = {l.left, w.left, {1, 0}, {0, 0}, true};
+    } else {
+        const float workingLength = Length2(SubtractVector2(w.right, w.left));
+        const float loadedLength = Length2(SubtractVector2(l.right, l.left));
+        const float a = workingLength > 0.0f ? Length2(SubtractVector2(crossing, w.left)) / workingLength : 0.5f;
+        const float b = loadedLength > 0.0f ? Length2(SubtractVector2(crossing, l.left)) / loadedLength : 0.5f;
+        edges[0] = {w.left, crossing, {0, 0}, {0, a}};
+        edges[1] = {crossing, l.left, {1, b}, {1, 0}};
+        edges[2] = {l.left, w.left, {1, 0}, {0, 0}, true};
+        edges[3] = {w.right, crossing, {0, 1}, {0, a}};
+        edges[4] = {crossing, l.right, {1, b}, {1, 1}};
+        edges[5] = {l.right, w.right, {1, 1}, {0, 1}, true};
+        pieceSizes[0] = pieceSizes[1] = 3;
+    }
+
+    const tCRect clip = cells.GetClip();
+    if (clip.Intersect(m_boxGrainRect) != clip)
+        TK_TRY(ReadBoxGrain(nullptr, 0, clip));
+    const int32_t boxWidth = m_boxGrainRect.Width();
+    for (int32_t row = 0; row < cells.GetHeight(); ++row) {
+        const int32_t y = clip.top + row;
+        Cell* cellRow = cells.Cells(row);
+        const uint8_t* grainRow = m_boxGrain.GetData() + (y - m_boxGrainRect.top) * boxWidth - m_boxGrainRect.left;
+        const SweepEdge* piece = edges;
+        for (int32_t p = 0; p < 2 && pieceSizes[p] > 0; piece += pieceSizes[p], ++p) {
+            RowSpan span;
+            if (!FindSpan(piece, pieceSizes[p], float(y) + 0.5f, &span))
+                continue;
+            const float length = span.right - span.left;
+            const int32_t first = std::max(int32_t(std::floor(span.left)), clip.left);
+            const int32_t last = std::min(int32_t(std::ceil(span.right)) - 1, clip.right - 1);
+            for (int32_t x = first; x <= last; ++x) {
+                const int32_t edge = EdgeWeight(span, x);
+                if (edge == 0)
+                    continue;
+                const float f = length > 0.0f ? Clamp01((float(x) + 0.5f - span.left) / length) : 0.5f;
+                CNibPlace place = LerpPlace(span.placeLeft, span.placeRight, f);
+                place.along = Clamp01(place.along);
+                place.across = Clamp01(place.across);
+                const float width = Length2(SubtractVector2(Lerp2(w.left, l.left, place.along),
+                                                            Lerp2(w.right, l.right, place.along)));
+                const uint32_t coverage = (uint32_t(grainRow[x]) * uint32_t(edge)) >> 8;
+                PaintCell(&cellRow[x - clip.left], coverage, place, width, edge);
+            }
+        }
+    }
+    return kResOk;
+}

@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <numbers>
+#include <vector>
+
+#include "ToolTestSupport.h"
+#include "paint/tools/NibFalloff.h"
+
+namespace {
+
+TEST(NibFalloff, TheTableFallsFromOneToExactlyZero)
+{
+    const float* table = GetNibFalloffTable();
+    EXPECT_EQ(table[0], 1.0f);
+    EXPECT_EQ(table[kNibFalloffEntries - 1], 0.0f);
+    const auto g = [](double i) {
+        const double x = std::sqrt(i) * 3.5 / (100.0 * 1.2);
+        return std::exp(-x * x / 2.0);
+    };
+    for (int i : {1, 100, 2500, 5000, 9000})
+        EXPECT_NEAR(table[i], (g(i) - g(9999)) / (1.0 - g(9999)), 1e-6) << i;
+    for (int i = 1; i < kNibFalloffEntries; ++i)
+        ASSERT_LE(table[i], table[i - 1]);
+}
+
+// Entries 0..119 of a row, with a sentinel on either side that no lookup may read.
+struct GuardedRow {
+    float values[122];
+    GuardedRow()
+    {
+        values[0] = values[121] = std::numeric_limits<float>::quiet_NaN();
+        for (int i = 0; i < 120; ++i)
+            values[i + 1] = float(i * i) / 100.0f;
+    }
+    const float* Row() const { return values + 1; }
+    float At(int i) const { return values[i + 1]; }
+};
+
+TEST(NibLookup, AWideNibInterpolatesAndANarrowOneAverages)
+{
+    const GuardedRow row;
+    // Width 120 (a step of 1 entry): 8.8 interpolation at (p x 119 - 0.5) x 256.
+    const float p = 0.3f;
+    const int32_t k = int32_t(std::nearbyint((p * 119.0f - 0.5f) * 256.0f));
+    const float t = float(k & 255) / 255.0f;
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), p, 120.0f),
+                    row.At(k >> 8) + (row.At((k >> 8) + 1) - row.At(k >> 8)) * t);
+    // Width 60 (a step of 2): the mean over [u - 1, u + 1] = [58.5, 60.5] with u = 59.5, entry j
+    // covering [j, j + 1): half of entry 58, entry 59 whole and half of entry 60, over 2.
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 0.5f, 60.0f),
+                    (0.5f * row.At(58) + row.At(59) + 0.5f * row.At(60)) / 2.0f);
+}
+
+TEST(NibLookup, TheEndsOfTheNibStayWithinTheRow)
+{
+    const GuardedRow row;
+    for (float width : {0.5f, 1.6f, 16.0f, 60.0f, 70.0f, 120.0f, 500.0f}) {
+        EXPECT_FALSE(std::isnan(CToolBase::SampleNibValue(row.Row(), 0.0f, width))) << width;
+        EXPECT_FALSE(std::isnan(CToolBase::SampleNibValue(row.Row(), 1.0f, width))) << width;
+    }
+    EXPECT_EQ(CToolBase::SampleNibValue(row.Row(), 0.0f, 120.0f), row.At(0));
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 1.0f, 120.0f),
+                    row.At(118) + (row.At(119) - row.At(118)) * (128.0f / 255.0f));
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 0.0f, 60.0f), row.At(0) / 2.0f)
+        << "the window [0, 1] holds entry 0 alone";
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 1.0f, 60.0f), (row.At(118) + row.At(119)) / 2.0f);
+}
+
+TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
+{
+    CProbeTool tool;
+    for (int i = 0; i < kNibEntries; ++i) {
+        tool.Working().entries[i] = {0xFFFF0000u, 100, 1000, 10, 20};
+        tool.Loaded().entries[i] = {0x550000FFu, 300, 3000, 30, 40};
+        tool.NibTable(0)[i] = 0.5f;
+    }
+    PaintCell paint{};
+    float value = 0.0f;
+    tool.SampleNibPaint(&paint, &value, 0.0f, 0.5f, 120.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0xFFFF0000u);
+    EXPECT_EQ(value, 0.5f);
+    tool.SampleNibPaint(&paint, &value, 1.0f, 0.5f, 30.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0x550000FFu);
+    EXPECT_EQ(int32_t(paint.thickness), 300);
+    tool.SampleNibPaint(&paint, &value, 0.5f, 0.5f, 120.0f);
+    // Weights 127 and 128: alpha (255 x 127 + 85 x 128) / 255; red 255 x 255 x 127 / that sum.
+    const double alpha = (255.0 * 127 + 85.0 * 128) / 255.0;
+    const double red = 255.0 * 255.0 * 127 / (255.0 * 127 + 85.0 * 128);
+    EXPECT_EQ(uint32_t(paint.colour) >> 24, uint32_t(std::nearbyint(alpha)));
+    EXPECT_EQ((uint32_t(paint.colour) >> 16) & 255, uint32_t(std::nearbyint(red)));
+    EXPECT_EQ(uint32_t(paint.colour) & 255, uint32_t(std::nearbyint(255.0 - red)));
+    EXPECT_EQ(int32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
+}
+
+TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
+{
+    CProbeTool tool;
+    for (int i = 0; i < kNibEntries; ++i)
+        tool.Loaded().entries[i] = {0xFF204060u, 400, 2000, 100, 8};
+    tool.Loaded().entries[10] = {0x00FFFFFFu, 0, 0, 0, 0};
+    tool.SmoothNibPaint();
+    const PaintCell& hole = tool.Loaded().entries[10];
+    EXPECT_EQ(uint32_t(hole.colour), uint32_t((255 * 2 + 2) / 4) << 24 | 0x204060u) << "the neighbours' colour";
+    EXPECT_EQ(int32_t(hole.thickness), (400 * 2 + 2) / 4);
+    EXPECT_EQ(int32_t(hole.wetness), (2000 * 2 + 2) / 4);
+    EXPECT_EQ(uint32_t(tool.Loaded().entries[9].colour), uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
+    EXPECT_EQ(uint32_t(tool.Loaded().entries[0].colour), 0xFF204060u) << "an end counts itself for the missing neighbour";
+}
+
+class SweepTest : public ToolCanvasTest {
+protected:
+    // A nib from (x0, y) to (x1, y), its outline `half` above and below, swept over the layer.
+    void SweepStraight(CProbeTool& tool, float x0, float x1, float y, float half)
+    {
+        tool.Working().left = {x0, y - half};
+        tool.Working().right = {x0, y + half};
+        tool.Loaded().left = {x1, y - half};
+        tool.Loaded().right = {x1, y + half};
+        ASSERT_EQ(tool.PaintSweepCells(*cells, kSweepQuad, {}), kResOk);
+    }
+};
+
+TEST_F(SweepTest, EachRowOfAStraightSweepCoversItsLengthInEdgeWeights)
+{
+    CProbeTool tool;
+    // A sweep whose sides run at a slant, so that the spans' ends fall inside cells.
+    tool.Working().left = {10.3f, 10.0f};
+    tool.Working().right = {14.3f, 30.0f};
+    tool.Loaded().left = {30.7f, 10.0f};
+    tool.Loaded().right = {34.7f, 30.0f};
+    ASSERT_EQ(tool.PaintSweepCells(*cells, kSweepQuad, {}), kResOk);
+    std::map<const PaintCell*, int> seen;
+    std::map<int, int64_t> rowWeights;
+    const PaintCell* first = cells->Cells(0);
+    for (const CProbeTool::PaintedCell& c : tool.painted) {
+        ASSERT_EQ(++seen[c.cell], 1) << "each cell once";
+        rowWeights[int(c.cell - first) / cells->GetWidth()] += c.edge;
+        EXPECT_GE(c.place.along, 0.0f);
+        EXPECT_LE(c.place.along, 1.0f);
+        EXPECT_NEAR(c.width, std::hypot(4.0, 20.0), 1e-3);
+        EXPECT_EQ(c.coverage, uint32_t(255 * c.edge) >> 8) << "flat paper outside a stroke's sweep";
+    }
+    ASSERT_EQ(rowWeights.size(), 20u);
+    for (const auto& [row, weight] : rowWeights)
+        EXPECT_NEAR(double(weight), 20.4 * 256.0, 256.0) << row;
+}
+
+TEST_F(SweepTest, PlacesRunAcrossTheNibAndAlongTheSegment)
+{
+    CProbeTool tool;
+    SweepStraight(tool, 10.0f, 20.0f, 20.0f, 5.0f);
+    ASSERT_FALSE(tool.painted.empty());
+    for (const CProbeTool::PaintedCell& c : tool.painted) {
+        const int32_t index = int32_t(c.cell - cells->Cells(0));
+        const float x = float(index % cells->GetWidth()) + 0.5f, y = float(index / cells->GetWidth()) + 0.5f;
+        EXPECT_NEAR(c.place.along, (x - 10.0f) / 10.0f, 1e-4) << x;
+        EXPECT_NEAR(c.place.across, (y - 15.0f) / 10.0f, 1e-4) << y;
+        EXPECT_EQ(c.edge, 256) << "the shared ends are whole cells";
+    }
+    EXPECT_EQ(tool.painted.size(), 100u);
+}
+
+TEST_F(SweepTest, CrossingOutlinesSweepTheTwoTrianglesBesideTheTurn)
+{
+    CProbeTool tool;
+    // The nib turns a quarter about (20, 20): its left end moves back, its right end forward.
+    tool.Working().left = {20.0f, 10.0f};
+    tool.Working().right = {20.0f, 30.0f};
+    tool.Loaded().left = {10.0f, 20.0f};
+    tool.Loaded().right = {30.0f, 20.0f};
+    ASSERT_EQ(tool.PaintSweepCells(*cells, kSweepCrossLeft, {20.0f, 20.0f}), kResOk);
+    ASSERT_FALSE(tool.painted.empty());
+    for (const CProbeTool::PaintedCell& c : tool.painted) {
+        const int32_t index = int32_t(c.cell - cells->Cells(0));
+        const int32_t x = index % cells->GetWidth(), y = index / cells->GetWidth();
+        EXPECT_TRUE((x < 20 && y < 20) || (x >= 20 && y >= 20)) << x << ", " << y;
+    }
+    // Two right triangles with legs of 10: about 100 cells.
+    int64_t weight = 0;
+    for (const CProbeTool::PaintedCell& c : tool.painted)
+        weight += c.edge;
+    EXPECT_NEAR(double(weight) / 256.0, 100.0, 12.0);
+}
+
+TEST_F(SweepTest, ANavigatorWithoutCellsAnswersFive)
+{
+    CProbeTool tool;
+    CPaintCellMap empty;
+    CPaintCellNav none(empty);
+    EXPECT_EQ(tool.PaintSweepCells(none, kSweepQuad, {}), kResNoMemory);
+}
+
+// One segment from (10, 10) to (20, 10) whose loaded perpendicular is turned by `degrees`.
+class SegmentTest : public ToolCanvasTest {
+protected:
+    void PlaceSegment(CProbeTool& tool, double degrees)
+    {
+        const double turn = degrees * std::numbers::pi / 180.0;
+        tool.Working().position = CStrokeSample::FromPen(Pen(10, 10, 0.5f));
+        tool.Loaded().position = CStrokeSample::FromPen(Pen(20, 10, 0.5f));
+        tool.Working().direction = {1.0f, 0.0f};
+        tool.Working().perpendicular = {0.0f, 1.0f};
+        tool.Loaded().direction = {float(std::cos(turn)), float(std::sin(turn))};
+        tool.Loaded().perpendicular = Perpendicular2(tool.Loaded().direction);
+        tool.Working().left = {10.0f, 8.0f};
+        tool.Working().right = {10.0f, 12.0f};
+    }
+};
+
+TEST_F(SegmentTest, TheSweepsOfASegmentFollowItsTurn)
+{
+    for (double degrees : {10.0, 25.0, 45.0}) {
+        CProbeTool tool;
+        tool.maxWidth = 4.0f;
+        tool.SetSize(0.5f);
+        PlaceSegment(tool, degrees);
+        CCellRect rect;
+        const size_t expected = degrees <= 20 ? 1 : degrees <= 30 ? 2 : 4;
+        const int32_t position = tool.GetStrokePosition();
+        ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+        ASSERT_EQ(tool.sweeps.size(), expected) << degrees;
+        // However it is split, a segment advances the stroke position by about 0.5 x 20 + 5.5.
+        EXPECT_EQ(tool.GetStrokePosition() - position, 16);
+        for (const CProbeTool::Sweep& sweep : tool.sweeps)
+            EXPECT_EQ(sweep.phase, kPhaseFollowing);
+        EXPECT_EQ(tool.sweeps.back().perpendicular, tool.Loaded().perpendicular);
+        if (expected == 2) {
+            // Two parts turn halfway first: the perpendicular of 12.5 degrees.
+            const double half = degrees / 2.0 * std::numbers::pi / 180.0;
+            EXPECT_NEAR(tool.sweeps[0].perpendicular.x, -std::sin(half), 1e-5);
+            EXPECT_NEAR(tool.sweeps[0].perpendicular.y, std::cos(half), 1e-5);
+            EXPECT_NEAR(tool.sweeps[0].position.x, 15.0f, 1e-5) << "halfway along";
+        }
+        EXPECT_EQ(tool.Loaded().Position(), (tCFPoint{20.0f, 10.0f})) << "the loaded nib ends where it was";
+        EXPECT_FALSE(rect.IsEmpty());
+        EXPECT_EQ(tool.GetToolFlag(), 0u);
+    }
+}
+
+TEST_F(SegmentTest, AMarkedTurnPaintsTwoHalvesAndSwapsTheNibsSides)
+{
+    CProbeTool tool;
+    tool.maxWidth = 4.0f;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Loaded().position.mark = 1;
+    const int32_t position = tool.GetStrokePosition();
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    ASSERT_EQ(tool.sweeps.size(), 2u);
+    EXPECT_EQ(tool.sweeps[0].phase, kPhaseCornerIn);
+    EXPECT_EQ(tool.sweeps[0].toolFlag, 0u);
+    EXPECT_EQ(tool.sweeps[1].phase, kPhaseCornerOut);
+    EXPECT_EQ(tool.sweeps[1].toolFlag, 1u);
+    EXPECT_EQ(tool.GetToolFlag(), 1u);
+    EXPECT_GT(tool.GetStrokePosition(), position);
+    // The first half reaches a half width (2 cells) past the turn.
+    EXPECT_GE(rect.right, 22);
+}
+
+TEST_F(SegmentTest, ASegmentOffTheCanvasPaintsNothingAndMovesOn)
+{
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Working().position = CStrokeSample::FromPen(Pen(100, 10, 0.5f));
+    tool.Loaded().position = CStrokeSample::FromPen(Pen(110, 10, 0.5f));
+    tool.Working().left = {100.0f, 8.0f};
+    tool.Working().right = {100.0f, 12.0f};
+    CCellRect rect;
+    EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    EXPECT_TRUE(rect.IsEmpty());
+    EXPECT_TRUE(tool.painted.empty());
+    EXPECT_EQ(tool.Working().left, tool.Loaded().left) << "the next segment starts from this one's end";
+}
+
+TEST_F(SegmentTest, TheGrainBoundsWidenAnEighthOfTheWayPerRow)
+{
+    // Rows 0 to 3 of every 8 lie at 100, the others at 180; one grain texel a cell.
+    auto* paper = new CImage8(8, 8);
+    CImNav8 nav(paper);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            nav.Bytes(y)[x] = y < 4 ? 100 : 180;
+    nav.Detach();
+    grain.reset();
+    canvas->GetLayer(0)->SetGrainImage(paper);
+    grain = std::make_unique<CImNav8>(canvas->GetGrainImageFor(0));
+    context = MakeStrokeContext(cells.get(), grain.get(), *canvas->GetLayer(0));
+    ASSERT_EQ(context.grainStep, 0x10000);
+
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    // The loaded outline of half width 2.5 reaches rows 7.5 to 12.5; the box one row more.
+    ASSERT_EQ(rect.top, 6);
+    ASSERT_EQ(rect.bottom, 13);
+    int32_t low = -1, high = -1;
+    for (int32_t y = rect.top; y <= rect.bottom; ++y) {
+        const int32_t g = (y % 8) < 4 ? 100 : 180;
+        if (low < 0)
+            low = high = g;
+        if (g > high)
+            high += ((g - high) * 32 + 255) >> 8;
+        if (g < low)
+            low -= ((low - g) * 32 + 255) >> 8;
+    }
+    EXPECT_EQ(tool.Loaded().grainLow, low);
+    EXPECT_EQ(tool.Loaded().grainHigh, high);
+    EXPECT_EQ(low, 180 - 10 - 9 - 8 - 7);
+    EXPECT_EQ(tool.Working().grainLow, low) << "the next segment starts from these";
+}
+
+TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)
+{
+    CProbeTool tool;
+    tool.minWidth = tool.maxWidth = 0.0f;
+    PlaceSegment(tool, 0.0);
+    CCellRect rect;
+    EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    EXPECT_TRUE(rect.IsEmpty());
+    EXPECT_TRUE(tool.painted.empty());
+}
+
+TEST_F(SegmentTest, APenDownAndUpPaintsOnlyTheClosingTap)
+{
+    CProbeTool tool;
+    tool.SetSize(1.0f);
+    ASSERT_EQ(tool.UpdateNibDirection(*canvas, Pen(28, 20, 0.0f)), kResOk);
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(30, 20, 0.7f)), kResOk);
+    ASSERT_EQ(tool.EndStroke(*canvas, context, Pen(30, 20, 0.7f)), kResOk);
+    ASSERT_EQ(tool.sweeps.size(), 1u);
+    EXPECT_EQ(tool.sweeps[0].phase, kPhaseTap);
+    EXPECT_FLOAT_EQ(tool.sweeps[0].loadedPressure, 0.7f) << "the tap has the stroke's peak pressure";
+    ASSERT_FALSE(tool.painted.empty());
+    for (const CProbeTool::PaintedCell& c : tool.painted)
+        EXPECT_EQ(c.phase, kPhaseTap);
+    EXPECT_EQ(tool.GetStrokeCount(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "ToolTestSupport.h"
+#include "paint/engine/GammaTables.h"
+#include "paint/engine/IShellServices.h"
+#include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CToolProperty.h"
+#include "paint/tools/ToolMessages.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/ValueNoise.h"
+
+namespace {
+
+// The controller's colour 0xFF336699 and value 0.4.
+class TestServices : public IShellServices {
+public:
+    uint32_t GetPaintColour() override { return 0xFF336699u; }
+    float GetPaintValue() override { return 0.4f; }
+    void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
+};
+
+// The oil brush with its inner state reachable.
+class COilProbe : public COilPaintNew {
+public:
+    COilProbe()
+    {
+        SetShellServices(&m_testServices);
+        Invalidate();
+    }
+    using COilPaintNew::ApplySettings;
+    using COilPaintNew::LoadNib;
+    using COilPaintNew::PaintCell;
+    using COilPaintNew::PickUpSample;
+
+    CNibRow& Working() { return m_currentNib; }
+    CNibRow& Loaded() { return m_loadedNib; }
+    float Table(int32_t which, int32_t i) const { return m_nibTable[which][i]; }
+    void SetProfile(float value) { std::fill(std::begin(m_nibTable[0]), std::end(m_nibTable[0]), value); }
+    void SetPhase(int32_t phase) { m_segmentPhase = phase; }
+    void SetStrokeLength(float length) { m_strokeLength = length; }
+    void SetDryDab(uint32_t dry) { m_dryDab = dry; }
+    void SetGrainDepth(int32_t depth) { m_grainDepth = depth; }
+    void SetGrainBounds(int32_t low, int32_t high)
+    {
+        m_currentNib.grainLow = m_loadedNib.grainLow = low;
+        m_currentNib.grainHigh = m_loadedNib.grainHigh = high;
+    }
+    void FillNib(const Cell& paint)
+    {
+        std::fill(std::begin(m_currentNib.entries), std::end(m_currentNib.entries), paint);
+        std::fill(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), paint);
+    }
+
+private:
+    TestServices m_testServices;
+};
+
+// The second nib table by its formula, in double precision.
+double LoadShare(int i)
+{
+    const double x = (i - 60) / 60.0 * 0.95, y = 0.9025 - x * x;
+    return 1.0 - 0.95 * (y / (1.0 - (1.0 - y) * 0.9690721954));
+}
+
+// What entry 60, with a load of 1000 x 20 at pressure 0.5, lays off the canvas when the noise
+// runs along the stroke at `along`.
+int32_t LaidOffTheCanvas(const COilPaintNew& oil, uint32_t along)
+{
+    const uint32_t seed[2] = {0, 0};
+    const double f =
+        ValueNoise2D(seed, int32_t(along), int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 60))) / 65535.0;
+    const double cap = 0.5 * 2000 * 0.8;
+    return int32_t(std::nearbyint(std::min(std::min(20000 * LoadShare(60), cap) * (f * 0.5 + 0.5) * f, cap)));
+}
+
+PaintCell Paint(PaintCell cell, uint32_t grain, float along, float across, float width, int32_t edge, COilProbe& oil)
+{
+    oil.PaintCell(&cell, grain, CNibPlace{along, across}, width, edge);
+    return cell;
+}
+
+TEST(OilPaint, TheNibTablesAndTheNoiseScaleFollowTheSize)
+{
+    COilProbe oil;
+    oil.SetSize(0.5f);
+    for (int i : {0, 30, 60, 100, 119})
+        EXPECT_NEAR(oil.Table(1, i), LoadShare(i), 1e-6) << i;
+    EXPECT_NEAR(oil.Table(1, 60), 0.0532, 1e-3) << "about 0.05 in the middle";
+    EXPECT_FLOAT_EQ(oil.Table(1, 0), 1.0f);
+    // K = 120 / (8 x 0.5 + 2) = 20 entries of edge on each side.
+    EXPECT_EQ(oil.Table(0, 0), 0.0f);
+    EXPECT_NEAR(oil.Table(0, 10), 0.5 / (1.0 - 0.5 * 0.9473684078), 1e-6);
+    EXPECT_EQ(oil.Table(0, 20), 1.0f);
+    EXPECT_EQ(oil.Table(0, 99), 1.0f);
+    EXPECT_NEAR(oil.Table(0, 109), 0.5 / (1.0 - 0.5 * 0.9473684078), 1e-6);
+    EXPECT_EQ(oil.GetNoiseScale(), 0.5f * 7100.0f + 28400.0f);
+}
+
+TEST(OilPaint, TheNibWidensOverTheFirstFiftyCellsOfAStroke)
+{
+    COilProbe oil;
+    oil.SetSize(0.5f);
+    oil.SetStrokeLength(10000.0f);
+    EXPECT_FLOAT_EQ(oil.GetNibWidth(1.0f), 60.0f) << "B = 120 x 0.25 x (1 + 1)";
+    const double s = std::sqrt(1.0 - 0.5 * 0.5);
+    EXPECT_NEAR(oil.GetNibWidth(0.5f), 120.0 * 0.25 * (s + 0.5), 1e-4);
+    oil.SetSize(1.0f);
+    EXPECT_NEAR(oil.GetNibWidth(1.0f), 120.0 / 1.66667 + 120.0 / 2.5, 1e-3);
+    oil.SetSize(0.25f);
+    EXPECT_NEAR(oil.GetNibWidth(1.0f), 3.2 + (60.0 - 3.2) * 0.5, 1e-4);
+
+    oil.SetSize(0.5f);
+    oil.SetStrokeLength(0.0f);
+    EXPECT_EQ(oil.GetNibWidth(1.0f), 1.0f) << "a stroke starts one cell wide";
+    oil.SetStrokeLength(25.0f);
+    EXPECT_NEAR(oil.GetNibWidth(1.0f), 60.0 * std::log(10.0) / std::log(20.0), 1e-3);
+    oil.SetStrokeLength(50.0f);
+    EXPECT_FLOAT_EQ(oil.GetNibWidth(1.0f), 60.0f);
+    oil.SetProperty(kPropertyPaintLoad, 0.0f);
+    oil.SetStrokeLength(0.0f);
+    EXPECT_FLOAT_EQ(oil.GetNibWidth(1.0f), 60.0f) << "an empty brush does not spread";
+}
+
+TEST(OilPaint, LoadingTheNibMixesAFifthOfTheColourIn)
+{
+    COilProbe oil;
+    oil.LoadNib();
+    // alpha = top byte of 51 x 0xFF3366.
+    const uint32_t alpha = (51u * 0xFF3366u) >> 24;
+    for (const auto& entry : oil.Loaded().entries) {
+        ASSERT_EQ(uint32_t(entry.colour), alpha << 24 | 0x336699u);
+        ASSERT_EQ(int32_t(entry.thickness), 0);
+        ASSERT_EQ(int32_t(entry.wetness), 13750) << "0.5^2 x 55000";
+        ASSERT_EQ(int32_t(entry.shine), 250);
+        ASSERT_EQ(int32_t(entry.extra), 102) << "round(0.4 x 255)";
+    }
+    oil.LoadNib();
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[0].colour),
+              LinearLightOver(GetGammaTables(), alpha << 24 | 0x336699u, alpha << 24 | 0x336699u));
+}
+
+TEST(OilPaint, AnEmptyCleanBrushStartsTransparentAndStillTakesColourFromDryPaint)
+{
+    COilProbe oil;
+    oil.SetProperty(kPropertyPaintLoad, 0.0f);
+    oil.FillNib({0xFF112233u, 0, 0, 0, 0});
+    oil.LoadNib();
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].colour), 0u);
+    EXPECT_EQ(int32_t(oil.Loaded().entries[7].wetness), 0);
+    oil.SetCleanBrush(0);
+    oil.FillNib({0xFF112233u, 0, 0, 0, 0});
+    oil.LoadNib();
+    EXPECT_EQ(uint32_t(oil.Loaded().entries[7].colour), 0xFF112233u) << "a colour of alpha 0 goes over as nothing";
+
+    oil.FillNib({0u, 0, 0, 0, 0});
+    oil.Loaded().position.pressure = 1.0f;
+    const PaintCell dry{0xFF0000FFu, 300, 0, 0, 0};
+    PaintCell entry = oil.Loaded().entries[40];
+    oil.PickUpSample(&dry, &entry, 40);
+    EXPECT_GT(uint32_t(entry.colour) >> 24, 0u) << "the dry pick-up";
+    EXPECT_EQ(uint32_t(entry.colour) & 0xFFFFFFu, 0x0000FFu);
+    EXPECT_EQ(int32_t(entry.thickness), 0) << "nothing of its own to lay";
+}
+
+TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &entry, 60);
+    const int32_t laid = LaidOffTheCanvas(oil, 0);
+    EXPECT_EQ(int32_t(entry.thickness), laid);
+    EXPECT_EQ(int32_t(entry.wetness), (20000 - laid) / 20);
+    EXPECT_EQ(uint32_t(entry.colour), 0xFF204080u);
+}
+
+TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    PaintCell entry{0xFF204080u, 0, 1000, 100, 0};
+    const PaintCell wet{0xFF0000FFu, 30, 100, 200, 60};
+    PaintCell picked = entry;
+    oil.PickUpSample(&wet, &picked, 20);
+
+    const uint32_t seed[2] = {0, 0};
+    const double f = ValueNoise2D(seed, 0, int32_t(std::nearbyint(double(oil.GetNoiseScale()) * 20))) / 65535.0;
+    const double share = LoadShare(20), g = f * 0.8 + 0.2, t = 0.5, cap = t * 2000 * 0.8;
+    const int64_t load = 20000, available = 30 * 256 / 3;
+    const int32_t a = int32_t(std::nearbyint(255 * share * g));
+    const double laid = std::nearbyint(std::min(std::min((load - available) * share, cap) * (f * t + 0.5) * f, cap));
+    EXPECT_EQ(int32_t(picked.thickness), uint16_t(laid));
+    EXPECT_EQ(int32_t(picked.wetness), uint16_t((load - int64_t(laid)) / 20));
+    const int64_t m = a - (int64_t(a) * available / (available + load)) / 2;
+    const uint32_t mixed = LinearLightOver(GetGammaTables(), uint32_t(m) << 24 | 0x0000FFu, entry.colour);
+    EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
+    EXPECT_EQ(int32_t(picked.shine), uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
+    EXPECT_EQ(int32_t(picked.extra), uint8_t(0 + (((60 + 1) * m) >> 8)));
+}
+
+TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(100, 200);
+    oil.SetPhase(kPhaseFollowing);
+    // K = 255; N = round(0.9 x 500) = 450; M = 450 x 255 / 1900 = 60; the target is
+    // 60 - 150 + 100 = 10, reached by 255/256 of the way: 9.
+    const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
+    EXPECT_EQ(uint32_t(painted.colour), 0xFF204080u);
+    EXPECT_EQ(int32_t(painted.thickness), 9);
+    EXPECT_EQ(int32_t(painted.wetness), 65535);
+    EXPECT_EQ(int32_t(painted.shine), 100);
+    EXPECT_EQ(int32_t(painted.extra), 50);
+    // Wet paint below is part of what the target replaces: 200 moves to 10 by 255/256.
+    const PaintCell over = Paint({0xFFFFFFFFu, 200, 65535, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil);
+    EXPECT_EQ(int32_t(over.thickness), 200 + (((10 - 200) * 255) >> 8));
+    oil.SetDryDab(1);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 4000, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 0);
+}
+
+TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.SetGrainBounds(100, 200);
+    oil.SetPhase(kPhaseFollowing);
+    oil.FillNib({0xFF204080u, 10, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 9";
+    oil.FillNib({0xFF204080u, 13, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 12";
+
+    // N = round(0.9 x 20) = 18: c = 18/32, V = 255 + c, K = round(255 V (c + (1 - c) R)) >> 8.
+    oil.FillNib({0xFF204080u, 20, 0, 0, 0});
+    const double c = 18.0 / 32.0, v = 255.0 + c;
+    for (uint32_t grain : {100u, 150u, 200u}) {
+        const double r = (grain - 100.0) / 100.0;
+        const uint32_t k = uint32_t(std::nearbyint(255.0 * v * (c + (1.0 - c) * r))) >> 8;
+        const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, grain, 0.5f, 0.5f, 120.0f, 256, oil);
+        EXPECT_EQ(uint32_t(painted.colour), LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu)) << grain;
+    }
+}
+
+TEST(OilPaint, PropertiesAreListedAndOnlyPressureLoadAndCleanBrushAreSet)
+{
+    COilProbe oil;
+    tCArray<CToolProperty*> list;
+    ASSERT_EQ(oil.OnMessage(kMsgToolPropertyList, 0, ToMsgArg(&list), 0, kMsgApply), kResOk);
+    const uint32_t expected[][2] = {{0xB2D05EA3u, 0}, {0xB2D05EA4u, 0}, {0xB2D05EA5u, 0},
+                                    {0xB2D05EAFu, 2}, {0xB2D05EAEu, 2}, {0xB2D05EB0u, 3}};
+    ASSERT_EQ(list.GetCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(list[i]->GetTextId(), expected[i][0]);
+        EXPECT_EQ(list[i]->GetKind(), expected[i][1]);
+        delete list[i];
+    }
+
+    ToolPropertyValue record{kPropertyPaintLoad, 1.5f};
+    EXPECT_EQ(oil.OnMessage(kMsgToolPropertyValue, 0, ToMsgArg(&record), 0, kMsgApply), kResOk);
+    EXPECT_EQ(oil.GetLoading(), 1.0f) << "a load above 1 would overflow the wetness";
+    record = {kPropertyPaintLoad, std::numeric_limits<float>::quiet_NaN()};
+    oil.OnMessage(kMsgToolPropertyValue, 0, ToMsgArg(&record), 0, kMsgApply);
+    EXPECT_EQ(oil.GetLoading(), 1.0f);
+    record = {kPropertyPaintLoad, 0.0f};
+    EXPECT_EQ(oil.OnMessage(kMsgToolPropertyValue, 0, ToMsgArg(&record), 0, kMsgReport), kResOk);
+    EXPECT_EQ(record.value, 1.0f);
+    EXPECT_EQ(oil.SetProperty(kPropertyThinners, 0.9f), kResOk);
+    EXPECT_EQ(oil.GetThinning(), 0.5f);
+    oil.SetProperty(kPropertyDryBrush, 1.0f);
+    EXPECT_EQ(oil.GetProperty(kPropertyDryBrush), 0.0f);
+    oil.SetProperty(kPropertyCleanBrush, 0.0f);
+    EXPECT_EQ(oil.GetProperty(kPropertyCleanBrush), 0.0f);
+    oil.SetProperty(kPropertyPressure, 0.8f);
+    EXPECT_FLOAT_EQ(oil.GetProperty(kPropertyPressure), 0.8f);
+    EXPECT_EQ(oil.GetProperty(kPropertyReset), 0.0f);
+
+    oil.SetDryDab(1);
+    oil.Reset();
+    EXPECT_EQ(oil.GetProperty(kPropertyDryBrush), 0.0f);
+    EXPECT_EQ(oil.GetLoading(), 0.5f);
+    EXPECT_EQ(oil.GetCleanBrush(), 1u);
+    EXPECT_EQ(oil.GetCommonProperty(), 0.5f);
+}
+
+TEST(OilPaint, ExtraSettingsRestoreTheLoadClampedAndKeepTheThinners)
+{
+    COilProbe oil;
+    tCMemFile stream;
+    const float block1[] = {0, 0.5f, 0, 0, 0.5f, 0};
+    const auto u32 = [&](uint32_t v) { stream.WriteU32(v); };
+    u32(4900);
+    u32(24);
+    for (float f : block1)
+        stream.WriteFloat(f);
+    u32(8);
+    stream.WriteFloat(0.9f);
+    stream.WriteFloat(1.5f);
+    stream.Rewind();
+    ASSERT_EQ(oil.ReadSettings(&stream, stream.GetSize()), kResOk);
+    EXPECT_EQ(oil.GetThinning(), 0.5f);
+    EXPECT_EQ(oil.GetLoading(), 1.0f);
+
+    tCMemFile written;
+    ASSERT_EQ(oil.WriteSettings(&written), kResOk);
+    ASSERT_EQ(written.GetSize(), 4 + 4 + 24 + 4 + 8);
+    float thinning = 0, loading = 0;
+    std::memcpy(&thinning, written.GetData() + 36, 4);
+    std::memcpy(&loading, written.GetData() + 40, 4);
+    EXPECT_EQ(thinning, 0.5f);
+    EXPECT_EQ(loading, 1.0f);
+}
+
+TEST(OilPaint, TheGrainsDepthScalesTheGrainThePaintFills)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(100, 200);
+    oil.SetPhase(kPhaseFollowing);
+    // At depth 128 the grain lies half as high: M - 75 + 50 = 35, reached by 255/256: 34.
+    oil.SetGrainDepth(128);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).thickness), 34);
+    // At depth 512 twice as high: 60 - 300 + 200 < 0, so nothing is laid on top.
+    oil.SetGrainDepth(512);
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).thickness), 0);
+}
+
+TEST(OilPaint, NoiseCoordinatesWrapWithTheStrokePosition)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    oil.SetStrokePosition(0x7FFFFFFF);
+    PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &entry, 60);
+    EXPECT_EQ(int32_t(entry.thickness), LaidOffTheCanvas(oil, 0x7FFFFFFFu * 256u));
+}
+
+TEST(OilPaint, ALoadBeyondTheWetnessWordSaturates)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    // Wet paint 65535 thick offers 65535 x 256 / 3 of load, far past 65535 x 20.
+    const PaintCell wet{0xFF0000FFu, 65535, 65535, 0, 0};
+    PaintCell entry{0xFF204080u, 0, 65535, 0, 0};
+    oil.PickUpSample(&wet, &entry, 60);
+    EXPECT_EQ(int32_t(entry.wetness), 65535);
+}
+
+// The records in tests/data/tool_settings, written by a script after the tool id.
+tResult ReadSeed(COilProbe& oil, const char* name)
+{
+    std::ifstream file(std::string(KOSTREL_TEST_DATA) + "/tool_settings/" + name, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(bytes.empty()) << name;
+    tCMemFile stream;
+    stream.WriteU32(4900);
+    stream.WriteBytes(bytes.data(), int64_t(bytes.size()));
+    stream.Rewind();
+    return oil.ReadSettings(&stream, stream.GetSize());
+}
+
+TEST(OilPaint, RecordsWrittenElsewhereReadAsTheirFieldsSay)
+{
+    COilProbe oil;
+    oil.SetSize(3.0f);
+    ASSERT_EQ(ReadSeed(oil, "oil-thinning-0.5-loading-0.8"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 0.5f);
+    EXPECT_EQ(oil.GetStrokePosition(), 1234);
+    EXPECT_EQ(oil.GetStrokeCount(), 3u);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.8f);
+    ASSERT_EQ(ReadSeed(oil, "block-one-of-the-counter-only"), kResOk);
+    EXPECT_EQ(oil.GetStrokeCount(), 9u);
+    EXPECT_EQ(oil.GetSize(), 0.5f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.3f);
+    ASSERT_EQ(ReadSeed(oil, "block-one-longer-than-written"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 2.0f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
+    ASSERT_EQ(ReadSeed(oil, "loading-not-a-number"), kResOk);
+    EXPECT_EQ(oil.GetSize(), 2.0f);
+    EXPECT_EQ(oil.GetCommonProperty(), 0.5f);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
+    EXPECT_EQ(ReadSeed(oil, "block-two-length-past-the-end"), kResFileIO);
+    EXPECT_FLOAT_EQ(oil.GetLoading(), 0.2f);
+}
+
+class OilStrokeTest : public ToolCanvasTest {
+protected:
+    void Stroke(COilProbe& oil, float fromX, float toX, float y)
+    {
+        ASSERT_EQ(oil.BeginStroke(*canvas, context, Pen(fromX, y, 0.8f)), kResOk);
+        for (float x = fromX + 2.0f; x <= toX; x += 2.0f) {
+            Wait(20);
+            ASSERT_EQ(oil.ContinueStroke(*canvas, context, Pen(x, y, 0.8f), 1), kResOk);
+        }
+        ASSERT_EQ(oil.EndStroke(*canvas, context, Pen(toX, y, 0.8f)), kResOk);
+    }
+};
+
+TEST_F(OilStrokeTest, AnEmptyBrushLaysNothingButSmearsWetPaint)
+{
+    COilProbe oil;
+    oil.SetSize(0.1f);
+    oil.SetProperty(kPropertyPaintLoad, 0.0f);
+    Stroke(oil, 4, 60, 24);
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            ASSERT_EQ(uint32_t(cells->Cells(y)[x].colour), 0u) << x << ", " << y;
+
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 20; x < 28; ++x)
+            cells->Cells(y)[x] = {0xFFC01010u, 300, 65535, 0, 0};
+    Stroke(oil, 4, 60, 24);
+    int32_t smeared = 0;
+    for (int32_t x = 28; x < 64; ++x)
+        smeared += (cells->Cells(24)[x].colour >> 24) != 0;
+    EXPECT_GT(smeared, 3) << "red carried past the band";
+}
+
+TEST_F(OilStrokeTest, ATapIsPaintedAtFullWidth)
+{
+    COilProbe oil;
+    oil.SetSize(0.5f);
+    ASSERT_EQ(oil.BeginStroke(*canvas, context, Pen(32, 24, 0.7f)), kResOk);
+    ASSERT_EQ(oil.EndStroke(*canvas, context, Pen(32, 24, 0.7f)), kResOk);
+    // Without a direction from hover the tap lies across the pen's azimuth: its nib runs down.
+    int32_t top = 48, bottom = -1;
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            if (cells->Cells(y)[x].colour >> 24) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    oil.SetStrokeLength(10000.0f);
+    const float width = oil.GetNibWidth(0.7f);
+    EXPECT_GE(bottom - top + 1, int32_t(width * 0.6f)) << "not narrowed to a cell";
+    EXPECT_LE(bottom - top + 1, int32_t(width) + 3);
+}
+
+}  // namespace
