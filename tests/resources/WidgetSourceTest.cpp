@@ -161,6 +161,7 @@ wdgt 1 "a"
 namespace {
 
 // A class of the tests' own with two chunks of parameters, as the effect chunks register theirs.
+// Its base reads the effect chunks already, so its own have tags of their own.
 void RegisterTestClass()
 {
     const uint32_t tag = MakeFourCC("tstw");
@@ -172,9 +173,11 @@ void RegisterTestClass()
                                            {"opacity", tWidgetField::kI32}};
     const std::vector<tWidgetField> ramp{{"angle", tWidgetField::kF32}, {"points", tWidgetField::kStops},
                                          {"overlay", tWidgetField::kI32}};
-    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow},
-                                    {MakeFourCC("grdf"), tWidgetPayload::kFields, ramp}}),
+    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("tsha"), tWidgetPayload::kFields, shadow},
+                                    {MakeFourCC("tgrd"), tWidgetPayload::kFields, ramp}}),
               kResOk);
+    EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow}}), kResBadParam)
+        << "its base reads 'shad' already";
     EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("colr"), tWidgetPayload::kU32, {}}}), kResBadParam)
         << "its base reads 'colr' already";
     EXPECT_EQ(RegisterWidgetClass(tag, MakeFourCC("wdgt")), kResBadParam);
@@ -188,29 +191,36 @@ std::string FloatBits(float value)
     return U32(bits);
 }
 
-TEST(WidgetSource, RegisteredChunksOfParametersCompileAndDumpInOrder)
+TEST(WidgetSource, RegisteredChunksOfParametersCompileInAnyOrderAndDumpInTheirs)
 {
     RegisterTestClass();
     const std::string source = R"(tstw 1 "t"
   colr #FF102030
-  shad layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
-  grdf angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
+  tsha layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
+  tgrd angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
 )";
     const std::string bytes = CompileResources(source);
-    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("shad") + U32(2) + U32(0x80000000) +
-                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("grdf") + FloatBits(0.25f) +
+    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("tsha") + U32(2) + U32(0x80000000) +
+                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("tgrd") + FloatBits(0.25f) +
                                U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0xFFFFFFFF) + FloatBits(1.0f) +
                                U32(1);
     EXPECT_EQ(bytes, Widget("tstw", 1, u"t", chunks));
     TempFolder dump;
     EXPECT_EQ(Dump(bytes, dump.Path() / "files"), source);
+    EXPECT_EQ(CompileResources(R"(tstw 1 "t"
+  colr #FF102030
+  tsha opacity=160 x=-3 radius=7.5 colour=#80000000 layer=2
+  tgrd overlay=1 points=[#FF000000@0 #FFFFFFFF@1] angle=0.25
+)"),
+              bytes);
 
     const std::pair<std::string, std::string> refusals[] = {
-        {"  shad layer=2 colour=#80000000 radius=7.5 x=-3\n", "a word or number expected"},
-        {"  shad layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "the field x= expected"},
-        {"  shad layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
-        {"  shad layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
-        {"  grdf angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 x=-3\n", "the field opacity= is missing"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "no field 'y' here"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 x=1 x=-3 opacity=1\n", "the field x= is given twice"},
+        {"  tsha layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
+        {"  tsha layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
+        {"  tgrd angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
     };
     for (const auto& [line, error] : refusals)
         EXPECT_NE(Refusal("tstw 1 \"t\"\n" + line).find("line 2: " + error), std::string::npos) << line;
