@@ -76,6 +76,14 @@ void CGradientIndexer::ColoursOfRow(CGradient& gradient, int32_t x, int32_t y, i
     const uint32_t* table = gradient.GetTable();
     if (m_type == kLinear) {
         int64_t value = m_start + x * m_dx + y * m_dy;
+        const int64_t last = value + int64_t(count - 1) * m_dx;
+        constexpr int64_t kInside = int64_t(CGradient::kTableSize) << 16;
+        if (count > 0 && std::min(value, last) >= 0 && std::max(value, last) < kInside) {
+            // The row stays within the table: no index needs holding in.
+            for (int32_t i = 0; i < count; ++i, value += m_dx)
+                out[i] = table[value >> 16];
+            return;
+        }
         for (int32_t i = 0; i < count; ++i, value += m_dx)
             out[i] = table[ClampIndex(value >> 16)];
         return;

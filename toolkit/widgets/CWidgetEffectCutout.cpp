@@ -6,8 +6,8 @@
 
 #include "toolkit/imaging/Blur.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/imaging/PixelBlend.h"
 #include "toolkit/widgets/EffectPixelLoops.h"
+#include "toolkit/widgets/RowBlends.h"
 
 namespace {
 
@@ -137,8 +137,10 @@ tResult CWidgetEffectCutout::Draw(const tCRect* rect, CImage* target, uint32_t o
     if (clip.IsEmpty())
         return kResOk;
     const CPixel colour = m_colour;
-    return ForEachMaskedPixel(target, clip, *m_mask, {0, 0}, [colour, opacity](CPixel* pixel, uint32_t byte) {
-        ColourBlendHook(pixel, (byte * (opacity + 1)) >> 8, colour);
+    return ForEachMaskedRow(target, clip, *m_mask, {0, 0}, [&](CPixel* pixels, uint8_t* bytes, int32_t count) {
+        for (int32_t i = 0; i < count; ++i)
+            bytes[i] = uint8_t((bytes[i] * (opacity + 1)) >> 8);
+        BlendColourRow(pixels, bytes, count, colour);
     });
 }
 

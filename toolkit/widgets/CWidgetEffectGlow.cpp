@@ -59,6 +59,9 @@ tResult CWidgetEffectGlow::Draw(const tCRect* rect, CImage* target, uint32_t opa
         return kResOk;
     const uint32_t strength = 2 * opacity + 2;
     const uint32_t colour = GetColour();
-    return PaintShadowAlpha(rect, target, GetHideUnderWidget() != 0, float(strength), strength,
-                            [colour](CPixel* pixel, uint32_t alpha) { GlowBlendPixel(pixel, colour, alpha); });
+    return PaintShadowAlpha<uint16_t>(rect, target, GetHideUnderWidget() != 0, float(strength), strength,
+                                      [colour](CPixel* pixels, const uint16_t* alphas, int32_t count) {
+                                          for (int32_t i = 0; i < count; ++i)
+                                              GlowBlendPixel(pixels + i, colour, alphas[i]);
+                                      });
 }

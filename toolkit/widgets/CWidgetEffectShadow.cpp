@@ -7,8 +7,8 @@
 
 #include "toolkit/imaging/Blur.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/imaging/PixelBlend.h"
 #include "toolkit/imaging/SubtractRect.h"
+#include "toolkit/widgets/RowBlends.h"
 #include "toolkit/widgets/ShadowAlphaPaint.h"
 
 namespace {
@@ -165,12 +165,16 @@ tResult CWidgetEffectShadow::Draw(const tCRect* rect, CImage* target, uint32_t o
 
 tResult CWidgetEffectShadow::DrawShadow(const tCRect* rect, CImage* target, uint32_t opacity)
 {
-    const CPixel colour = m_colour & 0x00FFFFFF;
+    const CPixel colour = m_colour;
     if (m_mask)
-        return PaintShadowAlpha(rect, target, false, 0.0f, opacity,
-                                [colour](CPixel* pixel, uint32_t alpha) { ColourBlendHook(pixel, alpha, colour); });
-    return PaintShadowAlpha(rect, target, m_hideUnderWidget != 0, float(opacity), 0,
-                            [colour](CPixel* pixel, uint32_t alpha) { PixelBlendHook(pixel, colour | alpha << 24); });
+        return PaintShadowAlpha<uint8_t>(rect, target, false, 0.0f, opacity,
+                                         [colour](CPixel* pixels, const uint8_t* alphas, int32_t count) {
+                                             BlendColourRow(pixels, alphas, count, colour);
+                                         });
+    return PaintShadowAlpha<uint8_t>(rect, target, m_hideUnderWidget != 0, float(opacity), 0,
+                                     [colour](CPixel* pixels, const uint8_t* alphas, int32_t count) {
+                                         BlendRgbRow(pixels, alphas, count, colour);
+                                     });
 }
 
 tResult CWidgetEffectShadow::AddSourceId(int32_t id, uint32_t update)

@@ -64,10 +64,10 @@ protected:
 
     // Paints the shadow's alpha over the parts of `rect` inside the effect rect: from the mask,
     // (byte x maskStrength) >> 8, or from the tables, round(h x (tableStrength x v)); the owner's
-    // rect is cut out first with `cutOwner`. `blend(pixel, alpha)` composites each pixel.
-    template <typename Blend>
+    // rect is cut out first with `cutOwner`. `blend(pixels, alphas, count)` composites each row.
+    template <typename Alpha, typename RowBlend>
     tResult PaintShadowAlpha(const tCRect* rect, CImage* target, bool cutOwner, float tableStrength,
-                             uint32_t maskStrength, Blend blend);
+                             uint32_t maskStrength, RowBlend blend);
 
 private:
     // The effect rect for the owner's area: grown by the margin, moved by the offset, and cut

@@ -20,7 +20,8 @@ enum : int32_t {
 
 // One channel; every mode but soft light leaves d at a = 0 (the caller skips those pixels).
 uint32_t BlendEffectChannel(int32_t mode, uint32_t d, uint32_t g, uint32_t a);
-// One pixel at an opacity of 0 .. 255.
+// One pixel at an opacity of 0 .. 255: the plain form, channel by channel.
 void BlendEffectPixel(int32_t mode, CPixel* target, CPixel source, uint32_t opacity);
-// `count` pixels of a row, each with its own source colour.
+// `count` pixels of a row, each with its own source colour: the same pixels as BlendEffectPixel,
+// with the mode chosen once per row.
 void BlendEffectRow(int32_t mode, CPixel* target, const CPixel* source, int32_t count, uint32_t opacity);

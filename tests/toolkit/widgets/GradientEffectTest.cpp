@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <vector>
 
 #include "toolkit/widgets/CGradientIndexer.h"
 #include "toolkit/widgets/CImWidget.h"
@@ -138,6 +140,31 @@ TEST(GradientBlendModes, EachModeMatchesItsPerChannelReference)
                     BlendEffectPixel(mode, &target, source, 255);
                     ASSERT_EQ(target, expected) << "mode " << mode << " a " << a << " d " << d << " g " << g;
                 }
+}
+
+TEST(GradientBlendModes, RowsBlendAsTheirPixelsDoOneByOne)
+{
+    std::mt19937 random(41);
+    const auto pixel = [&] {
+        // Alphas of 0 and 255 often, so that every path of the row kernels is taken.
+        const uint32_t choice = random() % 4;
+        const uint32_t alpha = choice == 0 ? 0 : choice == 1 ? 255 : random() & 0xFF;
+        return CPixel(alpha << 24 | (random() & 0xFFFFFF));
+    };
+    for (int32_t mode = -1; mode <= kEffectBlendModeCount; ++mode)
+        for (uint32_t opacity : {0u, 1u, 100u, 200u, 254u, 255u})
+            for (int32_t count = 0; count < 14; ++count) {
+                std::vector<CPixel> source(static_cast<size_t>(count)), row(static_cast<size_t>(count)), expected;
+                for (int32_t i = 0; i < count; ++i) {
+                    source[size_t(i)] = pixel();
+                    row[size_t(i)] = pixel();
+                }
+                expected = row;
+                for (int32_t i = 0; i < count; ++i)
+                    BlendEffectPixel(mode, &expected[size_t(i)], source[size_t(i)], opacity);
+                BlendEffectRow(mode, row.data(), source.data(), count, opacity);
+                ASSERT_EQ(row, expected) << "mode " << mode << " opacity " << opacity << " count " << count;
+            }
 }
 
 TEST(GradientBlendModes, OtherModesLeaveTheTargetAndSoftLightActsAtAlphaZero)

@@ -181,8 +181,9 @@ void ExpectMaskedShadow(PictureOwner& owner, CWidgetEffectShadow* shadow, bool h
                 const uint8_t b = mask[size_t((y - 8 + m) * maskWidth + (x - 8 + m))];
                 expected = OverReference(kGround, (b * 200u) >> 8, 0x00000000);
             }
-            if (clip && !(tCRect{0, 0, 16, 12}.Contains({x, y})))
+            if (clip && !(tCRect{0, 0, 16, 12}.Contains({x, y}))) {
                 ASSERT_EQ(canvas.At(x, y), kGround) << x << "," << y;
+            }
             ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
         }
 }
