@@ -12,6 +12,7 @@
 #include "toolkit/imaging/PixelScale.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/imaging/tCImageList.h"
+#include "toolkit/widgets/CWidgetEffectBase.h"
 #include "toolkit/widgets/IWidgetEffect.h"
 #include "toolkit/widgets/WidgetDataText.h"
 
@@ -59,6 +60,19 @@ uint32_t CImageWidgetT<Image, List>::CoverageOf(tElement element)
         return element >> 24;
     else
         return element;
+}
+
+template <typename Image, typename List>
+Image* CImageWidgetT<Image, List>::NewPicture(int32_t width, int32_t height)
+{
+    if (!IsPictureAreaAllowed(width, height))
+        return nullptr;
+    Image* picture = new (std::nothrow) Image(width, height);
+    if (picture && !picture->IsValid()) {
+        delete picture;
+        return nullptr;
+    }
+    return picture;
 }
 
 template <typename Image, typename List>
@@ -155,15 +169,15 @@ tResult CImageWidgetT<Image, List>::OnSizeChanged()
         return kResOk;
     if (m_image && m_image->GetWidth() == width && m_image->GetHeight() == height)
         return kResOk;
+    if (!IsPictureAreaAllowed(width, height))
+        return kResNoMemory;
     if (OwnsImage()) {
         TK_TRY(m_image->SetSize(width, height));
     } else {
         // A picture shared through a pool or a list is left to its other users.
-        Image* own = new (std::nothrow) Image(width, height);
-        if (!own || !own->IsValid()) {
-            delete own;
+        Image* own = NewPicture(width, height);
+        if (!own)
             return kResNoMemory;
-        }
         StoreImage(own, false);
     }
     return RenderOwnImage();
@@ -207,11 +221,9 @@ tResult CImageWidgetT<Image, List>::SetImage(Image* image, uint32_t sizeToImage,
         if (sizeToImage)
             return SizeToImage(present);
     } else {
-        Image* scaled = new (std::nothrow) Image(GetWidth(), GetHeight());
-        if (!scaled || !scaled->IsValid()) {
-            delete scaled;
+        Image* scaled = NewPicture(GetWidth(), GetHeight());
+        if (!scaled)
             return kResNoMemory;
-        }
         const tResult result = ScaleImageToImage(scaled, image, 0);
         if (result != kResOk) {
             delete scaled;

@@ -99,6 +99,8 @@ protected:
     static uint32_t CoverageOf(tElement element);
 
 private:
+    // A plain picture of that size, null beyond the area allowed or without memory.
+    static Image* NewPicture(int32_t width, int32_t height);
     bool OwnsImage() const;
     bool IsListEntry(const Image* image) const;
     // Deletes the picture held unless someone else owns it.

@@ -54,6 +54,8 @@ bool CWidgetEffectBase::TakesOwnerAsRectangle(const CImage* image) const
 
 tResult CWidgetEffectBase::ShapeOfImage(CImage* image, int32_t width, int32_t height, CImage8* shape)
 {
+    if (!IsPictureAreaAllowed(width, height))
+        return kResNoMemory;
     TK_TRY(shape->SetSize(width, height));
     const tCRect overlap = shape->GetBounds().Intersect(image->GetBounds());
     if (overlap.IsEmpty())

@@ -18,6 +18,15 @@ constexpr uint32_t kEffectTypeCutout = MakeFourCC("ctfx");
 constexpr uint32_t kEffectTypeGradient = MakeFourCC("grfx");
 constexpr uint32_t kEffectTypeTexture = MakeFourCC("txtr");
 
+// The most pixels a widget's own picture or an effect's work image may have: twice an 8K screen.
+// Sizes come from data; a larger area answers 5 rather than taking gigabytes.
+constexpr int64_t kMaxWidgetPicturePixels = int64_t(1) << 26;
+
+inline bool IsPictureAreaAllowed(int64_t width, int64_t height)
+{
+    return width >= 0 && height >= 0 && width * height <= kMaxWidgetPicturePixels;
+}
+
 // What every effect shares: the owner it is installed on (not owned), the rect it paints in the
 // owner's local frame, its opacity, the rects it must leave alone and the layer it sits in.
 // Setters called while detached only store their values; installed, they refresh the effect or

@@ -74,6 +74,8 @@ tResult CWidgetEffectCutout::Update()
     const tCRect area = OwnerArea();
     if (area.IsEmpty())
         return kResOk;
+    if (!IsPictureAreaAllowed(area.Width(), area.Height()))
+        return kResNoMemory;
     CImage8 block(area.Width(), area.Height());
     CImNav8 all(&block);
     if (!all.IsLocked())
@@ -118,6 +120,8 @@ tResult CWidgetEffectCutout::RebuildMask()
     if (!m_mask && !(m_mask = new (std::nothrow) CRLE8))
         return kResNoMemory;
     const int32_t margin = int32_t(m_radius * 2.2f);
+    if (!IsPictureAreaAllowed(m_shape->GetWidth() + 2 * margin, m_shape->GetHeight() + 2 * margin))
+        return kResNoMemory;
     CImage work(m_shape->GetWidth() + 2 * margin, m_shape->GetHeight() + 2 * margin);
     CImage8 darkening(m_shape->GetWidth(), m_shape->GetHeight());
     if (!work.IsValid() || !darkening.IsValid())

@@ -137,6 +137,8 @@ tResult CWidgetEffectShadow::UpdateFromImage(CImage* image)
     const int32_t margin = GetMargin();
     CImage8 shape;
     TK_TRY(ShapeOfImage(image, area.Width(), area.Height(), &shape));
+    if (!IsPictureAreaAllowed(area.Width() + 2 * margin, area.Height() + 2 * margin))
+        return kResNoMemory;
     CImage work(area.Width() + 2 * margin, area.Height() + 2 * margin);
     if (!work.IsValid())
         return kResNoMemory;

@@ -27,6 +27,8 @@ tResult CWidgetEffectTexture::UpdateFromImage(CImage* image)
     const tCRect area = OwnerArea();
     if (area.IsEmpty())
         return kResOk;
+    if (!IsPictureAreaAllowed(area.Width(), area.Height()))
+        return kResNoMemory;
     if (!m_cached && !(m_cached = new (std::nothrow) CImage))
         return kResNoMemory;
     TK_TRY(m_cached->SetSize(area.Width(), area.Height()));

@@ -367,4 +367,23 @@ TEST(ImWidget, CrossFadesRefreshEffectsAndPresentWhenAsked)
     EXPECT_EQ(CountPixels(*own, 0xFF000000), 16);
 }
 
+TEST(ImWidget, AreasBeyondTheAllowedPicturesAreRefusedBeforeAnythingIsAllocated)
+{
+    ImageFixture f({0, 0, 4, 4});
+    ASSERT_TRUE(IsPictureAreaAllowed(8192, 8192));
+    EXPECT_FALSE(IsPictureAreaAllowed(8193, 8192));
+    EXPECT_EQ(f.widget->SetSize(16000, 9000, 0), kResNoMemory);
+    EXPECT_EQ(f.widget->GetImage()->GetWidth(), 4) << "the picture stays as it was";
+    // A small picture on a huge widget: its effects would need work images of the widget's size.
+    ImageFixture huge({0, 0, 4, 4});
+    ASSERT_EQ(huge.widget->SetImage(Filled(4, 4, 0xFF000000), 0, 0), kResOk);
+    auto* shadow = new CWidgetEffectShadow;
+    ASSERT_EQ(huge.widget->SetBackEffect(shadow, 0, 0), kResOk);
+    EXPECT_EQ(huge.widget->SetSize(12000, 12000, 0), kResNoMemory);
+    EXPECT_EQ(huge.widget->GetWidth(), 12000);
+    const tCRect before = shadow->GetRect();
+    EXPECT_EQ(shadow->SetRadius(3.0f, 0), kResNoMemory) << "no work image of the widget's size";
+    EXPECT_EQ(shadow->GetRect(), before);
+}
+
 }  // namespace
