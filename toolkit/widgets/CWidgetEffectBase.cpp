@@ -32,6 +32,16 @@ tResult CWidgetEffectBase::ClearExcludedRects(uint32_t update)
     return InvalidateThroughOwner(update);
 }
 
+float CWidgetEffectBase::RadiusInRange(float radius)
+{
+    return radius > 0.0f ? std::min(radius, kMaxRadius) : 0.0f;
+}
+
+tCPoint CWidgetEffectBase::OffsetInRange(tCPoint offset)
+{
+    return {std::clamp(offset.x, -kMaxOffset, kMaxOffset), std::clamp(offset.y, -kMaxOffset, kMaxOffset)};
+}
+
 tResult CWidgetEffectBase::RefreshThroughOwner(uint32_t update)
 {
     return m_owner ? m_owner->RefreshEffect(this, update) : kResOk;

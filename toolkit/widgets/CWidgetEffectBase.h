@@ -57,6 +57,14 @@ public:
     tResult ExcludeRect(const tCRect& rect, uint32_t update);
     tResult ClearExcludedRects(uint32_t update);
 
+    // What the blurring effects keep of values from data: radii of 0 .. kMaxRadius (anything not a
+    // number as 0), offsets of +-kMaxOffset each way, and of a colour its red, green and blue.
+    static constexpr float kMaxRadius = 255.0f;
+    static constexpr int32_t kMaxOffset = 1 << 20;
+    static float RadiusInRange(float radius);
+    static tCPoint OffsetInRange(tCPoint offset);
+    static uint32_t WithRgbOf(uint32_t kept, uint32_t colour) { return (kept & 0xFF000000) | (colour & 0x00FFFFFF); }
+
 protected:
     // The two endings of a setter: rebuild the effect through its owner, or only repaint it.
     tResult RefreshThroughOwner(uint32_t update);

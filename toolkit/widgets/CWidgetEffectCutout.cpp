@@ -150,19 +150,19 @@ tResult CWidgetEffectCutout::Draw(const tCRect* rect, CImage* target, uint32_t o
 
 tResult CWidgetEffectCutout::SetColour(uint32_t colour, uint32_t update)
 {
-    m_colour = (m_colour & 0xFF000000) | (colour & 0x00FFFFFF);
+    m_colour = WithRgbOf(m_colour, colour);
     return InvalidateThroughOwner(update);
 }
 
 tResult CWidgetEffectCutout::SetRadius(float radius, uint32_t update)
 {
-    m_radius = radius > 0.0f ? std::min(radius, kMaxRadius) : 0.0f;
+    m_radius = RadiusInRange(radius);
     return RefreshThroughOwner(update);
 }
 
 tResult CWidgetEffectCutout::SetOffset(tCPoint offset, uint32_t update)
 {
-    m_offset = {std::clamp(offset.x, -kMaxOffset, kMaxOffset), std::clamp(offset.y, -kMaxOffset, kMaxOffset)};
+    m_offset = OffsetInRange(offset);
     TK_TRY(RebuildMask());
     return InvalidateThroughOwner(update);
 }

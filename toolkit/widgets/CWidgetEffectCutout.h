@@ -21,9 +21,9 @@ public:
 
     // Red, green and blue are taken; the alpha byte stays.
     tResult SetColour(uint32_t colour, uint32_t update);
-    // Taken into 0 .. 255 (anything not a number as 0).
+    // Taken into range (RadiusInRange, OffsetInRange).
     tResult SetRadius(float radius, uint32_t update);
-    // Each coordinate is taken into +-kMaxOffset; the mask is rebuilt at once.
+    // The mask is rebuilt at once.
     tResult SetOffset(tCPoint offset, uint32_t update);
     // The darkening from the shape, the radius and the offset; 0 and nothing done without a shape.
     tResult RebuildMask();
@@ -33,9 +33,6 @@ public:
     tCPoint GetOffset() const { return m_offset; }
     // The darkening, one byte per pixel of the owner's rect; null before the first refresh.
     CRLE8* GetMask() const { return m_mask; }
-
-    static constexpr float kMaxRadius = 255.0f;
-    static constexpr int32_t kMaxOffset = 1 << 20;
 
 private:
     // Replaces the shape and rebuilds the mask; the effect rect becomes `area` on success.

@@ -200,19 +200,19 @@ int32_t CWidgetEffectShadow::GetSourceId(int32_t index) const
 
 tResult CWidgetEffectShadow::SetColour(uint32_t colour, uint32_t update)
 {
-    m_colour = (m_colour & 0xFF000000) | (colour & 0x00FFFFFF);
+    m_colour = WithRgbOf(m_colour, colour);
     return InvalidateThroughOwner(update);
 }
 
 tResult CWidgetEffectShadow::SetRadius(float radius, uint32_t update)
 {
-    m_radius = radius > 0.0f ? std::min(radius, kMaxRadius) : 0.0f;
+    m_radius = RadiusInRange(radius);
     return RefreshThroughOwner(update);
 }
 
 tResult CWidgetEffectShadow::SetOffset(tCPoint offset, uint32_t update)
 {
-    const tCPoint taken{std::clamp(offset.x, -kMaxOffset, kMaxOffset), std::clamp(offset.y, -kMaxOffset, kMaxOffset)};
+    const tCPoint taken = OffsetInRange(offset);
     const tCRect moved = m_rect.Offset(taken.Minus(m_offset));
     m_offset = taken;
     // A shadow clipped to its widget is placed anew: moving the clipped rect would carry it

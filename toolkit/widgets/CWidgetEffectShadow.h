@@ -37,9 +37,8 @@ public:
 
     // Red, green and blue are taken; the alpha byte stays.
     tResult SetColour(uint32_t colour, uint32_t update);
-    // Taken into 0 .. 255 (anything not a number as 0).
+    // Taken into range (RadiusInRange, OffsetInRange).
     tResult SetRadius(float radius, uint32_t update);
-    // Each coordinate is taken into +-kMaxOffset.
     tResult SetOffset(tCPoint offset, uint32_t update);
     tResult SetClipToWidget(uint32_t clip, uint32_t update);
     tResult SetHideUnderWidget(uint32_t hide, uint32_t update);
@@ -54,9 +53,6 @@ public:
     bool HasMask() const { return m_mask != nullptr; }
     const CMemBlockT<float>& GetHorizontalFalloff() const { return m_horizontal; }
     const CMemBlockT<float>& GetVerticalFalloff() const { return m_vertical; }
-
-    static constexpr float kMaxRadius = 255.0f;
-    static constexpr int32_t kMaxOffset = 1 << 20;
 
 protected:
     // For the glow, whose look differs only in these.
