@@ -101,3 +101,13 @@ std::string FormatGradientPoint(uint32_t colour, float position)
 {
     return FormatColour(colour) + "@" + FormatFloat(position);
 }
+
+bool ParseRgbColour(const std::string& word, uint32_t* colour)
+{
+    return ParseColour(word.size() == 7 && word[0] == '#' ? "#00" + word.substr(1) : word, colour);
+}
+
+std::string FormatRgbColour(uint32_t colour)
+{
+    return colour >> 24 ? FormatColour(colour) : "#" + FormatColour(colour).substr(3);
+}

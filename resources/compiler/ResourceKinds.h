@@ -27,3 +27,8 @@ std::string FileExtensionOf(const tResourceKind& kind, const std::string& imageF
 bool ParseGradientPoint(const std::string& word, uint32_t* colour, float* position);
 // The same text for a point; parsing it gives back the same bits.
 std::string FormatGradientPoint(uint32_t colour, float position);
+
+// A colour of which only red, green and blue count: "#RRGGBB" (alpha 0) or "#AARRGGBB".
+bool ParseRgbColour(const std::string& word, uint32_t* colour);
+// "#RRGGBB" when the alpha byte is 0, else "#AARRGGBB"; parsing it gives back the same bits.
+std::string FormatRgbColour(uint32_t colour);

@@ -22,7 +22,9 @@ class tCStream;
 //     <chunk tag> <payload>                                         (its chunks, indented)
 //     + <widget class> <id> "<name>"                                (a child, its chunks below)
 // A chunk's payload is a number (decimal, 0x hex or #AARRGGBB), a finite float, a quoted text,
-// ["<name>" <class> ...] for 'hier', or the fields its schema names, "name=value" each. Widgets
+// ["<name>" <class> ...] for 'hier', or the fields its schema names, "name=value" each, in any
+// order and each once (the effect chunks: "shad slot=0 colour=#000000 radius=7 x=0 y=4
+// opacity=160 clip=0 overlay=0"). Widgets
 // and their chunks must be what the loaders read (toolkit/widgets/WidgetChunkSchema.h), and
 // every name a widget gives must lead to a resource of the file.
 // A file name is looked up in each of `folders` in turn. Without a vers line the file is version 1.

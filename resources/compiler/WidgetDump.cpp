@@ -109,9 +109,10 @@ private:
             break;
         case tWidgetPayload::kImageName:
         case tWidgetPayload::kGradientName:
+        case tWidgetPayload::kImageListName:
+        case tWidgetPayload::kMaskListName:
             if (!text.IsEmpty())
-                m_facts->references.push_back(tWidgetFacts::tReference{
-                    text, payload == tWidgetPayload::kImageName ? MakeFourCC("imag") : MakeFourCC("grad"), Where()});
+                m_facts->references.push_back(tWidgetFacts::tReference{text, ResourceTypeNamedBy(payload), Where()});
             break;
         default: break;
         }
@@ -161,6 +162,9 @@ private:
             switch (field.kind) {
             case tWidgetField::kI32:
                 TK_TRY(Check(m_block.ReadI32(&number)));
+                if (number < field.least || number > field.most)
+                    return Fail(field.name + " outside " + std::to_string(field.least) + " to " +
+                                std::to_string(field.most));
                 *text += std::to_string(number);
                 break;
             case tWidgetField::kF32:
@@ -168,8 +172,9 @@ private:
                 *text += FormatFloat(real);
                 break;
             case tWidgetField::kColour:
+            case tWidgetField::kRgb:
                 TK_TRY(Check(m_block.ReadU32(&colour)));
-                *text += FormatColour(colour);
+                *text += field.kind == tWidgetField::kRgb ? FormatRgbColour(colour) : FormatColour(colour);
                 break;
             case tWidgetField::kStops: TK_TRY(ReadStops(text)); break;
             }

@@ -1,7 +1,9 @@
 #include "resources/compiler/WidgetSource.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 
 #include "resources/compiler/ResourceKinds.h"
 #include "toolkit/core/ResourceFormat.h"
@@ -38,29 +40,18 @@ bool TakeFloat(tStatement& statement, float* value)
     return statement.TakeWord(&word) && (ParseFloat(word, value) || statement.Fail("a finite number expected"));
 }
 
-// The value of a field word "name=value"; `value` stays empty for "name=" alone.
-bool TakeFieldWord(tStatement& statement, const std::string& name, std::string* value)
+// One field's value as the loader reads it.
+bool CompileValue(tStatement& statement, const tWidgetField& field, const std::string& value, tCStream& out)
 {
-    std::string word;
-    if (!statement.TakeWord(&word))
-        return false;
-    if (word.rfind(name + "=", 0) != 0)
-        return statement.Fail("the field " + name + "= expected");
-    *value = word.substr(name.size() + 1);
-    return true;
-}
-
-bool CompileField(tStatement& statement, const tWidgetField& field, tCStream& out)
-{
-    std::string value;
-    if (!TakeFieldWord(statement, field.name, &value))
-        return false;
     switch (field.kind) {
     case tWidgetField::kI32: {
         char* end = nullptr;
         const long long number = std::strtoll(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || number < INT32_MIN || number > INT32_MAX)
             return statement.Fail("a 32-bit integer expected for " + field.name);
+        if (number < field.least || number > field.most)
+            return statement.Fail(field.name + " from " + std::to_string(field.least) + " to " +
+                                  std::to_string(field.most) + " expected");
         return Written(out.WriteI32(int32_t(number)), statement);
     }
     case tWidgetField::kF32: {
@@ -68,9 +59,12 @@ bool CompileField(tStatement& statement, const tWidgetField& field, tCStream& ou
         return (ParseFloat(value, &number) || statement.Fail("a finite number expected for " + field.name)) &&
                Written(out.WriteFloat(number), statement);
     }
-    case tWidgetField::kColour: {
+    case tWidgetField::kColour:
+    case tWidgetField::kRgb: {
         uint32_t colour = 0;
-        return (ParseColour(value, &colour) || statement.Fail("#AARRGGBB expected for " + field.name)) &&
+        const bool parsed = field.kind == tWidgetField::kRgb ? ParseRgbColour(value, &colour) : ParseColour(value, &colour);
+        return (parsed || statement.Fail(std::string(field.kind == tWidgetField::kRgb ? "#RRGGBB or " : "") +
+                                         "#AARRGGBB expected for " + field.name)) &&
                Written(out.WriteU32(colour), statement);
     }
     case tWidgetField::kStops: break;
@@ -93,6 +87,35 @@ bool CompileField(tStatement& statement, const tWidgetField& field, tCStream& ou
     }
     return statement.Take(tToken::kClose, "']' expected") && Written(out.WriteI32(count), statement) &&
            Written(out.WriteBytes(stops.GetData(), stops.GetSize()), statement);
+}
+
+// Fields "name=value" in any order, each once and none missing, written in the order of the list.
+bool CompileFields(tStatement& statement, const std::vector<tWidgetField>& fields, tCStream& out)
+{
+    std::vector<std::unique_ptr<tCMemFile>> values(fields.size());
+    while (!statement.AtEnd()) {
+        std::string word;
+        if (!statement.TakeWord(&word))
+            return false;
+        const size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.name == name; });
+        if (equals == std::string::npos || field == fields.end())
+            return statement.Fail("no field '" + name + "' here");
+        std::unique_ptr<tCMemFile>& value = values[size_t(field - fields.begin())];
+        if (value)
+            return statement.Fail("the field " + name + "= is given twice");
+        value = std::make_unique<tCMemFile>();
+        if (!CompileValue(statement, *field, word.substr(equals + 1), *value))
+            return false;
+    }
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (!values[i])
+            return statement.Fail("the field " + fields[i].name + "= is missing");
+        if (!Written(out.WriteBytes(values[i]->GetData(), values[i]->GetSize()), statement))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -161,11 +184,7 @@ bool tWidgetSource::CompileChunk(tNode* node, const std::string& word, tStatemen
         compiled = TakeFloat(statement, &real) && Written(node->chunks.WriteFloat(real), statement);
         break;
     case tWidgetPayload::kHierarchy: compiled = CompileHierarchy(node, statement); break;
-    case tWidgetPayload::kFields:
-        compiled = true;
-        for (const tWidgetField& field : chunk->fields)
-            compiled = compiled && CompileField(statement, field, node->chunks);
-        break;
+    case tWidgetPayload::kFields: compiled = CompileFields(statement, chunk->fields, node->chunks); break;
     default: compiled = CompileText(node, chunk->payload, statement); break;
     }
     return compiled && statement.Finish();
@@ -196,12 +215,12 @@ bool tWidgetSource::CompileText(tNode* node, tWidgetPayload payload, tStatement&
             widget.defaultCursors.push_back(tWidgetFacts::tReference{text, 0, statement.GetLine()});
         break;
     case tWidgetPayload::kImageName:
-    case tWidgetPayload::kGradientName: {
-        const uint32_t type = payload == tWidgetPayload::kImageName ? MakeFourCC("imag") : MakeFourCC("grad");
+    case tWidgetPayload::kGradientName:
+    case tWidgetPayload::kImageListName:
+    case tWidgetPayload::kMaskListName:
         if (!text.IsEmpty())
-            m_facts->references.push_back(tWidgetFacts::tReference{text, type, statement.GetLine()});
+            m_facts->references.push_back(tWidgetFacts::tReference{text, ResourceTypeNamedBy(payload), statement.GetLine()});
         break;
-    }
     default: break;
     }
     const tResult written = WriteWidgetText(&node->chunks, text);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -161,6 +162,7 @@ wdgt 1 "a"
 namespace {
 
 // A class of the tests' own with two chunks of parameters, as the effect chunks register theirs.
+// Its base reads the effect chunks already, so its own have tags of their own.
 void RegisterTestClass()
 {
     const uint32_t tag = MakeFourCC("tstw");
@@ -172,9 +174,11 @@ void RegisterTestClass()
                                            {"opacity", tWidgetField::kI32}};
     const std::vector<tWidgetField> ramp{{"angle", tWidgetField::kF32}, {"points", tWidgetField::kStops},
                                          {"overlay", tWidgetField::kI32}};
-    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow},
-                                    {MakeFourCC("grdf"), tWidgetPayload::kFields, ramp}}),
+    ASSERT_EQ(AddWidgetChunks(tag, {{MakeFourCC("tsha"), tWidgetPayload::kFields, shadow},
+                                    {MakeFourCC("tgrd"), tWidgetPayload::kFields, ramp}}),
               kResOk);
+    EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("shad"), tWidgetPayload::kFields, shadow}}), kResBadParam)
+        << "its base reads 'shad' already";
     EXPECT_EQ(AddWidgetChunks(tag, {{MakeFourCC("colr"), tWidgetPayload::kU32, {}}}), kResBadParam)
         << "its base reads 'colr' already";
     EXPECT_EQ(RegisterWidgetClass(tag, MakeFourCC("wdgt")), kResBadParam);
@@ -188,32 +192,116 @@ std::string FloatBits(float value)
     return U32(bits);
 }
 
-TEST(WidgetSource, RegisteredChunksOfParametersCompileAndDumpInOrder)
+TEST(WidgetSource, RegisteredChunksOfParametersCompileInAnyOrderAndDumpInTheirs)
 {
     RegisterTestClass();
     const std::string source = R"(tstw 1 "t"
   colr #FF102030
-  shad layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
-  grdf angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
+  tsha layer=2 colour=#80000000 radius=7.5 x=-3 opacity=160
+  tgrd angle=0.25 points=[#FF000000@0 #FFFFFFFF@1] overlay=1
 )";
     const std::string bytes = CompileResources(source);
-    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("shad") + U32(2) + U32(0x80000000) +
-                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("grdf") + FloatBits(0.25f) +
+    const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("tsha") + U32(2) + U32(0x80000000) +
+                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("tgrd") + FloatBits(0.25f) +
                                U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0xFFFFFFFF) + FloatBits(1.0f) +
                                U32(1);
     EXPECT_EQ(bytes, Widget("tstw", 1, u"t", chunks));
     TempFolder dump;
     EXPECT_EQ(Dump(bytes, dump.Path() / "files"), source);
+    EXPECT_EQ(CompileResources(R"(tstw 1 "t"
+  colr #FF102030
+  tsha opacity=160 x=-3 radius=7.5 colour=#80000000 layer=2
+  tgrd overlay=1 points=[#FF000000@0 #FFFFFFFF@1] angle=0.25
+)"),
+              bytes);
 
     const std::pair<std::string, std::string> refusals[] = {
-        {"  shad layer=2 colour=#80000000 radius=7.5 x=-3\n", "a word or number expected"},
-        {"  shad layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "the field x= expected"},
-        {"  shad layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
-        {"  shad layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
-        {"  grdf angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 x=-3\n", "the field opacity= is missing"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 y=-3 opacity=1\n", "no field 'y' here"},
+        {"  tsha layer=2 colour=#80000000 radius=7.5 x=1 x=-3 opacity=1\n", "the field x= is given twice"},
+        {"  tsha layer=2 colour=#80000000 radius=inf x=-3 opacity=1\n", "a finite number expected for radius"},
+        {"  tsha layer=2.5 colour=#80000000 radius=1 x=-3 opacity=1\n", "a 32-bit integer expected for layer"},
+        {"  tgrd angle=0 points=[#FF000000@2] overlay=1\n", "colour stops are written"},
     };
     for (const auto& [line, error] : refusals)
         EXPECT_NE(Refusal("tstw 1 \"t\"\n" + line).find("line 2: " + error), std::string::npos) << line;
+}
+
+TEST(WidgetSource, EveryPictureMaskAndEffectChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
+{
+    const std::filesystem::path data = std::filesystem::path(KOSTREL_TEST_DATA) / "widgets";
+    const std::string source = ReadWholeFile((data / "every-effect.src").string());
+    tCMemFile compiled;
+    std::string error;
+    ASSERT_EQ(CompileResourceSource(source, {data}, compiled, &error), kResOk) << error;
+    const std::string bytes = StreamBytes(compiled);
+    EXPECT_EQ(bytes, ReadWholeFile((data / "every-effect.trf").string())) << "the stored file is this source's";
+    TempFolder dump;
+    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    EXPECT_NE(dumped.find("\n  ctot slot=2 colour=#102030 radius=1 x=1 y=1 opacity=200 overlay=1\n"), std::string::npos)
+        << dumped;
+    tCMemFile again;
+    ASSERT_EQ(CompileResourceSource(dumped, {dump.Path()}, again, &error), kResOk) << error;
+    EXPECT_EQ(StreamBytes(again), bytes);
+}
+
+TEST(WidgetSource, EffectChunksAreFieldsInAnyOrderWrittenInTheirs)
+{
+    // The shadow line of the design notes, and the same fields shuffled with an #AARRGGBB colour.
+    const std::string bytes = CompileResources(R"(cowg 1 "panel"
+  shad slot=0 colour=#000000 radius=7 x=0 y=4 opacity=160 clip=0 overlay=0
+)");
+    const std::string expected = Tag("shad") + U32(0) + U32(0) + FloatBits(7.0f) + U32(0) + U32(4) + U32(160) +
+                                 U32(0) + U32(0);
+    EXPECT_EQ(bytes, Widget("cowg", 1, u"panel", expected));
+    EXPECT_EQ(CompileResources(R"(cowg 1 "panel"
+  shad overlay=0 clip=0 opacity=160 y=4 x=0 radius=7 colour=#00000000 slot=0
+)"),
+              bytes);
+    const std::string ramp = CompileResources(R"(imwg 1 "ramp"
+  grdf points=[#FF000000@0 #80FFFFFF@0.5] overlay=2 opacity=255 cy=0.5 cx=0.5 type=1 blend=6 angle=0.25 slot=3
+)");
+    EXPECT_EQ(ramp, Widget("imwg", 1, u"ramp",
+                           Tag("grdf") + U32(3) + FloatBits(0.25f) + U32(6) + U32(1) + FloatBits(0.5f) +
+                               FloatBits(0.5f) + U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0x80FFFFFF) +
+                               FloatBits(0.5f) + U32(255) + U32(2)));
+}
+
+TEST(WidgetSource, EffectsOutsideTheirSlotsOrClassesAreRefused)
+{
+    const std::string shadow = "shad slot=0 colour=#000000 radius=7 x=0 y=4 opacity=160 clip=0 overlay=0";
+    const std::pair<std::string, std::string> refusals[] = {
+        {"cowg 1 \"a\"\n  brde slot=4 top=#FFFFFFFF left=#FFFFFFFF right=#FFFFFFFF bottom=#FFFFFFFF topactive=1 "
+         "leftactive=1 rightactive=1 bottomactive=1 style=0 width=0 opacity=255 overlay=0\n",
+         "line 2: slot from 0 to 3 expected"},
+        {"mkwg 1 \"a\"\n  ctot slot=-1 colour=#000000 radius=1 x=1 y=1 opacity=1 overlay=0\n",
+         "line 2: slot from 0 to 3 expected"},
+        {"cowg 1 \"a\"\n  glow slot=0 colour=#000000 radius=nan x=0 y=4 opacity=160 clip=0 overlay=0\n",
+         "line 2: a finite number expected for radius"},
+        {"cowg 1 \"a\"\n  shad slot=0 colour=#0000 radius=7 x=0 y=4 opacity=160 clip=0 overlay=0\n",
+         "line 2: #RRGGBB or #AARRGGBB expected for colour"},
+        {"bkdp 1 \"a\"\n  " + shadow + "\n", "line 2: the class bkdp reads no chunk 'shad'"},
+        {"wdgt 1 \"a\"\n  " + shadow + "\n", "line 2: the class wdgt reads no chunk 'shad'"},
+        {"imwg 1 \"a\"\n  imls \"missing\"\n", "no imlt resource \"missing\""},
+        {"mkwg 1 \"a\"\n  imls \"missing\"\n", "no iml8 resource \"missing\""},
+    };
+    for (const auto& [source, error] : refusals)
+        EXPECT_NE(Refusal(source).find(error), std::string::npos) << source << Refusal(source);
+
+    // The dumper refuses what the compiler would not write: slot 4, a non-finite radius.
+    const std::string good = CompileResources("cowg 1 \"a\"\n  " + shadow + "\n");
+    const size_t at = good.find(Tag("shad")) + 4;
+    std::string slotFour = good, infinite = good;
+    slotFour.replace(at, 4, U32(4));
+    infinite.replace(at + 8, 4, FloatBits(INFINITY));
+    for (const auto& [bytes, why] : {std::pair{slotFour, "slot outside 0 to 3"},
+                                     std::pair{infinite, "a number that is not finite"}}) {
+        auto file = StreamOver(bytes);
+        TempFolder folder;
+        std::string source, error;
+        EXPECT_EQ(DumpResourceFile(*file, folder.Path(), "files", &source, &error), kResFileInvalid);
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    }
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 template <typename TRle, typename TNav>
 class CPackableImageT : public CImageBase {
 public:
+    using tRunLength = TRle;
+    using tNav = TNav;
+    using tElement = typename TRle::tElement;
+
     ~CPackableImageT() override
     {
         DropCopy();

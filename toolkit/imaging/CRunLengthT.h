@@ -115,6 +115,10 @@ public:
         return value;
     }
 
+    // `count` values from pixel (x, y) on (the position clamped into the image, as by SeekTo),
+    // run by run: what successive ReadNext calls would give.
+    void ReadRun(int32_t x, int32_t y, int32_t count, T* out);
+
     void SetSampleRows(tRunSampler<T>* sampler, int32_t x, int32_t rowA, int32_t rowB);
     // lerp(lerp(A0, A1, fx), lerp(B0, B1, fx), fy) at column x; columns outside the image pair
     // the nearest pixel with itself.
@@ -197,6 +201,31 @@ void CRunLengthT<T>::SeekTo(int32_t x, int32_t y)
         assert(length > 0);
         covered += length;
         run += (header & Traits::kLiteral) ? length + 1 : 2;
+    }
+}
+
+template <typename T>
+void CRunLengthT<T>::ReadRun(int32_t x, int32_t y, int32_t count, T* out)
+{
+    tRunCursor<T> cursor = CursorAt(x, y);
+    if (!m_compressed) {
+        std::copy(cursor.at, cursor.at + count, out);
+        return;
+    }
+    while (count > 0) {
+        const int32_t n = int32_t(std::min<int64_t>(count, cursor.remaining));
+        if (n == 0) {
+            // Past the last run: nothing more to read.
+            std::fill(out, out + count, T{});
+            return;
+        }
+        if (cursor.literal)
+            std::copy(cursor.at, cursor.at + n, out);
+        else
+            std::fill(out, out + n, *cursor.at);
+        out += n;
+        count -= n;
+        Skip(cursor, n);
     }
 }
 

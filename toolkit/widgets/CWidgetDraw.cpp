@@ -193,7 +193,14 @@ tResult CWidget::SetEffect(int32_t layer, IWidgetEffect* effect, int32_t index, 
     if (effect) {
         effect->SetLayer(layer);
         effect->SetOwner(this);
-        TK_TRY(RefreshEffect(effect, 0));
+        const tResult refreshed = RefreshEffect(effect, 0);
+        if (refreshed != kResOk) {
+            // An effect that cannot be refreshed is handed back, not kept: the caller deletes it.
+            m_effects[layer][index] = nullptr;
+            effect->SetOwner(nullptr);
+            UpdateExtent();
+            return refreshed;
+        }
     }
     UpdateExtent();
     return InvalidateWithEffects(update);

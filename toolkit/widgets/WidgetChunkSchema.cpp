@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "toolkit/widgets/WidgetEffectBuilder.h"
+
 namespace {
 
 using P = tWidgetPayload;
@@ -37,13 +39,20 @@ std::vector<tWidgetClass> BuiltInClasses()
                                "autt", "ttrg", "ttrt", "tfpt"}),
               Chunks(P::kF32, {"xpos", "ypos", "xsiz", "ysiz"}), Chunks(P::kUserData, {"usrd"}),
               Chunks(P::kHierarchy, {"hier"})})};
-    const tWidgetClass composite{MakeFourCC("cowg"), MakeFourCC("wdgt"), Chunks(P::kColour, {"colr"})};
+    const tWidgetClass composite{MakeFourCC("cowg"), MakeFourCC("wdgt"),
+                                 Join({Chunks(P::kColour, {"colr"}), WidgetEffectChunks()})};
+    const auto imageChunks = [](tWidgetPayload listName) {
+        return Join({Chunks(P::kU32, {"imsh", "stim", "imlx", "imcm"}), Chunks(P::kImageName, {"imag"}),
+                     Chunks(listName, {"imls"})});
+    };
+    const tWidgetClass image{MakeFourCC("imwg"), MakeFourCC("cowg"), imageChunks(P::kImageListName)};
+    const tWidgetClass mask{MakeFourCC("mkwg"), MakeFourCC("cowg"), imageChunks(P::kMaskListName)};
     const tWidgetClass backdrop{
         MakeFourCC("bkdp"), MakeFourCC("wdgt"),
         Join({Chunks(P::kImageName, {"imag"}), Chunks(P::kU32, {"whsb", "grop", "grac", "fscr"}),
               Chunks(P::kF32, {"grcx", "grcy", "gran"}), Chunks(P::kGradientName, {"grad"}),
               Chunks(P::kColour, {"colr"}), Chunks(P::kCursor, {"curs"}), Chunks(P::kDefaultCursor, {"dcur"})})};
-    return {plain, composite, backdrop};
+    return {plain, composite, backdrop, image, mask};
 }
 
 std::vector<tWidgetClass>& Classes()
@@ -92,6 +101,17 @@ bool SplitThree(const tCString& text, const char16_t* first, const char16_t* sec
 }
 
 }  // namespace
+
+uint32_t ResourceTypeNamedBy(tWidgetPayload payload)
+{
+    switch (payload) {
+    case P::kImageName: return MakeFourCC("imag");
+    case P::kGradientName: return MakeFourCC("grad");
+    case P::kImageListName: return MakeFourCC("imlt");
+    case P::kMaskListName: return MakeFourCC("iml8");
+    default: return 0;
+    }
+}
 
 tResult RegisterWidgetClass(uint32_t tag, uint32_t base)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,16 +24,22 @@ enum class tWidgetPayload {
     kDefaultCursor, // a text naming one of the class's cursors
     kImageName,     // a text naming an 'imag' resource
     kGradientName,  // a text naming a 'grad' resource
+    kImageListName, // a text naming an 'imlt' resource
+    kMaskListName,  // a text naming an 'iml8' resource
     kHierarchy,     // the children: a u32 count, then a name text and a type tag for each
     kFields,        // parameters read one after another, as the chunk's fields list them
 };
 
-// One parameter of a kFields payload: an i32, an f32, a colour (an i32 written #AARRGGBB), or
-// colour stops (an i32 count, then a colour and an f32 position 0 to 1 for each).
+// One parameter of a kFields payload: an i32 from `least` to `most`, an f32, a colour (an i32
+// written #AARRGGBB), a colour of which only red, green and blue count (written #RRGGBB when its
+// alpha byte is 0, else #AARRGGBB), or colour stops (an i32 count, then a colour and an f32
+// position 0 to 1 for each).
 struct tWidgetField {
-    enum Kind { kI32, kF32, kColour, kStops };
+    enum Kind { kI32, kF32, kColour, kRgb, kStops };
     std::string name;
     Kind kind = kI32;
+    int32_t least = INT32_MIN;
+    int32_t most = INT32_MAX;
 };
 
 struct tWidgetChunk {
@@ -47,6 +54,9 @@ struct tWidgetClass {
     uint32_t base = 0;
     std::vector<tWidgetChunk> chunks;
 };
+
+// The resource type a text payload names ('imag', 'grad', 'imlt', 'iml8'); 0 for the others.
+uint32_t ResourceTypeNamedBy(tWidgetPayload payload);
 
 // Registers a class whose base is registered already; 6 for a class known already or an
 // unknown base.

@@ -1,8 +1,10 @@
 #include "toolkit/widgets/WidgetEffectFactory.h"
 
+#include "toolkit/widgets/WidgetEffectBuilder.h"
+
 namespace {
 
-tWidgetEffectFactory gFactory = nullptr;
+tWidgetEffectFactory gFactory = &BuildWidgetEffect;
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 #include "toolkit/core/tCStream.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CMaskWidget.h"
 #include "toolkit/widgets/CWidget.h"
 
 namespace {
@@ -27,8 +29,8 @@ tCreatorRow gCreators[] = {
     {MakeFourCC("cowg"), "Widget Constructor cowidget create failed.", &MakeByName<CCoWidget>},
     {MakeFourCC("bkdp"), "Widget Constructor backdrop create failed.", &MakeByName<CBackdrop>},
     {MakeFourCC("fmwg"), "Widget Constructor framewidget create failed.", nullptr},
-    {MakeFourCC("mkwg"), "Widget Constructor maskwidget create failed.", nullptr},
-    {MakeFourCC("imwg"), "Widget Constructor imwidget create failed.", nullptr},
+    {MakeFourCC("mkwg"), "Widget Constructor maskwidget create failed.", &MakeByName<CMaskWidget>},
+    {MakeFourCC("imwg"), "Widget Constructor imwidget create failed.", &MakeByName<CImWidget>},
     {MakeFourCC("rrwg"), "Widget Constructor rorectwidget create failed.", nullptr},
     {MakeFourCC("tewg"), "Widget Constructor txedwidget create failed.", nullptr},
     {MakeFourCC("shwg"), "Widget Constructor shadwidget create failed.", nullptr},

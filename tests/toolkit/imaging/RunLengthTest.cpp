@@ -136,6 +136,33 @@ TEST(RunLength, SequentialReadReturnsEveryPixelInRowOrder)
     EXPECT_EQ(packed.ReadNext() >> 24, PixelAt(image, 60, 0) >> 24);
 }
 
+TEST(RunLength, RunReadsGiveWhatSequentialReadsGive)
+{
+    std::mt19937 random(9);
+    CImage image(61, 23);
+    FillRuns(image, random);
+    CRLE8 packed, raw;
+    ASSERT_EQ(packed.BuildFromImage32(&image, 1), kResOk);
+    ASSERT_TRUE(packed.IsPackedForm());
+    CImage noise(61, 23);
+    for (int32_t y = 0; y < 23; ++y)
+        for (int32_t x = 0; x < 61; ++x)
+            SetPixel(noise, x, y, CPixel(random()));
+    ASSERT_EQ(raw.BuildFromImage32(&noise, 0), kResOk);
+    ASSERT_FALSE(raw.IsPackedForm());
+    for (CRLE8* runs : {&packed, &raw})
+        for (int i = 0; i < 300; ++i) {
+            const int32_t x = int32_t(random() % 61), y = int32_t(random() % 23);
+            const int32_t count = int32_t(random() % (61 - x + 1));
+            std::vector<uint8_t> read(static_cast<size_t>(count)), expected;
+            runs->ReadRun(x, y, count, read.data());
+            runs->SeekTo(x, y);
+            for (int32_t k = 0; k < count; ++k)
+                expected.push_back(runs->ReadNext());
+            ASSERT_EQ(read, expected) << x << "," << y << " + " << count;
+        }
+}
+
 TEST(RunLength, MasksFromAlphaOrGreen)
 {
     CImage image(40, 10);

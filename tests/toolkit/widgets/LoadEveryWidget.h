@@ -8,6 +8,8 @@
 #include "toolkit/core/tCStream.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CMaskWidget.h"
 #include "toolkit/widgets/WidgetFactory.h"
 
 // Loads the file's widget resources (at most `most` of them) by name into widgets of their
@@ -36,6 +38,10 @@ void LoadEveryWidget(tCStream* file, size_t most, Check check)
             widget = std::make_unique<CCoWidget>();
         else if (type == CBackdrop::kType)
             widget = std::make_unique<CBackdrop>();
+        else if (type == CImWidget::kType)
+            widget = std::make_unique<CImWidget>();
+        else if (type == CMaskWidget::kType)
+            widget = std::make_unique<CMaskWidget>();
         else
             widget = std::make_unique<CWidget>();
         check(widget->LoadFromResourceName(name, file, nullptr));

@@ -138,4 +138,11 @@ TEST_F(WidgetDamageTest, TruncatedAndCorruptedWidgetFilesAnswerACode)
     ForEachDamagedCopy(whole, 17, 100, LoadEverything);
 }
 
+TEST_F(WidgetDamageTest, TruncatedAndCorruptedPicturesAndEffectsAnswerACode)
+{
+    const std::string whole = DataFile("every-effect.trf");
+    ASSERT_FALSE(whole.empty());
+    ForEachDamagedCopy(whole, 23, 200, LoadEverything);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "toolkit/widgets/CCoWidget.h"
+#include "toolkit/widgets/WidgetEffectBuilder.h"
 #include "toolkit/widgets/WidgetEffectFactory.h"
 #include "toolkit/widgets/WidgetFactory.h"
 #include "toolkit/widgets/WidgetResources.h"
@@ -258,7 +259,7 @@ class EffectChunkTest : public WidgetLoadTest {
 protected:
     void TearDown() override
     {
-        SetWidgetEffectFactory(nullptr);
+        SetWidgetEffectFactory(&BuildWidgetEffect);
         WidgetLoadTest::TearDown();
     }
 };
@@ -283,6 +284,7 @@ TEST_F(EffectChunkTest, TheFactoryReadsItsParametersAndTheBlockGoesOnAfterThem)
 
 TEST_F(EffectChunkTest, WithoutAFactoryAnEffectChunkFailsTheLoad)
 {
+    SetWidgetEffectFactory(nullptr);
     const std::string chunks = Tag("glow") + U32(0) + ChunkU32("opct", 77);
     auto file = CompiledFile::FromBytes(Widget("cowg", 1, u"glowing", chunks));
     CCoWidget widget;

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CWidgetEffectGlow.h"
+#include "toolkit/widgets/EffectTestSupport.h"
+
+namespace {
+
+CPixel Glowed(CPixel pixel, CPixel colour, uint32_t alpha)
+{
+    GlowBlendPixel(&pixel, colour, alpha);
+    return pixel;
+}
+
+TEST(GlowEffect, GlowBlendPixelAddsAndSpreadsOverflowByHand)
+{
+    // White stays white, alpha and all.
+    EXPECT_EQ(Glowed(0x80FFFFFF, 0xFFFFFF00, 510), 0x80FFFFFFu);
+    // Nothing at alpha 0 or from a transparent colour.
+    EXPECT_EQ(Glowed(0x40102030, 0xFFFFFF00, 0), 0x40102030u);
+    EXPECT_EQ(Glowed(0x40102030, 0x00FFFFFF, 300), 0x40102030u);
+    // No overflow: r 16 + (255 x 100 x 128 >> 16 = 49), g 32 + 24, b 48 + 12; the alpha becomes 255.
+    EXPECT_EQ(Glowed(0x00102030, 0xFF804020, 100), 0xFF41383Cu);
+    // Red 240 + 253 = 493 gives half its excess of 238 to green and blue.
+    EXPECT_EQ(Glowed(0xFFF00000, 0xFFFF0000, 255), 0xFFFF7777u);
+    // Yellow at 510 over black: red 506 overflows (125 each to green and blue), green 631 then
+    // gives 188, of which red cannot take any, so blue gets 376; blue 501 gives 123 on, all of
+    // which spills past red into green, and green's excess goes back to red: white.
+    EXPECT_EQ(Glowed(0xFF000000, 0xFFFFFF00, 510), 0xFFFFFFFFu);
+    // Green overflowing alone: g = 200 + 253 = 453, e = 99; r 10 + 99, b 20 + 99.
+    EXPECT_EQ(Glowed(0xFF0AC814, 0xFF00FF00, 255), 0xFF6DFF77u);
+    // Blue overflowing: b = 250 + 253 = 503, e = 124 to red (100 + 124) and green (50 + 124).
+    EXPECT_EQ(Glowed(0xFF6432FA, 0xFF0000FF, 255), 0xFFE0AEFFu);
+    // ... and into a nearly full red: r = 200 + 124 is 69 over, so green gets 124 + 69 on 100,
+    // 38 over, which red cannot take either.
+    EXPECT_EQ(Glowed(0xFFC864FA, 0xFF0000FF, 255), 0xFFFFFFFFu);
+}
+
+TEST(GlowEffect, AtFullOpacityAMaskByteOf255IsAddedAtAlpha510)
+{
+    TestRoot root(100, 100);
+    auto* widget = new CImWidget;
+    ASSERT_EQ(Place(&root, widget, {40, 40, 44, 44}), kResOk);
+    auto* picture = new CImage(4, 4);
+    CImNav(picture).Fill(0xFFFFFFFF);
+    ASSERT_EQ(widget->SetImage(picture, 0, 0), kResOk);
+    auto* glow = new CWidgetEffectGlow;
+    ASSERT_EQ(glow->SetColour(0x00204060, 0), kResOk);
+    ASSERT_EQ(glow->SetRadius(0.0f, 0), kResOk);
+    ASSERT_EQ(widget->SetBackEffect(glow, 0, 0), kResOk);
+    EXPECT_EQ(glow->GetOpacity(), 100u);
+    EXPECT_EQ(glow->GetColour(), 0xFF204060u) << "the glow's own alpha byte stays";
+    ASSERT_TRUE(glow->HasMask());
+    // Radius 0: no blur, the mask is the picture's alpha.
+    EffectCanvas canvas(10, 10, {3, 3}, 0xFF101010);
+    const tCRect rect{-3, -3, 7, 7};
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 255), kResOk);
+    const CPixel expected = Glowed(0xFF101010, 0xFF204060, 510);
+    for (int32_t y = -3; y < 7; ++y)
+        for (int32_t x = -3; x < 7; ++x) {
+            const bool inside = x >= 0 && x < 4 && y >= 0 && y < 4;
+            ASSERT_EQ(canvas.At(x, y), inside ? expected : 0xFF101010u) << x << "," << y;
+        }
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 0), kResOk);
+    ASSERT_EQ(glow->SetHideUnderWidget(1, 0), kResOk);
+    EffectCanvas again(10, 10, {3, 3}, 0xFF101010);
+    ASSERT_EQ(glow->Draw(&rect, &again.image, 255), kResOk);
+    EXPECT_EQ(CountPixels(again.image, 0xFF101010), 100) << "hidden under the widget, nothing is left";
+}
+
+TEST(GlowEffect, ItsDefaultsAndARectangularGlow)
+{
+    EffectOwner owner(6, 6);
+    auto* glow = new CWidgetEffectGlow;
+    EXPECT_EQ(glow->GetEffectType(), MakeFourCC("glfx"));
+    EXPECT_EQ(glow->GetColour(), 0xFFFFFF00u);
+    EXPECT_EQ(glow->GetRadius(), 10.0f);
+    EXPECT_EQ(glow->GetOffset(), (tCPoint{0, 0}));
+    ASSERT_EQ(owner.widget->SetBackEffect(glow, 0, 0), kResOk);
+    EXPECT_EQ(glow->GetRect(), (tCRect{-22, -22, 28, 28}));
+    EffectCanvas canvas(50, 50, {22, 22}, 0xFF000000);
+    const tCRect rect = glow->GetRect();
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 100), kResOk);
+    // Strength 2 x 100 + 2 over the product of the tables, as round(h x (k x v)).
+    const float* h = glow->GetHorizontalFalloff().GetData();
+    const float* v = glow->GetVerticalFalloff().GetData();
+    for (int32_t y = -22; y < 28; y += 7)
+        for (int32_t x = -22; x < 28; x += 5) {
+            const uint32_t alpha = uint32_t(std::nearbyint(h[x + 22] * (202.0f * v[y + 22])));
+            ASSERT_EQ(canvas.At(x, y), Glowed(0xFF000000, 0xFFFFFF00, alpha)) << x << "," << y;
+        }
+}
+
+}  // namespace
