@@ -11,11 +11,13 @@ namespace {
 const char kTitle[] = "Print";
 const char kPrompt[] = "Print to:";
 
+// Queue names may begin with "-": the entries follow "--", so that no dialog program takes one
+// for an option.
 std::vector<std::string> ZenityArguments(const tPrintDialogRequest& request)
 {
     std::vector<std::string> arguments = {"zenity", "--list", "--radiolist", "--hide-header",
                                           std::string("--title=") + kTitle, std::string("--text=") + kPrompt,
-                                          "--column=", "--column="};
+                                          "--column=", "--column=", "--"};
     for (const std::u16string& entry : request.entries) {
         arguments.push_back(entry == request.selected ? "TRUE" : "FALSE");
         arguments.push_back(ToAnsi(entry));
@@ -27,7 +29,7 @@ std::vector<std::string> ZenityArguments(const tPrintDialogRequest& request)
 // space and "Save as PDF" has.
 std::vector<std::string> KdialogArguments(const tPrintDialogRequest& request)
 {
-    std::vector<std::string> arguments = {"kdialog", "--title", kTitle, "--radiolist", kPrompt};
+    std::vector<std::string> arguments = {"kdialog", "--title", kTitle, "--radiolist", kPrompt, "--"};
     for (const std::u16string& entry : request.entries) {
         arguments.push_back(ToAnsi(entry));
         arguments.push_back(ToAnsi(entry));

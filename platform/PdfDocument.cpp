@@ -2,7 +2,7 @@
 
 #include <cairo-pdf.h>
 
-#include <cstring>
+#include <cstdint>
 #include <new>
 
 namespace w32::printing {
@@ -54,19 +54,16 @@ bool CPdfDocument::DrawImage(const uint8_t* pixels, int32_t width, int32_t heigh
 {
     if (!IsHealthy())
         return false;
-    // The pixels are copied: cairo may keep the image until the page is written.
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    // Drawn from the caller's rows: cairo keeps its own copy of what the page needs once the
+    // image surface is finished below, while the rows are still there.
+    if (stride > size_t(INT32_MAX) || stride % 4 != 0)
+        return false;
+    cairo_surface_t* image = cairo_image_surface_create_for_data(const_cast<uint8_t*>(pixels), CAIRO_FORMAT_RGB24,
+                                                                 width, height, int(stride));
     if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(image);
         return false;
     }
-    cairo_surface_flush(image);
-    uint8_t* rows = cairo_image_surface_get_data(image);
-    const size_t rowBytes = size_t(width) * 4;
-    const size_t imageStride = size_t(cairo_image_surface_get_stride(image));
-    for (int32_t row = 0; row < height; ++row)
-        std::memcpy(rows + size_t(row) * imageStride, pixels + size_t(row) * stride, rowBytes);
-    cairo_surface_mark_dirty(image);
 
     cairo_save(m_cairo);
     cairo_translate(m_cairo, x, y);
@@ -74,6 +71,7 @@ bool CPdfDocument::DrawImage(const uint8_t* pixels, int32_t width, int32_t heigh
     cairo_set_source_surface(m_cairo, image, 0, 0);
     cairo_paint(m_cairo);
     cairo_restore(m_cairo);
+    cairo_surface_finish(image);
     cairo_surface_destroy(image);
     return IsHealthy();
 }

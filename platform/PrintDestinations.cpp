@@ -1,5 +1,8 @@
 #include "platform/PrintDestinations.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -29,6 +32,9 @@ const tNamedPaper kNamedPapers[] = {
     {"letter", 2159, 2794},
     {"legal", 2159, 3556},
 };
+
+// How long the print system may take to answer a question before it counts as silent.
+constexpr DWORD kQueryMilliseconds = 10000;
 
 // Sizes a sheet can have, in tenths of a millimetre.
 constexpr int32_t kLargestPaper = 32767;
@@ -127,6 +133,30 @@ std::string SystemPaperName()
     return std::string();
 }
 
+// The printed painting waits for lp in a file that only its owner may read, made new.
+bool WritePrivateTemporary(const std::string& pdf, std::string* path)
+{
+    char16_t folder[MAX_PATH];
+    char16_t name[MAX_PATH];
+    if (GetTempPathW(MAX_PATH, folder) >= MAX_PATH || !GetTempFileNameW(folder, u"prt", 0, name))
+        return false;
+    *path = ToAnsi(name);
+    const int descriptor = open(path->c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    bool written = descriptor >= 0 && fchmod(descriptor, 0600) == 0;
+    for (size_t done = 0; written && done < pdf.size();) {
+        const ssize_t wrote = write(descriptor, pdf.data() + done, pdf.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        written = wrote > 0;
+        done += written ? size_t(wrote) : 0;
+    }
+    if (descriptor >= 0 && close(descriptor) != 0)
+        written = false;
+    if (!written)
+        unlink(path->c_str());
+    return written;
+}
+
 }  // namespace
 
 bool ParsePaperName(std::string_view name, int32_t* width, int32_t* length)
@@ -146,7 +176,7 @@ bool ParsePaperName(std::string_view name, int32_t* width, int32_t* length)
 std::vector<std::u16string> ListDestinations()
 {
     std::vector<std::u16string> destinations;
-    const process::tProcessResult listed = process::RunForOutput({"lpstat", "-e"});
+    const process::tProcessResult listed = process::RunForOutput({"lpstat", "-e"}, kQueryMilliseconds);
     if (!listed.finished || listed.exitCode != 0)
         return destinations;
     size_t start = 0;
@@ -165,7 +195,7 @@ std::vector<std::u16string> ListDestinations()
 std::u16string DefaultDestination(const std::vector<std::u16string>& destinations)
 {
     // The name follows the last colon of a text that other languages word differently.
-    const process::tProcessResult answer = process::RunForOutput({"lpstat", "-d"});
+    const process::tProcessResult answer = process::RunForOutput({"lpstat", "-d"}, kQueryMilliseconds);
     const size_t colon = answer.output.rfind(':');
     if (!answer.finished || answer.exitCode != 0 || colon == std::string::npos)
         return std::u16string();
@@ -187,28 +217,24 @@ tPage SystemPage()
 
 tPage DestinationPage(const std::u16string& destination)
 {
-    const process::tProcessResult options = process::RunForOutput({"lpoptions", "-p", ToAnsi(destination)});
+    const process::tProcessResult options = process::RunForOutput({"lpoptions", "-p", ToAnsi(destination)}, kQueryMilliseconds);
     std::string media = options.finished && options.exitCode == 0 ? OptionValue(options.output, "media") : "";
     media = media.substr(0, media.find(','));
     int32_t width = 0, length = 0;
     return ParsePaperName(media, &width, &length) ? PageOf(width, length) : SystemPage();
 }
 
-bool SendToDestination(const std::u16string& destination, const std::u16string& title, const std::string& pdf)
+bool SendToDestination(const std::u16string& destination, const std::u16string& title, const std::string& pdf,
+                       DWORD waitMilliseconds)
 {
-    char16_t folder[MAX_PATH];
-    char16_t name[MAX_PATH];
-    if (GetTempPathW(MAX_PATH, folder) >= MAX_PATH || !GetTempFileNameW(folder, u"prt", 0, name))
+    std::string file;
+    if (!WritePrivateTemporary(pdf, &file))
         return false;
-    const std::string file = ToAnsi(name);
-    bool queued = WriteFileReplacing(file, pdf.data(), pdf.size());
-    if (queued) {
-        const process::tProcessResult lp =
-            process::RunForExitCode({"lp", "-d", ToAnsi(destination), "-t", ToAnsi(title), file}, 60000);
-        queued = lp.finished && lp.exitCode == 0;
-    }
+    // lp is ended before its file goes, so a job never prints after its failure was reported.
+    const process::tProcessResult lp =
+        process::RunToEnd({"lp", "-d", ToAnsi(destination), "-t", ToAnsi(title), file}, waitMilliseconds);
     unlink(file.c_str());
-    return queued;
+    return lp.finished && lp.exitCode == 0;
 }
 
 }  // namespace w32::printing

@@ -25,8 +25,11 @@ tPage SystemPage();
 // unknown or out of range.
 bool ParsePaperName(std::string_view name, int32_t* width, int32_t* length);
 
-// Runs `lp -d <destination> -t <title> <file>` on a temporary copy of the PDF; true when lp
-// queued it (exit code 0).
-bool SendToDestination(const std::u16string& destination, const std::u16string& title, const std::string& pdf);
+// Runs `lp -d <destination> -t <title> <file>` on a private temporary copy of the PDF; true when
+// lp queued it (exit code 0) within the wait. An lp still running then is ended before the copy
+// is deleted.
+constexpr DWORD kQueueMilliseconds = 60000;
+bool SendToDestination(const std::u16string& destination, const std::u16string& title, const std::string& pdf,
+                       DWORD waitMilliseconds = kQueueMilliseconds);
 
 }  // namespace w32::printing

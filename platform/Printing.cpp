@@ -235,8 +235,9 @@ int32_t EndDoc(HDC dc)
     const std::unique_ptr<tJob> job = std::move(printer->job);
     if (job->inPage && !job->pdf.EndPage())
         job->failed = true;
-    const bool made = job->pdf.Finish() && !job->failed;
-    const bool handedOver = made && (job->record.pages.empty() || Deliver(*job));
+    // A document without pages is no print: nothing is delivered and the job fails.
+    const bool made = job->pdf.Finish() && !job->failed && !job->record.pages.empty();
+    const bool handedOver = made && Deliver(*job);
     if (made && desktop::IsScripted()) {
         job->record.pdf = job->pdf.GetBytes();
         job->record.delivered = handedOver;

@@ -5,9 +5,13 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
@@ -15,6 +19,8 @@ extern char** environ;
 
 namespace w32::process {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Starts the program with its standard input and error on /dev/null and its standard output on
 // `output` (or /dev/null when it is -1); answers its process id, or -1.
@@ -52,6 +58,93 @@ bool Reap(pid_t child, int options, tProcessResult* result)
     return true;
 }
 
+// Ends a program that outlived its wait, asked first and then forced, and reaps it: it counts
+// as not finished.
+void End(pid_t child, tProcessResult* result)
+{
+    kill(child, SIGTERM);
+    const Clock::time_point forced = Clock::now() + std::chrono::seconds(1);
+    while (!Reap(child, WNOHANG, result)) {
+        if (Clock::now() >= forced) {
+            kill(child, SIGKILL);
+            Reap(child, 0, result);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    result->finished = false;
+    result->exitCode = -1;
+}
+
+// Waits for the program until the deadline; then it is ended, or left to finish alone and be
+// collected by a thread of its own.
+void WaitUntil(pid_t child, Clock::time_point deadline, bool endIt, tProcessResult* result)
+{
+    while (!Reap(child, WNOHANG, result)) {
+        if (Clock::now() >= deadline) {
+            if (endIt)
+                End(child, result);
+            else
+                std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// Reads what the program prints until it closes its output, within the deadline when there is one.
+tProcessResult Collect(const std::vector<std::string>& arguments, const Clock::time_point* deadline)
+{
+    tProcessResult result;
+    int pipeEnds[2];
+    if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return result;
+    const pid_t child = Start(arguments, pipeEnds[1]);
+    close(pipeEnds[1]);
+    if (child < 0) {
+        close(pipeEnds[0]);
+        return result;
+    }
+    result.started = true;
+    char buffer[4096];
+    for (;;) {
+        if (deadline) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+            if (left.count() <= 0)
+                break;
+            pollfd readable{pipeEnds[0], POLLIN, 0};
+            const int ready = poll(&readable, 1, int(std::min<int64_t>(left.count() + 1, INT32_MAX)));
+            if (ready <= 0)
+                continue;
+        }
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        result.output.append(buffer, size_t(got));
+    }
+    close(pipeEnds[0]);
+    if (deadline)
+        WaitUntil(child, *deadline, true, &result);
+    else
+        Reap(child, 0, &result);
+    return result;
+}
+
+tProcessResult RunWithoutOutput(const std::vector<std::string>& arguments, DWORD milliseconds, bool endIt)
+{
+    tProcessResult result;
+    if (arguments.empty())
+        return result;
+    const pid_t child = Start(arguments, -1);
+    if (child < 0)
+        return result;
+    result.started = true;
+    WaitUntil(child, Clock::now() + std::chrono::milliseconds(milliseconds), endIt, &result);
+    return result;
+}
+
 }  // namespace
 
 bool IsOnPath(const std::string& program)
@@ -77,50 +170,23 @@ bool IsOnPath(const std::string& program)
 
 tProcessResult RunForOutput(const std::vector<std::string>& arguments)
 {
-    tProcessResult result;
-    int pipeEnds[2];
-    if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return result;
-    const pid_t child = Start(arguments, pipeEnds[1]);
-    close(pipeEnds[1]);
-    if (child < 0) {
-        close(pipeEnds[0]);
-        return result;
-    }
-    result.started = true;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        result.output.append(buffer, size_t(got));
-    }
-    close(pipeEnds[0]);
-    Reap(child, 0, &result);
-    return result;
+    return Collect(arguments, nullptr);
+}
+
+tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    return Collect(arguments, &deadline);
 }
 
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)
 {
-    tProcessResult result;
-    if (arguments.empty())
-        return result;
-    const pid_t child = Start(arguments, -1);
-    if (child < 0)
-        return result;
-    result.started = true;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!Reap(child, WNOHANG, &result)) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            // Still starting what it opens: let it finish and be collected on its own.
-            std::thread([child] { waitpid(child, nullptr, 0); }).detach();
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return result;
+    return RunWithoutOutput(arguments, milliseconds, false);
+}
+
+tProcessResult RunToEnd(const std::vector<std::string>& arguments, DWORD milliseconds)
+{
+    return RunWithoutOutput(arguments, milliseconds, true);
 }
 
 }  // namespace w32::process

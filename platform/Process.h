@@ -22,7 +22,13 @@ bool IsOnPath(const std::string& program);
 
 // Runs the program and collects its standard output until it ends.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments);
+// The same, for at most `milliseconds` of real time: a program still running then is ended,
+// reaped, and answers not finished with what it printed so far.
+tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds);
 // Runs the program without collecting output, waiting at most `milliseconds` of real time.
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds);
+// The same, but a program still running at the end of the wait is ended and reaped before
+// this answers, so that nothing it uses is touched afterwards.
+tProcessResult RunToEnd(const std::vector<std::string>& arguments, DWORD milliseconds);
 
 }  // namespace w32::process

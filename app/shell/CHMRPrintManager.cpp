@@ -1,12 +1,17 @@
 #include "app/shell/CHMRPrintManager.h"
 
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/Printing.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/ErrorBox.h"
 #include "toolkit/imaging/CImage.h"
 
 namespace {
+
+const char kNoDialogText[] =
+    "The print dialog could not be shown: printing needs the zenity or kdialog program.";
 
 // The printed image's rectangle in device pixels.
 struct tPlacement {
@@ -122,7 +127,13 @@ tResult CHMRPrintManager::Print(const tCString& documentName, CImage& image, uin
         m_dialog.Flags &= ~w32::PD_RETURNDEFAULT;
     else
         m_dialog.Flags |= w32::PD_RETURNDEFAULT;
-    if (!w32::PrintDlgW(&m_dialog) || !m_dialog.hDC)
+    if (!w32::PrintDlgW(&m_dialog)) {
+        // Cancelling says nothing; a dialog that could not be shown must not look like one.
+        if (w32::CommDlgExtendedError() == w32::CDERR_DIALOGFAILURE)
+            ReportResult(kResCreateFailed, kNoDialogText);
+        return kResOk;
+    }
+    if (!m_dialog.hDC)
         return kResOk;
     const w32::HDC printer = m_dialog.hDC;
     m_dialog.hDC = nullptr;

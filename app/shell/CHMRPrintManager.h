@@ -21,7 +21,8 @@ public:
     // Clears the record and makes the main window the dialog's owner.
     virtual tResult Initialise();
 
-    // 0 when printed, and when the dialog was cancelled or gave no printer. A failed step of
+    // 0 when printed, and when the dialog was cancelled or gave no printer; a dialog that could
+    // not be shown is reported in the error box. A failed step of
     // the job (its start, the page's start, the image, the page's or the job's end, which
     // writes the PDF and hands it to CUPS or saves it) answers the first failure's code; the
     // page and the job are ended all the same.

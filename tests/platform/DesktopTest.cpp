@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <errno.h>
+#include <signal.h>
+
 #include <string>
 
 #include "HeadlessFixture.h"
@@ -7,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "platform/headless/ScriptedDesktop.h"
+#include "toolkit/core/TempFolder.h"
 
 namespace {
 
@@ -128,6 +132,45 @@ TEST(Process, ProgramsRunWithAnArgumentVector)
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.finished);
     EXPECT_FALSE(w32::process::RunForOutput({"no-such-program-here"}).started);
+}
+
+bool IsGone(const std::string& pidText)
+{
+    const pid_t pid = pid_t(std::stol(pidText));
+    return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+TEST(Process, ProgramsPastTheirTimeAreEndedAndReaped)
+{
+    // What it printed before its time ran out comes back; the program itself is gone.
+    const auto listed = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30"}, 300);
+    EXPECT_TRUE(listed.started);
+    EXPECT_FALSE(listed.finished);
+    ASSERT_FALSE(listed.output.empty());
+    EXPECT_TRUE(IsGone(listed.output));
+
+    // A program that closes its output but keeps running is ended too.
+    const auto silent = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30 >&-"}, 300);
+    EXPECT_FALSE(silent.finished);
+    EXPECT_TRUE(IsGone(silent.output));
+
+    // One that ignores the request to end is forced.
+    TempFolder folder;
+    const std::string pidFile = folder.File("pid");
+    const auto stubborn =
+        w32::process::RunToEnd({"sh", "-c", "trap '' TERM; echo $$ > " + pidFile + "; while :; do sleep 0.05; done"}, 300);
+    EXPECT_TRUE(stubborn.started);
+    EXPECT_FALSE(stubborn.finished);
+    EXPECT_TRUE(IsGone(ReadWholeFile(pidFile)));
+
+    // Within their time both answer as the plain calls do.
+    const auto quick = w32::process::RunForOutput({"sh", "-c", "printf ok; exit 3"}, 5000);
+    EXPECT_TRUE(quick.finished);
+    EXPECT_EQ(quick.exitCode, 3);
+    EXPECT_EQ(quick.output, "ok");
+    const auto done = w32::process::RunToEnd({"sh", "-c", "exit 5"}, 5000);
+    EXPECT_TRUE(done.finished);
+    EXPECT_EQ(done.exitCode, 5);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <errno.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -164,6 +166,18 @@ TEST_F(PrintDialogTest, FailuresAndCancelsSayWhy)
     EXPECT_EQ(dialog.hDevNames, nullptr);
 }
 
+TEST_F(PrintDialogTest, ADocumentWithoutPagesFailsAndWritesNothing)
+{
+    const std::string file = folder.File("empty.pdf");
+    ASSERT_NE(SaveAsPdf(file), 0);
+    DOCINFOW document;
+    document.lpszDocName = u"Empty";
+    ASSERT_GT(StartDocW(dialog.hDC, &document), 0);
+    EXPECT_EQ(EndDoc(dialog.hDC), SP_ERROR);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(headless::TakePrintedDocuments().empty());
+}
+
 TEST_F(PrintDialogTest, ADocumentWithAFailedStepIsNotHandedOver)
 {
     const std::string file = folder.File("never.pdf");
@@ -265,7 +279,7 @@ TEST_F(DesktopPrintDialogTest, ZenityListsTheEntriesAndItsAnswerIsTheChoice)
     Install("zenity", "Save as PDF");
     ASSERT_NE(PrintDlgW(&dialog), 0);
     const std::vector<std::string> expectedList = {"--list",    "--radiolist", "--hide-header", "--title=Print",
-                                                   "--text=Print to:", "--column=", "--column=", "TRUE",
+                                                   "--text=Print to:", "--column=", "--column=", "--", "TRUE",
                                                    "Save as PDF"};
     const std::vector<std::string> arguments = Arguments();
     ASSERT_GT(arguments.size(), expectedList.size());
@@ -282,7 +296,7 @@ TEST_F(DesktopPrintDialogTest, KdialogOnKdeAndCancelledOrUnknownAnswers)
     environment.Set("XDG_CURRENT_DESKTOP", "KDE");
     EXPECT_EQ(PrintDlgW(&dialog), 0);
     EXPECT_EQ(CommDlgExtendedError(), 0u) << "cancelled";
-    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Print", "--radiolist", "Print to:", "Save as PDF",
+    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Print", "--radiolist", "Print to:", "--", "Save as PDF",
                                                      "Save as PDF", "on"}));
     for (const auto& [answer, exitCode] : {std::pair{"", 3}, std::pair{"not-listed", 0}}) {
         Install("kdialog", answer, exitCode);
@@ -290,6 +304,64 @@ TEST_F(DesktopPrintDialogTest, KdialogOnKdeAndCancelledOrUnknownAnswers)
         EXPECT_EQ(CommDlgExtendedError(), DWORD(CDERR_DIALOGFAILURE)) << answer;
     }
     EXPECT_EQ(dialog.hDC, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// An lp stand-in first on PATH: it notes its process id, its arguments and the mode of the file
+// it was given, then does what the test asks.
+class LpStandInTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* path = std::getenv("PATH");
+        environment.Set("PATH", m_bin.Path().string() + ":" + (path ? path : ""));
+    }
+
+    void Install(const std::string& then)
+    {
+        const std::string script = m_bin.File("lp");
+        WriteWholeFile(script, "#!/bin/sh\necho $$ > " + m_bin.File("pid") + "\nfor last; do :; done\nprintf '%s\\n' \"$@\" > " +
+                                   m_bin.File("arguments") + "\nstat -c %a \"$last\" > " + m_bin.File("mode") +
+                                   "\ncp \"$last\" " + m_bin.File("copy") + "\n" + then + "\n");
+        chmod(script.c_str(), 0755);
+    }
+
+    std::string Noted(const std::string& name) { return ReadWholeFile(m_bin.File(name)); }
+
+    ScopedEnvironment environment;
+    TempFolder m_bin;
+};
+
+TEST_F(LpStandInTest, TheQueuedFileIsPrivateAndGoneAfterwards)
+{
+    Install("exit 0");
+    const std::string pdf = "%PDF-1.5 not really";
+    EXPECT_TRUE(printing::SendToDestination(u"-dash", u"Title -t", pdf));
+    EXPECT_EQ(Noted("mode"), "600\n");
+    EXPECT_EQ(Noted("copy"), pdf);
+    std::istringstream lines(Noted("arguments"));
+    std::vector<std::string> arguments;
+    for (std::string line; std::getline(lines, line);)
+        arguments.push_back(line);
+    ASSERT_EQ(arguments.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + 4),
+              (std::vector<std::string>{"-d", "-dash", "-t", "Title -t"}));
+    EXPECT_FALSE(std::filesystem::exists(arguments[4])) << "the temporary file is deleted";
+
+    Install("exit 1");
+    EXPECT_FALSE(printing::SendToDestination(u"kostrel-test", u"Refused", pdf));
+}
+
+TEST_F(LpStandInTest, AnLpPastItsTimeIsEndedBeforeItsFileGoes)
+{
+    Install("exec sleep 30");
+    EXPECT_FALSE(printing::SendToDestination(u"kostrel-test", u"Slow", "%PDF", 300));
+    const pid_t pid = pid_t(std::stol(Noted("pid")));
+    EXPECT_NE(kill(pid, 0), 0) << "lp still runs after the failure was reported";
+    EXPECT_EQ(errno, ESRCH);
 }
 
 }  // namespace

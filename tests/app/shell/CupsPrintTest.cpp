@@ -60,7 +60,7 @@ TEST_F(CupsPrintTest, TheDialogListsTheQueueAndThePrintIsAJobThere)
     const auto asked = w32::headless::TakePrintDialogRequests();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].entries,
-              (std::vector<std::u16string>{u"kostrel-closed", u"kostrel-test", w32::printing::kSaveAsPdf}));
+              (std::vector<std::u16string>{u"-dash", u"kostrel-closed", u"kostrel-test", w32::printing::kSaveAsPdf}));
     EXPECT_EQ(asked[0].selected, u"kostrel-test") << "the default destination is marked";
 
     const auto documents = w32::headless::TakePrintedDocuments();
@@ -93,6 +93,18 @@ TEST_F(CupsPrintTest, WithoutADialogOrAChoiceTheDefaultQueueIsTaken)
     ASSERT_TRUE(cups.WaitForJob(documents[0].pdf.size()));
     EXPECT_EQ(ReadWholeFile(cups.Output()), documents[0].pdf);
     EXPECT_EQ(ReadWholeFile(cups.Title()), "Default");
+}
+
+TEST_F(CupsPrintTest, AQueueNamedLikeAnOptionTakesTheJob)
+{
+    CImage image(64, 48);
+    Paint(image);
+    w32::headless::ScriptPrintDialog(Choose(u"-dash"));
+    EXPECT_EQ(printer.Print(tCString(u"-t dashed"), image, 1), kResOk);
+    const auto documents = w32::headless::TakePrintedDocuments();
+    ASSERT_EQ(documents.size(), 1u);
+    EXPECT_EQ(documents[0].choice.destination, u"-dash");
+    EXPECT_TRUE(documents[0].delivered);
 }
 
 TEST_F(CupsPrintTest, AQueueRefusingJobsOrAStoppedSchedulerAnswersACode)

@@ -10,6 +10,7 @@
 
 #include "PrintTestSupport.h"
 #include "app/shell/CHMRPrintManager.h"
+#include "tests/toolkit/core/ErrorBoxRecorder.h"
 
 namespace w32 {
 
@@ -234,6 +235,25 @@ TEST_F(PrintManagerTest, CancellingOrHavingNoPrinterAnswersZeroAndPrintsNothing)
     EXPECT_TRUE(w32::headless::TakePrintDialogRequests().empty());
     EXPECT_TRUE(w32::headless::TakePrintedDocuments().empty());
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST_F(PrintManagerTest, ADialogThatCannotBeShownIsReportedOnce)
+{
+    ErrorBoxRecorder boxes;
+    CImage image(20, 10);
+    Paint(image);
+    w32::printing::tPrintDialogAnswer failed;
+    failed.outcome = w32::printing::tPrintDialogAnswer::kFailed;
+    w32::headless::ScriptPrintDialog(failed);
+    EXPECT_EQ(printer.Print(tCString(u"No dialog"), image, 1), kResOk);
+    EXPECT_EQ(boxes.count, 1);
+    EXPECT_NE(boxes.text.find("zenity or kdialog"), std::string::npos) << boxes.text;
+    EXPECT_TRUE(w32::headless::TakePrintedDocuments().empty());
+
+    // Cancelling, and printing without a dialog and without a printer, say nothing.
+    EXPECT_EQ(printer.Print(tCString(u"Cancelled"), image, 1), kResOk);
+    EXPECT_EQ(printer.Print(tCString(u"No printer"), image, 0), kResOk);
+    EXPECT_EQ(boxes.count, 1);
 }
 
 TEST_F(PrintManagerTest, AnImageWithoutPixelsGivesABlankPageAndAPackedOnePrintsWhole)

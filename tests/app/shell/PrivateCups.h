@@ -21,11 +21,13 @@ extern char** environ;
 // A CUPS scheduler of the test's own, without root: its configuration, spool and socket live in
 // a temporary folder. Its queue "kostrel-test", the default, on A5 paper, has a file for its
 // device; a queue without a filter never writes a file device, so the queue's one filter copies
-// the job as it is and notes the job's title. The queue "kostrel-closed" accepts no jobs.
+// the job as it is and notes the job's title. The queue "kostrel-closed" accepts no jobs, and
+// "-dash" has a name that dialog programs and lp could take for an option.
 class PrivateCups {
 public:
     static constexpr const char* kQueue = "kostrel-test";
     static constexpr const char* kClosedQueue = "kostrel-closed";
+    static constexpr const char* kDashQueue = "-dash";
 
     ~PrivateCups() { Stop(); }
 
@@ -123,7 +125,8 @@ private:
                        std::string("<DefaultPrinter ") + kQueue + ">\nDeviceURI file://" + Output() +
                            "\nState Idle\nAccepting Yes\nOption media iso_a5_148x210mm\n</DefaultPrinter>\n" +
                            "<Printer " + kClosedQueue + ">\nDeviceURI file:///dev/null\nState Idle\nAccepting No\n"
-                           "</Printer>\n");
+                           "</Printer>\n<Printer " + kDashQueue + ">\nDeviceURI file:///dev/null\nState Idle\n"
+                           "Accepting Yes\n</Printer>\n");
         const std::string filter = m_folder.File("copy-filter");
         WriteWholeFile(filter, "#!/bin/sh\nprintf '%s' \"$3\" > " + Title() + "\nexec cat \"$6\"\n");
         chmod(filter.c_str(), 0755);
