@@ -178,6 +178,32 @@ TEST_F(PrintDialogTest, ADocumentWithoutPagesFailsAndWritesNothing)
     EXPECT_TRUE(headless::TakePrintedDocuments().empty());
 }
 
+TEST_F(PrintDialogTest, TheSmallestImagesAndPagesPrintAndEmptyOnesAreRefused)
+{
+    ASSERT_NE(SaveAsPdf(folder.File("small.pdf")), 0);
+    const HDC printer = dialog.hDC;
+    DOCINFOW document;
+    document.lpszDocName = u"Small";
+    const uint32_t pixel = 0xFF336699;
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const auto stretch = [&](const BITMAPINFO& header, int32_t width, int32_t height) {
+        return StretchDIBits(printer, 0, 0, width, height, 0, 0, 1, 1, &pixel, &header, DIB_RGB_COLORS, SRCCOPY);
+    };
+    ASSERT_GT(StartDocW(printer, &document), 0);
+    ASSERT_EQ(StartPage(printer), 1);
+    EXPECT_EQ(stretch(info, 1, 1), 1) << "one pixel onto one pixel";
+    EXPECT_EQ(stretch(info, 0, 1), 0);
+    EXPECT_EQ(stretch(info, 1, 0), 0);
+    BITMAPINFO noRows = info;
+    noRows.bmiHeader.biHeight = 0;
+    EXPECT_EQ(StretchDIBits(printer, 0, 0, 1, 1, 0, 0, 1, 0, &pixel, &noRows, DIB_RGB_COLORS, SRCCOPY), 0);
+    EXPECT_EQ(EndDoc(printer), SP_ERROR) << "the refused images failed the document";
+}
+
 TEST_F(PrintDialogTest, ADocumentWithAFailedStepIsNotHandedOver)
 {
     const std::string file = folder.File("never.pdf");

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PrintTestSupport.h"
 #include "PrivateCups.h"
 #include "app/shell/CHMRPrintManager.h"
+#include "platform/Clipboard.h"
 #include "tests/platform/ScopedEnvironment.h"
 
 namespace {
@@ -93,6 +96,24 @@ TEST_F(CupsPrintTest, WithoutADialogOrAChoiceTheDefaultQueueIsTaken)
     ASSERT_TRUE(cups.WaitForJob(documents[0].pdf.size()));
     EXPECT_EQ(ReadWholeFile(cups.Output()), documents[0].pdf);
     EXPECT_EQ(ReadWholeFile(cups.Title()), "Default");
+}
+
+// The dialog's record marks the CUPS default as the default printer, and no other queue.
+TEST_F(CupsPrintTest, TheRecordMarksOnlyTheDefaultQueue)
+{
+    for (const auto& [queue, flag] : {std::pair{u"kostrel-test", w32::WORD(w32::DN_DEFAULTPRN)},
+                                      std::pair{u"-dash", w32::WORD(0)}}) {
+        w32::PRINTDLGW dialog;
+        dialog.lStructSize = sizeof(w32::PRINTDLGW);
+        w32::headless::ScriptPrintDialog(Choose(queue));
+        ASSERT_NE(w32::PrintDlgW(&dialog), 0);
+        w32::DEVNAMES names;
+        std::memcpy(static_cast<void*>(&names), w32::GlobalLock(dialog.hDevNames), sizeof names);
+        w32::GlobalUnlock(dialog.hDevNames);
+        EXPECT_EQ(names.wDefault, flag);
+        w32::GlobalFree(dialog.hDevMode);
+        w32::GlobalFree(dialog.hDevNames);
+    }
 }
 
 TEST_F(CupsPrintTest, AQueueNamedLikeAnOptionTakesTheJob)
