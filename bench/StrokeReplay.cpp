@@ -8,7 +8,17 @@
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/PressureCurves.h"
 #include "paint/engine/StrokeContext.h"
+#include "paint/tools/CAirBrushNew.h"
+#include "paint/tools/CGlitterGun.h"
+#include "paint/tools/CMoveTool.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPaintRoller.h"
+#include "paint/tools/CPaletteKnifeNew.h"
+#include "paint/tools/CRotateTool.h"
+#include "paint/tools/CSampleTool.h"
+#include "paint/tools/CSmudgeNew.h"
+#include "paint/tools/CTubeNew.h"
+#include "paint/tools/CZoomTool.h"
 #include "paint/tools/ToolMessages.h"
 #include "platform/Kernel.h"
 #include "platform/KernelClock.h"
@@ -57,6 +67,35 @@ void PaintBackground(CPaintCellMap& map)
     }
 }
 
+// The smudging, laying-nothing and view tools.
+std::unique_ptr<CToolBase> MakeWetOrViewTool(uint32_t id)
+{
+    switch (id) {
+    case kToolPaletteKnife:
+        return std::make_unique<CPaletteKnifeNew>();
+    case kToolSmudge:
+        return std::make_unique<CSmudgeNew>();
+    case kToolPaintTube:
+        return std::make_unique<CTubeNew>();
+    case kToolSampler:
+        return std::make_unique<CSampleTool>();
+    case kToolMove:
+        return std::make_unique<CMoveTool>();
+    case kToolRotate:
+        return std::make_unique<CRotateTool>();
+    case kToolZoom:
+        return std::make_unique<CZoomTool>();
+    case kToolGlitterGun:
+        return std::make_unique<CGlitterGun>();
+    case kToolAirbrush:
+        return std::make_unique<CAirBrushNew>();
+    case kToolPaintRoller:
+        return std::make_unique<CPaintRoller>();
+    default:
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 class CStrokeReplay::CRecordingCanvas : public CCanvas {
@@ -78,6 +117,8 @@ std::unique_ptr<CToolBase> MakeReplayTool(uint32_t id)
     std::unique_ptr<CToolBase> tool;
     if (id == kToolOilBrush)
         tool = std::make_unique<COilPaintNew>();
+    if (!tool)
+        tool = MakeWetOrViewTool(id);
     if (tool)
         tool->Invalidate();
     return tool;
