@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/ImageToCells.h"
 #include "paint/engine/PressureCurves.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CAirBrushNew.h"
@@ -67,6 +68,12 @@ void PaintBackground(CPaintCellMap& map)
     }
 }
 
+constexpr int32_t kPictureSide = 512;
+constexpr int32_t kPatchShift = 5;
+constexpr uint32_t kPictureSeed = 0xC0105;
+// Imported pictures become paint at least this thick.
+constexpr int32_t kImportThickness = 60;
+
 // The smudging, laying-nothing and view tools.
 std::unique_ptr<CToolBase> MakeWetOrViewTool(uint32_t id)
 {
@@ -112,6 +119,24 @@ private:
     std::vector<tCRect>* m_rects;
 };
 
+std::unique_ptr<CImage> MakeReplayPicture()
+{
+    auto picture = std::make_unique<CImage>(kPictureSide, kPictureSide);
+    CImNav nav(picture.get());
+    for (int32_t y = 0; y < kPictureSide; ++y) {
+        CPixel* row = nav.Pixels(y);
+        for (int32_t x = 0; x < kPictureSide; ++x) {
+            const uint32_t a = LatticeHash(kPictureSeed, x >> kPatchShift, y >> kPatchShift);
+            const uint32_t b = LatticeHash(kPictureSeed + 1, x >> kPatchShift, y >> kPatchShift);
+            const uint32_t shade = 128 + uint32_t((x + y) & 255) / 2;
+            const uint32_t red = ((a & 255) * shade) >> 8, green = ((a >> 8) * shade) >> 8,
+                           blue = ((b & 255) * shade) >> 8;
+            row[x] = 0xFF000000u | red << 16 | green << 8 | blue;
+        }
+    }
+    return picture;
+}
+
 std::unique_ptr<CToolBase> MakeReplayTool(uint32_t id)
 {
     std::unique_ptr<CToolBase> tool;
@@ -153,6 +178,14 @@ tResult CStrokeReplay::SetUp()
     m_canvas->GetLayer(0)->SetGrainImage(MakePaperGrain());
     if (m_options.background)
         PaintBackground(GetCells());
+    if (m_options.wetPicture) {
+        const std::unique_ptr<CImage> picture = MakeReplayPicture();
+        CImNav source(picture.get());
+        CPaintCellNav cells(GetCells());
+        TK_TRY(TileImageToCellColours(cells, source, 0));
+        cells.Detach();
+        TK_TRY(m_canvas->GetLayer(0)->ConvertToPaint(kImportThickness));
+    }
     TK_TRY(m_renderer.ResetLights());
     return m_undo.Initialise(m_options.width, m_options.height);
 }

@@ -147,8 +147,9 @@ TEST_P(IdleToolReplayTest, AToolThatLaysNothingLeavesEveryCellAsItWas)
     for (size_t i = 0; i < before.size(); ++i)
         ASSERT_TRUE(SameCells(before[i], after[i])) << i;
     // The airbrush's and the glitter gun's segments sweep nothing, so they report no cells.
-    if (id == 4913 || id == 4914)
+    if (id == 4913 || id == 4914) {
         EXPECT_TRUE(replay.GetUpdatedRects().empty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(TubeViewSprayAndRoller, IdleToolReplayTest,

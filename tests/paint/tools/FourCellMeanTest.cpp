@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "ToolTestSupport.h"
+
+namespace {
+
+// A tool that keeps every canvas cell its pick-up hands it.
+class CMeanProbe : public CProbeTool {
+public:
+    CMeanProbe() { picksUp = 1; }
+    using CToolBase::PickUpPaint;
+    std::vector<Cell> seen;
+
+protected:
+    void PickUpSample(const Cell* cell, Cell*, int32_t) override { seen.push_back(cell ? *cell : Cell{}); }
+};
+
+class FourCellMeanTest : public ToolCanvasTest {};
+
+TEST_F(FourCellMeanTest, ThePickUpsMeanOfFourChannelsAtATimeIsThePlainOne)
+{
+    std::mt19937 random(7);
+    const auto any = [&](uint32_t limit) { return uint32_t(random() % (limit + 1)); };
+    for (int32_t y = 0; y < cells->GetHeight(); ++y)
+        for (int32_t x = 0; x < cells->GetWidth(); ++x) {
+            // A quarter of the cells without coverage, so that some means have none.
+            const uint32_t alpha = any(3) == 0 ? 0 : any(255);
+            cells->Cells(y)[x] = {alpha << 24 | any(0xFFFFFF), uint16_t(any(65535)), uint16_t(any(65535)),
+                                  uint8_t(any(255)), uint8_t(any(255))};
+        }
+    for (int32_t y = 40; y < 44; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            cells->Cells(y)[x].colour &= 0x00FFFFFFu;
+
+    std::vector<PaintCell> seen[2];
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CMeanProbe probe;
+        probe.SetNibKernel(kernel);
+        for (int line = 0; line < 40; ++line) {
+            const float y = 1.3f + line * 1.07f;
+            probe.Loaded().left = {0.7f + line * 0.11f, y};
+            probe.Loaded().right = {62.9f - line * 0.37f, y + 0.6f};
+            probe.PickUpPaint(context);
+        }
+        probe.Loaded().left = {3.2f, 40.4f};
+        probe.Loaded().right = {60.1f, 43.1f};
+        probe.PickUpPaint(context);
+        seen[kernel == NibKernel::kTabled] = probe.seen;
+    }
+    ASSERT_EQ(seen[0].size(), 41u * 120u);
+    ASSERT_EQ(seen[1].size(), seen[0].size());
+    int32_t uncovered = 0;
+    for (size_t i = 0; i < seen[0].size(); ++i) {
+        ASSERT_EQ(std::memcmp(&seen[0][i], &seen[1][i], sizeof(PaintCell)), 0) << i;
+        uncovered += (seen[0][i].colour >> 24) == 0;
+    }
+    EXPECT_GT(uncovered, 100) << "means without coverage were compared too";
+}
+
+}  // namespace
