@@ -289,14 +289,17 @@ void CToolBase::PickUpAt(const StrokeContext& context, tCFPoint at, int32_t inde
     const Cell* const around[4] = {&c00, &c01, &c10, &c11};
     const float weights[4] = {(1.0f - wx) * (1.0f - wy), wx * (1.0f - wy), (1.0f - wx) * wy, wx * wy};
     Cell cell;
+#if defined(__SSE2__)
     if (m_nibKernel == NibKernel::kTabled) {
         FourCellMean(around, weights, &cell);
-    } else {
-        PaintSum sum;
-        for (int32_t k = 0; k < 4; ++k)
-            sum.Add(*around[k], weights[k]);
-        sum.Mean(&cell);
+        PickUpSample(&cell, &m_loadedNib.entries[index], index);
+        return;
     }
+#endif
+    PaintSum sum;
+    for (int32_t k = 0; k < 4; ++k)
+        sum.Add(*around[k], weights[k]);
+    sum.Mean(&cell);
     PickUpSample(&cell, &m_loadedNib.entries[index], index);
 }
 

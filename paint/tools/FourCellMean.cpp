@@ -5,8 +5,8 @@
 #include "paint/engine/SafeConvert.h"
 
 #if defined(__SSE2__)
+
 #include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -26,8 +26,6 @@ uint32_t PlainColour(const PaintCell* const cells[4], const float weights[4], fl
 }
 
 }  // namespace
-
-#if defined(__SSE2__)
 
 void FourCellMean(const PaintCell* const cells[4], const float weights[4], PaintCell* mean)
 {
@@ -68,41 +66,6 @@ void FourCellMean(const PaintCell* const cells[4], const float weights[4], Paint
     mean->wetness = uint16_t(std::clamp(v[1], 0, 65535));
     mean->shine = uint8_t(byte(v[2]));
     mean->extra = uint8_t(byte(v[3]));
-}
-
-#else
-
-void FourCellMean(const PaintCell* const cells[4], const float weights[4], PaintCell* mean)
-{
-    float colour[4] = {}, other[4] = {}, weight = 0.0f;
-    for (int32_t k = 0; k < 4; ++k) {
-        const PaintCell& cell = *cells[k];
-        const float w = weights[k], a = float(cell.colour >> 24);
-        const float channels[4] = {1.0f, Channel(cell.colour, 16), Channel(cell.colour, 8), Channel(cell.colour, 0)};
-        const float values[4] = {float(cell.thickness), float(cell.wetness), float(cell.shine), float(cell.extra)};
-        for (int32_t i = 0; i < 4; ++i) {
-            colour[i] += channels[i] * a * w;
-            other[i] += values[i] * w;
-        }
-        weight += w;
-    }
-    if (!(weight > 0.0f)) {
-        *mean = PaintCell{};
-        return;
-    }
-    const float perWeight = 1.0f / weight;
-    const bool covered = colour[0] > 0.0f;
-    const float perAlpha = covered ? 1.0f / colour[0] : perWeight;
-    const auto byte = [](float x) { return uint32_t(std::clamp(RoundEvenToInt32(x), 0, 255)); };
-    const auto word = [](float x) { return uint16_t(std::clamp(RoundEvenToInt32(x), 0, 65535)); };
-    mean->colour = byte(colour[0] * perWeight) << 24 |
-                  (covered ? byte(colour[1] * perAlpha) << 16 | byte(colour[2] * perAlpha) << 8 |
-                                 byte(colour[3] * perAlpha)
-                           : PlainColour(cells, weights, perWeight));
-    mean->thickness = word(other[0] * perWeight);
-    mean->wetness = word(other[1] * perWeight);
-    mean->shine = uint8_t(byte(other[2] * perWeight));
-    mean->extra = uint8_t(byte(other[3] * perWeight));
 }
 
 #endif

@@ -16,7 +16,8 @@ namespace {
 class TestServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return 0xFF336699u; }
-    float GetPaintValue() override { return 0.4f; }
+    float GetPaintValue() override { return value; }
+    float value = 0.4f;
     void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
 };
 
@@ -31,6 +32,7 @@ public:
     const CNibRow& Loaded() const { return m_loadedNib; }
     float Table(int32_t which, int32_t i) const { return m_nibTable[which][i]; }
     void SetRawSize(float size) { m_size = size; }
+    void SetPaintValue(float value) { m_services.value = value; }
 
 private:
     TestServices m_services;
@@ -108,6 +110,9 @@ TEST(PaintRoller, LoadingGivesRandomThicknessesAndTheSameLoad)
     }
     EXPECT_GT(differing, 30);
     EXPECT_EQ(uint32_t(roller.Loaded().entries[7].colour), LinearLightOver(GetGammaTables(), 0x32336699u, 0x32336699u));
+    roller.SetPaintValue(1.5f);
+    roller.LoadNib();
+    EXPECT_EQ(int32_t(roller.Loaded().entries[7].extra), 255) << "a value past 1 is kept within the byte";
 }
 
 TEST(PaintRoller, TheLoadStaysWithinTheWetnessWord)

@@ -290,6 +290,23 @@ TEST(Smudge, PickUpMixesWetCanvasPaintIntoTheEntry)
               LinearLightOver(GetGammaTables(), uint32_t(mThick) << 24 | 0x0000FFu, light.colour) & 0xFFFFFFu);
 }
 
+TEST(Smudge, WetPaintThickerThanTheLoadLaysFromBoth)
+{
+    CSmudgeProbe smudge;
+    smudge.Loaded().position.pressure = 0.5f;
+    // T = 30 x 256 / 3 = 2560 over a load of 1000: A = round((T + L) x N2 x 0.7 x 0.85), the
+    // load left T - A + L, and the colour weight 11 - (11 x 1000 / 2560) / 2 = 9.
+    const PaintCell wet{0xFF0000FFu, 30, 100, 0, 0};
+    const PaintCell entry{0xFF204080u, 0, 50, 0, 0};
+    const PaintCell picked = smudge.PickUp(&wet, entry, 60);
+    const int32_t laid = int32_t(std::nearbyint(3560 * BellShare(60, 0.5) * 0.7 * 0.85));
+    ASSERT_EQ(laid, 127);
+    EXPECT_EQ(int32_t(picked.thickness), laid);
+    EXPECT_EQ(int32_t(picked.wetness), (3560 - laid) / 20);
+    const uint32_t mixed = LinearLightOver(GetGammaTables(), 0x090000FFu, entry.colour);
+    EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
+}
+
 TEST(Smudge, AnEntryThatTakesNoPaintFadesTowardsWhatItMeets)
 {
     CSmudgeProbe smudge;
@@ -341,6 +358,30 @@ TEST_F(SmudgeDabTest, AFollowingSegmentLaysWhatTheNibCarries)
     EXPECT_EQ(int32_t(smudge.Paint({0xFFFFFFFFu, 0, 7, 0, 0}, 150, 0.5f, 0.5f).wetness), 7);
 }
 
+TEST_F(SmudgeDabTest, ThinPaintCatchesTheGrainByItsThickness)
+{
+    // N = round(20 x 0.99) = 20: c = 0.625, V = 255 + c, R = 0.5 at grain 150:
+    // K = round(255 x (c V + R V (1 - c))) >> 8 = 206.
+    smudge.FillNib({0xFF204080u, 20, 0, 0, 0});
+    const PaintCell painted = smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f);
+    EXPECT_EQ(uint32_t(painted.colour), LinearLightOver(GetGammaTables(), 0xCE204080u, 0xFFFFFFFFu));
+    EXPECT_EQ(int32_t(painted.wetness), 0);
+}
+
+TEST_F(SmudgeDabTest, TheGrainBoundsRunFromTheSegmentsStartToItsEnd)
+{
+    smudge.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    smudge.Working().grainLow = 100;
+    smudge.Working().grainHigh = 200;
+    smudge.Loaded().grainLow = 0;
+    smudge.Loaded().grainHigh = 100;
+    // Halfway sm = 128: the bounds are 50 and 150, the target 66 - 100 + 50 = 16, reached to 15.
+    EXPECT_EQ(int32_t(smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 100, 0.5f, 0.5f).thickness), 15);
+    // At a quarter sm = round(0.0625 x 2.5 x 256) = 40: the low bound 100 + (-4000 >> 8) = 84,
+    // the target 66 - 100 + 84 = 50, reached to 49.
+    EXPECT_EQ(int32_t(smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 100, 0.25f, 0.5f).thickness), 49);
+}
+
 TEST_F(SmudgeDabTest, ScrapingLeavesAtLeastFiveInACellThatHadMore)
 {
     smudge.FillNib({0xFF204080u, 0, 0, 0, 0});
@@ -373,6 +414,11 @@ TEST_F(SmudgeDabTest, ABareCellsAlphaDriftsTowardsTheNibs)
     smudge.SetPressures(1.2f, 1.2f);
     const PaintCell harder = smudge.Paint({0x40FFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f);
     EXPECT_EQ(uint32_t(harder.colour), LinearLightOver(GetGammaTables(), 0x7F204080u, 0x4BFFFFFFu));
+    // At half the profile: K = 127, then round(127 x 0.5 x 127) >> 8 = 31; a' = round(6.4) = 6.
+    smudge.SetPressures(1.0f, 1.0f);
+    smudge.SetProfile(0.5f);
+    const PaintCell softer = smudge.Paint({0x40FFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f);
+    EXPECT_EQ(uint32_t(softer.colour), LinearLightOver(GetGammaTables(), 0x1F204080u, 0x44FFFFFFu));
 }
 
 TEST_F(SmudgeDabTest, TheStrokesEndsFadeInAndOut)

@@ -341,8 +341,11 @@ TEST_F(SprayStrokeTest, ZoomedInTheAirbrushTakesSmallerMoves)
     ASSERT_EQ(canvas->SetZoom(4.0f, 0), kResOk);
     CAirBrushProbe air;
     ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(10, 10, 0.0f)), kResOk);
-    ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(10.6f, 10, 0.0f)), kResOk);
-    EXPECT_EQ(air.GetPenSample().x, 10.6f) << "0.36 is more than 1/4";
+    ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(10.53f, 10, 0.0f)), kResOk);
+    EXPECT_EQ(air.GetPenSample().x, 10.53f) << "0.53^2 is more than 1/4";
+    ASSERT_EQ(canvas->SetZoom(1.0f, 0), kResOk);
+    ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(11.4f, 10, 0.0f)), kResOk);
+    EXPECT_EQ(air.GetPenSample().x, 10.53f) << "at zoom 1 a move must pass one cell";
 }
 
 }  // namespace
