@@ -4,6 +4,9 @@
 // and smudge 0.5. Goal: at most a third of libmypaint's time at each radius, on one core (run
 // the program pinned to one core; libmypaint is held to one thread). Also reported: the cells
 // handed to PaintCell per second, and the 99th percentile of one ContinueStroke with its render.
+// The smudge and the palette knife replay it the same way over a picture made into wet paint,
+// beside libmypaint over the same picture; the tools that lay nothing report the stroke engine's
+// time per segment.
 #include <benchmark/benchmark.h>
 #include <omp.h>
 
