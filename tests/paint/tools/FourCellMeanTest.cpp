@@ -35,6 +35,9 @@ TEST_F(FourCellMeanTest, ThePickUpsMeanOfFourChannelsAtATimeIsThePlainOne)
     for (int32_t y = 40; y < 44; ++y)
         for (int32_t x = 0; x < 64; ++x)
             cells->Cells(y)[x].colour &= 0x00FFFFFFu;
+    for (int32_t y = 44; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            cells->Cells(y)[x] = {0xFFFFFFFFu, 65535, 65535, 255, 255};
 
     std::vector<PaintCell> seen[2];
     for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
@@ -49,9 +52,12 @@ TEST_F(FourCellMeanTest, ThePickUpsMeanOfFourChannelsAtATimeIsThePlainOne)
         probe.Loaded().left = {3.2f, 40.4f};
         probe.Loaded().right = {60.1f, 43.1f};
         probe.PickUpPaint(context);
+        probe.Loaded().left = {3.2f, 45.4f};
+        probe.Loaded().right = {60.1f, 46.1f};
+        probe.PickUpPaint(context);
         seen[kernel == NibKernel::kTabled] = probe.seen;
     }
-    ASSERT_EQ(seen[0].size(), 41u * 120u);
+    ASSERT_EQ(seen[0].size(), 42u * 120u);
     ASSERT_EQ(seen[1].size(), seen[0].size());
     int32_t uncovered = 0;
     for (size_t i = 0; i < seen[0].size(); ++i) {
@@ -59,6 +65,8 @@ TEST_F(FourCellMeanTest, ThePickUpsMeanOfFourChannelsAtATimeIsThePlainOne)
         uncovered += (seen[0][i].colour >> 24) == 0;
     }
     EXPECT_GT(uncovered, 100) << "means without coverage were compared too";
+    EXPECT_EQ(int32_t(seen[1].back().thickness), 65535);
+    EXPECT_EQ(uint32_t(seen[1].back().colour), 0xFFFFFFFFu);
 }
 
 }  // namespace

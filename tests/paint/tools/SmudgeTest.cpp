@@ -16,6 +16,7 @@
 #include "paint/tools/CToolProperty.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/ValueNoise.h"
 
 namespace {
 
@@ -230,6 +231,15 @@ TEST(Smudge, PickUpOffTheCanvasLaysPartOfTheLoad)
     const PaintCell extra = smudge.PickUp(nullptr, {0u, 0, 1000, 0, 255}, 60);
     EXPECT_EQ(int32_t(extra.thickness), 629);
     EXPECT_EQ(uint32_t(extra.colour), 0u);
+    // One-sided, at entry 0 (share 0.95) and full pressure, a load of 20 lays
+    // round(20 x 0.95 x 0.85 x 1.35) = 22: nothing is left, and the entry stays as transparent
+    // as it was.
+    smudge.SetProperty(kPropertyEdgeMode, 1.0f);
+    smudge.Loaded().position.pressure = 1.0f;
+    const PaintCell spent = smudge.PickUp(nullptr, {0x80204080u, 0, 1, 0, 255}, 0);
+    EXPECT_EQ(int32_t(spent.thickness), 22);
+    EXPECT_EQ(int32_t(spent.wetness), 0);
+    EXPECT_EQ(uint32_t(spent.colour), 0x80204080u);
 }
 
 TEST(Smudge, DryPaintIsPickedUpOnlyWhereItIsNearlyOpaque)
@@ -255,6 +265,14 @@ TEST(Smudge, DryPaintIsPickedUpOnlyWhereItIsNearlyOpaque)
     EXPECT_EQ(int32_t(entry.thickness), 0);
     EXPECT_EQ(int32_t(entry.wetness), 0);
     EXPECT_EQ(uint32_t(entry.colour), 0x3F0000FFu);
+
+    // At half pressure T = round(N1 x 252 x 0.5 x 0.125) = 16 lays round(16 x N2 x 0.7 x 0.85) = 1,
+    // which still makes the entry opaque.
+    smudge.Loaded().position.pressure = 0.5f;
+    entry = smudge.PickUp(&dry, {}, 60);
+    EXPECT_EQ(int32_t(entry.thickness), 1);
+    EXPECT_EQ(int32_t(entry.wetness), 0);
+    EXPECT_EQ(uint32_t(entry.colour), 0xFF0000FFu);
 }
 
 TEST(Smudge, PickUpMixesWetCanvasPaintIntoTheEntry)
@@ -380,6 +398,8 @@ TEST_F(SmudgeDabTest, TheGrainBoundsRunFromTheSegmentsStartToItsEnd)
     // At a quarter sm = round(0.0625 x 2.5 x 256) = 40: the low bound 100 + (-4000 >> 8) = 84,
     // the target 66 - 100 + 84 = 50, reached to 49.
     EXPECT_EQ(int32_t(smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 100, 0.25f, 0.5f).thickness), 49);
+    // Grain above the high bound of 150 counts as 150: 66 - 150 + 50 < 0 lays nothing.
+    EXPECT_EQ(int32_t(smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 175, 0.5f, 0.5f).thickness), 0);
 }
 
 TEST_F(SmudgeDabTest, ScrapingLeavesAtLeastFiveInACellThatHadMore)
@@ -414,6 +434,12 @@ TEST_F(SmudgeDabTest, ABareCellsAlphaDriftsTowardsTheNibs)
     smudge.SetPressures(1.2f, 1.2f);
     const PaintCell harder = smudge.Paint({0x40FFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f);
     EXPECT_EQ(uint32_t(harder.colour), LinearLightOver(GetGammaTables(), 0x7F204080u, 0x4BFFFFFFu));
+    // (255 - 60 + 1) x 13 >> 8 = 9; an opaque cell stays opaque.
+    smudge.SetPressures(1.0f, 1.0f);
+    EXPECT_EQ(uint32_t(smudge.Paint({0x3CFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, 0.5f).colour),
+              LinearLightOver(GetGammaTables(), 0x7F204080u, 0x45FFFFFFu));
+    EXPECT_EQ(uint32_t(smudge.Paint({0xFF808080u, 0, 0, 0, 0}, 150, 0.5f, 0.5f).colour),
+              LinearLightOver(GetGammaTables(), 0x7F204080u, 0xFF808080u));
     // At half the profile: K = 127, then round(127 x 0.5 x 127) >> 8 = 31; a' = round(6.4) = 6.
     smudge.SetPressures(1.0f, 1.0f);
     smudge.SetProfile(0.5f);
@@ -440,12 +466,51 @@ TEST_F(SmudgeDabTest, TheStrokesEndsFadeInAndOut)
 
 TEST_F(SmudgeDabTest, TheToolFlagReadsTheNibFromItsOtherSide)
 {
-    for (int32_t i = 0; i < kNibEntries; ++i)
-        smudge.Working().entries[i] = smudge.Loaded().entries[i] = {i < 60 ? 0xFFFF0000u : 0xFF0000FFu, 500, 0, 0, 0};
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const uint32_t colour = i < 30 ? 0xFFFF0000u : i < 70 ? 0xFF00FF00u : 0xFF0000FFu;
+        smudge.Working().entries[i] = smudge.Loaded().entries[i] = {colour, 500, 0, 0, 0};
+    }
     const PaintCell bare{0xFFFFFFFFu, 0, 0, 0, 0};
     EXPECT_EQ(uint32_t(smudge.Paint(bare, 150, 0.5f, 0.1f).colour), 0xFFFF0000u);
+    EXPECT_EQ(uint32_t(smudge.Paint(bare, 150, 0.5f, 0.65f).colour), 0xFF0000FFu);
     smudge.SetToolFlag(1);
     EXPECT_EQ(uint32_t(smudge.Paint(bare, 150, 0.5f, 0.1f).colour), 0xFF0000FFu);
+    EXPECT_EQ(uint32_t(smudge.Paint(bare, 150, 0.5f, 0.65f).colour), 0xFF00FF00u) << "0.35 across";
+}
+
+TEST_F(SmudgeDabTest, ATapJittersThePlaceAcrossTheNibByTheNoise)
+{
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        smudge.Working().entries[i] = smudge.Loaded().entries[i] = {0xFF000000u | uint32_t(i * 2) << 16, 500, 0, 0, 0};
+    const PaintCell bare{0xFFFFFFFFu, 0, 0, 0, 0};
+    const uint32_t seed[2] = {0, 0};
+    for (float across : {0.3f, 0.5f, 0.7f}) {
+        const double jitter =
+            (ValueNoise2D(seed, 0, int32_t(std::nearbyint(double(across) * 1000000.0))) - 32768.0) / 524287.0;
+        smudge.SetPhase(kPhaseFollowing);
+        const PaintCell expected = smudge.Paint(bare, 150, 0.0f, float(across + jitter));
+        smudge.SetPhase(kPhaseTap);
+        EXPECT_EQ(uint32_t(smudge.Paint(bare, 150, 0.0f, across).colour), uint32_t(expected.colour)) << across;
+    }
+}
+
+TEST_F(SmudgeDabTest, TheFirstSegmentFadesInRaggedlyAcrossTheNib)
+{
+    smudge.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    smudge.SetPhase(kPhaseFirst);
+    const uint32_t seed[2] = {0, 0};
+    int32_t shaped = 0;
+    for (float across : {0.1f, 0.3f, 0.5f, 0.7f, 0.9f}) {
+        // e = exp(-(0.5 x 3.5)^2 / 2) + n x 0.475 with n the noise at (20, round(v x 20000 x 120)).
+        const double n = ValueNoise2D(seed, 20, int32_t(std::nearbyint(across * 20000.0 * 120.0))) / 65535.0;
+        const double e = std::exp(-(1.75 * 1.75) / 2.0) + n * 0.5 * 0.95;
+        const double profile = e <= 0.5 ? 0.0 : e < 0.73 ? (e - 0.5) / 0.23 : 1.0;
+        const uint32_t k = uint32_t(std::nearbyint(255.0 * 256.0 * double(float(profile)))) >> 8;
+        shaped += k > 0 && k < 255;
+        const uint32_t expected = k ? LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu) : 0xFFFFFFFFu;
+        EXPECT_EQ(uint32_t(smudge.Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 150, 0.5f, across).colour), expected) << across;
+    }
+    EXPECT_GT(shaped, 0) << "some places between faded and full";
 }
 
 class SmudgeStrokeTest : public ToolCanvasTest {

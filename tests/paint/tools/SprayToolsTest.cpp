@@ -289,7 +289,7 @@ TEST_F(SprayStrokeTest, TheAirbrushTurnsItsNibFromItsWindowOfSamples)
     ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(10, 10, 0.0f)), kResOk);
     EXPECT_EQ(air.Pending().GetCount(), 1) << "primed with the sample alone";
     EXPECT_EQ(air.History(2).x, 10.0f);
-    ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(10.5f, 10.5f, 0.0f)), kResOk);
+    ASSERT_EQ(air.UpdateNibDirection(*canvas, Pen(11.0f, 10.0f, 0.0f)), kResOk);
     EXPECT_EQ(air.Pending().GetCount(), 1) << "a move within the zoom factor is none";
     EXPECT_EQ(air.GetPenSample().x, 0.0f);
 
