@@ -70,4 +70,25 @@ TEST_F(FourCellMeanTest, ThePickUpsMeanOfFourChannelsAtATimeIsThePlainOne)
     EXPECT_EQ(uint32_t(seen[1].back().colour) >> 8, 0xFFFFFFu);
 }
 
+TEST_F(FourCellMeanTest, APickUpWeighsTheFourCellsAroundItsPosition)
+{
+    // Columns of thickness 100 and 300 above rows of 500 and 1500; the position (10.75, 20.25)
+    // lies a quarter of the way from cell (10, 20)'s centre to the right and three quarters up.
+    for (int32_t y = 0; y < cells->GetHeight(); ++y)
+        for (int32_t x = 0; x < cells->GetWidth(); ++x)
+            cells->Cells(y)[x] = {0xFF102030u, uint16_t((x <= 10 ? 100 : 300) + (y <= 19 ? 0 : 1000)), 0, 0, 0};
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CMeanProbe probe;
+        probe.SetNibKernel(kernel);
+        probe.Loaded().left = {10.75f, 20.25f};
+        probe.Loaded().right = {10.75f, 20.25f + 119.0f * 0.01f};
+        probe.PickUpPaint(context);
+        ASSERT_EQ(probe.seen.size(), 120u);
+        // x weights 0.75 and 0.25, y weights 0.25 (row 19) and 0.75 (row 20):
+        // 150 + 1000 x 0.75 = 900.
+        EXPECT_EQ(int32_t(probe.seen[0].thickness), 900);
+        EXPECT_EQ(uint32_t(probe.seen[0].colour), 0xFF102030u);
+    }
+}
+
 }  // namespace
