@@ -570,7 +570,7 @@ TEST_F(SmudgeStrokeTest, DraggedFromWetPaintItLaysThePickedColourFadingAsItDrain
     EXPECT_GT(laid[0], 300) << "paint carried past the band";
     for (size_t i = 1; i < laid.size(); ++i)
         EXPECT_LT(laid[i], laid[i - 1]) << i;
-    EXPECT_EQ(cells->Cells(2)[40].colour, 0u) << "nothing outside the nib";
+    EXPECT_EQ(uint32_t(cells->Cells(2)[40].colour), 0u) << "nothing outside the nib";
 }
 
 // The knife is the smudge under another id whose strokes the engine samples at canvas scale.

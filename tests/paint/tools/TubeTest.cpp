@@ -104,7 +104,7 @@ TEST_F(TubeStrokeTest, TheTubeKeepsItsTravelledLengthWhereItsSweepsWalkCells)
     EXPECT_EQ(onCanvas.StrokeLength(), 0.0f);
     for (int32_t y = 0; y < 48; ++y)
         for (int32_t x = 0; x < 64; ++x)
-            ASSERT_EQ(cells->Cells(y)[x].colour, 0u) << "the tube lays nothing";
+            ASSERT_EQ(uint32_t(cells->Cells(y)[x].colour), 0u) << "the tube lays nothing";
 }
 
 }  // namespace
