@@ -28,6 +28,8 @@ public:
 
 protected:
     void ApplySettings() override {}
+    // Nothing reads the nib.
+    void LoadNib() override {}
     tResult WriteExtraSettings(tCStream* stream) override;
     tResult ReadExtraSettings(tCStream* stream) override;
     tResult PaintFirstSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override;

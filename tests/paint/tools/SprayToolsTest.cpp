@@ -235,6 +235,18 @@ protected:
     }
 };
 
+TEST_F(SprayStrokeTest, NeitherLoadsItsNib)
+{
+    CAirBrushProbe air;
+    ASSERT_EQ(air.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    EXPECT_EQ(uint32_t(air.Loaded().entries[60].colour), 0u);
+    EXPECT_EQ(int32_t(air.Loaded().entries[60].thickness), 0);
+    CGlitterProbe glitter;
+    ASSERT_EQ(glitter.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    EXPECT_EQ(uint32_t(glitter.Loaded().entries[0].colour), 0u);
+    EXPECT_EQ(int32_t(glitter.Loaded().entries[0].thickness), 0);
+}
+
 TEST_F(SprayStrokeTest, BothKeepMakingNibPositionsWhileThePenStandsStill)
 {
     CAirBrushProbe air;
