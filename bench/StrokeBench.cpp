@@ -4,6 +4,9 @@
 // and smudge 0.5. Goal: at most a third of libmypaint's time at each radius, on one core (run
 // the program pinned to one core; libmypaint is held to one thread). Also reported: the cells
 // handed to PaintCell per second, and the 99th percentile of one ContinueStroke with its render.
+// The smudge and the palette knife replay it the same way over a picture made into wet paint,
+// beside libmypaint over the same picture; the tools that lay nothing report the stroke engine's
+// time per segment.
 #include <benchmark/benchmark.h>
 #include <omp.h>
 
@@ -22,7 +25,17 @@ extern "C" {
 #include "bench/RecordedStroke.h"
 #include "bench/RunBenchmarks.h"
 #include "bench/StrokeReplay.h"
+#include "paint/tools/CAirBrushNew.h"
+#include "paint/tools/CGlitterGun.h"
+#include "paint/tools/CMoveTool.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPaintRoller.h"
+#include "paint/tools/CPaletteKnifeNew.h"
+#include "paint/tools/CRotateTool.h"
+#include "paint/tools/CSampleTool.h"
+#include "paint/tools/CSmudgeNew.h"
+#include "paint/tools/CTubeNew.h"
+#include "paint/tools/CZoomTool.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -167,7 +180,29 @@ void StartTile(MyPaintTiledSurface2* tiled, MyPaintTileRequest* request)
 
 void EndTile(MyPaintTiledSurface2*, MyPaintTileRequest*) {}
 
-void BM_LibMyPaint(benchmark::State& state)
+// The picture tiled over the surface's tiles as 15-bit premultiplied values.
+void FillTiles(BenchSurface* surface, CImage& picture)
+{
+    CImNav nav(&picture);
+    for (int ty = 0; ty < surface->tilesY; ++ty)
+        for (int tx = 0; tx < surface->tilesX; ++tx) {
+            uint16_t* tile = surface->tiles.data() + (size_t(ty) * surface->tilesX + tx) * kTileValues;
+            for (int py = 0; py < kTile; ++py) {
+                const CPixel* row = nav.Pixels((ty * kTile + py) % nav.GetHeight());
+                for (int px = 0; px < kTile; ++px) {
+                    uint16_t* value = tile + (size_t(py) * kTile + px) * 4;
+                    const CPixel pixel = row[(tx * kTile + px) % nav.GetWidth()];
+                    for (int c = 0; c < 3; ++c)
+                        value[c] = uint16_t((((pixel >> (16 - 8 * c)) & 255) * (1u << 15) + 127) / 255);
+                    value[3] = uint16_t(1 << 15);
+                }
+            }
+        }
+}
+
+// libmypaint replaying the recording with its pigment brush and smudge 0.5 over a white surface
+// or over `picture`.
+void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
 {
     const std::vector<tRecordedSample>* samples = Recording(state);
     if (!samples)
@@ -180,6 +215,8 @@ void BM_LibMyPaint(benchmark::State& state)
         surface->tilesY = (kHeight + kTile - 1) / kTile;
         surface->tiles.assign(size_t(surface->tilesX) * surface->tilesY * kTileValues, uint16_t(1 << 15));
         surface->scratch.assign(kTileValues, uint16_t(1 << 15));
+        if (picture)
+            FillTiles(surface.get(), *picture);
         mypaint_tiled_surface2_init(&surface->parent, StartTile, EndTile);
         MyPaintBrush* brush = mypaint_brush_new();
         mypaint_brush_from_defaults(brush);
@@ -208,7 +245,131 @@ void BM_LibMyPaint(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+
+void BM_LibMyPaint(benchmark::State& state) { ReplayLibMyPaint(state, nullptr); }
 BENCHMARK(BM_LibMyPaint)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The smudge and the palette knife over the replay's picture made into wet paint, as an import
+// makes it, beside libmypaint's pigment brush with smudge 0.5 over the same picture. Goal: at
+// most a third of libmypaint's time at each radius, on one core.
+
+// A tool of the replay with a count of the cells its sweeps hand to PaintCell and of the
+// segments it paints (one a nib position, and the closing one).
+template <typename Tool>
+class CCounted : public Tool {
+public:
+    int64_t cells = 0;
+    int64_t segments = 0;
+
+protected:
+    using Cell = typename Tool::Cell;
+    void PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight) override
+    {
+        ++cells;
+        Tool::PaintCell(cell, grain, place, width, edgeWeight);
+    }
+    tResult PaintFirstSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        ++segments;
+        return Tool::PaintFirstSegment(canvas, context, rect);
+    }
+    tResult PaintNextSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        ++segments;
+        return Tool::PaintNextSegment(canvas, context, rect);
+    }
+    tResult PaintLastSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        ++segments;
+        return Tool::PaintLastSegment(canvas, context, rect);
+    }
+};
+
+// The size whose nib is 2 x radius wide at full pressure, for a tool whose width grows with it.
+template <typename Tool>
+float SizeForFullWidth(float radius)
+{
+    Tool probe;
+    float low = 0.01f, high = 10.0f;
+    for (int i = 0; i < 60; ++i) {
+        const float middle = 0.5f * (low + high);
+        probe.SetSize(middle);
+        (probe.GetNibWidth(1.0f) < 2.0f * radius ? low : high) = middle;
+    }
+    return 0.5f * (low + high);
+}
+
+// Replays the recording with a counted tool of `options`, reporting its cells and segments.
+template <typename Tool>
+void ReplayCounted(benchmark::State& state, const ReplayOptions& options)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    int64_t cells = 0, segments = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tool = std::make_unique<CCounted<Tool>>();
+        CCounted<Tool>* counted = tool.get();
+        counted->Invalidate();
+        auto replay = std::make_unique<CStrokeReplay>(options, std::move(tool));
+        if (replay->SetUp() != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        state.ResumeTiming();
+        if (replay->Run(*samples) != kResOk)
+            state.SkipWithError("the replay failed");
+        state.PauseTiming();
+        cells = counted->cells;
+        segments = counted->segments;
+        replay.reset();
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = double(cells);
+    state.counters["cells/s"] = benchmark::Counter(double(cells), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["segments"] = double(segments);
+    state.counters["s/segment"] = benchmark::Counter(
+        double(segments), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+template <typename Tool>
+void BM_WetToolOverPicture(benchmark::State& state)
+{
+    ReplayOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.toolSize = SizeForFullWidth<Tool>(float(state.range(0)));
+    options.wetPicture = 1;
+    ReplayCounted<Tool>(state, options);
+}
+BENCHMARK_TEMPLATE(BM_WetToolOverPicture, CSmudgeNew)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_WetToolOverPicture, CPaletteKnifeNew)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_LibMyPaintOverPicture(benchmark::State& state)
+{
+    static const std::unique_ptr<CImage> picture = MakeReplayPicture();
+    ReplayLibMyPaint(state, picture.get());
+}
+BENCHMARK(BM_LibMyPaintOverPicture)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The tools that lay nothing: the stroke engine's cost per segment at the default size 0.5.
+template <typename Tool>
+void BM_EngineOnly(benchmark::State& state)
+{
+    ReplayOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    ReplayCounted<Tool>(state, options);
+}
+BENCHMARK_TEMPLATE(BM_EngineOnly, CTubeNew)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CPaintRoller)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CAirBrushNew)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CGlitterGun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CSampleTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CMoveTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CRotateTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_EngineOnly, CZoomTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 

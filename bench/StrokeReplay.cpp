@@ -6,9 +6,20 @@
 #include <fstream>
 
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/ImageToCells.h"
 #include "paint/engine/PressureCurves.h"
 #include "paint/engine/StrokeContext.h"
+#include "paint/tools/CAirBrushNew.h"
+#include "paint/tools/CGlitterGun.h"
+#include "paint/tools/CMoveTool.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPaintRoller.h"
+#include "paint/tools/CPaletteKnifeNew.h"
+#include "paint/tools/CRotateTool.h"
+#include "paint/tools/CSampleTool.h"
+#include "paint/tools/CSmudgeNew.h"
+#include "paint/tools/CTubeNew.h"
+#include "paint/tools/CZoomTool.h"
 #include "paint/tools/ToolMessages.h"
 #include "platform/Kernel.h"
 #include "platform/KernelClock.h"
@@ -57,6 +68,41 @@ void PaintBackground(CPaintCellMap& map)
     }
 }
 
+constexpr int32_t kPictureSide = 512;
+constexpr int32_t kPatchShift = 5;
+constexpr uint32_t kPictureSeed = 0xC0105;
+// Imported pictures become paint at least this thick.
+constexpr int32_t kImportThickness = 60;
+
+// The smudging, laying-nothing and view tools.
+std::unique_ptr<CToolBase> MakeWetOrViewTool(uint32_t id)
+{
+    switch (id) {
+    case kToolPaletteKnife:
+        return std::make_unique<CPaletteKnifeNew>();
+    case kToolSmudge:
+        return std::make_unique<CSmudgeNew>();
+    case kToolPaintTube:
+        return std::make_unique<CTubeNew>();
+    case kToolSampler:
+        return std::make_unique<CSampleTool>();
+    case kToolMove:
+        return std::make_unique<CMoveTool>();
+    case kToolRotate:
+        return std::make_unique<CRotateTool>();
+    case kToolZoom:
+        return std::make_unique<CZoomTool>();
+    case kToolGlitterGun:
+        return std::make_unique<CGlitterGun>();
+    case kToolAirbrush:
+        return std::make_unique<CAirBrushNew>();
+    case kToolPaintRoller:
+        return std::make_unique<CPaintRoller>();
+    default:
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 class CStrokeReplay::CRecordingCanvas : public CCanvas {
@@ -73,11 +119,31 @@ private:
     std::vector<tCRect>* m_rects;
 };
 
+std::unique_ptr<CImage> MakeReplayPicture()
+{
+    auto picture = std::make_unique<CImage>(kPictureSide, kPictureSide);
+    CImNav nav(picture.get());
+    for (int32_t y = 0; y < kPictureSide; ++y) {
+        CPixel* row = nav.Pixels(y);
+        for (int32_t x = 0; x < kPictureSide; ++x) {
+            const uint32_t a = LatticeHash(kPictureSeed, x >> kPatchShift, y >> kPatchShift);
+            const uint32_t b = LatticeHash(kPictureSeed + 1, x >> kPatchShift, y >> kPatchShift);
+            const uint32_t shade = 128 + uint32_t((x + y) & 255) / 2;
+            const uint32_t red = ((a & 255) * shade) >> 8, green = ((a >> 8) * shade) >> 8,
+                           blue = ((b & 255) * shade) >> 8;
+            row[x] = 0xFF000000u | red << 16 | green << 8 | blue;
+        }
+    }
+    return picture;
+}
+
 std::unique_ptr<CToolBase> MakeReplayTool(uint32_t id)
 {
     std::unique_ptr<CToolBase> tool;
     if (id == kToolOilBrush)
         tool = std::make_unique<COilPaintNew>();
+    if (!tool)
+        tool = MakeWetOrViewTool(id);
     if (tool)
         tool->Invalidate();
     return tool;
@@ -112,6 +178,14 @@ tResult CStrokeReplay::SetUp()
     m_canvas->GetLayer(0)->SetGrainImage(MakePaperGrain());
     if (m_options.background)
         PaintBackground(GetCells());
+    if (m_options.wetPicture) {
+        const std::unique_ptr<CImage> picture = MakeReplayPicture();
+        CImNav source(picture.get());
+        CPaintCellNav cells(GetCells());
+        TK_TRY(TileImageToCellColours(cells, source, 0));
+        cells.Detach();
+        TK_TRY(m_canvas->GetLayer(0)->ConvertToPaint(kImportThickness));
+    }
     TK_TRY(m_renderer.ResetLights());
     return m_undo.Initialise(m_options.width, m_options.height);
 }

@@ -13,6 +13,7 @@
 #include "paint/engine/IShellServices.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/core/tCRect.h"
+#include "toolkit/imaging/CImage.h"
 
 // Recorded pen input replayed through a painting tool onto a canvas of one grained layer, the
 // way the canvas input and the controller drive a tool: strokes split where the pressure is 0,
@@ -37,7 +38,13 @@ struct ReplayOptions {
     uint32_t render = 0;
     // 1: the layer starts with bands of wet and of dry paint to pick up and mix.
     uint32_t background = 0;
+    // 1: the layer starts with MakeReplayPicture tiled over it and made into wet paint, as an
+    // import does.
+    uint32_t wetPicture = 0;
 };
+
+// A picture of 512 x 512 opaque pixels: patches of colour shaded across, for the tools to smear.
+std::unique_ptr<CImage> MakeReplayPicture();
 
 // A tool by id, made as the controller makes it (constructed, then Invalidate); null for an id
 // without a tool class.

@@ -4,7 +4,17 @@
 #include <cstdlib>
 #include <memory>
 
+#include "paint/tools/CAirBrushNew.h"
+#include "paint/tools/CGlitterGun.h"
+#include "paint/tools/CMoveTool.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPaintRoller.h"
+#include "paint/tools/CPaletteKnifeNew.h"
+#include "paint/tools/CRotateTool.h"
+#include "paint/tools/CSampleTool.h"
+#include "paint/tools/CSmudgeNew.h"
+#include "paint/tools/CTubeNew.h"
+#include "paint/tools/CZoomTool.h"
 #include "paint/tools/CToolProperty.h"
 #include "toolkit/core/tCMemFile.h"
 
@@ -30,7 +40,19 @@ void CheckSettings(CToolBase& tool)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::unique_ptr<CToolBase> tools[] = {std::make_unique<COilPaintNew>()};
+    std::unique_ptr<CToolBase> tools[] = {
+        std::make_unique<COilPaintNew>(),
+        std::make_unique<CSmudgeNew>(),
+        std::make_unique<CPaletteKnifeNew>(),
+        std::make_unique<CAirBrushNew>(),
+        std::make_unique<CGlitterGun>(),
+        std::make_unique<CPaintRoller>(),
+        std::make_unique<CTubeNew>(),
+        std::make_unique<CSampleTool>(),
+        std::make_unique<CMoveTool>(),
+        std::make_unique<CRotateTool>(),
+        std::make_unique<CZoomTool>(),
+    };
     for (const std::unique_ptr<CToolBase>& tool : tools) {
         tCMemFile stream;
         if (stream.WriteU32(tool->GetToolId()) != kResOk || stream.WriteBytes(data, int64_t(size)) != kResOk)

@@ -1,8 +1,18 @@
 #include "paint/engine/StrokeContext.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "paint/engine/CLayer.h"
 #include "paint/engine/SafeConvert.h"
 #include "toolkit/imaging/PixelMath.h"
+
+namespace {
+
+// A grain step of one whole grain pixel per cell in 16.16.
+constexpr int32_t kWholeGrainStep = 0x10000;
+
+}  // namespace
 
 int32_t LayerGrainDepth(const CLayer& layer)
 {
@@ -48,6 +58,17 @@ void SampleGrainRow(const uint8_t* grain, int64_t rowBytes, int32_t width, int32
     const uint32_t fy = uint32_t(py >> 8) & 255;
     const uint8_t* upper = grain + gy * rowBytes;
     const uint8_t* lower = grain + gy1 * rowBytes;
+    if (step == kWholeGrainStep) {
+        // One grain pixel per cell, as at the default grain scale: nothing to blend, the grain's
+        // row is copied, wrapping at its width.
+        int32_t gx = int32_t(int64_t(x0) % width);
+        for (int32_t i = 0; i < count; gx = 0) {
+            const int32_t run = std::min(count - i, width - gx);
+            std::memcpy(out + i, upper + gx, size_t(run));
+            i += run;
+        }
+        return;
+    }
     int64_t px = (int64_t(x0) * step) % extentX;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t gx = int32_t(px >> 16);

@@ -5,6 +5,7 @@
 #include "paint/engine/GammaTables.h"
 #include "paint/engine/SafeConvert.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/DabArithmetic.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 // The oil brush's pick-up of canvas paint into its nib and its dab painter. Noise coordinates
@@ -13,29 +14,7 @@
 
 namespace {
 
-constexpr int64_t kLoadUnit = 20;
-constexpr int64_t kMostLoad = 65535 * kLoadUnit;
-
-// A float as a noise coordinate: rounded through 64 bits, then wrapped to 32.
-uint32_t NoiseCoordinate(double value)
-{
-    if (!(std::fabs(value) < 9.0e18))
-        return 0;
-    return uint32_t(int64_t(std::nearbyint(value)));
-}
-
 int32_t Round(double value) { return RoundEvenToInt32(value); }
-
-uint32_t Alpha(uint32_t colour) { return colour >> 24; }
-uint32_t WithAlpha(uint32_t colour, uint32_t alpha) { return (colour & 0x00FFFFFFu) | alpha << 24; }
-
-// A load in units of 20 as a wetness word, which holds no more than 65535.
-uint16_t LoadToWetness(int64_t load) { return uint16_t(std::min(load, kMostLoad) / kLoadUnit); }
-
-double Gauss(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); }
-
-// v moved toward `to` by the weight w (0..255), an arithmetic shift.
-int32_t MoveToward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
 
 }  // namespace
 
@@ -132,7 +111,7 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
                                           NoiseCoordinate(double(m_noiseScale) * v * width))) /
                              65535.0;
         const bool fadeIn = m_segmentPhase == kPhaseFirst || m_segmentPhase == kPhaseCornerOut;
-        e = (fadeIn ? Gauss(1.0 - u) : Gauss(u)) + grain * 0.5 * 0.95;
+        e = (fadeIn ? FadeCurve(1.0 - u) : FadeCurve(u)) + grain * 0.5 * 0.95;
         lo = 0.5;
         hi = 0.73;
         break;
@@ -145,7 +124,7 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
         const uint32_t y = NoiseCoordinate((2.0 - thinning * 1.5 * q) * across);
         lo = (1.0 - q) * 0.3 + 0.1;
         hi = lo + 0.23;
-        const double bump = Gauss(u - 0.5) * Gauss(v - 0.5);
+        const double bump = FadeCurve(u - 0.5) * FadeCurve(v - 0.5);
         e = std::min(double(Noise(m_strokePosition + x, y)) / 65535.0 + thinning * 0.5, 1.0) * lo + bump - 0.2;
         const int32_t f1 = int32_t(FractalValueNoise(&m_strokeSeed[0], int32_t(NoiseCoordinate(along * 1.5)),
                                                      int32_t(NoiseCoordinate(across * 4.0))));

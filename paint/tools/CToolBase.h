@@ -40,8 +40,9 @@ enum : int32_t {
     kPhaseTap = 4
 };
 
-// Which code looks up the nib's paint for the cells of a sweep: the plain arithmetic on the nib
-// entries, or a table of both rows' channels made once per sweep, which gives the same cells.
+// Which code looks up the nib's paint for the cells of a sweep and takes the mean of the canvas
+// cells a pick-up meets: the plain arithmetic, or a table of both rows' channels made once per
+// sweep and a mean of four channels at a time, which give the same cells.
 enum class NibKernel : uint32_t { kReference, kTabled };
 
 // Edge modes of PaintSweepCells: the two outlines do not cross, or cross in the left or the right

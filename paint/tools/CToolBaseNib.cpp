@@ -6,6 +6,7 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
+#include "paint/tools/FourCellMean.h"
 
 namespace {
 
@@ -95,12 +96,15 @@ struct PaintSum {
         weight += w;
     }
 
-    // The mean cell; a sum without coverage keeps the plain mean of the colours.
-    PaintCell Mean() const
+    // The mean cell; a sum without coverage keeps the plain mean of the colours. It is written
+    // field by field: a cell returned whole would be read back across its fields' separate
+    // stores, which stalls.
+    void Mean(PaintCell* cell) const
     {
-        PaintCell cell{};
-        if (!(weight > 0.0f))
-            return cell;
+        if (!(weight > 0.0f)) {
+            *cell = PaintCell{};
+            return;
+        }
         const auto byte = [](float v) { return uint32_t(std::clamp(RoundEvenToInt32(v), 0, 255)); };
         const auto word = [](float v) { return uint16_t(std::clamp(RoundEvenToInt32(v), 0, 65535)); };
         const float perWeight = 1.0f / weight;
@@ -109,12 +113,11 @@ struct PaintSum {
         const float r = covered ? red * perAlpha : plainRed * perWeight;
         const float g = covered ? green * perAlpha : plainGreen * perWeight;
         const float b = covered ? blue * perAlpha : plainBlue * perWeight;
-        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-        cell.thickness = word(thickness * perWeight);
-        cell.wetness = word(wetness * perWeight);
-        cell.shine = uint8_t(byte(shine * perWeight));
-        cell.extra = uint8_t(byte(extra * perWeight));
-        return cell;
+        cell->colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell->thickness = word(thickness * perWeight);
+        cell->wetness = word(wetness * perWeight);
+        cell->shine = uint8_t(byte(shine * perWeight));
+        cell->extra = uint8_t(byte(extra * perWeight));
     }
 };
 
@@ -179,7 +182,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
         });
-        *paint = sum.Mean();
+        sum.Mean(paint);
         return;
     }
     SumSpan(span, [&](int32_t i, float w) {
@@ -207,7 +210,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             }
         });
     }
-    *paint = sum.Mean();
+    sum.Mean(paint);
 }
 
 void CToolBase::BuildNibPaintTable()
@@ -283,12 +286,20 @@ void CToolBase::PickUpAt(const StrokeContext& context, tCFPoint at, int32_t inde
         PickUpSample(&cell, &m_loadedNib.entries[index], index);
         return;
     }
+    const Cell* const around[4] = {&c00, &c01, &c10, &c11};
+    const float weights[4] = {(1.0f - wx) * (1.0f - wy), wx * (1.0f - wy), (1.0f - wx) * wy, wx * wy};
+    Cell cell;
+#if defined(__SSE2__)
+    if (m_nibKernel == NibKernel::kTabled) {
+        FourCellMean(around, weights, &cell);
+        PickUpSample(&cell, &m_loadedNib.entries[index], index);
+        return;
+    }
+#endif
     PaintSum sum;
-    sum.Add(c00, (1.0f - wx) * (1.0f - wy));
-    sum.Add(c01, wx * (1.0f - wy));
-    sum.Add(c10, (1.0f - wx) * wy);
-    sum.Add(c11, wx * wy);
-    const Cell cell = sum.Mean();
+    for (int32_t k = 0; k < 4; ++k)
+        sum.Add(*around[k], weights[k]);
+    sum.Mean(&cell);
     PickUpSample(&cell, &m_loadedNib.entries[index], index);
 }
 

@@ -50,5 +50,6 @@ enum : uint32_t {
     kPropertyPaintLoad = 0xB2D05EA5u,
     kPropertyCleanBrush = 0xB2D05EAEu,
     kPropertyDryBrush = 0xB2D05EAFu,
-    kPropertyReset = 0xB2D05EB0u
+    kPropertyReset = 0xB2D05EB0u,
+    kPropertyEdgeMode = 0xB2D05EB1u
 };

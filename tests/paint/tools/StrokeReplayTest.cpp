@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bench/StrokeReplay.h"
@@ -123,5 +124,107 @@ TEST_P(StrokeReplayTest, TheTabledNibLookupPaintsTheReferenceCells)
 }
 
 INSTANTIATE_TEST_SUITE_P(SmallAndMiddleSizes, StrokeReplayTest, ::testing::Values(0.1f, 0.5f));
+
+// Tools that run the whole stroke engine but lay nothing, over the bands of wet and dry paint.
+class IdleToolReplayTest : public ::testing::TestWithParam<uint32_t> {
+protected:
+    void SetUp() override { ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless)); }
+    void TearDown() override { w32::StopPlatform(); }
+};
+
+TEST_P(IdleToolReplayTest, AToolThatLaysNothingLeavesEveryCellAsItWas)
+{
+    const uint32_t id = GetParam();
+    ReplayOptions options = Options(0.5f);
+    options.toolId = id;
+    CStrokeReplay replay(options);
+    ASSERT_EQ(replay.SetUp(), kResOk);
+    const std::vector<PaintCell> before = CopyCells(replay.GetCells());
+    ASSERT_EQ(replay.Run(Recording()), kResOk);
+    EXPECT_EQ(replay.GetStrokeCount(), 2);
+    EXPECT_EQ(replay.GetTool().GetStrokeCount(), 2u);
+    const std::vector<PaintCell> after = CopyCells(replay.GetCells());
+    for (size_t i = 0; i < before.size(); ++i)
+        ASSERT_TRUE(SameCells(before[i], after[i])) << i;
+    // The airbrush's and the glitter gun's segments sweep nothing, so they report no cells.
+    if (id == 4913 || id == 4914) {
+        EXPECT_TRUE(replay.GetUpdatedRects().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TubeViewSprayAndRoller, IdleToolReplayTest,
+                         ::testing::Values(4908u, 4909u, 4910u, 4911u, 4912u, 4913u, 4914u, 4915u));
+
+// The smudge and the knife over the bands of wet paint, at a small and a middle size.
+class SmudgeReplayTest : public ::testing::TestWithParam<std::tuple<uint32_t, float>> {
+protected:
+    void SetUp() override { ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless)); }
+    void TearDown() override { w32::StopPlatform(); }
+    ReplayOptions SmudgeOptions() const
+    {
+        ReplayOptions options = Options(std::get<1>(GetParam()));
+        options.toolId = std::get<0>(GetParam());
+        return options;
+    }
+};
+
+TEST_P(SmudgeReplayTest, StrokesStayInTheirRectanglesAndUndoBitForBit)
+{
+    CStrokeReplay replay(SmudgeOptions());
+    ASSERT_EQ(replay.SetUp(), kResOk);
+    const std::vector<PaintCell> before = CopyCells(replay.GetCells());
+    ASSERT_EQ(replay.Run(Recording()), kResOk);
+    const std::vector<PaintCell> after = CopyCells(replay.GetCells());
+    ASSERT_EQ(replay.WritePng(::testing::TempDir() + "smudge-replay-" + std::to_string(std::get<0>(GetParam())) + "-" +
+                              std::to_string(int(std::get<1>(GetParam()) * 100)) + ".png"),
+              kResOk);
+
+    const tCRect box = replay.GetSampleBox();
+    const float reach = 1.5f * replay.GetWidestNib() + replay.GetLongestStep() + 2.0f;
+    const int32_t width = replay.GetCanvas().GetWidth();
+    int64_t changed = 0;
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (SameCells(before[i], after[i]))
+            continue;
+        ++changed;
+        const int32_t x = int32_t(i) % width, y = int32_t(i) / width;
+        bool reported = false;
+        for (const tCRect& r : replay.GetUpdatedRects())
+            reported = reported || (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom);
+        ASSERT_TRUE(reported) << x << ", " << y;
+        ASSERT_GE(x, box.left - reach);
+        ASSERT_LE(x, box.right + reach);
+        ASSERT_GE(y, box.top - reach);
+        ASSERT_LE(y, box.bottom + reach);
+    }
+    EXPECT_GT(changed, 2000);
+
+    int32_t steps = 0;
+    ASSERT_EQ(replay.UndoAll(&steps), kResOk);
+    EXPECT_EQ(steps, 2);
+    const std::vector<PaintCell> undone = CopyCells(replay.GetCells());
+    for (size_t i = 0; i < before.size(); ++i)
+        ASSERT_TRUE(SameCells(before[i], undone[i])) << i;
+}
+
+TEST_P(SmudgeReplayTest, TwoReplaysFromFreshToolsPaintTheSameCells)
+{
+    std::vector<PaintCell> first;
+    for (int run = 0; run < 2; ++run) {
+        CStrokeReplay replay(SmudgeOptions());
+        ASSERT_EQ(replay.SetUp(), kResOk);
+        ASSERT_EQ(replay.Run(Recording()), kResOk);
+        const std::vector<PaintCell> cells = CopyCells(replay.GetCells());
+        if (run == 0) {
+            first = cells;
+            continue;
+        }
+        for (size_t i = 0; i < cells.size(); ++i)
+            ASSERT_TRUE(SameCells(first[i], cells[i])) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SmudgeAndKnife, SmudgeReplayTest,
+                         ::testing::Combine(::testing::Values(4907u, 4905u), ::testing::Values(0.1f, 0.5f)));
 
 }  // namespace

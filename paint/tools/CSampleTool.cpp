@@ -1,0 +1,5 @@
+#include "paint/tools/CSampleTool.h"
+
+#include "paint/tools/ToolMessages.h"
+
+CSampleTool::CSampleTool() : CNavigationTool(kToolSampler) {}

@@ -1,0 +1,5 @@
+#include "paint/tools/CZoomTool.h"
+
+#include "paint/tools/ToolMessages.h"
+
+CZoomTool::CZoomTool() : CNavigationTool(kToolZoom) {}
