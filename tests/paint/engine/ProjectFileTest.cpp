@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <map>
 #include <string>
 
 #include "ProjectBytes.h"
@@ -389,6 +391,30 @@ TEST_F(ProjectFileTest, PaintingsOfAnySizeFromOneCellOpen)
         ASSERT_EQ(Open(opened, "small.ptg"), kResOk);
         EXPECT_TRUE(SamePainting(StateOf(opened), StateOf(source)));
     }
+}
+
+// The files kept beside the tests, written by earlier builds or found by the fuzzer: paintings
+// open as they were written, and nothing else makes a crash.
+TEST_F(ProjectFileTest, KeptFilesOpenAsTheyWereWritten)
+{
+    const std::filesystem::path folder = std::filesystem::path(KOSTREL_TEST_DATA) / "project";
+    const std::map<std::string, std::pair<int32_t, int32_t>> paintings = {
+        {"painting-12x9-two-layers", {12, 2}}, {"painting-1x1", {1, 1}}, {"earlier-3x2", {3, 1}}};
+    int opened = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        FakeProjectHost host;
+        const tResult result = OpenBytes(host, ReadWholeFile(entry.path().string()));
+        const auto painting = paintings.find(name);
+        if (painting == paintings.end())
+            continue;
+        ++opened;
+        ASSERT_EQ(result, kResOk);
+        EXPECT_EQ(host.canvas.GetWidth(), painting->second.first);
+        EXPECT_EQ(host.canvas.GetLayerCount(), painting->second.second);
+    }
+    EXPECT_EQ(opened, 3);
 }
 
 }  // namespace
