@@ -68,10 +68,10 @@ TEST_F(EarlierProjectTest, AnEarlierFileOpensWithItsToolMappedAndItsCellsFromIts
         const uint8_t shine[] = {0, 0x7F, 0xFF, 0x10, 0xFA, 0x01};
         for (size_t i = 0; i < 6; ++i) {
             const PaintCell& cell = cells.Cells(int32_t(i / 3))[i % 3];
-            EXPECT_EQ(cell.colour, kColours[i]) << i;
-            EXPECT_EQ(cell.thickness, thickness[i]) << i;
-            EXPECT_EQ(cell.shine, shine[i]) << i;
-            EXPECT_EQ(cell.wetness, 0) << i;
+            EXPECT_EQ(uint32_t(cell.colour), uint32_t(kColours[i])) << i;
+            EXPECT_EQ(uint32_t(cell.thickness), uint32_t(thickness[i])) << i;
+            EXPECT_EQ(uint32_t(cell.shine), uint32_t(shine[i])) << i;
+            EXPECT_EQ(uint32_t(cell.wetness), uint32_t(0)) << i;
         }
         uint32_t paper = 0;
         layer.GetPaperColour(&paper);
@@ -126,7 +126,7 @@ TEST_F(EarlierProjectTest, AFileCutShortOpensAsFarAsItWasReadAndSaysSo)
     EXPECT_EQ(host.Tool(3).size, 2.5f);
     {
         CPaintCellNav cells(host.canvas.GetLayer(0)->GetCellMap());
-        EXPECT_EQ(cells.Cells(0)[0].colour, 0u);
+        EXPECT_EQ(uint32_t(cells.Cells(0)[0].colour), 0u);
     }
     EXPECT_EQ(recorder->count, 1);
     EXPECT_NE(recorder->text.find("cut short"), std::string::npos);

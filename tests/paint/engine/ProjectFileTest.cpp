@@ -319,11 +319,11 @@ TEST_F(ProjectFileTest, AFileMadeByHandOpensToItsCells)
     const uint8_t shine[] = {9, 8, 7, 6, 5, 4};
     for (int32_t i = 0; i < 6; ++i) {
         const PaintCell& cell = cells.Cells(i / 3)[i % 3];
-        EXPECT_EQ(cell.colour, colours[size_t(i)]) << i;
-        EXPECT_EQ(cell.thickness, thick[i]) << i;
-        EXPECT_EQ(cell.wetness, wet[i]) << i;
-        EXPECT_EQ(cell.shine, shine[i]) << i;
-        EXPECT_EQ(cell.extra, i % 2) << i;
+        EXPECT_EQ(uint32_t(cell.colour), uint32_t(colours[size_t(i)])) << i;
+        EXPECT_EQ(uint32_t(cell.thickness), uint32_t(thick[i])) << i;
+        EXPECT_EQ(uint32_t(cell.wetness), uint32_t(wet[i])) << i;
+        EXPECT_EQ(uint32_t(cell.shine), uint32_t(shine[i])) << i;
+        EXPECT_EQ(uint32_t(cell.extra), uint32_t(i % 2)) << i;
     }
     uint32_t paper = 0;
     read.GetPaperColour(&paper);
