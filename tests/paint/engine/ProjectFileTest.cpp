@@ -158,6 +158,15 @@ TEST_F(ProjectFileTest, ALayerWhoseGrainIsTheOneBelowItHasNoGrainChunk)
     FakeProjectHost host;
     Paint(host, 12, 10, 4);
     EXPECT_EQ(LayerGrains(Save(host, "grains.ptg")), (std::vector<bool>{true, true, false, false}));
+    // One pixel of another value makes another grain, wherever it lies.
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{4, 2}}) {
+        CImNav8(host.canvas.GetLayer(3)->GetGrainImage()).Bytes(y)[x] ^= 1;
+        EXPECT_EQ(LayerGrains(Save(host, "grains.ptg")), (std::vector<bool>{true, true, false, true}));
+        FakeProjectHost opened;
+        ASSERT_EQ(Open(opened, "grains.ptg"), kResOk);
+        EXPECT_TRUE(SamePainting(StateOf(opened), StateOf(host)));
+        CImNav8(host.canvas.GetLayer(3)->GetGrainImage()).Bytes(y)[x] ^= 1;
+    }
 
     // A second layer made to share the first's image.
     FakeProjectHost shared;
