@@ -389,6 +389,21 @@ TEST_F(ProjectFileTest, AnotherCreatorLineOrBannerIsNoProjectFile)
     EXPECT_TRUE(SamePainting(StateOf(host), before));
 }
 
+TEST_F(ProjectFileTest, AStreamIsReadFromItsStartWhereverItStands)
+{
+    FakeProjectHost source;
+    Paint(source, 6, 5, 2);
+    tCMemFile stream;
+    ASSERT_EQ(WriteProject(source, stream, tCString(u"Memory"), nullptr), kResOk);
+    FakeProjectHost opened;
+    ASSERT_EQ(ReadProject(opened, stream, PathOf("memory.ptg"), tCString()), kResOk);
+    EXPECT_EQ(opened.canvas.GetLayerCount(), 2);
+    ASSERT_EQ(stream.SetPosition(45), kResOk);
+    ASSERT_EQ(ReadProjectCurrent(opened, stream, PathOf("memory.ptg"), tCString()), kResOk);
+    EXPECT_EQ(ReadProjectEarlier(opened, stream, PathOf("memory.ptg"), tCString()), kResFileInvalid);
+    EXPECT_EQ(opened.project.name, tCString());
+}
+
 TEST_F(ProjectFileTest, PaintingsOfAnySizeFromOneCellOpen)
 {
     for (const auto& [width, height] : {std::pair{1, 1}, std::pair{49, 100}, std::pair{8, 3}, std::pair{50, 32000}}) {
