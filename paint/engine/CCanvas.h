@@ -123,6 +123,10 @@ public:
     // A new layer above the current one with its paper settings (the paper hidden, opacity 0,
     // when there are other layers).
     tResult InsertLayerCopy(uint32_t makeCurrent, uint32_t recordUndo);
+    // Replaces every layer by `layers`, which the canvas takes over (the array is left empty);
+    // the layer indexes are clamped to them and the whole painting is marked dirty. 6 for an
+    // empty array or a layer that is not of the canvas's size; the canvas then keeps its own.
+    tResult TakeLayers(tCArray<CLayer*>& layers);
     // The view-image size every layer draws itself at: each layer is sized and redrawn, then
     // the layers-changed flag is cleared.
     tResult SetLayerImageSize(int32_t width, int32_t height);
@@ -193,6 +197,8 @@ public:
 
     // Tracing image: owned unless the application's resource pool holds it.
     tResult SetTracingImage(CImage* image);
+    // Hands the tracing image (or null) to the caller, who answers for it; the canvas has none.
+    CImage* ReleaseTracingImage();
     void ClearTracingImage(uint32_t present);
     CImage* GetTracingImage() const { return m_tracingImage; }
     uint32_t GetTracingVisible() const { return m_tracingVisible; }

@@ -101,10 +101,10 @@ public:
     tResult DrawIntoImage(const tCRect& rect);
     tResult ExchangeCanvasInfo(CCanvasInfo* info, uint32_t apply);
 
-    // The layer as one record (LayerRecordTags.h), its grain image and cells included; the
-    // progress, when given, hears kLayerRecordProgressUnits units. 16 when the bytes written
-    // differ from the length announced, else the first failure.
-    tResult WriteRecord(tCStream* stream, tCProgress* progress);
+    // The layer as one record (LayerRecordTags.h), its cells and, unless `withGrain` is 0, its
+    // grain image included; the progress, when given, hears kLayerRecordProgressUnits units. 16
+    // when the bytes written differ from the length announced, else the first failure.
+    tResult WriteRecord(tCStream* stream, tCProgress* progress, uint32_t withGrain = 1);
     // Reads the record whose payload starts at the stream's position and is `length` bytes long;
     // the layer must already have the record's size. Only a whole record changes the layer: on
     // any failure it stays as it was. A record without a grain image, or with one that does not

@@ -151,20 +151,21 @@ void CLayer::TakePropertyBlock(const uint32_t words[10])
     m_paperVisible = words[9];
 }
 
-tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress)
+tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress, uint32_t withGrain)
 {
     if (!stream)
         return kResBadParam;
     tCMemFile properties;
     TK_TRY(WritePropertyBlock(properties));
+    CImage8* grainImage = withGrain ? m_grainImage : nullptr;
     tCMemFile grain;
-    if (m_grainImage)
-        TK_TRY(EncodeImage8Stream(&grain, m_grainImage, kImageFormatPng));
+    if (grainImage)
+        TK_TRY(EncodeImage8Stream(&grain, grainImage, kImageFormatPng));
 
     uint64_t planeBytes[kPlaneCount];
     uint32_t runLength[kPlaneCount];
     int64_t total = properties.GetSize() + kChunkHeaderBytes + kChunkHeaderBytes + 4;
-    if (m_grainImage)
+    if (grainImage)
         total += grain.GetSize() + kChunkHeaderBytes;
     for (uint32_t plane = 0; plane < kPlaneCount; ++plane) {
         planeBytes[plane] = EstimatePlaneSize(m_cellMap, plane, &runLength[plane]);
@@ -178,7 +179,7 @@ tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress)
     TK_TRY(stream->WriteI64(total));
     const int64_t start = stream->GetPosition();
     TK_TRY(WriteChunkBytes(stream, kTagLayerProperties, properties.GetData(), properties.GetSize()));
-    if (m_grainImage)
+    if (grainImage)
         TK_TRY(WriteChunkBytes(stream, kTagLayerGrain, grain.GetData(), grain.GetSize()));
     TK_TRY(WriteChunkI32(stream, kTagLayerPlaneCount, int32_t(kPlaneCount)));
     for (uint32_t plane = 0; plane < kPlaneCount; ++plane) {

@@ -10,3 +10,9 @@ bool GetEngineText(uint32_t id, tCString& text)
     application->GetString(text, id, 0);
     return !text.IsEmpty() && text.GetAt(0) != u'%';
 }
+
+tCString GetEngineTextOrEmpty(uint32_t id)
+{
+    tCString text;
+    return GetEngineText(id, text) ? text : tCString();
+}

@@ -11,6 +11,11 @@ inline constexpr uint32_t kImgDefaultGrain = 80;
 // An 8-bit image the lighting renderer holds.
 inline constexpr uint32_t kImgRendererTexture = 10;
 
+// The product's name, the creator line of project files.
+inline constexpr uint32_t kStrProductName = 0xB2D05E00;
+// The titles of the progress of opening and of saving a project.
+inline constexpr uint32_t kStrOpeningProject = 0xB2D05EDC;
+inline constexpr uint32_t kStrSavingProject = 0xB2D05EDD;
 // The first line of a canvas preset file.
 inline constexpr uint32_t kStrPresetHeader = 0xB2D05E40;
 // The first line of a colour-list file.
@@ -21,6 +26,9 @@ inline constexpr uint32_t kStrPapersFolder = 0xB2D05E46;
 inline constexpr tResourceUse kEngineResources[] = {
     {CImageBase::kType, kImgDefaultGrain},
     {CImageBase::kType, kImgRendererTexture},
+    {kStringTableText, kStrProductName},
+    {kStringTableText, kStrOpeningProject},
+    {kStringTableText, kStrSavingProject},
     {kStringTableText, kStrPresetHeader},
     {kStringTableText, kStrColourListHeader},
     {kStringTableText, kStrPapersFolder},
@@ -29,3 +37,5 @@ inline constexpr tResourceUse kEngineResources[] = {
 // The application's string-table text of `id` in `text`; false without an application or when
 // the table lacks the text (its text then begins with '%').
 bool GetEngineText(uint32_t id, tCString& text);
+// The text of `id`, or an empty text when there is none.
+tCString GetEngineTextOrEmpty(uint32_t id);

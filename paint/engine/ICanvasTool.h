@@ -44,6 +44,14 @@ public:
     virtual tResult WriteSettings(tCStream* stream) = 0;
     virtual tResult ReadSettings(tCStream* stream, int64_t recordEnd) = 0;
 
+    // The tool takes up its settings again (after a record was read, for one): its nib tables
+    // are rebuilt and the next stroke starts with an emptied nib.
+    virtual void Invalidate() = 0;
+    // The brush size, kept within [0.01, 10]; a value that is not a number is refused.
+    virtual void SetSize(float size) = 0;
+    // Sets the count of strokes painted, which seeds the tools' noise.
+    virtual uint32_t SetStrokeCount(uint32_t count) = 0;
+
 protected:
     ~ICanvasTool() = default;
 };

@@ -82,10 +82,10 @@ public:
     virtual void Reset();
     void ResetStrokeCount() { m_strokeCount = 0; }
     // The colour or a setting changed: the next stroke starts with an emptied nib.
-    void Invalidate();
+    void Invalidate() override;
     uint32_t GetToolId() const override { return m_id; }
     // Kept within [0.01, 10]; a value that is not a number is refused.
-    void SetSize(float size);
+    void SetSize(float size) override;
     float GetSize() const { return m_size; }
     // The nib's width in cells at a pressure: the base's is the size's place between the
     // narrowest and the widest nib, whatever the pressure.
@@ -97,7 +97,7 @@ public:
     uint32_t GetCleanBrush() const { return m_cleanBrush; }
     // A non-zero value also makes the next stroke start with an emptied nib.
     uint32_t SetCleanBrush(uint32_t clean);
-    uint32_t SetStrokeCount(uint32_t count);
+    uint32_t SetStrokeCount(uint32_t count) override;
     uint32_t GetStrokeCount() const { return m_strokeCount; }
     uint32_t GetToolFlag() const override { return m_toolFlag; }
     uint32_t SetToolFlag(uint32_t flag) override { return m_toolFlag = flag; }

@@ -111,9 +111,15 @@ public:
     uint32_t SetToolFlag(uint32_t value) override { return flag = value; }
     tResult WriteSettings(tCStream*) override { return kResOk; }
     tResult ReadSettings(tCStream*, int64_t) override { return kResOk; }
+    void Invalidate() override { ++invalidated; }
+    void SetSize(float value) override { size = value; }
+    uint32_t SetStrokeCount(uint32_t count) override { return strokeCount = count; }
 
     int strokes = 0;
     uint32_t flag = 0;
+    int invalidated = 0;
+    float size = 0.5f;
+    uint32_t strokeCount = 0;
 
 private:
     uint32_t m_id;

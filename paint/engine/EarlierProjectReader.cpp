@@ -1,0 +1,140 @@
+#include <algorithm>
+
+#include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CellMemory.h"
+#include "paint/engine/IProjectHost.h"
+#include "paint/engine/ProjectFile.h"
+#include "paint/engine/ProjectFileTags.h"
+#include "paint/engine/ProjectReading.h"
+#include "toolkit/core/ErrorBox.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ImageCodecs.h"
+
+// Files of the earlier format hold one layer: its paper settings and its cells as three images,
+// and the current tool as an index with its size and stroke count.
+
+namespace {
+
+// The tool indexes of the earlier format and the ids they name; any other is the oil brush.
+constexpr uint32_t kEarlierToolIds[] = {4900, 4901, 4900, 4903, 4902, 4906, 4905, 4904};
+constexpr uint32_t kOilBrushId = 4900;
+
+constexpr char kCutShortText[] = "The file was cut short: the painting holds what could be read of it.";
+
+// The cells are made at the header's size when the first image comes.
+tResult PrepareCells(StagedProject& staged)
+{
+    if (!staged.HasHeader())
+        return kResFileInvalid;
+    if (staged.cells.IsValid())
+        return kResOk;
+    TK_TRY(CheckCellMemory(staged.width, staged.height));
+    return staged.cells.SetSize(staged.width, staged.height);
+}
+
+// Each pixel of an image the layer's size gives one field of its cell: the colour, the alpha
+// as shine, or the low 16 bits / 3 as thickness.
+tResult ReadCellImage(ProjectReading& reading, uint32_t tag, int64_t length)
+{
+    StagedProject& staged = reading.staged;
+    TK_TRY(PrepareCells(staged));
+    tCMemFile encoded;
+    TK_TRY(ReadChunkPayload(reading.stream, length, encoded));
+    CImage image;
+    TK_TRY(DecodeImageStream(&encoded, &image));
+    if (image.GetWidth() != staged.width || image.GetHeight() != staged.height)
+        return kResFileInvalid;
+    const CImNav pixels(&image);
+    const CPaintCellNav cells(staged.cells);
+    if (!pixels.IsLocked() || !cells.IsValid())
+        return kResNoMemory;
+    for (int32_t y = 0; y < staged.height; ++y) {
+        const CPixel* from = pixels.Pixels(y);
+        PaintCell* to = cells.Cells(y);
+        for (int32_t x = 0; x < staged.width; ++x) {
+            if (tag == kTagEarlierColours)
+                to[x].colour = from[x];
+            else if (tag == kTagEarlierShine)
+                to[x].shine = uint8_t(AlphaOf(from[x]));
+            else
+                to[x].thickness = uint16_t((from[x] & 0xFFFFu) / 3);
+        }
+    }
+    return kResOk;
+}
+
+tResult ReadWord(ProjectReading& reading, int64_t length, uint32_t* word)
+{
+    return ReadChunkWords(reading.stream, length, word, 1);
+}
+
+}  // namespace
+
+tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length)
+{
+    if (tag < kTagProjectHeader || tag > kTagTracingMode)
+        return kResOk;
+    StagedProject& staged = reading.staged;
+    uint32_t word;
+    switch (tag) {
+    case kTagProjectHeader:
+        return ReadProjectHeader(reading, length);
+    case kTagCurrentTool:
+        TK_TRY(ReadWord(reading, length, &word));
+        staged.toolId = word < std::size(kEarlierToolIds) ? kEarlierToolIds[word] : kOilBrushId;
+        return kResOk;
+    case kTagEarlierToolSize:
+        TK_TRY(ReadWord(reading, length, &word));
+        staged.toolSize = float(int32_t(word) / 100.0);
+        return kResOk;
+    case kTagEarlierStrokeCount:
+        TK_TRY(ReadWord(reading, length, &word));
+        staged.strokeCount = word;
+        return kResOk;
+    case kTagEarlierPaperColour:
+        TK_TRY(ReadWord(reading, length, &word));
+        staged.paperColour = word;
+        return kResOk;
+    case kTagEarlierGrainDepth:
+        TK_TRY(ReadWord(reading, length, &word));
+        if (const std::optional<float> depth = UnitFloat(word))
+            staged.grainDepth = depth;
+        return kResOk;
+    case kTagEarlierPaperShine:
+        TK_TRY(ReadWord(reading, length, &word));
+        if (const std::optional<float> shine = UnitFloat(word))
+            staged.paperShine = shine;
+        return kResOk;
+    case kTagEarlierColours:
+    case kTagEarlierThickness:
+    case kTagEarlierShine:
+        return ReadCellImage(reading, tag, length);
+    default:
+        return ReadSharedChunk(reading, tag, length);
+    }
+}
+
+// Reading stops at the first failure; what was read before it still makes the painting, and an
+// error box says that the file was cut short. Without a header nothing was read: the failure is
+// the answer and the painting stays.
+tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name)
+{
+    if (!host.GetCanvas())
+        return kResBadParam;
+    TK_TRY(stream.Rewind());
+    ProjectFormat format;
+    TK_TRY(ReadProjectLines(stream, &format));
+    if (format != ProjectFormat::kEarlier)
+        return kResFileInvalid;
+    StagedProject staged;
+    ProjectReading reading{host, stream, staged, nullptr};
+    TK_TRY(stream.ReadU32(&staged.version));
+    const tResult stopped = ReadProjectChunks(reading, ReadEarlierProjectChunk);
+    if (!staged.HasHeader())
+        return stopped != kResOk ? stopped : kResFileInvalid;
+    const tResult opened = CommitProject(reading, ProjectFormat::kEarlier, path, name);
+    if (stopped != kResOk)
+        ReportResult(stopped, kCutShortText);
+    return opened;
+}

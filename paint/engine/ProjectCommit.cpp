@@ -1,0 +1,163 @@
+#include <utility>
+
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CLayer.h"
+#include "paint/engine/CProjectInfo.h"
+#include "paint/engine/CanvasMessages.h"
+#include "paint/engine/CellMemory.h"
+#include "paint/engine/ICanvasTool.h"
+#include "paint/engine/IProjectHost.h"
+#include "paint/engine/ProjectFile.h"
+#include "paint/engine/ProjectReading.h"
+#include "toolkit/core/tCFPath.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCString.h"
+
+// An opened project takes the painting's place only once the whole file was read. From the new
+// painting on the painting is the file's: a value whose message is refused then stays as the new
+// painting has it, and the open goes on.
+
+StagedProject::~StagedProject()
+{
+    for (CLayer* layer : layers)
+        delete layer;
+}
+
+namespace {
+
+// A record that does not read leaves the tool as it was: its settings are written first and
+// read back.
+void ApplyToolRecord(tCStream& stream, const StagedToolRecord& record)
+{
+    ICanvasTool& tool = *record.tool;
+    tCMemFile before;
+    if (tool.WriteSettings(&before) != kResOk)
+        return;
+    if (stream.SetPosition(record.start) == kResOk && tool.ReadSettings(&stream, record.end) == kResOk) {
+        tool.Invalidate();
+        return;
+    }
+    if (before.Rewind() == kResOk)
+        (void)tool.ReadSettings(&before, before.GetSize());
+}
+
+// The new painting makes a layer of the header's size, which a file without layers asks for all
+// the same. The painting's tracing image outlives the new painting, which would drop it.
+tResult MakeNewPainting(ProjectReading& reading, const tCFPath& path, const tCString& name)
+{
+    CCanvas& canvas = *reading.host.GetCanvas();
+    TK_TRY(CheckCellMemory(reading.staged.width, reading.staged.height));
+    CProjectInfo project(reading.staged.width, reading.staged.height, name, tCString(), nullptr);
+    project.file = path;
+    CImage* kept = canvas.ReleaseTracingImage();
+    reading.host.SetOpeningBusy(1);
+    const tResult made = reading.host.SendMessage(kMsgNewProject, ToMsgArg(&project));
+    reading.host.SetOpeningBusy(0);
+    (void)canvas.SetTracingImage(kept);
+    return made;
+}
+
+void ApplyLayers(CCanvas& canvas, StagedProject& staged)
+{
+    if (!staged.layers.IsEmpty())
+        (void)canvas.TakeLayers(staged.layers);
+    if (staged.currentLayer)
+        canvas.SetCurrentLayerIndex(*staged.currentLayer);
+    if (staged.secondLayer)
+        canvas.SetSecondLayerIndex(*staged.secondLayer);
+}
+
+// The earlier format's one layer: paper settings and the cells of its images.
+void ApplyEarlierLayer(CCanvas& canvas, StagedProject& staged)
+{
+    CLayer* layer = canvas.GetLayer(canvas.GetCurrentLayerIndex());
+    if (!layer)
+        return;
+    if (staged.paperColour)
+        layer->SetPaperColour(*staged.paperColour);
+    if (staged.grainDepth)
+        layer->SetGrainDepth(*staged.grainDepth);
+    if (staged.paperShine)
+        layer->SetPaperShine(*staged.paperShine);
+    if (staged.cells.IsValid() && staged.cells.GetWidth() == layer->GetWidth() &&
+        staged.cells.GetHeight() == layer->GetHeight()) {
+        layer->GetCellMap().TakeCellsFrom(staged.cells);
+        (void)layer->RedrawImage();
+        canvas.MarkAllDirty();
+    }
+}
+
+void ApplyTools(ProjectReading& reading)
+{
+    IProjectHost& host = reading.host;
+    StagedProject& staged = reading.staged;
+    for (const StagedToolRecord& record : staged.toolRecords)
+        ApplyToolRecord(reading.stream, record);
+    if (staged.colour)
+        host.SetPaintColour(*staged.colour);
+    // A tool this program does not have is not picked: the current tool stays.
+    if (staged.toolId && FindProjectTool(host, *staged.toolId))
+        (void)host.SendMessage(kMsgPickTool, tMsgArg(*staged.toolId));
+    ICanvasTool* tool = host.GetCurrentTool();
+    if (!tool)
+        return;
+    if (staged.toolSize)
+        tool->SetSize(*staged.toolSize);
+    if (staged.strokeCount)
+        (void)tool->SetStrokeCount(*staged.strokeCount);
+}
+
+template <typename T>
+void SendPointed(IProjectHost& host, uint32_t message, std::optional<T>& value)
+{
+    if (value)
+        (void)host.SendMessage(message, ToMsgArg(&*value));
+}
+
+void ApplyTracing(IProjectHost& host, StagedProject& staged)
+{
+    if (staged.tracingVisible)
+        (void)host.SendMessage(kMsgTracingVisible, tMsgArg(*staged.tracingVisible));
+    SendPointed(host, kMsgTraceColourPick, staged.traceColourPick);
+    SendPointed(host, kMsgTracingMode, staged.tracingMode);
+    SendPointed(host, kMsgTracingOpacity, staged.tracingOpacity);
+    SendPointed(host, kMsgTracingScale, staged.tracingScale);
+    SendPointed(host, kMsgTracingValueB, staged.tracingValueB);
+    SendPointed(host, kMsgTracingOffset, staged.tracingOffset);
+    // The receiver takes the image over.
+    if (staged.tracingImage)
+        (void)host.SendMessage(kMsgTracingImage, ToMsgArg(staged.tracingImage.release()));
+}
+
+}  // namespace
+
+ICanvasTool* FindProjectTool(IProjectHost& host, uint32_t id)
+{
+    for (int32_t i = 0; i < host.GetToolCount(); ++i)
+        if (ICanvasTool* tool = host.GetTool(i); tool && tool->GetToolId() == id)
+            return tool;
+    return nullptr;
+}
+
+tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPath& path, const tCString& name)
+{
+    IProjectHost& host = reading.host;
+    StagedProject& staged = reading.staged;
+    CCanvas& canvas = *host.GetCanvas();
+    TK_TRY(MakeNewPainting(reading, path, name));
+    if (format == ProjectFormat::kCurrent)
+        ApplyLayers(canvas, staged);
+    else
+        ApplyEarlierLayer(canvas, staged);
+    ApplyTools(reading);
+    ApplyTracing(host, staged);
+    if (staged.colourList)
+        host.GetColourList() = std::move(*staged.colourList);
+    host.SetProjectVersion(staged.version);
+
+    if (format == ProjectFormat::kCurrent)
+        (void)host.SendMessage(kMsgFitToView, 0);
+    (void)host.SendMessage(kMsgPaintColourChanged, tMsgArg(host.GetPaintColour()));
+    const tResult told = host.SendMessage(kMsgLayersChanged, 0);
+    return format == ProjectFormat::kCurrent ? kResOk : told;
+}

@@ -1,0 +1,148 @@
+#include <memory>
+#include <new>
+
+#include "paint/engine/CColourList.h"
+#include "paint/engine/CLayer.h"
+#include "paint/engine/CellMemory.h"
+#include "paint/engine/EngineResources.h"
+#include "paint/engine/ICanvasTool.h"
+#include "paint/engine/IProjectHost.h"
+#include "paint/engine/LayerRecordTags.h"
+#include "paint/engine/ProjectFile.h"
+#include "paint/engine/ProjectFileTags.h"
+#include "paint/engine/ProjectReading.h"
+#include "toolkit/core/tCFile.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCProgress.h"
+
+namespace {
+
+constexpr int32_t kOpenProgressSteps = 100;
+
+// Records of tools the host does not have are passed over; the others are read once the whole
+// file was, from where they lie.
+tResult StageToolRecord(ProjectReading& reading, int64_t length)
+{
+    const int64_t start = reading.stream.GetPosition();
+    uint32_t id;
+    TK_TRY(ReadChunkWords(reading.stream, length, &id, 1));
+    ICanvasTool* tool = FindProjectTool(reading.host, id);
+    if (!tool)
+        return kResOk;
+    return reading.staged.toolRecords.Add({tool, start, start + length});
+}
+
+tResult StageCurrentTool(ProjectReading& reading, int64_t length)
+{
+    uint32_t id;
+    TK_TRY(ReadChunkWords(reading.stream, length, &id, 1));
+    reading.staged.toolId = id;
+    return kResOk;
+}
+
+tResult StageLayerIndex(ProjectReading& reading, int64_t length, std::optional<int32_t>& index)
+{
+    uint32_t word;
+    TK_TRY(ReadChunkWords(reading.stream, length, &word, 1));
+    index = int32_t(word);
+    return kResOk;
+}
+
+// Every layer record makes a layer of the header's size; one that would not fit in the memory
+// the system has is refused before its cells are made.
+tResult StageLayer(ProjectReading& reading, int64_t length)
+{
+    StagedProject& staged = reading.staged;
+    if (!staged.HasHeader())
+        return kResFileInvalid;
+    TK_TRY(CheckCellMemory(staged.width, staged.height));
+    std::unique_ptr<CLayer> layer(new (std::nothrow) CLayer);
+    if (!layer)
+        return kResNoMemory;
+    TK_TRY(layer->SetSize(staged.width, staged.height));
+    TK_TRY(layer->ReadRecord(&reading.stream, length, reading.progress));
+    TK_TRY(staged.layers.Add(layer.get()));
+    layer.release();
+    return kResOk;
+}
+
+tResult StageColourList(ProjectReading& reading, int64_t length)
+{
+    tCMemFile payload;
+    TK_TRY(ReadChunkPayload(reading.stream, length, payload));
+    std::unique_ptr<CColourList> list(new (std::nothrow) CColourList);
+    if (!list)
+        return kResNoMemory;
+    TK_TRY(list->Read(&payload));
+    reading.staged.colourList = std::move(list);
+    return kResOk;
+}
+
+// Outside the header and the layers, a payload that cannot be read is left unapplied.
+tResult ReadProjectValue(ProjectReading& reading, uint32_t tag, int64_t length)
+{
+    switch (tag) {
+    case kTagToolSettings:
+        return StageToolRecord(reading, length);
+    case kTagCurrentTool:
+        return StageCurrentTool(reading, length);
+    case kTagCurrentLayer:
+        return StageLayerIndex(reading, length, reading.staged.currentLayer);
+    case kTagSecondLayer:
+        return StageLayerIndex(reading, length, reading.staged.secondLayer);
+    case kTagColourList:
+        return StageColourList(reading, length);
+    default:
+        return ReadSharedChunk(reading, tag, length);
+    }
+}
+
+}  // namespace
+
+tResult ReadProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length)
+{
+    switch (tag) {
+    case kTagProjectHeader:
+        return ReadProjectHeader(reading, length);
+    case kTagLayerRecord:
+        return StageLayer(reading, length);
+    default:
+        (void)ReadProjectValue(reading, tag, length);
+        return kResOk;
+    }
+}
+
+tResult ReadProjectCurrent(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name)
+{
+    if (!host.GetCanvas())
+        return kResBadParam;
+    TK_TRY(stream.Rewind());
+    ProjectFormat format;
+    TK_TRY(ReadProjectLines(stream, &format));
+    if (format != ProjectFormat::kCurrent)
+        return kResFileInvalid;
+    tCProgress progress(kOpenProgressSteps, GetEngineTextOrEmpty(kStrOpeningProject), 0);
+    StagedProject staged;
+    ProjectReading reading{host, stream, staged, &progress};
+    TK_TRY(stream.ReadU32(&staged.version));
+    TK_TRY(ReadProjectChunks(reading, ReadProjectChunk));
+    if (!staged.HasHeader())
+        return kResFileInvalid;
+    return CommitProject(reading, ProjectFormat::kCurrent, path, name);
+}
+
+tResult ReadProject(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name)
+{
+    TK_TRY(stream.Rewind());
+    ProjectFormat format;
+    TK_TRY(ReadProjectLines(stream, &format));
+    return format == ProjectFormat::kCurrent ? ReadProjectCurrent(host, stream, path, name)
+                                             : ReadProjectEarlier(host, stream, path, name);
+}
+
+tResult OpenProject(IProjectHost& host, const tCFPath& path, const tCString& name)
+{
+    tCFile file;
+    TK_TRY(file.Open(path, tCFile::kAccessRead));
+    return ReadProject(host, file, path, name);
+}

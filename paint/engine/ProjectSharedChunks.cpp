@@ -1,0 +1,209 @@
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/EngineResources.h"
+#include "paint/engine/ProjectFileTags.h"
+#include "paint/engine/ProjectReading.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCProgress.h"
+#include "toolkit/imaging/ImageCodecs.h"
+
+// The parts of a project file both formats read alike: the first lines, the header, the colour
+// and the tracing values and image.
+
+namespace {
+
+// Lines longer than this are no project's.
+constexpr int32_t kMaxLineBytes = 256;
+
+// A narrow line up to its LF, less the character before the LF (the CR of a CR LF).
+tResult ReadLine(tCStream& stream, std::string* line)
+{
+    line->clear();
+    for (;;) {
+        uint8_t byte;
+        if (stream.ReadU8(&byte) != kResOk)
+            return kResFailure;
+        if (byte == '\n')
+            break;
+        if (line->size() == size_t(kMaxLineBytes))
+            return kResFileInvalid;
+        line->push_back(char(byte));
+    }
+    if (!line->empty())
+        line->pop_back();
+    return kResOk;
+}
+
+bool IsEarlierCreator(const std::string& line)
+{
+    for (const char* name : kEarlierCreators)
+        if (line == name)
+            return true;
+    return false;
+}
+
+// An image that does not decode answers the decoder's code.
+tResult ReadTracingImage(ProjectReading& reading, int64_t length)
+{
+    tCMemFile png;
+    TK_TRY(ReadChunkPayload(reading.stream, length, png));
+    std::unique_ptr<CImage> image(new (std::nothrow) CImage);
+    if (!image)
+        return kResNoMemory;
+    TK_TRY(DecodeImageStream(&png, image.get()));
+    reading.staged.tracingImage = std::move(image);
+    return kResOk;
+}
+
+constexpr uint32_t kLastTracingMode = 4;
+constexpr int64_t kChunkHeaderBytes = 12;
+
+}  // namespace
+
+std::optional<float> FiniteFloat(uint32_t bits)
+{
+    const float value = std::bit_cast<float>(bits);
+    return std::isfinite(value) ? std::optional<float>(value) : std::nullopt;
+}
+
+std::optional<float> UnitFloat(uint32_t bits)
+{
+    const std::optional<float> value = FiniteFloat(bits);
+    return value ? std::optional<float>(std::clamp(*value, 0.0f, 1.0f)) : std::nullopt;
+}
+
+tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk)
+{
+    tCStream& stream = reading.stream;
+    const int64_t fileLength = stream.GetLength();
+    for (;;) {
+        const int64_t start = stream.GetPosition();
+        if (start < 0)
+            return kResFileIO;
+        if (start >= fileLength)
+            return kResOk;
+        uint32_t tag;
+        int64_t length;
+        TK_TRY(stream.ReadU32(&tag));
+        TK_TRY(stream.ReadI64(&length));
+        // A chunk that runs past the end belongs to a file cut short.
+        if (length <= 0 || length > fileLength - start - kChunkHeaderBytes)
+            return kResFileInvalid;
+        TK_TRY(readChunk(reading, tag, length));
+        const int64_t next = start + kChunkHeaderBytes + length;
+        TK_TRY(stream.SetPosition(next));
+        if (reading.progress)
+            TK_TRY(reading.progress->SetFraction(float(double(next) / double(fileLength))));
+    }
+}
+
+tResult ReadProjectLines(tCStream& stream, ProjectFormat* format)
+{
+    std::string line;
+    TK_TRY(ReadLine(stream, &line));
+    if (line != kProjectBanner)
+        return kResFileInvalid;
+    TK_TRY(ReadLine(stream, &line));
+    tCString product;
+    if (GetEngineText(kStrProductName, product) && line == product.ToAnsi()) {
+        *format = ProjectFormat::kCurrent;
+        return kResOk;
+    }
+    if (!IsEarlierCreator(line))
+        return kResFileInvalid;
+    *format = ProjectFormat::kEarlier;
+    return kResOk;
+}
+
+tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_t count)
+{
+    if (length < 4 * int64_t(count))
+        return kResFileIO;
+    for (int32_t i = 0; i < count; ++i)
+        TK_TRY(stream.ReadU32(&words[i]));
+    return kResOk;
+}
+
+tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload)
+{
+    payload.Reset();
+    TK_TRY(payload.GrowBy(length));
+    TK_TRY(stream.ReadBytes(payload.GetData(), length));
+    return payload.Rewind();
+}
+
+// The name before the size is not used: the project keeps the name it is opened with. Taking the
+// size from the payload's last 8 bytes reads names that end in a NUL and names without an end.
+tResult ReadProjectHeader(ProjectReading& reading, int64_t length)
+{
+    StagedProject& staged = reading.staged;
+    if (staged.HasHeader() || length < 8)
+        return kResFileInvalid;
+    const int64_t size = reading.stream.GetPosition() + length - 8;
+    TK_TRY(reading.stream.SetPosition(size));
+    int32_t width;
+    int32_t height;
+    TK_TRY(reading.stream.ReadI32(&width));
+    TK_TRY(reading.stream.ReadI32(&height));
+    if (width < 1 || height < 1 || width > kMaxCanvasSide || height > kMaxCanvasSide)
+        return kResFileInvalid;
+    staged.width = width;
+    staged.height = height;
+    return kResOk;
+}
+
+tResult ReadSharedChunk(ProjectReading& reading, uint32_t tag, int64_t length)
+{
+    StagedProject& staged = reading.staged;
+    uint32_t words[2];
+    switch (tag) {
+    case kTagPaintColour:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        staged.colour = words[0];
+        return kResOk;
+    case kTagTracingVisible:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        // Shown or hidden; another value would ask the controller to toggle it.
+        if (words[0] <= 1)
+            staged.tracingVisible = words[0];
+        return kResOk;
+    case kTagTraceColourPick:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        staged.traceColourPick = words[0];
+        return kResOk;
+    case kTagTracingMode:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        if (words[0] <= kLastTracingMode)
+            staged.tracingMode = words[0];
+        return kResOk;
+    case kTagTracingOpacity:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        if (const std::optional<float> value = UnitFloat(words[0]))
+            staged.tracingOpacity = value;
+        return kResOk;
+    case kTagTracingScale:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        if (const std::optional<float> value = UnitFloat(words[0]))
+            staged.tracingScale = value;
+        return kResOk;
+    case kTagTracingValueB:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
+        if (const std::optional<float> value = FiniteFloat(words[0]))
+            staged.tracingValueB = value;
+        return kResOk;
+    case kTagTracingOffset:
+        TK_TRY(ReadChunkWords(reading.stream, length, words, 2));
+        staged.tracingOffset = tCPoint{int32_t(words[0]), int32_t(words[1])};
+        return kResOk;
+    case kTagTracingImage:
+        return ReadTracingImage(reading, length);
+    default:
+        return kResOk;
+    }
+}
