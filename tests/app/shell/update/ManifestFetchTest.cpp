@@ -98,6 +98,12 @@ TEST_F(ManifestFetchTest, TheInstalledListComesFromTheReplacementList)
     WriteInstalledList(ManifestBytes({"|0306%old.txt", "|0307%oil.txt", "|1102%readme.txt"}));
     Check("manifest.txt");
     EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 0}));
+
+    // An entry whose version would wrap to 7 matches nothing.
+    WriteInstalledList(ManifestBytes({"|034294967303%oil.txt", "|1102%readme.txt"}));
+    Check("manifest.txt");
+    EXPECT_EQ(m_manager->GetInstalledList().GetCount(), 1);
+    EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 0}));
 }
 
 TEST_F(ManifestFetchTest, AReplacementListThatIsALinkIsNotRead)

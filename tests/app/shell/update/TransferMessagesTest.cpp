@@ -145,10 +145,17 @@ TEST_F(RawServerTest, ACheckWhileTheManifestIsFetchedStartsNothingAndHidingStops
     EXPECT_FALSE(m_manager->IsIdle());
 }
 
-TEST_F(RawServerTest, AStoppedBodyWithoutALengthIsDroppedNotReported)
+TEST_F(RawServerTest, AManifestWithoutALengthOrChunksIsAFailure)
 {
-    // Such a body counts as complete at any close, the stop's included.
-    PointAtRoute("/nolengthhold/300");
+    // Its end could not be told from a connection cut short.
+    PointAtRoute("/nolength/100");
+    ASSERT_TRUE(RunCheck());
+    ExpectOnlyManifestFailure();
+}
+
+TEST_F(RawServerTest, AStoppedBodyIsDroppedNotReported)
+{
+    PointAtRoute("/lengthhold/300");
     ASSERT_EQ(m_controller.Check(), kResOk);
     CKSUHTTPSession* session = m_manager->GetCurrentSession();
     ASSERT_TRUE(Drive([&] { return session->GetBodyMemory().GetSize() == 300; }));
