@@ -74,8 +74,6 @@ CUpdateStaging::~CUpdateStaging()
 tResult CUpdateStaging::Open(const CUpdateFolder& folder)
 {
     Discard();
-    if (!folder.IsOpen())
-        return kResBadParam;
     m_root = dup(folder.GetDescriptor());
     if (m_root < 0)
         return kResCreateFailed;

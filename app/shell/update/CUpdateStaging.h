@@ -26,7 +26,7 @@ public:
     CUpdateStaging& operator=(const CUpdateStaging&) = delete;
 
     // Makes the staging folder inside `folder`, after removing one that an earlier run left
-    // behind: 6 when `folder` is not open, 24 when the staging folder cannot be made.
+    // behind: 24 when `folder` is not open or the staging folder cannot be made.
     tResult Open(const CUpdateFolder& folder);
     bool IsOpen() const { return m_staging >= 0; }
 

@@ -128,6 +128,7 @@ TEST(CFileData, IdsAndVersionsWorth2To32OrMoreDoNotFit)
     EXPECT_FALSE(fits("|014294967303%a", 7));
     EXPECT_FALSE(fits("|014294967296%a", 0));
     EXPECT_FALSE(fits("|010x100000000%a", 0));
+    EXPECT_FALSE(fits("|010xfffffffff%a", -1));
     EXPECT_FALSE(fits("|01-4294967296%a", 0));
 }
 

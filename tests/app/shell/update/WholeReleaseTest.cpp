@@ -188,6 +188,21 @@ TEST_F(WholeReleaseTest, APipeAsTheListFailsAtOnceAndTheCheckGoesOn)
     EXPECT_EQ(m_manager->GetFileList()[0].needsDownload, 1);
 }
 
+TEST_F(WholeReleaseTest, AnUpdateFolderThatCannotBeOpenedStartsNoDownload)
+{
+    std::filesystem::remove_all(UpdatePath());
+    WriteWholeFile(UpdatePath(), "a file where the update folder goes");
+    const std::vector<std::string> before = Home();
+    Serve("manifest.txt", ManifestBytes({"*2.1", "|0101%readme.txt", "|0901%KostrelUpdater.exe"}));
+    PointAtServed("manifest.txt");
+    ASSERT_TRUE(RunCheck());
+    EXPECT_EQ(m_controller.Count(kMsgUpdateReport), 1);
+    EXPECT_EQ(m_manager->StartFileDownload(), kResCreateFailed);
+    EXPECT_EQ(m_manager->StartUpdaterDownload(), kResCreateFailed);
+    EXPECT_EQ(m_manager->GetState(), CKSUTransferManager::kStateManifestReported);
+    EXPECT_EQ(Home(), before);
+}
+
 TEST_F(WholeReleaseTest, AStagingFolderLeftBehindIsClearedAndALinkInItsPlaceIsNotFollowed)
 {
     std::filesystem::create_directories(UpdatePath("KSUTemp"));
