@@ -11,7 +11,7 @@ const char16_t kBlanks[] = u"\t \n\r";
 // The longest name of one file or folder level that file systems take, in UTF-8 bytes.
 constexpr size_t kMaxLevelBytes = 255;
 
-// The value of a digit in hexadecimal (either case), 16 for anything else.
+// The value of a digit in hexadecimal (either case), UINT32_MAX for anything else.
 uint32_t DigitValue(char16_t unit)
 {
     if (unit >= u'0' && unit <= u'9')
@@ -20,7 +20,7 @@ uint32_t DigitValue(char16_t unit)
         return unit - u'A' + 10;
     if (unit >= u'a' && unit <= u'f')
         return unit - u'a' + 10;
-    return 16;
+    return UINT32_MAX;
 }
 
 // The number of a code text as tCString::ToInteger reads it; false when its digits are worth

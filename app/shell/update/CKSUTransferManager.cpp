@@ -114,7 +114,6 @@ tResult CKSUTransferManager::StartFileDownload()
         return kResBusy;
     if (m_refused)
         return kResFileInvalid;
-    TK_TRY(m_folderOpened);
     TK_TRY(m_staging.Open(m_folder));
     m_state = kStateDownloadingFiles;
     return RequestNextFile();

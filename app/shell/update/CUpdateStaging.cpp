@@ -18,11 +18,10 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// The levels of a folder text, ":" or "/" between them.
-std::vector<std::string> LevelsOf(const tCString& folder)
+// The levels of a folder, ":" or "/" between them.
+std::vector<std::string> LevelsOf(const std::string& text)
 {
     std::vector<std::string> levels;
-    const std::string text = folder.ToAnsi();
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find_first_of(":/", start);
@@ -59,9 +58,9 @@ bool Exists(int folder, const std::string& name, struct stat* status)
 }
 
 // The name under which the file that an installed body replaced is kept.
-std::string KeptName(const tCString& body)
+std::string KeptName(const std::string& body)
 {
-    return body.ToAnsi() + ".old";
+    return body + ".old";
 }
 
 }  // namespace
@@ -124,9 +123,9 @@ tResult CUpdateStaging::CheckTargets(const tCArray<CFileData>& entries) const
     for (const CFileData& entry : entries) {
         if (!entry.needsDownload)
             continue;
-        const std::vector<std::string> levels = LevelsOf(entry.folder);
+        const std::vector<std::string> levels = LevelsOf(entry.folder.ToAnsi());
         tDescriptor current(dup(m_root));
-        bool onDisk = current.Get() >= 0;
+        bool onDisk = true;
         for (size_t i = 0; i < levels.size(); ++i) {
             folders.insert(JoinLevels(levels, i + 1));
             struct stat status;
@@ -155,16 +154,13 @@ tResult CUpdateStaging::CheckTargets(const tCArray<CFileData>& entries) const
     return kResOk;
 }
 
-int CUpdateStaging::OpenLevels(const tCString& folder, bool make)
+int CUpdateStaging::OpenLevels(const std::vector<std::string>& levels, size_t count, bool make)
 {
-    const std::vector<std::string> levels = LevelsOf(folder);
+    // A level that cannot be opened leaves -1, on which every later step fails.
     tDescriptor current(dup(m_root));
-    for (size_t i = 0; i < levels.size() && current.Get() >= 0; ++i) {
-        if (make && mkdirat(current.Get(), levels[i].c_str(), 0777) == 0) {
-            const tResult noted = m_madeFolders.Add(tCString::FromAnsi(JoinLevels(levels, i + 1)));
-            // A folder that could not be noted is left behind by PutBack, empty.
-            (void)noted;
-        }
+    for (size_t i = 0; i < count; ++i) {
+        if (make && mkdirat(current.Get(), levels[i].c_str(), 0777) == 0)
+            m_madeFolders.push_back(JoinLevels(levels, i + 1));
         current.Reset(openat(current.Get(), levels[i].c_str(), kFolderFlags));
     }
     return current.Release();
@@ -172,53 +168,38 @@ int CUpdateStaging::OpenLevels(const tCString& folder, bool make)
 
 tResult CUpdateStaging::Install(const CFileData& entry)
 {
-    const tDescriptor target(OpenLevels(entry.folder, true));
-    if (target.Get() < 0)
-        return kResCreateFailed;
-    const std::string name = entry.name.ToAnsi();
-    const std::string body = entry.tempPath.ToAnsi();
-    const std::string kept = KeptName(entry.tempPath);
+    const std::vector<std::string> levels = LevelsOf(entry.folder.ToAnsi());
+    const tDescriptor target(OpenLevels(levels, levels.size(), true));
+    tInstalled installed{levels, entry.name.ToAnsi(), entry.tempPath.ToAnsi(), false, false};
     struct stat status;
-    const bool replaced = Exists(target.Get(), name, &status);
-    if (replaced && renameat(target.Get(), name.c_str(), m_staging, kept.c_str()) != 0)
+    installed.replaced = Exists(target.Get(), installed.name, &status);
+    if (installed.replaced &&
+        renameat(target.Get(), installed.name.c_str(), m_staging, KeptName(installed.body).c_str()) != 0)
         return kResFileIO;
-    if (renameat(m_staging, body.c_str(), target.Get(), name.c_str()) != 0) {
-        if (replaced)
-            renameat(m_staging, kept.c_str(), target.Get(), name.c_str());
+    // Noted before the body moves, so that PutBack also restores a file whose body did not.
+    m_installed.push_back(installed);
+    if (renameat(m_staging, installed.body.c_str(), target.Get(), installed.name.c_str()) != 0)
         return kResFileIO;
-    }
-    tInstalled installed;
-    installed.folder = entry.folder;
-    installed.name = entry.name;
-    installed.body = entry.tempPath;
-    installed.replaced = replaced;
-    if (m_installed.Add(installed) != kResOk) {
-        // What cannot be noted cannot be put back later: undone at once instead.
-        renameat(target.Get(), name.c_str(), m_staging, body.c_str());
-        if (replaced)
-            renameat(m_staging, kept.c_str(), target.Get(), name.c_str());
-        return kResNoMemory;
-    }
+    m_installed.back().moved = true;
     return kResOk;
 }
 
 void CUpdateStaging::PutBack()
 {
-    for (int32_t i = m_installed.GetCount() - 1; i >= 0; --i) {
-        const tInstalled& installed = m_installed[i];
-        const tDescriptor target(OpenLevels(installed.folder, false));
-        const std::string name = installed.name.ToAnsi();
-        renameat(target.Get(), name.c_str(), m_staging, installed.body.ToAnsi().c_str());
-        if (installed.replaced)
-            renameat(m_staging, KeptName(installed.body).c_str(), target.Get(), name.c_str());
+    for (auto it = m_installed.rbegin(); it != m_installed.rend(); ++it) {
+        const tDescriptor target(OpenLevels(it->levels, it->levels.size(), false));
+        if (it->moved)
+            renameat(target.Get(), it->name.c_str(), m_staging, it->body.c_str());
+        if (it->replaced)
+            renameat(m_staging, KeptName(it->body).c_str(), target.Get(), it->name.c_str());
     }
-    m_installed.RemoveAll();
-    for (int32_t i = m_madeFolders.GetCount() - 1; i >= 0; --i) {
-        const std::vector<std::string> levels = LevelsOf(m_madeFolders[i]);
-        const tDescriptor parent(OpenLevels(tCString::FromAnsi(JoinLevels(levels, levels.size() - 1)), false));
+    m_installed.clear();
+    for (auto it = m_madeFolders.rbegin(); it != m_madeFolders.rend(); ++it) {
+        const std::vector<std::string> levels = LevelsOf(*it);
+        const tDescriptor parent(OpenLevels(levels, levels.size() - 1, false));
         unlinkat(parent.Get(), levels.back().c_str(), AT_REMOVEDIR);
     }
-    m_madeFolders.RemoveAll();
+    m_madeFolders.clear();
 }
 
 void CUpdateStaging::Discard()
@@ -232,6 +213,6 @@ void CUpdateStaging::Discard()
     if (m_root >= 0)
         close(m_root);
     m_root = -1;
-    m_installed.RemoveAll();
-    m_madeFolders.RemoveAll();
+    m_installed.clear();
+    m_madeFolders.clear();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "app/shell/update/CFileData.h"
 #include "toolkit/core/ResultCodes.h"
@@ -41,8 +43,8 @@ public:
     // is a folder level of another. 18 when one cannot, 16 when the disk cannot be read.
     tResult CheckTargets(const tCArray<CFileData>& entries) const;
     // Moves the entry's stored body (its temp path) to its target, making the missing levels of
-    // its folder; a file that was there is kept in the staging folder. 24 when a level cannot be
-    // made or opened, 16 when a move fails (the target is then as it was).
+    // its folder; a file that was there is kept in the staging folder. 16 when a level cannot be
+    // made or opened or a move fails; PutBack then restores the target too.
     tResult Install(const CFileData& entry);
     // Undoes every Install since Open, the latest first: each replaced file is back in place,
     // each installed one back in the staging folder, and the folders made for them are removed.
@@ -52,17 +54,22 @@ public:
 
 private:
     struct tInstalled {
-        tCString folder;
-        tCString name;
-        tCString body;
-        bool replaced = false;
+        std::vector<std::string> levels;
+        std::string name;
+        std::string body;
+        // A file was there and is kept in the staging folder.
+        bool replaced;
+        // The body is at the target.
+        bool moved;
     };
 
-    int OpenLevels(const tCString& folder, bool make);
+    // Opens the first `count` levels below the update folder, never through a link; with `make`,
+    // missing ones are made and noted. -1 when one cannot be made or opened.
+    int OpenLevels(const std::vector<std::string>& levels, size_t count, bool make);
 
     int m_root = -1;
     int m_staging = -1;
-    tCArray<tInstalled> m_installed;
+    std::vector<tInstalled> m_installed;
     // Folders made by Install, as paths below the update folder, in the order they were made.
-    tCStringArray m_madeFolders;
+    std::vector<std::string> m_madeFolders;
 };

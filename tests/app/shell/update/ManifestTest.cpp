@@ -129,6 +129,7 @@ TEST(CFileData, IdsAndVersionsWorth2To32OrMoreDoNotFit)
     EXPECT_FALSE(fits("|014294967296%a", 0));
     EXPECT_FALSE(fits("|010x100000000%a", 0));
     EXPECT_FALSE(fits("|010xfffffffff%a", -1));
+    EXPECT_FALSE(fits("|010x1FFFFFFFF%a", -1));
     EXPECT_FALSE(fits("|01-4294967296%a", 0));
 }
 
@@ -382,6 +383,8 @@ TEST(ManifestText, DownloadAddressesEncodeEveryByteOfTheNameButTheUnreservedOnes
     EXPECT_EQ(MakeDownloadAddress(u"127.0.0.1:8080", u"oil.txt"), u"http://127.0.0.1:8080/oil.txt");
     EXPECT_EQ(MakeDownloadAddress(u"host", u"a b%c?#.txt"), u"http://host/a%20b%25c%3F%23.txt");
     EXPECT_EQ(MakeDownloadAddress(u"host", u"\u00E9~_-"), u"http://host/%C3%A9~_-");
+    // The edges of the unreserved ranges, and their neighbours.
+    EXPECT_EQ(MakeDownloadAddress(u"host", u"AZaz09@[`{/:"), u"http://host/AZaz09%40%5B%60%7B%2F%3A");
 }
 
 }  // namespace

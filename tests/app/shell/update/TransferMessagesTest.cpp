@@ -94,6 +94,24 @@ TEST_F(ConnectionTest, ARefusedConnectionFailsInState0AndAnotherCheckMayFollow)
     EXPECT_EQ(m_controller.Count(kMsgUpdateReport), 0);
 }
 
+TEST_F(ConnectionTest, AFailureAnsweredNonZeroLeavesTheStateAsItWas)
+{
+    m_controller.answer = kResCancelled;
+    PointAt("127.0.0.1:" + std::to_string(UnusedLoopbackPort()), "/manifest.txt");
+    m_controller.Check();
+    ASSERT_TRUE(Drive([&] { return !m_controller.records.empty(); }));
+    EXPECT_EQ(m_controller.records[0].message, kMsgUpdateFailed);
+    EXPECT_EQ(m_manager->GetState(), CKSUTransferManager::kStateManifestRequested);
+}
+
+TEST_F(ConnectionTest, AMissingUpdateFolderIsMadeAtTheCheck)
+{
+    PointAt("127.0.0.1:" + std::to_string(UnusedLoopbackPort()), "/manifest.txt");
+    ASSERT_FALSE(std::filesystem::exists(UpdatePath()));
+    ASSERT_TRUE(RunCheck());
+    EXPECT_TRUE(std::filesystem::is_directory(UpdatePath()));
+}
+
 TEST_F(ConnectionTest, AHostTextThatCannotBeAskedForFailsAtOnce)
 {
     PointAt("no host", "/manifest.txt");

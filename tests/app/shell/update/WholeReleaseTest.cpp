@@ -31,6 +31,7 @@ protected:
         Serve("x.txt", "x");
         Serve("Brushes", "a file named like a folder");
         Serve("Fresh", "a file named like a folder");
+        Serve("old.txt", "new text");
         std::filesystem::create_directories(UpdatePath("Brushes/Oil"));
         WriteWholeFile(UpdatePath("Brushes/Oil/oil.txt"), kOldOil);
         WriteWholeFile(UpdatePath("old.txt"), "old text");
@@ -163,24 +164,31 @@ TEST_F(WholeReleaseTest, APipeAsTheListFailsAtOnceAndTheCheckGoesOn)
 {
     const std::string list = UpdatePath("ksufiledatareplacement.txt");
     ASSERT_EQ(mkfifo(list.c_str(), 0600), 0);
+    // The pipe holds an installed list and has no writer, so a reader would find the list and
+    // its end; the test's own reader keeps it.
+    const int reader = open(list.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const int filler = open(list.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(filler, 0);
+    const std::string bytes = ManifestBytes({"Brushes:Oil|0307%oil.txt"});
+    ASSERT_EQ(write(filler, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    close(filler);
     Serve("manifest.txt", ManifestBytes({"*2.1", "Brushes:Oil|0307%oil.txt"}));
     PointAtServed("manifest.txt");
-    // Should the check wait on the pipe, this writes an installed list into it after a while.
+    // Should the check wait for a writer on the pipe, one comes after a while.
     std::promise<void> checked;
     std::future<void> done = checked.get_future();
     std::thread writer([&] {
         if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
             return;
         const int pipe = open(list.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (pipe < 0)
-            return;
-        const std::string bytes = ManifestBytes({"Brushes:Oil|0307%oil.txt"});
-        EXPECT_EQ(write(pipe, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-        close(pipe);
+        if (pipe >= 0)
+            close(pipe);
     });
     const bool idle = RunCheck();
     checked.set_value();
     writer.join();
+    close(reader);
     ASSERT_TRUE(idle);
     EXPECT_EQ(m_controller.Count(kMsgUpdateReport), 1);
     EXPECT_TRUE(m_manager->GetInstalledList().IsEmpty());
