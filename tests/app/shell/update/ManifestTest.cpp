@@ -157,12 +157,12 @@ TEST(CFileData, NamesAndFoldersThatCouldLeaveTheUpdateFolderAreRefused)
     EXPECT_TRUE(safe(u"", u"a\u00A0b\u007E"));
     for (const std::u16string name : {u"", u".", u"..", u"a/b", u"a\\b", u"a:b", u"a\u0001b", u"a\u007F", u"a\nb",
                                       u"a\u0080", u"a\u0085b", u"\u009Bb", u"a\u009F"})
-        EXPECT_FALSE(safe(u"", name)) << std::string(name.begin(), name.end());
+        EXPECT_FALSE(safe(u"", name)) << tCString(name).ToAnsi();
     EXPECT_FALSE(safe(u"Brush\u0085es", u"ok.txt"));
     EXPECT_FALSE(safe(u"a:\u009B", u"ok.txt"));
     for (const std::u16string folder :
          {u"..", u"a:..", u"..:a", u".:a", u"a/./b", u":a", u"/a", u"/tmp", u"a::b", u"a:", u"a//b", u"a\\b", u"a\tb"})
-        EXPECT_FALSE(safe(folder, u"ok.txt")) << std::string(folder.begin(), folder.end());
+        EXPECT_FALSE(safe(folder, u"ok.txt")) << tCString(folder).ToAnsi();
 }
 
 TEST(CFileData, NamesAndFolderLevelsHoldAtMost255Bytes)
