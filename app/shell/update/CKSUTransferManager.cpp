@@ -65,7 +65,6 @@ CKSUTransferManager::CKSUTransferManager(tCCmdTarget* messageTarget, const tCStr
 
 CKSUTransferManager::~CKSUTransferManager()
 {
-    DiscardTemps();
     RetireCurrent();
     DeleteRetired();
     if (m_networkStarted) {

@@ -154,13 +154,14 @@ tResult CUpdateStaging::CheckTargets(const tCArray<CFileData>& entries) const
     return kResOk;
 }
 
-int CUpdateStaging::OpenLevels(const std::vector<std::string>& levels, size_t count, bool make)
+int CUpdateStaging::OpenLevels(const std::vector<std::string>& levels, size_t count,
+                               std::vector<std::string>* made) const
 {
     // A level that cannot be opened leaves -1, on which every later step fails.
     tDescriptor current(dup(m_root));
     for (size_t i = 0; i < count; ++i) {
-        if (make && mkdirat(current.Get(), levels[i].c_str(), 0777) == 0)
-            m_madeFolders.push_back(JoinLevels(levels, i + 1));
+        if (made && mkdirat(current.Get(), levels[i].c_str(), 0777) == 0)
+            made->push_back(JoinLevels(levels, i + 1));
         current.Reset(openat(current.Get(), levels[i].c_str(), kFolderFlags));
     }
     return current.Release();
@@ -169,25 +170,23 @@ int CUpdateStaging::OpenLevels(const std::vector<std::string>& levels, size_t co
 tResult CUpdateStaging::Install(const CFileData& entry)
 {
     const std::vector<std::string> levels = LevelsOf(entry.folder.ToAnsi());
-    const tDescriptor target(OpenLevels(levels, levels.size(), true));
-    tInstalled installed{levels, entry.name.ToAnsi(), entry.tempPath.ToAnsi(), false, false};
+    const tDescriptor target(OpenLevels(levels, levels.size(), &m_madeFolders));
+    const std::string name = entry.name.ToAnsi();
+    const std::string body = entry.tempPath.ToAnsi();
     struct stat status;
-    installed.replaced = Exists(target.Get(), installed.name, &status);
-    if (installed.replaced &&
-        renameat(target.Get(), installed.name.c_str(), m_staging, KeptName(installed.body).c_str()) != 0)
+    const bool replaced = Exists(target.Get(), name, &status);
+    if (replaced && renameat(target.Get(), name.c_str(), m_staging, KeptName(body).c_str()) != 0)
         return kResFileIO;
-    // Noted before the body moves, so that PutBack also restores a file whose body did not.
-    m_installed.push_back(installed);
-    if (renameat(m_staging, installed.body.c_str(), target.Get(), installed.name.c_str()) != 0)
-        return kResFileIO;
-    m_installed.back().moved = true;
-    return kResOk;
+    const bool moved = renameat(m_staging, body.c_str(), target.Get(), name.c_str()) == 0;
+    // Noted even when the body did not move, so that PutBack restores the file it replaced.
+    m_installed.push_back({levels, name, body, replaced, moved});
+    return moved ? kResOk : kResFileIO;
 }
 
 void CUpdateStaging::PutBack()
 {
     for (auto it = m_installed.rbegin(); it != m_installed.rend(); ++it) {
-        const tDescriptor target(OpenLevels(it->levels, it->levels.size(), false));
+        const tDescriptor target(OpenLevels(it->levels, it->levels.size(), nullptr));
         if (it->moved)
             renameat(target.Get(), it->name.c_str(), m_staging, it->body.c_str());
         if (it->replaced)
@@ -196,7 +195,7 @@ void CUpdateStaging::PutBack()
     m_installed.clear();
     for (auto it = m_madeFolders.rbegin(); it != m_madeFolders.rend(); ++it) {
         const std::vector<std::string> levels = LevelsOf(*it);
-        const tDescriptor parent(OpenLevels(levels, levels.size() - 1, false));
+        const tDescriptor parent(OpenLevels(levels, levels.size() - 1, nullptr));
         unlinkat(parent.Get(), levels.back().c_str(), AT_REMOVEDIR);
     }
     m_madeFolders.clear();
@@ -204,7 +203,7 @@ void CUpdateStaging::PutBack()
 
 void CUpdateStaging::Discard()
 {
-    if (m_staging >= 0) {
+    if (IsOpen()) {
         EmptyFolder(m_staging);
         close(m_staging);
         m_staging = -1;

@@ -63,9 +63,9 @@ private:
         bool moved;
     };
 
-    // Opens the first `count` levels below the update folder, never through a link; with `make`,
-    // missing ones are made and noted. -1 when one cannot be made or opened.
-    int OpenLevels(const std::vector<std::string>& levels, size_t count, bool make);
+    // Opens the first `count` levels below the update folder, never through a link; with `made`,
+    // missing ones are made and noted there. -1 when one cannot be made or opened.
+    int OpenLevels(const std::vector<std::string>& levels, size_t count, std::vector<std::string>* made) const;
 
     int m_root = -1;
     int m_staging = -1;

@@ -196,6 +196,19 @@ std::string Hex(const std::string& bytes)
     return hex;
 }
 
+TEST_F(DownloadRoadTest, AnUpdaterTheServerDoesNotHaveFailsInState2)
+{
+    // nginx knows names in their own case only.
+    Serve("manifest.txt", ManifestBytes({"*2.1", "|0901%KOSTRELUPDATER.EXE"}));
+    PointAtServed("manifest.txt");
+    ASSERT_TRUE(RunCheck());
+    ASSERT_EQ(m_manager->StartUpdaterDownload(), kResOk);
+    ASSERT_TRUE(Drive([&] { return Failed(); }));
+    ASSERT_EQ(m_controller.Count(kMsgUpdateFailed), 1);
+    EXPECT_EQ(m_controller.records.back().value, 2u);
+    EXPECT_FALSE(Exists("KostrelUpdater1.exe"));
+}
+
 TEST_F(DownloadRoadTest, AnUpdaterThatCannotBeStoredFailsWithoutAnErrorBox)
 {
     for (int32_t n = 1; n <= CUpdateFolder::kMaxNumberedTries; ++n)

@@ -99,6 +99,14 @@ TEST_F(ManifestFetchTest, TheInstalledListComesFromTheReplacementList)
     Check("manifest.txt");
     EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 0}));
 
+    // A list past the manifest's limit is not read at all.
+    std::string large = ManifestBytes({"|0307%oil.txt", "|1102%readme.txt"});
+    large.resize(CKSUTransferManager::kManifestLimit + 1, ' ');
+    WriteInstalledList(large);
+    Check("manifest.txt");
+    EXPECT_TRUE(m_manager->GetInstalledList().IsEmpty());
+    EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 1}));
+
     // An entry whose version would wrap to 7 matches nothing.
     WriteInstalledList(ManifestBytes({"|034294967303%oil.txt", "|1102%readme.txt"}));
     Check("manifest.txt");
