@@ -441,7 +441,7 @@ int32_t tCString::ToInteger() const
         uint32_t digit;
         if (IsDigit(c))
             digit = c - u'0';
-        else if (c >= u'A' && c <= u'F')
+        else if (base == 16 && c >= u'A' && c <= u'F')
             digit = c - u'A' + 10;
         else
             break;

@@ -234,9 +234,12 @@ tResult CHTTPSession::OnClosed(CTCPSocket* socket, uint64_t, tMsgArg)
     return SessionOf(socket)->HandleClosed();
 }
 
-tResult CHTTPSession::OnPeerClosed(bool)
+tResult CHTTPSession::OnPeerClosed(bool withError)
 {
-    // The session decides its final state from what it received.
+    // A reset ends no body, however the body was framed; after the outcome it changes nothing.
+    if (withError && !IsFinished())
+        return FailTransfer(kResNetRecoverable);
+    // Otherwise the session decides its final state from what it received.
     return Close();
 }
 
@@ -375,7 +378,7 @@ tResult CHTTPSession::ApplyResponseHeaders(uint32_t status, const tCStringArray&
         return kResOk;
     }
     // A resume needs the rest of the file; the whole of it would be appended after its start.
-    if (m_resumeOffset > 0)
+    if (m_resumeOffset > 0 || (m_lengthRequired && !hasLength && !m_chunked))
         return kResFailure;
     m_lengthKnown = hasLength && !m_chunked;
     m_contentLength = m_lengthKnown ? length : 0;

@@ -73,8 +73,8 @@ struct tHTTPCallbacks {
 
 // One HTTP/1.1 GET over a CTCPSocket. As a client it resolves and connects, sends the whole
 // request when the socket becomes writable, parses the response head (200, or 206 for a
-// resume), and stores the body (by Content-Length, chunked, or up to the close) in a file, in a
-// stream its owner supplies, or in memory. As a server it listens on 127.0.0.1 and answers one
+// resume), and stores the body (by Content-Length, chunked, or up to an orderly close) in a file,
+// in a stream its owner supplies, or in memory. A connection reset is a failure at any point. As a server it listens on 127.0.0.1 and answers one
 // GET on each connection it accepts, then closes it. The owner calls PollEvents regularly;
 // everything else reaches it through the callbacks.
 //
@@ -115,6 +115,9 @@ public:
     void SetTimeout(uint32_t milliseconds) { m_timeoutMs = milliseconds; }
     // The most body bytes kept in memory; a larger body fails the transfer.
     void SetBodyMemoryLimit(uint64_t bytes) { m_bodyMemoryLimit = bytes; }
+    // When set, a response without a Content-Length or chunks is refused: such a body can only
+    // end with the connection, and a connection cut early would end it just the same.
+    void SetBodyLengthRequired(bool required) { m_lengthRequired = required; }
 
     bool IsFinished() const { return m_outcome != tOutcome::kOpen; }
     bool IsServerMode() const { return m_serverMode; }
@@ -222,6 +225,7 @@ private:
     uint64_t m_resumeOffset = 0;
     CChunkedDecoder m_chunks;
     uint64_t m_bodyMemoryLimit = kDefaultBodyMemoryLimit;
+    bool m_lengthRequired = false;
     uint32_t m_timeoutMs = kDefaultTimeoutMs;
     bool m_timeoutArmed = false;
     uint32_t m_lastActivity = 0;

@@ -18,6 +18,29 @@ namespace {
 
 const char16_t kUpdaterName[] = u"KOSTRELUPDATER.EXE";
 
+// The manager's own names in the update folder, in any letter case: the list, its temporary
+// files, the staging folder and the numbered updater programs. A release may not put a file or
+// folder there.
+bool IsOwnName(const tCString& target)
+{
+    const tCString upper = UpperCasedAscii(target);
+    for (const tCString& own : {UpperCasedAscii(CKSUTransferManager::kReplacementListName),
+                               UpperCasedAscii(tCString::FromAnsi(CUpdateStaging::kFolderName)),
+                               tCString(u"KOSTRELUPDATER")})
+        if (upper.View().starts_with(own.View()))
+            return true;
+    return false;
+}
+
+// The first level of where the entry goes: its folder's first level, or its name.
+tCString FirstLevel(const CFileData& entry)
+{
+    const std::u16string_view folder = entry.folder.View();
+    if (folder.empty())
+        return entry.name;
+    return tCString(folder.substr(0, folder.find_first_of(u":/")));
+}
+
 bool IsFileLine(const tCString& line)
 {
     return line.GetAt(0) != u'*' && line.GetAt(0) != u'+';
@@ -72,8 +95,13 @@ tResult CKSUTransferManager::Send(uint32_t message, tMsgArg value)
 
 tResult CKSUTransferManager::FetchManifest()
 {
+    // A check that starts while files are downloaded ends that download and what it stored.
+    DiscardTemps();
     m_state = kStateManifestRequested;
     m_currentEntry = nullptr;
+    // Held open until the next check: every later step works in this folder, even when its path
+    // is made to lead elsewhere meanwhile.
+    m_folderOpened = m_folder.Open(m_updateFolder, true);
     ReadInstalledList();
     m_host = ServerText(0);
     return StartTransfer(m_host, ServerText(1));
@@ -85,6 +113,7 @@ tResult CKSUTransferManager::StartFileDownload()
         return kResBusy;
     if (m_refused)
         return kResFileInvalid;
+    TK_TRY(m_staging.Open(m_folder));
     m_state = kStateDownloadingFiles;
     return RequestNextFile();
 }
@@ -95,18 +124,18 @@ tResult CKSUTransferManager::StartUpdaterDownload()
         return kResBusy;
     if (m_updater.name.IsEmpty())
         return kResFileNotFound;
+    TK_TRY(m_folderOpened);
     m_state = kStateDownloadingUpdater;
     return StartTransfer(m_host, MakeDownloadAddress(m_host, m_updater.name));
 }
 
 tResult CKSUTransferManager::Stop()
 {
-    if (m_state == kStateDownloadingFiles)
-        DiscardTemps();
+    DiscardTemps();
     m_state = kStateIdle;
     if (CKSUHTTPSession* session = m_current) {
-        // Dropped before it closes: a body without a length would count as complete at the
-        // close. The close answers how the exchange broke off, which is what a stop asks for.
+        // Dropped before it closes, so that nothing the close reports reaches the manager; a
+        // stop asks for no report.
         RetireCurrent();
         const tResult ignored = session->Close();
         (void)ignored;
@@ -152,6 +181,8 @@ tResult CKSUTransferManager::StartTransfer(const tCString& host, const tCString&
         callbacks.stateChanged = {SessionStateChanged, 0};
         callbacks.downloadFinished = {SessionFinished, 0};
         m_current->SetBodyMemoryLimit(m_state == kStateManifestRequested ? kManifestLimit : kFileLimit);
+        // Only a length or chunks tell a whole body from one cut short by a closed connection.
+        m_current->SetBodyLengthRequired(true);
         started = m_current->StartRequest(true, host, path, tCString(), tCString(), 0);
     }
     // A failed connect has been reported through the state change already.
@@ -188,7 +219,10 @@ tResult CKSUTransferManager::OnTransferFinished(CKSUHTTPSession* session, uint32
     // A body cut short is followed by the session's failure, which is what gets reported.
     if (!complete)
         return kResOk;
-    return OnBodyReceived(session->GetBodyMemory());
+    const int32_t state = m_state;
+    const tResult handled = OnBodyReceived(session->GetBodyMemory());
+    // A file that could not be stored or installed has been reported as a failure already.
+    return state == kStateManifestRequested ? handled : kResOk;
 }
 
 tResult CKSUTransferManager::OnBodyReceived(tCMemFile& body)
@@ -212,8 +246,7 @@ tResult CKSUTransferManager::OnBodyReceived(tCMemFile& body)
 tResult CKSUTransferManager::ReportFailure()
 {
     const int32_t failed = m_state;
-    if (failed == kStateDownloadingFiles)
-        DiscardTemps();
+    DiscardTemps();
     // Set first, so that the receiver finds the manager idle and may start a new check.
     m_state = kStateFailed;
     const tResult answer = Send(kMsgUpdateFailed, tMsgArg(uint32_t(failed)));
@@ -259,7 +292,8 @@ bool CKSUTransferManager::ParseManifestLine(const tCString& line, CFileData& ent
         return false;
     }
     default:
-        entry.SetFromManifestLine(line);
+        if (!entry.SetFromManifestLine(line))
+            m_refused = true;
         return true;
     }
 }
@@ -274,7 +308,7 @@ void CKSUTransferManager::AddEntry(CFileData& entry)
     entry.received = 0;
     if (UpperCasedAscii(entry.name) == kUpdaterName)
         m_updater = entry;
-    else if (m_fileList.Add(entry) != kResOk)
+    else if (IsOwnName(FirstLevel(entry)) || m_fileList.Add(entry) != kResOk)
         m_refused = true;
 }
 
@@ -304,11 +338,9 @@ bool CKSUTransferManager::IsInstalled(const CFileData& entry) const
 void CKSUTransferManager::ReadInstalledList()
 {
     m_installed.RemoveAll();
-    CUpdateFolder folder;
     tCMemFile contents;
     tCStringArray lines;
-    if (folder.Open(m_updateFolder, false) != kResOk ||
-        folder.ReadFile(kReplacementListName, kManifestLimit, &contents) != kResOk)
+    if (m_folder.ReadFile(kReplacementListName, kManifestLimit, &contents) != kResOk)
         return;
     const tResult ignored = ReadManifestLines(contents, lines);
     (void)ignored;
@@ -316,15 +348,12 @@ void CKSUTransferManager::ReadInstalledList()
         if (!IsFileLine(line))
             continue;
         CFileData entry;
-        entry.SetFromManifestLine(line);
+        // An entry whose numbers do not fit matches nothing.
+        if (!entry.SetFromManifestLine(line))
+            continue;
         if (m_installed.Add(entry) != kResOk)
             return;
     }
-}
-
-tResult CKSUTransferManager::MakeTempFileName(CUpdateFolder& folder, tCString* name, tCFile* file)
-{
-    return folder.CreateNumberedFile("KSUTemp", ".ksu", name, file);
 }
 
 tResult CKSUTransferManager::MakeUpdaterFileName(CUpdateFolder& folder, tCString* name, tCFile* file)
@@ -332,13 +361,11 @@ tResult CKSUTransferManager::MakeUpdaterFileName(CUpdateFolder& folder, tCString
     return folder.CreateNumberedFile("KostrelUpdater", ".exe", name, file);
 }
 
-tResult CKSUTransferManager::StoreBody(tCMemFile& body, bool updater, CFileData& entry)
+tResult CKSUTransferManager::StoreUpdater(tCMemFile& body)
 {
-    CUpdateFolder folder;
-    TK_TRY(folder.Open(m_updateFolder, true));
     tCFile file;
     tCString name;
-    TK_TRY(updater ? MakeUpdaterFileName(folder, &name, &file) : MakeTempFileName(folder, &name, &file));
+    TK_TRY(MakeUpdaterFileName(m_folder, &name, &file));
     tResult stored = file.WriteBytes(body.GetData(), body.GetSize());
     if (stored == kResOk)
         stored = file.Sync();
@@ -346,9 +373,9 @@ tResult CKSUTransferManager::StoreBody(tCMemFile& body, bool updater, CFileData&
     if (stored == kResOk)
         stored = closed;
     if (stored == kResOk) {
-        entry.tempPath = name;
+        m_updater.tempPath = name;
     } else {
-        const tResult ignored = folder.DeleteFile(name);
+        const tResult ignored = m_folder.DeleteFile(name);
         (void)ignored;
     }
     return stored;
@@ -372,7 +399,8 @@ tResult CKSUTransferManager::OnFileReceived(tCMemFile& body)
 {
     assert(m_currentEntry);
     m_currentEntry->received = 1;
-    const tResult stored = StoreBody(body, false, *m_currentEntry);
+    const int32_t index = int32_t(m_currentEntry - m_fileList.GetData());
+    const tResult stored = m_staging.Store(index, body.GetData(), body.GetSize(), &m_currentEntry->tempPath);
     if (stored != kResOk) {
         ReportFailure();
         return stored;
@@ -382,7 +410,7 @@ tResult CKSUTransferManager::OnFileReceived(tCMemFile& body)
 
 tResult CKSUTransferManager::OnUpdaterReceived(tCMemFile& body)
 {
-    const tResult stored = StoreBody(body, true, m_updater);
+    const tResult stored = StoreUpdater(body);
     if (stored != kResOk)
         ReportFailure();
     return stored;
@@ -390,32 +418,30 @@ tResult CKSUTransferManager::OnUpdaterReceived(tCMemFile& body)
 
 tResult CKSUTransferManager::InstallFiles()
 {
-    CUpdateFolder folder;
-    TK_TRY(folder.Open(m_updateFolder, true));
-    for (CFileData& entry : m_fileList)
-        if (entry.needsDownload)
-            TK_TRY(InstallFile(folder, entry));
-    return folder.ReplaceFile(kReplacementListName, m_rawManifest.GetData(), m_rawManifest.GetCount());
+    // Every target is checked before the first one is touched; a failure after that puts back
+    // what was replaced, so that the release is installed whole or not at all.
+    tResult installed = m_staging.CheckTargets(m_fileList);
+    if (installed == kResOk)
+        installed = m_staging.Flush();
+    for (int32_t i = 0; installed == kResOk && i < m_fileList.GetCount(); ++i)
+        if (m_fileList[i].needsDownload)
+            installed = InstallFile(m_fileList[i]);
+    if (installed == kResOk)
+        installed = m_folder.ReplaceFile(kReplacementListName, m_rawManifest.GetData(), m_rawManifest.GetCount());
+    if (installed != kResOk)
+        m_staging.PutBack();
+    DiscardTemps();
+    return installed;
 }
 
-tResult CKSUTransferManager::InstallFile(CUpdateFolder& folder, CFileData& entry)
+tResult CKSUTransferManager::InstallFile(CFileData& entry)
 {
-    // The move replaces what was there in one step and never follows a link.
-    TK_TRY(folder.MoveInto(entry.tempPath, entry.folder, entry.name));
-    entry.tempPath = tCString();
-    return kResOk;
+    return m_staging.Install(entry);
 }
 
 void CKSUTransferManager::DiscardTemps()
 {
-    CUpdateFolder folder;
-    if (folder.Open(m_updateFolder, false) != kResOk)
-        return;
-    for (CFileData& entry : m_fileList) {
-        if (entry.tempPath.IsEmpty())
-            continue;
-        const tResult ignored = folder.DeleteFile(entry.tempPath);
-        (void)ignored;
+    m_staging.Discard();
+    for (CFileData& entry : m_fileList)
         entry.tempPath = tCString();
-    }
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "app/shell/update/CFileData.h"
+#include "app/shell/update/CUpdateFolder.h"
+#include "app/shell/update/CUpdateStaging.h"
 #include "app/shell/update/IUpdateManager.h"
 #include "toolkit/core/CMemBlockT.h"
 #include "toolkit/core/tCArray.h"
@@ -11,19 +13,22 @@
 
 class CHTTPSession;
 class CKSUHTTPSession;
-class CUpdateFolder;
 class tCFile;
 class tCMemFile;
 
 // The program's update check: fetches the manifest from the update server, reads its title,
 // notes and files, and reports them to its message target (see IUpdateManager). It also holds
-// the road that downloads the listed files one after another into the update folder and
-// installs them there, and the one that downloads the updater program; nothing in the program
-// starts those roads.
+// the road that downloads the listed files one after another into a staging folder inside the
+// update folder and installs them all together, and the one that downloads the updater program;
+// nothing in the program starts those roads.
 //
 // Each transfer is one CKSUHTTPSession. A session that a newer transfer replaces, or that Stop
 // drops, is retired: it reports nothing more and is deleted at the next Poll, never inside its
-// own callbacks. Only complete bodies are acted on.
+// own callbacks. Only complete bodies are acted on, and a body counts as complete only by its
+// length or its final chunk, never because the connection closed.
+//
+// The update folder is opened once at each check and held open; everything the roads store,
+// install or delete is reached from that handle.
 class CKSUTransferManager : public tCCmdTarget, public IUpdateManager {
 public:
     enum State : int32_t {
@@ -45,43 +50,50 @@ public:
     // Messages go to `messageTarget`; files are written only inside `updateFolder` (for the
     // program, CUpdateFolder::GetDefaultPath).
     CKSUTransferManager(tCCmdTarget* messageTarget, const tCString& updateFolder);
-    // Deletes every session without a word from them; stops networking when StartUp started it.
+    // Deletes every session without a word from them and the files a download stored; stops
+    // networking when StartUp started it.
     ~CKSUTransferManager() override;
     CKSUTransferManager(const CKSUTransferManager&) = delete;
     CKSUTransferManager& operator=(const CKSUTransferManager&) = delete;
 
     tResult StartUp() override;
-    // Only a manifest fetch keeps a new check from starting.
+    // Only a manifest fetch keeps a new check from starting; a check that starts during a file
+    // download ends it.
     bool IsIdle() const override { return m_state != kStateManifestRequested; }
     tResult Start() override { return FetchManifest(); }
     tResult Stop() override;
     tResult Poll() override;
 
-    // Reads the installed-file list back from the replacement list, then requests the manifest.
+    // Discards a file download that is still running, opens (making it when missing) the update
+    // folder, reads the installed-file list back from the replacement list, then requests the
+    // manifest.
     tResult FetchManifest();
-    // After a report: downloads every listed file that is not installed to a temp file, then
-    // moves each into place and writes the replacement list; the state stays 1. A failure on
-    // the way sends kMsgUpdateFailed with 1, deletes the temp files and installs nothing. 7
-    // outside state 4, 17 when the manifest had a refused entry.
+    // After a report: downloads every listed file that is not installed into the staging folder,
+    // then checks every target, moves each file into place and writes the replacement list; the
+    // state stays 1. A failure on the way sends kMsgUpdateFailed with 1 (and nothing else),
+    // deletes the staging folder and leaves the installed files and the list as they were. 7
+    // outside state 4, 17 when the manifest had a refused entry, 24 (or the open's code) when the
+    // update folder or the staging folder cannot be made.
     tResult StartFileDownload();
     // After a report: downloads the updater program to a numbered file in the update folder,
     // named by the updater entry's temp name; the state stays 2. 7 outside state 4, 9 when the
-    // manifest lists no updater.
+    // manifest lists no updater, the open's code when the update folder could not be opened.
     tResult StartUpdaterDownload();
 
     // Reads a manifest body (at most kManifestLimit bytes, else 13): keeps it byte for byte,
     // takes its title, notes and files, and sends kMsgUpdateReport; the answer is the result
     // and answer 0 leaves state 4. An entry that CFileData::IsSafe refuses empties the file
-    // list and the updater entry, so that nothing of the manifest is downloaded.
+    // list and the updater entry, so that nothing of the manifest is downloaded; so does an entry
+    // whose id or version does not fit in 32 bits, and a listed file that would go where the
+    // manager keeps its own files (the list, KSUTemp*, KostrelUpdater*).
     tResult ParseManifest(tCMemFile& body);
     // One trimmed, non-empty line: "*" sets the title, "+" adds a note; any other line fills
     // `entry` and answers true.
     bool ParseManifestLine(const tCString& line, CFileData& entry);
     // True when the installed list's first entry with the same id has the same version.
     bool IsInstalled(const CFileData& entry) const;
-    // Make the first free KSUTemp<n>.ksu or KostrelUpdater<n>.exe in the update folder, open
-    // for writing; 14 when none of CUpdateFolder::kMaxNumberedTries is free.
-    static tResult MakeTempFileName(CUpdateFolder& folder, tCString* name, tCFile* file);
+    // Makes the first free KostrelUpdater<n>.exe in the update folder, open for writing; 14 when
+    // none of CUpdateFolder::kMaxNumberedTries is free.
     static tResult MakeUpdaterFileName(CUpdateFolder& folder, tCString* name, tCFile* file);
 
     int32_t GetState() const { return m_state; }
@@ -103,7 +115,7 @@ protected:
     tResult OnFileReceived(tCMemFile& body);
     tResult OnUpdaterReceived(tCMemFile& body);
     tResult InstallFiles();
-    tResult InstallFile(CUpdateFolder& folder, CFileData& entry);
+    tResult InstallFile(CFileData& entry);
 
 private:
     static tResult SessionStateChanged(CHTTPSession* session, tMsgArg context);
@@ -114,17 +126,21 @@ private:
     tResult Send(uint32_t message, tMsgArg value);
     tResult Report();
     // Sends kMsgUpdateFailed with the state; the state becomes 3 unless the receiver answers
-    // non-zero. The temp files of a file download are deleted.
+    // non-zero. The files a download stored are deleted.
     tResult ReportFailure();
     void AddEntry(CFileData& entry);
     void ReadInstalledList();
-    tResult StoreBody(tCMemFile& body, bool updater, CFileData& entry);
+    tResult StoreUpdater(tCMemFile& body);
     void DiscardTemps();
     void RetireCurrent();
     void DeleteRetired();
 
     tCCmdTarget* m_target;
     tCString m_updateFolder;
+    CUpdateFolder m_folder;
+    // How opening the update folder at the last check went.
+    tResult m_folderOpened = kResBadParam;
+    CUpdateStaging m_staging;
     int32_t m_state = kStateIdle;
     CMemBlock m_rawManifest;
     CKSUHTTPSession* m_current = nullptr;

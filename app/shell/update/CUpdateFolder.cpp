@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <string>
 
+#include "app/shell/update/tDescriptor.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/tCFile.h"
@@ -17,49 +17,6 @@
 namespace {
 
 constexpr uint32_t kProductNameId = 0xB2D05E00u;
-
-// A descriptor closed when the scope ends.
-class tDescriptor {
-public:
-    explicit tDescriptor(int descriptor = -1) : m_descriptor(descriptor) {}
-    ~tDescriptor() { Reset(-1); }
-    tDescriptor(const tDescriptor&) = delete;
-    tDescriptor& operator=(const tDescriptor&) = delete;
-
-    int Get() const { return m_descriptor; }
-    int Release()
-    {
-        const int descriptor = m_descriptor;
-        m_descriptor = -1;
-        return descriptor;
-    }
-    void Reset(int descriptor)
-    {
-        if (m_descriptor >= 0)
-            close(m_descriptor);
-        m_descriptor = descriptor;
-    }
-
-private:
-    int m_descriptor;
-};
-
-// Opens the folder's levels one by one below `root`, making the missing ones; -1 when a level
-// cannot be made or opened, or is a link, which is refused here rather than followed.
-int OpenLevels(int root, const std::string& folder)
-{
-    tDescriptor current(dup(root));
-    size_t start = 0;
-    while (current.Get() >= 0 && start < folder.size()) {
-        const size_t end = std::min(folder.find_first_of(":/", start), folder.size());
-        const std::string level = folder.substr(start, end - start);
-        start = end + 1;
-        if (mkdirat(current.Get(), level.c_str(), 0777) != 0 && errno != EEXIST)
-            return -1;
-        current.Reset(openat(current.Get(), level.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    return current.Release();
-}
 
 }  // namespace
 
@@ -125,9 +82,13 @@ tResult CUpdateFolder::CreateNumberedFile(std::string_view prefix, std::string_v
 
 tResult CUpdateFolder::ReadFile(const tCString& name, int64_t limit, tCMemFile* contents)
 {
-    const tDescriptor file(openat(m_root, name.ToAnsi().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // Opened without waiting, so that a pipe under the name cannot hold the caller up.
+    const tDescriptor file(openat(m_root, name.ToAnsi().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0)
         return errno == ENOENT || errno == ELOOP ? kResFileNotFound : kResFileIO;
+    struct stat status;
+    if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return kResFileIO;
     contents->Reset();
     char buffer[16384];
     for (;;) {
@@ -156,16 +117,6 @@ tResult CUpdateFolder::ReplaceFile(const tCString& name, const void* bytes, int6
         unlinkat(m_root, temporaryName.c_str(), 0);
         return kResFileIO;
     }
-    return kResOk;
-}
-
-tResult CUpdateFolder::MoveInto(const tCString& fileName, const tCString& folder, const tCString& name)
-{
-    const tDescriptor target(OpenLevels(m_root, folder.ToAnsi()));
-    if (target.Get() < 0)
-        return kResCreateFailed;
-    if (renameat(m_root, fileName.ToAnsi().c_str(), target.Get(), name.ToAnsi().c_str()) != 0)
-        return kResFileIO;
     return kResOk;
 }
 

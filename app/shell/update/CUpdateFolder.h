@@ -32,18 +32,18 @@ public:
     // 6 for an empty path; 9 when the folder is missing and `create` is not set; 24 when it
     // cannot be made or opened.
     tResult Open(const tCString& path, bool create);
+    bool IsOpen() const { return m_root >= 0; }
+    // The open folder, for work relative to it; -1 before a successful Open.
+    int GetDescriptor() const { return m_root; }
 
     // Makes the file prefix + n + extension for the first n from 1 whose name is free, opened
     // for writing in `file`. 14 when none of the tries is free or the file cannot be made.
     tResult CreateNumberedFile(std::string_view prefix, std::string_view extension, tCString* name, tCFile* file);
     // The whole file into `contents`: 9 when it is missing or a link, 13 when it holds more than
-    // `limit` bytes, 16 when it cannot be read.
+    // `limit` bytes, 16 when it is no plain file (a folder, a pipe) or cannot be read.
     tResult ReadFile(const tCString& name, int64_t limit, tCMemFile* contents);
     // Replaces the file with `count` bytes, whole or not at all: 14 or 16.
     tResult ReplaceFile(const tCString& name, const void* bytes, int64_t count);
-    // Moves a file of the folder into `folder` (whose missing levels are made) under `name`,
-    // replacing what was there. 24 when a level cannot be made or opened, 16 when the move fails.
-    tResult MoveInto(const tCString& fileName, const tCString& folder, const tCString& name);
     // 0, or 16 when the file cannot be deleted.
     tResult DeleteFile(const tCString& name);
 

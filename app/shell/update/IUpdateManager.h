@@ -13,9 +13,10 @@
 //   title, then its notes in manifest order. The array lives only for the call: receivers copy
 //   what they keep. An answer of 0 ends the check (the manager is idle again).
 // - kMsgUpdateFailed: the transfer failed (connection refused, host not found, a refused status,
-//   a body cut short or over its limit, a file that could not be stored); b is the state the
-//   manager was in (0 the manifest, 1 a listed file, 2 the updater program). An answer of 0
-//   ends the transfer.
+//   a body cut short, reset, over its limit or without a length or chunks, a file that could not
+//   be stored, a release that could not be installed whole); b is the state the manager was in
+//   (0 the manifest, 1 a listed file, 2 the updater program). An answer of 0 ends the transfer.
+//   It is the only word of such a failure: no error box comes with it.
 // Both are sent from inside Start or Poll, never from another thread. Their receiver (the
 // controller) clears the application's update-transfer flag and passes them on to the backdrop,
 // where the update pane takes them.
@@ -39,7 +40,8 @@ public:
     // False while the manifest is being fetched; true before the first check and once a check
     // has reported, failed or been stopped.
     virtual bool IsIdle() const = 0;
-    // Starts fetching the manifest. A start that fails at once has also sent kMsgUpdateFailed.
+    // Starts fetching the manifest; a file download still running ends, and what it stored is
+    // deleted. A start that fails at once has also sent kMsgUpdateFailed.
     virtual tResult Start() = 0;
     // Drops the running transfer without a report; the manager is idle afterwards.
     virtual tResult Stop() = 0;

@@ -6,6 +6,7 @@ first word of its request path with exact bytes: well-formed replies, hostile on
 closes and silence. It stops when its standard input closes, and by itself after 60 s.
 """
 import socket
+import struct
 import sys
 import threading
 import time
@@ -73,6 +74,15 @@ def serve(conn, request, words):
         reply(conn, ok_head(None), pattern(number))
     elif name == "nolengthhold":
         reply(conn, ok_head(None), pattern(number))
+        hold(conn)
+    elif name == "nolengthreset":
+        # A body without a length, then a reset instead of an orderly close.
+        reply(conn, ok_head(None), pattern(number or 500))
+        time.sleep(0.2)
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    elif name == "lengthhold":
+        # Half of the announced body, then silence.
+        reply(conn, ok_head(2 * number), pattern(number))
         hold(conn)
     elif name == "bytes":
         body = bytes.fromhex(words[1]) if len(words) > 1 else b""

@@ -196,7 +196,11 @@ TEST(tCString, ToIntegerReadsDecimalAndHexadecimal)
     EXPECT_EQ(tCString(u"0xFF").ToInteger(), 255);
     EXPECT_EQ(tCString(u"0xff").ToInteger(), 255);
     EXPECT_EQ(tCString(u"12-5").ToInteger(), -5);
-    EXPECT_EQ(tCString(u"1A").ToInteger(), 20);
+    // Letters are digits only after the "x" of a hexadecimal number.
+    EXPECT_EQ(tCString(u"1A").ToInteger(), 1);
+    EXPECT_EQ(tCString(u"AB").ToInteger(), 0);
+    EXPECT_EQ(tCString(u"07F3").ToInteger(), 7);
+    EXPECT_EQ(tCString(u"0x1A").ToInteger(), 26);
     EXPECT_EQ(tCString(u"ff").ToInteger(), 0);
     EXPECT_EQ(tCString(u"").ToInteger(), 0);
     EXPECT_EQ(tCString(u"-").ToInteger(), 0);

@@ -187,6 +187,35 @@ TEST_F(HTTPClientTest, ABodyWithoutLengthEndsWithTheConnection)
     EXPECT_TRUE(m_log.progress.empty());
 }
 
+TEST_F(HTTPClientTest, AResetEndsABodyWithoutLengthAsAFailure)
+{
+    Fetch("/nolengthreset/500");
+    EXPECT_EQ(m_log.events, (Events{"state 1", "state 3", "headers", "finished 0 500", "state 5", "transferFailed"}));
+    EXPECT_EQ(m_log.finishedCalls, 1);
+}
+
+TEST_F(HTTPClientTest, ARequiredLengthRefusesABodyThatOnlyTheCloseWouldEnd)
+{
+    m_session.SetBodyLengthRequired(true);
+    Fetch("/nolength/100");
+    EXPECT_EQ(m_log.events, (Events{"state 1", "state 3", "state 5", "requestFailed"}));
+    EXPECT_EQ(m_log.finishedCalls, 0);
+    EXPECT_EQ(m_session.GetBodyMemory().GetSize(), 0);
+
+    // A length or chunks are enough.
+    for (const auto& [target, finished] : {std::pair{"/pattern/100", "finished 1 100"}, {"/chunked", "finished 1 31"}}) {
+        SessionLog log;
+        CHTTPSession session;
+        log.Attach(session);
+        session.SetBodyLengthRequired(true);
+        ASSERT_EQ(session.StartRequest(true, m_server.HostAndPort(), tCString::FromAnsi(target), u"", u"", 0), kResOk);
+        ASSERT_TRUE(PollUntil(session, [&] { return session.IsFinished(); }));
+        // The server may have closed in the same poll.
+        log.events.resize(4);
+        EXPECT_EQ(log.events, (Events{"state 1", "state 3", "headers", finished})) << target;
+    }
+}
+
 TEST_F(HTTPClientTest, AChunkedBodyIsCompleteAtItsFinalChunk)
 {
     ASSERT_EQ(m_session.StartRequest(true, m_server.HostAndPort(), u"/chunked", u"", u"", 0), kResOk);

@@ -203,7 +203,8 @@ bool NginxServer::TryPort(const TempFolder& folder, uint16_t port)
                << "  scgi_temp_path " << root << "/temp/scgi;\n"
                << "  default_type application/octet-stream;\n"
                << "  server {\n    listen 127.0.0.1:" << port << ";\n    root " << m_web << ";\n"
-               << "    location /chunked/ { alias " << m_web << "/; ssi on; ssi_types *; }\n  }\n}\n";
+               << "    location /chunked/ { alias " << m_web << "/; ssi on; ssi_types *; }\n"
+               << "    location /numbered- { return 200 $uri; }\n  }\n}\n";
     }
     m_process.Stop();
     if (!m_process.Start({"/usr/sbin/nginx", "-p", root, "-c", folder.File("nginx.conf")}, false))

@@ -54,7 +54,7 @@ private:
 
 // Debian's nginx run as this user, in the foreground, with every path inside a folder of its
 // own: it serves www/ of that folder plainly and, under /chunked/, through its SSI filter, which
-// answers in chunks.
+// answers in chunks; any path that starts with /numbered- it answers with that path.
 class NginxServer {
 public:
     bool Start(const TempFolder& folder);

@@ -7,6 +7,8 @@
 
 #include "UpdateTestSupport.h"
 #include "app/shell/update/CKSUHTTPSession.h"
+#include "app/shell/update/CUpdateFolder.h"
+#include "toolkit/core/ErrorBoxRecorder.h"
 
 // The download road, started by the test: every needed file comes from nginx to a temp file in
 // the update folder and is then moved into place, checked by SHA-256; a failure on the way
@@ -194,6 +196,35 @@ std::string Hex(const std::string& bytes)
     return hex;
 }
 
+TEST_F(DownloadRoadTest, AnUpdaterTheServerDoesNotHaveFailsInState2)
+{
+    // nginx knows names in their own case only.
+    Serve("manifest.txt", ManifestBytes({"*2.1", "|0901%KOSTRELUPDATER.EXE"}));
+    PointAtServed("manifest.txt");
+    ASSERT_TRUE(RunCheck());
+    ASSERT_EQ(m_manager->StartUpdaterDownload(), kResOk);
+    ASSERT_TRUE(Drive([&] { return Failed(); }));
+    ASSERT_EQ(m_controller.Count(kMsgUpdateFailed), 1);
+    EXPECT_EQ(m_controller.records.back().value, 2u);
+    EXPECT_FALSE(Exists("KostrelUpdater1.exe"));
+}
+
+TEST_F(DownloadRoadTest, AnUpdaterThatCannotBeStoredFailsWithoutAnErrorBox)
+{
+    for (int32_t n = 1; n <= CUpdateFolder::kMaxNumberedTries; ++n)
+        WriteWholeFile(UpdatePath("KostrelUpdater" + std::to_string(n) + ".exe"), "");
+    ErrorBoxRecorder boxes;
+    Serve("manifest.txt", ManifestBytes(kManifest));
+    PointAtServed("manifest.txt");
+    ASSERT_TRUE(RunCheck());
+    ASSERT_EQ(m_manager->StartUpdaterDownload(), kResOk);
+    ASSERT_TRUE(Drive([&] { return Failed(); }));
+    ASSERT_EQ(m_controller.Count(kMsgUpdateFailed), 1);
+    EXPECT_EQ(m_controller.records.back().value, 2u);
+    EXPECT_EQ(boxes.count, 0) << boxes.text;
+    EXPECT_TRUE(TempFiles().empty());
+}
+
 TEST_F(CutShortFileTest, AFileCutShortInstallsNothing)
 {
     // "pattern" answers an empty body, "shortbody" closes after 10 of 1000 bytes.
@@ -203,6 +234,23 @@ TEST_F(CutShortFileTest, AFileCutShortInstallsNothing)
     ASSERT_EQ(m_manager->StartFileDownload(), kResOk);
     ASSERT_TRUE(Drive([&] { return m_manager->GetState() == CKSUTransferManager::kStateFailed; }));
     ExpectNothingInstalled(UpdatePath(), "Brushes/Oil/shortbody", {"pattern"}, m_controller, *m_manager);
+}
+
+TEST_F(CutShortFileTest, AFileWithoutALengthInstallsNothingWhetherResetOrClosed)
+{
+    // "nolengthreset" sends 500 bytes without a length and resets the connection; "nolength"
+    // answers an empty body without a length and closes in order.
+    for (const std::string route : {"nolengthreset", "nolength"}) {
+        m_controller.records.clear();
+        WriteWholeFile(UpdatePath("Brushes/Oil/" + route), "old oil, which was longer");
+        const std::string manifest = ManifestBytes({"*2.1", "|0101%pattern", "Brushes:Oil|0307%" + route});
+        PointAt(m_server.HostAndPort().ToAnsi(), "/bytes/" + Hex(manifest));
+        ASSERT_TRUE(RunCheck());
+        ASSERT_EQ(m_manager->StartFileDownload(), kResOk);
+        ASSERT_TRUE(Drive([&] { return m_manager->GetState() == CKSUTransferManager::kStateFailed; })) << route;
+        ExpectNothingInstalled(UpdatePath(), "Brushes/Oil/" + route, {"pattern"}, m_controller, *m_manager);
+        std::filesystem::remove(UpdatePath("Brushes/Oil/" + route));
+    }
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ TEST_F(HostileManifestTest, EntriesThatWouldLeaveTheFolderRefuseTheWholeManifest
         "Brushes:|0101%evil.txt",
         "|0101%evil\x01.txt",
         "Brush\x1B" "es|0101%evil.txt",
+        // C1 controls: U+0085 and U+009B in UTF-8.
+        "|0101%evil\xC2\x85.txt",
+        "Brush\xC2\x9B" "es|0101%evil.txt",
+        "|0101%" + std::string(300, 'n'),
+        // The manager's own names, and a version that would wrap to 7.
+        "|0101%KSUTemp2.ksu",
+        "ksufiledatareplacement.txt|0202%x.txt",
+        "|014294967303%evil.txt",
     };
     const std::vector<std::string> before = Outside();
     for (const std::string& line : lines) {

@@ -98,6 +98,20 @@ TEST_F(ManifestFetchTest, TheInstalledListComesFromTheReplacementList)
     WriteInstalledList(ManifestBytes({"|0306%old.txt", "|0307%oil.txt", "|1102%readme.txt"}));
     Check("manifest.txt");
     EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 0}));
+
+    // A list past the manifest's limit is not read at all.
+    std::string large = ManifestBytes({"|0307%oil.txt", "|1102%readme.txt"});
+    large.resize(CKSUTransferManager::kManifestLimit + 1, ' ');
+    WriteInstalledList(large);
+    Check("manifest.txt");
+    EXPECT_TRUE(m_manager->GetInstalledList().IsEmpty());
+    EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 1}));
+
+    // An entry whose version would wrap to 7 matches nothing.
+    WriteInstalledList(ManifestBytes({"|034294967303%oil.txt", "|1102%readme.txt"}));
+    Check("manifest.txt");
+    EXPECT_EQ(m_manager->GetInstalledList().GetCount(), 1);
+    EXPECT_EQ(Needed(), (std::vector<int32_t>{1, 0}));
 }
 
 TEST_F(ManifestFetchTest, AReplacementListThatIsALinkIsNotRead)

@@ -101,12 +101,36 @@ TEST(CFileData, FileLinesReadFolderIdVersionAndName)
         // A code shorter than two characters is all id; digits stop at the first other character.
         {"a|7%b", {u"a", 7, 0, u"b"}},
         {"a|xy12z%b", {u"a", 0, 12, u"b"}},
+        // Letters are no decimal digits.
+        {"|AB07F%x", {u"", 0, 7, u"x"}},
+        {"|1C2D%x", {u"", 1, 2, u"x"}},
     };
     for (const auto& [line, expected] : cases) {
         CFileData data;
         data.SetFromManifestLine(tCString::FromAnsi(line));
         EXPECT_EQ(EntryOf(data), expected) << line;
     }
+}
+
+TEST(CFileData, IdsAndVersionsWorth2To32OrMoreDoNotFit)
+{
+    const auto fits = [](const char* line, int32_t version) {
+        CFileData data;
+        const bool fitted = data.SetFromManifestLine(tCString::FromAnsi(line));
+        EXPECT_EQ(data.version, version) << line;
+        return fitted;
+    };
+    EXPECT_TRUE(fits("|014294967295%a", -1));
+    EXPECT_TRUE(fits("|010xFFFFFFFF%a", -1));
+    EXPECT_TRUE(fits("|01%a", 0));
+    EXPECT_TRUE(fits("|0100000000004294967295%a", -1));
+    // 4294967303 would read as 7.
+    EXPECT_FALSE(fits("|014294967303%a", 7));
+    EXPECT_FALSE(fits("|014294967296%a", 0));
+    EXPECT_FALSE(fits("|010x100000000%a", 0));
+    EXPECT_FALSE(fits("|010xfffffffff%a", -1));
+    EXPECT_FALSE(fits("|010x1FFFFFFFF%a", -1));
+    EXPECT_FALSE(fits("|01-4294967296%a", 0));
 }
 
 TEST(CFileData, TheTargetJoinsFolderAndNameWithAColon)
@@ -130,11 +154,34 @@ TEST(CFileData, NamesAndFoldersThatCouldLeaveTheUpdateFolderAreRefused)
     EXPECT_TRUE(safe(u"Brushes:Oil", u"oil.txt"));
     EXPECT_TRUE(safe(u"Brushes/Oil", u"..oil"));
     EXPECT_TRUE(safe(u"\u00C9t\u00E9", u"\u00E9.txt"));
-    for (const std::u16string name : {u"", u".", u"..", u"a/b", u"a\\b", u"a:b", u"a\u0001b", u"a\u007F", u"a\nb"})
-        EXPECT_FALSE(safe(u"", name)) << std::string(name.begin(), name.end());
+    EXPECT_TRUE(safe(u"", u"a\u00A0b\u007E"));
+    for (const std::u16string name : {u"", u".", u"..", u"a/b", u"a\\b", u"a:b", u"a\u0001b", u"a\u007F", u"a\nb",
+                                      u"a\u0080", u"a\u0085b", u"\u009Bb", u"a\u009F"})
+        EXPECT_FALSE(safe(u"", name)) << tCString(name).ToAnsi();
+    EXPECT_FALSE(safe(u"Brush\u0085es", u"ok.txt"));
+    EXPECT_FALSE(safe(u"a:\u009B", u"ok.txt"));
     for (const std::u16string folder :
          {u"..", u"a:..", u"..:a", u".:a", u"a/./b", u":a", u"/a", u"/tmp", u"a::b", u"a:", u"a//b", u"a\\b", u"a\tb"})
-        EXPECT_FALSE(safe(folder, u"ok.txt")) << std::string(folder.begin(), folder.end());
+        EXPECT_FALSE(safe(folder, u"ok.txt")) << tCString(folder).ToAnsi();
+}
+
+TEST(CFileData, NamesAndFolderLevelsHoldAtMost255Bytes)
+{
+    const auto safe = [](const std::u16string& folder, const std::u16string& name) {
+        CFileData data;
+        data.folder = tCString(folder);
+        data.name = tCString(name);
+        return data.IsSafe();
+    };
+    const std::u16string longest(255, u'n');
+    EXPECT_TRUE(safe(u"", longest));
+    EXPECT_FALSE(safe(u"", longest + u"n"));
+    // Counted in UTF-8: two bytes each.
+    EXPECT_TRUE(safe(u"", std::u16string(127, u'\u00E9')));
+    EXPECT_FALSE(safe(u"", std::u16string(128, u'\u00E9')));
+    EXPECT_TRUE(safe(u"a:" + longest + u"/b", u"x"));
+    EXPECT_FALSE(safe(u"a:" + longest + u"n/b", u"x"));
+    EXPECT_FALSE(safe(longest + u"n", u"x"));
 }
 
 TEST_F(ManifestTest, LineEndsOfEitherKindReadAlike)
@@ -229,6 +276,24 @@ TEST_F(ManifestTest, AManifestWithARefusedEntryListsNothingToDownload)
     EXPECT_FALSE(std::filesystem::exists(m_folder.File("Update")));
 }
 
+TEST_F(ManifestTest, EntriesWhoseNumbersDoNotFitOrThatTakeTheManagersNamesRefuseTheManifest)
+{
+    for (const char* line : {"|014294967303%evil.txt", "|0101%KSUTemp2.ksu", "ksutemp|0101%a.txt", "KSUTemp:x|0101%a.txt",
+                             "|0101%ksufiledatareplacement.txt", "ksufiledatareplacement.txt|0202%x.txt",
+                             "|0101%KSUFILEDATAREPLACEMENT.TXT.1.tmp", "|0101%KostrelUpdater2.exe",
+                             "kostrelupdater1.exe/a|0101%b.txt"}) {
+        ASSERT_EQ(Parse(ManifestBytes({"*3.0", "|0102%good.txt", line})), kResOk) << line;
+        EXPECT_TRUE(m_manager.GetFileList().IsEmpty()) << line;
+        EXPECT_EQ(m_manager.StartFileDownload(), kResFileInvalid) << line;
+    }
+    // Deeper down, and as the updater program itself, the names are free.
+    ASSERT_EQ(Parse(ManifestBytes({"Brushes:KSUTemp|0101%KSUTemp2.ksu", "|0102%KSUTem.txt", "|0901%KostrelUpdater.exe"})),
+              kResOk);
+    EXPECT_EQ(EntriesOf(m_manager.GetFileList()),
+              (std::vector<Entry>{{u"Brushes:KSUTemp", 1, 1, u"KSUTemp2.ksu"}, {u"", 1, 2, u"KSUTem.txt"}}));
+    EXPECT_EQ(m_manager.GetUpdaterEntry().name, u"KostrelUpdater.exe");
+}
+
 TEST_F(ManifestTest, ABodyPastTheManifestLimitIsRefusedWithoutAReport)
 {
     std::string bytes = ManifestBytes({"*big"});
@@ -268,41 +333,38 @@ protected:
     CUpdateFolder m_folder;
 };
 
-TEST_F(NumberedNamesTest, TheNextTempNameFollowsThoseThatExist)
+TEST_F(NumberedNamesTest, TheNextUpdaterNameFollowsThoseThatExist)
 {
-    WriteWholeFile(UpdateFile("KSUTemp1.ksu"), "one");
-    WriteWholeFile(UpdateFile("KSUTemp2.ksu"), "two");
+    WriteWholeFile(UpdateFile("KostrelUpdater1.exe"), "one");
+    WriteWholeFile(UpdateFile("KostrelUpdater2.exe"), "two");
     tCFile file;
     tCString name;
-    ASSERT_EQ(CKSUTransferManager::MakeTempFileName(m_folder, &name, &file), kResOk);
-    EXPECT_EQ(name, u"KSUTemp3.ksu");
+    ASSERT_EQ(CKSUTransferManager::MakeUpdaterFileName(m_folder, &name, &file), kResOk);
+    EXPECT_EQ(name, u"KostrelUpdater3.exe");
     ASSERT_EQ(file.WriteBytes("three", 5), kResOk);
     ASSERT_EQ(file.Close(), kResOk);
-    EXPECT_EQ(ReadWholeFile(UpdateFile("KSUTemp3.ksu")), "three");
-    EXPECT_EQ(ReadWholeFile(UpdateFile("KSUTemp1.ksu")), "one");
-
-    ASSERT_EQ(CKSUTransferManager::MakeUpdaterFileName(m_folder, &name, &file), kResOk);
-    EXPECT_EQ(name, u"KostrelUpdater1.exe");
+    EXPECT_EQ(ReadWholeFile(UpdateFile("KostrelUpdater3.exe")), "three");
+    EXPECT_EQ(ReadWholeFile(UpdateFile("KostrelUpdater1.exe")), "one");
 }
 
-TEST_F(NumberedNamesTest, ALinkUnderATempNameIsPassedOverNotFollowed)
+TEST_F(NumberedNamesTest, ALinkUnderANumberedNameIsPassedOverNotFollowed)
 {
     const std::string target = m_home.File("outside.txt");
-    ASSERT_EQ(symlink(target.c_str(), UpdateFile("KSUTemp1.ksu").c_str()), 0);
+    ASSERT_EQ(symlink(target.c_str(), UpdateFile("KostrelUpdater1.exe").c_str()), 0);
     tCFile file;
     tCString name;
-    ASSERT_EQ(CKSUTransferManager::MakeTempFileName(m_folder, &name, &file), kResOk);
-    EXPECT_EQ(name, u"KSUTemp2.ksu");
+    ASSERT_EQ(CKSUTransferManager::MakeUpdaterFileName(m_folder, &name, &file), kResOk);
+    EXPECT_EQ(name, u"KostrelUpdater2.exe");
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(NumberedNamesTest, TheTriesAreBounded)
 {
     for (int32_t n = 1; n <= CUpdateFolder::kMaxNumberedTries; ++n)
-        WriteWholeFile(UpdateFile("KSUTemp" + std::to_string(n) + ".ksu"), "");
+        WriteWholeFile(UpdateFile("KostrelUpdater" + std::to_string(n) + ".exe"), "");
     tCFile file;
     tCString name;
-    EXPECT_EQ(CKSUTransferManager::MakeTempFileName(m_folder, &name, &file), kResFileOpen);
+    EXPECT_EQ(CKSUTransferManager::MakeUpdaterFileName(m_folder, &name, &file), kResFileOpen);
     EXPECT_FALSE(file.IsOpen());
 }
 
@@ -321,6 +383,8 @@ TEST(ManifestText, DownloadAddressesEncodeEveryByteOfTheNameButTheUnreservedOnes
     EXPECT_EQ(MakeDownloadAddress(u"127.0.0.1:8080", u"oil.txt"), u"http://127.0.0.1:8080/oil.txt");
     EXPECT_EQ(MakeDownloadAddress(u"host", u"a b%c?#.txt"), u"http://host/a%20b%25c%3F%23.txt");
     EXPECT_EQ(MakeDownloadAddress(u"host", u"\u00E9~_-"), u"http://host/%C3%A9~_-");
+    // The edges of the unreserved ranges, and their neighbours.
+    EXPECT_EQ(MakeDownloadAddress(u"host", u"AZaz09@[`{/:"), u"http://host/AZaz09%40%5B%60%7B%2F%3A");
 }
 
 }  // namespace

@@ -94,6 +94,24 @@ TEST_F(ConnectionTest, ARefusedConnectionFailsInState0AndAnotherCheckMayFollow)
     EXPECT_EQ(m_controller.Count(kMsgUpdateReport), 0);
 }
 
+TEST_F(ConnectionTest, AFailureAnsweredNonZeroLeavesTheStateAsItWas)
+{
+    m_controller.answer = kResCancelled;
+    PointAt("127.0.0.1:" + std::to_string(UnusedLoopbackPort()), "/manifest.txt");
+    m_controller.Check();
+    ASSERT_TRUE(Drive([&] { return !m_controller.records.empty(); }));
+    EXPECT_EQ(m_controller.records[0].message, kMsgUpdateFailed);
+    EXPECT_EQ(m_manager->GetState(), CKSUTransferManager::kStateManifestRequested);
+}
+
+TEST_F(ConnectionTest, AMissingUpdateFolderIsMadeAtTheCheck)
+{
+    PointAt("127.0.0.1:" + std::to_string(UnusedLoopbackPort()), "/manifest.txt");
+    ASSERT_FALSE(std::filesystem::exists(UpdatePath()));
+    ASSERT_TRUE(RunCheck());
+    EXPECT_TRUE(std::filesystem::is_directory(UpdatePath()));
+}
+
 TEST_F(ConnectionTest, AHostTextThatCannotBeAskedForFailsAtOnce)
 {
     PointAt("no host", "/manifest.txt");
@@ -145,10 +163,17 @@ TEST_F(RawServerTest, ACheckWhileTheManifestIsFetchedStartsNothingAndHidingStops
     EXPECT_FALSE(m_manager->IsIdle());
 }
 
-TEST_F(RawServerTest, AStoppedBodyWithoutALengthIsDroppedNotReported)
+TEST_F(RawServerTest, AManifestWithoutALengthOrChunksIsAFailure)
 {
-    // Such a body counts as complete at any close, the stop's included.
-    PointAtRoute("/nolengthhold/300");
+    // Its end could not be told from a connection cut short.
+    PointAtRoute("/nolength/100");
+    ASSERT_TRUE(RunCheck());
+    ExpectOnlyManifestFailure();
+}
+
+TEST_F(RawServerTest, AStoppedBodyIsDroppedNotReported)
+{
+    PointAtRoute("/lengthhold/300");
     ASSERT_EQ(m_controller.Check(), kResOk);
     CKSUHTTPSession* session = m_manager->GetCurrentSession();
     ASSERT_TRUE(Drive([&] { return session->GetBodyMemory().GetSize() == 300; }));
