@@ -8,7 +8,12 @@
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/PressureCurves.h"
 #include "paint/engine/StrokeContext.h"
+#include "paint/tools/CChalkNew.h"
+#include "paint/tools/CCrayonNew.h"
+#include "paint/tools/CEraserNew.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPenNew.h"
+#include "paint/tools/CPencilNew.h"
 #include "paint/tools/ToolMessages.h"
 #include "platform/Kernel.h"
 #include "platform/KernelClock.h"
@@ -78,6 +83,16 @@ std::unique_ptr<CToolBase> MakeReplayTool(uint32_t id)
     std::unique_ptr<CToolBase> tool;
     if (id == kToolOilBrush)
         tool = std::make_unique<COilPaintNew>();
+    else if (id == kToolPencil)
+        tool = std::make_unique<CPencilNew>();
+    else if (id == kToolCrayon)
+        tool = std::make_unique<CCrayonNew>();
+    else if (id == kToolChalk)
+        tool = std::make_unique<CChalkNew>();
+    else if (id == kToolPen)
+        tool = std::make_unique<CPenNew>();
+    else if (id == kToolEraser)
+        tool = std::make_unique<CEraserNew>();
     if (tool)
         tool->Invalidate();
     return tool;
@@ -100,8 +115,7 @@ tResult CStrokeReplay::SetUp()
 {
     if (!m_tool)
         return kResCreateFailed;
-    m_tool->SetShellServices(this);
-    m_tool->SetSize(m_options.toolSize);
+    PrepareTool();
     m_canvas = std::make_unique<CRecordingCanvas>(&m_updatedRects);
     m_canvas->SetHost(this);
     m_canvas->SetCurrentTool(m_tool.get());
@@ -114,6 +128,22 @@ tResult CStrokeReplay::SetUp()
         PaintBackground(GetCells());
     TK_TRY(m_renderer.ResetLights());
     return m_undo.Initialise(m_options.width, m_options.height);
+}
+
+void CStrokeReplay::PrepareTool()
+{
+    m_tool->SetShellServices(this);
+    m_tool->SetSize(m_options.toolSize);
+}
+
+tResult CStrokeReplay::ReplaceTool(std::unique_ptr<CToolBase> tool)
+{
+    if (!tool || !m_canvas)
+        return kResCreateFailed;
+    m_canvas->SetCurrentTool(tool.get());
+    m_tool = std::move(tool);
+    PrepareTool();
+    return kResOk;
 }
 
 CPenSample CStrokeReplay::PenAt(const tRecordedSample& sample, float pressure)
@@ -179,6 +209,9 @@ tResult CStrokeReplay::Stroke(const std::vector<tRecordedSample>& samples, size_
     CPenSample pen = PenAt(samples[i], ToolPressureCurve(id, float(samples[i].pressure), 1));
     NoteSample(pen, nullptr);
     TK_TRY(m_canvas->BeginUndoStep());
+    // The canvas input starts every pencil stroke on the same side.
+    if (id == kToolPencil)
+        m_tool->SetToolFlag(0);
     tResult result = m_tool->BeginStroke(*m_canvas, context, pen);
     float lastPressure = pen.pressure;
     for (++i; result == kResOk && i < samples.size() && samples[i].milliseconds <= m_options.untilMs; ++i) {

@@ -4,12 +4,18 @@
 #include <cstdlib>
 #include <memory>
 
+#include "paint/tools/CChalkNew.h"
+#include "paint/tools/CCrayonNew.h"
+#include "paint/tools/CEraserNew.h"
 #include "paint/tools/COilPaintNew.h"
+#include "paint/tools/CPenNew.h"
+#include "paint/tools/CPencilNew.h"
 #include "paint/tools/CToolProperty.h"
 #include "toolkit/core/tCMemFile.h"
 
 // The input is a tool's settings record after its id: every tool reads it as its own record,
-// then no setting it holds may be a float that is not a number.
+// then no setting it holds may be a float that is not a number, and no slider may stand outside
+// 0..1.
 
 namespace {
 
@@ -20,7 +26,8 @@ void CheckSettings(CToolBase& tool)
     tCArray<CToolProperty*> properties;
     tool.GetPropertyList(&properties);
     for (CToolProperty* property : properties) {
-        if (std::isnan(tool.GetProperty(property->GetTextId())))
+        const float value = tool.GetProperty(property->GetTextId());
+        if (std::isnan(value) || (property->GetKind() == kPropertySlider && (value < 0.0f || value > 1.0f)))
             std::abort();
         delete property;
     }
@@ -30,7 +37,9 @@ void CheckSettings(CToolBase& tool)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::unique_ptr<CToolBase> tools[] = {std::make_unique<COilPaintNew>()};
+    std::unique_ptr<CToolBase> tools[] = {std::make_unique<COilPaintNew>(), std::make_unique<CPencilNew>(),
+                                          std::make_unique<CCrayonNew>(),  std::make_unique<CChalkNew>(),
+                                          std::make_unique<CPenNew>(),     std::make_unique<CEraserNew>()};
     for (const std::unique_ptr<CToolBase>& tool : tools) {
         tCMemFile stream;
         if (stream.WriteU32(tool->GetToolId()) != kResOk || stream.WriteBytes(data, int64_t(size)) != kResOk)
