@@ -7,7 +7,12 @@
 #include "paint/tools/ToolMessages.h"
 #include "paint/tools/ToolPropertyList.h"
 
-CChalkNew::CChalkNew() { m_id = kToolChalk; }
+CChalkNew::CChalkNew()
+{
+    m_id = kToolChalk;
+    // The dab painter never looks the nib's paint up: no table of it is built for the sweeps.
+    SetNibKernel(NibKernel::kReference);
+}
 
 void CChalkNew::ApplySettings()
 {

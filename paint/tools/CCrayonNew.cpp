@@ -16,7 +16,12 @@ constexpr int32_t kWaxShine = 230;
 
 }  // namespace
 
-CCrayonNew::CCrayonNew() { m_id = kToolCrayon; }
+CCrayonNew::CCrayonNew()
+{
+    m_id = kToolCrayon;
+    // Unlike the chalk it looks up its nib's paint, from a table made once per sweep.
+    SetNibKernel(NibKernel::kTabled);
+}
 
 void CCrayonNew::ApplySettings()
 {

@@ -4,7 +4,12 @@
 
 #include "paint/engine/StrokeContext.h"
 
-CEraserNew::CEraserNew() { m_id = kToolEraser; }
+CEraserNew::CEraserNew()
+{
+    m_id = kToolEraser;
+    // The dab painter never looks the nib's paint up: no table of it is built for the sweeps.
+    SetNibKernel(NibKernel::kReference);
+}
 
 void CEraserNew::ApplySettings()
 {

@@ -24,7 +24,12 @@ constexpr float kPeakTravel = 48.00000071525574f;
 
 }  // namespace
 
-CPencilNew::CPencilNew() { m_id = kToolPencil; }
+CPencilNew::CPencilNew()
+{
+    m_id = kToolPencil;
+    // The dab painter never looks the nib's paint up: no table of it is built for the sweeps.
+    SetNibKernel(NibKernel::kReference);
+}
 
 void CPencilNew::Reset()
 {
