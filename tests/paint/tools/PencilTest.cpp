@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "DryToolTestSupport.h"
@@ -267,6 +270,28 @@ TEST(Pencil, TheRecordRoundTripsBluntnessAndKeepsTheGrainResponse)
     tCMemFile empty;
     EXPECT_NE(cut.ReadExtraSettings(&empty), kResOk);
     EXPECT_FLOAT_EQ(cut.GetBluntness(), 0.9f);
+}
+
+TEST(Pencil, ARecordWrittenElsewhereReadsAsItsFieldsSay)
+{
+    // tests/data/tool_settings holds records after the tool id, written by a script.
+    std::ifstream file(std::string(KOSTREL_TEST_DATA) + "/tool_settings/pencil-bluntness-2.98-grain-0.9",
+                       std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 40u);
+    CPencilRecorder pencil;
+    tCMemFile stream;
+    stream.WriteU32(4901);
+    stream.WriteBytes(bytes.data(), int64_t(bytes.size()));
+    stream.Rewind();
+    ASSERT_EQ(pencil.ReadSettings(&stream, stream.GetSize()), kResOk);
+    EXPECT_EQ(pencil.GetStrokeCount(), 5u);
+    EXPECT_EQ(pencil.GetSize(), 1.5f);
+    EXPECT_EQ(pencil.GetStrokePosition(), 77);
+    EXPECT_EQ(pencil.GetCommonProperty(), 0.25f);
+    EXPECT_EQ(pencil.GetBluntness(), 1.0f) << "2.98 kept to 1";
+    EXPECT_EQ(pencil.GetGrainResponse(), 0.5f);
+    EXPECT_FLOAT_EQ(pencil.Table(0, 60), 0.6f);
 }
 
 class PencilStrokeTest : public ToolCanvasTest {
