@@ -8,7 +8,7 @@
 
 namespace {
 
-// The old wax keeps this many 256ths of its alpha over the new colour at a stroke's start, and
+// The old wax keeps (this + 1) 256ths of its alpha over the new colour at a stroke's start, and
 // its shine and extra byte move by this many 256ths towards the new ones.
 constexpr uint32_t kWaxMemory = 180;
 constexpr int32_t kWaxDrift = 180;
