@@ -46,5 +46,5 @@ void CChalkNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, fl
                uint32_t(std::clamp(extra, 0, 255)));
     }
     const int32_t thinned = RoundEvenToInt32(cell->thickness * pressed);
-    cell->thickness = uint16_t(std::clamp(cell->thickness - thinned, 0, 65535));
+    cell->thickness = uint16_t(std::max(cell->thickness - thinned, 0));
 }

@@ -42,5 +42,5 @@ void CCrayonNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, f
     if (alpha != 0)
         LayDab(cell, WithAlpha(wax.colour, uint32_t(alpha)), wax.shine, wax.extra);
     const int32_t thinned = RoundEvenToInt32(cell->thickness * pressed);
-    cell->thickness = uint16_t(std::clamp(cell->thickness - thinned, 0, 65535));
+    cell->thickness = uint16_t(std::max(cell->thickness - thinned, 0));
 }

@@ -50,6 +50,7 @@ TEST(Pencil, ThePointedLeadPeaksInTheMiddleAndTheChiselIsFlat)
     // 0.75: the peak has moved to entry 12.
     pencil.SetProperty(kPropertyBluntness, 0.75f);
     EXPECT_FLOAT_EQ(pencil.Table(0, 12), 1.0f);
+    EXPECT_FLOAT_EQ(pencil.Table(0, 0), 0.2f);
     EXPECT_FLOAT_EQ(pencil.Table(0, 6), 0.5f * 0.8f + 0.2f);
     EXPECT_NEAR(pencil.Table(0, 65), (1.0f - 53.0f / 107.0f) * 0.8f + 0.2f, 1e-6);
 
