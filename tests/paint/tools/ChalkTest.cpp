@@ -72,11 +72,15 @@ TEST(Chalk, FlatPaperTakesColourAsAPeakAndZeroPressureOnlyDries)
     EXPECT_LT(chalk.Dab({0u, 0, 0, 0, 0}, 100, 0.5f, 0.5f).colour >> 24, flat >> 24) << "less in a valley";
 
     chalk.SetPressure(0.0f);
+    chalk.SetRandomState(0, 0);
     const PaintCell painted = chalk.Dab({0xFF102030u, 800, 1000, 5, 6}, 200, 0.5f, 0.5f);
     EXPECT_EQ(uint32_t(painted.colour), 0xFF102030u);
     EXPECT_EQ(int32_t(painted.shine), 5);
     EXPECT_EQ(int32_t(painted.thickness), 800) << "A2 = 0";
     EXPECT_EQ(int32_t(painted.wetness), 1000 - ((1000 * 255) >> 8));
+    // No colour, no random number drawn: the next dab (alpha 255) takes the state's first.
+    chalk.SetPressure(1.0f);
+    EXPECT_EQ(int32_t(chalk.Dab({0u, 0, 0, 0, 0}, 200, 0.5f, 0.5f).shine), (0x3A44 * 255) >> 16);
 }
 
 TEST(Chalk, PropertiesAreTheCommonOneAndReset)

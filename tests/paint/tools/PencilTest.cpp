@@ -152,6 +152,20 @@ TEST(Pencil, TheAlphaFollowsPressureGrainAndBluntness)
     EXPECT_EQ(uint32_t(pencil.Dab({0xFFFFFFFFu, 0, 0, 0, 0}, 100, 0.5f, 0.5f).colour), 0xFFFFFFFFu);
 }
 
+TEST(Pencil, PressureCountsUpToOne)
+{
+    CPencilProbe pencil;
+    pencil.SetProfile(0.5f);
+    pencil.SetGrainBounds(100, 200);
+    pencil.SetPhase(kPhaseFollowing);
+    // K = 127; q = min(1.25 p, 1) = 1: A' = X = 0.5, Y = 31.75, r = 0.4, Z = 0.275: alpha 20,
+    // the same for the pencil's strongest pressure, 1.224.
+    for (float pressure : {1.0f, 1.224f}) {
+        pencil.SetPressure(pressure);
+        EXPECT_EQ(uint32_t(pencil.Dab({0u, 0, 0, 0, 0}, 150, 0.5f, 0.5f).colour), 20u << 24 | 0x336699u) << pressure;
+    }
+}
+
 TEST(Pencil, ASmallSizeLightensTheLine)
 {
     CPencilProbe pencil;
