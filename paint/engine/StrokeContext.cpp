@@ -1,8 +1,5 @@
 #include "paint/engine/StrokeContext.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "paint/engine/CLayer.h"
 #include "paint/engine/SafeConvert.h"
 #include "toolkit/imaging/PixelMath.h"
@@ -51,17 +48,6 @@ void SampleGrainRow(const uint8_t* grain, int64_t rowBytes, int32_t width, int32
     const uint32_t fy = uint32_t(py >> 8) & 255;
     const uint8_t* upper = grain + gy * rowBytes;
     const uint8_t* lower = grain + gy1 * rowBytes;
-    // At one grain position a cell (the default grain scale) every sample falls on a grain byte:
-    // the row is the grain's row repeated.
-    if (step == 0x10000) {
-        int32_t gx = x0 % width;
-        for (int32_t done = 0; done < count; gx = 0) {
-            const int32_t run = std::min(count - done, width - gx);
-            std::memcpy(out + done, upper + gx, size_t(run));
-            done += run;
-        }
-        return;
-    }
     int64_t px = (int64_t(x0) * step) % extentX;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t gx = int32_t(px >> 16);
