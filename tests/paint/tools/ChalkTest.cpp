@@ -83,6 +83,20 @@ TEST(Chalk, FlatPaperTakesColourAsAPeakAndZeroPressureOnlyDries)
     EXPECT_EQ(int32_t(chalk.Dab({0u, 0, 0, 0, 0}, 200, 0.5f, 0.5f).shine), (0x3A44 * 255) >> 16);
 }
 
+TEST(Chalk, ATapIsShapedBetweenItsBounds)
+{
+    CChalkProbe chalk;
+    chalk.SetProfile(1.0f);
+    chalk.SetGrainBounds(100, 200);
+    chalk.SetPressure(0.25f);
+    chalk.SetPhase(kPhaseTap);
+    // At (0.5, 0.2) e = exp(-1.05^2 / 2) = 0.5762, between 0.3 and 0.63: A = 0.2762 / 0.33 =
+    // 0.8371, K = 213; on the peak f = 0.25 + 0.05 + 0.2 A, alpha = round(K f) = 100.
+    EXPECT_EQ(chalk.Dab({0u, 0, 0, 0, 0}, 200, 0.5f, 0.2f).colour >> 24, 100u);
+    EXPECT_EQ(chalk.Dab({0u, 0, 0, 0, 0}, 200, 0.5f, 0.5f).colour >> 24, 128u) << "A = 1: round(255 x 0.5), to even";
+    EXPECT_EQ(chalk.Dab({0u, 0, 0, 0, 0}, 200, 0.5f, 0.0f).colour >> 24, 0u) << "e = 0.216 <= 0.3";
+}
+
 TEST(Chalk, PropertiesAreTheCommonOneAndReset)
 {
     CChalkProbe chalk;
