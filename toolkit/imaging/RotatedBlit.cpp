@@ -47,9 +47,19 @@ bool LendColours(CPixel& tl, CPixel& tr, CPixel& bl, CPixel& br)
     return true;
 }
 
-// The source at 16.16 position (u, v); source pixel centres sit on whole coordinates, and the
-// pixels around the source read as transparent black.
-CPixel SampleAt(const CImNav& source, int64_t u, int64_t v)
+int64_t Fixed(double v)
+{
+    return std::llrint(v * 65536.0);
+}
+
+int32_t RoundEdge(double v, int32_t limit)
+{
+    return int32_t(std::lrint(std::clamp(v, 0.0, double(limit))));
+}
+
+}  // namespace
+
+CPixel SampleBilinearLending(const CImNav& source, int64_t u, int64_t v)
 {
     const int64_t ix = u >> 16, iy = v >> 16;
     const int32_t width = source.GetWidth(), height = source.GetHeight();
@@ -71,18 +81,6 @@ CPixel SampleAt(const CImNav& source, int64_t u, int64_t v)
     const uint32_t fx = uint32_t(u >> 8) & 255, fy = uint32_t(v >> 8) & 255;
     return LerpArgb(LerpArgb(tl, tr, fx), LerpArgb(bl, br, fx), fy);
 }
-
-int64_t Fixed(double v)
-{
-    return std::llrint(v * 65536.0);
-}
-
-int32_t RoundEdge(double v, int32_t limit)
-{
-    return int32_t(std::lrint(std::clamp(v, 0.0, double(limit))));
-}
-
-}  // namespace
 
 tResult BlitRotatedScaled(CImage& target, const CImage& source, float angle, float scale, float centreX,
                           float centreY, tCRect* touched, uint32_t mode)
@@ -128,7 +126,7 @@ tResult BlitRotatedScaled(CImage& target, const CImage& source, float angle, flo
         CPixel* out = to.Pixels(y);
         int64_t u = rowU, v = rowV;
         for (int32_t x = 0; x < to.GetWidth(); ++x, u += stepU, v += stepV) {
-            const CPixel sample = SampleAt(from, u, v);
+            const CPixel sample = SampleBilinearLending(from, u, v);
             if (mode == 0)
                 out[x] = sample;
             else
