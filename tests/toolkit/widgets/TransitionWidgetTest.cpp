@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "toolkit/imaging/NoiseLibrary.h"
+#include "toolkit/imaging/PixelBlend.h"
+#include "toolkit/imaging/PixelCopy.h"
+#include "toolkit/imaging/ValueNoise.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CTransitionWidget.h"
+#include "toolkit/widgets/EffectTestSupport.h"
+#include "toolkit/widgets/Transitions.h"
+
+namespace {
+
+// The alpha-correct mix of s and e at weight u (0 gives s, 255 e), from its definition.
+CPixel Mix(CPixel s, CPixel e, uint32_t u)
+{
+    const int64_t w = int64_t(u) * 257 + 1;
+    const int64_t sa = s >> 24, ea = e >> 24;
+    if (sa == 0)
+        return (e & 0xFFFFFF) | CPixel(((ea << 8) * w) >> 24) << 24;
+    if (ea == 0)
+        return (s & 0xFFFFFF) | CPixel(((sa << 8) * (65536 - w)) >> 24) << 24;
+    const int64_t a = sa + int64_t(std::floor(double(ea - sa) * double(w) / 65536.0));
+    CPixel out = CPixel(a) << 24;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int64_t ps = (((s >> shift) & 0xFF) * (sa + 1)) >> 8;
+        const int64_t pe = (((e >> shift) & 0xFF) * (ea + 1)) >> 8;
+        const int64_t mixed = ps + int64_t(std::floor(double(pe - ps) * double(w) / 65536.0));
+        out |= CPixel(((mixed * ((1 << 24) / (a + 1))) >> 16) & 0xFF) << shift;
+    }
+    return out;
+}
+
+CPixel Scaled(CPixel c, uint32_t a)
+{
+    return (c & 0xFFFFFF) | ((((c >> 8) * (a + 1)) >> 24) << 24);
+}
+
+// A picture of varied colours and alphas.
+CImage* Picture(int32_t width, int32_t height, CPixel seed)
+{
+    auto* image = new CImage(width, height);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            SetPixel(*image, x, y,
+                     ((seed + CPixel(x * 0x0A1405 + y * 0x051E0B)) & 0x00FFFFFF) |
+                         CPixel(40 + (x * 23 + y * 17) % 216) << 24);
+    return image;
+}
+
+struct Stage {
+    Stage()
+    {
+        transition = new CTransitionWidget;
+        EXPECT_EQ(Place(&root, transition, {10, 10, 50, 40}), kResOk);
+        first = new CImWidget;
+        EXPECT_EQ(Place(&root, first, {14, 13, 34, 28}), kResOk);
+        EXPECT_EQ(first->SetImage(Picture(20, 15, 0x203040), 0, 0), kResOk);
+        second = new CImWidget;
+        EXPECT_EQ(Place(&root, second, {20, 20, 44, 36}), kResOk);
+        EXPECT_EQ(second->SetImage(Picture(24, 16, 0x804020), 0, 0), kResOk);
+    }
+    CPixel Frame(int32_t x, int32_t y) { return PixelAt(*transition->GetImage(), x, y); }
+    CPixel First(int32_t x, int32_t y) { return PixelAt(*first->GetImage(), x, y); }
+    CPixel Second(int32_t x, int32_t y) { return PixelAt(*second->GetImage(), x, y); }
+
+    TestRoot root{100, 100};
+    CTransitionWidget* transition;
+    CImWidget* first;
+    CImWidget* second;
+};
+
+TEST(TransitionWidget, ACaptureHoldsTheWidgetsPixelsAtItsOffset)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    CImage* start = s.transition->GetStartImage();
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(s.transition->GetStartOffset(), (tCPoint{4, 3}));
+    EXPECT_EQ(start->GetWidth(), 20);
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            ASSERT_EQ(PixelAt(*start, x, y), s.First(x, y)) << x << "," << y;
+    EXPECT_EQ(s.transition->CaptureWidget(nullptr, CTransitionWidget::kStart), kResOk);
+    EXPECT_EQ(s.transition->GetStartImage(), nullptr);
+}
+
+TEST(TransitionWidget, ACrossFadeOfTheStartAloneFadesItsAlphaAway)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    s.transition->SetTransition(TransitionCrossFade, 0);
+    ASSERT_EQ(s.transition->SetProgress(0.0f, 0), kResOk);
+    EXPECT_EQ(s.transition->GetProgress(), 0.0f);
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            ASSERT_EQ(s.Frame(x + 4, y + 3), s.First(x, y));
+    EXPECT_EQ(s.transition->GetLastFrameRect(), (tCRect{4, 3, 24, 18}));
+    EXPECT_EQ(s.Frame(2, 2), 0u) << "a frame starts transparent";
+    ASSERT_EQ(s.transition->SetProgress(1.0f, 0), kResOk);
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            ASSERT_EQ(s.Frame(x + 4, y + 3), s.First(x, y) & 0x00FFFFFF);
+    ASSERT_EQ(s.transition->SetProgress(0.6f, 0), kResOk);
+    EXPECT_EQ(s.Frame(9, 8), Scaled(s.First(5, 5), 102)) << "round(0.4 x 255) = 102";
+}
+
+TEST(TransitionWidget, TwoPicturesCrossFadeByTheirAlphasWhereTheyMeet)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
+    EXPECT_EQ(s.transition->GetEndOffset(), (tCPoint{10, 10}));
+    s.transition->SetTransition(TransitionCrossFade, 0);
+    ASSERT_EQ(s.transition->SetProgress(0.5f, 0), kResOk);
+    // a = round(0.5 x 255) = 128; the mix weighs the end by 255 - 128.
+    EXPECT_EQ(s.Frame(15, 12), Mix(s.First(11, 9), s.Second(5, 2), 127)) << "both";
+    EXPECT_EQ(s.Frame(5, 4), Scaled(s.First(1, 1), 128)) << "the start alone";
+    const CPixel end = s.Second(20, 12);
+    EXPECT_EQ(s.Frame(30, 22), (end & 0xFFFFFF) | ((((end >> 8) * 128) >> 24) << 24)) << "the end alone";
+    EXPECT_EQ(s.Frame(30, 5), 0u) << "neither, inside the union";
+    EXPECT_EQ(s.transition->GetLastFrameRect(), (tCRect{4, 3, 34, 26}));
+}
+
+TEST(TransitionWidget, ProgressOutsideZeroToOneActsAsItsEnd)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
+    for (const tTransitionFn step : {TransitionCrossFade, TransitionSpin, TransitionNoiseDissolve}) {
+        s.transition->SetTransition(step, 0);
+        for (const auto& [outside, end] : {std::pair{1.5f, 1.0f}, std::pair{-0.5f, 0.0f}}) {
+            ASSERT_EQ(s.transition->SetProgress(end, 0), kResOk);
+            CImage expected(40, 30);
+            ASSERT_EQ(CopyImageToImage(&expected, s.transition->GetImage()), kResOk);
+            ASSERT_EQ(s.transition->SetProgress(outside, 0), kResOk);
+            EXPECT_EQ(s.transition->GetProgress(), outside);
+            for (int32_t y = 0; y < 30; ++y)
+                for (int32_t x = 0; x < 40; ++x)
+                    ASSERT_EQ(s.Frame(x, y), PixelAt(expected, x, y)) << outside << " " << x << "," << y;
+        }
+    }
+}
+
+TEST(TransitionWidget, ASpinOfOnePictureShrinksToNothing)
+{
+    Stage s;
+    // The start alone is shown at p' = 1 - p: at p = 0 it is scaled to nothing.
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    s.transition->SetTransition(TransitionSpin, 0);
+    ASSERT_EQ(s.transition->SetProgress(0.5f, 0), kResOk);
+    EXPECT_GT(40 * 30 - CountPixels(*s.transition->GetImage(), 0), 20);
+    ASSERT_EQ(s.transition->SetProgress(0.0f, 0), kResOk);
+    EXPECT_EQ(CountPixels(*s.transition->GetImage(), 0), 40 * 30) << "scale 0 draws nothing";
+    EXPECT_TRUE(s.transition->GetLastFrameRect().IsEmpty());
+}
+
+TEST(TransitionWidget, TheDissolveLateOnlyDisplacesAndAtTheEndCopies)
+{
+    Stage s;
+    // A picture far larger than the frame, so that every displaced sample lands inside it.
+    auto* opaque = new CImage(160, 160);
+    CImNav(opaque).Fill(0xFF00C0FF);
+    auto* large = new CImWidget;
+    ASSERT_EQ(Place(&s.root, large, {-50, -50, 110, 110}), kResOk);
+    ASSERT_EQ(large->SetImage(opaque, 0, 0), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(large, CTransitionWidget::kEnd), kResOk);
+    EXPECT_EQ(s.transition->GetEndOffset(), (tCPoint{-60, -60}));
+    s.transition->SetTransition(TransitionNoiseDissolve, 0);
+    const auto interior = [&](CPixel wanted) {
+        int differ = 0;
+        for (int32_t y = 0; y < 30; ++y)
+            for (int32_t x = 0; x < 40; ++x) {
+                const bool border = x == 0 || y == 0 || x == 39 || y == 29;
+                differ += s.Frame(x, y) != (border ? 0u : wanted);
+            }
+        return differ;
+    };
+    ASSERT_EQ(s.transition->SetProgress(1.0f, 0), kResOk);
+    EXPECT_EQ(interior(0xFF00C0FF), 0);
+    ASSERT_EQ(s.transition->SetProgress(0.8f, 0), kResOk);
+    EXPECT_EQ(interior(0xFF00C0FF), 0) << "displaced, none eaten away";
+    ASSERT_EQ(s.transition->SetProgress(0.3f, 0), kResOk);
+    EXPECT_GT(interior(0xFF00C0FF), 0);
+
+    // The same picture captured small: at the end it is copied where it lies, transparent around.
+    auto* small = new CImage(20, 15);
+    CImNav(small).Fill(0xFF00C0FF);
+    ASSERT_EQ(s.first->SetImage(small, 0, 0), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kEnd), kResOk);
+    ASSERT_EQ(s.transition->SetProgress(1.0f, 0), kResOk);
+    for (int32_t y = 1; y < 29; ++y)
+        for (int32_t x = 1; x < 39; ++x) {
+            const bool inside = x >= 4 && x < 24 && y >= 3 && y < 18;
+            ASSERT_EQ(inside ? s.Frame(x, y) : s.Frame(x, y) >> 24, inside ? 0xFF00C0FFu : 0u) << x << "," << y;
+        }
+}
+
+TEST(TransitionWidget, TheNoiseIsMadeOncePerFrameSizeAndItsBorderNeverWritten)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
+    s.transition->SetTransition(TransitionNoiseDissolve, 0);
+    CImNav(s.transition->GetImage()).Fill(0x12345678);
+    ASSERT_EQ(s.transition->SetProgress(0.1f, 0), kResOk);
+    CImage16* noise = s.transition->GetNoiseImage();
+    ASSERT_NE(noise, nullptr);
+    const uint16_t sample = CImNav16(noise).Pixels(7)[9];
+    for (const float p : {0.3f, 0.5f, 0.9f}) {
+        ASSERT_EQ(s.transition->SetProgress(p, 0), kResOk);
+        EXPECT_EQ(s.transition->GetNoiseImage(), noise);
+        EXPECT_EQ(CImNav16(noise).Pixels(7)[9], sample);
+    }
+    for (int32_t x = 0; x < 40; ++x) {
+        EXPECT_EQ(s.Frame(x, 0), 0x12345678u);
+        EXPECT_EQ(s.Frame(x, 29), 0x12345678u);
+    }
+    for (int32_t y = 0; y < 30; ++y) {
+        EXPECT_EQ(s.Frame(0, y), 0x12345678u);
+        EXPECT_EQ(s.Frame(39, y), 0x12345678u);
+    }
+    ASSERT_EQ(s.transition->SetSize(33, 21, 0), kResOk);
+    ASSERT_EQ(s.transition->SetProgress(0.5f, 0), kResOk);
+    ASSERT_NE(s.transition->GetNoiseImage(), nullptr);
+    EXPECT_EQ(s.transition->GetNoiseImage()->GetWidth(), 33);
+}
+
+TEST(TransitionWidget, TheNoiseFieldFillsItsOddPixelsFromTheirNeighbours)
+{
+    tSharedNoise& shared = SharedNoise();
+    uint32_t state[2] = {shared.seed[0], shared.seed[1]};
+    const uint32_t r1 = NextRandom16(state), r2 = NextRandom16(state);
+    CImage16 noise(6, 4);
+    ASSERT_EQ(FillDissolveNoise(&noise), kResOk);
+    CImNav16 field(&noise);
+    const auto lattice = [&](int32_t x, int32_t y) {
+        const int32_t lx = int32_t(3096u * (uint32_t(x) + r1)), ly = int32_t(3096u * (uint32_t(y) + r2));
+        const uint32_t* seed = &shared.seed[0];
+        return uint16_t(((4 * ValueNoise2D(seed, lx >> 2, ly >> 2) + 2 * ValueNoise2D(seed, lx >> 1, ly >> 1) +
+                          ValueNoise2D(seed, lx, ly)) * 17) >> 7);
+    };
+    for (int32_t y = 0; y < 4; y += 2)
+        for (int32_t x = 0; x < 6; x += 2)
+            EXPECT_EQ(field.Pixels(y)[x], lattice(x, y)) << x << "," << y;
+    EXPECT_EQ(field.Pixels(0)[1], (lattice(0, 0) + lattice(2, 0)) >> 1);
+    EXPECT_EQ(field.Pixels(2)[5], lattice(4, 2)) << "no right neighbour: the left one";
+    EXPECT_EQ(field.Pixels(1)[3], (field.Pixels(0)[3] + field.Pixels(2)[3]) >> 1);
+    EXPECT_EQ(field.Pixels(3)[4], field.Pixels(2)[4]) << "no row below: the one above";
+}
+
+TEST(TransitionWidget, ACaptureRestoresTheWidgetAlsoWhenDrawingFails)
+{
+    Stage s;
+    auto* effect = new TestEffect({-3, -2, 25, 18}, 0xFF00FF00);
+    ASSERT_EQ(s.first->SetBackEffect(effect, 0, 0), kResOk);
+    ASSERT_EQ(s.first->SetVisible(0, 0), kResOk);
+    const tPixelBlendFn pixelHook = PixelBlendHook;
+    ASSERT_EQ(s.transition->SetProgress(0.25f, 0), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    CImage* start = s.transition->GetStartImage();
+    EXPECT_EQ(start->GetWidth(), 28) << "the extent, effects included";
+    EXPECT_EQ(start->GetHeight(), 20);
+    EXPECT_EQ(s.transition->GetStartOffset(), (tCPoint{1, 1}));
+    EXPECT_EQ(PixelAt(*start, 0, 0), 0xFF00FF00u) << "the effect's margin";
+    EXPECT_EQ(s.transition->GetProgress(), -1.0f);
+    EXPECT_EQ(s.first->GetParent(), &s.root);
+    EXPECT_FALSE(s.first->IsVisible());
+    EXPECT_EQ(PixelBlendHook, pixelHook);
+    EXPECT_EQ(start->GetOrigin(), (tCPoint{0, 0}));
+
+    effect->drawResult = kResBadCompare;
+    EXPECT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kEnd), kResBadCompare);
+    EXPECT_EQ(s.first->GetParent(), &s.root);
+    EXPECT_FALSE(s.first->IsVisible());
+    EXPECT_EQ(PixelBlendHook, pixelHook);
+    EXPECT_EQ(ColourBlendHook, &BlendColourOver);
+}
+
+tResult Failing(tMsgArg data, CTransitionWidget*, float)
+{
+    ++*FromMsgArg<int>(data);
+    return kResBusy;
+}
+
+TEST(TransitionWidget, AFailingStepKeepsTheProgressAndNoCaptureMeansNoStep)
+{
+    Stage s;
+    int calls = 0;
+    s.transition->SetTransition(Failing, ToMsgArg(&calls));
+    ASSERT_EQ(s.transition->SetProgress(0.5f, 0), kResOk);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(s.transition->GetProgress(), 0.5f);
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kEnd), kResOk);
+    EXPECT_EQ(s.transition->SetProgress(0.75f, 0), kResBusy);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(s.transition->GetProgress(), -1.0f);
+    s.root.ClearRecords();
+    s.transition->SetTransition(TransitionCrossFade, 0);
+    ASSERT_EQ(s.transition->SetProgress(0.75f, 1), kResOk);
+    EXPECT_EQ(s.root.presents, 1);
+    EXPECT_EQ(s.root.invalidated, (std::vector<tCRect>{{14, 13, 34, 28}}));
+}
+
+}  // namespace
