@@ -4,7 +4,6 @@
 
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCRect.h"
-#include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 
 // Draws `source` into `target` rotated by `angle` (radians) and scaled by `scale` about the
@@ -19,8 +18,3 @@ tResult BlitRotatedScaled(CImage& target, const CImage& source, float angle, flo
                           float centreY, tCRect* touched, uint32_t mode);
 tResult BlitRotatedScaledOver(CImage& target, const CImage& source, float angle, float scale, float centreX,
                               float centreY, tCRect* touched);
-
-// The source at 16.16 position (u, v), bilinear: source pixel centres sit on whole coordinates,
-// the pixels around the source read as transparent black, and transparent neighbours lend the
-// colour (not the alpha) of opaque ones first.
-CPixel SampleBilinearLending(const CImNav& source, int64_t u, int64_t v);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "toolkit/imaging/CImNav.h"
-#include "toolkit/imaging/RotatedBlit.h"
+#include "toolkit/imaging/LendingSampler.h"
 
 namespace {
 
@@ -16,6 +16,38 @@ int64_t Fixed(double value)
 int32_t RoundEdge(double value, int32_t limit)
 {
     return int32_t(std::lrint(std::clamp(value, 0.0, double(limit))));
+}
+
+// Narrows [*first, *last) to the steps x at which start + x step lies within [low, high), with a
+// pixel to spare on each side: the sampler still tests every position it is given.
+void KeepWithin(int64_t start, int64_t step, int64_t low, int64_t high, int32_t* first, int32_t* last)
+{
+    if (step == 0) {
+        if (start < low || start >= high)
+            *last = *first;
+        return;
+    }
+    double enter = double(low - start) / double(step), leave = double(high - start) / double(step);
+    if (step < 0)
+        std::swap(enter, leave);
+    *first = int32_t(std::clamp(std::floor(enter) - 1, double(*first), double(*last)));
+    *last = int32_t(std::clamp(std::ceil(leave) + 1, double(*first), double(*last)));
+}
+
+// Narrows [*first, *last) to the steps x at which start + x step lies within [0, high) for
+// certain, a pixel short on each side, so that the neighbours of every position are inside.
+void KeepInside(int64_t start, int64_t step, int64_t high, int32_t* first, int32_t* last)
+{
+    if (step == 0) {
+        if (start < 0 || start >= high)
+            *last = *first;
+        return;
+    }
+    double enter = double(-start) / double(step), leave = double(high - start) / double(step);
+    if (step < 0)
+        std::swap(enter, leave);
+    *first = int32_t(std::clamp(std::ceil(enter) + 1, double(*first), double(*last)));
+    *last = int32_t(std::clamp(std::floor(leave) - 1, double(*first), double(*last)));
 }
 
 }  // namespace
@@ -112,11 +144,23 @@ tResult CRotaterWidget::RenderImage()
     int64_t rowV = Fixed((sampled->GetHeight() / 2.0 - 0.5) + iy * (-sa * dx + ca * dy));
     const int64_t stepU = Fixed(ix * ca), stepV = Fixed(-iy * sa);
     const int64_t rowStepU = Fixed(ix * sa), rowStepV = Fixed(iy * ca);
+    // The picture was cleared: only the part of each row that maps into the source is sampled,
+    // and within it the part whose four neighbours all lie inside the source without bounds tests.
+    const int64_t sourceWidth = int64_t(from.GetWidth()) << 16, sourceHeight = int64_t(from.GetHeight()) << 16;
+    const CPixel* pixels = from.Pixels(0);
+    const ptrdiff_t rowPixels = from.GetRowBytes() / ptrdiff_t(sizeof(CPixel));
     for (int32_t y = 0; y < to.GetHeight(); ++y, rowU += rowStepU, rowV += rowStepV) {
         CPixel* out = to.Pixels(y);
-        int64_t u = rowU, v = rowV;
-        for (int32_t x = 0; x < to.GetWidth(); ++x, u += stepU, v += stepV)
-            out[x] = SampleBilinearLending(from, u, v);
+        int32_t first = 0, last = to.GetWidth();
+        KeepWithin(rowU, stepU, -65536, sourceWidth, &first, &last);
+        KeepWithin(rowV, stepV, -65536, sourceHeight, &first, &last);
+        int32_t inFirst = first, inLast = last;
+        KeepInside(rowU, stepU, sourceWidth - 65536, &inFirst, &inLast);
+        KeepInside(rowV, stepV, sourceHeight - 65536, &inFirst, &inLast);
+        int64_t u = rowU + first * stepU, v = rowV + first * stepV;
+        for (int32_t x = first; x < last; ++x, u += stepU, v += stepV)
+            out[x] = x >= inFirst && x < inLast ? SampleInteriorLending(pixels, rowPixels, u, v)
+                                                : SampleBilinearLending(from, u, v);
     }
     to.Detach();
     from.Detach();

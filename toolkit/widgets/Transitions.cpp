@@ -6,6 +6,7 @@
 
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/NoiseLibrary.h"
+#include "toolkit/imaging/LendingSampler.h"
 #include "toolkit/imaging/RotatedBlit.h"
 #include "toolkit/imaging/ValueNoise.h"
 
@@ -56,6 +57,43 @@ CImage* FrameOf(CTransitionWidget* widget)
 CPixel PixelAt(const CImNav& view, const tCRect& placed, int32_t x, int32_t y)
 {
     return view.Pixels(y - placed.top)[x - placed.left];
+}
+
+// The alpha-correct mix of s and e at weight u (0 gives s, 255 e), as CrossFadePixel computes
+// it, with the plain lerp of two opaque pixels taken directly and the division by the mixed
+// alpha taken from a table.
+CPixel MixPixels(CPixel s, CPixel e, uint32_t u)
+{
+    static const struct tReciprocals {
+        int32_t of[256];
+        tReciprocals()
+        {
+            for (int32_t a = 0; a < 256; ++a)
+                of[a] = (1 << 24) / (a + 1);
+        }
+    } kReciprocals;
+    const uint32_t sa = s >> 24, ea = e >> 24;
+    if (sa != 255 || ea != 255)
+        return sa == 0 || ea == 0 ? CrossFadePixel(s, e, u) : [&] {
+            const int32_t w = int32_t(u) * 257 + 1;
+            const int32_t a = int32_t(sa) + ((int32_t(ea - sa) * w) >> 16);
+            CPixel out = CPixel(a) << 24;
+            for (int shift = 0; shift <= 16; shift += 8) {
+                const int32_t ps = int32_t(((s >> shift) & 0xFF) * (sa + 1)) >> 8;
+                const int32_t pe = int32_t(((e >> shift) & 0xFF) * (ea + 1)) >> 8;
+                const int64_t mixed = ps + ((int64_t(pe - ps) * w) >> 16);
+                out |= CPixel(((mixed * kReciprocals.of[a]) >> 16) & 0xFF) << shift;
+            }
+            return out;
+        }();
+    // Both opaque: premultiplying and dividing again change nothing.
+    const int32_t w = int32_t(u) * 257 + 1;
+    CPixel out = 0xFF000000;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int32_t cs = int32_t((s >> shift) & 0xFF), ce = int32_t((e >> shift) & 0xFF);
+        out |= CPixel(cs + (((ce - cs) * w) >> 16)) << shift;
+    }
+    return out;
 }
 
 double Smoothstep(double t)
@@ -165,7 +203,7 @@ tResult TransitionCrossFade(tMsgArg, CTransitionWidget* widget, float progress)
                 const tCPoint at{rect.left + x, rect.top + y};
                 const bool s = inStart.Contains(at), e = inEnd.Contains(at);
                 if (s && e)
-                    row[x] = CrossFadePixel(PixelAt(from, inStart, at.x, at.y), PixelAt(to, inEnd, at.x, at.y), 255 - a);
+                    row[x] = MixPixels(PixelAt(from, inStart, at.x, at.y), PixelAt(to, inEnd, at.x, at.y), 255 - a);
                 else if (s)
                     row[x] = ScaleAlpha(PixelAt(from, inStart, at.x, at.y), a);
                 else if (e) {
@@ -240,7 +278,6 @@ tResult TransitionNoiseDissolve(tMsgArg, CTransitionWidget* widget, float progre
     CImNav16 field(noise);
     if (!out.IsLocked() || !field.IsLocked())
         return kResNoMemory;
-    const auto N = [&](int32_t x, int32_t y) -> int64_t { return field.Pixels(y)[x]; };
 
     if (!startImage || !endImage) {
         float shown = 0;
@@ -253,11 +290,12 @@ tResult TransitionNoiseDissolve(tMsgArg, CTransitionWidget* widget, float progre
         const uint32_t j = uint32_t(std::clamp<long>(std::lround(shown * 255.0 * 5), 0, 255));
         for (int32_t y = 1; y < h - 1; ++y) {
             CPixel* row = out.Pixels(y);
+            const uint16_t *above = field.Pixels(y - 1), *noise = field.Pixels(y), *below = field.Pixels(y + 1);
             for (int32_t x = 1; x < w - 1; ++x) {
-                CPixel sample = DisplacedSample(source, only.offset, x, y, N(x - 1, y) - N(x + 1, y),
-                                                N(x, y - 1) - N(x, y + 1), strength);
+                CPixel sample = DisplacedSample(source, only.offset, x, y, int64_t(noise[x - 1]) - noise[x + 1],
+                                                int64_t(above[x]) - below[x], strength);
                 if ((sample >> 24) && shown < 0.8f)
-                    sample = ScaleAlpha(sample, uint32_t(std::max<int64_t>(0, 255 - ((N(x, y) * k) >> 14))));
+                    sample = ScaleAlpha(sample, uint32_t(std::max<int64_t>(0, 255 - ((noise[x] * k) >> 14))));
                 if ((sample >> 24) && shown < 0.2f)
                     sample = ScaleAlpha(sample, j);
                 row[x] = sample;
@@ -276,18 +314,19 @@ tResult TransitionNoiseDissolve(tMsgArg, CTransitionWidget* widget, float progre
     const int64_t j = std::lround(q * 255.0 * 5);
     for (int32_t y = 1; y < h - 1; ++y) {
         CPixel* row = out.Pixels(y);
+        const uint16_t *above = field.Pixels(y - 1), *noise = field.Pixels(y), *below = field.Pixels(y + 1);
         for (int32_t x = 1; x < w - 1; ++x) {
-            const int64_t gx = N(x - 1, y) - N(x + 1, y), gy = N(x, y - 1) - N(x, y + 1);
+            const int64_t gx = int64_t(noise[x - 1]) - noise[x + 1], gy = int64_t(above[x]) - below[x];
             const CPixel s = DisplacedSample(from, widget->GetStartOffset(), x, y, gx, gy, startStrength);
             if (p < 0.2f) {
                 row[x] = s;
                 continue;
             }
             const CPixel e = DisplacedSample(to, widget->GetEndOffset(), x, y, gx, gy, endStrength);
-            int64_t t = std::max<int64_t>(0, 255 - ((N(x, y) * k) >> 14));
+            int64_t t = std::max<int64_t>(0, 255 - ((noise[x] * k) >> 14));
             if (p > 0.8f)
                 t = (j * t) >> 8;
-            row[x] = CrossFadePixel(s, e, uint32_t(255 - t));
+            row[x] = MixPixels(s, e, uint32_t(255 - t));
         }
     }
     return widget->FinishFrame(frame->GetBounds());

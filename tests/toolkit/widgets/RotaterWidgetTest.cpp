@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "toolkit/imaging/CGaussianPyramid.h"
+#include "toolkit/imaging/LendingSampler.h"
 #include "toolkit/widgets/CRotaterWidget.h"
 #include "toolkit/widgets/EffectTestSupport.h"
 
@@ -131,6 +133,44 @@ TEST(RotaterWidget, HalfScaleSamplesTheFirstPyramidLevel)
     const CPixel bottom = Halfway(PixelAt(*level, 3, 4), PixelAt(*level, 4, 4));
     EXPECT_EQ(r.At(8, 8), Halfway(top, bottom));
     EXPECT_EQ(r.At(1, 1), 0u) << "outside the half-size picture";
+}
+
+// The render as the plain loop: every pixel of the picture through the sampler with its bounds
+// tests, the positions stepped in 16.16 from the top-left pixel.
+std::unique_ptr<CImage> Reference(const CImage& source, int32_t size, double angle)
+{
+    auto out = std::make_unique<CImage>(size, size);
+    CImNav to(out.get()), from(const_cast<CImage*>(&source));
+    const double c = std::cos(angle), s = std::sin(angle), centre = size / 2.0;
+    const auto fixed = [](double value) { return std::llrint(value * 65536.0); };
+    int64_t rowU = fixed(source.GetWidth() / 2.0 - 0.5 + (c * -centre + s * -centre));
+    int64_t rowV = fixed(source.GetHeight() / 2.0 - 0.5 + (-s * -centre + c * -centre));
+    for (int32_t y = 0; y < size; ++y, rowU += fixed(s), rowV += fixed(c)) {
+        int64_t u = rowU, v = rowV;
+        for (int32_t x = 0; x < size; ++x, u += fixed(c), v += fixed(-s))
+            to.Pixels(y)[x] = SampleBilinearLending(from, u, v);
+    }
+    return out;
+}
+
+TEST(RotaterWidget, TheRowSpansGiveThePlainLoopsPixels)
+{
+    Rotater r(48);
+    auto* source = new CImage(48, 48);
+    FillPattern(*source);
+    for (int32_t x = 0; x < 48; ++x)
+        SetPixel(*source, x, 7, 0);
+    ASSERT_EQ(r.widget->SetImage(source, 0), kResOk);
+    for (const double angle : {0.0, 0.3, kPi / 4, 2.0, -1.1, kPi}) {
+        r.widget->SetAngle(float(angle));
+        ASSERT_EQ(r.widget->RenderImage(), kResOk);
+        const std::unique_ptr<CImage> expected = Reference(*source, 48, double(float(angle)));
+        int differing = 0;
+        for (int32_t y = 0; y < 48; ++y)
+            for (int32_t x = 0; x < 48; ++x)
+                differing += PixelAt(*r.widget->GetImage(), x, y) != PixelAt(*expected, x, y);
+        EXPECT_EQ(differing, 0) << angle;
+    }
 }
 
 TEST(RotaterWidget, ScalesOfZeroNegativeOrNotANumberDrawNothing)

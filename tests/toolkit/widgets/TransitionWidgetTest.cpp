@@ -124,6 +124,24 @@ TEST(TransitionWidget, TwoPicturesCrossFadeByTheirAlphasWhereTheyMeet)
     EXPECT_EQ(s.transition->GetLastFrameRect(), (tCRect{4, 3, 34, 26}));
 }
 
+TEST(TransitionWidget, OpaquePicturesCrossFadeAsTheMixDefinesIt)
+{
+    Stage s;
+    ASSERT_EQ(s.first->SetImage(Picture(20, 15, 0x203040), 0, 0), kResOk);
+    CImNav(s.first->GetImage()).SetAlpha(255);
+    CImNav(s.second->GetImage()).SetAlpha(255);
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
+    s.transition->SetTransition(TransitionCrossFade, 0);
+    for (const float p : {0.1f, 0.3f, 0.77f}) {
+        ASSERT_EQ(s.transition->SetProgress(p, 0), kResOk);
+        const uint32_t a = uint32_t(std::lround((1.0 - p) * 255));
+        for (int32_t y = 10; y < 18; ++y)
+            for (int32_t x = 10; x < 24; ++x)
+                ASSERT_EQ(s.Frame(x, y), Mix(s.First(x - 4, y - 3), s.Second(x - 10, y - 10), 255 - a)) << p;
+    }
+}
+
 TEST(TransitionWidget, ProgressOutsideZeroToOneActsAsItsEnd)
 {
     Stage s;
