@@ -176,9 +176,20 @@ CSplashScreen* ShowSplashScreen(CWidget* widget, const char* title, const CWidge
 
 w32::LRESULT SplashWindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam, w32::LPARAM lParam)
 {
+    CSplashWindow* live = CSplashWindow::GetLive();
+    // The class is registered under the title, which the main window may share: a window other
+    // than the splash (or the splash being made) is served by its own window object, as the
+    // window class of every window object serves it.
+    if (!live || (live->GetHandle() && live->GetHandle() != window)) {
+        const bool hasObject = message == w32::WM_NCCREATE
+                                   ? reinterpret_cast<const w32::CREATESTRUCTW*>(lParam)->lpCreateParams != nullptr
+                                   : w32::GetWindowLongPtrW(window, w32::GWLP_USERDATA) != 0;
+        if (hasObject)
+            return CWinWindow::StaticWindowProc(window, message, wParam, lParam);
+    }
     if (message == w32::WM_DESTROY)
         return 0;
-    if (CSplashWindow* live = CSplashWindow::GetLive())
+    if (live)
         return live->WindowProc(window, message, wParam, lParam);
     return w32::DefWindowProcW(window, message, wParam, lParam);
 }

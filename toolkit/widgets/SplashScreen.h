@@ -24,6 +24,7 @@ void ComputeSplashRect(tCRect* rect, CWidget* widget, const CWidgetLayout* layou
 // Copies the screen pixels of `rect` into the image's top-left and makes them opaque: 0, 5 when
 // the image cannot be viewed, 14 when the display gives no pixels.
 tResult CaptureScreenRect(CImage* image, const tCRect& rect);
-// The splash class's procedure: WM_DESTROY is answered at once (no quit is posted); the rest
-// goes to the live splash window, or to DefWindowProcW without one.
+// The splash class's procedure: the splash window's WM_DESTROY is answered at once (no quit is
+// posted); its other messages go to the live splash window, or to DefWindowProcW without one.
+// Another window of the class (one titled as the splash) is served by its own window object.
 w32::LRESULT SplashWindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam, w32::LPARAM lParam);

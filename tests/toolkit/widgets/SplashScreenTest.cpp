@@ -5,7 +5,9 @@
 #include "platform/Queue.h"
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
+#include "toolkit/core/CAppWindow.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CSplashScreen.h"
 #include "toolkit/widgets/CSplashWindow.h"
@@ -199,6 +201,28 @@ TEST_F(SplashScreenTest, KeysReachTheWidgetAndTheDestroyMessageIsAnsweredAtOnce)
     EXPECT_FALSE(deleted);
     ASSERT_EQ(splash->CloseSplashWindow(), kResOk);
     EXPECT_TRUE(deleted);
+}
+
+TEST_F(SplashScreenTest, AMainWindowTitledAsTheSplashIsServedByItsOwnObject)
+{
+    CBackdrop::RegisterRootWidgetFactory();
+    bool deleted = false;
+    CSplashScreen* splash = ShowSplashScreen(Ringed(&deleted), "Kostrel", nullptr, 0, 0);
+    ASSERT_NE(splash, nullptr);
+    // Made while the splash lives, the main window takes the splash's class of the same name.
+    auto* main = new CAppWindow;
+    ASSERT_EQ(main->Create(300, 200, tCString(u"Kostrel"), -1), 1);
+    ASSERT_NE(main->GetHandle(), nullptr);
+    EXPECT_NE(main->GetRootWidget(), nullptr);
+    EXPECT_EQ(main->GetWidth(), 300);
+    CAppBase::SetMainWindow(main);
+    ASSERT_EQ(splash->CloseSplashWindow(), kResOk);
+    EXPECT_TRUE(deleted);
+    EXPECT_TRUE(w32::IsWindow(main->GetHandle()));
+    main->DestroyWindow();
+    w32::MSG message;
+    EXPECT_TRUE(w32::PeekMessageW(&message, nullptr, w32::WM_QUIT, w32::WM_QUIT, w32::PM_NOREMOVE))
+        << "the main window's destruction ends the application";
 }
 
 }  // namespace
