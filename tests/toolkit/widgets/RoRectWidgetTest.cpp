@@ -50,6 +50,9 @@ TEST(RoRectWidget, TheDefaultsRoundAllFourCornersWithRadiusTwenty)
     EXPECT_EQ(r.At(0, 0), 0u);
     EXPECT_EQ(r.At(5, 5), 0u) << "d^2 = 450 > 21^2";
     EXPECT_EQ(r.At(6, 6), kFill) << "d^2 = 392";
+    // d^2 = 401: k = round((21 - 20.025) x 255) = 249, alpha = (250 x 0xFF3366) >> 24 = 249.
+    EXPECT_EQ(r.At(19, 0), 0xF9336699u);
+    EXPECT_EQ(r.At(0, 20), 0xF9336699u) << "the same corner pixel mirrored across the diagonal";
     // d^2 = 421: k = round((21 - 20.5183) x 255) = 123, alpha = (124 x 0xFF3366) >> 24 = 123.
     for (const tCPoint p : {tCPoint{6, 5}, tCPoint{93, 5}, tCPoint{6, 34}, tCPoint{93, 34}})
         EXPECT_EQ(r.At(p.x, p.y), 0x7B336699u) << p.x << "," << p.y;

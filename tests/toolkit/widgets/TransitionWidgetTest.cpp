@@ -110,13 +110,18 @@ TEST(TransitionWidget, ACrossFadeOfTheStartAloneFadesItsAlphaAway)
 TEST(TransitionWidget, TwoPicturesCrossFadeByTheirAlphasWhereTheyMeet)
 {
     Stage s;
+    // Some pixels of each picture without alpha.
+    SetPixel(*s.first->GetImage(), 11, 9, 0x00123456);
+    SetPixel(*s.second->GetImage(), 6, 2, 0x00654321);
     ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
     ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
     EXPECT_EQ(s.transition->GetEndOffset(), (tCPoint{10, 10}));
     s.transition->SetTransition(TransitionCrossFade, 0);
     ASSERT_EQ(s.transition->SetProgress(0.5f, 0), kResOk);
     // a = round(0.5 x 255) = 128; the mix weighs the end by 255 - 128.
-    EXPECT_EQ(s.Frame(15, 12), Mix(s.First(11, 9), s.Second(5, 2), 127)) << "both";
+    EXPECT_EQ(s.Frame(15, 12), Mix(s.First(11, 9), s.Second(5, 2), 127)) << "both, the start transparent";
+    EXPECT_EQ(s.Frame(16, 12), Mix(s.First(12, 9), s.Second(6, 2), 127)) << "both, the end transparent";
+    EXPECT_EQ(s.Frame(17, 13), Mix(s.First(13, 10), s.Second(7, 3), 127)) << "both";
     EXPECT_EQ(s.Frame(5, 4), Scaled(s.First(1, 1), 128)) << "the start alone";
     const CPixel end = s.Second(20, 12);
     EXPECT_EQ(s.Frame(30, 22), (end & 0xFFFFFF) | ((((end >> 8) * 128) >> 24) << 24)) << "the end alone";
@@ -214,6 +219,67 @@ TEST(TransitionWidget, TheDissolveLateOnlyDisplacesAndAtTheEndCopies)
             const bool inside = x >= 4 && x < 24 && y >= 3 && y < 18;
             ASSERT_EQ(inside ? s.Frame(x, y) : s.Frame(x, y) >> 24, inside ? 0xFF00C0FFu : 0u) << x << "," << y;
         }
+}
+
+// Pictures of one opaque colour, far larger than the frame: whatever the displacement, every
+// sample is that colour, so that each frame pixel follows from the noise under it alone.
+struct Uniform : Stage {
+    Uniform()
+    {
+        for (auto [widget, colour] : {std::pair{&start, 0xFF2060A0u}, std::pair{&end, 0xFFE0A040u}}) {
+            *widget = new CImWidget;
+            // The displacement reaches some 600 pixels at its strongest.
+            EXPECT_EQ(Place(&root, *widget, {-730, -735, 770, 765}), kResOk);
+            auto* image = new CImage(1500, 1500);
+            CImNav(image).Fill(colour);
+            EXPECT_EQ((*widget)->SetImage(image, 0, 0), kResOk);
+        }
+        transition->SetTransition(TransitionNoiseDissolve, 0);
+    }
+    uint32_t Noise(int32_t x, int32_t y) { return CImNav16(transition->GetNoiseImage()).Pixels(y)[x]; }
+    CImWidget* start = nullptr;
+    CImWidget* end = nullptr;
+};
+
+TEST(TransitionWidget, TheDissolveEatsOnePictureAwayWhereTheNoiseIsHigh)
+{
+    Uniform u;
+    ASSERT_EQ(u.transition->CaptureWidget(u.start, CTransitionWidget::kStart), kResOk);
+    for (const double p : {0.5, 0.9}) {
+        ASSERT_EQ(u.transition->SetProgress(float(p), 0), kResOk);
+        // The start alone is shown at p' = 1 - p: k = round((1 - p' / 0.8) 256), j = round(p' 255 5).
+        const double shown = 1.0 - double(float(p));
+        const int64_t k = std::lround((1.0 - shown / 0.8) * 256), j = std::lround(shown * 255 * 5);
+        for (int32_t y = 1; y < 29; y += 3)
+            for (int32_t x = 1; x < 39; x += 2) {
+                int64_t a = std::max<int64_t>(0, 255 - ((int64_t(u.Noise(x, y)) * k) >> 14));
+                CPixel expected = Scaled(0xFF2060A0, uint32_t(a));
+                if (shown < 0.2 && (expected >> 24))
+                    expected = Scaled(expected, uint32_t(j));
+                ASSERT_EQ(u.Frame(x, y), expected) << p << " " << x << "," << y;
+            }
+    }
+}
+
+TEST(TransitionWidget, TheDissolveBetweenTwoPicturesLetsTheEndBreakThrough)
+{
+    Uniform u;
+    ASSERT_EQ(u.transition->CaptureWidget(u.start, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(u.transition->CaptureWidget(u.end, CTransitionWidget::kEnd), kResOk);
+    ASSERT_EQ(u.transition->SetProgress(0.1f, 0), kResOk);
+    EXPECT_EQ(u.Frame(20, 15), 0xFF2060A0u) << "before 0.2, the start alone";
+    for (const double p : {0.5, 0.9}) {
+        ASSERT_EQ(u.transition->SetProgress(float(p), 0), kResOk);
+        const double q = 1.0 - double(float(p));
+        const int64_t k = std::lround((1.0 - q / 0.8) * 256), j = std::lround(q * 255 * 5);
+        for (int32_t y = 1; y < 29; y += 3)
+            for (int32_t x = 1; x < 39; x += 2) {
+                int64_t t = std::max<int64_t>(0, 255 - ((int64_t(u.Noise(x, y)) * k) >> 14));
+                if (p > 0.8)
+                    t = (j * t) >> 8;
+                ASSERT_EQ(u.Frame(x, y), Mix(0xFF2060A0, 0xFFE0A040, uint32_t(255 - t))) << p << " " << x << "," << y;
+            }
+    }
 }
 
 TEST(TransitionWidget, TheNoiseIsMadeOncePerFrameSizeAndItsBorderNeverWritten)
