@@ -94,6 +94,9 @@ TEST(RoRectWidget, AFractionalBorderEndsInTheHalfwayBlend)
     // Deep in a rounded corner the border ring lies along the arc: r = 20, q = 18.5, p = 17.5.
     EXPECT_EQ(r.At(6, 6), kBorder) << "d = 19.8, beyond q";
     EXPECT_EQ(r.At(10, 10), kFill) << "d = 14.1, inside p";
+    // d = 18.385 in the ring: weight 255 - round(0.885 x 255) = 29 from the border to the fill,
+    // each channel floor(c x 7454 / 65536).
+    EXPECT_EQ(r.At(7, 7), 0xFF050B11u);
 }
 
 TEST(RoRectWidget, RadiusZeroIsAPlainRectangle)

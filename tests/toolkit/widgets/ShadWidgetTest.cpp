@@ -97,13 +97,14 @@ TEST(ShadWidget, EachPixelBlendsTheColourAtColumnTimesRowTimesOpacity)
 {
     Strip s(3, 8);
     ASSERT_EQ(s.widget->SetColour(0x20FF8000, 0), kResOk);
-    EffectCanvas canvas(3, 8, {0, 0}, 0xFF0000FF);
+    EffectCanvas canvas(5, 8, {0, 0}, 0xFF0000FF);
     const tCRect all{0, 0, 3, 8};
     ASSERT_EQ(s.widget->Draw(&all, &canvas.image, 200), kResOk);
     for (int32_t y = 0; y < 8; ++y) {
         // The colour's own alpha plays no part.
         const uint32_t a = uint32_t(std::lround(1.0f * (G(0.5 * y) * 200.0f)));
         EXPECT_EQ(canvas.At(1, y), OverReference(0xFF0000FF, a, 0x00FF8000 | a << 24)) << y;
+        EXPECT_EQ(canvas.At(3, y), 0xFF0000FFu) << "beyond the clip";
     }
     EffectCanvas untouched(3, 8, {0, 0}, 0xFF0000FF);
     ASSERT_EQ(s.widget->Draw(&all, &untouched.image, 0), kResOk);
