@@ -5,6 +5,8 @@
 #include "toolkit/imaging/NoiseLibrary.h"
 #include "toolkit/imaging/PixelBlend.h"
 #include "toolkit/imaging/PixelCopy.h"
+#include "toolkit/imaging/PixelMath.h"
+#include "toolkit/imaging/RotatedBlit.h"
 #include "toolkit/imaging/ValueNoise.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CTransitionWidget.h"
@@ -279,6 +281,77 @@ TEST(TransitionWidget, TheDissolveBetweenTwoPicturesLetsTheEndBreakThrough)
                     t = (j * t) >> 8;
                 ASSERT_EQ(u.Frame(x, y), Mix(0xFF2060A0, 0xFFE0A040, uint32_t(255 - t))) << p << " " << x << "," << y;
             }
+    }
+}
+
+TEST(TransitionWidget, TheDissolveSamplesAlongTheNoiseGradient)
+{
+    Stage s;
+    auto* varied = new CImage(1500, 1500);
+    for (int32_t y = 0; y < 1500; ++y)
+        for (int32_t x = 0; x < 1500; ++x)
+            SetPixel(*varied, x, y, 0xFF000000 | CPixel((x * 7 + y * 3) & 0xFF) << 16 | CPixel((y * 5) & 0xFF) << 8 | (x & 0xFF));
+    auto* large = new CImWidget;
+    ASSERT_EQ(Place(&s.root, large, {-730, -735, 770, 765}), kResOk);
+    ASSERT_EQ(large->SetImage(varied, 0, 0), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(large, CTransitionWidget::kEnd), kResOk);
+    s.transition->SetTransition(TransitionNoiseDissolve, 0);
+    // The end alone at p' = 0.9: strength round(0.1 x 45536) >> 2, nothing eaten away.
+    ASSERT_EQ(s.transition->SetProgress(0.9f, 0), kResOk);
+    const int64_t strength = std::lround((1.0 - double(0.9f)) * 45536) >> 2;
+    CImNav16 noise(s.transition->GetNoiseImage());
+    const auto N = [&](int32_t x, int32_t y) { return int64_t(noise.Pixels(y)[x]); };
+    for (int32_t y = 1; y < 29; y += 2)
+        for (int32_t x = 1; x < 39; x += 3) {
+            const int64_t u = (int64_t(x + 740) << 16) + (N(x - 1, y) - N(x + 1, y)) * strength;
+            const int64_t v = (int64_t(y + 745) << 16) + (N(x, y - 1) - N(x, y + 1)) * strength;
+            const int32_t ix = int32_t(u >> 16), iy = int32_t(v >> 16);
+            const uint32_t fx = uint32_t(u >> 8) & 255, fy = uint32_t(v >> 8) & 255;
+            const CPixel expected =
+                LerpArgb(LerpArgb(PixelAt(*varied, ix, iy), PixelAt(*varied, ix + 1, iy), fx),
+                         LerpArgb(PixelAt(*varied, ix, iy + 1), PixelAt(*varied, ix + 1, iy + 1), fx), fy);
+            ASSERT_EQ(s.Frame(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST(TransitionWidget, TwoPicturesSpinRoundEachOtherTheLargerOnTop)
+{
+    Stage s;
+    ASSERT_EQ(s.transition->CaptureWidget(s.first, CTransitionWidget::kStart), kResOk);
+    ASSERT_EQ(s.transition->CaptureWidget(s.second, CTransitionWidget::kEnd), kResOk);
+    s.transition->SetTransition(TransitionSpin, 0);
+    CImage* start = s.transition->GetStartImage();
+    CImage* end = s.transition->GetEndImage();
+    // e = smoothstep(2p) rises to 1 at p = 0.5 and falls back; the start lies at
+    // 0.5 - (e / 4)(cos 3 pi p, sin 3 pi p), the end opposite.
+    const struct {
+        float p;
+        double e;
+        bool endFirst;
+    } cases[] = {{0.25f, 0.5, true}, {0.75f, 0.5, false}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(s.transition->SetProgress(c.p, 0), kResOk);
+        CImage expected(40, 30);
+        const double cosine = std::cos(3 * 3.14159265358979323846 * c.p), sine = std::sin(3 * 3.14159265358979323846 * c.p);
+        const auto draw = [&](CImage* image, double angle, float scale, double sign) {
+            ASSERT_EQ(BlitRotatedScaledOver(expected, *image, float(angle), scale, float(0.5 + sign * c.e / 4 * cosine),
+                                            float(0.5 + sign * c.e / 4 * sine), nullptr),
+                      kResOk);
+        };
+        const double turn = 4 * 3.14159265358979323846;
+        if (c.endFirst) {
+            draw(end, (1.0 - c.p) * turn, c.p, 1);
+            draw(start, c.p * turn, 1.0f - c.p, -1);
+        } else {
+            draw(start, c.p * turn, 1.0f - c.p, -1);
+            draw(end, (1.0 - c.p) * turn, c.p, 1);
+        }
+        int differing = 0;
+        for (int32_t y = 0; y < 30; ++y)
+            for (int32_t x = 0; x < 40; ++x)
+                differing += s.Frame(x, y) != PixelAt(expected, x, y);
+        EXPECT_EQ(differing, 0) << c.p;
+        EXPECT_LT(CountPixels(expected, 0), 40 * 30 - 50) << "both pictures show";
     }
 }
 
