@@ -266,21 +266,26 @@ TEST(TransitionWidget, TheDissolveEatsOnePictureAwayWhereTheNoiseIsHigh)
 TEST(TransitionWidget, TheDissolveBetweenTwoPicturesLetsTheEndBreakThrough)
 {
     Uniform u;
+    // A frame large enough for the noise to reach low values somewhere.
+    ASSERT_EQ(u.transition->SetSize(200, 150, 0), kResOk);
     ASSERT_EQ(u.transition->CaptureWidget(u.start, CTransitionWidget::kStart), kResOk);
     ASSERT_EQ(u.transition->CaptureWidget(u.end, CTransitionWidget::kEnd), kResOk);
     ASSERT_EQ(u.transition->SetProgress(0.1f, 0), kResOk);
     EXPECT_EQ(u.Frame(20, 15), 0xFF2060A0u) << "before 0.2, the start alone";
-    for (const double p : {0.5, 0.9}) {
+    for (const double p : {0.5, 0.81}) {
         ASSERT_EQ(u.transition->SetProgress(float(p), 0), kResOk);
         const double q = 1.0 - double(float(p));
         const int64_t k = std::lround((1.0 - q / 0.8) * 256), j = std::lround(q * 255 * 5);
-        for (int32_t y = 1; y < 29; y += 3)
-            for (int32_t x = 1; x < 39; x += 2) {
+        int startShows = 0;
+        for (int32_t y = 1; y < 149; ++y)
+            for (int32_t x = 1; x < 199; ++x) {
                 int64_t t = std::max<int64_t>(0, 255 - ((int64_t(u.Noise(x, y)) * k) >> 14));
                 if (p > 0.8)
                     t = (j * t) >> 8;
+                startShows += t > 0;
                 ASSERT_EQ(u.Frame(x, y), Mix(0xFF2060A0, 0xFFE0A040, uint32_t(255 - t))) << p << " " << x << "," << y;
             }
+        EXPECT_GT(startShows, 0) << p;
     }
 }
 
