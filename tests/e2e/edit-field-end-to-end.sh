@@ -43,6 +43,15 @@ dark() {
     convert "$shots/$1.png" -crop 356x28+22+26 -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:
 }
 clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
+# Control with a key, held long enough for the program to see both.
+control() {
+    xdotool keydown ctrl
+    sleep 0.2
+    xdotool key "$1"
+    sleep 0.2
+    xdotool keyup ctrl
+    sleep 0.2
+}
 
 shot empty
 typed='Grüße € ½'
@@ -54,20 +63,34 @@ after=$(dark typed)
 python3 -c "import sys; sys.exit(0 if $after > $before + 0.02 else 1)" ||
     fail "the typed text does not show (dark share $before before, $after after)"
 
-xdotool key ctrl+a
-xdotool key ctrl+c
-sleep 0.3
-copied=$(clipboard)
+control a
+# The whole text selected shows inverted: white on black.
+for _ in $(seq 30); do
+    shot selected
+    selected=$(dark selected)
+    python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" && break
+    sleep 0.1
+done
+python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" ||
+    fail "Control+A shows no selection (dark share $after before, $selected after)"
+control c
+copied=
+for _ in $(seq 30); do
+    copied=$(clipboard)
+    [ "$copied" = "$typed" ] && break
+    sleep 0.1
+done
 [ "$copied" = "$typed" ] || fail "the clipboard holds '$copied', not '$typed'"
 
 printf '%s' ' ok' | xclip -selection clipboard
 xdotool key End
-xdotool key ctrl+v
+control v
 sleep 0.5
 shot pasted
 
-xdotool key alt+F4
-for _ in $(seq 300); do
+# Alt+F4 again now and then, in case a key raced its modifier.
+for i in $(seq 300); do
+    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done

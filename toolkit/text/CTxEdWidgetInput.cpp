@@ -28,6 +28,13 @@ bool IsCaretKey(int32_t key)
     return key >= kKeyLeft && key <= kKeyPageDown;
 }
 
+// Control with A, C, V or X makes these codes, and only Control does: they stand for Control
+// held even when the key was let go before its character is handled.
+bool IsControlLetter(uint32_t key)
+{
+    return key == 1 || key == 3 || key == 22 || key == 24;
+}
+
 }  // namespace
 
 int32_t CTxEdWidget::PairStart(int32_t index) const
@@ -59,7 +66,8 @@ tResult CTxEdWidget::OnKeyDown(CWidget** takenBy, uint32_t key)
     CAppBase* application = GetApplication();
     const int32_t code = int32_t(key);
     tResult result = kResOk;
-    if (application && application->IsControlDown() && !IsCaretKey(code)) {
+    const bool control = IsControlLetter(key) || (application && application->IsControlDown());
+    if (control && !IsCaretKey(code)) {
         switch (key) {
         case 1:
         case 33: result = SelectAll(1); break;
