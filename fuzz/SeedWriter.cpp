@@ -49,7 +49,7 @@ txwg 6 "label"
   txsz 1
   colr #FFE6E6F0
   text "Label text"
-  + cowg 5 "dot"
+  hier ["dot" cowg]
 txwg 7 "listed"
   fpsz 9.5
   txls "states"

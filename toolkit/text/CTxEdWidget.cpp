@@ -67,8 +67,12 @@ tResult CTxEdWidget::SetJustification(int32_t justification, uint32_t relayout, 
     m_justification = justification;
     GetTextWidget()->GetLayout()->x = 0.0f;
     SetTextAnchoring(justification);
-    if (relayout)
+    // The field's own layout leaves a child of an unchanged size where it was: the text is laid
+    // out too, so that it moves at once.
+    if (relayout) {
         TK_TRY(LayoutFromParent(0));
+        TK_TRY(GetTextWidget()->LayoutFromParent(0));
+    }
     if (refresh && GetImage())
         return RefreshCaret(1);
     return kResOk;

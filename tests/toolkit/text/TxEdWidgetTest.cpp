@@ -397,6 +397,12 @@ TEST_F(EditFieldTest, TheCaretIsDrawnInvertedTwoPixelsWideOverTheTextBand)
     EXPECT_EQ(at(caret.left, caret.top), 0xFF000000u);
     EXPECT_EQ(at(caret.left + 1, caret.bottom - 1), 0xFF000000u);
     EXPECT_EQ(at(caret.left, caret.top - 1), 0xFFFFFFFFu);
+    EXPECT_EQ(at(caret.left, caret.bottom), 0xFFFFFFFFu);
+    EXPECT_EQ(at(caret.right, caret.top), 0xFFFFFFFFu);
+    // Inside the text the caret's left edge is a pixel before the boundary.
+    ASSERT_EQ(field->SetCaretPos(3, 0, 0), kResOk);
+    EXPECT_EQ(field->GetCaretRect().left, field->GetTextWidget()->GetRect().left + Positions()[3] - 1);
+    ASSERT_EQ(field->SetCaretPos(0, 0, 0), kResOk);
 
     ASSERT_EQ(field->SelectAll(1), kResOk);
     screen = w32::headless::ReadWindowPixels(GetMainWindow()->GetHandle(), &width, &height);
@@ -497,4 +503,134 @@ TEST_F(EditFieldTest, DraggingExtendsTheSelectionAndEndsWhenTheFieldLeavesTheTre
     w32::headless::ReleaseButton(w32::VK_LBUTTON);
     Drain();
     delete field;
+}
+
+TEST_F(EditFieldTest, OnlyItsOwnFocusLossCollapsesTheSelectionAndTheScreenShowsIt)
+{
+    ASSERT_EQ(field->SelectAll(1), kResOk);
+    ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk);
+    const tCRect selection = field->GetSelectionRect();
+    const auto pixel = [&](int32_t x, int32_t y) {
+        int32_t width = 0, height = 0;
+        const std::vector<uint32_t> screen =
+            w32::headless::ReadWindowPixels(GetMainWindow()->GetHandle(), &width, &height);
+        return screen[size_t((y + 10) * width + x + 10)];
+    };
+    EXPECT_EQ(pixel(selection.left, selection.top), 0xFF000000u) << "selected: inverted";
+    EXPECT_EQ(field->BroadcastMessage(CBackdrop::kMsgFocusPrevious, ToMsgArg(backdrop), 0), kResOk);
+    EXPECT_EQ(field->BroadcastMessage(0xF0000002, ToMsgArg(field), 0), kResOk);
+    EXPECT_EQ(field->GetAnchor(), 0) << "another widget's focus loss or another message leaves it";
+    EXPECT_EQ(field->GetCaret(), 7);
+
+    backdrop->SetFocus(1);
+    Drain();
+    EXPECT_EQ(field->GetAnchor(), field->GetCaret());
+    EXPECT_EQ(pixel(selection.left, selection.top), 0xFFFFFFFFu) << "the field shows plain again at once";
+}
+
+TEST_F(EditFieldTest, ControlLettersSelectAllEvenWhenControlWasLetGo)
+{
+    ASSERT_EQ(field->SetCaretPos(2, 0, 0), kResOk);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(field->OnKeyDown(&takenBy, 1), kResOk);
+    EXPECT_EQ(takenBy, field);
+    EXPECT_EQ(field->GetAnchor(), 0);
+    EXPECT_EQ(field->GetCaret(), 7);
+    // The special keys -65536 to -1 are never typed.
+    takenBy = nullptr;
+    ASSERT_EQ(field->OnKeyDown(&takenBy, 0xFFFF0000u), kResOk);
+    EXPECT_EQ(takenBy, nullptr);
+    ASSERT_EQ(field->OnKeyDown(&takenBy, 0xFFFEFFFFu), kResOk);
+    EXPECT_EQ(field->GetText().GetLength(), 1) << "the unit below them is typed";
+}
+
+TEST_F(EditFieldTest, EnterGoesToTheApplicationWithoutANotifyTarget)
+{
+    Owner listener;
+    struct Heard : tCCmdTarget {
+        tResult OnNotify(uint32_t message, tMsgArg a, tMsgArg) override
+        {
+            if (message == CTxEdWidget::kMsgEnter || message == CTxEdWidget::kMsgEscape)
+                heard.emplace_back(message, FromMsgArg<CWidget>(a));
+            return kResOk;
+        }
+        std::vector<std::pair<uint32_t, CWidget*>> heard;
+    } application;
+    ASSERT_EQ(m_app->AddListener(&application), kResOk);
+    Key(w32::VK_ESCAPE);
+    Key(w32::VK_RETURN);
+    m_app->RemoveListener(&application);
+    EXPECT_EQ(application.heard, (std::vector<std::pair<uint32_t, CWidget*>>{{CTxEdWidget::kMsgEscape, field},
+                                                                             {CTxEdWidget::kMsgEnter, field}}));
+    EXPECT_TRUE(listener.heard.empty());
+}
+
+TEST_F(EditFieldTest, SelectionHelpers)
+{
+    tCString text;
+    field->GetSelectedText(&text, 0);
+    EXPECT_EQ(text, u"abc def");
+    ASSERT_EQ(field->SetCaretPos(3, 0, 0), kResOk);
+    field->GetSelectedText(&text, 0);
+    EXPECT_EQ(text, u"");
+    field->GetSelectedText(&text, 1);
+    EXPECT_EQ(text, u"abc def");
+    ASSERT_EQ(field->DeleteSelection(0, 0), kResOk);
+    EXPECT_EQ(field->GetText(), u"abc def");
+    const tCString inserted(u"XY");
+    ASSERT_EQ(field->InsertText(&inserted, 0), kResOk);
+    EXPECT_EQ(field->GetText(), u"abcXY def");
+    EXPECT_EQ(field->GetCaret(), 5);
+    Select(1, 4);
+    ASSERT_EQ(field->InsertText(nullptr, 0), kResOk);
+    EXPECT_EQ(field->GetText(), u"aY def");
+    EXPECT_EQ(field->GetCaret(), 1);
+    ASSERT_EQ(field->DeleteSelection(1, 0), kResOk);
+    EXPECT_EQ(field->GetText(), u"");
+    EXPECT_EQ(field->GetCaret(), 0);
+    EXPECT_EQ(field->GetCaretPositions().GetCount(), 0);
+    // An empty clipboard pastes nothing.
+    ASSERT_EQ(m_app->SetClipboardText(u""), kResOk);
+    EXPECT_EQ(field->Paste(), kResOk);
+    EXPECT_EQ(field->GetText(), u"");
+}
+
+TEST_F(EditFieldTest, ATextWiderThanTheFieldKeepsTheNextBoundaryInsideAndComesBack)
+{
+    ASSERT_EQ(field->SetText(u"a rather long line of text that the field cannot show at once", 1, 0), kResOk);
+    const std::vector<int32_t> p = Positions();
+    const int32_t last = int32_t(p.size()) - 1;
+    Key(w32::VK_HOME);
+    ASSERT_EQ(field->SetCaretPos(last - 1, 0, 0), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left + p[size_t(last)], field->GetWidth() - 2)
+        << "the character after the caret shows whole";
+    // Scrolled to the end, a shorter text that still overflows keeps its right edge on the field's.
+    Key(w32::VK_END);
+    ASSERT_EQ(field->SetCaretPos(last - 1, 0, 0), kResOk);
+    ASSERT_EQ(field->SetCaretPos(0, 0, 0), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left, 2);
+    ASSERT_EQ(field->SetText(u"short", 1, 0), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left, 2) << "a text that fits stands at the left";
+}
+
+TEST_F(EditFieldTest, AWideTextAtTheLeftEdgeStaysWhileTheCaretShows)
+{
+    ASSERT_EQ(field->SetText(u"a rather long line of text that the field cannot show at once", 1, 0), kResOk);
+    ASSERT_EQ(field->SetJustification(0, 1, 0), kResOk);
+    ASSERT_EQ(field->GetTextWidget()->GetRect().left, 0);
+    ASSERT_EQ(field->SetCaretPos(3, 0, 0), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left, 0);
+}
+
+TEST_F(EditFieldTest, JustificationAnchorsTheTextThatFits)
+{
+    ASSERT_EQ(field->SetJustification(1, 1, 1), kResOk);
+    EXPECT_EQ(field->GetJustification(), 1);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().right, field->GetWidth());
+    EXPECT_EQ(field->GetTextWidget()->GetJustification(), 0) << "the text keeps its own";
+    ASSERT_EQ(field->SetJustification(2, 1, 1), kResOk);
+    const tCRect centred = field->GetTextWidget()->GetRect();
+    EXPECT_EQ(centred.left, int32_t(std::nearbyint((field->GetWidth() - centred.Width()) * 0.5)));
+    ASSERT_EQ(field->SetJustification(0, 1, 1), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left, 0);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/TextWidgetApp.h"
@@ -318,4 +319,38 @@ txwg 7 "label"
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->GetWidgetType(), CTxWidget::kType);
     EXPECT_EQ(static_cast<CTxWidget*>(made.get())->GetText(), u"Made");
+}
+
+TEST_F(TextWidgetTest, ATextObjectOfAPoolIsNeverDeleted)
+{
+    CText pooled;
+    ASSERT_EQ(pooled.SetText(u"Shared"), kResOk);
+    pooled.MarkPoolOwned();
+    {
+        CTxWidget widget;
+        ASSERT_EQ(widget.SetTextObject(&pooled, 1, 0), kResOk);
+        EXPECT_EQ(widget.GetTextObject(), &pooled);
+        EXPECT_EQ(widget.GetText(), u"Shared");
+        EXPECT_GT(widget.GetWidth(), 4);
+        ASSERT_EQ(widget.SetText(u"Own", 1, 0), kResOk);
+        EXPECT_NE(widget.GetTextObject(), &pooled);
+        ASSERT_EQ(widget.SetTextObject(&pooled, 1, 0), kResOk);
+    }
+    EXPECT_EQ(pooled.GetText(), u"Shared") << "the widget left it to its pool";
+    CTxWidget empty;
+    ASSERT_EQ(empty.SetTextObject(nullptr, 1, 0), kResOk);
+    EXPECT_EQ(empty.GetText(), u"");
+    EXPECT_EQ(empty.GetWidth(), 4) << "a widget without a mask is sized 4 x 4 first";
+}
+
+TEST_F(TextWidgetTest, SetFontStyleSetsAllThreeFlags)
+{
+    CTxWidget widget;
+    ASSERT_EQ(widget.SetFontStyle(1, 1, 1, 0, 0), kResOk);
+    EXPECT_EQ(widget.GetBold(), 1u);
+    EXPECT_EQ(widget.GetItalic(), 1u);
+    EXPECT_EQ(widget.GetUnderline(), 1u);
+    ASSERT_EQ(widget.SetFontStyle(0, 1, 0, 0, 0), kResOk);
+    EXPECT_EQ(widget.GetBold(), 0u);
+    EXPECT_EQ(widget.GetUnderline(), 0u);
 }
