@@ -634,3 +634,33 @@ TEST_F(EditFieldTest, JustificationAnchorsTheTextThatFits)
     ASSERT_EQ(field->SetJustification(0, 1, 1), kResOk);
     EXPECT_EQ(field->GetTextWidget()->GetRect().left, 0);
 }
+
+TEST_F(EditFieldTest, TypingOverASelectionCountsWhatItReplaces)
+{
+    field->SetMaximumLength(4);
+    ASSERT_EQ(field->SetText(u"abcd", 1, 0), kResOk);
+    Select(1, 3);
+    Type(u"~");
+    EXPECT_EQ(field->GetText(), u"a~d") << "4 - 2 + 1 is within 4; '~' is the last plain character";
+    Type(u"xy");
+    EXPECT_EQ(field->GetText(), u"a~xd") << "the second character would make 5";
+
+    CTxEdWidget fresh;
+    tCString built;
+    fresh.BuildTextWithChar(u'q', &built, 1);
+    EXPECT_EQ(built, u"q") << "without a text, the character alone";
+    EXPECT_EQ(fresh.GetCaret(), 1);
+}
+
+TEST_F(EditFieldTest, ANewTextShowsFromItsStartAndDropsTheRightAnchoring)
+{
+    const tCString wide(u"a rather long line of text that the field cannot show at once");
+    ASSERT_EQ(field->SetJustification(1, 1, 0), kResOk);
+    ASSERT_EQ(field->SetText(wide, 1, 0), kResOk);
+    const std::vector<int32_t> p = Positions();
+    Key(w32::VK_END);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left + p.back(), field->GetWidth() - 2);
+    EXPECT_EQ(field->GetTextWidget()->GetLayout()->xFromRight, 0u) << "scrolling places the text from the left";
+    ASSERT_EQ(field->SetText(tCString(u"another ").Concat(wide), 1, 0), kResOk);
+    EXPECT_EQ(field->GetTextWidget()->GetRect().left, 2) << "the start shows";
+}

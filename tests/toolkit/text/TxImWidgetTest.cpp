@@ -153,6 +153,12 @@ tiwg 9 "button"
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0], BoxText(kResResourceRead, "Unrecognised chunk in widget."));
 
+    tCStream* points = Layouts("tiwg 9 \"button\"\n  fpsz 11.5\n  text \"A\"\n");
+    CTxImWidget pointed;
+    ASSERT_EQ(pointed.LoadFromResourceName(u"button", points, nullptr), kResOk);
+    EXPECT_EQ(pointed.GetTextWidget()->GetPointSize(), 11.5f);
+    EXPECT_EQ(pointed.GetPixelSize(), 0);
+
     auto size = CompiledFile::FromBytes(handmade::Widget("tiwg", 9, u"button", handmade::ChunkU32("fsiz", 0)));
     CTxImWidget zero;
     EXPECT_NE(zero.LoadFromResourceName(u"button", size.get(), nullptr), kResOk);

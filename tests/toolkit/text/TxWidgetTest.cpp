@@ -354,3 +354,14 @@ TEST_F(TextWidgetTest, SetFontStyleSetsAllThreeFlags)
     EXPECT_EQ(widget.GetBold(), 0u);
     EXPECT_EQ(widget.GetUnderline(), 0u);
 }
+
+TEST_F(TextWidgetTest, AnEmptyTextTurnsAndAutoSizeComesFromItsChunk)
+{
+    CTxWidget widget;
+    ASSERT_EQ(widget.SetRotation(1, 0, 0), kResOk);
+    EXPECT_EQ(widget.SetText(u"", 1, 0), kResOk);
+    tCStream* file = Layouts("txwg 7 \"label\"\n  txsz 1\n  text \"A\"\n");
+    CTxWidget sized;
+    ASSERT_EQ(sized.LoadFromResourceName(u"label", file, nullptr), kResOk);
+    EXPECT_EQ(sized.GetAutoSize(), 1u);
+}
