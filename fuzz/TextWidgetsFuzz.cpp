@@ -1,7 +1,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "FuzzApplication.h"
@@ -25,10 +24,10 @@ struct tTextSetUp {
     }
 };
 
-// The names and tags of the file's first widget resources, whatever else the file holds.
-std::vector<std::pair<uint32_t, tCString>> WidgetResources(tCStream* file, size_t most)
+// The names of the file's first widget resources, whatever else the file holds.
+std::vector<tCString> WidgetResources(tCStream* file, size_t most)
 {
-    std::vector<std::pair<uint32_t, tCString>> widgets;
+    std::vector<tCString> widgets;
     if (file->Rewind() != kResOk)
         return widgets;
     while (!file->IsAtEnd() && widgets.size() < most) {
@@ -38,7 +37,7 @@ std::vector<std::pair<uint32_t, tCString>> WidgetResources(tCStream* file, size_
         uint32_t id = 0;
         tCString name;
         if (IsHierarchyWidgetType(chunk.tag) && ReadResourcePreamble(*file, chunk.payloadEnd, &id, &name) == kResOk)
-            widgets.emplace_back(chunk.tag, name);
+            widgets.push_back(name);
         if (file->SetPosition(chunk.payloadEnd) != kResOk)
             break;
     }
@@ -75,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tCFile file;
     if (!input.Open(&file))
         return 0;
-    for (const auto& [type, name] : WidgetResources(&file, 8)) {
+    for (const tCString& name : WidgetResources(&file, 8)) {
         std::unique_ptr<CWidget> widget(CreateWidgetByResourceName(name, &file));
-        if (widget && type == CTxEdWidget::kType)
+        if (widget && widget->GetWidgetType() == CTxEdWidget::kType)
             Edit(static_cast<CTxEdWidget*>(widget.get()));
     }
     return 0;
