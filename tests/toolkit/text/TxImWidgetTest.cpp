@@ -1,6 +1,7 @@
 #include <memory>
 #include <vector>
 
+#include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/text/CTxImWidget.h"
 #include "toolkit/text/TextWidgetApp.h"
@@ -163,4 +164,45 @@ tiwg 9 "button"
     CTxImWidget zero;
     EXPECT_NE(zero.LoadFromResourceName(u"button", size.get(), nullptr), kResOk);
     EXPECT_EQ(Boxes().at(0), BoxText(kResResourceRead, "TxWidget fsiz."));
+}
+
+TEST_F(TextWidgetTest, SettersOfTheTextOnImageReachTheEmbeddedText)
+{
+    CTxImWidget widget;
+    ASSERT_EQ(widget.SetFontName(u"Helvetica Bold", 1, 0), kResOk);
+    EXPECT_EQ(widget.GetFontName(), u"Helvetica Bold");
+    ASSERT_EQ(widget.SetWidthScale(1.5f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetLineSpacing(2.0f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetFontScale(0.5f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetJustification(2, 1, 0), kResOk);
+    CTxWidget* text = widget.GetTextWidget();
+    EXPECT_EQ(text->GetWidthScale(), 1.5f);
+    EXPECT_EQ(widget.GetLineSpacing(), 2.0f);
+    EXPECT_EQ(widget.GetFontScale(), 0.5f);
+    EXPECT_EQ(widget.GetJustification(), 2);
+    widget.SetAutoSize(0);
+    EXPECT_EQ(text->GetAutoSize(), 0u);
+
+    auto* object = new CText;
+    ASSERT_EQ(object->SetText(u"Given"), kResOk);
+    ASSERT_EQ(widget.SetTextObject(object, 1, 0), kResOk);
+    EXPECT_EQ(widget.GetTextObject(), object);
+    EXPECT_EQ(text->GetText(), u"Given");
+}
+
+TEST_F(TextWidgetTest, SettersOfTheTextWidgetKeepTheirValues)
+{
+    CTxWidget widget;
+    ASSERT_EQ(widget.SetText(u"Kept", 1, 0), kResOk);
+    ASSERT_EQ(widget.SetLineSpacing(1.25f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetWidthScale(0.75f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetFontScale(2.0f, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetWrap(1, 1, 0), kResOk);
+    ASSERT_EQ(widget.SetRotation(3, 1, 0), kResOk);
+    EXPECT_EQ(widget.GetLineSpacing(), 1.25f);
+    EXPECT_EQ(widget.GetWidthScale(), 0.75f);
+    EXPECT_EQ(widget.GetFontScale(), 2.0f);
+    EXPECT_EQ(widget.GetWrap(), 1u);
+    EXPECT_EQ(widget.GetRotation(), 3);
+    EXPECT_EQ(widget.GetTextRenderer()->GetLineSpacing(), 1.25f);
 }
