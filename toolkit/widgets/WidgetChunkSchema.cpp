@@ -116,6 +116,7 @@ uint32_t ResourceTypeNamedBy(tWidgetPayload payload)
     case P::kGradientName: return MakeFourCC("grad");
     case P::kImageListName: return MakeFourCC("imlt");
     case P::kMaskListName: return MakeFourCC("iml8");
+    case P::kTextListName: return MakeFourCC("txlt");
     default: return 0;
     }
 }

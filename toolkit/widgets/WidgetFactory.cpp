@@ -39,6 +39,7 @@ tCreatorRow gCreators[] = {
     {MakeFourCC("shwg"), "Widget Constructor shadwidget create failed.", &MakeByName<CShadWidget>},
     {MakeFourCC("txwg"), "Widget Constructor txwidget create failed.", nullptr},
     {MakeFourCC("wdgt"), "Widget Constructor widget create failed.", &MakeByName<CWidget>},
+    {MakeFourCC("tiwg"), "Widget Constructor tximwidget create failed.", nullptr},
 };
 
 tCreatorRow* FindRow(uint32_t type)
