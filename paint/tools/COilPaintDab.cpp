@@ -2,6 +2,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "paint/engine/GammaTables.h"
 #include "paint/engine/SafeConvert.h"
 #include "paint/tools/COilPaintNew.h"
@@ -21,7 +25,13 @@ uint32_t NoiseCoordinate(double value)
 {
     if (!(std::fabs(value) < 9.0e18))
         return 0;
+#if defined(__x86_64__)
+    // The conversion rounds by the current mode, to nearest with ties to even, as nearbyint
+    // does, without a call.
+    return uint32_t(_mm_cvtsd_si64(_mm_set_sd(value)));
+#else
     return uint32_t(int64_t(std::nearbyint(value)));
+#endif
 }
 
 int32_t Round(double value) { return RoundEvenToInt32(value); }

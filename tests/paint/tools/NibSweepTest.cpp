@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -108,6 +111,45 @@ TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
     EXPECT_EQ(int32_t(hole.wetness), (2000 * 2 + 2) / 4);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[9].colour), uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[0].colour), 0xFF204060u) << "an end counts itself for the missing neighbour";
+}
+
+// Every alpha sum from 1 to 1020 and channel sums up to their largest, under both kernels: the
+// tabled kernel's multiplies must give the plain divisions' entries.
+TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
+{
+    std::mt19937 random(49);
+    for (int round = 0; round < 200; ++round) {
+        CProbeTool plain, tabled;
+        plain.SetNibKernel(NibKernel::kReference);
+        for (int i = 0; i < kNibEntries; ++i) {
+            // Runs of equal entries, edge alphas and random ones.
+            const uint32_t pick = uint32_t(random() % 4);
+            const uint32_t alpha = pick == 0 ? 255u : uint32_t(pick == 1 ? random() % 3 : random() % 256);
+            const PaintCell entry = {alpha << 24 | uint32_t(random() & 0xFFFFFFu), uint16_t(random()), uint16_t(random()),
+                                     uint8_t(random()), uint8_t(random())};
+            plain.Loaded().entries[i] = entry;
+            if (i > 0 && random() % 3 == 0)
+                plain.Loaded().entries[i] = plain.Loaded().entries[i - 1];
+        }
+        std::copy(std::begin(plain.Loaded().entries), std::end(plain.Loaded().entries), tabled.Loaded().entries);
+        plain.SmoothNibPaint();
+        tabled.SmoothNibPaint();
+        for (int i = 0; i < kNibEntries; ++i)
+            ASSERT_EQ(std::memcmp(&plain.Loaded().entries[i], &tabled.Loaded().entries[i], sizeof(PaintCell)), 0)
+                << "round " << round << ", entry " << i;
+    }
+    // The largest sums: white beside white, and the largest channel over each alpha sum.
+    for (uint32_t alpha = 1; alpha <= 255; ++alpha) {
+        CProbeTool plain, tabled;
+        plain.SetNibKernel(NibKernel::kReference);
+        for (int i = 0; i < kNibEntries; ++i)
+            plain.Loaded().entries[i] = {(i % 2 ? alpha : 255u) << 24 | 0xFFFFFFu, 0, 0, 0, 0};
+        std::copy(std::begin(plain.Loaded().entries), std::end(plain.Loaded().entries), tabled.Loaded().entries);
+        plain.SmoothNibPaint();
+        tabled.SmoothNibPaint();
+        for (int i = 0; i < kNibEntries; ++i)
+            ASSERT_EQ(uint32_t(tabled.Loaded().entries[i].colour), uint32_t(plain.Loaded().entries[i].colour)) << alpha;
+    }
 }
 
 class SweepTest : public ToolCanvasTest {
