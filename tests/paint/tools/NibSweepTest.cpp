@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ToolTestSupport.h"
+#include "paint/engine/SafeConvert.h"
 #include "paint/tools/NibFalloff.h"
 
 namespace {
@@ -149,6 +150,42 @@ TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
         tabled.SmoothNibPaint();
         for (int i = 0; i < kNibEntries; ++i)
             ASSERT_EQ(uint32_t(tabled.Loaded().entries[i].colour), uint32_t(plain.Loaded().entries[i].colour)) << alpha;
+    }
+}
+
+// The paint under a pick-up point is the four cells around it weighted by nearness, colours by
+// coverage; the next point on the same four cells takes its own weights. Off the canvas there is
+// no cell.
+class PickUpTest : public ToolCanvasTest {};
+
+TEST_F(PickUpTest, APointTakesTheFourCellsAroundItByNearnessUnderBothKernels)
+{
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CProbeTool tool;
+        tool.SetNibKernel(kernel);
+        const PaintCell quad[4] = {{0x00FF0000u, 100, 1000, 10, 1},
+                                   {0xFF0000FFu, 200, 1000, 20, 1},
+                                   {0xFF0000FFu, 300, 1000, 30, 1},
+                                   {0xFF0000FFu, 400, 1000, 40, 1}};
+        cells->Cells(10)[10] = quad[0];
+        cells->Cells(10)[11] = quad[1];
+        cells->Cells(11)[10] = quad[2];
+        cells->Cells(11)[11] = quad[3];
+        // Entry i lies at x = 10.75 + 0.45 i on the row y = 11, the last beyond the canvas's 64.
+        tool.Loaded().left = {10.75f, 11.0f};
+        tool.Loaded().right = {10.75f + 119.0f * 0.45f, 11.0f};
+        tool.PickUpPaint(context);
+        ASSERT_EQ(tool.pickedCells.size(), size_t(kNibEntries));
+        // x - 0.5 = 10.25, y - 0.5 = 10.5: weights 0.375 and 0.125 on each row.
+        const PaintCell& first = tool.pickedCells[0];
+        EXPECT_EQ(int32_t(first.thickness), 225) << "0.375 x 100 + 0.125 x 200 + 0.375 x 300 + 0.125 x 400";
+        EXPECT_EQ(uint32_t(first.colour), 0x9F0000FFu) << "alpha 0.625 x 255, the colour of the covered cells";
+        EXPECT_EQ(int32_t(first.shine), 22) << "0.375 x 10 + 0.125 x 20 + 0.375 x 30 + 0.125 x 40 = 22.5, to even";
+        // x - 0.5 = 10.7 on the same four cells: weights 0.15 and 0.35 on each row.
+        const PaintCell& second = tool.pickedCells[1];
+        EXPECT_EQ(int32_t(second.thickness), 270) << "0.15 x 100 + 0.35 x 200 + 0.15 x 300 + 0.35 x 400";
+        EXPECT_EQ(uint32_t(second.colour), 0xD90000FFu) << "alpha 0.85 x 255";
+        EXPECT_EQ(uint32_t(tool.pickedCells.back().colour), 0x12345678u) << "off the canvas";
     }
 }
 
