@@ -22,7 +22,11 @@ release: deps
 asan: asan-configure
 	@cmake --build $(ASAN) -j $(JOBS)
 
+# A build folder configured for gcc before is made afresh: CMake cannot change the compiler of
+# a configured folder in one run.
 asan-configure: deps
+	@if [ -f $(ASAN)/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$$' $(ASAN)/CMakeCache.txt; then \
+	  echo "$(ASAN) was configured for another compiler: configuring it afresh"; rm -rf $(ASAN); fi
 	@$(CMAKE) -S . -B $(ASAN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_FUZZ=ON >/dev/null
 
