@@ -76,7 +76,7 @@ tResult CCanvas::CompositeView(const tCRect& clip, CImage* target)
         walk.shadowX = int64_t(area.left - shadow.left) << 16;
         walk.shadowY = int64_t(y - shadow.top) << 16;
         walk.shadowStepX = 0x10000;
-        compositor.ComposeRowSkippingBackground(walk, out.Pixels(y - area.top));
+        compositor.ComposeRowFast(walk, out.Pixels(y - area.top));
     }
     return kResOk;
 }
@@ -124,7 +124,7 @@ tResult CCanvas::CompositeRotatedView(const tCRect& clip, CImage* target)
         walk.shadowY = std::llround((painting.top - shadowTop) * kOne + py * kOne / step);
         walk.shadowStepX = std::llround(kOne * cosine);
         walk.shadowStepY = std::llround(-kOne * sine);
-        compositor.ComposeRowSkippingBackground(walk, out.Pixels(y - area.top));
+        compositor.ComposeRowFast(walk, out.Pixels(y - area.top));
     }
     return kResOk;
 }

@@ -30,29 +30,6 @@ CPixel AverageBox(const CImNav& cells, int32_t x0, int32_t x1, int32_t y0, int32
     return sum.alpha == 0 ? kEmptyBox : sum.Mean(Sum(count));
 }
 
-// The pixels i of [*first, *last) at which start + i x step stays within [low, high];
-// narrows the range it is given.
-void NarrowToBounds(int64_t start, int64_t step, int64_t low, int64_t high, int64_t* first, int64_t* last)
-{
-    if (step == 0) {
-        if (start < low || start > high)
-            *last = *first;
-        return;
-    }
-    // i from (low - start) / step to (high - start) / step, rounded outwards (swapped for a
-    // negative step).
-    int64_t a = low - start, b = high - start;
-    if (step < 0) {
-        std::swap(a, b);
-        a = -a;
-        b = -b;
-        step = -step;
-    }
-    const auto floorDiv = [](int64_t n, int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); };
-    *first = std::max(*first, floorDiv(a, step));
-    *last = std::min(*last, floorDiv(b, step) + 1);
-}
-
 }  // namespace
 
 CViewCompositor::CViewCompositor(const ViewCompositeSettings& settings)
@@ -182,40 +159,6 @@ void CViewCompositor::ComposeRow(const ViewRowWalk& walk, CPixel* out) const
         sx += walk.shadowStepX;
         sy += walk.shadowStepY;
     }
-}
-
-void CViewCompositor::ComposeRowSkippingBackground(const ViewRowWalk& walk, CPixel* out) const
-{
-    // Beyond a cell and a step past each edge (flipped or not) the painting is transparent, and
-    // neither it nor its veil shows.
-    const int64_t margin = m_settings.step + 0x20000;
-    int64_t paintFirst = 0, paintLast = walk.count;
-    NarrowToBounds(walk.paintX, walk.paintStepX, -margin, (int64_t(m_width) << 16) + margin, &paintFirst, &paintLast);
-    NarrowToBounds(walk.paintY, walk.paintStepY, -margin, (int64_t(m_height) << 16) + margin, &paintFirst, &paintLast);
-    int64_t shadowFirst = 0, shadowLast = walk.count;
-    NarrowToBounds(walk.shadowX, walk.shadowStepX, 0, int64_t(m_settings.shadowColumnCount) << 16, &shadowFirst,
-                   &shadowLast);
-    NarrowToBounds(walk.shadowY, walk.shadowStepY, 0, int64_t(m_settings.shadowRowCount) << 16, &shadowFirst,
-                   &shadowLast);
-    int64_t first = paintFirst, last = paintLast;
-    if (shadowFirst < shadowLast) {
-        first = paintFirst < paintLast ? std::min(first, shadowFirst) : shadowFirst;
-        last = paintFirst < paintLast ? std::max(last, shadowLast) : shadowLast;
-    }
-    if (first >= last) {
-        BackgroundRow(walk.viewX, walk.viewY, walk.count, out);
-        return;
-    }
-    BackgroundRow(walk.viewX, walk.viewY, int32_t(first), out);
-    ViewRowWalk inside = walk;
-    inside.viewX = walk.viewX + int32_t(first);
-    inside.count = int32_t(last - first);
-    inside.paintX += first * walk.paintStepX;
-    inside.paintY += first * walk.paintStepY;
-    inside.shadowX += first * walk.shadowStepX;
-    inside.shadowY += first * walk.shadowStepY;
-    ComposeRow(inside, out + first);
-    BackgroundRow(walk.viewX + int32_t(last), walk.viewY, walk.count - int32_t(last), out + last);
 }
 
 void CViewCompositor::BackgroundRow(int32_t viewX, int32_t viewY, int32_t count, CPixel* out) const

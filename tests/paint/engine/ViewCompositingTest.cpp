@@ -8,7 +8,7 @@
 #include "CanvasTestSupport.h"
 #include "paint/engine/CViewCompositor.h"
 #include "paint/engine/IViewBackground.h"
-#include "paint/engine/ViewPixels.h"
+#include "paint/engine/ViewPixelsFast.h"
 #include "toolkit/core/CPenSample.h"
 
 namespace {
@@ -240,8 +240,9 @@ TEST_F(ViewCompositingTest, FlipsMirrorThePainting)
                     ASSERT_EQ(mirrored[size_t(y) * 800 + size_t(x)], across) << zoom;
                     ++compared;
                 }
-                if ((down >> 24) == 255)
+                if ((down >> 24) == 255) {
                     ASSERT_EQ(upsideDown[size_t(y) * 800 + size_t(x)], down) << zoom;
+                }
             }
         }
         EXPECT_GE(compared, (rect.Width() - 1) * (rect.Height() - 1)) << zoom;
@@ -405,15 +406,15 @@ TEST_F(ViewCompositingTest, ATargetOriginPlacesTheView)
 }
 
 // The row kernel that skips the background must give every pixel the plain rules give.
-TEST(ViewCompositorTest, SkippingTheBackgroundChangesNoPixel)
+TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
 {
     std::mt19937 random(11);
-    CImage composite(23, 17), trace(9, 6), texture(3, 4);
-    for (CImage* image : {&composite, &trace, &texture}) {
+    CImage composite(23, 17), opaque(23, 17), trace(9, 6), texture(3, 4);
+    for (CImage* image : {&composite, &opaque, &trace, &texture}) {
         CImNav nav(image);
         for (int32_t y = 0; y < nav.GetHeight(); ++y)
             for (int32_t x = 0; x < nav.GetWidth(); ++x)
-                nav.Pixels(y)[x] = random() | (random() % 3 == 0 ? 0xFF000000u : 0);
+                nav.Pixels(y)[x] = random() | (random() % 3 == 0 || image == &opaque ? 0xFF000000u : 0);
     }
     std::vector<uint32_t> columns(41), rows(35);
     for (uint32_t& v : columns)
@@ -422,7 +423,8 @@ TEST(ViewCompositorTest, SkippingTheBackgroundChangesNoPixel)
         v = random() % 65536;
     for (int round = 0; round < 400; ++round) {
         ViewCompositeSettings settings;
-        settings.composite = &composite;
+        // Opaque paintings take the shortest roads.
+        settings.composite = round % 2 ? &opaque : &composite;
         settings.step = 4000 + int64_t(random() % 300000);
         settings.boxAverage = random() % 2 == 0;
         settings.dragging = random() % 2;
@@ -453,9 +455,26 @@ TEST(ViewCompositorTest, SkippingTheBackgroundChangesNoPixel)
         walk.shadowStepY = round % 3 == 0 ? 0 : position(2 << 16);
         std::vector<CPixel> plain(300), skipping(300);
         compositor.ComposeRow(walk, plain.data());
-        compositor.ComposeRowSkippingBackground(walk, skipping.data());
+        compositor.ComposeRowFast(walk, skipping.data());
         ASSERT_EQ(plain, skipping) << "round " << round;
     }
+}
+
+TEST(ViewPixelsTest, TheFastVeilGivesThePlainVeil)
+{
+    for (uint32_t alpha = 0; alpha < 256; ++alpha)
+        for (uint32_t c = 0; c < 256; ++c) {
+            const CPixel sample = alpha << 24 | c << 16 | (c ^ 0x5A) << 8 | (255 - c);
+            ASSERT_EQ(VeilColourFast(sample), VeilColour(sample)) << std::hex << sample;
+        }
+    for (uint32_t strength = 0; strength < 256; ++strength)
+        for (uint32_t v = 0; v < 256; ++v)
+            for (uint32_t p = 0; p < 256; ++p) {
+                const CPixel pixel = 0x7F000000u | p << 16 | (p ^ 0xA5) << 8 | (255 - p);
+                const CPixel veil = 0x80000000u | v << 16 | (255 - v) << 8 | (v ^ 0x3C);
+                ASSERT_EQ(VeilOverFast(pixel, veil, strength), VeilOver(pixel, veil, strength))
+                    << strength << " " << v << " " << p;
+            }
 }
 
 TEST(ViewPixelsTest, TheRulesByHand)
