@@ -185,6 +185,30 @@ TEST_F(LoadImageFileTest, ARefusedImageIsDeletedAndTheAnswerPassedOn)
     EXPECT_EQ(canvas.GetTracingImage(), nullptr);
 }
 
+// A controller that keeps the image it is offered.
+class KeepingController : public tCCmdTarget {
+public:
+    KeepingController() { tCCmdTarget::SetBackboneTarget(this); }
+    ~KeepingController() override { tCCmdTarget::SetBackboneTarget(nullptr); }
+    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, uint32_t) override
+    {
+        if (message == kMsgTracingImage)
+            kept.reset(FromMsgArg<CImage>(b));
+        return kResOk;
+    }
+    std::unique_ptr<CImage> kept;
+};
+
+TEST_F(LoadImageFileTest, AnImageTheControllerKeepsIsLeftToIt)
+{
+    const std::string path = WritePng("trace.png", 9, 7);
+    KeepingController keeping;
+    ASSERT_EQ(Load(path), kResOk);
+    ASSERT_NE(keeping.kept, nullptr);
+    EXPECT_EQ(PixelAt(*keeping.kept, 2, 2), 0xFF112233u);
+    EXPECT_EQ(canvas.GetTracingImage(), nullptr);
+}
+
 TEST_F(LoadImageFileTest, FilesThatDoNotDecodeAnswer16)
 {
     EXPECT_EQ(Load(folder.File("missing.png")), kResFileIO);

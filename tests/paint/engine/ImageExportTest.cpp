@@ -196,6 +196,18 @@ TEST_F(ImageExportTest, AJpegShowsASeeThroughPaperOpaqueAndTheViewKeepsItSeeThro
     EXPECT_EQ(Layer().GetPaperVisible(), 1u);
 }
 
+TEST_F(ImageExportTest, AFaintLayerIsTheOneShownWhole)
+{
+    Layer().SetOpacity(0.3f);
+    ASSERT_EQ(canvas.RenderLayerAlone(-1), kResOk);
+    std::unique_ptr<CImage> view = Composite();
+    std::unique_ptr<CImage> whole = OnOpaquePaper();
+    ASSERT_EQ(Export("faint.bmp"), kResOk);
+    EXPECT_EQ(MaxDifference(*whole, PictureOf(*Load("faint.bmp"))), 0);
+    EXPECT_FLOAT_EQ(Layer().GetOpacity(), 0.3f);
+    EXPECT_EQ(MaxDifference(*view, PictureOf(*Composite())), 0);
+}
+
 TEST_F(ImageExportTest, PngAndPsdKeepTheTransparencyWithoutTheCheckerboard)
 {
     Layer().SetPaperOpacity(0.0f);
@@ -219,8 +231,9 @@ TEST_F(ImageExportTest, PngAndPsdKeepTheTransparencyWithoutTheCheckerboard)
         for (int32_t x = 0; x < 24; ++x) {
             const CPixel want = PixelAt(*clear, x, y), got = PixelAt(*psd, x, y);
             ASSERT_EQ(got >> 24, want >> 24);
-            if (want >> 24)
+            if (want >> 24) {
                 ASSERT_EQ(got, want);
+            }
         }
     EXPECT_EQ(MaxDifference(*view, PictureOf(*Composite())), 0);
 }

@@ -246,6 +246,7 @@ TEST_F(PaintImageTest, ATransparentImageWetsTheCellsUnderItAndUndoRestoresThem)
 TEST_F(PaintImageTest, AnOpaqueImageReplacesTheColourAndThinsThePaint)
 {
     FillLayerCells(*canvas.GetLayer(0), MakeCell(0x40808080u, 1000, 7, 200, 50));
+    canvas.GetLayer(0)->SetVisible(0);
     std::unique_ptr<CImage> image(MakeImage(100, 100));
     ASSERT_EQ(canvas.PaintImageIntoLayer(image.get(), 0, 0.5f, {}), kResOk);
     // Opaque: the colour is the pixel's; 1000 x 1 >> 8 = 3, made at least 60 by the paint.
@@ -284,6 +285,40 @@ TEST_F(PaintImageTest, AHalfCoveringImageMixesAsAMergeDoesAndHalvesThePaint)
     // weaker mix and thicker paint, 1000 x 192 >> 8.
     EXPECT_NE(ColourAt(Cells(), 99, 10), merged);
     EXPECT_EQ(ThicknessAt(Cells(), 99, 10), 750u);
+}
+
+// Undo hooks of which only the tile save, or only the step's end, fails.
+class FailingTileHost : public FakeCanvasHost {
+public:
+    tResult SaveUndoTiles(const tCRect& area, CPaintCellMap& cells) override
+    {
+        FakeCanvasHost::SaveUndoTiles(area, cells);
+        return endFails ? kResOk : kResFileIO;
+    }
+    tResult EndUndoStep() override
+    {
+        FakeCanvasHost::EndUndoStep();
+        return endFails ? kResNoMemory : kResOk;
+    }
+    bool endFails = false;
+};
+
+TEST_F(ImageImportTest, WhenTheUndoTilesCannotBeSavedNothingIsPainted)
+{
+    FailingTileHost failing;
+    canvas.SetHost(&failing);
+    FillLayerCells(*canvas.GetLayer(0), MakeCell(0x40808080u, 1000, 7, 200, 50));
+    std::unique_ptr<CImage> image(MakeImage(100, 100));
+    EXPECT_EQ(canvas.PaintImageIntoLayer(image.get(), 0, 0.5f, {}), kResFileIO);
+    EXPECT_EQ(failing.Names(), (std::vector<std::string>{"BeginUndoStep", "SaveUndoTiles", "EndUndoStep"}));
+    EXPECT_EQ(ColourAt(Cells(), 5, 5), 0x40808080u);
+    EXPECT_EQ(WetnessAt(Cells(), 5, 5), 7u);
+    EXPECT_EQ(canvas.ClearLayer(0), kResFileIO);
+    EXPECT_EQ(ColourAt(Cells(), 5, 5), 0x40808080u);
+    failing.endFails = true;
+    EXPECT_EQ(canvas.PaintImageIntoLayer(image.get(), 0, 0.5f, {}), kResNoMemory);
+    EXPECT_EQ(canvas.ClearLayer(0), kResNoMemory);
+    EXPECT_EQ(ColourAt(Cells(), 5, 5), 0x40808080u);
 }
 
 TEST_F(PaintImageTest, TilingWashesEveryCellAndTheMessageNeedsATracingImage)
@@ -366,6 +401,10 @@ TEST(TracingPlacementTest, SamplingFadesAtTheEdgeAndWraps)
     // Wrapping, the last column's neighbour is the first.
     EXPECT_EQ(SampleImageBilinear(nav, 0x18000, 0, true), 0xFF00007Fu);
     EXPECT_EQ(SampleImageBilinear(nav, -0x8000, -0x20000, true), 0xFF00007Fu);
+    CImage empty;
+    CImNav none(&empty);
+    EXPECT_EQ(SampleImageBilinear(none, 0, 0, false), 0u);
+    EXPECT_EQ(SampleImageBilinear(none, 0, 0, true), 0u);
 }
 
 // Picking the colour under the pen from the tracing image.
@@ -396,6 +435,11 @@ TEST_F(TracingPickTest, TheColourUnderThePenGoesToTheController)
     ASSERT_EQ(controller.messages.size(), 1u);
     EXPECT_EQ(controller.messages[0].code, kMsgCanvasColourPicked);
     EXPECT_EQ(controller.messages[0].arg, tMsgArg(Distinct(30, 40)));
+    // The first row and column count.
+    ASSERT_EQ(Pick(0.0f, 0.0f), kResOk);
+    ASSERT_EQ(controller.messages.size(), 2u);
+    EXPECT_EQ(controller.messages[1].arg, tMsgArg(Distinct(0, 0)));
+    controller.messages.erase(controller.messages.begin() + 1);
     // Half way between two columns.
     controller.messages.clear();
     ASSERT_EQ(Pick(30.5f, 40.0f), kResOk);

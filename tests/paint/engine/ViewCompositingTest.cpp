@@ -383,6 +383,21 @@ TEST_F(ViewCompositingTest, TheTextureIsTintedAndTiledFromTheViewsOrigin)
     EXPECT_EQ(ViewAt(14, 10), 0u);
 }
 
+TEST_F(ViewCompositingTest, PositionsFarFromThePaintingDoNotWrapBackOntoIt)
+{
+    // At zoom 0.05 a cell is 1310720 in 16.16; 3277 pixels on, the position passes 2^32 by four
+    // cells' worth, which 32 bits would wrap onto the painting.
+    FillComposite(10);
+    Show(0.05f, {0, 0});
+    CImage wide(3400, 4);
+    ASSERT_EQ(canvas.CompositeView({0, 0, 3400, 4}, &wide), kResOk);
+    EXPECT_NE(PixelAt(wide, 0, 0), background.tint);
+    EXPECT_EQ(PixelAt(wide, 3277, 0), background.tint);
+    canvas.SetRotation(0.5f);
+    ASSERT_EQ(canvas.CompositeRotatedView({0, 0, 3400, 4}, &wide), kResOk);
+    EXPECT_EQ(PixelAt(wide, 3277, 0), background.tint);
+}
+
 TEST_F(ViewCompositingTest, WithoutABackdropTheBackgroundIsGrey)
 {
     canvas.SetViewBackground(nullptr);
@@ -496,6 +511,9 @@ TEST(ViewPixelsTest, TheRulesByHand)
     EXPECT_EQ(VeilColour(0x00123456u), 0xFFFFFFFFu);
     EXPECT_EQ(VeilOver(0xFF000000u, 0xFFFFFFFFu, 88), 0xFF585858u);
     EXPECT_EQ(VeilOver(0xFF000000u, 0xFF102030u, 255), 0xFF102030u);
+    EXPECT_EQ(VeilOver(0xFF808080u, 0xFF000000u, 255), 0xFF000000u);
+    // 128 + ((0 - 128 + 1) x 254 >> 8) = 128 + (-32258 >> 8) = 128 - 127.
+    EXPECT_EQ(VeilOver(0xFF808080u, 0xFF000000u, 254), 0xFF010101u);
     EXPECT_EQ(TintTexel(0xFFFFFFFFu, 0xFF804020u), 0xFF804020u);
 }
 
