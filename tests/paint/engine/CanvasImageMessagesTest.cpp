@@ -127,6 +127,15 @@ TEST_F(CanvasImageMessagesTest, AFailedRenderGivesNoImage)
     record.image = &wrong;
     host.renderer = &renderer;
     EXPECT_EQ(canvas.RenderLayerToImage(&record), kResBadParam);
+    CCanvas narrow;
+    narrow.SetHost(&host);
+    ASSERT_EQ(narrow.SetCanvasSize(1, 1), kResOk);
+    ASSERT_EQ(narrow.InsertNewLayer(0), kResOk);
+    LayerRenderRecord one{0, nullptr, 1};
+    ASSERT_EQ(narrow.OnMessage(kMsgRenderLayerImage, 0, ToMsgArg(&one), 0, kMsgApply), kResOk);
+    ASSERT_NE(one.image, nullptr);
+    EXPECT_EQ(one.image->GetWidth(), 1);
+    delete one.image;
     CCanvas sizeless;
     LayerRenderRecord none{0, nullptr, 0};
     EXPECT_EQ(sizeless.OnMessage(kMsgRenderLayerImage, 0, ToMsgArg(&none), 0, kMsgApply), kResNoMemory);

@@ -309,7 +309,7 @@ TEST_F(ImageExportTest, WithoutAPathTheSaveDialogAsksAmongTheImageTypes)
 TEST_F(ImageExportTest, AFileThatCannotBeWrittenIsAFailure)
 {
     tCFRef path(tCString::FromAnsi(File("missing-folder/painting.png")));
-    EXPECT_NE(ExportCanvasImage(&canvas, path), kResOk);
+    EXPECT_EQ(ExportCanvasImage(&canvas, path), kResFileOpen);
     tCMemFile stream;
     EXPECT_EQ(canvas.ExportImage(&stream, 7), kResBadParam);
     EXPECT_EQ(canvas.ExportImage(nullptr, kImageFormatPng), kResBadParam);

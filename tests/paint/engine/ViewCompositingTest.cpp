@@ -165,54 +165,52 @@ TEST_F(ViewCompositingTest, AQuarterTurnShowsTheCellThePenFindsThere)
 
 TEST_F(ViewCompositingTest, AtZoomOneHalfAPixelIsTheCoverageWeightedMeanOfItsFourCells)
 {
-    FillComposite(4, false);
-    background.tint = 0xFF204060u;
-    Show(0.5f, {300, 200});
-    Draw(false);
-    for (int32_t j = 0; j < 15; ++j) {
-        for (int32_t i = 0; i < 20; ++i) {
-            uint64_t alpha = 0, red = 0, green = 0, blue = 0;
-            for (int32_t k = 0; k < 4; ++k) {
-                const uint32_t c = CompositeAt(2 * i + k % 2, 2 * j + k / 2), a = c >> 24;
-                alpha += a;
-                red += (c >> 16 & 255) * a;
-                green += (c >> 8 & 255) * a;
-                blue += (c & 255) * a;
+    // Zoom 0.5 boxes two by two cells, 0.25 four by four; the boxes of the last row at 0.25
+    // reach two rows past the painting, which count as empty cells.
+    for (const bool opaque : {false, true}) {
+        FillComposite(4, opaque);
+        background.tint = 0xFF204060u;
+        for (const int32_t side : {2, 4}) {
+            Show(1.0f / float(side), {300, 200});
+            Draw(false);
+            for (int32_t j = 0; j * side < 30; ++j) {
+                for (int32_t i = 0; i * side < 40; ++i) {
+                    uint64_t alpha = 0, red = 0, green = 0, blue = 0;
+                    for (int32_t k = 0; k < side * side; ++k) {
+                        const int32_t x = side * i + k % side, y = side * j + k / side;
+                        if (y >= 30)
+                            continue;
+                        const uint32_t c = CompositeAt(x, y), a = c >> 24;
+                        alpha += a;
+                        red += (c >> 16 & 255) * a;
+                        green += (c >> 8 & 255) * a;
+                        blue += (c & 255) * a;
+                    }
+                    const uint32_t under = ShadowedTint(300 + i, 200 + j);
+                    uint32_t expected = under;
+                    if (alpha != 0) {
+                        const uint32_t mean = uint32_t(alpha / uint64_t(side * side)) << 24 | uint32_t(red / alpha) << 16 |
+                                              uint32_t(green / alpha) << 8 | uint32_t(blue / alpha);
+                        expected = (mean >> 24) == 255 ? mean : Over(under, mean, int32_t(mean >> 24));
+                    }
+                    ASSERT_EQ(ViewAt(300 + i, 200 + j), expected) << i << "," << j << " side " << side;
+                }
             }
-            const uint32_t under = ShadowedTint(300 + i, 200 + j);
-            uint32_t expected = under;
-            if (alpha != 0) {
-                const uint32_t mean = uint32_t(alpha / 4) << 24 | uint32_t(red / alpha) << 16 |
-                                      uint32_t(green / alpha) << 8 | uint32_t(blue / alpha);
-                expected = (mean >> 24) == 255 ? mean : Over(under, mean, int32_t(mean >> 24));
-            }
-            ASSERT_EQ(ViewAt(300 + i, 200 + j), expected) << i << "," << j;
         }
     }
 }
 
-TEST_F(ViewCompositingTest, BelowHalfZoomAPixelAveragesTheCellsItsBoxReaches)
+TEST_F(ViewCompositingTest, TheRightAndBottomEdgesFadeWithinTheLastCell)
 {
-    // Zoom 0.25: each pixel averages a 4 x 4 box; the boxes of the last row reach two rows past
-    // the painting's 30, which count toward the mean as empty cells.
-    FillComposite(5);
-    Show(0.25f, {300, 200});
+    CImNav(canvas.GetComposite()).Fill(0xFF2040E0u);
+    background.tint = 0xFF000000u;
+    Show(4.0f, {100, 100});
     Draw(false);
-    uint64_t alpha = 0, red = 0;
-    for (int32_t y = 28; y < 30; ++y)
-        for (int32_t x = 4; x < 8; ++x) {
-            alpha += 255;
-            red += (CompositeAt(x, y) >> 16 & 255) * 255;
-        }
-    const CPixel edge = ViewAt(301, 207);
-    EXPECT_EQ(edge >> 24, 0xFFu);
-    const uint32_t mean = uint32_t(alpha / 16);
-    EXPECT_EQ(mean, 127u);
-    EXPECT_EQ(edge >> 16 & 255, Toward(ShadowedTint(301, 207), uint32_t(red / alpha) << 16, int32_t(mean), 16));
-    // A box wholly past the painting is empty: the background alone, under the shadow.
-    EXPECT_EQ(canvas.GetViewRect(), (tCRect{300, 200, 310, 208}));
-    EXPECT_EQ(ViewAt(311, 201), ShadowedTint(311, 201));
-    EXPECT_NE(ViewAt(311, 201), background.tint);
+    // A quarter into the last cell: the smoothstep weight of 0x4000 is 40, alpha 255 x 216 >> 8.
+    EXPECT_EQ(ViewAt(100 + 4 * 40 - 3, 150), Over(0xFF000000u, 0xFF2040E0u, 215));
+    EXPECT_EQ(ViewAt(150, 100 + 4 * 30 - 3), Over(0xFF000000u, 0xFF2040E0u, 215));
+    EXPECT_EQ(ViewAt(100 + 4 * 40 - 4, 150), 0xFF2040E0u);
+    EXPECT_EQ(ViewAt(100 + 4 * 40, 150), 0xFF000000u);
 }
 
 TEST_F(ViewCompositingTest, FlipsMirrorThePainting)
@@ -463,6 +461,12 @@ TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
         walk.paintX = position(40 << 16);
         walk.paintY = position(40 << 16);
         walk.paintStepX = position(3 << 16);
+        if (round % 5 == 0) {
+            // Whole cells, where the edges of the painting and of the tracing image fall exactly.
+            walk.paintX &= ~int64_t(0xFFFF);
+            walk.paintY &= ~int64_t(0xFFFF);
+            walk.paintStepX &= ~int64_t(0xFFFF);
+        }
         walk.paintStepY = round % 3 == 0 ? 0 : position(3 << 16);
         walk.shadowX = position(60 << 16);
         walk.shadowY = position(60 << 16);
@@ -473,6 +477,26 @@ TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
         compositor.ComposeRowFast(walk, skipping.data());
         ASSERT_EQ(plain, skipping) << "round " << round;
     }
+}
+
+TEST(ViewCompositorTest, HugeBoxesSumInSixtyFourBits)
+{
+    // 400 x 400 cells of alpha 254 in one box: 255 x 254 x 160000 passes 32 bits.
+    CImage composite(400, 400);
+    CImNav(&composite).Fill(0xFEFFFFFFu);
+    ViewCompositeSettings settings;
+    settings.composite = &composite;
+    settings.step = int64_t(400) << 16;
+    settings.boxAverage = true;
+    const CViewCompositor compositor(settings);
+    EXPECT_EQ(compositor.SamplePainting(0, 0), 0xFEFFFFFFu);
+    ViewRowWalk walk;
+    walk.count = 2;
+    walk.paintStepX = settings.step;
+    CPixel out[2] = {};
+    compositor.ComposeRowFast(walk, out);
+    EXPECT_EQ(out[0], PaintOver(kDefaultViewTint, 0xFEFFFFFFu));
+    EXPECT_EQ(out[1], kDefaultViewTint);
 }
 
 TEST(ViewPixelsTest, TheFastVeilGivesThePlainVeil)
