@@ -109,6 +109,9 @@ private:
     CPixel SampleFast(int64_t x, int64_t y) const;
     CPixel BoxAverageFast(int64_t x, int64_t y) const;
     CPixel VeilFast(CPixel pixel, int64_t x, int64_t y, WrapCursor* columns, WrapCursor* rows) const;
+    // A run of busy pixels whose painting positions are already flipped.
+    void PaintRun(const ViewRowWalk& run, CPixel* out) const;
+    void VeilRun(const ViewRowWalk& run, CPixel* out) const;
     CPixel Interpolate(int64_t x, int64_t y) const;
     CPixel BoxAverage(int64_t x, int64_t y) const;
     int64_t FlipX(int64_t x) const;

@@ -275,33 +275,93 @@ void CViewCompositor::ComposeRowFast(const ViewRowWalk& walk, CPixel* out) const
         return;
     }
     BackgroundRowFast(walk.viewX, walk.viewY, int32_t(first), out);
-    const CPixel* tinted = TintedRow(walk.viewY);
+    BackgroundRowFast(walk.viewX + int32_t(last), walk.viewY, walk.count - int32_t(last), out + last);
+    ViewRowWalk busy = walk;
+    busy.viewX = walk.viewX + int32_t(first);
+    busy.count = int32_t(last - first);
+    busy.paintX = FlipX(walk.paintX + first * walk.paintStepX);
+    busy.paintY = FlipY(walk.paintY + first * walk.paintStepY);
+    busy.paintStepX = m_settings.flipHorizontal ? -walk.paintStepX : walk.paintStepX;
+    busy.paintStepY = m_settings.flipVertical ? -walk.paintStepY : walk.paintStepY;
+    busy.shadowX += first * walk.shadowStepX;
+    busy.shadowY += first * walk.shadowStepY;
+    PaintRun(busy, out + first);
+    if (m_veil)
+        VeilRun(busy, out + first);
+}
+
+// The painting over its background along a run whose positions are already flipped.
+void CViewCompositor::PaintRun(const ViewRowWalk& run, CPixel* out) const
+{
+    const CPixel* tinted = TintedRow(run.viewY);
     const int32_t textureWidth = tinted ? m_texture.GetWidth() : 1;
-    int32_t tx = tinted ? int32_t(FloorMod(walk.viewX + first, textureWidth)) : 0;
-    const int64_t px = walk.paintX + first * walk.paintStepX, py = walk.paintY + first * walk.paintStepY;
-    int64_t qx = FlipX(px), qy = FlipY(py);
-    const int64_t qdx = m_settings.flipHorizontal ? -walk.paintStepX : walk.paintStepX;
-    const int64_t qdy = m_settings.flipVertical ? -walk.paintStepY : walk.paintStepY;
-    int64_t sx = walk.shadowX + first * walk.shadowStepX, sy = walk.shadowY + first * walk.shadowStepY;
-    const int64_t width = int64_t(m_width) << 16, height = int64_t(m_height) << 16;
-    WrapCursor columns, rows;
-    columns.extent = int64_t(m_tracing.GetWidth()) << 16;
-    rows.extent = int64_t(m_tracing.GetHeight()) << 16;
-    for (int64_t i = first; i < last; ++i) {
-        const CPixel sample = SampleFast(qx, qy);
+    int32_t tx = tinted ? int32_t(FloorMod(run.viewX, textureWidth)) : 0;
+    // An unturned run between two inner rows reads those rows all along.
+    const int64_t row = SampleIndex(run.paintY);
+    const bool level = !m_settings.boxAverage && run.paintStepY == 0 && row >= 0 && row < m_height - 1;
+    const CPixel* upper = level ? m_composite.Pixels(int32_t(row)) : nullptr;
+    const CPixel* lower = level ? m_composite.Pixels(int32_t(row) + 1) : nullptr;
+    const uint32_t wy = ViewWeight(run.paintY, m_settings.dragging);
+    int64_t qx = run.paintX, qy = run.paintY, sx = run.shadowX, sy = run.shadowY;
+    for (int32_t i = 0; i < run.count; ++i) {
+        CPixel sample = 0;
+        const int64_t column = SampleIndex(qx);
+        if (level && uint64_t(column) < uint64_t(m_width - 1)) {
+            const CPixel c00 = upper[column], c01 = upper[column + 1], c10 = lower[column], c11 = lower[column + 1];
+            const uint32_t wx = ViewWeight(qx, m_settings.dragging);
+            if (wx == 0 && wy == 0)
+                sample = c00;
+            else if (AllOpaque(c00, c01, c10, c11))
+                sample = LerpArgb(LerpArgb(c00, c01, wx), LerpArgb(c10, c11, wx), wy);
+            else
+                sample = BilinearColourBorrowing(c00, c01, c10, c11, wx, wy);
+        } else {
+            sample = SampleFast(qx, qy);
+        }
         CPixel pixel = sample;
         if ((sample >> 24) != 255) {
-            const CPixel background = tinted ? tinted[tx] : Background(walk.viewX + int32_t(i), walk.viewY);
+            const CPixel background = tinted ? tinted[tx] : Background(run.viewX + i, run.viewY);
             pixel = PaintOver(ShadowOver(background, m_settings.shadowColour, ShadowAt(sx, sy)), sample);
         }
-        if (m_veil && qx >= 0 && qy >= 0 && qx < width && qy < height)
-            pixel = VeilFast(pixel, qx, qy, &columns, &rows);
         out[i] = pixel;
-        qx += qdx;
-        qy += qdy;
-        sx += walk.shadowStepX;
-        sy += walk.shadowStepY;
+        qx += run.paintStepX;
+        qy += run.paintStepY;
+        sx += run.shadowStepX;
+        sy += run.shadowStepY;
         tx = tx + 1 == textureWidth ? 0 : tx + 1;
     }
-    BackgroundRowFast(walk.viewX + int32_t(last), walk.viewY, walk.count - int32_t(last), out + last);
+}
+
+// The tracing veil over the pixels of a run that lie on the painting.
+void CViewCompositor::VeilRun(const ViewRowWalk& run, CPixel* out) const
+{
+    const TracingPlacement& place = m_settings.placement;
+    const int64_t width = int64_t(m_width) << 16, height = int64_t(m_height) << 16;
+    const int32_t w = m_tracing.GetWidth(), h = m_tracing.GetHeight();
+    // An unturned run on the painting samples the same two image rows all along.
+    const int64_t imageY = place.ImageY(run.paintY), imageRow = SampleIndex(imageY);
+    const bool level = run.paintStepY == 0 && !place.wraps && run.paintY >= 0 && run.paintY < height &&
+                       imageRow >= 0 && imageRow < h - 1;
+    const CPixel* upper = level ? m_tracing.Pixels(int32_t(imageRow)) : nullptr;
+    const CPixel* lower = level ? m_tracing.Pixels(int32_t(imageRow) + 1) : nullptr;
+    const uint32_t wy = SampleFraction(imageY);
+    WrapCursor columns, rows;
+    columns.extent = int64_t(w) << 16;
+    rows.extent = int64_t(h) << 16;
+    int64_t qx = run.paintX, qy = run.paintY;
+    for (int32_t i = 0; i < run.count; ++i, qx += run.paintStepX, qy += run.paintStepY) {
+        if (qx < 0 || qy < 0 || qx >= width || qy >= height)
+            continue;
+        const int64_t imageX = place.ImageX(qx), column = SampleIndex(imageX);
+        if (level && uint64_t(column) < uint64_t(w - 1)) {
+            const CPixel c00 = upper[column], c01 = upper[column + 1], c10 = lower[column], c11 = lower[column + 1];
+            const uint32_t wx = SampleFraction(imageX);
+            const CPixel sample = AllOpaque(c00, c01, c10, c11)
+                                      ? LerpArgb(LerpArgb(c00, c01, wx), LerpArgb(c10, c11, wx), wy)
+                                      : BilinearColourBorrowing(c00, c01, c10, c11, wx, wy);
+            out[i] = VeilOverFast(out[i], VeilColourFast(sample), m_settings.veilStrength);
+        } else {
+            out[i] = VeilFast(out[i], qx, qy, &columns, &rows);
+        }
+    }
 }
