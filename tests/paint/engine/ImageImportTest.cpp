@@ -176,6 +176,11 @@ TEST_F(ImageImportTest, AnImageWithoutAreaIsRefusedAndNothingElseIsAFailure)
     CCanvas bare;
     EXPECT_EQ(bare.ImportImageIntoLayer(image.get(), 1), kResOk);
     EXPECT_EQ(bare.PaintImageIntoLayer(image.get(), 1, 0.5f, {}), kResOk);
+    // A layer without cells.
+    ASSERT_EQ(bare.InsertNewLayer(0), kResOk);
+    ASSERT_EQ(bare.GetLayer(0)->GetWidth(), 0);
+    EXPECT_EQ(bare.ImportImageIntoLayer(image.get(), 1), kResOk);
+    EXPECT_EQ(bare.PaintImageIntoLayer(image.get(), 1, 0.5f, {}), kResOk);
     EXPECT_TRUE(host.calls.empty());
 }
 
