@@ -163,15 +163,6 @@ void CViewCompositor::ComposeRow(const ViewRowWalk& walk, CPixel* out) const
 
 void CViewCompositor::BackgroundRow(int32_t viewX, int32_t viewY, int32_t count, CPixel* out) const
 {
-    if (!HoldsArgb(m_texture)) {
-        std::fill(out, out + count, m_settings.tint);
-        return;
-    }
-    const int32_t width = m_texture.GetWidth();
-    const CPixel* texels = m_texture.Pixels(Wrap(viewY, m_texture.GetHeight()));
-    int32_t tx = Wrap(viewX, width);
-    for (int32_t i = 0; i < count; ++i) {
-        out[i] = TintTexel(texels[tx], m_settings.tint);
-        tx = tx + 1 == width ? 0 : tx + 1;
-    }
+    for (int32_t i = 0; i < count; ++i)
+        out[i] = Background(viewX + i, viewY);
 }

@@ -154,6 +154,11 @@ TEST_F(CanvasImageMessagesTest, RenderingOneLayerAloneShowsItWholeAndPutsItBack)
     EXPECT_FLOAT_EQ(layer.GetOpacity(), 0.5f);
     ASSERT_EQ(canvas.RenderLayerAlone(-2), kResOk);
     EXPECT_EQ(PixelAt(*canvas.GetComposite(), 4, 4) >> 24, 0xFFu);
+    // The bottom layer too is shown at full opacity.
+    canvas.GetLayer(0)->SetOpacity(0.5f);
+    ASSERT_EQ(canvas.RenderLayerAlone(0), kResOk);
+    EXPECT_EQ(PixelAt(*canvas.GetComposite(), 4, 4) >> 24, 0xFFu);
+    EXPECT_FLOAT_EQ(canvas.GetLayer(0)->GetOpacity(), 0.5f);
 }
 
 class LoadImageFileTest : public CanvasImageMessagesTest {

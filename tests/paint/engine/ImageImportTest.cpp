@@ -81,6 +81,15 @@ TEST_F(ImageImportTest, FittingAWideImageFillsTheMiddleBandOfRows)
     ExpectOpaqueCellsArePaint();
 }
 
+TEST_F(ImageImportTest, FittingATallImageFillsTheMiddleBandOfColumns)
+{
+    ASSERT_EQ(Import(100, 300, 1), kResOk);
+    // A third of the width: columns round(33.3) = 33 to round(66.7) = 67.
+    for (int32_t y = 0; y < 100; ++y)
+        for (int32_t x = 0; x < 100; ++x)
+            ASSERT_EQ(ColourAt(Cells(), x, y) >> 24, x >= 33 && x < 67 ? 255u : 0u) << x << "," << y;
+}
+
 TEST_F(ImageImportTest, FillingTakesTheMiddleColumnsOfAWideImage)
 {
     ASSERT_EQ(Import(200, 100, 2), kResOk);
@@ -187,14 +196,16 @@ TEST_F(ImageImportTest, AnImageWithoutAreaIsRefusedAndNothingElseIsAFailure)
 TEST_F(ImageImportTest, TheImportMessageTellsTheControllerFirstAndStretches)
 {
     RecordingController controller;
-    std::unique_ptr<CImage> image(MakeImage(50, 50));
+    std::unique_ptr<CImage> image(MakeImage(50, 25));
     controller.onMessage = [&](const RecordingController::Message&) {
         EXPECT_TRUE(IsBare(CellAt(Cells(), 0, 0)));
     };
     ASSERT_EQ(canvas.OnMessage(kMsgImportImage, 0, ToMsgArg(image.get()), 0, kMsgApply), kResOk);
     ASSERT_EQ(controller.messages.size(), 1u);
     EXPECT_EQ(controller.messages[0].code, kMsgPaintingModified);
-    EXPECT_EQ(ColourAt(Cells(), 99, 99), Distinct(49, 49));
+    // Stretched over the whole layer, not fitted.
+    EXPECT_EQ(ColourAt(Cells(), 0, 0), Distinct(0, 0));
+    EXPECT_EQ(ColourAt(Cells(), 99, 99), Distinct(49, 24));
     EXPECT_EQ(canvas.OnMessage(kMsgImportImage, 0, ToMsgArg(image.get()), 0, kMsgReport), kResOk);
     EXPECT_EQ(controller.messages.size(), 1u);
 }
@@ -383,6 +394,8 @@ TEST(TracingPlacementTest, EachModeByHand)
     EXPECT_EQ(p.stepX, 112993);
     EXPECT_EQ(p.originX, -136721);
     EXPECT_TRUE(p.wraps);
+    ASSERT_TRUE(MakeTracingPlacement(1, 1, 1, 1, kTracingStretch, 0.5f, {}, &p));
+    EXPECT_EQ(p.stepX, 65536);
     EXPECT_FALSE(MakeTracingPlacement(0, 5, 3, 1, kTracingFit, 0.5f, {}, &p));
     EXPECT_FALSE(MakeTracingPlacement(5, 5, 3, 0, kTracingFit, 0.5f, {}, &p));
     EXPECT_FALSE(MakeTracingPlacement(5, 5, 3, 3, 5, 0.5f, {}, &p));
@@ -450,6 +463,10 @@ TEST_F(TracingPickTest, TheColourUnderThePenGoesToTheController)
     ASSERT_EQ(Pick(30.5f, 40.0f), kResOk);
     ASSERT_EQ(controller.messages.size(), 1u);
     EXPECT_EQ(controller.messages[0].arg, tMsgArg(0xFF1E2840u));
+    // Half way between rows 41 and 42.
+    ASSERT_EQ(Pick(30.0f, 41.5f), kResOk);
+    ASSERT_EQ(controller.messages.size(), 2u);
+    EXPECT_EQ(controller.messages[1].arg, tMsgArg(0xFF1E2940u));
 }
 
 TEST_F(TracingPickTest, TransparentPartsEdgesAndTheSwitchSendNothing)

@@ -369,16 +369,17 @@ TEST_F(ViewCompositingTest, TheTextureIsTintedAndTiledFromTheViewsOrigin)
     background.texture = &texture;
     background.tint = 0x7FC08040u;
     Show(1.0f, {400, 300});
-    Draw(false, {10, 10, 14, 12});
+    Draw(false, {11, 10, 16, 12});
     // Alpha 0: the tint; opaque: (texel + 1) x tint >> 8; alpha 128: tint + ((scaled - tint) x 128 >> 8).
-    EXPECT_EQ(ViewAt(10, 10), 0x7FC08040u);
-    EXPECT_EQ(ViewAt(11, 10), 0x7F604020u);
-    EXPECT_EQ(ViewAt(10, 11), 0x7F604020u);
-    EXPECT_EQ(ViewAt(13, 11), 0x7FC08040u);
     EXPECT_EQ(ViewAt(12, 10), 0x7FC08040u);
+    EXPECT_EQ(ViewAt(11, 10), 0x7F604020u);
+    EXPECT_EQ(ViewAt(13, 10), 0x7F604020u);
+    EXPECT_EQ(ViewAt(12, 11), 0x7F604020u);
+    EXPECT_EQ(ViewAt(11, 11), 0x7FC08040u);
+    EXPECT_EQ(ViewAt(15, 11), 0x7FC08040u);
     // Only the clip was drawn.
-    EXPECT_EQ(ViewAt(9, 10), 0u);
-    EXPECT_EQ(ViewAt(14, 10), 0u);
+    EXPECT_EQ(ViewAt(10, 10), 0u);
+    EXPECT_EQ(ViewAt(16, 10), 0u);
 }
 
 TEST_F(ViewCompositingTest, PositionsFarFromThePaintingDoNotWrapBackOntoIt)
@@ -416,6 +417,8 @@ TEST_F(ViewCompositingTest, ATargetOriginPlacesTheView)
     ASSERT_EQ(canvas.CompositeView({0, 0, 800, 600}, nullptr), kResBadParam);
     CImage none;
     EXPECT_EQ(canvas.CompositeView({0, 0, 800, 600}, &none), kResNoMemory);
+    EXPECT_EQ(canvas.CompositeRotatedView({0, 0, 800, 600}, &none), kResNoMemory);
+    EXPECT_EQ(canvas.CompositeRotatedView({0, 0, 800, 600}, nullptr), kResBadParam);
 }
 
 // The row kernel that skips the background must give every pixel the plain rules give.
@@ -477,6 +480,27 @@ TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
         compositor.ComposeRowFast(walk, skipping.data());
         ASSERT_EQ(plain, skipping) << "round " << round;
     }
+}
+
+TEST(ViewCompositorTest, TheShadowInterpolatesItsTablesAndTheLastEntryIsItsOwnNeighbour)
+{
+    CImage composite(4, 4);
+    const uint32_t columns[] = {1000, 3000, 5000};
+    const uint32_t rows[] = {65535, 65535};
+    ViewCompositeSettings settings;
+    settings.composite = &composite;
+    settings.shadowColumns = columns;
+    settings.shadowColumnCount = 3;
+    settings.shadowRows = rows;
+    settings.shadowRowCount = 2;
+    const CViewCompositor compositor(settings);
+    // Half way: 1000 + (2001 x 128 >> 8) = 2000; 2000 x 65535 >> 24 = 7.
+    EXPECT_EQ(compositor.ShadowAt(0x8000, 0), 7u);
+    // On the last entry: 5000 + (1 x 128 >> 8) = 5000; 5000 x 65535 >> 24 = 19.
+    EXPECT_EQ(compositor.ShadowAt(0x28000, 0x18000), 19u);
+    EXPECT_EQ(compositor.ShadowAt(0x30000, 0), 0u);
+    EXPECT_EQ(compositor.ShadowAt(-1, 0), 0u);
+    EXPECT_EQ(compositor.ShadowAt(0, 0x20000), 0u);
 }
 
 TEST(ViewCompositorTest, HugeBoxesSumInSixtyFourBits)
