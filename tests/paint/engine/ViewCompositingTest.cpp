@@ -397,6 +397,24 @@ TEST_F(ViewCompositingTest, PositionsFarFromThePaintingDoNotWrapBackOntoIt)
     EXPECT_EQ(PixelAt(wide, 3277, 0), background.tint);
 }
 
+TEST_F(ViewCompositingTest, AViewAwayFromItsParentsOriginDrawsThePaintingWhereItLies)
+{
+    // The painting's rect lies in the parent's coordinates, the drawing in the view's own.
+    FillComposite(12);
+    Show(1.0f, {100, 50});
+    ASSERT_EQ(view->SetPosition(30, 20, 0), kResOk);
+    ASSERT_EQ(view->GetRect().GetTopLeft(), (tCPoint{30, 20}));
+    for (const bool rotated : {false, true}) {
+        Draw(rotated);
+        EXPECT_EQ(ViewAt(70, 30), CompositeAt(0, 0)) << rotated;
+        EXPECT_EQ(ViewAt(109, 59), CompositeAt(39, 29)) << rotated;
+        // The shadow below the painting, where the shadow's tables say in the parent's coordinates.
+        EXPECT_EQ(ViewAt(90, 61), ShadowedTint(90 + 30, 61 + 20)) << rotated;
+        EXPECT_EQ(ViewAt(111, 45), ShadowedTint(111 + 30, 45 + 20)) << rotated;
+        EXPECT_NE(ViewAt(111, 45), background.tint) << rotated;
+    }
+}
+
 TEST_F(ViewCompositingTest, WithoutABackdropTheBackgroundIsGrey)
 {
     canvas.SetViewBackground(nullptr);
