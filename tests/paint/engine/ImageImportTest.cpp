@@ -251,7 +251,7 @@ TEST_F(PaintImageTest, ATransparentImageWetsTheCellsUnderItAndUndoRestoresThem)
     for (int32_t y = 0; y < 100; ++y)
         for (int32_t x = 0; x < 100; ++x) {
             const PaintCell& was = old[size_t(y * 100 + x)];
-            ASSERT_EQ(ColourAt(Cells(), x, y), was.colour);
+            ASSERT_EQ(ColourAt(Cells(), x, y), uint32_t(was.colour));
             ASSERT_EQ(ThicknessAt(Cells(), x, y), uint32_t(was.thickness));
             ASSERT_EQ(WetnessAt(Cells(), x, y), y >= 25 && y < 75 ? 65535u : uint32_t(was.wetness)) << x << "," << y;
         }
