@@ -272,6 +272,66 @@ TEST_F(BackdropTest, APressOutsideTheModalWidgetIsReportedToIt)
     EXPECT_EQ(log.calls, std::vector<std::string>{"panel"});
 }
 
+TEST_F(BackdropTest, OfTwoModalWidgetsTheTopOneTakesTheInputUntilItIsPopped)
+{
+    CCoWidget* lower = AddPanel(backdrop, {2, 2, 30, 30}, 0xFF0000FF);
+    CCoWidget* upper = AddPanel(backdrop, {40, 30, 60, 45}, 0xFF00FFFF);
+    lower->SetName(u"lower");
+    upper->SetName(u"upper");
+    CallLog log;
+    for (CCoWidget* dialog : {lower, upper}) {
+        dialog->SetKeyDownProc(LogKey, ToMsgArg(&log));
+        dialog->SetTimerProc(LogKey, ToMsgArg(&log));
+        dialog->SetMessageProc(
+            [](tMsgArg context, CWidget* widget, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+                if (message == 0xF0000005)
+                    LogOf(context)->calls.push_back(NameOf(widget) + " outside");
+                return kResOk;
+            },
+            ToMsgArg(&log));
+        // A press on a dialog is taken by it.
+        dialog->SetLButtonDownProc(
+            [](tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*) -> tResult {
+                LogOf(context)->calls.push_back(NameOf(widget) + " pressed");
+                *takenBy = widget;
+                return kResOk;
+            },
+            ToMsgArg(&log));
+    }
+    ASSERT_EQ(backdrop->PushModal(lower), kResOk);
+    ASSERT_EQ(backdrop->PushModal(upper), kResOk);
+    EXPECT_EQ(backdrop->GetTopModal(), upper);
+
+    const auto press = [this](tCPoint point) {
+        CWidget* takenBy = nullptr;
+        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        return takenBy;
+    };
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(backdrop->DispatchKeyDown(&takenBy, uint32_t(65)), kResOk);
+    ASSERT_EQ(backdrop->DispatchTimer(&takenBy, 7), kResOk);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"upper", "upper"}));
+    log.calls.clear();
+    EXPECT_EQ(press({10, 10}), nullptr) << "on the lower dialog, which does not see it";
+    EXPECT_EQ(press({50, 40}), upper);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"upper outside", "upper pressed"}))
+        << "a press the top dialog took is not reported as outside it";
+
+    backdrop->PopModal();
+    EXPECT_EQ(backdrop->GetTopModal(), lower);
+    log.calls.clear();
+    EXPECT_EQ(press({50, 40}), nullptr);
+    EXPECT_EQ(press({10, 10}), lower);
+    ASSERT_EQ(backdrop->DispatchKeyDown(&takenBy, uint32_t(65)), kResOk);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"lower outside", "lower pressed", "lower"}));
+
+    backdrop->PopModal();
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    log.calls.clear();
+    EXPECT_EQ(press({50, 40}), upper) << "without a modal widget the tree takes the press";
+    EXPECT_EQ(log.calls, std::vector<std::string>{"upper pressed"});
+}
+
 TEST_F(BackdropTest, HeartbeatsReachTheTreeOnlyWhenTheModalWidgetSharesThem)
 {
     CallLog log;

@@ -36,6 +36,18 @@ TEST(GlowEffect, GlowBlendPixelAddsAndSpreadsOverflowByHand)
     EXPECT_EQ(Glowed(0xFFC864FA, 0xFF0000FF, 255), 0xFFFFFFFFu);
 }
 
+TEST(GlowEffect, ExcessesSpillPastAFullChannelAndBack)
+{
+    // Green 200 + 253 = 453 hands e = 99 to red 250, which keeps 5 of it: the 94 left over go on
+    // to blue with green's own 99, so blue gets 193.
+    EXPECT_EQ(Glowed(0xFFFAC800, 0xFF00FF00, 255), 0xFFFFFFC1u);
+    // Blue 250 + 253 = 503 hands e = 124 to red (20 + 124 = 144) and green (140 + 124 = 264);
+    // green's 9 too many go back to red: 153.
+    EXPECT_EQ(Glowed(0xFF148CFA, 0xFF0000FF, 255), 0xFF99FFFFu);
+    // The same at alpha 128: blue 250 + 127 = 377, e = 61; red 81, green 201, nothing back.
+    EXPECT_EQ(Glowed(0xFF148CFA, 0xFF0000FF, 128), 0xFF51C9FFu);
+}
+
 TEST(GlowEffect, AtFullOpacityAMaskByteOf255IsAddedAtAlpha510)
 {
     TestRoot root(100, 100);
