@@ -86,6 +86,8 @@ TEST_F(BackdropFillTest, WithoutGradientOrImageTheColourIsDrawnOpaque)
     EXPECT_EQ(plain.GetPixelAt({0, 0}), 0xFF303050u);
     EXPECT_EQ(plain.GetPixelAt({8, 3}), 0xFF303050u);
     EXPECT_EQ(plain.GetPixelAt({9, 3}), 0u) << "outside the back buffer";
+    EXPECT_EQ(plain.GetPixelAt({8, 4}), 0u);
+    EXPECT_EQ(plain.GetPixelAt({0, -1}), 0u);
     EXPECT_EQ(plain.GetPixelAt({-1, 0}), 0u);
 
     Render("  colr #00112233\n  grad \"probe\"\n  grop 0\n", 5, 5);

@@ -10,6 +10,7 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CUpdateFreezeGuard.h"
+#include "toolkit/widgets/IWidgetInspector.h"
 #include "toolkit/widgets/WidgetResources.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
@@ -444,6 +445,62 @@ TEST_F(BackdropTest, TheInspectorNeedsShiftControlRolloverAndAPanelMaker)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, u"Couldn't create pInfoBack widget");
     EXPECT_EQ(backdrop->GetChildCount(), children) << "the flash is gone again";
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
+        w32::headless::SetKeyState(key, false);
+}
+
+// An inspector panel whose filling answers what the test sets.
+class FakeInspector : public CCoWidget, public IWidgetInspector {
+public:
+    CWidget* AsWidget() override { return this; }
+    void SetFillColour(uint32_t colour) override { fill = colour; }
+    tResult BuildPanel(CWidget* widget) override
+    {
+        inspected = widget;
+        return s_answer;
+    }
+    static IWidgetInspector* Make() { return new FakeInspector; }
+
+    static inline tResult s_answer = kResOk;
+    uint32_t fill = 0;
+    CWidget* inspected = nullptr;
+};
+
+TEST_F(BackdropTest, WithAltTheInspectorOpensAsTheTopModalWidgetOnce)
+{
+    app->Activate();
+    SetWidgetInspectorCreator(&FakeInspector::Make);
+    backdrop->SetWidgetRollover(1);
+    const tCPoint overPanel = OnScreen({12, 10});
+    w32::headless::MoveMouse(overPanel.x, overPanel.y);
+    backdrop->UpdateRolloverWidget();
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
+        w32::headless::SetKeyState(key, true);
+    const int32_t children = backdrop->GetChildCount();
+
+    FakeInspector::s_answer = kResFileIO;
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);
+    auto boxes = w32::headless::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Couldn't setup information about widget");
+    EXPECT_EQ(backdrop->GetChildCount(), children);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+
+    FakeInspector::s_answer = kResOk;
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);
+    EXPECT_TRUE(w32::headless::TakeMessageBoxes().empty());
+    auto* panelShown = dynamic_cast<FakeInspector*>(backdrop->GetTopModal());
+    ASSERT_NE(panelShown, nullptr);
+    EXPECT_EQ(panelShown->inspected, static_cast<CWidget*>(panel));
+    EXPECT_EQ(panelShown->fill, 0xFFA0A0B8u);
+    EXPECT_EQ(panelShown->GetId(), 0x5F44625Fu);
+    EXPECT_EQ(panelShown->GetName(), u"CBackdrop Info Widget for Debugging.");
+    EXPECT_EQ(backdrop->GetChildCount(), children + 1);
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk) << "already open";
+    EXPECT_EQ(backdrop->GetChildCount(), children + 1);
+
+    backdrop->PopModal();
+    SetWidgetInspectorCreator(nullptr);
     for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
         w32::headless::SetKeyState(key, false);
 }
