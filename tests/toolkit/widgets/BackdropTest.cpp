@@ -312,6 +312,30 @@ TEST_F(BackdropTest, OfTwoModalWidgetsTheTopOneTakesTheInputUntilItIsPopped)
     ASSERT_EQ(backdrop->DispatchKeyDown(&takenBy, uint32_t(65)), kResOk);
     ASSERT_EQ(backdrop->DispatchTimer(&takenBy, 7), kResOk);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"upper", "upper"}));
+    // Moves, releases and the wheel outside it are no press: the dialog hears of none of them.
+    std::vector<uint32_t> heard;
+    upper->SetMessageProc(
+        [](tMsgArg context, CWidget*, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+            FromMsgArg<std::vector<uint32_t>>(context)->push_back(message);
+            return kResOk;
+        },
+        ToMsgArg(&heard));
+    tCPoint away{10, 10};
+    ASSERT_EQ(backdrop->DispatchMouseMove(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchLButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchMButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchRButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchMouseWheel(&takenBy, {0, 120}, &away), kResOk);
+    EXPECT_TRUE(heard.empty());
+    ASSERT_EQ(backdrop->DispatchMButtonDown(&takenBy, &away), kResOk);
+    EXPECT_EQ(heard, std::vector<uint32_t>{0xF0000006});
+    upper->SetMessageProc(
+        [](tMsgArg context, CWidget* widget, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+            if (message == 0xF0000005)
+                LogOf(context)->calls.push_back(NameOf(widget) + " outside");
+            return kResOk;
+        },
+        ToMsgArg(&log));
     log.calls.clear();
     EXPECT_EQ(press({10, 10}), nullptr) << "on the lower dialog, which does not see it";
     EXPECT_EQ(press({50, 40}), upper);
@@ -425,6 +449,12 @@ TEST_F(BackdropTest, TheInspectorNeedsShiftControlRolloverAndAPanelMaker)
 {
     app->Activate();
     EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk);
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL}) {
+        w32::headless::SetKeyState(key, true);
+        EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk) << "one of the two keys is not enough";
+        w32::headless::SetKeyState(key, false);
+    }
+    EXPECT_TRUE(w32::headless::TakeMessageBoxes().empty());
     w32::headless::SetKeyState(w32::VK_SHIFT, true);
     w32::headless::SetKeyState(w32::VK_CONTROL, true);
     EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);

@@ -103,4 +103,20 @@ TEST(GlowEffect, ItsDefaultsAndARectangularGlow)
         }
 }
 
+TEST(GlowEffect, OpacityZeroDrawsNothingAndOneAFaintGlow)
+{
+    // Radius 10 on 6 x 6: tables of 50 entries that fall over 25 on each side, 1.0 at 24 and 25.
+    EffectOwner owner(6, 6);
+    auto* glow = new CWidgetEffectGlow;
+    ASSERT_EQ(owner.widget->SetBackEffect(glow, 0, 0), kResOk);
+    EffectCanvas canvas(50, 50, {22, 22}, 0xFF000000);
+    const tCRect rect = glow->GetRect();
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 0), kResOk);
+    EXPECT_EQ(CountPixels(canvas.image, 0xFF000000), 2500);
+    // Opacity 1: strength 4, so the pixel over entries (24, 24) adds (255 x 4 x 255) >> 16 = 3 of
+    // yellow's red and green.
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 1), kResOk);
+    EXPECT_EQ(canvas.At(2, 2), 0xFF030300u);
+}
+
 }  // namespace
