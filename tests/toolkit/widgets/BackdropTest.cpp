@@ -357,6 +357,20 @@ TEST_F(BackdropTest, OfTwoModalWidgetsTheTopOneTakesTheInputUntilItIsPopped)
     EXPECT_EQ(log.calls, std::vector<std::string>{"upper pressed"});
 }
 
+TEST_F(BackdropTest, AChildOfTheOpaquePanelIsRenderedAtItsOwnOpacity)
+{
+    // Rendering starts at full opacity 255: the panel passes ((255 + 1) x 255) >> 8 = 255 on, the
+    // veil draws at ((127 + 1) x 255) >> 8 = 127, so white gets alpha (0xFFFFFF x 128) >> 24 = 127
+    // over the panel's green: red and blue (256 x 127) >> 8 = 127.
+    CCoWidget* veil = AddPanel(panel, {2, 2, 6, 6}, 0xFFFFFFFF);
+    veil->SetOpaqueBlit(0);
+    ASSERT_EQ(veil->SetOpacity(127, 0), kResOk);
+    const tCRect all{0, 0, 64, 48};
+    ASSERT_EQ(backdrop->RenderRect(&all), kResOk);
+    EXPECT_EQ(backdrop->GetPixelAt({12, 12}), 0xFF7FFF7Fu);
+    EXPECT_EQ(backdrop->GetPixelAt({9, 9}), 0xFF00FF00u);
+}
+
 TEST_F(BackdropTest, HeartbeatsReachTheTreeOnlyWhenTheModalWidgetSharesThem)
 {
     CallLog log;

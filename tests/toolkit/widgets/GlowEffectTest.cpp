@@ -119,4 +119,25 @@ TEST(GlowEffect, OpacityZeroDrawsNothingAndOneAFaintGlow)
     EXPECT_EQ(canvas.At(2, 2), 0xFF030300u);
 }
 
+TEST(GlowEffect, HiddenUnderItsWidgetARectangularGlowPaintsAroundItOnly)
+{
+    EffectOwner owner(6, 6);
+    auto* glow = new CWidgetEffectGlow;
+    ASSERT_EQ(glow->SetHideUnderWidget(1, 0), kResOk);
+    ASSERT_EQ(owner.widget->SetBackEffect(glow, 0, 0), kResOk);
+    ASSERT_FALSE(glow->HasMask());
+    // The target reaches 4 pixels past the effect rect (-22 .. 28) on every side.
+    EffectCanvas canvas(58, 58, {26, 26}, 0xFF000000);
+    const tCRect rect = canvas.Local();
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 100), kResOk);
+    const float* h = glow->GetHorizontalFalloff().GetData();
+    const float* v = glow->GetVerticalFalloff().GetData();
+    for (int32_t y = -26; y < 32; ++y)
+        for (int32_t x = -26; x < 32; ++x) {
+            const bool lit = x >= -22 && x < 28 && y >= -22 && y < 28 && !(x >= 0 && x < 6 && y >= 0 && y < 6);
+            const uint32_t alpha = lit ? uint32_t(std::nearbyint(h[x + 22] * (202.0f * v[y + 22]))) : 0;
+            ASSERT_EQ(canvas.At(x, y), Glowed(0xFF000000, 0xFFFFFF00, alpha)) << x << "," << y;
+        }
+}
+
 }  // namespace
