@@ -78,6 +78,7 @@ TEST(WidgetSource, WhatTheLoadersRefuseIsRefusedWithItsLine)
         {"qqqq 1 \"w\"\n", "line 1: unknown resource type 'qqqq'"},
         {"  vsbl 1\n", "line 1: an indented line belongs to no widget"},
         {"wdgt 1 \"w\"\n  usrd \"8|int|1\"\n", "line 2: a user data index from 0 to 7 expected"},
+        {"wdgt 1 \"w\"\n  usrd \"4294967299|int|1\"\n", "line 2: a user data index from 0 to 7 expected"},
         {"wdgt 1 \"w\"\n  usrd \"1|long|1\"\n", "line 2: a user data value of type int or real expected"},
         {"wdgt 1 \"w\"\n  usrd \"1|real|inf\"\n", "line 2: a user data value"},
         {"wdgt 1 \"w\"\n  usrd \"1|int\"\n", "line 2: user data is written"},

@@ -286,7 +286,8 @@ public:
     virtual tResult RenderAlphaMask(CImage8* mask);
 
     // Effects, owned by the widget. Installing at an index deletes the effect already there; an
-    // effect refused (an index outside 0..3, or a refresh that fails) stays the caller's.
+    // effect refused (an index outside 0..3, or a refresh or invalidation that fails) is taken out
+    // of its slot again and stays the caller's.
     tResult SetBackEffect(IWidgetEffect* effect, int32_t index, uint32_t update);
     tResult SetMiddleEffect(IWidgetEffect* effect, int32_t index, uint32_t update);
     tResult SetFrontEffect(IWidgetEffect* effect, int32_t index, uint32_t update);

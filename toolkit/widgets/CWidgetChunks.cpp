@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCStream.h"
@@ -28,6 +30,32 @@ tResult ReadReported(tCStream* block, float* value, const char* failure)
     return result;
 }
 
+// The index read as tCString::ToInteger reads numbers (blanks trimmed, a "-" makes it negative,
+// an "x" switches to hexadecimal), but without its 32-bit wrap-around, so that "4294967299" is
+// not taken for slot 3. Magnitudes beyond any slot are held at a bound.
+int64_t UserDataIndex(const tCString& text)
+{
+    constexpr int64_t kBound = int64_t(1) << 40;
+    const std::string digits = text.Trimmed(u"\t \n\r").ToAnsi();
+    const size_t minus = digits.find('-');
+    const size_t x = digits.find_first_of("xX");
+    const int64_t base = x != std::string::npos ? 16 : 10;
+    size_t at = x != std::string::npos ? x + 1 : (minus != std::string::npos ? minus + 1 : 0);
+    int64_t value = 0;
+    for (; at < digits.size(); ++at) {
+        const char c = char(std::toupper(static_cast<unsigned char>(digits[at])));
+        int64_t digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            break;
+        value = std::min(value * base + digit, kBound);
+    }
+    return minus != std::string::npos ? -value : value;
+}
+
 // "index|type|value", type "int" or "real"; a real is kept as its 32 bits.
 tResult ApplyUserData(CWidget* widget, const tCString& text)
 {
@@ -39,11 +67,13 @@ tResult ApplyUserData(CWidget* widget, const tCString& text)
         ReportResult(kResResourceRead, "Widget usrd.");
         return split;
     }
-    const int32_t slot = index.ToInteger();
-    if (slot > 7) {
+    const int64_t number = UserDataIndex(index);
+    if (number > 7) {
         ReportResult(kResResourceRead, "Widget usrd index too high.");
         return kResBadParam;
     }
+    // Below 0 the index passes and SetUserData ignores it.
+    const int32_t slot = number < 0 ? -1 : int32_t(number);
     if (type == u"int") {
         widget->SetUserData(slot, uint32_t(value.ToInteger()));
     } else if (type == u"real") {

@@ -196,20 +196,23 @@ tResult CWidget::SetEffect(int32_t layer, IWidgetEffect* effect, int32_t index, 
         return kResBadParam;
     RemoveEffect(layer, index);
     m_effects[layer][index] = effect;
+    tResult result = kResOk;
     if (effect) {
         effect->SetLayer(layer);
         effect->SetOwner(this);
-        const tResult refreshed = RefreshEffect(effect, 0);
-        if (refreshed != kResOk) {
-            // An effect that cannot be refreshed is handed back, not kept: the caller deletes it.
-            m_effects[layer][index] = nullptr;
-            effect->SetOwner(nullptr);
-            UpdateExtent();
-            return refreshed;
-        }
+        result = RefreshEffect(effect, 0);
     }
-    UpdateExtent();
-    return InvalidateWithEffects(update);
+    if (result == kResOk) {
+        UpdateExtent();
+        result = InvalidateWithEffects(update);
+    }
+    // An effect that failed to go in, at any step, is handed back, not kept: the caller deletes it.
+    if (result != kResOk && effect) {
+        m_effects[layer][index] = nullptr;
+        effect->SetOwner(nullptr);
+        UpdateExtent();
+    }
+    return result;
 }
 
 void CWidget::RemoveEffect(int32_t layer, int32_t index)

@@ -27,7 +27,10 @@ TEST_F(BackdropDataTest, ACursorNeedsItsNameAndBothCoordinates)
     ASSERT_NE(backdrop.GetCursorWidget(), nullptr);
     EXPECT_EQ(backdrop.GetCursorWidget()->GetName(), u"Pen");
 
-    for (const char16_t* text : {u"Pen|3", u"Pen", u"Pen|", u"Pen|1e300,2"}) {
+    // The hotspot is two i32: what truncates into them is taken, nothing further.
+    CBackdrop edges;
+    EXPECT_EQ(Load(ChunkText("curs", u"Pen|2147483647.9,-2147483648.9"), &edges), kResOk);
+    for (const char16_t* text : {u"Pen|3", u"Pen", u"Pen|", u"Pen|1e300,2", u"Pen|2147483648,0", u"Pen|0,-2147483649"}) {
         CBackdrop refused;
         EXPECT_NE(Load(ChunkText("curs", text), &refused), kResOk);
         const std::vector<std::string> expected{BoxText(kResResourceRead, "Backdrop curs."),

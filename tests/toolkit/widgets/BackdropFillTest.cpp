@@ -9,6 +9,7 @@
 #include "toolkit/imaging/ImageFixtures.h"
 #include "toolkit/widgets/BackdropFill.h"
 #include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/WidgetResources.h"
 
 namespace {
@@ -86,6 +87,20 @@ TEST_F(BackdropFillTest, WithoutGradientOrImageTheColourIsDrawnOpaque)
     EXPECT_EQ(plain.GetPixelAt({0, 0}), 0xFF303050u);
     EXPECT_EQ(plain.GetPixelAt({8, 3}), 0xFF303050u);
     EXPECT_EQ(plain.GetPixelAt({9, 3}), 0u) << "outside the back buffer";
+    EXPECT_EQ(plain.GetPixelAt({8, 4}), 0u);
+
+    // Without a window, screen and backdrop coordinates are one, and a cursor widget stays where
+    // it was put.
+    tCPoint point{5, 6};
+    plain.ScreenToLocalPoint(&point);
+    EXPECT_EQ(point, (tCPoint{5, 6}));
+    auto* pointer = new CCoWidget;
+    const tCPoint at{3, 4};
+    ASSERT_EQ(pointer->SetPositionPt(&at, 0), kResOk);
+    plain.SetCursorWidget(pointer, {1, 1});
+    EXPECT_EQ(plain.GetCursorWidget(), pointer);
+    EXPECT_EQ(pointer->GetRect().GetTopLeft(), at);
+    EXPECT_EQ(plain.GetPixelAt({0, -1}), 0u);
     EXPECT_EQ(plain.GetPixelAt({-1, 0}), 0u);
 
     Render("  colr #00112233\n  grad \"probe\"\n  grop 0\n", 5, 5);

@@ -10,6 +10,7 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CUpdateFreezeGuard.h"
+#include "toolkit/widgets/IWidgetInspector.h"
 #include "toolkit/widgets/WidgetResources.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
@@ -272,6 +273,104 @@ TEST_F(BackdropTest, APressOutsideTheModalWidgetIsReportedToIt)
     EXPECT_EQ(log.calls, std::vector<std::string>{"panel"});
 }
 
+TEST_F(BackdropTest, OfTwoModalWidgetsTheTopOneTakesTheInputUntilItIsPopped)
+{
+    CCoWidget* lower = AddPanel(backdrop, {2, 2, 30, 30}, 0xFF0000FF);
+    CCoWidget* upper = AddPanel(backdrop, {40, 30, 60, 45}, 0xFF00FFFF);
+    lower->SetName(u"lower");
+    upper->SetName(u"upper");
+    CallLog log;
+    for (CCoWidget* dialog : {lower, upper}) {
+        dialog->SetKeyDownProc(LogKey, ToMsgArg(&log));
+        dialog->SetTimerProc(LogKey, ToMsgArg(&log));
+        dialog->SetMessageProc(
+            [](tMsgArg context, CWidget* widget, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+                if (message == 0xF0000005)
+                    LogOf(context)->calls.push_back(NameOf(widget) + " outside");
+                return kResOk;
+            },
+            ToMsgArg(&log));
+        // A press on a dialog is taken by it.
+        dialog->SetLButtonDownProc(
+            [](tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*) -> tResult {
+                LogOf(context)->calls.push_back(NameOf(widget) + " pressed");
+                *takenBy = widget;
+                return kResOk;
+            },
+            ToMsgArg(&log));
+    }
+    ASSERT_EQ(backdrop->PushModal(lower), kResOk);
+    ASSERT_EQ(backdrop->PushModal(upper), kResOk);
+    EXPECT_EQ(backdrop->GetTopModal(), upper);
+
+    const auto press = [this](tCPoint point) {
+        CWidget* takenBy = nullptr;
+        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        return takenBy;
+    };
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(backdrop->DispatchKeyDown(&takenBy, uint32_t(65)), kResOk);
+    ASSERT_EQ(backdrop->DispatchTimer(&takenBy, 7), kResOk);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"upper", "upper"}));
+    // Moves, releases and the wheel outside it are no press: the dialog hears of none of them.
+    std::vector<uint32_t> heard;
+    upper->SetMessageProc(
+        [](tMsgArg context, CWidget*, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+            FromMsgArg<std::vector<uint32_t>>(context)->push_back(message);
+            return kResOk;
+        },
+        ToMsgArg(&heard));
+    tCPoint away{10, 10};
+    ASSERT_EQ(backdrop->DispatchMouseMove(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchLButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchMButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchRButtonUp(&takenBy, &away), kResOk);
+    ASSERT_EQ(backdrop->DispatchMouseWheel(&takenBy, {0, 120}, &away), kResOk);
+    EXPECT_TRUE(heard.empty());
+    ASSERT_EQ(backdrop->DispatchMButtonDown(&takenBy, &away), kResOk);
+    EXPECT_EQ(heard, std::vector<uint32_t>{0xF0000006});
+    upper->SetMessageProc(
+        [](tMsgArg context, CWidget* widget, uint32_t message, tMsgArg, tMsgArg) -> tResult {
+            if (message == 0xF0000005)
+                LogOf(context)->calls.push_back(NameOf(widget) + " outside");
+            return kResOk;
+        },
+        ToMsgArg(&log));
+    log.calls.clear();
+    EXPECT_EQ(press({10, 10}), nullptr) << "on the lower dialog, which does not see it";
+    EXPECT_EQ(press({50, 40}), upper);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"upper outside", "upper pressed"}))
+        << "a press the top dialog took is not reported as outside it";
+
+    backdrop->PopModal();
+    EXPECT_EQ(backdrop->GetTopModal(), lower);
+    log.calls.clear();
+    EXPECT_EQ(press({50, 40}), nullptr);
+    EXPECT_EQ(press({10, 10}), lower);
+    ASSERT_EQ(backdrop->DispatchKeyDown(&takenBy, uint32_t(65)), kResOk);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"lower outside", "lower pressed", "lower"}));
+
+    backdrop->PopModal();
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    log.calls.clear();
+    EXPECT_EQ(press({50, 40}), upper) << "without a modal widget the tree takes the press";
+    EXPECT_EQ(log.calls, std::vector<std::string>{"upper pressed"});
+}
+
+TEST_F(BackdropTest, AChildOfTheOpaquePanelIsRenderedAtItsOwnOpacity)
+{
+    // Rendering starts at full opacity 255: the panel passes ((255 + 1) x 255) >> 8 = 255 on, the
+    // veil draws at ((127 + 1) x 255) >> 8 = 127, so white gets alpha (0xFFFFFF x 128) >> 24 = 127
+    // over the panel's green: red and blue (256 x 127) >> 8 = 127.
+    CCoWidget* veil = AddPanel(panel, {2, 2, 6, 6}, 0xFFFFFFFF);
+    veil->SetOpaqueBlit(0);
+    ASSERT_EQ(veil->SetOpacity(127, 0), kResOk);
+    const tCRect all{0, 0, 64, 48};
+    ASSERT_EQ(backdrop->RenderRect(&all), kResOk);
+    EXPECT_EQ(backdrop->GetPixelAt({12, 12}), 0xFF7FFF7Fu);
+    EXPECT_EQ(backdrop->GetPixelAt({9, 9}), 0xFF00FF00u);
+}
+
 TEST_F(BackdropTest, HeartbeatsReachTheTreeOnlyWhenTheModalWidgetSharesThem)
 {
     CallLog log;
@@ -364,6 +463,12 @@ TEST_F(BackdropTest, TheInspectorNeedsShiftControlRolloverAndAPanelMaker)
 {
     app->Activate();
     EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk);
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL}) {
+        w32::headless::SetKeyState(key, true);
+        EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk) << "one of the two keys is not enough";
+        w32::headless::SetKeyState(key, false);
+    }
+    EXPECT_TRUE(w32::headless::TakeMessageBoxes().empty());
     w32::headless::SetKeyState(w32::VK_SHIFT, true);
     w32::headless::SetKeyState(w32::VK_CONTROL, true);
     EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);
@@ -384,6 +489,62 @@ TEST_F(BackdropTest, TheInspectorNeedsShiftControlRolloverAndAPanelMaker)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, u"Couldn't create pInfoBack widget");
     EXPECT_EQ(backdrop->GetChildCount(), children) << "the flash is gone again";
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
+        w32::headless::SetKeyState(key, false);
+}
+
+// An inspector panel whose filling answers what the test sets.
+class FakeInspector : public CCoWidget, public IWidgetInspector {
+public:
+    CWidget* AsWidget() override { return this; }
+    void SetFillColour(uint32_t colour) override { fill = colour; }
+    tResult BuildPanel(CWidget* widget) override
+    {
+        inspected = widget;
+        return s_answer;
+    }
+    static IWidgetInspector* Make() { return new FakeInspector; }
+
+    static inline tResult s_answer = kResOk;
+    uint32_t fill = 0;
+    CWidget* inspected = nullptr;
+};
+
+TEST_F(BackdropTest, WithAltTheInspectorOpensAsTheTopModalWidgetOnce)
+{
+    app->Activate();
+    SetWidgetInspectorCreator(&FakeInspector::Make);
+    backdrop->SetWidgetRollover(1);
+    const tCPoint overPanel = OnScreen({12, 10});
+    w32::headless::MoveMouse(overPanel.x, overPanel.y);
+    backdrop->UpdateRolloverWidget();
+    for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
+        w32::headless::SetKeyState(key, true);
+    const int32_t children = backdrop->GetChildCount();
+
+    FakeInspector::s_answer = kResFileIO;
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);
+    auto boxes = w32::headless::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Couldn't setup information about widget");
+    EXPECT_EQ(backdrop->GetChildCount(), children);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+
+    FakeInspector::s_answer = kResOk;
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResHandled);
+    EXPECT_TRUE(w32::headless::TakeMessageBoxes().empty());
+    auto* panelShown = dynamic_cast<FakeInspector*>(backdrop->GetTopModal());
+    ASSERT_NE(panelShown, nullptr);
+    EXPECT_EQ(panelShown->inspected, static_cast<CWidget*>(panel));
+    EXPECT_EQ(panelShown->fill, 0xFFA0A0B8u);
+    EXPECT_EQ(panelShown->GetId(), 0x5F44625Fu);
+    EXPECT_EQ(panelShown->GetName(), u"CBackdrop Info Widget for Debugging.");
+    EXPECT_EQ(backdrop->GetChildCount(), children + 1);
+    EXPECT_EQ(backdrop->ShowWidgetInspector(), kResOk) << "already open";
+    EXPECT_EQ(backdrop->GetChildCount(), children + 1);
+
+    backdrop->PopModal();
+    SetWidgetInspectorCreator(nullptr);
     for (int key : {w32::VK_SHIFT, w32::VK_CONTROL, w32::VK_MENU})
         w32::headless::SetKeyState(key, false);
 }

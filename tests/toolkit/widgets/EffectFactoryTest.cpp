@@ -174,6 +174,53 @@ TEST_F(EffectFactoryTest, AnEffectWhoseRefreshFailsAtInstallIsNeitherKeptNorDele
     EXPECT_EQ(refusing.GetExtent(), refusing.GetRect());
 }
 
+// A root whose invalidation fails from its `failFrom`th call on, and whose presents fail.
+class FailingRoot : public TestRoot {
+public:
+    FailingRoot() : TestRoot(200, 200) {}
+    tResult InvalidateRect(const tCRect* rect, uint32_t update) override
+    {
+        return ++calls >= failFrom ? kResNoMemory : TestRoot::InvalidateRect(rect, update);
+    }
+    tResult PresentDirtyRects() override { return kResFileIO; }
+
+    int calls = 0;
+    int failFrom = 1000;
+};
+
+TEST_F(EffectFactoryTest, AnEffectWhoseInvalidationFailsAtInstallLeavesItsSlotEmpty)
+{
+    // The refresh invalidates once and succeeds; the install's own invalidation then fails.
+    FailingRoot failing;
+    auto* owner = new CCoWidget;
+    ASSERT_EQ(Place(&failing, owner, {10, 10, 30, 24}), kResOk);
+    failing.calls = 0;
+    failing.failFrom = 2;
+    EXPECT_EQ(Build("shad", ShadowParams(2, 0, 1.0f, 0, 0, 1, 0, 1), owner), nullptr);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{BoxText(kResNoMemory, "Shadow add to parent failed.")});
+    EXPECT_EQ(failing.calls, 2);
+    EXPECT_EQ(owner->GetFrontEffect(2), nullptr) << "the factory deleted it";
+    EXPECT_EQ(owner->GetExtent(), owner->GetRect());
+
+    // A present that fails after the effect went in hands it back too, alive and unowned.
+    failing.failFrom = 1000;
+    bool destroyed = false;
+    auto* effect = new TestEffect({-4, -4, 24, 18}, 0xFF00FF00, &destroyed);
+    EXPECT_EQ(owner->SetMiddleEffect(effect, 1, 1), kResFileIO);
+    EXPECT_EQ(owner->GetMiddleEffect(1), nullptr);
+    EXPECT_FALSE(destroyed);
+    EXPECT_EQ(effect->owner, nullptr);
+    EXPECT_EQ(owner->GetExtent(), owner->GetRect());
+    delete effect;
+    EXPECT_TRUE(destroyed);
+
+    // Installed without presenting, it stays and widens the extent.
+    auto* kept = new TestEffect({-4, -4, 24, 18}, 0xFF00FF00);
+    ASSERT_EQ(owner->SetMiddleEffect(kept, 1, 0), kResOk);
+    EXPECT_EQ(owner->GetMiddleEffect(1), kept);
+    EXPECT_EQ(owner->GetExtent(), (tCRect{6, 6, 34, 28}));
+}
+
 TEST_F(EffectFactoryTest, WithoutParametersTheEffectGoesToTheFirstBackSlot)
 {
     IWidgetEffect* texture = Build("txtr", "");

@@ -36,6 +36,18 @@ TEST(GlowEffect, GlowBlendPixelAddsAndSpreadsOverflowByHand)
     EXPECT_EQ(Glowed(0xFFC864FA, 0xFF0000FF, 255), 0xFFFFFFFFu);
 }
 
+TEST(GlowEffect, ExcessesSpillPastAFullChannelAndBack)
+{
+    // Green 200 + 253 = 453 hands e = 99 to red 250, which keeps 5 of it: the 94 left over go on
+    // to blue with green's own 99, so blue gets 193.
+    EXPECT_EQ(Glowed(0xFFFAC800, 0xFF00FF00, 255), 0xFFFFFFC1u);
+    // Blue 250 + 253 = 503 hands e = 124 to red (20 + 124 = 144) and green (140 + 124 = 264);
+    // green's 9 too many go back to red: 153.
+    EXPECT_EQ(Glowed(0xFF148CFA, 0xFF0000FF, 255), 0xFF99FFFFu);
+    // The same at alpha 128: blue 250 + 127 = 377, e = 61; red 81, green 201, nothing back.
+    EXPECT_EQ(Glowed(0xFF148CFA, 0xFF0000FF, 128), 0xFF51C9FFu);
+}
+
 TEST(GlowEffect, AtFullOpacityAMaskByteOf255IsAddedAtAlpha510)
 {
     TestRoot root(100, 100);
@@ -87,6 +99,43 @@ TEST(GlowEffect, ItsDefaultsAndARectangularGlow)
     for (int32_t y = -22; y < 28; y += 7)
         for (int32_t x = -22; x < 28; x += 5) {
             const uint32_t alpha = uint32_t(std::nearbyint(h[x + 22] * (202.0f * v[y + 22])));
+            ASSERT_EQ(canvas.At(x, y), Glowed(0xFF000000, 0xFFFFFF00, alpha)) << x << "," << y;
+        }
+}
+
+TEST(GlowEffect, OpacityZeroDrawsNothingAndOneAFaintGlow)
+{
+    // Radius 10 on 6 x 6: tables of 50 entries that fall over 25 on each side, 1.0 at 24 and 25.
+    EffectOwner owner(6, 6);
+    auto* glow = new CWidgetEffectGlow;
+    ASSERT_EQ(owner.widget->SetBackEffect(glow, 0, 0), kResOk);
+    EffectCanvas canvas(50, 50, {22, 22}, 0xFF000000);
+    const tCRect rect = glow->GetRect();
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 0), kResOk);
+    EXPECT_EQ(CountPixels(canvas.image, 0xFF000000), 2500);
+    // Opacity 1: strength 4, so the pixel over entries (24, 24) adds (255 x 4 x 255) >> 16 = 3 of
+    // yellow's red and green.
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 1), kResOk);
+    EXPECT_EQ(canvas.At(2, 2), 0xFF030300u);
+}
+
+TEST(GlowEffect, HiddenUnderItsWidgetARectangularGlowPaintsAroundItOnly)
+{
+    EffectOwner owner(6, 6);
+    auto* glow = new CWidgetEffectGlow;
+    ASSERT_EQ(glow->SetHideUnderWidget(1, 0), kResOk);
+    ASSERT_EQ(owner.widget->SetBackEffect(glow, 0, 0), kResOk);
+    ASSERT_FALSE(glow->HasMask());
+    // The target reaches 4 pixels past the effect rect (-22 .. 28) on every side.
+    EffectCanvas canvas(58, 58, {26, 26}, 0xFF000000);
+    const tCRect rect = canvas.Local();
+    ASSERT_EQ(glow->Draw(&rect, &canvas.image, 100), kResOk);
+    const float* h = glow->GetHorizontalFalloff().GetData();
+    const float* v = glow->GetVerticalFalloff().GetData();
+    for (int32_t y = -26; y < 32; ++y)
+        for (int32_t x = -26; x < 32; ++x) {
+            const bool lit = x >= -22 && x < 28 && y >= -22 && y < 28 && !(x >= 0 && x < 6 && y >= 0 && y < 6);
+            const uint32_t alpha = lit ? uint32_t(std::nearbyint(h[x + 22] * (202.0f * v[y + 22]))) : 0;
             ASSERT_EQ(canvas.At(x, y), Glowed(0xFF000000, 0xFFFFFF00, alpha)) << x << "," << y;
         }
 }

@@ -262,6 +262,58 @@ TEST(GradientEffect, OverAnImageWidgetThePreparedGradientFollowsItsAlpha)
     EXPECT_EQ(effect->GetPreparedImage(), nullptr);
 }
 
+// Entry i of the table becomes the opaque colour i, so that a pixel drawn names its index.
+void MakeProbeTable(CGradient* gradient)
+{
+    for (int32_t i = 0; i < 4096; ++i)
+        gradient->AddPoint(0xFF000000 | uint32_t(i), float(i) / 4095.0f);
+}
+
+TEST(GradientEffect, DrawingAndPreparingRoundTheLinearIndexWithTheirOwnBias)
+{
+    constexpr int32_t kW = 37, kH = 23;
+    constexpr float kAngle = 0.1f;
+    constexpr int64_t kDraw = 0x7FF8000, kPrepare = 0x7FF7001;
+    const tCRect all{0, 0, kW, kH};
+
+    EffectOwner plain(kW, kH);
+    auto* drawn = new CWidgetEffectGradient;
+    MakeProbeTable(drawn->GetGradient());
+    const uint32_t* table = drawn->GetGradient()->GetTable();
+    for (int32_t i = 0; i < 4096; ++i)
+        ASSERT_EQ(table[i], 0xFF000000 | uint32_t(i)) << i;
+    ASSERT_EQ(drawn->SetAngle(kAngle, 0), kResOk);
+    ASSERT_EQ(plain.widget->SetFrontEffect(drawn, 0, 0), kResOk);
+    ASSERT_EQ(drawn->GetPreparedImage(), nullptr);
+    EffectCanvas perPixel(kW, kH, {0, 0}, 0x80FFFFFF);
+    ASSERT_EQ(drawn->Draw(&all, &perPixel.image, 255), kResOk);
+
+    TestRoot root(100, 100);
+    auto* pictured = new CImWidget;
+    ASSERT_EQ(Place(&root, pictured, {5, 5, 5 + kW, 5 + kH}), kResOk);
+    auto* picture = new CImage(kW, kH);
+    CImNav(picture).Fill(0xFF808080);
+    ASSERT_EQ(pictured->SetImage(picture, 0, 0), kResOk);
+    auto* prepared = new CWidgetEffectGradient;
+    MakeProbeTable(prepared->GetGradient());
+    ASSERT_EQ(prepared->SetAngle(kAngle, 0), kResOk);
+    ASSERT_EQ(pictured->SetFrontEffect(prepared, 0, 0), kResOk);
+    ASSERT_NE(prepared->GetPreparedImage(), nullptr);
+    EffectCanvas fromImage(kW, kH, {0, 0}, 0x80FFFFFF);
+    ASSERT_EQ(prepared->Draw(&all, &fromImage.image, 255), kResOk);
+
+    int32_t apart = 0;
+    for (int32_t y = 0; y < kH; ++y)
+        for (int32_t x = 0; x < kW; ++x) {
+            const int32_t drawIndex = LinearIndex(kAngle, kW, kH, kDraw, x, y);
+            const int32_t prepareIndex = LinearIndex(kAngle, kW, kH, kPrepare, x, y);
+            apart += drawIndex != prepareIndex;
+            ASSERT_EQ(perPixel.At(x, y), 0x80000000 | uint32_t(drawIndex)) << x << "," << y;
+            ASSERT_EQ(fromImage.At(x, y), 0x80000000 | uint32_t(prepareIndex)) << x << "," << y;
+        }
+    EXPECT_GT(apart, 0) << "the two biases part somewhere on this widget";
+}
+
 TEST(GradientEffect, NonFiniteGeometryIsRefused)
 {
     CWidgetEffectGradient effect;

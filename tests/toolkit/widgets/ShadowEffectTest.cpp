@@ -58,6 +58,41 @@ TEST(ShadowEffect, ATenPixelWidgetAtRadiusSevenHasFortyEntryGaussianTables)
     }
 }
 
+TEST(ShadowEffect, FiftyEntriesAtRadiusSevenFallOffOverTwentyFourOnEachSide)
+{
+    // 24 x 20 at radius 7: m = 15, tables of 54 and 50 entries; 3.5 x 7 = 24.5 rounds to the even
+    // 24, below both halves (27 and 25), so each side falls over 24 entries around a flat middle.
+    EffectOwner owner(24, 20);
+    auto* shadow = new CWidgetEffectShadow;
+    ASSERT_EQ(owner.widget->SetBackEffect(shadow, 0, 0), kResOk);
+    const CMemBlockT<float>& h = shadow->GetHorizontalFalloff();
+    const CMemBlockT<float>& v = shadow->GetVerticalFalloff();
+    ASSERT_EQ(h.GetCount(), 54);
+    ASSERT_EQ(v.GetCount(), 50);
+    const double next = std::exp(-0.5 / 49.0);                     // one step of 1/7 out
+    const double outer = std::exp(-std::pow(23.0 / 7.0, 2.0) / 2.0);  // 23 steps out
+    for (int32_t e : {23, 24, 29, 30})
+        EXPECT_EQ(h.GetData()[e], 1.0f) << e;
+    EXPECT_NEAR(h.GetData()[22], next, 1e-6);
+    EXPECT_NEAR(h.GetData()[31], next, 1e-6);
+    EXPECT_NEAR(h.GetData()[0], outer, 1e-6);
+    EXPECT_NEAR(h.GetData()[53], outer, 1e-6);
+    EXPECT_EQ(v.GetData()[23], 1.0f);
+    EXPECT_EQ(v.GetData()[26], 1.0f);
+    EXPECT_NEAR(v.GetData()[22], next, 1e-6);
+    EXPECT_NEAR(v.GetData()[27], next, 1e-6);
+    EXPECT_NEAR(v.GetData()[49], outer, 1e-6);
+
+    // Drawn at 200 with the offset (8, 8): row y reads vertical entry y - 8 + 15. Row 16 (entry 23)
+    // is flat, row 15 (entry 22) takes round(200 x 0.98985) = 198, row -7 (entry 0) round(0.906) = 1.
+    EffectCanvas canvas(80, 80, {20, 20}, kGround);
+    DrawAll(shadow, canvas, 200);
+    EXPECT_EQ(canvas.At(20, 16), OverReference(kGround, 200, 0xFF000000));
+    EXPECT_EQ(canvas.At(20, 15), OverReference(kGround, 198, 0xFF000000));
+    EXPECT_EQ(canvas.At(20, -7), OverReference(kGround, 1, 0xFF000000));
+    EXPECT_EQ(canvas.At(20, -8), kGround) << "above the effect rect";
+}
+
 TEST(ShadowEffect, ARectangularShadowPaintsTheProductOfItsTables)
 {
     EffectOwner owner(10, 6);

@@ -134,6 +134,70 @@ TEST_F(WidgetDataBlockTest, UserValuesBeyondTheSlotsOrWithoutTheirFieldsAreRefus
     EXPECT_EQ(Boxes().front(), BoxText(kResResourceRead, "Widget usrd."));
 }
 
+TEST_F(WidgetDataBlockTest, UserIndexSevenIsTheLastAndNoIndexWrapsIntoTheSlots)
+{
+    const auto load = [](const std::u16string& text, CWidget* widget) {
+        auto file = CompiledFile::FromBytes(Widget("wdgt", 1, u"user", ChunkText("usrd", text)));
+        return widget->LoadFromResourceName(u"user", file.get(), nullptr);
+    };
+    CWidget widget;
+    ASSERT_EQ(load(u"7|int|5", &widget), kResOk);
+    EXPECT_EQ(widget.GetUserData(7), 5u);
+    EXPECT_TRUE(Boxes().empty());
+
+    EXPECT_EQ(load(u"8|int|1", &widget), kResBadParam);
+    EXPECT_EQ(Boxes().front(), BoxText(kResResourceRead, "Widget usrd index too high."));
+    // 2^32 + 3, and 0x1_0000_0003, are far past slot 7, not slot 3.
+    EXPECT_EQ(load(u"4294967299|int|1", &widget), kResBadParam);
+    EXPECT_EQ(Boxes().front(), BoxText(kResResourceRead, "Widget usrd index too high."));
+    EXPECT_EQ(load(u"x100000003|int|1", &widget), kResBadParam);
+    EXPECT_EQ(Boxes().front(), BoxText(kResResourceRead, "Widget usrd index too high."));
+    // -(2^32 - 6) is negative: it passes and is ignored, and slot 6 stays as it was.
+    CWidget fresh;
+    ASSERT_EQ(load(u"-4294967290|int|9", &fresh), kResOk);
+    ASSERT_EQ(load(u"-1099511627776|int|9", &fresh), kResOk);
+    for (int32_t slot = 0; slot < 8; ++slot)
+        EXPECT_EQ(fresh.GetUserData(slot), 0u) << slot;
+    EXPECT_EQ(widget.GetUserData(3), 0u);
+    ASSERT_EQ(load(u" xB |int|1", &fresh), kResBadParam) << "hexadecimal 11";
+    ASSERT_EQ(load(u"\t6\r|int|4", &fresh), kResOk);
+    EXPECT_EQ(fresh.GetUserData(6), 4u);
+}
+
+TEST_F(WidgetDataBlockTest, ATagWithoutPayloadAtTheVeryEndOfTheBlockIsNoChunk)
+{
+    auto bare = CompiledFile::FromBytes(Widget("wdgt", 1, u"bare", ChunkU32("vsbl", 1) + Tag("opct")));
+    CWidget widget;
+    ASSERT_EQ(widget.LoadFromResourceName(u"bare", bare.get(), nullptr), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(widget.IsVisible(), 1u);
+    EXPECT_EQ(widget.GetOpaqueThreshold(), 0u);
+
+    // Half a payload is a chunk that cannot be read.
+    auto half = CompiledFile::FromBytes(Widget("wdgt", 1, u"half", ChunkU32("vsbl", 1) + Tag("opct") + "\x05\x00"));
+    CWidget other;
+    EXPECT_EQ(other.LoadFromResourceName(u"half", half.get(), nullptr), kResFileIO);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{BoxText(kResResourceRead, "Widget opct."),
+                                                 BoxText(kResResourceRead, "Error parsing widget data chunk type.")}));
+}
+
+TEST_F(WidgetDataBlockTest, ABlockRunningIntoTheNextResourceIsRefused)
+{
+    // The first block's size reaches 8 bytes into the resource after it, which the file holds.
+    const std::string chunks = ChunkU32("vsbl", 1);
+    const std::string payload = U32(1) + Units(u"first\r\n") + U32(uint32_t(chunks.size() + 8)) + chunks;
+    const std::string next = Widget("wdgt", 2, u"next", ChunkU32("opct", 9));
+    auto file = CompiledFile::FromBytes(Tag("wdgt") + U32(uint32_t(payload.size())) + payload + next);
+    CWidget first;
+    EXPECT_EQ(first.LoadFromResourceName(u"first", file.get(), nullptr), kResFileInvalid);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{BoxText(kResResourceRead, "Error reading widget data block.")});
+    EXPECT_EQ(first.IsVisible(), 0u) << "nothing of the block was applied";
+    CWidget second;
+    ASSERT_EQ(file->Rewind(), kResOk);
+    ASSERT_EQ(second.LoadFromResourceName(u"next", file.get(), nullptr), kResOk);
+    EXPECT_EQ(second.GetOpaqueThreshold(), 9u);
+}
+
 TEST_F(WidgetDataBlockTest, AnUnknownChunkStopsTheLoadAfterTheValidOnes)
 {
     const std::string chunks = ChunkU32("vsbl", 1) + ChunkU32("opct", 9) + ChunkU32("zzzz", 1) + ChunkU32("actv", 0);
