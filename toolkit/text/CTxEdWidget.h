@@ -88,6 +88,7 @@ public:
     int32_t GetCaret() const { return m_caret; }
     int32_t GetAnchor() const { return m_anchor; }
     const tCArray<int32_t>& GetCaretPositions() const { return m_positions; }
+    int32_t PositionAt(int32_t index) const;
     int32_t GetBlinkPhase() const { return m_blinkPhase; }
     void SetHideWhenUnfocused(int32_t on) { m_hideWhenUnfocused = on; }
     void SetMaximumLength(int32_t length) { m_maximumLength = length; }

@@ -28,11 +28,18 @@ tCRect CTxEdWidget::BandRect(int32_t left, int32_t right) const
     return {left, int32_t(std::lrint((height - line) * 0.5f)), right, int32_t(std::lrint((height + line) * 0.5f))};
 }
 
+// The position of a caret index. A text set with an immediate present draws before its
+// positions are measured again, so an index past the old text takes the old text's end.
+int32_t CTxEdWidget::PositionAt(int32_t index) const
+{
+    return m_positions[std::clamp(index, 0, m_positions.GetCount() - 1)];
+}
+
 tCRect CTxEdWidget::GetCaretRect() const
 {
     const int32_t left = GetTextWidget()->GetRect().left;
     const bool atText = m_positions.GetCount() >= 1 && m_caret != 0;
-    const int32_t x = left + (atText ? m_positions[m_caret] - 1 : 0);
+    const int32_t x = left + (atText ? PositionAt(m_caret) - 1 : 0);
     return BandRect(x, x + 2);
 }
 
@@ -41,7 +48,7 @@ tCRect CTxEdWidget::GetSelectionRect() const
     const int32_t left = GetTextWidget()->GetRect().left;
     if (m_positions.GetCount() == 0)
         return BandRect(left, left);
-    return BandRect(left + m_positions[SelectionStart()], left + m_positions[SelectionEnd()]);
+    return BandRect(left + PositionAt(SelectionStart()), left + PositionAt(SelectionEnd()));
 }
 
 void CTxEdWidget::ScrollToPosition(int32_t index)

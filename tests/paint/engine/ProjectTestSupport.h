@@ -75,7 +75,7 @@ public:
 // A tool whose settings record is {u32 id, f32 size, u32 stroke count, u32 value}. A record of
 // another tool, or one cut short, answers 16 and changes nothing; a careless tool takes each
 // field as it comes, and one cut short changes what came before the cut.
-class ProjectTool : public FakeCanvasTool {
+class ProjectTool final : public FakeCanvasTool {
 public:
     explicit ProjectTool(uint32_t id) : FakeCanvasTool(id) {}
 

@@ -5,7 +5,7 @@
 #include "toolkit/core/ErrorBox.h"
 
 // Stands in for the application while it lives and keeps the text of the last error box.
-class ErrorBoxRecorder : public IErrorBoxHost {
+class ErrorBoxRecorder final : public IErrorBoxHost {
 public:
     ErrorBoxRecorder() { SetErrorBoxHost(this); }
     ~ErrorBoxRecorder() { SetErrorBoxHost(nullptr); }
