@@ -18,15 +18,10 @@ int32_t Round(double value) { return RoundEvenToInt32(value); }
 
 }  // namespace
 
-uint32_t COilPaintNew::Noise(uint32_t x, uint32_t y) const
-{
-    return ValueNoise2D(&m_strokeSeed[0], int32_t(x), int32_t(y));
-}
-
 void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
 {
     const double t = m_loadedNib.position.pressure;
-    const double n = double(Noise(m_strokePosition * 256u, NoiseCoordinate(double(m_noiseScale) * i))) / 65535.0;
+    const double n = double(StrokeNoise(m_strokePosition * 256u, NoiseCoordinate(double(m_noiseScale) * i))) / 65535.0;
     const double h = double(entry->extra) / 255.0 * 0.5;
     const double f = h + (1.0 - h) * n;
     const int64_t load = int64_t(entry->wetness) * kLoadUnit;
@@ -107,7 +102,7 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
     case kPhaseClosing:
     case kPhaseCornerIn:
     case kPhaseCornerOut: {
-        const double grain = double(Noise(m_strokePosition + NoiseCoordinate(u * 40.0),
+        const double grain = double(StrokeNoise(m_strokePosition + NoiseCoordinate(u * 40.0),
                                           NoiseCoordinate(double(m_noiseScale) * v * width))) /
                              65535.0;
         const bool fadeIn = m_segmentPhase == kPhaseFirst || m_segmentPhase == kPhaseCornerOut;
@@ -125,7 +120,7 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
         lo = (1.0 - q) * 0.3 + 0.1;
         hi = lo + 0.23;
         const double bump = FadeCurve(u - 0.5) * FadeCurve(v - 0.5);
-        e = std::min(double(Noise(m_strokePosition + x, y)) / 65535.0 + thinning * 0.5, 1.0) * lo + bump - 0.2;
+        e = std::min(double(StrokeNoise(m_strokePosition + x, y)) / 65535.0 + thinning * 0.5, 1.0) * lo + bump - 0.2;
         const int32_t f1 = int32_t(FractalValueNoise(&m_strokeSeed[0], int32_t(NoiseCoordinate(along * 1.5)),
                                                      int32_t(NoiseCoordinate(across * 4.0))));
         const int32_t f2 = int32_t(FractalValueNoise(&m_strokeSeed[0], int32_t(NoiseCoordinate(along * 5.0)),
@@ -151,14 +146,7 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
 void COilPaintNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight)
 {
     const double u = place.along;
-    double across = m_toolFlag ? 1.0 - place.across : place.across;
-    if (m_segmentPhase == kPhaseTap) {
-        const double jitter = (double(Noise(m_strokePosition + NoiseCoordinate(u * 500000.0),
-                                            NoiseCoordinate(double(place.across) * 1000000.0))) -
-                               32768.0) /
-                              524287.0;
-        across = std::clamp(across + jitter, 0.0, 1.0);
-    }
+    const double across = SampleAcross(place);
     Cell paint{};
     float profile = 0.0f;
     SampleNibPaint(&paint, &profile, place.along, float(across), width);

@@ -56,5 +56,4 @@ private:
     // The segment phase's shaping of the nib's edge profile `profile` at a cell; may set the
     // thickness of a tap's paint.
     float ShapeProfile(Cell* paint, float profile, const CNibPlace& place, float width) const;
-    uint32_t Noise(uint32_t x, uint32_t y) const;
 };

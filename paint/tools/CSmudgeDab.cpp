@@ -5,7 +5,6 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/tools/CSmudgeNew.h"
 #include "paint/tools/DabArithmetic.h"
-#include "toolkit/imaging/ValueNoise.h"
 
 // The smudge's pick-up of canvas paint into its nib and its dab painter. They follow the oil
 // brush's, with a nib that brings no load of its own and a dab that scrapes the paint under it.
@@ -20,11 +19,6 @@ constexpr uint32_t kDryPickUpAlpha = 252;
 constexpr int32_t kScrapeFloor = 5;
 
 }  // namespace
-
-uint32_t CSmudgeNew::Noise(uint32_t x, uint32_t y) const
-{
-    return ValueNoise2D(&m_strokeSeed[0], int32_t(x), int32_t(y));
-}
 
 void CSmudgeNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
 {
@@ -107,7 +101,7 @@ float CSmudgeNew::ShapeProfile(float profile, const CNibPlace& place, float widt
     if (m_segmentPhase == kPhaseFollowing)
         return profile;
     const double u = place.along;
-    const double n = double(Noise(m_strokePosition + NoiseCoordinate(u * 40.0),
+    const double n = double(StrokeNoise(m_strokePosition + NoiseCoordinate(u * 40.0),
                                   NoiseCoordinate(double(place.across) * 20000.0 * width))) /
                      65535.0;
     const bool fadeIn = m_segmentPhase == kPhaseFirst || m_segmentPhase == kPhaseCornerOut;
@@ -122,14 +116,7 @@ float CSmudgeNew::ShapeProfile(float profile, const CNibPlace& place, float widt
 void CSmudgeNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight)
 {
     const double u = place.along;
-    double across = m_toolFlag ? 1.0 - place.across : place.across;
-    if (m_segmentPhase == kPhaseTap) {
-        const double jitter = (double(Noise(m_strokePosition + NoiseCoordinate(u * 500000.0),
-                                            NoiseCoordinate(double(place.across) * 1000000.0))) -
-                               32768.0) /
-                              524287.0;
-        across = std::clamp(across + jitter, 0.0, 1.0);
-    }
+    const double across = SampleAcross(place);
     Cell paint{};
     float profile = 0.0f;
     SampleNibPaint(&paint, &profile, place.along, float(across), width);

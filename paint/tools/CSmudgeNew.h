@@ -47,5 +47,4 @@ private:
     // The segment phase's shaping of the nib's profile at a cell: the ends of a stroke and the
     // halves of a corner fade in or out raggedly.
     float ShapeProfile(float profile, const CNibPlace& place, float width) const;
-    uint32_t Noise(uint32_t x, uint32_t y) const;
 };

@@ -155,6 +155,12 @@ public:
     void SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const;
 
 protected:
+    // The stroke's value noise at a lattice point.
+    uint32_t StrokeNoise(uint32_t x, uint32_t y) const;
+    // Where across the nib a cell samples its paint: mirrored while the nib is turned, jittered
+    // by the stroke's noise on a tap.
+    double SampleAcross(const CNibPlace& place) const;
+
     // Rebuilds the tool's nib tables from its settings.
     virtual void ApplySettings() = 0;
     // The tool's own settings, block 2 of its record; empty in the base. The reader is handed

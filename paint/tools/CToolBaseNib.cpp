@@ -6,6 +6,8 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
+#include "paint/tools/DabArithmetic.h"
+#include "toolkit/imaging/ValueNoise.h"
 
 namespace {
 
@@ -440,4 +442,21 @@ void CToolBase::SmoothNibPaint()
         entry.shine = uint8_t((shine + 2) >> 2);
         entry.extra = uint8_t((extra + 2) >> 2);
     }
+}
+
+uint32_t CToolBase::StrokeNoise(uint32_t x, uint32_t y) const
+{
+    return ValueNoise2D(&m_strokeSeed[0], int32_t(x), int32_t(y));
+}
+
+double CToolBase::SampleAcross(const CNibPlace& place) const
+{
+    const double across = m_toolFlag ? 1.0 - place.across : place.across;
+    if (m_segmentPhase != kPhaseTap)
+        return across;
+    const double jitter = (double(StrokeNoise(m_strokePosition + NoiseCoordinate(double(place.along) * 500000.0),
+                                              NoiseCoordinate(double(place.across) * 1000000.0))) -
+                           32768.0) /
+                          524287.0;
+    return std::clamp(across + jitter, 0.0, 1.0);
 }
