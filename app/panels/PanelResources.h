@@ -3,6 +3,7 @@
 #include "app/shell/ShellResources.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
+#include "toolkit/text/tCFont.h"
 
 // The resources and string-table texts that the painting panels and dialogs load. Texts that the
 // shell loads too keep their names from app/shell/ShellResources.h.
@@ -43,6 +44,8 @@ inline constexpr uint32_t kStrColourNotice = 0xB2D05E52;
 inline constexpr uint32_t kStrColourModeFirst = 0xB2D05E5B;
 inline constexpr uint32_t kStrColourModeCount = 6;
 inline constexpr uint32_t kStrMenuTracingColours = 0xB2D05E97;
+// The face the notice is set in.
+inline constexpr char kFontColourNotice[] = "KS2_Kabel";
 
 // The tracing pane's placement menu: modes from kStrMenuPlacementFirst + mode, then the reset.
 inline constexpr uint32_t kStrMenuPlacementFirst = 0xB2D05E99;
@@ -86,6 +89,7 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrErrTracingChoose},
     {kStringTableText, kStrErrTracingLoad},
     {kStringTableText, kStrColourNotice},
+    {tCFont::kType, 0, 1, kFontColourNotice},
     {kStringTableText, kStrColourModeFirst, kStrColourModeCount},
     {kStringTableText, kStrMenuTracingColours},
     {kStringTableText, kStrMenuPlacementFirst, kStrMenuPlacementCount},

@@ -3,6 +3,9 @@
 #include "toolkit/core/CSound.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
+#include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CWidget.h"
 
 // The resources and string-table texts that the application shell loads.
 
@@ -25,6 +28,18 @@ inline constexpr uint32_t kCursorPlain = 34;
 inline constexpr uint32_t kCursorMove = 36;
 inline constexpr uint32_t kCursorRotate = 37;
 inline constexpr uint32_t kCursorZoom = 38;
+
+// The main backdrop's layout, loaded by name, and the children the shell looks up in it: the
+// painting view that the canvas draws into and the hint shown in the clean view.
+inline constexpr char kWgtMainBackdropName[] = "Kostrel";
+inline constexpr uint32_t kWgtPaintingView = 5;
+inline constexpr uint32_t kWgtRestore = 3;
+// The start-up splash, an image widget.
+inline constexpr uint32_t kWgtSplash = 108201;
+// Cursor c is the image widget of layout id c, whose position is the hotspot; ids kWgtCursorFirst
+// to kWgtCursorLast are tried and missing ones skipped.
+inline constexpr uint32_t kWgtCursorFirst = 30;
+inline constexpr uint32_t kWgtCursorLast = 40;
 
 // The caption of the application's error report for result code c is text kStrReportCaptionFirst + c.
 inline constexpr uint32_t kStrReportCaptionFirst = 110000;
@@ -141,6 +156,15 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImageBase::kType, kImgCursorFirst + kCursorMove},
     {CImageBase::kType, kImgCursorFirst + kCursorRotate},
     {CImageBase::kType, kImgCursorFirst + kCursorZoom},
+    {CBackdrop::kType, 0, 1, kWgtMainBackdropName},
+    {kWidgetTypePlain, kWgtPaintingView},
+    {CImWidget::kType, kWgtRestore},
+    {CImWidget::kType, kWgtSplash},
+    {CImWidget::kType, kCursorSizeDrag},
+    {CImWidget::kType, kCursorPlain},
+    {CImWidget::kType, kCursorMove},
+    {CImWidget::kType, kCursorRotate},
+    {CImWidget::kType, kCursorZoom},
     {kStringTableText, kStrReportCaptionFirst, kStrReportCaptionCount},
     {kStringTableText, kStrProduct},
     {kStringTableText, kStrProjectTypeName},

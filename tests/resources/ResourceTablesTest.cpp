@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "ShippedResources.h"
 #include "resources/compiler/SourceText.h"
 #include "toolkit/core/CSound.h"
+#include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImageBase.h"
 
 namespace {
@@ -21,12 +23,18 @@ std::string Lines(const std::vector<std::string>& lines)
 }
 
 // True when the source line defines what `use` asks for: string-table lines begin with the id,
-// resource lines give the id after the type and the name after that.
+// resource lines (and child widgets' lines after their "+") give the id after the type and the
+// name after that.
 bool Defines(const std::string& line, const tResourceUse& use)
 {
     std::vector<tToken> tokens;
     std::string ignored;
-    if (TokenizeLine(line, &tokens, &ignored) != kResOk || tokens.size() < 3)
+    if (TokenizeLine(line, &tokens, &ignored) != kResOk)
+        return false;
+    // A child widget's line starts with "+".
+    if (!tokens.empty() && tokens[0].word == "+")
+        tokens.erase(tokens.begin());
+    if (tokens.size() < 3)
         return false;
     uint32_t id = 0;
     if (use.type == kStringTableText)
@@ -36,31 +44,57 @@ bool Defines(const std::string& line, const tResourceUse& use)
     return ParseU32(tokens[1].word, &id) && id == use.id;
 }
 
-// A copy of the source without the lines that define `use`; `removed` counts them.
+size_t Indent(const std::string& line)
+{
+    const size_t first = line.find_first_not_of(' ');
+    return first == std::string::npos ? line.size() : first;
+}
+
+// A copy of the source without the lines that define `use`, each with the lines indented below
+// it (a widget's chunks and children); `removed` counts the definitions.
 std::string WithoutEntry(const std::string& source, const tResourceUse& use, int* removed)
 {
     std::string kept;
     *removed = 0;
+    size_t skipBelow = std::string::npos;
     for (const std::string& line : SplitLines(source)) {
-        if (Defines(line, use))
+        if (skipBelow != std::string::npos && Indent(line) > skipBelow && Indent(line) < line.size())
+            continue;
+        skipBelow = std::string::npos;
+        if (Defines(line, use)) {
             ++*removed;
-        else
+            skipBelow = Indent(line);
+        } else {
             kept += line + "\n";
+        }
     }
     return kept;
 }
 
 // What the check reports for one entry against its compiled source: the resource source, or
-// the string-table source for a text.
-std::vector<std::string> CheckAgainstSource(const tResourceUse& use, const std::string& source)
+// the string-table source for a text. A source that does not compile gives nullopt: the build
+// stops there, which fails as surely as the check.
+std::optional<std::vector<std::string>> CheckAgainstSource(const tResourceUse& use, const std::string& source)
 {
     const bool text = use.type == kStringTableText;
-    auto file = StreamOver(text ? CompileStrings(source)
-                                : CompileResourcesFrom(source, {KOSTREL_RESOURCE_SOURCE, KOSTREL_RESOURCE_WORK, KOSTREL_RESOURCE_FONTS}));
+    tCMemFile compiled;
+    std::string error;
+    const tResult result =
+        text ? CompileStringTableSource(source, compiled, &error)
+             : CompileResourceSource(source, {KOSTREL_RESOURCE_SOURCE, KOSTREL_RESOURCE_WORK, KOSTREL_RESOURCE_FONTS},
+                                     compiled, &error);
+    if (result != kResOk)
+        return std::nullopt;
+    auto file = StreamOver(StreamBytes(compiled));
     CResourceDirectory directory;
     tCStringTable table;
     EXPECT_EQ(text ? table.LoadStringTable(file.get()) : directory.Read(file.get()), kResOk);
     return FindMissingResources({&use, 1}, *file, directory, table);
+}
+
+std::string What(const tResourceUse& use)
+{
+    return use.name ? use.name : std::to_string(use.id);
 }
 
 TEST(ResourceTables, TheShippedFilesHoldEveryResourceTheCodeLoads)
@@ -77,13 +111,17 @@ TEST(ResourceTables, AnEntryRemovedFromACopyOfTheSourcesFailsTheCheck)
     for (const std::span<const tResourceUse> table : AllResourceTables())
         for (const tResourceUse& use : table) {
             const std::string& source = use.type == kStringTableText ? strings : resources;
-            EXPECT_TRUE(CheckAgainstSource(use, source).empty()) << use.id;
+            const auto whole = CheckAgainstSource(use, source);
+            ASSERT_TRUE(whole) << "the sources do not compile";
+            EXPECT_TRUE(whole->empty()) << What(use);
             int removed = 0;
             const std::string reduced = WithoutEntry(source, use, &removed);
-            ASSERT_GE(removed, 1) << "no source line defines id " << use.id;
-            const std::vector<std::string> missing = CheckAgainstSource(use, reduced);
-            ASSERT_EQ(missing.size(), 1u) << use.id;
-            EXPECT_NE(missing[0].find("is missing"), std::string::npos) << missing[0];
+            ASSERT_GE(removed, 1) << "no source line defines " << What(use);
+            const auto missing = CheckAgainstSource(use, reduced);
+            if (!missing)
+                continue;
+            ASSERT_EQ(missing->size(), 1u) << What(use);
+            EXPECT_NE((*missing)[0].find("is missing"), std::string::npos) << (*missing)[0];
         }
 }
 

@@ -8,6 +8,7 @@
 #include "toolkit/core/tCString.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/FreeTypeLibrary.h"
+#include "toolkit/text/TextResources.h"
 
 class CGlyphCache;
 class tCFont;
@@ -124,7 +125,7 @@ private:
     // One line of `count` characters with the top of its box at y, placed by the justification.
     tResult PlaceLine(FT_Face face, const char16_t* text, int32_t count, CImageBase* image, float y);
 
-    tCString m_faceName{u"Helvetica"};
+    tCString m_faceName{tCString::FromAnsi(kFontDefault)};
     tCFont* m_font = nullptr;
     int32_t m_pixelSize = 0;
     float m_pointSize = 16.0f;
