@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/text/CTableWidget.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxImWidget.h"
 #include "toolkit/text/CTxWidget.h"
@@ -52,4 +53,10 @@ void RegisterTextWidgets()
                                                 {"txlx", P::kU32}, {"txsz", P::kU32}}));
     RegisterWidgetClass(CTxEdWidget::kType, CTxImWidget::kType);
     AddWidgetChunks(CTxEdWidget::kType, Chunks({{"txcl", P::kColour}}));
+    // The table reads the composite widget's colour and three of its effects, on the plain base.
+    RegisterWidgetClass(CTableWidget::kType, kWidgetTypePlain);
+    std::vector<tWidgetChunk> table;
+    for (const char* tag : {"colr", "grdf", "ctot", "shad"})
+        table.push_back(*FindWidgetChunk(CCoWidget::kType, Chunks({{tag, P::kU32}})[0].tag));
+    AddWidgetChunks(CTableWidget::kType, table);
 }
