@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/text/CDebugInfoWidget.h"
 #include "toolkit/text/CTableWidget.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxImWidget.h"
@@ -36,6 +37,7 @@ std::vector<tWidgetChunk> Chunks(std::initializer_list<std::pair<const char*, P>
 
 void RegisterTextWidgets()
 {
+    InstallWidgetInspector();
     SetWidgetCreator(CTxWidget::kType, &MakeByName<CTxWidget>);
     SetWidgetCreator(CTxImWidget::kType, &MakeByName<CTxImWidget>);
     SetWidgetCreator(CTxEdWidget::kType, &MakeByName<CTxEdWidget>);
