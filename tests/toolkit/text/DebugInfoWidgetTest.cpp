@@ -147,6 +147,11 @@ TEST_F(DebugInfoWidgetTest, PanelLayoutFollowsItsWidth)
     EXPECT_EQ(panel->GetId(), 0x5F44625Fu);
     EXPECT_EQ(panel->GetName(), u"CBackdrop Info Widget for Debugging.");
     EXPECT_EQ(panel->GetEventMask(), 0xFFFFFFFFu);
+    EXPECT_EQ(panel->GetCornerRadius(), 0.0f);
+    EXPECT_EQ(panel->GetBorderWidth(), 2.5f);
+    EXPECT_EQ(panel->GetTopBarHeight(), 25.0f);
+    uint32_t border = 0;
+    EXPECT_EQ(*panel->GetBorderColour(&border), 0xFF000000u);
     EXPECT_EQ(RectOf(panel, "txed"), (tCRect{100, 30, 390, 45}));
     EXPECT_EQ(RectOf(panel, "byID"), (tCRect{400, 30, 450, 45}));
     EXPECT_EQ(RectOf(panel, "byNM"), (tCRect{460, 30, 510, 45}));

@@ -167,6 +167,8 @@ TEST_F(TableWidgetTest, RowsIntoViewAndDeletion)
     EXPECT_EQ(table->FindRowByData(uintptr_t(0x789ABull)), -1);
     EXPECT_EQ(table->GetRow(10), nullptr);
     EXPECT_EQ(table->GetCellText(0, 1), nullptr);
+    EXPECT_EQ(table->GetCellValue(2, 0), 0u);
+    EXPECT_EQ(table->GetRow(2)->textColours[0], 0xFF000000u);
     EXPECT_EQ(table->SetCellValue(2, 0, 77), kResOk);
     EXPECT_EQ(table->GetCellValue(2, 0), 77u);
     EXPECT_EQ(table->SetCellValue(2, 1, 77), kResOutOfRange);
