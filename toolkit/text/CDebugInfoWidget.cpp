@@ -117,15 +117,29 @@ CWidget* CDebugInfoWidget::MainRoot()
     return window ? dynamic_cast<CBackdrop*>(window->GetRootWidget()) : nullptr;
 }
 
+namespace {
+
+// Whether `widget` is `from` or lies below it, by comparing addresses only: the widget may be
+// gone already.
+bool HoldsWidget(const CWidget* from, const CWidget* widget)
+{
+    if (from == widget)
+        return true;
+    for (int32_t i = 0; i < from->GetChildCount(); ++i)
+        if (HoldsWidget(from->GetChild(i), widget))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 CWidget* CDebugInfoWidget::StillInTree(CWidget* widget) const
 {
     if (!widget)
         return nullptr;
-    CWidget* root = MainRoot();
+    const CWidget* root = MainRoot();
     const CWidget* top = const_cast<CDebugInfoWidget*>(this)->GetRoot();
-    if (widget == root || widget == top)
-        return widget;
-    if ((root && widget->IsDescendantOf(root)) || widget->IsDescendantOf(top))
+    if ((root && HoldsWidget(root, widget)) || (top != root && HoldsWidget(top, widget)))
         return widget;
     return nullptr;
 }
