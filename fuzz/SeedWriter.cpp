@@ -31,7 +31,7 @@ const char kVersionOne[] = R"(text 1 "one" "first"
 txlt 2 "list" ["a" "bb"]
 )";
 
-// Every chunk of the text, text-on-image and edit widgets.
+// Every chunk of the text, text-on-image, edit and table widgets.
 const char kTextWidgets[] = R"(vers 2
 txlt 2 "states" [10:"Off" 11:"On"]
 imag 4 "grey" png "png/pngsuite-grey4.png"
@@ -75,6 +75,12 @@ tewg 9 "field"
   txcl #FF202020
   fsiz 16
   text "Edit me"
+tbwg 10 "table"
+  colr #FFF0F0F8
+  vsbl 1
+  shad slot=0 colour=#000000 radius=3 x=2 y=2 opacity=160 clip=0 overlay=0
+  ctot slot=1 colour=#102030 radius=1.7 x=1 y=1 opacity=180 overlay=1
+  grdf slot=2 angle=0 blend=1 type=1 cx=0.5 cy=0.5 points=[#40FFFFFF@0 #00FFFFFF@1] opacity=255 overlay=0
 )";
 
 const char kStrings[] = R"(0xB2D05E00 "product" "Kostrel 2"

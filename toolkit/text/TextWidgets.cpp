@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/text/CDebugInfoWidget.h"
+#include "toolkit/text/CTableWidget.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxImWidget.h"
 #include "toolkit/text/CTxWidget.h"
@@ -35,6 +37,7 @@ std::vector<tWidgetChunk> Chunks(std::initializer_list<std::pair<const char*, P>
 
 void RegisterTextWidgets()
 {
+    InstallWidgetInspector();
     SetWidgetCreator(CTxWidget::kType, &MakeByName<CTxWidget>);
     SetWidgetCreator(CTxImWidget::kType, &MakeByName<CTxImWidget>);
     SetWidgetCreator(CTxEdWidget::kType, &MakeByName<CTxEdWidget>);
@@ -52,4 +55,10 @@ void RegisterTextWidgets()
                                                 {"txlx", P::kU32}, {"txsz", P::kU32}}));
     RegisterWidgetClass(CTxEdWidget::kType, CTxImWidget::kType);
     AddWidgetChunks(CTxEdWidget::kType, Chunks({{"txcl", P::kColour}}));
+    // The table reads the composite widget's colour and three of its effects, on the plain base.
+    RegisterWidgetClass(CTableWidget::kType, kWidgetTypePlain);
+    std::vector<tWidgetChunk> table;
+    for (const char* tag : {"colr", "grdf", "ctot", "shad"})
+        table.push_back(*FindWidgetChunk(CCoWidget::kType, Chunks({{tag, P::kU32}})[0].tag));
+    AddWidgetChunks(CTableWidget::kType, table);
 }

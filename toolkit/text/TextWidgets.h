@@ -1,6 +1,7 @@
 #pragma once
 
-// Makes the text widgets known: the widget factory builds 'txwg', 'tiwg' and 'tewg' by their
+// Makes the text widgets known, and lets the backdrop open the widget inspector panel: the widget factory builds 'txwg', 'tiwg' and 'tewg' by their
 // type tags, and the chunk schema (which the resource tools check layouts against) learns their
-// chunks. Call once before layouts are loaded or compiled; later calls change nothing.
+// chunks; the schema also learns the table's ('tbwg') chunks, though hierarchies do not build
+// tables: their owners load them by name. Call once before layouts are loaded or compiled; later calls change nothing.
 void RegisterTextWidgets();

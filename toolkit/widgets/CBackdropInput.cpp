@@ -67,6 +67,11 @@ tResult CBackdrop::DispatchMouseMove(CWidget** takenBy, tCPoint* point)
 
 tResult CBackdrop::DispatchLButtonDown(CWidget** takenBy, tCPoint* point)
 {
+    // Control+Shift(+Alt) presses belong to the widget inspector when it answers 2.
+    if (ShowWidgetInspector() == kResHandled) {
+        *takenBy = this;
+        return kResOk;
+    }
     if (CWidget* modal = GetTopModal())
         return DispatchToModal(modal, kMsgLeftPressOutside, takenBy, point, &CWidget::DispatchLButtonDown);
     return CWidget::DispatchLButtonDown(takenBy, point);

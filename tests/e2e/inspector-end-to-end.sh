@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Opens the widget inspector of the test program on a virtual display: Control+Shift+Alt+click on
+# a widget shows the panel naming it, an id typed into the search field and "By ID" move it to
+# that widget, Escape closes it; with widget rollover off the same click shows the box that asks
+# for it. The program prints the name of every widget the panel shows. Usage: PROGRAM SHOT_FOLDER.
+set -euo pipefail
+
+if [ "${1:-}" != "--inside" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
+fi
+program=$2
+shots=${3:-$(mktemp -d)}
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAILED: $*" >&2
+    [ -s "$work/stdout" ] && sed 's/^/  printed: /' "$work/stdout" >&2
+    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
+    exit 1
+}
+
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER
+export SDL_AUDIODRIVER=dummy
+export XMODIFIERS=@im=none
+unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
+start() {
+    "$program" "$@" >"$work/stdout" 2>"$work/stderr" &
+    pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inspector$' | head -1) ||
+        fail "no window appeared"
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    sleep 0.5
+}
+shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
+# The colour of a window pixel as RRGGBB.
+pixel() { convert "$shots/$1.png" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr A-F a-f; }
+printed() { grep -qx "$1" "$work/stdout"; }
+wait_printed() {
+    for _ in $(seq 50); do
+        printed "$1" && return 0
+        sleep 0.1
+    done
+    fail "the panel never showed '$1'"
+}
+# Control+Shift(+Alt) held around a click at a window point.
+inspect_click() {
+    xdotool mousemove --window "$window" "$1" "$2"
+    sleep 0.3
+    xdotool keydown ctrl keydown shift ${3:+keydown alt}
+    sleep 0.3
+    xdotool click 1
+    sleep 0.5
+    xdotool ${3:+keyup alt} keyup shift keyup ctrl
+    sleep 0.5
+}
+close_program() {
+    for i in $(seq 300); do
+        [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
+    status=0
+    wait "$pid" || status=$?
+    pid=
+    [ "$status" -eq 0 ] || fail "exit code $status"
+}
+
+start
+shot before
+# The knob inside the target pane: the panel opens on it, centred in the window.
+inspect_click 35 35 alt
+wait_printed "Target Knob"
+sleep 0.3
+shot opened
+[ "$(pixel opened 105 300)" = "a0a0b8" ] || fail "no panel over the window (pixel $(pixel opened 105 300))"
+
+# The search field (panel x 100 to 390, y 30 to 45; the panel's corner at 100, 75).
+xdotool mousemove --window "$window" 250 112 click 1
+sleep 0.3
+xdotool type --delay 80 "4242"
+sleep 0.3
+xdotool mousemove --window "$window" 525 112 click 1
+wait_printed "Far Widget"
+sleep 0.3
+shot found
+
+xdotool key Escape
+wait_printed "(closed)"
+sleep 0.3
+shot closed
+[ "$(pixel closed 105 300)" = "303050" ] || fail "the panel did not close (pixel $(pixel closed 105 300))"
+close_program
+
+start off
+inspect_click 35 35
+# SDL shows the box as a window of its own, or writes it to the log when it cannot.
+wanted='To use this feature, WidgetRollover MUST be enabled in the CBackdrop,and the CAppBase heartbeat must be beating.'
+box=
+for _ in $(seq 50); do
+    grep -qxF "$wanted" "$work/stderr" && break
+    box=$(xdotool search --onlyvisible --name '^Message$' 2>/dev/null | head -1) && [ -n "$box" ] && break
+    sleep 0.1
+done
+if [ -n "$box" ]; then
+    sleep 0.5
+    xwd -id "$box" -silent | convert xwd:- "$shots/rollover-off.png"
+    xdotool key --window "$box" Return
+    sleep 0.5
+else
+    grep -qxF "$wanted" "$work/stderr" || fail "no box appeared"
+fi
+shot rollover-off-window
+printed "Target Knob" && fail "the panel opened with rollover off"
+close_program
+echo "the panel showed the knob, then the widget of id 4242, and closed on Escape; with rollover off the box" \
+     "appeared; screenshots in $shots"
