@@ -21,6 +21,10 @@ class CStandardRenderer;
 class CWidget;
 class ICanvasHost;
 class ICanvasTool;
+class IViewBackground;
+class tCFPath;
+class tCStream;
+struct ViewCompositeSettings;
 struct CellMapResize;
 struct CPenSample;
 struct LayerIndexPair;
@@ -39,6 +43,14 @@ inline constexpr uint32_t kLayerProgressContext = 1;
 inline constexpr int32_t kMaxCanvasSide = 32000;
 // The resource id of the painting view under the main window's root.
 inline constexpr uint32_t kPaintingViewId = 5;
+// One layer rendered alone into an image of the canvas's size; with `opaquePaper` its paper is
+// shown fully opaque. The layer's visibility, opacity and paper stay as they were.
+struct LayerRenderRecord {
+    int32_t index = 0;
+    CImage* image = nullptr;
+    uint32_t opaquePaper = 0;
+};
+
 // The sentinels of a clean composite row and of an empty dirty range.
 inline constexpr int32_t kCleanRowMin = 0x7FFFFFFF;
 inline constexpr int32_t kCleanRowMax = -1;
@@ -248,6 +260,47 @@ public:
     // Each coordinate times the factor, rounded to nearest.
     static void ScaleRect(tCRect* rect, float factor);
 
+    // The view's background: the backdrop's texture and tint; not owned, null for a grey one.
+    void SetViewBackground(IViewBackground* background) { m_viewBackground = background; }
+    IViewBackground* GetViewBackground() const { return m_viewBackground; }
+    // Draws the painting into the view: the pixels of `clip` (the view's own coordinates) of
+    // `target`, whose origin is the view's top-left. CompositeView leaves the rotation out and
+    // fills what lies away from the painting and its shadow with the background alone;
+    // CompositeRotatedView turns the painting by the rotation. 5 when the target cannot be
+    // locked; nothing without a composite.
+    tResult CompositeView(const tCRect& clip, CImage* target);
+    tResult CompositeRotatedView(const tCRect& clip, CImage* target);
+    // What a redraw works with: the painting, its step and flips, the background, the shadow's
+    // tables and the tracing veil.
+    void GetCompositeSettings(ViewCompositeSettings* settings);
+
+    // Image operations. ClearLayer empties the layer at the clamped index as one undo step of
+    // the whole painting. RenderLayerAlone renders all layers (-1 over the checkerboard, -2
+    // over transparency) or the one layer at `index` shown at full opacity, into the composite.
+    virtual tResult ClearLayer(int32_t index);
+    virtual tResult RenderLayerAlone(int32_t index);
+    virtual tResult RenderLayerToImage(LayerRenderRecord* record);
+    // Encodes the painting into the stream as format 3 (BMP), 4 (JPEG), 5 (PNG, with its
+    // transparency) or 6 (PSD, likewise); BMP and JPEG show the first visible layer's paper fully
+    // opaque. The view's composite is rendered again afterwards. 6 for another format, and for
+    // BMP or JPEG when no layer is visible (nothing is written then).
+    virtual tResult ExportImage(tCStream* stream, uint32_t format);
+    // Lays the image over the current layer's paint as a wet wash, placed as the tracing image
+    // would be with this mode, scale and offset; one undo step of the whole painting.
+    virtual tResult PaintImageIntoLayer(CImage* image, uint32_t mode, float scale, tCPoint offset);
+    // Replaces the current layer's cells by the image as wet paint: copied when it has the
+    // layer's size, else placed by `placement` (0 stretched, 1 fitted, 2 filling, 3 centred,
+    // 4 tiled from the centre; any other leaves the cells empty). 6 for an image without area.
+    virtual tResult ImportImageIntoLayer(CImage* image, uint32_t placement);
+    // With a tracing image and colour picking from it on: the tracing image's colour under
+    // `point` (the main window's root coordinates, as ViewToCanvas takes them) goes to the
+    // controller as the current colour, unless it is transparent there.
+    tResult SampleTracingImage(tCFPoint point);
+    // Decodes the image file and offers it to the controller as the tracing image (0xFF00002C); answers
+    // the controller's answer. 16 when the file cannot be read or decoded; an image the
+    // controller refuses is deleted.
+    tResult LoadImageFile(const tCFPath& path);
+
 private:
     // What a new size needs, made before the canvas takes the size so that a failure leaves it
     // as it was.
@@ -333,4 +386,5 @@ private:
     tCRect m_shadowRect;
     CImage8 m_grain;
     ICanvasHost* m_host = nullptr;
+    IViewBackground* m_viewBackground = nullptr;
 };

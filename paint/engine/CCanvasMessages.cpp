@@ -42,6 +42,7 @@ constexpr std::span<const tCanvasMessageRow> (*kGroups[])() = {
     CanvasLayerMessages,
     CanvasViewMessages,
     CanvasTracingMessages,
+    CanvasImageMessages,
 };
 
 }  // namespace

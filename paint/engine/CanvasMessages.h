@@ -14,6 +14,8 @@ class CImage;
 
 // Sent: to the controller before a message changes the painting.
 inline constexpr uint32_t kMsgPaintingModified = 0xFF00000Du;
+// Sent: to the controller with b = the packed colour picked from the tracing image.
+inline constexpr uint32_t kMsgCanvasColourPicked = 0xF1000002u;
 // Sent: to the backdrop when 0xFF001003 made another layer current; b = the new index.
 inline constexpr uint32_t kMsgCurrentLayerChanged = 0xFF001005u;
 
@@ -47,6 +49,10 @@ inline constexpr uint32_t kMsgTracingScale = 0xFF000033u;
 inline constexpr uint32_t kMsgTracingValueB = 0xFF000034u;
 // Through b = tCPoint*: the tracing image's offset.
 inline constexpr uint32_t kMsgTracingOffset = 0xFF000035u;
+// Apply: b = CImage* imported into the current layer, stretched over it.
+inline constexpr uint32_t kMsgImportImage = 0xFF000039u;
+// Apply: the tracing image washed over the current layer as it lies over the painting.
+inline constexpr uint32_t kMsgPaintTracingImage = 0xFF00003Au;
 // The canvas takes the controller's current tool, or none.
 inline constexpr uint32_t kMsgTakeCurrentTool = 0xFF000036u;
 inline constexpr uint32_t kMsgDropCurrentTool = 0xFF000037u;
@@ -65,6 +71,11 @@ inline constexpr uint32_t kMsgLayerOpacity = 0xFF00100Bu;
 inline constexpr uint32_t kMsgLayerVisible = 0xFF00100Cu;
 // Deletes the layer at b, with undo, when there is more than one.
 inline constexpr uint32_t kMsgDeleteLayer = 0xFF00100Eu;
+// Clears the layer at b, as one undo step.
+inline constexpr uint32_t kMsgClearLayer = 0xFF00100Fu;
+// b = LayerRenderRecord*: the layer at its index rendered alone into a new image of the
+// canvas's size, which the record then holds (null on failure) and the sender owns.
+inline constexpr uint32_t kMsgRenderLayerImage = 0xFF001014u;
 // The layer operations with undo on b = LayerIndexPair*: {from, into}, {from, to}, {source, at}.
 inline constexpr uint32_t kMsgMergeLayers = 0xFF001010u;
 inline constexpr uint32_t kMsgMoveLayer = 0xFF001011u;
@@ -140,6 +151,7 @@ std::span<const tCanvasMessageRow> CanvasProjectMessages();
 std::span<const tCanvasMessageRow> CanvasLayerMessages();
 std::span<const tCanvasMessageRow> CanvasViewMessages();
 std::span<const tCanvasMessageRow> CanvasTracingMessages();
+std::span<const tCanvasMessageRow> CanvasImageMessages();
 
 // Tells the controller that the painting is about to change, before a change a message makes.
 inline tResult TellPaintingModified(CCanvas& canvas)

@@ -22,6 +22,12 @@ inline constexpr uint32_t kStrPresetHeader = 0xB2D05E40;
 inline constexpr uint32_t kStrColourListHeader = 0xB2D05E45;
 // The folder of paper textures, relative to the program's folder (":" separated, ending in ":").
 inline constexpr uint32_t kStrPapersFolder = 0xB2D05E46;
+// The title of the progress of a save or an image export.
+inline constexpr uint32_t kStrSavingProgress = 0xB2D05EDD;
+// Reported when the painting cannot be exported as an image of the chosen type.
+inline constexpr uint32_t kStrExportFailed = 0xB2D05E28;
+// An image export's progress: the render, the encoding, the view's render again.
+inline constexpr int32_t kExportProgressSteps = 3;
 
 inline constexpr tResourceUse kEngineResources[] = {
     {CImageBase::kType, kImgDefaultGrain},
@@ -32,6 +38,8 @@ inline constexpr tResourceUse kEngineResources[] = {
     {kStringTableText, kStrPresetHeader},
     {kStringTableText, kStrColourListHeader},
     {kStringTableText, kStrPapersFolder},
+    {kStringTableText, kStrSavingProgress},
+    {kStringTableText, kStrExportFailed},
 };
 
 // The application's string-table text of `id` in `text`; false without an application or when
