@@ -326,6 +326,10 @@ public:
     // controller refuses is deleted.
     tResult LoadImageFile(const tCFPath& path);
 
+protected:
+    // Remembers the view without binding its callbacks.
+    void BindView(CWidget* view) { m_view = view; }
+
 private:
     // What a new size needs, made before the canvas takes the size so that a failure leaves it
     // as it was.
