@@ -479,6 +479,16 @@ TEST_F(TracingPickTest, TransparentPartsEdgesAndTheSwitchSendNothing)
     canvas.SetTraceColourPick(0);
     EXPECT_EQ(Pick(30.0f, 40.0f), kResOk);
     canvas.SetTraceColourPick(1);
+    // An opaque image: nothing from its last column or row, whose neighbours lie outside.
+    canvas.SetTracingImage(MakeImage(100, 100, [](int32_t, int32_t) { return CPixel(0xFF00FF00u); }));
+    EXPECT_EQ(Pick(99.0f, 40.0f), kResOk);
+    EXPECT_EQ(Pick(40.0f, 99.0f), kResOk);
+    EXPECT_TRUE(controller.messages.empty());
+    // The last column that has a neighbour counts; a colour without blue is a colour.
+    ASSERT_EQ(Pick(98.0f, 98.0f), kResOk);
+    ASSERT_EQ(controller.messages.size(), 1u);
+    EXPECT_EQ(controller.messages[0].arg, tMsgArg(0xFF00FF00u));
+    controller.messages.clear();
     canvas.SetTracingImage(new CImage);
     EXPECT_EQ(Pick(30.0f, 40.0f), kResOk);
     EXPECT_TRUE(controller.messages.empty());

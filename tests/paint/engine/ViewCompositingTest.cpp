@@ -443,12 +443,12 @@ TEST_F(ViewCompositingTest, ATargetOriginPlacesTheView)
 TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
 {
     std::mt19937 random(11);
-    CImage composite(23, 17), opaque(23, 17), trace(9, 6), texture(3, 4);
-    for (CImage* image : {&composite, &opaque, &trace, &texture}) {
+    CImage composite(23, 17), opaque(23, 17), trace(9, 6), opaqueTrace(9, 6), texture(3, 4);
+    for (CImage* image : {&composite, &opaque, &trace, &opaqueTrace, &texture}) {
         CImNav nav(image);
         for (int32_t y = 0; y < nav.GetHeight(); ++y)
             for (int32_t x = 0; x < nav.GetWidth(); ++x)
-                nav.Pixels(y)[x] = random() | (random() % 3 == 0 || image == &opaque ? 0xFF000000u : 0);
+                nav.Pixels(y)[x] = random() | (random() % 3 == 0 || image == &opaque || image == &opaqueTrace ? 0xFF000000u : 0);
     }
     std::vector<uint32_t> columns(41), rows(35);
     for (uint32_t& v : columns)
@@ -470,7 +470,7 @@ TEST(ViewCompositorTest, TheFastRowKernelGivesThePlainPixels)
         settings.shadowRows = rows.data();
         settings.shadowRowCount = int32_t(rows.size());
         settings.shadowColour = random();
-        settings.tracing = &trace;
+        settings.tracing = round % 4 < 2 ? &opaqueTrace : &trace;
         ASSERT_TRUE(MakeTracingPlacement(9, 6, 23, 17, random() % 5, 0.3f, {1, 2}, &settings.placement));
         settings.veilStrength = random() % 256;
         const CViewCompositor compositor(settings);
