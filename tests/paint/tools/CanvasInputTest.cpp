@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "RecordingCanvasTool.h"
 #include "bench/StrokeReplay.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CanvasInputGuards.h"
@@ -13,6 +14,7 @@
 #include "platform/headless/Headless.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/HeadlessApp.h"
+#include "toolkit/core/PenSettings.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
@@ -321,6 +323,44 @@ TEST_F(CanvasInputTest, APressWhileAStrokeRunsStartsNoDrag)
     EXPECT_TRUE(root->modal.empty());
     EXPECT_EQ(root->pops, 0);
     canvas().SetInputIdle(1);
+}
+
+float gMousePressure = 0.5f;
+
+TEST_F(CanvasInputTest, SamplesFollowTheToolsPressureCurveAndTheReleaseKeepsTheLast)
+{
+    MakeCanvas(4900);
+    SetPenSettingsSource([] { return tPenSettings{gMousePressure, 0.5f, 0}; });
+    struct Row {
+        uint32_t id;
+        float p;
+        float first;
+        float following;
+    };
+    // By hand from the three curves at p = 0.25, 0.5 and 0.75.
+    const Row rows[] = {
+        {4900, 0.25f, 0.40f, 0.40f},   {4900, 0.5f, 0.75f, 0.75f},    {4900, 0.75f, 0.875f, 0.875f},
+        {4901, 0.25f, 0.525f, 0.525f}, {4901, 0.5f, 0.975f, 0.975f},  {4901, 0.75f, 1.112f, 1.112f},
+        {4902, 0.25f, 0.525f, 0.51f},  {4902, 0.5f, 1.0f, 1.0f},      {4902, 0.75f, 1.224f, 1.224f},
+    };
+    for (const Row& row : rows) {
+        RecordingCanvasTool tool(row.id);
+        canvas().SetCurrentTool(&tool);
+        gMousePressure = row.p;
+        Script(VK_LBUTTON, Line({60, 50}, {100, 70}, 3));
+        ASSERT_EQ(Press(), kResOk);
+        ASSERT_EQ(tool.samples.size(), 6u);
+        EXPECT_NEAR(tool.samples[0].pressure, row.first, 1e-5f) << row.id << " " << row.p;
+        EXPECT_NEAR(tool.samples[1].pressure, row.following, 1e-5f) << row.id << " " << row.p;
+        EXPECT_EQ(tool.samples[5].pressure, tool.samples[4].pressure);
+        EXPECT_EQ(canvas().GetLastPressure(), tool.samples[4].pressure);
+        // The pencil always starts on the same side.
+        EXPECT_EQ(tool.flag, row.id == 4901 ? 0u : 5u);
+        // In cells: the painting stands at the root's origin at zoom 1.
+        EXPECT_EQ(tool.samples[0].x, 60.0f);
+        EXPECT_EQ(tool.samples[4].y, 70.0f);
+    }
+    SetPenSettingsSource(nullptr);
 }
 
 }  // namespace

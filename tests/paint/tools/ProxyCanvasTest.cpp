@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/StrokeReplay.h"
+#include "RecordingCanvasTool.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CProxyCanvas.h"
 #include "paint/engine/CanvasMessages.h"
@@ -24,42 +25,6 @@
 #include "toolkit/widgets/WidgetTestSupport.h"
 
 namespace {
-
-// A tool that paints nothing and keeps the samples it was given.
-class RecordingTool : public ICanvasTool {
-public:
-    explicit RecordingTool(uint32_t id) : m_id(id) {}
-    uint32_t GetToolId() const override { return m_id; }
-    tResult BeginStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
-    tResult ContinueStroke(CCanvas&, const StrokeContext&, const CPenSample& s, uint32_t) override { return Keep(s); }
-    tResult EndStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
-    tResult UpdateNibDirection(CCanvas&, const CPenSample&) override { return kResOk; }
-    float GetCommonProperty() const override { return 0.5f; }
-    uint32_t GetToolFlag() const override { return flag; }
-    uint32_t SetToolFlag(uint32_t value) override { return flag = value; }
-    tResult WriteSettings(tCStream*) override { return kResOk; }
-    tResult ReadSettings(tCStream*, int64_t) override { return kResOk; }
-    void Invalidate() override {}
-    void SetSize(float) override {}
-    uint32_t SetStrokeCount(uint32_t count) override { return count; }
-    uint32_t GetStrokeCount() const override { return 0; }
-    int32_t GetStrokePosition() const override { return 7; }
-    int32_t SetStrokePosition(int32_t position) override { return position; }
-    uint32_t GetCleanBrush() const override { return 0; }
-    uint32_t SetCleanBrush(uint32_t clean) override { return clean; }
-    void ColourChanged() override {}
-
-    std::vector<CPenSample> samples;
-    uint32_t flag = 5;
-
-private:
-    tResult Keep(const CPenSample& s)
-    {
-        samples.push_back(s);
-        return kResOk;
-    }
-    uint32_t m_id;
-};
 
 // A painting of one stroke with a real undo store, and a preview that shares its host, tools and
 // renderer.
@@ -208,7 +173,7 @@ TEST(ProxyCanvasRidge, IsClippedToAShortCanvas)
 TEST_F(ProxyCanvasTest, KnifeGoesStraightDownFirstAndPressuresFollowTheTable)
 {
     MakePainting(4900);
-    RecordingTool knife(4905);
+    RecordingCanvasTool knife(4905);
     proxy->SetCurrentTool(&knife);
     ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
     ASSERT_EQ(knife.samples.size(), 11u);
@@ -231,7 +196,7 @@ TEST_F(ProxyCanvasTest, KnifeGoesStraightDownFirstAndPressuresFollowTheTable)
     EXPECT_NEAR(knife.samples[10].pressure, 0.95f * 0.1f, 1e-6f);
     EXPECT_EQ(knife.flag, 5u) << "the side switch is put back";
 
-    RecordingTool brush(4903);
+    RecordingCanvasTool brush(4903);
     proxy->SetCurrentTool(&brush);
     ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
     EXPECT_EQ(brush.samples[0].x, 68.0f);
