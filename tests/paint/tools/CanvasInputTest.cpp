@@ -312,6 +312,27 @@ TEST_F(CanvasInputTest, AltDragTurnsThePainting)
     EXPECT_NEAR(canvas().GetRotation(), -0.02f, 1e-6f);
 }
 
+TEST_F(CanvasInputTest, RotateToolTurnsByTheHorizontalMove)
+{
+    MakeCanvas(4911);
+    Script(VK_LBUTTON, {{100, 100}, {125, 140}, {115, 140}});
+    ASSERT_EQ(Press(), kResOk);
+    // -(25 x 0.002) then +(10 x 0.002).
+    EXPECT_NEAR(canvas().GetRotation(), -0.03f, 1e-6f);
+    EXPECT_TRUE(root->modal.empty());
+    EXPECT_EQ(root->pops, 1);
+}
+
+TEST_F(CanvasInputTest, MoveToolDragsThePainting)
+{
+    MakeCanvas(4910);
+    canvas().SetPaintingTopLeft({10, 5});
+    Script(VK_LBUTTON, {{100, 100}, {112, 110}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), (tCPoint{22, 15}));
+    EXPECT_EQ(canvas().GetDragging(), 0u);
+}
+
 TEST_F(CanvasInputTest, APressWhileAStrokeRunsStartsNoDrag)
 {
     MakeCanvas(4900);
@@ -346,6 +367,7 @@ TEST_F(CanvasInputTest, SamplesFollowTheToolsPressureCurveAndTheReleaseKeepsTheL
     for (const Row& row : rows) {
         RecordingCanvasTool tool(row.id);
         canvas().SetCurrentTool(&tool);
+        canvas().SetPaintingTopLeft({10, 5});
         gMousePressure = row.p;
         Script(VK_LBUTTON, Line({60, 50}, {100, 70}, 3));
         ASSERT_EQ(Press(), kResOk);
@@ -356,9 +378,9 @@ TEST_F(CanvasInputTest, SamplesFollowTheToolsPressureCurveAndTheReleaseKeepsTheL
         EXPECT_EQ(canvas().GetLastPressure(), tool.samples[4].pressure);
         // The pencil always starts on the same side.
         EXPECT_EQ(tool.flag, row.id == 4901 ? 0u : 5u);
-        // In cells: the painting stands at the root's origin at zoom 1.
-        EXPECT_EQ(tool.samples[0].x, 60.0f);
-        EXPECT_EQ(tool.samples[4].y, 70.0f);
+        // In cells: the painting stands at (10, 5) of the root at zoom 1.
+        EXPECT_EQ(tool.samples[0].x, 50.0f);
+        EXPECT_EQ(tool.samples[4].y, 65.0f);
     }
     SetPenSettingsSource(nullptr);
 }
