@@ -14,6 +14,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +45,13 @@ extern "C" {
 #include "paint/tools/CTubeNew.h"
 #include "paint/tools/CZoomTool.h"
 #include "platform/Platform.h"
+#include "platform/KernelClock.h"
+#include "platform/VirtualKeys.h"
+#include "platform/headless/Headless.h"
+#include "toolkit/core/CApp.h"
+#include "toolkit/core/CTabletInput.h"
+#include "toolkit/core/PenSettings.h"
+#include "toolkit/widgets/CWidget.h"
 
 namespace {
 
@@ -430,6 +438,119 @@ BENCHMARK_TEMPLATE(BM_EngineOnly, CSampleTool)->Unit(benchmark::kMillisecond)->I
 BENCHMARK_TEMPLATE(BM_EngineOnly, CMoveTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_EngineOnly, CRotateTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_EngineOnly, CZoomTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The application for the canvas input's loop: each heartbeat of the stroke loop injects the
+// next recorded sample as the mouse (its pressure through the pen settings), and notes the time
+// since the previous injection, which the loop spent reading the sample, painting it and
+// rendering the dirty region.
+class CInputBenchApp : public CApp {
+public:
+    tResult OnTick() override
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_injected)
+            seconds.push_back(std::chrono::duration<double>(now - m_last).count());
+        m_injected = false;
+        if (m_next < m_end) {
+            // The virtual clock stands at the sample's time, which paces the tool.
+            const double step = (*m_samples)[m_next].milliseconds - (*m_samples)[m_next - 1].milliseconds;
+            if (step >= 1.0)
+                w32::kernel::AdvanceVirtualClock(uint32_t(step));
+            Inject((*m_samples)[m_next++]);
+            m_last = std::chrono::steady_clock::now();
+            m_injected = true;
+        } else {
+            w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+        }
+        return kResOk;
+    }
+    // Presses at samples[first]; the heartbeats then inject up to `end`.
+    void Start(const std::vector<tRecordedSample>& samples, size_t first, size_t end)
+    {
+        m_samples = &samples;
+        m_next = first + 1;
+        m_end = end;
+        Inject(samples[first]);
+        w32::headless::SetKeyState(w32::VK_LBUTTON, true);
+    }
+
+    static float pressure;
+    std::vector<double> seconds;
+
+private:
+    static void Inject(const tRecordedSample& sample)
+    {
+        pressure = float(sample.pressure);
+        w32::headless::MoveMouse(int32_t(sample.x), int32_t(sample.y));
+    }
+
+    const std::vector<tRecordedSample>* m_samples = nullptr;
+    size_t m_next = 0;
+    size_t m_end = 0;
+    bool m_injected = false;
+    std::chrono::steady_clock::time_point m_last;
+};
+
+float CInputBenchApp::pressure = 0.0f;
+
+// The recorded stroke through the painting view's input on an 800 x 600 painting: from a sample
+// injected as the pointer to the dirty region rendered into the composite. Goal: p99 under 8 ms.
+void BM_OilInputSampleToDirtyRegion(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    CInputBenchApp app;
+    app.Activate();
+    app.SetTabletInputFactory(MakeTabletInput);
+    if (app.CreateTabletInput() != kResOk) {
+        state.SkipWithError("no pen input");
+        return;
+    }
+    SetPenSettingsSource([] { return tPenSettings{CInputBenchApp::pressure, 0.5f, 0}; });
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReplayOptions options = OilOptions(float(state.range(0)), 1);
+        options.width = int32_t(kRecordedWidth);
+        options.height = int32_t(kRecordedHeight);
+        CStrokeReplay replay(options);
+        CWidget root;
+        auto* view = new CWidget;
+        if (replay.SetUp() != kResOk || root.SetSize(options.width, options.height, 0) != kResOk ||
+            view->SetSize(options.width, options.height, 0) != kResOk || root.AddChild(view, 0) != kResOk ||
+            replay.GetCanvas().AttachView(view) != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        replay.GetCanvas().SetPaintingTopLeft({0, 0});
+        state.ResumeTiming();
+        for (size_t i = 0; i < samples->size();) {
+            if ((*samples)[i].pressure <= 0.0) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < samples->size() && (*samples)[end].pressure > 0.0)
+                ++end;
+            app.Start(*samples, i, end);
+            CWidget* takenBy = nullptr;
+            tCPoint point;
+            if (CCanvas::OnPenInput(ToMsgArg(&replay.GetCanvas()), view, &takenBy, &point) != kResOk)
+                state.SkipWithError("the stroke failed");
+            i = end;
+        }
+    }
+    SetPenSettingsSource(nullptr);
+    std::vector<double>& seconds = app.seconds;
+    std::sort(seconds.begin(), seconds.end());
+    if (!seconds.empty()) {
+        state.counters["samples"] = double(seconds.size());
+        state.counters["p50_ms"] = seconds[seconds.size() / 2] * 1000.0;
+        state.counters["p99_ms"] = seconds[std::min(seconds.size() - 1, seconds.size() * 99 / 100)] * 1000.0;
+        state.counters["max_ms"] = seconds.back() * 1000.0;
+    }
+}
+BENCHMARK(BM_OilInputSampleToDirtyRegion)->ArgName("radius")->Arg(8)->Arg(32)->Arg(128)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
 

@@ -75,6 +75,11 @@ tResult CCanvas::AttachView(CWidget* widget)
     if (!view)
         return kResBadParam;
     m_view = view;
+    // No ink collector exists here: strokes always start from the left-button callback.
+    m_view->SetLButtonDownProc(OnPenInput, ToMsgArg(this));
+    m_view->SetMouseMoveProc(OnPenHover, ToMsgArg(this));
+    m_view->SetRButtonDownProc(OnDragView, ToMsgArg(this));
+    m_view->SetRenderProc(RedrawView, ToMsgArg(this));
     TK_TRY(m_view->SetVisible(1, 0));
     CStandardRenderer* renderer = GetRenderer();
     if (m_composite && renderer)

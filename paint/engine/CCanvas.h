@@ -21,6 +21,7 @@ class CStandardRenderer;
 class CWidget;
 class ICanvasHost;
 class ICanvasTool;
+class IShellServices;
 class IViewBackground;
 class tCFPath;
 class tCStream;
@@ -72,6 +73,9 @@ public:
     // The controller, asked for the renderer, the current tool and the undo hooks; not owned.
     void SetHost(ICanvasHost* host) { m_host = host; }
     ICanvasHost* GetHost() const { return m_host; }
+    // The shell's cursor manager and pen pressure, for the input; not owned, may be null.
+    void SetShellServices(IShellServices* services) { m_services = services; }
+    IShellServices* GetShellServices() const { return m_services; }
 
     // The messages of CanvasMessages.h; unknown codes answer 0 and change nothing.
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
@@ -257,6 +261,27 @@ public:
     uint32_t GetDragging() const { return m_dragging; }
     void SetDragging(uint32_t dragging) { m_dragging = dragging; }
 
+    // The view's input callbacks, installed by AttachView. Points are in the view's coordinates.
+    // OnPenInput: a press paints a stroke with the current tool (the eraser tool while the pen's
+    // eraser end touches), drags with Space, picks a colour with Alt, or runs a navigation tool.
+    static tResult OnPenInput(tMsgArg canvas, CWidget* view, CWidget** takenBy, tCPoint* point);
+    // The pointer moved without a stroke: the tool's nib direction follows the pen.
+    static tResult OnPenHover(tMsgArg canvas, CWidget* view, CWidget** takenBy, tCPoint* point);
+    // The secondary button (or Space with the primary) drags the painting, with Alt turns it;
+    // a click that never leaves the start +- 3 pixels is passed to the backdrop (0xFF000018).
+    static tResult OnDragView(tMsgArg canvas, CWidget* view, CWidget** takenBy, tCPoint* point);
+    // Draws the painting into the view, then the tool's brush outline.
+    static tResult RedrawView(tMsgArg canvas, CWidget* view, const tCRect* clip, CImage* target, uint32_t opacity);
+    // The navigation tools' loops, while the button is down: colour picking, moving, turning
+    // and zooming.
+    tResult SampleColour();
+    tResult RunMoveTool();
+    tResult RunRotateTool();
+    tResult RunZoomTool();
+    // The body of OnPenInput; `point` in the view's coordinates.
+    tResult PenInput(CWidget** takenBy, tCPoint point);
+    tResult DragView(CWidget** takenBy);
+
     // Each coordinate times the factor, rounded to nearest.
     static void ScaleRect(tCRect* rect, float factor);
 
@@ -300,6 +325,10 @@ public:
     // the controller's answer. 16 when the file cannot be read or decoded; an image the
     // controller refuses is deleted.
     tResult LoadImageFile(const tCFPath& path);
+
+protected:
+    // Remembers the view without binding its callbacks.
+    void BindView(CWidget* view) { m_view = view; }
 
 private:
     // What a new size needs, made before the canvas takes the size so that a failure leaves it
@@ -386,5 +415,6 @@ private:
     tCRect m_shadowRect;
     CImage8 m_grain;
     ICanvasHost* m_host = nullptr;
+    IShellServices* m_services = nullptr;
     IViewBackground* m_viewBackground = nullptr;
 };

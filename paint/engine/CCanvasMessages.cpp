@@ -43,6 +43,7 @@ constexpr std::span<const tCanvasMessageRow> (*kGroups[])() = {
     CanvasViewMessages,
     CanvasTracingMessages,
     CanvasImageMessages,
+    CanvasInputMessages,
 };
 
 }  // namespace

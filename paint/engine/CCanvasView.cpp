@@ -112,9 +112,13 @@ void CCanvas::InvalidateInView(const tCRect& parentRect)
 {
     if (!m_view || parentRect.IsEmpty())
         return;
-    const tCRect local = parentRect.Offset({-m_view->GetRect().left, -m_view->GetRect().top});
+    // The painting view is a plain widget, whose own invalidation reaches only its children: the
+    // area is invalidated in its parent, within the view.
+    const tCRect inView = parentRect.Intersect(m_view->GetRect());
+    if (inView.IsEmpty())
+        return;
     // Invalidation only collects dirty areas; the present reports the failures that matter.
-    (void)m_view->InvalidateRectInBounds(&local, 0);
+    (void)m_view->InvalidateRectInParent(&inView, 0);
 }
 
 void CCanvas::PresentView()

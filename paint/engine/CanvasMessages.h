@@ -16,6 +16,19 @@ class CImage;
 inline constexpr uint32_t kMsgPaintingModified = 0xFF00000Du;
 // Sent: to the controller with b = the packed colour picked from the tracing image.
 inline constexpr uint32_t kMsgCanvasColourPicked = 0xF1000002u;
+// Sent by the canvas input: to the backdrop before a stroke starts (a non-zero answer cancels
+// it), to the backdrop with every stroke sample (b = CPenSample*, root coordinates), to the
+// controller when the stroke ended (b = -1), and to the backdrop for a click on the view that
+// dragged nothing.
+inline constexpr uint32_t kMsgStrokeStarting = 0xFF000010u;
+inline constexpr uint32_t kMsgStrokeSample = 0xFF00000Fu;
+inline constexpr uint32_t kMsgStrokeEnded = 0xFF000011u;
+inline constexpr uint32_t kMsgViewClicked = 0xFF000018u;
+// Answered: a pen packet arrived (runs the stroke input), a hover sample at the cursor, and the
+// move tool's drag.
+inline constexpr uint32_t kMsgPenPacket = 0xFF000017u;
+inline constexpr uint32_t kMsgHoverSample = 0xFF001035u;
+inline constexpr uint32_t kMsgRunMoveTool = 0xFF003023u;
 // Sent: to the backdrop when 0xFF001003 made another layer current; b = the new index.
 inline constexpr uint32_t kMsgCurrentLayerChanged = 0xFF001005u;
 
@@ -152,6 +165,7 @@ std::span<const tCanvasMessageRow> CanvasLayerMessages();
 std::span<const tCanvasMessageRow> CanvasViewMessages();
 std::span<const tCanvasMessageRow> CanvasTracingMessages();
 std::span<const tCanvasMessageRow> CanvasImageMessages();
+std::span<const tCanvasMessageRow> CanvasInputMessages();
 
 // Tells the controller that the painting is about to change, before a change a message makes.
 inline tResult TellPaintingModified(CCanvas& canvas)

@@ -5,6 +5,7 @@
 #include "toolkit/core/ResultCodes.h"
 
 class CCanvas;
+class IShellServices;
 class tCStream;
 struct CPenSample;
 struct StrokeContext;
@@ -51,7 +52,26 @@ public:
     virtual void SetSize(float size) = 0;
     // Sets the count of strokes painted, which seeds the tools' noise.
     virtual uint32_t SetStrokeCount(uint32_t count) = 0;
+    virtual uint32_t GetStrokeCount() const = 0;
+    // Where along its stroke cycle the tool stands; SetStrokePosition answers the value stored.
+    virtual int32_t GetStrokePosition() const = 0;
+    virtual int32_t SetStrokePosition(int32_t position) = 0;
+    // Whether each stroke starts with an emptied nib; SetCleanBrush answers the value stored.
+    virtual uint32_t GetCleanBrush() const = 0;
+    virtual uint32_t SetCleanBrush(uint32_t clean) = 0;
+    // The paint colour changed: the next stroke loads the new one.
+    virtual void ColourChanged() = 0;
 
 protected:
     ~ICanvasTool() = default;
 };
+
+// Makes a tool by id for the engine's own use (a preview's crayon), reading the paint colour
+// from `services`; null for an id without a tool or when none can be made. The tools install
+// it, since the engine may not include them. The caller frees the tool with `destroy`.
+struct CanvasToolFactory {
+    ICanvasTool* (*make)(uint32_t id, IShellServices* services) = nullptr;
+    void (*destroy)(ICanvasTool* tool) = nullptr;
+};
+void SetCanvasToolFactory(const CanvasToolFactory& factory);
+const CanvasToolFactory& GetCanvasToolFactory();

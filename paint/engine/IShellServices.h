@@ -2,8 +2,10 @@
 
 #include <cstdint>
 
+class CImage;
 class CWidget;
 struct CPenSample;
+struct tCRect;
 
 // What the painting tools ask of the application shell, which implements it: the controller's
 // current paint colour and the value kept beside it, and the cursor manager's redraw of the tool
@@ -17,6 +19,13 @@ public:
     // Redraws the tool cursor over `view` at `sample` (canvas cells); `wholeCursor` is 1 when the
     // whole cursor area must be redrawn, 0 right after painting.
     virtual void RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor) = 0;
+    // The canvas input's needs; each does nothing unless the shell takes it up.
+    // Shows the cursor the current tool wants over `view`.
+    virtual void UpdateCursor(CWidget* /*view*/) {}
+    // Draws the current tool's brush outline into `target` (the view's pixels) within `clip`.
+    virtual void DrawToolOverlay(CWidget* /*view*/, CImage* /*target*/, const tCRect& /*clip*/) {}
+    // The pen pressure the mouse paints with, 0..1.
+    virtual void SetPenPressure(float /*pressure*/) {}
 
 protected:
     ~IShellServices() = default;

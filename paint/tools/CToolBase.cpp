@@ -85,6 +85,8 @@ uint32_t CToolBase::SetCleanBrush(uint32_t clean)
     return clean;
 }
 
+void CToolBase::ColourChanged() { (void)OnMessage(kMsgColourChanged, 0, 0, 0, kMsgApply); }
+
 uint32_t CToolBase::SetStrokeCount(uint32_t count)
 {
     m_strokeCount = count;

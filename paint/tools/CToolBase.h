@@ -94,15 +94,16 @@ public:
     // Kept within 0..1; a value that is not a number is refused.
     void SetCommonProperty(float value);
     virtual uint32_t UsesCleanBrush() const { return 0; }
-    uint32_t GetCleanBrush() const { return m_cleanBrush; }
+    uint32_t GetCleanBrush() const override { return m_cleanBrush; }
     // A non-zero value also makes the next stroke start with an emptied nib.
-    uint32_t SetCleanBrush(uint32_t clean);
+    uint32_t SetCleanBrush(uint32_t clean) override;
     uint32_t SetStrokeCount(uint32_t count) override;
-    uint32_t GetStrokeCount() const { return m_strokeCount; }
+    uint32_t GetStrokeCount() const override { return m_strokeCount; }
+    void ColourChanged() override;
     uint32_t GetToolFlag() const override { return m_toolFlag; }
     uint32_t SetToolFlag(uint32_t flag) override { return m_toolFlag = flag; }
-    int32_t SetStrokePosition(int32_t position);
-    int32_t GetStrokePosition() const { return int32_t(m_strokePosition); }
+    int32_t SetStrokePosition(int32_t position) override;
+    int32_t GetStrokePosition() const override { return int32_t(m_strokePosition); }
     // The nib's latest position (the hover sample, or the place painted last) and direction,
     // for the brush outline.
     CPenSample GetPenSample() const { return m_loadedNib.position.ToPen(); }

@@ -40,3 +40,19 @@ std::unique_ptr<CToolBase> MakeToolById(uint32_t id)
     default: return nullptr;
     }
 }
+
+namespace {
+
+ICanvasTool* MakeCanvasTool(uint32_t id, IShellServices* services)
+{
+    std::unique_ptr<CToolBase> tool = MakeToolById(id);
+    if (tool)
+        tool->SetShellServices(services);
+    return tool.release();
+}
+
+void DestroyCanvasTool(ICanvasTool* tool) { delete static_cast<CToolBase*>(tool); }
+
+}  // namespace
+
+void InstallCanvasToolFactory() { SetCanvasToolFactory({MakeCanvasTool, DestroyCanvasTool}); }

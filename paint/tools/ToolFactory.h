@@ -7,3 +7,6 @@
 
 // Makes the tool of an id from 4900 to 4915 with its default settings; null for any other id.
 std::unique_ptr<CToolBase> MakeToolById(uint32_t id);
+
+// Installs MakeToolById as the engine's tool factory (GetCanvasToolFactory), for the previews.
+void InstallCanvasToolFactory();

@@ -114,12 +114,21 @@ public:
     void Invalidate() override { ++invalidated; }
     void SetSize(float value) override { size = value; }
     uint32_t SetStrokeCount(uint32_t count) override { return strokeCount = count; }
+    uint32_t GetStrokeCount() const override { return strokeCount; }
+    int32_t GetStrokePosition() const override { return strokePosition; }
+    int32_t SetStrokePosition(int32_t position) override { return strokePosition = position; }
+    uint32_t GetCleanBrush() const override { return cleanBrush; }
+    uint32_t SetCleanBrush(uint32_t clean) override { return cleanBrush = clean; }
+    void ColourChanged() override { ++colourChanges; }
 
     int strokes = 0;
     uint32_t flag = 0;
     int invalidated = 0;
     float size = 0.5f;
     uint32_t strokeCount = 0;
+    int32_t strokePosition = 0;
+    uint32_t cleanBrush = 0;
+    int colourChanges = 0;
 
 private:
     uint32_t m_id;

@@ -1,0 +1,415 @@
+#include <algorithm>
+#include <cmath>
+
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CanvasInputGuards.h"
+#include "paint/engine/CanvasMessages.h"
+#include "paint/engine/ICanvasTool.h"
+#include "paint/engine/IShellServices.h"
+#include "paint/engine/PressureCurves.h"
+#include "paint/engine/StrokeContext.h"
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CPenSample.h"
+#include "toolkit/core/CTabletInput.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/widgets/IBackdropServices.h"
+#include "toolkit/widgets/CWidget.h"
+
+// The canvas's input over the painting view: strokes, the hover, dragging and turning the
+// painting by hand, and the navigation tools' loops.
+
+namespace {
+
+constexpr uint32_t kPenCursorId = 34;
+constexpr int32_t kVirtualKeySpace = 0x20;
+constexpr uint32_t kPencilId = 4901;
+constexpr uint32_t kSampleToolId = 4909;
+constexpr uint32_t kMoveToolId = 4910;
+constexpr uint32_t kRotateToolId = 4911;
+constexpr uint32_t kZoomToolId = 4912;
+// A drag counts as moved once the pointer leaves the start by more than this.
+constexpr int32_t kDragSlop = 3;
+constexpr float kTurnsPerPixel = 0.002f;
+constexpr float kZoomPerPixel = 0.004f;
+constexpr float kMinZoom = 0.05f;
+constexpr float kMaxZoom = 8.0f;
+
+// Puts inputIdle back to 1 however the input ends.
+class CInputIdleGuard {
+public:
+    explicit CInputIdleGuard(CCanvas& canvas) : m_canvas(canvas) { m_canvas.SetInputIdle(0); }
+    ~CInputIdleGuard() { m_canvas.SetInputIdle(1); }
+    CInputIdleGuard(const CInputIdleGuard&) = delete;
+    CInputIdleGuard& operator=(const CInputIdleGuard&) = delete;
+
+private:
+    CCanvas& m_canvas;
+};
+
+// Clears strokeActive however the stroke ends.
+class CStrokeActiveGuard {
+public:
+    explicit CStrokeActiveGuard(CCanvas& canvas) : m_canvas(canvas) { m_canvas.SetStrokeActive(1); }
+    ~CStrokeActiveGuard() { m_canvas.SetStrokeActive(0); }
+    CStrokeActiveGuard(const CStrokeActiveGuard&) = delete;
+    CStrokeActiveGuard& operator=(const CStrokeActiveGuard&) = delete;
+
+private:
+    CCanvas& m_canvas;
+};
+
+// Keeps a widget modal for the life of a loop.
+class CModalGuard {
+public:
+    CModalGuard(IBackdropServices* backdrop, CWidget* view) : m_backdrop(backdrop)
+    {
+        m_pushed = m_backdrop && view && m_backdrop->PushModal(view) == kResOk;
+    }
+    ~CModalGuard()
+    {
+        if (m_pushed)
+            m_backdrop->PopModal();
+    }
+    CModalGuard(const CModalGuard&) = delete;
+    CModalGuard& operator=(const CModalGuard&) = delete;
+
+private:
+    IBackdropServices* m_backdrop;
+    bool m_pushed = false;
+};
+
+bool KeyDown(int32_t key)
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsKeyDown(key);
+}
+
+bool AltDown()
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsAltDown();
+}
+
+tCPoint CursorPosition()
+{
+    CAppBase* application = GetApplication();
+    return application ? application->GetCursorPosition() : tCPoint{};
+}
+
+void Heartbeat()
+{
+    if (CAppBase* application = GetApplication())
+        // A failed heartbeat does not stop the user's gesture; the loop ends with the button.
+        (void)application->RunHeartbeat();
+}
+
+bool ButtonDown(CTabletInput* tablet) { return tablet && tablet->IsButtonDown(); }
+
+// A screen point in the coordinates of the view's root.
+tCPoint ScreenToRoot(CWidget* view, tCPoint point)
+{
+    if (CWidget* root = view ? view->GetRoot() : nullptr)
+        root->ScreenToLocalPoint(&point);
+    return point;
+}
+
+// Reads the pen into `sample` with its direction taken relative to the painting's turn. A
+// mouse sample comes in screen coordinates: it is brought into root coordinates, where a pen
+// sample already is, and answers 1.
+int32_t ReadSample(CTabletInput* tablet, CWidget* view, float rotation, CPenSample* sample)
+{
+    *sample = CPenSample{};
+    if (!tablet)
+        return 0;
+    const int32_t screen = tablet->PumpPackets(sample);
+    sample->tiltB -= rotation;
+    if (screen == 1) {
+        tCPoint origin;
+        origin = ScreenToRoot(view, origin);
+        sample->x += float(origin.x);
+        sample->y += float(origin.y);
+    }
+    return screen;
+}
+
+}  // namespace
+
+tResult CCanvas::OnPenInput(tMsgArg context, CWidget*, CWidget** takenBy, tCPoint* point)
+{
+    CCanvas* canvas = FromMsgArg<CCanvas>(context);
+    if (!canvas || !point)
+        return kResBadParam;
+    return canvas->PenInput(takenBy, *point);
+}
+
+tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
+{
+    m_lastPressure = 0.0f;
+    IBackdropServices* backdrop = FindBackdropServices(m_view);
+    if (backdrop)
+        // A backdrop without the pen cursor keeps the one it shows.
+        (void)backdrop->SelectCursorById(kPenCursorId);
+    if (takenBy)
+        *takenBy = m_view;
+    CInputIdleGuard idle(*this);
+    if (KeyDown(kVirtualKeySpace)) {
+        m_inputIdle = 1;
+        return DragView(takenBy);
+    }
+    if (AltDown()) {
+        const tResult result = SampleColour();
+        m_inputIdle = 1;
+        return result;
+    }
+    ICanvasTool* tool = m_currentTool;
+    if (tool) {
+        switch (tool->GetToolId()) {
+        case kSampleToolId:
+            return SampleColour();
+        case kMoveToolId:
+            return RunMoveTool();
+        case kRotateToolId:
+            return RunRotateTool();
+        case kZoomToolId:
+            return RunZoomTool();
+        default:
+            break;
+        }
+        if (IsPenEraser() && m_eraserTool)
+            tool = m_eraserTool;
+        if (m_services)
+            m_services->SetPenPressure(tool->GetCommonProperty());
+    }
+    if (m_layers.GetCount() == 0)
+        return kResNoMemory;
+    if (m_currentLayer >= m_layers.GetCount())
+        m_currentLayer = 0;
+    CLayer* layer = m_layers.GetAt(m_currentLayer);
+    if (!layer)
+        return kResOk;
+    CPaintCellMap& map = layer->GetCellMap();
+    if (!m_composite || map.GetWidth() != m_width || map.GetHeight() != m_height ||
+        m_composite->GetWidth() != m_width || m_composite->GetHeight() != m_height || m_width < 1 || m_height < 1)
+        return kResOk;
+    CPaintCellNav cells(map);
+    CImNav8 grain(GetGrainImageFor(m_currentLayer));
+    if (!cells.IsValid() || !grain.IsLocked() || grain.IsEmpty())
+        return kResNoMemory;
+    const StrokeContext context = MakeStrokeContext(&cells, &grain, *layer);
+
+    tCPoint rootPoint = point;
+    if (m_view)
+        m_view->LocalToRootPoint(&rootPoint);
+    TK_TRY(SampleTracingImage({float(rootPoint.x), float(rootPoint.y)}));
+
+    CTabletInput* tablet = ApplicationTabletInput();
+    if (tablet)
+        tablet->SetContact(1);
+    CPenSample sample;
+    if (ReadSample(tablet, m_view, m_rotation, &sample) == 1 && tool)
+        sample.pressure = ToolPressureCurve(tool->GetToolId(), sample.pressure, 1);
+    ViewToCanvas(&sample);
+    if (!tool)
+        return kResOk;
+    const uint32_t id = tool->GetToolId();
+    CStrokeActiveGuard active(*this);
+    if (id == kPencilId)
+        tool->SetToolFlag(0);
+    TK_TRY(SendToBackdrop(kMsgStrokeStarting, ToMsgArg(this), 0, 0));
+
+    CUndoStepGuard undo(*this);
+    TK_TRY(undo.GetOpenResult());
+    TK_TRY(tool->BeginStroke(*this, context, sample));
+    CPenServiceGuard penService;
+    do {
+        if (ReadSample(tablet, m_view, m_rotation, &sample) == 1)
+            sample.pressure = ToolPressureCurve(id, sample.pressure, 0);
+        TK_TRY(SendToBackdrop(kMsgStrokeSample, ToMsgArg(this), ToMsgArg(&sample), 0));
+        ViewToCanvas(&sample);
+        m_lastPressure = sample.pressure;
+        TK_TRY(tool->ContinueStroke(*this, context, sample, 1));
+        Heartbeat();
+    } while (ButtonDown(tablet));
+
+    const int32_t screen = ReadSample(tablet, m_view, m_rotation, &sample);
+    if (screen == 1 || id == kPencilId)
+        sample.pressure = m_lastPressure;
+    ViewToCanvas(&sample);
+    m_lastPressure = sample.pressure;
+    TK_TRY(tool->EndStroke(*this, context, sample));
+    if (tablet)
+        tablet->ResetPen();
+    TK_TRY(undo.Release());
+    // The controller's answer to the stroke's end changes nothing of the stroke.
+    (void)SendToBackbone(kMsgStrokeEnded, ToMsgArg(this), tMsgArg(-1), 0);
+    penService.Release();
+    return kResOk;
+}
+
+tResult CCanvas::OnPenHover(tMsgArg context, CWidget*, CWidget**, tCPoint*)
+{
+    CCanvas* canvas = FromMsgArg<CCanvas>(context);
+    if (!canvas || canvas->m_strokeActive || !canvas->m_currentTool)
+        return kResOk;
+    CPenSample sample;
+    if (ReadSample(ApplicationTabletInput(), canvas->m_view, canvas->m_rotation, &sample) == 1)
+        sample.pressure = 0.0f;
+    canvas->ViewToCanvas(&sample);
+    return canvas->m_currentTool->UpdateNibDirection(*canvas, sample);
+}
+
+tResult CCanvas::OnDragView(tMsgArg context, CWidget*, CWidget** takenBy, tCPoint*)
+{
+    CCanvas* canvas = FromMsgArg<CCanvas>(context);
+    if (!canvas)
+        return kResBadParam;
+    return canvas->DragView(takenBy);
+}
+
+tResult CCanvas::DragView(CWidget** takenBy)
+{
+    if (!m_inputIdle)
+        return kResOk;
+    if (takenBy)
+        *takenBy = m_view;
+    m_dragging = 1;
+    if (m_services)
+        m_services->UpdateCursor(m_view);
+    const tCPoint start = CursorPosition();
+    tCPoint last = start;
+    IBackdropServices* backdrop = FindBackdropServices(m_view);
+    bool moved = false;
+    {
+        CModalGuard modal(backdrop, m_view);
+        CAppBase* application = GetApplication();
+        while (application && (application->IsSecondaryButtonHeld() ||
+                               (application->IsPrimaryButtonHeld() && application->IsKeyDown(kVirtualKeySpace)))) {
+            const tCPoint p = CursorPosition();
+            if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
+                moved = true;
+            if (moved && (p.x != last.x || p.y != last.y)) {
+                if (application->IsAltDown()) {
+                    UpdateViewGeometry(0);
+                    m_rotation -= float(p.x - last.x) * kTurnsPerPixel;
+                    if (m_view) {
+                        UpdateViewGeometry(0);
+                        if (CWidget* root = m_view->GetRoot())
+                            (void)root->PresentDirtyRects();
+                    }
+                } else {
+                    // A move the view cannot draw shows at the next present.
+                    (void)MovePainting(m_paintingRect.GetTopLeft().Plus(p.Minus(last)));
+                }
+                last = p;
+            }
+            Heartbeat();
+        }
+        if (moved)
+            UpdateViewGeometry(1);
+    }
+    m_dragging = 0;
+    if (!moved && backdrop && backdrop->GetRolloverWidget() == m_view && m_view)
+        return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
+    return kResOk;
+}
+
+tResult CCanvas::SampleColour()
+{
+    const tCPoint cursor = ScreenToRoot(m_view, CursorPosition());
+    CPenSample at;
+    at.x = float(cursor.x);
+    at.y = float(cursor.y);
+    ViewToCanvas(&at);
+    IBackdropServices* backdrop = FindBackdropServices(m_view);
+    if (at.x >= 0.0f && at.x <= float(m_width - 1) && at.y >= 0.0f && at.y <= float(m_height - 1)) {
+        CTabletInput* tablet = ApplicationTabletInput();
+        if (tablet)
+            tablet->SetContact(1);
+        CModalGuard modal(backdrop, m_view);
+        tCPoint last{INT32_MIN, INT32_MIN};
+        while (ButtonDown(tablet)) {
+            const tCPoint p = ScreenToRoot(m_view, CursorPosition());
+            if (backdrop && (p.x != last.x || p.y != last.y)) {
+                TK_TRY(SendToBackbone(kMsgCanvasColourPicked, ToMsgArg(this), tMsgArg(backdrop->GetPixelAt(p)), 0));
+                last = p;
+            }
+            Heartbeat();
+        }
+        return kResOk;
+    }
+    if (!backdrop || !m_services)
+        return kResOk;
+    TK_TRY(backdrop->SetBackgroundColour(m_services->GetPaintColour(), 1));
+    if (m_view)
+        return m_view->Invalidate(1);
+    return kResOk;
+}
+
+namespace {
+
+enum class tNavigation { kMove, kRotate, kZoom };
+
+}  // namespace
+
+// The move, rotate and zoom tools share one loop.
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind);
+
+tResult CCanvas::RunMoveTool() { return RunNavigationTool(*this, tNavigation::kMove); }
+tResult CCanvas::RunRotateTool() { return RunNavigationTool(*this, tNavigation::kRotate); }
+tResult CCanvas::RunZoomTool() { return RunNavigationTool(*this, tNavigation::kZoom); }
+
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind)
+{
+    CWidget* view = canvas.GetView();
+    if (IShellServices* services = canvas.GetShellServices())
+        services->UpdateCursor(view);
+    tCPoint last = CursorPosition();
+    CTabletInput* tablet = ApplicationTabletInput();
+    if (tablet)
+        tablet->SetContact(1);
+    if (kind == tNavigation::kMove)
+        canvas.SetDragging(1);
+    {
+        CModalGuard modal(FindBackdropServices(view), view);
+        while (ButtonDown(tablet)) {
+            const tCPoint p = CursorPosition();
+            if (p.x != last.x || p.y != last.y) {
+                if (kind == tNavigation::kMove) {
+                    // A move the view cannot draw shows at the next present.
+                    (void)canvas.MovePainting(canvas.GetViewRect().GetTopLeft().Plus(p.Minus(last)));
+                } else if (kind == tNavigation::kRotate) {
+                    canvas.UpdateViewGeometry(0);
+                    canvas.SetRotation(canvas.GetRotation() - float(p.x - last.x) * kTurnsPerPixel);
+                    canvas.UpdateViewGeometry(0);
+                    if (CWidget* root = view ? view->GetRoot() : nullptr)
+                        (void)root->PresentDirtyRects();
+                } else {
+                    const float zoom = canvas.GetZoom();
+                    float z = std::clamp(zoom + zoom * kZoomPerPixel * float(p.x - last.x), kMinZoom, kMaxZoom);
+                    if (z != zoom)
+                        TK_TRY(tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&z), 0));
+                }
+                last = p;
+            }
+            Heartbeat();
+        }
+        canvas.UpdateViewGeometry(1);
+    }
+    canvas.SetDragging(0);
+    return kResOk;
+}
+
+tResult CCanvas::RedrawView(tMsgArg context, CWidget*, const tCRect* clip, CImage* target, uint32_t)
+{
+    CCanvas* canvas = FromMsgArg<CCanvas>(context);
+    if (!canvas || !clip || !target || !canvas->m_composite)
+        return kResOk;
+    if (canvas->m_rotation == 0.0f)
+        TK_TRY(canvas->CompositeView(*clip, target));
+    else
+        TK_TRY(canvas->CompositeRotatedView(*clip, target));
+    if (canvas->m_services)
+        canvas->m_services->DrawToolOverlay(canvas->m_view, target, *clip);
+    return kResOk;
+}

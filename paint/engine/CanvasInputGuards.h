@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/core/ResultCodes.h"
+
+class CCanvas;
+
+// Opens an undo step on the canvas when made and closes it when released (at most once).
+class CUndoStepGuard {
+public:
+    explicit CUndoStepGuard(CCanvas& canvas);
+    ~CUndoStepGuard() { Release(); }
+    CUndoStepGuard(const CUndoStepGuard&) = delete;
+    CUndoStepGuard& operator=(const CUndoStepGuard&) = delete;
+
+    // The answer of the canvas's BeginUndoStep.
+    tResult GetOpenResult() const { return m_opened; }
+    // Closes the step now; the answer of EndUndoStep, 0 when it was closed already.
+    tResult Release();
+
+private:
+    CCanvas* m_canvas;
+    tResult m_opened;
+    bool m_open;
+};
+
+// Held while a pen stroke runs. One process-wide count of holders: the first switches the main
+// window's pen-service gestures off, the last to release switches them on again. This system
+// has no pen-service gestures, so only the count is kept.
+class CPenServiceGuard {
+public:
+    CPenServiceGuard();
+    ~CPenServiceGuard() { Release(); }
+    CPenServiceGuard(const CPenServiceGuard&) = delete;
+    CPenServiceGuard& operator=(const CPenServiceGuard&) = delete;
+
+    void Release();
+    bool IsActive() const { return m_active; }
+    // The number of guards holding now.
+    static int32_t GetHolderCount();
+
+private:
+    bool m_active = false;
+};

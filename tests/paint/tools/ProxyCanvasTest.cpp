@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/StrokeReplay.h"
+#include "RecordingCanvasTool.h"
+#include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CProxyCanvas.h"
+#include "paint/engine/CanvasMessages.h"
+#include "paint/engine/PaintCell.h"
+#include "paint/engine/StrokeContext.h"
+#include "paint/tools/ToolFactory.h"
+#include "platform/Platform.h"
+#include "toolkit/core/CPenSample.h"
+#include "toolkit/core/tCFRect.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ImageCodecs.h"
+#include "toolkit/widgets/WidgetTestSupport.h"
+
+namespace {
+
+// A painting of one stroke with a real undo store, and a preview that shares its host, tools and
+// renderer.
+class ProxyCanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless));
+        InstallCanvasToolFactory();
+        root = std::make_unique<TestRoot>(400, 300);
+        widget = new TestWidget(u"preview");
+        ASSERT_EQ(widget->SetSize(110, 150, 0), kResOk);
+        ASSERT_EQ(root->AddChild(widget, 0), kResOk);
+    }
+    void TearDown() override
+    {
+        proxy.reset();
+        root.reset();
+        replay.reset();
+        SetCanvasToolFactory({});
+        w32::StopPlatform();
+    }
+
+    void MakePainting(uint32_t toolId)
+    {
+        ReplayOptions options;
+        options.toolId = toolId;
+        options.width = 160;
+        options.height = 120;
+        options.render = 1;
+        replay = std::make_unique<CStrokeReplay>(options);
+        ASSERT_EQ(replay->SetUp(), kResOk);
+        proxy = std::make_unique<CProxyCanvas>();
+        proxy->SetHost(replay.get());
+        proxy->SetShellServices(replay.get());
+        ASSERT_EQ(proxy->Initialise(), kResOk);
+        ASSERT_EQ(proxy->AttachView(widget), kResOk);
+        ASSERT_EQ(proxy->OnMessage(kMsgTakeCurrentTool, 0, 0, 0, kMsgApply), kResOk);
+    }
+
+    std::vector<PaintCell> PreviewCells()
+    {
+        CPaintCellNav nav(proxy->GetLayer(0)->GetCellMap());
+        std::vector<PaintCell> cells;
+        for (int32_t y = 0; y < nav.GetHeight(); ++y)
+            cells.insert(cells.end(), nav.Cells(y), nav.Cells(y) + nav.GetWidth());
+        return cells;
+    }
+    static std::vector<uint8_t> Bytes(CPaintCellMap& map)
+    {
+        CPaintCellNav nav(map);
+        std::vector<uint8_t> bytes;
+        for (int32_t y = 0; y < nav.GetHeight(); ++y) {
+            const auto* row = reinterpret_cast<const uint8_t*>(nav.Cells(y));
+            bytes.insert(bytes.end(), row, row + size_t(nav.GetWidth()) * sizeof(PaintCell));
+        }
+        return bytes;
+    }
+
+    std::unique_ptr<TestRoot> root;
+    TestWidget* widget = nullptr;
+    std::unique_ptr<CStrokeReplay> replay;
+    std::unique_ptr<CProxyCanvas> proxy;
+};
+
+std::string PreviewFolder()
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kostrel-previews";
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+tResult WritePng(CImage* image, const std::string& path)
+{
+    tCMemFile png;
+    TK_TRY(EncodeImageStream(&png, image, kImageFormatPng));
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(png.GetData()), png.GetSize());
+    return file.good() ? kResOk : kResFileIO;
+}
+
+TEST_F(ProxyCanvasTest, EveryToolRendersItsPreview)
+{
+    const std::string folder = PreviewFolder();
+    for (uint32_t id = 4900; id <= 4915; ++id) {
+        MakePainting(id);
+        ASSERT_EQ(proxy->GetWidth(), 110);
+        ASSERT_EQ(proxy->GetHeight(), 150);
+        ASSERT_EQ(proxy->DrawSampleStroke(), kResOk) << id;
+        ASSERT_EQ(WritePng(proxy->GetComposite(), folder + "/preview-" + std::to_string(id) + ".png"), kResOk);
+        const bool navigation = id >= 4909 && id <= 4912;
+        std::vector<PaintCell> cells = PreviewCells();
+        size_t painted = 0;
+        for (const PaintCell& cell : cells)
+            painted += cell.colour >> 24 != 0 ? 1 : 0;
+        if (navigation) {
+            EXPECT_EQ(painted, 0u) << id;
+        } else if (id <= 4907) {
+            EXPECT_GT(painted, 50u) << id;
+        }
+        // The tool's side switch comes back as it was.
+        EXPECT_EQ(replay->GetTool().GetToolFlag(), 0u) << id;
+    }
+}
+
+TEST_F(ProxyCanvasTest, EraserStartsFromADarkCoatAndClearsAPath)
+{
+    MakePainting(4906);
+    ASSERT_EQ(proxy->PrepareSample(), kResOk);
+    for (const PaintCell& cell : PreviewCells()) {
+        ASSERT_EQ(cell.colour, 0x6E242A3Cu);
+        ASSERT_EQ(cell.thickness, 0u);
+        ASSERT_EQ(cell.wetness, 0u);
+    }
+    ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
+    CPaintCellNav nav(proxy->GetLayer(0)->GetCellMap());
+    // On the path from (68, 25) to (10, 120), halfway: (39, 72); the far corner keeps its coat.
+    EXPECT_LT(nav.Cells(72)[39].colour >> 24, 0x6Eu);
+    EXPECT_EQ(nav.Cells(140)[105].colour, 0x6E242A3Cu);
+}
+
+TEST_F(ProxyCanvasTest, KnifeAndSmudgeStartFromAWetRidge)
+{
+    MakePainting(4905);
+    ASSERT_EQ(proxy->PrepareSample(), kResOk);
+    CPaintCellNav nav(proxy->GetLayer(0)->GetCellMap());
+    // round(16 sin(pi row / 30)): 0 at row 0, 8 at row 5, 16 at row 15, 1.67 -> 2 at row 29.
+    const std::pair<int32_t, uint16_t> rows[] = {{0, 0}, {5, 8}, {15, 16}, {29, 2}};
+    for (auto [row, thickness] : rows) {
+        EXPECT_EQ(nav.Cells(row)[50].thickness, thickness) << row;
+        EXPECT_EQ(nav.Cells(row)[50].colour, 0xFF6070A0u);
+        EXPECT_EQ(nav.Cells(row)[50].wetness, 0xFFFFu);
+        EXPECT_EQ(nav.Cells(row)[50].shine, 0xFFu);
+    }
+    EXPECT_EQ(nav.Cells(30)[50].colour, 0u);
+}
+
+TEST(ProxyCanvasRidge, IsClippedToAShortCanvas)
+{
+    std::vector<PaintCell> cells(4 * 10);
+    FillSampleStart(cells.data(), 4, 10, 4, 4907);
+    EXPECT_EQ(cells[5 * 4].thickness, 8u);
+    EXPECT_EQ(cells[9 * 4 + 3].colour, 0xFF6070A0u);
+}
+
+TEST_F(ProxyCanvasTest, KnifeGoesStraightDownFirstAndPressuresFollowTheTable)
+{
+    MakePainting(4900);
+    RecordingCanvasTool knife(4905);
+    proxy->SetCurrentTool(&knife);
+    ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
+    ASSERT_EQ(knife.samples.size(), 11u);
+    EXPECT_EQ(knife.samples[0].x, 40.0f);
+    EXPECT_EQ(knife.samples[0].y, 0.0f);
+    // k = 3, 7, 15, 20 keep x; y goes 120 x k / 100.
+    const float ys[] = {3.6f, 8.4f, 18.0f, 24.0f};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(knife.samples[1 + i].x, 40.0f) << i;
+        EXPECT_NEAR(knife.samples[1 + i].y, ys[i], 1e-4f) << i;
+    }
+    // k = 50 bends towards (30, 120).
+    EXPECT_NEAR(knife.samples[5].x, 35.0f, 1e-4f);
+    // P = min(1.5 x 0.5, 1) + 0.2 = 0.95; the pen settings at 0.5 leave it unchanged.
+    EXPECT_NEAR(knife.samples[0].pressure, 0.95f, 1e-6f);
+    EXPECT_NEAR(knife.samples[5].pressure, 0.95f * 0.8f, 1e-6f);
+    EXPECT_NEAR(knife.samples[9].pressure, 0.95f * 0.1f, 1e-6f);
+    // The end at k = 102 keeps the last pressure.
+    EXPECT_NEAR(knife.samples[10].y, 122.4f, 1e-3f);
+    EXPECT_NEAR(knife.samples[10].pressure, 0.95f * 0.1f, 1e-6f);
+    EXPECT_EQ(knife.flag, 5u) << "the side switch is put back";
+
+    RecordingCanvasTool brush(4903);
+    proxy->SetCurrentTool(&brush);
+    ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
+    EXPECT_EQ(brush.samples[0].x, 68.0f);
+    EXPECT_EQ(brush.samples[0].y, 25.0f);
+    EXPECT_NEAR(brush.samples[9].x, 10.0f, 1e-4f);
+    EXPECT_NEAR(brush.samples[9].y, 120.0f, 1e-4f);
+}
+
+TEST_F(ProxyCanvasTest, OnlyIdentifierOneFollowsTheToolAndOtherMessagesAnswerZero)
+{
+    MakePainting(4900);
+    EXPECT_EQ(proxy->GetCurrentTool(), &replay->GetTool());
+    EXPECT_EQ(proxy->OnMessage(kMsgDropCurrentTool, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(proxy->GetCurrentTool(), nullptr);
+    proxy->SetId(2);
+    EXPECT_EQ(proxy->OnMessage(kMsgTakeCurrentTool, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(proxy->GetCurrentTool(), nullptr);
+    proxy->SetCurrentTool(&replay->GetTool());
+    EXPECT_EQ(proxy->OnMessage(kMsgDropCurrentTool, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(proxy->GetCurrentTool(), &replay->GetTool());
+    const std::vector<PaintCell> before = PreviewCells();
+    float turn = 0.25f;
+    EXPECT_EQ(proxy->OnMessage(kMsgCanvasRotation, 0, ToMsgArg(&turn), 0, kMsgApply), kResOk);
+    EXPECT_EQ(proxy->OnMessage(kMsgClearLayer, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(proxy->GetRotation(), 0.0f);
+    EXPECT_EQ(proxy->GetLayerCount(), 1);
+    EXPECT_EQ(0, std::memcmp(before.data(), PreviewCells().data(), before.size() * sizeof(PaintCell)));
+
+    uint32_t paper = 0x11223344u;
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&paper), 0, kMsgApply), kResOk);
+    uint32_t read = 0;
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&read), 0, kMsgReport), kResOk);
+    EXPECT_EQ(read, 0x11223344u);
+}
+
+TEST_F(ProxyCanvasTest, PreviewsLeaveThePaintingAndItsUndoAlone)
+{
+    MakePainting(4900);
+    // One stroke on the painting, as one undo step.
+    std::vector<tRecordedSample> stroke;
+    for (int i = 0; i <= 20; ++i)
+        stroke.push_back({double(i) * 16.0, 20.0 + i * 5.0, 60.0, 0.6, 1.0, 0.0});
+    stroke.push_back({400.0, 120.0, 60.0, 0.0, 1.0, 0.0});
+    ASSERT_EQ(replay->Run(stroke), kResOk);
+    const std::vector<uint8_t> painted = Bytes(replay->GetCells());
+
+    for (uint32_t id : {4900u, 4905u, 4906u, 4901u}) {
+        std::unique_ptr<CToolBase> tool = MakeToolById(id);
+        tool->SetShellServices(replay.get());
+        proxy->SetCurrentTool(tool.get());
+        ASSERT_EQ(proxy->DrawSampleStroke(), kResOk) << id;
+    }
+    CImage target;
+    ASSERT_EQ(target.SetSize(110, 150), kResOk);
+    ASSERT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResOk);
+    EXPECT_EQ(Bytes(replay->GetCells()), painted);
+    int32_t steps = 0;
+    ASSERT_EQ(replay->UndoAll(&steps), kResOk);
+    EXPECT_EQ(steps, 1);
+}
+
+TEST_F(ProxyCanvasTest, CrayonSampleIsCopiedIntoTheTarget)
+{
+    MakePainting(4900);
+    CImage target;
+    ASSERT_EQ(target.SetSize(110, 150), kResOk);
+    ASSERT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResOk);
+    ASSERT_EQ(WritePng(&target, PreviewFolder() + "/crayon.png"), kResOk);
+    CImNav nav(&target);
+    CImNav composite(proxy->GetComposite());
+    for (int32_t y = 0; y < 150; ++y)
+        for (int32_t x = 0; x < 110; ++x)
+            ASSERT_EQ(nav.Pixels(y)[x], composite.Pixels(y)[x]);
+    SetCanvasToolFactory({});
+    EXPECT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResCreateFailed);
+}
+
+TEST(RectCentre, IsTheMiddleOfBothSides)
+{
+    EXPECT_EQ(RectCentreF({1.0f, 2.0f, 4.0f, 10.0f}), (tCFPoint{2.5f, 6.0f}));
+}
+
+}  // namespace
