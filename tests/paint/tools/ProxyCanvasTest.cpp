@@ -135,15 +135,15 @@ TEST_F(ProxyCanvasTest, EraserStartsFromADarkCoatAndClearsAPath)
     MakePainting(4906);
     ASSERT_EQ(proxy->PrepareSample(), kResOk);
     for (const PaintCell& cell : PreviewCells()) {
-        ASSERT_EQ(cell.colour, 0x6E242A3Cu);
-        ASSERT_EQ(cell.thickness, 0u);
-        ASSERT_EQ(cell.wetness, 0u);
+        ASSERT_EQ(uint32_t(cell.colour), 0x6E242A3Cu);
+        ASSERT_EQ(uint32_t(cell.thickness), 0u);
+        ASSERT_EQ(uint32_t(cell.wetness), 0u);
     }
     ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
     CPaintCellNav nav(proxy->GetLayer(0)->GetCellMap());
     // On the path from (68, 25) to (10, 120), halfway: (39, 72); the far corner keeps its coat.
     EXPECT_LT(nav.Cells(72)[39].colour >> 24, 0x6Eu);
-    EXPECT_EQ(nav.Cells(140)[105].colour, 0x6E242A3Cu);
+    EXPECT_EQ(uint32_t(nav.Cells(140)[105].colour), 0x6E242A3Cu);
 }
 
 TEST_F(ProxyCanvasTest, KnifeAndSmudgeStartFromAWetRidge)
@@ -154,20 +154,20 @@ TEST_F(ProxyCanvasTest, KnifeAndSmudgeStartFromAWetRidge)
     // round(16 sin(pi row / 30)): 0 at row 0, 8 at row 5, 16 at row 15, 1.67 -> 2 at row 29.
     const std::pair<int32_t, uint16_t> rows[] = {{0, 0}, {5, 8}, {15, 16}, {29, 2}};
     for (auto [row, thickness] : rows) {
-        EXPECT_EQ(nav.Cells(row)[50].thickness, thickness) << row;
-        EXPECT_EQ(nav.Cells(row)[50].colour, 0xFF6070A0u);
-        EXPECT_EQ(nav.Cells(row)[50].wetness, 0xFFFFu);
-        EXPECT_EQ(nav.Cells(row)[50].shine, 0xFFu);
+        EXPECT_EQ(uint16_t(nav.Cells(row)[50].thickness), thickness) << row;
+        EXPECT_EQ(uint32_t(nav.Cells(row)[50].colour), 0xFF6070A0u);
+        EXPECT_EQ(uint32_t(nav.Cells(row)[50].wetness), 0xFFFFu);
+        EXPECT_EQ(uint32_t(nav.Cells(row)[50].shine), 0xFFu);
     }
-    EXPECT_EQ(nav.Cells(30)[50].colour, 0u);
+    EXPECT_EQ(uint32_t(nav.Cells(30)[50].colour), 0u);
 }
 
 TEST(ProxyCanvasRidge, IsClippedToAShortCanvas)
 {
     std::vector<PaintCell> cells(4 * 10);
     FillSampleStart(cells.data(), 4, 10, 4, 4907);
-    EXPECT_EQ(cells[5 * 4].thickness, 8u);
-    EXPECT_EQ(cells[9 * 4 + 3].colour, 0xFF6070A0u);
+    EXPECT_EQ(uint32_t(cells[5 * 4].thickness), 8u);
+    EXPECT_EQ(uint32_t(cells[9 * 4 + 3].colour), 0xFF6070A0u);
 }
 
 TEST_F(ProxyCanvasTest, KnifeGoesStraightDownFirstAndPressuresFollowTheTable)
