@@ -159,6 +159,9 @@ private:
     bool ApplyLayersFlattened(tCStream* stream, int64_t length, bool undo);
     bool ApplyCanvasResized(tCStream* stream, int64_t length, bool undo);
     void AnnounceLayersChanged();
+    // The record's last word: the current layer before the change, after the payload `written`.
+    tResult WriteCurrentLayer(tCStream* stream, tResult written);
+    void RestoreCurrentLayer(uint32_t index);
 
     uint32_t m_colour = 0xFF6060FFu;
     float m_colourChannel = 0.0f;

@@ -144,11 +144,13 @@ tResult CHMRBackbone::SaveUndoTiles(const tCRect& area, CPaintCellMap& cells)
 tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo.PushStep(layerIndex); }
 
 // Each record is closed whatever its payload did; a payload that failed is answered, and a
-// record cut short changes nothing when it is applied.
+// record cut short changes nothing when it is applied. Every record ends with the index of the
+// layer that was current before the change, which its undo makes current again.
 tResult CHMRBackbone::RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress)
 {
     tCStream* stream = m_undo.OpenRecord(kStepLayerDeleted, index);
-    const tResult written = stream ? WriteLayer(stream, layer, progress) : kResOk;
+    tResult written = stream ? WriteLayer(stream, layer, progress) : kResOk;
+    written = WriteCurrentLayer(stream, written);
     const tResult closed = m_undo.CloseRecord();
     return closed != kResOk ? closed : written;
 }
@@ -156,7 +158,7 @@ tResult CHMRBackbone::RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgre
 tResult CHMRBackbone::RecordLayerMoved(const LayerIndexPair* pair)
 {
     tCStream* stream = m_undo.OpenRecord(kStepLayerMoved, pair ? pair->first : 0);
-    const tResult written = stream ? WritePair(stream, pair) : kResOk;
+    const tResult written = WriteCurrentLayer(stream, stream ? WritePair(stream, pair) : kResOk);
     const tResult closed = m_undo.CloseRecord();
     return closed != kResOk ? closed : written;
 }
@@ -170,6 +172,7 @@ tResult CHMRBackbone::RecordLayersMerged(const LayerIndexPair* pair, CLayer* sec
         written = WriteLayer(stream, second, progress);
     if (stream && written == kResOk)
         written = WriteLayer(stream, first, progress);
+    written = WriteCurrentLayer(stream, written);
     const tResult closed = m_undo.CloseRecord();
     return closed != kResOk ? closed : written;
 }
@@ -177,7 +180,7 @@ tResult CHMRBackbone::RecordLayersMerged(const LayerIndexPair* pair, CLayer* sec
 tResult CHMRBackbone::RecordLayerDuplicated(const LayerIndexPair* pair)
 {
     tCStream* stream = m_undo.OpenRecord(kStepLayerDuplicated, pair ? pair->first : 0);
-    const tResult written = stream ? WritePair(stream, pair) : kResOk;
+    const tResult written = WriteCurrentLayer(stream, stream ? WritePair(stream, pair) : kResOk);
     const tResult closed = m_undo.CloseRecord();
     return closed != kResOk ? closed : written;
 }
@@ -191,6 +194,7 @@ tResult CHMRBackbone::RecordLayersFlattened(CLayer* const* layers, int32_t count
         if (written == kResOk)
             written = WriteLayers(stream, layers, count, progress);
     }
+    written = WriteCurrentLayer(stream, written);
     const tResult closed = m_undo.CloseRecord();
     return closed != kResOk ? closed : written;
 }
@@ -213,9 +217,23 @@ tResult CHMRBackbone::RecordCanvasResize(CLayer* const* layers, int32_t count, c
         if (written == kResOk)
             written = WriteLayers(stream, layers, count, progress);
     }
+    written = WriteCurrentLayer(stream, written);
     const tResult closed = m_undo.CloseRecord();
     m_resizeRecorded = stream && closed == kResOk;
     return closed != kResOk ? closed : written;
+}
+
+tResult CHMRBackbone::WriteCurrentLayer(tCStream* stream, tResult written)
+{
+    if (!stream || written != kResOk)
+        return written;
+    return stream->WriteU32(uint32_t(m_canvas ? m_canvas->GetCurrentLayerIndex() : 0));
+}
+
+void CHMRBackbone::RestoreCurrentLayer(uint32_t index)
+{
+    if (int64_t(index) < m_canvas->GetLayerCount())
+        m_canvas->SetCurrentLayerIndex(int32_t(index));
 }
 
 // Applying.
@@ -337,10 +355,13 @@ bool CHMRBackbone::ApplyLayerDeleted(uint32_t index, tCStream* stream, int64_t l
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     UndoPayload payload(stream, length);
     StagedLayers staged;
-    if (!payload.ReadLayers(1, m_canvas->GetWidth(), m_canvas->GetHeight(), &progress, &staged.layers))
+    uint32_t current = 0;
+    if (!payload.ReadLayers(1, m_canvas->GetWidth(), m_canvas->GetHeight(), &progress, &staged.layers) ||
+        !payload.ReadU32(&current))
         return false;
     if (m_canvas->InsertLayers(int32_t(index), staged.layers) != kResOk)
         return false;
+    RestoreCurrentLayer(current);
     AnnounceLayersChanged();
     return true;
 }
@@ -354,11 +375,17 @@ bool CHMRBackbone::ApplyLayerMoved(tCStream* stream, int64_t length, bool undo)
     const int64_t count = m_canvas->GetLayerCount();
     if (!payload.ReadPair(&pair) || pair.first >= count || pair.second > count || pair.first == pair.second)
         return false;
-    if (undo) {
-        const uint32_t now = pair.first < pair.second ? pair.second - 1 : pair.second;
-        pair = {now, pair.first < pair.second ? pair.first : pair.first + 1};
-    }
-    return m_canvas->MoveLayer(&pair, 0) == kResOk;
+    if (!undo)
+        return m_canvas->MoveLayer(&pair, 0) == kResOk;
+    uint32_t current = 0;
+    if (!payload.ReadU32(&current))
+        return false;
+    const uint32_t now = pair.first < pair.second ? pair.second - 1 : pair.second;
+    LayerIndexPair back{now, pair.first < pair.second ? pair.first : pair.first + 1};
+    if (m_canvas->MoveLayer(&back, 0) != kResOk)
+        return false;
+    RestoreCurrentLayer(current);
+    return true;
 }
 
 bool CHMRBackbone::ApplyLayersMerged(tCStream* stream, int64_t length, bool undo)
@@ -382,13 +409,15 @@ bool CHMRBackbone::ApplyLayersMerged(tCStream* stream, int64_t length, bool undo
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     StagedLayers into, away;
     const int32_t width = m_canvas->GetWidth(), height = m_canvas->GetHeight();
+    uint32_t current = 0;
     if (!payload.ReadLayers(1, width, height, &progress, &into.layers) ||
-        !payload.ReadLayers(1, width, height, &progress, &away.layers))
+        !payload.ReadLayers(1, width, height, &progress, &away.layers) || !payload.ReadU32(&current))
         return false;
     if (m_canvas->InsertLayers(int32_t(pair.first), away.layers) != kResOk)
         return false;
     delete m_canvas->ExchangeLayer(int32_t(pair.second), into.layers[0]);
     (void)into.layers.SetCount(0);
+    RestoreCurrentLayer(current);
     AnnounceLayersChanged();
     return true;
 }
@@ -402,9 +431,11 @@ bool CHMRBackbone::ApplyLayerDuplicated(tCStream* stream, int64_t length, bool u
     if (!payload.ReadPair(&pair))
         return false;
     if (undo) {
-        if (count < 2 || pair.second >= count)
+        uint32_t current = 0;
+        if (count < 2 || pair.second >= count || !payload.ReadU32(&current))
             return false;
         m_canvas->DeleteLayer(int32_t(pair.second));
+        RestoreCurrentLayer(current);
         AnnounceLayersChanged();
         return true;
     }
@@ -428,13 +459,16 @@ bool CHMRBackbone::ApplyLayersFlattened(tCStream* stream, int64_t length, bool u
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     StagedLayers bottom, above;
     const int32_t width = m_canvas->GetWidth(), height = m_canvas->GetHeight();
+    uint32_t current = 0;
     if (!payload.ReadLayers(1, width, height, &progress, &bottom.layers) ||
-        !payload.ReadLayers(int64_t(count) - 1, width, height, &progress, &above.layers))
+        !payload.ReadLayers(int64_t(count) - 1, width, height, &progress, &above.layers) ||
+        !payload.ReadU32(&current))
         return false;
     if (m_canvas->InsertLayers(1, above.layers) != kResOk)
         return false;
     delete m_canvas->ExchangeLayer(0, bottom.layers[0]);
     (void)bottom.layers.SetCount(0);
+    RestoreCurrentLayer(current);
     AnnounceLayersChanged();
     return true;
 }
@@ -449,12 +483,12 @@ bool CHMRBackbone::ApplyCanvasResized(tCStream* stream, int64_t length, bool und
         return false;
     bool applied = false;
     if (undo) {
-        uint32_t count = 0;
+        uint32_t count = 0, current = 0;
         tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
         StagedLayers staged;
         // Every layer of the painting goes back to its stored cells, or none does.
         if (payload.ReadU32(&count) && int64_t(count) == m_canvas->GetLayerCount() &&
-            payload.ReadLayers(count, oldWidth, oldHeight, &progress, &staged.layers) &&
+            payload.ReadLayers(count, oldWidth, oldHeight, &progress, &staged.layers) && payload.ReadU32(&current) &&
             m_canvas->SetCanvasSize(oldWidth, oldHeight) == kResOk) {
             for (int32_t i = 0; i < staged.layers.GetCount(); ++i) {
                 staged.layers[i]->SetName(m_canvas->GetLayer(i)->GetName());
@@ -463,6 +497,7 @@ bool CHMRBackbone::ApplyCanvasResized(tCStream* stream, int64_t length, bool und
             }
             m_project.width = oldWidth;
             m_project.height = oldHeight;
+            RestoreCurrentLayer(current);
             AnnounceLayersChanged();
             applied = true;
         }

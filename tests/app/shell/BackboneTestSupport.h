@@ -86,7 +86,7 @@ public:
 // A headless application with a main window whose root holds the 600 x 400 painting view, a
 // recording backdrop, and an initialised controller that is the backbone target.
 class BackboneTest : public HeadlessAppTest {
-protected:
+public:
     void SetUp() override
     {
         HeadlessAppTest::SetUp();
