@@ -66,6 +66,20 @@ public:
         return layer;
     }
 
+    // Passes over `count` layer records, checking only that each is whole.
+    bool SkipLayers(int64_t count)
+    {
+        for (int64_t i = 0; i < count; ++i) {
+            uint32_t tag = 0;
+            int64_t length = 0;
+            if (Remaining() < kLayerRecordHeaderBytes || m_stream->ReadU32(&tag) != kResOk ||
+                m_stream->ReadI64(&length) != kResOk || tag != kTagLayerRecord || length < 1 || length > Remaining() ||
+                m_stream->SetPosition(m_stream->GetPosition() + length) != kResOk)
+                return false;
+        }
+        return true;
+    }
+
     // `count` layer records, each into a layer of its own.
     bool ReadLayers(int64_t count, int32_t width, int32_t height, tCProgress* progress, tCArray<CLayer*>* layers)
     {
@@ -343,8 +357,10 @@ bool CHMRBackbone::ApplyLayerAdded(uint32_t index, bool undo)
 bool CHMRBackbone::ApplyLayerDeleted(uint32_t index, tCStream* stream, int64_t length, bool undo)
 {
     const int32_t count = m_canvas->GetLayerCount();
+    UndoPayload payload(stream, length);
     if (!undo) {
-        if (count < 2 || int64_t(index) >= count)
+        // The record must be whole for the step to come back.
+        if (count < 2 || int64_t(index) >= count || !payload.SkipLayers(1))
             return false;
         m_canvas->DeleteLayer(int32_t(index));
         AnnounceLayersChanged();
@@ -353,7 +369,6 @@ bool CHMRBackbone::ApplyLayerDeleted(uint32_t index, tCStream* stream, int64_t l
     if (int64_t(index) > count)
         return false;
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
-    UndoPayload payload(stream, length);
     StagedLayers staged;
     uint32_t current = 0;
     if (!payload.ReadLayers(1, m_canvas->GetWidth(), m_canvas->GetHeight(), &progress, &staged.layers) ||
@@ -396,7 +411,7 @@ bool CHMRBackbone::ApplyLayersMerged(tCStream* stream, int64_t length, bool undo
     if (!payload.ReadPair(&pair) || pair.first == pair.second)
         return false;
     if (!undo) {
-        if (count < 2 || pair.first >= count || pair.second >= count)
+        if (count < 2 || pair.first >= count || pair.second >= count || !payload.SkipLayers(2))
             return false;
         if (m_canvas->MergeLayers(&pair, 0) != kResOk)
             return false;
@@ -446,16 +461,17 @@ bool CHMRBackbone::ApplyLayerDuplicated(tCStream* stream, int64_t length, bool u
 
 bool CHMRBackbone::ApplyLayersFlattened(tCStream* stream, int64_t length, bool undo)
 {
-    if (!undo) {
-        if (m_canvas->GetLayerCount() < 2 || m_canvas->FlattenLayers(0) != kResOk)
-            return false;
-        AnnounceLayersChanged();
-        return true;
-    }
     UndoPayload payload(stream, length);
     uint32_t count = 0;
     if (!payload.ReadU32(&count) || count < 1)
         return false;
+    if (!undo) {
+        const int32_t layers = m_canvas->GetLayerCount();
+        if (layers < 2 || int64_t(count) != layers || !payload.SkipLayers(count) || m_canvas->FlattenLayers(0) != kResOk)
+            return false;
+        AnnounceLayersChanged();
+        return true;
+    }
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     StagedLayers bottom, above;
     const int32_t width = m_canvas->GetWidth(), height = m_canvas->GetHeight();
@@ -481,6 +497,10 @@ bool CHMRBackbone::ApplyCanvasResized(tCStream* stream, int64_t length, bool und
     if (!payload.ReadI32(&oldWidth) || !payload.ReadI32(&oldHeight) || !payload.ReadSize(&size) ||
         !IsSide(oldWidth) || !IsSide(oldHeight) || !IsSide(size.width) || !IsSide(size.height))
         return false;
+    // The step starts from the old size and ends at the new one.
+    if (m_canvas->GetWidth() != (undo ? size.width : oldWidth) ||
+        m_canvas->GetHeight() != (undo ? size.height : oldHeight))
+        return false;
     bool applied = false;
     if (undo) {
         uint32_t count = 0, current = 0;
@@ -501,7 +521,8 @@ bool CHMRBackbone::ApplyCanvasResized(tCStream* stream, int64_t length, bool und
             AnnounceLayersChanged();
             applied = true;
         }
-    } else if (m_canvas->ResizeCanvas(&size, 0) == kResOk) {
+    } else if (uint32_t count = 0; payload.ReadU32(&count) && int64_t(count) == m_canvas->GetLayerCount() &&
+                                   payload.SkipLayers(count) && m_canvas->ResizeCanvas(&size, 0) == kResOk) {
         m_project.width = size.width;
         m_project.height = size.height;
         applied = true;
