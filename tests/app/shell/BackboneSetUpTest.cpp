@@ -164,3 +164,46 @@ TEST_F(BackboneSetUpTest, TheCanvasIsAnnouncedBeforeItGoesAndOnceMade)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BackboneSetUpTest, SavingAndOpeningTheProjectClearTheModifiedWordAndRetitle)
+{
+    TempFolder folder;
+    ASSERT_EQ(NewPainting(40, 30), kResOk);
+    ASSERT_EQ(Send(kMsgPickTool, 4905), kResOk);
+    PaintCell cell{0xFF336699u, 40, 7, 9, 1};
+    FillLayerCells(*Canvas().GetLayer(0), cell);
+    controller->GetProject().modified = 1;
+    backdrop.messages.clear();
+
+    CProjectInfo saved(0, 0, u"Saved", tCString(), nullptr);
+    saved.file = tCFRef(tCString::FromAnsi(folder.File("painting.ptg")));
+    ASSERT_EQ(Send(kMsgSaveProject, ToMsgArg(&saved)), kResOk);
+    EXPECT_EQ(controller->GetProject().modified, 0u);
+    EXPECT_EQ(backdrop.Count(kMsgProjectChanged), 1);
+
+    ASSERT_EQ(NewPainting(10, 10), kResOk);
+    ASSERT_EQ(Send(kMsgPickTool, 4900), kResOk);
+    controller->GetProject().modified = 1;
+    backdrop.messages.clear();
+    ASSERT_EQ(Send(kMsgOpenProject, ToMsgArg(&saved)), kResOk);
+    EXPECT_EQ(controller->GetProject().modified, 0u);
+    // The opened painting's new painting retitles too; the open's own comes last.
+    ASSERT_EQ(backdrop.Count(kMsgProjectChanged), 2);
+    EXPECT_EQ(backdrop.messages.back().code, kMsgOpenProject);
+    EXPECT_EQ(Canvas().GetWidth(), 40);
+    EXPECT_EQ(CellAt(Canvas().GetLayer(0)->GetCellMap(), 5, 5).colour, 0xFF336699u);
+    EXPECT_EQ(controller->GetCurrentToolBase()->GetToolId(), 4905u);
+
+    // A file that is not there: the code, the word and the title as they were.
+    controller->GetProject().modified = 1;
+    backdrop.messages.clear();
+    CProjectInfo missing(0, 0, u"Missing", tCString(), nullptr);
+    missing.file = tCFRef(tCString::FromAnsi(folder.File("none.ptg")));
+    EXPECT_NE(Send(kMsgOpenProject, ToMsgArg(&missing)), kResOk);
+    EXPECT_EQ(controller->GetProject().modified, 1u);
+    EXPECT_EQ(backdrop.Count(kMsgProjectChanged), 0);
+}
+
+}  // namespace
