@@ -6,7 +6,7 @@ CMAKE   := cmake -G Ninja -Wno-dev
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps release asan test test-release test-asan test-fuzz run bench fuzz fuzz-build clean
+.PHONY: all deps release asan asan-configure test test-release test-asan test-fuzz run bench fuzz fuzz-build clean
 
 all: release
 
@@ -17,9 +17,18 @@ release: deps
 	@$(CMAKE) -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(RELEASE) -j $(JOBS)
 
-asan: deps
-	@$(CMAKE) -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_SANITIZE=ON >/dev/null
+# One clang build serves the sanitizer tests and the fuzz targets: its libraries are instrumented
+# for both, the test programs link as usual, the fuzz targets link libFuzzer.
+asan: asan-configure
 	@cmake --build $(ASAN) -j $(JOBS)
+
+# A build folder configured for gcc before is made afresh: CMake cannot change the compiler of
+# a configured folder in one run.
+asan-configure: deps
+	@if [ -f $(ASAN)/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$$' $(ASAN)/CMakeCache.txt; then \
+	  echo "$(ASAN) was configured for another compiler: configuring it afresh"; rm -rf $(ASAN); fi
+	@$(CMAKE) -S . -B $(ASAN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_FUZZ=ON >/dev/null
 
 test-release: release
 	@ctest --test-dir $(RELEASE) -j $(JOBS) --output-on-failure --timeout 300
@@ -45,15 +54,14 @@ bench: deps
 	done; \
 	[ -z "$$failed" ] || { echo "Failed:$$failed"; exit 1; }
 
-fuzz-build: deps
-	@CC=clang CXX=clang++ $(CMAKE) -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DKOSTREL_FUZZ=ON >/dev/null
-	@cmake --build build/fuzz -j $(JOBS) --target fuzzers
+fuzz-build: asan-configure
+	@cmake --build $(ASAN) -j $(JOBS) --target fuzzers
 
 fuzz: fuzz-build
-	@scripts/run-fuzzers $(FUZZ_SECONDS)
+	@JOBS=$(JOBS) scripts/run-fuzzers $(FUZZ_SECONDS)
 
-test-fuzz: fuzz-build
-	@scripts/run-fuzzers 10
+test-fuzz: asan
+	@JOBS=$(JOBS) scripts/run-fuzzers 10
 
 clean:
 	@rm -rf build

@@ -6,6 +6,7 @@
 #include "toolkit/core/CApp.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/text/TextLibrary.h"
+#include "toolkit/text/TextWidgets.h"
 #include "toolkit/widgets/CBackdrop.h"
 
 namespace {
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
         return 1;
     }
     InstallTextLibraryHooks();
+    RegisterTextWidgets();
     CBackdrop::RegisterRootWidgetFactory();
     int32_t result;
     {

@@ -2,8 +2,11 @@
 // canvas, at nib radius 8, 32 and 64 cells (half its width at full pressure), beside libmypaint
 // replaying it on a tiled surface of its newer interface with a pigment brush of the same radius
 // and smudge 0.5. Goal: at most a third of libmypaint's time at each radius, on one core (run
-// the program pinned to one core; libmypaint is held to one thread). Also reported: the cells
-// handed to PaintCell per second, and the 99th percentile of one ContinueStroke with its render.
+// the program pinned to one core; libmypaint is held to one thread). libmypaint runs first, so
+// that each oil run reports its share of libmypaint's processor time at its radius
+// (vs_libmypaint), and each oil run checks that the plain nib kernel paints the same cells over
+// the whole replay. Also reported: the cells handed to PaintCell per second, and the 99th
+// percentile of one ContinueStroke with its render.
 // The smudge and the palette knife replay it the same way over a picture made into wet paint,
 // beside libmypaint over the same picture; the tools that lay nothing report the stroke engine's
 // time per segment.
@@ -13,6 +16,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +31,7 @@ extern "C" {
 #include "bench/RecordedStroke.h"
 #include "bench/RunBenchmarks.h"
 #include "bench/StrokeReplay.h"
+#include "paint/engine/CPaintCellNav.h"
 #include "paint/tools/CAirBrushNew.h"
 #include "paint/tools/CGlitterGun.h"
 #include "paint/tools/CMoveTool.h"
@@ -88,6 +95,31 @@ const std::vector<tRecordedSample>* Recording(benchmark::State& state)
     return &samples;
 }
 
+// The mean processor time of one libmypaint replay at each radius it ran at, for the oil runs after it.
+std::map<int64_t, double>& LibMyPaintSeconds()
+{
+    static std::map<int64_t, double> seconds;
+    return seconds;
+}
+
+// The processor time of the calling thread, which other programs on the machine do not inflate
+// as they do the wall time.
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+std::vector<PaintCell> CopyCells(CPaintCellMap& map)
+{
+    CPaintCellNav nav(map);
+    std::vector<PaintCell> cells;
+    for (int32_t y = 0; y < nav.GetHeight(); ++y)
+        cells.insert(cells.end(), nav.Cells(y), nav.Cells(y) + nav.GetWidth());
+    return cells;
+}
+
 ReplayOptions OilOptions(float radius, uint32_t render)
 {
     ReplayOptions options;
@@ -97,63 +129,6 @@ ReplayOptions OilOptions(float radius, uint32_t render)
     options.render = render;
     return options;
 }
-
-void BM_OilBrush(benchmark::State& state)
-{
-    const std::vector<tRecordedSample>* samples = Recording(state);
-    if (!samples)
-        return;
-    const float radius = float(state.range(0));
-    int64_t cells = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto tool = std::make_unique<CMeasuredOil>();
-        CMeasuredOil* oil = tool.get();
-        oil->Invalidate();
-        auto replay = std::make_unique<CStrokeReplay>(OilOptions(radius, 0), std::move(tool));
-        if (replay->SetUp() != kResOk) {
-            state.SkipWithError("the canvas could not be set up");
-            return;
-        }
-        state.ResumeTiming();
-        if (replay->Run(*samples) != kResOk)
-            state.SkipWithError("the replay failed");
-        state.PauseTiming();
-        cells = oil->cells;
-        replay.reset();
-        state.ResumeTiming();
-    }
-    state.counters["cells"] = double(cells);
-    state.counters["cells/s"] = benchmark::Counter(double(cells), benchmark::Counter::kIsIterationInvariantRate);
-}
-BENCHMARK(BM_OilBrush)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
-// One ContinueStroke with the render of what it painted, as the canvas input waits for it.
-void BM_OilContinueStrokeWithRender(benchmark::State& state)
-{
-    const std::vector<tRecordedSample>* samples = Recording(state);
-    if (!samples)
-        return;
-    std::vector<double> seconds;
-    for (auto _ : state) {
-        state.PauseTiming();
-        CStrokeReplay replay(OilOptions(float(state.range(0)), 1));
-        if (replay.SetUp() != kResOk) {
-            state.SkipWithError("the canvas could not be set up");
-            return;
-        }
-        state.ResumeTiming();
-        if (replay.Run(*samples, &seconds) != kResOk)
-            state.SkipWithError("the replay failed");
-    }
-    std::sort(seconds.begin(), seconds.end());
-    if (!seconds.empty()) {
-        state.counters["p50_ms"] = seconds[seconds.size() / 2] * 1000.0;
-        state.counters["p99_ms"] = seconds[std::min(seconds.size() - 1, seconds.size() * 99 / 100)] * 1000.0;
-        state.counters["max_ms"] = seconds.back() * 1000.0;
-    }
-}
-BENCHMARK(BM_OilContinueStrokeWithRender)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // libmypaint's newer tiled surface over tiles of the canvas, as its examples make one: 64 x 64
 // pixels of four 15-bit channels each, white at the start; dabs off the canvas go to a scratch
@@ -208,6 +183,7 @@ void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
     if (!samples)
         return;
     omp_set_num_threads(1);
+    double seconds = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         auto surface = std::make_unique<BenchSurface>();
@@ -228,6 +204,7 @@ void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
         mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.6f);
         MyPaintSurface2* base = &surface->parent.parent;
         state.ResumeTiming();
+        const double start = ThreadSeconds();
         double previous = 0.0;
         for (const tRecordedSample& sample : *samples) {
             mypaint_surface_begin_atomic(mypaint_surface2_to_surface(base));
@@ -238,16 +215,99 @@ void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
             mypaint_surface2_end_atomic(base, &rectangles);
             previous = sample.milliseconds;
         }
+        seconds += ThreadSeconds() - start;
         state.PauseTiming();
         mypaint_brush_unref(brush);
         mypaint_tiled_surface2_destroy(&surface->parent);
         surface.reset();
         state.ResumeTiming();
     }
+    LibMyPaintSeconds()[state.range(0)] = seconds / double(state.iterations());
 }
 
 void BM_LibMyPaint(benchmark::State& state) { ReplayLibMyPaint(state, nullptr); }
 BENCHMARK(BM_LibMyPaint)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The cells of the whole replay at `radius` with the given nib kernel, or nothing when it fails.
+std::vector<PaintCell> ReplayCells(const std::vector<tRecordedSample>& samples, float radius, NibKernel kernel)
+{
+    auto tool = std::make_unique<CMeasuredOil>();
+    tool->Invalidate();
+    tool->SetNibKernel(kernel);
+    CStrokeReplay replay(OilOptions(radius, 0), std::move(tool));
+    if (replay.SetUp() != kResOk || replay.Run(samples) != kResOk)
+        return {};
+    return CopyCells(replay.GetCells());
+}
+
+void BM_OilBrush(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    const float radius = float(state.range(0));
+    int64_t cells = 0;
+    double seconds = 0.0;
+    std::vector<PaintCell> painted;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tool = std::make_unique<CMeasuredOil>();
+        CMeasuredOil* oil = tool.get();
+        oil->Invalidate();
+        auto replay = std::make_unique<CStrokeReplay>(OilOptions(radius, 0), std::move(tool));
+        if (replay->SetUp() != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        state.ResumeTiming();
+        const double start = ThreadSeconds();
+        if (replay->Run(*samples) != kResOk)
+            state.SkipWithError("the replay failed");
+        seconds += ThreadSeconds() - start;
+        state.PauseTiming();
+        cells = oil->cells;
+        painted = CopyCells(replay->GetCells());
+        replay.reset();
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = double(cells);
+    state.counters["cells/s"] = benchmark::Counter(double(cells), benchmark::Counter::kIsIterationInvariantRate);
+    const auto libMyPaint = LibMyPaintSeconds().find(state.range(0));
+    if (libMyPaint != LibMyPaintSeconds().end() && libMyPaint->second > 0.0)
+        state.counters["vs_libmypaint"] = seconds / double(state.iterations()) / libMyPaint->second;
+    const std::vector<PaintCell> reference = ReplayCells(*samples, radius, NibKernel::kReference);
+    if (reference.empty() || reference.size() != painted.size() ||
+        std::memcmp(reference.data(), painted.data(), reference.size() * sizeof(PaintCell)) != 0)
+        state.SkipWithError("the plain nib kernel paints other cells");
+}
+BENCHMARK(BM_OilBrush)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// One ContinueStroke with the render of what it painted, as the canvas input waits for it.
+void BM_OilContinueStrokeWithRender(benchmark::State& state)
+{
+    const std::vector<tRecordedSample>* samples = Recording(state);
+    if (!samples)
+        return;
+    std::vector<double> seconds;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CStrokeReplay replay(OilOptions(float(state.range(0)), 1));
+        if (replay.SetUp() != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            return;
+        }
+        state.ResumeTiming();
+        if (replay.Run(*samples, &seconds) != kResOk)
+            state.SkipWithError("the replay failed");
+    }
+    std::sort(seconds.begin(), seconds.end());
+    if (!seconds.empty()) {
+        state.counters["p50_ms"] = seconds[seconds.size() / 2] * 1000.0;
+        state.counters["p99_ms"] = seconds[std::min(seconds.size() - 1, seconds.size() * 99 / 100)] * 1000.0;
+        state.counters["max_ms"] = seconds.back() * 1000.0;
+    }
+}
+BENCHMARK(BM_OilContinueStrokeWithRender)->ArgName("radius")->Arg(8)->Arg(32)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // The smudge and the palette knife over the replay's picture made into wet paint, as an import
 // makes it, beside libmypaint's pigment brush with smudge 0.5 over the same picture. Goal: at

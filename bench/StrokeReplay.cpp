@@ -9,17 +9,7 @@
 #include "paint/engine/ImageToCells.h"
 #include "paint/engine/PressureCurves.h"
 #include "paint/engine/StrokeContext.h"
-#include "paint/tools/CAirBrushNew.h"
-#include "paint/tools/CGlitterGun.h"
-#include "paint/tools/CMoveTool.h"
-#include "paint/tools/COilPaintNew.h"
-#include "paint/tools/CPaintRoller.h"
-#include "paint/tools/CPaletteKnifeNew.h"
-#include "paint/tools/CRotateTool.h"
-#include "paint/tools/CSampleTool.h"
-#include "paint/tools/CSmudgeNew.h"
-#include "paint/tools/CTubeNew.h"
-#include "paint/tools/CZoomTool.h"
+#include "paint/tools/ToolFactory.h"
 #include "paint/tools/ToolMessages.h"
 #include "platform/Kernel.h"
 #include "platform/KernelClock.h"
@@ -74,35 +64,6 @@ constexpr uint32_t kPictureSeed = 0xC0105;
 // Imported pictures become paint at least this thick.
 constexpr int32_t kImportThickness = 60;
 
-// The smudging, laying-nothing and view tools.
-std::unique_ptr<CToolBase> MakeWetOrViewTool(uint32_t id)
-{
-    switch (id) {
-    case kToolPaletteKnife:
-        return std::make_unique<CPaletteKnifeNew>();
-    case kToolSmudge:
-        return std::make_unique<CSmudgeNew>();
-    case kToolPaintTube:
-        return std::make_unique<CTubeNew>();
-    case kToolSampler:
-        return std::make_unique<CSampleTool>();
-    case kToolMove:
-        return std::make_unique<CMoveTool>();
-    case kToolRotate:
-        return std::make_unique<CRotateTool>();
-    case kToolZoom:
-        return std::make_unique<CZoomTool>();
-    case kToolGlitterGun:
-        return std::make_unique<CGlitterGun>();
-    case kToolAirbrush:
-        return std::make_unique<CAirBrushNew>();
-    case kToolPaintRoller:
-        return std::make_unique<CPaintRoller>();
-    default:
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 class CStrokeReplay::CRecordingCanvas : public CCanvas {
@@ -139,11 +100,7 @@ std::unique_ptr<CImage> MakeReplayPicture()
 
 std::unique_ptr<CToolBase> MakeReplayTool(uint32_t id)
 {
-    std::unique_ptr<CToolBase> tool;
-    if (id == kToolOilBrush)
-        tool = std::make_unique<COilPaintNew>();
-    if (!tool)
-        tool = MakeWetOrViewTool(id);
+    std::unique_ptr<CToolBase> tool = MakeToolById(id);
     if (tool)
         tool->Invalidate();
     return tool;
@@ -166,8 +123,7 @@ tResult CStrokeReplay::SetUp()
 {
     if (!m_tool)
         return kResCreateFailed;
-    m_tool->SetShellServices(this);
-    m_tool->SetSize(m_options.toolSize);
+    PrepareTool();
     m_canvas = std::make_unique<CRecordingCanvas>(&m_updatedRects);
     m_canvas->SetHost(this);
     m_canvas->SetCurrentTool(m_tool.get());
@@ -188,6 +144,22 @@ tResult CStrokeReplay::SetUp()
     }
     TK_TRY(m_renderer.ResetLights());
     return m_undo.Initialise(m_options.width, m_options.height);
+}
+
+void CStrokeReplay::PrepareTool()
+{
+    m_tool->SetShellServices(this);
+    m_tool->SetSize(m_options.toolSize);
+}
+
+tResult CStrokeReplay::ReplaceTool(std::unique_ptr<CToolBase> tool)
+{
+    if (!tool || !m_canvas)
+        return kResCreateFailed;
+    m_canvas->SetCurrentTool(tool.get());
+    m_tool = std::move(tool);
+    PrepareTool();
+    return kResOk;
 }
 
 CPenSample CStrokeReplay::PenAt(const tRecordedSample& sample, float pressure)
@@ -253,6 +225,9 @@ tResult CStrokeReplay::Stroke(const std::vector<tRecordedSample>& samples, size_
     CPenSample pen = PenAt(samples[i], ToolPressureCurve(id, float(samples[i].pressure), 1));
     NoteSample(pen, nullptr);
     TK_TRY(m_canvas->BeginUndoStep());
+    // The canvas input starts every pencil stroke on the same side.
+    if (id == kToolPencil)
+        m_tool->SetToolFlag(0);
     tResult result = m_tool->BeginStroke(*m_canvas, context, pen);
     float lastPressure = pen.pressure;
     for (++i; result == kResOk && i < samples.size() && samples[i].milliseconds <= m_options.untilMs; ++i) {

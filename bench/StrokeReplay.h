@@ -63,6 +63,9 @@ public:
     // Replays the samples; with `continueSeconds`, the wall time of every ContinueStroke
     // (with its render, when rendering) is appended there.
     tResult Run(const std::vector<tRecordedSample>& samples, std::vector<double>* continueSeconds = nullptr);
+    // After SetUp: the replays that follow paint with `tool` (given the options' size) over what
+    // is on the canvas. 24 without a tool or before SetUp.
+    tResult ReplaceTool(std::unique_ptr<CToolBase> tool);
     // Undoes every step there is; the number undone goes to `steps`.
     tResult UndoAll(int32_t* steps);
     // The lit painting as a PNG file.
@@ -113,6 +116,7 @@ private:
     class CRecordingCanvas;
 
     tResult Stroke(const std::vector<tRecordedSample>& samples, size_t* next, std::vector<double>* continueSeconds);
+    void PrepareTool();
     CPenSample PenAt(const tRecordedSample& sample, float pressure);
     void AdvanceClockTo(double milliseconds);
     void NoteSample(const CPenSample& sample, const CPenSample* previous);

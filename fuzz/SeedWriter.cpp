@@ -12,6 +12,7 @@
 #include "resources/compiler/StringTableSource.h"
 #include "toolkit/core/TaggedChunks.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/text/TextWidgets.h"
 
 namespace {
 
@@ -28,6 +29,52 @@ audi 8 "click" "wav/mono-8bit-fact.wav"
 
 const char kVersionOne[] = R"(text 1 "one" "first"
 txlt 2 "list" ["a" "bb"]
+)";
+
+// Every chunk of the text, text-on-image and edit widgets.
+const char kTextWidgets[] = R"(vers 2
+txlt 2 "states" [10:"Off" 11:"On"]
+imag 4 "grey" png "png/pngsuite-grey4.png"
+cowg 5 "dot"
+  xsiz 2
+  ysiz 2
+txwg 6 "label"
+  font "Helvetica"
+  fsiz 14
+  fbld 1
+  fita 0
+  fudl 1
+  fjst "centre"
+  txwr 1
+  txsz 1
+  colr #FFE6E6F0
+  text "Label text"
+  hier ["dot" cowg]
+txwg 7 "listed"
+  fpsz 9.5
+  txls "states"
+  txlx 1
+tiwg 8 "button"
+  imag "grey"
+  stim 1
+  fsiz 13
+  fjst "right"
+  fbld 1
+  fita 1
+  fudl 0
+  font "Helvetica Bold"
+  fpsz 11
+  txsz 1
+  txls "states"
+  txlx 0
+  text "Go"
+tewg 9 "field"
+  xsiz 120
+  ysiz 20
+  vsbl 1
+  txcl #FF202020
+  fsiz 16
+  text "Edit me"
 )";
 
 const char kStrings[] = R"(0xB2D05E00 "product" "Kostrel 2"
@@ -115,10 +162,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: seed_writer SEEDS TEST_DATA\n");
         return 2;
     }
+    RegisterTextWidgets();
     const std::filesystem::path seeds = argv[1];
     const std::filesystem::path testData = argv[2];
     const bool written = WriteResourceFile(seeds / "resource_file" / "every-kind.trf", kEveryKind, testData) &&
                          WriteResourceFile(seeds / "resource_file" / "version-one.trf", kVersionOne, testData) &&
+                         WriteResourceFile(seeds / "text_widgets" / "layouts.trf", kTextWidgets, testData) &&
                          WriteStringTable(seeds / "string_table" / "choices.tsf") &&
                          WriteSettingsStore(seeds / "settings_store" / "registry") &&
                          WriteTaggedChunks(seeds / "tagged_chunks" / "chunks");

@@ -4,22 +4,14 @@
 #include <cstdlib>
 #include <memory>
 
-#include "paint/tools/CAirBrushNew.h"
-#include "paint/tools/CGlitterGun.h"
-#include "paint/tools/CMoveTool.h"
-#include "paint/tools/COilPaintNew.h"
-#include "paint/tools/CPaintRoller.h"
-#include "paint/tools/CPaletteKnifeNew.h"
-#include "paint/tools/CRotateTool.h"
-#include "paint/tools/CSampleTool.h"
-#include "paint/tools/CSmudgeNew.h"
-#include "paint/tools/CTubeNew.h"
-#include "paint/tools/CZoomTool.h"
 #include "paint/tools/CToolProperty.h"
+#include "paint/tools/ToolFactory.h"
+#include "paint/tools/ToolMessages.h"
 #include "toolkit/core/tCMemFile.h"
 
 // The input is a tool's settings record after its id: every tool reads it as its own record,
-// then no setting it holds may be a float that is not a number.
+// then no setting it holds may be a float that is not a number, and no slider may stand outside
+// 0..1.
 
 namespace {
 
@@ -30,7 +22,8 @@ void CheckSettings(CToolBase& tool)
     tCArray<CToolProperty*> properties;
     tool.GetPropertyList(&properties);
     for (CToolProperty* property : properties) {
-        if (std::isnan(tool.GetProperty(property->GetTextId())))
+        const float value = tool.GetProperty(property->GetTextId());
+        if (std::isnan(value) || (property->GetKind() == kPropertySlider && (value < 0.0f || value > 1.0f)))
             std::abort();
         delete property;
     }
@@ -40,20 +33,8 @@ void CheckSettings(CToolBase& tool)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::unique_ptr<CToolBase> tools[] = {
-        std::make_unique<COilPaintNew>(),
-        std::make_unique<CSmudgeNew>(),
-        std::make_unique<CPaletteKnifeNew>(),
-        std::make_unique<CAirBrushNew>(),
-        std::make_unique<CGlitterGun>(),
-        std::make_unique<CPaintRoller>(),
-        std::make_unique<CTubeNew>(),
-        std::make_unique<CSampleTool>(),
-        std::make_unique<CMoveTool>(),
-        std::make_unique<CRotateTool>(),
-        std::make_unique<CZoomTool>(),
-    };
-    for (const std::unique_ptr<CToolBase>& tool : tools) {
+    for (uint32_t id = kToolOilBrush; id <= kToolPaintRoller; ++id) {
+        const std::unique_ptr<CToolBase> tool = MakeToolById(id);
         tCMemFile stream;
         if (stream.WriteU32(tool->GetToolId()) != kResOk || stream.WriteBytes(data, int64_t(size)) != kResOk)
             return 0;

@@ -21,6 +21,8 @@ struct tNativeWindowState {
     DWORD style = 0;
     bool visible = false;
     bool acceptsFiles = false;
+    // Kept above the windows that are not.
+    bool topmost = false;
     std::u16string title;
 };
 

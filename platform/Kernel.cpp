@@ -456,3 +456,19 @@ UINT GetTempFileNameW(const char16_t* path, const char16_t* prefix, UINT unique,
 }
 
 }  // namespace w32
+
+namespace w32 {
+
+BOOL GetVersionExW(OSVERSIONINFOW* info)
+{
+    if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    *info = OSVERSIONINFOW{};
+    info->dwMajorVersion = 10;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    return 1;
+}
+
+}  // namespace w32

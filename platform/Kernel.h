@@ -67,4 +67,18 @@ struct MEMORYSTATUSEX {
 };
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);
 
+// The version of the system in the form Windows gives it. The platform answers 10.0: what it
+// offers its callers is what that version offers them. `dwOSVersionInfoSize` must be the
+// record's size.
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    DWORD dwMajorVersion = 0;
+    DWORD dwMinorVersion = 0;
+    DWORD dwBuildNumber = 0;
+    DWORD dwPlatformId = 0;
+    char16_t szCSDVersion[128] = {};
+};
+enum : DWORD { VER_PLATFORM_WIN32_NT = 2 };
+BOOL GetVersionExW(OSVERSIONINFOW* info);
+
 }  // namespace w32

@@ -165,6 +165,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     }
     record.thread = GetCurrentThreadId();
     record.style = style;
+    record.exStyle = exStyle;
     record.visible = (style & WS_VISIBLE) != 0;
     record.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     record.title = windowName ? windowName : u"";
@@ -277,6 +278,8 @@ intptr_t GetWindowLongPtrW(HWND window, int32_t index)
         return record->userData;
     if (index == GWL_STYLE)
         return intptr_t(int32_t(record->style));
+    if (index == GWL_EXSTYLE)
+        return intptr_t(int32_t(record->exStyle));
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
 }
@@ -355,11 +358,15 @@ BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu)
     return 1;
 }
 
-BOOL SetWindowPos(HWND window, HWND, int32_t x, int32_t y, int32_t width, int32_t height, UINT flags)
+BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t width, int32_t height, UINT flags)
 {
     tWindowRecord* record = OwnRecord(window);
     if (!record)
         return 0;
+    if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOPMOST)
+        record->exStyle |= WS_EX_TOPMOST;
+    else if (!(flags & SWP_NOZORDER) && insertAfter == HWND_NOTOPMOST)
+        record->exStyle &= ~DWORD(WS_EX_TOPMOST);
     RECT rect = record->rect;
     if (!(flags & SWP_NOMOVE)) {
         rect.right += x - rect.left;

@@ -40,7 +40,8 @@ struct CREATESTRUCTW {
     DWORD dwExStyle = 0;
 };
 
-enum : UINT { CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002 };
+// CS_DROPSHADOW is accepted and draws nothing: shadows belong to the desktop's compositor.
+enum : UINT { CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002, CS_DROPSHADOW = 0x00020000 };
 
 enum : DWORD {
     WS_OVERLAPPED = 0x00000000,
@@ -57,7 +58,11 @@ enum : DWORD {
     WS_POPUP = 0x80000000,
 };
 
-enum : int32_t { GWL_STYLE = -16, GWLP_USERDATA = -21 };
+// WS_EX_TOPMOST follows SetWindowPos with HWND_TOPMOST and HWND_NOTOPMOST; the other extended
+// styles (WS_EX_TOOLWINDOW among them) are accepted and kept, and change nothing on the display.
+enum : DWORD { WS_EX_TOPMOST = 0x00000008, WS_EX_TOOLWINDOW = 0x00000080 };
+
+enum : int32_t { GWL_EXSTYLE = -20, GWL_STYLE = -16, GWLP_USERDATA = -21 };
 enum : int32_t { GCLP_HICON = -14, GCLP_HICONSM = -34 };
 
 enum : UINT {
@@ -68,6 +73,11 @@ enum : UINT {
     SWP_NOACTIVATE = 0x0010,
     SWP_FRAMECHANGED = 0x0020,
 };
+
+// Places for SetWindowPos's insertAfter: above every window that is not topmost, and back
+// among them. Other values leave the order as it is.
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
 
 enum : int32_t {
     SW_HIDE = 0,

@@ -119,6 +119,7 @@ tNativeWindowState NativeState(const tWindowRecord& record)
     state.style = record.style;
     state.visible = record.visible;
     state.acceptsFiles = record.acceptsFiles;
+    state.topmost = (record.exStyle & WS_EX_TOPMOST) != 0;
     state.title = record.title;
     return state;
 }

@@ -15,6 +15,7 @@ struct tWindowRecord {
     DWORD thread = 0;
     WNDPROC procedure = nullptr;
     DWORD style = 0;
+    DWORD exStyle = 0;
     RECT rect;  // the window rectangle, screen coordinates
     bool visible = false;
     bool acceptsFiles = false;

@@ -40,9 +40,9 @@ enum : int32_t {
     kPhaseTap = 4
 };
 
-// Which code looks up the nib's paint for the cells of a sweep and takes the mean of the canvas
-// cells a pick-up meets: the plain arithmetic, or a table of both rows' channels made once per
-// sweep and a mean of four channels at a time, which give the same cells.
+// Which code looks up the nib's paint for the cells of a sweep and updates the nib: the plain
+// arithmetic on the nib entries, or a table of both rows' channels made once per sweep with the
+// pick-up's and the smoothing's shortcuts, which give the same cells.
 enum class NibKernel : uint32_t { kReference, kTabled };
 
 // Edge modes of PaintSweepCells: the two outlines do not cross, or cross in the left or the right
@@ -283,7 +283,6 @@ private:
     tResult ReadBoxGrain(const CImNav8* grain, int32_t step, const tCRect& box);
     tResult SampleGrainStatistics(const StrokeContext& context, const tCRect& box);
     void UpdateOutlineCentre();
-    void PickUpAt(const StrokeContext& context, tCFPoint at, int32_t index);
     float HalfWidthAt(float pressure) const;
     void BuildNibPaintTable();
     float StrokeZoomFactor(const CCanvas& canvas) const;

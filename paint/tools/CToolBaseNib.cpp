@@ -6,7 +6,6 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
-#include "paint/tools/FourCellMean.h"
 
 namespace {
 
@@ -62,6 +61,30 @@ NibSpan FindNibSpan(float position, float nibWidth)
     return span;
 }
 
+// A cell's channels as floats; the products with alpha are exact, so a sum of them is the sum
+// of the channels times alpha.
+struct UnpackedCell {
+    UnpackedCell() = default;
+    explicit UnpackedCell(const PaintCell& cell)
+        : alpha(float(cell.colour >> 24)), red(float((cell.colour >> 16) & 255)),
+          green(float((cell.colour >> 8) & 255)), blue(float(cell.colour & 255)), redAlpha(red * alpha),
+          greenAlpha(green * alpha), blueAlpha(blue * alpha), thickness(float(cell.thickness)),
+          wetness(float(cell.wetness)), shine(float(cell.shine)), extra(float(cell.extra))
+    {
+    }
+    float alpha = 0.0f;
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float redAlpha = 0.0f;
+    float greenAlpha = 0.0f;
+    float blueAlpha = 0.0f;
+    float thickness = 0.0f;
+    float wetness = 0.0f;
+    float shine = 0.0f;
+    float extra = 0.0f;
+};
+
 // Paint channels gathered with weights, colours by coverage.
 struct PaintSum {
     float alpha = 0.0f;
@@ -77,34 +100,30 @@ struct PaintSum {
     float extra = 0.0f;
     float weight = 0.0f;
 
-    void Add(const PaintCell& cell, float w)
+    void Add(const PaintCell& cell, float w) { Add(UnpackedCell(cell), w); }
+
+    void Add(const UnpackedCell& cell, float w)
     {
-        const float a = float(cell.colour >> 24);
-        const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255),
-                    b = float(cell.colour & 255);
-        alpha += a * w;
-        red += r * a * w;
-        green += g * a * w;
-        blue += b * a * w;
-        plainRed += r * w;
-        plainGreen += g * w;
-        plainBlue += b * w;
-        thickness += float(cell.thickness) * w;
-        wetness += float(cell.wetness) * w;
-        shine += float(cell.shine) * w;
-        extra += float(cell.extra) * w;
+        alpha += cell.alpha * w;
+        red += cell.redAlpha * w;
+        green += cell.greenAlpha * w;
+        blue += cell.blueAlpha * w;
+        plainRed += cell.red * w;
+        plainGreen += cell.green * w;
+        plainBlue += cell.blue * w;
+        thickness += cell.thickness * w;
+        wetness += cell.wetness * w;
+        shine += cell.shine * w;
+        extra += cell.extra * w;
         weight += w;
     }
 
-    // The mean cell; a sum without coverage keeps the plain mean of the colours. It is written
-    // field by field: a cell returned whole would be read back across its fields' separate
-    // stores, which stalls.
-    void Mean(PaintCell* cell) const
+    // The mean cell; a sum without coverage keeps the plain mean of the colours.
+    PaintCell Mean() const
     {
-        if (!(weight > 0.0f)) {
-            *cell = PaintCell{};
-            return;
-        }
+        PaintCell cell{};
+        if (!(weight > 0.0f))
+            return cell;
         const auto byte = [](float v) { return uint32_t(std::clamp(RoundEvenToInt32(v), 0, 255)); };
         const auto word = [](float v) { return uint16_t(std::clamp(RoundEvenToInt32(v), 0, 65535)); };
         const float perWeight = 1.0f / weight;
@@ -113,11 +132,12 @@ struct PaintSum {
         const float r = covered ? red * perAlpha : plainRed * perWeight;
         const float g = covered ? green * perAlpha : plainGreen * perWeight;
         const float b = covered ? blue * perAlpha : plainBlue * perWeight;
-        cell->colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-        cell->thickness = word(thickness * perWeight);
-        cell->wetness = word(wetness * perWeight);
-        cell->shine = uint8_t(byte(shine * perWeight));
-        cell->extra = uint8_t(byte(extra * perWeight));
+        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell.thickness = word(thickness * perWeight);
+        cell.wetness = word(wetness * perWeight);
+        cell.shine = uint8_t(byte(shine * perWeight));
+        cell.extra = uint8_t(byte(extra * perWeight));
+        return cell;
     }
 };
 
@@ -137,6 +157,116 @@ enum : int32_t {
 };
 
 bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+
+// The four cells around a pick-up point, kept while the following points fall on the same
+// ones: their channels, or the one cell they all are.
+struct PickUpQuad {
+    int32_t x0 = -1;
+    int32_t y0 = -1;
+    int32_t x1 = -1;
+    int32_t y1 = -1;
+    bool uniform = false;
+    PaintCell cell{};
+    UnpackedCell corners[4];
+};
+
+// The canvas paint at a point: the four cells around it weighted by their nearness, colours by
+// coverage; false off the canvas (or without cells).
+bool CanvasPaintAt(const CPaintCellNav* cells, tCFPoint at, PickUpQuad* quad, PaintCell* paint)
+{
+    if (!cells || !(at.x >= 0.0f && at.y >= 0.0f && at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight())))
+        return false;
+    const float fx = at.x - 0.5f, fy = at.y - 0.5f;
+    const float x0f = std::floor(fx), y0f = std::floor(fy);
+    const float wx = fx - x0f, wy = fy - y0f;
+    const int32_t lastX = cells->GetWidth() - 1, lastY = cells->GetHeight() - 1;
+    const int32_t x0 = std::clamp(int32_t(x0f), 0, lastX), x1 = std::clamp(int32_t(x0f) + 1, 0, lastX);
+    const int32_t y0 = std::clamp(int32_t(y0f), 0, lastY), y1 = std::clamp(int32_t(y0f) + 1, 0, lastY);
+    if (x0 != quad->x0 || x1 != quad->x1 || y0 != quad->y0 || y1 != quad->y1) {
+        const PaintCell& c00 = cells->Cells(y0)[x0];
+        const PaintCell& c01 = cells->Cells(y0)[x1];
+        const PaintCell& c10 = cells->Cells(y1)[x0];
+        const PaintCell& c11 = cells->Cells(y1)[x1];
+        quad->x0 = x0;
+        quad->y0 = y0;
+        quad->x1 = x1;
+        quad->y1 = y1;
+        quad->cell = c00;
+        // Four equal cells average to themselves.
+        quad->uniform = SameCell(c00, c01) && SameCell(c00, c10) && SameCell(c00, c11);
+        if (!quad->uniform) {
+            quad->corners[0] = UnpackedCell(c00);
+            quad->corners[1] = UnpackedCell(c01);
+            quad->corners[2] = UnpackedCell(c10);
+            quad->corners[3] = UnpackedCell(c11);
+        }
+    }
+    if (quad->uniform) {
+        *paint = quad->cell;
+        return true;
+    }
+    PaintSum sum;
+    sum.Add(quad->corners[0], (1.0f - wx) * (1.0f - wy));
+    sum.Add(quad->corners[1], wx * (1.0f - wy));
+    sum.Add(quad->corners[2], (1.0f - wx) * wy);
+    sum.Add(quad->corners[3], wx * wy);
+    *paint = sum.Mean();
+    return true;
+}
+
+// n / d for n x d < 2^32 as one multiply: n x (floor(2^32 / d) + 1) >> 32. The factor exceeds
+// 2^32 / d by e / d with 0 < e <= d, which adds n x e / (d x 2^32) < 1 / d to the quotient:
+// never enough to reach the next whole number.
+struct Reciprocals {
+    static constexpr uint32_t kLargest = 4 * 255;
+    uint64_t factor[kLargest + 1] = {};
+};
+
+constexpr Reciprocals MakeReciprocals()
+{
+    Reciprocals table;
+    for (uint32_t d = 1; d <= Reciprocals::kLargest; ++d)
+        table.factor[d] = (uint64_t(1) << 32) / d + 1;
+    return table;
+}
+
+constexpr Reciprocals kReciprocals = MakeReciprocals();
+
+// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded.
+uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
+{
+    return uint32_t((uint64_t(sum + alpha / 2) * kReciprocals.factor[alpha]) >> 32);
+}
+
+// SmoothNibPaint's blend with the three neighbours written out and the divisions by the alpha
+// sum as multiplies: the same integers.
+void SmoothEntries(const PaintCell* source, PaintCell* entries)
+{
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const PaintCell& left = source[std::max(i - 1, 0)];
+        const PaintCell& middle = source[i];
+        const PaintCell& right = source[std::min(i + 1, kNibEntries - 1)];
+        if (SameCell(left, middle) && SameCell(right, middle))
+            continue;
+        const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
+        const uint32_t alpha = al + 2 * am + ar;
+        uint32_t colour = middle.colour & 0x00FFFFFFu;
+        if (alpha > 0) {
+            colour = 0;
+            for (int32_t shift = 16; shift >= 0; shift -= 8) {
+                const uint32_t sum = al * ((left.colour >> shift) & 255) + 2 * am * ((middle.colour >> shift) & 255) +
+                                     ar * ((right.colour >> shift) & 255);
+                colour |= RoundedQuotient(sum, alpha) << shift;
+            }
+        }
+        PaintCell& entry = entries[i];
+        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
+        entry.thickness = uint16_t((left.thickness + 2u * middle.thickness + right.thickness + 2) >> 2);
+        entry.wetness = uint16_t((left.wetness + 2u * middle.wetness + right.wetness + 2) >> 2);
+        entry.shine = uint8_t((left.shine + 2u * middle.shine + right.shine + 2) >> 2);
+        entry.extra = uint8_t((left.extra + 2u * middle.extra + right.extra + 2) >> 2);
+    }
+}
 
 template <typename Read>
 void SumSpan(const NibSpan& span, Read read)
@@ -182,7 +312,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
         });
-        sum.Mean(paint);
+        *paint = sum.Mean();
         return;
     }
     SumSpan(span, [&](int32_t i, float w) {
@@ -210,7 +340,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             }
         });
     }
-    sum.Mean(paint);
+    *paint = sum.Mean();
 }
 
 void CToolBase::BuildNibPaintTable()
@@ -255,52 +385,17 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     const tCFPoint to = m_toolFlag ? m_loadedNib.left : m_loadedNib.right;
     if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
         return;
-    for (int32_t i = 0; i < kNibEntries; ++i)
-        PickUpAt(context, Lerp2(from, to, float(i) / float(kNibEntries - 1)), i);
-}
-
-// The canvas paint at a point: the four cells around it weighted by their nearness, colours by
-// coverage. Off the canvas the tool is told so with no cell.
-void CToolBase::PickUpAt(const StrokeContext& context, tCFPoint at, int32_t index)
-{
-    const CPaintCellNav* cells = context.cells;
-    const bool onCanvas = cells && cells->IsValid() && at.x >= 0.0f && at.y >= 0.0f &&
-                          at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight());
-    if (!onCanvas) {
-        PickUpSample(nullptr, &m_loadedNib.entries[index], index);
-        return;
+    const CPaintCellNav* cells = context.cells && context.cells->IsValid() ? context.cells : nullptr;
+    // The plain kernel reads the four cells afresh at every point.
+    const bool reuseQuad = m_nibKernel == NibKernel::kTabled;
+    PickUpQuad quad;
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        Cell cell;
+        if (!reuseQuad)
+            quad = PickUpQuad{};
+        const bool onCanvas = CanvasPaintAt(cells, Lerp2(from, to, float(i) / float(kNibEntries - 1)), &quad, &cell);
+        PickUpSample(onCanvas ? &cell : nullptr, &m_loadedNib.entries[i], i);
     }
-    const float fx = at.x - 0.5f, fy = at.y - 0.5f;
-    const float x0f = std::floor(fx), y0f = std::floor(fy);
-    const float wx = fx - x0f, wy = fy - y0f;
-    const int32_t lastX = cells->GetWidth() - 1, lastY = cells->GetHeight() - 1;
-    const int32_t x0 = std::clamp(int32_t(x0f), 0, lastX), x1 = std::clamp(int32_t(x0f) + 1, 0, lastX);
-    const int32_t y0 = std::clamp(int32_t(y0f), 0, lastY), y1 = std::clamp(int32_t(y0f) + 1, 0, lastY);
-    const Cell& c00 = cells->Cells(y0)[x0];
-    const Cell& c01 = cells->Cells(y0)[x1];
-    const Cell& c10 = cells->Cells(y1)[x0];
-    const Cell& c11 = cells->Cells(y1)[x1];
-    // Four equal cells average to themselves.
-    if (SameCell(c00, c01) && SameCell(c00, c10) && SameCell(c00, c11)) {
-        const Cell cell = c00;
-        PickUpSample(&cell, &m_loadedNib.entries[index], index);
-        return;
-    }
-    const Cell* const around[4] = {&c00, &c01, &c10, &c11};
-    const float weights[4] = {(1.0f - wx) * (1.0f - wy), wx * (1.0f - wy), (1.0f - wx) * wy, wx * wy};
-    Cell cell;
-#if defined(__SSE2__)
-    if (m_nibKernel == NibKernel::kTabled) {
-        FourCellMean(around, weights, &cell);
-        PickUpSample(&cell, &m_loadedNib.entries[index], index);
-        return;
-    }
-#endif
-    PaintSum sum;
-    for (int32_t k = 0; k < 4; ++k)
-        sum.Add(*around[k], weights[k]);
-    sum.Mean(&cell);
-    PickUpSample(&cell, &m_loadedNib.entries[index], index);
 }
 
 // Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
@@ -310,6 +405,10 @@ void CToolBase::SmoothNibPaint()
 {
     Cell source[kNibEntries];
     std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), source);
+    if (m_nibKernel == NibKernel::kTabled) {
+        SmoothEntries(source, m_loadedNib.entries);
+        return;
+    }
     for (int32_t i = 0; i < kNibEntries; ++i) {
         const Cell* near[3] = {&source[std::max(i - 1, 0)], &source[i], &source[std::min(i + 1, kNibEntries - 1)]};
         // An entry between two equal to it stays as it is.

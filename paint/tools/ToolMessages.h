@@ -48,6 +48,10 @@ enum : uint32_t {
     kPropertyPressure = 0xB2D05EA3u,
     kPropertyThinners = 0xB2D05EA4u,
     kPropertyPaintLoad = 0xB2D05EA5u,
+    // The pencil's grain response, the pen's nib softness, the crayon's and the eraser's softness.
+    kPropertySoftness = 0xB2D05EA6u,
+    kPropertyInkFlow = 0xB2D05EA7u,
+    kPropertyBluntness = 0xB2D05EA9u,
     kPropertyCleanBrush = 0xB2D05EAEu,
     kPropertyDryBrush = 0xB2D05EAFu,
     kPropertyReset = 0xB2D05EB0u,

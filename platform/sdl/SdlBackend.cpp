@@ -94,6 +94,8 @@ public:
             flags |= SDL_WINDOW_BORDERLESS;
         if (state.style & WS_THICKFRAME)
             flags |= SDL_WINDOW_RESIZABLE;
+        if (state.topmost)
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
                                               flags);
@@ -122,6 +124,8 @@ public:
             SDL_SetWindowBordered(w, (state.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
         if ((state.style ^ shown.style) & WS_THICKFRAME)
             SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+        if (state.topmost != shown.topmost)
+            SDL_SetWindowAlwaysOnTop(w, state.topmost ? SDL_TRUE : SDL_FALSE);
         if (!SameRect(state.client, shown.client)) {
             const RECT& r = state.client;
             SDL_SetWindowPosition(w, r.left, r.top);

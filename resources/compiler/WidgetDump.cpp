@@ -111,6 +111,7 @@ private:
         case tWidgetPayload::kGradientName:
         case tWidgetPayload::kImageListName:
         case tWidgetPayload::kMaskListName:
+        case tWidgetPayload::kTextListName:
             if (!text.IsEmpty())
                 m_facts->references.push_back(tWidgetFacts::tReference{text, ResourceTypeNamedBy(payload), Where()});
             break;

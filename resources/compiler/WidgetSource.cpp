@@ -218,6 +218,7 @@ bool tWidgetSource::CompileText(tNode* node, tWidgetPayload payload, tStatement&
     case tWidgetPayload::kGradientName:
     case tWidgetPayload::kImageListName:
     case tWidgetPayload::kMaskListName:
+    case tWidgetPayload::kTextListName:
         if (!text.IsEmpty())
             m_facts->references.push_back(tWidgetFacts::tReference{text, ResourceTypeNamedBy(payload), statement.GetLine()});
         break;

@@ -10,6 +10,7 @@
 #include "resources/compiler/ResourceSource.h"
 #include "resources/compiler/StringTableSource.h"
 #include "toolkit/core/CSafeFileWriter.h"
+#include "toolkit/text/TextWidgets.h"
 
 int main(int argc, char** argv)
 {
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: trfc SOURCE OUTPUT [FOLDER...]\n");
         return 2;
     }
+    RegisterTextWidgets();
     const std::filesystem::path sourcePath = argv[1];
     const std::filesystem::path outputPath = argv[2];
     std::vector<std::filesystem::path> folders = {sourcePath.parent_path()};

@@ -10,6 +10,7 @@
 #include "resources/compiler/StringTableSource.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
+#include "toolkit/text/TextWidgets.h"
 
 int main(int argc, char** argv)
 {
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: trfdump INPUT OUTPUT\n");
         return 2;
     }
+    RegisterTextWidgets();
     const std::filesystem::path inputPath = argv[1];
     const std::filesystem::path outputPath = argv[2];
     tCFile input;

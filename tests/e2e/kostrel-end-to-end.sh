@@ -93,3 +93,8 @@ wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || fail "exit code $status"
 echo "background $ground, panel $panel, gradient $gradient and cursor seen; exit code 0"
+
+# The panel widgets' test driver, built beside the tests, runs on the same display.
+driver="$(dirname "$program")/../tests/panels_e2e_driver"
+[ -x "$driver" ] || fail "no panel widgets' driver at $driver"
+"$(dirname "$0")/panels-end-to-end.sh" --inside "$driver" || fail "the panel widgets' steps"

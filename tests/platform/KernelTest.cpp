@@ -33,6 +33,19 @@ DWORD TickerMain(void* parameter)
     return 0;
 }
 
+TEST_F(KernelTest, TheVersionIsTenAndARecordOfAnotherSizeIsRefused)
+{
+    OSVERSIONINFOW info;
+    ASSERT_TRUE(GetVersionExW(&info));
+    EXPECT_EQ(info.dwMajorVersion, 10u);
+    EXPECT_EQ(info.dwMinorVersion, 0u);
+    EXPECT_EQ(info.dwPlatformId, DWORD(VER_PLATFORM_WIN32_NT));
+    info.dwOSVersionInfoSize = 12;
+    EXPECT_FALSE(GetVersionExW(&info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(GetVersionExW(nullptr));
+}
+
 TEST_F(KernelTest, PlatformThreadsSeeTheVirtualClockMoveInSteps)
 {
     tTicker ticker;

@@ -129,6 +129,24 @@ TEST_F(WindowTest, PlacementSendsTheNewClientSize)
     EXPECT_TRUE(IsIconic(window));
 }
 
+TEST_F(WindowTest, TopmostFollowsTheInsertPlaceAndExtendedStylesAreKept)
+{
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, u"window test", u"Tool", WS_POPUP, 0, 0, 20, 20, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE), LONG(WS_EX_TOOLWINDOW));
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "SWP_NOZORDER keeps the order";
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE), LONG(WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right, 20) << "neither moved nor sized";
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE), LONG(WS_EX_TOOLWINDOW));
+    DestroyWindow(window);
+}
+
 TEST_F(WindowTest, MonitorsAndTheWindowUnderAPoint)
 {
     headless::SetDisplays({tDisplay{RECT{0, 0, 1000, 700}, RECT{0, 30, 1000, 700}},

@@ -15,6 +15,8 @@ public:
     tResult LoadFromResourceName(const tCString& name, tCStream* stream, CResourceDirectory* directory);
 
     const tCString& GetText() const { return m_text; }
+    // 5 when memory runs out; the old text then stays.
+    tResult SetText(const tCString& text) { return m_text.Assign(text); }
 
     // The resource data this class reads.
     static tResult WriteData(tCStream& stream, const tCString& text);

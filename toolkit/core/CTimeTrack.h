@@ -18,6 +18,9 @@ public:
     void SetEase(int32_t mode, float factor);
     // A duration of 0 or less is over at once.
     float GetValue();
+    float GetDuration() const { return m_duration; }
+    // Takes effect at once: the elapsed time is measured against the new duration.
+    void SetDuration(float duration) { m_duration = duration; }
     bool IsRunning() const { return m_running; }
 
 private:

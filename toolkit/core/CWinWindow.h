@@ -57,6 +57,8 @@ public:
     static constexpr w32::UINT kMsgTabletInfoChange = w32::WT_INFOCHANGE;
 
 protected:
+    // For windows made with a procedure of their own, which store the handle themselves.
+    void SetHandle(w32::HWND handle) { m_handle = handle; }
     // The screen area; `whole` picks the monitor's rectangle over its work area.
     tCRect GetArea(bool whole) const;
 

@@ -5,72 +5,12 @@
 
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/PixelBlend.h"
-#include "toolkit/imaging/PixelMath.h"
+#include "toolkit/imaging/LendingSampler.h"
 
 namespace {
 
 // Past this the source shrinks below a millionth and every position step leaves 16.16 range.
 constexpr double kMaxInverseScale = 16777216.0;
-
-inline CPixel ColourOnly(CPixel p)
-{
-    return p & 0x00FFFFFF;
-}
-
-// Transparent neighbours take the colour of opaque ones, keeping their alpha of 0. False when
-// all four are transparent.
-bool LendColours(CPixel& tl, CPixel& tr, CPixel& bl, CPixel& br)
-{
-    const uint32_t aTL = tl >> 24, aTR = tr >> 24, aBL = bl >> 24, aBR = br >> 24;
-    if (aTL == 0) {
-        if (aTR == 0 && aBL == 0 && aBR == 0)
-            return false;
-        tl = ColourOnly(tr);
-    } else if (aTR != 0) {
-        if (aBL != 0 && aBR != 0)
-            return true;
-    } else {
-        tr = ColourOnly(tl);
-    }
-    if (aBL == 0)
-        bl = ColourOnly(br);
-    else if (aBR == 0)
-        br = ColourOnly(bl);
-    if (aTL == 0 && aTR == 0) {
-        tl = ColourOnly(bl);
-        tr = ColourOnly(br);
-    }
-    if (aBL == 0 && aBR == 0) {
-        bl = ColourOnly(tl);
-        br = ColourOnly(tr);
-    }
-    return true;
-}
-
-// The source at 16.16 position (u, v); source pixel centres sit on whole coordinates, and the
-// pixels around the source read as transparent black.
-CPixel SampleAt(const CImNav& source, int64_t u, int64_t v)
-{
-    const int64_t ix = u >> 16, iy = v >> 16;
-    const int32_t width = source.GetWidth(), height = source.GetHeight();
-    if (ix < -1 || iy < -1 || ix >= width || iy >= height)
-        return 0;
-    CPixel tl, tr, bl, br;
-    if (ix >= 0 && iy >= 0 && ix + 1 < width && iy + 1 < height) {
-        const CPixel* row0 = source.Pixels(int32_t(iy)) + ix;
-        const CPixel* row1 = source.Pixels(int32_t(iy) + 1) + ix;
-        tl = row0[0], tr = row0[1], bl = row1[0], br = row1[1];
-    } else {
-        const auto at = [&](int64_t x, int64_t y) -> CPixel {
-            return x >= 0 && y >= 0 && x < width && y < height ? source.Pixels(int32_t(y))[x] : 0;
-        };
-        tl = at(ix, iy), tr = at(ix + 1, iy), bl = at(ix, iy + 1), br = at(ix + 1, iy + 1);
-    }
-    if (!LendColours(tl, tr, bl, br))
-        return 0;
-    const uint32_t fx = uint32_t(u >> 8) & 255, fy = uint32_t(v >> 8) & 255;
-    return LerpArgb(LerpArgb(tl, tr, fx), LerpArgb(bl, br, fx), fy);
-}
 
 int64_t Fixed(double v)
 {
@@ -128,7 +68,7 @@ tResult BlitRotatedScaled(CImage& target, const CImage& source, float angle, flo
         CPixel* out = to.Pixels(y);
         int64_t u = rowU, v = rowV;
         for (int32_t x = 0; x < to.GetWidth(); ++x, u += stepU, v += stepV) {
-            const CPixel sample = SampleAt(from, u, v);
+            const CPixel sample = SampleBilinearLending(from, u, v);
             if (mode == 0)
                 out[x] = sample;
             else

@@ -76,7 +76,11 @@ tResult CTextRenderer::DrawWrappedLines(FT_Face face, const char16_t* text, CIma
         int32_t taken = 0;
         if (!IsLineEnd(text[i])) {
             taken = BreakLine(text + i, image->GetWidth());
-            if (taken > 0 && y + step >= 0.0f)
+            // A character wider than the image ends the block, as it ends its measure: every
+            // later pass would stop at it again, however tall the image.
+            if (taken <= 0)
+                return kResOk;
+            if (y + step >= 0.0f)
                 TK_TRY(PlaceLine(face, text + i, taken, image, y));
         }
         i += taken;

@@ -172,6 +172,11 @@ public:
     tBackBufferView GetBackBuffer() override;
     tCString GetResourceName() override { return GetName(); }
 
+protected:
+    // For roots that present their dirty region in a way of their own.
+    CRegion& GetDirtyRegion() { return m_dirty; }
+    void CountFrame() { ++m_frameCount; }
+
 private:
     struct tCursorEntry {
         CWidget* widget = nullptr;

@@ -41,7 +41,6 @@ protected:
 
     tResult RenderOwnImage() override { return RenderImage(); }
 
-private:
     static const tLoadTexts kLoadTexts;
 };
 

@@ -89,6 +89,9 @@ protected:
 
     // Fills a picture the widget made for itself.
     virtual tResult RenderOwnImage() = 0;
+    // Lets go of the picture (deleting it unless someone else owns it); the next size change
+    // makes a new one.
+    void DeleteImage() { DropImage(); }
     // Loads what the holder names and shows it, reporting failures with `texts`.
     tResult ApplyHolder(CDataHolder& holder, tCStream* stream, const tLoadTexts& texts);
     // Hands visit(row, elements) each row of `rect` (inside the picture), reading a packed

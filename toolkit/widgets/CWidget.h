@@ -280,6 +280,9 @@ public:
     tResult DrawSelf(const tCRect* clip, CImage* target, uint32_t opacity);
     virtual tResult Draw(const tCRect* clip, CImage* target, uint32_t opacity);
     virtual tResult PreDraw(const tCRect* clip, CImage* target, uint32_t opacity);
+    // Drawn over the widget once its children and front effects are drawn, in local
+    // coordinates (a field's caret); 0 here.
+    virtual tResult DrawOverSubtree(const tCRect* clip, CImage* target, uint32_t opacity);
     virtual tResult RenderAlphaMask(CImage8* mask);
 
     // Effects, owned by the widget. Installing at an index deletes the effect already there; an

@@ -48,6 +48,11 @@ tResult CWidget::PreDraw(const tCRect*, CImage*, uint32_t)
     return kResOk;
 }
 
+tResult CWidget::DrawOverSubtree(const tCRect*, CImage*, uint32_t)
+{
+    return kResOk;
+}
+
 tResult CWidget::RenderAlphaMask(CImage8*)
 {
     return kResOk;
@@ -104,7 +109,8 @@ tResult CWidget::WalkSubtree(bool preRender, const tCRect* clip, CImage* target,
             i = NextIndexBackward(child, i);
         }
     }
-    return layer(kFrontLayer);
+    TK_TRY(layer(kFrontLayer));
+    return drawsInside && !preRender ? DrawOverSubtree(&inside, target, own) : kResOk;
 }
 
 tResult CWidget::DrawFromOpaque(const tCRect* clip, CImage* target, uint32_t opacity, tCRect* covered)
@@ -140,7 +146,7 @@ tResult CWidget::DrawFromOpaque(const tCRect* clip, CImage* target, uint32_t opa
     TK_TRY(DrawEffectLayer(kMiddleLayer, &area, target, childOpacity));
     TK_TRY(DrawChildrenFrom(&area, target, childOpacity, GetChildCount() - 1));
     *covered = area;
-    return kResOk;
+    return DrawOverSubtree(&area, target, 255);
 }
 
 tResult CWidget::DrawChildrenFrom(const tCRect* clip, CImage* target, uint32_t opacity, int32_t index)

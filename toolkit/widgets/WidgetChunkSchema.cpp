@@ -52,7 +52,14 @@ std::vector<tWidgetClass> BuiltInClasses()
         Join({Chunks(P::kImageName, {"imag"}), Chunks(P::kU32, {"whsb", "grop", "grac", "fscr"}),
               Chunks(P::kF32, {"grcx", "grcy", "gran"}), Chunks(P::kGradientName, {"grad"}),
               Chunks(P::kColour, {"colr"}), Chunks(P::kCursor, {"curs"}), Chunks(P::kDefaultCursor, {"dcur"})})};
-    return {plain, composite, backdrop, image, mask};
+    const tWidgetClass roundedRect{
+        MakeFourCC("rrwg"), MakeFourCC("cowg"),
+        Join({Chunks(P::kF32, {"rrad", "rbwd", "rtbh"}), Chunks(P::kColour, {"rbcl"}),
+              Chunks(P::kU32, {"rctl", "rctr", "rcbl", "rcbr"})})};
+    const tWidgetClass shadow{MakeFourCC("shwg"), MakeFourCC("cowg"),
+                              Join({Chunks(P::kU32, {"swst", "swsb", "swsl", "swsr"}), Chunks(P::kF32, {"swrd"})})};
+    const tWidgetClass frame{MakeFourCC("fmwg"), MakeFourCC("cowg"), Chunks(P::kColour, {"frcl"})};
+    return {plain, composite, backdrop, image, mask, roundedRect, shadow, frame};
 }
 
 std::vector<tWidgetClass>& Classes()
@@ -109,6 +116,7 @@ uint32_t ResourceTypeNamedBy(tWidgetPayload payload)
     case P::kGradientName: return MakeFourCC("grad");
     case P::kImageListName: return MakeFourCC("imlt");
     case P::kMaskListName: return MakeFourCC("iml8");
+    case P::kTextListName: return MakeFourCC("txlt");
     default: return 0;
     }
 }

@@ -26,6 +26,7 @@ enum class tWidgetPayload {
     kGradientName,  // a text naming a 'grad' resource
     kImageListName, // a text naming an 'imlt' resource
     kMaskListName,  // a text naming an 'iml8' resource
+    kTextListName,  // a text naming a 'txlt' resource
     kHierarchy,     // the children: a u32 count, then a name text and a type tag for each
     kFields,        // parameters read one after another, as the chunk's fields list them
 };
@@ -55,7 +56,8 @@ struct tWidgetClass {
     std::vector<tWidgetChunk> chunks;
 };
 
-// The resource type a text payload names ('imag', 'grad', 'imlt', 'iml8'); 0 for the others.
+// The resource type a text payload names ('imag', 'grad', 'imlt', 'iml8', 'txlt'); 0 for the
+// others.
 uint32_t ResourceTypeNamedBy(tWidgetPayload payload);
 
 // Registers a class whose base is registered already; 6 for a class known already or an

@@ -7,8 +7,11 @@
 #include "toolkit/core/tCStream.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
+#include "toolkit/widgets/CFrameWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CMaskWidget.h"
+#include "toolkit/widgets/CRoRectWidget.h"
+#include "toolkit/widgets/CShadWidget.h"
 #include "toolkit/widgets/CWidget.h"
 
 namespace {
@@ -28,14 +31,15 @@ struct tCreatorRow {
 tCreatorRow gCreators[] = {
     {MakeFourCC("cowg"), "Widget Constructor cowidget create failed.", &MakeByName<CCoWidget>},
     {MakeFourCC("bkdp"), "Widget Constructor backdrop create failed.", &MakeByName<CBackdrop>},
-    {MakeFourCC("fmwg"), "Widget Constructor framewidget create failed.", nullptr},
+    {MakeFourCC("fmwg"), "Widget Constructor framewidget create failed.", &MakeByName<CFrameWidget>},
     {MakeFourCC("mkwg"), "Widget Constructor maskwidget create failed.", &MakeByName<CMaskWidget>},
     {MakeFourCC("imwg"), "Widget Constructor imwidget create failed.", &MakeByName<CImWidget>},
-    {MakeFourCC("rrwg"), "Widget Constructor rorectwidget create failed.", nullptr},
+    {MakeFourCC("rrwg"), "Widget Constructor rorectwidget create failed.", &MakeByName<CRoRectWidget>},
     {MakeFourCC("tewg"), "Widget Constructor txedwidget create failed.", nullptr},
-    {MakeFourCC("shwg"), "Widget Constructor shadwidget create failed.", nullptr},
+    {MakeFourCC("shwg"), "Widget Constructor shadwidget create failed.", &MakeByName<CShadWidget>},
     {MakeFourCC("txwg"), "Widget Constructor txwidget create failed.", nullptr},
     {MakeFourCC("wdgt"), "Widget Constructor widget create failed.", &MakeByName<CWidget>},
+    {MakeFourCC("tiwg"), "Widget Constructor tximwidget create failed.", nullptr},
 };
 
 tCreatorRow* FindRow(uint32_t type)

@@ -11,15 +11,15 @@ class CWidget;
 class tCStream;
 
 // Widgets made by their type tag: the class is built, loaded from the resource file by name and
-// added to its parent. The table knows the ten tags a hierarchy may name, each with the text
-// shown when its widget cannot be made; a tag whose class has no creator yet is unrecognised.
+// added to its parent. The table knows the tags a hierarchy may name, each with the text shown
+// when its widget cannot be made; a tag whose class has no creator yet is unrecognised.
 
 // Makes and loads a widget by resource name; null on failure. A null directory searches the file.
 using tWidgetCreator = CWidget* (*)(const tCString& name, tCStream* file, CResourceDirectory* directory);
 
 // Installs the creator of one of the table's tags; 6 for a tag the table does not hold.
 tResult SetWidgetCreator(uint32_t type, tWidgetCreator creator);
-// True for the ten tags of the table, with or without a creator.
+// True for the tags of the table, with or without a creator.
 bool IsHierarchyWidgetType(uint32_t type);
 
 // The widget of that type loaded by name from `file` (null: the application's resource file),

@@ -48,11 +48,13 @@ TEST(StrokeHelpers, TheRowSamplerGivesTheCellSamplersValues)
         grain[i] = uint8_t(i * 37 + 11);
     for (int32_t step : {0x10000, 0x8000, 0x1C000, 0x50000 + 77}) {
         for (int32_t y : {0, 2, 7}) {
-            std::vector<uint8_t> row(40);
-            SampleGrainRow(grain.data(), width, width, height, step, 3, y, 40, row.data());
-            for (int32_t i = 0; i < 40; ++i)
-                ASSERT_EQ(row[size_t(i)], SampleGrainAt(grain.data(), width, width, height, step, 3 + i, y))
-                    << step << " " << y << " " << i;
+            for (int32_t x0 : {0, 3, 12}) {
+                std::vector<uint8_t> row(40);
+                SampleGrainRow(grain.data(), width, width, height, step, x0, y, 40, row.data());
+                for (int32_t i = 0; i < 40; ++i)
+                    ASSERT_EQ(row[size_t(i)], SampleGrainAt(grain.data(), width, width, height, step, x0 + i, y))
+                        << step << " " << y << " " << x0 << " " << i;
+            }
         }
     }
 }

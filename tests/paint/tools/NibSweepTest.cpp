@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "ToolTestSupport.h"
+#include "paint/engine/SafeConvert.h"
 #include "paint/tools/NibFalloff.h"
 
 namespace {
@@ -108,6 +112,81 @@ TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
     EXPECT_EQ(int32_t(hole.wetness), (2000 * 2 + 2) / 4);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[9].colour), uint32_t((255 * 3 + 2) / 4) << 24 | 0x204060u);
     EXPECT_EQ(uint32_t(tool.Loaded().entries[0].colour), 0xFF204060u) << "an end counts itself for the missing neighbour";
+}
+
+// Every alpha sum from 1 to 1020 and channel sums up to their largest, under both kernels: the
+// tabled kernel's multiplies must give the plain divisions' entries.
+TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
+{
+    std::mt19937 random(49);
+    for (int round = 0; round < 200; ++round) {
+        CProbeTool plain, tabled;
+        plain.SetNibKernel(NibKernel::kReference);
+        for (int i = 0; i < kNibEntries; ++i) {
+            // Runs of equal entries, edge alphas and random ones.
+            const uint32_t pick = uint32_t(random() % 4);
+            const uint32_t alpha = pick == 0 ? 255u : uint32_t(pick == 1 ? random() % 3 : random() % 256);
+            const PaintCell entry = {alpha << 24 | uint32_t(random() & 0xFFFFFFu), uint16_t(random()), uint16_t(random()),
+                                     uint8_t(random()), uint8_t(random())};
+            plain.Loaded().entries[i] = entry;
+            if (i > 0 && random() % 3 == 0)
+                plain.Loaded().entries[i] = plain.Loaded().entries[i - 1];
+        }
+        std::copy(std::begin(plain.Loaded().entries), std::end(plain.Loaded().entries), tabled.Loaded().entries);
+        plain.SmoothNibPaint();
+        tabled.SmoothNibPaint();
+        for (int i = 0; i < kNibEntries; ++i)
+            ASSERT_EQ(std::memcmp(&plain.Loaded().entries[i], &tabled.Loaded().entries[i], sizeof(PaintCell)), 0)
+                << "round " << round << ", entry " << i;
+    }
+    // The largest sums: white beside white, and the largest channel over each alpha sum.
+    for (uint32_t alpha = 1; alpha <= 255; ++alpha) {
+        CProbeTool plain, tabled;
+        plain.SetNibKernel(NibKernel::kReference);
+        for (int i = 0; i < kNibEntries; ++i)
+            plain.Loaded().entries[i] = {(i % 2 ? alpha : 255u) << 24 | 0xFFFFFFu, 0, 0, 0, 0};
+        std::copy(std::begin(plain.Loaded().entries), std::end(plain.Loaded().entries), tabled.Loaded().entries);
+        plain.SmoothNibPaint();
+        tabled.SmoothNibPaint();
+        for (int i = 0; i < kNibEntries; ++i)
+            ASSERT_EQ(uint32_t(tabled.Loaded().entries[i].colour), uint32_t(plain.Loaded().entries[i].colour)) << alpha;
+    }
+}
+
+// The paint under a pick-up point is the four cells around it weighted by nearness, colours by
+// coverage; the next point on the same four cells takes its own weights. Off the canvas there is
+// no cell.
+class PickUpTest : public ToolCanvasTest {};
+
+TEST_F(PickUpTest, APointTakesTheFourCellsAroundItByNearnessUnderBothKernels)
+{
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CProbeTool tool;
+        tool.SetNibKernel(kernel);
+        const PaintCell quad[4] = {{0x00FF0000u, 100, 1000, 10, 1},
+                                   {0xFF0000FFu, 200, 1000, 20, 1},
+                                   {0xFF0000FFu, 300, 1000, 30, 1},
+                                   {0xFF0000FFu, 400, 1000, 40, 1}};
+        cells->Cells(10)[10] = quad[0];
+        cells->Cells(10)[11] = quad[1];
+        cells->Cells(11)[10] = quad[2];
+        cells->Cells(11)[11] = quad[3];
+        // Entry i lies at x = 10.75 + 0.45 i on the row y = 11, the last beyond the canvas's 64.
+        tool.Loaded().left = {10.75f, 11.0f};
+        tool.Loaded().right = {10.75f + 119.0f * 0.45f, 11.0f};
+        tool.PickUpPaint(context);
+        ASSERT_EQ(tool.pickedCells.size(), size_t(kNibEntries));
+        // x - 0.5 = 10.25, y - 0.5 = 10.5: weights 0.375 and 0.125 on each row.
+        const PaintCell& first = tool.pickedCells[0];
+        EXPECT_EQ(int32_t(first.thickness), 225) << "0.375 x 100 + 0.125 x 200 + 0.375 x 300 + 0.125 x 400";
+        EXPECT_EQ(uint32_t(first.colour), 0x9F0000FFu) << "alpha 0.625 x 255, the colour of the covered cells";
+        EXPECT_EQ(int32_t(first.shine), 22) << "0.375 x 10 + 0.125 x 20 + 0.375 x 30 + 0.125 x 40 = 22.5, to even";
+        // x - 0.5 = 10.7 on the same four cells: weights 0.15 and 0.35 on each row.
+        const PaintCell& second = tool.pickedCells[1];
+        EXPECT_EQ(int32_t(second.thickness), 270) << "0.15 x 100 + 0.35 x 200 + 0.15 x 300 + 0.35 x 400";
+        EXPECT_EQ(uint32_t(second.colour), 0xD90000FFu) << "alpha 0.85 x 255";
+        EXPECT_EQ(uint32_t(tool.pickedCells.back().colour), 0x12345678u) << "off the canvas";
+    }
 }
 
 class SweepTest : public ToolCanvasTest {

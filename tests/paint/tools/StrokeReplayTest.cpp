@@ -104,7 +104,14 @@ TEST_P(StrokeReplayTest, TwoReplaysFromFreshToolsPaintTheSameCells)
     }
 }
 
-TEST_P(StrokeReplayTest, TheTabledNibLookupPaintsTheReferenceCells)
+INSTANTIATE_TEST_SUITE_P(SmallAndMiddleSizes, StrokeReplayTest, ::testing::Values(0.1f, 0.5f));
+
+// The tabled kernel's shortcuts (the paint table, the pick-up's reuse of the four cells under
+// neighbouring points, the smoothing's multiplies for divisions) against the plain arithmetic,
+// over wet and dry paint, at the sizes of nib radius 8, 32 and 64.
+class NibKernelTest : public StrokeReplayTest {};
+
+TEST_P(NibKernelTest, TheTabledKernelPaintsTheReferenceCells)
 {
     std::vector<PaintCell> reference;
     for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
@@ -112,10 +119,12 @@ TEST_P(StrokeReplayTest, TheTabledNibLookupPaintsTheReferenceCells)
         tool->SetNibKernel(kernel);
         CStrokeReplay replay(Options(GetParam()), std::move(tool));
         ASSERT_EQ(replay.SetUp(), kResOk);
+        const std::vector<PaintCell> before = CopyCells(replay.GetCells());
         ASSERT_EQ(replay.Run(Recording()), kResOk);
         const std::vector<PaintCell> cells = CopyCells(replay.GetCells());
         if (kernel == NibKernel::kReference) {
             reference = cells;
+            ASSERT_NE(std::memcmp(before.data(), cells.data(), cells.size() * sizeof(PaintCell)), 0);
             continue;
         }
         for (size_t i = 0; i < cells.size(); ++i)
@@ -123,7 +132,7 @@ TEST_P(StrokeReplayTest, TheTabledNibLookupPaintsTheReferenceCells)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(SmallAndMiddleSizes, StrokeReplayTest, ::testing::Values(0.1f, 0.5f));
+INSTANTIATE_TEST_SUITE_P(Radius8To64, NibKernelTest, ::testing::Values(0.113f, 0.533f, 1.067f));
 
 // Tools that run the whole stroke engine but lay nothing, over the bands of wet and dry paint.
 class IdleToolReplayTest : public ::testing::TestWithParam<uint32_t> {

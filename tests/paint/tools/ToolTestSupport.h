@@ -49,6 +49,7 @@ public:
     using CToolBase::PaintLastSegment;
     using CToolBase::PaintNextSegment;
     using CToolBase::PaintSweepCells;
+    using CToolBase::PickUpPaint;
     using CToolBase::SmoothNibPaint;
 
     CNibRow& Working() { return m_currentNib; }
@@ -74,6 +75,8 @@ public:
     std::vector<PaintedCell> painted;
     std::vector<Sweep> sweeps;
     std::vector<int32_t> pickedUp;
+    // The canvas paint each pick-up was given; 0x12345678 with 1, 2, 3, 4 off the canvas.
+    std::vector<Cell> pickedCells;
 
 protected:
     void ApplySettings() override { ++applied; }
@@ -88,7 +91,11 @@ protected:
         sweeps.push_back({m_segmentPhase, m_toolFlag, m_loadedNib.position.pressure, m_loadedNib.perpendicular,
                           m_loadedNib.Position()});
     }
-    void PickUpSample(const Cell*, Cell*, int32_t index) override { pickedUp.push_back(index); }
+    void PickUpSample(const Cell* cell, Cell*, int32_t index) override
+    {
+        pickedUp.push_back(index);
+        pickedCells.push_back(cell ? *cell : Cell{0x12345678u, 1, 2, 3, 4});
+    }
     void PaintCell(Cell* cell, uint32_t coverage, const CNibPlace& place, float width, int32_t edge) override
     {
         painted.push_back({cell, coverage, place, width, edge, m_segmentPhase});

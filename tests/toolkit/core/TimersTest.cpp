@@ -121,6 +121,18 @@ TEST_F(TimersTest, AStepCountQuantisesALinearTrack)
     EXPECT_EQ(seen, (std::vector<float>{0, 0, 2, 2, 4, 4, 6, 6, 0, 0}));
 }
 
+TEST_F(TimersTest, ANewDurationRescalesTheRunningTrack)
+{
+    CTimeTrack track(0, 10, 1000, 0, CTimeTrack::kLoop, true);
+    track.SetEase(kEaseLinear, 0.75f);
+    EXPECT_EQ(track.GetDuration(), 1000.0f);
+    AdvanceClock(250);
+    EXPECT_FLOAT_EQ(track.GetValue(), 2.5f);
+    track.SetDuration(500.0f);
+    EXPECT_EQ(track.GetDuration(), 500.0f);
+    EXPECT_FLOAT_EQ(track.GetValue(), 5.0f);
+}
+
 TEST(Easing, CurvesAtTheirFigures)
 {
     EXPECT_FLOAT_EQ(EaseWithOvershoot(0.8f, 0.75f), 1.075f);

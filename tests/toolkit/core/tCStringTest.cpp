@@ -35,7 +35,8 @@ TEST(tCString, CopiesAreDeepAndSelfAssignmentKeepsTheText)
     b.ReplaceChar(u'p', u'f');
     EXPECT_EQ(Text(a), u"paint");
     EXPECT_EQ(Text(b), u"faint");
-    a = a;
+    const tCString& same = a;
+    a = same;
     EXPECT_EQ(Text(a), u"paint");
     a.SetText(a.GetText() + 2);
     EXPECT_EQ(Text(a), u"int");

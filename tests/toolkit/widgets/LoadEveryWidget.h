@@ -8,8 +8,11 @@
 #include "toolkit/core/tCStream.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
+#include "toolkit/widgets/CFrameWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CMaskWidget.h"
+#include "toolkit/widgets/CRoRectWidget.h"
+#include "toolkit/widgets/CShadWidget.h"
 #include "toolkit/widgets/WidgetFactory.h"
 
 // Loads the file's widget resources (at most `most` of them) by name into widgets of their
@@ -42,6 +45,12 @@ void LoadEveryWidget(tCStream* file, size_t most, Check check)
             widget = std::make_unique<CImWidget>();
         else if (type == CMaskWidget::kType)
             widget = std::make_unique<CMaskWidget>();
+        else if (type == CRoRectWidget::kType)
+            widget = std::make_unique<CRoRectWidget>();
+        else if (type == CShadWidget::kType)
+            widget = std::make_unique<CShadWidget>();
+        else if (type == CFrameWidget::kType)
+            widget = std::make_unique<CFrameWidget>();
         else
             widget = std::make_unique<CWidget>();
         check(widget->LoadFromResourceName(name, file, nullptr));

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Types into the test program's edit field on a virtual display with no input method: xdotool
+# types "Grüße € ½", Control+A and Control+C put it on the clipboard (read back with xclip), text
+# put on the clipboard with xclip is pasted with Control+V, and the window's screenshots show the
+# text. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM SHOT_FOLDER.
+set -euo pipefail
+
+if [ "${1:-}" != "--inside" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
+fi
+program=$2
+shots=${3:-$(mktemp -d)}
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAILED: $*" >&2
+    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
+    exit 1
+}
+
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER
+export SDL_AUDIODRIVER=dummy
+# No input method: characters come straight from the keyboard events.
+export XMODIFIERS=@im=none
+unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+"$program" >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Edit field$' | head -1) || fail "no window appeared"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 0.5
+
+# The share of dark pixels inside the field (x 20 to 380, y 24 to 56 of the window).
+shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
+dark() {
+    convert "$shots/$1.png" -crop 356x28+22+26 -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:
+}
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
+# Control with a key, held long enough for the program to see both.
+control() {
+    xdotool keydown ctrl
+    sleep 0.2
+    xdotool key "$1"
+    sleep 0.2
+    xdotool keyup ctrl
+    sleep 0.2
+}
+
+shot empty
+typed='Grüße € ½'
+xdotool type --delay 60 "$typed"
+sleep 0.5
+shot typed
+before=$(dark empty)
+after=$(dark typed)
+python3 -c "import sys; sys.exit(0 if $after > $before + 0.02 else 1)" ||
+    fail "the typed text does not show (dark share $before before, $after after)"
+
+control a
+# The whole text selected shows inverted: white on black.
+for _ in $(seq 30); do
+    shot selected
+    selected=$(dark selected)
+    python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" && break
+    sleep 0.1
+done
+python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" ||
+    fail "Control+A shows no selection (dark share $after before, $selected after)"
+control c
+copied=
+for _ in $(seq 30); do
+    copied=$(clipboard)
+    [ "$copied" = "$typed" ] && break
+    sleep 0.1
+done
+[ "$copied" = "$typed" ] || fail "the clipboard holds '$copied', not '$typed'"
+
+printf '%s' ' ok' | xclip -selection clipboard
+xdotool key End
+control v
+sleep 0.5
+shot pasted
+
+# Alt+F4 again now and then, in case a key raced its modifier.
+for i in $(seq 300); do
+    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+printed=$(cat "$work/stdout")
+[ "$printed" = "$typed ok" ] || fail "the field holds '$printed', not '$typed ok'"
+echo "typed '$typed', copied it, pasted ' ok', the field held '$printed'; screenshots in $shots"
