@@ -7,60 +7,20 @@
 #include "app/shell/PressureResponse.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
-#include "paint/tools/CAirBrushNew.h"
-#include "paint/tools/CGlitterGun.h"
-#include "paint/tools/CMoveTool.h"
-#include "paint/tools/COilPaintNew.h"
-#include "paint/tools/CPaintRoller.h"
-#include "paint/tools/CPaletteKnifeNew.h"
-#include "paint/tools/CRotateTool.h"
-#include "paint/tools/CSampleTool.h"
-#include "paint/tools/CSmudgeNew.h"
-#include "paint/tools/CTubeNew.h"
-#include "paint/tools/CZoomTool.h"
+#include "paint/tools/ToolFactory.h"
+#include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
 
 namespace {
 
-constexpr uint32_t kOilBrushId = 4900;
-constexpr uint32_t kEraserId = 4906;
-
-// The tools made at start-up, in this order; the smudge tool (4907) is not among them.
-constexpr uint32_t kStartUpTools[] = {4900, 4901, 4902, 4903, 4904, 4905, 4906, 4913,
-                                      4908, 4910, 4911, 4912, 4909, 4914, 4915};
+// The tools made at start-up, in this order; the smudge tool is not among them.
+constexpr uint32_t kStartUpTools[] = {
+    kToolOilBrush, kToolPencil, kToolCrayon, kToolChalk,  kToolPen,     kToolPaletteKnife, kToolEraser,    kToolGlitterGun,
+    kToolPaintTube, kToolMove,  kToolRotate, kToolZoom,   kToolSampler, kToolAirbrush,     kToolPaintRoller,
+};
 
 // The sample a tool takes over when no tool was current before it.
 constexpr CPenSample kNoToolSample{0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0};
-
-CToolBase* MakeTool(uint32_t id)
-{
-    switch (id) {
-    case 4900:
-        return new (std::nothrow) COilPaintNew;
-    case 4905:
-        return new (std::nothrow) CPaletteKnifeNew;
-    case 4907:
-        return new (std::nothrow) CSmudgeNew;
-    case 4908:
-        return new (std::nothrow) CTubeNew;
-    case 4909:
-        return new (std::nothrow) CSampleTool;
-    case 4910:
-        return new (std::nothrow) CMoveTool;
-    case 4911:
-        return new (std::nothrow) CRotateTool;
-    case 4912:
-        return new (std::nothrow) CZoomTool;
-    case 4913:
-        return new (std::nothrow) CGlitterGun;
-    case 4914:
-        return new (std::nothrow) CAirBrushNew;
-    case 4915:
-        return new (std::nothrow) CPaintRoller;
-    default:
-        return nullptr;
-    }
-}
 
 }  // namespace
 
@@ -91,7 +51,7 @@ tResult CHMRBackbone::Initialise()
     (void)SendToBackbone(kMsgCanvasReplaced, ToMsgArg(this), ToMsgArg(m_canvas), 0);
     for (uint32_t id : kStartUpTools) {
         CToolBase* tool = FindTool(id) ? FindTool(id) : CreateTool(id);
-        if (tool && id == kEraserId)
+        if (tool && id == kToolEraser)
             m_canvas->SetEraserTool(tool);
     }
     if (const tResult result = SelectStandardRenderer(); result != kResOk) {
@@ -105,16 +65,15 @@ tResult CHMRBackbone::Initialise()
 
 CToolBase* CHMRBackbone::CreateTool(uint32_t id)
 {
-    CToolBase* tool = MakeTool(id);
-    if (!tool)
+    std::unique_ptr<CToolBase> made = MakeToolById(id);
+    if (!made)
         return nullptr;
+    CToolBase* tool = made.get();
     tool->SetShellServices(this);
     tool->Invalidate();
-    if (m_tools.Add(tool) != kResOk) {
-        delete tool;
+    if (m_tools.Add(tool) != kResOk)
         return nullptr;
-    }
-    return tool;
+    return made.release();
 }
 
 tResult CHMRBackbone::SelectStandardRenderer()
@@ -163,8 +122,8 @@ CHMRBackbone::Reply CHMRBackbone::PickTool(uint32_t id)
     if (!picked) {
         ReportFailure(kResCreateFailed, u"Backbone failed to pick up the requested tool.");
         // The painting keeps a tool: the one it had, else the oil brush.
-        if (!m_currentTool && (m_currentTool = FindTool(kOilBrushId)) != nullptr && m_canvas)
-            (void)m_canvas->OnMessage(kMsgPickTool, ToMsgArg(this), kOilBrushId, 0, kMsgApply);
+        if (!m_currentTool && (m_currentTool = FindTool(kToolOilBrush)) != nullptr && m_canvas)
+            (void)m_canvas->OnMessage(kMsgPickTool, ToMsgArg(this), kToolOilBrush, 0, kMsgApply);
         return {kResOk, false};
     }
     m_currentTool = picked;

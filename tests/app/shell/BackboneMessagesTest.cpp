@@ -139,9 +139,14 @@ TEST_F(BackboneMessagesTest, ALayerMessageWithANegativeIndexReachesTheCurrentLay
     EXPECT_EQ(info.paperColour, 0xFF445566u);
     EXPECT_EQ(controller->OnMessage(kMsgToLayer, ToMsgArg(&info), 0, 0, kMsgReport), kResOk);
     EXPECT_EQ(info.paperColour, 0xFF112233u);
-    // No layer there: nothing answers and nothing goes on.
+    // No layer there: nothing answers and nothing goes on; a layer's answer goes no further.
     EXPECT_EQ(controller->OnMessage(kMsgToLayer, ToMsgArg(&info), 5, 0, kMsgApply), kResOk);
-    EXPECT_TRUE(backdrop.messages.empty());
+    info.paperColour = 0xFF778899u;
+    EXPECT_EQ(controller->OnMessage(kMsgToLayer, ToMsgArg(&info), 1, 0, kMsgApply), kResOk);
+    uint32_t paper = 0;
+    Canvas().GetLayer(1)->GetPaperColour(&paper);
+    EXPECT_EQ(paper, 0xFF778899u);
+    EXPECT_EQ(backdrop.Count(kMsgToLayer), 0);
 }
 
 TEST_F(BackboneMessagesTest, TheColourReachesTheCurrentToolAndTheValueBesideIt)
@@ -165,6 +170,44 @@ TEST_F(BackboneMessagesTest, TheModifyingMessagesMarkThePainting)
         (void)SendPointer(message, &mode, kMsgApply);
         EXPECT_EQ(controller->GetProject().modified, 1u) << std::hex << message;
     }
+}
+
+TEST_F(BackboneMessagesTest, ReloadingTheColourIsTheToolsWhenThereIsOne)
+{
+    EXPECT_EQ(Send(kMsgReloadColour), kResOk);
+    EXPECT_TRUE(backdrop.messages.empty());
+    ASSERT_EQ(Send(kMsgDropCurrentTool), kResOk);
+    backdrop.messages.clear();
+    EXPECT_EQ(Send(kMsgReloadColour), kResOk);
+    EXPECT_EQ(backdrop.Codes(), (std::vector<uint32_t>{kMsgReloadColour}));
+}
+
+TEST_F(BackboneMessagesTest, WhatCanBeUndoneAndRedone)
+{
+    uint32_t can = 7;
+    ASSERT_EQ(SendPointer(kMsgCanUndo, &can, kMsgReport), kResOk);
+    EXPECT_EQ(can, 0u);
+    ASSERT_EQ(Canvas().InsertLayerCopy(1, 1), kResOk);
+    ASSERT_EQ(SendPointer(kMsgCanUndo, &can, kMsgReport), kResOk);
+    EXPECT_EQ(can, 1u);
+    ASSERT_EQ(SendPointer(kMsgCanRedo, &can, kMsgReport), kResOk);
+    EXPECT_EQ(can, 0u);
+    ASSERT_EQ(Send(kMsgUndo), kResOk);
+    ASSERT_EQ(SendPointer(kMsgCanRedo, &can, kMsgReport), kResOk);
+    EXPECT_EQ(can, 1u);
+    ASSERT_EQ(SendPointer(kMsgCanUndo, &can, kMsgReport), kResOk);
+    EXPECT_EQ(can, 0u);
+}
+
+TEST_F(BackboneMessagesTest, WithoutACanvasTheHandlersAnswerStands)
+{
+    CHMRBackbone bare;
+    CCanvasInfo info;
+    EXPECT_EQ(bare.OnMessage(kMsgToLayer, ToMsgArg(&info), 0, 0, kMsgApply), kResOk);
+    tCString offered(u"3.0");
+    EXPECT_EQ(bare.OnMessage(kMsgUpdateIsNewer, ToMsgArg(&offered), 0, 0, kMsgReport), kResBadParam);
+    EXPECT_TRUE(backdrop.messages.empty());
+    EXPECT_FALSE(bare.ApplyUndoStep(1));
 }
 
 TEST_F(BackboneMessagesTest, TheVersionTest)

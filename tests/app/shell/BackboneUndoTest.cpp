@@ -24,8 +24,13 @@ public:
         ASSERT_TRUE(after.canUndo);
         PaintingSnapshot undone = before;
         undone.canRedo = true;
+        controller->GetProject().modified = 0;
+        backdrop.messages.clear();
         ASSERT_EQ(Undo(), kResOk);
         EXPECT_EQ(Snapshot(), undone);
+        // The step was applied: the painting is modified and the layers' listeners heard of it.
+        EXPECT_EQ(controller->GetProject().modified, 1u);
+        EXPECT_GE(backdrop.Count(kMsgLayersChanged), std::string(kind.name) == "stroke" ? 0 : 1);
         ASSERT_EQ(Redo(), kResOk);
         EXPECT_EQ(Snapshot(), after);
         ASSERT_EQ(Undo(), kResOk);
@@ -122,10 +127,12 @@ TEST_F(BackboneUndoTest, APaintStepOverALayerOfAnotherSizeDoesNothing)
 {
     Stroke(4, 6, 58, 50);
     CLayer& layer = *Canvas().GetLayer(1);
-    ASSERT_EQ(layer.SetSize(32, 32), kResOk);
-    const std::string cells = CellBytes(layer.GetCellMap());
-    EXPECT_FALSE(controller->ApplyUndoStep(1));
-    EXPECT_EQ(CellBytes(layer.GetCellMap()), cells);
+    for (auto [w, h] : {std::pair{32, 32}, std::pair{64, 63}, std::pair{65, 64}}) {
+        ASSERT_EQ(layer.SetSize(w, h), kResOk);
+        const std::string cells = CellBytes(layer.GetCellMap());
+        EXPECT_FALSE(controller->ApplyUndoStep(1));
+        EXPECT_EQ(CellBytes(layer.GetCellMap()), cells);
+    }
 }
 
 TEST_F(BackboneUndoTest, UndoingAMergeLeavesOneLayerMore)
