@@ -188,7 +188,8 @@ TEST_F(BackboneSetUpTest, SavingAndOpeningTheProjectClearTheModifiedWordAndRetit
     ASSERT_EQ(backdrop.Count(kMsgProjectChanged), 2);
     EXPECT_EQ(backdrop.messages.back().code, kMsgOpenProject);
     EXPECT_EQ(Canvas().GetWidth(), 40);
-    EXPECT_EQ(CellAt(Canvas().GetLayer(0)->GetCellMap(), 5, 5).colour, 0xFF336699u);
+    const uint32_t colour = CellAt(Canvas().GetLayer(0)->GetCellMap(), 5, 5).colour;
+    EXPECT_EQ(colour, 0xFF336699u);
     EXPECT_EQ(controller->GetCurrentToolBase()->GetToolId(), 4905u);
 
     // A file that is not there: the code, the word and the title as they were.
