@@ -109,6 +109,7 @@ public:
     // IShellServices.
     uint32_t GetPaintColour() override { return m_options.paintColour; }
     float GetPaintValue() override { return m_options.paintValue; }
+    void SetPenPressure(float) override {}
     void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
 
 private:

@@ -143,6 +143,14 @@ public:
     // the layer indexes are clamped to them and the whole painting is marked dirty. 6 for an
     // empty array or a layer that is not of the canvas's size; the canvas then keeps its own.
     tResult TakeLayers(tCArray<CLayer*>& layers);
+    // Inserts `layers` in order at `index` (0..count); the canvas takes them over and the array
+    // is left empty. 6 for an index outside or a layer that is not of the canvas's size, 5
+    // without memory; the canvas then keeps its layers as they were and the caller the array.
+    tResult InsertLayers(int32_t index, tCArray<CLayer*>& layers);
+    // Puts `layer`, of the canvas's size, in place of the layer at `index` and hands back the
+    // one it replaced, which the caller then owns; null, and nothing changes, for an index
+    // outside or a layer of another size.
+    CLayer* ExchangeLayer(int32_t index, CLayer* layer);
     // The view-image size every layer draws itself at: each layer is sized and redrawn, then
     // the layers-changed flag is cleared.
     tResult SetLayerImageSize(int32_t width, int32_t height);

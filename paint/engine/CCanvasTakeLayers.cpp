@@ -20,4 +20,41 @@ tResult CCanvas::TakeLayers(tCArray<CLayer*>& layers)
     return kResOk;
 }
 
+tResult CCanvas::InsertLayers(int32_t index, tCArray<CLayer*>& layers)
+{
+    const int32_t count = GetLayerCount();
+    if (index < 0 || index > count)
+        return kResBadParam;
+    for (const CLayer* layer : layers)
+        if (!layer || layer->GetWidth() != m_width || layer->GetHeight() != m_height)
+            return kResBadParam;
+    // The new stack is made whole before it replaces the old, so that no allocation fails
+    // half way.
+    tCArray<CLayer*> stack;
+    if (stack.SetCount(count + layers.GetCount()) != kResOk)
+        return kResNoMemory;
+    int32_t at = 0;
+    for (int32_t i = 0; i < index; ++i)
+        stack[at++] = m_layers[i];
+    for (CLayer* layer : layers)
+        stack[at++] = layer;
+    for (int32_t i = index; i < count; ++i)
+        stack[at++] = m_layers[i];
+    if (index <= m_secondLayer)
+        m_secondLayer += layers.GetCount();
+    m_layers = std::move(stack);
+    (void)layers.SetCount(0);
+    m_secondLayer = ClampLayerIndex(m_secondLayer);
+    MarkAllDirty();
+    return kResOk;
+}
+
+CLayer* CCanvas::ExchangeLayer(int32_t index, CLayer* layer)
+{
+    if (!m_layers.IsValidIndex(index) || !layer || layer->GetWidth() != m_width || layer->GetHeight() != m_height)
+        return nullptr;
+    MarkAllDirty();
+    return std::exchange(m_layers[index], layer);
+}
+
 CImage* CCanvas::ReleaseTracingImage() { return std::exchange(m_tracingImage, nullptr); }

@@ -24,6 +24,14 @@ uint32_t CColourList::GetEntry(int32_t index) const
     return m_colours.IsValidIndex(index) ? m_colours[index] : kUnsetColour;
 }
 
+void CColourList::Remove(int32_t index)
+{
+    if (m_colours.IsValidIndex(index))
+        (void)m_colours.RemoveAt(index);
+}
+
+void CColourList::Clear() { (void)m_colours.SetCount(0); }
+
 tResult CColourList::SetEntry(int32_t index, uint32_t colour)
 {
     if (index < 0)

@@ -27,6 +27,10 @@ public:
     // An index at or past the end first grows the list with kUnsetColour; a negative index
     // changes nothing. 5 when the list cannot grow that far.
     tResult SetEntry(int32_t index, uint32_t colour);
+    // Takes the entry out, the later ones moving down; nothing outside the list.
+    void Remove(int32_t index);
+    // Empties the list and frees its storage.
+    void Clear();
 
     // Writes the record; nothing (0) without a stream or colours.
     tResult Write(tCStream* stream) const;

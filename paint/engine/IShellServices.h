@@ -8,7 +8,7 @@ struct CPenSample;
 struct tCRect;
 
 // What the painting tools ask of the application shell, which implements it: the controller's
-// current paint colour and the value kept beside it, and the cursor manager's redraw of the tool
+// current paint colour and the value kept beside it, the pen pressure, and the cursor manager's redraw of the tool
 // cursor over the painting view. Tests and the stroke replay supply their own.
 class IShellServices {
 public:
@@ -16,6 +16,8 @@ public:
     virtual uint32_t GetPaintColour() = 0;
     // The value 0..1 the controller keeps beside the paint colour.
     virtual float GetPaintValue() = 0;
+    // The pen pressure strokes use without tablet pressure, kept within 0..1.
+    virtual void SetPenPressure(float pressure) = 0;
     // Redraws the tool cursor over `view` at `sample` (canvas cells); `wholeCursor` is 1 when the
     // whole cursor area must be redrawn, 0 right after painting.
     virtual void RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor) = 0;

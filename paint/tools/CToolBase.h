@@ -107,6 +107,14 @@ public:
     // The nib's latest position (the hover sample, or the place painted last) and direction,
     // for the brush outline.
     CPenSample GetPenSample() const { return m_loadedNib.position.ToPen(); }
+    // The last input sample a stroke took. A tool picked in another's place takes that tool's
+    // last sample, and forms its nib direction afresh from the next pointer update.
+    CPenSample GetLastPenSample() const { return m_lastSample.ToPen(); }
+    void SetLastPenSample(const CPenSample& sample)
+    {
+        m_lastSample = CStrokeSample::FromPen(sample);
+        m_directionPrimed = 0;
+    }
     tCFPoint GetNibDirection() const { return m_loadedNib.direction; }
 
     // The property list (appended to `list`, whose owner deletes the entries), and the value of

@@ -26,6 +26,7 @@ class TestServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return 0xFF336699u; }
     float GetPaintValue() override { return 0.4f; }
+    void SetPenPressure(float) override {}
     void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
 };
 

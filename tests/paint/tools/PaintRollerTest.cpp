@@ -17,6 +17,7 @@ class TestServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return 0xFF336699u; }
     float GetPaintValue() override { return value; }
+    void SetPenPressure(float) override {}
     float value = 0.4f;
     void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
 };

@@ -1,0 +1,160 @@
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "app/shell/BackboneMessages.h"
+#include "app/shell/CHMRBackbone.h"
+#include "app/shell/PressureResponse.h"
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CStandardRenderer.h"
+#include "paint/tools/ToolFactory.h"
+#include "paint/tools/ToolMessages.h"
+#include "toolkit/core/CAppBase.h"
+
+namespace {
+
+// The tools made at start-up, in this order; the smudge tool is not among them.
+constexpr uint32_t kStartUpTools[] = {
+    kToolOilBrush, kToolPencil, kToolCrayon, kToolChalk,  kToolPen,     kToolPaletteKnife, kToolEraser,    kToolGlitterGun,
+    kToolPaintTube, kToolMove,  kToolRotate, kToolZoom,   kToolSampler, kToolAirbrush,     kToolPaintRoller,
+};
+
+// The sample a tool takes over when no tool was current before it.
+constexpr CPenSample kNoToolSample{0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0};
+
+}  // namespace
+
+void CHMRBackbone::DeleteCanvas()
+{
+    if (!m_canvas)
+        return;
+    (void)SendToBackbone(kMsgCanvasReplaced, ToMsgArg(this), 0, 0);
+    delete m_canvas;
+    m_canvas = nullptr;
+}
+
+tResult CHMRBackbone::Initialise()
+{
+    TK_TRY(m_printManager.Initialise());
+    InstallPenSettingsSource();
+    DeleteCanvas();
+    m_canvas = new (std::nothrow) CCanvas;
+    if (!m_canvas) {
+        ReportFailure(kResCreateFailed, u"Failed to create the canvas object.");
+        return kResCreateFailed;
+    }
+    m_canvas->SetHost(this);
+    if (const tResult result = m_canvas->Initialise(); result != kResOk) {
+        ReportFailure(result, u"Failed to initialise the canvas object.");
+        return result;
+    }
+    (void)SendToBackbone(kMsgCanvasReplaced, ToMsgArg(this), ToMsgArg(m_canvas), 0);
+    for (uint32_t id : kStartUpTools) {
+        CToolBase* tool = FindTool(id) ? FindTool(id) : CreateTool(id);
+        if (tool && id == kToolEraser)
+            m_canvas->SetEraserTool(tool);
+    }
+    if (const tResult result = SelectStandardRenderer(); result != kResOk) {
+        ReportFailure(result, u"Failed to select the standard renderer.");
+        return kResCreateFailed;
+    }
+    // Without a network the program goes on; only the update check stays off.
+    m_updateAvailable = m_update.StartUp() == kResOk ? 1 : 0;
+    return kResOk;
+}
+
+CToolBase* CHMRBackbone::CreateTool(uint32_t id)
+{
+    std::unique_ptr<CToolBase> made = MakeToolById(id);
+    if (!made)
+        return nullptr;
+    CToolBase* tool = made.get();
+    tool->SetShellServices(this);
+    tool->Invalidate();
+    if (m_tools.Add(tool) != kResOk)
+        return nullptr;
+    return made.release();
+}
+
+tResult CHMRBackbone::SelectStandardRenderer()
+{
+    delete m_renderer;
+    m_renderer = new (std::nothrow) CStandardRenderer;
+    if (!m_renderer)
+        return kResNoMemory;
+    tResult result = m_renderer->ResetLights();
+    if (result == kResOk)
+        result = OnMessage(kMsgLayersChanged, ToMsgArg(this), 0, 0, kMsgReport);
+    if (result != kResOk) {
+        delete m_renderer;
+        m_renderer = nullptr;
+    }
+    return result;
+}
+
+CHMRBackbone::Reply CHMRBackbone::NewPainting(CProjectInfo* project)
+{
+    if (!project)
+        return {kResBadParam, false};
+    project->width = std::min(project->width, kMaxCanvasSide);
+    project->height = std::min(project->height, kMaxCanvasSide);
+    if (project->width < 1 || project->height < 1)
+        return {kResBadParam, false};
+    m_project.width = project->width;
+    m_project.height = project->height;
+    m_project.name = project->name.GetTextOrEmpty();
+    m_project.file = project->file;
+    for (CToolBase* tool : m_tools)
+        tool->ResetStrokeCount();
+    if (const tResult reset = m_undo.Initialise(project->width, project->height); reset != kResOk)
+        return {reset, false};
+    (void)OnMessage(kMsgReloadColour, ToMsgArg(this), 0, 0, kMsgApply);
+    uint32_t notModified = 0;
+    (void)OnMessage(kMsgModifiedWord, ToMsgArg(this), ToMsgArg(&notModified), 0, kMsgApply);
+    (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
+    return {kResOk, true};
+}
+
+CHMRBackbone::Reply CHMRBackbone::PickTool(uint32_t id)
+{
+    const CPenSample sample = m_currentTool ? m_currentTool->GetLastPenSample() : kNoToolSample;
+    CToolBase* picked = FindTool(id);
+    if (!picked) {
+        ReportFailure(kResCreateFailed, u"Backbone failed to pick up the requested tool.");
+        // The painting keeps a tool: the one it had, else the oil brush.
+        if (!m_currentTool && (m_currentTool = FindTool(kToolOilBrush)) != nullptr && m_canvas)
+            (void)m_canvas->OnMessage(kMsgPickTool, ToMsgArg(this), kToolOilBrush, 0, kMsgApply);
+        return {kResOk, false};
+    }
+    m_currentTool = picked;
+    picked->SetLastPenSample(sample);
+    return {kResOk, true};
+}
+
+CHMRBackbone::Reply CHMRBackbone::ResizePainting(const CellMapResize* record)
+{
+    if (!record)
+        return {kResBadParam, false};
+    if (!m_canvas)
+        return {kResOk, true};
+    m_resizeRecorded = false;
+    if (const tResult resized = m_canvas->ResizeCanvas(record, 1); resized != kResOk)
+        return TakeBackResize(resized);
+    m_project.width = record->width;
+    m_project.height = record->height;
+    if (const tResult sized = m_undo.SetCanvasSize(record->width, record->height); sized != kResOk)
+        return TakeBackResize(sized);
+    (void)SendToBackdrop(kMsgNewProject, ToMsgArg(this), ToMsgArg(&m_project), 0);
+    MarkModified();
+    return {kResOk, true};
+}
+
+// Only the resize's own step is taken back: one that was never recorded leaves the history.
+CHMRBackbone::Reply CHMRBackbone::TakeBackResize(tResult code)
+{
+    ReportFailureText(code, kStrResizeFailed);
+    if (m_resizeRecorded)
+        (void)ApplyUndoStep(1);
+    (void)SendToBackdrop(kMsgNewProject, ToMsgArg(this), ToMsgArg(&m_project), 0);
+    return {code, false};
+}
