@@ -12,6 +12,7 @@
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/PictureResources.h"
 #include "toolkit/widgets/WidgetResources.h"
 
 // Records what reaches a command target.
@@ -48,15 +49,14 @@ protected:
     void StartWith(const std::string& layouts, int32_t width = 400, int32_t height = 300)
     {
         const std::string source = "vers 2\nbkdp 1 \"main\"\n  whsb 0\n  colr #FF101010\n" + layouts;
-        tCMemFile out;
-        std::string error;
-        ASSERT_EQ(CompileResourceSource(source, {"."}, out, &error), kResOk) << error;
         const std::string path = m_folder.File("panes.trf");
-        WriteWholeFile(path, std::string(reinterpret_cast<const char*>(out.GetData()), size_t(out.GetSize())));
+        WriteWholeFile(path, pictures.Compile(source)->Bytes());
         ASSERT_EQ(app->GetResourceFile()->Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessRead), kResOk);
         backdrop = new CBackdrop;
         ASSERT_EQ(backdrop->LoadFromResourceName(u"main", app->GetResourceFile(), nullptr), kResOk);
         ASSERT_EQ(app->CreateMainWindow(backdrop, 104, width, height, nullptr, 1), kResOk);
+        backdrop->SetWidgetRollover(1);
+        CWindowBase::SetRolloverActive(true);
         app->Activate();
         app->tick = [this] { return script ? script() : kResOk; };
         tCCmdTarget::SetBackboneTarget(&controller);
@@ -67,6 +67,7 @@ protected:
         tCCmdTarget::SetBackboneTarget(nullptr);
         tCCmdTarget::SetBackdropTarget(nullptr);
         app->tick = nullptr;
+        CWindowBase::SetRolloverActive(false);
         if (CWindowBase* window = GetMainWindow())
             window->DestroyWindow();
         WidgetLoadTest::TearDown();
@@ -84,8 +85,37 @@ protected:
             parent->LocalToScreenPoint(&local);
         return local;
     }
+    // A point of `widget` (its own coordinates) in root coordinates.
+    static tCPoint RootPoint(CWidget* widget, tCPoint local)
+    {
+        widget->LocalToRootPoint(&local);
+        return local;
+    }
+    // Moves the pointer over a point of `widget` (its own coordinates) and runs a heartbeat.
+    void PointAt(CWidget* widget, tCPoint local)
+    {
+        widget->LocalToScreenPoint(&local);
+        w32::headless::MoveMouse(local.x, local.y);
+        Tick(1);
+    }
+    // Presses on a point of `widget` (its own coordinates) and releases at `release` (screen).
+    CWidget* Click(CWidget* widget, tCPoint local, tCPoint release)
+    {
+        CWidget* takenBy = nullptr;
+        PressAndReleaseAt(release, [&] {
+            tCPoint point = RootPoint(widget, local);
+            EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        });
+        return takenBy;
+    }
+    static tCPoint ScreenOf(CWidget* widget, tCPoint local)
+    {
+        widget->LocalToScreenPoint(&local);
+        return local;
+    }
     // Holds the primary button down and runs `press`; the tick hook releases it at `point`
-    // (screen coordinates) on the third heartbeat of the press loop.
+    // (screen coordinates): the pointer moves there on the second heartbeat of the press loop
+    // and the button goes up on the third.
     void PressAndReleaseAt(tCPoint point, const std::function<void()>& press)
     {
         int ticks = 0;
@@ -93,10 +123,10 @@ protected:
         script = [&, point] {
             if (++ticks == 1 && duringPress)
                 duringPress();
-            if (ticks == 3) {
+            if (ticks == 2)
                 w32::headless::MoveMouse(point.x, point.y);
+            if (ticks == 3)
                 w32::headless::SetKeyState(w32::VK_LBUTTON, false);
-            }
             return kResOk;
         };
         press();
@@ -105,6 +135,8 @@ protected:
     }
 
     TempFolder m_folder;
+    // Pictures the layouts name, written before StartWith.
+    PictureFiles pictures;
     CBackdrop* backdrop = nullptr;
     RecordingTarget controller;
     RecordingTarget backdropTarget;
