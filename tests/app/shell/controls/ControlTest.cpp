@@ -263,6 +263,10 @@ TEST_F(ControlTest, ResetHighlightReturnsToTheNormalLevelAtOnce)
     ASSERT_EQ(soft->Attach(Part(602), &pane, 0, -1), kResOk);
     soft->SetHighlight(1, 1, 0);
     EXPECT_EQ(soft->GetHighlightState(), 1u);
+    // Enabling an enabled button changes nothing.
+    soft->SetEnabled(1, 1, 0);
+    EXPECT_EQ(soft->GetHighlightState(), 1u);
+    EXPECT_EQ(Part(602)->GetOpacity(), 240u);
     soft->ResetHighlight();
     EXPECT_EQ(soft->GetHighlightState(), 0u);
     EXPECT_EQ(Part(602)->GetOpacity(), 180u);

@@ -190,6 +190,17 @@ TEST_F(PaneBaseTest, AReleaseFourUnitsOutsideTheHandleTogglesAndFiveUnitsPutsThe
     EXPECT_EQ(pane.GetSide(), 1u);
     Tick(400);
     EXPECT_EQ(pane.GetRoot()->GetLayout()->x, 140.0f);
+
+    // A press that reaches the handle through the backdrop and ends on it slides the pane back.
+    const tCRect moved = handle->GetRect();
+    takenBy = nullptr;
+    PressAndReleaseAt(ScreenPoint(handle, {moved.left + 2 - 3, moved.top + 2}), [&] {
+        tCPoint point{moved.left + 2, moved.top + 2};
+        pane.GetRoot()->LocalToRootPoint(&point);
+        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+    });
+    EXPECT_EQ(takenBy, handle);
+    EXPECT_EQ(pane.GetSide(), 0u);
 }
 
 TEST_F(PaneBaseTest, ShowAndHideTransitionsEndAt400And250Milliseconds)
