@@ -44,6 +44,9 @@ tResult CTransitionWidget::DrawCapture(CWidget* widget, const tCRect& clip, CIma
 {
     tCRect covered;
     TK_TRY(widget->DrawFromOpaque(&clip, image, 255, &covered));
+    // The opaque part comes back in the widget's own coordinates; the clip is in its parent's.
+    widget->LocalToParentRect(&covered);
+    covered = covered.Intersect(clip);
     if (covered.IsEmpty())
         return widget->DrawSubtree(&clip, image, 255);
     tCRect pieces[4];

@@ -174,6 +174,13 @@ tAnyProc CWidget::GetEventProc(int32_t index) const
     return uint32_t(index) < uint32_t(kProcCount) ? m_procs[index].proc : nullptr;
 }
 
+void CWidget::ClearProcsOf(tMsgArg context)
+{
+    for (ProcPair& pair : m_procs)
+        if (pair.proc && pair.context == context)
+            pair = {};
+}
+
 tRenderProc CWidget::GetRenderProc() const
 {
     return ProcAt<tRenderProc>(kProcRender);

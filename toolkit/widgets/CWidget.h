@@ -96,6 +96,9 @@ public:
     void SetMouseWheelProc(tWheelProc proc, tMsgArg context);
     // The callback of pair `index` (kProcKeyDown ..), null when unset or out of range.
     tAnyProc GetEventProc(int32_t index) const;
+    // Clears every callback pair registered with `context` (the event bits stay), so that an
+    // object going away leaves no callback behind.
+    void ClearProcsOf(tMsgArg context);
 
     // Set a callback over the subtree: only where the widget has the event's bit, skipping the
     // widget itself when asked; branches whose top lacks the bit are not entered.

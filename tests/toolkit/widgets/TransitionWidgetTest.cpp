@@ -89,6 +89,25 @@ TEST(TransitionWidget, ACaptureHoldsTheWidgetsPixelsAtItsOffset)
     EXPECT_EQ(s.transition->GetStartImage(), nullptr);
 }
 
+TEST(TransitionWidget, ACaptureOfAMovedWidgetWithAnOpaqueChildEnds)
+{
+    Stage s;
+    auto* panel = new CWidget;
+    ASSERT_EQ(Place(&s.root, panel, {30, 40, 70, 60}), kResOk);
+    auto* face = new CImWidget;
+    ASSERT_EQ(Place(panel, face, {5, 2, 25, 17}), kResOk);
+    ASSERT_EQ(face->SetImage(Picture(20, 15, 0x102030), 0, 0), kResOk);
+    CImNav(face->GetImage()).SetAlpha(255);
+    face->SetOpaqueBlit(1);
+    ASSERT_EQ(s.transition->CaptureWidget(panel, CTransitionWidget::kStart), kResOk);
+    CImage* start = s.transition->GetStartImage();
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(PixelAt(*start, 0, 0) >> 24, 0u);
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 20; ++x)
+            ASSERT_EQ(PixelAt(*start, x + 5, y + 2), PixelAt(*face->GetImage(), x, y)) << x << "," << y;
+}
+
 TEST(TransitionWidget, ACrossFadeOfTheStartAloneFadesItsAlphaAway)
 {
     Stage s;

@@ -1,0 +1,40 @@
+#include "app/shell/panes/IPaneHost.h"
+
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/widgets/CBackdrop.h"
+
+CWidget* GetMainBackdropWidget()
+{
+    CWindowBase* window = GetMainWindow();
+    return window ? dynamic_cast<CWidget*>(window->GetRootWidget()) : nullptr;
+}
+
+IPaneHost* GetPaneHost()
+{
+    return dynamic_cast<IPaneHost*>(GetMainBackdropWidget());
+}
+
+uint32_t PaneTransitionsOn()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->GetPaneTransitions() : 1;
+}
+
+void UpdatePaneCursor(CWidget* widget)
+{
+    if (IPaneHost* host = GetPaneHost())
+        host->UpdatePaneCursor(widget);
+}
+
+CStringPrompt* GetHostTextPrompt()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->GetTextPrompt() : nullptr;
+}
+
+int32_t FindMenuTitleAt(tCPoint point)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->FindMenuTitleAt(point) : -1;
+}

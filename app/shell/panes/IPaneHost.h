@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/core/tCPoint.h"
+
+class CStringPrompt;
+class CWidget;
+
+// What panes ask of the main backdrop that holds them. The application's backdrop implements it;
+// a backdrop without it (tests, test windows) gives the answers of PaneHostOf's defaults:
+// transitions on, no cursor refresh, no text prompt, no menu title.
+class IPaneHost {
+public:
+    // The pane-transition switch: 0 makes every show and hide immediate.
+    virtual uint32_t GetPaneTransitions() const = 0;
+    // Shows the cursor that `widget` asks for; modal panes call it on every tick.
+    virtual void UpdatePaneCursor(CWidget* widget) = 0;
+    // The backdrop's one text prompt, or null.
+    virtual CStringPrompt* GetTextPrompt() = 0;
+    // The id of the menu-bar title whose rect (root coordinates, edges inclusive) holds the
+    // point; -1 when none.
+    virtual int32_t FindMenuTitleAt(tCPoint point) = 0;
+
+protected:
+    ~IPaneHost() = default;
+};
+
+// The main window's backdrop widget, or null.
+CWidget* GetMainBackdropWidget();
+// The main backdrop's host services, or null when it has none.
+IPaneHost* GetPaneHost();
+// The host's answers, or the defaults without a host.
+uint32_t PaneTransitionsOn();
+void UpdatePaneCursor(CWidget* widget);
+CStringPrompt* GetHostTextPrompt();
+int32_t FindMenuTitleAt(tCPoint point);
