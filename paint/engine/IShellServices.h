@@ -26,8 +26,6 @@ public:
     virtual void UpdateCursor(CWidget* /*view*/) {}
     // Draws the current tool's brush outline into `target` (the view's pixels) within `clip`.
     virtual void DrawToolOverlay(CWidget* /*view*/, CImage* /*target*/, const tCRect& /*clip*/) {}
-    // The pen pressure the mouse paints with, 0..1.
-    virtual void SetPenPressure(float /*pressure*/) {}
 
 protected:
     ~IShellServices() = default;

@@ -16,6 +16,7 @@ class DryToolServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return colour; }
     float GetPaintValue() override { return value; }
+    void SetPenPressure(float) override {}
     void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
 
     uint32_t colour = 0xFF336699u;
