@@ -103,9 +103,10 @@ TEST_F(BackboneDamagedStepsTest, LayerRecordsCutShort)
 TEST_F(BackboneDamagedStepsTest, SizesOutsideThePainting)
 {
     const std::string layer = LayerRecordBytes(0);
-    for (auto [w, h, nw, nh] : {std::array{64, 64, 0, 0}, std::array{0, 0, 80, 48}, std::array{64, 64, 40000, 48}}) {
+    for (const std::array<int32_t, 4>& sizes :
+         {std::array{64, 64, 0, 0}, std::array{0, 0, 80, 48}, std::array{64, 64, 40000, 48}}) {
         ExpectNoChange(CHMRBackbone::kStepCanvasResized, 0, [&](tCStream& s) {
-            Words(s, {uint32_t(w), uint32_t(h), uint32_t(nw), uint32_t(nh), 1, 0, 0, 0, 3});
+            Words(s, {uint32_t(sizes[0]), uint32_t(sizes[1]), uint32_t(sizes[2]), uint32_t(sizes[3]), 1, 0, 0, 0, 3});
             Bytes(s, layer);
             Bytes(s, layer);
             Bytes(s, layer);
