@@ -5,70 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "bench/StrokeReplay.h"
-#include "paint/engine/CPaintCellNav.h"
+#include "ReplayTestSupport.h"
 #include "paint/tools/CPencilNew.h"
 #include "paint/tools/ToolMessages.h"
 #include "platform/Platform.h"
 
 namespace {
-
-// The first five seconds of the recording: two strokes within about 400 x 420 cells.
-const std::vector<tRecordedSample>& Recording()
-{
-    static const std::vector<tRecordedSample> samples =
-        ReadRecordedSamples(std::string(KOSTREL_TEST_DATA) + "/strokes/stroke-5s.txt");
-    return samples;
-}
-
-ReplayOptions Options(uint32_t toolId, float size)
-{
-    ReplayOptions options;
-    options.toolId = toolId;
-    options.width = 420;
-    options.height = 440;
-    options.toolSize = size;
-    options.background = 1;
-    return options;
-}
-
-std::vector<PaintCell> CopyCells(CPaintCellMap& map)
-{
-    CPaintCellNav nav(map);
-    std::vector<PaintCell> cells;
-    for (int32_t y = 0; y < nav.GetHeight(); ++y)
-        cells.insert(cells.end(), nav.Cells(y), nav.Cells(y) + nav.GetWidth());
-    return cells;
-}
-
-bool SameCells(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
-
-// Every cell that changed from `before` lies in a rectangle the tool updated and within reach of
-// the samples; answers how many changed.
-int64_t CheckChangedCells(CStrokeReplay& replay, const std::vector<PaintCell>& before)
-{
-    const std::vector<PaintCell> after = CopyCells(replay.GetCells());
-    const tCRect box = replay.GetSampleBox();
-    const float reach = 1.5f * replay.GetWidestNib() + replay.GetLongestStep() + 2.0f;
-    const int32_t width = replay.GetCanvas().GetWidth();
-    int64_t changed = 0;
-    for (size_t i = 0; i < after.size(); ++i) {
-        if (SameCells(before[i], after[i]))
-            continue;
-        ++changed;
-        const int32_t x = int32_t(i) % width, y = int32_t(i) / width;
-        bool reported = false;
-        for (const tCRect& r : replay.GetUpdatedRects())
-            reported = reported || (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom);
-        EXPECT_TRUE(reported) << x << ", " << y;
-        EXPECT_TRUE(x >= box.left - reach && x <= box.right + reach && y >= box.top - reach &&
-                    y <= box.bottom + reach)
-            << x << ", " << y;
-        if (::testing::Test::HasFailure())
-            break;
-    }
-    return changed;
-}
 
 struct DryReplay {
     uint32_t toolId;
@@ -84,7 +26,7 @@ protected:
 TEST_P(DryToolReplayTest, StrokesStayInTheirRectanglesAndUndoBitForBit)
 {
     ASSERT_EQ(Recording().size(), 494u);
-    CStrokeReplay replay(Options(GetParam().toolId, GetParam().size));
+    CStrokeReplay replay(ReplayTestOptions(GetParam().toolId, GetParam().size));
     ASSERT_EQ(replay.SetUp(), kResOk);
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
@@ -106,7 +48,7 @@ TEST_P(DryToolReplayTest, TwoReplaysFromFreshToolsPaintTheSameCells)
 {
     std::vector<PaintCell> first;
     for (int run = 0; run < 2; ++run) {
-        CStrokeReplay replay(Options(GetParam().toolId, GetParam().size));
+        CStrokeReplay replay(ReplayTestOptions(GetParam().toolId, GetParam().size));
         ASSERT_EQ(replay.SetUp(), kResOk);
         ASSERT_EQ(replay.Run(Recording()), kResOk);
         const std::vector<PaintCell> cells = CopyCells(replay.GetCells());
@@ -137,7 +79,7 @@ protected:
 
 TEST_F(DryToolReplayOverPaintTest, TheEraserTakesAwayWhatAnOilReplayLaid)
 {
-    ReplayOptions options = Options(kToolOilBrush, 0.3f);
+    ReplayOptions options = ReplayTestOptions(kToolOilBrush, 0.3f);
     options.background = 0;
     CStrokeReplay replay(options);
     ASSERT_EQ(replay.SetUp(), kResOk);
@@ -188,7 +130,7 @@ TEST_F(DryToolReplayOverPaintTest, EveryPencilStrokeStartsWithTheToolFlagCleared
     auto pencil = std::make_unique<CFlagNotingPencil>(&flags);
     pencil->Invalidate();
     pencil->SetToolFlag(1);
-    CStrokeReplay replay(Options(kToolPencil, 0.5f), std::move(pencil));
+    CStrokeReplay replay(ReplayTestOptions(kToolPencil, 0.5f), std::move(pencil));
     ASSERT_EQ(replay.SetUp(), kResOk);
     ASSERT_EQ(replay.Run(Recording()), kResOk);
     EXPECT_EQ(flags, (std::vector<uint32_t>{0, 0}));

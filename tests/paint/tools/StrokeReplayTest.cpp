@@ -6,40 +6,13 @@
 #include <tuple>
 #include <vector>
 
-#include "bench/StrokeReplay.h"
-#include "paint/engine/CPaintCellNav.h"
+#include "ReplayTestSupport.h"
+#include "paint/tools/ToolMessages.h"
 #include "platform/Platform.h"
 
 namespace {
 
-// The first five seconds of the recording: two strokes within about 400 x 420 cells.
-const std::vector<tRecordedSample>& Recording()
-{
-    static const std::vector<tRecordedSample> samples =
-        ReadRecordedSamples(std::string(KOSTREL_TEST_DATA) + "/strokes/stroke-5s.txt");
-    return samples;
-}
-
-ReplayOptions Options(float size)
-{
-    ReplayOptions options;
-    options.width = 420;
-    options.height = 440;
-    options.toolSize = size;
-    options.background = 1;
-    return options;
-}
-
-std::vector<PaintCell> CopyCells(CPaintCellMap& map)
-{
-    CPaintCellNav nav(map);
-    std::vector<PaintCell> cells;
-    for (int32_t y = 0; y < nav.GetHeight(); ++y)
-        cells.insert(cells.end(), nav.Cells(y), nav.Cells(y) + nav.GetWidth());
-    return cells;
-}
-
-bool SameCells(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+ReplayOptions Options(float size) { return ReplayTestOptions(kToolOilBrush, size); }
 
 class StrokeReplayTest : public ::testing::TestWithParam<float> {
 protected:
@@ -55,29 +28,10 @@ TEST_P(StrokeReplayTest, OilStrokesStayInTheirRectanglesAndUndoBitForBit)
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
     EXPECT_EQ(replay.GetStrokeCount(), 2);
-    const std::vector<PaintCell> after = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.WritePng(::testing::TempDir() + "oil-replay-" + std::to_string(int(GetParam() * 100)) + ".png"),
               kResOk);
-
-    const tCRect box = replay.GetSampleBox();
-    const float reach = 1.5f * replay.GetWidestNib() + replay.GetLongestStep() + 2.0f;
-    const int32_t width = replay.GetCanvas().GetWidth();
-    int64_t changed = 0;
-    for (size_t i = 0; i < after.size(); ++i) {
-        if (SameCells(before[i], after[i]))
-            continue;
-        ++changed;
-        const int32_t x = int32_t(i) % width, y = int32_t(i) / width;
-        bool reported = false;
-        for (const tCRect& r : replay.GetUpdatedRects())
-            reported = reported || (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom);
-        ASSERT_TRUE(reported) << x << ", " << y;
-        ASSERT_GE(x, box.left - reach);
-        ASSERT_LE(x, box.right + reach);
-        ASSERT_GE(y, box.top - reach);
-        ASSERT_LE(y, box.bottom + reach);
-    }
-    EXPECT_GT(changed, 2000);
+    EXPECT_GT(CheckChangedCells(replay, before), 2000);
+    ASSERT_FALSE(HasFailure());
 
     int32_t steps = 0;
     ASSERT_EQ(replay.UndoAll(&steps), kResOk);
@@ -183,30 +137,11 @@ TEST_P(SmudgeReplayTest, StrokesStayInTheirRectanglesAndUndoBitForBit)
     ASSERT_EQ(replay.SetUp(), kResOk);
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
-    const std::vector<PaintCell> after = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.WritePng(::testing::TempDir() + "smudge-replay-" + std::to_string(std::get<0>(GetParam())) + "-" +
                               std::to_string(int(std::get<1>(GetParam()) * 100)) + ".png"),
               kResOk);
-
-    const tCRect box = replay.GetSampleBox();
-    const float reach = 1.5f * replay.GetWidestNib() + replay.GetLongestStep() + 2.0f;
-    const int32_t width = replay.GetCanvas().GetWidth();
-    int64_t changed = 0;
-    for (size_t i = 0; i < after.size(); ++i) {
-        if (SameCells(before[i], after[i]))
-            continue;
-        ++changed;
-        const int32_t x = int32_t(i) % width, y = int32_t(i) / width;
-        bool reported = false;
-        for (const tCRect& r : replay.GetUpdatedRects())
-            reported = reported || (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom);
-        ASSERT_TRUE(reported) << x << ", " << y;
-        ASSERT_GE(x, box.left - reach);
-        ASSERT_LE(x, box.right + reach);
-        ASSERT_GE(y, box.top - reach);
-        ASSERT_LE(y, box.bottom + reach);
-    }
-    EXPECT_GT(changed, 2000);
+    EXPECT_GT(CheckChangedCells(replay, before), 2000);
+    ASSERT_FALSE(HasFailure());
 
     int32_t steps = 0;
     ASSERT_EQ(replay.UndoAll(&steps), kResOk);
