@@ -271,7 +271,19 @@ tResult CKS2RadialControl::OnValueBoxPress(CWidget* box)
     return dragging ? kResOk : OpenTypedEntry(box, start);
 }
 
-tResult CKS2RadialControl::OpenTypedEntry(CWidget*, float)
+tResult CKS2RadialControl::OpenTypedEntry(CWidget* box, float start)
 {
+    const tCRect rect = box->GetRect();
+    tCPoint point{(rect.left + rect.right) >> 1, (rect.top + rect.bottom) >> 1};
+    if (CWidget* parent = box->GetParent())
+        parent->LocalToRootPoint(&point);
+    tCString title;
+    if (CAppBase* app = GetApplication()) {
+        tCString unit;
+        app->GetString(title, m_labelTextId, 0);
+        app->GetString(unit, kStrPercentUnit, 0);
+        title = title.Concat(u" ").Concat(unit);
+    }
+    ShowHostNumberPrompt(this, point, PercentText(start), title);
     return kResOk;
 }
