@@ -45,7 +45,9 @@ tResult CKS2ToggleControl::Init(tMsgArg initArg)
         return kResOk;
     }
     label->SetTextList(texts);
-    return label->SetTextListIndex(0, 1, 0);
+    // Drawing the text may fail (no font); the state is held all the same.
+    label->SetTextListIndex(0, 1, 0);
+    return kResOk;
 }
 
 CTxWidget* CKS2ToggleControl::StateLabel() const
@@ -89,8 +91,10 @@ tResult CKS2ToggleControl::HandleMessage(uint32_t message, tMsgArg, tMsgArg b, t
     }
     if (message == kMsgControlValue && b) {
         float* value = FromMsgArg<float>(b);
-        if (apply)
-            return label->SetTextListIndex(*value == 0.0f ? 0 : 1, 1, 0);
+        if (apply) {
+            label->SetTextListIndex(*value == 0.0f ? 0 : 1, 1, 0);
+            return kResOk;
+        }
         *value = float(label->GetTextListIndex());
     }
     return kResOk;
