@@ -275,7 +275,9 @@ tResult CKS2PopupManager::OnPress(tCPoint root)
 tResult CKS2PopupManager::OnLayerKey(tMsgArg context, CWidget* widget, CWidget** takenBy, uint32_t key)
 {
     *takenBy = widget;
-    return FromMsgArg<CKS2PopupManager>(context)->OnKey(key);
+    // The owner's answer to a choice is no error of the key's dispatch.
+    FromMsgArg<CKS2PopupManager>(context)->OnKey(key);
+    return kResOk;
 }
 
 tResult CKS2PopupManager::OnKey(uint32_t key)

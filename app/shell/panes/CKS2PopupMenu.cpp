@@ -13,6 +13,7 @@
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CUpdateFreezeGuard.h"
 #include "toolkit/widgets/WidgetFactory.h"
@@ -167,7 +168,7 @@ tResult CKS2PopupMenu::BuildItems(CTextList* list, const tPopupIdList* disabled,
             continue;
         CWidget* row = nullptr;
         if (text == separator) {
-            row = CreateWidgetFromRes(kSeparatorLayout, nullptr, nullptr);
+            row = LoadNewWidgetById<CCoWidget>(kSeparatorLayout, nullptr, nullptr);
             TK_TRY(AddRow(row));
         } else {
             TK_TRY(AddItem(list->GetEntryId(i), text, disabled, checked, &width, &shortcutWidth, &row));
@@ -192,7 +193,7 @@ tResult CKS2PopupMenu::BuildItems(CTextList* list, const tPopupIdList* disabled,
 tResult CKS2PopupMenu::AddItem(int32_t id, const tCString& text, const tPopupIdList* disabled,
                                const tPopupIdList* checked, int32_t* width, int32_t* shortcutWidth, CWidget** made)
 {
-    CWidget* item = CreateWidgetFromRes(kItemLayout, nullptr, nullptr);
+    CWidget* item = LoadNewWidgetById<CCoWidget>(kItemLayout, nullptr, nullptr);
     TK_TRY(AddRow(item));
     *made = item;
     item->SetUserData(kSlotItemId, uint32_t(id));
