@@ -281,6 +281,9 @@ tResult CKS2RadialControl::OpenTypedEntry(CWidget* box, float start)
     if (CAppBase* app = GetApplication()) {
         tCString unit;
         app->GetString(title, m_labelTextId, 0);
+        // A dial without a label of the table asks without one.
+        if (title.GetLength() >= 2 && title.GetAt(0) == u'%' && title.GetAt(1) == u'%')
+            title = tCString();
         app->GetString(unit, kStrPercentUnit, 0);
         title = title.Concat(u" ").Concat(unit);
     }
