@@ -165,6 +165,7 @@ TEST_F(DialTest, MovingTheValueFivePixelsUpDragsItAPercentAPixel)
                            {BoxPoint(0, -5), BoxPoint(0, -8), BoxPoint(0, -15)}),
               kResOk);
     EXPECT_TRUE(host->shownAt.empty());
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
     ASSERT_EQ(pane.values.size(), 2u);
     EXPECT_FLOAT_EQ(pane.values[0], 0.33f);
     EXPECT_FLOAT_EQ(pane.values[1], 0.4f);
