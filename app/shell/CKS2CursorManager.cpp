@@ -42,11 +42,6 @@ constexpr float kSmallestRadius = 8.0f;
 constexpr float kFullLoad = 10000.0f;
 constexpr double kTwoPi = 6.283185307179586;
 
-bool IsRoundTool(int32_t id)
-{
-    return id == kCrayon || id == kChalk || id == kPen || id == kEraser || id == kTube;
-}
-
 OutlineShape ShapeOf(const OutlineRecord& record)
 {
     return {record.x, record.y, record.tiltAltitude, record.angle, record.radius, record.secondaryRadius};
@@ -242,7 +237,6 @@ bool CKS2CursorManager::MakeRecord(CToolBase* tool, const CPenSample* given, boo
         if (direction > 1.0)
             direction -= 1.0;
     }
-    record->tiltAltitude = altitude;
     if (id == kGlitter || id == kAirbrush) {
         const float reach = 1.0f - tool->GetProperty(kTiltReachProperty) / 1.6f;
         record->tiltAltitude = MinFloat(altitude, reach);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CursorTestSupport.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CKS2CursorManager.h"
 #include "app/shell/PressureResponse.h"
@@ -21,73 +22,6 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr uint32_t kGround = 0xFF203040u;
-
-// Stands in for the application, the main backdrop and the pen: it keeps the cursor state the
-// calls leave and records them. The cursor query goes to the manager, as the backdrop passes it
-// on last, unless a pane's answer for another widget is set.
-class RecordingCursorHost : public ICursorHost {
-public:
-    bool HasMainRoot() override { return root; }
-    bool IsPenButtonDown() override { return pen; }
-    bool IsPenEraser() override { return eraser; }
-    bool IsSecondaryButtonDown() override { return right; }
-    bool IsAltDown() override { return alt; }
-
-    void TrackBackdropCursor() override { ++tracks; }
-    bool IsBackdropCursorShown() override { return backdropShown; }
-    void HideBackdropCursor() override { Call("HideBackdropCursor"), backdropShown = false; }
-    bool IsSystemCursorShown() override { return systemShown; }
-    void ShowSystemCursor() override { Call("ShowSystemCursor"), systemShown = true, backdropShown = false; }
-    void HideSystemCursor() override { Call("HideSystemCursor"), systemShown = false; }
-
-    void DropCursorWidget() override { Call("DropCursorWidget"), systemShown = true; }
-    void SelectCursorById(int32_t id) override { Call("Select " + std::to_string(id)), selected = id; }
-    void ShowCursor() override { Call("ShowCursor"), backdropShown = true; }
-    void HideCursor() override { Call("HideCursor"), backdropShown = false; }
-
-    int32_t QueryCursor(CWidget* widget) override
-    {
-        if (widget != view)
-            return paneAnswer;
-        int32_t id = -1;
-        EXPECT_EQ(manager->OnMessage(kMsgCursorQuery, ToMsgArg(widget), ToMsgArg(&id), 0, kMsgReport), kResOk);
-        return id;
-    }
-
-    void InvalidateView(CWidget* widget, const tCRect& rect) override
-    {
-        EXPECT_EQ(widget, view);
-        invalidated.push_back(rect);
-    }
-    // The view's redraw: the canvas composites, then the manager paints its outline.
-    void PresentView(CWidget*) override
-    {
-        ++presents;
-        if (redraw)
-            redraw();
-    }
-
-    void Call(const std::string& name) { calls.push_back(name); }
-    int Count(const std::string& name) const { return int(std::count(calls.begin(), calls.end(), name)); }
-    void Clear()
-    {
-        calls.clear();
-        invalidated.clear();
-        presents = 0;
-    }
-
-    bool root = true, pen = false, eraser = false, right = false, alt = false;
-    bool systemShown = true, backdropShown = false;
-    int32_t paneAnswer = -1;
-    int32_t selected = 0;
-    int tracks = 0;
-    int presents = 0;
-    std::vector<std::string> calls;
-    std::vector<tCRect> invalidated;
-    std::function<void()> redraw;
-    CWidget* view = nullptr;
-    CKS2CursorManager* manager = nullptr;
-};
 
 // A painting of 400 x 300 cells shown at zoom 1 at the view's top-left, a crayon as the current
 // tool and the eraser as the eraser tool; the manager knows the canvas.
@@ -289,6 +223,22 @@ TEST_F(CursorManagerTest, WithoutAWidgetTheOutlineGoesAndTheSystemCursorComesBac
     EXPECT_EQ(host.tracks, 1);
 }
 
+// A removed outline leaves nothing drawn: coming back to the same place draws it again.
+TEST_F(CursorManagerTest, AnOutlineRemovedComesBackInTheSamePlace)
+{
+    // Without a sample the outline stands at the tool's own latest place, the same each time.
+    manager.UpdateCursor(view, nullptr, 1);
+    ASSERT_GT(Painted(image), 0u);
+    manager.UpdateCursor(nullptr, nullptr, 1);
+    ASSERT_EQ(Painted(image), 0u);
+    EXPECT_EQ(manager.GetRecord().toolId, -1);
+    host.Clear();
+    manager.UpdateCursor(view, nullptr, 1);
+    EXPECT_EQ(host.invalidated.size(), 12u);
+    EXPECT_GT(Painted(image), 0u);
+    EXPECT_EQ(manager.GetCurrentCursor(), -2);
+}
+
 TEST_F(CursorManagerTest, NoAnswerDropsTheCursorWidgetOnce)
 {
     CWidget pane;
@@ -421,21 +371,24 @@ TEST_F(CursorManagerTest, TheOilOutlineShowsTheFullBrushAndItsOval)
     EXPECT_FLOAT_EQ(oil->GetStrokeLength(), 30.0f);
     ASSERT_LT(narrowed, full * 0.9f);
     ASSERT_GT(narrowed, 8.0f);
-    // With the pen down and a load above 1 the width is the stroke's own, and the pen upright.
+    // With the pen down and a load above 1 the width is the stroke's own, and the brush turns
+    // with its nib as if the pen were upright: d = atan2(0, 0) / 2pi + 0.75, not the tilt's 0.
     host.pen = true;
     Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
     EXPECT_FLOAT_EQ(manager.GetRecord().radius, narrowed);
-    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 1.0f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.75 * kTwoPi, 1e-5);
+    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.3f);
     EXPECT_EQ(manager.GetRecord().penDown, 1u);
-    // A load of 1 or less shows the full brush even with the pen down, and keeps the pen's tilt
-    // above 0.
+    // A load of 1 or less shows the full brush even with the pen down; above 0 it still turns
+    // with the nib.
     oil->SetStrokeLength(0.5f);
     Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
     EXPECT_FLOAT_EQ(manager.GetRecord().radius, full);
-    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 1.0f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.75 * kTwoPi, 1e-5);
+    // With no load the pen's own tilt direction counts: (1.5 - 0) x 2pi within one turn.
     oil->SetStrokeLength(0.0f);
     Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
-    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.3f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.5 * kTwoPi, 1e-5);
 }
 
 TEST_F(CursorManagerTest, TheSprayToolsTurnTheirEllipseByTheToolsSwitch)
