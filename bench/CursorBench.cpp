@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RunBenchmarks.h"
+#include "app/shell/BackboneMessages.h"
 #include "app/shell/CKS2CursorManager.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
@@ -20,6 +21,7 @@
 #include "toolkit/core/SineTable.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/CWidget.h"
+#include "toolkit/widgets/CRegion.h"
 #include "toolkit/widgets/CWidgetLayout.h"
 #include "toolkit/widgets/IWidgetRoot.h"
 
@@ -156,7 +158,9 @@ void BM_DrawToolOverlay(benchmark::State& state)
     }
 }
 
-// One move of a pixel's worth of cells back and forth, and the redraw it asks for.
+// One move of a pixel's worth of cells back and forth, and the redraw it asks for: the
+// invalidated rectangles gathered into one dirty region, as the backdrop gathers them, and each
+// of the region's rectangles composited and overlaid.
 void BM_PointerMoveRedraw(benchmark::State& state)
 {
     CursorScene& scene = Scene();
@@ -169,7 +173,13 @@ void BM_PointerMoveRedraw(benchmark::State& state)
         scene.cursorHost.rects.clear();
         scene.MoveTo(1000.0f + (forth ? step : 0.0f), 800.0f);
         forth = !forth;
-        for (const tCRect& rect : scene.cursorHost.rects) {
+        CRegion dirty;
+        for (const tCRect& rect : scene.cursorHost.rects)
+            if (dirty.AddRect(rect) != kResOk)
+                state.SkipWithError("no memory for the region");
+        for (int32_t i = 0; i < dirty.GetCount(); ++i) {
+            tCRect rect;
+            (void)dirty.GetRect(&rect, i);
             if (scene.canvas.CompositeView(rect, &scene.target) != kResOk)
                 state.SkipWithError("the view was not drawn");
             scene.manager.DrawToolOverlay(rect, &scene.target);

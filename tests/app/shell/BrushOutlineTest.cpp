@@ -328,8 +328,9 @@ TEST_F(BrushOutlineTest, EveryPaintedPixelLiesInTheInvalidatedRectanglesAndARing
 
 TEST_F(BrushOutlineTest, ASegmentAlongAnAxisIsCoveredInStepsOfAtLeastAPixel)
 {
-    for (const auto& [from, to] : std::vector<std::pair<CFloatPoint, CFloatPoint>>{
+    for (const auto& ends : std::vector<std::pair<CFloatPoint, CFloatPoint>>{
              {{100, 100}, {300, 100}}, {{100, 300}, {100, 100}}, {{200, 200}, {200, 200}}, {{50, 50}, {51, 250}}}) {
+        const CFloatPoint from = ends.first, to = ends.second;
         std::vector<tCRect> rects;
         AddSegmentArea(rects, from, to);
         ASSERT_FALSE(rects.empty());
