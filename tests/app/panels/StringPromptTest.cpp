@@ -98,7 +98,7 @@ TEST_F(StringPromptTest, TheRootFollowsTheTitlesWidthUpToFourHundredAndThenBreak
     // The edit field spans the root but for 10 pixels each side; the buttons keep to the bottom.
     CWidget* field = prompt->GetEditControl()->GetWidget();
     EXPECT_EQ(field->GetWidth(), 380);
-    EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 10);
+    EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 17);
 }
 
 TEST_F(StringPromptTest, ANarrowBackdropLimitsTheRootToItsWidthLessTwenty)
