@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "app/panels/CStringPrompt.h"
 #include "app/panels/PromptTestSupport.h"
@@ -328,13 +329,18 @@ TEST_F(StringPromptTest, TheGlowRisesToEightyOverAButtonAndFallsSlowerWhenThePoi
     EXPECT_EQ(Glow(root, 2)->GetOpacity(), 80u);
     EXPECT_EQ(Glow(root, 1)->GetOpacity(), 0u);
     // A new show starts both glows from nothing, aiming at nothing.
+    PointAt(Button(CStringPrompt::kOkButton), {10, 10});
+    RunFor(100);
+    ASSERT_GT(Glow(root, 1)->GetOpacity(), 0u);
     prompt->Hide(0, 0, 0, 0);
     ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, u"Size")), kResOk);
-    EXPECT_EQ(Glow(root, 2)->GetOpacity(), 0u);
-    auto* step = dynamic_cast<CTimeStep*>(Button(CStringPrompt::kCancelButton)->GetUserObject(0));
-    ASSERT_NE(step, nullptr);
-    EXPECT_EQ(step->GetTarget(), 0.0f);
-    EXPECT_EQ(step->GetValue(), 0.0f);
+    for (const auto& [button, glow] : {std::pair{CStringPrompt::kOkButton, 1}, std::pair{CStringPrompt::kCancelButton, 2}}) {
+        EXPECT_EQ(Glow(root, glow)->GetOpacity(), 0u) << glow;
+        auto* step = dynamic_cast<CTimeStep*>(Button(button)->GetUserObject(0));
+        ASSERT_NE(step, nullptr);
+        EXPECT_EQ(step->GetTarget(), 0.0f) << glow;
+        EXPECT_EQ(step->GetValue(), 0.0f) << glow;
+    }
 }
 
 TEST_F(StringPromptTest, EachGlowKeepsToTheCornerOfItsButton)
