@@ -7,38 +7,16 @@
 # what it saw. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
+source "$(dirname "$0")/xvfb-session.sh"
 program=$2
 shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
-
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-export SDL_AUDIODRIVER=dummy
+# No input method: characters come straight from the keyboard events.
 export XMODIFIERS=@im=none
 unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$program" >"$work/stdout" 2>"$work/stderr" &
-pid=$!
+start_program '^Prompts$' "$program"
+sleep 0.3
 
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Prompts$' | head -1) || fail "no window appeared"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 0.8
-
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean brightness of a window area (WxH+X+Y), 0..1, and its mean difference between two shots.
 bright() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
 changed() {
@@ -106,16 +84,7 @@ shot slid
 check "$(changed answered slid 200x200+30+100) > 0.05" "the pane did not leave its place"
 check "$(bright slid 150x150+600+110) > $(bright answered 150x150+600+110) + 0.02" "the pane did not reach its other side"
 
-for i in $(seq 300); do
-    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
+close_program
 expected="toggle asks 1 refused
 toggle asks 1 taken
 text prompt opening 0
