@@ -48,6 +48,11 @@ inline constexpr uint32_t kWgtCursorFirst = 30;
 inline constexpr uint32_t kWgtCursorLast = 40;
 // The edit part that every text field's layout holds.
 inline constexpr uint32_t kWgtFieldEdit = 4131;
+// The parts of every checkbox's layout, the check mark (an image list, entry 0 clear and 1
+// ticked) and the label, shown in the pattern layout kWgtCheckbox.
+inline constexpr uint32_t kWgtCheckbox = 4100;
+inline constexpr uint32_t kWgtCheckMark = 4101;
+inline constexpr uint32_t kWgtCheckLabel = 4105;
 
 // The caption of the application's error report for result code c is text kStrReportCaptionFirst + c.
 inline constexpr uint32_t kStrReportCaptionFirst = 110000;
@@ -201,6 +206,9 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImWidget::kType, kCursorZoom},
     {CImageBase::kType, kImgFieldFrame},
     {CTxEdWidget::kType, kWgtFieldEdit},
+    {CCoWidget::kType, kWgtCheckbox},
+    {CImWidget::kType, kWgtCheckMark},
+    {CTxWidget::kType, kWgtCheckLabel},
     {kStringTableText, kStrReportCaptionFirst, kStrReportCaptionCount},
     {kStringTableText, kStrProduct},
     {kStringTableText, kStrProjectTypeName},
