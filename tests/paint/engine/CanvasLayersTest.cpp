@@ -139,6 +139,21 @@ TEST_F(CanvasLayersTest, DeletingTheBottomLayerKeepsTheCurrentLayer)
     EXPECT_TRUE(host.calls.empty());
 }
 
+TEST_F(CanvasLayersTest, DeletingTheCurrentLayerMakesTheOneBelowItCurrent)
+{
+    MakeLayers(4);
+    canvas.SetCurrentLayerIndex(2);
+    canvas.SetSecondLayerIndex(2);
+    canvas.DeleteLayer(2);
+    EXPECT_EQ(Marks(), (Stack{0, 1, 3}));
+    EXPECT_EQ(canvas.GetCurrentLayerIndex(), 1);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 1);
+    // A layer above the current one leaves it where it is.
+    canvas.DeleteLayer(2);
+    EXPECT_EQ(canvas.GetCurrentLayerIndex(), 1);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 1);
+}
+
 TEST_F(CanvasLayersTest, MovesPlaceTheLayerBeforeTheNamedOne)
 {
     MakeLayers(4);
@@ -285,11 +300,15 @@ TEST_F(CanvasLayersTest, FlatteningMergesEveryLayerIntoTheBottomOne)
     ASSERT_EQ(canvas.FlattenLayers(1), kResOk);
     EXPECT_EQ(canvas.GetLayerCount(), 1);
     EXPECT_EQ(canvas.GetCurrentLayerIndex(), 0);
-    EXPECT_EQ(canvas.GetSecondLayerIndex(), 2);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 0) << "clamped to the one layer left";
+    uint32_t second = 7;
+    EXPECT_EQ(canvas.OnMessage(kMsgSecondLayer, 0, ToMsgArg(&second), 0, kMsgReport), kResOk);
+    EXPECT_EQ(second, 0u);
     EXPECT_EQ(Marks(), (Stack{2}));
     EXPECT_EQ(ColourAt(canvas.GetLayer(0)->GetCellMap(), 2, 2), 0xFF123456u);
     EXPECT_EQ(ColourAt(canvas.GetLayer(0)->GetCellMap(), 3, 2), 0xFF654321u);
     EXPECT_EQ(host.Names(), (std::vector<std::string>{"RecordLayersFlattened"}));
+    EXPECT_TRUE(host.calls[0].hadProgress) << "the record gets the flatten's progress";
     EXPECT_EQ(host.flattened, before);
     EXPECT_EQ(controller.Count(kMsgLayersChanged), 1);
     ASSERT_EQ(canvas.FlattenLayers(1), kResOk);

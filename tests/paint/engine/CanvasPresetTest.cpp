@@ -317,13 +317,16 @@ TEST_F(CanvasPresetTest, ShortRecordsAndImpossibleLengthsAreRefused)
         header + U32(kPresetPaperOpacity) + I64(1000) + I32(5),
         header + U32(kPresetName) + I64(int64_t(1) << 62) + Line(u"x"),
         header + U32(kPresetPaperColour) + I64(-1) + U32(5),
-        header + U32(kPresetName) + "\x04",
     };
     for (const std::string& bytes : cases) {
         CCanvasInfo info;
-        EXPECT_NE(Read(info, bytes), kResOk);
+        EXPECT_EQ(Read(info, bytes), kResFileInvalid) << bytes.size();
         ExpectFields(info, ValuesOf(CCanvasInfo()));
     }
+    // A record's tag and length cut short are a read error.
+    CCanvasInfo cut;
+    EXPECT_EQ(Read(cut, header + U32(kPresetName) + "\x04"), kResFileIO);
+    ExpectFields(cut, ValuesOf(CCanvasInfo()));
     CCanvasInfo info;
     EXPECT_EQ(info.ApplyPresetRecord(nullptr, kPresetName, 4), kResBadParam);
     EXPECT_EQ(info.ApplyPresetRecord(&Holding(stream, U32(5)), kPresetPaperColour, -4), kResFileInvalid);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "ToolTestSupport.h"
 
@@ -18,6 +19,37 @@ TEST_F(StrokeEngineTest, ASampleCloserThanAScreenPixelIsDroppedUnlessZoomedIn)
         ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(10.6f, 10, 0.5f), 1), kResOk);
         // d^2 = 0.36: above f = 1/4 at zoom 4, not above f = 1 at zoom 1.
         EXPECT_EQ(tool.Pending().GetCount(), zoom > 1.0f ? 2 : 1) << zoom;
+    }
+}
+
+TEST_F(StrokeEngineTest, ASampleExactlyAScreenPixelAwayIsDropped)
+{
+    CProbeTool tool;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(11, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 1) << "d^2 = 1 is not above f = 1";
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(11.0625f, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 2) << "d^2 = 1.12890625 is";
+}
+
+// The third sample turns back when its squared distance b from the sample two before is below
+// f + d^2, d^2 its squared distance from the last one: from (10, 20) to (18, 20), then back to x,
+// b = (x - 10)^2 and d^2 = (18 - x)^2, equal to b - 1 at x = 14.0625.
+TEST_F(StrokeEngineTest, ASampleIsMarkedWhenItComesBackCloserThanFPlusItsStep)
+{
+    for (const auto& [x, marked] : {std::pair{14.0f, 1u}, {14.0625f, 0u}, {10.0f, 0u}}) {
+        CProbeTool tool;
+        ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 20, 0.5f)), kResOk);
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(18, 20, 0.5f), 1), kResOk);
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(x, 20, 0.5f), 1), kResOk);
+        ASSERT_EQ(tool.Pending().GetCount(), 3) << x;
+        EXPECT_EQ(tool.Pending()[1].mark, 0u) << "two samples pend before a mark is possible";
+        EXPECT_EQ(tool.Pending()[2].mark, marked) << x << (x == 10.0f ? ": b = 0 is no turn" : "");
+        EXPECT_EQ(tool.LastSample().mark, 0u);
     }
 }
 
