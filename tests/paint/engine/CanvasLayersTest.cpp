@@ -553,10 +553,14 @@ TEST_F(CanvasLayersTest, TheTracingImageIsDeletedUnlessThePoolHoldsIt)
 TEST_F(CanvasLayersTest, TheLayerImageSizeIsSharedAndTheChangeFlagCleared)
 {
     MakeLayers(2);
+    FillLayerCells(*canvas.GetLayer(1), MakeCell(0xFFFF0000u, 100));
     CLayer::SetLayersChanged(1);
     ASSERT_EQ(canvas.SetLayerImageSize(20, 15), kResOk);
     EXPECT_EQ(CLayer::GetViewImageSize(), (tCPoint{20, 15}));
     EXPECT_EQ(canvas.GetLayer(1)->GetImage().GetWidth(), 20);
+    // Each image shows its layer at once: the red layer's is red.
+    const CPixel shown = PixelAt(canvas.GetLayer(1)->GetImage(), 10, 7);
+    EXPECT_GT((shown >> 16) & 255, (shown >> 8) & 255) << std::hex << shown;
     EXPECT_EQ(CLayer::GetLayersChanged(), 0u);
     ASSERT_EQ(canvas.InsertNewLayer(2), kResOk);
     EXPECT_EQ(canvas.GetLayer(2)->GetImage().GetHeight(), 15);

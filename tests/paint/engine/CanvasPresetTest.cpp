@@ -291,6 +291,14 @@ TEST_F(CanvasPresetTest, TextsAreReadWithinTheirRecord)
               kResOk);
     EXPECT_EQ(info.name, u"abc");
     EXPECT_EQ(info.paperName, u"de");
+
+    // UTF-16 units take their high byte: a Cyrillic name and a CJK paper.
+    CCanvasInfo wide;
+    ASSERT_EQ(Read(wide, Line(kPresetHeaderText) + Chunk(kPresetName, Line(u"\u0416a")) +
+                             Chunk(kPresetPaperName, Line(u"\u7D19"))),
+              kResOk);
+    EXPECT_EQ(wide.name, u"\u0416a");
+    EXPECT_EQ(wide.paperName, u"\u7D19");
     EXPECT_EQ(info.paperColour, 0x01020304u);
 
     CCanvasInfo odd;

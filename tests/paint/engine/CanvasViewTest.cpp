@@ -423,6 +423,33 @@ TEST_F(CanvasViewTest, ChangedCellsInvalidateTheirPixelsWithAMargin)
     EXPECT_EQ(root.presents, 0);
 }
 
+TEST_F(CanvasViewTest, ChangedCellsOfAFlippedPaintingInvalidateTheirMirroredPixels)
+{
+    Show(1.0f, {100, 50});
+    canvas.SetFlipHorizontal(1);
+    canvas.InvalidateCellRect({10, 10, 20, 15}, 0);
+    // Columns 10..20 of 400 mirrored to 380..390.
+    ASSERT_EQ(root.invalidated.size(), 1u);
+    EXPECT_EQ(root.invalidated[0], (tCRect{479, 59, 491, 66}.Offset({10, 20})));
+    root.ClearRecords();
+    canvas.SetFlipHorizontal(0);
+    canvas.SetFlipVertical(1);
+    canvas.InvalidateCellRect({10, 10, 20, 15}, 0);
+    // Rows 10..15 of 300 mirrored to 285..290.
+    ASSERT_EQ(root.invalidated.size(), 1u);
+    EXPECT_EQ(root.invalidated[0], (tCRect{109, 334, 121, 341}.Offset({10, 20})));
+}
+
+TEST_F(CanvasViewTest, APartOfThePaintingInvalidatesItsPixelsAtTheZoom)
+{
+    Show(2.0f, {100, 50});
+    ASSERT_EQ(canvas.InvalidateCanvasRect({10, 12, 20, 15}, 1), kResOk);
+    // Cells 10..20 x 12..15 at zoom 2 from (100, 50), in root coordinates.
+    ASSERT_FALSE(root.invalidated.empty());
+    EXPECT_EQ(root.dirty.GetBounds(), (tCRect{120, 74, 140, 80}.Offset({10, 20})));
+    EXPECT_EQ(root.presents, 1);
+}
+
 TEST_F(CanvasViewTest, InvalidatingThePaintingCoversItsTurnedPixels)
 {
     Show(1.0f, {200, 150});

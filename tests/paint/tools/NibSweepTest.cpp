@@ -7,6 +7,7 @@
 #include <map>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -463,6 +464,25 @@ TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)
     EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
     EXPECT_TRUE(rect.IsEmpty());
     EXPECT_TRUE(tool.painted.empty());
+}
+
+// A tap keeps the nib's own direction only while the pen stands upright (a mean tilt of the two
+// nibs above 0.95); a tilted pen lays it across its azimuth a: the angle (1.5 - a) x 2 pi.
+TEST_F(SegmentTest, ATiltedPensTapLiesAcrossItsAzimuth)
+{
+    for (const auto& [tilt, perpendicular] : {std::pair{0.9f, tCFPoint{-1.0f, 0.0f}}, {0.96f, tCFPoint{0.0f, 1.0f}}}) {
+        CProbeTool tool;
+        for (int i = 0; i < 6; ++i)
+            ASSERT_EQ(tool.UpdateNibDirection(*canvas, Pen(float(10 + 3 * i), 20, 0.0f)), kResOk);
+        CPenSample pen = Pen(25, 20, 0.7f);
+        pen.tiltA = tilt;
+        pen.tiltB = 0.25f;
+        ASSERT_EQ(tool.BeginStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.EndStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.sweeps.size(), 1u);
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.x, perpendicular.x, 1e-5) << tilt;
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.y, perpendicular.y, 1e-5) << tilt;
+    }
 }
 
 TEST_F(SegmentTest, APenDownAndUpPaintsOnlyTheClosingTap)

@@ -41,6 +41,7 @@ public:
     using COilPaintNew::ApplySettings;
     using COilPaintNew::LoadNib;
     using COilPaintNew::PaintCell;
+    using COilPaintNew::PickUpPaint;
     using COilPaintNew::PickUpSample;
 
     CNibRow& Working() { return m_currentNib; }
@@ -183,6 +184,13 @@ TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
     EXPECT_EQ(int32_t(entry.thickness), laid);
     EXPECT_EQ(int32_t(entry.wetness), (20000 - laid) / 20);
     EXPECT_EQ(uint32_t(entry.colour), 0xFF204080u);
+    // Load left makes a coloured entry opaque; an entry without colour stays without.
+    PaintCell half{0x80204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &half, 60);
+    EXPECT_EQ(uint32_t(half.colour), 0xFF204080u);
+    PaintCell clear{0x00204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &clear, 60);
+    EXPECT_EQ(uint32_t(clear.colour), 0x00204080u);
 }
 
 TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
@@ -300,6 +308,33 @@ TEST(OilPaint, TheDryPickUpTakesALittleLoadAndTheColour)
     EXPECT_GT(raised, 10) << "entries whose wetness the dry pick-up raised";
 }
 
+// An entry that lays nothing keeps 0.9 of its own alpha E and takes 0.1 of the cell's a when
+// E is the larger: round(0.9 E + 0.1 a).
+TEST(OilPaint, AnEntryThatLaysNothingFadesTowardsTheCellsAlpha)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    const PaintCell entry{0xC8204080u, 0, 0, 0, 0};
+    const PaintCell faint{0x300000FFu, 40, 0, 0, 0};
+    PaintCell picked = entry;
+    oil.PickUpSample(&faint, &picked, 60);
+    const PickUpModel model(oil, 60, 0.5, entry);
+    const int32_t a = int32_t(std::nearbyint(0x30 * model.share * model.g));
+    ASSERT_LT(a, 200);
+    EXPECT_EQ(int32_t(picked.thickness), 0);
+    EXPECT_EQ(uint32_t(picked.colour), uint32_t(std::nearbyint(200 * 0.9 + a * 0.1)) << 24 | 0x204080u);
+}
+
+// The pick-up's noise runs across the nib at (size + 1) x 10650 + pressure x 21300.
+TEST(OilPaint, ThePickUpsNoiseScaleFollowsSizeAndPressure)
+{
+    COilProbe oil;
+    oil.SetSize(0.5f);
+    oil.Loaded().position.pressure = 0.25f;
+    oil.PickUpPaint(StrokeContext{});
+    EXPECT_EQ(oil.GetNoiseScale(), 1.5f * 10650.0f + 0.25f * 21300.0f);
+}
+
 // The first segment and the second half of a corner fade the profile in from the working end;
 // the closing segment and the first half of a corner fade it out towards the loaded end.
 TEST(OilPaint, EndSegmentsFadeInOrOutAlongTheSegment)
@@ -354,6 +389,10 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
     EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 9";
     oil.FillNib({0xFF204080u, 13, 0, 0, 0});
     EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 12";
+    oil.FillNib({0xFF204080u, 11, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 10";
+    oil.FillNib({0xFF204080u, 12, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 11";
 
     // N = round(0.9 x 20) = 18: c = 18/32, V = 255 + c, K = round(255 V (c + (1 - c) R)) >> 8.
     oil.FillNib({0xFF204080u, 20, 0, 0, 0});

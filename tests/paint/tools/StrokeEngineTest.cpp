@@ -23,6 +23,16 @@ TEST_F(StrokeEngineTest, ASampleCloserThanAScreenPixelIsDroppedUnlessZoomedIn)
     }
 }
 
+TEST_F(StrokeEngineTest, ZoomedInALittleASampleNeedsOnlyAScreenPixel)
+{
+    ASSERT_EQ(canvas->SetZoom(1.2f, 0), kResOk);
+    CProbeTool tool;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(10.95f, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 2) << "d^2 = 0.9025 is above f = 1 / 1.2";
+}
+
 TEST_F(StrokeEngineTest, ASampleExactlyAScreenPixelAwayIsDropped)
 {
     CProbeTool tool;

@@ -74,6 +74,7 @@ TEST(ToolSettings, ARecordRoundTripsThroughTheStream)
     tool.SetSize(3.5f);
     tool.SetCommonProperty(0.75f);
     tool.SetStrokeCount(42);
+    EXPECT_EQ(tool.SetStrokeCount(42), 0u) << "storing the count answers 0";
     tool.SetToolFlag(1);
     tool.SetStrokePosition(-5);
     tool.SetCleanBrush(0);
