@@ -121,7 +121,11 @@ struct PaintSum {
     }
 
     // The mean cell; a sum without coverage keeps the plain mean of the colours.
-    PaintCell Mean() const
+    PaintCell Mean() const { return Scaled(1.0f / weight); }
+
+    // The colours by coverage (a sum without coverage: their plain mean), the other channels,
+    // coverage among them, as their sums times `scale`.
+    PaintCell Scaled(float scale) const
     {
         PaintCell cell{};
         if (!(weight > 0.0f))
@@ -134,11 +138,11 @@ struct PaintSum {
         const float r = covered ? red * perAlpha : plainRed * perWeight;
         const float g = covered ? green * perAlpha : plainGreen * perWeight;
         const float b = covered ? blue * perAlpha : plainBlue * perWeight;
-        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-        cell.thickness = word(thickness * perWeight);
-        cell.wetness = word(wetness * perWeight);
-        cell.shine = uint8_t(byte(shine * perWeight));
-        cell.extra = uint8_t(byte(extra * perWeight));
+        cell.colour = byte(alpha * scale) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell.thickness = word(thickness * scale);
+        cell.wetness = word(wetness * scale);
+        cell.shine = uint8_t(byte(shine * scale));
+        cell.extra = uint8_t(byte(extra * scale));
         return cell;
     }
 };
@@ -234,11 +238,21 @@ constexpr Reciprocals MakeReciprocals()
 
 constexpr Reciprocals kReciprocals = MakeReciprocals();
 
-// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded.
+// q rounded up from q + r / d where r / d is past a half, or a half and q odd: ties to even.
+uint32_t RoundQuotientToEven(uint32_t q, uint32_t r, uint32_t d)
+{
+    return q + (2 * r > d || (2 * r == d && (q & 1)) ? 1 : 0);
+}
+
+// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded to even.
 uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
 {
-    return uint32_t((uint64_t(sum + alpha / 2) * kReciprocals.factor[alpha]) >> 32);
+    const uint32_t q = uint32_t((uint64_t(sum) * kReciprocals.factor[alpha]) >> 32);
+    return RoundQuotientToEven(q, sum - q * alpha, alpha);
 }
+
+// A sum of the smoothing's weights 1, 2, 1 over 4, rounded to even.
+uint32_t Quarter(uint32_t sum) { return RoundQuotientToEven(sum >> 2, sum & 3, 4); }
 
 // SmoothNibPaint's blend with the three neighbours written out and the divisions by the alpha
 // sum as multiplies: the same integers.
@@ -262,11 +276,11 @@ void SmoothEntries(const PaintCell* source, PaintCell* entries)
             }
         }
         PaintCell& entry = entries[i];
-        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
-        entry.thickness = uint16_t((left.thickness + 2u * middle.thickness + right.thickness + 2) >> 2);
-        entry.wetness = uint16_t((left.wetness + 2u * middle.wetness + right.wetness + 2) >> 2);
-        entry.shine = uint8_t((left.shine + 2u * middle.shine + right.shine + 2) >> 2);
-        entry.extra = uint8_t((left.extra + 2u * middle.extra + right.extra + 2) >> 2);
+        entry.colour = Quarter(alpha) << 24 | colour;
+        entry.thickness = uint16_t(Quarter(left.thickness + 2u * middle.thickness + right.thickness));
+        entry.wetness = uint16_t(Quarter(left.wetness + 2u * middle.wetness + right.wetness));
+        entry.shine = uint8_t(Quarter(left.shine + 2u * middle.shine + right.shine));
+        entry.extra = uint8_t(Quarter(left.extra + 2u * middle.extra + right.extra));
     }
 }
 
@@ -297,7 +311,9 @@ void CToolBase::SampleNibPair(float* first, float* second, float position, float
 }
 
 // Both rows go into one mean: the working row's entries weighted by 255 - round(255 x along)
-// times their lookup weights, the loaded row's by round(255 x along) times theirs. While a sweep
+// times their lookup weights, the loaded row's by round(255 x along) times theirs. Colours are
+// averaged by coverage; the other channels are divided by the step, as every lookup is, so that
+// a window the nib's ends clip carries less paint. While a sweep
 // has the rows in its table the same sums come from there in the same order, and the plain
 // colour sums, which only a lookup without coverage needs, are made only then.
 void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
@@ -314,7 +330,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
         });
-        *paint = sum.Mean();
+        *paint = sum.Scaled(span.scale / 255.0f);
         return;
     }
     SumSpan(span, [&](int32_t i, float w) {
@@ -342,7 +358,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             }
         });
     }
-    *paint = sum.Mean();
+    *paint = sum.Scaled(span.scale / 255.0f);
 }
 
 void CToolBase::BuildNibPaintTable()
@@ -402,7 +418,8 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
 
 // Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
 // themselves for the missing one), colours weighted by coverage so that an entry without paint
-// takes its neighbours' colour; the wetness is the mean of the two pairwise halves.
+// takes its neighbours' colour; the wetness is the mean of the two pairwise halves. Every
+// division rounds to nearest, ties to even, as the lookups' means do.
 void CToolBase::SmoothNibPaint()
 {
     Cell source[kNibEntries];
@@ -434,13 +451,13 @@ void CToolBase::SmoothNibPaint()
         if (alpha > 0) {
             colour = 0;
             for (int32_t c = 0; c < 3; ++c)
-                colour |= ((channel[c] + alpha / 2) / alpha) << (16 - 8 * c);
+                colour |= RoundQuotientToEven(channel[c] / alpha, channel[c] % alpha, alpha) << (16 - 8 * c);
         }
-        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
-        entry.thickness = uint16_t((thickness + 2) >> 2);
-        entry.wetness = uint16_t((wetness + 2) >> 2);
-        entry.shine = uint8_t((shine + 2) >> 2);
-        entry.extra = uint8_t((extra + 2) >> 2);
+        entry.colour = RoundQuotientToEven(alpha / 4, alpha % 4, 4) << 24 | colour;
+        entry.thickness = uint16_t(RoundQuotientToEven(thickness / 4, thickness % 4, 4));
+        entry.wetness = uint16_t(RoundQuotientToEven(wetness / 4, wetness % 4, 4));
+        entry.shine = uint8_t(RoundQuotientToEven(shine / 4, shine % 4, 4));
+        entry.extra = uint8_t(RoundQuotientToEven(extra / 4, extra % 4, 4));
     }
 }
 

@@ -15,6 +15,7 @@
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/PenSettings.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
@@ -247,6 +248,34 @@ TEST_F(CanvasInputTest, ANonZeroAnswerBeforeTheStrokeCancelsItWithoutAnUndoStep)
     EXPECT_EQ(steps, 0);
     EXPECT_EQ(canvas().GetStrokeActive(), 0u);
     EXPECT_EQ(canvas().GetInputIdle(), 1u);
+}
+
+TEST_F(CanvasInputTest, TheSamplerPicksColoursOnlyOverThePainting)
+{
+    MakeCanvas(4909);
+    // The painting is 200 x 150 cells from the root's origin: x = 300 lies beside it.
+    Script(VK_LBUTTON, {{300, 50}, {305, 60}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(recorder.Count(kMsgCanvasColourPicked), 0);
+    Script(VK_LBUTTON, {{100, 50}, {105, 60}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_GE(recorder.Count(kMsgCanvasColourPicked), 2) << "one pick per place the pointer passes";
+}
+
+TEST_F(CanvasInputTest, AStrokeStartsByPickingTheTracingImagesColourUnderThePen)
+{
+    MakeCanvas(4900);
+    auto* tracing = new CImage(200, 150);
+    CImNav(tracing).Fill(0xFF123456u);
+    ASSERT_EQ(canvas().SetTracingImage(tracing), kResOk);
+    canvas().SetTracingMode(0);
+    canvas().SetTraceColourPick(1);
+    Script(VK_LBUTTON, Line({60, 50}, {120, 80}, 4));
+    ASSERT_EQ(Press(), kResOk);
+    const auto picked = std::find(recorder.codes.begin(), recorder.codes.end(), kMsgCanvasColourPicked);
+    ASSERT_NE(picked, recorder.codes.end());
+    EXPECT_EQ(recorder.args[size_t(picked - recorder.codes.begin())], tMsgArg(0xFF123456u));
+    EXPECT_LT(picked, std::find(recorder.codes.begin(), recorder.codes.end(), kMsgStrokeStarting));
 }
 
 TEST_F(CanvasInputTest, NavigationToolsNeverPaintNorOpenAStep)

@@ -7,6 +7,7 @@
 #include <map>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -97,6 +98,65 @@ TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
     EXPECT_EQ((uint32_t(paint.colour) >> 16) & 255, uint32_t(std::nearbyint(red)));
     EXPECT_EQ(uint32_t(paint.colour) & 255, uint32_t(std::nearbyint(255.0 - red)));
     EXPECT_EQ(int32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
+}
+
+// The averaging lookup divides by the step, also where the nib's end clips its window: the
+// paint thins there as the nib's values do; colours stay averaged by coverage.
+TEST(NibLookup, NibPaintAtAClippedWindowIsDividedByTheStep)
+{
+    CProbeTool tool;
+    for (int i = 0; i < kNibEntries; ++i) {
+        tool.Working().entries[i] = {0xC8FF8000u, 400, 1000, 40, 20};
+        tool.Loaded().entries[i] = tool.Working().entries[i];
+        tool.NibTable(0)[i] = 1.0f;
+    }
+    PaintCell paint{};
+    float value = 0.0f;
+    // Width 60, a step of 2: position 0 reads [0, 1], entry 0 alone, over 2.
+    tool.SampleNibPaint(&paint, &value, 0.0f, 0.0f, 60.0f);
+    EXPECT_EQ(value, 0.5f);
+    EXPECT_EQ(uint32_t(paint.colour), 0x64FF8000u) << "alpha 200 / 2, the colour kept";
+    EXPECT_EQ(int32_t(paint.thickness), 200);
+    EXPECT_EQ(int32_t(paint.wetness), 500);
+    EXPECT_EQ(int32_t(paint.shine), 20);
+    EXPECT_EQ(int32_t(paint.extra), 10);
+    // Width 30, a step of 4: position 0 reads [0, 2], two entries over 4.
+    tool.SampleNibPaint(&paint, &value, 1.0f, 0.0f, 30.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0x64FF8000u);
+    EXPECT_EQ(int32_t(paint.thickness), 200);
+    // Inside the row the window is whole.
+    tool.SampleNibPaint(&paint, &value, 0.5f, 0.5f, 60.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0xC8FF8000u);
+    EXPECT_EQ(int32_t(paint.thickness), 400);
+}
+
+// (left + 2 x entry + right) / 4 and the colours' quotients round to nearest, ties to even.
+TEST(NibLookup, SmoothingRoundsHalvesToEvenUnderBothKernels)
+{
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CProbeTool tool;
+        tool.SetNibKernel(kernel);
+        for (int i = 0; i < kNibEntries; ++i)
+            tool.Loaded().entries[i] = {0xFF000000u, 0, 0, 0, 0};
+        tool.Loaded().entries[10] = {0xFF010507u, 5, 1, 3, 5};
+        for (int i = 40; i < 60; ++i)
+            tool.Loaded().entries[i] = {0x00000000u, 0, 0, 0, 0};
+        tool.Loaded().entries[50] = {0x05204060u, 0, 0, 0, 0};
+        tool.SmoothNibPaint();
+        const PaintCell& middle = tool.Loaded().entries[10];
+        // Red 2 / 4, green 10 / 4, blue 14 / 4; thickness 10 / 4, wetness 2 / 4, shine 6 / 4.
+        EXPECT_EQ(uint32_t(middle.colour), 0xFF000204u);
+        EXPECT_EQ(int32_t(middle.thickness), 2);
+        EXPECT_EQ(int32_t(middle.wetness), 0);
+        EXPECT_EQ(int32_t(middle.shine), 2);
+        EXPECT_EQ(int32_t(middle.extra), 2);
+        const PaintCell& beside = tool.Loaded().entries[9];
+        EXPECT_EQ(uint32_t(beside.colour), 0xFF000102u) << "5 / 4 and 7 / 4";
+        EXPECT_EQ(int32_t(beside.thickness), 1);
+        // Alpha 10 / 4 and 5 / 4; the colour of the one covered entry.
+        EXPECT_EQ(uint32_t(tool.Loaded().entries[50].colour), 0x02204060u);
+        EXPECT_EQ(uint32_t(tool.Loaded().entries[51].colour), 0x01204060u);
+    }
 }
 
 TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
@@ -404,6 +464,25 @@ TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)
     EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
     EXPECT_TRUE(rect.IsEmpty());
     EXPECT_TRUE(tool.painted.empty());
+}
+
+// A tap keeps the nib's own direction only while the pen stands upright (a mean tilt of the two
+// nibs above 0.95); a tilted pen lays it across its azimuth a: the angle (1.5 - a) x 2 pi.
+TEST_F(SegmentTest, ATiltedPensTapLiesAcrossItsAzimuth)
+{
+    for (const auto& [tilt, perpendicular] : {std::pair{0.9f, tCFPoint{-1.0f, 0.0f}}, {0.96f, tCFPoint{0.0f, 1.0f}}}) {
+        CProbeTool tool;
+        for (int i = 0; i < 6; ++i)
+            ASSERT_EQ(tool.UpdateNibDirection(*canvas, Pen(float(10 + 3 * i), 20, 0.0f)), kResOk);
+        CPenSample pen = Pen(25, 20, 0.7f);
+        pen.tiltA = tilt;
+        pen.tiltB = 0.25f;
+        ASSERT_EQ(tool.BeginStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.EndStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.sweeps.size(), 1u);
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.x, perpendicular.x, 1e-5) << tilt;
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.y, perpendicular.y, 1e-5) << tilt;
+    }
 }
 
 TEST_F(SegmentTest, APenDownAndUpPaintsOnlyTheClosingTap)
