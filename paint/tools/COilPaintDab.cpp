@@ -16,13 +16,39 @@ namespace {
 
 int32_t Round(double value) { return RoundEvenToInt32(value); }
 
+// Half an entry's extra byte as a share, e / 255 x 0.5, for each byte e.
+struct HalfShares {
+    double share[256];
+    HalfShares()
+    {
+        for (int32_t e = 0; e < 256; ++e)
+            share[e] = double(e) / 255.0 * 0.5;
+    }
+};
+
+const HalfShares kHalfShares;
+
 }  // namespace
+
+uint32_t COilPaintNew::PickUpNoise(int32_t i)
+{
+    const uint32_t x = m_strokePosition * 256u, y = NoiseCoordinate(double(m_noiseScale) * i);
+    if (GetNibKernel() != NibKernel::kTabled)
+        return StrokeNoise(x, y);
+    if (!m_pickUpNoiseKept || x != m_pickUpNoiseX || m_strokeSeed[0] != m_pickUpNoiseSeed) {
+        m_pickUpNoise = ValueNoiseColumn(&m_strokeSeed[0], int32_t(x));
+        m_pickUpNoiseX = x;
+        m_pickUpNoiseSeed = m_strokeSeed[0];
+        m_pickUpNoiseKept = true;
+    }
+    return m_pickUpNoise.At(int32_t(y));
+}
 
 void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
 {
     const double t = m_loadedNib.position.pressure;
-    const double n = double(StrokeNoise(m_strokePosition * 256u, NoiseCoordinate(double(m_noiseScale) * i))) / 65535.0;
-    const double h = double(entry->extra) / 255.0 * 0.5;
+    const double n = double(PickUpNoise(i)) / 65535.0;
+    const double h = kHalfShares.share[entry->extra];
     const double f = h + (1.0 - h) * n;
     const int64_t load = int64_t(entry->wetness) * kLoadUnit;
     const double cap = t * 2000.0 * (1.3 - double(m_thinning));
