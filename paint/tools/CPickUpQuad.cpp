@@ -26,14 +26,20 @@ void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
         return;
     for (int32_t k = 0; k < 4; ++k) {
         const PaintCell& cell = *corners[k];
-        // The products with alpha are exact.
-        const __m128 alpha = _mm_set1_ps(float(cell.colour >> 24));
-        const __m128 colours = _mm_setr_ps(float((cell.colour >> 16) & 255), float((cell.colour >> 8) & 255),
-                                           float(cell.colour & 255), 1.0f);
-        m_corners[k][0] = _mm_move_ss(_mm_mul_ps(_mm_shuffle_ps(colours, colours, _MM_SHUFFLE(2, 1, 0, 0)), alpha),
-                                      alpha);
+        // The colour's bytes as 32-bit lanes: blue, green, red, alpha; the products with alpha
+        // are exact.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128 bytes = _mm_cvtepi32_ps(
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(cell.colour)), zero), zero));
+        const __m128 alpha = _mm_shuffle_ps(bytes, bytes, _MM_SHUFFLE(3, 3, 3, 3));
+        const __m128 one = _mm_set_ss(1.0f);
+        // Alpha in the top lane: blue x alpha, green x alpha, red x alpha, alpha.
+        const __m128 covered = _mm_mul_ps(bytes, alpha);
+        m_corners[k][0] = _mm_shuffle_ps(covered, _mm_unpackhi_ps(covered, bytes), _MM_SHUFFLE(3, 0, 1, 0));
         m_corners[k][1] = _mm_setr_ps(float(cell.thickness), float(cell.wetness), float(cell.shine), float(cell.extra));
-        m_corners[k][2] = colours;
+        // 1 in the top lane: blue, green, red, 1.
+        m_corners[k][2] =
+            _mm_shuffle_ps(bytes, _mm_shuffle_ps(bytes, one, _MM_SHUFFLE(0, 0, 2, 2)), _MM_SHUFFLE(2, 0, 1, 0));
     }
 }
 
@@ -46,41 +52,49 @@ void CPickUpQuad::PaintAt(const CPaintCellNav& cells, const PickUpPlace& place, 
         return;
     }
     const float wx = place.wx, wy = place.wy;
-    const float weights[4] = {(1.0f - wx) * (1.0f - wy), wx * (1.0f - wy), (1.0f - wx) * wy, wx * wy};
+    const __m128 w0 = _mm_set1_ps((1.0f - wx) * (1.0f - wy)), w1 = _mm_set1_ps(wx * (1.0f - wy));
+    const __m128 w2 = _mm_set1_ps((1.0f - wx) * wy), w3 = _mm_set1_ps(wx * wy);
     __m128 sums[3];
-    const __m128 first = _mm_set1_ps(weights[0]);
-    for (int32_t lane = 0; lane < 3; ++lane)
-        sums[lane] = _mm_mul_ps(m_corners[0][lane], first);
-    for (int32_t k = 1; k < 4; ++k) {
-        const __m128 w = _mm_set1_ps(weights[k]);
-        for (int32_t lane = 0; lane < 3; ++lane)
-            sums[lane] = _mm_add_ps(sums[lane], _mm_mul_ps(m_corners[k][lane], w));
+    for (int32_t lane = 0; lane < 3; ++lane) {
+        __m128 sum = _mm_mul_ps(m_corners[0][lane], w0);
+        sum = _mm_add_ps(sum, _mm_mul_ps(m_corners[1][lane], w1));
+        sum = _mm_add_ps(sum, _mm_mul_ps(m_corners[2][lane], w2));
+        sums[lane] = _mm_add_ps(sum, _mm_mul_ps(m_corners[3][lane], w3));
     }
-    const float weight = _mm_cvtss_f32(_mm_shuffle_ps(sums[2], sums[2], _MM_SHUFFLE(3, 3, 3, 3)));
-    if (!(weight > 0.0f)) {
+    const __m128 weight = _mm_shuffle_ps(sums[2], sums[2], _MM_SHUFFLE(3, 3, 3, 3));
+    if (!(_mm_cvtss_f32(weight) > 0.0f)) {
         *paint = PaintCell{};
         return;
     }
-    const float perWeight = 1.0f / weight;
-    const float alpha = _mm_cvtss_f32(sums[0]);
-    const bool covered = alpha > 0.0f;
-    // Without coverage the colours are the plain means: alpha stays in the lowest lane.
-    const __m128 colour =
-        covered ? sums[0] : _mm_move_ss(_mm_shuffle_ps(sums[2], sums[2], _MM_SHUFFLE(2, 1, 0, 0)), sums[0]);
-    const float perAlpha = covered ? 1.0f / alpha : perWeight;
-    // The conversions round to nearest with ties to even, as RoundEvenToInt32 does.
-    alignas(16) int32_t c[4], v[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(c),
-                    _mm_cvtps_epi32(_mm_mul_ps(colour, _mm_setr_ps(perWeight, perAlpha, perAlpha, perAlpha))));
-    _mm_store_si128(reinterpret_cast<__m128i*>(v), _mm_cvtps_epi32(_mm_mul_ps(sums[1], _mm_set1_ps(perWeight))));
-    const auto byte = [](int32_t x) { return uint32_t(std::clamp(x, 0, 255)); };
-    const auto word = [](int32_t x) { return uint16_t(std::clamp(x, 0, 65535)); };
+    const __m128 perWeight = _mm_div_ps(_mm_set1_ps(1.0f), weight);
+    const float alpha = _mm_cvtss_f32(_mm_shuffle_ps(sums[0], sums[0], _MM_SHUFFLE(3, 3, 3, 3)));
+    // Lanes blue, green, red, alpha: with coverage the colours over it, without the plain means.
+    __m128 colour = sums[0];
+    __m128 scale = perWeight;
+    if (alpha > 0.0f) {
+        const __m128 perAlpha = _mm_set1_ps(1.0f / alpha);
+        scale = _mm_shuffle_ps(perAlpha, _mm_shuffle_ps(perAlpha, perWeight, _MM_SHUFFLE(0, 0, 0, 0)),
+                               _MM_SHUFFLE(2, 0, 1, 0));
+    } else {
+        colour = _mm_shuffle_ps(sums[2], _mm_shuffle_ps(sums[2], sums[0], _MM_SHUFFLE(3, 3, 2, 2)),
+                                _MM_SHUFFLE(2, 0, 1, 0));
+    }
+    // The conversions round to nearest with ties to even, as RoundEvenToInt32 does; the packs
+    // saturate as the clamps to 0..255 and 0..65535 do.
+    const __m128i colourLanes = _mm_cvtps_epi32(_mm_mul_ps(colour, scale));
+    const __m128i otherLanes = _mm_cvtps_epi32(_mm_mul_ps(sums[1], perWeight));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(colourLanes, otherLanes), _mm_setzero_si128());
+    const __m128i bias = _mm_set1_epi32(32768);
+    const __m128i words = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(otherLanes, bias), _mm_setzero_si128()),
+                                        _mm_set1_epi16(int16_t(0x8000)));
+    const uint32_t packedBytes = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4)));
+    const uint32_t packedWords = uint32_t(_mm_cvtsi128_si32(words));
     // Written field by field: a cell stored whole would be read back across separate stores.
-    paint->colour = byte(c[0]) << 24 | byte(c[1]) << 16 | byte(c[2]) << 8 | byte(c[3]);
-    paint->thickness = word(v[0]);
-    paint->wetness = word(v[1]);
-    paint->shine = uint8_t(byte(v[2]));
-    paint->extra = uint8_t(byte(v[3]));
+    paint->colour = uint32_t(_mm_cvtsi128_si32(bytes));
+    paint->thickness = uint16_t(packedWords);
+    paint->wetness = uint16_t(packedWords >> 16);
+    paint->shine = uint8_t(packedBytes >> 16);
+    paint->extra = uint8_t(packedBytes >> 24);
 }
 
 #endif

@@ -60,8 +60,8 @@ private:
     int32_t m_y1 = -1;
     bool m_uniform = false;
     PaintCell m_cell{};
-    // Each corner's lanes, lowest first: alpha and the colours times alpha; thickness, wetness,
-    // shine and extra; the plain colours and 1 (which sums the weights).
+    // Each corner's lanes, lowest first: blue, green and red times alpha, and alpha; thickness,
+    // wetness, shine and extra; blue, green, red and 1 (which sums the weights).
     __m128 m_corners[4][3];
 };
 

@@ -208,6 +208,26 @@ uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
 // A sum of the smoothing's weights 1, 2, 1 over 4, rounded.
 uint32_t Quarter(uint32_t sum) { return (sum + 2) >> 2; }
 
+// Sums of the smoothing side by side in the lanes of a word, each lane wide enough for four
+// times its values: 16-bit lanes for bytes, 32-bit lanes for words. The ones mark each lane's
+// lowest bit, the mask a quarter's bits.
+struct SumLanes {
+    uint64_t ones;
+    uint64_t mask;
+};
+constexpr SumLanes kByteLanes = {0x0001000100010001u, 0x00FF00FF00FF00FFu};
+constexpr SumLanes kWordLanes = {0x0000000100000001u, 0x0000FFFF0000FFFFu};
+
+// Each lane's Quarter.
+uint64_t QuarterLanes(uint64_t sums, const SumLanes& lanes) { return ((sums + 2 * lanes.ones) >> 2) & lanes.mask; }
+
+// A colour's four bytes in 16-bit lanes: blue, red, green, alpha.
+uint64_t ColourLanes(uint32_t colour) { return (colour & 0x00FF00FFu) | uint64_t(colour & 0xFF00FF00u) << 24; }
+// A cell's thickness and wetness in 32-bit lanes.
+uint64_t WordLanes(const PaintCell& cell) { return cell.thickness | uint64_t(cell.wetness) << 32; }
+// A cell's shine and extra in 16-bit lanes.
+uint32_t ByteLanes(const PaintCell& cell) { return cell.shine | uint32_t(cell.extra) << 16; }
+
 // SmoothNibPaint's blend with the three neighbours written out and the divisions by the alpha
 // sum as multiplies: the same integers.
 void SmoothEntries(const PaintCell* source, PaintCell* entries)
@@ -219,30 +239,35 @@ void SmoothEntries(const PaintCell* source, PaintCell* entries)
         if (SameCell(left, middle) && SameCell(right, middle))
             continue;
         const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
-        const uint32_t alpha = al + 2 * am + ar;
-        uint32_t colour = middle.colour & 0x00FFFFFFu;
+        PaintCell& entry = entries[i];
         if (al == am && ar == am && am > 0) {
             // Equal coverage cancels from the colours' quotients: each is a quarter of its
-            // weighted sum, as the other channels are.
-            colour = 0;
-            for (int32_t shift = 16; shift >= 0; shift -= 8)
-                colour |= Quarter(((left.colour >> shift) & 255) + 2 * ((middle.colour >> shift) & 255) +
-                                  ((right.colour >> shift) & 255))
-                          << shift;
-        } else if (alpha > 0) {
-            colour = 0;
-            for (int32_t shift = 16; shift >= 0; shift -= 8) {
-                const uint32_t sum = al * ((left.colour >> shift) & 255) + 2 * am * ((middle.colour >> shift) & 255) +
-                                     ar * ((right.colour >> shift) & 255);
-                colour |= RoundedQuotient(sum, alpha) << shift;
+            // weighted sum, as the other channels are (and the coverage stays).
+            const uint64_t sum =
+                ColourLanes(left.colour) + 2 * ColourLanes(middle.colour) + ColourLanes(right.colour);
+            const uint64_t quarters = QuarterLanes(sum, kByteLanes);
+            entry.colour = uint32_t(quarters & 0x00FF00FFu) | (uint32_t(quarters >> 24) & 0xFF00FF00u);
+        } else {
+            const uint32_t alpha = al + 2 * am + ar;
+            uint32_t colour = middle.colour & 0x00FFFFFFu;
+            if (alpha > 0) {
+                colour = 0;
+                for (int32_t shift = 16; shift >= 0; shift -= 8) {
+                    const uint32_t sum = al * ((left.colour >> shift) & 255) +
+                                         2 * am * ((middle.colour >> shift) & 255) + ar * ((right.colour >> shift) & 255);
+                    colour |= RoundedQuotient(sum, alpha) << shift;
+                }
             }
+            entry.colour = Quarter(alpha) << 24 | colour;
         }
-        PaintCell& entry = entries[i];
-        entry.colour = Quarter(alpha) << 24 | colour;
-        entry.thickness = uint16_t(Quarter(left.thickness + 2u * middle.thickness + right.thickness));
-        entry.wetness = uint16_t(Quarter(left.wetness + 2u * middle.wetness + right.wetness));
-        entry.shine = uint8_t(Quarter(left.shine + 2u * middle.shine + right.shine));
-        entry.extra = uint8_t(Quarter(left.extra + 2u * middle.extra + right.extra));
+        const uint64_t words = WordLanes(left) + 2 * WordLanes(middle) + WordLanes(right);
+        const uint64_t wordQuarters = QuarterLanes(words, kWordLanes);
+        entry.thickness = uint16_t(wordQuarters);
+        entry.wetness = uint16_t(wordQuarters >> 32);
+        const uint32_t bytes = ByteLanes(left) + 2 * ByteLanes(middle) + ByteLanes(right);
+        const uint32_t byteQuarters = uint32_t(QuarterLanes(bytes, kByteLanes));
+        entry.shine = uint8_t(byteQuarters);
+        entry.extra = uint8_t(byteQuarters >> 16);
     }
 }
 
