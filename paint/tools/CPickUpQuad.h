@@ -5,8 +5,8 @@
 
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/PaintCell.h"
+#include "paint/tools/CellLanes.h"
 #include "toolkit/core/tCFPoint.h"
-
 
 // Where a pick-up point falls among the cells: the four cells around it (columns x0 and x1,
 // rows y0 and y1, clamped to the map) and its weights towards x1 and y1.
@@ -39,8 +39,6 @@ inline bool FindPickUpPlace(const CPaintCellNav* cells, tCFPoint at, PickUpPlace
 
 #if defined(__SSE2__)
 
-#include <emmintrin.h>
-
 // The four cells around the pick-up points of one nib, kept while the following points fall on
 // the same ones: the one cell they all are, or their channels. The mean of the four weighted by
 // nearness, colours by coverage, takes every channel through the same float operations in the
@@ -60,8 +58,7 @@ private:
     int32_t m_y1 = -1;
     bool m_uniform = false;
     PaintCell m_cell{};
-    // Each corner's lanes, lowest first: blue, green and red times alpha, and alpha; thickness,
-    // wetness, shine and extra; blue, green, red and 1 (which sums the weights).
+    // Each corner's CellLanes.
     __m128 m_corners[4][3];
 };
 

@@ -11,6 +11,7 @@
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/CPickUpQuad.h"
+#include "paint/tools/CellLanes.h"
 #include "paint/tools/DabArithmetic.h"
 #include "toolkit/imaging/ValueNoise.h"
 
@@ -148,20 +149,20 @@ struct PaintSum {
     }
 };
 
-// The channels of an entry of the paint table: every channel PaintSum::Add sums, and 1, which
-// sums the weights.
+// The channels of an entry of the paint table, in the order of CellLanes: every channel
+// PaintSum::Add sums, and 1, which sums the weights.
 enum : int32_t {
-    kTableAlpha,
-    kTableRedAlpha,
-    kTableGreenAlpha,
     kTableBlueAlpha,
+    kTableGreenAlpha,
+    kTableRedAlpha,
+    kTableAlpha,
     kTableThickness,
     kTableWetness,
     kTableShine,
     kTableExtra,
-    kTableRed,
-    kTableGreen,
     kTableBlue,
+    kTableGreen,
+    kTableRed,
     kTableOne
 };
 static_assert(kTableOne + 1 == kNibTableChannels, "the paint table's entries hold every channel");
@@ -204,6 +205,18 @@ uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
 {
     return uint32_t((uint64_t(sum + alpha / 2) * kReciprocals.factor[alpha]) >> 32);
 }
+
+// The pick-up points' places along the nib, i / 119 for entry i.
+struct PickUpSteps {
+    float along[kNibEntries];
+    PickUpSteps()
+    {
+        for (int32_t i = 0; i < kNibEntries; ++i)
+            along[i] = float(i) / float(kNibEntries - 1);
+    }
+};
+
+const PickUpSteps kPickUpSteps;
 
 // A sum of the smoothing's weights 1, 2, 1 over 4, rounded.
 uint32_t Quarter(uint32_t sum) { return (sum + 2) >> 2; }
@@ -319,7 +332,6 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     }
     // Each channel takes the same products in the same order as PaintSum::Add, four channels
     // at a time where SSE2 is.
-    alignas(16) float sums[kNibTableChannels] = {};
 #if defined(__SSE2__)
     __m128 lanes[3] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
     SumSpan(span, [&](int32_t i, float w) {
@@ -330,9 +342,9 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
                 lanes[k] = _mm_add_ps(lanes[k], _mm_mul_ps(_mm_load_ps(channels + 4 * k), weight));
         }
     });
-    for (int32_t k = 0; k < 3; ++k)
-        _mm_store_ps(sums + 4 * k, lanes[k]);
+    LanesMean(lanes, paint);
 #else
+    float sums[kNibTableChannels] = {};
     SumSpan(span, [&](int32_t i, float w) {
         for (int32_t row = 0; row < 2; ++row) {
             const float* channels = m_paintTable[row][i];
@@ -341,7 +353,6 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
                 sums[k] += channels[k] * weight;
         }
     });
-#endif
     sum.alpha = sums[kTableAlpha];
     sum.red = sums[kTableRedAlpha];
     sum.green = sums[kTableGreenAlpha];
@@ -355,12 +366,19 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     sum.extra = sums[kTableExtra];
     sum.weight = sums[kTableOne];
     *paint = sum.Mean();
+#endif
 }
 
 namespace {
 
 void TableEntry(const PaintCell& cell, float* channels)
 {
+#if defined(__SSE2__)
+    __m128 lanes[3];
+    CellLanes(cell, lanes);
+    for (int32_t k = 0; k < 3; ++k)
+        _mm_store_ps(channels + 4 * k, lanes[k]);
+#else
     const float a = float(cell.colour >> 24);
     const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255), b = float(cell.colour & 255);
     channels[kTableAlpha] = a;
@@ -375,6 +393,7 @@ void TableEntry(const PaintCell& cell, float* channels)
     channels[kTableGreen] = g;
     channels[kTableBlue] = b;
     channels[kTableOne] = 1.0f;
+#endif
 }
 
 }  // namespace
@@ -420,7 +439,7 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
 #endif
     for (int32_t i = 0; i < kNibEntries; ++i) {
         PickUpPlace place;
-        if (!FindPickUpPlace(cells, Lerp2(from, to, float(i) / float(kNibEntries - 1)), &place)) {
+        if (!FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &place)) {
             PickUpSample(nullptr, &m_loadedNib.entries[i], i);
             continue;
         }

@@ -19,12 +19,6 @@ uint32_t ValueNoise2D(const uint32_t* seed, int32_t x, int32_t y)
     return ValueNoiseColumn(seed, x).At(y);
 }
 
-ValueNoiseColumn::ValueNoiseColumn(const uint32_t* seed, int32_t x)
-    : m_left(value_noise::ColumnHash(*seed, uint32_t(x >> 16))),
-      m_right(value_noise::ColumnHash(*seed, uint32_t(x >> 16) + 1)), m_across(Smoothstep16(uint32_t(x) & 0xFFFF))
-{
-}
-
 uint32_t ValueNoise1D(const uint32_t* seed, uint32_t v)
 {
     const uint32_t q = v >> 16, f = v & 0xFFFF;

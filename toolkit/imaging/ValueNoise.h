@@ -57,7 +57,11 @@ uint32_t ValueNoise2D(const uint32_t* seed, int32_t x, int32_t y);
 class ValueNoiseColumn {
 public:
     ValueNoiseColumn() = default;
-    ValueNoiseColumn(const uint32_t* seed, int32_t x);
+    ValueNoiseColumn(const uint32_t* seed, int32_t x)
+        : m_left(value_noise::ColumnHash(*seed, uint32_t(x >> 16))),
+          m_right(value_noise::ColumnHash(*seed, uint32_t(x >> 16) + 1)), m_across(Smoothstep16(uint32_t(x) & 0xFFFF))
+    {
+    }
     // ValueNoise2D(seed, x, y).
     uint32_t At(int32_t y) const
     {
