@@ -16,6 +16,14 @@ namespace {
 
 int32_t Round(double value) { return RoundEvenToInt32(value); }
 
+// n / d for n >= 0 and d > 0, in 32 bits where both fit, which divides several times faster.
+int64_t Quotient(int64_t n, int64_t d)
+{
+    if (n >= 0 && n <= int64_t(UINT32_MAX) && d <= int64_t(UINT32_MAX))
+        return int64_t(uint32_t(n) / uint32_t(d));
+    return n / d;
+}
+
 // Half an entry's extra byte as a share, e / 255 x 0.5, for each byte e.
 struct HalfShares {
     double share[256];
@@ -93,9 +101,10 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     const uint32_t before = Alpha(entry->colour);
     uint32_t mixed = entry->colour;
     if (wet > 0 && a != 0) {
-        int64_t m = wet > load ? a - (int64_t(a) * load / wet) / 2 : a - (int64_t(a) * wet / (wet + load)) / 2;
-        m = std::min<int64_t>(m, 255);
-        mixed = LinearLightOver(GetGammaTables(), WithAlpha(cell->colour, uint32_t(m)), entry->colour);
+        const int64_t m = wet > load ? a - Quotient(int64_t(a) * load, wet) / 2
+                                     : a - Quotient(int64_t(a) * wet, wet + load) / 2;
+        mixed = LinearLightOver(GetGammaTables(), WithAlpha(cell->colour, uint32_t(std::min<int64_t>(m, 255))),
+                                entry->colour);
         if (before == 0) {
             entry->extra = cell->extra;
             entry->shine = cell->shine;

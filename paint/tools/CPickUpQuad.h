@@ -24,7 +24,8 @@ struct PickUpPlace {
 // below 0, and only x0 can fall below the map and only x1 past it (the same for y).
 inline bool FindPickUpPlace(const CPaintCellNav* cells, tCFPoint at, PickUpPlace* place)
 {
-    if (!cells || !(at.x >= 0.0f && at.y >= 0.0f && at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight())))
+    if (!cells ||
+        !(at.x >= 0.0f && at.y >= 0.0f && at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight())))
         return false;
     const float fx = at.x - 0.5f, fy = at.y - 0.5f;
     const int32_t ix = fx < 0.0f ? -1 : int32_t(fx), iy = fy < 0.0f ? -1 : int32_t(fy);

@@ -267,7 +267,8 @@ void SmoothEntries(const PaintCell* source, PaintCell* entries)
                 colour = 0;
                 for (int32_t shift = 16; shift >= 0; shift -= 8) {
                     const uint32_t sum = al * ((left.colour >> shift) & 255) +
-                                         2 * am * ((middle.colour >> shift) & 255) + ar * ((right.colour >> shift) & 255);
+                                         2 * am * ((middle.colour >> shift) & 255) +
+                                         ar * ((right.colour >> shift) & 255);
                     colour |= RoundedQuotient(sum, alpha) << shift;
                 }
             }
