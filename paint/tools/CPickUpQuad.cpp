@@ -28,14 +28,8 @@ void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
         CellLanes(*corners[k], m_corners[k]);
 }
 
-void CPickUpQuad::PaintAt(const CPaintCellNav& cells, const PickUpPlace& place, PaintCell* paint)
+void CPickUpQuad::Mean(const PickUpPlace& place, PaintCell* paint) const
 {
-    if (place.x0 != m_x0 || place.x1 != m_x1 || place.y0 != m_y0 || place.y1 != m_y1)
-        Load(cells, place);
-    if (m_uniform) {
-        *paint = m_cell;
-        return;
-    }
     const float wx = place.wx, wy = place.wy;
     const __m128 w0 = _mm_set1_ps((1.0f - wx) * (1.0f - wy)), w1 = _mm_set1_ps(wx * (1.0f - wy));
     const __m128 w2 = _mm_set1_ps((1.0f - wx) * wy), w3 = _mm_set1_ps(wx * wy);

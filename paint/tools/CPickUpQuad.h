@@ -48,10 +48,19 @@ inline bool FindPickUpPlace(const CPaintCellNav* cells, tCFPoint at, PickUpPlace
 class CPickUpQuad {
 public:
     // The canvas paint at `place` among `cells`.
-    void PaintAt(const CPaintCellNav& cells, const PickUpPlace& place, PaintCell* paint);
+    void PaintAt(const CPaintCellNav& cells, const PickUpPlace& place, PaintCell* paint)
+    {
+        if (place.x0 != m_x0 || place.x1 != m_x1 || place.y0 != m_y0 || place.y1 != m_y1)
+            Load(cells, place);
+        if (m_uniform)
+            *paint = m_cell;
+        else
+            Mean(place, paint);
+    }
 
 private:
     void Load(const CPaintCellNav& cells, const PickUpPlace& place);
+    void Mean(const PickUpPlace& place, PaintCell* paint) const;
 
     int32_t m_x0 = -1;
     int32_t m_y0 = -1;
