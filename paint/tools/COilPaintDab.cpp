@@ -56,7 +56,8 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
 {
     const double t = m_loadedNib.position.pressure;
     const double n = double(PickUpNoise(i)) / 65535.0;
-    const double h = kHalfShares.share[entry->extra];
+    const double h = GetNibKernel() == NibKernel::kTabled ? kHalfShares.share[entry->extra]
+                                                          : double(entry->extra) / 255.0 * 0.5;
     const double f = h + (1.0 - h) * n;
     const int64_t load = int64_t(entry->wetness) * kLoadUnit;
     const double cap = t * 2000.0 * (1.3 - double(m_thinning));

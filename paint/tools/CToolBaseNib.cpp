@@ -432,21 +432,22 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
         return;
     const CPaintCellNav* cells = context.cells && context.cells->IsValid() ? context.cells : nullptr;
+    // The tabled kernel takes the points' places from a table and keeps the four cells under
+    // neighbouring points; the plain one works each out afresh.
+    const bool tabled = m_nibKernel == NibKernel::kTabled;
 #if defined(__SSE2__)
-    // The tabled kernel keeps the four cells under neighbouring points; the plain one reads them
-    // afresh at every point.
-    const bool reuseQuad = m_nibKernel == NibKernel::kTabled;
     CPickUpQuad quad;
 #endif
     for (int32_t i = 0; i < kNibEntries; ++i) {
         PickUpPlace place;
-        if (!FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &place)) {
+        const float along = tabled ? kPickUpSteps.along[i] : float(i) / float(kNibEntries - 1);
+        if (!FindPickUpPlace(cells, Lerp2(from, to, along), &place)) {
             PickUpSample(nullptr, &m_loadedNib.entries[i], i);
             continue;
         }
         Cell cell;
 #if defined(__SSE2__)
-        if (reuseQuad) {
+        if (tabled) {
             quad.PaintAt(*cells, place, &cell);
             PickUpSample(&cell, &m_loadedNib.entries[i], i);
             continue;

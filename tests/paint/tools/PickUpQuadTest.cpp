@@ -120,10 +120,10 @@ TEST(LanesMean, RoundsHalvesToEvenAndClampsEachChannel)
     EXPECT_EQ(mean.extra, 0);      // -1.5
 
     const __m128 large[3] = {_mm_setr_ps(0.0f, 0.0f, 0.0f, 0.0f), _mm_setr_ps(140000.0f, -70000.0f, 0.0f, 0.0f),
-                             _mm_setr_ps(3.0f, 5.0f, 1000.0f, 2.0f)};
+                             _mm_setr_ps(2.0f, 7.0f, 1000.0f, 2.0f)};
     LanesMean(large, &mean);
-    // Without coverage the colours are the plain means: 1.5 to 2, 2.5 to 2, 500 to 255.
-    EXPECT_EQ(mean.colour, 0x00FF0202u);
+    // Without coverage the colours are the plain means: blue 1, green 3.5 to 4, red 500 to 255.
+    EXPECT_EQ(mean.colour, 0x00FF0401u);
     EXPECT_EQ(mean.thickness, 65535);
     EXPECT_EQ(mean.wetness, 0);
 }
