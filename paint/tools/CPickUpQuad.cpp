@@ -1,6 +1,7 @@
 #include "paint/tools/CPickUpQuad.h"
 
-#include <algorithm>
+#if defined(__SSE2__)
+
 #include <cstring>
 
 namespace {
@@ -8,8 +9,6 @@ namespace {
 bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
 
 }  // namespace
-
-#if defined(__SSE2__)
 
 void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
 {
