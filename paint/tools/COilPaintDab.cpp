@@ -26,15 +26,18 @@ int64_t Quotient(int64_t n, int64_t d)
 
 // Half an entry's extra byte as a share, e / 255 x 0.5, for each byte e.
 struct HalfShares {
-    double share[256];
-    HalfShares()
-    {
-        for (int32_t e = 0; e < 256; ++e)
-            share[e] = double(e) / 255.0 * 0.5;
-    }
+    double share[256] = {};
 };
 
-const HalfShares kHalfShares;
+constexpr HalfShares MakeHalfShares()
+{
+    HalfShares table;
+    for (int32_t e = 0; e < 256; ++e)
+        table.share[e] = double(e) / 255.0 * 0.5;
+    return table;
+}
+
+constexpr HalfShares kHalfShares = MakeHalfShares();
 
 }  // namespace
 

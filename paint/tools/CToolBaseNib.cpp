@@ -208,15 +208,18 @@ uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
 
 // The pick-up points' places along the nib, i / 119 for entry i.
 struct PickUpSteps {
-    float along[kNibEntries];
-    PickUpSteps()
-    {
-        for (int32_t i = 0; i < kNibEntries; ++i)
-            along[i] = float(i) / float(kNibEntries - 1);
-    }
+    float along[kNibEntries] = {};
 };
 
-const PickUpSteps kPickUpSteps;
+constexpr PickUpSteps MakePickUpSteps()
+{
+    PickUpSteps steps;
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        steps.along[i] = float(i) / float(kNibEntries - 1);
+    return steps;
+}
+
+constexpr PickUpSteps kPickUpSteps = MakePickUpSteps();
 
 // A sum of the smoothing's weights 1, 2, 1 over 4, rounded.
 uint32_t Quarter(uint32_t sum) { return (sum + 2) >> 2; }
