@@ -213,6 +213,73 @@ TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
     }
 }
 
+// A probe whose cells take the nib paint the lookup gives them.
+class CLookupProbe : public CProbeTool {
+public:
+    std::vector<Cell> looked;
+
+protected:
+    void PaintCell(Cell*, uint32_t, const CNibPlace& place, float width, int32_t) override
+    {
+        Cell paint{};
+        float value = 0.0f;
+        SampleNibPaint(&paint, &value, place.along, place.across, width);
+        looked.push_back(paint);
+    }
+};
+
+class NibTableTest : public ToolCanvasTest {
+protected:
+    // Two sweeps along y = 20: the second from a working row `again` (the first's loaded row
+    // when it is null) to a loaded row of its own.
+    std::vector<PaintCell> TwoSweeps(NibKernel kernel, const PaintCell* again)
+    {
+        CLookupProbe tool;
+        tool.SetNibKernel(kernel);
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            tool.Working().entries[i] = {0xFF000000u | uint32_t(i), uint16_t(10 * i), 0, 1, 2};
+            tool.Loaded().entries[i] = {uint32_t(i % 3 ? 0x80402010u : 0x10FFFFFFu), uint16_t(i), 900, 3, 4};
+        }
+        for (int32_t sweep = 0; sweep < 2; ++sweep) {
+            const float x0 = 10.0f + 6.0f * float(sweep);
+            tool.Working().left = {x0, 16.0f};
+            tool.Working().right = {x0, 24.0f};
+            tool.Loaded().position.x = x0 + 6.0f;
+            tool.Loaded().position.y = 20.0f;
+            tool.Loaded().position.pressure = 1.0f;
+            tool.Loaded().perpendicular = {0.0f, 1.0f};
+            CCellRect rect;
+            EXPECT_EQ(tool.PaintSweep(*canvas, context, &rect), kResOk);
+            if (sweep == 0) {
+                std::copy(std::begin(tool.Loaded().entries), std::end(tool.Loaded().entries),
+                          std::begin(tool.Working().entries));
+                if (again)
+                    std::copy(again, again + kNibEntries, std::begin(tool.Working().entries));
+                for (int32_t i = 0; i < kNibEntries; ++i)
+                    tool.Loaded().entries[i] = {0xC0000000u | uint32_t(i << 8), uint16_t(500 - i), 7, 5, 6};
+            }
+        }
+        return tool.looked;
+    }
+};
+
+// The table's working row comes from the sweep before only while it holds that sweep's loaded
+// entries; a working row changed in between is tabled afresh.
+TEST_F(NibTableTest, TheWorkingRowIsTabledAfreshWhenItChanged)
+{
+    PaintCell changed[kNibEntries];
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        changed[i] = {0xFF00FF00u | uint32_t(i), uint16_t(3000 + i), 100, 9, 9};
+    for (const PaintCell* again : {static_cast<const PaintCell*>(nullptr), static_cast<const PaintCell*>(changed)}) {
+        const std::vector<PaintCell> plain = TwoSweeps(NibKernel::kReference, again);
+        const std::vector<PaintCell> tabled = TwoSweeps(NibKernel::kTabled, again);
+        ASSERT_GT(plain.size(), 40u);
+        ASSERT_EQ(plain.size(), tabled.size());
+        for (size_t i = 0; i < plain.size(); ++i)
+            ASSERT_EQ(std::memcmp(&plain[i], &tabled[i], sizeof(PaintCell)), 0) << (again ? "changed " : "kept ") << i;
+    }
+}
+
 // The paint under a pick-up point is the four cells around it weighted by nearness, colours by
 // coverage; the next point on the same four cells takes its own weights. Off the canvas there is
 // no cell.

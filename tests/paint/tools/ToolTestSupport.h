@@ -49,6 +49,7 @@ public:
     using CToolBase::PaintFirstSegment;
     using CToolBase::PaintLastSegment;
     using CToolBase::PaintNextSegment;
+    using CToolBase::PaintSweep;
     using CToolBase::PaintSweepCells;
     using CToolBase::PickUpPaint;
     using CToolBase::SmoothNibPaint;
