@@ -26,6 +26,10 @@ TEST_F(BackboneSetUpTest, InitialiseMakesTheCanvasTheRendererAndTheToolsWithoutT
     ASSERT_NE(controller->FindTool(4906), nullptr);
     EXPECT_EQ(Canvas().GetEraserTool(), controller->FindTool(4906));
     EXPECT_TRUE(Reports().empty());
+    // The canvas's input asks the controller for the colour it samples outside the painting.
+    ASSERT_NE(Canvas().GetShellServices(), nullptr);
+    ASSERT_EQ(Send(kMsgColourChanged, 0xFF204060u), kResOk);
+    EXPECT_EQ(Canvas().GetShellServices()->GetPaintColour(), 0xFF204060u);
 }
 
 TEST_F(BackboneSetUpTest, ANewPaintingIsKeptToTheLargestSideAlsoInTheCallersRecord)

@@ -121,6 +121,8 @@ protected:
         options.render = 1;
         replay = std::make_unique<CStrokeReplay>(options);
         ASSERT_EQ(replay->SetUp(), kResOk);
+        // The replay serves the canvas as the controller does the painting's.
+        canvas().SetShellServices(replay.get());
         ASSERT_EQ(canvas().AttachView(view), kResOk);
         canvas().SetPaintingTopLeft({0, 0});
     }
@@ -387,6 +389,54 @@ TEST_F(CanvasInputTest, SamplesFollowTheToolsPressureCurveAndTheReleaseKeepsTheL
         EXPECT_EQ(tool.samples[4].y, 65.0f);
     }
     SetPenSettingsSource(nullptr);
+}
+
+std::vector<tMsgArg> Picked(const MessageRecorder& recorder)
+{
+    std::vector<tMsgArg> picked;
+    for (size_t i = 0; i < recorder.codes.size(); ++i)
+        if (recorder.codes[i] == kMsgCanvasColourPicked)
+            picked.push_back(recorder.args[i]);
+    return picked;
+}
+
+TEST_F(CanvasInputTest, SamplingPicksThePixelsUnderThePointerAndOutsideSetsTheBackground)
+{
+    MakeCanvas(4909);
+    // The root's pixel at (x, y) reads 0xFF000000 | x << 8 | y.
+    Script(VK_LBUTTON, {{60, 50}, {61, 50}, {61, 50}, {70, 52}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF003D32u, 0xFF004634u}));
+    EXPECT_EQ(root->pops, 1);
+    EXPECT_EQ(root->background, 0u);
+
+    // Beside the 200 x 150 painting the backdrop's background takes the paint colour.
+    Script(VK_LBUTTON, {{250, 100}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(root->background, 0xFF2D5AA0u);
+    EXPECT_EQ(Picked(recorder).size(), 3u);
+    EXPECT_EQ(root->pops, 1);
+}
+
+TEST_F(CanvasInputTest, AltSamplesAndSpaceDragsInsteadOfPainting)
+{
+    MakeCanvas(4900);
+    const std::vector<uint8_t> before = Cells();
+    headless::SetKeyState(VK_MENU, true);
+    Script(VK_LBUTTON, {{60, 50}, {64, 52}});
+    ASSERT_EQ(Press(), kResOk);
+    headless::SetKeyState(VK_MENU, false);
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF004034u}));
+
+    headless::SetKeyState(VK_SPACE, true);
+    const tCPoint topLeft = canvas().GetViewRect().GetTopLeft();
+    Script(VK_LBUTTON, {{100, 100}, {110, 104}});
+    ASSERT_EQ(Press(), kResOk);
+    headless::SetKeyState(VK_SPACE, false);
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), topLeft.Plus({10, 4}));
+    EXPECT_EQ(canvas().GetInputIdle(), 1u);
+    EXPECT_EQ(recorder.Count(kMsgStrokeStarting), 0);
+    EXPECT_EQ(Cells(), before);
 }
 
 // The main window's root stands at the screen's origin, so that root points are screen points.
