@@ -153,6 +153,8 @@ TEST_F(BackboneSetUpTest, TheCanvasIsAnnouncedBeforeItGoesAndOnceMade)
             canvases.push_back(m.b);
     EXPECT_EQ(canvases.front(), 0u);
     EXPECT_EQ(canvases.back(), ToMsgArg(controller->GetCanvas()));
+    // The new renderer's first drawing is asked for, not announced to the backdrop.
+    EXPECT_EQ(backdrop.Count(kMsgLayersChanged), 0);
     EXPECT_NE(controller->GetCanvas(), nullptr);
     // Initialising again makes no second set of tools.
     EXPECT_EQ(controller->FindTool(4900), controller->GetTools()[0]);
