@@ -56,6 +56,12 @@ TEST_F(BackboneDamagedStepsTest, IndexesPastTheLayers)
     // The layer count itself is one past the last layer; a layer moved onto itself moves nothing.
     ExpectNoChange(CHMRBackbone::kStepLayerMoved, 3, [&](tCStream& s) { Words(s, {3, 0, 0}); });
     ExpectNoChange(CHMRBackbone::kStepLayerMoved, 1, [&](tCStream& s) { Words(s, {1, 1, 0}); });
+    ExpectNoChange(CHMRBackbone::kStepLayersMerged, 1, [&](tCStream& s) {
+        Words(s, {1, 1});
+        Bytes(s, layer);
+        Bytes(s, layer);
+        Words(s, {0});
+    });
     ExpectNoChange(CHMRBackbone::kStepLayersMerged, 6, [&](tCStream& s) {
         Words(s, {6, 1});
         Bytes(s, layer);

@@ -58,6 +58,10 @@ TEST_F(BackboneSetUpTest, ANewPaintingIsKeptToTheLargestSideAlsoInTheCallersReco
 
 TEST_F(BackboneSetUpTest, ANewPaintingWithoutASideChangesNothing)
 {
+    // One cell each way is a painting.
+    ASSERT_EQ(NewPainting(1, 1), kResOk);
+    EXPECT_EQ(Canvas().GetWidth(), 1);
+    EXPECT_EQ(controller->GetProject().height, 1);
     ASSERT_EQ(NewPainting(30, 20), kResOk);
     controller->GetProject().modified = 1;
     backdrop.messages.clear();

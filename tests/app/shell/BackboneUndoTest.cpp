@@ -202,7 +202,8 @@ TEST_F(BackboneUndoTest, AOneLayerPaintingIsResizedAndTakenBack)
 
 TEST_F(BackboneUndoTest, AnUndoneStrokeRedrawsTheViewsPictureWhole)
 {
-    Stroke(4, 6, 58, 50);
+    // From corner to corner, so that the first and the last row and column change.
+    Stroke(0, 0, 63, 63);
     ASSERT_EQ(Canvas().RenderLayerAlone(-1), kResOk);
     const std::string stroked = ImageBytes(*Canvas().GetComposite());
     ASSERT_EQ(Undo(), kResOk);
@@ -213,6 +214,30 @@ TEST_F(BackboneUndoTest, AnUndoneStrokeRedrawsTheViewsPictureWhole)
     EXPECT_EQ(ImageBytes(*Canvas().GetComposite()), undone);
     ASSERT_EQ(Redo(), kResOk);
     EXPECT_EQ(ImageBytes(*Canvas().GetComposite()), stroked);
+}
+
+TEST_F(BackboneUndoTest, TwoLayersMergeAndComeApartAgain)
+{
+    Canvas().DeleteLayer(2);
+    const PaintingSnapshot before = Snapshot();
+    ASSERT_EQ(Pair(kMsgMergeLayers, 1, 0), kResOk);
+    const PaintingSnapshot after = Snapshot();
+    ASSERT_EQ(after.layerCount, 1);
+    ASSERT_EQ(Undo(), kResOk);
+    EXPECT_TRUE(Snapshot().SamePainting(before));
+    ASSERT_EQ(Redo(), kResOk);
+    EXPECT_EQ(Snapshot(), after);
+}
+
+TEST_F(BackboneUndoTest, AResizeRecordWithoutLayersRecordsNothing)
+{
+    CellMapResize size;
+    size.width = 80;
+    size.height = 48;
+    EXPECT_EQ(controller->RecordCanvasResize(nullptr, 0, &size, nullptr), kResOk);
+    CLayer* none = nullptr;
+    EXPECT_EQ(controller->RecordCanvasResize(&none, 1, &size, nullptr), kResOk);
+    EXPECT_FALSE(controller->GetUndoStore().CanUndo());
 }
 
 }  // namespace

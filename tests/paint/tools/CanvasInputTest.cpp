@@ -409,13 +409,18 @@ TEST_F(CanvasInputTest, SamplingPicksThePixelsUnderThePointerAndOutsideSetsTheBa
     EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF003D32u, 0xFF004634u}));
     EXPECT_EQ(root->pops, 1);
     EXPECT_EQ(root->background, 0u);
+    // The last cell is inside.
+    Script(VK_LBUTTON, {{199, 149}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder).back(), 0xFF00C795u);
+    EXPECT_EQ(root->background, 0u);
 
     // Beside the 200 x 150 painting the backdrop's background takes the paint colour.
     Script(VK_LBUTTON, {{250, 100}});
     ASSERT_EQ(Press(), kResOk);
     EXPECT_EQ(root->background, 0xFF2D5AA0u);
-    EXPECT_EQ(Picked(recorder).size(), 3u);
-    EXPECT_EQ(root->pops, 1);
+    EXPECT_EQ(Picked(recorder).size(), 4u);
+    EXPECT_EQ(root->pops, 2);
 }
 
 TEST_F(CanvasInputTest, AltSamplesAndSpaceDragsInsteadOfPainting)
@@ -645,7 +650,7 @@ TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOu
     CImage straight(300, 200);
     CImage turned(300, 200);
     ASSERT_EQ(canvas().CompositeView(clip, &straight), kResOk);
-    canvas().SetRotation(0.125f);
+    canvas().SetRotation(0.5f);
     canvas().UpdateViewGeometry(0);
     ASSERT_EQ(canvas().CompositeRotatedView(clip, &turned), kResOk);
     ASSERT_NE(PixelsOf(straight), PixelsOf(turned));
