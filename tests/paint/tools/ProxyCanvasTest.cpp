@@ -326,6 +326,20 @@ TEST_F(ProxyCanvasTest, CrayonSampleIsCopiedIntoTheTarget)
     EXPECT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResCreateFailed);
 }
 
+TEST_F(ProxyCanvasTest, WithoutAControllerThePreviewIsSetUpButNothingIsLit)
+{
+    TestWidget other(u"other");
+    ASSERT_EQ(other.SetSize(40, 30, 0), kResOk);
+    CProxyCanvas bare;
+    ASSERT_EQ(bare.Initialise(), kResOk);
+    EXPECT_EQ(bare.AttachView(nullptr), kResBadParam);
+    EXPECT_EQ(bare.AttachView(&other), kResOk);
+    EXPECT_EQ(bare.GetWidth(), 40);
+    EXPECT_EQ(bare.GetLayerCount(), 1);
+    EXPECT_EQ(bare.OnMessage(kMsgLayersChanged, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(bare.DrawSampleStroke(), kResOk);
+}
+
 TEST(RectCentre, IsTheMiddleOfBothSides)
 {
     EXPECT_EQ(RectCentreF({1.0f, 2.0f, 4.0f, 10.0f}), (tCFPoint{2.5f, 6.0f}));

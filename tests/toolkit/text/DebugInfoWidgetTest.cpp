@@ -8,6 +8,8 @@
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/TextWidgetApp.h"
 #include "toolkit/widgets/CWidgetEffectBorder.h"
+#include "toolkit/widgets/CWidgetEffectCutout.h"
+#include "toolkit/widgets/CWidgetEffectShadow.h"
 
 namespace {
 
@@ -163,6 +165,7 @@ TEST_F(DebugInfoWidgetTest, PanelLayoutFollowsItsWidth)
     EXPECT_EQ(RectOf(panel, "evtm"), (tCRect{306, 97, 380, 112}));
     EXPECT_EQ(RectOf(panel, "evhb"), (tCRect{516, 97, 590, 112}));
     EXPECT_EQ(RectOf(panel, "rsid"), (tCRect{130, 72, 360, 87}));
+    EXPECT_EQ(RectOf(panel, "name"), (tCRect{130, 55, 590, 70}));
     EXPECT_EQ(RectOf(panel, "crpr"), (tCRect{90, 215, 280, 230}));
     EXPECT_EQ(RectOf(panel, "crbk"), (tCRect{400, 215, 590, 230}));
     ASSERT_NE(Label(panel, u"Widget Type:"), nullptr);
@@ -175,6 +178,15 @@ TEST_F(DebugInfoWidgetTest, PanelLayoutFollowsItsWidth)
     EXPECT_EQ(TableOf(panel)->GetMultiSelect(), 0u);
     EXPECT_EQ(TableOf(panel)->GetTextShadow(), 0u);
     EXPECT_EQ(panel->FindWidgetById(Id("scrl"))->GetEventMask() & 0x178u, 0x178u);
+    // The panel's shadow behind it, the search field's cutout.
+    auto* shadow = dynamic_cast<CWidgetEffectShadow*>(panel->GetBackEffect(0));
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(shadow->GetOpacity(), 100u);
+    EXPECT_EQ(shadow->GetOffset(), (tCPoint{5, 5}));
+    auto* cutout = dynamic_cast<CWidgetEffectCutout*>(panel->FindWidgetById(Id("txed"))->GetFrontEffect(0));
+    ASSERT_NE(cutout, nullptr);
+    EXPECT_EQ(cutout->GetRadius(), 1.7f);
+    EXPECT_EQ(cutout->GetOpacity(), 180u);
 
     CDebugInfoWidget* narrow = Open(Named(u"Subject"), 450, 450);
     EXPECT_EQ(RectOf(narrow, "txed"), (tCRect{100, 30, 240, 45}));

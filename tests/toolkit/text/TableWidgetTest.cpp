@@ -129,6 +129,15 @@ TEST_F(TableWidgetTest, ScrollingStaysWithinTheContent)
     EXPECT_EQ(table->GetScrollY(), 0);
     EXPECT_EQ(table->ScrollToTrackPoint(60, 0, &point, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 85);
+    // One pixel down the track is already a scroll: 170 / 60 rounds to 3.
+    const tCPoint first{0, 1};
+    EXPECT_EQ(table->ScrollToTrackPoint(60, 0, &first, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 3);
+    // A new size keeps the scroll on a whole row.
+    EXPECT_EQ(table->SetScrollY(85, 0), kResOk);
+    EXPECT_EQ(table->SetSize(100, 140, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 80);
+    EXPECT_EQ(table->SetSize(100, 150, 0), kResOk);
 
     // Row 3 at the top stays there whatever the height.
     EXPECT_EQ(table->SetScrollY(48, 0), kResOk);
@@ -154,6 +163,9 @@ TEST_F(TableWidgetTest, RowsIntoViewAndDeletion)
     EXPECT_EQ(table->ScrollRowIntoView(6, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 7 * 16 - 50);
     EXPECT_EQ(table->ScrollRowIntoView(1, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 16);
+    // A row already in view leaves the scroll alone.
+    EXPECT_EQ(table->ScrollRowIntoView(2, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 16);
     EXPECT_EQ(table->ScrollToBottom(0), kResOk);
     EXPECT_EQ(table->DeleteRow(9, 0), kResOk);
