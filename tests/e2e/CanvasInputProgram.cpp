@@ -11,15 +11,11 @@
 #include "paint/engine/PaintCell.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "resources/compiler/ResourceSource.h"
+#include "tests/e2e/CompiledLayout.h"
 #include "toolkit/core/CApp.h"
 #include "toolkit/core/CTabletInput.h"
-#include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
-#include "toolkit/core/tCMemFile.h"
 #include "toolkit/widgets/CBackdrop.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -40,21 +36,7 @@ class CCanvasInputApp : public CApp {
 public:
     tResult SetUpApplication(tCString) override
     {
-        std::string error;
-        tCMemFile compiled;
-        if (CompileResourceSource(kLayout, {}, compiled, &error) != kResOk) {
-            std::fprintf(stderr, "layout: %s\n", error.c_str());
-            return kResFailure;
-        }
-        char path[] = "/tmp/canvas-input-layout-XXXXXX";
-        const int descriptor = mkstemp(path);
-        const bool written = descriptor >= 0 && write(descriptor, compiled.GetData(), size_t(compiled.GetSize())) ==
-                                                    ssize_t(compiled.GetSize());
-        if (descriptor >= 0)
-            close(descriptor);
-        if (!written || m_layouts.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessRead) != kResOk)
-            return kResFileIO;
-        unlink(path);
+        TK_TRY(OpenCompiledLayout(kLayout, m_layouts));
         CBackdrop* backdrop = CBackdrop::CreateFromResource(tCString(u"main"), &m_layouts, nullptr);
         if (!backdrop)
             return kResCreateFailed;

@@ -1,18 +1,15 @@
 // A test program, not part of the product: one edit field in a window of the sdl backend over
 // the shipped resource file's fonts. The field has the focus from the start; when the window
 // closes, the program prints the field's text as UTF-8 on a line of its own.
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "resources/compiler/ResourceSource.h"
+#include "tests/e2e/CompiledLayout.h"
 #include "toolkit/core/CApp.h"
-#include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
-#include "toolkit/core/tCMemFile.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
@@ -39,22 +36,7 @@ class CEditFieldApp : public CApp {
 public:
     tResult SetUpApplication(tCString) override
     {
-        // Resource names are read as the lines of a file, so the layout is one.
-        std::string error;
-        tCMemFile compiled;
-        if (CompileResourceSource(kLayout, {}, compiled, &error) != kResOk) {
-            std::fprintf(stderr, "layout: %s\n", error.c_str());
-            return kResFailure;
-        }
-        char path[] = "/tmp/edit-field-layout-XXXXXX";
-        const int descriptor = mkstemp(path);
-        const bool written = descriptor >= 0 && write(descriptor, compiled.GetData(), size_t(compiled.GetSize())) ==
-                                                    ssize_t(compiled.GetSize());
-        if (descriptor >= 0)
-            close(descriptor);
-        if (!written || m_layouts.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessRead) != kResOk)
-            return kResFileIO;
-        unlink(path);
+        TK_TRY(OpenCompiledLayout(kLayout, m_layouts));
         CBackdrop* backdrop = CBackdrop::CreateFromResource(tCString(u"main"), &m_layouts, nullptr);
         if (!backdrop)
             return kResCreateFailed;

@@ -2,7 +2,6 @@
 // the shipped resource file's fonts, in which Control+Shift+Alt+click opens the widget
 // inspector. Widget rollover is on unless the first argument is "off". Whenever the inspector
 // shows another widget, the program prints that widget's name on a line of its own.
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -10,11 +9,9 @@
 
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "resources/compiler/ResourceSource.h"
+#include "tests/e2e/CompiledLayout.h"
 #include "toolkit/core/CApp.h"
-#include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
-#include "toolkit/core/tCMemFile.h"
 #include "toolkit/text/CDebugInfoWidget.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
@@ -56,22 +53,7 @@ public:
 
     tResult SetUpApplication(tCString) override
     {
-        // Resource names are read as the lines of a file, so the layout is one.
-        std::string error;
-        tCMemFile compiled;
-        if (CompileResourceSource(kLayout, {}, compiled, &error) != kResOk) {
-            std::fprintf(stderr, "layout: %s\n", error.c_str());
-            return kResFailure;
-        }
-        char path[] = "/tmp/inspector-layout-XXXXXX";
-        const int descriptor = mkstemp(path);
-        const bool written = descriptor >= 0 && write(descriptor, compiled.GetData(), size_t(compiled.GetSize())) ==
-                                                    ssize_t(compiled.GetSize());
-        if (descriptor >= 0)
-            close(descriptor);
-        if (!written || m_layouts.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessRead) != kResOk)
-            return kResFileIO;
-        unlink(path);
+        TK_TRY(OpenCompiledLayout(kLayout, m_layouts));
         m_backdrop = CBackdrop::CreateFromResource(tCString(u"main"), &m_layouts, nullptr);
         if (!m_backdrop)
             return kResCreateFailed;

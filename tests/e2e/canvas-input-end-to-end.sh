@@ -4,36 +4,12 @@
 # paint in the cells under the whole path. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
+source "$(dirname "$0")/xvfb-session.sh"
 program=$2
 shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
+start_program '^Canvas input$' "$program"
 
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-export SDL_AUDIODRIVER=dummy
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$program" >"$work/stdout" 2>"$work/stderr" &
-pid=$!
-
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Canvas input$' | head -1) || fail "no window appeared"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 0.5
-
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean difference of a window area between two screenshots, 0..1.
 changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
@@ -59,17 +35,7 @@ away=$(changed before after 260x30+50+190)
 python3 -c "import sys; sys.exit(0 if $along > 0.05 else 1)" || fail "the path shows no paint (difference $along)"
 python3 -c "import sys; sys.exit(0 if $away < 0.01 else 1)" || fail "paint away from the path (difference $away)"
 
-# Alt+F4 again now and then, in case a key raced its modifier.
-for i in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "the program ended with $status"
+close_program
 mapfile -t counts <"$work/stdout"
 [ "${#counts[@]}" -eq 3 ] || fail "the program reported ${#counts[@]} counts"
 for count in "${counts[@]}"; do

@@ -5,40 +5,16 @@
 # text. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
+source "$(dirname "$0")/xvfb-session.sh"
 program=$2
 shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
-
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-export SDL_AUDIODRIVER=dummy
 # No input method: characters come straight from the keyboard events.
 export XMODIFIERS=@im=none
 unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$program" >"$work/stdout" 2>"$work/stderr" &
-pid=$!
-
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Edit field$' | head -1) || fail "no window appeared"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 0.5
+start_program '^Edit field$' "$program"
 
 # The share of dark pixels inside the field (x 20 to 380, y 24 to 56 of the window).
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 dark() {
     convert "$shots/$1.png" -crop 356x28+22+26 -colorspace gray -threshold 50% -format '%[fx:1-mean]' info:
 }
@@ -88,17 +64,7 @@ control v
 sleep 0.5
 shot pasted
 
-# Alt+F4 again now and then, in case a key raced its modifier.
-for i in $(seq 300); do
-    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
+close_program
 printed=$(cat "$work/stdout")
 [ "$printed" = "$typed ok" ] || fail "the field holds '$printed', not '$typed ok'"
 echo "typed '$typed', copied it, pasted ' ok', the field held '$printed'; screenshots in $shots"

@@ -1,45 +1,19 @@
 #!/usr/bin/env bash
 # Opens the widget inspector of the test program on a virtual display: Control+Shift+Alt+click on
 # a widget shows the panel naming it, an id typed into the search field and "By ID" move it to
-# that widget, a drag by a free part moves the panel, Escape closes it; with widget rollover off the same click shows the box that asks
-# for it. The program prints the name of every widget the panel shows. Usage: PROGRAM SHOT_FOLDER.
+# that widget, a drag by a free part moves the panel, Escape closes it; with widget rollover off
+# the same click shows the box that asks for it. The program prints the name of every widget the
+# panel shows. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
+source "$(dirname "$0")/xvfb-session.sh"
 program=$2
 shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stdout" ] && sed 's/^/  printed: /' "$work/stdout" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
-
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-export SDL_AUDIODRIVER=dummy
 export XMODIFIERS=@im=none
 unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-start() {
-    "$program" "$@" >"$work/stdout" 2>"$work/stderr" &
-    pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Inspector$' | head -1) ||
-        fail "no window appeared"
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 0.5
-}
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
+start() { start_program '^Inspector$' "$program" "$@"; }
 # The colour of a window pixel as RRGGBB.
 pixel() { convert "$shots/$1.png" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr A-F a-f; }
 printed() { grep -qx "$1" "$work/stdout"; }
@@ -60,18 +34,6 @@ inspect_click() {
     sleep 0.5
     xdotool ${3:+keyup alt} keyup shift keyup ctrl
     sleep 0.5
-}
-close_program() {
-    for i in $(seq 300); do
-        [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
-    status=0
-    wait "$pid" || status=$?
-    pid=
-    [ "$status" -eq 0 ] || fail "exit code $status"
 }
 
 start
