@@ -326,6 +326,16 @@ TEST_F(ProxyCanvasTest, CrayonSampleIsCopiedIntoTheTarget)
     EXPECT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResCreateFailed);
 }
 
+TEST_F(ProxyCanvasTest, AnUpdatedRectIsRedrawnWithTheCellRightAndBelowIt)
+{
+    MakePainting(4900);
+    root->ClearRecords();
+    ASSERT_EQ(proxy->UpdatePreviewRect({10, 20, 30, 40}), kResOk);
+    ASSERT_FALSE(root->invalidated.empty());
+    EXPECT_EQ(root->invalidated.back(), (tCRect{10, 20, 31, 41}));
+    EXPECT_GE(root->presents, 1);
+}
+
 TEST_F(ProxyCanvasTest, WithoutAControllerThePreviewIsSetUpButNothingIsLit)
 {
     TestWidget other(u"other");

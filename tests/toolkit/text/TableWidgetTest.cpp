@@ -361,6 +361,25 @@ TEST_F(TableWidgetTest, ShadowFallsBelowAndRightOfTheContent)
     EXPECT_EQ(PixelAt(back, 2, 9), 0x7F000000u);
 }
 
+TEST_F(TableWidgetTest, ABlurredShadowFadesAwayFromTheContent)
+{
+    auto table = Table(40, 16, 1);
+    EXPECT_EQ(table->SetColumnKind(0, 1, 0), kResOk);
+    EXPECT_EQ(table->SetShadowBlur(1.5f, 0), kResOk);
+    EXPECT_EQ(table->SetShadowColour(0xFF000000, 0), kResOk);
+    EXPECT_EQ(table->SetCellImage(0, 0, Solid(2, 2, 0xFFFF0000), 0), kResOk);
+    CImage* back = table->GetBackImage();
+    // Along line 9, right of the image: partly covered, then less and less.
+    std::vector<uint32_t> alphas;
+    for (int32_t x = 2; x <= 6; ++x)
+        alphas.push_back(PixelAt(back, x, 9) >> 24);
+    EXPECT_GT(alphas[0], 0u);
+    EXPECT_LT(alphas[0], 255u);
+    for (size_t i = 1; i < alphas.size(); ++i)
+        EXPECT_LE(alphas[i], alphas[i - 1]) << i;
+    EXPECT_LT(alphas.back(), alphas.front());
+}
+
 TEST_F(TableWidgetTest, ScrolledBackImageMatchesAFreshRendering)
 {
     auto table = Table(60, 50, 12);
