@@ -97,10 +97,12 @@ TEST_F(SavePromptTest, TheContextComesBackWithItsSignExtensionAfterTheSound)
     EXPECT_EQ(int32_t(backdropTarget.heard[2].b), -1);
     EXPECT_EQ(backdropTarget.heard[2].c, ~tMsgArg(0));
     EXPECT_EQ(prompt->GetContext(), -1);
-    ShowWith(3);
-    Key('y');
-    EXPECT_EQ(Answers().at(0).b, 3u);
-    EXPECT_EQ(Answers().at(0).c, 0u);
+    for (int32_t context : {0, 3}) {
+        ShowWith(context);
+        Key('y');
+        EXPECT_EQ(Answers().at(0).b, tMsgArg(context));
+        EXPECT_EQ(Answers().at(0).c, 0u) << context;
+    }
 }
 
 TEST_F(SavePromptTest, TheBackdropsAnswerDecidesWhetherTheHideGoesOn)

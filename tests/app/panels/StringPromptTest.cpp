@@ -8,8 +8,10 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2TextEdit.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxWidget.h"
+#include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CTransitionWidget.h"
 #include "toolkit/widgets/CWidgetEffectGradient.h"
 
@@ -114,6 +116,15 @@ TEST_F(StringPromptTest, TheRootFollowsTheTitlesWidthUpToFourHundredAndThenBreak
     // The edit field spans the root but for 10 pixels each side; the buttons keep to the bottom.
     CWidget* field = prompt->GetEditControl()->GetWidget();
     EXPECT_EQ(field->GetWidth(), 380);
+    // The frame is drawn again at the field's new width: clear at its ends, its fill inside.
+    auto* image = static_cast<CImWidget*>(field);
+    ASSERT_EQ(image->DecompressImage(), kResOk);
+    CImNav pixels(image->GetImage());
+    ASSERT_EQ(pixels.GetWidth(), 380);
+    EXPECT_EQ(pixels.Pixels(12)[2] >> 24, 0u);
+    EXPECT_EQ(pixels.Pixels(12)[377] >> 24, 0u);
+    EXPECT_EQ(pixels.Pixels(12)[190], 0xFF2E2E48u);
+    image->CompressImage();
     EXPECT_EQ(prompt->GetEditControl()->GetControlId(), int32_t(CStringPrompt::kField));
     EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 17);
 }
