@@ -4,6 +4,7 @@
 
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/PromptTestSupport.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/CWidgetEffectGradient.h"
 
 namespace {
@@ -186,6 +187,19 @@ TEST_F(SavePromptTest, EachGlowIsClippedToItsButtonsCellOfTheBottomRow)
         if (cell.left > 0) {
             EXPECT_TRUE(Excluded(root, cell.effect, {cell.left - 1, height - 1})) << cell.effect;
         }
+    }
+}
+
+TEST_F(SavePromptTest, TheGlowsFollowThePanelsShapeNotTheShadowMargin)
+{
+    Open();
+    for (int32_t effect = 1; effect <= 3; ++effect) {
+        CImage* prepared = dynamic_cast<CWidgetEffectGradient*>(Glow(root, effect))->GetPreparedImage();
+        ASSERT_NE(prepared, nullptr);
+        CImNav pixels(prepared);
+        const int32_t bottom = pixels.GetHeight() - 3;
+        EXPECT_EQ(pixels.Pixels(bottom)[2] >> 24, 0u) << effect;
+        EXPECT_GT(pixels.Pixels(bottom - 20)[pixels.GetWidth() / 2] >> 24, 0u) << effect;
     }
 }
 
