@@ -69,13 +69,6 @@ EllipseFrame::EllipseFrame(const OutlineShape& shape)
     stretch = 1.5f - 0.5f * shape.tilt;
 }
 
-float EllipseFrame::Measure(float dx, float dy) const
-{
-    const float u = dx * cosine + dy * sine - shift;
-    const float v = (-dx * sine + dy * cosine) * stretch;
-    return u * u * weight + v * v;
-}
-
 COutlinePainter::COutlinePainter(const CStandardRenderer& renderer, CImage* target, const tCRect& clip)
     : m_renderer(renderer), m_nav(target, clip)
 {

@@ -186,6 +186,62 @@ TEST_F(BrushOutlineTest, ATiltedEllipsePaintsTheBandOfItsMeasureShiftedAlongTheA
     EXPECT_EQ(At(image, 150 - 45, 200), kGround);
 }
 
+TEST_F(BrushOutlineTest, ATurnedTiltedEllipseIsLitAlongTheGradientOfItsMeasure)
+{
+    // k = 0.3, R = 80 at theta = 0.6: r = 72, the centre 60.48 along theta, weight 0.95625,
+    // stretch 1.35.
+    const double theta = 0.6, c = std::cos(theta), s = std::sin(theta);
+    const OutlineShape shape{170.0f, 180.0f, 0.3f, float(theta), 80.0f, 80.0f};
+    std::vector<tCRect> rects;
+    CFloatPoint points[4];
+    AddTiltedEllipseArea(rects, shape, points);
+    COutlinePainter(renderer, &image, all).PaintTiltedEllipse(shape, points);
+    int lit = 0;
+    for (int32_t y = 0; y < 400; ++y) {
+        for (int32_t x = 0; x < 400; ++x) {
+            const double dx = x - 170.0, dy = y - 180.0;
+            const double u = dx * c + dy * s - 60.48, v = (-dx * s + dy * c) * 1.35;
+            const double q = std::sqrt(u * u * 0.95625 + v * v) - 72.0;
+            const uint32_t pixel = At(image, x, y);
+            if (std::fabs(q) > 2.8) {
+                ASSERT_EQ(pixel, kGround) << x << "," << y;
+            } else if (std::fabs(q) < 2.6) {
+                ASSERT_NE(pixel, kGround) << x << "," << y;
+            }
+            if (std::fabs(q) < 1.5) {
+                const double gx = 0.95625 * u, gy = 1.35 * v, length = std::hypot(gx, gy);
+                const double ux = (gx * c - gy * s) / length, uy = (gx * s + gy * c) / length;
+                ASSERT_TRUE(CloseColours(pixel, ExpectedPixel(renderer, kGround, q, ux, uy))) << x << "," << y;
+                ++lit;
+            }
+        }
+    }
+    EXPECT_GT(lit, 500);
+}
+
+TEST_F(BrushOutlineTest, ADiagonalLinePaintsEveryPixelNearItWithinItsRows)
+{
+    const CFloatPoint from{100.0f, 100.0f}, to{250.0f, 180.0f};
+    COutlinePainter(renderer, &image, all).PaintLine(from, to);
+    const double lx = to.x - from.x, ly = to.y - from.y, length2 = lx * lx + ly * ly;
+    int painted = 0;
+    for (int32_t y = 90; y < 190; ++y) {
+        for (int32_t x = 90; x < 260; ++x) {
+            const double along = std::clamp(((x - from.x) * lx + (y - from.y) * ly) / length2, 0.0, 1.0);
+            const double d = std::hypot(x - from.x - along * lx, y - from.y - along * ly);
+            const bool rows = y >= 98.5 && y <= 181.5;
+            const bool changed = At(image, x, y) != kGround;
+            if (d > 2.8 || !rows) {
+                ASSERT_FALSE(changed) << x << "," << y;
+            } else if (d < 2.6) {
+                ASSERT_TRUE(changed) << x << "," << y;
+                ++painted;
+            }
+        }
+    }
+    EXPECT_GT(painted, 500);
+}
+
 TEST_F(BrushOutlineTest, TheOilOvalFollowsTheBlendedRadiusTurnedHalfATurnFromTheAngle)
 {
     // theta = pi: the orientation is 0, a = 90 along x, b = 45 along y.
