@@ -271,6 +271,13 @@ TEST_F(BrushOutlineTest, ALineIsARidgeAlongTheSegmentWithRowsOnlyOverItsSpanWide
     // Past the ends the cap reaches 2.75 along the row.
     EXPECT_NE(At(image, 302, 100), kGround);
     EXPECT_EQ(At(image, 303, 100), kGround);
+    // On a line at y = 200.6 the rows run from 199.1 to 202.1: row 199, 1.6 away, stays.
+    Clear(image);
+    COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.6f}, {300.0f, 200.6f});
+    EXPECT_EQ(At(image, 200, 199), kGround);
+    EXPECT_NE(At(image, 200, 200), kGround);
+    EXPECT_NE(At(image, 200, 202), kGround);
+    EXPECT_EQ(At(image, 200, 203), kGround);
 }
 
 TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)

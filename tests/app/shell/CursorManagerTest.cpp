@@ -448,6 +448,16 @@ TEST_F(CursorManagerTest, TheKnifeAndTheRollerDrawTheirLinesAndRectangle)
     Heartbeat(200.0f, 150.0f);
     EXPECT_NE(at(200 + 0.8 * r, 150), kGround);
     EXPECT_EQ(at(200, 150 + r), kGround);
+    // Lifting the pen takes the whole line away and puts the ring and the short line: nothing
+    // invalidated reaches past the ring's and the line's bands.
+    host.Clear();
+    host.pen = false;
+    Heartbeat(200.0f, 150.0f);
+    ASSERT_FALSE(host.invalidated.empty());
+    for (const tCRect& rect : host.invalidated) {
+        EXPECT_GE(rect.left, 200 - r - 5.5);
+        EXPECT_LE(rect.right, 200 + r + 5.5);
+    }
 
     host.pen = false;
     Use(4915)->SetSize(0.1f);
