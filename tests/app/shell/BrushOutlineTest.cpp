@@ -240,6 +240,8 @@ TEST_F(BrushOutlineTest, ADiagonalLinePaintsEveryPixelNearItWithinItsRows)
         }
     }
     EXPECT_GT(painted, 500);
+    // A pixel on the centre line is lit across the line: (-80, 150) / 170.
+    EXPECT_TRUE(CloseColours(At(image, 115, 108), ExpectedPixel(renderer, kGround, 0.0, -80.0 / 170.0, 150.0 / 170.0)));
 }
 
 TEST_F(BrushOutlineTest, TheOilOvalFollowsTheBlendedRadiusTurnedHalfATurnFromTheAngle)
@@ -300,6 +302,13 @@ TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
     EXPECT_NE(At(image, 240, 200), kGround);
     EXPECT_EQ(At(image, 160, 200), kGround);
     EXPECT_EQ(At(image, 229, 200), kGround);
+    // A clip whose left edge cuts a diagonal line keeps every row to its right.
+    Clear(image);
+    COutlinePainter(renderer, &image, {150, 0, 400, 400}).PaintLine({100.0f, 100.0f}, {300.0f, 200.0f});
+    for (int32_t y = 90; y < 210; ++y)
+        for (int32_t x = 90; x < 150; ++x)
+            ASSERT_EQ(At(image, x, y), kGround) << x << "," << y;
+    EXPECT_NE(At(image, 150, 125), kGround);
 }
 
 // A target whose origin is moved: the clip and the shapes stay in the view's coordinates.
@@ -344,7 +353,7 @@ TEST_F(BrushOutlineTest, EveryPaintedPixelLiesInTheInvalidatedRectanglesAndARing
 {
     std::mt19937 random(36);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    for (int trial = 0; trial < 24; ++trial) {
+    for (int trial = 0; trial < 60; ++trial) {
         OutlineShape shape;
         shape.x = 350.0f + unit(random) * 2.0f;
         shape.y = 350.0f + unit(random) * 2.0f;

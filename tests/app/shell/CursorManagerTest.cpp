@@ -354,6 +354,14 @@ TEST_F(CursorManagerTest, TheRecordTakesTheViewPlaceTheZoomAndTheAngleOfTheNib)
     Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
     EXPECT_NEAR(manager.GetRecord().angle, 0.15 * kTwoPi, 1e-5);
     EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.5f);
+    // A crayon stroke keeps the pen's tilt; the roller's is taken upright while it rolls.
+    host.pen = true;
+    tool->SetStrokeLength(5.0f);
+    Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.15 * kTwoPi, 1e-5);
+    Use(4915)->SetStrokeLength(5.0f);
+    Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.5 * kTwoPi, 1e-5);
 }
 
 TEST_F(CursorManagerTest, TheOilOutlineShowsTheFullBrushAndItsOval)
