@@ -280,6 +280,11 @@ TEST_F(BrushOutlineTest, ALineIsARidgeAlongTheSegmentWithRowsOnlyOverItsSpanWide
     EXPECT_NE(At(image, 200, 200), kGround);
     EXPECT_NE(At(image, 200, 202), kGround);
     EXPECT_EQ(At(image, 200, 203), kGround);
+    // At y = 200.4 they run to 201.9: row 202, 1.6 away, stays.
+    Clear(image);
+    COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.4f}, {300.0f, 200.4f});
+    EXPECT_NE(At(image, 200, 201), kGround);
+    EXPECT_EQ(At(image, 200, 202), kGround);
 }
 
 TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
