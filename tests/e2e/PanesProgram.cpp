@@ -44,6 +44,9 @@ public:
 
 class CPanesApp : public CApp {
 public:
+    static constexpr w32::WPARAM kCtrlS = 0x13;
+    static constexpr w32::WPARAM kCtrlU = 0x15;
+
     CPanesApp(std::string painting, int32_t width, int32_t height)
         : m_painting(std::move(painting)), m_width(width), m_height(height)
     {
@@ -81,12 +84,11 @@ public:
 
     tResult OnDispatchedMessage(const w32::MSG& message) override
     {
-        if (message.message == w32::WM_KEYDOWN && IsControlDown()) {
-            if (message.wParam == 'U')
-                m_update.Show(1, 1, 0, 0, &m_relay);
-            else if (message.wParam == 'S')
-                Save();
-        }
+        // Ctrl+letter arrives as the letter's control code.
+        if (message.message == w32::WM_CHAR && message.wParam == kCtrlU)
+            m_update.Show(1, 1, 0, 0, &m_relay);
+        else if (message.message == w32::WM_CHAR && message.wParam == kCtrlS)
+            Save();
         return CApp::OnDispatchedMessage(message);
     }
 

@@ -146,13 +146,17 @@ wait "$frames" || true
 seen=
 filled=
 gone=
+# The share of a frame's area close to a colour, read from the raw frame.
+frame_share() {
+    convert "xwd:$1" -crop "$2" -fuzz "$4%" -fill white -opaque "$3" -fill black +opaque white \
+        -colorspace gray -format '%[fx:mean]' info:
+}
 for frame in "$work"/frames/*.xwd; do
     name=saving-$(basename "$frame" .xwd)
-    convert "xwd:$frame" "$shots/$name.png" 2>/dev/null || continue
-    panel=$(share "$name" 600x200+150+250 '#404064')
-    if above "$panel" 0.05; then
+    panel=$(frame_share "$frame" 220x94+340+303 '#404064' 12) || continue
+    if above "$panel" 0.2; then
         [ -n "$seen" ] || seen=$name
-        if [ -z "$filled" ] && above "$(share "$name" 108x12+366+360 '#E0A050' 20)" 0.1; then
+        if [ -z "$filled" ] && above "$(frame_share "$frame" 108x12+366+360 '#E0A050' 20)" 0.1; then
             filled=$name
         fi
     elif [ -n "$seen" ]; then
@@ -160,7 +164,6 @@ for frame in "$work"/frames/*.xwd; do
         break
     fi
 done
-rm -f "$shots"/saving-[0-9]*.png
 [ -n "$seen" ] || fail "no progress pane while the painting saved"
 [ -n "$filled" ] || fail "the progress bar never grew while the painting saved"
 [ -n "$gone" ] || fail "the progress pane stayed after the save"
