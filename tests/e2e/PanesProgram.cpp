@@ -4,7 +4,8 @@
 // the update check; Ctrl+S saves the painting into the file it was opened from. Usage:
 //   kostrel_panes PAINTING [WIDTH HEIGHT]
 // A painting file that is not there is first made at WIDTH x HEIGHT cells, its layer filled
-// with paint, and saved; the painting is then opened from its file.
+// with paint, and saved; the painting is then opened from its file, and the program prints
+// "ready".
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -72,7 +73,11 @@ public:
         m_relay.panes[1] = &m_update;
         Activate();
         TK_TRY(backdrop->Invalidate(1));
-        return OpenPainting();
+        TK_TRY(OpenPainting());
+        // The script waits for this before it presses any key.
+        std::printf("ready\n");
+        std::fflush(stdout);
+        return kResOk;
     }
 
     tResult OnTick() override

@@ -81,8 +81,14 @@ pid=$!
 
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Panes$' | head -1) || fail "no window appeared"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-# The painting is made, saved and opened before the window shows; wait for the first picture.
-sleep 1.5
+# The painting is made, saved and opened before the program says it is ready.
+for i in $(seq 1200); do
+    grep -q '^ready$' "$work/stdout" && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before it was ready"
+    sleep 0.1
+done
+grep -q '^ready$' "$work/stdout" || fail "the program did not get ready"
+sleep 0.5
 
 shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean difference of a window area between two screenshots, 0..1.
@@ -104,10 +110,18 @@ sleep 0.6
 shot checking
 sleep 2.5
 shot report
-# The pane is centred 31 to the right of the window's centre: its text card is light.
-card=$(share report 300x120+330+260 '#E6E6F0')
-above "$card" 0.3 || fail "no update pane in the report shot (light share $card)"
-newer=$(share report 380x40+320+200 '#D3E842')
+# The pane is centred 31 to the right of the window's centre. Its text card is light; the
+# headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
+# (#E85942) for a failure.
+pane=480x300+200+150
+card=$(share checking "$pane" '#E6E6F0' 4)
+above "$card" 0.15 || fail "no update pane in the checking shot (light share $card)"
+green='#DDE79E'
+red='#E7A49E'
+checking_glow=$(share checking "$pane" "$green" 4)
+above 0.002 "$checking_glow" || fail "the checking text glows (share $checking_glow)"
+newer=$(share report "$pane" "$green" 4)
+above "$newer" 0.02 || fail "the report shows no newer release (glow share $newer)"
 diff_text=$(changed checking report 380x200+320+180)
 above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
 xdotool key --window "$window" Escape
@@ -121,55 +135,68 @@ nginx=
 xdotool key --window "$window" ctrl+u
 sleep 3
 shot failed
-failed_glow=$(share failed 480x300+200+150 '#F2B0A5')
+failed_glow=$(share failed "$pane" "$red" 4)
+above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
+failed_green=$(share failed "$pane" "$green" 4)
+above 0.002 "$failed_green" || fail "the failure still shows the report's glow (share $failed_green)"
 diff_failed=$(changed report failed 380x200+320+180)
 above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
 xdotool key --window "$window" Escape
 sleep 0.8
 
-# The progress pane while the painting saves (the 220 x 94 pane centred in the 900 x 700
-# window, its bar's track at (22, 52) of it): raw shots as fast as they come from before the
-# key until a while after, looked at afterwards. The pane's panel is #404064; the bar is the
-# accent colour running from deep to light.
+# The progress pane while the painting saves. The pane is 220 x 94, centred in the 900 x 700
+# window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
+# running from deep to light. The pane's area is taken as fast as it comes, from before the key
+# until a second after the file was written (a few seconds under the sanitizers), and looked at
+# afterwards.
 shot idle
 mkdir -p "$work/frames"
-( for i in $(seq -w 150); do
-      xwd -id "$window" -silent >"$work/frames/$i.xwd" 2>/dev/null || true
+written() { stat -c '%i %y' "$work/painting.ptg"; }
+before=$(written)
+( for i in $(seq -w 2000); do
+      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+340+303 +repage \
+          "png:$work/frames/$i.png" 2>/dev/null || true
       [ -e "$work/frames/stop" ] && break
   done ) &
 frames=$!
 sleep 0.2
 xdotool key --window "$window" ctrl+s
-sleep 3
+for i in $(seq 600); do
+    [ "$(written)" != "$before" ] && break
+    sleep 0.1
+done
+sleep 1
 touch "$work/frames/stop"
 wait "$frames" || true
+[ "$(written)" != "$before" ] || fail "the painting was not saved"
+# The share of a frame's area close to a colour.
+frame_share() {
+    convert "$1" -crop "$2" -fuzz "$4%" -fill white -opaque "$3" -fill black +opaque white \
+        -colorspace gray -format '%[fx:mean]' info:
+}
 seen=
 filled=
 gone=
-# The share of a frame's area close to a colour, read from the raw frame.
-frame_share() {
-    convert "xwd:$1" -crop "$2" -fuzz "$4%" -fill white -opaque "$3" -fill black +opaque white \
-        -colorspace gray -format '%[fx:mean]' info:
-}
-for frame in "$work"/frames/*.xwd; do
-    name=saving-$(basename "$frame" .xwd)
-    panel=$(frame_share "$frame" 220x94+340+303 '#404064' 12) || continue
+for frame in "$work"/frames/*.png; do
+    panel=$(frame_share "$frame" 220x94+0+0 '#404064' 12) || continue
     if above "$panel" 0.2; then
-        [ -n "$seen" ] || seen=$name
-        if [ -z "$filled" ] && above "$(frame_share "$frame" 108x12+366+360 '#E0A050' 20)" 0.1; then
-            filled=$name
+        [ -n "$seen" ] || seen=$frame
+        if [ -z "$filled" ] && above "$(frame_share "$frame" 108x12+26+57 '#E0A050' 20)" 0.1; then
+            filled=$frame
         fi
     elif [ -n "$seen" ]; then
-        gone=$name
+        gone=$frame
         break
     fi
 done
 [ -n "$seen" ] || fail "no progress pane while the painting saved"
 [ -n "$filled" ] || fail "the progress bar never grew while the painting saved"
 [ -n "$gone" ] || fail "the progress pane stayed after the save"
-convert "xwd:$work/frames/${seen#saving-}.xwd" "$shots/saving-start.png"
-convert "xwd:$work/frames/${filled#saving-}.xwd" "$shots/saving-bar.png"
-convert "xwd:$work/frames/${gone#saving-}.xwd" "$shots/saved.png"
+cp "$seen" "$shots/saving-start.png"
+cp "$filled" "$shots/saving-bar.png"
+cp "$gone" "$shots/saved.png"
+seen=$(basename "$seen" .png)
+filled=$(basename "$filled" .png)
 
 for i in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
