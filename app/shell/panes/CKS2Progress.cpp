@@ -147,13 +147,12 @@ void CKS2Progress::FreezeBackground()
     m_background = new (std::nothrow) CStaticWidget;
     if (!m_background)
         return;
+    // Added in front of everything the window shows; the pane then comes to the front above it.
     if (backdrop->AddChild(m_background, 0) != kResOk) {
         delete m_background;
         m_background = nullptr;
         return;
     }
-    // Over everything the window shows; the pane then comes to the front above it.
-    m_background->BringToFront(0);
     m_background->SetSize(backdrop->GetWidth(), backdrop->GetHeight(), 0);
     m_background->SetVisible(1, 0);
     m_background->CaptureBackground();

@@ -376,9 +376,8 @@ void CKS2Update::ResetCloseButton()
         light->ChangeOpacity(0, 0);
 }
 
-tResult CKS2Update::RootHeartbeatProc(tMsgArg context, CWidget* widget)
+tResult CKS2Update::RootHeartbeatProc(tMsgArg context, CWidget*)
 {
-    IdleHeartbeatProc(context, widget);
     FromMsgArg<CKS2Update>(context)->RunPendingLayout();
     return kResOk;
 }

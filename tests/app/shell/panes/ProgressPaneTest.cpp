@@ -205,6 +205,20 @@ TEST_F(ProgressPaneTest, TheBarShowsTheLeftPartOfTheFullBarPicture)
             ASSERT_EQ(shown.Pixels(y)[x], whole.Pixels(y)[x]) << x << "," << y;
 }
 
+TEST_F(ProgressPaneTest, ShownAgainTheBarStartsEmpty)
+{
+    ShowWith(u"Work");
+    ASSERT_EQ(pane.SetProgress(0.9f, 0), kResOk);
+    pane.Hide(0, 1, 0, 0);
+    ShowWith(u"More work");
+    EXPECT_EQ(bar->GetWidth(), 0);
+    EXPECT_EQ(Percent(), u"0%");
+    CImNav shown(bar->GetImage());
+    for (int32_t y = 0; y < shown.GetHeight(); ++y)
+        for (int32_t x = 0; x < shown.GetWidth(); ++x)
+            ASSERT_EQ(shown.Pixels(y)[x] >> 24, 0u) << x << "," << y;
+}
+
 TEST_F(ProgressPaneTest, KeysStopAtThePane)
 {
     ShowWith(u"Work");

@@ -23,6 +23,14 @@ tCStringArray List(std::initializer_list<const char16_t*> texts)
     return list;
 }
 
+bool Covers(const CRegion& region, tCPoint point)
+{
+    for (const tCRect& rect : region)
+        if (point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom)
+            return true;
+    return false;
+}
+
 class UpdatePaneTest : public ShippedPaneTest {
 protected:
     void SetUp() override
@@ -113,6 +121,11 @@ TEST_F(UpdatePaneTest, AReportReplacesTheCheckingTextASecondLater)
     EXPECT_FALSE(note->IsVisible());
     EXPECT_EQ(TextOf(pane.GetNoteWidgets()[0]), u"Faster oil paint.");
     EXPECT_EQ(TextOf(pane.GetNoteWidgets()[1]), u"New papers.");
+    // Each note is as high as its text at the wrap width.
+    auto* first = dynamic_cast<CTxWidget*>(pane.GetNoteWidgets()[0]);
+    EXPECT_GT(first->GetHeight(), 10);
+    EXPECT_EQ(first->GetHeight(), first->GetTextRenderer()->GetTextHeight(u"Faster oil paint.", 380));
+    EXPECT_EQ(first->GetWidth(), 380);
     EXPECT_EQ(pane.GetNoteWidgets()[0]->GetRect().top, note->GetRect().top);
     EXPECT_EQ(pane.GetNoteWidgets()[1]->GetRect().top, pane.GetNoteWidgets()[0]->GetRect().bottom + 10);
     EXPECT_EQ(root->GetHeight(), std::max(92, pane.GetNoteWidgets()[1]->GetRect().bottom) + 132);
@@ -308,6 +321,53 @@ TEST_F(UpdatePaneTest, TheCloseBarLightsUnderThePointerAndClosesWithAClick)
     // Opened again, the light starts dark.
     Open();
     EXPECT_EQ(Effect(2)->GetOpacity(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UpdatePaneTest, TheGlowLightsOnlyTheHeadlinesBandAndTheCloseLightOnlyTheFoot)
+{
+    Open();
+    Report(List({u"2.1", u"", u"A note.", u"Another note."}));
+    const int32_t width = area->GetWidth();
+    const int32_t height = area->GetHeight();
+    const CRegion& glow = Effect(1)->GetExcludedRegion();
+    EXPECT_TRUE(Covers(glow, {5, 25}));
+    EXPECT_FALSE(Covers(glow, {5, 26}));
+    EXPECT_FALSE(Covers(glow, {width - 1, 57}));
+    EXPECT_TRUE(Covers(glow, {5, 58}));
+    EXPECT_TRUE(Covers(glow, {width - 1, height - 1}));
+    const CRegion& light = Effect(2)->GetExcludedRegion();
+    EXPECT_TRUE(Covers(light, {0, 0}));
+    EXPECT_TRUE(Covers(light, {width - 1, height - 33}));
+    EXPECT_FALSE(Covers(light, {0, height - 32}));
+    EXPECT_FALSE(Covers(light, {width - 1, height - 1}));
+}
+
+TEST_F(UpdatePaneTest, TheCloseLightComesUpFasterThanItGoes)
+{
+    Open();
+    for (int i = 0; i < 30; ++i)
+        Tick(20);
+    auto* animator = dynamic_cast<CTimeStep*>(close->GetUserObject(0));
+    ASSERT_NE(animator, nullptr);
+    const tCPoint over = ScreenOf(close, {close->GetWidth() / 2, 10});
+    w32::headless::MoveMouse(over.x, over.y);
+    while (animator->GetTarget() != 80.0f)
+        Tick(1);
+    // 2.6 ms a unit, eased: after 150 ms the linear value is 57 of 80, the eased one 64.
+    Tick(150);
+    EXPECT_NEAR(double(Effect(2)->GetOpacity()), 64.0, 2.0);
+    Tick(60);
+    EXPECT_EQ(Effect(2)->GetOpacity(), 80u);
+    w32::headless::MoveMouse(2, 2);
+    while (animator->GetTarget() != 0.0f)
+        Tick(1);
+    // 3.6 ms a unit: after 150 ms 41 units of 80 are gone, eased 41.5.
+    Tick(150);
+    EXPECT_NEAR(double(Effect(2)->GetOpacity()), 38.0, 2.0);
 }
 
 }  // namespace
