@@ -7,6 +7,7 @@
 #include "ShippedPaneTest.h"
 #include "app/shell/CHMRSound.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
 #include "platform/headless/ScriptedDesktop.h"
 #include "toolkit/core/CTimeStep.h"
@@ -88,6 +89,12 @@ TEST_F(UpdatePaneTest, OpeningItSaysItChecksAndAsksForTheCheckOnce)
     EXPECT_TRUE(note->IsVisible());
     EXPECT_EQ(Effect(1)->GetOpacity(), 0u);
     EXPECT_EQ(controller.Count(kMsgUpdateCheck), 1);
+    for (const tHeard& heard : controller.heard)
+        if (heard.message == kMsgUpdateCheck) {
+            EXPECT_EQ(heard.a, ToMsgArg(&pane));
+            EXPECT_EQ(heard.b, 0u);
+            EXPECT_EQ(heard.c, 0u);
+        }
     EXPECT_EQ(root->GetWidth(), 482);
     EXPECT_EQ(root->GetHeight(), note->GetRect().bottom + 132);
     // Centred on the window, 31 to the right and 25 up.
@@ -112,6 +119,10 @@ TEST_F(UpdatePaneTest, AReportReplacesTheCheckingTextASecondLater)
     Tick(501);
     EXPECT_FALSE(pane.IsLayoutPending());
     EXPECT_EQ(controller.asked, u"2.1");
+    ASSERT_EQ(controller.Count(kMsgUpdateIsNewer), 1);
+    for (const tHeard& heard : controller.heard)
+        if (heard.message == kMsgUpdateIsNewer)
+            EXPECT_EQ(heard.c, 0u);
     // "Kostrel 2" is not doubled before the release "2.1".
     EXPECT_EQ(TextOf(headline), u"A new release of Kostrel 2.1 is available.");
     EXPECT_EQ(GlowColour(), 0xFFD3E842u);
@@ -317,6 +328,12 @@ TEST_F(UpdatePaneTest, TheCloseBarLightsUnderThePointerAndClosesWithAClick)
         Tick(20);
     EXPECT_FALSE(Shown());
     EXPECT_EQ(backdropTarget.Count(CHMRSound::kMsgPlaySound), 1);
+    for (const tHeard& heard : backdropTarget.heard)
+        if (heard.message == CHMRSound::kMsgPlaySound)
+            EXPECT_EQ(heard.a | heard.b | heard.c, 0u) << "the sound of a released button is sound 0";
+    for (const tHeard& heard : controller.heard)
+        if (heard.message == kMsgUpdateStop)
+            EXPECT_EQ(heard.b | heard.c, 0u);
     EXPECT_EQ(controller.Count(kMsgUpdateStop), 1);
     // Opened again, the light starts dark.
     Open();
@@ -368,6 +385,47 @@ TEST_F(UpdatePaneTest, TheCloseLightComesUpFasterThanItGoes)
     // 3.6 ms a unit: after 150 ms 41 units of 80 are gone, eased 41.5.
     Tick(150);
     EXPECT_NEAR(double(Effect(2)->GetOpacity()), 38.0, 2.0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UpdatePaneTest, ASecondReportReplacesTheFirstAndItsNotes)
+{
+    Open();
+    const int32_t children = area->GetChildCount();
+    Report(List({u"2.1", u"", u"One.", u"Two."}));
+    EXPECT_EQ(area->GetChildCount(), children + 2);
+    const tCStringArray first = List({u"2.2", u"", u"Three.", u"Four.", u"Five."});
+    const tCStringArray second = List({u"2.3", u"", u"Six."});
+    ASSERT_EQ(pane.OnMessage(kMsgUpdateReport, 0, ToMsgArg(&first), 0, 1), kResOk);
+    ASSERT_EQ(pane.OnMessage(kMsgUpdateReport, 0, ToMsgArg(&second), 0, 1), kResOk);
+    Tick(1001);
+    EXPECT_EQ(controller.asked, u"2.3");
+    ASSERT_EQ(pane.GetNoteWidgets().size(), 1u);
+    EXPECT_EQ(TextOf(pane.GetNoteWidgets()[0]), u"Six.");
+    EXPECT_EQ(area->GetChildCount(), children + 1);
+    // A failure after the report shows its own text in the template again.
+    ASSERT_EQ(pane.OnMessage(kMsgUpdateFailed, 0, 0, 0, 1), kResOk);
+    Tick(1001);
+    EXPECT_TRUE(pane.GetNoteWidgets().empty());
+    EXPECT_EQ(area->GetChildCount(), children);
+    EXPECT_TRUE(note->IsVisible());
+    EXPECT_EQ(TextOf(note), Text(kStrUpdateFailedBody));
+}
+
+// The progress pane's Build needs the percent text and the bar: a root without them is refused.
+class PercentlessProgress : public CKS2Progress {
+public:
+    PercentlessProgress() { m_rootId = int32_t(kWgtUpdatePane); }
+};
+
+TEST_F(UpdatePaneTest, AProgressLayoutWithoutItsPartsIsRefused)
+{
+    PercentlessProgress progress;
+    EXPECT_EQ(progress.Create(nullptr, nullptr), kResCreateFailed);
+    EXPECT_EQ(progress.GetRoot(), nullptr);
 }
 
 }  // namespace
