@@ -157,7 +157,6 @@ tResult CKS2Update::HandleMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg 
         m_pending = kReportPending;
         m_pendingSince.Restart();
     } else if (message == kMsgUpdateFailed && visible) {
-        m_pendingList.SetCount(0);
         m_pending = kFailurePending;
         m_pendingSince.Restart();
     }
