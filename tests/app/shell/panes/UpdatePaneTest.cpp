@@ -347,6 +347,8 @@ namespace {
 TEST_F(UpdatePaneTest, TheGlowLightsOnlyTheHeadlinesBandAndTheCloseLightOnlyTheFoot)
 {
     Open();
+    // A taller layout first: what it excluded must not stay.
+    Report(List({u"2.1", u"", u"One.", u"Two.", u"Three.", u"Four.", u"Five.", u"Six."}));
     Report(List({u"2.1", u"", u"A note.", u"Another note."}));
     const int32_t width = area->GetWidth();
     const int32_t height = area->GetHeight();
