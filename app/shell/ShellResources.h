@@ -9,6 +9,7 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CRoRectWidget.h"
 #include "toolkit/widgets/CWidget.h"
 
 // The resources and string-table texts that the application shell loads.
@@ -181,6 +182,29 @@ inline constexpr uint32_t kWgtMenuItemArrowLeft = 6015;
 inline constexpr uint32_t kWgtMenuItemCheck = 6017;
 inline constexpr uint32_t kWgtMenuSeparator = 6030;
 
+// The progress pane: its root (an image widget framed by the panel frame), the title and percent
+// texts, the bar's track and the bar, with the pictures of track and bar.
+inline constexpr uint32_t kWgtProgressPane = 106500;
+inline constexpr uint32_t kWgtProgressTitle = 106501;
+inline constexpr uint32_t kWgtProgressPercent = 106502;
+inline constexpr uint32_t kWgtProgressTrack = 106510;
+inline constexpr uint32_t kImgProgressTrack = 106511;
+inline constexpr uint32_t kWgtProgressBar = 106512;
+inline constexpr uint32_t kImgProgressBar = 106513;
+
+// The update pane: its root, the text area that carries the glow (front effect 1) and the close
+// bar's light (front effect 2), the headline, the note template, the footer, the close bar, the
+// two widgets shown for a note holding the keyword, and the link button.
+inline constexpr uint32_t kWgtUpdatePane = 107000;
+inline constexpr uint32_t kWgtUpdateTextArea = 107001;
+inline constexpr uint32_t kWgtUpdateHeadline = 107010;
+inline constexpr uint32_t kWgtUpdateNote = 107012;
+inline constexpr uint32_t kWgtUpdateFooter = 107013;
+inline constexpr uint32_t kWgtUpdateClose = 107020;
+inline constexpr uint32_t kWgtUpdateKeywordMark = 107030;
+inline constexpr uint32_t kWgtUpdateKeywordText = 107031;
+inline constexpr uint32_t kWgtUpdateLink = 107040;
+
 inline constexpr tResourceUse kShellResources[] = {
     {CSound::kType, kSndFirst + kSndButtonReleased},
     {CSound::kType, kSndFirst + kSndQuietClick},
@@ -313,4 +337,20 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImWidget::kType, kWgtMenuItemArrowLeft},
     {CImWidget::kType, kWgtMenuItemCheck},
     {CCoWidget::kType, kWgtMenuSeparator},
+    {CImWidget::kType, kWgtProgressPane},
+    {CTxWidget::kType, kWgtProgressTitle},
+    {CTxWidget::kType, kWgtProgressPercent},
+    {CImWidget::kType, kWgtProgressTrack},
+    {CImageBase::kType, kImgProgressTrack},
+    {CImWidget::kType, kWgtProgressBar},
+    {CImageBase::kType, kImgProgressBar},
+    {CImWidget::kType, kWgtUpdatePane},
+    {CCoWidget::kType, kWgtUpdateTextArea},
+    {CTxWidget::kType, kWgtUpdateHeadline},
+    {CTxWidget::kType, kWgtUpdateNote},
+    {CTxWidget::kType, kWgtUpdateFooter},
+    {CCoWidget::kType, kWgtUpdateClose},
+    {CRoRectWidget::kType, kWgtUpdateKeywordMark},
+    {CTxWidget::kType, kWgtUpdateKeywordText},
+    {CRoRectWidget::kType, kWgtUpdateLink},
 };

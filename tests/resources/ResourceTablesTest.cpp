@@ -107,7 +107,7 @@ TEST(ResourceTables, TheShippedFilesHoldEveryResourceTheCodeLoads)
 
 TEST(ResourceTables, AnEntryRemovedFromACopyOfTheSourcesFailsTheCheck)
 {
-    // The layouts hold text widgets, whose classes the compiler learns here.
+    // The layouts hold text widgets, whose chunks the compiler knows once they are registered.
     RegisterTextWidgets();
     const std::string resources = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.trf.src");
     const std::string strings = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.tsf.src");

@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# The update pane and the progress pane on a virtual display, driven with xdotool. The test
+# program is copied into a folder of its own beside a copy of the Resources folder whose string
+# table points the update manifest (0xB2D05E47) at an nginx on the loopback: Ctrl+U shows the
+# checking text, then the manifest's title and notes; with nginx stopped it shows the failure
+# text; Ctrl+S on a large painting opened from its file shows the progress pane with a
+# percentage while it saves, and the pane is gone afterwards.
+# Usage: PROGRAM RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
+set -euo pipefail
+
+if [ "${1:-}" != "--inside" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
+fi
+program=$2
+resources=$3
+trfc=$4
+strings=$5
+shots=${6:-$(mktemp -d)}
+mkdir -p "$shots"
+work=$(mktemp -d)
+pid=
+nginx=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$nginx" ] && kill "$nginx" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAILED: $*" >&2
+    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
+    exit 1
+}
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/app" "$work/web" "$work/nginx" "$work/config"
+cp "$program" "$work/app/kostrel_panes"
+cp -r "$resources" "$work/app/Resources"
+sed "s#^0xB2D05E47 .*#0xB2D05E47 \"update.manifest\" \"127.0.0.1:$port|/updates/manifest.txt\"#" "$strings" \
+    >"$work/strings.src"
+grep -q "127.0.0.1:$port" "$work/strings.src" || fail "the manifest address was not replaced"
+"$trfc" "$work/strings.src" "$work/app/Resources/system.tsf" || fail "the string table did not compile"
+
+mkdir -p "$work/web/updates"
+printf '*2.5\r\n+https://kostrel.example.org/releases/2.5\r\n+Wet-in-wet watercolour for the oil brush.\r\n+Important: the paper library moved{https://kostrel.example.org/papers}\r\nBrushes:Oil|0307%%oil.txt\r\n' \
+    >"$work/web/updates/manifest.txt"
+cat >"$work/nginx/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 16; }
+http {
+  access_log off;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  scgi_temp_path $work/nginx/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/web;
+  }
+}
+CONF
+/usr/sbin/nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" 2>"$work/nginx/stderr" &
+nginx=$!
+for i in $(seq 50); do
+    curl -sf "http://127.0.0.1:$port/updates/manifest.txt" >/dev/null 2>&1 && break
+    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()" 2>/dev/null && break
+    sleep 0.1
+done
+
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER
+export SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_HOME="$work/config"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+"$work/app/kostrel_panes" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Panes$' | head -1) || fail "no window appeared"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# The painting is made, saved and opened before the program says it is ready.
+for i in $(seq 1200); do
+    grep -q '^ready$' "$work/stdout" && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before it was ready"
+    sleep 0.1
+done
+grep -q '^ready$' "$work/stdout" || fail "the program did not get ready"
+sleep 0.5
+
+shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+# The share of pixels in an area close to a colour (#RRGGBB).
+share() {
+    convert "$shots/$1.png" -crop "$2" -fuzz "${4:-12}%" -fill white -opaque "$3" -fill black +opaque white \
+        -colorspace gray -format '%[fx:mean]' info:
+}
+above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+
+shot start
+# The update pane: checking first, the report a second after the answer.
+xdotool key --window "$window" ctrl+u
+sleep 0.6
+shot checking
+sleep 2.5
+shot report
+# The pane is centred 31 to the right of the window's centre. Its text card is light; the
+# headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
+# (#E85942) for a failure.
+pane=480x300+200+150
+card=$(share checking "$pane" '#E6E6F0' 4)
+above "$card" 0.15 || fail "no update pane in the checking shot (light share $card)"
+green='#DDE79E'
+red='#E7A49E'
+checking_glow=$(share checking "$pane" "$green" 4)
+above 0.002 "$checking_glow" || fail "the checking text glows (share $checking_glow)"
+newer=$(share report "$pane" "$green" 4)
+above "$newer" 0.02 || fail "the report shows no newer release (glow share $newer)"
+diff_text=$(changed checking report 380x200+320+180)
+above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
+xdotool key --window "$window" Escape
+sleep 0.8
+shot closed
+
+# With the server gone the check fails.
+kill "$nginx"
+wait "$nginx" 2>/dev/null || true
+nginx=
+xdotool key --window "$window" ctrl+u
+sleep 3
+shot failed
+failed_glow=$(share failed "$pane" "$red" 4)
+above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
+failed_green=$(share failed "$pane" "$green" 4)
+above 0.002 "$failed_green" || fail "the failure still shows the report's glow (share $failed_green)"
+diff_failed=$(changed report failed 380x200+320+180)
+above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
+xdotool key --window "$window" Escape
+sleep 0.8
+
+# The progress pane while the painting saves. The pane is 220 x 94, centred in the 900 x 700
+# window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
+# running from deep to light. The pane's area is taken as fast as it comes, from before the key
+# until a second after the file was written (a few seconds under the sanitizers), and looked at
+# afterwards.
+shot idle
+mkdir -p "$work/frames"
+written() { stat -c '%i %y' "$work/painting.ptg"; }
+before=$(written)
+( for i in $(seq -w 2000); do
+      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+340+303 +repage \
+          "png:$work/frames/$i.png" 2>/dev/null || true
+      [ -e "$work/frames/stop" ] && break
+  done ) &
+frames=$!
+sleep 0.2
+xdotool key --window "$window" ctrl+s
+for i in $(seq 600); do
+    [ "$(written)" != "$before" ] && break
+    sleep 0.1
+done
+sleep 1
+touch "$work/frames/stop"
+wait "$frames" || true
+[ "$(written)" != "$before" ] || fail "the painting was not saved"
+# The share of a frame's area close to a colour.
+frame_share() {
+    convert "$1" -crop "$2" -fuzz "$4%" -fill white -opaque "$3" -fill black +opaque white \
+        -colorspace gray -format '%[fx:mean]' info:
+}
+seen=
+filled=
+gone=
+for frame in "$work"/frames/*.png; do
+    panel=$(frame_share "$frame" 220x94+0+0 '#404064' 12) || continue
+    if above "$panel" 0.2; then
+        [ -n "$seen" ] || seen=$frame
+        if [ -z "$filled" ] && above "$(frame_share "$frame" 108x12+26+57 '#E0A050' 20)" 0.1; then
+            filled=$frame
+        fi
+    elif [ -n "$seen" ]; then
+        gone=$frame
+        break
+    fi
+done
+[ -n "$seen" ] || fail "no progress pane while the painting saved"
+[ -n "$filled" ] || fail "the progress bar never grew while the painting saved"
+[ -n "$gone" ] || fail "the progress pane stayed after the save"
+cp "$seen" "$shots/saving-start.png"
+cp "$filled" "$shots/saving-bar.png"
+cp "$gone" "$shots/saved.png"
+seen=$(basename "$seen" .png)
+filled=$(basename "$filled" .png)
+
+for i in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    [ $((i % 30)) -eq 1 ] && xdotool key alt+F4
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "the program ended with $status"
+echo "update pane: card $card, newer glow $newer, report change $diff_text, failure change $diff_failed" \
+     "(failure glow $failed_glow); progress pane from shot $seen, bar in shot $filled"
