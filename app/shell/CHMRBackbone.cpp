@@ -6,6 +6,8 @@
 #include "app/shell/update/CUpdateFolder.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
+#include "paint/engine/CanvasImageExport.h"
+#include "toolkit/core/tCFPath.h"
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/NibFalloff.h"
@@ -146,6 +148,13 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
         return SaveProjectTo(FromMsgArg<CProjectInfo>(b));
     case kMsgOpenProject:
         return OpenProjectFrom(FromMsgArg<CProjectInfo>(b));
+    case kMsgExportImage: {
+        tCFPath* path = FromMsgArg<tCFPath>(b);
+        if (!path)
+            return {kResBadParam, false};
+        const tResult exported = ExportCanvasImage(m_canvas, *path);
+        return {exported, exported == kResOk};
+    }
     case kMsgProjectRecord:
         if (apply)
             return kEnd;
