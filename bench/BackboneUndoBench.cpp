@@ -2,17 +2,13 @@
 // whole of one layer, and a resize of every layer. Beside each, a plain copy of a file of the
 // bytes the step's cells hold through the same temporary folder. Reported in bytes of cells.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
+#include "bench/PlainFileCopy.h"
 #include "bench/RunBenchmarks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
@@ -121,35 +117,6 @@ void BM_UndoRedoResize(benchmark::State& state)
     RunSteps(state, *controller, kLayerBytes * kLayers);
 }
 BENCHMARK(BM_UndoRedoResize)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Reads a file of `bytes` and writes it to a second file, 1 MiB at a time.
-void PlainFileCopy(benchmark::State& state, int64_t bytes)
-{
-    const char* folder = getenv("TMPDIR");
-    const std::string base = std::string(folder && *folder ? folder : "/tmp") + "/kostrel-bench-XXXXXX";
-    std::string source = base, target = base;
-    const int in = mkstemp(source.data());
-    const int out = mkstemp(target.data());
-    std::vector<char> block(1 << 20, 'x');
-    for (int64_t left = bytes; left > 0; left -= int64_t(block.size()))
-        if (write(in, block.data(), size_t(std::min<int64_t>(left, int64_t(block.size())))) < 0)
-            state.SkipWithError("cannot write the source");
-    for (auto _ : state) {
-        lseek(in, 0, SEEK_SET);
-        lseek(out, 0, SEEK_SET);
-        ssize_t got;
-        while ((got = read(in, block.data(), block.size())) > 0)
-            if (write(out, block.data(), size_t(got)) != got) {
-                state.SkipWithError("copy failed");
-                break;
-            }
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
-    close(in);
-    close(out);
-    unlink(source.c_str());
-    unlink(target.c_str());
-}
 
 void BM_PlainCopyOfALayer(benchmark::State& state) { PlainFileCopy(state, kLayerBytes); }
 BENCHMARK(BM_PlainCopyOfALayer)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -24,6 +24,7 @@ extern "C" {
 #include <mypaint-tiled-surface.h>
 }
 
+#include "bench/CountingTool.h"
 #include "bench/RecordedStroke.h"
 #include "bench/StrokeReplay.h"
 #include "paint/tools/CChalkNew.h"
@@ -38,42 +39,11 @@ namespace {
 constexpr int32_t kWidth = 4000;
 constexpr int32_t kHeight = 3000;
 
-// A tool that counts the cells its sweeps hand to PaintCell and the nib positions it paints.
-template <typename Tool>
-class CMeasured : public Tool {
-public:
-    int64_t cells = 0;
-    int64_t positions = 0;
-
-protected:
-    void PaintCell(typename Tool::Cell* cell, uint32_t grain, const CNibPlace& place, float width,
-                   int32_t edgeWeight) override
-    {
-        ++cells;
-        Tool::PaintCell(cell, grain, place, width, edgeWeight);
-    }
-    tResult PaintFirstSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++positions;
-        return Tool::PaintFirstSegment(canvas, context, rect);
-    }
-    tResult PaintNextSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++positions;
-        return Tool::PaintNextSegment(canvas, context, rect);
-    }
-    tResult PaintLastSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++positions;
-        return Tool::PaintLastSegment(canvas, context, rect);
-    }
-};
-
 // A measured tool of the kind, a full chisel when asked.
 template <typename Tool>
-std::unique_ptr<CMeasured<Tool>> MakeMeasured(bool chisel)
+std::unique_ptr<CCountingTool<Tool>> MakeMeasured(bool chisel)
 {
-    auto tool = std::make_unique<CMeasured<Tool>>();
+    auto tool = std::make_unique<CCountingTool<Tool>>();
     tool->Invalidate();
     if (chisel)
         tool->SetProperty(kPropertyBluntness, 1.0f);
@@ -153,7 +123,7 @@ void ReplayTool(benchmark::State& state, bool chisel = false)
     for (auto _ : state) {
         state.PauseTiming();
         auto tool = MakeMeasured<Tool>(chisel);
-        CMeasured<Tool>* measured = tool.get();
+        CCountingTool<Tool>* measured = tool.get();
         auto replay = std::make_unique<CStrokeReplay>(options, std::move(tool));
         if (replay->SetUp() != kResOk) {
             state.SkipWithError("the canvas could not be set up");
@@ -166,7 +136,7 @@ void ReplayTool(benchmark::State& state, bool chisel = false)
         clock.Stop();
         state.PauseTiming();
         cells += measured->cells;
-        positions += measured->positions;
+        positions += measured->segments;
         replay.reset();
         state.ResumeTiming();
     }

@@ -29,6 +29,7 @@ extern "C" {
 #include <mypaint-tiled-surface.h>
 }
 
+#include "bench/CountingTool.h"
 #include "bench/RecordedStroke.h"
 #include "bench/RunBenchmarks.h"
 #include "bench/StrokeReplay.h"
@@ -321,38 +322,6 @@ BENCHMARK(BM_OilContinueStrokeWithRender)->ArgName("radius")->Arg(8)->Arg(32)->A
 // makes it, beside libmypaint's pigment brush with smudge 0.5 over the same picture. Goal: at
 // most a third of libmypaint's time at each radius, on one core.
 
-// A tool of the replay with a count of the cells its sweeps hand to PaintCell and of the
-// segments it paints (one a nib position, and the closing one).
-template <typename Tool>
-class CCounted : public Tool {
-public:
-    int64_t cells = 0;
-    int64_t segments = 0;
-
-protected:
-    using Cell = typename Tool::Cell;
-    void PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight) override
-    {
-        ++cells;
-        Tool::PaintCell(cell, grain, place, width, edgeWeight);
-    }
-    tResult PaintFirstSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++segments;
-        return Tool::PaintFirstSegment(canvas, context, rect);
-    }
-    tResult PaintNextSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++segments;
-        return Tool::PaintNextSegment(canvas, context, rect);
-    }
-    tResult PaintLastSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
-    {
-        ++segments;
-        return Tool::PaintLastSegment(canvas, context, rect);
-    }
-};
-
 // The size whose nib is 2 x radius wide at full pressure, for a tool whose width grows with it.
 template <typename Tool>
 float SizeForFullWidth(float radius)
@@ -377,8 +346,8 @@ void ReplayCounted(benchmark::State& state, const ReplayOptions& options)
     int64_t cells = 0, segments = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto tool = std::make_unique<CCounted<Tool>>();
-        CCounted<Tool>* counted = tool.get();
+        auto tool = std::make_unique<CCountingTool<Tool>>();
+        CCountingTool<Tool>* counted = tool.get();
         counted->Invalidate();
         auto replay = std::make_unique<CStrokeReplay>(options, std::move(tool));
         if (replay->SetUp() != kResOk) {

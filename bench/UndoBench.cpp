@@ -2,15 +2,13 @@
 // it), against a plain copy of a file of the same size through the same temporary folder; and
 // while the recorded stroke is painted across the canvas.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "bench/RecordedStroke.h"
+#include "bench/PlainFileCopy.h"
 #include "bench/RunBenchmarks.h"
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CPaintCellMap.h"
@@ -138,34 +136,7 @@ void BM_RecordStrokeTiles(benchmark::State& state)
 }
 BENCHMARK(BM_RecordStrokeTiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Reads a file of the step's size and writes it to a second file, 1 MiB at a time.
-void BM_PlainFileCopy(benchmark::State& state)
-{
-    const char* folder = getenv("TMPDIR");
-    const std::string base = std::string(folder && *folder ? folder : "/tmp") + "/kostrel-bench-XXXXXX";
-    std::string source = base, target = base;
-    const int in = mkstemp(source.data());
-    const int out = mkstemp(target.data());
-    std::vector<char> block(1 << 20, 'x');
-    for (int64_t left = kStepBytes; left > 0; left -= int64_t(block.size()))
-        if (write(in, block.data(), size_t(std::min<int64_t>(left, int64_t(block.size())))) < 0)
-            state.SkipWithError("cannot write the source");
-    for (auto _ : state) {
-        lseek(in, 0, SEEK_SET);
-        lseek(out, 0, SEEK_SET);
-        ssize_t got;
-        while ((got = read(in, block.data(), block.size())) > 0)
-            if (write(out, block.data(), size_t(got)) != got) {
-                state.SkipWithError("copy failed");
-                break;
-            }
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * kStepBytes);
-    close(in);
-    close(out);
-    unlink(source.c_str());
-    unlink(target.c_str());
-}
+void BM_PlainFileCopy(benchmark::State& state) { PlainFileCopy(state, kStepBytes); }
 BENCHMARK(BM_PlainFileCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include "app/shell/ShellResources.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
+#include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/tCFont.h"
+#include "toolkit/widgets/CImWidget.h"
 
 // The resources and string-table texts that the painting panels and dialogs load. Texts that the
 // shell loads too keep their names from app/shell/ShellResources.h.
@@ -61,6 +63,19 @@ inline constexpr uint32_t kStrErrNavigation = 0xB2D05E4A;
 inline constexpr uint32_t kStrErrToolSettings = 0xB2D05E50;
 inline constexpr uint32_t kStrErrSwatch = 0xB2D05EBE;
 
+// The text prompt's layout: the root, its title, the widget of its edit field and its buttons.
+inline constexpr uint32_t kWgtTextPrompt = 101000;
+inline constexpr uint32_t kWgtTextPromptTitle = 101005;
+inline constexpr uint32_t kWgtTextPromptField = 101006;
+inline constexpr uint32_t kWgtTextPromptOk = 101015;
+inline constexpr uint32_t kWgtTextPromptCancel = 101016;
+
+// The save prompt's layout: the root and its three buttons, save, do not save and cancel.
+inline constexpr uint32_t kWgtSavePrompt = 1000;
+inline constexpr uint32_t kWgtSavePromptSave = 1031;
+inline constexpr uint32_t kWgtSavePromptDoNotSave = 1032;
+inline constexpr uint32_t kWgtSavePromptCancel = 1033;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -110,4 +125,13 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrErrSwatch},
     {kStringTableText, kStrErrTracingControls},
     {kStringTableText, kStrErrPaperControls},
+    {CImWidget::kType, kWgtTextPrompt},
+    {CTxWidget::kType, kWgtTextPromptTitle},
+    {CImWidget::kType, kWgtTextPromptField},
+    {kWidgetTypePlain, kWgtTextPromptOk},
+    {kWidgetTypePlain, kWgtTextPromptCancel},
+    {CImWidget::kType, kWgtSavePrompt},
+    {kWidgetTypePlain, kWgtSavePromptSave},
+    {kWidgetTypePlain, kWgtSavePromptDoNotSave},
+    {kWidgetTypePlain, kWgtSavePromptCancel},
 };

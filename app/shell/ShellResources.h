@@ -3,6 +3,7 @@
 #include "toolkit/core/CSound.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
+#include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CWidget.h"
@@ -20,6 +21,8 @@ inline constexpr uint32_t kSndCleanBrush = 4;
 // Images: the panel frame that panes draw in nine slices, and the pictures that the backdrop's
 // layouts place (the start-up picture, the clean view's hint, the cursors 130000 + cursor id).
 inline constexpr uint32_t kImgPanelFrame = 4151;
+// The frame that text fields draw in three slices across.
+inline constexpr uint32_t kImgFieldFrame = 4132;
 inline constexpr uint32_t kImgSplashPicture = 108210;
 inline constexpr uint32_t kImgRestoreHint = 108220;
 inline constexpr uint32_t kImgCursorFirst = 130000;
@@ -40,6 +43,8 @@ inline constexpr uint32_t kWgtSplash = 108201;
 // to kWgtCursorLast are tried and missing ones skipped.
 inline constexpr uint32_t kWgtCursorFirst = 30;
 inline constexpr uint32_t kWgtCursorLast = 40;
+// The edit part that every text field's layout holds.
+inline constexpr uint32_t kWgtFieldEdit = 4131;
 
 // The caption of the application's error report for result code c is text kStrReportCaptionFirst + c.
 inline constexpr uint32_t kStrReportCaptionFirst = 110000;
@@ -165,6 +170,8 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImWidget::kType, kCursorMove},
     {CImWidget::kType, kCursorRotate},
     {CImWidget::kType, kCursorZoom},
+    {CImageBase::kType, kImgFieldFrame},
+    {CTxEdWidget::kType, kWgtFieldEdit},
     {kStringTableText, kStrReportCaptionFirst, kStrReportCaptionCount},
     {kStringTableText, kStrProduct},
     {kStringTableText, kStrProjectTypeName},

@@ -11,6 +11,7 @@
 #include "toolkit/core/CSound.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImageBase.h"
+#include "toolkit/text/TextWidgets.h"
 
 namespace {
 
@@ -106,6 +107,8 @@ TEST(ResourceTables, TheShippedFilesHoldEveryResourceTheCodeLoads)
 
 TEST(ResourceTables, AnEntryRemovedFromACopyOfTheSourcesFailsTheCheck)
 {
+    // The layouts hold text widgets, whose classes the compiler learns here.
+    RegisterTextWidgets();
     const std::string resources = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.trf.src");
     const std::string strings = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.tsf.src");
     for (const std::span<const tResourceUse> table : AllResourceTables())

@@ -72,6 +72,12 @@ public:
     CWidget* GetHandle() const { return m_handle; }
     tCCmdTarget* GetOwner() const { return m_owner; }
     void SetOwner(tCCmdTarget* owner) { m_owner = owner; }
+    // An owner going away while the pane may still answer it clears itself here.
+    void ForgetOwner(const tCCmdTarget* owner)
+    {
+        if (m_owner == owner)
+            m_owner = nullptr;
+    }
     uint32_t GetSide() const { return m_side; }
     // The transition widget while a show or hide runs, else null.
     CTransitionWidget* GetTransition() const { return m_transition; }
