@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/panels/CInterfacePanels.h"
 #include "app/shell/CHMRApp.h"
 #include "paint/tools/ToolFactory.h"
 #include "platform/Platform.h"
@@ -39,7 +40,9 @@ int main(int argc, char** argv)
     {
         // The application lives inside the platform's lifetime, and its heartbeat thread is
         // joined before it is destroyed.
+        CInterfacePanels panels;
         CHMRApp app;
+        app.SetPanelMaker(&panels);
         result = app.Run(nullptr, CommandLine(argc, argv).c_str(), w32::SW_SHOWDEFAULT);
     }
     w32::StopPlatform();
