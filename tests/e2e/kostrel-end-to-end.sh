@@ -93,6 +93,18 @@ sleep 2.5
 shot kostrel-reopened
 again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
 python3 -c "import sys; sys.exit(0 if $again < 0.002 else 1)" || fail "the reopened painting differs (difference $again)"
+# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
+xdotool key ctrl+q
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Ctrl+Q did not end the program"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status after Ctrl+Q"
+start_program "^$product - painting\$" "$program" "$work/painting.ptg"
 close_program
 echo "stroke difference $along, prompt $prompt, reopened $again; screenshots in $shots"
 
