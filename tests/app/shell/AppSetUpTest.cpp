@@ -1,5 +1,6 @@
 #include "app/shell/AppTestSupport.h"
 
+#include "paint/engine/CCanvas.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/widgets/CBackdrop.h"
 
@@ -295,4 +296,37 @@ TEST_F(AppTest, TheMainPanesAreTheMainRowsInBuildOrder)
     EXPECT_EQ(Backdrop()->FindPane(kPaneSavePrompt), panels.panes[kPaneSavePrompt]);
     ASSERT_NE(panels.panes[kPaneCleanBrush]->GetRoot(), nullptr);
     EXPECT_EQ(panels.panes[kPaneCleanBrush]->GetRoot()->GetParent(), Backdrop());
+}
+
+TEST_F(AppTest, AControllerThatCannotInitialiseEndsTheBuild)
+{
+    Start();
+    app->initialiseAnswer = kResCreateFailed;
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResCreateFailed);
+    const auto boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(app->controller->Count(kMsgPickTool), 0);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+TEST_F(AppTest, TheCanvasAndToolsUseTheBackdropsServicesUntilItGoes)
+{
+    Run();
+    CCanvas* canvas = app->controller->GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->GetShellServices(), static_cast<IShellServices*>(Backdrop()));
+    EXPECT_EQ(canvas->GetViewBackground(), static_cast<IViewBackground*>(Backdrop()));
+    for (CToolBase* tool : app->controller->GetTools())
+        EXPECT_EQ(tool->GetShellServices(), static_cast<IShellServices*>(Backdrop()));
+    ASSERT_EQ(Backdrop()->SetBackgroundColour(0xFF102030u, 0), kResOk);
+    EXPECT_EQ(canvas->GetViewBackground()->GetBackgroundTint(), 0xFF102030u);
+    EXPECT_EQ(canvas->GetViewBackground()->GetBackgroundTexture(), nullptr);
+    app->controller->SetPaintColour(0xFF445566u);
+    EXPECT_EQ(Backdrop()->GetPaintColour(), 0xFF445566u);
+    GetMainWindow()->DestroyWindow();
+    EXPECT_EQ(canvas->GetShellServices(), static_cast<IShellServices*>(app->controller));
+    EXPECT_EQ(canvas->GetViewBackground(), nullptr);
+    for (CToolBase* tool : app->controller->GetTools())
+        EXPECT_EQ(tool->GetShellServices(), static_cast<IShellServices*>(app->controller));
 }

@@ -119,6 +119,8 @@ public:
 
     bool failBackdrop = false;
     bool failController = false;
+    // The controller's answer to its initialisation, when set.
+    tResult initialiseAnswer = kResOk;
     RecordingController* controller = nullptr;
     CHMRBackdrop* backdrop = nullptr;
     IPreferences* preferences = nullptr;
@@ -139,6 +141,8 @@ protected:
         if (failController)
             return nullptr;
         controller = new RecordingController;
+        if (initialiseAnswer != kResOk)
+            controller->answers[kMsgInitialise] = initialiseAnswer;
         return controller;
     }
 };
