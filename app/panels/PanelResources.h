@@ -69,6 +69,11 @@ inline constexpr uint32_t kWgtTextPromptTitle = 101005;
 inline constexpr uint32_t kWgtTextPromptField = 101006;
 inline constexpr uint32_t kWgtTextPromptOk = 101015;
 inline constexpr uint32_t kWgtTextPromptCancel = 101016;
+// The numeric entry: its root, OK and cancel buttons and the widget of its dial.
+inline constexpr uint32_t kWgtNumberPrompt = 105000;
+inline constexpr uint32_t kWgtNumberPromptOk = 105010;
+inline constexpr uint32_t kWgtNumberPromptCancel = 105011;
+inline constexpr uint32_t kWgtNumberPromptDial = 105020;
 
 // The save prompt's layout: the root and its three buttons, save, do not save and cancel.
 inline constexpr uint32_t kWgtSavePrompt = 1000;
@@ -130,6 +135,10 @@ inline constexpr tResourceUse kPanelResources[] = {
     {CImWidget::kType, kWgtTextPromptField},
     {kWidgetTypePlain, kWgtTextPromptOk},
     {kWidgetTypePlain, kWgtTextPromptCancel},
+    {CImWidget::kType, kWgtNumberPrompt},
+    {kWidgetTypePlain, kWgtNumberPromptOk},
+    {kWidgetTypePlain, kWgtNumberPromptCancel},
+    {kWidgetTypePlain, kWgtNumberPromptDial},
     {CImWidget::kType, kWgtSavePrompt},
     {kWidgetTypePlain, kWgtSavePromptSave},
     {kWidgetTypePlain, kWgtSavePromptDoNotSave},

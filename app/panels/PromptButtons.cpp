@@ -91,8 +91,7 @@ void ClipPromptGlow(CWidget* root, int32_t effect, const tCRect& keep, uint32_t 
         {keep.right, keep.top, width, keep.bottom},
     };
     for (const tCRect& rect : outside)
-        if (rect.left < rect.right && rect.top < rect.bottom)
-            glow->ExcludeRect(rect, present);
+        glow->ExcludeRect(rect, present);
 }
 
 bool CapturePromptPress(CWidget* button)

@@ -1,6 +1,7 @@
 #include "app/shell/CHMRBackbone.h"
 
 #include "app/shell/BackboneMessages.h"
+#include "app/shell/CKS2CursorManager.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/VersionText.h"
 #include "app/shell/update/CUpdateFolder.h"
@@ -77,7 +78,25 @@ tResult CHMRBackbone::SendMessage(uint32_t message, tMsgArg b)
     return OnMessage(message, ToMsgArg(this), b, 0, kMsgApply);
 }
 
-void CHMRBackbone::RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) {}
+// A stroke step: with nothing painted (`wholeCursor` 1) nothing else presents the view, so the
+// outline presents itself; after painting, the canvas's update presents it.
+void CHMRBackbone::RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor)
+{
+    if (m_cursorManager)
+        m_cursorManager->UpdateCursor(view, &sample, wholeCursor);
+}
+
+void CHMRBackbone::UpdateCursor(CWidget* view)
+{
+    if (m_cursorManager)
+        m_cursorManager->UpdateCursor(view, nullptr, 1);
+}
+
+void CHMRBackbone::DrawToolOverlay(CWidget*, CImage* target, const tCRect& clip)
+{
+    if (m_cursorManager)
+        m_cursorManager->DrawToolOverlay(clip, target);
+}
 
 void CHMRBackbone::SetPenPressure(float pressure) { ::SetPenPressure(pressure); }
 

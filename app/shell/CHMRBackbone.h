@@ -14,6 +14,7 @@
 #include "toolkit/core/tCCmdTarget.h"
 
 class CCanvas;
+class CKS2CursorManager;
 class CStandardRenderer;
 class CToolBase;
 class ITabletInput;
@@ -107,9 +108,15 @@ public:
     uint32_t GetProjectVersion() const { return m_projectVersion; }
     tResult SendMessage(uint32_t message, tMsgArg b) override;
 
-    // IShellServices: the tool cursor is the cursor manager's, which the backdrop holds.
+    // IShellServices: the tool cursor is the cursor manager's, which the backdrop holds and
+    // hands over with SetCursorManager; without one there is no brush outline.
     void RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor) override;
     void SetPenPressure(float pressure) override;
+    void UpdateCursor(CWidget* view) override;
+    void DrawToolOverlay(CWidget* view, CImage* target, const tCRect& clip) override;
+    // Not owned; null to let it go.
+    void SetCursorManager(CKS2CursorManager* manager) { m_cursorManager = manager; }
+    CKS2CursorManager* GetCursorManager() const { return m_cursorManager; }
 
     // The colour at the record's index, or 0x00FFFFFF outside the list; nothing for null.
     tResult GetColourListEntry(ColourListEntry* entry) const;
@@ -170,6 +177,7 @@ private:
     CStandardRenderer* m_renderer = nullptr;
     CCanvas* m_canvas = nullptr;
     CToolBase* m_currentTool = nullptr;
+    CKS2CursorManager* m_cursorManager = nullptr;
     tCArray<CToolBase*> m_tools{tCArray<CToolBase*>::kAutoGrowth};
     CHMRPrintManager m_printManager;
     CHMRUndoManager m_undo;

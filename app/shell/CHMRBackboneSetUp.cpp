@@ -44,6 +44,7 @@ tResult CHMRBackbone::Initialise()
         return kResCreateFailed;
     }
     m_canvas->SetHost(this);
+    m_canvas->SetShellServices(this);
     if (const tResult result = m_canvas->Initialise(); result != kResOk) {
         ReportFailure(result, u"Failed to initialise the canvas object.");
         return result;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "toolkit/core/CSound.h"
+#include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/CTxEdWidget.h"
+#include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CWidget.h"
 
@@ -45,6 +48,11 @@ inline constexpr uint32_t kWgtCursorFirst = 30;
 inline constexpr uint32_t kWgtCursorLast = 40;
 // The edit part that every text field's layout holds.
 inline constexpr uint32_t kWgtFieldEdit = 4131;
+// The parts of every checkbox's layout, the check mark (an image list, entry 0 clear and 1
+// ticked) and the label, shown in the pattern layout kWgtCheckbox.
+inline constexpr uint32_t kWgtCheckbox = 4100;
+inline constexpr uint32_t kWgtCheckMark = 4101;
+inline constexpr uint32_t kWgtCheckLabel = 4105;
 
 // The caption of the application's error report for result code c is text kStrReportCaptionFirst + c.
 inline constexpr uint32_t kStrReportCaptionFirst = 110000;
@@ -147,6 +155,32 @@ inline constexpr uint32_t kStrUpdateCheckingBody = 0xB2D05EE4;
 inline constexpr uint32_t kStrUpdateFailedBody = 0xB2D05EE5;
 inline constexpr uint32_t kStrUpdateFooterReport = 0xB2D05EE6;
 
+// Free buttons, on-off switches and percentage dials: the faces of a free button and its label,
+// a switch's title, button and texts, a dial's value box, label and value text.
+inline constexpr uint32_t kImgButtonFace = 4121;
+inline constexpr uint32_t kImgButtonFaceLit = 4122;
+inline constexpr uint32_t kWgtFreeButton = 4120;
+inline constexpr uint32_t kWgtFreeButtonLabel = 4123;
+inline constexpr uint32_t kWgtSwitch = 4160;
+inline constexpr uint32_t kWgtSwitchTitle = 4161;
+inline constexpr uint32_t kWgtSwitchButton = 4162;
+inline constexpr uint32_t kTxlSwitchStates = 4163;
+inline constexpr uint32_t kWgtDial = 4140;
+inline constexpr uint32_t kWgtDialValueBox = 4141;
+inline constexpr uint32_t kWgtDialLabel = 4143;
+inline constexpr uint32_t kWgtDialValue = 4144;
+// Popup menus: the layer, a menu's frame and its image, an item with its parts, a separator.
+inline constexpr uint32_t kWgtMenuLayer = 6000;
+inline constexpr uint32_t kWgtMenuFrame = 6001;
+inline constexpr uint32_t kImgMenuFrame = 6002;
+inline constexpr uint32_t kWgtMenuItem = 6010;
+inline constexpr uint32_t kWgtMenuItemLabel = 6011;
+inline constexpr uint32_t kWgtMenuItemShortcut = 6012;
+inline constexpr uint32_t kWgtMenuItemArrowRight = 6013;
+inline constexpr uint32_t kWgtMenuItemArrowLeft = 6015;
+inline constexpr uint32_t kWgtMenuItemCheck = 6017;
+inline constexpr uint32_t kWgtMenuSeparator = 6030;
+
 inline constexpr tResourceUse kShellResources[] = {
     {CSound::kType, kSndFirst + kSndButtonReleased},
     {CSound::kType, kSndFirst + kSndQuietClick},
@@ -172,6 +206,9 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImWidget::kType, kCursorZoom},
     {CImageBase::kType, kImgFieldFrame},
     {CTxEdWidget::kType, kWgtFieldEdit},
+    {CCoWidget::kType, kWgtCheckbox},
+    {CImWidget::kType, kWgtCheckMark},
+    {CTxWidget::kType, kWgtCheckLabel},
     {kStringTableText, kStrReportCaptionFirst, kStrReportCaptionCount},
     {kStringTableText, kStrProduct},
     {kStringTableText, kStrProjectTypeName},
@@ -254,4 +291,26 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrUpdateCheckingBody},
     {kStringTableText, kStrUpdateFailedBody},
     {kStringTableText, kStrUpdateFooterReport},
+    {CImageBase::kType, kImgButtonFace},
+    {CImageBase::kType, kImgButtonFaceLit},
+    {CImWidget::kType, kWgtFreeButton},
+    {CTxWidget::kType, kWgtFreeButtonLabel},
+    {kWidgetTypePlain, kWgtSwitch},
+    {CTxWidget::kType, kWgtSwitchTitle},
+    {CImWidget::kType, kWgtSwitchButton},
+    {CTextList::kType, kTxlSwitchStates},
+    {kWidgetTypePlain, kWgtDial},
+    {CCoWidget::kType, kWgtDialValueBox},
+    {CTxWidget::kType, kWgtDialLabel},
+    {CTxWidget::kType, kWgtDialValue},
+    {kWidgetTypePlain, kWgtMenuLayer},
+    {CImWidget::kType, kWgtMenuFrame},
+    {CImageBase::kType, kImgMenuFrame},
+    {CCoWidget::kType, kWgtMenuItem},
+    {CTxWidget::kType, kWgtMenuItemLabel},
+    {CTxWidget::kType, kWgtMenuItemShortcut},
+    {CImWidget::kType, kWgtMenuItemArrowRight},
+    {CImWidget::kType, kWgtMenuItemArrowLeft},
+    {CImWidget::kType, kWgtMenuItemCheck},
+    {CCoWidget::kType, kWgtMenuSeparator},
 };

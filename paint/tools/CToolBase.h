@@ -117,6 +117,10 @@ public:
         m_directionPrimed = 0;
     }
     tCFPoint GetNibDirection() const { return m_loadedNib.direction; }
+    // How far the nib centre has travelled in this stroke (10000 after a tap). The brush outline
+    // raises it for a moment to ask for the width of a nib that a short stroke has not narrowed.
+    float GetStrokeLength() const { return m_strokeLength; }
+    void SetStrokeLength(float length) { m_strokeLength = length; }
 
     // The property list (appended to `list`, whose owner deletes the entries), and the value of
     // the property named by a string-table text id. SetProperty answers a result code.

@@ -39,3 +39,18 @@ tSinCos LookUpSinCos(float angle)
 {
     return gTable[SineTableIndex(angle)];
 }
+
+tSinCos LookUpSinCosInterpolated(float angle)
+{
+    if (!std::isfinite(angle))
+        return gTable[0];
+    double turn = std::fmod(double(angle), kTurn);
+    if (turn < 0.0)
+        turn += kTurn;
+    const double place = turn * 7999.0 / kTurn;
+    const int32_t index = std::clamp(int32_t(place), 0, kSineTableEntries - 2);
+    const float weight = float(std::clamp(place - double(index), 0.0, 1.0));
+    const tSinCos& a = gTable[index];
+    const tSinCos& b = gTable[index + 1];
+    return tSinCos{a.sine + (b.sine - a.sine) * weight, a.cosine + (b.cosine - a.cosine) * weight};
+}

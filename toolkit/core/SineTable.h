@@ -18,3 +18,6 @@ const tSinCos* GetSineTable();
 // one turn so that no angle reads outside the table.
 int32_t SineTableIndex(float angle);
 tSinCos LookUpSinCos(float angle);
+// The same angle read between the two neighbouring entries, weighted by where it falls between
+// them; the angle is brought into one turn first, as for SineTableIndex.
+tSinCos LookUpSinCosInterpolated(float angle);

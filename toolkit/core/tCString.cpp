@@ -1,5 +1,7 @@
 #include "toolkit/core/tCString.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "toolkit/core/Memory.h"
@@ -450,6 +452,18 @@ int32_t tCString::ToInteger() const
     if (minus >= 0)
         value = 0u - value;
     return int32_t(value);
+}
+
+int32_t tCString::ToSaturatedInteger() const
+{
+    const tCString copy = Trimmed(u"\t \n\r");
+    const bool negative = copy.m_length > 0 && copy.m_text[0] == u'-';
+    // The magnitude stops growing one past the limit, so it can never overflow.
+    const int64_t limit = negative ? -int64_t(INT32_MIN) : int64_t(INT32_MAX);
+    int64_t magnitude = 0;
+    for (int32_t i = negative ? 1 : 0; i < copy.m_length && IsDigit(copy.m_text[i]); ++i)
+        magnitude = std::min(magnitude * 10 + (copy.m_text[i] - u'0'), limit);
+    return int32_t(negative ? -magnitude : magnitude);
 }
 
 unsigned char* LengthPrefixedToCString(unsigned char* buffer)

@@ -85,6 +85,10 @@ public:
     bool IsInteger() const;
     bool IsNumber() const;
     int32_t ToInteger() const;
+    // A typed decimal whole number (blanks around it, an optional leading "-"), held at the
+    // int32 limits when it lies beyond them; reading stops at the first other character. Unlike
+    // ToInteger it never wraps, so a long number typed by a user stays a large one.
+    int32_t ToSaturatedInteger() const;
 
 private:
     static int32_t CapacityFor(int32_t units) { return (units + 16) & ~15; }

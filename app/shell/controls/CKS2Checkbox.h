@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Control.h"
 
 class CImWidget;
@@ -8,8 +9,8 @@ class CImWidget;
 // label (part 4105). A click reports the state it asks for; the pane decides and sets it.
 class CKS2Checkbox : public CKS2Control {
 public:
-    static constexpr uint32_t kPartMark = 4101;
-    static constexpr uint32_t kPartLabel = 4105;
+    static constexpr uint32_t kPartMark = kWgtCheckMark;
+    static constexpr uint32_t kPartLabel = kWgtCheckLabel;
 
     CKS2Checkbox() : CKS2Control(kCheckbox) {}
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Control.h"
 
 class CTxEdWidget;
@@ -9,8 +10,8 @@ class CTxEdWidget;
 // panes talk to the edit part.
 class CKS2TextEdit : public CKS2Control {
 public:
-    static constexpr uint32_t kPartEdit = 4131;
-    static constexpr uint32_t kFrameImage = 4132;
+    static constexpr uint32_t kPartEdit = kWgtFieldEdit;
+    static constexpr uint32_t kFrameImage = kImgFieldFrame;
     // The text variant whose font sits lower in the field.
     static constexpr uint32_t kLowTextVariant = 0xB2D05E38;
 

@@ -38,3 +38,9 @@ int32_t FindMenuTitleAt(tCPoint point)
     IPaneHost* host = GetPaneHost();
     return host ? host->FindMenuTitleAt(point) : -1;
 }
+
+tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
+}

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 
+#include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCPoint.h"
+#include "toolkit/core/tCString.h"
 
 class CStringPrompt;
 class CWidget;
@@ -21,6 +24,15 @@ public:
     // The id of the menu-bar title whose rect (root coordinates, edges inclusive) holds the
     // point; -1 when none.
     virtual int32_t FindMenuTitleAt(tCPoint point) = 0;
+    // Opens the text prompt for a number at `point` (backdrop coordinates) holding `initialText`
+    // under `title`, reporting to `owner` (0xFF001030); the prompt's own setup is the host's,
+    // which knows the prompt's class. 22 when the host has no prompt.
+    virtual tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
+                                     const tCString& title)
+    {
+        (void)owner, (void)point, (void)initialText, (void)title;
+        return kResResourceNotFound;
+    }
 
 protected:
     ~IPaneHost() = default;
@@ -35,3 +47,5 @@ uint32_t PaneTransitionsOn();
 void UpdatePaneCursor(CWidget* widget);
 CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
+// 22 without a host.
+tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);

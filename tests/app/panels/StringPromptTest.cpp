@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "app/panels/CStringPrompt.h"
 #include "app/panels/PromptTestSupport.h"
@@ -40,6 +41,21 @@ protected:
     }
     // The width of a text in the title's font, and a text at least `width` pixels wide.
     int32_t Measure(const std::u16string& text) { return title->GetTextRenderer()->GetTextWidth(text.c_str()); }
+    // A text exactly `width` pixels wide, or "" when none of those tried is.
+    std::u16string TextOfExactWidth(int32_t width)
+    {
+        const std::u16string narrow = u"il.,' tjfr";
+        std::u16string base = u"Size";
+        while (Measure(base + u"WW") < width)
+            base += u'a';
+        for (char16_t a : narrow + u"abcdeghkmnopqsuvwxyz")
+            for (char16_t b : narrow)
+                for (char16_t c : narrow)
+                    for (const std::u16string& text : {base + a, base + a + b, base + a + b + c})
+                        if (Measure(text) == width)
+                            return text;
+        return {};
+    }
     std::u16string TextOfWidth(int32_t width)
     {
         const std::u16string words = u"Size of the brush in percent ";
@@ -98,7 +114,43 @@ TEST_F(StringPromptTest, TheRootFollowsTheTitlesWidthUpToFourHundredAndThenBreak
     // The edit field spans the root but for 10 pixels each side; the buttons keep to the bottom.
     CWidget* field = prompt->GetEditControl()->GetWidget();
     EXPECT_EQ(field->GetWidth(), 380);
-    EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 10);
+    EXPECT_EQ(prompt->GetEditControl()->GetControlId(), int32_t(CStringPrompt::kField));
+    EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 17);
+}
+
+TEST_F(StringPromptTest, TheBoundsOfTheThreeSizesBelongToTheSmallerSize)
+{
+    Open();
+    // A title of 220 pixels still fits the 240-pixel root; one of 230 widens it to 250.
+    const std::u16string exact = TextOfExactWidth(220);
+    ASSERT_FALSE(exact.empty()) << "no text of exactly 220 pixels";
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, exact.c_str())), kResOk);
+    EXPECT_EQ(root->GetWidth(), 240);
+    EXPECT_EQ(title->GetWidth(), 220);
+    prompt->Hide(0, 0, 0, 0);
+    const std::u16string wider = TextOfExactWidth(230);
+    ASSERT_FALSE(wider.empty()) << "no text of exactly 230 pixels";
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, wider.c_str())), kResOk);
+    EXPECT_EQ(root->GetWidth(), 250);
+    EXPECT_EQ(root->GetHeight(), 96);
+}
+
+TEST_F(StringPromptTest, ATitleAsWideAsTheLimitAllowsStaysOnOneLine)
+{
+    Open();
+    const char16_t* text = u"Size of the brush in percent of the picture";
+    const int32_t width = Measure(text);
+    ASSERT_GT(width, 240);
+    // A backdrop of T + 40 pixels: the limit is exactly T + 20.
+    ASSERT_EQ(backdrop->SetSize(width + 40, 400, 0u), kResOk);
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, text)), kResOk);
+    EXPECT_EQ(root->GetWidth(), width + 20);
+    EXPECT_EQ(root->GetHeight(), 96);
+    prompt->Hide(0, 0, 0, 0);
+    ASSERT_EQ(backdrop->SetSize(width + 39, 400, 0u), kResOk);
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, text)), kResOk);
+    EXPECT_EQ(root->GetWidth(), width + 19);
+    EXPECT_GT(root->GetHeight(), 96);
 }
 
 TEST_F(StringPromptTest, ANarrowBackdropLimitsTheRootToItsWidthLessTwenty)
@@ -185,6 +237,7 @@ TEST_F(StringPromptTest, AButtonReleasedOutsideLeavesThePromptUp)
     CWidget* ok = Button(CStringPrompt::kOkButton);
     EXPECT_EQ(Click(ok, ScreenOf(ok, {-30, -30})), kResOk);
     EXPECT_EQ(prompt->IsShown(), 1u);
+    EXPECT_EQ(backdrop->GetTopModal(), root) << "the button left the modal stack";
     EXPECT_EQ(owner.Count(kMsgTextEntered), 0);
     EXPECT_EQ(Sounds(), (std::vector<tMsgArg>{2}));
     ClickOn(ok);
@@ -275,15 +328,26 @@ TEST_F(StringPromptTest, TheGlowRisesToEightyOverAButtonAndFallsSlowerWhenThePoi
     RunFor(220);
     EXPECT_EQ(Glow(root, 2)->GetOpacity(), 80u);
     EXPECT_EQ(Glow(root, 1)->GetOpacity(), 0u);
-    // A new show starts both glows from nothing.
+    // A new show starts both glows from nothing, aiming at nothing.
+    PointAt(Button(CStringPrompt::kOkButton), {10, 10});
+    RunFor(100);
+    ASSERT_GT(Glow(root, 1)->GetOpacity(), 0u);
     prompt->Hide(0, 0, 0, 0);
     ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, u"Size")), kResOk);
-    EXPECT_EQ(Glow(root, 2)->GetOpacity(), 0u);
+    for (const auto& [button, glow] : {std::pair{CStringPrompt::kOkButton, 1}, std::pair{CStringPrompt::kCancelButton, 2}}) {
+        EXPECT_EQ(Glow(root, glow)->GetOpacity(), 0u) << glow;
+        auto* step = dynamic_cast<CTimeStep*>(Button(button)->GetUserObject(0));
+        ASSERT_NE(step, nullptr);
+        EXPECT_EQ(step->GetTarget(), 0.0f) << glow;
+        EXPECT_EQ(step->GetValue(), 0.0f) << glow;
+    }
 }
 
 TEST_F(StringPromptTest, EachGlowKeepsToTheCornerOfItsButton)
 {
     Open();
+    // The blend mode is the prompt's, whatever the layout says.
+    dynamic_cast<CWidgetEffectGradient*>(Glow(root, 1))->SetBlendMode(0, 0);
     ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, TextOfWidth(500).c_str())), kResOk);
     const tCRect ok = Button(CStringPrompt::kOkButton)->GetRect();
     const tCRect cancel = Button(CStringPrompt::kCancelButton)->GetRect();

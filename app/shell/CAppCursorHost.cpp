@@ -1,0 +1,127 @@
+#include "app/shell/CAppCursorHost.h"
+
+#include "app/shell/CKS2CursorManager.h"
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CTabletInput.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/widgets/CBackdrop.h"
+
+namespace {
+
+CBackdrop* MainBackdrop()
+{
+    CWindowBase* window = GetMainWindow();
+    return window ? dynamic_cast<CBackdrop*>(window->GetRootWidget()) : nullptr;
+}
+
+}  // namespace
+
+bool CAppCursorHost::HasMainRoot()
+{
+    CWindowBase* window = GetMainWindow();
+    return window && window->GetRootWidget();
+}
+
+bool CAppCursorHost::IsPenButtonDown()
+{
+    CTabletInput* tablet = ApplicationTabletInput();
+    return tablet && tablet->IsButtonDown();
+}
+
+bool CAppCursorHost::IsPenEraser() { return ::IsPenEraser() != 0; }
+
+bool CAppCursorHost::IsSecondaryButtonDown()
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsSecondaryButtonDown();
+}
+
+bool CAppCursorHost::IsAltDown()
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsAltDown();
+}
+
+void CAppCursorHost::TrackBackdropCursor()
+{
+    if (CAppBase* application = GetApplication())
+        application->TrackBackdropCursor();
+}
+
+bool CAppCursorHost::IsBackdropCursorShown()
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsBackdropCursorShown();
+}
+
+void CAppCursorHost::HideBackdropCursor()
+{
+    if (CAppBase* application = GetApplication())
+        application->HideBackdropCursor();
+}
+
+bool CAppCursorHost::IsSystemCursorShown()
+{
+    CAppBase* application = GetApplication();
+    return application && application->IsSystemCursorShown();
+}
+
+void CAppCursorHost::ShowSystemCursor()
+{
+    if (CAppBase* application = GetApplication())
+        application->ShowSystemCursor();
+}
+
+void CAppCursorHost::HideSystemCursor()
+{
+    if (CAppBase* application = GetApplication())
+        application->HideSystemCursor();
+}
+
+void CAppCursorHost::DropCursorWidget()
+{
+    if (CBackdrop* backdrop = MainBackdrop())
+        backdrop->SetCursorWidget(nullptr, tCPoint{0, 0});
+}
+
+void CAppCursorHost::SelectCursorById(int32_t id)
+{
+    if (CBackdrop* backdrop = MainBackdrop())
+        (void)backdrop->SelectCursorById(uint32_t(id));
+}
+
+void CAppCursorHost::ShowCursor()
+{
+    if (CBackdrop* backdrop = MainBackdrop())
+        backdrop->ShowCursor();
+}
+
+void CAppCursorHost::HideCursor()
+{
+    if (CBackdrop* backdrop = MainBackdrop())
+        backdrop->HideCursor();
+}
+
+int32_t CAppCursorHost::QueryCursor(CWidget* widget)
+{
+    int32_t id = kCursorNone;
+    (void)tCCmdTarget::QueryBackdrop(kMsgCursorQuery, ToMsgArg(widget), ToMsgArg(&id), 0);
+    return id;
+}
+
+// The painting view is a plain widget, whose own invalidation reaches only its children: the
+// rectangle is invalidated in its parent, within the view.
+void CAppCursorHost::InvalidateView(CWidget* view, const tCRect& rect)
+{
+    if (!view)
+        return;
+    const tCRect inParent = rect.Offset(view->GetRect().GetTopLeft()).Intersect(view->GetRect());
+    if (!inParent.IsEmpty())
+        (void)view->InvalidateRectInParent(&inParent, 0);
+}
+
+void CAppCursorHost::PresentView(CWidget* view)
+{
+    if (view)
+        (void)view->PresentDirtyRects();
+}

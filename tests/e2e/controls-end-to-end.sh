@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Drives the test program's controls on a virtual display with xdotool and reads the window's
+# screenshots: a drag round the dial fills its sector and its value follows; a click on the value
+# opens the text prompt, where "40" and Enter set 40 %; a click on the switch flips its label; the
+# menu button opens a menu whose submenu opens under the pointer and by the right arrow key, and
+# Enter on a submenu item reaches the program. Usage: PROGRAM SHOT_FOLDER.
+set -euo pipefail
+
+source "$(dirname "$0")/xvfb-session.sh"
+program=$2
+shots=${3:-$(mktemp -d)}
+mkdir -p "$shots"
+start_program '^Controls$' "$program"
+
+# where NAME: the middle of a part, as the program printed it ("at NAME X Y").
+where() { awk -v name="$1" '$1 == "at" && $2 == name { print $3, $4 }' "$work/stdout"; }
+# printed LINE: whether the program printed that line.
+printed() { grep -qx "$1" "$work/stdout"; }
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+# The colour of one pixel of a screenshot, as hexadecimal RRGGBB.
+pixel() { convert "$shots/$1.png" -format '%[hex:p{'"$2"','"$3"'}]' info: | cut -c1-6; }
+move() { xdotool mousemove --window "$window" "$1" "$2"; sleep 0.1; }
+click() { move "$1" "$2"; xdotool click 1; sleep 0.4; }
+key() { xdotool key "$1"; sleep 0.3; }
+
+read -r pie_x pie_y <<<"$(where pie)"
+read -r value_x value_y <<<"$(where value)"
+read -r switch_x switch_y <<<"$(where switch)"
+read -r button_x button_y <<<"$(where button)"
+[ -n "$pie_x" ] && [ -n "$button_x" ] || fail "the program did not say where its parts are"
+shot start
+
+# A drag round the dial from 3 o'clock through 6 to 9: about 77 %.
+move $((pie_x + 18)) "$pie_y"
+xdotool mousedown 1
+for step in $(seq 0 10 180); do
+    angle=$(python3 -c "import math; print(math.radians($step))")
+    x=$(python3 -c "import math; print(round($pie_x + 18 * math.cos($angle)))")
+    y=$(python3 -c "import math; print(round($pie_y + 18 * math.sin($angle)))")
+    xdotool mousemove --window "$window" "$x" "$y"
+    sleep 0.03
+done
+xdotool mouseup 1
+sleep 0.5
+move 240 330
+sleep 0.5
+shot dial-dragged
+printed 'dial 77' || fail "the drag did not end at 77 % (printed: $(grep dial "$work/stdout" | tail -1))"
+# Left of the centre the ring is filled now: the fill (grey, or green while lit), not the white
+# of the rest of the ring.
+filled=$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))
+[ "$filled" != FFFFFF ] || fail "the sector left of the dial's centre shows the ring's white, not the fill"
+[ "$(changed start dial-dragged 40x18+$((value_x - 20))+$((value_y - 9)))" != 0 ] ||
+    fail "the value text did not follow the drag"
+
+# A click on the value opens the prompt; 40 and Enter.
+click "$value_x" "$value_y"
+sleep 0.8
+shot prompt-open
+xdotool key ctrl+a BackSpace
+xdotool type --delay 80 40
+sleep 0.3
+shot prompt-typed
+key Return
+sleep 0.8
+move 240 330
+shot dial-40
+printed 'dial 40' || fail "the typed 40 did not reach the dial"
+empty=$(pixel dial-40 $((pie_x - 12)) $((pie_y + 2)))
+[ "$empty" = FFFFFF ] || fail "at 40 % the ring left of the centre shows $empty, not the ring's white"
+right=$(pixel dial-40 $((pie_x + 12)) $((pie_y + 2)))
+[ "$right" != FFFFFF ] || fail "at 40 % the ring right of the centre is not filled"
+
+# The switch flips and says so.
+shot switch-off
+click "$switch_x" "$switch_y"
+move 240 330
+sleep 0.4
+shot switch-on
+printed 'switch 1' || fail "the switch did not report 1"
+[ "$(changed switch-off switch-on 40x20+$((switch_x - 20))+$((switch_y - 10)))" != 0 ] ||
+    fail "the switch's label did not change"
+
+# The menu: opened by the button, its submenu under the pointer.
+click "$button_x" "$button_y"
+sleep 0.3
+shot menu-open
+[ "$(changed switch-on menu-open 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ] ||
+    fail "the menu did not appear"
+# The second item ("Recent") lies 10 + 24 + 12 pixels below the menu's top.
+menu_top=$((button_y + 14 + 4))
+move $((button_x - 10)) $((menu_top + 46))
+sleep 0.6
+shot submenu-hover
+[ "$(changed menu-open submenu-hover 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ] ||
+    fail "the submenu did not open under the pointer"
+key Escape
+printed 'menu -1' || fail "Escape did not close the menu with nothing chosen"
+
+# And by the keys: down to "Recent", right opens the submenu, down twice and Enter.
+click "$button_x" "$button_y"
+move 240 330
+key Down
+key Down
+key Right
+shot submenu-keys
+[ "$(changed menu-open submenu-keys 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ] ||
+    fail "the right arrow did not open the submenu"
+key Down
+key Down
+key Return
+sleep 0.3
+shot menu-chosen
+printed 'menu 22' || fail "Enter on the submenu's second item did not reach the program"
+
+close_program
+echo "dial dragged to 77 %, typed 40; switch on; menu by pointer and keys chose 22; screenshots in $shots"

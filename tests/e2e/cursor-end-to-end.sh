@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Moves the pointer over the test program's painting view on a virtual display with xdotool: the
+# crayon's outline ring appears around the pointer and not at its middle; at the smallest zoom
+# the plain cursor (an orange square) shows at the pointer instead, and zooming back brings the
+# ring again. Usage: PROGRAM SHOT_FOLDER.
+set -euo pipefail
+
+source "$(dirname "$0")/xvfb-session.sh"
+program=$2
+shots=${3:-$(mktemp -d)}
+mkdir -p "$shots"
+start_program '^Cursor$' "$program"
+
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+# A pixel's colour as r,g,b in 0..255.
+pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2}.r)],%[fx:int(255*p{$2}.g)],%[fx:int(255*p{$2}.b)]" info:; }
+
+# The pointer over the backdrop, away from the view, then over the painting's middle (window
+# point (180, 130)).
+xdotool mousemove --window "$window" 10 10
+sleep 0.5
+shot away
+xdotool mousemove --window "$window" 180 130
+sleep 0.5
+shot outline
+ring=$(changed away outline 100x100+130+80)
+middle=$(changed away outline 5x5+178+128)
+python3 -c "import sys; sys.exit(0 if $ring > 0.01 else 1)" || fail "no outline around the pointer (difference $ring)"
+python3 -c "import sys; sys.exit(0 if $middle < 0.001 else 1)" || fail "the outline covers the pointer's middle ($middle)"
+
+xdotool key z
+sleep 0.3
+xdotool mousemove --window "$window" 181 130
+sleep 0.5
+shot smallest
+plain=$(pixel smallest 181,130)
+[ "$plain" = "255,128,0" ] || fail "no plain cursor at the pointer at the smallest zoom (pixel $plain)"
+
+xdotool key x
+sleep 0.3
+xdotool mousemove --window "$window" 180 130
+sleep 0.5
+shot back
+again=$(changed smallest back 100x100+130+80)
+python3 -c "import sys; sys.exit(0 if $again > 0.01 else 1)" || fail "the outline did not come back ($again)"
+[ "$(pixel back 180,130)" != "255,128,0" ] || fail "the plain cursor stayed"
+
+close_program
+echo "outline difference $ring (middle $middle), plain cursor $plain, back $again"
