@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
 
@@ -24,6 +25,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CSavePrompt>(pane);
     case CStringPrompt::kRoot:
         return Make<CStringPrompt>(pane);
+    case CNumericEntry::kRoot:
+        return Make<CNumericEntry>(pane);
     default:
         return kResNotImplemented;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
 
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
@@ -9,6 +10,7 @@
 #include "app/shell/IPreferences.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/panes/CKS2PopupManager.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/core/CAppBase.h"
@@ -56,9 +58,16 @@ CHMRBackdrop::CHMRBackdrop() : m_preferences(&NoPreferencesFile())
 CHMRBackdrop::~CHMRBackdrop()
 {
     // The controller outlives the main window: its canvas and tools go back to its own services.
-    if (CHMRBackbone* controller = Controller())
+    if (CHMRBackbone* controller = Controller()) {
         InstallShellServices(controller, nullptr);
+        if (controller->GetCursorManager() == &m_cursorManager)
+            controller->SetCursorManager(nullptr);
+    }
     for (uint32_t rootId : kDeleteOrder) {
+        if (rootId == kPanePopups) {
+            delete m_popupManager;
+            m_popupManager = nullptr;
+        }
         for (tPaneSlot& slot : m_panes) {
             if (slot.rootId == rootId) {
                 delete slot.pane;
@@ -83,6 +92,8 @@ tResult CHMRBackdrop::BuildInterface()
     // A controller that cannot make its canvas, tools or renderer has reported it; nothing can
     // be painted, so the build ends.
     TK_TRY(SendToBackbone(kMsgInitialise, ToMsgArg(this), 0, 0));
+    if (CHMRBackbone* controller = Controller())
+        controller->SetCursorManager(&m_cursorManager);
     JoinShellServices();
     TK_TRY(FindPaintingView());
     AddCursors();
@@ -110,6 +121,8 @@ tResult CHMRBackdrop::BuildPanes(int32_t first, int32_t end)
 
 tResult CHMRBackdrop::BuildPane(uint32_t rootId, bool mainPane)
 {
+    if (rootId == kPanePopups)
+        return BuildPopupManager();
     if (!m_panelMaker)
         return kResOk;
     CKS2Pane* pane = nullptr;
@@ -133,6 +146,19 @@ tResult CHMRBackdrop::BuildPane(uint32_t rootId, bool mainPane)
         return kResOk;
     TK_TRY(m_mainPanes.Add(pane));
     return m_mainPaneRoots.Add(pane->GetRoot());
+}
+
+tResult CHMRBackdrop::BuildPopupManager()
+{
+    m_popupManager = new (std::nothrow) CKS2PopupManager;
+    if (!m_popupManager)
+        return kResCreateFailed;
+    if (const tResult made = m_popupManager->Init(this); made != kResOk) {
+        delete m_popupManager;
+        m_popupManager = nullptr;
+        return made;
+    }
+    return kResOk;
 }
 
 tResult CHMRBackdrop::FindPaintingView()
@@ -213,7 +239,13 @@ tResult CHMRBackdrop::ReadPreferences() { return m_preferences->ReadPreferences(
 
 tResult CHMRBackdrop::WritePreferences() { return m_preferences->WritePreferences(*this); }
 
-void CHMRBackdrop::UpdatePaneCursor(CWidget*) {}
+void CHMRBackdrop::UpdatePaneCursor(CWidget* widget) { m_cursorManager.UpdateCursor(widget, nullptr, 1); }
+
+tResult CHMRBackdrop::OnHeartbeat()
+{
+    m_cursorManager.UpdateCursor(GetActiveRolloverWidget(), nullptr, 1);
+    return kResOk;
+}
 
 uint32_t CHMRBackdrop::GetPaintColour()
 {
@@ -233,4 +265,14 @@ void CHMRBackdrop::SetPenPressure(float pressure)
         controller->SetPenPressure(pressure);
 }
 
-void CHMRBackdrop::RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) {}
+void CHMRBackdrop::RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor)
+{
+    m_cursorManager.UpdateCursor(view, &sample, wholeCursor);
+}
+
+void CHMRBackdrop::UpdateCursor(CWidget* view) { m_cursorManager.UpdateCursor(view, nullptr, 1); }
+
+void CHMRBackdrop::DrawToolOverlay(CWidget*, CImage* target, const tCRect& clip)
+{
+    m_cursorManager.DrawToolOverlay(clip, target);
+}

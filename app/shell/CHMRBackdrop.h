@@ -4,6 +4,7 @@
 
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/CHMRSound.h"
+#include "app/shell/CKS2CursorManager.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "paint/engine/IShellServices.h"
 #include "paint/engine/IViewBackground.h"
@@ -14,6 +15,7 @@
 
 class CHMRBackbone;
 class CKS2Pane;
+class CKS2PopupManager;
 class IPanelMaker;
 class IPreferences;
 class tCFPath;
@@ -31,6 +33,8 @@ public:
 
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
     tResult OnKeyDown(CWidget** takenBy, uint32_t key) override;
+    // The cursor for the widget under the pointer.
+    tResult OnHeartbeat() override;
     // Sides of at least 30; the painting keeps its offset from the centre of the view's parent,
     // and every main pane hears the size before the change.
     tResult SetSize(int32_t width, int32_t height, uint32_t present) override;
@@ -72,6 +76,8 @@ public:
     float GetPaintValue() override;
     void SetPenPressure(float pressure) override;
     void RedrawToolCursor(CWidget* view, const CPenSample& sample, uint32_t wholeCursor) override;
+    void UpdateCursor(CWidget* view) override;
+    void DrawToolOverlay(CWidget* view, CImage* target, const tCRect& clip) override;
 
     CWidget* GetPaintingView() const { return m_paintingView; }
     CWidget* GetRestoreWidget() const { return m_restoreWidget; }
@@ -84,6 +90,8 @@ public:
     void SetPanelMaker(IPanelMaker* maker) { m_panelMaker = maker; }
     // The pane of the build whose root widget is `rootId`, or null.
     CKS2Pane* FindPane(uint32_t rootId) const;
+    CKS2PopupManager* GetPopupManager() const { return m_popupManager; }
+    CKS2CursorManager& GetCursorManager() { return m_cursorManager; }
 
     uint32_t* GetSoundsSwitch() { return &m_soundsOn; }
     uint32_t* GetTransitionsSwitch() { return &m_paneTransitions; }
@@ -105,6 +113,7 @@ private:
     tResult BuildPanes(int32_t first, int32_t end);
     // Makes and creates the pane of a row; a row whose pane the program lacks is left out.
     tResult BuildPane(uint32_t rootId, bool mainPane);
+    tResult BuildPopupManager();
     // Answers the save-prompt protocol; `handled` false for every other code.
     tResult AnswerSavePrompt(uint32_t message, tMsgArg b, tMsgArg c, bool* handled);
     tResult AskToSave(tMsgArg action, tMsgArg c);
@@ -126,6 +135,8 @@ private:
     IPanelMaker* m_panelMaker = nullptr;
     tCArray<tPaneSlot> m_panes{tCArray<tPaneSlot>::kAutoGrowth};
     CStringPrompt* m_textPrompt = nullptr;
+    CKS2PopupManager* m_popupManager = nullptr;
+    CKS2CursorManager m_cursorManager;
     tCArray<CKS2Pane*> m_mainPanes{tCArray<CKS2Pane*>::kAutoGrowth};
     tCArray<CWidget*> m_mainPaneRoots{tCArray<CWidget*>::kAutoGrowth};
     tCFTypeEntry m_projectFileType;

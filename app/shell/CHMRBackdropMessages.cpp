@@ -2,6 +2,7 @@
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/panes/CKS2PopupManager.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
 
@@ -92,9 +93,13 @@ tResult CHMRBackdrop::FollowUp(uint32_t action, bool discard)
 
 void CHMRBackdrop::PassOn(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply)
 {
-    for (uint32_t rootId : kPassOnOrder)
-        if (CKS2Pane* pane = FindPane(rootId))
+    for (uint32_t rootId : kPassOnOrder) {
+        if (rootId == kPanePopups && m_popupManager)
+            (void)m_popupManager->OnMessage(message, a, b, c, apply);
+        else if (CKS2Pane* pane = FindPane(rootId))
             (void)pane->OnMessage(message, a, b, c, apply);
+    }
+    (void)m_cursorManager.OnMessage(message, a, b, c, apply);
 }
 
 tResult CHMRBackdrop::OnKeyDown(CWidget** takenBy, uint32_t key)

@@ -1,9 +1,11 @@
 #include <filesystem>
 
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
 #include "app/shell/AppTestSupport.h"
+#include "app/shell/panes/CKS2PopupManager.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
 
@@ -25,8 +27,11 @@ TEST(InterfacePanelsTest, ThePromptsAreMadeAndOtherRowsAreLeftOut)
     ASSERT_EQ(panels.MakePane(kPaneTextPrompt, &pane), kResOk);
     EXPECT_NE(panels.AsTextPrompt(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNumericEntry, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CNumericEntry*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
-        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt)
+        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
@@ -75,6 +80,11 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_NE(Backdrop()->GetRestoreWidget(), nullptr);
     EXPECT_EQ(Backdrop()->GetProjectFileType().pattern, u".ptg");
     EXPECT_EQ(Backdrop()->SelectCursorById(34), kResOk);
+    EXPECT_NE(Backdrop()->FindPane(kPaneNumericEntry), nullptr);
+    ASSERT_NE(Backdrop()->GetPopupManager(), nullptr);
+    EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
+    EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());
+    EXPECT_EQ(app->controller->GetCursorManager(), &Backdrop()->GetCursorManager());
 }
 
 TEST_F(ProgramStartTest, TheRealSavePromptAnswersThroughTheBackdrop)

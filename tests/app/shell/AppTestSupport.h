@@ -148,7 +148,7 @@ protected:
 };
 
 // The layouts of the test resource file: the main backdrop with its painting view and restore
-// widget, the splash, one cursor, and the roots of the stand-in panes.
+// widget, the splash, one cursor, the popup menus' layer and the roots of the stand-in panes.
 struct AppLayouts {
     bool backdrop = true;
     bool paintingView = true;
@@ -162,6 +162,7 @@ inline std::string AppResourceSource(const AppLayouts& layouts)
     source += "imwg 34 \"pointer.plain\"\n  imag \"picture\"\n  xpos 5\n  ypos 7\n  xsiz 8\n  ysiz 8\n  vsbl 1\n";
     if (layouts.splash)
         source += "imwg 108201 \"splash\"\n  imag \"picture\"\n  xsiz 8\n  ysiz 8\n  vsbl 1\n";
+    source += "wdgt 6000 \"menu.layer\"\n  xsiz 1\n  ysiz 1\n  xszr 1\n  yszr 1\n  vsbl 0\n";
     for (uint32_t root : {kPaneCleanBrush, kPaneSavePrompt, kPaneColourPicker})
         source += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
                   "\"\n  xpos 10\n  ypos 10\n  xsiz 40\n  ysiz 30\n  vsbl 1\n";
