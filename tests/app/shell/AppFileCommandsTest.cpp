@@ -93,7 +93,9 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
     EXPECT_EQ(Backdrop()->GetPendingFile().GetText().ToAnsi(), path);
     EXPECT_EQ(Backdrop()->GetPendingCommand(), 1u);
     const int opens = app->controller->Count(kMsgOpenProject);
+    CLayer::SetLayersChanged(1);
     ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgDiscardThenAct, 0, kFollowOpen, 0), kResOk);
+    EXPECT_EQ(CLayer::GetLayersChanged(), 0u);
     EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens + 1);
     EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty());
     EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
@@ -170,6 +172,9 @@ TEST_F(FileCommandsTest, ASmallImageMakesAPaintingOfFiftyAndALargeOneKeepsItsSiz
     const auto requests = w32::headless::TakeFileDialogRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(requests[0].save);
+    // BMP, JPEG, PNG, PSD and all images, starting on the last.
+    EXPECT_GE(requests[0].filters.size(), 5u);
+    EXPECT_EQ(requests[0].filterIndex, 5u);
 
     // The imported image counts as a change: the next image is taken without asking.
     WritePicture(files.File("large.png"), 4000, 3000);
@@ -190,6 +195,7 @@ TEST_F(FileCommandsTest, AnImageOverChangesAsksWithActionThreeAndAnUnreadableOne
     WriteWholeFile(files.File("broken.png"), "\x89PNG\r\n\x1a\nbroken");
     Answer(files.File("broken.png"));
     ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgDiscardThenAct, 0, kFollowNewFromImage, 0), kResOk);
+    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));

@@ -124,6 +124,23 @@ TEST_F(AppTest, TheSetUpEndsActiveWithSystemKeysAsKeysAndTheSplashClosed)
     EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), Backdrop());
 }
 
+// Wherever the layout puts it, the painting view fills the backdrop and takes the pointer.
+TEST_F(AppTest, ThePaintingViewFillsTheBackdrop)
+{
+    Run();
+    CWidget* view = Backdrop()->GetPaintingView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetRect().left, 0);
+    EXPECT_EQ(view->GetRect().top, 0);
+    EXPECT_EQ(view->GetWidth(), Backdrop()->GetWidth());
+    EXPECT_EQ(view->GetHeight(), Backdrop()->GetHeight());
+    EXPECT_EQ(view->GetOpaqueBlit(), 1u);
+    EXPECT_EQ(view->HitTest(nullptr), 1u);
+    ASSERT_EQ(Backdrop()->SetSize(300, 200, 0u), kResOk);
+    EXPECT_EQ(view->GetWidth(), 300);
+    EXPECT_EQ(view->GetHeight(), 200);
+}
+
 TEST_F(AppTest, TheCursorsComeWithTheHotspotsOfTheirLayouts)
 {
     Run();
@@ -176,6 +193,27 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, u"Error.");
     EXPECT_TRUE(app->IsActive());
+}
+
+TEST_F(AppTest, ACommandLineOfTheExtensionAloneIsTakenForAProject)
+{
+    Start();
+    EXPECT_EQ(app->SetUpApplication(tCString(u"\".ptg\"")), kResOk);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
+}
+
+TEST_F(AppTest, TheHeartbeatAsksForTheCursorUnderThePointer)
+{
+    Run();
+    CWindowBase::SetRolloverActive(true);
+    EXPECT_EQ(Backdrop()->GetCursorManager().GetCurrentCursor(), int32_t(kCursorNone));
+    w32::headless::MoveMouse(200, 150);
+    Backdrop()->UpdateRolloverWidget();
+    ASSERT_EQ(Backdrop()->GetActiveRolloverWidget(), Backdrop()->GetPaintingView());
+    ASSERT_EQ(Backdrop()->OnHeartbeat(), kResOk);
+    EXPECT_NE(Backdrop()->GetCursorManager().GetCurrentCursor(), int32_t(kCursorNone));
+    CWindowBase::SetRolloverActive(false);
 }
 
 TEST_F(AppTest, TheTitleIsTheProductAloneWithoutAPainting)
@@ -329,4 +367,16 @@ TEST_F(AppTest, TheCanvasAndToolsUseTheBackdropsServicesUntilItGoes)
     EXPECT_EQ(canvas->GetViewBackground(), nullptr);
     for (CToolBase* tool : app->controller->GetTools())
         EXPECT_EQ(tool->GetShellServices(), static_cast<IShellServices*>(app->controller));
+}
+
+TEST_F(AppTest, APaneThatCannotBeMadeEndsTheBuildWithTheMakersAnswer)
+{
+    panels.rows = {kPaneCleanBrush};
+    panels.failures[kPaneSavePrompt] = kResFileIO;
+    Start();
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResFileIO);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(GetMainWindow(), nullptr);
 }

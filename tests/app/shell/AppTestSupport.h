@@ -76,6 +76,8 @@ class StandInPanels : public IPanelMaker {
 public:
     tResult MakePane(uint32_t rootId, CKS2Pane** pane) override
     {
+        if (const auto failure = failures.find(rootId); failure != failures.end())
+            return failure->second;
         if (std::find(rows.begin(), rows.end(), rootId) == rows.end())
             return kResNotImplemented;
         auto* made = new StandInPane(rootId);
@@ -87,6 +89,8 @@ public:
     CStringPrompt* AsTextPrompt(CKS2Pane*) override { return nullptr; }
 
     std::vector<uint32_t> rows;
+    // Rows whose pane cannot be made, with the maker's answer.
+    std::map<uint32_t, tResult> failures;
     std::map<uint32_t, StandInPane*> panes;
     tResult showAnswer = kResOk;
 };
@@ -170,7 +174,7 @@ inline std::string AppResourceSource(const AppLayouts& layouts)
         return source;
     source += "bkdp 1 \"Kostrel\"\n  colr #FF303050\n";
     if (layouts.paintingView)
-        source += "  + wdgt 5 \"painting.view\"\n    xsiz 1\n    ysiz 1\n    vsbl 1\n";
+        source += "  + wdgt 5 \"painting.view\"\n    xpos 20\n    ypos 10\n    xsiz 100\n    ysiz 50\n    vsbl 1\n";
     if (layouts.restore)
         source += "  + imwg 3 \"restore\"\n    imag \"picture\"\n    xsiz 8\n    ysiz 8\n    vsbl 0\n";
     return source;
