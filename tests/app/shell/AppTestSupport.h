@@ -62,6 +62,8 @@ public:
     tResult Show(uint32_t, uint32_t, tMsgArg param1, tMsgArg, tCCmdTarget*) override
     {
         shows.push_back(param1);
+        if (showCount)
+            ++*showCount;
         return showAnswer;
     }
 
@@ -69,6 +71,8 @@ public:
     std::vector<std::pair<int32_t, int32_t>> oldSizes;
     std::vector<tMsgArg> shows;
     tResult showAnswer = kResOk;
+    // Counts the shows of every stand-in of a maker, which outlives the panes.
+    int* showCount = nullptr;
 };
 
 // Makes stand-in panes for the rows the test names; the backdrop owns what it makes.
@@ -82,6 +86,7 @@ public:
             return kResNotImplemented;
         auto* made = new StandInPane(rootId);
         made->showAnswer = showAnswer;
+        made->showCount = &showCount;
         panes[rootId] = made;
         *pane = made;
         return kResOk;
@@ -93,6 +98,7 @@ public:
     std::map<uint32_t, tResult> failures;
     std::map<uint32_t, StandInPane*> panes;
     tResult showAnswer = kResOk;
+    int showCount = 0;
 };
 
 class CountingPreferences : public IPreferences {
