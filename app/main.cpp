@@ -1,31 +1,18 @@
 #include <cstdio>
 #include <string>
 
+#include "app/panels/CInterfacePanels.h"
+#include "app/shell/CHMRApp.h"
+#include "paint/tools/ToolFactory.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "toolkit/core/CApp.h"
-#include "toolkit/core/CWindowBase.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
 #include "toolkit/widgets/CBackdrop.h"
 
 namespace {
 
-// Opens the main window, full screen, over the backdrop "Kostrel" of the resource file, and runs
-// until it is closed.
-class CKostrelApp : public CApp {
-public:
-    tResult SetUpApplication(tCString) override
-    {
-        CBackdrop* backdrop = CBackdrop::CreateFromResource(tCString(u"Kostrel"), nullptr, nullptr);
-        if (!backdrop)
-            return kResCreateFailed;
-        TK_TRY(CreateMainWindowAt(backdrop, 104, kPlaceFullScreen | kPlaceResizable, -1, -1, -1, -1, nullptr, 1));
-        Activate();
-        return backdrop->Invalidate(1);
-    }
-};
-
+// The arguments joined by blanks: the application takes its command line as one text.
 std::string CommandLine(int argc, char** argv)
 {
     std::string line;
@@ -48,11 +35,14 @@ int main(int argc, char** argv)
     InstallTextLibraryHooks();
     RegisterTextWidgets();
     CBackdrop::RegisterRootWidgetFactory();
+    InstallCanvasToolFactory();
     int32_t result;
     {
         // The application lives inside the platform's lifetime, and its heartbeat thread is
         // joined before it is destroyed.
-        CKostrelApp app;
+        CInterfacePanels panels;
+        CHMRApp app;
+        app.SetPanelMaker(&panels);
         result = app.Run(nullptr, CommandLine(argc, argv).c_str(), w32::SW_SHOWDEFAULT);
     }
     w32::StopPlatform();

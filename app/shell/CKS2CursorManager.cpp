@@ -96,7 +96,7 @@ int32_t CKS2CursorManager::ViewCursor()
     const bool pen = m_host->IsPenButtonDown();
     const bool right = m_host->IsSecondaryButtonDown();
     const bool pressed = pen || right;
-    int32_t id = m_simpleCursor ? kCursorPlain : kCursorOutline;
+    int32_t id = m_simpleCursor ? int32_t(kCursorPlain) : kCursorOutline;
     ICanvasTool* tool = m_canvas->GetCurrentTool();
     if (m_host->IsPenEraser() && m_canvas->GetEraserTool())
         tool = m_canvas->GetEraserTool();
@@ -106,13 +106,13 @@ int32_t CKS2CursorManager::ViewCursor()
         id = kCursorPlain;
         break;
     case kMoveTool:
-        id = pressed ? kCursorHidden : kCursorMove;
+        id = pressed ? kCursorHidden : int32_t(kCursorMove);
         break;
     case kRotateTool:
-        id = pressed ? kCursorHidden : kCursorRotate;
+        id = pressed ? kCursorHidden : int32_t(kCursorRotate);
         break;
     case kZoomTool:
-        id = pressed ? kCursorHidden : kCursorZoom;
+        id = pressed ? kCursorHidden : int32_t(kCursorZoom);
         break;
     case kGlitter:
     case kAirbrush:

@@ -7,6 +7,7 @@
 #include "app/shell/BrushOutline.h"
 #include "app/shell/CFloatPoint.h"
 #include "app/shell/ICursorHost.h"
+#include "app/shell/ShellResources.h"
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCRect.h"
 
@@ -21,15 +22,12 @@ inline constexpr uint32_t kMsgCursorQuery = 0xFF00102Eu;
 // Through b = uint32_t*: the simple-cursor switch (no brush outline).
 inline constexpr uint32_t kMsgSimpleCursor = 0xFF00102Fu;
 
-// Cursor ids: indexes of the main backdrop's cursor table, and the manager's own marks.
+// Cursor ids: the manager's own marks; the others are the ids of the main backdrop's cursor table
+// (kCursorPlain, kCursorMove, kCursorRotate, kCursorZoom of ShellResources.h).
 enum : int32_t {
     kCursorNone = -1,
     kCursorOutline = -2,
     kCursorHidden = 0,
-    kCursorPlain = 34,
-    kCursorMove = 36,
-    kCursorRotate = 37,
-    kCursorZoom = 38,
 };
 
 // The last outline drawn, compared as a whole with the next: 13 words.

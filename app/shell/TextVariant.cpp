@@ -1,10 +1,14 @@
 #include "app/shell/TextVariant.h"
 
+#include "app/shell/CHMRApp.h"
 #include "app/shell/ShellResources.h"
 #include "toolkit/core/CAppBase.h"
 
 uint32_t GetTextVariant()
 {
+    // The painting application chose its variant at set-up.
+    if (const auto* painting = dynamic_cast<const CHMRApp*>(GetApplication()))
+        return painting->GetTextVariant();
     CAppBase* app = GetApplication();
     if (!app)
         return 0;

@@ -74,6 +74,7 @@ public:
     // The controller's services (paint colour and value, cursor redraw); not owned. Without them
     // the paint colour is opaque black, its value 0, and no cursor is redrawn.
     void SetShellServices(IShellServices* services) { m_services = services; }
+    IShellServices* GetShellServices() const { return m_services; }
     void SetNibKernel(NibKernel kernel) { m_nibKernel = kernel; }
     NibKernel GetNibKernel() const { return m_nibKernel; }
 

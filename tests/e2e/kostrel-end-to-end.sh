@@ -1,95 +1,114 @@
 #!/usr/bin/env bash
-# Starts the program on a virtual display and checks on screenshots that it shows the main
-# backdrop "Kostrel" of Resources/system.trf: the whole screen in the backdrop's colour, the
-# painting view adding nothing of its own and the clean view's hint hidden. Then closes it with
-# Alt+F4 (there is no window manager, so no close box) and expects exit code 0. The screenshots
-# are kept in the folder given after the program (default: e2e/ beside the program's folder).
+# The program as a user meets it, on a virtual display: the splash, then the main window titled
+# with the product and the new painting's name; a drag paints a stroke; Alt+F4 raises the save
+# prompt and "y", with the file dialog answered by a stand-in zenity, saves painting.ptg and
+# ends the program; started again on that file, the window is titled with the painting's name
+# and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
-program=$2
-kept=${3:-$(dirname "$program")/../e2e}
-mkdir -p "$kept"
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+product="Kostrel 2"
 
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-# Under the sanitizers, what the desktop's libraries keep to the end is not the program's leak.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$program" 2>"$work/stderr" &
+# The stand-in file dialog: it notes what it was asked and answers the path in $work/answer.
+mkdir -p "$work/bin"
+cat >"$work/bin/zenity" <<STANDIN
+#!/bin/sh
+echo "\$@" >>"$work/zenity.log"
+cat "$work/answer"
+STANDIN
+chmod +x "$work/bin/zenity"
+export PATH="$work/bin:$PATH"
+cd "$work"
+
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+screen() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
+
+"$program" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-
-shot() { xwd -root -silent | convert xwd:- "$work/screen.png"; }
-# The colour of a pixel of the last screenshot as RRGGBB.
-pixel() {
-    convert "$work/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1 | tr -d '#'
-}
-# True when the colours differ by at most 1 in each channel.
-near() {
-    local a=$1 b=$2 i
-    for i in 0 2 4; do
-        local d=$(( 16#${a:i:2} - 16#${b:i:2} ))
-        [ "${d#-}" -le 1 ] || return 1
-    done
-}
-# Takes screenshots until pixel ($1, $2) is near colour $3, for at most five seconds.
-until_pixel() {
-    for _ in $(seq 50); do
-        shot
-        near "$(pixel "$1" "$2")" "$3" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-timeout 20 xdotool search --sync --onlyvisible --name '^Kostrel$' >/dev/null || fail "no window appeared"
-
-# The backdrop's colour #FF303050; the painting view is a plain widget that draws nothing until
-# the canvas attaches to it, and the restore hint shows only in the clean view.
-ground=303050
-until_pixel 512 384 "$ground" || fail "the middle of the screen is $(pixel 512 384), not $ground"
-sleep 0.5
-shot
-cp "$work/screen.png" "$kept/kostrel-backdrop.png"
-for point in "0 0" "1023 0" "0 767" "1023 767" "512 36" "700 500"; do
-    near "$(pixel $point)" "$ground" || fail "pixel $point is $(pixel $point), not $ground"
+splash=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product\$" | head -1) || fail "no splash appeared"
+screen kostrel-splash
+# The splash picture is the product's card in the middle of the dark screen.
+[ "$(convert "$shots/kostrel-splash.png" -crop 400x200+312+284 -format '%k' info:)" -gt 50 ] ||
+    fail "the splash shows no picture"
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
+    fail "no main window titled \"$product - Untitled\""
+# The splash stays up for 2.5 seconds after the window came.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1 || break
+    sleep 0.1
 done
-colours=$(convert "$work/screen.png" -format %k info:)
-[ "$colours" -eq 1 ] || fail "the screen shows $colours colours, not the backdrop's colour alone"
+xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1 && fail "the splash stayed on screen"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 0.5
 
-# Pointer movement and clicks over the painting view leave the picture as it was.
-xdotool mousemove 300 300 click 1 mousemove 640 480
+xdotool mousemove 200 400
 sleep 0.3
-shot
-cp "$work/screen.png" "$kept/kostrel-after-input.png"
-colours=$(convert "$work/screen.png" -format %k info:)
-[ "$colours" -eq 1 ] && near "$(pixel 300 300)" "$ground" || fail "input changed the backdrop"
+shot kostrel-before-stroke
+xdotool mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 400
+    sleep 0.02
+done
+xdotool mouseup 1
+xdotool mousemove 900 650
+sleep 0.5
+shot kostrel-stroke
+along=$(changed kostrel-before-stroke kostrel-stroke 500x30+200+385)
+above "$along" 0.05 || fail "the drag painted nothing (difference $along)"
 
 xdotool key alt+F4
-for _ in $(seq 300); do
+sleep 1
+shot kostrel-save-prompt
+kill -0 "$pid" 2>/dev/null || fail "Alt+F4 ended the program over unsaved changes"
+prompt=$(changed kostrel-stroke kostrel-save-prompt 1024x768+0+0)
+above "$prompt" 0.002 || fail "Alt+F4 showed no save prompt"
+
+echo "$work/painting.ptg" >"$work/answer"
+xdotool key y
+status=0
+for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -0 "$pid" 2>/dev/null && fail "Alt+F4 did not close the program"
+kill -0 "$pid" 2>/dev/null && fail "the prompt's \"y\" did not end the program"
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status after saving"
+[ -s "$work/painting.ptg" ] || fail "painting.ptg was not written"
+grep -q -- "--save" "$work/zenity.log" || fail "the save dialog was not asked: $(cat "$work/zenity.log")"
+
+xdotool mousemove 900 650
+start_program "^$product - painting\$" "$program" "$work/painting.ptg"
+sleep 2.5
+shot kostrel-reopened
+again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
+python3 -c "import sys; sys.exit(0 if $again < 0.002 else 1)" || fail "the reopened painting differs (difference $again)"
+# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
+xdotool key ctrl+q
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "Ctrl+Q did not end the program"
 status=0
 wait "$pid" || status=$?
 pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
-echo "backdrop colour $ground over the whole screen; screenshots in $kept; exit code 0"
+[ "$status" -eq 0 ] || fail "exit code $status after Ctrl+Q"
+start_program "^$product - painting\$" "$program" "$work/painting.ptg"
+close_program
+echo "stroke difference $along, prompt $prompt, reopened $again; screenshots in $shots"
 
-# The panel widgets' test driver, built beside the tests, runs on the same display.
+# The panel widgets' driver, built beside the tests, runs on the same display.
 driver="$(dirname "$program")/../tests/panels_e2e_driver"
 [ -x "$driver" ] || fail "no panel widgets' driver at $driver"
-"$(dirname "$0")/panels-end-to-end.sh" --inside "$driver" || fail "the panel widgets' steps"
+"$here/panels-end-to-end.sh" --inside "$driver" || fail "the panel widgets' steps"

@@ -156,6 +156,7 @@ public:
 
     // The backdrop owns the image from now on (unless a resource pool does).
     tResult SetBackgroundImage(CImage* image, uint32_t present);
+    CImage* GetBackgroundImage() const { return m_background.image; }
     uint32_t GetPixelAt(tCPoint point) const override;
     uint32_t GetBackgroundColour() const override { return m_background.colour; }
     tResult SetBackgroundColour(uint32_t colour, uint32_t update) override;

@@ -1,0 +1,275 @@
+#include "app/shell/CHMRApp.h"
+
+#include <new>
+
+#include "app/shell/BackboneMessages.h"
+#include "app/shell/BackdropMessages.h"
+#include "app/shell/CHMRBackbone.h"
+#include "app/shell/CHMRBackdrop.h"
+#include "app/shell/ShellResources.h"
+#include "paint/engine/CProjectInfo.h"
+#include "platform/Kernel.h"
+#include "toolkit/core/CTimer.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/ErrorBox.h"
+#include "toolkit/core/FileProbes.h"
+#include "toolkit/core/IRootWidget.h"
+#include "toolkit/core/tCFRef.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CSplashScreen.h"
+#include "toolkit/widgets/CUpdateFreezeGuard.h"
+#include "toolkit/widgets/SplashScreen.h"
+
+namespace {
+
+bool IsMissingText(const tCString& text)
+{
+    return text.GetLength() >= 2 && text.GetAt(0) == u'%' && text.GetAt(1) == u'%';
+}
+
+// The splash is held in short sleeps, so that a virtual clock moves on with it.
+constexpr uint32_t kSplashSleep = 10;
+
+}  // namespace
+
+CHMRApp::CHMRApp()
+{
+    SetCreatorCode(MakeFourCC("QKVZ"));
+    SetResourceFolderName(tCString(u"Resources"));
+}
+
+CHMRApp::~CHMRApp()
+{
+    if (tCCmdTarget::GetBackboneTarget() == m_controller)
+        tCCmdTarget::SetBackboneTarget(nullptr);
+    delete m_controller;
+}
+
+CHMRBackdrop* CHMRApp::GetMainBackdrop()
+{
+    return dynamic_cast<CHMRBackdrop*>(tCCmdTarget::GetBackdropTarget());
+}
+
+CHMRBackdrop* CHMRApp::NewBackdrop() { return new (std::nothrow) CHMRBackdrop; }
+
+CHMRBackbone* CHMRApp::NewController() { return new (std::nothrow) CHMRBackbone; }
+
+uint32_t CHMRApp::ChooseTextVariant() const
+{
+    uint32_t variant = kDefaultTextVariant;
+    tCString current;
+    GetString(current, kStrVariantCurrent, 0);
+    if (IsMissingText(current))
+        return variant;
+    for (uint32_t i = 0; i < kStrVariantCount; ++i) {
+        tCString text;
+        GetString(text, kStrVariantFirst + i, 0);
+        if (!IsMissingText(text) && text == current)
+            variant = kStrVariantFirst + i;
+    }
+    return variant;
+}
+
+tResult CHMRApp::SetUpApplication(tCString commandLine)
+{
+    m_textVariant = ChooseTextVariant();
+    CHMRBackdrop* backdrop = NewBackdrop();
+    if (!backdrop) {
+        (void)ReportError(kResCreateFailed, tCString(u"Error creating the Backdrop."));
+        return kResCreateFailed;
+    }
+    backdrop->SetPanelMaker(m_panelMaker);
+    if (const tResult loaded = backdrop->LoadFromResourceName(tCString(u"Kostrel"), GetResourceFile(),
+                                                              GetResourceDirectory());
+        loaded != kResOk) {
+        (void)ReportError(loaded, tCString(u"Error getting Kostrel Backdrop from resources."));
+        delete backdrop;
+        return loaded;
+    }
+    delete m_controller;
+    m_controller = NewController();
+    if (!m_controller) {
+        delete backdrop;
+        return kResCreateFailed;
+    }
+    tCCmdTarget::SetBackboneTarget(m_controller);
+    tCCmdTarget::SetBackdropTarget(backdrop);
+
+    CSplashScreen* splash = nullptr;
+    if (const tResult shown = ShowSplash(&splash); shown != kResOk) {
+        DropBackdrop(backdrop, false);
+        return shown;
+    }
+    if (const tResult made = CreateMainWindowAt(backdrop, 104, kPlaceFullScreen | kPlaceResizable, -1.0f, -1.0f,
+                                                -1.0f, -1.0f, nullptr, 1);
+        made != kResOk) {
+        (void)ReportError(made, tCString(u"Error creating a new Kostrel window."));
+        DropBackdrop(backdrop, true);
+        if (splash)
+            (void)splash->CloseSplashWindow();
+        return made;
+    }
+    if (CWindowBase* window = GetMainWindow())
+        window->SetSysKeysAsKeys(1);
+    OpenFirstPainting(commandLine, backdrop);
+
+    const CTimer held;
+    while (held.GetElapsedMilliseconds() < kSplashMilliseconds)
+        w32::Sleep(kSplashSleep);
+    if (splash)
+        (void)splash->CloseSplashWindow();
+    Activate();
+    // What the splash covered is drawn afresh.
+    return backdrop->Invalidate(1);
+}
+
+tResult CHMRApp::ShowSplash(CSplashScreen** splash)
+{
+    CImWidget* picture = CImWidget::CreateFromResourceId(kWgtSplash, nullptr, nullptr);
+    if (!picture)
+        return kResResourceNotFound;
+    tCString product;
+    GetString(product, kStrProduct, 0);
+    *splash = ShowSplashScreen(picture, product.ToAnsi().c_str(), nullptr, 1, 1);
+    if (*splash)
+        (void)(*splash)->ShowSplashWindow(1);
+    return kResOk;
+}
+
+void CHMRApp::DropBackdrop(CHMRBackdrop* backdrop, bool windowMade)
+{
+    if (tCCmdTarget::GetBackdropTarget() == backdrop)
+        tCCmdTarget::SetBackdropTarget(nullptr);
+    if (!windowMade) {
+        delete backdrop;
+        return;
+    }
+    // From CreateMainWindowAt on the window owns the backdrop, also when it failed: a window that
+    // still holds it deletes it when destroyed; one that was never made has deleted it already.
+    CWindowBase* window = GetMainWindow();
+    if (window && window->GetRootWidget() == backdrop)
+        window->DestroyWindow();
+}
+
+void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backdrop)
+{
+    tCString unquoted = commandLine;
+    unquoted.Trim(tCString(u"\""));
+    CProjectInfo project;
+    if (unquoted.GetLength() >= 4 && unquoted.Right(4) == u".ptg") {
+        project.file = tCFRef(unquoted);
+        project.name = project.file.GetName();
+        CUpdateFreezeGuard frozen(backdrop);
+        if (const tResult opened = tCCmdTarget::SendToBackbone(kMsgOpenProject, ToMsgArg(backdrop),
+                                                               ToMsgArg(&project), 0);
+            opened != kResOk)
+            ReportResult(opened, nullptr);
+        return;
+    }
+    project.width = backdrop->GetWidth();
+    project.height = backdrop->GetHeight();
+    GetString(project.name, kStrNewPaintingName, 0);
+    if (IsMissingText(project.name))
+        project.name = u"";
+    (void)tCCmdTarget::SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&project), 0);
+}
+
+bool CHMRApp::MayClose()
+{
+    uint32_t modified = 0;
+    if (tCCmdTarget::QueryBackbone(kMsgModifiedWord, ToMsgArg(this), ToMsgArg(&modified), 0) != kResOk || !modified)
+        return true;
+    // Without a backdrop there is no window to keep and nothing to ask with.
+    if (!GetMainBackdrop())
+        return true;
+    if (tCCmdTarget::SendToBackdrop(kMsgAskToSave, ToMsgArg(this), kFollowQuit, 0) == kResOk)
+        return false;
+    // The changes would be lost unasked: the window stays.
+    tCString text;
+    (void)ReportError(kResBadParam, GetString(text, kStrErrQuitPrompt, 0));
+    return false;
+}
+
+void CHMRApp::Quit()
+{
+    if (!MayClose())
+        return;
+    if (m_pumpDepth > 0) {
+        m_quitDeferred = true;
+        return;
+    }
+    CApp::Quit();
+}
+
+bool CHMRApp::IsQuitting() const { return m_quitDeferred || CApp::IsQuitting(); }
+
+tResult CHMRApp::PumpStep()
+{
+    ++m_pumpDepth;
+    const tResult result = CApp::PumpStep();
+    --m_pumpDepth;
+    if (m_pumpDepth == 0 && m_quitDeferred) {
+        m_quitDeferred = false;
+        CApp::Quit();
+    }
+    return result;
+}
+
+tResult CHMRApp::OnCloseRequest()
+{
+    if (!MayClose())
+        return kResOk;
+    if (CHMRBackdrop* backdrop = GetMainBackdrop())
+        (void)backdrop->WritePreferences();
+    return kResHandled;
+}
+
+tResult CHMRApp::OpenFiles(tCStringArray files)
+{
+    const tCFRef* readable = nullptr;
+    tCFRef candidate;
+    for (const tCString& path : files) {
+        if (candidate.SetPath(path) == kResOk && PathFileReadable(candidate)) {
+            readable = &candidate;
+            break;
+        }
+    }
+    CHMRBackdrop* backdrop = GetMainBackdrop();
+    if (!readable || !backdrop || backdrop->OpenProject(readable, false) != kResOk) {
+        tCString text;
+        (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));
+    }
+    return kResOk;
+}
+
+tResult CHMRApp::ReportError(tResult code, tCString text)
+{
+    tCString caption;
+    GetString(caption, kStrReportCaptionFirst + code, 0);
+    if (IsMissingText(caption))
+        return kResOk;
+    CCursorHideGuard hidden;
+    CSystemCursorGuard pointer;
+    CPauseAppGuard paused;
+    KillMainWindowTimers();
+    ShowMessageBox(text, caption);
+    return kResOk;
+}
+
+tResult CHMRApp::OnTick()
+{
+    if (m_controller && m_controller->GetUpdateTransfer())
+        return m_controller->UpdateStep();
+    return kResOk;
+}
+
+tResult CHMRApp::OnDispatchedMessage(const w32::MSG& message)
+{
+    if (message.message != kMsgPenTapArrived || message.wParam != 1)
+        return kResOk;
+    CWindowBase* window = GetMainWindow();
+    IRootWidget* root = window ? window->GetRootWidget() : nullptr;
+    if (!root || root->GetTopModal())
+        return kResOk;
+    return tCCmdTarget::SendToBackbone(kMsgPenTap, ToMsgArg(this), 0, 0);
+}

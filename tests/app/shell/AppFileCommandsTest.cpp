@@ -1,0 +1,308 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "app/shell/AppTestSupport.h"
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CanvasMessages.h"
+#include "toolkit/core/tCProgress.h"
+
+namespace {
+
+std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
+
+// Writes an opaque PNG of the size.
+void WritePicture(const std::string& path, int32_t width, int32_t height)
+{
+    CImage picture(width, height, 1);
+    ASSERT_TRUE(picture.IsValid());
+    CImNav(&picture).Fill(0xFF336699u);
+    tCFile file;
+    ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessWrite), kResOk);
+    ASSERT_EQ(EncodeImageStream(&file, &picture, 5), kResOk);
+}
+
+}  // namespace
+
+// Notes the progress objects that announce themselves: total, title and context.
+class ProgressListener : public tCCmdTarget {
+public:
+    struct Seen {
+        int32_t total = 0;
+        std::string title;
+        uint32_t context = 0;
+    };
+    tResult OnNotify(uint32_t message, tMsgArg a, tMsgArg) override
+    {
+        if (message == kMsgProgressCreated)
+            if (const tCProgress* progress = FromMsgArg<tCProgress>(a))
+                seen.push_back({progress->GetTotal(), progress->GetTitle().ToAnsi(), progress->GetContext()});
+        return kResOk;
+    }
+    std::vector<Seen> seen;
+};
+
+class FileCommandsTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        panels.rows = {kPaneSavePrompt};
+        Run();
+        (void)w32::headless::TakeFileDialogRequests();
+    }
+    StandInPane* Prompt() { return panels.panes[kPaneSavePrompt]; }
+    // Saves the painting as `name` in the test's folder.
+    std::string SaveAs(const std::string& name)
+    {
+        const std::string path = files.File(name);
+        Answer(path);
+        EXPECT_EQ(Backdrop()->SaveProject(true), kResOk);
+        (void)w32::headless::TakeFileDialogRequests();
+        return path;
+    }
+};
+
+TEST_F(FileCommandsTest, ANeverSavedPaintingAsksForAFileNamedAfterThePainting)
+{
+    const std::string path = files.File("chosen.ptg");
+    Answer(path);
+    ASSERT_EQ(Backdrop()->SaveProject(false), kResOk);
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].initialFile, u"Untitled.ptg");
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(Project().name, u"chosen");
+    EXPECT_EQ(Title(), "Kostrel 2 - chosen");
+}
+
+TEST_F(FileCommandsTest, AnUnchangedSavedPaintingIsNotWrittenAgain)
+{
+    const std::string path = SaveAs("kept.ptg");
+    std::filesystem::remove(path);
+    ASSERT_EQ(Backdrop()->SaveProject(false), kResOk);
+    EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    MarkModified();
+    ASSERT_EQ(Backdrop()->SaveProject(false), kResOk);
+    EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty());
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(Project().modified, 0u);
+}
+
+TEST_F(FileCommandsTest, SaveAsAlwaysAsksAndACancelWritesNothing)
+{
+    SaveAs("first.ptg");
+    ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    EXPECT_EQ(Project().name, u"first");
+    FailDialog();
+    EXPECT_NE(Backdrop()->SaveProject(true), kResOk);
+}
+
+TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRememberedFile)
+{
+    const std::string path = SaveAs("remembered.ptg");
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);  // cancelled dialog: nothing
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    MarkModified();
+    const tCFRef file(tCString::FromAnsi(path));
+    ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
+    ASSERT_EQ(Prompt()->shows.size(), 1u);
+    EXPECT_EQ(Prompt()->shows[0], tMsgArg(kFollowOpen));
+    EXPECT_EQ(Backdrop()->GetPendingFile().GetText().ToAnsi(), path);
+    EXPECT_EQ(Backdrop()->GetPendingCommand(), 1u);
+    const int opens = app->controller->Count(kMsgOpenProject);
+    CLayer::SetLayersChanged(1);
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgDiscardThenAct, 0, kFollowOpen, 0), kResOk);
+    EXPECT_EQ(CLayer::GetLayersChanged(), 0u);
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens + 1);
+    EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty());
+    EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
+    EXPECT_EQ(Project().name, u"remembered");
+    EXPECT_EQ(Project().modified, 0u);
+}
+
+// A cancelled prompt drops the file it would have opened: a later open asks for a file.
+TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
+{
+    const std::string path = SaveAs("pending.ptg");
+    MarkModified();
+    const tCFRef file(tCString::FromAnsi(path));
+    ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgSaveCancelled, 0, kFollowOpen, 0), kResOk);
+    EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
+    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
+    const int opens = app->controller->Count(kMsgOpenProject);
+    ASSERT_EQ(Backdrop()->OpenProject(nullptr, true), kResOk);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
+}
+
+TEST_F(FileCommandsTest, OpenFailuresAreBoxedByTheirCode)
+{
+    const tCFRef invalid(tCString::FromAnsi(files.File("invalid.ptg")));
+    WriteWholeFile(files.File("invalid.ptg"), "not a painting at all\r\nreally not\r\n");
+    ASSERT_EQ(Backdrop()->OpenProject(&invalid, false), kResOk);
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileInvalid));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpenInvalid));
+
+    app->controller->answers[kMsgOpenProject] = kResNotImplemented;
+    ASSERT_EQ(Backdrop()->OpenProject(&invalid, false), kResOk);
+    boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResNotImplemented));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpenFile));
+
+    app->controller->answers[kMsgOpenProject] = kResFileIO;
+    ASSERT_EQ(Backdrop()->OpenProject(&invalid, false), kResOk);
+    boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpen));
+
+    app->controller->answers[kMsgOpenProject] = kResHandled;
+    ASSERT_EQ(Backdrop()->OpenProject(&invalid, false), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FileCommandsTest, AFailingOpenDialogIsBoxedWithItsCode)
+{
+    FailDialog();
+    const int opens = app->controller->Count(kMsgOpenProject);
+    ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpen));
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
+}
+
+TEST_F(FileCommandsTest, ASmallImageMakesAPaintingOfFiftyAndALargeOneKeepsItsSize)
+{
+    WritePicture(files.File("small.png"), 20, 30);
+    Answer(files.File("small.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(false), kResOk);
+    EXPECT_EQ(Project().width, 50);
+    EXPECT_EQ(Project().height, 50);
+    EXPECT_EQ(Project().name, u"small");
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].save);
+    // BMP, JPEG, PNG, PSD and all images, starting on the last.
+    EXPECT_GE(requests[0].filters.size(), 5u);
+    EXPECT_EQ(requests[0].filterIndex, 5u);
+
+    // The imported image counts as a change: the next image is taken without asking.
+    WritePicture(files.File("large.png"), 4000, 3000);
+    Answer(files.File("large.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    EXPECT_EQ(Project().width, 4000);
+    EXPECT_EQ(Project().height, 3000);
+    ASSERT_NE(app->controller->GetCanvas(), nullptr);
+    EXPECT_EQ(app->controller->GetCanvas()->GetWidth(), 4000);
+}
+
+TEST_F(FileCommandsTest, ImageCommandsRunUnderTheirProgress)
+{
+    ProgressListener listener;
+    ASSERT_EQ(app->AddListener(&listener), kResOk);
+    WritePicture(files.File("small.png"), 20, 30);
+    Answer(files.File("small.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    Answer(files.File("small.png"));
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    app->RemoveListener(&listener);
+    const std::string opening = tCString(std::u16string_view(TextOf(kStrProgressOpening))).ToAnsi();
+    const auto has = [&](const std::string& title, uint32_t context) {
+        return std::any_of(listener.seen.begin(), listener.seen.end(), [&](const ProgressListener::Seen& seen) {
+            return seen.total == 100 && seen.title == title && seen.context == context;
+        });
+    };
+    // The image import shows its progress in the progress pane, the tracing load in the busy pane.
+    EXPECT_TRUE(has(opening, 0));
+    EXPECT_TRUE(has("", 1));
+}
+
+TEST_F(FileCommandsTest, AnImageOverChangesAsksWithActionThreeAndAnUnreadableOneIsReported)
+{
+    MarkModified();
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(false), kResOk);
+    ASSERT_EQ(Prompt()->shows.size(), 1u);
+    EXPECT_EQ(Prompt()->shows[0], tMsgArg(kFollowNewFromImage));
+    WriteWholeFile(files.File("broken.png"), "\x89PNG\r\n\x1a\nbroken");
+    Answer(files.File("broken.png"));
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgDiscardThenAct, 0, kFollowNewFromImage, 0), kResOk);
+    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrImport));
+}
+
+TEST_F(FileCommandsTest, TheExportDialogStartsOnPngAndWritesTheFile)
+{
+    const std::string path = files.File("export.png");
+    Answer(path);
+    ASSERT_EQ(Backdrop()->ExportImage(), kResOk);
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].filterIndex, 3u);
+    CImage written;
+    ASSERT_EQ(LoadImageFile(tCFPath(tCString::FromAnsi(path)), &written), kResOk);
+    EXPECT_EQ(written.GetWidth(), Project().width);
+    ASSERT_EQ(Backdrop()->ExportImage(), kResOk);  // cancelled
+    EXPECT_TRUE(Boxes().empty());
+    FailDialog();
+    ASSERT_EQ(Backdrop()->ExportImage(), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrExport));
+}
+
+TEST_F(FileCommandsTest, ALoadedTracingImageIsShownAtNeutralScaleAndNoOffset)
+{
+    float scale = 0.9f;
+    tCPoint offset{7, -3};
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgTracingScale, 0, ToMsgArg(&scale), 0), kResOk);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgTracingOffset, 0, ToMsgArg(&offset), 0), kResOk);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgTracingVisible, 0, 0, 0), kResOk);
+    WritePicture(files.File("trace.png"), 64, 48);
+    Answer(files.File("trace.png"));
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_EQ(tCCmdTarget::QueryBackbone(kMsgTracingScale, 0, ToMsgArg(&scale), 0), kResOk);
+    ASSERT_EQ(tCCmdTarget::QueryBackbone(kMsgTracingOffset, 0, ToMsgArg(&offset), 0), kResOk);
+    uint32_t visible = 0;
+    ASSERT_EQ(tCCmdTarget::QueryBackbone(kMsgTracingVisible, 0, ToMsgArg(&visible), 0), kResOk);
+    EXPECT_FLOAT_EQ(scale, 0.5f);
+    EXPECT_EQ(offset.x, 0);
+    EXPECT_EQ(offset.y, 0);
+    EXPECT_EQ(visible, 1u);
+    EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
+}
+
+TEST_F(FileCommandsTest, TracingFailuresAreBoxedAndTheFreezeIsRestored)
+{
+    Backdrop()->SetPresentFrozen(1);
+    WriteWholeFile(files.File("bad.png"), "nothing");
+    Answer(files.File("bad.png"));
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrTracingLoad));
+    EXPECT_EQ(Backdrop()->GetPresentFrozen(), 1u);
+    Backdrop()->SetPresentFrozen(0);
+    FailDialog();
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrTracingChoose));
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+}

@@ -1,0 +1,382 @@
+#include "app/shell/AppTestSupport.h"
+
+#include "paint/engine/CCanvas.h"
+#include "paint/tools/CToolBase.h"
+#include "toolkit/widgets/CBackdrop.h"
+
+namespace {
+
+std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
+
+}  // namespace
+
+TEST_F(AppTest, TheLastVariantWhoseTextMatchesTheCurrentOneIsChosen)
+{
+    auto texts = AppTexts();
+    texts[kStrVariantCurrent] = u"German";
+    texts[0xB2D05E32] = u"English";
+    texts[0xB2D05E33] = u"German";
+    texts[0xB2D05E36] = u"German";
+    texts[0xB2D05E38] = u"german";
+    Start({}, texts);
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    EXPECT_EQ(app->GetTextVariant(), 0xB2D05E36u);
+}
+
+TEST_F(AppTest, WithoutAMatchingVariantTheFirstStays)
+{
+    auto texts = AppTexts();
+    texts[kStrVariantCurrent] = u"Klingon";
+    texts[0xB2D05E37] = u"Dutch";
+    Start({}, texts);
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    EXPECT_EQ(app->GetTextVariant(), 0xB2D05E32u);
+}
+
+TEST_F(AppTest, ABackdropThatCannotBeMadeIsReported)
+{
+    Start();
+    app->failBackdrop = true;
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResCreateFailed);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResCreateFailed));
+    EXPECT_EQ(boxes[0].text, u"Error creating the Backdrop.");
+    EXPECT_EQ(app->controller, nullptr);
+}
+
+TEST_F(AppTest, AMissingBackdropLayoutIsReportedWithTheLoadersCode)
+{
+    Start({.backdrop = false});
+    const tResult result = app->SetUpApplication(tCString(u""));
+    EXPECT_NE(result, kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(result));
+    EXPECT_EQ(boxes[0].text, u"Error getting Kostrel Backdrop from resources.");
+    EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), nullptr);
+}
+
+TEST_F(AppTest, AControllerThatCannotBeMadeEndsTheSetUpSilently)
+{
+    Start();
+    app->failController = true;
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResCreateFailed);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), nullptr);
+    EXPECT_EQ(tCCmdTarget::GetBackboneTarget(), nullptr);
+}
+
+TEST_F(AppTest, AMissingSplashEndsTheSetUpSilentlyAndDropsTheBackdrop)
+{
+    Start({.splash = false});
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResResourceNotFound);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), nullptr);
+    EXPECT_EQ(tCCmdTarget::GetBackboneTarget(), app->controller);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+// The window owns the backdrop once it exists: a failed build deletes it once, with the window.
+TEST_F(AppTest, ABuildWithoutThePaintingViewReportsTheWindowAndLeavesNoTarget)
+{
+    Start({.paintingView = false});
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResResourceNotFound);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResResourceNotFound));
+    EXPECT_EQ(boxes[0].text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), nullptr);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+TEST_F(AppTest, ABuildWithoutTheRestoreWidgetFailsAlike)
+{
+    Start({.restore = false});
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResResourceNotFound);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+TEST_F(AppTest, TheControllerHearsItsInitialisationFirstAndTheStartToolLast)
+{
+    Run();
+    const std::vector<uint32_t>& codes = app->controller->codes;
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.front(), kMsgInitialise);
+    ASSERT_NE(app->controller->GetCurrentToolBase(), nullptr);
+    EXPECT_EQ(app->controller->GetCurrentToolBase()->GetToolId(), kDefaultStartTool);
+    EXPECT_EQ(preferences.reads, 1);
+    EXPECT_EQ(Backdrop()->GetProjectFileType().id, kProjectFileTypeId);
+    EXPECT_EQ(Backdrop()->GetProjectFileType().pattern, u".ptg");
+    EXPECT_EQ(Backdrop()->GetProjectFileType().code, MakeFourCC("HMPJ"));
+}
+
+TEST_F(AppTest, TheSetUpEndsActiveWithSystemKeysAsKeysAndTheSplashClosed)
+{
+    Run();
+    EXPECT_TRUE(app->IsActive());
+    ASSERT_NE(GetMainWindow(), nullptr);
+    EXPECT_EQ(GetMainWindow()->GetSysKeysAsKeys(), 1);
+    EXPECT_EQ(GetMainWindow()->GetRootWidget(), static_cast<IRootWidget*>(Backdrop()));
+    EXPECT_EQ(tCCmdTarget::GetBackdropTarget(), Backdrop());
+}
+
+// Wherever the layout puts it, the painting view fills the backdrop and takes the pointer.
+TEST_F(AppTest, ThePaintingViewFillsTheBackdrop)
+{
+    Run();
+    CWidget* view = Backdrop()->GetPaintingView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetRect().left, 0);
+    EXPECT_EQ(view->GetRect().top, 0);
+    EXPECT_EQ(view->GetWidth(), Backdrop()->GetWidth());
+    EXPECT_EQ(view->GetHeight(), Backdrop()->GetHeight());
+    EXPECT_EQ(view->GetOpaqueBlit(), 1u);
+    EXPECT_EQ(view->HitTest(nullptr), 1u);
+    ASSERT_EQ(Backdrop()->SetSize(300, 200, 0u), kResOk);
+    EXPECT_EQ(view->GetWidth(), 300);
+    EXPECT_EQ(view->GetHeight(), 200);
+}
+
+TEST_F(AppTest, TheCursorsComeWithTheHotspotsOfTheirLayouts)
+{
+    Run();
+    ASSERT_EQ(Backdrop()->SelectCursorById(34), kResOk);
+    ASSERT_NE(Backdrop()->GetCursorWidget(), nullptr);
+    EXPECT_EQ(Backdrop()->SelectCursorById(30), kResBadParam);
+}
+
+TEST_F(AppTest, TheFirstPaintingIsNewAndAsLargeAsTheBackdrop)
+{
+    Run();
+    EXPECT_EQ(Project().width, Backdrop()->GetWidth());
+    EXPECT_EQ(Project().height, Backdrop()->GetHeight());
+    EXPECT_EQ(Project().name, u"Untitled");
+    EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
+}
+
+TEST_F(AppTest, ACommandLineThatIsNotExactlyAProjectStartsANewPainting)
+{
+    for (const char* line : {"painting.PTG", "\"a.ptg\" b", "a.ptg b"}) {
+        Run(line);
+        EXPECT_EQ(Project().name, u"Untitled") << line;
+        EXPECT_EQ(Project().width, Backdrop()->GetWidth()) << line;
+        EXPECT_TRUE(Boxes().empty()) << line;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(AppTest, AQuotedProjectOnTheCommandLineIsOpened)
+{
+    Run();
+    const std::string path = files.File("Sketch.ptg");
+    Answer(path);
+    ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    TearDown();
+    SetUp();
+    Run("\"" + path + "\"");
+    EXPECT_EQ(Project().name, u"Sketch");
+    EXPECT_EQ(Project().file.GetText().ToAnsi(), path);
+    EXPECT_EQ(Title(), "Kostrel 2 - Sketch");
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
+}
+
+TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
+{
+    Start();
+    EXPECT_EQ(app->SetUpApplication(tCString::FromAnsi(files.File("missing.ptg"))), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, u"Error.");
+    EXPECT_TRUE(app->IsActive());
+}
+
+TEST_F(AppTest, ACommandLineOfTheExtensionAloneIsTakenForAProject)
+{
+    Start();
+    EXPECT_EQ(app->SetUpApplication(tCString(u"\".ptg\"")), kResOk);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
+}
+
+TEST_F(AppTest, TheHeartbeatAsksForTheCursorUnderThePointer)
+{
+    Run();
+    CWindowBase::SetRolloverActive(true);
+    EXPECT_EQ(Backdrop()->GetCursorManager().GetCurrentCursor(), int32_t(kCursorNone));
+    w32::headless::MoveMouse(200, 150);
+    Backdrop()->UpdateRolloverWidget();
+    ASSERT_EQ(Backdrop()->GetActiveRolloverWidget(), Backdrop()->GetPaintingView());
+    ASSERT_EQ(Backdrop()->OnHeartbeat(), kResOk);
+    EXPECT_NE(Backdrop()->GetCursorManager().GetCurrentCursor(), int32_t(kCursorNone));
+    CWindowBase::SetRolloverActive(false);
+}
+
+TEST_F(AppTest, TheTitleIsTheProductAloneWithoutAPainting)
+{
+    Run();
+    tCCmdTarget::SetBackboneTarget(nullptr);
+    ASSERT_EQ(Backdrop()->UpdateWindowTitle(), kResOk);
+    EXPECT_EQ(Title(), "Kostrel 2");
+    tCCmdTarget::SetBackboneTarget(app->controller);
+}
+
+TEST_F(AppTest, WithoutTheProductsTextTheTitleIsKostrel)
+{
+    auto texts = AppTexts();
+    texts.erase(kStrProduct);
+    Start({}, texts);
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    tCCmdTarget::SetBackboneTarget(nullptr);
+    ASSERT_EQ(Backdrop()->UpdateWindowTitle(), kResOk);
+    EXPECT_EQ(Title(), "Kostrel");
+    tCCmdTarget::SetBackboneTarget(app->controller);
+}
+
+TEST_F(AppTest, OfThreeHandedFilesOnlyTheReadableSecondIsOpened)
+{
+    Run();
+    const std::string path = files.File("Second.ptg");
+    Answer(path);
+    ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    tCStringArray handed;
+    for (const std::string& file : {files.File("none.ptg"), path, files.File("other.ptg")})
+        ASSERT_EQ(handed.Add(tCString::FromAnsi(file)), kResOk);
+    const int opensBefore = app->controller->Count(kMsgOpenProject);
+    EXPECT_EQ(app->OpenFiles(std::move(handed)), kResOk);
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opensBefore + 1);
+    EXPECT_EQ(Project().name, u"Second");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(AppTest, OnlyUnreadableHandedFilesAreReported)
+{
+    Run();
+    tCStringArray handed;
+    ASSERT_EQ(handed.Add(tCString::FromAnsi(files.File("none.ptg"))), kResOk);
+    ASSERT_EQ(handed.Add(tCString::FromAnsi(files.Path().string())), kResOk);
+    EXPECT_EQ(app->OpenFiles(std::move(handed)), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResBadParam));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpenFile));
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 0);
+}
+
+TEST_F(AppTest, AReportWithoutACaptionShowsNothing)
+{
+    Run();
+    EXPECT_EQ(app->ReportError(kResBusy, tCString(u"busy")), kResOk);
+    EXPECT_EQ(app->ReportError(40, tCString(u"beyond")), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(app->ReportError(kResFileIO, tCString(u"disk")), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
+    EXPECT_EQ(boxes[0].text, u"disk");
+}
+
+TEST_F(AppTest, APenTapReachesTheControllerOnlyWithoutAModalWidget)
+{
+    Run();
+    w32::MSG tap{};
+    tap.message = CHMRApp::kMsgPenTapArrived;
+    tap.wParam = 1;
+    const int before = app->controller->Count(CHMRApp::kMsgPenTap);
+    EXPECT_EQ(app->OnDispatchedMessage(tap), kResOk);
+    EXPECT_EQ(app->controller->Count(CHMRApp::kMsgPenTap), before + 1);
+    tap.wParam = 2;
+    EXPECT_EQ(app->OnDispatchedMessage(tap), kResOk);
+    EXPECT_EQ(app->controller->Count(CHMRApp::kMsgPenTap), before + 1);
+    tap.wParam = 1;
+    ASSERT_EQ(Backdrop()->PushModal(Backdrop()->GetRestoreWidget()), kResOk);
+    EXPECT_EQ(app->OnDispatchedMessage(tap), kResOk);
+    EXPECT_EQ(app->controller->Count(CHMRApp::kMsgPenTap), before + 1);
+    Backdrop()->PopModal();
+}
+
+TEST_F(AppTest, AResizeKeepsSidesOfThirtyAndThePaintingsOffset)
+{
+    panels.rows = {kPaneCleanBrush, kPaneColourPicker};
+    Run();
+    tCPoint before{0, 0};
+    ASSERT_EQ(tCCmdTarget::QueryBackbone(kMsgCanvasPosition, 0, ToMsgArg(&before), 0), kResOk);
+    const int32_t width = Backdrop()->GetWidth(), height = Backdrop()->GetHeight();
+    ASSERT_EQ(Backdrop()->SetSize(10, 500, 0u), kResOk);
+    EXPECT_EQ(Backdrop()->GetWidth(), 30);
+    EXPECT_EQ(Backdrop()->GetHeight(), 500);
+    tCPoint after{0, 0};
+    ASSERT_EQ(tCCmdTarget::QueryBackbone(kMsgCanvasPosition, 0, ToMsgArg(&after), 0), kResOk);
+    // The centre moved from (width / 2, height / 2) to (15, 250), and the painting with it.
+    EXPECT_EQ(after.x - before.x, 15 - width / 2);
+    EXPECT_EQ(after.y - before.y, 250 - height / 2);
+    ASSERT_EQ(Backdrop()->GetMainPanes().GetCount(), 2);
+    for (uint32_t root : {kPaneCleanBrush, kPaneColourPicker}) {
+        const auto& sizes = panels.panes[root]->oldSizes;
+        ASSERT_FALSE(sizes.empty()) << root;
+        EXPECT_EQ(sizes.back(), std::make_pair(width, height)) << root;
+    }
+}
+
+TEST_F(AppTest, TheMainPanesAreTheMainRowsInBuildOrder)
+{
+    panels.rows = {kPaneColourPicker, kPaneSavePrompt, kPaneCleanBrush};
+    Run();
+    const tCArray<CKS2Pane*>& main = Backdrop()->GetMainPanes();
+    ASSERT_EQ(main.GetCount(), 2);
+    EXPECT_EQ(main[0], panels.panes[kPaneCleanBrush]);
+    EXPECT_EQ(main[1], panels.panes[kPaneColourPicker]);
+    EXPECT_EQ(Backdrop()->GetMainPaneRoots()[0], panels.panes[kPaneCleanBrush]->GetRoot());
+    EXPECT_EQ(Backdrop()->FindPane(kPaneSavePrompt), panels.panes[kPaneSavePrompt]);
+    ASSERT_NE(panels.panes[kPaneCleanBrush]->GetRoot(), nullptr);
+    EXPECT_EQ(panels.panes[kPaneCleanBrush]->GetRoot()->GetParent(), Backdrop());
+}
+
+TEST_F(AppTest, AControllerThatCannotInitialiseEndsTheBuild)
+{
+    Start();
+    app->initialiseAnswer = kResCreateFailed;
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResCreateFailed);
+    const auto boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(app->controller->Count(kMsgPickTool), 0);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+TEST_F(AppTest, TheCanvasAndToolsUseTheBackdropsServicesUntilItGoes)
+{
+    Run();
+    CCanvas* canvas = app->controller->GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->GetShellServices(), static_cast<IShellServices*>(Backdrop()));
+    EXPECT_EQ(canvas->GetViewBackground(), static_cast<IViewBackground*>(Backdrop()));
+    for (CToolBase* tool : app->controller->GetTools())
+        EXPECT_EQ(tool->GetShellServices(), static_cast<IShellServices*>(Backdrop()));
+    ASSERT_EQ(Backdrop()->SetBackgroundColour(0xFF102030u, 0), kResOk);
+    EXPECT_EQ(canvas->GetViewBackground()->GetBackgroundTint(), 0xFF102030u);
+    EXPECT_EQ(canvas->GetViewBackground()->GetBackgroundTexture(), nullptr);
+    app->controller->SetPaintColour(0xFF445566u);
+    EXPECT_EQ(Backdrop()->GetPaintColour(), 0xFF445566u);
+    GetMainWindow()->DestroyWindow();
+    EXPECT_EQ(canvas->GetShellServices(), static_cast<IShellServices*>(app->controller));
+    EXPECT_EQ(canvas->GetViewBackground(), nullptr);
+    for (CToolBase* tool : app->controller->GetTools())
+        EXPECT_EQ(tool->GetShellServices(), static_cast<IShellServices*>(app->controller));
+}
+
+TEST_F(AppTest, APaneThatCannotBeMadeEndsTheBuildWithTheMakersAnswer)
+{
+    panels.rows = {kPaneCleanBrush};
+    panels.failures[kPaneSavePrompt] = kResFileIO;
+    Start();
+    EXPECT_EQ(app->SetUpApplication(tCString(u"")), kResFileIO);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Error creating a new Kostrel window.");
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
