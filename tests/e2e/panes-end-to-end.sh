@@ -76,7 +76,7 @@ unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 export SDL_AUDIODRIVER=dummy
 export XDG_CONFIG_HOME="$work/config"
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$work/app/kostrel_panes" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" &
+"$work/app/kostrel_panes" "$work/painting.ptg" 5000 4000 >"$work/stdout" 2>"$work/stderr" &
 pid=$!
 
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Panes$' | head -1) || fail "no window appeared"
