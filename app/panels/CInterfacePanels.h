@@ -8,4 +8,6 @@ class CInterfacePanels : public IPanelMaker {
 public:
     tResult MakePane(uint32_t rootId, CKS2Pane** pane) override;
     CStringPrompt* AsTextPrompt(CKS2Pane* pane) override;
+    tResult ShowNumberPrompt(CStringPrompt* prompt, tCCmdTarget* owner, tCPoint point, const tCString& initialText,
+                             const tCString& title) override;
 };

@@ -119,6 +119,14 @@ tResult CHMRBackdrop::BuildPanes(int32_t first, int32_t end)
     return kResOk;
 }
 
+tResult CHMRBackdrop::ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
+                                       const tCString& title)
+{
+    if (!m_panelMaker || !m_textPrompt)
+        return kResResourceNotFound;
+    return m_panelMaker->ShowNumberPrompt(m_textPrompt, owner, point, initialText, title);
+}
+
 tResult CHMRBackdrop::BuildPane(uint32_t rootId, bool mainPane)
 {
     if (rootId == kPanePopups)

@@ -66,6 +66,8 @@ public:
     void UpdatePaneCursor(CWidget* widget) override;
     CStringPrompt* GetTextPrompt() override { return m_textPrompt; }
     int32_t FindMenuTitleAt(tCPoint) override { return -1; }
+    tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
+                             const tCString& title) override;
 
     // IViewBackground.
     CImage* GetBackgroundTexture() override { return GetBackgroundImage(); }

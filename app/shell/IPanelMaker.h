@@ -3,9 +3,12 @@
 #include <cstdint>
 
 #include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCPoint.h"
+#include "toolkit/core/tCString.h"
 
 class CKS2Pane;
 class CStringPrompt;
+class tCCmdTarget;
 
 // What the main backdrop's build asks of the painting panels, which sit above the shell and
 // implement it: a new pane for a row of the interface, named by its root widget's resource id.
@@ -16,6 +19,10 @@ public:
     virtual tResult MakePane(uint32_t rootId, CKS2Pane** pane) = 0;
     // The pane as the text prompt, or null when it is none.
     virtual CStringPrompt* AsTextPrompt(CKS2Pane* pane) = 0;
+    // Shows the text prompt asking for a number at `point` (backdrop coordinates), holding
+    // `initialText` under `title`, answering `owner`; the prompt's own answer.
+    virtual tResult ShowNumberPrompt(CStringPrompt* prompt, tCCmdTarget* owner, tCPoint point,
+                                     const tCString& initialText, const tCString& title) = 0;
 
 protected:
     ~IPanelMaker() = default;

@@ -6,6 +6,10 @@
 #include "app/panels/CStringPrompt.h"
 #include "app/shell/AppTestSupport.h"
 #include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2Progress.h"
+#include "app/shell/panes/CKS2Update.h"
+#include "app/shell/panes/IPaneHost.h"
+#include "app/shell/panes/PaneTestSupport.h"
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
 
@@ -16,7 +20,7 @@ const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_
 
 }  // namespace
 
-TEST(InterfacePanelsTest, ThePromptsAreMadeAndOtherRowsAreLeftOut)
+TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherRowsAreLeftOut)
 {
     CInterfacePanels panels;
     CKS2Pane* pane = nullptr;
@@ -30,8 +34,15 @@ TEST(InterfacePanelsTest, ThePromptsAreMadeAndOtherRowsAreLeftOut)
     ASSERT_EQ(panels.MakePane(kPaneNumericEntry, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CNumericEntry*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneProgress, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2Progress*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
-        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry)
+        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
@@ -85,6 +96,23 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());
     EXPECT_EQ(app->controller->GetCursorManager(), &Backdrop()->GetCursorManager());
+}
+
+// A dial's typed entry: the host opens its text prompt for a number, holding the dial's value.
+TEST_F(ProgramStartTest, TheHostOpensItsTextPromptForANumber)
+{
+    StartOnBuiltResources();
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    CStringPrompt* prompt = Backdrop()->GetTextPrompt();
+    ASSERT_NE(prompt, nullptr);
+    RecordingTarget owner;
+    ASSERT_EQ(ShowHostNumberPrompt(&owner, tCPoint{300, 200}, tCString(u"40"), tCString(u"Size %")), kResOk);
+    Settle(prompt);
+    EXPECT_TRUE(prompt->IsShown());
+    ASSERT_NE(prompt->GetEditWidget(), nullptr);
+    EXPECT_EQ(prompt->GetEditWidget()->GetText().ToAnsi(), "40");
+    ASSERT_EQ(prompt->Hide(0, 1, 0, 0), kResOk);
+    Settle(prompt);
 }
 
 TEST_F(ProgramStartTest, TheRealSavePromptAnswersThroughTheBackdrop)
