@@ -93,7 +93,7 @@ tResult CNumericEntry::LayOut(const tNumericEntrySetup& setup)
     ResetPromptGlow(m_root->FindWidgetById(kCancelButton), m_root, kCancelGlow);
     if (m_dial)
         m_dial->SetLabel(LabelOf(setup.labelId), 0);
-    PlaceRoot(setup.x, setup.y);
+    PlacePromptRoot(m_root, m_layoutPlace, setup.x, setup.y);
     const int32_t dialWidth = m_dial ? m_dial->GetWidget()->GetWidth() : 0;
     m_root->GetLayout()->width = float(std::max(dialWidth, kMinWidth));
     TK_TRY(m_root->LayoutFromParent(0));
@@ -114,21 +114,6 @@ tResult CNumericEntry::LayOut(const tNumericEntrySetup& setup)
     }
     PlayPromptSound(ToMsgArg(this), kSndPromptShown);
     return kResOk;
-}
-
-void CNumericEntry::PlaceRoot(int32_t x, int32_t y)
-{
-    CWidgetLayout* layout = m_root->GetLayout();
-    if (x == -1 || y == -1) {
-        *layout = m_layoutPlace;
-        return;
-    }
-    layout->x = float(x);
-    layout->y = float(y);
-    layout->xRelative = layout->yRelative = 0;
-    layout->xFromRight = layout->yFromBottom = 0;
-    layout->xIsRightEdge = layout->yIsBottomEdge = 0;
-    layout->xCentred = layout->yCentred = 0;
 }
 
 void CNumericEntry::ClipGlows()

@@ -55,7 +55,6 @@ public:
 
 private:
     tResult LayOut(const tNumericEntrySetup& setup);
-    void PlaceRoot(int32_t x, int32_t y);
     void ClipGlows();
 
     CKS2RadialControl* m_dial = nullptr;

@@ -108,7 +108,7 @@ tResult CStringPrompt::LayOut(const CStringPromptSetup& setup)
     ResetGlows();
     const tCString text = TitleOf(setup);
     (void)title->SetText(text, 1, 0);
-    PlaceRoot(setup.x, setup.y);
+    PlacePromptRoot(m_root, m_layoutPlace, setup.x, setup.y);
 
     CWidget* parent = m_root->GetParent();
     const int32_t limit = std::min(parent ? parent->GetWidth() - kMargin : kMaxWidth, kMaxWidth);
@@ -155,22 +155,6 @@ tResult CStringPrompt::LayOut(const CStringPromptSetup& setup)
     }
     PlayPromptSound(ToMsgArg(this), kSndPromptShown);
     return kResOk;
-}
-
-void CStringPrompt::PlaceRoot(int32_t x, int32_t y)
-{
-    CWidgetLayout* layout = m_root->GetLayout();
-    if (x == -1 || y == -1) {
-        // The place of an earlier request goes; the layout's own comes back.
-        *layout = m_layoutPlace;
-        return;
-    }
-    layout->x = float(x);
-    layout->y = float(y);
-    layout->xRelative = layout->yRelative = 0;
-    layout->xFromRight = layout->yFromBottom = 0;
-    layout->xIsRightEdge = layout->yIsBottomEdge = 0;
-    layout->xCentred = layout->yCentred = 0;
 }
 
 void CStringPrompt::ResetGlows()

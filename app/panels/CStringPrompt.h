@@ -68,8 +68,6 @@ private:
     // The title text a setup asks for.
     static tCString TitleOf(const CStringPromptSetup& setup);
     tResult LayOut(const CStringPromptSetup& setup);
-    // Puts the root at (x, y), or back on the layout's place when either is -1.
-    void PlaceRoot(int32_t x, int32_t y);
     void ResetGlows();
     void ClipGlows();
 

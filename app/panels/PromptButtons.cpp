@@ -10,6 +10,7 @@
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
 #include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CWidgetLayout.h"
 #include "toolkit/widgets/CWidget.h"
 #include "toolkit/widgets/CWidgetEffectGradient.h"
 
@@ -119,4 +120,19 @@ tResult PromptButtonPress(tMsgArg context, CWidget* widget, CWidget** takenBy, t
         return kResOk;
     PlayPromptSound(context, kSndButtonReleased);
     return FromMsgArg<CKS2Pane>(context)->Hide(1, 1, widget->GetId(), 0);
+}
+
+void PlacePromptRoot(CWidget* root, const CWidgetLayout& layoutPlace, int32_t x, int32_t y)
+{
+    CWidgetLayout* layout = root->GetLayout();
+    if (x == -1 || y == -1) {
+        *layout = layoutPlace;
+        return;
+    }
+    layout->x = float(x);
+    layout->y = float(y);
+    layout->xRelative = layout->yRelative = 0;
+    layout->xFromRight = layout->yFromBottom = 0;
+    layout->xIsRightEdge = layout->yIsBottomEdge = 0;
+    layout->xCentred = layout->yCentred = 0;
 }

@@ -7,6 +7,7 @@
 #include "toolkit/widgets/WidgetEvents.h"
 
 class CWidget;
+struct CWidgetLayout;
 
 // What the prompts' buttons share: each button carries the time step of its glow as user object
 // 0; the glow is a front gradient effect of the prompt's root that fades towards a lit opacity
@@ -30,5 +31,8 @@ bool CapturePromptPress(CWidget* button);
 // The left-button-down callback of the text prompt's buttons (context = the pane): released over
 // the button, sound 0 and a hide with a transition and the button's id as the result.
 tResult PromptButtonPress(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint* point);
+// Puts a prompt's root at (x, y) of the backdrop, or back at the layout's own place `layoutPlace`
+// when either is -1, so that the place of an earlier request never stays.
+void PlacePromptRoot(CWidget* root, const CWidgetLayout& layoutPlace, int32_t x, int32_t y);
 // Asks the backdrop for interface sound `index` on behalf of `pane`.
 void PlayPromptSound(tMsgArg pane, uint32_t index);
