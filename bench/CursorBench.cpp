@@ -12,6 +12,7 @@
 #include "RunBenchmarks.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CKS2CursorManager.h"
+#include "bench/BenchWidgetRoot.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
 #include "paint/engine/ICanvasHost.h"
@@ -23,28 +24,11 @@
 #include "toolkit/widgets/CWidget.h"
 #include "toolkit/widgets/CRegion.h"
 #include "toolkit/widgets/CWidgetLayout.h"
-#include "toolkit/widgets/IWidgetRoot.h"
 
 namespace {
 
-constexpr int32_t kViewWidth = 1920;
-constexpr int32_t kViewHeight = 1080;
-
-class BenchRoot : public CWidget, public IWidgetRoot {
-public:
-    BenchRoot()
-    {
-        (void)SetSize(kViewWidth, kViewHeight, 0);
-        (void)SetVisible(1, 0);
-    }
-    IWidgetRoot* AsWidgetRoot() override { return this; }
-    tResult InvalidateRect(const tCRect*, uint32_t) override { return kResOk; }
-    tResult PresentDirtyRects() override { return kResOk; }
-    tResult QueueScrollRect(const tCRect&, tCPoint) override { return kResOk; }
-    uint32_t GetPresentFrozen() const override { return 0; }
-    uint32_t SetPresentFrozen(uint32_t) override { return 0; }
-    void OnWidgetDetached(CWidget*) override {}
-};
+constexpr int32_t kViewWidth = BenchRoot::kWidth;
+constexpr int32_t kViewHeight = BenchRoot::kHeight;
 
 // The controller's part: the renderer and the current tool; the painting records no undo here.
 class BenchCanvasHost : public ICanvasHost {

@@ -7,34 +7,17 @@
 #include <memory>
 
 #include "RunBenchmarks.h"
+#include "bench/BenchWidgetRoot.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/IViewBackground.h"
-#include "toolkit/widgets/IWidgetRoot.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/CWidget.h"
 #include "toolkit/widgets/CWidgetLayout.h"
 
 namespace {
 
-constexpr int32_t kViewWidth = 1920;
-constexpr int32_t kViewHeight = 1080;
-
-// The root of the view's tree, which only has to take invalidations.
-class BenchRoot : public CWidget, public IWidgetRoot {
-public:
-    BenchRoot()
-    {
-        (void)SetSize(kViewWidth, kViewHeight, 0);
-        (void)SetVisible(1, 0);
-    }
-    IWidgetRoot* AsWidgetRoot() override { return this; }
-    tResult InvalidateRect(const tCRect*, uint32_t) override { return kResOk; }
-    tResult PresentDirtyRects() override { return kResOk; }
-    tResult QueueScrollRect(const tCRect&, tCPoint) override { return kResOk; }
-    uint32_t GetPresentFrozen() const override { return 0; }
-    uint32_t SetPresentFrozen(uint32_t) override { return 0; }
-    void OnWidgetDetached(CWidget*) override {}
-};
+constexpr int32_t kViewWidth = BenchRoot::kWidth;
+constexpr int32_t kViewHeight = BenchRoot::kHeight;
 
 class Backdrop : public IViewBackground {
 public:
