@@ -15,6 +15,7 @@
 #include "paint/engine/IShellServices.h"
 #include "paint/tools/COilPaintNew.h"
 #include "paint/tools/CToolProperty.h"
+#include "paint/tools/DabArithmetic.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/ValueNoise.h"
@@ -51,6 +52,7 @@ public:
     void SetPhase(int32_t phase) { m_segmentPhase = phase; }
     void SetStrokeLength(float length) { m_strokeLength = length; }
     void SetDryDab(uint32_t dry) { m_dryDab = dry; }
+    void SetLoading(float loading) { m_loading = loading; }
     void SetGrainDepth(int32_t depth) { m_grainDepth = depth; }
     void SetGrainBounds(int32_t low, int32_t high)
     {
@@ -403,6 +405,71 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
         const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, grain, 0.5f, 0.5f, 120.0f, 256, oil);
         EXPECT_EQ(uint32_t(painted.colour), LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu)) << grain;
     }
+}
+
+// Between the segment's ends the grain bounds move by the smoothstep of the place along it,
+// sm = round(u^2 (3 - 2u) x 256): from (100, 200) to (180, 240) they lie at (112, 206) for
+// u = 0.25 (sm 40), (140, 220) for 0.5 (128), (167, 233) for 0.75 (216) and (180, 240) at the
+// end. Paint of thickness 2000 lays N = 1800 and M = 1800 x 255 / 1900 = 241; the target
+// M - g + low is reached by 255/256 of the way.
+TEST(OilPaint, TheGrainBoundsFollowASmoothstepAlongTheSegment)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 2000, 1000, 100, 50});
+    oil.SetPhase(kPhaseFollowing);
+    oil.Working().grainLow = 100;
+    oil.Working().grainHigh = 200;
+    oil.Loaded().grainLow = 180;
+    oil.Loaded().grainHigh = 240;
+    struct Case {
+        float along;
+        uint32_t grain;
+        int32_t thickness;
+    };
+    for (const Case& c : {Case{0.25f, 250, ((241 - 206 + 112) * 255) >> 8}, {0.25f, 150, ((241 - 150 + 112) * 255) >> 8},
+                          {0.25f, 20, ((241 - 112 + 112) * 255) >> 8}, {0.5f, 250, ((241 - 220 + 140) * 255) >> 8},
+                          {0.75f, 250, ((241 - 233 + 167) * 255) >> 8}, {1.0f, 250, ((241 - 240 + 180) * 255) >> 8},
+                          {0.0f, 250, ((241 - 200 + 100) * 255) >> 8}}) {
+        const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, c.grain, c.along, 0.5f, 120.0f, 256, oil);
+        EXPECT_EQ(int32_t(painted.thickness), c.thickness) << c.along << " " << c.grain;
+    }
+}
+
+// A tap (phase 4) at the nib's middle, u = v = 0.5, where the blob's bump is 1 and the profile
+// whole. Its paint is as thick as 60 + (1 - thinning x 0.8) q R - F2 / 256, q the load squared,
+// with the ridge R = max(r^2 / 2^15 - 512, 0) of r = (32768 - |F1 - 32768|) / 2: F1 and F2 the
+// fractal noise at (1.5, 4) and (5, 10) times the places along and across, s u w and s v w for
+// the noise scale s and width w. A thickness below 0 lays none and thins the profile by it / 100.
+TEST(OilPaint, ATapLaysRidgedPaintFromTheFractalNoise)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(0, 0);
+    oil.SetLoading(1.0f);
+    oil.SetPhase(kPhaseTap);
+    const uint32_t seed[2] = {0, 0};
+    const double s = oil.GetNoiseScale(), thinning = oil.GetThinning();
+    int32_t ridged = 0;
+    for (int32_t width = 4; width <= 120; width += 2) {
+        const double place = s * 0.5 * width;
+        const int32_t f1 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(place * 1.5)),
+                                                     int32_t(NoiseCoordinate(place * 4.0))));
+        const int32_t f2 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(place * 5.0)),
+                                                     int32_t(NoiseCoordinate(place * 10.0))));
+        const int32_t r = (32768 - std::abs(f1 - 32768)) / 2;
+        const int32_t ridge = std::max(r * r / 32768 - 512, 0);
+        ridged += ridge > 0 ? 1 : 0;
+        const double t = 60.0 + (1.0 - thinning * 0.8) * ridge - f2 / 256.0;
+        const double profile = t < 0.0 ? std::max(1.0 + t / 100.0, 0.0) : 1.0;
+        const int32_t strength = int32_t(std::nearbyint(255.0 * 256.0 * double(float(profile)))) >> 8;
+        const int32_t laid = int32_t(std::nearbyint(0.9 * (t < 0.0 ? 0.0 : std::nearbyint(t))));
+        const int32_t m = laid * strength / 1900;
+        const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, 0.5f, 0.5f, float(width), 256, oil);
+        EXPECT_EQ(int32_t(painted.thickness), (m * strength) >> 8) << width << ": F1 " << f1 << ", F2 " << f2;
+    }
+    EXPECT_GT(ridged, 0);
 }
 
 TEST(OilPaint, PropertiesAreListedAndOnlyPressureLoadAndCleanBrushAreSet)
