@@ -301,6 +301,7 @@ public:
     }
     CStrokeSample* History() { return m_history; }
     void SetSegmentCount(uint32_t count) { m_segmentCount = count; }
+    void SetContinueCount(uint32_t count) { m_continueCount = count; }
     uint32_t Produce(CCanvas& canvas, float firstX, float step)
     {
         m_pendingSamples.RemoveAll();
@@ -360,6 +361,34 @@ TEST_F(StrokeEngineTest, TheNibKeepsNoInertiaAtTheFirstSegmentOrAMarkedRecord)
         EXPECT_NEAR(tool.Loaded().direction.y, y, 1e-6) << segments << " " << firstX << " " << earlierMark;
         EXPECT_EQ(tool.Working().direction, (tCFPoint{1.0f, 0.0f})) << "the working nib takes the old direction";
         EXPECT_EQ(tool.Loaded().perpendicular, Perpendicular2(tool.Loaded().direction));
+    }
+}
+
+// A stroke's end paints the segment to the middle history record before the closing one only
+// after more than three continues and more than one segment. No samples pend, so the end's two
+// copies of the last sample produce no position.
+TEST_F(StrokeEngineTest, TheEndAddsASegmentAfterMoreThanThreeContinuesAndOneSegment)
+{
+    for (const auto& [continues, segments] : {std::pair{4u, 2u}, {3u, 2u}, {4u, 1u}, {9u, 5u}}) {
+        CHistoryProbe tool;
+        tool.SetSegmentCount(segments);
+        tool.SetContinueCount(continues);
+        tool.History()[1] = CStrokeSample::FromPen(CHistoryProbe::Pen(20, 10, 0.5f));
+        tool.History()[2] = CStrokeSample::FromPen(CHistoryProbe::Pen(24, 10, 0.5f));
+        tool.Loaded().position = CStrokeSample::FromPen(CHistoryProbe::Pen(16, 10, 0.5f));
+        tool.Loaded().direction = {1.0f, 0.0f};
+        tool.Loaded().perpendicular = {0.0f, 1.0f};
+        tool.Working().perpendicular = {0.0f, 1.0f};
+        ASSERT_EQ(tool.EndStroke(*canvas, context, CHistoryProbe::Pen(24, 10, 0.5f)), kResOk);
+        const bool extra = continues > 3 && segments > 1;
+        ASSERT_EQ(tool.sweeps.size(), extra ? 2u : 1u) << continues << " " << segments;
+        if (extra) {
+            EXPECT_EQ(tool.sweeps[0].phase, kPhaseFollowing);
+            EXPECT_EQ(tool.sweeps[0].position, (tCFPoint{20.0f, 10.0f}));
+        }
+        // The closing outline lies a half width (2.5) past the last record.
+        EXPECT_EQ(tool.sweeps.back().phase, kPhaseClosing);
+        EXPECT_EQ(tool.sweeps.back().position, (tCFPoint{26.5f, 10.0f}));
     }
 }
 
