@@ -53,6 +53,8 @@ public:
     void SetStrokeLength(float length) { m_strokeLength = length; }
     void SetDryDab(uint32_t dry) { m_dryDab = dry; }
     void SetLoading(float loading) { m_loading = loading; }
+    void SetSegmentCount(uint32_t count) { m_segmentCount = count; }
+    using COilPaintNew::PaintLastSegment;
     void SetGrainDepth(int32_t depth) { m_grainDepth = depth; }
     void SetGrainBounds(int32_t low, int32_t high)
     {
@@ -665,6 +667,30 @@ TEST_F(OilStrokeTest, ATapIsPaintedAtFullWidth)
     const float width = oil.GetNibWidth(0.7f);
     EXPECT_GE(bottom - top + 1, int32_t(width * 0.6f)) << "not narrowed to a cell";
     EXPECT_LE(bottom - top + 1, int32_t(width) + 3);
+}
+
+// The closing segment's outline lies 0.7 of a half width past the last position. At full
+// pressure and size 0.5 the nib is 30 x (1 + 1) = 60 wide, so from (30, 20) facing +x the outline
+// is centred on (30 + 0.7 x 30, 20).
+TEST_F(OilStrokeTest, TheClosingSegmentReachesSevenTenthsOfAHalfWidthPastTheEnd)
+{
+    COilProbe oil;
+    oil.SetStrokeLength(10000.0f);
+    oil.SetSegmentCount(3);
+    oil.Working().position = CStrokeSample::FromPen(Pen(26, 20, 1.0f));
+    oil.Working().left = {26.0f, -10.0f};
+    oil.Working().right = {26.0f, 50.0f};
+    oil.Working().perpendicular = {0.0f, 1.0f};
+    oil.Loaded().position = CStrokeSample::FromPen(Pen(30, 20, 1.0f));
+    oil.Loaded().direction = {1.0f, 0.0f};
+    oil.Loaded().perpendicular = {0.0f, 1.0f};
+    ASSERT_EQ(oil.GetNibWidth(1.0f), 60.0f);
+    CCellRect rect;
+    ASSERT_EQ(oil.PaintLastSegment(*canvas, context, &rect), kResOk);
+    EXPECT_FLOAT_EQ(oil.Loaded().left.x, 51.0f);
+    EXPECT_FLOAT_EQ(oil.Loaded().left.y, -10.0f);
+    EXPECT_FLOAT_EQ(oil.Loaded().right.y, 50.0f);
+    EXPECT_EQ(oil.Loaded().Position(), (tCFPoint{30.0f, 20.0f})) << "the position is put back";
 }
 
 }  // namespace
