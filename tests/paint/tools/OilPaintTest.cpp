@@ -361,6 +361,40 @@ TEST(OilPaint, EndSegmentsFadeInOrOutAlongTheSegment)
     }
 }
 
+// Along an end segment the profile's strength is e = F(1 - u) fading in (F(u) fading out) plus
+// 0.475 n, F(x) = exp(-(3.5 x)^2 / 2) and n the stroke's noise at (position + 40 u, s v w): none up
+// to 0.5, whole from 0.73, in between (e - 0.5) / 0.23 of it.
+TEST(OilPaint, EndSegmentsRampTheStrengthBetweenTheirBounds)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(0, 0);
+    const uint32_t seed[2] = {0, 0};
+    const uint32_t position = uint32_t(oil.GetStrokePosition());
+    const uint32_t across = NoiseCoordinate(double(oil.GetNoiseScale()) * 0.5 * 120.0);
+    int32_t ramped = 0;
+    for (int32_t phase : {kPhaseFirst, kPhaseClosing, kPhaseCornerIn, kPhaseCornerOut}) {
+        oil.SetPhase(phase);
+        const bool fadeIn = phase == kPhaseFirst || phase == kPhaseCornerOut;
+        for (int32_t step = 0; step <= 40; ++step) {
+            const float along = float(step) / 40.0f;
+            const double u = along;
+            const double n = ValueNoise2D(seed, int32_t(position + NoiseCoordinate(u * 40.0)), int32_t(across)) / 65535.0;
+            const double x = fadeIn ? 1.0 - u : u;
+            const double e = std::exp(-(x * 3.5) * (x * 3.5) / 2.0) + n * 0.475;
+            const float profile = e <= 0.5 ? 0.0f : e < 0.73 ? float((e - 0.5) / 0.23) : 1.0f;
+            const uint32_t strength = uint32_t(std::nearbyint(255.0 * 256.0 * double(profile))) >> 8;
+            ramped += strength > 0 && strength < 255 ? 1 : 0;
+            const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, along, 0.5f, 120.0f, 256, oil);
+            const uint32_t expected =
+                strength ? LinearLightOver(GetGammaTables(), strength << 24 | 0x204080u, 0xFFFFFFFFu) : 0xFFFFFFFFu;
+            EXPECT_EQ(uint32_t(painted.colour), expected) << phase << " at " << along << ": e " << e;
+        }
+    }
+    EXPECT_GT(ramped, 4) << "places between the bounds";
+}
+
 TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
 {
     COilProbe oil;
