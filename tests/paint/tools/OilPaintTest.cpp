@@ -472,11 +472,51 @@ TEST(OilPaint, TheGrainBoundsFollowASmoothstepAlongTheSegment)
     }
 }
 
-// A tap (phase 4) at the nib's middle, u = v = 0.5, where the blob's bump is 1 and the profile
-// whole. Its paint is as thick as 60 + (1 - thinning x 0.8) q R - F2 / 256, q the load squared,
-// with the ridge R = max(r^2 / 2^15 - 512, 0) of r = (32768 - |F1 - 32768|) / 2: F1 and F2 the
-// fractal noise at (1.5, 4) and (5, 10) times the places along and across, s u w and s v w for
-// the noise scale s and width w. A thickness below 0 lays none and thins the profile by it / 100.
+// A tap (phase 4) at the place (u, v) of a nib w wide, for the noise scale s, thinning h and
+// q the load squared. Its paint is 60 + (1 - 0.8 h) q R - F2 / 256 thick, with the ridge
+// R = max(r^2 / 2^15 - 512, 0) of r = (32768 - |F1 - 32768|) / 2, F1 and F2 the fractal noise at
+// (1.5, 4) and (5, 10) times s u w and s v w; a thickness below 0 lays none and thins the profile
+// by it / 100. The profile follows e = min(n + h / 2, 1) lo + B - 0.2 between lo = 0.3 (1 - q) +
+// 0.1 and lo + 0.23, B = F(u - 0.5) F(v - 0.5) the blob and n the stroke's noise at
+// ((0.8 w + 40) u, (2 - 1.5 h q) s v w). Over a cell without paint, grain or bounds, the paint
+// laid is N = round(0.9 x thickness) and the cell's thickness becomes (N K / 1900) K / 256 for
+// the strength K; paint no thicker than 32 keeps K (K + c (256 - K)) c / 256 of it, c = N / 32.
+struct TapModel {
+    int32_t ridge = 0;
+    int32_t thickness = 0;
+    uint32_t strength = 0;
+};
+
+TapModel ModelTap(const COilProbe& oil, double loading, float along, float across, float width)
+{
+    const uint32_t seed[2] = {0, 0};
+    const double q = loading * loading, h = oil.GetThinning(), s = oil.GetNoiseScale();
+    const double u = along, v = across, w = width;
+    const auto fade = [](double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); };
+    const double lo = (1.0 - q) * 0.3 + 0.1, hi = lo + 0.23;
+    const uint32_t nx = uint32_t(oil.GetStrokePosition()) + NoiseCoordinate((w * 0.8 + 40.0) * u);
+    const uint32_t ny = NoiseCoordinate((2.0 - h * 1.5 * q) * s * v * w);
+    const double n = ValueNoise2D(seed, int32_t(nx), int32_t(ny)) / 65535.0;
+    const double e = std::min(n + h * 0.5, 1.0) * lo + fade(u - 0.5) * fade(v - 0.5) - 0.2;
+    const int32_t f1 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(s * u * w * 1.5)),
+                                                 int32_t(NoiseCoordinate(s * v * w * 4.0))));
+    const int32_t f2 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(s * u * w * 5.0)),
+                                                 int32_t(NoiseCoordinate(s * v * w * 10.0))));
+    TapModel model;
+    const int32_t r = (32768 - std::abs(f1 - 32768)) / 2;
+    model.ridge = std::max(r * r / 32768 - 512, 0);
+    const double t = 60.0 + (1.0 - h * 0.8) * q * model.ridge - f2 / 256.0;
+    const double p = t < 0.0 ? std::max(1.0 + t / 100.0, 0.0) : 1.0;
+    const float profile = e <= lo ? 0.0f : e < hi ? float(p * (e - lo) / (hi - lo)) : float(p);
+    const int32_t k = int32_t(std::nearbyint(255.0 * 256.0 * double(profile))) >> 8;
+    const int32_t laid = int32_t(std::nearbyint(0.9 * (t < 0.0 ? 0.0 : std::nearbyint(t))));
+    model.thickness = ((laid * k / 1900) * k) >> 8;
+    const double c = laid / 32.0;
+    model.strength = laid <= 32 ? uint32_t(int32_t(std::nearbyint(k * (k + c * (256 - k)) * c)) >> 8) : uint32_t(k);
+    return model;
+}
+
+// At the nib's middle the blob is whole: the paint is as thick as the ridge makes it.
 TEST(OilPaint, ATapLaysRidgedPaintFromTheFractalNoise)
 {
     COilProbe oil;
@@ -485,27 +525,43 @@ TEST(OilPaint, ATapLaysRidgedPaintFromTheFractalNoise)
     oil.SetGrainBounds(0, 0);
     oil.SetLoading(1.0f);
     oil.SetPhase(kPhaseTap);
-    const uint32_t seed[2] = {0, 0};
-    const double s = oil.GetNoiseScale(), thinning = oil.GetThinning();
     int32_t ridged = 0;
     for (int32_t width = 4; width <= 120; width += 2) {
-        const double place = s * 0.5 * width;
-        const int32_t f1 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(place * 1.5)),
-                                                     int32_t(NoiseCoordinate(place * 4.0))));
-        const int32_t f2 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(place * 5.0)),
-                                                     int32_t(NoiseCoordinate(place * 10.0))));
-        const int32_t r = (32768 - std::abs(f1 - 32768)) / 2;
-        const int32_t ridge = std::max(r * r / 32768 - 512, 0);
-        ridged += ridge > 0 ? 1 : 0;
-        const double t = 60.0 + (1.0 - thinning * 0.8) * ridge - f2 / 256.0;
-        const double profile = t < 0.0 ? std::max(1.0 + t / 100.0, 0.0) : 1.0;
-        const int32_t strength = int32_t(std::nearbyint(255.0 * 256.0 * double(float(profile)))) >> 8;
-        const int32_t laid = int32_t(std::nearbyint(0.9 * (t < 0.0 ? 0.0 : std::nearbyint(t))));
-        const int32_t m = laid * strength / 1900;
+        const TapModel model = ModelTap(oil, 1.0, 0.5f, 0.5f, float(width));
+        ridged += model.ridge > 0 ? 1 : 0;
         const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, 0.5f, 0.5f, float(width), 256, oil);
-        EXPECT_EQ(int32_t(painted.thickness), (m * strength) >> 8) << width << ": F1 " << f1 << ", F2 " << f2;
+        EXPECT_EQ(int32_t(painted.thickness), model.thickness) << width;
     }
     EXPECT_GT(ridged, 0);
+}
+
+// Away from the middle the blob fades: over a grid of places at half a load, the tap's strength
+// ramps from nothing to whole between its bounds. The places keep an eighth of the nib from its
+// sides, where the tap's jitter across would move the lookup onto the nib's thinned ends.
+TEST(OilPaint, ATapsBlobFadesTowardsTheNibsEdges)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(0, 0);
+    oil.SetLoading(0.5f);
+    oil.SetPhase(kPhaseTap);
+    int32_t ramped = 0, none = 0;
+    for (int32_t i = 0; i <= 16; ++i)
+        for (int32_t j = 2; j <= 14; ++j) {
+            const float along = float(i) / 16.0f, across = float(j) / 16.0f;
+            const TapModel model = ModelTap(oil, 0.5, along, across, 40.0f);
+            ramped += model.strength > 0 && model.strength < 255 ? 1 : 0;
+            none += model.strength == 0 ? 1 : 0;
+            const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, along, across, 40.0f, 256, oil);
+            const uint32_t expected = model.strength ? LinearLightOver(GetGammaTables(), model.strength << 24 | 0x204080u,
+                                                                       0xFFFFFFFFu)
+                                                     : 0xFFFFFFFFu;
+            EXPECT_EQ(uint32_t(painted.colour), expected) << along << ", " << across;
+            EXPECT_EQ(int32_t(painted.thickness), model.thickness) << along << ", " << across;
+        }
+    EXPECT_GT(ramped, 10);
+    EXPECT_GT(none, 10);
 }
 
 TEST(OilPaint, PropertiesAreListedAndOnlyPressureLoadAndCleanBrushAreSet)
