@@ -598,6 +598,21 @@ TEST_F(SegmentTest, TheFirstSegmentStartsBehindByTheMeanHalfWidthTimesTheStartCa
     EXPECT_EQ(rect.bottom, 27);
 }
 
+// A pressure above 1 counts as 1: the loaded half width is 10, not 15, and the first segment
+// starts (10 + 2) / 2 x 0.5 = 3 cells behind.
+TEST_F(SegmentTest, APressureAboveOneGivesTheWidthOfOne)
+{
+    CWideningProbe tool;
+    tool.Working().position = CStrokeSample::FromPen(Pen(30, 20, 0.2f));
+    tool.Loaded().position = CStrokeSample::FromPen(Pen(30, 20, 1.5f));
+    tool.Loaded().direction = {1.0f, 0.0f};
+    tool.Loaded().perpendicular = {0.0f, 1.0f};
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintFirstSegment(*canvas, context, &rect), kResOk);
+    EXPECT_EQ(tool.Working().position.x, 27.0f);
+    EXPECT_EQ(rect.top, 9) << "the loaded outline reaches 10 above the position";
+}
+
 // A probe that checks after every segment that each cell it painted lies inside the rectangle
 // the segment reported.
 class CRectCheckingProbe : public CProbeTool {

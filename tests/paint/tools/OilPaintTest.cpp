@@ -479,15 +479,17 @@ TEST(OilPaint, TheGrainBoundsFollowASmoothstepAlongTheSegment)
 // by it / 100. The profile follows e = min(n + h / 2, 1) lo + B - 0.2 between lo = 0.3 (1 - q) +
 // 0.1 and lo + 0.23, B = F(u - 0.5) F(v - 0.5) the blob and n the stroke's noise at
 // ((0.8 w + 40) u, (2 - 1.5 h q) s v w). Over a cell without paint, grain or bounds, the paint
-// laid is N = round(0.9 x thickness) and the cell's thickness becomes (N K / 1900) K / 256 for
-// the strength K; paint no thicker than 32 keeps K (K + c (256 - K)) c / 256 of it, c = N / 32.
+// laid is N = round(0.9 x thickness) and the cell's thickness T becomes T + (N K / 1900 - T) K /
+// 256 for the strength K, T the wet paint below; paint no thicker than 32 keeps K (K + c (256 - K)) c / 256 of it, c = N / 32.
 struct TapModel {
     int32_t ridge = 0;
+    bool thinned = false;
     int32_t thickness = 0;
+    int32_t profileStrength = 0;
     uint32_t strength = 0;
 };
 
-TapModel ModelTap(const COilProbe& oil, double loading, float along, float across, float width)
+TapModel ModelTap(const COilProbe& oil, double loading, float along, float across, float width, int32_t wet = 0)
 {
     const uint32_t seed[2] = {0, 0};
     const double q = loading * loading, h = oil.GetThinning(), s = oil.GetNoiseScale();
@@ -507,10 +509,12 @@ TapModel ModelTap(const COilProbe& oil, double loading, float along, float acros
     model.ridge = std::max(r * r / 32768 - 512, 0);
     const double t = 60.0 + (1.0 - h * 0.8) * q * model.ridge - f2 / 256.0;
     const double p = t < 0.0 ? std::max(1.0 + t / 100.0, 0.0) : 1.0;
+    model.thinned = t < 0.0 && p > 0.0;
     const float profile = e <= lo ? 0.0f : e < hi ? float(p * (e - lo) / (hi - lo)) : float(p);
     const int32_t k = int32_t(std::nearbyint(255.0 * 256.0 * double(profile))) >> 8;
     const int32_t laid = int32_t(std::nearbyint(0.9 * (t < 0.0 ? 0.0 : std::nearbyint(t))));
-    model.thickness = ((laid * k / 1900) * k) >> 8;
+    model.profileStrength = k;
+    model.thickness = wet + (((laid * k / 1900 - wet) * k) >> 8);
     const double c = laid / 32.0;
     model.strength = laid <= 32 ? uint32_t(int32_t(std::nearbyint(k * (k + c * (256 - k)) * c)) >> 8) : uint32_t(k);
     return model;
@@ -535,33 +539,44 @@ TEST(OilPaint, ATapLaysRidgedPaintFromTheFractalNoise)
     EXPECT_GT(ridged, 0);
 }
 
-// Away from the middle the blob fades: over a grid of places at half a load, the tap's strength
-// ramps from nothing to whole between its bounds. The places keep an eighth of the nib from its
-// sides, where the tap's jitter across would move the lookup onto the nib's thinned ends.
+// Away from the middle the blob fades: over a grid of places at half a load and at none, the
+// tap's strength ramps from nothing to whole between its bounds. Without a load the paint is
+// thinner than nothing at many places and its profile thins with it, which shows in how far the
+// wet paint below (1000 thick) is scraped down. The places keep an eighth
+// of the nib from its sides, where the tap's jitter across would move the lookup onto the nib's
+// thinned ends.
 TEST(OilPaint, ATapsBlobFadesTowardsTheNibsEdges)
 {
-    COilProbe oil;
-    oil.SetProfile(1.0f);
-    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
-    oil.SetGrainBounds(0, 0);
-    oil.SetLoading(0.5f);
-    oil.SetPhase(kPhaseTap);
-    int32_t ramped = 0, none = 0;
-    for (int32_t i = 0; i <= 16; ++i)
-        for (int32_t j = 2; j <= 14; ++j) {
-            const float along = float(i) / 16.0f, across = float(j) / 16.0f;
-            const TapModel model = ModelTap(oil, 0.5, along, across, 40.0f);
-            ramped += model.strength > 0 && model.strength < 255 ? 1 : 0;
-            none += model.strength == 0 ? 1 : 0;
-            const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, along, across, 40.0f, 256, oil);
-            const uint32_t expected = model.strength ? LinearLightOver(GetGammaTables(), model.strength << 24 | 0x204080u,
-                                                                       0xFFFFFFFFu)
-                                                     : 0xFFFFFFFFu;
-            EXPECT_EQ(uint32_t(painted.colour), expected) << along << ", " << across;
-            EXPECT_EQ(int32_t(painted.thickness), model.thickness) << along << ", " << across;
+    for (float loading : {0.5f, 0.0f}) {
+        COilProbe oil;
+        oil.SetProfile(1.0f);
+        oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+        oil.SetGrainBounds(0, 0);
+        oil.SetLoading(loading);
+        oil.SetPhase(kPhaseTap);
+        int32_t ramped = 0, none = 0, thinned = 0;
+        for (int32_t i = 0; i <= 16; ++i)
+            for (int32_t j = 2; j <= 14; ++j) {
+                const float along = float(i) / 16.0f, across = float(j) / 16.0f;
+                const int32_t wet = loading == 0.0f ? 1000 : 0;
+                const TapModel model = ModelTap(oil, loading, along, across, 40.0f, wet);
+                ramped += model.profileStrength > 0 && model.profileStrength < 255 ? 1 : 0;
+                none += model.profileStrength == 0 ? 1 : 0;
+                thinned += model.thinned && model.profileStrength > 0 ? 1 : 0;
+                const PaintCell below{0xFFFFFFFFu, uint16_t(wet), uint16_t(wet ? 65535 : 0), 0, 0};
+                const PaintCell painted = Paint(below, 0, along, across, 40.0f, 256, oil);
+                const uint32_t expected =
+                    model.strength ? LinearLightOver(GetGammaTables(), model.strength << 24 | 0x204080u, 0xFFFFFFFFu)
+                                   : 0xFFFFFFFFu;
+                EXPECT_EQ(uint32_t(painted.colour), expected) << loading << ": " << along << ", " << across;
+                EXPECT_EQ(int32_t(painted.thickness), model.thickness) << loading << ": " << along << ", " << across;
+            }
+        EXPECT_GT(ramped, 10) << loading;
+        EXPECT_GT(none, 10) << loading;
+        if (loading == 0.0f) {
+            EXPECT_GT(thinned, 10);
         }
-    EXPECT_GT(ramped, 10);
-    EXPECT_GT(none, 10);
+    }
 }
 
 TEST(OilPaint, PropertiesAreListedAndOnlyPressureLoadAndCleanBrushAreSet)
