@@ -700,6 +700,28 @@ TEST_F(SegmentTest, EverySegmentPaintsOnlyInsideItsOwnRectangle)
     EXPECT_EQ(tool.outside, 0);
 }
 
+// A layer narrower than the canvas (20 of 64 cells) is painted only over its own cells.
+TEST_F(SegmentTest, ASweepStaysInsideALayerNarrowerThanTheCanvas)
+{
+    CPaintCellMap narrow;
+    ASSERT_EQ(narrow.SetSize(20, 48), kResOk);
+    CPaintCellNav narrowCells(narrow);
+    const StrokeContext narrowContext = MakeStrokeContext(&narrowCells, grain.get(), *canvas->GetLayer(0));
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Working().position.x = 16.0f;
+    tool.Working().left.x = tool.Working().right.x = 16.0f;
+    tool.Loaded().position.x = 26.0f;
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, narrowContext, &rect), kResOk);
+    EXPECT_EQ(rect.left, 15);
+    EXPECT_EQ(rect.right, 19);
+    ASSERT_FALSE(tool.painted.empty());
+    for (const CProbeTool::PaintedCell& c : tool.painted)
+        ASSERT_TRUE(c.cell >= narrowCells.Cells(0) && c.cell < narrowCells.Cells(47) + 20);
+}
+
 TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)
 {
     CProbeTool tool;
