@@ -422,6 +422,33 @@ TEST_F(CanvasLayersTest, AResizeTakesTheNewSizeOnlyWithEveryLayerResized)
     EXPECT_EQ(controller.Count(kMsgLayersChanged), 1);
 }
 
+// The layers' new cells of 6 x 5 take 300 bytes each: with less memory the resize is refused
+// before it is recorded, and the painting keeps its size, layers and composite.
+TEST_F(CanvasLayersTest, AResizeWhoseCellsDoNotFitInMemoryChangesNothing)
+{
+    MakeLayers(2, 4, 3);
+    CellMapResize record;
+    record.width = 6;
+    record.height = 5;
+    w32::headless::SetAvailableMemory(6 * 5 * kPaintCellBytes - 1);
+    EXPECT_EQ(canvas.ResizeCanvas(&record, 1), kResNoMemory);
+    EXPECT_EQ(canvas.GetWidth(), 4);
+    EXPECT_EQ(canvas.GetHeight(), 3);
+    EXPECT_EQ(canvas.GetComposite()->GetWidth(), 4);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(canvas.GetLayer(i)->GetWidth(), 4);
+        EXPECT_EQ(canvas.GetLayer(i)->GetHeight(), 3);
+    }
+    EXPECT_EQ(Marks(), (Stack{0, 1}));
+    EXPECT_TRUE(host.calls.empty()) << "nothing is recorded";
+    EXPECT_EQ(controller.Count(kMsgLayersChanged), 0);
+
+    w32::headless::SetAvailableMemory(6 * 5 * kPaintCellBytes);
+    ASSERT_EQ(canvas.ResizeCanvas(&record, 1), kResOk);
+    EXPECT_EQ(canvas.GetLayer(1)->GetWidth(), 6);
+    EXPECT_EQ(canvas.GetWidth(), 6);
+}
+
 TEST_F(CanvasLayersTest, EveryLayerUsesTheNearestGrainAtOrBelowIt)
 {
     MakeLayers(3);
