@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CellMemory.h"
 #include "paint/engine/CPaperGrainBuilder.h"
 #include "paint/engine/CStandardRenderer.h"
 #include "paint/engine/ICanvasHost.h"
@@ -397,6 +398,10 @@ tResult CCanvas::ResizeCanvas(const CellMapResize* record, uint32_t recordUndo)
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     SizedImages images;
     TK_TRY(MakeSizedImages(record->width, record->height, &images));
+    // Every layer's cells are made anew at the new size: a size whose cells do not fit in memory
+    // is refused before anything is recorded or changed, not after some layers were resized.
+    if (GetLayerCount() > 0)
+        TK_TRY(CheckCellMemory(record->width, record->height));
     if (recordUndo && m_host)
         TK_TRY(m_host->RecordCanvasResize(m_layers.GetData(), GetLayerCount(), record, &progress));
     for (CLayer* layer : m_layers)

@@ -422,6 +422,67 @@ TEST_F(CanvasLayersTest, AResizeTakesTheNewSizeOnlyWithEveryLayerResized)
     EXPECT_EQ(controller.Count(kMsgLayersChanged), 1);
 }
 
+// The layers' new cells of 6 x 5 take 300 bytes each: with less memory the resize is refused
+// before it is recorded, and the painting keeps its size, layers and composite.
+TEST_F(CanvasLayersTest, AResizeWhoseCellsDoNotFitInMemoryChangesNothing)
+{
+    MakeLayers(2, 4, 3);
+    CellMapResize record;
+    record.width = 6;
+    record.height = 5;
+    w32::headless::SetAvailableMemory(6 * 5 * kPaintCellBytes - 1);
+    EXPECT_EQ(canvas.ResizeCanvas(&record, 1), kResNoMemory);
+    EXPECT_EQ(canvas.GetWidth(), 4);
+    EXPECT_EQ(canvas.GetHeight(), 3);
+    EXPECT_EQ(canvas.GetComposite()->GetWidth(), 4);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(canvas.GetLayer(i)->GetWidth(), 4);
+        EXPECT_EQ(canvas.GetLayer(i)->GetHeight(), 3);
+    }
+    EXPECT_EQ(Marks(), (Stack{0, 1}));
+    EXPECT_TRUE(host.calls.empty()) << "nothing is recorded";
+    EXPECT_EQ(controller.Count(kMsgLayersChanged), 0);
+
+    w32::headless::SetAvailableMemory(6 * 5 * kPaintCellBytes);
+    ASSERT_EQ(canvas.ResizeCanvas(&record, 1), kResOk);
+    EXPECT_EQ(canvas.GetLayer(1)->GetWidth(), 6);
+    EXPECT_EQ(canvas.GetWidth(), 6);
+}
+
+// Layers handed over go in as a block before the named index; the second index moves along
+// when the block goes in at or below it. A layer of another size or an index outside 0..count
+// is refused and nothing changes.
+TEST_F(CanvasLayersTest, InsertedLayersGoInAsABlockBeforeTheIndex)
+{
+    MakeLayers(3);
+    canvas.SetSecondLayerIndex(1);
+    const auto made = [](uint32_t mark, int32_t width) {
+        CLayer* layer = new CLayer;
+        EXPECT_EQ(layer->SetSize(width, 3), kResOk);
+        CellAt(layer->GetCellMap(), 0, 0) = MakeCell(0xFF000000u + mark);
+        return layer;
+    };
+    tCArray<CLayer*> wrong;
+    ASSERT_EQ(wrong.Add(made(9, 5)), kResOk);
+    EXPECT_EQ(canvas.InsertLayers(1, wrong), kResBadParam);
+    delete wrong[0];
+    tCArray<CLayer*> block;
+    ASSERT_EQ(block.Add(made(7, 4)), kResOk);
+    ASSERT_EQ(block.Add(made(8, 4)), kResOk);
+    EXPECT_EQ(canvas.InsertLayers(4, block), kResBadParam);
+    EXPECT_EQ(canvas.InsertLayers(-1, block), kResBadParam);
+    EXPECT_EQ(Marks(), (Stack{0, 1, 2}));
+    ASSERT_EQ(canvas.InsertLayers(1, block), kResOk);
+    EXPECT_EQ(Marks(), (Stack{0, 7, 8, 1, 2}));
+    EXPECT_EQ(block.GetCount(), 0) << "the canvas owns them now";
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 3) << "it follows its layer";
+    tCArray<CLayer*> top;
+    ASSERT_EQ(top.Add(made(6, 4)), kResOk);
+    ASSERT_EQ(canvas.InsertLayers(5, top), kResOk);
+    EXPECT_EQ(Marks(), (Stack{0, 7, 8, 1, 2, 6}));
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 3);
+}
+
 TEST_F(CanvasLayersTest, EveryLayerUsesTheNearestGrainAtOrBelowIt)
 {
     MakeLayers(3);

@@ -242,6 +242,15 @@ TEST_F(CanvasPresetTest, WithoutTheHeaderTextNothingIsWrittenAndAnyFirstLineIsTa
     CCanvasInfo info;
     ASSERT_EQ(Read(info, bytes), kResOk);
     ExpectFields(info, PresetValues());
+
+    // The first line ends within 1024 units: 1022 and CR LF do, 1023 and CR LF do not.
+    for (const auto& [units, result] : {std::pair{size_t(1022), kResOk}, {size_t(1023), kResBadParam}}) {
+        std::string longer = Line(std::u16string(units, u'x'));
+        for (const std::string& record : records)
+            longer += record;
+        CCanvasInfo read;
+        EXPECT_EQ(Read(read, longer), result) << units;
+    }
 }
 
 TEST_F(CanvasPresetTest, FloatsThatAreNotFiniteAreNotTakenAndFractionsAreClamped)

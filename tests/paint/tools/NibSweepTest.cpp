@@ -74,6 +74,19 @@ TEST(NibLookup, TheEndsOfTheNibStayWithinTheRow)
     EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 1.0f, 60.0f), (row.At(118) + row.At(119)) / 2.0f);
 }
 
+// The box average's first entry is the one holding the window's low end: width 60 at p = 0.25
+// (u = 29.75, step 2) covers [28.75, 30.75], a quarter of entry 28, entry 29 and three
+// quarters of entry 30; width 48 at p = 0.75 (u = 89.25, step 2.5) covers [88, 90.5], from
+// entry 88 whole to half of entry 90.
+TEST(NibLookup, TheBoxAverageStartsAtTheEntryHoldingTheWindowsLowEnd)
+{
+    const GuardedRow row;
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 0.25f, 60.0f),
+                    (0.25f * row.At(28) + row.At(29) + 0.75f * row.At(30)) / 2.0f);
+    EXPECT_FLOAT_EQ(CToolBase::SampleNibValue(row.Row(), 0.75f, 48.0f),
+                    (row.At(88) + row.At(89) + 0.5f * row.At(90)) / 2.5f);
+}
+
 TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
 {
     CProbeTool tool;
@@ -520,6 +533,193 @@ TEST_F(SegmentTest, TheGrainBoundsWidenAnEighthOfTheWayPerRow)
     EXPECT_EQ(tool.Loaded().grainHigh, high);
     EXPECT_EQ(low, 180 - 10 - 9 - 8 - 7);
     EXPECT_EQ(tool.Working().grainLow, low) << "the next segment starts from these";
+}
+
+// The same grain with the segment four rows higher: the box's first rows lie at 100 and the
+// high bound then climbs towards 180 by an eighth of the way, rounded up: 100 + 10 (80 x 32 /
+// 256 = 10), + 9 (70 x 32 / 256 = 8.75), + 8 (61 x 32 / 256 = 7.6), + 7 (53 x 32 / 256 = 6.6).
+TEST_F(SegmentTest, TheHighGrainBoundClimbsAnEighthOfTheWayRoundedUp)
+{
+    auto* paper = new CImage8(8, 8);
+    CImNav8 nav(paper);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            nav.Bytes(y)[x] = y < 4 ? 100 : 180;
+    nav.Detach();
+    grain.reset();
+    canvas->GetLayer(0)->SetGrainImage(paper);
+    grain = std::make_unique<CImNav8>(canvas->GetGrainImageFor(0));
+    context = MakeStrokeContext(cells.get(), grain.get(), *canvas->GetLayer(0));
+
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Working().position.y = tool.Loaded().position.y = 6.0f;
+    tool.Working().left = {10.0f, 4.0f};
+    tool.Working().right = {10.0f, 8.0f};
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
+    ASSERT_EQ(rect.top, 2);
+    ASSERT_EQ(rect.bottom, 9);
+    EXPECT_EQ(tool.Loaded().grainHigh, 100 + 10 + 9 + 8 + 7);
+    EXPECT_EQ(tool.Loaded().grainLow, 100) << "no row lies below the first";
+}
+
+// A nib whose width follows the pressure (20 x pressure) with a start cap of 0.5.
+class CWideningProbe : public CProbeTool {
+public:
+    float GetNibWidth(float pressure) const override { return 20.0f * pressure; }
+    float GetStartCapFactor() const override { return 0.5f; }
+};
+
+// The first segment starts behind the first position by the mean of the two half widths times
+// the start cap: (6 + 2) / 2 x 0.5 = 2 cells, and advances the stroke position by that plus
+// 5.5, 7.5 rounded to even.
+TEST_F(SegmentTest, TheFirstSegmentStartsBehindByTheMeanHalfWidthTimesTheStartCap)
+{
+    CWideningProbe tool;
+    tool.Working().position = CStrokeSample::FromPen(Pen(30, 20, 0.2f));
+    tool.Loaded().position = CStrokeSample::FromPen(Pen(30, 20, 0.6f));
+    tool.Loaded().direction = {1.0f, 0.0f};
+    tool.Loaded().perpendicular = {0.0f, 1.0f};
+    const int32_t position = tool.GetStrokePosition();
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintFirstSegment(*canvas, context, &rect), kResOk);
+    EXPECT_EQ(tool.Working().position.x, 28.0f);
+    EXPECT_EQ(tool.Working().position.y, 20.0f);
+    EXPECT_EQ(tool.GetStrokePosition() - position, 8);
+    ASSERT_EQ(tool.sweeps.size(), 1u);
+    EXPECT_EQ(tool.sweeps[0].phase, kPhaseFirst);
+    // The loaded outline reaches 6 above and below (30, 20), the working one 2 around (28, 20);
+    // the box takes one cell more on each side.
+    EXPECT_EQ(rect.left, 27);
+    EXPECT_EQ(rect.right, 31);
+    EXPECT_EQ(rect.top, 13);
+    EXPECT_EQ(rect.bottom, 27);
+}
+
+// A pressure above 1 counts as 1: the loaded half width is 10, not 15, and the first segment
+// starts (10 + 2) / 2 x 0.5 = 3 cells behind.
+TEST_F(SegmentTest, APressureAboveOneGivesTheWidthOfOne)
+{
+    CWideningProbe tool;
+    tool.Working().position = CStrokeSample::FromPen(Pen(30, 20, 0.2f));
+    tool.Loaded().position = CStrokeSample::FromPen(Pen(30, 20, 1.5f));
+    tool.Loaded().direction = {1.0f, 0.0f};
+    tool.Loaded().perpendicular = {0.0f, 1.0f};
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintFirstSegment(*canvas, context, &rect), kResOk);
+    EXPECT_EQ(tool.Working().position.x, 27.0f);
+    EXPECT_EQ(rect.top, 9) << "the loaded outline reaches 10 above the position";
+}
+
+// A probe that checks after every segment that each cell it painted lies inside the rectangle
+// the segment reported.
+class CRectCheckingProbe : public CProbeTool {
+public:
+    explicit CRectCheckingProbe(const CPaintCellNav& map) : m_map(map) {}
+    int32_t segments = 0;
+    int32_t outside = 0;
+    // The most sweeps one following segment took.
+    size_t mostParts = 0;
+
+protected:
+    tResult PaintFirstSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        const size_t from = painted.size();
+        TK_TRY(CProbeTool::PaintFirstSegment(canvas, context, rect));
+        Check(from, *rect);
+        return kResOk;
+    }
+    tResult PaintNextSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        const size_t from = painted.size(), sweptBefore = sweeps.size();
+        TK_TRY(CProbeTool::PaintNextSegment(canvas, context, rect));
+        Check(from, *rect);
+        if (sweeps.back().phase == kPhaseFollowing)
+            mostParts = std::max(mostParts, sweeps.size() - sweptBefore);
+        return kResOk;
+    }
+    tResult PaintLastSegment(CCanvas& canvas, const StrokeContext& context, CCellRect* rect) override
+    {
+        const size_t from = painted.size();
+        TK_TRY(CProbeTool::PaintLastSegment(canvas, context, rect));
+        Check(from, *rect);
+        return kResOk;
+    }
+
+private:
+    void Check(size_t from, const CCellRect& rect)
+    {
+        ++segments;
+        for (size_t i = from; i < painted.size(); ++i) {
+            bool found = false;
+            for (int32_t y = 0; y < m_map.GetHeight() && !found; ++y) {
+                const Cell* row = m_map.Cells(y);
+                if (painted[i].cell >= row && painted[i].cell < row + m_map.GetWidth()) {
+                    const int32_t x = int32_t(painted[i].cell - row);
+                    found = true;
+                    outside += x < rect.left || x > rect.right || y < rect.top || y > rect.bottom;
+                }
+            }
+            outside += found ? 0 : 1;
+        }
+    }
+    const CPaintCellNav& m_map;
+};
+
+// A stroke with a right angle, then doubling back, its positions 6 cells apart: its segments
+// are swept whole, in parts, and as a corner's two halves.
+TEST_F(SegmentTest, EverySegmentPaintsOnlyInsideItsOwnRectangle)
+{
+    CRectCheckingProbe tool(*cells);
+    tool.maxWidth = 6.0f;
+    tool.spacingFactor = 0.0f;
+    tool.spacingBase = 6.0f;
+    tool.SetSize(0.5f);
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(8, 8, 0.5f)), kResOk);
+    std::vector<std::pair<float, float>> path;
+    for (int i = 1; i <= 10; ++i)
+        path.push_back({8.0f + 3.0f * float(i), 8.0f});
+    for (int i = 1; i <= 10; ++i)
+        path.push_back({38.0f, 8.0f + 3.0f * float(i)});
+    for (int i = 1; i <= 6; ++i)
+        path.push_back({38.0f, 38.0f - 3.0f * float(i)});
+    for (const auto& [x, y] : path) {
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(x, y, 0.5f), 1), kResOk);
+    }
+    ASSERT_EQ(tool.EndStroke(*canvas, context, Pen(38, 20, 0.5f)), kResOk);
+    int32_t corners = 0;
+    for (const CProbeTool::Sweep& sweep : tool.sweeps)
+        corners += sweep.phase == kPhaseCornerIn;
+    EXPECT_GT(tool.segments, 10);
+    EXPECT_GE(tool.mostParts, 2u) << "some segments are swept in parts";
+    EXPECT_EQ(corners, 1);
+    ASSERT_GT(tool.painted.size(), 100u);
+    EXPECT_EQ(tool.outside, 0);
+}
+
+// A layer narrower than the canvas (20 of 64 cells) is painted only over its own cells.
+TEST_F(SegmentTest, ASweepStaysInsideALayerNarrowerThanTheCanvas)
+{
+    CPaintCellMap narrow;
+    ASSERT_EQ(narrow.SetSize(20, 48), kResOk);
+    CPaintCellNav narrowCells(narrow);
+    const StrokeContext narrowContext = MakeStrokeContext(&narrowCells, grain.get(), *canvas->GetLayer(0));
+    CProbeTool tool;
+    tool.SetSize(0.5f);
+    PlaceSegment(tool, 0.0);
+    tool.Working().position.x = 16.0f;
+    tool.Working().left.x = tool.Working().right.x = 16.0f;
+    tool.Loaded().position.x = 26.0f;
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintNextSegment(*canvas, narrowContext, &rect), kResOk);
+    EXPECT_EQ(rect.left, 15);
+    EXPECT_EQ(rect.right, 19);
+    ASSERT_FALSE(tool.painted.empty());
+    for (const CProbeTool::PaintedCell& c : tool.painted)
+        ASSERT_TRUE(c.cell >= narrowCells.Cells(0) && c.cell < narrowCells.Cells(47) + 20);
 }
 
 TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)

@@ -15,6 +15,7 @@
 #include "paint/engine/IShellServices.h"
 #include "paint/tools/COilPaintNew.h"
 #include "paint/tools/CToolProperty.h"
+#include "paint/tools/DabArithmetic.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/ValueNoise.h"
@@ -51,6 +52,9 @@ public:
     void SetPhase(int32_t phase) { m_segmentPhase = phase; }
     void SetStrokeLength(float length) { m_strokeLength = length; }
     void SetDryDab(uint32_t dry) { m_dryDab = dry; }
+    void SetLoading(float loading) { m_loading = loading; }
+    void SetSegmentCount(uint32_t count) { m_segmentCount = count; }
+    using COilPaintNew::PaintLastSegment;
     void SetGrainDepth(int32_t depth) { m_grainDepth = depth; }
     void SetGrainBounds(int32_t low, int32_t high)
     {
@@ -357,6 +361,40 @@ TEST(OilPaint, EndSegmentsFadeInOrOutAlongTheSegment)
     }
 }
 
+// Along an end segment the profile's strength is e = F(1 - u) fading in (F(u) fading out) plus
+// 0.475 n, F(x) = exp(-(3.5 x)^2 / 2) and n the stroke's noise at (position + 40 u, s v w): none up
+// to 0.5, whole from 0.73, in between (e - 0.5) / 0.23 of it.
+TEST(OilPaint, EndSegmentsRampTheStrengthBetweenTheirBounds)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(0, 0);
+    const uint32_t seed[2] = {0, 0};
+    const uint32_t position = uint32_t(oil.GetStrokePosition());
+    const uint32_t across = NoiseCoordinate(double(oil.GetNoiseScale()) * 0.5 * 120.0);
+    int32_t ramped = 0;
+    for (int32_t phase : {kPhaseFirst, kPhaseClosing, kPhaseCornerIn, kPhaseCornerOut}) {
+        oil.SetPhase(phase);
+        const bool fadeIn = phase == kPhaseFirst || phase == kPhaseCornerOut;
+        for (int32_t step = 0; step <= 40; ++step) {
+            const float along = float(step) / 40.0f;
+            const double u = along;
+            const double n = ValueNoise2D(seed, int32_t(position + NoiseCoordinate(u * 40.0)), int32_t(across)) / 65535.0;
+            const double x = fadeIn ? 1.0 - u : u;
+            const double e = std::exp(-(x * 3.5) * (x * 3.5) / 2.0) + n * 0.475;
+            const float profile = e <= 0.5 ? 0.0f : e < 0.73 ? float((e - 0.5) / 0.23) : 1.0f;
+            const uint32_t strength = uint32_t(std::nearbyint(255.0 * 256.0 * double(profile))) >> 8;
+            ramped += strength > 0 && strength < 255 ? 1 : 0;
+            const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, along, 0.5f, 120.0f, 256, oil);
+            const uint32_t expected =
+                strength ? LinearLightOver(GetGammaTables(), strength << 24 | 0x204080u, 0xFFFFFFFFu) : 0xFFFFFFFFu;
+            EXPECT_EQ(uint32_t(painted.colour), expected) << phase << " at " << along << ": e " << e;
+        }
+    }
+    EXPECT_GT(ramped, 4) << "places between the bounds";
+}
+
 TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
 {
     COilProbe oil;
@@ -402,6 +440,142 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
         const uint32_t k = uint32_t(std::nearbyint(255.0 * v * (c + (1.0 - c) * r))) >> 8;
         const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, grain, 0.5f, 0.5f, 120.0f, 256, oil);
         EXPECT_EQ(uint32_t(painted.colour), LinearLightOver(GetGammaTables(), k << 24 | 0x204080u, 0xFFFFFFFFu)) << grain;
+    }
+}
+
+// Between the segment's ends the grain bounds move by the smoothstep of the place along it,
+// sm = round(u^2 (3 - 2u) x 256): from (100, 200) to (180, 240) they lie at (112, 206) for
+// u = 0.25 (sm 40), (140, 220) for 0.5 (128), (167, 233) for 0.75 (216) and (180, 240) at the
+// end. Paint of thickness 2000 lays N = 1800 and M = 1800 x 255 / 1900 = 241; the target
+// M - g + low is reached by 255/256 of the way.
+TEST(OilPaint, TheGrainBoundsFollowASmoothstepAlongTheSegment)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 2000, 1000, 100, 50});
+    oil.SetPhase(kPhaseFollowing);
+    oil.Working().grainLow = 100;
+    oil.Working().grainHigh = 200;
+    oil.Loaded().grainLow = 180;
+    oil.Loaded().grainHigh = 240;
+    struct Case {
+        float along;
+        uint32_t grain;
+        int32_t thickness;
+    };
+    for (const Case& c : {Case{0.25f, 250, ((241 - 206 + 112) * 255) >> 8}, {0.25f, 150, ((241 - 150 + 112) * 255) >> 8},
+                          {0.25f, 20, ((241 - 112 + 112) * 255) >> 8}, {0.5f, 250, ((241 - 220 + 140) * 255) >> 8},
+                          {0.75f, 250, ((241 - 233 + 167) * 255) >> 8}, {1.0f, 250, ((241 - 240 + 180) * 255) >> 8},
+                          {0.0f, 250, ((241 - 200 + 100) * 255) >> 8}}) {
+        const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, c.grain, c.along, 0.5f, 120.0f, 256, oil);
+        EXPECT_EQ(int32_t(painted.thickness), c.thickness) << c.along << " " << c.grain;
+    }
+}
+
+// A tap (phase 4) at the place (u, v) of a nib w wide, for the noise scale s, thinning h and
+// q the load squared. Its paint is 60 + (1 - 0.8 h) q R - F2 / 256 thick, with the ridge
+// R = max(r^2 / 2^15 - 512, 0) of r = (32768 - |F1 - 32768|) / 2, F1 and F2 the fractal noise at
+// (1.5, 4) and (5, 10) times s u w and s v w; a thickness below 0 lays none and thins the profile
+// by it / 100. The profile follows e = min(n + h / 2, 1) lo + B - 0.2 between lo = 0.3 (1 - q) +
+// 0.1 and lo + 0.23, B = F(u - 0.5) F(v - 0.5) the blob and n the stroke's noise at
+// ((0.8 w + 40) u, (2 - 1.5 h q) s v w). Over a cell without paint, grain or bounds, the paint
+// laid is N = round(0.9 x thickness) and the cell's thickness T becomes T + (N K / 1900 - T) K /
+// 256 for the strength K, T the wet paint below; paint no thicker than 32 keeps K (K + c (256 - K)) c / 256 of it, c = N / 32.
+struct TapModel {
+    int32_t ridge = 0;
+    bool thinned = false;
+    int32_t thickness = 0;
+    int32_t profileStrength = 0;
+    uint32_t strength = 0;
+};
+
+TapModel ModelTap(const COilProbe& oil, double loading, float along, float across, float width, int32_t wet = 0)
+{
+    const uint32_t seed[2] = {0, 0};
+    const double q = loading * loading, h = oil.GetThinning(), s = oil.GetNoiseScale();
+    const double u = along, v = across, w = width;
+    const auto fade = [](double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); };
+    const double lo = (1.0 - q) * 0.3 + 0.1, hi = lo + 0.23;
+    const uint32_t nx = uint32_t(oil.GetStrokePosition()) + NoiseCoordinate((w * 0.8 + 40.0) * u);
+    const uint32_t ny = NoiseCoordinate((2.0 - h * 1.5 * q) * s * v * w);
+    const double n = ValueNoise2D(seed, int32_t(nx), int32_t(ny)) / 65535.0;
+    const double e = std::min(n + h * 0.5, 1.0) * lo + fade(u - 0.5) * fade(v - 0.5) - 0.2;
+    const int32_t f1 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(s * u * w * 1.5)),
+                                                 int32_t(NoiseCoordinate(s * v * w * 4.0))));
+    const int32_t f2 = int32_t(FractalValueNoise(seed, int32_t(NoiseCoordinate(s * u * w * 5.0)),
+                                                 int32_t(NoiseCoordinate(s * v * w * 10.0))));
+    TapModel model;
+    const int32_t r = (32768 - std::abs(f1 - 32768)) / 2;
+    model.ridge = std::max(r * r / 32768 - 512, 0);
+    const double t = 60.0 + (1.0 - h * 0.8) * q * model.ridge - f2 / 256.0;
+    const double p = t < 0.0 ? std::max(1.0 + t / 100.0, 0.0) : 1.0;
+    model.thinned = t < 0.0 && p > 0.0;
+    const float profile = e <= lo ? 0.0f : e < hi ? float(p * (e - lo) / (hi - lo)) : float(p);
+    const int32_t k = int32_t(std::nearbyint(255.0 * 256.0 * double(profile))) >> 8;
+    const int32_t laid = int32_t(std::nearbyint(0.9 * (t < 0.0 ? 0.0 : std::nearbyint(t))));
+    model.profileStrength = k;
+    model.thickness = wet + (((laid * k / 1900 - wet) * k) >> 8);
+    const double c = laid / 32.0;
+    model.strength = laid <= 32 ? uint32_t(int32_t(std::nearbyint(k * (k + c * (256 - k)) * c)) >> 8) : uint32_t(k);
+    return model;
+}
+
+// At the nib's middle the blob is whole: the paint is as thick as the ridge makes it.
+TEST(OilPaint, ATapLaysRidgedPaintFromTheFractalNoise)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(0, 0);
+    oil.SetLoading(1.0f);
+    oil.SetPhase(kPhaseTap);
+    int32_t ridged = 0;
+    for (int32_t width = 4; width <= 120; width += 2) {
+        const TapModel model = ModelTap(oil, 1.0, 0.5f, 0.5f, float(width));
+        ridged += model.ridge > 0 ? 1 : 0;
+        const PaintCell painted = Paint({0xFFFFFFFFu, 0, 0, 0, 0}, 0, 0.5f, 0.5f, float(width), 256, oil);
+        EXPECT_EQ(int32_t(painted.thickness), model.thickness) << width;
+    }
+    EXPECT_GT(ridged, 0);
+}
+
+// Away from the middle the blob fades: over a grid of places at half a load and at none, the
+// tap's strength ramps from nothing to whole between its bounds. Without a load the paint is
+// thinner than nothing at many places and its profile thins with it, which shows in how far the
+// wet paint below (1000 thick) is scraped down. The places keep an eighth
+// of the nib from its sides, where the tap's jitter across would move the lookup onto the nib's
+// thinned ends.
+TEST(OilPaint, ATapsBlobFadesTowardsTheNibsEdges)
+{
+    for (float loading : {0.5f, 0.0f}) {
+        COilProbe oil;
+        oil.SetProfile(1.0f);
+        oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+        oil.SetGrainBounds(0, 0);
+        oil.SetLoading(loading);
+        oil.SetPhase(kPhaseTap);
+        int32_t ramped = 0, none = 0, thinned = 0;
+        for (int32_t i = 0; i <= 16; ++i)
+            for (int32_t j = 2; j <= 14; ++j) {
+                const float along = float(i) / 16.0f, across = float(j) / 16.0f;
+                const int32_t wet = loading == 0.0f ? 1000 : 0;
+                const TapModel model = ModelTap(oil, loading, along, across, 40.0f, wet);
+                ramped += model.profileStrength > 0 && model.profileStrength < 255 ? 1 : 0;
+                none += model.profileStrength == 0 ? 1 : 0;
+                thinned += model.thinned && model.profileStrength > 0 ? 1 : 0;
+                const PaintCell below{0xFFFFFFFFu, uint16_t(wet), uint16_t(wet ? 65535 : 0), 0, 0};
+                const PaintCell painted = Paint(below, 0, along, across, 40.0f, 256, oil);
+                const uint32_t expected =
+                    model.strength ? LinearLightOver(GetGammaTables(), model.strength << 24 | 0x204080u, 0xFFFFFFFFu)
+                                   : 0xFFFFFFFFu;
+                EXPECT_EQ(uint32_t(painted.colour), expected) << loading << ": " << along << ", " << across;
+                EXPECT_EQ(int32_t(painted.thickness), model.thickness) << loading << ": " << along << ", " << across;
+            }
+        EXPECT_GT(ramped, 10) << loading;
+        EXPECT_GT(none, 10) << loading;
+        if (loading == 0.0f) {
+            EXPECT_GT(thinned, 10);
+        }
     }
 }
 
@@ -598,6 +772,30 @@ TEST_F(OilStrokeTest, ATapIsPaintedAtFullWidth)
     const float width = oil.GetNibWidth(0.7f);
     EXPECT_GE(bottom - top + 1, int32_t(width * 0.6f)) << "not narrowed to a cell";
     EXPECT_LE(bottom - top + 1, int32_t(width) + 3);
+}
+
+// The closing segment's outline lies 0.7 of a half width past the last position. At full
+// pressure and size 0.5 the nib is 30 x (1 + 1) = 60 wide, so from (30, 20) facing +x the outline
+// is centred on (30 + 0.7 x 30, 20).
+TEST_F(OilStrokeTest, TheClosingSegmentReachesSevenTenthsOfAHalfWidthPastTheEnd)
+{
+    COilProbe oil;
+    oil.SetStrokeLength(10000.0f);
+    oil.SetSegmentCount(3);
+    oil.Working().position = CStrokeSample::FromPen(Pen(26, 20, 1.0f));
+    oil.Working().left = {26.0f, -10.0f};
+    oil.Working().right = {26.0f, 50.0f};
+    oil.Working().perpendicular = {0.0f, 1.0f};
+    oil.Loaded().position = CStrokeSample::FromPen(Pen(30, 20, 1.0f));
+    oil.Loaded().direction = {1.0f, 0.0f};
+    oil.Loaded().perpendicular = {0.0f, 1.0f};
+    ASSERT_EQ(oil.GetNibWidth(1.0f), 60.0f);
+    CCellRect rect;
+    ASSERT_EQ(oil.PaintLastSegment(*canvas, context, &rect), kResOk);
+    EXPECT_FLOAT_EQ(oil.Loaded().left.x, 51.0f);
+    EXPECT_FLOAT_EQ(oil.Loaded().left.y, -10.0f);
+    EXPECT_FLOAT_EQ(oil.Loaded().right.y, 50.0f);
+    EXPECT_EQ(oil.Loaded().Position(), (tCFPoint{30.0f, 20.0f})) << "the position is put back";
 }
 
 }  // namespace

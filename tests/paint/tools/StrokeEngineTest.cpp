@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -286,6 +287,109 @@ TEST_F(StrokeEngineTest, AStrokeCountsAndSeedsTheNextStrokesNoise)
     ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
     ASSERT_EQ(tool.EndStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
     EXPECT_EQ(tool.GetStrokeCount(), 0u) << "a counter that turns negative starts again at 0";
+}
+
+// The position the interpolation produces from four pending samples along y = 10, spaced 2
+// apart and 1 apart in spacing: halfway between the second and the third, where the uniform
+// curve through evenly spaced collinear samples runs straight.
+class CHistoryProbe : public CProbeTool {
+public:
+    CHistoryProbe()
+    {
+        spacingFactor = 0.0f;
+        spacingBase = 1.0f;
+    }
+    CStrokeSample* History() { return m_history; }
+    void SetSegmentCount(uint32_t count) { m_segmentCount = count; }
+    void SetContinueCount(uint32_t count) { m_continueCount = count; }
+    uint32_t Produce(CCanvas& canvas, float firstX, float step)
+    {
+        m_pendingSamples.RemoveAll();
+        for (int i = 0; i < 4; ++i)
+            m_pendingSamples.Add(CStrokeSample::FromPen(Pen(firstX + step * float(i), 10, 0.5f)));
+        m_interpolationCursor = 1.0f;
+        m_leftoverDistance = 0.0f;
+        return InterpolateSamples(canvas);
+    }
+    static CPenSample Pen(float x, float y, float pressure)
+    {
+        CPenSample pen;
+        pen.x = x;
+        pen.y = y;
+        pen.pressure = pressure;
+        pen.pen = 1;
+        return pen;
+    }
+};
+
+// The history holds h0 = (10, 10) and h1 = (20, 10) when the new position h2 comes: at
+// (15, 10) the path turns back at h1 (|h2 - h0|^2 = 25 < 25 + 100), at (22, 10) it goes on
+// (144 >= 4 + 100). A turn is marked from the second segment on; an unmarked middle record is
+// smoothed to the mean of its neighbours.
+TEST_F(StrokeEngineTest, ASharpTurnIsMarkedOnlyAfterTheFirstSegment)
+{
+    for (const auto& [segments, firstX, step, marked, middleX] :
+         {std::tuple{0u, 18.0f, -2.0f, 0u, 12.5f}, {1u, 18.0f, -2.0f, 1u, 20.0f}, {1u, 19.0f, 2.0f, 0u, 16.0f}}) {
+        CHistoryProbe tool;
+        tool.SetSegmentCount(segments);
+        tool.History()[1] = CStrokeSample::FromPen(CHistoryProbe::Pen(10, 10, 0.5f));
+        tool.History()[2] = CStrokeSample::FromPen(CHistoryProbe::Pen(20, 10, 0.5f));
+        ASSERT_EQ(tool.Produce(*canvas, firstX, step), 1u) << segments << " " << firstX;
+        EXPECT_EQ(tool.History()[2].x, firstX + step * 1.5f);
+        EXPECT_EQ(tool.History()[2].mark, marked) << segments << " " << firstX;
+        EXPECT_FLOAT_EQ(tool.History()[1].x, middleX) << segments << " " << firstX;
+    }
+}
+
+// The loaded nib at (10, 0) facing +x turns towards h0 = (10, 10): the way (0, 10), plus three
+// times the previous direction (1, 0) when the history holds no mark and a segment was painted.
+TEST_F(StrokeEngineTest, TheNibKeepsNoInertiaAtTheFirstSegmentOrAMarkedRecord)
+{
+    const float k = 1.0f / std::sqrt(109.0f);
+    for (const auto& [segments, firstX, step, earlierMark, x, y] :
+         {std::tuple{1u, 19.0f, 2.0f, 0u, 3.0f * k, 10.0f * k}, {0u, 19.0f, 2.0f, 0u, 0.0f, 1.0f},
+          {1u, 18.0f, -2.0f, 0u, 0.0f, 1.0f}, {1u, 19.0f, 2.0f, 1u, 0.0f, 1.0f}}) {
+        CHistoryProbe tool;
+        tool.SetSegmentCount(segments);
+        tool.History()[1] = CStrokeSample::FromPen(CHistoryProbe::Pen(10, 10, 0.5f));
+        tool.History()[1].mark = earlierMark;
+        tool.History()[2] = CStrokeSample::FromPen(CHistoryProbe::Pen(20, 10, 0.5f));
+        tool.Loaded().position = CStrokeSample::FromPen(CHistoryProbe::Pen(10, 0, 0.5f));
+        tool.Loaded().direction = {1.0f, 0.0f};
+        ASSERT_EQ(tool.Produce(*canvas, firstX, step), 1u);
+        EXPECT_NEAR(tool.Loaded().direction.x, x, 1e-6) << segments << " " << firstX << " " << earlierMark;
+        EXPECT_NEAR(tool.Loaded().direction.y, y, 1e-6) << segments << " " << firstX << " " << earlierMark;
+        EXPECT_EQ(tool.Working().direction, (tCFPoint{1.0f, 0.0f})) << "the working nib takes the old direction";
+        EXPECT_EQ(tool.Loaded().perpendicular, Perpendicular2(tool.Loaded().direction));
+    }
+}
+
+// A stroke's end paints the segment to the middle history record before the closing one only
+// after more than three continues and more than one segment. No samples pend, so the end's two
+// copies of the last sample produce no position.
+TEST_F(StrokeEngineTest, TheEndAddsASegmentAfterMoreThanThreeContinuesAndOneSegment)
+{
+    for (const auto& [continues, segments] : {std::pair{4u, 2u}, {3u, 2u}, {4u, 1u}, {9u, 5u}}) {
+        CHistoryProbe tool;
+        tool.SetSegmentCount(segments);
+        tool.SetContinueCount(continues);
+        tool.History()[1] = CStrokeSample::FromPen(CHistoryProbe::Pen(20, 10, 0.5f));
+        tool.History()[2] = CStrokeSample::FromPen(CHistoryProbe::Pen(24, 10, 0.5f));
+        tool.Loaded().position = CStrokeSample::FromPen(CHistoryProbe::Pen(16, 10, 0.5f));
+        tool.Loaded().direction = {1.0f, 0.0f};
+        tool.Loaded().perpendicular = {0.0f, 1.0f};
+        tool.Working().perpendicular = {0.0f, 1.0f};
+        ASSERT_EQ(tool.EndStroke(*canvas, context, CHistoryProbe::Pen(24, 10, 0.5f)), kResOk);
+        const bool extra = continues > 3 && segments > 1;
+        ASSERT_EQ(tool.sweeps.size(), extra ? 2u : 1u) << continues << " " << segments;
+        if (extra) {
+            EXPECT_EQ(tool.sweeps[0].phase, kPhaseFollowing);
+            EXPECT_EQ(tool.sweeps[0].position, (tCFPoint{20.0f, 10.0f}));
+        }
+        // The closing outline lies a half width (2.5) past the last record.
+        EXPECT_EQ(tool.sweeps.back().phase, kPhaseClosing);
+        EXPECT_EQ(tool.sweeps.back().position, (tCFPoint{26.5f, 10.0f}));
+    }
 }
 
 }  // namespace
