@@ -50,7 +50,13 @@ CHMRBackdrop* CHMRApp::GetMainBackdrop()
     return dynamic_cast<CHMRBackdrop*>(tCCmdTarget::GetBackdropTarget());
 }
 
-CHMRBackdrop* CHMRApp::NewBackdrop() { return new (std::nothrow) CHMRBackdrop; }
+CHMRBackdrop* CHMRApp::NewBackdrop()
+{
+    CHMRBackdrop* backdrop = new (std::nothrow) CHMRBackdrop;
+    if (backdrop)
+        backdrop->SetPreferences(&m_preferencesFile);
+    return backdrop;
+}
 
 CHMRBackbone* CHMRApp::NewController() { return new (std::nothrow) CHMRBackbone; }
 

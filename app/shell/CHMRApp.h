@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Win32Types.h"
+#include "app/shell/CPreferencesFile.h"
 #include "toolkit/core/CApp.h"
 
 class CHMRBackbone;
@@ -66,6 +67,7 @@ private:
 
     CHMRBackbone* m_controller = nullptr;
     IPanelMaker* m_panelMaker = nullptr;
+    CPreferencesFile m_preferencesFile;
     uint32_t m_textVariant = kDefaultTextVariant;
     int32_t m_pumpDepth = 0;
     bool m_quitDeferred = false;

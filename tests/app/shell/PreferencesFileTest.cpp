@@ -1,0 +1,308 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "app/shell/CPreferencesFile.h"
+#include "app/shell/PressureResponse.h"
+#include "paint/tools/CToolBase.h"
+#include "paint/tools/CToolProperty.h"
+#include "tests/app/shell/AppTestSupport.h"
+#include "tests/platform/ScopedEnvironment.h"
+#include "toolkit/core/tCMemFile.h"
+
+namespace {
+
+std::string U32(uint32_t value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string U64(uint64_t value)
+{
+    std::string bytes(8, '\0');
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string F32(float value)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, 4);
+    return U32(bits);
+}
+
+std::string Chunk(uint32_t tag, const std::string& payload) { return U32(tag) + U64(payload.size()) + payload; }
+
+class PreferencesFileTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        environment.Set("XDG_CONFIG_HOME", home.File("config"));
+        SetPressureResponse(0.5f);
+        SetUseCursorPosition(0);
+    }
+    void TearDown() override
+    {
+        SetPressureResponse(0.5f);
+        SetUseCursorPosition(0);
+        AppTest::TearDown();
+    }
+
+    tResult Read(const std::string& bytes)
+    {
+        tCMemFile stream;
+        if (!bytes.empty()) {
+            EXPECT_EQ(stream.WriteBytes(bytes.data(), int64_t(bytes.size())), kResOk);
+            EXPECT_EQ(stream.Rewind(), kResOk);
+        }
+        return CPreferencesFile::ReadChunks(*Backdrop(), stream);
+    }
+    std::string Written()
+    {
+        tCMemFile stream;
+        EXPECT_EQ(CPreferencesFile::WriteChunks(*Backdrop(), &stream), kResOk);
+        return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
+    }
+    std::string FilePath() const { return home.File("config") + "/Veltrana Works/Kostrel 2/Kostrel.prs"; }
+    CHMRBackbone& Controller() const { return *app->controller; }
+    CToolBase* Tool(uint32_t id) const
+    {
+        for (CToolBase* tool : Controller().GetTools())
+            if (tool->GetToolId() == id)
+                return tool;
+        return nullptr;
+    }
+    static std::string Record(CToolBase* tool)
+    {
+        tCMemFile record;
+        EXPECT_EQ(tool->WriteSettings(&record), kResOk);
+        return std::string(reinterpret_cast<const char*>(record.GetData()), size_t(record.GetSize()));
+    }
+
+    // The program's own preferences file, which its backdrop is given when no other is.
+    void Run()
+    {
+        Start();
+        app->preferences = nullptr;
+        ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+    }
+
+    TempFolder home;
+    ScopedEnvironment environment;
+};
+
+TEST_F(PreferencesFileTest, EverySettingComesBackThroughTheFile)
+{
+    Run();
+    ASSERT_GE(Controller().GetTools().GetCount(), 2);
+    CToolBase* second = Controller().GetTools()[1];
+    // Every tool's first property moves away from its default.
+    for (CToolBase* tool : Controller().GetTools()) {
+        tCArray<CToolProperty*> list(tCArray<CToolProperty*>::kAutoGrowth);
+        ASSERT_EQ(tool->GetPropertyList(&list), kResOk);
+        if (list.GetCount() > 0)
+            (void)tool->SetProperty(list[0]->GetTextId(), 0.125f);
+        for (CToolProperty* property : list)
+            delete property;
+    }
+    *Backdrop()->GetSoundsSwitch() = 0;
+    *Backdrop()->GetTransitionsSwitch() = 0;
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgPickTool, 0, second->GetToolId(), 0), kResOk);
+    Controller().SetPaintColour(0xFF123456);
+    SetPressureResponse(0.75f);
+    SetUseCursorPosition(1);
+    Backdrop()->GetCursorManager().SetSimpleCursor(1);
+    ASSERT_EQ(Backdrop()->SetBackgroundColour(0xFF102030, 0), kResOk);
+    std::vector<std::string> records;
+    for (CToolBase* tool : Controller().GetTools())
+        records.push_back(Record(tool));
+
+    ASSERT_EQ(Backdrop()->WritePreferences(), kResOk);
+    ASSERT_TRUE(std::filesystem::is_regular_file(FilePath()));
+
+    *Backdrop()->GetSoundsSwitch() = 1;
+    *Backdrop()->GetTransitionsSwitch() = 1;
+    Backdrop()->SetStartTool(4900);
+    Controller().SetPaintColour(0xFF6060FF);
+    SetPressureResponse(0.5f);
+    SetUseCursorPosition(0);
+    Backdrop()->GetCursorManager().SetSimpleCursor(0);
+    ASSERT_EQ(Backdrop()->SetBackgroundColour(0xFF303050, 0), kResOk);
+    for (CToolBase* tool : Controller().GetTools())
+        tool->Reset();
+
+    EXPECT_EQ(Backdrop()->ReadPreferences(), kResOk);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 0u);
+    EXPECT_EQ(*Backdrop()->GetTransitionsSwitch(), 0u);
+    EXPECT_EQ(Backdrop()->GetStartTool(), second->GetToolId());
+    EXPECT_EQ(Controller().GetPaintColour(), 0xFF123456u);
+    EXPECT_FLOAT_EQ(GetPressureResponse(), 0.75f);
+    EXPECT_EQ(GetUseCursorPosition(), 1u);
+    EXPECT_EQ(Backdrop()->GetCursorManager().GetSimpleCursor(), 1u);
+    EXPECT_EQ(Backdrop()->GetBackgroundColour(), 0xFF102030u);
+    for (int32_t i = 0; i < Controller().GetTools().GetCount(); ++i)
+        EXPECT_EQ(Record(Controller().GetTools()[i]), records[size_t(i)]) << "tool " << i;
+}
+
+TEST_F(PreferencesFileTest, TheWriterWritesTheRowsInTheirOrderAndWidths)
+{
+    Run();
+    *Backdrop()->GetSoundsSwitch() = 1;
+    *Backdrop()->GetTransitionsSwitch() = 0;
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgPickTool, 0, 4900, 0), kResOk);
+    Controller().SetPaintColour(0xFF112233);
+    SetPressureResponse(0.25f);
+    std::string expected = Chunk(0xFF003013, U32(1)) + Chunk(0xFF003094, U32(0)) + Chunk(0xFF003004, U32(4900));
+    for (CToolBase* tool : Controller().GetTools())
+        expected += Chunk(0xFF003082, Record(tool));
+    expected += Chunk(0xFF00301B, U32(0xFF112233)) + Chunk(0xFF00308E, F32(Controller().GetColourChannel()));
+    CWindowBase* window = GetMainWindow();
+    ASSERT_NE(window, nullptr);
+    expected += Chunk(0xFF003022, U32(uint32_t(window->GetMonitorFlag())));
+    expected += Chunk(0xFF003021, U32(window->IsFullScreen() ? 1 : 0));
+    expected += Chunk(0xFF00301F, F32(0.25f)) + Chunk(0xFF0030A0, U32(0)) + Chunk(0xFF003095, U32(0));
+    expected += Chunk(0xFF0030A1, U32(Backdrop()->GetBackgroundColour()));
+    EXPECT_EQ(Written(), expected);
+}
+
+TEST_F(PreferencesFileTest, HandMadeFilesApplyWhatTheySay)
+{
+    Run();
+    // An unknown chunk is skipped by its length; a sounds payload of 2 is off.
+    EXPECT_EQ(Read(Chunk(0xFF003094, U32(0)) + Chunk(0x12345678, "abcdefg") + Chunk(0xFF003013, U32(2)) +
+                   Chunk(0xFF0030A1, U32(0xFF0000AA))),
+              kResOk);
+    EXPECT_EQ(*Backdrop()->GetTransitionsSwitch(), 0u);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 0u);
+    EXPECT_EQ(Backdrop()->GetBackgroundColour(), 0xFF0000AAu);
+
+    // A record of an unknown tool is skipped and the next chunk applied.
+    EXPECT_EQ(Read(Chunk(0xFF003082, U32(7777) + std::string(40, '\x01')) + Chunk(0xFF003013, U32(1))), kResOk);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 1u);
+
+    // An empty file applies nothing.
+    EXPECT_EQ(Read(""), kResOk);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 1u);
+}
+
+TEST_F(PreferencesFileTest, RefusedValuesLeaveTheDefaults)
+{
+    Run();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(Read(Chunk(0xFF00301F, F32(nan)) + Chunk(0xFF00301F, F32(inf)) + Chunk(0xFF003004, U32(0)) +
+                   Chunk(0xFF003004, U32(4916)) + Chunk(0xFF003004, U32(4899)) + Chunk(0xFF003013, "\x00\x00") +
+                   Chunk(0xFF0030A1, "\x01\x02\x03")),
+              kResOk);
+    EXPECT_FLOAT_EQ(GetPressureResponse(), 0.5f);
+    EXPECT_EQ(Backdrop()->GetStartTool(), 4900u);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 1u);
+    EXPECT_EQ(Backdrop()->GetBackgroundColour(), 0xFF303050u);
+
+    EXPECT_EQ(Read(Chunk(0xFF00301F, F32(7.0f)) + Chunk(0xFF003095, U32(9)) + Chunk(0xFF003004, U32(4915))), kResOk);
+    EXPECT_FLOAT_EQ(GetPressureResponse(), 1.0f);
+    EXPECT_EQ(Backdrop()->GetCursorManager().GetSimpleCursor(), 1u);
+    EXPECT_EQ(Backdrop()->GetStartTool(), 4915u);
+    EXPECT_EQ(Read(Chunk(0xFF00301F, F32(-3.0f))), kResOk);
+    EXPECT_FLOAT_EQ(GetPressureResponse(), 0.0f);
+}
+
+TEST_F(PreferencesFileTest, HostileLengthsAndCutsEndTheReading)
+{
+    Run();
+    const std::string sounds = Chunk(0xFF003013, U32(0));
+    // Lengths beyond what remains end the walk: the chunks after them are not applied.
+    for (uint64_t length : {uint64_t(1) << 63, ~uint64_t(0), uint64_t(1000), uint64_t(21)}) {
+        EXPECT_EQ(Read(U32(0xFF0030A1) + U64(length) + U32(0xFF000001) + sounds), kResOk) << length;
+        EXPECT_EQ(Backdrop()->GetBackgroundColour(), 0xFF303050u);
+        EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 1u) << length;
+    }
+    // A short value is refused, and the walk goes on after it.
+    EXPECT_EQ(Read(U32(0xFF0030A1) + U64(3) + "abc" + sounds), kResOk);
+    EXPECT_EQ(Backdrop()->GetBackgroundColour(), 0xFF303050u);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 0u);
+    *Backdrop()->GetSoundsSwitch() = 1;
+    EXPECT_EQ(Read(U32(0xFF0030A1) + U64(0) + sounds), kResOk);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 0u);
+
+    const std::string whole = Written();
+    for (size_t cut = 0; cut < whole.size(); ++cut)
+        EXPECT_EQ(Read(whole.substr(0, cut)), kResOk) << cut;
+}
+
+TEST_F(PreferencesFileTest, NoFileAnswersTwoAndMakesNoFolder)
+{
+    Run();
+    EXPECT_EQ(Backdrop()->ReadPreferences(), kResHandled);
+    EXPECT_FALSE(std::filesystem::exists(home.File("config")));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(PreferencesFileTest, AFailedWriteKeepsThePreviousFile)
+{
+    Run();
+    ASSERT_EQ(Backdrop()->WritePreferences(), kResOk);
+    const std::string before = ReadWholeFile(FilePath());
+    ASSERT_GT(before.size(), 64u);
+    ASSERT_EQ(Backdrop()->SetBackgroundColour(0xFF010203, 0), kResOk);
+
+    // The file system refuses every byte past the 64th: the write fails half-way.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const sighandler_t savedHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const tResult written = Backdrop()->WritePreferences();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    signal(SIGXFSZ, savedHandler);
+    EXPECT_NE(written, kResOk);
+    EXPECT_EQ(ReadWholeFile(FilePath()), before);
+
+    // A file where the product folder should be: nothing can be written, and that is said.
+    std::filesystem::remove_all(std::filesystem::path(FilePath()).parent_path());
+    WriteWholeFile(std::filesystem::path(FilePath()).parent_path().string(), "in the way");
+    EXPECT_NE(Backdrop()->WritePreferences(), kResOk);
+}
+
+// A stream that takes only the first `limit` bytes.
+class ShortStream : public tCMemFile {
+public:
+    explicit ShortStream(int64_t limit) : m_limit(limit) {}
+    tResult WriteBytes(const void* buffer, int64_t count) override
+    {
+        if (GetSize() + count > m_limit)
+            return kResFileIO;
+        return tCMemFile::WriteBytes(buffer, count);
+    }
+
+private:
+    int64_t m_limit;
+};
+
+TEST_F(PreferencesFileTest, AFailingStreamStopsTheWritingAtEveryStep)
+{
+    Run();
+    const std::string whole = Written();
+    for (int64_t limit = 0; limit < int64_t(whole.size()); ++limit) {
+        ShortStream stream(limit);
+        EXPECT_EQ(CPreferencesFile::WriteChunks(*Backdrop(), &stream), kResFileIO) << limit;
+    }
+    ShortStream stream(int64_t(whole.size()));
+    EXPECT_EQ(CPreferencesFile::WriteChunks(*Backdrop(), &stream), kResOk);
+}
+
+}  // namespace
