@@ -178,6 +178,29 @@ TEST_F(PreferencesFileTest, TheWriterWritesTheRowsInTheirOrderAndWidths)
     EXPECT_EQ(Written(), expected);
 }
 
+TEST_F(PreferencesFileTest, TheWindowWordsComeBack)
+{
+    Run();
+    CWindowBase* window = GetMainWindow();
+    ASSERT_NE(window, nullptr);
+    const int32_t monitor = window->GetMonitorFlag();
+    // A windowed main window comes back windowed, at most 1024 by 768 on the test's desktop.
+    EXPECT_EQ(Read(Chunk(0xFF003022, U32(uint32_t(1 - monitor))) + Chunk(0xFF003021, U32(0))), kResOk);
+    EXPECT_EQ(window->GetMonitorFlag(), 1 - monitor);
+    EXPECT_FALSE(window->IsFullScreen());
+    EXPECT_GT(window->GetWidth(), 1000);
+    EXPECT_LE(window->GetWidth(), 1024);
+    EXPECT_GT(window->GetHeight(), 700);
+    EXPECT_LE(window->GetHeight(), 768);
+    const std::string windowed = Written();
+    EXPECT_NE(windowed.find(Chunk(0xFF003021, U32(0))), std::string::npos);
+    // Any other word is full screen; the cover word is taken as 0 or 1.
+    EXPECT_EQ(Read(Chunk(0xFF003021, U32(7)) + Chunk(0xFF003022, U32(9))), kResOk);
+    EXPECT_TRUE(window->IsFullScreen());
+    EXPECT_EQ(window->GetMonitorFlag(), 1);
+    EXPECT_NE(Written().find(Chunk(0xFF003021, U32(1))), std::string::npos);
+}
+
 TEST_F(PreferencesFileTest, HandMadeFilesApplyWhatTheySay)
 {
     Run();
