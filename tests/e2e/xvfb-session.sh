@@ -19,6 +19,8 @@ fail() {
     exit 1
 }
 
+# The programs keep their preferences in the work folder, not in the user's own.
+export XDG_CONFIG_HOME="$work/config"
 unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 export SDL_AUDIODRIVER=dummy
 # Under the sanitizers, what the desktop's libraries keep to the end is not the program's leak.
