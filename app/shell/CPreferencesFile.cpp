@@ -1,6 +1,5 @@
 #include "app/shell/CPreferencesFile.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -96,9 +95,9 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
         float value = 0.0f;
         if (payload.ReadFloat(&value) != kResOk || !std::isfinite(value))
             return;
-        // The channel value is read and left at its default.
+        // The channel value is read and left at its default; the response keeps itself in 0..1.
         if (tag == kTagPressureResponse)
-            SetPressureResponse(std::clamp(value, 0.0f, 1.0f));
+            SetPressureResponse(value);
         return;
     }
     int32_t value = 0;
@@ -224,12 +223,7 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
 tResult CPreferencesFile::ReadChunks(CHMRBackdrop& backdrop, tCStream& stream)
 {
     const int64_t fileLength = stream.GetLength();
-    for (;;) {
-        const int64_t position = stream.GetPosition();
-        if (position < 0 || position >= fileLength)
-            break;
-        if (fileLength - position < 4)
-            break;
+    while (stream.GetPosition() < fileLength) {
         uint32_t tag = 0;
         if (const tResult read = stream.ReadU32(&tag); read != kResOk) {
             if (read != kResHandled)
@@ -237,11 +231,11 @@ tResult CPreferencesFile::ReadChunks(CHMRBackdrop& backdrop, tCStream& stream)
             break;
         }
         uint64_t length = 0;
-        if (fileLength - stream.GetPosition() < 8 || stream.ReadU64(&length) != kResOk)
+        if (stream.ReadU64(&length) != kResOk)
             break;
         const int64_t start = stream.GetPosition();
         // A length beyond what remains ends the reading: the rest cannot be trusted.
-        if (start < 0 || start >= fileLength || length > uint64_t(fileLength - start))
+        if (start < 0 || length > uint64_t(fileLength - start))
             break;
         if (IsKnownTag(tag)) {
             tCMemFile payload;

@@ -95,7 +95,9 @@ protected:
     // The program's own preferences file, which its backdrop is given when no other is.
     void Run()
     {
-        Start();
+        std::map<uint32_t, std::u16string> texts = AppTexts();
+        texts[kStrErrPreferences] = u"The preferences file is damaged.";
+        Start({}, texts);
         app->preferences = nullptr;
         ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
     }
@@ -161,11 +163,11 @@ TEST_F(PreferencesFileTest, TheWriterWritesTheRowsInTheirOrderAndWidths)
 {
     Run();
     *Backdrop()->GetSoundsSwitch() = 1;
-    *Backdrop()->GetTransitionsSwitch() = 0;
+    *Backdrop()->GetTransitionsSwitch() = 1;
     ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgPickTool, 0, 4900, 0), kResOk);
     Controller().SetPaintColour(0xFF112233);
     SetPressureResponse(0.25f);
-    std::string expected = Chunk(0xFF003013, U32(1)) + Chunk(0xFF003094, U32(0)) + Chunk(0xFF003004, U32(4900));
+    std::string expected = Chunk(0xFF003013, U32(1)) + Chunk(0xFF003094, U32(1)) + Chunk(0xFF003004, U32(4900));
     for (CToolBase* tool : Controller().GetTools())
         expected += Chunk(0xFF003082, Record(tool));
     expected += Chunk(0xFF00301B, U32(0xFF112233)) + Chunk(0xFF00308E, F32(Controller().GetColourChannel()));
@@ -239,8 +241,20 @@ TEST_F(PreferencesFileTest, RefusedValuesLeaveTheDefaults)
     EXPECT_FLOAT_EQ(GetPressureResponse(), 1.0f);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetSimpleCursor(), 1u);
     EXPECT_EQ(Backdrop()->GetStartTool(), 4915u);
-    EXPECT_EQ(Read(Chunk(0xFF00301F, F32(-3.0f))), kResOk);
+    EXPECT_EQ(Read(Chunk(0xFF00301F, F32(-3.0f)) + Chunk(0xFF003004, U32(4900))), kResOk);
     EXPECT_FLOAT_EQ(GetPressureResponse(), 0.0f);
+    EXPECT_EQ(Backdrop()->GetStartTool(), 4900u);
+}
+
+TEST_F(PreferencesFileTest, AnUnreadableTagIsReported)
+{
+    Run();
+    (void)Boxes();
+    EXPECT_EQ(Read(Chunk(0xFF003013, U32(0)) + "\x01\x02"), kResOk);
+    EXPECT_EQ(*Backdrop()->GetSoundsSwitch(), 0u);
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(u"preferences"), std::u16string::npos);
 }
 
 TEST_F(PreferencesFileTest, HostileLengthsAndCutsEndTheReading)
@@ -266,6 +280,18 @@ TEST_F(PreferencesFileTest, HostileLengthsAndCutsEndTheReading)
         EXPECT_EQ(Read(whole.substr(0, cut)), kResOk) << cut;
 }
 
+TEST_F(PreferencesFileTest, WithoutTheProductTextThereIsNoFile)
+{
+    std::map<uint32_t, std::u16string> texts = AppTexts();
+    texts.erase(kStrProduct);
+    Start({}, texts);
+    app->preferences = nullptr;
+    ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+    EXPECT_EQ(Backdrop()->ReadPreferences(), kResOk);
+    EXPECT_EQ(Backdrop()->WritePreferences(), kResResourceNotFound);
+    EXPECT_FALSE(std::filesystem::exists(home.File("config")));
+}
+
 TEST_F(PreferencesFileTest, NoFileAnswersTwoAndMakesNoFolder)
 {
     Run();
@@ -289,10 +315,12 @@ TEST_F(PreferencesFileTest, AFailedWriteKeepsThePreviousFile)
     rlimit small = saved;
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStderr();
     const tResult written = Backdrop()->WritePreferences();
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
     signal(SIGXFSZ, savedHandler);
     EXPECT_NE(written, kResOk);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("preferences file could not be written"), std::string::npos);
     EXPECT_EQ(ReadWholeFile(FilePath()), before);
 
     // A file where the product folder should be: nothing can be written, and that is said.
