@@ -7,7 +7,9 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <utility>
 
+#include "RunBenchmarks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CStandardRenderer.h"
@@ -45,29 +47,31 @@ void PaintLayer(CLayer& layer, int32_t index)
     }
 }
 
-// One painting a size and layer count, kept across the benchmarks.
-CCanvas& Painting(int32_t width, int32_t height, int32_t layers)
+// One painting a size and layer count, kept across the benchmarks; null when it cannot be made.
+CCanvas* Painting(int32_t width, int32_t height, int32_t layers)
 {
     static std::map<std::tuple<int32_t, int32_t, int32_t>, std::unique_ptr<CCanvas>> paintings;
     std::unique_ptr<CCanvas>& canvas = paintings[{width, height, layers}];
-    if (!canvas) {
-        paintings.clear();
-        canvas = std::make_unique<CCanvas>();
-        canvas->Initialise();
-        canvas->SetCanvasSize(width, height);
-        for (int32_t i = 0; i < layers; ++i) {
-            canvas->InsertNewLayer(i);
-            CLayer* layer = canvas->GetLayer(i);
-            PaintLayer(*layer, i);
-            if (i == 0) {
-                layer->SetGrainImage(MakeGrain());
-            } else {
-                layer->SetPaperOpacity(0.0f);
-                layer->SetOpacity(0.85f);
-            }
+    if (canvas)
+        return canvas.get();
+    paintings.clear();
+    auto made = std::make_unique<CCanvas>();
+    if (made->Initialise() != kResOk || made->SetCanvasSize(width, height) != kResOk)
+        return nullptr;
+    for (int32_t i = 0; i < layers; ++i) {
+        if (made->InsertNewLayer(i) != kResOk)
+            return nullptr;
+        CLayer* layer = made->GetLayer(i);
+        PaintLayer(*layer, i);
+        if (i == 0) {
+            layer->SetGrainImage(MakeGrain());
+        } else {
+            layer->SetPaperOpacity(0.0f);
+            layer->SetOpacity(0.85f);
         }
     }
-    return *canvas;
+    paintings[{width, height, layers}] = std::move(made);
+    return paintings[{width, height, layers}].get();
 }
 
 void SetPerCell(benchmark::State& state, int64_t cells)
@@ -83,16 +87,23 @@ void BM_RenderLayers(benchmark::State& state)
     const int32_t height = width * 3 / 4;
     const int32_t layers = int32_t(state.range(1));
     const int32_t side = int32_t(state.range(2));
-    CCanvas& canvas = Painting(width, height, layers);
+    CCanvas* canvas = Painting(width, height, layers);
     CStandardRenderer renderer;
-    renderer.ResetLights();
+    if (!canvas || renderer.ResetLights() != kResOk) {
+        state.SkipWithError("the painting or the lights could not be made");
+        return;
+    }
     renderer.SetKernel(state.range(3) == 0 ? RenderKernel::kReference : RenderKernel::kRows);
     const tCRect dirty{width / 2 - side / 2, height / 2 - side / 2, width / 2 + (side + 1) / 2, height / 2 + (side + 1) / 2};
     for (auto _ : state) {
         if (side > 0)
-            canvas.MarkCellsDirty(dirty);
-        benchmark::DoNotOptimize(renderer.RenderLayers(canvas.GetComposite(), &canvas, side == 0 ? 1 : 0, -1));
-        canvas.ResetDirtySpans();
+            canvas->MarkCellsDirty(dirty);
+        const tResult rendered = renderer.RenderLayers(canvas->GetComposite(), canvas, side == 0 ? 1 : 0, -1);
+        canvas->ResetDirtySpans();
+        if (rendered != kResOk) {
+            state.SkipWithError("the render failed");
+            break;
+        }
     }
     SetPerCell(state, side == 0 ? int64_t(width) * height : int64_t(side) * side);
     state.SetLabel(state.range(3) == 0 ? "reference" : "rows");
@@ -111,4 +122,4 @@ BENCHMARK(BM_RenderLayers)->Apply(RenderArguments)->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

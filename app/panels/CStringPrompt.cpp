@@ -18,17 +18,6 @@ namespace {
 
 constexpr uint32_t kKeyEnter = 13;
 
-// The rect of a widget of the root's tree in the root's coordinates.
-tCRect RectInRoot(CWidget* widget, CWidget* root)
-{
-    tCRect rect = widget->GetRect();
-    for (CWidget* parent = widget->GetParent(); parent && parent != root; parent = parent->GetParent()) {
-        const tCRect& outer = parent->GetRect();
-        rect = {rect.left + outer.left, rect.top + outer.top, rect.right + outer.left, rect.bottom + outer.top};
-    }
-    return rect;
-}
-
 void SetSize(CWidget* widget, int32_t width, int32_t height)
 {
     widget->GetLayout()->width = float(width);
@@ -194,12 +183,13 @@ void CStringPrompt::ClipGlows()
 {
     const int32_t width = m_root->GetWidth();
     const int32_t height = m_root->GetHeight();
+    // The buttons are children of the root, so their rects are in the root's coordinates.
     if (CWidget* ok = m_root->FindWidgetById(kOkButton)) {
-        const tCRect rect = RectInRoot(ok, m_root);
+        const tCRect& rect = ok->GetRect();
         ClipPromptGlow(m_root, kOkGlow, {rect.left, rect.top, width, height}, 0);
     }
     if (CWidget* cancel = m_root->FindWidgetById(kCancelButton)) {
-        const tCRect rect = RectInRoot(cancel, m_root);
+        const tCRect& rect = cancel->GetRect();
         ClipPromptGlow(m_root, kCancelGlow, {0, rect.top, rect.right, height}, 0);
     }
 }

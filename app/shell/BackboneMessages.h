@@ -19,10 +19,10 @@ inline constexpr uint32_t kMsgInitialise = 0xFF000001u;
 // b = CProjectInfo*: a save to the record's file, an open of it.
 inline constexpr uint32_t kMsgSaveProject = 0xFF000003u;
 inline constexpr uint32_t kMsgOpenProject = 0xFF000004u;
-// b = tCFPath*: the painting written as an image file of the path's type.
-inline constexpr uint32_t kMsgExportImage = 0xFF000006u;
 // Report: the address of the controller's project record into b = CProjectInfo**.
 inline constexpr uint32_t kMsgProjectRecord = 0xFF000005u;
+// b = tCFPath* of the image file to write the painting into, or 0: the save dialog asks.
+inline constexpr uint32_t kMsgExportImage = 0xFF000006u;
 inline constexpr uint32_t kMsgUndo = 0xFF000007u;
 inline constexpr uint32_t kMsgRedo = 0xFF000008u;
 // With b and c both 0: print the painting.

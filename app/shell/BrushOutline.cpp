@@ -12,6 +12,8 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 // A half turn of the profile across the 5.5-pixel band.
 constexpr float kProfileTurn = 0.5711987f;
+// A pixel this close to a line's centre takes the line's crosswise direction.
+constexpr float kOnLine = 1.0e-3f;
 // Pixel bounds far beyond any view, so that conversions to int stay defined.
 constexpr float kFarPixel = 1.0e7f;
 
@@ -67,13 +69,6 @@ EllipseFrame::EllipseFrame(const OutlineShape& shape)
     shift = (1.0f - shape.tilt) * r * 1.2f;
     weight = 0.0625f * shape.tilt + 0.9375f;
     stretch = 1.5f - 0.5f * shape.tilt;
-}
-
-float EllipseFrame::Measure(float dx, float dy) const
-{
-    const float u = dx * cosine + dy * sine - shift;
-    const float v = (-dx * sine + dy * cosine) * stretch;
-    return u * u * weight + v * v;
 }
 
 COutlinePainter::COutlinePainter(const CStandardRenderer& renderer, CImage* target, const tCRect& clip)
@@ -289,10 +284,12 @@ void COutlinePainter::PaintLine(CFloatPoint from, CFloatPoint to)
             const float d = std::sqrt(off.x * off.x + off.y * off.y);
             if (d > kOutlineBand)
                 continue;
-            if (d > 0.0f)
+            // On the centre line the offset's direction is rounding noise: the line's own
+            // crosswise direction stands in.
+            if (d > kOnLine)
                 PaintPixel(x, y, d, off.x / d, off.y / d);
             else
-                PaintPixel(x, y, 0.0f, across.x, across.y);
+                PaintPixel(x, y, d, across.x, across.y);
         }
     }
 }

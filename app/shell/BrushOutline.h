@@ -35,9 +35,6 @@ struct OutlineShape {
 struct EllipseFrame {
     explicit EllipseFrame(const OutlineShape& shape);
 
-    // The ring's measure of a point relative to the pen: u^2 x weight + v^2.
-    float Measure(float dx, float dy) const;
-
     float cosine = 1.0f;
     float sine = 0.0f;
     float r = 0.0f;

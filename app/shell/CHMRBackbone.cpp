@@ -8,11 +8,11 @@
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
 #include "paint/engine/CanvasImageExport.h"
-#include "toolkit/core/tCFPath.h"
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/NibFalloff.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCStream.h"
 
 namespace {
@@ -167,13 +167,8 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
         return SaveProjectTo(FromMsgArg<CProjectInfo>(b));
     case kMsgOpenProject:
         return OpenProjectFrom(FromMsgArg<CProjectInfo>(b));
-    case kMsgExportImage: {
-        tCFPath* path = FromMsgArg<tCFPath>(b);
-        if (!path)
-            return {kResBadParam, false};
-        const tResult exported = ExportCanvasImage(m_canvas, *path);
-        return {exported, exported == kResOk};
-    }
+    case kMsgExportImage:
+        return ExportImageTo(FromMsgArg<tCFPath>(b));
     case kMsgProjectRecord:
         if (apply)
             return kEnd;
@@ -323,6 +318,14 @@ CHMRBackbone::Reply CHMRBackbone::OpenProjectFrom(CProjectInfo* project)
     m_project.modified = 0;
     (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
     return {kResOk, true};
+}
+
+// Without a target the dialog's choice goes into a path of the export's own.
+CHMRBackbone::Reply CHMRBackbone::ExportImageTo(tCFPath* target)
+{
+    tCFRef chosen;
+    const tResult exported = ExportCanvasImage(m_canvas, target ? *target : chosen);
+    return {exported, exported == kResOk};
 }
 
 CHMRBackbone::Reply CHMRBackbone::Print(tMsgArg b, tMsgArg c)

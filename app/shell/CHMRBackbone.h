@@ -18,6 +18,7 @@ class CKS2CursorManager;
 class CStandardRenderer;
 class CToolBase;
 class ITabletInput;
+class tCFPath;
 class tCStream;
 struct CellMapResize;
 struct CPenSample;
@@ -146,6 +147,7 @@ private:
     Reply NewPainting(CProjectInfo* project);
     Reply SaveProjectTo(CProjectInfo* project);
     Reply OpenProjectFrom(CProjectInfo* project);
+    Reply ExportImageTo(tCFPath* target);
     Reply Print(tMsgArg b, tMsgArg c);
     Reply PickTool(uint32_t id);
     Reply ResizePainting(const CellMapResize* record);

@@ -44,6 +44,7 @@ tResult CHMRBackbone::Initialise()
         return kResCreateFailed;
     }
     m_canvas->SetHost(this);
+    // The canvas's input reaches the pen pressure, the colour and the cursor through the controller.
     m_canvas->SetShellServices(this);
     if (const tResult result = m_canvas->Initialise(); result != kResOk) {
         ReportFailure(result, u"Failed to initialise the canvas object.");

@@ -131,6 +131,8 @@ void CKS2CursorManager::RemoveOutline(uint32_t present)
 {
     m_record.eraseRequest = 1;
     (void)DrawToolCursor(nullptr, present);
+    // Also when there was no outline to work out, the request does not outlive the call.
+    m_record.eraseRequest = 0;
 }
 
 void CKS2CursorManager::UpdateCursor(CWidget* widget, const CPenSample* sample, uint32_t present)

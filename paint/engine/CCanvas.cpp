@@ -277,6 +277,7 @@ tResult CCanvas::FlattenLayers(uint32_t recordUndo)
             RemoveLayer(1);
     }
     m_currentLayer = 0;
+    m_secondLayer = ClampLayerIndex(m_secondLayer);
     TK_TRY(result);
     return TellLayersChanged();
 }

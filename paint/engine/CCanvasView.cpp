@@ -219,10 +219,11 @@ tResult CCanvas::FitToView()
         UpdateViewGeometry(0);
         tCPoint topLeft = ParentCentre().Minus({RoundToInt32(double(m_width) * zoom * 0.5),
                                                 RoundToInt32(double(m_height) * zoom * 0.5)});
-        TK_TRY(SendToBackbone(kMsgCanvasZoom, ToMsgArg(this), ToMsgArg(&zoom), 0));
-        TK_TRY(SendToBackbone(kMsgCanvasPosition, ToMsgArg(this), ToMsgArg(&topLeft), 0));
+        // The flips go before the controller is told, so that a refusal leaves none behind.
         m_flipHorizontal = 0;
         m_flipVertical = 0;
+        TK_TRY(SendToBackbone(kMsgCanvasZoom, ToMsgArg(this), ToMsgArg(&zoom), 0));
+        TK_TRY(SendToBackbone(kMsgCanvasPosition, ToMsgArg(this), ToMsgArg(&topLeft), 0));
     }
     return m_view->PresentDirtyRects();
 }

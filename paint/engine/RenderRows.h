@@ -90,7 +90,8 @@ void SetLayerRenderValues(LayerRenderValues* values, const CLayer& layer);
 uint32_t SampleGrain(const LayerRenderValues& layer, int32_t x, int32_t row);
 
 // The heights of a row around the one being lit; `above` and `below` are null outside the
-// canvas, where heights count as 0.
+// canvas, where the row itself stands in for them: the top and bottom rows take a one-sided
+// difference, as the first and last columns do.
 struct LitRows {
     const int32_t* paintAbove = nullptr;
     const int32_t* grainAbove = nullptr;

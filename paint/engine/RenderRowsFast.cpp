@@ -258,14 +258,13 @@ void LightChunk(const LightLanes* lights, int32_t count, const LitRows& rows, in
         dx[0] = last > 0 ? double(heights[1] - heights[2]) : 0.0;
     if (x0 + n - 1 == last && last > 0)
         dx[n - 1] = double(heights[n - 1] - heights[n]);
+    // Outside the canvas the row itself stands in for the row above or below.
+    const int32_t* paintAbove = rows.paintAbove ? rows.paintAbove : rows.paint;
+    const int32_t* grainAbove = rows.paintAbove ? rows.grainAbove : rows.grain;
+    const int32_t* paintBelow = rows.paintBelow ? rows.paintBelow : rows.paint;
+    const int32_t* grainBelow = rows.paintBelow ? rows.grainBelow : rows.grain;
     for (int32_t i = 0; i < n; ++i)
-        dy[i] = 0.0;
-    if (rows.paintAbove)
-        for (int32_t i = 0; i < n; ++i)
-            dy[i] = double(rows.paintAbove[x0 + i] + rows.grainAbove[x0 + i]);
-    if (rows.paintBelow)
-        for (int32_t i = 0; i < n; ++i)
-            dy[i] -= double(rows.paintBelow[x0 + i] + rows.grainBelow[x0 + i]);
+        dy[i] = double(paintAbove[x0 + i] + grainAbove[x0 + i]) - double(paintBelow[x0 + i] + grainBelow[x0 + i]);
     for (int32_t i = 0; i < n; ++i)
         s[i] = int32_t(shine[x0 + i] >> 16) & 255;
     for (int32_t i = 0; i < n; i += 2) {

@@ -34,10 +34,7 @@ uint32_t SampleGrain(const LayerRenderValues& layer, int32_t x, int32_t row)
 
 namespace {
 
-inline int64_t HeightAt(const int32_t* paint, const int32_t* grain, int32_t x)
-{
-    return paint ? int64_t(paint[x]) + grain[x] : 0;
-}
+inline int64_t HeightAt(const int32_t* paint, const int32_t* grain, int32_t x) { return int64_t(paint[x]) + grain[x]; }
 
 }  // namespace
 
@@ -87,6 +84,10 @@ void LightRowReference(const CStandardRenderer& renderer, const LitRows& rows, i
                        uint32_t* pixels, const uint32_t* shine)
 {
     const int32_t last = rows.width - 1;
+    const int32_t* paintAbove = rows.paintAbove ? rows.paintAbove : rows.paint;
+    const int32_t* grainAbove = rows.paintAbove ? rows.grainAbove : rows.grain;
+    const int32_t* paintBelow = rows.paintBelow ? rows.paintBelow : rows.paint;
+    const int32_t* grainBelow = rows.paintBelow ? rows.grainBelow : rows.grain;
     for (int32_t x = x0; x <= x1; ++x) {
         int64_t dx = 0;
         if (last > 0) {
@@ -94,7 +95,7 @@ void LightRowReference(const CStandardRenderer& renderer, const LitRows& rows, i
             const int32_t right = x == last ? last : x + 1;
             dx = HeightAt(rows.paint, rows.grain, left) - HeightAt(rows.paint, rows.grain, right);
         }
-        const int64_t dy = HeightAt(rows.paintAbove, rows.grainAbove, x) - HeightAt(rows.paintBelow, rows.grainBelow, x);
+        const int64_t dy = HeightAt(paintAbove, grainAbove, x) - HeightAt(paintBelow, grainBelow, x);
         const SurfaceNormal normal = ComputeSurfaceNormal(double(dx), double(dy));
         pixels[x] = renderer.ShadeCell(normal, pixels[x], int32_t(shine[x] >> 16) & 255);
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "paint/tools/CToolBase.h"
+#include "toolkit/imaging/ValueNoise.h"
 
 // The oil brush: it carries a load of wet paint, lays it as thick ridged paint whose thickness
 // makes the lit relief, picks wet paint up from the canvas into its nib as it goes, and mixes
@@ -53,6 +54,15 @@ protected:
     uint32_t m_dryDab = 0;
 
 private:
+    // The pick-up's noise across the nib at entry i: the tabled kernel keeps the noise column of
+    // the stroke position and seed it last read.
+    uint32_t PickUpNoise(int32_t i);
+
+    ValueNoiseColumn m_pickUpNoise;
+    uint32_t m_pickUpNoiseX = 0;
+    uint32_t m_pickUpNoiseSeed = 0;
+    bool m_pickUpNoiseKept = false;
+
     // The segment phase's shaping of the nib's edge profile `profile` at a cell; may set the
     // thickness of a tap's paint.
     float ShapeProfile(Cell* paint, float profile, const CNibPlace& place, float width) const;

@@ -60,7 +60,7 @@ void CToolBase::Invalidate()
 
 void CToolBase::SetSize(float size)
 {
-    if (std::isnan(size))
+    if (!std::isfinite(size))
         return;
     m_size = std::clamp(size, 0.01f, 10.0f);
     Invalidate();

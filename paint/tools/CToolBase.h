@@ -45,6 +45,9 @@ enum : int32_t {
 // pick-up's and the smoothing's shortcuts, which give the same cells.
 enum class NibKernel : uint32_t { kReference, kTabled };
 
+// The channels of one entry of the tabled kernel's paint table.
+inline constexpr int32_t kNibTableChannels = 12;
+
 // Edge modes of PaintSweepCells: the two outlines do not cross, or cross in the left or the right
 // half of the working outline (the nib turned about that point).
 enum : int32_t { kSweepQuad = -1, kSweepCrossLeft = 5, kSweepCrossRight = 6 };
@@ -308,10 +311,13 @@ private:
     // The running grain bounds of the current sweep.
     int32_t m_grainLow = -1;
     int32_t m_grainHigh = -1;
-    // The nib rows' channels as floats (alpha, red x alpha, green x alpha, blue x alpha, red,
-    // green, blue, thickness, wetness, shine, extra), valid while a sweep walks its cells.
+    // The nib rows' channels as floats, kNibTableChannels to an entry (alpha, red x alpha,
+    // green x alpha, blue x alpha, thickness, wetness, shine, extra, red, green, blue, 1), valid
+    // while a sweep walks its cells; and the loaded row's entries the table was last made from.
     NibKernel m_nibKernel = NibKernel::kTabled;
-    float m_paintTable[2][11][kNibEntries] = {};
+    alignas(16) float m_paintTable[2][kNibEntries][kNibTableChannels] = {};
+    Cell m_paintTableRow[kNibEntries] = {};
+    bool m_paintTableRowKept = false;
     bool m_paintTableValid = false;
     // The grain under the sweep's box, one byte a cell, read once per sweep.
     CMemBlockT<uint8_t> m_boxGrain;

@@ -2,10 +2,16 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
+#include "paint/tools/CPickUpQuad.h"
+#include "paint/tools/CellLanes.h"
 #include "paint/tools/DabArithmetic.h"
 #include "toolkit/imaging/ValueNoise.h"
 
@@ -121,7 +127,11 @@ struct PaintSum {
     }
 
     // The mean cell; a sum without coverage keeps the plain mean of the colours.
-    PaintCell Mean() const
+    PaintCell Mean() const { return Scaled(1.0f / weight); }
+
+    // The colours by coverage (a sum without coverage: their plain mean), the other channels,
+    // coverage among them, as their sums times `scale`.
+    PaintCell Scaled(float scale) const
     {
         PaintCell cell{};
         if (!(weight > 0.0f))
@@ -134,86 +144,46 @@ struct PaintSum {
         const float r = covered ? red * perAlpha : plainRed * perWeight;
         const float g = covered ? green * perAlpha : plainGreen * perWeight;
         const float b = covered ? blue * perAlpha : plainBlue * perWeight;
-        cell.colour = byte(alpha * perWeight) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-        cell.thickness = word(thickness * perWeight);
-        cell.wetness = word(wetness * perWeight);
-        cell.shine = uint8_t(byte(shine * perWeight));
-        cell.extra = uint8_t(byte(extra * perWeight));
+        cell.colour = byte(alpha * scale) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+        cell.thickness = word(thickness * scale);
+        cell.wetness = word(wetness * scale);
+        cell.shine = uint8_t(byte(shine * scale));
+        cell.extra = uint8_t(byte(extra * scale));
         return cell;
     }
 };
 
-// The channels of the paint table, in the order PaintSum::Add takes them.
+// The channels of an entry of the paint table, in the order of CellLanes: every channel
+// PaintSum::Add sums, and 1, which sums the weights.
 enum : int32_t {
-    kTableAlpha,
-    kTableRedAlpha,
-    kTableGreenAlpha,
     kTableBlueAlpha,
-    kTableRed,
-    kTableGreen,
-    kTableBlue,
+    kTableGreenAlpha,
+    kTableRedAlpha,
+    kTableAlpha,
     kTableThickness,
     kTableWetness,
     kTableShine,
-    kTableExtra
+    kTableExtra,
+    kTableBlue,
+    kTableGreen,
+    kTableRed,
+    kTableOne
 };
+static_assert(kTableOne + 1 == kNibTableChannels, "the paint table's entries hold every channel");
 
 bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
 
-// The four cells around a pick-up point, kept while the following points fall on the same
-// ones: their channels, or the one cell they all are.
-struct PickUpQuad {
-    int32_t x0 = -1;
-    int32_t y0 = -1;
-    int32_t x1 = -1;
-    int32_t y1 = -1;
-    bool uniform = false;
-    PaintCell cell{};
-    UnpackedCell corners[4];
-};
-
-// The canvas paint at a point: the four cells around it weighted by their nearness, colours by
-// coverage; false off the canvas (or without cells).
-bool CanvasPaintAt(const CPaintCellNav* cells, tCFPoint at, PickUpQuad* quad, PaintCell* paint)
+// The canvas paint at a place: the four cells around it weighted by their nearness, colours by
+// coverage.
+PaintCell PlainCanvasPaint(const CPaintCellNav& cells, const PickUpPlace& place)
 {
-    if (!cells || !(at.x >= 0.0f && at.y >= 0.0f && at.x < float(cells->GetWidth()) && at.y < float(cells->GetHeight())))
-        return false;
-    const float fx = at.x - 0.5f, fy = at.y - 0.5f;
-    const float x0f = std::floor(fx), y0f = std::floor(fy);
-    const float wx = fx - x0f, wy = fy - y0f;
-    const int32_t lastX = cells->GetWidth() - 1, lastY = cells->GetHeight() - 1;
-    const int32_t x0 = std::clamp(int32_t(x0f), 0, lastX), x1 = std::clamp(int32_t(x0f) + 1, 0, lastX);
-    const int32_t y0 = std::clamp(int32_t(y0f), 0, lastY), y1 = std::clamp(int32_t(y0f) + 1, 0, lastY);
-    if (x0 != quad->x0 || x1 != quad->x1 || y0 != quad->y0 || y1 != quad->y1) {
-        const PaintCell& c00 = cells->Cells(y0)[x0];
-        const PaintCell& c01 = cells->Cells(y0)[x1];
-        const PaintCell& c10 = cells->Cells(y1)[x0];
-        const PaintCell& c11 = cells->Cells(y1)[x1];
-        quad->x0 = x0;
-        quad->y0 = y0;
-        quad->x1 = x1;
-        quad->y1 = y1;
-        quad->cell = c00;
-        // Four equal cells average to themselves.
-        quad->uniform = SameCell(c00, c01) && SameCell(c00, c10) && SameCell(c00, c11);
-        if (!quad->uniform) {
-            quad->corners[0] = UnpackedCell(c00);
-            quad->corners[1] = UnpackedCell(c01);
-            quad->corners[2] = UnpackedCell(c10);
-            quad->corners[3] = UnpackedCell(c11);
-        }
-    }
-    if (quad->uniform) {
-        *paint = quad->cell;
-        return true;
-    }
+    const float wx = place.wx, wy = place.wy;
     PaintSum sum;
-    sum.Add(quad->corners[0], (1.0f - wx) * (1.0f - wy));
-    sum.Add(quad->corners[1], wx * (1.0f - wy));
-    sum.Add(quad->corners[2], (1.0f - wx) * wy);
-    sum.Add(quad->corners[3], wx * wy);
-    *paint = sum.Mean();
-    return true;
+    sum.Add(cells.Cells(place.y0)[place.x0], (1.0f - wx) * (1.0f - wy));
+    sum.Add(cells.Cells(place.y0)[place.x1], wx * (1.0f - wy));
+    sum.Add(cells.Cells(place.y1)[place.x0], (1.0f - wx) * wy);
+    sum.Add(cells.Cells(place.y1)[place.x1], wx * wy);
+    return sum.Mean();
 }
 
 // n / d for n x d < 2^32 as one multiply: n x (floor(2^32 / d) + 1) >> 32. The factor exceeds
@@ -234,11 +204,59 @@ constexpr Reciprocals MakeReciprocals()
 
 constexpr Reciprocals kReciprocals = MakeReciprocals();
 
-// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded.
+// q rounded up from q + r / d where r / d is past a half, or a half and q odd: ties to even.
+uint32_t RoundQuotientToEven(uint32_t q, uint32_t r, uint32_t d)
+{
+    return q + (2 * r > d || (2 * r == d && (q & 1)) ? 1 : 0);
+}
+
+// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded to even.
 uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
 {
-    return uint32_t((uint64_t(sum + alpha / 2) * kReciprocals.factor[alpha]) >> 32);
+    const uint32_t q = uint32_t((uint64_t(sum) * kReciprocals.factor[alpha]) >> 32);
+    return RoundQuotientToEven(q, sum - q * alpha, alpha);
 }
+
+// The pick-up points' places along the nib, i / 119 for entry i.
+struct PickUpSteps {
+    float along[kNibEntries] = {};
+};
+
+constexpr PickUpSteps MakePickUpSteps()
+{
+    PickUpSteps steps;
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        steps.along[i] = float(i) / float(kNibEntries - 1);
+    return steps;
+}
+
+constexpr PickUpSteps kPickUpSteps = MakePickUpSteps();
+
+// A sum of the smoothing's weights 1, 2, 1 over 4, rounded to even.
+uint32_t Quarter(uint32_t sum) { return RoundQuotientToEven(sum >> 2, sum & 3, 4); }
+
+// Sums of the smoothing side by side in the lanes of a word, each lane wide enough for four
+// times its values: 16-bit lanes for bytes, 32-bit lanes for words. The ones mark each lane's
+// lowest bit, the mask a quarter's bits.
+struct SumLanes {
+    uint64_t ones;
+    uint64_t mask;
+};
+constexpr SumLanes kByteLanes = {0x0001000100010001u, 0x00FF00FF00FF00FFu};
+constexpr SumLanes kWordLanes = {0x0000000100000001u, 0x0000FFFF0000FFFFu};
+
+// Each lane's Quarter: a lane's sum plus 1, plus 1 more where its quarter is odd, over 4.
+uint64_t QuarterLanes(uint64_t sums, const SumLanes& lanes)
+{
+    return ((sums + lanes.ones + ((sums >> 2) & lanes.ones)) >> 2) & lanes.mask;
+}
+
+// A colour's four bytes in 16-bit lanes: blue, red, green, alpha.
+uint64_t ColourLanes(uint32_t colour) { return (colour & 0x00FF00FFu) | uint64_t(colour & 0xFF00FF00u) << 24; }
+// A cell's thickness and wetness in 32-bit lanes.
+uint64_t WordLanes(const PaintCell& cell) { return cell.thickness | uint64_t(cell.wetness) << 32; }
+// A cell's shine and extra in 16-bit lanes.
+uint32_t ByteLanes(const PaintCell& cell) { return cell.shine | uint32_t(cell.extra) << 16; }
 
 // SmoothNibPaint's blend with the three neighbours written out and the divisions by the alpha
 // sum as multiplies: the same integers.
@@ -251,22 +269,36 @@ void SmoothEntries(const PaintCell* source, PaintCell* entries)
         if (SameCell(left, middle) && SameCell(right, middle))
             continue;
         const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
-        const uint32_t alpha = al + 2 * am + ar;
-        uint32_t colour = middle.colour & 0x00FFFFFFu;
-        if (alpha > 0) {
-            colour = 0;
-            for (int32_t shift = 16; shift >= 0; shift -= 8) {
-                const uint32_t sum = al * ((left.colour >> shift) & 255) + 2 * am * ((middle.colour >> shift) & 255) +
-                                     ar * ((right.colour >> shift) & 255);
-                colour |= RoundedQuotient(sum, alpha) << shift;
-            }
-        }
         PaintCell& entry = entries[i];
-        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
-        entry.thickness = uint16_t((left.thickness + 2u * middle.thickness + right.thickness + 2) >> 2);
-        entry.wetness = uint16_t((left.wetness + 2u * middle.wetness + right.wetness + 2) >> 2);
-        entry.shine = uint8_t((left.shine + 2u * middle.shine + right.shine + 2) >> 2);
-        entry.extra = uint8_t((left.extra + 2u * middle.extra + right.extra + 2) >> 2);
+        if (al == am && ar == am && am > 0) {
+            // Equal coverage cancels from the colours' quotients: each is a quarter of its
+            // weighted sum, as the other channels are (and the coverage stays).
+            const uint64_t sum =
+                ColourLanes(left.colour) + 2 * ColourLanes(middle.colour) + ColourLanes(right.colour);
+            const uint64_t quarters = QuarterLanes(sum, kByteLanes);
+            entry.colour = uint32_t(quarters & 0x00FF00FFu) | (uint32_t(quarters >> 24) & 0xFF00FF00u);
+        } else {
+            const uint32_t alpha = al + 2 * am + ar;
+            uint32_t colour = middle.colour & 0x00FFFFFFu;
+            if (alpha > 0) {
+                colour = 0;
+                for (int32_t shift = 16; shift >= 0; shift -= 8) {
+                    const uint32_t sum = al * ((left.colour >> shift) & 255) +
+                                         2 * am * ((middle.colour >> shift) & 255) +
+                                         ar * ((right.colour >> shift) & 255);
+                    colour |= RoundedQuotient(sum, alpha) << shift;
+                }
+            }
+            entry.colour = Quarter(alpha) << 24 | colour;
+        }
+        const uint64_t words = WordLanes(left) + 2 * WordLanes(middle) + WordLanes(right);
+        const uint64_t wordQuarters = QuarterLanes(words, kWordLanes);
+        entry.thickness = uint16_t(wordQuarters);
+        entry.wetness = uint16_t(wordQuarters >> 32);
+        const uint32_t bytes = ByteLanes(left) + 2 * ByteLanes(middle) + ByteLanes(right);
+        const uint32_t byteQuarters = uint32_t(QuarterLanes(bytes, kByteLanes));
+        entry.shine = uint8_t(byteQuarters);
+        entry.extra = uint8_t(byteQuarters >> 16);
     }
 }
 
@@ -297,9 +329,10 @@ void CToolBase::SampleNibPair(float* first, float* second, float position, float
 }
 
 // Both rows go into one mean: the working row's entries weighted by 255 - round(255 x along)
-// times their lookup weights, the loaded row's by round(255 x along) times theirs. While a sweep
-// has the rows in its table the same sums come from there in the same order, and the plain
-// colour sums, which only a lookup without coverage needs, are made only then.
+// times their lookup weights, the loaded row's by round(255 x along) times theirs. Colours are
+// averaged by coverage; the other channels are divided by the step, as every lookup is, so that
+// a window the nib's ends clip carries less paint. While a sweep has the rows in its table the
+// same sums come from there in the same order.
 void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
 {
     const NibSpan span = FindNibSpan(position, nibWidth);
@@ -314,60 +347,90 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
         });
-        *paint = sum.Mean();
+        *paint = sum.Scaled(span.scale / 255.0f);
         return;
     }
+    // Each channel takes the same products in the same order as PaintSum::Add, four channels
+    // at a time where SSE2 is.
+#if defined(__SSE2__)
+    __m128 lanes[3] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
     SumSpan(span, [&](int32_t i, float w) {
         for (int32_t row = 0; row < 2; ++row) {
-            const float(*table)[kNibEntries] = m_paintTable[row];
-            const float weight = w * rowWeights[row];
-            sum.alpha += table[kTableAlpha][i] * weight;
-            sum.red += table[kTableRedAlpha][i] * weight;
-            sum.green += table[kTableGreenAlpha][i] * weight;
-            sum.blue += table[kTableBlueAlpha][i] * weight;
-            sum.thickness += table[kTableThickness][i] * weight;
-            sum.wetness += table[kTableWetness][i] * weight;
-            sum.shine += table[kTableShine][i] * weight;
-            sum.extra += table[kTableExtra][i] * weight;
-            sum.weight += weight;
+            const float* channels = m_paintTable[row][i];
+            const __m128 weight = _mm_set1_ps(w * rowWeights[row]);
+            for (int32_t k = 0; k < 3; ++k)
+                lanes[k] = _mm_add_ps(lanes[k], _mm_mul_ps(_mm_load_ps(channels + 4 * k), weight));
         }
     });
-    if (!(sum.alpha > 0.0f)) {
-        SumSpan(span, [&](int32_t i, float w) {
-            for (int32_t row = 0; row < 2; ++row) {
-                const float weight = w * rowWeights[row];
-                sum.plainRed += m_paintTable[row][kTableRed][i] * weight;
-                sum.plainGreen += m_paintTable[row][kTableGreen][i] * weight;
-                sum.plainBlue += m_paintTable[row][kTableBlue][i] * weight;
-            }
-        });
-    }
-    *paint = sum.Mean();
+    LanesScaled(lanes, span.scale / 255.0f, paint);
+#else
+    float sums[kNibTableChannels] = {};
+    SumSpan(span, [&](int32_t i, float w) {
+        for (int32_t row = 0; row < 2; ++row) {
+            const float* channels = m_paintTable[row][i];
+            const float weight = w * rowWeights[row];
+            for (int32_t k = 0; k < kNibTableChannels; ++k)
+                sums[k] += channels[k] * weight;
+        }
+    });
+    sum.alpha = sums[kTableAlpha];
+    sum.red = sums[kTableRedAlpha];
+    sum.green = sums[kTableGreenAlpha];
+    sum.blue = sums[kTableBlueAlpha];
+    sum.plainRed = sums[kTableRed];
+    sum.plainGreen = sums[kTableGreen];
+    sum.plainBlue = sums[kTableBlue];
+    sum.thickness = sums[kTableThickness];
+    sum.wetness = sums[kTableWetness];
+    sum.shine = sums[kTableShine];
+    sum.extra = sums[kTableExtra];
+    sum.weight = sums[kTableOne];
+    *paint = sum.Scaled(span.scale / 255.0f);
+#endif
 }
 
+namespace {
+
+void TableEntry(const PaintCell& cell, float* channels)
+{
+#if defined(__SSE2__)
+    __m128 lanes[3];
+    CellLanes(cell, lanes);
+    for (int32_t k = 0; k < 3; ++k)
+        _mm_store_ps(channels + 4 * k, lanes[k]);
+#else
+    const float a = float(cell.colour >> 24);
+    const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255), b = float(cell.colour & 255);
+    channels[kTableAlpha] = a;
+    channels[kTableRedAlpha] = r * a;
+    channels[kTableGreenAlpha] = g * a;
+    channels[kTableBlueAlpha] = b * a;
+    channels[kTableThickness] = float(cell.thickness);
+    channels[kTableWetness] = float(cell.wetness);
+    channels[kTableShine] = float(cell.shine);
+    channels[kTableExtra] = float(cell.extra);
+    channels[kTableRed] = r;
+    channels[kTableGreen] = g;
+    channels[kTableBlue] = b;
+    channels[kTableOne] = 1.0f;
+#endif
+}
+
+}  // namespace
+
+// The working row is usually the loaded row of the sweep before, whose entries the table still
+// holds.
 void CToolBase::BuildNibPaintTable()
 {
-    const Cell* rows[2] = {m_currentNib.entries, m_loadedNib.entries};
-    for (int32_t row = 0; row < 2; ++row) {
-        float(*table)[kNibEntries] = m_paintTable[row];
-        for (int32_t i = 0; i < kNibEntries; ++i) {
-            const Cell& cell = rows[row][i];
-            const float a = float(cell.colour >> 24);
-            const float r = float((cell.colour >> 16) & 255), g = float((cell.colour >> 8) & 255),
-                        b = float(cell.colour & 255);
-            table[kTableAlpha][i] = a;
-            table[kTableRedAlpha][i] = r * a;
-            table[kTableGreenAlpha][i] = g * a;
-            table[kTableBlueAlpha][i] = b * a;
-            table[kTableRed][i] = r;
-            table[kTableGreen][i] = g;
-            table[kTableBlue][i] = b;
-            table[kTableThickness][i] = float(cell.thickness);
-            table[kTableWetness][i] = float(cell.wetness);
-            table[kTableShine][i] = float(cell.shine);
-            table[kTableExtra][i] = float(cell.extra);
-        }
-    }
+    if (m_paintTableRowKept && std::memcmp(m_currentNib.entries, m_paintTableRow, sizeof(m_paintTableRow)) == 0)
+        std::memcpy(m_paintTable[0], m_paintTable[1], sizeof(m_paintTable[0]));
+    else
+        for (int32_t i = 0; i < kNibEntries; ++i)
+            TableEntry(m_currentNib.entries[i], m_paintTable[0][i]);
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        TableEntry(m_loadedNib.entries[i], m_paintTable[1][i]);
+    std::memcpy(m_paintTableRow, m_loadedNib.entries, sizeof(m_paintTableRow));
+    m_paintTableRowKept = true;
     m_paintTableValid = true;
 }
 
@@ -388,21 +451,36 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
         return;
     const CPaintCellNav* cells = context.cells && context.cells->IsValid() ? context.cells : nullptr;
-    // The plain kernel reads the four cells afresh at every point.
-    const bool reuseQuad = m_nibKernel == NibKernel::kTabled;
-    PickUpQuad quad;
+    // The tabled kernel takes the points' places from a table and keeps the four cells under
+    // neighbouring points; the plain one works each out afresh.
+    const bool tabled = m_nibKernel == NibKernel::kTabled;
+#if defined(__SSE2__)
+    CPickUpQuad quad;
+#endif
     for (int32_t i = 0; i < kNibEntries; ++i) {
+        PickUpPlace place;
+        const float along = tabled ? kPickUpSteps.along[i] : float(i) / float(kNibEntries - 1);
+        if (!FindPickUpPlace(cells, Lerp2(from, to, along), &place)) {
+            PickUpSample(nullptr, &m_loadedNib.entries[i], i);
+            continue;
+        }
         Cell cell;
-        if (!reuseQuad)
-            quad = PickUpQuad{};
-        const bool onCanvas = CanvasPaintAt(cells, Lerp2(from, to, float(i) / float(kNibEntries - 1)), &quad, &cell);
-        PickUpSample(onCanvas ? &cell : nullptr, &m_loadedNib.entries[i], i);
+#if defined(__SSE2__)
+        if (tabled) {
+            quad.PaintAt(*cells, place, &cell);
+            PickUpSample(&cell, &m_loadedNib.entries[i], i);
+            continue;
+        }
+#endif
+        cell = PlainCanvasPaint(*cells, place);
+        PickUpSample(&cell, &m_loadedNib.entries[i], i);
     }
 }
 
 // Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
 // themselves for the missing one), colours weighted by coverage so that an entry without paint
-// takes its neighbours' colour; the wetness is the mean of the two pairwise halves.
+// takes its neighbours' colour; the wetness is the mean of the two pairwise halves. Every
+// division rounds to nearest, ties to even, as the lookups' means do.
 void CToolBase::SmoothNibPaint()
 {
     Cell source[kNibEntries];
@@ -434,13 +512,13 @@ void CToolBase::SmoothNibPaint()
         if (alpha > 0) {
             colour = 0;
             for (int32_t c = 0; c < 3; ++c)
-                colour |= ((channel[c] + alpha / 2) / alpha) << (16 - 8 * c);
+                colour |= RoundQuotientToEven(channel[c] / alpha, channel[c] % alpha, alpha) << (16 - 8 * c);
         }
-        entry.colour = ((alpha + 2) >> 2) << 24 | colour;
-        entry.thickness = uint16_t((thickness + 2) >> 2);
-        entry.wetness = uint16_t((wetness + 2) >> 2);
-        entry.shine = uint8_t((shine + 2) >> 2);
-        entry.extra = uint8_t((extra + 2) >> 2);
+        entry.colour = RoundQuotientToEven(alpha / 4, alpha % 4, 4) << 24 | colour;
+        entry.thickness = uint16_t(RoundQuotientToEven(thickness / 4, thickness % 4, 4));
+        entry.wetness = uint16_t(RoundQuotientToEven(wetness / 4, wetness % 4, 4));
+        entry.shine = uint8_t(RoundQuotientToEven(shine / 4, shine % 4, 4));
+        entry.extra = uint8_t(RoundQuotientToEven(extra / 4, extra % 4, 4));
     }
 }
 

@@ -41,8 +41,14 @@ bkdp 1 "main"
 
 constexpr float kSmallestZoom = 0.05f;
 
+// The painting, its crayon and its renderer; final, so that it is deleted as what it is.
+class CCursorReplay final : public CStrokeReplay {
+public:
+    using CStrokeReplay::CStrokeReplay;
+};
+
 // The canvas's shell: the pointer's cursor and the outline's redraw go to the cursor manager.
-class CursorServices : public IShellServices {
+class CursorServices final : public IShellServices {
 public:
     explicit CursorServices(CKS2CursorManager& manager) : m_manager(manager) {}
 
@@ -122,7 +128,7 @@ public:
         options.height = 200;
         options.render = 1;
         options.toolSize = 0.4f;
-        m_replay = std::make_unique<CStrokeReplay>(options);
+        m_replay = std::make_unique<CCursorReplay>(options);
         TK_TRY(m_replay->SetUp());
         CCanvas& canvas = m_replay->GetCanvas();
         TK_TRY(canvas.AttachView(view));
@@ -143,7 +149,7 @@ public:
 
 private:
     tCFile m_layouts;
-    std::unique_ptr<CStrokeReplay> m_replay;
+    std::unique_ptr<CCursorReplay> m_replay;
     std::unique_ptr<CursorServices> m_services;
 };
 

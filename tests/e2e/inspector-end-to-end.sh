@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Opens the widget inspector of the test program on a virtual display: Control+Shift+Alt+click on
 # a widget shows the panel naming it, an id typed into the search field and "By ID" move it to
-# that widget, Escape closes it; with widget rollover off the same click shows the box that asks
-# for it. The program prints the name of every widget the panel shows. Usage: PROGRAM SHOT_FOLDER.
+# that widget, a drag by a free part moves the panel, Escape closes it; with widget rollover off
+# the same click shows the box that asks for it. The program prints the name of every widget the
+# panel shows. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
 source "$(dirname "$0")/xvfb-session.sh"
@@ -54,6 +55,19 @@ wait_printed "Far Widget"
 sleep 0.3
 shot found
 
+# Dragged by a free part (left of its labels) 60 right and 40 down: its left edge goes to x 160.
+xdotool mousemove --window "$window" 105 275 mousedown 1
+sleep 0.3
+xdotool mousemove --window "$window" 135 295
+sleep 0.3
+xdotool mousemove --window "$window" 165 315
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+shot dragged
+[ "$(pixel dragged 150 300)" = "303050" ] || fail "the panel did not move away (pixel $(pixel dragged 150 300))"
+[ "$(pixel dragged 165 340)" = "a0a0b8" ] || fail "the panel is not where it was dragged (pixel $(pixel dragged 165 340))"
+
 xdotool key Escape
 wait_printed "(closed)"
 sleep 0.3
@@ -82,5 +96,5 @@ fi
 shot rollover-off-window
 printed "Target Knob" && fail "the panel opened with rollover off"
 close_program
-echo "the panel showed the knob, then the widget of id 4242, and closed on Escape; with rollover off the box" \
+echo "the panel showed the knob, then the widget of id 4242, followed a drag and closed on Escape; with rollover off the box" \
      "appeared; screenshots in $shots"

@@ -6,7 +6,10 @@
 #include "app/panels/DialTestSupport.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2PieWidget.h"
+#include "app/shell/controls/CKS2FreeButton.h"
 #include "app/shell/controls/CKS2RadialControl.h"
+#include "app/shell/controls/CKS2ToggleControl.h"
+#include "app/panels/CStringPrompt.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CWidgetEffectCutout.h"
@@ -138,6 +141,23 @@ TEST_F(DialTest, AClickOnTheValueOpensThePromptAndTheTypedNumberIsTaken)
     EXPECT_EQ(pane.values, std::vector<float>{0.4f});
 }
 
+TEST_F(DialTest, ThePromptIsTitledWithTheDialsLabelAndTheUnit)
+{
+    delete dial;
+    dial = new CKS2RadialControl;
+    const uint32_t label = kStrMenuSounds;
+    ASSERT_EQ(dial->Attach(pane.GetRoot(), &pane, ToMsgArg(&label), -1), kResOk);
+    EXPECT_EQ(dial->GetLabelTextId(), kStrMenuSounds);
+    tCString text;
+    m_app->GetString(text, kStrMenuSounds, 0);
+    auto* labelWidget = static_cast<CTxWidget*>(pane.GetRoot()->FindWidgetById(kWgtDialLabel));
+    EXPECT_EQ(labelWidget->GetText(), text);
+    ASSERT_EQ(PressAndMove(ValueBox(), {ValueBox()->GetWidth() / 2, ValueBox()->GetHeight() / 2}, {}), kResOk);
+    ASSERT_EQ(host->prompt->IsShown(), 1u);
+    auto* title = static_cast<CTxWidget*>(host->prompt->GetRoot()->FindWidgetById(CStringPrompt::kTitle));
+    EXPECT_EQ(title->GetText(), text.Concat(u" %"));
+}
+
 TEST_F(DialTest, MovingTheValueFivePixelsUpDragsItAPercentAPixel)
 {
     Set(0.3f);
@@ -145,6 +165,7 @@ TEST_F(DialTest, MovingTheValueFivePixelsUpDragsItAPercentAPixel)
                            {BoxPoint(0, -5), BoxPoint(0, -8), BoxPoint(0, -15)}),
               kResOk);
     EXPECT_TRUE(host->shownAt.empty());
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
     ASSERT_EQ(pane.values.size(), 2u);
     EXPECT_FLOAT_EQ(pane.values[0], 0.33f);
     EXPECT_FLOAT_EQ(pane.values[1], 0.4f);
@@ -159,6 +180,35 @@ TEST_F(DialTest, ASidewaysMoveNeverDrags)
               kResOk);
     EXPECT_TRUE(pane.values.empty());
     EXPECT_EQ(host->shownAt.size(), 1u);
+}
+
+TEST_F(DialTest, TheGaugeHoldsThePointerWhileItIsDragged)
+{
+    std::vector<CWidget*> modal;
+    pane.values.clear();
+    const tCPoint below = ScreenOf(pie, {25, 45});
+    PointAt(pie, {45, 25});
+    w32::headless::SetKeyState(w32::VK_LBUTTON, true);
+    int ticks = 0;
+    script = [&] {
+        w32::headless::AdvanceClock(1);
+        modal.push_back(backdrop->GetTopModal());
+        if (++ticks == 1)
+            w32::headless::MoveMouse(below.x, below.y);
+        else
+            w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+        return kResOk;
+    };
+    tCPoint point{45, 25};
+    pie->LocalToRootPoint(&point);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+    script = nullptr;
+    EXPECT_EQ(takenBy, pie);
+    ASSERT_FALSE(modal.empty());
+    for (CWidget* top : modal)
+        EXPECT_EQ(top, pie);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
 }
 
 TEST_F(DialTest, DraggingRoundTheGaugeReportsEveryStepOrOnceWithoutLiveReports)
@@ -190,6 +240,31 @@ TEST_F(DialTest, TheGaugeLightsUpWhileThePointerIsOverIt)
     PointAt(backdrop, {700, 500});
     RunFor(300);
     EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
+}
+
+// The shipped switch layout as a pane's root.
+class SwitchPane : public CKS2Pane {
+public:
+    SwitchPane() { m_rootId = int32_t(kWgtSwitch); }
+};
+
+TEST_F(DialTest, ASwitchIsTitledFromTheTableAndShowsItsTwoTexts)
+{
+    SwitchPane switchPane;
+    ASSERT_EQ(switchPane.Create(nullptr, nullptr), kResOk);
+    CKS2ToggleControl toggle;
+    const uint32_t title = kStrMenuSounds;
+    ASSERT_EQ(toggle.Attach(switchPane.GetRoot(), &switchPane, ToMsgArg(&title), -1), kResOk);
+    tCString text;
+    m_app->GetString(text, kStrMenuSounds, 0);
+    auto* titleWidget = static_cast<CTxWidget*>(switchPane.GetRoot()->FindWidgetById(kWgtSwitchTitle));
+    EXPECT_EQ(titleWidget->GetText(), text);
+    EXPECT_EQ(switchPane.GetRoot()->GetWidth(), std::max(titleWidget->GetWidth() + 10, 54));
+    auto* state = toggle.GetInnerButton()->GetLabel();
+    EXPECT_EQ(state->GetText(), u"Off");
+    float on = 1.0f;
+    toggle.OnMessage(kMsgControlValue, 0, ToMsgArg(&on), 0, kMsgApply);
+    EXPECT_EQ(state->GetText(), u"On");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/PromptTestSupport.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/CWidgetEffectGradient.h"
 
 namespace {
@@ -97,10 +98,12 @@ TEST_F(SavePromptTest, TheContextComesBackWithItsSignExtensionAfterTheSound)
     EXPECT_EQ(int32_t(backdropTarget.heard[2].b), -1);
     EXPECT_EQ(backdropTarget.heard[2].c, ~tMsgArg(0));
     EXPECT_EQ(prompt->GetContext(), -1);
-    ShowWith(3);
-    Key('y');
-    EXPECT_EQ(Answers().at(0).b, 3u);
-    EXPECT_EQ(Answers().at(0).c, 0u);
+    for (int32_t context : {0, 3}) {
+        ShowWith(context);
+        Key('y');
+        EXPECT_EQ(Answers().at(0).b, tMsgArg(context));
+        EXPECT_EQ(Answers().at(0).c, 0u) << context;
+    }
 }
 
 TEST_F(SavePromptTest, TheBackdropsAnswerDecidesWhetherTheHideGoesOn)
@@ -184,6 +187,19 @@ TEST_F(SavePromptTest, EachGlowIsClippedToItsButtonsCellOfTheBottomRow)
         if (cell.left > 0) {
             EXPECT_TRUE(Excluded(root, cell.effect, {cell.left - 1, height - 1})) << cell.effect;
         }
+    }
+}
+
+TEST_F(SavePromptTest, TheGlowsFollowThePanelsShapeNotTheShadowMargin)
+{
+    Open();
+    for (int32_t effect = 1; effect <= 3; ++effect) {
+        CImage* prepared = dynamic_cast<CWidgetEffectGradient*>(Glow(root, effect))->GetPreparedImage();
+        ASSERT_NE(prepared, nullptr);
+        CImNav pixels(prepared);
+        const int32_t bottom = pixels.GetHeight() - 3;
+        EXPECT_EQ(pixels.Pixels(bottom)[2] >> 24, 0u) << effect;
+        EXPECT_GT(pixels.Pixels(bottom - 20)[pixels.GetWidth() / 2] >> 24, 0u) << effect;
     }
 }
 

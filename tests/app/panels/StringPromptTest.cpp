@@ -8,8 +8,10 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2TextEdit.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxWidget.h"
+#include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CTransitionWidget.h"
 #include "toolkit/widgets/CWidgetEffectGradient.h"
 
@@ -114,6 +116,27 @@ TEST_F(StringPromptTest, TheRootFollowsTheTitlesWidthUpToFourHundredAndThenBreak
     // The edit field spans the root but for 10 pixels each side; the buttons keep to the bottom.
     CWidget* field = prompt->GetEditControl()->GetWidget();
     EXPECT_EQ(field->GetWidth(), 380);
+    // The panel's shape is the glows' shape: nothing lights the shadow margin.
+    CImage* prepared = dynamic_cast<CWidgetEffectGradient*>(Glow(root, 1))->GetPreparedImage();
+    ASSERT_NE(prepared, nullptr);
+    EXPECT_EQ(CImNav(prepared).Pixels(root->GetHeight() - 3)[root->GetWidth() - 3] >> 24, 0u);
+    EXPECT_GT(CImNav(prepared).Pixels(root->GetHeight() - 20)[root->GetWidth() - 30] >> 24, 0u);
+    // A short title afterwards gives the title its short width again.
+    prompt->Hide(0, 0, 0, 0);
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, u"Size")), kResOk);
+    EXPECT_EQ(title->GetWidth(), 220);
+    EXPECT_EQ(root->GetWidth(), 240);
+    prompt->Hide(0, 0, 0, 0);
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, wide.c_str())), kResOk);
+    // The frame is drawn again at the field's new width: clear at its ends, its fill inside.
+    auto* image = static_cast<CImWidget*>(field);
+    ASSERT_EQ(image->DecompressImage(), kResOk);
+    CImNav pixels(image->GetImage());
+    ASSERT_EQ(pixels.GetWidth(), 380);
+    EXPECT_EQ(pixels.Pixels(12)[2] >> 24, 0u);
+    EXPECT_EQ(pixels.Pixels(12)[377] >> 24, 0u);
+    EXPECT_EQ(pixels.Pixels(12)[190], 0xFF2E2E48u);
+    image->CompressImage();
     EXPECT_EQ(prompt->GetEditControl()->GetControlId(), int32_t(CStringPrompt::kField));
     EXPECT_EQ(Button(CStringPrompt::kOkButton)->GetRect().bottom, root->GetHeight() - 17);
 }
@@ -227,6 +250,26 @@ TEST_F(StringPromptTest, EnterAndOkReportTheTextEscAndCancelReportNothing)
     EXPECT_EQ(prompt->IsShown(), 0u);
     ASSERT_EQ(owner.Count(kMsgTextEntered), 2);
     EXPECT_EQ(owner.texts.back(), "by button");
+}
+
+TEST_F(StringPromptTest, EnterAndEscWorkAlsoWhenTheFieldHasLostTheFocus)
+{
+    Open();
+    TextOwner owner;
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"kept", 0, u"Size"), &owner), kResOk);
+    root->SetFocus(1);
+    ASSERT_NE(root->GetFocusChild(), prompt->GetEditControl()->GetWidget());
+    EXPECT_EQ(Key('x'), kResOk);
+    EXPECT_EQ(prompt->IsShown(), 1u);
+    EXPECT_EQ(Key(13), kResOk);
+    EXPECT_EQ(prompt->IsShown(), 0u);
+    ASSERT_EQ(owner.texts.size(), 1u);
+    EXPECT_EQ(owner.texts[0], "kept");
+    ASSERT_EQ(ShowNow(PromptSetup(-1, -1, -1, u"", 0, u"Size"), &owner), kResOk);
+    root->SetFocus(1);
+    EXPECT_EQ(Key(27), kResOk);
+    EXPECT_EQ(prompt->IsShown(), 0u);
+    EXPECT_EQ(owner.texts.size(), 1u);
 }
 
 TEST_F(StringPromptTest, AButtonReleasedOutsideLeavesThePromptUp)

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "app/shell/AppTestSupport.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
+#include "toolkit/core/tCProgress.h"
 
 namespace {
 
@@ -20,6 +22,24 @@ void WritePicture(const std::string& path, int32_t width, int32_t height)
 }
 
 }  // namespace
+
+// Notes the progress objects that announce themselves: total, title and context.
+class ProgressListener : public tCCmdTarget {
+public:
+    struct Seen {
+        int32_t total = 0;
+        std::string title;
+        uint32_t context = 0;
+    };
+    tResult OnNotify(uint32_t message, tMsgArg a, tMsgArg) override
+    {
+        if (message == kMsgProgressCreated)
+            if (const tCProgress* progress = FromMsgArg<tCProgress>(a))
+                seen.push_back({progress->GetTotal(), progress->GetTitle().ToAnsi(), progress->GetContext()});
+        return kResOk;
+    }
+    std::vector<Seen> seen;
+};
 
 class FileCommandsTest : public AppTest {
 protected:
@@ -184,6 +204,27 @@ TEST_F(FileCommandsTest, ASmallImageMakesAPaintingOfFiftyAndALargeOneKeepsItsSiz
     EXPECT_EQ(Project().height, 3000);
     ASSERT_NE(app->controller->GetCanvas(), nullptr);
     EXPECT_EQ(app->controller->GetCanvas()->GetWidth(), 4000);
+}
+
+TEST_F(FileCommandsTest, ImageCommandsRunUnderTheirProgress)
+{
+    ProgressListener listener;
+    ASSERT_EQ(app->AddListener(&listener), kResOk);
+    WritePicture(files.File("small.png"), 20, 30);
+    Answer(files.File("small.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    Answer(files.File("small.png"));
+    ASSERT_EQ(Backdrop()->LoadTracingImage(), kResOk);
+    app->RemoveListener(&listener);
+    const std::string opening = tCString(std::u16string_view(TextOf(kStrProgressOpening))).ToAnsi();
+    const auto has = [&](const std::string& title, uint32_t context) {
+        return std::any_of(listener.seen.begin(), listener.seen.end(), [&](const ProgressListener::Seen& seen) {
+            return seen.total == 100 && seen.title == title && seen.context == context;
+        });
+    };
+    // The image import shows its progress in the progress pane, the tracing load in the busy pane.
+    EXPECT_TRUE(has(opening, 0));
+    EXPECT_TRUE(has("", 1));
 }
 
 TEST_F(FileCommandsTest, AnImageOverChangesAsksWithActionThreeAndAnUnreadableOneIsReported)

@@ -53,6 +53,15 @@ TEST_F(BackboneDamagedStepsTest, IndexesPastTheLayers)
     ExpectNoChange(CHMRBackbone::kStepLayerDeleted, 4, [&](tCStream& s) { Bytes(s, layer), Words(s, {0}); });
     ExpectNoChange(CHMRBackbone::kStepLayerMoved, 7, [&](tCStream& s) { Words(s, {7, 0, 0}); });
     ExpectNoChange(CHMRBackbone::kStepLayerMoved, 0, [&](tCStream& s) { Words(s, {0, 9, 0}); });
+    // The layer count itself is one past the last layer; a layer moved onto itself moves nothing.
+    ExpectNoChange(CHMRBackbone::kStepLayerMoved, 3, [&](tCStream& s) { Words(s, {3, 0, 0}); });
+    ExpectNoChange(CHMRBackbone::kStepLayerMoved, 1, [&](tCStream& s) { Words(s, {1, 1, 0}); });
+    ExpectNoChange(CHMRBackbone::kStepLayersMerged, 1, [&](tCStream& s) {
+        Words(s, {1, 1});
+        Bytes(s, layer);
+        Bytes(s, layer);
+        Words(s, {0});
+    });
     ExpectNoChange(CHMRBackbone::kStepLayersMerged, 6, [&](tCStream& s) {
         Words(s, {6, 1});
         Bytes(s, layer);

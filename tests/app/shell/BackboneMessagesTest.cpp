@@ -2,6 +2,7 @@
 
 #include "BackboneTestSupport.h"
 #include "app/shell/PressureResponse.h"
+#include "app/shell/VersionText.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
@@ -223,6 +224,15 @@ TEST_F(BackboneMessagesTest, TheVersionTest)
         EXPECT_EQ(newer, c.newer) << tCString(c.offered).ToAnsi();
     }
     EXPECT_TRUE(backdrop.messages.empty());
+    // Without a place for the answer nothing is compared and nothing goes on.
+    tCString offered(u"2.1");
+    EXPECT_EQ(controller->OnMessage(kMsgUpdateIsNewer, ToMsgArg(&offered), 0, 0, kMsgApply), kResBadParam);
+    EXPECT_TRUE(backdrop.messages.empty());
+    // Parts compare as numbers, a missing part as 0.
+    EXPECT_EQ(IsNewerVersion(tCString(u"2.10"), tCString(u"2.9")), 1u);
+    EXPECT_EQ(IsNewerVersion(tCString(u"2.9"), tCString(u"2.10")), 0u);
+    EXPECT_EQ(IsNewerVersion(tCString(u"2.0"), tCString(u"2.0.1")), 0u);
+    EXPECT_EQ(IsNewerVersion(tCString(u"3"), tCString(u"2.99")), 1u);
 }
 
 TEST_F(BackboneMessagesTest, TheUpdateFlagFallsWhenATransferEnds)

@@ -26,6 +26,10 @@ TEST_F(BackboneSetUpTest, InitialiseMakesTheCanvasTheRendererAndTheToolsWithoutT
     ASSERT_NE(controller->FindTool(4906), nullptr);
     EXPECT_EQ(Canvas().GetEraserTool(), controller->FindTool(4906));
     EXPECT_TRUE(Reports().empty());
+    // The canvas's input asks the controller for the colour it samples outside the painting.
+    ASSERT_NE(Canvas().GetShellServices(), nullptr);
+    ASSERT_EQ(Send(kMsgColourChanged, 0xFF204060u), kResOk);
+    EXPECT_EQ(Canvas().GetShellServices()->GetPaintColour(), 0xFF204060u);
 }
 
 TEST_F(BackboneSetUpTest, ANewPaintingIsKeptToTheLargestSideAlsoInTheCallersRecord)
@@ -54,6 +58,10 @@ TEST_F(BackboneSetUpTest, ANewPaintingIsKeptToTheLargestSideAlsoInTheCallersReco
 
 TEST_F(BackboneSetUpTest, ANewPaintingWithoutASideChangesNothing)
 {
+    // One cell each way is a painting.
+    ASSERT_EQ(NewPainting(1, 1), kResOk);
+    EXPECT_EQ(Canvas().GetWidth(), 1);
+    EXPECT_EQ(controller->GetProject().height, 1);
     ASSERT_EQ(NewPainting(30, 20), kResOk);
     controller->GetProject().modified = 1;
     backdrop.messages.clear();
@@ -149,6 +157,8 @@ TEST_F(BackboneSetUpTest, TheCanvasIsAnnouncedBeforeItGoesAndOnceMade)
             canvases.push_back(m.b);
     EXPECT_EQ(canvases.front(), 0u);
     EXPECT_EQ(canvases.back(), ToMsgArg(controller->GetCanvas()));
+    // The new renderer's first drawing is asked for, not announced to the backdrop.
+    EXPECT_EQ(backdrop.Count(kMsgLayersChanged), 0);
     EXPECT_NE(controller->GetCanvas(), nullptr);
     // Initialising again makes no second set of tools.
     EXPECT_EQ(controller->FindTool(4900), controller->GetTools()[0]);

@@ -13,13 +13,16 @@
 #include "paint/engine/PaperTestSupport.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CProjectInfo.h"
+#include "paint/engine/EngineResources.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/widgets/MainWindowFixture.h"
 
 inline constexpr char16_t kResizeFailedText[] = u"The painting could not be resized.";
+inline constexpr char16_t kExportFailedText[] = u"The image could not be exported.";
 
 // An application started on a resource file with the default paper's grain (image 80) and a
-// string table with the product's name, the program's version "2.0" and the resize failure.
+// string table with the product's name, the program's version "2.0" and the resize and export
+// failures.
 class ShellApplication {
 public:
     ShellApplication()
@@ -36,6 +39,7 @@ public:
         EXPECT_EQ(tCStringTable::WriteRecord(table, 0xB2D05E00u, 0, u"product", u"Kostrel 2"), kResOk);
         EXPECT_EQ(tCStringTable::WriteRecord(table, kStrProgramVersion, 0, u"version", u"2.0"), kResOk);
         EXPECT_EQ(tCStringTable::WriteRecord(table, kStrResizeFailed, 0, u"resize.failed", kResizeFailedText), kResOk);
+        EXPECT_EQ(tCStringTable::WriteRecord(table, kStrExportFailed, 0, u"export.failed", kExportFailedText), kResOk);
         WriteWholeFile(resources.File("system.tsf"), PaperApplication::Bytes(table));
         app.SetResourceFolderName(tCString::FromAnsi(resources.Name()));
         EXPECT_EQ(app.StartUp(), kResOk);

@@ -55,6 +55,15 @@ inline std::string CellBytes(CPaintCellMap& map)
     return bytes;
 }
 
+inline std::string ImageBytes(CImage& image)
+{
+    CImNav nav(&image);
+    std::string bytes;
+    for (int32_t y = 0; y < nav.GetHeight(); ++y)
+        bytes.append(reinterpret_cast<const char*>(nav.Pixels(y)), size_t(nav.GetWidth()) * sizeof(CPixel));
+    return bytes;
+}
+
 // A painting of three layers painted differently, with a fresh undo history.
 class BackboneUndoTest : public BackboneTest {
 public:

@@ -48,6 +48,8 @@ const UndoKind kKinds[] = {
     {"layer duplicated", [](BackboneUndoTest& t) { ASSERT_EQ(t.Pair(kMsgDuplicateLayer, 0, 3), kResOk); }},
     {"layers flattened", [](BackboneUndoTest& t) { ASSERT_EQ(t.Send(kMsgFlattenLayers), kResOk); }},
     {"resized", [](BackboneUndoTest& t) { ASSERT_EQ(t.Resize(80, 48), kResOk); }},
+    {"resized to one cell wide", [](BackboneUndoTest& t) { ASSERT_EQ(t.Resize(1, 48), kResOk); }},
+    {"layer duplicated below the current", [](BackboneUndoTest& t) { ASSERT_EQ(t.Pair(kMsgDuplicateLayer, 2, 0), kResOk); }},
 };
 
 TEST_P(BackboneUndoKindsTest, UndoesAndRedoesExactly) { RoundTrip(kKinds[GetParam()]); }
@@ -168,6 +170,74 @@ TEST_F(BackboneUndoTest, RedoingALayerAddedAtTheBottomInsertsItThere)
     uint32_t below = 0;
     Canvas().GetLayer(1)->GetPaperColour(&below);
     EXPECT_EQ(paper, below);
+}
+
+TEST_F(BackboneUndoTest, ALayerAddedOnTopIsTakenBackAndRedoneOnTop)
+{
+    Canvas().SetCurrentLayerIndex(2);
+    const PaintingSnapshot before = Snapshot();
+    ASSERT_EQ(Canvas().InsertLayerCopy(1, 1), kResOk);
+    const PaintingSnapshot after = Snapshot();
+    ASSERT_EQ(after.layerCount, 4);
+    ASSERT_EQ(after.currentLayer, 3);
+    ASSERT_EQ(Undo(), kResOk);
+    EXPECT_TRUE(Snapshot().SamePainting(before));
+    ASSERT_EQ(Redo(), kResOk);
+    EXPECT_EQ(Snapshot(), after);
+}
+
+TEST_F(BackboneUndoTest, AOneLayerPaintingIsResizedAndTakenBack)
+{
+    Canvas().DeleteLayer(2);
+    Canvas().DeleteLayer(1);
+    const PaintingSnapshot before = Snapshot();
+    ASSERT_EQ(Resize(80, 48), kResOk);
+    const PaintingSnapshot after = Snapshot();
+    ASSERT_EQ(after.canvasWidth, 80);
+    ASSERT_EQ(Undo(), kResOk);
+    EXPECT_TRUE(Snapshot().SamePainting(before));
+    ASSERT_EQ(Redo(), kResOk);
+    EXPECT_EQ(Snapshot(), after);
+}
+
+TEST_F(BackboneUndoTest, AnUndoneStrokeRedrawsTheViewsPictureWhole)
+{
+    // From corner to corner, so that the first and the last row and column change.
+    Stroke(0, 0, 63, 63);
+    ASSERT_EQ(Canvas().RenderLayerAlone(-1), kResOk);
+    const std::string stroked = ImageBytes(*Canvas().GetComposite());
+    ASSERT_EQ(Undo(), kResOk);
+    const std::string undone = ImageBytes(*Canvas().GetComposite());
+    EXPECT_NE(undone, stroked);
+    // A full render draws nothing the undo's own redraw left out.
+    ASSERT_EQ(Canvas().RenderLayerAlone(-1), kResOk);
+    EXPECT_EQ(ImageBytes(*Canvas().GetComposite()), undone);
+    ASSERT_EQ(Redo(), kResOk);
+    EXPECT_EQ(ImageBytes(*Canvas().GetComposite()), stroked);
+}
+
+TEST_F(BackboneUndoTest, TwoLayersMergeAndComeApartAgain)
+{
+    Canvas().DeleteLayer(2);
+    const PaintingSnapshot before = Snapshot();
+    ASSERT_EQ(Pair(kMsgMergeLayers, 1, 0), kResOk);
+    const PaintingSnapshot after = Snapshot();
+    ASSERT_EQ(after.layerCount, 1);
+    ASSERT_EQ(Undo(), kResOk);
+    EXPECT_TRUE(Snapshot().SamePainting(before));
+    ASSERT_EQ(Redo(), kResOk);
+    EXPECT_EQ(Snapshot(), after);
+}
+
+TEST_F(BackboneUndoTest, AResizeRecordWithoutLayersRecordsNothing)
+{
+    CellMapResize size;
+    size.width = 80;
+    size.height = 48;
+    EXPECT_EQ(controller->RecordCanvasResize(nullptr, 0, &size, nullptr), kResOk);
+    CLayer* none = nullptr;
+    EXPECT_EQ(controller->RecordCanvasResize(&none, 1, &size, nullptr), kResOk);
+    EXPECT_FALSE(controller->GetUndoStore().CanUndo());
 }
 
 }  // namespace

@@ -186,6 +186,64 @@ TEST_F(BrushOutlineTest, ATiltedEllipsePaintsTheBandOfItsMeasureShiftedAlongTheA
     EXPECT_EQ(At(image, 150 - 45, 200), kGround);
 }
 
+TEST_F(BrushOutlineTest, ATurnedTiltedEllipseIsLitAlongTheGradientOfItsMeasure)
+{
+    // k = 0.3, R = 80 at theta = 0.6: r = 72, the centre 60.48 along theta, weight 0.95625,
+    // stretch 1.35.
+    const double theta = 0.6, c = std::cos(theta), s = std::sin(theta);
+    const OutlineShape shape{170.0f, 180.0f, 0.3f, float(theta), 80.0f, 80.0f};
+    std::vector<tCRect> rects;
+    CFloatPoint points[4];
+    AddTiltedEllipseArea(rects, shape, points);
+    COutlinePainter(renderer, &image, all).PaintTiltedEllipse(shape, points);
+    int lit = 0;
+    for (int32_t y = 0; y < 400; ++y) {
+        for (int32_t x = 0; x < 400; ++x) {
+            const double dx = x - 170.0, dy = y - 180.0;
+            const double u = dx * c + dy * s - 60.48, v = (-dx * s + dy * c) * 1.35;
+            const double q = std::sqrt(u * u * 0.95625 + v * v) - 72.0;
+            const uint32_t pixel = At(image, x, y);
+            if (std::fabs(q) > 2.8) {
+                ASSERT_EQ(pixel, kGround) << x << "," << y;
+            } else if (std::fabs(q) < 2.6) {
+                ASSERT_NE(pixel, kGround) << x << "," << y;
+            }
+            if (std::fabs(q) < 1.5) {
+                const double gx = 0.95625 * u, gy = 1.35 * v, length = std::hypot(gx, gy);
+                const double ux = (gx * c - gy * s) / length, uy = (gx * s + gy * c) / length;
+                ASSERT_TRUE(CloseColours(pixel, ExpectedPixel(renderer, kGround, q, ux, uy))) << x << "," << y;
+                ++lit;
+            }
+        }
+    }
+    EXPECT_GT(lit, 500);
+}
+
+TEST_F(BrushOutlineTest, ADiagonalLinePaintsEveryPixelNearItWithinItsRows)
+{
+    const CFloatPoint from{100.0f, 100.0f}, to{250.0f, 180.0f};
+    COutlinePainter(renderer, &image, all).PaintLine(from, to);
+    const double lx = to.x - from.x, ly = to.y - from.y, length2 = lx * lx + ly * ly;
+    int painted = 0;
+    for (int32_t y = 90; y < 190; ++y) {
+        for (int32_t x = 90; x < 260; ++x) {
+            const double along = std::clamp(((x - from.x) * lx + (y - from.y) * ly) / length2, 0.0, 1.0);
+            const double d = std::hypot(x - from.x - along * lx, y - from.y - along * ly);
+            const bool rows = y >= 98.5 && y <= 181.5;
+            const bool changed = At(image, x, y) != kGround;
+            if (d > 2.8 || !rows) {
+                ASSERT_FALSE(changed) << x << "," << y;
+            } else if (d < 2.6) {
+                ASSERT_TRUE(changed) << x << "," << y;
+                ++painted;
+            }
+        }
+    }
+    EXPECT_GT(painted, 500);
+    // A pixel on the centre line is lit across the line: (-80, 150) / 170.
+    EXPECT_TRUE(CloseColours(At(image, 115, 108), ExpectedPixel(renderer, kGround, 0.0, -80.0 / 170.0, 150.0 / 170.0)));
+}
+
 TEST_F(BrushOutlineTest, TheOilOvalFollowsTheBlendedRadiusTurnedHalfATurnFromTheAngle)
 {
     // theta = pi: the orientation is 0, a = 90 along x, b = 45 along y.
@@ -215,6 +273,18 @@ TEST_F(BrushOutlineTest, ALineIsARidgeAlongTheSegmentWithRowsOnlyOverItsSpanWide
     // Past the ends the cap reaches 2.75 along the row.
     EXPECT_NE(At(image, 302, 100), kGround);
     EXPECT_EQ(At(image, 303, 100), kGround);
+    // On a line at y = 200.6 the rows run from 199.1 to 202.1: row 199, 1.6 away, stays.
+    Clear(image);
+    COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.6f}, {300.0f, 200.6f});
+    EXPECT_EQ(At(image, 200, 199), kGround);
+    EXPECT_NE(At(image, 200, 200), kGround);
+    EXPECT_NE(At(image, 200, 202), kGround);
+    EXPECT_EQ(At(image, 200, 203), kGround);
+    // At y = 200.4 they run to 201.9: row 202, 1.6 away, stays.
+    Clear(image);
+    COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.4f}, {300.0f, 200.4f});
+    EXPECT_NE(At(image, 200, 201), kGround);
+    EXPECT_EQ(At(image, 200, 202), kGround);
 }
 
 TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
@@ -237,6 +307,13 @@ TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
     EXPECT_NE(At(image, 240, 200), kGround);
     EXPECT_EQ(At(image, 160, 200), kGround);
     EXPECT_EQ(At(image, 229, 200), kGround);
+    // A clip whose left edge cuts a diagonal line keeps every row to its right.
+    Clear(image);
+    COutlinePainter(renderer, &image, {150, 0, 400, 400}).PaintLine({100.0f, 100.0f}, {300.0f, 200.0f});
+    for (int32_t y = 90; y < 210; ++y)
+        for (int32_t x = 90; x < 150; ++x)
+            ASSERT_EQ(At(image, x, y), kGround) << x << "," << y;
+    EXPECT_NE(At(image, 150, 125), kGround);
 }
 
 // A target whose origin is moved: the clip and the shapes stay in the view's coordinates.
@@ -281,7 +358,7 @@ TEST_F(BrushOutlineTest, EveryPaintedPixelLiesInTheInvalidatedRectanglesAndARing
 {
     std::mt19937 random(36);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    for (int trial = 0; trial < 24; ++trial) {
+    for (int trial = 0; trial < 60; ++trial) {
         OutlineShape shape;
         shape.x = 350.0f + unit(random) * 2.0f;
         shape.y = 350.0f + unit(random) * 2.0f;

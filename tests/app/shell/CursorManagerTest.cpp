@@ -13,6 +13,7 @@
 #include "app/shell/CKS2CursorManager.h"
 #include "app/shell/PressureResponse.h"
 #include "paint/engine/CanvasTestSupport.h"
+#include "paint/tools/CAirBrushNew.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolFactory.h"
 #include "toolkit/core/CPenSample.h"
@@ -353,6 +354,14 @@ TEST_F(CursorManagerTest, TheRecordTakesTheViewPlaceTheZoomAndTheAngleOfTheNib)
     Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
     EXPECT_NEAR(manager.GetRecord().angle, 0.15 * kTwoPi, 1e-5);
     EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.5f);
+    // A crayon stroke keeps the pen's tilt; the roller's is taken upright while it rolls.
+    host.pen = true;
+    tool->SetStrokeLength(5.0f);
+    Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.15 * kTwoPi, 1e-5);
+    Use(4915)->SetStrokeLength(5.0f);
+    Heartbeat(50.0f, 40.0f, 0.5f, 0.1f);
+    EXPECT_NEAR(manager.GetRecord().angle, 0.5 * kTwoPi, 1e-5);
 }
 
 TEST_F(CursorManagerTest, TheOilOutlineShowsTheFullBrushAndItsOval)
@@ -385,6 +394,10 @@ TEST_F(CursorManagerTest, TheOilOutlineShowsTheFullBrushAndItsOval)
     Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
     EXPECT_FLOAT_EQ(manager.GetRecord().radius, full);
     EXPECT_NEAR(manager.GetRecord().angle, 0.75 * kTwoPi, 1e-5);
+    // A load of exactly 1 is not above 1.
+    oil->SetStrokeLength(1.0f);
+    Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
+    EXPECT_FLOAT_EQ(manager.GetRecord().radius, full);
     // With no load the pen's own tilt direction counts: (1.5 - 0) x 2pi within one turn.
     oil->SetStrokeLength(0.0f);
     Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
@@ -405,6 +418,70 @@ TEST_F(CursorManagerTest, TheSprayToolsTurnTheirEllipseByTheToolsSwitch)
     Heartbeat(200.0f, 150.0f, 0.4f, 0.0f);
     EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.4f);
     EXPECT_EQ(manager.GetCurrentCursor(), -2);
+}
+
+// An airbrush whose tilt reach is 0.8: t = 1 - 0.8 / 1.6 = 0.5.
+class ShortReachAirbrush : public CAirBrushNew {
+public:
+    float GetProperty(uint32_t textId) const override { return textId == 0xB2D05EA9u ? 0.8f : 0.0f; }
+};
+
+TEST_F(CursorManagerTest, TheTiltReachPropertyLimitsTheSprayEllipsesTilt)
+{
+    tool = std::make_unique<ShortReachAirbrush>();
+    tool->Invalidate();
+    canvas.SetCurrentTool(tool.get());
+    Heartbeat(200.0f, 150.0f, 0.9f, 0.0f);
+    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.5f);
+    Heartbeat(200.0f, 150.0f, 0.3f, 0.0f);
+    EXPECT_FLOAT_EQ(manager.GetRecord().tiltAltitude, 0.3f);
+}
+
+// With no nib direction theta is 3pi/2: the knife's and the roller's line lies along x through
+// the pen, the roller's rectangle has its long edges S above and below it.
+TEST_F(CursorManagerTest, TheKnifeAndTheRollerDrawTheirLinesAndRectangle)
+{
+    const auto at = [this](double x, double y) {
+        CImNav nav(&image);
+        return nav.Pixels(int32_t(std::lround(y)))[int32_t(std::lround(x))];
+    };
+    Use(4905)->SetSize(0.3f);
+    Heartbeat(200.0f, 150.0f);
+    ASSERT_EQ(manager.GetCurrentCursor(), -2);
+    double r = manager.GetRecord().radius;
+    EXPECT_NE(at(200 + 0.3 * r, 150), kGround);
+    EXPECT_EQ(at(200 + 0.8 * r, 150), kGround);
+    EXPECT_NE(at(200, 150 + r), kGround);
+    host.pen = true;
+    Heartbeat(200.0f, 150.0f);
+    EXPECT_NE(at(200 + 0.8 * r, 150), kGround);
+    EXPECT_EQ(at(200, 150 + r), kGround);
+    // Lifting the pen takes the whole line away and puts the ring and the short line: nothing
+    // invalidated reaches past the ring's and the line's bands.
+    host.Clear();
+    host.pen = false;
+    Heartbeat(200.0f, 150.0f);
+    ASSERT_FALSE(host.invalidated.empty());
+    for (const tCRect& rect : host.invalidated) {
+        EXPECT_GE(rect.left, 200 - r - 5.5);
+        EXPECT_LE(rect.right, 200 + r + 5.5);
+    }
+
+    host.pen = false;
+    Use(4915)->SetSize(0.1f);
+    Heartbeat(200.0f, 150.0f);
+    ASSERT_EQ(manager.GetCurrentCursor(), -2);
+    r = manager.GetRecord().radius;
+    const double s = manager.GetRecord().secondaryRadius;
+    EXPECT_FLOAT_EQ(float(s), float(r * 0.2));
+    EXPECT_NE(at(200, 150), kGround);
+    EXPECT_NE(at(200, 150 + r), kGround);
+    host.pen = true;
+    Heartbeat(200.0f, 150.0f);
+    EXPECT_EQ(at(200, 150), kGround);
+    EXPECT_EQ(at(200, 150 + r), kGround);
+    EXPECT_NE(at(200, 150 - s), kGround);
+    EXPECT_NE(at(200 + r, 150), kGround);
 }
 
 TEST_F(CursorManagerTest, ANonFiniteTiltOrPlaceGivesNoOutline)

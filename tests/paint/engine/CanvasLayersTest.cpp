@@ -139,6 +139,21 @@ TEST_F(CanvasLayersTest, DeletingTheBottomLayerKeepsTheCurrentLayer)
     EXPECT_TRUE(host.calls.empty());
 }
 
+TEST_F(CanvasLayersTest, DeletingTheCurrentLayerMakesTheOneBelowItCurrent)
+{
+    MakeLayers(4);
+    canvas.SetCurrentLayerIndex(2);
+    canvas.SetSecondLayerIndex(2);
+    canvas.DeleteLayer(2);
+    EXPECT_EQ(Marks(), (Stack{0, 1, 3}));
+    EXPECT_EQ(canvas.GetCurrentLayerIndex(), 1);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 1);
+    // A layer above the current one leaves it where it is.
+    canvas.DeleteLayer(2);
+    EXPECT_EQ(canvas.GetCurrentLayerIndex(), 1);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 1);
+}
+
 TEST_F(CanvasLayersTest, MovesPlaceTheLayerBeforeTheNamedOne)
 {
     MakeLayers(4);
@@ -285,11 +300,15 @@ TEST_F(CanvasLayersTest, FlatteningMergesEveryLayerIntoTheBottomOne)
     ASSERT_EQ(canvas.FlattenLayers(1), kResOk);
     EXPECT_EQ(canvas.GetLayerCount(), 1);
     EXPECT_EQ(canvas.GetCurrentLayerIndex(), 0);
-    EXPECT_EQ(canvas.GetSecondLayerIndex(), 2);
+    EXPECT_EQ(canvas.GetSecondLayerIndex(), 0) << "clamped to the one layer left";
+    uint32_t second = 7;
+    EXPECT_EQ(canvas.OnMessage(kMsgSecondLayer, 0, ToMsgArg(&second), 0, kMsgReport), kResOk);
+    EXPECT_EQ(second, 0u);
     EXPECT_EQ(Marks(), (Stack{2}));
     EXPECT_EQ(ColourAt(canvas.GetLayer(0)->GetCellMap(), 2, 2), 0xFF123456u);
     EXPECT_EQ(ColourAt(canvas.GetLayer(0)->GetCellMap(), 3, 2), 0xFF654321u);
     EXPECT_EQ(host.Names(), (std::vector<std::string>{"RecordLayersFlattened"}));
+    EXPECT_TRUE(host.calls[0].hadProgress) << "the record gets the flatten's progress";
     EXPECT_EQ(host.flattened, before);
     EXPECT_EQ(controller.Count(kMsgLayersChanged), 1);
     ASSERT_EQ(canvas.FlattenLayers(1), kResOk);
@@ -534,10 +553,14 @@ TEST_F(CanvasLayersTest, TheTracingImageIsDeletedUnlessThePoolHoldsIt)
 TEST_F(CanvasLayersTest, TheLayerImageSizeIsSharedAndTheChangeFlagCleared)
 {
     MakeLayers(2);
+    FillLayerCells(*canvas.GetLayer(1), MakeCell(0xFFFF0000u, 100));
     CLayer::SetLayersChanged(1);
     ASSERT_EQ(canvas.SetLayerImageSize(20, 15), kResOk);
     EXPECT_EQ(CLayer::GetViewImageSize(), (tCPoint{20, 15}));
     EXPECT_EQ(canvas.GetLayer(1)->GetImage().GetWidth(), 20);
+    // Each image shows its layer at once: the red layer's is red.
+    const CPixel shown = PixelAt(canvas.GetLayer(1)->GetImage(), 10, 7);
+    EXPECT_GT((shown >> 16) & 255, (shown >> 8) & 255) << std::hex << shown;
     EXPECT_EQ(CLayer::GetLayersChanged(), 0u);
     ASSERT_EQ(canvas.InsertNewLayer(2), kResOk);
     EXPECT_EQ(canvas.GetLayer(2)->GetImage().GetHeight(), 15);

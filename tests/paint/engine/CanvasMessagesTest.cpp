@@ -158,6 +158,9 @@ TEST_F(CanvasMessagesTest, EveryAppliedChangeTellsTheControllerFirst)
         ASSERT_FALSE(controller.messages.empty()) << c.what;
         EXPECT_EQ(controller.messages[0].code, kMsgPaintingModified) << c.what;
         EXPECT_EQ(Modified(), 1) << c.what;
+        if (c.code == kMsgLayerOpacity || c.code == kMsgLayerVisible || c.code == kMsgDeleteLayer) {
+            EXPECT_EQ(controller.Count(kMsgLayersChanged), 1) << c.what << " tells that the layers changed";
+        }
     }
 }
 
@@ -348,6 +351,19 @@ TEST_F(CanvasMessagesTest, TracingVisibilityTogglesThroughTheControllerAndRedraw
     controller.answer = kResFailure;
     EXPECT_EQ(Apply(kMsgTracingVisible, tMsgArg(2)), kResFailure);
     EXPECT_EQ(canvas.GetTracingVisible(), 0u);
+}
+
+TEST_F(CanvasMessagesTest, ANewTracingModeRedrawsThePaintingWithATracingImage)
+{
+    uint32_t mode = 3;
+    ASSERT_EQ(Apply(kMsgTracingMode, &mode), kResOk);
+    EXPECT_TRUE(root.invalidated.empty()) << "nothing to redraw without a tracing image";
+    AddTracingImage();
+    mode = 2;
+    ASSERT_EQ(Apply(kMsgTracingMode, &mode), kResOk);
+    EXPECT_EQ(canvas.GetTracingMode(), 2u);
+    EXPECT_FALSE(root.invalidated.empty());
+    EXPECT_GE(root.presents, 1);
 }
 
 TEST_F(CanvasMessagesTest, TheTracingImageIsTakenReportedAndRemoved)

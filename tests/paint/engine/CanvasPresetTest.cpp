@@ -291,6 +291,14 @@ TEST_F(CanvasPresetTest, TextsAreReadWithinTheirRecord)
               kResOk);
     EXPECT_EQ(info.name, u"abc");
     EXPECT_EQ(info.paperName, u"de");
+
+    // UTF-16 units take their high byte: a Cyrillic name and a CJK paper.
+    CCanvasInfo wide;
+    ASSERT_EQ(Read(wide, Line(kPresetHeaderText) + Chunk(kPresetName, Line(u"\u0416a")) +
+                             Chunk(kPresetPaperName, Line(u"\u7D19"))),
+              kResOk);
+    EXPECT_EQ(wide.name, u"\u0416a");
+    EXPECT_EQ(wide.paperName, u"\u7D19");
     EXPECT_EQ(info.paperColour, 0x01020304u);
 
     CCanvasInfo odd;
@@ -317,13 +325,16 @@ TEST_F(CanvasPresetTest, ShortRecordsAndImpossibleLengthsAreRefused)
         header + U32(kPresetPaperOpacity) + I64(1000) + I32(5),
         header + U32(kPresetName) + I64(int64_t(1) << 62) + Line(u"x"),
         header + U32(kPresetPaperColour) + I64(-1) + U32(5),
-        header + U32(kPresetName) + "\x04",
     };
     for (const std::string& bytes : cases) {
         CCanvasInfo info;
-        EXPECT_NE(Read(info, bytes), kResOk);
+        EXPECT_EQ(Read(info, bytes), kResFileInvalid) << bytes.size();
         ExpectFields(info, ValuesOf(CCanvasInfo()));
     }
+    // A record's tag and length cut short are a read error.
+    CCanvasInfo cut;
+    EXPECT_EQ(Read(cut, header + U32(kPresetName) + "\x04"), kResFileIO);
+    ExpectFields(cut, ValuesOf(CCanvasInfo()));
     CCanvasInfo info;
     EXPECT_EQ(info.ApplyPresetRecord(nullptr, kPresetName, 4), kResBadParam);
     EXPECT_EQ(info.ApplyPresetRecord(&Holding(stream, U32(5)), kPresetPaperColour, -4), kResFileInvalid);

@@ -267,6 +267,8 @@ TEST_F(CanvasSetUpTest, TheNewPaintingMessageSetsUpThenBindsTheViewInThePartsOrd
     // Refitted: the view is 600 wide.
     EXPECT_EQ(canvas.GetZoom(), 0.375f);
     EXPECT_TRUE(paper->app.reports.empty());
+    // The bound view shows the new painting: its composite is rendered, the far corner too.
+    EXPECT_EQ(PixelAt(*canvas.GetComposite(), 1599, 799) >> 24, 0xFFu);
 }
 
 TEST_F(CanvasSetUpTest, SidesOutsideOneTo32000AreRefusedAndNothingChanges)

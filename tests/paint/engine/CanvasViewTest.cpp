@@ -229,6 +229,45 @@ TEST_F(CanvasViewTest, TheShadowGrowsByNinePixelsWithFourteenFalloffEntriesAtEac
     EXPECT_EQ(rows.GetData()[317], rows.GetData()[0]);
 }
 
+TEST_F(CanvasViewTest, TheShadowOffsetTurnsWithTheView)
+{
+    Show(1.0f, {100, 50});
+    canvas.TurnView(0.125f, 0);
+    const tCRect painting = canvas.GetViewRect();
+    // The offset (2, 2) turned by +2 pi x 0.125: (2 cos a - 2 sin a, 2 sin a + 2 cos a) = (0, 2.83),
+    // rounded (0, 3); then grown by 9 on every side.
+    EXPECT_EQ(canvas.GetShadowRect(),
+              (tCRect{painting.left - 9, painting.top + 3 - 9, painting.right + 9, painting.bottom + 3 + 9}));
+    canvas.TurnView(0.625f, 0);
+    EXPECT_EQ(canvas.GetShadowRect(),
+              (tCRect{painting.left - 9, painting.top - 3 - 9, painting.right + 9, painting.bottom - 3 + 9}));
+}
+
+// A painting narrower than two falloffs: each end takes half the table, meeting in the middle.
+TEST_F(CanvasViewTest, TheShadowOfANarrowPaintingFallsOffFromItsMiddle)
+{
+    ASSERT_EQ(canvas.SetCanvasSize(3, 2), kResOk);
+    Show(1.0f, {100, 50});
+    const auto falloff = [](int i, double scale) {
+        return uint32_t(std::lround(std::exp(-(i * 0.25) * (i * 0.25) / 2) * scale));
+    };
+    // 3 + 2 x 9 columns: 11 entries from each end, the middle one shared.
+    const CMemBlockT<uint32_t>& columns = canvas.GetShadowColumns();
+    ASSERT_EQ(columns.GetCount(), 21);
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(columns.GetData()[10 - i], falloff(i, 65536.0)) << i;
+        EXPECT_EQ(columns.GetData()[10 + i], falloff(i, 65536.0)) << i;
+    }
+    // 2 + 2 x 9 rows: 10 entries from each end.
+    const CMemBlockT<uint32_t>& rows = canvas.GetShadowRows();
+    ASSERT_EQ(rows.GetCount(), 20);
+    const double alpha = 0x60 * 257;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(rows.GetData()[9 - i], falloff(i, alpha)) << i;
+        EXPECT_EQ(rows.GetData()[10 + i], falloff(i, alpha)) << i;
+    }
+}
+
 TEST_F(CanvasViewTest, ViewPointsBecomeCellsAndBack)
 {
     Show(2.0f, {100, 50});
@@ -384,6 +423,33 @@ TEST_F(CanvasViewTest, ChangedCellsInvalidateTheirPixelsWithAMargin)
     EXPECT_EQ(root.presents, 0);
 }
 
+TEST_F(CanvasViewTest, ChangedCellsOfAFlippedPaintingInvalidateTheirMirroredPixels)
+{
+    Show(1.0f, {100, 50});
+    canvas.SetFlipHorizontal(1);
+    canvas.InvalidateCellRect({10, 10, 20, 15}, 0);
+    // Columns 10..20 of 400 mirrored to 380..390.
+    ASSERT_EQ(root.invalidated.size(), 1u);
+    EXPECT_EQ(root.invalidated[0], (tCRect{479, 59, 491, 66}.Offset({10, 20})));
+    root.ClearRecords();
+    canvas.SetFlipHorizontal(0);
+    canvas.SetFlipVertical(1);
+    canvas.InvalidateCellRect({10, 10, 20, 15}, 0);
+    // Rows 10..15 of 300 mirrored to 285..290.
+    ASSERT_EQ(root.invalidated.size(), 1u);
+    EXPECT_EQ(root.invalidated[0], (tCRect{109, 334, 121, 341}.Offset({10, 20})));
+}
+
+TEST_F(CanvasViewTest, APartOfThePaintingInvalidatesItsPixelsAtTheZoom)
+{
+    Show(2.0f, {100, 50});
+    ASSERT_EQ(canvas.InvalidateCanvasRect({10, 12, 20, 15}, 1), kResOk);
+    // Cells 10..20 x 12..15 at zoom 2 from (100, 50), in root coordinates.
+    ASSERT_FALSE(root.invalidated.empty());
+    EXPECT_EQ(root.dirty.GetBounds(), (tCRect{120, 74, 140, 80}.Offset({10, 20})));
+    EXPECT_EQ(root.presents, 1);
+}
+
 TEST_F(CanvasViewTest, InvalidatingThePaintingCoversItsTurnedPixels)
 {
     Show(1.0f, {200, 150});
@@ -416,6 +482,19 @@ TEST_F(CanvasViewTest, FitToViewCentresThePaintingUnderOneFrozenPresent)
     EXPECT_EQ(root.presents, 1);
     EXPECT_EQ(canvas.GetRotation(), 0.0f);
     EXPECT_EQ(canvas.GetFlipVertical(), 0u);
+}
+
+TEST_F(CanvasViewTest, FitToViewClearsTheFlipsEvenWhenTheControllerRefusesTheZoom)
+{
+    Show(1.0f, {0, 0});
+    canvas.SetFlipHorizontal(1);
+    canvas.SetFlipVertical(1);
+    controller.answer = kResFileIO;
+    EXPECT_EQ(canvas.FitToView(), kResFileIO);
+    EXPECT_EQ(controller.messages.size(), 1u) << "the position is not sent after a refused zoom";
+    EXPECT_EQ(canvas.GetFlipHorizontal(), 0u);
+    EXPECT_EQ(canvas.GetFlipVertical(), 0u);
+    EXPECT_EQ(root.frozen, 0u);
 }
 
 TEST_F(CanvasViewTest, ANewSizeInvalidatesTheViewEvenWhenRefused)

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "CanvasTestSupport.h"
@@ -154,6 +156,40 @@ TEST(RendererTest, ALightWithoutLevelGivesNoHighlight)
     ASSERT_EQ(renderer.AddLight(light), kResOk);
     // Full diffuse strength straight on: w = 255 x 256 of 65536.
     EXPECT_EQ(renderer.ShadeCell(kFlat, 0xFF646464u, 255), 0xFF636363u);
+}
+
+// Normals tilted by 45 degrees one way or both (a rise of 112680 over a step), under the two
+// default lights, worked out from the shading's formulas: the diffuse weights w and highlight
+// weights q of the key and fill light in the comments.
+TEST(RendererTest, TiltedNormalsAreLitFromTheirOwnSides)
+{
+    struct Case {
+        double dx, dy;
+        CPixel matte, shiny;
+    };
+    constexpr double kRise = 112680.0;
+    const Case cases[] = {
+        // w 7209 + 42744; q 28 + 552.
+        {kRise, 0.0, 0xFF616161u, 0xFF38691Fu},
+        // w 55269 + 0 (the fill light is behind); q 190 + 5.
+        {-kRise, 0.0, 0xFF6B6B6Bu, 0xFF386E1Du},
+        // w 7209 + 14248; q 28 + 26.
+        {0.0, kRise, 0xFF292929u, 0xFF152A0Bu},
+        // w 55269 + 14248; q 190 + 26.
+        {0.0, -kRise, 0xFF878787u, 0xFF468A24u},
+        // w 0 (the key light is behind) + 34900; q 9 + 66.
+        {kRise, kRise, 0xFF444444u, 0xFF234511u},
+        // w 64747 + 0; q 202 + 4.
+        {-kRise, -kRise, 0xFF7E7E7Eu, 0xFF418122u},
+        // w 25506 + 34900; q 39 + 66.
+        {kRise, -kRise, 0xFF757575u, 0xFF3C771Eu},
+    };
+    const CStandardRenderer& renderer = DefaultRenderer();
+    for (const Case& c : cases) {
+        const SurfaceNormal n = ComputeSurfaceNormal(c.dx, c.dy);
+        EXPECT_EQ(renderer.ShadeCell(n, 0xFF808080u, 0), c.matte) << c.dx << ", " << c.dy;
+        EXPECT_EQ(renderer.ShadeCell(n, 0xFF408020u, 200), c.shiny) << c.dx << ", " << c.dy;
+    }
 }
 
 class RenderTest : public CanvasGlobalsTest {
@@ -358,9 +394,8 @@ TEST_F(RenderTest, TwoLayersLightAsTheFormulasSay)
             shines[y * M::kWidth + x] = s;
         }
     }
-    const auto height = [&](int32_t x, int32_t y) {
-        return y < 0 || y >= M::kHeight ? 0 : heights[y * M::kWidth + x];
-    };
+    // Outside the painting the row itself stands in, as the end columns do.
+    const auto height = [&](int32_t x, int32_t y) { return heights[std::clamp(y, 0, M::kHeight - 1) * M::kWidth + x]; };
     for (int32_t y = 0; y < M::kHeight; ++y) {
         for (int32_t x = 0; x < M::kWidth; ++x) {
             const int64_t dx = height(std::max(x - 1, 0), y) - height(std::min(x + 1, M::kWidth - 1), y);
@@ -368,6 +403,30 @@ TEST_F(RenderTest, TwoLayersLightAsTheFormulasSay)
             const CPixel expected = DefaultRenderer().ShadeCell(ComputeSurfaceNormal(double(dx), double(dy)),
                                                                 pixels[y * M::kWidth + x], shines[y * M::kWidth + x]);
             ASSERT_EQ(At(x, y), expected) << x << ", " << y;
+        }
+    }
+}
+
+// Thick flat paint is lit flat to its edges: the top and bottom rows take a one-sided slope, as
+// the first and last columns do. Grey 128 lit flat: 128 x (44178 + 20150) >> 16 = 125.
+TEST_F(RenderTest, FlatPaintIsLitFlatUpToEveryEdgeUnderBothKernels)
+{
+    for (RenderKernel kernel : {RenderKernel::kReference, RenderKernel::kRows}) {
+        CStandardRenderer renderer;
+        ASSERT_EQ(renderer.ResetLights(), kResOk);
+        renderer.SetKernel(kernel);
+        for (auto [width, height] : {std::pair{9, 6}, {7, 1}, {1, 5}}) {
+            CCanvas flat;
+            ASSERT_EQ(flat.Initialise(), kResOk);
+            ASSERT_EQ(flat.SetCanvasSize(width, height), kResOk);
+            ASSERT_EQ(flat.InsertNewLayer(0), kResOk);
+            flat.GetLayer(0)->SetPaperVisible(0);
+            FillLayerCells(*flat.GetLayer(0), MakeCell(0xFF808080u, 1000));
+            ASSERT_EQ(renderer.RenderLayers(flat.GetComposite(), &flat, 1, -1), kResOk);
+            for (int32_t y = 0; y < height; ++y)
+                for (int32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(PixelAt(*flat.GetComposite(), x, y), 0xFF7D7D7Du)
+                        << width << " x " << height << " at " << x << ", " << y;
         }
     }
 }

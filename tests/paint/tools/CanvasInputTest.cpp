@@ -10,11 +10,16 @@
 #include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/PaintCell.h"
+#include "platform/TabletTool.h"
 #include "platform/VirtualKeys.h"
 #include "platform/headless/Headless.h"
 #include "toolkit/core/CTabletInput.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/RecordingRoot.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/PenSettings.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
@@ -117,6 +122,8 @@ protected:
         options.render = 1;
         replay = std::make_unique<CStrokeReplay>(options);
         ASSERT_EQ(replay->SetUp(), kResOk);
+        // The replay serves the canvas as the controller does the painting's.
+        canvas().SetShellServices(replay.get());
         ASSERT_EQ(canvas().AttachView(view), kResOk);
         canvas().SetPaintingTopLeft({0, 0});
     }
@@ -247,6 +254,34 @@ TEST_F(CanvasInputTest, ANonZeroAnswerBeforeTheStrokeCancelsItWithoutAnUndoStep)
     EXPECT_EQ(steps, 0);
     EXPECT_EQ(canvas().GetStrokeActive(), 0u);
     EXPECT_EQ(canvas().GetInputIdle(), 1u);
+}
+
+TEST_F(CanvasInputTest, TheSamplerPicksColoursOnlyOverThePainting)
+{
+    MakeCanvas(4909);
+    // The painting is 200 x 150 cells from the root's origin: x = 300 lies beside it.
+    Script(VK_LBUTTON, {{300, 50}, {305, 60}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(recorder.Count(kMsgCanvasColourPicked), 0);
+    Script(VK_LBUTTON, {{100, 50}, {105, 60}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_GE(recorder.Count(kMsgCanvasColourPicked), 2) << "one pick per place the pointer passes";
+}
+
+TEST_F(CanvasInputTest, AStrokeStartsByPickingTheTracingImagesColourUnderThePen)
+{
+    MakeCanvas(4900);
+    auto* tracing = new CImage(200, 150);
+    CImNav(tracing).Fill(0xFF123456u);
+    ASSERT_EQ(canvas().SetTracingImage(tracing), kResOk);
+    canvas().SetTracingMode(0);
+    canvas().SetTraceColourPick(1);
+    Script(VK_LBUTTON, Line({60, 50}, {120, 80}, 4));
+    ASSERT_EQ(Press(), kResOk);
+    const auto picked = std::find(recorder.codes.begin(), recorder.codes.end(), kMsgCanvasColourPicked);
+    ASSERT_NE(picked, recorder.codes.end());
+    EXPECT_EQ(recorder.args[size_t(picked - recorder.codes.begin())], tMsgArg(0xFF123456u));
+    EXPECT_LT(picked, std::find(recorder.codes.begin(), recorder.codes.end(), kMsgStrokeStarting));
 }
 
 TEST_F(CanvasInputTest, NavigationToolsNeverPaintNorOpenAStep)
@@ -383,6 +418,295 @@ TEST_F(CanvasInputTest, SamplesFollowTheToolsPressureCurveAndTheReleaseKeepsTheL
         EXPECT_EQ(tool.samples[4].y, 65.0f);
     }
     SetPenSettingsSource(nullptr);
+}
+
+std::vector<tMsgArg> Picked(const MessageRecorder& recorder)
+{
+    std::vector<tMsgArg> picked;
+    for (size_t i = 0; i < recorder.codes.size(); ++i)
+        if (recorder.codes[i] == kMsgCanvasColourPicked)
+            picked.push_back(recorder.args[i]);
+    return picked;
+}
+
+TEST_F(CanvasInputTest, SamplingPicksThePixelsUnderThePointerAndOutsideSetsTheBackground)
+{
+    MakeCanvas(4909);
+    // The root's pixel at (x, y) reads 0xFF000000 | x << 8 | y.
+    Script(VK_LBUTTON, {{60, 50}, {61, 50}, {61, 50}, {70, 52}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF003D32u, 0xFF004634u}));
+    EXPECT_EQ(root->pops, 1);
+    EXPECT_EQ(root->background, 0u);
+    // The last cell is inside.
+    Script(VK_LBUTTON, {{199, 149}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder).back(), 0xFF00C795u);
+    EXPECT_EQ(root->background, 0u);
+
+    // Beside the 200 x 150 painting the backdrop's background takes the paint colour.
+    Script(VK_LBUTTON, {{250, 100}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(root->background, 0xFF2D5AA0u);
+    EXPECT_EQ(Picked(recorder).size(), 4u);
+    EXPECT_EQ(root->pops, 2);
+}
+
+TEST_F(CanvasInputTest, AltSamplesAndSpaceDragsInsteadOfPainting)
+{
+    MakeCanvas(4900);
+    const std::vector<uint8_t> before = Cells();
+    headless::SetKeyState(VK_MENU, true);
+    Script(VK_LBUTTON, {{60, 50}, {64, 52}});
+    ASSERT_EQ(Press(), kResOk);
+    headless::SetKeyState(VK_MENU, false);
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF004034u}));
+
+    headless::SetKeyState(VK_SPACE, true);
+    const tCPoint topLeft = canvas().GetViewRect().GetTopLeft();
+    Script(VK_LBUTTON, {{100, 100}, {110, 104}});
+    ASSERT_EQ(Press(), kResOk);
+    headless::SetKeyState(VK_SPACE, false);
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), topLeft.Plus({10, 4}));
+    EXPECT_EQ(canvas().GetInputIdle(), 1u);
+    EXPECT_EQ(recorder.Count(kMsgStrokeStarting), 0);
+    EXPECT_EQ(Cells(), before);
+}
+
+// The main window's root stands at the screen's origin, so that root points are screen points.
+class ScreenRoot : public RecordingRoot {
+public:
+    void ScreenToLocalPoint(tCPoint*) override {}
+};
+
+// The headless screen is 1280 x 800 and the tablet 12800 x 8000 units: ten units to a pixel.
+tablet::tToolInfo PenEnd(const char* name)
+{
+    return {name, {{"Abs X", 0, 12800, 0}, {"Abs Y", 0, 8000, 0}, {"Abs Pressure", 0, 1000, 0}}};
+}
+
+// The same view with a tablet: the pen's tip is one tool, its eraser end another.
+class CanvasPenTest : public CanvasInputTest {
+protected:
+    static constexpr int32_t kTip = 7;
+    static constexpr int32_t kEraserEnd = 8;
+
+    void TearDown() override
+    {
+        tablet::DisconnectTool(kTip);
+        tablet::DisconnectTool(kEraserEnd);
+        if (CWindowBase* window = GetMainWindow())
+            window->DestroyWindow();
+        CanvasInputTest::TearDown();
+    }
+    // A main window for the tablet's context to post to.
+    void OpenTablet()
+    {
+        ASSERT_EQ(app->CreateMainWindow(new ScreenRoot, 104, 640, 480, nullptr, 1), kResOk);
+        app->Activate();
+        tablet::ConnectTool(kTip, PenEnd("Pen stylus"));
+        tablet::ConnectTool(kEraserEnd, PenEnd("Pen eraser"));
+        ASSERT_EQ(ApplicationTabletInput()->OpenTabletContext(), kResOk);
+        ASSERT_TRUE(ApplicationTabletInput()->HasContext());
+    }
+    // The pen end comes down at a tablet point with a pressure in thousandths; the hover before
+    // the press reads it.
+    void PutDown(int32_t tool, double x, double y, double pressure)
+    {
+        tablet::PressToolButton(tool, 1, true);
+        tablet::MoveTool(tool, {{0, x}, {1, y}, {2, pressure}});
+        CPenSample hover;
+        EXPECT_EQ(ApplicationTabletInput()->PumpPackets(&hover), 0);
+    }
+};
+
+TEST_F(CanvasPenTest, WhileTheEraserEndTouchesTheEraserToolPaints)
+{
+    MakeCanvas(4900);
+    OpenTablet();
+    RecordingCanvasTool brush(4900);
+    RecordingCanvasTool eraser(4906);
+    canvas().SetCurrentTool(&brush);
+    canvas().SetEraserTool(&eraser);
+    PutDown(kEraserEnd, 1000, 800, 600);
+    ASSERT_EQ(IsPenEraser(), 1);
+    Script(VK_LBUTTON, Line({100, 80}, {140, 80}, 3));
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_TRUE(brush.samples.empty());
+    EXPECT_EQ(eraser.samples.size(), 6u);
+    EXPECT_EQ(recorder.Count(kMsgStrokeEnded), 1);
+    EXPECT_EQ(IsPenEraser(), 0) << "the stroke's end forgets the pen";
+
+    // The tip paints with the current tool.
+    PutDown(kTip, 1000, 800, 600);
+    Script(VK_LBUTTON, Line({100, 80}, {140, 80}, 3));
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(brush.samples.size(), 6u);
+    EXPECT_EQ(eraser.samples.size(), 6u);
+}
+
+TEST_F(CanvasPenTest, ThePencilsReleaseKeepsTheLastPressureWhereOtherToolsTakeThePens)
+{
+    MakeCanvas(4900);
+    OpenTablet();
+    for (uint32_t id : {4901u, 4900u}) {
+        RecordingCanvasTool tool(id);
+        canvas().SetCurrentTool(&tool);
+        tablet::PressToolButton(kTip, 1, true);
+        tablet::MoveTool(kTip, {{0, 1000}, {1, 800}, {2, 600}});
+        // Two more packets at 0.6; the tip lifts to 0.1 as the button comes up.
+        int round = 0;
+        app->tick = [&] {
+            if (++round < 3) {
+                tablet::MoveTool(kTip, {{0, 1000.0 + 100 * round}, {2, 600}});
+            } else {
+                tablet::MoveTool(kTip, {{2, 100}});
+                headless::SetKeyState(VK_LBUTTON, false);
+            }
+            return kResOk;
+        };
+        headless::SetKeyState(VK_LBUTTON, true);
+        ASSERT_EQ(Press(), kResOk) << id;
+        ASSERT_EQ(tool.samples.size(), 5u) << id;
+        // Pen samples keep the pen's own pressure, without the tools' curves.
+        EXPECT_FLOAT_EQ(tool.samples[0].pressure, 0.6f) << id;
+        EXPECT_FLOAT_EQ(tool.samples[3].pressure, 0.6f) << id;
+        EXPECT_FLOAT_EQ(tool.samples[4].pressure, id == 4901 ? 0.6f : 0.1f) << id;
+        EXPECT_FLOAT_EQ(canvas().GetLastPressure(), tool.samples[4].pressure) << id;
+    }
+    app->tick = nullptr;
+}
+
+TEST_F(CanvasPenTest, APenPacketOverTheViewStartsAStrokeAndElsewhereNothing)
+{
+    MakeCanvas(4900);
+    RecordingCanvasTool tool(4900);
+    canvas().SetCurrentTool(&tool);
+    // A mouse sample is a screen point: the message answers 1 and does nothing more.
+    EXPECT_EQ(canvas().OnMessage(kMsgPenPacket, 0, 0, 0, kMsgApply), 1);
+    EXPECT_TRUE(tool.samples.empty());
+
+    OpenTablet();
+    headless::MoveMouse(600, 500);
+    PutDown(kTip, 6000, 5000, 300);
+    tablet::MoveTool(kTip, {{0, 6000}, {1, 5000}, {2, 300}});
+    EXPECT_EQ(canvas().OnMessage(kMsgPenPacket, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_TRUE(tool.samples.empty()) << "(599, 499) lies beside the view";
+    EXPECT_EQ(recorder.Count(kMsgStrokeStarting), 0);
+
+    headless::MoveMouse(100, 80);
+    tablet::MoveTool(kTip, {{0, 1000}, {1, 800}, {2, 300}});
+    EXPECT_EQ(canvas().OnMessage(kMsgPenPacket, 0, 0, 0, kMsgApply), kResOk);
+    // The button is up: the press, one round and the release.
+    EXPECT_EQ(tool.samples.size(), 3u);
+    EXPECT_EQ(recorder.Count(kMsgStrokeEnded), 1);
+}
+
+TEST_F(CanvasInputTest, AHoverSampleTurnsTheCurrentToolAtTheCursor)
+{
+    MakeCanvas(4900);
+    RecordingCanvasTool tool(4900);
+    canvas().SetCurrentTool(&tool);
+    canvas().SetPaintingTopLeft({10, 5});
+    headless::MoveMouse(110, 65);
+    EXPECT_EQ(canvas().OnMessage(kMsgHoverSample, 0, 0, 0, kMsgApply), kResOk);
+    ASSERT_EQ(tool.hovers.size(), 1u);
+    EXPECT_EQ(tool.hovers[0].x, 100.0f);
+    EXPECT_EQ(tool.hovers[0].y, 60.0f);
+    EXPECT_EQ(tool.hovers[0].pressure, 0.0f) << "a hover does not press";
+    EXPECT_TRUE(tool.samples.empty());
+
+    canvas().SetStrokeActive(1);
+    EXPECT_EQ(canvas().OnMessage(kMsgHoverSample, 0, 0, 0, kMsgApply), kResOk);
+    canvas().SetStrokeActive(0);
+    EXPECT_EQ(tool.hovers.size(), 1u) << "not while a stroke runs";
+    canvas().SetCurrentTool(nullptr);
+    EXPECT_EQ(canvas().OnMessage(kMsgHoverSample, 0, 0, 0, kMsgApply), kResOk);
+}
+
+TEST_F(CanvasInputTest, TheMoveToolMessageDragsThePainting)
+{
+    MakeCanvas(4900);
+    canvas().SetPaintingTopLeft({10, 5});
+    const std::vector<uint8_t> before = Cells();
+    Script(VK_LBUTTON, {{100, 100}, {107, 96}});
+    EXPECT_EQ(canvas().OnMessage(kMsgRunMoveTool, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), (tCPoint{17, 1}));
+    EXPECT_EQ(canvas().GetDragging(), 0u);
+    EXPECT_EQ(root->pops, 1);
+    EXPECT_EQ(recorder.Count(kMsgStrokeStarting), 0);
+    EXPECT_EQ(Cells(), before);
+}
+
+// The shell side of the view: what the canvas asks of it, recorded.
+class ShellRecorder : public IShellServices {
+public:
+    uint32_t GetPaintColour() override { return 0xFF808080u; }
+    float GetPaintValue() override { return 0.0f; }
+    void SetPenPressure(float pressure) override { pressures.push_back(pressure); }
+    void RedrawToolCursor(CWidget*, const CPenSample&, uint32_t) override {}
+    void DrawToolOverlay(CWidget* view, CImage* target, const tCRect& clip) override
+    {
+        overlays.push_back({view, target, clip});
+    }
+
+    struct Overlay {
+        CWidget* view;
+        CImage* target;
+        tCRect clip;
+    };
+    std::vector<float> pressures;
+    std::vector<Overlay> overlays;
+};
+
+std::vector<uint32_t> PixelsOf(CImage& image)
+{
+    CImNav nav(&image);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < nav.GetHeight(); ++y)
+        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
+    return pixels;
+}
+
+TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOutline)
+{
+    MakeCanvas(4900);
+    Script(VK_LBUTTON, Line({60, 50}, {180, 110}, 8));
+    ASSERT_EQ(Press(), kResOk);
+    ShellRecorder shell;
+    canvas().SetShellServices(&shell);
+    const tCRect clip{0, 0, 300, 200};
+    CImage straight(300, 200);
+    CImage turned(300, 200);
+    ASSERT_EQ(canvas().CompositeView(clip, &straight), kResOk);
+    canvas().SetRotation(0.5f);
+    canvas().UpdateViewGeometry(0);
+    ASSERT_EQ(canvas().CompositeRotatedView(clip, &turned), kResOk);
+    ASSERT_NE(PixelsOf(straight), PixelsOf(turned));
+
+    CImage target(300, 200);
+    ASSERT_EQ(CCanvas::RedrawView(ToMsgArg(&canvas()), view, &clip, &target, 255), kResOk);
+    EXPECT_EQ(PixelsOf(target), PixelsOf(turned));
+    canvas().SetRotation(0.0f);
+    canvas().UpdateViewGeometry(0);
+    ASSERT_EQ(CCanvas::RedrawView(ToMsgArg(&canvas()), view, &clip, &target, 255), kResOk);
+    EXPECT_EQ(PixelsOf(target), PixelsOf(straight));
+    ASSERT_EQ(shell.overlays.size(), 2u);
+    EXPECT_EQ(shell.overlays[1].view, view);
+    EXPECT_EQ(shell.overlays[1].target, &target);
+    EXPECT_EQ(shell.overlays[1].clip, clip);
+
+    // Without a clip or a canvas nothing is drawn.
+    EXPECT_EQ(CCanvas::RedrawView(ToMsgArg(&canvas()), view, nullptr, &target, 255), kResOk);
+    EXPECT_EQ(CCanvas::RedrawView(0, view, &clip, &target, 255), kResOk);
+    EXPECT_EQ(shell.overlays.size(), 2u);
+
+    // A stroke sets the pen pressure to the tool's common property.
+    RecordingCanvasTool tool(4903);
+    canvas().SetCurrentTool(&tool);
+    Script(VK_LBUTTON, Line({60, 50}, {80, 50}, 1));
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(shell.pressures, (std::vector<float>{0.5f}));
 }
 
 }  // namespace

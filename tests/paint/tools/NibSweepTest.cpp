@@ -7,6 +7,7 @@
 #include <map>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -99,6 +100,65 @@ TEST(NibLookup, NibPaintBlendsTheRowsAlongTheSegmentWithColoursByCoverage)
     EXPECT_EQ(int32_t(paint.thickness), uint16_t(std::nearbyint((100.0 * 127 + 300.0 * 128) / 255.0)));
 }
 
+// The averaging lookup divides by the step, also where the nib's end clips its window: the
+// paint thins there as the nib's values do; colours stay averaged by coverage.
+TEST(NibLookup, NibPaintAtAClippedWindowIsDividedByTheStep)
+{
+    CProbeTool tool;
+    for (int i = 0; i < kNibEntries; ++i) {
+        tool.Working().entries[i] = {0xC8FF8000u, 400, 1000, 40, 20};
+        tool.Loaded().entries[i] = tool.Working().entries[i];
+        tool.NibTable(0)[i] = 1.0f;
+    }
+    PaintCell paint{};
+    float value = 0.0f;
+    // Width 60, a step of 2: position 0 reads [0, 1], entry 0 alone, over 2.
+    tool.SampleNibPaint(&paint, &value, 0.0f, 0.0f, 60.0f);
+    EXPECT_EQ(value, 0.5f);
+    EXPECT_EQ(uint32_t(paint.colour), 0x64FF8000u) << "alpha 200 / 2, the colour kept";
+    EXPECT_EQ(int32_t(paint.thickness), 200);
+    EXPECT_EQ(int32_t(paint.wetness), 500);
+    EXPECT_EQ(int32_t(paint.shine), 20);
+    EXPECT_EQ(int32_t(paint.extra), 10);
+    // Width 30, a step of 4: position 0 reads [0, 2], two entries over 4.
+    tool.SampleNibPaint(&paint, &value, 1.0f, 0.0f, 30.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0x64FF8000u);
+    EXPECT_EQ(int32_t(paint.thickness), 200);
+    // Inside the row the window is whole.
+    tool.SampleNibPaint(&paint, &value, 0.5f, 0.5f, 60.0f);
+    EXPECT_EQ(uint32_t(paint.colour), 0xC8FF8000u);
+    EXPECT_EQ(int32_t(paint.thickness), 400);
+}
+
+// (left + 2 x entry + right) / 4 and the colours' quotients round to nearest, ties to even.
+TEST(NibLookup, SmoothingRoundsHalvesToEvenUnderBothKernels)
+{
+    for (NibKernel kernel : {NibKernel::kReference, NibKernel::kTabled}) {
+        CProbeTool tool;
+        tool.SetNibKernel(kernel);
+        for (int i = 0; i < kNibEntries; ++i)
+            tool.Loaded().entries[i] = {0xFF000000u, 0, 0, 0, 0};
+        tool.Loaded().entries[10] = {0xFF010507u, 5, 1, 3, 5};
+        for (int i = 40; i < 60; ++i)
+            tool.Loaded().entries[i] = {0x00000000u, 0, 0, 0, 0};
+        tool.Loaded().entries[50] = {0x05204060u, 0, 0, 0, 0};
+        tool.SmoothNibPaint();
+        const PaintCell& middle = tool.Loaded().entries[10];
+        // Red 2 / 4, green 10 / 4, blue 14 / 4; thickness 10 / 4, wetness 2 / 4, shine 6 / 4.
+        EXPECT_EQ(uint32_t(middle.colour), 0xFF000204u);
+        EXPECT_EQ(int32_t(middle.thickness), 2);
+        EXPECT_EQ(int32_t(middle.wetness), 0);
+        EXPECT_EQ(int32_t(middle.shine), 2);
+        EXPECT_EQ(int32_t(middle.extra), 2);
+        const PaintCell& beside = tool.Loaded().entries[9];
+        EXPECT_EQ(uint32_t(beside.colour), 0xFF000102u) << "5 / 4 and 7 / 4";
+        EXPECT_EQ(int32_t(beside.thickness), 1);
+        // Alpha 10 / 4 and 5 / 4; the colour of the one covered entry.
+        EXPECT_EQ(uint32_t(tool.Loaded().entries[50].colour), 0x02204060u);
+        EXPECT_EQ(uint32_t(tool.Loaded().entries[51].colour), 0x01204060u);
+    }
+}
+
 TEST(NibLookup, SmoothingBlendsNeighboursAndColoursAnEmptyEntryFromThem)
 {
     CProbeTool tool;
@@ -150,6 +210,73 @@ TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
         tabled.SmoothNibPaint();
         for (int i = 0; i < kNibEntries; ++i)
             ASSERT_EQ(uint32_t(tabled.Loaded().entries[i].colour), uint32_t(plain.Loaded().entries[i].colour)) << alpha;
+    }
+}
+
+// A probe whose cells take the nib paint the lookup gives them.
+class CLookupProbe : public CProbeTool {
+public:
+    std::vector<Cell> looked;
+
+protected:
+    void PaintCell(Cell*, uint32_t, const CNibPlace& place, float width, int32_t) override
+    {
+        Cell paint{};
+        float value = 0.0f;
+        SampleNibPaint(&paint, &value, place.along, place.across, width);
+        looked.push_back(paint);
+    }
+};
+
+class NibTableTest : public ToolCanvasTest {
+protected:
+    // Two sweeps along y = 20: the second from a working row `again` (the first's loaded row
+    // when it is null) to a loaded row of its own.
+    std::vector<PaintCell> TwoSweeps(NibKernel kernel, const PaintCell* again)
+    {
+        CLookupProbe tool;
+        tool.SetNibKernel(kernel);
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            tool.Working().entries[i] = {0xFF000000u | uint32_t(i), uint16_t(10 * i), 0, 1, 2};
+            tool.Loaded().entries[i] = {uint32_t(i % 3 ? 0x80402010u : 0x10FFFFFFu), uint16_t(i), 900, 3, 4};
+        }
+        for (int32_t sweep = 0; sweep < 2; ++sweep) {
+            const float x0 = 10.0f + 6.0f * float(sweep);
+            tool.Working().left = {x0, 16.0f};
+            tool.Working().right = {x0, 24.0f};
+            tool.Loaded().position.x = x0 + 6.0f;
+            tool.Loaded().position.y = 20.0f;
+            tool.Loaded().position.pressure = 1.0f;
+            tool.Loaded().perpendicular = {0.0f, 1.0f};
+            CCellRect rect;
+            EXPECT_EQ(tool.PaintSweep(*canvas, context, &rect), kResOk);
+            if (sweep == 0) {
+                std::copy(std::begin(tool.Loaded().entries), std::end(tool.Loaded().entries),
+                          std::begin(tool.Working().entries));
+                if (again)
+                    std::copy(again, again + kNibEntries, std::begin(tool.Working().entries));
+                for (int32_t i = 0; i < kNibEntries; ++i)
+                    tool.Loaded().entries[i] = {0xC0000000u | uint32_t(i << 8), uint16_t(500 - i), 7, 5, 6};
+            }
+        }
+        return tool.looked;
+    }
+};
+
+// The table's working row comes from the sweep before only while it holds that sweep's loaded
+// entries; a working row changed in between is tabled afresh.
+TEST_F(NibTableTest, TheWorkingRowIsTabledAfreshWhenItChanged)
+{
+    PaintCell changed[kNibEntries];
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        changed[i] = {0xFF00FF00u | uint32_t(i), uint16_t(3000 + i), 100, 9, 9};
+    for (const PaintCell* again : {static_cast<const PaintCell*>(nullptr), static_cast<const PaintCell*>(changed)}) {
+        const std::vector<PaintCell> plain = TwoSweeps(NibKernel::kReference, again);
+        const std::vector<PaintCell> tabled = TwoSweeps(NibKernel::kTabled, again);
+        ASSERT_GT(plain.size(), 40u);
+        ASSERT_EQ(plain.size(), tabled.size());
+        for (size_t i = 0; i < plain.size(); ++i)
+            ASSERT_EQ(std::memcmp(&plain[i], &tabled[i], sizeof(PaintCell)), 0) << (again ? "changed " : "kept ") << i;
     }
 }
 
@@ -404,6 +531,25 @@ TEST_F(SegmentTest, ANibWithoutWidthPaintsNothingAndSucceeds)
     EXPECT_EQ(tool.PaintNextSegment(*canvas, context, &rect), kResOk);
     EXPECT_TRUE(rect.IsEmpty());
     EXPECT_TRUE(tool.painted.empty());
+}
+
+// A tap keeps the nib's own direction only while the pen stands upright (a mean tilt of the two
+// nibs above 0.95); a tilted pen lays it across its azimuth a: the angle (1.5 - a) x 2 pi.
+TEST_F(SegmentTest, ATiltedPensTapLiesAcrossItsAzimuth)
+{
+    for (const auto& [tilt, perpendicular] : {std::pair{0.9f, tCFPoint{-1.0f, 0.0f}}, {0.96f, tCFPoint{0.0f, 1.0f}}}) {
+        CProbeTool tool;
+        for (int i = 0; i < 6; ++i)
+            ASSERT_EQ(tool.UpdateNibDirection(*canvas, Pen(float(10 + 3 * i), 20, 0.0f)), kResOk);
+        CPenSample pen = Pen(25, 20, 0.7f);
+        pen.tiltA = tilt;
+        pen.tiltB = 0.25f;
+        ASSERT_EQ(tool.BeginStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.EndStroke(*canvas, context, pen), kResOk);
+        ASSERT_EQ(tool.sweeps.size(), 1u);
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.x, perpendicular.x, 1e-5) << tilt;
+        EXPECT_NEAR(tool.sweeps[0].perpendicular.y, perpendicular.y, 1e-5) << tilt;
+    }
 }
 
 TEST_F(SegmentTest, APenDownAndUpPaintsOnlyTheClosingTap)

@@ -41,6 +41,7 @@ public:
     using COilPaintNew::ApplySettings;
     using COilPaintNew::LoadNib;
     using COilPaintNew::PaintCell;
+    using COilPaintNew::PickUpPaint;
     using COilPaintNew::PickUpSample;
 
     CNibRow& Working() { return m_currentNib; }
@@ -183,6 +184,13 @@ TEST(OilPaint, PickUpOffTheCanvasLaysPartOfTheLoad)
     EXPECT_EQ(int32_t(entry.thickness), laid);
     EXPECT_EQ(int32_t(entry.wetness), (20000 - laid) / 20);
     EXPECT_EQ(uint32_t(entry.colour), 0xFF204080u);
+    // Load left makes a coloured entry opaque; an entry without colour stays without.
+    PaintCell half{0x80204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &half, 60);
+    EXPECT_EQ(uint32_t(half.colour), 0xFF204080u);
+    PaintCell clear{0x00204080u, 0, 1000, 0, 0};
+    oil.PickUpSample(nullptr, &clear, 60);
+    EXPECT_EQ(uint32_t(clear.colour), 0x00204080u);
 }
 
 TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
@@ -207,6 +215,146 @@ TEST(OilPaint, PickUpMixesWetCanvasPaintIntoTheEntry)
     EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
     EXPECT_EQ(int32_t(picked.shine), uint8_t(100 + (((200 - 100 + 1) * m) >> 8)));
     EXPECT_EQ(int32_t(picked.extra), uint8_t(0 + (((60 + 1) * m) >> 8)));
+}
+
+// The pick-up as its formulas give it, for the entry at `i`: the noise f along the nib, the
+// grain g, the share of the load, the cap, and what `deposit` lays of a sum.
+struct PickUpModel {
+    PickUpModel(const COilProbe& oil, int32_t i, double pressure, const PaintCell& entry) : t(pressure)
+    {
+        const uint32_t seed[2] = {0, 0};
+        const double n =
+            ValueNoise2D(seed, 0, int32_t(std::nearbyint(double(oil.GetNoiseScale()) * i))) / 65535.0;
+        const double h = entry.extra / 255.0 * 0.5;
+        f = h + (1.0 - h) * n;
+        g = f * 0.8 + 0.2;
+        share = oil.Table(1, i);
+        cap = t * 2000.0 * (1.3 - oil.GetThinning());
+    }
+    int32_t Deposit(double x) const
+    {
+        return int32_t(std::nearbyint(std::min(std::min(x, cap) * (f * t + 0.5) * f, cap)));
+    }
+    double t, f = 0.0, g = 0.0, share = 0.0, cap = 0.0;
+};
+
+// The load L (wetness x 20) against the wet paint under the entry T (thickness x 256 / 3): with
+// L > T the entry lays from L - T and keeps L less what it laid; with T >= L it lays from T + L
+// and keeps T less that, plus L. Neither sum here reaches the cap.
+TEST(OilPaint, PickUpLaysFromTheLoadOrFromTheWetPaintWhicheverIsMore)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 1.0f;
+    const PaintCell entry{0xFF204080u, 0, 100, 0, 0};
+    {
+        const PaintCell thin{0xFF0000FFu, 3, 500, 0, 0};
+        PaintCell picked = entry;
+        oil.PickUpSample(&thin, &picked, 20);
+        const PickUpModel model(oil, 20, 1.0, entry);
+        const int64_t load = 2000, wet = 3 * 256 / 3;
+        ASSERT_LT((load - wet) * model.share, model.cap);
+        const int32_t laid = model.Deposit(double(load - wet) * model.share);
+        EXPECT_EQ(int32_t(picked.thickness), laid);
+        EXPECT_EQ(int32_t(picked.wetness), int32_t((load - laid) / 20));
+    }
+    {
+        const PaintCell thick{0xFF0000FFu, 30, 500, 0, 0};
+        PaintCell picked = entry;
+        oil.PickUpSample(&thick, &picked, 20);
+        const PickUpModel model(oil, 20, 1.0, entry);
+        const int64_t load = 2000, wet = 30 * 256 / 3;
+        ASSERT_LT((wet + load) * model.share, model.cap);
+        const int32_t laid = model.Deposit(double(wet + load) * model.share);
+        EXPECT_EQ(int32_t(picked.thickness), laid);
+        EXPECT_EQ(int32_t(picked.wetness), int32_t((wet - laid + load) / 20));
+        // The wet paint's colour goes over with a - (a L / T) / 2.
+        const int32_t a = int32_t(std::nearbyint(255.0 * model.share * model.g));
+        const int64_t m = a - (int64_t(a) * load / wet) / 2;
+        const uint32_t mixed = LinearLightOver(GetGammaTables(), uint32_t(m) << 24 | 0x0000FFu, entry.colour);
+        EXPECT_EQ(uint32_t(picked.colour), 0xFF000000u | (mixed & 0xFFFFFFu));
+    }
+}
+
+// An empty brush over dry paint lays from its own load only; its wetness then takes
+// round(alpha x N1 x g x thinning x t x 0.25) more load, and the colour goes over it.
+TEST(OilPaint, TheDryPickUpTakesALittleLoadAndTheColour)
+{
+    COilProbe oil;
+    oil.SetProperty(kPropertyPaintLoad, 0.0f);
+    oil.Loaded().position.pressure = 1.0f;
+    const PaintCell dry{0xFF0000FFu, 300, 0, 0, 0};
+    int32_t raised = 0;
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const PaintCell entry{0u, 0, 7, 0, 0};
+        PaintCell picked = entry;
+        oil.PickUpSample(&dry, &picked, i);
+        const PickUpModel model(oil, i, 1.0, entry);
+        const int32_t laid = model.Deposit(140.0 * model.share);
+        const int64_t left = 140 - laid;
+        const int64_t taken = int64_t(std::nearbyint(255.0 * oil.Table(0, i) * model.g * 0.5 * 0.25));
+        raised += taken >= 20;
+        ASSERT_EQ(int32_t(picked.thickness), laid) << i;
+        ASSERT_EQ(int32_t(picked.wetness), int32_t(left / 20 + taken / 20)) << i;
+        // The colour goes over at a = round(255 x N2 x g) once some load was taken; laid paint
+        // makes the entry opaque while load is left, else the alpha is round(255 x N1 x g).
+        const uint32_t a = uint32_t(std::nearbyint(255.0 * model.share * model.g));
+        uint32_t colour = taken > 0 && a != 0 ? LinearLightOver(GetGammaTables(), a << 24 | 0xFFu, 0u) : 0u;
+        if (laid >= 1 && (colour >> 24) != 0) {
+            const uint32_t alpha = left > 0 ? 255u : uint32_t(std::nearbyint(255.0 * oil.Table(0, i) * model.g));
+            colour = (colour & 0xFFFFFFu) | alpha << 24;
+        }
+        ASSERT_EQ(uint32_t(picked.colour), colour) << i;
+    }
+    EXPECT_GT(raised, 10) << "entries whose wetness the dry pick-up raised";
+}
+
+// An entry that lays nothing keeps 0.9 of its own alpha E and takes 0.1 of the cell's a when
+// E is the larger: round(0.9 E + 0.1 a).
+TEST(OilPaint, AnEntryThatLaysNothingFadesTowardsTheCellsAlpha)
+{
+    COilProbe oil;
+    oil.Loaded().position.pressure = 0.5f;
+    const PaintCell entry{0xC8204080u, 0, 0, 0, 0};
+    const PaintCell faint{0x300000FFu, 40, 0, 0, 0};
+    PaintCell picked = entry;
+    oil.PickUpSample(&faint, &picked, 60);
+    const PickUpModel model(oil, 60, 0.5, entry);
+    const int32_t a = int32_t(std::nearbyint(0x30 * model.share * model.g));
+    ASSERT_LT(a, 200);
+    EXPECT_EQ(int32_t(picked.thickness), 0);
+    EXPECT_EQ(uint32_t(picked.colour), uint32_t(std::nearbyint(200 * 0.9 + a * 0.1)) << 24 | 0x204080u);
+}
+
+// The pick-up's noise runs across the nib at (size + 1) x 10650 + pressure x 21300.
+TEST(OilPaint, ThePickUpsNoiseScaleFollowsSizeAndPressure)
+{
+    COilProbe oil;
+    oil.SetSize(0.5f);
+    oil.Loaded().position.pressure = 0.25f;
+    oil.PickUpPaint(StrokeContext{});
+    EXPECT_EQ(oil.GetNoiseScale(), 1.5f * 10650.0f + 0.25f * 21300.0f);
+}
+
+// The first segment and the second half of a corner fade the profile in from the working end;
+// the closing segment and the first half of a corner fade it out towards the loaded end.
+TEST(OilPaint, EndSegmentsFadeInOrOutAlongTheSegment)
+{
+    COilProbe oil;
+    oil.SetProfile(1.0f);
+    oil.FillNib({0xFF204080u, 500, 1000, 100, 50});
+    oil.SetGrainBounds(100, 200);
+    const PaintCell white{0xFFFFFFFFu, 0, 0, 0, 0};
+    oil.SetPhase(kPhaseFollowing);
+    const PaintCell whole = Paint(white, 150, 0.5f, 0.5f, 120.0f, 256, oil);
+    ASSERT_NE(uint32_t(whole.colour), 0xFFFFFFFFu);
+    for (int32_t phase : {kPhaseFirst, kPhaseClosing, kPhaseCornerIn, kPhaseCornerOut}) {
+        oil.SetPhase(phase);
+        const bool fadeIn = phase == kPhaseFirst || phase == kPhaseCornerOut;
+        const PaintCell start = Paint(white, 150, 0.0f, 0.5f, 120.0f, 256, oil);
+        const PaintCell end = Paint(white, 150, 1.0f, 0.5f, 120.0f, 256, oil);
+        EXPECT_EQ(uint32_t((fadeIn ? end : start).colour), uint32_t(whole.colour)) << phase;
+        EXPECT_EQ(uint32_t((fadeIn ? start : end).colour), 0xFFFFFFFFu) << phase << ": faded to nothing";
+    }
 }
 
 TEST(OilPaint, AFollowingSegmentLaysPaintThatFillsTheGrain)
@@ -241,6 +389,10 @@ TEST(OilPaint, ThinPaintKeepsTheWetnessAndCatchesOnlyTheGrainsPeaks)
     EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 9";
     oil.FillNib({0xFF204080u, 13, 0, 0, 0});
     EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 12";
+    oil.FillNib({0xFF204080u, 11, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 1234) << "N = 10";
+    oil.FillNib({0xFF204080u, 12, 0, 0, 0});
+    EXPECT_EQ(int32_t(Paint({0xFFFFFFFFu, 0, 1234, 0, 0}, 150, 0.5f, 0.5f, 120.0f, 256, oil).wetness), 65535) << "N = 11";
 
     // N = round(0.9 x 20) = 18: c = 18/32, V = 255 + c, K = round(255 V (c + (1 - c) R)) >> 8.
     oil.FillNib({0xFF204080u, 20, 0, 0, 0});

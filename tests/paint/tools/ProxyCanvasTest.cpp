@@ -22,6 +22,7 @@
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/ImageCodecs.h"
+#include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
 namespace {
@@ -115,16 +116,16 @@ TEST_F(ProxyCanvasTest, EveryToolRendersItsPreview)
         ASSERT_EQ(proxy->GetHeight(), 150);
         ASSERT_EQ(proxy->DrawSampleStroke(), kResOk) << id;
         ASSERT_EQ(WritePng(proxy->GetComposite(), folder + "/preview-" + std::to_string(id) + ".png"), kResOk);
-        const bool navigation = id >= 4909 && id <= 4912;
         std::vector<PaintCell> cells = PreviewCells();
         size_t painted = 0;
         for (const PaintCell& cell : cells)
             painted += cell.colour >> 24 != 0 ? 1 : 0;
-        if (navigation) {
-            EXPECT_EQ(painted, 0u) << id;
-        } else if (id <= 4907) {
+        // The navigation tools, the paint tube, the glitter gun, the airbrush and the roller lay
+        // no paint: their previews stay bare paper.
+        if (id <= 4907)
             EXPECT_GT(painted, 50u) << id;
-        }
+        else
+            EXPECT_EQ(painted, 0u) << id;
         // The tool's side switch comes back as it was.
         EXPECT_EQ(replay->GetTool().GetToolFlag(), 0u) << id;
     }
@@ -185,6 +186,12 @@ TEST_F(ProxyCanvasTest, KnifeGoesStraightDownFirstAndPressuresFollowTheTable)
         EXPECT_EQ(knife.samples[1 + i].x, 40.0f) << i;
         EXPECT_NEAR(knife.samples[1 + i].y, ys[i], 1e-4f) << i;
     }
+    // Full pressure up to k = 20, then falling.
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_NEAR(knife.samples[i].pressure, 0.95f, 1e-6f) << i;
+    EXPECT_NEAR(knife.samples[6].pressure, 0.95f * 0.6f, 1e-6f);
+    EXPECT_NEAR(knife.samples[7].pressure, 0.95f * 0.4f, 1e-6f);
+    EXPECT_NEAR(knife.samples[8].pressure, 0.95f * 0.25f, 1e-6f);
     // k = 50 bends towards (30, 120).
     EXPECT_NEAR(knife.samples[5].x, 35.0f, 1e-4f);
     // P = min(1.5 x 0.5, 1) + 0.2 = 0.95; the pen settings at 0.5 leave it unchanged.
@@ -230,6 +237,51 @@ TEST_F(ProxyCanvasTest, OnlyIdentifierOneFollowsTheToolAndOtherMessagesAnswerZer
     uint32_t read = 0;
     EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&read), 0, kMsgReport), kResOk);
     EXPECT_EQ(read, 0x11223344u);
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, 0, 0, kMsgApply), kResOk) << "no colour to take";
+}
+
+TEST_F(ProxyCanvasTest, TheCompositeShowsThroughTheWidgetsPicture)
+{
+    MakePainting(4905);
+    ASSERT_EQ(proxy->DrawSampleStroke(), kResOk);
+    // The picture's alpha: none left of x 30, half up to 60, whole beyond.
+    CImWidget picture;
+    ASSERT_EQ(picture.SetSize(110, 150, 0), kResOk);
+    ASSERT_NE(picture.GetImage(), nullptr);
+    {
+        CImNav mask(picture.GetImage());
+        for (int32_t y = 0; y < 150; ++y)
+            for (int32_t x = 0; x < 110; ++x)
+                mask.Pixels(y)[x] = (x < 30 ? 0u : x < 60 ? 0x80u : 0xFFu) << 24 | 0x123456u;
+    }
+    CImage target(110, 150);
+    {
+        CImNav fill(&target);
+        for (int32_t y = 0; y < 150; ++y)
+            for (int32_t x = 0; x < 110; ++x)
+                fill.Pixels(y)[x] = 0x80102030u;
+    }
+    const tCRect clip{0, 20, 110, 150};
+    ASSERT_EQ(CProxyCanvas::RenderPreview(ToMsgArg(proxy.get()), &picture, &clip, &target, 255), kResOk);
+    CImNav out(&target);
+    CImNav composite(proxy->GetComposite());
+    for (int32_t y = 0; y < 150; ++y) {
+        for (int32_t x = 0; x < 110; ++x) {
+            const uint32_t t = 0x80102030u, p = composite.Pixels(y)[x];
+            uint32_t expected = t;
+            if (y >= 20 && x >= 60) {
+                expected = p;
+            } else if (y >= 20 && x >= 30) {
+                // Each colour channel t + ((p - t + 1) x 128 >> 8); the target's alpha stays.
+                expected = t & 0xFF000000u;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const int32_t tc = int32_t(t >> shift & 0xFF), pc = int32_t(p >> shift & 0xFF);
+                    expected |= uint32_t((tc + ((pc - tc + 1) * 128 >> 8)) & 0xFF) << shift;
+                }
+            }
+            ASSERT_EQ(out.Pixels(y)[x], expected) << x << ", " << y;
+        }
+    }
 }
 
 TEST_F(ProxyCanvasTest, PreviewsLeaveThePaintingAndItsUndoAlone)
@@ -272,6 +324,30 @@ TEST_F(ProxyCanvasTest, CrayonSampleIsCopiedIntoTheTarget)
             ASSERT_EQ(nav.Pixels(y)[x], composite.Pixels(y)[x]);
     SetCanvasToolFactory({});
     EXPECT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResCreateFailed);
+}
+
+TEST_F(ProxyCanvasTest, AnUpdatedRectIsRedrawnWithTheCellRightAndBelowIt)
+{
+    MakePainting(4900);
+    root->ClearRecords();
+    ASSERT_EQ(proxy->UpdatePreviewRect({10, 20, 30, 40}), kResOk);
+    ASSERT_FALSE(root->invalidated.empty());
+    EXPECT_EQ(root->invalidated.back(), (tCRect{10, 20, 31, 41}));
+    EXPECT_GE(root->presents, 1);
+}
+
+TEST_F(ProxyCanvasTest, WithoutAControllerThePreviewIsSetUpButNothingIsLit)
+{
+    TestWidget other(u"other");
+    ASSERT_EQ(other.SetSize(40, 30, 0), kResOk);
+    CProxyCanvas bare;
+    ASSERT_EQ(bare.Initialise(), kResOk);
+    EXPECT_EQ(bare.AttachView(nullptr), kResBadParam);
+    EXPECT_EQ(bare.AttachView(&other), kResOk);
+    EXPECT_EQ(bare.GetWidth(), 40);
+    EXPECT_EQ(bare.GetLayerCount(), 1);
+    EXPECT_EQ(bare.OnMessage(kMsgLayersChanged, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(bare.DrawSampleStroke(), kResOk);
 }
 
 TEST(RectCentre, IsTheMiddleOfBothSides)

@@ -13,7 +13,11 @@ public:
     tResult BeginStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
     tResult ContinueStroke(CCanvas&, const StrokeContext&, const CPenSample& s, uint32_t) override { return Keep(s); }
     tResult EndStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
-    tResult UpdateNibDirection(CCanvas&, const CPenSample&) override { return kResOk; }
+    tResult UpdateNibDirection(CCanvas&, const CPenSample& s) override
+    {
+        hovers.push_back(s);
+        return kResOk;
+    }
     float GetCommonProperty() const override { return 0.5f; }
     uint32_t GetToolFlag() const override { return flag; }
     uint32_t SetToolFlag(uint32_t value) override { return flag = value; }
@@ -30,6 +34,8 @@ public:
     void ColourChanged() override {}
 
     std::vector<CPenSample> samples;
+    // The samples the pen hovered at.
+    std::vector<CPenSample> hovers;
     uint32_t flag = 5;
 
 private:

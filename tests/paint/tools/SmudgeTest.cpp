@@ -177,6 +177,13 @@ TEST(Smudge, TheEdgeModeSurvivesASettingsRecord)
     written.Rewind();
     ASSERT_EQ(fresh.ReadSettings(&written, written.GetSize()), kResOk);
     EXPECT_EQ(fresh.GetEdgeMode(), 1u);
+
+    CSmudgeProbe plain;
+    tCMemFile off;
+    ASSERT_EQ(plain.WriteSettings(&off), kResOk);
+    ASSERT_EQ(off.GetSize(), 40);
+    std::memcpy(&mode, off.GetData() + 36, 4);
+    EXPECT_EQ(mode, 0u) << "the edge mode off is written as 0";
     EXPECT_FLOAT_EQ(fresh.Table(1, 0), 0.95f) << "the tables were rebuilt";
 
     // A block 2 too short for the mode fails and leaves the tool as it was.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "ToolTestSupport.h"
 
@@ -18,6 +20,112 @@ TEST_F(StrokeEngineTest, ASampleCloserThanAScreenPixelIsDroppedUnlessZoomedIn)
         ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(10.6f, 10, 0.5f), 1), kResOk);
         // d^2 = 0.36: above f = 1/4 at zoom 4, not above f = 1 at zoom 1.
         EXPECT_EQ(tool.Pending().GetCount(), zoom > 1.0f ? 2 : 1) << zoom;
+    }
+}
+
+TEST_F(StrokeEngineTest, ZoomedInALittleASampleNeedsOnlyAScreenPixel)
+{
+    ASSERT_EQ(canvas->SetZoom(1.2f, 0), kResOk);
+    CProbeTool tool;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(10.95f, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 2) << "d^2 = 0.9025 is above f = 1 / 1.2";
+}
+
+TEST_F(StrokeEngineTest, ASampleExactlyAScreenPixelAwayIsDropped)
+{
+    CProbeTool tool;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(11, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 1) << "d^2 = 1 is not above f = 1";
+    Wait(20);
+    ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(11.0625f, 10, 0.5f), 1), kResOk);
+    EXPECT_EQ(tool.Pending().GetCount(), 2) << "d^2 = 1.12890625 is";
+}
+
+// The third sample turns back when its squared distance b from the sample two before is below
+// f + d^2, d^2 its squared distance from the last one: from (10, 20) to (18, 20), then back to x,
+// b = (x - 10)^2 and d^2 = (18 - x)^2, equal to b - 1 at x = 14.0625.
+TEST_F(StrokeEngineTest, ASampleIsMarkedWhenItComesBackCloserThanFPlusItsStep)
+{
+    for (const auto& [x, marked] : {std::pair{14.0f, 1u}, {14.0625f, 0u}, {10.0f, 0u}}) {
+        CProbeTool tool;
+        ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 20, 0.5f)), kResOk);
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(18, 20, 0.5f), 1), kResOk);
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(x, 20, 0.5f), 1), kResOk);
+        ASSERT_EQ(tool.Pending().GetCount(), 3) << x;
+        EXPECT_EQ(tool.Pending()[1].mark, 0u) << "two samples pend before a mark is possible";
+        EXPECT_EQ(tool.Pending()[2].mark, marked) << x << (x == 10.0f ? ": b = 0 is no turn" : "");
+        EXPECT_EQ(tool.LastSample().mark, 0u);
+    }
+}
+
+TEST_F(StrokeEngineTest, AStrokeStartsOnCleanDirtySpansWithTheNibLoadedWithTheColour)
+{
+    CProbeTool tool;
+    canvas->MarkCellsDirty({3, 4, 9, 8});
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(10, 10, 0.5f)), kResOk);
+    EXPECT_EQ(canvas->GetDirtyRowFirst(), kCleanRowMin);
+    EXPECT_EQ(canvas->GetDirtyRowLast(), kCleanRowMax);
+    // Without shell services the colour is black; the base nib holds a thickness of 5.
+    for (const PaintCell& entry : tool.Loaded().entries) {
+        ASSERT_EQ(uint32_t(entry.colour), 0xFF000000u);
+        ASSERT_EQ(int32_t(entry.thickness), 5);
+        ASSERT_EQ(int32_t(entry.wetness), 0);
+        ASSERT_EQ(int32_t(entry.shine), 0);
+        ASSERT_EQ(int32_t(entry.extra), 0);
+    }
+}
+
+// A tool that paints while still walks each segment in steps of about a quarter of a pixel and
+// places a position where the walked length reaches the spacing, within the segment.
+TEST_F(StrokeEngineTest, AToolThatPaintsWhileStillSpacesItsPositionsAlongTheSegments)
+{
+    CProbeTool tool;
+    tool.whileStill = 1;
+    tool.SetSize(0.5f);
+    const float spacing = 5.0f * 0.25f + 1.0f;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(4, 20, 0.5f)), kResOk);
+    for (int i = 1; i <= 20; ++i)
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(4.0f + 1.7f * float(i), 20, 0.5f), 0), kResOk);
+    ASSERT_GT(tool.sweeps.size(), 8u);
+    for (size_t i = 4; i < tool.sweeps.size(); ++i) {
+        const float step = tool.sweeps[i].position.x - tool.sweeps[i - 1].position.x;
+        EXPECT_GE(step, spacing - 0.01f) << i;
+        EXPECT_LE(step, spacing + 0.3f) << i;
+    }
+}
+
+// The oil brush's end: while fewer than five samples pend, each position's pressure is scaled by
+// the taper 0.95, which becomes (taper + 0.0499) x taper at each; the extra segment and the
+// closing one take the next two.
+TEST_F(StrokeEngineTest, AToolThatTapersScalesItsLastPositionsBySteppedTapers)
+{
+    CProbeTool tool;
+    tool.tapers = 1;
+    ASSERT_EQ(tool.BeginStroke(*canvas, context, Pen(4, 20, 0.5f)), kResOk);
+    tool.SetSize(0.5f);
+    for (int i = 1; i <= 8; ++i) {
+        Wait(20);
+        ASSERT_EQ(tool.ContinueStroke(*canvas, context, Pen(4.0f + 6.0f * float(i), 20, 0.5f), 1), kResOk);
+    }
+    const size_t before = tool.sweeps.size();
+    ASSERT_EQ(tool.EndStroke(*canvas, context, Pen(58, 20, 0.5f)), kResOk);
+    std::vector<float> tapered;
+    for (size_t i = before; i < tool.sweeps.size(); ++i)
+        if (tool.sweeps[i].loadedPressure != 0.5f)
+            tapered.push_back(tool.sweeps[i].loadedPressure);
+    ASSERT_EQ(tapered.size(), 4u) << "two positions with four samples pending, the extra segment, the closing one";
+    EXPECT_EQ(tool.sweeps.back().phase, kPhaseClosing);
+    EXPECT_EQ(tool.sweeps.back().loadedPressure, tapered.back()) << "the closing segment is tapered";
+    float taper = 0.95f;
+    for (size_t i = 0; i < tapered.size(); ++i) {
+        EXPECT_FLOAT_EQ(tapered[i], 0.5f * taper) << i;
+        taper = (taper + 0.0499f) * taper;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ReplayTestSupport.h"
@@ -87,6 +88,29 @@ TEST_P(NibKernelTest, TheTabledKernelPaintsTheReferenceCells)
 }
 
 INSTANTIATE_TEST_SUITE_P(Radius8To64, NibKernelTest, ::testing::Values(0.113f, 0.533f, 1.067f));
+
+// A regression net beside the tests of the formulas: the cells the 5 s recording leaves at nib
+// radius 8, 32 and 64, as an FNV-1a hash of their bytes. A change of any painting formula changes
+// them; one that is meant must bring new values here.
+uint64_t HashCells(const std::vector<PaintCell>& cells)
+{
+    uint64_t hash = 14695981039346656037ull;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(cells.data());
+    for (size_t i = 0; i < cells.size() * sizeof(PaintCell); ++i)
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return hash;
+}
+
+TEST_F(StrokeReplayTest, TheRecordingLeavesTheSameCellsAtEachRadius)
+{
+    const std::pair<float, uint64_t> expected[] = {{0.113f, 6097565389366182576ull}, {0.533f, 1649081005267464627ull}, {1.067f, 7767169232670895504ull}};
+    for (const auto& [size, hash] : expected) {
+        CStrokeReplay replay(Options(size));
+        ASSERT_EQ(replay.SetUp(), kResOk);
+        ASSERT_EQ(replay.Run(Recording()), kResOk);
+        EXPECT_EQ(HashCells(CopyCells(replay.GetCells())), hash) << size;
+    }
+}
 
 // Tools that run the whole stroke engine but lay nothing, over the bands of wet and dry paint.
 class IdleToolReplayTest : public ::testing::TestWithParam<uint32_t> {

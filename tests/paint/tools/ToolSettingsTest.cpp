@@ -58,10 +58,14 @@ TEST(ToolSettings, SetSizeKeepsTheSizeWithinItsRange)
     EXPECT_FLOAT_EQ(tool.GetSize(), 0.01f);
     tool.SetSize(12.0f);
     EXPECT_FLOAT_EQ(tool.GetSize(), 10.0f);
-    tool.SetSize(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_FLOAT_EQ(tool.GetSize(), 10.0f);
+    tool.SetSize(4.0f);
+    for (float refused : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity()}) {
+        tool.SetSize(refused);
+        EXPECT_EQ(tool.GetSize(), 4.0f) << refused << " is refused, not clamped";
+    }
     EXPECT_EQ(tool.Changed(), 1u);
-    EXPECT_EQ(tool.applied, 2) << "each accepted size rebuilds the nib tables";
+    EXPECT_EQ(tool.applied, 3) << "each accepted size rebuilds the nib tables";
 }
 
 TEST(ToolSettings, ARecordRoundTripsThroughTheStream)
@@ -70,6 +74,7 @@ TEST(ToolSettings, ARecordRoundTripsThroughTheStream)
     tool.SetSize(3.5f);
     tool.SetCommonProperty(0.75f);
     tool.SetStrokeCount(42);
+    EXPECT_EQ(tool.SetStrokeCount(42), 0u) << "storing the count answers 0";
     tool.SetToolFlag(1);
     tool.SetStrokePosition(-5);
     tool.SetCleanBrush(0);

@@ -43,11 +43,13 @@ public:
     float GetDabSpacing(float nibWidth) const override { return nibWidth * spacingFactor + spacingBase; }
     uint32_t PaintsWhileStill() const override { return whileStill; }
     uint32_t PicksUpPaint() const override { return picksUp; }
+    uint32_t TapersStrokeEnd() const override { return tapers; }
 
     using CToolBase::MarkCanvasDirty;
     using CToolBase::PaintFirstSegment;
     using CToolBase::PaintLastSegment;
     using CToolBase::PaintNextSegment;
+    using CToolBase::PaintSweep;
     using CToolBase::PaintSweepCells;
     using CToolBase::PickUpPaint;
     using CToolBase::SmoothNibPaint;
@@ -70,6 +72,7 @@ public:
     float spacingBase = 1.0f;
     uint32_t whileStill = 0;
     uint32_t picksUp = 0;
+    uint32_t tapers = 0;
     int32_t applied = 0;
     int32_t extraReads = 0;
     std::vector<PaintedCell> painted;

@@ -115,3 +115,21 @@ TEST(ValueNoise1D, LatticePointsAndSmoothness)
     for (uint32_t v = 0; v < 0x30000; v += 0x101)
         EXPECT_LE(Distance(ValueNoise1D(&seed, v), ValueNoise1D(&seed, v + 1)), 8) << v;
 }
+
+// One column answers for points in many cells of it, above and below the lattice's origin: each
+// the smoothstep blend of its four corners, worked from their hashes.
+TEST(ValueNoiseColumn, AnswersEveryRowOfItsColumn)
+{
+    const uint32_t seed = 31337;
+    const int32_t i = -2;
+    const uint32_t fx = 20000;
+    const ValueNoiseColumn column(&seed, i * 65536 + int32_t(fx));
+    const auto blend = [](uint32_t a, uint32_t b, uint32_t w) { return (a + (((b - a) * w) >> 16)) & 0xFFFF; };
+    for (int32_t y : {-200001, -65536, -1, 0, 1, 40000, 65535, 700000}) {
+        const int32_t j = y >> 16;
+        const uint32_t sy = Smoothstep16(uint32_t(y) & 0xFFFF), sx = Smoothstep16(fx);
+        const uint32_t left = blend(Corner(seed, i, j), Corner(seed, i, j + 1), sy);
+        const uint32_t right = blend(Corner(seed, i + 1, j), Corner(seed, i + 1, j + 1), sy);
+        EXPECT_EQ(column.At(y), blend(left, right, sx)) << y;
+    }
+}

@@ -8,6 +8,8 @@
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/TextWidgetApp.h"
 #include "toolkit/widgets/CWidgetEffectBorder.h"
+#include "toolkit/widgets/CWidgetEffectCutout.h"
+#include "toolkit/widgets/CWidgetEffectShadow.h"
 
 namespace {
 
@@ -163,6 +165,7 @@ TEST_F(DebugInfoWidgetTest, PanelLayoutFollowsItsWidth)
     EXPECT_EQ(RectOf(panel, "evtm"), (tCRect{306, 97, 380, 112}));
     EXPECT_EQ(RectOf(panel, "evhb"), (tCRect{516, 97, 590, 112}));
     EXPECT_EQ(RectOf(panel, "rsid"), (tCRect{130, 72, 360, 87}));
+    EXPECT_EQ(RectOf(panel, "name"), (tCRect{130, 55, 590, 70}));
     EXPECT_EQ(RectOf(panel, "crpr"), (tCRect{90, 215, 280, 230}));
     EXPECT_EQ(RectOf(panel, "crbk"), (tCRect{400, 215, 590, 230}));
     ASSERT_NE(Label(panel, u"Widget Type:"), nullptr);
@@ -175,6 +178,15 @@ TEST_F(DebugInfoWidgetTest, PanelLayoutFollowsItsWidth)
     EXPECT_EQ(TableOf(panel)->GetMultiSelect(), 0u);
     EXPECT_EQ(TableOf(panel)->GetTextShadow(), 0u);
     EXPECT_EQ(panel->FindWidgetById(Id("scrl"))->GetEventMask() & 0x178u, 0x178u);
+    // The panel's shadow behind it, the search field's cutout.
+    auto* shadow = dynamic_cast<CWidgetEffectShadow*>(panel->GetBackEffect(0));
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(shadow->GetOpacity(), 100u);
+    EXPECT_EQ(shadow->GetOffset(), (tCPoint{5, 5}));
+    auto* cutout = dynamic_cast<CWidgetEffectCutout*>(panel->FindWidgetById(Id("txed"))->GetFrontEffect(0));
+    ASSERT_NE(cutout, nullptr);
+    EXPECT_EQ(cutout->GetRadius(), 1.7f);
+    EXPECT_EQ(cutout->GetOpacity(), 180u);
 
     CDebugInfoWidget* narrow = Open(Named(u"Subject"), 450, 450);
     EXPECT_EQ(RectOf(narrow, "txed"), (tCRect{100, 30, 240, 45}));
@@ -482,4 +494,86 @@ TEST_F(DebugInfoWidgetTest, AssertDoesNothingAndTheButtonsSearch)
               kResOk);
     EXPECT_NE(taken, nullptr);
     EXPECT_EQ(panel->GetInspected(), Named(u"Subject"));
+}
+
+TEST_F(DebugInfoWidgetTest, APressOnAFreePartDragsThePanel)
+{
+    CDebugInfoWidget* panel = Open(Named(u"Subject"));
+    (void)panel->LayoutFromParent(0);
+    const tCRect before = panel->GetRect();
+    // Left of the labels and above the warnings: no child there.
+    const tCPoint from = OnScreen(panel, {5, 200});
+    int ticks = 0;
+    m_app->tick = [&] {
+        ++ticks;
+        if (ticks == 2)
+            w32::headless::MoveMouse(from.x + 30, from.y + 20);
+        else if (ticks == 4)
+            w32::headless::MoveMouse(from.x + 37, from.y + 12);
+        else if (ticks == 6)
+            w32::headless::ReleaseButton(w32::VK_LBUTTON);
+        return kResOk;
+    };
+    RunClock();
+    w32::headless::AdvanceClock(300);
+    w32::headless::MoveMouse(from.x, from.y);
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    Drain();
+    StopClock();
+    m_app->tick = nullptr;
+    EXPECT_GE(ticks, 6);
+    EXPECT_EQ(panel->GetRect(), before.Offset({37, 12}));
+    EXPECT_EQ(backdrop->FindWidgetById(CDebugInfoWidget::kId), panel) << "a press inside does not close";
+    EXPECT_EQ(panel->GetInspected(), Named(u"Subject"));
+}
+
+TEST_F(DebugInfoWidgetTest, DraggingTheGripScrollsTheListingAndTheGripFollows)
+{
+    CDebugInfoWidget* panel = Open(Named(u"Subject"));
+    (void)panel->LayoutFromParent(0);
+    CWidget* parent = Named(u"Grand");
+    for (int32_t i = 0; i < 20; ++i) {
+        auto* link = new CCoWidget;
+        ASSERT_EQ(parent->AddChild(link, 0), kResOk);
+        parent = link;
+    }
+    CTableWidget* table = TableOf(panel);
+    ASSERT_EQ(panel->ListHierarchy(table, Named(u"Subject")), kResOk);
+    ASSERT_EQ(table->SetScrollY(0, 0), kResOk);
+    CWidget* grip = panel->FindWidgetById(Id("grip"));
+    // 25 rows of 16 in 150: a grip of 56 on a track of 150 leaves it 94 to travel over the
+    // listing's 400 - 150 = 250.
+    ASSERT_EQ(grip->GetHeight(), 56);
+    ASSERT_EQ(grip->GetRect().top, 0);
+    const tCPoint from = OnScreen(grip, {8, 20});
+    int ticks = 0;
+    int32_t halfwayScroll = -1, halfwayGrip = -1;
+    m_app->tick = [&] {
+        ++ticks;
+        if (ticks == 2) {
+            w32::headless::MoveMouse(from.x + 3, from.y + 47);
+        } else if (ticks == 4) {
+            halfwayScroll = table->GetScrollY();
+            halfwayGrip = grip->GetRect().top;
+            w32::headless::MoveMouse(from.x, from.y + 300);
+        } else if (ticks == 6) {
+            w32::headless::ReleaseButton(w32::VK_LBUTTON);
+        }
+        return kResOk;
+    };
+    RunClock();
+    w32::headless::AdvanceClock(300);
+    w32::headless::MoveMouse(from.x, from.y);
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    Drain();
+    StopClock();
+    m_app->tick = nullptr;
+    // 47 of 94 is half the travel: half of 250.
+    EXPECT_EQ(halfwayScroll, 125);
+    EXPECT_EQ(halfwayGrip, 47);
+    // Far below the track the listing stops at its end and the grip at the track's.
+    EXPECT_EQ(table->GetScrollY(), 250);
+    EXPECT_EQ(grip->GetRect().top, 94);
+    EXPECT_EQ(panel->GetRect().GetTopLeft(), (tCPoint{100, 75})) << "the panel stays";
+    EXPECT_EQ(backdrop->FindWidgetById(CDebugInfoWidget::kId), panel);
 }

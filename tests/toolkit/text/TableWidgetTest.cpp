@@ -129,6 +129,15 @@ TEST_F(TableWidgetTest, ScrollingStaysWithinTheContent)
     EXPECT_EQ(table->GetScrollY(), 0);
     EXPECT_EQ(table->ScrollToTrackPoint(60, 0, &point, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 85);
+    // One pixel down the track is already a scroll: 170 / 60 rounds to 3.
+    const tCPoint first{0, 1};
+    EXPECT_EQ(table->ScrollToTrackPoint(60, 0, &first, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 3);
+    // A new size keeps the scroll on a whole row.
+    EXPECT_EQ(table->SetScrollY(85, 0), kResOk);
+    EXPECT_EQ(table->SetSize(100, 140, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 80);
+    EXPECT_EQ(table->SetSize(100, 150, 0), kResOk);
 
     // Row 3 at the top stays there whatever the height.
     EXPECT_EQ(table->SetScrollY(48, 0), kResOk);
@@ -154,6 +163,9 @@ TEST_F(TableWidgetTest, RowsIntoViewAndDeletion)
     EXPECT_EQ(table->ScrollRowIntoView(6, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 7 * 16 - 50);
     EXPECT_EQ(table->ScrollRowIntoView(1, 0), kResOk);
+    EXPECT_EQ(table->GetScrollY(), 16);
+    // A row already in view leaves the scroll alone.
+    EXPECT_EQ(table->ScrollRowIntoView(2, 0), kResOk);
     EXPECT_EQ(table->GetScrollY(), 16);
     EXPECT_EQ(table->ScrollToBottom(0), kResOk);
     EXPECT_EQ(table->DeleteRow(9, 0), kResOk);
@@ -347,6 +359,25 @@ TEST_F(TableWidgetTest, ShadowFallsBelowAndRightOfTheContent)
     EXPECT_EQ(PixelAt(back, 3, 9), 0u);
     EXPECT_EQ(table->SetShadowOpacity(127, 0), kResOk);
     EXPECT_EQ(PixelAt(back, 2, 9), 0x7F000000u);
+}
+
+TEST_F(TableWidgetTest, ABlurredShadowFadesAwayFromTheContent)
+{
+    auto table = Table(40, 16, 1);
+    EXPECT_EQ(table->SetColumnKind(0, 1, 0), kResOk);
+    EXPECT_EQ(table->SetShadowBlur(1.5f, 0), kResOk);
+    EXPECT_EQ(table->SetShadowColour(0xFF000000, 0), kResOk);
+    EXPECT_EQ(table->SetCellImage(0, 0, Solid(2, 2, 0xFFFF0000), 0), kResOk);
+    CImage* back = table->GetBackImage();
+    // Along line 9, right of the image: partly covered, then less and less.
+    std::vector<uint32_t> alphas;
+    for (int32_t x = 2; x <= 6; ++x)
+        alphas.push_back(PixelAt(back, x, 9) >> 24);
+    EXPECT_GT(alphas[0], 0u);
+    EXPECT_LT(alphas[0], 255u);
+    for (size_t i = 1; i < alphas.size(); ++i)
+        EXPECT_LE(alphas[i], alphas[i - 1]) << i;
+    EXPECT_LT(alphas.back(), alphas.front());
 }
 
 TEST_F(TableWidgetTest, ScrolledBackImageMatchesAFreshRendering)

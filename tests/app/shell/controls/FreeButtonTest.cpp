@@ -186,6 +186,21 @@ TEST_F(FreeButtonTest, AFullFadeTakesTenStepsOf25MillisecondsAndReportsTheEntryO
     EXPECT_EQ(pane.heard.Count(kMsgControlLeft), 0);
 }
 
+TEST_F(FreeButtonTest, AForcedHighlightSetWithoutApplyingShowsAtTheNextTick)
+{
+    button = new CKS2FreeButton;
+    ASSERT_EQ(button->Attach(Part(610), &pane, 0, -1), kResOk);
+    ASSERT_EQ(button->SetHighlight(1, 0, 0), kResOk);
+    EXPECT_EQ(Shown(Part(610), 45, 14), kFace);
+    Tick(1);
+    EXPECT_EQ(Shown(Part(610), 45, 14), kLit);
+    // The pointer does not move a forced highlight.
+    PointAt(pane.GetRoot(), {390, 290});
+    Tick(300);
+    EXPECT_EQ(Shown(Part(610), 45, 14), kLit);
+    EXPECT_EQ(pane.heard.Count(kMsgControlEntered), 0);
+}
+
 TEST_F(FreeButtonTest, RelayoutAfterAResizeRebuildsBothFacesAtTheNewSize)
 {
     button = new CKS2FreeButton;

@@ -79,6 +79,8 @@ txlt 7002 "blank" [1:"" 2:"%hidden"]
 txlt 7003 "loop" [1:"Again>loop"]
 txlt 7004 "twice" [1:"One>sub" 2:"Two>sub"]
 txlt 7005 "plain" [5:"Only"]
+txlt 7006 "two" [1:"A>sub" 2:"B>other"]
+txlt 7007 "other" [31:"X"]
 )";
 
 class MenuOwner : public RecordingTarget {};
@@ -199,6 +201,20 @@ TEST_F(PopupMenuTest, HoverOpensTheSubmenuBesideItsItem)
     Tick(5);
     EXPECT_EQ(manager.GetOpenCount(), 1);
     EXPECT_EQ(sub->IsVisible(), 0u);
+}
+
+TEST_F(PopupMenuTest, EnteringAnotherItemWithASubmenuClosesTheOpenOneFirst)
+{
+    ASSERT_EQ(Show(7006), kResOk);
+    CKS2PopupMenu* root = manager.GetPopup(0);
+    root->OnMessage(kMsgControlEntered, ToMsgArg(root->GetItem(0)), 0, 0, kMsgApply);
+    ASSERT_EQ(manager.GetOpenCount(), 2);
+    EXPECT_EQ(manager.GetOpen(1)->GetName(), u"sub");
+    root->OnMessage(kMsgControlEntered, ToMsgArg(root->GetItem(1)), 0, 0, kMsgApply);
+    ASSERT_EQ(manager.GetOpenCount(), 2);
+    EXPECT_EQ(manager.GetOpen(1)->GetName(), u"other");
+    EXPECT_EQ(root->GetSubmenuItem(), root->GetItem(1));
+    EXPECT_EQ(manager.GetPopup(1)->GetFrame()->IsVisible(), 0u);
 }
 
 TEST_F(PopupMenuTest, UpAndDownWrapRoundAndEnterReachesTheOwner)
