@@ -71,6 +71,7 @@ public:
     tResult HidePaneForStroke(int32_t index);
     tResult RestoreStrokeHiddenPanes();
     const tCArray<tCRect>& GetAvoidanceRects() const { return m_avoidanceRects; }
+    const tCArray<CWidget*>& GetStrokeHiddenRoots() const { return m_strokeHiddenRoots; }
     uint32_t GetPanesAside() const { return m_panesAside; }
     // Full screen on the window's monitor, or back to a centred window.
     tResult ToggleFullScreen();
