@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The program as a user meets it, on a virtual display: the splash, then the main window titled
-# with the product and the new painting's name; a drag paints a stroke; Alt+F4 raises the save
-# prompt and "y", with the file dialog answered by a stand-in zenity, saves painting.ptg and
-# ends the program; started again on that file, the window is titled with the painting's name
-# and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
+# with the product and the new painting's name; a drag paints a stroke, which Ctrl+Z takes back
+# and Ctrl+Y brings again; Alt+F4 raises the save prompt and "y", with the file dialog answered
+# by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
+# window is titled with the painting's name and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,6 +51,9 @@ xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1 && fail "the s
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 0.5
 
+xdotool mousemove 900 650
+sleep 0.3
+shot kostrel-blank
 xdotool mousemove 200 400
 sleep 0.3
 shot kostrel-before-stroke
@@ -65,6 +68,18 @@ sleep 0.5
 shot kostrel-stroke
 along=$(changed kostrel-before-stroke kostrel-stroke 500x30+200+385)
 above "$along" 0.05 || fail "the drag painted nothing (difference $along)"
+
+# Ctrl+Z gives back the painting from before the stroke, Ctrl+Y the one after it.
+xdotool key ctrl+z
+sleep 0.5
+shot kostrel-undone
+undone=$(changed kostrel-blank kostrel-undone 500x30+200+385)
+above 0.002 "$undone" || fail "Ctrl+Z left the stroke (difference $undone)"
+xdotool key ctrl+y
+sleep 0.5
+shot kostrel-redone
+redone=$(changed kostrel-stroke kostrel-redone 500x30+200+385)
+above 0.002 "$redone" || fail "Ctrl+Y did not bring the stroke back (difference $redone)"
 
 xdotool key alt+F4
 sleep 1

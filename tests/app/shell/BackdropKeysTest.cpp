@@ -357,17 +357,27 @@ TEST_F(BackdropKeysTest, AHeldKeyFlipsTheViewUntilReleasedAndRepeatStartsNothing
     EXPECT_EQ(recorder.sent.at(0).code, kMsgFlipVertical);
 }
 
+// As in the program, the key arrives inside a pump step; the quit waits for the handler.
 TEST_F(BackdropKeysTest, AHoldEndsWhenTheApplicationQuits)
 {
     StartWith(kStrVariantFirst);
+    const w32::DWORD mainThread = w32::GetCurrentThreadId();
+    bool openAfterHold = false;
     app->afterDispatch = [&](const w32::MSG& message) {
-        if (message.message == w32::WM_APP + 9)
+        if (message.message == w32::WM_APP + 8) {
+            ASSERT_TRUE(w32::PostThreadMessageW(mainThread, w32::WM_APP + 9, 0, 0));
+            EXPECT_EQ(Press('v'), kResOk);
+            openAfterHold = GetMainWindow() != nullptr;
+        } else if (message.message == w32::WM_APP + 9) {
             app->Quit();
+        }
     };
     w32::headless::SetKeyState('V', true);
-    ASSERT_TRUE(w32::PostThreadMessageW(w32::GetCurrentThreadId(), w32::WM_APP + 9, 0, 0));
-    ASSERT_EQ(Press('v'), kResOk);
+    ASSERT_TRUE(w32::PostThreadMessageW(mainThread, w32::WM_APP + 8, 0, 0));
+    ASSERT_EQ(app->PumpStep(), kResOk);
+    EXPECT_TRUE(openAfterHold);
     EXPECT_EQ(recorder.flips, (std::vector<uint32_t>{1, 0}));
+    EXPECT_EQ(GetMainWindow(), nullptr);
 }
 
 TEST_F(BackdropKeysTest, EnterTogglesTheCleanView)

@@ -17,14 +17,16 @@ class ManagedPane : public CKS2Pane {
 public:
     explicit ManagedPane(uint32_t rootId) { m_rootId = int32_t(rootId); }
     uint32_t CanRestore() override { return canRestore; }
-    tResult Show(uint32_t, uint32_t, tMsgArg, tMsgArg, tCCmdTarget*) override
+    tResult Show(uint32_t transition, uint32_t, tMsgArg, tMsgArg, tCCmdTarget*) override
     {
         ++shows;
+        transitions.push_back(transition);
         return GetRoot()->SetVisible(1, 0);
     }
-    tResult Hide(uint32_t, uint32_t, tMsgArg, tMsgArg) override
+    tResult Hide(uint32_t transition, uint32_t, tMsgArg, tMsgArg) override
     {
         ++hides;
+        transitions.push_back(transition);
         if (hideAnswer != kResOk)
             return hideAnswer;
         return GetRoot()->SetVisible(0, 0);
@@ -40,6 +42,8 @@ public:
     int shows = 0;
     int hides = 0;
     std::vector<uint32_t> heard;
+    // The transition switch of every show and hide asked for.
+    std::vector<uint32_t> transitions;
 };
 
 class ManagedPanes : public IPanelMaker {
@@ -74,6 +78,8 @@ protected:
         std::map<uint32_t, std::u16string> texts = AppTexts();
         texts[kStrHelpDocument] = u"Docs:Help.html";
         texts[kStrErrDocument] = u"no document";
+        texts[kStrWebAddress] = u"https://example.org/kostrel";
+        texts[kStrErrWeb] = u"no web page";
         Start(layouts, texts);
         app->SetPanelMaker(&maker);
         ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
@@ -113,7 +119,10 @@ TEST_F(BackdropPanesTest, APenOverTwoPanesHidesBothOnceAndTheStrokeEndBringsThem
     EXPECT_FALSE(Shown(kPaneColourPicker));
     EXPECT_TRUE(Shown(kPaneNavigation));
     Pen(float(x), float(y));
-    EXPECT_EQ(Backdrop()->GetStrokeHiddenRoots().GetCount(), 2);
+    // The rectangles are tried from the last to the first.
+    ASSERT_EQ(Backdrop()->GetStrokeHiddenRoots().GetCount(), 2);
+    EXPECT_EQ(Backdrop()->GetStrokeHiddenRoots()[0], Pane(kPaneColourPicker)->GetRoot());
+    EXPECT_EQ(Backdrop()->GetStrokeHiddenRoots()[1], Pane(kPaneCleanBrush)->GetRoot());
     ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgStrokeEnded, 0, 0, 0), kResOk);
     EXPECT_TRUE(Shown(kPaneCleanBrush) && Shown(kPaneColourPicker) && Shown(kPaneNavigation));
     EXPECT_EQ(Backdrop()->GetStrokeHiddenRoots().GetCount(), 0);
@@ -194,6 +203,9 @@ TEST_F(BackdropPanesTest, SlidOutPanesAreReportedAndComeBack)
     EXPECT_EQ(Pane(kPaneNavigation)->shows, 0);
     ASSERT_EQ(tCCmdTarget::QueryBackdrop(kMsgPanesShown, 0, ToMsgArg(&shown), 0), kResOk);
     EXPECT_EQ(shown, 0u);
+    // Sliding is animated both ways.
+    EXPECT_EQ(Pane(kPaneCleanBrush)->transitions, (std::vector<uint32_t>{1, 1}));
+    EXPECT_EQ(Pane(kPaneNavigation)->transitions, std::vector<uint32_t>{1});
 }
 
 TEST_F(BackdropPanesTest, TabMovesOnlyThePanesOnTheFlagsSide)
@@ -237,4 +249,19 @@ TEST_F(BackdropPanesTest, AMissingHelpDocumentIsReported)
     // The message ends at the backdrop.
     const std::vector<uint32_t>& heard = Pane(kPaneCleanBrush)->heard;
     EXPECT_EQ(std::count(heard.begin(), heard.end(), kMsgOpenHelp), 0);
+}
+
+TEST_F(BackdropPanesTest, TheWebPageGoesToTheDesktopAndAFailureIsReported)
+{
+    (void)Boxes();
+    (void)w32::headless::TakeShellOpens();
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(0xFF001054u, 0, 0, 0), kResOk);
+    EXPECT_EQ(w32::headless::TakeShellOpens(), std::vector<std::u16string>{u"https://example.org/kostrel"});
+    EXPECT_TRUE(Boxes().empty());
+    w32::headless::ScriptShellOpen(w32::SE_ERR_NOASSOC);
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(0xFF001054u, 0, 0, 0), kResOk);
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, TextOf(kStrReportCaptionFirst + 6));
+    EXPECT_EQ(boxes[0].text, u"no web page");
 }
