@@ -1,6 +1,12 @@
+#include <chrono>
+#include <thread>
+
 #include "app/shell/AppTestSupport.h"
 #include "app/shell/CFloatPoint.h"
 #include "paint/engine/CanvasMessages.h"
+#include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
 #include "platform/Shell.h"
 #include "platform/VirtualKeys.h"
 
@@ -264,4 +270,34 @@ TEST_F(BackdropPanesTest, TheWebPageGoesToTheDesktopAndAFailureIsReported)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, TextOf(kStrReportCaptionFirst + 6));
     EXPECT_EQ(boxes[0].text, u"no web page");
+}
+
+// While a hold key is down the colour picker's root is the modal widget; afterwards none is.
+TEST_F(BackdropPanesTest, AHoldKeyKeepsTheRestOfTheInterfaceOutOfReach)
+{
+    const w32::DWORD mainThread = w32::GetCurrentThreadId();
+    CWidget* modalDuringHold = nullptr;
+    std::thread lateMessage;
+    app->afterDispatch = [&](const w32::MSG& message) {
+        if (message.message == w32::WM_APP + 8) {
+            ASSERT_TRUE(w32::PostThreadMessageW(mainThread, w32::WM_APP + 9, 0, 0));
+            CWidget* taken = nullptr;
+            EXPECT_EQ(Backdrop()->OnKeyDown(&taken, 'h'), kResOk);
+        } else if (message.message == w32::WM_APP + 9) {
+            modalDuringHold = Backdrop()->GetTopModal();
+            w32::headless::SetKeyState('H', false);
+            // The step after the release waits for a message, as the heartbeat would post one.
+            lateMessage = std::thread([mainThread] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                (void)w32::PostThreadMessageW(mainThread, w32::WM_NULL, 0, 0);
+            });
+        }
+    };
+    w32::headless::SetKeyState('H', true);
+    ASSERT_TRUE(w32::PostThreadMessageW(mainThread, w32::WM_APP + 8, 0, 0));
+    ASSERT_EQ(app->PumpStep(), kResOk);
+    if (lateMessage.joinable())
+        lateMessage.join();
+    EXPECT_EQ(modalDuringHold, Pane(kPaneColourPicker)->GetRoot());
+    EXPECT_EQ(Backdrop()->GetTopModal(), nullptr);
 }
