@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as a user meets it, on a virtual display: the splash, then the main window titled
 # with the product and the new painting's name; a drag paints a stroke, which Ctrl+Z takes back
-# and Ctrl+Y brings again; Alt+F4 raises the save prompt and "y", with the file dialog answered
+# and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
+# view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
@@ -80,6 +81,36 @@ sleep 0.5
 shot kostrel-redone
 redone=$(changed kostrel-stroke kostrel-redone 500x30+200+385)
 above 0.002 "$redone" || fail "Ctrl+Y did not bring the stroke back (difference $redone)"
+
+# Keys that change the view for a while: each first changes the window, then gives it back.
+# $1 the name, $2 the keys that change it, $3 the keys that give it back.
+view_round_trip() {
+    xdotool key $2
+    sleep 0.5
+    shot "kostrel-$1-on"
+    local on off
+    on=$(changed kostrel-redone "kostrel-$1-on" 1024x700+0+0)
+    above "$on" 0.0005 || fail "$1: the keys $2 changed nothing (difference $on)"
+    xdotool key $3
+    sleep 0.5
+    shot "kostrel-$1-off"
+    off=$(changed kostrel-redone "kostrel-$1-off" 1024x700+0+0)
+    above 0.0005 "$off" || fail "$1: the keys $3 did not give the view back (difference $off)"
+}
+view_round_trip zoom Page_Up d
+view_round_trip turn slash slash
+view_round_trip clean-view Return Return
+# While 'h' is held the painting is mirrored; released, it is as before.
+xdotool keydown h
+sleep 0.7
+shot kostrel-hold-on
+xdotool keyup h
+sleep 0.7
+shot kostrel-hold-off
+held=$(changed kostrel-redone kostrel-hold-on 1024x700+0+0)
+above "$held" 0.0005 || fail "holding h mirrored nothing (difference $held)"
+released=$(changed kostrel-redone kostrel-hold-off 1024x700+0+0)
+above 0.0005 "$released" || fail "releasing h left the view mirrored (difference $released)"
 
 xdotool key alt+F4
 sleep 1
