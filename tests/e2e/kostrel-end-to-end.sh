@@ -4,7 +4,9 @@
 # and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
-# window is titled with the painting's name and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
+# window is titled with the painting's name and shows the same painting, Ctrl+S leaves the
+# unchanged file alone and F1 hands the help document to a stand-in xdg-open.
+# Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,6 +25,12 @@ echo "\$@" >>"$work/zenity.log"
 cat "$work/answer"
 STANDIN
 chmod +x "$work/bin/zenity"
+# The stand-in desktop opener notes what it was asked to open.
+cat >"$work/bin/xdg-open" <<STANDIN
+#!/bin/sh
+echo "\$@" >>"$work/xdg-open.log"
+STANDIN
+chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 cd "$work"
 
@@ -139,6 +147,16 @@ sleep 2.5
 shot kostrel-reopened
 again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
 python3 -c "import sys; sys.exit(0 if $again < 0.002 else 1)" || fail "the reopened painting differs (difference $again)"
+# Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
+before_save=$(stat -c %Y.%s "$work/painting.ptg")
+sleep 1.1
+xdotool key ctrl+s
+sleep 0.5
+[ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
+xdotool key F1
+sleep 1
+grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null ||
+    fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
 # An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
 xdotool key ctrl+q
 for _ in $(seq 100); do
