@@ -82,6 +82,9 @@ public:
     tResult OpenHelpDocument();
     tResult OpenProgramDocument();
     tResult OpenWebPage();
+    // Shows the update pane, which checks for a newer release while it is up; a pane that
+    // cannot show is reported.
+    tResult ShowUpdatePane();
 
     // The preferences file: none until one is given; not owned.
     void SetPreferences(IPreferences* preferences);

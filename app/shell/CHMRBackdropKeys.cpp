@@ -126,7 +126,7 @@ tResult CHMRBackdrop::OnShortcutKey(CWidget** takenBy, int32_t code)
     case 'U':
     case 'u':
     case 21:
-        return kResOk;  // The update pane comes with the update check.
+        return keys.ctrl ? ShowUpdatePane() : kResOk;
     case 'Y':
     case 'y':
     case 25:

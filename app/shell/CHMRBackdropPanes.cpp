@@ -3,6 +3,7 @@
 
 #include "app/shell/CFloatPoint.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "toolkit/core/CAppBase.h"
@@ -249,6 +250,14 @@ tResult CHMRBackdrop::OpenHelpDocument()
 tResult CHMRBackdrop::OpenProgramDocument()
 {
     OpenProgramFile(kStrProgramDocument);
+    return kResOk;
+}
+
+tResult CHMRBackdrop::ShowUpdatePane()
+{
+    CKS2Pane* pane = FindPane(kPaneUpdate);
+    if (!pane || pane->Show(1, 1, 0, 0, this) != kResOk)
+        Report(kResCreateFailed, kStrErrUpdatePane);
     return kResOk;
 }
 

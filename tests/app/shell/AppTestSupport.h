@@ -92,10 +92,6 @@ public:
         return kResOk;
     }
     CStringPrompt* AsTextPrompt(CKS2Pane*) override { return nullptr; }
-    tResult ShowNumberPrompt(CStringPrompt*, tCCmdTarget*, tCPoint, const tCString&, const tCString&) override
-    {
-        return kResResourceNotFound;
-    }
 
     std::vector<uint32_t> rows;
     // Rows whose pane cannot be made, with the maker's answer.

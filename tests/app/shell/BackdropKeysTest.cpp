@@ -101,6 +101,7 @@ protected:
             texts[id] = Wide("variant " + std::to_string(id - kStrVariantFirst));
         texts[kStrVariantCurrent] = texts[variant];
         texts[kStrHelpDocument] = u"Docs:Help.html";
+        texts[kStrErrUpdatePane] = u"no update pane";
         panels.rows = {kPaneSavePrompt};
         Start({}, texts);
         ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
@@ -273,6 +274,18 @@ TEST_F(BackdropKeysTest, SaveWithOrWithoutCtrlAndNewPaintingOnlyWithCtrl)
     EXPECT_EQ(recorder.Codes().at(0), kMsgModifiedWord);
     EXPECT_EQ(Backdrop()->GetPendingCommand(), 1u);
     EXPECT_EQ(panels.panes[kPaneSavePrompt]->shows, std::vector<tMsgArg>{kFollowNewPainting});
+}
+
+TEST_F(BackdropKeysTest, CtrlUShowsTheUpdatePaneOrReportsThatItCannot)
+{
+    StartWith(kStrVariantFirst);
+    ASSERT_EQ(Press('u'), kResOk);
+    ASSERT_EQ(Press(21, {kCtrl}), kResOk);
+    // This start has no update pane: the box says so.
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"no update pane");
+    EXPECT_EQ(boxes[0].caption, u"Caption 24");
 }
 
 TEST_F(BackdropKeysTest, PrintAndTheCursorSwitch)
