@@ -5,8 +5,8 @@
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, Ctrl+S leaves the
-# unchanged file alone and F1 hands the help document to a stand-in xdg-open.
-# Usage: PROGRAM [SHOT_FOLDER].
+# unchanged file alone, F1 hands the help document to a stand-in xdg-open and Ctrl+O opens another
+# painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -157,6 +157,16 @@ xdotool key F1
 sleep 1
 grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null ||
     fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
+# Ctrl+O with the stand-in dialog opens another painting: the title follows it.
+cp "$work/painting.ptg" "$work/other.ptg"
+echo "$work/other.ptg" >"$work/answer"
+xdotool key ctrl+o
+for _ in $(seq 50); do
+    xdotool search --name "^$product - other\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool search --name "^$product - other\$" >/dev/null 2>&1 || fail "Ctrl+O did not open other.ptg"
+shot kostrel-other
 # An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
 xdotool key ctrl+q
 for _ in $(seq 100); do
