@@ -56,6 +56,36 @@ public:
     // "<product> - <painting's name>", or the product's name alone without a painting.
     tResult UpdateWindowTitle();
 
+    // Pane management (CHMRBackdropPanes.cpp). The clean view hides every visible main pane and
+    // shows the restore widget; the slide-out hides them animated; the stroke avoidance hides a
+    // main pane root while the pen is over it and shows it again when the stroke ends.
+    tResult BeginCleanView(uint32_t present);
+    tResult EndCleanView(uint32_t present);
+    uint32_t IsCleanView() const { return m_cleanView; }
+    tResult SetPanesShown(uint32_t shown, uint32_t present);
+    // 1 while main panes are slid out.
+    uint32_t ArePanesSlidOut() const;
+    tResult BuildAvoidanceRects();
+    // A point in the painting view's coordinates.
+    tResult AvoidPoint(int32_t x, int32_t y);
+    tResult HidePaneForStroke(int32_t index);
+    tResult RestoreStrokeHiddenPanes();
+    const tCArray<tCRect>& GetAvoidanceRects() const { return m_avoidanceRects; }
+    const tCArray<CWidget*>& GetStrokeHiddenRoots() const { return m_strokeHiddenRoots; }
+    uint32_t GetPanesAside() const { return m_panesAside; }
+    // Full screen on the window's monitor, or back to a centred window.
+    tResult ToggleFullScreen();
+    // The window's size when full screen ends, for a backdrop of the given size.
+    static tCPoint WindowedSize(int32_t width, int32_t height);
+    // The help and program documents (paths in the program's folder) and the web page, opened by
+    // the desktop; a failure is reported.
+    tResult OpenHelpDocument();
+    tResult OpenProgramDocument();
+    tResult OpenWebPage();
+    // Shows the update pane, which checks for a newer release while it is up; a pane that
+    // cannot show is reported.
+    tResult ShowUpdatePane();
+
     // The preferences file: none until one is given; not owned.
     void SetPreferences(IPreferences* preferences);
     tResult ReadPreferences();
@@ -112,6 +142,20 @@ private:
         CKS2Pane* pane = nullptr;
     };
 
+    // The keyboard shortcuts after the quit keys (CHMRBackdropKeys.cpp).
+    tResult OnShortcutKey(CWidget** takenBy, int32_t code);
+    tResult PickTool(uint32_t id);
+    // The tool's pressure property and size, one step up or down, kept within 0..1.
+    tResult StepToolProperty(float step);
+    tResult StepToolSize(float step);
+    // The view flipped for as long as `virtualKey` is down.
+    tResult HoldKey(uint32_t message, int32_t virtualKey);
+    void TogglePanesAside();
+
+    // The pen, clean-view, slide-out and document messages (CHMRBackdropPanes.cpp); `passOn`
+    // false for those that end here with the answer.
+    tResult AnswerPaneMessage(uint32_t message, tMsgArg b, uint32_t apply, bool* passOn);
+
     tResult BuildPanes(int32_t first, int32_t end);
     // Makes and creates the pane of a row; a row whose pane the program lacks is left out.
     tResult BuildPane(uint32_t rootId, bool mainPane);
@@ -150,4 +194,12 @@ private:
     uint32_t m_savedModified = 0;
     uint32_t m_pendingCommand = 0;
     IPreferences* m_preferences;
+    uint32_t m_cleanView = 0;
+    tCArray<CKS2Pane*> m_cleanViewPanes{tCArray<CKS2Pane*>::kAutoGrowth};
+    tCArray<CKS2Pane*> m_slidOutPanes{tCArray<CKS2Pane*>::kAutoGrowth};
+    tCArray<tCRect> m_avoidanceRects{tCArray<tCRect>::kAutoGrowth};
+    tCArray<CWidget*> m_strokeHiddenRoots{tCArray<CWidget*>::kAutoGrowth};
+    uint32_t m_panesAside = 0;
+    // Set while a hold key runs its pump steps, so that key repeat starts nothing new.
+    int32_t m_keyHold = 0;
 };

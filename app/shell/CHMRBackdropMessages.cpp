@@ -29,6 +29,10 @@ tResult CHMRBackdrop::OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg 
         return m_sounds.OnMessage(message, a, b, c, apply);
     if (message == kMsgProjectChanged)
         (void)UpdateWindowTitle();
+    bool passOn = true;
+    const tResult paneAnswer = AnswerPaneMessage(message, b, apply, &passOn);
+    if (!passOn)
+        return paneAnswer;
     PassOn(message, a, b, c, apply);
     return kResOk;
 }
@@ -115,6 +119,5 @@ tResult CHMRBackdrop::OnKeyDown(CWidget** takenBy, uint32_t key)
         app->Quit();
         return kResOk;
     }
-    *takenBy = nullptr;
-    return kResOk;
+    return OnShortcutKey(takenBy, code);
 }

@@ -20,9 +20,14 @@ public:
     // The pane as the text prompt, or null when it is none.
     virtual CStringPrompt* AsTextPrompt(CKS2Pane* pane) = 0;
     // Shows the text prompt asking for a number at `point` (backdrop coordinates), holding
-    // `initialText` under `title`, answering `owner`; the prompt's own answer.
+    // `initialText` under `title`, answering `owner`; the prompt's own answer, 22 from a maker
+    // that knows no text prompt.
     virtual tResult ShowNumberPrompt(CStringPrompt* prompt, tCCmdTarget* owner, tCPoint point,
-                                     const tCString& initialText, const tCString& title) = 0;
+                                     const tCString& initialText, const tCString& title)
+    {
+        (void)prompt, (void)owner, (void)point, (void)initialText, (void)title;
+        return kResResourceNotFound;
+    }
 
 protected:
     ~IPanelMaker() = default;

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The program as a user meets it, on a virtual display: the splash, then the main window titled
-# with the product and the new painting's name; a drag paints a stroke; Alt+F4 raises the save
-# prompt and "y", with the file dialog answered by a stand-in zenity, saves painting.ptg and
-# ends the program; started again on that file, the window is titled with the painting's name
-# and shows the same painting. Usage: PROGRAM [SHOT_FOLDER].
+# with the product and the new painting's name; a drag paints a stroke, which Ctrl+Z takes back
+# and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
+# view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
+# by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
+# window is titled with the painting's name and shows the same painting, Ctrl+S leaves the
+# unchanged file alone, F1 hands the help document to a stand-in xdg-open and Ctrl+O opens another
+# painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,6 +25,12 @@ echo "\$@" >>"$work/zenity.log"
 cat "$work/answer"
 STANDIN
 chmod +x "$work/bin/zenity"
+# The stand-in desktop opener notes what it was asked to open.
+cat >"$work/bin/xdg-open" <<STANDIN
+#!/bin/sh
+echo "\$@" >>"$work/xdg-open.log"
+STANDIN
+chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 cd "$work"
 
@@ -51,6 +60,9 @@ xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1 && fail "the s
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 0.5
 
+xdotool mousemove 900 650
+sleep 0.3
+shot kostrel-blank
 xdotool mousemove 200 400
 sleep 0.3
 shot kostrel-before-stroke
@@ -65,6 +77,48 @@ sleep 0.5
 shot kostrel-stroke
 along=$(changed kostrel-before-stroke kostrel-stroke 500x30+200+385)
 above "$along" 0.05 || fail "the drag painted nothing (difference $along)"
+
+# Ctrl+Z gives back the painting from before the stroke, Ctrl+Y the one after it.
+xdotool key ctrl+z
+sleep 0.5
+shot kostrel-undone
+undone=$(changed kostrel-blank kostrel-undone 500x30+200+385)
+above 0.002 "$undone" || fail "Ctrl+Z left the stroke (difference $undone)"
+xdotool key ctrl+y
+sleep 0.5
+shot kostrel-redone
+redone=$(changed kostrel-stroke kostrel-redone 500x30+200+385)
+above 0.002 "$redone" || fail "Ctrl+Y did not bring the stroke back (difference $redone)"
+
+# Keys that change the view for a while: each first changes the window, then gives it back.
+# $1 the name, $2 the keys that change it, $3 the keys that give it back.
+view_round_trip() {
+    xdotool key $2
+    sleep 0.5
+    shot "kostrel-$1-on"
+    local on off
+    on=$(changed kostrel-redone "kostrel-$1-on" 1024x700+0+0)
+    above "$on" 0.0005 || fail "$1: the keys $2 changed nothing (difference $on)"
+    xdotool key $3
+    sleep 0.5
+    shot "kostrel-$1-off"
+    off=$(changed kostrel-redone "kostrel-$1-off" 1024x700+0+0)
+    above 0.0005 "$off" || fail "$1: the keys $3 did not give the view back (difference $off)"
+}
+view_round_trip zoom Page_Up d
+view_round_trip turn slash slash
+view_round_trip clean-view Return Return
+# While 'h' is held the painting is mirrored; released, it is as before.
+xdotool keydown h
+sleep 0.7
+shot kostrel-hold-on
+xdotool keyup h
+sleep 0.7
+shot kostrel-hold-off
+held=$(changed kostrel-redone kostrel-hold-on 1024x700+0+0)
+above "$held" 0.0005 || fail "holding h mirrored nothing (difference $held)"
+released=$(changed kostrel-redone kostrel-hold-off 1024x700+0+0)
+above 0.0005 "$released" || fail "releasing h left the view mirrored (difference $released)"
 
 xdotool key alt+F4
 sleep 1
@@ -93,6 +147,26 @@ sleep 2.5
 shot kostrel-reopened
 again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
 python3 -c "import sys; sys.exit(0 if $again < 0.002 else 1)" || fail "the reopened painting differs (difference $again)"
+# Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
+before_save=$(stat -c %Y.%s "$work/painting.ptg")
+sleep 1.1
+xdotool key ctrl+s
+sleep 0.5
+[ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
+xdotool key F1
+sleep 1
+grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null ||
+    fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
+# Ctrl+O with the stand-in dialog opens another painting: the title follows it.
+cp "$work/painting.ptg" "$work/other.ptg"
+echo "$work/other.ptg" >"$work/answer"
+xdotool key ctrl+o
+for _ in $(seq 50); do
+    xdotool search --name "^$product - other\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool search --name "^$product - other\$" >/dev/null 2>&1 || fail "Ctrl+O did not open other.ptg"
+shot kostrel-other
 # An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
 xdotool key ctrl+q
 for _ in $(seq 100); do

@@ -92,10 +92,6 @@ public:
         return kResOk;
     }
     CStringPrompt* AsTextPrompt(CKS2Pane*) override { return nullptr; }
-    tResult ShowNumberPrompt(CStringPrompt*, tCCmdTarget*, tCPoint, const tCString&, const tCString&) override
-    {
-        return kResResourceNotFound;
-    }
 
     std::vector<uint32_t> rows;
     // Rows whose pane cannot be made, with the maker's answer.
@@ -168,6 +164,8 @@ struct AppLayouts {
     bool paintingView = true;
     bool restore = true;
     bool splash = true;
+    // More top-level layouts, in the resource source's own syntax.
+    std::string extra;
 };
 
 inline std::string AppResourceSource(const AppLayouts& layouts)
@@ -180,6 +178,7 @@ inline std::string AppResourceSource(const AppLayouts& layouts)
     for (uint32_t root : {kPaneCleanBrush, kPaneSavePrompt, kPaneColourPicker})
         source += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
                   "\"\n  xpos 10\n  ypos 10\n  xsiz 40\n  ysiz 30\n  vsbl 1\n";
+    source += layouts.extra;
     if (!layouts.backdrop)
         return source;
     source += "bkdp 1 \"Kostrel\"\n  colr #FF303050\n";
