@@ -165,7 +165,7 @@ struct AppLayouts {
     bool restore = true;
     bool splash = true;
     // More top-level layouts, in the resource source's own syntax.
-    std::string extra;
+    std::string extra = {};
 };
 
 inline std::string AppResourceSource(const AppLayouts& layouts)
