@@ -194,9 +194,10 @@ for _ in $(seq 50); do
 done
 xdotool search --name "^$product - other\$" >/dev/null 2>&1 || fail "Ctrl+O did not open other.ptg"
 shot kostrel-other
-# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
-xdotool key ctrl+q
-for _ in $(seq 100); do
+# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4. The key goes again now and then
+# in case it raced its modifier while the program was still busy opening the painting.
+for i in $(seq 300); do
+    [ $((i % 30)) -eq 1 ] && xdotool key ctrl+q
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
