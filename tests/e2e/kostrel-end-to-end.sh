@@ -5,24 +5,31 @@
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, Ctrl+S leaves the
-# unchanged file alone, F1 hands the help document to a stand-in xdg-open and Ctrl+O opens another
+# unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P with the private
+# CUPS queue chosen in the stand-in print dialog puts a job in that queue and Ctrl+O opens another
 # painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
+source "$here/private-cups.sh"
+trap 'stop_private_cups; cleanup' EXIT
 program=$(realpath "$2")
 shots=${3:-$(dirname "$program")/../e2e}
 mkdir -p "$shots"
 shots=$(cd "$shots" && pwd)
 product="Kostrel 2"
 
-# The stand-in file dialog: it notes what it was asked and answers the path in $work/answer.
+# The stand-in file and print dialogs: they note what they were asked; the file dialog answers the
+# path in $work/answer, the print dialog the private queue.
 mkdir -p "$work/bin"
 cat >"$work/bin/zenity" <<STANDIN
 #!/bin/sh
 echo "\$@" >>"$work/zenity.log"
-cat "$work/answer"
+case " \$* " in
+*" --list "*) echo "$private_cups_queue" ;;
+*) cat "$work/answer" ;;
+esac
 STANDIN
 chmod +x "$work/bin/zenity"
 # The stand-in desktop opener notes what it was asked to open.
@@ -33,6 +40,7 @@ STANDIN
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 cd "$work"
+start_private_cups
 
 # The mean difference of a window area between two screenshots, 0..1.
 changed() {
@@ -157,6 +165,25 @@ xdotool key F1
 sleep 1
 grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null ||
     fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
+# Ctrl+P with the private queue chosen in the stand-in print dialog puts a job in that queue.
+[ -z "$(private_cups_jobs)" ] || fail "the private queue had a job before Ctrl+P"
+xdotool key ctrl+p
+for _ in $(seq 200); do
+    [ -n "$(private_cups_jobs)" ] && break
+    sleep 0.1
+done
+[ -n "$(private_cups_jobs)" ] || fail "Ctrl+P put no job in the private queue: $(cat "$work/zenity.log")"
+grep -q -- "--list" "$work/zenity.log" || fail "Ctrl+P showed no print dialog"
+# The queue prints the job, a PDF document titled with the painting's name.
+for _ in $(seq 150); do
+    [ -s "$private_cups/record/title" ] && [ -s "$private_cups/output.pdf" ] && break
+    sleep 0.1
+done
+[ "$(cat "$private_cups/record/title" 2>/dev/null)" = painting ] ||
+    fail "the printed job's title is \"$(cat "$private_cups/record/title" 2>/dev/null)\", not \"painting\""
+[ "$(head -c 5 "$private_cups/output.pdf")" = "%PDF-" ] || fail "the queue printed no PDF document"
+cp "$private_cups/output.pdf" "$shots/kostrel-printed.pdf"
+shot kostrel-printed
 # Ctrl+O with the stand-in dialog opens another painting: the title follows it.
 cp "$work/painting.ptg" "$work/other.ptg"
 echo "$work/other.ptg" >"$work/answer"
@@ -167,9 +194,10 @@ for _ in $(seq 50); do
 done
 xdotool search --name "^$product - other\$" >/dev/null 2>&1 || fail "Ctrl+O did not open other.ptg"
 shot kostrel-other
-# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4.
-xdotool key ctrl+q
-for _ in $(seq 100); do
+# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4. The key goes again now and then
+# in case it raced its modifier while the program was still busy opening the painting.
+for i in $(seq 300); do
+    [ $((i % 30)) -eq 1 ] && xdotool key ctrl+q
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
