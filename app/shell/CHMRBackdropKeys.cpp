@@ -26,12 +26,20 @@ struct tModifiers {
     bool shift = false;
 };
 
-tModifiers ReadModifiers()
+// True when the character is the control code of a letter other than those of Backspace, Tab,
+// line feed and Enter: it was typed with Ctrl held, even when Ctrl is up by the time a busy
+// program reads it.
+bool TypedWithControl(int32_t code)
+{
+    return code >= 1 && code <= 26 && code != 8 && code != 9 && code != 10 && code != 13;
+}
+
+tModifiers ReadModifiers(int32_t code)
 {
     CAppBase* app = GetApplication();
     if (!app)
         return {};
-    return {app->IsControlDown(), app->IsShiftDown()};
+    return {app->IsControlDown() || TypedWithControl(code), app->IsShiftDown()};
 }
 
 tResult SendPlain(uint32_t message, tMsgArg sender)
@@ -43,7 +51,7 @@ tResult SendPlain(uint32_t message, tMsgArg sender)
 
 tResult CHMRBackdrop::OnShortcutKey(CWidget** takenBy, int32_t code)
 {
-    const tModifiers keys = ReadModifiers();
+    const tModifiers keys = ReadModifiers(code);
     const tMsgArg self = ToMsgArg(this);
     const bool alternate = GetTextVariant() == kVariantAlternateKeys;
     // With the usual keyboard '+' is the key of '-'.
