@@ -87,7 +87,10 @@ protected:
     CImage image{800, 600};
 };
 
-// The query's answer for the painting view by the spec's table.
+// The cursor the painting view asks for: the plain cursor (34) for the pencil, the sampler and
+// the simple-cursor style, the view tools' own (36-38) unless a button is pressed, the plain
+// cursor for the glitter gun and airbrush under the pen and for Alt, nothing (0) under the right
+// button, and else -2, the brush outline.
 int32_t ExpectedCursor(uint32_t id, bool simple, bool pen, bool right, bool alt)
 {
     const bool pressed = pen || right;
