@@ -58,12 +58,7 @@ tResult CNumericEntry::Build()
 {
     m_layoutPlace = *m_root->GetLayout();
     m_root->SetKeyDownProc(OnRootKey, ToMsgArg(this));
-    for (uint32_t id : {kOkButton, kCancelButton}) {
-        CWidget* button = m_root->FindWidgetById(id);
-        if (!button)
-            return kResResourceNotFound;
-        TK_TRY(HookPromptButton(button, OnButtonHeartbeat, PromptButtonPress, ToMsgArg(this)));
-    }
+    TK_TRY(HookPromptButtons(m_root, {kOkButton, kCancelButton}, OnButtonHeartbeat, PromptButtonPress, ToMsgArg(this)));
     CWidget* dialWidget = m_root->FindWidgetById(kDial);
     if (!dialWidget)
         return kResResourceNotFound;

@@ -54,12 +54,7 @@ tResult CStringPrompt::Build()
 {
     m_layoutPlace = *m_root->GetLayout();
     m_root->SetKeyDownProc(OnRootKey, ToMsgArg(this));
-    for (uint32_t id : {kOkButton, kCancelButton}) {
-        CWidget* button = m_root->FindWidgetById(id);
-        if (!button)
-            return kResResourceNotFound;
-        TK_TRY(HookPromptButton(button, OnButtonHeartbeat, PromptButtonPress, ToMsgArg(this)));
-    }
+    TK_TRY(HookPromptButtons(m_root, {kOkButton, kCancelButton}, OnButtonHeartbeat, PromptButtonPress, ToMsgArg(this)));
     CWidget* field = m_root->FindWidgetById(kField);
     if (!field)
         return kResResourceNotFound;

@@ -44,6 +44,18 @@ tResult HookPromptButton(CWidget* button, tHeartbeatProc heartbeat, tPointProc p
     return kResOk;
 }
 
+tResult HookPromptButtons(CWidget* root, std::initializer_list<uint32_t> ids, tHeartbeatProc heartbeat,
+                          tPointProc press, tMsgArg pane)
+{
+    for (const uint32_t id : ids) {
+        CWidget* button = root->FindWidgetById(id);
+        if (!button)
+            return kResResourceNotFound;
+        TK_TRY(HookPromptButton(button, heartbeat, press, pane));
+    }
+    return kResOk;
+}
+
 void ResetPromptGlow(CWidget* button, CWidget* root, int32_t effect)
 {
     if (CTimeStep* step = GlowStep(button)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCPoint.h"
@@ -18,6 +19,9 @@ inline constexpr float kGlowFallStepTime = 3.6f;
 // Gives the button its glow's time step and the heartbeat and press callbacks (context = the
 // pane); 24 when memory fails.
 tResult HookPromptButton(CWidget* button, tHeartbeatProc heartbeat, tPointProc press, tMsgArg pane);
+// Hooks each of the root's buttons named by `ids` so; 22 when the layout lacks one.
+tResult HookPromptButtons(CWidget* root, std::initializer_list<uint32_t> ids, tHeartbeatProc heartbeat,
+                          tPointProc press, tMsgArg pane);
 // Starts the glow again from 0 and takes the effect's opacity to 0 without presenting.
 void ResetPromptGlow(CWidget* button, CWidget* root, int32_t effect);
 // One heartbeat of a glow: aims at `lit` while the backdrop's rollover widget is the button, at 0
