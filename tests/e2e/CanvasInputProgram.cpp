@@ -19,24 +19,11 @@
 
 namespace {
 
-const char* const kLayout = R"(vers 2
-bkdp 1 "main"
-  colr #FF303050
-  xsiz 360
-  ysiz 260
-  + wdgt 5 "view"
-    xpos 30
-    ypos 30
-    xsiz 300
-    ysiz 200
-    vsbl 1
-)";
-
 class CCanvasInputApp : public CApp {
 public:
     tResult SetUpApplication(tCString) override
     {
-        TK_TRY(OpenCompiledLayout(kLayout, m_layouts));
+        TK_TRY(OpenCompiledLayout(kPaintingViewLayout, m_layouts));
         CBackdrop* backdrop = CBackdrop::CreateFromResource(tCString(u"main"), &m_layouts, nullptr);
         if (!backdrop)
             return kResCreateFailed;

@@ -10,6 +10,19 @@
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCMemFile.h"
 
+const char* const kPaintingViewLayout = R"(vers 2
+bkdp 1 "main"
+  colr #FF303050
+  xsiz 360
+  ysiz 260
+  + wdgt 5 "view"
+    xpos 30
+    ypos 30
+    xsiz 300
+    ysiz 200
+    vsbl 1
+)";
+
 tResult OpenCompiledLayout(const char* source, tCFile& layouts)
 {
     std::string error;

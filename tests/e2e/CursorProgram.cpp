@@ -26,19 +26,6 @@
 
 namespace {
 
-const char* const kLayout = R"(vers 2
-bkdp 1 "main"
-  colr #FF303050
-  xsiz 360
-  ysiz 260
-  + wdgt 5 "view"
-    xpos 30
-    ypos 30
-    xsiz 300
-    ysiz 200
-    vsbl 1
-)";
-
 constexpr float kSmallestZoom = 0.05f;
 
 // The painting, its crayon and its renderer; final, so that it is deleted as what it is.
@@ -100,7 +87,7 @@ public:
     tResult SetUpApplication(tCString) override
     {
         BuildSineTable();
-        TK_TRY(OpenCompiledLayout(kLayout, m_layouts));
+        TK_TRY(OpenCompiledLayout(kPaintingViewLayout, m_layouts));
         CCursorBackdrop* backdrop = LoadNewWidget<CCursorBackdrop>(tCString(u"main"), &m_layouts, nullptr);
         if (!backdrop)
             return kResCreateFailed;
