@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "app/panels/CCleanBrush.h"
+#include "app/panels/CKS2ToolControls.h"
+#include "app/panels/CKS2ToolPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -33,6 +36,12 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2Progress>(pane);
     case kPaneUpdate:
         return Make<CKS2Update>(pane);
+    case kPaneToolPicker:
+        return Make<CKS2ToolPicker>(pane);
+    case kPaneToolSettings:
+        return Make<CKS2ToolControls>(pane);
+    case kPaneCleanBrush:
+        return Make<CCleanBrush>(pane);
     default:
         return kResNotImplemented;
     }

@@ -6,6 +6,7 @@
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/tCFont.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CRoRectWidget.h"
 
 // The resources and string-table texts that the painting panels and dialogs load. Texts that the
 // shell loads too keep their names from app/shell/ShellResources.h.
@@ -81,6 +82,30 @@ inline constexpr uint32_t kWgtSavePromptSave = 1031;
 inline constexpr uint32_t kWgtSavePromptDoNotSave = 1032;
 inline constexpr uint32_t kWgtSavePromptCancel = 1033;
 
+// The tool picker: its root and handle, the first of its twelve tool-button places, the preview,
+// the size buttons and the size label.
+inline constexpr uint32_t kWgtToolPicker = 100700;
+inline constexpr uint32_t kWgtToolPickerHandle = 100703;
+inline constexpr uint32_t kWgtToolButtonFirst = 100731;
+inline constexpr uint32_t kWgtToolButtonCount = 12;
+inline constexpr uint32_t kWgtToolPreview = 100770;
+inline constexpr uint32_t kWgtToolSizeUp = 100775;
+inline constexpr uint32_t kWgtToolSizeDown = 100776;
+inline constexpr uint32_t kWgtToolSizeLabel = 100779;
+
+// The tool settings: the root, its handle and the two corners of its background.
+inline constexpr uint32_t kWgtToolSettings = 100800;
+inline constexpr uint32_t kWgtToolSettingsHandle = 100805;
+inline constexpr uint32_t kImgToolSettingsCap = 100801;
+inline constexpr uint32_t kImgToolSettingsBase = 100802;
+
+// The clean-brush button: the root, the widget showing the brush, the brush's picture and the
+// paint on it.
+inline constexpr uint32_t kWgtCleanBrush = 900;
+inline constexpr uint32_t kWgtCleanBrushPicture = 910;
+inline constexpr uint32_t kImgCleanBrushPicture = 911;
+inline constexpr uint32_t kImgCleanBrushMask = 912;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -143,4 +168,19 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kWidgetTypePlain, kWgtSavePromptSave},
     {kWidgetTypePlain, kWgtSavePromptDoNotSave},
     {kWidgetTypePlain, kWgtSavePromptCancel},
+    {kWidgetTypePlain, kWgtToolPicker},
+    {kWidgetTypePlain, kWgtToolPickerHandle},
+    {CRoRectWidget::kType, kWgtToolButtonFirst, kWgtToolButtonCount},
+    {kWidgetTypePlain, kWgtToolPreview},
+    {CRoRectWidget::kType, kWgtToolSizeUp},
+    {CRoRectWidget::kType, kWgtToolSizeDown},
+    {CTxWidget::kType, kWgtToolSizeLabel},
+    {CImWidget::kType, kWgtToolSettings},
+    {kWidgetTypePlain, kWgtToolSettingsHandle},
+    {CImageBase::kType, kImgToolSettingsCap},
+    {CImageBase::kType, kImgToolSettingsBase},
+    {CImWidget::kType, kWgtCleanBrush},
+    {CImWidget::kType, kWgtCleanBrushPicture},
+    {CImageBase::kType, kImgCleanBrushPicture},
+    {CImageBase::kType, kImgCleanBrushMask},
 };

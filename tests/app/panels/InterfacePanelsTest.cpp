@@ -1,6 +1,9 @@
 #include <filesystem>
 
+#include "app/panels/CCleanBrush.h"
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2ToolControls.h"
+#include "app/panels/CKS2ToolPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -20,7 +23,7 @@ const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_
 
 }  // namespace
 
-TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherRowsAreLeftOut)
+TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreMadeAndOtherRowsAreLeftOut)
 {
     CInterfacePanels panels;
     CKS2Pane* pane = nullptr;
@@ -40,9 +43,19 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneToolPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2ToolPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneToolSettings, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2ToolControls*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneCleanBrush, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CCleanBrush*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneToolPicker ||
+            row.rootId == kPaneToolSettings || row.rootId == kPaneCleanBrush)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
