@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -7,8 +8,10 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -36,6 +39,9 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+constexpr uint32_t kTagToolPickerSide = 0xFF003097;
+constexpr uint32_t kTagToolSettingsSide = 0xFF00309A;
+constexpr uint32_t kTagToolSettingsTop = 0xFF00309E;
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -85,16 +91,44 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
+// A stored side: a non-zero one puts the pane on side 1 at once.
+void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
+{
+    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && side != 0)
+        (void)pane->SetSide(1, 0);
+}
+
+// A stored top edge as a fraction of the backdrop's height, kept inside the backdrop.
+void ApplyPaneTop(CHMRBackdrop& backdrop, uint32_t rootId, float fraction)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return;
+    const int32_t height = backdrop.GetHeight();
+    const auto top = int32_t(std::lround(double(height) * std::clamp(double(fraction), 0.0, 1.0)));
+    (void)root->SetYPosition(std::max(std::min(top, height - root->GetHeight()), 0), 0);
+}
+
+// The pane's top edge over the backdrop's height.
+float PaneTop(CHMRBackdrop& backdrop, const CKS2Pane& pane)
+{
+    const int32_t height = backdrop.GetHeight();
+    return height > 0 ? float(double(pane.GetRoot()->GetRect().top) / double(height)) : 0.0f;
+}
+
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
 {
     if (tag == kTagToolSettings) {
         ApplyToolSettings(payload);
         return;
     }
-    if (tag == kTagChannelValue || tag == kTagPressureResponse) {
+    if (tag == kTagChannelValue || tag == kTagPressureResponse || tag == kTagToolSettingsTop) {
         float value = 0.0f;
         if (payload.ReadFloat(&value) != kResOk || !std::isfinite(value))
             return;
+        if (tag == kTagToolSettingsTop)
+            ApplyPaneTop(backdrop, kPaneToolSettings, value);
         // The channel value is read and left at its default; the response keeps itself in 0..1.
         if (tag == kTagPressureResponse)
             SetPressureResponse(value);
@@ -130,6 +164,12 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
+    case kTagToolPickerSide:
+        ApplyPaneSide(backdrop, kPaneToolPicker, value);
+        break;
+    case kTagToolSettingsSide:
+        ApplyPaneSide(backdrop, kPaneToolSettings, value);
+        break;
     default:
         break;
     }
@@ -150,6 +190,9 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
+    case kTagToolPickerSide:
+    case kTagToolSettingsSide:
+    case kTagToolSettingsTop:
         return true;
     default:
         return false;
@@ -217,6 +260,12 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
+    if (const CKS2Pane* picker = backdrop.FindPane(kPaneToolPicker))
+        TK_TRY(WriteChunkI32(stream, kTagToolPickerSide, picker->GetSide() != 0 ? 1 : 0));
+    if (const CKS2Pane* settings = backdrop.FindPane(kPaneToolSettings); settings && settings->GetRoot()) {
+        TK_TRY(WriteChunkI32(stream, kTagToolSettingsSide, settings->GetSide() != 0 ? 1 : 0));
+        TK_TRY(WriteChunkFloat(stream, kTagToolSettingsTop, PaneTop(backdrop, *settings)));
+    }
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 

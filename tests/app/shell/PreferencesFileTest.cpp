@@ -357,3 +357,85 @@ TEST_F(PreferencesFileTest, AFailingStreamStopsTheWritingAtEveryStep)
 }
 
 }  // namespace
+
+namespace {
+
+class ToolPanePreferencesTest : public PreferencesFileTest {
+protected:
+    void RunWithToolPanes()
+    {
+        panels.rows = {kPaneToolPicker, kPaneToolSettings};
+        std::string layouts;
+        for (uint32_t root : {kPaneToolPicker, kPaneToolSettings})
+            layouts += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
+                       "\"\n  xpos 0\n  ypos 0\n  xsiz 60\n  ysiz 100\n  vsbl 1\n";
+        Start(AppLayouts{.extra = layouts});
+        app->preferences = nullptr;
+        ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+        picker = Backdrop()->FindPane(kPaneToolPicker);
+        settings = Backdrop()->FindPane(kPaneToolSettings);
+        ASSERT_TRUE(picker && settings);
+        ASSERT_GT(Backdrop()->GetHeight(), 200);
+    }
+    // The rows of the tool panes: the picker's side, the settings' side and top.
+    static std::string Rows(uint32_t pickerSide, uint32_t settingsSide, float top)
+    {
+        return Chunk(0xFF003097, U32(pickerSide)) + Chunk(0xFF00309A, U32(settingsSide)) + Chunk(0xFF00309E, F32(top));
+    }
+    int32_t Top() const { return settings->GetRoot()->GetRect().top; }
+
+    CKS2Pane* picker = nullptr;
+    CKS2Pane* settings = nullptr;
+};
+
+TEST_F(ToolPanePreferencesTest, TheSidesAndTheSettingsTopComeBackAfterTheCursorStyle)
+{
+    RunWithToolPanes();
+    ASSERT_EQ(picker->SetSide(1, 0), kResOk);
+    ASSERT_EQ(settings->SetSide(1, 0), kResOk);
+    ASSERT_EQ(settings->GetRoot()->SetYPosition(150, 0), kResOk);
+    const int32_t height = Backdrop()->GetHeight();
+    const std::string written = Written();
+    const std::string rows = Rows(1, 1, float(150.0 / height));
+    const size_t at = written.find(rows);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(written.substr(at - 16, 4), U32(0xFF003095));
+    EXPECT_EQ(written.substr(at + rows.size(), 4), U32(0xFF0030A1));
+    ASSERT_EQ(picker->SetSide(0, 0), kResOk);
+    ASSERT_EQ(settings->SetSide(0, 0), kResOk);
+    ASSERT_EQ(settings->GetRoot()->SetYPosition(0, 0), kResOk);
+    ASSERT_EQ(Read(written), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    EXPECT_EQ(settings->GetSide(), 1u);
+    EXPECT_EQ(Top(), 150);
+}
+
+TEST_F(ToolPanePreferencesTest, StoredTopsStayInsideTheWindowAndSideZeroMovesNothing)
+{
+    RunWithToolPanes();
+    const int32_t height = Backdrop()->GetHeight();
+    ASSERT_EQ(Read(Rows(0, 0, 2.0f)), kResOk);
+    EXPECT_EQ(picker->GetSide(), 0u);
+    EXPECT_EQ(settings->GetSide(), 0u);
+    EXPECT_EQ(Top(), height - 100);
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(-1.0f))), kResOk);
+    EXPECT_EQ(Top(), 0);
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(0.5f))), kResOk);
+    EXPECT_EQ(Top(), int32_t(std::lround(height * 0.5)));
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(std::numeric_limits<float>::quiet_NaN())) + Chunk(0xFF00309E, U32(7).substr(0, 3)) +
+                   Chunk(0xFF003097, U32(7))),
+              kResOk);
+    EXPECT_EQ(Top(), int32_t(std::lround(height * 0.5)));
+    EXPECT_EQ(picker->GetSide(), 1u);
+}
+
+TEST_F(PreferencesFileTest, WithoutTheToolPanesTheirRowsAreNeitherWrittenNorApplied)
+{
+    Run();
+    const std::string written = Written();
+    for (uint32_t tag : {0xFF003097u, 0xFF00309Au, 0xFF00309Eu})
+        EXPECT_EQ(written.find(U32(tag)), std::string::npos) << std::hex << tag;
+    EXPECT_EQ(Read(Chunk(0xFF003097, U32(1)) + Chunk(0xFF00309A, U32(1)) + Chunk(0xFF00309E, F32(0.5f))), kResOk);
+}
+
+}  // namespace
