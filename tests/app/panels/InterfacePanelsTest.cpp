@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "app/panels/CCleanBrush.h"
@@ -8,6 +9,12 @@
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
 #include "app/shell/AppTestSupport.h"
+#include "app/shell/controls/CKS2Button.h"
+#include "paint/engine/CProxyCanvas.h"
+#include "paint/engine/ICanvasTool.h"
+#include "paint/tools/ToolMessages.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/text/CTxWidget.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
@@ -155,4 +162,73 @@ TEST_F(ProgramStartTest, TheRealSavePromptAnswersThroughTheBackdrop)
     EXPECT_EQ(app->PumpStep(), kResOk);
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+namespace {
+
+// The composite's pixels of a canvas, row by row.
+std::vector<uint32_t> CompositePixels(CCanvas* canvas)
+{
+    std::vector<uint32_t> pixels;
+    CImNav nav(canvas->GetComposite());
+    for (int32_t y = 0; nav.IsLocked() && y < nav.GetHeight(); ++y)
+        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
+    return pixels;
+}
+
+}  // namespace
+
+// The tool panes against the program's own controller and tools.
+TEST_F(ProgramStartTest, TheToolPanesFollowTheRealController)
+{
+    StartOnBuiltResources();
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    EXPECT_EQ(Boxes().size(), 0u);
+    auto* picker = dynamic_cast<CKS2ToolPicker*>(Backdrop()->FindPane(kPaneToolPicker));
+    auto* settings = dynamic_cast<CKS2ToolControls*>(Backdrop()->FindPane(kPaneToolSettings));
+    ASSERT_TRUE(picker && settings);
+    ASSERT_NE(picker->GetPreviewCanvas(), nullptr);
+    // The build ends with the oil brush picked: three dials, two switches and reset.
+    EXPECT_EQ(picker->GetButtons()[0]->GetHighlightState(), CKS2Control::kHighlightOn);
+    std::vector<uint32_t> kinds;
+    for (CKS2Control* control : settings->GetControls())
+        kinds.push_back(control->GetKind());
+    EXPECT_EQ(kinds, (std::vector<uint32_t>{CKS2Control::kRadialControl, CKS2Control::kRadialControl,
+                                            CKS2Control::kRadialControl, CKS2Control::kToggleControl,
+                                            CKS2Control::kToggleControl, CKS2Control::kFreeButton}));
+    const std::vector<uint32_t> oil = CompositePixels(picker->GetPreviewCanvas());
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgPickTool, 0, kToolPencil, 0), kResOk);
+    EXPECT_EQ(picker->GetButtons()[1]->GetHighlightState(), CKS2Control::kHighlightOn);
+    EXPECT_NE(CompositePixels(picker->GetPreviewCanvas()), oil);
+    ASSERT_NE(picker->GetPreviewCanvas()->GetCurrentTool(), nullptr);
+    EXPECT_EQ(picker->GetPreviewCanvas()->GetCurrentTool()->GetToolId(), kToolPencil);
+    // The pencil's sample is a thin dark line where the oil brush's was a wide blue one.
+    const auto count = [](const std::vector<uint32_t>& pixels, auto test) {
+        return std::count_if(pixels.begin(), pixels.end(), test);
+    };
+    const auto blue = [](uint32_t p) { return (p & 0xFF) > ((p >> 16) & 0xFF) + 40; };
+    const auto dark = [](uint32_t p) { return (p & 0xFF) < 100; };
+    const std::vector<uint32_t> pencil = CompositePixels(picker->GetPreviewCanvas());
+    EXPECT_GT(count(oil, blue), 1000);
+    EXPECT_EQ(count(pencil, blue), 0);
+    EXPECT_GT(count(pencil, dark), 0);
+    // A size typed into the prompt that a click on the preview opens.
+    float size = 0.37f;
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgToolSize, 0, ToMsgArg(&size), 0), kResOk);
+    EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "37%");
+    // A press on the preview released where it was opens the text prompt holding the size.
+    CWidget* preview = picker->GetPreviewWidget();
+    tCPoint centre{preview->GetWidth() / 2, preview->GetHeight() / 2};
+    preview->LocalToRootPoint(&centre);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(Backdrop()->DispatchLButtonDown(&takenBy, &centre), kResOk);
+    CStringPrompt* prompt = Backdrop()->GetTextPrompt();
+    ASSERT_NE(prompt, nullptr);
+    Settle(prompt);
+    ASSERT_TRUE(prompt->IsShown());
+    ASSERT_NE(prompt->GetEditWidget(), nullptr);
+    EXPECT_EQ(prompt->GetEditWidget()->GetText().ToAnsi(), "37");
+    ASSERT_EQ(prompt->GetEditWidget()->SetText(tCString(u"250"), 1, 0), kResOk);
+    ASSERT_EQ(prompt->Hide(0, 1, CStringPrompt::kOkButton, 0), kResOk);
+    EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "250%");
 }
