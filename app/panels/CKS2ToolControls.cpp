@@ -151,7 +151,7 @@ tResult CKS2ToolControls::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
     switch (message) {
     case kMsgControlValueChanged: {
         const float* value = FromMsgArg<const float>(b);
-        const auto* control = FromMsgArg<const CKS2Control>(sender);
+        const CKS2Control* control = FindControl(sender);
         if (!value || !control)
             return kResOk;
         ToolPropertyValue record{uint32_t(control->GetControlId()), *value};
@@ -159,7 +159,7 @@ tResult CKS2ToolControls::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
         return SendToBackbone(kMsgToolPropertyChanged, 0, 0, 0);
     }
     case kMsgControlClicked: {
-        const auto* control = FromMsgArg<const CKS2Control>(sender);
+        const CKS2Control* control = FindControl(sender);
         // The reset rebuilds this pane, deleting the control: nothing of it is read after.
         if (control && uint32_t(control->GetControlId()) == kPropertyReset)
             (void)SendToBackbone(kMsgToolReset, ToMsgArg(this), 0, 0);
@@ -180,6 +180,14 @@ tResult CKS2ToolControls::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
     default:
         return kResOk;
     }
+}
+
+const CKS2Control* CKS2ToolControls::FindControl(tMsgArg sender) const
+{
+    for (const CKS2Control* control : m_controls)
+        if (ToMsgArg(control) == sender)
+            return control;
+    return nullptr;
 }
 
 void CKS2ToolControls::ReportFailure(tResult code)

@@ -72,6 +72,8 @@ private:
     // The widget of the new control, or null when none could be made.
     CWidget* CreatePropertyControl(uint32_t kind, uint32_t textId);
     tResult ClearControls();
+    // The control of this pane that sent a message, or null for any other sender.
+    const CKS2Control* FindControl(tMsgArg sender) const;
     tResult TrackHandle(CWidget* handle);
     void ReportFailure(tResult code);
 

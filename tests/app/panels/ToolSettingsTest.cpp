@@ -157,6 +157,11 @@ TEST_F(ToolSettingsTest, AChangedValueGoesToTheToolAndTheOthersHearIt)
     EXPECT_EQ(pane->OnMessage(kMsgControlValueChanged, ToMsgArg(pane->GetControls()[0]), ToMsgArg(&value), 0, kMsgApply),
               kResBadParam);
     EXPECT_EQ(controller.Count(kMsgToolPropertyChanged), 0);
+    // A value from a stranger is no control's: nothing goes to the tool.
+    controller.heard.clear();
+    RecordingTarget stranger;
+    EXPECT_EQ(pane->OnMessage(kMsgControlValueChanged, ToMsgArg(&stranger), ToMsgArg(&value), 0, kMsgApply), kResOk);
+    EXPECT_EQ(controller.heard.size(), 0u);
 }
 
 TEST_F(ToolSettingsTest, ResetRebuildsWithTheDefaultsFromInsideTheButtonsClick)
