@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# The update pane and the progress pane on a virtual display, driven with xdotool. The test
-# program is copied into a folder of its own beside a copy of the Resources folder whose string
-# table points the update manifest (0xB2D05E47) at an nginx on the loopback: Ctrl+U shows the
-# checking text, then the manifest's title and notes; with nginx stopped it shows the failure
+# The update pane and the progress pane of the program on a virtual display, driven with xdotool.
+# The program is copied into a folder of its own beside a copy of the Resources folder whose
+# string table points the update manifest (0xB2D05E47) at an nginx on the loopback: Ctrl+U shows
+# the checking text, then the manifest's title and notes; with nginx stopped it shows the failure
 # text; Ctrl+S on a large painting opened from its file shows the progress pane with a
 # percentage while it saves, and the pane is gone afterwards.
-# Usage: PROGRAM RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
+# Usage: PROGRAM PAINTING_MAKER RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
 set -euo pipefail
 
 if [ "${1:-}" != "--inside" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
 fi
 program=$2
-resources=$3
-trfc=$4
-strings=$5
-shots=${6:-$(mktemp -d)}
+maker=$3
+resources=$4
+trfc=$5
+strings=$6
+shots=${7:-$(mktemp -d)}
 mkdir -p "$shots"
 work=$(mktemp -d)
 pid=
@@ -34,7 +35,8 @@ fail() {
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$work/app" "$work/web" "$work/nginx" "$work/config"
-cp "$program" "$work/app/kostrel_panes"
+cp "$program" "$work/app/kostrel"
+cp "$maker" "$work/app/kostrel_painting_maker"
 cp -r "$resources" "$work/app/Resources"
 sed "s#^0xB2D05E47 .*#0xB2D05E47 \"update.manifest\" \"127.0.0.1:$port|/updates/manifest.txt\"#" "$strings" \
     >"$work/strings.src"
@@ -76,19 +78,16 @@ unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 export SDL_AUDIODRIVER=dummy
 export XDG_CONFIG_HOME="$work/config"
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$work/app/kostrel_panes" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" &
+"$work/app/kostrel_painting_maker" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" || fail "the painting was not made"
+[ -s "$work/painting.ptg" ] || fail "the painting maker wrote no file"
+"$work/app/kostrel" "$work/painting.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
 
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Panes$' | head -1) || fail "no window appeared"
+# The main window is titled with the painting's name once the painting is open.
+window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - painting' | head -1) ||
+    fail "no main window with the painting appeared"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-# The painting is made, saved and opened before the program says it is ready.
-for i in $(seq 1200); do
-    grep -q '^ready$' "$work/stdout" && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before it was ready"
-    sleep 0.1
-done
-grep -q '^ready$' "$work/stdout" || fail "the program did not get ready"
-sleep 0.5
+sleep 1
 
 shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean difference of a window area between two screenshots, 0..1.
