@@ -13,6 +13,7 @@
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CProjectInfo.h"
 #include "platform/Platform.h"
+#include "platform/Window.h"
 #include "toolkit/core/CApp.h"
 
 namespace {
