@@ -18,17 +18,28 @@
 
 namespace {
 
+// Stands where the window's backdrop would hear what the controller passes on.
+class CSilentBackdrop : public tCCmdTarget {
+public:
+    tResult OnMessage(uint32_t, tMsgArg, tMsgArg, tMsgArg, uint32_t) override { return kResOk; }
+};
+
 class CPaintingMakerApp : public CApp {
 public:
     CPaintingMakerApp(std::string painting, int32_t width, int32_t height)
         : m_painting(std::move(painting)), m_width(width), m_height(height)
     {
     }
-    ~CPaintingMakerApp() override { tCCmdTarget::SetBackboneTarget(nullptr); }
+    ~CPaintingMakerApp() override
+    {
+        tCCmdTarget::SetBackboneTarget(nullptr);
+        tCCmdTarget::SetBackdropTarget(nullptr);
+    }
 
     tResult SetUpApplication(tCString) override
     {
         tCCmdTarget::SetBackboneTarget(&m_controller);
+        tCCmdTarget::SetBackdropTarget(&m_backdrop);
         TK_TRY(m_controller.Initialise());
         CProjectInfo fresh(m_width, m_height, u"Painting", tCString(), nullptr);
         TK_TRY(m_controller.OnMessage(kMsgNewProject, 0, ToMsgArg(&fresh), 0, kMsgApply));
@@ -50,6 +61,7 @@ private:
     std::string m_painting;
     int32_t m_width;
     int32_t m_height;
+    CSilentBackdrop m_backdrop;
     CHMRBackbone m_controller;
 };
 
