@@ -1,6 +1,7 @@
 // A test program, not part of the product: makes a painting file of WIDTH x HEIGHT cells whose
 // layer is filled with varied paint, so that saving it again takes a while, and ends. It uses the
-// program's own controller and resources, without a window. Usage:
+// program's own controller and resources in a window of the sdl backend, since the painting's
+// view belongs to a window. Usage:
 //   kostrel_painting_maker PAINTING WIDTH HEIGHT
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,9 @@
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "toolkit/core/CApp.h"
+#include "toolkit/text/TextLibrary.h"
+#include "toolkit/text/TextWidgets.h"
+#include "toolkit/widgets/CBackdrop.h"
 
 namespace {
 
@@ -38,6 +42,10 @@ public:
 
     tResult SetUpApplication(tCString) override
     {
+        CBackdrop* backdrop = CBackdrop::CreateFromResource(tCString(u"Kostrel"), nullptr, nullptr);
+        if (!backdrop)
+            return kResCreateFailed;
+        TK_TRY(CreateMainWindow(backdrop, 104, 900, 700, "Painting maker", 1));
         tCCmdTarget::SetBackboneTarget(&m_controller);
         tCCmdTarget::SetBackdropTarget(&m_backdrop);
         TK_TRY(m_controller.Initialise());
@@ -73,10 +81,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: kostrel_painting_maker PAINTING WIDTH HEIGHT\n");
         return 2;
     }
-    if (!w32::StartPlatform(w32::tBackendKind::kHeadless)) {
+    if (!w32::StartPlatform(w32::tBackendKind::kSdl)) {
         std::fprintf(stderr, "painting maker: %s\n", w32::GetPlatformError());
         return 1;
     }
+    InstallTextLibraryHooks();
+    RegisterTextWidgets();
+    CBackdrop::RegisterRootWidgetFactory();
     int32_t result;
     {
         CPaintingMakerApp app(argv[1], std::atoi(argv[2]), std::atoi(argv[3]));
