@@ -86,6 +86,11 @@ pid=$!
 # The main window is titled with the painting's name once the painting is open.
 window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - painting' | head -1) ||
     fail "no main window with the painting appeared"
+# The splash stays up for a while after the window came.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Kostrel 2$' >/dev/null 2>&1 || break
+    sleep 0.1
+done
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 1
 
@@ -112,7 +117,7 @@ shot report
 # The pane is centred 31 to the right of the window's centre. Its text card is light; the
 # headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
 # (#E85942) for a failure.
-pane=480x300+200+150
+pane=480x240+300+240
 card=$(share checking "$pane" '#E6E6F0' 4)
 above "$card" 0.15 || fail "no update pane in the checking shot (light share $card)"
 green='#DDE79E'
@@ -121,7 +126,7 @@ checking_glow=$(share checking "$pane" "$green" 4)
 above 0.002 "$checking_glow" || fail "the checking text glows (share $checking_glow)"
 newer=$(share report "$pane" "$green" 4)
 above "$newer" 0.02 || fail "the report shows no newer release (glow share $newer)"
-diff_text=$(changed checking report 380x200+320+180)
+diff_text=$(changed checking report 380x150+320+305)
 above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
 xdotool key --window "$window" Escape
 sleep 0.8
@@ -138,12 +143,12 @@ failed_glow=$(share failed "$pane" "$red" 4)
 above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
 failed_green=$(share failed "$pane" "$green" 4)
 above 0.002 "$failed_green" || fail "the failure still shows the report's glow (share $failed_green)"
-diff_failed=$(changed report failed 380x200+320+180)
+diff_failed=$(changed report failed 380x150+320+305)
 above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
 xdotool key --window "$window" Escape
 sleep 0.8
 
-# The progress pane while the painting saves. The pane is 220 x 94, centred in the 900 x 700
+# The progress pane while the painting saves. The pane is 220 x 94, centred in the 1024 x 768
 # window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
 # running from deep to light. The pane's area is taken as fast as it comes, from before the key
 # until a second after the file was written (a few seconds under the sanitizers), and looked at
@@ -153,7 +158,7 @@ mkdir -p "$work/frames"
 written() { stat -c '%i %y' "$work/painting.ptg"; }
 before=$(written)
 ( for i in $(seq -w 2000); do
-      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+340+303 +repage \
+      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+402+337 +repage \
           "png:$work/frames/$i.png" 2>/dev/null || true
       [ -e "$work/frames/stop" ] && break
   done ) &
