@@ -153,6 +153,16 @@ sleep 0.8
 # running from deep to light. The pane's area is taken as fast as it comes, from before the key
 # until a second after the file was written (a few seconds under the sanitizers), and looked at
 # afterwards.
+# A stroke changes the painting, so that Ctrl+S has something to save.
+xdotool mousemove 300 600 mousedown 1
+for x in $(seq 300 40 700); do
+    xdotool mousemove "$x" 620
+    sleep 0.02
+done
+xdotool mouseup 1
+sleep 1
+xdotool mousemove 1000 20
+sleep 0.5
 shot idle
 mkdir -p "$work/frames"
 written() { stat -c '%i %y' "$work/painting.ptg"; }
