@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -8,7 +9,9 @@
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/PressureResponse.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -36,6 +39,8 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+constexpr uint32_t kTagMenuBarSide = 0xFF003099;
+constexpr uint32_t kTagMenuBarCentre = 0xFF00309D;
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -85,16 +90,54 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
+// A stored horizontal centre (a share of the backdrop's width) places the pane's root so that
+// its centre lies there, kept wholly inside the backdrop.
+void PlacePaneHorizontally(CHMRBackdrop& backdrop, uint32_t rootId, float fraction)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root || !std::isfinite(fraction))
+        return;
+    fraction = std::clamp(fraction, 0.0f, 1.0f);
+    const int32_t width = backdrop.GetWidth();
+    const int32_t left = int32_t(std::lround(double(width) * double(fraction))) - root->GetWidth() / 2;
+    (void)root->SetXPosition(std::max(std::min(left, width - root->GetWidth()), 0), 0);
+}
+
+void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
+{
+    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && side != 0)
+        (void)pane->SetSide(1, 0);
+}
+
+// The pane's side, then its root's horizontal centre over the backdrop's width; nothing for a
+// pane the program does not have.
+tResult WritePaneSideAndCentre(CHMRBackdrop& backdrop, tCStream* stream, uint32_t rootId, uint32_t sideTag,
+                               uint32_t centreTag)
+{
+    const CKS2Pane* pane = backdrop.FindPane(rootId);
+    const CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return kResOk;
+    TK_TRY(WriteChunkI32(stream, sideTag, int32_t(pane->GetSide())));
+    const int32_t centre = (root->GetRect().left + root->GetRect().right) >> 1;
+    const int32_t width = backdrop.GetWidth();
+    const double fraction = width > 0 ? double(centre) / double(width) : 0.5;
+    return WriteChunkFloat(stream, centreTag, float(fraction));
+}
+
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
 {
     if (tag == kTagToolSettings) {
         ApplyToolSettings(payload);
         return;
     }
-    if (tag == kTagChannelValue || tag == kTagPressureResponse) {
+    if (tag == kTagChannelValue || tag == kTagPressureResponse || tag == kTagMenuBarCentre) {
         float value = 0.0f;
         if (payload.ReadFloat(&value) != kResOk || !std::isfinite(value))
             return;
+        if (tag == kTagMenuBarCentre)
+            PlacePaneHorizontally(backdrop, kPaneMenuBar, value);
         // The channel value is read and left at its default; the response keeps itself in 0..1.
         if (tag == kTagPressureResponse)
             SetPressureResponse(value);
@@ -127,6 +170,9 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagCursorStyle:
         backdrop.GetCursorManager().SetSimpleCursor(AsSwitch(value));
         break;
+    case kTagMenuBarSide:
+        ApplyPaneSide(backdrop, kPaneMenuBar, value);
+        break;
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
@@ -149,6 +195,8 @@ bool IsKnownTag(uint32_t tag)
     case kTagPressureResponse:
     case kTagCursorPosition:
     case kTagCursorStyle:
+    case kTagMenuBarSide:
+    case kTagMenuBarCentre:
     case kTagBackgroundColour:
         return true;
     default:
@@ -217,6 +265,7 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
+    TK_TRY(WritePaneSideAndCentre(backdrop, stream, kPaneMenuBar, kTagMenuBarSide, kTagMenuBarCentre));
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 
