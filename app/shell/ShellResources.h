@@ -183,6 +183,12 @@ inline constexpr uint32_t kWgtMenuItemArrowLeft = 6015;
 inline constexpr uint32_t kWgtMenuItemCheck = 6017;
 inline constexpr uint32_t kWgtMenuSeparator = 6030;
 
+// The busy pane: its root (an image widget framed by the panel frame), its message and the
+// spinner's picture.
+inline constexpr uint32_t kWgtBusyPane = 106000;
+inline constexpr uint32_t kWgtBusyText = 106001;
+inline constexpr uint32_t kImgBusySpinner = 106002;
+
 // The progress pane: its root (an image widget framed by the panel frame), the title and percent
 // texts, the bar's track and the bar, with the pictures of track and bar.
 inline constexpr uint32_t kWgtProgressPane = 106500;
@@ -426,4 +432,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {CTextList::kType, kTxlMenuTools},
     {CTextList::kType, kTxlMenuSettings},
     {CTextList::kType, kTxlMenuLayer},
+    {CImWidget::kType, kWgtBusyPane},
+    {CTxWidget::kType, kWgtBusyText},
+    {CImageBase::kType, kImgBusySpinner},
 };

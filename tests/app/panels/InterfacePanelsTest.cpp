@@ -6,6 +6,7 @@
 #include "app/panels/CStringPrompt.h"
 #include "app/shell/AppTestSupport.h"
 #include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2Busy.h"
 #include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
@@ -44,9 +45,13 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneMenuBar, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2MenuBar*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneBusy, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2Busy*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneMenuBar)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneMenuBar ||
+            row.rootId == kPaneBusy)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
