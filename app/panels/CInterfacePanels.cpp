@@ -8,6 +8,8 @@
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
+#include "app/shell/panes/CKS2Busy.h"
+#include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
 
@@ -42,6 +44,10 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2ToolControls>(pane);
     case kPaneCleanBrush:
         return Make<CCleanBrush>(pane);
+    case kPaneMenuBar:
+        return Make<CKS2MenuBar>(pane);
+    case kPaneBusy:
+        return Make<CKS2Busy>(pane);
     default:
         return kResNotImplemented;
     }

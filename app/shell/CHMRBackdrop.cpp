@@ -9,6 +9,7 @@
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/IPreferences.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "paint/engine/CCanvas.h"
@@ -85,6 +86,12 @@ CKS2Pane* CHMRBackdrop::FindPane(uint32_t rootId) const
         if (slot.rootId == rootId)
             return slot.pane;
     return nullptr;
+}
+
+int32_t CHMRBackdrop::FindMenuTitleAt(tCPoint point)
+{
+    auto* bar = dynamic_cast<CKS2MenuBar*>(FindPane(kPaneMenuBar));
+    return bar ? bar->FindTitleAt(point) : -1;
 }
 
 tResult CHMRBackdrop::BuildInterface()

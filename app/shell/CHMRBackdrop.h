@@ -95,7 +95,7 @@ public:
     uint32_t GetPaneTransitions() const override { return m_paneTransitions; }
     void UpdatePaneCursor(CWidget* widget) override;
     CStringPrompt* GetTextPrompt() override { return m_textPrompt; }
-    int32_t FindMenuTitleAt(tCPoint) override { return -1; }
+    int32_t FindMenuTitleAt(tCPoint point) override;
     tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
                              const tCString& title) override;
 

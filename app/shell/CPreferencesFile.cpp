@@ -39,9 +39,25 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
-constexpr uint32_t kTagToolPickerSide = 0xFF003097;
-constexpr uint32_t kTagToolSettingsSide = 0xFF00309A;
-constexpr uint32_t kTagToolSettingsTop = 0xFF00309E;
+
+// Where the panes stand: each pane's side, then for some its place along the backdrop, a
+// horizontal centre over the backdrop's width or a top edge over its height. Written in this
+// order, each only for a pane the program has.
+enum class tPanePlace { kNone, kCentre, kTop };
+struct tPanePlaceRow {
+    uint32_t rootId;
+    uint32_t sideTag;
+    uint32_t placeTag;
+    tPanePlace place;
+};
+constexpr tPanePlaceRow kPanePlaceRows[] = {
+    {kPaneColourPicker, 0xFF003096, 0, tPanePlace::kNone},
+    {kPaneToolPicker, 0xFF003097, 0, tPanePlace::kNone},
+    {kPaneNavigation, 0xFF003098, 0xFF00309C, tPanePlace::kCentre},
+    {kPaneMenuBar, 0xFF003099, 0xFF00309D, tPanePlace::kCentre},
+    {kPaneToolSettings, 0xFF00309A, 0xFF00309E, tPanePlace::kTop},
+    {kPaneSwatches, 0xFF00309B, 0xFF00309F, tPanePlace::kTop},
+};
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -91,30 +107,60 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
-// A stored side: a non-zero one puts the pane on side 1 at once.
 void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
 {
     if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && side != 0)
         (void)pane->SetSide(1, 0);
 }
 
-// A stored top edge as a fraction of the backdrop's height, kept inside the backdrop.
-void ApplyPaneTop(CHMRBackdrop& backdrop, uint32_t rootId, float fraction)
+// A stored place puts the pane's root there, kept wholly inside the backdrop: a horizontal
+// centre (a share of the backdrop's width) or a top edge (a share of its height).
+void ApplyPanePlace(CHMRBackdrop& backdrop, const tPanePlaceRow& row, float fraction)
 {
-    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CKS2Pane* pane = backdrop.FindPane(row.rootId);
     CWidget* root = pane ? pane->GetRoot() : nullptr;
-    if (!root)
+    if (!root || !std::isfinite(fraction))
         return;
-    const int32_t height = backdrop.GetHeight();
-    const auto top = int32_t(std::lround(double(height) * std::clamp(double(fraction), 0.0, 1.0)));
-    (void)root->SetYPosition(std::max(std::min(top, height - root->GetHeight()), 0), 0);
+    const double share = std::clamp(double(fraction), 0.0, 1.0);
+    if (row.place == tPanePlace::kCentre) {
+        const int32_t width = backdrop.GetWidth();
+        const int32_t left = int32_t(std::lround(double(width) * share)) - root->GetWidth() / 2;
+        (void)root->SetXPosition(std::max(std::min(left, width - root->GetWidth()), 0), 0);
+    } else {
+        const int32_t height = backdrop.GetHeight();
+        const auto top = int32_t(std::lround(double(height) * share));
+        (void)root->SetYPosition(std::max(std::min(top, height - root->GetHeight()), 0), 0);
+    }
 }
 
-// The pane's top edge over the backdrop's height.
-float PaneTop(CHMRBackdrop& backdrop, const CKS2Pane& pane)
+// The pane's side, then its place; nothing for a pane the program does not have.
+tResult WritePanePlace(CHMRBackdrop& backdrop, tCStream* stream, const tPanePlaceRow& row)
 {
-    const int32_t height = backdrop.GetHeight();
-    return height > 0 ? float(double(pane.GetRoot()->GetRect().top) / double(height)) : 0.0f;
+    const CKS2Pane* pane = backdrop.FindPane(row.rootId);
+    const CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return kResOk;
+    TK_TRY(WriteChunkI32(stream, row.sideTag, pane->GetSide() != 0 ? 1 : 0));
+    if (row.place == tPanePlace::kCentre) {
+        const int32_t centre = (root->GetRect().left + root->GetRect().right) >> 1;
+        const int32_t width = backdrop.GetWidth();
+        return WriteChunkFloat(stream, row.placeTag, float(width > 0 ? double(centre) / double(width) : 0.5));
+    }
+    if (row.place == tPanePlace::kTop) {
+        const int32_t height = backdrop.GetHeight();
+        const int32_t top = root->GetRect().top;
+        return WriteChunkFloat(stream, row.placeTag, float(height > 0 ? double(top) / double(height) : 0.0));
+    }
+    return kResOk;
+}
+
+// The pane row a side or place tag belongs to, or null.
+const tPanePlaceRow* FindPaneRow(uint32_t tag)
+{
+    for (const tPanePlaceRow& row : kPanePlaceRows)
+        if (tag == row.sideTag || (row.placeTag != 0 && tag == row.placeTag))
+            return &row;
+    return nullptr;
 }
 
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
@@ -123,12 +169,20 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
         ApplyToolSettings(payload);
         return;
     }
-    if (tag == kTagChannelValue || tag == kTagPressureResponse || tag == kTagToolSettingsTop) {
+    if (const tPanePlaceRow* row = FindPaneRow(tag)) {
+        if (tag == row->placeTag) {
+            float fraction = 0.0f;
+            if (payload.ReadFloat(&fraction) == kResOk)
+                ApplyPanePlace(backdrop, *row, fraction);
+        } else if (int32_t side = 0; payload.ReadI32(&side) == kResOk) {
+            ApplyPaneSide(backdrop, row->rootId, side);
+        }
+        return;
+    }
+    if (tag == kTagChannelValue || tag == kTagPressureResponse) {
         float value = 0.0f;
         if (payload.ReadFloat(&value) != kResOk || !std::isfinite(value))
             return;
-        if (tag == kTagToolSettingsTop)
-            ApplyPaneTop(backdrop, kPaneToolSettings, value);
         // The channel value is read and left at its default; the response keeps itself in 0..1.
         if (tag == kTagPressureResponse)
             SetPressureResponse(value);
@@ -164,12 +218,6 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
-    case kTagToolPickerSide:
-        ApplyPaneSide(backdrop, kPaneToolPicker, value);
-        break;
-    case kTagToolSettingsSide:
-        ApplyPaneSide(backdrop, kPaneToolSettings, value);
-        break;
     default:
         break;
     }
@@ -190,12 +238,9 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
-    case kTagToolPickerSide:
-    case kTagToolSettingsSide:
-    case kTagToolSettingsTop:
         return true;
     default:
-        return false;
+        return FindPaneRow(tag) != nullptr;
     }
 }
 
@@ -260,12 +305,8 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
-    if (const CKS2Pane* picker = backdrop.FindPane(kPaneToolPicker))
-        TK_TRY(WriteChunkI32(stream, kTagToolPickerSide, picker->GetSide() != 0 ? 1 : 0));
-    if (const CKS2Pane* settings = backdrop.FindPane(kPaneToolSettings); settings && settings->GetRoot()) {
-        TK_TRY(WriteChunkI32(stream, kTagToolSettingsSide, settings->GetSide() != 0 ? 1 : 0));
-        TK_TRY(WriteChunkFloat(stream, kTagToolSettingsTop, PaneTop(backdrop, *settings)));
-    }
+    for (const tPanePlaceRow& row : kPanePlaceRows)
+        TK_TRY(WritePanePlace(backdrop, stream, row));
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 

@@ -16,6 +16,8 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/text/CTxWidget.h"
 #include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2Busy.h"
+#include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
 #include "app/shell/panes/IPaneHost.h"
@@ -27,6 +29,12 @@ namespace {
 
 // The resource files the build made for the program.
 const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_DIR) / "Resources";
+
+// The rows of the interface the program has a pane for.
+constexpr uint32_t kBuilt[] = {
+    kPaneSavePrompt, kPaneTextPrompt,  kPaneNumericEntry, kPaneProgress, kPaneUpdate,
+    kPaneToolPicker, kPaneToolSettings, kPaneCleanBrush,  kPaneMenuBar,  kPaneBusy,
+};
 
 }  // namespace
 
@@ -59,10 +67,14 @@ TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreM
     ASSERT_EQ(panels.MakePane(kPaneCleanBrush, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CCleanBrush*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneMenuBar, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2MenuBar*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneBusy, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2Busy*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
-        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneToolPicker ||
-            row.rootId == kPaneToolSettings || row.rootId == kPaneCleanBrush)
+        if (std::find(std::begin(kBuilt), std::end(kBuilt), row.rootId) != std::end(kBuilt))
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
