@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -7,8 +8,11 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/panes/IColourModePane.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -36,6 +40,10 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+constexpr uint32_t kTagColourMode = 0xFF003020;
+constexpr uint32_t kTagColourPickerSide = 0xFF003096;
+constexpr uint32_t kTagSwatchesSide = 0xFF00309B;
+constexpr uint32_t kTagSwatchesTop = 0xFF00309F;
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -85,16 +93,62 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
+IColourModePane* ColourModePane(const CHMRBackdrop& backdrop)
+{
+    return dynamic_cast<IColourModePane*>(backdrop.FindPane(kPaneColourPicker));
+}
+
+// A pane's side from the file: side 1 at once when the value is non-zero and the pane exists.
+void ApplySide(const CHMRBackdrop& backdrop, uint32_t rootId, int32_t value)
+{
+    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && value != 0)
+        (void)pane->SetSide(1, 0);
+}
+
+// A pane's top edge from the share of the backdrop's height the file keeps.
+void ApplyTop(CHMRBackdrop& backdrop, uint32_t rootId, float share)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root || !std::isfinite(share))
+        return;
+    const double height = backdrop.GetHeight();
+    const double y = std::clamp(std::round(height * double(share)), 0.0,
+                                std::max(0.0, height - double(root->GetHeight())));
+    (void)root->SetYPosition(int32_t(y), 0);
+}
+
+tResult WriteSide(CHMRBackdrop& backdrop, tCStream* stream, uint32_t rootId, uint32_t tag)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    return pane ? WriteChunkI32(stream, tag, int32_t(pane->GetSide())) : kResOk;
+}
+
+tResult WriteTop(CHMRBackdrop& backdrop, tCStream* stream, uint32_t rootId, uint32_t tag)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return kResOk;
+    const int32_t height = backdrop.GetHeight();
+    const double share = height > 0 ? double(root->GetRect().top) / double(height) : 0.0;
+    return WriteChunkFloat(stream, tag, float(share));
+}
+
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
 {
     if (tag == kTagToolSettings) {
         ApplyToolSettings(payload);
         return;
     }
-    if (tag == kTagChannelValue || tag == kTagPressureResponse) {
+    if (tag == kTagChannelValue || tag == kTagPressureResponse || tag == kTagSwatchesTop) {
         float value = 0.0f;
         if (payload.ReadFloat(&value) != kResOk || !std::isfinite(value))
             return;
+        if (tag == kTagSwatchesTop) {
+            ApplyTop(backdrop, kPaneSwatches, value);
+            return;
+        }
         // The channel value is read and left at its default; the response keeps itself in 0..1.
         if (tag == kTagPressureResponse)
             SetPressureResponse(value);
@@ -130,6 +184,16 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
+    case kTagColourMode:
+        if (IColourModePane* picker = ColourModePane(backdrop))
+            (void)picker->SetMode(value);
+        break;
+    case kTagColourPickerSide:
+        ApplySide(backdrop, kPaneColourPicker, value);
+        break;
+    case kTagSwatchesSide:
+        ApplySide(backdrop, kPaneSwatches, value);
+        break;
     default:
         break;
     }
@@ -150,6 +214,10 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
+    case kTagColourMode:
+    case kTagColourPickerSide:
+    case kTagSwatchesSide:
+    case kTagSwatchesTop:
         return true;
     default:
         return false;
@@ -216,7 +284,13 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkI32(stream, kTagFullScreen, window && window->IsFullScreen() ? 1 : 0));
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
+    if (IColourModePane* picker = ColourModePane(backdrop))
+        TK_TRY(WriteChunkI32(stream, kTagColourMode, picker->GetMode()));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
+    TK_TRY(WriteSide(backdrop, stream, kPaneColourPicker, kTagColourPickerSide));
+    TK_TRY(WriteSide(backdrop, stream, kPaneSwatches, kTagSwatchesSide));
+    if (backdrop.FindPane(kPaneSwatches))
+        TK_TRY(WriteTop(backdrop, stream, kPaneSwatches, kTagSwatchesTop));
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 

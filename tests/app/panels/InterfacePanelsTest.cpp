@@ -1,6 +1,9 @@
 #include <filesystem>
 
+#include "app/panels/CColPick.h"
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -42,11 +45,28 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneColourPicker ||
+            row.rootId == kPaneSwatches)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
     }
+}
+
+TEST(InterfacePanelsTest, TheColourPanesAreMadeAndOnlyTheFloatingColourFollowsADrag)
+{
+    CInterfacePanels panels;
+    CKS2Pane* pane = nullptr;
+    ASSERT_EQ(panels.MakePane(kPaneColourPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CColPick*>(pane), nullptr);
+    EXPECT_EQ(panels.TrackColourDrag(pane), kResResourceNotFound);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneSwatches, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2SwatchPane*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneFloatingColour, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2FloatingColour*>(pane), nullptr);
+    delete pane;
 }
 
 // The program's own resource files hold every layout, image and text its start-up asks for.
