@@ -10,6 +10,7 @@
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
@@ -106,10 +107,21 @@ tResult CColPick::Build()
         TK_TRY(button->Attach(m_notice, this, 0, int32_t(m_notice->GetId())));
         BuildColourNotice(m_notice);
     }
+    ClearWheel();
     TK_TRY(RenderWheel());
     TK_TRY(RenderStrip());
     TK_TRY(RedrawSwatches());
     return PlaceMarkers();
+}
+
+void CColPick::ClearWheel()
+{
+    // The corners beyond the ring keep what the picture holds: nothing, so that the panel
+    // shows there and presses pass by.
+    if (CImage* image = m_wheel->GetImage(); image && image->IsValid() && !image->IsCompressed()) {
+        CImNav view(image);
+        view.Fill(0);
+    }
 }
 
 tResult CColPick::RedrawSwatches()

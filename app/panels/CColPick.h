@@ -77,6 +77,7 @@ public:
 private:
     tResult FindWidgets();
     tResult AttachControls();
+    void ClearWheel();
     // The strip (modes 0, 1) or the wheel (mode 2), then the swatches and the markers.
     tResult RedrawColour();
     tResult RedrawSwatches();

@@ -63,6 +63,8 @@ TEST_F(ColourPickerTest, BuildShowsTheControllersColour)
     EXPECT_EQ(MarkerAt(), WheelMarkerPlace(picker->GetModel(), wheel->GetWidth(), {9, 9}));
     // The wheel's pixels take the mask's alpha: none in the corner inside the ring.
     EXPECT_EQ(AlphaOf(Pixel(wheel, 129, 129)), 0u);
+    // Beyond the ring the picture holds nothing.
+    EXPECT_EQ(Pixel(wheel, 0, 0), 0u);
     EXPECT_EQ(AlphaOf(Pixel(wheel, 69, 129)), 255u);
     EXPECT_EQ(Pixel(wheel, 69, 129) & 0xFFFFFF, 0xAB5555u);
     // The strip in mode 1 runs from white at the top.
