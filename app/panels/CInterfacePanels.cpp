@@ -3,6 +3,9 @@
 #include <new>
 
 #include "app/panels/CCleanBrush.h"
+#include "app/panels/CColPick.h"
+#include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
 #include "app/panels/CNumericEntry.h"
@@ -48,6 +51,12 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2MenuBar>(pane);
     case kPaneBusy:
         return Make<CKS2Busy>(pane);
+    case kPaneColourPicker:
+        return Make<CColPick>(pane);
+    case kPaneFloatingColour:
+        return Make<CKS2FloatingColour>(pane);
+    case kPaneSwatches:
+        return Make<CKS2SwatchPane>(pane);
     default:
         return kResNotImplemented;
     }
@@ -63,4 +72,10 @@ tResult CInterfacePanels::ShowNumberPrompt(CStringPrompt* prompt, tCCmdTarget* o
     const CStringPrompt::CStringPromptSetup setup(-1, point.x, point.y, initialText.GetTextOrEmpty(), 1,
                                                   title.GetTextOrEmpty());
     return prompt->Show(1, 1, ToMsgArg(&setup), 0, owner);
+}
+
+tResult CInterfacePanels::TrackColourDrag(CKS2Pane* pane)
+{
+    auto* floating = dynamic_cast<CKS2FloatingColour*>(pane);
+    return floating ? floating->TrackColourDrag() : kResResourceNotFound;
 }

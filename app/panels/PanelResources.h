@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/shell/ShellResources.h"
+#include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/tCFont.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CRoRectWidget.h"
 
@@ -49,6 +51,42 @@ inline constexpr uint32_t kStrColourModeCount = 6;
 inline constexpr uint32_t kStrMenuTracingColours = 0xB2D05E97;
 // The face the notice is set in.
 inline constexpr char kFontColourNotice[] = "KS2_Kabel";
+// The colour picker's layout: root, handle, wheel with its mask and marker, strip with its
+// marker, the two swatches, the shine checkbox, the mode button, the notice and the widget shown
+// with it; the menu of the modes and the string naming it.
+inline constexpr uint32_t kWgtColourPicker = 5000;
+inline constexpr uint32_t kWgtColourPickerHandle = 5007;
+inline constexpr uint32_t kWgtColourWheel = 5015;
+inline constexpr uint32_t kImgColourWheelMask = 5016;
+inline constexpr uint32_t kWgtColourWheelMarker = 5017;
+inline constexpr uint32_t kWgtColourStrip = 5020;
+inline constexpr uint32_t kWgtColourStripMarker = 5022;
+inline constexpr uint32_t kWgtColourSwatch1 = 5030;
+inline constexpr uint32_t kWgtColourShine = 5050;
+inline constexpr uint32_t kWgtColourModeButton = 5052;
+inline constexpr uint32_t kWgtColourSwatch2 = 5054;
+inline constexpr uint32_t kWgtColourNotice = 5060;
+inline constexpr uint32_t kWgtColourNoticeMark = 5070;
+inline constexpr uint32_t kMenuColourModes = 6500;
+
+// The floating colour: its root, the colour areas (a run of ids), the comparison bar, the drop
+// target and the hand-off button.
+inline constexpr uint32_t kWgtFloatingColour = 100600;
+inline constexpr uint32_t kWgtFloatingAreaFirst = 100622;
+inline constexpr uint32_t kWgtFloatingAreaCount = 5;
+inline constexpr uint32_t kWgtFloatingComparison = 100630;
+inline constexpr uint32_t kWgtFloatingDropTarget = 100640;
+inline constexpr uint32_t kWgtFloatingHandOff = 100641;
+
+// The swatch pane: its root, the two pieces of its background, its handle, its top button, the
+// layout of one swatch place and the face every place shows.
+inline constexpr uint32_t kWgtSwatches = 100850;
+inline constexpr uint32_t kImgSwatchesCap = 100851;
+inline constexpr uint32_t kImgSwatchesBase = 100852;
+inline constexpr uint32_t kWgtSwatchesHandle = 100855;
+inline constexpr uint32_t kWgtSwatchesTop = 100857;
+inline constexpr uint32_t kWgtSwatchPlace = 100859;
+inline constexpr uint32_t kImgSwatchFace = 100860;
 
 // The tracing pane's placement menu: modes from kStrMenuPlacementFirst + mode, then the reset.
 inline constexpr uint32_t kStrMenuPlacementFirst = 0xB2D05E99;
@@ -137,6 +175,22 @@ inline constexpr tResourceUse kPanelResources[] = {
     {tCFont::kType, 0, 1, kFontColourNotice},
     {kStringTableText, kStrColourModeFirst, kStrColourModeCount},
     {kStringTableText, kStrMenuTracingColours},
+    {CImWidget::kType, kWgtColourPicker},
+    {CImWidget::kType, kWgtColourWheel},
+    {CImageBase::kType, kImgColourWheelMask},
+    {CImWidget::kType, kWgtColourStrip},
+    {CCoWidget::kType, kWgtColourSwatch1},
+    {CCoWidget::kType, kWgtColourSwatch2},
+    {kWidgetTypePlain, kWgtColourNotice},
+    {CTextList::kType, kMenuColourModes},
+    {kStringTableText, kMenuColourModes},
+    {kWidgetTypePlain, kWgtFloatingColour},
+    {CImWidget::kType, kWgtFloatingComparison},
+    {CImWidget::kType, kWgtSwatches},
+    {CImageBase::kType, kImgSwatchesCap},
+    {CImageBase::kType, kImgSwatchesBase},
+    {CImageBase::kType, kImgSwatchFace},
+    {CImWidget::kType, kWgtSwatchPlace},
     {kStringTableText, kStrMenuPlacementFirst, kStrMenuPlacementCount},
     {kStringTableText, kStrMenuPlacementReset},
     {kStringTableText, kStrMenuTracingLoad},

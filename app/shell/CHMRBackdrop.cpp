@@ -64,6 +64,8 @@ CHMRBackdrop::~CHMRBackdrop()
         if (controller->GetCursorManager() == &m_cursorManager)
             controller->SetCursorManager(nullptr);
     }
+    delete m_floatingColour;
+    m_floatingColour = nullptr;
     for (uint32_t rootId : kDeleteOrder) {
         if (rootId == kPanePopups) {
             delete m_popupManager;

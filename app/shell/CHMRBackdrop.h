@@ -98,6 +98,11 @@ public:
     int32_t FindMenuTitleAt(tCPoint point) override;
     tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
                              const tCString& title) override;
+    // Makes the floating colour on first use (reporting a failure to make it), centres it on
+    // `anchor` or the backdrop, shows it and follows its opening press.
+    tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner) override;
+    // The floating colour's hand-off: the program offers nothing there.
+    tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour) override;
 
     // IViewBackground.
     CImage* GetBackgroundTexture() override { return GetBackgroundImage(); }
@@ -122,7 +127,8 @@ public:
     void SetPanelMaker(IPanelMaker* maker) { m_panelMaker = maker; }
     // The pane of the build whose root widget is `rootId`, or null.
     CKS2Pane* FindPane(uint32_t rootId) const;
-    CKS2PopupManager* GetPopupManager() const { return m_popupManager; }
+    CKS2PopupManager* GetPopupManager() const override { return m_popupManager; }
+    CKS2Pane* GetFloatingColour() const { return m_floatingColour; }
     CKS2CursorManager& GetCursorManager() { return m_cursorManager; }
 
     uint32_t* GetSoundsSwitch() { return &m_soundsOn; }
@@ -200,6 +206,7 @@ private:
     tCArray<tCRect> m_avoidanceRects{tCArray<tCRect>::kAutoGrowth};
     tCArray<CWidget*> m_strokeHiddenRoots{tCArray<CWidget*>::kAutoGrowth};
     uint32_t m_panesAside = 0;
+    CKS2Pane* m_floatingColour = nullptr;
     // Set while a hold key runs its pump steps, so that key repeat starts nothing new.
     int32_t m_keyHold = 0;
 };

@@ -12,6 +12,7 @@
 #include "app/shell/PressureResponse.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/panes/IColourModePane.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -39,6 +40,7 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+constexpr uint32_t kTagColourMode = 0xFF003020;
 
 // Where the panes stand: each pane's side, then for some its place along the backdrop, a
 // horizontal centre over the backdrop's width or a top edge over its height. Written in this
@@ -105,6 +107,11 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(6, {1024.0f, 768.0f}, {-1.0f, -1.0f}, 1);
     else
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
+}
+
+IColourModePane* ColourModePane(const CHMRBackdrop& backdrop)
+{
+    return dynamic_cast<IColourModePane*>(backdrop.FindPane(kPaneColourPicker));
 }
 
 void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
@@ -218,6 +225,10 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
+    case kTagColourMode:
+        if (IColourModePane* picker = ColourModePane(backdrop))
+            (void)picker->SetMode(value);
+        break;
     default:
         break;
     }
@@ -238,6 +249,7 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
+    case kTagColourMode:
         return true;
     default:
         return FindPaneRow(tag) != nullptr;
@@ -304,6 +316,8 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkI32(stream, kTagFullScreen, window && window->IsFullScreen() ? 1 : 0));
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
+    if (IColourModePane* picker = ColourModePane(backdrop))
+        TK_TRY(WriteChunkI32(stream, kTagColourMode, picker->GetMode()));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
     for (const tPanePlaceRow& row : kPanePlaceRows)
         TK_TRY(WritePanePlace(backdrop, stream, row));

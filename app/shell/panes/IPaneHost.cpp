@@ -44,3 +44,21 @@ tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& 
     IPaneHost* host = GetPaneHost();
     return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
 }
+
+CKS2PopupManager* GetHostPopupManager()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->GetPopupManager() : nullptr;
+}
+
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->ShowFloatingColour(anchor, colour, owner) : kResResourceNotFound;
+}
+
+tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->HandOffColour(owner, point, reserved, colour) : kResOk;
+}

@@ -7,6 +7,7 @@
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
 
+class CKS2PopupManager;
 class CStringPrompt;
 class CWidget;
 
@@ -34,6 +35,23 @@ public:
         return kResResourceNotFound;
     }
 
+    // The popup menus of the program, or null.
+    virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
+    // Shows the floating colour centred on `anchor` (null: the backdrop's centre) with
+    // `colour`, reporting to `owner` (0xFF001032, b = the packed colour), and follows the press
+    // that opened it until the button is released. 22 when the host has no floating colour.
+    virtual tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+    {
+        (void)anchor, (void)colour, (void)owner;
+        return kResResourceNotFound;
+    }
+    // Where the floating colour hands its colour on, for `owner` at `point` (root coordinates).
+    virtual tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour)
+    {
+        (void)owner, (void)point, (void)reserved, (void)colour;
+        return kResOk;
+    }
+
 protected:
     ~IPaneHost() = default;
 };
@@ -47,5 +65,9 @@ uint32_t PaneTransitionsOn();
 void UpdatePaneCursor(CWidget* widget);
 CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
+CKS2PopupManager* GetHostPopupManager();
+// 22 without a host.
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);
+tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour);
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);

@@ -2,7 +2,10 @@
 #include <filesystem>
 
 #include "app/panels/CCleanBrush.h"
+#include "app/panels/CColPick.h"
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
 #include "app/panels/CNumericEntry.h"
@@ -34,6 +37,7 @@ const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_
 constexpr uint32_t kBuilt[] = {
     kPaneSavePrompt, kPaneTextPrompt,  kPaneNumericEntry, kPaneProgress, kPaneUpdate,
     kPaneToolPicker, kPaneToolSettings, kPaneCleanBrush,  kPaneMenuBar,  kPaneBusy,
+    kPaneColourPicker, kPaneSwatches,
 };
 
 }  // namespace
@@ -79,6 +83,22 @@ TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreM
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
     }
+}
+
+TEST(InterfacePanelsTest, TheColourPanesAreMadeAndOnlyTheFloatingColourFollowsADrag)
+{
+    CInterfacePanels panels;
+    CKS2Pane* pane = nullptr;
+    ASSERT_EQ(panels.MakePane(kPaneColourPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CColPick*>(pane), nullptr);
+    EXPECT_EQ(panels.TrackColourDrag(pane), kResResourceNotFound);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneSwatches, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2SwatchPane*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneFloatingColour, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2FloatingColour*>(pane), nullptr);
+    delete pane;
 }
 
 // The program's own resource files hold every layout, image and text its start-up asks for.
