@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -33,6 +34,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2Progress>(pane);
     case kPaneUpdate:
         return Make<CKS2Update>(pane);
+    case CKS2GrainPicker::kRoot:
+        return Make<CKS2GrainPicker>(pane);
     default:
         return kResNotImplemented;
     }

@@ -5,6 +5,7 @@
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/tCFont.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
 // The resources and string-table texts that the painting panels and dialogs load. Texts that the
@@ -81,6 +82,19 @@ inline constexpr uint32_t kWgtSavePromptSave = 1031;
 inline constexpr uint32_t kWgtSavePromptDoNotSave = 1032;
 inline constexpr uint32_t kWgtSavePromptCancel = 1033;
 
+// The grain picker: its root, its close area and its three cells, each holding the grain's image,
+// its label (the string-table text of the cell's id) and the button over it. Cell i shows grain
+// image kImgGrainFirst + i, whose resource name is the texture name a choice reports.
+inline constexpr uint32_t kWgtGrainPicker = 100950;
+inline constexpr uint32_t kWgtGrainPickerClose = 100957;
+inline constexpr uint32_t kWgtGrainCellFirst = 100960;
+inline constexpr uint32_t kWgtGrainCellCount = 3;
+inline constexpr uint32_t kWgtGrainCellImage = 100743;
+inline constexpr uint32_t kWgtGrainCellLabel = 100744;
+inline constexpr uint32_t kWgtGrainCellButton = 100746;
+inline constexpr uint32_t kImgGrainFirst = 80;
+inline constexpr uint32_t kImgGrainCount = 3;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -143,4 +157,9 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kWidgetTypePlain, kWgtSavePromptSave},
     {kWidgetTypePlain, kWgtSavePromptDoNotSave},
     {kWidgetTypePlain, kWgtSavePromptCancel},
+    {CImageBase::kType, kImgGrainFirst, kImgGrainCount},
+    {kStringTableText, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {CImWidget::kType, kWgtGrainPicker},
+    {CCoWidget::kType, kWgtGrainPickerClose},
+    {CCoWidget::kType, kWgtGrainCellFirst, kWgtGrainCellCount},
 };

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -40,9 +41,12 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneGrainPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2GrainPicker*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneGrainPicker)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
@@ -92,6 +96,7 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_EQ(Backdrop()->GetProjectFileType().pattern, u".ptg");
     EXPECT_EQ(Backdrop()->SelectCursorById(34), kResOk);
     EXPECT_NE(Backdrop()->FindPane(kPaneNumericEntry), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPaneGrainPicker), nullptr);
     ASSERT_NE(Backdrop()->GetPopupManager(), nullptr);
     EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());
