@@ -29,6 +29,8 @@ inline constexpr uint32_t kStrPropertyOneSided = 0xB2D05EB1;
 // The new-painting pane and its canvas presets.
 inline constexpr uint32_t kStrTracingRemove = 0xB2D05E25;
 inline constexpr uint32_t kStrTracingNone = 0xB2D05E26;
+// The tracing image button's label while no image is chosen.
+inline constexpr uint32_t kStrTracingChoose = 0xB2D05E27;
 inline constexpr uint32_t kStrPresetsFolder = 0xB2D05E3E;
 inline constexpr uint32_t kStrPresetNewName = 0xB2D05E3F;
 inline constexpr uint32_t kStrPresetExtension = 0xB2D05E41;
@@ -97,6 +99,7 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrNewPaintingName},
     {kStringTableText, kStrTracingRemove},
     {kStringTableText, kStrTracingNone},
+    {kStringTableText, kStrTracingChoose},
     {kStringTableText, kStrPresetsFolder},
     {kStringTableText, kStrPresetNewName},
     {kStringTableText, kStrPresetExtension},

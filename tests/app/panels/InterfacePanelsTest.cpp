@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -37,12 +38,15 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneProgress, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Progress*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNewPainting, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CNewFile*>(pane), nullptr);
+    delete pane;
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneNewPainting)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
