@@ -3,6 +3,7 @@
 #include <new>
 
 #include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -28,6 +29,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CSavePrompt>(pane);
     case CStringPrompt::kRoot:
         return Make<CStringPrompt>(pane);
+    case CNewFile::kRoot:
+        return Make<CNewFile>(pane);
     case CNumericEntry::kRoot:
         return Make<CNumericEntry>(pane);
     case kPaneProgress:

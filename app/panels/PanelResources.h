@@ -30,6 +30,8 @@ inline constexpr uint32_t kStrPropertyOneSided = 0xB2D05EB1;
 // The new-painting pane and its canvas presets.
 inline constexpr uint32_t kStrTracingRemove = 0xB2D05E25;
 inline constexpr uint32_t kStrTracingNone = 0xB2D05E26;
+// The tracing image button's label while no image is chosen.
+inline constexpr uint32_t kStrTracingChoose = 0xB2D05E27;
 inline constexpr uint32_t kStrPresetsFolder = 0xB2D05E3E;
 inline constexpr uint32_t kStrPresetNewName = 0xB2D05E3F;
 inline constexpr uint32_t kStrPresetExtension = 0xB2D05E41;
@@ -111,6 +113,7 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrNewPaintingName},
     {kStringTableText, kStrTracingRemove},
     {kStringTableText, kStrTracingNone},
+    {kStringTableText, kStrTracingChoose},
     {kStringTableText, kStrPresetsFolder},
     {kStringTableText, kStrPresetNewName},
     {kStringTableText, kStrPresetExtension},
@@ -161,5 +164,5 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kWgtGrainCellFirst, kWgtGrainCellCount},
     {CImWidget::kType, kWgtGrainPicker},
     {CCoWidget::kType, kWgtGrainPickerClose},
-    {CCoWidget::kType, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {kWidgetTypePlain, kWgtGrainCellFirst, kWgtGrainCellCount},
 };

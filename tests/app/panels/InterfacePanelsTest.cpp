@@ -2,6 +2,7 @@
 
 #include "app/panels/CInterfacePanels.h"
 #include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -38,6 +39,9 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneProgress, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Progress*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNewPainting, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CNewFile*>(pane), nullptr);
+    delete pane;
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
@@ -46,7 +50,8 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneGrainPicker)
+            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneGrainPicker ||
+            row.rootId == kPaneNewPainting)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
