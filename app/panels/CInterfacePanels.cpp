@@ -3,6 +3,7 @@
 #include <new>
 
 #include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
@@ -39,6 +40,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2Update>(pane);
     case CKS2GrainPicker::kRoot:
         return Make<CKS2GrainPicker>(pane);
+    case CKS2PaperControls::kRoot:
+        return Make<CKS2PaperControls>(pane);
     default:
         return kResNotImplemented;
     }

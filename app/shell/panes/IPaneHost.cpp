@@ -44,3 +44,9 @@ tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& 
     IPaneHost* host = GetPaneHost();
     return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
 }
+
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->ShowFloatingColour(anchor, colour, owner) : kResResourceNotFound;
+}

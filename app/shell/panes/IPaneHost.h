@@ -33,6 +33,13 @@ public:
         (void)owner, (void)point, (void)initialText, (void)title;
         return kResResourceNotFound;
     }
+    // Shows the floating colour centred on `anchor` (the host's centre without one), starting
+    // from `colour` and answering `owner` (0xFF001032); 22 when the host has none.
+    virtual tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+    {
+        (void)anchor, (void)colour, (void)owner;
+        return kResResourceNotFound;
+    }
 
 protected:
     ~IPaneHost() = default;
@@ -49,3 +56,5 @@ CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);
+// 22 without a host.
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);

@@ -2,6 +2,7 @@
 
 #include "app/panels/CInterfacePanels.h"
 #include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
@@ -48,10 +49,13 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneGrainPicker, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2GrainPicker*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPanePaper, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2PaperControls*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
             row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneGrainPicker ||
-            row.rootId == kPaneNewPainting)
+            row.rootId == kPaneNewPainting || row.rootId == kPanePaper)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
@@ -102,6 +106,7 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_EQ(Backdrop()->SelectCursorById(34), kResOk);
     EXPECT_NE(Backdrop()->FindPane(kPaneNumericEntry), nullptr);
     EXPECT_NE(Backdrop()->FindPane(kPaneGrainPicker), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPanePaper), nullptr);
     ASSERT_NE(Backdrop()->GetPopupManager(), nullptr);
     EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());
