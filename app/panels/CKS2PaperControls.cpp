@@ -21,6 +21,11 @@
 namespace {
 
 constexpr uint32_t kKeyEnter = 13;
+constexpr uint32_t kHighlightedControls[] = {
+    CPaperPanel::kColourButton,    CPaperPanel::kTextureButton, CPaperPanel::kGrainDepthDial,
+    CPaperPanel::kGrainScaleDial,  CPaperPanel::kOpacityDial,   CPaperPanel::kExtraDial,
+    CPresetGrid::kPreviousButton,  CPresetGrid::kNextButton,    CPresetGrid::kSaveButton,
+};
 
 CBackdrop* MainBackdrop()
 {
@@ -94,7 +99,7 @@ tResult CKS2PaperControls::OnShow(uint32_t, uint32_t redraw, tMsgArg param1, tMs
     TK_TRY(m_presets.Fit(PresetRows(m_root->GetHeight(), m_paper.GetPanel()->GetHeight(),
                                     m_bar.GetWidget()->GetHeight())));
     TK_TRY(m_presets.ShowPage(0));
-    m_bar.Reset();
+    ResetHighlights();
     TK_TRY(m_paper.Sync(0));
     m_root->BringToFront(0);
     m_root->SetVisible(1, 0);
@@ -104,6 +109,17 @@ tResult CKS2PaperControls::OnShow(uint32_t, uint32_t redraw, tMsgArg param1, tMs
     if (redraw)
         m_root->PresentDirtyRects();
     return kHookHandled;
+}
+
+void CKS2PaperControls::ResetHighlights()
+{
+    m_bar.Reset();
+    // A highlight left from the last showing would greet the user lit.
+    for (const uint32_t id : kHighlightedControls)
+        if (CKS2Control* control = FindControl(id)) {
+            control->ClearHighlight();
+            control->ResetHighlight();
+        }
 }
 
 void CKS2PaperControls::TakeSnapshot()

@@ -57,6 +57,7 @@ public:
     CKS2Control* FindControl(uint32_t id) const;
 
 private:
+    void ResetHighlights();
     void TakeSnapshot();
     tResult StackPanels(CImage* frame);
     tResult OnClicked(CKS2Control* control);
