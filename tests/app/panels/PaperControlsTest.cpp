@@ -284,6 +284,9 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     EXPECT_EQ(presets->GetRect().top, 400 - total / 2);
     EXPECT_EQ(settings->GetRect().top, presets->GetRect().bottom + 10);
     EXPECT_EQ(bar->GetRect().top, settings->GetRect().bottom + 10);
+    // A release on the bar's middle column cancels; one pixel right of it applies.
+    EXPECT_FALSE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2, 5}));
+    EXPECT_TRUE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2 + 1, 5}));
     // Hidden, the root shrinks to a point and leaves the modal stack.
     EXPECT_EQ(Backdrop()->GetTopModal(), paper->GetRoot());
     EXPECT_EQ(Key(kKeyEscape), kResOk);
