@@ -280,6 +280,16 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     ASSERT_GE(rows, 2);
     EXPECT_EQ(presets->GetHeight(), rows * 108 + 153);
     EXPECT_EQ(paper->GetPresetGrid().GetCellCount(), 3 * rows);
+    // The frame is drawn again at the new height: its border runs 12 pixels above the foot.
+    auto* framed = dynamic_cast<CImWidget*>(presets);
+    ASSERT_NE(framed, nullptr);
+    ASSERT_EQ(framed->DecompressImage(), kResOk);
+    {
+        CImNav nav(framed->GetImage());
+        EXPECT_EQ(nav.Pixels(presets->GetHeight() - 13)[presets->GetWidth() / 2] >> 24, 0xFFu);
+        EXPECT_LT(nav.Pixels(presets->GetHeight() - 2)[presets->GetWidth() / 2] >> 24, 0x80u);
+    }
+    framed->CompressImage();
     const int32_t total = presets->GetHeight() + settings->GetHeight() + bar->GetHeight() + 30;
     EXPECT_EQ(presets->GetRect().top, 400 - total / 2);
     EXPECT_EQ(settings->GetRect().top, presets->GetRect().bottom + 10);
