@@ -348,3 +348,23 @@ TEST_F(PaperControlsTest, ShowingTwiceDoesNotStackThePaneTwice)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PaperControlsTest, OnlyThePaperColourButtonsPressIsTakenOver)
+{
+    Open();
+    ASSERT_EQ(ShowFor(-1), kResOk);
+    for (uint32_t id : {CPaperPanel::kTextureButton, CPaperPanel::kGrainDepthDial, CPresetGrid::kSaveButton}) {
+        CKS2Control* control = paper->FindControl(id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_EQ(paper->OnMessage(kMsgControlPressed, ToMsgArg(control), 0, 0, kMsgApply), kResOk) << id;
+    }
+    // The colour button's press goes to the floating colour, which answers for it.
+    CKS2Control* colour = paper->FindControl(CPaperPanel::kColourButton);
+    ASSERT_NE(colour, nullptr);
+    EXPECT_NE(paper->OnMessage(kMsgControlPressed, ToMsgArg(colour), 0, 0, kMsgApply), kResOk);
+    EXPECT_TRUE(paper->IsShown());
+}
+
+}  // namespace
