@@ -5,9 +5,12 @@
 #include "app/panels/CCleanBrush.h"
 #include "app/panels/CColPick.h"
 #include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
+#include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -35,6 +38,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CSavePrompt>(pane);
     case CStringPrompt::kRoot:
         return Make<CStringPrompt>(pane);
+    case CNewFile::kRoot:
+        return Make<CNewFile>(pane);
     case CNumericEntry::kRoot:
         return Make<CNumericEntry>(pane);
     case kPaneProgress:
@@ -57,6 +62,10 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2FloatingColour>(pane);
     case kPaneSwatches:
         return Make<CKS2SwatchPane>(pane);
+    case CKS2GrainPicker::kRoot:
+        return Make<CKS2GrainPicker>(pane);
+    case CKS2PaperControls::kRoot:
+        return Make<CKS2PaperControls>(pane);
     default:
         return kResNotImplemented;
     }

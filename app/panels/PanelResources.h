@@ -32,6 +32,8 @@ inline constexpr uint32_t kStrPropertyOneSided = 0xB2D05EB1;
 // The new-painting pane and its canvas presets.
 inline constexpr uint32_t kStrTracingRemove = 0xB2D05E25;
 inline constexpr uint32_t kStrTracingNone = 0xB2D05E26;
+// The tracing image button's label while no image is chosen.
+inline constexpr uint32_t kStrTracingChoose = 0xB2D05E27;
 inline constexpr uint32_t kStrPresetsFolder = 0xB2D05E3E;
 inline constexpr uint32_t kStrPresetNewName = 0xB2D05E3F;
 inline constexpr uint32_t kStrPresetExtension = 0xB2D05E41;
@@ -144,6 +146,19 @@ inline constexpr uint32_t kWgtCleanBrushPicture = 910;
 inline constexpr uint32_t kImgCleanBrushPicture = 911;
 inline constexpr uint32_t kImgCleanBrushMask = 912;
 
+// The grain picker: its root, its close area and its three cells, each holding the grain's image,
+// its label (the string-table text of the cell's id) and the button over it. Cell i shows grain
+// image kImgGrainFirst + i, whose resource name is the texture name a choice reports.
+inline constexpr uint32_t kWgtGrainPicker = 100950;
+inline constexpr uint32_t kWgtGrainPickerClose = 100957;
+inline constexpr uint32_t kWgtGrainCellFirst = 100960;
+inline constexpr uint32_t kWgtGrainCellCount = 3;
+inline constexpr uint32_t kWgtGrainCellImage = 100743;
+inline constexpr uint32_t kWgtGrainCellLabel = 100744;
+inline constexpr uint32_t kWgtGrainCellButton = 100746;
+inline constexpr uint32_t kImgGrainFirst = 80;
+inline constexpr uint32_t kImgGrainCount = 3;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -160,6 +175,7 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrNewPaintingName},
     {kStringTableText, kStrTracingRemove},
     {kStringTableText, kStrTracingNone},
+    {kStringTableText, kStrTracingChoose},
     {kStringTableText, kStrPresetsFolder},
     {kStringTableText, kStrPresetNewName},
     {kStringTableText, kStrPresetExtension},
@@ -237,4 +253,9 @@ inline constexpr tResourceUse kPanelResources[] = {
     {CImWidget::kType, kWgtCleanBrushPicture},
     {CImageBase::kType, kImgCleanBrushPicture},
     {CImageBase::kType, kImgCleanBrushMask},
+    {CImageBase::kType, kImgGrainFirst, kImgGrainCount},
+    {kStringTableText, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {CImWidget::kType, kWgtGrainPicker},
+    {CCoWidget::kType, kWgtGrainPickerClose},
+    {kWidgetTypePlain, kWgtGrainCellFirst, kWgtGrainCellCount},
 };

@@ -51,7 +51,7 @@ public:
     tResult ExportImage();
     tResult LoadTracingImage();
     // The new-painting flow: the save question first unless `skipPrompt`, then the new-painting
-    // pane; 22 while the program has no such pane.
+    // pane; 22 when the program has no such pane.
     tResult NewPainting(uint32_t skipPrompt);
     // "<product> - <painting's name>", or the product's name alone without a painting.
     tResult UpdateWindowTitle();

@@ -1,6 +1,8 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
 #include "paint/engine/CProjectInfo.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
@@ -31,6 +33,8 @@ tResult CHMRBackdrop::NewPainting(uint32_t skipPrompt)
         m_pendingCommand = 1;
         return SendToBackdrop(kMsgAskToSave, ToMsgArg(this), kFollowNewPainting, 0);
     }
-    // The new-painting pane shows here once the program has one.
-    return kResResourceNotFound;
+    CKS2Pane* pane = FindPane(kPaneNewPainting);
+    if (!pane)
+        return kResResourceNotFound;
+    return pane->Show(1, 1, 0, 0, nullptr);
 }

@@ -34,6 +34,13 @@ public:
         (void)owner, (void)point, (void)initialText, (void)title;
         return kResResourceNotFound;
     }
+    // Shows the floating colour centred on `anchor` (the host's centre without one), starting
+    // from `colour` and answering `owner` (0xFF001032); 22 when the host has none.
+    virtual tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+    {
+        (void)anchor, (void)colour, (void)owner;
+        return kResResourceNotFound;
+    }
 
     // The popup menus of the program, or null.
     virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
@@ -71,3 +78,5 @@ tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* ow
 tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour);
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);
+// 22 without a host.
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);

@@ -5,9 +5,12 @@
 #include "app/panels/CColPick.h"
 #include "app/panels/CInterfacePanels.h"
 #include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
+#include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -37,7 +40,7 @@ const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_
 constexpr uint32_t kBuilt[] = {
     kPaneSavePrompt, kPaneTextPrompt,  kPaneNumericEntry, kPaneProgress, kPaneUpdate,
     kPaneToolPicker, kPaneToolSettings, kPaneCleanBrush,  kPaneMenuBar,  kPaneBusy,
-    kPaneColourPicker, kPaneSwatches,
+    kPaneColourPicker, kPaneSwatches,    kPaneGrainPicker,  kPaneNewPainting, kPanePaper,
 };
 
 }  // namespace
@@ -59,6 +62,9 @@ TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreM
     ASSERT_EQ(panels.MakePane(kPaneProgress, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Progress*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNewPainting, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CNewFile*>(pane), nullptr);
+    delete pane;
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
@@ -76,6 +82,12 @@ TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreM
     delete pane;
     ASSERT_EQ(panels.MakePane(kPaneBusy, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Busy*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneGrainPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2GrainPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPanePaper, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2PaperControls*>(pane), nullptr);
     delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (std::find(std::begin(kBuilt), std::end(kBuilt), row.rootId) != std::end(kBuilt))
@@ -144,6 +156,8 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_EQ(Backdrop()->GetProjectFileType().pattern, u".ptg");
     EXPECT_EQ(Backdrop()->SelectCursorById(34), kResOk);
     EXPECT_NE(Backdrop()->FindPane(kPaneNumericEntry), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPaneGrainPicker), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPanePaper), nullptr);
     ASSERT_NE(Backdrop()->GetPopupManager(), nullptr);
     EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());

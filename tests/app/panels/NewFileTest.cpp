@@ -1,0 +1,163 @@
+#include <filesystem>
+
+#include "app/panels/NewFileTestSupport.h"
+#include "app/panels/PanelResources.h"
+#include "app/shell/controls/CKS2FreeButton.h"
+#include "paint/engine/CCanvasInfo.h"
+#include "toolkit/core/CWindowBase.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/text/CTxWidget.h"
+#include "toolkit/widgets/CImWidget.h"
+
+namespace {
+
+constexpr uint32_t kKeyTab = 9;
+constexpr uint32_t kKeyEnter = 13;
+
+}  // namespace
+
+TEST_F(NewFileTest, SizesOutsideTheRangeAreHeldAtItsEndsWhenLeftAndWhenCreated)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    ASSERT_TRUE(pane->IsShown());
+    CKS2TextEdit* width = pane->GetWidthEdit();
+    CKS2TextEdit* height = pane->GetHeightEdit();
+    EXPECT_TRUE(width->GetEditWidget()->HasFocus());
+    SetFieldText(width, u"0");
+    SetFieldText(height, u"32001");
+    // Tab leaves the width field for the whole height text, and back.
+    EXPECT_EQ(Key(kKeyTab), kResOk);
+    EXPECT_EQ(FieldText(width), "50");
+    EXPECT_TRUE(height->GetEditWidget()->HasFocus());
+    EXPECT_EQ(Key(kKeyTab), kResOk);
+    EXPECT_EQ(FieldText(height), "32000");
+    EXPECT_TRUE(width->GetEditWidget()->HasFocus());
+    SetFieldText(width, u"0");
+    SetFieldText(height, u"99999999999");
+    ASSERT_EQ(pane->CreatePainting(), kResOk);
+    ASSERT_EQ(recorder.made.size(), 1u);
+    EXPECT_EQ(recorder.made[0].width, 50);
+    EXPECT_EQ(recorder.made[0].height, 32000);
+    EXPECT_EQ(recorder.made[0].name, "Untitled");
+    EXPECT_EQ(recorder.made[0].tracing, "");
+    EXPECT_EQ(recorder.made[0].paper, pane->GetCanvasInfo());
+    EXPECT_FALSE(pane->IsShown());
+}
+
+TEST_F(NewFileTest, AnEmptyWidthBecomesTheSmallestWhenLeftAndCreateWaitsForWholeNumbers)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    CKS2TextEdit* width = pane->GetWidthEdit();
+    SetFieldText(pane->GetHeightEdit(), u"300");
+    SetFieldText(width, u"");
+    EXPECT_EQ(pane->CreatePainting(), kResBadParam);
+    EXPECT_TRUE(recorder.made.empty());
+    EXPECT_TRUE(pane->IsShown());
+    // Enter in the field hands the focus to the pane, which rewrites the field; a second
+    // Enter creates.
+    EXPECT_EQ(Key(kKeyEnter), kResOk);
+    EXPECT_EQ(FieldText(width), "50");
+    EXPECT_TRUE(recorder.made.empty());
+    EXPECT_EQ(Key(kKeyEnter), kResOk);
+    ASSERT_EQ(recorder.made.size(), 1u);
+    EXPECT_EQ(recorder.made[0].width, 50);
+    EXPECT_EQ(recorder.made[0].height, 300);
+}
+
+TEST_F(NewFileTest, ALowWindowHidesThePresetsAndCentresTheOtherPanelsTenApart)
+{
+    StartProgram(900, 700);
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_EQ(pane->GetRoot()->GetWidth(), 900);
+    EXPECT_EQ(pane->GetRoot()->GetHeight(), 700);
+    EXPECT_FALSE(Widget(CPresetGrid::kPanel)->IsVisible());
+    const CWidget* panels[] = {Widget(CNewFile::kSizePanel), Widget(CNewFile::kTracingPanel),
+                               Widget(CPaperPanel::kPanel), Widget(CConfirmBar::kWidgetId)};
+    int32_t total = 0;
+    for (const CWidget* panel : panels)
+        total += panel->GetHeight();
+    total += 30;
+    EXPECT_EQ(panels[0]->GetRect().top, 350 - total / 2);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(panels[i]->GetRect().top, panels[i - 1]->GetRect().bottom + 10) << i;
+}
+
+TEST_F(NewFileTest, ATallWindowShowsThePresetsBetweenTracingAndPaper)
+{
+    StartProgram(1000, 800);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* presets = Widget(CPresetGrid::kPanel);
+    EXPECT_TRUE(presets->IsVisible());
+    EXPECT_EQ(presets->GetHeight(), CNewFile::kPresetPanelHeight);
+    EXPECT_EQ(presets->GetRect().top, Widget(CNewFile::kTracingPanel)->GetRect().bottom + 10);
+    EXPECT_EQ(Widget(CPaperPanel::kPanel)->GetRect().top, presets->GetRect().bottom + 10);
+}
+
+TEST_F(NewFileTest, CancelOverAModifiedPaintingLeavesItModified)
+{
+    StartProgram();
+    MarkModified();
+    ASSERT_EQ(Backdrop()->NewPainting(0), kResOk);
+    CKS2Pane* prompt = Backdrop()->FindPane(kPaneSavePrompt);
+    ASSERT_NE(prompt, nullptr);
+    // The save question comes first; "don't save" goes on to the pane.
+    ASSERT_EQ(prompt->Hide(0, 1, kWgtSavePromptDoNotSave, 0), kResOk);
+    ASSERT_TRUE(pane->IsShown());
+    EXPECT_EQ(Backdrop()->GetSavedModified(), 1u);
+    // The first Esc leaves the width field, the second cancels.
+    EXPECT_EQ(Key(kKeyEscape), kResOk);
+    EXPECT_TRUE(pane->IsShown());
+    EXPECT_EQ(Key(kKeyEscape), kResOk);
+    EXPECT_FALSE(pane->IsShown());
+    EXPECT_EQ(Project().modified, 1u);
+    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
+    EXPECT_TRUE(recorder.made.empty());
+}
+
+TEST_F(NewFileTest, TheImageSizeButtonWaitsForATracingImageAndAFailedLoadKeepsTheChoice)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    CKS2Control* imageSize = pane->FindControl(CNewFile::kImageSizeButton);
+    CKS2Control* tracing = pane->FindControl(CNewFile::kTracingButton);
+    ASSERT_NE(imageSize, nullptr);
+    ASSERT_NE(tracing, nullptr);
+    EXPECT_EQ(imageSize->IsEnabled(), 0u);
+    const std::string picture = files.File("trace.png");
+    WriteGreyPng(picture, 40, 30, DefaultGrainValue);
+    Answer(picture);
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(tracing), 0, 0, kMsgApply), kResOk);
+    ASSERT_NE(pane->GetTracingImagePath(), nullptr);
+    EXPECT_EQ(pane->GetTracingImageWidth(), 40);
+    EXPECT_EQ(imageSize->IsEnabled(), 1u);
+    auto* name = dynamic_cast<CTxWidget*>(Widget(CNewFile::kTracingText));
+    EXPECT_EQ(name->GetText().ToAnsi(), "trace.png");
+    EXPECT_EQ(name->GetOpacity(), 160u);
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(imageSize), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(FieldText(pane->GetWidthEdit()), "40");
+    EXPECT_EQ(FieldText(pane->GetHeightEdit()), "30");
+    // Removing it disables the button again.
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(tracing), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(pane->GetTracingImagePath(), nullptr);
+    EXPECT_EQ(pane->GetTracingImageWidth(), -1);
+    EXPECT_EQ(imageSize->IsEnabled(), 0u);
+    EXPECT_EQ(name->GetOpacity(), 80u);
+}
+
+TEST_F(NewFileTest, ATracingImageThatCannotBeLoadedLeavesThePanelAsItWas)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    CKS2Control* tracing = pane->FindControl(CNewFile::kTracingButton);
+    const std::string broken = files.File("broken.png");
+    WriteWholeFile(broken, "not a picture");
+    Answer(broken);
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(tracing), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(pane->GetTracingImagePath(), nullptr);
+    EXPECT_EQ(pane->GetTracingImageWidth(), -1);
+    EXPECT_EQ(pane->FindControl(CNewFile::kImageSizeButton)->IsEnabled(), 0u);
+    EXPECT_EQ(dynamic_cast<CTxWidget*>(Widget(CNewFile::kTracingText))->GetText().ToAnsi(), "No tracing image");
+}

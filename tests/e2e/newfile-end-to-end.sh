@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The new-painting pane as a user meets it, on a virtual display: over a painted stroke, Ctrl+N
+# asks about the unsaved stroke, and "n" brings up the pane over a blurred picture of the
+# screen; a width and a height typed into its fields, then Enter twice (the first leaves the
+# field), make a painting of that size, which Ctrl+S saves through a stand-in file dialog and a
+# second start reads back at that size. Usage: PROGRAM [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+product="Kostrel 2"
+
+mkdir -p "$work/bin"
+cat >"$work/bin/zenity" <<STANDIN
+#!/bin/sh
+cat "$work/answer"
+STANDIN
+chmod +x "$work/bin/zenity"
+export PATH="$work/bin:$PATH"
+cd "$work"
+
+# The standard deviation of a window area of a screenshot, 0..1.
+spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
+below() { python3 -c "import sys; sys.exit(0 if $1 < $2 else 1)"; }
+# The painting's extent on the middle row and column of a screenshot: the light paper against
+# the dark ground, as "width height".
+paper_size() {
+    python3 - "$shots/$1.png" <<'PY'
+import subprocess, sys
+def row(geometry):
+    text = subprocess.run(["convert", sys.argv[1], "-crop", geometry, "-colorspace", "gray", "-depth", "8",
+                           "txt:-"], capture_output=True, text=True, check=True).stdout
+    return sum(1 for line in text.splitlines()[1:] if int(line.split("(")[1].split(")")[0].split(",")[0]) > 180)
+print(row("1024x1+0+384"), row("1x768+512+0"))
+PY
+}
+
+start_program "^$product - Untitled\$" "$program"
+# The splash goes 2.5 seconds after the window came.
+sleep 3
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# A stroke left of where the panels will stand.
+xdotool mousemove 40 400 mousedown 1
+for x in $(seq 40 10 260); do
+    xdotool mousemove "$x" $((400 + (x - 40) / 4))
+    sleep 0.02
+done
+xdotool mouseup 1
+xdotool mousemove 1000 740
+sleep 0.5
+shot newfile-stroke
+
+xdotool key ctrl+n
+sleep 1
+xdotool key n
+sleep 1
+shot newfile-pane
+# The panels stand in the middle; beside them the stroke is blurred to a soft haze.
+panel=$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format '%[hex:u.p{0,0}]' info:)
+[ "${panel:0:6}" = 404064 ] || fail "no size panel in the middle of the screen (found #$panel)"
+before=$(spread newfile-stroke 260x120+20+370)
+after=$(spread newfile-pane 260x120+20+370)
+below "$after" "$before" || fail "the screen beside the pane is not blurred ($before before, $after after)"
+
+# The width field has the focus with its text selected: typing replaces it.
+xdotool type 640
+xdotool key Tab
+xdotool type 480
+xdotool key Return
+sleep 0.3
+xdotool key Return
+sleep 1.5
+shot newfile-made
+read -r width height <<<"$(paper_size newfile-made)"
+[ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "the new painting shows $width x $height, not 640 x 480"
+xdotool search --name "^$product - Untitled\$" >/dev/null 2>&1 || fail "the new painting is not titled Untitled"
+
+echo "$work/made.ptg" >"$work/answer"
+xdotool key ctrl+s
+for _ in $(seq 100); do
+    xdotool search --name "^$product - made\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+[ -s "$work/made.ptg" ] || fail "Ctrl+S did not save made.ptg"
+close_program
+
+start_program "^$product - made\$" "$program" "$work/made.ptg"
+sleep 3
+xdotool mousemove 1000 740
+sleep 0.3
+shot newfile-read-back
+read -r width height <<<"$(paper_size newfile-read-back)"
+[ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
+close_program
+echo "new painting end to end: passed"
