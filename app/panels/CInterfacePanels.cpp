@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/panels/CKS2CanvasPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -33,6 +34,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2Progress>(pane);
     case kPaneUpdate:
         return Make<CKS2Update>(pane);
+    case kPaneNavigation:
+        return Make<CKS2CanvasPicker>(pane);
     default:
         return kResNotImplemented;
     }

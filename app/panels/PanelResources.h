@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/shell/ShellResources.h"
+#include "toolkit/core/CTextList.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/text/tCFont.h"
+#include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CRoRectWidget.h"
 
 // The resources and string-table texts that the painting panels and dialogs load. Texts that the
 // shell loads too keep their names from app/shell/ShellResources.h.
@@ -81,6 +84,27 @@ inline constexpr uint32_t kWgtSavePromptSave = 1031;
 inline constexpr uint32_t kWgtSavePromptDoNotSave = 1032;
 inline constexpr uint32_t kWgtSavePromptCancel = 1033;
 
+// The canvas navigation pane: its root, the frame with the handle, the bar, the thumbnail, the
+// buttons (move, zoom, the spare one, rotate, tracing image with its label, menu), the frame
+// images, the two labels of the tracing button (fields 0 and 1) and the menu.
+inline constexpr uint32_t kWgtNavigation = 7000;
+inline constexpr uint32_t kWgtNavigationFrame = 7001;
+inline constexpr uint32_t kWgtNavigationHandle = 7010;
+inline constexpr uint32_t kWgtNavigationBar = 7020;
+inline constexpr uint32_t kWgtNavigationThumbnail = 7031;
+inline constexpr uint32_t kWgtNavigationMove = 7055;
+inline constexpr uint32_t kWgtNavigationZoom = 7056;
+inline constexpr uint32_t kWgtNavigationSpare = 7070;
+inline constexpr uint32_t kWgtNavigationRotate = 7071;
+inline constexpr uint32_t kWgtNavigationTracing = 7092;
+inline constexpr uint32_t kWgtNavigationTracingLabel = 7093;
+inline constexpr uint32_t kWgtNavigationMenu = 7095;
+inline constexpr uint32_t kImgNavigationFrame = 7002;
+inline constexpr uint32_t kImgNavigationHandle = 7011;
+inline constexpr uint32_t kImgNavigationBar = 7021;
+inline constexpr uint32_t kStrNavigationTracing = 7093;
+inline constexpr uint32_t kMenuNavigation = 7097;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -143,4 +167,21 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kWidgetTypePlain, kWgtSavePromptSave},
     {kWidgetTypePlain, kWgtSavePromptDoNotSave},
     {kWidgetTypePlain, kWgtSavePromptCancel},
+    {kWidgetTypePlain, kWgtNavigation},
+    {CImWidget::kType, kWgtNavigationFrame},
+    {CImWidget::kType, kWgtNavigationHandle},
+    {CImWidget::kType, kWgtNavigationBar},
+    {CImWidget::kType, kWgtNavigationThumbnail},
+    {CRoRectWidget::kType, kWgtNavigationMove},
+    {CRoRectWidget::kType, kWgtNavigationZoom},
+    {CCoWidget::kType, kWgtNavigationSpare},
+    {CRoRectWidget::kType, kWgtNavigationRotate},
+    {CRoRectWidget::kType, kWgtNavigationTracing},
+    {CTxWidget::kType, kWgtNavigationTracingLabel},
+    {CRoRectWidget::kType, kWgtNavigationMenu},
+    {CImageBase::kType, kImgNavigationFrame},
+    {CImageBase::kType, kImgNavigationHandle},
+    {CImageBase::kType, kImgNavigationBar},
+    {kStringTableText, kStrNavigationTracing},
+    {CTextList::kType, kMenuNavigation},
 };

@@ -44,3 +44,21 @@ tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& 
     IPaneHost* host = GetPaneHost();
     return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
 }
+
+CKS2Pane* FindHostPane(uint32_t rootId)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->FindPane(rootId) : nullptr;
+}
+
+CKS2PopupManager* GetHostPopupManager()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->GetPopupManager() : nullptr;
+}
+
+tResult LoadHostTracingImage()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->LoadTracingImage() : kResOk;
+}

@@ -7,6 +7,8 @@
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
 
+class CKS2Pane;
+class CKS2PopupManager;
 class CStringPrompt;
 class CWidget;
 
@@ -33,6 +35,17 @@ public:
         (void)owner, (void)point, (void)initialText, (void)title;
         return kResResourceNotFound;
     }
+    // The pane of the interface build whose root widget is `rootId`, or null.
+    virtual CKS2Pane* FindPane(uint32_t rootId) const
+    {
+        (void)rootId;
+        return nullptr;
+    }
+    // The manager of the popup menus, or null.
+    virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
+    // The tracing-image command: asks for an image file and loads it as the tracing image,
+    // reporting failures itself.
+    virtual tResult LoadTracingImage() { return kResOk; }
 
 protected:
     ~IPaneHost() = default;
@@ -47,5 +60,9 @@ uint32_t PaneTransitionsOn();
 void UpdatePaneCursor(CWidget* widget);
 CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
+// The host's pane and popup manager, or null; the tracing-image command, nothing without a host.
+CKS2Pane* FindHostPane(uint32_t rootId);
+CKS2PopupManager* GetHostPopupManager();
+tResult LoadHostTracingImage();
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);

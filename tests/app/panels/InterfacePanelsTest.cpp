@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2CanvasPicker.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -40,9 +41,14 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNavigation, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2CanvasPicker*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
             row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
+            continue;
+        if (row.rootId == kPaneNavigation)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
