@@ -3,6 +3,7 @@
 #include <new>
 
 #include "app/panels/CKS2CanvasPicker.h"
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -36,6 +37,8 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2Update>(pane);
     case kPaneNavigation:
         return Make<CKS2CanvasPicker>(pane);
+    case kPaneTracing:
+        return Make<CKS2TraceControls>(pane);
     default:
         return kResNotImplemented;
     }

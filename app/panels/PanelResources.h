@@ -105,6 +105,23 @@ inline constexpr uint32_t kImgNavigationBar = 7021;
 inline constexpr uint32_t kStrNavigationTracing = 7093;
 inline constexpr uint32_t kMenuNavigation = 7097;
 
+// The tracing controls: the root, the frame with the close bar, the preview and the tracing
+// image in it, the placement and load buttons (labelled by the texts of their ids), the opacity
+// dial with its label, the column of the two drag buttons, and the placement menu.
+inline constexpr uint32_t kWgtTracing = 10000;
+inline constexpr uint32_t kWgtTracingFrame = 10001;
+inline constexpr uint32_t kWgtTracingClose = 10002;
+inline constexpr uint32_t kWgtTracingPreview = 10010;
+inline constexpr uint32_t kWgtTracingPreviewImage = 10015;
+inline constexpr uint32_t kWgtTracingPlacement = 100330;
+inline constexpr uint32_t kWgtTracingLoad = 100331;
+inline constexpr uint32_t kWgtTracingOpacity = 100335;
+inline constexpr uint32_t kWgtTracingDragColumn = 100336;
+inline constexpr uint32_t kWgtTracingDragMove = 100340;
+inline constexpr uint32_t kWgtTracingDragScale = 100341;
+inline constexpr uint32_t kStrTracingOpacity = 100753;
+inline constexpr uint32_t kMenuTracingPlacement = 100321;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -184,4 +201,19 @@ inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgNavigationBar},
     {kStringTableText, kStrNavigationTracing},
     {CTextList::kType, kMenuNavigation},
+    {kWidgetTypePlain, kWgtTracing},
+    {CImWidget::kType, kWgtTracingFrame},
+    {kWidgetTypePlain, kWgtTracingClose},
+    {CCoWidget::kType, kWgtTracingPreview},
+    {CImWidget::kType, kWgtTracingPreviewImage},
+    {CImWidget::kType, kWgtTracingPlacement},
+    {CImWidget::kType, kWgtTracingLoad},
+    {kWidgetTypePlain, kWgtTracingOpacity},
+    {kWidgetTypePlain, kWgtTracingDragColumn},
+    {CRoRectWidget::kType, kWgtTracingDragMove},
+    {CRoRectWidget::kType, kWgtTracingDragScale},
+    {kStringTableText, kWgtTracingPlacement},
+    {kStringTableText, kWgtTracingLoad},
+    {kStringTableText, kStrTracingOpacity},
+    {CTextList::kType, kMenuTracingPlacement},
 };

@@ -2,6 +2,7 @@
 
 #include "app/panels/CInterfacePanels.h"
 #include "app/panels/CKS2CanvasPicker.h"
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
@@ -44,11 +45,14 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneNavigation, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2CanvasPicker*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneTracing, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2TraceControls*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
             row.rootId == kPaneProgress || row.rootId == kPaneUpdate)
             continue;
-        if (row.rootId == kPaneNavigation)
+        if (row.rootId == kPaneNavigation || row.rootId == kPaneTracing)
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);

@@ -11,6 +11,9 @@
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/ProjectFile.h"
+#include "app/shell/BackboneMessages.h"
+#include "toolkit/core/tCFPath.h"
+#include "toolkit/core/tCFPoint.h"
 #include "toolkit/imaging/CImage.h"
 
 // A pane that only holds a root widget of a given size among the backdrop's children, and
@@ -103,6 +106,29 @@ public:
         case 0xFF001028:
             paneSizes.push_back(*FromMsgArg<tCPoint>(b));
             break;
+        case kMsgProjectRecord:
+            *FromMsgArg<CProjectInfo*>(b) = &project;
+            break;
+        case kMsgTracingMode:
+            apply ? void(mode = *FromMsgArg<uint32_t>(b)) : void(*FromMsgArg<uint32_t>(b) = mode);
+            break;
+        case kMsgTracingScale:
+            apply ? void(scales.push_back(scale = *FromMsgArg<float>(b))) : void(*FromMsgArg<float>(b) = scale);
+            break;
+        case kMsgTracingOpacity:
+            apply ? void(opacities.push_back(opacity = *FromMsgArg<float>(b))) : void(*FromMsgArg<float>(b) = opacity);
+            break;
+        case kMsgTracingOffset:
+            apply ? void(offsets.push_back(offset = *FromMsgArg<tCPoint>(b))) : void(*FromMsgArg<tCPoint>(b) = offset);
+            break;
+        case kMsgViewToCanvas: {
+            auto* point = FromMsgArg<tCFPoint>(b);
+            *point = {point->x / viewZoom, point->y / viewZoom};
+            break;
+        }
+        case kMsgLoadTracingImage:
+            loadedPaths.push_back(FromMsgArg<tCFPath>(b)->GetText().ToAnsi());
+            break;
         default:
             break;
         }
@@ -127,6 +153,16 @@ public:
     std::vector<tCPoint> thumbnailSizes;
     std::vector<LayerViewUpdate> updates;
     std::vector<tCPoint> paneSizes;
+    CProjectInfo project{1200, 600, tCString(u"Test"), tCString(), nullptr};
+    uint32_t mode = 0;
+    float scale = 0.5f;
+    float opacity = 0.4f;
+    tCPoint offset{0, 0};
+    float viewZoom = 1.0f;
+    std::vector<float> scales;
+    std::vector<float> opacities;
+    std::vector<tCPoint> offsets;
+    std::vector<std::string> loadedPaths;
 };
 
 // The navigation panes over the shipped resource files, in a host backdrop of 1000 x 700 whose
