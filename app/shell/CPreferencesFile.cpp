@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -7,8 +8,11 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
+#include "toolkit/widgets/CWidget.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -36,6 +40,9 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+// The canvas navigation pane's side and its horizontal centre over the backdrop's width.
+constexpr uint32_t kTagNavigationSide = 0xFF003098;
+constexpr uint32_t kTagNavigationCentre = 0xFF00309C;
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -85,8 +92,54 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
+CWidget* PaneRoot(CHMRBackdrop& backdrop, uint32_t rootId)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    return pane ? pane->GetRoot() : nullptr;
+}
+
+void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
+{
+    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && pane->GetRoot() && side != 0)
+        (void)pane->SetSide(1, 0);
+}
+
+// Puts the pane's root so that its centre lies at the fraction of the backdrop's width, kept
+// wholly inside the backdrop where it fits.
+void ApplyPaneCentre(CHMRBackdrop& backdrop, uint32_t rootId, float fraction)
+{
+    CWidget* root = PaneRoot(backdrop, rootId);
+    if (!root || !std::isfinite(fraction))
+        return;
+    const int32_t width = backdrop.GetWidth();
+    const double share = std::clamp(double(fraction), 0.0, 1.0);
+    const int32_t left = int32_t(std::lround(double(width) * share)) - root->GetWidth() / 2;
+    (void)root->SetXPosition(std::clamp(left, 0, std::max(width - root->GetWidth(), 0)), 0);
+}
+
+tResult WritePaneSideAndCentre(CHMRBackdrop& backdrop, tCStream* stream, uint32_t rootId, uint32_t sideTag,
+                               uint32_t centreTag)
+{
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return kResOk;
+    TK_TRY(WriteChunkI32(stream, sideTag, int32_t(AsSwitch(int32_t(pane->GetSide())))));
+    const tCRect& rect = root->GetRect();
+    const int32_t centre = (rect.left + rect.right) >> 1;
+    const int32_t width = backdrop.GetWidth();
+    const double fraction = width > 0 ? double(centre) / double(width) : 0.5;
+    return WriteChunkFloat(stream, centreTag, float(fraction));
+}
+
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
 {
+    if (tag == kTagNavigationCentre) {
+        float fraction = 0.0f;
+        if (payload.ReadFloat(&fraction) == kResOk)
+            ApplyPaneCentre(backdrop, kPaneNavigation, fraction);
+        return;
+    }
     if (tag == kTagToolSettings) {
         ApplyToolSettings(payload);
         return;
@@ -130,6 +183,9 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
+    case kTagNavigationSide:
+        ApplyPaneSide(backdrop, kPaneNavigation, value);
+        break;
     default:
         break;
     }
@@ -150,6 +206,8 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
+    case kTagNavigationSide:
+    case kTagNavigationCentre:
         return true;
     default:
         return false;
@@ -217,6 +275,7 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
+    TK_TRY(WritePaneSideAndCentre(backdrop, stream, kPaneNavigation, kTagNavigationSide, kTagNavigationCentre));
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 
