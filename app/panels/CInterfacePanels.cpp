@@ -4,12 +4,14 @@
 
 #include "app/panels/CCleanBrush.h"
 #include "app/panels/CColPick.h"
+#include "app/panels/CKS2CanvasPicker.h"
 #include "app/panels/CKS2FloatingColour.h"
 #include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
@@ -66,6 +68,10 @@ tResult CInterfacePanels::MakePane(uint32_t rootId, CKS2Pane** pane)
         return Make<CKS2GrainPicker>(pane);
     case CKS2PaperControls::kRoot:
         return Make<CKS2PaperControls>(pane);
+    case kPaneNavigation:
+        return Make<CKS2CanvasPicker>(pane);
+    case kPaneTracing:
+        return Make<CKS2TraceControls>(pane);
     default:
         return kResNotImplemented;
     }

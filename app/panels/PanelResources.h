@@ -159,6 +159,44 @@ inline constexpr uint32_t kWgtGrainCellButton = 100746;
 inline constexpr uint32_t kImgGrainFirst = 80;
 inline constexpr uint32_t kImgGrainCount = 3;
 
+// The canvas navigation pane: its root, the frame with the handle, the bar, the thumbnail, the
+// buttons (move, zoom, the spare one, rotate, tracing image with its label, menu), the frame
+// images, the two labels of the tracing button (fields 0 and 1) and the menu.
+inline constexpr uint32_t kWgtNavigation = 7000;
+inline constexpr uint32_t kWgtNavigationFrame = 7001;
+inline constexpr uint32_t kWgtNavigationHandle = 7010;
+inline constexpr uint32_t kWgtNavigationBar = 7020;
+inline constexpr uint32_t kWgtNavigationThumbnail = 7031;
+inline constexpr uint32_t kWgtNavigationMove = 7055;
+inline constexpr uint32_t kWgtNavigationZoom = 7056;
+inline constexpr uint32_t kWgtNavigationSpare = 7070;
+inline constexpr uint32_t kWgtNavigationRotate = 7071;
+inline constexpr uint32_t kWgtNavigationTracing = 7092;
+inline constexpr uint32_t kWgtNavigationTracingLabel = 7093;
+inline constexpr uint32_t kWgtNavigationMenu = 7095;
+inline constexpr uint32_t kImgNavigationFrame = 7002;
+inline constexpr uint32_t kImgNavigationHandle = 7011;
+inline constexpr uint32_t kImgNavigationBar = 7021;
+inline constexpr uint32_t kStrNavigationTracing = 7093;
+inline constexpr uint32_t kMenuNavigation = 7097;
+
+// The tracing controls: the root, the frame with the close bar, the preview and the tracing
+// image in it, the placement and load buttons (labelled by the texts of their ids), the opacity
+// dial with its label, the column of the two drag buttons, and the placement menu.
+inline constexpr uint32_t kWgtTracing = 10000;
+inline constexpr uint32_t kWgtTracingFrame = 10001;
+inline constexpr uint32_t kWgtTracingClose = 10002;
+inline constexpr uint32_t kWgtTracingPreview = 10010;
+inline constexpr uint32_t kWgtTracingPreviewImage = 10015;
+inline constexpr uint32_t kWgtTracingPlacement = 100330;
+inline constexpr uint32_t kWgtTracingLoad = 100331;
+inline constexpr uint32_t kWgtTracingOpacity = 100335;
+inline constexpr uint32_t kWgtTracingDragColumn = 100336;
+inline constexpr uint32_t kWgtTracingDragMove = 100340;
+inline constexpr uint32_t kWgtTracingDragScale = 100341;
+inline constexpr uint32_t kStrTracingOpacity = 100753;
+inline constexpr uint32_t kMenuTracingPlacement = 100321;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -258,4 +296,36 @@ inline constexpr tResourceUse kPanelResources[] = {
     {CImWidget::kType, kWgtGrainPicker},
     {CCoWidget::kType, kWgtGrainPickerClose},
     {kWidgetTypePlain, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {kWidgetTypePlain, kWgtNavigation},
+    {CImWidget::kType, kWgtNavigationFrame},
+    {CImWidget::kType, kWgtNavigationHandle},
+    {CImWidget::kType, kWgtNavigationBar},
+    {CImWidget::kType, kWgtNavigationThumbnail},
+    {CRoRectWidget::kType, kWgtNavigationMove},
+    {CRoRectWidget::kType, kWgtNavigationZoom},
+    {CCoWidget::kType, kWgtNavigationSpare},
+    {CRoRectWidget::kType, kWgtNavigationRotate},
+    {CRoRectWidget::kType, kWgtNavigationTracing},
+    {CTxWidget::kType, kWgtNavigationTracingLabel},
+    {CRoRectWidget::kType, kWgtNavigationMenu},
+    {CImageBase::kType, kImgNavigationFrame},
+    {CImageBase::kType, kImgNavigationHandle},
+    {CImageBase::kType, kImgNavigationBar},
+    {kStringTableText, kStrNavigationTracing},
+    {CTextList::kType, kMenuNavigation},
+    {kWidgetTypePlain, kWgtTracing},
+    {CImWidget::kType, kWgtTracingFrame},
+    {kWidgetTypePlain, kWgtTracingClose},
+    {CCoWidget::kType, kWgtTracingPreview},
+    {CImWidget::kType, kWgtTracingPreviewImage},
+    {CImWidget::kType, kWgtTracingPlacement},
+    {CImWidget::kType, kWgtTracingLoad},
+    {kWidgetTypePlain, kWgtTracingOpacity},
+    {kWidgetTypePlain, kWgtTracingDragColumn},
+    {CRoRectWidget::kType, kWgtTracingDragMove},
+    {CRoRectWidget::kType, kWgtTracingDragScale},
+    {kStringTableText, kWgtTracingPlacement},
+    {kStringTableText, kWgtTracingLoad},
+    {kStringTableText, kStrTracingOpacity},
+    {CTextList::kType, kMenuTracingPlacement},
 };

@@ -49,7 +49,7 @@ public:
     tResult OpenProject(const tCFPath* path, bool discard);
     tResult NewPaintingFromImage(bool discard);
     tResult ExportImage();
-    tResult LoadTracingImage();
+    tResult LoadTracingImage() override;
     // The new-painting flow: the save question first unless `skipPrompt`, then the new-painting
     // pane; 22 when the program has no such pane.
     tResult NewPainting(uint32_t skipPrompt);
@@ -126,7 +126,7 @@ public:
     // makes none.
     void SetPanelMaker(IPanelMaker* maker) { m_panelMaker = maker; }
     // The pane of the build whose root widget is `rootId`, or null.
-    CKS2Pane* FindPane(uint32_t rootId) const;
+    CKS2Pane* FindPane(uint32_t rootId) const override;
     CKS2PopupManager* GetPopupManager() const override { return m_popupManager; }
     CKS2Pane* GetFloatingColour() const { return m_floatingColour; }
     CKS2CursorManager& GetCursorManager() { return m_cursorManager; }

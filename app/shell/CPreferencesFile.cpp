@@ -13,6 +13,7 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "app/shell/panes/IColourModePane.h"
+#include "toolkit/widgets/CWidget.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"

@@ -45,6 +45,12 @@ tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& 
     return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
 }
 
+CKS2Pane* FindHostPane(uint32_t rootId)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->FindPane(rootId) : nullptr;
+}
+
 CKS2PopupManager* GetHostPopupManager()
 {
     IPaneHost* host = GetPaneHost();
@@ -61,4 +67,10 @@ tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, 
 {
     IPaneHost* host = GetPaneHost();
     return host ? host->HandOffColour(owner, point, reserved, colour) : kResOk;
+}
+
+tResult LoadHostTracingImage()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->LoadTracingImage() : kResOk;
 }

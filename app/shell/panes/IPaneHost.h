@@ -7,6 +7,7 @@
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
 
+class CKS2Pane;
 class CKS2PopupManager;
 class CStringPrompt;
 class CWidget;
@@ -34,16 +35,6 @@ public:
         (void)owner, (void)point, (void)initialText, (void)title;
         return kResResourceNotFound;
     }
-    // Shows the floating colour centred on `anchor` (the host's centre without one), starting
-    // from `colour` and answering `owner` (0xFF001032); 22 when the host has none.
-    virtual tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
-    {
-        (void)anchor, (void)colour, (void)owner;
-        return kResResourceNotFound;
-    }
-
-    // The popup menus of the program, or null.
-    virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
     // Shows the floating colour centred on `anchor` (null: the backdrop's centre) with
     // `colour`, reporting to `owner` (0xFF001032, b = the packed colour), and follows the press
     // that opened it until the button is released. 22 when the host has no floating colour.
@@ -58,6 +49,17 @@ public:
         (void)owner, (void)point, (void)reserved, (void)colour;
         return kResOk;
     }
+    // The pane of the interface build whose root widget is `rootId`, or null.
+    virtual CKS2Pane* FindPane(uint32_t rootId) const
+    {
+        (void)rootId;
+        return nullptr;
+    }
+    // The manager of the popup menus, or null.
+    virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
+    // The tracing-image command: asks for an image file and loads it as the tracing image,
+    // reporting failures itself.
+    virtual tResult LoadTracingImage() { return kResOk; }
 
 protected:
     ~IPaneHost() = default;
@@ -72,11 +74,12 @@ uint32_t PaneTransitionsOn();
 void UpdatePaneCursor(CWidget* widget);
 CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
+// The host's pane and popup manager, or null; the tracing-image command, nothing without a host.
+CKS2Pane* FindHostPane(uint32_t rootId);
 CKS2PopupManager* GetHostPopupManager();
+tResult LoadHostTracingImage();
 // 22 without a host.
 tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);
 tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour);
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);
-// 22 without a host.
-tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);

@@ -4,12 +4,14 @@
 #include "app/panels/CCleanBrush.h"
 #include "app/panels/CColPick.h"
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2CanvasPicker.h"
 #include "app/panels/CKS2FloatingColour.h"
 #include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/CKS2SwatchPane.h"
 #include "app/panels/CKS2ToolControls.h"
 #include "app/panels/CKS2ToolPicker.h"
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
@@ -41,6 +43,7 @@ constexpr uint32_t kBuilt[] = {
     kPaneSavePrompt, kPaneTextPrompt,  kPaneNumericEntry, kPaneProgress, kPaneUpdate,
     kPaneToolPicker, kPaneToolSettings, kPaneCleanBrush,  kPaneMenuBar,  kPaneBusy,
     kPaneColourPicker, kPaneSwatches,    kPaneGrainPicker,  kPaneNewPainting, kPanePaper,
+    kPaneNavigation,   kPaneTracing,
 };
 
 }  // namespace
@@ -88,6 +91,12 @@ TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreM
     delete pane;
     ASSERT_EQ(panels.MakePane(kPanePaper, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2PaperControls*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNavigation, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2CanvasPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneTracing, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2TraceControls*>(pane), nullptr);
     delete pane;
     for (const tPaneRow& row : kPaneRows) {
         if (std::find(std::begin(kBuilt), std::end(kBuilt), row.rootId) != std::end(kBuilt))

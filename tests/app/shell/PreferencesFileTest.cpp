@@ -248,6 +248,48 @@ TEST_F(PreferencesFileTest, RefusedValuesLeaveTheDefaults)
     EXPECT_EQ(Backdrop()->GetStartTool(), 4900u);
 }
 
+TEST_F(PreferencesFileTest, TheNavigationPanesSideAndCentreComeBackWhenThePaneExists)
+{
+    panels.rows = {kPaneNavigation};
+    AppLayouts layouts;
+    layouts.extra = "wdgt 7000 \"navigation\"\n  xpos 20\n  ypos 10\n  xsiz 200\n  ysiz 40\n  vsbl 1\n";
+    Start(layouts, AppTexts());
+    app->preferences = nullptr;
+    ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+    StandInPane* pane = panels.panes[kPaneNavigation];
+    ASSERT_NE(pane, nullptr);
+    CWidget* root = pane->GetRoot();
+    const int32_t width = Backdrop()->GetWidth();
+    ASSERT_GT(width, 600);
+    ASSERT_EQ(root->SetXPosition(300, 0), kResOk);
+    ASSERT_EQ(pane->SetSide(1, 0), kResOk);
+    // The centre (300 + 500) >> 1 over the width, after the cursor style and before the background.
+    const std::string rows = Chunk(0xFF003095, U32(0)) + Chunk(0xFF003098, U32(1)) +
+                             Chunk(0xFF00309C, F32(float(400.0 / double(width)))) +
+                             Chunk(0xFF0030A1, U32(Backdrop()->GetBackgroundColour()));
+    const std::string written = Written();
+    ASSERT_GE(written.size(), rows.size());
+    EXPECT_EQ(written.substr(written.size() - rows.size()), rows);
+
+    ASSERT_EQ(pane->SetSide(0, 0), kResOk);
+    ASSERT_EQ(root->SetXPosition(0, 0), kResOk);
+    EXPECT_EQ(Read(written), kResOk);
+    EXPECT_EQ(pane->GetSide(), 1u);
+    EXPECT_EQ(root->GetRect().left, 300);
+
+    // A centre at either edge keeps the pane inside; one that is no number leaves it.
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(0.0f))), kResOk);
+    EXPECT_EQ(root->GetRect().left, 0);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(1.0f))), kResOk);
+    EXPECT_EQ(root->GetRect().left, width - 200);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(std::numeric_limits<float>::quiet_NaN())) + Chunk(0xFF00309C, "\x01")),
+              kResOk);
+    EXPECT_EQ(root->GetRect().left, width - 200);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(-4.0f)) + Chunk(0xFF003098, U32(0))), kResOk);
+    EXPECT_EQ(root->GetRect().left, 0);
+    EXPECT_EQ(pane->GetSide(), 1u);
+}
+
 TEST_F(PreferencesFileTest, AnUnreadableTagIsReported)
 {
     Run();
