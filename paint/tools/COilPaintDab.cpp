@@ -41,29 +41,13 @@ constexpr HalfShares kHalfShares = MakeHalfShares();
 
 }  // namespace
 
-uint32_t COilPaintNew::PickUpNoise(int32_t i)
+[[gnu::always_inline]] inline void COilPaintNew::MixPickUp(const PickUpTerms& terms, double n, double h, const Cell* cell, Cell* entry,
+                                    int32_t i) const
 {
-    const uint32_t x = m_strokePosition * 256u, y = NoiseCoordinate(double(m_noiseScale) * i);
-    if (GetNibKernel() != NibKernel::kTabled)
-        return StrokeNoise(x, y);
-    if (!m_pickUpNoiseKept || x != m_pickUpNoiseX || m_strokeSeed[0] != m_pickUpNoiseSeed) {
-        m_pickUpNoise = ValueNoiseColumn(&m_strokeSeed[0], int32_t(x));
-        m_pickUpNoiseX = x;
-        m_pickUpNoiseSeed = m_strokeSeed[0];
-        m_pickUpNoiseKept = true;
-    }
-    return m_pickUpNoise.At(int32_t(y));
-}
-
-void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
-{
-    const double t = m_loadedNib.position.pressure;
-    const double n = double(PickUpNoise(i)) / 65535.0;
-    const double h = GetNibKernel() == NibKernel::kTabled ? kHalfShares.share[entry->extra]
-                                                          : double(entry->extra) / 255.0 * 0.5;
+    const double t = terms.pressure;
     const double f = h + (1.0 - h) * n;
     const int64_t load = int64_t(entry->wetness) * kLoadUnit;
-    const double cap = t * 2000.0 * (1.3 - double(m_thinning));
+    const double cap = terms.cap;
     const double g = f * 0.8 + 0.2;
     const double share = m_nibTable[1][i];
     const auto deposit = [&](double x) { return Round(std::min(std::min(x, cap) * (f * t + 0.5) * f, cap)); };
@@ -126,6 +110,34 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
         mixed = WithAlpha(mixed, 255);
     }
     entry->colour = mixed;
+}
+
+COilPaintNew::PickUpTerms COilPaintNew::MakePickUpTerms() const
+{
+    PickUpTerms terms;
+    terms.pressure = m_loadedNib.position.pressure;
+    terms.cap = terms.pressure * 2000.0 * (1.3 - double(m_thinning));
+    return terms;
+}
+
+void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
+{
+    const double n = double(StrokeNoise(m_strokePosition * 256u, NoiseCoordinate(double(m_noiseScale) * i))) / 65535.0;
+    MixPickUp(MakePickUpTerms(), n, double(entry->extra) / 255.0 * 0.5, cell, entry, i);
+}
+
+// The row's noise comes from one column of the lattice, the half shares from a table.
+void COilPaintNew::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
+{
+    const PickUpTerms terms = MakePickUpTerms();
+    const ValueNoiseColumn column(&m_strokeSeed[0], int32_t(m_strokePosition * 256u));
+    double noise[kNibEntries];
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        noise[i] = double(column.At(int32_t(NoiseCoordinate(double(m_noiseScale) * i)))) / 65535.0;
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        Cell* entry = &m_loadedNib.entries[i];
+        MixPickUp(terms, noise[i], kHalfShares.share[entry->extra], onCanvas[i] ? &cells[i] : nullptr, entry, i);
+    }
 }
 
 // The profile P that the dab strength follows. Following segments keep the nib's; the first

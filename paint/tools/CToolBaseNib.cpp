@@ -451,30 +451,43 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
         return;
     const CPaintCellNav* cells = context.cells && context.cells->IsValid() ? context.cells : nullptr;
+    if (m_nibKernel != NibKernel::kTabled) {
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            PickUpPlace place;
+            if (!FindPickUpPlace(cells, Lerp2(from, to, float(i) / float(kNibEntries - 1)), &place)) {
+                PickUpSample(nullptr, &m_loadedNib.entries[i], i);
+                continue;
+            }
+            const Cell cell = PlainCanvasPaint(*cells, place);
+            PickUpSample(&cell, &m_loadedNib.entries[i], i);
+        }
+        return;
+    }
     // The tabled kernel takes the points' places from a table and keeps the four cells under
-    // neighbouring points; the plain one works each out afresh.
-    const bool tabled = m_nibKernel == NibKernel::kTabled;
+    // neighbouring points, then hands the whole row over.
+    Cell row[kNibEntries];
+    uint8_t onCanvas[kNibEntries];
 #if defined(__SSE2__)
     CPickUpQuad quad;
 #endif
     for (int32_t i = 0; i < kNibEntries; ++i) {
         PickUpPlace place;
-        const float along = tabled ? kPickUpSteps.along[i] : float(i) / float(kNibEntries - 1);
-        if (!FindPickUpPlace(cells, Lerp2(from, to, along), &place)) {
-            PickUpSample(nullptr, &m_loadedNib.entries[i], i);
+        onCanvas[i] = FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &place) ? 1 : 0;
+        if (!onCanvas[i])
             continue;
-        }
-        Cell cell;
 #if defined(__SSE2__)
-        if (tabled) {
-            quad.PaintAt(*cells, place, &cell);
-            PickUpSample(&cell, &m_loadedNib.entries[i], i);
-            continue;
-        }
+        quad.PaintAt(*cells, place, &row[i]);
+#else
+        row[i] = PlainCanvasPaint(*cells, place);
 #endif
-        cell = PlainCanvasPaint(*cells, place);
-        PickUpSample(&cell, &m_loadedNib.entries[i], i);
     }
+    PickUpRow(row, onCanvas);
+}
+
+void CToolBase::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
+{
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        PickUpSample(onCanvas[i] ? &cells[i] : nullptr, &m_loadedNib.entries[i], i);
 }
 
 // Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
