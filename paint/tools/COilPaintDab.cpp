@@ -126,14 +126,43 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     MixPickUp(MakePickUpTerms(), n, double(entry->extra) / 255.0 * 0.5, cell, entry, i);
 }
 
+// ValueNoise2D at x = strokePosition x 256 and y = round(noiseScale x i) for the 120 entries, as
+// shares 0..1. All lie in one column of the lattice and y grows with i, so the hashes of the two
+// lattice rows around y are worked out once for all the entries between them.
+void COilPaintNew::FillPickUpNoise(double* noise) const
+{
+    using namespace value_noise;
+    const int32_t x = int32_t(m_strokePosition * 256u);
+    const uint32_t left = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16));
+    const uint32_t right = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16) + 1);
+    const uint32_t across = Smoothstep16(uint32_t(x) & 0xFFFF);
+    uint32_t row = 0, corners[4] = {};
+    bool rowKept = false;
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const int32_t y = int32_t(NoiseCoordinate(double(m_noiseScale) * i));
+        const uint32_t j = uint32_t(y >> 16);
+        if (!rowKept || j != row) {
+            const uint32_t r0 = RowHash(j), r1 = RowHash(j + 1);
+            corners[0] = CornerValue(left, r0);
+            corners[1] = CornerValue(left, r1);
+            corners[2] = CornerValue(right, r0);
+            corners[3] = CornerValue(right, r1);
+            row = j;
+            rowKept = true;
+        }
+        const uint32_t down = Smoothstep16(uint32_t(y) & 0xFFFF);
+        const uint32_t value =
+            Blend16(Blend16(corners[0], corners[1], down), Blend16(corners[2], corners[3], down), across);
+        noise[i] = double(value) / 65535.0;
+    }
+}
+
 // The row's noise comes from one column of the lattice, the half shares from a table.
 void COilPaintNew::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
 {
     const PickUpTerms terms = MakePickUpTerms();
-    const ValueNoiseColumn column(&m_strokeSeed[0], int32_t(m_strokePosition * 256u));
     double noise[kNibEntries];
-    for (int32_t i = 0; i < kNibEntries; ++i)
-        noise[i] = double(column.At(int32_t(NoiseCoordinate(double(m_noiseScale) * i)))) / 65535.0;
+    FillPickUpNoise(noise);
     for (int32_t i = 0; i < kNibEntries; ++i) {
         Cell* entry = &m_loadedNib.entries[i];
         MixPickUp(terms, noise[i], kHalfShares.share[entry->extra], onCanvas[i] ? &cells[i] : nullptr, entry, i);

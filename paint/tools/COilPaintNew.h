@@ -60,6 +60,7 @@ private:
         double cap = 0.0;
     };
     PickUpTerms MakePickUpTerms() const;
+    void FillPickUpNoise(double* noise) const;
     // Mixes `cell` (null off the canvas) into `entry` at index i, with the pick-up's noise `noise`
     // (0..1) there and half the entry's extra byte as a share, `half`.
     void MixPickUp(const PickUpTerms& terms, double noise, double half, const Cell* cell, Cell* entry,
