@@ -112,6 +112,29 @@ constexpr HalfShares kHalfShares = MakeHalfShares();
     entry->colour = mixed;
 }
 
+// MixPickUp over a cell without coverage or wet paint to give: nothing mixes in (its coverage
+// share is 0, so is the wet paint an empty brush takes), the entry lays from its own load alone,
+// and only the entry's coverage follows the rules of what it laid.
+[[gnu::always_inline]] inline void COilPaintNew::MixBarePickUp(const PickUpTerms& terms, double n, double h, Cell* entry,
+                                                             int32_t i) const
+{
+    const double t = terms.pressure;
+    const double f = h + (1.0 - h) * n;
+    const int64_t load = int64_t(entry->wetness) * kLoadUnit;
+    const double cap = terms.cap;
+    const int32_t laid = Round(std::min(std::min(double(load) * m_nibTable[1][i], cap) * (f * t + 0.5) * f, cap));
+    const int64_t left = std::max<int64_t>(load - laid, 0);
+    entry->thickness = uint16_t(std::clamp(laid, 0, 65535));
+    entry->wetness = LoadToWetness(left);
+    const uint32_t before = Alpha(entry->colour);
+    if (laid < 1 || before == 0) {
+        if (before > 0)
+            entry->colour = WithAlpha(entry->colour, uint32_t(std::min(Round(before * 0.9), 255)));
+    } else {
+        entry->colour = WithAlpha(entry->colour, m_loading == 0.0f && left == 0 ? 0 : 255);
+    }
+}
+
 COilPaintNew::PickUpTerms COilPaintNew::MakePickUpTerms() const
 {
     PickUpTerms terms;
@@ -165,7 +188,11 @@ void COilPaintNew::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
     FillPickUpNoise(noise);
     for (int32_t i = 0; i < kNibEntries; ++i) {
         Cell* entry = &m_loadedNib.entries[i];
-        MixPickUp(terms, noise[i], kHalfShares.share[entry->extra], onCanvas[i] ? &cells[i] : nullptr, entry, i);
+        const double h = kHalfShares.share[entry->extra];
+        if (onCanvas[i] && Alpha(cells[i].colour) == 0 && (cells[i].thickness == 0 || cells[i].wetness == 0 || m_dryDab))
+            MixBarePickUp(terms, noise[i], h, entry, i);
+        else
+            MixPickUp(terms, noise[i], h, onCanvas[i] ? &cells[i] : nullptr, entry, i);
     }
 }
 

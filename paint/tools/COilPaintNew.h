@@ -65,6 +65,7 @@ private:
     // (0..1) there and half the entry's extra byte as a share, `half`.
     void MixPickUp(const PickUpTerms& terms, double noise, double half, const Cell* cell, Cell* entry,
                    int32_t i) const;
+    void MixBarePickUp(const PickUpTerms& terms, double noise, double half, Cell* entry, int32_t i) const;
 
     // The segment phase's shaping of the nib's edge profile `profile` at a cell; may set the
     // thickness of a tap's paint.
