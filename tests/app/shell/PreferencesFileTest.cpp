@@ -480,6 +480,8 @@ TEST_F(PreferencesFileTest, WithoutTheToolPanesTheirRowsAreNeitherWrittenNorAppl
     for (uint32_t tag : {0xFF003097u, 0xFF00309Au, 0xFF00309Eu})
         EXPECT_EQ(written.find(U32(tag)), std::string::npos) << std::hex << tag;
     EXPECT_EQ(Read(Chunk(0xFF003097, U32(1)) + Chunk(0xFF00309A, U32(1)) + Chunk(0xFF00309E, F32(0.5f))), kResOk);
+}
+
 // The colour picker as the preferences file sees it: a pane with a mode.
 class ModePane : public StandInPane, public IColourModePane {
 public:
