@@ -155,17 +155,17 @@ click 44 504 1.0
 xdotool mousemove 700 150
 sleep 0.5
 shot tools-clean-off
-above "$(changed tools-reset tools-clean-off 64x70+480+698)" 0.05 || fail "the clean-brush button did not come"
+above "$(changed tools-reset tools-clean-off 64x70+262+698)" 0.05 || fail "the clean-brush button did not come"
 click 512 731 0.8
 xdotool mousemove 700 150
 sleep 0.3
 shot tools-cleaned
-above "$(changed tools-clean-off tools-cleaned 48x48+488+707)" 0.005 || fail "the clean-brush button did not recolour"
+above "$(changed tools-clean-off tools-cleaned 48x48+270+707)" 0.005 || fail "the clean-brush button did not recolour"
 click 44 504 1.0
 xdotool mousemove 700 150
 sleep 0.5
 shot tools-clean-on
-above "$(changed tools-cleaned tools-clean-on 64x70+480+698)" 0.05 || fail "the clean-brush button did not slide away"
+above "$(changed tools-cleaned tools-clean-on 64x70+262+698)" 0.05 || fail "the clean-brush button did not slide away"
 
 # The strokes made the painting modified: the save prompt's "n" closes without saving.
 xdotool key alt+F4
