@@ -156,7 +156,7 @@ xdotool mousemove 700 150
 sleep 0.5
 shot tools-clean-off
 above "$(changed tools-reset tools-clean-off 64x70+262+698)" 0.05 || fail "the clean-brush button did not come"
-click 512 731 0.8
+click 294 731 0.8
 xdotool mousemove 700 150
 sleep 0.3
 shot tools-cleaned
