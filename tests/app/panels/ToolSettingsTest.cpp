@@ -95,6 +95,9 @@ TEST_F(ToolSettingsTest, AToolWithoutPropertiesHidesThePaneUntilOneWithPropertie
     Pick({{kPropertyPressure, 0}});
     EXPECT_TRUE(root->IsVisible());
     EXPECT_EQ(pane->CanRestore(), 1u);
+    // One dial: the pane reaches 8 below it.
+    EXPECT_EQ(root->GetHeight(), ControlWidget(0)->GetRect().bottom + 8);
+    EXPECT_GT(root->GetHeight(), 92);
     Pick({});
     EXPECT_FALSE(root->IsVisible());
     EXPECT_EQ(pane->CanRestore(), 0u);
