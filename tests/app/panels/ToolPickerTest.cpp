@@ -187,6 +187,9 @@ TEST_F(ToolPickerTest, ItSitsInTheBottomLeftCornerAndTucksAwayDownAndLeft)
     ASSERT_EQ(picker->SetSide(1, 0), kResOk);
     EXPECT_EQ(root->GetRect().left, -133);
     EXPECT_EQ(root->GetRect().bottom, 700 + 133);
+    ASSERT_EQ(picker->SetSide(0, 0), kResOk);
+    EXPECT_EQ(root->GetRect().left, -3);
+    EXPECT_EQ(root->GetRect().bottom, 700 + 3);
 }
 
 TEST_F(ToolPickerTest, ARefusedSizeEndsTheDragAndAFailedQueryStartsNone)
