@@ -183,8 +183,9 @@ TEST_F(ToolSettingsTest, ResetRebuildsWithTheDefaultsFromInsideTheButtonsClick)
     for (const tHeard& heard : controller.heard) {
         if (heard.message == kMsgToolReset || heard.message == kMsgToolPropertyChanged)
             sent.push_back(heard.message);
-        if (heard.message == kMsgToolPropertyChanged)
+        if (heard.message == kMsgToolPropertyChanged) {
             EXPECT_EQ(heard.a, 0u);
+        }
     }
     EXPECT_EQ(sent, (std::vector<uint32_t>{kMsgToolReset, kMsgToolPropertyChanged}));
     ASSERT_EQ(pane->GetControls().GetCount(), 3);
