@@ -283,6 +283,8 @@ TEST_F(ProgramStartTest, TheToolPanesFollowTheRealController)
     ASSERT_TRUE(prompt->IsShown());
     ASSERT_NE(prompt->GetEditWidget(), nullptr);
     EXPECT_EQ(prompt->GetEditWidget()->GetText().ToAnsi(), "37");
+    EXPECT_EQ(prompt->GetRoot()->GetLayout()->x, float(centre.x));
+    EXPECT_EQ(prompt->GetRoot()->GetLayout()->y, float(centre.y));
     ASSERT_EQ(prompt->GetEditWidget()->SetText(tCString(u"250"), 1, 0), kResOk);
     ASSERT_EQ(prompt->Hide(0, 1, CStringPrompt::kOkButton, 0), kResOk);
     EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "250%");

@@ -171,6 +171,27 @@ TEST_F(ToolPickerTest, DraggingAcrossThePreviewStepsTheSizeByTwoPixels)
     EXPECT_EQ(SentSizes()[0], 0.0f);
 }
 
+TEST_F(ToolPickerTest, TwoPixelsAreNoDragYet)
+{
+    Open();
+    DragPreview({2, -2, 2, 0});
+    EXPECT_EQ(SentSizes(), std::vector<float>{});
+}
+
+TEST_F(ToolPickerTest, ItSitsInTheBottomLeftCornerAndTucksAwayDownAndLeft)
+{
+    Open();
+    CWidget* root = picker->GetRoot();
+    EXPECT_EQ(root->GetRect().left, -3);
+    EXPECT_EQ(root->GetRect().bottom, 700 + 3);
+    ASSERT_EQ(picker->SetSide(1, 0), kResOk);
+    EXPECT_EQ(root->GetRect().left, -133);
+    EXPECT_EQ(root->GetRect().bottom, 700 + 133);
+    ASSERT_EQ(picker->SetSide(0, 0), kResOk);
+    EXPECT_EQ(root->GetRect().left, -3);
+    EXPECT_EQ(root->GetRect().bottom, 700 + 3);
+}
+
 TEST_F(ToolPickerTest, ARefusedSizeEndsTheDragAndAFailedQueryStartsNone)
 {
     Open();

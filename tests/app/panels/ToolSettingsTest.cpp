@@ -86,6 +86,8 @@ protected:
 TEST_F(ToolSettingsTest, AToolWithoutPropertiesHidesThePaneUntilOneWithPropertiesComes)
 {
     Open();
+    // Built in the middle of the window's height, before any tool came.
+    EXPECT_EQ(root->GetRect().top, 700 / 2 - 92 / 2);
     EXPECT_EQ(pane->CanRestore(), 0u);
     Pick({});
     EXPECT_FALSE(root->IsVisible());
@@ -93,6 +95,9 @@ TEST_F(ToolSettingsTest, AToolWithoutPropertiesHidesThePaneUntilOneWithPropertie
     Pick({{kPropertyPressure, 0}});
     EXPECT_TRUE(root->IsVisible());
     EXPECT_EQ(pane->CanRestore(), 1u);
+    // One dial: the pane reaches 8 below it.
+    EXPECT_EQ(root->GetHeight(), ControlWidget(0)->GetRect().bottom + 8);
+    EXPECT_GT(root->GetHeight(), 92);
     Pick({});
     EXPECT_FALSE(root->IsVisible());
     EXPECT_EQ(pane->CanRestore(), 0u);
@@ -175,9 +180,13 @@ TEST_F(ToolSettingsTest, ResetRebuildsWithTheDefaultsFromInsideTheButtonsClick)
     controller.heard.clear();
     ClickOn(ControlWidget(2));
     std::vector<uint32_t> sent;
-    for (const tHeard& heard : controller.heard)
+    for (const tHeard& heard : controller.heard) {
         if (heard.message == kMsgToolReset || heard.message == kMsgToolPropertyChanged)
             sent.push_back(heard.message);
+        if (heard.message == kMsgToolPropertyChanged) {
+            EXPECT_EQ(heard.a, 0u);
+        }
+    }
     EXPECT_EQ(sent, (std::vector<uint32_t>{kMsgToolReset, kMsgToolPropertyChanged}));
     ASSERT_EQ(pane->GetControls().GetCount(), 3);
     EXPECT_FLOAT_EQ(DialValue(0), 0.5f);
@@ -209,9 +218,28 @@ TEST_F(ToolSettingsTest, TheHandleDragStaysBetweenTheWindowTopAndTheToolPicker)
     DragHandle(40, 40);
     EXPECT_EQ(root->GetRect().bottom, 700 - pickerHeight);
     EXPECT_EQ(pane->GetSide(), 0u);
+    // In between, the pane follows the pointer.
+    const int32_t low = root->GetRect().top;
+    DragHandle(-10, 5);
+    EXPECT_EQ(root->GetRect().top, low - 50);
+    DragHandle(7, 2);
+    EXPECT_EQ(root->GetRect().top, low - 36);
+    EXPECT_EQ(pane->GetSide(), 0u);
     // A release over the handle without a move toggles the side.
     DragHandle(0, 3);
     EXPECT_EQ(pane->GetSide(), 1u);
+}
+
+TEST_F(ToolSettingsTest, OnTheTuckedSideARebuildKeepsTwelvePixelsInSight)
+{
+    Open();
+    Pick({{kPropertyPressure, 0}});
+    ASSERT_EQ(pane->SetSide(1, 0), kResOk);
+    EXPECT_EQ(root->GetRect().right, 12);
+    Pick({{kPropertyPressure, 0}, {kPropertyEdgeMode, 2}, {kPropertyReset, 3}});
+    EXPECT_EQ(root->GetRect().left, -(root->GetWidth() - 12));
+    RunFor(100);
+    EXPECT_EQ(root->GetRect().right, 12);
 }
 
 TEST_F(ToolSettingsTest, AfterAResizeTheCentreKeepsItsFractionOfTheHeight)
