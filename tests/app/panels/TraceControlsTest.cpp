@@ -71,6 +71,25 @@ TEST(TracingPreviewTest, TheScaledPlacementCentresTheImageAndMovesItByTheOffsetI
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 100}, 0, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {0, 100}, 1200, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({0, 60}, {200, 100}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 0}, {200, 100}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 0}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 100}, -5, 0.5f, {0, 0}, &placement));
+}
+
+TEST(TracingPreviewTest, AOnePixelImageTilesTheWholeMiniature)
+{
+    CImage source;
+    ASSERT_EQ(source.Create(1, 1), kResOk);
+    CImNav(&source).Fill(0xFF10A0F0u);
+    CImage target;
+    ASSERT_EQ(target.Create(6, 3), kResOk);
+    ASSERT_EQ(DrawTiledTracing(&target, &source, {0.37, 1.3, -2.2}), kResOk);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(PixelAt(&target, x, y), 0xFF10A0F0u);
+    CImage empty;
+    EXPECT_EQ(DrawTiledTracing(&target, &empty, {1.0, 0.0, 0.0}), kResBadParam);
+    EXPECT_EQ(DrawTiledTracing(&target, &source, {0.0, 0.0, 0.0}), kResBadParam);
 }
 
 TEST(TracingPreviewTest, TheTiledImageRepeatsAndWrapsBothWays)
@@ -304,6 +323,12 @@ TEST_F(TraceControlsTest, WithoutAnImageThePreviewIsEmptyAndTheDragButtonsFollow
     controls->OnMessage(kMsgTracingMode, 0, 0, 0, kMsgApply);
     EXPECT_EQ(Control(kWgtTracingDragMove)->IsEnabled(), 0u);
     EXPECT_EQ(Control(kWgtTracingDragScale)->IsEnabled(), 0u);
+    // With an image the same: a new mode redraws and sets the buttons.
+    tracing.image = &image;
+    tracing.mode = 3;
+    controls->OnMessage(kMsgTracingMode, 0, 0, 0, kMsgApply);
+    EXPECT_EQ(Shown()->IsVisible(), 1u);
+    EXPECT_EQ(Control(kWgtTracingDragMove)->IsEnabled(), 1u);
 }
 
 TEST_F(TraceControlsTest, TheScaledModesEnableTheDragButtonsAndHighlightMoveTheFirstTime)
@@ -515,9 +540,17 @@ TEST_F(TraceControlsTest, TheCursorOverThePaintingShowsTheChosenDrag)
     cursor = -1;
     PointAt(root, {5, 5});
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
     PointAt(backdrop, {100, 100});
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(backdrop), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
+    controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), 0, 0, kMsgReport);
     tracing.mode = 2;
+    controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
+    // Hidden, the pane asks for nothing.
+    tracing.mode = 3;
+    Key(27);
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
     EXPECT_EQ(cursor, -1);
 }
