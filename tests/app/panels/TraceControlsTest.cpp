@@ -54,7 +54,8 @@ TEST(TracingPreviewTest, StretchFitAndFillPlaceTheImageInTheMiniature)
     EXPECT_TRUE(FittedTracingRect(3, {120, 80}, {200, 100}).IsEmpty());
     EXPECT_TRUE(FittedTracingRect(1, {120, 80}, {0, 100}).IsEmpty());
     EXPECT_TRUE(FittedTracingRect(0, {0, 80}, {200, 100}).IsEmpty());
-    // A sliver that rounds to no width draws nothing.
+    // A one-pixel column fits as one; a sliver that rounds to no width draws nothing.
+    EXPECT_EQ(FittedTracingRect(1, {120, 60}, {1, 60}), (tCRect{60, 0, 61, 60}));
     EXPECT_TRUE(FittedTracingRect(1, {120, 60}, {1, 5000}).IsEmpty());
 }
 
