@@ -375,10 +375,12 @@ TEST_F(TraceControlsTest, ThePlacementMenuChecksTheModeAndDisablesTheResetOutsid
             CWidget* item = frame->GetChild(i);
             const uint32_t id = item->GetUserData(CKS2PopupMenu::kSlotItemId);
             CWidget* mark = item->FindWidgetById(CKS2PopupMenu::kPartCheck);
-            if (mark)
+            if (mark) {
                 EXPECT_EQ(mark->IsVisible(), id == 0xB2D05E99 + mode ? 1u : 0u) << std::hex << id;
-            if (id == 0xB2D05E9E)
+            }
+            if (id == 0xB2D05E9E) {
                 EXPECT_EQ(item->IsActive(), mode == 3 ? 1u : 0u);
+            }
         }
         popups->Clear();
         popups->GetLayer()->SetVisible(0, 0);
