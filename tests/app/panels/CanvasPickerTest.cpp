@@ -202,6 +202,14 @@ TEST_F(CanvasPickerTest, TheHandlesSlackReachesFourPixelsAboveAndBelowIt)
     picker->MoveToSideInset();
     ASSERT_EQ(PressAndMove(handle, local, {{at.x, bottom + 4}}), kResOk);
     EXPECT_EQ(picker->GetSide(), 1u);
+    // Sideways: pressed on the left edge, four pixels further is no drag and still on the handle.
+    ASSERT_EQ(picker->SetSide(0, 1), kResOk);
+    RunFor(400);
+    picker->MoveToSideInset();
+    const int32_t left = at.x - local.x;
+    ASSERT_EQ(PressAndMove(handle, {0, local.y}, {{left - 4, at.y}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    EXPECT_EQ(root->GetRect().left, 407);
 }
 
 TEST_F(CanvasPickerTest, AHandlePressThatStaysOnTheHandleTogglesTheSideAndOneReleasedElsewhereSpringsBack)

@@ -75,6 +75,10 @@ TEST(TracingPreviewTest, TheScaledPlacementCentresTheImageAndMovesItByTheOffsetI
     EXPECT_FALSE(ScaledTracingPlacement({120, 0}, {200, 100}, 1200, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 0}, 1200, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 100}, -5, 0.5f, {0, 0}, &placement));
+    // The smallest of everything still places: one cell, one pixel.
+    ASSERT_TRUE(ScaledTracingPlacement({1, 1}, {1, 1}, 1, 0.5f, {0, 0}, &placement));
+    EXPECT_DOUBLE_EQ(placement.k, 1.0);
+    EXPECT_DOUBLE_EQ(placement.left, 0.0);
 }
 
 TEST(TracingPreviewTest, AOnePixelImageTilesTheWholeMiniature)
@@ -354,6 +358,10 @@ TEST_F(TraceControlsTest, TheScaledModesEnableTheDragButtonsAndHighlightMoveTheF
     EXPECT_EQ(controls->GetDragMode(), 2u);
     EXPECT_EQ(Control(kWgtTracingDragScale)->GetHighlightState(), uint32_t(CKS2Control::kHighlightOn));
     EXPECT_EQ(Control(kWgtTracingDragMove)->GetHighlightState(), uint32_t(CKS2Control::kHighlightFollows));
+    ASSERT_EQ(ClickOn(Widget(kWgtTracingDragMove)), kResOk);
+    EXPECT_EQ(controls->GetDragMode(), 1u);
+    EXPECT_EQ(Control(kWgtTracingDragMove)->GetHighlightState(), uint32_t(CKS2Control::kHighlightOn));
+    ASSERT_EQ(ClickOn(Widget(kWgtTracingDragScale)), kResOk);
     // The chosen drag survives a hide and a show.
     Key(27);
     tracing.mode = 4;
