@@ -8,7 +8,9 @@
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/controls/CKS2Button.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/text/CTxWidget.h"
+#include "toolkit/widgets/CImWidget.h"
 
 namespace {
 
@@ -160,6 +162,54 @@ TEST_F(CanvasPickerTest, PaintOnTheCurrentLayerRedrawsTheThumbnailAndOtherLayers
     picker->OnMessage(kMsgCurrentLayerChanged, 0, 1, 0, kMsgApply);
     ASSERT_EQ(tracing.updates.size(), 3u);
     EXPECT_EQ(tracing.updates[2].wholeView, 1u);
+}
+
+TEST_F(CanvasPickerTest, TheFramesAreDrawnFromTheirImages)
+{
+    NewPainting(800, 600);
+    // The frame images leave their corners clear for the shadow; a frame left undrawn is opaque.
+    for (uint32_t id : {kWgtNavigationFrame, kWgtNavigationHandle}) {
+        CImage* image = static_cast<CImWidget*>(Widget(id))->GetImage();
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->GetWidth(), Widget(id)->GetWidth());
+        CImNav nav(image);
+        EXPECT_LT(nav.Pixels(0)[0] >> 24, 64u) << id;
+        EXPECT_EQ(nav.Pixels(image->GetHeight() / 2)[image->GetWidth() / 2] >> 24, 0xFFu) << id;
+    }
+}
+
+TEST_F(CanvasPickerTest, TheHandlesSlackReachesFourPixelsAboveAndBelowIt)
+{
+    NewPainting(800, 600);
+    CWidget* handle = picker->GetHandle();
+    const tCPoint local{handle->GetWidth() / 2, handle->GetHeight() / 2};
+    // Where the handle stands while it is held: the pane steps in by its inset.
+    picker->MoveToSideInset();
+    const tCPoint at = HandleCentre();
+    const int32_t top = at.y - local.y;
+    const int32_t bottom = top + handle->GetHeight();
+    ASSERT_EQ(PressAndMove(handle, local, {{at.x, top - 5}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 0u);
+    picker->MoveToSideInset();
+    ASSERT_EQ(PressAndMove(handle, local, {{at.x, top - 4}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    ASSERT_EQ(picker->SetSide(0, 1), kResOk);
+    RunFor(400);
+    picker->MoveToSideInset();
+    ASSERT_EQ(HandleCentre(), at);
+    ASSERT_EQ(PressAndMove(handle, local, {{at.x, bottom + 5}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 0u);
+    picker->MoveToSideInset();
+    ASSERT_EQ(PressAndMove(handle, local, {{at.x, bottom + 4}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    // Sideways: pressed on the left edge, four pixels further is no drag and still on the handle.
+    ASSERT_EQ(picker->SetSide(0, 1), kResOk);
+    RunFor(400);
+    picker->MoveToSideInset();
+    const int32_t left = at.x - local.x;
+    ASSERT_EQ(PressAndMove(handle, {0, local.y}, {{left - 4, at.y}}), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    EXPECT_EQ(root->GetRect().left, 407);
 }
 
 TEST_F(CanvasPickerTest, AHandlePressThatStaysOnTheHandleTogglesTheSideAndOneReleasedElsewhereSpringsBack)
@@ -324,6 +374,13 @@ TEST_F(CanvasPickerTest, TheMenuButtonOpensTheMenuAboveItsCentreAndItsChoicesRea
     CKS2PopupMenu* menu = popups->GetPopup(0);
     EXPECT_EQ(menu->GetResourceId(), int32_t(kMenuNavigation));
     EXPECT_EQ(popups->GetLayer()->IsVisible(), 1u);
+    // Opened up and to the right of the button's centre.
+    CWidget* button = Widget(kWgtNavigationMenu);
+    const tCRect& rect = button->GetRect();
+    tCPoint centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    button->GetParent()->LocalToRootPoint(&centre);
+    EXPECT_EQ(menu->GetFrame()->GetRect().left, centre.x);
+    EXPECT_EQ(menu->GetFrame()->GetRect().bottom, centre.y);
 
     CImage image;
     tracing.image = &image;

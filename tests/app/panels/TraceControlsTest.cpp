@@ -54,7 +54,8 @@ TEST(TracingPreviewTest, StretchFitAndFillPlaceTheImageInTheMiniature)
     EXPECT_TRUE(FittedTracingRect(3, {120, 80}, {200, 100}).IsEmpty());
     EXPECT_TRUE(FittedTracingRect(1, {120, 80}, {0, 100}).IsEmpty());
     EXPECT_TRUE(FittedTracingRect(0, {0, 80}, {200, 100}).IsEmpty());
-    // A sliver that rounds to no width draws nothing.
+    // A one-pixel column fits as one; a sliver that rounds to no width draws nothing.
+    EXPECT_EQ(FittedTracingRect(1, {120, 60}, {1, 60}), (tCRect{60, 0, 61, 60}));
     EXPECT_TRUE(FittedTracingRect(1, {120, 60}, {1, 5000}).IsEmpty());
 }
 
@@ -71,6 +72,29 @@ TEST(TracingPreviewTest, TheScaledPlacementCentresTheImageAndMovesItByTheOffsetI
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 100}, 0, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {0, 100}, 1200, 0.5f, {0, 0}, &placement));
     EXPECT_FALSE(ScaledTracingPlacement({0, 60}, {200, 100}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 0}, {200, 100}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 0}, 1200, 0.5f, {0, 0}, &placement));
+    EXPECT_FALSE(ScaledTracingPlacement({120, 60}, {200, 100}, -5, 0.5f, {0, 0}, &placement));
+    // The smallest of everything still places: one cell, one pixel.
+    ASSERT_TRUE(ScaledTracingPlacement({1, 1}, {1, 1}, 1, 0.5f, {0, 0}, &placement));
+    EXPECT_DOUBLE_EQ(placement.k, 1.0);
+    EXPECT_DOUBLE_EQ(placement.left, 0.0);
+}
+
+TEST(TracingPreviewTest, AOnePixelImageTilesTheWholeMiniature)
+{
+    CImage source;
+    ASSERT_EQ(source.Create(1, 1), kResOk);
+    CImNav(&source).Fill(0xFF10A0F0u);
+    CImage target;
+    ASSERT_EQ(target.Create(6, 3), kResOk);
+    ASSERT_EQ(DrawTiledTracing(&target, &source, {0.37, 1.3, -2.2}), kResOk);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(PixelAt(&target, x, y), 0xFF10A0F0u);
+    CImage empty;
+    EXPECT_EQ(DrawTiledTracing(&target, &empty, {1.0, 0.0, 0.0}), kResBadParam);
+    EXPECT_EQ(DrawTiledTracing(&target, &source, {0.0, 0.0, 0.0}), kResBadParam);
 }
 
 TEST(TracingPreviewTest, TheTiledImageRepeatsAndWrapsBothWays)
@@ -304,6 +328,12 @@ TEST_F(TraceControlsTest, WithoutAnImageThePreviewIsEmptyAndTheDragButtonsFollow
     controls->OnMessage(kMsgTracingMode, 0, 0, 0, kMsgApply);
     EXPECT_EQ(Control(kWgtTracingDragMove)->IsEnabled(), 0u);
     EXPECT_EQ(Control(kWgtTracingDragScale)->IsEnabled(), 0u);
+    // With an image the same: a new mode redraws and sets the buttons.
+    tracing.image = &image;
+    tracing.mode = 3;
+    controls->OnMessage(kMsgTracingMode, 0, 0, 0, kMsgApply);
+    EXPECT_EQ(Shown()->IsVisible(), 1u);
+    EXPECT_EQ(Control(kWgtTracingDragMove)->IsEnabled(), 1u);
 }
 
 TEST_F(TraceControlsTest, TheScaledModesEnableTheDragButtonsAndHighlightMoveTheFirstTime)
@@ -328,6 +358,10 @@ TEST_F(TraceControlsTest, TheScaledModesEnableTheDragButtonsAndHighlightMoveTheF
     EXPECT_EQ(controls->GetDragMode(), 2u);
     EXPECT_EQ(Control(kWgtTracingDragScale)->GetHighlightState(), uint32_t(CKS2Control::kHighlightOn));
     EXPECT_EQ(Control(kWgtTracingDragMove)->GetHighlightState(), uint32_t(CKS2Control::kHighlightFollows));
+    ASSERT_EQ(ClickOn(Widget(kWgtTracingDragMove)), kResOk);
+    EXPECT_EQ(controls->GetDragMode(), 1u);
+    EXPECT_EQ(Control(kWgtTracingDragMove)->GetHighlightState(), uint32_t(CKS2Control::kHighlightOn));
+    ASSERT_EQ(ClickOn(Widget(kWgtTracingDragScale)), kResOk);
     // The chosen drag survives a hide and a show.
     Key(27);
     tracing.mode = 4;
@@ -349,10 +383,12 @@ TEST_F(TraceControlsTest, ThePlacementMenuChecksTheModeAndDisablesTheResetOutsid
             CWidget* item = frame->GetChild(i);
             const uint32_t id = item->GetUserData(CKS2PopupMenu::kSlotItemId);
             CWidget* mark = item->FindWidgetById(CKS2PopupMenu::kPartCheck);
-            if (mark)
+            if (mark) {
                 EXPECT_EQ(mark->IsVisible(), id == 0xB2D05E99 + mode ? 1u : 0u) << std::hex << id;
-            if (id == 0xB2D05E9E)
+            }
+            if (id == 0xB2D05E9E) {
                 EXPECT_EQ(item->IsActive(), mode == 3 ? 1u : 0u);
+            }
         }
         popups->Clear();
         popups->GetLayer()->SetVisible(0, 0);
@@ -515,9 +551,17 @@ TEST_F(TraceControlsTest, TheCursorOverThePaintingShowsTheChosenDrag)
     cursor = -1;
     PointAt(root, {5, 5});
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
     PointAt(backdrop, {100, 100});
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(backdrop), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
+    controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), 0, 0, kMsgReport);
     tracing.mode = 2;
+    controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
+    EXPECT_EQ(cursor, -1);
+    // Hidden, the pane asks for nothing.
+    tracing.mode = 3;
+    Key(27);
     controls->OnMessage(kMsgCursorQuery, ToMsgArg(root), ToMsgArg(&cursor), 0, kMsgReport);
     EXPECT_EQ(cursor, -1);
 }
