@@ -307,14 +307,14 @@ tResult CColPick::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg 
             return kResHandled;
         }
         return kResOk;
-    case kMsgControlClicked: {
-        const auto* control = FromMsgArg<CKS2Control>(a);
-        if (control && control->GetControlId() == int32_t(kNotice)) {
-            uint32_t off = 0;
-            return SendToBackbone(kMsgTraceColourPick, ToMsgArg(this), ToMsgArg(&off), 0);
+    case kMsgControlClicked:
+        for (int32_t i = 0; i < m_controls.GetCount(); ++i) {
+            if (a == ToMsgArg(m_controls[i]) && m_controls[i]->GetControlId() == int32_t(kNotice)) {
+                uint32_t off = 0;
+                return SendToBackbone(kMsgTraceColourPick, ToMsgArg(this), ToMsgArg(&off), 0);
+            }
         }
         return kResOk;
-    }
     case kMsgPopupChoice:
         return a ? AnswerPopup(a, b) : kResOk;
     case kMsgFloatingColour:

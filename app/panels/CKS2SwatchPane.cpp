@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int32_t kHandleSlack = 4;
-
 bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
 
 void ReportSwatchFailure()

@@ -217,6 +217,17 @@ TEST_F(FloatingColourTest, ADropOnTheDropTargetClosesThePaneAtOnce)
     EXPECT_EQ(Sent().back(), 0xFF334455u);
     EXPECT_EQ(pane->IsShown(), 0u);
     EXPECT_EQ(pane->GetTransition(), nullptr);
+    // The owner, the drop target's centre in root coordinates and the colour are handed off.
+    ASSERT_EQ(host->handOffs.size(), 1u);
+    EXPECT_EQ(host->handOffs[0].owner, &owner);
+    tCPoint centre{15, 15};
+    drop->LocalToRootPoint(&centre);
+    EXPECT_EQ(host->handOffs[0].point, centre);
+    EXPECT_EQ(host->handOffs[0].colour, 0xFF334455u);
+    // A release elsewhere after a drag hands nothing off.
+    ShowWith(0xFF334455);
+    ASSERT_EQ(Track(at, {ScreenOf(spectrum, {150, 40})}), kResOk);
+    EXPECT_EQ(host->handOffs.size(), 1u);
 }
 
 TEST_F(FloatingColourTest, WithoutAnOwnerNothingIsSent)
