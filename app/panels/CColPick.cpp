@@ -4,6 +4,7 @@
 
 #include "app/panels/ColourNotice.h"
 #include "app/panels/ColourWheel.h"
+#include "app/panels/PresentWhenActive.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2Checkbox.h"
@@ -186,7 +187,7 @@ tResult CColPick::PlaceMarkers()
     const tCPoint at = WheelMarkerPlace(m_model, m_wheel->GetWidth(), markerSize);
     TK_TRY(m_wheelMarker->SetPosition(at.x, at.y, 0));
     TK_TRY(m_stripMarker->SetYPosition(StripMarkerY(m_model, m_strip->GetHeight(), m_stripMarker->GetHeight()), 0));
-    return m_wheel->PresentDirtyRects();
+    return PresentWhenActive(m_wheel);
 }
 
 void CColPick::ApplyTracingState(uint32_t value, uint32_t present)
@@ -205,7 +206,7 @@ void CColPick::ApplyTracingState(uint32_t value, uint32_t present)
     m_notice->SetVisible(!shown, 0);
     mark->SetVisible(!shown, 0);
     if (present)
-        m_root->PresentDirtyRects();
+        PresentWhenActive(m_root);
 }
 
 tResult CColPick::OnSideChanging(uint32_t side)
