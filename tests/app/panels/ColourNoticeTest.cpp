@@ -77,6 +77,25 @@ TEST(ColourNoticeTest, TheDistanceFromTheCentreRunsDownTheText)
     EXPECT_EQ(MaskAt(&mask, 79, 79), 255);
 }
 
+TEST(ColourNoticeTest, DarknessIsTheMeanOfTheThreeChannels)
+{
+    CImage8 mask(130, 130);
+    CImage flat(100, 40);
+    {
+        CImNav view(&flat);
+        view.Fill(0xFF00FF00);
+    }
+    ASSERT_EQ(WarpNoticeText(&mask, &flat, {100, 80, 0.5f}), kResOk);
+    // 255 - (0 + 255 + 0) / 3.
+    EXPECT_EQ(MaskAt(&mask, 74, 74), 170);
+    {
+        CImNav view(&flat);
+        view.Fill(0xFF3000C0);
+    }
+    ASSERT_EQ(WarpNoticeText(&mask, &flat, {100, 80, 0.5f}), kResOk);
+    EXPECT_EQ(MaskAt(&mask, 74, 74), 255 - (0x30 + 0xC0) / 3);
+}
+
 TEST(ColourNoticeTest, SamplesAtTheFlatImagesEdgesStayInside)
 {
     // A span so wide that u reaches the flat image's width, on a 1 x 1 flat image.
