@@ -99,10 +99,14 @@ IColourModePane* ColourModePane(const CHMRBackdrop& backdrop)
 }
 
 // A pane's side from the file: side 1 at once when the value is non-zero and the pane exists.
+// A move without a slide reaches its side at once, so the pane hears that it did (the colour
+// picker then shows its corner swatch in place of the wheel).
 void ApplySide(const CHMRBackdrop& backdrop, uint32_t rootId, int32_t value)
 {
-    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && value != 0)
-        (void)pane->SetSide(1, 0);
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    if (!pane || value == 0 || pane->SetSide(1, 0) != kResOk)
+        return;
+    (void)pane->OnSideReached();
 }
 
 // A pane's top edge from the share of the backdrop's height the file keeps.
