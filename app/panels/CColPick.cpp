@@ -4,6 +4,7 @@
 
 #include "app/panels/ColourNotice.h"
 #include "app/panels/ColourWheel.h"
+#include "app/panels/PresentWhenActive.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2Checkbox.h"
@@ -186,7 +187,7 @@ tResult CColPick::PlaceMarkers()
     const tCPoint at = WheelMarkerPlace(m_model, m_wheel->GetWidth(), markerSize);
     TK_TRY(m_wheelMarker->SetPosition(at.x, at.y, 0));
     TK_TRY(m_stripMarker->SetYPosition(StripMarkerY(m_model, m_strip->GetHeight(), m_stripMarker->GetHeight()), 0));
-    return m_wheel->PresentDirtyRects();
+    return PresentWhenActive(m_wheel);
 }
 
 void CColPick::ApplyTracingState(uint32_t value, uint32_t present)
@@ -205,7 +206,7 @@ void CColPick::ApplyTracingState(uint32_t value, uint32_t present)
     m_notice->SetVisible(!shown, 0);
     mark->SetVisible(!shown, 0);
     if (present)
-        m_root->PresentDirtyRects();
+        PresentWhenActive(m_root);
 }
 
 tResult CColPick::OnSideChanging(uint32_t side)
@@ -307,14 +308,14 @@ tResult CColPick::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg 
             return kResHandled;
         }
         return kResOk;
-    case kMsgControlClicked: {
-        const auto* control = FromMsgArg<CKS2Control>(a);
-        if (control && control->GetControlId() == int32_t(kNotice)) {
-            uint32_t off = 0;
-            return SendToBackbone(kMsgTraceColourPick, ToMsgArg(this), ToMsgArg(&off), 0);
+    case kMsgControlClicked:
+        for (int32_t i = 0; i < m_controls.GetCount(); ++i) {
+            if (a == ToMsgArg(m_controls[i]) && m_controls[i]->GetControlId() == int32_t(kNotice)) {
+                uint32_t off = 0;
+                return SendToBackbone(kMsgTraceColourPick, ToMsgArg(this), ToMsgArg(&off), 0);
+            }
         }
         return kResOk;
-    }
     case kMsgPopupChoice:
         return a ? AnswerPopup(a, b) : kResOk;
     case kMsgFloatingColour:

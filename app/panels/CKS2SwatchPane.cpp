@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/panels/PresentWhenActive.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/CHMRBackbone.h"
@@ -21,8 +22,6 @@
 #include "toolkit/widgets/WidgetFactory.h"
 
 namespace {
-
-constexpr int32_t kHandleSlack = 4;
 
 bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
 
@@ -180,7 +179,7 @@ tResult CKS2SwatchPane::RebuildSwatches(uint32_t present)
     TK_TRY(LayoutSwatches());
     TK_TRY(RenderBackground());
     if (present)
-        TK_TRY(m_root->PresentDirtyRects());
+        TK_TRY(PresentWhenActive(m_root));
     return kResOk;
 }
 
@@ -213,8 +212,8 @@ tResult CKS2SwatchPane::ClearSwatches(uint32_t present, uint32_t addDefaults)
         TK_TRY(LayoutSwatches());
         TK_TRY(RenderBackground());
     }
-    if (present && m_root)
-        TK_TRY(m_root->PresentDirtyRects());
+    if (present)
+        TK_TRY(PresentWhenActive(m_root));
     return kResOk;
 }
 

@@ -115,10 +115,15 @@ IColourModePane* ColourModePane(const CHMRBackdrop& backdrop)
     return dynamic_cast<IColourModePane*>(backdrop.FindPane(kPaneColourPicker));
 }
 
+// A pane's side from the file: side 1 at once when the value is non-zero and the pane exists.
+// A move without a slide reaches its side at once, so the pane hears that it did (the colour
+// picker then shows its corner swatch in place of the wheel).
 void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
 {
-    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && side != 0)
-        (void)pane->SetSide(1, 0);
+    CKS2Pane* pane = backdrop.FindPane(rootId);
+    if (!pane || side == 0 || pane->SetSide(1, 0) != kResOk)
+        return;
+    (void)pane->OnSideReached();
 }
 
 // A stored place puts the pane's root there, kept wholly inside the backdrop: a horizontal

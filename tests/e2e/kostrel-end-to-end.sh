@@ -68,7 +68,8 @@ xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1 && fail "the s
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 0.5
 
-xdotool mousemove 900 650
+# The pointer rests below the painting's middle, clear of the panes in the corners and at the edges.
+xdotool mousemove 700 740
 sleep 0.3
 shot kostrel-blank
 xdotool mousemove 200 400
@@ -80,7 +81,7 @@ for x in $(seq 200 20 700); do
     sleep 0.02
 done
 xdotool mouseup 1
-xdotool mousemove 900 650
+xdotool mousemove 700 740
 sleep 0.5
 shot kostrel-stroke
 along=$(changed kostrel-before-stroke kostrel-stroke 500x30+200+385)
@@ -149,7 +150,7 @@ pid=
 [ -s "$work/painting.ptg" ] || fail "painting.ptg was not written"
 grep -q -- "--save" "$work/zenity.log" || fail "the save dialog was not asked: $(cat "$work/zenity.log")"
 
-xdotool mousemove 900 650
+xdotool mousemove 700 740
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
 sleep 2.5
 shot kostrel-reopened

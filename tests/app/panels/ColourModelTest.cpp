@@ -39,6 +39,8 @@ TEST(ColourModelTest, PrimariesAndYellowHaveTheirHues)
     EXPECT_NEAR(CColourModel::RgbToHls(0xFF0000FF).hue, 2.0f / 3.0f, 1e-6f);
     // Red and green tie for the largest: red's branch gives (g - b) / d / 6.
     EXPECT_NEAR(CColourModel::RgbToHls(0xFFFFFF00).hue, 1.0f / 6.0f, 1e-6f);
+    // Green largest, blue above red: ((b - r) / d + 2) / 6.
+    EXPECT_NEAR(CColourModel::RgbToHls(0xFF20C040).hue, (32.0f / 160.0f + 2.0f) / 6.0f, 1e-6f);
     // Magenta: red's branch is negative and wraps.
     EXPECT_NEAR(CColourModel::RgbToHls(0xFFFF00FF).hue, 5.0f / 6.0f, 1e-6f);
     // Lightness below one half divides by M + m.

@@ -59,6 +59,43 @@ TEST(ColourNoticeTest, TheTextIsBentAlongTheArcAndNothingElseIsDrawn)
     EXPECT_GT(lit, 200);
 }
 
+TEST(ColourNoticeTest, TheDistanceFromTheCentreRunsDownTheText)
+{
+    // White above row 20 of 40, black below: the outer edge of the arc is the text's top.
+    CImage8 mask(130, 130);
+    CImage flat(100, 40);
+    {
+        CImNav view(&flat);
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 0; x < 100; ++x)
+                view.Pixels(y)[x] = y < 20 ? 0xFFFFFFFF : 0xFF000000;
+    }
+    ASSERT_EQ(WarpNoticeText(&mask, &flat, {100, 80, 0.5f}), kResOk);
+    // (74, 74): r = 65 sqrt 2 = 91.9, v = 40 (1 - 11.9 / 20) = 16.2, in the white rows.
+    EXPECT_EQ(MaskAt(&mask, 74, 74), 0);
+    // (79, 79): r = 84.9, v = 30.2, in the black rows.
+    EXPECT_EQ(MaskAt(&mask, 79, 79), 255);
+}
+
+TEST(ColourNoticeTest, DarknessIsTheMeanOfTheThreeChannels)
+{
+    CImage8 mask(130, 130);
+    CImage flat(100, 40);
+    {
+        CImNav view(&flat);
+        view.Fill(0xFF00FF00);
+    }
+    ASSERT_EQ(WarpNoticeText(&mask, &flat, {100, 80, 0.5f}), kResOk);
+    // 255 - (0 + 255 + 0) / 3.
+    EXPECT_EQ(MaskAt(&mask, 74, 74), 170);
+    {
+        CImNav view(&flat);
+        view.Fill(0xFF3000C0);
+    }
+    ASSERT_EQ(WarpNoticeText(&mask, &flat, {100, 80, 0.5f}), kResOk);
+    EXPECT_EQ(MaskAt(&mask, 74, 74), 255 - (0x30 + 0xC0) / 3);
+}
+
 TEST(ColourNoticeTest, SamplesAtTheFlatImagesEdgesStayInside)
 {
     // A span so wide that u reaches the flat image's width, on a 1 x 1 flat image.

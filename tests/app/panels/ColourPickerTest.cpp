@@ -9,6 +9,7 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CMaskWidget.h"
 
 namespace {
 
@@ -192,6 +193,20 @@ TEST_F(ColourPickerTest, TheTracingStateNeedsATracingImage)
     // The notice's text is a mask widget inside it.
     ASSERT_EQ(notice->GetChildCount(), 1);
     EXPECT_EQ(notice->GetChild(0)->IsActive(), 0u);
+    {
+        auto* text = dynamic_cast<CMaskWidget*>(notice->GetChild(0));
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->GetOpacity(), 200u);
+        CImNav8 view(text->GetImage());
+        int dark = 0, clear = 0;
+        for (int32_t y = 0; y < view.GetHeight(); ++y)
+            for (int32_t x = 0; x < view.GetWidth(); ++x)
+                (view.Bytes(y)[x] > 128 ? dark : clear) += 1;
+        // Strokes of text along an arc: a small share of the square.
+        EXPECT_GT(dark, 100);
+        EXPECT_GT(clear, 10 * dark);
+        EXPECT_EQ(view.Bytes(0)[0], 0);
+    }
     EXPECT_EQ(Send(kMsgRemoveTracingImage, 0, 0), kResOk);
     EXPECT_EQ(notice->IsVisible(), 0u);
     EXPECT_EQ(wheel->IsVisible(), 1u);
@@ -213,7 +228,19 @@ TEST_F(ColourPickerTest, SidesShowTheWheelOrTheCornerSwatch)
     EXPECT_EQ(picker->OnSideReached(), kResOk);
     EXPECT_EQ(corner->IsVisible(), 1u);
     EXPECT_EQ(wheel->IsVisible(), 0u);
+    // Side 1 leaves the pane's right and bottom edges 133 pixels beyond the backdrop's.
+    EXPECT_EQ(root->GetRect().right, backdrop->GetWidth() + 133);
+    EXPECT_EQ(root->GetRect().bottom, backdrop->GetHeight() + 133);
+    // Leaving the tracing state on side 1 shows the corner swatch, not the wheel.
+    picker->ApplyTracingState(0, 0);
+    EXPECT_EQ(corner->IsVisible(), 1u);
+    EXPECT_EQ(wheel->IsVisible(), 0u);
+    EXPECT_EQ(strip->IsVisible(), 1u);
     ASSERT_EQ(picker->SetSide(0, 0), kResOk);
+    EXPECT_EQ(corner->IsVisible(), 0u);
+    EXPECT_EQ(wheel->IsVisible(), 1u);
+    EXPECT_EQ(root->GetRect().right, backdrop->GetWidth() + 3);
+    picker->ApplyTracingState(0, 0);
     EXPECT_EQ(corner->IsVisible(), 0u);
     EXPECT_EQ(wheel->IsVisible(), 1u);
 }
@@ -225,6 +252,8 @@ TEST_F(ColourPickerTest, TheShineCheckboxAsksTheControllerAndFollowsItsAnswer)
     EXPECT_EQ(ClickOn(box), kResOk);
     ASSERT_EQ(colours.shines.size(), 1u);
     EXPECT_EQ(colours.shines[0], 1.0f);
+    EXPECT_EQ(colours.heard.back().a, ToMsgArg(picker));
+    EXPECT_EQ(colours.heard.back().c, 0u);
     EXPECT_EQ(picker->GetShineCheckbox()->IsChecked(), 0u);
     float shine = 1.0f;
     EXPECT_EQ(Send(kMsgColourChannel, 0, ToMsgArg(&shine)), kResOk);

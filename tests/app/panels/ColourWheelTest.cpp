@@ -71,6 +71,9 @@ TEST_F(ColourWheelTest, AlphaComesFromTheMaskAndFarPixelsKeepTheirContent)
     // Beyond radius W: r^2 = 2 x 129^2 > 130^2.
     EXPECT_EQ(PixelAt(&wheel, 0, 0), 0x11223344u);
     EXPECT_EQ(PixelAt(&wheel, 37, 37), 0x11223344u);
+    // (9, 79) lies exactly at radius 130: 120^2 + 50^2 = 130^2, still painted.
+    EXPECT_NE(PixelAt(&wheel, 9, 79), 0x11223344u);
+    EXPECT_EQ(PixelAt(&wheel, 8, 79), 0x11223344u);
     // (38, 38) has r^2 = 16562, within the wheel.
     EXPECT_NE(PixelAt(&wheel, 38, 38), 0x11223344u);
 }

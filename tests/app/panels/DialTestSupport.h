@@ -16,6 +16,11 @@ public:
     void UpdatePaneCursor(CWidget*) override {}
     CStringPrompt* GetTextPrompt() override { return prompt; }
     CKS2PopupManager* GetPopupManager() const override { return popups; }
+    tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t, uint32_t colour) override
+    {
+        handOffs.push_back({owner, point, colour});
+        return kResOk;
+    }
     // Whether something waits to be presented.
     bool HasDirtyArea() { return !GetDirtyRegion().IsEmpty(); }
     int32_t FindMenuTitleAt(tCPoint point) override { return titleAt ? titleAt(point) : -1; }
@@ -32,6 +37,12 @@ public:
 
     CStringPrompt* prompt = nullptr;
     CKS2PopupManager* popups = nullptr;
+    struct tHandOff {
+        tCCmdTarget* owner;
+        tCPoint point;
+        uint32_t colour;
+    };
+    std::vector<tHandOff> handOffs;
     std::function<int32_t(tCPoint)> titleAt;
     std::vector<tCPoint> shownAt;
 };

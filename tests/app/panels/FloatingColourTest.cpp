@@ -174,7 +174,9 @@ TEST_F(FloatingColourTest, TheComparisonLightsTheHalfUnderThePointer)
     ASSERT_EQ(Track(ScreenOf(spectrum, {30, 30}), {}), kResOk);
     PointAt(comparison, {comparison->GetWidth() - 30, 45});
     RunFor(60);
-    EXPECT_GT(GlowOpacity(1), 20.0f);
+    // One step of 1 every 2 ms.
+    EXPECT_GE(GlowOpacity(1), 25.0f);
+    EXPECT_LE(GlowOpacity(1), 31.0f);
     EXPECT_EQ(GlowOpacity(2), 0.0f);
     RunFor(200);
     EXPECT_EQ(GlowOpacity(1), 80.0f);
@@ -196,6 +198,36 @@ TEST_F(FloatingColourTest, ChoicesFromTheHandOffReachTheOwner)
     ASSERT_EQ(owner.heard.size(), 1u);
     EXPECT_EQ(owner.heard[0].b, 0xFF0A0B0Cu);
     EXPECT_EQ(pane->GetCurrentColour(), 0xFF0A0B0Cu);
+}
+
+TEST_F(FloatingColourTest, ADropOnTheDropTargetClosesThePaneAtOnce)
+{
+    Open();
+    auto* drop = new CWidget;
+    drop->SetId(CKS2FloatingColour::kDropTarget);
+    drop->SetSize(30, 30, 0);
+    drop->SetPosition(190, 105, 0);
+    drop->SetOpaqueThreshold(1);
+    drop->SetVisible(1, 0);
+    ASSERT_EQ(root->AddChild(drop, 0), kResOk);
+    ShowWith(0xFF334455);
+    const tCPoint at = ScreenOf(spectrum, {20, 10});
+    ASSERT_EQ(Track(at, {ScreenOf(spectrum, {150, 40}), ScreenOf(drop, {15, 15})}), kResOk);
+    // Over the drop target the start colour goes out; the pane closes without a transition.
+    EXPECT_EQ(Sent().back(), 0xFF334455u);
+    EXPECT_EQ(pane->IsShown(), 0u);
+    EXPECT_EQ(pane->GetTransition(), nullptr);
+    // The owner, the drop target's centre in root coordinates and the colour are handed off.
+    ASSERT_EQ(host->handOffs.size(), 1u);
+    EXPECT_EQ(host->handOffs[0].owner, &owner);
+    tCPoint centre{15, 15};
+    drop->LocalToRootPoint(&centre);
+    EXPECT_EQ(host->handOffs[0].point, centre);
+    EXPECT_EQ(host->handOffs[0].colour, 0xFF334455u);
+    // A release elsewhere after a drag hands nothing off.
+    ShowWith(0xFF334455);
+    ASSERT_EQ(Track(at, {ScreenOf(spectrum, {150, 40})}), kResOk);
+    EXPECT_EQ(host->handOffs.size(), 1u);
 }
 
 TEST_F(FloatingColourTest, WithoutAnOwnerNothingIsSent)

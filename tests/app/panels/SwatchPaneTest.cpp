@@ -7,6 +7,7 @@
 #include "app/panels/ColourTestSupport.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
@@ -117,6 +118,48 @@ TEST_F(SwatchPaneTest, ColumnsHoldFiveRowsAtLeastAndTheFirstPlaceStaysFree)
     EXPECT_EQ(root->GetRect().bottom, 110);
 }
 
+TEST_F(SwatchPaneTest, TallerBackdropsMakeLongerColumns)
+{
+    // (195 - 14) / 29 = 6 rows.
+    Open(195);
+    colours.list.assign(12, 0xFF336699);
+    ASSERT_EQ(pane->RebuildSwatches(0), kResOk);
+    const std::vector<int32_t> xs = Columns();
+    EXPECT_EQ(std::count(xs.begin(), xs.end(), 22), 5);
+    EXPECT_EQ(std::count(xs.begin(), xs.end(), 22 + 29), 6);
+    EXPECT_EQ(std::count(xs.begin(), xs.end(), 22 + 58), 2);
+    EXPECT_EQ(root->GetHeight(), 7 + 6 * 29);
+}
+
+TEST_F(SwatchPaneTest, TheBackgroundIsTheCapAndTheBaseWithTheirEdgesRepeated)
+{
+    Open();
+    colours.list.assign(12, 0xFF336699);
+    ASSERT_EQ(pane->RebuildSwatches(0), kResOk);
+    auto* picture = dynamic_cast<CImWidget*>(root);
+    ASSERT_EQ(picture->DecompressImage(), kResOk);
+    CImage* cap = GetPooledImage(kImgSwatchesCap, nullptr, nullptr);
+    CImage* base = GetPooledImage(kImgSwatchesBase, nullptr, nullptr);
+    ASSERT_TRUE(cap && base);
+    CImNav view(picture->GetImage());
+    CImNav top(cap);
+    CImNav bottom(base);
+    const int32_t w = view.GetWidth(), h = view.GetHeight();
+    const int32_t capW = top.GetWidth(), capH = top.GetHeight(), baseH = bottom.GetHeight();
+    ASSERT_GT(w, capW);
+    ASSERT_GT(h, capH + baseH);
+    for (tCPoint p : {tCPoint{0, 0}, tCPoint{5, 10}, tCPoint{capW - 1, capH - 1}})
+        EXPECT_EQ(view.Pixels(p.y)[p.x], top.Pixels(p.y)[p.x]) << p.x << "," << p.y;
+    for (tCPoint p : {tCPoint{0, 0}, tCPoint{3, baseH - 1}, tCPoint{capW - 1, 4}})
+        EXPECT_EQ(view.Pixels(h - baseH + p.y)[p.x], bottom.Pixels(p.y)[p.x]) << p.x << "," << p.y;
+    for (int32_t y : {capH, h / 2, h - baseH - 1})
+        for (int32_t x : {0, 2, capW - 1})
+            EXPECT_EQ(view.Pixels(y)[x], top.Pixels(capH - 1)[x]) << x << "," << y;
+    for (int32_t y : {0, 1, capH, h / 2, h - 1})
+        for (int32_t x : {capW, w - 1})
+            EXPECT_EQ(view.Pixels(y)[x], view.Pixels(y)[capW - 1]) << x << "," << y;
+}
+
 TEST_F(SwatchPaneTest, ARemovalPresentsAtOnceAndALoadDoesNot)
 {
     Open();
@@ -189,6 +232,9 @@ TEST_F(SwatchPaneTest, TheHandleSlidesOrDragsThePane)
     EXPECT_EQ(pane->GetSide(), 0u);
     ASSERT_EQ(PressAndMove(handle, {5, 20}, {{from.x, from.y - 30 - 900}}), kResOk);
     EXPECT_EQ(root->GetRect().top, 0);
+    const tCPoint now = ScreenOf(handle, {5, 20});
+    ASSERT_EQ(PressAndMove(handle, {5, 20}, {{now.x, now.y + 900}}), kResOk);
+    EXPECT_EQ(root->GetRect().bottom, 600);
 }
 
 TEST_F(SwatchPaneTest, PopupChoicesAreTakenOnlyWithAnItem)

@@ -487,6 +487,12 @@ class ModePane : public StandInPane, public IColourModePane {
 public:
     ModePane() : StandInPane(kPaneColourPicker) {}
     int32_t GetMode() const override { return mode; }
+    tResult OnSideReached() override
+    {
+        ++reached;
+        return kResOk;
+    }
+    int reached = 0;
     tResult SetMode(int32_t value) override
     {
         modes.push_back(value);
@@ -552,6 +558,7 @@ TEST_F(ColourPanePreferencesTest, ModeSidesAndTheSwatchesTopComeBack)
     EXPECT_EQ(Backdrop()->ReadPreferences(), kResOk);
     EXPECT_EQ(colourPanes.picker->modes, std::vector<int32_t>{4});
     EXPECT_EQ(colourPanes.picker->GetSide(), 1u);
+    EXPECT_EQ(colourPanes.picker->reached, 1);
     EXPECT_EQ(colourPanes.swatches->GetSide(), 1u);
     EXPECT_EQ(SwatchRoot()->GetRect().top, 77);
 }
