@@ -2,6 +2,7 @@
 
 #include "app/shell/ShellResources.h"
 #include "toolkit/core/CTextList.h"
+#include "app/panels/CPresetGrid.h"
 #include "toolkit/core/ResourceUse.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/CTxWidget.h"
@@ -198,6 +199,10 @@ inline constexpr uint32_t kStrTracingOpacity = 100753;
 inline constexpr uint32_t kMenuTracingPlacement = 100321;
 
 inline constexpr tResourceUse kPanelResources[] = {
+    // The preset grid's page and save buttons with their labels, and a preset's cell.
+    {CImWidget::kType, CPresetGrid::kPreviousButton, 3},
+    {kStringTableText, CPresetGrid::kPreviousButton, 3},
+    {kWidgetTypePlain, CPresetGrid::kCellLayout},
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
     {kStringTableText, kStrPropertyPressure},
