@@ -3,6 +3,7 @@
 
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/core/LineGeometry.h"
@@ -81,7 +82,7 @@ int32_t EdgeWeight(const RowSpan& span, int32_t x)
     const float left = float(x), centre = left + 0.5f;
     const float fromLeft = span.softLeft ? Clamp01(left + 1.0f - span.left) : (centre >= span.left ? 1.0f : 0.0f);
     const float toRight = span.softRight ? Clamp01(span.right - left) : (centre < span.right ? 1.0f : 0.0f);
-    return std::clamp(int32_t(std::nearbyint((fromLeft + toRight - 1.0f) * 256.0f)), 0, 256);
+    return std::clamp(RoundEvenToInt32((fromLeft + toRight - 1.0f) * 256.0f), 0, 256);
 }
 
 // The lowest and highest cell a coordinate range touches, widened by one, for box building; a
