@@ -54,7 +54,7 @@ class CStrokeReplay : public ICanvasHost, public IShellServices {
 public:
     // With no tool given, the tool of options.toolId.
     explicit CStrokeReplay(const ReplayOptions& options, std::unique_ptr<CToolBase> tool = nullptr);
-    ~CStrokeReplay();
+    virtual ~CStrokeReplay();
     CStrokeReplay(const CStrokeReplay&) = delete;
     CStrokeReplay& operator=(const CStrokeReplay&) = delete;
 

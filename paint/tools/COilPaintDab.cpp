@@ -41,8 +41,8 @@ constexpr HalfShares kHalfShares = MakeHalfShares();
 
 }  // namespace
 
-[[gnu::always_inline]] inline void COilPaintNew::MixPickUp(const PickUpTerms& terms, double n, double h, const Cell* cell, Cell* entry,
-                                    int32_t i) const
+[[gnu::always_inline]] inline void COilPaintNew::MixPickUp(const PickUpTerms& terms, double n, double h,
+                                                         const Cell* cell, Cell* entry, int32_t i) const
 {
     const double t = terms.pressure;
     const double f = h + (1.0 - h) * n;
@@ -115,8 +115,8 @@ constexpr HalfShares kHalfShares = MakeHalfShares();
 // MixPickUp over a cell without coverage or wet paint to give: nothing mixes in (its coverage
 // share is 0, so is the wet paint an empty brush takes), the entry lays from its own load alone,
 // and only the entry's coverage follows the rules of what it laid.
-[[gnu::always_inline]] inline void COilPaintNew::MixBarePickUp(const PickUpTerms& terms, double n, double h, Cell* entry,
-                                                             int32_t i) const
+[[gnu::always_inline]] inline void COilPaintNew::MixBarePickUp(const PickUpTerms& terms, double n, double h,
+                                                             Cell* entry, int32_t i) const
 {
     const double t = terms.pressure;
     const double f = h + (1.0 - h) * n;
@@ -189,7 +189,8 @@ void COilPaintNew::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
     for (int32_t i = 0; i < kNibEntries; ++i) {
         Cell* entry = &m_loadedNib.entries[i];
         const double h = kHalfShares.share[entry->extra];
-        if (onCanvas[i] && Alpha(cells[i].colour) == 0 && (cells[i].thickness == 0 || cells[i].wetness == 0 || m_dryDab))
+        const bool noWetPaint = onCanvas[i] && (cells[i].thickness == 0 || cells[i].wetness == 0 || m_dryDab);
+        if (noWetPaint && Alpha(cells[i].colour) == 0)
             MixBarePickUp(terms, noise[i], h, entry, i);
         else
             MixPickUp(terms, noise[i], h, onCanvas[i] ? &cells[i] : nullptr, entry, i);

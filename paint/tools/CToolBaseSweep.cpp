@@ -1,8 +1,13 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/core/LineGeometry.h"
@@ -81,7 +86,7 @@ int32_t EdgeWeight(const RowSpan& span, int32_t x)
     const float left = float(x), centre = left + 0.5f;
     const float fromLeft = span.softLeft ? Clamp01(left + 1.0f - span.left) : (centre >= span.left ? 1.0f : 0.0f);
     const float toRight = span.softRight ? Clamp01(span.right - left) : (centre < span.right ? 1.0f : 0.0f);
-    return std::clamp(int32_t(std::nearbyint((fromLeft + toRight - 1.0f) * 256.0f)), 0, 256);
+    return std::clamp(RoundEvenToInt32((fromLeft + toRight - 1.0f) * 256.0f), 0, 256);
 }
 
 // The lowest and highest cell a coordinate range touches, widened by one, for box building; a
@@ -95,6 +100,37 @@ bool CellRange(float low, float high, int32_t limit, int32_t* first, int32_t* la
     *first = std::max(int32_t(lowest), 0);
     *last = std::min(int32_t(highest), limit - 1);
     return *first <= *last;
+}
+
+// The lowest and highest of `count` grain bytes (at least one), sixteen at a time where SSE2 is.
+void RowExtremes(const uint8_t* bytes, int32_t count, int32_t* low, int32_t* high)
+{
+    uint8_t lowest = bytes[0], highest = bytes[0];
+    int32_t i = 0;
+#if defined(__SSE2__)
+    if (count >= 16) {
+        __m128i lows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        __m128i highs = lows;
+        for (i = 16; i + 16 <= count; i += 16) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            lows = _mm_min_epu8(lows, next);
+            highs = _mm_max_epu8(highs, next);
+        }
+        alignas(16) uint8_t lanes[2][16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), lows);
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), highs);
+        for (int32_t k = 0; k < 16; ++k) {
+            lowest = std::min(lowest, lanes[0][k]);
+            highest = std::max(highest, lanes[1][k]);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        lowest = std::min(lowest, bytes[i]);
+        highest = std::max(highest, bytes[i]);
+    }
+    *low = lowest;
+    *high = highest;
 }
 
 }  // namespace
@@ -174,15 +210,16 @@ tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCR
     int32_t low = m_currentNib.grainLow, high = m_currentNib.grainHigh;
     const uint8_t* row = m_boxGrain.GetData();
     for (int32_t y = box.top; y < box.bottom; ++y, row += box.Width()) {
-        const auto [rowLow, rowHigh] = std::minmax_element(row, row + box.Width());
+        int32_t rowLow = 0, rowHigh = 0;
+        RowExtremes(row, box.Width(), &rowLow, &rowHigh);
         if (low < 0) {
-            low = *rowLow;
-            high = *rowHigh;
+            low = rowLow;
+            high = rowHigh;
         }
-        if (*rowHigh > high)
-            high += ((*rowHigh - high) * kGrainBoundStep + 255) >> 8;
-        if (*rowLow < low)
-            low -= ((low - *rowLow) * kGrainBoundStep + 255) >> 8;
+        if (rowHigh > high)
+            high += ((rowHigh - high) * kGrainBoundStep + 255) >> 8;
+        if (rowLow < low)
+            low -= ((low - rowLow) * kGrainBoundStep + 255) >> 8;
     }
     m_loadedNib.grainLow = low;
     m_loadedNib.grainHigh = high;

@@ -15,18 +15,21 @@ void LanesScaled(const __m128* sums, float channelScale, PaintCell* paint)
         *paint = PaintCell{};
         return;
     }
-    const __m128 perWeight = _mm_div_ps(_mm_set1_ps(1.0f), weight);
     const __m128 scaled = _mm_set1_ps(channelScale);
     const float alpha = _mm_cvtss_f32(_mm_shuffle_ps(sums[0], sums[0], _MM_SHUFFLE(3, 3, 3, 3)));
     // Lanes blue, green, red, alpha: with coverage the colours over it, without the plain means;
-    // coverage scaled as the other channels are.
+    // coverage scaled as the other channels are. Only the division that is used is made.
     __m128 colour = sums[0];
-    const __m128 perColour = alpha > 0.0f ? _mm_set1_ps(1.0f / alpha) : perWeight;
-    const __m128 scale =
-        _mm_shuffle_ps(perColour, _mm_shuffle_ps(perColour, scaled, _MM_SHUFFLE(0, 0, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
-    if (!(alpha > 0.0f))
+    __m128 perColour;
+    if (alpha > 0.0f) {
+        perColour = _mm_set1_ps(1.0f / alpha);
+    } else {
+        perColour = _mm_div_ps(_mm_set1_ps(1.0f), weight);
         colour = _mm_shuffle_ps(sums[2], _mm_shuffle_ps(sums[2], sums[0], _MM_SHUFFLE(3, 3, 2, 2)),
                                 _MM_SHUFFLE(2, 0, 1, 0));
+    }
+    const __m128 scale =
+        _mm_shuffle_ps(perColour, _mm_shuffle_ps(perColour, scaled, _MM_SHUFFLE(0, 0, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
     // The conversions round to nearest with ties to even, as RoundEvenToInt32 does; the packs
     // saturate as the clamps to 0..255 and 0..65535 do.
     const __m128i colourLanes = _mm_cvtps_epi32(_mm_mul_ps(colour, scale));

@@ -108,9 +108,9 @@ uint32_t CoveredColour(const PaintCell& left, const PaintCell& middle, const Pai
 {
     const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
     const uint32_t alpha = al + 2 * am + ar;
-    const uint32_t quarter = RoundQuotientToEven(alpha >> 2, alpha & 3, 4);
     if (alpha == 0)
-        return quarter << 24 | (middle.colour & 0x00FFFFFFu);
+        return middle.colour & 0x00FFFFFFu;
+    const uint32_t quarter = RoundQuotientToEven(alpha >> 2, alpha & 3, 4);
     uint32_t colour = 0;
     for (int32_t shift = 16; shift >= 0; shift -= 8) {
         const uint32_t sum = al * ((left.colour >> shift) & 255) + 2 * am * ((middle.colour >> shift) & 255) +

@@ -218,7 +218,9 @@ TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
         CProbeTool plain, tabled;
         plain.SetNibKernel(NibKernel::kReference);
         const uint32_t alpha = round % 2 ? 255u : 1u + uint32_t(random() % 255);
-        const auto extreme = [&](uint32_t largest) { return random() % 4 == 0 ? largest : uint32_t(random()) % (largest + 1); };
+        const auto extreme = [&](uint32_t largest) {
+            return random() % 4 == 0 ? largest : uint32_t(random()) % (largest + 1);
+        };
         for (int i = 0; i < kNibEntries; ++i)
             plain.Loaded().entries[i] = {alpha << 24 | extreme(255) << 16 | extreme(255) << 8 | extreme(255),
                                          uint16_t(extreme(65535)), uint16_t(extreme(65535)), uint8_t(extreme(255)),

@@ -128,6 +128,22 @@ TEST(LanesMean, RoundsHalvesToEvenAndClampsEachChannel)
     EXPECT_EQ(mean.wetness, 0);
 }
 
+// A faint coverage still weighs the colours: a tenth of a red cell of alpha 3 beside blue bare
+// paper is red, though its alpha 0.3 rounds to 0.
+TEST(LanesMean, TheFaintestCoverageStillWeighsTheColours)
+{
+    const PaintCell red = {0x03FF0000u, 0, 0, 0, 0}, bare = {0x000000FFu, 0, 0, 0, 0};
+    __m128 lanes[2][3];
+    CellLanes(red, lanes[0]);
+    CellLanes(bare, lanes[1]);
+    __m128 sums[3];
+    for (int k = 0; k < 3; ++k)
+        sums[k] = _mm_add_ps(_mm_mul_ps(lanes[0][k], _mm_set1_ps(0.1f)), _mm_mul_ps(lanes[1][k], _mm_set1_ps(0.9f)));
+    PaintCell mean{};
+    LanesMean(sums, &mean);
+    EXPECT_EQ(mean.colour, 0x00FF0000u) << "not the plain mean 0x001A00E6";
+}
+
 TEST(LanesMean, NoWeightIsBarePaper)
 {
     for (const float weight : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()}) {
