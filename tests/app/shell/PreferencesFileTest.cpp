@@ -613,3 +613,91 @@ TEST_F(PreferencesFileTest, WithoutTheColourPanesTheirRowsAreNeitherWrittenNorAp
 }
 
 }  // namespace
+
+namespace {
+
+// Every pane whose place the file keeps, as stand-ins of one size.
+class AllPanesPreferencesTest : public PreferencesFileTest {
+protected:
+    static constexpr uint32_t kRoots[] = {kPaneColourPicker, kPaneToolPicker,   kPaneNavigation,
+                                          kPaneMenuBar,      kPaneToolSettings, kPaneSwatches};
+    void RunWithAllPanes()
+    {
+        panels.rows.assign(std::begin(kRoots), std::end(kRoots));
+        std::string layouts;
+        for (uint32_t root : kRoots)
+            layouts += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
+                       "\"\n  xpos 0\n  ypos 0\n  xsiz 60\n  ysiz 100\n  vsbl 1\n";
+        Start(AppLayouts{.extra = layouts});
+        app->preferences = nullptr;
+        ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+        for (uint32_t root : kRoots)
+            ASSERT_NE(Pane(root), nullptr) << root;
+        width = Backdrop()->GetWidth();
+        height = Backdrop()->GetHeight();
+        ASSERT_GT(width, 300);
+        ASSERT_GT(height, 300);
+    }
+    CKS2Pane* Pane(uint32_t root) const { return Backdrop()->FindPane(root); }
+    CWidget* Root(uint32_t root) const { return Pane(root)->GetRoot(); }
+    float Share(int32_t at, int32_t whole) const { return float(double(at) / double(whole)); }
+
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+TEST_F(AllPanesPreferencesTest, EveryPanesSideAndPlaceComeBackInTheirOrder)
+{
+    RunWithAllPanes();
+    for (uint32_t root : {kPaneToolPicker, kPaneMenuBar, kPaneSwatches})
+        ASSERT_EQ(Pane(root)->SetSide(1, 0), kResOk);
+    ASSERT_EQ(Root(kPaneNavigation)->SetXPosition(100, 0), kResOk);
+    ASSERT_EQ(Root(kPaneMenuBar)->SetXPosition(201, 0), kResOk);
+    ASSERT_EQ(Root(kPaneToolSettings)->SetYPosition(120, 0), kResOk);
+    ASSERT_EQ(Root(kPaneSwatches)->SetYPosition(40, 0), kResOk);
+    const std::string written = Written();
+    // Each centre is the middle of the root, halved by a shift: (100 + 160) >> 1 and (201 + 261) >> 1.
+    const std::string rows = Chunk(0xFF003096, U32(0)) + Chunk(0xFF003097, U32(1)) + Chunk(0xFF003098, U32(0)) +
+                             Chunk(0xFF00309C, F32(Share(130, width))) + Chunk(0xFF003099, U32(1)) +
+                             Chunk(0xFF00309D, F32(Share(231, width))) + Chunk(0xFF00309A, U32(0)) +
+                             Chunk(0xFF00309E, F32(Share(120, height))) + Chunk(0xFF00309B, U32(1)) +
+                             Chunk(0xFF00309F, F32(Share(40, height)));
+    const size_t at = written.find(rows);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(written.substr(at - 16, 4), U32(0xFF003095));
+    EXPECT_EQ(written.substr(at + rows.size(), 4), U32(0xFF0030A1));
+
+    for (uint32_t root : kRoots) {
+        ASSERT_EQ(Pane(root)->SetSide(0, 0), kResOk);
+        ASSERT_EQ(Root(root)->SetXPosition(0, 0), kResOk);
+        ASSERT_EQ(Root(root)->SetYPosition(0, 0), kResOk);
+    }
+    ASSERT_EQ(Read(written), kResOk);
+    EXPECT_EQ(Pane(kPaneColourPicker)->GetSide(), 0u);
+    EXPECT_EQ(Pane(kPaneToolPicker)->GetSide(), 1u);
+    EXPECT_EQ(Pane(kPaneNavigation)->GetSide(), 0u);
+    EXPECT_EQ(Pane(kPaneMenuBar)->GetSide(), 1u);
+    EXPECT_EQ(Pane(kPaneToolSettings)->GetSide(), 0u);
+    EXPECT_EQ(Pane(kPaneSwatches)->GetSide(), 1u);
+    EXPECT_EQ(Root(kPaneNavigation)->GetRect().left, 100);
+    EXPECT_EQ(Root(kPaneMenuBar)->GetRect().left, 201);
+    EXPECT_EQ(Root(kPaneToolSettings)->GetRect().top, 120);
+    EXPECT_EQ(Root(kPaneSwatches)->GetRect().top, 40);
+}
+
+TEST_F(AllPanesPreferencesTest, CentresAndTopsStayInsideTheWindow)
+{
+    RunWithAllPanes();
+    ASSERT_EQ(Read(Chunk(0xFF00309C, F32(0.0f)) + Chunk(0xFF00309D, F32(1.0f)) + Chunk(0xFF00309E, F32(1.0f)) +
+                   Chunk(0xFF00309F, F32(std::numeric_limits<float>::infinity()))),
+              kResOk);
+    EXPECT_EQ(Root(kPaneNavigation)->GetRect().left, 0);
+    EXPECT_EQ(Root(kPaneMenuBar)->GetRect().left, width - 60);
+    EXPECT_EQ(Root(kPaneToolSettings)->GetRect().top, height - 100);
+    EXPECT_EQ(Root(kPaneSwatches)->GetRect().top, 0);
+    // A centre held as a whole number is not a fraction: the row is skipped.
+    ASSERT_EQ(Read(Chunk(0xFF00309D, std::string(2, '\1'))), kResOk);
+    EXPECT_EQ(Root(kPaneMenuBar)->GetRect().left, width - 60);
+}
+
+}  // namespace
