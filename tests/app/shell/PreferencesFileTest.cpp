@@ -616,7 +616,7 @@ TEST_F(PreferencesFileTest, WithoutTheColourPanesTheirRowsAreNeitherWrittenNorAp
 
 namespace {
 
-// Every pane whose place the file keeps, as stand-ins of one size.
+// Every pane whose place the file keeps, as stand-ins of one size (60 x 100).
 class AllPanesPreferencesTest : public PreferencesFileTest {
 protected:
     static constexpr uint32_t kRoots[] = {kPaneColourPicker, kPaneToolPicker,   kPaneNavigation,
@@ -624,10 +624,12 @@ protected:
     void RunWithAllPanes()
     {
         panels.rows.assign(std::begin(kRoots), std::end(kRoots));
+        // The colour picker's stand-in layout is among the application's own.
         std::string layouts;
         for (uint32_t root : kRoots)
-            layouts += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
-                       "\"\n  xpos 0\n  ypos 0\n  xsiz 60\n  ysiz 100\n  vsbl 1\n";
+            if (root != kPaneColourPicker)
+                layouts += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
+                           "\"\n  xpos 0\n  ypos 0\n  xsiz 60\n  ysiz 100\n  vsbl 1\n";
         Start(AppLayouts{.extra = layouts});
         app->preferences = nullptr;
         ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
