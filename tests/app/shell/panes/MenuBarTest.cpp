@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ShippedPaneTest.h"
+#include "toolkit/core/ProgramSubfolder.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/ShellResources.h"
@@ -407,6 +408,121 @@ TEST_F(MenuBarTest, MenuEntriesSendTheirMessages)
     // The answer of a command that reports its result comes back.
     zoomController.answer = kResBadParam;
     EXPECT_EQ(run(kTxlMenuFile, kStrMenuPrint), kResBadParam);
+}
+
+}  // namespace
+
+namespace {
+
+// A bar of the test's own, in a resource file that the application starts up on (with the
+// shipped string table): pictures for the ends and the centre, three titles without texts, and
+// the right half's widgets, any one of which `leaveOut` drops.
+class MenuBarLayoutTest : public WidgetLoadTest {
+protected:
+    void SetUp() override
+    {
+        InstallTextLibraryHooks();
+        WidgetLoadTest::SetUp();
+        RegisterTextWidgets();
+    }
+    void TearDown() override
+    {
+        if (CWindowBase* window = GetMainWindow())
+            window->DestroyWindow();
+        WidgetLoadTest::TearDown();
+    }
+    static std::string Widget(const std::string& kind, const std::string& id, int indent, int width, int height,
+                              const std::string& more = "")
+    {
+        const std::string pad(size_t(indent), ' ');
+        std::string text = pad + "+ " + kind + " " + id + " \"w" + id + "\"\n";
+        for (const std::string chunk : {"xsiz " + std::to_string(width), "ysiz " + std::to_string(height),
+                                        std::string("lbdn 1"), std::string("vsbl 1")})
+            text += pad + "  " + chunk + "\n";
+        return text + more;
+    }
+    tResult Build(const std::string& leaveOut, bool withList = true)
+    {
+        CImage end(16, 40);
+        CImage centre(100, 40);
+        end.Clear();
+        centre.Clear();
+        pictures.Add("end.png", &end);
+        pictures.Add("centre.png", &centre);
+        std::string source = "vers 2\nbkdp 1 \"main\"\n  colr #FF101010\n"
+                             "imag 8001 \"left\" png \"end.png\"\nimag 8002 \"right\" png \"end.png\"\n"
+                             "imag 8003 \"centre\" png \"centre.png\"\n";
+        if (withList)
+            source += "txlt 8020 \"titles\" [8040:\"A\" 8041:\"B\" 8042:\"C\"]\n";
+        source += "cowg 8022 \"title\"\n  xsiz 10\n  ysiz 24\n  opac 0\n  lbdn 1\n  vsbl 1\n"
+                  "wdgt 8024 \"separator\"\n  xsiz 1\n  ysiz 20\n  vsbl 1\n"
+                  "imwg 8000 \"bar\"\n  xsiz 10\n  ysiz 40\n  lbdn 1\n  vsbl 1\n" +
+                  Widget("wdgt", "8010", 2, 60, 11);
+        const auto keep = [&](const std::string& id) { return leaveOut != id; };
+        for (const std::string holder : {"8047", "8048", "8049"}) {
+            const std::string face = std::to_string(std::stoi(holder) + 4);
+            if (keep(holder))
+                source += Widget("wdgt", holder, 2, 24, 24, keep(face) ? Widget("cowg", face, 4, 20, 20) : "");
+        }
+        std::string zoom;
+        for (const std::string step : {"8062", "8063", "8070"})
+            if (keep(step))
+                zoom += Widget("cowg", step, 4, 24, 24);
+        if (keep("8072"))
+            zoom += Widget("tewg", "8072", 4, 50, 24);
+        if (keep("8060"))
+            source += Widget("wdgt", "8060", 2, 104, 24, zoom);
+        std::string history;
+        for (const std::string holder : {"8081", "8082"})
+            if (const std::string face = std::to_string(std::stoi(holder) + 2); keep(holder))
+                history += Widget("wdgt", holder, 4, 20, 24, keep(face) ? Widget("cowg", face, 6, 20, 20) : "");
+        if (keep("8080"))
+            source += Widget("wdgt", "8080", 2, 42, 24, history);
+        WriteWholeFile((resources.Path() / "system.trf").string(), pictures.Compile(source)->Bytes());
+        std::filesystem::create_symlink(std::string(KOSTREL_BIN_DIR "/Resources/system.tsf"),
+                                        resources.Path() / "system.tsf");
+        app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+        EXPECT_EQ(app->StartUp(), kResOk);
+        auto* backdrop = new CBackdrop;
+        EXPECT_EQ(backdrop->LoadFromResourceName(u"main", app->GetResourceFile(), nullptr), kResOk);
+        EXPECT_EQ(app->CreateMainWindow(backdrop, 104, 800, 600, nullptr, 1), kResOk);
+        return bar.Create(nullptr, nullptr);
+    }
+
+    ProgramSubfolder resources;
+    PictureFiles pictures;
+    CKS2MenuBar bar;
+};
+
+TEST_F(MenuBarLayoutTest, ThreeTitlesWithoutTextsAreFiftySixWideAroundTheCentre)
+{
+    ASSERT_EQ(Build(""), kResOk);
+    // 100 + 2 x (12 + 3 x 58) = 472; the titles at 12, 70 and 128; the centre from 186 to 286.
+    EXPECT_EQ(bar.GetRoot()->GetWidth(), 472);
+    ASSERT_EQ(bar.GetTitleCount(), 3);
+    EXPECT_EQ(bar.GetTitleButton(0)->GetWidget()->GetRect().left, 12);
+    EXPECT_EQ(bar.GetTitleButton(1)->GetWidget()->GetRect().left, 70);
+    EXPECT_EQ(bar.GetTitleButton(2)->GetWidget()->GetRect().left, 128);
+    EXPECT_EQ(bar.GetRoot()->FindWidgetById(kWgtZoomGroup)->GetRect().left, 286);
+    EXPECT_EQ(bar.GetRoot()->GetRect().left, 400 - 236);
+}
+
+class MenuBarMissingWidgetTest : public MenuBarLayoutTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MenuBarMissingWidgetTest, AMissingWidgetOfTheRightHalfAnswers24)
+{
+    EXPECT_EQ(Build(GetParam()), kResCreateFailed);
+    EXPECT_EQ(bar.GetRoot(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachWidget, MenuBarMissingWidgetTest,
+                         ::testing::Values("8047", "8048", "8049", "8051", "8052", "8053", "8060", "8062", "8063",
+                                           "8070", "8072", "8080", "8081", "8082", "8083", "8084"));
+
+TEST_F(MenuBarLayoutTest, AMissingTitleListAnswers22)
+{
+    EXPECT_EQ(Build("", false), kResResourceNotFound);
+    EXPECT_EQ(bar.GetRoot(), nullptr);
 }
 
 }  // namespace
