@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ protected:
         ASSERT_EQ(bar.Create(nullptr, nullptr), kResOk);
         root = bar.GetRoot();
     }
+    void TearDown() override
+    {
+        owned.reset();
+        ShippedPaneTest::TearDown();
+    }
     CWidget* Find(uint32_t id) const { return root->FindWidgetById(id); }
     CKS2Button* ButtonOn(uint32_t id) const
     {
@@ -107,7 +113,9 @@ protected:
     }
 
     ZoomController zoomController;
-    CKS2MenuBar bar;
+    // The bar's buttons let go of their widgets when it goes, before the window takes the widgets.
+    std::unique_ptr<CKS2MenuBar> owned = std::make_unique<CKS2MenuBar>();
+    CKS2MenuBar& bar = *owned;
     CWidget* root = nullptr;
 };
 
@@ -427,6 +435,7 @@ protected:
     }
     void TearDown() override
     {
+        owned.reset();
         if (CWindowBase* window = GetMainWindow())
             window->DestroyWindow();
         WidgetLoadTest::TearDown();
@@ -491,7 +500,8 @@ protected:
 
     ProgramSubfolder resources;
     PictureFiles pictures;
-    CKS2MenuBar bar;
+    std::unique_ptr<CKS2MenuBar> owned = std::make_unique<CKS2MenuBar>();
+    CKS2MenuBar& bar = *owned;
 };
 
 TEST_F(MenuBarLayoutTest, ThreeTitlesWithoutTextsAreFiftySixWideAroundTheCentre)
