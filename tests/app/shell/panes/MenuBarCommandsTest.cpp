@@ -283,4 +283,18 @@ TEST_F(MenuBarCommandsTest, TheWindowButtonsQuitAndFillTheScreen)
     EXPECT_TRUE(app->IsQuitting());
 }
 
+
+TEST_F(MenuBarCommandsTest, PanesTheProgramLacksAreReported)
+{
+    (void)Boxes();
+    ASSERT_EQ(Run(kTxlMenuLayer, kStrMenuLayerPaper), kResOk);
+    ASSERT_EQ(Run(kTxlMenuView, kStrMenuTracingControls), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, u"Cannot Create");
+    EXPECT_EQ(boxes[0].text, u"The paper settings could not be shown.");
+    EXPECT_EQ(boxes[1].caption, u"Missing Resource");
+    EXPECT_EQ(boxes[1].text, u"The tracing controls could not be shown.");
+}
+
 }  // namespace

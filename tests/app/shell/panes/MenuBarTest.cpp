@@ -6,12 +6,15 @@
 
 #include "ShippedPaneTest.h"
 #include "toolkit/core/ProgramSubfolder.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCStringTable.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/CKS2MenuBar.h"
 #include "paint/engine/CCanvas.h"
+#include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/tools/ToolMessages.h"
@@ -41,6 +44,13 @@ public:
             *FromMsgArg<uint32_t>(b) = message == kMsgCanUndo ? canUndo : canRedo;
         if (message == kMsgCurrentLayer && !apply && b)
             *FromMsgArg<uint32_t>(b) = layer;
+        if (message == kMsgProjectRecord && !apply && b) {
+            if (projectAnswer != kResOk)
+                return projectAnswer;
+            *FromMsgArg<CProjectInfo*>(b) = &project;
+        }
+        if (message == kMsgCanvasPosition && apply && b)
+            offsets.push_back(*FromMsgArg<tCPoint>(b));
         return UpdateController::OnMessage(message, a, b, c, apply);
     }
     float zoom = 1.0f;
@@ -49,6 +59,9 @@ public:
     uint32_t canUndo = 0;
     uint32_t canRedo = 0;
     uint32_t layer = 0;
+    CProjectInfo project;
+    tResult projectAnswer = kResOk;
+    std::vector<tCPoint> offsets;
 };
 
 class MenuBarTest : public ShippedPaneTest {
@@ -418,6 +431,33 @@ TEST_F(MenuBarTest, MenuEntriesSendTheirMessages)
     EXPECT_EQ(run(kTxlMenuFile, kStrMenuPrint), kResBadParam);
 }
 
+
+TEST_F(MenuBarTest, CentringUsesTheZoomAndTheProjectAndSendsNothingButTheOriginWithoutThem)
+{
+    const auto centre = [&] {
+        zoomController.offsets.clear();
+        EXPECT_EQ(bar.ExecuteCommand(kTxlMenuView, kStrMenuCentre), kResOk);
+        EXPECT_EQ(zoomController.offsets.size(), 1u);
+        return zoomController.offsets.empty() ? tCPoint{-1, -1} : zoomController.offsets[0];
+    };
+    // An 800 x 600 painting at 0.5 in the 800 x 600 backdrop: (800 - 400) / 2 and (600 - 300) / 2.
+    zoomController.project.width = 800;
+    zoomController.project.height = 600;
+    EXPECT_EQ(centre().x, 200);
+    EXPECT_EQ(centre().y, 150);
+    // A zoom that cannot be asked counts as 1: the painting fills the backdrop.
+    zoomController.zoomAnswer = kResBadParam;
+    EXPECT_EQ(centre().x, 0);
+    EXPECT_EQ(centre().y, 0);
+    zoomController.zoomAnswer = kResOk;
+    zoomController.zoom = 0.25f;
+    EXPECT_EQ(centre().x, 300);
+    // Without a project the origin is sent.
+    zoomController.projectAnswer = kResBadParam;
+    EXPECT_EQ(centre().x, 0);
+    EXPECT_EQ(centre().y, 0);
+}
+
 }  // namespace
 
 namespace {
@@ -450,7 +490,7 @@ protected:
             text += pad + "  " + chunk + "\n";
         return text + more;
     }
-    tResult Build(const std::string& leaveOut, bool withList = true)
+    tResult Build(const std::string& leaveOut, bool withList = true, bool loweredField = false)
     {
         CImage end(16, 40);
         CImage centre(100, 40);
@@ -488,8 +528,18 @@ protected:
         if (keep("8080"))
             source += Widget("wdgt", "8080", 2, 42, 24, history);
         WriteWholeFile((resources.Path() / "system.trf").string(), pictures.Compile(source)->Bytes());
-        std::filesystem::create_symlink(std::string(KOSTREL_BIN_DIR "/Resources/system.tsf"),
-                                        resources.Path() / "system.tsf");
+        if (loweredField) {
+            // The text variant in use is the last one, whose zoom field shows its text lower.
+            tCMemFile table;
+            const tCString japanese(u"Japanese");
+            EXPECT_EQ(tCStringTable::WriteRecord(table, kStrVariantCurrent, 0, u"current", japanese), kResOk);
+            EXPECT_EQ(tCStringTable::WriteRecord(table, kStrVariantFirst + 6, 0, u"last", japanese), kResOk);
+            WriteWholeFile((resources.Path() / "system.tsf").string(),
+                           std::string(reinterpret_cast<const char*>(table.GetData()), size_t(table.GetSize())));
+        } else {
+            std::filesystem::create_symlink(std::string(KOSTREL_BIN_DIR "/Resources/system.tsf"),
+                                            resources.Path() / "system.tsf");
+        }
         app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
         EXPECT_EQ(app->StartUp(), kResOk);
         auto* backdrop = new CBackdrop;
@@ -533,6 +583,22 @@ TEST_F(MenuBarLayoutTest, AMissingTitleListAnswers22)
 {
     EXPECT_EQ(Build("", false), kResResourceNotFound);
     EXPECT_EQ(bar.GetRoot(), nullptr);
+}
+
+
+TEST_F(MenuBarLayoutTest, TheZoomFieldIsCentredAndLowerInTheLastTextVariantOnly)
+{
+    ASSERT_EQ(Build("", true, true), kResOk);
+    CTxEdWidget* entry = bar.GetZoomEntry();
+    EXPECT_EQ(entry->GetJustification(), 2);
+    EXPECT_EQ(entry->GetTextWidget()->GetTextRenderer()->GetOffset().x, 0.0f);
+    EXPECT_EQ(entry->GetTextWidget()->GetTextRenderer()->GetOffset().y, 8.0f);
+}
+
+TEST_F(MenuBarLayoutTest, InTheUsualTextVariantTheZoomFieldKeepsItsOffset)
+{
+    ASSERT_EQ(Build(""), kResOk);
+    EXPECT_EQ(bar.GetZoomEntry()->GetTextWidget()->GetTextRenderer()->GetOffset().y, 0.0f);
 }
 
 }  // namespace
