@@ -297,4 +297,20 @@ TEST_F(MenuBarCommandsTest, PanesTheProgramLacksAreReported)
     EXPECT_EQ(boxes[1].text, u"The tracing controls could not be shown.");
 }
 
+
+TEST_F(MenuBarCommandsTest, APopupOpensRightAndDownFiveBelowItsTitle)
+{
+    Open(kTxlMenuEdit);
+    CWidget* title = Title(kTxlMenuEdit)->GetWidget();
+    tCPoint corner{title->GetRect().left, title->GetRect().bottom};
+    title->GetParent()->LocalToRootPoint(&corner);
+    CWidget* frame = Popups()->GetOpen(0)->GetFrame();
+    tCRect rect = frame->GetRect();
+    frame->GetParent()->LocalToRootRect(&rect);
+    EXPECT_EQ(rect.left, corner.x);
+    EXPECT_EQ(rect.top, corner.y + 5);
+    EXPECT_EQ(Popups()->GetAnchorId(), int32_t(kTxlMenuEdit));
+    Dismiss();
+}
+
 }  // namespace

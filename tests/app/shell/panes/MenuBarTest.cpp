@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -458,6 +459,23 @@ TEST_F(MenuBarTest, CentringUsesTheZoomAndTheProjectAndSendsNothingButTheOriginW
     EXPECT_EQ(centre().y, 0);
 }
 
+
+TEST_F(MenuBarTest, TheSeparatorsLieBehindEverythingAtTheirPlaces)
+{
+    // One after each of the four titles, two at the ends, one at the centre's right edge, one
+    // left of each window button, one after the zoom group and three around undo and redo.
+    std::vector<int32_t> places;
+    const int32_t count = root->GetChildCount();
+    for (int32_t i = count - 1; i >= 0 && root->GetChild(i)->GetId() == kWgtMenuBarSeparator; --i)
+        places.push_back(root->GetChild(i)->GetRect().left);
+    ASSERT_EQ(places.size(), 14u);
+    std::sort(places.begin(), places.end());
+    EXPECT_EQ(places.front(), 10);
+    EXPECT_EQ(places.back(), 588 - 12);
+    for (int32_t x : {68, 126, 184, 242, 344})
+        EXPECT_NE(std::find(places.begin(), places.end(), x), places.end()) << x;
+}
+
 }  // namespace
 
 namespace {
@@ -485,7 +503,7 @@ protected:
     {
         const std::string pad(size_t(indent), ' ');
         std::string text = pad + "+ " + kind + " " + id + " \"w" + id + "\"\n";
-        for (const std::string chunk : {"xsiz " + std::to_string(width), "ysiz " + std::to_string(height),
+        for (const std::string& chunk : {"xsiz " + std::to_string(width), "ysiz " + std::to_string(height),
                                         std::string("lbdn 1"), std::string("vsbl 1")})
             text += pad + "  " + chunk + "\n";
         return text + more;
