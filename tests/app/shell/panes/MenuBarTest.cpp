@@ -591,6 +591,9 @@ TEST_P(MenuBarMissingWidgetTest, AMissingWidgetOfTheRightHalfAnswers24)
 {
     EXPECT_EQ(Build(GetParam()), kResCreateFailed);
     EXPECT_EQ(bar.GetRoot(), nullptr);
+    // The buttons made before the failure went with the root's widgets.
+    EXPECT_EQ(bar.GetTitleCount(), 0);
+    EXPECT_EQ(bar.GetOtherButtonCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachWidget, MenuBarMissingWidgetTest,
