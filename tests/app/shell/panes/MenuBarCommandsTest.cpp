@@ -84,6 +84,8 @@ TEST_F(MenuBarCommandsTest, TheBarStandsCentredAtTheTopOfTheWindow)
 {
     CWidget* root = bar->GetRoot();
     EXPECT_EQ(root->GetParent(), Backdrop());
+    // Presenting, held while the splash was up, goes on once the set-up is over.
+    EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
     EXPECT_EQ(root->GetRect().top, -6);
     EXPECT_LE(std::abs((root->GetRect().left + root->GetRect().right) / 2 - Backdrop()->GetWidth() / 2), 1);
     EXPECT_EQ(Backdrop()->FindMenuTitleAt({root->GetRect().left + 14, 10}), int32_t(kTxlMenuFile));
