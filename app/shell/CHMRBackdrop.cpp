@@ -9,6 +9,7 @@
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/IPreferences.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2About.h"
 #include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "app/shell/panes/CKS2PopupManager.h"
@@ -70,6 +71,10 @@ CHMRBackdrop::~CHMRBackdrop()
         if (rootId == kPanePopups) {
             delete m_popupManager;
             m_popupManager = nullptr;
+        }
+        if (rootId == kPaneUpdate) {
+            delete m_aboutPane;
+            m_aboutPane = nullptr;
         }
         for (tPaneSlot& slot : m_panes) {
             if (slot.rootId == rootId) {

@@ -14,6 +14,7 @@
 #include "toolkit/widgets/CBackdrop.h"
 
 class CHMRBackbone;
+class CKS2About;
 class CKS2Pane;
 class CKS2PopupManager;
 class IPanelMaker;
@@ -85,6 +86,10 @@ public:
     // Shows the update pane, which checks for a newer release while it is up; a pane that
     // cannot show is reported.
     tResult ShowUpdatePane();
+    // Shows the about pane, made on the first request; a pane that cannot be made or shown is
+    // reported, and one that could not be made is tried again at the next request.
+    tResult ShowAboutPane();
+    CKS2About* GetAboutPane() const { return m_aboutPane; }
 
     // The preferences file: none until one is given; not owned.
     void SetPreferences(IPreferences* preferences);
@@ -188,6 +193,7 @@ private:
     tCArray<tPaneSlot> m_panes{tCArray<tPaneSlot>::kAutoGrowth};
     CStringPrompt* m_textPrompt = nullptr;
     CKS2PopupManager* m_popupManager = nullptr;
+    CKS2About* m_aboutPane = nullptr;
     CKS2CursorManager m_cursorManager;
     tCArray<CKS2Pane*> m_mainPanes{tCArray<CKS2Pane*>::kAutoGrowth};
     tCArray<CWidget*> m_mainPaneRoots{tCArray<CWidget*>::kAutoGrowth};

@@ -62,7 +62,7 @@ tResult CHMRBackdrop::OnShortcutKey(CWidget** takenBy, int32_t code)
         return m_cleanView ? EndCleanView(1) : BeginCleanView(1);
     case '1':
         if (keys.ctrl)
-            return kResOk;  // The about pane comes with the menu bar.
+            return ShowAboutPane();
         return PickTool(4900);
     case '2':
         return PickTool(4901);

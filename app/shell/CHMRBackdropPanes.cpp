@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "app/shell/CFloatPoint.h"
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2About.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
@@ -17,6 +19,7 @@ namespace {
 constexpr uint32_t kMsgCleanViewBegin = 0xFF000019u;
 constexpr uint32_t kMsgCleanViewEnd = 0xFF00001Au;
 constexpr uint32_t kMsgOpenHelp = 0xFF000020u;
+constexpr uint32_t kMsgShowAbout = 0xFF00001Bu;
 // Through b = uint32_t*: whether the main panes are shown (1) or slid out (0).
 constexpr uint32_t kMsgPanesShown = 0xFF00102Cu;
 constexpr uint32_t kMsgOpenWebPage = 0xFF001054u;
@@ -100,6 +103,9 @@ tResult CHMRBackdrop::AnswerPaneMessage(uint32_t message, tMsgArg b, uint32_t ap
     case kMsgOpenProgramDocument:
         *passOn = false;
         return OpenProgramDocument();
+    case kMsgShowAbout:
+        *passOn = false;
+        return ShowAboutPane();
     default:
         return kResOk;
     }
@@ -291,6 +297,23 @@ tResult CHMRBackdrop::ShowUpdatePane()
     CKS2Pane* pane = FindPane(kPaneUpdate);
     if (!pane || pane->Show(1, 1, 0, 0, this) != kResOk)
         Report(kResCreateFailed, kStrErrUpdatePane);
+    return kResOk;
+}
+
+tResult CHMRBackdrop::ShowAboutPane()
+{
+    if (!m_aboutPane) {
+        m_aboutPane = new (std::nothrow) CKS2About;
+        // A pane that cannot be made goes again, so that the next request tries afresh.
+        if (!m_aboutPane || m_aboutPane->Create(nullptr, this) != kResOk) {
+            delete m_aboutPane;
+            m_aboutPane = nullptr;
+            Report(kResCreateFailed, kStrErrAbout);
+            return kResOk;
+        }
+    }
+    if (m_aboutPane->Show(1, 1, 0, 0, nullptr) != kResOk)
+        Report(kResCreateFailed, kStrErrAbout);
     return kResOk;
 }
 

@@ -183,6 +183,28 @@ inline constexpr uint32_t kWgtMenuItemArrowLeft = 6015;
 inline constexpr uint32_t kWgtMenuItemCheck = 6017;
 inline constexpr uint32_t kWgtMenuSeparator = 6030;
 
+// The about pane: its root (an image widget that takes the blurred picture of the window), the
+// picture on the left, the two extras of a lucky showing, and the six framed panels of the column
+// with the texts the code fills: the title's text, the two columns of facts (marks 1121 to 1124
+// beside values 1125 to 1128), the note, the web link and the story's text, and the close panel.
+inline constexpr uint32_t kWgtAboutPane = 1100;
+inline constexpr uint32_t kWgtAboutPicture = 1101;
+inline constexpr uint32_t kWgtAboutExtra = 1102;
+inline constexpr uint32_t kWgtAboutExtraText = 1104;
+inline constexpr uint32_t kWgtAboutTitle = 1110;
+inline constexpr uint32_t kWgtAboutTitleText = 1111;
+inline constexpr uint32_t kWgtAboutFacts = 1120;
+inline constexpr uint32_t kWgtAboutFactMarkFirst = 1121;
+inline constexpr uint32_t kWgtAboutFactFirst = 1125;
+inline constexpr uint32_t kAboutFactCount = 4;
+inline constexpr uint32_t kWgtAboutNote = 1130;
+inline constexpr uint32_t kWgtAboutWeb = 1140;
+inline constexpr uint32_t kWgtAboutStory = 1150;
+inline constexpr uint32_t kWgtAboutStoryText = 1154;
+inline constexpr uint32_t kWgtAboutClose = 1160;
+inline constexpr uint32_t kImgAboutBadge = 1103;
+inline constexpr uint32_t kImgAboutPicture = 1105;
+
 // The busy pane: its root (an image widget framed by the panel frame), its message and the
 // spinner's picture.
 inline constexpr uint32_t kWgtBusyPane = 106000;
@@ -435,4 +457,20 @@ inline constexpr tResourceUse kShellResources[] = {
     {CImWidget::kType, kWgtBusyPane},
     {CTxWidget::kType, kWgtBusyText},
     {CImageBase::kType, kImgBusySpinner},
+    {CImWidget::kType, kWgtAboutPane},
+    {CImWidget::kType, kWgtAboutPicture},
+    {CImWidget::kType, kWgtAboutExtra},
+    {CTxWidget::kType, kWgtAboutExtraText},
+    {CImWidget::kType, kWgtAboutTitle},
+    {CTxWidget::kType, kWgtAboutTitleText},
+    {CImWidget::kType, kWgtAboutFacts},
+    {CRoRectWidget::kType, kWgtAboutFactMarkFirst, kAboutFactCount},
+    {CTxWidget::kType, kWgtAboutFactFirst, kAboutFactCount},
+    {CImWidget::kType, kWgtAboutNote},
+    {CImWidget::kType, kWgtAboutWeb},
+    {CImWidget::kType, kWgtAboutStory},
+    {CTxWidget::kType, kWgtAboutStoryText},
+    {CImWidget::kType, kWgtAboutClose},
+    {CImageBase::kType, kImgAboutBadge},
+    {CImageBase::kType, kImgAboutPicture},
 };

@@ -59,13 +59,31 @@ CKS2MenuBar::CKS2MenuBar()
 CKS2MenuBar::~CKS2MenuBar()
 {
     delete m_titleList;
+    DropButtons();
+}
+
+tResult CKS2MenuBar::Build()
+{
+    const tResult built = BuildParts();
+    // A failed build takes the root's tree away: the buttons let go of its widgets first.
+    if (built != kResOk)
+        DropButtons();
+    return built;
+}
+
+void CKS2MenuBar::DropButtons()
+{
     for (CKS2Button* button : m_titleButtons)
         delete button;
     for (CKS2Button* button : m_otherButtons)
         delete button;
+    m_titleButtons.RemoveAll();
+    m_otherButtons.RemoveAll();
+    m_zoomText = nullptr;
+    m_zoomEntry = nullptr;
 }
 
-tResult CKS2MenuBar::Build()
+tResult CKS2MenuBar::BuildParts()
 {
     if (!m_leftEnd)
         m_leftEnd = GetPooledImage(kImgMenuBarLeft, nullptr, nullptr);

@@ -73,6 +73,8 @@ public:
     CTxEdWidget* GetZoomEntry() const { return m_zoomEntry; }
 
 private:
+    tResult BuildParts();
+    void DropButtons();
     tResult BuildTitles();
     tResult SizeToTitles();
     tResult AddSeparator(int32_t x);

@@ -223,6 +223,7 @@ tResult CKS2MenuBar::ExecuteCommand(uint32_t menuId, uint32_t entryId)
     case kTxlMenuHelp:
         switch (entryId) {
         case kStrMenuHelp: (void)SendToBackdrop(kMsgOpenHelp, self, 0, 0); return kResOk;
+        case kStrMenuAbout: return host ? host->ShowAboutPane() : kResOk;
         case kStrMenuUpdates: return host ? host->ShowUpdatePane() : kResOk;
         case kStrMenuWeb: (void)SendToBackdrop(kMsgOpenWebPage, self, 0, 0); return kResOk;
         case kStrMenuReadMe: (void)SendToBackdrop(kMsgOpenProgramDocument, self, 0, 0); return kResOk;

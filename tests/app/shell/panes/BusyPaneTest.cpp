@@ -12,6 +12,7 @@
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CRotaterWidget.h"
 #include "toolkit/widgets/CStaticWidget.h"
+#include "toolkit/widgets/CWidgetEffectShadow.h"
 
 namespace {
 
@@ -70,7 +71,9 @@ TEST_F(BusyPaneTest, AProgressOfContextOneShowsItsTitleOverASnapshotUntilItEnds)
         tCProgress inner(5, tCString(u"Another"), 1);
         EXPECT_EQ(TextOf(text), u"Merging layers");
     }
+    // Hidden at once, without a transition.
     EXPECT_FALSE(Shown());
+    EXPECT_EQ(pane.GetTransition(), nullptr);
     EXPECT_EQ(pane.GetSnapshot(), nullptr);
     for (int32_t i = 0; i < backdrop->GetChildCount(); ++i)
         EXPECT_EQ(dynamic_cast<CStaticWidget*>(backdrop->GetChild(i)), nullptr);
@@ -91,7 +94,12 @@ TEST_F(BusyPaneTest, TheWidthIsTheTextThirtyPixelsAndTheSpinner)
     EXPECT_EQ(spinner->GetWidth(), spinner->GetSource()->GetWidth() + 1);
     EXPECT_EQ(spinner->GetHeight(), spinner->GetSource()->GetHeight() + 1);
     EXPECT_FLOAT_EQ(spinner->GetScale(), 0.97f);
-    EXPECT_NE(spinner->GetBackEffect(0), nullptr);
+    auto* shadow = dynamic_cast<CWidgetEffectShadow*>(spinner->GetBackEffect(0));
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(shadow->GetOpacity(), 100u);
+    EXPECT_FLOAT_EQ(shadow->GetRadius(), 4.0f);
+    EXPECT_EQ(shadow->GetOffset().x, 2);
+    EXPECT_EQ(shadow->GetOffset().y, 2);
     {
         tCProgress progress(10, tCString(u"Short"), 1);
         EXPECT_EQ(root->GetWidth(), text->GetWidth() + 30 + spinner->GetWidth());

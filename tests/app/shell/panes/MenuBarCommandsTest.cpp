@@ -84,6 +84,8 @@ TEST_F(MenuBarCommandsTest, TheBarStandsCentredAtTheTopOfTheWindow)
 {
     CWidget* root = bar->GetRoot();
     EXPECT_EQ(root->GetParent(), Backdrop());
+    // Presenting, held while the splash was up, goes on once the set-up is over.
+    EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
     EXPECT_EQ(root->GetRect().top, -6);
     EXPECT_LE(std::abs((root->GetRect().left + root->GetRect().right) / 2 - Backdrop()->GetWidth() / 2), 1);
     EXPECT_EQ(Backdrop()->FindMenuTitleAt({root->GetRect().left + 14, 10}), int32_t(kTxlMenuFile));
@@ -281,6 +283,36 @@ TEST_F(MenuBarCommandsTest, TheWindowButtonsQuitAndFillTheScreen)
     EXPECT_FALSE(app->IsQuitting());
     ASSERT_EQ(bar->OnMessage(kMsgControlClicked, ToMsgArg(ButtonOn(kWgtButtonClose)), 0, 0, kMsgApply), kResOk);
     EXPECT_TRUE(app->IsQuitting());
+}
+
+
+TEST_F(MenuBarCommandsTest, PanesTheProgramLacksAreReported)
+{
+    (void)Boxes();
+    ASSERT_EQ(Run(kTxlMenuLayer, kStrMenuLayerPaper), kResOk);
+    ASSERT_EQ(Run(kTxlMenuView, kStrMenuTracingControls), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, u"Cannot Create");
+    EXPECT_EQ(boxes[0].text, u"The paper settings could not be shown.");
+    EXPECT_EQ(boxes[1].caption, u"Missing Resource");
+    EXPECT_EQ(boxes[1].text, u"The tracing controls could not be shown.");
+}
+
+
+TEST_F(MenuBarCommandsTest, APopupOpensRightAndDownFiveBelowItsTitle)
+{
+    Open(kTxlMenuEdit);
+    CWidget* title = Title(kTxlMenuEdit)->GetWidget();
+    tCPoint corner{title->GetRect().left, title->GetRect().bottom};
+    title->GetParent()->LocalToRootPoint(&corner);
+    CWidget* frame = Popups()->GetOpen(0)->GetFrame();
+    tCRect rect = frame->GetRect();
+    frame->GetParent()->LocalToRootRect(&rect);
+    EXPECT_EQ(rect.left, corner.x);
+    EXPECT_EQ(rect.top, corner.y + 5);
+    EXPECT_EQ(Popups()->GetAnchorId(), int32_t(kTxlMenuEdit));
+    Dismiss();
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ShippedPaneTest.h"
+#include "toolkit/core/ProgramSubfolder.h"
+#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCStringTable.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/CKS2MenuBar.h"
 #include "paint/engine/CCanvas.h"
+#include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/tools/ToolMessages.h"
@@ -39,6 +45,13 @@ public:
             *FromMsgArg<uint32_t>(b) = message == kMsgCanUndo ? canUndo : canRedo;
         if (message == kMsgCurrentLayer && !apply && b)
             *FromMsgArg<uint32_t>(b) = layer;
+        if (message == kMsgProjectRecord && !apply && b) {
+            if (projectAnswer != kResOk)
+                return projectAnswer;
+            *FromMsgArg<CProjectInfo*>(b) = &project;
+        }
+        if (message == kMsgCanvasPosition && apply && b)
+            offsets.push_back(*FromMsgArg<tCPoint>(b));
         return UpdateController::OnMessage(message, a, b, c, apply);
     }
     float zoom = 1.0f;
@@ -47,6 +60,9 @@ public:
     uint32_t canUndo = 0;
     uint32_t canRedo = 0;
     uint32_t layer = 0;
+    CProjectInfo project;
+    tResult projectAnswer = kResOk;
+    std::vector<tCPoint> offsets;
 };
 
 class MenuBarTest : public ShippedPaneTest {
@@ -58,6 +74,11 @@ protected:
         zoomController.zoom = 0.5f;
         ASSERT_EQ(bar.Create(nullptr, nullptr), kResOk);
         root = bar.GetRoot();
+    }
+    void TearDown() override
+    {
+        owned.reset();
+        ShippedPaneTest::TearDown();
     }
     CWidget* Find(uint32_t id) const { return root->FindWidgetById(id); }
     CKS2Button* ButtonOn(uint32_t id) const
@@ -106,7 +127,9 @@ protected:
     }
 
     ZoomController zoomController;
-    CKS2MenuBar bar;
+    // The bar's buttons let go of their widgets when it goes, before the window takes the widgets.
+    std::unique_ptr<CKS2MenuBar> owned = std::make_unique<CKS2MenuBar>();
+    CKS2MenuBar& bar = *owned;
     CWidget* root = nullptr;
 };
 
@@ -407,6 +430,196 @@ TEST_F(MenuBarTest, MenuEntriesSendTheirMessages)
     // The answer of a command that reports its result comes back.
     zoomController.answer = kResBadParam;
     EXPECT_EQ(run(kTxlMenuFile, kStrMenuPrint), kResBadParam);
+}
+
+
+TEST_F(MenuBarTest, CentringUsesTheZoomAndTheProjectAndSendsNothingButTheOriginWithoutThem)
+{
+    const auto centre = [&] {
+        zoomController.offsets.clear();
+        EXPECT_EQ(bar.ExecuteCommand(kTxlMenuView, kStrMenuCentre), kResOk);
+        EXPECT_EQ(zoomController.offsets.size(), 1u);
+        return zoomController.offsets.empty() ? tCPoint{-1, -1} : zoomController.offsets[0];
+    };
+    // An 800 x 600 painting at 0.5 in the 800 x 600 backdrop: (800 - 400) / 2 and (600 - 300) / 2.
+    zoomController.project.width = 800;
+    zoomController.project.height = 600;
+    EXPECT_EQ(centre().x, 200);
+    EXPECT_EQ(centre().y, 150);
+    // A zoom that cannot be asked counts as 1: the painting fills the backdrop.
+    zoomController.zoomAnswer = kResBadParam;
+    EXPECT_EQ(centre().x, 0);
+    EXPECT_EQ(centre().y, 0);
+    zoomController.zoomAnswer = kResOk;
+    zoomController.zoom = 0.25f;
+    EXPECT_EQ(centre().x, 300);
+    // Without a project the origin is sent.
+    zoomController.projectAnswer = kResBadParam;
+    EXPECT_EQ(centre().x, 0);
+    EXPECT_EQ(centre().y, 0);
+}
+
+
+TEST_F(MenuBarTest, TheSeparatorsLieBehindEverythingAtTheirPlaces)
+{
+    // One after each of the four titles, two at the ends, one at the centre's right edge, one
+    // left of each window button, one after the zoom group and three around undo and redo.
+    std::vector<int32_t> places;
+    const int32_t count = root->GetChildCount();
+    for (int32_t i = count - 1; i >= 0 && root->GetChild(i)->GetId() == kWgtMenuBarSeparator; --i)
+        places.push_back(root->GetChild(i)->GetRect().left);
+    ASSERT_EQ(places.size(), 14u);
+    std::sort(places.begin(), places.end());
+    EXPECT_EQ(places.front(), 10);
+    EXPECT_EQ(places.back(), 588 - 12);
+    for (int32_t x : {68, 126, 184, 242, 344})
+        EXPECT_NE(std::find(places.begin(), places.end(), x), places.end()) << x;
+}
+
+}  // namespace
+
+namespace {
+
+// A bar of the test's own, in a resource file that the application starts up on (with the
+// shipped string table): pictures for the ends and the centre, three titles without texts, and
+// the right half's widgets, any one of which `leaveOut` drops.
+class MenuBarLayoutTest : public WidgetLoadTest {
+protected:
+    void SetUp() override
+    {
+        InstallTextLibraryHooks();
+        WidgetLoadTest::SetUp();
+        RegisterTextWidgets();
+    }
+    void TearDown() override
+    {
+        owned.reset();
+        if (CWindowBase* window = GetMainWindow())
+            window->DestroyWindow();
+        WidgetLoadTest::TearDown();
+    }
+    static std::string Widget(const std::string& kind, const std::string& id, int indent, int width, int height,
+                              const std::string& more = "")
+    {
+        const std::string pad(size_t(indent), ' ');
+        std::string text = pad + "+ " + kind + " " + id + " \"w" + id + "\"\n";
+        for (const std::string& chunk : {"xsiz " + std::to_string(width), "ysiz " + std::to_string(height),
+                                        std::string("lbdn 1"), std::string("vsbl 1")})
+            text += pad + "  " + chunk + "\n";
+        return text + more;
+    }
+    tResult Build(const std::string& leaveOut, bool withList = true, bool loweredField = false)
+    {
+        CImage end(16, 40);
+        CImage centre(100, 40);
+        end.Clear();
+        centre.Clear();
+        pictures.Add("end.png", &end);
+        pictures.Add("centre.png", &centre);
+        std::string source = "vers 2\nbkdp 1 \"main\"\n  colr #FF101010\n"
+                             "imag 8001 \"left\" png \"end.png\"\nimag 8002 \"right\" png \"end.png\"\n"
+                             "imag 8003 \"centre\" png \"centre.png\"\n";
+        if (withList)
+            source += "txlt 8020 \"titles\" [8040:\"A\" 8041:\"B\" 8042:\"C\"]\n";
+        source += "cowg 8022 \"title\"\n  xsiz 10\n  ysiz 24\n  opac 0\n  lbdn 1\n  vsbl 1\n"
+                  "wdgt 8024 \"separator\"\n  xsiz 1\n  ysiz 20\n  vsbl 1\n"
+                  "imwg 8000 \"bar\"\n  xsiz 10\n  ysiz 40\n  lbdn 1\n  vsbl 1\n" +
+                  Widget("wdgt", "8010", 2, 60, 11);
+        const auto keep = [&](const std::string& id) { return leaveOut != id; };
+        for (const std::string holder : {"8047", "8048", "8049"}) {
+            const std::string face = std::to_string(std::stoi(holder) + 4);
+            if (keep(holder))
+                source += Widget("wdgt", holder, 2, 24, 24, keep(face) ? Widget("cowg", face, 4, 20, 20) : "");
+        }
+        std::string zoom;
+        for (const std::string step : {"8062", "8063", "8070"})
+            if (keep(step))
+                zoom += Widget("cowg", step, 4, 24, 24);
+        if (keep("8072"))
+            zoom += Widget("tewg", "8072", 4, 50, 24);
+        if (keep("8060"))
+            source += Widget("wdgt", "8060", 2, 104, 24, zoom);
+        std::string history;
+        for (const std::string holder : {"8081", "8082"})
+            if (const std::string face = std::to_string(std::stoi(holder) + 2); keep(holder))
+                history += Widget("wdgt", holder, 4, 20, 24, keep(face) ? Widget("cowg", face, 6, 20, 20) : "");
+        if (keep("8080"))
+            source += Widget("wdgt", "8080", 2, 42, 24, history);
+        WriteWholeFile((resources.Path() / "system.trf").string(), pictures.Compile(source)->Bytes());
+        if (loweredField) {
+            // The text variant in use is the last one, whose zoom field shows its text lower.
+            tCMemFile table;
+            const tCString japanese(u"Japanese");
+            EXPECT_EQ(tCStringTable::WriteRecord(table, kStrVariantCurrent, 0, u"current", japanese), kResOk);
+            EXPECT_EQ(tCStringTable::WriteRecord(table, kStrVariantFirst + 6, 0, u"last", japanese), kResOk);
+            WriteWholeFile((resources.Path() / "system.tsf").string(),
+                           std::string(reinterpret_cast<const char*>(table.GetData()), size_t(table.GetSize())));
+        } else {
+            std::filesystem::create_symlink(std::string(KOSTREL_BIN_DIR "/Resources/system.tsf"),
+                                            resources.Path() / "system.tsf");
+        }
+        app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+        EXPECT_EQ(app->StartUp(), kResOk);
+        auto* backdrop = new CBackdrop;
+        EXPECT_EQ(backdrop->LoadFromResourceName(u"main", app->GetResourceFile(), nullptr), kResOk);
+        EXPECT_EQ(app->CreateMainWindow(backdrop, 104, 800, 600, nullptr, 1), kResOk);
+        return bar.Create(nullptr, nullptr);
+    }
+
+    ProgramSubfolder resources;
+    PictureFiles pictures;
+    std::unique_ptr<CKS2MenuBar> owned = std::make_unique<CKS2MenuBar>();
+    CKS2MenuBar& bar = *owned;
+};
+
+TEST_F(MenuBarLayoutTest, ThreeTitlesWithoutTextsAreFiftySixWideAroundTheCentre)
+{
+    ASSERT_EQ(Build(""), kResOk);
+    // 100 + 2 x (12 + 3 x 58) = 472; the titles at 12, 70 and 128; the centre from 186 to 286.
+    EXPECT_EQ(bar.GetRoot()->GetWidth(), 472);
+    ASSERT_EQ(bar.GetTitleCount(), 3);
+    EXPECT_EQ(bar.GetTitleButton(0)->GetWidget()->GetRect().left, 12);
+    EXPECT_EQ(bar.GetTitleButton(1)->GetWidget()->GetRect().left, 70);
+    EXPECT_EQ(bar.GetTitleButton(2)->GetWidget()->GetRect().left, 128);
+    EXPECT_EQ(bar.GetRoot()->FindWidgetById(kWgtZoomGroup)->GetRect().left, 286);
+    EXPECT_EQ(bar.GetRoot()->GetRect().left, 400 - 236);
+}
+
+class MenuBarMissingWidgetTest : public MenuBarLayoutTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MenuBarMissingWidgetTest, AMissingWidgetOfTheRightHalfAnswers24)
+{
+    EXPECT_EQ(Build(GetParam()), kResCreateFailed);
+    EXPECT_EQ(bar.GetRoot(), nullptr);
+    // The buttons made before the failure went with the root's widgets.
+    EXPECT_EQ(bar.GetTitleCount(), 0);
+    EXPECT_EQ(bar.GetOtherButtonCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachWidget, MenuBarMissingWidgetTest,
+                         ::testing::Values("8047", "8048", "8049", "8051", "8052", "8053", "8060", "8062", "8063",
+                                           "8070", "8072", "8080", "8081", "8082", "8083", "8084"));
+
+TEST_F(MenuBarLayoutTest, AMissingTitleListAnswers22)
+{
+    EXPECT_EQ(Build("", false), kResResourceNotFound);
+    EXPECT_EQ(bar.GetRoot(), nullptr);
+}
+
+
+TEST_F(MenuBarLayoutTest, TheZoomFieldIsCentredAndLowerInTheLastTextVariantOnly)
+{
+    ASSERT_EQ(Build("", true, true), kResOk);
+    CTxEdWidget* entry = bar.GetZoomEntry();
+    EXPECT_EQ(entry->GetJustification(), 2);
+    EXPECT_EQ(entry->GetTextWidget()->GetTextRenderer()->GetOffset().x, 0.0f);
+    EXPECT_EQ(entry->GetTextWidget()->GetTextRenderer()->GetOffset().y, 8.0f);
+}
+
+TEST_F(MenuBarLayoutTest, InTheUsualTextVariantTheZoomFieldKeepsItsOffset)
+{
+    ASSERT_EQ(Build(""), kResOk);
+    EXPECT_EQ(bar.GetZoomEntry()->GetTextWidget()->GetTextRenderer()->GetOffset().y, 0.0f);
 }
 
 }  // namespace
