@@ -4,6 +4,7 @@
 #include <new>
 
 #include "app/panels/PanelFrame.h"
+#include "app/panels/PanelResources.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Control.h"
@@ -70,6 +71,8 @@ tResult CKS2PaperControls::Build()
     if (!frame)
         return kResCreateFailed;
     TK_TRY(m_bar.Attach(m_root, frame, this));
+    // The bar is the new-painting pane's too: here its right half applies rather than creates.
+    SetLabelFromTable(m_root->FindWidgetById(kWgtConfirmBarApply), kWgtConfirmBarApply);
     TK_TRY(m_paper.Build(m_root, frame, this));
     return m_presets.Build(m_root, this);
 }

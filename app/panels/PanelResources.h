@@ -97,6 +97,10 @@ inline constexpr uint32_t kWgtGrainCellButton = 100746;
 inline constexpr uint32_t kImgGrainFirst = 80;
 inline constexpr uint32_t kImgGrainCount = 3;
 
+// The label of the confirm bar's right half; in the paper controls it takes the string-table
+// text of its own id.
+inline constexpr uint32_t kWgtConfirmBarApply = 100512;
+
 inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgPanelFrame},
     {CImageBase::kType, kImgToolIconFirst, kImgToolIconCount},
@@ -162,6 +166,8 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kWidgetTypePlain, kWgtSavePromptCancel},
     {CImageBase::kType, kImgGrainFirst, kImgGrainCount},
     {kStringTableText, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {kStringTableText, kWgtConfirmBarApply},
+    {CTxWidget::kType, kWgtConfirmBarApply},
     {CImWidget::kType, kWgtGrainPicker},
     {CCoWidget::kType, kWgtGrainPickerClose},
     {kWidgetTypePlain, kWgtGrainCellFirst, kWgtGrainCellCount},

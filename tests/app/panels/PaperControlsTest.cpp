@@ -4,6 +4,7 @@
 
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/NewFileTestSupport.h"
+#include "app/panels/PanelResources.h"
 #include "app/shell/panes/PaneTestSupport.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/controls/CKS2Control.h"
@@ -15,6 +16,7 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
@@ -294,6 +296,10 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     EXPECT_EQ(presets->GetRect().top, 400 - total / 2);
     EXPECT_EQ(settings->GetRect().top, presets->GetRect().bottom + 10);
     EXPECT_EQ(bar->GetRect().top, settings->GetRect().bottom + 10);
+    // The bar's right half applies the paper, and says so.
+    auto* apply = dynamic_cast<CTxWidget*>(bar->FindWidgetById(kWgtConfirmBarApply));
+    ASSERT_NE(apply, nullptr);
+    EXPECT_EQ(apply->GetText().ToAnsi(), "Apply");
     // A release on the bar's middle column cancels; one pixel right of it applies.
     EXPECT_FALSE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2, 5}));
     EXPECT_TRUE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2 + 1, 5}));
