@@ -161,3 +161,73 @@ TEST_F(NewFileTest, ATracingImageThatCannotBeLoadedLeavesThePanelAsItWas)
     EXPECT_EQ(pane->FindControl(CNewFile::kImageSizeButton)->IsEnabled(), 0u);
     EXPECT_EQ(dynamic_cast<CTxWidget*>(Widget(CNewFile::kTracingText))->GetText().ToAnsi(), "No tracing image");
 }
+
+TEST_F(NewFileTest, TheConfirmBarLightsTheHalfUnderThePointerAndTheMiddleCancels)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CConfirmBar& bar = pane->GetConfirmBar();
+    CWidget* widget = bar.GetWidget();
+    const int32_t middle = widget->GetWidth() / 2;
+    const auto pointAt = [&](int32_t x) {
+        tCPoint at{x, widget->GetHeight() / 2};
+        widget->LocalToScreenPoint(&at);
+        w32::headless::MoveMouse(at.x, at.y);
+        for (int i = 0; i < 400; ++i) {
+            w32::headless::AdvanceClock(1);
+            (void)app->RunHeartbeat();
+        }
+    };
+    pointAt(middle + 20);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 80u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 0u);
+    pointAt(middle);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 0u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 80u);
+    // A release on the very middle belongs to the left half: it cancels.
+    tCPoint press{middle, widget->GetHeight() / 2};
+    widget->LocalToRootPoint(&press);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &press);
+    EXPECT_FALSE(pane->IsShown());
+    EXPECT_TRUE(recorder.made.empty());
+    // The next show starts dark.
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 0u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 0u);
+}
+
+TEST_F(NewFileTest, AReleaseJustRightOfTheMiddleCreatesThePaintingOfTheFieldsSize)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* widget = pane->GetConfirmBar().GetWidget();
+    tCPoint at{widget->GetWidth() / 2 + 1, widget->GetHeight() / 2};
+    tCPoint screen = at;
+    widget->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    widget->LocalToRootPoint(&at);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &at);
+    ASSERT_EQ(recorder.made.size(), 1u);
+    EXPECT_EQ(recorder.made[0].width, Project().width);
+    EXPECT_EQ(recorder.made[0].height, Project().height);
+    EXPECT_FALSE(pane->IsShown());
+}
+
+TEST_F(NewFileTest, TheControllersRefusalIsShownAndThePaneStays)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    recorder.newAnswer = kResFileIO;
+    ASSERT_EQ(pane->CreatePainting(), kResOk);
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(tCString(std::u16string_view(boxes[0].text)).ToAnsi().find("The new painting could not be made."),
+              std::string::npos);
+    EXPECT_TRUE(pane->IsShown());
+}
