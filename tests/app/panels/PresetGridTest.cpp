@@ -2,6 +2,8 @@
 #include <set>
 
 #include "app/panels/NewFileTestSupport.h"
+#include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2PopupMenu.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/text/CTxWidget.h"
@@ -169,4 +171,29 @@ TEST_F(PresetGridTest, ASavedPresetTakesThePlaceTheListingGivesIt)
         EXPECT_EQ(tCString(Grid().GetPresetFile(i)->GetFileName()).ToAnsi(), listed[i]->GetFileName().ToAnsi()) << i;
         delete listed[i];
     }
+}
+
+TEST_F(PresetGridTest, TheCellMenuDeletesThePresetItWasOpenedOn)
+{
+    StartProgram();
+    WriteSeven();
+    ASSERT_EQ(ShowPane(), kResOk);
+    Click(CPresetGrid::kNextButton);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(pane->OnMessage(kMsgControlRightClicked, ToMsgArg(CellButton(0)), 0, 0, kMsgApply), kResOk);
+    ASSERT_EQ(popups->GetOpenCount(), 1);
+    EXPECT_EQ(popups->GetAnchorId(), 6);
+    CKS2PopupMenu* menu = popups->GetOpen(0);
+    EXPECT_EQ(menu->GetResourceId(), int32_t(CPresetGrid::kMenu));
+    const std::string file = tCString(Grid().GetPresetFile(6)->GetPathText()).ToAnsi();
+    // Another menu's item of the same id is not the delete item of this one.
+    ASSERT_EQ(pane->OnMessage(kMsgPopupChoice, 0, tMsgArg(intptr_t(int32_t(CPresetGrid::kMenuDelete))), ~tMsgArg(0),
+                              kMsgApply),
+              kResOk);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    ASSERT_EQ(popups->OnMessage(kMsgPopupChoice, ToMsgArg(menu), tMsgArg(intptr_t(int32_t(CPresetGrid::kMenuDelete))),
+                                ~tMsgArg(0), kMsgApply),
+              kResOk);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Grid().GetPresetCount(), 6);
 }
