@@ -216,7 +216,7 @@ tResult CNewFile::OnHide(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
     return kHookHandled;
 }
 
-tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t)
+tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg, uint32_t)
 {
     switch (message) {
     case kMsgControlClicked:
@@ -226,7 +226,6 @@ tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg 
     case kMsgPopupChoice:
         return m_presets.OnPopupItem(a, uint32_t(b));
     default:
-        (void)c;
         (void)m_paper.HandleMessage(message, a, b);
         return kResOk;
     }

@@ -217,8 +217,7 @@ tResult CPaperPanel::RedrawTextureSwatch(uint32_t redraw)
         if (const CImage8* grain = m_fallback->GetFallbackGrain())
             texture.reset(GreyCopy(grain));
     TK_TRY(swatch->DecompressImage());
-    const tResult painted = PaintSwatch(swatch->GetImage(), texture.get());
-    TK_TRY(painted);
+    TK_TRY(PaintSwatch(swatch->GetImage(), texture.get()));
     return swatch->Invalidate(redraw);
 }
 

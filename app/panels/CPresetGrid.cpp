@@ -356,7 +356,7 @@ tResult CPresetGrid::DeletePreset(int32_t index)
     const tCFRef* file = GetPresetFile(index);
     if (!file)
         return kResOk;
-    tResult result = PathFileExists(*file) ? DeletePathFile(*file) : kResFileIO;
+    const tResult result = PathFileExists(*file) ? DeletePathFile(*file) : kResFileIO;
     if (result != kResOk) {
         Report(result, Text(kStrErrPresetDelete).Concat(file->GetPathText()));
         return kResOk;
