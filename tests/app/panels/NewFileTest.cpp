@@ -231,3 +231,24 @@ TEST_F(NewFileTest, TheControllersRefusalIsShownAndThePaneStays)
               std::string::npos);
     EXPECT_TRUE(pane->IsShown());
 }
+
+TEST_F(NewFileTest, APressOnTheConfirmBarReleasedElsewhereKeepsThePaneModal)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* widget = pane->GetConfirmBar().GetWidget();
+    tCPoint elsewhere{widget->GetWidth() / 2, -40};
+    tCPoint screen = elsewhere;
+    widget->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    tCPoint press{widget->GetWidth() / 4, widget->GetHeight() / 2};
+    widget->LocalToRootPoint(&press);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &press);
+    EXPECT_TRUE(pane->IsShown());
+    EXPECT_TRUE(recorder.made.empty());
+    EXPECT_EQ(Backdrop()->GetTopModal(), pane->GetRoot());
+}

@@ -197,3 +197,19 @@ TEST_F(PresetGridTest, TheCellMenuDeletesThePresetItWasOpenedOn)
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(Grid().GetPresetCount(), 6);
 }
+
+TEST_F(PresetGridTest, AMissingFolderTextIsReportedAtEachShowAndShowsNoPresets)
+{
+    // A text the string table lacks reads as one that begins with "%".
+    StartProgram(1000, 800, "%%missing");
+    ASSERT_EQ(ShowPane(), kResOk);
+    std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(tCString(std::u16string_view(boxes[0].text)).ToAnsi().find("The folder of canvas presets could not be read."),
+              std::string::npos);
+    EXPECT_EQ(Grid().GetPresetCount(), 0);
+    EXPECT_EQ(ShownCells(), 0);
+    ASSERT_EQ(pane->Hide(0, 1, 0, 0), kResOk);
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_EQ(Boxes().size(), 1u);
+}
