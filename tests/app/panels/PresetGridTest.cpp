@@ -5,6 +5,7 @@
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/CKS2PopupMenu.h"
 #include "paint/engine/CCanvasInfo.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/text/CTxWidget.h"
 
@@ -212,4 +213,26 @@ TEST_F(PresetGridTest, AMissingFolderTextIsReportedAtEachShowAndShowsNoPresets)
     ASSERT_EQ(pane->Hide(0, 1, 0, 0), kResOk);
     ASSERT_EQ(ShowPane(), kResOk);
     EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(PresetGridTest, ARightPressOnACellOpensItsMenu)
+{
+    StartProgram();
+    WriteSeven();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* press = Grid().GetCell(1)->FindWidgetById(CPresetGrid::kCellButton);
+    tCPoint at{press->GetWidth() / 2, press->GetHeight() / 2};
+    tCPoint screen = at;
+    press->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    EXPECT_EQ(Backdrop()->GetRolloverWidget(), press);
+    press->LocalToRootPoint(&at);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchRButtonDown(&takenBy, &at);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(popups->GetOpenCount(), 1);
+    EXPECT_EQ(popups->GetAnchorId(), 1);
 }
