@@ -2,7 +2,9 @@
 
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
+#include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2FreeButton.h"
+#include "app/shell/panes/PaneTestSupport.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImage.h"
@@ -251,4 +253,27 @@ TEST_F(NewFileTest, APressOnTheConfirmBarReleasedElsewhereKeepsThePaneModal)
     EXPECT_TRUE(pane->IsShown());
     EXPECT_TRUE(recorder.made.empty());
     EXPECT_EQ(Backdrop()->GetTopModal(), pane->GetRoot());
+}
+
+TEST_F(NewFileTest, MessagesOfOtherPanesControlsPassedOnByTheBackdropChangeNothing)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget stranger;
+    RecordingTarget otherPane;
+    CKS2Button foreign;
+    ASSERT_EQ(foreign.Attach(&stranger, &otherPane, 0, int32_t(CNewFile::kWindowSizeButton)), kResOk);
+    SetFieldText(pane->GetWidthEdit(), u"300");
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(&foreign), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(FieldText(pane->GetWidthEdit()), "300");
+    CKS2Button foreignDial;
+    ASSERT_EQ(foreignDial.Attach(&stranger, &otherPane, 0, int32_t(CPaperPanel::kOpacityDial)), kResOk);
+    float value = 0.0f;
+    ASSERT_EQ(pane->OnMessage(kMsgControlValueChanged, ToMsgArg(&foreignDial), ToMsgArg(&value), 0, kMsgApply), kResOk);
+    EXPECT_EQ(pane->GetCanvasInfo()->paperOpacity, 255);
+    // The pane's own window-size button does write the window's size.
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(pane->FindControl(CNewFile::kWindowSizeButton)), 0, 0,
+                              kMsgApply),
+              kResOk);
+    EXPECT_EQ(FieldText(pane->GetWidthEdit()), std::to_string(pane->GetRoot()->GetWidth()));
 }
