@@ -16,6 +16,13 @@ namespace {
 constexpr uint32_t kKeyTab = 9;
 constexpr uint32_t kKeyEnter = 13;
 
+std::string Selected(CKS2TextEdit* field)
+{
+    tCString text;
+    field->GetEditWidget()->GetSelectedText(&text, 0);
+    return text.ToAnsi();
+}
+
 }  // namespace
 
 TEST_F(NewFileTest, SizesOutsideTheRangeAreHeldAtItsEndsWhenLeftAndWhenCreated)
@@ -32,9 +39,11 @@ TEST_F(NewFileTest, SizesOutsideTheRangeAreHeldAtItsEndsWhenLeftAndWhenCreated)
     EXPECT_EQ(Key(kKeyTab), kResOk);
     EXPECT_EQ(FieldText(width), "50");
     EXPECT_TRUE(height->GetEditWidget()->HasFocus());
+    EXPECT_EQ(Selected(height), "32001");
     EXPECT_EQ(Key(kKeyTab), kResOk);
     EXPECT_EQ(FieldText(height), "32000");
     EXPECT_TRUE(width->GetEditWidget()->HasFocus());
+    EXPECT_EQ(Selected(width), "50");
     SetFieldText(width, u"0");
     SetFieldText(height, u"99999999999");
     ASSERT_EQ(pane->CreatePainting(), kResOk);
