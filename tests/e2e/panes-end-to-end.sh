@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# The update pane and the progress pane on a virtual display, driven with xdotool. The test
-# program is copied into a folder of its own beside a copy of the Resources folder whose string
-# table points the update manifest (0xB2D05E47) at an nginx on the loopback: Ctrl+U shows the
-# checking text, then the manifest's title and notes; with nginx stopped it shows the failure
+# The update pane and the progress pane of the program on a virtual display, driven with xdotool.
+# The program is copied into a folder of its own beside a copy of the Resources folder whose
+# string table points the update manifest (0xB2D05E47) at an nginx on the loopback: Ctrl+U shows
+# the checking text, then the manifest's title and notes; with nginx stopped it shows the failure
 # text; Ctrl+S on a large painting opened from its file shows the progress pane with a
 # percentage while it saves, and the pane is gone afterwards.
-# Usage: PROGRAM RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
+# Usage: PROGRAM PAINTING_MAKER RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
 set -euo pipefail
 
 if [ "${1:-}" != "--inside" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
 fi
 program=$2
-resources=$3
-trfc=$4
-strings=$5
-shots=${6:-$(mktemp -d)}
+maker=$3
+resources=$4
+trfc=$5
+strings=$6
+shots=${7:-$(mktemp -d)}
 mkdir -p "$shots"
 work=$(mktemp -d)
 pid=
@@ -34,7 +35,8 @@ fail() {
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$work/app" "$work/web" "$work/nginx" "$work/config"
-cp "$program" "$work/app/kostrel_panes"
+cp "$program" "$work/app/kostrel"
+cp "$maker" "$work/app/kostrel_painting_maker"
 cp -r "$resources" "$work/app/Resources"
 sed "s#^0xB2D05E47 .*#0xB2D05E47 \"update.manifest\" \"127.0.0.1:$port|/updates/manifest.txt\"#" "$strings" \
     >"$work/strings.src"
@@ -76,19 +78,21 @@ unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 export SDL_AUDIODRIVER=dummy
 export XDG_CONFIG_HOME="$work/config"
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$work/app/kostrel_panes" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" &
+"$work/app/kostrel_painting_maker" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" || fail "the painting was not made"
+[ -s "$work/painting.ptg" ] || fail "the painting maker wrote no file"
+"$work/app/kostrel" "$work/painting.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
 
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Panes$' | head -1) || fail "no window appeared"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-# The painting is made, saved and opened before the program says it is ready.
-for i in $(seq 1200); do
-    grep -q '^ready$' "$work/stdout" && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before it was ready"
+# The main window is titled with the painting's name once the painting is open.
+window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - painting' | head -1) ||
+    fail "no main window with the painting appeared"
+# The splash stays up for a while after the window came.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Kostrel 2$' >/dev/null 2>&1 || break
     sleep 0.1
 done
-grep -q '^ready$' "$work/stdout" || fail "the program did not get ready"
-sleep 0.5
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 1
 
 shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean difference of a window area between two screenshots, 0..1.
@@ -113,7 +117,7 @@ shot report
 # The pane is centred 31 to the right of the window's centre. Its text card is light; the
 # headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
 # (#E85942) for a failure.
-pane=480x300+200+150
+pane=480x240+300+240
 card=$(share checking "$pane" '#E6E6F0' 4)
 above "$card" 0.15 || fail "no update pane in the checking shot (light share $card)"
 green='#DDE79E'
@@ -122,7 +126,7 @@ checking_glow=$(share checking "$pane" "$green" 4)
 above 0.002 "$checking_glow" || fail "the checking text glows (share $checking_glow)"
 newer=$(share report "$pane" "$green" 4)
 above "$newer" 0.02 || fail "the report shows no newer release (glow share $newer)"
-diff_text=$(changed checking report 380x200+320+180)
+diff_text=$(changed checking report 380x150+320+305)
 above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
 xdotool key --window "$window" Escape
 sleep 0.8
@@ -139,22 +143,32 @@ failed_glow=$(share failed "$pane" "$red" 4)
 above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
 failed_green=$(share failed "$pane" "$green" 4)
 above 0.002 "$failed_green" || fail "the failure still shows the report's glow (share $failed_green)"
-diff_failed=$(changed report failed 380x200+320+180)
+diff_failed=$(changed report failed 380x150+320+305)
 above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
 xdotool key --window "$window" Escape
 sleep 0.8
 
-# The progress pane while the painting saves. The pane is 220 x 94, centred in the 900 x 700
+# The progress pane while the painting saves. The pane is 220 x 94, centred in the 1024 x 768
 # window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
 # running from deep to light. The pane's area is taken as fast as it comes, from before the key
 # until a second after the file was written (a few seconds under the sanitizers), and looked at
 # afterwards.
+# A stroke changes the painting, so that Ctrl+S has something to save.
+xdotool mousemove 300 600 mousedown 1
+for x in $(seq 300 40 700); do
+    xdotool mousemove "$x" 620
+    sleep 0.02
+done
+xdotool mouseup 1
+sleep 1
+xdotool mousemove 1000 20
+sleep 0.5
 shot idle
 mkdir -p "$work/frames"
 written() { stat -c '%i %y' "$work/painting.ptg"; }
 before=$(written)
 ( for i in $(seq -w 2000); do
-      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+340+303 +repage \
+      xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 220x94+402+337 +repage \
           "png:$work/frames/$i.png" 2>/dev/null || true
       [ -e "$work/frames/stop" ] && break
   done ) &

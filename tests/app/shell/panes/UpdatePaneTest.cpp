@@ -266,6 +266,22 @@ TEST_F(UpdatePaneTest, AFailureShowsTheFailureTextASecondLater)
     EXPECT_EQ(note->GetWidth(), 380);
 }
 
+TEST_F(UpdatePaneTest, TheSingleNoteComesBackAfterAListOfNotes)
+{
+    Open();
+    Report(List({u"2.1", u"", u"A note.", u"Another note."}));
+    ASSERT_FALSE(note->IsVisible());
+    Report(List({u"2.2", u"https://kostrel.example.org/2.2"}));
+    EXPECT_TRUE(note->IsVisible());
+    Report(List({u"2.3", u"", u"A note."}));
+    ASSERT_FALSE(note->IsVisible());
+    ASSERT_EQ(pane.OnMessage(kMsgUpdateFailed, 0, 0, 0, 1), kResOk);
+    Tick(1001);
+    EXPECT_EQ(TextOf(note), Text(kStrUpdateFailedBody));
+    EXPECT_TRUE(note->IsVisible());
+    EXPECT_EQ(dynamic_cast<CTxWidget*>(note)->GetWrap(), 1u);
+}
+
 TEST_F(UpdatePaneTest, HidingStopsTheCheckAndDropsAWaitingReport)
 {
     Open();
