@@ -232,6 +232,12 @@ TEST_F(PaperControlsTest, TheOpacityDialStoresWholeSteps)
     EXPECT_EQ(info->paperOpacity, 255);
     SendValue(CPaperPanel::kOpacityDial, 0.0f);
     EXPECT_EQ(info->paperOpacity, 0);
+    // The new-painting pane's dial of the same id is not this pane's.
+    CKS2Control* other = pane->FindControl(CPaperPanel::kOpacityDial);
+    ASSERT_NE(other, nullptr);
+    float value = 0.5f;
+    ASSERT_EQ(paper->OnMessage(kMsgControlValueChanged, ToMsgArg(other), ToMsgArg(&value), 0, kMsgApply), kResOk);
+    EXPECT_EQ(info->paperOpacity, 0);
 }
 
 TEST_F(PaperControlsTest, AnUnknownTextureShowsTheLayersGrainAndWhiteWithoutOne)
