@@ -31,10 +31,10 @@ difference() {
 }
 above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
 # shot_until NAME X Y TEST COLOUR: screenshots NAME until the pixel at (X, Y) is (TEST "=") or is
-# not (TEST "!=") the colour, for up to 5 seconds; the last screenshot stays.
+# not (TEST "!=") the colour, for up to 3 seconds; the last screenshot stays.
 shot_until() {
     local i
-    for i in $(seq 25); do
+    for i in $(seq 15); do
         shot "$1"
         [ "$(pixel "$1" "$2" "$3")" "$4" "$5" ] && return 0
         sleep 0.2
@@ -59,8 +59,12 @@ shot_until paper-grain-picker 780 600 = 404064 || fail "no grain picker beside t
 # The pastel grain, the third cell.
 xdotool mousemove 736 665 click 1
 shot_until paper-grain-chosen 780 600 != 404064 || fail "the grain picker stayed after a choice"
+# Enter creates; when the width field still held the focus, the first Enter only left it.
 xdotool key Return
-sleep 1.5
+if ! shot_until paper-made 330 60 != 404064; then
+    xdotool key Return
+    shot_until paper-made 330 60 != 404064 || fail "Enter did not make the painting"
+fi
 xdotool mousemove 1000 740
 sleep 0.5
 shot paper-pastel
