@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
@@ -376,6 +377,50 @@ TEST_F(PaperControlsTest, OnlyThePaperColourButtonsPressIsTakenOver)
     CKS2Control* colour = paper->FindControl(CPaperPanel::kColourButton);
     ASSERT_NE(colour, nullptr);
     EXPECT_NE(paper->OnMessage(kMsgControlPressed, ToMsgArg(colour), 0, 0, kMsgApply), kResOk);
+    EXPECT_TRUE(paper->IsShown());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaperControlsTest, TheTextureButtonOpensTheGrainPickerWhoseChoiceBecomesThePapersTexture)
+{
+    Open();
+    ASSERT_EQ(ShowFor(-1), kResOk);
+    CKS2Pane* picker = Backdrop()->FindPane(kPaneGrainPicker);
+    ASSERT_NE(picker, nullptr);
+    const auto settle = [&] {
+        for (int i = 0; i < 200 && picker->GetTransition(); ++i) {
+            w32::headless::AdvanceClock(5);
+            (void)app->RunHeartbeat();
+        }
+    };
+    const tCString before = paper->GetCanvasInfo()->paperName;
+    CKS2Control* texture = paper->FindControl(CPaperPanel::kTextureButton);
+    ASSERT_EQ(paper->OnMessage(kMsgControlClicked, ToMsgArg(texture), 0, 0, kMsgApply), kResOk);
+    settle();
+    ASSERT_TRUE(picker->IsShown());
+    EXPECT_EQ(picker->GetOwner(), paper);
+    // Escape leaves the texture as it was.
+    EXPECT_EQ(Key(kKeyEscape), kResOk);
+    EXPECT_EQ(paper->GetCanvasInfo()->paperName.ToAnsi(), before.ToAnsi());
+    settle();
+    EXPECT_FALSE(picker->IsShown());
+    ASSERT_EQ(paper->OnMessage(kMsgControlClicked, ToMsgArg(texture), 0, 0, kMsgApply), kResOk);
+    settle();
+    ASSERT_TRUE(picker->IsShown());
+    CWidget* pastel = picker->GetRoot()->FindWidgetById(kWgtGrainCellFirst + 2);
+    const auto* grainPicker = dynamic_cast<CKS2GrainPicker*>(picker);
+    ASSERT_NE(grainPicker, nullptr);
+    CKS2Control* cell = nullptr;
+    for (CKS2Control* control : grainPicker->GetControls())
+        if (control->GetWidget() == pastel->FindWidgetById(kWgtGrainCellButton))
+            cell = control;
+    ASSERT_NE(cell, nullptr);
+    ASSERT_EQ(picker->OnMessage(kMsgControlClicked, ToMsgArg(cell), 0, 0, kMsgApply), kResOk);
+    EXPECT_FALSE(picker->IsShown());
+    EXPECT_EQ(paper->GetCanvasInfo()->paperName.ToAnsi(), "PP_Pastel");
     EXPECT_TRUE(paper->IsShown());
 }
 
