@@ -4,6 +4,7 @@
 #include <new>
 
 #include "app/panels/PanelFrame.h"
+#include "app/panels/PanelResources.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2Control.h"
@@ -70,6 +71,8 @@ tResult CKS2PaperControls::Build()
     if (!frame)
         return kResCreateFailed;
     TK_TRY(m_bar.Attach(m_root, frame, this));
+    // The bar is the new-painting pane's too: here its right half applies rather than creates.
+    SetLabelFromTable(m_root->FindWidgetById(kWgtConfirmBarApply), kWgtConfirmBarApply);
     TK_TRY(m_paper.Build(m_root, frame, this));
     return m_presets.Build(m_root, this);
 }
@@ -164,8 +167,16 @@ tResult CKS2PaperControls::OnHide(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
     return kHookHandled;
 }
 
+bool CKS2PaperControls::OwnsControl(tMsgArg a) const
+{
+    const auto* control = FromMsgArg<CKS2Control>(a);
+    return control && (m_paper.Owns(control) || m_presets.Owns(control));
+}
+
 tResult CKS2PaperControls::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg, uint32_t)
 {
+    // A control message from a control of another pane is none of this pane's business.
+    const bool own = OwnsControl(a);
     switch (message) {
     case kMsgControlPressed: {
         const auto* control = FromMsgArg<CKS2Control>(a);
@@ -176,9 +187,13 @@ tResult CKS2PaperControls::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b,
         return kDismissHandled;
     }
     case kMsgControlClicked:
-        return OnClicked(FromMsgArg<CKS2Control>(a));
+        return own ? OnClicked(FromMsgArg<CKS2Control>(a)) : kResOk;
     case kMsgControlRightClicked:
-        return m_info ? m_presets.OnRightClicked(FromMsgArg<CKS2Control>(a), this) : kResOk;
+        return m_info && own ? m_presets.OnRightClicked(FromMsgArg<CKS2Control>(a), this) : kResOk;
+    case kMsgControlValueChanged:
+        if (own)
+            (void)m_paper.HandleMessage(message, a, b);
+        return kResOk;
     case kMsgPopupChoice:
         return m_presets.OnPopupItem(a, uint32_t(b));
     default:

@@ -61,6 +61,7 @@ private:
     void TakeSnapshot();
     tResult StackPanels(CImage* frame);
     tResult OnClicked(CKS2Control* control);
+    bool OwnsControl(tMsgArg a) const;
     // The layer index as the second and third argument of a layer message.
     tMsgArg LayerArg() const { return tMsgArg(intptr_t(m_layerIndex)); }
     tMsgArg LayerHighWord() const { return m_layerIndex < 0 ? ~tMsgArg(0) : 0; }

@@ -84,6 +84,17 @@ CKS2Control* CNewFile::FindControl(uint32_t id) const
     return m_presets.GetPageButton(id);
 }
 
+bool CNewFile::OwnsControl(tMsgArg a) const
+{
+    const auto* control = FromMsgArg<CKS2Control>(a);
+    if (!control)
+        return false;
+    for (const CKS2Control* own : m_controls)
+        if (own == control)
+            return true;
+    return m_paper.Owns(control) || m_presets.Owns(control);
+}
+
 tResult CNewFile::Build()
 {
     m_root->SetKeyDownProc(OnRootKeyDown, ToMsgArg(this));
@@ -216,17 +227,22 @@ tResult CNewFile::OnHide(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
     return kHookHandled;
 }
 
-tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t)
+tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg, uint32_t)
 {
+    // The backdrop passes on messages meant for others: only this pane's controls are read.
+    const bool own = OwnsControl(a);
     switch (message) {
     case kMsgControlClicked:
-        return OnClicked(FromMsgArg<CKS2Control>(a));
+        return own ? OnClicked(FromMsgArg<CKS2Control>(a)) : kResOk;
     case kMsgControlRightClicked:
-        return m_info ? m_presets.OnRightClicked(FromMsgArg<CKS2Control>(a), this) : kResOk;
+        return m_info && own ? m_presets.OnRightClicked(FromMsgArg<CKS2Control>(a), this) : kResOk;
     case kMsgPopupChoice:
         return m_presets.OnPopupItem(a, uint32_t(b));
+    case kMsgControlValueChanged:
+        if (own)
+            (void)m_paper.HandleMessage(message, a, b);
+        return kResOk;
     default:
-        (void)c;
         (void)m_paper.HandleMessage(message, a, b);
         return kResOk;
     }

@@ -73,6 +73,8 @@ public:
     int32_t GetTracingImageWidth() const { return m_tracingWidth; }
     int32_t GetTracingImageHeight() const { return m_tracingHeight; }
     CKS2Control* FindControl(uint32_t id) const;
+    // Whether a message's sender is one of the pane's controls.
+    bool OwnsControl(tMsgArg a) const;
 
     // A size as a field holds it, within 50..32000.
     static int32_t ClampSide(int32_t side);

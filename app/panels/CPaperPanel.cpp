@@ -114,6 +114,14 @@ CKS2Control* CPaperPanel::FindControl(uint32_t id) const
     return nullptr;
 }
 
+bool CPaperPanel::Owns(const CKS2Control* control) const
+{
+    for (int32_t i = 0; i < m_controlCount; ++i)
+        if (m_controls[i] == control)
+            return true;
+    return false;
+}
+
 int32_t CPaperPanel::OpacityFromDial(float value)
 {
     return int32_t(std::lround(value * 255.0f));
@@ -158,7 +166,7 @@ bool CPaperPanel::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b)
 {
     switch (message) {
     case kMsgControlValueChanged:
-        if (const float* value = FromMsgArg<float>(b))
+        if (const float* value = FromMsgArg<float>(b); value && Owns(FromMsgArg<CKS2Control>(a)))
             (void)OnValueChanged(FromMsgArg<CKS2Control>(a), *value);
         return true;
     case kMsgPaperColour:
@@ -217,8 +225,7 @@ tResult CPaperPanel::RedrawTextureSwatch(uint32_t redraw)
         if (const CImage8* grain = m_fallback->GetFallbackGrain())
             texture.reset(GreyCopy(grain));
     TK_TRY(swatch->DecompressImage());
-    const tResult painted = PaintSwatch(swatch->GetImage(), texture.get());
-    TK_TRY(painted);
+    TK_TRY(PaintSwatch(swatch->GetImage(), texture.get()));
     return swatch->Invalidate(redraw);
 }
 

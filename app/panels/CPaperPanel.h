@@ -67,8 +67,8 @@ public:
     // The dials, the colour swatch, the texture swatch and the preview take the info's values;
     // 6 without an info, else the texture swatch's failure.
     tResult Sync(uint32_t redraw);
-    // Takes the pane's control messages: a dial's new value, the chosen colour and texture.
-    // True when the message was the panel's.
+    // Takes the pane's control messages: a dial's new value (from the panel's own dials only),
+    // the chosen colour and texture. True when the message was the panel's.
     bool HandleMessage(uint32_t message, tMsgArg a, tMsgArg b);
 
     tResult OnValueChanged(const CKS2Control* control, float value);
@@ -86,6 +86,7 @@ public:
 
     CWidget* GetPanel() const { return m_panel; }
     CKS2Control* FindControl(uint32_t id) const;
+    bool Owns(const CKS2Control* control) const;
     // The opacity a dial's value stores: value x 255 to the nearest whole number.
     static int32_t OpacityFromDial(float value);
 

@@ -282,6 +282,17 @@ void CPresetGrid::UpdatePageButtons(uint32_t redraw)
         m_root->PresentDirtyRects();
 }
 
+bool CPresetGrid::Owns(const CKS2Control* control) const
+{
+    for (CKS2FreeButton* button : m_pageButtons)
+        if (button == control)
+            return true;
+    for (CWidget* cell : m_cells)
+        if (control && CellButton(cell) == control)
+            return true;
+    return false;
+}
+
 int32_t CPresetGrid::PresetIndexOf(const CKS2Control* control) const
 {
     for (int32_t i = 0; i < m_cells.GetCount(); ++i)
@@ -343,10 +354,13 @@ tResult CPresetGrid::OnRightClicked(CKS2Control* control, tCCmdTarget* pane)
 
 tResult CPresetGrid::OnPopupItem(tMsgArg popup, uint32_t item)
 {
-    const auto* menu = FromMsgArg<CKS2PopupMenu>(popup);
     auto* backdrop = dynamic_cast<CHMRBackdrop*>(GetMainBackdropWidget());
     CKS2PopupManager* popups = backdrop ? backdrop->GetPopupManager() : nullptr;
-    if (!menu || !popups || menu->GetResourceId() != int32_t(kMenu) || item != kMenuDelete)
+    const CKS2PopupMenu* menu = nullptr;
+    for (int32_t i = 0; popups && i < popups->GetPopupCount(); ++i)
+        if (ToMsgArg(popups->GetPopup(i)) == popup)
+            menu = popups->GetPopup(i);
+    if (!menu || menu->GetResourceId() != int32_t(kMenu) || item != kMenuDelete)
         return kResOk;
     return DeletePreset(popups->GetAnchorId());
 }
@@ -356,7 +370,7 @@ tResult CPresetGrid::DeletePreset(int32_t index)
     const tCFRef* file = GetPresetFile(index);
     if (!file)
         return kResOk;
-    tResult result = PathFileExists(*file) ? DeletePathFile(*file) : kResFileIO;
+    const tResult result = PathFileExists(*file) ? DeletePathFile(*file) : kResFileIO;
     if (result != kResOk) {
         Report(result, Text(kStrErrPresetDelete).Concat(file->GetPathText()));
         return kResOk;

@@ -71,7 +71,8 @@ public:
     bool OnClicked(CKS2Control* control, CCanvasInfo* info, bool* applied);
     // A right click on a cell's button opens the preset menu answering `pane`.
     tResult OnRightClicked(CKS2Control* control, tCCmdTarget* pane);
-    // The preset menu's choice; other menus' choices are not the grid's.
+    // The preset menu's choice (`popup` one of the popup manager's menus); other menus' choices
+    // are not the grid's.
     tResult OnPopupItem(tMsgArg popup, uint32_t item);
 
     // Copies preset `index` into `info`; false when there is no such preset.
@@ -91,6 +92,8 @@ public:
     void SetPage(int32_t page) { m_page = page; }
     CWidget* GetPanel() const { return m_panel; }
     CKS2Control* GetPageButton(uint32_t id) const;
+    // Whether the control is a page button or a cell's button of the grid.
+    bool Owns(const CKS2Control* control) const;
     // The panel's own preview (not a cell's thumbnail), or null.
     CWidget* GetPreview() const;
     // The index of the preset shown by the cell whose button is `control`, or -1.

@@ -198,6 +198,10 @@ inline constexpr uint32_t kWgtTracingDragScale = 100341;
 inline constexpr uint32_t kStrTracingOpacity = 100753;
 inline constexpr uint32_t kMenuTracingPlacement = 100321;
 
+// The label of the confirm bar's right half; in the paper controls it takes the string-table
+// text of its own id.
+inline constexpr uint32_t kWgtConfirmBarApply = 100512;
+
 inline constexpr tResourceUse kPanelResources[] = {
     // The preset grid's page and save buttons with their labels, and a preset's cell.
     {CImWidget::kType, CPresetGrid::kPreviousButton, 3},
@@ -298,6 +302,8 @@ inline constexpr tResourceUse kPanelResources[] = {
     {CImageBase::kType, kImgCleanBrushMask},
     {CImageBase::kType, kImgGrainFirst, kImgGrainCount},
     {kStringTableText, kWgtGrainCellFirst, kWgtGrainCellCount},
+    {kStringTableText, kWgtConfirmBarApply},
+    {CTxWidget::kType, kWgtConfirmBarApply},
     {CImWidget::kType, kWgtGrainPicker},
     {CCoWidget::kType, kWgtGrainPickerClose},
     {kWidgetTypePlain, kWgtGrainCellFirst, kWgtGrainCellCount},

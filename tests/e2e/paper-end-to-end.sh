@@ -30,6 +30,17 @@ difference() {
     compare -metric MAE "$shots/$1.png" "$shots/$2.png" -crop "$3" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
 }
 above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+# shot_until NAME X Y TEST COLOUR: screenshots NAME until the pixel at (X, Y) is (TEST "=") or is
+# not (TEST "!=") the colour, for up to 3 seconds; the last screenshot stays.
+shot_until() {
+    local i
+    for i in $(seq 15); do
+        shot "$1"
+        [ "$(pixel "$1" "$2" "$3")" "$4" "$5" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
 
 start_program "^$product - Untitled\$" "$program"
 sleep 3
@@ -43,17 +54,17 @@ sleep 1
 shot paper-newfile
 # The texture button of the paper panel: the panels stand centred, the paper panel's top at 572.
 xdotool mousemove 426 620 click 1
-sleep 1
-shot paper-grain-picker
 # The picker sits at the button's corner, kept inside the window: its panel and its cells show.
-[ "$(pixel paper-grain-picker 780 600)" = 404064 ] || fail "no grain picker beside the texture button"
+shot_until paper-grain-picker 780 600 = 404064 || fail "no grain picker beside the texture button"
 # The pastel grain, the third cell.
 xdotool mousemove 736 665 click 1
-sleep 1
-shot paper-grain-chosen
-[ "$(pixel paper-grain-chosen 780 600)" != 404064 ] || fail "the grain picker stayed after a choice"
+shot_until paper-grain-chosen 780 600 != 404064 || fail "the grain picker stayed after a choice"
+# Enter creates; when the width field still held the focus, the first Enter only left it.
 xdotool key Return
-sleep 1.5
+if ! shot_until paper-made 330 60 != 404064; then
+    xdotool key Return
+    shot_until paper-made 330 60 != 404064 || fail "Enter did not make the painting"
+fi
 xdotool mousemove 1000 740
 sleep 0.5
 shot paper-pastel

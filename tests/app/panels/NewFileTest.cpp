@@ -2,7 +2,9 @@
 
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
+#include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2FreeButton.h"
+#include "app/shell/panes/PaneTestSupport.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImage.h"
@@ -13,6 +15,13 @@ namespace {
 
 constexpr uint32_t kKeyTab = 9;
 constexpr uint32_t kKeyEnter = 13;
+
+std::string Selected(CKS2TextEdit* field)
+{
+    tCString text;
+    field->GetEditWidget()->GetSelectedText(&text, 0);
+    return text.ToAnsi();
+}
 
 }  // namespace
 
@@ -30,9 +39,11 @@ TEST_F(NewFileTest, SizesOutsideTheRangeAreHeldAtItsEndsWhenLeftAndWhenCreated)
     EXPECT_EQ(Key(kKeyTab), kResOk);
     EXPECT_EQ(FieldText(width), "50");
     EXPECT_TRUE(height->GetEditWidget()->HasFocus());
+    EXPECT_EQ(Selected(height), "32001");
     EXPECT_EQ(Key(kKeyTab), kResOk);
     EXPECT_EQ(FieldText(height), "32000");
     EXPECT_TRUE(width->GetEditWidget()->HasFocus());
+    EXPECT_EQ(Selected(width), "50");
     SetFieldText(width, u"0");
     SetFieldText(height, u"99999999999");
     ASSERT_EQ(pane->CreatePainting(), kResOk);
@@ -160,4 +171,118 @@ TEST_F(NewFileTest, ATracingImageThatCannotBeLoadedLeavesThePanelAsItWas)
     EXPECT_EQ(pane->GetTracingImageWidth(), -1);
     EXPECT_EQ(pane->FindControl(CNewFile::kImageSizeButton)->IsEnabled(), 0u);
     EXPECT_EQ(dynamic_cast<CTxWidget*>(Widget(CNewFile::kTracingText))->GetText().ToAnsi(), "No tracing image");
+}
+
+TEST_F(NewFileTest, TheConfirmBarLightsTheHalfUnderThePointerAndTheMiddleCancels)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CConfirmBar& bar = pane->GetConfirmBar();
+    CWidget* widget = bar.GetWidget();
+    const int32_t middle = widget->GetWidth() / 2;
+    const auto pointAt = [&](int32_t x) {
+        tCPoint at{x, widget->GetHeight() / 2};
+        widget->LocalToScreenPoint(&at);
+        w32::headless::MoveMouse(at.x, at.y);
+        for (int i = 0; i < 400; ++i) {
+            w32::headless::AdvanceClock(1);
+            (void)app->RunHeartbeat();
+        }
+    };
+    pointAt(middle + 20);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 80u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 0u);
+    pointAt(middle);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 0u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 80u);
+    // A release on the very middle belongs to the left half: it cancels.
+    tCPoint press{middle, widget->GetHeight() / 2};
+    widget->LocalToRootPoint(&press);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &press);
+    EXPECT_FALSE(pane->IsShown());
+    EXPECT_TRUE(recorder.made.empty());
+    // The next show starts dark.
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kLeftLight), 0u);
+    EXPECT_EQ(bar.GetLight(CConfirmBar::kRightLight), 0u);
+}
+
+TEST_F(NewFileTest, AReleaseJustRightOfTheMiddleCreatesThePaintingOfTheFieldsSize)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* widget = pane->GetConfirmBar().GetWidget();
+    tCPoint at{widget->GetWidth() / 2 + 1, widget->GetHeight() / 2};
+    tCPoint screen = at;
+    widget->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    widget->LocalToRootPoint(&at);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &at);
+    ASSERT_EQ(recorder.made.size(), 1u);
+    EXPECT_EQ(recorder.made[0].width, Project().width);
+    EXPECT_EQ(recorder.made[0].height, Project().height);
+    EXPECT_FALSE(pane->IsShown());
+}
+
+TEST_F(NewFileTest, TheControllersRefusalIsShownAndThePaneStays)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    recorder.newAnswer = kResFileIO;
+    ASSERT_EQ(pane->CreatePainting(), kResOk);
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(tCString(std::u16string_view(boxes[0].text)).ToAnsi().find("The new painting could not be made."),
+              std::string::npos);
+    EXPECT_TRUE(pane->IsShown());
+}
+
+TEST_F(NewFileTest, APressOnTheConfirmBarReleasedElsewhereKeepsThePaneModal)
+{
+    StartProgram();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* widget = pane->GetConfirmBar().GetWidget();
+    tCPoint elsewhere{widget->GetWidth() / 2, -40};
+    tCPoint screen = elsewhere;
+    widget->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    tCPoint press{widget->GetWidth() / 4, widget->GetHeight() / 2};
+    widget->LocalToRootPoint(&press);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchLButtonDown(&takenBy, &press);
+    EXPECT_TRUE(pane->IsShown());
+    EXPECT_TRUE(recorder.made.empty());
+    EXPECT_EQ(Backdrop()->GetTopModal(), pane->GetRoot());
+}
+
+TEST_F(NewFileTest, MessagesOfOtherPanesControlsPassedOnByTheBackdropChangeNothing)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget stranger;
+    RecordingTarget otherPane;
+    CKS2Button foreign;
+    ASSERT_EQ(foreign.Attach(&stranger, &otherPane, 0, int32_t(CNewFile::kWindowSizeButton)), kResOk);
+    SetFieldText(pane->GetWidthEdit(), u"300");
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(&foreign), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(FieldText(pane->GetWidthEdit()), "300");
+    CKS2Button foreignDial;
+    ASSERT_EQ(foreignDial.Attach(&stranger, &otherPane, 0, int32_t(CPaperPanel::kOpacityDial)), kResOk);
+    float value = 0.0f;
+    ASSERT_EQ(pane->OnMessage(kMsgControlValueChanged, ToMsgArg(&foreignDial), ToMsgArg(&value), 0, kMsgApply), kResOk);
+    EXPECT_EQ(pane->GetCanvasInfo()->paperOpacity, 255);
+    // The pane's own window-size button does write the window's size.
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(pane->FindControl(CNewFile::kWindowSizeButton)), 0, 0,
+                              kMsgApply),
+              kResOk);
+    EXPECT_EQ(FieldText(pane->GetWidthEdit()), std::to_string(pane->GetRoot()->GetWidth()));
 }

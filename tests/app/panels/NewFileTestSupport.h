@@ -53,11 +53,11 @@ public:
 // the test's own and the controller's new paintings recorded.
 class NewFileTest : public AppTest {
 protected:
-    void StartProgram(int32_t width = 1000, int32_t height = 800)
+    void StartProgram(int32_t width = 1000, int32_t height = 800, const std::string& presetsFolder = "")
     {
         const std::filesystem::path built = std::filesystem::path(KOSTREL_BIN_DIR) / "Resources";
         std::filesystem::copy_file(built / "system.trf", resources.Path() / "system.trf");
-        WriteTable();
+        WriteTable(presetsFolder.empty() ? resources.Name() + ":Presets:" : presetsFolder);
         InstallTextLibraryHooks();
         RegisterTextWidgets();
         app = std::make_unique<TestApplication>();
@@ -72,14 +72,14 @@ protected:
         pane = dynamic_cast<CNewFile*>(Backdrop()->FindPane(kPaneNewPainting));
         ASSERT_NE(pane, nullptr);
     }
-    // The shipped texts, with the presets folder inside the test's own folder.
-    void WriteTable()
+    // The shipped texts, with the presets folder text replaced.
+    void WriteTable(const std::string& presetsFolder)
     {
         std::string source = ReadWholeFile(std::string(KOSTREL_RESOURCE_SOURCE) + "/system.tsf.src");
         const std::string shippedFolder = "\"Presets:\"";
         const size_t at = source.find(shippedFolder);
         ASSERT_NE(at, std::string::npos);
-        source.replace(at, shippedFolder.size(), "\"" + resources.Name() + ":Presets:\"");
+        source.replace(at, shippedFolder.size(), "\"" + presetsFolder + "\"");
         tCMemFile out;
         std::string error;
         ASSERT_EQ(CompileStringTableSource(source, out, &error), kResOk) << error;

@@ -2,8 +2,10 @@
 #include <string>
 #include <vector>
 
+#include "app/panels/CKS2GrainPicker.h"
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/NewFileTestSupport.h"
+#include "app/panels/PanelResources.h"
 #include "app/shell/panes/PaneTestSupport.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/controls/CKS2Control.h"
@@ -15,6 +17,7 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
@@ -230,6 +233,12 @@ TEST_F(PaperControlsTest, TheOpacityDialStoresWholeSteps)
     EXPECT_EQ(info->paperOpacity, 255);
     SendValue(CPaperPanel::kOpacityDial, 0.0f);
     EXPECT_EQ(info->paperOpacity, 0);
+    // The new-painting pane's dial of the same id is not this pane's.
+    CKS2Control* other = pane->FindControl(CPaperPanel::kOpacityDial);
+    ASSERT_NE(other, nullptr);
+    float value = 0.5f;
+    ASSERT_EQ(paper->OnMessage(kMsgControlValueChanged, ToMsgArg(other), ToMsgArg(&value), 0, kMsgApply), kResOk);
+    EXPECT_EQ(info->paperOpacity, 0);
 }
 
 TEST_F(PaperControlsTest, AnUnknownTextureShowsTheLayersGrainAndWhiteWithoutOne)
@@ -294,6 +303,10 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     EXPECT_EQ(presets->GetRect().top, 400 - total / 2);
     EXPECT_EQ(settings->GetRect().top, presets->GetRect().bottom + 10);
     EXPECT_EQ(bar->GetRect().top, settings->GetRect().bottom + 10);
+    // The bar's right half applies the paper, and says so.
+    auto* apply = dynamic_cast<CTxWidget*>(bar->FindWidgetById(kWgtConfirmBarApply));
+    ASSERT_NE(apply, nullptr);
+    EXPECT_EQ(apply->GetText().ToAnsi(), "Apply");
     // A release on the bar's middle column cancels; one pixel right of it applies.
     EXPECT_FALSE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2, 5}));
     EXPECT_TRUE(paper->GetConfirmBar().IsApplyHalf({bar->GetWidth() / 2 + 1, 5}));
@@ -364,6 +377,50 @@ TEST_F(PaperControlsTest, OnlyThePaperColourButtonsPressIsTakenOver)
     CKS2Control* colour = paper->FindControl(CPaperPanel::kColourButton);
     ASSERT_NE(colour, nullptr);
     EXPECT_NE(paper->OnMessage(kMsgControlPressed, ToMsgArg(colour), 0, 0, kMsgApply), kResOk);
+    EXPECT_TRUE(paper->IsShown());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaperControlsTest, TheTextureButtonOpensTheGrainPickerWhoseChoiceBecomesThePapersTexture)
+{
+    Open();
+    ASSERT_EQ(ShowFor(-1), kResOk);
+    CKS2Pane* picker = Backdrop()->FindPane(kPaneGrainPicker);
+    ASSERT_NE(picker, nullptr);
+    const auto settle = [&] {
+        for (int i = 0; i < 200 && picker->GetTransition(); ++i) {
+            w32::headless::AdvanceClock(5);
+            (void)app->RunHeartbeat();
+        }
+    };
+    const tCString before = paper->GetCanvasInfo()->paperName;
+    CKS2Control* texture = paper->FindControl(CPaperPanel::kTextureButton);
+    ASSERT_EQ(paper->OnMessage(kMsgControlClicked, ToMsgArg(texture), 0, 0, kMsgApply), kResOk);
+    settle();
+    ASSERT_TRUE(picker->IsShown());
+    EXPECT_EQ(picker->GetOwner(), paper);
+    // Escape leaves the texture as it was.
+    EXPECT_EQ(Key(kKeyEscape), kResOk);
+    EXPECT_EQ(paper->GetCanvasInfo()->paperName.ToAnsi(), before.ToAnsi());
+    settle();
+    EXPECT_FALSE(picker->IsShown());
+    ASSERT_EQ(paper->OnMessage(kMsgControlClicked, ToMsgArg(texture), 0, 0, kMsgApply), kResOk);
+    settle();
+    ASSERT_TRUE(picker->IsShown());
+    CWidget* pastel = picker->GetRoot()->FindWidgetById(kWgtGrainCellFirst + 2);
+    const auto* grainPicker = dynamic_cast<CKS2GrainPicker*>(picker);
+    ASSERT_NE(grainPicker, nullptr);
+    CKS2Control* cell = nullptr;
+    for (CKS2Control* control : grainPicker->GetControls())
+        if (control->GetWidget() == pastel->FindWidgetById(kWgtGrainCellButton))
+            cell = control;
+    ASSERT_NE(cell, nullptr);
+    ASSERT_EQ(picker->OnMessage(kMsgControlClicked, ToMsgArg(cell), 0, 0, kMsgApply), kResOk);
+    EXPECT_FALSE(picker->IsShown());
+    EXPECT_EQ(paper->GetCanvasInfo()->paperName.ToAnsi(), "PP_Pastel");
     EXPECT_TRUE(paper->IsShown());
 }
 

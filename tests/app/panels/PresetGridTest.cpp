@@ -2,7 +2,10 @@
 #include <set>
 
 #include "app/panels/NewFileTestSupport.h"
+#include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2PopupMenu.h"
 #include "paint/engine/CCanvasInfo.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/text/CTxWidget.h"
 
@@ -169,4 +172,67 @@ TEST_F(PresetGridTest, ASavedPresetTakesThePlaceTheListingGivesIt)
         EXPECT_EQ(tCString(Grid().GetPresetFile(i)->GetFileName()).ToAnsi(), listed[i]->GetFileName().ToAnsi()) << i;
         delete listed[i];
     }
+}
+
+TEST_F(PresetGridTest, TheCellMenuDeletesThePresetItWasOpenedOn)
+{
+    StartProgram();
+    WriteSeven();
+    ASSERT_EQ(ShowPane(), kResOk);
+    Click(CPresetGrid::kNextButton);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(pane->OnMessage(kMsgControlRightClicked, ToMsgArg(CellButton(0)), 0, 0, kMsgApply), kResOk);
+    ASSERT_EQ(popups->GetOpenCount(), 1);
+    EXPECT_EQ(popups->GetAnchorId(), 6);
+    CKS2PopupMenu* menu = popups->GetOpen(0);
+    EXPECT_EQ(menu->GetResourceId(), int32_t(CPresetGrid::kMenu));
+    const std::string file = tCString(Grid().GetPresetFile(6)->GetPathText()).ToAnsi();
+    // Another menu's item of the same id is not the delete item of this one.
+    ASSERT_EQ(pane->OnMessage(kMsgPopupChoice, 0, tMsgArg(intptr_t(int32_t(CPresetGrid::kMenuDelete))), ~tMsgArg(0),
+                              kMsgApply),
+              kResOk);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    ASSERT_EQ(popups->OnMessage(kMsgPopupChoice, ToMsgArg(menu), tMsgArg(intptr_t(int32_t(CPresetGrid::kMenuDelete))),
+                                ~tMsgArg(0), kMsgApply),
+              kResOk);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Grid().GetPresetCount(), 6);
+}
+
+TEST_F(PresetGridTest, AMissingFolderTextIsReportedAtEachShowAndShowsNoPresets)
+{
+    // A text the string table lacks reads as one that begins with "%".
+    StartProgram(1000, 800, "%%missing");
+    ASSERT_EQ(ShowPane(), kResOk);
+    std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(tCString(std::u16string_view(boxes[0].text)).ToAnsi().find("The folder of canvas presets could not be read."),
+              std::string::npos);
+    EXPECT_EQ(Grid().GetPresetCount(), 0);
+    EXPECT_EQ(ShownCells(), 0);
+    ASSERT_EQ(pane->Hide(0, 1, 0, 0), kResOk);
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(PresetGridTest, ARightPressOnACellOpensItsMenu)
+{
+    StartProgram();
+    WriteSeven();
+    CWindowBase::SetRolloverActive(true);
+    ASSERT_EQ(ShowPane(), kResOk);
+    CWidget* press = Grid().GetCell(1)->FindWidgetById(CPresetGrid::kCellButton);
+    tCPoint at{press->GetWidth() / 2, press->GetHeight() / 2};
+    tCPoint screen = at;
+    press->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    w32::headless::AdvanceClock(1);
+    (void)app->RunHeartbeat();
+    EXPECT_EQ(Backdrop()->GetRolloverWidget(), press);
+    press->LocalToRootPoint(&at);
+    CWidget* takenBy = nullptr;
+    (void)Backdrop()->DispatchRButtonDown(&takenBy, &at);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(popups->GetOpenCount(), 1);
+    EXPECT_EQ(popups->GetAnchorId(), 1);
 }
