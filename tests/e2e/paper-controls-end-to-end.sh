@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The paper controls as a user meets them, on a virtual display: the navigation pane's menu opens
+# them over a blurred screen; a click on a canvas preset of the presets folder beside the program,
+# a grain from the grain picker and Apply give the layer that preset's warm paper, which then
+# covers the painting. Usage: PROGRAM [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+product="Kostrel 2"
+# The program runs from a copy of its folder, so that its presets folder is the script's own.
+mkdir -p "$work/program"
+cp "$program" "$work/program/"
+cp -r "$(dirname "$program")/Resources" "$(dirname "$program")/Canvases" "$work/program/"
+program="$work/program/$(basename "$program")"
+cd "$work"
+
+# A canvas preset in the presets folder beside the program: a warm paper on the watercolour grain.
+mkdir -p "$work/program/Presets"
+python3 - "$work/program/Presets/Warm.kcp" <<'PY'
+import struct, sys
+def line(text): return (text + "\r\n").encode("utf-16-le")
+def chunk(tag, payload): return struct.pack("<IQ", tag, len(payload)) + payload
+records = [chunk(0, struct.pack("<i", 1)), chunk(1, line("Warm")), chunk(2, line("PP_Watercolour")),
+           chunk(3, struct.pack("<I", 0xFFE8B070)), chunk(4, struct.pack("<i", 255))]
+records += [chunk(tag, struct.pack("<f", value)) for tag, value in ((5, 0.5), (6, 0.0), (7, 0.8), (8, 0.3), (9, 0.0))]
+open(sys.argv[1], "wb").write(line("Kostrel Canvas Preset") + b"".join(records))
+PY
+
+pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
+# The mean of a channel over an area of a screenshot, 0..255.
+mean() { convert "$shots/$1.png" -crop "$2" -channel "$3" -separate -format '%[fx:int(255*mean)]' info:; }
+click() { xdotool mousemove "$1" "$2"; sleep 0.2; xdotool click 1; sleep "${3:-0.8}"; }
+
+start_program "^$product - Untitled\$" "$program"
+sleep 3
+xdotool mousemove 900 60
+sleep 0.5
+shot controls-start
+click 554 756
+click 640 710 1.2
+xdotool mousemove 900 60
+sleep 0.5
+shot controls-shown
+# The navigation pane's menu ("More...") holds "Paper Settings...", which opens the paper controls.
+# The preset panel stands at the top of the stacked panels with its first cell at its corner.
+[ "$(pixel controls-shown 310 150)" = 404064 ] || fail "no paper controls after the menu's Paper Settings"
+# The warm preset, then the texture button's grain picker and its watercolour grain, then Apply.
+click 377 150
+shot controls-preset
+click 426 519
+shot controls-picker
+click 736 580
+shot controls-grain
+click 622 639 1.5
+xdotool mousemove 900 60
+sleep 0.5
+shot controls-applied
+# The warm preset's paper (#E8B070) now covers the painting.
+red=$(mean controls-applied 400x200+300+250 R)
+blue=$(mean controls-applied 400x200+300+250 B)
+[ "$red" -gt 200 ] && [ "$blue" -lt 150 ] || fail "the applied paper is not warm (red $red, blue $blue)"
+# The paper change made the painting modified: the save prompt's "n" closes without saving.
+for i in $(seq 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    if [ $((i % 40)) -eq 1 ]; then
+        xdotool key alt+F4
+        sleep 1
+        xdotool key n
+    fi
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+echo "paper controls end to end: passed (red $red, blue $blue)"
