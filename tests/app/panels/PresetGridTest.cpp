@@ -162,6 +162,12 @@ TEST_F(PresetGridTest, ASavedPresetTakesThePlaceTheListingGivesIt)
               kResOk);
     EXPECT_TRUE(std::filesystem::exists(PresetsFolder() / "Mine.kcp"));
     EXPECT_EQ(pane->GetCanvasInfo()->name.ToAnsi(), "Mine");
+    // The dialog started on the start name in the presets folder.
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(std::filesystem::path(tCString(std::u16string_view(requests[0].initialFile)).ToAnsi()),
+              PresetsFolder() / "Canvas.kcp");
     ASSERT_EQ(Grid().GetPresetCount(), 8);
     tCArray<tCFRef*> listed{tCArray<tCFRef*>::kAutoGrowth};
     tCFolderRef folder;
