@@ -10,4 +10,5 @@ public:
     CStringPrompt* AsTextPrompt(CKS2Pane* pane) override;
     tResult ShowNumberPrompt(CStringPrompt* prompt, tCCmdTarget* owner, tCPoint point, const tCString& initialText,
                              const tCString& title) override;
+    tResult TrackColourDrag(CKS2Pane* pane) override;
 };

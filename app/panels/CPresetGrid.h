@@ -22,10 +22,10 @@ class CWidget;
 class CPresetGrid {
 public:
     static constexpr uint32_t kPanel = 100720;
-    static constexpr uint32_t kPreviousButton = 100730;
-    static constexpr uint32_t kNextButton = 100731;
-    static constexpr uint32_t kSaveButton = 100732;
-    static constexpr uint32_t kCellLayout = 100740;
+    static constexpr uint32_t kPreviousButton = 100710;
+    static constexpr uint32_t kNextButton = 100711;
+    static constexpr uint32_t kSaveButton = 100712;
+    static constexpr uint32_t kCellLayout = 100714;
     static constexpr uint32_t kCellThumbnail = 100743;
     static constexpr uint32_t kCellName = 100744;
     static constexpr uint32_t kCellButton = 100746;

@@ -106,6 +106,10 @@ tResult CHMRApp::SetUpApplication(tCString commandLine)
         DropBackdrop(backdrop, false);
         return shown;
     }
+    // Nothing reaches the window while the splash is up: a pane that presents as the first
+    // painting comes would draw over the splash.
+    const uint32_t frozen = backdrop->GetPresentFrozen();
+    backdrop->SetPresentFrozen(1);
     if (const tResult made = CreateMainWindowAt(backdrop, 104, kPlaceFullScreen | kPlaceResizable, -1.0f, -1.0f,
                                                 -1.0f, -1.0f, nullptr, 1);
         made != kResOk) {
@@ -125,6 +129,7 @@ tResult CHMRApp::SetUpApplication(tCString commandLine)
     if (splash)
         (void)splash->CloseSplashWindow();
     Activate();
+    backdrop->SetPresentFrozen(frozen);
     // What the splash covered is drawn afresh.
     return backdrop->Invalidate(1);
 }

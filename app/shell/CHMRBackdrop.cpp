@@ -9,6 +9,7 @@
 #include "app/shell/IPanelMaker.h"
 #include "app/shell/IPreferences.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "paint/engine/CCanvas.h"
@@ -63,6 +64,8 @@ CHMRBackdrop::~CHMRBackdrop()
         if (controller->GetCursorManager() == &m_cursorManager)
             controller->SetCursorManager(nullptr);
     }
+    delete m_floatingColour;
+    m_floatingColour = nullptr;
     for (uint32_t rootId : kDeleteOrder) {
         if (rootId == kPanePopups) {
             delete m_popupManager;
@@ -85,6 +88,12 @@ CKS2Pane* CHMRBackdrop::FindPane(uint32_t rootId) const
         if (slot.rootId == rootId)
             return slot.pane;
     return nullptr;
+}
+
+int32_t CHMRBackdrop::FindMenuTitleAt(tCPoint point)
+{
+    auto* bar = dynamic_cast<CKS2MenuBar*>(FindPane(kPaneMenuBar));
+    return bar ? bar->FindTitleAt(point) : -1;
 }
 
 tResult CHMRBackdrop::BuildInterface()

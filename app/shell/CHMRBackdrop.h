@@ -49,7 +49,7 @@ public:
     tResult OpenProject(const tCFPath* path, bool discard);
     tResult NewPaintingFromImage(bool discard);
     tResult ExportImage();
-    tResult LoadTracingImage();
+    tResult LoadTracingImage() override;
     // The new-painting flow: the save question first unless `skipPrompt`, then the new-painting
     // pane; 22 when the program has no such pane.
     tResult NewPainting(uint32_t skipPrompt);
@@ -95,9 +95,14 @@ public:
     uint32_t GetPaneTransitions() const override { return m_paneTransitions; }
     void UpdatePaneCursor(CWidget* widget) override;
     CStringPrompt* GetTextPrompt() override { return m_textPrompt; }
-    int32_t FindMenuTitleAt(tCPoint) override { return -1; }
+    int32_t FindMenuTitleAt(tCPoint point) override;
     tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
                              const tCString& title) override;
+    // Makes the floating colour on first use (reporting a failure to make it), centres it on
+    // `anchor` or the backdrop, shows it and follows its opening press.
+    tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner) override;
+    // The floating colour's hand-off: the program offers nothing there.
+    tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour) override;
 
     // IViewBackground.
     CImage* GetBackgroundTexture() override { return GetBackgroundImage(); }
@@ -121,8 +126,9 @@ public:
     // makes none.
     void SetPanelMaker(IPanelMaker* maker) { m_panelMaker = maker; }
     // The pane of the build whose root widget is `rootId`, or null.
-    CKS2Pane* FindPane(uint32_t rootId) const;
-    CKS2PopupManager* GetPopupManager() const { return m_popupManager; }
+    CKS2Pane* FindPane(uint32_t rootId) const override;
+    CKS2PopupManager* GetPopupManager() const override { return m_popupManager; }
+    CKS2Pane* GetFloatingColour() const { return m_floatingColour; }
     CKS2CursorManager& GetCursorManager() { return m_cursorManager; }
 
     uint32_t* GetSoundsSwitch() { return &m_soundsOn; }
@@ -200,6 +206,7 @@ private:
     tCArray<tCRect> m_avoidanceRects{tCArray<tCRect>::kAutoGrowth};
     tCArray<CWidget*> m_strokeHiddenRoots{tCArray<CWidget*>::kAutoGrowth};
     uint32_t m_panesAside = 0;
+    CKS2Pane* m_floatingColour = nullptr;
     // Set while a hold key runs its pump steps, so that key repeat starts nothing new.
     int32_t m_keyHold = 0;
 };

@@ -253,6 +253,39 @@ tResult CHMRBackdrop::OpenProgramDocument()
     return kResOk;
 }
 
+tResult CHMRBackdrop::ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+{
+    if (!m_floatingColour) {
+        CKS2Pane* pane = nullptr;
+        if (!m_panelMaker || m_panelMaker->MakePane(kPaneFloatingColour, &pane) != kResOk || !pane) {
+            Report(kResCreateFailed, kStrErrFloatingColour);
+            return kResOk;
+        }
+        if (const tResult created = pane->Create(nullptr, nullptr); created != kResOk) {
+            delete pane;
+            return created;
+        }
+        m_floatingColour = pane;
+    }
+    tCPoint centre{GetWidth() / 2, GetHeight() / 2};
+    if (anchor) {
+        const tCRect& rect = anchor->GetRect();
+        centre = {rect.left + rect.Width() / 2, rect.top + rect.Height() / 2};
+        if (CWidget* parent = anchor->GetParent())
+            parent->LocalToRootPoint(&centre);
+    }
+    CWidget* root = m_floatingColour->GetRoot();
+    TK_TRY(root->SetPosition(centre.x - root->GetWidth() / 2, centre.y - root->GetHeight() / 2, 0));
+    TK_TRY(m_floatingColour->Show(1, 1, colour, 0, owner));
+    (void)m_panelMaker->TrackColourDrag(m_floatingColour);
+    return kResOk;
+}
+
+tResult CHMRBackdrop::HandOffColour(tCCmdTarget*, tCPoint, uint32_t, uint32_t)
+{
+    return kResOk;
+}
+
 tResult CHMRBackdrop::ShowUpdatePane()
 {
     CKS2Pane* pane = FindPane(kPaneUpdate);

@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -7,8 +8,12 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/panes/IColourModePane.h"
+#include "toolkit/widgets/CWidget.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -36,6 +41,26 @@ constexpr uint32_t kTagPressureResponse = 0xFF00301F;
 constexpr uint32_t kTagCursorPosition = 0xFF0030A0;
 constexpr uint32_t kTagCursorStyle = 0xFF003095;
 constexpr uint32_t kTagBackgroundColour = 0xFF0030A1;
+constexpr uint32_t kTagColourMode = 0xFF003020;
+
+// Where the panes stand: each pane's side, then for some its place along the backdrop, a
+// horizontal centre over the backdrop's width or a top edge over its height. Written in this
+// order, each only for a pane the program has.
+enum class tPanePlace { kNone, kCentre, kTop };
+struct tPanePlaceRow {
+    uint32_t rootId;
+    uint32_t sideTag;
+    uint32_t placeTag;
+    tPanePlace place;
+};
+constexpr tPanePlaceRow kPanePlaceRows[] = {
+    {kPaneColourPicker, 0xFF003096, 0, tPanePlace::kNone},
+    {kPaneToolPicker, 0xFF003097, 0, tPanePlace::kNone},
+    {kPaneNavigation, 0xFF003098, 0xFF00309C, tPanePlace::kCentre},
+    {kPaneMenuBar, 0xFF003099, 0xFF00309D, tPanePlace::kCentre},
+    {kPaneToolSettings, 0xFF00309A, 0xFF00309E, tPanePlace::kTop},
+    {kPaneSwatches, 0xFF00309B, 0xFF00309F, tPanePlace::kTop},
+};
 
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
@@ -85,10 +110,81 @@ void ApplyWindowWord(uint32_t tag, uint32_t word)
         (void)window->Relayout(1, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1);
 }
 
+IColourModePane* ColourModePane(const CHMRBackdrop& backdrop)
+{
+    return dynamic_cast<IColourModePane*>(backdrop.FindPane(kPaneColourPicker));
+}
+
+void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
+{
+    if (CKS2Pane* pane = backdrop.FindPane(rootId); pane && side != 0)
+        (void)pane->SetSide(1, 0);
+}
+
+// A stored place puts the pane's root there, kept wholly inside the backdrop: a horizontal
+// centre (a share of the backdrop's width) or a top edge (a share of its height).
+void ApplyPanePlace(CHMRBackdrop& backdrop, const tPanePlaceRow& row, float fraction)
+{
+    CKS2Pane* pane = backdrop.FindPane(row.rootId);
+    CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root || !std::isfinite(fraction))
+        return;
+    const double share = std::clamp(double(fraction), 0.0, 1.0);
+    if (row.place == tPanePlace::kCentre) {
+        const int32_t width = backdrop.GetWidth();
+        const int32_t left = int32_t(std::lround(double(width) * share)) - root->GetWidth() / 2;
+        (void)root->SetXPosition(std::max(std::min(left, width - root->GetWidth()), 0), 0);
+    } else {
+        const int32_t height = backdrop.GetHeight();
+        const auto top = int32_t(std::lround(double(height) * share));
+        (void)root->SetYPosition(std::max(std::min(top, height - root->GetHeight()), 0), 0);
+    }
+}
+
+// The pane's side, then its place; nothing for a pane the program does not have.
+tResult WritePanePlace(CHMRBackdrop& backdrop, tCStream* stream, const tPanePlaceRow& row)
+{
+    const CKS2Pane* pane = backdrop.FindPane(row.rootId);
+    const CWidget* root = pane ? pane->GetRoot() : nullptr;
+    if (!root)
+        return kResOk;
+    TK_TRY(WriteChunkI32(stream, row.sideTag, pane->GetSide() != 0 ? 1 : 0));
+    if (row.place == tPanePlace::kCentre) {
+        const int32_t centre = (root->GetRect().left + root->GetRect().right) >> 1;
+        const int32_t width = backdrop.GetWidth();
+        return WriteChunkFloat(stream, row.placeTag, float(width > 0 ? double(centre) / double(width) : 0.5));
+    }
+    if (row.place == tPanePlace::kTop) {
+        const int32_t height = backdrop.GetHeight();
+        const int32_t top = root->GetRect().top;
+        return WriteChunkFloat(stream, row.placeTag, float(height > 0 ? double(top) / double(height) : 0.0));
+    }
+    return kResOk;
+}
+
+// The pane row a side or place tag belongs to, or null.
+const tPanePlaceRow* FindPaneRow(uint32_t tag)
+{
+    for (const tPanePlaceRow& row : kPanePlaceRows)
+        if (tag == row.sideTag || (row.placeTag != 0 && tag == row.placeTag))
+            return &row;
+    return nullptr;
+}
+
 void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
 {
     if (tag == kTagToolSettings) {
         ApplyToolSettings(payload);
+        return;
+    }
+    if (const tPanePlaceRow* row = FindPaneRow(tag)) {
+        if (tag == row->placeTag) {
+            float fraction = 0.0f;
+            if (payload.ReadFloat(&fraction) == kResOk)
+                ApplyPanePlace(backdrop, *row, fraction);
+        } else if (int32_t side = 0; payload.ReadI32(&side) == kResOk) {
+            ApplyPaneSide(backdrop, row->rootId, side);
+        }
         return;
     }
     if (tag == kTagChannelValue || tag == kTagPressureResponse) {
@@ -130,6 +226,10 @@ void ApplyChunk(CHMRBackdrop& backdrop, uint32_t tag, tCMemFile& payload)
     case kTagBackgroundColour:
         (void)backdrop.SetBackgroundColour(uint32_t(value), 0);
         break;
+    case kTagColourMode:
+        if (IColourModePane* picker = ColourModePane(backdrop))
+            (void)picker->SetMode(value);
+        break;
     default:
         break;
     }
@@ -150,9 +250,10 @@ bool IsKnownTag(uint32_t tag)
     case kTagCursorPosition:
     case kTagCursorStyle:
     case kTagBackgroundColour:
+    case kTagColourMode:
         return true;
     default:
-        return false;
+        return FindPaneRow(tag) != nullptr;
     }
 }
 
@@ -216,7 +317,11 @@ tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
     TK_TRY(WriteChunkI32(stream, kTagFullScreen, window && window->IsFullScreen() ? 1 : 0));
     TK_TRY(WriteChunkFloat(stream, kTagPressureResponse, GetPressureResponse()));
     TK_TRY(WriteChunkI32(stream, kTagCursorPosition, int32_t(GetUseCursorPosition())));
+    if (IColourModePane* picker = ColourModePane(backdrop))
+        TK_TRY(WriteChunkI32(stream, kTagColourMode, picker->GetMode()));
     TK_TRY(WriteChunkI32(stream, kTagCursorStyle, int32_t(backdrop.GetCursorManager().GetSimpleCursor())));
+    for (const tPanePlaceRow& row : kPanePlaceRows)
+        TK_TRY(WritePanePlace(backdrop, stream, row));
     return WriteChunkU32(stream, kTagBackgroundColour, backdrop.GetBackgroundColour());
 }
 

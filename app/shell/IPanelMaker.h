@@ -29,6 +29,14 @@ public:
         return kResResourceNotFound;
     }
 
+    // Follows the opening press of the floating colour `pane` (made for kPaneFloatingColour)
+    // until the button is released; 22 from a maker that knows no floating colour.
+    virtual tResult TrackColourDrag(CKS2Pane* pane)
+    {
+        (void)pane;
+        return kResResourceNotFound;
+    }
+
 protected:
     ~IPanelMaker() = default;
 };
@@ -57,6 +65,8 @@ inline constexpr uint32_t kPaneTextPrompt = 101000;
 inline constexpr uint32_t kPaneNumericEntry = 105000;
 inline constexpr uint32_t kPaneGrainPicker = 100950;
 inline constexpr uint32_t kPanePopups = 6000;
+// Made on first use, outside the rows.
+inline constexpr uint32_t kPaneFloatingColour = 100600;
 
 inline constexpr tPaneRow kPaneRows[] = {
     {kPaneCleanBrush, true},    {kPaneNewPainting, false}, {kPaneBusy, false},          {kPaneProgress, false},

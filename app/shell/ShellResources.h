@@ -9,6 +9,7 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/CMaskWidget.h"
 #include "toolkit/widgets/CRoRectWidget.h"
 #include "toolkit/widgets/CWidget.h"
 
@@ -182,6 +183,12 @@ inline constexpr uint32_t kWgtMenuItemArrowLeft = 6015;
 inline constexpr uint32_t kWgtMenuItemCheck = 6017;
 inline constexpr uint32_t kWgtMenuSeparator = 6030;
 
+// The busy pane: its root (an image widget framed by the panel frame), its message and the
+// spinner's picture.
+inline constexpr uint32_t kWgtBusyPane = 106000;
+inline constexpr uint32_t kWgtBusyText = 106001;
+inline constexpr uint32_t kImgBusySpinner = 106002;
+
 // The progress pane: its root (an image widget framed by the panel frame), the title and percent
 // texts, the bar's track and the bar, with the pictures of track and bar.
 inline constexpr uint32_t kWgtProgressPane = 106500;
@@ -204,6 +211,45 @@ inline constexpr uint32_t kWgtUpdateClose = 107020;
 inline constexpr uint32_t kWgtUpdateKeywordMark = 107030;
 inline constexpr uint32_t kWgtUpdateKeywordText = 107031;
 inline constexpr uint32_t kWgtUpdateLink = 107040;
+
+// The menu bar: its root (an image widget composed from the two ends and the centre), the handle,
+// the title list whose entry ids are the menus' ids, a title with its text, a separator; the
+// window buttons' holders and buttons, the zoom group with its steps, display and entry field,
+// and the undo and redo group with its holders and buttons. Their icons are masks.
+inline constexpr uint32_t kWgtMenuBar = 8000;
+inline constexpr uint32_t kImgMenuBarLeft = 8001;
+inline constexpr uint32_t kImgMenuBarRight = 8002;
+inline constexpr uint32_t kImgMenuBarCentre = 8003;
+inline constexpr uint32_t kWgtMenuBarHandle = 8010;
+inline constexpr uint32_t kTxlMenuTitles = 8020;
+inline constexpr uint32_t kWgtMenuTitle = 8022;
+inline constexpr uint32_t kWgtMenuTitleText = 8023;
+inline constexpr uint32_t kWgtMenuBarSeparator = 8024;
+inline constexpr uint32_t kWgtHolderClose = 8047;
+inline constexpr uint32_t kWgtHolderMaximise = 8048;
+inline constexpr uint32_t kWgtHolderMinimise = 8049;
+inline constexpr uint32_t kWgtButtonClose = 8051;
+inline constexpr uint32_t kWgtButtonMaximise = 8052;
+inline constexpr uint32_t kWgtButtonMinimise = 8053;
+inline constexpr uint32_t kWgtZoomGroup = 8060;
+inline constexpr uint32_t kWgtZoomOut = 8062;
+inline constexpr uint32_t kWgtZoomIn = 8063;
+inline constexpr uint32_t kWgtZoomDisplay = 8070;
+inline constexpr uint32_t kWgtZoomEntry = 8072;
+inline constexpr uint32_t kWgtUndoGroup = 8080;
+inline constexpr uint32_t kWgtUndoHolder = 8081;
+inline constexpr uint32_t kWgtRedoHolder = 8082;
+inline constexpr uint32_t kWgtButtonUndo = 8083;
+inline constexpr uint32_t kWgtButtonRedo = 8084;
+inline constexpr uint32_t kWgtZoomText = 8071;
+// The menus: the four that titles open, and the tools, settings and layer menus within them.
+inline constexpr uint32_t kTxlMenuFile = 8040;
+inline constexpr uint32_t kTxlMenuEdit = 8041;
+inline constexpr uint32_t kTxlMenuView = 8042;
+inline constexpr uint32_t kTxlMenuHelp = 8045;
+inline constexpr uint32_t kTxlMenuTools = 8043;
+inline constexpr uint32_t kTxlMenuSettings = 8091;
+inline constexpr uint32_t kTxlMenuLayer = 9035;
 
 inline constexpr tResourceUse kShellResources[] = {
     {CSound::kType, kSndFirst + kSndButtonReleased},
@@ -353,4 +399,40 @@ inline constexpr tResourceUse kShellResources[] = {
     {CRoRectWidget::kType, kWgtUpdateKeywordMark},
     {CTxWidget::kType, kWgtUpdateKeywordText},
     {CRoRectWidget::kType, kWgtUpdateLink},
+    {CImWidget::kType, kWgtMenuBar},
+    {CImageBase::kType, kImgMenuBarLeft},
+    {CImageBase::kType, kImgMenuBarRight},
+    {CImageBase::kType, kImgMenuBarCentre},
+    {kWidgetTypePlain, kWgtMenuBarHandle},
+    {CTextList::kType, kTxlMenuTitles},
+    {CCoWidget::kType, kWgtMenuTitle},
+    {CTxWidget::kType, kWgtMenuTitleText},
+    {kWidgetTypePlain, kWgtMenuBarSeparator},
+    {kWidgetTypePlain, kWgtHolderClose},
+    {kWidgetTypePlain, kWgtHolderMaximise},
+    {kWidgetTypePlain, kWgtHolderMinimise},
+    {CMaskWidget::kType, kWgtButtonClose},
+    {CMaskWidget::kType, kWgtButtonMaximise},
+    {CMaskWidget::kType, kWgtButtonMinimise},
+    {kWidgetTypePlain, kWgtZoomGroup},
+    {CCoWidget::kType, kWgtZoomOut},
+    {CCoWidget::kType, kWgtZoomIn},
+    {CRoRectWidget::kType, kWgtZoomDisplay},
+    {CTxWidget::kType, kWgtZoomText},
+    {CTxEdWidget::kType, kWgtZoomEntry},
+    {kWidgetTypePlain, kWgtUndoGroup},
+    {kWidgetTypePlain, kWgtUndoHolder},
+    {kWidgetTypePlain, kWgtRedoHolder},
+    {CMaskWidget::kType, kWgtButtonUndo},
+    {CMaskWidget::kType, kWgtButtonRedo},
+    {CTextList::kType, kTxlMenuFile},
+    {CTextList::kType, kTxlMenuEdit},
+    {CTextList::kType, kTxlMenuView},
+    {CTextList::kType, kTxlMenuHelp},
+    {CTextList::kType, kTxlMenuTools},
+    {CTextList::kType, kTxlMenuSettings},
+    {CTextList::kType, kTxlMenuLayer},
+    {CImWidget::kType, kWgtBusyPane},
+    {CTxWidget::kType, kWgtBusyText},
+    {CImageBase::kType, kImgBusySpinner},
 };

@@ -41,29 +41,13 @@ constexpr HalfShares kHalfShares = MakeHalfShares();
 
 }  // namespace
 
-uint32_t COilPaintNew::PickUpNoise(int32_t i)
+[[gnu::always_inline]] inline void COilPaintNew::MixPickUp(const PickUpTerms& terms, double n, double h, const Cell* cell, Cell* entry,
+                                    int32_t i) const
 {
-    const uint32_t x = m_strokePosition * 256u, y = NoiseCoordinate(double(m_noiseScale) * i);
-    if (GetNibKernel() != NibKernel::kTabled)
-        return StrokeNoise(x, y);
-    if (!m_pickUpNoiseKept || x != m_pickUpNoiseX || m_strokeSeed[0] != m_pickUpNoiseSeed) {
-        m_pickUpNoise = ValueNoiseColumn(&m_strokeSeed[0], int32_t(x));
-        m_pickUpNoiseX = x;
-        m_pickUpNoiseSeed = m_strokeSeed[0];
-        m_pickUpNoiseKept = true;
-    }
-    return m_pickUpNoise.At(int32_t(y));
-}
-
-void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
-{
-    const double t = m_loadedNib.position.pressure;
-    const double n = double(PickUpNoise(i)) / 65535.0;
-    const double h = GetNibKernel() == NibKernel::kTabled ? kHalfShares.share[entry->extra]
-                                                          : double(entry->extra) / 255.0 * 0.5;
+    const double t = terms.pressure;
     const double f = h + (1.0 - h) * n;
     const int64_t load = int64_t(entry->wetness) * kLoadUnit;
-    const double cap = t * 2000.0 * (1.3 - double(m_thinning));
+    const double cap = terms.cap;
     const double g = f * 0.8 + 0.2;
     const double share = m_nibTable[1][i];
     const auto deposit = [&](double x) { return Round(std::min(std::min(x, cap) * (f * t + 0.5) * f, cap)); };
@@ -126,6 +110,90 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
         mixed = WithAlpha(mixed, 255);
     }
     entry->colour = mixed;
+}
+
+// MixPickUp over a cell without coverage or wet paint to give: nothing mixes in (its coverage
+// share is 0, so is the wet paint an empty brush takes), the entry lays from its own load alone,
+// and only the entry's coverage follows the rules of what it laid.
+[[gnu::always_inline]] inline void COilPaintNew::MixBarePickUp(const PickUpTerms& terms, double n, double h, Cell* entry,
+                                                             int32_t i) const
+{
+    const double t = terms.pressure;
+    const double f = h + (1.0 - h) * n;
+    const int64_t load = int64_t(entry->wetness) * kLoadUnit;
+    const double cap = terms.cap;
+    const int32_t laid = Round(std::min(std::min(double(load) * m_nibTable[1][i], cap) * (f * t + 0.5) * f, cap));
+    const int64_t left = std::max<int64_t>(load - laid, 0);
+    entry->thickness = uint16_t(std::clamp(laid, 0, 65535));
+    entry->wetness = LoadToWetness(left);
+    const uint32_t before = Alpha(entry->colour);
+    if (laid < 1 || before == 0) {
+        if (before > 0)
+            entry->colour = WithAlpha(entry->colour, uint32_t(std::min(Round(before * 0.9), 255)));
+    } else {
+        entry->colour = WithAlpha(entry->colour, m_loading == 0.0f && left == 0 ? 0 : 255);
+    }
+}
+
+COilPaintNew::PickUpTerms COilPaintNew::MakePickUpTerms() const
+{
+    PickUpTerms terms;
+    terms.pressure = m_loadedNib.position.pressure;
+    terms.cap = terms.pressure * 2000.0 * (1.3 - double(m_thinning));
+    return terms;
+}
+
+void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
+{
+    const double n = double(StrokeNoise(m_strokePosition * 256u, NoiseCoordinate(double(m_noiseScale) * i))) / 65535.0;
+    MixPickUp(MakePickUpTerms(), n, double(entry->extra) / 255.0 * 0.5, cell, entry, i);
+}
+
+// ValueNoise2D at x = strokePosition x 256 and y = round(noiseScale x i) for the 120 entries, as
+// shares 0..1. All lie in one column of the lattice and y grows with i, so the hashes of the two
+// lattice rows around y are worked out once for all the entries between them.
+void COilPaintNew::FillPickUpNoise(double* noise) const
+{
+    using namespace value_noise;
+    const int32_t x = int32_t(m_strokePosition * 256u);
+    const uint32_t left = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16));
+    const uint32_t right = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16) + 1);
+    const uint32_t across = Smoothstep16(uint32_t(x) & 0xFFFF);
+    uint32_t row = 0, corners[4] = {};
+    bool rowKept = false;
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        const int32_t y = int32_t(NoiseCoordinate(double(m_noiseScale) * i));
+        const uint32_t j = uint32_t(y >> 16);
+        if (!rowKept || j != row) {
+            const uint32_t r0 = RowHash(j), r1 = RowHash(j + 1);
+            corners[0] = CornerValue(left, r0);
+            corners[1] = CornerValue(left, r1);
+            corners[2] = CornerValue(right, r0);
+            corners[3] = CornerValue(right, r1);
+            row = j;
+            rowKept = true;
+        }
+        const uint32_t down = Smoothstep16(uint32_t(y) & 0xFFFF);
+        const uint32_t value =
+            Blend16(Blend16(corners[0], corners[1], down), Blend16(corners[2], corners[3], down), across);
+        noise[i] = double(value) / 65535.0;
+    }
+}
+
+// The row's noise comes from one column of the lattice, the half shares from a table.
+void COilPaintNew::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
+{
+    const PickUpTerms terms = MakePickUpTerms();
+    double noise[kNibEntries];
+    FillPickUpNoise(noise);
+    for (int32_t i = 0; i < kNibEntries; ++i) {
+        Cell* entry = &m_loadedNib.entries[i];
+        const double h = kHalfShares.share[entry->extra];
+        if (onCanvas[i] && Alpha(cells[i].colour) == 0 && (cells[i].thickness == 0 || cells[i].wetness == 0 || m_dryDab))
+            MixBarePickUp(terms, noise[i], h, entry, i);
+        else
+            MixPickUp(terms, noise[i], h, onCanvas[i] ? &cells[i] : nullptr, entry, i);
+    }
 }
 
 // The profile P that the dab strength follows. Following segments keep the nib's; the first

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "paint/tools/CToolBase.h"
-#include "toolkit/imaging/ValueNoise.h"
 
 // The oil brush: it carries a load of wet paint, lays it as thick ridged paint whose thickness
 // makes the lit relief, picks wet paint up from the canvas into its nib as it goes, and mixes
@@ -39,6 +38,7 @@ protected:
     void LoadNib() override;
     void PickUpPaint(const StrokeContext& context) override;
     void PickUpSample(const Cell* cell, Cell* entry, int32_t index) override;
+    void PickUpRow(const Cell* cells, const uint8_t* onCanvas) override;
     void PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight) override;
 
     uint32_t SamplesAtCanvasScale() const override { return 1; }
@@ -54,14 +54,18 @@ protected:
     uint32_t m_dryDab = 0;
 
 private:
-    // The pick-up's noise across the nib at entry i: the tabled kernel keeps the noise column of
-    // the stroke position and seed it last read.
-    uint32_t PickUpNoise(int32_t i);
-
-    ValueNoiseColumn m_pickUpNoise;
-    uint32_t m_pickUpNoiseX = 0;
-    uint32_t m_pickUpNoiseSeed = 0;
-    bool m_pickUpNoiseKept = false;
+    // What every pick-up of a sweep shares: the current pressure and the most a deposit lays.
+    struct PickUpTerms {
+        double pressure = 0.0;
+        double cap = 0.0;
+    };
+    PickUpTerms MakePickUpTerms() const;
+    void FillPickUpNoise(double* noise) const;
+    // Mixes `cell` (null off the canvas) into `entry` at index i, with the pick-up's noise `noise`
+    // (0..1) there and half the entry's extra byte as a share, `half`.
+    void MixPickUp(const PickUpTerms& terms, double noise, double half, const Cell* cell, Cell* entry,
+                   int32_t i) const;
+    void MixBarePickUp(const PickUpTerms& terms, double noise, double half, Cell* entry, int32_t i) const;
 
     // The segment phase's shaping of the nib's edge profile `profile` at a cell; may set the
     // thickness of a tap's paint.

@@ -216,6 +216,9 @@ protected:
     virtual void PickUpPaint(const StrokeContext& context);
     // Mixes the canvas paint `cell` (null off the canvas) into the loaded-nib entry `index`.
     virtual void PickUpSample(const Cell* cell, Cell* entry, int32_t index);
+    // The tabled kernel's pick-up of a whole row: `cells[i]` is the canvas paint under position
+    // i where `onCanvas[i]` is 1. Each goes to PickUpSample unless the tool mixes the row itself.
+    virtual void PickUpRow(const Cell* cells, const uint8_t* onCanvas);
     // Blends each loaded-nib entry with its neighbours along the nib.
     void SmoothNibPaint();
 

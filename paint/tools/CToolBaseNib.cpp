@@ -13,6 +13,7 @@
 #include "paint/tools/CPickUpQuad.h"
 #include "paint/tools/CellLanes.h"
 #include "paint/tools/DabArithmetic.h"
+#include "paint/tools/NibRowSmoothing.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 namespace {
@@ -186,37 +187,6 @@ PaintCell PlainCanvasPaint(const CPaintCellNav& cells, const PickUpPlace& place)
     return sum.Mean();
 }
 
-// n / d for n x d < 2^32 as one multiply: n x (floor(2^32 / d) + 1) >> 32. The factor exceeds
-// 2^32 / d by e / d with 0 < e <= d, which adds n x e / (d x 2^32) < 1 / d to the quotient:
-// never enough to reach the next whole number.
-struct Reciprocals {
-    static constexpr uint32_t kLargest = 4 * 255;
-    uint64_t factor[kLargest + 1] = {};
-};
-
-constexpr Reciprocals MakeReciprocals()
-{
-    Reciprocals table;
-    for (uint32_t d = 1; d <= Reciprocals::kLargest; ++d)
-        table.factor[d] = (uint64_t(1) << 32) / d + 1;
-    return table;
-}
-
-constexpr Reciprocals kReciprocals = MakeReciprocals();
-
-// q rounded up from q + r / d where r / d is past a half, or a half and q odd: ties to even.
-uint32_t RoundQuotientToEven(uint32_t q, uint32_t r, uint32_t d)
-{
-    return q + (2 * r > d || (2 * r == d && (q & 1)) ? 1 : 0);
-}
-
-// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded to even.
-uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
-{
-    const uint32_t q = uint32_t((uint64_t(sum) * kReciprocals.factor[alpha]) >> 32);
-    return RoundQuotientToEven(q, sum - q * alpha, alpha);
-}
-
 // The pick-up points' places along the nib, i / 119 for entry i.
 struct PickUpSteps {
     float along[kNibEntries] = {};
@@ -231,76 +201,6 @@ constexpr PickUpSteps MakePickUpSteps()
 }
 
 constexpr PickUpSteps kPickUpSteps = MakePickUpSteps();
-
-// A sum of the smoothing's weights 1, 2, 1 over 4, rounded to even.
-uint32_t Quarter(uint32_t sum) { return RoundQuotientToEven(sum >> 2, sum & 3, 4); }
-
-// Sums of the smoothing side by side in the lanes of a word, each lane wide enough for four
-// times its values: 16-bit lanes for bytes, 32-bit lanes for words. The ones mark each lane's
-// lowest bit, the mask a quarter's bits.
-struct SumLanes {
-    uint64_t ones;
-    uint64_t mask;
-};
-constexpr SumLanes kByteLanes = {0x0001000100010001u, 0x00FF00FF00FF00FFu};
-constexpr SumLanes kWordLanes = {0x0000000100000001u, 0x0000FFFF0000FFFFu};
-
-// Each lane's Quarter: a lane's sum plus 1, plus 1 more where its quarter is odd, over 4.
-uint64_t QuarterLanes(uint64_t sums, const SumLanes& lanes)
-{
-    return ((sums + lanes.ones + ((sums >> 2) & lanes.ones)) >> 2) & lanes.mask;
-}
-
-// A colour's four bytes in 16-bit lanes: blue, red, green, alpha.
-uint64_t ColourLanes(uint32_t colour) { return (colour & 0x00FF00FFu) | uint64_t(colour & 0xFF00FF00u) << 24; }
-// A cell's thickness and wetness in 32-bit lanes.
-uint64_t WordLanes(const PaintCell& cell) { return cell.thickness | uint64_t(cell.wetness) << 32; }
-// A cell's shine and extra in 16-bit lanes.
-uint32_t ByteLanes(const PaintCell& cell) { return cell.shine | uint32_t(cell.extra) << 16; }
-
-// SmoothNibPaint's blend with the three neighbours written out and the divisions by the alpha
-// sum as multiplies: the same integers.
-void SmoothEntries(const PaintCell* source, PaintCell* entries)
-{
-    for (int32_t i = 0; i < kNibEntries; ++i) {
-        const PaintCell& left = source[std::max(i - 1, 0)];
-        const PaintCell& middle = source[i];
-        const PaintCell& right = source[std::min(i + 1, kNibEntries - 1)];
-        if (SameCell(left, middle) && SameCell(right, middle))
-            continue;
-        const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
-        PaintCell& entry = entries[i];
-        if (al == am && ar == am && am > 0) {
-            // Equal coverage cancels from the colours' quotients: each is a quarter of its
-            // weighted sum, as the other channels are (and the coverage stays).
-            const uint64_t sum =
-                ColourLanes(left.colour) + 2 * ColourLanes(middle.colour) + ColourLanes(right.colour);
-            const uint64_t quarters = QuarterLanes(sum, kByteLanes);
-            entry.colour = uint32_t(quarters & 0x00FF00FFu) | (uint32_t(quarters >> 24) & 0xFF00FF00u);
-        } else {
-            const uint32_t alpha = al + 2 * am + ar;
-            uint32_t colour = middle.colour & 0x00FFFFFFu;
-            if (alpha > 0) {
-                colour = 0;
-                for (int32_t shift = 16; shift >= 0; shift -= 8) {
-                    const uint32_t sum = al * ((left.colour >> shift) & 255) +
-                                         2 * am * ((middle.colour >> shift) & 255) +
-                                         ar * ((right.colour >> shift) & 255);
-                    colour |= RoundedQuotient(sum, alpha) << shift;
-                }
-            }
-            entry.colour = Quarter(alpha) << 24 | colour;
-        }
-        const uint64_t words = WordLanes(left) + 2 * WordLanes(middle) + WordLanes(right);
-        const uint64_t wordQuarters = QuarterLanes(words, kWordLanes);
-        entry.thickness = uint16_t(wordQuarters);
-        entry.wetness = uint16_t(wordQuarters >> 32);
-        const uint32_t bytes = ByteLanes(left) + 2 * ByteLanes(middle) + ByteLanes(right);
-        const uint32_t byteQuarters = uint32_t(QuarterLanes(bytes, kByteLanes));
-        entry.shine = uint8_t(byteQuarters);
-        entry.extra = uint8_t(byteQuarters >> 16);
-    }
-}
 
 template <typename Read>
 void SumSpan(const NibSpan& span, Read read)
@@ -451,30 +351,43 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     if (!(Length2(SubtractVector2(to, from)) > kOutlineForPickUp))
         return;
     const CPaintCellNav* cells = context.cells && context.cells->IsValid() ? context.cells : nullptr;
+    if (m_nibKernel != NibKernel::kTabled) {
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            PickUpPlace place;
+            if (!FindPickUpPlace(cells, Lerp2(from, to, float(i) / float(kNibEntries - 1)), &place)) {
+                PickUpSample(nullptr, &m_loadedNib.entries[i], i);
+                continue;
+            }
+            const Cell cell = PlainCanvasPaint(*cells, place);
+            PickUpSample(&cell, &m_loadedNib.entries[i], i);
+        }
+        return;
+    }
     // The tabled kernel takes the points' places from a table and keeps the four cells under
-    // neighbouring points; the plain one works each out afresh.
-    const bool tabled = m_nibKernel == NibKernel::kTabled;
+    // neighbouring points, then hands the whole row over.
+    Cell row[kNibEntries];
+    uint8_t onCanvas[kNibEntries];
 #if defined(__SSE2__)
     CPickUpQuad quad;
 #endif
     for (int32_t i = 0; i < kNibEntries; ++i) {
         PickUpPlace place;
-        const float along = tabled ? kPickUpSteps.along[i] : float(i) / float(kNibEntries - 1);
-        if (!FindPickUpPlace(cells, Lerp2(from, to, along), &place)) {
-            PickUpSample(nullptr, &m_loadedNib.entries[i], i);
+        onCanvas[i] = FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &place) ? 1 : 0;
+        if (!onCanvas[i])
             continue;
-        }
-        Cell cell;
 #if defined(__SSE2__)
-        if (tabled) {
-            quad.PaintAt(*cells, place, &cell);
-            PickUpSample(&cell, &m_loadedNib.entries[i], i);
-            continue;
-        }
+        quad.PaintAt(*cells, place, &row[i]);
+#else
+        row[i] = PlainCanvasPaint(*cells, place);
 #endif
-        cell = PlainCanvasPaint(*cells, place);
-        PickUpSample(&cell, &m_loadedNib.entries[i], i);
     }
+    PickUpRow(row, onCanvas);
+}
+
+void CToolBase::PickUpRow(const Cell* cells, const uint8_t* onCanvas)
+{
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        PickUpSample(onCanvas[i] ? &cells[i] : nullptr, &m_loadedNib.entries[i], i);
 }
 
 // Each entry becomes (left + 2 x itself + right) / 4 of its neighbours (the ends count
@@ -483,12 +396,14 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
 // division rounds to nearest, ties to even, as the lookups' means do.
 void CToolBase::SmoothNibPaint()
 {
-    Cell source[kNibEntries];
-    std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), source);
+#if defined(__SSE2__)
     if (m_nibKernel == NibKernel::kTabled) {
-        SmoothEntries(source, m_loadedNib.entries);
+        SmoothNibRow(m_loadedNib.entries);
         return;
     }
+#endif
+    Cell source[kNibEntries];
+    std::copy(std::begin(m_loadedNib.entries), std::end(m_loadedNib.entries), source);
     for (int32_t i = 0; i < kNibEntries; ++i) {
         const Cell* near[3] = {&source[std::max(i - 1, 0)], &source[i], &source[std::min(i + 1, kNibEntries - 1)]};
         // An entry between two equal to it stays as it is.

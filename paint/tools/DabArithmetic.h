@@ -40,3 +40,9 @@ inline double FadeCurve(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0
 
 // v moved toward `to` by the weight w (0..255), an arithmetic shift.
 inline int32_t MoveToward(int32_t v, int32_t to, int32_t w) { return v + (((to - v + 1) * w) >> 8); }
+
+// q rounded up from q + r / d where r / d is past a half, or a half and q odd: ties to even.
+inline uint32_t RoundQuotientToEven(uint32_t q, uint32_t r, uint32_t d)
+{
+    return q + (2 * r > d || (2 * r == d && (q & 1)) ? 1 : 0);
+}

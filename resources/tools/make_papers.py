@@ -25,6 +25,18 @@ PAPERS = [
      "noise": [(32, 0.10), (16, 0.12), (8, 0.10)],
      "fibres": (260, 10, 34, 0.12),
      "levels": (28, 232)},
+    # Resource grain 81: a coarse watercolour paper, its tooth large and deep.
+    {"file": "watercolour.png", "size": 256, "seed": 0x5EED0081,
+     "tooth": [(32, 0.8, 0.6), (16, 0.85, 0.3)],
+     "noise": [(64, 0.14), (32, 0.1), (16, 0.06)],
+     "fibres": (60, 20, 60, 0.08),
+     "levels": (8, 248)},
+    # Resource grain 82: a pastel paper, an even mid-sized tooth crossed by long fibres.
+    {"file": "pastel.png", "size": 256, "seed": 0x5EED0082,
+     "tooth": [(16, 0.9, 0.35), (8, 0.9, 0.2)],
+     "noise": [(64, 0.1), (16, 0.08)],
+     "fibres": (320, 24, 64, 0.14),
+     "levels": (36, 228)},
     # Resource image 10: a smooth hot-pressed paper, low in contrast.
     {"file": "smooth.png", "size": 64, "seed": 0x5EED0010,
      "tooth": [(4, 0.9, 0.3)],

@@ -35,7 +35,9 @@ def row(geometry):
     text = subprocess.run(["convert", sys.argv[1], "-crop", geometry, "-colorspace", "gray", "-depth", "8",
                            "txt:-"], capture_output=True, text=True, check=True).stdout
     return sum(1 for line in text.splitlines()[1:] if int(line.split("(")[1].split(")")[0].split(",")[0]) > 180)
-print(row("1024x1+0+384"), row("1x768+512+0"))
+# Between the panes at the window's edges: the tool panes on the left, the swatches on the right,
+# the menu bar at the top and the navigation pane's thumbnail at the bottom.
+print(row("800x1+112+384"), row("1x600+512+40"))
 PY
 }
 

@@ -147,7 +147,7 @@ void ExpectSeamlessGrain(CImage8& grain, const char* which)
 
 TEST_F(InterfaceArt, PaperGrainsAreSeamlessEightBitTextures)
 {
-    for (uint32_t id : {kImgDefaultGrain, kImgRendererTexture}) {
+    for (uint32_t id : {kImgDefaultGrain, kImgGrainFirst + 1, kImgGrainFirst + 2, kImgRendererTexture}) {
         const std::string png = ImageFile(id);
         ASSERT_GT(png.size(), 26u) << id;
         EXPECT_EQ(int(png[24]), 8) << id << ": bit depth";

@@ -44,3 +44,33 @@ tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& 
     IPaneHost* host = GetPaneHost();
     return host ? host->ShowNumberPrompt(owner, point, initialText, title) : kResResourceNotFound;
 }
+
+CKS2Pane* FindHostPane(uint32_t rootId)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->FindPane(rootId) : nullptr;
+}
+
+CKS2PopupManager* GetHostPopupManager()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->GetPopupManager() : nullptr;
+}
+
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->ShowFloatingColour(anchor, colour, owner) : kResResourceNotFound;
+}
+
+tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour)
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->HandOffColour(owner, point, reserved, colour) : kResOk;
+}
+
+tResult LoadHostTracingImage()
+{
+    IPaneHost* host = GetPaneHost();
+    return host ? host->LoadTracingImage() : kResOk;
+}

@@ -7,6 +7,8 @@
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
 
+class CKS2Pane;
+class CKS2PopupManager;
 class CStringPrompt;
 class CWidget;
 
@@ -33,6 +35,31 @@ public:
         (void)owner, (void)point, (void)initialText, (void)title;
         return kResResourceNotFound;
     }
+    // Shows the floating colour centred on `anchor` (null: the backdrop's centre) with
+    // `colour`, reporting to `owner` (0xFF001032, b = the packed colour), and follows the press
+    // that opened it until the button is released. 22 when the host has no floating colour.
+    virtual tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner)
+    {
+        (void)anchor, (void)colour, (void)owner;
+        return kResResourceNotFound;
+    }
+    // Where the floating colour hands its colour on, for `owner` at `point` (root coordinates).
+    virtual tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour)
+    {
+        (void)owner, (void)point, (void)reserved, (void)colour;
+        return kResOk;
+    }
+    // The pane of the interface build whose root widget is `rootId`, or null.
+    virtual CKS2Pane* FindPane(uint32_t rootId) const
+    {
+        (void)rootId;
+        return nullptr;
+    }
+    // The manager of the popup menus, or null.
+    virtual CKS2PopupManager* GetPopupManager() const { return nullptr; }
+    // The tracing-image command: asks for an image file and loads it as the tracing image,
+    // reporting failures itself.
+    virtual tResult LoadTracingImage() { return kResOk; }
 
 protected:
     ~IPaneHost() = default;
@@ -47,5 +74,12 @@ uint32_t PaneTransitionsOn();
 void UpdatePaneCursor(CWidget* widget);
 CStringPrompt* GetHostTextPrompt();
 int32_t FindMenuTitleAt(tCPoint point);
+// The host's pane and popup manager, or null; the tracing-image command, nothing without a host.
+CKS2Pane* FindHostPane(uint32_t rootId);
+CKS2PopupManager* GetHostPopupManager();
+tResult LoadHostTracingImage();
+// 22 without a host.
+tResult ShowHostFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner);
+tResult HandOffHostColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour);
 // 22 without a host.
 tResult ShowHostNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText, const tCString& title);

@@ -15,6 +15,9 @@ public:
     uint32_t GetPaneTransitions() const override { return 0; }
     void UpdatePaneCursor(CWidget*) override {}
     CStringPrompt* GetTextPrompt() override { return prompt; }
+    CKS2PopupManager* GetPopupManager() const override { return popups; }
+    // Whether something waits to be presented.
+    bool HasDirtyArea() { return !GetDirtyRegion().IsEmpty(); }
     int32_t FindMenuTitleAt(tCPoint point) override { return titleAt ? titleAt(point) : -1; }
     tResult ShowNumberPrompt(tCCmdTarget* owner, tCPoint point, const tCString& initialText,
                              const tCString& title) override
@@ -28,6 +31,7 @@ public:
     }
 
     CStringPrompt* prompt = nullptr;
+    CKS2PopupManager* popups = nullptr;
     std::function<int32_t(tCPoint)> titleAt;
     std::vector<tCPoint> shownAt;
 };

@@ -1,12 +1,31 @@
+#include <algorithm>
 #include <filesystem>
 
+#include "app/panels/CCleanBrush.h"
+#include "app/panels/CColPick.h"
 #include "app/panels/CInterfacePanels.h"
+#include "app/panels/CKS2CanvasPicker.h"
+#include "app/panels/CKS2FloatingColour.h"
+#include "app/panels/CKS2GrainPicker.h"
+#include "app/panels/CKS2PaperControls.h"
+#include "app/panels/CKS2SwatchPane.h"
+#include "app/panels/CKS2ToolControls.h"
+#include "app/panels/CKS2ToolPicker.h"
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/CNewFile.h"
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
 #include "app/shell/AppTestSupport.h"
+#include "app/shell/controls/CKS2Button.h"
+#include "paint/engine/CProxyCanvas.h"
+#include "paint/engine/ICanvasTool.h"
+#include "paint/tools/ToolMessages.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/text/CTxWidget.h"
 #include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2Busy.h"
+#include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2Progress.h"
 #include "app/shell/panes/CKS2Update.h"
 #include "app/shell/panes/IPaneHost.h"
@@ -19,9 +38,17 @@ namespace {
 // The resource files the build made for the program.
 const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_DIR) / "Resources";
 
+// The rows of the interface the program has a pane for.
+constexpr uint32_t kBuilt[] = {
+    kPaneSavePrompt, kPaneTextPrompt,  kPaneNumericEntry, kPaneProgress, kPaneUpdate,
+    kPaneToolPicker, kPaneToolSettings, kPaneCleanBrush,  kPaneMenuBar,  kPaneBusy,
+    kPaneColourPicker, kPaneSwatches,    kPaneGrainPicker,  kPaneNewPainting, kPanePaper,
+    kPaneNavigation,   kPaneTracing,
+};
+
 }  // namespace
 
-TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherRowsAreLeftOut)
+TEST(InterfacePanelsTest, ThePromptsTheToolPanesAndTheProgressAndUpdatePanesAreMadeAndOtherRowsAreLeftOut)
 {
     CInterfacePanels panels;
     CKS2Pane* pane = nullptr;
@@ -44,13 +71,55 @@ TEST(InterfacePanelsTest, ThePromptsAndTheProgressAndUpdatePanesAreMadeAndOtherR
     ASSERT_EQ(panels.MakePane(kPaneUpdate, &pane), kResOk);
     EXPECT_NE(dynamic_cast<CKS2Update*>(pane), nullptr);
     delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneToolPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2ToolPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneToolSettings, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2ToolControls*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneCleanBrush, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CCleanBrush*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneMenuBar, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2MenuBar*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneBusy, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2Busy*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneGrainPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2GrainPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPanePaper, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2PaperControls*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneNavigation, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2CanvasPicker*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneTracing, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2TraceControls*>(pane), nullptr);
+    delete pane;
     for (const tPaneRow& row : kPaneRows) {
-        if (row.rootId == kPaneSavePrompt || row.rootId == kPaneTextPrompt || row.rootId == kPaneNumericEntry ||
-            row.rootId == kPaneProgress || row.rootId == kPaneUpdate || row.rootId == kPaneNewPainting)
+        if (std::find(std::begin(kBuilt), std::end(kBuilt), row.rootId) != std::end(kBuilt))
             continue;
         EXPECT_EQ(panels.MakePane(row.rootId, &pane), kResNotImplemented) << row.rootId;
         EXPECT_EQ(pane, nullptr);
     }
+}
+
+TEST(InterfacePanelsTest, TheColourPanesAreMadeAndOnlyTheFloatingColourFollowsADrag)
+{
+    CInterfacePanels panels;
+    CKS2Pane* pane = nullptr;
+    ASSERT_EQ(panels.MakePane(kPaneColourPicker, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CColPick*>(pane), nullptr);
+    EXPECT_EQ(panels.TrackColourDrag(pane), kResResourceNotFound);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneSwatches, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2SwatchPane*>(pane), nullptr);
+    delete pane;
+    ASSERT_EQ(panels.MakePane(kPaneFloatingColour, &pane), kResOk);
+    EXPECT_NE(dynamic_cast<CKS2FloatingColour*>(pane), nullptr);
+    delete pane;
 }
 
 // The program's own resource files hold every layout, image and text its start-up asks for.
@@ -96,6 +165,8 @@ TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
     EXPECT_EQ(Backdrop()->GetProjectFileType().pattern, u".ptg");
     EXPECT_EQ(Backdrop()->SelectCursorById(34), kResOk);
     EXPECT_NE(Backdrop()->FindPane(kPaneNumericEntry), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPaneGrainPicker), nullptr);
+    EXPECT_NE(Backdrop()->FindPane(kPanePaper), nullptr);
     ASSERT_NE(Backdrop()->GetPopupManager(), nullptr);
     EXPECT_NE(Backdrop()->GetPopupManager()->GetLayer(), nullptr);
     EXPECT_EQ(Backdrop()->GetCursorManager().GetCanvas(), app->controller->GetCanvas());
@@ -146,4 +217,73 @@ TEST_F(ProgramStartTest, TheRealSavePromptAnswersThroughTheBackdrop)
     EXPECT_EQ(app->PumpStep(), kResOk);
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
+namespace {
+
+// The composite's pixels of a canvas, row by row.
+std::vector<uint32_t> CompositePixels(CCanvas* canvas)
+{
+    std::vector<uint32_t> pixels;
+    CImNav nav(canvas->GetComposite());
+    for (int32_t y = 0; nav.IsLocked() && y < nav.GetHeight(); ++y)
+        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
+    return pixels;
+}
+
+}  // namespace
+
+// The tool panes against the program's own controller and tools.
+TEST_F(ProgramStartTest, TheToolPanesFollowTheRealController)
+{
+    StartOnBuiltResources();
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    EXPECT_EQ(Boxes().size(), 0u);
+    auto* picker = dynamic_cast<CKS2ToolPicker*>(Backdrop()->FindPane(kPaneToolPicker));
+    auto* settings = dynamic_cast<CKS2ToolControls*>(Backdrop()->FindPane(kPaneToolSettings));
+    ASSERT_TRUE(picker && settings);
+    ASSERT_NE(picker->GetPreviewCanvas(), nullptr);
+    // The build ends with the oil brush picked: three dials, two switches and reset.
+    EXPECT_EQ(picker->GetButtons()[0]->GetHighlightState(), CKS2Control::kHighlightOn);
+    std::vector<uint32_t> kinds;
+    for (CKS2Control* control : settings->GetControls())
+        kinds.push_back(control->GetKind());
+    EXPECT_EQ(kinds, (std::vector<uint32_t>{CKS2Control::kRadialControl, CKS2Control::kRadialControl,
+                                            CKS2Control::kRadialControl, CKS2Control::kToggleControl,
+                                            CKS2Control::kToggleControl, CKS2Control::kFreeButton}));
+    const std::vector<uint32_t> oil = CompositePixels(picker->GetPreviewCanvas());
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgPickTool, 0, kToolPencil, 0), kResOk);
+    EXPECT_EQ(picker->GetButtons()[1]->GetHighlightState(), CKS2Control::kHighlightOn);
+    EXPECT_NE(CompositePixels(picker->GetPreviewCanvas()), oil);
+    ASSERT_NE(picker->GetPreviewCanvas()->GetCurrentTool(), nullptr);
+    EXPECT_EQ(picker->GetPreviewCanvas()->GetCurrentTool()->GetToolId(), kToolPencil);
+    // The pencil's sample is a thin dark line where the oil brush's was a wide blue one.
+    const auto count = [](const std::vector<uint32_t>& pixels, auto test) {
+        return std::count_if(pixels.begin(), pixels.end(), test);
+    };
+    const auto blue = [](uint32_t p) { return (p & 0xFF) > ((p >> 16) & 0xFF) + 40; };
+    const auto dark = [](uint32_t p) { return (p & 0xFF) < 100; };
+    const std::vector<uint32_t> pencil = CompositePixels(picker->GetPreviewCanvas());
+    EXPECT_GT(count(oil, blue), 1000);
+    EXPECT_EQ(count(pencil, blue), 0);
+    EXPECT_GT(count(pencil, dark), 0);
+    // A size typed into the prompt that a click on the preview opens.
+    float size = 0.37f;
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgToolSize, 0, ToMsgArg(&size), 0), kResOk);
+    EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "37%");
+    // A press on the preview released where it was opens the text prompt holding the size.
+    CWidget* preview = picker->GetPreviewWidget();
+    tCPoint centre{preview->GetWidth() / 2, preview->GetHeight() / 2};
+    preview->LocalToRootPoint(&centre);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(Backdrop()->DispatchLButtonDown(&takenBy, &centre), kResOk);
+    CStringPrompt* prompt = Backdrop()->GetTextPrompt();
+    ASSERT_NE(prompt, nullptr);
+    Settle(prompt);
+    ASSERT_TRUE(prompt->IsShown());
+    ASSERT_NE(prompt->GetEditWidget(), nullptr);
+    EXPECT_EQ(prompt->GetEditWidget()->GetText().ToAnsi(), "37");
+    ASSERT_EQ(prompt->GetEditWidget()->SetText(tCString(u"250"), 1, 0), kResOk);
+    ASSERT_EQ(prompt->Hide(0, 1, CStringPrompt::kOkButton, 0), kResOk);
+    EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "250%");
 }

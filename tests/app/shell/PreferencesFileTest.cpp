@@ -11,7 +11,9 @@
 #include <string>
 
 #include "app/shell/CPreferencesFile.h"
+#include "app/shell/IPanelMaker.h"
 #include "app/shell/PressureResponse.h"
+#include "app/shell/panes/IColourModePane.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/CToolProperty.h"
 #include "tests/app/shell/AppTestSupport.h"
@@ -246,6 +248,48 @@ TEST_F(PreferencesFileTest, RefusedValuesLeaveTheDefaults)
     EXPECT_EQ(Backdrop()->GetStartTool(), 4900u);
 }
 
+TEST_F(PreferencesFileTest, TheNavigationPanesSideAndCentreComeBackWhenThePaneExists)
+{
+    panels.rows = {kPaneNavigation};
+    AppLayouts layouts;
+    layouts.extra = "wdgt 7000 \"navigation\"\n  xpos 20\n  ypos 10\n  xsiz 200\n  ysiz 40\n  vsbl 1\n";
+    Start(layouts, AppTexts());
+    app->preferences = nullptr;
+    ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+    StandInPane* pane = panels.panes[kPaneNavigation];
+    ASSERT_NE(pane, nullptr);
+    CWidget* root = pane->GetRoot();
+    const int32_t width = Backdrop()->GetWidth();
+    ASSERT_GT(width, 600);
+    ASSERT_EQ(root->SetXPosition(300, 0), kResOk);
+    ASSERT_EQ(pane->SetSide(1, 0), kResOk);
+    // The centre (300 + 500) >> 1 over the width, after the cursor style and before the background.
+    const std::string rows = Chunk(0xFF003095, U32(0)) + Chunk(0xFF003098, U32(1)) +
+                             Chunk(0xFF00309C, F32(float(400.0 / double(width)))) +
+                             Chunk(0xFF0030A1, U32(Backdrop()->GetBackgroundColour()));
+    const std::string written = Written();
+    ASSERT_GE(written.size(), rows.size());
+    EXPECT_EQ(written.substr(written.size() - rows.size()), rows);
+
+    ASSERT_EQ(pane->SetSide(0, 0), kResOk);
+    ASSERT_EQ(root->SetXPosition(0, 0), kResOk);
+    EXPECT_EQ(Read(written), kResOk);
+    EXPECT_EQ(pane->GetSide(), 1u);
+    EXPECT_EQ(root->GetRect().left, 300);
+
+    // A centre at either edge keeps the pane inside; one that is no number leaves it.
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(0.0f))), kResOk);
+    EXPECT_EQ(root->GetRect().left, 0);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(1.0f))), kResOk);
+    EXPECT_EQ(root->GetRect().left, width - 200);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(std::numeric_limits<float>::quiet_NaN())) + Chunk(0xFF00309C, "\x01")),
+              kResOk);
+    EXPECT_EQ(root->GetRect().left, width - 200);
+    EXPECT_EQ(Read(Chunk(0xFF00309C, F32(-4.0f)) + Chunk(0xFF003098, U32(0))), kResOk);
+    EXPECT_EQ(root->GetRect().left, 0);
+    EXPECT_EQ(pane->GetSide(), 1u);
+}
+
 TEST_F(PreferencesFileTest, AnUnreadableTagIsReported)
 {
     Run();
@@ -354,6 +398,211 @@ TEST_F(PreferencesFileTest, AFailingStreamStopsTheWritingAtEveryStep)
     }
     ShortStream stream(int64_t(whole.size()));
     EXPECT_EQ(CPreferencesFile::WriteChunks(*Backdrop(), &stream), kResOk);
+}
+
+}  // namespace
+
+namespace {
+
+class ToolPanePreferencesTest : public PreferencesFileTest {
+protected:
+    void RunWithToolPanes()
+    {
+        panels.rows = {kPaneToolPicker, kPaneToolSettings};
+        std::string layouts;
+        for (uint32_t root : {kPaneToolPicker, kPaneToolSettings})
+            layouts += "wdgt " + std::to_string(root) + " \"pane" + std::to_string(root) +
+                       "\"\n  xpos 0\n  ypos 0\n  xsiz 60\n  ysiz 100\n  vsbl 1\n";
+        Start(AppLayouts{.extra = layouts});
+        app->preferences = nullptr;
+        ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+        picker = Backdrop()->FindPane(kPaneToolPicker);
+        settings = Backdrop()->FindPane(kPaneToolSettings);
+        ASSERT_TRUE(picker && settings);
+        ASSERT_GT(Backdrop()->GetHeight(), 200);
+    }
+    // The rows of the tool panes: the picker's side, the settings' side and top.
+    static std::string Rows(uint32_t pickerSide, uint32_t settingsSide, float top)
+    {
+        return Chunk(0xFF003097, U32(pickerSide)) + Chunk(0xFF00309A, U32(settingsSide)) + Chunk(0xFF00309E, F32(top));
+    }
+    int32_t Top() const { return settings->GetRoot()->GetRect().top; }
+
+    CKS2Pane* picker = nullptr;
+    CKS2Pane* settings = nullptr;
+};
+
+TEST_F(ToolPanePreferencesTest, TheSidesAndTheSettingsTopComeBackAfterTheCursorStyle)
+{
+    RunWithToolPanes();
+    ASSERT_EQ(picker->SetSide(1, 0), kResOk);
+    ASSERT_EQ(settings->SetSide(1, 0), kResOk);
+    ASSERT_EQ(settings->GetRoot()->SetYPosition(150, 0), kResOk);
+    const int32_t height = Backdrop()->GetHeight();
+    const std::string written = Written();
+    const std::string rows = Rows(1, 1, float(150.0 / height));
+    const size_t at = written.find(rows);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(written.substr(at - 16, 4), U32(0xFF003095));
+    EXPECT_EQ(written.substr(at + rows.size(), 4), U32(0xFF0030A1));
+    ASSERT_EQ(picker->SetSide(0, 0), kResOk);
+    ASSERT_EQ(settings->SetSide(0, 0), kResOk);
+    ASSERT_EQ(settings->GetRoot()->SetYPosition(0, 0), kResOk);
+    ASSERT_EQ(Read(written), kResOk);
+    EXPECT_EQ(picker->GetSide(), 1u);
+    EXPECT_EQ(settings->GetSide(), 1u);
+    EXPECT_EQ(Top(), 150);
+}
+
+TEST_F(ToolPanePreferencesTest, StoredTopsStayInsideTheWindowAndSideZeroMovesNothing)
+{
+    RunWithToolPanes();
+    const int32_t height = Backdrop()->GetHeight();
+    ASSERT_EQ(Read(Rows(0, 0, 2.0f)), kResOk);
+    EXPECT_EQ(picker->GetSide(), 0u);
+    EXPECT_EQ(settings->GetSide(), 0u);
+    EXPECT_EQ(Top(), height - 100);
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(-1.0f))), kResOk);
+    EXPECT_EQ(Top(), 0);
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(0.5f))), kResOk);
+    EXPECT_EQ(Top(), int32_t(std::lround(height * 0.5)));
+    ASSERT_EQ(Read(Chunk(0xFF00309E, F32(std::numeric_limits<float>::quiet_NaN())) + Chunk(0xFF00309E, U32(7).substr(0, 3)) +
+                   Chunk(0xFF003097, U32(7))),
+              kResOk);
+    EXPECT_EQ(Top(), int32_t(std::lround(height * 0.5)));
+    EXPECT_EQ(picker->GetSide(), 1u);
+}
+
+TEST_F(PreferencesFileTest, WithoutTheToolPanesTheirRowsAreNeitherWrittenNorApplied)
+{
+    Run();
+    const std::string written = Written();
+    for (uint32_t tag : {0xFF003097u, 0xFF00309Au, 0xFF00309Eu})
+        EXPECT_EQ(written.find(U32(tag)), std::string::npos) << std::hex << tag;
+    EXPECT_EQ(Read(Chunk(0xFF003097, U32(1)) + Chunk(0xFF00309A, U32(1)) + Chunk(0xFF00309E, F32(0.5f))), kResOk);
+}
+
+// The colour picker as the preferences file sees it: a pane with a mode.
+class ModePane : public StandInPane, public IColourModePane {
+public:
+    ModePane() : StandInPane(kPaneColourPicker) {}
+    int32_t GetMode() const override { return mode; }
+    tResult SetMode(int32_t value) override
+    {
+        modes.push_back(value);
+        mode = value;
+        return kResOk;
+    }
+    int32_t mode = 1;
+    std::vector<int32_t> modes;
+};
+
+class ColourPanes : public IPanelMaker {
+public:
+    tResult MakePane(uint32_t rootId, CKS2Pane** pane) override
+    {
+        if (rootId == kPaneColourPicker)
+            *pane = picker = new ModePane;
+        else if (rootId == kPaneSwatches)
+            *pane = swatches = new StandInPane(kPaneSwatches);
+        else
+            return kResNotImplemented;
+        return kResOk;
+    }
+    CStringPrompt* AsTextPrompt(CKS2Pane*) override { return nullptr; }
+
+    ModePane* picker = nullptr;
+    StandInPane* swatches = nullptr;
+};
+
+class ColourPanePreferencesTest : public PreferencesFileTest {
+protected:
+    void RunWithColourPanes()
+    {
+        AppLayouts layouts;
+        layouts.extra = "wdgt 100850 \"swatches\"\n  xsiz 40\n  ysiz 100\n  vsbl 1\n";
+        Start(layouts);
+        app->preferences = nullptr;
+        app->SetPanelMaker(&colourPanes);
+        ASSERT_EQ(app->SetUpApplication(tCString()), kResOk);
+        ASSERT_TRUE(colourPanes.picker && colourPanes.swatches);
+        height = Backdrop()->GetHeight();
+        ASSERT_GT(height, 200);
+    }
+    CWidget* SwatchRoot() const { return colourPanes.swatches->GetRoot(); }
+
+    ColourPanes colourPanes;
+    int32_t height = 0;
+};
+
+TEST_F(ColourPanePreferencesTest, ModeSidesAndTheSwatchesTopComeBack)
+{
+    RunWithColourPanes();
+    colourPanes.picker->mode = 4;
+    ASSERT_EQ(colourPanes.picker->SetSide(1, 0), kResOk);
+    ASSERT_EQ(colourPanes.swatches->SetSide(1, 0), kResOk);
+    ASSERT_EQ(SwatchRoot()->SetYPosition(77, 0), kResOk);
+    ASSERT_EQ(Backdrop()->WritePreferences(), kResOk);
+
+    colourPanes.picker->mode = 1;
+    ASSERT_EQ(colourPanes.picker->SetSide(0, 0), kResOk);
+    ASSERT_EQ(colourPanes.swatches->SetSide(0, 0), kResOk);
+    ASSERT_EQ(SwatchRoot()->SetYPosition(0, 0), kResOk);
+    colourPanes.picker->modes.clear();
+    EXPECT_EQ(Backdrop()->ReadPreferences(), kResOk);
+    EXPECT_EQ(colourPanes.picker->modes, std::vector<int32_t>{4});
+    EXPECT_EQ(colourPanes.picker->GetSide(), 1u);
+    EXPECT_EQ(colourPanes.swatches->GetSide(), 1u);
+    EXPECT_EQ(SwatchRoot()->GetRect().top, 77);
+}
+
+TEST_F(ColourPanePreferencesTest, TheRowsTakeTheirPlacesInTheOrder)
+{
+    RunWithColourPanes();
+    colourPanes.picker->mode = 2;
+    ASSERT_EQ(colourPanes.swatches->SetSide(1, 0), kResOk);
+    ASSERT_EQ(SwatchRoot()->SetYPosition(height / 4, 0), kResOk);
+    const std::string written = Written();
+    const std::string tail = Chunk(0xFF0030A0, U32(0)) + Chunk(0xFF003020, U32(2)) + Chunk(0xFF003095, U32(0)) +
+                             Chunk(0xFF003096, U32(0)) + Chunk(0xFF00309B, U32(1)) +
+                             Chunk(0xFF00309F, F32(float(double(height / 4) / double(height)))) +
+                             Chunk(0xFF0030A1, U32(Backdrop()->GetBackgroundColour()));
+    ASSERT_GE(written.size(), tail.size());
+    EXPECT_EQ(written.substr(written.size() - tail.size()), tail);
+}
+
+TEST_F(ColourPanePreferencesTest, HostileValuesAreKeptInBounds)
+{
+    RunWithColourPanes();
+    ASSERT_EQ(SwatchRoot()->SetYPosition(50, 0), kResOk);
+    // A share that is not a number leaves the pane where it is; shares outside 0..1 keep the
+    // pane inside the backdrop.
+    EXPECT_EQ(Read(Chunk(0xFF00309F, F32(std::numeric_limits<float>::quiet_NaN()))), kResOk);
+    EXPECT_EQ(SwatchRoot()->GetRect().top, 50);
+    EXPECT_EQ(Read(Chunk(0xFF00309F, F32(std::numeric_limits<float>::infinity()))), kResOk);
+    EXPECT_EQ(SwatchRoot()->GetRect().top, 50);
+    EXPECT_EQ(Read(Chunk(0xFF00309F, F32(7.5f))), kResOk);
+    EXPECT_EQ(SwatchRoot()->GetRect().top, height - 100);
+    EXPECT_EQ(Read(Chunk(0xFF00309F, F32(-2.0f))), kResOk);
+    EXPECT_EQ(SwatchRoot()->GetRect().top, 0);
+    // Sides: only non-zero moves a pane, and a short value is not read.
+    EXPECT_EQ(Read(Chunk(0xFF003096, U32(0)) + Chunk(0xFF00309B, std::string(2, '\1'))), kResOk);
+    EXPECT_EQ(colourPanes.picker->GetSide(), 0u);
+    EXPECT_EQ(colourPanes.swatches->GetSide(), 0u);
+    EXPECT_EQ(Read(Chunk(0xFF003096, U32(0x80000000u))), kResOk);
+    EXPECT_EQ(colourPanes.picker->GetSide(), 1u);
+    // The mode goes to the picker as it stands; the picker keeps it to its table.
+    EXPECT_EQ(Read(Chunk(0xFF003020, U32(uint32_t(-7)))), kResOk);
+    EXPECT_EQ(colourPanes.picker->modes.back(), -7);
+}
+
+TEST_F(PreferencesFileTest, WithoutTheColourPanesTheirRowsAreNeitherWrittenNorApplied)
+{
+    Run();
+    const std::string written = Written();
+    for (uint32_t tag : {0xFF003020u, 0xFF003096u, 0xFF00309Bu, 0xFF00309Fu})
+        EXPECT_EQ(written.find(U32(tag)), std::string::npos) << std::hex << tag;
+    EXPECT_EQ(Read(Chunk(0xFF003020, U32(3)) + Chunk(0xFF003096, U32(1)) + Chunk(0xFF00309F, F32(0.5f))), kResOk);
 }
 
 }  // namespace

@@ -212,6 +212,24 @@ TEST(NibLookup, TheTabledSmoothingGivesThePlainEntries)
             ASSERT_EQ(std::memcmp(&plain.Loaded().entries[i], &tabled.Loaded().entries[i], sizeof(PaintCell)), 0)
                 << "round " << round << ", entry " << i;
     }
+    // Equally covered rows, whose every field is a quarter of its own sum, with the largest
+    // words and bytes among them.
+    for (int round = 0; round < 200; ++round) {
+        CProbeTool plain, tabled;
+        plain.SetNibKernel(NibKernel::kReference);
+        const uint32_t alpha = round % 2 ? 255u : 1u + uint32_t(random() % 255);
+        const auto extreme = [&](uint32_t largest) { return random() % 4 == 0 ? largest : uint32_t(random()) % (largest + 1); };
+        for (int i = 0; i < kNibEntries; ++i)
+            plain.Loaded().entries[i] = {alpha << 24 | extreme(255) << 16 | extreme(255) << 8 | extreme(255),
+                                         uint16_t(extreme(65535)), uint16_t(extreme(65535)), uint8_t(extreme(255)),
+                                         uint8_t(extreme(255))};
+        std::copy(std::begin(plain.Loaded().entries), std::end(plain.Loaded().entries), tabled.Loaded().entries);
+        plain.SmoothNibPaint();
+        tabled.SmoothNibPaint();
+        for (int i = 0; i < kNibEntries; ++i)
+            ASSERT_EQ(std::memcmp(&plain.Loaded().entries[i], &tabled.Loaded().entries[i], sizeof(PaintCell)), 0)
+                << "round " << round << ", entry " << i;
+    }
     // The largest sums: white beside white, and the largest channel over each alpha sum.
     for (uint32_t alpha = 1; alpha <= 255; ++alpha) {
         CProbeTool plain, tabled;

@@ -8,6 +8,7 @@
 #include <string>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -43,6 +44,7 @@ public:
     using COilPaintNew::LoadNib;
     using COilPaintNew::PaintCell;
     using COilPaintNew::PickUpPaint;
+    using COilPaintNew::PickUpRow;
     using COilPaintNew::PickUpSample;
 
     CNibRow& Working() { return m_currentNib; }
@@ -52,6 +54,7 @@ public:
     void SetPhase(int32_t phase) { m_segmentPhase = phase; }
     void SetStrokeLength(float length) { m_strokeLength = length; }
     void SetDryDab(uint32_t dry) { m_dryDab = dry; }
+    void SetNoiseSeed(uint32_t seed) { m_strokeSeed[0] = seed; }
     void SetLoading(float loading) { m_loading = loading; }
     void SetSegmentCount(uint32_t count) { m_segmentCount = count; }
     using COilPaintNew::PaintLastSegment;
@@ -671,6 +674,58 @@ TEST(OilPaint, NoiseCoordinatesWrapWithTheStrokePosition)
     PaintCell entry{0xFF204080u, 0, 1000, 0, 0};
     oil.PickUpSample(nullptr, &entry, 60);
     EXPECT_EQ(int32_t(entry.thickness), LaidOffTheCanvas(oil, 0x7FFFFFFFu * 256u));
+}
+
+// A sweep's pick-up of its whole row (its noise row, the tabled half shares, the shortcut over
+// cells without coverage or wet paint) against PickUpSample entry by entry: bare, dry, wet and
+// uncovered wet cells and places off the canvas, under full, half and no load, wet and dry
+// dabs, at stroke positions whose noise coordinates wrap.
+TEST(OilPaint, TheRowPickUpMixesAsEachSampleDoes)
+{
+    std::mt19937 random(4900);
+    const auto any = [&](uint32_t below) { return uint32_t(random() % below); };
+    for (int round = 0; round < 120; ++round) {
+        COilProbe row, single;
+        const float loading = round % 3 == 0 ? 0.0f : round % 3 == 1 ? 0.5f : 1.0f;
+        const float size = 0.05f + 0.1f * float(any(20));
+        const float pressure = round % 2 ? 1.0f : 0.05f + 0.95f * float(any(1000)) / 1000.0f;
+        const uint32_t position = round % 4 == 0 ? 0x7FFFFF00u + any(512) : uint32_t(random());
+        for (COilProbe* oil : {&row, &single}) {
+            oil->SetSize(size);
+            oil->SetLoading(loading);
+            oil->SetDryDab(round % 5 == 0 ? 1 : 0);
+            oil->Loaded().position.pressure = pressure;
+            oil->SetStrokePosition(int32_t(position));
+            oil->SetNoiseSeed(uint32_t(round) * 7919u);
+        }
+        PaintCell cells[kNibEntries] = {};
+        uint8_t onCanvas[kNibEntries] = {};
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            const uint32_t kind = any(6);
+            const uint32_t colour = uint32_t(random()) & 0xFFFFFFu;
+            const uint16_t thickness = uint16_t(any(kind == 5 ? 65536 : 2000)), wetness = uint16_t(any(65536));
+            onCanvas[i] = kind != 0;
+            if (kind == 2)
+                cells[i] = {colour, thickness, 0, uint8_t(any(256)), uint8_t(any(256))};
+            else if (kind == 3)
+                cells[i] = {colour, thickness, wetness, 0, 0};
+            else if (kind >= 4)
+                cells[i] = {(1u + any(255)) << 24 | colour, thickness, wetness, uint8_t(any(256)), uint8_t(any(256))};
+            // Small loads, which a deposit can empty, among empty and large ones.
+            const uint32_t alpha = any(3) == 0 ? 0u : any(256);
+            const uint32_t load = any(4);
+            const uint16_t carried = uint16_t(load == 0 ? 0 : load == 1 ? 1 + any(80) : any(65536));
+            const PaintCell entry = {alpha << 24 | (uint32_t(random()) & 0xFFFFFFu), uint16_t(any(65536)), carried,
+                                     uint8_t(any(256)), uint8_t(any(256))};
+            row.Loaded().entries[i] = single.Loaded().entries[i] = entry;
+        }
+        row.PickUpRow(cells, onCanvas);
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            single.PickUpSample(onCanvas[i] ? &cells[i] : nullptr, &single.Loaded().entries[i], i);
+            ASSERT_EQ(std::memcmp(&row.Loaded().entries[i], &single.Loaded().entries[i], sizeof(PaintCell)), 0)
+                << "round " << round << ", entry " << i;
+        }
+    }
 }
 
 TEST(OilPaint, ALoadBeyondTheWetnessWordSaturates)

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/headless/Headless.h"
@@ -34,12 +37,19 @@ public:
         return exitResult;
     }
     tResult OnNotify(uint32_t, tMsgArg, tMsgArg) override { return notifyAnswer; }
+    // Keeps each report's code and text.
+    tResult ReportError(tResult code, tCString text) override
+    {
+        reports.push_back({code, text.ToAnsi()});
+        return kResOk;
+    }
 
     std::function<tResult()> setUp;
     std::function<tResult()> tick;
     std::function<tResult(const w32::MSG&)> dispatch;
     tResult exitResult = kResOk;
     tResult notifyAnswer = kResOk;
+    std::vector<std::pair<tResult, std::string>> reports;
     int ticks = 0;
     int dispatched = 0;
     int exits = 0;

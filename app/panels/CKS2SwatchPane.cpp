@@ -1,0 +1,396 @@
+#include "app/panels/CKS2SwatchPane.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "app/shell/BackboneMessages.h"
+#include "app/shell/BackdropMessages.h"
+#include "app/shell/CHMRBackbone.h"
+#include "app/shell/controls/CKS2Button.h"
+#include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/IPaneHost.h"
+#include "paint/engine/CColourList.h"
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/ResourceImages.h"
+#include "toolkit/widgets/CBackdrop.h"
+#include "toolkit/widgets/CImWidget.h"
+#include "toolkit/widgets/WidgetFactory.h"
+
+namespace {
+
+constexpr int32_t kHandleSlack = 4;
+
+bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
+
+void ReportSwatchFailure()
+{
+    CAppBase* app = GetApplication();
+    if (!app)
+        return;
+    tCString text;
+    (void)app->ReportError(kResCreateFailed, app->GetString(text, kStrErrSwatch, 0));
+}
+
+// The colour picker's root height, 0 while there is none.
+int32_t PickerHeight()
+{
+    CWidget* backdrop = GetMainBackdropWidget();
+    CWidget* picker = backdrop ? backdrop->FindWidgetById(kWgtColourPicker) : nullptr;
+    return picker ? picker->GetHeight() : 0;
+}
+
+// Copies `source` into `dest` at (0, y), clipped to `dest`.
+void CopyAt(const CImNav& dest, const CImNav& source, int32_t y)
+{
+    const int32_t width = std::min(dest.GetWidth(), source.GetWidth());
+    for (int32_t row = 0; row < source.GetHeight(); ++row)
+        if (y + row >= 0 && y + row < dest.GetHeight())
+            std::copy_n(source.Pixels(row), width, dest.Pixels(y + row));
+}
+
+// The face with the colour over its inside, keeping the face's alpha; an empty colour shows
+// the face alone.
+CImage* MakeFace(CImage* face, uint32_t colour)
+{
+    auto* copy = new (std::nothrow) CImage(face->GetWidth(), face->GetHeight());
+    if (!copy || !copy->IsValid()) {
+        delete copy;
+        return nullptr;
+    }
+    CImNav source(face);
+    CImNav dest(copy);
+    if (!IsArgbView(source) || !IsArgbView(dest)) {
+        delete copy;
+        return nullptr;
+    }
+    CopyAt(dest, source, 0);
+    if ((colour >> 24) == 0)
+        return copy;
+    const int32_t inset = CKS2SwatchPane::kColourInset;
+    for (int32_t y = inset; y < dest.GetHeight() - inset; ++y) {
+        CPixel* row = dest.Pixels(y);
+        for (int32_t x = inset; x < dest.GetWidth() - inset; ++x)
+            row[x] = (row[x] & 0xFF000000u) | (colour & 0x00FFFFFFu);
+    }
+    return copy;
+}
+
+}  // namespace
+
+CKS2SwatchPane::CKS2SwatchPane()
+{
+    m_rootId = int32_t(kRoot);
+    m_handleId = int32_t(kHandle);
+    m_rootKind = kRootImage;
+    m_side0Pos = {-6.0f, 0.0f};
+    m_side1Pos = {-29.0f, 0.0f};
+}
+
+CKS2SwatchPane::~CKS2SwatchPane()
+{
+    for (int32_t i = 0; i < m_swatches.GetCount(); ++i)
+        delete m_swatches[i];
+    m_swatches.RemoveAll();
+    delete m_topButton;
+    delete m_faceImage;
+}
+
+tResult CKS2SwatchPane::Build()
+{
+    m_capImage = GetPooledImage(kImgSwatchesCap, nullptr, nullptr);
+    m_baseImage = GetPooledImage(kImgSwatchesBase, nullptr, nullptr);
+    if (!m_faceImage) {
+        auto* face = new (std::nothrow) CImage;
+        if (face && face->GetFromRes(kImgSwatchFace, nullptr, nullptr) == kResOk && face->IsValid())
+            m_faceImage = face;
+        else
+            delete face;
+    }
+    if (!m_capImage || !m_baseImage || !m_faceImage)
+        return kResCreateFailed;
+    if (m_handle)
+        m_handle->SetLButtonDownProc(OnHandlePressed, ToMsgArg(this));
+    m_topButton = new (std::nothrow) CKS2Button;
+    if (!m_topButton)
+        return kResCreateFailed;
+    if (const tResult attached = m_topButton->Attach(m_root->FindWidgetById(kTopButton), this, 0, -1);
+        attached != kResOk) {
+        delete m_topButton;
+        m_topButton = nullptr;
+        return attached;
+    }
+    for (int32_t i = 0; i < kMinimumPlaces; ++i)
+        TK_TRY(AddSwatch(kEmptyColour, 0));
+    TK_TRY(LayoutSwatches());
+    TK_TRY(RenderBackground());
+    if (CWidget* parent = m_root->GetParent())
+        TK_TRY(m_root->SetYPosition(parent->GetHeight() / 2 - m_root->GetHeight() / 2, 0));
+    return kResOk;
+}
+
+tResult CKS2SwatchPane::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg, uint32_t)
+{
+    switch (message) {
+    case kMsgOpenProject:
+    case kMsgColourListChanged:
+        (void)RebuildSwatches(0);
+        return kResOk;
+    case kMsgRemoveColourListEntry:
+        if (RebuildSwatches(1) != kResOk)
+            ReportSwatchFailure();
+        return kResOk;
+    case kMsgBackdropResized:
+        if (const auto* previous = FromMsgArg<int32_t>(b))
+            KeepRelativeHeight({previous[0], previous[1]});
+        return kResOk;
+    case kMsgPopupChoice: return a ? kHookHandled : kResOk;
+    default: return kResOk;
+    }
+}
+
+tResult CKS2SwatchPane::RebuildSwatches(uint32_t present)
+{
+    TK_TRY(ClearSwatches(0, 0));
+    uint32_t count = 0;
+    TK_TRY(QueryBackbone(kMsgColourListCount, ToMsgArg(this), ToMsgArg(&count), 0));
+    tCArray<uint32_t> colours;
+    const uint32_t asked = std::max<uint32_t>(count + 1, kMinimumPlaces);
+    for (uint32_t i = 0; i < asked; ++i) {
+        ColourListEntry entry{i, kEmptyColour};
+        TK_TRY(QueryBackbone(kMsgColourListEntry, ToMsgArg(this), ToMsgArg(&entry), 0));
+        TK_TRY(colours.Add(entry.colour));
+    }
+    // One empty place beyond the list, at least five; a list of five with an empty entry
+    // already shows its empty place.
+    int32_t places = count < uint32_t(kMinimumPlaces) ? kMinimumPlaces : int32_t(count) + 1;
+    if (count == uint32_t(kMinimumPlaces))
+        for (int32_t i = 0; i < kMinimumPlaces; ++i)
+            if (colours[i] == kEmptyColour)
+                places = kMinimumPlaces;
+    for (int32_t i = 0; i < places; ++i) {
+        if (AddSwatch(colours[i], 0) != kResOk) {
+            ReportSwatchFailure();
+            break;
+        }
+    }
+    TK_TRY(LayoutSwatches());
+    TK_TRY(RenderBackground());
+    if (present)
+        TK_TRY(m_root->PresentDirtyRects());
+    return kResOk;
+}
+
+void CKS2SwatchPane::AddDefaultSwatches()
+{
+    for (int32_t i = 0; i < kMinimumPlaces; ++i) {
+        if (AddSwatch(kEmptyColour, 0) != kResOk) {
+            ReportSwatchFailure();
+            return;
+        }
+    }
+}
+
+tResult CKS2SwatchPane::ClearSwatches(uint32_t present, uint32_t addDefaults)
+{
+    for (int32_t i = 0; i < m_swatches.GetCount(); ++i) {
+        CKS2Button* button = m_swatches[i];
+        CWidget* widget = button->GetWidget();
+        delete button;
+        if (!widget)
+            continue;
+        if (CWidget* parent = widget->GetParent())
+            (void)parent->DeleteChild(widget, 0);
+        else
+            delete widget;
+    }
+    m_swatches.RemoveAll();
+    if (addDefaults) {
+        AddDefaultSwatches();
+        TK_TRY(LayoutSwatches());
+        TK_TRY(RenderBackground());
+    }
+    if (present && m_root)
+        TK_TRY(m_root->PresentDirtyRects());
+    return kResOk;
+}
+
+tResult CKS2SwatchPane::AddSwatch(uint32_t colour, uint32_t relayout)
+{
+    if (!m_faceImage || !m_root)
+        return kResBadParam;
+    CImWidget* widget = LoadNewWidgetById<CImWidget>(kPlace, nullptr, nullptr);
+    if (!widget)
+        return kResResourceNotFound;
+    widget->SetUserData(kSlotKind, 0);
+    auto* button = new (std::nothrow) CKS2Button;
+    if (!button) {
+        delete widget;
+        return kResCreateFailed;
+    }
+    if (const tResult attached = button->Attach(widget, this, 0, -1); attached != kResOk) {
+        delete button;
+        delete widget;
+        return attached;
+    }
+    if (m_swatches.Add(button) != kResOk) {
+        delete button;
+        delete widget;
+        return kResCreateFailed;
+    }
+    if (m_root->AddChild(widget, 0) != kResOk)
+        return kResCreateFailed;
+    CImage* face = MakeFace(m_faceImage, colour);
+    if (!face)
+        return kResCreateFailed;
+    if (const tResult set = widget->SetImage(face, 0, 0); set != kResOk) {
+        delete face;
+        return set;
+    }
+    TK_TRY(widget->RefreshEffects(0));
+    widget->SetUserData(kSlotColour, colour);
+    if (!relayout)
+        return kResOk;
+    TK_TRY(LayoutSwatches());
+    return RenderBackground();
+}
+
+int32_t CKS2SwatchPane::AvailableHeight() const
+{
+    CWidget* parent = m_root ? m_root->GetParent() : nullptr;
+    return (parent ? parent->GetHeight() : 0) - PickerHeight();
+}
+
+tResult CKS2SwatchPane::LayoutSwatches()
+{
+    if (!m_root)
+        return kResBadParam;
+    const int32_t available = AvailableHeight();
+    if (m_swatches.IsEmpty()) {
+        TK_TRY(m_root->SetSize(82, 92, 0));
+    } else {
+        CWidget* first = m_swatches[0]->GetWidget();
+        const int32_t rows = std::max((available - 14) / (first->GetHeight() + kGap), kMinimumRows);
+        int32_t x = kGridLeft;
+        // The first place of the first column stays free.
+        int32_t y = kGridTop + first->GetHeight() + kGap;
+        int32_t inColumn = 1;
+        int32_t right = x;
+        int32_t bottom = y;
+        for (int32_t i = 0; i < m_swatches.GetCount(); ++i) {
+            CWidget* place = m_swatches[i]->GetWidget();
+            if (inColumn >= rows) {
+                x += place->GetWidth() + kGap;
+                y = kGridTop;
+                inColumn = 0;
+            }
+            TK_TRY(place->SetPosition(x, y, 0));
+            y += place->GetHeight() + kGap;
+            ++inColumn;
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+            place->SetUserData(kSlotIndex, uint32_t(i));
+        }
+        TK_TRY(m_root->SetSize(right + first->GetWidth() + 11, bottom, 0));
+    }
+    m_side1Pos = {-float(m_root->GetWidth() - 12), 0.0f};
+    if (m_root->GetRect().bottom > available)
+        TK_TRY(m_root->SetYPosition(available - m_root->GetHeight(), 0));
+    return kResOk;
+}
+
+tResult CKS2SwatchPane::RenderBackground()
+{
+    auto* root = dynamic_cast<CImWidget*>(m_root);
+    if (!root || !m_capImage || !m_baseImage)
+        return kResResourceNotFound;
+    TK_TRY(root->DecompressImage());
+    CImage* image = root->GetImage();
+    if (!image || !image->IsValid())
+        return kResCreateFailed;
+    {
+        CImNav dest(image);
+        CImNav cap(m_capImage);
+        CImNav base(m_baseImage);
+        if (!IsArgbView(dest) || !IsArgbView(cap) || !IsArgbView(base))
+            return kResCreateFailed;
+        const int32_t w = dest.GetWidth();
+        const int32_t h = dest.GetHeight();
+        CopyAt(dest, cap, 0);
+        CopyAt(dest, base, h - base.GetHeight());
+        const int32_t capH = cap.GetHeight();
+        const int32_t capW = cap.GetWidth();
+        if (h > capH + base.GetHeight() && capH > 0)
+            for (int32_t y = capH; y < h - base.GetHeight(); ++y)
+                std::copy_n(dest.Pixels(capH - 1), w, dest.Pixels(y));
+        if (capW < w && capW > 0)
+            for (int32_t y = 0; y < h; ++y) {
+                CPixel* row = dest.Pixels(y);
+                std::fill(row + capW, row + w, row[capW - 1]);
+            }
+    }
+    TK_TRY(root->RefreshEffects(0));
+    return root->CompressImage();
+}
+
+void CKS2SwatchPane::KeepRelativeHeight(tCPoint previous)
+{
+    CWidget* parent = m_root ? m_root->GetParent() : nullptr;
+    // A backdrop that had no height gives no share to keep.
+    if (!parent || previous.y == 0)
+        return;
+    const tCRect& rect = m_root->GetRect();
+    const float share = float(rect.top + rect.Height() / 2) / float(previous.y);
+    int32_t y = int32_t(std::lround(share * float(parent->GetHeight()))) - m_root->GetHeight() / 2;
+    const int32_t lowest = parent->GetHeight() - PickerHeight() - m_root->GetHeight();
+    y = std::max(std::min(y, lowest), 0);
+    (void)m_root->SetYPosition(y, 0);
+}
+
+tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*)
+{
+    *takenBy = widget;
+    auto* pane = FromMsgArg<CKS2SwatchPane>(context);
+    CAppBase* app = GetApplication();
+    auto* backdrop = dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
+    CWidget* root = pane->m_root;
+    CWidget* parent = root ? root->GetParent() : nullptr;
+    if (!app || !backdrop || !parent)
+        return kResOk;
+    const int32_t picker = PickerHeight();
+    pane->MoveToSideInset();
+    backdrop->PushModal(widget);
+    int32_t last = app->GetCursorPosition().y;
+    const int32_t start = last;
+    bool dragged = false;
+    while (app->IsPrimaryButtonHeld()) {
+        app->RunHeartbeat();
+        const int32_t y = app->GetCursorPosition().y;
+        if (!dragged && std::abs(y - start) > kHandleSlack)
+            dragged = true;
+        if (!dragged || y == last)
+            continue;
+        const int32_t dy = y - last;
+        last = y;
+        int32_t top = root->GetRect().top + dy;
+        top = dy < 0 ? std::max(top, 0) : std::min(top, parent->GetHeight() - picker - root->GetHeight());
+        (void)root->SetYPosition(top, 1);
+    }
+    backdrop->PopModal();
+    if (!dragged) {
+        tCPoint pointer = app->GetCursorPosition();
+        if (CWidget* handleParent = widget->GetParent())
+            handleParent->ScreenToLocalPoint(&pointer);
+        tCRect slack = widget->GetRect();
+        slack.left -= kHandleSlack;
+        slack.top -= kHandleSlack;
+        slack.right += kHandleSlack;
+        slack.bottom += kHandleSlack;
+        if (slack.Contains(pointer))
+            return pane->SetSide(pane->GetSide() ? 0 : 1, 1);
+    }
+    return pane->MoveToSide();
+}

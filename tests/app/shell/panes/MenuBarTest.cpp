@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ShippedPaneTest.h"
+#include "app/shell/BackboneMessages.h"
+#include "app/shell/BackdropMessages.h"
+#include "app/shell/ShellResources.h"
+#include "app/shell/controls/CKS2Button.h"
+#include "app/shell/panes/CKS2MenuBar.h"
+#include "paint/engine/CCanvas.h"
+#include "paint/engine/CHMRUndoManager.h"
+#include "paint/engine/CanvasMessages.h"
+#include "paint/tools/ToolMessages.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ResourceImages.h"
+#include "toolkit/text/CTxEdWidget.h"
+
+namespace {
+
+constexpr uint32_t kMsgPressOutside = 0xF0000005;
+
+// The controller as the bar meets it: answers the zoom and the undo questions, keeps every zoom
+// it is told, and records the rest.
+class ZoomController : public UpdateController {
+public:
+    tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override
+    {
+        if (message == kMsgCanvasZoom && b) {
+            if (apply)
+                applied.push_back(*FromMsgArg<float>(b));
+            else if (zoomAnswer == kResOk)
+                *FromMsgArg<float>(b) = zoom;
+            if (!apply)
+                return zoomAnswer;
+        }
+        if ((message == kMsgCanUndo || message == kMsgCanRedo) && !apply && b)
+            *FromMsgArg<uint32_t>(b) = message == kMsgCanUndo ? canUndo : canRedo;
+        if (message == kMsgCurrentLayer && !apply && b)
+            *FromMsgArg<uint32_t>(b) = layer;
+        return UpdateController::OnMessage(message, a, b, c, apply);
+    }
+    float zoom = 1.0f;
+    tResult zoomAnswer = kResOk;
+    std::vector<float> applied;
+    uint32_t canUndo = 0;
+    uint32_t canRedo = 0;
+    uint32_t layer = 0;
+};
+
+class MenuBarTest : public ShippedPaneTest {
+protected:
+    void SetUp() override
+    {
+        ShippedPaneTest::SetUp();
+        tCCmdTarget::SetBackboneTarget(&zoomController);
+        zoomController.zoom = 0.5f;
+        ASSERT_EQ(bar.Create(nullptr, nullptr), kResOk);
+        root = bar.GetRoot();
+    }
+    CWidget* Find(uint32_t id) const { return root->FindWidgetById(id); }
+    CKS2Button* ButtonOn(uint32_t id) const
+    {
+        for (int32_t i = 0; i < bar.GetOtherButtonCount(); ++i)
+            if (bar.GetOtherButton(i)->GetWidget()->GetId() == id)
+                return bar.GetOtherButton(i);
+        return nullptr;
+    }
+    std::u16string Display() const { return TextOf(bar.GetZoomText()); }
+    tResult Key(uint32_t key)
+    {
+        CWidget* takenBy = nullptr;
+        return backdrop->DispatchKeyDown(&takenBy, key);
+    }
+    void Type(const std::string& text)
+    {
+        for (char c : text)
+            ASSERT_EQ(Key(uint32_t(c)), kResOk);
+    }
+    // Holds the button down on the handle, moves the pointer by each step on the press loop's
+    // heartbeats (screen offsets from the press) and lets go after the last.
+    void DragHandle(std::vector<tCPoint> steps)
+    {
+        CWidget* handle = bar.GetHandle();
+        const tCPoint local{handle->GetWidth() / 2, handle->GetHeight() / 2};
+        tCPoint start = local;
+        handle->LocalToScreenPoint(&start);
+        w32::headless::MoveMouse(start.x, start.y);
+        w32::headless::SetKeyState(w32::VK_LBUTTON, true);
+        size_t tick = 0;
+        script = [&] {
+            if (tick < steps.size())
+                w32::headless::MoveMouse(start.x + steps[tick].x, start.y + steps[tick].y);
+            else
+                w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+            ++tick;
+            return kResOk;
+        };
+        CWidget* takenBy = nullptr;
+        tCPoint point = local;
+        handle->LocalToRootPoint(&point);
+        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        script = nullptr;
+        w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+    }
+
+    ZoomController zoomController;
+    CKS2MenuBar bar;
+    CWidget* root = nullptr;
+};
+
+TEST_F(MenuBarTest, NarrowTitlesAreFiftySixWideAndTheBarIsTwiceTheirSpanAroundTheCentre)
+{
+    // Four narrow titles: 56 wide each, 2 apart from x 12; the bar is 100 + 2 x (12 + 4 x 58).
+    ASSERT_EQ(bar.GetTitleCount(), 4);
+    const int32_t expected[] = {12, 70, 128, 186};
+    for (int32_t i = 0; i < 4; ++i) {
+        CWidget* title = bar.GetTitleButton(i)->GetWidget();
+        EXPECT_EQ(title->GetWidth(), 56);
+        EXPECT_EQ(title->GetRect().left, expected[i]);
+        EXPECT_EQ(title->GetUserData(0), uint32_t(bar.GetTitleButton(i)->GetControlId()));
+    }
+    EXPECT_EQ(bar.GetTitleButton(0)->GetControlId(), int32_t(kTxlMenuFile));
+    EXPECT_EQ(bar.GetTitleButton(3)->GetControlId(), int32_t(kTxlMenuHelp));
+    EXPECT_EQ(root->GetWidth(), 588);
+    // Centred in the 800-pixel backdrop, 6 pixels above its top edge.
+    EXPECT_EQ(root->GetRect().left, 400 - 294);
+    EXPECT_EQ(root->GetRect().top, -6);
+}
+
+TEST_F(MenuBarTest, TheBackgroundHasTheCentrePictureInTheMiddleAndTheEndsAtTheSides)
+{
+    auto* image = static_cast<CImWidget*>(root)->GetImage();
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->Decompress(), kResOk);
+    CImage* centre = GetPooledImage(kImgMenuBarCentre, nullptr, nullptr);
+    CImage* left = GetPooledImage(kImgMenuBarLeft, nullptr, nullptr);
+    CImage* right = GetPooledImage(kImgMenuBarRight, nullptr, nullptr);
+    ASSERT_TRUE(centre && left && right);
+    ASSERT_EQ(centre->GetWidth(), 100);
+    const auto pixel = [](CImage* from, int32_t x, int32_t y) {
+        CImNav nav(from, tCRect{x, y, x + 1, y + 1});
+        return *reinterpret_cast<const uint32_t*>(nav.Row(0));
+    };
+    // The centre spans 244 to 344 of the 588-pixel bar.
+    for (int32_t x : {0, 37, 50, 63, 99})
+        for (int32_t y : {10, 20, 33})
+            EXPECT_EQ(pixel(image, 244 + x, y), pixel(centre, x, y)) << x << "," << y;
+    // The ends' outer halves as they are, their inner halves repeated up to the centre.
+    const int32_t half = left->GetWidth() / 2;
+    for (int32_t y : {0, 20, 39}) {
+        EXPECT_EQ(pixel(image, 0, y), pixel(left, 0, y));
+        EXPECT_EQ(pixel(image, half - 1, y), pixel(left, half - 1, y));
+        EXPECT_EQ(pixel(image, 243, y), pixel(left, half + (243 - half) % half, y));
+        EXPECT_EQ(pixel(image, 587, y), pixel(right, right->GetWidth() - 1, y));
+        EXPECT_EQ(pixel(image, 344, y), pixel(right, 0, y));
+    }
+}
+
+TEST_F(MenuBarTest, TheRightHalfHoldsTheZoomGroupTheHistoryAndTheWindowButtons)
+{
+    // The zoom group starts at the centre's right edge; the window buttons stand from the right
+    // end leftwards, 12 from the edge and 2 apart; undo and redo are centred in the gap.
+    CWidget* zoom = Find(kWgtZoomGroup);
+    EXPECT_EQ(zoom->GetRect().left, 344);
+    CWidget* close = Find(kWgtHolderClose);
+    CWidget* maximise = Find(kWgtHolderMaximise);
+    CWidget* minimise = Find(kWgtHolderMinimise);
+    EXPECT_EQ(close->GetRect().right, 588 - 12);
+    EXPECT_EQ(maximise->GetRect().right, close->GetRect().left - 2);
+    EXPECT_EQ(minimise->GetRect().right, maximise->GetRect().left - 2);
+    CWidget* history = Find(kWgtUndoGroup);
+    const int32_t start = zoom->GetRect().right + 2;
+    const int32_t end = minimise->GetRect().left;
+    EXPECT_EQ(history->GetRect().left, start + (end - start) / 2 - history->GetWidth() / 2);
+    // Three window buttons, two zoom steps, the display, undo and redo, in creation order.
+    const uint32_t order[] = {kWgtButtonClose, kWgtButtonMaximise, kWgtButtonMinimise, kWgtZoomOut,
+                              kWgtZoomIn,      kWgtZoomDisplay,    kWgtButtonUndo,     kWgtButtonRedo};
+    ASSERT_EQ(bar.GetOtherButtonCount(), 8);
+    for (int32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(bar.GetOtherButton(i)->GetWidget()->GetId(), order[i]);
+    EXPECT_EQ(ButtonOn(kWgtZoomOut)->GetHighlightLevel(), 64.0f);
+    EXPECT_EQ(ButtonOn(kWgtZoomIn)->GetHighlightLevel(), 64.0f);
+    EXPECT_EQ(bar.GetTitleButton(0)->GetHighlightLevel(), 64.0f);
+    EXPECT_EQ(ButtonOn(kWgtButtonClose)->GetHighlightLevel(), CKS2Button::kDefaultHighlight);
+}
+
+TEST_F(MenuBarTest, FindTitleAtCountsTheEdgesOfEachTitleInRootCoordinates)
+{
+    CWidget* edit = bar.GetTitleButton(1)->GetWidget();
+    tCRect rect = edit->GetRect();
+    root->LocalToRootRect(&rect);
+    EXPECT_EQ(bar.FindTitleAt({rect.left, rect.top}), int32_t(kTxlMenuEdit));
+    EXPECT_EQ(bar.FindTitleAt({rect.right, rect.bottom}), int32_t(kTxlMenuEdit));
+    EXPECT_EQ(bar.FindTitleAt({rect.right + 1, rect.top}), -1);
+    EXPECT_EQ(bar.FindTitleAt({rect.left, rect.bottom + 1}), -1);
+    EXPECT_EQ(bar.FindTitleAt({rect.left - 1, rect.top}), -1);
+}
+
+TEST_F(MenuBarTest, AHandleClickWithinFourPixelsSlidesTheBarToItsOtherSide)
+{
+    DragHandle({{3, 0}, {-4, 2}});
+    EXPECT_EQ(bar.GetSide(), 1u);
+    for (int i = 0; i < 20; ++i)
+        Tick(10);
+    // Tucked up, 29 pixels above the edge: the handle along its bottom stays in reach.
+    EXPECT_EQ(root->GetRect().top, -29);
+    DragHandle({{0, 0}});
+    EXPECT_EQ(bar.GetSide(), 0u);
+}
+
+TEST_F(MenuBarTest, AHandleClickReleasedFartherAwayOnlyPutsTheBarBack)
+{
+    const int32_t left = root->GetRect().left;
+    DragHandle({{0, 30}});
+    EXPECT_EQ(bar.GetSide(), 0u);
+    EXPECT_EQ(root->GetRect().top, -6);
+    EXPECT_EQ(root->GetRect().left, left);
+}
+
+TEST_F(MenuBarTest, ADragMovesTheBarSidewaysAndNeverOutOfItsParent)
+{
+    const int32_t left = root->GetRect().left;
+    // Five pixels start the drag without a move; the next 30 move the bar by 30.
+    DragHandle({{5, 0}, {35, 0}});
+    EXPECT_EQ(root->GetRect().left, left + 30);
+    EXPECT_EQ(bar.GetSide(), 0u);
+    EXPECT_EQ(root->GetRect().top, -6);
+    DragHandle({{-5, 0}, {-700, 0}});
+    EXPECT_EQ(root->GetRect().left, 0);
+    DragHandle({{5, 0}, {900, 0}});
+    EXPECT_EQ(root->GetRect().right, 800);
+}
+
+TEST_F(MenuBarTest, AfterTheWindowGrowsTheBarKeepsItsShareOfTheWidth)
+{
+    ASSERT_EQ(root->SetXPosition(400 - root->GetWidth() / 2, 0), kResOk);
+    ASSERT_EQ(backdrop->SetSize(1600, 600, 0), kResOk);
+    int32_t before[2] = {800, 600};
+    ASSERT_EQ(bar.OnMessage(kMsgBackdropResized, 0, ToMsgArg(before), 0, kMsgApply), kResOk);
+    EXPECT_EQ((root->GetRect().left + root->GetRect().right) >> 1, 800);
+    // A previous width of 0 (the first sizing) keeps the bar where it is.
+    int32_t none[2] = {0, 0};
+    ASSERT_EQ(bar.OnMessage(kMsgBackdropResized, 0, ToMsgArg(none), 0, kMsgApply), kResOk);
+    EXPECT_EQ((root->GetRect().left + root->GetRect().right) >> 1, 800);
+    // Near the right edge of a narrowing window the bar stays inside it.
+    ASSERT_EQ(root->SetXPosition(1600 - root->GetWidth(), 0), kResOk);
+    ASSERT_EQ(backdrop->SetSize(700, 600, 0), kResOk);
+    int32_t wide[2] = {1600, 600};
+    ASSERT_EQ(bar.OnMessage(kMsgBackdropResized, 0, ToMsgArg(wide), 0, kMsgApply), kResOk);
+    EXPECT_EQ(root->GetRect().right, 700);
+}
+
+TEST_F(MenuBarTest, TheDisplayShowsTheRoundedPercentage)
+{
+    EXPECT_EQ(Display(), u"50%");
+    float zoom = 0.333f;
+    ASSERT_EQ(bar.OnMessage(kMsgCanvasZoom, 0, ToMsgArg(&zoom), 0, kMsgApply), kResOk);
+    EXPECT_EQ(Display(), u"33%");
+    zoom = 2.506f;
+    ASSERT_EQ(bar.OnMessage(kMsgCanvasZoom, 0, ToMsgArg(&zoom), 0, kMsgApply), kResOk);
+    EXPECT_EQ(Display(), u"251%");
+    // A new painting asks the controller again; a failing question leaves the text.
+    zoomController.zoom = 0.25f;
+    ASSERT_EQ(bar.OnMessage(kMsgNewProject, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(Display(), u"25%");
+    zoomController.zoomAnswer = kResBadParam;
+    EXPECT_EQ(bar.ShowZoom(0, CKS2MenuBar::kZoomUnknown), kResBadParam);
+    EXPECT_EQ(Display(), u"25%");
+}
+
+TEST_F(MenuBarTest, TheEntryOpensOnTheDisplayWithTheWholeNumberSelected)
+{
+    CTxEdWidget* entry = bar.GetZoomEntry();
+    EXPECT_FALSE(entry->IsVisible());
+    ASSERT_EQ(bar.OnMessage(kMsgControlClicked, ToMsgArg(ButtonOn(kWgtZoomDisplay)), 0, 0, kMsgApply), kResOk);
+    EXPECT_TRUE(entry->IsVisible());
+    EXPECT_EQ(std::u16string(entry->GetText().View()), u"50");
+    EXPECT_EQ(std::min(entry->GetCaret(), entry->GetAnchor()), 0);
+    EXPECT_EQ(std::max(entry->GetCaret(), entry->GetAnchor()), 2);
+    EXPECT_EQ(backdrop->GetTopModal(), entry);
+    EXPECT_EQ(entry->GetJustification(), 2);
+}
+
+TEST_F(MenuBarTest, EnterOrTabAppliesTheTypedPercentageWithinItsRange)
+{
+    const std::vector<std::pair<std::string, float>> cases = {
+        {"250", 2.5f}, {"1000", 8.0f}, {"2", 0.05f}, {"0", 0.05f}, {"5", 0.05f}, {"800", 8.0f}, {"13", 0.13f}};
+    for (uint32_t key : {13u, 9u}) {
+        for (const auto& [typed, zoom] : cases) {
+            zoomController.applied.clear();
+            ASSERT_EQ(bar.OpenZoomEntry(), kResOk);
+            Type(typed);
+            ASSERT_EQ(Key(key), kResOk);
+            ASSERT_EQ(zoomController.applied.size(), 1u) << typed;
+            EXPECT_FLOAT_EQ(zoomController.applied[0], zoom) << typed;
+            EXPECT_FALSE(bar.GetZoomEntry()->IsVisible());
+            EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+        }
+    }
+}
+
+TEST_F(MenuBarTest, EscapeAPressOutsideAndAnEmptyFieldLeaveTheZoom)
+{
+    ASSERT_EQ(bar.OpenZoomEntry(), kResOk);
+    Type("250");
+    ASSERT_EQ(Key(27), kResOk);
+    EXPECT_FALSE(bar.GetZoomEntry()->IsVisible());
+
+    ASSERT_EQ(bar.OpenZoomEntry(), kResOk);
+    Type("250");
+    ASSERT_EQ(bar.GetZoomEntry()->BroadcastMessage(kMsgPressOutside, 0, 0), kResOk);
+    EXPECT_FALSE(bar.GetZoomEntry()->IsVisible());
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+
+    ASSERT_EQ(bar.OpenZoomEntry(), kResOk);
+    ASSERT_EQ(Key(8), kResOk);
+    ASSERT_EQ(Key(13), kResOk);
+    EXPECT_FALSE(bar.GetZoomEntry()->IsVisible());
+    EXPECT_TRUE(zoomController.applied.empty());
+    // Letters do not reach a whole-number field.
+    ASSERT_EQ(bar.OpenZoomEntry(), kResOk);
+    Type("x");
+    EXPECT_EQ(std::u16string(bar.GetZoomEntry()->GetText().View()), u"50");
+    ASSERT_EQ(Key(27), kResOk);
+}
+
+TEST_F(MenuBarTest, UndoAndRedoButtonsFollowTheHistory)
+{
+    CKS2Button* undo = ButtonOn(kWgtButtonUndo);
+    CKS2Button* redo = ButtonOn(kWgtButtonRedo);
+    EXPECT_EQ(undo->IsEnabled(), 0u);
+    EXPECT_EQ(redo->IsEnabled(), 0u);
+    EXPECT_EQ(undo->GetWidget()->GetOpacity(), 48u);
+    EXPECT_EQ(redo->GetWidget()->GetOpacity(), 48u);
+    zoomController.canUndo = 1;
+    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_NE(undo->IsEnabled(), 0u);
+    EXPECT_EQ(undo->GetWidget()->GetOpacity(), uint32_t(undo->GetNormalLevel()));
+    EXPECT_NE(undo->GetWidget()->GetOpacity(), 48u);
+    EXPECT_EQ(redo->IsEnabled(), 0u);
+    zoomController.canUndo = 0;
+    zoomController.canRedo = 1;
+    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(undo->IsEnabled(), 0u);
+    EXPECT_EQ(undo->GetWidget()->GetOpacity(), 48u);
+    EXPECT_NE(redo->IsEnabled(), 0u);
+}
+
+TEST_F(MenuBarTest, TheRightHandButtonsReachTheirTargets)
+{
+    const std::vector<std::pair<uint32_t, uint32_t>> clicks = {
+        {kWgtZoomOut, kMsgZoomOut}, {kWgtZoomIn, kMsgZoomIn}, {kWgtButtonUndo, kMsgUndo}, {kWgtButtonRedo, kMsgRedo}};
+    for (const auto& [widget, message] : clicks) {
+        ASSERT_EQ(bar.OnMessage(kMsgControlClicked, ToMsgArg(ButtonOn(widget)), 0, 0, kMsgApply), kResOk);
+        EXPECT_EQ(zoomController.Count(message), 1) << widget;
+    }
+    // A title's click does nothing beyond its press.
+    const size_t heard = zoomController.heard.size();
+    ASSERT_EQ(bar.OnMessage(kMsgControlClicked, ToMsgArg(bar.GetTitleButton(0)), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(zoomController.heard.size(), heard);
+}
+
+TEST_F(MenuBarTest, MenuEntriesSendTheirMessages)
+{
+    const auto run = [&](uint32_t menu, uint32_t entry) {
+        return bar.OnMessage(CKS2MenuBar::kMsgRunEntry, menu, entry, 0, kMsgApply);
+    };
+    const auto last = [&](uint32_t message) {
+        for (auto it = zoomController.heard.rbegin(); it != zoomController.heard.rend(); ++it)
+            if (it->message == message)
+                return *it;
+        return tHeard{0, 0, 0, 0};
+    };
+    ASSERT_EQ(run(kTxlMenuFile, kStrMenuPrint), kResOk);
+    EXPECT_EQ(zoomController.Count(kMsgPrint), 1);
+    ASSERT_EQ(run(kTxlMenuEdit, kStrMenuUndo), kResOk);
+    ASSERT_EQ(run(kTxlMenuEdit, kStrMenuRedo), kResOk);
+    EXPECT_EQ(zoomController.Count(kMsgUndo), 1);
+    EXPECT_EQ(zoomController.Count(kMsgRedo), 1);
+    ASSERT_EQ(run(kTxlMenuView, kStrMenuResetTool), kResOk);
+    EXPECT_EQ(zoomController.Count(kMsgToolReset), 1);
+    ASSERT_EQ(run(kTxlMenuView, kStrMenuTracingRemove), kResOk);
+    EXPECT_EQ(zoomController.Count(kMsgRemoveTracingImage), 1);
+    ASSERT_EQ(run(kTxlMenuView, kStrMenuTracingShow), kResOk);
+    EXPECT_EQ(last(kMsgTracingVisible).b, 2u);
+    ASSERT_EQ(run(kTxlMenuView, kStrMenuActualSize), kResOk);
+    EXPECT_FLOAT_EQ(zoomController.applied.back(), 1.0f);
+    ASSERT_EQ(run(kTxlMenuTools, 4905), kResOk);
+    EXPECT_EQ(last(kMsgPickTool).b, 4905u);
+    EXPECT_EQ(last(kMsgPickTool).c, 0u);
+    zoomController.layer = 2;
+    ASSERT_EQ(run(kTxlMenuLayer, kStrMenuLayerClear), kResOk);
+    EXPECT_EQ(last(kMsgClearLayer).b, 2u);
+    // The layer menu's other entries run nothing.
+    const size_t heard = zoomController.heard.size();
+    ASSERT_EQ(run(kTxlMenuLayer, kStrMenuLayerDelete), kResOk);
+    ASSERT_EQ(run(kTxlMenuFile, kStrMenuUndo), kResOk);
+    EXPECT_EQ(zoomController.heard.size(), heard);
+    for (uint32_t entry : {kStrMenuHelp, kStrMenuWeb, kStrMenuReadMe})
+        ASSERT_EQ(run(kTxlMenuHelp, entry), kResOk);
+    ASSERT_EQ(backdropTarget.heard.size(), 3u);
+    EXPECT_EQ(backdropTarget.heard[0].message, 0xFF000020u);
+    EXPECT_EQ(backdropTarget.heard[1].message, 0xFF001054u);
+    EXPECT_EQ(backdropTarget.heard[2].message, 0xFF001055u);
+    // The answer of a command that reports its result comes back.
+    zoomController.answer = kResBadParam;
+    EXPECT_EQ(run(kTxlMenuFile, kStrMenuPrint), kResBadParam);
+}
+
+}  // namespace

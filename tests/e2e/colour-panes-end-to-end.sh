@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The colour panes as a user meets them in the program, on a virtual display: the colour picker
+# in the bottom-right corner and the swatch pane with its five empty places at the right edge.
+# A click on the wheel colours both swatches with the colour the picker's formulas give for that
+# point, and the next stroke is painted in it; the mode button's menu switches the wheel to red
+# and green, and the shine checkbox shows its mark. Usage: PROGRAM [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+cd "$work"
+
+pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+# near A B: the two "r g b" triples differ by at most 1 in each channel.
+near() {
+    python3 -c "import sys; a=[int(v) for v in '$1'.split()]; b=[int(v) for v in '$2'.split()]; \
+sys.exit(0 if all(abs(x-y)<=1 for x,y in zip(a,b)) else 1)"
+}
+# The colour of a wheel drag at wheel pixel (X, Y) of a 130-pixel wheel in the hue-and-saturation
+# mode, from the start colour 0xFF6060FF, worked out in single precision as the picker does.
+expected_wheel_colour() {
+    python3 - "$1" "$2" <<'PY'
+import math, struct, sys
+f = lambda v: struct.unpack('f', struct.pack('f', v))[0]
+x, y, w = int(sys.argv[1]), int(sys.argv[2]), 130
+dx, dy = w - x - 1, w - y - 1
+hue = f(f(f(math.atan2(dy, dx)) / f(math.pi)) * 2)
+rho = min(max(f(f(f(math.sqrt(dx * dx + dy * dy)) - 24) / 105), 0.0), 1.0)
+r, g, b = f(0x60 / 255), f(0x60 / 255), f(1.0)
+light = f(f(max(r, g, b) + min(r, g, b)) * f(0.5))
+q = f(light + rho - f(light * rho)) if light > 0.5 else f(light * f(1 + rho))
+p = f(f(2 * light) - q)
+def v(t):
+    t = f(t)
+    t = f(t - 1) if t > 1 else f(t + 1) if t < 0 else t
+    if t < f(1 / 6): return f(p + f(f(f(q - p) * 6) * t))
+    if t < 0.5: return q
+    if t < f(2 / 3): return f(p + f(f(f(q - p) * f(f(2 / 3) - t)) * 6))
+    return p
+third = f(1 / 3)
+print(*(round(f(f(v(t) * 255) + f(0.4))) for t in (f(hue + third), hue, f(hue - third))))
+PY
+}
+
+start_program "^Kostrel 2 - Untitled\$" "$program"
+sleep 1.5
+# The picker's root is 200 x 200 with its bottom-right corner 3 pixels beyond the window's; the
+# wheel is its 130 x 130 image at (64, 64), the first swatch 44 x 40 at (70, 16).
+read -r width height < <(xdotool getwindowgeometry "$window" | awk '/Geometry/ { split($2, s, "x"); print s[1], s[2] }')
+left=$((width + 3 - 200))
+top=$((height + 3 - 200))
+wheel_x=$((left + 64))
+wheel_y=$((top + 64))
+swatch_x=$((left + 92))
+swatch_y=$((top + 36))
+xdotool mousemove 400 200
+sleep 0.3
+shot colour-start
+# The swatch pane: five empty places in a column at the right edge, under its top button.
+places=0
+for y in $(seq 0 4 $((height - 1))); do
+    [ "$(pixel colour-start $((width - 17)) "$y")" = "46 46 72" ] && places=$((places + 1))
+done
+[ "$places" -ge 20 ] || fail "the swatch pane shows no empty places ($places rows of place colour)"
+
+# A click on the wheel at its pixel (59, 59).
+xdotool mousemove $((wheel_x + 59)) $((wheel_y + 59)) click 1
+sleep 0.5
+xdotool mousemove 400 200
+sleep 0.3
+shot colour-picked
+want=$(expected_wheel_colour 59 59)
+got=$(pixel colour-picked "$swatch_x" "$swatch_y")
+near "$got" "$want" || fail "the swatch shows $got, not $want"
+
+# The next stroke takes the colour: along its middle green and blue stand well above red.
+xdotool mousemove 200 300 mousedown 1
+for x in $(seq 200 20 600); do
+    xdotool mousemove "$x" 300
+    sleep 0.02
+done
+xdotool mouseup 1
+sleep 0.5
+shot colour-stroke
+read -r red green blue < <(convert "$shots/colour-stroke.png" -crop 300x10+250+295 -resize 1x1! \
+    -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n" info:)
+[ "$green" -gt $((red + 60)) ] && [ "$blue" -gt $((red + 60)) ] ||
+    fail "the stroke is not in the picked colour ($red $green $blue)"
+
+# The mode button's menu opens to the left and up; its fourth entry is red and green.
+xdotool mousemove $((left + 155)) $((top + 25)) click 1
+sleep 0.5
+shot colour-menu
+menu_pixels=$(convert "$shots/colour-menu.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
+    -fill white +opaque black -format '%[fx:mean]' info:)
+python3 -c "import sys; sys.exit(0 if $menu_pixels < 0.5 else 1)" || fail "no menu opened above the mode button"
+xdotool mousemove $((left - 20)) $((top - 89)) click 1
+sleep 0.5
+xdotool mousemove 400 200
+sleep 0.3
+shot colour-red-green
+# Mode 3: red along the angle, green along the radius, no blue; (69, 129) lies at angle 0.
+near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" ||
+    fail "the wheel was not redrawn in the red-green mode"
+near "$(pixel colour-red-green $((wheel_x + 69)) $((wheel_y + 129)))" "0 87 0" ||
+    fail "the wheel's bottom row is not the red-green mode's"
+
+# The shine checkbox shows its mark.
+before=$(pixel colour-red-green $((left + 129)) $((top + 49)))
+xdotool mousemove $((left + 129)) $((top + 49)) click 1
+sleep 0.5
+xdotool mousemove 400 200
+sleep 0.3
+shot colour-shine
+[ "$(pixel colour-shine $((left + 129)) $((top + 49)))" != "$before" ] || fail "the shine checkbox shows no mark"
+
+# The stroke changed the painting: Alt+F4 asks to save it, "n" leaves without saving.
+xdotool key alt+F4
+sleep 1
+xdotool key n
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+echo "colour panes end to end: passed"

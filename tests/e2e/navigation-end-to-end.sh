@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The canvas navigation pane and the tracing controls as a user meets them, on a virtual display:
+# a stroke shows in the navigation thumbnail; the zoom button lights and a drag on the painting
+# zooms; the tracing button loads the image a stand-in file dialog answers, and then opens the
+# tracing controls with the navigation pane gone; the placement menu's "Tile" and a drag on the
+# painting move the tiled image; Esc closes the controls and the pane comes back. Usage: PROGRAM
+# [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+
+# The stand-in file dialog answers the tracing image.
+mkdir -p "$work/bin"
+convert -size 90x60 xc:'#2050C0' -fill '#E04020' -draw 'rectangle 0,0 44,29' -fill '#F0D020' \
+    -draw 'rectangle 45,30 89,59' "$work/tracing.png"
+cat >"$work/bin/zenity" <<STANDIN
+#!/bin/sh
+echo "\$@" >>"$work/zenity.log"
+echo "$work/tracing.png"
+STANDIN
+chmod +x "$work/bin/zenity"
+export PATH="$work/bin:$PATH"
+cd "$work"
+
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+click() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.6
+}
+
+start_program "^Kostrel 2 - Untitled\$" "$program"
+xdotool mousemove 900 100
+sleep 1
+
+# A painting of the screen's 1024 x 768 gives an 80 x 60 thumbnail: the frame (166 x 95) stands at
+# the foot of the root (186 wide, centred at x 419), 3 pixels below the window's edge. In the
+# frame, the thumbnail is at (10, 25) and the buttons in the column 72 pixels from its right
+# edge: move, zoom and rotate 20 x 20 at y 22, the tracing button 64 x 18 at y 49.
+frame_x=429
+frame_y=676
+thumbnail="80x60+$((frame_x + 10))+$((frame_y + 25))"
+zoom_x=$((frame_x + 166 - 30 - 10))
+tool_y=$((frame_y + 22 + 10))
+tracing_x=$((frame_x + 166 - 8 - 32))
+tracing_y=$((frame_y + 49 + 9))
+shot nav-start
+
+# A stroke on the painting shows in the thumbnail.
+xdotool mousemove 150 300
+xdotool mousedown 1
+for x in $(seq 150 20 850); do
+    xdotool mousemove "$x" 300
+    sleep 0.02
+done
+xdotool mouseup 1
+xdotool mousemove 900 100
+sleep 1
+shot nav-stroke
+stroke=$(changed nav-start nav-stroke "$thumbnail")
+above "$stroke" 0.01 || fail "the stroke did not show in the thumbnail (difference $stroke)"
+
+# The zoom button lights as the zoom tool becomes current, and a press on the painting dragged to
+# the right zooms in.
+click "$zoom_x" "$tool_y"
+xdotool mousemove 900 100
+sleep 0.5
+shot nav-zoom-tool
+lit=$(changed nav-stroke nav-zoom-tool "20x20+$((zoom_x - 10))+$((tool_y - 10))")
+above "$lit" 0.05 || fail "the zoom button did not light (difference $lit)"
+xdotool mousemove 500 300
+xdotool mousedown 1
+for x in $(seq 500 20 700); do
+    xdotool mousemove "$x" 300
+    sleep 0.03
+done
+xdotool mouseup 1
+xdotool mousemove 900 100
+sleep 0.5
+shot nav-zoomed
+zoomed=$(changed nav-zoom-tool nav-zoomed 1024x600+0+0)
+above "$zoomed" 0.01 || fail "the zoom tool did not zoom (difference $zoomed)"
+
+# The tracing button loads the image the file dialog answers; the painting shows it.
+click "$tracing_x" "$tracing_y"
+xdotool mousemove 900 100
+sleep 1
+[ -s "$work/zenity.log" ] || fail "the tracing button asked for no file"
+shot nav-traced
+traced=$(changed nav-zoomed nav-traced 1024x600+0+0)
+above "$traced" 0.01 || fail "the tracing image did not show (difference $traced)"
+
+# Now the button opens the tracing controls, and the navigation pane goes.
+click "$tracing_x" "$tracing_y"
+xdotool mousemove 900 100
+sleep 1
+shot nav-controls
+gone=$(changed nav-traced nav-controls "166x92+$frame_x+$frame_y")
+above "$gone" 0.05 || fail "the tracing controls did not replace the navigation pane (difference $gone)"
+
+# The tracing controls stand 24 pixels above the window's foot, centred: 150 high and, with the
+# preview as wide as the thumbnail, 80 + 84 + 119 + 30 = 313 wide. The placement button is at
+# (110, 20) in the frame, 84 x 28; its menu opens upwards from the button's bottom-right
+# corner: 10 pixels of margin, then five items of 24, a separator of 9 and the reset item.
+controls_x=$((512 - 313 / 2))
+controls_y=$((768 - 24 - 150))
+placement_x=$((controls_x + 110 + 42))
+placement_y=$((controls_y + 20 + 14))
+click "$placement_x" "$placement_y"
+shot nav-menu
+menu_bottom=$((controls_y + 20 + 28))
+tile_y=$((menu_bottom - 10 - 24 - 9 - 12))
+click $((controls_x + 110 + 84 + 40)) "$tile_y"
+xdotool mousemove 900 100
+sleep 0.5
+shot nav-tiled
+tiled=$(changed nav-controls nav-tiled 1024x580+0+0)
+above "$tiled" 0.01 || fail "choosing Tile changed nothing (difference $tiled)"
+
+# A drag on the painting moves the tiled image.
+xdotool mousemove 300 200
+xdotool mousedown 1
+for step in $(seq 1 10); do
+    xdotool mousemove $((300 + step * 7)) $((200 + step * 5))
+    sleep 0.03
+done
+xdotool mouseup 1
+xdotool mousemove 900 100
+sleep 0.5
+shot nav-moved
+moved=$(changed nav-tiled nav-moved 1024x580+0+0)
+above "$moved" 0.01 || fail "the drag did not move the tiled image (difference $moved)"
+
+# Esc closes the controls and the navigation pane comes back.
+xdotool key Escape
+sleep 1
+shot nav-closed
+back=$(changed nav-moved nav-closed "166x92+$frame_x+$frame_y")
+above "$back" 0.05 || fail "the navigation pane did not come back (difference $back)"
+
+# Alt+F4 asks about the changed painting; "n" closes without saving.
+xdotool key alt+F4
+sleep 1
+xdotool key n
+for i in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not close"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+echo "navigation end to end: passed"

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The grain picker and the paper as a user meets them, on a virtual display: Ctrl+N brings up
+# the new-painting pane, a click on its texture button opens the grain picker beside it, a
+# click on the pastel grain closes the picker and Enter makes the painting on that grain, whose
+# tooth shows in a screenshot unlike the fine grain of the painting at start; the painting saved
+# through a stand-in file dialog opens again on the same grain. Usage: PROGRAM [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+product="Kostrel 2"
+
+mkdir -p "$work/bin"
+cat >"$work/bin/zenity" <<STANDIN
+#!/bin/sh
+cat "$work/answer"
+STANDIN
+chmod +x "$work/bin/zenity"
+export PATH="$work/bin:$PATH"
+cd "$work"
+
+# The colour of a pixel of a screenshot as RRGGBB.
+pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
+# The mean difference of two screenshots over an area, 0..1.
+difference() {
+    compare -metric MAE "$shots/$1.png" "$shots/$2.png" -crop "$3" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
+}
+above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+
+start_program "^$product - Untitled\$" "$program"
+sleep 3
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool mousemove 1000 740
+sleep 0.5
+shot paper-fine
+
+xdotool key ctrl+n
+sleep 1
+shot paper-newfile
+# The texture button of the paper panel: the panels stand centred, the paper panel's top at 572.
+xdotool mousemove 426 620 click 1
+sleep 1
+shot paper-grain-picker
+# The picker sits at the button's corner, kept inside the window: its panel and its cells show.
+[ "$(pixel paper-grain-picker 780 600)" = 404064 ] || fail "no grain picker beside the texture button"
+# The pastel grain, the third cell.
+xdotool mousemove 736 665 click 1
+sleep 1
+shot paper-grain-chosen
+[ "$(pixel paper-grain-chosen 780 600)" != 404064 ] || fail "the grain picker stayed after a choice"
+xdotool key Return
+sleep 1.5
+xdotool mousemove 1000 740
+sleep 0.5
+shot paper-pastel
+changed=$(difference paper-fine paper-pastel 400x200+300+280)
+above "$changed" 0.01 || fail "the new painting's paper looks like the fine grain (difference $changed)"
+
+echo "$work/pastel.ptg" >"$work/answer"
+xdotool key ctrl+s
+for _ in $(seq 100); do
+    xdotool search --name "^$product - pastel\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+[ -s "$work/pastel.ptg" ] || fail "Ctrl+S did not save pastel.ptg"
+close_program
+
+start_program "^$product - pastel\$" "$program" "$work/pastel.ptg"
+sleep 3
+xdotool mousemove 1000 740
+sleep 0.5
+shot paper-read-back
+again=$(difference paper-pastel paper-read-back 400x200+300+280)
+above "$changed" "$again" || fail "pastel.ptg opens on another grain (difference $again)"
+close_program
+echo "paper end to end: passed"

@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The tool panes as a user meets them, on a virtual display: every tool button is in the tool
+# picker; a click on the pencil moves the highlight, repaints the preview and makes the next
+# stroke a pencil's; a drag across the preview changes the size and the next stroke's width; a
+# click on the preview opens the text prompt, where "250" and Enter make the size 250%. The tool
+# settings show the oil brush's three dials, two switches and reset button; dragging a dial's
+# value changes it and the next stroke, and reset brings the defaults back. The clean-brush switch
+# turned off brings the clean-brush button to the bottom edge, a click on it recolours its brush,
+# and the switch turned on again slides it away. Closing answers the save prompt with "n".
+# Usage: PROGRAM [SHOT_FOLDER].
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb-session.sh"
+program=$(realpath "$2")
+shots=${3:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+product="Kostrel 2"
+cd "$work"
+
+# The mean difference of an area (WxH+X+Y) between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" +repage -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
+}
+# The share of an area's pixels that are light (text and icons on the panels).
+light() { convert "$shots/$1.png" -crop "$2" +repage -colorspace gray -threshold 45% -format '%[fx:mean]' info:; }
+# The share of an area's pixels that differ from the blank paper by more than a little.
+inked() {
+    convert "$shots/$1.png" "$shots/tools-blank.png" -crop "$2" +repage -compose difference -composite \
+        -colorspace gray -threshold 12% -format '%[fx:mean]' info:
+}
+above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+click() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep "${3:-0.4}"
+}
+# drag X0 Y0 X1 Y1: a press at the first point, moved in steps to the second, released there.
+drag() {
+    local i
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool mousedown 1
+    for i in $(seq 1 10); do
+        xdotool mousemove $(($1 + ($3 - $1) * i / 10)) $(($2 + ($4 - $2) * i / 10))
+        sleep 0.05
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.4
+}
+# stroke Y: a stroke across the painting at height Y.
+stroke() { drag 400 "$1" 900 "$1"; }
+
+# Where things stand on the 1024 x 768 screen: the tool picker in the bottom-left corner (its
+# root at (-3, 571)), the tool settings above it at the left edge.
+declare -A tool=([oil]="123 615" [pencil]="167 615" [crayon]="211 615" [chalk]="123 659" [pen]="167 659"
+    [knife]="211 659" [eraser]="123 703" [sampler]="167 703")
+button_area() { set -- ${tool[$1]}; echo "34x34+$(($1 - 17))+$(($2 - 17))"; }
+preview_area="84x162+11+595"
+label_area="72x26+131+731"
+
+start_program "^$product - Untitled" "$program"
+sleep 2
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-blank
+
+for name in "${!tool[@]}"; do
+    above "$(light tools-blank "$(button_area "$name")")" 0.02 || fail "no icon on the $name button"
+done
+above "$(light tools-blank 40x40+187+683)" 0.001 && fail "a place without a tool shows a button"
+# The current tool, the oil brush, is lit: its face is lighter than the pencil's.
+oil_lit=$(convert "$shots/tools-blank.png" -crop "$(button_area oil)" +repage -colorspace gray -format '%[fx:mean]' info:)
+pencil_dim=$(convert "$shots/tools-blank.png" -crop "$(button_area pencil)" +repage -colorspace gray -format '%[fx:mean]' info:)
+above "$oil_lit" "$pencil_dim" || fail "the oil brush's button is not lit ($oil_lit, $pencil_dim)"
+
+stroke 120
+shot tools-oil-stroke
+oil_ink=$(inked tools-oil-stroke 500x80+400+80)
+above "$oil_ink" 0.02 || fail "the oil brush painted nothing ($oil_ink)"
+
+click 167 615
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-pencil
+pencil_lit=$(convert "$shots/tools-pencil.png" -crop "$(button_area pencil)" +repage -colorspace gray -format '%[fx:mean]' info:)
+oil_dim=$(convert "$shots/tools-pencil.png" -crop "$(button_area oil)" +repage -colorspace gray -format '%[fx:mean]' info:)
+above "$pencil_lit" "$oil_dim" || fail "the highlight did not move to the pencil ($pencil_lit, $oil_dim)"
+above "$(changed tools-oil-stroke tools-pencil "$preview_area")" 0.02 || fail "the preview did not change with the tool"
+stroke 220
+shot tools-pencil-stroke
+pencil_ink=$(inked tools-pencil-stroke 500x80+400+180)
+above "$pencil_ink" 0.002 || fail "the pencil painted nothing ($pencil_ink)"
+above "$oil_ink" "$pencil_ink" || fail "the pencil's stroke is not the thinner one ($pencil_ink, $oil_ink)"
+
+# A drag to the right across the preview makes the pencil wider.
+drag 40 676 90 676
+xdotool mousemove 700 150
+sleep 0.3
+shot tools-wider
+above "$(changed tools-pencil-stroke tools-wider "$label_area")" 0.01 || fail "the size label did not change"
+stroke 320
+shot tools-wider-stroke
+wide_ink=$(inked tools-wider-stroke 500x80+400+280)
+above "$wide_ink" "$pencil_ink" || fail "the wider pencil's stroke is not wider ($wide_ink, $pencil_ink)"
+
+# A click on the preview asks for the size; 250 makes it 250%.
+before=$(light tools-wider "$label_area")
+click 53 676 1.0
+shot tools-size-prompt
+above "$(changed tools-wider tools-size-prompt 200x60+70+695)" 0.05 || fail "no size prompt appeared"
+xdotool key ctrl+a BackSpace BackSpace BackSpace BackSpace
+xdotool type 250
+sleep 0.2
+xdotool key Return
+sleep 1.0
+xdotool mousemove 700 150
+sleep 0.3
+shot tools-size-250
+after=$(light tools-size-250 "$label_area")
+above "$after" "$before" || fail "the label does not show the longer 250% ($after, $before)"
+
+# Back to the oil brush: its settings show three dials, two switches and the reset button.
+click 123 615
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-oil-settings
+# The pane's panel runs from the dials at the top down to the reset button above the picker.
+for y in 130 250 380 470 540; do
+    colour=$(convert "$shots/tools-oil-settings.png" -crop 1x1+60+$y +repage -format '%[pixel:p{0,0}]' info:)
+    [ "$colour" != "srgb(64,64,100)" ] || continue
+    above "$(light tools-oil-settings 100x30+0+$((y - 15)))" 0.01 || fail "the tool settings show nothing at $y"
+done
+# Dragging the pressure dial's value up raises it, and the next stroke is another.
+drag 43 197 43 167
+xdotool mousemove 700 150
+sleep 0.3
+shot tools-pressure
+above "$(changed tools-oil-settings tools-pressure 60x20+13+187)" 0.01 || fail "the dial's value did not change"
+stroke 420
+shot tools-pressure-stroke
+# Reset brings the defaults back.
+click 43 546
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-reset
+[ "$(changed tools-oil-settings tools-reset 100x440+0+120)" = 0 ] || fail "reset did not bring the defaults back"
+
+# The clean-brush switch off: the clean-brush button comes up at the bottom edge.
+click 44 504 1.0
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-clean-off
+above "$(changed tools-reset tools-clean-off 64x70+262+698)" 0.05 || fail "the clean-brush button did not come"
+click 512 731 0.8
+xdotool mousemove 700 150
+sleep 0.3
+shot tools-cleaned
+above "$(changed tools-clean-off tools-cleaned 48x48+270+707)" 0.005 || fail "the clean-brush button did not recolour"
+click 44 504 1.0
+xdotool mousemove 700 150
+sleep 0.5
+shot tools-clean-on
+above "$(changed tools-cleaned tools-clean-on 64x70+262+698)" 0.05 || fail "the clean-brush button did not slide away"
+
+# The strokes made the painting modified: the save prompt's "n" closes without saving.
+xdotool key alt+F4
+sleep 1.5
+xdotool key n
+close_program
+echo "oil $oil_ink, pencil $pencil_ink, wider pencil $wide_ink; screenshots in $shots"
