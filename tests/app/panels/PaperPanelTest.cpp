@@ -93,3 +93,21 @@ TEST_F(NewFileTest, AnUnknownTextureShowsAWhiteSwatchOfTheSameShape)
     EXPECT_EQ(view.Pixels(1)[1], 0x80FFFFFFu);
     EXPECT_EQ(view.Pixels(10)[10], 0xFFFFFFFFu);
 }
+
+TEST_F(NewFileTest, OnlyThePaperColourButtonsPressOpensTheFloatingColour)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    for (uint32_t id : {CPaperPanel::kTextureButton, CPaperPanel::kOpacityDial, CNewFile::kWindowSizeButton}) {
+        CKS2Control* control = pane->FindControl(id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_EQ(pane->OnMessage(kMsgControlPressed, ToMsgArg(control), 0, 0, kMsgApply), kResOk) << id;
+    }
+    CKS2Control* colour = pane->FindControl(CPaperPanel::kColourButton);
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(pane->OnMessage(kMsgControlPressed, ToMsgArg(colour), 0, 0, kMsgApply), CNewFile::kColourOpened);
+    EXPECT_TRUE(pane->IsShown());
+    // The floating colour's answer is the paper's colour.
+    ASSERT_EQ(pane->OnMessage(CPaperPanel::kMsgPaperColour, 0, 0xFF884422, 0, kMsgApply), kResOk);
+    EXPECT_EQ(pane->GetCanvasInfo()->paperColour, 0xFF884422u);
+}
