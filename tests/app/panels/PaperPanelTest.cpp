@@ -84,6 +84,13 @@ TEST_F(NewFileTest, AnUnknownTextureShowsAWhiteSwatchOfTheSameShape)
             for (int32_t x = 0; x < view.GetWidth(); ++x)
                 grey = grey || (view.Pixels(y)[x] & 0xFFFFFF) != 0xFFFFFF;
         EXPECT_TRUE(grey);
+        // The texture is shown as grey: its three channels alike.
+        for (int32_t y = 0; y < view.GetHeight(); ++y)
+            for (int32_t x = 0; x < view.GetWidth(); ++x) {
+                const uint32_t p = view.Pixels(y)[x];
+                ASSERT_EQ((p >> 16) & 0xFF, p & 0xFF) << x << "," << y;
+                ASSERT_EQ((p >> 8) & 0xFF, p & 0xFF) << x << "," << y;
+            }
         view.Pixels(0)[0] = 0x00123456;
         view.Pixels(1)[1] = 0x80123456;
     }
