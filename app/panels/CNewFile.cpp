@@ -232,6 +232,8 @@ tResult CNewFile::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg,
     // The backdrop passes on messages meant for others: only this pane's controls are read.
     const bool own = OwnsControl(a);
     switch (message) {
+    case kMsgControlPressed:
+        return own ? OnColourPressed(FromMsgArg<CKS2Control>(a)) : kResOk;
     case kMsgControlClicked:
         return own ? OnClicked(FromMsgArg<CKS2Control>(a)) : kResOk;
     case kMsgControlRightClicked:
@@ -276,6 +278,15 @@ tResult CNewFile::OnClicked(CKS2Control* control)
         m_root->PresentDirtyRects();
     }
     return kResOk;
+}
+
+tResult CNewFile::OnColourPressed(const CKS2Control* control)
+{
+    if (!m_info || control != m_paper.FindControl(CPaperPanel::kColourButton))
+        return kResOk;
+    // The floating colour takes the press over from the button and answers with the colour.
+    TK_TRY(ShowHostFloatingColour(control->GetWidget(), m_info->paperColour, this));
+    return kColourOpened;
 }
 
 tResult CNewFile::OnConfirmBar(bool apply)

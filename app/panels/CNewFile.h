@@ -40,6 +40,7 @@ public:
     static constexpr uint32_t kTracingShown = 160;
     static constexpr uint32_t kTracingNoneShown = 80;
     static constexpr char16_t kStartTexture[] = u"PP_FinePaper";
+    static constexpr tResult kColourOpened = 3;
 
     CNewFile();
     ~CNewFile() override;
@@ -89,6 +90,8 @@ private:
     void TakeSnapshot();
     void StackPanels();
     tResult OnClicked(CKS2Control* control);
+    // A press on the paper colour button opens the floating colour: 3.
+    tResult OnColourPressed(const CKS2Control* control);
     tResult ShowTracingImage(uint32_t redraw);
     tResult ChooseTracingImage();
     void RemoveTracingImage();

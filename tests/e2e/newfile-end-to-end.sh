@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The new-painting pane as a user meets it, on a virtual display: over a painted stroke, Ctrl+N
 # asks about the unsaved stroke, and "n" brings up the pane over a blurred picture of the
-# screen; a width and a height typed into its fields, then Enter twice (the first leaves the
-# field), make a painting of that size, which Ctrl+S saves through a stand-in file dialog and a
-# second start reads back at that size. Usage: PROGRAM [SHOT_FOLDER].
+# screen; a width and a height typed into its fields, a green dragged out of the paper colour
+# button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
+# through a stand-in file dialog and a second start reads back at that size and colour.
+# Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,19 +25,29 @@ export PATH="$work/bin:$PATH"
 cd "$work"
 
 # The standard deviation of a window area of a screenshot, 0..1.
+# The colour of a pixel of a screenshot as "red green blue".
+rgb() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+# Whether a pixel is green: its green well above its red and blue.
+green() {
+    read -r red green blue <<<"$(rgb "$1" "$2" "$3")"
+    [ "$green" -gt $((red + 40)) ] && [ "$green" -gt $((blue + 40)) ]
+}
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
 below() { python3 -c "import sys; sys.exit(0 if $1 < $2 else 1)"; }
-# The painting's extent on the middle row and column of a screenshot: the light paper against
-# the dark ground, as "width height".
+# The green painting's extent on the middle row and column of a screenshot, between the panes at
+# the window's edges (the tool panes on the left, the swatches on the right, the menu bar at the
+# top and the navigation pane's thumbnail at the bottom), as "width height".
 paper_size() {
     python3 - "$shots/$1.png" <<'PY'
 import subprocess, sys
 def row(geometry):
-    text = subprocess.run(["convert", sys.argv[1], "-crop", geometry, "-colorspace", "gray", "-depth", "8",
-                           "txt:-"], capture_output=True, text=True, check=True).stdout
-    return sum(1 for line in text.splitlines()[1:] if int(line.split("(")[1].split(")")[0].split(",")[0]) > 180)
-# Between the panes at the window's edges: the tool panes on the left, the swatches on the right,
-# the menu bar at the top and the navigation pane's thumbnail at the bottom.
+    text = subprocess.run(["convert", sys.argv[1], "-crop", geometry, "-depth", "8", "txt:-"],
+                          capture_output=True, text=True, check=True).stdout
+    count = 0
+    for line in text.splitlines()[1:]:
+        red, green, blue = (int(v) for v in line.split("(")[1].split(")")[0].split(",")[:3])
+        count += green > red + 40 and green > blue + 40
+    return count
 print(row("800x1+112+384"), row("1x600+512+40"))
 PY
 }
@@ -72,14 +83,25 @@ below "$after" "$before" || fail "the screen beside the pane is not blurred ($be
 xdotool type 640
 xdotool key Tab
 xdotool type 480
-xdotool key Return
+# A press on the paper colour button opens the floating colour over it; the release picks.
+xdotool mousemove 350 620 mousedown 1
+sleep 0.8
+xdotool mousemove 330 600
 sleep 0.3
+xdotool mousemove 300 560
+sleep 0.5
+xdotool mouseup 1
+sleep 0.8
+shot newfile-colour
+green newfile-colour 350 620 || fail "the paper colour button is not green ($(rgb newfile-colour 350 620))"
+# The size fields gave up the focus to the floating colour: Enter creates at once.
 xdotool key Return
 sleep 1.5
 shot newfile-made
 read -r width height <<<"$(paper_size newfile-made)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "the new painting shows $width x $height, not 640 x 480"
 xdotool search --name "^$product - Untitled\$" >/dev/null 2>&1 || fail "the new painting is not titled Untitled"
+green newfile-made 512 384 || fail "the new painting's paper is not green ($(rgb newfile-made 512 384))"
 
 echo "$work/made.ptg" >"$work/answer"
 xdotool key ctrl+s
@@ -97,5 +119,6 @@ sleep 0.3
 shot newfile-read-back
 read -r width height <<<"$(paper_size newfile-read-back)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
+green newfile-read-back 512 384 || fail "made.ptg opens on another paper ($(rgb newfile-read-back 512 384))"
 close_program
 echo "new painting end to end: passed"

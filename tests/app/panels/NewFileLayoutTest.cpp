@@ -1,6 +1,9 @@
 #include <cstdlib>
 
 #include "app/panels/NewFileTestSupport.h"
+#include "app/shell/controls/CKS2FreeButton.h"
+#include "app/shell/controls/CKS2RadialControl.h"
+#include "toolkit/text/CTxWidget.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/widgets/CImWidget.h"
 
@@ -54,4 +57,25 @@ TEST_F(NewFileTest, ThePaperLabelsStandUnderTheirButtonsAndEveryPanelIsFramed)
     for (uint32_t id : {CNewFile::kSizePanel, CNewFile::kTracingPanel, CPresetGrid::kPanel, CPaperPanel::kPanel,
                         CConfirmBar::kWidgetId})
         EXPECT_EQ(MiddlePixel(Widget(id)), 0xFF404064u) << id;
+}
+
+TEST_F(NewFileTest, ButtonsAndDialsShowTheTextsOfTheirIds)
+{
+    StartProgram();
+    const std::pair<uint32_t, const char*> labels[] = {
+        {CNewFile::kWindowSizeButton, "Window Size"}, {CNewFile::kImageSizeButton, "Image Size"},
+        {CPresetGrid::kPreviousButton, "< Previous"}, {CPresetGrid::kNextButton, "Next >"},
+        {CPresetGrid::kSaveButton, "Save Preset..."}, {CPaperPanel::kGrainDepthDial, "Depth"},
+        {CPaperPanel::kGrainScaleDial, "Scale"},      {CPaperPanel::kOpacityDial, "Opacity"},
+        {CPaperPanel::kExtraDial, "Extra"},
+    };
+    for (const auto& [id, text] : labels) {
+        CWidget* widget = Widget(id);
+        ASSERT_NE(widget, nullptr) << id;
+        auto* label = dynamic_cast<CTxWidget*>(widget->FindWidgetById(CKS2FreeButton::kPartLabel));
+        if (!label)
+            label = dynamic_cast<CTxWidget*>(widget->FindWidgetById(CKS2RadialControl::kPartLabel));
+        ASSERT_NE(label, nullptr) << id;
+        EXPECT_EQ(label->GetText().ToAnsi(), text) << id;
+    }
 }

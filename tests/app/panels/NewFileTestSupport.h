@@ -8,6 +8,7 @@
 #include "app/panels/CNewFile.h"
 #include "app/shell/AppTestSupport.h"
 #include "paint/engine/PaperTestSupport.h"
+#include "paint/tools/ToolFactory.h"
 #include "app/shell/controls/CKS2TextEdit.h"
 #include "resources/compiler/StringTableSource.h"
 #include "toolkit/core/FileOperations.h"
@@ -60,6 +61,8 @@ protected:
         WriteTable(presetsFolder.empty() ? resources.Name() + ":Presets:" : presetsFolder);
         InstallTextLibraryHooks();
         RegisterTextWidgets();
+        // The previews paint with the real crayon, as the program's start installs it.
+        InstallCanvasToolFactory();
         app = std::make_unique<TestApplication>();
         app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
         app->SetPanelMaker(&made);
@@ -84,6 +87,11 @@ protected:
         std::string error;
         ASSERT_EQ(CompileStringTableSource(source, out, &error), kResOk) << error;
         WriteWholeFile(resources.File("system.tsf"), PaperApplication::Bytes(out));
+    }
+    void TearDown() override
+    {
+        AppTest::TearDown();
+        SetCanvasToolFactory({});
     }
     std::filesystem::path PresetsFolder() const { return resources.Path() / "Presets"; }
 

@@ -84,6 +84,13 @@ TEST_F(NewFileTest, AnUnknownTextureShowsAWhiteSwatchOfTheSameShape)
             for (int32_t x = 0; x < view.GetWidth(); ++x)
                 grey = grey || (view.Pixels(y)[x] & 0xFFFFFF) != 0xFFFFFF;
         EXPECT_TRUE(grey);
+        // The texture is shown as grey: its three channels alike.
+        for (int32_t y = 0; y < view.GetHeight(); ++y)
+            for (int32_t x = 0; x < view.GetWidth(); ++x) {
+                const uint32_t p = view.Pixels(y)[x];
+                ASSERT_EQ((p >> 16) & 0xFF, p & 0xFF) << x << "," << y;
+                ASSERT_EQ((p >> 8) & 0xFF, p & 0xFF) << x << "," << y;
+            }
         view.Pixels(0)[0] = 0x00123456;
         view.Pixels(1)[1] = 0x80123456;
     }
@@ -92,4 +99,22 @@ TEST_F(NewFileTest, AnUnknownTextureShowsAWhiteSwatchOfTheSameShape)
     EXPECT_EQ(view.Pixels(0)[0], 0x00FFFFFFu);
     EXPECT_EQ(view.Pixels(1)[1], 0x80FFFFFFu);
     EXPECT_EQ(view.Pixels(10)[10], 0xFFFFFFFFu);
+}
+
+TEST_F(NewFileTest, OnlyThePaperColourButtonsPressOpensTheFloatingColour)
+{
+    StartProgram();
+    ASSERT_EQ(ShowPane(), kResOk);
+    for (uint32_t id : {CPaperPanel::kTextureButton, CPaperPanel::kOpacityDial, CNewFile::kWindowSizeButton}) {
+        CKS2Control* control = pane->FindControl(id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_EQ(pane->OnMessage(kMsgControlPressed, ToMsgArg(control), 0, 0, kMsgApply), kResOk) << id;
+    }
+    CKS2Control* colour = pane->FindControl(CPaperPanel::kColourButton);
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(pane->OnMessage(kMsgControlPressed, ToMsgArg(colour), 0, 0, kMsgApply), CNewFile::kColourOpened);
+    EXPECT_TRUE(pane->IsShown());
+    // The floating colour's answer is the paper's colour.
+    ASSERT_EQ(pane->OnMessage(CPaperPanel::kMsgPaperColour, 0, 0xFF884422, 0, kMsgApply), kResOk);
+    EXPECT_EQ(pane->GetCanvasInfo()->paperColour, 0xFF884422u);
 }

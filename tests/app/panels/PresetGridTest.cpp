@@ -7,6 +7,8 @@
 #include "paint/engine/CCanvasInfo.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFPath.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/widgets/CImWidget.h"
 #include "toolkit/text/CTxWidget.h"
 
 namespace {
@@ -162,6 +164,12 @@ TEST_F(PresetGridTest, ASavedPresetTakesThePlaceTheListingGivesIt)
               kResOk);
     EXPECT_TRUE(std::filesystem::exists(PresetsFolder() / "Mine.kcp"));
     EXPECT_EQ(pane->GetCanvasInfo()->name.ToAnsi(), "Mine");
+    // The dialog started on the start name in the presets folder.
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(std::filesystem::path(tCString(std::u16string_view(requests[0].initialFile)).ToAnsi()),
+              PresetsFolder() / "Canvas.kcp");
     ASSERT_EQ(Grid().GetPresetCount(), 8);
     tCArray<tCFRef*> listed{tCArray<tCFRef*>::kAutoGrowth};
     tCFolderRef folder;
@@ -235,4 +243,58 @@ TEST_F(PresetGridTest, ARightPressOnACellOpensItsMenu)
     CKS2PopupManager* popups = Backdrop()->GetPopupManager();
     ASSERT_EQ(popups->GetOpenCount(), 1);
     EXPECT_EQ(popups->GetAnchorId(), 1);
+}
+
+namespace {
+
+// Pixels of a widget's picture that are blue, as the preview's crayon stroke is.
+int BluePixels(CWidget* widget)
+{
+    auto* image = dynamic_cast<CImWidget*>(widget);
+    if (!image || image->DecompressImage() != kResOk || !image->GetImage())
+        return -1;
+    CImNav view(image->GetImage());
+    int blue = 0;
+    for (int32_t y = 0; y < view.GetHeight(); ++y)
+        for (int32_t x = 0; x < view.GetWidth(); ++x) {
+            const uint32_t p = view.Pixels(y)[x];
+            blue += int(p & 0xFF) > int((p >> 16) & 0xFF) + 60;
+        }
+    return blue;
+}
+
+}  // namespace
+
+TEST_F(PresetGridTest, ThumbnailsAndThePreviewShowTheCrayonStroke)
+{
+    StartProgram();
+    std::filesystem::create_directories(PresetsFolder());
+    WritePreset(PresetsFolder() / "only.kcp", "Only", 0.5f);
+    // The previews render through the controller itself.
+    tCCmdTarget::SetBackboneTarget(app->controller);
+    ASSERT_EQ(ShowPane(), kResOk);
+    EXPECT_GT(BluePixels(Grid().GetCell(0)->FindWidgetById(CPresetGrid::kCellThumbnail)), 100);
+    EXPECT_EQ(BluePixels(Grid().GetCell(1)->FindWidgetById(CPresetGrid::kCellThumbnail)), 0);
+    EXPECT_EQ(pane->GetPaperPanel().RedrawPreview(0), kResOk);
+    EXPECT_GT(BluePixels(Grid().GetPreview()), 100);
+}
+
+TEST_F(PresetGridTest, TheGridGrowsAndShrinksByWholeRowsAndKeepsOne)
+{
+    StartProgram();
+    WriteSeven();
+    ASSERT_EQ(ShowPane(), kResOk);
+    ASSERT_EQ(Grid().Fit(3), kResOk);
+    EXPECT_EQ(Grid().GetCellCount(), 9);
+    EXPECT_EQ(Grid().GetCell(8)->GetRect().top, 18 + 2 * 108);
+    ASSERT_EQ(Grid().Fit(0), kResOk);
+    EXPECT_EQ(Grid().GetCellCount(), 3);
+    ASSERT_EQ(Grid().ShowPage(0), kResOk);
+    EXPECT_EQ(ShownCells(), 3);
+    EXPECT_EQ(Enabled(CPresetGrid::kNextButton), 1u);
+    Click(CPresetGrid::kNextButton);
+    Click(CPresetGrid::kNextButton);
+    EXPECT_EQ(Grid().GetPage(), 2);
+    EXPECT_EQ(ShownCells(), 1);
+    EXPECT_EQ(Enabled(CPresetGrid::kNextButton), 0u);
 }
