@@ -10,6 +10,7 @@
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/IPaneHost.h"
+#include "app/shell/ReportText.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
@@ -33,15 +34,6 @@ constexpr uint32_t kButtonIds[] = {kWgtNavigationMove,   kWgtNavigationZoom,    
                                    kWgtNavigationRotate, kWgtNavigationTracing, kWgtNavigationMenu};
 
 CBackdrop* MainBackdrop() { return dynamic_cast<CBackdrop*>(GetMainBackdropWidget()); }
-
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
-}
 
 bool HasTracingImage(tCCmdTarget* sender)
 {
@@ -122,7 +114,7 @@ tResult CKS2CanvasPicker::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
     switch (message) {
     case kMsgNewProject:
         if (const tResult resized = ResizeForCanvas(FromMsgArg<const CProjectInfo>(arg)); resized != kResOk)
-            Report(kResCreateFailed, kStrErrNavigation);
+            ReportWithText(kResCreateFailed, kStrErrNavigation);
         else
             (void)RefreshThumbnail(0);
         return kHookHandled;
@@ -358,7 +350,7 @@ tResult CKS2CanvasPicker::ShowTracingControls()
     CKS2Pane* tracing = FindHostPane(kPaneTracing);
     const tResult shown = tracing ? tracing->Show(1, 1, 0, 0, nullptr) : kResResourceNotFound;
     if (shown != kResOk)
-        Report(shown, kStrErrTracingControls);
+        ReportWithText(shown, kStrErrTracingControls);
     return kResOk;
 }
 
@@ -368,7 +360,7 @@ tResult CKS2CanvasPicker::ShowPaperControls()
     CKS2Pane* paper = FindHostPane(kPanePaper);
     const tResult shown = paper ? paper->Show(1, 1, tMsgArg(-1), tMsgArg(-1), nullptr) : kResResourceNotFound;
     if (shown != kResOk)
-        Report(shown, kStrErrPaperControls);
+        ReportWithText(shown, kStrErrPaperControls);
     return kResOk;
 }
 

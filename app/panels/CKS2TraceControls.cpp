@@ -14,6 +14,7 @@
 #include "app/shell/controls/CKS2RadialControl.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/IPaneHost.h"
+#include "app/shell/ReportText.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/TracingPlacement.h"
@@ -55,15 +56,6 @@ IWidgetRoot* PresentRoot()
 {
     CBackdrop* backdrop = MainBackdrop();
     return backdrop ? backdrop->AsWidgetRoot() : nullptr;
-}
-
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
 }
 
 bool IsScaledMode(uint32_t mode) { return mode == kTracingZoomed || mode == kTracingTiled; }
@@ -475,22 +467,20 @@ tResult CKS2TraceControls::PreviewPressProc(tMsgArg context, CWidget* widget, CW
 tResult CKS2TraceControls::LoadTracingImage()
 {
     tCFTypeList types;
-    (void)types.AddTypeGroup(kFileTypeImageGroup);
-    types.AddTypes({kFileTypeAllImages, kFileTypeLastIndex});
-    (void)types.SetCurrentType(kFileTypeAllImages);
+    ListImageTypes(types);
     tCFPath path;
     const tResult asked = AskOpenPath(path, &types);
     if (asked == kResHandled)
         return kResOk;
     if (asked != kResOk) {
-        Report(asked, kStrErrTracingChoose);
+        ReportWithText(asked, kStrErrTracingChoose);
         return kResOk;
     }
     {
         CUpdateFreezeGuard freeze(PresentRoot());
         const tResult loaded = SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);
         if (loaded != kResOk) {
-            Report(loaded, kStrErrTracingLoad);
+            ReportWithText(loaded, kStrErrTracingLoad);
             return kResOk;
         }
         (void)SendToBackbone(kMsgTracingVisible, ToMsgArg(this), 1, 0);

@@ -7,6 +7,7 @@
 #include "app/panels/PanelResources.h"
 #include "app/shell/controls/CKS2FreeButton.h"
 #include "app/shell/controls/CKS2TextEdit.h"
+#include "app/shell/ReportText.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileDialogs.h"
@@ -30,15 +31,6 @@ constexpr int32_t kHalfGap = 5;
 tCString Number(int32_t value)
 {
     return tCString::FromAnsi(std::to_string(value));
-}
-
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
 }
 
 }  // namespace
@@ -220,27 +212,25 @@ void CNewFile::RemoveTracingImage()
 tResult CNewFile::ChooseTracingImage()
 {
     tCFTypeList list;
-    (void)list.AddTypeGroup(kFileTypeImageGroup);
-    list.AddTypes({kFileTypeAllImages, kFileTypeLastIndex});
-    (void)list.SetCurrentType(kFileTypeAllImages);
+    ListImageTypes(list);
     tCFPath chosen;
     const tResult asked = AskOpenPath(chosen, &list);
     if (asked == kResHandled)
         return kResOk;
     if (asked != kResOk) {
-        Report(asked, kStrErrTracingLoad);
+        ReportWithText(asked, kStrErrTracingLoad);
         return kResOk;
     }
     std::unique_ptr<tCFRef> path(new (std::nothrow) tCFRef(chosen));
     if (!path) {
-        Report(kResOk, kStrErrTracingChoose);
+        ReportWithText(kResOk, kStrErrTracingChoose);
         return kResOk;
     }
     // The earlier choice stays until the new image has loaded, so that the panel never shows
     // a file that is no longer chosen.
     CImage image;
     if (const tResult loaded = LoadImageFile(*path, &image); loaded != kResOk) {
-        Report(loaded, kStrErrTracingLoad);
+        ReportWithText(loaded, kStrErrTracingLoad);
         return kResOk;
     }
     delete m_tracingPath;

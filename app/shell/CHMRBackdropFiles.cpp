@@ -3,6 +3,7 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/ShellResources.h"
+#include "app/shell/ReportText.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
@@ -18,23 +19,6 @@ namespace {
 
 // The smallest side of a painting made from an image.
 constexpr int32_t kSmallestImagePainting = 50;
-
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
-}
-
-// The image types and "all images", starting on the latter: the open dialogs of images.
-void ListImageTypes(tCFTypeList& list)
-{
-    (void)list.AddTypeGroup(kFileTypeImageGroup);
-    list.AddTypes({kFileTypeAllImages, kFileTypeLastIndex});
-    (void)list.SetCurrentType(kFileTypeAllImages);
-}
 
 // The first extension of a pattern such as ".ptg" or ".ptg,.ptx".
 tCString FirstExtension(const tCString& pattern)
@@ -103,7 +87,7 @@ tResult CHMRBackdrop::OpenProject(const tCFPath* path, bool discard)
         if (asked == kResHandled)
             return kResOk;
         if (asked != kResOk) {
-            Report(asked, kStrErrOpen);
+            ReportWithText(asked, kStrErrOpen);
             return kResOk;
         }
     }
@@ -124,13 +108,13 @@ tResult CHMRBackdrop::OpenProject(const tCFPath* path, bool discard)
     case kResHandled:
         break;
     case kResNotImplemented:
-        Report(opened, kStrErrOpenFile);
+        ReportWithText(opened, kStrErrOpenFile);
         break;
     case kResFileInvalid:
-        Report(opened, kStrErrOpenInvalid);
+        ReportWithText(opened, kStrErrOpenInvalid);
         break;
     default:
-        Report(opened, kStrErrOpen);
+        ReportWithText(opened, kStrErrOpen);
         break;
     }
     return kResOk;
@@ -152,7 +136,7 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
     if (asked == kResHandled)
         return kResOk;
     if (asked != kResOk) {
-        Report(kResFileIO, kStrErrImport);
+        ReportWithText(kResFileIO, kStrErrImport);
         return kResOk;
     }
     tCString title;
@@ -161,7 +145,7 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
     tCProgress progress(100, title, 0);
     CImage image;
     if (LoadImageFile(path, &image) != kResOk) {
-        Report(kResFileIO, kStrErrImport);
+        ReportWithText(kResFileIO, kStrErrImport);
         return kResOk;
     }
     (void)progress.SetFraction(0.2f);
@@ -187,7 +171,7 @@ tResult CHMRBackdrop::ExportImage()
     if (asked == kResHandled)
         return kResOk;
     if (asked != kResOk) {
-        Report(kResFileIO, kStrErrExport);
+        ReportWithText(kResFileIO, kStrErrExport);
         return kResOk;
     }
     return SendToBackbone(kMsgExportImage, ToMsgArg(this), ToMsgArg(&path), 0);
@@ -205,7 +189,7 @@ tResult CHMRBackdrop::LoadTracingImage()
     if (asked == kResOk) {
         const tResult loaded = SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);
         if (loaded != kResOk) {
-            Report(loaded, kStrErrTracingLoad);
+            ReportWithText(loaded, kStrErrTracingLoad);
         } else {
             (void)progress.SetFraction(0.5f);
             float neutralScale = 0.5f;
@@ -215,7 +199,7 @@ tResult CHMRBackdrop::LoadTracingImage()
             (void)SendToBackbone(kMsgTracingVisible, ToMsgArg(this), 1, 0);
         }
     } else if (asked != kResHandled) {
-        Report(asked, kStrErrTracingChoose);
+        ReportWithText(asked, kStrErrTracingChoose);
     }
     if (GetMainWindow())
         SetPresentFrozen(wasFrozen);

@@ -8,6 +8,7 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/panes/CKS2About.h"
 #include "app/shell/panes/CKS2Pane.h"
+#include "app/shell/ReportText.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
@@ -37,15 +38,6 @@ constexpr int32_t kSmallestWidth = 640;
 constexpr int32_t kSmallestHeight = 480;
 constexpr float kWindowedShare = 0.9f;
 
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
-}
-
 bool ContainsWithEdges(const tCRect& rect, int32_t x, int32_t y)
 {
     return x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom;
@@ -62,7 +54,7 @@ void OpenProgramFile(uint32_t textId)
     const tCFRelative path(relative, 0);
     const tResult result = ShellOpenPathFile(path);
     if (result != kResOk)
-        Report(result, kStrErrDocument);
+        ReportWithText(result, kStrErrDocument);
 }
 
 }  // namespace
@@ -264,7 +256,7 @@ tResult CHMRBackdrop::ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmd
     if (!m_floatingColour) {
         CKS2Pane* pane = nullptr;
         if (!m_panelMaker || m_panelMaker->MakePane(kPaneFloatingColour, &pane) != kResOk || !pane) {
-            Report(kResCreateFailed, kStrErrFloatingColour);
+            ReportWithText(kResCreateFailed, kStrErrFloatingColour);
             return kResOk;
         }
         if (const tResult created = pane->Create(nullptr, nullptr); created != kResOk) {
@@ -296,7 +288,7 @@ tResult CHMRBackdrop::ShowUpdatePane()
 {
     CKS2Pane* pane = FindPane(kPaneUpdate);
     if (!pane || pane->Show(1, 1, 0, 0, this) != kResOk)
-        Report(kResCreateFailed, kStrErrUpdatePane);
+        ReportWithText(kResCreateFailed, kStrErrUpdatePane);
     return kResOk;
 }
 
@@ -308,12 +300,12 @@ tResult CHMRBackdrop::ShowAboutPane()
         if (!m_aboutPane || m_aboutPane->Create(nullptr, this) != kResOk) {
             delete m_aboutPane;
             m_aboutPane = nullptr;
-            Report(kResCreateFailed, kStrErrAbout);
+            ReportWithText(kResCreateFailed, kStrErrAbout);
             return kResOk;
         }
     }
     if (m_aboutPane->Show(1, 1, 0, 0, nullptr) != kResOk)
-        Report(kResCreateFailed, kStrErrAbout);
+        ReportWithText(kResCreateFailed, kStrErrAbout);
     return kResOk;
 }
 
@@ -326,6 +318,6 @@ tResult CHMRBackdrop::OpenWebPage()
     (void)app->GetString(address, kStrWebAddress, 0);
     const tResult result = ShellOpenNamedFile(address.GetText());
     if (result != kResOk)
-        Report(result, kStrErrWeb);
+        ReportWithText(result, kStrErrWeb);
     return kResOk;
 }

@@ -11,6 +11,7 @@
 #include "app/shell/panes/CKS2MenuBar.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/IPaneHost.h"
+#include "app/shell/ReportText.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CProjectInfo.h"
@@ -27,15 +28,6 @@ constexpr uint32_t kMsgOpenProgramDocument = 0xFF001055u;
 constexpr uint32_t kToggleTracing = 2;
 
 CHMRBackdrop* Host() { return dynamic_cast<CHMRBackdrop*>(GetMainBackdropWidget()); }
-
-void Report(tResult code, uint32_t textId)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return;
-    tCString text;
-    (void)app->ReportError(code, app->GetString(text, textId, 0));
-}
 
 // The answer to a question of the controller, or `fallback` when it fails.
 template <typename T>
@@ -271,7 +263,7 @@ tResult CKS2MenuBar::RunViewEntry(uint32_t entryId)
         CKS2Pane* pane = host ? host->FindPane(kPaneTracing) : nullptr;
         const tResult shown = pane ? pane->Show(1, 1, 0, 0, nullptr) : kResResourceNotFound;
         if (shown != kResOk)
-            Report(shown, kStrErrTracingControls);
+            ReportWithText(shown, kStrErrTracingControls);
         return kResOk;
     }
     default:
@@ -344,7 +336,7 @@ tResult CKS2MenuBar::RunLayerEntry(uint32_t entryId)
     CHMRBackdrop* host = Host();
     CKS2Pane* pane = host ? host->FindPane(kPanePaper) : nullptr;
     if (!pane || pane->Show(1, 1, layer, 0, this) != kResOk)
-        Report(kResCreateFailed, kStrErrPaperControls);
+        ReportWithText(kResCreateFailed, kStrErrPaperControls);
     return kResOk;
 }
 

@@ -1,0 +1,21 @@
+#include "app/shell/ReportText.h"
+
+#include "toolkit/core/CAppBase.h"
+#include "toolkit/core/tCFTypeList.h"
+#include "toolkit/core/tCString.h"
+
+void ReportWithText(tResult code, uint32_t textId)
+{
+    CAppBase* app = GetApplication();
+    if (!app)
+        return;
+    tCString text;
+    (void)app->ReportError(code, app->GetString(text, textId, 0));
+}
+
+void ListImageTypes(tCFTypeList& list)
+{
+    (void)list.AddTypeGroup(kFileTypeImageGroup);
+    list.AddTypes({kFileTypeAllImages, kFileTypeLastIndex});
+    (void)list.SetCurrentType(kFileTypeAllImages);
+}
