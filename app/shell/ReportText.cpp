@@ -1,6 +1,7 @@
 #include "app/shell/ReportText.h"
 
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/FileTypes.h"
 #include "toolkit/core/tCFTypeList.h"
 #include "toolkit/core/tCString.h"
 
