@@ -76,17 +76,28 @@ above "$(changed menubar-saved menubar-zoomed 1024x700+0+60)" 0.01 || fail "the 
 above "$(changed menubar-saved menubar-zoomed 50x20+589+6)" 0.02 || fail "the zoom display kept its text"
 
 # Help, then About (the sixth row: five entries and a separator above it); Escape closes it.
+# Each step waits for what it shows, so that a slow build keeps up.
 xdotool mousemove 432 16 click 1
-sleep 0.7
+for _ in $(seq 50); do
+    sleep 0.2
+    shot menubar-help
+    above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02 && break
+done
+above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02 || fail "the Help title opened no menu"
 xdotool mousemove 480 160 click 1
-sleep 1
 xdotool mousemove 900 650
-sleep 0.5
-shot menubar-about
+for _ in $(seq 50); do
+    sleep 0.2
+    shot menubar-about
+    above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05 && break
+done
 above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05 || fail "the About entry showed no pane"
 xdotool key Escape
-sleep 0.7
-shot menubar-after-about
+for _ in $(seq 50); do
+    sleep 0.2
+    shot menubar-after-about
+    above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)" && break
+done
 above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)" || fail "Escape left the about pane up"
 
 close_program

@@ -110,10 +110,18 @@ above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
 shot start
 # The update pane: checking first, the report a second after the answer.
 xdotool key --window "$window" ctrl+u
-sleep 0.6
-shot checking
-sleep 2.5
-shot report
+# Each shot waits for what it shows (up to 10 seconds), so that a slow build keeps up: the
+# checking text stays at least a second before the report replaces it.
+for _ in $(seq 50); do
+    sleep 0.2
+    shot checking
+    above "$(share checking 480x240+300+240 '#E6E6F0' 4)" 0.15 && break
+done
+for _ in $(seq 50); do
+    sleep 0.2
+    shot report
+    above "$(share report 480x240+300+240 '#DDE79E' 4)" 0.02 && break
+done
 # The pane is centred 31 to the right of the window's centre. Its text card is light; the
 # headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
 # (#E85942) for a failure.
@@ -137,8 +145,12 @@ kill "$nginx"
 wait "$nginx" 2>/dev/null || true
 nginx=
 xdotool key --window "$window" ctrl+u
-sleep 3
-shot failed
+sleep 1
+for _ in $(seq 50); do
+    sleep 0.2
+    shot failed
+    above "$(share failed 480x240+300+240 '#E7A49E' 4)" 0.02 && break
+done
 failed_glow=$(share failed "$pane" "$red" 4)
 above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
 failed_green=$(share failed "$pane" "$green" 4)
