@@ -37,6 +37,26 @@ wdgt 510 "box"
     ysiz 50
     oblt 1
     vsbl 1
+wdgt 520 "ground"
+  xpos 200
+  ypos 150
+  xsiz 80
+  ysiz 50
+  lbdn 1
+  opct 1
+  vsbl 1
+  + cowg 521 "ground.face"
+    colr #FF404064
+    xsiz 80
+    ysiz 50
+    vsbl 1
+wdgt 530 "margin"
+  xpos 300
+  ypos 150
+  xsiz 80
+  ysiz 50
+  lbdn 1
+  vsbl 1
 )";
 
 // A pane whose hooks are logged and whose answers a test sets.
@@ -201,6 +221,22 @@ TEST_F(PaneBaseTest, AReleaseFourUnitsOutsideTheHandleTogglesAndFiveUnitsPutsThe
     });
     EXPECT_EQ(takenBy, handle);
     EXPECT_EQ(pane.GetSide(), 0u);
+}
+
+TEST_F(PaneBaseTest, APressOnThePanesGroundStopsThereAndATransparentRootLetsItThrough)
+{
+    TestPane ground(520, -1, {200, 150}, {200, 150});
+    TestPane margin(530, -1, {300, 150}, {300, 150});
+    ASSERT_EQ(ground.Create(nullptr, nullptr), kResOk);
+    ASSERT_EQ(margin.Create(nullptr, nullptr), kResOk);
+    CWidget* takenBy = nullptr;
+    tCPoint onGround{240, 170};
+    ASSERT_EQ(backdrop->DispatchLButtonDown(&takenBy, &onGround), kResOk);
+    EXPECT_EQ(takenBy, ground.GetRoot());
+    takenBy = nullptr;
+    tCPoint inMargin{340, 170};
+    ASSERT_EQ(backdrop->DispatchLButtonDown(&takenBy, &inMargin), kResOk);
+    EXPECT_NE(takenBy, margin.GetRoot());
 }
 
 TEST_F(PaneBaseTest, ShowAndHideTransitionsEndAt400And250Milliseconds)
