@@ -53,7 +53,7 @@ shot menubar-file
 above "$(changed menubar-start menubar-file 240x200+232+40)" 0.05 || fail "the File title opened no menu"
 echo "$work/menubar.ptg" >"$work/answer"
 xdotool mousemove 300 136 click 1
-for _ in $(seq 50); do
+for _ in $(seq 200); do
     [ -s "$work/menubar.ptg" ] && break
     sleep 0.1
 done

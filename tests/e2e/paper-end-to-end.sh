@@ -34,7 +34,7 @@ above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
 # not (TEST "!=") the colour, for up to 3 seconds; the last screenshot stays.
 shot_until() {
     local i
-    for i in $(seq 15); do
+    for i in $(seq 50); do
         shot "$1"
         [ "$(pixel "$1" "$2" "$3")" "$4" "$5" ] && return 0
         sleep 0.2
