@@ -77,7 +77,6 @@ tResult CKS2Pane::Create(tCCmdTarget* owner, CWidget* parent)
         m_handle->EnableEvents(eLButtonEvent, 1);
     }
     m_root->SetHeartbeatProc(IdleHeartbeatProc, ToMsgArg(this));
-    m_root->SetLButtonDownProc(GroundPressProc, ToMsgArg(this));
     if (!(m_side0Pos == m_side1Pos)) {
         const tCFPoint current = SidePos();
         for (int32_t axis = 0; axis < 2; ++axis) {
@@ -216,12 +215,6 @@ tResult CKS2Pane::OnSlideTick()
     if (arrived)
         OnSideReached();
     return m_root->LayoutFromParent(1);
-}
-
-tResult CKS2Pane::GroundPressProc(tMsgArg, CWidget* widget, CWidget** takenBy, tCPoint*)
-{
-    *takenBy = widget;
-    return kResOk;
 }
 
 tResult CKS2Pane::HandlePressProc(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*)

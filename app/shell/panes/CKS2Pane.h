@@ -65,9 +65,6 @@ public:
     static tResult IdleHeartbeatProc(tMsgArg context, CWidget* widget);
     static tResult SlideHeartbeatProc(tMsgArg context, CWidget* widget);
     static tResult HandlePressProc(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint* point);
-    // A press on the pane's own ground, where no control took it, stops there: it would
-    // otherwise fall through to the painting behind and paint under the pane.
-    static tResult GroundPressProc(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint* point);
     static tResult TransitionHeartbeatProc(tMsgArg context, CWidget* widget);
     static tResult TransitionKeyDownProc(tMsgArg context, CWidget* widget, CWidget** takenBy, uint32_t key);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/shell/panes/IPaneHost.h"
 #include "app/panels/CKS2ToolPicker.h"
 #include "app/panels/ToolPaneTestSupport.h"
 #include "app/shell/CKS2CursorManager.h"
@@ -97,6 +98,18 @@ TEST_F(ToolPickerTest, AClickAsksForTheToolAndOnlyTheConfirmationMovesTheHighlig
     // The tube has no button: nothing is lit.
     Confirm(kToolPaintTube);
     EXPECT_EQ(Lit(), std::vector<int32_t>{});
+}
+
+TEST_F(ToolPickerTest, APressOnThePickersGroundStopsThereInsteadOfPainting)
+{
+    Open();
+    CWidget* root = picker->GetRoot();
+    // The panel's right margin, beside the tool buttons.
+    tCPoint point{root->GetWidth() - 4, root->GetHeight() / 2};
+    root->LocalToRootPoint(&point);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(GetMainBackdropWidget()->DispatchLButtonDown(&takenBy, &point), kResOk);
+    EXPECT_EQ(takenBy, root);
 }
 
 TEST_F(ToolPickerTest, PlacesWithoutAToolSendNothing)
