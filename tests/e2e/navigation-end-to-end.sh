@@ -152,16 +152,5 @@ back=$(changed nav-moved nav-closed "166x92+$frame_x+$frame_y")
 above "$back" 0.05 || fail "the navigation pane did not come back (difference $back)"
 
 # Alt+F4 asks about the changed painting; "n" closes without saving.
-xdotool key alt+F4
-sleep 1
-xdotool key n
-for i in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program did not close"
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
+close_program_unsaved
 echo "navigation end to end: passed"

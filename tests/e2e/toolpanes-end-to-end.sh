@@ -168,8 +168,5 @@ shot tools-clean-on
 above "$(changed tools-cleaned tools-clean-on 64x70+262+698)" 0.05 || fail "the clean-brush button did not slide away"
 
 # The strokes made the painting modified: the save prompt's "n" closes without saving.
-xdotool key alt+F4
-sleep 1.5
-xdotool key n
-close_program
+close_program_unsaved
 echo "oil $oil_ink, pencil $pencil_ink, wider pencil $wide_ink; screenshots in $shots"
