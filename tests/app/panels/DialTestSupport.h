@@ -52,17 +52,8 @@ class HostedPromptTest : public PromptTest {
 protected:
     void StartHosted(int32_t width = 800, int32_t height = 600)
     {
-        StartWith(ShippedResources());
         host = new HostBackdrop;
-        backdrop = host;
-        ASSERT_EQ(backdrop->LoadFromResourceName(u"Kostrel", m_app->GetResourceFile(), nullptr), kResOk);
-        ASSERT_EQ(m_app->CreateMainWindow(backdrop, 104, width, height, nullptr, 1), kResOk);
-        backdrop->SetWidgetRollover(1);
-        CWindowBase::SetRolloverActive(true);
-        m_app->Activate();
-        m_app->tick = [this] { return script ? script() : kResOk; };
-        tCCmdTarget::SetBackboneTarget(&controller);
-        tCCmdTarget::SetBackdropTarget(&backdropTarget);
+        StartIn(host, &controller, width, height);
         host->prompt = new CStringPrompt;
         ASSERT_EQ(host->prompt->Create(nullptr, nullptr), kResOk);
     }

@@ -171,17 +171,8 @@ class NavigationTest : public PromptTest {
 protected:
     void StartNavigation(int32_t width = 1000, int32_t height = 700)
     {
-        StartWith(ShippedResources());
         host = new NavigationHost;
-        backdrop = host;
-        ASSERT_EQ(backdrop->LoadFromResourceName(u"Kostrel", m_app->GetResourceFile(), nullptr), kResOk);
-        ASSERT_EQ(m_app->CreateMainWindow(backdrop, 104, width, height, nullptr, 1), kResOk);
-        backdrop->SetWidgetRollover(1);
-        CWindowBase::SetRolloverActive(true);
-        m_app->Activate();
-        m_app->tick = [this] { return script ? script() : kResOk; };
-        tCCmdTarget::SetBackboneTarget(&tracing);
-        tCCmdTarget::SetBackdropTarget(&backdropTarget);
+        StartIn(host, &tracing, width, height);
         popups = std::make_unique<CKS2PopupManager>();
         ASSERT_EQ(popups->Init(), kResOk);
         host->popups = popups.get();

@@ -29,17 +29,23 @@ protected:
     }
     void Start(int32_t width = 1000, int32_t height = 700)
     {
+        StartIn(new CBackdrop, &controller, width, height);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    }
+    // The shipped main backdrop's layout loaded into `host`, in a main window of width x height
+    // whose ticks run `script`; `backbone` takes the controller's messages.
+    void StartIn(CBackdrop* host, tCCmdTarget* backbone, int32_t width, int32_t height)
+    {
         StartWith(ShippedResources());
-        backdrop = new CBackdrop;
+        backdrop = host;
         ASSERT_EQ(backdrop->LoadFromResourceName(u"Kostrel", m_app->GetResourceFile(), nullptr), kResOk);
         ASSERT_EQ(m_app->CreateMainWindow(backdrop, 104, width, height, nullptr, 1), kResOk);
         backdrop->SetWidgetRollover(1);
         CWindowBase::SetRolloverActive(true);
         m_app->Activate();
         m_app->tick = [this] { return script ? script() : kResOk; };
-        tCCmdTarget::SetBackboneTarget(&controller);
+        tCCmdTarget::SetBackboneTarget(backbone);
         tCCmdTarget::SetBackdropTarget(&backdropTarget);
-        EXPECT_EQ(Boxes(), std::vector<std::string>{});
     }
     void TearDown() override
     {
