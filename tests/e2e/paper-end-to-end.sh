@@ -57,8 +57,14 @@ xdotool mousemove 426 620 click 1
 # The picker sits at the button's corner, kept inside the window: its panel and its cells show.
 shot_until paper-grain-picker 780 600 = 404064 || fail "no grain picker beside the texture button"
 # The pastel grain, the third cell.
-xdotool mousemove 736 665 click 1
-shot_until paper-grain-chosen 780 600 != 404064 || fail "the grain picker stayed after a choice"
+# A click that comes while the picker still fades in is not taken: it goes again while the picker
+# stays.
+chosen=
+for _ in $(seq 3); do
+    xdotool mousemove 736 665 click 1
+    shot_until paper-grain-chosen 780 600 != 404064 && chosen=1 && break
+done
+[ -n "$chosen" ] || fail "the grain picker stayed after a choice"
 # Enter creates; when the width field still held the focus, the first Enter only left it.
 xdotool key Return
 if ! shot_until paper-made 330 60 != 404064; then
