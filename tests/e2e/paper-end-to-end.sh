@@ -53,9 +53,14 @@ xdotool key ctrl+n
 sleep 1
 shot paper-newfile
 # The texture button of the paper panel: the panels stand centred, the paper panel's top at 572.
-xdotool mousemove 426 620 click 1
-# The picker sits at the button's corner, kept inside the window: its panel and its cells show.
-shot_until paper-grain-picker 780 600 = 404064 || fail "no grain picker beside the texture button"
+# The picker sits at the button's corner, kept inside the window: its panel and its cells show. A
+# click that comes while the pane still fades in is not taken: it goes again while no picker shows.
+shown=
+for _ in $(seq 3); do
+    xdotool mousemove 426 620 click 1
+    shot_until paper-grain-picker 780 600 = 404064 && shown=1 && break
+done
+[ -n "$shown" ] || fail "no grain picker beside the texture button"
 # The pastel grain, the third cell.
 # A click that comes while the picker still fades in is not taken: it goes again while the picker
 # stays.
