@@ -49,6 +49,10 @@ function(kostrel_library name folder)
   target_link_libraries(${name} PUBLIC ${dependencies})
 endfunction()
 
+# Test programs compile their files in batches: each batch parses the test framework and the
+# headers once.
+set(KOSTREL_TEST_BATCH 12 CACHE STRING "Test files compiled together in one unit (0: all of a program)")
+
 # kostrel_tests(NAME FOLDER LIBRARY...): one GoogleTest program of every .cpp under tests/FOLDER.
 function(kostrel_tests name folder)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
@@ -56,7 +60,8 @@ function(kostrel_tests name folder)
     return()
   endif()
   add_executable(${name} ${sources})
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+                                           UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   kostrel_link(${name} PRIVATE ${ARGN})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
