@@ -53,6 +53,11 @@ endfunction()
 # headers once.
 set(KOSTREL_TEST_BATCH 12 CACHE STRING "Test files compiled together in one unit (0: all of a program)")
 
+# Test files that make and check whole images or random models in their own loops.
+set(KOSTREL_OPTIMISED_TESTS
+    toolkit/imaging/LargeImageTest.cpp
+    toolkit/widgets/CRegionTest.cpp)
+
 # kostrel_tests(NAME FOLDER LIBRARY...): one GoogleTest program of every .cpp under tests/FOLDER.
 function(kostrel_tests name folder)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
@@ -65,6 +70,17 @@ function(kostrel_tests name folder)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   kostrel_link(${name} PRIVATE ${ARGN})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+  # The tests' own code compiles unoptimised, in a fraction of the time: the code under test
+  # keeps the build's optimisation in its libraries. Files whose own loops do the work keep it
+  # too, outside the batches.
+  target_compile_options(${name} PRIVATE -O0)
+  foreach(source ${sources})
+    cmake_path(RELATIVE_PATH source BASE_DIRECTORY ${CMAKE_SOURCE_DIR}/tests OUTPUT_VARIABLE relative)
+    if(relative IN_LIST KOSTREL_OPTIMISED_TESTS)
+      set_source_files_properties(${source} TARGET_DIRECTORY ${name} PROPERTIES
+        COMPILE_OPTIONS "$<IF:$<CONFIG:Release>,-O2,-O1>" SKIP_PRECOMPILE_HEADERS ON)
+    endif()
+  endforeach()
   # Nearly every test file starts with these; parsing them once per program saves most of the
   # test programs' compile time in the sanitizer build. Not with gcc, whose precompiled headers
   # forget which headers are the system's, so that warnings from inside them surface.

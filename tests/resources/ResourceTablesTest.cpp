@@ -72,12 +72,10 @@ std::string WithoutEntry(const std::string& source, const tResourceUse& use, int
     return kept;
 }
 
-// What the check reports for one entry against its compiled source: the resource source, or
-// the string-table source for a text. A source that does not compile gives nullopt: the build
-// stops there, which fails as surely as the check.
-std::optional<std::vector<std::string>> CheckAgainstSource(const tResourceUse& use, const std::string& source)
+// The compiled bytes of a resource source, or of a string-table source for texts. A source that
+// does not compile gives nullopt: the build stops there, which fails as surely as the check.
+std::optional<std::string> Compile(const std::string& source, bool text)
 {
-    const bool text = use.type == kStringTableText;
     tCMemFile compiled;
     std::string error;
     const tResult result =
@@ -86,10 +84,16 @@ std::optional<std::vector<std::string>> CheckAgainstSource(const tResourceUse& u
                                      compiled, &error);
     if (result != kResOk)
         return std::nullopt;
-    auto file = StreamOver(StreamBytes(compiled));
+    return StreamBytes(compiled);
+}
+
+// What the check reports for one entry against compiled bytes of its kind of source.
+std::vector<std::string> CheckAgainstCompiled(const tResourceUse& use, const std::string& bytes)
+{
+    auto file = StreamOver(bytes);
     CResourceDirectory directory;
     tCStringTable table;
-    EXPECT_EQ(text ? table.LoadStringTable(file.get()) : directory.Read(file.get()), kResOk);
+    EXPECT_EQ(use.type == kStringTableText ? table.LoadStringTable(file.get()) : directory.Read(file.get()), kResOk);
     return FindMissingResources({&use, 1}, *file, directory, table);
 }
 
@@ -111,20 +115,21 @@ TEST(ResourceTables, AnEntryRemovedFromACopyOfTheSourcesFailsTheCheck)
     RegisterTextWidgets();
     const std::string resources = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.trf.src");
     const std::string strings = ReadWholeFile(KOSTREL_RESOURCE_SOURCE "/system.tsf.src");
+    const auto wholeResources = Compile(resources, false), wholeStrings = Compile(strings, true);
+    ASSERT_TRUE(wholeResources && wholeStrings) << "the sources do not compile";
     for (const std::span<const tResourceUse> table : AllResourceTables())
         for (const tResourceUse& use : table) {
-            const std::string& source = use.type == kStringTableText ? strings : resources;
-            const auto whole = CheckAgainstSource(use, source);
-            ASSERT_TRUE(whole) << "the sources do not compile";
-            EXPECT_TRUE(whole->empty()) << What(use);
+            const bool text = use.type == kStringTableText;
+            EXPECT_TRUE(CheckAgainstCompiled(use, text ? *wholeStrings : *wholeResources).empty()) << What(use);
             int removed = 0;
-            const std::string reduced = WithoutEntry(source, use, &removed);
+            const std::string reduced = WithoutEntry(text ? strings : resources, use, &removed);
             ASSERT_GE(removed, 1) << "no source line defines " << What(use);
-            const auto missing = CheckAgainstSource(use, reduced);
-            if (!missing)
+            const auto compiled = Compile(reduced, text);
+            if (!compiled)
                 continue;
-            ASSERT_EQ(missing->size(), 1u) << What(use);
-            EXPECT_NE((*missing)[0].find("is missing"), std::string::npos) << (*missing)[0];
+            const std::vector<std::string> missing = CheckAgainstCompiled(use, *compiled);
+            ASSERT_EQ(missing.size(), 1u) << What(use);
+            EXPECT_NE(missing[0].find("is missing"), std::string::npos) << missing[0];
         }
 }
 

@@ -90,10 +90,10 @@ TEST_F(CleanBrushTest, ItMovesOneUnitAMillisecond)
     RunFor(10);
     uint32_t on = 1;
     Echo(pane, kMsgCleanBrush, ToMsgArg(&on));
-    RunFor(50);
+    RunFor(50, 1);
     EXPECT_GT(Distance(), -100);
     EXPECT_LT(Distance(), 5);
-    RunFor(60);
+    RunFor(60, 1);
     EXPECT_EQ(Distance(), -100);
 }
 
