@@ -23,7 +23,7 @@ struct tCall {
 std::vector<tCall> gCalls;
 LRESULT gCreateAnswer = 0;
 
-LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     gCalls.push_back({message, wParam, lParam});
     if (message == WM_NCCREATE) {
@@ -41,7 +41,7 @@ protected:
     {
         HeadlessTest::SetUp();
         WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpfnWndProc = RecordingProcedure;
         windowClass.lpszClassName = u"window test";
         RegisterClassExW(&windowClass);
         gCalls.clear();

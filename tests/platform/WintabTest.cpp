@@ -92,7 +92,7 @@ TEST(TabletTool, TiltsBecomeAzimuthAndAltitude)
 
 namespace {
 
-LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -103,7 +103,7 @@ protected:
     {
         HeadlessTest::SetUp();
         WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpfnWndProc = DefaultProcedure;
         windowClass.lpszClassName = u"WintabTest";
         RegisterClassExW(&windowClass);
         window = CreateWindowExW(0, u"WintabTest", u"", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);

@@ -6,12 +6,11 @@
 #include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 const char* const kSource = R"(# a comment line
 vers 2

@@ -22,6 +22,7 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 using namespace w32;
 
@@ -658,15 +659,6 @@ public:
     std::vector<float> pressures;
     std::vector<Overlay> overlays;
 };
-
-std::vector<uint32_t> PixelsOf(CImage& image)
-{
-    CImNav nav(&image);
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; y < nav.GetHeight(); ++y)
-        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
-    return pixels;
-}
 
 TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOutline)
 {

@@ -10,6 +10,7 @@
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/TempFolder.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
 
@@ -29,8 +30,6 @@ protected:
     TempFolder folder;
     tCFile file;
 };
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 TEST_F(FileTest, TypedValuesAreWrittenLittleEndianFieldByField)
 {

@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kSource = R"(vers 2
+const char* const kEditSource = R"(vers 2
 bkdp 1 "main"
   colr #FF101010
   + tewg 10 "field"
@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         TextWindowTest::SetUp();
-        OpenWindow(kSource, 200, 60);
+        OpenWindow(kEditSource, 200, 60);
         field = static_cast<CTxEdWidget*>(backdrop->FindWidgetByName(u"field"));
         ASSERT_NE(field, nullptr);
         ASSERT_EQ(field->GetWidgetType(), CTxEdWidget::kType);
