@@ -11,6 +11,9 @@
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WindowTests {
+
 using namespace w32;
 
 namespace {
@@ -195,3 +198,5 @@ TEST_F(WindowTest, DroppedPathsKeepTheirWholeLength)
 }
 
 }  // namespace
+
+}  // namespace WindowTests

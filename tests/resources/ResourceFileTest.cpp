@@ -8,6 +8,9 @@
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/StringText.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace ResourceFileTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -198,3 +201,5 @@ TEST(ResourceFile, DamagedTextsAreReportedAndLeaveTheTextAlone)
 }
 
 }  // namespace
+
+}  // namespace ResourceFileTests

@@ -7,6 +7,9 @@
 #include "CompiledResources.h"
 #include "resources/compiler/WavFile.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace RoundTripTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -202,3 +205,5 @@ TEST(WavFile, OnlyPlainPcmIsTaken)
 }
 
 }  // namespace
+
+}  // namespace RoundTripTests

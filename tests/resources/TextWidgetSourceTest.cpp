@@ -31,8 +31,6 @@ protected:
     }
 };
 
-}  // namespace
-
 TEST_F(TextWidgetSource, TextChunksAreWrittenAsTheLoadersReadThem)
 {
     const std::string bytes = CompileResources(R"(vers 2
@@ -84,3 +82,5 @@ TEST_F(TextWidgetSource, TextChunksOutsideTheirClassesOrNamingNoListAreRefused)
               kResOk)
         << error << ": an edit field reads the image chunks, and a layout may hold a text widget";
 }
+
+}  // namespace

@@ -9,6 +9,9 @@
 #include "toolkit/widgets/WidgetChunkSchema.h"
 #include "WidgetSourceBytes.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WidgetSourceTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -285,3 +288,5 @@ TEST(WidgetSource, EffectsOutsideTheirSlotsOrClassesAreRefused)
 }
 
 }  // namespace
+
+}  // namespace WidgetSourceTests

@@ -24,6 +24,9 @@
 #include "toolkit/widgets/WidgetTestSupport.h"
 #include "toolkit/imaging/ImageFixtures.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace CanvasInputTests {
+
 using namespace w32;
 
 namespace {
@@ -702,3 +705,5 @@ TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOu
 }
 
 }  // namespace
+
+}  // namespace CanvasInputTests

@@ -11,6 +11,9 @@
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/LittleEndianBytes.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace TaggedChunksTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -230,3 +233,5 @@ TEST(TaggedChunks, TruncatedAndCorruptedSequencesNeverLoop)
 }
 
 }  // namespace
+
+}  // namespace TaggedChunksTests

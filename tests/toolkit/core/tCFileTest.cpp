@@ -12,6 +12,9 @@
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/StringText.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace tCFileTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -319,3 +322,5 @@ TEST_F(FileTest, PositionsBeyondFourGibibytesAreSixtyFourBit)
 }
 
 }  // namespace
+
+}  // namespace tCFileTests

@@ -7,6 +7,9 @@
 #include "toolkit/core/StringText.h"
 #include "toolkit/core/LittleEndianBytes.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace tCMemFileTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -163,3 +166,5 @@ TEST(tCMemFile, ResetEmptiesTheStream)
 }
 
 }  // namespace
+
+}  // namespace tCMemFileTests

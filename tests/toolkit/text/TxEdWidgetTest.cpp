@@ -80,8 +80,6 @@ protected:
     CTxEdWidget* field = nullptr;
 };
 
-}  // namespace
-
 TEST_F(EditFieldTest, FocusSelectsAllAndTypingReplacesIt)
 {
     EXPECT_EQ(field->GetText(), u"abc def");
@@ -664,3 +662,5 @@ TEST_F(EditFieldTest, ANewTextShowsFromItsStartAndDropsTheRightAnchoring)
     ASSERT_EQ(field->SetText(tCString(u"another ").Concat(wide), 1, 0), kResOk);
     EXPECT_EQ(field->GetTextWidget()->GetRect().left, 2) << "the start shows";
 }
+
+}  // namespace
