@@ -6,6 +6,9 @@
 #include "HeadlessFixture.h"
 #include "platform/Clipboard.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace ClipboardTests {
+
 using namespace w32;
 
 namespace {
@@ -64,3 +67,5 @@ TEST_F(ClipboardTest, DataNeedsAnOpenEmptiedClipboard)
 }
 
 }  // namespace
+
+}  // namespace ClipboardTests

@@ -15,6 +15,9 @@
 #include "platform/headless/Headless.h"
 #include "platform/sdl/X11Screen.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace DeviceContextTests {
+
 using namespace w32;
 
 namespace {
@@ -154,3 +157,5 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
 }
 
 }  // namespace
+
+}  // namespace DeviceContextTests

@@ -11,6 +11,9 @@
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace InputTests {
+
 using namespace w32;
 
 namespace {
@@ -112,3 +115,5 @@ TEST_F(InputTest, TheCursorCounterShowsThePointerAtZeroAndAbove)
 }
 
 }  // namespace
+
+}  // namespace InputTests

@@ -10,6 +10,9 @@
 #include "platform/TextCodec.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace KernelTests {
+
 using namespace w32;
 
 namespace {
@@ -167,3 +170,5 @@ TEST(KernelFiles, TheModulePathIsThisProgramAndIsCutSafely)
 }
 
 }  // namespace
+
+}  // namespace KernelTests

@@ -9,6 +9,9 @@
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace PaintTests {
+
 using namespace w32;
 
 namespace {
@@ -83,3 +86,5 @@ TEST_F(PaintTest, OnlyTheInvalidPartIsPresented)
 }
 
 }  // namespace
+
+}  // namespace PaintTests

@@ -24,6 +24,9 @@
 #include "platform/TextCodec.h"
 #include "platform/headless/ScriptedDesktop.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace PrintingTests {
+
 namespace {
 
 using namespace w32;
@@ -391,3 +394,5 @@ TEST_F(LpStandInTest, AnLpPastItsTimeIsEndedBeforeItsFileGoes)
 }
 
 }  // namespace
+
+}  // namespace PrintingTests

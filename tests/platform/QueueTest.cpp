@@ -13,6 +13,9 @@
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace QueueTests {
+
 using namespace w32;
 
 namespace {
@@ -152,3 +155,5 @@ TEST_F(QueueTest, MessagesOfADestroyedWindowAreDropped)
 }
 
 }  // namespace
+
+}  // namespace QueueTests

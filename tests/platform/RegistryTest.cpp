@@ -10,6 +10,9 @@
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace RegistryTests {
+
 using namespace w32;
 using registry::CRegistryStore;
 using registry::tValue;
@@ -196,3 +199,5 @@ TEST_F(RegistryFileTest, OversizedValuesAreRefused)
 }
 
 }  // namespace
+
+}  // namespace RegistryTests

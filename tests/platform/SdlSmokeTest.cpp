@@ -20,6 +20,9 @@
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace SdlSmokeTests {
+
 using namespace w32;
 
 namespace {
@@ -163,3 +166,5 @@ TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)
 }
 
 }  // namespace
+
+}  // namespace SdlSmokeTests

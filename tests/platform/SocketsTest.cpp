@@ -15,6 +15,9 @@
 #include "platform/Queue.h"
 #include "platform/Sockets.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace SocketsTests {
+
 using namespace w32;
 
 namespace {
@@ -277,3 +280,5 @@ TEST_F(HostLookupTest, ACancelledTaskIsForgotten)
 }
 
 }  // namespace
+
+}  // namespace SocketsTests

@@ -7,6 +7,9 @@
 #include "platform/headless/HeadlessSound.h"
 #include "tests/platform/HeadlessFixture.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace SoundTests {
+
 using namespace w32;
 
 namespace {
@@ -73,8 +76,6 @@ void Fill(IDirectSoundBuffer* buffer, const void* bytes, size_t size)
     ASSERT_EQ(buffer->Unlock(data, locked, nullptr, 0), DS_OK);
 }
 
-}  // namespace
-
 TEST(SoundMixing, TwoVoicesAddUpAndClampAtTheSixteenBitRange)
 {
     // 16-bit mono and 8-bit stereo (unsigned around 128, scaled by 256) at the output's rate.
@@ -110,8 +111,6 @@ TEST(SoundMixing, SlowerVoicesAreInterpolatedAndLockedOrStoppedOnesAreSilent)
     EXPECT_TRUE(locked.playing);
     EXPECT_EQ(locked.position, 0u);
 }
-
-namespace {
 
 class DirectSoundTest : public HeadlessTest {
 protected:
@@ -153,8 +152,6 @@ protected:
 
     IDirectSound* m_device = nullptr;
 };
-
-}  // namespace
 
 TEST_F(DirectSoundTest, BuffersPlayOnceAndAPlayWhilePlayingDoesNotRewind)
 {
@@ -220,3 +217,7 @@ TEST_F(DirectSoundTest, OnlyPlainPcmBuffersAreMade)
     EXPECT_EQ(buffer->Play(0, 0, 1), DSERR_INVALIDPARAM) << "only a single play is offered";
     buffer->Release();
 }
+
+}  // namespace
+
+}  // namespace SoundTests

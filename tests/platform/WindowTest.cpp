@@ -11,6 +11,9 @@
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WindowTests {
+
 using namespace w32;
 
 namespace {
@@ -23,7 +26,7 @@ struct tCall {
 std::vector<tCall> gCalls;
 LRESULT gCreateAnswer = 0;
 
-LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     gCalls.push_back({message, wParam, lParam});
     if (message == WM_NCCREATE) {
@@ -41,7 +44,7 @@ protected:
     {
         HeadlessTest::SetUp();
         WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpfnWndProc = RecordingProcedure;
         windowClass.lpszClassName = u"window test";
         RegisterClassExW(&windowClass);
         gCalls.clear();
@@ -195,3 +198,5 @@ TEST_F(WindowTest, DroppedPathsKeepTheirWholeLength)
 }
 
 }  // namespace
+
+}  // namespace WindowTests

@@ -10,6 +10,9 @@
 #include "platform/Window.h"
 #include "platform/Wintab.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WintabTests {
+
 using namespace w32;
 using tablet::tToolInfo;
 using tablet::tValuator;
@@ -37,8 +40,6 @@ double Degrees(double radians)
 {
     return radians * 180 / 3.14159265358979323846;
 }
-
-}  // namespace
 
 TEST(TabletTool, AxesAreFoundByTheirLabels)
 {
@@ -90,9 +91,7 @@ TEST(TabletTool, TiltsBecomeAzimuthAndAltitude)
     EXPECT_EQ(altitude, Tenths(Degrees(std::asin(1 / std::sqrt(1 + 2.0 / 3)))));
 }
 
-namespace {
-
-LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -103,7 +102,7 @@ protected:
     {
         HeadlessTest::SetUp();
         WNDCLASSEXW windowClass;
-        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpfnWndProc = DefaultProcedure;
         windowClass.lpszClassName = u"WintabTest";
         RegisterClassExW(&windowClass);
         window = CreateWindowExW(0, u"WintabTest", u"", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -150,8 +149,6 @@ protected:
 
     HWND window = nullptr;
 };
-
-}  // namespace
 
 TEST_F(WintabTest, WithoutAPenThereIsNoTablet)
 {
@@ -292,3 +289,7 @@ TEST_F(WintabTest, OnlyTheOfferedPacketFormatOpensAndUnpluggingIsAnnounced)
     tablet::MoveTool(11, {{0, 1}});
     EXPECT_TRUE(TakePacketMessages(context).empty());
 }
+
+}  // namespace
+
+}  // namespace WintabTests

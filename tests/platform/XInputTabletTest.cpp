@@ -7,6 +7,9 @@
 #include "platform/Wintab.h"
 #include "platform/XInputTablet.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace XInputTabletTests {
+
 using namespace w32;
 
 // SDL's X11 video connects to the session bus, whose library keeps a block for good; the leak
@@ -26,8 +29,6 @@ protected:
         XDisplayTest::TearDown();
     }
 };
-
-}  // namespace
 
 TEST_F(XInputDisplayTest, TheSourceReadsTheDisplayAndFindsNoPenAmongItsPointers)
 {
@@ -49,3 +50,7 @@ TEST(XInputTablet, WithoutSdlOnX11NoSourceStarts)
     EXPECT_FALSE(xinput::IsSourceRunning());
     UnloadWintab();
 }
+
+}  // namespace
+
+}  // namespace XInputTabletTests

@@ -11,13 +11,8 @@
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/LittleEndianBytes.h"
 #include "toolkit/core/TempFolder.h"
-
-// The bytes a memory stream holds.
-inline std::string StreamBytes(const tCMemFile& stream)
-{
-    return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
-}
 
 // A file holding the bytes, open for reading, removed with its folder when the stream goes.
 class TempFileStream : public tCFile {
@@ -59,15 +54,7 @@ inline std::string CompileStrings(const std::string& source)
     return StreamBytes(out);
 }
 
-// The little-endian bytes of a 32-bit value and of UTF-16 text with CR LF, as the files hold them.
-inline std::string U32(uint32_t value)
-{
-    std::string bytes;
-    for (int i = 0; i < 4; ++i)
-        bytes += char(value >> (8 * i));
-    return bytes;
-}
-
+// The little-endian bytes of UTF-16 text with CR LF, as the files hold them.
 inline std::string Line(const std::u16string& text)
 {
     std::string bytes;

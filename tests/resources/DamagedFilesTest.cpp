@@ -10,6 +10,9 @@
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/tCStringTable.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace DamagedFilesTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -183,3 +186,5 @@ TEST(DamagedFiles, TruncatedAndCorruptedStringTablesAnswerACode)
 }
 
 }  // namespace
+
+}  // namespace DamagedFilesTests

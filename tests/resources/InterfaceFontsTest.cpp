@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         FontAppTest::SetUp();
-        StartWith(ShippedResources());
+        StartWith(ShippedResourceBytes());
     }
 };
 

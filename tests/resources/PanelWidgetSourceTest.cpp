@@ -5,22 +5,9 @@
 
 #include "CompiledResources.h"
 #include "resources/compiler/ResourceSource.h"
+#include "WidgetSourceBytes.h"
 
 namespace {
-
-std::string Tag(const char* tag)
-{
-    uint32_t code = 0;
-    ParseFourCC(tag, &code);
-    return U32(code);
-}
-
-std::string FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return U32(bits);
-}
 
 TEST(PanelWidgetSource, EveryPanelChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
 {
@@ -60,8 +47,8 @@ fmwg 3 "f"
         return Chunk(tag, U32(id) + Line(name) + U32(uint32_t(chunks.size())) + chunks);
     };
     const std::string expected =
-        widget("rrwg", 1, u"r", Tag("rrad") + FloatBits(2.5f) + Tag("rbcl") + U32(0x80102030) + Tag("rcbr") + U32(1)) +
-        widget("shwg", 2, u"s", Tag("swrd") + FloatBits(-1.0f) + Tag("swsl") + U32(0)) +
+        widget("rrwg", 1, u"r", Tag("rrad") + F32(2.5f) + Tag("rbcl") + U32(0x80102030) + Tag("rcbr") + U32(1)) +
+        widget("shwg", 2, u"s", Tag("swrd") + F32(-1.0f) + Tag("swsl") + U32(0)) +
         widget("fmwg", 3, u"f", Tag("frcl") + U32(0xFF00FF00));
     EXPECT_EQ(bytes, expected);
     std::string error;

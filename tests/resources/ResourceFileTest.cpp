@@ -6,12 +6,14 @@
 #include "toolkit/core/CText.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
+#include "toolkit/core/StringText.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace ResourceFileTests {
 
 namespace {
 
 using namespace std::string_literals;
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 const char* const kSource = R"(# a comment line
 vers 2
@@ -199,3 +201,5 @@ TEST(ResourceFile, DamagedTextsAreReportedAndLeaveTheTextAlone)
 }
 
 }  // namespace
+
+}  // namespace ResourceFileTests

@@ -12,16 +12,9 @@
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/text/TextWidgets.h"
+#include "WidgetSourceBytes.h"
 
 namespace {
-
-std::string Lines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 // True when the source line defines what `use` asks for: string-table lines begin with the id,
 // resource lines (and child widgets' lines after their "+") give the id after the type and the

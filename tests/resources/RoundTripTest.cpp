@@ -7,18 +7,12 @@
 #include "CompiledResources.h"
 #include "resources/compiler/WavFile.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace RoundTripTests {
+
 namespace {
 
 using namespace std::string_literals;
-
-std::string U16(uint16_t value) { return std::string{char(value & 0xFF), char(value >> 8)}; }
-
-std::string FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return U32(bits);
-}
 
 // A WAV file as recording programs write them: an extended format block, a LIST chunk before
 // the samples and an odd number of 8-bit samples with its pad byte.
@@ -67,8 +61,8 @@ TEST_F(ResourceSourceTest, EveryKindIsWrittenInTheFormItsReaderReads)
         Chunk("iml8", U32(5) + Line(u"masks") + U32(2) + U32(0)) +
         Chunk("audi", U32(6) + Line(u"click") + U32(uint32_t(wav.size())) + wav) +
         Chunk("font", U32(7) + Line(u"Sans") + U32(10) + "\0\1\0\0" "glyphs"s) +
-        Chunk("grad", U32(8) + Line(u"ramp") + U32(3) + U32(0xFF303050) + FloatBits(0.0f) + U32(0x80102030) +
-                          FloatBits(0.25f) + U32(0xFF101020) + FloatBits(1.0f));
+        Chunk("grad", U32(8) + Line(u"ramp") + U32(3) + U32(0xFF303050) + F32(0.0f) + U32(0x80102030) +
+                          F32(0.25f) + U32(0xFF101020) + F32(1.0f));
     EXPECT_EQ(bytes, expected);
 }
 
@@ -211,3 +205,5 @@ TEST(WavFile, OnlyPlainPcmIsTaken)
 }
 
 }  // namespace
+
+}  // namespace RoundTripTests

@@ -49,8 +49,6 @@ protected:
     ScriptedApp app;
 };
 
-}  // namespace
-
 TEST_F(SoundResourceTest, TheCompilersSoundsLoadWithTheirSamples)
 {
     const std::string a = assets.File("");
@@ -88,3 +86,5 @@ TEST_F(SoundResourceTest, TheCompilersSoundsLoadWithTheirSamples)
         EXPECT_EQ(again.GetSampleRate(), original->GetSampleRate()) << chunk;
     }
 }
+
+}  // namespace

@@ -6,10 +6,9 @@
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/ProgramSubfolder.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 std::u16string String(const CAppBase& app, uint32_t id)
 {

@@ -5,6 +5,9 @@
 #include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/tCStringTable.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace StringTableTests {
+
 namespace {
 
 using namespace std::string_literals;
@@ -112,3 +115,5 @@ TEST(StringTableSource, TheProgramsStringTableIsBuiltBesideIt)
 }
 
 }  // namespace
+
+}  // namespace StringTableTests

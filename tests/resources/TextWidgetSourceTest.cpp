@@ -7,23 +7,9 @@
 #include "resources/compiler/ResourceSource.h"
 #include "toolkit/text/TextWidgets.h"
 #include "toolkit/widgets/WidgetChunkSchema.h"
+#include "WidgetSourceBytes.h"
 
 namespace {
-
-std::string Text(const std::u16string& text)
-{
-    std::string bytes;
-    for (char16_t unit : text + u"\n")
-        bytes += {char(unit & 0xFF), char(unit >> 8)};
-    return bytes + std::string(2, '\0');
-}
-
-std::string Tag(const char* tag)
-{
-    uint32_t code = 0;
-    ParseFourCC(tag, &code);
-    return U32(code);
-}
 
 std::string Float(float value)
 {
@@ -45,8 +31,6 @@ protected:
     }
 };
 
-}  // namespace
-
 TEST_F(TextWidgetSource, TextChunksAreWrittenAsTheLoadersReadThem)
 {
     const std::string bytes = CompileResources(R"(vers 2
@@ -62,10 +46,10 @@ tewg 6 "field"
   fpsz 9
   text "Edit"
 )");
-    const std::string label = Tag("fsiz") + Float(12.5f) + Tag("fjst") + Text(u"centre") + Tag("txls") +
-                              Text(u"states") + Tag("txlx") + U32(1) + Tag("txwr") + U32(1);
+    const std::string label = Tag("fsiz") + Float(12.5f) + Tag("fjst") + WidgetText(u"centre") + Tag("txls") +
+                              WidgetText(u"states") + Tag("txlx") + U32(1) + Tag("txwr") + U32(1);
     const std::string field =
-        Tag("txcl") + U32(0xFF102030) + Tag("fpsz") + Float(9.0f) + Tag("text") + Text(u"Edit");
+        Tag("txcl") + U32(0xFF102030) + Tag("fpsz") + Float(9.0f) + Tag("text") + WidgetText(u"Edit");
     EXPECT_NE(bytes.find(Line(u"label") + U32(uint32_t(label.size())) + label), std::string::npos);
     EXPECT_NE(bytes.find(Line(u"field") + U32(uint32_t(field.size())) + field), std::string::npos);
 
@@ -98,3 +82,5 @@ TEST_F(TextWidgetSource, TextChunksOutsideTheirClassesOrNamingNoListAreRefused)
               kResOk)
         << error << ": an edit field reads the image chunks, and a layout may hold a text widget";
 }
+
+}  // namespace

@@ -20,16 +20,9 @@
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CWidget.h"
 #include "toolkit/widgets/SplashScreen.h"
+#include "WidgetSourceBytes.h"
 
 namespace {
-
-std::string Lines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 // Pixel (x, y) of a 32-bit image, 0 when it cannot be read.
 uint32_t PixelOf(CImageBase* image, int32_t x, int32_t y)

@@ -7,25 +7,14 @@
 #include "CompiledResources.h"
 #include "resources/compiler/ResourceSource.h"
 #include "toolkit/widgets/WidgetChunkSchema.h"
+#include "WidgetSourceBytes.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WidgetSourceTests {
 
 namespace {
 
 using namespace std::string_literals;
-
-std::string Text(const std::u16string& text)
-{
-    std::string bytes;
-    for (char16_t unit : text + u"\n")
-        bytes += {char(unit & 0xFF), char(unit >> 8)};
-    return bytes + std::string(2, '\0');
-}
-
-std::string Tag(const char* tag)
-{
-    uint32_t code = 0;
-    ParseFourCC(tag, &code);
-    return U32(code);
-}
 
 std::string Widget(const char* tag, uint32_t id, const std::u16string& name, const std::string& chunks)
 {
@@ -41,7 +30,7 @@ std::string Refusal(const std::string& source)
     return error;
 }
 
-std::string Dump(const std::string& bytes, const std::filesystem::path& folder)
+std::string DumpToFolder(const std::string& bytes, const std::filesystem::path& folder)
 {
     auto file = StreamOver(bytes);
     std::filesystem::create_directories(folder);
@@ -64,8 +53,8 @@ wdgt 7 "c"
 )");
     const std::string expected =
         Widget("cowg", 5, u"a",
-               Tag("colr") + U32(0x80FF0000) + Tag("xsiz") + U32(0x3FC00000) + Tag("usrd") + Text(u"1|int|2") +
-                   Tag("hier") + U32(1) + Text(u"c") + Tag("wdgt") + Tag("hier") + U32(1) + Text(u"b") + Tag("wdgt")) +
+               Tag("colr") + U32(0x80FF0000) + Tag("xsiz") + U32(0x3FC00000) + Tag("usrd") + WidgetText(u"1|int|2") +
+                   Tag("hier") + U32(1) + WidgetText(u"c") + Tag("wdgt") + Tag("hier") + U32(1) + WidgetText(u"b") + Tag("wdgt")) +
         Widget("wdgt", 6, u"b", Tag("vsbl") + U32(1)) + Widget("wdgt", 7, u"c", Tag("opac") + U32(16));
     EXPECT_EQ(bytes, expected);
 }
@@ -131,7 +120,7 @@ TEST(WidgetSource, EveryChunkCompilesDumpsAndCompilesAgainToTheSameBytes)
     EXPECT_EQ(bytes, ReadWholeFile((data / "every-chunk.trf").string())) << "the stored file is this source's";
 
     TempFolder dump;
-    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    const std::string dumped = DumpToFolder(bytes, dump.Path() / "files");
     EXPECT_NE(dumped.find("\n  + cowg 10 \"panel\"\n"), std::string::npos) << dumped;
     EXPECT_NE(dumped.find("\n    + cowg 11 \"panel.mark\"\n"), std::string::npos) << dumped;
     EXPECT_NE(dumped.find("\n  hier [\"loose\" wdgt]\n"), std::string::npos) << dumped;
@@ -153,7 +142,7 @@ wdgt 1 "a"
 )";
     const std::string bytes = CompileResources(source);
     TempFolder dump;
-    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    const std::string dumped = DumpToFolder(bytes, dump.Path() / "files");
     EXPECT_EQ(dumped, source);
     EXPECT_EQ(CompileResources(dumped), bytes);
 }
@@ -186,13 +175,6 @@ void RegisterTestClass()
     EXPECT_EQ(RegisterWidgetClass(MakeFourCC("tstx"), MakeFourCC("none")), kResBadParam);
 }
 
-std::string FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return U32(bits);
-}
-
 TEST(WidgetSource, RegisteredChunksOfParametersCompileInAnyOrderAndDumpInTheirs)
 {
     RegisterTestClass();
@@ -203,12 +185,12 @@ TEST(WidgetSource, RegisteredChunksOfParametersCompileInAnyOrderAndDumpInTheirs)
 )";
     const std::string bytes = CompileResources(source);
     const std::string chunks = Tag("colr") + U32(0xFF102030) + Tag("tsha") + U32(2) + U32(0x80000000) +
-                               FloatBits(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("tgrd") + FloatBits(0.25f) +
-                               U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0xFFFFFFFF) + FloatBits(1.0f) +
+                               F32(7.5f) + U32(uint32_t(-3)) + U32(160) + Tag("tgrd") + F32(0.25f) +
+                               U32(2) + U32(0xFF000000) + F32(0.0f) + U32(0xFFFFFFFF) + F32(1.0f) +
                                U32(1);
     EXPECT_EQ(bytes, Widget("tstw", 1, u"t", chunks));
     TempFolder dump;
-    EXPECT_EQ(Dump(bytes, dump.Path() / "files"), source);
+    EXPECT_EQ(DumpToFolder(bytes, dump.Path() / "files"), source);
     EXPECT_EQ(CompileResources(R"(tstw 1 "t"
   colr #FF102030
   tsha opacity=160 x=-3 radius=7.5 colour=#80000000 layer=2
@@ -238,7 +220,7 @@ TEST(WidgetSource, EveryPictureMaskAndEffectChunkCompilesDumpsAndCompilesAgainTo
     const std::string bytes = StreamBytes(compiled);
     EXPECT_EQ(bytes, ReadWholeFile((data / "every-effect.trf").string())) << "the stored file is this source's";
     TempFolder dump;
-    const std::string dumped = Dump(bytes, dump.Path() / "files");
+    const std::string dumped = DumpToFolder(bytes, dump.Path() / "files");
     EXPECT_NE(dumped.find("\n  ctot slot=2 colour=#102030 radius=1 x=1 y=1 opacity=200 overlay=1\n"), std::string::npos)
         << dumped;
     tCMemFile again;
@@ -252,7 +234,7 @@ TEST(WidgetSource, EffectChunksAreFieldsInAnyOrderWrittenInTheirs)
     const std::string bytes = CompileResources(R"(cowg 1 "panel"
   shad slot=0 colour=#000000 radius=7 x=0 y=4 opacity=160 clip=0 overlay=0
 )");
-    const std::string expected = Tag("shad") + U32(0) + U32(0) + FloatBits(7.0f) + U32(0) + U32(4) + U32(160) +
+    const std::string expected = Tag("shad") + U32(0) + U32(0) + F32(7.0f) + U32(0) + U32(4) + U32(160) +
                                  U32(0) + U32(0);
     EXPECT_EQ(bytes, Widget("cowg", 1, u"panel", expected));
     EXPECT_EQ(CompileResources(R"(cowg 1 "panel"
@@ -263,9 +245,9 @@ TEST(WidgetSource, EffectChunksAreFieldsInAnyOrderWrittenInTheirs)
   grdf points=[#FF000000@0 #80FFFFFF@0.5] overlay=2 opacity=255 cy=0.5 cx=0.5 type=1 blend=6 angle=0.25 slot=3
 )");
     EXPECT_EQ(ramp, Widget("imwg", 1, u"ramp",
-                           Tag("grdf") + U32(3) + FloatBits(0.25f) + U32(6) + U32(1) + FloatBits(0.5f) +
-                               FloatBits(0.5f) + U32(2) + U32(0xFF000000) + FloatBits(0.0f) + U32(0x80FFFFFF) +
-                               FloatBits(0.5f) + U32(255) + U32(2)));
+                           Tag("grdf") + U32(3) + F32(0.25f) + U32(6) + U32(1) + F32(0.5f) +
+                               F32(0.5f) + U32(2) + U32(0xFF000000) + F32(0.0f) + U32(0x80FFFFFF) +
+                               F32(0.5f) + U32(255) + U32(2)));
 }
 
 TEST(WidgetSource, EffectsOutsideTheirSlotsOrClassesAreRefused)
@@ -294,7 +276,7 @@ TEST(WidgetSource, EffectsOutsideTheirSlotsOrClassesAreRefused)
     const size_t at = good.find(Tag("shad")) + 4;
     std::string slotFour = good, infinite = good;
     slotFour.replace(at, 4, U32(4));
-    infinite.replace(at + 8, 4, FloatBits(INFINITY));
+    infinite.replace(at + 8, 4, F32(INFINITY));
     for (const auto& [bytes, why] : {std::pair{slotFour, "slot outside 0 to 3"},
                                      std::pair{infinite, "a number that is not finite"}}) {
         auto file = StreamOver(bytes);
@@ -306,3 +288,5 @@ TEST(WidgetSource, EffectsOutsideTheirSlotsOrClassesAreRefused)
 }
 
 }  // namespace
+
+}  // namespace WidgetSourceTests

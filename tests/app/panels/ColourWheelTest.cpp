@@ -3,16 +3,11 @@
 #include "app/panels/ColourWheel.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 
 constexpr int32_t kW = 130;
-
-CPixel PixelAt(CImage* image, int32_t x, int32_t y)
-{
-    CImNav view(image);
-    return view.Pixels(y)[x];
-}
 
 void FillImage(CImage* image, CPixel colour)
 {
@@ -33,7 +28,7 @@ protected:
     {
         model.SetMode(mode);
         EXPECT_EQ(PaintWheel(&wheel, &mask, model), kResOk);
-        return PixelAt(&wheel, x, y) & 0xFFFFFF;
+        return PixelAt(wheel, x, y) & 0xFFFFFF;
     }
 
     CImage wheel{kW, kW};
@@ -67,15 +62,15 @@ TEST_F(ColourWheelTest, AlphaComesFromTheMaskAndFarPixelsKeepTheirContent)
     }
     model.SetMode(0);
     ASSERT_EQ(PaintWheel(&wheel, &mask, model), kResOk);
-    EXPECT_EQ(PixelAt(&wheel, 69, 129), 0x7FAE0000u);
+    EXPECT_EQ(PixelAt(wheel, 69, 129), 0x7FAE0000u);
     // Beyond radius W: r^2 = 2 x 129^2 > 130^2.
-    EXPECT_EQ(PixelAt(&wheel, 0, 0), 0x11223344u);
-    EXPECT_EQ(PixelAt(&wheel, 37, 37), 0x11223344u);
+    EXPECT_EQ(PixelAt(wheel, 0, 0), 0x11223344u);
+    EXPECT_EQ(PixelAt(wheel, 37, 37), 0x11223344u);
     // (9, 79) lies exactly at radius 130: 120^2 + 50^2 = 130^2, still painted.
-    EXPECT_NE(PixelAt(&wheel, 9, 79), 0x11223344u);
-    EXPECT_EQ(PixelAt(&wheel, 8, 79), 0x11223344u);
+    EXPECT_NE(PixelAt(wheel, 9, 79), 0x11223344u);
+    EXPECT_EQ(PixelAt(wheel, 8, 79), 0x11223344u);
     // (38, 38) has r^2 = 16562, within the wheel.
-    EXPECT_NE(PixelAt(&wheel, 38, 38), 0x11223344u);
+    EXPECT_NE(PixelAt(wheel, 38, 38), 0x11223344u);
 }
 
 TEST_F(ColourWheelTest, AMaskOfAnotherSizeIsRefused)
@@ -84,7 +79,7 @@ TEST_F(ColourWheelTest, AMaskOfAnotherSizeIsRefused)
     EXPECT_EQ(PaintWheel(&wheel, &small, model), kResCreateFailed);
     CImage none;
     EXPECT_EQ(PaintWheel(&wheel, &none, model), kResCreateFailed);
-    EXPECT_EQ(PixelAt(&wheel, 69, 129), 0x11223344u);
+    EXPECT_EQ(PixelAt(wheel, 69, 129), 0x11223344u);
 }
 
 TEST_F(ColourWheelTest, NarrowWheelsHaveNoRingToDivide)
@@ -96,7 +91,7 @@ TEST_F(ColourWheelTest, NarrowWheelsHaveNoRingToDivide)
         model.SetMode(CColourModel::kRedGreen);
         ASSERT_EQ(PaintWheel(&narrow, &narrowMask, model), kResOk) << w;
         // rho 0: green 0 everywhere.
-        EXPECT_EQ(PixelAt(&narrow, 0, w - 1) & 0x00FF00, 0u) << w;
+        EXPECT_EQ(PixelAt(narrow, 0, w - 1) & 0x00FF00, 0u) << w;
         ApplyWheelPoint(&model, {0, w - 1}, {w, w});
         EXPECT_EQ(model.GetColour() & 0x00FF00, 0u) << w;
     }
@@ -109,30 +104,30 @@ TEST(ColourStripTest, RowsTakeTheStripValueAndKeepTheirAlpha)
     CColourModel model;
     model.SetMode(CColourModel::kRedGreen);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 0, 0), 0x400000FFu);
-    EXPECT_EQ(PixelAt(&strip, 2, 25), 0x400000BFu);
-    EXPECT_EQ(PixelAt(&strip, 1, 50), 0x40000080u);
-    EXPECT_EQ(PixelAt(&strip, 1, 99), 0x40000003u);
+    EXPECT_EQ(PixelAt(strip, 0, 0), 0x400000FFu);
+    EXPECT_EQ(PixelAt(strip, 2, 25), 0x400000BFu);
+    EXPECT_EQ(PixelAt(strip, 1, 50), 0x40000080u);
+    EXPECT_EQ(PixelAt(strip, 1, 99), 0x40000003u);
     model.SetMode(CColourModel::kRedBlue);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 1, 25), 0x4000BF00u);
+    EXPECT_EQ(PixelAt(strip, 1, 25), 0x4000BF00u);
     model.SetMode(CColourModel::kBlueGreen);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 1, 25), 0x40BF0000u);
+    EXPECT_EQ(PixelAt(strip, 1, 25), 0x40BF0000u);
     // Mode 1: lightness t with the start colour's hue and saturation; row 0 is white.
     model.SetMode(CColourModel::kHueSaturation);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 0, 0), 0x40FFFFFFu);
-    EXPECT_EQ(PixelAt(&strip, 0, 75) & 0xFFFFFF,
+    EXPECT_EQ(PixelAt(strip, 0, 0), 0x40FFFFFFu);
+    EXPECT_EQ(PixelAt(strip, 0, 75) & 0xFFFFFF,
               CColourModel::HlsToRgb({model.GetHls().hue, 0.25f, model.GetHls().saturation}, 0) & 0xFFFFFF);
     // Mode 2: hue t at full saturation; t 1 wraps to red.
     model.SetMode(CColourModel::kLightnessSaturation);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 0, 0), 0x40FF0000u);
+    EXPECT_EQ(PixelAt(strip, 0, 0), 0x40FF0000u);
     // Mode 0: saturation t; the last row is nearly grey.
     model.SetMode(CColourModel::kHueLightness);
     ASSERT_EQ(PaintStrip(&strip, model), kResOk);
-    EXPECT_EQ(PixelAt(&strip, 0, 0), 0x4080A0FFu);
+    EXPECT_EQ(PixelAt(strip, 0, 0), 0x4080A0FFu);
 }
 
 TEST(ColourMarkerTest, MarkersSitOverTheCurrentColour)

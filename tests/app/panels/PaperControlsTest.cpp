@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
+constexpr uint32_t kEnterKey = 13;
 
 struct tLayerCall {
     uint32_t message;
@@ -140,7 +140,7 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     ASSERT_EQ(layers.Calls(kMsgToLayer).size(), 1u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].b, 0u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].apply, 0u);
-    EXPECT_EQ(Key(kKeyEnter), kResOk);
+    EXPECT_EQ(Key(kEnterKey), kResOk);
     EXPECT_FALSE(paper->IsShown());
     const std::vector<tLayerCall> applied = layers.Calls(kMsgToLayer);
     ASSERT_EQ(applied.size(), 2u);
@@ -155,7 +155,7 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     layers.calls.clear();
     ASSERT_EQ(ShowFor(-1), kResOk);
     EXPECT_EQ(paper->GetLayerIndex(), -1);
-    EXPECT_EQ(Key(kKeyEnter), kResOk);
+    EXPECT_EQ(Key(kEnterKey), kResOk);
     const std::vector<tLayerCall> current = layers.Calls(kMsgToLayer);
     ASSERT_EQ(current.size(), 2u);
     for (const tLayerCall& call : current) {

@@ -37,7 +37,7 @@ protected:
     // whose ticks run `script`; `backbone` takes the controller's messages.
     void StartIn(CBackdrop* host, tCCmdTarget* backbone, int32_t width, int32_t height)
     {
-        StartWith(ShippedResources());
+        StartWith(ShippedResourceBytes());
         backdrop = host;
         ASSERT_EQ(backdrop->LoadFromResourceName(u"Kostrel", m_app->GetResourceFile(), nullptr), kResOk);
         ASSERT_EQ(m_app->CreateMainWindow(backdrop, 104, width, height, nullptr, 1), kResOk);

@@ -265,7 +265,7 @@ TEST_F(ToolSettingsTest, AfterAResizeTheCentreKeepsItsFractionOfTheHeight)
 }
 
 // The pixel at (x, y) of a 32-bit image.
-uint32_t PixelAt(CImage* image, int32_t x, int32_t y)
+uint32_t LockedPixelAt(CImage* image, int32_t x, int32_t y)
 {
     CImNav nav(image);
     return nav.IsLocked() ? nav.Pixels(y)[x] : 0;
@@ -287,18 +287,18 @@ TEST_F(ToolSettingsTest, TheBackgroundIsTheCornersWithTheirEdgesRepeated)
     ASSERT_GT(h, ch + bh);
     ASSERT_GT(w, cw);
     for (auto [x, y] : {std::pair{0, 0}, {cw - 1, ch - 1}, {cw / 2, 5}, {cw - 1, 0}})
-        EXPECT_EQ(PixelAt(picture, w - cw + x, y), PixelAt(cap, x, y)) << x << "," << y;
+        EXPECT_EQ(LockedPixelAt(picture, w - cw + x, y), LockedPixelAt(cap, x, y)) << x << "," << y;
     for (auto [x, y] : {std::pair{0, 0}, {bw - 1, bh - 1}, {bw / 2, bh - 2}})
-        EXPECT_EQ(PixelAt(picture, w - bw + x, h - bh + y), PixelAt(base, x, y)) << x << "," << y;
+        EXPECT_EQ(LockedPixelAt(picture, w - bw + x, h - bh + y), LockedPixelAt(base, x, y)) << x << "," << y;
     for (int32_t y : {ch, (ch + h - bh) / 2, h - bh - 1})
         for (int32_t x : {0, bw / 2, bw - 1})
-            EXPECT_EQ(PixelAt(picture, w - bw + x, y), PixelAt(base, x, 0)) << x << "," << y;
+            EXPECT_EQ(LockedPixelAt(picture, w - bw + x, y), LockedPixelAt(base, x, 0)) << x << "," << y;
     for (int32_t y : {0, ch / 2, h / 2, h - 1})
         for (int32_t x : {0, (w - cw) / 2, w - cw - 1})
-            EXPECT_EQ(PixelAt(picture, x, y), PixelAt(picture, w - cw, y)) << x << "," << y;
+            EXPECT_EQ(LockedPixelAt(picture, x, y), LockedPixelAt(picture, w - cw, y)) << x << "," << y;
     // The panel is opaque inside, clear beyond its rounded corner.
-    EXPECT_EQ(PixelAt(picture, 2, h / 2) >> 24, 0xFFu);
-    EXPECT_EQ(PixelAt(picture, w - 1, 0) >> 24, 0u);
+    EXPECT_EQ(LockedPixelAt(picture, 2, h / 2) >> 24, 0xFFu);
+    EXPECT_EQ(LockedPixelAt(picture, w - 1, 0) >> 24, 0u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/PixelScale.h"
 #include "toolkit/widgets/CImWidget.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 
@@ -26,12 +27,6 @@ void FillPattern(CImage& image, int32_t width, int32_t height)
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             nav.Pixels(y)[x] = 0xFF000000u | uint32_t(x % 256) << 16 | uint32_t(y % 256) << 8 | 0x40u;
-}
-
-CPixel PixelAt(CImage* image, int32_t x, int32_t y)
-{
-    CImNav nav(image);
-    return nav.Pixels(y)[x];
 }
 
 TEST(TracingPreviewTest, TheScaleMapsToTheEnginesZoom)
@@ -91,7 +86,7 @@ TEST(TracingPreviewTest, AOnePixelImageTilesTheWholeMiniature)
     ASSERT_EQ(DrawTiledTracing(&target, &source, {0.37, 1.3, -2.2}), kResOk);
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 6; ++x)
-            EXPECT_EQ(PixelAt(&target, x, y), 0xFF10A0F0u);
+            EXPECT_EQ(PixelAt(target, x, y), 0xFF10A0F0u);
     CImage empty;
     EXPECT_EQ(DrawTiledTracing(&target, &empty, {1.0, 0.0, 0.0}), kResBadParam);
     EXPECT_EQ(DrawTiledTracing(&target, &source, {0.0, 0.0, 0.0}), kResBadParam);
@@ -110,12 +105,12 @@ TEST(TracingPreviewTest, TheTiledImageRepeatsAndWrapsBothWays)
         for (int32_t x = 0; x < 120; ++x) {
             const int32_t u = ((x - 60) % 200 + 200) % 200;
             const int32_t v = (y + 20) % 100;
-            ASSERT_EQ(PixelAt(&target, x, y), PixelAt(&source, u, v)) << x << "," << y;
+            ASSERT_EQ(PixelAt(target, x, y), PixelAt(source, u, v)) << x << "," << y;
         }
     // Far offsets and small images stay exact: the image's column 0 starts 2e9 pixels away.
     ASSERT_EQ(DrawTiledTracing(&target, &source, {1.0, 2000000000.0, 0.0}), kResOk);
-    EXPECT_EQ(PixelAt(&target, 0, 0), PixelAt(&source, 0, 0));
-    EXPECT_EQ(PixelAt(&target, 7, 3), PixelAt(&source, 7, 3));
+    EXPECT_EQ(PixelAt(target, 0, 0), PixelAt(source, 0, 0));
+    EXPECT_EQ(PixelAt(target, 7, 3), PixelAt(source, 7, 3));
 }
 
 TEST(TracingPreviewTest, TransparentNeighboursLendTheirOpaqueNeighboursColour)
@@ -132,14 +127,14 @@ TEST(TracingPreviewTest, TransparentNeighboursLendTheirOpaqueNeighboursColour)
     ASSERT_EQ(target.Create(8, 4), kResOk);
     // k = 2: odd pixels fall halfway between two image columns.
     ASSERT_EQ(DrawTiledTracing(&target, &source, {2.0, 0.0, 0.0}), kResOk);
-    EXPECT_EQ(PixelAt(&target, 0, 0), 0xFFFF0000u);
-    const CPixel half = PixelAt(&target, 1, 0);
+    EXPECT_EQ(PixelAt(target, 0, 0), 0xFFFF0000u);
+    const CPixel half = PixelAt(target, 1, 0);
     EXPECT_EQ(half & 0x00FFFFFFu, 0x00FF0000u) << std::hex << half;
     EXPECT_NEAR(double(half >> 24), 127.5, 1.0);
     // Between two transparent columns: nothing.
-    EXPECT_EQ(PixelAt(&target, 3, 0), 0u);
+    EXPECT_EQ(PixelAt(target, 3, 0), 0u);
     // Wrapping from the last column back to the first.
-    const CPixel wrapped = PixelAt(&target, 7, 0);
+    const CPixel wrapped = PixelAt(target, 7, 0);
     EXPECT_EQ(wrapped & 0x00FFFFFFu, 0x00FF0000u);
 }
 
@@ -152,14 +147,14 @@ TEST(TracingPreviewTest, TheCentredImageIsDrawnOnlyWhereItLies)
     ASSERT_EQ(target.Create(120, 60), kResOk);
     CImNav(&target).Fill(0u);
     ASSERT_EQ(DrawCentredTracing(&target, &source, {0.1, 60.0, 30.0}), kResOk);
-    EXPECT_EQ(PixelAt(&target, 60, 30), 0xFF3366CCu);
-    EXPECT_EQ(PixelAt(&target, 79, 39), 0xFF3366CCu);
-    EXPECT_EQ(PixelAt(&target, 80, 40), 0u);
-    EXPECT_EQ(PixelAt(&target, 59, 30), 0u);
+    EXPECT_EQ(PixelAt(target, 60, 30), 0xFF3366CCu);
+    EXPECT_EQ(PixelAt(target, 79, 39), 0xFF3366CCu);
+    EXPECT_EQ(PixelAt(target, 80, 40), 0u);
+    EXPECT_EQ(PixelAt(target, 59, 30), 0u);
     // Wholly outside: nothing is drawn and nothing fails.
     CImNav(&target).Fill(0u);
     ASSERT_EQ(DrawCentredTracing(&target, &source, {0.1, 500.0, 30.0}), kResOk);
-    EXPECT_EQ(PixelAt(&target, 119, 30), 0u);
+    EXPECT_EQ(PixelAt(target, 119, 30), 0u);
     EXPECT_EQ(DrawCentredTracing(&target, nullptr, {0.1, 0.0, 0.0}), kResBadParam);
 }
 
@@ -278,7 +273,7 @@ TEST_F(TraceControlsTest, ThePreviewPlacesA200By100ImageInA120By60MiniatureInEac
     CImage expected;
     ASSERT_EQ(expected.Create(120, 60), kResOk);
     ASSERT_EQ(ScaleImageToImage(&expected, &image, 1), kResOk);
-    EXPECT_EQ(PixelAt(Shown()->GetImage(), 31, 17), PixelAt(&expected, 31, 17));
+    EXPECT_EQ(PixelAt(*Shown()->GetImage(), 31, 17), PixelAt(expected, 31, 17));
 
     tracing.mode = 2;
     tracing.image = nullptr;
@@ -301,10 +296,10 @@ TEST_F(TraceControlsTest, ThePreviewPlacesA200By100ImageInA120By60MiniatureInEac
     EXPECT_EQ(Shown()->GetRect(), (tCRect{0, 0, 120, 60}));
     CImage* drawn = Shown()->GetImage();
     // Around it, the miniature's paper.
-    EXPECT_EQ(PixelAt(drawn, 59, 29), 0xFFF4F2ECu);
-    EXPECT_EQ(PixelAt(drawn, 79, 39) >> 24, 0xFFu);
-    EXPECT_EQ(PixelAt(drawn, 80, 40), 0xFFF4F2ECu);
-    EXPECT_EQ(PixelAt(drawn, 60, 30) >> 24, 0xFFu);
+    EXPECT_EQ(PixelAt(*drawn, 59, 29), 0xFFF4F2ECu);
+    EXPECT_EQ(PixelAt(*drawn, 79, 39) >> 24, 0xFFu);
+    EXPECT_EQ(PixelAt(*drawn, 80, 40), 0xFFF4F2ECu);
+    EXPECT_EQ(PixelAt(*drawn, 60, 30) >> 24, 0xFFu);
 
     // Tiled: the same place, repeated every 20 x 10 pixels.
     tracing.mode = 4;
@@ -314,7 +309,7 @@ TEST_F(TraceControlsTest, ThePreviewPlacesA200By100ImageInA120By60MiniatureInEac
     drawn = Shown()->GetImage();
     for (int32_t y = 0; y < 60; y += 7)
         for (int32_t x = 0; x < 120; x += 5)
-            ASSERT_EQ(PixelAt(drawn, x, y), PixelAt(&image, ((x - 60) % 200 + 200) % 200, (y + 20) % 100)) << x << "," << y;
+            ASSERT_EQ(PixelAt(*drawn, x, y), PixelAt(image, ((x - 60) % 200 + 200) % 200, (y + 20) % 100)) << x << "," << y;
 }
 
 TEST_F(TraceControlsTest, WithoutAnImageThePreviewIsEmptyAndTheDragButtonsFollowTheStoredMode)

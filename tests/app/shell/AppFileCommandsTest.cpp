@@ -8,8 +8,6 @@
 
 namespace {
 
-std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
-
 // Writes an opaque PNG of the size.
 void WritePicture(const std::string& path, int32_t width, int32_t height)
 {

@@ -4,12 +4,6 @@
 #include "platform/Queue.h"
 #include "platform/VirtualKeys.h"
 
-namespace {
-
-std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
-
-}  // namespace
-
 class QuitTest : public AppTest {
 protected:
     void SetUp() override

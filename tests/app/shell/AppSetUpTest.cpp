@@ -4,12 +4,6 @@
 #include "paint/tools/CToolBase.h"
 #include "toolkit/widgets/CBackdrop.h"
 
-namespace {
-
-std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
-
-}  // namespace
-
 TEST_F(AppTest, TheLastVariantWhoseTextMatchesTheCurrentOneIsChosen)
 {
     auto texts = AppTexts();

@@ -27,7 +27,7 @@
 #include "toolkit/core/CWindowBase.h"
 
 // A controller that records the codes it is sent and may answer some itself.
-class RecordingController : public CHMRBackbone {
+class RecordingBackbone : public CHMRBackbone {
 public:
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override
     {
@@ -131,7 +131,7 @@ public:
     bool failController = false;
     // The controller's answer to its initialisation, when set.
     tResult initialiseAnswer = kResOk;
-    RecordingController* controller = nullptr;
+    RecordingBackbone* controller = nullptr;
     CHMRBackdrop* backdrop = nullptr;
     IPreferences* preferences = nullptr;
     std::function<void(const w32::MSG&)> afterDispatch;
@@ -150,7 +150,7 @@ protected:
     {
         if (failController)
             return nullptr;
-        controller = new RecordingController;
+        controller = new RecordingBackbone;
         if (initialiseAnswer != kResOk)
             controller->answers[kMsgInitialise] = initialiseAnswer;
         return controller;
@@ -212,6 +212,9 @@ inline std::map<uint32_t, std::u16string> AppTexts()
 }
 
 inline std::u16string TextOf(uint32_t id) { return AppTexts()[id]; }
+
+// The caption of the report box for the result code.
+inline std::u16string Caption(tResult code) { return TextOf(kStrReportCaptionFirst + code); }
 
 // A headless run of the painting application over a resource file and string table of the
 // test's own.

@@ -82,8 +82,6 @@ public:
     std::vector<uint32_t> flips;
 };
 
-}  // namespace
-
 class BackdropKeysTest : public AppTest {
 protected:
     void SetUp() override { AppTest::SetUp(); }
@@ -419,3 +417,5 @@ TEST_F(BackdropKeysTest, F1AsksTheDesktopForTheHelpDocument)
     const std::string path = tCString(std::u16string_view(opened[0])).ToAnsi();
     EXPECT_NE(path.find("/Docs/Help.html"), std::string::npos) << path;
 }
+
+}  // namespace

@@ -72,8 +72,6 @@ constexpr char kNavigationLayout[] = "wdgt 7000 \"navigation\"\n  xpos 60\n  ypo
                                      "  + wdgt 7001 \"navigation.view\"\n    xpos 25\n    ypos 15\n    xsiz 10\n"
                                      "    ysiz 10\n    vsbl 1\n";
 
-}  // namespace
-
 class BackdropPanesTest : public AppTest {
 protected:
     void SetUp() override
@@ -301,3 +299,5 @@ TEST_F(BackdropPanesTest, AHoldKeyKeepsTheRestOfTheInterfaceOutOfReach)
     EXPECT_EQ(modalDuringHold, Pane(kPaneColourPicker)->GetRoot());
     EXPECT_EQ(Backdrop()->GetTopModal(), nullptr);
 }
+
+}  // namespace

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr uint32_t kGround = 0xFF406080u;
+constexpr uint32_t kOutlineGround = 0xFF406080u;
 
 // What a pixel of the band must become, worked out here from the profile's description: the
 // colour moved halfway to 241, lit with the normal (cos phi u, -sin phi), phi = t x 0.5711987
@@ -64,7 +64,7 @@ protected:
     static void Clear(CImage& target)
     {
         CImNav nav(&target);
-        nav.Fill(kGround);
+        nav.Fill(kOutlineGround);
     }
     static uint32_t At(CImage& target, int32_t x, int32_t y)
     {
@@ -98,12 +98,12 @@ TEST_F(BrushOutlineTest, ARingOfRadius40IsShadedNearItsLineBlendedOutToTwoAndThr
         for (int32_t x = 50; x < 150; ++x) {
             const double dx = x - cx, dy = y - cy, d = std::hypot(dx, dy), t = d - 40.0;
             const uint32_t pixel = At(image, x, y);
-            const uint32_t expected = ExpectedPixel(renderer, kGround, t, dx / d, dy / d);
+            const uint32_t expected = ExpectedPixel(renderer, kOutlineGround, t, dx / d, dy / d);
             ASSERT_TRUE(CloseColours(pixel, expected)) << x << "," << y << " t " << t << std::hex << " " << pixel
                                                        << " expected " << expected;
             if (std::fabs(t) > 2.75) {
                 ++untouched;
-                ASSERT_EQ(pixel, kGround) << x << "," << y;
+                ASSERT_EQ(pixel, kOutlineGround) << x << "," << y;
             } else if (std::fabs(t) <= 1.75) {
                 ++full;
             } else {
@@ -115,11 +115,11 @@ TEST_F(BrushOutlineTest, ARingOfRadius40IsShadedNearItsLineBlendedOutToTwoAndThr
     EXPECT_GT(blended, 200);
     EXPECT_GT(untouched, 5000);
     // Coverage (2.75 - 2.25) x 255 = 127.5 rounds to 128; the profile there points straight out.
-    EXPECT_TRUE(CloseColours(At(image, 142, 200), ExpectedPixel(renderer, kGround, 2.25, 1.0, 0.0)));
-    EXPECT_NE(At(image, 142, 200), kGround);
+    EXPECT_TRUE(CloseColours(At(image, 142, 200), ExpectedPixel(renderer, kOutlineGround, 2.25, 1.0, 0.0)));
+    EXPECT_NE(At(image, 142, 200), kOutlineGround);
     // 3 pixels out and at the centre nothing.
-    EXPECT_EQ(At(image, 143, 200), kGround);
-    EXPECT_EQ(At(image, 100, 200), kGround);
+    EXPECT_EQ(At(image, 143, 200), kOutlineGround);
+    EXPECT_EQ(At(image, 100, 200), kOutlineGround);
 }
 
 TEST_F(BrushOutlineTest, TheBlendAtCoverage128IsHalfTheDifferencePlusOneRoundedDown)
@@ -132,7 +132,7 @@ TEST_F(BrushOutlineTest, TheBlendAtCoverage128IsHalfTheDifferencePlusOneRoundedD
                                                              float(-std::sin(2.25 * 0.5711987))},
                                                0xFF98A8B8u, 0);
     for (int shift = 0; shift < 24; shift += 8) {
-        const int o = int((kGround >> shift) & 255), s = int((shaded >> shift) & 255);
+        const int o = int((kOutlineGround >> shift) & 255), s = int((shaded >> shift) & 255);
         EXPECT_NEAR(int((pixel >> shift) & 255), o + int(std::floor((s - o + 1) / 2.0)), 1) << shift;
     }
     EXPECT_EQ(pixel >> 24, 0xFFu);
@@ -171,7 +171,7 @@ TEST_F(BrushOutlineTest, ATiltedEllipsePaintsTheBandOfItsMeasureShiftedAlongTheA
         for (int32_t x = 0; x < 400; ++x) {
             const double u = (x - 150.0) - 27.0, v = (y - 200.0) * 1.25;
             const double q = std::sqrt(u * u * 0.96875 + v * v) - 45.0;
-            const bool changed = At(image, x, y) != kGround;
+            const bool changed = At(image, x, y) != kOutlineGround;
             painted += changed;
             if (std::fabs(q) > 2.76) {
                 ASSERT_FALSE(changed) << x << "," << y;
@@ -182,8 +182,8 @@ TEST_F(BrushOutlineTest, ATiltedEllipsePaintsTheBandOfItsMeasureShiftedAlongTheA
     }
     EXPECT_GT(painted, 1000);
     // The shift along theta: the right end lies at 27 + 45 / sqrt(0.96875) = 72.7 from the pen.
-    EXPECT_NE(At(image, 150 + 73, 200), kGround);
-    EXPECT_EQ(At(image, 150 - 45, 200), kGround);
+    EXPECT_NE(At(image, 150 + 73, 200), kOutlineGround);
+    EXPECT_EQ(At(image, 150 - 45, 200), kOutlineGround);
 }
 
 TEST_F(BrushOutlineTest, ATurnedTiltedEllipseIsLitAlongTheGradientOfItsMeasure)
@@ -204,14 +204,14 @@ TEST_F(BrushOutlineTest, ATurnedTiltedEllipseIsLitAlongTheGradientOfItsMeasure)
             const double q = std::sqrt(u * u * 0.95625 + v * v) - 72.0;
             const uint32_t pixel = At(image, x, y);
             if (std::fabs(q) > 2.8) {
-                ASSERT_EQ(pixel, kGround) << x << "," << y;
+                ASSERT_EQ(pixel, kOutlineGround) << x << "," << y;
             } else if (std::fabs(q) < 2.6) {
-                ASSERT_NE(pixel, kGround) << x << "," << y;
+                ASSERT_NE(pixel, kOutlineGround) << x << "," << y;
             }
             if (std::fabs(q) < 1.5) {
                 const double gx = 0.95625 * u, gy = 1.35 * v, length = std::hypot(gx, gy);
                 const double ux = (gx * c - gy * s) / length, uy = (gx * s + gy * c) / length;
-                ASSERT_TRUE(CloseColours(pixel, ExpectedPixel(renderer, kGround, q, ux, uy))) << x << "," << y;
+                ASSERT_TRUE(CloseColours(pixel, ExpectedPixel(renderer, kOutlineGround, q, ux, uy))) << x << "," << y;
                 ++lit;
             }
         }
@@ -230,7 +230,7 @@ TEST_F(BrushOutlineTest, ADiagonalLinePaintsEveryPixelNearItWithinItsRows)
             const double along = std::clamp(((x - from.x) * lx + (y - from.y) * ly) / length2, 0.0, 1.0);
             const double d = std::hypot(x - from.x - along * lx, y - from.y - along * ly);
             const bool rows = y >= 98.5 && y <= 181.5;
-            const bool changed = At(image, x, y) != kGround;
+            const bool changed = At(image, x, y) != kOutlineGround;
             if (d > 2.8 || !rows) {
                 ASSERT_FALSE(changed) << x << "," << y;
             } else if (d < 2.6) {
@@ -241,7 +241,7 @@ TEST_F(BrushOutlineTest, ADiagonalLinePaintsEveryPixelNearItWithinItsRows)
     }
     EXPECT_GT(painted, 500);
     // A pixel on the centre line is lit across the line: (-80, 150) / 170.
-    EXPECT_TRUE(CloseColours(At(image, 115, 108), ExpectedPixel(renderer, kGround, 0.0, -80.0 / 170.0, 150.0 / 170.0)));
+    EXPECT_TRUE(CloseColours(At(image, 115, 108), ExpectedPixel(renderer, kOutlineGround, 0.0, -80.0 / 170.0, 150.0 / 170.0)));
 }
 
 TEST_F(BrushOutlineTest, TheOilOvalFollowsTheBlendedRadiusTurnedHalfATurnFromTheAngle)
@@ -249,15 +249,15 @@ TEST_F(BrushOutlineTest, TheOilOvalFollowsTheBlendedRadiusTurnedHalfATurnFromThe
     // theta = pi: the orientation is 0, a = 90 along x, b = 45 along y.
     const OutlineShape shape{200.0f, 200.0f, 1.0f, float(kPi), 100.0f, 50.0f};
     COutlinePainter(renderer, &image, all).PaintOilOval(shape);
-    EXPECT_NE(At(image, 290, 200), kGround);
-    EXPECT_NE(At(image, 110, 200), kGround);
-    EXPECT_NE(At(image, 200, 245), kGround);
-    EXPECT_NE(At(image, 200, 155), kGround);
-    EXPECT_EQ(At(image, 200, 290), kGround);
-    EXPECT_EQ(At(image, 200, 200), kGround);
+    EXPECT_NE(At(image, 290, 200), kOutlineGround);
+    EXPECT_NE(At(image, 110, 200), kOutlineGround);
+    EXPECT_NE(At(image, 200, 245), kOutlineGround);
+    EXPECT_NE(At(image, 200, 155), kOutlineGround);
+    EXPECT_EQ(At(image, 200, 290), kOutlineGround);
+    EXPECT_EQ(At(image, 200, 200), kOutlineGround);
     // On the diagonal the blended radius is sqrt((90^2 + 45^2) / 2) = 71.15.
     const double along = 71.15 / std::sqrt(2.0);
-    EXPECT_NE(At(image, int32_t(std::lround(200 + along)), int32_t(std::lround(200 + along))), kGround);
+    EXPECT_NE(At(image, int32_t(std::lround(200 + along)), int32_t(std::lround(200 + along))), kOutlineGround);
 }
 
 TEST_F(BrushOutlineTest, ALineIsARidgeAlongTheSegmentWithRowsOnlyOverItsSpanWidenedByOneAndAHalf)
@@ -265,26 +265,26 @@ TEST_F(BrushOutlineTest, ALineIsARidgeAlongTheSegmentWithRowsOnlyOverItsSpanWide
     COutlinePainter painter(renderer, &image, all);
     painter.PaintLine({100.0f, 100.0f}, {300.0f, 100.0f});
     // On the line the profile is at t = 0: full coverage.
-    EXPECT_TRUE(CloseColours(At(image, 200, 100), ExpectedPixel(renderer, kGround, 0.0, 0.0, 1.0)));
-    EXPECT_TRUE(CloseColours(At(image, 200, 101), ExpectedPixel(renderer, kGround, 1.0, 0.0, 1.0)));
+    EXPECT_TRUE(CloseColours(At(image, 200, 100), ExpectedPixel(renderer, kOutlineGround, 0.0, 0.0, 1.0)));
+    EXPECT_TRUE(CloseColours(At(image, 200, 101), ExpectedPixel(renderer, kOutlineGround, 1.0, 0.0, 1.0)));
     // Rows 2 away lie outside the span widened by 1.5.
-    EXPECT_EQ(At(image, 200, 102), kGround);
-    EXPECT_EQ(At(image, 200, 98), kGround);
+    EXPECT_EQ(At(image, 200, 102), kOutlineGround);
+    EXPECT_EQ(At(image, 200, 98), kOutlineGround);
     // Past the ends the cap reaches 2.75 along the row.
-    EXPECT_NE(At(image, 302, 100), kGround);
-    EXPECT_EQ(At(image, 303, 100), kGround);
+    EXPECT_NE(At(image, 302, 100), kOutlineGround);
+    EXPECT_EQ(At(image, 303, 100), kOutlineGround);
     // On a line at y = 200.6 the rows run from 199.1 to 202.1: row 199, 1.6 away, stays.
     Clear(image);
     COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.6f}, {300.0f, 200.6f});
-    EXPECT_EQ(At(image, 200, 199), kGround);
-    EXPECT_NE(At(image, 200, 200), kGround);
-    EXPECT_NE(At(image, 200, 202), kGround);
-    EXPECT_EQ(At(image, 200, 203), kGround);
+    EXPECT_EQ(At(image, 200, 199), kOutlineGround);
+    EXPECT_NE(At(image, 200, 200), kOutlineGround);
+    EXPECT_NE(At(image, 200, 202), kOutlineGround);
+    EXPECT_EQ(At(image, 200, 203), kOutlineGround);
     // At y = 200.4 they run to 201.9: row 202, 1.6 away, stays.
     Clear(image);
     COutlinePainter(renderer, &image, all).PaintLine({100.0f, 200.4f}, {300.0f, 200.4f});
-    EXPECT_NE(At(image, 200, 201), kGround);
-    EXPECT_EQ(At(image, 200, 202), kGround);
+    EXPECT_NE(At(image, 200, 201), kOutlineGround);
+    EXPECT_EQ(At(image, 200, 202), kOutlineGround);
 }
 
 TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
@@ -304,16 +304,16 @@ TEST_F(BrushOutlineTest, AClipThatMissesTheShapePaintsNothing)
     EXPECT_TRUE(SameImages(image, copy));
     // A clip over part of the ring paints that part alone.
     COutlinePainter(renderer, &image, {230, 190, 260, 210}).PaintRoundRing(200.0f, 200.0f, 40.0f);
-    EXPECT_NE(At(image, 240, 200), kGround);
-    EXPECT_EQ(At(image, 160, 200), kGround);
-    EXPECT_EQ(At(image, 229, 200), kGround);
+    EXPECT_NE(At(image, 240, 200), kOutlineGround);
+    EXPECT_EQ(At(image, 160, 200), kOutlineGround);
+    EXPECT_EQ(At(image, 229, 200), kOutlineGround);
     // A clip whose left edge cuts a diagonal line keeps every row to its right.
     Clear(image);
     COutlinePainter(renderer, &image, {150, 0, 400, 400}).PaintLine({100.0f, 100.0f}, {300.0f, 200.0f});
     for (int32_t y = 90; y < 210; ++y)
         for (int32_t x = 90; x < 150; ++x)
-            ASSERT_EQ(At(image, x, y), kGround) << x << "," << y;
-    EXPECT_NE(At(image, 150, 125), kGround);
+            ASSERT_EQ(At(image, x, y), kOutlineGround) << x << "," << y;
+    EXPECT_NE(At(image, 150, 125), kOutlineGround);
 }
 
 // A target whose origin is moved: the clip and the shapes stay in the view's coordinates.
@@ -323,8 +323,8 @@ TEST_F(BrushOutlineTest, TheTargetsOriginIsTheViewsTopLeft)
     Clear(buffer);
     buffer.SetOrigin({100, 50});
     COutlinePainter(renderer, &buffer, all).PaintRoundRing(200.0f, 200.0f, 40.0f);
-    EXPECT_NE(At(buffer, 340, 250), kGround);
-    EXPECT_EQ(At(buffer, 240, 200), kGround);
+    EXPECT_NE(At(buffer, 340, 250), kOutlineGround);
+    EXPECT_EQ(At(buffer, 240, 200), kOutlineGround);
 }
 
 bool Inside(const std::vector<tCRect>& rects, int32_t x, int32_t y)
@@ -342,14 +342,14 @@ void ExpectPaintInside(CStandardRenderer& renderer, const std::vector<tCRect>& r
     CImage target(700, 700);
     {
         CImNav nav(&target);
-        nav.Fill(kGround);
+        nav.Fill(kOutlineGround);
     }
     COutlinePainter painter(renderer, &target, {0, 0, 700, 700});
     paint(painter);
     CImNav nav(&target);
     for (int32_t y = 0; y < 700; ++y)
         for (int32_t x = 0; x < 700; ++x)
-            if (nav.Pixels(y)[x] != kGround) {
+            if (nav.Pixels(y)[x] != kOutlineGround) {
                 ASSERT_TRUE(Inside(rects, x, y)) << what << " pixel " << x << "," << y;
             }
 }

@@ -9,6 +9,7 @@
 #include "app/shell/panes/ShippedAppTest.h"
 #include "tests/platform/ScopedEnvironment.h"
 #include "toolkit/core/tCMemFile.h"
+#include "paint/engine/RecordBytes.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ std::string Bytes(uint64_t value, int width)
     for (int i = 0; i < width; ++i)
         bytes[size_t(i)] = char((value >> (8 * i)) & 0xFF);
     return bytes;
-}
-
-std::string F32(float value)
-{
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    return Bytes(bits, 4);
-}
-
-std::string Chunk(uint32_t tag, const std::string& payload)
-{
-    return Bytes(tag, 4) + Bytes(payload.size(), 8) + payload;
 }
 
 class MenuBarPreferencesTest : public ShippedAppTest {

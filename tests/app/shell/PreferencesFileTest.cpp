@@ -19,16 +19,9 @@
 #include "tests/app/shell/AppTestSupport.h"
 #include "tests/platform/ScopedEnvironment.h"
 #include "toolkit/core/tCMemFile.h"
+#include "paint/engine/RecordBytes.h"
 
 namespace {
-
-std::string U32(uint32_t value)
-{
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
 
 std::string U64(uint64_t value)
 {
@@ -37,15 +30,6 @@ std::string U64(uint64_t value)
         bytes[i] = char((value >> (8 * i)) & 0xFF);
     return bytes;
 }
-
-std::string F32(float value)
-{
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    return U32(bits);
-}
-
-std::string Chunk(uint32_t tag, const std::string& payload) { return U32(tag) + U64(payload.size()) + payload; }
 
 class PreferencesFileTest : public AppTest {
 protected:

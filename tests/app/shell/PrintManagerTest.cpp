@@ -33,7 +33,7 @@ using w32::printing::tPrintedDocument;
 // Where the Part's rule puts an image: the larger resolution over the smaller per axis, fitted
 // to the printable width, then height, then nine tenths, all in single precision; centred with
 // the halves cut toward zero.
-w32::RECT Expected(int32_t width, int32_t height, int32_t screen, int32_t printer, int32_t printableWidth,
+w32::RECT ExpectedDestination(int32_t width, int32_t height, int32_t screen, int32_t printer, int32_t printableWidth,
                    int32_t printableHeight)
 {
     float across = printer >= screen ? float(printer) / float(screen) : float(screen) / float(printer);
@@ -99,7 +99,7 @@ TEST_F(PrintManagerTest, AWidePaintingOnA600DpiPageGetsTheFiguresOfTheRule)
     ASSERT_EQ(page.images.size(), 1u);
     // 6.25, then 4.8 to fit the width, then 4.32: 4320 x 2160 at (240, 2220).
     EXPECT_EQ(page.images[0].destination, (w32::RECT{240, 2220, 240 + 4320, 2220 + 2160}));
-    EXPECT_EQ(Expected(1000, 500, 96, 600, 4800, 6600), page.images[0].destination);
+    EXPECT_EQ(ExpectedDestination(1000, 500, 96, 600, 4800, 6600), page.images[0].destination);
     EXPECT_EQ(page.images[0].width, 1000);
     EXPECT_EQ(page.images[0].height, 500);
     EXPECT_EQ(page.images[0].pixels, PixelsOf(image));
@@ -165,7 +165,7 @@ TEST_F(PrintManagerTest, ImagesAreEnlargedByTheResolutionsAndFittedToThePage)
         EXPECT_EQ(page.height, c.paperLength * c.dotsPerInch / 254) << c.what;
         ASSERT_EQ(page.images.size(), 1u) << c.what;
         EXPECT_EQ(page.images[0].destination,
-                  Expected(c.width, c.height, 96, c.dotsPerInch, page.width, page.height))
+                  ExpectedDestination(c.width, c.height, 96, c.dotsPerInch, page.width, page.height))
             << c.what;
         EXPECT_EQ(page.images[0].pixels, PixelsOf(image)) << c.what;
     }

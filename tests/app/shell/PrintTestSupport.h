@@ -14,6 +14,7 @@
 #include "tests/platform/NoCupsServer.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 // Printing tests run on the headless platform, whose print dialog answers from a script and
 // which keeps every document; the PDF files are read back with poppler's tools.
@@ -30,15 +31,6 @@ inline void Paint(CImage& image, uint32_t seed = 0)
             view.Pixels(y)[x] = 0xFF000000u | red << 16 | green << 8 | blue;
         }
     }
-}
-
-inline std::vector<uint32_t> PixelsOf(CImage& image)
-{
-    std::vector<uint32_t> pixels;
-    CImNav view(&image);
-    for (int32_t y = 0; y < view.GetHeight(); ++y)
-        pixels.insert(pixels.end(), view.Pixels(y), view.Pixels(y) + view.GetWidth());
-    return pixels;
 }
 
 // A binary PPM (P6, 0x00RRGGBB pixels) or PGM (P5, grey levels) as poppler writes them.

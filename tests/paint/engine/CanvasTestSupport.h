@@ -18,6 +18,7 @@
 #include "toolkit/core/RecordingRoot.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 // A controller that records what the canvas asks of it, answering `answer` to every undo hook.
 class FakeCanvasHost : public ICanvasHost {
@@ -220,12 +221,6 @@ class BackdropRoot : public TestRoot, public RecordingRoot {
 public:
     BackdropRoot() : TestRoot(640, 480) {}
 };
-
-inline CPixel PixelAt(CImage& image, int32_t x, int32_t y)
-{
-    CImNav nav(&image);
-    return nav.Pixels(y)[x];
-}
 
 inline void FillLayerCells(CLayer& layer, const PaintCell& cell)
 {

@@ -26,7 +26,7 @@ tResult ReadRecord(CPaintCellMap& map, const std::string& bytes, uint32_t plane,
     return ReadPlaneRecord(map, &Holding(stream, bytes), plane, resize, int64_t(bytes.size()));
 }
 
-std::string MapBytes(CPaintCellMap& map)
+std::string StoredCellBytes(CPaintCellMap& map)
 {
     return std::string(reinterpret_cast<const char*>(&CellAt(map, 0, 0)),
                        size_t(map.GetWidth()) * size_t(map.GetHeight()) * kPaintCellBytes);
@@ -305,10 +305,10 @@ TEST_F(CellMemoryTest, ASmallRecordAskingForTenGigabytesIsRefusedBeforeAnyCellIs
     CPaintCellMap map;
     ASSERT_EQ(map.SetSize(3, 3), kResOk);
     FillDistinct(map);
-    const std::string before = MapBytes(map);
+    const std::string before = StoredCellBytes(map);
     EXPECT_EQ(ReadRecord(map, PlaneHeader(32767, 32767, 0, 1) + U32(32767) + U32(0), kPlaneColour, 1), kResNoMemory);
     EXPECT_EQ(map.GetWidth(), 3);
-    EXPECT_EQ(MapBytes(map), before);
+    EXPECT_EQ(StoredCellBytes(map), before);
 
     // A record that fits sizes the map to itself.
     std::string small = PlaneHeader(20, 2, 0, 1) + U32(20) + U32(0xFF123456u) + U32(20) + U32(0);

@@ -6,14 +6,9 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage8.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
-
-void SetPixel(CImage& image, int32_t x, int32_t y, CPixel colour)
-{
-    CImNav nav(&image);
-    nav.Pixels(y)[x] = colour;
-}
 
 // An image whose column x holds colour 0xFF000000 | x.
 void FillColumns(CImage& image)

@@ -11,6 +11,7 @@
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage8.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ protected:
         CLayer::SetPaperGrainBuilder(nullptr);
     }
 };
-
-CPixel PixelAt(CImage& image, int32_t x, int32_t y)
-{
-    CImNav nav(&image);
-    return nav.Pixels(y)[x];
-}
 
 void FillLayer(CLayer& layer, const PaintCell& cell)
 {

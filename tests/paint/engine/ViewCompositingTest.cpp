@@ -10,6 +10,7 @@
 #include "paint/engine/IViewBackground.h"
 #include "paint/engine/ViewPixelsFast.h"
 #include "toolkit/core/CPenSample.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ public:
     CImage* texture = nullptr;
     uint32_t tint = 0xFFC0C0C0u;
 };
-
-void SetPixel(CImage& image, int32_t x, int32_t y, CPixel value)
-{
-    CImNav nav(&image);
-    nav.Pixels(y)[x] = value;
-}
 
 // Channel `shift` of `from` moved toward `to` by w/256, computed apart from the code under test.
 uint32_t Toward(uint32_t from, uint32_t to, int32_t w, int shift)

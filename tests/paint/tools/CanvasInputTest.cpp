@@ -22,6 +22,10 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
+#include "toolkit/imaging/ImageFixtures.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace CanvasInputTests {
 
 using namespace w32;
 
@@ -659,15 +663,6 @@ public:
     std::vector<Overlay> overlays;
 };
 
-std::vector<uint32_t> PixelsOf(CImage& image)
-{
-    CImNav nav(&image);
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; y < nav.GetHeight(); ++y)
-        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
-    return pixels;
-}
-
 TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOutline)
 {
     MakeCanvas(4900);
@@ -710,3 +705,5 @@ TEST_F(CanvasInputTest, RedrawViewDrawsThePaintingStraightOrTurnedThenTheToolsOu
 }
 
 }  // namespace
+
+}  // namespace CanvasInputTests

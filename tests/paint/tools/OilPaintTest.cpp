@@ -24,7 +24,7 @@
 namespace {
 
 // The controller's colour 0xFF336699 and value 0.4.
-class TestServices : public IShellServices {
+class OilServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return 0xFF336699u; }
     float GetPaintValue() override { return 0.4f; }
@@ -71,7 +71,7 @@ public:
     }
 
 private:
-    TestServices m_testServices;
+    OilServices m_testServices;
 };
 
 // The second nib table by its formula, in double precision.

@@ -13,7 +13,7 @@
 namespace {
 
 // The controller's colour 0xFF336699 and value 0.4.
-class TestServices : public IShellServices {
+class RollerServices : public IShellServices {
 public:
     uint32_t GetPaintColour() override { return 0xFF336699u; }
     float GetPaintValue() override { return value; }
@@ -36,7 +36,7 @@ public:
     void SetPaintValue(float value) { m_services.value = value; }
 
 private:
-    TestServices m_services;
+    RollerServices m_services;
 };
 
 TEST(PaintRoller, WidthIgnoresThePressure)

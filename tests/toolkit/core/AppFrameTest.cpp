@@ -16,6 +16,9 @@
 #include "toolkit/core/ISoundMixer.h"
 #include "toolkit/core/TextLibraryHooks.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace AppFrameTests {
+
 using namespace w32;
 
 namespace {
@@ -452,3 +455,5 @@ TEST_F(AppFrameTest, TheTextLibraryStartsWithTheApplicationAndStopsAfterIt)
 }
 
 }  // namespace
+
+}  // namespace AppFrameTests

@@ -10,12 +10,11 @@
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFTypeList.h"
 #include "toolkit/core/tCFile.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
 
 using w32::desktop::tFileDialogAnswer;
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 void Choose(const std::u16string& path)
 {

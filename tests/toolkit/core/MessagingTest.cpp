@@ -87,9 +87,9 @@ TEST_F(TargetsTest, WithoutATargetNothingIsWritten)
     EXPECT_EQ(value, 5);
 }
 
-class Listener : public tCCmdTarget {
+class RecordingListener : public tCCmdTarget {
 public:
-    Listener(tResult answer, std::vector<Listener*>* calls) : m_answer(answer), m_calls(calls) {}
+    RecordingListener(tResult answer, std::vector<RecordingListener*>* calls) : m_answer(answer), m_calls(calls) {}
     tResult OnNotify(uint32_t, tMsgArg, tMsgArg) override
     {
         m_calls->push_back(this);
@@ -98,26 +98,26 @@ public:
 
 private:
     tResult m_answer;
-    std::vector<Listener*>* m_calls;
+    std::vector<RecordingListener*>* m_calls;
 };
 
 TEST(CMessageHub, BroadcastStopsAtTheFirstNonZeroAnswer)
 {
-    std::vector<Listener*> calls;
-    Listener zero(0, &calls), seven(7, &calls), three(3, &calls);
+    std::vector<RecordingListener*> calls;
+    RecordingListener zero(0, &calls), seven(7, &calls), three(3, &calls);
     CMessageHub hub;
     EXPECT_EQ(hub.OnNotify(0xF1000300, 0, 0), kResOk);
     hub.AddListener(&zero);
     hub.AddListener(&seven);
     hub.AddListener(&three);
     EXPECT_EQ(hub.OnNotify(0xF1000300, 1, 2), 7u);
-    EXPECT_EQ(calls, (std::vector<Listener*>{&zero, &seven}));
+    EXPECT_EQ(calls, (std::vector<RecordingListener*>{&zero, &seven}));
 }
 
 TEST(CMessageHub, ListenersAddedTwiceAreCalledTwiceAndRemovedOnceAtATime)
 {
-    std::vector<Listener*> calls;
-    Listener zero(0, &calls);
+    std::vector<RecordingListener*> calls;
+    RecordingListener zero(0, &calls);
     CMessageHub hub;
     hub.AddListener(&zero);
     hub.AddListener(&zero);

@@ -12,10 +12,9 @@
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/ProgramSubfolder.h"
 #include "toolkit/core/TempFolder.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 struct Split {
     std::u16string folder, name, extension;

@@ -53,8 +53,6 @@ protected:
     }
 };
 
-}  // namespace
-
 TEST_F(SoundTest, LoadsEightAndSixteenBitMonoAndStereoWithAndWithoutFact)
 {
     struct Case {
@@ -287,15 +285,11 @@ TEST_F(SoundTest, WithoutAnApplicationNothingLoadsOrPlays)
     EXPECT_EQ(Read(sound, MakeWav(Pcm(1, 22050, 8, "abc"))), kResCreateFailed) << "no device for the buffer";
 }
 
-namespace {
-
 // An application with the real SDL output under a chosen driver, without the headless platform.
 class SoundOnSdl : public ::testing::Test {
 protected:
     ScopedEnvironment m_environment;
 };
-
-}  // namespace
 
 TEST_F(SoundOnSdl, TheDiskDriverWritesTheSamplesOfAPlayedSound)
 {
@@ -335,3 +329,5 @@ TEST_F(SoundOnSdl, WithoutADriverSoundsLoadAndPlayNothingWithoutABox)
     EXPECT_EQ(status, 0u);
     EXPECT_EQ(boxes.count, 0);
 }
+
+}  // namespace

@@ -14,6 +14,9 @@
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/PenSettings.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace TabletInputTests {
+
 using namespace w32;
 using tablet::tToolInfo;
 
@@ -81,8 +84,6 @@ protected:
     std::unique_ptr<ScriptedApp> app;
     CTabletInput* input = nullptr;
 };
-
-}  // namespace
 
 TEST_F(TabletInputTest, WithoutATabletTheMouseGivesTheMappedPressure)
 {
@@ -272,3 +273,7 @@ TEST(PenSettings, MappedPressureHasAValueEverywhere)
     EXPECT_FLOAT_EQ(MappedPressure(1.5f, 0.5f), 1.0f) << "settings are taken within 0 to 1";
     EXPECT_FLOAT_EQ(MappedPressure(0.5f, -2.0f), 0.0f);
 }
+
+}  // namespace
+
+}  // namespace TabletInputTests

@@ -9,17 +9,16 @@
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/TempFolder.h"
+#include "toolkit/core/LittleEndianBytes.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace TaggedChunksTests {
 
 namespace {
 
 using namespace std::string_literals;
 
-std::string Data(const tCMemFile& stream)
-{
-    return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
-}
-
-tCMemFile* StreamOf(const std::string& bytes)
+tCMemFile* NewStreamOf(const std::string& bytes)
 {
     auto* stream = new tCMemFile;
     stream->WriteBytes(bytes.data(), int64_t(bytes.size()));
@@ -57,7 +56,7 @@ TEST(TaggedChunks, AOneIntegerChunkIsSixteenBytes)
 {
     tCMemFile stream;
     ASSERT_EQ(WriteChunkI32(&stream, 1, 7), kResOk);
-    EXPECT_EQ(Data(stream), "\x01\0\0\0" "\x04\0\0\0\0\0\0\0" "\x07\0\0\0"s);
+    EXPECT_EQ(StreamBytes(stream), "\x01\0\0\0" "\x04\0\0\0\0\0\0\0" "\x07\0\0\0"s);
     EXPECT_EQ(WriteChunkI32(nullptr, 1, 7), kResBadParam);
     EXPECT_EQ(WriteChunkBytes(&stream, 1, nullptr, 4), kResBadParam);
 }
@@ -82,7 +81,7 @@ TEST(TaggedChunks, EveryWriterDeclaresWhatItWrites)
                                  Header(12, 8) + "\x01\0\0\0\0\0\0\0"s + Header(13, 8) + "\xFF\xFF\xFF\xFF\x02\0\0\0"s +
                                  Header(14, 8) + "\0\0\0\x3F\0\0\0\x40"s + Header(15, 3) + "xyz" +
                                  Header(16, 10) + "a\0b\0\r\0\n\0\0\0"s + Header(17, 5) + "\xC3\xBC\r\n\0"s;
-    EXPECT_EQ(Data(stream), expected);
+    EXPECT_EQ(StreamBytes(stream), expected);
 
     ASSERT_EQ(stream.Rewind(), kResOk);
     const Walk walk = WalkChunks(stream);
@@ -120,7 +119,7 @@ TEST(TaggedChunks, ATextChunkOnAFileIsTheTextAndCrLf)
 TEST(TaggedChunks, AnUnknownChunkIsSkippedByItsLength)
 {
     const std::string bytes = Header(0xBAD, 100) + std::string(100, '\x55') + Header(7, 4) + "\x2A\0\0\0"s;
-    std::unique_ptr<tCMemFile> stream(StreamOf(bytes));
+    std::unique_ptr<tCMemFile> stream(NewStreamOf(bytes));
     CChunkReader reader(*stream);
     tChunkHeader chunk;
     ASSERT_TRUE(reader.Next(&chunk));
@@ -142,7 +141,7 @@ TEST(TaggedChunks, ChildrenAreReadInsideTheirParent)
 {
     const std::string children = Header(1, 4) + "\x01\0\0\0"s + Header(2, 0);
     const std::string bytes = Header(100, int64_t(children.size())) + children + Header(3, 0);
-    std::unique_ptr<tCMemFile> stream(StreamOf(bytes));
+    std::unique_ptr<tCMemFile> stream(NewStreamOf(bytes));
     CChunkReader top(*stream);
     tChunkHeader parent;
     ASSERT_TRUE(top.Next(&parent));
@@ -176,7 +175,7 @@ TEST(TaggedChunks, BadLengthsEndTheWalkWithACode)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::unique_ptr<tCMemFile> stream(StreamOf(c.bytes));
+        std::unique_ptr<tCMemFile> stream(NewStreamOf(c.bytes));
         CChunkReader reader(*stream);
         tChunkHeader chunk;
         size_t seen = 0;
@@ -207,11 +206,11 @@ TEST(TaggedChunks, TruncatedAndCorruptedSequencesNeverLoop)
         ASSERT_EQ(WriteChunkU32(&source, tag, tag * 3), kResOk);
         ASSERT_EQ(WriteChunkText(&source, tag + 100, tCString(u"layer")), kResOk);
     }
-    const std::string whole = Data(source);
+    const std::string whole = StreamBytes(source);
     // Each pair is a 16-byte integer chunk and a 28-byte text chunk (12 + 2 x ("layer" CR LF NUL)).
     ASSERT_EQ(whole.size(), 20u * 44u);
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
-        std::unique_ptr<tCMemFile> stream(StreamOf(whole.substr(0, cut)));
+        std::unique_ptr<tCMemFile> stream(NewStreamOf(whole.substr(0, cut)));
         const Walk walk = WalkChunks(*stream);
         const size_t pairs = cut / 44;
         const size_t rest = cut % 44;
@@ -227,10 +226,12 @@ TEST(TaggedChunks, TruncatedAndCorruptedSequencesNeverLoop)
         std::string bytes = whole;
         for (int flips = 0; flips < 4; ++flips)
             bytes[random() % bytes.size()] = char(random());
-        std::unique_ptr<tCMemFile> stream(StreamOf(bytes));
+        std::unique_ptr<tCMemFile> stream(NewStreamOf(bytes));
         const Walk walk = WalkChunks(*stream);
         EXPECT_LE(walk.tags.size(), bytes.size() / 12);
     }
 }
 
 }  // namespace
+
+}  // namespace TaggedChunksTests

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/core/LittleEndianBytes.h"
+
 // WAV files made field by field, as recording programs write them, with every field open to
 // a test that wants it wrong.
 struct tWavSpec {
@@ -31,14 +33,6 @@ inline tWavSpec Pcm(uint16_t channels, uint32_t rate, uint16_t bits, std::string
     spec.align = uint16_t(channels * bits / 8);
     spec.data = std::move(data);
     return spec;
-}
-
-inline std::string LittleEndian(uint64_t value, int bytes)
-{
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += char((value >> (8 * i)) & 0xFF);
-    return out;
 }
 
 inline std::string MakeWav(const tWavSpec& spec)

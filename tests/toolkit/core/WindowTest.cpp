@@ -15,6 +15,9 @@
 #include "platform/Window.h"
 #include "toolkit/core/CAppWindow.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WindowTests {
+
 using namespace w32;
 
 namespace {
@@ -413,3 +416,5 @@ TEST_F(WindowTest, MessagesOfAWindowWithoutObjectAreAnsweredZero)
 }
 
 }  // namespace
+
+}  // namespace WindowTests

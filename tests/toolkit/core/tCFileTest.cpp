@@ -10,6 +10,10 @@
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/TempFolder.h"
+#include "toolkit/core/StringText.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace tCFileTests {
 
 namespace {
 
@@ -29,8 +33,6 @@ protected:
     TempFolder folder;
     tCFile file;
 };
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 TEST_F(FileTest, TypedValuesAreWrittenLittleEndianFieldByField)
 {
@@ -320,3 +322,5 @@ TEST_F(FileTest, PositionsBeyondFourGibibytesAreSixtyFourBit)
 }
 
 }  // namespace
+
+}  // namespace tCFileTests

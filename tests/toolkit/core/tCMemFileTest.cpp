@@ -4,17 +4,15 @@
 #include <string>
 
 #include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/StringText.h"
+#include "toolkit/core/LittleEndianBytes.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace tCMemFileTests {
 
 namespace {
 
 using namespace std::string_literals;
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
-
-std::string Data(const tCMemFile& stream)
-{
-    return std::string(reinterpret_cast<const char*>(stream.GetData()), size_t(stream.GetSize()));
-}
 
 TEST(tCMemFile, ANewStreamIsEmptyAndAtItsEnd)
 {
@@ -40,7 +38,7 @@ TEST(tCMemFile, GrowthAddsTwoKibibytesOfSlackOnlyWhenTheBlockIsFull)
     const std::string bytes(2048, 'k');
     EXPECT_EQ(full.WriteBytes(bytes.data(), 2048), kResOk);
     EXPECT_EQ(full.GetCapacity(), 4096);
-    EXPECT_EQ(Data(full), bytes);
+    EXPECT_EQ(StreamBytes(full), bytes);
 
     EXPECT_EQ(full.GrowBy(-1), kResBadParam);
     EXPECT_EQ(full.GrowBy(int64_t(1) << 40), kResNoMemory);
@@ -88,7 +86,7 @@ TEST(tCMemFile, PositionsBeyondTheLengthAreRefused)
     EXPECT_EQ(stream.SetPosition(-1), kResBadParam);
     EXPECT_EQ(stream.GetPosition(), 3);
     EXPECT_EQ(stream.WriteBytes("XY", 2), kResOk);
-    EXPECT_EQ(Data(stream), "abcXY");
+    EXPECT_EQ(StreamBytes(stream), "abcXY");
 }
 
 TEST(tCMemFile, AnEmptyStreamNeverSendsAWriteToAWildPosition)
@@ -107,7 +105,7 @@ TEST(tCMemFile, TextsAreNulTerminated)
 {
     tCMemFile stream;
     ASSERT_EQ(stream.WriteTextW(tCString(u"ab"), true), kResOk);
-    EXPECT_EQ(Data(stream), "a\0b\0\r\0\n\0\0\0"s);
+    EXPECT_EQ(StreamBytes(stream), "a\0b\0\r\0\n\0\0\0"s);
     EXPECT_EQ(stream.GetTextWSize(tCString(u"ab"), true), 10);
     ASSERT_EQ(stream.WriteText(tCString(u"\u00E9t\u00E9"), false), kResOk);
     EXPECT_EQ(stream.GetSize(), 10 + 6);
@@ -168,3 +166,5 @@ TEST(tCMemFile, ResetEmptiesTheStream)
 }
 
 }  // namespace
+
+}  // namespace tCMemFileTests

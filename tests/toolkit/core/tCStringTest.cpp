@@ -2,10 +2,9 @@
 
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCString.h"
+#include "toolkit/core/StringText.h"
 
 namespace {
-
-std::u16string Text(const tCString& s) { return std::u16string(s.View()); }
 
 TEST(tCString, CapacityGrowsInStepsOfSixteenAboveTheLength)
 {

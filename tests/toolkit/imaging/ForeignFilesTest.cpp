@@ -97,8 +97,6 @@ protected:
     ErrorBoxRecorder m_boxes;
 };
 
-}  // namespace
-
 TEST_F(GoPngFiles, PngSuiteReadsAsImageMagickReadsIt)
 {
     const std::vector<std::string> files = FilesIn(m_folder + "/pngsuite", ".png");
@@ -231,3 +229,5 @@ TEST_F(PixbufFiles, RandomlyModifiedFilesDecodeOrFail)
         }
     }
 }
+
+}  // namespace

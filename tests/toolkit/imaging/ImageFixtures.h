@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
@@ -64,4 +65,14 @@ inline int CountBytes(CImage8& image, uint8_t value)
         for (int32_t x = 0; x < image.GetWidth(); ++x)
             count += ByteAt(image, x, y) == value;
     return count;
+}
+
+// Every pixel of the image, row by row.
+inline std::vector<uint32_t> PixelsOf(CImage& image)
+{
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < image.GetHeight(); ++y)
+        for (int32_t x = 0; x < image.GetWidth(); ++x)
+            pixels.push_back(PixelAt(image, x, y));
+    return pixels;
 }

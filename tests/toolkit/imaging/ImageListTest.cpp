@@ -35,8 +35,6 @@ protected:
     ErrorBoxRecorder m_boxes;
 };
 
-}  // namespace
-
 TEST_F(ImageLists, OwningListsLoadTheirOwnCopies)
 {
     std::unique_ptr<tCImageList> list(tCImageList::NewFromResourceName(u"owned", m_file.get(), &m_directory));
@@ -139,3 +137,5 @@ TEST(ImageListData, DamagedDataIsReported)
     ASSERT_EQ(names.Add(tCString(u"two\nlines")), kResOk);
     EXPECT_EQ(tCImageList::WriteData(out, 0, names), kResBadParam);
 }
+
+}  // namespace

@@ -10,15 +10,11 @@
 #include "tests/toolkit/core/ErrorBoxRecorder.h"
 #include "tests/toolkit/imaging/CodecFiles.h"
 #include "toolkit/imaging/tCPngIO.h"
+#include "toolkit/imaging/BigEndianBytes.h"
 
 namespace {
 
-std::string Big32(uint32_t v)
-{
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-std::string Chunk(const std::string& type, const std::string& data)
+std::string PngChunk(const std::string& type, const std::string& data)
 {
     const std::string body = type + data;
     const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
@@ -36,8 +32,8 @@ std::string MakePng(uint32_t width, uint32_t height, int depth, int colourType, 
              uLong(rows.size()));
     compressed.resize(size);
     const std::string header = Big32(width) + Big32(height) + char(depth) + char(colourType) + std::string(3, '\0');
-    return std::string("\x89PNG\r\n\x1A\n", 8) + Chunk("IHDR", header) + extra + Chunk("IDAT", compressed) +
-           Chunk("IEND", "");
+    return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", header) + extra + PngChunk("IDAT", compressed) +
+           PngChunk("IEND", "");
 }
 
 // The text of a tEXt or zTXt chunk with that key; "" when there is none.
@@ -124,8 +120,8 @@ TEST(PngCodec, GreyRoundTrip)
 // hold one byte a pixel; low-depth grey with transparency likewise.
 TEST(PngCodec, TransparencyOfPalettesAndLowDepthGrey)
 {
-    const std::string palette = Chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF\x10\x20\x30", 9)) +
-                                Chunk("tRNS", std::string("\x00\x80", 2));
+    const std::string palette = PngChunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF\x10\x20\x30", 9)) +
+                                PngChunk("tRNS", std::string("\x00\x80", 2));
     // Two-bit indices 0, 1, 2, 1, 0 in one row.
     const std::string indexed = MakePng(5, 1, 2, 3, palette, std::string("\x00\x19\x00", 3) + std::string(1, '\x40'));
     CImage image;
@@ -141,7 +137,7 @@ TEST(PngCodec, TransparencyOfPalettesAndLowDepthGrey)
     EXPECT_NEAR(ByteAt(grey, 2, 0), LibraryGrey(16, 32, 48), 1);
 
     // Two-bit grey levels 0..3 with level 2 transparent.
-    const std::string low = MakePng(4, 2, 2, 0, Chunk("tRNS", std::string("\x00\x02", 2)),
+    const std::string low = MakePng(4, 2, 2, 0, PngChunk("tRNS", std::string("\x00\x02", 2)),
                                     std::string("\x00\x1B\x00\xE4", 4));
     ASSERT_EQ(DecodeBytes(low, &grey), kResOk);
     for (int32_t x = 0; x < 4; ++x) {
@@ -162,7 +158,7 @@ TEST(PngCodec, SixteenBitsBackgroundsAndGreyWeights)
     EXPECT_EQ(PixelAt(image, 0, 0), 0x8012AB00u);
 
     // Half-transparent red over a blue background becomes opaque.
-    const std::string over = MakePng(1, 1, 8, 6, Chunk("bKGD", std::string("\x00\x00\x00\x00\x00\xFF", 6)),
+    const std::string over = MakePng(1, 1, 8, 6, PngChunk("bKGD", std::string("\x00\x00\x00\x00\x00\xFF", 6)),
                                      std::string("\x00\xFF\x00\x00\x80", 5));
     ASSERT_EQ(DecodeBytes(over, &image), kResOk);
     EXPECT_EQ(AlphaOf(PixelAt(image, 0, 0)), 0xFFu);

@@ -6,18 +6,9 @@
 #include "tests/toolkit/imaging/CodecFiles.h"
 #include "toolkit/imaging/PackBits.h"
 #include "toolkit/imaging/tCPsdIO.h"
+#include "toolkit/imaging/BigEndianBytes.h"
 
 namespace {
-
-std::string Big16(uint32_t v)
-{
-    return {char(v >> 8), char(v)};
-}
-
-std::string Big32(uint32_t v)
-{
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
 
 uint32_t ReadBig(const std::string& bytes, size_t at, int size)
 {

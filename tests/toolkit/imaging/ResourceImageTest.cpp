@@ -42,8 +42,6 @@ void ExpectPicture(CImage& image, uint32_t (*picture)(int, int))
             ASSERT_EQ(PixelAt(image, x, y), 0xFF000000u | picture(x, y)) << x << "," << y;
 }
 
-}  // namespace
-
 TEST_F(ResourceImages, LoadByIdAndByNameThroughTheDirectory)
 {
     std::unique_ptr<CImage> grid(LoadResImage(4151, m_file.get(), &m_directory));
@@ -156,3 +154,5 @@ TEST(PooledImages, NoApplicationNoPool)
     ASSERT_EQ(GetApplication(), nullptr);
     EXPECT_EQ(GetPooledImage(4151, nullptr, nullptr), nullptr);
 }
+
+}  // namespace

@@ -1,28 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "resources/CompiledResources.h"
 #include "toolkit/core/tCMemFile.h"
 
-// Little-endian bytes of stored fields and of tagged chunks (64-bit lengths), made by hand, and
-// memory streams over them. U32, Line and the resource file's Chunk come with the compiled
-// resources' helpers.
-
-inline std::string I64(int64_t value)
-{
-    return U32(uint32_t(uint64_t(value))) + U32(uint32_t(uint64_t(value) >> 32));
-}
-
-inline std::string F32(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return U32(bits);
-}
+// Tagged chunks (64-bit lengths) made by hand, and memory streams over them. U32, I64, F32, Line
+// and the resource file's Chunk come with the compiled resources' helpers.
 
 // A four-character tag as the files hold it: the letters reversed.
 inline std::string Tag(const char* letters)

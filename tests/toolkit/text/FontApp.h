@@ -27,7 +27,7 @@ inline std::string InstalledFont(const std::string& face)
 }
 
 // The resource file the program ships.
-inline std::string ShippedResources()
+inline std::string ShippedResourceBytes()
 {
     return ReadWholeFile(std::string(KOSTREL_BIN_DIR) + "/Resources/system.trf");
 }

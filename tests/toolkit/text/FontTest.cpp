@@ -44,7 +44,7 @@ void ListFont(const std::u16string& name, const std::u16string& file)
 
 TEST_F(FontTest, TheShippedFacesComeFromTheResourceFileOnceEach)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFont* first = Find(u"Helvetica");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(Find(u"Helvetica"), first);
@@ -63,7 +63,7 @@ TEST_F(FontTest, TheShippedFacesComeFromTheResourceFileOnceEach)
 
 TEST_F(FontTest, FontsAreReadThroughTheSecondOpeningOfTheResourceFile)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFile* main = m_app->GetResourceFile();
     const int64_t mainPosition = main->GetPosition();
     tCFont font;
@@ -93,7 +93,7 @@ TEST_F(FontTest, AStreamOfItsOwnIsReadWithItsDirectory)
 
 TEST_F(FontTest, NamesNeitherInTheResourcesNorInstalledGetDejaVuSansUnderTheirOwnName)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFont* plain = Find(u"NoSuchFace");
     tCFont* bold = Find(u"NoSuchFace Bold");
     ASSERT_NE(plain, nullptr);
@@ -113,7 +113,7 @@ TEST_F(FontTest, NamesNeitherInTheResourcesNorInstalledGetDejaVuSansUnderTheirOw
 
 TEST_F(FontTest, AnInstalledFamilyComesThroughTheMachineFontList)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFont* serif = Find(u"DejaVu Serif");
     EXPECT_EQ(FamilyOf(serif), "DejaVu Serif");
     EXPECT_EQ(serif->GetName(), u"DejaVu Serif");
@@ -125,7 +125,7 @@ TEST_F(FontTest, AnInstalledFamilyComesThroughTheMachineFontList)
 
 TEST_F(FontTest, WithoutFreeTypeNoFontIsFound)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     DoneFreeType();
     tCFont* font = nullptr;
     EXPECT_EQ(tCFont::FindFont(tCString(u"Helvetica"), &font), kResCreateFailed);
@@ -192,7 +192,7 @@ TEST_F(FontTest, DamagedFontResourcesAnswerACodeAndKeepNoFace)
 
 TEST_F(FontTest, FreeTypeIsAskedForASizeOnlyWhenItChanges)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFont* font = Find(u"Helvetica");
     FT_Face face = font->GetFace();
     ASSERT_EQ(font->SetCharSize(12.0f, 1.0f), kResOk);
@@ -235,7 +235,7 @@ TEST_F(FontTest, FreeTypeIsAskedForASizeOnlyWhenItChanges)
 
 TEST_F(FontTest, KerningPairsAreFoundByHalvingTheSortedTable)
 {
-    StartWith(ShippedResources());
+    StartWith(ShippedResourceBytes());
     tCFont* font = Find(u"Helvetica");
     FT_Face face = font->GetFace();
     ASSERT_EQ(font->SetPixelSizes(16, 1.0f), kResOk);

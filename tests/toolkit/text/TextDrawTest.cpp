@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         FontAppTest::SetUp();
-        StartWith(ShippedResources());
+        StartWith(ShippedResourceBytes());
         m_renderer.SetPointSize(12.0f);
         ASSERT_EQ(FT_Set_Char_Size(m_reference.Get(), 0, 12 * 64, 72, 72), 0);
     }

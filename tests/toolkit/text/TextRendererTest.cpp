@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         FontAppTest::SetUp();
-        StartWith(ShippedResources());
+        StartWith(ShippedResourceBytes());
     }
 
     // 12 points or a pixel size, on the renderer and the reference face.
@@ -51,7 +51,7 @@ protected:
     ReferenceFace m_reference{BuiltFont("DejaVuSans")};
 };
 
-const std::u16string kSample = u"Grüße, Ωμέγα! Щука — 12,50 €";
+const std::u16string kMeasuredSample = u"Grüße, Ωμέγα! Щука — 12,50 €";
 
 TEST_F(TextRendererTest, StartsWithTheDefaultStyle)
 {
@@ -145,7 +145,7 @@ TEST_F(TextRendererTest, WidthsAndPositionsFollowFreeTypesAdvances)
             UsePoints(12.0f);
         else
             UsePixels(size);
-        for (const std::u16string& text : {kSample, std::u16string(u"W"), std::u16string(u"  spaced  ")}) {
+        for (const std::u16string& text : {kMeasuredSample, std::u16string(u"W"), std::u16string(u"  spaced  ")}) {
             EXPECT_EQ(m_renderer.GetTextWidth(text.c_str()), ReferenceWidth(m_reference.Get(), text)) << size;
             EXPECT_EQ(Positions(text), ReferenceEnds(m_reference.Get(), text)) << size;
         }
@@ -153,13 +153,13 @@ TEST_F(TextRendererTest, WidthsAndPositionsFollowFreeTypesAdvances)
         EXPECT_EQ(m_renderer.GetTextWidth(nullptr), 0);
         FT_Face face = nullptr;
         ASSERT_EQ(m_renderer.GetFont(&face), kResOk);
-        EXPECT_EQ(m_renderer.GetTextWidthWithFont(face, kSample.c_str(), 5),
-                  ReferenceWidth(m_reference.Get(), kSample.substr(0, 5)));
+        EXPECT_EQ(m_renderer.GetTextWidthWithFont(face, kMeasuredSample.c_str(), 5),
+                  ReferenceWidth(m_reference.Get(), kMeasuredSample.substr(0, 5)));
     }
     // Tracking goes between glyphs; the x offset onto every position.
     UsePoints(12.0f);
     m_renderer.SetTracking(3 * 64);
-    EXPECT_EQ(m_renderer.GetTextWidth(kSample.c_str()), ReferenceWidth(m_reference.Get(), kSample, 3 * 64));
+    EXPECT_EQ(m_renderer.GetTextWidth(kMeasuredSample.c_str()), ReferenceWidth(m_reference.Get(), kMeasuredSample, 3 * 64));
     m_renderer.SetTracking(0);
     m_renderer.SetOffset({2.0f, 0.0f});
     std::vector<int32_t> expected = ReferenceEnds(m_reference.Get(), u"abc");

@@ -25,7 +25,7 @@ protected:
     {
         FontAppTest::SetUp();
         RegisterTextWidgets();
-        StartWith(ShippedResources());
+        StartWith(ShippedResourceBytes());
         Boxes();
     }
     void TearDown() override

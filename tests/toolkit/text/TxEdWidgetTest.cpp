@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kSource = R"(vers 2
+const char* const kEditSource = R"(vers 2
 bkdp 1 "main"
   colr #FF101010
   + tewg 10 "field"
@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         TextWindowTest::SetUp();
-        OpenWindow(kSource, 200, 60);
+        OpenWindow(kEditSource, 200, 60);
         field = static_cast<CTxEdWidget*>(backdrop->FindWidgetByName(u"field"));
         ASSERT_NE(field, nullptr);
         ASSERT_EQ(field->GetWidgetType(), CTxEdWidget::kType);
@@ -79,8 +79,6 @@ protected:
 
     CTxEdWidget* field = nullptr;
 };
-
-}  // namespace
 
 TEST_F(EditFieldTest, FocusSelectsAllAndTypingReplacesIt)
 {
@@ -664,3 +662,5 @@ TEST_F(EditFieldTest, ANewTextShowsFromItsStartAndDropsTheRightAnchoring)
     ASSERT_EQ(field->SetText(tCString(u"another ").Concat(wide), 1, 0), kResOk);
     EXPECT_EQ(field->GetTextWidget()->GetRect().left, 2) << "the start shows";
 }
+
+}  // namespace

@@ -3,6 +3,9 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/WidgetResources.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace BackdropDataTests {
+
 namespace {
 
 using namespace handmade;
@@ -97,3 +100,5 @@ TEST_F(BackdropDataTest, AChunkCutShortNamesItself)
 }
 
 }  // namespace
+
+}  // namespace BackdropDataTests

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr uint32_t kGround = 0xFF101010;
-constexpr uint32_t kGreen = 0xFF00FF00;
+constexpr uint32_t kBackdropGround = 0xFF101010;
+constexpr uint32_t kBackdropGreen = 0xFF00FF00;
 constexpr uint32_t kPen = 0xFFFF00FF;
 
 const char* const kSource = R"(vers 2
@@ -132,16 +132,16 @@ TEST_F(BackdropTest, NothingIsPresentedBeforeReadyNorWhileFrozen)
 
     ASSERT_EQ(backdrop->SetPresentFrozen(0), 0u);
     ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk) << "what waited is shown at once";
-    EXPECT_EQ(ScreenAt(0, 0), kGround);
-    EXPECT_EQ(ScreenAt(8, 8), kGreen);
-    EXPECT_EQ(ScreenAt(23, 15), kGreen);
-    EXPECT_EQ(ScreenAt(24, 15), kGround);
+    EXPECT_EQ(ScreenAt(0, 0), kBackdropGround);
+    EXPECT_EQ(ScreenAt(8, 8), kBackdropGreen);
+    EXPECT_EQ(ScreenAt(23, 15), kBackdropGreen);
+    EXPECT_EQ(ScreenAt(24, 15), kBackdropGround);
     EXPECT_EQ(backdrop->GetFrameCount(), 1u);
 
     {
         const CUpdateFreezeGuard guard(backdrop);
         ASSERT_EQ(panel->SetColour(0xFFFF0000, 1), kResOk);
-        EXPECT_EQ(ScreenAt(8, 8), kGreen);
+        EXPECT_EQ(ScreenAt(8, 8), kBackdropGreen);
     }
     ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk);
     EXPECT_EQ(ScreenAt(8, 8), 0xFFFF0000u);
@@ -153,11 +153,11 @@ TEST_F(BackdropTest, ScrollEntriesMoveWhatIsOnScreen)
     ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk);
     ASSERT_EQ(backdrop->QueueScrollRect({8, 8, 24, 16}, {5, 2}), kResOk);
     ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk);
-    EXPECT_EQ(ScreenAt(28, 17), kGreen) << "moved on screen";
-    EXPECT_EQ(backdrop->GetPixelAt({28, 17}), kGround) << "not in the back buffer";
-    EXPECT_EQ(ScreenAt(8, 8), kGreen) << "what was left behind stays until it is drawn";
+    EXPECT_EQ(ScreenAt(28, 17), kBackdropGreen) << "moved on screen";
+    EXPECT_EQ(backdrop->GetPixelAt({28, 17}), kBackdropGround) << "not in the back buffer";
+    EXPECT_EQ(ScreenAt(8, 8), kBackdropGreen) << "what was left behind stays until it is drawn";
     ASSERT_EQ(backdrop->PresentDirtyRects(), kResOk);
-    EXPECT_EQ(ScreenAt(28, 17), kGreen) << "the list is emptied by the present";
+    EXPECT_EQ(ScreenAt(28, 17), kBackdropGreen) << "the list is emptied by the present";
 }
 
 tResult FailingRender(tMsgArg, CWidget*, const tCRect*, CImage*, uint32_t)
@@ -203,11 +203,11 @@ TEST_F(BackdropTest, CursorsComeFromTheTableAndFollowThePointer)
     w32::headless::MoveMouse(moved.x, moved.y);
     backdrop->TrackCursorWidget();
     EXPECT_EQ(ScreenAt(7, 18), kPen);
-    EXPECT_EQ(ScreenAt(27, 8), kGround) << "its last image is painted away";
+    EXPECT_EQ(ScreenAt(27, 8), kBackdropGround) << "its last image is painted away";
 
     backdrop->HideCursor();
     EXPECT_FALSE(backdrop->IsCursorShown());
-    EXPECT_EQ(ScreenAt(7, 18), kGround);
+    EXPECT_EQ(ScreenAt(7, 18), kBackdropGround);
     ASSERT_EQ(backdrop->SelectCursorById(21), kResOk);
     EXPECT_EQ(backdrop->GetCursorWidget()->GetName(), u"Brush");
     EXPECT_EQ(pen->IsVisible(), 1u) << "a table cursor is shown again when it is next selected";
@@ -441,11 +441,11 @@ TEST_F(BackdropTest, TheServicesOfTheCanvasAnswerFromTheBackdrop)
     EXPECT_EQ(FindBackdropServices(&loose), nullptr);
 
     backdrop->MakeReady();
-    EXPECT_EQ(services->GetBackgroundColour(), kGround);
+    EXPECT_EQ(services->GetBackgroundColour(), kBackdropGround);
     ASSERT_EQ(services->SetBackgroundColour(0xFF405060, 1), kResOk);
     EXPECT_EQ(ScreenAt(0, 0), 0xFF405060u);
     EXPECT_EQ(services->GetPixelAt({0, 47}), 0xFF405060u);
-    EXPECT_EQ(services->GetPixelAt({8, 8}), kGreen);
+    EXPECT_EQ(services->GetPixelAt({8, 8}), kBackdropGreen);
     EXPECT_EQ(services->SelectCursorById(20), kResOk);
     EXPECT_EQ(backdrop->GetCursorWidget()->GetName(), u"Pen");
     ASSERT_EQ(services->PushModal(panel), kResOk);
@@ -456,7 +456,7 @@ TEST_F(BackdropTest, TheServicesOfTheCanvasAnswerFromTheBackdrop)
     const tBackBufferView view = backdrop->GetBackBuffer();
     EXPECT_EQ(view.width, 64);
     EXPECT_EQ(view.height, 48);
-    EXPECT_EQ(view.pixels[8 * view.stride + 8], kGreen);
+    EXPECT_EQ(view.pixels[8 * view.stride + 8], kBackdropGreen);
 }
 
 TEST_F(BackdropTest, TheInspectorNeedsShiftControlRolloverAndAPanelMaker)

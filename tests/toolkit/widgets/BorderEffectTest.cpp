@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr CPixel kGround = 0xFF406080;
+constexpr CPixel kBorderGround = 0xFF406080;
 
 TEST(BorderEffect, TheDefaultBevelCompositesItsEdgesInOrder)
 {
@@ -13,19 +13,19 @@ TEST(BorderEffect, TheDefaultBevelCompositesItsEdgesInOrder)
     auto* border = new CWidgetEffectBorder;
     ASSERT_EQ(owner.widget->SetFrontEffect(border, 0, 0), kResOk);
     EXPECT_EQ(border->GetRect(), (tCRect{0, 0, 8, 5}));
-    EffectCanvas canvas(8, 5, {0, 0}, kGround);
+    EffectCanvas canvas(8, 5, {0, 0}, kBorderGround);
     const tCRect all{0, 0, 8, 5};
     ASSERT_EQ(border->Draw(&all, &canvas.image, 255), kResOk);
     // The light colour 0xA0FFFFFF at opacity 255 keeps alpha 0xA0; the dark one 0x80.
-    const CPixel light = OverReference(kGround, 0xA0, 0xFFFFFFFF);
+    const CPixel light = OverReference(kBorderGround, 0xA0, 0xFFFFFFFF);
     const CPixel lightTwice = OverReference(light, 0xA0, 0xFFFFFFFF);
     for (int32_t x = 1; x < 7; ++x)
         EXPECT_EQ(canvas.At(x, 0), light) << x;
     EXPECT_EQ(canvas.At(0, 0), lightTwice) << "left, then top";
     EXPECT_EQ(canvas.At(7, 0), OverReference(light, 0x80, 0xFF000000)) << "top, then right";
     EXPECT_EQ(canvas.At(0, 4), OverReference(light, 0x80, 0xFF000000)) << "left, then bottom";
-    EXPECT_EQ(canvas.At(7, 4), OverReference(OverReference(kGround, 0x80, 0xFF000000), 0x80, 0xFF000000));
-    EXPECT_EQ(canvas.At(3, 2), kGround);
+    EXPECT_EQ(canvas.At(7, 4), OverReference(OverReference(kBorderGround, 0x80, 0xFF000000), 0x80, 0xFF000000));
+    EXPECT_EQ(canvas.At(3, 2), kBorderGround);
 }
 
 TEST(BorderEffect, AClipTouchingNoEdgePaintsNothingAndOpacityScalesTheAlpha)
@@ -33,17 +33,17 @@ TEST(BorderEffect, AClipTouchingNoEdgePaintsNothingAndOpacityScalesTheAlpha)
     EffectOwner owner(8, 8);
     auto* border = new CWidgetEffectBorder;
     ASSERT_EQ(owner.widget->SetFrontEffect(border, 0, 0), kResOk);
-    EffectCanvas canvas(8, 8, {0, 0}, kGround);
+    EffectCanvas canvas(8, 8, {0, 0}, kBorderGround);
     const tCRect inner{1, 1, 7, 7};
     ASSERT_EQ(border->Draw(&inner, &canvas.image, 255), kResOk);
-    EXPECT_EQ(CountPixels(canvas.image, kGround), 64);
+    EXPECT_EQ(CountPixels(canvas.image, kBorderGround), 64);
     // Only the part of the right edge the clip reaches.
     const tCRect rightHalf{4, 2, 8, 6};
     ASSERT_EQ(border->Draw(&rightHalf, &canvas.image, 99), kResOk);
     // (0x800000 x 100) >> 24 = 50.
-    EXPECT_EQ(canvas.At(7, 2), OverReference(kGround, 50, 0xFF000000));
-    EXPECT_EQ(canvas.At(7, 1), kGround);
-    EXPECT_EQ(CountPixels(canvas.image, kGround), 64 - 4);
+    EXPECT_EQ(canvas.At(7, 2), OverReference(kBorderGround, 50, 0xFF000000));
+    EXPECT_EQ(canvas.At(7, 1), kBorderGround);
+    EXPECT_EQ(CountPixels(canvas.image, kBorderGround), 64 - 4);
 }
 
 TEST(BorderEffect, EdgeMasksAddressBothArrays)

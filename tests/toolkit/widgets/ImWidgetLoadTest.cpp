@@ -8,6 +8,9 @@
 #include "toolkit/widgets/PictureResources.h"
 #include "toolkit/widgets/WidgetFactory.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace ImWidgetLoadTests {
+
 namespace {
 
 using namespace handmade;
@@ -201,3 +204,5 @@ TEST_F(ImWidgetLoadTest, TheTagsMakeTheirWidgetsWithTheirEffects)
 }
 
 }  // namespace
+
+}  // namespace ImWidgetLoadTests

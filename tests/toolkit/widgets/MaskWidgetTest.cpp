@@ -7,6 +7,9 @@
 #include "toolkit/widgets/EffectTestSupport.h"
 #include "toolkit/widgets/PictureResources.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace MaskWidgetTests {
+
 namespace {
 
 using namespace handmade;
@@ -218,3 +221,5 @@ mkwg 6 "marks"
 }
 
 }  // namespace
+
+}  // namespace MaskWidgetTests

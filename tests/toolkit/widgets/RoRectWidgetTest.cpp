@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr CPixel kFill = 0xFF336699;
+constexpr CPixel kRectFill = 0xFF336699;
 constexpr CPixel kBorder = 0xFF000000;
 // The fill-to-border cross-fade at k = 128, channel by channel: c + floor((0 - c) x 32897 / 65536).
 constexpr CPixel kHalfway = 0xFF19324C;
@@ -19,7 +19,7 @@ struct RoRect {
     RoRect(int32_t width, int32_t height)
     {
         widget = new CRoRectWidget;
-        EXPECT_EQ(widget->SetFillColour(kFill, 0, 0), kResOk);
+        EXPECT_EQ(widget->SetFillColour(kRectFill, 0, 0), kResOk);
         EXPECT_EQ(Place(&root, widget, {0, 0, width, height}), kResOk);
     }
     CPixel At(int32_t x, int32_t y)
@@ -43,13 +43,13 @@ TEST(RoRectWidget, TheDefaultsRoundAllFourCornersWithRadiusTwenty)
             if (i <= 20 && j <= 20 && d > 21) {
                 ASSERT_EQ(r.At(x, y), 0u) << x << "," << y;
             } else if (d <= 20) {
-                ASSERT_EQ(r.At(x, y), kFill) << x << "," << y;
+                ASSERT_EQ(r.At(x, y), kRectFill) << x << "," << y;
             }
         }
     }
     EXPECT_EQ(r.At(0, 0), 0u);
     EXPECT_EQ(r.At(5, 5), 0u) << "d^2 = 450 > 21^2";
-    EXPECT_EQ(r.At(6, 6), kFill) << "d^2 = 392";
+    EXPECT_EQ(r.At(6, 6), kRectFill) << "d^2 = 392";
     // d^2 = 401: k = round((21 - 20.025) x 255) = 249, alpha = (250 x 0xFF3366) >> 24 = 249.
     EXPECT_EQ(r.At(19, 0), 0xF9336699u);
     EXPECT_EQ(r.At(0, 20), 0xF9336699u) << "the same corner pixel mirrored across the diagonal";
@@ -64,16 +64,16 @@ TEST(RoRectWidget, CornerMaskThreeLeavesTheBottomCornersSquare)
     ASSERT_EQ(r.widget->SetCornerMask(3, 1, 0), kResOk);
     EXPECT_EQ(r.At(0, 0), 0u);
     EXPECT_EQ(r.At(99, 0), 0u);
-    EXPECT_EQ(r.At(0, 39), kFill);
-    EXPECT_EQ(r.At(99, 39), kFill);
-    EXPECT_EQ(r.At(6, 34), kFill);
+    EXPECT_EQ(r.At(0, 39), kRectFill);
+    EXPECT_EQ(r.At(99, 39), kRectFill);
+    EXPECT_EQ(r.At(6, 34), kRectFill);
     ASSERT_EQ(r.widget->ClearCorners(1, 1, 0), kResOk);
     EXPECT_EQ(r.widget->GetCornerMask(), 2u);
-    EXPECT_EQ(r.At(0, 0), kFill);
+    EXPECT_EQ(r.At(0, 0), kRectFill);
     ASSERT_EQ(r.widget->SetCorners(8, 1, 0), kResOk);
     EXPECT_EQ(r.widget->GetCornerMask(), 10u);
     EXPECT_EQ(r.At(99, 39), 0u);
-    EXPECT_EQ(r.At(0, 39), kFill);
+    EXPECT_EQ(r.At(0, 39), kRectFill);
 }
 
 TEST(RoRectWidget, AFractionalBorderEndsInTheHalfwayBlend)
@@ -89,11 +89,11 @@ TEST(RoRectWidget, AFractionalBorderEndsInTheHalfwayBlend)
         EXPECT_EQ(r.At(50, edge), kHalfway) << "row " << edge;
         EXPECT_EQ(r.At(edge, 50), kHalfway) << "column " << edge;
     }
-    EXPECT_EQ(r.At(50, 3), kFill);
-    EXPECT_EQ(r.At(96, 50), kFill);
+    EXPECT_EQ(r.At(50, 3), kRectFill);
+    EXPECT_EQ(r.At(96, 50), kRectFill);
     // Deep in a rounded corner the border ring lies along the arc: r = 20, q = 18.5, p = 17.5.
     EXPECT_EQ(r.At(6, 6), kBorder) << "d = 19.8, beyond q";
-    EXPECT_EQ(r.At(10, 10), kFill) << "d = 14.1, inside p";
+    EXPECT_EQ(r.At(10, 10), kRectFill) << "d = 14.1, inside p";
     // d = 18.385 in the ring: weight 255 - round(0.885 x 255) = 29 from the border to the fill,
     // each channel floor(c x 7454 / 65536).
     EXPECT_EQ(r.At(7, 7), 0xFF050B11u);
@@ -104,10 +104,10 @@ TEST(RoRectWidget, RadiusZeroIsAPlainRectangle)
     RoRect r(30, 20);
     ASSERT_EQ(r.widget->SetCornerRadius(0, 1, 0), kResOk);
     ASSERT_EQ(r.widget->DecompressImage(), kResOk);
-    EXPECT_EQ(CountPixels(*r.widget->GetImage(), kFill), 600);
+    EXPECT_EQ(CountPixels(*r.widget->GetImage(), kRectFill), 600);
     ASSERT_EQ(r.widget->SetCornerRadius(std::numeric_limits<float>::quiet_NaN(), 1, 0), kResOk);
     ASSERT_EQ(r.widget->DecompressImage(), kResOk);
-    EXPECT_EQ(CountPixels(*r.widget->GetImage(), kFill), 600) << "a radius that is not a number is none";
+    EXPECT_EQ(CountPixels(*r.widget->GetImage(), kRectFill), 600) << "a radius that is not a number is none";
 }
 
 TEST(RoRectWidget, ATopBarPaintsItsRowsInTheBorderColourInsideTheCornersToo)
@@ -127,7 +127,7 @@ TEST(RoRectWidget, ATopBarPaintsItsRowsInTheBorderColourInsideTheCornersToo)
         }
     EXPECT_GT(shown, 2200);
     EXPECT_EQ(r.At(10, 10), 0xFF802010) << "inside the rounded corner";
-    EXPECT_EQ(r.At(50, 24), kFill);
+    EXPECT_EQ(r.At(50, 24), kRectFill);
     EXPECT_EQ(r.At(50, 59), 0xFF802010) << "the bottom border";
     EXPECT_EQ(r.At(0, 30), 0xFF802010) << "the side border";
 }
@@ -143,7 +143,7 @@ TEST(RoRectWidget, SizesFromDataThatDoNotFitWriteNothingOutside)
     ASSERT_EQ(r.widget->SetBorderWidth(std::numeric_limits<float>::quiet_NaN(), 0, 0), kResOk);
     ASSERT_EQ(r.widget->SetTopBarHeight(-1e30f, 0, 0), kResOk);
     ASSERT_EQ(r.widget->SetCornerRadius(std::numeric_limits<float>::infinity(), 1, 0), kResOk);
-    EXPECT_EQ(r.At(50, 20), kFill);
+    EXPECT_EQ(r.At(50, 20), kRectFill);
     ASSERT_EQ(r.widget->SetTopBarHeight(1e30f, 1, 0), kResOk);
     ASSERT_EQ(r.widget->SetSize(1, 1, 0), kResOk);
     ASSERT_EQ(r.widget->SetSize(2, 3, 0), kResOk);

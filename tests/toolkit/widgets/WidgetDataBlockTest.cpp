@@ -9,6 +9,9 @@
 #include "toolkit/widgets/WidgetResources.h"
 #include "toolkit/widgets/WidgetTestSupport.h"
 
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WidgetDataBlockTests {
+
 namespace {
 
 using namespace handmade;
@@ -390,3 +393,5 @@ TEST_F(EffectChunkTest, AChildItsParentRefusesIsDeleted)
 }
 
 }  // namespace
+
+}  // namespace WidgetDataBlockTests

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::string kLayouts = R"(imag 700 "clear" png "clear.png"
+const std::string kControlLayouts = R"(imag 700 "clear" png "clear.png"
 imag 701 "tick" png "tick.png"
 imlt 702 "marks" exclusivity=1 ["clear" "tick"]
 wdgt 600 "controls"
@@ -96,7 +96,7 @@ protected:
         CImNav(&tick).Fill(0xFFF2A93B);
         pictures.Add("clear.png", &clear);
         pictures.Add("tick.png", &tick);
-        StartWith(kLayouts);
+        StartWith(kControlLayouts);
         ASSERT_EQ(pane.Create(nullptr, nullptr), kResOk);
         // Away from every control.
         PointAt(pane.GetRoot(), {290, 190});

@@ -14,7 +14,7 @@
 namespace {
 
 // Labels keep their layout width (no automatic size), so that widths do not depend on fonts.
-const std::string kLayouts = R"(imag 4121 "face" png "face.png"
+const std::string kFreeButtonLayouts = R"(imag 4121 "face" png "face.png"
 imag 4122 "lit" png "lit.png"
 txlt 4163 "states" [0:"Off" 1:"On"]
 wdgt 600 "controls"
@@ -86,9 +86,9 @@ wdgt 600 "controls"
 constexpr uint32_t kFace = 0xFF4C4C74;
 constexpr uint32_t kLit = 0xFF9CB4FF;
 
-class ControlPane : public CKS2Pane {
+class FreeButtonPane : public CKS2Pane {
 public:
-    ControlPane() { m_rootId = 600; }
+    FreeButtonPane() { m_rootId = 600; }
     tResult HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override
     {
         if (message == kMsgControlValueChanged)
@@ -110,7 +110,7 @@ protected:
         CImNav(&lit).Fill(kLit);
         pictures.Add("face.png", &face);
         pictures.Add("lit.png", &lit);
-        StartWith(kLayouts);
+        StartWith(kFreeButtonLayouts);
         ASSERT_EQ(pane.Create(nullptr, nullptr), kResOk);
         PointAt(pane.GetRoot(), {390, 290});
     }
@@ -128,7 +128,7 @@ protected:
         return CImNav(image->GetImage()).Pixels(y)[x];
     }
 
-    ControlPane pane;
+    FreeButtonPane pane;
     CKS2FreeButton* button = nullptr;
     CKS2ToggleControl* toggle = nullptr;
 };

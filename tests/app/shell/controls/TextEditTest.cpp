@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string kLayouts = R"(imag 4132 "field.frame" png "frame.png"
+const std::string kTextEditLayouts = R"(imag 4132 "field.frame" png "frame.png"
 wdgt 640 "fields"
   xsiz 300
   ysiz 200
@@ -58,7 +58,7 @@ protected:
                 view.Pixels(y)[x] = edges == 2 ? 0xFFFF0000 : edges == 1 ? 0xFF00FF00 : 0xFF0000FF;
             }
         pictures.Add("frame.png", &frame);
-        StartWith(kLayouts);
+        StartWith(kTextEditLayouts);
         ASSERT_EQ(pane.Create(nullptr, nullptr), kResOk);
     }
     void TearDown() override

@@ -5,17 +5,9 @@
 #include "app/shell/panes/BlurredSnapshot.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/ImageFixtures.h"
 
 namespace {
-
-std::vector<CPixel> PixelsOf(CImage& image)
-{
-    CImNav nav(&image);
-    std::vector<CPixel> pixels;
-    for (int32_t y = 0; y < nav.GetHeight(); ++y)
-        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
-    return pixels;
-}
 
 // White above row `split`, black from it on.
 void FillBands(CImage& image, int32_t split)

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::string kLayouts = R"(wdgt 500 "slider"
+const std::string kPaneLayouts = R"(wdgt 500 "slider"
   xpos 10
   ypos 20
   xsiz 100
@@ -98,7 +98,7 @@ protected:
     void SetUp() override
     {
         PaneTest::SetUp();
-        StartWith(kLayouts);
+        StartWith(kPaneLayouts);
     }
     CTimeStep* Animator(TestPane& pane, int32_t axis)
     {

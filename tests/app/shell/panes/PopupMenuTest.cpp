@@ -14,7 +14,7 @@
 namespace {
 
 // Labels and shortcuts keep their layout widths (40 and 25), so that sizes do not depend on fonts.
-const std::string kLayouts = R"(imag 6002 "menu.image" png "frame.png"
+const std::string kPopupMenuLayouts = R"(imag 6002 "menu.image" png "frame.png"
 wdgt 6000 "layer"
   xsiz 1
   ysiz 1
@@ -94,7 +94,7 @@ protected:
         CImage frame(30, 30);
         CImNav(&frame).Fill(0xFF404064);
         pictures.Add("frame.png", &frame);
-        StartWith(kLayouts, 600, 400);
+        StartWith(kPopupMenuLayouts, 600, 400);
         // Menus are text lists, found through the resource file's directory.
         ASSERT_EQ(app->GetResourceFile()->Rewind(), kResOk);
         ASSERT_EQ(app->GetResourceDirectory()->Read(app->GetResourceFile()), kResOk);

@@ -31,13 +31,13 @@ public:
 };
 
 // The controller of a real painting that also keeps the view offsets it is sent.
-class OffsetController : public RecordingController {
+class OffsetController : public RecordingBackbone {
 public:
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override
     {
         if (message == kMsgCanvasPosition && apply && b)
             offsets.push_back(*FromMsgArg<tCPoint>(b));
-        return RecordingController::OnMessage(message, a, b, c, apply);
+        return RecordingBackbone::OnMessage(message, a, b, c, apply);
     }
     std::vector<tCPoint> offsets;
 };

@@ -121,8 +121,9 @@ TEST_F(UpdatePaneTest, AReportReplacesTheCheckingTextASecondLater)
     EXPECT_EQ(controller.asked, u"2.1");
     ASSERT_EQ(controller.Count(kMsgUpdateIsNewer), 1);
     for (const tHeard& heard : controller.heard)
-        if (heard.message == kMsgUpdateIsNewer)
+        if (heard.message == kMsgUpdateIsNewer) {
             EXPECT_EQ(heard.c, 0u);
+        }
     // "Kostrel 2" is not doubled before the release "2.1".
     EXPECT_EQ(TextOf(headline), u"A new release of Kostrel 2.1 is available.");
     EXPECT_EQ(GlowColour(), 0xFFD3E842u);
@@ -345,11 +346,13 @@ TEST_F(UpdatePaneTest, TheCloseBarLightsUnderThePointerAndClosesWithAClick)
     EXPECT_FALSE(Shown());
     EXPECT_EQ(backdropTarget.Count(CHMRSound::kMsgPlaySound), 1);
     for (const tHeard& heard : backdropTarget.heard)
-        if (heard.message == CHMRSound::kMsgPlaySound)
+        if (heard.message == CHMRSound::kMsgPlaySound) {
             EXPECT_EQ(heard.a | heard.b | heard.c, 0u) << "the sound of a released button is sound 0";
+        }
     for (const tHeard& heard : controller.heard)
-        if (heard.message == kMsgUpdateStop)
+        if (heard.message == kMsgUpdateStop) {
             EXPECT_EQ(heard.b | heard.c, 0u);
+        }
     EXPECT_EQ(controller.Count(kMsgUpdateStop), 1);
     // Opened again, the light starts dark.
     Open();

@@ -27,7 +27,7 @@ std::string RandomBytes(size_t count, uint64_t seed)
     return bytes;
 }
 
-const std::vector<std::string> kManifest = {
+const std::vector<std::string> kRoadManifest = {
     "*2.1",
     "+notes",
     "Brushes:Oil|0307%oil.txt",
@@ -78,7 +78,7 @@ protected:
 
 TEST_F(DownloadRoadTest, EveryNeededFileArrivesWholeAndTheListRecordsTheManifest)
 {
-    const std::string manifest = ManifestBytes(kManifest);
+    const std::string manifest = ManifestBytes(kRoadManifest);
     Download(manifest);
     EXPECT_EQ(m_manager->GetState(), CKSUTransferManager::kStateDownloadingFiles);
     EXPECT_EQ(m_controller.Count(kMsgUpdateFailed), 0);
@@ -96,7 +96,7 @@ TEST_F(DownloadRoadTest, EveryNeededFileArrivesWholeAndTheListRecordsTheManifest
 TEST_F(DownloadRoadTest, AUtf16ManifestIsRecordedByteForByteWithItsMark)
 {
     std::u16string text;
-    for (const std::string& line : kManifest)
+    for (const std::string& line : kRoadManifest)
         text += std::u16string(tCString::FromAnsi(line).View()) + u"\r\n";
     const std::string manifest = WideManifestBytes(text);
     Download(manifest);
@@ -109,7 +109,7 @@ TEST_F(DownloadRoadTest, WithNothingNeededTheListIsWrittenAtOnce)
     std::filesystem::remove(UpdatePath("Brushes/Oil/oil.txt"));
     WriteWholeFile(UpdatePath("ksufiledatareplacement.txt"),
                    ManifestBytes({"*2.0", "|0307%oil.txt", "|1102%readme.txt", "|0401%data.bin"}));
-    const std::string manifest = ManifestBytes(kManifest);
+    const std::string manifest = ManifestBytes(kRoadManifest);
     Serve("manifest.txt", manifest);
     PointAtServed("manifest.txt");
     ASSERT_TRUE(RunCheck());
@@ -124,7 +124,7 @@ TEST_F(DownloadRoadTest, WithNothingNeededTheListIsWrittenAtOnce)
 TEST_F(DownloadRoadTest, TheUpdaterProgramIsStoredUnderANumberedName)
 {
     WriteWholeFile(UpdatePath("KostrelUpdater1.exe"), "an older one");
-    Serve("manifest.txt", ManifestBytes(kManifest));
+    Serve("manifest.txt", ManifestBytes(kRoadManifest));
     PointAtServed("manifest.txt");
     ASSERT_TRUE(RunCheck());
     ASSERT_EQ(m_manager->StartUpdaterDownload(), kResOk);
@@ -214,7 +214,7 @@ TEST_F(DownloadRoadTest, AnUpdaterThatCannotBeStoredFailsWithoutAnErrorBox)
     for (int32_t n = 1; n <= CUpdateFolder::kMaxNumberedTries; ++n)
         WriteWholeFile(UpdatePath("KostrelUpdater" + std::to_string(n) + ".exe"), "");
     ErrorBoxRecorder boxes;
-    Serve("manifest.txt", ManifestBytes(kManifest));
+    Serve("manifest.txt", ManifestBytes(kRoadManifest));
     PointAtServed("manifest.txt");
     ASSERT_TRUE(RunCheck());
     ASSERT_EQ(m_manager->StartUpdaterDownload(), kResOk);

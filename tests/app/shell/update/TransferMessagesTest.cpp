@@ -13,14 +13,14 @@
 // point of a check.
 namespace {
 
-const std::string kManifest = ManifestBytes({"*2.2", "+A note", "|0101%a.txt"});
+const std::string kTransferManifest = ManifestBytes({"*2.2", "+A note", "|0101%a.txt"});
 
 class ReportTest : public NginxUpdateTest {
 protected:
     void SetUp() override
     {
         NginxUpdateTest::SetUp();
-        Serve("manifest.txt", kManifest);
+        Serve("manifest.txt", kTransferManifest);
         PointAtServed("manifest.txt");
     }
 };
