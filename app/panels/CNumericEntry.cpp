@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-constexpr uint32_t kKeyEscape = 27;
-
 // The rect of a widget of the root's tree in the root's coordinates.
 tCRect RectInRoot(CWidget* widget, CWidget* root)
 {
