@@ -19,6 +19,7 @@
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/TracingPlacement.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/tCFPath.h"

@@ -7,6 +7,7 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2RadialControl.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/widgets/CImWidget.h"

@@ -9,6 +9,7 @@
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/imaging/NoiseLibrary.h"
 #include "toolkit/imaging/PixelTile.h"

@@ -12,6 +12,7 @@
 #include "platform/VirtualKeys.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
