@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-
 struct tLayerCall {
     uint32_t message;
     tMsgArg b;
