@@ -34,6 +34,14 @@ function(kostrel_instrument target)
   endif()
 endfunction()
 
+# Libraries compile their files in batches: each batch parses the common headers once.
+set(KOSTREL_LIBRARY_BATCH 16 CACHE STRING "Library files compiled together in one unit (0: all of a library)")
+
+# kostrel_unity(TARGET): the library's files compile in batches of KOSTREL_LIBRARY_BATCH.
+function(kostrel_unity target)
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_LIBRARY_BATCH})
+endfunction()
+
 # kostrel_library(NAME FOLDER [DEPENDENCIES...]): a static library of every .cpp under FOLDER.
 function(kostrel_library name folder)
   kostrel_resolve(dependencies ${ARGN})
@@ -44,6 +52,7 @@ function(kostrel_library name folder)
     return()
   endif()
   add_library(${name} STATIC ${sources})
+  kostrel_unity(${name})
   kostrel_instrument(${name})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${dependencies})

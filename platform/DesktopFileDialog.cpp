@@ -43,7 +43,7 @@ std::string StartingPoint(const tFileDialogRequest& request)
     return folder.back() == '/' ? folder : folder + "/";
 }
 
-std::vector<std::string> ZenityArguments(const tFileDialogRequest& request)
+std::vector<std::string> ZenityFileArguments(const tFileDialogRequest& request)
 {
     std::vector<std::string> arguments = {"zenity", "--file-selection"};
     arguments.push_back(request.save ? "--title=Save As" : "--title=Open");
@@ -58,7 +58,7 @@ std::vector<std::string> ZenityArguments(const tFileDialogRequest& request)
     return arguments;
 }
 
-std::vector<std::string> KdialogArguments(const tFileDialogRequest& request)
+std::vector<std::string> KdialogFileArguments(const tFileDialogRequest& request)
 {
     std::string filters;
     for (const tFileFilter& filter : StartingFilterFirst(request))
@@ -99,7 +99,7 @@ tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request)
     const tDialogOutcome outcome =
         program == tDialogProgram::kNone
             ? tDialogOutcome::kFailed
-            : RunDialogProgram(program == tDialogProgram::kKdialog ? KdialogArguments(request) : ZenityArguments(request),
+            : RunDialogProgram(program == tDialogProgram::kKdialog ? KdialogFileArguments(request) : ZenityFileArguments(request),
                                &chosen);
     if (outcome == tDialogOutcome::kFailed) {
         answer.outcome = tFileDialogAnswer::kFailed;

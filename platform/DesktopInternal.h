@@ -45,6 +45,13 @@ tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::
 // What CommDlgExtendedError answers next on this thread.
 void SetDialogError(DWORD error);
 
+// Sets the dialog error and gives a dialog call's failure answer.
+inline BOOL FailDialog(DWORD error)
+{
+    SetDialogError(error);
+    return 0;
+}
+
 tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request);
 intptr_t RunDesktopOpen(const std::u16string& target);
 

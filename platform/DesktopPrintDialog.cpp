@@ -13,7 +13,7 @@ const char kPrompt[] = "Print to:";
 
 // Queue names may begin with "-": the entries follow "--", so that no dialog program takes one
 // for an option.
-std::vector<std::string> ZenityArguments(const tPrintDialogRequest& request)
+std::vector<std::string> ZenityPrintArguments(const tPrintDialogRequest& request)
 {
     std::vector<std::string> arguments = {"zenity", "--list", "--radiolist", "--hide-header",
                                           std::string("--title=") + kTitle, std::string("--text=") + kPrompt,
@@ -27,7 +27,7 @@ std::vector<std::string> ZenityArguments(const tPrintDialogRequest& request)
 
 // kdialog answers the tag of the chosen entry: the entry itself, since no destination name has a
 // space and "Save as PDF" has.
-std::vector<std::string> KdialogArguments(const tPrintDialogRequest& request)
+std::vector<std::string> KdialogPrintArguments(const tPrintDialogRequest& request)
 {
     std::vector<std::string> arguments = {"kdialog", "--title", kTitle, "--radiolist", kPrompt, "--"};
     for (const std::u16string& entry : request.entries) {
@@ -50,7 +50,7 @@ tPrintDialogAnswer RunDesktopPrintDialog(const tPrintDialogRequest& request)
     }
     std::string chosen;
     const desktop::tDialogOutcome outcome = desktop::RunDialogProgram(
-        program == desktop::tDialogProgram::kKdialog ? KdialogArguments(request) : ZenityArguments(request), &chosen);
+        program == desktop::tDialogProgram::kKdialog ? KdialogPrintArguments(request) : ZenityPrintArguments(request), &chosen);
     if (outcome == desktop::tDialogOutcome::kFailed) {
         answer.outcome = tPrintDialogAnswer::kFailed;
     } else if (outcome == desktop::tDialogOutcome::kChosen) {

@@ -69,19 +69,13 @@ size_t ExtensionOffset(const std::u16string& path)
     return (dot == std::u16string::npos || dot < nameStart) ? 0 : dot + 1;
 }
 
-BOOL Fail(DWORD error)
-{
-    desktop::SetDialogError(error);
-    return 0;
-}
-
 BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
 {
     if (!dialog || !dialog->lpstrFile || dialog->nMaxFile == 0)
-        return Fail(CDERR_INITIALIZATION);
+        return desktop::FailDialog(CDERR_INITIALIZATION);
     const std::u16string_view given(dialog->lpstrFile, dialog->nMaxFile);
     if (given.find(u'\0') == std::u16string_view::npos)
-        return Fail(FNERR_INVALIDFILENAME);
+        return desktop::FailDialog(FNERR_INVALIDFILENAME);
 
     desktop::tFileDialogRequest request;
     request.save = save;
@@ -94,17 +88,17 @@ BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
     const desktop::tFileDialogAnswer answer =
         desktop::IsScripted() ? desktop::RunScriptedFileDialog(request) : desktop::RunDesktopFileDialog(request);
     if (answer.outcome == desktop::tFileDialogAnswer::kCancelled)
-        return Fail(0);
+        return desktop::FailDialog(0);
     if (answer.outcome == desktop::tFileDialogAnswer::kFailed)
-        return Fail(answer.error ? answer.error : CDERR_DIALOGFAILURE);
+        return desktop::FailDialog(answer.error ? answer.error : CDERR_DIALOGFAILURE);
 
     std::u16string path = answer.path;
     if (path.empty() || path.back() == u'/')
-        return Fail(FNERR_INVALIDFILENAME);
+        return desktop::FailDialog(FNERR_INVALIDFILENAME);
     if (save && ExtensionOffset(path) == 0 && dialog->lpstrDefExt && *dialog->lpstrDefExt)
         path += u"." + std::u16string(dialog->lpstrDefExt);
     if (path.size() + 1 > dialog->nMaxFile || ExtensionOffset(path) > 0xFFFF)
-        return Fail(FNERR_BUFFERTOOSMALL);
+        return desktop::FailDialog(FNERR_BUFFERTOOSMALL);
     path.copy(dialog->lpstrFile, path.size());
     dialog->lpstrFile[path.size()] = 0;
     dialog->nFileExtension = WORD(ExtensionOffset(path));

@@ -35,7 +35,7 @@ bool IsFolder(const std::string& path)
 
 // Fails with the Win32 reason for errno. A missing path is a missing file when its folder
 // exists, else a missing folder.
-BOOL Fail(int error, const std::string& path, DWORD existsCode = ERROR_FILE_EXISTS)
+BOOL FailWithErrno(int error, const std::string& path, DWORD existsCode = ERROR_FILE_EXISTS)
 {
     DWORD code;
     switch (error) {
@@ -185,8 +185,8 @@ BOOL DeleteFileW(const char16_t* name)
 {
     const std::string path = Name(name);
     if (IsFolder(path))
-        return Fail(EISDIR, path);
-    return unlink(path.c_str()) == 0 ? 1 : Fail(errno, path);
+        return FailWithErrno(EISDIR, path);
+    return unlink(path.c_str()) == 0 ? 1 : FailWithErrno(errno, path);
 }
 
 BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists)
@@ -195,18 +195,18 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
     const std::string destination = Name(target);
     struct stat status;
     if (stat(source.c_str(), &status) != 0)
-        return Fail(errno, source);
+        return FailWithErrno(errno, source);
     if (failIfExists && access(destination.c_str(), F_OK) == 0)
-        return Fail(EEXIST, destination);
+        return FailWithErrno(EEXIST, destination);
     const std::string temporary = CopyToTemporary(source, destination);
     if (temporary.empty())
-        return Fail(errno, destination);
+        return FailWithErrno(errno, destination);
     const bool placed = failIfExists ? PlaceWithoutReplacing(temporary, destination)
                                      : rename(temporary.c_str(), destination.c_str()) == 0;
     if (!placed) {
         const int error = errno;
         unlink(temporary.c_str());
-        return Fail(error, destination);
+        return FailWithErrno(error, destination);
     }
     return 1;
 }
@@ -216,24 +216,24 @@ BOOL MoveFileW(const char16_t* existing, const char16_t* target)
     const std::string source = Name(existing);
     const std::string destination = Name(target);
     if (access(source.c_str(), F_OK) != 0)
-        return Fail(errno, source);
+        return FailWithErrno(errno, source);
     if (PlaceWithoutReplacing(source, destination))
         return 1;
     if (errno != EXDEV)
-        return Fail(errno, destination, ERROR_ALREADY_EXISTS);
+        return FailWithErrno(errno, destination, ERROR_ALREADY_EXISTS);
     // Another file system: copy, then delete the original; a failed delete undoes the copy.
     const std::string temporary = CopyToTemporary(source, destination);
     if (temporary.empty())
-        return Fail(errno, destination);
+        return FailWithErrno(errno, destination);
     if (!PlaceWithoutReplacing(temporary, destination)) {
         const int error = errno;
         unlink(temporary.c_str());
-        return Fail(error, destination, ERROR_ALREADY_EXISTS);
+        return FailWithErrno(error, destination, ERROR_ALREADY_EXISTS);
     }
     if (unlink(source.c_str()) != 0) {
         const int error = errno;
         unlink(destination.c_str());
-        return Fail(error, source);
+        return FailWithErrno(error, source);
     }
     return 1;
 }
@@ -275,7 +275,7 @@ HFIND FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
     find->pattern = text.substr(slash == std::string::npos ? 0 : slash + 1);
     find->folder = opendir(find->path.empty() ? "." : find->path.c_str());
     if (!find->folder) {
-        Fail(errno, find->path + ".");
+        FailWithErrno(errno, find->path + ".");
         delete find;
         return nullptr;
     }

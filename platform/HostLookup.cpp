@@ -34,7 +34,7 @@ struct tLookupTable {
 };
 
 // Workers may end after every static object is gone, so the table is never destroyed.
-tLookupTable& Table()
+tLookupTable& LookupTable()
 {
     static tLookupTable* table = new tLookupTable;
     return *table;
@@ -72,7 +72,7 @@ void RunLookup(uintptr_t id, const std::string& name)
 
     tLookup done;
     {
-        tLookupTable& table = Table();
+        tLookupTable& table = LookupTable();
         std::lock_guard<std::mutex> guard(table.lock);
         const auto it = table.lookups.find(id);
         if (it == table.lookups.end())
@@ -103,7 +103,7 @@ HANDLE WSAAsyncGetHostByName(HWND window, UINT message, const char* name)
         WSASetLastError(WSAEFAULT);
         return nullptr;
     }
-    tLookupTable& table = Table();
+    tLookupTable& table = LookupTable();
     std::lock_guard<std::mutex> guard(table.lock);
     const uintptr_t id = table.next;
     table.next += 4;
@@ -125,7 +125,7 @@ int32_t WSAGetAsyncHostAddress(HANDLE task, uint32_t* address)
 {
     if (!address)
         return WSAEFAULT;
-    tLookupTable& table = Table();
+    tLookupTable& table = LookupTable();
     std::lock_guard<std::mutex> guard(table.lock);
     const auto it = table.lookups.find(reinterpret_cast<uintptr_t>(task));
     if (it == table.lookups.end() || it->second.cancelled)
@@ -140,7 +140,7 @@ int32_t WSAGetAsyncHostAddress(HANDLE task, uint32_t* address)
 
 int32_t WSACancelAsyncRequest(HANDLE task)
 {
-    tLookupTable& table = Table();
+    tLookupTable& table = LookupTable();
     std::lock_guard<std::mutex> guard(table.lock);
     const auto it = table.lookups.find(reinterpret_cast<uintptr_t>(task));
     if (it == table.lookups.end() || it->second.cancelled) {

@@ -168,7 +168,7 @@ HANDLE AddObjectLocked(tKernel& k, std::shared_ptr<tKernelObject> object)
     return reinterpret_cast<HANDLE>(id);
 }
 
-std::shared_ptr<tKernelObject> FindLocked(tKernel& k, HANDLE handle)
+std::shared_ptr<tKernelObject> FindObjectLocked(tKernel& k, HANDLE handle)
 {
     const auto it = k.objects.find(reinterpret_cast<uintptr_t>(handle));
     return it == k.objects.end() ? nullptr : it->second;
@@ -199,7 +199,7 @@ BOOL SignalEvent(HANDLE event, bool signalled)
 {
     tKernel& k = Kernel();
     std::lock_guard<std::mutex> guard(k.lock);
-    const auto object = FindLocked(k, event);
+    const auto object = FindObjectLocked(k, event);
     if (!object || object->kind != tKernelObject::kEvent) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
@@ -366,7 +366,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
     tKernel& k = Kernel();
     std::unique_lock<std::mutex> held(k.lock);
-    const auto object = FindLocked(k, handle);
+    const auto object = FindObjectLocked(k, handle);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;

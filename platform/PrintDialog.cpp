@@ -14,19 +14,11 @@
 namespace w32 {
 namespace {
 
-using namespace printing;
-
 const char16_t kCupsDriver[] = u"cups";
 const char16_t kPdfDriver[] = u"pdf";
 const char16_t kPdfFilter[] = u"PDF document (*.pdf)\0*.pdf\0";
 // Longer than any path the file dialog answers.
 constexpr DWORD kLongestPath = 4096;
-
-BOOL Fail(DWORD error)
-{
-    desktop::SetDialogError(error);
-    return 0;
-}
 
 std::u16string BlockText(HGLOBAL block)
 {
@@ -46,7 +38,7 @@ std::u16string TextAt(const std::u16string& block, WORD offset)
 }
 
 // The choice the two blocks keep; false when they keep none.
-bool ReadChoice(HGLOBAL names, HGLOBAL mode, tPrintChoice* choice)
+bool ReadChoice(HGLOBAL names, HGLOBAL mode, printing::tPrintChoice* choice)
 {
     if (!names || !mode || GlobalSize(names) < sizeof(DEVNAMES) || GlobalSize(mode) < sizeof(DEVMODEW))
         return false;
@@ -62,14 +54,14 @@ bool ReadChoice(HGLOBAL names, HGLOBAL mode, tPrintChoice* choice)
         return false;
     choice->destination = driver == kCupsDriver ? output : std::u16string();
     choice->file = driver == kPdfDriver ? output : std::u16string();
-    choice->page = tPage{page.dmPrintQuality, page.dmYResolution, page.dmPaperWidth, page.dmPaperLength};
+    choice->page = printing::tPage{page.dmPrintQuality, page.dmYResolution, page.dmPaperWidth, page.dmPaperLength};
     return true;
 }
 
-HGLOBAL MakeNames(const tPrintChoice& choice, bool isDefault)
+HGLOBAL MakeNames(const printing::tPrintChoice& choice, bool isDefault)
 {
     const bool toFile = choice.destination.empty();
-    const std::u16string texts[] = {toFile ? kPdfDriver : kCupsDriver, toFile ? kSaveAsPdf : choice.destination,
+    const std::u16string texts[] = {toFile ? kPdfDriver : kCupsDriver, toFile ? printing::kSaveAsPdf : choice.destination,
                                     toFile ? choice.file : choice.destination};
     std::u16string block(sizeof(DEVNAMES) / sizeof(char16_t), u'\0');
     WORD offsets[3];
@@ -87,7 +79,7 @@ HGLOBAL MakeNames(const tPrintChoice& choice, bool isDefault)
     return names;
 }
 
-HGLOBAL MakeMode(const tPage& page)
+HGLOBAL MakeMode(const printing::tPage& page)
 {
     DEVMODEW mode;
     mode.dmFields = DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
@@ -101,14 +93,14 @@ HGLOBAL MakeMode(const tPage& page)
     return block;
 }
 
-bool FitsDevMode(const tPage& page)
+bool FitsDevMode(const printing::tPage& page)
 {
     const auto fits = [](int32_t value) { return value > 0 && value <= 0x7FFF; };
     return fits(page.dotsPerInchX) && fits(page.dotsPerInchY) && fits(page.paperWidth) && fits(page.paperLength);
 }
 
 // The save dialog for the PDF file, starting on the last one.
-BOOL AskForPdfFile(HWND owner, const tPrintChoice* kept, std::u16string* file)
+BOOL AskForPdfFile(HWND owner, const printing::tPrintChoice* kept, std::u16string* file)
 {
     std::vector<char16_t> name(kLongestPath, u'\0');
     if (kept && kept->destination.empty())
@@ -128,30 +120,30 @@ BOOL AskForPdfFile(HWND owner, const tPrintChoice* kept, std::u16string* file)
 }
 
 // Shows the list, marked at the kept entry, else at the CUPS default.
-BOOL AskForChoice(HWND owner, const tPrintChoice* kept, tPrintChoice* choice, bool* isDefault)
+BOOL AskForChoice(HWND owner, const printing::tPrintChoice* kept, printing::tPrintChoice* choice, bool* isDefault)
 {
-    tPrintDialogRequest request;
-    request.entries = ListDestinations();
-    const std::u16string defaultDestination = DefaultDestination(request.entries);
-    request.entries.push_back(kSaveAsPdf);
-    const std::u16string keptEntry = !kept ? u"" : kept->destination.empty() ? kSaveAsPdf : kept->destination;
+    printing::tPrintDialogRequest request;
+    request.entries = printing::ListDestinations();
+    const std::u16string defaultDestination = printing::DefaultDestination(request.entries);
+    request.entries.push_back(printing::kSaveAsPdf);
+    const std::u16string keptEntry = !kept ? u"" : kept->destination.empty() ? printing::kSaveAsPdf : kept->destination;
     const bool keptListed = std::find(request.entries.begin(), request.entries.end(), keptEntry) != request.entries.end();
     request.selected = keptListed ? keptEntry : defaultDestination.empty() ? request.entries.front() : defaultDestination;
 
-    const tPrintDialogAnswer answer =
+    const printing::tPrintDialogAnswer answer =
         desktop::IsScripted() ? RunScriptedPrintDialog(request) : RunDesktopPrintDialog(request);
-    if (answer.outcome == tPrintDialogAnswer::kCancelled)
-        return Fail(0);
+    if (answer.outcome == printing::tPrintDialogAnswer::kCancelled)
+        return desktop::FailDialog(0);
     const bool listed = std::find(request.entries.begin(), request.entries.end(), answer.entry) != request.entries.end();
-    if (answer.outcome == tPrintDialogAnswer::kFailed || !listed)
-        return Fail(CDERR_DIALOGFAILURE);
-    if (answer.entry == kSaveAsPdf) {
+    if (answer.outcome == printing::tPrintDialogAnswer::kFailed || !listed)
+        return desktop::FailDialog(CDERR_DIALOGFAILURE);
+    if (answer.entry == printing::kSaveAsPdf) {
         if (!AskForPdfFile(owner, kept, &choice->file))
             return 0;
-        choice->page = SystemPage();
+        choice->page = printing::SystemPage();
     } else {
         choice->destination = answer.entry;
-        choice->page = DestinationPage(answer.entry);
+        choice->page = printing::DestinationPage(answer.entry);
         *isDefault = answer.entry == defaultDestination;
     }
     if (answer.dotsPerInch > 0)
@@ -168,10 +160,10 @@ BOOL AskForChoice(HWND owner, const tPrintChoice* kept, tPrintChoice* choice, bo
 BOOL PrintDlgW(PRINTDLGW* dialog)
 {
     if (!dialog || dialog->lStructSize != sizeof(PRINTDLGW))
-        return Fail(CDERR_STRUCTSIZE);
-    tPrintChoice kept;
+        return desktop::FailDialog(CDERR_STRUCTSIZE);
+    printing::tPrintChoice kept;
     const bool hasKept = ReadChoice(dialog->hDevNames, dialog->hDevMode, &kept);
-    tPrintChoice choice;
+    printing::tPrintChoice choice;
     bool isDefault = false;
     if (!(dialog->Flags & PD_RETURNDEFAULT)) {
         if (!AskForChoice(dialog->hwndOwner, hasKept ? &kept : nullptr, &choice, &isDefault))
@@ -179,24 +171,24 @@ BOOL PrintDlgW(PRINTDLGW* dialog)
     } else if (hasKept) {
         choice = kept;
     } else {
-        choice.destination = DefaultDestination(ListDestinations());
+        choice.destination = printing::DefaultDestination(printing::ListDestinations());
         if (choice.destination.empty())
-            return Fail(PDERR_NODEFAULTPRN);
-        choice.page = DestinationPage(choice.destination);
+            return desktop::FailDialog(PDERR_NODEFAULTPRN);
+        choice.page = printing::DestinationPage(choice.destination);
         isDefault = true;
     }
     HGLOBAL names = FitsDevMode(choice.page) ? MakeNames(choice, isDefault) : nullptr;
     if (!names)
-        return Fail(PDERR_CREATEICFAILURE);
+        return desktop::FailDialog(PDERR_CREATEICFAILURE);
     GlobalFree(dialog->hDevNames);
     GlobalFree(dialog->hDevMode);
     dialog->hDevNames = names;
     dialog->hDevMode = MakeMode(choice.page);
     dialog->hDC = nullptr;
     if (dialog->Flags & PD_RETURNDC) {
-        dialog->hDC = CreatePrinterDC(choice);
+        dialog->hDC = printing::CreatePrinterDC(choice);
         if (!dialog->hDC)
-            return Fail(PDERR_CREATEICFAILURE);
+            return desktop::FailDialog(PDERR_CREATEICFAILURE);
     }
     desktop::SetDialogError(0);
     return 1;

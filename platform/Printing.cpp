@@ -130,23 +130,21 @@ bool GetPrinterCaps(HDC dc, int32_t index, int32_t* value)
 
 }  // namespace printing
 
-using namespace printing;
-
 int32_t StartDocW(HDC dc, const DOCINFOW* info)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    tPrinter* printer = Find(dc);
+    printing::tPrinter* printer = printing::Find(dc);
     if (!printer)
         return SP_ERROR;
     if (!info || info->cbSize != sizeof(DOCINFOW) || printer->job)
-        return Failed(nullptr, ERROR_INVALID_PARAMETER);
-    auto job = std::make_unique<tJob>();
+        return printing::Failed(nullptr, ERROR_INVALID_PARAMETER);
+    auto job = std::make_unique<printing::tJob>();
     job->record.name = info->lpszDocName ? info->lpszDocName : u"";
     job->record.choice = printer->choice;
-    const tPage& page = printer->choice.page;
-    if (!job->pdf.Begin(PointsOfPaper(page.paperWidth), PointsOfPaper(page.paperLength)))
-        return Failed(nullptr, ERROR_NOT_ENOUGH_MEMORY);
+    const printing::tPage& page = printer->choice.page;
+    if (!job->pdf.Begin(printing::PointsOfPaper(page.paperWidth), printing::PointsOfPaper(page.paperLength)))
+        return printing::Failed(nullptr, ERROR_NOT_ENOUGH_MEMORY);
     printer->job = std::move(job);
     printers.jobs = printers.jobs == INT32_MAX ? 1 : printers.jobs + 1;
     return printers.jobs;
@@ -154,18 +152,18 @@ int32_t StartDocW(HDC dc, const DOCINFOW* info)
 
 int32_t StartPage(HDC dc)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    tJob* job = FindJob(dc);
+    printing::tJob* job = printing::FindJob(dc);
     if (!job)
         return SP_ERROR;
     if (job->inPage)
-        return Failed(job, ERROR_INVALID_PARAMETER);
-    const tPage& page = job->record.choice.page;
-    if (!job->pdf.StartPage(PointsOfPaper(page.paperWidth), PointsOfPaper(page.paperLength)))
-        return Failed(job, ERROR_NOT_ENOUGH_MEMORY);
+        return printing::Failed(job, ERROR_INVALID_PARAMETER);
+    const printing::tPage& page = job->record.choice.page;
+    if (!job->pdf.StartPage(printing::PointsOfPaper(page.paperWidth), printing::PointsOfPaper(page.paperLength)))
+        return printing::Failed(job, ERROR_NOT_ENOUGH_MEMORY);
     job->inPage = true;
-    job->record.pages.push_back(tPrintedPage{PixelsAcross(page), PixelsDown(page), {}});
+    job->record.pages.push_back(printing::tPrintedPage{printing::PixelsAcross(page), printing::PixelsDown(page), {}});
     return 1;
 }
 
@@ -173,36 +171,36 @@ int32_t StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, i
                       int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits, const BITMAPINFO* info,
                       UINT usage, DWORD rop)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    tJob* job = FindJob(dc);
+    printing::tJob* job = printing::FindJob(dc);
     if (!job)
         return 0;
     BITMAPINFOHEADER header;
     if (info)
         std::memcpy(static_cast<void*>(&header), info, sizeof header);
     const int64_t rows = info ? -int64_t(header.biHeight) : 0;
-    const bool valid = job->inPage && info && bits && IsTopDownArgb(header) && usage == DIB_RGB_COLORS &&
+    const bool valid = job->inPage && info && bits && printing::IsTopDownArgb(header) && usage == DIB_RGB_COLORS &&
                        rop == SRCCOPY && destWidth > 0 && destHeight > 0 && srcWidth > 0 && srcHeight > 0 &&
                        xSrc >= 0 && ySrc >= 0 && int64_t(xSrc) + srcWidth <= header.biWidth &&
-                       int64_t(ySrc) + srcHeight <= rows && srcWidth <= kLargestImageSide &&
-                       srcHeight <= kLargestImageSide;
+                       int64_t(ySrc) + srcHeight <= rows && srcWidth <= printing::kLargestImageSide &&
+                       srcHeight <= printing::kLargestImageSide;
     if (!valid) {
-        Failed(job, ERROR_INVALID_PARAMETER);
+        printing::Failed(job, ERROR_INVALID_PARAMETER);
         return 0;
     }
     const size_t stride = size_t(header.biWidth) * 4;
     const uint8_t* first = static_cast<const uint8_t*>(bits) + size_t(ySrc) * stride + size_t(xSrc) * 4;
-    const tPage& page = job->record.choice.page;
+    const printing::tPage& page = job->record.choice.page;
     const double pointsX = 72.0 / page.dotsPerInchX;
     const double pointsY = 72.0 / page.dotsPerInchY;
     if (!job->pdf.DrawImage(first, srcWidth, srcHeight, stride, xDest * pointsX, yDest * pointsY,
                             destWidth * pointsX, destHeight * pointsY)) {
-        Failed(job, ERROR_NOT_ENOUGH_MEMORY);
+        printing::Failed(job, ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
     if (desktop::IsScripted()) {
-        tPrintedImage image{std::vector<uint32_t>(size_t(srcWidth) * size_t(srcHeight)), srcWidth, srcHeight,
+        printing::tPrintedImage image{std::vector<uint32_t>(size_t(srcWidth) * size_t(srcHeight)), srcWidth, srcHeight,
                             RECT{xDest, yDest, xDest + destWidth, yDest + destHeight}};
         for (int32_t row = 0; row < srcHeight; ++row)
             std::memcpy(image.pixels.data() + size_t(row) * size_t(srcWidth), first + size_t(row) * stride,
@@ -214,34 +212,34 @@ int32_t StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, i
 
 int32_t EndPage(HDC dc)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    tJob* job = FindJob(dc);
+    printing::tJob* job = printing::FindJob(dc);
     if (!job)
         return SP_ERROR;
     if (!job->inPage)
-        return Failed(job, ERROR_INVALID_PARAMETER);
+        return printing::Failed(job, ERROR_INVALID_PARAMETER);
     job->inPage = false;
-    return job->pdf.EndPage() ? 1 : Failed(job, ERROR_NOT_ENOUGH_MEMORY);
+    return job->pdf.EndPage() ? 1 : printing::Failed(job, ERROR_NOT_ENOUGH_MEMORY);
 }
 
 int32_t EndDoc(HDC dc)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    tPrinter* printer = Find(dc);
+    printing::tPrinter* printer = printing::Find(dc);
     if (!printer || !printer->job)
-        return Failed(nullptr, printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-    const std::unique_ptr<tJob> job = std::move(printer->job);
+        return printing::Failed(nullptr, printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    const std::unique_ptr<printing::tJob> job = std::move(printer->job);
     if (job->inPage && !job->pdf.EndPage())
         job->failed = true;
     // A document without pages is no print: nothing is delivered and the job fails.
     const bool made = job->pdf.Finish() && !job->failed && !job->record.pages.empty();
-    const bool handedOver = made && Deliver(*job);
+    const bool handedOver = made && printing::Deliver(*job);
     if (made && desktop::IsScripted()) {
         job->record.pdf = job->pdf.GetBytes();
         job->record.delivered = handedOver;
-        KeepPrintedDocument(std::move(job->record));
+        printing::KeepPrintedDocument(std::move(job->record));
     }
     if (!handedOver) {
         SetLastError(ERROR_GEN_FAILURE);
@@ -252,9 +250,9 @@ int32_t EndDoc(HDC dc)
 
 bool printing::DeletePrinterDC(HDC dc)
 {
-    tPrinters& printers = Printers();
+    printing::tPrinters& printers = printing::Printers();
     std::lock_guard<std::mutex> guard(printers.lock);
-    if (!Find(dc))
+    if (!printing::Find(dc))
         return false;
     printers.devices.erase(reinterpret_cast<uintptr_t>(dc));
     return true;

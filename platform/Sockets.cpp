@@ -35,7 +35,7 @@ struct tSocketTable {
 };
 
 // Sockets may be closed by objects that outlive every static, so the table is never destroyed.
-tSocketTable& Table()
+tSocketTable& SocketTable()
 {
     static tSocketTable* table = new tSocketTable;
     return *table;
@@ -43,7 +43,7 @@ tSocketTable& Table()
 
 std::atomic<int32_t> gStartups{0};
 
-int32_t Fail(int32_t error)
+int32_t FailSocketCall(int32_t error)
 {
     WSASetLastError(error);
     return SOCKET_ERROR;
@@ -51,7 +51,7 @@ int32_t Fail(int32_t error)
 
 int32_t FailFromErrno()
 {
-    return Fail(WinSockErrorFromErrno(errno));
+    return FailSocketCall(WinSockErrorFromErrno(errno));
 }
 
 int FdOf(SOCKET s)
@@ -60,7 +60,7 @@ int FdOf(SOCKET s)
 }
 
 // The record of a socket made here, or null (with WSAENOTSOCK set). Called with the lock held.
-tSocketRecord* FindLocked(tSocketTable& table, SOCKET s)
+tSocketRecord* FindSocketLocked(tSocketTable& table, SOCKET s)
 {
     const auto it = table.sockets.find(FdOf(s));
     if (it == table.sockets.end()) {
@@ -98,11 +98,11 @@ int BytesWaiting(int fd)
 int32_t AskAddress(SOCKET s, sockaddr* address, int32_t* length, int (*ask)(int, sockaddr*, socklen_t*))
 {
     if (!address || !length || *length < 0)
-        return Fail(WSAEFAULT);
+        return FailSocketCall(WSAEFAULT);
     {
-        tSocketTable& table = Table();
+        tSocketTable& table = SocketTable();
         std::lock_guard<std::mutex> guard(table.lock);
-        if (!FindLocked(table, s))
+        if (!FindSocketLocked(table, s))
             return SOCKET_ERROR;
     }
     socklen_t size = socklen_t(*length);
@@ -229,7 +229,7 @@ int32_t WSACleanup()
     int32_t count = gStartups.load();
     while (count > 0 && !gStartups.compare_exchange_weak(count, count - 1)) {
     }
-    return count > 0 ? 0 : Fail(WSANOTINITIALISED);
+    return count > 0 ? 0 : FailSocketCall(WSANOTINITIALISED);
 }
 
 int32_t WSAGetLastError()
@@ -245,7 +245,7 @@ void WSASetLastError(int32_t error)
 SOCKET socket(int32_t family, int32_t type, int32_t protocol)
 {
     if (gStartups.load() <= 0) {
-        Fail(WSANOTINITIALISED);
+        FailSocketCall(WSANOTINITIALISED);
         return INVALID_SOCKET;
     }
     const int fd = ::socket(family, type | SOCK_CLOEXEC, protocol);
@@ -253,7 +253,7 @@ SOCKET socket(int32_t family, int32_t type, int32_t protocol)
         FailFromErrno();
         return INVALID_SOCKET;
     }
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
     table.sockets[fd] = tSocketRecord{};
     return SOCKET(fd);
@@ -261,10 +261,10 @@ SOCKET socket(int32_t family, int32_t type, int32_t protocol)
 
 int32_t closesocket(SOCKET s)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     {
         std::lock_guard<std::mutex> guard(table.lock);
-        if (!FindLocked(table, s))
+        if (!FindSocketLocked(table, s))
             return SOCKET_ERROR;
         table.sockets.erase(FdOf(s));
     }
@@ -274,20 +274,20 @@ int32_t closesocket(SOCKET s)
 
 int32_t bind(SOCKET s, const sockaddr* address, int32_t length)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    if (!FindLocked(table, s))
+    if (!FindSocketLocked(table, s))
         return SOCKET_ERROR;
     if (length < 0)
-        return Fail(WSAEFAULT);
+        return FailSocketCall(WSAEFAULT);
     return ::bind(FdOf(s), address, socklen_t(length)) == 0 ? 0 : FailFromErrno();
 }
 
 int32_t listen(SOCKET s, int32_t backlog)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     if (::listen(FdOf(s), backlog) != 0)
@@ -298,9 +298,9 @@ int32_t listen(SOCKET s, int32_t backlog)
 
 SOCKET accept(SOCKET s, sockaddr* address, int32_t* length)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* listener = FindLocked(table, s);
+    tSocketRecord* listener = FindSocketLocked(table, s);
     if (!listener)
         return INVALID_SOCKET;
     socklen_t size = length ? socklen_t(*length) : 0;
@@ -326,14 +326,14 @@ int32_t WSAConnect(SOCKET s, const sockaddr* address, int32_t length, const void
                    const void* socketQos, const void* groupQos)
 {
     if (callerData || calleeData || socketQos || groupQos || length < 0)
-        return Fail(WSAEINVAL);
-    tSocketTable& table = Table();
+        return FailSocketCall(WSAEINVAL);
+    tSocketTable& table = SocketTable();
     std::unique_lock<std::mutex> held(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     if (record->phase == tPhase::kConnecting)
-        return Fail(WSAEALREADY);
+        return FailSocketCall(WSAEALREADY);
     const bool nonBlocking = record->nonBlocking;
     if (nonBlocking) {
         // A loopback connect may end at once, well or refused; FD_CONNECT reports it either way.
@@ -342,17 +342,17 @@ int32_t WSAConnect(SOCKET s, const sockaddr* address, int32_t length, const void
             const int error = errno;
             if (error != EINPROGRESS && error != ECONNREFUSED && error != ENETUNREACH && error != EHOSTUNREACH &&
                 error != ETIMEDOUT)
-                return Fail(WinSockErrorFromErrno(error));
+                return FailSocketCall(WinSockErrorFromErrno(error));
             record->connectError = error == EINPROGRESS ? 0 : error;
         }
         record->phase = tPhase::kConnecting;
-        return Fail(WSAEWOULDBLOCK);
+        return FailSocketCall(WSAEWOULDBLOCK);
     }
     held.unlock();
     if (::connect(FdOf(s), address, socklen_t(length)) != 0)
         return FailFromErrno();
     held.lock();
-    if ((record = FindLocked(table, s)) != nullptr)
+    if ((record = FindSocketLocked(table, s)) != nullptr)
         record->phase = tPhase::kConnected;
     return 0;
 }
@@ -360,11 +360,11 @@ int32_t WSAConnect(SOCKET s, const sockaddr* address, int32_t length, const void
 int32_t recv(SOCKET s, char* buffer, int32_t length, int32_t flags)
 {
     if (length < 0)
-        return Fail(WSAEINVAL);
+        return FailSocketCall(WSAEINVAL);
     {
-        tSocketTable& table = Table();
+        tSocketTable& table = SocketTable();
         std::lock_guard<std::mutex> guard(table.lock);
-        if (!FindLocked(table, s))
+        if (!FindSocketLocked(table, s))
             return SOCKET_ERROR;
     }
     const ssize_t got = ::recv(FdOf(s), buffer, size_t(length), flags);
@@ -374,10 +374,10 @@ int32_t recv(SOCKET s, char* buffer, int32_t length, int32_t flags)
 int32_t send(SOCKET s, const char* buffer, int32_t length, int32_t flags)
 {
     if (length < 0)
-        return Fail(WSAEINVAL);
-    tSocketTable& table = Table();
+        return FailSocketCall(WSAEINVAL);
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     const ssize_t sent = ::send(FdOf(s), buffer, size_t(length), flags | MSG_NOSIGNAL);
@@ -386,27 +386,27 @@ int32_t send(SOCKET s, const char* buffer, int32_t length, int32_t flags)
     const int error = errno;
     if (error == EAGAIN || error == EWOULDBLOCK)
         record->writeArmed = true;
-    return Fail(WinSockErrorFromErrno(error));
+    return FailSocketCall(WinSockErrorFromErrno(error));
 }
 
 int32_t shutdown(SOCKET s, int32_t how)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    if (!FindLocked(table, s))
+    if (!FindSocketLocked(table, s))
         return SOCKET_ERROR;
     if (how != SD_RECEIVE && how != SD_SEND && how != SD_BOTH)
-        return Fail(WSAEINVAL);
+        return FailSocketCall(WSAEINVAL);
     return ::shutdown(FdOf(s), how) == 0 ? 0 : FailFromErrno();
 }
 
 int32_t ioctlsocket(SOCKET s, int32_t command, u_long* argument)
 {
     if (!argument)
-        return Fail(WSAEFAULT);
-    tSocketTable& table = Table();
+        return FailSocketCall(WSAEFAULT);
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     if (command == FIONREAD) {
@@ -422,7 +422,7 @@ int32_t ioctlsocket(SOCKET s, int32_t command, u_long* argument)
         record->nonBlocking = *argument != 0;
         return 0;
     }
-    return Fail(WSAEINVAL);
+    return FailSocketCall(WSAEINVAL);
 }
 
 int32_t getpeername(SOCKET s, sockaddr* address, int32_t* length)
@@ -447,13 +447,13 @@ BOOL WSACloseEvent(WSAEVENT event)
 
 int32_t WSAEventSelect(SOCKET s, WSAEVENT event, int32_t events)
 {
-    tSocketTable& table = Table();
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     if (events != 0 && !event)
-        return Fail(WSAEINVAL);
+        return FailSocketCall(WSAEINVAL);
     if (events != 0) {
         if (!SetNonBlocking(FdOf(s), true))
             return FailFromErrno();
@@ -470,10 +470,10 @@ int32_t WSAEventSelect(SOCKET s, WSAEVENT event, int32_t events)
 int32_t WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, WSANETWORKEVENTS* events)
 {
     if (!events)
-        return Fail(WSAEFAULT);
-    tSocketTable& table = Table();
+        return FailSocketCall(WSAEFAULT);
+    tSocketTable& table = SocketTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    tSocketRecord* record = FindLocked(table, s);
+    tSocketRecord* record = FindSocketLocked(table, s);
     if (!record)
         return SOCKET_ERROR;
     *events = WSANETWORKEVENTS{};
@@ -485,7 +485,7 @@ int32_t WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, WSANETWORKEVENTS* events)
     if (::poll(&watch, 1, 0) < 0)
         return FailFromErrno();
     if (watch.revents & POLLNVAL)
-        return Fail(WSAENOTSOCK);
+        return FailSocketCall(WSAENOTSOCK);
 
     if (record->phase == tPhase::kConnecting)
         NoteConnectResult(fd, watch.revents, *record, events);

@@ -17,7 +17,7 @@ struct tTable {
     uintptr_t next = 0x10000;
 };
 
-tTable& Table()
+tTable& WindowTable()
 {
     static tTable* table = new tTable;
     return *table;
@@ -27,7 +27,7 @@ tTable& Table()
 
 HWND Add(tWindowRecord record)
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     const uintptr_t id = t.next;
     t.next += 0x10;
@@ -38,14 +38,14 @@ HWND Add(tWindowRecord record)
 
 void Remove(HWND window)
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     t.records.erase(reinterpret_cast<uintptr_t>(window));
 }
 
 tWindowRecord* Find(HWND window)
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     const auto it = t.records.find(reinterpret_cast<uintptr_t>(window));
     return it == t.records.end() ? nullptr : it->second.get();
@@ -63,7 +63,7 @@ tWindowRecord* OwnRecord(HWND window)
 
 DWORD OwnerThread(HWND window)
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     const auto it = t.records.find(reinterpret_cast<uintptr_t>(window));
     return it == t.records.end() ? 0 : it->second->thread;
@@ -71,7 +71,7 @@ DWORD OwnerThread(HWND window)
 
 std::vector<HWND> List()
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     std::vector<HWND> all;
     for (const auto& [id, record] : t.records)
@@ -81,7 +81,7 @@ std::vector<HWND> List()
 
 HWND FindInvalid(DWORD thread, HWND filter)
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     for (const auto& [id, record] : t.records) {
         if (record->thread == thread && record->invalid && record->visible && !record->destroying &&
@@ -93,7 +93,7 @@ HWND FindInvalid(DWORD thread, HWND filter)
 
 void RemoveAll()
 {
-    tTable& t = Table();
+    tTable& t = WindowTable();
     std::lock_guard<std::mutex> guard(t.lock);
     t.records.clear();
 }

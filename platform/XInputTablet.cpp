@@ -1,19 +1,18 @@
 #include "platform/XInputTablet.h"
 
-#include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <set>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/TabletTool.h"
+#include "platform/sdl/X11Screen.h"
 
 namespace w32::xinput {
 namespace {
@@ -36,12 +35,6 @@ tSource& Source()
 {
     static tSource* source = new tSource;
     return *source;
-}
-
-bool OnX11()
-{
-    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
-    return driver && std::strcmp(driver, "x11") == 0;
 }
 
 tablet::tToolInfo DescribeDevice(Display* display, const XIDeviceInfo& device)
@@ -152,7 +145,7 @@ void Close(tSource& source)
 void StartSource()
 {
     tSource& source = Source();
-    if (source.display || !OnX11())
+    if (source.display || !sdl::OnX11())
         return;
     source.display = XOpenDisplay(nullptr);
     int event = 0, error = 0, major = 2, minor = 2;

@@ -14,15 +14,6 @@
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CImWidget.h"
 
-namespace {
-
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
-}  // namespace
-
 CCleanBrush::CCleanBrush()
 {
     m_rootId = int32_t(kRoot);
@@ -103,7 +94,7 @@ tResult CCleanBrush::HeartbeatProc(tMsgArg context, CWidget*)
 
 tResult CCleanBrush::OnHeartbeat()
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     CTimeStep* animator = GetAnimator();
     if (!backdrop || !backdrop->GetRolloverWidget() || !animator)
         return kResOk;
@@ -126,7 +117,7 @@ tResult CCleanBrush::PressProc(tMsgArg context, CWidget* widget, CWidget** taken
 tResult CCleanBrush::OnPress()
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(m_root);
     while (app && app->IsPrimaryButtonHeld())

@@ -34,7 +34,7 @@ uint32_t QueryWord(uint32_t message, tCCmdTarget* sender)
     return value;
 }
 
-bool HasTracingImage(tCCmdTarget* sender)
+bool BackboneHasTracingImage(tCCmdTarget* sender)
 {
     CImage* image = nullptr;
     return tCCmdTarget::QueryBackbone(kMsgGetTracingImage, ToMsgArg(sender), ToMsgArg(&image), 0) == kResOk &&
@@ -192,7 +192,7 @@ tResult CColPick::PlaceMarkers()
 
 void CColPick::ApplyTracingState(uint32_t value, uint32_t present)
 {
-    if (!HasTracingImage(this))
+    if (!BackboneHasTracingImage(this))
         value = 0;
     CWidget* mark = m_root ? m_root->FindWidgetById(kNoticeMark) : nullptr;
     if (!m_notice || !mark || !m_wheel)
@@ -238,7 +238,7 @@ tResult CColPick::OpenModePopup()
     if (!popups || !button)
         return kResOk;
     const uint32_t tracingItem = kStrMenuTracingColours;
-    const tPopupIdList disabled{&tracingItem, HasTracingImage(this) ? 0 : 1};
+    const tPopupIdList disabled{&tracingItem, BackboneHasTracingImage(this) ? 0 : 1};
     uint32_t checkedIds[2];
     int32_t checkedCount = 0;
     if (QueryWord(kMsgTraceColourPick, this) != 0)

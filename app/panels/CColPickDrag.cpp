@@ -6,7 +6,7 @@
 namespace {
 
 // The pointer in `widget`'s coordinates, clamped into it.
-tCPoint PointerIn(CAppBase* app, CWidget* widget)
+tCPoint PointerInWidget(CAppBase* app, CWidget* widget)
 {
     tCPoint point = app->GetCursorPosition();
     widget->ScreenToLocalPoint(&point);
@@ -36,7 +36,7 @@ tResult CColPick::WheelDrag()
     tCPoint last{-1, -1};
     do {
         app->RunHeartbeat();
-        const tCPoint point = PointerIn(app, m_wheel);
+        const tCPoint point = PointerInWidget(app, m_wheel);
         if (point != last) {
             last = point;
             ApplyWheelPoint(&m_model, point, {m_wheel->GetWidth(), m_wheel->GetHeight()});
@@ -54,7 +54,7 @@ tResult CColPick::StripDrag()
     tCPoint last{-1, -1};
     do {
         app->RunHeartbeat();
-        const tCPoint point = PointerIn(app, m_strip);
+        const tCPoint point = PointerInWidget(app, m_strip);
         if (point != last) {
             last = point;
             m_model.ApplyStrip(point.y, m_strip->GetHeight());

@@ -16,7 +16,7 @@ constexpr int32_t kBlue = 0;
 float ByteOf(uint32_t colour, int32_t shift) { return float((colour >> shift) & 0xFF) * kByte; }
 
 // The processor's rounding: to nearest, ties to even.
-uint32_t RoundToEven(float value) { return uint32_t(std::lrint(value)); }
+uint32_t RoundToEvenByte(float value) { return uint32_t(std::lrint(value)); }
 
 float HueValue(float p, float q, float t)
 {
@@ -36,7 +36,7 @@ float HueValue(float p, float q, float t)
 uint32_t HueChannel(float p, float q, float t)
 {
     const float scaled = HueValue(p, q, t) * 255.0f + 0.4f;
-    return RoundToEven(scaled) & 0xFF;
+    return RoundToEvenByte(scaled) & 0xFF;
 }
 
 uint32_t WithRgb(uint32_t colour, uint32_t red, uint32_t green, uint32_t blue)
@@ -80,7 +80,7 @@ uint32_t CColourModel::HlsToRgb(const tHls& hls, uint32_t colour)
     const float l = hls.lightness;
     const float s = hls.saturation;
     if (s == 0.0f) {
-        const uint32_t grey = RoundToEven(255.0f * l) & 0xFF;
+        const uint32_t grey = RoundToEvenByte(255.0f * l) & 0xFF;
         return WithRgb(colour, grey, grey, grey);
     }
     const float q = l <= 0.5f ? l * (1.0f + s) : l + s - l * s;
@@ -92,7 +92,7 @@ uint32_t CColourModel::HlsToRgb(const tHls& hls, uint32_t colour)
 uint32_t CColourModel::ChannelOf(float value)
 {
     const float scaled = 255.0f * value;
-    return RoundToEven(scaled) & 0xFF;
+    return RoundToEvenByte(scaled) & 0xFF;
 }
 
 int32_t CColourModel::ClampMode(int32_t mode) { return std::clamp(mode, int32_t(0), int32_t(kModeCount - 1)); }

@@ -13,17 +13,12 @@
 
 namespace {
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 CWidgetEffectBase* Light(CWidget* bar, int32_t effect)
 {
     return bar ? dynamic_cast<CWidgetEffectBase*>(bar->GetFrontEffect(effect)) : nullptr;
 }
 
-tCPoint PointerIn(CWidget* widget)
+tCPoint PointerInBar(CWidget* widget)
 {
     CAppBase* app = GetApplication();
     tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
@@ -31,7 +26,7 @@ tCPoint PointerIn(CWidget* widget)
     return point;
 }
 
-void SetTargetOnce(CTimeStep* step, float target)
+void SetBarTargetOnce(CTimeStep* step, float target)
 {
     if (step->GetTarget() != target)
         step->SetTarget(target);
@@ -117,14 +112,14 @@ tResult CConfirmBar::Hover()
     CWidgetEffectBase* leftLight = Light(m_bar, kLeftLight);
     if (!right || !left || !rightLight || !leftLight)
         return kResOk;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop && backdrop->GetRolloverWidget() == m_bar) {
-        const bool apply = IsApplyHalf(PointerIn(m_bar));
-        SetTargetOnce(right, apply ? kLit : 0.0f);
-        SetTargetOnce(left, apply ? 0.0f : kLit);
+        const bool apply = IsApplyHalf(PointerInBar(m_bar));
+        SetBarTargetOnce(right, apply ? kLit : 0.0f);
+        SetBarTargetOnce(left, apply ? 0.0f : kLit);
     } else {
-        SetTargetOnce(right, 0.0f);
-        SetTargetOnce(left, 0.0f);
+        SetBarTargetOnce(right, 0.0f);
+        SetBarTargetOnce(left, 0.0f);
     }
     const bool rightChanged = ShowLight(rightLight, right);
     const bool leftChanged = ShowLight(leftLight, left);
@@ -136,7 +131,7 @@ tResult CConfirmBar::Hover()
 tResult CConfirmBar::TakePress()
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(m_bar);
     while (app && app->IsPrimaryButtonHeld())
@@ -145,7 +140,7 @@ tResult CConfirmBar::TakePress()
         backdrop->PopModal();
     if (!backdrop || backdrop->GetRolloverWidget() != m_bar || !m_owner)
         return kResOk;
-    return m_owner->OnConfirmBar(IsApplyHalf(PointerIn(m_bar)));
+    return m_owner->OnConfirmBar(IsApplyHalf(PointerInBar(m_bar)));
 }
 
 tResult CConfirmBar::OnHeartbeat(tMsgArg context, CWidget*)

@@ -15,6 +15,7 @@
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/ProjectFile.h"
+#include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
@@ -25,15 +26,9 @@
 
 namespace {
 
-constexpr uint32_t kToolMove = 4910;
-constexpr uint32_t kToolRotate = 4911;
-constexpr uint32_t kToolZoom = 4912;
-
 // The buttons in the order of the build; their list positions name the tool buttons.
 constexpr uint32_t kButtonIds[] = {kWgtNavigationMove,   kWgtNavigationZoom,    kWgtNavigationSpare,
                                    kWgtNavigationRotate, kWgtNavigationTracing, kWgtNavigationMenu};
-
-CBackdrop* MainBackdrop() { return dynamic_cast<CBackdrop*>(GetMainBackdropWidget()); }
 
 bool HasTracingImage(tCCmdTarget* sender)
 {
@@ -42,7 +37,7 @@ bool HasTracingImage(tCCmdTarget* sender)
     return asked == kResOk && image;
 }
 
-void PresentRoot(CWidget* root)
+void PresentPickerRoot(CWidget* root)
 {
     if (root)
         (void)root->PresentDirtyRects();
@@ -125,7 +120,7 @@ tResult CKS2CanvasPicker::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
             LayerViewUpdate update{&m_thumbnailView, layer, 0, {}};
             (void)SendToBackbone(kMsgUpdateLayerImage, ToMsgArg(this), ToMsgArg(&update), 0);
         }
-        PresentRoot(m_root);
+        PresentPickerRoot(m_root);
         return kResOk;
     }
     case kMsgCurrentLayerChanged:
@@ -212,7 +207,7 @@ tResult CKS2CanvasPicker::RefreshThumbnail(uint32_t present)
     LayerViewUpdate update{&m_thumbnailView, -1, 1, {}};
     (void)SendToBackbone(kMsgUpdateLayerImage, ToMsgArg(this), ToMsgArg(&update), 0);
     if (present)
-        PresentRoot(m_root);
+        PresentPickerRoot(m_root);
     return kResOk;
 }
 
@@ -233,7 +228,7 @@ tResult CKS2CanvasPicker::HandleDragProc(tMsgArg context, CWidget* widget, CWidg
     pane->HorizontalBounds(kDragOverlap, &minX, &maxX);
     pane->MoveToSideInset();
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(widget);
     int32_t reference = app ? app->GetCursorPosition().x : 0;
@@ -303,7 +298,7 @@ tResult CKS2CanvasPicker::HighlightToolButton(uint32_t toolId, uint32_t present)
             (void)m_buttons[i]->ClearHighlight();
     }
     if (present)
-        PresentRoot(m_root);
+        PresentPickerRoot(m_root);
     return kResOk;
 }
 
@@ -318,7 +313,7 @@ tResult CKS2CanvasPicker::SetTracingLabel(uint32_t hasImage, uint32_t present)
         (void)app->GetString(text, kStrNavigationTracing, hasImage ? 1 : 0);
     (void)label->SetText(text, 1, 0);
     if (present)
-        PresentRoot(m_root);
+        PresentPickerRoot(m_root);
     return kResOk;
 }
 
@@ -442,7 +437,7 @@ tResult CKS2CanvasPicker::OnMenuChoice(tCCmdTarget* popup, int32_t itemId)
     case kStrMenuLayerPaper:
         return ShowPaperControls();
     case kStrMenuLayerClear: {
-        CBackdrop* backdrop = MainBackdrop();
+        CBackdrop* backdrop = GetMainBackdrop();
         CUpdateFreezeGuard freeze(backdrop ? backdrop->AsWidgetRoot() : nullptr);
         (void)SendToBackbone(kMsgClearLayer, ToMsgArg(this), tMsgArg(intptr_t(layer)), 0);
         return RefreshThumbnail(1);

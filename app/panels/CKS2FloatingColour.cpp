@@ -10,6 +10,7 @@
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
@@ -21,17 +22,12 @@
 
 namespace {
 
-bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
-
-constexpr uint32_t kKeyEnter = 13;
 constexpr uint32_t kKeyEsc = 27;
 constexpr uint32_t kOpaque = 0xFF000000u;
 // The comparison bar's right half lights through effect 1 and animator 0, its left half
 // through effect 2 and animator 1.
 constexpr int32_t kRightGlow = 1;
 constexpr int32_t kLeftGlow = 2;
-
-CBackdrop* MainBackdrop() { return dynamic_cast<CBackdrop*>(GetMainBackdropWidget()); }
 
 bool IsColourArea(const CWidget* widget)
 {
@@ -75,7 +71,7 @@ uint32_t PicturePixel(CImWidget* widget, tCPoint point)
     if (!image || !image->IsValid())
         return 0;
     CImNav view(image);
-    if (!IsArgbView(view))
+    if (!view.HoldsArgb())
         return 0;
     const int32_t x = std::clamp(point.x, 0, view.GetWidth() - 1);
     const int32_t y = std::clamp(point.y, 0, view.GetHeight() - 1);
@@ -179,7 +175,7 @@ tResult CKS2FloatingColour::OnShown()
 tResult CKS2FloatingColour::OnDismissed(tMsgArg result, tMsgArg flag)
 {
     if (result == kCancel && flag == 0) {
-        CBackdrop* backdrop = MainBackdrop();
+        CBackdrop* backdrop = GetMainBackdrop();
         CUpdateFreezeGuard frozen(backdrop ? backdrop->AsWidgetRoot() : nullptr);
         Report(m_startColour);
     }
@@ -211,14 +207,14 @@ tResult CKS2FloatingColour::Report(uint32_t colour)
 
 uint32_t CKS2FloatingColour::ColourAt(tCPoint point) const
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (!backdrop || !IsColourArea(backdrop->GetRolloverWidget()))
         return m_startColour;
     CImage* buffer = backdrop->GetBackBufferImage();
     if (!buffer || !buffer->IsValid())
         return m_startColour;
     CImNav view(buffer);
-    if (!IsArgbView(view))
+    if (!view.HoldsArgb())
         return m_startColour;
     // The pointer may lie outside the window while the button is held.
     const int32_t x = std::clamp(point.x, 0, view.GetWidth() - 1);
@@ -229,7 +225,7 @@ uint32_t CKS2FloatingColour::ColourAt(tCPoint point) const
 bool CKS2FloatingColour::FollowPointer(bool threshold)
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (!app)
         return false;
     const tCPoint start = PointerInBackdrop(app, backdrop);
@@ -251,7 +247,7 @@ bool CKS2FloatingColour::FollowPointer(bool threshold)
 tResult CKS2FloatingColour::TrackColourDrag()
 {
     const bool dragged = FollowPointer(true);
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     CWidget* drop = m_root ? m_root->FindWidgetById(kDropTarget) : nullptr;
     CWidget* under = backdrop ? backdrop->GetRolloverWidget() : nullptr;
     if (drop && m_owner && under && (under == drop || (drop->GetChildCount() > 0 && under == drop->GetChild(0)))) {
@@ -291,7 +287,7 @@ tResult CKS2FloatingColour::OnComparisonPressed(tMsgArg context, CWidget* widget
     *takenBy = widget;
     auto* pane = FromMsgArg<CKS2FloatingColour>(context);
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (!app || !backdrop)
         return kResOk;
     backdrop->PushModal(widget);
@@ -307,7 +303,7 @@ tResult CKS2FloatingColour::OnComparisonPressed(tMsgArg context, CWidget* widget
 
 tResult CKS2FloatingColour::OnComparisonHeartbeat(tMsgArg, CWidget* widget)
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     CAppBase* app = GetApplication();
     const bool over = backdrop && app && backdrop->GetRolloverWidget() == widget;
     bool right = false;

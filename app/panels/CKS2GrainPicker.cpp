@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-
 CTimeStep* CloseAnimator(CWidget* closeArea)
 {
     return closeArea ? dynamic_cast<CTimeStep*>(closeArea->GetUserObject(0)) : nullptr;

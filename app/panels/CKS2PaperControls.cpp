@@ -21,17 +21,11 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
 constexpr uint32_t kHighlightedControls[] = {
     CPaperPanel::kColourButton,    CPaperPanel::kTextureButton, CPaperPanel::kGrainDepthDial,
     CPaperPanel::kGrainScaleDial,  CPaperPanel::kOpacityDial,   CPaperPanel::kExtraDial,
     CPresetGrid::kPreviousButton,  CPresetGrid::kNextButton,    CPresetGrid::kSaveButton,
 };
-
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
 
 }  // namespace
 
@@ -107,7 +101,7 @@ tResult CKS2PaperControls::OnShow(uint32_t, uint32_t redraw, tMsgArg param1, tMs
     m_root->BringToFront(0);
     m_root->SetVisible(1, 0);
     TakePaneFocus(m_root);
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->PushModal(m_root);
     if (redraw)
         m_root->PresentDirtyRects();
@@ -127,7 +121,7 @@ void CKS2PaperControls::ResetHighlights()
 
 void CKS2PaperControls::TakeSnapshot()
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     auto* root = dynamic_cast<CImWidget*>(m_root);
     if (!backdrop || !root || root->DecompressImage() != kResOk)
         return;
@@ -155,14 +149,14 @@ tResult CKS2PaperControls::StackPanels(CImage* frame)
 tResult CKS2PaperControls::OnHide(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
 {
     m_presets.Clear();
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->PopModal();
     ReturnPaneFocus(m_root);
     m_root->SetVisible(0, 0);
     m_paper.DropPreview();
     (void)m_root->SetSize(1, 1, 0);
     if (redraw)
-        if (CBackdrop* backdrop = MainBackdrop())
+        if (CBackdrop* backdrop = GetMainBackdrop())
             backdrop->PresentDirtyRects();
     return kHookHandled;
 }
@@ -228,7 +222,7 @@ tResult CKS2PaperControls::ApplySettings(uint32_t present)
 {
     if (!m_info)
         return kResOk;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     const uint32_t frozen = backdrop ? backdrop->GetPresentFrozen() : 0;
     if (backdrop)
         backdrop->SetPresentFrozen(1);

@@ -23,8 +23,6 @@
 
 namespace {
 
-bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
-
 void ReportSwatchFailure()
 {
     CAppBase* app = GetApplication();
@@ -43,7 +41,7 @@ int32_t PickerHeight()
 }
 
 // Copies `source` into `dest` at (0, y), clipped to `dest`.
-void CopyAt(const CImNav& dest, const CImNav& source, int32_t y)
+void CopyRowsAt(const CImNav& dest, const CImNav& source, int32_t y)
 {
     const int32_t width = std::min(dest.GetWidth(), source.GetWidth());
     for (int32_t row = 0; row < source.GetHeight(); ++row)
@@ -62,11 +60,11 @@ CImage* MakeFace(CImage* face, uint32_t colour)
     }
     CImNav source(face);
     CImNav dest(copy);
-    if (!IsArgbView(source) || !IsArgbView(dest)) {
+    if (!source.HoldsArgb() || !dest.HoldsArgb()) {
         delete copy;
         return nullptr;
     }
-    CopyAt(dest, source, 0);
+    CopyRowsAt(dest, source, 0);
     if ((colour >> 24) == 0)
         return copy;
     const int32_t inset = CKS2SwatchPane::kColourInset;
@@ -314,12 +312,12 @@ tResult CKS2SwatchPane::RenderBackground()
         CImNav dest(image);
         CImNav cap(m_capImage);
         CImNav base(m_baseImage);
-        if (!IsArgbView(dest) || !IsArgbView(cap) || !IsArgbView(base))
+        if (!dest.HoldsArgb() || !cap.HoldsArgb() || !base.HoldsArgb())
             return kResCreateFailed;
         const int32_t w = dest.GetWidth();
         const int32_t h = dest.GetHeight();
-        CopyAt(dest, cap, 0);
-        CopyAt(dest, base, h - base.GetHeight());
+        CopyRowsAt(dest, cap, 0);
+        CopyRowsAt(dest, base, h - base.GetHeight());
         const int32_t capH = cap.GetHeight();
         const int32_t capW = cap.GetWidth();
         if (h > capH + base.GetHeight() && capH > 0)

@@ -72,11 +72,6 @@ bool IsAction(const CWidget* widget)
     return widget->GetUserData(0) == CKS2ToolControls::kKindAction;
 }
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 int32_t PointerY()
 {
     CAppBase* app = GetApplication();
@@ -100,7 +95,7 @@ tResult FillFrom(CImage* image, const tCRect& rect, Pick pick)
 }
 
 // Copies `source` whole into `dest` with its top-left corner at (left, top).
-tResult CopyAt(CImage* dest, CImage* source, int32_t left, int32_t top)
+tResult CopyImageAt(CImage* dest, CImage* source, int32_t left, int32_t top)
 {
     CImNav from(source);
     if (!(from.IsLocked() && from.GetBytesPerPixel() == 4))
@@ -335,9 +330,9 @@ tResult CKS2ToolControls::RenderBackground()
     const auto clear = [](const CPixel*, int32_t, int32_t) { return CPixel{0}; };
     tResult drawn = FillFrom(image, {0, 0, width, height}, clear);
     if (drawn == kResOk)
-        drawn = CopyAt(image, m_capImage, width - capWidth, 0);
+        drawn = CopyImageAt(image, m_capImage, width - capWidth, 0);
     if (drawn == kResOk)
-        drawn = CopyAt(image, m_baseImage, width - baseWidth, height - baseHeight);
+        drawn = CopyImageAt(image, m_baseImage, width - baseWidth, height - baseHeight);
     if (drawn == kResOk && height > capHeight + baseHeight) {
         CImNav base(m_baseImage);
         if (!(base.IsLocked() && base.GetBytesPerPixel() == 4))
@@ -392,7 +387,7 @@ tResult CKS2ToolControls::TrackHandle(CWidget* handle)
     const int32_t pickerHeight = ToolPickerHeight();
     (void)MoveToSideInset();
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(handle);
     const int32_t y0 = PointerY();

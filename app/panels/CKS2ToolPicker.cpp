@@ -30,11 +30,6 @@ constexpr int32_t kToolOfPlace[CKS2ToolPicker::kToolButtonCount] = {
     kToolOilBrush, kToolPencil, kToolPaletteKnife, 0, kToolChalk, 0, 0, 0, kToolSampler, kToolPen, kToolCrayon, kToolEraser,
 };
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 // The pointer's x in `widget`'s own coordinates.
 int32_t PointerX(CWidget* widget)
 {
@@ -59,7 +54,7 @@ void RunHeartbeat()
 // Holds `widget` on the backdrop's modal stack while it lives.
 class CModalHold {
 public:
-    explicit CModalHold(CWidget* widget) : m_backdrop(MainBackdrop())
+    explicit CModalHold(CWidget* widget) : m_backdrop(GetMainBackdrop())
     {
         if (m_backdrop)
             m_backdrop->PushModal(widget);

@@ -19,6 +19,7 @@
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/TracingPlacement.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/tCFPath.h"
@@ -35,8 +36,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-constexpr uint32_t kKeyEscape = 27;
 // To the backdrop, through a pointer to a u32: 0 hides the other panes, 1 shows them again.
 constexpr uint32_t kMsgPanesShown = 0xFF00102Cu;
 constexpr uint32_t kPaintingView = 5;
@@ -50,11 +49,9 @@ constexpr int32_t kDialOverlap = 7;
 constexpr int32_t kColumnGap = 4;
 constexpr int32_t kContentMargins = 40;
 
-CBackdrop* MainBackdrop() { return dynamic_cast<CBackdrop*>(GetMainBackdropWidget()); }
-
-IWidgetRoot* PresentRoot()
+IWidgetRoot* MainWidgetRoot()
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     return backdrop ? backdrop->AsWidgetRoot() : nullptr;
 }
 
@@ -203,7 +200,7 @@ int32_t CKS2TraceControls::CursorOver(CWidget* widget)
 
 tResult CKS2TraceControls::OnShow(uint32_t, uint32_t, tMsgArg, tMsgArg)
 {
-    CUpdateFreezeGuard freeze(PresentRoot());
+    CUpdateFreezeGuard freeze(MainWidgetRoot());
     tCPoint thumbnail;
     TK_TRY(QueryBackbone(kMsgLayerImageSize, ToMsgArg(this), ToMsgArg(&thumbnail), 0));
     TK_TRY(LayOut(thumbnail));
@@ -258,7 +255,7 @@ tResult CKS2TraceControls::LayOut(tCPoint thumbnail)
 
 tResult CKS2TraceControls::OnHide(uint32_t, uint32_t, tMsgArg, tMsgArg)
 {
-    CUpdateFreezeGuard freeze(PresentRoot());
+    CUpdateFreezeGuard freeze(MainWidgetRoot());
     uint32_t show = 1;
     return SendToBackdrop(kMsgPanesShown, ToMsgArg(this), ToMsgArg(&show), 0);
 }
@@ -346,7 +343,7 @@ tResult CKS2TraceControls::OnMenuChoice(tCCmdTarget* popup, int32_t itemId)
     }
     if (id == kStrMenuPlacementReset) {
         {
-            CUpdateFreezeGuard freeze(PresentRoot());
+            CUpdateFreezeGuard freeze(MainWidgetRoot());
             float scale = kResetScale;
             (void)SendToBackbone(kMsgTracingScale, ToMsgArg(this), ToMsgArg(&scale), 0);
         }
@@ -405,7 +402,7 @@ tResult CKS2TraceControls::DragOffset()
     TK_TRY(CursorOnCanvas(this, &from));
     tCFPoint previous = from;
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
@@ -433,7 +430,7 @@ tResult CKS2TraceControls::DragScale()
         return kResOk;
     const tCPoint from = app->GetCursorPosition();
     tCPoint previous = from;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
@@ -477,7 +474,7 @@ tResult CKS2TraceControls::LoadTracingImage()
         return kResOk;
     }
     {
-        CUpdateFreezeGuard freeze(PresentRoot());
+        CUpdateFreezeGuard freeze(MainWidgetRoot());
         const tResult loaded = SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);
         if (loaded != kResOk) {
             ReportWithText(loaded, kStrErrTracingLoad);

@@ -25,24 +25,9 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-
 CHMRBackdrop* ProgramBackdrop()
 {
     return dynamic_cast<CHMRBackdrop*>(GetMainBackdropWidget());
-}
-
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
-tCString Text(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    return text;
 }
 
 void PlaySound(tMsgArg pane, uint32_t index)
@@ -174,7 +159,7 @@ tResult CNewFile::OnShow(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
     m_root->BringToFront(0);
     m_root->SetVisible(1, 0);
     TakePaneFocus(m_root);
-    if (CBackdrop* main = MainBackdrop())
+    if (CBackdrop* main = GetMainBackdrop())
         main->PushModal(m_root);
     if (CTxEdWidget* edit = m_widthEdit->GetEditWidget())
         edit->SetFocus(1);
@@ -185,7 +170,7 @@ tResult CNewFile::OnShow(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
 
 void CNewFile::TakeSnapshot()
 {
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     auto* root = dynamic_cast<CImWidget*>(m_root);
     if (!backdrop || !root || root->DecompressImage() != kResOk)
         return;
@@ -216,7 +201,7 @@ void CNewFile::StackPanels()
 tResult CNewFile::OnHide(uint32_t, uint32_t redraw, tMsgArg, tMsgArg)
 {
     m_presets.Clear();
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->PopModal();
     ReturnPaneFocus(m_root);
     m_root->SetVisible(0, 0);
@@ -307,15 +292,15 @@ tResult CNewFile::CreatePainting()
     if (!widthText.IsInteger() || !heightText.IsInteger())
         return kResBadParam;
     const tCString tracing = m_tracingPath ? m_tracingPath->GetPathText() : tCString(u"");
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     {
         CUpdateFreezeGuard freeze(backdrop);
         CProjectInfo project(ClampSide(widthText.ToSaturatedInteger()), ClampSide(heightText.ToSaturatedInteger()),
-                             Text(kStrNewPaintingName), tracing, m_info);
+                             ApplicationText(kStrNewPaintingName), tracing, m_info);
         const tResult made = SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&project), 0);
         if (made != kResOk) {
             if (CAppBase* app = GetApplication())
-                (void)app->ReportError(made, Text(kStrErrNewPainting));
+                (void)app->ReportError(made, ApplicationText(kStrErrNewPainting));
             return kResOk;
         }
         TK_TRY(Hide(0, 1, 0, 0));

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr uint32_t kKeyTab = 9;
-constexpr uint32_t kKeyEnter = 13;
 // The room between a field and its label, and between the two halves of a panel.
 constexpr int32_t kLabelGap = 10;
 constexpr int32_t kHalfGap = 5;

@@ -7,14 +7,12 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2RadialControl.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
-
-constexpr uint32_t kKeyEnter = 13;
-constexpr uint32_t kKeyEscape = 27;
 
 // The rect of a widget of the root's tree in the root's coordinates.
 tCRect RectInRoot(CWidget* widget, CWidget* root)

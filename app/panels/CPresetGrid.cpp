@@ -29,14 +29,6 @@
 
 namespace {
 
-tCString Text(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    return text;
-}
-
 bool IsMissing(const tCString& text)
 {
     return text.GetAt(0) == u'%';
@@ -121,9 +113,9 @@ CKS2Control* CPresetGrid::GetPageButton(uint32_t id) const
 
 tResult CPresetGrid::Load()
 {
-    const tCString folderText = Text(kStrPresetsFolder);
+    const tCString folderText = ApplicationText(kStrPresetsFolder);
     if (IsMissing(folderText)) {
-        Report(kResCreateFailed, Text(kStrErrPresetsFolder));
+        Report(kResCreateFailed, ApplicationText(kStrErrPresetsFolder));
         return kResOk;
     }
     tCFolderRef folder;
@@ -136,7 +128,7 @@ tResult CPresetGrid::Load()
     if (ListFolderFiles(folder, &files, nullptr) != kResOk) {
         for (tCFRef* file : files)
             delete file;
-        Report(kResCreateFailed, Text(kStrErrPresetsFolder));
+        Report(kResCreateFailed, ApplicationText(kStrErrPresetsFolder));
         return kResOk;
     }
     for (tCFRef* file : files)
@@ -372,7 +364,7 @@ tResult CPresetGrid::DeletePreset(int32_t index)
         return kResOk;
     const tResult result = PathFileExists(*file) ? DeletePathFile(*file) : kResFileIO;
     if (result != kResOk) {
-        Report(result, Text(kStrErrPresetDelete).Concat(file->GetPathText()));
+        Report(result, ApplicationText(kStrErrPresetDelete).Concat(file->GetPathText()));
         return kResOk;
     }
     delete m_presets[index].info;
@@ -385,14 +377,14 @@ tResult CPresetGrid::SavePreset(CCanvasInfo* info)
 {
     if (!info)
         return kResOk;
-    tCString name = Text(kStrPresetNewName);
+    tCString name = ApplicationText(kStrPresetNewName);
     if (IsMissing(name))
         name = u"Canvas";
-    const tCString extension = Text(kStrPresetExtension);
+    const tCString extension = ApplicationText(kStrPresetExtension);
     name = name.Concat(extension);
-    tCFRef path(tCFRelative(Text(kStrPresetsFolder).Concat(name), kFolderBase).GetPathText());
+    tCFRef path(tCFRelative(ApplicationText(kStrPresetsFolder).Concat(name), kFolderBase).GetPathText());
     tCFTypeList types;
-    types.AddCustomType(0, Text(kStrPresetTypeName), extension, kUnknownFourCC);
+    types.AddCustomType(0, ApplicationText(kStrPresetTypeName), extension, kUnknownFourCC);
     const tResult asked = AskSavePath(path, &types);
     if (asked == kResHandled)
         return kResOk;
@@ -402,7 +394,7 @@ tResult CPresetGrid::SavePreset(CCanvasInfo* info)
         result = info->SavePresetFile(path);
     }
     if (result != kResOk) {
-        Report(result, Text(kStrErrPresetSave));
+        Report(result, ApplicationText(kStrErrPresetSave));
         return kResOk;
     }
     Clear();

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-
 struct tAnswer {
     uint32_t button;
     int32_t glow;

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyEnter = 13;
-
 void SetSize(CWidget* widget, int32_t width, int32_t height)
 {
     widget->GetLayout()->width = float(width);

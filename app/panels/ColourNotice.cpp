@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <numbers>
 
 #include "app/panels/PanelResources.h"
 #include "app/shell/ShellResources.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
-
-constexpr float kPi = 3.14159265358979f;
 constexpr int32_t kCentreBeyond = 9;
 constexpr int32_t kPixelSize = 20;
 constexpr uint32_t kMaskColour = 0xFF000000;
@@ -59,7 +57,8 @@ tNoticeArc NoticeArc(int32_t noticeWidth, int32_t textWidth, int32_t textHeight,
     arc.outer = wide ? noticeWidth : 5 * noticeWidth / 6;
     arc.inner = arc.outer - (2 * textHeight) / 3;
     if (arc.outer > 0)
-        arc.halfSpan = (float(textWidth) / (2.0f * kPi * float(arc.outer))) * 3.0f * 0.25f * kPi;
+        arc.halfSpan =
+            (float(textWidth) / (2.0f * std::numbers::pi_v<float> * float(arc.outer))) * 3.0f * 0.25f * std::numbers::pi_v<float>;
     return arc;
 }
 
@@ -72,7 +71,7 @@ tResult WarpNoticeText(CImage8* mask, CImage* flat, const tNoticeArc& arc)
         return kResBadParam;
     CImNav8 target(mask);
     CImNav source(flat);
-    if (!target.IsLocked() || !IsArgbView(source))
+    if (!target.IsLocked() || !source.HoldsArgb())
         return kResNoMemory;
     const int32_t wm = mask->GetWidth();
     const int32_t hm = mask->GetHeight();
@@ -89,7 +88,8 @@ tResult WarpNoticeText(CImage8* mask, CImage* flat, const tNoticeArc& arc)
                 continue;
             const float r = std::sqrt(d2);
             const float v = float(ht) * (1.0f - (r - float(arc.inner)) / float(thickness));
-            const float theta = std::atan2(float(py), float(px)) - kPi / 2.0f + kPi / 4.0f;
+            const float theta =
+                std::atan2(float(py), float(px)) - std::numbers::pi_v<float> / 2.0f + std::numbers::pi_v<float> / 4.0f;
             if (theta < -arc.halfSpan || theta > arc.halfSpan)
                 continue;
             const float u = (theta / (2.0f * arc.halfSpan) + 0.5f) * float(wt);
@@ -118,7 +118,7 @@ tResult DrawFlatText(const tCString& line0, const tCString& line1, std::unique_p
         return kResCreateFailed;
     {
         CImNav view(flat.get());
-        if (!IsArgbView(view))
+        if (!view.HoldsArgb())
             return kResNoMemory;
         view.Fill(0xFFFFFFFF);
     }

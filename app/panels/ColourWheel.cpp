@@ -2,22 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 
 namespace {
 
-bool IsArgbView(const CImNav& view) { return view.IsLocked() && view.GetBytesPerPixel() == 4; }
-
-constexpr float kPi = 3.14159265358979f;
 constexpr int32_t kRing = CColourModel::kRingStart;
 
-int32_t RoundToEven(float value) { return int32_t(std::lrint(value)); }
+int32_t RoundToEvenInt(float value) { return int32_t(std::lrint(value)); }
 
 }  // namespace
 
-float WheelAngle(int32_t dx, int32_t dy) { return std::atan2(float(dy), float(dx)) * 2.0f / kPi; }
+float WheelAngle(int32_t dx, int32_t dy) { return std::atan2(float(dy), float(dx)) * 2.0f / std::numbers::pi_v<float>; }
 
 tResult PaintWheel(CImage* wheel, CImage* mask, const CColourModel& model)
 {
@@ -27,7 +25,7 @@ tResult PaintWheel(CImage* wheel, CImage* mask, const CColourModel& model)
         return kResCreateFailed;
     CImNav view(wheel);
     CImNav alpha(mask);
-    if (!IsArgbView(view) || !IsArgbView(alpha))
+    if (!view.HoldsArgb() || !alpha.HoldsArgb())
         return kResNoMemory;
     const float outer = float(w) * float(w);
     // A wheel no wider than its ring's start has no ring to spread the radius over.
@@ -52,7 +50,7 @@ tResult PaintWheel(CImage* wheel, CImage* mask, const CColourModel& model)
 tResult PaintStrip(CImage* strip, const CColourModel& model)
 {
     CImNav view(strip);
-    if (!IsArgbView(view))
+    if (!view.HoldsArgb())
         return kResNoMemory;
     const int32_t h = strip->GetHeight();
     for (int32_t y = 0; y < view.GetHeight(); ++y) {
@@ -69,24 +67,24 @@ tCPoint WheelMarkerPlace(const CColourModel& model, int32_t wheelWidth, tCPoint 
 {
     const CColourModel::tQuantities q = model.Quantities();
     const float radius = float(kRing) + float(wheelWidth - kRing - 1) * q.radius;
-    const float angle = q.angle * kPi / 2.0f;
+    const float angle = q.angle * std::numbers::pi_v<float> / 2.0f;
     const float far = float(wheelWidth - 1);
     const float px = far - radius * std::cos(angle);
     const float py = far - radius * std::sin(angle);
-    return {RoundToEven(px - float(markerSize.x) * 0.5f), RoundToEven(py - float(markerSize.y) * 0.5f)};
+    return {RoundToEvenInt(px - float(markerSize.x) * 0.5f), RoundToEvenInt(py - float(markerSize.y) * 0.5f)};
 }
 
 int32_t StripMarkerY(const CColourModel& model, int32_t stripHeight, int32_t markerHeight)
 {
     const float v = model.Quantities().strip;
-    return RoundToEven((1.0f - v) * float(stripHeight) - float(markerHeight) * 0.5f);
+    return RoundToEvenInt((1.0f - v) * float(stripHeight) - float(markerHeight) * 0.5f);
 }
 
 void ApplyWheelPoint(CColourModel* model, tCPoint point, tCPoint size)
 {
     const int32_t dx = size.x - point.x - 1;
     const int32_t dy = size.y - point.y - 1;
-    const float a = std::atan2(float(dy), float(dx)) / kPi * 2.0f;
+    const float a = std::atan2(float(dy), float(dx)) / std::numbers::pi_v<float> * 2.0f;
     // The drag spreads the radius over one pixel less than the image does.
     const int32_t span = size.x - kRing - 1;
     const float length = std::sqrt(float(dx * dx + dy * dy));

@@ -16,11 +16,6 @@
 
 namespace {
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 CTimeStep* GlowStep(CWidget* button)
 {
     return button ? dynamic_cast<CTimeStep*>(button->GetUserObject(0)) : nullptr;
@@ -71,7 +66,7 @@ void StepPromptGlow(CWidget* button, CWidget* root, int32_t effect, float lit)
     CTimeStep* step = GlowStep(button);
     if (!step)
         return;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     const bool over = backdrop && backdrop->GetRolloverWidget() == button;
     if (over && step->GetTarget() != lit) {
         step->SetTarget(lit);
@@ -110,7 +105,7 @@ void ClipPromptGlow(CWidget* root, int32_t effect, const tCRect& keep, uint32_t 
 bool CapturePromptPress(CWidget* button)
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(button);
     while (app && app->IsPrimaryButtonHeld())

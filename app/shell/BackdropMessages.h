@@ -15,6 +15,11 @@ inline constexpr uint32_t kMsgSaveCancelled = 0xFF00001F;
 // To every main pane after the backdrop was resized; b = the size before, {i32 width, i32 height}.
 inline constexpr uint32_t kMsgBackdropResized = 0xFF00102D;
 
+// Open the help document, the web page and the program document.
+inline constexpr uint32_t kMsgOpenHelp = 0xFF000020;
+inline constexpr uint32_t kMsgOpenWebPage = 0xFF001054;
+inline constexpr uint32_t kMsgOpenProgramDocument = 0xFF001055;
+
 // What follows the save prompt's answer.
 enum : uint32_t {
     kFollowQuit = 0,

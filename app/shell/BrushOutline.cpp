@@ -9,18 +9,18 @@
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
+constexpr float kTwoPiFloat = 6.2831855f;
 // A half turn of the profile across the 5.5-pixel band.
 constexpr float kProfileTurn = 0.5711987f;
 // A pixel this close to a line's centre takes the line's crosswise direction.
 constexpr float kOnLine = 1.0e-3f;
 // Pixel bounds far beyond any view, so that conversions to int stay defined.
-constexpr float kFarPixel = 1.0e7f;
+constexpr float kFarOutlinePixel = 1.0e7f;
 
 float Square(float v) { return v * v; }
 
-int32_t FloorToPixel(float v) { return int32_t(std::floor(std::clamp(v, -kFarPixel, kFarPixel))); }
-int32_t CeilToPixel(float v) { return int32_t(std::ceil(std::clamp(v, -kFarPixel, kFarPixel))); }
+int32_t FloorToPixel(float v) { return int32_t(std::floor(std::clamp(v, -kFarOutlinePixel, kFarOutlinePixel))); }
+int32_t CeilToPixel(float v) { return int32_t(std::ceil(std::clamp(v, -kFarOutlinePixel, kFarOutlinePixel))); }
 
 // Each colour channel moved halfway towards 241; alpha kept.
 uint32_t RingBase(uint32_t colour)
@@ -107,7 +107,7 @@ void COutlinePainter::PaintPixel(int32_t x, int32_t y, float t, float ux, float 
     uint32_t* pixel = PixelAt(x, y);
     float phi = t * kProfileTurn;
     if (phi < 0.0f)
-        phi += kTwoPi;
+        phi += kTwoPiFloat;
     const tSinCos profile = LookUpSinCosInterpolated(phi);
     const SurfaceNormal normal{profile.cosine * ux, profile.cosine * uy, -profile.sine};
     const uint32_t shaded = m_renderer.ShadeCell(normal, RingBase(*pixel), 0);

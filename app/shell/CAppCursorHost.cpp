@@ -1,20 +1,11 @@
 #include "app/shell/CAppCursorHost.h"
 
 #include "app/shell/CKS2CursorManager.h"
+#include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/widgets/CBackdrop.h"
-
-namespace {
-
-CBackdrop* MainBackdrop()
-{
-    CWindowBase* window = GetMainWindow();
-    return window ? dynamic_cast<CBackdrop*>(window->GetRootWidget()) : nullptr;
-}
-
-}  // namespace
 
 bool CAppCursorHost::HasMainRoot()
 {
@@ -80,25 +71,25 @@ void CAppCursorHost::HideSystemCursor()
 
 void CAppCursorHost::DropCursorWidget()
 {
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->SetCursorWidget(nullptr, tCPoint{0, 0});
 }
 
 void CAppCursorHost::SelectCursorById(int32_t id)
 {
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         (void)backdrop->SelectCursorById(uint32_t(id));
 }
 
 void CAppCursorHost::ShowCursor()
 {
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->ShowCursor();
 }
 
 void CAppCursorHost::HideCursor()
 {
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         backdrop->HideCursor();
 }
 

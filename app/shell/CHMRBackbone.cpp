@@ -49,6 +49,8 @@ CHMRBackbone::~CHMRBackbone()
         delete tool;
 }
 
+CHMRBackbone* CHMRBackbone::Current() { return dynamic_cast<CHMRBackbone*>(tCCmdTarget::GetBackboneTarget()); }
+
 ICanvasTool* CHMRBackbone::GetCurrentTool() { return m_currentTool; }
 
 ITabletInput* CHMRBackbone::GetTabletInput()

@@ -54,6 +54,9 @@ public:
     CHMRBackbone(const CHMRBackbone&) = delete;
     CHMRBackbone& operator=(const CHMRBackbone&) = delete;
 
+    // The backbone command target when it is the controller, else null.
+    static CHMRBackbone* Current();
+
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
 
     // Makes the canvas, the tools and the standard renderer and starts networking for the

@@ -20,26 +20,10 @@
 
 namespace {
 
-CHMRBackbone* Controller()
-{
-    return dynamic_cast<CHMRBackbone*>(tCCmdTarget::GetBackboneTarget());
-}
-
-// A string-table text, or "" when the table lacks it.
-tCString TextOrEmpty(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    if (text.GetLength() >= 2 && text.GetAt(0) == u'%' && text.GetAt(1) == u'%')
-        return tCString(u"");
-    return text;
-}
-
 // Points the controller's canvas and tools at `services` and the canvas's view at `background`.
 void InstallShellServices(IShellServices* services, IViewBackground* background)
 {
-    CHMRBackbone* controller = Controller();
+    CHMRBackbone* controller = CHMRBackbone::Current();
     if (!controller)
         return;
     if (CCanvas* canvas = controller->GetCanvas()) {
@@ -60,7 +44,7 @@ CHMRBackdrop::CHMRBackdrop() : m_preferences(&NoPreferencesFile())
 CHMRBackdrop::~CHMRBackdrop()
 {
     // The controller outlives the main window: its canvas and tools go back to its own services.
-    if (CHMRBackbone* controller = Controller()) {
+    if (CHMRBackbone* controller = CHMRBackbone::Current()) {
         InstallShellServices(controller, nullptr);
         if (controller->GetCursorManager() == &m_cursorManager)
             controller->SetCursorManager(nullptr);
@@ -106,7 +90,7 @@ tResult CHMRBackdrop::BuildInterface()
     // A controller that cannot make its canvas, tools or renderer has reported it; nothing can
     // be painted, so the build ends.
     TK_TRY(SendToBackbone(kMsgInitialise, ToMsgArg(this), 0, 0));
-    if (CHMRBackbone* controller = Controller())
+    if (CHMRBackbone* controller = CHMRBackbone::Current())
         controller->SetCursorManager(&m_cursorManager);
     JoinShellServices();
     TK_TRY(FindPaintingView());
@@ -119,8 +103,8 @@ tResult CHMRBackdrop::BuildInterface()
     TK_TRY(m_sounds.LoadSounds());
     TK_TRY(BuildPanes(kRowsBeforeSounds, kRowCount));
     m_projectFileType.id = kProjectFileTypeId;
-    m_projectFileType.name = TextOrEmpty(kStrProjectTypeName);
-    m_projectFileType.pattern = TextOrEmpty(kStrProjectExtension);
+    m_projectFileType.name = ApplicationTextOrEmpty(kStrProjectTypeName);
+    m_projectFileType.pattern = ApplicationTextOrEmpty(kStrProjectExtension);
     m_projectFileType.code = MakeFourCC("HMPJ");
     (void)ReadPreferences();
     return SendToBackbone(kMsgPickTool, ToMsgArg(this), m_startTool, 0);
@@ -271,19 +255,19 @@ tResult CHMRBackdrop::OnHeartbeat()
 
 uint32_t CHMRBackdrop::GetPaintColour()
 {
-    CHMRBackbone* controller = Controller();
+    CHMRBackbone* controller = CHMRBackbone::Current();
     return controller ? controller->GetPaintColour() : 0;
 }
 
 float CHMRBackdrop::GetPaintValue()
 {
-    CHMRBackbone* controller = Controller();
+    CHMRBackbone* controller = CHMRBackbone::Current();
     return controller ? controller->GetPaintValue() : 0.0f;
 }
 
 void CHMRBackdrop::SetPenPressure(float pressure)
 {
-    if (CHMRBackbone* controller = Controller())
+    if (CHMRBackbone* controller = CHMRBackbone::Current())
         controller->SetPenPressure(pressure);
 }
 

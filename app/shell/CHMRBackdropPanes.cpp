@@ -2,6 +2,7 @@
 #include <cmath>
 #include <new>
 
+#include "app/shell/BackdropMessages.h"
 #include "app/shell/CFloatPoint.h"
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/IPanelMaker.h"
@@ -19,12 +20,9 @@ namespace {
 
 constexpr uint32_t kMsgCleanViewBegin = 0xFF000019u;
 constexpr uint32_t kMsgCleanViewEnd = 0xFF00001Au;
-constexpr uint32_t kMsgOpenHelp = 0xFF000020u;
 constexpr uint32_t kMsgShowAbout = 0xFF00001Bu;
 // Through b = uint32_t*: whether the main panes are shown (1) or slid out (0).
 constexpr uint32_t kMsgPanesShown = 0xFF00102Cu;
-constexpr uint32_t kMsgOpenWebPage = 0xFF001054u;
-constexpr uint32_t kMsgOpenProgramDocument = 0xFF001055u;
 
 // The canvas navigation pane's root steps aside only near its child, grown by the margin.
 constexpr uint32_t kNavigationRoot = 7000;

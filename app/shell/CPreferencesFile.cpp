@@ -65,8 +65,6 @@ constexpr tPanePlaceRow kPanePlaceRows[] = {
 // The colour message's flag: the colour is applied.
 constexpr uint32_t kColourApplied = 1;
 
-CHMRBackbone* Controller() { return dynamic_cast<CHMRBackbone*>(tCCmdTarget::GetBackboneTarget()); }
-
 uint32_t AsSwitch(int32_t value) { return value != 0 ? 1 : 0; }
 
 // The payload of one chunk, read whole from the file into memory; each value is read from it,
@@ -84,7 +82,7 @@ void ApplyToolSettings(tCMemFile& payload)
     uint32_t id = 0;
     if (payload.ReadU32(&id) != kResOk || payload.Rewind() != kResOk)
         return;
-    CHMRBackbone* controller = Controller();
+    CHMRBackbone* controller = CHMRBackbone::Current();
     if (!controller)
         return;
     for (CToolBase* tool : controller->GetTools()) {
@@ -307,7 +305,7 @@ tResult CPreferencesFile::GetFilePath(tCFPath* path, tCString* folder)
 
 tResult CPreferencesFile::WriteChunks(CHMRBackdrop& backdrop, tCStream* stream)
 {
-    CHMRBackbone* controller = Controller();
+    CHMRBackbone* controller = CHMRBackbone::Current();
     if (!controller)
         return kResBadParam;
     TK_TRY(WriteChunkI32(stream, kTagSounds, *backdrop.GetSoundsSwitch() == 1 ? 1 : 0));

@@ -26,7 +26,7 @@ namespace {
 
 // Imported and washed-in paint is at least this thick.
 constexpr int32_t kImportedThickness = 60;
-constexpr uint16_t kFullyWet = 65535;
+constexpr uint16_t kImportFullyWet = 65535;
 
 // The image's pixels under `pixels` resampled into the cells under `cells`, both clipped.
 tResult ResampleInto(CPaintCellMap& map, const tCRect& cells, CImage* image, const tCRect& pixels)
@@ -172,7 +172,7 @@ tResult CCanvas::PaintImageIntoLayer(CImage* image, uint32_t mode, float scale, 
                 cell.thickness = uint16_t((uint32_t(cell.thickness) * (256 - alpha)) >> 8);
                 cell.shine = FadeByte(cell.shine, alpha);
                 cell.extra = FadeByte(cell.extra, alpha);
-                cell.wetness = kFullyWet;
+                cell.wetness = kImportFullyWet;
             }
         }
     }

@@ -30,7 +30,7 @@ tResult DropCurrentTool(CCanvas& canvas, const tCanvasMessage&)
     return kResOk;
 }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kCanvasRows[] = {
     {kMsgNewProject, NewProject},
     {kMsgTakeCurrentTool, TakeCurrentTool},
     {kMsgDropCurrentTool, DropCurrentTool},
@@ -48,7 +48,7 @@ constexpr std::span<const tCanvasMessageRow> (*kGroups[])() = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasProjectMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasProjectMessages() { return kCanvasRows; }
 
 tResult CCanvas::OnMessage(uint32_t code, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply)
 {

@@ -16,8 +16,8 @@ namespace {
 
 // Steps of more than 1.25 cells per pixel in both directions average the cells.
 constexpr int32_t kAveragingStep = 81921;
-constexpr CPixel kCheckerDark = 0xFFE0E0E0u;
-constexpr CPixel kCheckerLight = 0xFFF0F0F0u;
+constexpr CPixel kLayerCheckerDark = 0xFFE0E0E0u;
+constexpr CPixel kLayerCheckerLight = 0xFFF0F0F0u;
 
 // The paper over the two checkerboard colours, and the square each pixel lies in: squares of
 // 4 pixels anchored at the image centre.
@@ -149,7 +149,7 @@ tResult CLayer::DrawIntoImage(const tCRect& rect)
         const uint32_t alpha = uint32_t(std::clamp(RoundToInt32(m_paperOpacity * 255.0), 0, 255));
         paper = (paper & 0x00FFFFFFu) | (((alpha + 1) * (paper >> 8)) & 0xFF000000u);
     }
-    Background background{kCheckerDark, kCheckerLight, imageWidth / 2, imageHeight / 2};
+    Background background{kLayerCheckerDark, kLayerCheckerLight, imageWidth / 2, imageHeight / 2};
     BlendPixelOver(&background.onDark, paper);
     BlendPixelOver(&background.onLight, paper);
 

@@ -25,8 +25,8 @@
 
 namespace {
 
-constexpr uint32_t kOilBrushId = 4900;
-constexpr uint32_t kPencilId = 4901;
+constexpr uint32_t kProxyOilBrushId = 4900;
+constexpr uint32_t kProxyPencilId = 4901;
 constexpr uint32_t kCrayonId = 4902;
 constexpr uint32_t kPaletteKnifeId = 4905;
 constexpr uint32_t kEraserId = 4906;
@@ -245,13 +245,13 @@ tResult CProxyCanvas::DrawSampleStroke()
         const int32_t savedPosition = tool->GetStrokePosition();
         const uint32_t savedClean = tool->GetCleanBrush();
         const uint32_t savedCount = tool->GetStrokeCount();
-        tool->SetToolFlag(id == kPencilId ? 1 : 0);
-        if (id == kOilBrushId)
+        tool->SetToolFlag(id == kProxyPencilId ? 1 : 0);
+        if (id == kProxyOilBrushId)
             tool->SetStrokePosition(0);
         tool->SetCleanBrush(1);
         tool->SetStrokeCount(0);
         {
-            CColourRestore colour(*this, GetShellServices(), id == kPencilId ? kPencilColour : kSampleColour, *tool);
+            CColourRestore colour(*this, GetShellServices(), id == kProxyPencilId ? kPencilColour : kSampleColour, *tool);
             const bool knife = id == kPaletteKnifeId;
             result = PaintSampleStroke(*tool, knife ? tCFPoint{40, 0} : tCFPoint{68, 25},
                                        knife ? tCFPoint{30, 120} : tCFPoint{10, 120}, base, knife);

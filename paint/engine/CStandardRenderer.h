@@ -72,7 +72,6 @@ private:
 
     uint32_t m_id = 0xFFFFFFFFu;
     uint32_t m_suspended = 0;
-    uint32_t m_reserved = 0;
     tCArray<CLight> m_lights;
     uint32_t m_ownsHeldImage = 1;
     CImage8* m_heldImage = nullptr;

@@ -12,7 +12,7 @@ namespace {
 bool HoldsArgb(const CImNav& nav) { return nav.IsLocked() && nav.GetBytesPerPixel() == 4 && !nav.IsEmpty(); }
 
 // v mod n in 0..n - 1.
-inline int32_t Wrap(int32_t v, int32_t n)
+inline int32_t WrapTileOffset(int32_t v, int32_t n)
 {
     const int32_t r = v % n;
     return r < 0 ? r + n : r;
@@ -108,7 +108,8 @@ CPixel CViewCompositor::Background(int32_t viewX, int32_t viewY) const
 {
     if (!HoldsArgb(m_texture))
         return m_settings.tint;
-    const CPixel texel = m_texture.Pixels(Wrap(viewY, m_texture.GetHeight()))[Wrap(viewX, m_texture.GetWidth())];
+    const CPixel texel =
+        m_texture.Pixels(WrapTileOffset(viewY, m_texture.GetHeight()))[WrapTileOffset(viewX, m_texture.GetWidth())];
     return TintTexel(texel, m_settings.tint);
 }
 

@@ -59,7 +59,7 @@ tResult RenderLayerImage(CCanvas& canvas, const tCanvasMessage& message)
     return kResOk;
 }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kImageRows[] = {
     {kMsgLoadTracingImage, LoadTracingImage},
     {kMsgImportImage, ImportImage},
     {kMsgPaintTracingImage, PaintTracingImage},
@@ -69,4 +69,4 @@ constexpr tCanvasMessageRow kRows[] = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasImageMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasImageMessages() { return kImageRows; }

@@ -45,7 +45,7 @@ tResult HoverSample(CCanvas& canvas, const tCanvasMessage&)
 
 tResult RunMoveTool(CCanvas& canvas, const tCanvasMessage&) { return canvas.RunMoveTool(); }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kInputRows[] = {
     {kMsgPenPacket, PenPacket},
     {kMsgHoverSample, HoverSample},
     {kMsgRunMoveTool, RunMoveTool},
@@ -53,4 +53,4 @@ constexpr tCanvasMessageRow kRows[] = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasInputMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasInputMessages() { return kInputRows; }

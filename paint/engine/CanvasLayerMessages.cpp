@@ -212,7 +212,7 @@ tResult ScaleIntoComposite(CCanvas& canvas, const tCanvasMessage& message)
     return ScaleImageToImage(canvas.GetComposite(), image, 1);
 }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kLayerRows[] = {
     {kMsgRenderPainting, RenderOnRequest},
     {kMsgPaperColour, PaperColour},
     {kMsgLayersChanged, RenderPainting},
@@ -237,4 +237,4 @@ constexpr tCanvasMessageRow kRows[] = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasLayerMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasLayerMessages() { return kLayerRows; }

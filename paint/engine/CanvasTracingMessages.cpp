@@ -100,7 +100,7 @@ tResult TracingOffset(CCanvas& canvas, const tCanvasMessage& message)
     return kResOk;
 }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kTracingRows[] = {
     {kMsgTracingImage, TakeTracingImage},
     {kMsgTracingVisible, TracingVisible},
     {kMsgTraceColourPick, TraceColourPick},
@@ -115,4 +115,4 @@ constexpr tCanvasMessageRow kRows[] = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasTracingMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasTracingMessages() { return kTracingRows; }

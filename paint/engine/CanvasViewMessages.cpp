@@ -85,7 +85,7 @@ tResult Position(CCanvas& canvas, const tCanvasMessage& message)
     return kResOk;
 }
 
-constexpr tCanvasMessageRow kRows[] = {
+constexpr tCanvasMessageRow kViewRows[] = {
     {kMsgZoomOut, ZoomOut},
     {kMsgZoomIn, ZoomIn},
     {kMsgCanvasZoom, Zoom},
@@ -100,4 +100,4 @@ constexpr tCanvasMessageRow kRows[] = {
 
 }  // namespace
 
-std::span<const tCanvasMessageRow> CanvasViewMessages() { return kRows; }
+std::span<const tCanvasMessageRow> CanvasViewMessages() { return kViewRows; }

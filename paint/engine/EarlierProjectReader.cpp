@@ -18,7 +18,7 @@ namespace {
 
 // The tool indexes of the earlier format and the ids they name; any other is the oil brush.
 constexpr uint32_t kEarlierToolIds[] = {4900, 4901, 4900, 4903, 4902, 4906, 4905, 4904};
-constexpr uint32_t kOilBrushId = 4900;
+constexpr uint32_t kEarlierOilBrushId = 4900;
 
 constexpr char kCutShortText[] = "The file was cut short: the painting holds what could be read of it.";
 
@@ -82,7 +82,7 @@ tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t l
         return ReadProjectHeader(reading, length);
     case kTagCurrentTool:
         TK_TRY(ReadWord(reading, length, &word));
-        staged.toolId = word < std::size(kEarlierToolIds) ? kEarlierToolIds[word] : kOilBrushId;
+        staged.toolId = word < std::size(kEarlierToolIds) ? kEarlierToolIds[word] : kEarlierOilBrushId;
         return kResOk;
     case kTagEarlierToolSize:
         TK_TRY(ReadWord(reading, length, &word));

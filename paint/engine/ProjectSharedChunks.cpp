@@ -61,8 +61,8 @@ tResult ReadTracingImage(ProjectReading& reading, int64_t length)
     return kResOk;
 }
 
-constexpr uint32_t kLastTracingMode = 4;
-constexpr int64_t kChunkHeaderBytes = 12;
+constexpr uint32_t kLastStoredTracingMode = 4;
+constexpr int64_t kSharedChunkHeaderBytes = 12;
 
 }  // namespace
 
@@ -93,10 +93,10 @@ tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk)
         TK_TRY(stream.ReadU32(&tag));
         TK_TRY(stream.ReadI64(&length));
         // A chunk that runs past the end belongs to a file cut short.
-        if (length <= 0 || length > fileLength - start - kChunkHeaderBytes)
+        if (length <= 0 || length > fileLength - start - kSharedChunkHeaderBytes)
             return kResFileInvalid;
         TK_TRY(readChunk(reading, tag, length));
-        const int64_t next = start + kChunkHeaderBytes + length;
+        const int64_t next = start + kSharedChunkHeaderBytes + length;
         TK_TRY(stream.SetPosition(next));
         if (reading.progress)
             TK_TRY(reading.progress->SetFraction(float(double(next) / double(fileLength))));
@@ -179,7 +179,7 @@ tResult ReadSharedChunk(ProjectReading& reading, uint32_t tag, int64_t length)
         return kResOk;
     case kTagTracingMode:
         TK_TRY(ReadChunkWords(reading.stream, length, words, 1));
-        if (words[0] <= kLastTracingMode)
+        if (words[0] <= kLastStoredTracingMode)
             staged.tracingMode = words[0];
         return kResOk;
     case kTagTracingOpacity:

@@ -13,7 +13,7 @@ namespace {
 // Half of v, truncated towards zero.
 inline int64_t HalfTowardZero(int64_t v) { return v / 2; }
 
-inline int64_t Wrap(int64_t position, int64_t extent)
+inline int64_t WrapTracingPosition(int64_t position, int64_t extent)
 {
     position %= extent;
     return position < 0 ? position + extent : position;
@@ -66,8 +66,8 @@ CPixel SampleImageBilinear(const CImNav& image, int64_t x, int64_t y, bool wrap)
     if (width < 1 || height < 1)
         return 0;
     if (wrap) {
-        x = Wrap(x, int64_t(width) << 16);
-        y = Wrap(y, int64_t(height) << 16);
+        x = WrapTracingPosition(x, int64_t(width) << 16);
+        y = WrapTracingPosition(y, int64_t(height) << 16);
     }
     const int64_t column = SampleIndex(x), row = SampleIndex(y);
     if (column < 0 || row < 0 || column >= width || row >= height)

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kFlatDepth = -0.05;
+constexpr double kCrayonFlatDepth = -0.05;
 
 }  // namespace
 
@@ -24,7 +24,7 @@ void CCrayonNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, f
     const int32_t strength = RoundEvenToInt32(double(AlphaOf(wax.colour)) * edgeWeight * a);
 
     const GrainRange range = LinearGrainRange(m_currentNib, m_loadedNib, place.along);
-    double depth = kFlatDepth;
+    double depth = kCrayonFlatDepth;
     if (range.high > range.low) {
         const int32_t g = std::min(std::max(int32_t(grain), range.low), range.high);
         depth = 0.95 - double(g - range.low) / double(range.high - range.low);

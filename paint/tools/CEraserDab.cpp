@@ -11,7 +11,7 @@
 
 namespace {
 
-double Gauss(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); }
+double EraserGauss(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); }
 
 // The fades of a stroke's ends cut at 0 and are full from this on.
 constexpr double kFadeFull = 0.3;
@@ -31,11 +31,11 @@ double CEraserNew::ShapeStrength(const CNibPlace& place, float width) const
     switch (m_segmentPhase) {
     case kPhaseFirst:
     case kPhaseCornerOut:
-        e = Gauss(v - 0.5) * Gauss(1.0 - u);
+        e = EraserGauss(v - 0.5) * EraserGauss(1.0 - u);
         break;
     case kPhaseClosing:
     case kPhaseCornerIn:
-        e = Gauss(v - 0.5) * Gauss(u);
+        e = EraserGauss(v - 0.5) * EraserGauss(u);
         break;
     case kPhaseTap: {
         const double dx = (u - 0.5) * 2.0, dy = (v - 0.5) * 2.0;

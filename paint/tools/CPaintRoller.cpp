@@ -11,7 +11,7 @@
 namespace {
 
 constexpr float kRollerCommonProperty = 0.25f;
-constexpr uint8_t kLoadedShine = 250;
+constexpr uint8_t kRollerLoadedShine = 250;
 // The edge ramp: entries 0 to 4 rise by fifths from 0, entries 116 to 119 fall by fifths to 0.
 constexpr int32_t kRampEntries = 5;
 
@@ -61,7 +61,7 @@ void CPaintRoller::LoadNib()
         entry.colour = LinearLightOver(gamma, loadingColour, entry.colour);
         entry.thickness = uint16_t(NextRandom16(m_strokeSeed) & 3);
         entry.wetness = wetness;
-        entry.shine = kLoadedShine;
+        entry.shine = kRollerLoadedShine;
         entry.extra = value;
     }
 }

@@ -14,7 +14,7 @@ namespace {
 
 constexpr float kPerByte = 0.0039215689f;
 // Narrower than this the nib is drawn this wide, its ink lighter.
-constexpr float kNarrowestInk = 2.5f;
+constexpr float kNewPenNarrowestInk = 2.5f;
 
 // One channel of the colour of hue `h` (turns) between the levels m1 and m2.
 float HueChannel(float m1, float m2, float h)
@@ -62,7 +62,7 @@ float CPenNew::GetNibWidth(float pressure) const
     const float f = 1.0f - s * m_nibSoftness;
     const float w = GetMinNibWidth() + (GetMaxNibWidth() - GetMinNibWidth()) * (m_size + 0.01f) * f;
     m_lastNibWidth = w;
-    return std::max(w, kNarrowestInk);
+    return std::max(w, kNewPenNarrowestInk);
 }
 
 uint32_t CPenNew::InkFromColour(uint32_t colour)

@@ -12,10 +12,10 @@ namespace {
 
 // A lead blunter than this, on a pen tilted further than this, lies across the tilt.
 constexpr float kTiltFromBluntness = 0.1f;
-constexpr float kUprightTilt = 0.95f;
+constexpr float kNewPencilUprightTilt = 0.95f;
 // From this bluntness on the lead is a chisel and the nib three times as wide.
 constexpr float kChiselFrom = 0.75f;
-constexpr float kSmallestSize = 0.1f;
+constexpr float kNewPencilSmallestSize = 0.1f;
 // The lead's profile never drops below this.
 constexpr float kLeadFloor = 0.2f;
 // Entries of the lead's point at the nib's left edge (the peak at bluntness 0 lies 48 further).
@@ -82,7 +82,7 @@ void CPencilNew::ApplySettings()
 
 float CPencilNew::GetNibWidth(float pressure) const
 {
-    const float s = m_size <= kSmallestSize ? kSmallestSize : m_size;
+    const float s = m_size <= kNewPencilSmallestSize ? kNewPencilSmallestSize : m_size;
     const float w = GetMinNibWidth() + pressure * 0.3f + (GetMaxNibWidth() - GetMinNibWidth()) * s;
     return m_bluntness >= kChiselFrom ? w * 3.0f : w + 2.6666667f * w * m_bluntness;
 }
@@ -90,7 +90,7 @@ float CPencilNew::GetNibWidth(float pressure) const
 template <typename Painter>
 tResult CPencilNew::PaintOriented(Painter paint)
 {
-    if (!(m_bluntness > kTiltFromBluntness && m_loadedNib.position.tilt < kUprightTilt))
+    if (!(m_bluntness > kTiltFromBluntness && m_loadedNib.position.tilt < kNewPencilUprightTilt))
         return paint();
     const tCFPoint directions[2] = {m_currentNib.direction, m_loadedNib.direction};
     const tCFPoint perpendiculars[2] = {m_currentNib.perpendicular, m_loadedNib.perpendicular};

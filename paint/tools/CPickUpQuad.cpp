@@ -6,7 +6,7 @@
 
 namespace {
 
-bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+bool SamePickUpCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
 
 }  // namespace
 
@@ -20,7 +20,8 @@ void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
     m_y1 = place.y1;
     m_cell = *corners[0];
     // Four equal cells average to themselves.
-    m_uniform = SameCell(m_cell, *corners[1]) && SameCell(m_cell, *corners[2]) && SameCell(m_cell, *corners[3]);
+    m_uniform = SamePickUpCell(m_cell, *corners[1]) && SamePickUpCell(m_cell, *corners[2]) &&
+                SamePickUpCell(m_cell, *corners[3]);
     if (m_uniform)
         return;
     for (int32_t k = 0; k < 4; ++k)

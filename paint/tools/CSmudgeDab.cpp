@@ -11,7 +11,7 @@
 
 namespace {
 
-int32_t Round(double value) { return RoundEvenToInt32(value); }
+int32_t RoundSmudge(double value) { return RoundEvenToInt32(value); }
 
 // Only paint this opaque is taken up from a dry canvas.
 constexpr uint32_t kDryPickUpAlpha = 252;
@@ -29,7 +29,7 @@ void CSmudgeNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     const double cap = 2000.0f * float(t) * 0.79999995f;
     const double q = f * t + 0.5;
     const double share = m_nibTable[1][i];
-    const auto deposit = [&](double x) { return Round(std::min(std::min(x, cap) * f * q, cap)); };
+    const auto deposit = [&](double x) { return RoundSmudge(std::min(std::min(x, cap) * f * q, cap)); };
 
     if (!cell) {
         const int32_t laid = deposit(double(load) * share);
@@ -44,12 +44,12 @@ void CSmudgeNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     const uint32_t cellAlpha = Alpha(cell->colour);
     int32_t w = cell->wetness != 0 ? 256 : 0;
     int64_t wet = int64_t(cell->thickness) * w / 3;
-    int32_t a = Round(0.7 * cellAlpha * share);
+    int32_t a = RoundSmudge(0.7 * cellAlpha * share);
     if (wet == 0) {
         // Dry paint is taken up only where it covers the paper, and weakly. Its load reaches the
         // entry through the remaining load below.
         if (cellAlpha >= kDryPickUpAlpha) {
-            wet = Round(double(m_nibTable[0][i]) * cellAlpha * t * 0.125);
+            wet = RoundSmudge(double(m_nibTable[0][i]) * cellAlpha * t * 0.125);
             if (wet == 0)
                 w = 256;
         } else {
@@ -68,7 +68,7 @@ void CSmudgeNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     entry->thickness = uint16_t(std::clamp(laid, 0, 65535));
     entry->wetness = LoadToWetness(left);
     if (entry->thickness == 0 && entry->wetness == 0)
-        a = Round(cellAlpha * 0.5 * t);
+        a = RoundSmudge(cellAlpha * 0.5 * t);
 
     const uint32_t before = Alpha(entry->colour);
     uint32_t mixed = entry->colour;
@@ -92,7 +92,7 @@ void CSmudgeNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
     if (laid > 0 && Alpha(mixed) != 0)
         mixed = WithAlpha(mixed, 255);
     else if (int32_t(before) > a)
-        mixed = WithAlpha(mixed, uint32_t(std::min(Round(a * 0.1 + before * 0.9), 255) * w >> 8));
+        mixed = WithAlpha(mixed, uint32_t(std::min(RoundSmudge(a * 0.1 + before * 0.9), 255) * w >> 8));
     entry->colour = mixed;
 }
 
@@ -121,19 +121,19 @@ void CSmudgeNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, f
     float profile = 0.0f;
     SampleNibPaint(&paint, &profile, place.along, float(across), width);
     profile = ShapeProfile(profile, place, width);
-    int32_t strength = Round(double(Alpha(paint.colour)) * edgeWeight * profile) >> 8;
+    int32_t strength = RoundSmudge(double(Alpha(paint.colour)) * edgeWeight * profile) >> 8;
 
     // The grain the paint settles into, between the bounds of the segment's ends, as a height in
     // thickness units; dry paint below raises it.
     const int32_t w = cell->wetness != 0 ? 256 : 0;
-    const int32_t sm = Round(u * u * (3.0 - 2.0 * u) * 256.0);
+    const int32_t sm = RoundSmudge(u * u * (3.0 - 2.0 * u) * 256.0);
     const int32_t lo = m_currentNib.grainLow + (((m_loadedNib.grainLow - m_currentNib.grainLow) * sm) >> 8);
     const int32_t hi = m_currentNib.grainHigh + (((m_loadedNib.grainHigh - m_currentNib.grainHigh) * sm) >> 8);
     const int32_t low = GrainToThickness(lo), high = GrainToThickness(hi);
     int32_t g = std::clamp(GrainToThickness(int32_t(grain)), low, high);
     g += ((256 - w) * int32_t(cell->thickness)) >> 9;
 
-    const int32_t laid = Round(paint.thickness * 0.99);
+    const int32_t laid = RoundSmudge(paint.thickness * 0.99);
     const int32_t m = int32_t(int64_t(laid) * strength / 1900);
     const int32_t target = std::clamp(m - g + low, 0, 65535);
 
@@ -144,7 +144,7 @@ void CSmudgeNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, f
     const double p = std::min(pressure, 1.0);
     int32_t thickness = cell->thickness;
     const double scrape = p * p * profile * strength * edgeWeight * w / 16777216.0 * (thickness + 280);
-    thickness -= int32_t(std::min<double>(std::max(thickness - kScrapeFloor, 0), Round(scrape)));
+    thickness -= int32_t(std::min<double>(std::max(thickness - kScrapeFloor, 0), RoundSmudge(scrape)));
     thickness += (std::max(target - ((thickness * w) >> 8), 0) * strength) >> 8;
     cell->thickness = uint16_t(std::min(thickness, 65535));
 
@@ -156,10 +156,10 @@ void CSmudgeNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, f
         const double v = strength + c * (256 - strength);
         const double spread = std::max(std::max(g, high) - low, 1);
         const double r = (g - low) / spread;
-        strength = Round(strength * (c * v + r * v * (1.0 - c))) >> 8;
+        strength = RoundSmudge(strength * (c * v + r * v * (1.0 - c))) >> 8;
         // A bare cell's colour drifts towards the nib's.
         if (cell->thickness == 0 && laid == 0 && Alpha(cell->colour) != 0) {
-            const int32_t drift = Round(pressure * edgeWeight * profile / 20.0);
+            const int32_t drift = RoundSmudge(pressure * edgeWeight * profile / 20.0);
             const int32_t alpha = int32_t(Alpha(cell->colour));
             const int32_t moved = alpha + (((int32_t(Alpha(paint.colour)) - alpha + 1) * drift) >> 8);
             cell->colour = WithAlpha(cell->colour, uint32_t(std::clamp(moved, 0, 255)));

@@ -311,9 +311,6 @@ private:
     CTimer m_emitTimer;
     // The outline centre of the previous sweep (x = kNoCentre before the first).
     tCFPoint m_previousCentre;
-    // The running grain bounds of the current sweep.
-    int32_t m_grainLow = -1;
-    int32_t m_grainHigh = -1;
     // The nib rows' channels as floats, kNibTableChannels to an entry (alpha, red x alpha,
     // green x alpha, blue x alpha, thickness, wetness, shine, extra, red, green, blue, 1), valid
     // while a sweep walks its cells; and the loaded row's entries the table was last made from.

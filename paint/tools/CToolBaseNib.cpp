@@ -172,7 +172,7 @@ enum : int32_t {
 };
 static_assert(kTableOne + 1 == kNibTableChannels, "the paint table's entries hold every channel");
 
-bool SameCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
+bool SameNibCell(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }
 
 // The canvas paint at a place: the four cells around it weighted by their nearness, colours by
 // coverage.
@@ -417,7 +417,7 @@ void CToolBase::SmoothNibPaint()
     for (int32_t i = 0; i < kNibEntries; ++i) {
         const Cell* near[3] = {&source[std::max(i - 1, 0)], &source[i], &source[std::min(i + 1, kNibEntries - 1)]};
         // An entry between two equal to it stays as it is.
-        if (SameCell(*near[0], *near[1]) && SameCell(*near[2], *near[1]))
+        if (SameNibCell(*near[0], *near[1]) && SameNibCell(*near[2], *near[1]))
             continue;
         const uint32_t k[3] = {1, 2, 1};
         uint32_t alpha = 0, thickness = 0, wetness = 0, shine = 0, extra = 0;

@@ -23,7 +23,7 @@ constexpr float kHoverInertia = 8.0f;
 constexpr float kEndTaper = 0.95f;
 constexpr float kEndTaperStep = 0.0499f;
 constexpr int32_t kTaperPendingSamples = 5;
-constexpr float kNoCentre = -2e9f;
+constexpr float kNoStrokeCentre = -2e9f;
 constexpr float kNoOutline = -10000.0f;
 
 }  // namespace
@@ -42,7 +42,7 @@ tResult CToolBase::BeginStroke(CCanvas& canvas, const StrokeContext& context, co
     m_segmentCount = m_continueCount = 0;
     m_interpolationCursor = m_leftoverDistance = m_strokeLength = 0.0f;
     m_currentNib.grainLow = m_currentNib.grainHigh = -1;
-    m_previousCentre = {kNoCentre, 0.0f};
+    m_previousCentre = {kNoStrokeCentre, 0.0f};
 
     const CStrokeSample down = CStrokeSample::FromPen(sample);
     m_pendingSamples.RemoveAll();

@@ -9,7 +9,7 @@
 
 namespace {
 
-double Gauss(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); }
+double DryGauss(double x) { return std::exp(-(x * 3.5) * (x * 3.5) / 2.0); }
 
 // The fade of a stroke's end is cut below `lo` and full from `hi` on.
 constexpr double kEndLow = 0.0, kEndHigh = 0.3;
@@ -20,23 +20,23 @@ constexpr double kTapLow = 0.3, kTapHigh = 0.63;
 float ShapeLeadProfile(int32_t phase, float profile, float along, float across)
 {
     const double u = along;
-    const double sides = Gauss(double(across) - 0.5);
+    const double sides = DryGauss(double(across) - 0.5);
     double e = 0.0;
     switch (phase) {
     case kPhaseFirst:
-        e = sides * Gauss(std::clamp(1.35 - 1.5 * u, 0.0, 1.0));
+        e = sides * DryGauss(std::clamp(1.35 - 1.5 * u, 0.0, 1.0));
         break;
     case kPhaseClosing:
-        e = sides * Gauss(std::max(0.0, 1.5 * u - 0.35));
+        e = sides * DryGauss(std::max(0.0, 1.5 * u - 0.35));
         break;
     case kPhaseCornerIn:
-        e = sides * Gauss(u);
+        e = sides * DryGauss(u);
         break;
     case kPhaseCornerOut:
-        e = sides * Gauss(1.0 - u);
+        e = sides * DryGauss(1.0 - u);
         break;
     case kPhaseTap:
-        e = Gauss(u - 0.5) * sides;
+        e = DryGauss(u - 0.5) * sides;
         break;
     default:
         return profile;

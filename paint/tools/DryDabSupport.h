@@ -4,6 +4,8 @@
 
 #include "paint/engine/PaintCell.h"
 #include "paint/tools/CNibRow.h"
+#include "paint/tools/DabArithmetic.h"
+#include "toolkit/imaging/CPixel.h"
 
 // What the dab painters of the pencil, the pen, the chalk and the crayon share: the lead's
 // shaping of the nib at a stroke's ends, the paper grain's range along a segment, the pressure
@@ -33,8 +35,6 @@ inline float PressureAlong(const CNibRow& working, const CNibRow& loaded, float 
 // cell's shine and extra byte move towards `shine` and `extra` by the same weights.
 void LayDab(PaintCell* cell, uint32_t colour, uint32_t shine, uint32_t extra);
 
-inline uint32_t AlphaOf(uint32_t colour) { return colour >> 24; }
-inline uint32_t WithAlpha(uint32_t colour, uint32_t alpha) { return (colour & 0x00FFFFFFu) | alpha << 24; }
 // The colour's alpha scaled by (k + 1) / 256 through its top three bytes, as the nib loaders
 // weaken a colour before it goes over another.
 inline uint32_t ScaleAlpha(uint32_t colour, uint32_t k)

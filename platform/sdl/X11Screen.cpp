@@ -10,12 +10,6 @@
 namespace w32::sdl {
 namespace {
 
-bool OnX11()
-{
-    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
-    return driver && std::strcmp(driver, "x11") == 0;
-}
-
 // One channel of a pixel value by its mask, scaled to 8 bits.
 uint32_t Channel(unsigned long value, unsigned long mask)
 {
@@ -29,6 +23,12 @@ uint32_t Channel(unsigned long value, unsigned long mask)
 }
 
 }  // namespace
+
+bool OnX11()
+{
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    return driver && std::strcmp(driver, "x11") == 0;
+}
 
 bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels)
 {

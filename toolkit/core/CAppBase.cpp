@@ -45,6 +45,22 @@ CAppBase* GetApplication()
     return gApplication;
 }
 
+tCString ApplicationText(uint32_t id, int32_t alternative)
+{
+    tCString text;
+    if (gApplication)
+        gApplication->GetString(text, id, alternative);
+    return text;
+}
+
+tCString ApplicationTextOrEmpty(uint32_t id)
+{
+    tCString text = ApplicationText(id);
+    if (text.GetLength() >= 2 && text.GetAt(0) == u'%' && text.GetAt(1) == u'%')
+        return tCString(u"");
+    return text;
+}
+
 CWindowBase* GetMainWindow()
 {
     return gApplication ? gMainWindow : nullptr;

@@ -227,6 +227,10 @@ private:
 CAppBase* GetApplication();
 // The main window while an application object exists; null otherwise.
 CWindowBase* GetMainWindow();
+// The application's string-table text (CAppBase::GetString); empty without an application.
+tCString ApplicationText(uint32_t id, int32_t alternative = 0);
+// As ApplicationText, and empty too where the table reports an error ("%%...") for the id.
+tCString ApplicationTextOrEmpty(uint32_t id);
 // The application's folder a base selector names, with its final "/": 0 the program folder,
 // any other value the second base folder; "" without an application object.
 tCString GetBaseFolder(uint32_t selector);

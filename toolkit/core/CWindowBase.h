@@ -28,6 +28,7 @@ enum : int32_t {
     kKeyF11 = -238,
     kKeyF12 = -237,
     kKeyDelete = 127,
+    kKeyEnter = 13,
     kKeyEscape = 27,
 };
 

@@ -40,5 +40,7 @@ struct tCRect {
             r.bottom = r.top;
         return r;
     }
+    // True when the two share at least one pixel.
+    bool Overlaps(const tCRect& o) const { return !Intersect(o).IsEmpty(); }
     bool operator==(const tCRect&) const = default;
 };

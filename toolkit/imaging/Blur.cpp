@@ -4,11 +4,6 @@
 
 namespace {
 
-bool Usable(const CImNav& nav)
-{
-    return nav.IsLocked() && nav.GetBytesPerPixel() == 4;
-}
-
 using tColumnBlur = void (*)(uint32_t*, uint32_t, uint32_t, int32_t, int32_t);
 
 struct tColumnBlurs {
@@ -54,7 +49,7 @@ uint32_t BlurNavigator(CImNav& nav, float radius, uint32_t half)
 {
     if (radius < kMinBlurRadius)
         return 1;
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     const tBlurPlan plan = PlanBlur(radius);
     if (!nav.IsEmpty())
@@ -67,14 +62,14 @@ uint32_t BlurNavigator(CImNav& nav, float radius, uint32_t half)
 uint32_t BlurImage(CImage& image, float radius, uint32_t half)
 {
     CImNav nav(&image);
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     return BlurNavigator(nav, radius, half);
 }
 
 uint32_t BlurNavigatorColumns(CImNav& nav, float radius, uint32_t half)
 {
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     BlurColumns(nav, PlanBlur(radius), half ? kHighColumns : kLowColumns);
     return 1;
@@ -90,7 +85,7 @@ uint32_t BlurNavigatorColumnsPair(CImNav& nav, float radius)
 {
     if (radius < kMinBlurRadius)
         return 1;
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     BlurColumns(nav, PlanBlur(radius), kPairColumns);
     return 1;
@@ -99,20 +94,20 @@ uint32_t BlurNavigatorColumnsPair(CImNav& nav, float radius)
 uint32_t BlurImageColumnsPair(CImage& image, float radius)
 {
     CImNav nav(&image);
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     return BlurNavigatorColumnsPair(nav, radius);
 }
 
 uint32_t BlurNavigatorColourColumns(CImNav& nav, float radius)
 {
-    if (!Usable(nav))
+    if (!nav.HoldsArgb())
         return 0;
     CImage scratch(nav.GetWidth(), nav.GetHeight());
     if (!scratch.IsValid() || nav.IsEmpty())
         return 0;
     CImNav work(&scratch);
-    if (!Usable(work))
+    if (!work.HoldsArgb())
         return 0;
     // Red in the high half, blue in the low half, each widened to 16 bits.
     ForEachPixelPair(nav, work, [](CPixel& p, CPixel& s) { s = (p & 0x00FF00FF) * 257; });

@@ -68,11 +68,6 @@ inline uint32_t Gather(uint64_t v)
     return uint32_t(v & 0xFFFFu) | uint32_t(v >> 32) << 16;
 }
 
-bool Usable(const CImNav& nav)
-{
-    return nav.IsLocked() && nav.GetBytesPerPixel() == 4;
-}
-
 // Each source row becomes, per output, two scratch words of channel sums scaled by 257: red and
 // blue (as the pixel's 0x00FF00FF lanes), then alpha and green. Every sum fits its 16-bit lane.
 void ReduceRows(const CImNav& source, const CImNav& scratch, const tKernel& interior, const tKernel& edge,
@@ -210,7 +205,7 @@ tResult CGaussianPyramid::Reduce(const CImage& source, CImage& target, CImage& s
     CImNav from(const_cast<CImage*>(&source));
     CImNav to(&target);
     CImNav work(&scratch);
-    if (!Usable(from) || !Usable(to) || !Usable(work))
+    if (!from.HoldsArgb() || !to.HoldsArgb() || !work.HoldsArgb())
         return kResNoMemory;
     const int32_t width = from.GetWidth(), height = from.GetHeight();
     if (width < 1 || height < 1 || to.GetWidth() != (width + 1) / 2 || to.GetHeight() != (height + 1) / 2 ||

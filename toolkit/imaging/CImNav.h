@@ -66,8 +66,7 @@ public:
     void Fill(CPixel colour);
     // 1 when some pixel has an alpha below 0xFF.
     uint32_t HasTransparency() const;
-
-private:
+    // True when the view is locked on 4-byte pixels.
     bool HoldsArgb() const { return IsLocked() && GetBytesPerPixel() == 4; }
 };
 

@@ -4,12 +4,13 @@
 
 namespace {
 
-tResult Decode(tCStream* stream, CImageBase* image)
+tResult DecodeImage(tCStream* stream, CImageBase* image)
 {
     return DecodeImageStream(stream, static_cast<CImage*>(image));
 }
 
-const CImageBase::tResourceDecoding kDecoding = {Decode, "Image load size failed.", "Image failed to load from resources."};
+const CImageBase::tResourceDecoding kImageDecoding = {DecodeImage, "Image load size failed.",
+                                                      "Image failed to load from resources."};
 
 }  // namespace
 
@@ -22,10 +23,10 @@ CImage::CImage(int32_t width, int32_t height, uint32_t dib) : CPackableImageT(di
 
 tResult CImage::GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory)
 {
-    return LoadResource(&name, 0, stream, directory, kDecoding);
+    return LoadResource(&name, 0, stream, directory, kImageDecoding);
 }
 
 tResult CImage::GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory)
 {
-    return LoadResource(nullptr, id, stream, directory, kDecoding);
+    return LoadResource(nullptr, id, stream, directory, kImageDecoding);
 }

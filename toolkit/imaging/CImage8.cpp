@@ -4,12 +4,13 @@
 
 namespace {
 
-tResult Decode(tCStream* stream, CImageBase* image)
+tResult DecodeImage8(tCStream* stream, CImageBase* image)
 {
     return DecodeImage8Stream(stream, static_cast<CImage8*>(image));
 }
 
-const CImageBase::tResourceDecoding kDecoding = {Decode, "Image8 load size failed.", "Image8 failed to load from resources."};
+const CImageBase::tResourceDecoding kImage8Decoding = {DecodeImage8, "Image8 load size failed.",
+                                                       "Image8 failed to load from resources."};
 
 }  // namespace
 
@@ -22,10 +23,10 @@ CImage8::CImage8(int32_t width, int32_t height) : CPackableImageT(0, 8)
 
 tResult CImage8::GetFromRes(const tCString& name, tCStream* stream, CResourceDirectory* directory)
 {
-    return LoadResource(&name, 0, stream, directory, kDecoding);
+    return LoadResource(&name, 0, stream, directory, kImage8Decoding);
 }
 
 tResult CImage8::GetFromRes(uint32_t id, tCStream* stream, CResourceDirectory* directory)
 {
-    return LoadResource(nullptr, id, stream, directory, kDecoding);
+    return LoadResource(nullptr, id, stream, directory, kImage8Decoding);
 }

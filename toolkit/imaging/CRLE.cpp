@@ -9,7 +9,7 @@ struct tArgbRows {
     const CPixel* Row(int32_t y) const { return view->Pixels(y); }
 };
 
-bool Usable(const CImNav* view)
+bool IsLockedArgb(const CImNav* view)
 {
     return view && view->IsLocked() && view->GetBytesPerPixel() == 4;
 }
@@ -18,7 +18,7 @@ bool Usable(const CImNav* view)
 
 int64_t CRLE::EstimateSize(const CImNav* view)
 {
-    if (!Usable(view))
+    if (!IsLockedArgb(view))
         return 0;
     return Estimate(tArgbRows{view}, view->GetWidth(), view->GetHeight());
 }
@@ -33,7 +33,7 @@ int64_t CRLE::EstimateImageSize(CImage* image)
 
 tResult CRLE::EncodeRows(const CImNav* view)
 {
-    if (!Usable(view))
+    if (!IsLockedArgb(view))
         return kResBadParam;
     return Encode(tArgbRows{view}, view->GetWidth(), view->GetHeight());
 }
@@ -45,7 +45,7 @@ tResult CRLE::BuildFromNav(const CImNav* view)
 
 tResult CRLE::BuildFromView(const CImNav* view, int64_t estimate)
 {
-    if (!Usable(view))
+    if (!IsLockedArgb(view))
         return kResBadParam;
     return Build(tArgbRows{view}, view->GetWidth(), view->GetHeight(), estimate);
 }

@@ -28,7 +28,7 @@ tChannelRows ChannelRows(const CImNav* view, uint32_t alpha)
     return {view, alpha ? 24 : 8};
 }
 
-bool Usable(const CImNavBase* view, int32_t bytesPerPixel)
+bool IsLockedOfSize(const CImNavBase* view, int32_t bytesPerPixel)
 {
     return view && view->IsLocked() && view->GetBytesPerPixel() == bytesPerPixel;
 }
@@ -37,14 +37,14 @@ bool Usable(const CImNavBase* view, int32_t bytesPerPixel)
 
 int64_t CRLE8::EstimateSize(const CImNav8* view)
 {
-    if (!Usable(view, 1))
+    if (!IsLockedOfSize(view, 1))
         return 0;
     return Estimate(tByteRows{view}, view->GetWidth(), view->GetHeight());
 }
 
 int64_t CRLE8::EstimateSize32(const CImNav* view, uint32_t alpha)
 {
-    if (!Usable(view, 4))
+    if (!IsLockedOfSize(view, 4))
         return 0;
     return Estimate(ChannelRows(view, alpha), view->GetWidth(), view->GetHeight());
 }
@@ -59,14 +59,14 @@ int64_t CRLE8::EstimateImageSize(CImage8* image)
 
 tResult CRLE8::EncodeRows8(const CImNav8* view)
 {
-    if (!Usable(view, 1))
+    if (!IsLockedOfSize(view, 1))
         return kResBadParam;
     return Encode(tByteRows{view}, view->GetWidth(), view->GetHeight());
 }
 
 tResult CRLE8::EncodeRows32(const CImNav* view, uint32_t alpha)
 {
-    if (!Usable(view, 4))
+    if (!IsLockedOfSize(view, 4))
         return kResBadParam;
     return Encode(ChannelRows(view, alpha), view->GetWidth(), view->GetHeight());
 }
@@ -78,14 +78,14 @@ tResult CRLE8::BuildFromNav8(const CImNav8* view)
 
 tResult CRLE8::BuildFromView(const CImNav8* view, int64_t estimate)
 {
-    if (!Usable(view, 1))
+    if (!IsLockedOfSize(view, 1))
         return kResBadParam;
     return Build(tByteRows{view}, view->GetWidth(), view->GetHeight(), estimate);
 }
 
 tResult CRLE8::BuildFromNav32(const CImNav* view, uint32_t alpha)
 {
-    if (!Usable(view, 4))
+    if (!IsLockedOfSize(view, 4))
         return kResBadParam;
     return Build(ChannelRows(view, alpha), view->GetWidth(), view->GetHeight(), EstimateSize32(view, alpha));
 }

@@ -32,7 +32,7 @@ tResult WithCodec(uint32_t id, Call&& call)
 }
 
 template <typename Image, typename Read>
-tResult Decode(tCStream* stream, Image* image, Read read)
+tResult DecodeWith(tCStream* stream, Image* image, Read read)
 {
     if (!stream || !image)
         return kResBadParam;
@@ -105,12 +105,12 @@ tCImageFormat* CreateImageCodec(uint32_t id)
 
 tResult DecodeImageStream(tCStream* stream, CImage* image)
 {
-    return Decode(stream, image, &tCImageFormat::ReadImage);
+    return DecodeWith(stream, image, &tCImageFormat::ReadImage);
 }
 
 tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
 {
-    return Decode(stream, image, &tCImageFormat::ReadImage8);
+    return DecodeWith(stream, image, &tCImageFormat::ReadImage8);
 }
 
 tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id)

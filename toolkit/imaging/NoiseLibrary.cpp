@@ -10,7 +10,7 @@ namespace {
 tSharedNoise g_sharedNoise;
 
 // The value of one corner's gradient at the offset (dx, dy) from that corner, around 32767.
-int32_t CornerValue(int32_t i, int32_t j, int32_t dx, int32_t dy)
+int32_t CornerContribution(int32_t i, int32_t j, int32_t dx, int32_t dy)
 {
     const tNoiseGradient& g = g_sharedNoise.gradients[NoiseHash(i, j) & (tSharedNoise::kGradientCount - 1)];
     return int32_t((int64_t(g.x) * dx + int64_t(g.y) * dy) >> 15) + 32767;
@@ -81,10 +81,10 @@ uint32_t GradientNoise(float x, float y)
     const int32_t X = NoiseRound(x * 204.0f), Y = NoiseRound(y * 204.0f);
     const int32_t i = X >> 15, j = Y >> 15;
     const int32_t fx = X & 0x7FFF, fy = Y & 0x7FFF;
-    const int32_t c00 = CornerValue(i, j, fx, fy);
-    const int32_t c10 = CornerValue(i + 1, j, fx - 32767, fy);
-    const int32_t c01 = CornerValue(i, j + 1, fx, fy - 32767);
-    const int32_t c11 = CornerValue(i + 1, j + 1, fx - 32767, fy - 32767);
+    const int32_t c00 = CornerContribution(i, j, fx, fy);
+    const int32_t c10 = CornerContribution(i + 1, j, fx - 32767, fy);
+    const int32_t c01 = CornerContribution(i, j + 1, fx, fy - 32767);
+    const int32_t c11 = CornerContribution(i + 1, j + 1, fx - 32767, fy - 32767);
     const uint32_t sx = Smoothstep16(uint32_t(2 * fx)), sy = Smoothstep16(uint32_t(2 * fy));
     // The corner values may leave 0 .. 65535; the rows wrap into 16 bits.
     const auto row = [sx](int32_t a, int32_t b) {

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool Usable(const CImNavBase* view)
+bool IsLockedView(const CImNavBase* view)
 {
     return view && view->IsLocked();
 }
@@ -18,7 +18,7 @@ bool CheckPair(const CImNavBase* dest, const CImNavBase* source, int32_t destByt
                tResult* answer)
 {
     *answer = kResBadParam;
-    if (!Usable(dest) || !Usable(source))
+    if (!IsLockedView(dest) || !IsLockedView(source))
         return false;
     if (dest->IsEmpty()) {
         *answer = kResOk;
@@ -58,7 +58,7 @@ tResult CopyNavRows(CImNavBase* dest, const CImNavBase* source)
 
 tResult CopyNavPixels(CImNavBase* dest, const CImNavBase* source)
 {
-    if (!Usable(dest) || !Usable(source))
+    if (!IsLockedView(dest) || !IsLockedView(source))
         return kResBadParam;
     if (dest->GetImage() != source->GetImage() || dest->GetClip().top < source->GetClip().top)
         return CopyNavRows(dest, source);
@@ -109,7 +109,7 @@ tResult ConvertArgbToGrey8(CImNav8* dest, const CImNav* source)
 
 tResult ExpandRleToNav(CImNavBase* dest, CImageBase* source)
 {
-    if (!Usable(dest) || !source || !source->IsValid())
+    if (!IsLockedView(dest) || !source || !source->IsValid())
         return kResBadParam;
     if (dest->IsEmpty())
         return kResOk;

@@ -7,7 +7,7 @@
 
 namespace {
 
-bool Usable(const CImNavBase* view)
+bool IsScalableView(const CImNavBase* view)
 {
     return view && view->IsLocked() && (view->GetBytesPerPixel() == 4 || view->GetBytesPerPixel() == 1);
 }
@@ -52,7 +52,7 @@ void BilinearRows(const CImNavBase* dest, const CImNavBase* source, const tScale
 }
 
 template <typename D, typename S>
-void BoxRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps& xs, const tScaleSteps& ys)
+void BoxScaleRows(const CImNavBase* dest, const CImNavBase* source, const tScaleSteps& xs, const tScaleSteps& ys)
 {
     tBoxDivider divider;
     for (int32_t y = 0; y < dest->GetHeight(); ++y) {
@@ -101,7 +101,7 @@ template <typename D, typename S>
 struct tBox {
     static void Run(const CImNavBase* d, const CImNavBase* s, const tScaleSteps& xs, const tScaleSteps& ys)
     {
-        BoxRows<D, S>(d, s, xs, ys);
+        BoxScaleRows<D, S>(d, s, xs, ys);
     }
 };
 
@@ -109,7 +109,7 @@ struct tBox {
 
 tResult BoxScaleBlit(CImNavBase* dest, const CImNavBase* source)
 {
-    if (!Usable(dest) || !Usable(source))
+    if (!IsScalableView(dest) || !IsScalableView(source))
         return kResBadParam;
     if (dest->IsEmpty() || source->IsEmpty())
         return kResOk;
@@ -120,7 +120,7 @@ tResult BoxScaleBlit(CImNavBase* dest, const CImNavBase* source)
 
 tResult ScaleBlit(CImNavBase* dest, const CImNavBase* source, uint32_t box)
 {
-    if (!Usable(dest) || !Usable(source))
+    if (!IsScalableView(dest) || !IsScalableView(source))
         return kResBadParam;
     if (dest->IsEmpty() || source->IsEmpty())
         return kResOk;

@@ -33,7 +33,7 @@ void SampledRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs
 }
 
 template <typename D, typename T>
-tResult BoxRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs, const tScaleSteps& ys)
+tResult BoxScalePackedRows(CImNavBase* dest, CRunLengthT<T>* packed, const tScaleSteps& xs, const tScaleSteps& ys)
 {
     using tSum = tSumOf<T>;
     const int32_t dw = dest->GetWidth();
@@ -99,7 +99,7 @@ struct tScaled {
     static tResult Run(CImNavBase* d, CRunLengthT<T>* s, const tScaleSteps& xs, const tScaleSteps& ys, bool box)
     {
         if (box)
-            return BoxRows<D, T>(d, s, xs, ys);
+            return BoxScalePackedRows<D, T>(d, s, xs, ys);
         SampledRows<D, T>(d, s, xs, ys);
         return kResOk;
     }
@@ -109,7 +109,7 @@ template <typename D, typename T>
 struct tBoxed {
     static tResult Run(CImNavBase* d, CRunLengthT<T>* s, const tScaleSteps& xs, const tScaleSteps& ys, bool)
     {
-        return BoxRows<D, T>(d, s, xs, ys);
+        return BoxScalePackedRows<D, T>(d, s, xs, ys);
     }
 };
 

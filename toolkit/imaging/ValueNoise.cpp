@@ -1,17 +1,15 @@
 #include "toolkit/imaging/ValueNoise.h"
 
-using namespace value_noise;
-
 uint32_t NextRandom16(uint32_t state[2])
 {
     state[0] = (state[0] & 0xFFFF) * 36969u + (state[0] >> 16) + 214013u;
-    state[1] = (state[1] & 0xFFFF) * 18000u + (state[1] >> 16) + kGolden;
+    state[1] = (state[1] & 0xFFFF) * 18000u + (state[1] >> 16) + value_noise::kGolden;
     return (state[0] ^ state[1]) & 0xFFFF;
 }
 
 uint32_t LatticeHash(uint32_t seed, int32_t i, int32_t j)
 {
-    return CornerValue(ColumnHash(seed, uint32_t(i)), RowHash(uint32_t(j)));
+    return value_noise::CornerValue(value_noise::ColumnHash(seed, uint32_t(i)), value_noise::RowHash(uint32_t(j)));
 }
 
 uint32_t ValueNoise2D(const uint32_t* seed, int32_t x, int32_t y)
@@ -23,7 +21,7 @@ uint32_t ValueNoise1D(const uint32_t* seed, uint32_t v)
 {
     const uint32_t q = v >> 16, f = v & 0xFFFF;
     const auto fold = [](uint32_t h) { return (h >> 16) ^ h; };
-    const uint32_t a = fold(ColumnHash(*seed, q)), b = fold(ColumnHash(*seed, q + 1));
+    const uint32_t a = fold(value_noise::ColumnHash(*seed, q)), b = fold(value_noise::ColumnHash(*seed, q + 1));
     const uint32_t weight = ((98304 - f) * (((f * f) >> 15) & ~1u)) >> 16;
     return (a + ((weight * ((b & 0xFFFF) - (a & 0xFFFF))) >> 16)) & 0xFFFF;
 }

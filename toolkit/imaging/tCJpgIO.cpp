@@ -15,7 +15,7 @@
 #include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/PixelMath.h"
 
-// Every libjpeg call that can fail runs inside RunGuarded, whose jump point the library's error
+// Every libjpeg call that can fail runs inside RunJpegGuarded, whose jump point the library's error
 // exit returns to. The frames the jump leaves behind (the work functions, the library's and
 // the stream managers) hold nothing with a destructor: the library records live in the caller's
 // frame, which the jump never crosses, and are destroyed there.
@@ -45,7 +45,7 @@ jpeg_error_mgr* SetUpErrors(tJpegErrors* errors)
     return &errors->manager;
 }
 
-bool RunGuarded(tJpegErrors* errors, void (*work)(void*), void* context)
+bool RunJpegGuarded(tJpegErrors* errors, void (*work)(void*), void* context)
 {
     if (setjmp(errors->jump))
         return false;
@@ -189,7 +189,7 @@ struct tJpegWrite {
     CImNavBase* view = nullptr;
 };
 
-void ReadHeader(void* context)
+void ReadJpegHeader(void* context)
 {
     tJpegRead* read = static_cast<tJpegRead*>(context);
     jpeg_create_decompress(&read->info);
@@ -334,14 +334,14 @@ tResult tCJpgIO::Decode(tCStream* stream, CImageBase* image)
     CStreamInput input(stream);
     tJpegRead read;
     read.input = &input;
-    if (!RunGuarded(&read.errors, ReadHeader, &read))
+    if (!RunJpegGuarded(&read.errors, ReadJpegHeader, &read))
         return kResFailure;
     // Checked before the library allocates anything of the image's size.
     if (IsImageTooLarge(read.info.image_width, read.info.image_height))
         return kResImageTooLarge;
     if (!CanHoldBlocks(read.info, input))
         return kResFailure;
-    if (!RunGuarded(&read.errors, StartDecompress, &read))
+    if (!RunJpegGuarded(&read.errors, StartDecompress, &read))
         return kResFailure;
     if (image->SetSize(int32_t(read.info.output_width), int32_t(read.info.output_height)) != kResOk)
         return kResNoMemory;
@@ -349,7 +349,7 @@ tResult tCJpgIO::Decode(tCStream* stream, CImageBase* image)
     if (!view.IsLocked())
         return kResNoMemory;
     read.view = &view;
-    return RunGuarded(&read.errors, ReadScanlines, &read) ? kResOk : kResFailure;
+    return RunJpegGuarded(&read.errors, ReadScanlines, &read) ? kResOk : kResFailure;
 }
 
 tResult tCJpgIO::Encode(tCStream* stream, CImageBase* image)
@@ -363,6 +363,6 @@ tResult tCJpgIO::Encode(tCStream* stream, CImageBase* image)
         tJpegWrite write;
         write.stream = stream;
         write.view = &view;
-        return RunGuarded(&write.errors, WriteScanlines, &write) ? kResOk : kResFailure;
+        return RunJpegGuarded(&write.errors, WriteScanlines, &write) ? kResOk : kResFailure;
     });
 }

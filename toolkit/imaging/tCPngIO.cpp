@@ -14,7 +14,7 @@
 #include "toolkit/imaging/CStreamInput.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
-// Every libpng call that can fail runs inside RunGuarded, whose jump point the library's errors
+// Every libpng call that can fail runs inside RunPngGuarded, whose jump point the library's errors
 // return to. The frames the jump leaves behind (the work functions, the library's and the
 // stream callbacks) hold nothing with a destructor: what needs cleaning up lives in the
 // caller's frame, which the jump never crosses.
@@ -81,7 +81,7 @@ void WriteOutput(png_structp png, png_bytep data, size_t length)
 
 void FlushNothing(png_structp) {}
 
-bool RunGuarded(png_structp png, void (*work)(png_structp, void*), void* context)
+bool RunPngGuarded(png_structp png, void (*work)(png_structp, void*), void* context)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -135,7 +135,7 @@ struct tReadLayout {
     size_t rowBytes = 0;
 };
 
-void ReadHeader(png_structp png, void* context)
+void ReadPngHeader(png_structp png, void* context)
 {
     tReadLayout* layout = static_cast<tReadLayout*>(context);
     png_set_sig_bytes(png, 0);
@@ -269,11 +269,11 @@ tResult tCPngIO::Decode(tCStream* stream, CImageBase* image)
     png_set_user_limits(read.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_compression_buffer_size(read.png, kImageDataPiece);
     tReadLayout layout{read.info, pixelBytes == 4};
-    if (!RunGuarded(read.png, ReadHeader, &layout))
+    if (!RunPngGuarded(read.png, ReadPngHeader, &layout))
         return kResFileIO;
     if (IsImageTooLarge(layout.width, layout.height))
         return kResImageTooLarge;
-    if (!CanHoldRows(input, layout) || !RunGuarded(read.png, SetTransformations, &layout))
+    if (!CanHoldRows(input, layout) || !RunPngGuarded(read.png, SetTransformations, &layout))
         return kResFileIO;
     // The transformations must leave exactly the image's row: the library writes whole rows.
     if (layout.rowBytes != size_t(layout.width) * size_t(pixelBytes))
@@ -283,7 +283,7 @@ tResult tCPngIO::Decode(tCStream* stream, CImageBase* image)
     CImNavBase view(image);
     CMemBlockT<png_bytep> rows;
     TK_TRY(CollectRows(view, &rows));
-    const bool complete = RunGuarded(read.png, ReadRows, rows.GetData());
+    const bool complete = RunPngGuarded(read.png, ReadRows, rows.GetData());
     if (input.cut) {
         const png_uint_32 from = png_get_interlace_type(read.png, read.info) == PNG_INTERLACE_NONE ? input.cutRow : 0;
         for (png_uint_32 y = from; y < layout.height; ++y)
@@ -308,6 +308,6 @@ tResult tCPngIO::Encode(tCStream* stream, CImageBase* image)
         png_set_write_fn(write.png, stream, WriteOutput, FlushNothing);
         tWriteLayout layout{write.info,  png_uint_32(view.GetWidth()), png_uint_32(view.GetHeight()),
                             pixelBytes == 4, title.c_str(), rows.GetData()};
-        return RunGuarded(write.png, WriteAll, &layout) ? kResOk : kResFileIO;
+        return RunPngGuarded(write.png, WriteAll, &layout) ? kResOk : kResFileIO;
     });
 }

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int32_t kTableSize = CGradient::kTableSize;
-constexpr int32_t kLastIndex = kTableSize - 1;
+constexpr int32_t kLastTableIndex = kTableSize - 1;
 // Gradient steps are table indices in 16.16 fixed point scaled by 65535 x 4095; the backdrop's
 // centre maps to index 2047.
 constexpr float kStepScale = 65535.0f * 4095.0f;
@@ -117,12 +117,12 @@ public:
         }
         int64_t value = int64_t(m_origin.y + j) * m_yStep + int64_t(m_origin.x + start) * m_xStep + m_base;
         const int64_t last = value + int64_t(count - 1) * m_xStep;
-        if (std::min(value, last) >= 0 && (std::max(value, last) >> 16) <= kLastIndex) {
+        if (std::min(value, last) >= 0 && (std::max(value, last) >> 16) <= kLastTableIndex) {
             for (int32_t i = 0; i < count; ++i, value += m_xStep)
                 put(i, int32_t(value >> 16));
         } else {
             for (int32_t i = 0; i < count; ++i, value += m_xStep)
-                put(i, int32_t(std::clamp<int64_t>(value >> 16, 0, kLastIndex)));
+                put(i, int32_t(std::clamp<int64_t>(value >> 16, 0, kLastTableIndex)));
         }
     }
 
@@ -145,7 +145,7 @@ void FillRow(CPixel* row, int32_t count, uint32_t colour)
 int32_t RadialIndex(int64_t dx, int64_t dy, float scale)
 {
     // Beyond the table's end the index is held there: odd sizes round past it.
-    return RoundSmall(std::min(std::sqrt(float(dx * dx + dy * dy)) * scale, float(kLastIndex)));
+    return RoundSmall(std::min(std::sqrt(float(dx * dx + dy * dy)) * scale, float(kLastTableIndex)));
 }
 
 void RadialIndices(int32_t* out, int32_t count, int64_t dx, int64_t dy, float scale)
@@ -158,7 +158,7 @@ void RadialIndices(int32_t* out, int32_t count, int64_t dx, int64_t dy, float sc
     if (std::abs(dy) <= kExactAxis && std::abs(dx) <= kExactAxis && std::abs(lastDx) <= kExactAxis) {
         const __m128 dySquared = _mm_set1_ps(float(dy * dy));
         const __m128 factor = _mm_set1_ps(scale);
-        const __m128 last = _mm_set1_ps(float(kLastIndex));
+        const __m128 last = _mm_set1_ps(float(kLastTableIndex));
         const __m128 step = _mm_set1_ps(4.0f);
         __m128 x = _mm_setr_ps(float(dx), float(dx + 1), float(dx + 2), float(dx + 3));
         for (; i + 4 <= count; i += 4, x = _mm_add_ps(x, step)) {

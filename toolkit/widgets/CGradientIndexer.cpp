@@ -9,11 +9,11 @@
 namespace {
 
 constexpr double kTurn = 2.0 * std::numbers::pi;
-constexpr int32_t kLastIndex = CGradient::kTableSize - 1;
+constexpr int32_t kLastGradientIndex = CGradient::kTableSize - 1;
 
 int32_t ClampIndex(int64_t index)
 {
-    return int32_t(std::clamp<int64_t>(index, 0, kLastIndex));
+    return int32_t(std::clamp<int64_t>(index, 0, kLastGradientIndex));
 }
 
 // The distance to the farthest edge along one axis, as a fraction of the size.
@@ -42,7 +42,7 @@ CGradientIndexer::CGradientIndexer(int32_t type, float angle, float centreX, flo
     }
     m_cx = double(std::lround(double(width) * centreX));
     m_cy = double(std::lround(double(height) * centreY));
-    m_scale = double(kLastIndex) / std::hypot(width * FarSide(centreX), height * FarSide(centreY));
+    m_scale = double(kLastGradientIndex) / std::hypot(width * FarSide(centreX), height * FarSide(centreY));
     // The start of the sweep, kept within one turn for any angle.
     const double start = std::fmod(((1.0 - double(angle)) - 0.25) * kTurn, kTurn);
     m_phase = (start < 0.0 ? start + kTurn : start) + std::numbers::pi;

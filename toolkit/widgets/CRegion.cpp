@@ -13,11 +13,6 @@ bool Encloses(const tCRect& outer, const tCRect& inner)
            outer.bottom >= inner.bottom;
 }
 
-bool Overlaps(const tCRect& a, const tCRect& b)
-{
-    return !a.Intersect(b).IsEmpty();
-}
-
 // Cuts `e` out of every piece present now: a covered piece leaves the list, a cut piece is
 // replaced by its first part and the other parts go to the end.
 tResult CutPieces(tCArray<tCRect>& pieces, const tCRect& e)
@@ -92,7 +87,7 @@ tResult CRegion::AddRect(const tCRect& rect)
     for (const tCRect& e : m_rects) {
         if (Encloses(e, rect))
             return kResOk;
-        if (!Encloses(rect, e) && Overlaps(rect, e))
+        if (!Encloses(rect, e) && rect.Overlaps(e))
             overlaps = true;
     }
 
@@ -139,7 +134,7 @@ tResult CRegion::SubtractRect(const tCRect& rect)
     for (const tCRect& e : m_rects) {
         if (Encloses(rect, e))
             ++removed;
-        else if (Overlaps(rect, e))
+        else if (rect.Overlaps(e))
             ++cut;
     }
     if (removed == 0 && cut == 0)

@@ -9,11 +9,6 @@ tCRect AreaOf(const CWidget* widget)
     return {0, 0, widget->GetWidth(), widget->GetHeight()};
 }
 
-bool Overlaps(const tCRect& a, const tCRect& b)
-{
-    return !a.Intersect(b).IsEmpty();
-}
-
 }  // namespace
 
 tResult CWidget::InvalidateRect(const tCRect* rect, uint32_t update)
@@ -194,7 +189,7 @@ tResult CWidget::QueueRegionMove(const CRegion* region, const tCPoint* offset)
             const tCRect destination = pending[i].Offset(*offset);
             bool clear = true;
             for (int32_t j = 0; j < pending.GetCount() && clear; ++j)
-                clear = j == i || !Overlaps(destination, pending[j]);
+                clear = j == i || !destination.Overlaps(pending[j]);
             if (clear) {
                 pick = i;
                 break;

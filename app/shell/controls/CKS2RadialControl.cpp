@@ -16,11 +16,6 @@
 
 namespace {
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 // Whole percent, halves to the even neighbour.
 int32_t Percent(float value)
 {
@@ -188,7 +183,7 @@ tResult CKS2RadialControl::OnHoverTick()
     auto* hover = m_pie ? dynamic_cast<CTimeStep*>(m_pie->GetUserObject(0)) : nullptr;
     if (!hover)
         return kResOk;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     const float target = backdrop && backdrop->GetRolloverWidget() == m_pie ? 255.0f : 0.0f;
     if (hover->GetTarget() != target)
         hover->SetTarget(target);
@@ -208,7 +203,7 @@ tResult CKS2RadialControl::DialPressProc(tMsgArg context, CWidget* widget, CWidg
 tResult CKS2RadialControl::OnDialPress()
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(m_pie);
     tCPoint previous{-100, -100};
@@ -242,7 +237,7 @@ tResult CKS2RadialControl::OnValueBoxPress(CWidget* box)
     if (!m_pie)
         return kResOk;
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     const float start = m_pie->GetValue();
     if (backdrop)
         backdrop->PushModalSharedHeartbeat(box);

@@ -9,6 +9,7 @@
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/imaging/NoiseLibrary.h"
 #include "toolkit/imaging/PixelTile.h"
@@ -22,25 +23,11 @@ namespace {
 
 constexpr uint32_t kPanels[CKS2About::kPanelCount] = {kWgtAboutTitle, kWgtAboutFacts, kWgtAboutNote,
                                                       kWgtAboutWeb,   kWgtAboutStory, kWgtAboutClose};
-constexpr uint32_t kKeyEnter = 13;
-constexpr uint32_t kKeyEscape = 27;
 constexpr int32_t kGlowEffect = 1;
 constexpr int32_t kMultiplyBlend = 1;
 // The extras stand over the first panel's top right corner, the text below the picture.
 constexpr tCPoint kExtraFromCorner{-54, -67};
 constexpr tCPoint kExtraTextOffset{37, 61};
-
-CBackdrop* MainBackdrop() { return dynamic_cast<CBackdrop*>(GetMainBackdropWidget()); }
-
-tCString TableText(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    if (text.GetLength() >= 2 && text.GetAt(0) == u'%' && text.GetAt(1) == u'%')
-        return tCString(u"");
-    return text;
-}
 
 }  // namespace
 
@@ -74,7 +61,7 @@ tResult CKS2About::BuildPanel(uint32_t id, CWidget* panel)
     switch (id) {
     case kWgtAboutTitle:
         if (auto* text = dynamic_cast<CTxWidget*>(panel->FindWidgetById(kWgtAboutTitleText)))
-            return text->SetText(text->GetText().Concat(TableText(kStrVersion)), 1, 0);
+            return text->SetText(text->GetText().Concat(ApplicationTextOrEmpty(kStrVersion)), 1, 0);
         return kResOk;
     case kWgtAboutFacts: {
         int32_t widest = 0;
@@ -136,7 +123,7 @@ tResult CKS2About::OnShow(uint32_t, uint32_t present, tMsgArg, tMsgArg)
     const int32_t width = m_root->GetWidth();
     const int32_t height = m_root->GetHeight();
     // A snapshot that cannot be taken leaves the picture as it was; the pane opens all the same.
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         (void)TakeBlurredSnapshot(backdrop->GetBackBufferImage(), static_cast<CImWidget*>(m_root)->GetImage());
     (void)static_cast<CImWidget*>(m_root)->RefreshEffects(0);
     if (CWidget* picture = m_root->FindWidgetById(kWgtAboutPicture))
@@ -148,7 +135,7 @@ tResult CKS2About::OnShow(uint32_t, uint32_t present, tMsgArg, tMsgArg)
     (void)m_root->BringToFront(0);
     (void)m_root->SetVisible(1, 0);
     m_root->SetFocus(0);
-    if (CBackdrop* backdrop = MainBackdrop())
+    if (CBackdrop* backdrop = GetMainBackdrop())
         (void)backdrop->PushModal(m_root);
     if (present)
         (void)m_root->PresentDirtyRects();
@@ -188,7 +175,7 @@ void CKS2About::PlaceExtras(bool shown)
 
 tResult CKS2About::OnHide(uint32_t, uint32_t present, tMsgArg, tMsgArg)
 {
-    if (CBackdrop* backdrop = MainBackdrop()) {
+    if (CBackdrop* backdrop = GetMainBackdrop()) {
         if (backdrop->GetTopModal() == m_root)
             backdrop->PopModal();
         backdrop->SetFocus(0);
@@ -218,7 +205,7 @@ tResult CKS2About::AboutButtonPressProc(tMsgArg context, CWidget* widget, CWidge
 tResult CKS2About::OnPanelPress(CWidget* panel)
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (!app || !backdrop)
         return kResOk;
     (void)backdrop->PushModal(panel);
@@ -228,9 +215,9 @@ tResult CKS2About::OnPanelPress(CWidget* panel)
     if (backdrop->GetRolloverWidget() != panel)
         return kResOk;
     if (panel->GetId() == kWgtAboutWeb) {
-        const tCString address = TableText(kStrAboutWebAddress);
+        const tCString address = ApplicationTextOrEmpty(kStrAboutWebAddress);
         if (const tResult opened = ShellOpenNamedFile(address.GetTextOrEmpty()); opened != kResOk)
-            (void)app->ReportError(opened, TableText(kStrErrAboutWeb));
+            (void)app->ReportError(opened, ApplicationTextOrEmpty(kStrErrAboutWeb));
     } else if (panel->GetId() == kWgtAboutClose) {
         (void)Hide(1, 1, 0, 0);
     }
@@ -243,7 +230,7 @@ tResult CKS2About::AboutButtonGlowProc(tMsgArg, CWidget* widget)
     auto* glow = dynamic_cast<CWidgetEffectBase*>(widget->GetFrontEffect(kGlowEffect));
     if (!animator || !glow)
         return kResOk;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     const float target = backdrop && backdrop->GetRolloverWidget() == widget ? kGlowTarget : 0.0f;
     if (animator->GetTarget() != target)
         animator->SetTarget(target);

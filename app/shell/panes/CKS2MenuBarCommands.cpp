@@ -22,9 +22,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgOpenHelp = 0xFF000020u;
-constexpr uint32_t kMsgOpenWebPage = 0xFF001054u;
-constexpr uint32_t kMsgOpenProgramDocument = 0xFF001055u;
 constexpr uint32_t kToggleTracing = 2;
 
 CHMRBackdrop* Host() { return dynamic_cast<CHMRBackdrop*>(GetMainBackdropWidget()); }
@@ -90,7 +87,7 @@ void FillViewLists(tMsgArg self, tPopupLists* lists)
         lists->ticked.push_back(kStrMenuTracingShow);
 }
 
-tResult QuitApplication()
+tResult QuitFromMenu()
 {
     if (CAppBase* app = GetApplication())
         app->Quit();
@@ -199,7 +196,7 @@ tResult CKS2MenuBar::ExecuteCommand(uint32_t menuId, uint32_t entryId)
         case kStrMenuExport: return host ? host->ExportImage() : kResOk;
         case kStrMenuNewFromImage: return host ? host->NewPaintingFromImage(false) : kResOk;
         case kStrMenuPrint: return SendToBackbone(kMsgPrint, self, 0, 0);
-        case kStrMenuQuit: return QuitApplication();
+        case kStrMenuQuit: return QuitFromMenu();
         default: return kResOk;
         }
     case kTxlMenuEdit:
@@ -347,7 +344,7 @@ tResult CKS2MenuBar::OnButtonClicked(CKS2Button* button)
     const tMsgArg self = ToMsgArg(this);
     switch (button->GetWidget()->GetId()) {
     case kWgtButtonClose:
-        return QuitApplication();
+        return QuitFromMenu();
     case kWgtButtonMaximise:
         if (CHMRBackdrop* host = Host())
             (void)host->ToggleFullScreen();

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr uint32_t kKeyTab = 9;
-constexpr uint32_t kKeyEnter = 13;
 // The backdrop's messages to its top modal widget for a press outside it.
 constexpr uint32_t kMsgPressOutsideFirst = 0xF0000005;
 constexpr uint32_t kMsgPressOutsideLast = 0xF0000007;

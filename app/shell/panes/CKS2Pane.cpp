@@ -15,11 +15,6 @@
 
 namespace {
 
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
-
 CTimeStep* Animator(CWidget* root, int32_t axis)
 {
     return root ? dynamic_cast<CTimeStep*>(root->GetUserObject(axis)) : nullptr;
@@ -223,7 +218,7 @@ tResult CKS2Pane::HandlePressProc(tMsgArg context, CWidget* widget, CWidget** ta
     *takenBy = widget;
     pane->MoveToSideInset();
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(widget);
     while (app && app->IsPrimaryButtonHeld())
@@ -245,7 +240,7 @@ void CKS2Pane::RevealRoot(uint32_t redraw)
 {
     m_root->SetVisible(1, redraw);
     if (m_isModal)
-        if (CBackdrop* backdrop = MainBackdrop())
+        if (CBackdrop* backdrop = GetMainBackdrop())
             backdrop->PushModal(m_root);
 }
 
@@ -267,7 +262,7 @@ tResult CKS2Pane::Show(uint32_t transition, uint32_t redraw, tMsgArg param1, tMs
     if (answer != kResOk)
         return answer;
     m_root->BringToFront(0);
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (!transition || !backdrop) {
         RevealRoot(redraw);
         return OnShown();
@@ -291,7 +286,7 @@ tResult CKS2Pane::Hide(uint32_t transition, uint32_t redraw, tMsgArg result, tMs
         return kResOk;
     if (answer != kResOk)
         return answer;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (m_isModal && backdrop) {
         while (CWidget* top = backdrop->GetTopModal()) {
             backdrop->PopModal();
@@ -411,7 +406,7 @@ tResult CKS2Pane::EndTransition()
     const bool showing = widget->GetUserData(0) == 1;
     widget->SetTransition(nullptr, 0);
     widget->SetHeartbeatProc(nullptr, 0);
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (m_isModal && backdrop && backdrop->GetTopModal() == widget)
         backdrop->PopModal();
     if (CWidget* parent = widget->GetParent())

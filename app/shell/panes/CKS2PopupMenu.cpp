@@ -20,14 +20,6 @@
 
 namespace {
 
-tCString TableText(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    return text;
-}
-
 // Cuts `text` at the first `mark` unless the mark is its first character.
 bool CutAt(const tCString& text, char16_t mark, tCString* head, tCString* tail)
 {
@@ -41,7 +33,7 @@ bool CutAt(const tCString& text, char16_t mark, tCString* head, tCString* tail)
 }
 
 // Edges inclusive.
-bool Contains(tCPoint local, const tCRect& rect)
+bool ContainsPoint(tCPoint local, const tCRect& rect)
 {
     return local.x >= rect.left && local.x <= rect.right && local.y >= rect.top && local.y <= rect.bottom;
 }
@@ -89,7 +81,7 @@ tCString PopupShortcutText(const tCString& spec)
     case u'A': modifier = kStrKeyAlt; break;
     default: return key;
     }
-    const tCString text = TableText(modifier);
+    const tCString text = ApplicationText(modifier);
     if (text.GetLength() <= 1)
         return text;
     return text.Concat(u" + ").Concat(key);
@@ -161,7 +153,7 @@ tResult CKS2PopupMenu::BuildItems(CTextList* list, const tPopupIdList* disabled,
     int32_t width = m_frame->GetWidth();
     int32_t y = kMargin;
     int32_t shortcutWidth = 0;
-    const tCString separator = TableText(kStrMenuSeparator);
+    const tCString separator = ApplicationText(kStrMenuSeparator);
     for (int32_t i = 0; i < list->GetCount(); ++i) {
         const tCString text = list->GetEntryText(i);
         if (text.IsEmpty() || text.GetAt(0) == u'%')
@@ -351,7 +343,7 @@ CKS2Button* CKS2PopupMenu::ItemUnderPointer() const
         return nullptr;
     const tCPoint point = PointerIn(m_frame);
     for (int32_t i = 0; i < m_items.GetCount(); ++i)
-        if (Contains(point, m_items[i]->GetWidget()->GetRect()))
+        if (ContainsPoint(point, m_items[i]->GetWidget()->GetRect()))
             return m_items[i];
     return nullptr;
 }
@@ -402,11 +394,11 @@ tResult CKS2PopupMenu::OnMenuHeartbeat(tMsgArg context, CWidget* widget)
         return kResOk;
     tCPoint point = PointerIn(widget->GetParent());
     tCRect frameRect = widget->GetRect();
-    if (!Contains(point, frameRect))
+    if (!ContainsPoint(point, frameRect))
         return kResOk;
     tCRect itemRect = submenuItem->GetWidget()->GetRect();
     widget->LocalToParentRect(&itemRect);
-    if (Contains(point, itemRect))
+    if (ContainsPoint(point, itemRect))
         return kResOk;
     return popup->m_manager->OnMessage(kMsgPopupCloseAbove, context, ToMsgArg(submenuItem), 0, kMsgApply);
 }

@@ -33,14 +33,6 @@ tResult SwallowKeyProc(tMsgArg, CWidget* widget, CWidget** takenBy, uint32_t)
     return kResOk;
 }
 
-tCString Text(uint32_t id)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, 0);
-    return text;
-}
-
 }  // namespace
 
 CKS2Progress::CKS2Progress()
@@ -117,7 +109,7 @@ tResult CKS2Progress::OnShow(uint32_t, uint32_t, tMsgArg param1, tMsgArg)
     if (!title)
         return kResCreateFailed;
     const tCString* given = FromMsgArg<const tCString>(param1);
-    TK_TRY(title->SetText(given && !given->IsEmpty() ? *given : Text(kStrBusyTitle), 1, 0));
+    TK_TRY(title->SetText(given && !given->IsEmpty() ? *given : ApplicationText(kStrBusyTitle), 1, 0));
     TK_TRY(m_percent->SetText(tCString(u"999%"), 1, 0));
     TK_TRY(FitWidth());
     TK_TRY(ClearBar());
@@ -232,7 +224,7 @@ tResult CKS2Progress::SetProgress(float fraction, uint32_t present)
         return kResOk;
     m_shownFraction = fraction;
     const auto percent = int32_t(std::lround(fraction * 100.0f));
-    TK_TRY(m_percent->SetText(tCString::FromAnsi(std::to_string(percent)).Concat(Text(kStrPercentUnit)), 1, 0));
+    TK_TRY(m_percent->SetText(tCString::FromAnsi(std::to_string(percent)).Concat(ApplicationText(kStrPercentUnit)), 1, 0));
     const auto width = int32_t(std::lround(float(m_bar->GetUserData(0)) * fraction));
     TK_TRY(m_bar->SetWidth(width, 0));
     CImage* image = m_bar->GetImage();

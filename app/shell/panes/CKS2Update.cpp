@@ -12,6 +12,7 @@
 #include "platform/VirtualKeys.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTimeStep.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
@@ -43,21 +44,6 @@ constexpr int32_t kCloseBarHeight = 32;
 constexpr float kHoverOpacity = 80.0f;
 constexpr float kHoverInStepTime = 2.6f;
 constexpr float kHoverOutStepTime = 3.6f;
-constexpr uint32_t kKeyEnter = 13;
-constexpr uint32_t kKeyEscape = 27;
-
-tCString Text(uint32_t id, int32_t field = 0)
-{
-    tCString text;
-    if (CAppBase* app = GetApplication())
-        app->GetString(text, id, field);
-    return text;
-}
-
-CBackdrop* MainBackdrop()
-{
-    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-}
 
 CWidgetEffectBase* FrontEffect(CWidget* widget, int32_t index)
 {
@@ -78,7 +64,7 @@ tCString UpperCased(const tCString& text)
     return tCString(std::u16string_view(units));
 }
 
-bool Contains(const tCString& text, const tCString& part)
+bool ContainsText(const tCString& text, const tCString& part)
 {
     return !part.IsEmpty() && text.View().find(part.View()) != std::u16string_view::npos;
 }
@@ -231,13 +217,13 @@ tResult CKS2Update::BuildText(const tCStringArray* list, uint32_t fromMessage, u
     if (list && list->GetCount() > 0) {
         TK_TRY(LayOutReport(*list, area, &wrap, &lowest));
         if (footer)
-            TK_TRY(footer->SetText(Text(kStrUpdateFooterReport), 1, 0));
+            TK_TRY(footer->SetText(ApplicationText(kStrUpdateFooterReport), 1, 0));
     } else {
-        TK_TRY(headline->SetText(Text(failed ? kStrUpdateFailed : kStrUpdateChecking), 1, 0));
+        TK_TRY(headline->SetText(ApplicationText(failed ? kStrUpdateFailed : kStrUpdateChecking), 1, 0));
         SetGlow(area, FrontEffect(area, 1), kGlowFailed, failed ? kGlowOpacity : 0);
         TK_TRY(LayOutBody(failed ? kStrUpdateFailedBody : kStrUpdateCheckingBody, kWrapWidth, &lowest));
         if (footer)
-            TK_TRY(footer->SetText(Text(kStrUpdateFooterClose), 1, 0));
+            TK_TRY(footer->SetText(ApplicationText(kStrUpdateFooterClose), 1, 0));
     }
     TK_TRY(FitPane(area, wrap, lowest));
     CWidget* mark = m_root->FindWidgetById(kWgtUpdateKeywordMark);
@@ -271,22 +257,22 @@ tResult CKS2Update::LayOutReport(const tCStringArray& list, CWidget* area, int32
     uint32_t newer = 0;
     QueryBackbone(kMsgUpdateIsNewer, ToMsgArg(&title), ToMsgArg(&newer), 0);
     if (newer) {
-        tCString text = Text(kStrUpdateNewer, 0).Concat(Text(kStrProduct));
+        tCString text = ApplicationText(kStrUpdateNewer, 0).Concat(ApplicationText(kStrProduct));
         // "Kostrel 2" and the release "2.1" make "Kostrel 2.1", not "Kostrel 2 2.1".
         if (!text.IsEmpty() && !title.IsEmpty() && text.GetAt(text.GetLength() - 1) == title.GetAt(0))
             text = text.Left(std::max(0, text.GetLength() - 2));
-        text = text.Concat(tCString(u" ")).Concat(title).Concat(Text(kStrUpdateNewer, 1));
+        text = text.Concat(tCString(u" ")).Concat(title).Concat(ApplicationText(kStrUpdateNewer, 1));
         TK_TRY(headline->SetText(text, 1, 0));
         SetGlow(area, FrontEffect(area, 1), kGlowNewer, kGlowOpacity);
     } else {
-        TK_TRY(headline->SetText(Text(kStrUpdateCurrent), 1, 0));
+        TK_TRY(headline->SetText(ApplicationText(kStrUpdateCurrent), 1, 0));
         SetGlow(area, FrontEffect(area, 1), kGlowNewer, 0);
     }
     if (headline->GetWidth() >= kWrapWidth)
         *wrap = headline->GetWidth();
     m_linkAddress = list.GetCount() > 1 ? list[1] : tCString();
     if (m_linkAddress.IsEmpty())
-        m_linkAddress = Text(kStrUpdateDownloadAddress);
+        m_linkAddress = ApplicationText(kStrUpdateDownloadAddress);
     if (list.GetCount() > 2)
         return LayOutNotes(list, area, *wrap, lowest);
     CTxWidget* note = TextWidget(m_root, kWgtUpdateNote);
@@ -303,7 +289,7 @@ tResult CKS2Update::LayOutNotes(const tCStringArray& list, CWidget* area, int32_
     TK_TRY(note->SetVisible(0, 0));
     const int32_t left = note->GetRect().left;
     int32_t top = note->GetRect().top;
-    const tCString keyword = UpperCased(Text(kStrUpdateKeyword));
+    const tCString keyword = UpperCased(ApplicationText(kStrUpdateKeyword));
     for (int32_t i = 2; i < list.GetCount(); ++i) {
         CTxWidget* widget = CTxWidget::NewFromResourceId(kWgtUpdateNote, nullptr, nullptr);
         if (!widget)
@@ -329,7 +315,7 @@ tResult CKS2Update::LayOutNotes(const tCStringArray& list, CWidget* area, int32_
         const int32_t bottom = widget->GetRect().bottom;
         top = bottom + kNoteSpacing;
         *lowest = std::max(*lowest, bottom);
-        if (Contains(UpperCased(list[i]), keyword))
+        if (ContainsText(UpperCased(list[i]), keyword))
             m_keyword = true;
     }
     return kResOk;
@@ -338,7 +324,7 @@ tResult CKS2Update::LayOutNotes(const tCStringArray& list, CWidget* area, int32_
 tResult CKS2Update::LayOutBody(uint32_t textId, int32_t width, int32_t* lowest)
 {
     CTxWidget* note = TextWidget(m_root, kWgtUpdateNote);
-    TK_TRY(WrapText(note, Text(textId), width));
+    TK_TRY(WrapText(note, ApplicationText(textId), width));
     TK_TRY(note->SetVisible(1, 0));
     *lowest = note->GetRect().bottom;
     return kResOk;
@@ -387,7 +373,7 @@ tResult CKS2Update::CloseButtonHeartbeatProc(tMsgArg, CWidget* widget)
     CWidgetEffectBase* light = FrontEffect(widget->GetParent(), 2);
     if (!animator || !light)
         return kResOk;
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop && backdrop->GetRolloverWidget() == widget) {
         if (animator->GetTarget() != kHoverOpacity) {
             animator->SetTarget(kHoverOpacity);
@@ -406,7 +392,7 @@ tResult CKS2Update::CloseButtonHeartbeatProc(tMsgArg, CWidget* widget)
 bool CKS2Update::TrackPress(CWidget* widget)
 {
     CAppBase* app = GetApplication();
-    CBackdrop* backdrop = MainBackdrop();
+    CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(widget);
     while (app && app->IsPrimaryButtonHeld())

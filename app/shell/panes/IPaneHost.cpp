@@ -10,6 +10,11 @@ CWidget* GetMainBackdropWidget()
     return window ? dynamic_cast<CWidget*>(window->GetRootWidget()) : nullptr;
 }
 
+CBackdrop* GetMainBackdrop()
+{
+    return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
+}
+
 IPaneHost* GetPaneHost()
 {
     return dynamic_cast<IPaneHost*>(GetMainBackdropWidget());

@@ -7,6 +7,7 @@
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
 
+class CBackdrop;
 class CKS2Pane;
 class CKS2PopupManager;
 class CStringPrompt;
@@ -67,6 +68,8 @@ protected:
 
 // The main window's backdrop widget, or null.
 CWidget* GetMainBackdropWidget();
+// The main window's backdrop, or null.
+CBackdrop* GetMainBackdrop();
 // The main backdrop's host services, or null when it has none.
 IPaneHost* GetPaneHost();
 // The host's answers, or the defaults without a host.

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/shell/update/ManifestText.h"
 #include "toolkit/net/HTTPText.h"
 
 namespace {
 
-const char16_t kBlanks[] = u"\t \n\r";
 // The longest name of one file or folder level that file systems take, in UTF-8 bytes.
 constexpr size_t kMaxLevelBytes = 255;
 
@@ -28,7 +28,7 @@ uint32_t DigitValue(char16_t unit)
 bool ReadCodeNumber(const tCString& code, int32_t* value)
 {
     *value = code.ToInteger();
-    const tCString trimmed = code.Trimmed(kBlanks);
+    const tCString trimmed = code.Trimmed(kManifestBlanks);
     const std::u16string_view text = trimmed.View();
     const size_t x = text.find_first_of(u"xX");
     const size_t minus = text.find(u'-');
@@ -101,8 +101,8 @@ bool CFileData::SetFromManifestLine(const tCString& line)
     tCString head;
     tCString tail;
     line.SplitAtFirstOf(head, tail, u"%", false);
-    head.Trim(kBlanks);
-    tail.Trim(kBlanks);
+    head.Trim(kManifestBlanks);
+    tail.Trim(kManifestBlanks);
     name = tail;
 
     tCString place;
@@ -111,8 +111,8 @@ bool CFileData::SetFromManifestLine(const tCString& line)
         code = head.Mid(1, head.GetLength() - 1);
     else
         head.SplitAtFirstOf(place, code, u"|", false);
-    place.Trim(kBlanks);
-    code.Trim(kBlanks);
+    place.Trim(kManifestBlanks);
+    code.Trim(kManifestBlanks);
     folder = place;
     const bool idFits = ReadCodeNumber(code.Left(2), &fileId);
     return ReadCodeNumber(code.Mid(2, code.GetLength() - 2), &version) && idFits;

@@ -8,8 +8,6 @@
 
 namespace {
 
-const char16_t kBlanks[] = u"\t \n\r";
-
 bool StartsWith(const unsigned char* data, int64_t size, std::string_view prefix)
 {
     return size >= int64_t(prefix.size()) && std::string_view(reinterpret_cast<const char*>(data), prefix.size()) == prefix;
@@ -20,7 +18,7 @@ tResult AddPieces(const tCString& text, tCStringArray& lines)
     tCStringArray pieces;
     text.Split(pieces, u'\n');
     for (tCString& piece : pieces) {
-        piece.Trim(kBlanks);
+        piece.Trim(kManifestBlanks);
         if (!piece.IsEmpty())
             TK_TRY(lines.Add(piece));
     }
@@ -52,7 +50,7 @@ tResult ReadManifestLines(tCMemFile& body, tCStringArray& lines)
         const tResult read = body.ReadTextLineW(text);
         if ((read != kResOk && read != kResFileIO) || body.GetPosition() == before)
             break;
-        text.Trim(kBlanks);
+        text.Trim(kManifestBlanks);
         if (!text.IsEmpty())
             TK_TRY(AddPieces(text, lines));
     }

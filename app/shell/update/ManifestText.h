@@ -8,6 +8,9 @@ class tCMemFile;
 
 // The text rules of update manifests and of the list of installed files, which has the same form.
 
+// What lines and fields are trimmed of: tab, blank, LF and CR.
+inline constexpr char16_t kManifestBlanks[] = u"\t \n\r";
+
 // Appends the body's lines to `lines`, each trimmed of tab, blank, CR and LF, empty ones left out.
 // A body that starts with the UTF-16 little-endian mark (FF FE) is UTF-16, any other UTF-8 (with
 // the Windows-1252 fallback); the mark, and a UTF-8 mark (EF BB BF), is not part of the first

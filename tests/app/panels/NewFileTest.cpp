@@ -14,7 +14,6 @@
 namespace {
 
 constexpr uint32_t kKeyTab = 9;
-constexpr uint32_t kKeyEnter = 13;
 
 std::string Selected(CKS2TextEdit* field)
 {

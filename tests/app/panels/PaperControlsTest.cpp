@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr uint32_t kEnterKey = 13;
-
 struct tLayerCall {
     uint32_t message;
     tMsgArg b;
@@ -140,7 +138,7 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     ASSERT_EQ(layers.Calls(kMsgToLayer).size(), 1u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].b, 0u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].apply, 0u);
-    EXPECT_EQ(Key(kEnterKey), kResOk);
+    EXPECT_EQ(Key(kKeyEnter), kResOk);
     EXPECT_FALSE(paper->IsShown());
     const std::vector<tLayerCall> applied = layers.Calls(kMsgToLayer);
     ASSERT_EQ(applied.size(), 2u);
@@ -155,7 +153,7 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     layers.calls.clear();
     ASSERT_EQ(ShowFor(-1), kResOk);
     EXPECT_EQ(paper->GetLayerIndex(), -1);
-    EXPECT_EQ(Key(kEnterKey), kResOk);
+    EXPECT_EQ(Key(kKeyEnter), kResOk);
     const std::vector<tLayerCall> current = layers.Calls(kMsgToLayer);
     ASSERT_EQ(current.size(), 2u);
     for (const tLayerCall& call : current) {

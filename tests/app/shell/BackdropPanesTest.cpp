@@ -15,7 +15,6 @@ namespace {
 constexpr uint32_t kMsgCleanViewBegin = 0xFF000019u;
 constexpr uint32_t kMsgCleanViewEnd = 0xFF00001Au;
 constexpr uint32_t kMsgPanesShown = 0xFF00102Cu;
-constexpr uint32_t kMsgOpenHelp = 0xFF000020u;
 
 // A main pane of the test layouts: shows and hides at once, and says whether it may come back
 // after the clean view.
