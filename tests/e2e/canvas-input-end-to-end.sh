@@ -18,7 +18,7 @@ changed() {
 
 shot before
 # The view stands at (30, 30) of the window and the painting fills it: a drag along row 100 of
-# the painting from cell 20 to cell 280.
+# the painting from cell 20 to cell 280, at a hand's pace.
 xdotool mousemove --window "$window" 50 130
 sleep 0.2
 xdotool mousedown 1
@@ -27,8 +27,7 @@ for x in $(seq 50 10 310); do
     sleep 0.03
 done
 xdotool mouseup 1
-sleep 0.5
-shot after
+shot_until after 'python3 -c "import sys; sys.exit(0 if $(changed before after 260x16+50+122) > 0.05 else 1)"' || true
 
 along=$(changed before after 260x16+50+122)
 away=$(changed before after 260x30+50+190)
