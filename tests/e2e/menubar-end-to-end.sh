@@ -33,6 +33,15 @@ changed() {
         -format '%[fx:mean]' info:
 }
 above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+# entry X Y MENU NAME: moves the pointer onto a menu entry, waits until the entry lights (the
+# screenshot NAME differs from the open menu's, MENU, around the pointer) and clicks it.
+entry() {
+    local x=$1 y=$2 menu=$3 name=$4
+    xdotool mousemove "$x" "$y"
+    shot_until "$name" 'above "$(changed "$menu" "$name" 160x16+$((x - 80))+$((y - 8)))" 0' ||
+        fail "the menu entry at $x, $y did not light under the pointer"
+    xdotool click 1
+}
 
 # The bar of four titles is 588 pixels wide, centred on the 1024-pixel window and 6 pixels above
 # its top: the titles stand at 230, 288, 346 and 404, each 56 wide, from y 4 to 28; the zoom
@@ -52,7 +61,7 @@ shot_until menubar-file 'above "$(changed menubar-start menubar-file 240x200+232
     fail "the File title opened no menu"
 shot_settled menubar-file || fail "the window kept changing as the menu opened"
 echo "$work/menubar.ptg" >"$work/answer"
-xdotool mousemove 300 136 click 1
+entry 300 136 menubar-file menubar-save-as
 wait_until '[ -s "$work/menubar.ptg" ]' || fail "Save As wrote no painting"
 grep -q -- "--save" "$work/zenity.log" || fail "Save As asked no save dialog"
 xdotool search --sync --onlyvisible --name "^$product - menubar" >/dev/null || fail "the title does not name the saved painting"
@@ -60,11 +69,14 @@ xdotool mousemove 900 650
 shot_until menubar-saved 'above 0.01 "$(changed menubar-start menubar-saved 1024x700+0+60)"' || fail "the File menu stayed up"
 shot_settled menubar-saved || fail "the window kept changing after the save"
 
-# The zoom display takes a typed percentage once a click has turned it into a field. A click
-# that comes before the program is ready for it is not taken: it goes again while no field shows.
+# The zoom display takes a typed percentage once a click has turned it into a field. The pointer
+# rests on it a moment before the click; a click that comes before the program is ready for it is
+# not taken: it goes again while no field shows.
 field=
 for _ in $(seq 3); do
-    xdotool mousemove 614 16 click 1
+    xdotool mousemove 614 16
+    sleep 0.2
+    xdotool click 1
     patience=5 shot_until menubar-zoom-field 'above "$(changed menubar-saved menubar-zoom-field 50x20+589+6)" 0.02' &&
         field=1 && break
 done
@@ -84,7 +96,7 @@ xdotool mousemove 432 16 click 1
 shot_until menubar-help 'above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02' ||
     fail "the Help title opened no menu"
 shot_settled menubar-help || fail "the window kept changing as the menu opened"
-xdotool mousemove 480 160 click 1
+entry 480 160 menubar-help menubar-about-entry
 xdotool mousemove 900 650
 shot_until menubar-about 'above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05' ||
     fail "the About entry showed no pane"
