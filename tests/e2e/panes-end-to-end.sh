@@ -106,7 +106,7 @@ above "$newer" 0.02 || fail "the report shows no newer release (glow share $newe
 diff_text=$(changed checking report 380x150+320+305)
 above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
 xdotool key --window "$window" Escape
-shot_until closed 'above 0.01 "$(changed start closed "$pane")"' || fail "Escape left the update pane up"
+shot_until closed 'above 0.02 "$(share closed "$pane" "#E6E6F0" 4)"' || fail "Escape left the update pane up"
 
 # With the server gone the check fails.
 kill "$nginx"
@@ -121,7 +121,7 @@ above 0.002 "$failed_green" || fail "the failure still shows the report's glow (
 diff_failed=$(changed report failed 380x150+320+305)
 above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
 xdotool key --window "$window" Escape
-shot_until failed-closed 'above 0.01 "$(changed start failed-closed "$pane")"' || fail "Escape left the update pane up"
+shot_until failed-closed 'above 0.02 "$(share failed-closed "$pane" "#E6E6F0" 4)"' || fail "Escape left the update pane up"
 
 # The progress pane while the painting saves. The pane is 220 x 94, centred in the 1024 x 768
 # window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
