@@ -56,6 +56,16 @@ shot_until() {
     done
 }
 
+# key_until NAME KEYS CONDITION: presses the keys, then screenshots the window as NAME until the
+# condition holds, as shot_until does; the keys go again every five seconds while it does not,
+# for keys that only do something once (a chord can race its modifier on a loaded machine).
+key_until() {
+    local key_keys=$2 key_again=$((SECONDS + 5))
+    xdotool key $key_keys
+    shot_until "$1" "{ $3
+    }"' || { [ "$SECONDS" -lt "$key_again" ] || { xdotool key $key_keys; key_again=$((SECONDS + 5)); }; false; }'
+}
+
 # shot_settled NAME: screenshots the window as NAME once two dumps of it a fifth of a second apart
 # are alike, for a step that shows nothing of its own to wait for; status 1 when the window kept
 # changing for $patience seconds.
