@@ -37,13 +37,14 @@ shot start
 # A drag round the dial from 3 o'clock through 6 to 9: about 77 %.
 move $((pie_x + 18)) "$pie_y"
 xdotool mousedown 1
-for step in $(seq 0 10 180); do
-    angle=$(python3 -c "import math; print(math.radians($step))")
-    x=$(python3 -c "import math; print(round($pie_x + 18 * math.cos($angle)))")
-    y=$(python3 -c "import math; print(round($pie_y + 18 * math.sin($angle)))")
+while read -r x y; do
     xdotool mousemove --window "$window" "$x" "$y"
     sleep 0.03
-done
+done < <(python3 -c "
+import math
+for step in range(0, 181, 10):
+    angle = math.radians(step)
+    print(round($pie_x + 18 * math.cos(angle)), round($pie_y + 18 * math.sin(angle)))")
 xdotool mouseup 1
 move 240 330
 shot_until dial-dragged 'printed "dial 77" && [ "$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))" != FFFFFF ] &&
