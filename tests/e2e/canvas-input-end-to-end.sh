@@ -27,12 +27,12 @@ for x in $(seq 50 10 310); do
     sleep 0.03
 done
 xdotool mouseup 1
-shot_until after 'python3 -c "import sys; sys.exit(0 if $(changed before after 260x16+50+122) > 0.05 else 1)"' || true
+shot_until after 'awk "BEGIN { exit !($(changed before after 260x16+50+122) > 0.05) }"' || true
 
 along=$(changed before after 260x16+50+122)
 away=$(changed before after 260x30+50+190)
-python3 -c "import sys; sys.exit(0 if $along > 0.05 else 1)" || fail "the path shows no paint (difference $along)"
-python3 -c "import sys; sys.exit(0 if $away < 0.01 else 1)" || fail "paint away from the path (difference $away)"
+awk "BEGIN { exit !($along > 0.05) }" || fail "the path shows no paint (difference $along)"
+awk "BEGIN { exit !($away < 0.01) }" || fail "paint away from the path (difference $away)"
 
 close_program
 mapfile -t counts <"$work/stdout"

@@ -99,7 +99,7 @@ menu_pixels() {
     convert "$shots/colour-menu.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
         -fill white +opaque black -format '%[fx:mean]' info:
 }
-shot_until colour-menu 'python3 -c "import sys; sys.exit(0 if $(menu_pixels) < 0.5 else 1)"' ||
+shot_until colour-menu 'awk "BEGIN { exit !($(menu_pixels) < 0.5) }"' ||
     fail "no menu opened above the mode button"
 xdotool mousemove $((left - 20)) $((top - 89)) click 1
 xdotool mousemove 400 200

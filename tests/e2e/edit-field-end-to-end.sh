@@ -33,16 +33,16 @@ shot empty
 typed='Grüße € ½'
 xdotool type --delay 60 "$typed"
 before=$(dark empty)
-shot_until typed 'python3 -c "import sys; sys.exit(0 if $(dark typed) > $before + 0.02 else 1)"' || true
+shot_until typed 'awk "BEGIN { exit !($(dark typed) > $before + 0.02) }"' || true
 after=$(dark typed)
-python3 -c "import sys; sys.exit(0 if $after > $before + 0.02 else 1)" ||
+awk "BEGIN { exit !($after > $before + 0.02) }" ||
     fail "the typed text does not show (dark share $before before, $after after)"
 
 control a
 # The whole text selected shows inverted: white on black.
-shot_until selected 'python3 -c "import sys; sys.exit(0 if $(dark selected) > $after + 0.1 else 1)"' || true
+shot_until selected 'awk "BEGIN { exit !($(dark selected) > $after + 0.1) }"' || true
 selected=$(dark selected)
-python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" ||
+awk "BEGIN { exit !($selected > $after + 0.1) }" ||
     fail "Control+A shows no selection (dark share $after before, $selected after)"
 control c
 copied=
@@ -52,7 +52,7 @@ wait_until 'copied=$(clipboard); [ "$copied" = "$typed" ]' || true
 printf '%s' ' ok' | xclip -selection clipboard
 xdotool key End
 control v
-shot_until pasted 'python3 -c "import sys; sys.exit(0 if $(dark pasted) > $after else 1)"' || fail "the pasted text does not show"
+shot_until pasted 'awk "BEGIN { exit !($(dark pasted) > $after) }"' || fail "the pasted text does not show"
 
 close_program
 printed=$(cat "$work/stdout")

@@ -32,7 +32,7 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
 # entry X Y MENU NAME: moves the pointer onto a menu entry, waits until the entry lights (the
 # screenshot NAME differs from the open menu's, MENU, around the pointer) and clicks it.
 entry() {

@@ -32,7 +32,7 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
 # The pointer rests a moment before the click, so that the program sees it there.
 click() {
     xdotool mousemove "$1" "$2"

@@ -33,7 +33,7 @@ green() {
     [ "$green" -gt $((red + 40)) ] && [ "$green" -gt $((blue + 40)) ]
 }
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
-below() { python3 -c "import sys; sys.exit(0 if $1 < $2 else 1)"; }
+below() { awk "BEGIN { exit !($1 < $2) }"; }
 # The green painting's extent on the middle row and column of a screenshot, between the panes at
 # the window's edges (the tool panes on the left, the swatches on the right, the menu bar at the
 # top and the navigation pane's thumbnail at the bottom), as "width height".

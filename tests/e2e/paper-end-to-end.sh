@@ -29,7 +29,7 @@ pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' in
 difference() {
     compare -metric MAE "$shots/$1.png" "$shots/$2.png" -crop "$3" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
 
 start_program "^$product - Untitled\$" "$program"
 wait_gone "^$product\$" || fail "the splash stayed on screen"

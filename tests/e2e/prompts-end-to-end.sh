@@ -22,8 +22,8 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-check() { python3 -c "import sys; sys.exit(0 if $1 else 1)" || fail "$2"; }
-holds() { python3 -c "import sys; sys.exit(0 if $1 else 1)"; }
+check() { awk "BEGIN { exit !($1) }" || fail "$2"; }
+holds() { awk "BEGIN { exit !($1) }"; }
 # The pointer rests a moment after a move, so that the program sees it there before a click.
 at() {
     xdotool mousemove --window "$window" "$1" "$2"
