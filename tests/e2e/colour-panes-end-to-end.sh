@@ -101,6 +101,7 @@ menu_pixels() {
 }
 shot_until colour-menu 'awk "BEGIN { exit !($(menu_pixels) < 0.5) }"' ||
     fail "no menu opened above the mode button"
+shot_settled colour-menu || fail "the window kept changing as the menu opened"
 xdotool mousemove $((left - 20)) $((top - 89)) click 1
 xdotool mousemove 400 200
 shot_until colour-red-green 'near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" &&

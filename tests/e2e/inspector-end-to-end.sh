@@ -41,6 +41,7 @@ shot before
 inspect_click 35 35 alt
 wait_printed "Target Knob"
 shot_until opened '[ "$(pixel opened 105 300)" = a0a0b8 ]' || fail "no panel over the window (pixel $(pixel opened 105 300))"
+shot_settled opened || fail "the window kept changing as the panel opened"
 
 # The search field (panel x 100 to 390, y 30 to 45; the panel's corner at 100, 75).
 xdotool mousemove --window "$window" 250 112 click 1
@@ -49,6 +50,7 @@ shot_until typed '[ "$(changed opened typed 290x15+200+105)" != 0 ]' || fail "th
 xdotool mousemove --window "$window" 525 112 click 1
 wait_printed "Far Widget"
 shot_until found '[ "$(changed typed found 1024x768+0+0)" != 0 ]' || fail "the panel did not change for the widget of id 4242"
+shot_settled found || fail "the window kept changing after By ID"
 
 # Dragged by a free part (left of its labels) 60 right and 40 down: its left edge goes to x 160.
 # The drag goes at a hand's pace, each step seen before the next.

@@ -117,6 +117,8 @@ key_until kostrel-save-prompt alt+F4 '
     kill -0 "$pid" 2>/dev/null || fail "Alt+F4 ended the program over unsaved changes"
     prompt=$(changed kostrel-stroke kostrel-save-prompt 1024x768+0+0)
     above "$prompt" 0.002' || fail "Alt+F4 showed no save prompt"
+# The prompt takes keys once its transition has ended and the window settled.
+shot_settled kostrel-save-prompt || fail "the window kept changing as the save prompt opened"
 
 echo "$work/painting.ptg" >"$work/answer"
 xdotool key y

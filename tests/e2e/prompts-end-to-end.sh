@@ -68,17 +68,21 @@ check "$(changed prompt typed 200x20+300+268) > 0.005" "the typed text does not 
 xdotool key Return
 shot_until entered 'holds "$(changed start entered 180x20+36+248) > 0.01" &&
     holds "$(changed start entered 200x60+300+250) < 0.01"' || true
+shot_settled entered || fail "the window kept changing as the prompt closed"
 check "$(changed start entered 180x20+36+248) > 0.01" "the entered text does not show in the pane's field"
 check "$(changed start entered 200x60+300+250) < 0.01" "the text prompt is still up"
 
 click 130 172
+# The save prompt, too, comes through a transition that takes no keys.
 shot_until save 'holds "$(changed start save 300x100+250+220) > 0.03"' || true
+shot_settled save || fail "the window kept changing as the save prompt opened"
 check "$(changed start save 300x100+250+220) > 0.03" "no save prompt"
 xdotool key n
 shot_until save-answered 'holds "$(changed entered save-answered 300x100+250+220) < 0.01"' ||
     fail "\"n\" left the save prompt up"
 click 130 172
 shot_until save-again 'holds "$(changed start save-again 300x100+250+220) > 0.03"' || fail "no save prompt the second time"
+shot_settled save-again || fail "the window kept changing as the save prompt opened again"
 xdotool key Escape
 shot_until answered 'holds "$(changed entered answered 300x100+250+220) < 0.01"' || true
 check "$(changed entered answered 300x100+250+220) < 0.01" "the save prompt is still up"
@@ -86,6 +90,8 @@ check "$(changed entered answered 300x100+250+220) < 0.01" "the save prompt is s
 click 217 83
 shot_until slid 'holds "$(changed answered slid 200x200+30+100) > 0.05" &&
     holds "$(bright slid 150x150+600+110) > $(bright answered 150x150+600+110) + 0.02"' || true
+# The pane says it reached its side at the end of the slide: the window settles first.
+shot_settled slid || fail "the window kept changing as the pane slid"
 check "$(changed answered slid 200x200+30+100) > 0.05" "the pane did not leave its place"
 check "$(bright slid 150x150+600+110) > $(bright answered 150x150+600+110) + 0.02" "the pane did not reach its other side"
 

@@ -129,6 +129,8 @@ before=$(light tools-wider "$label_area")
 click 53 676
 shot_until tools-size-prompt 'above "$(changed tools-wider tools-size-prompt 200x60+70+695)" 0.05' ||
     fail "no size prompt appeared"
+# The prompt takes keys once its transition has ended and the window settled.
+shot_settled tools-size-prompt || fail "the window kept changing as the size prompt opened"
 xdotool key ctrl+a BackSpace BackSpace BackSpace BackSpace
 xdotool type 250
 xdotool key Return
