@@ -66,6 +66,15 @@ key_until() {
     }"' || { [ "$SECONDS" -lt "$key_again" ] || { xdotool key $key_keys; key_again=$((SECONDS + 5)); }; false; }'
 }
 
+# press_until KEYS CONDITION: presses the keys, then waits as wait_until does, pressing them again
+# every five seconds while the condition does not hold.
+press_until() {
+    local press_keys=$1 press_again=$((SECONDS + 5))
+    xdotool key $press_keys
+    wait_until "{ $2
+    }"' || { [ "$SECONDS" -lt "$press_again" ] || { xdotool key $press_keys; press_again=$((SECONDS + 5)); }; false; }'
+}
+
 # shot_settled NAME: screenshots the window as NAME once two dumps of it a fifth of a second apart
 # are alike, for a step that shows nothing of its own to wait for; status 1 when the window kept
 # changing for $patience seconds.
