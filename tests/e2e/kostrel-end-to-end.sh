@@ -148,8 +148,7 @@ wait_until 'grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null' |
 [ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
 # Ctrl+P with the private queue chosen in the stand-in print dialog puts a job in that queue.
 [ -z "$(private_cups_jobs)" ] || fail "the private queue had a job before Ctrl+P"
-xdotool key ctrl+p
-wait_until '[ -n "$(private_cups_jobs)" ]' || true
+press_until ctrl+p '[ -n "$(private_cups_jobs)" ]' || true
 [ -n "$(private_cups_jobs)" ] || fail "Ctrl+P put no job in the private queue: $(cat "$work/zenity.log")"
 grep -q -- "--list" "$work/zenity.log" || fail "Ctrl+P showed no print dialog"
 # The queue prints the job, a PDF document titled with the painting's name.

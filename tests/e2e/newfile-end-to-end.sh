@@ -71,9 +71,9 @@ shot_until newfile-stroke '[ "$(spread newfile-stroke 260x120+20+370)" != "$(spr
     fail "the stroke does not show"
 shot_settled newfile-stroke || fail "the window kept changing after the stroke"
 
-# Ctrl+N asks about the stroke first: "n" goes once the prompt shows.
-xdotool key ctrl+n
-shot_until newfile-prompt '[ "$(spread newfile-prompt 1024x768+0+0)" != "$(spread newfile-stroke 1024x768+0+0)" ]' ||
+# Ctrl+N asks about the stroke first: "n" goes once the prompt shows. Ctrl+N goes again while
+# nothing shows.
+key_until newfile-prompt ctrl+n '[ "$(spread newfile-prompt 1024x768+0+0)" != "$(spread newfile-stroke 1024x768+0+0)" ]' ||
     fail "Ctrl+N showed nothing"
 shot_settled newfile-prompt || fail "the window kept changing after Ctrl+N"
 xdotool key n

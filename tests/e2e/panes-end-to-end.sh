@@ -162,8 +162,7 @@ no_pane() {
 }
 # The frames start before the key.
 sleep 0.2
-xdotool key --window "$window" ctrl+s
-patience=60 wait_until '[ "$(written)" != "$before" ]' || true
+patience=60 press_until "--window $window ctrl+s" '[ "$(written)" != "$before" ]' || true
 # The frames go on for a second after the file was written, and until they show the pane gone.
 sleep 1
 wait_until no_pane || true

@@ -38,8 +38,8 @@ xdotool mousemove 1000 740
 shot_settled paper-fine || fail "the window kept changing"
 
 # The new-painting pane's panels stand in the middle; a click is taken once they have faded in.
-xdotool key ctrl+n
-shot_until paper-newfile '[ "$(pixel paper-newfile 330 60)" = 404064 ]' || fail "Ctrl+N showed no new-painting pane"
+# Ctrl+N goes again while no pane shows.
+key_until paper-newfile ctrl+n '[ "$(pixel paper-newfile 330 60)" = 404064 ]' || fail "Ctrl+N showed no new-painting pane"
 shot_settled paper-newfile || fail "the window kept changing as the pane came"
 # The texture button of the paper panel: the panels stand centred, the paper panel's top at 572.
 # The picker sits at the button's corner, kept inside the window: its panel and its cells show. A
