@@ -18,7 +18,7 @@ changed() {
 
 shot before
 # The view stands at (30, 30) of the window and the painting fills it: a drag along row 100 of
-# the painting from cell 20 to cell 280.
+# the painting from cell 20 to cell 280, at a hand's pace.
 xdotool mousemove --window "$window" 50 130
 sleep 0.2
 xdotool mousedown 1
@@ -27,13 +27,12 @@ for x in $(seq 50 10 310); do
     sleep 0.03
 done
 xdotool mouseup 1
-sleep 0.5
-shot after
+shot_until after 'awk "BEGIN { exit !($(changed before after 260x16+50+122) > 0.05) }"' || true
 
 along=$(changed before after 260x16+50+122)
 away=$(changed before after 260x30+50+190)
-python3 -c "import sys; sys.exit(0 if $along > 0.05 else 1)" || fail "the path shows no paint (difference $along)"
-python3 -c "import sys; sys.exit(0 if $away < 0.01 else 1)" || fail "paint away from the path (difference $away)"
+awk "BEGIN { exit !($along > 0.05) }" || fail "the path shows no paint (difference $along)"
+awk "BEGIN { exit !($away < 0.01) }" || fail "paint away from the path (difference $away)"
 
 close_program
 mapfile -t counts <"$work/stdout"

@@ -48,11 +48,7 @@ PY
 
 start_program "^Kostrel 2 - Untitled\$" "$program"
 # The splash stays up a while after the main window came; the panes are looked at once it went.
-for _ in $(seq 150); do
-    xdotool search --onlyvisible --name "^Kostrel 2\$" >/dev/null 2>&1 || break
-    sleep 0.1
-done
-sleep 0.5
+wait_gone "^Kostrel 2\$" || fail "the splash stayed on screen"
 # The picker's root is 200 x 200 with its bottom-right corner 3 pixels beyond the window's; the
 # wheel is its 130 x 130 image at (64, 64), the first swatch 44 x 40 at (70, 16).
 read -r width height < <(xdotool getwindowgeometry "$window" | awk '/Geometry/ { split($2, s, "x"); print s[1], s[2] }')
@@ -62,23 +58,22 @@ wheel_x=$((left + 64))
 wheel_y=$((top + 64))
 swatch_x=$((left + 92))
 swatch_y=$((top + 36))
+# The swatch pane: five empty places in a column at the right edge, under its top button. Every
+# fourth row of the column 17 pixels from the right edge is looked at.
+places() {
+    convert "$shots/$1.png" -crop "1x$height+$((width - 17))+0" -depth 8 txt:- |
+        awk -F'[,:() ]+' 'NR > 1 && $2 % 4 == 0 && $3 == 46 && $4 == 46 && $5 == 72 { n++ } END { print n + 0 }'
+}
 xdotool mousemove 400 200
-sleep 0.3
-shot colour-start
-# The swatch pane: five empty places in a column at the right edge, under its top button.
-places=0
-for y in $(seq 0 4 $((height - 1))); do
-    [ "$(pixel colour-start $((width - 17)) "$y")" = "46 46 72" ] && places=$((places + 1))
-done
+shot_until colour-start '[ "$(places colour-start)" -ge 20 ]' || true
+places=$(places colour-start)
 [ "$places" -ge 20 ] || fail "the swatch pane shows no empty places ($places rows of place colour)"
 
 # A click on the wheel at its pixel (59, 59).
 xdotool mousemove $((wheel_x + 59)) $((wheel_y + 59)) click 1
-sleep 0.5
 xdotool mousemove 400 200
-sleep 0.3
-shot colour-picked
 want=$(expected_wheel_colour 59 59)
+shot_until colour-picked 'near "$(pixel colour-picked "$swatch_x" "$swatch_y")" "$want"' || true
 got=$(pixel colour-picked "$swatch_x" "$swatch_y")
 near "$got" "$want" || fail "the swatch shows $got, not $want"
 
@@ -89,44 +84,43 @@ for x in $(seq 200 20 600); do
     sleep 0.02
 done
 xdotool mouseup 1
-sleep 0.5
-shot colour-stroke
-read -r red green blue < <(convert "$shots/colour-stroke.png" -crop 300x10+250+295 -resize 1x1! \
-    -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n" info:)
+stroke_colour() {
+    read -r red green blue < <(convert "$shots/colour-stroke.png" -crop 300x10+250+295 -resize 1x1! \
+        -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n" info:)
+}
+shot_until colour-stroke 'stroke_colour; [ "$green" -gt $((red + 60)) ] && [ "$blue" -gt $((red + 60)) ]' || true
+stroke_colour
 [ "$green" -gt $((red + 60)) ] && [ "$blue" -gt $((red + 60)) ] ||
     fail "the stroke is not in the picked colour ($red $green $blue)"
 
 # The mode button's menu opens to the left and up; its fourth entry is red and green.
 xdotool mousemove $((left + 155)) $((top + 25)) click 1
-sleep 0.5
-shot colour-menu
-menu_pixels=$(convert "$shots/colour-menu.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
-    -fill white +opaque black -format '%[fx:mean]' info:)
-python3 -c "import sys; sys.exit(0 if $menu_pixels < 0.5 else 1)" || fail "no menu opened above the mode button"
+menu_pixels() {
+    convert "$shots/colour-menu.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
+        -fill white +opaque black -format '%[fx:mean]' info:
+}
+shot_until colour-menu 'awk "BEGIN { exit !($(menu_pixels) < 0.5) }"' ||
+    fail "no menu opened above the mode button"
+shot_settled colour-menu || fail "the window kept changing as the menu opened"
 xdotool mousemove $((left - 20)) $((top - 89)) click 1
-sleep 0.5
 xdotool mousemove 400 200
-sleep 0.3
-shot colour-red-green
+shot_until colour-red-green 'near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" &&
+    near "$(pixel colour-red-green $((wheel_x + 69)) $((wheel_y + 129)))" "0 87 0"' || true
 # Mode 3: red along the angle, green along the radius, no blue; (69, 129) lies at angle 0.
 near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" ||
     fail "the wheel was not redrawn in the red-green mode"
 near "$(pixel colour-red-green $((wheel_x + 69)) $((wheel_y + 129)))" "0 87 0" ||
     fail "the wheel's bottom row is not the red-green mode's"
 
-# The shine checkbox shows its mark.
-before=$(pixel colour-red-green $((left + 129)) $((top + 49)))
-sleep 1
+# The shine checkbox shows its mark. It is clicked once the menu has gone and the window settled,
+# and the pointer stays on it a moment, as a hand's click does.
+shot_settled colour-before-shine || fail "the window kept changing after the menu"
+before=$(pixel colour-before-shine $((left + 129)) $((top + 49)))
 xdotool mousemove $((left + 129)) $((top + 49)) click 1
 sleep 0.3
 xdotool mousemove 400 200
-marked=
-for _ in $(seq 30); do
-    sleep 0.2
-    shot colour-shine
-    [ "$(pixel colour-shine $((left + 129)) $((top + 49)))" != "$before" ] && marked=1 && break
-done
-[ -n "$marked" ] || fail "the shine checkbox shows no mark"
+shot_until colour-shine '[ "$(pixel colour-shine $((left + 129)) $((top + 49)))" != "$before" ]' ||
+    fail "the shine checkbox shows no mark"
 
 # The stroke changed the painting: Alt+F4 asks to save it, "n" leaves without saving.
 close_program_unsaved

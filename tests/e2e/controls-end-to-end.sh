@@ -23,9 +23,9 @@ changed() {
 }
 # The colour of one pixel of a screenshot, as hexadecimal RRGGBB.
 pixel() { convert "$shots/$1.png" -format '%[hex:p{'"$2"','"$3"'}]' info: | cut -c1-6; }
+# The pointer rests a moment after a move, so that the program sees it there before a click.
 move() { xdotool mousemove --window "$window" "$1" "$2"; sleep 0.1; }
-click() { move "$1" "$2"; xdotool click 1; sleep 0.4; }
-key() { xdotool key "$1"; sleep 0.3; }
+click() { move "$1" "$2"; xdotool click 1; }
 
 read -r pie_x pie_y <<<"$(where pie)"
 read -r value_x value_y <<<"$(where value)"
@@ -37,18 +37,18 @@ shot start
 # A drag round the dial from 3 o'clock through 6 to 9: about 77 %.
 move $((pie_x + 18)) "$pie_y"
 xdotool mousedown 1
-for step in $(seq 0 10 180); do
-    angle=$(python3 -c "import math; print(math.radians($step))")
-    x=$(python3 -c "import math; print(round($pie_x + 18 * math.cos($angle)))")
-    y=$(python3 -c "import math; print(round($pie_y + 18 * math.sin($angle)))")
+while read -r x y; do
     xdotool mousemove --window "$window" "$x" "$y"
     sleep 0.03
-done
+done < <(python3 -c "
+import math
+for step in range(0, 181, 10):
+    angle = math.radians(step)
+    print(round($pie_x + 18 * math.cos(angle)), round($pie_y + 18 * math.sin(angle)))")
 xdotool mouseup 1
-sleep 0.5
 move 240 330
-sleep 0.5
-shot dial-dragged
+shot_until dial-dragged 'printed "dial 77" && [ "$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))" != FFFFFF ] &&
+    [ "$(changed start dial-dragged 40x18+$((value_x - 20))+$((value_y - 9)))" != 0 ]' || true
 printed 'dial 77' || fail "the drag did not end at 77 % (printed: $(grep dial "$work/stdout" | tail -1))"
 # Left of the centre the ring is filled now: the fill (grey, or green while lit), not the white
 # of the rest of the ring.
@@ -59,16 +59,16 @@ filled=$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))
 
 # A click on the value opens the prompt; 40 and Enter.
 click "$value_x" "$value_y"
-sleep 0.8
-shot prompt-open
+shot_until prompt-open '[ "$(changed dial-dragged prompt-open 1024x768+0+0)" != 0 ]' || fail "the click on the value opened no prompt"
+# The prompt comes through a transition, which takes no keys: they go once it has settled.
+shot_settled prompt-open || fail "the window kept changing as the prompt opened"
 xdotool key ctrl+a BackSpace
 xdotool type --delay 80 40
-sleep 0.3
-shot prompt-typed
-key Return
-sleep 0.8
+shot_until prompt-typed '[ "$(changed prompt-open prompt-typed 1024x768+0+0)" != 0 ]' || fail "the typed 40 does not show"
+xdotool key Return
 move 240 330
-shot dial-40
+shot_until dial-40 'printed "dial 40" && [ "$(pixel dial-40 $((pie_x - 12)) $((pie_y + 2)))" = FFFFFF ] &&
+    [ "$(pixel dial-40 $((pie_x + 12)) $((pie_y + 2)))" != FFFFFF ]' || true
 printed 'dial 40' || fail "the typed 40 did not reach the dial"
 empty=$(pixel dial-40 $((pie_x - 12)) $((pie_y + 2)))
 [ "$empty" = FFFFFF ] || fail "at 40 % the ring left of the centre shows $empty, not the ring's white"
@@ -79,43 +79,48 @@ right=$(pixel dial-40 $((pie_x + 12)) $((pie_y + 2)))
 shot switch-off
 click "$switch_x" "$switch_y"
 move 240 330
-sleep 0.4
-shot switch-on
+shot_until switch-on 'printed "switch 1" && [ "$(changed switch-off switch-on 40x20+$((switch_x - 20))+$((switch_y - 10)))" != 0 ]' ||
+    true
 printed 'switch 1' || fail "the switch did not report 1"
 [ "$(changed switch-off switch-on 40x20+$((switch_x - 20))+$((switch_y - 10)))" != 0 ] ||
     fail "the switch's label did not change"
 
 # The menu: opened by the button, its submenu under the pointer.
 click "$button_x" "$button_y"
-sleep 0.3
-shot menu-open
+shot_until menu-open '[ "$(changed switch-on menu-open 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' || true
 [ "$(changed switch-on menu-open 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ] ||
     fail "the menu did not appear"
 # The second item ("Recent") lies 10 + 24 + 12 pixels below the menu's top.
 menu_top=$((button_y + 14 + 4))
 move $((button_x - 10)) $((menu_top + 46))
-sleep 0.6
-shot submenu-hover
-[ "$(changed menu-open submenu-hover 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ] ||
+shot_until submenu-hover '[ "$(changed menu-open submenu-hover 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
     fail "the submenu did not open under the pointer"
-key Escape
-printed 'menu -1' || fail "Escape did not close the menu with nothing chosen"
+xdotool key Escape
+wait_until 'printed "menu -1"' || fail "Escape did not close the menu with nothing chosen"
 
 # And by the keys: down to "Recent", right opens the submenu, down twice and Enter.
+# The keys go once the menu shows again; each is seen before the next goes.
 click "$button_x" "$button_y"
 move 240 330
-key Down
-key Down
-key Right
-shot submenu-keys
-[ "$(changed menu-open submenu-keys 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ] ||
+shot_until menu-again '[ "$(changed switch-on menu-again 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
+    fail "the menu did not appear again"
+xdotool key Down
+shot_until menu-down-1 '[ "$(changed menu-again menu-down-1 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
+    fail "the down arrow moved nothing in the menu"
+xdotool key Down
+shot_until menu-down-2 '[ "$(changed menu-down-1 menu-down-2 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
+    fail "the second down arrow moved nothing in the menu"
+xdotool key Right
+shot_until submenu-keys '[ "$(changed menu-open submenu-keys 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
     fail "the right arrow did not open the submenu"
-key Down
-key Down
-key Return
-sleep 0.3
-shot menu-chosen
-printed 'menu 22' || fail "Enter on the submenu's second item did not reach the program"
+xdotool key Down
+shot_until submenu-down-1 '[ "$(changed submenu-keys submenu-down-1 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
+    fail "the down arrow moved nothing in the submenu"
+xdotool key Down
+shot_until submenu-down-2 '[ "$(changed submenu-down-1 submenu-down-2 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
+    fail "the second down arrow moved nothing in the submenu"
+xdotool key Return
+shot_until menu-chosen 'printed "menu 22"' || fail "Enter on the submenu's second item did not reach the program"
 
 close_program
 echo "dial dragged to 77 %, typed 40; switch on; menu by pointer and keys chose 22; screenshots in $shots"

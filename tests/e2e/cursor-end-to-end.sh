@@ -22,31 +22,26 @@ pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2}.r)],%[fx:int(255*p
 # The pointer over the backdrop, away from the view, then over the painting's middle (window
 # point (180, 130)).
 xdotool mousemove --window "$window" 10 10
-sleep 0.5
-shot away
+shot_settled away || fail "the window kept changing"
 xdotool mousemove --window "$window" 180 130
-sleep 0.5
-shot outline
+shot_until outline 'awk "BEGIN { exit !($(changed away outline 100x100+130+80) > 0.01) }"' || true
 ring=$(changed away outline 100x100+130+80)
 middle=$(changed away outline 5x5+178+128)
-python3 -c "import sys; sys.exit(0 if $ring > 0.01 else 1)" || fail "no outline around the pointer (difference $ring)"
-python3 -c "import sys; sys.exit(0 if $middle < 0.001 else 1)" || fail "the outline covers the pointer's middle ($middle)"
+awk "BEGIN { exit !($ring > 0.01) }" || fail "no outline around the pointer (difference $ring)"
+awk "BEGIN { exit !($middle < 0.001) }" || fail "the outline covers the pointer's middle ($middle)"
 
 xdotool key z
-sleep 0.3
 xdotool mousemove --window "$window" 181 130
-sleep 0.5
-shot smallest
+shot_until smallest '[ "$(pixel smallest 181,130)" = "255,128,0" ]' || true
 plain=$(pixel smallest 181,130)
 [ "$plain" = "255,128,0" ] || fail "no plain cursor at the pointer at the smallest zoom (pixel $plain)"
 
 xdotool key x
-sleep 0.3
 xdotool mousemove --window "$window" 180 130
-sleep 0.5
-shot back
+shot_until back 'awk "BEGIN { exit !($(changed smallest back 100x100+130+80) > 0.01) }" &&
+    [ "$(pixel back 180,130)" != "255,128,0" ]' || true
 again=$(changed smallest back 100x100+130+80)
-python3 -c "import sys; sys.exit(0 if $again > 0.01 else 1)" || fail "the outline did not come back ($again)"
+awk "BEGIN { exit !($again > 0.01) }" || fail "the outline did not come back ($again)"
 [ "$(pixel back 180,130)" != "255,128,0" ] || fail "the plain cursor stayed"
 
 close_program

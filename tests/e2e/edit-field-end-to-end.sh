@@ -32,37 +32,27 @@ control() {
 shot empty
 typed='Grüße € ½'
 xdotool type --delay 60 "$typed"
-sleep 0.5
-shot typed
 before=$(dark empty)
+shot_until typed 'awk "BEGIN { exit !($(dark typed) > $before + 0.02) }"' || true
 after=$(dark typed)
-python3 -c "import sys; sys.exit(0 if $after > $before + 0.02 else 1)" ||
+awk "BEGIN { exit !($after > $before + 0.02) }" ||
     fail "the typed text does not show (dark share $before before, $after after)"
 
 control a
 # The whole text selected shows inverted: white on black.
-for _ in $(seq 30); do
-    shot selected
-    selected=$(dark selected)
-    python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" && break
-    sleep 0.1
-done
-python3 -c "import sys; sys.exit(0 if $selected > $after + 0.1 else 1)" ||
+shot_until selected 'awk "BEGIN { exit !($(dark selected) > $after + 0.1) }"' || true
+selected=$(dark selected)
+awk "BEGIN { exit !($selected > $after + 0.1) }" ||
     fail "Control+A shows no selection (dark share $after before, $selected after)"
 control c
 copied=
-for _ in $(seq 30); do
-    copied=$(clipboard)
-    [ "$copied" = "$typed" ] && break
-    sleep 0.1
-done
+wait_until 'copied=$(clipboard); [ "$copied" = "$typed" ]' || true
 [ "$copied" = "$typed" ] || fail "the clipboard holds '$copied', not '$typed'"
 
 printf '%s' ' ok' | xclip -selection clipboard
 xdotool key End
 control v
-sleep 0.5
-shot pasted
+shot_until pasted 'awk "BEGIN { exit !($(dark pasted) > $after) }"' || fail "the pasted text does not show"
 
 close_program
 printed=$(cat "$work/stdout")

@@ -16,15 +16,15 @@ unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
 start() { start_program '^Inspector$' "$program" "$@"; }
 # The colour of a window pixel as RRGGBB.
 pixel() { convert "$shots/$1.png" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr A-F a-f; }
-printed() { grep -qx "$1" "$work/stdout"; }
-wait_printed() {
-    for _ in $(seq 50); do
-        printed "$1" && return 0
-        sleep 0.1
-    done
-    fail "the panel never showed '$1'"
+# The mean difference of a window area between two screenshots, 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
+        -format '%[fx:mean]' info:
 }
-# Control+Shift(+Alt) held around a click at a window point.
+printed() { grep -qx "$1" "$work/stdout"; }
+wait_printed() { wait_until "printed '$1'" || fail "the panel never showed '$1'"; }
+# Control+Shift(+Alt) held around a click at a window point: the pauses let the program see the
+# pointer, then the keys held, before the click and while it lasts.
 inspect_click() {
     xdotool mousemove --window "$window" "$1" "$2"
     sleep 0.3
@@ -33,7 +33,6 @@ inspect_click() {
     xdotool click 1
     sleep 0.5
     xdotool ${3:+keyup alt} keyup shift keyup ctrl
-    sleep 0.5
 }
 
 start
@@ -41,21 +40,20 @@ shot before
 # The knob inside the target pane: the panel opens on it, centred in the window.
 inspect_click 35 35 alt
 wait_printed "Target Knob"
-sleep 0.3
-shot opened
-[ "$(pixel opened 105 300)" = "a0a0b8" ] || fail "no panel over the window (pixel $(pixel opened 105 300))"
+shot_until opened '[ "$(pixel opened 105 300)" = a0a0b8 ]' || fail "no panel over the window (pixel $(pixel opened 105 300))"
+shot_settled opened || fail "the window kept changing as the panel opened"
 
 # The search field (panel x 100 to 390, y 30 to 45; the panel's corner at 100, 75).
 xdotool mousemove --window "$window" 250 112 click 1
-sleep 0.3
 xdotool type --delay 80 "4242"
-sleep 0.3
+shot_until typed '[ "$(changed opened typed 290x15+200+105)" != 0 ]' || fail "the typed id does not show in the search field"
 xdotool mousemove --window "$window" 525 112 click 1
 wait_printed "Far Widget"
-sleep 0.3
-shot found
+shot_until found '[ "$(changed typed found 1024x768+0+0)" != 0 ]' || fail "the panel did not change for the widget of id 4242"
+shot_settled found || fail "the window kept changing after By ID"
 
 # Dragged by a free part (left of its labels) 60 right and 40 down: its left edge goes to x 160.
+# The drag goes at a hand's pace, each step seen before the next.
 xdotool mousemove --window "$window" 105 275 mousedown 1
 sleep 0.3
 xdotool mousemove --window "$window" 135 295
@@ -63,16 +61,13 @@ sleep 0.3
 xdotool mousemove --window "$window" 165 315
 sleep 0.3
 xdotool mouseup 1
-sleep 0.5
-shot dragged
+shot_until dragged '[ "$(pixel dragged 150 300)" = 303050 ] && [ "$(pixel dragged 165 340)" = a0a0b8 ]' || true
 [ "$(pixel dragged 150 300)" = "303050" ] || fail "the panel did not move away (pixel $(pixel dragged 150 300))"
 [ "$(pixel dragged 165 340)" = "a0a0b8" ] || fail "the panel is not where it was dragged (pixel $(pixel dragged 165 340))"
 
 xdotool key Escape
 wait_printed "(closed)"
-sleep 0.3
-shot closed
-[ "$(pixel closed 105 300)" = "303050" ] || fail "the panel did not close (pixel $(pixel closed 105 300))"
+shot_until closed '[ "$(pixel closed 105 300)" = 303050 ]' || fail "the panel did not close (pixel $(pixel closed 105 300))"
 close_program
 
 start off
@@ -80,16 +75,14 @@ inspect_click 35 35
 # SDL shows the box as a window of its own, or writes it to the log when it cannot.
 wanted='To use this feature, WidgetRollover MUST be enabled in the CBackdrop,and the CAppBase heartbeat must be beating.'
 box=
-for _ in $(seq 50); do
-    grep -qxF "$wanted" "$work/stderr" && break
-    box=$(xdotool search --onlyvisible --name '^Message$' 2>/dev/null | head -1) && [ -n "$box" ] && break
-    sleep 0.1
-done
+wait_until 'grep -qxF "$wanted" "$work/stderr" ||
+    { box=$(xdotool search --onlyvisible --name "^Message\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' || true
 if [ -n "$box" ]; then
-    sleep 0.5
-    xwd -id "$box" -silent | convert xwd:- "$shots/rollover-off.png"
+    # The box is kept once it shows more than its background.
+    wait_until 'xwd -id "$box" -silent | convert xwd:- "$shots/rollover-off.png" &&
+        [ "$(convert "$shots/rollover-off.png" -format %k info:)" -gt 2 ]' || fail "the box shows nothing"
     xdotool key --window "$box" Return
-    sleep 0.5
+    wait_until '! xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1' || fail "Return left the box up"
 else
     grep -qxF "$wanted" "$work/stderr" || fail "no box appeared"
 fi

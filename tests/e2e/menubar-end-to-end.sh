@@ -32,73 +32,77 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
+# entry X Y MENU NAME: moves the pointer onto a menu entry, waits until the entry lights (the
+# screenshot NAME differs from the open menu's, MENU, around the pointer) and clicks it.
+entry() {
+    local x=$1 y=$2 menu=$3 name=$4
+    xdotool mousemove "$x" "$y"
+    shot_until "$name" 'above "$(changed "$menu" "$name" 160x16+$((x - 80))+$((y - 8)))" 0' ||
+        fail "the menu entry at $x, $y did not light under the pointer"
+    xdotool click 1
+}
 
 # The bar of four titles is 588 pixels wide, centred on the 1024-pixel window and 6 pixels above
 # its top: the titles stand at 230, 288, 346 and 404, each 56 wide, from y 4 to 28; the zoom
 # display from x 589 to 639.
 start_program "^$product - Untitled\$" "$program"
-sleep 2
+wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool mousemove 900 650
-sleep 0.3
-shot menubar-start
+shot_until menubar-start 'above 0.4 "$(brightness menubar-start 560x24+232+4)"' || true
+shot_settled menubar-start || fail "the window kept changing"
 above 0.4 "$(brightness menubar-start 560x24+232+4)" || fail "no dark bar at the top centre of the window"
 above "$(brightness menubar-start 150x24+30+4)" 0.6 || fail "the bar reaches the window's left part"
 above "$(brightness menubar-start 150x24+850+4)" 0.6 || fail "the bar reaches the window's right part"
 
 # File, then Save As (the fifth row: three entries and a separator above it).
 xdotool mousemove 258 16 click 1
-sleep 0.7
-shot menubar-file
-above "$(changed menubar-start menubar-file 240x200+232+40)" 0.05 || fail "the File title opened no menu"
+shot_until menubar-file 'above "$(changed menubar-start menubar-file 240x200+232+40)" 0.05' ||
+    fail "the File title opened no menu"
+shot_settled menubar-file || fail "the window kept changing as the menu opened"
 echo "$work/menubar.ptg" >"$work/answer"
-xdotool mousemove 300 136 click 1
-for _ in $(seq 200); do
-    [ -s "$work/menubar.ptg" ] && break
-    sleep 0.1
-done
-[ -s "$work/menubar.ptg" ] || fail "Save As wrote no painting"
+entry 300 136 menubar-file menubar-save-as
+wait_until '[ -s "$work/menubar.ptg" ]' || fail "Save As wrote no painting"
 grep -q -- "--save" "$work/zenity.log" || fail "Save As asked no save dialog"
 xdotool search --sync --onlyvisible --name "^$product - menubar" >/dev/null || fail "the title does not name the saved painting"
 xdotool mousemove 900 650
-sleep 0.5
-shot menubar-saved
+shot_until menubar-saved 'above 0.01 "$(changed menubar-start menubar-saved 1024x700+0+60)"' || fail "the File menu stayed up"
+shot_settled menubar-saved || fail "the window kept changing after the save"
 
-# The zoom display takes a typed percentage.
-xdotool mousemove 614 16 click 1
-sleep 0.5
+# The zoom display takes a typed percentage once a click has turned it into a field. The pointer
+# rests on it a moment before the click; a click that comes before the program is ready for it is
+# not taken: it goes again while no field shows.
+field=
+for _ in $(seq 3); do
+    xdotool mousemove 614 16
+    sleep 0.2
+    xdotool click 1
+    patience=5 shot_until menubar-zoom-field 'above "$(changed menubar-saved menubar-zoom-field 50x20+589+6)" 0.02' &&
+        field=1 && break
+done
+[ -n "$field" ] || fail "the click on the zoom display showed no field"
 xdotool type 250
 xdotool key Return
 xdotool mousemove 900 650
-sleep 0.7
-shot menubar-zoomed
+shot_until menubar-zoomed 'above "$(changed menubar-saved menubar-zoomed 1024x700+0+60)" 0.01 &&
+    above "$(changed menubar-saved menubar-zoomed 50x20+589+6)" 0.02' || true
+# The zoomed view is compared with what the Help menu and the about pane leave: it settles first.
+shot_settled menubar-zoomed || fail "the window kept changing after the zoom"
 above "$(changed menubar-saved menubar-zoomed 1024x700+0+60)" 0.01 || fail "the typed zoom left the view as it was"
 above "$(changed menubar-saved menubar-zoomed 50x20+589+6)" 0.02 || fail "the zoom display kept its text"
 
 # Help, then About (the sixth row: five entries and a separator above it); Escape closes it.
-# Each step waits for what it shows, so that a slow build keeps up.
 xdotool mousemove 432 16 click 1
-for _ in $(seq 50); do
-    sleep 0.2
-    shot menubar-help
-    above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02 && break
-done
-above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02 || fail "the Help title opened no menu"
-xdotool mousemove 480 160 click 1
+shot_until menubar-help 'above "$(changed menubar-zoomed menubar-help 200x140+420+40)" 0.02' ||
+    fail "the Help title opened no menu"
+shot_settled menubar-help || fail "the window kept changing as the menu opened"
+entry 480 160 menubar-help menubar-about-entry
 xdotool mousemove 900 650
-for _ in $(seq 50); do
-    sleep 0.2
-    shot menubar-about
-    above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05 && break
-done
-above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05 || fail "the About entry showed no pane"
+shot_until menubar-about 'above "$(changed menubar-zoomed menubar-about 400x400+560+180)" 0.05' ||
+    fail "the About entry showed no pane"
 xdotool key Escape
-for _ in $(seq 50); do
-    sleep 0.2
-    shot menubar-after-about
-    above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)" && break
-done
-above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)" || fail "Escape left the about pane up"
+shot_until menubar-after-about 'above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)"' ||
+    fail "Escape left the about pane up"
 
 close_program
 echo "menu bar: end to end passed"

@@ -32,17 +32,17 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
+# The pointer rests a moment before the click, so that the program sees it there.
 click() {
     xdotool mousemove "$1" "$2"
     sleep 0.2
     xdotool click 1
-    sleep 0.6
 }
 
 start_program "^Kostrel 2 - Untitled\$" "$program"
+wait_gone "^Kostrel 2\$" || fail "the splash stayed on screen"
 xdotool mousemove 900 100
-sleep 1
 
 # A painting of the screen's 1024 x 768 gives an 80 x 60 thumbnail: the frame (166 x 95) stands at
 # the foot of the root (186 wide, centred at x 419), 3 pixels below the window's edge. In the
@@ -55,9 +55,9 @@ zoom_x=$((frame_x + 166 - 30 - 10))
 tool_y=$((frame_y + 22 + 10))
 tracing_x=$((frame_x + 166 - 8 - 32))
 tracing_y=$((frame_y + 49 + 9))
-shot nav-start
+shot_settled nav-start || fail "the window kept changing"
 
-# A stroke on the painting shows in the thumbnail.
+# A stroke on the painting shows in the thumbnail; it is drawn at a hand's pace.
 xdotool mousemove 150 300
 sleep 0.3
 xdotool mousedown 1
@@ -68,19 +68,17 @@ for x in $(seq 150 20 850); do
 done
 xdotool mouseup 1
 xdotool mousemove 900 100
-sleep 1
-shot nav-stroke
-stroke=$(changed nav-start nav-stroke "$thumbnail")
-above "$stroke" 0.003 || fail "the stroke did not show in the thumbnail (difference $stroke)"
+shot_until nav-stroke 'stroke=$(changed nav-start nav-stroke "$thumbnail"); above "$stroke" 0.003' ||
+    fail "the stroke did not show in the thumbnail (difference $stroke)"
+shot_settled nav-stroke || fail "the window kept changing after the stroke"
 
 # The zoom button lights as the zoom tool becomes current, and a press on the painting dragged to
 # the right zooms in.
 click "$zoom_x" "$tool_y"
 xdotool mousemove 900 100
-sleep 0.5
-shot nav-zoom-tool
-lit=$(changed nav-stroke nav-zoom-tool "20x20+$((zoom_x - 10))+$((tool_y - 10))")
-above "$lit" 0.05 || fail "the zoom button did not light (difference $lit)"
+shot_until nav-zoom-tool 'lit=$(changed nav-stroke nav-zoom-tool "20x20+$((zoom_x - 10))+$((tool_y - 10))"); above "$lit" 0.05' ||
+    fail "the zoom button did not light (difference $lit)"
+shot_settled nav-zoom-tool || fail "the window kept changing after the zoom button"
 xdotool mousemove 500 300
 xdotool mousedown 1
 for x in $(seq 500 20 700); do
@@ -89,27 +87,24 @@ for x in $(seq 500 20 700); do
 done
 xdotool mouseup 1
 xdotool mousemove 900 100
-sleep 0.5
-shot nav-zoomed
-zoomed=$(changed nav-zoom-tool nav-zoomed 1024x600+0+0)
-above "$zoomed" 0.01 || fail "the zoom tool did not zoom (difference $zoomed)"
+shot_until nav-zoomed 'zoomed=$(changed nav-zoom-tool nav-zoomed 1024x600+0+0); above "$zoomed" 0.01' ||
+    fail "the zoom tool did not zoom (difference $zoomed)"
+shot_settled nav-zoomed || fail "the window kept changing after the zoom"
 
 # The tracing button loads the image the file dialog answers; the painting shows it.
 click "$tracing_x" "$tracing_y"
 xdotool mousemove 900 100
-sleep 1
-[ -s "$work/zenity.log" ] || fail "the tracing button asked for no file"
-shot nav-traced
-traced=$(changed nav-zoomed nav-traced 1024x600+0+0)
-above "$traced" 0.01 || fail "the tracing image did not show (difference $traced)"
+wait_until '[ -s "$work/zenity.log" ]' || fail "the tracing button asked for no file"
+shot_until nav-traced 'traced=$(changed nav-zoomed nav-traced 1024x600+0+0); above "$traced" 0.01' ||
+    fail "the tracing image did not show (difference $traced)"
+shot_settled nav-traced || fail "the window kept changing after the tracing image"
 
 # Now the button opens the tracing controls, and the navigation pane goes.
 click "$tracing_x" "$tracing_y"
 xdotool mousemove 900 100
-sleep 1
-shot nav-controls
-gone=$(changed nav-traced nav-controls "166x92+$frame_x+$frame_y")
-above "$gone" 0.05 || fail "the tracing controls did not replace the navigation pane (difference $gone)"
+shot_until nav-controls 'gone=$(changed nav-traced nav-controls "166x92+$frame_x+$frame_y"); above "$gone" 0.05' ||
+    fail "the tracing controls did not replace the navigation pane (difference $gone)"
+shot_settled nav-controls || fail "the window kept changing after the tracing controls opened"
 
 # The tracing controls stand 24 pixels above the window's foot, centred: 150 high and, with the
 # preview as wide as the thumbnail, 80 + 84 + 119 + 30 = 313 wide. The placement button is at
@@ -120,15 +115,15 @@ controls_y=$((768 - 24 - 150))
 placement_x=$((controls_x + 110 + 42))
 placement_y=$((controls_y + 20 + 14))
 click "$placement_x" "$placement_y"
-shot nav-menu
+shot_until nav-menu 'above "$(changed nav-controls nav-menu 1024x768+0+0)" 0' || fail "the placement button opened no menu"
+shot_settled nav-menu || fail "the window kept changing after the menu opened"
 menu_bottom=$((controls_y + 20 + 28))
 tile_y=$((menu_bottom - 10 - 24 - 9 - 12))
 click $((controls_x + 110 + 84 + 40)) "$tile_y"
 xdotool mousemove 900 100
-sleep 0.5
-shot nav-tiled
-tiled=$(changed nav-controls nav-tiled 1024x580+0+0)
-above "$tiled" 0.01 || fail "choosing Tile changed nothing (difference $tiled)"
+shot_until nav-tiled 'tiled=$(changed nav-controls nav-tiled 1024x580+0+0); above "$tiled" 0.01' ||
+    fail "choosing Tile changed nothing (difference $tiled)"
+shot_settled nav-tiled || fail "the window kept changing after Tile"
 
 # A drag on the painting moves the tiled image.
 xdotool mousemove 300 200
@@ -139,17 +134,14 @@ for step in $(seq 1 10); do
 done
 xdotool mouseup 1
 xdotool mousemove 900 100
-sleep 0.5
-shot nav-moved
-moved=$(changed nav-tiled nav-moved 1024x580+0+0)
-above "$moved" 0.01 || fail "the drag did not move the tiled image (difference $moved)"
+shot_until nav-moved 'moved=$(changed nav-tiled nav-moved 1024x580+0+0); above "$moved" 0.01' ||
+    fail "the drag did not move the tiled image (difference $moved)"
+shot_settled nav-moved || fail "the window kept changing after the drag"
 
 # Esc closes the controls and the navigation pane comes back.
 xdotool key Escape
-sleep 1
-shot nav-closed
-back=$(changed nav-moved nav-closed "166x92+$frame_x+$frame_y")
-above "$back" 0.05 || fail "the navigation pane did not come back (difference $back)"
+shot_until nav-closed 'back=$(changed nav-moved nav-closed "166x92+$frame_x+$frame_y"); above "$back" 0.05' ||
+    fail "the navigation pane did not come back (difference $back)"
 
 # Alt+F4 asks about the changed painting; "n" closes without saving.
 close_program_unsaved

@@ -33,7 +33,7 @@ green() {
     [ "$green" -gt $((red + 40)) ] && [ "$green" -gt $((blue + 40)) ]
 }
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
-below() { python3 -c "import sys; sys.exit(0 if $1 < $2 else 1)"; }
+below() { awk "BEGIN { exit !($1 < $2) }"; }
 # The green painting's extent on the middle row and column of a screenshot, between the panes at
 # the window's edges (the tool panes on the left, the swatches on the right, the menu bar at the
 # top and the navigation pane's thumbnail at the bottom), as "width height".
@@ -54,24 +54,31 @@ PY
 
 start_program "^$product - Untitled\$" "$program"
 # The splash goes 2.5 seconds after the window came.
-sleep 3
+wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-# A stroke left of where the panels will stand.
-xdotool mousemove 40 400 mousedown 1
-for x in $(seq 40 10 260); do
-    xdotool mousemove "$x" $((400 + (x - 40) / 4))
+xdotool mousemove 1000 740
+shot_settled newfile-start || fail "the window kept changing"
+# A stroke left of where the panels will stand and right of the tool settings at the left edge,
+# at a hand's pace.
+xdotool mousemove 130 400 mousedown 1
+for x in $(seq 130 10 260); do
+    xdotool mousemove "$x" $((400 + (x - 130) / 4))
     sleep 0.02
 done
 xdotool mouseup 1
 xdotool mousemove 1000 740
-sleep 0.5
-shot newfile-stroke
+shot_until newfile-stroke '[ "$(spread newfile-stroke 260x120+20+370)" != "$(spread newfile-start 260x120+20+370)" ]' ||
+    fail "the stroke does not show"
+shot_settled newfile-stroke || fail "the window kept changing after the stroke"
 
-xdotool key ctrl+n
-sleep 1
+# Ctrl+N asks about the stroke first: "n" goes once the prompt shows. Ctrl+N goes again while
+# nothing shows.
+key_until newfile-prompt ctrl+n '[ "$(spread newfile-prompt 1024x768+0+0)" != "$(spread newfile-stroke 1024x768+0+0)" ]' ||
+    fail "Ctrl+N showed nothing"
+shot_settled newfile-prompt || fail "the window kept changing after Ctrl+N"
 xdotool key n
-sleep 1
-shot newfile-pane
+shot_until newfile-pane '[ "$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format "%[hex:u.p{0,0}]" info: | cut -c1-6)" = 404064 ] &&
+    below "$(spread newfile-pane 260x120+20+370)" "$(spread newfile-stroke 260x120+20+370)"' || true
 # The panels stand in the middle; beside them the stroke is blurred to a soft haze.
 panel=$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format '%[hex:u.p{0,0}]' info:)
 [ "${panel:0:6}" = 404064 ] || fail "no size panel in the middle of the screen (found #$panel)"
@@ -83,7 +90,8 @@ below "$after" "$before" || fail "the screen beside the pane is not blurred ($be
 xdotool type 640
 xdotool key Tab
 xdotool type 480
-# A press on the paper colour button opens the floating colour over it; the release picks.
+# A press on the paper colour button opens the floating colour over it; the release picks. The
+# press is held and the pointer moved at a hand's pace, as the floating colour needs.
 xdotool mousemove 350 620 mousedown 1
 sleep 0.8
 xdotool mousemove 330 600
@@ -91,32 +99,28 @@ sleep 0.3
 xdotool mousemove 300 560
 sleep 0.5
 xdotool mouseup 1
-sleep 0.8
-shot newfile-colour
+# Enter goes once the floating colour has gone and the window settled.
+shot_until newfile-colour 'green newfile-colour 350 620' || true
+shot_settled newfile-colour || fail "the window kept changing after the colour was picked"
 green newfile-colour 350 620 || fail "the paper colour button is not green ($(rgb newfile-colour 350 620))"
 # The size fields gave up the focus to the floating colour: Enter creates at once.
 xdotool key Return
-sleep 1.5
-shot newfile-made
+shot_until newfile-made '[ "$(paper_size newfile-made)" = "640 480" ] && green newfile-made 512 384' || true
 read -r width height <<<"$(paper_size newfile-made)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "the new painting shows $width x $height, not 640 x 480"
 xdotool search --name "^$product - Untitled\$" >/dev/null 2>&1 || fail "the new painting is not titled Untitled"
 green newfile-made 512 384 || fail "the new painting's paper is not green ($(rgb newfile-made 512 384))"
 
 echo "$work/made.ptg" >"$work/answer"
-xdotool key ctrl+s
-for _ in $(seq 100); do
-    xdotool search --name "^$product - made\$" >/dev/null 2>&1 && break
-    sleep 0.1
-done
+# Ctrl+S goes again while the title does not name the saved painting (saving it twice does no harm).
+press_until ctrl+s 'xdotool search --name "^$product - made\$" >/dev/null 2>&1' || true
 [ -s "$work/made.ptg" ] || fail "Ctrl+S did not save made.ptg"
 close_program
 
 start_program "^$product - made\$" "$program" "$work/made.ptg"
-sleep 3
+wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool mousemove 1000 740
-sleep 0.3
-shot newfile-read-back
+shot_until newfile-read-back '[ "$(paper_size newfile-read-back)" = "640 480" ] && green newfile-read-back 512 384' || true
 read -r width height <<<"$(paper_size newfile-read-back)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
 green newfile-read-back 512 384 || fail "made.ptg opens on another paper ($(rgb newfile-read-back 512 384))"

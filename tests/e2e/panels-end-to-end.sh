@@ -25,6 +25,21 @@ fail() {
 unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
+# settled NAME: screenshots the screen as NAME.png once two dumps of it a fifth of a second apart
+# are alike: the driver presents a step before it says so, and the screen shows it soon after.
+settled() {
+    local end=$((SECONDS + 20))
+    xwd -root -silent >"$work/before.xwd"
+    while :; do
+        sleep 0.2
+        xwd -root -silent >"$work/after.xwd"
+        cmp -s "$work/before.xwd" "$work/after.xwd" && break
+        [ "$SECONDS" -lt "$end" ] || return 1
+        mv "$work/after.xwd" "$work/before.xwd"
+    done
+    convert "xwd:$work/after.xwd" "$work/$1.png"
+}
+
 # Runs one mode of the driver, taking a screenshot <mode>-<step> of every step.
 run_mode() {
     local mode=$1 steps=$2 step
@@ -32,14 +47,13 @@ run_mode() {
     "$driver" "$mode" "$work/state" "$work/go" 2>"$work/stderr" &
     pid=$!
     for step in $(seq 0 $((steps - 1))); do
-        for _ in $(seq 100); do
+        for _ in $(seq 200); do
             [ "$(cat "$work/state" 2>/dev/null)" = "$step" ] && break
             kill -0 "$pid" 2>/dev/null || fail "the driver ($mode) ended before step $step"
             sleep 0.1
         done
         [ "$(cat "$work/state" 2>/dev/null)" = "$step" ] || fail "the driver ($mode) did not reach step $step"
-        sleep 0.4
-        xwd -root -silent | convert xwd:- "$work/$mode-$step.png"
+        settled "$mode-$step" || fail "the screen kept changing at step $step of the driver ($mode)"
         convert "$work/$mode-$step.png" -depth 8 "rgb:$work/$mode-$step.rgb"
         if [ -n "${KOSTREL_E2E_SHOTS:-}" ]; then
             mkdir -p "$KOSTREL_E2E_SHOTS"
@@ -48,7 +62,7 @@ run_mode() {
         echo $((step + 1)) >"$work/go"
     done
     local status=0
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done

@@ -8,9 +8,7 @@
 # Usage: PROGRAM PAINTING_MAKER RESOURCES TRFC STRINGS_SOURCE SHOT_FOLDER.
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
-fi
+source "$(dirname "$0")/xvfb-session.sh"
 program=$2
 maker=$3
 resources=$4
@@ -18,20 +16,8 @@ trfc=$5
 strings=$6
 shots=${7:-$(mktemp -d)}
 mkdir -p "$shots"
-work=$(mktemp -d)
-pid=
 nginx=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    [ -n "$nginx" ] && kill "$nginx" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAILED: $*" >&2
-    [ -s "$work/stderr" ] && sed 's/^/  program: /' "$work/stderr" >&2
-    exit 1
-}
+trap '[ -n "$nginx" ] && kill "$nginx" 2>/dev/null; cleanup' EXIT
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$work/app" "$work/web" "$work/nginx" "$work/config"
@@ -74,10 +60,6 @@ for i in $(seq 50); do
     sleep 0.1
 done
 
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
-export SDL_AUDIODRIVER=dummy
-export XDG_CONFIG_HOME="$work/config"
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 "$work/app/kostrel_painting_maker" "$work/painting.ptg" 3000 2400 >"$work/stdout" 2>"$work/stderr" || fail "the painting was not made"
 [ -s "$work/painting.ptg" ] || fail "the painting maker wrote no file"
 "$work/app/kostrel" "$work/painting.ptg" >"$work/stdout" 2>"$work/stderr" &
@@ -87,14 +69,9 @@ pid=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - painting' | head -1) ||
     fail "no main window with the painting appeared"
 # The splash stays up for a while after the window came.
-for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '^Kostrel 2$' >/dev/null 2>&1 || break
-    sleep 0.1
-done
+wait_gone '^Kostrel 2$' || fail "the splash stayed on screen"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 1
 
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
 # The mean difference of a window area between two screenshots, 0..1.
 changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
@@ -105,23 +82,15 @@ share() {
     convert "$shots/$1.png" -crop "$2" -fuzz "${4:-12}%" -fill white -opaque "$3" -fill black +opaque white \
         -colorspace gray -format '%[fx:mean]' info:
 }
-above() { python3 -c "import sys; sys.exit(0 if $1 > $2 else 1)"; }
+above() { awk "BEGIN { exit !($1 > $2) }"; }
 
-shot start
+shot_settled start || fail "the window kept changing"
 # The update pane: checking first, the report a second after the answer.
-xdotool key --window "$window" ctrl+u
-# Each shot waits for what it shows (up to 10 seconds), so that a slow build keeps up: the
-# checking text stays at least a second before the report replaces it.
-for _ in $(seq 50); do
-    sleep 0.2
-    shot checking
-    above "$(share checking 480x240+300+240 '#E6E6F0' 4)" 0.15 && break
-done
-for _ in $(seq 50); do
-    sleep 0.2
-    shot report
-    above "$(share report 480x240+300+240 '#DDE79E' 4)" 0.02 && break
-done
+# Each shot waits for what it shows, so that a slow build keeps up: the checking text stays at
+# least a second before the report replaces it. Ctrl+U goes again while no pane shows: a key that
+# comes while the program still starts up is not taken.
+key_until checking "--window $window ctrl+u" 'above "$(share checking 480x240+300+240 "#E6E6F0" 4)" 0.15' || true
+shot_until report 'above "$(share report 480x240+300+240 "#DDE79E" 4)" 0.02' || true
 # The pane is centred 31 to the right of the window's centre. Its text card is light; the
 # headline's band glows green (#D3E842 at 120 over the card) for a newer release and red
 # (#E85942) for a failure.
@@ -137,20 +106,15 @@ above "$newer" 0.02 || fail "the report shows no newer release (glow share $newe
 diff_text=$(changed checking report 380x150+320+305)
 above "$diff_text" 0.002 || fail "the report did not replace the checking text (difference $diff_text)"
 xdotool key --window "$window" Escape
-sleep 0.8
-shot closed
+shot_until closed 'above 0.02 "$(share closed "$pane" "#E6E6F0" 4)"' || fail "Escape left the update pane up"
 
 # With the server gone the check fails.
 kill "$nginx"
 wait "$nginx" 2>/dev/null || true
 nginx=
-xdotool key --window "$window" ctrl+u
-sleep 1
-for _ in $(seq 50); do
-    sleep 0.2
-    shot failed
-    above "$(share failed 480x240+300+240 '#E7A49E' 4)" 0.02 && break
-done
+key_until failed "--window $window ctrl+u" 'above "$(share failed 480x240+300+240 "#E6E6F0" 4)" 0.15' ||
+    fail "Ctrl+U showed no update pane the second time"
+shot_until failed 'above "$(share failed 480x240+300+240 "#E7A49E" 4)" 0.02' || true
 failed_glow=$(share failed "$pane" "$red" 4)
 above "$failed_glow" 0.02 || fail "the failure shows no red glow (share $failed_glow)"
 failed_green=$(share failed "$pane" "$green" 4)
@@ -158,24 +122,24 @@ above 0.002 "$failed_green" || fail "the failure still shows the report's glow (
 diff_failed=$(changed report failed 380x150+320+305)
 above "$diff_failed" 0.002 || fail "the failure looks like the report (difference $diff_failed)"
 xdotool key --window "$window" Escape
-sleep 0.8
+shot_until failed-closed 'above 0.02 "$(share failed-closed "$pane" "#E6E6F0" 4)"' || fail "Escape left the update pane up"
 
 # The progress pane while the painting saves. The pane is 220 x 94, centred in the 1024 x 768
 # window, its bar's track at (22, 52) of it; its panel is #404064 and the bar the accent colour
 # running from deep to light. The pane's area is taken as fast as it comes, from before the key
 # until a second after the file was written (a few seconds under the sanitizers), and looked at
 # afterwards.
-# A stroke changes the painting, so that Ctrl+S has something to save.
+# A stroke changes the painting, so that Ctrl+S has something to save; it is drawn at a hand's
+# pace.
 xdotool mousemove 300 600 mousedown 1
 for x in $(seq 300 40 700); do
     xdotool mousemove "$x" 620
     sleep 0.02
 done
 xdotool mouseup 1
-sleep 1
 xdotool mousemove 1000 20
-sleep 0.5
-shot idle
+shot_until idle 'above "$(changed failed-closed idle 440x60+280+590)" 0' || fail "the stroke does not show"
+shot_settled idle || fail "the window kept changing after the stroke"
 mkdir -p "$work/frames"
 written() { stat -c '%i %y' "$work/painting.ptg"; }
 before=$(written)
@@ -185,21 +149,26 @@ before=$(written)
       [ -e "$work/frames/stop" ] && break
   done ) &
 frames=$!
-sleep 0.2
-xdotool key --window "$window" ctrl+s
-for i in $(seq 600); do
-    [ "$(written)" != "$before" ] && break
-    sleep 0.1
-done
-sleep 1
-touch "$work/frames/stop"
-wait "$frames" || true
-[ "$(written)" != "$before" ] || fail "the painting was not saved"
 # The share of a frame's area close to a colour.
 frame_share() {
     convert "$1" -crop "$2" -fuzz "$4%" -fill white -opaque "$3" -fill black +opaque white \
         -colorspace gray -format '%[fx:mean]' info:
 }
+# Whether the last frame taken shows no pane.
+no_pane() {
+    local last share
+    last=$(find "$work/frames" -name '*.png' | sort | tail -2 | head -1)
+    [ -n "$last" ] && share=$(frame_share "$last" 220x94+0+0 '#404064' 12) && [ -n "$share" ] && ! above "$share" 0.2
+}
+# The frames start before the key.
+sleep 0.2
+patience=60 press_until "--window $window ctrl+s" '[ "$(written)" != "$before" ]' || true
+# The frames go on for a second after the file was written, and until they show the pane gone.
+sleep 1
+wait_until no_pane || true
+touch "$work/frames/stop"
+wait "$frames" || true
+[ "$(written)" != "$before" ] || fail "the painting was not saved"
 seen=
 filled=
 gone=

@@ -34,36 +34,48 @@ PY
 pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
 # The mean of a channel over an area of a screenshot, 0..255.
 mean() { convert "$shots/$1.png" -crop "$2" -channel "$3" -separate -format '%[fx:int(255*mean)]' info:; }
-click() { xdotool mousemove "$1" "$2"; sleep 0.2; xdotool click 1; sleep "${3:-0.8}"; }
+# The pointer rests a moment before the click, so that the program sees it there.
+click() { xdotool mousemove "$1" "$2"; sleep 0.2; xdotool click 1; }
+# The mean difference of two screenshots, 0..1.
+changed() { convert "$shots/$1.png" "$shots/$2.png" -compose difference -composite -colorspace gray -format '%[fx:mean]' info:; }
+# step NAME BEFORE: screenshots NAME until it differs from BEFORE, then until the window settles,
+# so that the next click does not come while a pane fades in or out.
+step() {
+    local name=$1 before=$2
+    shot_until "$name" '[ "$(changed "$before" "$name")" != 0 ]' || fail "nothing changed after $before"
+    shot_settled "$name" || fail "the window kept changing after $before"
+}
+warm() {
+    red=$(mean "$1" 400x200+300+250 R)
+    blue=$(mean "$1" 400x200+300+250 B)
+    [ "$red" -gt 200 ] && [ "$blue" -lt 150 ]
+}
 
 start_program "^$product - Untitled\$" "$program"
-sleep 3
+wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool mousemove 900 60
-sleep 0.5
-shot controls-start
+shot_settled controls-start || fail "the window kept changing"
 click 554 756
-click 640 710 1.2
+step controls-menu controls-start
+click 640 710
 xdotool mousemove 900 60
-sleep 0.5
-shot controls-shown
+shot_until controls-shown '[ "$(pixel controls-shown 310 150)" = 404064 ]' || true
+shot_settled controls-shown || fail "the window kept changing as the paper controls came"
 # The navigation pane's menu ("More...") holds "Paper Settings...", which opens the paper controls.
 # The preset panel stands at the top of the stacked panels with its first cell at its corner.
 [ "$(pixel controls-shown 310 150)" = 404064 ] || fail "no paper controls after the menu's Paper Settings"
 # The warm preset, then the texture button's grain picker and its watercolour grain, then Apply.
 click 377 150
-shot controls-preset
+step controls-preset controls-shown
 click 426 519
-shot controls-picker
+step controls-picker controls-preset
 click 736 580
-shot controls-grain
-click 622 639 1.5
+step controls-grain controls-picker
+click 622 639
 xdotool mousemove 900 60
-sleep 0.5
-shot controls-applied
+shot_until controls-applied 'warm controls-applied' || true
 # The warm preset's paper (#E8B070) now covers the painting.
-red=$(mean controls-applied 400x200+300+250 R)
-blue=$(mean controls-applied 400x200+300+250 B)
-[ "$red" -gt 200 ] && [ "$blue" -lt 150 ] || fail "the applied paper is not warm (red $red, blue $blue)"
+warm controls-applied || fail "the applied paper is not warm (red $red, blue $blue)"
 # The paper change made the painting modified: the save prompt's "n" closes without saving.
 close_program_unsaved
 echo "paper controls end to end: passed (red $red, blue $blue)"

@@ -22,10 +22,9 @@ green() {
 }
 
 start_program "^$product - small" "$program" "$work/small.ptg"
-sleep 3
-shot preferences-first
+shot_settled preferences-first || fail "the window kept changing"
 first=$(green preferences-first)
-python3 -c "import sys; sys.exit(0 if $first < 0.01 else 1)" || fail "the default background is green ($first)"
+awk "BEGIN { exit !($first < 0.01) }" || fail "the default background is green ($first)"
 close_program
 [ -s "$file" ] || fail "closing wrote no preferences file"
 
@@ -41,9 +40,8 @@ open(sys.argv[1], "wb").write(data)
 EDIT
 
 start_program "^$product - small" "$program" "$work/small.ptg"
-sleep 3
-shot preferences-second
+shot_until preferences-second 'awk "BEGIN { exit !($(green preferences-second) > 0.5) }"' || true
 green=$(green preferences-second)
-python3 -c "import sys; sys.exit(0 if $green > 0.5 else 1)" || fail "the stored background colour is not shown ($green)"
+awk "BEGIN { exit !($green > 0.5) }" || fail "the stored background colour is not shown ($green)"
 close_program
 echo "background colour shown over $green of the window; screenshots in $shots"

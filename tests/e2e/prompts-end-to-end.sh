@@ -15,7 +15,6 @@ mkdir -p "$shots"
 export XMODIFIERS=@im=none
 unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
 start_program '^Prompts$' "$program"
-sleep 0.3
 
 # The mean brightness of a window area (WxH+X+Y), 0..1, and its mean difference between two shots.
 bright() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
@@ -23,7 +22,9 @@ changed() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
         -format '%[fx:mean]' info:
 }
-check() { python3 -c "import sys; sys.exit(0 if $1 else 1)" || fail "$2"; }
+check() { awk "BEGIN { exit !($1) }" || fail "$2"; }
+holds() { awk "BEGIN { exit !($1) }"; }
+# The pointer rests a moment after a move, so that the program sees it there before a click.
 at() {
     xdotool mousemove --window "$window" "$1" "$2"
     sleep 0.2
@@ -31,56 +32,66 @@ at() {
 click() {
     at "$1" "$2"
     xdotool click 1
-    sleep "${3:-0.5}"
 }
 
 # The test pane stands at (20, 60): handle at (204, 70), "Ask" at (40, 110), "Save?" at
 # (40, 156), the check mark at (40, 206), the field at (26, 244).
 at 400 500
-shot start
+shot_settled start || fail "the window kept changing"
 at 130 126
-sleep 0.4
-shot hover
+shot_until hover 'holds "$(bright hover 160x20+50+116) > $(bright start 160x20+50+116) + 0.03"' || true
 lit=$(bright hover 160x20+50+116)
 unlit=$(bright start 160x20+50+116)
 check "$lit > $unlit + 0.03" "the pointer over 'Ask' does not light it ($unlit before, $lit after)"
 check "$(changed start hover 160x20+50+162) < 0.005" "'Save?' lit up too"
 
+# The refused click must leave the mark away: nothing shows when it was taken, so the shot waits
+# a while instead.
 click 49 215
+sleep 0.5
 shot refused
 check "$(changed start refused 18x18+40+206) < 0.005" "the mark shows although the pane refused it"
 click 49 215
-shot ticked
+shot_until ticked 'holds "$(changed start ticked 18x18+40+206) > 0.05"' || true
 check "$(changed start ticked 18x18+40+206) > 0.05" "the mark does not show after the pane took the click"
 
-click 130 126 0.12
+# The opening shot is taken while the transition runs, an eighth of a second after the click.
+click 130 126
+sleep 0.12
 shot opening
-sleep 0.6
-shot prompt
+shot_until prompt 'holds "$(changed start prompt 200x60+300+250) > 0.03"' || true
+shot_settled prompt || fail "the window kept changing while the prompt opened"
 check "$(changed start prompt 200x60+300+250) > 0.03" "no text prompt in the middle of the window"
 xdotool type --delay 60 "teal"
-sleep 0.3
-shot typed
+shot_until typed 'holds "$(changed prompt typed 200x20+300+268) > 0.005"' || true
 check "$(changed prompt typed 200x20+300+268) > 0.005" "the typed text does not show in the prompt"
 xdotool key Return
-sleep 0.7
-shot entered
+shot_until entered 'holds "$(changed start entered 180x20+36+248) > 0.01" &&
+    holds "$(changed start entered 200x60+300+250) < 0.01"' || true
+shot_settled entered || fail "the window kept changing as the prompt closed"
 check "$(changed start entered 180x20+36+248) > 0.01" "the entered text does not show in the pane's field"
 check "$(changed start entered 200x60+300+250) < 0.01" "the text prompt is still up"
 
-click 130 172 0.8
-shot save
+click 130 172
+# The save prompt, too, comes through a transition that takes no keys.
+shot_until save 'holds "$(changed start save 300x100+250+220) > 0.03"' || true
+shot_settled save || fail "the window kept changing as the save prompt opened"
 check "$(changed start save 300x100+250+220) > 0.03" "no save prompt"
 xdotool key n
-sleep 0.5
-click 130 172 0.8
+shot_until save-answered 'holds "$(changed entered save-answered 300x100+250+220) < 0.01"' ||
+    fail "\"n\" left the save prompt up"
+click 130 172
+shot_until save-again 'holds "$(changed start save-again 300x100+250+220) > 0.03"' || fail "no save prompt the second time"
+shot_settled save-again || fail "the window kept changing as the save prompt opened again"
 xdotool key Escape
-sleep 0.6
-shot answered
+shot_until answered 'holds "$(changed entered answered 300x100+250+220) < 0.01"' || true
 check "$(changed entered answered 300x100+250+220) < 0.01" "the save prompt is still up"
 
-click 217 83 1.0
-shot slid
+click 217 83
+shot_until slid 'holds "$(changed answered slid 200x200+30+100) > 0.05" &&
+    holds "$(bright slid 150x150+600+110) > $(bright answered 150x150+600+110) + 0.02"' || true
+# The pane says it reached its side at the end of the slide: the window settles first.
+shot_settled slid || fail "the window kept changing as the pane slid"
 check "$(changed answered slid 200x200+30+100) > 0.05" "the pane did not leave its place"
 check "$(bright slid 150x150+600+110) > $(bright answered 150x150+600+110) + 0.02" "the pane did not reach its other side"
 

@@ -26,8 +26,77 @@ export SDL_AUDIODRIVER=dummy
 # Under the sanitizers, what the desktop's libraries keep to the end is not the program's leak.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
+# How long a step waits for what it checks, in seconds: long enough for a loaded machine and the
+# sanitizer build; on a quiet machine a step goes on as soon as its condition holds.
+patience=20
+
+# The conditions below are evaluated inside the waiting functions: they name the caller's
+# variables, never positional parameters ($1 there is the waiting function's own).
+
+# wait_until CONDITION: evaluates the shell condition every tenth of a second until it holds, for
+# up to $patience seconds; status 1 when it never held.
+wait_until() {
+    local wait_deadline=$((SECONDS + patience))
+    until eval "$1"; do
+        [ "$SECONDS" -lt "$wait_deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# shot_until NAME CONDITION: screenshots the window as NAME until the shell condition, evaluated
+# after each screenshot, holds, for up to $patience seconds; the last screenshot stays, and the
+# status is 1 when the condition never held.
+shot_until() {
+    local shot_deadline=$((SECONDS + patience))
+    shot "$1"
+    until eval "$2"; do
+        [ "$SECONDS" -lt "$shot_deadline" ] || return 1
+        sleep 0.1
+        shot "$1"
+    done
+}
+
+# key_until NAME KEYS CONDITION: presses the keys, then screenshots the window as NAME until the
+# condition holds, as shot_until does; the keys go again every five seconds while it does not,
+# for keys that only do something once (a chord can race its modifier on a loaded machine).
+key_until() {
+    local key_keys=$2 key_again=$((SECONDS + 5))
+    xdotool key $key_keys
+    shot_until "$1" "{ $3
+    }"' || { [ "$SECONDS" -lt "$key_again" ] || { xdotool key $key_keys; key_again=$((SECONDS + 5)); }; false; }'
+}
+
+# press_until KEYS CONDITION: presses the keys, then waits as wait_until does, pressing them again
+# every five seconds while the condition does not hold.
+press_until() {
+    local press_keys=$1 press_again=$((SECONDS + 5))
+    xdotool key $press_keys
+    wait_until "{ $2
+    }"' || { [ "$SECONDS" -lt "$press_again" ] || { xdotool key $press_keys; press_again=$((SECONDS + 5)); }; false; }'
+}
+
+# shot_settled NAME: screenshots the window as NAME once two dumps of it a fifth of a second apart
+# are alike, for a step that shows nothing of its own to wait for; status 1 when the window kept
+# changing for $patience seconds.
+shot_settled() {
+    local settled_deadline=$((SECONDS + patience))
+    xwd -id "$window" -silent >"$work/settled-before.xwd"
+    while :; do
+        sleep 0.2
+        xwd -id "$window" -silent >"$work/settled-after.xwd"
+        cmp -s "$work/settled-before.xwd" "$work/settled-after.xwd" && break
+        [ "$SECONDS" -lt "$settled_deadline" ] || return 1
+        mv "$work/settled-after.xwd" "$work/settled-before.xwd"
+    done
+    convert "xwd:$work/settled-after.xwd" -define png:compression-level=1 "$shots/$1.png"
+}
+
+# wait_gone TITLE: waits until no window whose title matches the pattern TITLE shows; status 1
+# when one still shows after $patience seconds.
+wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
+
 # start_program TITLE PROGRAM [ARGUMENT...]: runs the program with its output in the work folder
-# and waits for its window, whose title matches the pattern TITLE.
+# and waits for its window, whose title matches the pattern TITLE, to show more than one colour.
 start_program() {
     local title=$1
     shift
@@ -36,11 +105,13 @@ start_program() {
     window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -1) ||
         fail "no window appeared"
     xdotool windowfocus --sync "$window" 2>/dev/null || true
-    sleep 0.5
+    wait_until '[ "$(xwd -id "$window" -silent 2>/dev/null | convert xwd:- -format %k info: 2>/dev/null)" -gt 1 ]' ||
+        fail "the window shows nothing"
 }
 
 # shot NAME: the program's window as NAME.png in the script's $shots folder.
-shot() { xwd -id "$window" -silent | convert xwd:- "$shots/$1.png"; }
+# The screenshots are compressed lightly: they are taken often while a step waits.
+shot() { xwd -id "$window" -silent | convert xwd:- -define png:compression-level=1 "$shots/$1.png"; }
 
 # Closes the program with Alt+F4, again now and then in case a key raced its modifier, and
 # expects exit code 0.
