@@ -222,8 +222,9 @@ protected:
     // Blends each loaded-nib entry with its neighbours along the nib.
     void SmoothNibPaint();
 
-    // Widens the canvas's dirty spans by the cells of `rect`, clamped to the canvas.
-    void MarkCanvasDirty(CCanvas& canvas, const CCellRect& rect);
+    // Widens the canvas's dirty spans by the cells the last sweep painted (inside `clip`, its
+    // box) and their neighbours, clamped to the canvas.
+    void MarkSweptCells(CCanvas& canvas, const tCRect& clip) const;
     // Produces at most one nib position into the history; 1 when it did.
     uint32_t InterpolateSamples(CCanvas& canvas);
 
@@ -325,6 +326,9 @@ private:
     // The grain under the sweep's box, one byte a cell, read once per sweep.
     CMemBlockT<uint8_t> m_boxGrain;
     tCRect m_boxGrainRect;
+    // The first and last column PaintSweepCells painted in each row of its box (first > last
+    // where it painted none), two entries a row.
+    CMemBlockT<int32_t> m_sweptSpans;
 };
 
 // The tool of `tools` (an array of `count`) whose id is `id`, or null.
