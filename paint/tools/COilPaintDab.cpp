@@ -258,7 +258,9 @@ void COilPaintNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place,
     Cell paint{};
     float profile = 0.0f;
     SampleNibPaint(&paint, &profile, place.along, float(across), width);
-    profile = ShapeProfile(&paint, profile, place, width);
+    // Following segments keep the nib's profile.
+    if (m_segmentPhase != kPhaseFollowing)
+        profile = ShapeProfile(&paint, profile, place, width);
     int32_t strength = Round(double(Alpha(paint.colour)) * edgeWeight * profile) >> 8;
 
     // The grain the paint settles into, between the bounds of the segment's ends, as a height

@@ -175,8 +175,14 @@ protected:
     // The stroke's value noise at a lattice point.
     uint32_t StrokeNoise(uint32_t x, uint32_t y) const;
     // Where across the nib a cell samples its paint: mirrored while the nib is turned, jittered
-    // by the stroke's noise on a tap.
-    double SampleAcross(const CNibPlace& place) const;
+    // by the stroke's noise on a tap. Inline: the dab painters ask it for every cell.
+    double SampleAcross(const CNibPlace& place) const
+    {
+        const double across = m_toolFlag ? 1.0 - place.across : place.across;
+        return m_segmentPhase == kPhaseTap ? JitterAcross(place, across) : across;
+    }
+    // `across` moved by the stroke's noise at `place`, within 0 .. 1.
+    double JitterAcross(const CNibPlace& place, double across) const;
 
     // Rebuilds the tool's nib tables from its settings.
     virtual void ApplySettings() = 0;
