@@ -22,6 +22,7 @@ class CToolProperty;
 class IShellServices;
 class tCStream;
 struct StrokeContext;
+struct SweptCells;
 
 // Where a cell lies in the swept nib: along the segment (0 at the working nib, 1 at the loaded
 // one) and across the nib (0 at its left edge, 1 at its right).
@@ -201,6 +202,10 @@ protected:
     // `edgeWeight` the cell's share of its row's span, 0..256.
     virtual void PaintCell(Cell* cell, uint32_t coverage, const CNibPlace& place, float width,
                            int32_t edgeWeight) = 0;
+    // The tabled kernel's dab painter over a run of `count` cells of one span: cells[i] takes
+    // coverage[i] and the place, width and edge weight in `swept`; a cell of edge weight 0 is
+    // left as it is. Each goes to PaintCell unless the tool paints the run itself.
+    virtual void PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count);
 
     // Segment painters: each sweeps the nib from the working to the loaded nib and reports the
     // cells it touched in `rect` (left empty when it touched none).

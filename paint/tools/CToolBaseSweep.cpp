@@ -208,6 +208,13 @@ tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCR
     return kResOk;
 }
 
+void CToolBase::PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        if (swept.edge[i] != 0)
+            PaintCell(&cells[i], coverage[i], {swept.along[i], swept.across[i]}, swept.width[i], swept.edge[i]);
+}
+
 // Only the cells a sweep painted change the lit picture: each of them, and through the slopes
 // its four neighbours. Each row's painted columns widened by one are marked in the rows above
 // and below it too.
@@ -289,17 +296,22 @@ tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPo
             const int32_t last = std::min(int32_t(std::ceil(span.right)) - 1, clip.right - 1);
             for (int32_t x = first; x <= last; x += SweptCells::kMost) {
                 const int32_t count = std::min(last - x + 1, SweptCells::kMost);
-                (m_nibKernel == NibKernel::kTabled ? SpanCellsFast : SpanCellsPlain)(span, outlines, x, count, &swept);
+                const bool tabled = m_nibKernel == NibKernel::kTabled;
+                (tabled ? SpanCellsFast : SpanCellsPlain)(span, outlines, x, count, &swept);
+                uint32_t coverage[SweptCells::kMost];
                 for (int32_t i = 0; i < count; ++i) {
                     const int32_t edge = swept.edge[i];
+                    coverage[i] = (uint32_t(grainRow[x + i]) * uint32_t(edge)) >> 8;
                     if (edge == 0)
                         continue;
-                    const uint32_t coverage = (uint32_t(grainRow[x + i]) * uint32_t(edge)) >> 8;
-                    PaintCell(&cellRow[x + i - clip.left], coverage, {swept.along[i], swept.across[i]}, swept.width[i],
-                              edge);
+                    if (!tabled)
+                        PaintCell(&cellRow[x + i - clip.left], coverage[i], {swept.along[i], swept.across[i]},
+                                  swept.width[i], edge);
                     painted[0] = std::min(painted[0], x + i);
                     painted[1] = std::max(painted[1], x + i);
                 }
+                if (tabled)
+                    PaintCellRun(&cellRow[x - clip.left], coverage, swept, count);
             }
         }
     }
