@@ -34,6 +34,21 @@ struct NibSpan {
     float scale = 1.0f;
 };
 
+// k / 255 for each fraction byte k of the interpolation, as the division gives it.
+struct FractionShares {
+    float share[256] = {};
+};
+
+constexpr FractionShares MakeFractionShares()
+{
+    FractionShares table;
+    for (int32_t k = 0; k < 256; ++k)
+        table.share[k] = float(k) / 255.0f;
+    return table;
+}
+
+constexpr FractionShares kFractionShares = MakeFractionShares();
+
 // The interpolation runs in 8.8 fixed point (no division); the box average weighs the entries
 // under [u - step/2, u + step/2] by how much of each it covers.
 // Inline: the nib lookup makes one for every painted cell.
@@ -47,7 +62,7 @@ struct NibSpan {
         const int32_t index = k > 0.0f ? RoundEvenToInt32(std::min(k, kLastInterpolated)) : 0;
         span.first = index >> 8;
         span.last = span.first + 1;
-        span.lastWeight = float(index & 255) / 255.0f;
+        span.lastWeight = kFractionShares.share[index & 255];
         span.firstWeight = 1.0f - span.lastWeight;
         return span;
     }
