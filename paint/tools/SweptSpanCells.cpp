@@ -58,7 +58,6 @@ void SpanCellsFast(const RowSpan& span, const SweptOutlines& outlines, int32_t x
     const float length = span.right - span.left;
     const bool stretched = length > 0.0f;
     const __m128 lengths = _mm_set1_ps(length);
-    const __m128i most = _mm_set1_epi32(256);
     const tCFPoint& wl = outlines.workingLeft;
     const tCFPoint& wr = outlines.workingRight;
     const tCFPoint& ll = outlines.loadedLeft;
@@ -70,10 +69,9 @@ void SpanCellsFast(const RowSpan& span, const SweptOutlines& outlines, int32_t x
                                               : _mm_and_ps(_mm_cmpge_ps(centre, spanLeft), one);
         const __m128 toRight = span.softRight ? Clamp01Lanes(_mm_sub_ps(spanRight, left))
                                               : _mm_and_ps(_mm_cmplt_ps(centre, spanRight), one);
+        // Both shares are at most 1, so the weight never passes 256; below 0 it is 0.
         __m128i edge = _mm_cvtps_epi32(_mm_mul_ps(_mm_sub_ps(_mm_add_ps(fromLeft, toRight), one), scale));
         edge = _mm_and_si128(edge, _mm_cmpgt_epi32(edge, _mm_setzero_si128()));
-        const __m128i over = _mm_cmpgt_epi32(edge, most);
-        edge = _mm_or_si128(_mm_andnot_si128(over, edge), _mm_and_si128(over, most));
         _mm_store_si128(reinterpret_cast<__m128i*>(cells->edge + i), edge);
 
         const __m128 f = stretched ? Clamp01Lanes(_mm_div_ps(_mm_sub_ps(centre, spanLeft), lengths)) : half;

@@ -312,6 +312,33 @@ TEST_F(StrokeEngineTest, ASweepMarksItsPaintedCellsAndTheirNeighboursDirty)
     EXPECT_LT(marked * 10, boxCells * 9) << "the box's corners stay clean";
 }
 
+// A sweep running off the canvas's right edge paints the cells up to the edge, row by row,
+// and none past it (the next row's first cells would follow in memory).
+TEST_F(StrokeEngineTest, ASweepOffTheRightEdgeStopsAtTheLastColumn)
+{
+    CProbeTool tool;
+    tool.maxWidth = 16.0f;
+    tool.Working().left = {58.0f, 12.0f};
+    tool.Working().right = {58.0f, 28.0f};
+    tool.Loaded().position.x = 75.0f;
+    tool.Loaded().position.y = 20.0f;
+    tool.Loaded().position.pressure = 1.0f;
+    tool.Loaded().perpendicular = {0.0f, 1.0f};
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintSweep(*canvas, context, &rect), kResOk);
+    ASSERT_FALSE(tool.painted.empty());
+    std::vector<int32_t> lastInRow(48, -1);
+    for (const CProbeTool::PaintedCell& painted : tool.painted) {
+        const int32_t y = int32_t((reinterpret_cast<const uint8_t*>(painted.cell) -
+                                   reinterpret_cast<const uint8_t*>(cells->Cells(0))) / cells->GetRowBytes());
+        const int32_t x = int32_t(painted.cell - cells->Cells(y));
+        ASSERT_TRUE(y >= 12 && y < 28 && x >= 58 && x < 64) << x << ", " << y;
+        lastInRow[size_t(y)] = std::max(lastInRow[size_t(y)], x);
+    }
+    for (int32_t y = 13; y < 27; ++y)
+        EXPECT_EQ(lastInRow[size_t(y)], 63) << y;
+}
+
 TEST_F(StrokeEngineTest, AStrokeCountsAndSeedsTheNextStrokesNoise)
 {
     CProbeTool tool;
