@@ -45,6 +45,7 @@ extern "C" {
 #include "paint/tools/CSmudgeNew.h"
 #include "paint/tools/CTubeNew.h"
 #include "paint/tools/CZoomTool.h"
+#include "paint/tools/SweptSpanCells.h"
 #include "platform/Platform.h"
 #include "platform/KernelClock.h"
 #include "platform/VirtualKeys.h"
@@ -78,6 +79,12 @@ protected:
     {
         ++cells;
         COilPaintNew::PaintCell(cell, grain, place, width, edgeWeight);
+    }
+    void PaintCellRun(Cell* run, const uint32_t* coverage, const SweptCells& swept, int32_t count) override
+    {
+        for (int32_t i = 0; i < count; ++i)
+            cells += swept.edge[i] != 0 ? 1 : 0;
+        COilPaintNew::PaintCellRun(run, coverage, swept, count);
     }
 };
 

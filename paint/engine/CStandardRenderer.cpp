@@ -43,10 +43,27 @@ struct RenderArea {
         *x0 = colFirst;
         *x1 = colLast;
         if (rowMinX) {
-            if (y >= rowCount)
+            if (y < rowFirst || y > rowLast || y >= rowCount)
                 return false;
             *x0 = std::max(*x0, rowMinX[y]);
             *x1 = std::min(*x1, rowMaxX[y]);
+        }
+        return *x0 <= *x1;
+    }
+
+    // The columns whose heights in row y the lit rows around it read: their spans, and one
+    // column beyond row y's own for its slopes, within 0 .. width - 1. False when none do.
+    bool HeightSpanOf(int32_t y, int32_t width, int32_t* x0, int32_t* x1) const
+    {
+        int32_t first = 0, last = -1;
+        *x0 = width;
+        *x1 = -1;
+        for (int32_t row = y - 1; row <= y + 1; ++row) {
+            if (!SpanOf(row, &first, &last))
+                continue;
+            const int32_t reach = row == y ? 1 : 0;
+            *x0 = std::min(*x0, std::max(first - reach, 0));
+            *x1 = std::max(*x1, std::min(last + reach, width - 1));
         }
         return *x0 <= *x1;
     }
@@ -251,8 +268,6 @@ tResult CStandardRenderer::RenderLayers(CImage* target, CCanvas* canvas, int32_t
     const auto light = reference ? RenderRows::LightRowReference : RenderRows::LightRowFast;
     const GammaTables& gamma = GetGammaTables();
     const bool transparent = layerIndex != -1;
-    // Heights are needed one column beyond the dirty columns, for the slopes at their edges.
-    const int32_t h0 = std::max(area.colFirst - 1, 0), h1 = std::min(area.colLast + 1, width - 1);
     uint32_t* shine = shineRow.Pixels(0);
 
     // A row is lit once the heights of the row below it exist: the loop starts two rows above
@@ -268,7 +283,8 @@ tResult CStandardRenderer::RenderLayers(CImage* target, CCanvas* canvas, int32_t
             }
         }
         const int32_t next = y + 1;
-        if (next < height) {
+        int32_t h0 = 0, h1 = -1;
+        if (next < height && area.HeightSpanOf(next, width, &h0, &h1)) {
             int32_t* paint = HeightRow(paintRing, next);
             int32_t* grain = HeightRow(grainRing, next);
             std::fill(paint + h0, paint + h1 + 1, 0);

@@ -6,6 +6,7 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/tools/COilPaintNew.h"
 #include "paint/tools/DabArithmetic.h"
+#include "paint/tools/SweptSpanCells.h"
 #include "toolkit/imaging/ValueNoise.h"
 
 // The oil brush's pick-up of canvas paint into its nib and its dab painter. Noise coordinates
@@ -251,14 +252,40 @@ float COilPaintNew::ShapeProfile(Cell* paint, float profile, const CNibPlace& pl
     return float(p);
 }
 
+void COilPaintNew::NibPaintAt(const CNibPlace& place, float width, Cell* paint, float* profile) const
+{
+    *paint = Cell{};
+    *profile = 0.0f;
+    SampleNibPaint(paint, profile, place.along, float(SampleAcross(place)), width);
+    // Following segments keep the nib's profile.
+    if (m_segmentPhase != kPhaseFollowing)
+        *profile = ShapeProfile(paint, *profile, place, width);
+}
+
 void COilPaintNew::PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight)
 {
-    const double u = place.along;
-    const double across = SampleAcross(place);
-    Cell paint{};
+    Cell paint;
     float profile = 0.0f;
-    SampleNibPaint(&paint, &profile, place.along, float(across), width);
-    profile = ShapeProfile(&paint, profile, place, width);
+    NibPaintAt(place, width, &paint, &profile);
+    LayPaint(cell, grain, place.along, paint, profile, edgeWeight);
+}
+
+void COilPaintNew::PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count)
+{
+    Cell paints[SweptCells::kMost];
+    float profiles[SweptCells::kMost];
+    for (int32_t i = 0; i < count; ++i)
+        if (swept.edge[i] != 0)
+            NibPaintAt({swept.along[i], swept.across[i]}, swept.width[i], &paints[i], &profiles[i]);
+    for (int32_t i = 0; i < count; ++i)
+        if (swept.edge[i] != 0)
+            LayPaint(&cells[i], coverage[i], swept.along[i], paints[i], profiles[i], swept.edge[i]);
+}
+
+void COilPaintNew::LayPaint(Cell* cell, uint32_t grain, double along, const Cell& paint, float profile,
+                            int32_t edgeWeight) const
+{
+    const double u = along;
     int32_t strength = Round(double(Alpha(paint.colour)) * edgeWeight * profile) >> 8;
 
     // The grain the paint settles into, between the bounds of the segment's ends, as a height

@@ -40,6 +40,9 @@ protected:
     void PickUpSample(const Cell* cell, Cell* entry, int32_t index) override;
     void PickUpRow(const Cell* cells, const uint8_t* onCanvas) override;
     void PaintCell(Cell* cell, uint32_t grain, const CNibPlace& place, float width, int32_t edgeWeight) override;
+    // The nib paint of the whole run first, then each cell: the lookups do not depend on the
+    // cells, so those of neighbouring cells overlap.
+    void PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count) override;
 
     uint32_t SamplesAtCanvasScale() const override { return 1; }
     float GetZoomSpacingFloor(uint32_t second) const override { return second ? 1.1f : 0.6f; }
@@ -70,4 +73,8 @@ private:
     // The segment phase's shaping of the nib's edge profile `profile` at a cell; may set the
     // thickness of a tap's paint.
     float ShapeProfile(Cell* paint, float profile, const CNibPlace& place, float width) const;
+    // The nib's paint at `place` and the strength profile it is laid with there.
+    void NibPaintAt(const CNibPlace& place, float width, Cell* paint, float* profile) const;
+    // Lays `paint` with `profile` on `cell` over the grain `grain`, at `along` of the sweep.
+    void LayPaint(Cell* cell, uint32_t grain, double along, const Cell& paint, float profile, int32_t edgeWeight) const;
 };

@@ -22,6 +22,7 @@ class CToolProperty;
 class IShellServices;
 class tCStream;
 struct StrokeContext;
+struct SweptCells;
 
 // Where a cell lies in the swept nib: along the segment (0 at the working nib, 1 at the loaded
 // one) and across the nib (0 at its left edge, 1 at its right).
@@ -175,8 +176,14 @@ protected:
     // The stroke's value noise at a lattice point.
     uint32_t StrokeNoise(uint32_t x, uint32_t y) const;
     // Where across the nib a cell samples its paint: mirrored while the nib is turned, jittered
-    // by the stroke's noise on a tap.
-    double SampleAcross(const CNibPlace& place) const;
+    // by the stroke's noise on a tap. Inline: the dab painters ask it for every cell.
+    double SampleAcross(const CNibPlace& place) const
+    {
+        const double across = m_toolFlag ? 1.0 - place.across : place.across;
+        return m_segmentPhase == kPhaseTap ? JitterAcross(place, across) : across;
+    }
+    // `across` moved by the stroke's noise at `place`, within 0 .. 1.
+    double JitterAcross(const CNibPlace& place, double across) const;
 
     // Rebuilds the tool's nib tables from its settings.
     virtual void ApplySettings() = 0;
@@ -195,6 +202,10 @@ protected:
     // `edgeWeight` the cell's share of its row's span, 0..256.
     virtual void PaintCell(Cell* cell, uint32_t coverage, const CNibPlace& place, float width,
                            int32_t edgeWeight) = 0;
+    // The tabled kernel's dab painter over a run of `count` cells of one span: cells[i] takes
+    // coverage[i] and the place, width and edge weight in `swept`; a cell of edge weight 0 is
+    // left as it is. Each goes to PaintCell unless the tool paints the run itself.
+    virtual void PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count);
 
     // Segment painters: each sweeps the nib from the working to the loaded nib and reports the
     // cells it touched in `rect` (left empty when it touched none).
@@ -222,8 +233,9 @@ protected:
     // Blends each loaded-nib entry with its neighbours along the nib.
     void SmoothNibPaint();
 
-    // Widens the canvas's dirty spans by the cells of `rect`, clamped to the canvas.
-    void MarkCanvasDirty(CCanvas& canvas, const CCellRect& rect);
+    // Widens the canvas's dirty spans by the cells the last sweep painted (inside `clip`, its
+    // box) and their neighbours, clamped to the canvas.
+    void MarkSweptCells(CCanvas& canvas, const tCRect& clip) const;
     // Produces at most one nib position into the history; 1 when it did.
     uint32_t InterpolateSamples(CCanvas& canvas);
 
@@ -322,6 +334,9 @@ private:
     // The grain under the sweep's box, one byte a cell, read once per sweep.
     CMemBlockT<uint8_t> m_boxGrain;
     tCRect m_boxGrainRect;
+    // The first and last column PaintSweepCells painted in each row of its box (first > last
+    // where it painted none), two entries a row.
+    CMemBlockT<int32_t> m_sweptSpans;
 };
 
 // The tool of `tools` (an array of `count`) whose id is `id`, or null.

@@ -34,9 +34,25 @@ struct NibSpan {
     float scale = 1.0f;
 };
 
+// k / 255 for each fraction byte k of the interpolation, as the division gives it.
+struct FractionShares {
+    float share[256] = {};
+};
+
+constexpr FractionShares MakeFractionShares()
+{
+    FractionShares table;
+    for (int32_t k = 0; k < 256; ++k)
+        table.share[k] = float(k) / 255.0f;
+    return table;
+}
+
+constexpr FractionShares kFractionShares = MakeFractionShares();
+
 // The interpolation runs in 8.8 fixed point (no division); the box average weighs the entries
 // under [u - step/2, u + step/2] by how much of each it covers.
-NibSpan FindNibSpan(float position, float nibWidth)
+// Inline: the nib lookup makes one for every painted cell.
+[[gnu::always_inline]] inline NibSpan FindNibSpan(float position, float nibWidth)
 {
     const float step = float(kNibEntries) / nibWidth;
     const float u = position * float(kNibEntries - 1);
@@ -46,7 +62,7 @@ NibSpan FindNibSpan(float position, float nibWidth)
         const int32_t index = k > 0.0f ? RoundEvenToInt32(std::min(k, kLastInterpolated)) : 0;
         span.first = index >> 8;
         span.last = span.first + 1;
-        span.lastWeight = float(index & 255) / 255.0f;
+        span.lastWeight = kFractionShares.share[index & 255];
         span.firstWeight = 1.0f - span.lastWeight;
         return span;
     }
@@ -241,8 +257,8 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     *value *= span.scale;
     const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
     const float rowWeights[2] = {255.0f - loadedWeight, loadedWeight};
-    PaintSum sum;
     if (!m_paintTableValid) {
+        PaintSum sum;
         SumSpan(span, [&](int32_t i, float w) {
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
@@ -264,6 +280,7 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     });
     LanesScaled(lanes, span.scale / 255.0f, paint);
 #else
+    PaintSum sum;
     float sums[kNibTableChannels] = {};
     SumSpan(span, [&](int32_t i, float w) {
         for (int32_t row = 0; row < 2; ++row) {
@@ -452,11 +469,8 @@ uint32_t CToolBase::StrokeNoise(uint32_t x, uint32_t y) const
     return ValueNoise2D(&m_strokeSeed[0], int32_t(x), int32_t(y));
 }
 
-double CToolBase::SampleAcross(const CNibPlace& place) const
+double CToolBase::JitterAcross(const CNibPlace& place, double across) const
 {
-    const double across = m_toolFlag ? 1.0 - place.across : place.across;
-    if (m_segmentPhase != kPhaseTap)
-        return across;
     const double jitter = (double(StrokeNoise(m_strokePosition + NoiseCoordinate(double(place.along) * 500000.0),
                                               NoiseCoordinate(double(place.across) * 1000000.0))) -
                            32768.0) /

@@ -137,7 +137,6 @@ tResult CToolBase::EndStroke(CCanvas& canvas, const StrokeContext& context, cons
         CCellRect rect;
         TK_TRY(PaintNextSegment(canvas, context, &rect));
         ++m_segmentCount;
-        MarkCanvasDirty(canvas, rect);
         closing.Unite(rect);
     }
 
@@ -151,7 +150,6 @@ tResult CToolBase::EndStroke(CCanvas& canvas, const StrokeContext& context, cons
         taperLoaded();
     CCellRect rect;
     TK_TRY(PaintLastSegment(canvas, context, &rect));
-    MarkCanvasDirty(canvas, rect);
     closing.Unite(rect);
     TK_TRY(UpdateCanvas(canvas, closing));
 
@@ -196,12 +194,6 @@ tResult CToolBase::UpdateNibDirection(CCanvas& canvas, const CPenSample& pen)
     return kResOk;
 }
 
-void CToolBase::MarkCanvasDirty(CCanvas& canvas, const CCellRect& rect)
-{
-    if (!rect.IsEmpty())
-        canvas.MarkCellsDirty(rect.ToExclusive());
-}
-
 // The loop that paints the segments of the positions InterpolateSamples produces. While a
 // stroke goes on it paints for at most 30 ms; at its end (`ending`) it paints them all, with
 // the tool's taper, skipping positions without a direction, and shows its progress every 100 ms.
@@ -221,7 +213,6 @@ tResult CToolBase::RunPaintingLoop(CCanvas& canvas, const StrokeContext& context
             TK_TRY(m_segmentCount == 0 && !ending ? PaintFirstSegment(canvas, context, &rect)
                                                   : PaintNextSegment(canvas, context, &rect));
             ++m_segmentCount;
-            MarkCanvasDirty(canvas, rect);
             total->Unite(rect);
         }
         if (!ending && timer.GetElapsedMilliseconds() > kPaintBudgetMs)

@@ -10,6 +10,7 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/StrokeContext.h"
 #include "paint/tools/CToolBase.h"
+#include "paint/tools/SweptSpanCells.h"
 #include "toolkit/core/LineGeometry.h"
 #include "toolkit/imaging/CImNav.h"
 
@@ -29,17 +30,6 @@ struct SweepEdge {
     CNibPlace placeFrom;
     CNibPlace placeTo;
     bool soft = false;
-};
-
-// Where a row's centre line crosses the edges of one convex piece of the outline: the span's
-// ends, whether each lies on a soft edge, and the nib places there.
-struct RowSpan {
-    float left = 0.0f;
-    float right = -1.0f;
-    bool softLeft = false;
-    bool softRight = false;
-    CNibPlace placeLeft;
-    CNibPlace placeRight;
 };
 
 CNibPlace LerpPlace(const CNibPlace& a, const CNibPlace& b, float f)
@@ -74,19 +64,6 @@ bool FindSpan(const SweepEdge* edges, int32_t count, float y, RowSpan* span)
         found = true;
     }
     return found;
-}
-
-float Clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
-
-// The share of cell x (covering [x, x + 1)) inside the span, in 256ths. At a soft end the cell
-// counts by the part the span covers; at a shared end by whether its centre lies inside, so that
-// a cell on the line between two segments is painted whole by one of them, not in two halves.
-int32_t EdgeWeight(const RowSpan& span, int32_t x)
-{
-    const float left = float(x), centre = left + 0.5f;
-    const float fromLeft = span.softLeft ? Clamp01(left + 1.0f - span.left) : (centre >= span.left ? 1.0f : 0.0f);
-    const float toRight = span.softRight ? Clamp01(span.right - left) : (centre < span.right ? 1.0f : 0.0f);
-    return std::clamp(RoundEvenToInt32((fromLeft + toRight - 1.0f) * 256.0f), 0, 256);
 }
 
 // The lowest and highest cell a coordinate range touches, widened by one, for box building; a
@@ -175,6 +152,7 @@ tResult CToolBase::PaintSweep(CCanvas& canvas, const StrokeContext& context, CCe
         const tResult swept = PaintSweepCells(cells, mode, crossing);
         m_paintTableValid = false;
         TK_TRY(swept);
+        MarkSweptCells(canvas, cells.GetClip());
     }
     m_currentNib.left = m_loadedNib.left;
     m_currentNib.right = m_loadedNib.right;
@@ -230,6 +208,26 @@ tResult CToolBase::SampleGrainStatistics(const StrokeContext& context, const tCR
     return kResOk;
 }
 
+void CToolBase::PaintCellRun(Cell* cells, const uint32_t* coverage, const SweptCells& swept, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        if (swept.edge[i] != 0)
+            PaintCell(&cells[i], coverage[i], {swept.along[i], swept.across[i]}, swept.width[i], swept.edge[i]);
+}
+
+// Only the cells a sweep painted change the lit picture: each of them, and through the slopes
+// its four neighbours. Each row's painted columns widened by one are marked in the rows above
+// and below it too.
+void CToolBase::MarkSweptCells(CCanvas& canvas, const tCRect& clip) const
+{
+    const int32_t* spans = m_sweptSpans.GetData();
+    for (int32_t row = 0; row < clip.Height(); ++row) {
+        const int32_t first = spans[2 * row], last = spans[2 * row + 1];
+        if (first <= last)
+            canvas.MarkCellsDirty({first - 1, clip.top + row - 1, last + 2, clip.top + row + 2});
+    }
+}
+
 void CToolBase::UpdateOutlineCentre()
 {
     const tCFPoint centre = m_loadedNib.OutlineCentre();
@@ -243,8 +241,8 @@ void CToolBase::UpdateOutlineCentre()
 // at each row's centre line. Without a crossing it is one piece, each row's span running from
 // its leftmost to its rightmost edge (so the inside of a sharp turn is filled); where the two
 // outlines cross, the nib turned about the crossing and the two triangles on either side of it
-// are walked as two pieces. A cell's edge weight is its share of the span (EdgeWeight); the nib
-// place is interpolated along the span at the cell's centre.
+// are walked as two pieces. A span's cells, their edge weights, places and widths, come a run
+// at a time from SpanCellsPlain, or with the tabled kernel from SpanCellsFast.
 tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPoint crossing)
 {
     if (!cells.IsValid() || cells.IsEmpty())
@@ -277,9 +275,16 @@ tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPo
     const tCRect clip = cells.GetClip();
     if (clip.Intersect(m_boxGrainRect) != clip)
         TK_TRY(ReadBoxGrain(nullptr, 0, clip));
+    if (m_sweptSpans.GetCount() < 2 * cells.GetHeight())
+        TK_TRY(m_sweptSpans.Resize(2 * cells.GetHeight()));
     const int32_t boxWidth = m_boxGrainRect.Width();
+    const SweptOutlines outlines{w.left, w.right, l.left, l.right};
+    SweptCells swept;
     for (int32_t row = 0; row < cells.GetHeight(); ++row) {
         const int32_t y = clip.top + row;
+        int32_t* painted = m_sweptSpans.GetData() + 2 * row;
+        painted[0] = clip.right;
+        painted[1] = clip.left - 1;
         Cell* cellRow = cells.Cells(row);
         const uint8_t* grainRow = m_boxGrain.GetData() + (y - m_boxGrainRect.top) * boxWidth - m_boxGrainRect.left;
         const SweepEdge* piece = edges;
@@ -287,21 +292,26 @@ tResult CToolBase::PaintSweepCells(CPaintCellNav& cells, int32_t edgeMode, tCFPo
             RowSpan span;
             if (!FindSpan(piece, pieceSizes[p], float(y) + 0.5f, &span))
                 continue;
-            const float length = span.right - span.left;
             const int32_t first = std::max(int32_t(std::floor(span.left)), clip.left);
             const int32_t last = std::min(int32_t(std::ceil(span.right)) - 1, clip.right - 1);
-            for (int32_t x = first; x <= last; ++x) {
-                const int32_t edge = EdgeWeight(span, x);
-                if (edge == 0)
-                    continue;
-                const float f = length > 0.0f ? Clamp01((float(x) + 0.5f - span.left) / length) : 0.5f;
-                CNibPlace place = LerpPlace(span.placeLeft, span.placeRight, f);
-                place.along = Clamp01(place.along);
-                place.across = Clamp01(place.across);
-                const float width = Length2(SubtractVector2(Lerp2(w.left, l.left, place.along),
-                                                            Lerp2(w.right, l.right, place.along)));
-                const uint32_t coverage = (uint32_t(grainRow[x]) * uint32_t(edge)) >> 8;
-                PaintCell(&cellRow[x - clip.left], coverage, place, width, edge);
+            for (int32_t x = first; x <= last; x += SweptCells::kMost) {
+                const int32_t count = std::min(last - x + 1, SweptCells::kMost);
+                const bool tabled = m_nibKernel == NibKernel::kTabled;
+                (tabled ? SpanCellsFast : SpanCellsPlain)(span, outlines, x, count, &swept);
+                uint32_t coverage[SweptCells::kMost];
+                for (int32_t i = 0; i < count; ++i) {
+                    const int32_t edge = swept.edge[i];
+                    coverage[i] = (uint32_t(grainRow[x + i]) * uint32_t(edge)) >> 8;
+                    if (edge == 0)
+                        continue;
+                    if (!tabled)
+                        PaintCell(&cellRow[x + i - clip.left], coverage[i], {swept.along[i], swept.across[i]},
+                                  swept.width[i], edge);
+                    painted[0] = std::min(painted[0], x + i);
+                    painted[1] = std::max(painted[1], x + i);
+                }
+                if (tabled)
+                    PaintCellRun(&cellRow[x - clip.left], coverage, swept, count);
             }
         }
     }

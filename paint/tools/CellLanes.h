@@ -27,8 +27,45 @@ inline void CellLanes(const PaintCell& cell, __m128* lanes)
 // stored whole would be read back across separate stores).
 void LanesMean(const __m128* sums, PaintCell* paint);
 
-// As LanesMean, but coverage and the channels that are not colours are their sums times `scale`,
-// as PaintSum::Scaled makes them.
-void LanesScaled(const __m128* sums, float scale, PaintCell* paint);
+// As LanesMean, but coverage and the channels that are not colours are their sums times
+// `channelScale`, as PaintSum::Scaled makes them. Inline: the nib lookup calls it for every cell.
+inline void LanesScaled(const __m128* sums, float channelScale, PaintCell* paint)
+{
+    const __m128 weight = _mm_shuffle_ps(sums[2], sums[2], _MM_SHUFFLE(3, 3, 3, 3));
+    if (!(_mm_cvtss_f32(weight) > 0.0f)) {
+        *paint = PaintCell{};
+        return;
+    }
+    const __m128 scaled = _mm_set1_ps(channelScale);
+    const float alpha = _mm_cvtss_f32(_mm_shuffle_ps(sums[0], sums[0], _MM_SHUFFLE(3, 3, 3, 3)));
+    // Lanes blue, green, red, alpha: with coverage the colours over it, without the plain means;
+    // coverage scaled as the other channels are. Only the division that is used is made.
+    __m128 colour = sums[0];
+    __m128 perColour;
+    if (alpha > 0.0f) {
+        perColour = _mm_set1_ps(1.0f / alpha);
+    } else {
+        perColour = _mm_div_ps(_mm_set1_ps(1.0f), weight);
+        colour = _mm_shuffle_ps(sums[2], _mm_shuffle_ps(sums[2], sums[0], _MM_SHUFFLE(3, 3, 2, 2)),
+                                _MM_SHUFFLE(2, 0, 1, 0));
+    }
+    const __m128 scale =
+        _mm_shuffle_ps(perColour, _mm_shuffle_ps(perColour, scaled, _MM_SHUFFLE(0, 0, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
+    // The conversions round to nearest with ties to even, as RoundEvenToInt32 does; the packs
+    // saturate as the clamps to 0..255 and 0..65535 do.
+    const __m128i colourLanes = _mm_cvtps_epi32(_mm_mul_ps(colour, scale));
+    const __m128i otherLanes = _mm_cvtps_epi32(_mm_mul_ps(sums[1], scaled));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(colourLanes, otherLanes), _mm_setzero_si128());
+    const __m128i bias = _mm_set1_epi32(32768);
+    const __m128i words = _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(otherLanes, bias), _mm_setzero_si128()),
+                                        _mm_set1_epi16(int16_t(0x8000)));
+    const uint32_t packedBytes = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4)));
+    const uint32_t packedWords = uint32_t(_mm_cvtsi128_si32(words));
+    paint->colour = uint32_t(_mm_cvtsi128_si32(bytes));
+    paint->thickness = uint16_t(packedWords);
+    paint->wetness = uint16_t(packedWords >> 16);
+    paint->shine = uint8_t(packedBytes >> 16);
+    paint->extra = uint8_t(packedBytes >> 24);
+}
 
 #endif

@@ -232,8 +232,8 @@ TEST_F(RenderKernelTest, TheRowStepsForLayersMatchThePlainOnes)
     }
 }
 
-// Random edits, each marked dirty with the one-cell margin the tools' sweep box has, rendered
-// through the dirty spans only, give the pixels of a whole render.
+// Random edits, each marked dirty with a one-cell margin, rendered through the dirty spans
+// only, give the pixels of a whole render.
 void CheckDirtyRenders(RenderKernel kernel, int32_t layers, uint32_t seed)
 {
     std::mt19937 random(seed);
@@ -252,6 +252,14 @@ void CheckDirtyRenders(RenderKernel kernel, int32_t layers, uint32_t seed)
                 const tCRect changed = area.Intersect({0, 0, width, height});
                 FillRandom(*canvas.GetLayer(int32_t(random() % uint32_t(layers))), random, changed);
                 canvas.MarkCellsDirty({changed.left - 1, changed.top - 1, changed.right + 1, changed.bottom + 1});
+            }
+            // Single cells marked with their four neighbours alone leave ragged spans, whose
+            // rows need heights only around their own columns.
+            for (int32_t e = int32_t(random() % 4); e > 0; --e) {
+                const int32_t x = int32_t(random() % uint32_t(width)), y = int32_t(random() % uint32_t(height));
+                FillRandom(*canvas.GetLayer(int32_t(random() % uint32_t(layers))), random, {x, y, x + 1, y + 1});
+                canvas.MarkCellsDirty({x - 1, y, x + 2, y + 1});
+                canvas.MarkCellsDirty({x, y - 1, x + 1, y + 2});
             }
             ASSERT_EQ(renderer.RenderLayers(canvas.GetComposite(), &canvas, 0, -1), kResOk);
             canvas.ResetDirtySpans();

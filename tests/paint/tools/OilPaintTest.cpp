@@ -17,6 +17,7 @@
 #include "paint/tools/COilPaintNew.h"
 #include "paint/tools/CToolProperty.h"
 #include "paint/tools/DabArithmetic.h"
+#include "paint/tools/SweptSpanCells.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/ValueNoise.h"
@@ -43,6 +44,7 @@ public:
     using COilPaintNew::ApplySettings;
     using COilPaintNew::LoadNib;
     using COilPaintNew::PaintCell;
+    using COilPaintNew::PaintCellRun;
     using COilPaintNew::PickUpPaint;
     using COilPaintNew::PickUpRow;
     using COilPaintNew::PickUpSample;
@@ -851,6 +853,53 @@ TEST_F(OilStrokeTest, TheClosingSegmentReachesSevenTenthsOfAHalfWidthPastTheEnd)
     EXPECT_FLOAT_EQ(oil.Loaded().left.y, -10.0f);
     EXPECT_FLOAT_EQ(oil.Loaded().right.y, 50.0f);
     EXPECT_EQ(oil.Loaded().Position(), (tCFPoint{30.0f, 20.0f})) << "the position is put back";
+}
+
+// A run of cells painted in two passes (the nib paint of all, then each cell) against each cell
+// painted alone, in every segment phase, over wet, dry and empty cells; cells of edge weight 0
+// stay as they are.
+TEST(OilPaint, ARunOfCellsPaintsWhatEachCellPaintsAlone)
+{
+    COilProbe run, single;
+    std::mt19937 random(17);
+    const auto any = [&](uint32_t n) { return uint32_t(random()) % n; };
+    for (int32_t round = 0; round < 300; ++round) {
+        const int32_t phase = int32_t(any(6)) - 1;
+        const int32_t low = int32_t(any(100)), high = 100 + int32_t(any(156));
+        for (COilProbe* oil : {&run, &single}) {
+            oil->SetPhase(phase);
+            oil->SetGrainBounds(low, high);
+            oil->SetDryDab(round % 7 == 0 ? 1 : 0);
+            oil->SetNoiseSeed(uint32_t(round));
+        }
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            const PaintCell entry = {uint32_t(random()), uint16_t(any(3000)), uint16_t(any(65536)), uint8_t(any(256)),
+                                     uint8_t(any(256))};
+            run.Working().entries[i] = single.Working().entries[i] = entry;
+            run.Loaded().entries[i] = single.Loaded().entries[i] = {entry.colour ^ 0x5A5A5A5Au, entry.wetness,
+                                                                     entry.thickness, entry.extra, entry.shine};
+        }
+        const int32_t count = 1 + int32_t(any(SweptCells::kMost));
+        SweptCells swept;
+        uint32_t coverage[SweptCells::kMost];
+        PaintCell cells[SweptCells::kMost], alone[SweptCells::kMost];
+        for (int32_t i = 0; i < count; ++i) {
+            swept.edge[i] = any(4) == 0 ? 0 : int32_t(any(257));
+            swept.along[i] = float(any(1001)) / 1000.0f;
+            swept.across[i] = float(any(1001)) / 1000.0f;
+            swept.width[i] = 1.0f + float(any(1300)) / 10.0f;
+            coverage[i] = any(256);
+            cells[i] = alone[i] = {uint32_t(random()), uint16_t(any(2000)), uint16_t(any(2) ? 65535 : 0),
+                                   uint8_t(any(256)), uint8_t(any(256))};
+        }
+        run.PaintCellRun(cells, coverage, swept, count);
+        for (int32_t i = 0; i < count; ++i) {
+            if (swept.edge[i] != 0)
+                single.PaintCell(&alone[i], coverage[i], {swept.along[i], swept.across[i]}, swept.width[i],
+                                 swept.edge[i]);
+            ASSERT_EQ(std::memcmp(&cells[i], &alone[i], sizeof(PaintCell)), 0) << "round " << round << ", cell " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "bench/StrokeReplay.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "toolkit/imaging/CImNav.h"
 
 // The first five seconds of the recording: two strokes within about 400 x 420 cells.
 inline const std::vector<tRecordedSample>& Recording()
@@ -36,6 +37,15 @@ inline std::vector<PaintCell> CopyCells(CPaintCellMap& map)
     for (int32_t y = 0; y < nav.GetHeight(); ++y)
         cells.insert(cells.end(), nav.Cells(y), nav.Cells(y) + nav.GetWidth());
     return cells;
+}
+
+inline std::vector<CPixel> CopyPixels(CImage& image)
+{
+    CImNav nav(&image);
+    std::vector<CPixel> pixels;
+    for (int32_t y = 0; y < nav.GetHeight(); ++y)
+        pixels.insert(pixels.end(), nav.Pixels(y), nav.Pixels(y) + nav.GetWidth());
+    return pixels;
 }
 
 inline bool SameCells(const PaintCell& a, const PaintCell& b) { return std::memcmp(&a, &b, sizeof(PaintCell)) == 0; }

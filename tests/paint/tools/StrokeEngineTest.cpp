@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -256,18 +257,86 @@ TEST_F(StrokeEngineTest, HoverTurnsTheNibTowardsThePointersPath)
     EXPECT_GT(tool.GetNibDirection().y, 0.99f) << "the inertia fades as the pointer keeps its new way";
 }
 
-TEST_F(StrokeEngineTest, SegmentRectanglesAreInclusiveWhenTheyMarkTheCanvasDirty)
+// A nib at 45 degrees sweeping along its direction paints a slanted band: the render is asked
+// for its cells and their four neighbours, not for the corners of its box.
+TEST_F(StrokeEngineTest, ASweepMarksItsPaintedCellsAndTheirNeighboursDirty)
 {
     CProbeTool tool;
+    tool.maxWidth = 16.0f;
+    const float r = std::sqrt(0.5f);
+    tool.Working().left = {30.0f - 8.0f * r, 20.0f - 8.0f * r};
+    tool.Working().right = {30.0f + 8.0f * r, 20.0f + 8.0f * r};
+    tool.Loaded().position.x = 30.0f + 4.0f * r;
+    tool.Loaded().position.y = 20.0f - 4.0f * r;
+    tool.Loaded().position.pressure = 1.0f;
+    tool.Loaded().perpendicular = {r, r};
     canvas->ResetDirtySpans();
-    tool.MarkCanvasDirty(*canvas, CCellRect{2, 3, 5, 4});
-    EXPECT_EQ(canvas->GetDirtyRowFirst(), 3);
-    EXPECT_EQ(canvas->GetDirtyRowLast(), 4);
-    EXPECT_EQ(canvas->GetDirtyColFirst(), 2);
-    EXPECT_EQ(canvas->GetDirtyColLast(), 5);
-    canvas->ResetDirtySpans();
-    tool.MarkCanvasDirty(*canvas, CCellRect{});
-    EXPECT_EQ(canvas->GetDirtyRowLast(), kCleanRowMax);
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintSweep(*canvas, context, &rect), kResOk);
+    ASSERT_GT(tool.painted.size(), 40u);
+
+    std::vector<uint8_t> wanted(64 * 48, 0);
+    const auto want = [&](int32_t x, int32_t y) {
+        if (x >= 0 && y >= 0 && x < 64 && y < 48)
+            wanted[size_t(y * 64 + x)] = 1;
+    };
+    for (const CProbeTool::PaintedCell& painted : tool.painted) {
+        const int32_t y = int32_t((reinterpret_cast<const uint8_t*>(painted.cell) -
+                                   reinterpret_cast<const uint8_t*>(cells->Cells(0))) / cells->GetRowBytes());
+        const int32_t x = int32_t(painted.cell - cells->Cells(y));
+        for (const auto& [dx, dy] : {std::pair{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+            want(x + dx, y + dy);
+    }
+    const int32_t* minX = canvas->GetRowMinX();
+    const int32_t* maxX = canvas->GetRowMaxX();
+    int32_t marked = 0, boxCells = 0;
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x) {
+            const bool dirty = x >= minX[y] && x <= maxX[y];
+            marked += dirty ? 1 : 0;
+            if (wanted[size_t(y * 64 + x)]) {
+                ASSERT_TRUE(dirty) << x << ", " << y;
+            }
+            // A marked cell is at most a row and a column from a painted one.
+            if (dirty) {
+                bool near = false;
+                for (int32_t dy = -1; dy <= 1; ++dy)
+                    for (int32_t dx = -1; dx <= 1; ++dx)
+                        for (const CProbeTool::PaintedCell& painted : tool.painted)
+                            near = near || painted.cell == &cells->Cells(std::clamp(y + dy, 0, 47))[std::clamp(x + dx, 0, 63)];
+                ASSERT_TRUE(near) << x << ", " << y;
+            }
+        }
+    for (int32_t y = rect.top; y <= rect.bottom; ++y)
+        boxCells += rect.right - rect.left + 1;
+    EXPECT_LT(marked * 10, boxCells * 9) << "the box's corners stay clean";
+}
+
+// A sweep running off the canvas's right edge paints the cells up to the edge, row by row,
+// and none past it (the next row's first cells would follow in memory).
+TEST_F(StrokeEngineTest, ASweepOffTheRightEdgeStopsAtTheLastColumn)
+{
+    CProbeTool tool;
+    tool.maxWidth = 16.0f;
+    tool.Working().left = {58.0f, 12.0f};
+    tool.Working().right = {58.0f, 28.0f};
+    tool.Loaded().position.x = 75.0f;
+    tool.Loaded().position.y = 20.0f;
+    tool.Loaded().position.pressure = 1.0f;
+    tool.Loaded().perpendicular = {0.0f, 1.0f};
+    CCellRect rect;
+    ASSERT_EQ(tool.PaintSweep(*canvas, context, &rect), kResOk);
+    ASSERT_FALSE(tool.painted.empty());
+    std::vector<int32_t> lastInRow(48, -1);
+    for (const CProbeTool::PaintedCell& painted : tool.painted) {
+        const int32_t y = int32_t((reinterpret_cast<const uint8_t*>(painted.cell) -
+                                   reinterpret_cast<const uint8_t*>(cells->Cells(0))) / cells->GetRowBytes());
+        const int32_t x = int32_t(painted.cell - cells->Cells(y));
+        ASSERT_TRUE(y >= 12 && y < 28 && x >= 58 && x < 64) << x << ", " << y;
+        lastInRow[size_t(y)] = std::max(lastInRow[size_t(y)], x);
+    }
+    for (int32_t y = 13; y < 27; ++y)
+        EXPECT_EQ(lastInRow[size_t(y)], 63) << y;
 }
 
 TEST_F(StrokeEngineTest, AStrokeCountsAndSeedsTheNextStrokesNoise)

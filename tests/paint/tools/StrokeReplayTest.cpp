@@ -195,4 +195,36 @@ TEST_P(SmudgeReplayTest, TwoReplaysFromFreshToolsPaintTheSameCells)
 INSTANTIATE_TEST_SUITE_P(SmudgeAndKnife, SmudgeReplayTest,
                          ::testing::Combine(::testing::Values(4907u, 4905u), ::testing::Values(0.1f, 0.5f)));
 
+// The canvas renders after every update only the cells the sweeps painted and their neighbours:
+// after the whole recording the composite must be the whole render of the cells left.
+class RenderedReplayTest : public ::testing::TestWithParam<std::tuple<uint32_t, float>> {
+protected:
+    void SetUp() override { ASSERT_TRUE(w32::StartPlatform(w32::tBackendKind::kHeadless)); }
+    void TearDown() override { w32::StopPlatform(); }
+};
+
+TEST_P(RenderedReplayTest, TheUpdatedCompositeIsTheWholeRender)
+{
+    ReplayOptions options = ReplayTestOptions(std::get<0>(GetParam()), std::get<1>(GetParam()));
+    options.render = 1;
+    CStrokeReplay replay(options);
+    ASSERT_EQ(replay.SetUp(), kResOk);
+    CCanvas& canvas = replay.GetCanvas();
+    CImage& composite = *canvas.GetComposite();
+    ASSERT_EQ(replay.GetRenderer()->RenderLayers(&composite, &canvas, 1, -1), kResOk);
+    const std::vector<CPixel> before = CopyPixels(composite);
+    ASSERT_EQ(replay.Run(Recording()), kResOk);
+    const std::vector<CPixel> updated = CopyPixels(composite);
+    ASSERT_NE(before, updated);
+    CImage whole(canvas.GetWidth(), canvas.GetHeight());
+    ASSERT_EQ(replay.GetRenderer()->RenderLayers(&whole, &canvas, 1, -1), kResOk);
+    const std::vector<CPixel> expected = CopyPixels(whole);
+    for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(updated[i], expected[i]) << int32_t(i) % canvas.GetWidth() << ", " << int32_t(i) / canvas.GetWidth();
+}
+
+INSTANTIATE_TEST_SUITE_P(OilAtRadius8To64AndSmudge, RenderedReplayTest,
+                         ::testing::Values(std::tuple{4900u, 0.113f}, std::tuple{4900u, 0.533f},
+                                           std::tuple{4900u, 1.067f}, std::tuple{4907u, 0.5f}));
+
 }  // namespace

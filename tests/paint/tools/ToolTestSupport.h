@@ -45,7 +45,6 @@ public:
     uint32_t PicksUpPaint() const override { return picksUp; }
     uint32_t TapersStrokeEnd() const override { return tapers; }
 
-    using CToolBase::MarkCanvasDirty;
     using CToolBase::PaintFirstSegment;
     using CToolBase::PaintLastSegment;
     using CToolBase::PaintNextSegment;
