@@ -254,6 +254,10 @@ TEST_F(AppFrameTest, StartUpWithoutResourcesSucceedsAndKnowsItsNames)
     EXPECT_EQ(folder.back(), '/');
     EXPECT_EQ(app.GetSecondBaseFolder().ToAnsi(), folder);
     EXPECT_EQ(GetApplication(), &app);
+    // Without a string table every text is the table's error mark, which the callers that would
+    // rather show nothing read as empty.
+    EXPECT_EQ(std::u16string(ApplicationText(42).View()), u"%%String Table Error");
+    EXPECT_EQ(std::u16string(ApplicationTextOrEmpty(42).View()), u"");
 }
 
 TEST_F(AppFrameTest, LiveButtonStateEndsALoopThatNeverPumps)
