@@ -98,27 +98,26 @@ shot_until submenu-hover '[ "$(changed menu-open submenu-hover 140x120+$((button
 xdotool key Escape
 wait_until 'printed "menu -1"' || fail "Escape did not close the menu with nothing chosen"
 
+# menu_key KEY NAME PREVIOUS REGION WHAT: the key, then screenshots as NAME until REGION differs
+# from the screenshot PREVIOUS; fails saying WHAT did not happen.
+menu_key() {
+    xdotool key "$1"
+    shot_until "$2" "[ \"\$(changed $3 $2 $4)\" != 0 ]" || fail "$5"
+}
+
 # And by the keys: down to "Recent", right opens the submenu, down twice and Enter.
 # The keys go once the menu shows again; each is seen before the next goes.
 click "$button_x" "$button_y"
 move 240 330
 shot_until menu-again '[ "$(changed switch-on menu-again 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
     fail "the menu did not appear again"
-xdotool key Down
-shot_until menu-down-1 '[ "$(changed menu-again menu-down-1 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
-    fail "the down arrow moved nothing in the menu"
-xdotool key Down
-shot_until menu-down-2 '[ "$(changed menu-down-1 menu-down-2 140x120+$((button_x - 40))+$((button_y + 14)))" != 0 ]' ||
-    fail "the second down arrow moved nothing in the menu"
-xdotool key Right
-shot_until submenu-keys '[ "$(changed menu-open submenu-keys 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
-    fail "the right arrow did not open the submenu"
-xdotool key Down
-shot_until submenu-down-1 '[ "$(changed submenu-keys submenu-down-1 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
-    fail "the down arrow moved nothing in the submenu"
-xdotool key Down
-shot_until submenu-down-2 '[ "$(changed submenu-down-1 submenu-down-2 140x120+$((button_x + 80))+$((menu_top + 10)))" != 0 ]' ||
-    fail "the second down arrow moved nothing in the submenu"
+menu_region="140x120+$((button_x - 40))+$((button_y + 14))"
+submenu_region="140x120+$((button_x + 80))+$((menu_top + 10))"
+menu_key Down menu-down-1 menu-again "$menu_region" "the down arrow moved nothing in the menu"
+menu_key Down menu-down-2 menu-down-1 "$menu_region" "the second down arrow moved nothing in the menu"
+menu_key Right submenu-keys menu-open "$submenu_region" "the right arrow did not open the submenu"
+menu_key Down submenu-down-1 submenu-keys "$submenu_region" "the down arrow moved nothing in the submenu"
+menu_key Down submenu-down-2 submenu-down-1 "$submenu_region" "the second down arrow moved nothing in the submenu"
 xdotool key Return
 shot_until menu-chosen 'printed "menu 22"' || fail "Enter on the submenu's second item did not reach the program"
 
