@@ -8,10 +8,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
-program=$(realpath "$2")
-shots=${3:-$(dirname "$program")/../e2e}
-mkdir -p "$shots"
-shots=$(cd "$shots" && pwd)
+take_program "$2" "${3:-}"
 cd "$work"
 
 pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }

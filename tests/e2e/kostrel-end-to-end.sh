@@ -14,10 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
 source "$here/private-cups.sh"
 trap 'stop_private_cups; cleanup' EXIT
-program=$(realpath "$2")
-shots=${3:-$(dirname "$program")/../e2e}
-mkdir -p "$shots"
-shots=$(cd "$shots" && pwd)
+take_program "$2" "${3:-}"
 product="Kostrel 2"
 
 # The stand-in file and print dialogs: they note what they were asked; the file dialog answers the

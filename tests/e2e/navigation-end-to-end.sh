@@ -9,10 +9,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
-program=$(realpath "$2")
-shots=${3:-$(dirname "$program")/../e2e}
-mkdir -p "$shots"
-shots=$(cd "$shots" && pwd)
+take_program "$2" "${3:-}"
 
 # The stand-in file dialog answers the tracing image.
 mkdir -p "$work/bin"

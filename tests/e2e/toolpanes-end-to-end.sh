@@ -12,10 +12,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
-program=$(realpath "$2")
-shots=${3:-$(dirname "$program")/../e2e}
-mkdir -p "$shots"
-shots=$(cd "$shots" && pwd)
+take_program "$2" "${3:-}"
 product="Kostrel 2"
 cd "$work"
 

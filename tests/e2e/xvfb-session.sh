@@ -95,6 +95,15 @@ shot_settled() {
 # when one still shows after $patience seconds.
 wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
 
+# take_program PROGRAM [SHOT_FOLDER]: $program the program's absolute path, $shots the folder for
+# the screenshots (by default e2e/ beside the program's folder), made if missing, absolute.
+take_program() {
+    program=$(realpath "$1")
+    shots=${2:-$(dirname "$program")/../e2e}
+    mkdir -p "$shots"
+    shots=$(cd "$shots" && pwd)
+}
+
 # start_program TITLE PROGRAM [ARGUMENT...]: runs the program with its output in the work folder
 # and waits for its window, whose title matches the pattern TITLE, to show more than one colour.
 start_program() {
