@@ -151,34 +151,16 @@ void COilPaintNew::PickUpSample(const Cell* cell, Cell* entry, int32_t i)
 }
 
 // ValueNoise2D at x = strokePosition x 256 and y = round(noiseScale x i) for the 120 entries, as
-// shares 0..1. All lie in one column of the lattice and y grows with i, so the hashes of the two
-// lattice rows around y are worked out once for all the entries between them.
+// shares 0..1: all in one column of the lattice.
 void COilPaintNew::FillPickUpNoise(double* noise) const
 {
-    using namespace value_noise;
-    const int32_t x = int32_t(m_strokePosition * 256u);
-    const uint32_t left = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16));
-    const uint32_t right = ColumnHash(m_strokeSeed[0], uint32_t(x >> 16) + 1);
-    const uint32_t across = Smoothstep16(uint32_t(x) & 0xFFFF);
-    uint32_t row = 0, corners[4] = {};
-    bool rowKept = false;
-    for (int32_t i = 0; i < kNibEntries; ++i) {
-        const int32_t y = int32_t(NoiseCoordinate(double(m_noiseScale) * i));
-        const uint32_t j = uint32_t(y >> 16);
-        if (!rowKept || j != row) {
-            const uint32_t r0 = RowHash(j), r1 = RowHash(j + 1);
-            corners[0] = CornerValue(left, r0);
-            corners[1] = CornerValue(left, r1);
-            corners[2] = CornerValue(right, r0);
-            corners[3] = CornerValue(right, r1);
-            row = j;
-            rowKept = true;
-        }
-        const uint32_t down = Smoothstep16(uint32_t(y) & 0xFFFF);
-        const uint32_t value =
-            Blend16(Blend16(corners[0], corners[1], down), Blend16(corners[2], corners[3], down), across);
-        noise[i] = double(value) / 65535.0;
-    }
+    int32_t ys[kNibEntries];
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        ys[i] = int32_t(NoiseCoordinate(double(m_noiseScale) * i));
+    uint32_t values[kNibEntries];
+    ValueNoiseColumn(&m_strokeSeed[0], int32_t(m_strokePosition * 256u)).AtEach(ys, kNibEntries, values);
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        noise[i] = double(values[i]) / 65535.0;
 }
 
 // The row's noise comes from one column of the lattice, the half shares from a table.
@@ -274,9 +256,35 @@ void COilPaintNew::PaintCellRun(Cell* cells, const uint32_t* coverage, const Swe
 {
     Cell paints[SweptCells::kMost];
     float profiles[SweptCells::kMost];
+    int32_t painted[SweptCells::kMost];
+    int32_t paintedCount = 0;
     for (int32_t i = 0; i < count; ++i)
         if (swept.edge[i] != 0)
-            NibPaintAt({swept.along[i], swept.across[i]}, swept.width[i], &paints[i], &profiles[i]);
+            painted[paintedCount++] = i;
+    int32_t k = 0;
+    for (; k + 1 < paintedCount; k += 2) {
+        const int32_t pair[2] = {painted[k], painted[k + 1]};
+        float along[2], positions[2], widths[2];
+        for (int32_t c = 0; c < 2; ++c) {
+            along[c] = swept.along[pair[c]];
+            positions[c] = float(SampleAcross({swept.along[pair[c]], swept.across[pair[c]]}));
+            widths[c] = swept.width[pair[c]];
+        }
+        Cell sampled[2];
+        float values[2];
+        SampleNibPaintPair(sampled, values, along, positions, widths);
+        for (int32_t c = 0; c < 2; ++c) {
+            paints[pair[c]] = sampled[c];
+            profiles[pair[c]] = values[c];
+            if (m_segmentPhase != kPhaseFollowing)
+                profiles[pair[c]] = ShapeProfile(&paints[pair[c]], values[c],
+                                                 {swept.along[pair[c]], swept.across[pair[c]]}, widths[c]);
+        }
+    }
+    if (k < paintedCount) {
+        const int32_t i = painted[k];
+        NibPaintAt({swept.along[i], swept.across[i]}, swept.width[i], &paints[i], &profiles[i]);
+    }
     for (int32_t i = 0; i < count; ++i)
         if (swept.edge[i] != 0)
             LayPaint(&cells[i], coverage[i], swept.along[i], paints[i], profiles[i], swept.edge[i]);

@@ -40,6 +40,11 @@ inline bool FindPickUpPlace(const CPaintCellNav* cells, tCFPoint at, PickUpPlace
 
 #if defined(__SSE2__)
 
+// FindPickUpPlace of the `count` points from + (to - from) x along[i] (count a multiple of four),
+// four at a time; onCanvas[i] is 1 where the point has a place.
+void FindPickUpPlaces(const CPaintCellNav* cells, tCFPoint from, tCFPoint to, const float* along, int32_t count,
+                      PickUpPlace* places, uint8_t* onCanvas);
+
 // The four cells around the pick-up points of one nib, kept while the following points fall on
 // the same ones: the one cell they all are, or their channels. The mean of the four weighted by
 // nearness, colours by coverage, takes every channel through the same float operations in the
@@ -60,7 +65,20 @@ public:
 
 private:
     void Load(const CPaintCellNav& cells, const PickUpPlace& place);
-    void Mean(const PickUpPlace& place, PaintCell* paint) const;
+    void Mean(const PickUpPlace& place, PaintCell* paint) const
+    {
+        const float wx = place.wx, wy = place.wy;
+        const __m128 w0 = _mm_set1_ps((1.0f - wx) * (1.0f - wy)), w1 = _mm_set1_ps(wx * (1.0f - wy));
+        const __m128 w2 = _mm_set1_ps((1.0f - wx) * wy), w3 = _mm_set1_ps(wx * wy);
+        __m128 sums[3];
+        for (int32_t lane = 0; lane < 3; ++lane) {
+            __m128 sum = _mm_mul_ps(m_corners[0][lane], w0);
+            sum = _mm_add_ps(sum, _mm_mul_ps(m_corners[1][lane], w1));
+            sum = _mm_add_ps(sum, _mm_mul_ps(m_corners[2][lane], w2));
+            sums[lane] = _mm_add_ps(sum, _mm_mul_ps(m_corners[3][lane], w3));
+        }
+        LanesMean(sums, paint);
+    }
 
     int32_t m_x0 = -1;
     int32_t m_y0 = -1;

@@ -171,6 +171,11 @@ public:
     // The nib's paint at `place`, blended from the working nib's row (along 0) to the loaded
     // nib's (along 1), colours weighted by coverage; `value` receives the first nib table there.
     void SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const;
+    // SampleNibPaint of two cells (arrays of two) from the sweep's paint table. Each cell's sums
+    // are taken in the order of its own lookup, the two cells' interleaved so that neither waits
+    // on its own additions: a small nib averages dozens of entries a cell.
+    void SampleNibPaintPair(Cell* paints, float* values, const float* along, const float* positions,
+                            const float* nibWidths) const;
 
 protected:
     // The stroke's value noise at a lattice point.
@@ -327,7 +332,10 @@ private:
     // green x alpha, blue x alpha, thickness, wetness, shine, extra, red, green, blue, 1), valid
     // while a sweep walks its cells; and the loaded row's entries the table was last made from.
     NibKernel m_nibKernel = NibKernel::kTabled;
-    alignas(16) float m_paintTable[2][kNibEntries][kNibTableChannels] = {};
+    // Two tables take turns: the loaded row's table of one sweep is the working row's of the next.
+    alignas(16) float m_paintTables[2][kNibEntries][kNibTableChannels] = {};
+    // Which of them holds the working row; the other holds the loaded row.
+    int32_t m_workingTable = 0;
     Cell m_paintTableRow[kNibEntries] = {};
     bool m_paintTableRowKept = false;
     bool m_paintTableValid = false;

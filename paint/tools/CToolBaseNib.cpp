@@ -228,6 +228,68 @@ void SumSpan(const NibSpan& span, Read read)
         read(span.last, span.lastWeight);
 }
 
+#if defined(__SSE2__)
+
+// One cell's lookup in the sweep's paint table: its sums, its terms (entry first + k for
+// k < count, weighted firstWeight, then 1, and lastWeight at the end) and each row's weight.
+// Each channel takes the same products in the same order as PaintSum::Add, four channels at a
+// time; the sums are single variables, so that they stay in registers.
+struct NibLookup {
+    using Row = const float (*)[kNibTableChannels];
+
+    __m128 sum0 = _mm_setzero_ps();
+    __m128 sum1 = _mm_setzero_ps();
+    __m128 sum2 = _mm_setzero_ps();
+    float value = 0.0f;
+    NibSpan span;
+    int32_t count = 0;
+    float workingWeight = 0.0f;
+    float loadedWeight = 0.0f;
+
+    NibLookup(float along, float position, float nibWidth)
+        : span(FindNibSpan(position, nibWidth)), count(span.last != span.first ? span.last - span.first + 1 : 1)
+    {
+        loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
+        workingWeight = 255.0f - loadedWeight;
+    }
+
+    // Adds entry i of the working and the loaded row's tables weighted w, as SampleNibPaint does.
+    [[gnu::always_inline]] void Add(const float* nib, Row working, Row loaded, int32_t i, float w)
+    {
+        value += nib[i] * w;
+        const float* first = working[i];
+        const float* second = loaded[i];
+        const __m128 w0 = _mm_set1_ps(w * workingWeight), w1 = _mm_set1_ps(w * loadedWeight);
+        sum0 = _mm_add_ps(sum0, _mm_mul_ps(_mm_load_ps(first), w0));
+        sum1 = _mm_add_ps(sum1, _mm_mul_ps(_mm_load_ps(first + 4), w0));
+        sum2 = _mm_add_ps(sum2, _mm_mul_ps(_mm_load_ps(first + 8), w0));
+        sum0 = _mm_add_ps(sum0, _mm_mul_ps(_mm_load_ps(second), w1));
+        sum1 = _mm_add_ps(sum1, _mm_mul_ps(_mm_load_ps(second + 4), w1));
+        sum2 = _mm_add_ps(sum2, _mm_mul_ps(_mm_load_ps(second + 8), w1));
+    }
+
+    // Terms k of from <= k < count; the middle ones weigh 1.
+    void AddTerms(const float* nib, Row working, Row loaded, int32_t from)
+    {
+        int32_t k = from;
+        if (k == 0)
+            Add(nib, working, loaded, span.first, span.firstWeight), ++k;
+        for (; k < count - 1; ++k)
+            Add(nib, working, loaded, span.first + k, 1.0f);
+        if (k == count - 1 && count > 1)
+            Add(nib, working, loaded, span.first + k, span.lastWeight);
+    }
+
+    void Finish(PaintCell* paint, float* profile) const
+    {
+        *profile = value * span.scale;
+        const __m128 sums[3] = {sum0, sum1, sum2};
+        LanesScaled(sums, span.scale / 255.0f, paint);
+    }
+};
+
+#endif
+
 }  // namespace
 
 float CToolBase::SampleNibValue(const float* table, float position, float nibWidth)
@@ -251,14 +313,22 @@ void CToolBase::SampleNibPair(float* first, float* second, float position, float
 // same sums come from there in the same order.
 void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float position, float nibWidth) const
 {
+#if defined(__SSE2__)
+    if (m_paintTableValid) {
+        NibLookup lookup(along, position, nibWidth);
+        lookup.AddTerms(m_nibTable[0], m_paintTables[m_workingTable], m_paintTables[1 - m_workingTable], 0);
+        lookup.Finish(paint, value);
+        return;
+    }
+#endif
     const NibSpan span = FindNibSpan(position, nibWidth);
     *value = 0.0f;
     SumSpan(span, [&](int32_t i, float w) { *value += m_nibTable[0][i] * w; });
     *value *= span.scale;
     const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
     const float rowWeights[2] = {255.0f - loadedWeight, loadedWeight};
+    PaintSum sum;
     if (!m_paintTableValid) {
-        PaintSum sum;
         SumSpan(span, [&](int32_t i, float w) {
             sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
             sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
@@ -266,25 +336,11 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
         *paint = sum.Scaled(span.scale / 255.0f);
         return;
     }
-    // Each channel takes the same products in the same order as PaintSum::Add, four channels
-    // at a time where SSE2 is.
-#if defined(__SSE2__)
-    __m128 lanes[3] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
-    SumSpan(span, [&](int32_t i, float w) {
-        for (int32_t row = 0; row < 2; ++row) {
-            const float* channels = m_paintTable[row][i];
-            const __m128 weight = _mm_set1_ps(w * rowWeights[row]);
-            for (int32_t k = 0; k < 3; ++k)
-                lanes[k] = _mm_add_ps(lanes[k], _mm_mul_ps(_mm_load_ps(channels + 4 * k), weight));
-        }
-    });
-    LanesScaled(lanes, span.scale / 255.0f, paint);
-#else
-    PaintSum sum;
+    // The same sums from the table, channel by channel.
     float sums[kNibTableChannels] = {};
     SumSpan(span, [&](int32_t i, float w) {
         for (int32_t row = 0; row < 2; ++row) {
-            const float* channels = m_paintTable[row][i];
+            const float* channels = m_paintTables[row == 0 ? m_workingTable : 1 - m_workingTable][i];
             const float weight = w * rowWeights[row];
             for (int32_t k = 0; k < kNibTableChannels; ++k)
                 sums[k] += channels[k] * weight;
@@ -303,8 +359,47 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     sum.extra = sums[kTableExtra];
     sum.weight = sums[kTableOne];
     *paint = sum.Scaled(span.scale / 255.0f);
-#endif
 }
+
+#if defined(__SSE2__)
+
+void CToolBase::SampleNibPaintPair(Cell* paints, float* values, const float* along, const float* positions,
+                                   const float* nibWidths) const
+{
+    if (!m_paintTableValid) {
+        for (int32_t c = 0; c < 2; ++c)
+            SampleNibPaint(&paints[c], &values[c], along[c], positions[c], nibWidths[c]);
+        return;
+    }
+    NibLookup a(along[0], positions[0], nibWidths[0]), b(along[1], positions[1], nibWidths[1]);
+    const float* nib = m_nibTable[0];
+    const NibLookup::Row working = m_paintTables[m_workingTable];
+    const NibLookup::Row loaded = m_paintTables[1 - m_workingTable];
+    a.Add(nib, working, loaded, a.span.first, a.span.firstWeight);
+    b.Add(nib, working, loaded, b.span.first, b.span.firstWeight);
+    // Terms 1 .. shared - 1 are middle terms of both.
+    const int32_t shared = std::min(a.count, b.count) - 1;
+    int32_t k = 1;
+    for (; k < shared; ++k) {
+        a.Add(nib, working, loaded, a.span.first + k, 1.0f);
+        b.Add(nib, working, loaded, b.span.first + k, 1.0f);
+    }
+    a.AddTerms(nib, working, loaded, k);
+    b.AddTerms(nib, working, loaded, k);
+    a.Finish(&paints[0], &values[0]);
+    b.Finish(&paints[1], &values[1]);
+}
+
+#else
+
+void CToolBase::SampleNibPaintPair(Cell* paints, float* values, const float* along, const float* positions,
+                                   const float* nibWidths) const
+{
+    for (int32_t c = 0; c < 2; ++c)
+        SampleNibPaint(&paints[c], &values[c], along[c], positions[c], nibWidths[c]);
+}
+
+#endif
 
 namespace {
 
@@ -339,13 +434,14 @@ void TableEntry(const PaintCell& cell, float* channels)
 // holds.
 void CToolBase::BuildNibPaintTable()
 {
+    // The loaded row's table becomes the working row's when the row is the same.
     if (m_paintTableRowKept && std::memcmp(m_currentNib.entries, m_paintTableRow, sizeof(m_paintTableRow)) == 0)
-        std::memcpy(m_paintTable[0], m_paintTable[1], sizeof(m_paintTable[0]));
+        m_workingTable = 1 - m_workingTable;
     else
         for (int32_t i = 0; i < kNibEntries; ++i)
-            TableEntry(m_currentNib.entries[i], m_paintTable[0][i]);
+            TableEntry(m_currentNib.entries[i], m_paintTables[m_workingTable][i]);
     for (int32_t i = 0; i < kNibEntries; ++i)
-        TableEntry(m_loadedNib.entries[i], m_paintTable[1][i]);
+        TableEntry(m_loadedNib.entries[i], m_paintTables[1 - m_workingTable][i]);
     std::memcpy(m_paintTableRow, m_loadedNib.entries, sizeof(m_paintTableRow));
     m_paintTableRowKept = true;
     m_paintTableValid = true;
@@ -386,8 +482,13 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     // their cells fetched ahead, so that the waits for memory overlap.
     PickUpPlace places[kNibEntries];
     uint8_t onCanvas[kNibEntries];
-    for (int32_t i = 0; i < kNibEntries; ++i) {
+#if defined(__SSE2__)
+    FindPickUpPlaces(cells, from, to, kPickUpSteps.along, kNibEntries, places, onCanvas);
+#else
+    for (int32_t i = 0; i < kNibEntries; ++i)
         onCanvas[i] = FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &places[i]) ? 1 : 0;
+#endif
+    for (int32_t i = 0; i < kNibEntries; ++i) {
         if (!onCanvas[i] || (i > 0 && places[i].y0 == places[i - 1].y0 && places[i].x0 == places[i - 1].x0))
             continue;
         for (const int32_t y : {places[i].y0, places[i].y1}) {

@@ -21,12 +21,6 @@ inline void CellLanes(const PaintCell& cell, __m128* lanes)
                               _MM_SHUFFLE(2, 0, 1, 0));
 }
 
-// The mean of weighted sums of CellLanes, as PaintSum::Mean makes it from the same sums: the
-// colours by coverage (without coverage their plain means), the other channels by weight, each
-// rounded to nearest with ties to even and clamped, written into `paint` field by field (a cell
-// stored whole would be read back across separate stores).
-void LanesMean(const __m128* sums, PaintCell* paint);
-
 // As LanesMean, but coverage and the channels that are not colours are their sums times
 // `channelScale`, as PaintSum::Scaled makes them. Inline: the nib lookup calls it for every cell.
 inline void LanesScaled(const __m128* sums, float channelScale, PaintCell* paint)
@@ -66,6 +60,17 @@ inline void LanesScaled(const __m128* sums, float channelScale, PaintCell* paint
     paint->wetness = uint16_t(packedWords >> 16);
     paint->shine = uint8_t(packedBytes >> 16);
     paint->extra = uint8_t(packedBytes >> 24);
+}
+
+// The mean of weighted sums of CellLanes, as PaintSum::Mean makes it from the same sums: the
+// colours by coverage (without coverage their plain means), the other channels by weight, each
+// rounded to nearest with ties to even and clamped, written into `paint` field by field (a cell
+// stored whole would be read back across separate stores). Inline: the pick-up makes one for
+// most of its points.
+inline void LanesMean(const __m128* sums, PaintCell* paint)
+{
+    const float weight = _mm_cvtss_f32(_mm_shuffle_ps(sums[2], sums[2], _MM_SHUFFLE(3, 3, 3, 3)));
+    LanesScaled(sums, weight > 0.0f ? 1.0f / weight : 0.0f, paint);
 }
 
 #endif

@@ -1,5 +1,9 @@
 #include "toolkit/imaging/ValueNoise.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 uint32_t NextRandom16(uint32_t state[2])
 {
     state[0] = (state[0] & 0xFFFF) * 36969u + (state[0] >> 16) + 214013u;
@@ -37,4 +41,79 @@ uint32_t FractalValueSum(const uint32_t* seed, int32_t x, int32_t y)
 uint32_t FractalValueNoise(const uint32_t* seed, int32_t x, int32_t y)
 {
     return (FractalValueSum(seed, x, y) * 17) >> 9;
+}
+
+#if defined(__SSE2__)
+
+namespace {
+
+__m128i AllOnes() { return _mm_set1_epi16(-1); }
+
+// Blend16 in eight 16-bit lanes. d = (b - a) mod 65536; where b < a the wrapped 32-bit
+// difference has 0xFFFF above d, so the top half of its product with w loses w.
+__m128i Blend16Lanes(__m128i a, __m128i b, __m128i w)
+{
+    const __m128i above = _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(a, b), _mm_setzero_si128()), AllOnes());
+    const __m128i product = _mm_mulhi_epu16(_mm_sub_epi16(b, a), w);
+    return _mm_sub_epi16(_mm_add_epi16(a, product), _mm_and_si128(above, w));
+}
+
+// Smoothstep16 in eight 16-bit lanes. With q = u^2 >> 16 the product q (98304 - u) stays below
+// 2^31, so the result is 3q - ceil(q u / 32768), and with q u = 65536 hi + lo that ceiling is
+// 2 hi, plus 1 where lo > 0, plus 1 more where lo > 32768. The true result fits 16 bits, so the
+// lanes may wrap on the way.
+__m128i Smoothstep16Lanes(__m128i u)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i q = _mm_mulhi_epu16(u, u);
+    const __m128i lo = _mm_mullo_epi16(q, u), hi = _mm_mulhi_epu16(q, u);
+    const __m128i someLow = _mm_xor_si128(_mm_cmpeq_epi16(lo, zero), AllOnes());
+    const __m128i pastHalf =
+        _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(lo, _mm_set1_epi16(int16_t(0x8000))), zero), AllOnes());
+    const __m128i threeQ = _mm_add_epi16(q, _mm_add_epi16(q, q));
+    return _mm_add_epi16(_mm_sub_epi16(threeQ, _mm_add_epi16(hi, hi)), _mm_add_epi16(someLow, pastHalf));
+}
+
+}  // namespace
+
+#endif
+
+void ValueNoiseColumn::AtEach(const int32_t* ys, int32_t count, uint32_t* values) const
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    using namespace value_noise;
+    uint32_t row = 0;
+    bool rowKept = false;
+    uint16_t corners[4] = {};
+    const __m128i across = _mm_set1_epi16(int16_t(m_across));
+    for (; i + 8 <= count; i += 8) {
+        alignas(16) uint16_t lanes[4][8];
+        alignas(16) uint16_t fractions[8];
+        for (int32_t k = 0; k < 8; ++k) {
+            const int32_t y = ys[i + k];
+            const uint32_t j = uint32_t(y >> 16);
+            if (!rowKept || j != row) {
+                const uint32_t r0 = RowHash(j), r1 = RowHash(j + 1);
+                corners[0] = uint16_t(CornerValue(m_left, r0));
+                corners[1] = uint16_t(CornerValue(m_left, r1));
+                corners[2] = uint16_t(CornerValue(m_right, r0));
+                corners[3] = uint16_t(CornerValue(m_right, r1));
+                row = j;
+                rowKept = true;
+            }
+            for (int32_t c = 0; c < 4; ++c)
+                lanes[c][k] = corners[c];
+            fractions[k] = uint16_t(uint32_t(y) & 0xFFFF);
+        }
+        const auto load = [](const uint16_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); };
+        const __m128i down = Smoothstep16Lanes(load(fractions));
+        const __m128i value = Blend16Lanes(Blend16Lanes(load(lanes[0]), load(lanes[1]), down),
+                                           Blend16Lanes(load(lanes[2]), load(lanes[3]), down), across);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(values + i), _mm_unpacklo_epi16(value, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(values + i + 4), _mm_unpackhi_epi16(value, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < count; ++i)
+        values[i] = At(ys[i]);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <climits>
 #include <set>
+#include <vector>
 
 #include "toolkit/imaging/ValueNoise.h"
 
@@ -132,4 +134,31 @@ TEST(ValueNoiseColumn, AnswersEveryRowOfItsColumn)
         const uint32_t right = blend(Corner(seed, i + 1, j), Corner(seed, i + 1, j + 1), sy);
         EXPECT_EQ(column.At(y), blend(left, right, sx)) << y;
     }
+}
+
+// The batch answers what one point at a time answers: every fraction of a lattice cell (each
+// smoothstep weight), rows that change between neighbouring points and back, coordinates at the
+// ends of the range, and counts that leave a tail shorter than a batch.
+TEST(ValueNoiseColumn, AnswersABatchAsItAnswersEachPoint)
+{
+    std::vector<int32_t> ys;
+    for (int32_t f = 0; f < 65536; ++f)
+        ys.push_back(3 * 65536 + f);
+    for (const int32_t y : {INT32_MIN, INT32_MIN + 1, -65537, -65536, -1, 0, 1, 65535, 65536, INT32_MAX - 1, INT32_MAX})
+        ys.push_back(y);
+    uint32_t state[2] = {12345, 678};
+    for (int32_t k = 0; k < 4000; ++k)
+        ys.push_back(int32_t(NextRandom16(state) << 16 | NextRandom16(state)));
+    for (int32_t k = 0; k < 37; ++k)
+        ys.push_back(k % 2 == 0 ? 5 * 65536 + 100 * k : 9 * 65536 - 7 * k);
+    for (const uint32_t seed : {0u, 31337u, 0xFFFFFFFFu})
+        for (const int32_t x : {0, 20000, -2 * 65536 + 65535, INT32_MAX, INT32_MIN}) {
+            const ValueNoiseColumn column(&seed, x);
+            for (const size_t count : {ys.size(), size_t(7), size_t(8), size_t(13)}) {
+                std::vector<uint32_t> values(count, 0xDEADBEEFu);
+                column.AtEach(ys.data(), int32_t(count), values.data());
+                for (size_t n = 0; n < count; ++n)
+                    ASSERT_EQ(values[n], column.At(ys[n])) << seed << " " << x << " " << ys[n];
+            }
+        }
 }
