@@ -2,6 +2,7 @@
 
 #if defined(__SSE2__)
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -24,6 +25,9 @@ void AxisPlaces(__m128 at, __m128i last, __m128i* low, __m128i* high, __m128* we
 
 }  // namespace
 
+static_assert(sizeof(PickUpPlace) == 24 && offsetof(PickUpPlace, wx) == 16 && offsetof(PickUpPlace, wy) == 20,
+              "a place is its four cells' coordinates, then its two weights");
+
 void FindPickUpPlaces(const CPaintCellNav* cells, tCFPoint from, tCFPoint to, const float* along, int32_t count,
                       PickUpPlace* places, uint8_t* onCanvas)
 {
@@ -43,23 +47,28 @@ void FindPickUpPlaces(const CPaintCellNav* cells, tCFPoint from, tCFPoint to, co
         // Comparisons with NaN are false, so such points are off the canvas as one alone is.
         const __m128 inside = _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(x, zero), _mm_cmpge_ps(y, zero)),
                                          _mm_and_ps(_mm_cmplt_ps(x, width), _mm_cmplt_ps(y, height)));
-        alignas(16) int32_t x0[4], x1[4], y0[4], y1[4];
-        alignas(16) float wx[4], wy[4];
-        __m128i low, high;
-        __m128 weight;
-        AxisPlaces(x, lastX, &low, &high, &weight);
-        _mm_store_si128(reinterpret_cast<__m128i*>(x0), low);
-        _mm_store_si128(reinterpret_cast<__m128i*>(x1), high);
-        _mm_store_ps(wx, weight);
-        AxisPlaces(y, lastY, &low, &high, &weight);
-        _mm_store_si128(reinterpret_cast<__m128i*>(y0), low);
-        _mm_store_si128(reinterpret_cast<__m128i*>(y1), high);
-        _mm_store_ps(wy, weight);
+        __m128i x0, x1, y0, y1;
+        __m128 wx, wy;
+        AxisPlaces(x, lastX, &x0, &x1, &wx);
+        AxisPlaces(y, lastY, &y0, &y1, &wy);
+        // Four places from the six fields' lanes: a transpose of the cells, then the weights.
+        const __m128 a = _mm_castsi128_ps(x0), b = _mm_castsi128_ps(x1);
+        const __m128 c = _mm_castsi128_ps(y0), d = _mm_castsi128_ps(y1);
+        const __m128 ab0 = _mm_unpacklo_ps(a, b), ab1 = _mm_unpackhi_ps(a, b);
+        const __m128 cd0 = _mm_unpacklo_ps(c, d), cd1 = _mm_unpackhi_ps(c, d);
+        const __m128 weights0 = _mm_unpacklo_ps(wx, wy), weights1 = _mm_unpackhi_ps(wx, wy);
+        auto* out = reinterpret_cast<float*>(places + i);
+        _mm_storeu_ps(out, _mm_movelh_ps(ab0, cd0));
+        _mm_storel_pi(reinterpret_cast<__m64*>(out + 4), weights0);
+        _mm_storeu_ps(out + 6, _mm_movehl_ps(cd0, ab0));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(out + 10), weights0);
+        _mm_storeu_ps(out + 12, _mm_movelh_ps(ab1, cd1));
+        _mm_storel_pi(reinterpret_cast<__m64*>(out + 16), weights1);
+        _mm_storeu_ps(out + 18, _mm_movehl_ps(cd1, ab1));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(out + 22), weights1);
         const int32_t on = _mm_movemask_ps(inside);
-        for (int32_t k = 0; k < 4; ++k) {
+        for (int32_t k = 0; k < 4; ++k)
             onCanvas[i + k] = uint8_t((on >> k) & 1);
-            places[i + k] = {x0[k], x1[k], y0[k], y1[k], wx[k], wy[k]};
-        }
     }
 }
 
