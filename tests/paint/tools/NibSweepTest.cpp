@@ -13,6 +13,7 @@
 #include "ToolTestSupport.h"
 #include "paint/engine/SafeConvert.h"
 #include "paint/tools/NibFalloff.h"
+#include "paint/tools/SweptSpanCells.h"
 
 namespace {
 
@@ -258,6 +259,36 @@ protected:
         float value = 0.0f;
         SampleNibPaint(&paint, &value, place.along, place.across, width);
         looked.push_back(paint);
+    }
+
+    // The tabled kernel's runs: two cells looked up together, as the oil brush does, the odd one
+    // alone; each pair's profile values are those of the cells looked up alone.
+    void PaintCellRun(Cell*, const uint32_t*, const SweptCells& swept, int32_t count) override
+    {
+        std::vector<int32_t> painted;
+        for (int32_t i = 0; i < count; ++i)
+            if (swept.edge[i] != 0)
+                painted.push_back(i);
+        for (size_t k = 0; k < painted.size(); k += 2) {
+            if (k + 1 == painted.size()) {
+                PaintCell(nullptr, 0, {swept.along[painted[k]], swept.across[painted[k]]}, swept.width[painted[k]], 1);
+                continue;
+            }
+            const int32_t a = painted[k], b = painted[k + 1];
+            const float along[2] = {swept.along[a], swept.along[b]};
+            const float across[2] = {swept.across[a], swept.across[b]};
+            const float widths[2] = {swept.width[a], swept.width[b]};
+            Cell paints[2];
+            float values[2];
+            SampleNibPaintPair(paints, values, along, across, widths);
+            for (int32_t c = 0; c < 2; ++c) {
+                Cell alone{};
+                float value = 0.0f;
+                SampleNibPaint(&alone, &value, along[c], across[c], widths[c]);
+                EXPECT_EQ(values[c], value);
+                looked.push_back(paints[c]);
+            }
+        }
     }
 };
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
@@ -59,6 +61,50 @@ TEST_F(PickUpQuadTest, PlacesClampTheirCellsToTheMapAndRefusePointsOffIt)
 }
 
 #if defined(__SSE2__)
+
+// The four-lane finder answers what the finder of one point answers, for lines across the map,
+// along its edges, leaving it on every side, through a point (from = to) and with NaN ends.
+TEST_F(PickUpQuadTest, PlacesFoundFourAtATimeAreThoseOfEachPoint)
+{
+    CPaintCellNav nav(m_map);
+    float along[kNibEntries];
+    for (int32_t i = 0; i < kNibEntries; ++i)
+        along[i] = float(i) / float(kNibEntries - 1);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::pair<tCFPoint, tCFPoint> lines[] = {
+        {{0.0f, 0.0f}, {3.99f, 2.99f}}, {{-1.0f, 1.5f}, {5.0f, 1.5f}}, {{2.0f, -2.0f}, {2.0f, 4.0f}},
+        {{0.5f, 0.5f}, {0.5f, 0.5f}},   {{3.9f, 2.9f}, {-0.4f, -0.6f}}, {{0.0f, 3.0f}, {4.0f, 3.0f}},
+        {{nan, 1.0f}, {2.0f, 1.0f}},    {{1.0f, 1.0f}, {1.0f, nan}}};
+    for (const auto& [from, to] : lines) {
+        PickUpPlace places[kNibEntries];
+        uint8_t onCanvas[kNibEntries];
+        FindPickUpPlaces(&nav, from, to, along, kNibEntries, places, onCanvas);
+        int32_t found = 0;
+        for (int32_t i = 0; i < kNibEntries; ++i) {
+            PickUpPlace one;
+            const tCFPoint at = {from.x + (to.x - from.x) * along[i], from.y + (to.y - from.y) * along[i]};
+            const bool on = FindPickUpPlace(&nav, at, &one);
+            ASSERT_EQ(onCanvas[i], on ? 1 : 0) << at.x << "," << at.y;
+            if (!on)
+                continue;
+            ++found;
+            EXPECT_EQ(places[i].x0, one.x0) << at.x;
+            EXPECT_EQ(places[i].x1, one.x1) << at.x;
+            EXPECT_EQ(places[i].y0, one.y0) << at.y;
+            EXPECT_EQ(places[i].y1, one.y1) << at.y;
+            EXPECT_EQ(places[i].wx, one.wx) << at.x;
+            EXPECT_EQ(places[i].wy, one.wy) << at.y;
+        }
+        // The diagonal lies on the map throughout.
+        if (from.y == 0.0f && to.y > 2.0f) {
+            EXPECT_EQ(found, kNibEntries);
+        }
+    }
+    uint8_t none[kNibEntries];
+    PickUpPlace unused[kNibEntries];
+    FindPickUpPlaces(nullptr, {1.0f, 1.0f}, {2.0f, 2.0f}, along, kNibEntries, unused, none);
+    EXPECT_EQ(std::count(std::begin(none), std::end(none), 0), kNibEntries);
+}
 
 TEST_F(PickUpQuadTest, AQuadKeptAcrossPointsWeighsItsCellsAsAFreshOne)
 {
