@@ -141,7 +141,8 @@ TEST(ValueNoiseColumn, AnswersEveryRowOfItsColumn)
 // ends of the range, and counts that leave a tail shorter than a batch.
 TEST(ValueNoiseColumn, AnswersABatchAsItAnswersEachPoint)
 {
-    std::vector<int32_t> ys;
+    // The first points lie in row 0, as the nib's first entries do.
+    std::vector<int32_t> ys = {0, 100, 65535};
     for (int32_t f = 0; f < 65536; ++f)
         ys.push_back(3 * 65536 + f);
     for (const int32_t y : {INT32_MIN, INT32_MIN + 1, -65537, -65536, -1, 0, 1, 65535, 65536, INT32_MAX - 1, INT32_MAX})
@@ -154,11 +155,14 @@ TEST(ValueNoiseColumn, AnswersABatchAsItAnswersEachPoint)
     for (const uint32_t seed : {0u, 31337u, 0xFFFFFFFFu})
         for (const int32_t x : {0, 20000, -2 * 65536 + 65535, INT32_MAX, INT32_MIN}) {
             const ValueNoiseColumn column(&seed, x);
-            for (const size_t count : {ys.size(), size_t(7), size_t(8), size_t(13)}) {
-                std::vector<uint32_t> values(count, 0xDEADBEEFu);
+            for (const size_t count : {ys.size() - 8, size_t(7), size_t(8), size_t(13)}) {
+                // Nothing is written past the count.
+                std::vector<uint32_t> values(count + 8, 0xDEADBEEFu);
                 column.AtEach(ys.data(), int32_t(count), values.data());
                 for (size_t n = 0; n < count; ++n)
                     ASSERT_EQ(values[n], column.At(ys[n])) << seed << " " << x << " " << ys[n];
+                for (size_t n = count; n < values.size(); ++n)
+                    ASSERT_EQ(values[n], 0xDEADBEEFu) << count;
             }
         }
 }
