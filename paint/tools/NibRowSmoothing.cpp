@@ -32,78 +32,41 @@ constexpr WordBytes MakeWordBytes()
 
 constexpr WordBytes kWordBytes = MakeWordBytes();
 
-// The quarter of each lane's sum, rounded to even: the sum plus 1, plus 1 more where the
-// quarter is odd, over 4.
-__m128i Quarter16(__m128i sums)
+// (l + 2m + r) / 4 rounded half to even in lanes of unsigned words or bytes, without wider
+// lanes: with h = floor((l + r) / 2) and t = floor((h + m) / 2) the sum is 4t + 2 b2 + b1, where
+// b1 and b2 are the bits the two halvings drop. The quarter t rounds up where b2 is set and b1
+// or the lowest bit of t is. Each floor half is (a & b) + ((a ^ b) >> 1), which cannot carry.
+template <typename Half, typename Add>
+__m128i SmoothedQuarter(__m128i l, __m128i m, __m128i r, Half half, Add add, __m128i lowestBits)
 {
-    const __m128i one = _mm_set1_epi16(1);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(sums, one), _mm_and_si128(_mm_srli_epi16(sums, 2), one)), 2);
-}
-
-__m128i Quarter32(__m128i sums)
-{
-    const __m128i one = _mm_set1_epi32(1);
-    return _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(sums, one), _mm_and_si128(_mm_srli_epi32(sums, 2), one)), 2);
-}
-
-// left + 2 x middle + right of the lanes unpacked against zero.
-template <typename Unpack, typename Add, typename Double>
-__m128i WeightedSum(__m128i l, __m128i m, __m128i r, Unpack unpack, Add add, Double twice)
-{
-    const __m128i zero = _mm_setzero_si128();
-    return add(add(unpack(l, zero), unpack(r, zero)), twice(unpack(m, zero)));
+    const __m128i lr = _mm_xor_si128(l, r);
+    const __m128i h = add(_mm_and_si128(l, r), half(lr));
+    const __m128i hm = _mm_xor_si128(h, m);
+    const __m128i t = add(_mm_and_si128(h, m), half(hm));
+    return add(t, _mm_and_si128(_mm_and_si128(hm, _mm_or_si128(lr, t)), lowestBits));
 }
 
 // The smoothed bytes and words of sixteen bytes of the row, from the same bytes of the cells
 // before (l), of the entries themselves (m) and of the cells after (r); the word results are
-// taken where `words` is set.
+// taken where `words` is set. Cells are ten bytes long and the blocks start at multiples of 16,
+// so every word field fills one 16-bit lane.
 __m128i SmoothBlock(__m128i l, __m128i m, __m128i r, __m128i words)
 {
-    const auto add16 = [](__m128i a, __m128i b) { return _mm_add_epi16(a, b); };
-    const auto twice16 = [](__m128i a) { return _mm_slli_epi16(a, 1); };
-    const auto add32 = [](__m128i a, __m128i b) { return _mm_add_epi32(a, b); };
-    const auto twice32 = [](__m128i a) { return _mm_slli_epi32(a, 1); };
-    const auto low8 = [](__m128i a, __m128i z) { return _mm_unpacklo_epi8(a, z); };
-    const auto high8 = [](__m128i a, __m128i z) { return _mm_unpackhi_epi8(a, z); };
-    const auto low16 = [](__m128i a, __m128i z) { return _mm_unpacklo_epi16(a, z); };
-    const auto high16 = [](__m128i a, __m128i z) { return _mm_unpackhi_epi16(a, z); };
-    const __m128i bytes = _mm_packus_epi16(Quarter16(WeightedSum(l, m, r, low8, add16, twice16)),
-                                           Quarter16(WeightedSum(l, m, r, high8, add16, twice16)));
-    // Quarters of words fit 16 bits unsigned; the signed pack takes them biased by 32768.
-    const __m128i bias = _mm_set1_epi32(32768);
-    const __m128i low = _mm_sub_epi32(Quarter32(WeightedSum(l, m, r, low16, add32, twice32)), bias);
-    const __m128i high = _mm_sub_epi32(Quarter32(WeightedSum(l, m, r, high16, add32, twice32)), bias);
-    const __m128i wordQuarters = _mm_xor_si128(_mm_packs_epi32(low, high), _mm_set1_epi16(int16_t(0x8000)));
+    const auto halfBytes = [](__m128i a) { return _mm_and_si128(_mm_srli_epi16(a, 1), _mm_set1_epi8(0x7F)); };
+    const auto addBytes = [](__m128i a, __m128i b) { return _mm_add_epi8(a, b); };
+    const auto halfWords = [](__m128i a) { return _mm_srli_epi16(a, 1); };
+    const auto addWords = [](__m128i a, __m128i b) { return _mm_add_epi16(a, b); };
+    const __m128i bytes = SmoothedQuarter(l, m, r, halfBytes, addBytes, _mm_set1_epi8(1));
+    const __m128i wordQuarters = SmoothedQuarter(l, m, r, halfWords, addWords, _mm_set1_epi16(1));
     return _mm_or_si128(_mm_and_si128(words, wordQuarters), _mm_andnot_si128(words, bytes));
 }
 
-// n / d for n x d < 2^32 as one multiply: n x (floor(2^32 / d) + 1) >> 32. The factor exceeds
-// 2^32 / d by e / d with 0 < e <= d, which adds n x e / (d x 2^32) < 1 / d to the quotient:
-// never enough to reach the next whole number.
-struct Reciprocals {
-    static constexpr uint32_t kLargest = 4 * 255;
-    uint64_t factor[kLargest + 1] = {};
-};
-
-constexpr Reciprocals MakeReciprocals()
-{
-    Reciprocals table;
-    for (uint32_t d = 1; d <= Reciprocals::kLargest; ++d)
-        table.factor[d] = (uint64_t(1) << 32) / d + 1;
-    return table;
-}
-
-constexpr Reciprocals kReciprocals = MakeReciprocals();
-
-// A channel sum of the smoothing (at most 1020 x 255) over its alpha sum, rounded to even.
-uint32_t RoundedQuotient(uint32_t sum, uint32_t alpha)
-{
-    const uint32_t q = uint32_t((uint64_t(sum) * kReciprocals.factor[alpha]) >> 32);
-    return RoundQuotientToEven(q, sum - q * alpha, alpha);
-}
-
 // The smoothed colour of `middle` between unequally covered (or uncovered) neighbours: the
-// colours weighted by coverage, the middle's colour where none is covered.
+// colours weighted by coverage, the middle's colour where none is covered. The three channels
+// go at once: each byte times its alpha fits 16 bits, the sums (at most 1020 x 255) 32, and the
+// sum over the alpha sum in float rounds as the exact quotient does. A quotient that is a whole
+// number and a half is exact in float, so it rounds to even as the integers would; any other
+// lies at least 1 / 2040 from a half, far beyond float's error below 256.
 uint32_t CoveredColour(const PaintCell& left, const PaintCell& middle, const PaintCell& right)
 {
     const uint32_t al = left.colour >> 24, am = middle.colour >> 24, ar = right.colour >> 24;
@@ -111,13 +74,17 @@ uint32_t CoveredColour(const PaintCell& left, const PaintCell& middle, const Pai
     if (alpha == 0)
         return middle.colour & 0x00FFFFFFu;
     const uint32_t quarter = RoundQuotientToEven(alpha >> 2, alpha & 3, 4);
-    uint32_t colour = 0;
-    for (int32_t shift = 16; shift >= 0; shift -= 8) {
-        const uint32_t sum = al * ((left.colour >> shift) & 255) + 2 * am * ((middle.colour >> shift) & 255) +
-                             ar * ((right.colour >> shift) & 255);
-        colour |= RoundedQuotient(sum, alpha) << shift;
-    }
-    return quarter << 24 | colour;
+    const __m128i zero = _mm_setzero_si128();
+    const auto weighted = [&](uint32_t colour, uint32_t weight) {
+        const __m128i channels = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(colour)), zero);
+        return _mm_unpacklo_epi16(_mm_mullo_epi16(channels, _mm_set1_epi16(int16_t(weight))), zero);
+    };
+    const __m128i middleSum = weighted(middle.colour, am);
+    const __m128i sums = _mm_add_epi32(_mm_add_epi32(weighted(left.colour, al), weighted(right.colour, ar)),
+                                       _mm_add_epi32(middleSum, middleSum));
+    const __m128i quotients = _mm_cvtps_epi32(_mm_div_ps(_mm_cvtepi32_ps(sums), _mm_set1_ps(float(alpha))));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(quotients, zero), zero);
+    return quarter << 24 | (uint32_t(_mm_cvtsi128_si32(bytes)) & 0x00FFFFFFu);
 }
 
 }  // namespace
