@@ -246,7 +246,7 @@ struct NibLookup {
     float workingWeight = 0.0f;
     float loadedWeight = 0.0f;
 
-    NibLookup(float along, float position, float nibWidth)
+    [[gnu::always_inline]] NibLookup(float along, float position, float nibWidth)
         : span(FindNibSpan(position, nibWidth)), count(span.last != span.first ? span.last - span.first + 1 : 1)
     {
         loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
@@ -269,7 +269,7 @@ struct NibLookup {
     }
 
     // Terms k of from <= k < count; the middle ones weigh 1.
-    void AddTerms(const float* nib, Row working, Row loaded, int32_t from)
+    [[gnu::always_inline]] void AddTerms(const float* nib, Row working, Row loaded, int32_t from)
     {
         int32_t k = from;
         if (k == 0)
@@ -280,7 +280,7 @@ struct NibLookup {
             Add(nib, working, loaded, span.first + k, span.lastWeight);
     }
 
-    void Finish(PaintCell* paint, float* profile) const
+    [[gnu::always_inline]] void Finish(PaintCell* paint, float* profile) const
     {
         *profile = value * span.scale;
         const __m128 sums[3] = {sum0, sum1, sum2};
