@@ -476,10 +476,8 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
         }
         return;
     }
-    // The tabled kernel takes the points' places from a table and keeps the four cells under
-    // neighbouring points, then hands the whole row over. The outline mostly lies on cells no
-    // sweep touched lately, one row of the canvas apart: all the places are found first and
-    // their cells fetched ahead, so that the waits for memory overlap.
+    // The tabled kernel finds all the points' places first, four at a time, keeps the four cells
+    // under neighbouring points, then hands the whole row over.
     PickUpPlace places[kNibEntries];
     uint8_t onCanvas[kNibEntries];
 #if defined(__SSE2__)
@@ -488,14 +486,6 @@ void CToolBase::PickUpPaint(const StrokeContext& context)
     for (int32_t i = 0; i < kNibEntries; ++i)
         onCanvas[i] = FindPickUpPlace(cells, Lerp2(from, to, kPickUpSteps.along[i]), &places[i]) ? 1 : 0;
 #endif
-    for (int32_t i = 0; i < kNibEntries; ++i) {
-        if (!onCanvas[i] || (i > 0 && places[i].y0 == places[i - 1].y0 && places[i].x0 == places[i - 1].x0))
-            continue;
-        for (const int32_t y : {places[i].y0, places[i].y1}) {
-            __builtin_prefetch(&cells->Cells(y)[places[i].x0]);
-            __builtin_prefetch(&cells->Cells(y)[places[i].x1]);
-        }
-    }
     Cell row[kNibEntries];
 #if defined(__SSE2__)
     CPickUpQuad quad;
