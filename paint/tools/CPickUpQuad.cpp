@@ -76,10 +76,7 @@ void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
 {
     const PaintCell* corners[4] = {&cells.Cells(place.y0)[place.x0], &cells.Cells(place.y0)[place.x1],
                                    &cells.Cells(place.y1)[place.x0], &cells.Cells(place.y1)[place.x1]};
-    m_x0 = place.x0;
-    m_y0 = place.y0;
-    m_x1 = place.x1;
-    m_y1 = place.y1;
+    std::memcpy(m_cellsAt, &place, sizeof(m_cellsAt));
     m_cell = *corners[0];
     // Four equal cells average to themselves.
     m_uniform = SamePickUpCell(m_cell, *corners[1]) && SamePickUpCell(m_cell, *corners[2]) &&

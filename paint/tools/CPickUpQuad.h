@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/PaintCell.h"
@@ -55,7 +56,7 @@ public:
     // The canvas paint at `place` among `cells`.
     void PaintAt(const CPaintCellNav& cells, const PickUpPlace& place, PaintCell* paint)
     {
-        if (place.x0 != m_x0 || place.x1 != m_x1 || place.y0 != m_y0 || place.y1 != m_y1)
+        if (std::memcmp(&place, m_cellsAt, sizeof(m_cellsAt)) != 0)
             Load(cells, place);
         if (m_uniform)
             *paint = m_cell;
@@ -80,10 +81,8 @@ private:
         LanesMean(sums, paint);
     }
 
-    int32_t m_x0 = -1;
-    int32_t m_y0 = -1;
-    int32_t m_x1 = -1;
-    int32_t m_y1 = -1;
+    // The place's x0, x1, y0 and y1 the corners were loaded for, in the place's order.
+    int32_t m_cellsAt[4] = {-1, -1, -1, -1};
     bool m_uniform = false;
     PaintCell m_cell{};
     // Each corner's CellLanes.

@@ -16,7 +16,13 @@ inline void CellLanes(const PaintCell& cell, __m128* lanes)
         _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(cell.colour)), zero), zero));
     const __m128 covered = _mm_mul_ps(bytes, _mm_shuffle_ps(bytes, bytes, _MM_SHUFFLE(3, 3, 3, 3)));
     lanes[0] = _mm_shuffle_ps(covered, _mm_unpackhi_ps(covered, bytes), _MM_SHUFFLE(3, 0, 1, 0));
-    lanes[1] = _mm_cvtepi32_ps(_mm_setr_epi32(cell.thickness, cell.wetness, cell.shine, cell.extra));
+    // Bytes 2..9 of the cell in one load: the colour's top half, thickness, wetness, shine and
+    // extra; the two words and the last two bytes widened to 32 bits.
+    const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(reinterpret_cast<const uint8_t*>(&cell) + 2));
+    const __m128i words = _mm_unpacklo_epi16(tail, zero);
+    const __m128i lastBytes = _mm_unpackhi_epi16(_mm_unpacklo_epi8(tail, zero), zero);
+    lanes[1] = _mm_cvtepi32_ps(_mm_castps_si128(
+        _mm_shuffle_ps(_mm_castsi128_ps(words), _mm_castsi128_ps(lastBytes), _MM_SHUFFLE(3, 2, 2, 1))));
     lanes[2] = _mm_shuffle_ps(bytes, _mm_shuffle_ps(bytes, _mm_set_ss(1.0f), _MM_SHUFFLE(0, 0, 2, 2)),
                               _MM_SHUFFLE(2, 0, 1, 0));
 }
