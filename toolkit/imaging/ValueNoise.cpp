@@ -74,6 +74,33 @@ __m128i Smoothstep16Lanes(__m128i u)
     return _mm_add_epi16(_mm_sub_epi16(threeQ, _mm_add_epi16(hi, hi)), _mm_add_epi16(someLow, pastHalf));
 }
 
+// The low 32 bits of a x b in each of four lanes: SSE2 multiplies the even lanes and, shifted
+// down, the odd ones into 64 bits.
+__m128i MulLow32(__m128i a, __m128i b)
+{
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+// value_noise::RowHash of four rows.
+__m128i RowHashLanes(__m128i j)
+{
+    const __m128i golden = _mm_set1_epi32(int32_t(value_noise::kGolden));
+    return MulLow32(_mm_add_epi32(MulLow32(j, _mm_set1_epi32(214013)), golden), _mm_add_epi32(j, golden));
+}
+
+// The lowest 16 bits of each lane, sign-extended, so that a signed pack keeps them as they are.
+__m128i Low16Lanes(__m128i v) { return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16); }
+
+// value_noise::CornerValue of four rows of one column, ready for a signed pack.
+__m128i CornerValueLanes(__m128i column, __m128i row)
+{
+    const __m128i h = _mm_xor_si128(MulLow32(row, column), column);
+    return Low16Lanes(_mm_xor_si128(_mm_srli_epi32(h, 16), h));
+}
+
 }  // namespace
 
 #endif
@@ -82,34 +109,24 @@ void ValueNoiseColumn::AtEach(const int32_t* ys, int32_t count, uint32_t* values
 {
     int32_t i = 0;
 #if defined(__SSE2__)
-    using namespace value_noise;
-    uint32_t row = 0;
-    bool rowKept = false;
-    uint16_t corners[4] = {};
     const __m128i across = _mm_set1_epi16(int16_t(m_across));
+    const __m128i left = _mm_set1_epi32(int32_t(m_left)), right = _mm_set1_epi32(int32_t(m_right));
     for (; i + 8 <= count; i += 8) {
-        alignas(16) uint16_t lanes[4][8];
-        alignas(16) uint16_t fractions[8];
-        for (int32_t k = 0; k < 8; ++k) {
-            const int32_t y = ys[i + k];
-            const uint32_t j = uint32_t(y >> 16);
-            if (!rowKept || j != row) {
-                const uint32_t r0 = RowHash(j), r1 = RowHash(j + 1);
-                corners[0] = uint16_t(CornerValue(m_left, r0));
-                corners[1] = uint16_t(CornerValue(m_left, r1));
-                corners[2] = uint16_t(CornerValue(m_right, r0));
-                corners[3] = uint16_t(CornerValue(m_right, r1));
-                row = j;
-                rowKept = true;
-            }
-            for (int32_t c = 0; c < 4; ++c)
-                lanes[c][k] = corners[c];
-            fractions[k] = uint16_t(uint32_t(y) & 0xFFFF);
+        __m128i corners[4][2], fractions[2];
+        for (int32_t half = 0; half < 2; ++half) {
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ys + i + 4 * half));
+            const __m128i row = _mm_srai_epi32(y, 16);
+            const __m128i above = RowHashLanes(row), below = RowHashLanes(_mm_add_epi32(row, _mm_set1_epi32(1)));
+            corners[0][half] = CornerValueLanes(left, above);
+            corners[1][half] = CornerValueLanes(left, below);
+            corners[2][half] = CornerValueLanes(right, above);
+            corners[3][half] = CornerValueLanes(right, below);
+            fractions[half] = Low16Lanes(y);
         }
-        const auto load = [](const uint16_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); };
-        const __m128i down = Smoothstep16Lanes(load(fractions));
-        const __m128i value = Blend16Lanes(Blend16Lanes(load(lanes[0]), load(lanes[1]), down),
-                                           Blend16Lanes(load(lanes[2]), load(lanes[3]), down), across);
+        const auto pack = [](const __m128i* halves) { return _mm_packs_epi32(halves[0], halves[1]); };
+        const __m128i down = Smoothstep16Lanes(pack(fractions));
+        const __m128i value = Blend16Lanes(Blend16Lanes(pack(corners[0]), pack(corners[1]), down),
+                                           Blend16Lanes(pack(corners[2]), pack(corners[3]), down), across);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(values + i), _mm_unpacklo_epi16(value, _mm_setzero_si128()));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(values + i + 4), _mm_unpackhi_epi16(value, _mm_setzero_si128()));
     }
