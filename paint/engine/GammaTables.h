@@ -38,36 +38,8 @@ inline OverWeights GetOverWeights(uint32_t topAlpha, uint32_t bottomAlpha)
     return w;
 }
 
-// Lays colour `top` over colour `bottom` (both 0xAARRGGBB) in linear light. Inline: the oil
-// brush mixes with it at every pick-up point and painted cell.
-inline uint32_t LinearLightOver(const GammaTables& gamma, uint32_t top, uint32_t bottom)
-{
-    const OverWeights w = GetOverWeights(top >> 24, bottom >> 24);
-    const uint32_t at = w.at, au = w.au;
-    if (at == 0)
-        return bottom;
-    if (at == 65535 || au == 0)
-        return top;
-    const uint16_t* f = gamma.forward;
-    const uint8_t* g = gamma.inverse;
-    uint32_t result = 0;
-    if (au == 65535) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            const int32_t ft = f[(top >> shift) & 0xFF];
-            const int32_t fu = f[(bottom >> shift) & 0xFF];
-            // Arithmetic shift: a step toward a darker top rounds toward minus infinity too.
-            result |= uint32_t(g[fu + (((ft - fu) * int32_t(at)) >> 16)]) << shift;
-        }
-        return result | 0xFF000000u;
-    }
-    const uint32_t ao = w.ao, wu = w.wu;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t ft = f[(top >> shift) & 0xFF];
-        const uint32_t fu = f[(bottom >> shift) & 0xFF];
-        result |= uint32_t(g[(ft * at + fu * wu) / ao]) << shift;
-    }
-    return result | (ao >> 8) << 24;
-}
+// Lays colour `top` over colour `bottom` (both 0xAARRGGBB) in linear light.
+uint32_t LinearLightOver(const GammaTables& gamma, uint32_t top, uint32_t bottom);
 
 // A value that travels with a colour (shine, the tenth byte) moved from the bottom's `bottom`
 // toward the top's `top` by the weights the colours were mixed with, in the same cases as

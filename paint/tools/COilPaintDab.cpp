@@ -239,6 +239,11 @@ void COilPaintNew::NibPaintAt(const CNibPlace& place, float width, Cell* paint, 
     *paint = Cell{};
     *profile = 0.0f;
     SampleNibPaint(paint, profile, place.along, float(SampleAcross(place)), width);
+    ShapeNibPaint(place, width, paint, profile);
+}
+
+void COilPaintNew::ShapeNibPaint(const CNibPlace& place, float width, Cell* paint, float* profile) const
+{
     // Following segments keep the nib's profile.
     if (m_segmentPhase != kPhaseFollowing)
         *profile = ShapeProfile(paint, *profile, place, width);
@@ -276,9 +281,7 @@ void COilPaintNew::PaintCellRun(Cell* cells, const uint32_t* coverage, const Swe
         for (int32_t c = 0; c < 2; ++c) {
             paints[pair[c]] = sampled[c];
             profiles[pair[c]] = values[c];
-            if (m_segmentPhase != kPhaseFollowing)
-                profiles[pair[c]] = ShapeProfile(&paints[pair[c]], values[c],
-                                                 {swept.along[pair[c]], swept.across[pair[c]]}, widths[c]);
+            ShapeNibPaint({along[c], swept.across[pair[c]]}, widths[c], &paints[pair[c]], &profiles[pair[c]]);
         }
     }
     if (k < paintedCount) {

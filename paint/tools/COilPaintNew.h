@@ -75,6 +75,8 @@ private:
     float ShapeProfile(Cell* paint, float profile, const CNibPlace& place, float width) const;
     // The nib's paint at `place` and the strength profile it is laid with there.
     void NibPaintAt(const CNibPlace& place, float width, Cell* paint, float* profile) const;
+    // The segment phase's shaping of a sampled paint and profile at `place`.
+    void ShapeNibPaint(const CNibPlace& place, float width, Cell* paint, float* profile) const;
     // Lays `paint` with `profile` on `cell` over the grain `grain`, at `along` of the sweep.
     void LayPaint(Cell* cell, uint32_t grain, double along, const Cell& paint, float profile, int32_t edgeWeight) const;
 };

@@ -25,5 +25,4 @@ void CPickUpQuad::Load(const CPaintCellNav& cells, const PickUpPlace& place)
         CellLanes(*corners[k], m_corners[k]);
 }
 
-
 #endif

@@ -328,78 +328,69 @@ void CToolBase::SampleNibPaint(Cell* paint, float* value, float along, float pos
     const float loadedWeight = float(std::clamp(RoundEvenToInt32(255.0f * along), 0, 255));
     const float rowWeights[2] = {255.0f - loadedWeight, loadedWeight};
     PaintSum sum;
-    if (!m_paintTableValid) {
+#if !defined(__SSE2__)
+    if (m_paintTableValid) {
+        // The same sums from the table, channel by channel.
+        float sums[kNibTableChannels] = {};
         SumSpan(span, [&](int32_t i, float w) {
-            sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
-            sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
+            for (int32_t row = 0; row < 2; ++row) {
+                const float* channels = m_paintTables[row == 0 ? m_workingTable : 1 - m_workingTable][i];
+                const float weight = w * rowWeights[row];
+                for (int32_t k = 0; k < kNibTableChannels; ++k)
+                    sums[k] += channels[k] * weight;
+            }
         });
+        sum.alpha = sums[kTableAlpha];
+        sum.red = sums[kTableRedAlpha];
+        sum.green = sums[kTableGreenAlpha];
+        sum.blue = sums[kTableBlueAlpha];
+        sum.plainRed = sums[kTableRed];
+        sum.plainGreen = sums[kTableGreen];
+        sum.plainBlue = sums[kTableBlue];
+        sum.thickness = sums[kTableThickness];
+        sum.wetness = sums[kTableWetness];
+        sum.shine = sums[kTableShine];
+        sum.extra = sums[kTableExtra];
+        sum.weight = sums[kTableOne];
         *paint = sum.Scaled(span.scale / 255.0f);
         return;
     }
-    // The same sums from the table, channel by channel.
-    float sums[kNibTableChannels] = {};
+#endif
     SumSpan(span, [&](int32_t i, float w) {
-        for (int32_t row = 0; row < 2; ++row) {
-            const float* channels = m_paintTables[row == 0 ? m_workingTable : 1 - m_workingTable][i];
-            const float weight = w * rowWeights[row];
-            for (int32_t k = 0; k < kNibTableChannels; ++k)
-                sums[k] += channels[k] * weight;
-        }
+        sum.Add(m_currentNib.entries[i], w * rowWeights[0]);
+        sum.Add(m_loadedNib.entries[i], w * rowWeights[1]);
     });
-    sum.alpha = sums[kTableAlpha];
-    sum.red = sums[kTableRedAlpha];
-    sum.green = sums[kTableGreenAlpha];
-    sum.blue = sums[kTableBlueAlpha];
-    sum.plainRed = sums[kTableRed];
-    sum.plainGreen = sums[kTableGreen];
-    sum.plainBlue = sums[kTableBlue];
-    sum.thickness = sums[kTableThickness];
-    sum.wetness = sums[kTableWetness];
-    sum.shine = sums[kTableShine];
-    sum.extra = sums[kTableExtra];
-    sum.weight = sums[kTableOne];
     *paint = sum.Scaled(span.scale / 255.0f);
 }
 
-#if defined(__SSE2__)
-
 void CToolBase::SampleNibPaintPair(Cell* paints, float* values, const float* along, const float* positions,
                                    const float* nibWidths) const
 {
-    if (!m_paintTableValid) {
-        for (int32_t c = 0; c < 2; ++c)
-            SampleNibPaint(&paints[c], &values[c], along[c], positions[c], nibWidths[c]);
+#if defined(__SSE2__)
+    if (m_paintTableValid) {
+        NibLookup a(along[0], positions[0], nibWidths[0]), b(along[1], positions[1], nibWidths[1]);
+        const float* nib = m_nibTable[0];
+        const NibLookup::Row working = m_paintTables[m_workingTable];
+        const NibLookup::Row loaded = m_paintTables[1 - m_workingTable];
+        a.Add(nib, working, loaded, a.span.first, a.span.firstWeight);
+        b.Add(nib, working, loaded, b.span.first, b.span.firstWeight);
+        // Terms 1 .. shared - 1 are middle terms of both.
+        const int32_t shared = std::min(a.count, b.count) - 1;
+        int32_t k = 1;
+        for (; k < shared; ++k) {
+            a.Add(nib, working, loaded, a.span.first + k, 1.0f);
+            b.Add(nib, working, loaded, b.span.first + k, 1.0f);
+        }
+        a.AddTerms(nib, working, loaded, k);
+        b.AddTerms(nib, working, loaded, k);
+        a.Finish(&paints[0], &values[0]);
+        b.Finish(&paints[1], &values[1]);
         return;
     }
-    NibLookup a(along[0], positions[0], nibWidths[0]), b(along[1], positions[1], nibWidths[1]);
-    const float* nib = m_nibTable[0];
-    const NibLookup::Row working = m_paintTables[m_workingTable];
-    const NibLookup::Row loaded = m_paintTables[1 - m_workingTable];
-    a.Add(nib, working, loaded, a.span.first, a.span.firstWeight);
-    b.Add(nib, working, loaded, b.span.first, b.span.firstWeight);
-    // Terms 1 .. shared - 1 are middle terms of both.
-    const int32_t shared = std::min(a.count, b.count) - 1;
-    int32_t k = 1;
-    for (; k < shared; ++k) {
-        a.Add(nib, working, loaded, a.span.first + k, 1.0f);
-        b.Add(nib, working, loaded, b.span.first + k, 1.0f);
-    }
-    a.AddTerms(nib, working, loaded, k);
-    b.AddTerms(nib, working, loaded, k);
-    a.Finish(&paints[0], &values[0]);
-    b.Finish(&paints[1], &values[1]);
-}
-
-#else
-
-void CToolBase::SampleNibPaintPair(Cell* paints, float* values, const float* along, const float* positions,
-                                   const float* nibWidths) const
-{
+#endif
     for (int32_t c = 0; c < 2; ++c)
         SampleNibPaint(&paints[c], &values[c], along[c], positions[c], nibWidths[c]);
 }
-
-#endif
 
 namespace {
 

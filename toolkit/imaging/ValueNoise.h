@@ -73,8 +73,8 @@ public:
         const uint32_t right = Blend16(CornerValue(m_right, r0), CornerValue(m_right, r1), sy);
         return Blend16(left, right, m_across);
     }
-    // At(ys[i]) for i < count into values[i]; sixteen-bit steps of eight points at a time where
-    // SSE2 is, each lattice row hashed once while the points stay in it.
+    // At(ys[i]) for i < count into values[i]; eight points at a time where SSE2 is, their rows
+    // hashed in 32-bit lanes and blended in 16-bit ones.
     void AtEach(const int32_t* ys, int32_t count, uint32_t* values) const;
 
 private:
