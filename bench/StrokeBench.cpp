@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -155,6 +157,8 @@ struct BenchSurface {
     int tilesY = 0;
     std::vector<uint16_t> tiles;
     std::vector<uint16_t> scratch;
+    MyPaintSurfaceDrawDabFunction2 drawDab = nullptr;
+    int64_t dabs = 0;
 };
 
 constexpr int kTile = MYPAINT_TILE_SIZE;
@@ -191,8 +195,48 @@ void FillTiles(BenchSurface* surface, CImage& picture)
         }
 }
 
+// Counts the dabs libmypaint asks the surface for, so that a replay that paints nothing is seen
+// for what it is.
+int CountDab(MyPaintSurface2* self, float x, float y, float radius, float red, float green, float blue, float opaque,
+             float hardness, float alphaEraser, float aspectRatio, float angle, float lockAlpha, float colorize,
+             float posterize, float posterizeLevels, float paint)
+{
+    BenchSurface* surface = reinterpret_cast<BenchSurface*>(self);
+    ++surface->dabs;
+    return surface->drawDab(self, x, y, radius, red, green, blue, opaque, hardness, alphaEraser, aspectRatio, angle,
+                            lockAlpha, colorize, posterize, posterizeLevels, paint);
+}
+
+void CountDabs(BenchSurface* surface)
+{
+    surface->drawDab = surface->parent.parent.draw_dab_pigment;
+    surface->parent.parent.draw_dab_pigment = CountDab;
+    surface->dabs = 0;
+}
+
+// libmypaint's pigment brush of `radius` with smudge 0.5, ready to replay. A new brush reads
+// some of its settings before it first works them out, and whatever its fresh memory holds there
+// can leave every later dab of the replay unpainted. So the brush first takes one step far off
+// the canvas, which works them out, and the reset then clears the states that step left.
+MyPaintBrush* NewLibMyPaintBrush(MyPaintSurface2* surface, float radius)
+{
+    MyPaintBrush* brush = mypaint_brush_new();
+    mypaint_brush_from_defaults(brush);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(radius));
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_PAINT_MODE, 1.0f);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SMUDGE, 0.5f);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_H, 0.6f);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_S, 0.7f);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.6f);
+    mypaint_brush_stroke_to_2(brush, surface, -1000.0f, -1000.0f, 0.0f, 0.0f, 0.0f, 0.01, 1.0f, 0.0f, 0.0f);
+    mypaint_brush_stroke_to_2(brush, surface, -990.0f, -1000.0f, 0.0f, 0.0f, 0.0f, 0.01, 1.0f, 0.0f, 0.0f);
+    mypaint_brush_reset(brush);
+    mypaint_brush_new_stroke(brush);
+    return brush;
+}
+
 // libmypaint replaying the recording with its pigment brush and smudge 0.5 over a white surface
-// or over `picture`.
+// or over `picture`. Every replay must paint the same number of dabs, and some.
 void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
 {
     const std::vector<tRecordedSample>* samples = Recording(state);
@@ -200,25 +244,23 @@ void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
         return;
     omp_set_num_threads(1);
     double seconds = 0.0;
+    int64_t dabs = -1;
     for (auto _ : state) {
         state.PauseTiming();
         auto surface = std::make_unique<BenchSurface>();
         surface->tilesX = (kWidth + kTile - 1) / kTile;
         surface->tilesY = (kHeight + kTile - 1) / kTile;
         surface->tiles.assign(size_t(surface->tilesX) * surface->tilesY * kTileValues, uint16_t(1 << 15));
-        surface->scratch.assign(kTileValues, uint16_t(1 << 15));
         if (picture)
             FillTiles(surface.get(), *picture);
+        surface->scratch.assign(kTileValues, uint16_t(1 << 15));
         mypaint_tiled_surface2_init(&surface->parent, StartTile, EndTile);
-        MyPaintBrush* brush = mypaint_brush_new();
-        mypaint_brush_from_defaults(brush);
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(float(state.range(0))));
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_PAINT_MODE, 1.0f);
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SMUDGE, 0.5f);
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_H, 0.6f);
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_S, 0.7f);
-        mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.6f);
         MyPaintSurface2* base = &surface->parent.parent;
+        MyPaintBrush* brush = NewLibMyPaintBrush(base, float(state.range(0)));
+        surface->scratch.assign(kTileValues, uint16_t(1 << 15));
+        CountDabs(surface.get());
+        // The smudge samples a random choice of pixels; each replay draws the same choice.
+        std::srand(1);
         state.ResumeTiming();
         const double start = ThreadSeconds();
         double previous = 0.0;
@@ -233,11 +275,25 @@ void ReplayLibMyPaint(benchmark::State& state, CImage* picture)
         }
         seconds += ThreadSeconds() - start;
         state.PauseTiming();
+        const int64_t painted = surface->dabs;
         mypaint_brush_unref(brush);
         mypaint_tiled_surface2_destroy(&surface->parent);
         surface.reset();
         state.ResumeTiming();
+        if (painted == 0) {
+            state.SkipWithError("libmypaint painted no dab");
+            break;
+        }
+        if (dabs >= 0 && painted != dabs) {
+            state.SkipWithError(("libmypaint painted " + std::to_string(dabs) + " dabs in one replay and " +
+                                 std::to_string(painted) + " in another").c_str());
+            break;
+        }
+        dabs = painted;
     }
+    if (state.error_occurred())
+        return;
+    state.counters["dabs"] = double(dabs);
     LibMyPaintSeconds()[state.range(0)] = seconds / double(state.iterations());
 }
 
