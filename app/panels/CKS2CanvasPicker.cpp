@@ -125,6 +125,10 @@ tResult CKS2CanvasPicker::HandleMessage(uint32_t message, tMsgArg sender, tMsgAr
     }
     case kMsgCurrentLayerChanged:
         return apply ? RefreshThumbnail(0) : kResOk;
+    case kMsgLayersChanged:
+        // A layer's paper, its place or the layers themselves changed: none of it is a stroke, so
+        // the thumbnail is drawn again whole.
+        return RefreshThumbnail(1);
     case kMsgPickTool:
         return HighlightToolButton(uint32_t(arg), 1);
     case kMsgLoadTracingImage:

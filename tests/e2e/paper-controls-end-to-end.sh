@@ -2,7 +2,7 @@
 # The paper controls as a user meets them, on a virtual display: the navigation pane's menu opens
 # them over a blurred screen; a click on a canvas preset of the presets folder beside the program,
 # a grain from the grain picker and Apply give the layer that preset's warm paper, which then
-# covers the painting. Usage: PROGRAM [SHOT_FOLDER].
+# covers the painting and the navigation pane's thumbnail. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -42,9 +42,10 @@ step() {
     shot_until "$name" '[ "$(changed "$before" "$name")" != 0 ]' || fail "nothing changed after $before"
     shot_settled "$name" || fail "the window kept changing after $before"
 }
+# warm SHOT [AREA]: the area (the middle of the painting unless given) shows the warm paper.
 warm() {
-    red=$(mean "$1" 400x200+300+250 R)
-    blue=$(mean "$1" 400x200+300+250 B)
+    red=$(mean "$1" "${2:-400x200+300+250}" R)
+    blue=$(mean "$1" "${2:-400x200+300+250}" B)
     [ "$red" -gt 200 ] && [ "$blue" -lt 150 ]
 }
 
@@ -73,6 +74,8 @@ xdotool mousemove 900 60
 shot_until controls-applied 'warm controls-applied' || true
 # The warm preset's paper (#E8B070) now covers the painting.
 warm controls-applied || fail "the applied paper is not warm (red $red, blue $blue)"
+# The navigation pane's thumbnail shows the new paper too.
+warm controls-applied 60x40+448+710 || fail "the navigation thumbnail kept the old paper (red $red, blue $blue)"
 # The paper change made the painting modified: the save prompt's "n" closes without saving.
 close_program_unsaved
 echo "paper controls end to end: passed (red $red, blue $blue)"

@@ -164,6 +164,16 @@ TEST_F(CanvasPickerTest, PaintOnTheCurrentLayerRedrawsTheThumbnailAndOtherLayers
     EXPECT_EQ(tracing.updates[2].wholeView, 1u);
 }
 
+TEST_F(CanvasPickerTest, ANewPaperOrOtherLayersRedrawTheWholeThumbnail)
+{
+    NewPainting(800, 600);
+    tracing.updates.clear();
+    picker->OnMessage(kMsgLayersChanged, 0, 0, 0, kMsgApply);
+    ASSERT_EQ(tracing.updates.size(), 1u);
+    EXPECT_EQ(tracing.updates[0].layerIndex, -1);
+    EXPECT_EQ(tracing.updates[0].wholeView, 1u);
+}
+
 TEST_F(CanvasPickerTest, TheFramesAreDrawnFromTheirImages)
 {
     NewPainting(800, 600);
