@@ -93,16 +93,27 @@ stroke_colour
 # The mode button's menu opens to the left and up; its fourth entry is red and green.
 xdotool mousemove $((left + 155)) $((top + 25)) click 1
 menu_pixels() {
-    convert "$shots/colour-menu.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
+    convert "$shots/${1:-colour-menu}.png" -crop 200x150+$((left - 80))+$((top - 170)) -fill black -opaque "#404064" \
         -fill white +opaque black -format '%[fx:mean]' info:
 }
 shot_until colour-menu 'awk "BEGIN { exit !($(menu_pixels) < 0.5) }"' ||
     fail "no menu opened above the mode button"
 shot_settled colour-menu || fail "the window kept changing as the menu opened"
-xdotool mousemove $((left - 20)) $((top - 89)) click 1
-xdotool mousemove 400 200
-shot_until colour-red-green 'near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" &&
-    near "$(pixel colour-red-green $((wheel_x + 69)) $((wheel_y + 129)))" "0 87 0"' || true
+# The pointer rests on the entry a moment before the click, so that a loaded machine's program
+# sees it there; a click that the menu did not take goes again while the menu stays open.
+red_green() {
+    near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" &&
+        near "$(pixel colour-red-green $((wheel_x + 69)) $((wheel_y + 129)))" "0 87 0"
+}
+for _ in $(seq 3); do
+    xdotool mousemove $((left - 20)) $((top - 89))
+    sleep 0.2
+    xdotool click 1
+    xdotool mousemove 400 200
+    patience=8 shot_until colour-red-green red_green && break
+    shot_settled colour-menu-after || true
+    awk "BEGIN { exit !($(menu_pixels colour-menu-after) < 0.5) }" || break
+done
 # Mode 3: red along the angle, green along the radius, no blue; (69, 129) lies at angle 0.
 near "$(pixel colour-red-green $((wheel_x + 59)) $((wheel_y + 59)))" "128 180 0" ||
     fail "the wheel was not redrawn in the red-green mode"
