@@ -140,8 +140,10 @@ public:
     // when there are other layers).
     tResult InsertLayerCopy(uint32_t makeCurrent, uint32_t recordUndo);
     // Replaces every layer by `layers`, which the canvas takes over (the array is left empty);
-    // the layer indexes are clamped to them and the whole painting is marked dirty. 6 for an
-    // empty array or a layer that is not of the canvas's size; the canvas then keeps its own.
+    // a layer whose view image is not of the shared view-image size is sized and drawn, the
+    // layer indexes are clamped to them and the whole painting is marked dirty. 6 for an empty
+    // array or a layer that is not of the canvas's size, or the sizing's error; the canvas then
+    // keeps its own.
     tResult TakeLayers(tCArray<CLayer*>& layers);
     // Inserts `layers` in order at `index` (0..count); the canvas takes them over and the array
     // is left empty. 6 for an index outside or a layer that is not of the canvas's size, 5

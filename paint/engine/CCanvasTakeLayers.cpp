@@ -11,6 +11,15 @@ tResult CCanvas::TakeLayers(tCArray<CLayer*>& layers)
     for (const CLayer* layer : layers)
         if (!layer || layer->GetWidth() != m_width || layer->GetHeight() != m_height)
             return kResBadParam;
+    // Layers read before this painting was made carry the view-image size of the painting before
+    // it (none at all before the first): they take the present one and draw it.
+    const tCPoint size = CLayer::GetViewImageSize();
+    if (size.x >= 1 && size.y >= 1)
+        for (CLayer* layer : layers)
+            if (layer->GetImage().GetWidth() != size.x || layer->GetImage().GetHeight() != size.y) {
+                TK_TRY(layer->SetImageSize(size.x, size.y));
+                TK_TRY(layer->RedrawImage());
+            }
     for (CLayer* old : m_layers)
         delete old;
     m_layers = std::move(layers);

@@ -4,10 +4,10 @@
 # and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
-# window is titled with the painting's name and shows the same painting, Ctrl+S leaves the
-# unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P with the private
-# CUPS queue chosen in the stand-in print dialog puts a job in that queue and Ctrl+O opens another
-# painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
+# window is titled with the painting's name and shows the same painting, its thumbnail included,
+# Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
+# with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
+# Ctrl+O opens another painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -133,6 +133,9 @@ start_program "^$product - painting\$" "$program" "$work/painting.ptg"
 shot_until kostrel-reopened '
     again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
     awk "BEGIN { exit !($again < 0.002) }"' || fail "the reopened painting differs (difference $again)"
+# The navigation pane's thumbnail shows the reopened painting's stroke as it showed the painted one.
+thumbnail=$(changed kostrel-stroke kostrel-reopened 80x60+440+700)
+awk "BEGIN { exit !($thumbnail < 0.005) }" || fail "the reopened painting's thumbnail differs (difference $thumbnail)"
 # Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
 # The file's time is kept to the second: a second passes first, so that a write would show. F1
 # comes after Ctrl+S, so once the help document is asked for, Ctrl+S has been seen.

@@ -627,4 +627,33 @@ TEST_F(CanvasLayersTest, TheLayerImageSizeIsSharedAndTheChangeFlagCleared)
     EXPECT_EQ(canvas.GetLayer(2)->GetImage().GetHeight(), 15);
 }
 
+TEST_F(CanvasLayersTest, TakenLayersReadBeforeTheImageSizeWasSetAreSizedAndDrawn)
+{
+    MakeLayers(1);
+    // Read while no painting had set the size, as the first painting opened at the start is.
+    auto* red = new CLayer;
+    ASSERT_EQ(red->SetSize(4, 3), kResOk);
+    FillLayerCells(*red, MakeCell(0xFFFF0000u, 100));
+    EXPECT_FALSE(red->GetImage().IsValid());
+    ASSERT_EQ(canvas.SetLayerImageSize(20, 15), kResOk);
+    tCArray<CLayer*> read;
+    ASSERT_EQ(read.Add(red), kResOk);
+    ASSERT_EQ(canvas.TakeLayers(read), kResOk);
+    ASSERT_EQ(canvas.GetLayer(0), red);
+    ASSERT_EQ(red->GetImage().GetWidth(), 20);
+    ASSERT_EQ(red->GetImage().GetHeight(), 15);
+    const CPixel shown = PixelAt(red->GetImage(), 10, 7);
+    EXPECT_GT((shown >> 16) & 255, (shown >> 8) & 255) << std::hex << shown;
+
+    // One read for a painting of another shape carries the size of the painting before.
+    auto* other = new CLayer;
+    ASSERT_EQ(other->SetSize(4, 3), kResOk);
+    ASSERT_EQ(canvas.SetLayerImageSize(16, 12), kResOk);
+    tCArray<CLayer*> again;
+    ASSERT_EQ(again.Add(other), kResOk);
+    ASSERT_EQ(canvas.TakeLayers(again), kResOk);
+    EXPECT_EQ(other->GetImage().GetWidth(), 16);
+    EXPECT_EQ(other->GetImage().GetHeight(), 12);
+}
+
 }  // namespace
