@@ -53,6 +53,10 @@ inline BOOL FailDialog(DWORD error)
 }
 
 tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request);
+
+// A message box through the desktop's dialog program, for when the window system cannot show
+// one itself; false when no program showed it.
+bool RunDesktopMessageBox(const std::u16string& title, const std::u16string& text, bool error);
 intptr_t RunDesktopOpen(const std::u16string& target);
 
 void UseScriptedAnswers(bool scripted);

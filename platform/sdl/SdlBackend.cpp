@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DesktopInternal.h"
 #include "platform/InputState.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -235,7 +236,7 @@ public:
         return !text->empty();
     }
 
-    int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption, UINT) override
+    int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) override
     {
         const std::string title = ToAnsi(caption), body = ToAnsi(text);
         // With no display SDL would start a helper program for the box; the text goes to the log.
@@ -243,9 +244,12 @@ public:
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
             return IDOK;
         }
+        // SDL's own box needs the X server's core fonts, which many desktops no longer install:
+        // the desktop's dialog program shows it then, and the log only when there is none.
         tNative* native = Find(owner);
         if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
-                                     native ? native->window : nullptr) != 0)
+                                     native ? native->window : nullptr) != 0 &&
+            !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
         return IDOK;
     }

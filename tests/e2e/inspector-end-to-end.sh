@@ -80,7 +80,8 @@ close_program
 
 start off
 inspect_click 35 35
-# SDL shows the box as a window of its own, or writes it to the log when it cannot.
+# SDL shows the box as a window of its own, or the desktop's dialog program when SDL cannot (it
+# needs the X server's core fonts), or it goes to the log when neither can.
 wanted='To use this feature, WidgetRollover MUST be enabled in the CBackdrop,and the CAppBase heartbeat must be beating.'
 box=
 wait_until 'grep -qxF "$wanted" "$work/stderr" ||
@@ -89,8 +90,12 @@ if [ -n "$box" ]; then
     # The box is kept once it shows more than its background.
     wait_until 'xwd -id "$box" -silent | convert xwd:- "$shots/rollover-off.png" &&
         [ "$(convert "$shots/rollover-off.png" -format %k info:)" -gt 2 ]' || fail "the box shows nothing"
-    xdotool key --window "$box" Return
+    # Keys sent to a window are ignored by some toolkits: the box takes the focus and the key.
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
     wait_until '! xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1' || fail "Return left the box up"
+    # Without a window manager nothing gives the focus back to the program's window.
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
 else
     grep -qxF "$wanted" "$work/stderr" || fail "no box appeared"
 fi

@@ -2,10 +2,16 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "HeadlessFixture.h"
+#include "ScopedEnvironment.h"
+#include "platform/DesktopInternal.h"
 #include "platform/FileDialogs.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
@@ -132,6 +138,59 @@ TEST(Process, ProgramsRunWithAnArgumentVector)
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.finished);
     EXPECT_FALSE(w32::process::RunForOutput({"no-such-program-here"}).started);
+}
+
+// Stand-ins for the dialog programs, alone on PATH: they note their arguments, one a line, and
+// end with the code given.
+class DesktopMessageBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        environment.Set("PATH", m_bin.Path().string());
+        environment.Unset("XDG_CURRENT_DESKTOP");
+    }
+    void Install(const std::string& program, int exitCode)
+    {
+        const std::string script = m_bin.File(program);
+        WriteWholeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + m_bin.File("arguments") + "\nexit " +
+                                   std::to_string(exitCode) + "\n");
+        chmod(script.c_str(), 0755);
+    }
+    std::vector<std::string> Arguments()
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(ReadWholeFile(m_bin.File("arguments")));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    ScopedEnvironment environment;
+
+private:
+    TempFolder m_bin;
+};
+
+TEST_F(DesktopMessageBoxTest, TheDesktopsDialogProgramShowsTheTextAsItIs)
+{
+    EXPECT_FALSE(w32::desktop::RunDesktopMessageBox(u"Title", u"Text", false)) << "no program on PATH";
+    // The stand-ins need nothing else from PATH: sh by its full path, printf built in.
+    Install("zenity", 0);
+    EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Unreadable File", u"Not <b>a</b> painting & more", false));
+    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--info", "--no-markup", "--title=Unreadable File",
+                                                     "--text=Not <b>a</b> painting & more"}));
+    Install("zenity", 1);
+    EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"T", u"closed by its window button", true));
+    EXPECT_EQ(Arguments().front(), "--error");
+    Install("zenity", 255);
+    EXPECT_FALSE(w32::desktop::RunDesktopMessageBox(u"T", u"no display", false));
+
+    Install("kdialog", 0);
+    environment.Set("XDG_CURRENT_DESKTOP", "KDE");
+    EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Title", u"Text", true));
+    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Title", "--error", "Text"}));
+    EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Title", u"Text", false));
+    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Title", "--msgbox", "Text"}));
 }
 
 bool IsGone(const std::string& pidText)
