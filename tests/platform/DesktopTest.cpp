@@ -2,15 +2,12 @@
 
 #include <errno.h>
 #include <signal.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "DialogStandIns.h"
 #include "HeadlessFixture.h"
-#include "ScopedEnvironment.h"
 #include "platform/DesktopInternal.h"
 #include "platform/FileDialogs.h"
 #include "platform/Process.h"
@@ -140,35 +137,15 @@ TEST(Process, ProgramsRunWithAnArgumentVector)
     EXPECT_FALSE(w32::process::RunForOutput({"no-such-program-here"}).started);
 }
 
-// Stand-ins for the dialog programs, alone on PATH: they note their arguments, one a line, and
-// end with the code given.
+// Stand-ins for the dialog programs, alone on PATH, that end with the code given.
 class DesktopMessageBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        environment.Set("PATH", m_bin.Path().string());
-        environment.Unset("XDG_CURRENT_DESKTOP");
-    }
     void Install(const std::string& program, int exitCode)
     {
-        const std::string script = m_bin.File(program);
-        WriteWholeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + m_bin.File("arguments") + "\nexit " +
-                                   std::to_string(exitCode) + "\n");
-        chmod(script.c_str(), 0755);
-    }
-    std::vector<std::string> Arguments()
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(ReadWholeFile(m_bin.File("arguments")));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
+        standIns.Install(program, "exit " + std::to_string(exitCode));
     }
 
-    ScopedEnvironment environment;
-
-private:
-    TempFolder m_bin;
+    DialogStandIns standIns{true};
 };
 
 TEST_F(DesktopMessageBoxTest, TheDesktopsDialogProgramShowsTheTextAsItIs)
@@ -177,20 +154,21 @@ TEST_F(DesktopMessageBoxTest, TheDesktopsDialogProgramShowsTheTextAsItIs)
     // The stand-ins need nothing else from PATH: sh by its full path, printf built in.
     Install("zenity", 0);
     EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Unreadable File", u"Not <b>a</b> painting & more", false));
-    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--info", "--no-markup", "--title=Unreadable File",
-                                                     "--text=Not <b>a</b> painting & more"}));
+    EXPECT_EQ(standIns.TakeArguments(), (std::vector<std::string>{"--info", "--no-markup", "--title=Unreadable File",
+                                                                  "--text=Not <b>a</b> painting & more"}));
     Install("zenity", 1);
     EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"T", u"closed by its window button", true));
-    EXPECT_EQ(Arguments().front(), "--error");
+    EXPECT_EQ(standIns.TakeArguments().front(), "--error");
     Install("zenity", 255);
     EXPECT_FALSE(w32::desktop::RunDesktopMessageBox(u"T", u"no display", false));
+    EXPECT_EQ(standIns.TakeArguments().front(), "--info");
 
     Install("kdialog", 0);
-    environment.Set("XDG_CURRENT_DESKTOP", "KDE");
+    standIns.SetDesktop("KDE");
     EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Title", u"Text", true));
-    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Title", "--error", "Text"}));
+    EXPECT_EQ(standIns.TakeArguments(), (std::vector<std::string>{"--title", "Title", "--error", "Text"}));
     EXPECT_TRUE(w32::desktop::RunDesktopMessageBox(u"Title", u"Text", false));
-    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Title", "--msgbox", "Text"}));
+    EXPECT_EQ(standIns.TakeArguments(), (std::vector<std::string>{"--title", "Title", "--msgbox", "Text"}));
 }
 
 bool IsGone(const std::string& pidText)

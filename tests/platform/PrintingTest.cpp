@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "DialogStandIns.h"
 #include "HeadlessFixture.h"
 #include "NoCupsServer.h"
 #include "ScopedEnvironment.h"
@@ -265,42 +266,20 @@ TEST_F(PrintDialogTest, ADocumentWithAFailedStepIsNotHandedOver)
 
 namespace {
 
-// zenity or kdialog stand-ins first on PATH: they note their arguments, one a line, and answer
-// with the texts given, the list first and then the save dialog.
+// zenity or kdialog stand-ins first on PATH: they answer with the texts given, the list first
+// and then the save dialog.
 class DesktopPrintDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* path = std::getenv("PATH");
-        environment.Set("PATH", m_bin.Path().string() + ":" + (path ? path : ""));
-        environment.Unset("XDG_CURRENT_DESKTOP");
-    }
-
     void Install(const std::string& program, const std::string& listAnswer, int listExit = 0)
     {
-        const std::string script = m_bin.File(program);
-        WriteWholeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + m_bin.File("arguments") +
-                                   "\ncase \"$*\" in\n*--file-selection*|*--getsavefilename*) echo " +
-                                   m_bin.File("out.pdf") + " ;;\n*) printf '%s\\n' '" + listAnswer + "'; exit " +
-                                   std::to_string(listExit) + " ;;\nesac\n");
-        chmod(script.c_str(), 0755);
-    }
-
-    std::vector<std::string> Arguments()
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(ReadWholeFile(m_bin.File("arguments")));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
+        standIns.Install(program, "case \"$*\" in\n*--file-selection*|*--getsavefilename*) echo " +
+                                      standIns.File("out.pdf") + " ;;\n*) printf '%s\\n' '" + listAnswer + "'; exit " +
+                                      std::to_string(listExit) + " ;;\nesac");
     }
 
     NoCupsServer noCups;
-    ScopedEnvironment environment;
+    DialogStandIns standIns{false};
     OwnedPrintDialog dialog;
-
-private:
-    TempFolder m_bin;
 };
 
 TEST_F(DesktopPrintDialogTest, ZenityListsTheEntriesAndItsAnswerIsTheChoice)
@@ -310,7 +289,7 @@ TEST_F(DesktopPrintDialogTest, ZenityListsTheEntriesAndItsAnswerIsTheChoice)
     const std::vector<std::string> expectedList = {"--list",    "--radiolist", "--hide-header", "--title=Print",
                                                    "--text=Print to:", "--column=", "--column=", "--", "TRUE",
                                                    "Save as PDF"};
-    const std::vector<std::string> arguments = Arguments();
+    const std::vector<std::string> arguments = standIns.TakeArguments();
     ASSERT_GT(arguments.size(), expectedList.size());
     EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + expectedList.size()), expectedList);
     EXPECT_EQ(arguments[expectedList.size()], "--file-selection");
@@ -322,10 +301,10 @@ TEST_F(DesktopPrintDialogTest, KdialogOnKdeAndCancelledOrUnknownAnswers)
 {
     Install("zenity", "unused");
     Install("kdialog", "Save as PDF", 1);
-    environment.Set("XDG_CURRENT_DESKTOP", "KDE");
+    standIns.SetDesktop("KDE");
     EXPECT_EQ(PrintDlgW(&dialog), 0);
     EXPECT_EQ(CommDlgExtendedError(), 0u) << "cancelled";
-    EXPECT_EQ(Arguments(), (std::vector<std::string>{"--title", "Print", "--radiolist", "Print to:", "--", "Save as PDF",
+    EXPECT_EQ(standIns.TakeArguments(), (std::vector<std::string>{"--title", "Print", "--radiolist", "Print to:", "--", "Save as PDF",
                                                      "Save as PDF", "on"}));
     for (const auto& [answer, exitCode] : {std::pair{"", 3}, std::pair{"not-listed", 0}}) {
         Install("kdialog", answer, exitCode);
