@@ -645,15 +645,18 @@ TEST_F(CanvasLayersTest, TakenLayersReadBeforeTheImageSizeWasSetAreSizedAndDrawn
     const CPixel shown = PixelAt(red->GetImage(), 10, 7);
     EXPECT_GT((shown >> 16) & 255, (shown >> 8) & 255) << std::hex << shown;
 
-    // One read for a painting of another shape carries the size of the painting before.
-    auto* other = new CLayer;
-    ASSERT_EQ(other->SetSize(4, 3), kResOk);
-    ASSERT_EQ(canvas.SetLayerImageSize(16, 12), kResOk);
-    tCArray<CLayer*> again;
-    ASSERT_EQ(again.Add(other), kResOk);
-    ASSERT_EQ(canvas.TakeLayers(again), kResOk);
-    EXPECT_EQ(other->GetImage().GetWidth(), 16);
-    EXPECT_EQ(other->GetImage().GetHeight(), 12);
+    // Layers read for a painting of another shape carry the size of the painting before, which
+    // may differ in one side only; one pixel is a size too.
+    for (const tCPoint next : {tCPoint{20, 12}, tCPoint{16, 12}, tCPoint{1, 1}}) {
+        auto* other = new CLayer;
+        ASSERT_EQ(other->SetSize(4, 3), kResOk);
+        ASSERT_EQ(canvas.SetLayerImageSize(next.x, next.y), kResOk);
+        tCArray<CLayer*> again;
+        ASSERT_EQ(again.Add(other), kResOk);
+        ASSERT_EQ(canvas.TakeLayers(again), kResOk);
+        EXPECT_EQ(other->GetImage().GetWidth(), next.x);
+        EXPECT_EQ(other->GetImage().GetHeight(), next.y);
+    }
 }
 
 }  // namespace
