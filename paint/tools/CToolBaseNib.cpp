@@ -272,8 +272,10 @@ struct NibLookup {
     [[gnu::always_inline]] void AddTerms(const float* nib, Row working, Row loaded, int32_t from)
     {
         int32_t k = from;
-        if (k == 0)
-            Add(nib, working, loaded, span.first, span.firstWeight), ++k;
+        if (k == 0) {
+            Add(nib, working, loaded, span.first, span.firstWeight);
+            ++k;
+        }
         for (; k < count - 1; ++k)
             Add(nib, working, loaded, span.first + k, 1.0f);
         if (k == count - 1 && count > 1)

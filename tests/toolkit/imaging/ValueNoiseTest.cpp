@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <climits>
+#include <cstdlib>
 #include <set>
 #include <vector>
 
