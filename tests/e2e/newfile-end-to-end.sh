@@ -3,7 +3,9 @@
 # asks about the unsaved stroke, and "n" brings up the pane over a blurred picture of the
 # screen; a width and a height typed into its fields, a green dragged out of the paper colour
 # button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
-# through a stand-in file dialog and a second start reads back at that size and colour.
+# through a stand-in file dialog and a second start reads back at that size and colour. The
+# preset panel shows the presets shipped beside the program; in the second start one of them,
+# picked after an Enter that only leaves the width field, makes a painting on its paper.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -21,16 +23,21 @@ chmod +x "$work/bin/zenity"
 export PATH="$work/bin:$PATH"
 cd "$work"
 
-# The standard deviation of a window area of a screenshot, 0..1.
-# The colour of a pixel of a screenshot as "red green blue".
+# The colour of a pixel of a screenshot as "red green blue", and as hexadecimal digits.
 rgb() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
+# The mean colour of an area of a screenshot as "red green blue".
+mean_rgb() { convert "$shots/$1.png" -crop "$2" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info:; }
 # Whether a pixel is green: its green well above its red and blue.
 green() {
     read -r red green blue <<<"$(rgb "$1" "$2" "$3")"
     [ "$green" -gt $((red + 40)) ] && [ "$green" -gt $((blue + 40)) ]
 }
+# The standard deviation of a window area of a screenshot, 0..1.
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
 below() { awk "BEGIN { exit !($1 < $2) }"; }
+# The preset cells' thumbnails, 120 x 82 each, two rows of three, by their top left corners.
+cells="317,213 447,213 577,213 317,321 447,321 577,321"
 # The green painting's extent on the middle row and column of a screenshot, between the panes at
 # the window's edges (the tool panes on the left, the swatches on the right, the menu bar at the
 # top and the navigation pane's thumbnail at the bottom), as "width height".
@@ -82,6 +89,14 @@ panel=$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format '%[hex:u.p{0,
 before=$(spread newfile-stroke 260x120+20+370)
 after=$(spread newfile-pane 260x120+20+370)
 below "$after" "$before" || fail "the screen beside the pane is not blurred ($before before, $after after)"
+# Each preset cell shows a thumbnail, a paper under a crayon stroke, and a name below it.
+for cell in $cells; do
+    IFS=, read -r left top <<<"$cell"
+    thumbnail=$(spread newfile-pane "100x60+$((left + 10))+$((top + 10))")
+    name=$(spread newfile-pane "100x14+$((left + 10))+$((top + 85))")
+    below 0.01 "$thumbnail" || fail "the preset cell at $cell shows no thumbnail"
+    below 0.05 "$name" || fail "the preset cell at $cell shows no name"
+done
 
 # The width field has the focus with its text selected: typing replaces it.
 xdotool type 640
@@ -121,5 +136,35 @@ shot_until newfile-read-back '[ "$(paper_size newfile-read-back)" = "640 480" ] 
 read -r width height <<<"$(paper_size newfile-read-back)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
 green newfile-read-back 512 384 || fail "made.ptg opens on another paper ($(rgb newfile-read-back 512 384))"
+
+# Over the unchanged painting Ctrl+N shows the pane at once. Enter in the width field only leaves
+# the field; the darkest preset's cell, then Enter, make a painting on that preset's paper.
+key_until newfile-presets ctrl+n '[ "$(pixel newfile-presets 330 60)" = 404064 ]' || fail "Ctrl+N showed no pane"
+shot_settled newfile-presets || fail "the window kept changing after Ctrl+N"
+xdotool key Return
+shot_settled newfile-field-left || fail "the window kept changing after Enter"
+[ "$(pixel newfile-field-left 330 60)" = 404064 ] || fail "the first Enter in the width field closed the pane"
+darkest=
+for cell in $cells; do
+    IFS=, read -r left top <<<"$cell"
+    read -r red green blue <<<"$(mean_rgb newfile-presets "30x30+$((left + 5))+$((top + 5))")"
+    if [ -z "$darkest" ] || [ $((red + green + blue)) -lt "$darkest_sum" ]; then
+        darkest=$cell darkest_sum=$((red + green + blue)) paper="$red $green $blue"
+    fi
+done
+IFS=, read -r left top <<<"$darkest"
+xdotool mousemove $((left + 60)) $((top + 41))
+sleep 0.4
+xdotool click 1
+xdotool mousemove 1000 740 key Return
+near_paper() {
+    read -r red green blue <<<"$(mean_rgb "$1" 200x200+412+284)"
+    read -r want_red want_green want_blue <<<"$paper"
+    [ $((red > want_red ? red - want_red : want_red - red)) -lt 24 ] &&
+        [ $((green > want_green ? green - want_green : want_green - green)) -lt 24 ] &&
+        [ $((blue > want_blue ? blue - want_blue : want_blue - blue)) -lt 24 ]
+}
+shot_until newfile-preset-made 'near_paper newfile-preset-made' ||
+    fail "the painting made from the preset at $darkest is $(mean_rgb newfile-preset-made 200x200+412+284), not its paper's $paper"
 close_program
 echo "new painting end to end: passed"
