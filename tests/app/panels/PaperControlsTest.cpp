@@ -17,6 +17,7 @@
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
@@ -313,6 +314,20 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     EXPECT_EQ(Key(kKeyEscape), kResOk);
     EXPECT_EQ(paper->GetRoot()->GetWidth(), 1);
     EXPECT_NE(Backdrop()->GetTopModal(), paper->GetRoot());
+}
+
+TEST_F(PaperControlsTest, ThePaperPanelBuiltAgainRefusesASeventhControl)
+{
+    Open();
+    CPaperPanel& panel = paper->GetPaperPanel();
+    CKS2Control* colour = panel.FindControl(CPaperPanel::kColourButton);
+    ASSERT_NE(colour, nullptr);
+    CImage* frame = GetPooledImage(kImgPanelFrame, nullptr, nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(panel.Build(paper->GetRoot(), frame, paper), kResOutOfRange);
+    EXPECT_EQ(panel.FindControl(CPaperPanel::kColourButton), colour);
+    EXPECT_NE(panel.FindControl(CPaperPanel::kExtraDial), nullptr);
+    EXPECT_EQ(ShowFor(0), kResOk);
 }
 
 TEST_F(PaperControlsTest, AShortWindowStillShowsOneRow)
