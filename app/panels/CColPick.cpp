@@ -9,6 +9,7 @@
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2Checkbox.h"
 #include "app/shell/panes/CKS2PopupManager.h"
+#include "app/shell/panes/CKS2PopupMenu.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/imaging/CImNav.h"
@@ -253,7 +254,9 @@ tResult CColPick::OpenModePopup()
 
 tResult CColPick::AnswerPopup(tMsgArg menu, tMsgArg item)
 {
-    const auto* popup = FromMsgArg<CKS2PopupMenu>(menu);
+    const auto* popup = dynamic_cast<const CKS2PopupMenu*>(FromMsgArg<tCCmdTarget>(menu));
+    if (!popup)
+        return kResBadParam;
     const auto id = int32_t(intptr_t(item));
     tCString name;
     if (CAppBase* app = GetApplication())

@@ -82,6 +82,7 @@ private:
     tResult RedrawColour();
     tResult RedrawSwatches();
     tResult OpenModePopup();
+    // 6 when the sender is not a popup menu.
     tResult AnswerPopup(tMsgArg menu, tMsgArg item);
     tResult SendColour();
     tResult WheelDrag();

@@ -15,6 +15,7 @@
 #include "paint/engine/CCanvasInfo.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/ErrorBox.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/CImWidget.h"
@@ -241,9 +242,12 @@ tResult CKS2PaperControls::ApplySettings(uint32_t present)
 
 tResult CKS2PaperControls::OnConfirmBar(bool apply)
 {
-    if (apply)
-        TK_TRY(ApplySettings(0));
-    return Hide(1, 1, 0, 0);
+    const tResult applied = apply ? ApplySettings(0) : kResOk;
+    const tResult hidden = Hide(1, 1, 0, 0);
+    // The pane closes either way; a refusal of the layer is told over the painting.
+    if (applied != kResOk)
+        ReportResult(applied, nullptr);
+    return hidden;
 }
 
 tResult CKS2PaperControls::OnRootKeyDown(tMsgArg context, CWidget* widget, CWidget** takenBy, uint32_t key)

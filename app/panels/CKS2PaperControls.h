@@ -36,7 +36,8 @@ public:
     // param1: the layer index's low word (negative: the current layer); param2: its high word.
     tResult OnShow(uint32_t reserved, uint32_t redraw, tMsgArg param1, tMsgArg param2) override;
     tResult OnHide(uint32_t transition, uint32_t redraw, tMsgArg result, tMsgArg flag) override;
-    // The right half applies and hides, the left half hides.
+    // The right half applies and hides, the left half hides; a refused apply is shown in the
+    // error box once the pane is hidden.
     tResult OnConfirmBar(bool apply) override;
     // The layer's own grain, shown when the paper's texture cannot be had.
     const CImage8* GetFallbackGrain() override;

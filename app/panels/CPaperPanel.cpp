@@ -82,6 +82,8 @@ tResult CPaperPanel::AttachButton(uint32_t id, uint32_t labelId, tCCmdTarget* pa
     CWidget* widget = m_panel->FindWidgetById(id);
     if (!widget)
         return kResResourceNotFound;
+    if (m_controlCount == kMaxControls)
+        return kResOutOfRange;
     auto* button = new (std::nothrow) CKS2Button;
     if (button && button->Attach(widget, pane, 0, int32_t(id)) == kResOk)
         m_controls[m_controlCount++] = button;
@@ -96,6 +98,8 @@ tResult CPaperPanel::AttachDial(uint32_t id, tCCmdTarget* pane)
     CWidget* widget = m_panel->FindWidgetById(id);
     if (!widget)
         return kResResourceNotFound;
+    if (m_controlCount == kMaxControls)
+        return kResOutOfRange;
     // The dial's label is the string-table text of its id.
     auto* dial = new (std::nothrow) CKS2RadialControl;
     if (!dial || dial->Attach(widget, pane, ToMsgArg(&id), int32_t(id)) != kResOk) {

@@ -53,7 +53,8 @@ public:
 
     // Frames the panel, attaches the buttons (one that cannot be attached is left out) and the
     // dials to `pane`, and centres the labels under their buttons; 22 without the panel, a
-    // button or a dial widget, 24 when a dial cannot be made.
+    // button or a dial widget, 24 when a dial cannot be made, 12 when the panel already holds
+    // six controls (built before).
     tResult Build(CWidget* root, CImage* frame, tCCmdTarget* pane);
     void SetInfo(CCanvasInfo* info) { m_info = info; }
     CCanvasInfo* GetInfo() const { return m_info; }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <new>
+#include <utility>
 
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/imaging/CImage.h"
@@ -71,13 +74,20 @@ void CTableWidget::RecomputeColumnX()
     }
 }
 
-std::unique_ptr<CTableWidget::tRow> CTableWidget::NewRow() const
+tResult CTableWidget::InsertRowRecord(int32_t index)
 {
-    auto row = std::make_unique<tRow>();
-    row->cells.resize(m_columns.size());
-    row->textColours.assign(m_columns.size(), 0xFF000000u);
-    row->values.assign(m_columns.size(), 0u);
-    return row;
+    // The row is built and placed before it counts; running out of memory leaves the rows as
+    // they were.
+    try {
+        auto row = std::make_unique<tRow>();
+        row->cells.resize(m_columns.size());
+        row->textColours.assign(m_columns.size(), 0xFF000000u);
+        row->values.assign(m_columns.size(), 0u);
+        m_rows.insert(m_rows.begin() + index, std::move(row));
+    } catch (const std::bad_alloc&) {
+        return kResNoMemory;
+    }
+    return kResOk;
 }
 
 tResult CTableWidget::Redraw(uint32_t update)
@@ -216,7 +226,7 @@ tResult CTableWidget::SetRowHeight(int32_t height, uint32_t update)
 
 tResult CTableWidget::AddRow(uint32_t update)
 {
-    m_rows.push_back(NewRow());
+    TK_TRY(InsertRowRecord(GetRowCount()));
     return Notify(kRowsChanged, update);
 }
 
@@ -224,7 +234,7 @@ tResult CTableWidget::InsertRow(int32_t index, uint32_t update)
 {
     if (index < 0 || index > GetRowCount())
         return kResOutOfRange;
-    m_rows.insert(m_rows.begin() + index, NewRow());
+    TK_TRY(InsertRowRecord(index));
     if (IsRowVisible(index))
         TK_TRY(Redraw(update));
     return Notify(kRowsChanged, update);
@@ -385,6 +395,17 @@ tResult CTableWidget::AddColumn(int32_t width, uint32_t text, uint32_t update)
     column.width = std::max(width, 0);
     column.kind = text ? 0 : 1;
     column.x = m_columns.back().x + m_columns.back().width;
+    // Room for the column and its cells first, so that no array is left a cell short.
+    try {
+        m_columns.reserve(m_columns.size() + 1);
+        for (auto& row : m_rows) {
+            row->cells.reserve(row->cells.size() + 1);
+            row->textColours.reserve(row->textColours.size() + 1);
+            row->values.reserve(row->values.size() + 1);
+        }
+    } catch (const std::bad_alloc&) {
+        return kResNoMemory;
+    }
     m_columns.push_back(column);
     for (auto& row : m_rows) {
         row->cells.emplace_back();
@@ -546,11 +567,17 @@ void CTableWidget::FreeColumnImages()
 tResult CTableWidget::RebuildColumnImages()
 {
     FreeColumnImages();
+    try {
+        m_textImages.reserve(m_columns.size());
+        m_cellImages.reserve(m_columns.size());
+    } catch (const std::bad_alloc&) {
+        return kResNoMemory;
+    }
     for (size_t i = 0; i < m_columns.size(); ++i) {
         const int32_t width = ColumnDrawWidth(int32_t(i));
-        auto text = std::make_unique<CImage>(std::max(width - m_cellPadding, 1), m_rowHeight);
-        auto cell = std::make_unique<CImage>(std::max(width, 1), m_rowHeight);
-        if (!text->IsValid() || !cell->IsValid()) {
+        std::unique_ptr<CImage> text(new (std::nothrow) CImage(std::max(width - m_cellPadding, 1), m_rowHeight));
+        std::unique_ptr<CImage> cell(new (std::nothrow) CImage(std::max(width, 1), m_rowHeight));
+        if (!text || !cell || !text->IsValid() || !cell->IsValid()) {
             FreeColumnImages();
             return kResNoMemory;
         }

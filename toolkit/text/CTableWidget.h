@@ -107,6 +107,7 @@ public:
     virtual tResult SetRowHeight(int32_t height, uint32_t update);
     virtual int32_t GetRowHeight() const { return m_rowHeight; }
     virtual int32_t GetRowCount() const { return int32_t(m_rows.size()); }
+    // Both answer 5 when memory runs out, with the rows unchanged.
     virtual tResult AddRow(uint32_t update);
     virtual tResult InsertRow(int32_t index, uint32_t update);
     virtual tResult DeleteRow(int32_t row, uint32_t update);
@@ -213,7 +214,8 @@ private:
     int32_t ClampScroll(int64_t y) const;
     int32_t ColumnDrawWidth(int32_t column) const;
     void RecomputeColumnX();
-    std::unique_ptr<tRow> NewRow() const;
+    // An empty row, one cell per column, at `index`; 5 without memory, the rows unchanged.
+    tResult InsertRowRecord(int32_t index);
     // Renders the whole widget and invalidates it, presenting with `update`.
     tResult Redraw(uint32_t update);
     tResult SetShadowSetting(uint32_t update);

@@ -349,4 +349,13 @@ TEST_F(ColourPickerPopupTest, AnswersFromOtherMenusAndNoChoiceAreIgnored)
     EXPECT_EQ(picker->GetMode(), 4);
 }
 
+TEST_F(ColourPickerPopupTest, AnAnswerFromASenderThatIsNoPopupMenuIsRefused)
+{
+    Open();
+    CKS2Button button;
+    EXPECT_EQ(picker->OnMessage(kMsgPopupChoice, ToMsgArg(&button), kStrColourModeFirst + 4, 0, kMsgApply),
+              kResBadParam);
+    EXPECT_EQ(picker->GetMode(), 1);
+}
+
 }  // namespace

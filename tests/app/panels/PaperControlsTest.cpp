@@ -14,9 +14,11 @@
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/ResultCodes.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
@@ -201,7 +203,7 @@ TEST_F(PaperControlsTest, ConfirmingGivesTheLayerEverySettingAndCancellingNone)
     EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
 }
 
-TEST_F(PaperControlsTest, ARefusedApplyKeepsThePaneAndTellsNobody)
+TEST_F(PaperControlsTest, ARefusedApplyClosesThePaneShowsTheRefusalAndTellsNobody)
 {
     Open();
     ASSERT_EQ(ShowFor(0, &owner), kResOk);
@@ -210,10 +212,17 @@ TEST_F(PaperControlsTest, ARefusedApplyKeepsThePaneAndTellsNobody)
     EXPECT_EQ(layers.Calls(kMsgPaintingModified).size(), 0u);
     EXPECT_EQ(owner.Count(kMsgPaperApplied), 0);
     EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
-    EXPECT_EQ(paper->OnConfirmBar(true), kResBadParam);
-    EXPECT_TRUE(paper->IsShown());
+    EXPECT_TRUE(Boxes().empty());
+    // Enter confirms: the pane closes and the error box, not the key's answer, tells the refusal.
+    EXPECT_EQ(Key(kKeyEnter), kResOk);
+    EXPECT_FALSE(paper->IsShown());
+    const std::vector<Box> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string refusal = ResultText(kResBadParam);
+    EXPECT_EQ(boxes[0].text, std::u16string(refusal.begin(), refusal.end()));
+    EXPECT_EQ(layers.Calls(kMsgPaintingModified).size(), 0u);
+    EXPECT_EQ(owner.Count(kMsgPaperApplied), 0);
     // A layer that refuses the read keeps the pane hidden.
-    EXPECT_EQ(paper->OnConfirmBar(false), kResOk);
     layers.refuseApply = kResOk;
     app->controller->answers[kMsgToLayer] = kResBadParam;
     EXPECT_EQ(ShowFor(0), kResBadParam);
@@ -313,6 +322,20 @@ TEST_F(PaperControlsTest, ThePanelsStackInTheMiddleWithRowsOfPresetsTheWindowAll
     EXPECT_EQ(Key(kKeyEscape), kResOk);
     EXPECT_EQ(paper->GetRoot()->GetWidth(), 1);
     EXPECT_NE(Backdrop()->GetTopModal(), paper->GetRoot());
+}
+
+TEST_F(PaperControlsTest, ThePaperPanelBuiltAgainRefusesASeventhControl)
+{
+    Open();
+    CPaperPanel& panel = paper->GetPaperPanel();
+    CKS2Control* colour = panel.FindControl(CPaperPanel::kColourButton);
+    ASSERT_NE(colour, nullptr);
+    CImage* frame = GetPooledImage(kImgPanelFrame, nullptr, nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(panel.Build(paper->GetRoot(), frame, paper), kResOutOfRange);
+    EXPECT_EQ(panel.FindControl(CPaperPanel::kColourButton), colour);
+    EXPECT_NE(panel.FindControl(CPaperPanel::kExtraDial), nullptr);
+    EXPECT_EQ(ShowFor(0), kResOk);
 }
 
 TEST_F(PaperControlsTest, AShortWindowStillShowsOneRow)

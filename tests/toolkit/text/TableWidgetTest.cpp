@@ -1,9 +1,11 @@
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/text/CTableWidget.h"
+#include "toolkit/text/FailingAllocations.h"
 #include "toolkit/text/TextWidgetApp.h"
 
 namespace {
@@ -187,6 +189,39 @@ TEST_F(TableWidgetTest, RowsIntoViewAndDeletion)
     EXPECT_EQ(table->DeleteAllRows(0), kResOk);
     EXPECT_EQ(table->GetRowCount(), 0);
     EXPECT_EQ(table->GetScrollY(), 0);
+}
+
+TEST_F(TableWidgetTest, RowsAndColumnsWithoutMemoryAnswerFiveAndKeepTheRowsWhole)
+{
+    // Eight rows fill the row list, so that the next row must grow it.
+    auto table = Table(100, 20, 8);
+    const std::function<tResult()> changes[] = {
+        [&table] { return table->AddRow(0); },
+        [&table] { return table->InsertRow(5, 0); },
+        [&table] { return table->AddColumn(20, 1, 0); },
+    };
+    for (const auto& change : changes) {
+        const int32_t rows = table->GetRowCount();
+        for (int64_t survivors = 0;; ++survivors) {
+            tResult answer = kResFailure;
+            bool refused = false;
+            {
+                FailingAllocations failing(survivors);
+                answer = change();
+                refused = failing.Refused();
+            }
+            if (!refused) {
+                EXPECT_EQ(answer, kResOk);
+                EXPECT_GT(survivors, 0);
+                break;
+            }
+            EXPECT_EQ(answer, kResNoMemory) << survivors;
+            EXPECT_EQ(table->GetRowCount(), rows);
+            for (int32_t row = 0; row < rows; ++row)
+                EXPECT_EQ(table->GetRow(row)->values.size(), size_t(table->GetColumnCount()));
+        }
+    }
+    EXPECT_EQ(table->GetRowCount(), 10);
 }
 
 TEST_F(TableWidgetTest, PressesSelectAndNotify)
