@@ -2,10 +2,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/Backend.h"
 #include "platform/DesktopInternal.h"
 #include "platform/FileDialogs.h"
+#include "platform/Kernel.h"
 #include "platform/Process.h"
 #include "platform/TextCodec.h"
+#include "platform/Window.h"
 
 namespace w32::desktop {
 namespace {
@@ -67,6 +70,15 @@ std::vector<std::string> KdialogFileArguments(const tFileDialogRequest& request)
     return {"kdialog", request.save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filters};
 }
 
+// The dialog's window had the keyboard: without a window manager nothing gives it back to the
+// window that held it before.
+void TakeFocusBack(HWND window)
+{
+    CBackend* backend = GetBackend();
+    if (window && IsWindow(window) && backend && GetCurrentThreadId() == GetInterfaceThreadId())
+        backend->FocusNativeWindow(window);
+}
+
 }  // namespace
 
 tDialogProgram PickDialogProgram()
@@ -79,7 +91,9 @@ tDialogProgram PickDialogProgram()
 
 tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::string* chosen)
 {
+    const HWND focus = GetFocus();
     const process::tProcessResult result = process::RunForOutput(arguments);
+    TakeFocusBack(focus);
     std::string output = result.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
         output.pop_back();

@@ -5,6 +5,8 @@
 #include "platform/Backend.h"
 #include "platform/InputState.h"
 #include "platform/Kernel.h"
+#include "platform/Messages.h"
+#include "platform/VirtualKeys.h"
 
 namespace w32 {
 namespace {
@@ -19,6 +21,18 @@ SHORT GetAsyncKeyState(int virtualKey)
     if (backend && GetCurrentThreadId() == GetInterfaceThreadId())
         backend->RefreshInput();
     return input::IsKeyDown(virtualKey) ? SHORT(0x8000) : SHORT(0);
+}
+
+SHORT GetKeyState(int virtualKey)
+{
+    const int32_t handled = input::GetHandledModifiers();
+    const DWORD flag = virtualKey == VK_SHIFT     ? DWORD(MK_SHIFT)
+                       : virtualKey == VK_CONTROL ? DWORD(MK_CONTROL)
+                       : virtualKey == VK_MENU    ? DWORD(MK_ALT)
+                                                  : 0;
+    if (handled < 0 || flag == 0)
+        return GetAsyncKeyState(virtualKey);
+    return (DWORD(handled) & flag) ? SHORT(0x8000) : SHORT(0);
 }
 
 BOOL GetCursorPos(POINT* point)

@@ -8,6 +8,10 @@ namespace w32 {
 
 // Bit 15 set while the key or button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) is down.
 SHORT GetAsyncKeyState(int virtualKey);
+// Bit 15 set while the key was down as the program meets it: while a queued input message is
+// handled, Shift, Control and Alt (VK_SHIFT, VK_CONTROL, VK_MENU) as they were when it arrived,
+// however late it is taken; otherwise, and for every other key, the live state.
+SHORT GetKeyState(int virtualKey);
 // The pointer in screen coordinates.
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int32_t x, int32_t y);

@@ -5,6 +5,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Queue.h"
+#include "platform/QueueInternal.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
@@ -17,7 +18,28 @@ struct tState {
     std::atomic<int32_t> cursorX{0};
     std::atomic<int32_t> cursorY{0};
     std::atomic<HWND> capture{nullptr};
+    // The modifier keys as the input delivered so far left them, one bit per entry of
+    // kModifierKeys. The live table runs ahead of it when a backend records input as it arrives,
+    // before it is delivered in order.
+    std::atomic<uint32_t> deliveredModifiers{0};
+    // The modifiers carried by the input message being handled; -1 while none is.
+    std::atomic<int32_t> handledModifiers{-1};
 };
+
+struct tModifierKey {
+    int virtualKey;
+    DWORD flag;
+};
+
+constexpr std::array<tModifierKey, 9> kModifierKeys = {{{VK_SHIFT, MK_SHIFT},
+                                                        {VK_LSHIFT, MK_SHIFT},
+                                                        {VK_RSHIFT, MK_SHIFT},
+                                                        {VK_CONTROL, MK_CONTROL},
+                                                        {VK_LCONTROL, MK_CONTROL},
+                                                        {VK_RCONTROL, MK_CONTROL},
+                                                        {VK_MENU, MK_ALT},
+                                                        {VK_LMENU, MK_ALT},
+                                                        {VK_RMENU, MK_ALT}}};
 
 tState& State()
 {
@@ -32,19 +54,28 @@ void UpdateModifier(int generic, int left, int right)
     s.keys[size_t(generic)] = s.keys[size_t(left)].load() || s.keys[size_t(right)].load();
 }
 
+void RecordDeliveredKey(int virtualKey, bool down)
+{
+    std::atomic<uint32_t>& delivered = State().deliveredModifiers;
+    for (size_t i = 0; i < kModifierKeys.size(); ++i) {
+        if (kModifierKeys[i].virtualKey != virtualKey)
+            continue;
+        if (down)
+            delivered |= uint32_t(1) << i;
+        else
+            delivered &= ~(uint32_t(1) << i);
+    }
+}
+
 WPARAM MouseKeyFlags()
 {
-    WPARAM flags = 0;
+    WPARAM flags = DeliveredModifiers() & (MK_SHIFT | MK_CONTROL);
     if (IsKeyDown(VK_LBUTTON))
         flags |= MK_LBUTTON;
     if (IsKeyDown(VK_RBUTTON))
         flags |= MK_RBUTTON;
     if (IsKeyDown(VK_MBUTTON))
         flags |= MK_MBUTTON;
-    if (IsKeyDown(VK_SHIFT))
-        flags |= MK_SHIFT;
-    if (IsKeyDown(VK_CONTROL))
-        flags |= MK_CONTROL;
     return flags;
 }
 
@@ -102,6 +133,27 @@ bool IsKeyDown(int virtualKey)
     return virtualKey > 0 && virtualKey <= 255 && State().keys[size_t(virtualKey)].load();
 }
 
+DWORD DeliveredModifiers()
+{
+    const uint32_t delivered = State().deliveredModifiers.load();
+    DWORD flags = 0;
+    for (size_t i = 0; i < kModifierKeys.size(); ++i) {
+        if (delivered & (uint32_t(1) << i))
+            flags |= kModifierKeys[i].flag;
+    }
+    return flags;
+}
+
+int32_t SetHandledModifiers(int32_t modifiers)
+{
+    return State().handledModifiers.exchange(modifiers);
+}
+
+int32_t GetHandledModifiers()
+{
+    return State().handledModifiers.load();
+}
+
 void SetCursorScreenPos(POINT point)
 {
     State().cursorX = point.x;
@@ -121,6 +173,8 @@ void ResetState()
     s.cursorX = 0;
     s.cursorY = 0;
     s.capture = nullptr;
+    s.deliveredModifiers = 0;
+    s.handledModifiers = -1;
 }
 
 HWND GetMouseCapture()
@@ -131,6 +185,7 @@ HWND GetMouseCapture()
 void DeliverKey(HWND target, int virtualKey, bool down, bool repeat)
 {
     SetKeyDown(virtualKey, down);
+    RecordDeliveredKey(virtualKey, down);
     if (!target)
         return;
     // The generic modifier key travels in the message, as Win32 sends it.
@@ -141,7 +196,8 @@ void DeliverKey(HWND target, int virtualKey, bool down, bool repeat)
         key = VK_CONTROL;
     else if (key == VK_LMENU || key == VK_RMENU)
         key = VK_MENU;
-    const bool alt = IsKeyDown(VK_MENU);
+    const DWORD modifiers = DeliveredModifiers();
+    const bool alt = (modifiers & MK_ALT) != 0;
     const bool system = alt || key == VK_MENU;
     // lParam: repeat count 1; bit 29 Alt held; bit 30 previously down; bit 31 released.
     LPARAM lParam = 1;
@@ -152,7 +208,7 @@ void DeliverKey(HWND target, int virtualKey, bool down, bool repeat)
     if (!down)
         lParam |= LPARAM(1) << 31;
     const UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    PostMessageW(target, message, WPARAM(key), lParam);
+    queue::PostInput(target, message, WPARAM(key), lParam, modifiers);
 }
 
 void DeliverText(HWND target, std::u16string_view text)
@@ -160,7 +216,7 @@ void DeliverText(HWND target, std::u16string_view text)
     if (!target)
         return;
     for (const char16_t unit : text)
-        PostMessageW(target, WM_CHAR, WPARAM(unit), 1);
+        queue::PostInput(target, WM_CHAR, WPARAM(unit), 1, DeliveredModifiers());
 }
 
 void DeliverMouseMove(HWND target, POINT screen)
@@ -169,7 +225,7 @@ void DeliverMouseMove(HWND target, POINT screen)
     if (HWND capture = GetMouseCapture())
         target = capture;
     if (target)
-        PostMessageW(target, WM_MOUSEMOVE, MouseKeyFlags(), ClientPoint(target, screen));
+        queue::PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), ClientPoint(target, screen), DeliveredModifiers());
 }
 
 void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
@@ -184,7 +240,8 @@ void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
     else if (!AnyButtonDown())
         s.capture = nullptr;
     if (target)
-        PostMessageW(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), ClientPoint(target, screen));
+        queue::PostInput(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), ClientPoint(target, screen),
+                         DeliveredModifiers());
 }
 
 void DeliverWheel(HWND target, int32_t delta, POINT screen)
@@ -194,7 +251,7 @@ void DeliverWheel(HWND target, int32_t delta, POINT screen)
         return;
     // The wheel message carries the pointer in screen coordinates.
     const WPARAM wParam = MouseKeyFlags() | (WPARAM(WORD(int16_t(delta))) << 16);
-    PostMessageW(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(WORD(screen.x), WORD(screen.y)));
+    queue::PostInput(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(WORD(screen.x), WORD(screen.y)), DeliveredModifiers());
 }
 
 void DeliverDroppedFiles(HWND target, std::vector<std::u16string> paths)

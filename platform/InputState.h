@@ -18,6 +18,14 @@ POINT GetCursorScreenPos();
 void ResetState();
 void ResetCursorCounter();
 
+// The modifiers (MK_SHIFT, MK_CONTROL, MK_ALT) as the input delivered so far left them: input
+// carries these, not the live state, which may already hold later input.
+DWORD DeliveredModifiers();
+// While a queued input message is handled, the modifiers it carried; -1 when none is handled.
+// Setting answers the value it replaces.
+int32_t SetHandledModifiers(int32_t modifiers);
+int32_t GetHandledModifiers();
+
 // The window holding the mouse while a button is down (it receives moves outside itself).
 HWND GetMouseCapture();
 

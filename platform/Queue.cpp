@@ -100,6 +100,17 @@ void Post(DWORD thread, const MSG& message, bool atFront)
     queue.posted.notify_all();
 }
 
+BOOL PostToWindow(const MSG& message)
+{
+    const DWORD thread = windows::OwnerThread(message.hwnd);
+    if (thread == 0) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    Post(thread, message, false);
+    return 1;
+}
+
 // Finds the first message that passes the filters: posted ones in order, then WM_QUIT, then a
 // WM_PAINT for an invalid window. `sequence` receives the queue's count of posts seen.
 bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* sequence)
@@ -151,6 +162,11 @@ void WaitForPost(uint64_t seen)
         queue.posted.wait_for(held, std::chrono::milliseconds(interval), posted);
 }
 
+bool IsInputMessage(UINT code)
+{
+    return (code >= WM_KEYDOWN && code <= WM_UNICHAR) || (code >= WM_MOUSEMOVE && code <= WM_MOUSEWHEEL);
+}
+
 // The character a key makes when it has no printable one, as a Win32 keyboard layout gives it.
 WPARAM ControlCharacterFor(WPARAM key, DWORD modifiers)
 {
@@ -191,13 +207,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const DWORD thread = windows::OwnerThread(window);
-    if (thread == 0) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    Post(thread, MakeMessage(window, message, wParam, lParam), false);
-    return 1;
+    return PostToWindow(MakeMessage(window, message, wParam, lParam));
 }
 
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam)
@@ -237,7 +247,13 @@ LRESULT DispatchMessageW(const MSG* message)
 {
     if (!message->hwnd)
         return 0;
-    return SendMessageW(message->hwnd, message->message, message->wParam, message->lParam);
+    if (!IsInputMessage(message->message))
+        return SendMessageW(message->hwnd, message->message, message->wParam, message->lParam);
+    // While its window handles it, the message's modifiers are those it was posted with.
+    const int32_t outer = input::SetHandledModifiers(int32_t(message->lPrivate));
+    const LRESULT result = SendMessageW(message->hwnd, message->message, message->wParam, message->lParam);
+    input::SetHandledModifiers(outer);
+    return result;
 }
 
 namespace queue {
@@ -257,6 +273,13 @@ void DiscardWindowMessages(DWORD threadId, HWND window)
     }
     for (const MSG& message : discarded)
         FreeOwned(message);
+}
+
+BOOL PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers)
+{
+    MSG made = MakeMessage(window, message, wParam, lParam);
+    made.lPrivate = modifiers;
+    return PostToWindow(made);
 }
 
 void ResetQueues()

@@ -2,6 +2,7 @@
 
 #include "app/shell/CKS2CursorManager.h"
 #include "app/shell/panes/IPaneHost.h"
+#include "platform/VirtualKeys.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/CWindowBase.h"
@@ -27,10 +28,11 @@ bool CAppCursorHost::IsSecondaryButtonDown()
     return application && application->IsSecondaryButtonDown();
 }
 
+// The cursor follows Alt as it is held now, also during a stroke or drag.
 bool CAppCursorHost::IsAltDown()
 {
     CAppBase* application = GetApplication();
-    return application && application->IsAltDown();
+    return application && application->IsKeyDown(w32::VK_MENU);
 }
 
 void CAppCursorHost::TrackBackdropCursor()

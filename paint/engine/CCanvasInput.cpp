@@ -23,6 +23,7 @@ namespace {
 
 constexpr uint32_t kPenCursorId = 34;
 constexpr int32_t kVirtualKeySpace = 0x20;
+constexpr int32_t kVirtualKeyAlt = 0x12;
 constexpr uint32_t kPencilId = 4901;
 constexpr uint32_t kSampleToolId = 4909;
 constexpr uint32_t kMoveToolId = 4910;
@@ -289,7 +290,8 @@ tResult CCanvas::DragView(CWidget** takenBy)
             if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
                 moved = true;
             if (moved && (p.x != last.x || p.y != last.y)) {
-                if (application->IsAltDown()) {
+                // Alt taken or let go during the drag switches between turning and moving.
+                if (application->IsKeyDown(kVirtualKeyAlt)) {
                     UpdateViewGeometry(0);
                     m_rotation -= float(p.x - last.x) * kTurnsPerPixel;
                     if (m_view) {

@@ -386,7 +386,7 @@ private:
         case SDL_TEXTINPUT: {
             // Control with a key makes no character (TranslateMessage gives the control codes);
             // AltGr is not Control here.
-            if (input::IsKeyDown(VK_CONTROL))
+            if (input::DeliveredModifiers() & MK_CONTROL)
                 break;
             HWND window = WindowOf(event.text.windowID);
             input::DeliverText(window ? window : GetFocus(), ToWide(event.text.text));

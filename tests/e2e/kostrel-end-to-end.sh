@@ -7,7 +7,8 @@
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
 # Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
 # with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
-# Ctrl+O opens another painting, which Ctrl+Q closes at once. Usage: PROGRAM [SHOT_FOLDER].
+# Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
+# closed, Ctrl+Q reaches the program and closes the painting at once. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,13 +19,25 @@ take_program "$2" "${3:-}"
 product="Kostrel 2"
 
 # The stand-in file and print dialogs: they note what they were asked; the file dialog answers the
-# path in $work/answer, the print dialog the private queue.
+# path in $work/answer, the print dialog the private queue. The open dialog shows a real dialog
+# window, which takes the keyboard and is closed with Enter, as a user closes one.
 mkdir -p "$work/bin"
 cat >"$work/bin/zenity" <<STANDIN
 #!/bin/sh
 echo "\$@" >>"$work/zenity.log"
 case " \$* " in
 *" --list "*) echo "$private_cups_queue" ;;
+*" --save "*) cat "$work/answer" ;;
+*" --file-selection "*)
+    /usr/bin/zenity --info --title="Stand-in Open" --text=Open >/dev/null 2>&1 &
+    dialog=\$!
+    shown=\$(timeout 20 xdotool search --sync --onlyvisible --name "^Stand-in Open\$" | head -1)
+    for i in \$(seq 20); do
+        kill -0 \$dialog 2>/dev/null || break
+        xdotool windowfocus --sync "\$shown" key Return 2>/dev/null
+        sleep 1
+    done
+    cat "$work/answer" ;;
 *) cat "$work/answer" ;;
 esac
 STANDIN
@@ -170,8 +183,9 @@ for i in $(seq 300); do
 done
 xdotool search --name "^$product - other\$" >/dev/null 2>&1 || fail "Ctrl+O did not open other.ptg"
 shot kostrel-other
-# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4. The key goes again now and then
-# in case it raced its modifier while the program was still busy opening the painting.
+# An unchanged painting quits at once, by Ctrl+Q as by Alt+F4: the program took the keyboard back
+# from the dialog. The key goes again now and then in case it raced its modifier while the program
+# was still busy opening the painting.
 for i in $(seq 300); do
     [ $((i % 30)) -eq 1 ] && xdotool key ctrl+q
     kill -0 "$pid" 2>/dev/null || break

@@ -103,6 +103,37 @@ TEST_F(InputTest, ModifiersFollowEitherSideAndAltMakesSystemKeys)
     EXPECT_TRUE(x.lParam & (LPARAM(1) << 29));
 }
 
+// The Alt state the window procedure meets while it handles F4.
+SHORT gAltWhileF4Handled = 0;
+
+LRESULT RecordAltAtF4(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSKEYDOWN && wParam == WPARAM(VK_F(4)))
+        gAltWhileF4Handled = GetKeyState(VK_MENU);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(InputTest, AKeyHandledLateKeepsTheModifiersItCameWith)
+{
+    const HWND window = MakeTestWindow(u"late key test", RECT{10, 10, 60, 60}, RecordAltAtF4);
+    SetFocus(window);
+    headless::PressKey(VK_LMENU);
+    // The live state may run ahead of delivery: Alt is already up when F4 is delivered.
+    headless::SetKeyState(VK_LMENU, false);
+    headless::PressKey(VK_F(4));
+    headless::ReleaseKey(VK_LMENU);
+    EXPECT_FALSE(GetKeyState(VK_MENU) & 0x8000);
+    MSG message;
+    while (PeekMessageW(&message, window, WM_KEYDOWN, WM_SYSKEYUP, PM_REMOVE)) {
+        if (message.wParam == WPARAM(VK_F(4))) {
+            EXPECT_TRUE(message.lParam & (LPARAM(1) << 29));
+        }
+        DispatchMessageW(&message);
+    }
+    EXPECT_TRUE(gAltWhileF4Handled & 0x8000);
+    EXPECT_FALSE(GetKeyState(VK_MENU) & 0x8000);
+}
+
 TEST_F(InputTest, TheCursorCounterShowsThePointerAtZeroAndAbove)
 {
     EXPECT_EQ(ShowCursor(0), -1);

@@ -110,19 +110,21 @@ bool CAppWin::IsButtonMessagePending()
     return w32::PeekMessageW(&message, MainHandle(), w32::WM_LBUTTONDOWN, w32::WM_MBUTTONDBLCLK, w32::PM_NOREMOVE) != 0;
 }
 
+// The modifiers of the key or click being handled, as they were when it came, however late the
+// queue reaches it; outside its handling, the live state.
 bool CAppWin::IsShiftDown()
 {
-    return IsKeyDown(w32::VK_SHIFT);
+    return (w32::GetKeyState(w32::VK_SHIFT) & 0x8000) != 0;
 }
 
 bool CAppWin::IsControlDown()
 {
-    return IsKeyDown(w32::VK_CONTROL);
+    return (w32::GetKeyState(w32::VK_CONTROL) & 0x8000) != 0;
 }
 
 bool CAppWin::IsAltDown()
 {
-    return IsKeyDown(w32::VK_MENU);
+    return (w32::GetKeyState(w32::VK_MENU) & 0x8000) != 0;
 }
 
 bool CAppWin::IsAppsKeyDown()

@@ -33,9 +33,10 @@ tCPoint MessagePoint(w32::LPARAM lParam)
     return tCPoint{w32::GET_X_LPARAM(lParam), w32::GET_Y_LPARAM(lParam)};
 }
 
+// A modifier as the key being translated found it.
 bool IsDown(int virtualKey)
 {
-    return (w32::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+    return (w32::GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
 }  // namespace

@@ -275,8 +275,9 @@ tResult CKS2Update::LayOutReport(const tCStringArray& list, CWidget* area, int32
         m_linkAddress = ApplicationText(kStrUpdateDownloadAddress);
     if (list.GetCount() > 2)
         return LayOutNotes(list, area, *wrap, lowest);
+    // Without notes the body holds no text: none of the checking or failure layout stays.
     CTxWidget* note = TextWidget(m_root, kWgtUpdateNote);
-    TK_TRY(WrapText(note, note->GetText(), *wrap));
+    TK_TRY(WrapText(note, tCString(), *wrap));
     TK_TRY(note->SetVisible(1, 0));
     if (CWidget* link = m_root->FindWidgetById(kWgtUpdateLink))
         *lowest = link->GetRect().bottom;

@@ -267,6 +267,11 @@ tResult CKSUTransferManager::ParseManifest(tCMemFile& body)
     tCStringArray lines;
     // A list read only in part must not be installed as if it were the release.
     m_refused = ReadManifestLines(body, lines) != kResOk;
+    // A reply that is no manifest (an error page, binary bytes) says nothing about releases.
+    if (!IsReadableManifest(lines)) {
+        m_refused = true;
+        return ReportFailure();
+    }
     for (const tCString& line : lines) {
         CFileData entry;
         if (ParseManifestLine(line, entry))

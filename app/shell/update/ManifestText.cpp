@@ -25,6 +25,11 @@ tResult AddPieces(const tCString& text, tCStringArray& lines)
     return kResOk;
 }
 
+bool IsControlCharacter(char16_t unit)
+{
+    return (unit < 0x20 && unit != u'\t' && unit != u'\r') || unit == 0x7F;
+}
+
 bool IsUnreserved(unsigned char byte)
 {
     return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
@@ -55,6 +60,18 @@ tResult ReadManifestLines(tCMemFile& body, tCStringArray& lines)
             TK_TRY(AddPieces(text, lines));
     }
     return kResOk;
+}
+
+bool IsReadableManifest(const tCStringArray& lines)
+{
+    if (lines.GetCount() == 0 || lines[0].GetAt(0) != u'*')
+        return false;
+    for (const tCString& line : lines) {
+        for (const char16_t unit : line.View())
+            if (IsControlCharacter(unit))
+                return false;
+    }
+    return true;
 }
 
 tCString MakeDownloadAddress(const tCString& host, const tCString& name)

@@ -17,6 +17,10 @@ inline constexpr char16_t kManifestBlanks[] = u"\t \n\r";
 // line. A NUL ends a line as a line feed does. 5 when the list cannot grow.
 tResult ReadManifestLines(tCMemFile& body, tCStringArray& lines);
 
+// True for the lines of a readable manifest: the first one is the release's title line ("*") and no
+// line holds a control character but tab and CR, which text does not.
+bool IsReadableManifest(const tCStringArray& lines);
+
 // "http://" + host + "/" + the name, its UTF-8 bytes other than letters, digits and "-._~"
 // percent-encoded so that the address names exactly that file.
 tCString MakeDownloadAddress(const tCString& host, const tCString& name);

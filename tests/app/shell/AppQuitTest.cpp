@@ -3,6 +3,9 @@
 #include "platform/Messages.h"
 #include "platform/Queue.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "platform/headless/Headless.h"
+#include "toolkit/core/CWindowBase.h"
 
 class QuitTest : public AppTest {
 protected:
@@ -99,6 +102,20 @@ TEST_F(QuitTest, TheQuitKeysQuitOnlyWithTheirModifiers)
     ASSERT_EQ(Backdrop()->OnKeyDown(&takenBy, uint32_t(kKeyF1 + 3)), kResOk);
     w32::headless::SetKeyState(w32::VK_MENU, false);
     EXPECT_FALSE(WindowOpen());
+}
+
+// Alt+F4 taken from the queue after Alt was let go still asks to save before quitting.
+TEST_F(QuitTest, AltF4HandledAfterAltWasReleasedStillQuits)
+{
+    MarkModified();
+    w32::SetFocus(GetMainWindow()->GetHandle());
+    w32::headless::PressKey(w32::VK_LMENU);
+    w32::headless::PressKey(w32::VK_F(4));
+    w32::headless::ReleaseKey(w32::VK_F(4));
+    w32::headless::ReleaseKey(w32::VK_LMENU);
+    ASSERT_EQ(app->PumpStep(), kResOk);
+    ASSERT_EQ(Prompt()->shows.size(), 1u);
+    EXPECT_EQ(Prompt()->shows[0], tMsgArg(kFollowQuit));
 }
 
 TEST_F(QuitTest, CtrlQQuitsOnAnUnchangedPainting)

@@ -191,6 +191,19 @@ TEST_F(UpdatePaneTest, ATitleAloneEndsTheChecking)
     EXPECT_EQ(std::u16string(pane.GetLinkAddress().View()), Text(kStrUpdateDownloadAddress));
 }
 
+TEST_F(UpdatePaneTest, AReportWithoutNotesShowsNoTextOfTheCheckingOrTheFailure)
+{
+    Open();
+    Report(List({u"2.0", u"https://kostrel.example.org/2.0"}));
+    EXPECT_EQ(TextOf(headline), Text(kStrUpdateCurrent));
+    EXPECT_EQ(TextOf(note), u"");
+    ASSERT_EQ(pane.OnMessage(kMsgUpdateFailed, 0, 0, 0, 1), kResOk);
+    Tick(1001);
+    ASSERT_EQ(TextOf(note), Text(kStrUpdateFailedBody));
+    Report(List({u"2.0"}));
+    EXPECT_EQ(TextOf(note), u"");
+}
+
 TEST_F(UpdatePaneTest, NotesWithABraceCarryALinkUnlessTheBraceComesFirst)
 {
     Open();

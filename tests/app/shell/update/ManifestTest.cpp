@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -217,16 +218,29 @@ TEST_F(ManifestTest, TheLastTitleWinsAndNotesKeepTheirOrderPastBlankLines)
     EXPECT_TRUE(m_manager.GetFileList().IsEmpty());
 }
 
-TEST_F(ManifestTest, WithoutATitleTheLastOneIsReported)
+// A reply that is not a manifest is a failed check, not a report of the last title.
+TEST_F(ManifestTest, AReplyWithoutATitleFirstOrWithBytesThatAreNoTextIsAFailedCheck)
 {
-    ASSERT_EQ(Parse(ManifestBytes({"+note"})), kResOk);
+    std::mt19937 generator(59);
+    std::string noise(5000, '\0');
+    for (char& byte : noise)
+        byte = char(generator());
+    for (const std::string& reply :
+         {noise, "*" + noise, ManifestBytes({"+note"}), ManifestBytes({"|0101%a.txt", "*2.1"}),
+          ManifestBytes({"<html><body>404 Not Found</body></html>"}), ManifestBytes({"*2.1", "+note\x01\x02"}),
+          std::string("*2.1\n\x1B[2J")}) {
+        m_controller.records.clear();
+        ASSERT_EQ(Parse(reply), kResOk);
+        ASSERT_EQ(m_controller.records.size(), 1u);
+        EXPECT_EQ(m_controller.records[0].message, kMsgUpdateFailed);
+        EXPECT_EQ(m_manager.GetState(), CKSUTransferManager::kStateFailed);
+        EXPECT_TRUE(m_manager.GetFileList().IsEmpty());
+    }
+    // A title first with CR LF ends and tabs inside is a manifest.
+    m_controller.records.clear();
+    ASSERT_EQ(Parse("*2.5\r\n+a\tb\r\n"), kResOk);
     ASSERT_EQ(m_controller.records.size(), 1u);
-    EXPECT_EQ(m_controller.records[0].texts, (std::vector<std::u16string>{u"Unknown Kostrel 2 Version", u"note"}));
-
-    ASSERT_EQ(Parse(ManifestBytes({"*2.5"})), kResOk);
-    ASSERT_EQ(Parse(ManifestBytes({"+other"})), kResOk);
-    ASSERT_EQ(m_controller.records.size(), 3u);
-    EXPECT_EQ(m_controller.records[2].texts, (std::vector<std::u16string>{u"2.5", u"other"}));
+    EXPECT_EQ(m_controller.records[0].texts, (std::vector<std::u16string>{u"2.5", u"a\tb"}));
 }
 
 TEST_F(ManifestTest, TheReportCarriesTitleAndNotesAndItsAnswerDecidesTheState)
@@ -248,8 +262,9 @@ TEST_F(ManifestTest, TheReportCarriesTitleAndNotesAndItsAnswerDecidesTheState)
 
 TEST_F(ManifestTest, TheUpdaterLineInAnyCaseBecomesTheUpdaterEntryAndTheLastOneWins)
 {
-    ASSERT_EQ(Parse(ManifestBytes({"|0101%kostrelupdater.exe", "|0102%a.txt", "Tools|0203%KostrelUpdater.Exe"})),
-              kResOk);
+    ASSERT_EQ(
+        Parse(ManifestBytes({"*2.1", "|0101%kostrelupdater.exe", "|0102%a.txt", "Tools|0203%KostrelUpdater.Exe"})),
+        kResOk);
     EXPECT_EQ(EntriesOf(m_manager.GetFileList()), (std::vector<Entry>{{u"", 1, 2, u"a.txt"}}));
     EXPECT_EQ(EntryOf(m_manager.GetUpdaterEntry()), (Entry{u"Tools", 2, 3, u"KostrelUpdater.Exe"}));
 }
@@ -287,7 +302,8 @@ TEST_F(ManifestTest, EntriesWhoseNumbersDoNotFitOrThatTakeTheManagersNamesRefuse
         EXPECT_EQ(m_manager.StartFileDownload(), kResFileInvalid) << line;
     }
     // Deeper down, and as the updater program itself, the names are free.
-    ASSERT_EQ(Parse(ManifestBytes({"Brushes:KSUTemp|0101%KSUTemp2.ksu", "|0102%KSUTem.txt", "|0901%KostrelUpdater.exe"})),
+    ASSERT_EQ(Parse(ManifestBytes({"*3.0", "Brushes:KSUTemp|0101%KSUTemp2.ksu", "|0102%KSUTem.txt",
+                                    "|0901%KostrelUpdater.exe"})),
               kResOk);
     EXPECT_EQ(EntriesOf(m_manager.GetFileList()),
               (std::vector<Entry>{{u"Brushes:KSUTemp", 1, 1, u"KSUTemp2.ksu"}, {u"", 1, 2, u"KSUTem.txt"}}));
@@ -316,7 +332,7 @@ TEST_F(ManifestTest, TheDownloadRoadsNeedAReportedManifest)
 {
     EXPECT_EQ(m_manager.StartFileDownload(), kResBusy);
     EXPECT_EQ(m_manager.StartUpdaterDownload(), kResBusy);
-    ASSERT_EQ(Parse(ManifestBytes({"|0101%a.txt"})), kResOk);
+    ASSERT_EQ(Parse(ManifestBytes({"*2.1", "|0101%a.txt"})), kResOk);
     EXPECT_EQ(m_manager.StartUpdaterDownload(), kResFileNotFound);
 }
 
