@@ -285,6 +285,8 @@ public:
     // The navigation tools' loops, while the button is down: colour picking, moving, turning
     // and zooming.
     tResult SampleColour();
+    // Sends the colour the painting shows at a point of the view's root (0xF1000002).
+    tResult PickViewColour(tCPoint rootPoint);
     tResult RunMoveTool();
     tResult RunRotateTool();
     tResult RunZoomTool();
