@@ -164,6 +164,10 @@ for i in $(seq 300); do
 done
 xdotool search --name "^Kostrel 2 - bare\$" >/dev/null 2>&1 || fail "Ctrl+O did not open bare.ptg"
 xdotool mousemove 900 100
+# The title changes while the painting is still being read: the step waits for the picker and
+# for the progress pane in the middle to go.
+shot_until nav-opened 'picker=$(changed nav-start nav-opened 190x190+830+575); ! above "$picker" 0.01 &&
+    ! above "$(changed nav-saved nav-opened 200x80+412+345)" 0.01' || true
 shot_settled nav-opened || fail "the window kept changing after the open"
 picker=$(changed nav-start nav-opened 190x190+830+575)
 above "$picker" 0.01 && fail "the colour picker does not show its wheel after the open (difference $picker)"
