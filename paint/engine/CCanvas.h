@@ -223,8 +223,6 @@ public:
 
     // Tracing image: owned unless the application's resource pool holds it.
     tResult SetTracingImage(CImage* image);
-    // Hands the tracing image (or null) to the caller, who answers for it; the canvas has none.
-    CImage* ReleaseTracingImage();
     void ClearTracingImage(uint32_t present);
     CImage* GetTracingImage() const { return m_tracingImage; }
     uint32_t GetTracingVisible() const { return m_tracingVisible; }
@@ -285,6 +283,8 @@ public:
     // The navigation tools' loops, while the button is down: colour picking, moving, turning
     // and zooming.
     tResult SampleColour();
+    // Sends the colour the painting shows at a point of the view's root (0xF1000002).
+    tResult PickViewColour(tCPoint rootPoint);
     tResult RunMoveTool();
     tResult RunRotateTool();
     tResult RunZoomTool();

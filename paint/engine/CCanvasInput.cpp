@@ -13,6 +13,7 @@
 #include "toolkit/core/CPenSample.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CImage.h"
 #include "toolkit/widgets/IBackdropServices.h"
 #include "toolkit/widgets/CWidget.h"
 
@@ -329,11 +330,13 @@ tResult CCanvas::SampleColour()
         if (tablet)
             tablet->SetContact(1);
         CModalGuard modal(backdrop, m_view);
-        tCPoint last{INT32_MIN, INT32_MIN};
+        // The press picks at once, however short it is; then each place the pointer moves to.
+        tCPoint last = cursor;
+        TK_TRY(PickViewColour(cursor));
         while (ButtonDown(tablet)) {
             const tCPoint p = ScreenToRoot(m_view, CursorPosition());
-            if (backdrop && (p.x != last.x || p.y != last.y)) {
-                TK_TRY(SendToBackbone(kMsgCanvasColourPicked, ToMsgArg(this), tMsgArg(backdrop->GetPixelAt(p)), 0));
+            if (p != last) {
+                TK_TRY(PickViewColour(p));
                 last = p;
             }
             Heartbeat();
@@ -346,6 +349,28 @@ tResult CCanvas::SampleColour()
     if (m_view)
         return m_view->Invalidate(1);
     return kResOk;
+}
+
+// The view's pixel is drawn again, alone, as the painting and its background make it: the
+// screen there also holds the cursor and the tool's outline, which are no colour of the painting.
+tResult CCanvas::PickViewColour(tCPoint rootPoint)
+{
+    if (!m_composite)
+        return kResOk;
+    tCPoint viewOrigin;
+    if (m_view)
+        m_view->LocalToRootPoint(&viewOrigin);
+    const tCPoint local = rootPoint.Minus(viewOrigin);
+    CImage pixel(1, 1);
+    if (!pixel.IsValid())
+        return kResNoMemory;
+    pixel.SetOrigin({-local.x, -local.y});
+    const tCRect clip{local.x, local.y, local.x + 1, local.y + 1};
+    TK_TRY(m_rotation == 0.0f ? CompositeView(clip, &pixel) : CompositeRotatedView(clip, &pixel));
+    CImNav nav(&pixel);
+    if (!nav.IsLocked() || nav.IsEmpty())
+        return kResNoMemory;
+    return SendToBackbone(kMsgCanvasColourPicked, ToMsgArg(this), tMsgArg(nav.Pixels(0)[0]), 0);
 }
 
 namespace {

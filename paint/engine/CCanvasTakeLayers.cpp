@@ -65,5 +65,3 @@ CLayer* CCanvas::ExchangeLayer(int32_t index, CLayer* layer)
     MarkAllDirty();
     return std::exchange(m_layers[index], layer);
 }
-
-CImage* CCanvas::ReleaseTracingImage() { return std::exchange(m_tracingImage, nullptr); }

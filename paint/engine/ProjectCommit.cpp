@@ -42,18 +42,16 @@ void ApplyToolRecord(tCStream& stream, const StagedToolRecord& record)
 }
 
 // The new painting makes a layer of the header's size, which a file without layers asks for all
-// the same. The painting's tracing image outlives the new painting, which would drop it.
+// the same. It also drops the painting's tracing image and tells the panes so: the file's own, if
+// it holds one, comes later.
 tResult MakeNewPainting(ProjectReading& reading, const tCFPath& path, const tCString& name)
 {
-    CCanvas& canvas = *reading.host.GetCanvas();
     TK_TRY(CheckCellMemory(reading.staged.width, reading.staged.height));
     CProjectInfo project(reading.staged.width, reading.staged.height, name, tCString(), nullptr);
     project.file = path;
-    CImage* kept = canvas.ReleaseTracingImage();
     reading.host.SetOpeningBusy(1);
     const tResult made = reading.host.SendMessage(kMsgNewProject, ToMsgArg(&project));
     reading.host.SetOpeningBusy(0);
-    (void)canvas.SetTracingImage(kept);
     return made;
 }
 

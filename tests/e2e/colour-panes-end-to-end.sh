@@ -3,7 +3,8 @@
 # in the bottom-right corner and the swatch pane with its five empty places at the right edge.
 # A click on the wheel colours both swatches with the colour the picker's formulas give for that
 # point, and the next stroke is painted in it; the mode button's menu switches the wheel to red
-# and green, and the shine checkbox shows its mark. Usage: PROGRAM [SHOT_FOLDER].
+# and green, and the shine checkbox shows its mark. The sampler picks the stroke's colour under the
+# pointer. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -89,6 +90,21 @@ shot_until colour-stroke 'stroke_colour; [ "$green" -gt $((red + 60)) ] && [ "$b
 stroke_colour
 [ "$green" -gt $((red + 60)) ] && [ "$blue" -gt $((red + 60)) ] ||
     fail "the stroke is not in the picked colour ($red $green $blue)"
+
+# The sampler (key 9) takes the painting's colour under the pointer, never its own cursor's: a
+# press held a moment and released without moving makes the stroke's colour there the current one.
+xdotool mousemove 900 100
+shot_settled colour-before-sampler || fail "the window kept changing after the stroke"
+want=$(pixel colour-before-sampler 400 300)
+xdotool key 9
+xdotool mousemove 400 300
+sleep 0.3
+xdotool mousedown 1
+sleep 0.3
+xdotool mouseup 1
+shot_until colour-sampled 'near "$(pixel colour-sampled "$swatch_x" "$swatch_y")" "$want"' || true
+got=$(pixel colour-sampled "$swatch_x" "$swatch_y")
+near "$got" "$want" || fail "the sampler picked $got, not the stroke's $want"
 
 # The mode button's menu opens to the left and up; its fourth entry is red and green.
 xdotool mousemove $((left + 155)) $((top + 25)) click 1

@@ -3,22 +3,23 @@
 # a stroke shows in the navigation thumbnail; the zoom button lights and a drag on the painting
 # zooms; the tracing button loads the image a stand-in file dialog answers, and then opens the
 # tracing controls with the navigation pane gone; the placement menu's "Tile" and a drag on the
-# painting move the tiled image; Esc closes the controls and the pane comes back. Usage: PROGRAM
-# [SHOT_FOLDER].
+# painting move the tiled image; Esc closes the controls and the pane comes back. A painting saved
+# before the image was loaded opens without it: the colour picker shows its wheel again and 't'
+# shows no image. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
 take_program "$2" "${3:-}"
 
-# The stand-in file dialog answers the tracing image.
+# The stand-in file dialog answers the path in $work/answer, else the tracing image.
 mkdir -p "$work/bin"
 convert -size 90x60 xc:'#2050C0' -fill '#E04020' -draw 'rectangle 0,0 44,29' -fill '#F0D020' \
     -draw 'rectangle 45,30 89,59' "$work/tracing.png"
 cat >"$work/bin/zenity" <<STANDIN
 #!/bin/sh
 echo "\$@" >>"$work/zenity.log"
-echo "$work/tracing.png"
+cat "$work/answer" 2>/dev/null || echo "$work/tracing.png"
 STANDIN
 chmod +x "$work/bin/zenity"
 export PATH="$work/bin:$PATH"
@@ -68,12 +69,20 @@ xdotool mousemove 900 100
 shot_until nav-stroke 'stroke=$(changed nav-start nav-stroke "$thumbnail"); above "$stroke" 0.003' ||
     fail "the stroke did not show in the thumbnail (difference $stroke)"
 shot_settled nav-stroke || fail "the window kept changing after the stroke"
+# Saved as plain.ptg, then kept as bare.ptg, a painting without a tracing image.
+echo "$work/plain.ptg" >"$work/answer"
+press_until ctrl+s '[ -s "$work/plain.ptg" ]' || fail "Ctrl+S saved no plain.ptg"
+wait_until 'xdotool search --name "^Kostrel 2 - plain\$" >/dev/null 2>&1' || fail "the title did not follow the save"
+cp "$work/plain.ptg" "$work/bare.ptg"
+rm "$work/answer" "$work/zenity.log"
+xdotool mousemove 900 100
+shot_settled nav-saved || fail "the window kept changing after the save"
 
 # The zoom button lights as the zoom tool becomes current, and a press on the painting dragged to
 # the right zooms in.
 click "$zoom_x" "$tool_y"
 xdotool mousemove 900 100
-shot_until nav-zoom-tool 'lit=$(changed nav-stroke nav-zoom-tool "20x20+$((zoom_x - 10))+$((tool_y - 10))"); above "$lit" 0.05' ||
+shot_until nav-zoom-tool 'lit=$(changed nav-saved nav-zoom-tool "20x20+$((zoom_x - 10))+$((tool_y - 10))"); above "$lit" 0.05' ||
     fail "the zoom button did not light (difference $lit)"
 shot_settled nav-zoom-tool || fail "the window kept changing after the zoom button"
 xdotool mousemove 500 300
@@ -139,6 +148,34 @@ shot_settled nav-moved || fail "the window kept changing after the drag"
 xdotool key Escape
 shot_until nav-closed 'back=$(changed nav-moved nav-closed "166x92+$frame_x+$frame_y"); above "$back" 0.05' ||
     fail "the navigation pane did not come back (difference $back)"
+
+# The painting saved without a tracing image opens without one: the save prompt's "n", then the
+# colour picker shows its wheel as before the image came, and 't' shows no image.
+shot_settled nav-closed || fail "the window kept changing as the navigation pane came back"
+echo "$work/bare.ptg" >"$work/answer"
+for i in $(seq 300); do
+    if [ $((i % 100)) -eq 1 ]; then
+        xdotool key ctrl+o
+        sleep 1
+        xdotool key n
+    fi
+    xdotool search --name "^Kostrel 2 - bare\$" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool search --name "^Kostrel 2 - bare\$" >/dev/null 2>&1 || fail "Ctrl+O did not open bare.ptg"
+xdotool mousemove 900 100
+# The title changes while the painting is still being read: the step waits for the picker and
+# for the progress pane in the middle to go.
+shot_until nav-opened 'picker=$(changed nav-start nav-opened 190x190+830+575); ! above "$picker" 0.01 &&
+    ! above "$(changed nav-saved nav-opened 200x80+412+345)" 0.01' || true
+shot_settled nav-opened || fail "the window kept changing after the open"
+picker=$(changed nav-start nav-opened 190x190+830+575)
+above "$picker" 0.01 && fail "the colour picker does not show its wheel after the open (difference $picker)"
+xdotool key t
+sleep 0.5
+shot_settled nav-opened-t || fail "the window kept changing after 't'"
+shown=$(changed nav-opened nav-opened-t 1024x580+0+0)
+above "$shown" 0 && fail "'t' showed a tracing image over a painting opened without one (difference $shown)"
 
 # Alt+F4 asks about the changed painting; "n" closes without saving.
 close_program_unsaved

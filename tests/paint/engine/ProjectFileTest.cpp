@@ -5,10 +5,12 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ProjectBytes.h"
 #include "ProjectTestSupport.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CanvasMessages.h"
 #include "toolkit/imaging/CImage8.h"
 
 namespace {
@@ -179,22 +181,33 @@ TEST_F(ProjectFileTest, ALayerWhoseGrainIsTheOneBelowItHasNoGrainChunk)
     EXPECT_EQ(opened.canvas.GetLayer(1)->GetGrainImage(), nullptr);
 }
 
-TEST_F(ProjectFileTest, WithoutATracingImageOpeningLeavesTheOneThereAlone)
+TEST_F(ProjectFileTest, APaintingSavedWithoutATracingImageOpensWithoutOne)
 {
     FakeProjectHost host;
     Paint(host, 10, 10, 1);
     ASSERT_EQ(host.canvas.SetTracingImage(nullptr), kResOk);
+    host.canvas.SetTraceColourPick(1);
+    host.canvas.SetTracingMode(0);
     const std::string file = Save(host, "plain.ptg");
     EXPECT_EQ(CountChunks(file, kTagTracingImage), 0);
 
     FakeProjectHost opened;
     Paint(opened, 30, 20, 2, 3);
-    CImage* tracing = opened.canvas.GetTracingImage();
-    const std::string pixels = PixelBytes(tracing);
+    ASSERT_NE(opened.canvas.GetTracingImage(), nullptr);
+    const size_t start = opened.messages.size();
     ASSERT_EQ(Open(opened, "plain.ptg"), kResOk);
-    EXPECT_EQ(opened.canvas.GetTracingImage(), tracing);
-    EXPECT_EQ(PixelBytes(opened.canvas.GetTracingImage()), pixels);
+    EXPECT_EQ(opened.canvas.GetTracingImage(), nullptr);
     EXPECT_EQ(opened.canvas.GetWidth(), 10);
+    // The panes heard that the image went, and of none after.
+    std::vector<uint32_t> told;
+    for (size_t i = start; i < opened.messages.size(); ++i)
+        if (opened.messages[i].code == kMsgRemoveTracingImage || opened.messages[i].code == kMsgTracingImage)
+            told.push_back(opened.messages[i].code);
+    EXPECT_EQ(told, (std::vector<uint32_t>{kMsgRemoveTracingImage}));
+    // Strokes take the paint colour: none is picked from a tracing image under the pen.
+    const int picked = opened.Count(kMsgCanvasColourPicked);
+    ASSERT_EQ(opened.canvas.SampleTracingImage({5.0f, 5.0f}), kResOk);
+    EXPECT_EQ(opened.Count(kMsgCanvasColourPicked), picked);
 }
 
 TEST_F(ProjectFileTest, AnEmptyColourListWritesNoChunkAndOpeningKeepsTheList)

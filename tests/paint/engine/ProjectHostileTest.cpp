@@ -164,7 +164,7 @@ TEST_F(ProjectHostileTest, ValuesThatAreNotNumbersOrOutOfRangeAreLeftAsTheyWere)
     EXPECT_EQ(target.canvas.GetTraceColourPick(), 1u);
     EXPECT_EQ(target.colour, before.colour);
     EXPECT_EQ(target.currentTool->GetToolId(), before.currentTool);
-    EXPECT_EQ(PixelBytes(target.canvas.GetTracingImage()), before.tracingImage);
+    EXPECT_EQ(target.canvas.GetTracingImage(), nullptr) << "the opened painting has no image that decodes";
     EXPECT_EQ(target.canvas.GetTracingOffset().x, int32_t(before.tracing[3]));
     EXPECT_EQ(target.colourList.GetCount(), int32_t(before.colourList.size()));
 

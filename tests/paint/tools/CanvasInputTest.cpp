@@ -31,6 +31,8 @@ using namespace w32;
 
 namespace {
 
+constexpr uint32_t kCursorGrey = 0xFFC8C8CCu;
+
 // The backdrop at the root of the view's tree: it records the modal stack and the cursor.
 class InputTestRoot : public TestRoot, public IBackdropServices {
 public:
@@ -43,7 +45,8 @@ public:
         modal.pop_back();
     }
     CWidget* GetRolloverWidget() const override { return rollover; }
-    uint32_t GetPixelAt(tCPoint point) const override { return 0xFF000000u | uint32_t(point.x << 8 | point.y); }
+    // The screen under the pointer shows the sampler's grey cursor.
+    uint32_t GetPixelAt(tCPoint) const override { return kCursorGrey; }
     uint32_t GetBackgroundColour() const override { return background; }
     tResult SetBackgroundColour(uint32_t colour, uint32_t) override { return background = colour, kResOk; }
 
@@ -132,6 +135,13 @@ protected:
         canvas().SetPaintingTopLeft({0, 0});
     }
     CCanvas& canvas() { return replay->GetCanvas(); }
+    // The painting as the view draws it at a root point.
+    uint32_t ViewPixel(tCPoint at)
+    {
+        CImage image(300, 200);
+        EXPECT_EQ(canvas().CompositeView({0, 0, 300, 200}, &image), kResOk);
+        return CImNav(&image).Pixels(at.y - 10)[at.x - 20];
+    }
 
     // Presses `button` at the first point; each heartbeat moves to the next, then releases.
     void Script(int button, std::vector<tCPoint> path)
@@ -433,27 +443,37 @@ std::vector<tMsgArg> Picked(const MessageRecorder& recorder)
     return picked;
 }
 
-TEST_F(CanvasInputTest, SamplingPicksThePixelsUnderThePointerAndOutsideSetsTheBackground)
+TEST_F(CanvasInputTest, SamplingPicksThePaintingsColourUnderThePointerAndOutsideSetsTheBackground)
 {
-    MakeCanvas(4909);
-    // The root's pixel at (x, y) reads 0xFF000000 | x << 8 | y.
-    Script(VK_LBUTTON, {{60, 50}, {61, 50}, {61, 50}, {70, 52}});
+    MakeCanvas(4900);
+    Script(VK_LBUTTON, Line({30, 60}, {190, 60}, 8));
     ASSERT_EQ(Press(), kResOk);
-    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF003D32u, 0xFF004634u}));
+    RecordingCanvasTool sampler(4909);
+    canvas().SetCurrentTool(&sampler);
+    // The screen shows the cursor there; the painting's own colours are picked.
+    Script(VK_LBUTTON, {{60, 50}, {61, 50}, {61, 50}, {70, 60}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{ViewPixel({60, 50}), ViewPixel({61, 50}), ViewPixel({70, 60})}));
+    EXPECT_NE(ViewPixel({70, 60}), ViewPixel({70, 120})) << "the stroke's colour";
     EXPECT_EQ(root->pops, 1);
     EXPECT_EQ(root->background, 0u);
+    // A press already released when the sampler starts picks once.
+    headless::MoveMouse(100, 60);
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(Picked(recorder).back(), ViewPixel({100, 60}));
+    EXPECT_EQ(Picked(recorder).size(), 4u);
     // The last cell is inside.
     Script(VK_LBUTTON, {{199, 149}});
     ASSERT_EQ(Press(), kResOk);
-    EXPECT_EQ(Picked(recorder).back(), 0xFF00C795u);
+    EXPECT_EQ(Picked(recorder).back(), ViewPixel({199, 149}));
     EXPECT_EQ(root->background, 0u);
 
     // Beside the 200 x 150 painting the backdrop's background takes the paint colour.
     Script(VK_LBUTTON, {{250, 100}});
     ASSERT_EQ(Press(), kResOk);
     EXPECT_EQ(root->background, 0xFF2D5AA0u);
-    EXPECT_EQ(Picked(recorder).size(), 4u);
-    EXPECT_EQ(root->pops, 2);
+    EXPECT_EQ(Picked(recorder).size(), 5u);
+    EXPECT_EQ(root->pops, 3);
 }
 
 TEST_F(CanvasInputTest, AltSamplesAndSpaceDragsInsteadOfPainting)
@@ -464,7 +484,7 @@ TEST_F(CanvasInputTest, AltSamplesAndSpaceDragsInsteadOfPainting)
     Script(VK_LBUTTON, {{60, 50}, {64, 52}});
     ASSERT_EQ(Press(), kResOk);
     headless::SetKeyState(VK_MENU, false);
-    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{0xFF003C32u, 0xFF004034u}));
+    EXPECT_EQ(Picked(recorder), (std::vector<tMsgArg>{ViewPixel({60, 50}), ViewPixel({64, 52})}));
 
     headless::SetKeyState(VK_SPACE, true);
     const tCPoint topLeft = canvas().GetViewRect().GetTopLeft();
