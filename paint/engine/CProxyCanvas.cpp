@@ -154,14 +154,18 @@ tResult CProxyCanvas::OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, u
             return kResOk;
         return OnMessage(kMsgRenderPreview, ToMsgArg(this), 0, 0, kMsgApply);
     case kMsgPaperColour: {
+        // As the canvas reads it: the colour itself to apply, a pointer to report into.
         CLayer* layer = GetLayer(0);
-        uint32_t* colour = FromMsgArg<uint32_t>(b);
-        if (!layer || !colour)
+        if (!layer)
             return kResOk;
-        if (apply)
-            layer->SetPaperColour(*colour);
-        else
-            layer->GetPaperColour(colour);
+        if (apply) {
+            layer->SetPaperColour(uint32_t(b));
+            return kResOk;
+        }
+        uint32_t* colour = FromMsgArg<uint32_t>(b);
+        if (!colour)
+            return kResBadParam;
+        layer->GetPaperColour(colour);
         return kResOk;
     }
     default:

@@ -232,12 +232,12 @@ TEST_F(ProxyCanvasTest, OnlyIdentifierOneFollowsTheToolAndOtherMessagesAnswerZer
     EXPECT_EQ(proxy->GetLayerCount(), 1);
     EXPECT_EQ(0, std::memcmp(before.data(), PreviewCells().data(), before.size() * sizeof(PaintCell)));
 
-    uint32_t paper = 0x11223344u;
-    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&paper), 0, kMsgApply), kResOk);
+    // The paper colour is applied as a value and reported through a pointer, as the canvas does.
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, tMsgArg(0x11223344u), 0, kMsgApply), kResOk);
     uint32_t read = 0;
     EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&read), 0, kMsgReport), kResOk);
     EXPECT_EQ(read, 0x11223344u);
-    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, 0, 0, kMsgApply), kResOk) << "no colour to take";
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, 0, 0, kMsgReport), kResBadParam) << "nowhere to report";
 }
 
 TEST_F(ProxyCanvasTest, TheCompositeShowsThroughTheWidgetsPicture)
