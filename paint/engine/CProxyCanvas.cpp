@@ -75,6 +75,9 @@ private:
     uint32_t m_saved = kPencilColour;
 };
 
+// The sample stroke's pressure before its share at each point, from the tool's common property.
+float SampleBase(float commonProperty) { return std::min(1.5f * commonProperty, 1.0f) + 0.2f; }
+
 // Holds the presents of the root the widget lies in.
 IWidgetRoot* RootOf(CWidget* widget)
 {
@@ -239,7 +242,7 @@ tResult CProxyCanvas::DrawSampleStroke()
         return kResOk;
     const uint32_t id = tool->GetToolId();
     const float v = tool->GetCommonProperty();
-    const float base = std::min(1.5f * v, 1.0f) + 0.2f;
+    const float base = SampleBase(v);
     tResult result = kResOk;
     {
         CUpdateFreezeGuard freeze(RootOf(GetView()));
@@ -282,7 +285,8 @@ tResult CProxyCanvas::DrawCrayonSample(tCFPoint start, CImage* target, uint32_t 
     tResult result = kResOk;
     {
         CColourRestore restore(*this, GetShellServices(), colour, *crayon);
-        result = PaintSampleStroke(*crayon, start, {start.x - 58.0f, float(GetHeight() + 50)}, 1.0f, false);
+        result = PaintSampleStroke(*crayon, start, {start.x - 58.0f, float(GetHeight() + 50)},
+                                   SampleBase(crayon->GetCommonProperty()), false);
     }
     if (result == kResOk) {
         MarkAllDirty();
