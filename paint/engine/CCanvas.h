@@ -281,13 +281,14 @@ public:
     // Draws the painting into the view, then the tool's brush outline.
     static tResult RedrawView(tMsgArg canvas, CWidget* view, const tCRect* clip, CImage* target, uint32_t opacity);
     // The navigation tools' loops, while the button is down: colour picking, moving, turning
-    // and zooming.
+    // and zooming. Moving, turning and zooming clear the press's taker slot (may be null) at
+    // the end.
     tResult SampleColour();
     // Sends the colour the painting shows at a point of the view's root (0xF1000002).
     tResult PickViewColour(tCPoint rootPoint);
-    tResult RunMoveTool();
-    tResult RunRotateTool();
-    tResult RunZoomTool();
+    tResult RunMoveTool(CWidget** takenBy);
+    tResult RunRotateTool(CWidget** takenBy);
+    tResult RunZoomTool(CWidget** takenBy);
     // The body of OnPenInput; `point` in the view's coordinates.
     tResult PenInput(CWidget** takenBy, tCPoint point);
     tResult DragView(CWidget** takenBy);

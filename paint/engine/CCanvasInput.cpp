@@ -170,11 +170,11 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
         case kSampleToolId:
             return SampleColour();
         case kMoveToolId:
-            return RunMoveTool();
+            return RunMoveTool(takenBy);
         case kRotateToolId:
-            return RunRotateTool();
+            return RunRotateTool(takenBy);
         case kZoomToolId:
-            return RunZoomTool();
+            return RunZoomTool(takenBy);
         default:
             break;
         }
@@ -379,14 +379,15 @@ enum class tNavigation { kMove, kRotate, kZoom };
 
 }  // namespace
 
-// The move, rotate and zoom tools share one loop.
-static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind);
+// The move, rotate and zoom tools share one loop; when it ends the view gives up the press
+// it took.
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy);
 
-tResult CCanvas::RunMoveTool() { return RunNavigationTool(*this, tNavigation::kMove); }
-tResult CCanvas::RunRotateTool() { return RunNavigationTool(*this, tNavigation::kRotate); }
-tResult CCanvas::RunZoomTool() { return RunNavigationTool(*this, tNavigation::kZoom); }
+tResult CCanvas::RunMoveTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kMove, takenBy); }
+tResult CCanvas::RunRotateTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kRotate, takenBy); }
+tResult CCanvas::RunZoomTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kZoom, takenBy); }
 
-static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind)
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy)
 {
     CWidget* view = canvas.GetView();
     if (IShellServices* services = canvas.GetShellServices())
@@ -397,6 +398,7 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind)
         tablet->SetContact(1);
     if (kind == tNavigation::kMove)
         canvas.SetDragging(1);
+    tResult result = kResOk;
     {
         CModalGuard modal(FindBackdropServices(view), view);
         while (ButtonDown(tablet)) {
@@ -415,7 +417,9 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind)
                     const float zoom = canvas.GetZoom();
                     float z = std::clamp(zoom + zoom * kZoomPerPixel * float(p.x - last.x), kMinZoom, kMaxZoom);
                     if (z != zoom)
-                        TK_TRY(tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&z), 0));
+                        result = tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&z), 0);
+                    if (result != kResOk)
+                        break;
                 }
                 last = p;
             }
@@ -424,7 +428,9 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind)
         canvas.UpdateViewGeometry(1);
     }
     canvas.SetDragging(0);
-    return kResOk;
+    if (takenBy)
+        *takenBy = nullptr;
+    return result;
 }
 
 tResult CCanvas::RedrawView(tMsgArg context, CWidget*, const tCRect* clip, CImage* target, uint32_t)

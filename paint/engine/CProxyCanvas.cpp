@@ -75,6 +75,9 @@ private:
     uint32_t m_saved = kPencilColour;
 };
 
+// The sample stroke's pressure before its share at each point, from the tool's common property.
+float SampleBase(float commonProperty) { return std::min(1.5f * commonProperty, 1.0f) + 0.2f; }
+
 // Holds the presents of the root the widget lies in.
 IWidgetRoot* RootOf(CWidget* widget)
 {
@@ -154,14 +157,18 @@ tResult CProxyCanvas::OnMessage(uint32_t message, tMsgArg, tMsgArg b, tMsgArg, u
             return kResOk;
         return OnMessage(kMsgRenderPreview, ToMsgArg(this), 0, 0, kMsgApply);
     case kMsgPaperColour: {
+        // As the canvas reads it: the colour itself to apply, a pointer to report into.
         CLayer* layer = GetLayer(0);
-        uint32_t* colour = FromMsgArg<uint32_t>(b);
-        if (!layer || !colour)
+        if (!layer)
             return kResOk;
-        if (apply)
-            layer->SetPaperColour(*colour);
-        else
-            layer->GetPaperColour(colour);
+        if (apply) {
+            layer->SetPaperColour(uint32_t(b));
+            return kResOk;
+        }
+        uint32_t* colour = FromMsgArg<uint32_t>(b);
+        if (!colour)
+            return kResBadParam;
+        layer->GetPaperColour(colour);
         return kResOk;
     }
     default:
@@ -235,7 +242,7 @@ tResult CProxyCanvas::DrawSampleStroke()
         return kResOk;
     const uint32_t id = tool->GetToolId();
     const float v = tool->GetCommonProperty();
-    const float base = std::min(1.5f * v, 1.0f) + 0.2f;
+    const float base = SampleBase(v);
     tResult result = kResOk;
     {
         CUpdateFreezeGuard freeze(RootOf(GetView()));
@@ -278,7 +285,8 @@ tResult CProxyCanvas::DrawCrayonSample(tCFPoint start, CImage* target, uint32_t 
     tResult result = kResOk;
     {
         CColourRestore restore(*this, GetShellServices(), colour, *crayon);
-        result = PaintSampleStroke(*crayon, start, {start.x - 58.0f, float(GetHeight() + 50)}, 1.0f, false);
+        result = PaintSampleStroke(*crayon, start, {start.x - 58.0f, float(GetHeight() + 50)},
+                                   SampleBase(crayon->GetCommonProperty()), false);
     }
     if (result == kResOk) {
         MarkAllDirty();

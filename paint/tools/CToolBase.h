@@ -133,7 +133,7 @@ public:
     virtual float GetProperty(uint32_t textId) const;
 
     // The settings record: tool id, block 1 of the shared settings and block 2 of the tool's
-    // own, each after its length.
+    // own, each after its length. A record read whole is applied at once (Invalidate).
     tResult WriteSettings(tCStream* stream) override;
     tResult ReadSettings(tCStream* stream, int64_t recordEnd) override;
 

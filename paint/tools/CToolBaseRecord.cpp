@@ -10,7 +10,8 @@
 //                         f32 common property, u32 clean-brush flag (24 bytes when written)
 //   u32 L2, then block 2: the tool's extra settings
 // A reader takes the fields of a shorter block 1 that are there, skips the rest of a longer
-// one, and hands the tool exactly the bytes of block 2.
+// one, and hands the tool exactly the bytes of block 2. A record read whole rebuilds the tool's
+// nib tables; one that fails leaves block 1 as it was.
 
 namespace {
 
@@ -129,5 +130,7 @@ tResult CToolBase::ReadRecordBody(tCMemFile& record, int64_t* used)
     if (std::isfinite(read.commonProperty))
         m_commonProperty = std::clamp(read.commonProperty, 0.0f, 1.0f);
     m_cleanBrush = read.cleanBrush ? 1 : 0;
+    // The nib tables follow the settings read, whoever read the record.
+    Invalidate();
     return kResOk;
 }

@@ -164,10 +164,10 @@ protected:
         }
         return kResOk;
     }
-    tResult Press(tCPoint local = {})
+    tResult Press(tCPoint local = {}, CWidget** takenBy = nullptr)
     {
-        CWidget* takenBy = nullptr;
-        return CCanvas::OnPenInput(ToMsgArg(&canvas()), view, &takenBy, &local);
+        CWidget* taken = nullptr;
+        return CCanvas::OnPenInput(ToMsgArg(&canvas()), view, takenBy ? takenBy : &taken, &local);
     }
     tResult RightPress()
     {
@@ -311,6 +311,17 @@ TEST_F(CanvasInputTest, NavigationToolsNeverPaintNorOpenAStep)
         EXPECT_EQ(steps, 0) << id;
         EXPECT_EQ(recorder.Count(kMsgStrokeStarting), 0) << id;
         EXPECT_TRUE(root->modal.empty()) << id;
+    }
+}
+
+TEST_F(CanvasInputTest, MoveRotateAndZoomToolsGiveUpThePressWhenTheirLoopEnds)
+{
+    for (uint32_t id : {4910u, 4911u, 4912u}) {
+        MakeCanvas(id);
+        Script(VK_LBUTTON, Line({60, 50}, {180, 110}, 4));
+        CWidget* takenBy = root.get();
+        EXPECT_EQ(Press({}, &takenBy), kResOk) << id;
+        EXPECT_EQ(takenBy, nullptr) << id;
     }
 }
 

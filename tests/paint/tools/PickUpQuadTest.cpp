@@ -7,6 +7,7 @@
 
 #include "paint/engine/CPaintCellMap.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/tools/CNibRow.h"
 #include "paint/tools/CPickUpQuad.h"
 #include "paint/tools/CellLanes.h"
 

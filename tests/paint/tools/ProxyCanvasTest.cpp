@@ -12,6 +12,7 @@
 #include "RecordingCanvasTool.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CProxyCanvas.h"
+#include "paint/engine/ICanvasTool.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/PaintCell.h"
 #include "paint/engine/StrokeContext.h"
@@ -232,12 +233,12 @@ TEST_F(ProxyCanvasTest, OnlyIdentifierOneFollowsTheToolAndOtherMessagesAnswerZer
     EXPECT_EQ(proxy->GetLayerCount(), 1);
     EXPECT_EQ(0, std::memcmp(before.data(), PreviewCells().data(), before.size() * sizeof(PaintCell)));
 
-    uint32_t paper = 0x11223344u;
-    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&paper), 0, kMsgApply), kResOk);
+    // The paper colour is applied as a value and reported through a pointer, as the canvas does.
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, tMsgArg(0x11223344u), 0, kMsgApply), kResOk);
     uint32_t read = 0;
     EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, ToMsgArg(&read), 0, kMsgReport), kResOk);
     EXPECT_EQ(read, 0x11223344u);
-    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, 0, 0, kMsgApply), kResOk) << "no colour to take";
+    EXPECT_EQ(proxy->OnMessage(kMsgPaperColour, 0, 0, 0, kMsgReport), kResBadParam) << "nowhere to report";
 }
 
 TEST_F(ProxyCanvasTest, TheCompositeShowsThroughTheWidgetsPicture)
@@ -324,6 +325,23 @@ TEST_F(ProxyCanvasTest, CrayonSampleIsCopiedIntoTheTarget)
             ASSERT_EQ(nav.Pixels(y)[x], composite.Pixels(y)[x]);
     SetCanvasToolFactory({});
     EXPECT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResCreateFailed);
+}
+
+TEST_F(ProxyCanvasTest, TheCrayonSampleTakesTheSampleStrokesPressures)
+{
+    MakePainting(4900);
+    // The crayon the preview makes for the call is one that keeps its samples.
+    static RecordingCanvasTool crayon(4902);
+    crayon.samples.clear();
+    SetCanvasToolFactory({[](uint32_t, IShellServices*) -> ICanvasTool* { return &crayon; }, [](ICanvasTool*) {}});
+    CImage target;
+    ASSERT_EQ(target.SetSize(110, 150), kResOk);
+    ASSERT_EQ(proxy->DrawCrayonSample({80.0f, 10.0f}, &target, 0xFFC02020u), kResOk);
+    ASSERT_EQ(crayon.samples.size(), 11u);
+    // P = min(1.5 x 0.5, 1) + 0.2 = 0.95, then each point's share of it.
+    EXPECT_NEAR(crayon.samples[0].pressure, 0.95f, 1e-6f);
+    EXPECT_NEAR(crayon.samples[5].pressure, 0.95f * 0.8f, 1e-6f);
+    EXPECT_NEAR(crayon.samples[10].pressure, 0.95f * 0.1f, 1e-6f);
 }
 
 TEST_F(ProxyCanvasTest, AnUpdatedRectIsRedrawnWithTheCellRightAndBelowIt)

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "bench/StrokeReplay.h"
+#include "paint/tools/CToolBase.h"
 #include "toolkit/core/tCMemFile.h"
 
 namespace {
@@ -38,6 +39,30 @@ TEST(ToolRecords, EachWetSprayAndViewToolsRecordRoundTrips)
         ASSERT_EQ(fresh->WriteSettings(&again), kResOk) << id;
         ASSERT_EQ(again.GetSize(), written.GetSize()) << id;
         EXPECT_EQ(std::memcmp(again.GetData(), written.GetData(), size_t(written.GetSize())), 0) << id;
+    }
+}
+
+// Whoever reads a record (the preferences reader calls nothing after it), the tool's nib tables
+// follow the size read.
+TEST(ToolRecords, AReadRecordRebuildsTheNibTablesForTheSizeItHolds)
+{
+    for (uint32_t id : {4900u, 4902u, 4905u, 4907u, 4908u}) {
+        std::unique_ptr<CToolBase> sized = MakeReplayTool(id);
+        ASSERT_TRUE(sized) << id;
+        sized->SetSize(2.0f);
+        tCMemFile written;
+        ASSERT_EQ(sized->WriteSettings(&written), kResOk) << id;
+        std::unique_ptr<CToolBase> fresh = MakeReplayTool(id);
+        written.Rewind();
+        ASSERT_EQ(fresh->ReadSettings(&written, written.GetSize()), kResOk) << id;
+        int differing = 0;
+        for (int i = 0; i <= 240; ++i) {
+            float a[2] = {}, b[2] = {};
+            sized->SampleNibPair(&a[0], &a[1], float(i) / 240.0f, 120.0f);
+            fresh->SampleNibPair(&b[0], &b[1], float(i) / 240.0f, 120.0f);
+            differing += (a[0] != b[0]) + (a[1] != b[1]);
+        }
+        EXPECT_EQ(differing, 0) << id;
     }
 }
 

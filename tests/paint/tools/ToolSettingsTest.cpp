@@ -95,7 +95,7 @@ TEST(ToolSettings, ARecordRoundTripsThroughTheStream)
     EXPECT_EQ(again.GetToolFlag(), 1u);
     EXPECT_EQ(again.GetStrokePosition(), -5);
     EXPECT_EQ(again.GetCleanBrush(), 0u);
-    EXPECT_EQ(again.applied, 0) << "reading does not apply the settings";
+    EXPECT_EQ(again.applied, 1) << "reading applies the settings read";
 }
 
 TEST(ToolSettings, ReadingClampsSizeAndCommonPropertyAndRefusesNonFiniteValues)
