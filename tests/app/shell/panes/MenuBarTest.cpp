@@ -101,9 +101,11 @@ protected:
     }
     // Holds the button down on the handle, moves the pointer by each step on the press loop's
     // heartbeats (screen offsets from the press) and lets go after the last.
-    void DragHandle(std::vector<tCPoint> steps)
+    void DragHandle(const std::vector<tCPoint>& steps) { EXPECT_EQ(PressHandle(bar, steps), kResOk); }
+    // The same on the handle of `target`; the answer of the press.
+    tResult PressHandle(CKS2MenuBar& target, std::vector<tCPoint> steps)
     {
-        CWidget* handle = bar.GetHandle();
+        CWidget* handle = target.GetHandle();
         const tCPoint local{handle->GetWidth() / 2, handle->GetHeight() / 2};
         tCPoint start = local;
         handle->LocalToScreenPoint(&start);
@@ -121,9 +123,10 @@ protected:
         CWidget* takenBy = nullptr;
         tCPoint point = local;
         handle->LocalToRootPoint(&point);
-        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        const tResult answer = backdrop->DispatchLButtonDown(&takenBy, &point);
         script = nullptr;
         w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+        return answer;
     }
 
     ZoomController zoomController;
@@ -240,6 +243,24 @@ TEST_F(MenuBarTest, AHandleClickReleasedFartherAwayOnlyPutsTheBarBack)
     EXPECT_EQ(bar.GetSide(), 0u);
     EXPECT_EQ(root->GetRect().top, -6);
     EXPECT_EQ(root->GetRect().left, left);
+}
+
+// A bar whose return to its side position fails.
+class StuckMenuBar : public CKS2MenuBar {
+public:
+    tResult MoveToSide() override
+    {
+        (void)CKS2MenuBar::MoveToSide();
+        return kResCreateFailed;
+    }
+};
+
+TEST_F(MenuBarTest, AHandlePressAnswersZeroWhateverTheMoveAnswers)
+{
+    // The window shows an error box for any other answer of a press.
+    StuckMenuBar stuck;
+    ASSERT_EQ(stuck.Create(nullptr, nullptr), kResOk);
+    EXPECT_EQ(PressHandle(stuck, {{0, 30}}), kResOk);
 }
 
 TEST_F(MenuBarTest, ADragMovesTheBarSidewaysAndNeverOutOfItsParent)
