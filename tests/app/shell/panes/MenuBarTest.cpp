@@ -19,6 +19,10 @@
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/tools/ToolMessages.h"
+#include "platform/Input.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/Window.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxEdWidget.h"
@@ -390,6 +394,38 @@ TEST_F(MenuBarTest, UndoAndRedoButtonsFollowTheHistory)
     EXPECT_EQ(undo->IsEnabled(), 0u);
     EXPECT_EQ(undo->GetWidget()->GetOpacity(), 48u);
     EXPECT_NE(redo->IsEnabled(), 0u);
+}
+
+TEST_F(MenuBarTest, ATapOnTheUndoButtonUndoesWithoutTheHoverBeforeIt)
+{
+    zoomController.canUndo = 1;
+    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
+    w32::ShowWindow(GetMainWindow()->GetHandle(), w32::SW_SHOW);
+    CWidget* undo = Find(kWgtButtonUndo);
+    // A point of the arrow itself: the button's clear pixels are the bar's.
+    tCPoint on{-1, -1};
+    for (int32_t x = 0; x < undo->GetWidth() && on.x < 0; ++x) {
+        tCPoint point{x, undo->GetHeight() / 2};
+        undo->LocalToRootPoint(&point);
+        CWidget* found = nullptr;
+        backdrop->FindWidgetAt(&found, &point);
+        if (found == undo)
+            on = ScreenOf(undo, {x, undo->GetHeight() / 2});
+    }
+    ASSERT_GE(on.x, 0);
+    w32::headless::MoveMouse(400, 500);
+    Tick(10);
+    w32::MSG message;
+    while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
+        w32::DispatchMessageW(&message);
+    // The pointer lands on the button and the tap follows before any motion event or heartbeat;
+    // both halves of the tap are in when the press is taken.
+    ASSERT_TRUE(w32::SetCursorPos(on.x, on.y));
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    w32::headless::ReleaseButton(w32::VK_LBUTTON);
+    while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
+        w32::DispatchMessageW(&message);
+    EXPECT_EQ(zoomController.Count(kMsgUndo), 1);
 }
 
 TEST_F(MenuBarTest, TheRightHandButtonsReachTheirTargets)
