@@ -94,7 +94,6 @@ tResult CHMRBackdrop::AnswerPaneMessage(uint32_t message, tMsgArg b, uint32_t ap
         *passOn = false;
         return OpenProgramDocument();
     case kMsgShowAbout:
-        *passOn = false;
         return ShowAboutPane();
     default:
         return kResOk;

@@ -264,20 +264,20 @@ bool CKS2CursorManager::MakeRecord(CToolBase* tool, const CPenSample* given, boo
 tResult CKS2CursorManager::DrawToolCursor(const CPenSample* sample, uint32_t present)
 {
     if (!m_canvas || !m_canvas->GetView() || (m_simpleCursor && !m_record.eraseRequest))
-        return kResBadParam;
+        return kResHandled;
     const bool pen = m_host->IsPenButtonDown();
     const OutlineRecord old = m_record;
     OutlineRecord next = m_record;
     CToolBase* tool = OutlineTool();
     if (!tool) {
         m_record.toolId = -1;
-        return kResBadParam;
+        return kResHandled;
     }
     const bool erase = m_record.eraseRequest != 0;
     if (!MakeRecord(tool, sample, pen, &next)) {
         next.toolId = -1;
         if (!erase)
-            return kResBadParam;
+            return kResHandled;
     }
     // A removal leaves nothing drawn, so that the next outline, even in the same place, is
     // invalidated and drawn again.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The menu bar as a user meets it, on a virtual display: it stands at the top of the window,
-# centred; a click on the File title opens its menu, and Save As there writes the painting where
-# the stand-in file dialog says; a click on the zoom display, "250" and Enter zoom the view in and
-# the display shows the new percentage; the About entry of the Help menu opens the about pane,
-# which Escape closes. Usage: PROGRAM [SHOT_FOLDER].
+# centred; a tap on its undo button takes a stroke back at once; a click on the File title opens
+# its menu, and Save As there writes the painting where the stand-in file dialog says; a click on
+# the zoom display, "250" and Enter zoom the view in and the display shows the new percentage; the
+# About entry of the Help menu opens the about pane, which Escape closes. Usage: PROGRAM
+# [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,6 +52,24 @@ shot_settled menubar-start || fail "the window kept changing"
 above 0.4 "$(brightness menubar-start 560x24+232+4)" || fail "no dark bar at the top centre of the window"
 above "$(brightness menubar-start 150x24+30+4)" 0.6 || fail "the bar reaches the window's left part"
 above "$(brightness menubar-start 150x24+850+4)" 0.6 || fail "the bar reaches the window's right part"
+
+# A stroke, then a tap on the undo button's arrow (its clear pixels are the bar's) the moment the
+# pointer gets there, with no rest on it first, as a pen tap gives it: the painting is as before
+# the stroke.
+xdotool mousemove 200 400 mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 400
+    sleep 0.02
+done
+xdotool mouseup 1
+xdotool mousemove 680 14 click 1
+shot_until menubar-undone 'above 0.002 "$(changed menubar-start menubar-undone 500x30+200+385)"' ||
+    fail "a tap on the undo button left the stroke"
+# Ctrl+Y shows that there was a stroke to take back; Ctrl+Z leaves the painting blank again.
+key_until menubar-redone ctrl+y 'above "$(changed menubar-start menubar-redone 500x30+200+385)" 0.05' ||
+    fail "the drag painted nothing"
+key_until menubar-blank ctrl+z 'above 0.002 "$(changed menubar-start menubar-blank 500x30+200+385)"' ||
+    fail "Ctrl+Z left the stroke"
 
 # File, then Save As (the fifth row: three entries and a separator above it).
 xdotool mousemove 258 16 click 1

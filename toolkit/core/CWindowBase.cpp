@@ -155,8 +155,10 @@ void CWindowBase::OnTimer(uint32_t timerId)
 void CWindowBase::OnLeftButtonDown(tCPoint point)
 {
     CWidget* takenBy = nullptr;
-    if (m_rootWidget)
-        ReportDispatchResult(m_rootWidget->DispatchLButtonDown(&takenBy, &point));
+    if (!m_rootWidget)
+        return;
+    m_rootWidget->UpdateRolloverWidget();
+    ReportDispatchResult(m_rootWidget->DispatchLButtonDown(&takenBy, &point));
 }
 
 void CWindowBase::OnLeftButtonUp(tCPoint point)
@@ -169,8 +171,10 @@ void CWindowBase::OnLeftButtonUp(tCPoint point)
 void CWindowBase::OnMiddleButtonDown(tCPoint point)
 {
     CWidget* takenBy = nullptr;
-    if (m_rootWidget)
-        ReportDispatchResult(m_rootWidget->DispatchMButtonDown(&takenBy, &point));
+    if (!m_rootWidget)
+        return;
+    m_rootWidget->UpdateRolloverWidget();
+    ReportDispatchResult(m_rootWidget->DispatchMButtonDown(&takenBy, &point));
 }
 
 void CWindowBase::OnMiddleButtonUp(tCPoint point)
@@ -197,8 +201,10 @@ void CWindowBase::OnMouseMove(tCPoint point)
 void CWindowBase::OnRightButtonDown(tCPoint point)
 {
     CWidget* takenBy = nullptr;
-    if (m_rootWidget)
-        ReportDispatchResult(m_rootWidget->DispatchRButtonDown(&takenBy, &point));
+    if (!m_rootWidget)
+        return;
+    m_rootWidget->UpdateRolloverWidget();
+    ReportDispatchResult(m_rootWidget->DispatchRButtonDown(&takenBy, &point));
 }
 
 void CWindowBase::OnRightButtonUp(tCPoint point)

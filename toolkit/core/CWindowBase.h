@@ -82,6 +82,8 @@ public:
     virtual void OnKeyDown(int32_t key);
     virtual void OnKeyUp(int32_t key);
     virtual void OnTimer(uint32_t timerId);
+    // A press first finds the widget under the pointer again: it can come before any heartbeat
+    // saw the pointer arrive (a tap), and the widgets that act on a press ask for that widget.
     virtual void OnLeftButtonDown(tCPoint point);
     virtual void OnLeftButtonUp(tCPoint point);
     virtual void OnMiddleButtonDown(tCPoint point);

@@ -151,6 +151,8 @@ tResult CKS2RadialControl::HandleMessage(uint32_t message, tMsgArg, tMsgArg b, t
     if (message == kMsgControlValue) {
         if (!m_pie)
             return kResHandled;
+        if (!b)
+            return kResBadParam;
         float* value = FromMsgArg<float>(b);
         if (apply) {
             m_pie->SetValue(*value, 0);

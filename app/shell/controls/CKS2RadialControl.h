@@ -31,7 +31,8 @@ public:
     tResult Init(tMsgArg initArg) override;
     tResult SetEnabled(uint32_t enable, uint32_t apply, uint32_t redraw) override;
     uint32_t IsEnabled() override;
-    // 0xFF00101D sets or reports the value (2 without a gauge); 0xFF001030 takes a typed entry.
+    // 0xFF00101D sets or reports the value (2 without a gauge, 6 without a value to read or
+    // write); 0xFF001030 takes a typed entry.
     tResult HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
 
     tResult SetLabel(const tCString& text, uint32_t redraw);

@@ -236,6 +236,6 @@ tResult CKS2About::AboutButtonGlowProc(tMsgArg, CWidget* widget)
         animator->SetTarget(target);
     const auto level = uint32_t(std::lround(animator->GetValue()));
     if (glow->GetOpacity() != level)
-        return glow->ChangeOpacity(level, 1);
+        (void)glow->ChangeOpacity(level, 1);
     return kResOk;
 }

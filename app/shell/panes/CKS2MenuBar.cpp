@@ -338,7 +338,8 @@ tResult CKS2MenuBar::KeepRelativePosition(int32_t previousWidth, int32_t, uint32
 tResult CKS2MenuBar::HandlePressProc(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*)
 {
     *takenBy = widget;
-    return FromMsgArg<CKS2MenuBar>(context)->OnHandlePress(widget);
+    (void)FromMsgArg<CKS2MenuBar>(context)->OnHandlePress(widget);
+    return kResOk;
 }
 
 tResult CKS2MenuBar::OnHandlePress(CWidget* handle)

@@ -212,8 +212,14 @@ tResult CKS2MenuBar::ExecuteCommand(uint32_t menuId, uint32_t entryId)
     case kTxlMenuHelp:
         switch (entryId) {
         case kStrMenuHelp: (void)SendToBackdrop(kMsgOpenHelp, self, 0, 0); return kResOk;
-        case kStrMenuAbout: return host ? host->ShowAboutPane() : kResOk;
-        case kStrMenuUpdates: return host ? host->ShowUpdatePane() : kResOk;
+        case kStrMenuAbout:
+            if (host)
+                (void)host->ShowAboutPane();
+            return kResOk;
+        case kStrMenuUpdates:
+            if (host)
+                (void)host->ShowUpdatePane();
+            return kResOk;
         case kStrMenuWeb: (void)SendToBackdrop(kMsgOpenWebPage, self, 0, 0); return kResOk;
         case kStrMenuReadMe: (void)SendToBackdrop(kMsgOpenProgramDocument, self, 0, 0); return kResOk;
         default: return kResOk;

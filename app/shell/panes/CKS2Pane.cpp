@@ -37,6 +37,11 @@ float& LayoutCoordinate(CWidget* widget, int32_t axis)
 
 }  // namespace
 
+CKS2Pane::~CKS2Pane()
+{
+    delete m_droppedRoot;
+}
+
 tResult CKS2Pane::OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply)
 {
     const tResult result = HandleMessage(message, a, b, c, apply);
@@ -96,9 +101,8 @@ tResult CKS2Pane::Create(tCCmdTarget* owner, CWidget* parent)
 void CKS2Pane::DropRoot()
 {
     if (CWidget* parent = m_root->GetParent())
-        parent->DeleteChild(m_root, 0);
-    else
-        delete m_root;
+        (void)parent->RemoveChild(m_root, 0);
+    m_droppedRoot = m_root;
     m_root = nullptr;
     m_handle = nullptr;
 }

@@ -17,7 +17,8 @@ constexpr uint32_t kMsgPaneClosing = 0xFF001035;
 // A panel of the interface: the link to one root widget built from the resource file and placed
 // in the main backdrop. The root slides between two docked sides (toggled by a press on an
 // optional handle), shows and hides at once or through a transition, and while shown may be
-// modal. Each panel fills in the hooks. The root belongs to the widget tree it was added to.
+// modal. Each panel fills in the hooks. The root belongs to the widget tree it was added to,
+// but for a root that a failed Create took out again, which the pane keeps until it goes.
 class CKS2Pane : public tCCmdTarget {
 public:
     // Hook answers: 2 stops a show, hide or side change silently; 3 from OnDismissed means the
@@ -35,12 +36,16 @@ public:
     static constexpr int32_t kTransitionMargin = 30;
 
     CKS2Pane() = default;
+    ~CKS2Pane() override;
+    CKS2Pane(const CKS2Pane&) = delete;
+    CKS2Pane& operator=(const CKS2Pane&) = delete;
 
     tResult OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
 
     // Builds the root from rootId into `parent` (null: the main backdrop), its handle and
-    // animators, then calls Build. On any failure after the root was added, the root is removed
-    // and deleted again.
+    // animators, then calls Build. On any failure after the root was added, the root is taken out
+    // of its parent again and GetRoot answers null; the widgets stay until the pane goes, so that
+    // the controls a failed Build attached can still let go of them.
     tResult Create(tCCmdTarget* owner, CWidget* parent);
 
     virtual tResult Build() { return kResOk; }
@@ -101,7 +106,7 @@ protected:
 private:
     tCFPoint SidePos() const;
     bool HasAnimator() const;
-    // Removes and deletes the root after a failed Create.
+    // Takes the root out of its parent after a failed Create, keeping it until the pane goes.
     void DropRoot();
     // Shows the root at once, pushing it when modal.
     void RevealRoot(uint32_t redraw);
@@ -113,4 +118,5 @@ private:
     tResult OnSlideTick();
 
     CTransitionWidget* m_transition = nullptr;
+    CWidget* m_droppedRoot = nullptr;
 };

@@ -98,6 +98,8 @@ TEST_F(DialTest, TheValueShowsInWholePercentWithTheUnitAndASetIsNotReported)
     float read = -1.0f;
     dial->OnMessage(kMsgControlValue, 0, ToMsgArg(&read), 0, kMsgReport);
     EXPECT_EQ(read, 0.5f);
+    EXPECT_EQ(dial->OnMessage(kMsgControlValue, 0, 0, 0, kMsgApply), kResBadParam);
+    EXPECT_EQ(dial->OnMessage(kMsgControlValue, 0, 0, 0, kMsgReport), kResBadParam);
     Set(1.7f);
     EXPECT_EQ(pie->GetValue(), 1.0f);
     EXPECT_TRUE(pane.values.empty());

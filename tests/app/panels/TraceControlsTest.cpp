@@ -577,4 +577,28 @@ TEST_F(TraceControlsTest, TheCloseBarGlowsUnderThePointerAndClosesThePane)
     EXPECT_EQ(PanesShown(), (std::vector<uint32_t>{0, 1}));
 }
 
+// The tracing controls over a layout that lost its close bar: the build fails after it attached
+// the buttons and the dial.
+class ClosebarlessTraceControls : public CKS2TraceControls {
+public:
+    tResult Build() override
+    {
+        CWidget* close = m_root->FindWidgetById(kWgtTracingClose);
+        EXPECT_EQ(close->GetParent()->DeleteChild(close, 0), kResOk);
+        return CKS2TraceControls::Build();
+    }
+};
+
+TEST_F(TraceControlsTest, WithoutTheCloseBarTheBuildFailsAndTheControlsLetGoOfLiveWidgets)
+{
+    const int32_t children = backdrop->GetChildCount();
+    auto* failed = new ClosebarlessTraceControls;
+    EXPECT_EQ(failed->Create(nullptr, nullptr), kResResourceNotFound);
+    EXPECT_EQ(failed->GetRoot(), nullptr);
+    EXPECT_EQ(backdrop->GetChildCount(), children);
+    ASSERT_GT(failed->GetControlCount(), 0);
+    // The controls take their callbacks off widgets that still exist (ASan and UBSan see it).
+    delete failed;
+}
+
 }  // namespace

@@ -254,6 +254,17 @@ TEST_F(BackdropPanesTest, AMissingHelpDocumentIsReported)
     EXPECT_EQ(std::count(heard.begin(), heard.end(), kMsgOpenHelp), 0);
 }
 
+TEST_F(BackdropPanesTest, TheAboutCommandIsPassedOnToThePanes)
+{
+    (void)Boxes();
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(0xFF00001Bu, 0, 0, 0), kResOk);
+    // The test's resources hold no about layout: the failure is reported, and the panes still
+    // hear the command.
+    EXPECT_EQ(Boxes().size(), 1u);
+    const std::vector<uint32_t>& heard = Pane(kPaneCleanBrush)->heard;
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0xFF00001Bu), 1);
+}
+
 TEST_F(BackdropPanesTest, TheWebPageGoesToTheDesktopAndAFailureIsReported)
 {
     (void)Boxes();

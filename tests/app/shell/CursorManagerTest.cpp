@@ -152,7 +152,7 @@ TEST_F(CursorManagerTest, OnlyTheCanvasViewIsAnsweredAndTheCanvasComesWithItsMes
     EXPECT_EQ(manager.GetCanvas(), nullptr);
     manager.OnMessage(kMsgCursorQuery, ToMsgArg(view), ToMsgArg(&answer), 0, kMsgReport);
     EXPECT_EQ(answer, 7);
-    EXPECT_EQ(manager.DrawToolCursor(nullptr, 1), kResBadParam);
+    EXPECT_EQ(manager.DrawToolCursor(nullptr, 1), kResHandled);
 }
 
 TEST_F(CursorManagerTest, TheSimpleCursorSwitchIsSetAndReportedByMessage)
@@ -293,7 +293,7 @@ TEST_F(CursorManagerTest, TheSimpleCursorRemovesAVisibleOutlineOnceAndShowsThePl
     Heartbeat(205.0f, 150.0f);
     EXPECT_TRUE(host.invalidated.empty());
     EXPECT_TRUE(host.calls.empty());
-    EXPECT_EQ(manager.DrawToolCursor(nullptr, 0), kResBadParam);
+    EXPECT_EQ(manager.DrawToolCursor(nullptr, 0), kResHandled);
 }
 
 TEST_F(CursorManagerTest, ZoomingOutUnderEightPixelsGivesThePlainCursorAndZoomingBackTheOutline)
@@ -490,9 +490,9 @@ TEST_F(CursorManagerTest, TheKnifeAndTheRollerDrawTheirLinesAndRectangle)
 TEST_F(CursorManagerTest, ANonFiniteTiltOrPlaceGivesNoOutline)
 {
     const CPenSample bad{200.0f, 150.0f, 0.5f, NAN, 0.0f, 0};
-    EXPECT_EQ(manager.DrawToolCursor(&bad, 0), kResBadParam);
+    EXPECT_EQ(manager.DrawToolCursor(&bad, 0), kResHandled);
     const CPenSample far{INFINITY, 150.0f, 0.5f, 1.0f, 0.0f, 0};
-    EXPECT_EQ(manager.DrawToolCursor(&far, 0), kResBadParam);
+    EXPECT_EQ(manager.DrawToolCursor(&far, 0), kResHandled);
     EXPECT_TRUE(host.invalidated.empty());
     manager.UpdateCursor(view, &bad, 1);
     EXPECT_EQ(manager.GetCurrentCursor(), 34);

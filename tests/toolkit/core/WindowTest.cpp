@@ -281,7 +281,9 @@ TEST_F(WindowTest, MousePointsAndWheelDeltasKeepTheirSign)
     PostMessageW(handle, WM_MOUSEWHEEL, WPARAM(WORD(-120)) << 16, MAKELPARAM(400, 300));
     PostMessageW(handle, WM_RBUTTONUP, 0, MAKELPARAM(10, 20));
     Pump();
-    EXPECT_EQ(root->events, (std::vector<std::string>{"ldown -5,-12", "wheel -120", "at 400,300", "rup 10,20"}));
+    // A press first finds the widget under the pointer.
+    EXPECT_EQ(root->events,
+              (std::vector<std::string>{"rollover", "ldown -5,-12", "wheel -120", "at 400,300", "rup 10,20"}));
 }
 
 TEST_F(WindowTest, DroppedFilesReachOpenFilesWhole)

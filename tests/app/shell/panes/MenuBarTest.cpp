@@ -19,6 +19,10 @@
 #include "paint/engine/CHMRUndoManager.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/tools/ToolMessages.h"
+#include "platform/Input.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/Window.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxEdWidget.h"
@@ -101,9 +105,11 @@ protected:
     }
     // Holds the button down on the handle, moves the pointer by each step on the press loop's
     // heartbeats (screen offsets from the press) and lets go after the last.
-    void DragHandle(std::vector<tCPoint> steps)
+    void DragHandle(const std::vector<tCPoint>& steps) { EXPECT_EQ(PressHandle(bar, steps), kResOk); }
+    // The same on the handle of `target`; the answer of the press.
+    tResult PressHandle(CKS2MenuBar& target, std::vector<tCPoint> steps)
     {
-        CWidget* handle = bar.GetHandle();
+        CWidget* handle = target.GetHandle();
         const tCPoint local{handle->GetWidth() / 2, handle->GetHeight() / 2};
         tCPoint start = local;
         handle->LocalToScreenPoint(&start);
@@ -121,9 +127,10 @@ protected:
         CWidget* takenBy = nullptr;
         tCPoint point = local;
         handle->LocalToRootPoint(&point);
-        EXPECT_EQ(backdrop->DispatchLButtonDown(&takenBy, &point), kResOk);
+        const tResult answer = backdrop->DispatchLButtonDown(&takenBy, &point);
         script = nullptr;
         w32::headless::SetKeyState(w32::VK_LBUTTON, false);
+        return answer;
     }
 
     ZoomController zoomController;
@@ -240,6 +247,24 @@ TEST_F(MenuBarTest, AHandleClickReleasedFartherAwayOnlyPutsTheBarBack)
     EXPECT_EQ(bar.GetSide(), 0u);
     EXPECT_EQ(root->GetRect().top, -6);
     EXPECT_EQ(root->GetRect().left, left);
+}
+
+// A bar whose return to its side position fails.
+class StuckMenuBar : public CKS2MenuBar {
+public:
+    tResult MoveToSide() override
+    {
+        (void)CKS2MenuBar::MoveToSide();
+        return kResCreateFailed;
+    }
+};
+
+TEST_F(MenuBarTest, AHandlePressAnswersZeroWhateverTheMoveAnswers)
+{
+    // The window shows an error box for any other answer of a press.
+    StuckMenuBar stuck;
+    ASSERT_EQ(stuck.Create(nullptr, nullptr), kResOk);
+    EXPECT_EQ(PressHandle(stuck, {{0, 30}}), kResOk);
 }
 
 TEST_F(MenuBarTest, ADragMovesTheBarSidewaysAndNeverOutOfItsParent)
@@ -369,6 +394,38 @@ TEST_F(MenuBarTest, UndoAndRedoButtonsFollowTheHistory)
     EXPECT_EQ(undo->IsEnabled(), 0u);
     EXPECT_EQ(undo->GetWidget()->GetOpacity(), 48u);
     EXPECT_NE(redo->IsEnabled(), 0u);
+}
+
+TEST_F(MenuBarTest, ATapOnTheUndoButtonUndoesWithoutTheHoverBeforeIt)
+{
+    zoomController.canUndo = 1;
+    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
+    w32::ShowWindow(GetMainWindow()->GetHandle(), w32::SW_SHOW);
+    CWidget* undo = Find(kWgtButtonUndo);
+    // A point of the arrow itself: the button's clear pixels are the bar's.
+    tCPoint on{-1, -1};
+    for (int32_t x = 0; x < undo->GetWidth() && on.x < 0; ++x) {
+        tCPoint point{x, undo->GetHeight() / 2};
+        undo->LocalToRootPoint(&point);
+        CWidget* found = nullptr;
+        backdrop->FindWidgetAt(&found, &point);
+        if (found == undo)
+            on = ScreenOf(undo, {x, undo->GetHeight() / 2});
+    }
+    ASSERT_GE(on.x, 0);
+    w32::headless::MoveMouse(400, 500);
+    Tick(10);
+    w32::MSG message;
+    while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
+        w32::DispatchMessageW(&message);
+    // The pointer lands on the button and the tap follows before any motion event or heartbeat;
+    // both halves of the tap are in when the press is taken.
+    ASSERT_TRUE(w32::SetCursorPos(on.x, on.y));
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    w32::headless::ReleaseButton(w32::VK_LBUTTON);
+    while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
+        w32::DispatchMessageW(&message);
+    EXPECT_EQ(zoomController.Count(kMsgUndo), 1);
 }
 
 TEST_F(MenuBarTest, TheRightHandButtonsReachTheirTargets)
