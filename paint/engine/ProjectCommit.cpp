@@ -151,9 +151,13 @@ tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPa
     const tCPoint viewImage = CLayer::GetViewImageSize();
     TK_TRY(CheckImageMemory(staged.layers.GetCount(), std::max(viewImage.x, 0), std::max(viewImage.y, 0)));
     TK_TRY(MakeNewPainting(reading, path, name));
-    if (format == ProjectFormat::kCurrent)
-        TK_TRY(ApplyLayers(canvas, staged));
-    else
+    if (format == ProjectFormat::kCurrent) {
+        if (const tResult taken = ApplyLayers(canvas, staged); taken != kResOk) {
+            // The blank painting left is not the file's: a save asks where to go.
+            host.GetProject().file.Clear();
+            return taken;
+        }
+    } else
         ApplyEarlierLayer(canvas, staged);
     ApplyTools(reading);
     ApplyTracing(host, staged);

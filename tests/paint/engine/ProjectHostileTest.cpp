@@ -215,6 +215,8 @@ TEST_F(ProjectHostileTest, LayerImagesThatDoNotFitAreTheAnswerOfTheOpen)
     CLayer::SetViewImageSize({0, 0});
     target.viewImageAfterNewPainting = {64, 48};
     EXPECT_EQ(OpenBytes(target, file), kResNoMemory);
+    // The new painting left is not the file's: a save asks where.
+    EXPECT_TRUE(target.project.file.GetText().IsEmpty());
     w32::headless::SetAvailableMemory(0);
 }
 
