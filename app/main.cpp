@@ -3,6 +3,7 @@
 
 #include "app/panels/CInterfacePanels.h"
 #include "app/shell/CHMRApp.h"
+#include "paint/engine/CUndoTempFiles.h"
 #include "paint/tools/ToolFactory.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
@@ -32,6 +33,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kostrel: %s\n", w32::GetPlatformError());
         return 1;
     }
+    // Undo files that programs killed before they could delete them left in the temporary
+    // folder; those of running programs are held and stay.
+    (void)CUndoTempFiles::RemoveStale();
     InstallTextLibraryHooks();
     RegisterTextWidgets();
     CBackdrop::RegisterRootWidgetFactory();

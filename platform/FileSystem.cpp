@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "platform/TemporaryFiles.h"
 #include "platform/TextCodec.h"
 
 namespace w32 {
@@ -141,14 +142,26 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
 {
+    const size_t slash = target.rfind('/');
+    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
+    (void)RemoveStaleTemporaries(FolderOf(target), [&targetName, tag](std::string_view entry) {
+        return IsTemporaryBeside(entry, targetName, tag);
+    });
     std::random_device seed;
     std::mt19937 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
         *name = target + tag + std::to_string(random() % 1000000);
         const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
-        if (descriptor >= 0 || errno != EEXIST)
+        if (descriptor < 0) {
+            if (errno != EEXIST)
+                return descriptor;
+            continue;
+        }
+        if (HoldTemporary(descriptor, *name))
             return descriptor;
+        close(descriptor);
     }
+    errno = EEXIST;
     return -1;
 }
 
@@ -166,16 +179,14 @@ bool WriteFileReplacing(const std::string& target, const void* data, size_t size
     const int descriptor = CreateFileBeside(target, ".tmp", 0666, &temporary);
     if (descriptor < 0)
         return false;
-    bool written = WriteAll(descriptor, static_cast<const char*>(data), size) && fsync(descriptor) == 0;
-    int error = written ? 0 : errno;
-    if (close(descriptor) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && ReplaceWithFileBeside(temporary, target))
+    // The file takes the target's place while it is still open, and so held; it was synced, so
+    // closing it afterwards has nothing left to fail on.
+    const bool written = WriteAll(descriptor, static_cast<const char*>(data), size) && fsync(descriptor) == 0;
+    const bool placed = written && ReplaceWithFileBeside(temporary, target);
+    const int error = placed ? 0 : errno;
+    close(descriptor);
+    if (placed)
         return true;
-    if (written)
-        error = errno;
     unlink(temporary.c_str());
     errno = error ? error : EIO;
     return false;

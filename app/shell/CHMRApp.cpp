@@ -166,17 +166,19 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
 {
     tCString unquoted = commandLine;
     unquoted.Trim(tCString(u"\""));
-    CProjectInfo project;
     if (unquoted.GetLength() >= 4 && unquoted.Right(4) == u".ptg") {
-        project.file = tCFRef(unquoted);
-        project.name = project.file.GetName();
+        CProjectInfo opening;
+        opening.file = tCFRef(unquoted);
+        opening.name = opening.file.GetName();
         CUpdateFreezeGuard frozen(backdrop);
-        if (const tResult opened = tCCmdTarget::SendToBackbone(kMsgOpenProject, ToMsgArg(backdrop),
-                                                               ToMsgArg(&project), 0);
-            opened != kResOk)
-            ReportResult(opened, nullptr);
-        return;
+        const tResult opened =
+            tCCmdTarget::SendToBackbone(kMsgOpenProject, ToMsgArg(backdrop), ToMsgArg(&opening), 0);
+        if (opened == kResOk)
+            return;
+        // After the report the program goes on as when started without a file.
+        ReportResult(opened, nullptr);
     }
+    CProjectInfo project;
     project.width = backdrop->GetWidth();
     project.height = backdrop->GetHeight();
     GetString(project.name, kStrNewPaintingName, 0);

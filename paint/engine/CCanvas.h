@@ -142,8 +142,8 @@ public:
     // Replaces every layer by `layers`, which the canvas takes over (the array is left empty);
     // a layer whose view image is not of the shared view-image size is sized and drawn, the
     // layer indexes are clamped to them and the whole painting is marked dirty. 6 for an empty
-    // array or a layer that is not of the canvas's size, or the sizing's error; the canvas then
-    // keeps its own.
+    // array or a layer that is not of the canvas's size, 5 when the images to size would not fit
+    // in the memory the system has, or the sizing's error; the canvas then keeps its own.
     tResult TakeLayers(tCArray<CLayer*>& layers);
     // Inserts `layers` in order at `index` (0..count); the canvas takes them over and the array
     // is left empty. 6 for an index outside or a layer that is not of the canvas's size, 5

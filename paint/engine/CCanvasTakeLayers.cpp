@@ -1,6 +1,7 @@
 #include <utility>
 
 #include "paint/engine/CCanvas.h"
+#include "paint/engine/CellMemory.h"
 
 // Whole layer stacks and the tracing image changing hands, as opening a project needs them.
 
@@ -14,12 +15,20 @@ tResult CCanvas::TakeLayers(tCArray<CLayer*>& layers)
     // Layers read before this painting was made carry the view-image size of the painting before
     // it (none at all before the first): they take the present one and draw it.
     const tCPoint size = CLayer::GetViewImageSize();
-    if (size.x >= 1 && size.y >= 1)
+    if (size.x >= 1 && size.y >= 1) {
+        const auto differs = [size](CLayer* layer) {
+            return layer->GetImage().GetWidth() != size.x || layer->GetImage().GetHeight() != size.y;
+        };
+        int32_t resized = 0;
         for (CLayer* layer : layers)
-            if (layer->GetImage().GetWidth() != size.x || layer->GetImage().GetHeight() != size.y) {
+            resized += differs(layer) ? 1 : 0;
+        TK_TRY(CheckImageMemory(resized, size.x, size.y));
+        for (CLayer* layer : layers)
+            if (differs(layer)) {
                 TK_TRY(layer->SetImageSize(size.x, size.y));
                 TK_TRY(layer->RedrawImage());
             }
+    }
     for (CLayer* old : m_layers)
         delete old;
     m_layers = std::move(layers);

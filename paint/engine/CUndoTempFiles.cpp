@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <cassert>
+#include <cctype>
 #include <string>
+#include <string_view>
 
 #include "platform/Kernel.h"
+#include "platform/TemporaryFiles.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFile.h"
@@ -17,6 +20,9 @@ namespace {
 
 constexpr char kNamePrefix[] = "KSU";
 constexpr char kNameSuffix[] = ".tmp";
+// The characters mkostemps puts in place of "XXXXXX".
+constexpr size_t kUniqueLength = 6;
+constexpr int kHoldAttempts = 16;
 
 // Up to the system's own path limit: a long $TMPDIR keeps the undo history.
 std::string TemporaryFolder()
@@ -28,6 +34,35 @@ std::string TemporaryFolder()
     return tCString(folder.c_str()).ToAnsi();
 }
 
+// A new undo file, held, and its name; -1 when none can be made.
+int MakeHeldFile(const std::string& folder, std::string* name)
+{
+    for (int attempt = 0; attempt < kHoldAttempts; ++attempt) {
+        *name = folder + kNamePrefix + "XXXXXX" + kNameSuffix;
+        const int descriptor = mkostemps(name->data(), int(sizeof kNameSuffix - 1), O_CLOEXEC);
+        if (descriptor < 0)
+            return -1;
+        if (w32::HoldTemporary(descriptor, *name))
+            return descriptor;
+        // Another program took it for one left behind and removed it: another name is made.
+        close(descriptor);
+    }
+    return -1;
+}
+
+bool IsUndoFileName(std::string_view name)
+{
+    constexpr size_t prefix = sizeof kNamePrefix - 1;
+    constexpr size_t suffix = sizeof kNameSuffix - 1;
+    if (name.size() != prefix + kUniqueLength + suffix || name.substr(0, prefix) != kNamePrefix ||
+        name.substr(prefix + kUniqueLength) != kNameSuffix)
+        return false;
+    for (char c : name.substr(prefix, kUniqueLength))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 CUndoTempFiles::~CUndoTempFiles()
@@ -35,26 +70,36 @@ CUndoTempFiles::~CUndoTempFiles()
     DeleteFrom(0);
 }
 
+int32_t CUndoTempFiles::RemoveStale()
+{
+    const std::string folder = TemporaryFolder();
+    return folder.empty() ? 0 : int32_t(w32::RemoveStaleTemporaries(folder, IsUndoFileName));
+}
+
 tResult CUndoTempFiles::Create(tCFile& file)
 {
     const std::string folder = TemporaryFolder();
     if (folder.empty())
         return kResFileOpen;
-    std::string name = folder + kNamePrefix + "XXXXXX" + kNameSuffix;
-    const int descriptor = mkostemps(name.data(), int(sizeof kNameSuffix - 1), O_CLOEXEC);
-    if (descriptor < 0)
+    std::string name;
+    const int holder = MakeHeldFile(folder, &name);
+    if (holder < 0)
         return kResFileOpen;
     struct stat status;
     Entry entry;
     tResult listed = kResFileOpen;
-    if (fstat(descriptor, &status) == 0 && entry.path.AssignFromAnsi(name.c_str()) == kResOk) {
+    const int descriptor = fcntl(holder, F_DUPFD_CLOEXEC, 0);
+    if (descriptor >= 0 && fstat(holder, &status) == 0 && entry.path.AssignFromAnsi(name.c_str()) == kResOk) {
         entry.device = uint64_t(status.st_dev);
         entry.inode = uint64_t(status.st_ino);
+        entry.holder = holder;
         listed = m_files.Add(std::move(entry));
     }
     if (listed != kResOk) {
-        close(descriptor);
+        if (descriptor >= 0)
+            close(descriptor);
         unlink(name.c_str());
+        close(holder);
         return listed;
     }
     const tResult opened = file.AdoptDescriptor(descriptor);
@@ -114,4 +159,7 @@ void CUndoTempFiles::DeleteEntryFile(Entry& entry)
         (void)deleted;
     }
     entry.path = tCString();
+    if (entry.holder >= 0)
+        close(entry.holder);
+    entry.holder = -1;
 }

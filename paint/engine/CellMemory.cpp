@@ -3,18 +3,34 @@
 #include "paint/engine/PaintCell.h"
 #include "platform/Kernel.h"
 
-tResult CheckCellMemory(int64_t width, int64_t height)
+namespace {
+
+// 5 when `count` items of width x height units of `unitBytes` would not fit in the memory the
+// system reports available.
+tResult CheckAvailableMemory(int64_t count, int64_t width, int64_t height, uint64_t unitBytes)
 {
-    if (width < 0 || height < 0)
+    if (count < 0 || width < 0 || height < 0)
         return kResBadParam;
     w32::MEMORYSTATUSEX status;
     // When the system cannot tell, the allocation itself decides.
     if (!w32::GlobalMemoryStatusEx(&status))
         return kResOk;
-    uint64_t cells;
+    uint64_t units;
     uint64_t bytes;
-    if (__builtin_mul_overflow(uint64_t(width), uint64_t(height), &cells) ||
-        __builtin_mul_overflow(cells, uint64_t(kPaintCellBytes), &bytes))
+    if (__builtin_mul_overflow(uint64_t(width), uint64_t(height), &units) ||
+        __builtin_mul_overflow(units, uint64_t(count), &units) || __builtin_mul_overflow(units, unitBytes, &bytes))
         return kResNoMemory;
     return bytes > status.ullAvailPhys ? kResNoMemory : kResOk;
+}
+
+}  // namespace
+
+tResult CheckCellMemory(int64_t width, int64_t height)
+{
+    return CheckAvailableMemory(1, width, height, uint64_t(kPaintCellBytes));
+}
+
+tResult CheckImageMemory(int64_t count, int64_t width, int64_t height)
+{
+    return CheckAvailableMemory(count, width, height, 4);
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <utility>
 
 #include "paint/engine/CCanvas.h"
@@ -55,14 +56,15 @@ tResult MakeNewPainting(ProjectReading& reading, const tCFPath& path, const tCSt
     return made;
 }
 
-void ApplyLayers(CCanvas& canvas, StagedProject& staged)
+tResult ApplyLayers(CCanvas& canvas, StagedProject& staged)
 {
     if (!staged.layers.IsEmpty())
-        (void)canvas.TakeLayers(staged.layers);
+        TK_TRY(canvas.TakeLayers(staged.layers));
     if (staged.currentLayer)
         canvas.SetCurrentLayerIndex(*staged.currentLayer);
     if (staged.secondLayer)
         canvas.SetSecondLayerIndex(*staged.secondLayer);
+    return kResOk;
 }
 
 // The earlier format's one layer: paper settings and the cells of its images.
@@ -142,10 +144,18 @@ tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPa
     IProjectHost& host = reading.host;
     StagedProject& staged = reading.staged;
     CCanvas& canvas = *host.GetCanvas();
+    // The layers' view images are sized as the painting takes them: the painting shown stays
+    // when they would not fit.
+    const tCPoint viewImage = CLayer::GetViewImageSize();
+    TK_TRY(CheckImageMemory(staged.layers.GetCount(), std::max(viewImage.x, 0), std::max(viewImage.y, 0)));
     TK_TRY(MakeNewPainting(reading, path, name));
-    if (format == ProjectFormat::kCurrent)
-        ApplyLayers(canvas, staged);
-    else
+    if (format == ProjectFormat::kCurrent) {
+        if (const tResult taken = ApplyLayers(canvas, staged); taken != kResOk) {
+            // The blank painting left is not the file's: a save asks where to go.
+            host.GetProject().file.Clear();
+            return taken;
+        }
+    } else
         ApplyEarlierLayer(canvas, staged);
     ApplyTools(reading);
     ApplyTracing(host, staged);

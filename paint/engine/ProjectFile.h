@@ -24,7 +24,8 @@ inline constexpr uint32_t kMsgPaintColourChanged = 0xF1000002u;
 // none (2 when the user cancels). The file is written beside the old one and takes its place
 // only once all of it was written: a save that fails leaves the old file as it was and answers
 // the failure. On success the host's project takes the name and the path. 0, and nothing is
-// written, without a canvas; 24 when the string table lacks the product's name.
+// written, without a canvas; 6, and nothing is written, for a painting of a size the reader
+// refuses (none, or a side above 32000); 24 when the string table lacks the product's name.
 tResult SaveProject(IProjectHost& host, tCFPath& path, const tCString& name);
 // The file's bytes, from the banner on, at the stream's position; the progress (or null) hears
 // ProjectSaveSteps steps. The first failing write's code.

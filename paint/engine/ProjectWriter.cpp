@@ -174,6 +174,10 @@ tResult SaveProject(IProjectHost& host, tCFPath& path, const tCString& name)
     CCanvas* canvas = host.GetCanvas();
     if (!canvas)
         return kResOk;
+    // The reader refuses a painting of a size outside 1..32000: such a file is not written.
+    if (canvas->GetWidth() < 1 || canvas->GetHeight() < 1 || canvas->GetWidth() > kMaxCanvasSide ||
+        canvas->GetHeight() > kMaxCanvasSide)
+        return kResBadParam;
     CSafeFileWriter writer;
     TK_TRY(OpenFileForSafeSave(&writer, path, nullptr));
     tCProgress progress(ProjectSaveSteps(*canvas), GetEngineTextOrEmpty(kStrSavingProject), 0);

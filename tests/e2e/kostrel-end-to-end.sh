@@ -8,7 +8,9 @@
 # Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
 # with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
 # Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
-# closed, Ctrl+Q reaches the program and closes the painting at once. Usage: PROGRAM [SHOT_FOLDER].
+# closed, Ctrl+Q reaches the program and closes the painting at once. Started on a file of random
+# bytes, it shows the error box and goes on with a new painting, which paints and saves a file that
+# opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -197,6 +199,43 @@ wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || fail "exit code $status after Ctrl+Q"
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
+close_program
+
+# A file of random bytes named on the command line: the error box, then the program goes on as
+# when started without a file; a stroke paints and Ctrl+S writes a painting that opens again.
+head -c 5000 /dev/urandom >"$work/random.ptg"
+: >"$work/zenity.log"
+echo "$work/rescued.ptg" >"$work/answer"
+"$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+# SDL shows the box as a window of its own, or the stand-in dialog program takes it when SDL cannot.
+box=
+wait_until 'grep -q -- "--title=Error\." "$work/zenity.log" ||
+    { box=$(xdotool search --onlyvisible --name "^Error\.\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
+    fail "the unreadable painting showed no error box"
+if [ -n "$box" ]; then
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_gone "^Error\.\$" || fail "Return left the error box up"
+fi
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
+    fail "no new painting after the unreadable one"
+wait_gone "^$product\$" || fail "the splash stayed on screen"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool mousemove 200 400
+shot_settled kostrel-rescued-blank || fail "the window kept changing"
+xdotool mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 400
+    sleep 0.02
+done
+xdotool mouseup 1
+xdotool mousemove 700 740
+shot_until kostrel-rescued-stroke 'above "$(changed kostrel-rescued-blank kostrel-rescued-stroke 500x30+200+385)" 0.05' ||
+    fail "after the unreadable painting a drag painted nothing"
+press_until ctrl+s '[ -s "$work/rescued.ptg" ]' || fail "Ctrl+S wrote no painting"
+close_program
+start_program "^$product - rescued\$" "$program" "$work/rescued.ptg"
 close_program
 echo "stroke difference $along, prompt $prompt, reopened $again; screenshots in $shots"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +46,46 @@ TEST_F(FileSystemTest, CopyKeepsOrReplacesTheTarget)
     EXPECT_EQ(w32::GetLastError(), w32::ERROR_PATH_NOT_FOUND);
     // Nothing but the three files is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+}
+
+TEST_F(FileSystemTest, AFileBesideIsHeldAndOnlyThoseNoProgramHoldsAreCleared)
+{
+    const std::string target = folder.File("good.ptg");
+    WriteWholeFile(target, "old");
+    // One left by a program killed mid-save, and one of a program still saving, which holds it
+    // through an open file of its own.
+    const std::string stale = folder.File("good.ptg.tmp123");
+    const std::string held = folder.File("good.ptg.tmp456");
+    WriteWholeFile(stale, "stale");
+    WriteWholeFile(held, "held");
+    const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    // Names that are no temporary of that file.
+    WriteWholeFile(folder.File("good.ptg.tmpx1"), "kept");
+    WriteWholeFile(folder.File("other.ptg.tmp789"), "kept");
+
+    std::string first;
+    const int made = w32::CreateFileBeside(target, ".tmp", 0600, &first);
+    ASSERT_GE(made, 0);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(held));
+    EXPECT_TRUE(std::filesystem::exists(folder.File("good.ptg.tmpx1")));
+    EXPECT_TRUE(std::filesystem::exists(folder.File("other.ptg.tmp789")));
+    // The file just made is held while it is open; closed, it is the next save's to clear.
+    std::string second;
+    const int again = w32::CreateFileBeside(target, ".tmp", 0600, &second);
+    ASSERT_GE(again, 0);
+    EXPECT_TRUE(std::filesystem::exists(first));
+    close(made);
+    close(holder);
+    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(held));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    close(again);
+    EXPECT_EQ(ReadWholeFile(target), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)

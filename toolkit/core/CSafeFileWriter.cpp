@@ -33,12 +33,15 @@ tResult CSafeFileWriter::Commit()
 {
     if (!m_file.IsOpen())
         return kResFileInvalid;
-    if (m_file.Sync() != kResOk || m_file.Close() != kResOk ||
+    // The temporary takes the target's place while it is still open, and so held: no other
+    // program takes it for one left behind. Synced, it has nothing left to fail on closing.
+    if (m_file.Sync() != kResOk ||
         !w32::ReplaceWithFileBeside(m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi())) {
         Discard();
         return kResFileIO;
     }
     m_temporary.Clear();
+    (void)m_file.Close();
     return kResOk;
 }
 

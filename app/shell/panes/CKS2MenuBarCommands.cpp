@@ -19,6 +19,8 @@
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
+#include "toolkit/core/ErrorBox.h"
+#include "toolkit/core/ResultCodes.h"
 
 namespace {
 
@@ -92,6 +94,21 @@ tResult QuitFromMenu()
     if (CAppBase* app = GetApplication())
         app->Quit();
     return kResOk;
+}
+
+tResult RunFileEntry(CHMRBackdrop* host, tMsgArg self, uint32_t entryId)
+{
+    switch (entryId) {
+    case kStrMenuNew: return host ? host->NewPainting(0) : kResOk;
+    case kStrMenuOpen: return host ? host->OpenProject(nullptr, false) : kResOk;
+    case kStrMenuSave: return host ? host->SaveProject(false) : kResOk;
+    case kStrMenuSaveAs: return host ? host->SaveProject(true) : kResOk;
+    case kStrMenuExport: return host ? host->ExportImage() : kResOk;
+    case kStrMenuNewFromImage: return host ? host->NewPaintingFromImage(false) : kResOk;
+    case kStrMenuPrint: return tCCmdTarget::SendToBackbone(kMsgPrint, self, 0, 0);
+    case kStrMenuQuit: return QuitFromMenu();
+    default: return kResOk;
+    }
 }
 
 }  // namespace
@@ -188,17 +205,10 @@ tResult CKS2MenuBar::ExecuteCommand(uint32_t menuId, uint32_t entryId)
     CHMRBackdrop* host = Host();
     switch (menuId) {
     case kTxlMenuFile:
-        switch (entryId) {
-        case kStrMenuNew: return host ? host->NewPainting(0) : kResOk;
-        case kStrMenuOpen: return host ? host->OpenProject(nullptr, false) : kResOk;
-        case kStrMenuSave: return host ? host->SaveProject(false) : kResOk;
-        case kStrMenuSaveAs: return host ? host->SaveProject(true) : kResOk;
-        case kStrMenuExport: return host ? host->ExportImage() : kResOk;
-        case kStrMenuNewFromImage: return host ? host->NewPaintingFromImage(false) : kResOk;
-        case kStrMenuPrint: return SendToBackbone(kMsgPrint, self, 0, 0);
-        case kStrMenuQuit: return QuitFromMenu();
-        default: return kResOk;
-        }
+        // The window's error box shows the failure of a key's command: the menu's shows the same.
+        if (const tResult done = RunFileEntry(host, self, entryId); !IsSuccess(done))
+            ReportResult(done, nullptr);
+        return kResOk;
     case kTxlMenuEdit:
         if (entryId == kStrMenuUndo)
             return SendToBackbone(kMsgUndo, self, 0, 0);

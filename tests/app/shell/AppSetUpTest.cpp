@@ -187,6 +187,11 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, u"Error.");
     EXPECT_TRUE(app->IsActive());
+    // Then the program goes on as when started without a file.
+    EXPECT_EQ(Project().name, u"Untitled");
+    EXPECT_TRUE(Project().file.GetText().IsEmpty());
+    EXPECT_EQ(Project().width, Backdrop()->GetWidth());
+    EXPECT_EQ(Project().height, Backdrop()->GetHeight());
 }
 
 TEST_F(AppTest, ACommandLineOfTheExtensionAloneIsTakenForAProject)

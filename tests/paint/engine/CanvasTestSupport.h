@@ -13,6 +13,7 @@
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/ICanvasHost.h"
 #include "paint/engine/ICanvasTool.h"
+#include "platform/headless/Headless.h"
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/core/RecordingRoot.h"
@@ -228,7 +229,8 @@ inline void FillLayerCells(CLayer& layer, const PaintCell& cell)
     FillCells(nav, &cell);
 }
 
-// Resets the layer globals that canvases and layers share, around each test.
+// Resets the layer globals that canvases and layers share, and the memory the system reports
+// available, around each test.
 class CanvasGlobalsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -240,6 +242,7 @@ protected:
     {
         CLayer::SetViewImageSize({0, 0});
         CLayer::SetLayersChanged(0);
+        w32::headless::SetAvailableMemory(0);
     }
 };
 

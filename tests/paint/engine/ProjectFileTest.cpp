@@ -107,6 +107,16 @@ TEST_F(ProjectFileTest, WithoutACanvasNothingIsSaved)
     EXPECT_FALSE(std::filesystem::exists(folder.File("none.ptg")));
 }
 
+TEST_F(ProjectFileTest, APaintingOfNoSizeIsRefusedAndNothingIsWritten)
+{
+    // A canvas that never had a painting: the reader would refuse a 0 x 0 header.
+    FakeProjectHost host;
+    tCFRef path = PathOf("empty.ptg");
+    EXPECT_EQ(SaveProject(host, path, tCString(u"x")), kResBadParam);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("empty.ptg")));
+    EXPECT_TRUE(application->app.ended.empty());
+}
+
 TEST_F(ProjectFileTest, WithoutTheProductsNameNothingIsSaved)
 {
     application.reset();

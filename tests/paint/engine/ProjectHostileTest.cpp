@@ -9,6 +9,7 @@
 #include "ProjectBytes.h"
 #include "ProjectTestSupport.h"
 #include "UndoTestSupport.h"
+#include "paint/engine/CLayer.h"
 #include "platform/headless/Headless.h"
 
 namespace {
@@ -198,6 +199,25 @@ TEST_F(ProjectHostileTest, AFailingNewPaintingIsTheAnswerAndNothingMoreChanges)
     target.newPaintingAnswer = kResOk;
     EXPECT_TRUE(SamePainting(StateOf(target), before));
     EXPECT_EQ(target.busy, 0u);
+}
+
+TEST_F(ProjectHostileTest, LayerImagesThatDoNotFitAreTheAnswerOfTheOpen)
+{
+    FakeProjectHost source;
+    Paint(source, 12, 9, 2);
+    const std::string file = Save(source, "whole.ptg");
+    // Room for the cells but not for both layers' view images: the painting shown stays.
+    CLayer::SetViewImageSize({64, 48});
+    w32::headless::SetAvailableMemory(2 * 64 * 48 * 4 - 1);
+    EXPECT_EQ(OpenBytes(target, file), kResNoMemory);
+    EXPECT_TRUE(SamePainting(StateOf(target), before));
+    // A size set by the new painting itself is met as the layers are taken.
+    CLayer::SetViewImageSize({0, 0});
+    target.viewImageAfterNewPainting = {64, 48};
+    EXPECT_EQ(OpenBytes(target, file), kResNoMemory);
+    // The new painting left is not the file's: a save asks where.
+    EXPECT_TRUE(target.project.file.GetText().IsEmpty());
+    w32::headless::SetAvailableMemory(0);
 }
 
 TEST_F(ProjectHostileTest, EveryFailingWriteIsTheAnswerOfTheSave)

@@ -19,6 +19,7 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/engine/ProjectFileTags.h"
 #include "platform/Platform.h"
+#include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCProgress.h"
 
 inline constexpr char16_t kProductName[] = u"Kostrel 2";
@@ -229,6 +230,9 @@ public:
     uint32_t version = 0;
     bool withCanvas = true;
     tResult newPaintingAnswer = kResOk;
+    // The layers' view-image size the new painting sets, as the navigation pane does; none when
+    // either side is 0.
+    tCPoint viewImageAfterNewPainting{0, 0};
     std::vector<Message> messages;
 
 private:
@@ -240,7 +244,10 @@ private:
         project.height = info->height;
         project.name = info->name;
         project.file = info->file;
-        return canvas.SetUpProject(info);
+        TK_TRY(canvas.SetUpProject(info));
+        if (viewImageAfterNewPainting.x < 1 || viewImageAfterNewPainting.y < 1)
+            return kResOk;
+        return canvas.SetLayerImageSize(viewImageAfterNewPainting.x, viewImageAfterNewPainting.y);
     }
 };
 

@@ -2,13 +2,16 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "ShippedAppTest.h"
+#include "app/shell/BackboneMessages.h"
 #include "app/shell/CKS2CursorManager.h"
 #include "app/shell/PressureResponse.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/CKS2PopupManager.h"
 #include "paint/engine/CanvasMessages.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImage.h"
 
 namespace {
@@ -273,6 +276,30 @@ TEST_F(MenuBarCommandsTest, SaveAsWritesThePaintingWhereTheDialogSays)
     Answer(image);
     ASSERT_EQ(Run(kTxlMenuFile, kStrMenuExport), kResOk);
     EXPECT_TRUE(std::filesystem::exists(image));
+}
+
+TEST_F(MenuBarCommandsTest, AFailingFileCommandIsBoxedAsTheSameKeyBoxesIt)
+{
+    MarkModified();
+    (void)Boxes();
+    const std::string nowhere = files.File("missing") + "/painting";
+    // Save and Save As of a painting never saved both ask where; Ctrl+S and Ctrl+E as typed.
+    const std::tuple<uint32_t, int32_t, const char*> commands[] = {
+        {kStrMenuSave, 19, ".ptg"}, {kStrMenuSaveAs, 19, ".ptg"}, {kStrMenuExport, 5, ".png"}};
+    for (const auto& [entry, key, extension] : commands) {
+        Answer(nowhere + extension);
+        GetMainWindow()->OnKeyDown(key);
+        const auto fromKey = Boxes();
+        ASSERT_EQ(fromKey.size(), 1u) << std::hex << entry;
+        Answer(nowhere + extension);
+        ASSERT_EQ(Run(kTxlMenuFile, entry), kResOk);
+        const auto fromMenu = Boxes();
+        ASSERT_EQ(fromMenu.size(), 1u) << std::hex << entry;
+        EXPECT_EQ(fromMenu[0].caption, fromKey[0].caption);
+        EXPECT_EQ(fromMenu[0].text, fromKey[0].text);
+    }
+    EXPECT_EQ(Ask<uint32_t>(kMsgModifiedWord), 1u);
+    EXPECT_FALSE(std::filesystem::exists(files.File("missing")));
 }
 
 TEST_F(MenuBarCommandsTest, TheWindowButtonsQuitAndFillTheScreen)

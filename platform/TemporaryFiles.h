@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Temporary files that a process holds while it uses them. A holder locks the file (flock)
+// through its open file; the kernel drops the lock when the last descriptor of that open file
+// closes, also when the process dies. A temporary that no process holds was left behind and may
+// be removed; one that is held is never touched.
+namespace w32 {
+
+// Locks the file just created as `name` (its descriptor) for this process. False when the lock
+// cannot be had or the name no longer leads to the file (a process that found it unheld removed
+// it meanwhile): the caller then closes the descriptor and makes another file.
+bool HoldTemporary(int descriptor, const std::string& name);
+
+// Removes the regular files of this user in `folder` (empty: the current folder) whose names
+// `isTemporary` accepts and which no process holds. Links are never followed. Answers how many
+// were removed.
+int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& isTemporary);
+
+// The temporaries CreateFileBeside made for `target` with `tag`: the target's name, the tag and
+// one to six digits.
+bool IsTemporaryBeside(std::string_view name, std::string_view targetName, std::string_view tag);
+
+}  // namespace w32
