@@ -80,12 +80,7 @@ xdotool mousemove 700 740
 shot_settled kostrel-blank || fail "the window kept changing"
 xdotool mousemove 200 400
 shot_settled kostrel-before-stroke || fail "the window kept changing"
-xdotool mousedown 1
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 400
-    sleep 0.02
-done
-xdotool mouseup 1
+drag_stroke
 xdotool mousemove 700 740
 # The stroke is kept once it shows and has settled: the steps below compare with it.
 shot_until kostrel-stroke 'above "$(changed kostrel-before-stroke kostrel-stroke 500x30+200+385)" 0.05' || true
@@ -224,12 +219,7 @@ wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool mousemove 200 400
 shot_settled kostrel-rescued-blank || fail "the window kept changing"
-xdotool mousedown 1
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 400
-    sleep 0.02
-done
-xdotool mouseup 1
+drag_stroke
 xdotool mousemove 700 740
 shot_until kostrel-rescued-stroke 'above "$(changed kostrel-rescued-blank kostrel-rescued-stroke 500x30+200+385)" 0.05' ||
     fail "after the unreadable painting a drag painted nothing"

@@ -56,12 +56,7 @@ above "$(brightness menubar-start 150x24+850+4)" 0.6 || fail "the bar reaches th
 # A stroke, then a tap on the undo button's arrow (its clear pixels are the bar's) the moment the
 # pointer gets there, with no rest on it first, as a pen tap gives it: the painting is as before
 # the stroke.
-xdotool mousemove 200 400 mousedown 1
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 400
-    sleep 0.02
-done
-xdotool mouseup 1
+drag_stroke
 xdotool mousemove 680 14 click 1
 shot_until menubar-undone 'above 0.002 "$(changed menubar-start menubar-undone 500x30+200+385)"' ||
     fail "a tap on the undo button left the stroke"

@@ -95,6 +95,18 @@ shot_settled() {
 # when one still shows after $patience seconds.
 wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
 
+# drag_stroke: a left-button drag across the painting's middle, from 200,400 to 700,400 in steps
+# of 20 pixels.
+drag_stroke() {
+    xdotool mousemove 200 400 mousedown 1
+    local x
+    for x in $(seq 200 20 700); do
+        xdotool mousemove "$x" 400
+        sleep 0.02
+    done
+    xdotool mouseup 1
+}
+
 # take_program PROGRAM [SHOT_FOLDER]: $program the program's absolute path, $shots the folder for
 # the screenshots (by default e2e/ beside the program's folder), made if missing, absolute.
 take_program() {
