@@ -4,8 +4,7 @@
 # screen; a width and a height typed into its fields, a green dragged out of the paper colour
 # button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
 # through a stand-in file dialog and a second start reads back at that size and colour. The
-# preset panel shows the presets shipped beside the program; in the second start one of them,
-# picked after an Enter that only leaves the width field, makes a painting on its paper.
+# preset panel shows the presets shipped beside the program.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -23,11 +22,8 @@ chmod +x "$work/bin/zenity"
 export PATH="$work/bin:$PATH"
 cd "$work"
 
-# The colour of a pixel of a screenshot as "red green blue", and as hexadecimal digits.
+# The colour of a pixel of a screenshot as "red green blue".
 rgb() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
-pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
-# The mean colour of an area of a screenshot as "red green blue".
-mean_rgb() { convert "$shots/$1.png" -crop "$2" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info:; }
 # Whether a pixel is green: its green well above its red and blue.
 green() {
     read -r red green blue <<<"$(rgb "$1" "$2" "$3")"
@@ -137,34 +133,5 @@ read -r width height <<<"$(paper_size newfile-read-back)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
 green newfile-read-back 512 384 || fail "made.ptg opens on another paper ($(rgb newfile-read-back 512 384))"
 
-# Over the unchanged painting Ctrl+N shows the pane at once. Enter in the width field only leaves
-# the field; the darkest preset's cell, then Enter, make a painting on that preset's paper.
-key_until newfile-presets ctrl+n '[ "$(pixel newfile-presets 330 60)" = 404064 ]' || fail "Ctrl+N showed no pane"
-shot_settled newfile-presets || fail "the window kept changing after Ctrl+N"
-xdotool key Return
-shot_settled newfile-field-left || fail "the window kept changing after Enter"
-[ "$(pixel newfile-field-left 330 60)" = 404064 ] || fail "the first Enter in the width field closed the pane"
-darkest=
-for cell in $cells; do
-    IFS=, read -r left top <<<"$cell"
-    read -r red green blue <<<"$(mean_rgb newfile-presets "30x30+$((left + 5))+$((top + 5))")"
-    if [ -z "$darkest" ] || [ $((red + green + blue)) -lt "$darkest_sum" ]; then
-        darkest=$cell darkest_sum=$((red + green + blue)) paper="$red $green $blue"
-    fi
-done
-IFS=, read -r left top <<<"$darkest"
-xdotool mousemove $((left + 60)) $((top + 41))
-sleep 0.4
-xdotool click 1
-xdotool mousemove 1000 740 key Return
-near_paper() {
-    read -r red green blue <<<"$(mean_rgb "$1" 200x200+412+284)"
-    read -r want_red want_green want_blue <<<"$paper"
-    [ $((red > want_red ? red - want_red : want_red - red)) -lt 24 ] &&
-        [ $((green > want_green ? green - want_green : want_green - green)) -lt 24 ] &&
-        [ $((blue > want_blue ? blue - want_blue : want_blue - blue)) -lt 24 ]
-}
-shot_until newfile-preset-made 'near_paper newfile-preset-made' ||
-    fail "the painting made from the preset at $darkest is $(mean_rgb newfile-preset-made 200x200+412+284), not its paper's $paper"
 close_program
 echo "new painting end to end: passed"

