@@ -1,5 +1,6 @@
 #include "platform/Queue.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -203,6 +204,25 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 {
     uint64_t seen = 0;
     return Take(message, window, first, last, (remove & PM_REMOVE) != 0, &seen) ? 1 : 0;
+}
+
+BOOL PeekMessageAmongW(MSG* message, HWND window, const UINT* codes, size_t count, UINT remove)
+{
+    CBackend* backend = GetBackend();
+    if (OnInterfaceThread(backend))
+        backend->PumpEvents();
+    tQueue& queue = QueueOf(GetCurrentThreadId());
+    std::lock_guard<std::mutex> guard(queue.lock);
+    const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
+    for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
+        if ((window && it->hwnd != window) || !among(it->message))
+            continue;
+        *message = *it;
+        if (remove & PM_REMOVE)
+            queue.messages.erase(it);
+        return 1;
+    }
+    return 0;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "platform/Win32Types.h"
 
 // One message queue per thread. Posted messages keep their order; WM_QUIT comes when no posted
@@ -11,6 +13,9 @@ namespace w32 {
 // 0..0 takes every code. GetMessageW answers 0 for WM_QUIT and 1 otherwise.
 BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last);
 BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove);
+// As PeekMessageW, for the first posted message of `window` whose code is one of the `count`
+// codes; the messages passed over keep their places. Never WM_QUIT or a made WM_PAINT.
+BOOL PeekMessageAmongW(MSG* message, HWND window, const UINT* codes, size_t count, UINT remove);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int32_t exitCode);

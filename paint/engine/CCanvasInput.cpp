@@ -116,15 +116,11 @@ tCPoint ScreenToRoot(CWidget* view, tCPoint point)
     return point;
 }
 
-// Reads the pen into `sample` with its direction taken relative to the painting's turn. A
-// mouse sample comes in screen coordinates: it is brought into root coordinates, where a pen
-// sample already is, and answers 1.
-int32_t ReadSample(CTabletInput* tablet, CWidget* view, float rotation, CPenSample* sample)
+// Brings a sample of the pen input into the view's root with its direction taken relative to
+// the painting's turn. A mouse sample (`screen` 1) comes in screen coordinates; a pen sample is
+// in root coordinates already.
+void PlaceSample(CWidget* view, float rotation, int32_t screen, CPenSample* sample)
 {
-    *sample = CPenSample{};
-    if (!tablet)
-        return 0;
-    const int32_t screen = tablet->PumpPackets(sample);
     sample->tiltB -= rotation;
     if (screen == 1) {
         tCPoint origin;
@@ -132,7 +128,23 @@ int32_t ReadSample(CTabletInput* tablet, CWidget* view, float rotation, CPenSamp
         sample->x += float(origin.x);
         sample->y += float(origin.y);
     }
+}
+
+// Reads the pen as it is now into `sample`, placed in the view's root; answers 1 for the mouse.
+int32_t ReadSample(CTabletInput* tablet, CWidget* view, float rotation, CPenSample* sample)
+{
+    *sample = CPenSample{};
+    if (!tablet)
+        return 0;
+    const int32_t screen = tablet->PumpPackets(sample);
+    PlaceSample(view, rotation, screen, sample);
     return screen;
+}
+
+// The stroke's next input; without pen input the stroke ends at once.
+int32_t NextStrokeInput(CTabletInput* tablet, CPenSample* sample, int32_t* screen)
+{
+    return tablet ? tablet->NextStrokeInput(sample, screen) : int32_t(CTabletInput::kStrokeRelease);
 }
 
 }  // namespace
@@ -206,10 +218,14 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     TK_TRY(SampleTracingImage({float(rootPoint.x), float(rootPoint.y)}));
 
     CTabletInput* tablet = ApplicationTabletInput();
-    if (tablet)
-        tablet->SetContact(1);
-    CPenSample sample;
-    if (ReadSample(tablet, m_view, m_rotation, &sample) == 1 && tool)
+    tCPoint press = point;
+    if (m_view)
+        m_view->LocalToScreenPoint(&press);
+    CPenSample input;
+    int32_t screen = tablet ? tablet->BeginStroke(press, &input) : 0;
+    CPenSample sample = input;
+    PlaceSample(m_view, m_rotation, screen, &sample);
+    if (screen == 1 && tool)
         sample.pressure = ToolPressureCurve(tool->GetToolId(), sample.pressure, 1);
     ViewToCanvas(&sample);
     if (!tool)
@@ -224,17 +240,33 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     TK_TRY(undo.GetOpenResult());
     TK_TRY(tool->BeginStroke(*this, context, sample));
     CPenServiceGuard penService;
-    do {
-        if (ReadSample(tablet, m_view, m_rotation, &sample) == 1)
-            sample.pressure = ToolPressureCurve(id, sample.pressure, 0);
-        TK_TRY(SendToBackdrop(kMsgStrokeSample, ToMsgArg(this), ToMsgArg(&sample), 0));
-        ViewToCanvas(&sample);
-        m_lastPressure = sample.pressure;
-        TK_TRY(tool->ContinueStroke(*this, context, sample, 1));
+    const auto continueWith = [&](CPenSample next) {
+        PlaceSample(m_view, m_rotation, screen, &next);
+        if (screen == 1)
+            next.pressure = ToolPressureCurve(id, next.pressure, 0);
+        TK_TRY(SendToBackdrop(kMsgStrokeSample, ToMsgArg(this), ToMsgArg(&next), 0));
+        ViewToCanvas(&next);
+        m_lastPressure = next.pressure;
+        return tool->ContinueStroke(*this, context, next, 1);
+    };
+    // Every input the window was given while the button was held is painted, in order; a round
+    // without any goes on where the pointer rests, as a held brush does.
+    int32_t taken = NextStrokeInput(tablet, &input, &screen);
+    while (taken != CTabletInput::kStrokeRelease) {
+        if (taken == CTabletInput::kStrokeNothing)
+            TK_TRY(continueWith(input));
+        while (taken == CTabletInput::kStrokeMove) {
+            TK_TRY(continueWith(input));
+            taken = NextStrokeInput(tablet, &input, &screen);
+        }
+        if (taken == CTabletInput::kStrokeRelease)
+            break;
         Heartbeat();
-    } while (ButtonDown(tablet));
+        taken = NextStrokeInput(tablet, &input, &screen);
+    }
 
-    const int32_t screen = ReadSample(tablet, m_view, m_rotation, &sample);
+    sample = input;
+    PlaceSample(m_view, m_rotation, screen, &sample);
     if (screen == 1 || id == kPencilId)
         sample.pressure = m_lastPressure;
     ViewToCanvas(&sample);

@@ -13,6 +13,7 @@ struct CPenSample {
     float tiltA = 1;
     // The pen's azimuth as a fraction of a full turn.
     float tiltB = 0;
-    // 1 when a touching pen gave the values.
+    // 1 when the values are the device's own: a touching pen's, or the mouse's as the window was
+    // given them during a stroke; 0 for a position read when asked, which a stroke smooths.
     int32_t pen = 0;
 };

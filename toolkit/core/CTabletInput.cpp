@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "platform/Messages.h"
@@ -43,6 +44,14 @@ tCPoint ScreenToRoot(int32_t x, int32_t y)
         return tCPoint{};
     root->ScreenToLocalPoint(&point);
     return point;
+}
+
+// A message's client point on the screen.
+tCPoint ScreenPointOf(w32::HWND window, w32::LPARAM lParam)
+{
+    w32::POINT point{w32::GET_X_LPARAM(lParam), w32::GET_Y_LPARAM(lParam)};
+    w32::ClientToScreen(window, &point);
+    return tCPoint{point.x, point.y};
 }
 
 // A pressure level within its range; a tablet that tells an empty range gives full pressure
@@ -226,11 +235,9 @@ void CTabletInput::OnPacket(w32::WPARAM* wParam, w32::LPARAM* lParam)
         UpdatePressureRanges();
         m_lastCursor = m_cursor;
     }
-    const float level = float(packet.pkNormalPressure);
-    if (packet.pkButtons & (w32::DWORD(1) << (m_pressureButton % 32)))
-        m_pressure = m_contact ? Level(level - m_pressMark, m_pressRange) : 0.0f;
-    else
-        m_pressure = m_contact ? Level(level - m_pressureMinimum, m_pressureRange) : kPenInRange;
+    m_level = float(packet.pkNormalPressure);
+    m_pressureButtonDown = (packet.pkButtons & (w32::DWORD(1) << (m_pressureButton % 32))) != 0;
+    WeighPressure();
     if (gTiltSupported) {
         m_tiltA = float(packet.pkOrientation.orAltitude) / m_altitudeResolution * 4;
         m_tiltB = float(packet.pkOrientation.orAzimuth) / m_azimuthResolution;
@@ -269,15 +276,35 @@ void CTabletInput::TakeWaitingPackets()
         OnPacket(&last.wParam, &last.lParam);
 }
 
+void CTabletInput::WeighPressure()
+{
+    if (m_pressureButtonDown)
+        m_pressure = m_contact ? Level(m_level - m_pressMark, m_pressRange) : 0.0f;
+    else
+        m_pressure = m_contact ? Level(m_level - m_pressureMinimum, m_pressureRange) : kPenInRange;
+}
+
+void CTabletInput::SetContact(int32_t contact)
+{
+    m_contact = contact;
+    if (m_pressure != kNoPen)
+        WeighPressure();
+}
+
 int32_t CTabletInput::PumpPackets(CPenSample* sample)
+{
+    if (m_context)
+        TakeWaitingPackets();
+    return CurrentSample(CursorPosition(), sample);
+}
+
+int32_t CTabletInput::CurrentSample(tCPoint cursor, CPenSample* sample)
 {
     sample->pen = 0;
     const tPenSettings settings = GetPenSettings();
     const float mouse = MappedPressure(settings.pressure, settings.response);
-    const tCPoint cursor = CursorPosition();
     if (!m_context)
         return MouseSample(sample, cursor, mouse);
-    TakeWaitingPackets();
     if (m_pressure == kNoPen) {
         sample->tiltA = 1.0f;
         sample->tiltB = 0.0f;
@@ -301,4 +328,77 @@ int32_t CTabletInput::PumpPackets(CPenSample* sample)
     sample->tiltB = m_tiltB;
     sample->pen = 1;
     return 0;
+}
+
+int32_t CTabletInput::BeginStroke(tCPoint press, CPenSample* sample)
+{
+    SetContact(1);
+    if (!MainHandle()) {
+        *sample = CPenSample{};
+        const int32_t answer = CurrentSample(CursorPosition(), sample);
+        m_liveSample = *sample;
+        return answer;
+    }
+    m_strokeCursor = press;
+    return DeliveredSample(sample);
+}
+
+int32_t CTabletInput::DeliveredSample(CPenSample* sample)
+{
+    *sample = CPenSample{};
+    const int32_t screen = CurrentSample(m_strokeCursor, sample);
+    sample->pen = 1;
+    return screen;
+}
+
+int32_t CTabletInput::NextStrokeInput(CPenSample* sample, int32_t* screen)
+{
+    const w32::HWND window = MainHandle();
+    if (!window)
+        return NextLiveInput(sample, screen);
+    // The button is read before the queue: a release it saw is in the queue by then.
+    const bool held = IsButtonDown();
+    const w32::UINT codes[] = {w32::WM_MOUSEMOVE, w32::WM_LBUTTONUP, w32::WT_PACKET};
+    w32::MSG message;
+    while (w32::PeekMessageAmongW(&message, window, codes, std::size(codes), w32::PM_NOREMOVE)) {
+        if (message.message == w32::WM_LBUTTONUP) {
+            m_strokeCursor = ScreenPointOf(window, message.lParam);
+            *screen = DeliveredSample(sample);
+            return kStrokeRelease;
+        }
+        (void)w32::PeekMessageAmongW(&message, window, codes, std::size(codes), w32::PM_REMOVE);
+        if (message.message == w32::WT_PACKET) {
+            OnPacket(&message.wParam, &message.lParam);
+            if (m_pressure == kNoPen)
+                continue;
+            // The cursor the packet goes with is the one delivered before it, not the live one.
+            if (GetPenSettings().useCursorPosition) {
+                m_x = float(m_strokeCursor.x);
+                m_y = float(m_strokeCursor.y);
+            }
+        } else {
+            m_strokeCursor = ScreenPointOf(window, message.lParam);
+            // A touching pen's moves come from its packets.
+            if (m_context && m_pressure != kNoPen)
+                continue;
+        }
+        *screen = DeliveredSample(sample);
+        return kStrokeMove;
+    }
+    if (held)
+        return kStrokeNothing;
+    *screen = DeliveredSample(sample);
+    return kStrokeRelease;
+}
+
+int32_t CTabletInput::NextLiveInput(CPenSample* sample, int32_t* screen)
+{
+    const bool held = IsButtonDown();
+    CPenSample now;
+    const int32_t answer = CurrentSample(CursorPosition(), &now);
+    if (held && now.x == m_liveSample.x && now.y == m_liveSample.y && now.pressure == m_liveSample.pressure)
+        return kStrokeNothing;
+    m_liveSample = *sample = now;
+    *screen = answer;
+    return held ? kStrokeMove : kStrokeRelease;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "RecordingCanvasTool.h"
@@ -10,6 +11,9 @@
 #include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/PaintCell.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/Window.h"
 #include "platform/TabletTool.h"
 #include "platform/VirtualKeys.h"
 #include "platform/headless/Headless.h"
@@ -534,10 +538,17 @@ protected:
             window->DestroyWindow();
         CanvasInputTest::TearDown();
     }
-    // A main window for the tablet's context to post to.
+    // A main window for the tablet's context to post to, under the view, so that it is given
+    // the mouse's input there.
     void OpenTablet()
     {
         ASSERT_EQ(app->CreateMainWindow(new ScreenRoot, 104, 640, 480, nullptr, 1), kResOk);
+        ASSERT_TRUE(SetWindowPos(GetMainWindow()->GetHandle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+        ShowWindow(GetMainWindow()->GetHandle(), SW_SHOWNORMAL);
+        POINT origin{0, 0};
+        ASSERT_TRUE(ClientToScreen(GetMainWindow()->GetHandle(), &origin));
+        ASSERT_LE(origin.x, 20);
+        ASSERT_LE(origin.y, 10);
         app->Activate();
         tablet::ConnectTool(kTip, PenEnd("Pen stylus"));
         tablet::ConnectTool(kEraserEnd, PenEnd("Pen eraser"));
@@ -580,36 +591,63 @@ TEST_F(CanvasPenTest, WhileTheEraserEndTouchesTheEraserToolPaints)
     EXPECT_EQ(eraser.samples.size(), 6u);
 }
 
-TEST_F(CanvasPenTest, ThePencilsReleaseKeepsTheLastPressureWhereOtherToolsTakeThePens)
+// Input faster than the loop waits in the queue: every corner of a zigzag sent at once, then
+// the release and a move after it.
+TEST_F(CanvasPenTest, AMouseStrokeFollowsEveryDeliveredMoveAndEndsWhereTheButtonWentUp)
 {
     MakeCanvas(4900);
     OpenTablet();
-    for (uint32_t id : {4901u, 4900u}) {
-        RecordingCanvasTool tool(id);
-        canvas().SetCurrentTool(&tool);
-        tablet::PressToolButton(kTip, 1, true);
-        tablet::MoveTool(kTip, {{0, 1000}, {1, 800}, {2, 600}});
-        // Two more packets at 0.6; the tip lifts to 0.1 as the button comes up.
-        int round = 0;
-        app->tick = [&] {
-            if (++round < 3) {
-                tablet::MoveTool(kTip, {{0, 1000.0 + 100 * round}, {2, 600}});
-            } else {
-                tablet::MoveTool(kTip, {{2, 100}});
-                headless::SetKeyState(VK_LBUTTON, false);
-            }
-            return kResOk;
-        };
-        headless::SetKeyState(VK_LBUTTON, true);
-        ASSERT_EQ(Press(), kResOk) << id;
-        ASSERT_EQ(tool.samples.size(), 5u) << id;
-        // Pen samples keep the pen's own pressure, without the tools' curves.
-        EXPECT_FLOAT_EQ(tool.samples[0].pressure, 0.6f) << id;
-        EXPECT_FLOAT_EQ(tool.samples[3].pressure, 0.6f) << id;
-        EXPECT_FLOAT_EQ(tool.samples[4].pressure, id == 4901 ? 0.6f : 0.1f) << id;
-        EXPECT_FLOAT_EQ(canvas().GetLastPressure(), tool.samples[4].pressure) << id;
+    RecordingCanvasTool tool(4900);
+    canvas().SetCurrentTool(&tool);
+    headless::MoveMouse(60, 50);
+    MSG handled;
+    while (PeekMessageW(&handled, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
     }
-    app->tick = nullptr;
+    headless::PressButton(VK_LBUTTON);
+    const std::vector<tCPoint> corners = {{90, 120}, {120, 50}, {150, 120}, {180, 50}};
+    for (const tCPoint& corner : corners)
+        headless::MoveMouse(corner.x, corner.y);
+    headless::ReleaseButton(VK_LBUTTON);
+    headless::MoveMouse(280, 180);
+    ASSERT_EQ(Press({40, 40}), kResOk);
+
+    ASSERT_EQ(tool.samples.size(), corners.size() + 2);
+    EXPECT_EQ(tool.samples.front().x, 60.0f) << "the stroke begins where the button went down";
+    EXPECT_EQ(tool.samples.front().y, 50.0f);
+    for (size_t i = 0; i < corners.size(); ++i) {
+        EXPECT_EQ(tool.samples[i + 1].x, float(corners[i].x)) << i;
+        EXPECT_EQ(tool.samples[i + 1].y, float(corners[i].y)) << i;
+        EXPECT_EQ(tool.samples[i + 1].pen, 1) << "a delivered position is not smoothed";
+    }
+    EXPECT_EQ(tool.samples.back().x, 180.0f) << "it ends where the button went up";
+    EXPECT_EQ(tool.samples.back().y, 50.0f);
+    EXPECT_TRUE(PeekMessageW(&handled, GetMainWindow()->GetHandle(), WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE))
+        << "the window still gets its release";
+}
+
+TEST_F(CanvasPenTest, EveryPacketUpToTheReleaseIsASampleWithItsOwnPressureAndNoneAfterIt)
+{
+    MakeCanvas(4900);
+    OpenTablet();
+    RecordingCanvasTool tool(4900);
+    canvas().SetCurrentTool(&tool);
+    headless::MoveMouse(100, 80);
+    PutDown(kTip, 1000, 800, 600);
+    headless::PressButton(VK_LBUTTON);
+    for (int i = 1; i <= 3; ++i)
+        tablet::MoveTool(kTip, {{0, 1000.0 + 100 * i}, {2, 600.0 - 100 * i}});
+    headless::ReleaseButton(VK_LBUTTON);
+    tablet::MoveTool(kTip, {{0, 3000}, {2, 900}});
+    ASSERT_EQ(Press(), kResOk);
+
+    // Tablet units are tenths of a pixel, placed a pixel up and left.
+    const std::vector<std::pair<float, float>> expected = {{99, 0.6f}, {109, 0.5f}, {119, 0.4f}, {129, 0.3f}, {129, 0.3f}};
+    ASSERT_EQ(tool.samples.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_FLOAT_EQ(tool.samples[i].x, expected[i].first) << i;
+        EXPECT_FLOAT_EQ(tool.samples[i].pressure, expected[i].second) << i;
+    }
+    EXPECT_FLOAT_EQ(canvas().GetLastPressure(), 0.3f);
 }
 
 TEST_F(CanvasPenTest, APenPacketOverTheViewStartsAStrokeAndElsewhereNothing)
@@ -632,8 +670,8 @@ TEST_F(CanvasPenTest, APenPacketOverTheViewStartsAStrokeAndElsewhereNothing)
     headless::MoveMouse(100, 80);
     tablet::MoveTool(kTip, {{0, 1000}, {1, 800}, {2, 300}});
     EXPECT_EQ(canvas().OnMessage(kMsgPenPacket, 0, 0, 0, kMsgApply), kResOk);
-    // The button is up: the press, one round and the release.
-    EXPECT_EQ(tool.samples.size(), 3u);
+    // The button is up and nothing more came: the press and the release.
+    EXPECT_EQ(tool.samples.size(), 2u);
     EXPECT_EQ(recorder.Count(kMsgStrokeEnded), 1);
 }
 
