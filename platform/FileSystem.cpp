@@ -143,14 +143,15 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
 {
     const size_t slash = target.rfind('/');
-    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
-    (void)RemoveStaleTemporaries(FolderOf(target), [&targetName, tag](std::string_view entry) {
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string targetName = target.substr(folder.size());
+    (void)RemoveStaleTemporaries(folder, [&targetName, tag](std::string_view entry) {
         return IsTemporaryBeside(entry, targetName, tag);
     });
     std::random_device seed;
-    std::mt19937 random(seed());
+    std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        *name = target + tag + std::to_string(random() % 1000000);
+        *name = folder + TemporaryNameBeside(targetName, tag, random());
         const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
         if (descriptor < 0) {
             if (errno != EEXIST)

@@ -19,7 +19,7 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 
-// Creates a new file beside `target`, named after it with `tag` and a random number, opened for
+// Creates a new file beside `target`, named after it with `tag` (TemporaryNameBeside), opened for
 // reading and writing and held (TemporaryFiles.h) while its open file lasts; never an existing
 // one. The files of that target and tag that no process holds any more are removed first.
 // Answers its descriptor and name, or -1 with errno set. Writers that must not lose the target's

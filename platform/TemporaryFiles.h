@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,12 @@ bool HoldTemporary(int descriptor, const std::string& name);
 // were removed.
 int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& isTemporary);
 
-// The temporaries CreateFileBeside made for `target` with `tag`: the target's name, the tag and
-// one to six digits.
+// The name of a temporary beside the file `targetName` with `tag` (".tmp"): a hidden name, the
+// target's name (only its start where the whole would pass NAME_MAX), ".kostrel-", eight digits
+// and lower-case letters made from `random`, and the tag. No user or other program names a
+// file so.
+std::string TemporaryNameBeside(std::string_view targetName, std::string_view tag, uint64_t random);
+// Whether `name` is one TemporaryNameBeside makes for that target and tag, whatever its unique part.
 bool IsTemporaryBeside(std::string_view name, std::string_view targetName, std::string_view tag);
 
 }  // namespace w32

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +20,15 @@ std::u16string Wide(const std::string& text) { return w32::ToWide(text); }
 class FileSystemTest : public ::testing::Test {
 protected:
     std::u16string Path(const std::string& name) const { return Wide(folder.File(name)); }
+    // The temporary that a save killed before it ended leaves beside the target.
+    static std::string LeftBehind(const std::string& target, const char* tag)
+    {
+        std::string name;
+        const int descriptor = w32::CreateFileBeside(target, tag, 0600, &name);
+        EXPECT_GE(descriptor, 0);
+        close(descriptor);
+        return name;
+    }
 
     TempFolder folder;
 };
@@ -48,35 +56,78 @@ TEST_F(FileSystemTest, CopyKeepsOrReplacesTheTarget)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
 }
 
-TEST_F(FileSystemTest, AFileBesideIsHeldAndOnlyThoseNoProgramHoldsAreCleared)
+TEST_F(FileSystemTest, TemporariesBesideHaveNamesOfTheirOwnAndOnlyThoseNoProgramHoldsAreCleared)
 {
     const std::string target = folder.File("good.ptg");
     WriteWholeFile(target, "old");
     // One left by a program killed mid-save, and one of a program still saving, which holds it
-    // through an open file of its own.
-    const std::string stale = folder.File("good.ptg.tmp123");
-    const std::string held = folder.File("good.ptg.tmp456");
-    WriteWholeFile(stale, "stale");
-    WriteWholeFile(held, "held");
-    const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    // through its open file.
+    const std::string stale = LeftBehind(target, ".tmp");
+    std::string held;
+    const int holder = w32::CreateFileBeside(target, ".tmp", 0600, &held);
     ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    // Names that are no temporary of that file.
-    WriteWholeFile(folder.File("good.ptg.tmpx1"), "kept");
-    WriteWholeFile(folder.File("other.ptg.tmp789"), "kept");
+    for (const std::string& made : {stale, held}) {
+        const std::string name = std::filesystem::path(made).filename().string();
+        EXPECT_EQ(name.rfind(".good.ptg.kostrel-", 0), 0u) << name;
+        EXPECT_EQ(name.size(), std::string(".good.ptg.kostrel-12345678.tmp").size()) << name;
+        EXPECT_TRUE(name.ends_with(".tmp")) << name;
+    }
+    EXPECT_NE(stale, held);
+    // The user's own files, whatever they look like, and other programs' hidden ones.
+    const std::vector<std::string> kept = {"good.ptg.tmp42",  "good.ptg.tmp123456", ".good.ptg.tmp1",
+                                           "good.ptg.copy7",  ".good.ptg.kostrel-ABCDEFGH.tmp",
+                                           ".good.ptg.kostrel-1234567.tmp", ".good.ptg.kostrel-12345678.tmp~"};
+    for (const std::string& name : kept)
+        WriteWholeFile(folder.File(name), "my own notes");
 
-    std::string made;
-    const int descriptor = w32::CreateFileBeside(target, ".tmp", 0600, &made);
-    ASSERT_GE(descriptor, 0);
+    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
+    EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_TRUE(std::filesystem::exists(held));
-    EXPECT_TRUE(std::filesystem::exists(folder.File("good.ptg.tmpx1")));
-    EXPECT_TRUE(std::filesystem::exists(folder.File("other.ptg.tmp789")));
-    // The file just made is held while it is open: the next save beside it leaves it alone.
-    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
-    EXPECT_TRUE(std::filesystem::exists(made));
-    close(descriptor);
+    for (const std::string& name : kept)
+        EXPECT_EQ(ReadWholeFile(folder.File(name)), "my own notes") << name;
     close(holder);
+    // The copy's temporaries are of the same kind.
+    const std::string staleCopy = LeftBehind(target, ".copy");
+    EXPECT_EQ(std::filesystem::path(staleCopy).filename().string().rfind(".good.ptg.kostrel-", 0), 0u);
+    WriteWholeFile(folder.File("a"), "source");
+    EXPECT_NE(w32::CopyFileW(Path("a").c_str(), Path("good.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(target), "source");
+    EXPECT_FALSE(std::filesystem::exists(staleCopy));
+    EXPECT_EQ(ReadWholeFile(folder.File("good.ptg.copy7")), "my own notes");
+}
+
+// Names of 255 and 250 bytes leave no room for more: a temporary keeps the start of the name,
+// cut where a character starts, and is still known as that file's.
+TEST_F(FileSystemTest, TemporariesOfTheLongestNamesStayWithinTheNameLimit)
+{
+    std::string accented;
+    for (int i = 0; i < 125; ++i)
+        accented += "\xC3\xA9";
+    WriteWholeFile(folder.File("source"), "copied");
+    for (const std::string& longest : {std::string(251, 'a') + ".ptg", accented}) {
+        const std::string target = folder.File(longest);
+        WriteWholeFile(target, "old");
+        const std::string stale = LeftBehind(target, ".tmp");
+        const std::string staleCopy = LeftBehind(target, ".copy");
+        for (const std::string& made : {stale, staleCopy}) {
+            const std::string name = std::filesystem::path(made).filename().string();
+            EXPECT_LE(name.size(), size_t(NAME_MAX));
+            EXPECT_GE(name.size(), size_t(NAME_MAX) - 2);
+            const size_t mark = name.find(".kostrel-");
+            ASSERT_NE(mark, std::string::npos) << name;
+            const std::string kept = name.substr(1, mark - 1);
+            EXPECT_TRUE(longest.starts_with(kept));
+            EXPECT_NE(static_cast<unsigned char>(longest[kept.size()]) & 0xC0, 0x80) << "a character cut in two";
+        }
+        ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
+        EXPECT_EQ(ReadWholeFile(target), "new");
+        EXPECT_FALSE(std::filesystem::exists(stale));
+        EXPECT_NE(w32::CopyFileW(Path("source").c_str(), Wide(target).c_str(), 0), 0);
+        EXPECT_EQ(ReadWholeFile(target), "copied");
+        EXPECT_FALSE(std::filesystem::exists(staleCopy));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
