@@ -62,9 +62,11 @@ bool RemoveIfStale(const std::string& path)
 
 bool HoldTemporary(int descriptor, const std::string& name)
 {
+    if (!LockWithoutWaiting(descriptor) && errno == EWOULDBLOCK)
+        return false;
     struct stat held;
     struct stat named;
-    return LockWithoutWaiting(descriptor) && fstat(descriptor, &held) == 0 && lstat(name.c_str(), &named) == 0 && SameFile(held, named);
+    return fstat(descriptor, &held) == 0 && lstat(name.c_str(), &named) == 0 && SameFile(held, named);
 }
 
 int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& isTemporary)

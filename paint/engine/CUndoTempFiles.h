@@ -13,7 +13,8 @@ class tCFile;
 // named ".kostrel-KSU" + a unique part of six letters and digits + ".tmp", and are reopened only
 // when they are still the very files made here: never through a link, never created anew. Each
 // is held (platform's TemporaryFiles.h) from its making to its deletion, so that no other
-// program takes it for one left behind.
+// program takes it for one left behind; where the temporary folder refuses locks it is used
+// unheld, and no program can take it for one left behind either.
 class CUndoTempFiles {
 public:
     CUndoTempFiles() = default;

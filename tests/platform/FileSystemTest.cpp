@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "RefusedLocks.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "toolkit/core/TempFolder.h"
@@ -128,6 +132,21 @@ TEST_F(FileSystemTest, TemporariesOfTheLongestNamesStayWithinTheNameLimit)
         EXPECT_FALSE(std::filesystem::exists(staleCopy));
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+}
+
+// As on a file system without its lock manager: the save goes on with its temporary unheld and
+// leaves nothing behind, and one left behind, which cannot be locked either, stays.
+TEST_F(FileSystemTest, WhereLocksAreRefusedASaveGoesOnUnheld)
+{
+    const std::string target = folder.File("painting.ptg");
+    WriteWholeFile(target, "old");
+    const std::string stale = LeftBehind(target, ".tmp");
+    RefusedLocks refused;
+    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3)) << strerror(errno);
+    EXPECT_GT(RefusedLocks::Count(), 0);
+    EXPECT_EQ(ReadWholeFile(target), "new");
+    EXPECT_TRUE(std::filesystem::exists(stale));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
