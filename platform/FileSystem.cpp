@@ -34,6 +34,13 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// A file there that this process may not write is not replaced: writing it in place would fail
+// too. The effective ids decide, so that root replaces what it could write.
+bool MayReplace(const std::string& file)
+{
+    return faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+}
+
 // Fails with the Win32 reason for errno. A missing path is a missing file when its folder
 // exists, else a missing folder.
 BOOL FailWithErrno(int error, const std::string& path, DWORD existsCode = ERROR_FILE_EXISTS)
@@ -142,6 +149,8 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
 {
+    if (!MayReplace(target))
+        return -1;
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string targetName = target.substr(folder.size());
@@ -168,6 +177,8 @@ int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, 
 
 bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target)
 {
+    if (!MayReplace(target))
+        return false;
     struct stat existing;
     if (stat(target.c_str(), &existing) == 0 && chmod(temporary.c_str(), existing.st_mode & 07777) != 0)
         return false;

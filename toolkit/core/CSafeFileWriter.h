@@ -16,8 +16,8 @@ public:
 
     // Creates the temporary file in the target's folder and opens it for writing, held for as
     // long as it is open; the target's temporaries that no program holds any more (left by a
-    // program that ended mid-save) are removed first. 6 for a target without text, 14 when the
-    // temporary cannot be made.
+    // program that ended mid-save) are removed first. 6 for a target without text, 14 for a file
+    // this program may not write or when the temporary cannot be made.
     tResult Begin(const tCFPath& target);
     // The stream to write the file's contents to.
     tCFile& GetFile() { return m_file; }
