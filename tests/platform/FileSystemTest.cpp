@@ -149,6 +149,47 @@ TEST_F(FileSystemTest, WhereLocksAreRefusedASaveGoesOnUnheld)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 
+// The file a link names is written, beside itself, and the links stay: chains, relative and
+// absolute links, and links to a file not there yet. A chain without end is refused.
+TEST_F(FileSystemTest, ASaveThroughALinkWritesTheFileItNames)
+{
+    std::filesystem::create_directories(folder.Path() / "target");
+    const std::string real = folder.File("target/real.ptg");
+    WriteWholeFile(real, "old");
+    std::filesystem::create_symlink("target/real.ptg", folder.Path() / "link.ptg");
+    std::filesystem::create_symlink("link.ptg", folder.Path() / "chain.ptg");
+    std::filesystem::create_symlink(real, folder.Path() / "absolute.ptg");
+    std::filesystem::create_symlink("target/made.ptg", folder.Path() / "dangling.ptg");
+    std::filesystem::create_symlink("loop-b.ptg", folder.Path() / "loop-a.ptg");
+    std::filesystem::create_symlink("loop-a.ptg", folder.Path() / "loop-b.ptg");
+
+    std::string temporary;
+    const int descriptor = w32::CreateFileBeside(folder.File("chain.ptg"), ".tmp", 0600, &temporary);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_EQ(std::filesystem::path(temporary).parent_path(), folder.Path() / "target");
+    close(descriptor);
+    std::filesystem::remove(temporary);
+
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("chain.ptg"), "by the chain", 12));
+    EXPECT_EQ(ReadWholeFile(real), "by the chain");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("absolute.ptg"), "by the absolute link", 20));
+    EXPECT_EQ(ReadWholeFile(real), "by the absolute link");
+    WriteWholeFile(folder.File("source"), "copied");
+    EXPECT_NE(w32::CopyFileW(Path("source").c_str(), Path("link.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(real), "copied");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("dangling.ptg"), "made", 4));
+    EXPECT_EQ(ReadWholeFile(folder.File("target/made.ptg")), "made");
+    EXPECT_FALSE(w32::WriteFileReplacing(folder.File("loop-a.ptg"), "x", 1));
+    EXPECT_EQ(errno, ELOOP);
+
+    for (const char* link : {"link.ptg", "chain.ptg", "absolute.ptg", "dangling.ptg", "loop-a.ptg", "loop-b.ptg"})
+        EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() / link)) << link;
+    EXPECT_EQ(std::filesystem::read_symlink(folder.Path() / "chain.ptg"), "link.ptg");
+    // Nothing but the links, the copy's source and the two files is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 8);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() / "target"), {}), 2);
+}
+
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
 {
     WriteWholeFile(folder.File("a"), "moved");
