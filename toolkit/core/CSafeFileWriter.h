@@ -17,8 +17,9 @@ public:
     // Creates the temporary file in the folder of the file the target names (a link there is
     // followed and stays) and opens it for writing, held for as long as it is open where the
     // file system allows locks; the target's temporaries that no program holds any more (left
-    // by a program that ended mid-save) are removed first. 6 for a target without text, 14 for
-    // a file this program may not write or when the temporary cannot be made.
+    // by a program that ended mid-save) are removed first. 6 for a target without text; 14 for
+    // a file this program may not write, or when the temporary cannot be made for a file not
+    // there yet; 16 when it cannot be made beside a file that may be written.
     tResult Begin(const tCFPath& target);
     // The stream to write the file's contents to.
     tCFile& GetFile() { return m_file; }

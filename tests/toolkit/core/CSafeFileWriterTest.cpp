@@ -156,4 +156,22 @@ TEST_F(CSafeFileWriterAsUserTest, AFileTheUserMayNotWriteIsRefused)
     EXPECT_EQ(status.st_mode & 0777, 0444u);
 }
 
+// Nothing safe can be done there: writing in place could lose the file. The save is refused as a
+// write that failed (16), not as a file that cannot be opened.
+TEST_F(CSafeFileWriterAsUserTest, AFileWhoseFolderTheUserMayNotWriteIsRefusedAsAFailedWrite)
+{
+    MakeFile("shut/painting.ptg", 0644);
+    if (!m_root) {
+        ASSERT_EQ(chmod(folder.File("shut").c_str(), 0555), 0);
+    }
+    const int saved = SaveAsUser("shut/painting.ptg", true, false);
+    if (!m_root)
+        chmod(folder.File("shut").c_str(), 0755);
+    if (saved == kNotAsMade && !m_root)
+        GTEST_SKIP() << "this user may write a folder of mode 0555: no folder can be made that refuses the save";
+    EXPECT_EQ(saved, int(kResFileIO));
+    EXPECT_EQ(ReadWholeFile(folder.File("shut/painting.ptg")), "old painting");
+    EXPECT_EQ(EntriesIn(folder.Path() / "shut"), 1u);
+}
+
 }  // namespace
