@@ -24,8 +24,9 @@ BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 // existing one. A link in the target's place is followed to the file it names (which need not
 // exist yet), and the file is made beside that one. The temporaries of that target and tag that
 // no process holds any more are removed first. A target there that this process may not write
-// is refused (EACCES or EROFS), as writing it in place would be. Answers its descriptor and name, or -1 with errno set. Writers that must
-// not lose the target's old contents write here and rename over it while the file is still open.
+// is refused (EACCES or EROFS), as writing it in place would be. Answers its descriptor and
+// name, or -1 with errno set. Writers that must not lose the target's old contents write here
+// and rename over it while the file is still open.
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name);
 // Puts a file made by CreateFileBeside in the place of the file the target names (a link there
 // stays), with that file's permissions when it exists; refused as CreateFileBeside refuses a file
