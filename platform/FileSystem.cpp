@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,40 @@ bool IsFolder(const std::string& path)
 {
     struct stat status;
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// The file `path` names once the links in its place are followed: chains of links, relative
+// links and a link to a file not made yet. The folders on the way are left to the kernel.
+// False with errno set (ELOOP for a chain without end).
+bool FollowLinks(const std::string& path, std::string* file)
+{
+    *file = path;
+    // The kernel's own limit of links in one look-up.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat status;
+        if (lstat(file->c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return true;
+        char text[PATH_MAX];
+        const ssize_t length = readlink(file->c_str(), text, sizeof text);
+        if (length < 0)
+            return false;
+        if (size_t(length) == sizeof text) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string link(text, size_t(length));
+        const size_t slash = file->rfind('/');
+        *file = link[0] == '/' || slash == std::string::npos ? link : file->substr(0, slash + 1) + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// A file there that this process may not write is not replaced: writing it in place would fail
+// too. The effective ids decide, so that root replaces what it could write.
+bool MayReplace(const std::string& file)
+{
+    return faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
 }
 
 // Fails with the Win32 reason for errno. A missing path is a missing file when its folder
@@ -142,15 +177,19 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
 {
-    const size_t slash = target.rfind('/');
-    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
-    (void)RemoveStaleTemporaries(FolderOf(target), [&targetName, tag](std::string_view entry) {
-        return IsTemporaryBeside(entry, targetName, tag);
+    std::string file;
+    if (!FollowLinks(target, &file) || !MayReplace(file))
+        return -1;
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    const std::string fileName = file.substr(folder.size());
+    (void)RemoveStaleTemporaries(folder, [&fileName, tag](std::string_view entry) {
+        return IsTemporaryBeside(entry, fileName, tag);
     });
     std::random_device seed;
-    std::mt19937 random(seed());
+    std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        *name = target + tag + std::to_string(random() % 1000000);
+        *name = folder + TemporaryNameBeside(fileName, tag, random());
         const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
         if (descriptor < 0) {
             if (errno != EEXIST)
@@ -167,10 +206,13 @@ int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, 
 
 bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target)
 {
-    struct stat existing;
-    if (stat(target.c_str(), &existing) == 0 && chmod(temporary.c_str(), existing.st_mode & 07777) != 0)
+    std::string file;
+    if (!FollowLinks(target, &file) || !MayReplace(file))
         return false;
-    return rename(temporary.c_str(), target.c_str()) == 0;
+    struct stat existing;
+    if (stat(file.c_str(), &existing) == 0 && chmod(temporary.c_str(), existing.st_mode & 07777) != 0)
+        return false;
+    return rename(temporary.c_str(), file.c_str()) == 0;
 }
 
 bool WriteFileReplacing(const std::string& target, const void* data, size_t size)
@@ -203,7 +245,9 @@ BOOL DeleteFileW(const char16_t* name)
 BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists)
 {
     const std::string source = Name(existing);
-    const std::string destination = Name(target);
+    std::string destination;
+    if (!FollowLinks(Name(target), &destination))
+        return FailWithErrno(errno, Name(target));
     struct stat status;
     if (stat(source.c_str(), &status) != 0)
         return FailWithErrno(errno, source);

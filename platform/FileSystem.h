@@ -19,14 +19,18 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 
-// Creates a new file beside `target`, named after it with `tag` and a random number, opened for
-// reading and writing and held (TemporaryFiles.h) while its open file lasts; never an existing
-// one. The files of that target and tag that no process holds any more are removed first.
-// Answers its descriptor and name, or -1 with errno set. Writers that must not lose the target's
-// old contents write here and rename over it while the file is still open.
+// Creates a new file beside `target`, named after it with `tag` (TemporaryNameBeside), opened
+// for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an
+// existing one. A link in the target's place is followed to the file it names (which need not
+// exist yet), and the file is made beside that one. The temporaries of that target and tag that
+// no process holds any more are removed first. A target there that this process may not write
+// is refused (EACCES or EROFS), as writing it in place would be. Answers its descriptor and
+// name, or -1 with errno set. Writers that must not lose the target's old contents write here
+// and rename over it while the file is still open.
 int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name);
-// Puts a file made by CreateFileBeside in the target's place, with the target's permissions
-// when the target exists. False with errno set; the target is then untouched.
+// Puts a file made by CreateFileBeside in the place of the file the target names (a link there
+// stays), with that file's permissions when it exists; refused as CreateFileBeside refuses a file
+// that may not be written. False with errno set; the target is then untouched.
 bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target);
 // Writes the bytes as the whole of `target` through a file beside it, synced before it takes the
 // target's place. False with errno set; the target is then as it was.

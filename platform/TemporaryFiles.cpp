@@ -3,14 +3,34 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cassert>
+
 namespace w32 {
 namespace {
 
-constexpr size_t kMostBesideDigits = 6;
+constexpr std::string_view kBesideMark = ".kostrel-";
+constexpr std::string_view kUniqueDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr size_t kUniqueLength = 8;
+
+// The start of the target's name that a temporary's name keeps: all of it where the whole fits
+// in NAME_MAX, else as much as fits, cut where a character starts.
+std::string_view KeptTargetName(std::string_view targetName, std::string_view tag)
+{
+    constexpr size_t fixed = 1 + kBesideMark.size() + kUniqueLength;
+    assert(tag.size() < NAME_MAX - fixed);
+    const size_t room = NAME_MAX - fixed - tag.size();
+    if (targetName.size() <= room)
+        return targetName;
+    size_t end = room;
+    while (end > 0 && (static_cast<unsigned char>(targetName[end]) & 0xC0) == 0x80)
+        --end;
+    return targetName.substr(0, end);
+}
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
@@ -42,10 +62,11 @@ bool RemoveIfStale(const std::string& path)
 
 bool HoldTemporary(int descriptor, const std::string& name)
 {
+    if (!LockWithoutWaiting(descriptor) && errno == EWOULDBLOCK)
+        return false;
     struct stat held;
     struct stat named;
-    return LockWithoutWaiting(descriptor) && fstat(descriptor, &held) == 0 && lstat(name.c_str(), &named) == 0 &&
-           SameFile(held, named);
+    return fstat(descriptor, &held) == 0 && lstat(name.c_str(), &named) == 0 && SameFile(held, named);
 }
 
 int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(std::string_view)>& isTemporary)
@@ -64,18 +85,25 @@ int RemoveStaleTemporaries(const std::string& folder, const std::function<bool(s
     return removed;
 }
 
+std::string TemporaryNameBeside(std::string_view targetName, std::string_view tag, uint64_t random)
+{
+    std::string name = ".";
+    name += KeptTargetName(targetName, tag);
+    name += kBesideMark;
+    for (size_t i = 0; i < kUniqueLength; ++i, random /= kUniqueDigits.size())
+        name += kUniqueDigits[random % kUniqueDigits.size()];
+    name += tag;
+    return name;
+}
+
 bool IsTemporaryBeside(std::string_view name, std::string_view targetName, std::string_view tag)
 {
-    if (name.size() <= targetName.size() + tag.size() || name.substr(0, targetName.size()) != targetName ||
-        name.substr(targetName.size(), tag.size()) != tag)
+    const std::string_view kept = KeptTargetName(targetName, tag);
+    const size_t unique = 1 + kept.size() + kBesideMark.size();
+    if (name.size() != unique + kUniqueLength + tag.size() || name[0] != '.' || name.substr(1, kept.size()) != kept ||
+        name.substr(1 + kept.size(), kBesideMark.size()) != kBesideMark || name.substr(unique + kUniqueLength) != tag)
         return false;
-    const std::string_view digits = name.substr(targetName.size() + tag.size());
-    if (digits.size() > kMostBesideDigits)
-        return false;
-    for (char c : digits)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
+    return name.substr(unique, kUniqueLength).find_first_not_of(kUniqueDigits) == std::string_view::npos;
 }
 
 }  // namespace w32

@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr char kNamePrefix[] = "KSU";
+// A hidden name of this program's own, which no user or other program gives a file.
+constexpr char kNamePrefix[] = ".kostrel-KSU";
 constexpr char kNameSuffix[] = ".tmp";
 // The characters mkostemps puts in place of "XXXXXX".
 constexpr size_t kUniqueLength = 6;

@@ -10,10 +10,11 @@ class tCFile;
 
 // The temporary files of the undo history, in order, each with the offset just past its last
 // valid step. The files are private to the user (mode 0600) in the system's temporary folder,
-// named "KSU" + a unique part + ".tmp", and are reopened only when they are still the very
-// files made here: never through a link, never created anew. Each is held (platform's
-// TemporaryFiles.h) from its making to its deletion, so that no other program takes it for one
-// left behind.
+// named ".kostrel-KSU" + a unique part of six letters and digits + ".tmp", and are reopened only
+// when they are still the very files made here: never through a link, never created anew. Each
+// is held (platform's TemporaryFiles.h) from its making to its deletion, so that no other
+// program takes it for one left behind; where the temporary folder refuses locks it is used
+// unheld, and no program can take it for one left behind either.
 class CUndoTempFiles {
 public:
     CUndoTempFiles() = default;
@@ -38,8 +39,8 @@ public:
     // Deletes the files before `index`; they keep their places, empty, so indexes stay valid.
     void DeleteBefore(int32_t index);
 
-    // Deletes the undo files in the temporary folder that no program holds: those of programs
-    // that ended without deleting theirs. Answers how many.
+    // Deletes the undo files in the temporary folder (names of the form above only) that no
+    // program holds: those of programs that ended without deleting theirs. Answers how many.
     static int32_t RemoveStale();
 
 private:

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#include <errno.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "RefusedLocks.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "toolkit/core/TempFolder.h"
@@ -21,6 +24,15 @@ std::u16string Wide(const std::string& text) { return w32::ToWide(text); }
 class FileSystemTest : public ::testing::Test {
 protected:
     std::u16string Path(const std::string& name) const { return Wide(folder.File(name)); }
+    // The temporary that a save killed before it ended leaves beside the target.
+    static std::string LeftBehind(const std::string& target, const char* tag)
+    {
+        std::string name;
+        const int descriptor = w32::CreateFileBeside(target, tag, 0600, &name);
+        EXPECT_GE(descriptor, 0);
+        close(descriptor);
+        return name;
+    }
 
     TempFolder folder;
 };
@@ -48,35 +60,134 @@ TEST_F(FileSystemTest, CopyKeepsOrReplacesTheTarget)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
 }
 
-TEST_F(FileSystemTest, AFileBesideIsHeldAndOnlyThoseNoProgramHoldsAreCleared)
+TEST_F(FileSystemTest, TemporariesBesideHaveNamesOfTheirOwnAndOnlyThoseNoProgramHoldsAreCleared)
 {
     const std::string target = folder.File("good.ptg");
     WriteWholeFile(target, "old");
     // One left by a program killed mid-save, and one of a program still saving, which holds it
-    // through an open file of its own.
-    const std::string stale = folder.File("good.ptg.tmp123");
-    const std::string held = folder.File("good.ptg.tmp456");
-    WriteWholeFile(stale, "stale");
-    WriteWholeFile(held, "held");
-    const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    // through its open file.
+    const std::string stale = LeftBehind(target, ".tmp");
+    std::string held;
+    const int holder = w32::CreateFileBeside(target, ".tmp", 0600, &held);
     ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    // Names that are no temporary of that file.
-    WriteWholeFile(folder.File("good.ptg.tmpx1"), "kept");
-    WriteWholeFile(folder.File("other.ptg.tmp789"), "kept");
+    for (const std::string& made : {stale, held}) {
+        const std::string name = std::filesystem::path(made).filename().string();
+        EXPECT_EQ(name.rfind(".good.ptg.kostrel-", 0), 0u) << name;
+        EXPECT_EQ(name.size(), std::string(".good.ptg.kostrel-12345678.tmp").size()) << name;
+        EXPECT_TRUE(name.ends_with(".tmp")) << name;
+    }
+    EXPECT_NE(stale, held);
+    // The user's own files, whatever they look like, and other programs' hidden ones.
+    const std::vector<std::string> kept = {"good.ptg.tmp42",  "good.ptg.tmp123456", ".good.ptg.tmp1",
+                                           "good.ptg.copy7",  ".good.ptg.kostrel-ABCDEFGH.tmp",
+                                           ".good.ptg.kostrel-1234567.tmp", ".good.ptg.kostrel-12345678.tmp~"};
+    for (const std::string& name : kept)
+        WriteWholeFile(folder.File(name), "my own notes");
 
-    std::string made;
-    const int descriptor = w32::CreateFileBeside(target, ".tmp", 0600, &made);
-    ASSERT_GE(descriptor, 0);
+    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
+    EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_TRUE(std::filesystem::exists(held));
-    EXPECT_TRUE(std::filesystem::exists(folder.File("good.ptg.tmpx1")));
-    EXPECT_TRUE(std::filesystem::exists(folder.File("other.ptg.tmp789")));
-    // The file just made is held while it is open: the next save beside it leaves it alone.
-    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
-    EXPECT_TRUE(std::filesystem::exists(made));
-    close(descriptor);
+    for (const std::string& name : kept)
+        EXPECT_EQ(ReadWholeFile(folder.File(name)), "my own notes") << name;
     close(holder);
+    // The copy's temporaries are of the same kind.
+    const std::string staleCopy = LeftBehind(target, ".copy");
+    EXPECT_EQ(std::filesystem::path(staleCopy).filename().string().rfind(".good.ptg.kostrel-", 0), 0u);
+    WriteWholeFile(folder.File("a"), "source");
+    EXPECT_NE(w32::CopyFileW(Path("a").c_str(), Path("good.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(target), "source");
+    EXPECT_FALSE(std::filesystem::exists(staleCopy));
+    EXPECT_EQ(ReadWholeFile(folder.File("good.ptg.copy7")), "my own notes");
+}
+
+// Names of 255 and 250 bytes leave no room for more: a temporary keeps the start of the name,
+// cut where a character starts, and is still known as that file's.
+TEST_F(FileSystemTest, TemporariesOfTheLongestNamesStayWithinTheNameLimit)
+{
+    std::string accented;
+    for (int i = 0; i < 125; ++i)
+        accented += "\xC3\xA9";
+    WriteWholeFile(folder.File("source"), "copied");
+    for (const std::string& longest : {std::string(251, 'a') + ".ptg", accented}) {
+        const std::string target = folder.File(longest);
+        WriteWholeFile(target, "old");
+        const std::string stale = LeftBehind(target, ".tmp");
+        const std::string staleCopy = LeftBehind(target, ".copy");
+        for (const std::string& made : {stale, staleCopy}) {
+            const std::string name = std::filesystem::path(made).filename().string();
+            EXPECT_LE(name.size(), size_t(NAME_MAX));
+            EXPECT_GE(name.size(), size_t(NAME_MAX) - 2);
+            const size_t mark = name.find(".kostrel-");
+            ASSERT_NE(mark, std::string::npos) << name;
+            const std::string kept = name.substr(1, mark - 1);
+            EXPECT_TRUE(longest.starts_with(kept));
+            EXPECT_NE(static_cast<unsigned char>(longest[kept.size()]) & 0xC0, 0x80) << "a character cut in two";
+        }
+        ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3));
+        EXPECT_EQ(ReadWholeFile(target), "new");
+        EXPECT_FALSE(std::filesystem::exists(stale));
+        EXPECT_NE(w32::CopyFileW(Path("source").c_str(), Wide(target).c_str(), 0), 0);
+        EXPECT_EQ(ReadWholeFile(target), "copied");
+        EXPECT_FALSE(std::filesystem::exists(staleCopy));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+}
+
+// As on a file system without its lock manager: the save goes on with its temporary unheld and
+// leaves nothing behind, and one left behind, which cannot be locked either, stays.
+TEST_F(FileSystemTest, WhereLocksAreRefusedASaveGoesOnUnheld)
+{
+    const std::string target = folder.File("painting.ptg");
+    WriteWholeFile(target, "old");
+    const std::string stale = LeftBehind(target, ".tmp");
+    RefusedLocks refused;
+    ASSERT_TRUE(w32::WriteFileReplacing(target, "new", 3)) << strerror(errno);
+    EXPECT_GT(RefusedLocks::Count(), 0);
+    EXPECT_EQ(ReadWholeFile(target), "new");
+    EXPECT_TRUE(std::filesystem::exists(stale));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+// The file a link names is written, beside itself, and the links stay: chains, relative and
+// absolute links, and links to a file not there yet. A chain without end is refused.
+TEST_F(FileSystemTest, ASaveThroughALinkWritesTheFileItNames)
+{
+    std::filesystem::create_directories(folder.Path() / "target");
+    const std::string real = folder.File("target/real.ptg");
+    WriteWholeFile(real, "old");
+    std::filesystem::create_symlink("target/real.ptg", folder.Path() / "link.ptg");
+    std::filesystem::create_symlink("link.ptg", folder.Path() / "chain.ptg");
+    std::filesystem::create_symlink(real, folder.Path() / "absolute.ptg");
+    std::filesystem::create_symlink("target/made.ptg", folder.Path() / "dangling.ptg");
+    std::filesystem::create_symlink("loop-b.ptg", folder.Path() / "loop-a.ptg");
+    std::filesystem::create_symlink("loop-a.ptg", folder.Path() / "loop-b.ptg");
+
+    std::string temporary;
+    const int descriptor = w32::CreateFileBeside(folder.File("chain.ptg"), ".tmp", 0600, &temporary);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_EQ(std::filesystem::path(temporary).parent_path(), folder.Path() / "target");
+    close(descriptor);
+    std::filesystem::remove(temporary);
+
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("chain.ptg"), "by the chain", 12));
+    EXPECT_EQ(ReadWholeFile(real), "by the chain");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("absolute.ptg"), "by the absolute link", 20));
+    EXPECT_EQ(ReadWholeFile(real), "by the absolute link");
+    WriteWholeFile(folder.File("source"), "copied");
+    EXPECT_NE(w32::CopyFileW(Path("source").c_str(), Path("link.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(real), "copied");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("dangling.ptg"), "made", 4));
+    EXPECT_EQ(ReadWholeFile(folder.File("target/made.ptg")), "made");
+    EXPECT_FALSE(w32::WriteFileReplacing(folder.File("loop-a.ptg"), "x", 1));
+    EXPECT_EQ(errno, ELOOP);
+
+    for (const char* link : {"link.ptg", "chain.ptg", "absolute.ptg", "dangling.ptg", "loop-a.ptg", "loop-b.ptg"})
+        EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() / link)) << link;
+    EXPECT_EQ(std::filesystem::read_symlink(folder.Path() / "chain.ptg"), "link.ptg");
+    // Nothing but the links, the copy's source and the two files is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 8);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() / "target"), {}), 2);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)

@@ -1,5 +1,6 @@
 #include "toolkit/core/CSafeFileWriter.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
@@ -17,10 +18,14 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     if (!target.HasText())
         return kResBadParam;
     m_target = tCFRef(target.GetPathText());
+    const std::string targetName = m_target.GetPathText().ToAnsi();
     std::string temporary;
-    const int descriptor = w32::CreateFileBeside(m_target.GetPathText().ToAnsi(), ".tmp", 0666, &temporary);
+    const int descriptor = w32::CreateFileBeside(targetName, ".tmp", 0666, &temporary);
+    // A file that may be written but beside which no temporary can be made (its folder may not
+    // be written) could only be written in place, where a failed write would lose it: the save
+    // fails as a failed write does.
     if (descriptor < 0)
-        return kResFileOpen;
+        return faccessat(AT_FDCWD, targetName.c_str(), W_OK, AT_EACCESS) == 0 ? kResFileIO : kResFileOpen;
     m_temporary = tCFRef(tCString::FromAnsi(temporary));
     // The file just made is written through its own descriptor, never opened again by name.
     const tResult opened = m_file.AdoptDescriptor(descriptor);

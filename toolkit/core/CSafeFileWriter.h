@@ -14,15 +14,18 @@ public:
     // Removes the temporary file unless the save was committed.
     ~CSafeFileWriter();
 
-    // Creates the temporary file in the target's folder and opens it for writing, held for as
-    // long as it is open; the target's temporaries that no program holds any more (left by a
-    // program that ended mid-save) are removed first. 6 for a target without text, 14 when the
-    // temporary cannot be made.
+    // Creates the temporary file in the folder of the file the target names (a link there is
+    // followed and stays) and opens it for writing, held for as long as it is open where the
+    // file system allows locks; the target's temporaries that no program holds any more (left
+    // by a program that ended mid-save) are removed first. 6 for a target without text; 14 for
+    // a file this program may not write, or when the temporary cannot be made for a file not
+    // there yet; 16 when it cannot be made beside a file that may be written.
     tResult Begin(const tCFPath& target);
     // The stream to write the file's contents to.
     tCFile& GetFile() { return m_file; }
-    // Syncs the temporary, renames it over the target (which keeps its permissions) and closes
-    // it; 16 when the sync or the rename fails, and the target is then untouched.
+    // Syncs the temporary, renames it over the file the target names (which keeps its
+    // permissions) and closes it; 16 when the sync or the rename fails, and the target is then
+    // untouched.
     tResult Commit();
 
 private:

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "UndoTestSupport.h"
+#include "platform/RefusedLocks.h"
 #include "paint/engine/CUndoTempFiles.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/tCStream.h"
@@ -231,7 +232,7 @@ TEST_F(UndoManagerTest, ResetAndDestructionDeleteTheFiles)
     EXPECT_TRUE(m_temp.UndoFiles().empty());
 }
 
-TEST_F(UndoManagerTest, FilesArePrivateAndNamedKsuTmp)
+TEST_F(UndoManagerTest, FilesArePrivateAndHiddenUnderTheProgramsName)
 {
     UndoCanvas canvas(20, 20);
     CPaintCellMap& map = canvas.map;
@@ -240,9 +241,9 @@ TEST_F(UndoManagerTest, FilesArePrivateAndNamedKsuTmp)
     const auto files = m_temp.UndoFiles();
     ASSERT_EQ(files.size(), 1u);
     const std::string name = std::filesystem::path(files[0]).filename().string();
-    EXPECT_EQ(name.rfind("KSU", 0), 0u) << name;
+    EXPECT_EQ(name.rfind(".kostrel-KSU", 0), 0u) << name;
     EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
-    EXPECT_GT(name.size(), 7u);
+    EXPECT_EQ(name.size(), 22u);
     struct stat status;
     ASSERT_EQ(stat(files[0].c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
@@ -250,21 +251,46 @@ TEST_F(UndoManagerTest, FilesArePrivateAndNamedKsuTmp)
 
 TEST_F(UndoManagerTest, OnlyUndoFilesThatNoProgramHoldsAreRemoved)
 {
-    // One left by a killed program and one of another kind; this store's own file is held from
-    // its making, also while its stream is closed.
-    const std::string stale = (m_temp.Path() / "KSUab12CD.tmp").string();
-    const std::string other = (m_temp.Path() / "KSUab12CD.txt").string();
-    for (const std::string& path : {stale, other})
-        WriteWholeFile(path, "steps");
+    // One left by a killed program, and files of the user and of other programs, whatever they
+    // look like; this store's own file is held from its making, also while its stream is closed.
+    const std::string stale = (m_temp.Path() / ".kostrel-KSUab12CD.tmp").string();
+    const std::vector<std::string> kept = {"KSUab12CD.tmp", ".kostrel-KSUab12CD.txt", ".kostrel-KSUab12C.tmp",
+                                           ".KSUab12CD.tmp", "my-KSUab12CD.tmp"};
+    WriteWholeFile(stale, "steps");
+    for (const std::string& name : kept)
+        WriteWholeFile((m_temp.Path() / name).string(), "my own notes");
     UndoCanvas canvas(20, 20);
     const std::string before = MapBytes(canvas.map);
     ASSERT_EQ(RecordEdit(canvas.store, canvas.map, 0, {0, 0, 5, 5}, m_random), kResOk);
 
     EXPECT_EQ(CUndoTempFiles::RemoveStale(), 1);
     EXPECT_FALSE(std::filesystem::exists(stale));
-    EXPECT_TRUE(std::filesystem::exists(other));
+    for (const std::string& name : kept)
+        EXPECT_EQ(ReadWholeFile((m_temp.Path() / name).string()), "my own notes") << name;
     MoveTileStep(canvas.store, canvas.map, true);
     EXPECT_EQ(MapBytes(canvas.map), before);
+}
+
+// As in a temporary folder without its lock manager: the store goes on with its files unheld,
+// makes no more than it uses, and the clearing at start leaves them alone, as it leaves one left
+// behind that it cannot lock either.
+TEST_F(UndoManagerTest, WhereLocksAreRefusedTheStoreGoesOnUnheld)
+{
+    const std::string stale = (m_temp.Path() / ".kostrel-KSUab12CD.tmp").string();
+    WriteWholeFile(stale, "steps");
+    RefusedLocks refused;
+    {
+        UndoCanvas canvas(20, 20);
+        const std::string before = MapBytes(canvas.map);
+        ASSERT_EQ(RecordEdit(canvas.store, canvas.map, 0, {0, 0, 5, 5}, m_random), kResOk);
+        EXPECT_GT(RefusedLocks::Count(), 0);
+        EXPECT_EQ(m_temp.UndoFiles().size(), 2u);
+        EXPECT_EQ(CUndoTempFiles::RemoveStale(), 0);
+        EXPECT_EQ(m_temp.UndoFiles().size(), 2u);
+        MoveTileStep(canvas.store, canvas.map, true);
+        EXPECT_EQ(MapBytes(canvas.map), before);
+    }
+    EXPECT_EQ(m_temp.UndoFiles(), std::vector<std::string>{stale});
 }
 
 // Longer than the 260 units of the old fixed buffer, far within the system's path limit.
