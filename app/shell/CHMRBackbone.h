@@ -147,6 +147,7 @@ private:
     void ReportFailure(tResult code, const char16_t* text);
     void ReportFailureText(tResult code, uint32_t textId);
 
+    // 5, with nothing changed, when the whole painting would not fit in the memory the system has.
     Reply NewPainting(CProjectInfo* project);
     Reply SaveProjectTo(CProjectInfo* project);
     Reply OpenProjectFrom(CProjectInfo* project);

@@ -7,6 +7,7 @@
 #include "app/shell/PressureResponse.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
+#include "paint/engine/CellMemory.h"
 #include "paint/tools/ToolFactory.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
@@ -102,6 +103,9 @@ CHMRBackbone::Reply CHMRBackbone::NewPainting(CProjectInfo* project)
     project->height = std::min(project->height, kMaxCanvasSide);
     if (project->width < 1 || project->height < 1)
         return {kResBadParam, false};
+    // Refused while the painting shown, its record and its undo history are still whole.
+    if (const tResult fits = CheckPaintingMemory({project->width, project->height}); fits != kResOk)
+        return {fits, false};
     m_project.width = project->width;
     m_project.height = project->height;
     m_project.name = project->name.GetTextOrEmpty();

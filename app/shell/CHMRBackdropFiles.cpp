@@ -151,7 +151,11 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
     (void)progress.SetFraction(0.2f);
     CProjectInfo info(std::max(image.GetWidth(), kSmallestImagePainting),
                       std::max(image.GetHeight(), kSmallestImagePainting), path.GetName(), tCString(u""), nullptr);
-    TK_TRY(SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&info), 0));
+    // A refused painting (one too large for the memory, say) leaves the one shown.
+    if (const tResult made = SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&info), 0); made != kResOk) {
+        ReportWithText(made, kStrErrImport);
+        return kResOk;
+    }
     (void)progress.SetFraction(0.4f);
     TK_TRY(SendToBackbone(kMsgImportImage, ToMsgArg(this), ToMsgArg(&image), 0));
     (void)progress.SetFraction(0.75f);

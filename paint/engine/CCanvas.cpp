@@ -356,6 +356,15 @@ tResult CCanvas::MakeSizedImages(int32_t width, int32_t height, SizedImages* ima
     return kResOk;
 }
 
+uint64_t CCanvas::NewPaintingBytes(int32_t width, int32_t height)
+{
+    const uint64_t w = uint64_t(width), h = uint64_t(height);
+    const uint64_t halves = 2 * (w / 2 + 2) * (h / 2 + 2) * 4;
+    const uint64_t rows = 2 * h * sizeof(int32_t);
+    const uint64_t shadow = (w + h) * sizeof(uint32_t);
+    return w * h * 4 + halves + rows + shadow;
+}
+
 void CCanvas::CommitSize(int32_t width, int32_t height, SizedImages* images)
 {
     TakeSizedImages(width, height, images);

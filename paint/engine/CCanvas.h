@@ -167,6 +167,10 @@ public:
     tResult ResizeCanvas(const CellMapResize* record, uint32_t recordUndo);
     int32_t GetWidth() const { return m_width; }
     int32_t GetHeight() const { return m_height; }
+    // The bytes the canvas itself makes for a new painting of a size in 1..32000: the composite,
+    // the half images, the row tables and the drop shadow's tables at zoom 1 (less the shadow's
+    // few cells of margin).
+    static uint64_t NewPaintingBytes(int32_t width, int32_t height);
     CImage* GetComposite() const { return m_composite; }
     CImage* GetHalfImageA() const { return m_halfImageA; }
     CImage* GetHalfImageB() const { return m_halfImageB; }

@@ -61,6 +61,18 @@ int32_t TileCount(int32_t cells)
     return (cells + kTileSide - 1) / kTileSide;
 }
 
+int64_t StagingLimitOf(const UndoStoreLimits& limits)
+{
+    return std::max<int64_t>(limits.stagingBytes, kSmallestStaging);
+}
+
+// Room for a step of every tile of the canvas, within the limit.
+int64_t StagingBytesFor(int32_t width, int32_t height, const UndoStoreLimits& limits)
+{
+    const int64_t tiles = int64_t(TileCount(width)) * TileCount(height);
+    return std::clamp(tiles * kTileRecordBytes + 2 * kHeaderBytes, kSmallestStaging, StagingLimitOf(limits));
+}
+
 // The cells of a tile inside a map of the given size; empty when the tile lies outside.
 tCRect TileCells(int64_t tileX, int64_t tileY, int32_t width, int32_t height)
 {
@@ -145,16 +157,22 @@ tResult CHMRUndoManager::SetCanvasSize(int32_t width, int32_t height)
         return kResBadParam;
     // The open step's marks belong to the old size.
     const tResult finished = FinishOpenStep();
-    const int64_t tiles = int64_t(TileCount(width)) * TileCount(height);
-    const int64_t staging = std::clamp(tiles * kTileRecordBytes + 2 * kHeaderBytes, kSmallestStaging, StagingLimit());
     if (m_tileFlags.SetSize(TileCount(width), TileCount(height)) != kResOk ||
-        m_staging.Resize(int32_t(staging)) != kResOk) {
+        m_staging.Resize(int32_t(StagingBytesFor(width, height, m_limits))) != kResOk) {
         m_tileFlags.FreePixels();
         m_staging.Free();
         return kResNoMemory;
     }
     m_fill = 0;
     return finished;
+}
+
+uint64_t CHMRUndoManager::HeldBytes(int32_t width, int32_t height, const UndoStoreLimits& limits)
+{
+    if (width < 0 || height < 0)
+        return 0;
+    const uint64_t marks = uint64_t(TileCount(width)) * uint64_t(TileCount(height));
+    return marks + uint64_t(StagingBytesFor(width, height, limits));
 }
 
 void CHMRUndoManager::Reset()
@@ -647,7 +665,7 @@ tResult CHMRUndoManager::EnsureStaging(int64_t bytes)
 
 int64_t CHMRUndoManager::StagingLimit() const
 {
-    return std::max<int64_t>(m_limits.stagingBytes, kSmallestStaging);
+    return StagingLimitOf(m_limits);
 }
 
 tResult CHMRUndoManager::FinishOpenStep()

@@ -224,6 +224,11 @@ tResult CStandardRenderer::SizeWorkImages(int32_t width)
     return m_shineRow.SetSize(width, 1);
 }
 
+uint64_t CStandardRenderer::WorkRowBytes(int32_t width)
+{
+    return width > 0 ? uint64_t(width) * (3 + 3 + 1) * 4 : 0;
+}
+
 tResult CStandardRenderer::RenderLayers(CImage* target, CCanvas* canvas, int32_t whole, int32_t layerIndex)
 {
     if (m_suspended)

@@ -63,6 +63,9 @@ public:
     tResult AddLight(const CLight& light) { return m_lights.Add(light); }
     CImage8* GetHeldImage() const { return m_heldImage; }
 
+    // The bytes of the rows the renderer works in for a canvas this wide.
+    static uint64_t WorkRowBytes(int32_t width);
+
     void SetKernel(RenderKernel kernel) { m_kernel = kernel; }
     RenderKernel GetKernel() const { return m_kernel; }
 

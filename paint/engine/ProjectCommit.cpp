@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <utility>
 
 #include "paint/engine/CCanvas.h"
@@ -47,13 +46,24 @@ void ApplyToolRecord(tCStream& stream, const StagedToolRecord& record)
 // it holds one, comes later.
 tResult MakeNewPainting(ProjectReading& reading, const tCFPath& path, const tCString& name)
 {
-    TK_TRY(CheckCellMemory(reading.staged.width, reading.staged.height));
     CProjectInfo project(reading.staged.width, reading.staged.height, name, tCString(), nullptr);
     project.file = path;
     reading.host.SetOpeningBusy(1);
     const tResult made = reading.host.SendMessage(kMsgNewProject, ToMsgArg(&project));
     reading.host.SetOpeningBusy(0);
     return made;
+}
+
+// The file's layers hold their cells and, unless the view-image size changed since they were
+// read, their view images. The new painting's own layer is made before they replace it.
+PaintingAllocation StillToMake(StagedProject& staged)
+{
+    const tCPoint view = CLayer::GetViewImageSize();
+    int32_t viewImages = 1;
+    for (CLayer* layer : staged.layers)
+        if (layer->GetImage().GetWidth() != view.x || layer->GetImage().GetHeight() != view.y)
+            ++viewImages;
+    return {staged.width, staged.height, 1, viewImages};
 }
 
 tResult ApplyLayers(CCanvas& canvas, StagedProject& staged)
@@ -144,10 +154,7 @@ tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPa
     IProjectHost& host = reading.host;
     StagedProject& staged = reading.staged;
     CCanvas& canvas = *host.GetCanvas();
-    // The layers' view images are sized as the painting takes them: the painting shown stays
-    // when they would not fit.
-    const tCPoint viewImage = CLayer::GetViewImageSize();
-    TK_TRY(CheckImageMemory(staged.layers.GetCount(), std::max(viewImage.x, 0), std::max(viewImage.y, 0)));
+    TK_TRY(CheckPaintingMemory(StillToMake(staged)));
     TK_TRY(MakeNewPainting(reading, path, name));
     if (format == ProjectFormat::kCurrent) {
         if (const tResult taken = ApplyLayers(canvas, staged); taken != kResOk) {

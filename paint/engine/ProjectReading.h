@@ -115,8 +115,8 @@ tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_
 tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 
 // Makes the staged content the painting: a new painting of the header's size (0xFF000002, its
-// failure answered and nothing more changed; 5 before it when the layers' view images would not
-// fit in the memory the system has), then the layers (their failure answered, the new painting
-// then left without a file), tools' settings, colour, tool, tracing values and image and colour
-// list, then the notifications of an opened project.
+// failure answered and nothing more changed; 5 before it when what the painting still has to
+// allocate would not fit in the memory the system has), then the layers (their failure
+// answered, the new painting then left without a file), tools' settings, colour, tool, tracing
+// values and image and colour list, then the notifications of an opened project.
 tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPath& path, const tCString& name);

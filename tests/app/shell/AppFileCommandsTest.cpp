@@ -204,6 +204,25 @@ TEST_F(FileCommandsTest, ASmallImageMakesAPaintingOfFiftyAndALargeOneKeepsItsSiz
     EXPECT_EQ(app->controller->GetCanvas()->GetWidth(), 4000);
 }
 
+TEST_F(FileCommandsTest, AnImageWhosePaintingDoesNotFitInTheMemoryIsReportedAndThePaintingStays)
+{
+    const int32_t width = Project().width;
+    const tCString name = Project().name;
+    CCanvas& canvas = *app->controller->GetCanvas();
+    WritePicture(files.File("wide.png"), 2000, 1500);
+    // Its 30,000,000 bytes of cells fit, the 56,510,390 of the whole painting do not.
+    w32::headless::SetAvailableMemory(40000000);
+    Answer(files.File("wide.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResNoMemory));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrImport));
+    EXPECT_EQ(Project().width, width);
+    EXPECT_EQ(Project().name, name);
+    EXPECT_EQ(canvas.GetWidth(), width);
+}
+
 TEST_F(FileCommandsTest, ImageCommandsRunUnderTheirProgress)
 {
     ProgressListener listener;

@@ -203,7 +203,7 @@ inline std::map<uint32_t, std::u16string> AppTexts()
         {kStrVersion, u"2.0"},
         {kStrProgressOpening, u"Opening..."},
     };
-    for (uint32_t code : {6u, 9u, 10u, 14u, 16u, 17u, 22u, 24u})
+    for (uint32_t code : {5u, 6u, 9u, 10u, 14u, 16u, 17u, 22u, 24u})
         texts[kStrReportCaptionFirst + code] = Wide("Caption " + std::to_string(code));
     for (uint32_t id : {kStrErrQuitPrompt, kStrErrOpen, kStrErrOpenInvalid, kStrErrTracingChoose, kStrErrTracingLoad,
                         kStrErrOpenFile, kStrErrExport, kStrErrImport})

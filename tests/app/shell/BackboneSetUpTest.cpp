@@ -76,6 +76,36 @@ TEST_F(BackboneSetUpTest, ANewPaintingWithoutASideChangesNothing)
     EXPECT_TRUE(backdrop.messages.empty());
 }
 
+TEST_F(BackboneSetUpTest, APaintingThatFitsOnlyPieceByPieceIsRefusedAndThePaintingShownStays)
+{
+    ASSERT_EQ(NewPainting(30, 20), kResOk);
+    const PaintCell cell{0xFF336699u, 40, 7, 9, 1};
+    FillLayerCells(*Canvas().GetLayer(0), cell);
+    ASSERT_EQ(controller->GetUndoStore().PushStep(3), kResOk);
+    controller->GetProject().modified = 1;
+    backdrop.messages.clear();
+    // 4000 x 3000 makes 120,000,000 bytes of cells and a 48,000,000-byte composite, each of which
+    // fits, and 200,655,640 bytes in all.
+    w32::headless::SetAvailableMemory(150000000);
+    CProjectInfo project(4000, 3000, u"Large", tCString(), nullptr);
+    EXPECT_EQ(Send(kMsgNewProject, ToMsgArg(&project)), kResNoMemory);
+    EXPECT_EQ(Canvas().GetWidth(), 30);
+    EXPECT_EQ(Canvas().GetHeight(), 20);
+    ASSERT_EQ(Canvas().GetLayerCount(), 1);
+    EXPECT_EQ(ColourAt(Canvas().GetLayer(0)->GetCellMap(), 29, 19), cell.colour);
+    EXPECT_EQ(controller->GetProject().width, 30);
+    EXPECT_EQ(controller->GetProject().name, u"Test");
+    EXPECT_EQ(controller->GetProject().modified, 1u);
+    EXPECT_TRUE(controller->GetUndoStore().CanUndo());
+    EXPECT_TRUE(backdrop.messages.empty());
+
+    w32::headless::SetAvailableMemory(200655640);
+    ASSERT_EQ(Send(kMsgNewProject, ToMsgArg(&project)), kResOk);
+    EXPECT_EQ(Canvas().GetWidth(), 4000);
+    EXPECT_EQ(Canvas().GetHeight(), 3000);
+    EXPECT_EQ(controller->GetProject().name, u"Large");
+}
+
 TEST_F(BackboneSetUpTest, PickingATool)
 {
     ASSERT_EQ(Send(kMsgPickTool, 4905), kResOk);

@@ -201,19 +201,28 @@ TEST_F(ProjectHostileTest, AFailingNewPaintingIsTheAnswerAndNothingMoreChanges)
     EXPECT_EQ(target.busy, 0u);
 }
 
-TEST_F(ProjectHostileTest, LayerImagesThatDoNotFitAreTheAnswerOfTheOpen)
+TEST_F(ProjectHostileTest, AnOpenNeedsRoomOnlyForWhatItStillHasToMake)
 {
+    // Layers read at this view-image size hold their view images when the painting takes them.
+    CLayer::SetViewImageSize({64, 48});
     FakeProjectHost source;
     Paint(source, 12, 9, 2);
     const std::string file = Save(source, "whole.ptg");
-    // Room for the cells but not for both layers' view images: the painting shown stays.
-    CLayer::SetViewImageSize({64, 48});
-    w32::headless::SetAvailableMemory(2 * 64 * 48 * 4 - 1);
-    EXPECT_EQ(OpenBytes(target, file), kResNoMemory);
-    EXPECT_TRUE(SamePainting(StateOf(target), before));
+    // Still to make: the new painting's own layer of 1,080 bytes of cells and a 12,288-byte view
+    // image, the composite (432), the half images (384), the row and shadow tables (72 and 84),
+    // the undo store's tile mark and staging (1 and 2,592) and the renderer's rows (336).
+    w32::headless::SetAvailableMemory(17269 - 1);
+    ExpectRefused(file, kResNoMemory);
+    // Less than both layers' view images again, which are there already.
+    w32::headless::SetAvailableMemory(17269);
+    ASSERT_EQ(OpenBytes(target, file), kResOk);
+    EXPECT_EQ(target.canvas.GetLayerCount(), 2);
+    EXPECT_EQ(target.canvas.GetWidth(), 12);
+    EXPECT_EQ(LayerCells(*target.canvas.GetLayer(1)), LayerCells(*source.canvas.GetLayer(1)));
     // A size set by the new painting itself is met as the layers are taken.
     CLayer::SetViewImageSize({0, 0});
     target.viewImageAfterNewPainting = {64, 48};
+    w32::headless::SetAvailableMemory(2 * 64 * 48 * 4 - 1);
     EXPECT_EQ(OpenBytes(target, file), kResNoMemory);
     // The new painting left is not the file's: a save asks where.
     EXPECT_TRUE(target.project.file.GetText().IsEmpty());
