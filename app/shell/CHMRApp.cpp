@@ -14,6 +14,7 @@
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/FileProbes.h"
 #include "toolkit/core/IRootWidget.h"
+#include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CSplashScreen.h"
@@ -166,7 +167,7 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
 {
     tCString unquoted = commandLine;
     unquoted.Trim(tCString(u"\""));
-    if (unquoted.GetLength() >= 4 && unquoted.Right(4) == u".ptg") {
+    if (unquoted.GetLength() >= 4 && LowerCasedAscii(unquoted.Right(4)) == u".ptg") {
         CProjectInfo opening;
         opening.file = tCFRef(unquoted);
         opening.name = opening.file.GetName();
@@ -177,6 +178,9 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
             return;
         // After the report the program goes on as when started without a file.
         ReportResult(opened, nullptr);
+    } else if (!unquoted.IsEmpty()) {
+        tCString text;
+        (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));
     }
     CProjectInfo project;
     project.width = backdrop->GetWidth();
