@@ -77,7 +77,20 @@ uint32_t CHMRApp::ChooseTextVariant() const
     return variant;
 }
 
+int32_t CHMRApp::Run(w32::HINSTANCE instance, const char* commandLine, int32_t showCommand)
+{
+    m_setUpResult = kResOk;
+    const int32_t exited = CApp::Run(instance, commandLine, showCommand);
+    return exited != 0 ? exited : int32_t(m_setUpResult);
+}
+
 tResult CHMRApp::SetUpApplication(tCString commandLine)
+{
+    m_setUpResult = SetUp(commandLine);
+    return m_setUpResult;
+}
+
+tResult CHMRApp::SetUp(const tCString& commandLine)
 {
     m_textVariant = ChooseTextVariant();
     CHMRBackdrop* backdrop = NewBackdrop();

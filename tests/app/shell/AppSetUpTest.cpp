@@ -223,6 +223,21 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     EXPECT_EQ(Project().height, Backdrop()->GetHeight());
 }
 
+// The resource folder is empty: the backdrop's layout cannot be read. The frame answers OnExit's
+// 0 after such a set-up; the program answers the set-up's failure.
+TEST_F(AppTest, ARunWithoutItsResourcesIsReportedAndEndsInFailure)
+{
+    app = std::make_unique<TestApplication>();
+    app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+    app->SetPanelMaker(&panels);
+    EXPECT_EQ(app->Run(nullptr, "", w32::SW_SHOWNORMAL), int32_t(kResFileInvalid));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, u"Error.");
+    EXPECT_EQ(boxes[0].text, u"The file being accessed is invalid.");
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
 TEST_F(AppTest, ACommandLineOfTheExtensionAloneIsTakenForAProject)
 {
     Start();
