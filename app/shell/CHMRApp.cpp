@@ -14,6 +14,7 @@
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/FileProbes.h"
 #include "toolkit/core/IRootWidget.h"
+#include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/widgets/CImWidget.h"
 #include "toolkit/widgets/CSplashScreen.h"
@@ -76,7 +77,20 @@ uint32_t CHMRApp::ChooseTextVariant() const
     return variant;
 }
 
+int32_t CHMRApp::Run(w32::HINSTANCE instance, const char* commandLine, int32_t showCommand)
+{
+    m_setUpResult = kResOk;
+    const int32_t exited = CApp::Run(instance, commandLine, showCommand);
+    return exited != 0 ? exited : int32_t(m_setUpResult);
+}
+
 tResult CHMRApp::SetUpApplication(tCString commandLine)
+{
+    m_setUpResult = SetUp(commandLine);
+    return m_setUpResult;
+}
+
+tResult CHMRApp::SetUp(const tCString& commandLine)
 {
     m_textVariant = ChooseTextVariant();
     CHMRBackdrop* backdrop = NewBackdrop();
@@ -166,7 +180,7 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
 {
     tCString unquoted = commandLine;
     unquoted.Trim(tCString(u"\""));
-    if (unquoted.GetLength() >= 4 && unquoted.Right(4) == u".ptg") {
+    if (unquoted.GetLength() >= 4 && LowerCasedAscii(unquoted.Right(4)) == u".ptg") {
         CProjectInfo opening;
         opening.file = tCFRef(unquoted);
         opening.name = opening.file.GetName();
@@ -177,6 +191,9 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
             return;
         // After the report the program goes on as when started without a file.
         ReportResult(opened, nullptr);
+    } else if (!unquoted.IsEmpty()) {
+        tCString text;
+        (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));
     }
     CProjectInfo project;
     project.width = backdrop->GetWidth();

@@ -30,6 +30,9 @@ public:
     CHMRApp();
     ~CHMRApp() override;
 
+    // The frame's run answers OnExit's result, 0 also after a set-up that failed: the
+    // program's run answers the set-up's failure then.
+    int32_t Run(w32::HINSTANCE instance, const char* commandLine, int32_t showCommand) override;
     tResult SetUpApplication(tCString commandLine) override;
     void Quit() override;
     tResult OnCloseRequest() override;
@@ -56,6 +59,7 @@ protected:
 private:
     // The last id of the variant texts whose text equals the current variant's text.
     uint32_t ChooseTextVariant() const;
+    tResult SetUp(const tCString& commandLine);
     tResult ShowSplash(CSplashScreen** splash);
     // After a failed step: the backdrop stops being the backdrop target and is deleted once, by
     // the main window once one was made for it, else here.
@@ -69,6 +73,7 @@ private:
     IPanelMaker* m_panelMaker = nullptr;
     CPreferencesFile m_preferencesFile;
     uint32_t m_textVariant = kDefaultTextVariant;
+    tResult m_setUpResult = kResOk;
     int32_t m_pumpDepth = 0;
     bool m_quitDeferred = false;
 };

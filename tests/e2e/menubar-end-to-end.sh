@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu bar as a user meets it, on a virtual display: it stands at the top of the window,
-# centred; a tap on its undo button takes a stroke back at once; a click on the File title opens
+# centred; a tap on its undo button takes a stroke back at once, and a click inside the curve of
+# the undo or redo arrow takes its step as one on the arrow does; a click on the File title opens
 # its menu, and Save As there writes the painting where the stand-in file dialog says; a click on
 # the zoom display, "250" and Enter zoom the view in and the display shows the new percentage; the
 # About entry of the Help menu opens the about pane, which Escape closes. Usage: PROGRAM
@@ -31,6 +32,13 @@ changed() {
         -format '%[fx:mean]' info:
 }
 above() { awk "BEGIN { exit !($1 > $2) }"; }
+# hollow NAME X Y: the screenshot shows the bar at X,Y and a lit arrow's stroke within 6 pixels
+# above and below it in its column: a point inside the arrow's curve that the arrow leaves clear.
+lightest() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:maxima]' info:; }
+hollow() {
+    above 0.4 "$(brightness "$1" 1x1+$2+$3)" &&
+        above "$(lightest "$1" 1x6+$2+$(($3 - 6)))" 0.6 && above "$(lightest "$1" 1x6+$2+$(($3 + 1)))" 0.6
+}
 # entry X Y MENU NAME: moves the pointer onto a menu entry, waits until the entry lights (the
 # screenshot NAME differs from the open menu's, MENU, around the pointer) and clicks it.
 entry() {
@@ -53,8 +61,7 @@ above 0.4 "$(brightness menubar-start 560x24+232+4)" || fail "no dark bar at the
 above "$(brightness menubar-start 150x24+30+4)" 0.6 || fail "the bar reaches the window's left part"
 above "$(brightness menubar-start 150x24+850+4)" 0.6 || fail "the bar reaches the window's right part"
 
-# A stroke, then a tap on the undo button's arrow (its clear pixels are the bar's) the moment the
-# pointer gets there, with no rest on it first, as a pen tap gives it: the painting is as before
+# A stroke, then a tap on the undo button's arrow the moment the pointer gets there, with no rest on it first, as a pen tap gives it: the painting is as before
 # the stroke.
 drag_stroke
 xdotool mousemove 680 14 click 1
@@ -65,6 +72,26 @@ key_until menubar-redone ctrl+y 'above "$(changed menubar-start menubar-redone 5
     fail "the drag painted nothing"
 key_until menubar-blank ctrl+z 'above 0.002 "$(changed menubar-start menubar-blank 500x30+200+385)"' ||
     fail "Ctrl+Z left the stroke"
+
+# A new stroke, then a click inside the undo arrow's curve, where the arrow leaves the bar clear,
+# and one inside the redo arrow's. The history group puts the arrows' 20 x 20 pictures at 672,6
+# and 694,6 of this window; the undo arrow's strokes run along its rows 8 and 16 and bend round
+# 12,12, so its pixel 11,12 (683,18) lies in the curve's hollow, and the redo arrow's mirror
+# pixel 8,12 (702,18) in its own. Each shot shows the point clear between the arrow's strokes.
+drag_stroke
+shot_until menubar-stroke-again 'above "$(changed menubar-start menubar-stroke-again 500x30+200+385)" 0.05' ||
+    fail "the second drag painted nothing"
+# Each arrow lights once there is a step for it to take.
+shot_until menubar-undo-lit 'hollow menubar-undo-lit 683 18' || fail "683,18 is not inside the lit undo arrow's curve"
+xdotool mousemove 683 18 click 1
+shot_until menubar-hollow-undone 'above 0.002 "$(changed menubar-start menubar-hollow-undone 500x30+200+385)"' ||
+    fail "a click inside the undo arrow's curve left the stroke"
+shot_until menubar-redo-lit 'hollow menubar-redo-lit 702 18' || fail "702,18 is not inside the lit redo arrow's curve"
+xdotool mousemove 702 18 click 1
+shot_until menubar-hollow-redone 'above "$(changed menubar-start menubar-hollow-redone 500x30+200+385)" 0.05' ||
+    fail "a click inside the redo arrow's curve left the painting blank"
+key_until menubar-blank-again ctrl+z 'above 0.002 "$(changed menubar-start menubar-blank-again 500x30+200+385)"' ||
+    fail "Ctrl+Z left the second stroke"
 
 # File, then Save As (the fifth row: three entries and a separator above it).
 xdotool mousemove 258 16 click 1

@@ -1,5 +1,8 @@
 #include "app/shell/AppTestSupport.h"
 
+#include <filesystem>
+#include <string>
+
 #include "paint/engine/CCanvas.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/widgets/CBackdrop.h"
@@ -152,16 +155,42 @@ TEST_F(AppTest, TheFirstPaintingIsNewAndAsLargeAsTheBackdrop)
     EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
 }
 
-TEST_F(AppTest, ACommandLineThatIsNotExactlyAProjectStartsANewPainting)
+// An image, a folder, a missing file and two names run together, quoted or not, are not
+// paintings: each is reported, then the painting is a new one.
+TEST_F(AppTest, ANameOnTheCommandLineThatIsNotAPaintingIsReportedBeforeTheNewPainting)
 {
-    for (const char* line : {"painting.PTG", "\"a.ptg\" b", "a.ptg b"}) {
-        Run(line);
+    const std::string image = std::string(KOSTREL_TEST_DATA) + "/bmp/imagemagick-24bit.bmp";
+    for (const std::string& line :
+         {image, files.Path().string(), files.File("missing.bmp"), std::string("a.ptg b"), std::string("\"a.ptg\" b")}) {
+        Start();
+        ASSERT_EQ(app->SetUpApplication(tCString::FromAnsi(line)), kResOk) << line;
+        const auto boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u) << line;
+        EXPECT_EQ(boxes[0].caption, Caption(kResBadParam)) << line;
+        EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpenFile)) << line;
+        EXPECT_EQ(app->controller->Count(kMsgOpenProject), 0) << line;
         EXPECT_EQ(Project().name, u"Untitled") << line;
         EXPECT_EQ(Project().width, Backdrop()->GetWidth()) << line;
-        EXPECT_TRUE(Boxes().empty()) << line;
         TearDown();
         SetUp();
     }
+}
+
+TEST_F(AppTest, APaintingWhoseEndingIsInCapitalsIsOpened)
+{
+    Run();
+    const std::string saved = files.File("Sketch.ptg");
+    Answer(saved);
+    ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    TearDown();
+    SetUp();
+    const std::string path = files.File("SKETCH.PTG");
+    std::filesystem::rename(saved, path);
+    Run(path);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
+    EXPECT_EQ(Project().name, u"SKETCH");
+    EXPECT_EQ(Project().file.GetText().ToAnsi(), path);
 }
 
 TEST_F(AppTest, AQuotedProjectOnTheCommandLineIsOpened)
@@ -192,6 +221,21 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     EXPECT_TRUE(Project().file.GetText().IsEmpty());
     EXPECT_EQ(Project().width, Backdrop()->GetWidth());
     EXPECT_EQ(Project().height, Backdrop()->GetHeight());
+}
+
+// The resource folder is empty: the backdrop's layout cannot be read. The frame answers OnExit's
+// 0 after such a set-up; the program answers the set-up's failure.
+TEST_F(AppTest, ARunWithoutItsResourcesIsReportedAndEndsInFailure)
+{
+    app = std::make_unique<TestApplication>();
+    app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
+    app->SetPanelMaker(&panels);
+    EXPECT_EQ(app->Run(nullptr, "", w32::SW_SHOWNORMAL), int32_t(kResFileInvalid));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, u"Error.");
+    EXPECT_EQ(boxes[0].text, u"The file being accessed is invalid.");
+    EXPECT_EQ(GetMainWindow(), nullptr);
 }
 
 TEST_F(AppTest, ACommandLineOfTheExtensionAloneIsTakenForAProject)
