@@ -61,8 +61,8 @@ above 0.4 "$(brightness menubar-start 560x24+232+4)" || fail "no dark bar at the
 above "$(brightness menubar-start 150x24+30+4)" 0.6 || fail "the bar reaches the window's left part"
 above "$(brightness menubar-start 150x24+850+4)" 0.6 || fail "the bar reaches the window's right part"
 
-# A stroke, then a tap on the undo button's arrow the moment the pointer gets there, with no rest on it first, as a pen tap gives it: the painting is as before
-# the stroke.
+# A stroke, then a tap on the undo button's arrow the moment the pointer gets there, with no rest
+# on it first, as a pen tap gives it: the painting is as before the stroke.
 drag_stroke
 xdotool mousemove 680 14 click 1
 shot_until menubar-undone 'above 0.002 "$(changed menubar-start menubar-undone 500x30+200+385)"' ||

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "UndoTestSupport.h"
-#include "platform/RefusedLocks.h"
 #include "paint/engine/CUndoTempFiles.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/tCStream.h"
@@ -269,28 +268,6 @@ TEST_F(UndoManagerTest, OnlyUndoFilesThatNoProgramHoldsAreRemoved)
         EXPECT_EQ(ReadWholeFile((m_temp.Path() / name).string()), "my own notes") << name;
     MoveTileStep(canvas.store, canvas.map, true);
     EXPECT_EQ(MapBytes(canvas.map), before);
-}
-
-// As in a temporary folder without its lock manager: the store goes on with its files unheld,
-// makes no more than it uses, and the clearing at start leaves them alone, as it leaves one left
-// behind that it cannot lock either.
-TEST_F(UndoManagerTest, WhereLocksAreRefusedTheStoreGoesOnUnheld)
-{
-    const std::string stale = (m_temp.Path() / ".kostrel-KSUab12CD.tmp").string();
-    WriteWholeFile(stale, "steps");
-    RefusedLocks refused;
-    {
-        UndoCanvas canvas(20, 20);
-        const std::string before = MapBytes(canvas.map);
-        ASSERT_EQ(RecordEdit(canvas.store, canvas.map, 0, {0, 0, 5, 5}, m_random), kResOk);
-        EXPECT_GT(RefusedLocks::Count(), 0);
-        EXPECT_EQ(m_temp.UndoFiles().size(), 2u);
-        EXPECT_EQ(CUndoTempFiles::RemoveStale(), 0);
-        EXPECT_EQ(m_temp.UndoFiles().size(), 2u);
-        MoveTileStep(canvas.store, canvas.map, true);
-        EXPECT_EQ(MapBytes(canvas.map), before);
-    }
-    EXPECT_EQ(m_temp.UndoFiles(), std::vector<std::string>{stale});
 }
 
 // Longer than the 260 units of the old fixed buffer, far within the system's path limit.

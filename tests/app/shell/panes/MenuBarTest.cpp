@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ShippedPaneTest.h"
@@ -28,7 +27,6 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxEdWidget.h"
-#include "toolkit/widgets/CMaskWidget.h"
 
 namespace {
 
@@ -134,39 +132,6 @@ protected:
         script = nullptr;
         w32::headless::SetKeyState(w32::VK_LBUTTON, false);
         return answer;
-    }
-
-    // The middle of the longest run of clear pixels of the arrow's picture that the arrow bounds
-    // above and below in its column: inside its curve. (-1, -1) when there is none.
-    static tCPoint InsideTheCurve(CWidget* face)
-    {
-        auto* arrow = dynamic_cast<CMaskWidget*>(face);
-        if (!arrow || arrow->DecompressImage() != kResOk || !arrow->GetImage())
-            return {-1, -1};
-        CImNav8 view(arrow->GetImage());
-        if (!view.IsLocked())
-            return {-1, -1};
-        tCPoint inside{-1, -1};
-        int32_t longest = 0;
-        for (int32_t x = 0; x < view.GetWidth(); ++x) {
-            int32_t lastCovered = -1;
-            for (int32_t y = 0; y < view.GetHeight(); ++y) {
-                if (view.Bytes(y)[x] == 0)
-                    continue;
-                if (lastCovered >= 0 && y - lastCovered - 1 > longest) {
-                    longest = y - lastCovered - 1;
-                    inside = {x, (lastCovered + y) / 2};
-                }
-                lastCovered = y;
-            }
-        }
-        return inside;
-    }
-    void DispatchWaiting()
-    {
-        w32::MSG message;
-        while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
-            w32::DispatchMessageW(&message);
     }
 
     ZoomController zoomController;
@@ -462,28 +427,6 @@ TEST_F(MenuBarTest, ATapOnTheUndoButtonUndoesWithoutTheHoverBeforeIt)
     while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE))
         w32::DispatchMessageW(&message);
     EXPECT_EQ(zoomController.Count(kMsgUndo), 1);
-}
-
-TEST_F(MenuBarTest, AClickInsideTheCurveOfTheUndoOrRedoArrowTakesItsStep)
-{
-    zoomController.canUndo = 1;
-    zoomController.canRedo = 1;
-    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
-    w32::ShowWindow(GetMainWindow()->GetHandle(), w32::SW_SHOW);
-    const std::pair<uint32_t, uint32_t> steps[] = {{kWgtButtonUndo, kMsgUndo}, {kWgtButtonRedo, kMsgRedo}};
-    for (const auto& [id, message] : steps) {
-        CWidget* face = Find(id);
-        const tCPoint inside = InsideTheCurve(face);
-        ASSERT_GE(inside.x, 0) << id;
-        const tCPoint at = ScreenOf(face, inside);
-        w32::headless::MoveMouse(at.x, at.y);
-        Tick(10);
-        DispatchWaiting();
-        w32::headless::PressButton(w32::VK_LBUTTON);
-        w32::headless::ReleaseButton(w32::VK_LBUTTON);
-        DispatchWaiting();
-        EXPECT_EQ(zoomController.Count(message), 1) << id;
-    }
 }
 
 TEST_F(MenuBarTest, TheRightHandButtonsReachTheirTargets)
