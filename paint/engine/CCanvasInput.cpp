@@ -12,6 +12,7 @@
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CPenSample.h"
 #include "toolkit/core/CTabletInput.h"
+#include "toolkit/core/CTimer.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/widgets/IBackdropServices.h"
@@ -28,6 +29,9 @@ constexpr int32_t kVirtualKeyAlt = 0x12;
 constexpr uint32_t kPencilId = 4901;
 constexpr uint32_t kSampleToolId = 4909;
 constexpr uint32_t kMoveToolId = 4910;
+// While a stroke's input keeps coming faster than it is painted, the screen is still brought up
+// to date this often.
+constexpr uint32_t kScreenFrameMs = 16;
 constexpr uint32_t kRotateToolId = 4911;
 constexpr uint32_t kZoomToolId = 4912;
 // A drag counts as moved once the pointer leaves the start by more than this.
@@ -250,13 +254,18 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
         return tool->ContinueStroke(*this, context, next, 1);
     };
     // Every input the window was given while the button was held is painted, in order; a round
-    // without any goes on where the pointer rests, as a held brush does.
+    // without any goes on where the pointer rests, as a held brush does. A round ends when the
+    // waiting input is painted or a frame has passed, and the heartbeat then shows it.
+    CTimer round;
     int32_t taken = NextStrokeInput(tablet, &input, &screen);
     while (taken != CTabletInput::kStrokeRelease) {
+        round.Restart();
         if (taken == CTabletInput::kStrokeNothing)
             TK_TRY(continueWith(input));
         while (taken == CTabletInput::kStrokeMove) {
             TK_TRY(continueWith(input));
+            if (round.GetElapsedMilliseconds() >= kScreenFrameMs)
+                break;
             taken = NextStrokeInput(tablet, &input, &screen);
         }
         if (taken == CTabletInput::kStrokeRelease)

@@ -591,14 +591,31 @@ TEST_F(CanvasPenTest, WhileTheEraserEndTouchesTheEraserToolPaints)
     EXPECT_EQ(eraser.samples.size(), 6u);
 }
 
+// A tool that takes 20 ms of the clock for each sample: slower than a frame.
+class SlowCanvasTool : public RecordingCanvasTool {
+public:
+    using RecordingCanvasTool::RecordingCanvasTool;
+    tResult ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& s, uint32_t live) override
+    {
+        headless::AdvanceClock(20);
+        return RecordingCanvasTool::ContinueStroke(canvas, context, s, live);
+    }
+};
+
 // Input faster than the loop waits in the queue: every corner of a zigzag sent at once, then
-// the release and a move after it.
+// the release and a move after it. Painting each takes longer than a frame: the screen is
+// brought up to date after each.
 TEST_F(CanvasPenTest, AMouseStrokeFollowsEveryDeliveredMoveAndEndsWhereTheButtonWentUp)
 {
     MakeCanvas(4900);
     OpenTablet();
-    RecordingCanvasTool tool(4900);
+    SlowCanvasTool tool(4900);
     canvas().SetCurrentTool(&tool);
+    std::vector<size_t> shownAfter;
+    app->tick = [&] {
+        shownAfter.push_back(tool.samples.size());
+        return kResOk;
+    };
     headless::MoveMouse(60, 50);
     MSG handled;
     while (PeekMessageW(&handled, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
@@ -623,6 +640,8 @@ TEST_F(CanvasPenTest, AMouseStrokeFollowsEveryDeliveredMoveAndEndsWhereTheButton
     EXPECT_EQ(tool.samples.back().y, 50.0f);
     EXPECT_TRUE(PeekMessageW(&handled, GetMainWindow()->GetHandle(), WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE))
         << "the window still gets its release";
+    EXPECT_EQ(shownAfter, (std::vector<size_t>{2, 3, 4, 5}));
+    app->tick = nullptr;
 }
 
 TEST_F(CanvasPenTest, EveryPacketUpToTheReleaseIsASampleWithItsOwnPressureAndNoneAfterIt)
