@@ -51,11 +51,16 @@ extern "C" {
 #include "platform/Platform.h"
 #include "platform/KernelClock.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/Window.h"
 #include "platform/headless/Headless.h"
 #include "toolkit/core/CApp.h"
 #include "toolkit/core/CTabletInput.h"
+#include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/PenSettings.h"
 #include "toolkit/widgets/CWidget.h"
+#include "tests/toolkit/core/RecordingRoot.h"
 
 namespace {
 
@@ -583,6 +588,69 @@ void BM_OilInputSampleToDirtyRegion(benchmark::State& state)
     }
 }
 BENCHMARK(BM_OilInputSampleToDirtyRegion)->ArgName("radius")->Arg(8)->Arg(32)->Arg(128)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// A stroke whose input waits in the main window's queue when the loop comes to it, as input
+// faster than the screen does: the press, `range(0)` moves of 6 pixels (each far enough to be
+// taken) and the release, on an 800 x 600 painting, with the render of what was painted.
+// Reported: the time per waiting sample through the stroke loop with its screen work; a round
+// of 32 against a stroke of one sample alone.
+void BM_OilStrokeRoundOfWaitingSamples(benchmark::State& state)
+{
+    const int32_t moves = int32_t(state.range(0));
+    CApp app;
+    app.Activate();
+    app.SetTabletInputFactory(MakeTabletInput);
+    if (app.CreateTabletInput() != kResOk ||
+        app.CreateMainWindow(new RecordingRoot, 104, 1024, 768, nullptr, 1) != kResOk) {
+        state.SkipWithError("no main window");
+        return;
+    }
+    const w32::HWND window = GetMainWindow()->GetHandle();
+    (void)w32::SetWindowPos(window, nullptr, 0, 0, 0, 0, w32::SWP_NOSIZE | w32::SWP_NOZORDER);
+    w32::ShowWindow(window, w32::SW_SHOWNORMAL);
+    app.Activate();
+    SetPenSettingsSource([] { return tPenSettings{0.7f, 0.5f, 0}; });
+    double seconds = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReplayOptions options = OilOptions(16.0f, 1);
+        options.width = 800;
+        options.height = 600;
+        CStrokeReplay replay(options);
+        CWidget root;
+        auto* view = new CWidget;
+        if (replay.SetUp() != kResOk || root.SetSize(options.width, options.height, 0) != kResOk ||
+            view->SetSize(options.width, options.height, 0) != kResOk || root.AddChild(view, 0) != kResOk ||
+            replay.GetCanvas().AttachView(view) != kResOk) {
+            state.SkipWithError("the canvas could not be set up");
+            break;
+        }
+        replay.GetCanvas().SetPaintingTopLeft({0, 0});
+        w32::headless::MoveMouse(100, 300);
+        w32::MSG message;
+        while (w32::PeekMessageW(&message, nullptr, w32::WM_MOUSEMOVE, w32::WM_MOUSEWHEEL, w32::PM_REMOVE)) {
+        }
+        w32::headless::PressButton(w32::VK_LBUTTON);
+        for (int32_t i = 1; i <= moves; ++i)
+            w32::headless::MoveMouse(100 + 6 * i, 300 + (i % 8));
+        w32::headless::ReleaseButton(w32::VK_LBUTTON);
+        CWidget* takenBy = nullptr;
+        tCPoint point{100, 300};
+        const auto started = std::chrono::steady_clock::now();
+        state.ResumeTiming();
+        if (CCanvas::OnPenInput(ToMsgArg(&replay.GetCanvas()), view, &takenBy, &point) != kResOk)
+            state.SkipWithError("the stroke failed");
+        state.PauseTiming();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        while (w32::PeekMessageW(&message, nullptr, w32::WM_MOUSEMOVE, w32::WM_MOUSEWHEEL, w32::PM_REMOVE)) {
+        }
+        state.ResumeTiming();
+    }
+    SetPenSettingsSource(nullptr);
+    GetMainWindow()->DestroyWindow();
+    state.counters["ms_per_sample"] = seconds * 1000.0 / double(state.iterations()) / double(moves);
+}
+BENCHMARK(BM_OilStrokeRoundOfWaitingSamples)->ArgName("waiting")->Arg(1)->Arg(32)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 
 }  // namespace
 

@@ -287,15 +287,17 @@ public:
     // The navigation tools' loops, while the button is down: colour picking, moving, turning
     // and zooming. Moving, turning and zooming clear the press's taker slot (may be null) at
     // the end.
-    tResult SampleColour();
+    // Each starts at the press (screen coordinates), or where the pointer is without one.
+    tResult SampleColour(const tCPoint* press);
     // Sends the colour the painting shows at a point of the view's root (0xF1000002).
     tResult PickViewColour(tCPoint rootPoint);
-    tResult RunMoveTool(CWidget** takenBy);
-    tResult RunRotateTool(CWidget** takenBy);
-    tResult RunZoomTool(CWidget** takenBy);
+    tResult RunMoveTool(CWidget** takenBy, const tCPoint* press);
+    tResult RunRotateTool(CWidget** takenBy, const tCPoint* press);
+    tResult RunZoomTool(CWidget** takenBy, const tCPoint* press);
     // The body of OnPenInput; `point` in the view's coordinates.
     tResult PenInput(CWidget** takenBy, tCPoint point);
-    tResult DragView(CWidget** takenBy);
+    // The view's drag by the secondary button (`secondary` 1) or by the primary with Space.
+    tResult DragView(CWidget** takenBy, const tCPoint* press, int32_t secondary);
 
     // Each coordinate times the factor, rounded to nearest.
     static void ScaleRect(tCRect* rect, float factor);

@@ -11,6 +11,7 @@
 #include "paint/engine/StrokeContext.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CPenSample.h"
+#include "toolkit/core/CPointerDrag.h"
 #include "toolkit/core/CTabletInput.h"
 #include "toolkit/core/CTimer.h"
 #include "toolkit/imaging/CImNav.h"
@@ -97,20 +98,12 @@ bool AltDown()
     return application && application->IsAltDown();
 }
 
-tCPoint CursorPosition()
-{
-    CAppBase* application = GetApplication();
-    return application ? application->GetCursorPosition() : tCPoint{};
-}
-
 void Heartbeat()
 {
     if (CAppBase* application = GetApplication())
         // A failed heartbeat does not stop the user's gesture; the loop ends with the button.
         (void)application->RunHeartbeat();
 }
-
-bool ButtonDown(CTabletInput* tablet) { return tablet && tablet->IsButtonDown(); }
 
 // A screen point in the coordinates of the view's root.
 tCPoint ScreenToRoot(CWidget* view, tCPoint point)
@@ -170,13 +163,16 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
         (void)backdrop->SelectCursorById(kPenCursorId);
     if (takenBy)
         *takenBy = m_view;
+    tCPoint press = point;
+    if (m_view)
+        m_view->LocalToScreenPoint(&press);
     CInputIdleGuard idle(*this);
     if (KeyDown(kVirtualKeySpace)) {
         m_inputIdle = 1;
-        return DragView(takenBy);
+        return DragView(takenBy, &press, 0);
     }
     if (AltDown()) {
-        const tResult result = SampleColour();
+        const tResult result = SampleColour(&press);
         m_inputIdle = 1;
         return result;
     }
@@ -184,13 +180,13 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     if (tool) {
         switch (tool->GetToolId()) {
         case kSampleToolId:
-            return SampleColour();
+            return SampleColour(&press);
         case kMoveToolId:
-            return RunMoveTool(takenBy);
+            return RunMoveTool(takenBy, &press);
         case kRotateToolId:
-            return RunRotateTool(takenBy);
+            return RunRotateTool(takenBy, &press);
         case kZoomToolId:
-            return RunZoomTool(takenBy);
+            return RunZoomTool(takenBy, &press);
         default:
             break;
         }
@@ -222,9 +218,6 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     TK_TRY(SampleTracingImage({float(rootPoint.x), float(rootPoint.y)}));
 
     CTabletInput* tablet = ApplicationTabletInput();
-    tCPoint press = point;
-    if (m_view)
-        m_view->LocalToScreenPoint(&press);
     CPenSample input;
     int32_t screen = tablet ? tablet->BeginStroke(press, &input) : 0;
     CPenSample sample = input;
@@ -243,40 +236,59 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     CUndoStepGuard undo(*this);
     TK_TRY(undo.GetOpenResult());
     TK_TRY(tool->BeginStroke(*this, context, sample));
+    // A release with no input between it and the press ends where the press was, with its
+    // pressure: a tap paints a dot.
+    m_lastPressure = sample.pressure;
+    bool continued = false;
     CPenServiceGuard penService;
-    const auto continueWith = [&](CPenSample next) {
+    const auto paintInput = [&](CPenSample next) {
         PlaceSample(m_view, m_rotation, screen, &next);
         if (screen == 1)
             next.pressure = ToolPressureCurve(id, next.pressure, 0);
         TK_TRY(SendToBackdrop(kMsgStrokeSample, ToMsgArg(this), ToMsgArg(&next), 0));
         ViewToCanvas(&next);
         m_lastPressure = next.pressure;
-        return tool->ContinueStroke(*this, context, next, 1);
+        continued = true;
+        return tool->PaintLiveSample(*this, context, next);
     };
     // Every input the window was given while the button was held is painted, in order; a round
     // without any goes on where the pointer rests, as a held brush does. A round ends when the
-    // waiting input is painted or a frame has passed, and the heartbeat then shows it.
-    CTimer round;
-    int32_t taken = NextStrokeInput(tablet, &input, &screen);
-    while (taken != CTabletInput::kStrokeRelease) {
-        round.Restart();
-        if (taken == CTabletInput::kStrokeNothing)
-            TK_TRY(continueWith(input));
-        while (taken == CTabletInput::kStrokeMove) {
-            TK_TRY(continueWith(input));
-            if (round.GetElapsedMilliseconds() >= kScreenFrameMs)
+    // waiting input is painted or a frame has passed; the screen then shows what the rounds
+    // painted, at most once a frame, and the heartbeat runs.
+    const auto followInput = [&]() -> tResult {
+        CTimer round;
+        CTimer shown;
+        int32_t taken = NextStrokeInput(tablet, &input, &screen);
+        while (taken != CTabletInput::kStrokeRelease) {
+            round.Restart();
+            if (taken == CTabletInput::kStrokeNothing)
+                TK_TRY(paintInput(input));
+            while (taken == CTabletInput::kStrokeMove) {
+                TK_TRY(paintInput(input));
+                if (round.GetElapsedMilliseconds() >= kScreenFrameMs)
+                    break;
+                taken = NextStrokeInput(tablet, &input, &screen);
+            }
+            if (taken == CTabletInput::kStrokeRelease)
                 break;
+            if (shown.GetElapsedMilliseconds() >= kScreenFrameMs) {
+                TK_TRY(tool->ShowStroke(*this));
+                shown.Restart();
+            }
+            Heartbeat();
             taken = NextStrokeInput(tablet, &input, &screen);
         }
-        if (taken == CTabletInput::kStrokeRelease)
-            break;
-        Heartbeat();
-        taken = NextStrokeInput(tablet, &input, &screen);
-    }
+        return kResOk;
+    };
+    // What was painted is shown however the input ends.
+    const tResult followed = followInput();
+    const tResult showing = tool->ShowStroke(*this);
+    TK_TRY(followed);
+    TK_TRY(showing);
 
     sample = input;
     PlaceSample(m_view, m_rotation, screen, &sample);
-    if (screen == 1 || id == kPencilId)
+    if (screen == 1 || id == kPencilId || !continued)
         sample.pressure = m_lastPressure;
     ViewToCanvas(&sample);
     m_lastPressure = sample.pressure;
@@ -302,15 +314,18 @@ tResult CCanvas::OnPenHover(tMsgArg context, CWidget*, CWidget**, tCPoint*)
     return canvas->m_currentTool->UpdateNibDirection(*canvas, sample);
 }
 
-tResult CCanvas::OnDragView(tMsgArg context, CWidget*, CWidget** takenBy, tCPoint*)
+tResult CCanvas::OnDragView(tMsgArg context, CWidget* view, CWidget** takenBy, tCPoint* point)
 {
     CCanvas* canvas = FromMsgArg<CCanvas>(context);
     if (!canvas)
         return kResBadParam;
-    return canvas->DragView(takenBy);
+    tCPoint press = point ? *point : tCPoint{};
+    if (view)
+        view->LocalToScreenPoint(&press);
+    return canvas->DragView(takenBy, point ? &press : nullptr, 1);
 }
 
-tResult CCanvas::DragView(CWidget** takenBy)
+tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secondary)
 {
     if (!m_inputIdle)
         return kResOk;
@@ -319,23 +334,28 @@ tResult CCanvas::DragView(CWidget** takenBy)
     m_dragging = 1;
     if (m_services)
         m_services->UpdateCursor(m_view);
-    const tCPoint start = CursorPosition();
+    CPointerDrag drag(secondary, press);
+    const tCPoint start = drag.GetStart();
     tCPoint last = start;
     IBackdropServices* backdrop = FindBackdropServices(m_view);
     bool moved = false;
     {
         CModalGuard modal(backdrop, m_view);
-        CAppBase* application = GetApplication();
-        while (application && (application->IsSecondaryButtonHeld() ||
-                               (application->IsPrimaryButtonHeld() && application->IsKeyDown(kVirtualKeySpace)))) {
-            const tCPoint p = CursorPosition();
-            if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
-                moved = true;
-            if (moved && (p.x != last.x || p.y != last.y)) {
+        // The primary button's drag lasts while Space is held with it.
+        int32_t taken = CPointerDrag::kDragNothing;
+        while (taken != CPointerDrag::kDragRelease && (secondary || KeyDown(kVirtualKeySpace))) {
+            tCPoint reached = last;
+            taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
+                if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
+                    moved = true;
+                if (moved)
+                    reached = p;
+            });
+            if (reached != last) {
                 // Alt taken or let go during the drag switches between turning and moving.
-                if (application->IsKeyDown(kVirtualKeyAlt)) {
+                if (KeyDown(kVirtualKeyAlt)) {
                     UpdateViewGeometry(0);
-                    m_rotation -= float(p.x - last.x) * kTurnsPerPixel;
+                    m_rotation -= float(reached.x - last.x) * kTurnsPerPixel;
                     if (m_view) {
                         UpdateViewGeometry(0);
                         if (CWidget* root = m_view->GetRoot())
@@ -343,11 +363,12 @@ tResult CCanvas::DragView(CWidget** takenBy)
                     }
                 } else {
                     // A move the view cannot draw shows at the next present.
-                    (void)MovePainting(m_paintingRect.GetTopLeft().Plus(p.Minus(last)));
+                    (void)MovePainting(m_paintingRect.GetTopLeft().Plus(reached.Minus(last)));
                 }
-                last = p;
+                last = reached;
             }
-            Heartbeat();
+            if (taken != CPointerDrag::kDragRelease)
+                Heartbeat();
         }
         if (moved)
             UpdateViewGeometry(1);
@@ -358,29 +379,33 @@ tResult CCanvas::DragView(CWidget** takenBy)
     return kResOk;
 }
 
-tResult CCanvas::SampleColour()
+tResult CCanvas::SampleColour(const tCPoint* press)
 {
-    const tCPoint cursor = ScreenToRoot(m_view, CursorPosition());
+    CPointerDrag drag(0, press);
+    const tCPoint cursor = ScreenToRoot(m_view, drag.GetStart());
     CPenSample at;
     at.x = float(cursor.x);
     at.y = float(cursor.y);
     ViewToCanvas(&at);
     IBackdropServices* backdrop = FindBackdropServices(m_view);
     if (at.x >= 0.0f && at.x <= float(m_width - 1) && at.y >= 0.0f && at.y <= float(m_height - 1)) {
-        CTabletInput* tablet = ApplicationTabletInput();
-        if (tablet)
+        if (CTabletInput* tablet = ApplicationTabletInput())
             tablet->SetContact(1);
         CModalGuard modal(backdrop, m_view);
-        // The press picks at once, however short it is; then each place the pointer moves to.
+        // The press picks at once, however short it is; then, once a round, the last place the
+        // pointer moved to, up to where the button went up.
         tCPoint last = cursor;
         TK_TRY(PickViewColour(cursor));
-        while (ButtonDown(tablet)) {
-            const tCPoint p = ScreenToRoot(m_view, CursorPosition());
-            if (p != last) {
-                TK_TRY(PickViewColour(p));
-                last = p;
+        int32_t taken = CPointerDrag::kDragNothing;
+        while (taken != CPointerDrag::kDragRelease) {
+            tCPoint reached = last;
+            taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) { reached = ScreenToRoot(m_view, p); });
+            if (reached != last) {
+                TK_TRY(PickViewColour(reached));
+                last = reached;
             }
-            Heartbeat();
+            if (taken != CPointerDrag::kDragRelease)
+                Heartbeat();
         }
         return kResOk;
     }
@@ -422,49 +447,69 @@ enum class tNavigation { kMove, kRotate, kZoom };
 
 // The move, rotate and zoom tools share one loop; when it ends the view gives up the press
 // it took.
-static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy);
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy, const tCPoint* press);
 
-tResult CCanvas::RunMoveTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kMove, takenBy); }
-tResult CCanvas::RunRotateTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kRotate, takenBy); }
-tResult CCanvas::RunZoomTool(CWidget** takenBy) { return RunNavigationTool(*this, tNavigation::kZoom, takenBy); }
+tResult CCanvas::RunMoveTool(CWidget** takenBy, const tCPoint* press)
+{
+    return RunNavigationTool(*this, tNavigation::kMove, takenBy, press);
+}
+tResult CCanvas::RunRotateTool(CWidget** takenBy, const tCPoint* press)
+{
+    return RunNavigationTool(*this, tNavigation::kRotate, takenBy, press);
+}
+tResult CCanvas::RunZoomTool(CWidget** takenBy, const tCPoint* press)
+{
+    return RunNavigationTool(*this, tNavigation::kZoom, takenBy, press);
+}
 
-static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy)
+// The view follows each round's moves at once: the painting moves and turns by the whole way
+// the pointer went, and the zoom takes each move in turn within its limits.
+static tResult FollowNavigationRound(CCanvas& canvas, tNavigation kind, tCPoint from, tCPoint to, float zoom)
+{
+    CWidget* view = canvas.GetView();
+    if (kind == tNavigation::kMove) {
+        // A move the view cannot draw shows at the next present.
+        (void)canvas.MovePainting(canvas.GetViewRect().GetTopLeft().Plus(to.Minus(from)));
+    } else if (kind == tNavigation::kRotate) {
+        canvas.UpdateViewGeometry(0);
+        canvas.SetRotation(canvas.GetRotation() - float(to.x - from.x) * kTurnsPerPixel);
+        canvas.UpdateViewGeometry(0);
+        if (CWidget* root = view ? view->GetRoot() : nullptr)
+            (void)root->PresentDirtyRects();
+    } else if (zoom != canvas.GetZoom()) {
+        return tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&zoom), 0);
+    }
+    return kResOk;
+}
+
+static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** takenBy, const tCPoint* press)
 {
     CWidget* view = canvas.GetView();
     if (IShellServices* services = canvas.GetShellServices())
         services->UpdateCursor(view);
-    tCPoint last = CursorPosition();
-    CTabletInput* tablet = ApplicationTabletInput();
-    if (tablet)
+    CPointerDrag drag(0, press);
+    tCPoint last = drag.GetStart();
+    if (CTabletInput* tablet = ApplicationTabletInput())
         tablet->SetContact(1);
     if (kind == tNavigation::kMove)
         canvas.SetDragging(1);
     tResult result = kResOk;
     {
         CModalGuard modal(FindBackdropServices(view), view);
-        while (ButtonDown(tablet)) {
-            const tCPoint p = CursorPosition();
-            if (p.x != last.x || p.y != last.y) {
-                if (kind == tNavigation::kMove) {
-                    // A move the view cannot draw shows at the next present.
-                    (void)canvas.MovePainting(canvas.GetViewRect().GetTopLeft().Plus(p.Minus(last)));
-                } else if (kind == tNavigation::kRotate) {
-                    canvas.UpdateViewGeometry(0);
-                    canvas.SetRotation(canvas.GetRotation() - float(p.x - last.x) * kTurnsPerPixel);
-                    canvas.UpdateViewGeometry(0);
-                    if (CWidget* root = view ? view->GetRoot() : nullptr)
-                        (void)root->PresentDirtyRects();
-                } else {
-                    const float zoom = canvas.GetZoom();
-                    float z = std::clamp(zoom + zoom * kZoomPerPixel * float(p.x - last.x), kMinZoom, kMaxZoom);
-                    if (z != zoom)
-                        result = tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&z), 0);
-                    if (result != kResOk)
-                        break;
-                }
-                last = p;
+        int32_t taken = CPointerDrag::kDragNothing;
+        while (taken != CPointerDrag::kDragRelease && result == kResOk) {
+            tCPoint reached = last;
+            float zoom = canvas.GetZoom();
+            taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
+                zoom = std::clamp(zoom + zoom * kZoomPerPixel * float(p.x - reached.x), kMinZoom, kMaxZoom);
+                reached = p;
+            });
+            if (reached != last) {
+                result = FollowNavigationRound(canvas, kind, last, reached, zoom);
+                last = reached;
             }
-            Heartbeat();
+            if (taken != CPointerDrag::kDragRelease && result == kResOk)
+                Heartbeat();
         }
         canvas.UpdateViewGeometry(1);
     }

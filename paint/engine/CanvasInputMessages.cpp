@@ -43,7 +43,7 @@ tResult HoverSample(CCanvas& canvas, const tCanvasMessage&)
     return CCanvas::OnPenHover(ToMsgArg(&canvas), view, &takenBy, &point);
 }
 
-tResult RunMoveTool(CCanvas& canvas, const tCanvasMessage&) { return canvas.RunMoveTool(nullptr); }
+tResult RunMoveTool(CCanvas& canvas, const tCanvasMessage&) { return canvas.RunMoveTool(nullptr, nullptr); }
 
 constexpr tCanvasMessageRow kInputRows[] = {
     {kMsgPenPacket, PenPacket},

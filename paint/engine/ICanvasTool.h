@@ -27,6 +27,12 @@ public:
     virtual tResult ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample,
                                    uint32_t live) = 0;
     virtual tResult EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) = 0;
+    // The canvas input's way between the two ends: every sample of pen input is painted into the
+    // cells alone, and ShowStroke brings the screen (the painted rectangle, the tool's outline)
+    // up to date with all that was painted since, once a round, so that input faster than the
+    // screen is painted in full without waiting for it. ContinueStroke is both at once.
+    virtual tResult PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) = 0;
+    virtual tResult ShowStroke(CCanvas& canvas) = 0;
     // The pointer moved (with or without a stroke): keeps the nib direction current. Non-zero
     // would end a stroke.
     virtual tResult UpdateNibDirection(CCanvas& canvas, const CPenSample& sample) = 0;

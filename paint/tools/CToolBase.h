@@ -161,6 +161,8 @@ public:
     tResult ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample,
                            uint32_t live) override;
     tResult EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) override;
+    tResult PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) override;
+    tResult ShowStroke(CCanvas& canvas) override;
     tResult UpdateNibDirection(CCanvas& canvas, const CPenSample& sample) override;
 
     // Looks the nib up at a fractional place: `position` 0..1 across the nib, for a nib of
@@ -302,6 +304,12 @@ protected:
     float m_leftoverDistance = 0.0f;
 
 private:
+    // What PaintLiveSample painted that the screen does not show yet, and where the pen was.
+    CCellRect m_unshownCells;
+    CStrokeSample m_unshownSample;
+    bool m_sampleUnshown = false;
+
+    tResult PaintSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen, uint32_t live);
     tResult ReadRecordBody(tCMemFile& record, int64_t* used);
     tResult SweepSubSegments(CCanvas& canvas, const StrokeContext& context, int32_t parts, CCellRect* rect);
     tResult SweepCorner(CCanvas& canvas, const StrokeContext& context, float half, CCellRect* rect);

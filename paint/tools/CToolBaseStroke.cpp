@@ -51,6 +51,8 @@ tResult CToolBase::BeginStroke(CCanvas& canvas, const StrokeContext& context, co
     m_lastSample = m_previousSample = down;
     std::fill(std::begin(m_history), std::end(m_history), down);
     canvas.ResetDirtySpans();
+    m_unshownCells = CCellRect{};
+    m_sampleUnshown = false;
     m_currentNib.left = m_currentNib.right = {kNoOutline, kNoOutline};
 
     if (m_strokeCount == 0 || m_changed) {
@@ -64,6 +66,17 @@ tResult CToolBase::BeginStroke(CCanvas& canvas, const StrokeContext& context, co
 
 tResult CToolBase::ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen,
                                   uint32_t live)
+{
+    TK_TRY(PaintSample(canvas, context, pen, live));
+    return ShowStroke(canvas);
+}
+
+tResult CToolBase::PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen)
+{
+    return PaintSample(canvas, context, pen, 1);
+}
+
+tResult CToolBase::PaintSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen, uint32_t live)
 {
     m_grainDepth = context.grainDepth;
     const float f = StrokeZoomFactor(canvas);
@@ -100,14 +113,28 @@ tResult CToolBase::ContinueStroke(CCanvas& canvas, const StrokeContext& context,
     TK_TRY(RunPaintingLoop(canvas, context, &total, 0, nullptr));
     if (live)
         w32::Sleep(0);
-    RedrawCursor(canvas, sample, total.IsEmpty() ? 1 : 0);
-    TK_TRY(UpdateCanvas(canvas, total));
+    m_unshownCells.Unite(total);
+    m_unshownSample = sample;
+    m_sampleUnshown = true;
     ++m_continueCount;
     return kResOk;
 }
 
+tResult CToolBase::ShowStroke(CCanvas& canvas)
+{
+    if (!m_sampleUnshown)
+        return kResOk;
+    const CCellRect cells = m_unshownCells;
+    m_unshownCells = CCellRect{};
+    m_sampleUnshown = false;
+    // With nothing painted the outline presents itself; else the canvas's update presents both.
+    RedrawCursor(canvas, m_unshownSample, cells.IsEmpty() ? 1 : 0);
+    return UpdateCanvas(canvas, cells);
+}
+
 tResult CToolBase::EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen)
 {
+    TK_TRY(ShowStroke(canvas));
     m_grainDepth = context.grainDepth;
     const CStrokeSample up = CStrokeSample::FromPen(pen);
     float taper = 1.0f;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Strokes follow the hand, on a virtual display: a pencil's zigzag of sixteen corners sent faster
 # than the program paints passes through every corner, and a chalk stroke released with the
-# pointer sent on at once to the menu bar paints nothing after the release. Usage: PROGRAM
-# [SHOT_FOLDER].
+# pointer sent on at once to the menu bar paints nothing after the release; taps paint a dot, and
+# drags of the view sent at once go the whole way. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -61,5 +61,52 @@ for point in "650 350" "606 238" "560 125"; do
     above 0.002 "$difference" || fail "paint at $x, $y on the pointer's way after the release (difference $difference)"
 done
 
+# Taps: a press and release with no move between, sent together as a touchpad or a quick pen
+# sends them, each paint a dot with the oil brush, the pencil and the chalk, and each is an undo
+# step of its own.
+tap_x=300
+previous=stroke-released
+for tool in 1 2 5; do
+    xdotool key "$tool"
+    if [ "$tool" = 1 ]; then
+        xdotool mousemove "$tap_x" 620 mousedown 1 mouseup 1 mousemove 512 16
+    else
+        xdotool mousemove "$tap_x" 620 click 1 mousemove 512 16
+    fi
+    shot_settled "tap-$tool" || fail "the window kept changing"
+    difference=$(changed "$previous" "tap-$tool" "$(around "$tap_x" 620)")
+    above "$difference" 0.003 || fail "the tap with tool $tool at $tap_x, 620 left no mark (difference $difference)"
+    previous="tap-$tool"
+    tap_x=$((tap_x + 150))
+done
+xdotool key ctrl+z
+shot_settled tap-undone || fail "the window kept changing"
+difference=$(changed tap-2 tap-undone "$(around 600 620)")
+above 0.002 "$difference" || fail "the undo left the chalk's dot (difference $difference)"
+difference=$(changed tap-1 tap-undone "$(around 450 620)")
+above "$difference" 0.003 || fail "the undo took the pencil's dot too (difference $difference)"
+
+# The mean difference between an area of one screenshot and the same area of another shifted by
+# DX, DY: 0 where the painting moved by exactly that much.
+shifted() {
+    local w h x y
+    IFS='x+' read -r w h x y <<<"$3"
+    convert \( "$shots/$1.png" -crop "${w}x${h}+${x}+${y}" +repage \) \
+        \( "$shots/$2.png" -crop "${w}x${h}+$((x + $4))+$((y + $5))" +repage \) \
+        -compose difference -composite -colorspace gray -format '%[fx:mean]' info:
+}
+
+# Drags sent in one call, faster than the view follows: the move tool's drag and the secondary
+# button's drag move the painting the whole way, and the secondary button's is no click.
+xdotool key m
+xdotool mousemove 800 500 mousedown 1 mousemove 850 550 mousemove 900 600 mouseup 1 mousemove 512 16
+shot_settled moved || fail "the window kept changing"
+difference=$(shifted tap-undone moved 120x120+180+60 100 100)
+above 0.01 "$difference" || fail "the move tool's drag sent at once did not move the painting by 100, 100 (difference $difference)"
+xdotool mousemove 500 300 mousedown 3 mousemove 600 350 mousemove 700 400 mouseup 3 mousemove 512 16
+shot_settled dragged || fail "the window kept changing"
+difference=$(shifted moved dragged 120x120+280+160 200 100)
+above 0.01 "$difference" || fail "the secondary button's drag sent at once did not move the painting by 200, 100 (difference $difference)"
+
 close_program_unsaved
-echo "the zigzag's 16 corners hold paint; nothing after the release (along the stroke $along)"
+echo "the zigzag's 16 corners hold paint; nothing after the release (along the stroke $along); taps paint; drags sent at once move"

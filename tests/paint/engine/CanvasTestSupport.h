@@ -107,6 +107,8 @@ public:
     tResult BeginStroke(CCanvas&, const StrokeContext&, const CPenSample&) override { return ++strokes, kResOk; }
     tResult ContinueStroke(CCanvas&, const StrokeContext&, const CPenSample&, uint32_t) override { return kResOk; }
     tResult EndStroke(CCanvas&, const StrokeContext&, const CPenSample&) override { return kResOk; }
+    tResult PaintLiveSample(CCanvas&, const StrokeContext&, const CPenSample&) override { return kResOk; }
+    tResult ShowStroke(CCanvas&) override { return kResOk; }
     tResult UpdateNibDirection(CCanvas&, const CPenSample&) override { return kResOk; }
     float GetCommonProperty() const override { return 0.5f; }
     uint32_t GetToolFlag() const override { return flag; }

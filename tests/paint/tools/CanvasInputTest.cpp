@@ -555,6 +555,13 @@ protected:
         ASSERT_EQ(ApplicationTabletInput()->OpenTabletContext(), kResOk);
         ASSERT_TRUE(ApplicationTabletInput()->HasContext());
     }
+    // What the pointer left in the queue, which the window would have taken.
+    static void DropPointerMessages()
+    {
+        MSG handled;
+        while (PeekMessageW(&handled, nullptr, WM_MOUSEMOVE, WM_MOUSEWHEEL, PM_REMOVE)) {
+        }
+    }
     // The pen end comes down at a tablet point with a pressure in thousandths; the hover before
     // the press reads it.
     void PutDown(int32_t tool, double x, double y, double pressure)
@@ -595,10 +602,10 @@ TEST_F(CanvasPenTest, WhileTheEraserEndTouchesTheEraserToolPaints)
 class SlowCanvasTool : public RecordingCanvasTool {
 public:
     using RecordingCanvasTool::RecordingCanvasTool;
-    tResult ContinueStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& s, uint32_t live) override
+    tResult PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& s) override
     {
         headless::AdvanceClock(20);
-        return RecordingCanvasTool::ContinueStroke(canvas, context, s, live);
+        return RecordingCanvasTool::PaintLiveSample(canvas, context, s);
     }
 };
 
@@ -667,6 +674,115 @@ TEST_F(CanvasPenTest, EveryPacketUpToTheReleaseIsASampleWithItsOwnPressureAndNon
         EXPECT_FLOAT_EQ(tool.samples[i].pressure, expected[i].second) << i;
     }
     EXPECT_FLOAT_EQ(canvas().GetLastPressure(), 0.3f);
+}
+
+// A press and release sent together, with no move between: the release keeps the press's
+// pressure, so that the tap paints a dot, one undo step of its own.
+TEST_F(CanvasPenTest, ATapPaintsADotWithThePressesPressure)
+{
+    OpenTablet();
+    SetPenSettingsSource([] { return tPenSettings{0.5f, 0.5f, 0}; });
+    for (uint32_t id : {4900u, 4901u, 4903u}) {
+        MakeCanvas(id);
+        RecordingCanvasTool recording(id);
+        ICanvasTool* painting = canvas().GetCurrentTool();
+        canvas().SetCurrentTool(&recording);
+        headless::MoveMouse(100, 80);
+        DropPointerMessages();
+        headless::PressButton(VK_LBUTTON);
+        headless::ReleaseButton(VK_LBUTTON);
+        ASSERT_EQ(Press({80, 70}), kResOk) << id;
+        ASSERT_EQ(recording.samples.size(), 2u) << id;
+        EXPECT_GT(recording.samples[0].pressure, 0.0f) << id;
+        EXPECT_EQ(recording.samples[1].pressure, recording.samples[0].pressure) << id;
+
+        canvas().SetCurrentTool(painting);
+        const std::vector<uint8_t> before = Cells();
+        headless::PressButton(VK_LBUTTON);
+        headless::ReleaseButton(VK_LBUTTON);
+        ASSERT_EQ(Press({80, 70}), kResOk) << id;
+        EXPECT_GT(AlphaAt(100, 80), 0u) << id << ": the tap laid paint under the pointer";
+        int32_t steps = 0;
+        ASSERT_EQ(replay->UndoAll(&steps), kResOk);
+        EXPECT_EQ(steps, 1) << id;
+        EXPECT_EQ(Cells(), before) << id;
+        DropPointerMessages();
+    }
+    SetPenSettingsSource(nullptr);
+}
+
+// Moves that wait together are all painted, and the view is presented once for them: a stroke
+// of 32 waiting moves presents as often as one of a single move.
+TEST_F(CanvasPenTest, WaitingMovesArePaintedInFullAndPresentedOnceARound)
+{
+    OpenTablet();
+    SetPenSettingsSource([] { return tPenSettings{0.5f, 0.5f, 0}; });
+    const auto strokePresents = [&](int moves) {
+        MakeCanvas(4901);
+        root->ClearRecords();
+        headless::MoveMouse(30, 80);
+        DropPointerMessages();
+        headless::PressButton(VK_LBUTTON);
+        for (int i = 1; i <= moves; ++i)
+            headless::MoveMouse(30 + 6 * i, 80);
+        headless::ReleaseButton(VK_LBUTTON);
+        EXPECT_EQ(Press({10, 70}), kResOk);
+        DropPointerMessages();
+        return root->presents;
+    };
+    const int one = strokePresents(1);
+    EXPECT_GT(one, 0);
+    EXPECT_EQ(strokePresents(32), one);
+    for (int x = 32; x < 200; x += 6)
+        EXPECT_GT(AlphaAt(x, 80), 0u) << "the pencil's line is whole at " << x;
+    SetPenSettingsSource(nullptr);
+}
+
+// A drag sent at once, faster than the view follows, goes the whole way its moves went and ends
+// where the button went up: the move and rotate tools and the secondary button's drag.
+TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
+{
+    OpenTablet();
+    MakeCanvas(4910);
+    canvas().SetPaintingTopLeft({10, 5});
+    headless::MoveMouse(100, 100);
+    headless::PressButton(VK_LBUTTON);
+    headless::MoveMouse(150, 140);
+    headless::MoveMouse(200, 180);
+    headless::ReleaseButton(VK_LBUTTON);
+    headless::MoveMouse(300, 190);
+    ASSERT_EQ(Press({80, 90}), kResOk);
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), (tCPoint{110, 85}));
+    DropPointerMessages();
+
+    MakeCanvas(4911);
+    headless::MoveMouse(100, 100);
+    headless::PressButton(VK_LBUTTON);
+    headless::MoveMouse(125, 140);
+    headless::MoveMouse(115, 140);
+    headless::ReleaseButton(VK_LBUTTON);
+    headless::MoveMouse(600, 140);
+    ASSERT_EQ(Press({80, 90}), kResOk);
+    // -(25 x 0.002) then +(10 x 0.002).
+    EXPECT_NEAR(canvas().GetRotation(), -0.03f, 1e-6f);
+    DropPointerMessages();
+
+    MakeCanvas(4900);
+    root->rollover = view;
+    const tCRect place = canvas().GetViewRect();
+    headless::MoveMouse(100, 100);
+    headless::PressButton(VK_RBUTTON);
+    headless::MoveMouse(220, 150);
+    headless::MoveMouse(200, 160);
+    headless::ReleaseButton(VK_RBUTTON);
+    CWidget* takenBy = nullptr;
+    tCPoint local{80, 90};
+    ASSERT_EQ(CCanvas::OnDragView(ToMsgArg(&canvas()), view, &takenBy, &local), kResOk);
+    EXPECT_EQ(recorder.Count(kMsgViewClicked), 0) << "a drag is no click";
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), place.GetTopLeft().Plus({100, 60}));
+    MSG handled;
+    EXPECT_TRUE(PeekMessageW(&handled, GetMainWindow()->GetHandle(), WM_RBUTTONUP, WM_RBUTTONUP, PM_NOREMOVE))
+        << "the window still gets its release";
 }
 
 TEST_F(CanvasPenTest, APenPacketOverTheViewStartsAStrokeAndElsewhereNothing)

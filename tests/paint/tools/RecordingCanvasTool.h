@@ -13,6 +13,12 @@ public:
     tResult BeginStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
     tResult ContinueStroke(CCanvas&, const StrokeContext&, const CPenSample& s, uint32_t) override { return Keep(s); }
     tResult EndStroke(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
+    tResult PaintLiveSample(CCanvas&, const StrokeContext&, const CPenSample& s) override { return Keep(s); }
+    tResult ShowStroke(CCanvas&) override
+    {
+        shownAfter.push_back(samples.size());
+        return kResOk;
+    }
     tResult UpdateNibDirection(CCanvas&, const CPenSample& s) override
     {
         hovers.push_back(s);
@@ -36,6 +42,8 @@ public:
     std::vector<CPenSample> samples;
     // The samples the pen hovered at.
     std::vector<CPenSample> hovers;
+    // How many samples had come each time the stroke was shown.
+    std::vector<size_t> shownAfter;
     uint32_t flag = 5;
 
 private:
