@@ -35,9 +35,23 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// Whether the link `link` (its lstat `status`) may be followed. In a sticky folder that every user
+// may write, another user may have planted it to have this process write a file of that user's
+// choice: there only a link of this user's or of the folder's owner is followed, as the kernel's
+// protected links rule has it, also for root.
+bool MayFollow(const std::string& link, const struct stat& status)
+{
+    if (status.st_uid == geteuid())
+        return true;
+    struct stat folder;
+    if (stat(FolderOf(link).c_str(), &folder) != 0)
+        return false;
+    return (folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || folder.st_uid == status.st_uid;
+}
+
 // The file `path` names once the links in its place are followed: chains of links, relative
 // links and a link to a file not made yet. The folders on the way are left to the kernel.
-// False with errno set (ELOOP for a chain without end).
+// False with errno set: ELOOP for a chain without end, EACCES for a link MayFollow refuses.
 bool FollowLinks(const std::string& path, std::string* file)
 {
     *file = path;
@@ -46,6 +60,10 @@ bool FollowLinks(const std::string& path, std::string* file)
         struct stat status;
         if (lstat(file->c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
             return true;
+        if (!MayFollow(*file, status)) {
+            errno = EACCES;
+            return false;
+        }
         char text[PATH_MAX];
         const ssize_t length = readlink(file->c_str(), text, sizeof text);
         if (length < 0)
@@ -62,11 +80,9 @@ bool FollowLinks(const std::string& path, std::string* file)
     return false;
 }
 
-// A file there that this process may not write is not replaced: writing it in place would fail
-// too. The effective ids decide, so that root replaces what it could write.
-bool MayReplace(const std::string& file)
+bool SameFile(const tReplacedFile& a, const tReplacedFile& b)
 {
-    return faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+    return a.path == b.path && a.exists == b.exists && a.device == b.device && a.inode == b.inode;
 }
 
 // Fails with the Win32 reason for errno. A missing path is a missing file when its folder
@@ -121,30 +137,30 @@ bool WriteAll(int descriptor, const char* data, size_t size)
 }
 
 // Copies the source's bytes and mode into a new temporary file beside `target`; answers its
-// name, or "" with errno set.
-std::string CopyToTemporary(const std::string& source, const std::string& target)
+// descriptor, synced, and its name, or -1 with errno set. Only a regular file is copied: a pipe or
+// a device could be read without end.
+int CopyToTemporary(const std::string& source, const tReplacedFile& target, std::string* temporary)
 {
-    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (in < 0)
-        return std::string();
+        return -1;
     struct stat status;
     int error = 0;
     if (fstat(in, &status) != 0)
         error = errno;
-    else if (S_ISDIR(status.st_mode))
-        error = EISDIR;
+    else if (!S_ISREG(status.st_mode))
+        error = S_ISDIR(status.st_mode) ? EISDIR : EPERM;
     if (error) {
         close(in);
         errno = error;
-        return std::string();
+        return -1;
     }
-    std::string temporary;
-    const int out = CreateFileBeside(target, ".copy", status.st_mode & 07777, &temporary);
+    const int out = CreateFileBeside(target, ".copy", status.st_mode & 07777, temporary);
     if (out < 0) {
         error = errno;
         close(in);
         errno = error;
-        return std::string();
+        return -1;
     }
     char buffer[65536];
     bool copied = true;
@@ -163,26 +179,49 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
     }
     error = errno;
     copied = copied && fsync(out) == 0;
-    copied = close(out) == 0 && copied;
     close(in);
     if (!copied) {
-        unlink(temporary.c_str());
+        close(out);
+        unlink(temporary->c_str());
         errno = error ? error : EIO;
-        return std::string();
+        return -1;
     }
-    return temporary;
+    return out;
 }
 
 }  // namespace
 
-int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name)
+bool FindReplacedFile(const std::string& target, tReplacedFile* file)
 {
-    std::string file;
-    if (!FollowLinks(target, &file) || !MayReplace(file))
-        return -1;
-    const size_t slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-    const std::string fileName = file.substr(folder.size());
+    *file = tReplacedFile();
+    if (!FollowLinks(target, &file->path))
+        return false;
+    struct stat status;
+    if (lstat(file->path.c_str(), &status) != 0)
+        return errno == ENOENT;
+    // A device, a pipe or a socket would become a regular file, and a folder cannot be replaced.
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EPERM;
+        return false;
+    }
+    // A file this process may not write is not replaced: writing it in place would fail too. The
+    // effective ids decide, so that root replaces what it could write.
+    if (faccessat(AT_FDCWD, file->path.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
+    file->exists = true;
+    file->device = uint64_t(status.st_dev);
+    file->inode = uint64_t(status.st_ino);
+    file->owner = uint32_t(status.st_uid);
+    file->group = uint32_t(status.st_gid);
+    file->mode = uint32_t(status.st_mode & 07777);
+    return true;
+}
+
+int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, std::string* name)
+{
+    const size_t slash = file.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : file.path.substr(0, slash + 1);
+    const std::string fileName = file.path.substr(folder.size());
     (void)RemoveStaleTemporaries(folder, [&fileName, tag](std::string_view entry) {
         return IsTemporaryBeside(entry, fileName, tag);
     });
@@ -204,27 +243,40 @@ int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, 
     return -1;
 }
 
-bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target)
+bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const std::string& target,
+                           const tReplacedFile& file)
 {
-    std::string file;
-    if (!FollowLinks(target, &file) || !MayReplace(file))
+    tReplacedFile now;
+    if (!FindReplacedFile(target, &now))
         return false;
-    struct stat existing;
-    if (stat(file.c_str(), &existing) == 0 && chmod(temporary.c_str(), existing.st_mode & 07777) != 0)
+    if (!SameFile(now, file)) {
+        errno = ESTALE;
         return false;
-    return rename(temporary.c_str(), file.c_str()) == 0;
+    }
+    if (now.exists) {
+        // The file stays its owner's: root may give it back, others at least its group when they
+        // belong to it. Changing the owner clears the set-id bits, so the mode follows.
+        if (fchown(descriptor, uid_t(now.owner), gid_t(now.group)) != 0)
+            (void)fchown(descriptor, uid_t(-1), gid_t(now.group));
+        if (fchmod(descriptor, mode_t(now.mode)) != 0)
+            return false;
+    }
+    return rename(temporary.c_str(), file.path.c_str()) == 0;
 }
 
 bool WriteFileReplacing(const std::string& target, const void* data, size_t size)
 {
+    tReplacedFile replaced;
+    if (!FindReplacedFile(target, &replaced))
+        return false;
     std::string temporary;
-    const int descriptor = CreateFileBeside(target, ".tmp", 0666, &temporary);
+    const int descriptor = CreateFileBeside(replaced, ".tmp", 0666, &temporary);
     if (descriptor < 0)
         return false;
     // The file takes the target's place while it is still open, and so held; it was synced, so
     // closing it afterwards has nothing left to fail on.
     const bool written = WriteAll(descriptor, static_cast<const char*>(data), size) && fsync(descriptor) == 0;
-    const bool placed = written && ReplaceWithFileBeside(temporary, target);
+    const bool placed = written && ReplaceWithFileBeside(descriptor, temporary, target, replaced);
     const int error = placed ? 0 : errno;
     close(descriptor);
     if (placed)
@@ -245,23 +297,26 @@ BOOL DeleteFileW(const char16_t* name)
 BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists)
 {
     const std::string source = Name(existing);
-    std::string destination;
-    if (!FollowLinks(Name(target), &destination))
-        return FailWithErrno(errno, Name(target));
+    const std::string destination = Name(target);
+    tReplacedFile replaced;
+    if (!FindReplacedFile(destination, &replaced))
+        return FailWithErrno(errno, destination);
     struct stat status;
     if (stat(source.c_str(), &status) != 0)
         return FailWithErrno(errno, source);
-    if (failIfExists && access(destination.c_str(), F_OK) == 0)
-        return FailWithErrno(EEXIST, destination);
-    const std::string temporary = CopyToTemporary(source, destination);
-    if (temporary.empty())
-        return FailWithErrno(errno, destination);
-    const bool placed = failIfExists ? PlaceWithoutReplacing(temporary, destination)
-                                     : rename(temporary.c_str(), destination.c_str()) == 0;
+    if (failIfExists && replaced.exists)
+        return FailWithErrno(EEXIST, replaced.path);
+    std::string temporary;
+    const int out = CopyToTemporary(source, replaced, &temporary);
+    if (out < 0)
+        return FailWithErrno(errno, replaced.path);
+    const bool placed = failIfExists ? PlaceWithoutReplacing(temporary, replaced.path)
+                                     : ReplaceWithFileBeside(out, temporary, destination, replaced);
+    const int error = errno;
+    close(out);
     if (!placed) {
-        const int error = errno;
         unlink(temporary.c_str());
-        return FailWithErrno(error, destination);
+        return FailWithErrno(error, replaced.path);
     }
     return 1;
 }
@@ -276,10 +331,15 @@ BOOL MoveFileW(const char16_t* existing, const char16_t* target)
         return 1;
     if (errno != EXDEV)
         return FailWithErrno(errno, destination, ERROR_ALREADY_EXISTS);
-    // Another file system: copy, then delete the original; a failed delete undoes the copy.
-    const std::string temporary = CopyToTemporary(source, destination);
-    if (temporary.empty())
+    // Another file system: copy beside the name itself (a link there is not followed: it is a
+    // file that stands there), then delete the original; a failed delete undoes the copy.
+    tReplacedFile beside;
+    beside.path = destination;
+    std::string temporary;
+    const int out = CopyToTemporary(source, beside, &temporary);
+    if (out < 0)
         return FailWithErrno(errno, destination);
+    close(out);
     if (!PlaceWithoutReplacing(temporary, destination)) {
         const int error = errno;
         unlink(temporary.c_str());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Kernel.h"
@@ -8,32 +9,55 @@
 // Files and folder listings. Every call answers 0 (or null) on failure and leaves the
 // reason in GetLastError: ERROR_FILE_NOT_FOUND for a missing file, ERROR_PATH_NOT_FOUND for a
 // missing folder, ERROR_ACCESS_DENIED, ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS for a target
-// that is there, ERROR_DISK_FULL, else ERROR_GEN_FAILURE. Symbolic links are followed.
+// that is there, ERROR_DISK_FULL, else ERROR_GEN_FAILURE. Symbolic links are followed as
+// FindReplacedFile follows them.
 namespace w32 {
 
 BOOL DeleteFileW(const char16_t* name);
-// Copies through a temporary file beside the target, so the target is either the old file or a
-// whole copy. With `failIfExists` an existing target is kept (ERROR_FILE_EXISTS).
+// Copies a regular file through a temporary file beside the target, so the target is either the
+// old file or a whole copy, which keeps the old file's owner, group and permissions. With
+// `failIfExists` an existing target is kept (ERROR_FILE_EXISTS). A target FindReplacedFile
+// refuses is not written (ERROR_ACCESS_DENIED).
 BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExists);
 // Moves or renames a file. An existing target is never replaced (ERROR_ALREADY_EXISTS); across
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 
-// Creates a new file beside `target`, named after it with `tag` (TemporaryNameBeside), opened
-// for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an
-// existing one. A link in the target's place is followed to the file it names (which need not
-// exist yet), and the file is made beside that one. The temporaries of that target and tag that
-// no process holds any more are removed first. A target there that this process may not write
-// is refused (EACCES or EROFS), as writing it in place would be. Answers its descriptor and
-// name, or -1 with errno set. Writers that must not lose the target's old contents write here
-// and rename over it while the file is still open.
-int CreateFileBeside(const std::string& target, const char* tag, uint32_t mode, std::string* name);
-// Puts a file made by CreateFileBeside in the place of the file the target names (a link there
-// stays), with that file's permissions when it exists; refused as CreateFileBeside refuses a file
-// that may not be written. False with errno set; the target is then untouched.
-bool ReplaceWithFileBeside(const std::string& temporary, const std::string& target);
+// The file a save replaces, as found when the save began: the end of the links in the target's
+// place (the target itself when no link stands there), and that file's identity when it exists.
+struct tReplacedFile {
+    std::string path;
+    bool exists = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint32_t owner = 0;
+    uint32_t group = 0;
+    uint32_t mode = 0;
+};
+
+// Follows the links in the target's place (chains, relative links, a link to a file not made
+// yet) to the file a save there replaces. Refused, false with errno set: a link in a sticky
+// folder that every user may write, unless this process's effective user or the folder's owner
+// owns it (EACCES, the kernel's protected links rule); anything but a regular file at the end
+// (EISDIR for a folder, EPERM for a device, a pipe or a socket); a file this process may not
+// write (EACCES or EROFS), as writing it in place would be; a chain without end (ELOOP).
+bool FindReplacedFile(const std::string& target, tReplacedFile* file);
+// Creates a new file beside the file found, named after it with `tag` (TemporaryNameBeside),
+// opened for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an
+// existing one. The temporaries of that file and tag that no process holds any more are removed
+// first. Answers its descriptor and name, or -1 with errno set. Writers that must not lose the
+// file's old contents write here and rename over it while the file is still open.
+int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, std::string* name);
+// Puts a file made by CreateFileBeside (its open `descriptor` and name) in the place of the file
+// found for `target` (a link there stays), with that file's owner and group where this process
+// may give them and its permissions. The links are not followed anew to another file: refused
+// as FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found
+// (a link pointed elsewhere, another file in its place, a file made where none was). False with
+// errno set; the target is then untouched.
+bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const std::string& target,
+                           const tReplacedFile& file);
 // Writes the bytes as the whole of `target` through a file beside it, synced before it takes the
-// target's place. False with errno set; the target is then as it was.
+// target's place, as above. False with errno set; the target is then as it was.
 bool WriteFileReplacing(const std::string& target, const void* data, size_t size);
 
 enum : DWORD { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };

@@ -17,6 +17,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "toolkit/core/SpecialFiles.h"
 #include "toolkit/core/TempFolder.h"
 
 // While set, every flock of this test program fails with ENOLCK, as on a file system whose lock
@@ -40,6 +41,13 @@ namespace {
 
 std::u16string Wide(const std::string& text) { return w32::ToWide(text); }
 
+// A temporary beside the file a save at `target` replaces, or -1.
+int CreateBeside(const std::string& target, const char* tag, std::string* name)
+{
+    w32::tReplacedFile replaced;
+    return w32::FindReplacedFile(target, &replaced) ? w32::CreateFileBeside(replaced, tag, 0600, name) : -1;
+}
+
 class FileSystemTest : public ::testing::Test {
 protected:
     std::u16string Path(const std::string& name) const { return Wide(folder.File(name)); }
@@ -47,7 +55,7 @@ protected:
     static std::string LeftBehind(const std::string& target, const char* tag)
     {
         std::string name;
-        const int descriptor = w32::CreateFileBeside(target, tag, 0600, &name);
+        const int descriptor = CreateBeside(target, tag, &name);
         EXPECT_GE(descriptor, 0);
         close(descriptor);
         return name;
@@ -87,7 +95,7 @@ TEST_F(FileSystemTest, TemporariesBesideHaveNamesOfTheirOwnAndOnlyThoseNoProgram
     // through its open file.
     const std::string stale = LeftBehind(target, ".tmp");
     std::string held;
-    const int holder = w32::CreateFileBeside(target, ".tmp", 0600, &held);
+    const int holder = CreateBeside(target, ".tmp", &held);
     ASSERT_GE(holder, 0);
     for (const std::string& made : {stale, held}) {
         const std::string name = std::filesystem::path(made).filename().string();
@@ -177,7 +185,7 @@ TEST_F(FileSystemTest, ASaveThroughALinkWritesTheFileItNames)
     std::filesystem::create_symlink("loop-a.ptg", folder.Path() / "loop-b.ptg");
 
     std::string temporary;
-    const int descriptor = w32::CreateFileBeside(folder.File("chain.ptg"), ".tmp", 0600, &temporary);
+    const int descriptor = CreateBeside(folder.File("chain.ptg"), ".tmp", &temporary);
     ASSERT_GE(descriptor, 0);
     EXPECT_EQ(std::filesystem::path(temporary).parent_path(), folder.Path() / "target");
     close(descriptor);
@@ -199,6 +207,51 @@ TEST_F(FileSystemTest, ASaveThroughALinkWritesTheFileItNames)
     // Nothing but the links, the copy's source and the two files is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 7);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() / "target"), {}), 2);
+}
+
+// Copies and other writers replace only what a save replaces: a regular file, not a device, a
+// pipe, a socket or a folder, nor through a link another user planted in a shared folder; the
+// file replaced keeps its owner and group. Only a regular file is copied.
+TEST_F(FileSystemTest, CopiesAndWritesReplaceOnlyWhatASaveReplaces)
+{
+    WriteWholeFile(folder.File("source"), "copied");
+    const char* const names[] = {"device.ptg", "pipe.ptg", "socket.ptg", "folder.ptg"};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        if (!MakeSpecialFile(folder.File(names[i]), kSpecialFiles[i], 0666))
+            continue;
+        EXPECT_FALSE(w32::WriteFileReplacing(folder.File(names[i]), "new", 3)) << names[i];
+        EXPECT_EQ(w32::CopyFileW(Path("source").c_str(), Path(names[i]).c_str(), 0), 0) << names[i];
+        EXPECT_EQ(w32::GetLastError(), w32::ERROR_ACCESS_DENIED) << names[i];
+        EXPECT_TRUE(IsSpecialFile(folder.File(names[i]), kSpecialFiles[i])) << names[i];
+    }
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root makes devices and files of other users";
+    EXPECT_EQ(w32::CopyFileW(Path("device.ptg").c_str(), Path("copy").c_str(), 0), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("copy")));
+
+    constexpr uid_t kOther = 12345;
+    const std::string theirs = folder.File("theirs.ptg");
+    WriteWholeFile(theirs, "old");
+    ASSERT_EQ(chown(theirs.c_str(), kOther, kOther + 1), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0640), 0);
+    std::filesystem::create_directory(folder.Path() / "shared");
+    ASSERT_EQ(chmod(folder.File("shared").c_str(), 01777), 0);
+    std::filesystem::create_symlink("../theirs.ptg", folder.Path() / "shared" / "planted.ptg");
+    ASSERT_EQ(lchown(folder.File("shared/planted.ptg").c_str(), kOther, kOther), 0);
+    EXPECT_FALSE(w32::WriteFileReplacing(folder.File("shared/planted.ptg"), "new", 3));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(w32::CopyFileW(Path("source").c_str(), Path("shared/planted.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(theirs), "old");
+
+    ASSERT_EQ(chmod(folder.File("source").c_str(), 0600), 0);
+    EXPECT_NE(w32::CopyFileW(Path("source").c_str(), Path("theirs.ptg").c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(theirs), "copied");
+    struct stat status;
+    ASSERT_EQ(stat(theirs.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, kOther);
+    EXPECT_EQ(status.st_gid, kOther + 1);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 7);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)

@@ -1,6 +1,5 @@
 #include "toolkit/core/CSafeFileWriter.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
@@ -19,13 +18,18 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
         return kResBadParam;
     m_target = tCFRef(target.GetPathText());
     const std::string targetName = m_target.GetPathText().ToAnsi();
+    // Refused before anything is made: a file this program may not write, a link another user
+    // planted, anything but a regular file.
+    if (!w32::FindReplacedFile(targetName, &m_replaced))
+        return kResFileOpen;
     std::string temporary;
-    const int descriptor = w32::CreateFileBeside(targetName, ".tmp", 0666, &temporary);
+    const int descriptor = w32::CreateFileBeside(m_replaced, ".tmp", 0666, &temporary);
     // A file that may be written but beside which no temporary can be made (its folder may not
     // be written) could only be written in place, where a failed write would lose it: the save
     // fails as a failed write does.
     if (descriptor < 0)
-        return faccessat(AT_FDCWD, targetName.c_str(), W_OK, AT_EACCESS) == 0 ? kResFileIO : kResFileOpen;
+        return m_replaced.exists ? kResFileIO : kResFileOpen;
+    m_descriptor = descriptor;
     m_temporary = tCFRef(tCString::FromAnsi(temporary));
     // The file just made is written through its own descriptor, never opened again by name.
     const tResult opened = m_file.AdoptDescriptor(descriptor);
@@ -41,18 +45,21 @@ tResult CSafeFileWriter::Commit()
     // The temporary takes the target's place while it is still open, and so held: no other
     // program takes it for one left behind. Synced, it has nothing left to fail on closing.
     if (m_file.Sync() != kResOk ||
-        !w32::ReplaceWithFileBeside(m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi())) {
+        !w32::ReplaceWithFileBeside(m_descriptor, m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi(),
+                                    m_replaced)) {
         Discard();
         return kResFileIO;
     }
     m_temporary.Clear();
     (void)m_file.Close();
+    m_descriptor = -1;
     return kResOk;
 }
 
 void CSafeFileWriter::Discard()
 {
     m_file.Close();
+    m_descriptor = -1;
     if (m_temporary.HasText())
         unlink(m_temporary.GetPathText().ToAnsi().c_str());
     m_temporary.Clear();
