@@ -17,8 +17,11 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     Discard();
     if (!target.HasText())
         return kResBadParam;
+    // A text that names no file is refused: no other file may be written in its place.
+    std::string targetName;
+    if (!target.GetPathText().ToFileName(&targetName))
+        return kResFileOpen;
     m_target = tCFRef(target.GetPathText());
-    const std::string targetName = m_target.GetPathText().ToAnsi();
     std::string temporary;
     const int descriptor = w32::CreateFileBeside(targetName, ".tmp", 0666, &temporary);
     // A file that may be written but beside which no temporary can be made (its folder may not
@@ -26,7 +29,7 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     // fails as a failed write does.
     if (descriptor < 0)
         return faccessat(AT_FDCWD, targetName.c_str(), W_OK, AT_EACCESS) == 0 ? kResFileIO : kResFileOpen;
-    m_temporary = tCFRef(tCString::FromAnsi(temporary));
+    m_temporary = tCFRef(tCString::FromFileName(temporary));
     // The file just made is written through its own descriptor, never opened again by name.
     const tResult opened = m_file.AdoptDescriptor(descriptor);
     if (opened != kResOk)
@@ -40,8 +43,10 @@ tResult CSafeFileWriter::Commit()
         return kResFileInvalid;
     // The temporary takes the target's place while it is still open, and so held: no other
     // program takes it for one left behind. Synced, it has nothing left to fail on closing.
-    if (m_file.Sync() != kResOk ||
-        !w32::ReplaceWithFileBeside(m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi())) {
+    std::string temporary;
+    std::string target;
+    if (m_file.Sync() != kResOk || !m_temporary.GetPathText().ToFileName(&temporary) ||
+        !m_target.GetPathText().ToFileName(&target) || !w32::ReplaceWithFileBeside(temporary, target)) {
         Discard();
         return kResFileIO;
     }
@@ -53,7 +58,8 @@ tResult CSafeFileWriter::Commit()
 void CSafeFileWriter::Discard()
 {
     m_file.Close();
-    if (m_temporary.HasText())
-        unlink(m_temporary.GetPathText().ToAnsi().c_str());
+    std::string temporary;
+    if (m_temporary.HasText() && m_temporary.GetPathText().ToFileName(&temporary))
+        unlink(temporary.c_str());
     m_temporary.Clear();
 }
