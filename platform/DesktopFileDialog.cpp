@@ -36,14 +36,16 @@ std::string Patterns(const tFileFilter& filter)
     return text;
 }
 
+// The file or folder the dialog starts at, as the bytes of its name; none for a text that names
+// no file.
 std::string StartingPoint(const tFileDialogRequest& request)
 {
+    std::string start;
     if (!request.initialFile.empty())
-        return ToAnsi(request.initialFile);
-    if (request.initialFolder.empty())
+        return WideToFileName(request.initialFile, &start) ? start : std::string();
+    if (request.initialFolder.empty() || !WideToFileName(request.initialFolder, &start))
         return std::string();
-    std::string folder = ToAnsi(request.initialFolder);
-    return folder.back() == '/' ? folder : folder + "/";
+    return start.back() == '/' ? start : start + "/";
 }
 
 std::vector<std::string> ZenityFileArguments(const tFileDialogRequest& request)
@@ -120,7 +122,7 @@ tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request)
         answer.error = CDERR_DIALOGFAILURE;
     } else if (outcome == tDialogOutcome::kChosen) {
         answer.outcome = tFileDialogAnswer::kChosen;
-        answer.path = ToWide(chosen);
+        answer.path = FileNameToWide(chosen);
     }
     return answer;
 }

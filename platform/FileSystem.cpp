@@ -18,9 +18,11 @@
 namespace w32 {
 namespace {
 
+// The bytes of a file name; "", which names no file, for a text that names none.
 std::string Name(const char16_t* text)
 {
-    return text ? ToAnsi(std::u16string_view(text)) : std::string();
+    std::string bytes;
+    return text && WideToFileName(std::u16string_view(text), &bytes) ? bytes : std::string();
 }
 
 std::string FolderOf(const std::string& path)
@@ -298,6 +300,8 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 {
     const std::string source = Name(existing);
     const std::string destination = Name(target);
+    if (destination.empty())
+        return FailWithErrno(ENOENT, destination);
     tReplacedFile replaced;
     if (!FindReplacedFile(destination, &replaced))
         return FailWithErrno(errno, destination);
@@ -368,7 +372,7 @@ bool NextEntry(tFindTag* find, WIN32_FIND_DATAW* data)
         const std::string name = entry->d_name;
         if (find->pattern != "*" && find->pattern != "*.*" && fnmatch(find->pattern.c_str(), name.c_str(), 0) != 0)
             continue;
-        const std::u16string wide = ToWide(name);
+        const std::u16string wide = FileNameToWide(name);
         if (wide.size() >= MAX_PATH)
             continue;
         data->dwFileAttributes = IsFolder(find->path + name) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;

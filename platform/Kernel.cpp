@@ -406,7 +406,7 @@ DWORD GetModuleFileNameW(HINSTANCE, char16_t* buffer, DWORD size)
         return 0;
     }
     path.resize(size_t(length));
-    const std::u16string wide = ToWide(path);
+    const std::u16string wide = FileNameToWide(path);
     const DWORD copied = CopyOut(wide, buffer, size);
     if (copied < wide.size()) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -421,7 +421,7 @@ DWORD GetTempPathW(DWORD size, char16_t* buffer)
     std::string path = folder && *folder ? folder : "/tmp";
     if (path.back() != '/')
         path += '/';
-    const std::u16string wide = ToWide(path);
+    const std::u16string wide = FileNameToWide(path);
     if (wide.size() + 1 > size)
         return DWORD(wide.size() + 1);
     return CopyOut(wide, buffer, size);
@@ -435,17 +435,22 @@ UINT GetTempFileNameW(const char16_t* path, const char16_t* prefix, UINT unique,
     }
     std::u16string prefixText = prefix ? std::u16string(prefix) : u"";
     prefixText.resize(std::min<size_t>(prefixText.size(), 3));
-    std::string name = ToAnsi(path);
-    if (!name.empty() && name.back() != '/')
-        name += '/';
-    name += ToAnsi(prefixText) + "XXXXXX";
+    std::u16string start = path;
+    if (!start.empty() && start.back() != u'/')
+        start += u'/';
+    std::string name;
+    if (!WideToFileName(start + prefixText, &name)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    name += "XXXXXX";
     const int fd = mkstemp(name.data());
     if (fd < 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
     close(fd);
-    const std::u16string wide = ToWide(name);
+    const std::u16string wide = FileNameToWide(name);
     if (wide.size() + 1 > MAX_PATH) {
         unlink(name.c_str());
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

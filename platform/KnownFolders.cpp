@@ -22,7 +22,7 @@ int32_t SHGetFolderPathW(HWND, int32_t folder, HANDLE, DWORD, char16_t* path)
         return E_FAIL;
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();
-    const std::u16string wide = ToWide(text);
+    const std::u16string wide = FileNameToWide(text);
     if (wide.size() + 1 > MAX_PATH)
         return E_FAIL;
     std::copy(wide.begin(), wide.end(), path);

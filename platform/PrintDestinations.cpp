@@ -140,7 +140,8 @@ bool WritePrivateTemporary(const std::string& pdf, std::string* path)
     char16_t name[MAX_PATH];
     if (GetTempPathW(MAX_PATH, folder) >= MAX_PATH || !GetTempFileNameW(folder, u"prt", 0, name))
         return false;
-    *path = ToAnsi(name);
+    if (!WideToFileName(name, path))
+        return false;
     const int descriptor = open(path->c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     bool written = descriptor >= 0 && fchmod(descriptor, 0600) == 0;
     for (size_t done = 0; written && done < pdf.size();) {

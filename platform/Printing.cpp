@@ -89,9 +89,11 @@ bool IsTopDownArgb(const BITMAPINFOHEADER& header)
 bool Deliver(const tJob& job)
 {
     const std::string& pdf = job.pdf.GetBytes();
-    if (job.record.choice.destination.empty())
-        return WriteFileReplacing(ToAnsi(job.record.choice.file), pdf.data(), pdf.size());
-    return SendToDestination(job.record.choice.destination, job.record.name, pdf);
+    if (!job.record.choice.destination.empty())
+        return SendToDestination(job.record.choice.destination, job.record.name, pdf);
+    // A text that names no file is refused, never written under another name.
+    std::string file;
+    return WideToFileName(job.record.choice.file, &file) && WriteFileReplacing(file, pdf.data(), pdf.size());
 }
 
 }  // namespace

@@ -114,9 +114,10 @@ void UseStoreFile(const std::string& fileName)
 std::string DefaultStoreFile()
 {
     char16_t folder[MAX_PATH];
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder) != S_OK)
+    std::string bytes;
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder) != S_OK || !WideToFileName(folder, &bytes))
         return "";
-    return ToAnsi(folder) + "/kostrel/registry";
+    return bytes + "/kostrel/registry";
 }
 
 }  // namespace registry

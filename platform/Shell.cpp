@@ -33,18 +33,21 @@ namespace desktop {
 
 intptr_t RunDesktopOpen(const std::u16string& target)
 {
+    // A file goes to xdg-open as the bytes of its name, an address as its text.
+    std::string argument = ToAnsi(target);
     if (!IsAddress(target)) {
+        if (!WideToFileName(target, &argument))
+            return SE_ERR_FNF;
         struct stat status;
-        const std::string path = ToAnsi(target);
-        if (stat(path.c_str(), &status) != 0) {
-            const size_t slash = path.rfind('/');
-            const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        if (stat(argument.c_str(), &status) != 0) {
+            const size_t slash = argument.rfind('/');
+            const std::string folder = slash == std::string::npos ? "." : argument.substr(0, slash + 1);
             return stat(folder.c_str(), &status) == 0 ? SE_ERR_FNF : SE_ERR_PNF;
         }
     }
     if (!process::IsOnPath("xdg-open"))
         return SE_ERR_NOASSOC;
-    const process::tProcessResult result = process::RunForExitCode({"xdg-open", ToAnsi(target)}, 10000);
+    const process::tProcessResult result = process::RunForExitCode({"xdg-open", argument}, 10000);
     if (!result.started)
         return SE_ERR_NOASSOC;
     if (!result.finished)

@@ -47,7 +47,7 @@ bool FindFamilyFile(const std::u16string& family, std::u16string* path)
     FcChar8* file = nullptr;
     found = found && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
     if (found)
-        *path = ToWide(reinterpret_cast<const char*>(file));
+        *path = FileNameToWide(reinterpret_cast<const char*>(file));
     FcPatternDestroy(match);
     return found;
 }

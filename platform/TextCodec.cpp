@@ -69,11 +69,12 @@ void AppendUtf8(std::string& out, uint32_t cp)
     }
 }
 
-}  // namespace
+// The first surrogate of a byte that does not form UTF-8 in a file name; the byte is added.
+constexpr char16_t kEscapedByte = 0xDC00;
 
-namespace w32 {
-
-size_t AnsiToWide(const char* text, size_t bytes, char16_t* out)
+// Reads UTF-8 into UTF-16 units, each byte that is not part of a sequence through `single`.
+// With `out` null only counts.
+size_t DecodeNarrow(const char* text, size_t bytes, char16_t* out, char16_t (*single)(uint8_t))
 {
     const auto* p = reinterpret_cast<const uint8_t*>(text);
     size_t units = 0;
@@ -83,7 +84,7 @@ size_t AnsiToWide(const char* text, size_t bytes, char16_t* out)
         const size_t used = DecodeUtf8(p + i, bytes - i, &cp);
         if (used == 0) {
             if (out)
-                out[units] = Cp1252ToWide(p[i]);
+                out[units] = single(p[i]);
             ++units;
             ++i;
             continue;
@@ -102,6 +103,20 @@ size_t AnsiToWide(const char* text, size_t bytes, char16_t* out)
         }
     }
     return units;
+}
+
+char16_t EscapedByte(uint8_t byte)
+{
+    return char16_t(kEscapedByte + byte);
+}
+
+}  // namespace
+
+namespace w32 {
+
+size_t AnsiToWide(const char* text, size_t bytes, char16_t* out)
+{
+    return DecodeNarrow(text, bytes, out, Cp1252ToWide);
 }
 
 std::string WideToAnsi(const char16_t* text, size_t units)
@@ -131,6 +146,40 @@ std::u16string ToWide(std::string_view text)
 std::string ToAnsi(std::u16string_view text)
 {
     return WideToAnsi(text.data(), text.size());
+}
+
+std::u16string FileNameToWide(std::string_view bytes)
+{
+    std::u16string out(DecodeNarrow(bytes.data(), bytes.size(), nullptr, EscapedByte), u'\0');
+    DecodeNarrow(bytes.data(), bytes.size(), out.data(), EscapedByte);
+    return out;
+}
+
+bool WideToFileName(std::u16string_view text, std::string* bytes)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp == 0)
+            return false;
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= kEscapedByte + 0x80 && cp <= kEscapedByte + 0xFF) {
+            out += char(cp - kEscapedByte);
+            continue;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            return false;
+        }
+        AppendUtf8(out, cp);
+    }
+    // Escaped bytes that join into a UTF-8 sequence would read back as another text: that text
+    // is the name of those bytes, and this one names nothing.
+    if (FileNameToWide(out) != text)
+        return false;
+    *bytes = std::move(out);
+    return true;
 }
 
 }  // namespace w32

@@ -32,7 +32,8 @@ std::string TemporaryFolder()
     const w32::DWORD length = w32::GetTempPathW(w32::DWORD(folder.size()), folder.data());
     if (length == 0 || length >= folder.size())
         return std::string();
-    return tCString(folder.c_str()).ToAnsi();
+    std::string bytes;
+    return tCString(folder.c_str()).ToFileName(&bytes) ? bytes : std::string();
 }
 
 // A new undo file, held, and its name; -1 when none can be made.
@@ -90,7 +91,7 @@ tResult CUndoTempFiles::Create(tCFile& file)
     Entry entry;
     tResult listed = kResFileOpen;
     const int descriptor = fcntl(holder, F_DUPFD_CLOEXEC, 0);
-    if (descriptor >= 0 && fstat(holder, &status) == 0 && entry.path.AssignFromAnsi(name.c_str()) == kResOk) {
+    if (descriptor >= 0 && fstat(holder, &status) == 0 && entry.path.AssignFromFileName(name) == kResOk) {
         entry.device = uint64_t(status.st_dev);
         entry.inode = uint64_t(status.st_ino);
         entry.holder = holder;
@@ -114,7 +115,10 @@ tResult CUndoTempFiles::Reopen(int32_t index, tCFile& file)
     const Entry& entry = m_files[index];
     if (entry.path.IsEmpty())
         return kResFileNotFound;
-    const int descriptor = open(entry.path.ToAnsi().c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    std::string name;
+    if (!entry.path.ToFileName(&name))
+        return kResFileOpen;
+    const int descriptor = open(name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0)
         return kResFileOpen;
     struct stat status;
@@ -151,9 +155,9 @@ void CUndoTempFiles::DeleteEntryFile(Entry& entry)
     // Unlinking a file that another program put in its place would delete that program's
     // file; inode numbers are reused at once, so a link with the same number is refused too.
     struct stat status;
-    const std::string name = entry.path.ToAnsi();
-    if (!name.empty() && lstat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-        uint64_t(status.st_dev) == entry.device && uint64_t(status.st_ino) == entry.inode) {
+    std::string name;
+    if (entry.path.ToFileName(&name) && !name.empty() && lstat(name.c_str(), &status) == 0 &&
+        S_ISREG(status.st_mode) && uint64_t(status.st_dev) == entry.device && uint64_t(status.st_ino) == entry.inode) {
         // A file that cannot be deleted stays behind in the temporary folder; nothing more
         // can be done about it here.
         const tResult deleted = DeleteNamedFile(entry.path);

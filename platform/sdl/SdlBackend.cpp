@@ -362,7 +362,7 @@ private:
         tNative* native = Find(window);
         if (event.type == SDL_DROPFILE && event.file) {
             if (native)
-                native->drops.push_back(ToWide(event.file));
+                native->drops.push_back(FileNameToWide(event.file));
             SDL_free(event.file);
         } else if (event.type == SDL_DROPCOMPLETE && native) {
             input::DeliverDroppedFiles(window, std::move(native->drops));

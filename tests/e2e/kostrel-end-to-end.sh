@@ -8,9 +8,10 @@
 # Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
 # with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
 # Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
-# closed, Ctrl+Q reaches the program and closes the painting at once. Started on a file of random
-# bytes, it shows the error box and goes on with a new painting, which paints and saves a file that
-# opens again. Usage: PROGRAM [SHOT_FOLDER].
+# closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
+# name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike.
+# Started on a file of random bytes, it shows the error box and goes on with a new painting, which
+# paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -195,6 +196,37 @@ pid=
 [ "$status" -eq 0 ] || fail "exit code $status after Ctrl+Q"
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
 close_program
+
+# A painting whose name has a byte that is not UTF-8 (E9) opens from the command line as that
+# file, not as its UTF-8 look-alike beside it (random bytes, which would bring the error box); the
+# title shows the replacement character in the byte's place, and a stroke saved with Ctrl+S goes
+# to that file alone.
+latin1="$work/old"$'\xE9'".ptg"
+look_alike="$work/old"$'\xC3\xA9'".ptg"
+cp "$work/painting.ptg" "$latin1"
+head -c 5000 /dev/urandom >"$look_alike"
+cp "$look_alike" "$work/look-alike.bytes"
+start_program "^$product - old" "$program" "$latin1"
+# The title's legacy property holds its bytes as Latin-1, which a pattern cannot match: the
+# title is compared whole.
+[ "$(xdotool getwindowname "$window")" = "$product - old"$'\xEF\xBF\xBD' ] ||
+    fail "the title is \"$(xdotool getwindowname "$window")\""
+wait_gone "^$product\$" || fail "the splash stayed on screen"
+xdotool mousemove 200 400
+shot_settled kostrel-latin1-open || fail "the window kept changing"
+# Above the painting's own stroke, so that the new one shows.
+xdotool mousemove 200 250 mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 250
+    sleep 0.02
+done
+xdotool mouseup 1 mousemove 700 740
+shot_until kostrel-latin1-stroke 'above "$(changed kostrel-latin1-open kostrel-latin1-stroke 500x30+200+235)" 0.05' ||
+    fail "a drag on the painting named in Latin-1 painted nothing"
+press_until ctrl+s '! cmp -s "$latin1" "$work/painting.ptg"' || fail "Ctrl+S did not write the painting named in Latin-1"
+cmp -s "$look_alike" "$work/look-alike.bytes" || fail "a save touched the UTF-8 look-alike"
+close_program
+rm -f "$latin1" "$look_alike" "$work/look-alike.bytes"
 
 # A file of random bytes named on the command line: the error box, then the program goes on as
 # when started without a file; a stroke paints and Ctrl+S writes a painting that opens again.

@@ -328,7 +328,8 @@ int32_t CAppWin::Run(w32::HINSTANCE instance, const char* commandLine, int32_t s
         StopHeartbeat();
         return int32_t(result);
     }
-    result = SetUpApplication(tCString::FromAnsi(commandLine ? commandLine : ""));
+    // The command line names a file: its bytes are kept whatever they are.
+    result = SetUpApplication(tCString::FromFileName(commandLine ? commandLine : ""));
     if (result == kResOk)
         result = CreateTabletInput();
     if (result == kResOk)

@@ -16,8 +16,11 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     Discard();
     if (!target.HasText())
         return kResBadParam;
+    // A text that names no file is refused: no other file may be written in its place.
+    std::string targetName;
+    if (!target.GetPathText().ToFileName(&targetName))
+        return kResFileOpen;
     m_target = tCFRef(target.GetPathText());
-    const std::string targetName = m_target.GetPathText().ToAnsi();
     // Refused before anything is made: a file this program may not write, a link another user
     // planted, anything but a regular file.
     if (!w32::FindReplacedFile(targetName, &m_replaced))
@@ -30,7 +33,7 @@ tResult CSafeFileWriter::Begin(const tCFPath& target)
     if (descriptor < 0)
         return m_replaced.exists ? kResFileIO : kResFileOpen;
     m_descriptor = descriptor;
-    m_temporary = tCFRef(tCString::FromAnsi(temporary));
+    m_temporary = tCFRef(tCString::FromFileName(temporary));
     // The file just made is written through its own descriptor, never opened again by name.
     const tResult opened = m_file.AdoptDescriptor(descriptor);
     if (opened != kResOk)
@@ -44,9 +47,11 @@ tResult CSafeFileWriter::Commit()
         return kResFileInvalid;
     // The temporary takes the target's place while it is still open, and so held: no other
     // program takes it for one left behind. Synced, it has nothing left to fail on closing.
-    if (m_file.Sync() != kResOk ||
-        !w32::ReplaceWithFileBeside(m_descriptor, m_temporary.GetPathText().ToAnsi(), m_target.GetPathText().ToAnsi(),
-                                    m_replaced)) {
+    std::string temporary;
+    std::string target;
+    if (m_file.Sync() != kResOk || !m_temporary.GetPathText().ToFileName(&temporary) ||
+        !m_target.GetPathText().ToFileName(&target) ||
+        !w32::ReplaceWithFileBeside(m_descriptor, temporary, target, m_replaced)) {
         Discard();
         return kResFileIO;
     }
@@ -60,7 +65,8 @@ void CSafeFileWriter::Discard()
 {
     m_file.Close();
     m_descriptor = -1;
-    if (m_temporary.HasText())
-        unlink(m_temporary.GetPathText().ToAnsi().c_str());
+    std::string temporary;
+    if (m_temporary.HasText() && m_temporary.GetPathText().ToFileName(&temporary))
+        unlink(temporary.c_str());
     m_temporary.Clear();
 }

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <string>
+
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/PathText.h"
 #include "toolkit/core/tCFRelative.h"
@@ -27,7 +29,8 @@ bool NamedFileExists(const tCString& name, uint32_t selector)
 bool IsFolderText(const tCString& text)
 {
     struct stat status;
-    return !text.IsEmpty() && stat(text.ToAnsi().c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    std::string name;
+    return text.ToFileName(&name) && !name.empty() && stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool IsFolderPath(const tCBasePath& path)

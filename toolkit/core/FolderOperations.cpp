@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
@@ -17,7 +18,9 @@ namespace {
 bool MakeFolder(const std::u16string& text)
 {
     const tCString folder{std::u16string_view(text)};
-    return IsFolderText(folder) || mkdir(folder.ToAnsi().c_str(), 0777) == 0 || IsFolderText(folder);
+    std::string name;
+    return IsFolderText(folder) || (folder.ToFileName(&name) && mkdir(name.c_str(), 0777) == 0) ||
+           IsFolderText(folder);
 }
 
 // Appends a new object to a list; 5 when either cannot be had (nothing is kept then).

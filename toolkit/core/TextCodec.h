@@ -5,3 +5,5 @@
 
 using w32::AnsiToWide;
 using w32::WideToAnsi;
+using w32::FileNameToWide;
+using w32::WideToFileName;

@@ -14,10 +14,8 @@ namespace {
 // The file-system name of a path; empty when the text cannot name a file.
 std::string FileSystemName(const tCFPath& path)
 {
-    std::string name = path.GetPathText().ToAnsi();
-    if (name.find('\0') != std::string::npos)
-        name.clear();
-    return name;
+    std::string name;
+    return path.GetPathText().ToFileName(&name) ? name : std::string();
 }
 
 FILE* OpenCreatingForUpdate(const char* name)

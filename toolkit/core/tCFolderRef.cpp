@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <string>
+
 #include "toolkit/core/FileProbes.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/PathText.h"
@@ -15,7 +17,8 @@ tResult tCFolderRef::Create()
 {
     if (Exists())
         return kResOk;
-    return mkdir(GetText().ToAnsi().c_str(), 0777) == 0 ? kResOk : kResCreateFailed;
+    std::string name;
+    return GetText().ToFileName(&name) && mkdir(name.c_str(), 0777) == 0 ? kResOk : kResCreateFailed;
 }
 
 tResult tCFolderRef::SetText(const tCString& text)

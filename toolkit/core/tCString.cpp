@@ -143,6 +143,26 @@ tResult tCString::Assign(const tCString& other)
     return SetText(other.GetTextOrEmpty(), other.m_length);
 }
 
+tCString tCString::FromFileName(std::string_view bytes)
+{
+    tCString s;
+    s.AssignFromFileName(bytes);
+    return s;
+}
+
+tResult tCString::AssignFromFileName(std::string_view bytes)
+{
+    const std::u16string wide = FileNameToWide(bytes);
+    if (wide.size() >= size_t(INT32_MAX - 16))
+        return kResNoMemory;
+    return SetText(wide.data(), int32_t(wide.size()));
+}
+
+bool tCString::ToFileName(std::string* bytes) const
+{
+    return WideToFileName(View(), bytes);
+}
+
 tResult tCString::AssignFromAnsi(const char* text)
 {
     return AssignFromAnsi(text, text ? std::strlen(text) : 0);

@@ -31,15 +31,22 @@ public:
     static tCString FromAnsi(const char* text);
     static tCString FromAnsi(std::string_view text);
 
+    // Builds a string from a file name's bytes, which ToFileName gives back unchanged (bytes
+    // that are not UTF-8 are carried as lone surrogates); an empty string when memory runs out.
+    static tCString FromFileName(std::string_view bytes);
+
     tResult SetText(const char16_t* text);
     tResult SetText(const char16_t* text, int32_t length);
     tResult Assign(const tCString& other);
     tResult AssignFromAnsi(const char* text);
     tResult AssignFromAnsi(const char* text, size_t bytes);
+    tResult AssignFromFileName(std::string_view bytes);
     void Free();
 
     // The text as UTF-8, owned by the caller.
     std::string ToAnsi() const;
+    // The bytes of the file the text names; false when it names none (see w32::WideToFileName).
+    bool ToFileName(std::string* bytes) const;
 
     const char16_t* GetText() const { return m_text; }
     // The text, or "" when it is null: never null.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <new>
+#include <string>
 
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CResourceDirectory.h"
@@ -246,7 +247,8 @@ tResult LoadSystemFont(const tCString& name, uint32_t id)
     tCString path;
     TK_TRY(FindFontFile(*application, name, &path));
     FT_Face face = nullptr;
-    if (FT_New_Face(GetFreeTypeLibrary(), path.ToAnsi().c_str(), 0, &face) != FT_Err_Ok)
+    std::string file;
+    if (!path.ToFileName(&file) || FT_New_Face(GetFreeTypeLibrary(), file.c_str(), 0, &face) != FT_Err_Ok)
         return kResCreateFailed;
     std::unique_ptr<tCFont> font(new (std::nothrow) tCFont);
     if (!font) {

@@ -53,7 +53,10 @@ tResult CUpdateFolder::Open(const tCString& path, bool create)
         if (CreateFolders(folder) != kResOk)
             return kResCreateFailed;
     }
-    m_root = open(path.ToAnsi().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string name;
+    if (!path.ToFileName(&name))
+        return create ? kResCreateFailed : kResFileNotFound;
+    m_root = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_root >= 0)
         return kResOk;
     return errno == ENOENT && !create ? kResFileNotFound : kResCreateFailed;

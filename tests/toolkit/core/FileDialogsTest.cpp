@@ -1,14 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "platform/FileDialogs.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedDesktop.h"
 #include "toolkit/core/CSafeFileWriter.h"
 #include "toolkit/core/FileDialogs.h"
+#include "toolkit/core/FileOperations.h"
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFTypeList.h"
+#include "toolkit/core/tCFolderRef.h"
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/StringText.h"
 
@@ -142,6 +150,48 @@ TEST_F(FileDialogsTest, SavesThroughTheDialogKeepTheOldFileUntilCommitted)
     EXPECT_EQ(OpenFileForSave(&file, path, nullptr, tCFile::kAccessReadWrite), kResOk);
     EXPECT_EQ(file.GetLength(), 3);
     EXPECT_TRUE(w32::headless::TakeFileDialogRequests().size() == 1u);
+}
+
+// A name whose bytes are not UTF-8 is saved, listed and opened as those bytes; the UTF-8
+// look-alike beside it is never touched, and a text that names no file saves nothing.
+TEST_F(FileDialogsTest, ANameThatIsNotUtf8IsSavedAndOpenedAsItsBytes)
+{
+    TempFolder folder;
+    WriteWholeFile(folder.File("lat\xC3\xA9.ptg"), "utf-8 painting");
+    WriteWholeFile(folder.File("old\xE9.ptg"), "old painting");
+    const auto entries = [&folder] { return std::distance(std::filesystem::directory_iterator(folder.Path()), {}); };
+
+    Choose(tCString::FromFileName(folder.File("lat\xE9.ptg")).View().data());
+    tCFRef path;
+    CSafeFileWriter writer;
+    ASSERT_EQ(OpenFileForSafeSave(&writer, path, nullptr), kResOk);
+    ASSERT_EQ(writer.GetFile().WriteBytes("new", 3), kResOk);
+    ASSERT_EQ(writer.Commit(), kResOk);
+    EXPECT_EQ(ReadWholeFile(folder.File("lat\xE9.ptg")), "new");
+    EXPECT_EQ(ReadWholeFile(folder.File("lat\xC3\xA9.ptg")), "utf-8 painting");
+    EXPECT_EQ(entries(), 3);
+
+    tCFolderRef listed;
+    ASSERT_EQ(listed.SetText(tCString::FromFileName(folder.Path().string())), kResOk);
+    tCArray<tCFRef*> files;
+    ASSERT_EQ(ListFolderFiles(listed, &files, nullptr), kResOk);
+    std::vector<std::string> contents;
+    for (tCFRef* file : files) {
+        tCFile opened;
+        std::string bytes(32, '\0');
+        EXPECT_EQ(opened.Open(*file, tCFile::kAccessRead), kResOk) << file->GetText().ToAnsi();
+        bytes.resize(size_t(std::max<int64_t>(opened.GetLength(), 0)));
+        EXPECT_EQ(opened.ReadBytes(bytes.data(), int64_t(bytes.size())), kResOk);
+        contents.push_back(bytes);
+        delete file;
+    }
+    std::sort(contents.begin(), contents.end());
+    EXPECT_EQ(contents, (std::vector<std::string>{"new", "old painting", "utf-8 painting"}));
+
+    Choose(tCString::FromFileName(folder.File("lat")).Concat(u"\xD800.ptg").View().data());
+    path.Clear();
+    EXPECT_EQ(OpenFileForSafeSave(&writer, path, nullptr), kResFileOpen);
+    EXPECT_EQ(entries(), 3);
 }
 
 }  // namespace
