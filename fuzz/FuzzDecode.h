@@ -71,25 +71,35 @@ inline bool DeclaresLargeImage(const uint8_t* data, size_t size, int64_t limit =
     return false;
 }
 
-// Decodes the input into both image kinds and encodes what was decoded in `format`.
+// Reads the input's size from its header, then decodes it into both image kinds, which must have
+// that size, and encodes what was decoded in `format`.
 inline int FuzzDecode(const uint8_t* data, size_t size, uint32_t format)
 {
     // The readers' error boxes are recorded, not shown.
     static ErrorBoxRecorder boxes;
-    if (DeclaresLargeImage(data, size))
-        return 0;
     tCMemFile stream;
     if (size > 0 && stream.WriteBytes(data, int64_t(size)) != kResOk)
         return 0;
     stream.Rewind();
+    // The header read allocates nothing of the image's size: it takes large images too.
+    int32_t width = 0, height = 0;
+    const bool sized = ReadImageStreamSize(&stream, &width, &height) == kResOk;
+    if (DeclaresLargeImage(data, size))
+        return 0;
+    const auto check = [&](const CImageBase& image) {
+        if (!sized || image.GetWidth() != width || image.GetHeight() != height)
+            __builtin_trap();
+    };
     CImage image;
     if (DecodeImageStream(&stream, &image) == kResOk) {
+        check(image);
         tCMemFile out;
         EncodeImageStream(&out, &image, format);
     }
     stream.Rewind();
     CImage8 grey;
     if (DecodeImage8Stream(&stream, &grey) == kResOk) {
+        check(grey);
         tCMemFile out;
         EncodeImage8Stream(&out, &grey, format);
     }

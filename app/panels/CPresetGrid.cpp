@@ -232,12 +232,11 @@ tResult CPresetGrid::ShowPage(uint32_t redraw)
     for (int32_t i = 0; i < m_cells.GetCount(); ++i) {
         CWidget* cell = m_cells[i];
         const CCanvasInfo* preset = GetPreset(first + i);
-        CWidget* button = cell->FindWidgetById(kCellButton);
+        // An empty cell shows nothing: its picture would be the one an earlier page drew there.
+        for (uint32_t part : {kCellThumbnail, kCellName, kCellButton})
+            if (CWidget* widget = cell->FindWidgetById(part))
+                widget->SetVisible(preset ? 1 : 0, 0);
         CWidget* name = cell->FindWidgetById(kCellName);
-        if (button)
-            button->SetVisible(preset ? 1 : 0, 0);
-        if (name)
-            name->SetVisible(preset ? 1 : 0, 0);
         if (!preset)
             continue;
         (void)DrawThumbnail(cell, *preset);

@@ -7,7 +7,7 @@
 #include "app/shell/PressureResponse.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CStandardRenderer.h"
-#include "paint/engine/CellMemory.h"
+#include "paint/engine/PaintingMemory.h"
 #include "paint/tools/ToolFactory.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"

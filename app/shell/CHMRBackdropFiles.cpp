@@ -7,10 +7,12 @@
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
+#include "paint/engine/PaintingMemory.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCProgress.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/ImageCodecs.h"
@@ -25,6 +27,20 @@ tCString FirstExtension(const tCString& pattern)
 {
     const std::u16string_view text = pattern.View();
     return tCString(text.substr(0, std::min(text.find(u','), text.size())));
+}
+
+// The image at `path`, decoded only once the size its header gives shows that the painting made
+// from it fits in memory beside it: a few bytes of header can ask for gigabytes of pixels.
+// kResNoMemory when it does not fit, kResFileIO when the file cannot be read.
+tResult LoadPaintingImage(const tCFPath& path, CImage* image)
+{
+    tCFile file;
+    int32_t width = 0, height = 0;
+    if (file.Open(path, tCFile::kAccessRead) != kResOk || ReadImageStreamSize(&file, &width, &height) != kResOk)
+        return kResFileIO;
+    TK_TRY(CheckPaintingMemory({std::max(width, kSmallestImagePainting), std::max(height, kSmallestImagePainting), 1,
+                                1, int64_t(width) * height}));
+    return DecodeImageStream(&file, image) == kResOk ? kResOk : kResFileIO;
 }
 
 }  // namespace
@@ -144,8 +160,8 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
         app->GetString(title, kStrProgressOpening, 0);
     tCProgress progress(100, title, 0);
     CImage image;
-    if (LoadImageFile(path, &image) != kResOk) {
-        ReportWithText(kResFileIO, kStrErrImport);
+    if (const tResult loaded = LoadPaintingImage(path, &image); loaded != kResOk) {
+        ReportWithText(loaded, kStrErrImport);
         return kResOk;
     }
     (void)progress.SetFraction(0.2f);

@@ -4,28 +4,12 @@
 
 #include "toolkit/core/ResultCodes.h"
 
+// The memory the system reports available; false when it cannot tell.
+bool AvailableMemory(uint64_t* bytes);
+
 // Sizes read from a file decide how many cells are made, so a few bytes could ask for more memory
 // than there is. Answers 5 when width x height cells would not fit in the memory the system
 // reports available, 6 for a negative size, else 0. Call it before the cells are made.
 tResult CheckCellMemory(int64_t width, int64_t height);
 // As CheckCellMemory, for `count` images of width x height pixels of 4 bytes.
 tResult CheckImageMemory(int64_t count, int64_t width, int64_t height);
-
-// A painting of width x height about to take the place of the one shown, and how much of it is
-// still to be made: the cells of `cellLayers` layers and `viewImages` view images at the layers'
-// shared view-image size. The canvas's images, the undo store's and the renderer's part are
-// always made anew.
-struct PaintingAllocation {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t cellLayers = 1;
-    int32_t viewImages = 1;
-};
-
-// The bytes making the painting allocates in all; UINT64_MAX when they pass 64 bits.
-uint64_t PaintingBytes(const PaintingAllocation& painting);
-// Each allocation could fit on its own while all of them together do not: the whole is measured
-// against the memory the system reports available before the painting shown is given up. 5 when
-// it does not fit, 6 for a side outside 1..32000 or a negative count, else 0 (also when the
-// system cannot tell).
-tResult CheckPaintingMemory(const PaintingAllocation& painting);

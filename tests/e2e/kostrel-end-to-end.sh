@@ -235,9 +235,10 @@ head -c 5000 /dev/urandom >"$work/random.ptg"
 echo "$work/rescued.ptg" >"$work/answer"
 "$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-# SDL shows the box as a window of its own, or the stand-in dialog program takes it when SDL cannot.
+# SDL shows the box as a window of its own, or the stand-in dialog program takes it when SDL cannot,
+# asked either by the program (--title=Error.) or by SDL itself (--title and Error. apart).
 box=
-wait_until 'grep -q -- "--title=Error\." "$work/zenity.log" ||
+wait_until 'grep -qE -- "--title(=| )Error\.( |\$)" "$work/zenity.log" ||
     { box=$(xdotool search --onlyvisible --name "^Error\.\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
     fail "the unreadable painting showed no error box"
 if [ -n "$box" ]; then

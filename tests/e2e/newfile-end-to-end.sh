@@ -4,7 +4,8 @@
 # screen; a width and a height typed into its fields, a green dragged out of the paper colour
 # button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
 # through a stand-in file dialog and a second start reads back at that size and colour. The
-# preset panel shows the presets shipped beside the program.
+# preset panel shows the presets shipped beside the program and one more: its second page shows
+# that one alone, with no picture in its empty cells, and none at all once it is deleted.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -12,6 +13,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
 take_program "$2" "${3:-}"
 product="Kostrel 2"
+# The program runs from a copy of its folder, so that its presets folder is the script's own: the
+# shipped presets and a seventh, which the second page shows.
+mkdir -p "$work/program"
+cp "$program" "$work/program/"
+cp -r "$(dirname "$program")/Resources" "$(dirname "$program")/Canvases" "$(dirname "$program")/Presets" \
+    "$work/program/"
+cp "$work/program/Presets/Kraft.kcp" "$work/program/Presets/Seventh.kcp"
+program="$work/program/$(basename "$program")"
 
 mkdir -p "$work/bin"
 cat >"$work/bin/zenity" <<STANDIN
@@ -32,6 +41,8 @@ green() {
 # The standard deviation of a window area of a screenshot, 0..1.
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
 below() { awk "BEGIN { exit !($1 < $2) }"; }
+# The mean difference of two screenshots, 0..1.
+changed() { convert "$shots/$1.png" "$shots/$2.png" -compose difference -composite -colorspace gray -format '%[fx:mean]' info:; }
 # The preset cells' thumbnails, 120 x 82 each, two rows of three, by their top left corners.
 cells="317,213 447,213 577,213 317,321 447,321 577,321"
 # The green painting's extent on the middle row and column of a screenshot, between the panes at
@@ -132,6 +143,45 @@ shot_until newfile-read-back '[ "$(paper_size newfile-read-back)" = "640 480" ] 
 read -r width height <<<"$(paper_size newfile-read-back)"
 [ "$width" -eq 640 ] && [ "$height" -eq 480 ] || fail "made.ptg opens at $width x $height, not 640 x 480"
 green newfile-read-back 512 384 || fail "made.ptg opens on another paper ($(rgb newfile-read-back 512 384))"
+
+# The cells that show a picture on a screenshot, as "1" or "0" a cell in the order of $cells.
+pictures() {
+    local cell left top shown=""
+    for cell in $cells; do
+        IFS=, read -r left top <<<"$cell"
+        below 0.01 "$(spread "$1" "100x60+$((left + 10))+$((top + 10))")" && shown="${shown}1" || shown="${shown}0"
+    done
+    echo "$shown"
+}
+# Over the unchanged painting Ctrl+N brings up the pane at once; "Next >" turns to the second
+# page, whose one preset fills the first cell: the other five show nothing.
+key_until newfile-again ctrl+n '[ "$(pictures newfile-again)" = 111111 ]' || fail "Ctrl+N showed no presets"
+shot_settled newfile-again || fail "the window kept changing as the pane came"
+xdotool mousemove 660 441
+sleep 0.2
+xdotool click 1
+xdotool mousemove 1000 740
+shot_until newfile-page-two '[ "$(pictures newfile-page-two)" = 100000 ]' || true
+shot_settled newfile-page-two || fail "the window kept changing after Next"
+[ "$(pictures newfile-page-two)" = 100000 ] ||
+    fail "the second page shows pictures in cells $(pictures newfile-page-two) (1 a picture), not only in the first"
+# A right click on that preset opens its menu at the pointer; "Delete Preset" removes its file,
+# and the page shows no picture at all.
+xdotool mousemove 377 254
+sleep 0.2
+xdotool click 3
+shot_until newfile-menu '[ "$(changed newfile-page-two newfile-menu)" != 0 ]' || fail "a right click on the preset opened no menu"
+shot_settled newfile-menu || fail "the window kept changing as the menu came"
+xdotool mousemove 450 276
+sleep 0.2
+xdotool click 1
+xdotool mousemove 1000 740
+wait_until '[ "$(ls "$work/program/Presets" | wc -l)" -eq 6 ]' || fail "Delete Preset left the preset's file"
+shot_until newfile-deleted '[ "$(pictures newfile-deleted)" = 000000 ]' || true
+shot_settled newfile-deleted || fail "the window kept changing after the deletion"
+[ "$(pictures newfile-deleted)" = 000000 ] ||
+    fail "after the deletion the page shows pictures in cells $(pictures newfile-deleted) (1 a picture)"
+xdotool key Escape
 
 close_program
 echo "new painting end to end: passed"

@@ -31,20 +31,27 @@ tResult WithCodec(uint32_t id, Call&& call)
     return call(codec);
 }
 
-template <typename Image, typename Read>
-tResult DecodeWith(tCStream* stream, Image* image, Read read)
+// Runs `read` with the codec of the stream's format, telling a too-large image in the error box.
+template <typename Read>
+tResult WithStreamCodec(tCStream* stream, Read read)
 {
-    if (!stream || !image)
-        return kResBadParam;
     const uint32_t id = SniffImageFormat(stream);
     if (id == kImageFormatUnknown)
         return kResBadParam;
-    const tResult result = WithCodec(id, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
+    const tResult result = WithCodec(id, read);
     // Callers pass a failed decode on as a code of their own: the reason for this refusal is
     // told here, where it is known.
     if (result == kResImageTooLarge)
         ReportResult(kResImageTooLarge, kImageTooLargeText);
     return result;
+}
+
+template <typename Image, typename Read>
+tResult DecodeWith(tCStream* stream, Image* image, Read read)
+{
+    if (!stream || !image)
+        return kResBadParam;
+    return WithStreamCodec(stream, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
 }
 
 template <typename Image, typename Write>
@@ -111,6 +118,18 @@ tResult DecodeImageStream(tCStream* stream, CImage* image)
 tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
 {
     return DecodeWith(stream, image, &tCImageFormat::ReadImage8);
+}
+
+tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height)
+{
+    if (!stream || !width || !height)
+        return kResBadParam;
+    const int64_t start = stream->GetPosition();
+    const tResult result = WithStreamCodec(stream, [&](tCImageFormat* codec) {
+        return codec->ReadImageSize(stream, width, height);
+    });
+    stream->SetPosition(start);
+    return result;
 }
 
 tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id)

@@ -48,6 +48,10 @@ tResult DecodeImage8Stream(tCStream* stream, CImage8* image);
 // The same from a file: 6 for a path without text; a failure to open passes through.
 tResult LoadImageFile(const tCFPath& path, CImage* image);
 tResult LoadImage8File(const tCFPath& path, CImage8* image);
+// The size of the image at the stream's position, read from its header alone before anything of
+// the image's size is decoded or allocated; the position is left where it was. The answers of
+// DecodeImageStream for a header it would refuse.
+tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height);
 // Encode at the stream's position in the format `id`: 24 for an id without a codec.
 tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id);
 tResult EncodeImage8Stream(tCStream* stream, CImage8* image, uint32_t id);

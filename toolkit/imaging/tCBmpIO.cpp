@@ -209,6 +209,18 @@ tResult tCBmpIO::ReadPalette(CStreamInput& in, tHeader* h)
     return kResOk;
 }
 
+tResult tCBmpIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height)
+{
+    if (!stream || !width || !height)
+        return kResBadParam;
+    CStreamInput in(stream);
+    tHeader header;
+    TK_TRY(ReadHeaders(in, &header));
+    *width = header.width;
+    *height = header.rows;
+    return kResOk;
+}
+
 tResult tCBmpIO::Decode(tCStream* stream, CImageBase* image)
 {
     if (!stream || !image || (image->GetBytesPerPixel() != 4 && image->GetBytesPerPixel() != 1))

@@ -18,6 +18,7 @@ public:
     tResult WriteImage8(tCStream* stream, CImage8* image) override;
     // A 24-bit file; the alpha bytes are dropped.
     tResult WriteImage(tCStream* stream, CImage* image) override;
+    tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) override;
 
     // Decodes into a 32-bit image (palette colours) or an 8-bit one (their grey, the mean of
     // red, green and blue), chosen by the image's pixel size.

@@ -19,6 +19,10 @@ public:
     virtual tResult ReadImage(tCStream* stream, CImage* image) = 0;
     virtual tResult WriteImage8(tCStream* stream, CImage8* image) = 0;
     virtual tResult WriteImage(tCStream* stream, CImage* image) = 0;
+    // The image's size from the file's header alone: no pixel is decoded and nothing of the
+    // image's size is allocated. A header the decoder refuses gets the decoder's answer
+    // (kResImageTooLarge for a side past its limit); the stream is left anywhere.
+    virtual tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) = 0;
 
 protected:
     // The palette of the file being read.

@@ -326,6 +326,22 @@ tResult tCJpgIO::WriteImage(tCStream* stream, CImage* image)
     return Encode(stream, image);
 }
 
+tResult tCJpgIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height)
+{
+    if (!stream || !width || !height)
+        return kResBadParam;
+    CStreamInput input(stream);
+    tJpegRead read;
+    read.input = &input;
+    if (!RunJpegGuarded(&read.errors, ReadJpegHeader, &read))
+        return kResFailure;
+    if (IsImageTooLarge(read.info.image_width, read.info.image_height))
+        return kResImageTooLarge;
+    *width = int32_t(read.info.image_width);
+    *height = int32_t(read.info.image_height);
+    return kResOk;
+}
+
 tResult tCJpgIO::Decode(tCStream* stream, CImageBase* image)
 {
     const int32_t pixelBytes = image ? image->GetBytesPerPixel() : 0;

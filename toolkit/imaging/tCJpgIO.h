@@ -12,6 +12,7 @@ public:
     tResult ReadImage(tCStream* stream, CImage* image) override;
     tResult WriteImage8(tCStream* stream, CImage8* image) override;
     tResult WriteImage(tCStream* stream, CImage* image) override;
+    tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) override;
 
     // The image's pixel size chooses the kind: 4 bytes colour, 1 byte grey.
     virtual tResult Decode(tCStream* stream, CImageBase* image);

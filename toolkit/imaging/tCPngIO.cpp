@@ -153,6 +153,19 @@ bool CanHoldRows(const tPngInput& input, const tReadLayout& layout)
     return uint64_t(input.stream.Remaining()) * 1032 >= layout.storedBytes;
 }
 
+// Reads the header up to the image data: 16 when the library refuses it, kResImageTooLarge for
+// a side past the decoders' limit.
+tResult StartReading(tPngStructs& read, tPngInput& input, tReadLayout& layout)
+{
+    png_set_read_fn(read.png, &input, ReadInput);
+    // Every size the format allows reaches the check below, which answers the clear code.
+    png_set_user_limits(read.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_compression_buffer_size(read.png, kImageDataPiece);
+    if (!RunPngGuarded(read.png, ReadPngHeader, &layout))
+        return kResFileIO;
+    return IsImageTooLarge(layout.width, layout.height) ? kResImageTooLarge : kResOk;
+}
+
 // Asks for the transformations that give B, G, R, A bytes or one grey byte per pixel, whatever
 // the file holds. The library sizes its row buffers here.
 void SetTransformations(png_structp png, void* context)
@@ -255,6 +268,21 @@ tResult tCPngIO::WriteImage(tCStream* stream, CImage* image)
     return Encode(stream, image);
 }
 
+tResult tCPngIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height)
+{
+    if (!stream || !width || !height)
+        return kResBadParam;
+    tPngStructs read(true);
+    if (!read.info)
+        return kResNoMemory;
+    tPngInput input{CStreamInput(stream)};
+    tReadLayout layout{read.info, true};
+    TK_TRY(StartReading(read, input, layout));
+    *width = int32_t(layout.width);
+    *height = int32_t(layout.height);
+    return kResOk;
+}
+
 tResult tCPngIO::Decode(tCStream* stream, CImageBase* image)
 {
     const int32_t pixelBytes = image ? image->GetBytesPerPixel() : 0;
@@ -264,15 +292,8 @@ tResult tCPngIO::Decode(tCStream* stream, CImageBase* image)
     if (!read.info)
         return kResNoMemory;
     tPngInput input{CStreamInput(stream)};
-    png_set_read_fn(read.png, &input, ReadInput);
-    // Every size the format allows reaches the check below, which answers the clear code.
-    png_set_user_limits(read.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-    png_set_compression_buffer_size(read.png, kImageDataPiece);
     tReadLayout layout{read.info, pixelBytes == 4};
-    if (!RunPngGuarded(read.png, ReadPngHeader, &layout))
-        return kResFileIO;
-    if (IsImageTooLarge(layout.width, layout.height))
-        return kResImageTooLarge;
+    TK_TRY(StartReading(read, input, layout));
     if (!CanHoldRows(input, layout) || !RunPngGuarded(read.png, SetTransformations, &layout))
         return kResFileIO;
     // The transformations must leave exactly the image's row: the library writes whole rows.

@@ -148,6 +148,18 @@ tResult tCPsdIO::ReadHeader(CStreamInput& in, tHeader* h)
     return h->channels > kMaxChannels ? kResFileInvalid : kResOk;
 }
 
+tResult tCPsdIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height)
+{
+    if (!stream || !width || !height)
+        return kResBadParam;
+    CStreamInput in(stream);
+    tHeader header;
+    TK_TRY(ReadHeader(in, &header));
+    *width = header.width;
+    *height = header.height;
+    return kResOk;
+}
+
 tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)
 {
     const int32_t pixelBytes = image ? image->GetBytesPerPixel() : 0;

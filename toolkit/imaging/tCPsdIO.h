@@ -22,6 +22,7 @@ public:
     tResult ReadImage(tCStream* stream, CImage* image) override;
     tResult WriteImage8(tCStream* stream, CImage8* image) override;
     tResult WriteImage(tCStream* stream, CImage* image) override;
+    tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) override;
 
     // The image's pixel size chooses the kind: 4 bytes colour, 1 byte grey. Reading answers 12
     // for an image past the decoders' limit (ImageCodecs.h), 17 for a damaged file or one past

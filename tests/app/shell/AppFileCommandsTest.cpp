@@ -1,7 +1,10 @@
+#include <zlib.h>
+
 #include <algorithm>
 #include <filesystem>
 
 #include "app/shell/AppTestSupport.h"
+#include "tests/toolkit/imaging/BigEndianBytes.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/tCProgress.h"
@@ -17,6 +20,19 @@ void WritePicture(const std::string& path, int32_t width, int32_t height)
     tCFile file;
     ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessWrite), kResOk);
     ASSERT_EQ(EncodeImageStream(&file, &picture, 5), kResOk);
+}
+
+// A PNG whose header declares width x height RGB pixels and whose image data is three bytes.
+std::string PngWithoutItsRows(uint32_t width, uint32_t height)
+{
+    const auto chunk = [](const std::string& type, const std::string& data) {
+        const std::string body = type + data;
+        return Big32(uint32_t(data.size())) + body +
+               Big32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+    };
+    const std::string header = Big32(width) + Big32(height) + std::string("\x08\x02\0\0\0", 5);
+    return std::string("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) + chunk("IDAT", "\x78\x9C\x03") +
+           chunk("IEND", "");
 }
 
 }  // namespace
@@ -210,7 +226,8 @@ TEST_F(FileCommandsTest, AnImageWhosePaintingDoesNotFitInTheMemoryIsReportedAndT
     const tCString name = Project().name;
     CCanvas& canvas = *app->controller->GetCanvas();
     WritePicture(files.File("wide.png"), 2000, 1500);
-    // Its 30,000,000 bytes of cells fit, the 56,510,390 of the whole painting do not.
+    // Its 30,000,000 bytes of cells fit, the 56,510,390 of the whole painting and the image's
+    // 12,000,000 do not.
     w32::headless::SetAvailableMemory(40000000);
     Answer(files.File("wide.png"));
     ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
@@ -221,6 +238,31 @@ TEST_F(FileCommandsTest, AnImageWhosePaintingDoesNotFitInTheMemoryIsReportedAndT
     EXPECT_EQ(Project().width, width);
     EXPECT_EQ(Project().name, name);
     EXPECT_EQ(canvas.GetWidth(), width);
+}
+
+TEST_F(FileCommandsTest, AnImageTooLargeForTheMemoryIsRefusedByItsHeaderBeforeItIsDecoded)
+{
+    const int32_t width = Project().width;
+    // 20000 x 20000 pixels in a few bytes: 4,000,000,000 bytes of cells and 1,600,000,000 of
+    // image, which the 4 GiB the system reports cannot hold.
+    WriteWholeFile(files.File("huge.png"), PngWithoutItsRows(20000, 20000));
+    w32::headless::SetAvailableMemory(uint64_t(4) << 30);
+    Answer(files.File("huge.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResNoMemory));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrImport));
+    EXPECT_EQ(Project().width, width);
+
+    // Where the memory is there, the decoder has the file and finds its rows missing.
+    w32::headless::SetAvailableMemory(uint64_t(1) << 40);
+    Answer(files.File("huge.png"));
+    ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
+    EXPECT_EQ(Project().width, width);
 }
 
 TEST_F(FileCommandsTest, ImageCommandsRunUnderTheirProgress)

@@ -69,6 +69,26 @@ int LibraryGrey(uint32_t r, uint32_t g, uint32_t b)
 
 }  // namespace
 
+TEST(PngCodec, TheHeaderGivesTheSizeOfAnImageWhoseRowsAreNotThere)
+{
+    ErrorBoxRecorder boxes;
+    // 20000 x 20000 RGB pixels declared in a few bytes: the header read takes the size, the
+    // decoder refuses the file before sizing the image.
+    const std::string png = MakePng(20000, 20000, 8, 2, "", "x");
+    tCMemFile stream;
+    int32_t width = 0, height = 0;
+    ASSERT_EQ(ReadImageStreamSize(FillStream(stream, png), &width, &height), kResOk);
+    EXPECT_EQ(width, 20000);
+    EXPECT_EQ(height, 20000);
+    EXPECT_EQ(stream.GetPosition(), 0);
+    CImage image;
+    EXPECT_EQ(DecodeImageStream(&stream, &image), kResFileIO);
+    EXPECT_FALSE(image.IsValid());
+    EXPECT_EQ(ReadImageStreamSize(FillStream(stream, MakePng(32001, 1, 8, 2, "", "x")), &width, &height),
+              kResImageTooLarge);
+    EXPECT_EQ(ReadImageStreamSize(FillStream(stream, MakePng(0, 1, 8, 2, "", "x")), &width, &height), kResFileIO);
+}
+
 TEST(PngCodec, RgbaRoundTripWithTheThreeTexts)
 {
     CImage image(37, 23);
