@@ -476,6 +476,22 @@ BENCHMARK_TEMPLATE(BM_EngineOnly, CMoveTool)->Unit(benchmark::kMillisecond)->Ite
 BENCHMARK_TEMPLATE(BM_EngineOnly, CRotateTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_EngineOnly, CZoomTool)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+// Sets the replay up with its canvas in a view of the painting's size at the root's origin, as
+// the painting view stands in the program; the view, or null when it cannot be set up.
+CWidget* AttachReplayView(CStrokeReplay& replay, CWidget& root, const ReplayOptions& options)
+{
+    auto* view = new CWidget;
+    if (root.SetSize(options.width, options.height, 0) != kResOk ||
+        view->SetSize(options.width, options.height, 0) != kResOk || root.AddChild(view, 0) != kResOk) {
+        delete view;
+        return nullptr;
+    }
+    if (replay.SetUp() != kResOk || replay.GetCanvas().AttachView(view) != kResOk)
+        return nullptr;
+    replay.GetCanvas().SetPaintingTopLeft({0, 0});
+    return view;
+}
+
 // The application for the canvas input's loop: each heartbeat of the stroke loop injects the
 // next recorded sample as the mouse (its pressure through the pen settings), and notes the time
 // since the previous injection, which the loop spent reading the sample, painting it and
@@ -552,14 +568,11 @@ void BM_OilInputSampleToDirtyRegion(benchmark::State& state)
         options.height = int32_t(kRecordedHeight);
         CStrokeReplay replay(options);
         CWidget root;
-        auto* view = new CWidget;
-        if (replay.SetUp() != kResOk || root.SetSize(options.width, options.height, 0) != kResOk ||
-            view->SetSize(options.width, options.height, 0) != kResOk || root.AddChild(view, 0) != kResOk ||
-            replay.GetCanvas().AttachView(view) != kResOk) {
+        CWidget* view = AttachReplayView(replay, root, options);
+        if (!view) {
             state.SkipWithError("the canvas could not be set up");
             return;
         }
-        replay.GetCanvas().SetPaintingTopLeft({0, 0});
         state.ResumeTiming();
         for (size_t i = 0; i < samples->size();) {
             if ((*samples)[i].pressure <= 0.0) {
@@ -618,14 +631,11 @@ void BM_OilStrokeRoundOfWaitingSamples(benchmark::State& state)
         options.height = 600;
         CStrokeReplay replay(options);
         CWidget root;
-        auto* view = new CWidget;
-        if (replay.SetUp() != kResOk || root.SetSize(options.width, options.height, 0) != kResOk ||
-            view->SetSize(options.width, options.height, 0) != kResOk || root.AddChild(view, 0) != kResOk ||
-            replay.GetCanvas().AttachView(view) != kResOk) {
+        CWidget* view = AttachReplayView(replay, root, options);
+        if (!view) {
             state.SkipWithError("the canvas could not be set up");
             break;
         }
-        replay.GetCanvas().SetPaintingTopLeft({0, 0});
         w32::headless::MoveMouse(100, 300);
         w32::MSG message;
         while (w32::PeekMessageW(&message, nullptr, w32::WM_MOUSEMOVE, w32::WM_MOUSEWHEEL, w32::PM_REMOVE)) {
