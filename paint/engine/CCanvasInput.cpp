@@ -30,8 +30,8 @@ constexpr int32_t kVirtualKeyAlt = 0x12;
 constexpr uint32_t kPencilId = 4901;
 constexpr uint32_t kSampleToolId = 4909;
 constexpr uint32_t kMoveToolId = 4910;
-// While a stroke's input keeps coming faster than it is painted, the screen is still brought up
-// to date this often.
+// A frame: the screen is brought up to date at most this often while a stroke's or a drag's
+// input keeps coming, and at least this often while it comes faster than it is painted.
 constexpr uint32_t kScreenFrameMs = 16;
 constexpr uint32_t kRotateToolId = 4911;
 constexpr uint32_t kZoomToolId = 4912;

@@ -304,6 +304,16 @@ void WriteScanlines(void* context)
     jpeg_finish_compress(&info);
 }
 
+// Reads the header from `input`; a side past the decoders' limit is refused here, before the
+// library allocates anything of the image's size.
+tResult ReadCheckedHeader(CStreamInput* input, tJpegRead* read)
+{
+    read->input = input;
+    if (!RunJpegGuarded(&read->errors, ReadJpegHeader, read))
+        return kResFailure;
+    return IsImageTooLarge(read->info.image_width, read->info.image_height) ? kResImageTooLarge : kResOk;
+}
+
 }  // namespace
 
 tResult tCJpgIO::ReadImage8(tCStream* stream, CImage8* image)
@@ -332,11 +342,7 @@ tResult tCJpgIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
         return kResBadParam;
     CStreamInput input(stream);
     tJpegRead read;
-    read.input = &input;
-    if (!RunJpegGuarded(&read.errors, ReadJpegHeader, &read))
-        return kResFailure;
-    if (IsImageTooLarge(read.info.image_width, read.info.image_height))
-        return kResImageTooLarge;
+    TK_TRY(ReadCheckedHeader(&input, &read));
     *width = int32_t(read.info.image_width);
     *height = int32_t(read.info.image_height);
     return kResOk;
@@ -349,12 +355,7 @@ tResult tCJpgIO::Decode(tCStream* stream, CImageBase* image)
         return kResBadParam;
     CStreamInput input(stream);
     tJpegRead read;
-    read.input = &input;
-    if (!RunJpegGuarded(&read.errors, ReadJpegHeader, &read))
-        return kResFailure;
-    // Checked before the library allocates anything of the image's size.
-    if (IsImageTooLarge(read.info.image_width, read.info.image_height))
-        return kResImageTooLarge;
+    TK_TRY(ReadCheckedHeader(&input, &read));
     if (!CanHoldBlocks(read.info, input))
         return kResFailure;
     if (!RunJpegGuarded(&read.errors, StartDecompress, &read))
