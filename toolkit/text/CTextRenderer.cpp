@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "toolkit/text/CGlyphCache.h"
+#include "toolkit/text/Utf16Characters.h"
 #include "toolkit/text/tCFont.h"
 
 namespace {
@@ -130,15 +131,15 @@ int32_t CTextRenderer::PixelOfPen(int64_t pen) const
     return int32_t((std::llrint(double(m_widthScale) * double(pen)) + 96) >> 6);
 }
 
-void CTextRenderer::MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c) const
+void CTextRenderer::MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, uint32_t code) const
 {
-    const FT_UInt glyph = FT_Get_Char_Index(face, c);
-    pen->position += Spacing(face, *pen, c, glyph);
+    const FT_UInt glyph = FT_Get_Char_Index(face, code);
+    pen->position += Spacing(face, *pen, code, glyph);
     int32_t advance = 0;
-    if (Advance(face, cache, c, glyph, &advance))
+    if (Advance(face, cache, code, glyph, &advance))
         pen->position += advance;
     pen->previousGlyph = glyph;
-    pen->previousCode = c;
+    pen->previousCode = code;
 }
 
 int32_t CTextRenderer::GetTextWidthWithFont(FT_Face face, const char16_t* text, int32_t count)
@@ -147,8 +148,11 @@ int32_t CTextRenderer::GetTextWidthWithFont(FT_Face face, const char16_t* text, 
         return 0;
     CGlyphCache* cache = UsableCache(face);
     tPen pen;
-    for (int32_t i = 0; text[i] && (count <= 0 || i < count); ++i)
-        MoveOn(face, cache, &pen, text[i]);
+    for (int32_t i = 0; text[i] && (count <= 0 || i < count);) {
+        const tTextCharacter character = CharacterAt(text, i, count);
+        MoveOn(face, cache, &pen, character.code);
+        i += character.units;
+    }
     return PixelOfPen(pen.position);
 }
 
@@ -175,12 +179,17 @@ tResult CTextRenderer::GetCharPositionsWithFont(FT_Face face, const char16_t* te
     tPen pen;
     int32_t extra = 0;
     positions[0] = 0;
-    for (int32_t k = 0; text[k]; ++k) {
-        MoveOn(face, cache, &pen, text[k]);
+    for (int32_t k = 0; text[k];) {
+        const tTextCharacter character = CharacterAt(text, k, 0);
+        MoveOn(face, cache, &pen, character.code);
         const int64_t snapped = m_unhinted ? pen.position : (pen.position + 31) & ~int64_t(63);
-        if (text[k + 1] == u' ')
+        k += character.units;
+        if (text[k] == u' ')
             extra += perSpace;
-        positions[k + 1] = PixelOfPen(snapped) + int32_t(std::lrint(m_xOffset + float(extra)));
+        // Both halves of a pair end where the pair does, so no break or caret falls between them.
+        const int32_t end = PixelOfPen(snapped) + int32_t(std::lrint(m_xOffset + float(extra)));
+        for (int32_t unit = k - character.units; unit < k; ++unit)
+            positions[unit + 1] = end;
     }
     return kResOk;
 }
@@ -219,6 +228,10 @@ int32_t CTextRenderer::BreakLine(const char16_t* text, int32_t width)
             chunk[n] = text[consumed + n];
             ++n;
         }
+        // A chunk does not end between the halves of a pair, which are measured as one.
+        if (n == kBreakChunk && IsHighSurrogate(chunk[n - 1]) && IsLowSurrogate(text[consumed + n]))
+            --n;
+        const bool lineEnds = EndsLine(text[consumed + n]);
         chunk[n] = 0;
         if (n == 0)
             return consumed;
@@ -228,7 +241,7 @@ int32_t CTextRenderer::BreakLine(const char16_t* text, int32_t width)
             for (int32_t k = 0; k < n; ++k)
                 if (IsBreakCharacter(chunk[k]))
                     lastBreak = consumed + k + 1;
-            if (n < kBreakChunk)
+            if (lineEnds)
                 return consumed + n;
             offset += gCharPositions[n];
             consumed += n;

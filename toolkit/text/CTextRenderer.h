@@ -15,8 +15,9 @@ class tCFont;
 
 // A text style (face, size, flags, colour, justification, spacing) and what is done with it:
 // measuring, breaking into lines and drawing UTF-16 text into an 8-bit coverage image or a
-// 32-bit image. Texts are NUL-terminated; each UTF-16 unit is one character. Measures are 26.6
-// fixed point inside and whole pixels at the interface.
+// 32-bit image. Texts are NUL-terminated UTF-16; a surrogate pair is one character, and a
+// character the face lacks is its missing glyph. Counts and indices are in UTF-16 units.
+// Measures are 26.6 fixed point inside and whole pixels at the interface.
 class CTextRenderer : public tCBaseObject {
 public:
     enum : int32_t { kLeft = 0, kRight = 1, kCentre = 2, kFull = 3 };
@@ -33,7 +34,8 @@ public:
     virtual tResult DrawTextLines(const tCString& text, CImageBase* image);
     // One unwrapped line blended into the image at `point`, which the justification anchors.
     virtual tResult DrawTextLine(const tCString& text, CImageBase* image, tCFPoint point, int32_t targetWidth);
-    // positions[0] = 0 and positions[k + 1] the pixel where character k ends; length + 1 entries.
+    // positions[0] = 0 and positions[k + 1] the pixel where the character of unit k ends (both
+    // halves of a pair end where the pair does); length + 1 entries.
     virtual tResult GetCharPositions(const char16_t* text, int32_t* positions, int32_t targetWidth);
     // 0 when no font can be had.
     virtual int32_t GetTextWidth(const char16_t* text);
@@ -41,11 +43,11 @@ public:
     // The number of characters of the first line of the text that fit in `width`.
     virtual int32_t BreakLine(const char16_t* text, int32_t width);
     virtual int32_t GetTextHeightWithFont(FT_Face face, const char16_t* text, int32_t width);
-    // The width of the first `count` characters (count <= 0: all).
+    // The width of the first `count` units (count <= 0: all).
     virtual int32_t GetTextWidthWithFont(FT_Face face, const char16_t* text, int32_t count);
     virtual tResult GetCharPositionsWithFont(FT_Face face, const char16_t* text, int32_t* positions,
                                              int32_t targetWidth);
-    // Draws `count` characters (count <= 0: all) with the top of the line box at (x, y).
+    // Draws `count` units (count <= 0: all) with the top of the line box at (x, y).
     virtual tResult RasterizeText(FT_Face face, const char16_t* text, CImageBase* image, float x, float y,
                                   int32_t count, bool blend, int32_t targetWidth);
     // Finds and sizes the font of the style; the line height follows from it.
@@ -113,7 +115,7 @@ private:
     bool Advance(FT_Face face, CGlyphCache* cache, uint32_t code, FT_UInt glyph, int32_t* advance) const;
     // Moves the pen over one character as the measures do; a glyph that does not load adds
     // no advance.
-    void MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, char16_t c) const;
+    void MoveOn(FT_Face face, CGlyphCache* cache, tPen* pen, uint32_t code) const;
     // A pen position in whole pixels, after the width scale.
     int32_t PixelOfPen(int64_t pen) const;
     // Whole pixels added before each space of a fully justified line to fill `targetWidth`.

@@ -11,6 +11,7 @@
 #include "toolkit/text/CTextRenderer.h"
 #include "toolkit/text/TextGamma.h"
 #include "toolkit/text/TextPixels.h"
+#include "toolkit/text/Utf16Characters.h"
 #include "toolkit/text/tCFont.h"
 
 namespace {
@@ -222,14 +223,14 @@ tCoverage CoverageOfView(const CImNav8& view)
 
 // A glyph of the cache, which renders it at (x, y) the first time; the pen moves on only when
 // the entry could be had.
-tGlyphOutcome DrawCachedGlyph(FT_Face face, FT_UInt glyph, char16_t c, CGlyphCache::tEntry& entry,
+tGlyphOutcome DrawCachedGlyph(FT_Face face, FT_UInt glyph, uint32_t code, CGlyphCache::tEntry& entry,
                               CTextTarget& target, int64_t x, int64_t y, int64_t* pen)
 {
     if (!entry.image &&
         (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok || !FillEntry(face, FT_Pos(x), FT_Pos(y), &entry)))
         return tGlyphOutcome::kFailed;
     *pen += entry.advance;
-    if (c == u' ')
+    if (code == u' ')
         return tGlyphOutcome::kDrawn;
     const CImNav8 view(entry.image.get());
     const bool inside = target.Copy(CoverageOfView(view), int32_t((x + 31) >> 6) + entry.left,
@@ -239,7 +240,7 @@ tGlyphOutcome DrawCachedGlyph(FT_Face face, FT_UInt glyph, char16_t c, CGlyphCac
 
 // A glyph rendered afresh at (x, y), x snapped to whole pixels first when `snap` is set; the
 // pen moves on once the glyph loaded.
-tGlyphOutcome DrawFreshGlyph(FT_Face face, FT_UInt glyph, char16_t c, CTextTarget& target, int64_t* x, int64_t y,
+tGlyphOutcome DrawFreshGlyph(FT_Face face, FT_UInt glyph, uint32_t code, CTextTarget& target, int64_t* x, int64_t y,
                              bool snap, int64_t* pen)
 {
     if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != FT_Err_Ok)
@@ -247,7 +248,7 @@ tGlyphOutcome DrawFreshGlyph(FT_Face face, FT_UInt glyph, char16_t c, CTextTarge
     *pen += face->glyph->advance.x;
     if (snap)
         *x = (*x + 31) & ~int64_t(63);
-    if (c == u' ')
+    if (code == u' ')
         return tGlyphOutcome::kDrawn;
     CRenderedGlyph rendered;
     if (!rendered.Render(face->glyph, FT_Pos(*x), FT_Pos(y)))
@@ -282,21 +283,22 @@ tResult CTextRenderer::RasterizeText(FT_Face face, const char16_t* text, CImageB
     const auto origin = [&] {
         return std::llrint(double(pen.position) * m_widthScale + (double(x) + extra) * 64.0);
     };
-    for (int32_t i = 0; text[i] && (count <= 0 || i < count); ++i) {
-        const char16_t c = text[i];
-        const FT_UInt glyph = FT_Get_Char_Index(face, c);
-        pen.position += Spacing(face, pen, c, glyph);
+    // A character the face lacks has glyph 0, the face's missing glyph, drawn like any other.
+    for (int32_t i = 0; text[i] && (count <= 0 || i < count);) {
+        const tTextCharacter character = CharacterAt(text, i, count);
+        i += character.units;
+        const uint32_t code = character.code;
+        const FT_UInt glyph = FT_Get_Char_Index(face, code);
+        pen.position += Spacing(face, pen, code, glyph);
         pen.previousGlyph = glyph;
-        pen.previousCode = c;
-        if (!glyph)
-            continue;
-        if (c == u' ')
+        pen.previousCode = code;
+        if (code == u' ')
             extra += perSpace;
         int64_t ox = origin();
         const tGlyphOutcome outcome =
-            cache && c < CGlyphCache::kCodes
-                ? DrawCachedGlyph(face, glyph, c, cache->At(c), target, ox, baseline, &pen.position)
-                : DrawFreshGlyph(face, glyph, c, target, &ox, baseline, !m_unhinted, &pen.position);
+            cache && code < CGlyphCache::kCodes
+                ? DrawCachedGlyph(face, glyph, code, cache->At(code), target, ox, baseline, &pen.position)
+                : DrawFreshGlyph(face, glyph, code, target, &ox, baseline, !m_unhinted, &pen.position);
         if (outcome == tGlyphOutcome::kPastRightEdge)
             return kResOk;
         if (outcome == tGlyphOutcome::kFailed)

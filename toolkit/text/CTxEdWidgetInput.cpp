@@ -2,20 +2,11 @@
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/text/CTxEdWidget.h"
+#include "toolkit/text/Utf16Characters.h"
 #include "toolkit/widgets/CBackdrop.h"
 #include "toolkit/widgets/MainWindowWatch.h"
 
 namespace {
-
-bool IsHighSurrogate(char16_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 bool IsTypedCharacter(uint32_t key)
 {

@@ -72,6 +72,43 @@ TEST_F(TextDrawTest, GlyphsLandWhereFreeTypePutsThemThroughTheDarkTable)
     }
 }
 
+TEST_F(TextDrawTest, EachCharacterTheFaceLacksIsItsMissingGlyphBox)
+{
+    // Characters the face lacks: a CJK one, a surrogate pair, a lone low surrogate (a file name's
+    // stray byte), one with a cached code; and a lone high surrogate at the very end.
+    std::u16string text = u"\u65E5\U0001F3A8";
+    text += char16_t(0xDCE9);
+    text += u"\u0180x";
+    text += char16_t(0xD83D);
+    const std::u16string boxes = u"\u65E5\u65E5\u65E5\u65E5x\u65E5";
+    ASSERT_EQ(FT_Get_Char_Index(m_reference.Get(), 0x65E5), 0u);
+    ASSERT_EQ(FT_Get_Char_Index(m_reference.Get(), 0x0180), 0u);
+    ASSERT_GT(tReferencePicture(m_reference.Get(), u"\u65E5", 20, 20, 0, 0.0f, GetTextGammaTable()).InkCount(), 0);
+    for (int32_t pixels : {0, 64}) {
+        if (pixels)
+            UsePixels(pixels);
+        SCOPED_TRACE(pixels);
+        CImage8 image;
+        ASSERT_EQ(m_renderer.DrawTextBlock(tCString(text), &image, true), kResOk);
+        EXPECT_EQ(image.GetWidth(), ReferenceWidth(m_reference.Get(), boxes));
+        ExpectPicture(image, tReferencePicture(m_reference.Get(), boxes, image.GetWidth(), image.GetHeight(), 0, 0.0f,
+                                               GetTextGammaTable()));
+        // Both halves of the pair end where its box ends, and a line never parts them.
+        const std::vector<int32_t> e = ReferenceEnds(m_reference.Get(), boxes);
+        std::vector<int32_t> positions(text.size() + 1);
+        ASSERT_EQ(m_renderer.GetCharPositions(text.c_str(), positions.data(), 0), kResOk);
+        EXPECT_EQ(positions, (std::vector<int32_t>{0, e[1], e[2], e[2], e[3], e[4], e[5], e[6]}));
+        EXPECT_EQ(m_renderer.BreakLine(text.c_str(), e[2] + 3), 3);
+        EXPECT_EQ(m_renderer.BreakLine(text.c_str(), e[2] + 2), 1);
+    }
+    // Nor across the joint of the 64 units that breaking measures at a time.
+    m_renderer.SetPixelSize(0);
+    std::u16string joint(63, u'l');
+    joint += u"\U0001F3A8x";
+    for (int32_t width = 0; width < 300; ++width)
+        ASSERT_NE(m_renderer.BreakLine(joint.c_str(), width), 64) << width;
+}
+
 TEST_F(TextDrawTest, LightTextTakesTheLightTableAndDarkTextTheDarkOne)
 {
     m_renderer.SetLightText(1);
