@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/TemporaryFiles.h"
 #include "platform/TextCodec.h"
@@ -37,49 +39,136 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Whether the link `link` (its lstat `status`) may be followed. In a sticky folder that every user
-// may write, another user may have planted it to have this process write a file of that user's
-// choice: there only a link of this user's or of the folder's owner is followed, as the kernel's
-// protected links rule has it, also for root.
-bool MayFollow(const std::string& link, const struct stat& status)
+// Whether a link (its lstat `status`) in `folder` may be followed. In a sticky folder that every
+// user may write, another user may have planted it to have this process write a file of that
+// user's choice: there only a link of this user's or of the folder's owner is followed, as the
+// kernel's protected links rule has it, also for root.
+bool MayFollow(const std::string& folder, const struct stat& status)
 {
     if (status.st_uid == geteuid())
         return true;
-    struct stat folder;
-    if (stat(FolderOf(link).c_str(), &folder) != 0)
+    struct stat holder;
+    if (stat(folder.c_str(), &holder) != 0)
         return false;
-    return (folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || folder.st_uid == status.st_uid;
+    return (holder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || holder.st_uid == status.st_uid;
 }
 
-// The file `path` names once the links in its place are followed: chains of links, relative
-// links and a link to a file not made yet. The folders on the way are left to the kernel.
-// False with errno set: ELOOP for a chain without end, EACCES for a link MayFollow refuses.
+// Adds the parts of `name` between its slashes to `pending`, whose last part is walked next. A
+// name that ends in a slash ends in ".": it names a folder.
+void PushParts(std::string_view name, std::vector<std::string>* pending)
+{
+    std::vector<std::string> parts;
+    for (size_t start = 0; start < name.size();) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        if (slash > start)
+            parts.emplace_back(name.substr(start, slash - start));
+        start = slash + 1;
+    }
+    if (!name.empty() && name.back() == '/')
+        parts.emplace_back(".");
+    pending->insert(pending->end(), parts.rbegin(), parts.rend());
+}
+
+// A name walked so far: from the root or from the current folder, through folders that are no
+// links, so that ".." takes back the last of them.
+struct tWalkedName {
+    bool absolute = false;
+    std::vector<std::string> parts;
+
+    std::string Text() const
+    {
+        std::string text = absolute ? "/" : "";
+        for (size_t i = 0; i < parts.size(); ++i)
+            text += (i ? "/" : "") + parts[i];
+        return text.empty() ? "." : text;
+    }
+    void Up()
+    {
+        if (!parts.empty() && parts.back() != "..")
+            parts.pop_back();
+        else if (!absolute)
+            parts.emplace_back("..");
+    }
+};
+
+bool ReadLink(const std::string& link, std::string* text)
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+    if (length < 0)
+        return false;
+    if (size_t(length) == sizeof buffer) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    text->assign(buffer, size_t(length));
+    return true;
+}
+
+// The file `path` names with every link on it followed, one part at a time as the kernel does,
+// so that each link, a folder's too, is checked with MayFollow: chains of links, relative and
+// absolute links, ".." after a link (the folder above the link's end), a link to a file not made
+// yet. The answer holds no link. False with errno set: ELOOP past the kernel's 40 links in one
+// name, EACCES for a link MayFollow refuses, EISDIR for a name of a folder (".", ".." or a slash
+// at its end), ENOENT or ENOTDIR for a folder on the way that is missing or is none.
 bool FollowLinks(const std::string& path, std::string* file)
 {
-    *file = path;
-    // The kernel's own limit of links in one look-up.
-    for (int hop = 0; hop < 40; ++hop) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    tWalkedName walked;
+    walked.absolute = path[0] == '/';
+    std::vector<std::string> pending;
+    PushParts(path, &pending);
+    int links = 0;
+    while (!pending.empty()) {
+        std::string part = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        if (part == "." || part == "..") {
+            if (last) {
+                errno = EISDIR;
+                return false;
+            }
+            if (part == "..")
+                walked.Up();
+            continue;
+        }
+        const std::string folder = walked.Text();
+        walked.parts.push_back(std::move(part));
+        const std::string name = walked.Text();
         struct stat status;
-        if (lstat(file->c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return true;
-        if (!MayFollow(*file, status)) {
+        if (lstat(name.c_str(), &status) != 0) {
+            if (last && errno == ENOENT)
+                break;
+            return false;
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            if (!last && !S_ISDIR(status.st_mode)) {
+                errno = ENOTDIR;
+                return false;
+            }
+            continue;
+        }
+        walked.parts.pop_back();
+        if (++links > 40) {
+            errno = ELOOP;
+            return false;
+        }
+        if (!MayFollow(folder, status)) {
             errno = EACCES;
             return false;
         }
-        char text[PATH_MAX];
-        const ssize_t length = readlink(file->c_str(), text, sizeof text);
-        if (length < 0)
+        std::string text;
+        if (!ReadLink(name, &text))
             return false;
-        if (size_t(length) == sizeof text) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        const std::string link(text, size_t(length));
-        const size_t slash = file->rfind('/');
-        *file = link[0] == '/' || slash == std::string::npos ? link : file->substr(0, slash + 1) + link;
+        if (text[0] == '/')
+            walked = tWalkedName{true, {}};
+        PushParts(text, &pending);
     }
-    errno = ELOOP;
-    return false;
+    *file = walked.Text();
+    return true;
 }
 
 bool SameFile(const tReplacedFile& a, const tReplacedFile& b)

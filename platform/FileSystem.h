@@ -35,12 +35,13 @@ struct tReplacedFile {
     uint32_t mode = 0;
 };
 
-// Follows the links in the target's place (chains, relative links, a link to a file not made
-// yet) to the file a save there replaces. Refused, false with errno set: a link in a sticky
-// folder that every user may write, unless this process's effective user or the folder's owner
-// owns it (EACCES, the kernel's protected links rule); anything but a regular file at the end
-// (EISDIR for a folder, EPERM for a device, a pipe or a socket); a file this process may not
-// write (EACCES or EROFS), as writing it in place would be; a chain without end (ELOOP).
+// Follows every link in the target's name, folders on the way included (chains, relative and
+// absolute links, "..", a link to a file not made yet), to the file a save there replaces.
+// Refused, false with errno set: a link in a sticky folder that every user may write, unless this
+// process's effective user or the folder's owner owns it (EACCES, the kernel's protected links
+// rule); a name of a folder or anything but a regular file at the end (EISDIR for a folder, EPERM
+// for a device, a pipe or a socket); a file this process may not write (EACCES or EROFS), as
+// writing it in place would be; more links than the kernel follows in one name (ELOOP).
 bool FindReplacedFile(const std::string& target, tReplacedFile* file);
 // Creates a new file beside the file found, named after it with `tag` (TemporaryNameBeside),
 // opened for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an

@@ -254,6 +254,42 @@ TEST_F(FileSystemTest, CopiesAndWritesReplaceOnlyWhatASaveReplaces)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 7);
 }
 
+// Saves by root and by other users in a folder all may write.
+class SaveAccessTest : public FileSystemTest {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
+        std::filesystem::create_directory(folder.Path() / "open");
+        std::filesystem::permissions(folder.Path() / "open", std::filesystem::perms::all);
+    }
+    static constexpr uid_t kOther = 1234;
+};
+
+// In a sticky folder that every user may write, a link another user planted is followed nowhere in
+// a name: not as a folder, not before "..", not at the end of a chain of this user's links.
+TEST_F(SaveAccessTest, ALinkAnotherUserPlantedIsFollowedNowhereInAName)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root makes links of other users";
+    const std::string notes = folder.File("open/notes.ptg");
+    WriteWholeFile(notes, "mine");
+    std::filesystem::create_directory(folder.Path() / "shared");
+    ASSERT_EQ(chmod(folder.File("shared").c_str(), 01777), 0);
+    std::filesystem::create_symlink("../open", folder.Path() / "shared" / "d");
+    ASSERT_EQ(lchown(folder.File("shared/d").c_str(), kOther, kOther), 0);
+    std::filesystem::create_symlink("../open", folder.Path() / "shared" / "ours");
+    std::filesystem::create_symlink(folder.File("shared/d/notes.ptg"), folder.Path() / "shared" / "chain.ptg");
+    for (const char* name : {"shared/d/notes.ptg", "shared/d/new.ptg", "shared/d/../open/notes.ptg", "shared/chain.ptg"}) {
+        EXPECT_FALSE(w32::WriteFileReplacing(folder.File(name), "new", 3)) << name;
+        EXPECT_EQ(errno, EACCES) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(notes), "mine");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("shared/ours/notes.ptg"), "new", 3));
+    EXPECT_EQ(ReadWholeFile(notes), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() / "open"), {}), 1);
+}
+
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
 {
     WriteWholeFile(folder.File("a"), "moved");
