@@ -171,6 +171,7 @@ bool FollowLinks(const std::string& path, std::string* file)
     return true;
 }
 
+// Whether both found the same file: held open since it was found, a file keeps its inode number.
 bool SameFile(const tReplacedFile& a, const tReplacedFile& b)
 {
     return a.path == b.path && a.exists == b.exists && a.device == b.device && a.inode == b.inode;
@@ -282,17 +283,27 @@ int CopyToTemporary(const std::string& source, const tReplacedFile& target, std:
 
 }  // namespace
 
+tHeldDescriptor::~tHeldDescriptor()
+{
+    if (m_descriptor >= 0)
+        close(m_descriptor);
+}
+
 bool FindReplacedFile(const std::string& target, tReplacedFile* file)
 {
     *file = tReplacedFile();
     if (!FollowLinks(target, &file->path))
         return false;
-    struct stat status;
-    if (lstat(file->path.c_str(), &status) != 0)
+    file->held = tHeldDescriptor(open(file->path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (file->held.Get() < 0)
         return errno == ENOENT;
+    struct stat status;
+    if (fstat(file->held.Get(), &status) != 0)
+        return false;
     // A device, a pipe or a socket would become a regular file, and a folder cannot be replaced.
+    // A link is one put there since the links were followed.
     if (!S_ISREG(status.st_mode)) {
-        errno = S_ISDIR(status.st_mode) ? EISDIR : EPERM;
+        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISLNK(status.st_mode) ? ELOOP : EPERM;
         return false;
     }
     // A file this process may not write is not replaced: writing it in place would fail too. The
@@ -344,15 +355,18 @@ bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const s
         errno = ESTALE;
         return false;
     }
-    if (now.exists) {
+    if (file.exists) {
         // The file stays its owner's: root may give it back, others at least its group when they
         // belong to it. Changing the owner clears the set-id bits, so the mode follows.
-        if (fchown(descriptor, uid_t(now.owner), gid_t(now.group)) != 0)
-            (void)fchown(descriptor, uid_t(-1), gid_t(now.group));
-        if (fchmod(descriptor, mode_t(now.mode)) != 0)
-            return false;
+        if (fchown(descriptor, uid_t(file.owner), gid_t(file.group)) != 0)
+            (void)fchown(descriptor, uid_t(-1), gid_t(file.group));
+        return fchmod(descriptor, mode_t(file.mode)) == 0 && rename(temporary.c_str(), file.path.c_str()) == 0;
     }
-    return rename(temporary.c_str(), file.path.c_str()) == 0;
+    if (PlaceWithoutReplacing(temporary, file.path))
+        return true;
+    if (errno == EEXIST)
+        errno = ESTALE;
+    return false;
 }
 
 bool WriteFileReplacing(const std::string& target, const void* data, size_t size)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/Kernel.h"
 #include "platform/Win32Types.h"
@@ -23,8 +24,28 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 
+// An open descriptor, closed with its holder; moved, never copied.
+class tHeldDescriptor {
+public:
+    tHeldDescriptor() = default;
+    explicit tHeldDescriptor(int descriptor) : m_descriptor(descriptor) {}
+    tHeldDescriptor(tHeldDescriptor&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    tHeldDescriptor& operator=(tHeldDescriptor&& other) noexcept
+    {
+        std::swap(m_descriptor, other.m_descriptor);
+        return *this;
+    }
+    ~tHeldDescriptor();
+    int Get() const { return m_descriptor; }
+
+private:
+    int m_descriptor = -1;
+};
+
 // The file a save replaces, as found when the save began: the end of the links in the target's
-// place (the target itself when no link stands there), and that file's identity when it exists.
+// place (the target itself when no link stands there), and that file's identity, owner, group and
+// permissions when it exists. The file is held open (O_PATH) for as long as this lasts, so that
+// its inode number names no other file in the meantime.
 struct tReplacedFile {
     std::string path;
     bool exists = false;
@@ -33,6 +54,7 @@ struct tReplacedFile {
     uint32_t owner = 0;
     uint32_t group = 0;
     uint32_t mode = 0;
+    tHeldDescriptor held;
 };
 
 // Follows every link in the target's name, folders on the way included (chains, relative and
@@ -50,11 +72,12 @@ bool FindReplacedFile(const std::string& target, tReplacedFile* file);
 // file's old contents write here and rename over it while the file is still open.
 int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, std::string* name);
 // Puts a file made by CreateFileBeside (its open `descriptor` and name) in the place of the file
-// found for `target` (a link there stays), with that file's owner and group where this process
-// may give them and its permissions. The links are not followed anew to another file: refused
-// as FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found
-// (a link pointed elsewhere, another file in its place, a file made where none was). False with
-// errno set; the target is then untouched.
+// found for `target` (a link there stays), with that file's owner and group as found when the save
+// began, where this process may give them, and its permissions. A name that was free is taken
+// only while it still is. The links are not followed anew to another file: refused as
+// FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found (a
+// link pointed elsewhere, another file in its place, a file made where none was). False with errno
+// set; the target is then untouched.
 bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const std::string& target,
                            const tReplacedFile& file);
 // Writes the bytes as the whole of `target` through a file beside it, synced before it takes the

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -35,6 +37,30 @@ extern "C" int flock(int descriptor, int operation) noexcept
     using Flock = int (*)(int, int);
     static const Flock library = reinterpret_cast<Flock>(dlsym(RTLD_NEXT, "flock"));
     return library(descriptor, operation);
+}
+
+// While it holds text, the next rename first makes a file of that text at its destination, as
+// another program may between a save's last look at the name and its rename.
+std::string gMadeBeforeRename;
+
+template <typename Function, typename... Arguments>
+int RenameAfterAnotherMade(const char* name, const char* to, Arguments... arguments)
+{
+    if (!gMadeBeforeRename.empty())
+        WriteWholeFile(to, std::exchange(gMadeBeforeRename, {}));
+    static const auto library = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    return library(arguments...);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    return RenameAfterAnotherMade<int (*)(const char*, const char*)>("rename", to, from, to);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags) noexcept
+{
+    using Renameat2 = int (*)(int, const char*, int, const char*, unsigned);
+    return RenameAfterAnotherMade<Renameat2>("renameat2", to, fromFolder, from, toFolder, to, flags);
 }
 
 namespace {
@@ -252,6 +278,52 @@ TEST_F(FileSystemTest, CopiesAndWritesReplaceOnlyWhatASaveReplaces)
     EXPECT_EQ(status.st_gid, kOther + 1);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 7);
+}
+
+struct stat StatusOf(const std::string& path)
+{
+    struct stat status = {};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+// The file replaced is the one found when the save began, held until it ends: it takes that
+// file's mode as found then; a file made anew in its place (whose inode number the file system
+// would give again were the first not held) is not replaced, nor one made at a free name just
+// before the rename; no descriptor stays open.
+TEST_F(FileSystemTest, TheFileFoundWhenASaveBeganIsTheFileReplaced)
+{
+    const auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    const auto save = [](const std::string& target, const std::function<void(const w32::tReplacedFile&)>& meanwhile) {
+        w32::tReplacedFile found;
+        std::string temporary;
+        const int out = w32::FindReplacedFile(target, &found) ? w32::CreateFileBeside(found, ".tmp", 0666, &temporary) : -1;
+        meanwhile(found);
+        const bool placed = write(out, "new", 3) == 3 && w32::ReplaceWithFileBeside(out, temporary, target, found);
+        const int error = errno;
+        close(out);
+        unlink(temporary.c_str());
+        errno = error;
+        return placed;
+    };
+    const std::string target = folder.File("painting.ptg");
+    WriteWholeFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    EXPECT_TRUE(save(target, [&](const w32::tReplacedFile&) { chmod(target.c_str(), 0666); }));
+    EXPECT_EQ(StatusOf(target).st_mode & 07777, 0640u);
+    EXPECT_FALSE(save(target, [&](const w32::tReplacedFile& found) {
+        unlink(target.c_str());
+        WriteWholeFile(target, "theirs");
+        EXPECT_NE(StatusOf(target).st_ino, found.inode);
+    }));
+    EXPECT_EQ(errno, ESTALE);
+    EXPECT_EQ(ReadWholeFile(target), "theirs");
+    EXPECT_FALSE(save(folder.File("free.ptg"), [](const w32::tReplacedFile&) { gMadeBeforeRename = "raced"; }));
+    EXPECT_EQ(errno, ESTALE);
+    EXPECT_EQ(ReadWholeFile(folder.File("free.ptg")), "raced");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+    EXPECT_EQ(descriptors(), before);
 }
 
 // Saves by root and by other users in a folder all may write.
