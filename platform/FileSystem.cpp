@@ -7,6 +7,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -281,6 +282,139 @@ int CopyToTemporary(const std::string& source, const tReplacedFile& target, std:
     return out;
 }
 
+// The access ACL, kept by the file system as an extended attribute.
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+struct tAttribute {
+    std::string name;
+    std::string value;
+};
+
+// Reads a whole value by `read`, which answers as getxattr does (the size, given no room), again
+// while the value grows in the meantime.
+template <typename Read>
+bool ReadGrowing(const Read& read, std::string* value)
+{
+    for (;;) {
+        const ssize_t size = read(nullptr, 0);
+        value->resize(size_t(std::max<ssize_t>(size, 0)));
+        if (size <= 0)
+            return size == 0;
+        const ssize_t got = read(value->data(), value->size());
+        if (got >= 0) {
+            value->resize(size_t(got));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
+    }
+}
+
+// Whether an attribute that this process may not read or set, or that the file system does not
+// take, may be left out of a copy: all but the file system's own access data ("system.", the ACL
+// among them), without which the copy could give the file to more people.
+bool MayLeaveOut(const std::string& name, int error)
+{
+    return error == ENOTSUP || error == ENODATA || (!name.starts_with("system.") && (error == EPERM || error == EACCES));
+}
+
+// The extended attributes of `file`, read through the descriptor that holds it (through its name,
+// just found to lead to it, where /proc is not mounted). None where the file system keeps none.
+bool ReadAttributes(const tReplacedFile& file, std::vector<tAttribute>* attributes)
+{
+    std::string source = "/proc/self/fd/" + std::to_string(file.held.Get());
+    std::string names;
+    bool listed = ReadGrowing([&](char* to, size_t size) { return listxattr(source.c_str(), to, size); }, &names);
+    if (!listed && errno == ENOENT) {
+        source = file.path;
+        listed = ReadGrowing([&](char* to, size_t size) { return listxattr(source.c_str(), to, size); }, &names);
+    }
+    if (!listed)
+        return errno == ENOTSUP;
+    for (size_t at = 0, end; (end = names.find('\0', at)) != std::string::npos; at = end + 1) {
+        tAttribute attribute{names.substr(at, end - at), {}};
+        const auto read = [&](char* to, size_t size) { return getxattr(source.c_str(), attribute.name.c_str(), to, size); };
+        if (ReadGrowing(read, &attribute.value))
+            attributes->push_back(std::move(attribute));
+        else if (!MayLeaveOut(attribute.name, errno))
+            return false;
+    }
+    return true;
+}
+
+// Sets the attributes on the file `descriptor` opens (but those MayLeaveOut leaves out), and takes
+// away an ACL that its folder's default ACL gave it where the file it replaces had none.
+bool WriteAttributes(int descriptor, const std::vector<tAttribute>& attributes)
+{
+    bool hasAcl = false;
+    for (const tAttribute& attribute : attributes) {
+        hasAcl = hasAcl || attribute.name == kAccessAcl;
+        if (fsetxattr(descriptor, attribute.name.c_str(), attribute.value.data(), attribute.value.size(), 0) != 0 &&
+            !MayLeaveOut(attribute.name, errno))
+            return false;
+    }
+    return hasAcl || fremovexattr(descriptor, kAccessAcl) == 0 || errno == ENODATA || errno == ENOTSUP;
+}
+
+// What the owning group's members may do with a file of `mode`, where `attributes` may hold its ACL
+// as the file system stores it (a version word, then entries of a tag, permissions and an id,
+// little-endian): the owning group's entry within the mask (the mode's group bits).
+mode_t GroupAccess(mode_t mode, const std::vector<tAttribute>& attributes)
+{
+    constexpr uint16_t kOwningGroupTag = 0x04;
+    constexpr size_t kHeaderSize = 4, kEntrySize = 8;
+    mode_t access = (mode >> 3) & 7;
+    for (const tAttribute& attribute : attributes) {
+        if (attribute.name != kAccessAcl)
+            continue;
+        for (size_t at = kHeaderSize; at + kEntrySize <= attribute.value.size(); at += kEntrySize) {
+            const auto* entry = reinterpret_cast<const unsigned char*>(attribute.value.data() + at);
+            if ((entry[0] | entry[1] << 8) == kOwningGroupTag)
+                access &= entry[2] & 7;
+        }
+    }
+    return access;
+}
+
+// The permissions `mode` of a file for the file that replaces it, given whether its owner and
+// group were kept. A class of users that now takes in people it did not gets no more than they
+// had: with a new owner, the old owner is in the group or the others; with a new group, the old
+// group's members (`groupAccess`) are among the others and the new group's members get nothing.
+mode_t KeptMode(mode_t mode, mode_t groupAccess, bool ownerKept, bool groupKept)
+{
+    mode_t owner = (mode >> 6) & 7;
+    mode_t group = (mode >> 3) & 7;
+    mode_t other = mode & 7;
+    if (!ownerKept) {
+        group &= owner;
+        other &= owner;
+    }
+    if (!groupKept) {
+        other &= groupAccess;
+        group = 0;
+    }
+    return (mode & S_ISVTX) | (ownerKept ? mode & S_ISUID : 0) | (groupKept ? mode & S_ISGID : 0) | owner << 6 |
+           group << 3 | other;
+}
+
+// Gives the file `descriptor` opens what `file` gave as found when the save began (see
+// ReplaceWithFileBeside). The owner comes first: changing it clears the set-id bits and file
+// capabilities, and the attributes are set by the owner or root. The mode comes last, as it sets
+// the ACL's mask and its owner and others' entries.
+bool GiveAccessOf(const tReplacedFile& file, int descriptor)
+{
+    if (fchown(descriptor, uid_t(file.owner), gid_t(file.group)) != 0)
+        (void)fchown(descriptor, uid_t(-1), gid_t(file.group));
+    std::vector<tAttribute> attributes;
+    struct stat made;
+    if (fstat(descriptor, &made) != 0 || !ReadAttributes(file, &attributes) ||
+        !WriteAttributes(descriptor, attributes))
+        return false;
+    const mode_t mode = KeptMode(mode_t(file.mode), GroupAccess(mode_t(file.mode), attributes),
+                                 made.st_uid == file.owner, made.st_gid == file.group);
+    return fchmod(descriptor, mode) == 0;
+}
+
 }  // namespace
 
 tHeldDescriptor::~tHeldDescriptor()
@@ -327,11 +461,13 @@ int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, 
     (void)RemoveStaleTemporaries(folder, [&fileName, tag](std::string_view entry) {
         return IsTemporaryBeside(entry, fileName, tag);
     });
+    // The new contents of a file are no one else's before they take its place with its access.
+    const mode_t made = file.exists ? mode_t(mode & 0600) : mode_t(mode);
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
         *name = folder + TemporaryNameBeside(fileName, tag, random());
-        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
+        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, made);
         if (descriptor < 0) {
             if (errno != EEXIST)
                 return descriptor;
@@ -355,13 +491,8 @@ bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const s
         errno = ESTALE;
         return false;
     }
-    if (file.exists) {
-        // The file stays its owner's: root may give it back, others at least its group when they
-        // belong to it. Changing the owner clears the set-id bits, so the mode follows.
-        if (fchown(descriptor, uid_t(file.owner), gid_t(file.group)) != 0)
-            (void)fchown(descriptor, uid_t(-1), gid_t(file.group));
-        return fchmod(descriptor, mode_t(file.mode)) == 0 && rename(temporary.c_str(), file.path.c_str()) == 0;
-    }
+    if (file.exists)
+        return GiveAccessOf(file, descriptor) && rename(temporary.c_str(), file.path.c_str()) == 0;
     if (PlaceWithoutReplacing(temporary, file.path))
         return true;
     if (errno == EEXIST)

@@ -67,14 +67,19 @@ struct tReplacedFile {
 bool FindReplacedFile(const std::string& target, tReplacedFile* file);
 // Creates a new file beside the file found, named after it with `tag` (TemporaryNameBeside),
 // opened for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an
-// existing one. The temporaries of that file and tag that no process holds any more are removed
+// existing one. Made to replace an existing file, only its owner may use it until it does; else
+// it has `mode`. The temporaries of that file and tag that no process holds any more are removed
 // first. Answers its descriptor and name, or -1 with errno set. Writers that must not lose the
 // file's old contents write here and rename over it while the file is still open.
 int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, std::string* name);
 // Puts a file made by CreateFileBeside (its open `descriptor` and name) in the place of the file
-// found for `target` (a link there stays), with that file's owner and group as found when the save
-// began, where this process may give them, and its permissions. A name that was free is taken
-// only while it still is. The links are not followed anew to another file: refused as
+// found for `target` (a link there stays). It takes what that file gave as found when the save
+// began, and nothing more: its owner and group where this process may give them, its extended
+// attributes (its ACL among them) where the file system takes them, and its permissions, less the
+// set-user-id bit where the owner could not be kept, and less the set-group-id and the group's
+// bits where the group could not be kept; a class of users that now takes in people it did not
+// (the old owner, the old group's members) gets no more than they had. A name that was free is
+// taken only while it still is. The links are not followed anew to another file: refused as
 // FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found (a
 // link pointed elsewhere, another file in its place, a file made where none was). False with errno
 // set; the target is then untouched.
