@@ -7,10 +7,13 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/TemporaryFiles.h"
 #include "platform/TextCodec.h"
@@ -37,51 +40,139 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Whether the link `link` (its lstat `status`) may be followed. In a sticky folder that every user
-// may write, another user may have planted it to have this process write a file of that user's
-// choice: there only a link of this user's or of the folder's owner is followed, as the kernel's
-// protected links rule has it, also for root.
-bool MayFollow(const std::string& link, const struct stat& status)
+// Whether a link (its lstat `status`) in `folder` may be followed. In a sticky folder that every
+// user may write, another user may have planted it to have this process write a file of that
+// user's choice: there only a link of this user's or of the folder's owner is followed, as the
+// kernel's protected links rule has it, also for root.
+bool MayFollow(const std::string& folder, const struct stat& status)
 {
     if (status.st_uid == geteuid())
         return true;
-    struct stat folder;
-    if (stat(FolderOf(link).c_str(), &folder) != 0)
+    struct stat holder;
+    if (stat(folder.c_str(), &holder) != 0)
         return false;
-    return (folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || folder.st_uid == status.st_uid;
+    return (holder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || holder.st_uid == status.st_uid;
 }
 
-// The file `path` names once the links in its place are followed: chains of links, relative
-// links and a link to a file not made yet. The folders on the way are left to the kernel.
-// False with errno set: ELOOP for a chain without end, EACCES for a link MayFollow refuses.
+// Adds the parts of `name` between its slashes to `pending`, whose last part is walked next. A
+// name that ends in a slash ends in ".": it names a folder.
+void PushParts(std::string_view name, std::vector<std::string>* pending)
+{
+    std::vector<std::string> parts;
+    for (size_t start = 0; start < name.size();) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        if (slash > start)
+            parts.emplace_back(name.substr(start, slash - start));
+        start = slash + 1;
+    }
+    if (!name.empty() && name.back() == '/')
+        parts.emplace_back(".");
+    pending->insert(pending->end(), parts.rbegin(), parts.rend());
+}
+
+// A name walked so far: from the root or from the current folder, through folders that are no
+// links, so that ".." takes back the last of them.
+struct tWalkedName {
+    bool absolute = false;
+    std::vector<std::string> parts;
+
+    std::string Text() const
+    {
+        std::string text = absolute ? "/" : "";
+        for (size_t i = 0; i < parts.size(); ++i)
+            text += (i ? "/" : "") + parts[i];
+        return text.empty() ? "." : text;
+    }
+    void Up()
+    {
+        if (!parts.empty() && parts.back() != "..")
+            parts.pop_back();
+        else if (!absolute)
+            parts.emplace_back("..");
+    }
+};
+
+bool ReadLink(const std::string& link, std::string* text)
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer);
+    if (length < 0)
+        return false;
+    if (size_t(length) == sizeof buffer) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    text->assign(buffer, size_t(length));
+    return true;
+}
+
+// The file `path` names with every link on it followed, one part at a time as the kernel does,
+// so that each link, a folder's too, is checked with MayFollow: chains of links, relative and
+// absolute links, ".." after a link (the folder above the link's end), a link to a file not made
+// yet. The answer holds no link. False with errno set: ELOOP past the kernel's 40 links in one
+// name, EACCES for a link MayFollow refuses, EISDIR for a name of a folder (".", ".." or a slash
+// at its end), ENOENT or ENOTDIR for a folder on the way that is missing or is none.
 bool FollowLinks(const std::string& path, std::string* file)
 {
-    *file = path;
-    // The kernel's own limit of links in one look-up.
-    for (int hop = 0; hop < 40; ++hop) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    tWalkedName walked;
+    walked.absolute = path[0] == '/';
+    std::vector<std::string> pending;
+    PushParts(path, &pending);
+    int links = 0;
+    while (!pending.empty()) {
+        std::string part = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        if (part == "." || part == "..") {
+            if (last) {
+                errno = EISDIR;
+                return false;
+            }
+            if (part == "..")
+                walked.Up();
+            continue;
+        }
+        const std::string folder = walked.Text();
+        walked.parts.push_back(std::move(part));
+        const std::string name = walked.Text();
         struct stat status;
-        if (lstat(file->c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return true;
-        if (!MayFollow(*file, status)) {
+        if (lstat(name.c_str(), &status) != 0) {
+            if (last && errno == ENOENT)
+                break;
+            return false;
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            if (!last && !S_ISDIR(status.st_mode)) {
+                errno = ENOTDIR;
+                return false;
+            }
+            continue;
+        }
+        walked.parts.pop_back();
+        if (++links > 40) {
+            errno = ELOOP;
+            return false;
+        }
+        if (!MayFollow(folder, status)) {
             errno = EACCES;
             return false;
         }
-        char text[PATH_MAX];
-        const ssize_t length = readlink(file->c_str(), text, sizeof text);
-        if (length < 0)
+        std::string text;
+        if (!ReadLink(name, &text))
             return false;
-        if (size_t(length) == sizeof text) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        const std::string link(text, size_t(length));
-        const size_t slash = file->rfind('/');
-        *file = link[0] == '/' || slash == std::string::npos ? link : file->substr(0, slash + 1) + link;
+        if (text[0] == '/')
+            walked = tWalkedName{true, {}};
+        PushParts(text, &pending);
     }
-    errno = ELOOP;
-    return false;
+    *file = walked.Text();
+    return true;
 }
 
+// Whether both found the same file: held open since it was found, a file keeps its inode number.
 bool SameFile(const tReplacedFile& a, const tReplacedFile& b)
 {
     return a.path == b.path && a.exists == b.exists && a.device == b.device && a.inode == b.inode;
@@ -191,19 +282,162 @@ int CopyToTemporary(const std::string& source, const tReplacedFile& target, std:
     return out;
 }
 
+// The access ACL, kept by the file system as an extended attribute.
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+struct tAttribute {
+    std::string name;
+    std::string value;
+};
+
+// Reads a whole value by `read`, which answers as getxattr does (the size, given no room), again
+// while the value grows in the meantime.
+template <typename Read>
+bool ReadGrowing(const Read& read, std::string* value)
+{
+    for (;;) {
+        const ssize_t size = read(nullptr, 0);
+        value->resize(size_t(std::max<ssize_t>(size, 0)));
+        if (size <= 0)
+            return size == 0;
+        const ssize_t got = read(value->data(), value->size());
+        if (got >= 0) {
+            value->resize(size_t(got));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
+    }
+}
+
+// Whether an attribute that this process may not read or set, or that the file system does not
+// take, may be left out of a copy: all but the file system's own access data ("system.", the ACL
+// among them), without which the copy could give the file to more people.
+bool MayLeaveOut(const std::string& name, int error)
+{
+    return error == ENOTSUP || error == ENODATA || (!name.starts_with("system.") && (error == EPERM || error == EACCES));
+}
+
+// The extended attributes of `file`, read through the descriptor that holds it (through its name,
+// just found to lead to it, where /proc is not mounted). None where the file system keeps none.
+bool ReadAttributes(const tReplacedFile& file, std::vector<tAttribute>* attributes)
+{
+    std::string source = "/proc/self/fd/" + std::to_string(file.held.Get());
+    std::string names;
+    bool listed = ReadGrowing([&](char* to, size_t size) { return listxattr(source.c_str(), to, size); }, &names);
+    if (!listed && errno == ENOENT) {
+        source = file.path;
+        listed = ReadGrowing([&](char* to, size_t size) { return listxattr(source.c_str(), to, size); }, &names);
+    }
+    if (!listed)
+        return errno == ENOTSUP;
+    for (size_t at = 0, end; (end = names.find('\0', at)) != std::string::npos; at = end + 1) {
+        tAttribute attribute{names.substr(at, end - at), {}};
+        const auto read = [&](char* to, size_t size) { return getxattr(source.c_str(), attribute.name.c_str(), to, size); };
+        if (ReadGrowing(read, &attribute.value))
+            attributes->push_back(std::move(attribute));
+        else if (!MayLeaveOut(attribute.name, errno))
+            return false;
+    }
+    return true;
+}
+
+// Sets the attributes on the file `descriptor` opens (but those MayLeaveOut leaves out), and takes
+// away an ACL that its folder's default ACL gave it where the file it replaces had none.
+bool WriteAttributes(int descriptor, const std::vector<tAttribute>& attributes)
+{
+    bool hasAcl = false;
+    for (const tAttribute& attribute : attributes) {
+        hasAcl = hasAcl || attribute.name == kAccessAcl;
+        if (fsetxattr(descriptor, attribute.name.c_str(), attribute.value.data(), attribute.value.size(), 0) != 0 &&
+            !MayLeaveOut(attribute.name, errno))
+            return false;
+    }
+    return hasAcl || fremovexattr(descriptor, kAccessAcl) == 0 || errno == ENODATA || errno == ENOTSUP;
+}
+
+// What the owning group's members may do with a file of `mode`, where `attributes` may hold its ACL
+// as the file system stores it (a version word, then entries of a tag, permissions and an id,
+// little-endian): the owning group's entry within the mask (the mode's group bits).
+mode_t GroupAccess(mode_t mode, const std::vector<tAttribute>& attributes)
+{
+    constexpr uint16_t kOwningGroupTag = 0x04;
+    constexpr size_t kHeaderSize = 4, kEntrySize = 8;
+    mode_t access = (mode >> 3) & 7;
+    for (const tAttribute& attribute : attributes) {
+        if (attribute.name != kAccessAcl)
+            continue;
+        for (size_t at = kHeaderSize; at + kEntrySize <= attribute.value.size(); at += kEntrySize) {
+            const auto* entry = reinterpret_cast<const unsigned char*>(attribute.value.data() + at);
+            if ((entry[0] | entry[1] << 8) == kOwningGroupTag)
+                access &= entry[2] & 7;
+        }
+    }
+    return access;
+}
+
+// The permissions `mode` of a file for the file that replaces it, given whether its owner and
+// group were kept. A class of users that now takes in people it did not gets no more than they
+// had: with a new owner, the old owner is in the group or the others; with a new group, the old
+// group's members (`groupAccess`) are among the others and the new group's members get nothing.
+mode_t KeptMode(mode_t mode, mode_t groupAccess, bool ownerKept, bool groupKept)
+{
+    mode_t owner = (mode >> 6) & 7;
+    mode_t group = (mode >> 3) & 7;
+    mode_t other = mode & 7;
+    if (!ownerKept) {
+        group &= owner;
+        other &= owner;
+    }
+    if (!groupKept) {
+        other &= groupAccess;
+        group = 0;
+    }
+    return (mode & S_ISVTX) | (ownerKept ? mode & S_ISUID : 0) | (groupKept ? mode & S_ISGID : 0) | owner << 6 |
+           group << 3 | other;
+}
+
+// Gives the file `descriptor` opens what `file` gave as found when the save began (see
+// ReplaceWithFileBeside). The owner comes first: changing it clears the set-id bits and file
+// capabilities, and the attributes are set by the owner or root. The mode comes last, as it sets
+// the ACL's mask and its owner and others' entries.
+bool GiveAccessOf(const tReplacedFile& file, int descriptor)
+{
+    if (fchown(descriptor, uid_t(file.owner), gid_t(file.group)) != 0)
+        (void)fchown(descriptor, uid_t(-1), gid_t(file.group));
+    std::vector<tAttribute> attributes;
+    struct stat made;
+    if (fstat(descriptor, &made) != 0 || !ReadAttributes(file, &attributes) ||
+        !WriteAttributes(descriptor, attributes))
+        return false;
+    const mode_t mode = KeptMode(mode_t(file.mode), GroupAccess(mode_t(file.mode), attributes),
+                                 made.st_uid == file.owner, made.st_gid == file.group);
+    return fchmod(descriptor, mode) == 0;
+}
+
 }  // namespace
+
+tHeldDescriptor::~tHeldDescriptor()
+{
+    if (m_descriptor >= 0)
+        close(m_descriptor);
+}
 
 bool FindReplacedFile(const std::string& target, tReplacedFile* file)
 {
     *file = tReplacedFile();
     if (!FollowLinks(target, &file->path))
         return false;
-    struct stat status;
-    if (lstat(file->path.c_str(), &status) != 0)
+    file->held = tHeldDescriptor(open(file->path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (file->held.Get() < 0)
         return errno == ENOENT;
+    struct stat status;
+    if (fstat(file->held.Get(), &status) != 0)
+        return false;
     // A device, a pipe or a socket would become a regular file, and a folder cannot be replaced.
+    // A link is one put there since the links were followed.
     if (!S_ISREG(status.st_mode)) {
-        errno = S_ISDIR(status.st_mode) ? EISDIR : EPERM;
+        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISLNK(status.st_mode) ? ELOOP : EPERM;
         return false;
     }
     // A file this process may not write is not replaced: writing it in place would fail too. The
@@ -227,11 +461,13 @@ int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, 
     (void)RemoveStaleTemporaries(folder, [&fileName, tag](std::string_view entry) {
         return IsTemporaryBeside(entry, fileName, tag);
     });
+    // The new contents of a file are no one else's before they take its place with its access.
+    const mode_t made = file.exists ? mode_t(mode & 0600) : mode_t(mode);
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 16; ++attempt) {
         *name = folder + TemporaryNameBeside(fileName, tag, random());
-        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
+        const int descriptor = open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, made);
         if (descriptor < 0) {
             if (errno != EEXIST)
                 return descriptor;
@@ -255,15 +491,13 @@ bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const s
         errno = ESTALE;
         return false;
     }
-    if (now.exists) {
-        // The file stays its owner's: root may give it back, others at least its group when they
-        // belong to it. Changing the owner clears the set-id bits, so the mode follows.
-        if (fchown(descriptor, uid_t(now.owner), gid_t(now.group)) != 0)
-            (void)fchown(descriptor, uid_t(-1), gid_t(now.group));
-        if (fchmod(descriptor, mode_t(now.mode)) != 0)
-            return false;
-    }
-    return rename(temporary.c_str(), file.path.c_str()) == 0;
+    if (file.exists)
+        return GiveAccessOf(file, descriptor) && rename(temporary.c_str(), file.path.c_str()) == 0;
+    if (PlaceWithoutReplacing(temporary, file.path))
+        return true;
+    if (errno == EEXIST)
+        errno = ESTALE;
+    return false;
 }
 
 bool WriteFileReplacing(const std::string& target, const void* data, size_t size)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/Kernel.h"
 #include "platform/Win32Types.h"
@@ -23,8 +24,28 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* target, BOOL failIfExis
 // file systems the file is copied and the original deleted.
 BOOL MoveFileW(const char16_t* existing, const char16_t* target);
 
+// An open descriptor, closed with its holder; moved, never copied.
+class tHeldDescriptor {
+public:
+    tHeldDescriptor() = default;
+    explicit tHeldDescriptor(int descriptor) : m_descriptor(descriptor) {}
+    tHeldDescriptor(tHeldDescriptor&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    tHeldDescriptor& operator=(tHeldDescriptor&& other) noexcept
+    {
+        std::swap(m_descriptor, other.m_descriptor);
+        return *this;
+    }
+    ~tHeldDescriptor();
+    int Get() const { return m_descriptor; }
+
+private:
+    int m_descriptor = -1;
+};
+
 // The file a save replaces, as found when the save began: the end of the links in the target's
-// place (the target itself when no link stands there), and that file's identity when it exists.
+// place (the target itself when no link stands there), and that file's identity, owner, group and
+// permissions when it exists. The file is held open (O_PATH) for as long as this lasts, so that
+// its inode number names no other file in the meantime.
 struct tReplacedFile {
     std::string path;
     bool exists = false;
@@ -33,27 +54,35 @@ struct tReplacedFile {
     uint32_t owner = 0;
     uint32_t group = 0;
     uint32_t mode = 0;
+    tHeldDescriptor held;
 };
 
-// Follows the links in the target's place (chains, relative links, a link to a file not made
-// yet) to the file a save there replaces. Refused, false with errno set: a link in a sticky
-// folder that every user may write, unless this process's effective user or the folder's owner
-// owns it (EACCES, the kernel's protected links rule); anything but a regular file at the end
-// (EISDIR for a folder, EPERM for a device, a pipe or a socket); a file this process may not
-// write (EACCES or EROFS), as writing it in place would be; a chain without end (ELOOP).
+// Follows every link in the target's name, folders on the way included (chains, relative and
+// absolute links, "..", a link to a file not made yet), to the file a save there replaces.
+// Refused, false with errno set: a link in a sticky folder that every user may write, unless this
+// process's effective user or the folder's owner owns it (EACCES, the kernel's protected links
+// rule); a name of a folder or anything but a regular file at the end (EISDIR for a folder, EPERM
+// for a device, a pipe or a socket); a file this process may not write (EACCES or EROFS), as
+// writing it in place would be; more links than the kernel follows in one name (ELOOP).
 bool FindReplacedFile(const std::string& target, tReplacedFile* file);
 // Creates a new file beside the file found, named after it with `tag` (TemporaryNameBeside),
 // opened for reading and writing and held (TemporaryFiles.h) while its open file lasts; never an
-// existing one. The temporaries of that file and tag that no process holds any more are removed
+// existing one. Made to replace an existing file, only its owner may use it until it does; else
+// it has `mode`. The temporaries of that file and tag that no process holds any more are removed
 // first. Answers its descriptor and name, or -1 with errno set. Writers that must not lose the
 // file's old contents write here and rename over it while the file is still open.
 int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, std::string* name);
 // Puts a file made by CreateFileBeside (its open `descriptor` and name) in the place of the file
-// found for `target` (a link there stays), with that file's owner and group where this process
-// may give them and its permissions. The links are not followed anew to another file: refused
-// as FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found
-// (a link pointed elsewhere, another file in its place, a file made where none was). False with
-// errno set; the target is then untouched.
+// found for `target` (a link there stays). It takes what that file gave as found when the save
+// began, and nothing more: its owner and group where this process may give them, its extended
+// attributes (its ACL among them) where the file system takes them, and its permissions, less the
+// set-user-id bit where the owner could not be kept, and less the set-group-id and the group's
+// bits where the group could not be kept; a class of users that now takes in people it did not
+// (the old owner, the old group's members) gets no more than they had. A name that was free is
+// taken only while it still is. The links are not followed anew to another file: refused as
+// FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found (a
+// link pointed elsewhere, another file in its place, a file made where none was). False with errno
+// set; the target is then untouched.
 bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const std::string& target,
                            const tReplacedFile& file);
 // Writes the bytes as the whole of `target` through a file beside it, synced before it takes the

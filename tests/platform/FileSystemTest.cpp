@@ -2,9 +2,12 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <grp.h>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -12,7 +15,9 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -35,6 +40,30 @@ extern "C" int flock(int descriptor, int operation) noexcept
     using Flock = int (*)(int, int);
     static const Flock library = reinterpret_cast<Flock>(dlsym(RTLD_NEXT, "flock"));
     return library(descriptor, operation);
+}
+
+// While it holds text, the next rename first makes a file of that text at its destination, as
+// another program may between a save's last look at the name and its rename.
+std::string gMadeBeforeRename;
+
+template <typename Function, typename... Arguments>
+int RenameAfterAnotherMade(const char* name, const char* to, Arguments... arguments)
+{
+    if (!gMadeBeforeRename.empty())
+        WriteWholeFile(to, std::exchange(gMadeBeforeRename, {}));
+    static const auto library = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    return library(arguments...);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    return RenameAfterAnotherMade<int (*)(const char*, const char*)>("rename", to, from, to);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags) noexcept
+{
+    using Renameat2 = int (*)(int, const char*, int, const char*, unsigned);
+    return RenameAfterAnotherMade<Renameat2>("renameat2", to, fromFolder, from, toFolder, to, flags);
 }
 
 namespace {
@@ -252,6 +281,173 @@ TEST_F(FileSystemTest, CopiesAndWritesReplaceOnlyWhatASaveReplaces)
     EXPECT_EQ(status.st_gid, kOther + 1);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 7);
+}
+
+struct stat StatusOf(const std::string& path)
+{
+    struct stat status = {};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+// The file replaced is the one found when the save began, held until it ends: it takes that
+// file's mode as found then; a file made anew in its place (whose inode number the file system
+// would give again were the first not held) is not replaced, nor one made at a free name just
+// before the rename; no descriptor stays open.
+TEST_F(FileSystemTest, TheFileFoundWhenASaveBeganIsTheFileReplaced)
+{
+    const auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    const auto save = [](const std::string& target, const std::function<void(const w32::tReplacedFile&)>& meanwhile) {
+        w32::tReplacedFile found;
+        std::string temporary;
+        const int out = w32::FindReplacedFile(target, &found) ? w32::CreateFileBeside(found, ".tmp", 0666, &temporary) : -1;
+        meanwhile(found);
+        const bool placed = write(out, "new", 3) == 3 && w32::ReplaceWithFileBeside(out, temporary, target, found);
+        const int error = errno;
+        close(out);
+        unlink(temporary.c_str());
+        errno = error;
+        return placed;
+    };
+    const std::string target = folder.File("painting.ptg");
+    WriteWholeFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    EXPECT_TRUE(save(target, [&](const w32::tReplacedFile&) { chmod(target.c_str(), 0666); }));
+    EXPECT_EQ(StatusOf(target).st_mode & 07777, 0640u);
+    EXPECT_FALSE(save(target, [&](const w32::tReplacedFile& found) {
+        unlink(target.c_str());
+        WriteWholeFile(target, "theirs");
+        EXPECT_NE(StatusOf(target).st_ino, found.inode);
+    }));
+    EXPECT_EQ(errno, ESTALE);
+    EXPECT_EQ(ReadWholeFile(target), "theirs");
+    EXPECT_FALSE(save(folder.File("free.ptg"), [](const w32::tReplacedFile&) { gMadeBeforeRename = "raced"; }));
+    EXPECT_EQ(errno, ESTALE);
+    EXPECT_EQ(ReadWholeFile(folder.File("free.ptg")), "raced");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+    EXPECT_EQ(descriptors(), before);
+}
+
+constexpr char kAcl[] = "system.posix_acl_access";
+
+// An ACL as the file system keeps it: version 2, then each entry's tag, permissions and id
+// (-1 but for the named user, uid 1234), little-endian: user::rw-, user:1234:rw-, group::r--,
+// mask::rw-, other:: as given.
+std::string Acl(uint8_t others)
+{
+    std::string bytes = {2, 0, 0, 0};
+    for (const auto& [tag, permissions] : {std::pair{1, 6}, {2, 6}, {4, 4}, {0x10, 6}, {0x20, int(others)}})
+        bytes += std::string{char(tag), 0, char(permissions), 0} + (tag == 2 ? std::string("\xD2\x04\0\0", 4) : "\xFF\xFF\xFF\xFF");
+    return bytes;
+}
+
+bool SetAttribute(const std::string& path, const char* name, const std::string& value)
+{
+    return setxattr(path.c_str(), name, value.data(), value.size(), 0) == 0;
+}
+
+// The attribute's value; "" when the file has none.
+std::string Attribute(const std::string& path, const char* name)
+{
+    char value[256];
+    const ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string() : std::string(value, size_t(size));
+}
+
+// Whether `path` was saved by the user with that user's group alone, in a child process.
+bool SaveAs(uid_t user, const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(setgroups(0, nullptr) || setresgid(user, user, user) || setresuid(user, user, user) ||
+              !w32::WriteFileReplacing(path, "new", 3));
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Saves over files with ACLs and attributes, by root and by other users in a folder all may write.
+class SaveAccessTest : public FileSystemTest {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
+        std::filesystem::create_directory(folder.Path() / "open");
+        std::filesystem::permissions(folder.Path() / "open", std::filesystem::perms::all);
+    }
+    // The file "open/<name>" (contents "old"), with the owner, group, attribute, ACL and mode.
+    std::string Make(const char* name, uid_t owner, gid_t group, mode_t mode, const std::string& acl)
+    {
+        const std::string path = folder.File(std::string("open/") + name);
+        WriteWholeFile(path, "old");
+        EXPECT_TRUE(chown(path.c_str(), owner, group) == 0 && SetAttribute(path, "user.tag", "blue") &&
+                    (acl.empty() || SetAttribute(path, kAcl, acl)) && chmod(path.c_str(), mode) == 0);
+        return path;
+    }
+    static constexpr uid_t kNobody = 65534;
+    static constexpr uid_t kOther = 1234;
+};
+
+// A save keeps the ACL and the attributes of the file it replaces and gives no one access that
+// file did not give: not through the ACL the folder's default gives new files, nor to a group or
+// owner the saver could not give back. Where the group is lost, its members are among the others
+// and get no more than the ACL's group entry gave them.
+TEST_F(SaveAccessTest, ASaveGivesNobodyAccessTheFileDidNotGive)
+{
+    const std::string kept = folder.File("kept.ptg");
+    WriteWholeFile(kept, "old");
+    if (!SetAttribute(kept, kAcl, Acl(0)) || !SetAttribute(kept, "user.tag", "blue"))
+        GTEST_SKIP() << "the file system here keeps no ACL or no user attribute: " << strerror(errno);
+    const std::string keptAcl = Attribute(kept, kAcl);
+    ASSERT_TRUE(w32::WriteFileReplacing(kept, "new", 3));
+    EXPECT_EQ(Attribute(kept, kAcl), keptAcl);
+    EXPECT_EQ(Attribute(kept, "user.tag"), "blue");
+    EXPECT_EQ(StatusOf(kept).st_mode & 07777, 0660u);
+    const std::string plain = folder.File("plain.ptg");
+    WriteWholeFile(plain, "old");
+    ASSERT_TRUE(chmod(plain.c_str(), 0660) == 0 && SetAttribute(folder.File(""), "system.posix_acl_default", Acl(0)));
+    ASSERT_TRUE(w32::WriteFileReplacing(plain, "new", 3));
+    EXPECT_EQ(Attribute(plain, kAcl), "");
+    EXPECT_EQ(StatusOf(plain).st_mode & 07777, 0660u);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root saves as other users";
+
+    // Nobody's own file of a group nobody is not in, which others may write but that group only read.
+    const std::string grouped = Make("grouped.ptg", kNobody, kOther, 02666, Acl(6));
+    ASSERT_TRUE(SaveAs(kNobody, grouped));
+    EXPECT_EQ(StatusOf(grouped).st_gid, kNobody);
+    EXPECT_EQ(StatusOf(grouped).st_mode & 07777, 0604u);
+    EXPECT_EQ(Attribute(grouped, "user.tag"), "blue");
+    EXPECT_NE(Attribute(grouped, kAcl), "");
+    // Another user saves nobody's set-user-id file that every user may write.
+    const std::string theirs = Make("theirs.ptg", kNobody, kNobody, 04777, "");
+    ASSERT_TRUE(SaveAs(4242, theirs));
+    EXPECT_EQ(StatusOf(theirs).st_uid, 4242u);
+    EXPECT_EQ(StatusOf(theirs).st_mode & 07777, 0707u);
+}
+
+// In a sticky folder that every user may write, a link another user planted is followed nowhere in
+// a name: not as a folder, not before "..", not at the end of a chain of this user's links.
+TEST_F(SaveAccessTest, ALinkAnotherUserPlantedIsFollowedNowhereInAName)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root makes links of other users";
+    const std::string notes = folder.File("open/notes.ptg");
+    WriteWholeFile(notes, "mine");
+    std::filesystem::create_directory(folder.Path() / "shared");
+    ASSERT_EQ(chmod(folder.File("shared").c_str(), 01777), 0);
+    std::filesystem::create_symlink("../open", folder.Path() / "shared" / "d");
+    ASSERT_EQ(lchown(folder.File("shared/d").c_str(), kOther, kOther), 0);
+    std::filesystem::create_symlink("../open", folder.Path() / "shared" / "ours");
+    std::filesystem::create_symlink(folder.File("shared/d/notes.ptg"), folder.Path() / "shared" / "chain.ptg");
+    for (const char* name : {"shared/d/notes.ptg", "shared/d/new.ptg", "shared/d/../open/notes.ptg", "shared/chain.ptg"}) {
+        EXPECT_FALSE(w32::WriteFileReplacing(folder.File(name), "new", 3)) << name;
+        EXPECT_EQ(errno, EACCES) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(notes), "mine");
+    ASSERT_TRUE(w32::WriteFileReplacing(folder.File("shared/ours/notes.ptg"), "new", 3));
+    EXPECT_EQ(ReadWholeFile(notes), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() / "open"), {}), 1);
 }
 
 TEST_F(FileSystemTest, MoveNeverReplacesAFile)
