@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegularFiles.h"
 #include "platform/TemporaryFiles.h"
 #include "platform/TextCodec.h"
 
@@ -234,20 +235,11 @@ bool WriteAll(int descriptor, const char* data, size_t size)
 // a device could be read without end.
 int CopyToTemporary(const std::string& source, const tReplacedFile& target, std::string* temporary)
 {
-    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat status;
+    const int in = OpenRegularFile(source, O_RDONLY, &status);
     if (in < 0)
         return -1;
-    struct stat status;
     int error = 0;
-    if (fstat(in, &status) != 0)
-        error = errno;
-    else if (!S_ISREG(status.st_mode))
-        error = S_ISDIR(status.st_mode) ? EISDIR : EPERM;
-    if (error) {
-        close(in);
-        errno = error;
-        return -1;
-    }
     const int out = CreateFileBeside(target, ".copy", status.st_mode & 07777, temporary);
     if (out < 0) {
         error = errno;
@@ -609,7 +601,12 @@ bool NextEntry(tFindTag* find, WIN32_FIND_DATAW* data)
         const std::u16string wide = FileNameToWide(name);
         if (wide.size() >= MAX_PATH)
             continue;
-        data->dwFileAttributes = IsFolder(find->path + name) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+        // A reader of a pipe, a socket or a device found here would wait on it or never reach its
+        // end: only folders and regular files are listed, a link as what it leads to.
+        struct stat status;
+        if (stat((find->path + name).c_str(), &status) != 0 || !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode)))
+            continue;
+        data->dwFileAttributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
         wide.copy(data->cFileName, wide.size());
         data->cFileName[wide.size()] = 0;
         return true;

@@ -101,7 +101,8 @@ using HFIND = tFindTag*;
 
 // Lists the entries of the folder a pattern names ("<folder>/*.*"; "*.*" and "*" take every
 // entry, "." and ".." included, in the file system's order). Null when the folder cannot be
-// listed. A name too long for cFileName is skipped.
+// listed. Only folders and regular files are listed, a link as what it leads to: pipes, sockets,
+// devices and links that lead nowhere are skipped, as is a name too long for cFileName.
 HFIND FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data);
 // 0 with ERROR_NO_MORE_FILES after the last entry.
 BOOL FindNextFileW(HFIND find, WIN32_FIND_DATAW* data);

@@ -1,6 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <sstream>
 
 #include "platform/HexDigits.h"
+#include "platform/RegularFiles.h"
 #include "platform/TextCodec.h"
 
 namespace w32::registry {
@@ -151,15 +154,20 @@ bool CRegistryStore::SetValue(char root, const std::u16string& path, const std::
 bool CRegistryStore::Load(const std::string& fileName)
 {
     m_keys.clear();
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
+    // A regular file only, opened without waiting: a pipe in its place would hold the program up.
+    struct stat status;
+    const int descriptor = OpenRegularFile(fileName, O_RDONLY, &status);
+    if (descriptor < 0)
         return true;
-    file.seekg(0, std::ios::end);
-    const std::streamoff length = file.tellg();
-    if (length < 0 || length > std::streamoff(kMaxFileBytes) || !file.seekg(0))
+    FILE* file = status.st_size <= off_t(kMaxFileBytes) ? fdopen(descriptor, "rb") : nullptr;
+    if (!file) {
+        close(descriptor);
         return false;
-    std::string content(size_t(length), '\0');
-    if (!file.read(content.data(), length))
+    }
+    std::string content(size_t(status.st_size), '\0');
+    const bool whole = std::fread(content.data(), 1, content.size(), file) == content.size();
+    std::fclose(file);
+    if (!whole)
         return false;
 
     std::istringstream lines(content);

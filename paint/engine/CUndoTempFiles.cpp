@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/Kernel.h"
+#include "platform/RegularFiles.h"
 #include "platform/TemporaryFiles.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/PathText.h"
@@ -118,12 +119,11 @@ tResult CUndoTempFiles::Reopen(int32_t index, tCFile& file)
     std::string name;
     if (!entry.path.ToFileName(&name))
         return kResFileOpen;
-    const int descriptor = open(name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status;
+    const int descriptor = w32::OpenRegularFile(name, O_RDWR | O_NOFOLLOW, &status);
     if (descriptor < 0)
         return kResFileOpen;
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || uint64_t(status.st_dev) != entry.device ||
-        uint64_t(status.st_ino) != entry.inode) {
+    if (uint64_t(status.st_dev) != entry.device || uint64_t(status.st_ino) != entry.inode) {
         close(descriptor);
         return kResFileInvalid;
     }

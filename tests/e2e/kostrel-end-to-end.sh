@@ -10,8 +10,9 @@
 # Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
 # closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
 # name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike.
-# Started on a file of random bytes, it shows the error box and goes on with a new painting, which
-# paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
+# Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
+# new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
+# painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -228,28 +229,59 @@ cmp -s "$look_alike" "$work/look-alike.bytes" || fail "a save touched the UTF-8 
 close_program
 rm -f "$latin1" "$look_alike" "$work/look-alike.bytes"
 
+# error_box TITLE NAME WHAT: waits for the error box titled TITLE (a pattern), screenshots the
+# screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or the
+# stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE) or
+# by SDL itself (--title and TITLE apart).
+error_box() {
+    local box_title=$1
+    box=
+    wait_until 'grep -qE -- "--title(=| )$box_title( |\$)" "$work/zenity.log" ||
+        { box=$(xdotool search --onlyvisible --name "^$box_title\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
+        fail "$3 showed no error box"
+    if [ -n "$box" ]; then
+        screen "$2"
+        xdotool windowfocus --sync "$box" 2>/dev/null || true
+        xdotool key Return
+        wait_gone "^$box_title\$" || fail "Return left the error box up"
+    fi
+    : >"$work/zenity.log"
+}
+# new_painting WHAT: waits for the new painting that follows a file that could not be opened.
+new_painting() {
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
+        fail "no new painting after $1"
+    wait_gone "^$product\$" || fail "the splash stayed on screen"
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+}
+# A named pipe that no program writes is not a painting: named on the command line, it brings the
+# error box at once, never a program waiting on the pipe, and the program goes on.
+mkfifo "$work/pipe.ptg" "$work/pipe.png"
+: >"$work/zenity.log"
+"$program" "$work/pipe.ptg" >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+error_box "Error\\." kostrel-pipe-argument "the pipe named on the command line"
+new_painting "the pipe"
+close_program
+
 # A file of random bytes named on the command line: the error box, then the program goes on as
-# when started without a file; a stroke paints and Ctrl+S writes a painting that opens again.
+# when started without a file. Open and Ctrl+T given the pipes bring the error box too; a stroke
+# paints and Ctrl+S writes a painting that opens again.
 head -c 5000 /dev/urandom >"$work/random.ptg"
 : >"$work/zenity.log"
-echo "$work/rescued.ptg" >"$work/answer"
 "$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-# SDL shows the box as a window of its own, or the stand-in dialog program takes it when SDL cannot,
-# asked either by the program (--title=Error.) or by SDL itself (--title and Error. apart).
-box=
-wait_until 'grep -qE -- "--title(=| )Error\.( |\$)" "$work/zenity.log" ||
-    { box=$(xdotool search --onlyvisible --name "^Error\.\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
-    fail "the unreadable painting showed no error box"
-if [ -n "$box" ]; then
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
-    xdotool key Return
-    wait_gone "^Error\.\$" || fail "Return left the error box up"
-fi
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
-    fail "no new painting after the unreadable one"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+error_box "Error\\." kostrel-random-argument "the unreadable painting"
+new_painting "the unreadable one"
+# The keys go again while the program has not asked for a file, in case they raced their modifier.
+echo "$work/pipe.ptg" >"$work/answer"
+press_until ctrl+o 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+O asked for no file"
+error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open"
+echo "$work/pipe.png" >"$work/answer"
+press_until ctrl+t 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+T asked for no file"
+error_box "File Error" kostrel-pipe-tracing "the pipe chosen as the tracing image"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
+echo "$work/rescued.ptg" >"$work/answer"
 xdotool mousemove 200 400
 shot_settled kostrel-rescued-blank || fail "the window kept changing"
 drag_stroke

@@ -4,8 +4,9 @@
 # screen; a width and a height typed into its fields, a green dragged out of the paper colour
 # button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
 # through a stand-in file dialog and a second start reads back at that size and colour. The
-# preset panel shows the presets shipped beside the program and one more: its second page shows
-# that one alone, with no picture in its empty cells, and none at all once it is deleted.
+# preset panel shows the presets shipped beside the program and one more, and not the named pipe
+# beside them: its second page shows that one alone, with no picture in its empty cells, and none
+# at all once it is deleted.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -20,6 +21,8 @@ cp "$program" "$work/program/"
 cp -r "$(dirname "$program")/Resources" "$(dirname "$program")/Canvases" "$(dirname "$program")/Presets" \
     "$work/program/"
 cp "$work/program/Presets/Kraft.kcp" "$work/program/Presets/Seventh.kcp"
+# A named pipe among the presets is no preset: it is not listed, and nothing waits on it.
+mkfifo "$work/program/Presets/Pipe.kcp"
 program="$work/program/$(basename "$program")"
 
 mkdir -p "$work/bin"
@@ -176,7 +179,7 @@ xdotool mousemove 450 276
 sleep 0.2
 xdotool click 1
 xdotool mousemove 1000 740
-wait_until '[ "$(ls "$work/program/Presets" | wc -l)" -eq 6 ]' || fail "Delete Preset left the preset's file"
+wait_until '[ "$(find "$work/program/Presets" -type f | wc -l)" -eq 6 ]' || fail "Delete Preset left the preset's file"
 shot_until newfile-deleted '[ "$(pictures newfile-deleted)" = 000000 ]' || true
 shot_settled newfile-deleted || fail "the window kept changing after the deletion"
 [ "$(pictures newfile-deleted)" = 000000 ] ||

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/RegularFiles.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCFPath.h"
 
@@ -18,12 +19,13 @@ std::string FileSystemName(const tCFPath& path)
     return path.GetPathText().ToFileName(&name) ? name : std::string();
 }
 
-FILE* OpenCreatingForUpdate(const char* name)
+// A stream over the regular file `name` opened with `flags`; null for anything else.
+FILE* OpenStream(const std::string& name, int flags, const char* mode)
 {
-    const int descriptor = open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int descriptor = w32::OpenRegularFile(name, flags);
     if (descriptor < 0)
         return nullptr;
-    FILE* file = fdopen(descriptor, "r+b");
+    FILE* file = fdopen(descriptor, mode);
     if (!file)
         close(descriptor);
     return file;
@@ -57,12 +59,13 @@ tResult tCFile::OpenPath(const tCFPath& path, int32_t access, bool create)
     if (!path.HasText())
         return kResBadParam;
     TK_TRY(Close());
+    int flags;
     const char* mode;
     switch (access) {
-    case kAccessReadWrite: mode = "rb+e"; break;
-    case kAccessRead: mode = "rbe"; break;
-    case kAccessWrite: mode = "wbe"; break;
-    case kAccessAppend: mode = "abe"; break;
+    case kAccessReadWrite: flags = create ? O_RDWR | O_CREAT : O_RDWR; mode = "rb+"; break;
+    case kAccessRead: flags = O_RDONLY; mode = "rb"; break;
+    case kAccessWrite: flags = O_WRONLY | O_CREAT | O_TRUNC; mode = "wb"; break;
+    case kAccessAppend: flags = O_WRONLY | O_CREAT | O_APPEND; mode = "ab"; break;
     default:
         ReportResult(kResBadParam, "Unknown Access state passed to tCFile.");
         return kResBadParam;
@@ -70,9 +73,9 @@ tResult tCFile::OpenPath(const tCFPath& path, int32_t access, bool create)
     const std::string name = FileSystemName(path);
     if (name.empty())
         return kResFileOpen;
-    FILE* file = (create && access == kAccessReadWrite) ? OpenCreatingForUpdate(name.c_str())
-                                                         : fopen(name.c_str(), mode);
-    return Attach(file);
+    // Only a regular file is opened, without waiting: a pipe would hold the program up, and a
+    // device or a folder holds nothing a reader can take.
+    return Attach(OpenStream(name, flags, mode));
 }
 
 tResult tCFile::AdoptDescriptor(int descriptor)

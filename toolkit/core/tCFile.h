@@ -23,8 +23,9 @@ public:
     tCFile(const tCFile&) = delete;
     tCFile& operator=(const tCFile&) = delete;
 
-    // 6 for a path without text or an unknown access state, 14 when the file cannot be opened
-    // (a folder is not a file). The file that was open is closed first.
+    // 6 for a path without text or an unknown access state, 14 when the file cannot be opened.
+    // Only a regular file is taken, and the open never waits: a folder, a pipe, a socket or a
+    // device gives 14. The file that was open is closed first.
     tResult Open(const tCFPath& path, int32_t access);
     // As Open, but read-write access creates the file when it is missing.
     tResult OpenOrCreate(const tCFPath& path, int32_t access);

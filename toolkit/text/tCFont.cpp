@@ -1,9 +1,14 @@
 #include "toolkit/text/tCFont.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <new>
 #include <string>
 
+#include "platform/RegularFiles.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CResourceDirectory.h"
 #include "toolkit/core/ErrorBox.h"
@@ -19,6 +24,52 @@ bool RoundSize(double value, FT_F26Dot6* out)
         return false;
     *out = FT_F26Dot6(rounded);
     return true;
+}
+
+unsigned long ReadFontFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count)
+{
+    // A read of nothing is a seek, which answers non-zero past the end.
+    if (count == 0)
+        return offset > stream->size ? 1 : 0;
+    unsigned long done = 0;
+    while (done < count) {
+        const ssize_t got = pread(int(stream->descriptor.value), buffer + done, count - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += (unsigned long)got;
+    }
+    return done;
+}
+
+void CloseFontFile(FT_Stream stream)
+{
+    close(int(stream->descriptor.value));
+    delete stream;
+}
+
+// Opens the face of an installed font file through a stream of ours, which FreeType closes with
+// the face or on failure: FreeType's own open of a name would wait for good on a pipe.
+FT_Error OpenFontFile(const std::string& file, FT_Face* face)
+{
+    struct stat status;
+    const int descriptor = w32::OpenRegularFile(file, O_RDONLY, &status);
+    if (descriptor < 0)
+        return FT_Err_Cannot_Open_Resource;
+    auto* stream = new (std::nothrow) FT_StreamRec();
+    if (!stream) {
+        close(descriptor);
+        return FT_Err_Out_Of_Memory;
+    }
+    stream->size = (unsigned long)status.st_size;
+    stream->descriptor.value = descriptor;
+    stream->read = ReadFontFile;
+    stream->close = CloseFontFile;
+    FT_Open_Args args = {};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = stream;
+    return FT_Open_Face(GetFreeTypeLibrary(), &args, 0, face);
 }
 
 }  // namespace
@@ -248,7 +299,7 @@ tResult LoadSystemFont(const tCString& name, uint32_t id)
     TK_TRY(FindFontFile(*application, name, &path));
     FT_Face face = nullptr;
     std::string file;
-    if (!path.ToFileName(&file) || FT_New_Face(GetFreeTypeLibrary(), file.c_str(), 0, &face) != FT_Err_Ok)
+    if (!path.ToFileName(&file) || OpenFontFile(file, &face) != FT_Err_Ok)
         return kResCreateFailed;
     std::unique_ptr<tCFont> font(new (std::nothrow) tCFont);
     if (!font) {

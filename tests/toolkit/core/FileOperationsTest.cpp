@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -13,9 +17,11 @@
 #include "platform/headless/ScriptedDesktop.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/ProgramSubfolder.h"
+#include "toolkit/core/SpecialFiles.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/HeadlessApp.h"
 #include "toolkit/core/tCFRef.h"
+#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCFolderRef.h"
 
 namespace {
@@ -120,6 +126,35 @@ TEST_F(FileOperationsTest, ListingReturnsTheFilesAndTheFolders)
     EXPECT_EQ(onlyFolders.GetCount(), 1);
     delete onlyFolders[0];
     EXPECT_EQ(ListFolderFiles(Folder("missing"), nullptr, nullptr), kResFileIO);
+}
+
+// Each open runs beside the test: one that waits on the pipe is let go by a writer, so that it
+// fails the test instead of hanging it.
+TEST_F(FileOperationsTest, OnlyRegularFilesAreOpenedOrListedAndAPipeIsNotWaitedOn)
+{
+    WriteWholeFile(folder.File("Plain.kcp"), "preset");
+    for (const tSpecialFile kind : kSpecialFiles) {
+        const std::string name = folder.File("Special" + std::to_string(int(kind)) + ".kcp");
+        if (!MakeSpecialFile(name, kind, 0644)) {
+            // Making a device takes a right that not every user has.
+            EXPECT_EQ(int(kind), int(tSpecialFile::kDevice)) << name;
+            continue;
+        }
+        std::future<tResult> opened = std::async(std::launch::async, [&name] {
+            tCFile file;
+            return file.Open(tCFRef(tCString::FromAnsi(name)), tCFile::kAccessRead);
+        });
+        if (opened.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            ADD_FAILURE() << "the open of " << name << " waited for a writer";
+            close(open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        }
+        EXPECT_EQ(opened.get(), kResFileOpen) << name;
+    }
+    tCArray<tCFRef*> files;
+    ASSERT_EQ(ListFolderFiles(Folder(""), &files, nullptr), kResOk);
+    ASSERT_EQ(files.GetCount(), 1);
+    EXPECT_EQ(std::u16string(files[0]->GetText().View()), std::u16string(Name("Plain.kcp").View()));
+    delete files[0];
 }
 
 TEST_F(FileOperationsTest, TheApplicationDataFolderFollowsXdgConfigHome)
