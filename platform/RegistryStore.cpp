@@ -6,10 +6,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
 #include "platform/RegularFiles.h"
 #include "platform/TextCodec.h"
@@ -201,24 +201,20 @@ bool CRegistryStore::Save(const std::string& fileName) const
     // The program's folder under the application-data folder is made on the first save.
     if (const size_t slash = fileName.rfind('/'); slash != std::string::npos && slash > 0)
         mkdir(fileName.substr(0, slash).c_str(), 0700);
-    const std::string temporary = fileName + ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file)
-            return false;
-        file << kHeader << '\n';
-        for (const auto& [id, values] : m_keys) {
-            const std::string root(1, char(id[0]));
-            const std::string path = Escape(id.substr(1));
-            file << "K\t" << root << '\t' << path << '\n';
-            for (const auto& [name, value] : values)
-                file << "V\t" << root << '\t' << path << '\t' << Escape(name) << '\t' << value.type << '\t'
-                     << Hex(value.bytes) << '\n';
-        }
-        if (!file.flush())
-            return false;
+    std::ostringstream file;
+    file << kHeader << '\n';
+    for (const auto& [id, values] : m_keys) {
+        const std::string root(1, char(id[0]));
+        const std::string path = Escape(id.substr(1));
+        file << "K\t" << root << '\t' << path << '\n';
+        for (const auto& [name, value] : values)
+            file << "V\t" << root << '\t' << path << '\t' << Escape(name) << '\t' << value.type << '\t'
+                 << Hex(value.bytes) << '\n';
     }
-    return std::rename(temporary.c_str(), fileName.c_str()) == 0;
+    // Written through a new file of its own beside the store: whatever stands at a fixed name
+    // there (a pipe would hold the program up) is never opened.
+    const std::string text = file.str();
+    return WriteFileReplacing(fileName, text.data(), text.size());
 }
 
 }  // namespace w32::registry

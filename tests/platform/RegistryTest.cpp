@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <string>
 
 #include "HeadlessFixture.h"
@@ -117,6 +121,7 @@ protected:
     void TearDown() override
     {
         unlink(m_file.c_str());
+        unlink((m_file + ".new").c_str());
         rmdir(m_folder.c_str());
     }
     void Write(const std::string& text)
@@ -196,6 +201,29 @@ TEST_F(RegistryFileTest, OversizedValuesAreRefused)
     Write("kostrel-registry 1\nV\tU\tk\tbig\t3\t" + std::string((CRegistryStore::kMaxValueBytes + 1) * 2, '0') + "\n");
     EXPECT_TRUE(store.Load(m_file));
     EXPECT_EQ(store.FindValue('U', u"k", u"big"), nullptr);
+}
+
+TEST_F(RegistryFileTest, APipeBesideTheStoreDoesNotHoldASaveUp)
+{
+    const std::string pipe = m_file + ".new";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    CRegistryStore store;
+    store.CreateKey('U', u"k");
+    auto saved = std::async(std::launch::async, [&] { return store.Save(m_file); });
+    if (saved.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // A reader frees a save that waits on the pipe, so that the test fails instead of hanging.
+        const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        saved.wait();
+        close(reader);
+        FAIL() << "the save waited on the pipe";
+    }
+    ASSERT_TRUE(saved.get());
+    CRegistryStore loaded;
+    ASSERT_TRUE(loaded.Load(m_file));
+    EXPECT_TRUE(loaded.KeyExists('U', u"k"));
+    struct stat status;
+    ASSERT_EQ(lstat(pipe.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the pipe was left as it was";
 }
 
 }  // namespace
