@@ -384,6 +384,9 @@ private:
     void InvalidateInView(const tCRect& parentRect);
     void PresentView();
     tCRect ShadowRectFor(const tCRect& paintingRect) const;
+    // One step of the view's drag from screen point `from` to `to`: turning the painting by the
+    // horizontal distance, else moving it.
+    void FollowViewDrag(tCPoint from, tCPoint to, bool turn);
     // How far the turned view's drawing may stray from the rect turned about the painting's
     // centre, in pixels: 0 unturned.
     int32_t TurnedDrawingMargin() const;
