@@ -29,6 +29,7 @@ SHORT GetKeyState(int virtualKey)
     const DWORD flag = virtualKey == VK_SHIFT     ? DWORD(MK_SHIFT)
                        : virtualKey == VK_CONTROL ? DWORD(MK_CONTROL)
                        : virtualKey == VK_MENU    ? DWORD(MK_ALT)
+                       : virtualKey == VK_SPACE   ? DWORD(MK_SPACE)
                                                   : 0;
     if (handled < 0 || flag == 0)
         return GetAsyncKeyState(virtualKey);

@@ -9,8 +9,9 @@ namespace w32 {
 // Bit 15 set while the key or button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) is down.
 SHORT GetAsyncKeyState(int virtualKey);
 // Bit 15 set while the key was down as the program meets it: while a queued input message is
-// handled, Shift, Control and Alt (VK_SHIFT, VK_CONTROL, VK_MENU) as they were when it arrived,
-// however late it is taken; otherwise, and for every other key, the live state.
+// handled, Shift, Control, Alt and the space bar (VK_SHIFT, VK_CONTROL, VK_MENU, VK_SPACE) as
+// they were when it arrived, however late it is taken; otherwise, and for every other key, the
+// live state.
 SHORT GetKeyState(int virtualKey);
 // The pointer in screen coordinates.
 BOOL GetCursorPos(POINT* point);

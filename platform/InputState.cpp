@@ -31,15 +31,17 @@ struct tModifierKey {
     DWORD flag;
 };
 
-constexpr std::array<tModifierKey, 9> kModifierKeys = {{{VK_SHIFT, MK_SHIFT},
-                                                        {VK_LSHIFT, MK_SHIFT},
-                                                        {VK_RSHIFT, MK_SHIFT},
-                                                        {VK_CONTROL, MK_CONTROL},
-                                                        {VK_LCONTROL, MK_CONTROL},
-                                                        {VK_RCONTROL, MK_CONTROL},
-                                                        {VK_MENU, MK_ALT},
-                                                        {VK_LMENU, MK_ALT},
-                                                        {VK_RMENU, MK_ALT}}};
+// The space bar travels with the input as the modifiers do, for a program that gives it their use.
+constexpr std::array<tModifierKey, 10> kModifierKeys = {{{VK_SHIFT, MK_SHIFT},
+                                                         {VK_LSHIFT, MK_SHIFT},
+                                                         {VK_RSHIFT, MK_SHIFT},
+                                                         {VK_CONTROL, MK_CONTROL},
+                                                         {VK_LCONTROL, MK_CONTROL},
+                                                         {VK_RCONTROL, MK_CONTROL},
+                                                         {VK_MENU, MK_ALT},
+                                                         {VK_LMENU, MK_ALT},
+                                                         {VK_RMENU, MK_ALT},
+                                                         {VK_SPACE, MK_SPACE}}};
 
 tState& State()
 {

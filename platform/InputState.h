@@ -18,7 +18,7 @@ POINT GetCursorScreenPos();
 void ResetState();
 void ResetCursorCounter();
 
-// The modifiers (MK_SHIFT, MK_CONTROL, MK_ALT) as the input delivered so far left them: input
+// The modifiers (MK_SHIFT, MK_CONTROL, MK_ALT, MK_SPACE) as the input delivered so far left them: input
 // carries these, not the live state, which may already hold later input.
 DWORD DeliveredModifiers();
 // While a queued input message is handled, the modifiers it carried; -1 when none is handled.

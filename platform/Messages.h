@@ -59,7 +59,16 @@ enum : WPARAM { SC_CLOSE = 0xF060 };
 // A wheel notch.
 constexpr int32_t WHEEL_DELTA = 120;
 
-// Button flags in wParam of mouse messages.
-enum : WPARAM { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10, MK_ALT = 0x20 };
+// Button flags in wParam of mouse messages. MK_ALT and MK_SPACE are our own: they travel only in
+// a message's lPrivate, with the other keys held when it was posted.
+enum : WPARAM {
+    MK_LBUTTON = 0x01,
+    MK_RBUTTON = 0x02,
+    MK_SHIFT = 0x04,
+    MK_CONTROL = 0x08,
+    MK_MBUTTON = 0x10,
+    MK_ALT = 0x20,
+    MK_SPACE = 0x40
+};
 
 }  // namespace w32

@@ -12,6 +12,7 @@
 #include "platform/Input.h"
 #include "platform/InputState.h"
 #include "platform/Kernel.h"
+#include "platform/KernelClock.h"
 #include "platform/Messages.h"
 #include "platform/QueueInternal.h"
 #include "platform/VirtualKeys.h"
@@ -83,7 +84,8 @@ MSG MakeMessage(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
     GetCursorPos(&message.pt);
     message.lPrivate = DWORD((input::IsKeyDown(VK_SHIFT) ? WPARAM(MK_SHIFT) : 0) |
                              (input::IsKeyDown(VK_CONTROL) ? WPARAM(MK_CONTROL) : 0) |
-                             (input::IsKeyDown(VK_MENU) ? WPARAM(MK_ALT) : 0));
+                             (input::IsKeyDown(VK_MENU) ? WPARAM(MK_ALT) : 0) |
+                             (input::IsKeyDown(VK_SPACE) ? WPARAM(MK_SPACE) : 0));
     return message;
 }
 
@@ -163,6 +165,51 @@ void WaitForPost(uint64_t seen)
         queue.posted.wait_for(held, std::chrono::milliseconds(interval), posted);
 }
 
+// The first posted message of `window` (any with a null window) whose code is one of the `count`
+// codes; the messages passed over keep their places. `sequence` receives the queue's count of
+// posts seen.
+bool TakeAmong(MSG* out, HWND window, const UINT* codes, size_t count, bool remove, uint64_t* sequence)
+{
+    CBackend* backend = GetBackend();
+    if (OnInterfaceThread(backend))
+        backend->PumpEvents();
+    tQueue& queue = QueueOf(GetCurrentThreadId());
+    std::lock_guard<std::mutex> guard(queue.lock);
+    *sequence = queue.sequence;
+    const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
+    for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
+        if ((window && it->hwnd != window) || !among(it->message))
+            continue;
+        *out = *it;
+        if (remove)
+            queue.messages.erase(it);
+        return true;
+    }
+    return false;
+}
+
+// The backends gather native input only when asked: a wait on the interface thread looks at it
+// this often.
+constexpr DWORD kInputPollMs = 2;
+
+// Waits for a post for at most `milliseconds`.
+void WaitForPostAtMost(uint64_t seen, DWORD milliseconds)
+{
+    // The virtual clock moves on only while the program waits: a millisecond at a time, in which
+    // the platform's threads may post.
+    if (kernel::IsVirtualClock()) {
+        Sleep(1);
+        return;
+    }
+    CBackend* backend = GetBackend();
+    DWORD interval = milliseconds;
+    if (OnInterfaceThread(backend))
+        interval = std::min({interval, backend->GetPumpInterval(), kInputPollMs});
+    tQueue& queue = QueueOf(GetCurrentThreadId());
+    std::unique_lock<std::mutex> held(queue.lock);
+    queue.posted.wait_for(held, std::chrono::milliseconds(interval), [&] { return queue.sequence != seen; });
+}
+
 bool IsInputMessage(UINT code)
 {
     return (code >= WM_KEYDOWN && code <= WM_UNICHAR) || (code >= WM_MOUSEMOVE && code <= WM_MOUSEWHEEL);
@@ -208,21 +255,23 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 
 BOOL PeekMessageAmongW(MSG* message, HWND window, const UINT* codes, size_t count, UINT remove)
 {
-    CBackend* backend = GetBackend();
-    if (OnInterfaceThread(backend))
-        backend->PumpEvents();
-    tQueue& queue = QueueOf(GetCurrentThreadId());
-    std::lock_guard<std::mutex> guard(queue.lock);
-    const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
-    for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
-        if ((window && it->hwnd != window) || !among(it->message))
-            continue;
-        *message = *it;
-        if (remove & PM_REMOVE)
-            queue.messages.erase(it);
-        return 1;
+    uint64_t seen = 0;
+    return TakeAmong(message, window, codes, count, (remove & PM_REMOVE) != 0, &seen) ? 1 : 0;
+}
+
+BOOL WaitMessageAmongW(HWND window, const UINT* codes, size_t count, DWORD milliseconds)
+{
+    const DWORD start = timeGetTime();
+    for (;;) {
+        MSG message;
+        uint64_t seen = 0;
+        if (TakeAmong(&message, window, codes, count, false, &seen))
+            return 1;
+        const DWORD waited = timeGetTime() - start;
+        if (waited >= milliseconds)
+            return 0;
+        WaitForPostAtMost(seen, milliseconds - waited);
     }
-    return 0;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -16,6 +16,10 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 // As PeekMessageW, for the first posted message of `window` whose code is one of the `count`
 // codes; the messages passed over keep their places. Never WM_QUIT or a made WM_PAINT.
 BOOL PeekMessageAmongW(MSG* message, HWND window, const UINT* codes, size_t count, UINT remove);
+// Waits until a message that PeekMessageAmongW would find is posted, for at most `milliseconds`
+// (at once when one waits already), and leaves it queued: 1 when one waits, 0 when the time
+// passed. Posts of other messages do not end the wait.
+BOOL WaitMessageAmongW(HWND window, const UINT* codes, size_t count, DWORD milliseconds);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int32_t exitCode);

@@ -62,8 +62,9 @@ struct MSG {
     LPARAM lParam = 0;
     DWORD time = 0;
     POINT pt;
-    // The modifier keys held when the message was posted (MK_SHIFT, MK_CONTROL, MK_ALT), so that
-    // a key is translated as it was pressed even when the message is taken later.
+    // The modifier keys held when the message was posted (MK_SHIFT, MK_CONTROL, MK_ALT, and
+    // MK_SPACE for the space bar), so that a key is translated and a press or move read as they
+    // came even when the message is taken later.
     DWORD lPrivate = 0;
 };
 

@@ -64,6 +64,7 @@ tResult CCanvas::AttachView(CWidget* widget)
         if (!m_view->GetParent())
             return kResOk;
         float zoom = FittingZoom();
+        UpdateViewGeometry(0);
         m_rotation = 0.0f;
         UpdateViewGeometry(0);
         tCPoint topLeft = ParentCentre().Minus({m_width / 2, m_height / 2});
@@ -367,6 +368,8 @@ uint64_t CCanvas::NewPaintingBytes(int32_t width, int32_t height)
 
 void CCanvas::CommitSize(int32_t width, int32_t height, SizedImages* images)
 {
+    // Where the turned painting stood is drawn again, whatever the view's own invalidation reaches.
+    UpdateViewGeometry(0);
     TakeSizedImages(width, height, images);
     m_rotation = 0.0f;
     // A fitting zoom is finite and above 0, which SetZoom takes.

@@ -384,6 +384,17 @@ private:
     void InvalidateInView(const tCRect& parentRect);
     void PresentView();
     tCRect ShadowRectFor(const tCRect& paintingRect) const;
+    // One step of the view's drag from screen point `from` to `to`: turning the painting by the
+    // horizontal distance, else moving it.
+    void FollowViewDrag(tCPoint from, tCPoint to, bool turn);
+    // How far the turned view's drawing may stray from the rect turned about the painting's
+    // centre, in pixels: 0 unturned.
+    int32_t TurnedDrawingMargin() const;
+    // The painting with its shadow in the painting's own frame, before the turn, widened by that
+    // margin: the turned view draws nothing of the painting outside it once turned.
+    tCRect DrawnFrame() const;
+    // The box of `rect` turned about the painting's centre, widened outwards to whole pixels.
+    tCRect TurnedBounds(const tCRect& rect) const;
     void BuildShadowTables();
     void KeepRectInView(tCRect* rect) const;
 

@@ -25,8 +25,6 @@
 namespace {
 
 constexpr uint32_t kPenCursorId = 34;
-constexpr int32_t kVirtualKeySpace = 0x20;
-constexpr int32_t kVirtualKeyAlt = 0x12;
 constexpr uint32_t kPencilId = 4901;
 constexpr uint32_t kSampleToolId = 4909;
 constexpr uint32_t kMoveToolId = 4910;
@@ -38,7 +36,9 @@ constexpr uint32_t kZoomToolId = 4912;
 // A drag counts as moved once the pointer leaves the start by more than this.
 constexpr int32_t kDragSlop = 3;
 constexpr float kTurnsPerPixel = 0.002f;
-constexpr float kZoomPerPixel = 0.004f;
+// The zoom drag multiplies the zoom it started from by exp(k x the distance from the press): a
+// drag of 100 pixels to the right zooms by 1.4, back to the press gives the zoom it started from.
+constexpr double kZoomPerPixel = 0.0033647224;
 constexpr float kMinZoom = 0.05f;
 constexpr float kMaxZoom = 8.0f;
 
@@ -86,10 +86,11 @@ private:
     bool m_pushed = false;
 };
 
-bool KeyDown(int32_t key)
+// The space bar and Alt as the press being handled came with them.
+bool SpaceDown()
 {
     CAppBase* application = GetApplication();
-    return application && application->IsKeyDown(key);
+    return application && application->IsSpaceDown();
 }
 
 bool AltDown()
@@ -167,7 +168,7 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     if (m_view)
         m_view->LocalToScreenPoint(&press);
     CInputIdleGuard idle(*this);
-    if (KeyDown(kVirtualKeySpace)) {
+    if (SpaceDown()) {
         m_inputIdle = 1;
         return DragView(takenBy, &press, 0);
     }
@@ -258,25 +259,38 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     const auto followInput = [&]() -> tResult {
         CTimer round;
         CTimer shown;
+        // Whether the rounds painted what the screen does not show yet: a brush at rest where
+        // the tool does nothing is shown already.
+        bool unshown = false;
         int32_t taken = NextStrokeInput(tablet, &input, &screen);
         while (taken != CTabletInput::kStrokeRelease) {
             round.Restart();
-            if (taken == CTabletInput::kStrokeNothing)
+            if (taken == CTabletInput::kStrokeNothing) {
+                unshown = unshown || tool->GetRestingPenWait() != ICanvasTool::kNothingWhileResting;
                 TK_TRY(paintInput(input));
+            }
             while (taken == CTabletInput::kStrokeMove) {
                 TK_TRY(paintInput(input));
+                unshown = true;
                 if (round.GetElapsedMilliseconds() >= kScreenFrameMs)
                     break;
                 taken = NextStrokeInput(tablet, &input, &screen);
             }
             if (taken == CTabletInput::kStrokeRelease)
                 break;
-            if (shown.GetElapsedMilliseconds() >= kScreenFrameMs) {
+            if (unshown && shown.GetElapsedMilliseconds() >= kScreenFrameMs) {
                 TK_TRY(tool->ShowStroke(*this));
                 shown.Restart();
+                unshown = false;
             }
             Heartbeat();
             taken = NextStrokeInput(tablet, &input, &screen);
+            // A pen at rest waits for input, at most a frame or until the tool has something to
+            // paint where it rests.
+            if (taken == CTabletInput::kStrokeNothing && tablet) {
+                tablet->WaitForStrokeInput(std::min(kScreenFrameMs, tool->GetRestingPenWait()));
+                taken = NextStrokeInput(tablet, &input, &screen);
+            }
         }
         return kResOk;
     };
@@ -341,32 +355,33 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
     bool moved = false;
     {
         CModalGuard modal(backdrop, m_view);
-        // The primary button's drag lasts while Space is held with it.
+        // The moves of a round that came with the same keys are followed as one.
+        bool turning = false;
+        tCPoint reached = last;
+        const auto follow = [&]() {
+            if (reached != last)
+                FollowViewDrag(last, reached, turning);
+            last = reached;
+        };
+        // The primary button's drag lasts while the space bar is held with it; Alt taken or let
+        // go during the drag switches between turning and moving. Each move counts with the keys
+        // it came with.
         int32_t taken = CPointerDrag::kDragNothing;
-        while (taken != CPointerDrag::kDragRelease && (secondary || KeyDown(kVirtualKeySpace))) {
-            tCPoint reached = last;
+        while (taken != CPointerDrag::kDragRelease && (secondary || drag.IsSpaceHeld())) {
             taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
+                if (!secondary && !drag.IsSpaceHeld())
+                    return false;
                 if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
                     moved = true;
-                if (moved)
+                if (moved) {
+                    if (drag.IsAltHeld() != turning)
+                        follow();
+                    turning = drag.IsAltHeld();
                     reached = p;
-            });
-            if (reached != last) {
-                // Alt taken or let go during the drag switches between turning and moving.
-                if (KeyDown(kVirtualKeyAlt)) {
-                    UpdateViewGeometry(0);
-                    m_rotation -= float(reached.x - last.x) * kTurnsPerPixel;
-                    if (m_view) {
-                        UpdateViewGeometry(0);
-                        if (CWidget* root = m_view->GetRoot())
-                            (void)root->PresentDirtyRects();
-                    }
-                } else {
-                    // A move the view cannot draw shows at the next present.
-                    (void)MovePainting(m_paintingRect.GetTopLeft().Plus(reached.Minus(last)));
                 }
-                last = reached;
-            }
+                return true;
+            });
+            follow();
             if (taken != CPointerDrag::kDragRelease)
                 Heartbeat();
         }
@@ -377,6 +392,22 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
     if (!moved && backdrop && backdrop->GetRolloverWidget() == m_view && m_view)
         return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
     return kResOk;
+}
+
+void CCanvas::FollowViewDrag(tCPoint from, tCPoint to, bool turn)
+{
+    if (!turn) {
+        // A move the view cannot draw shows at the next present.
+        (void)MovePainting(m_paintingRect.GetTopLeft().Plus(to.Minus(from)));
+        return;
+    }
+    UpdateViewGeometry(0);
+    m_rotation -= float(to.x - from.x) * kTurnsPerPixel;
+    if (m_view) {
+        UpdateViewGeometry(0);
+        if (CWidget* root = m_view->GetRoot())
+            (void)root->PresentDirtyRects();
+    }
 }
 
 tResult CCanvas::SampleColour(const tCPoint* press)
@@ -399,7 +430,10 @@ tResult CCanvas::SampleColour(const tCPoint* press)
         int32_t taken = CPointerDrag::kDragNothing;
         while (taken != CPointerDrag::kDragRelease) {
             tCPoint reached = last;
-            taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) { reached = ScreenToRoot(m_view, p); });
+            taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
+                reached = ScreenToRoot(m_view, p);
+                return true;
+            });
             if (reached != last) {
                 TK_TRY(PickViewColour(reached));
                 last = reached;
@@ -463,7 +497,7 @@ tResult CCanvas::RunZoomTool(CWidget** takenBy, const tCPoint* press)
 }
 
 // The view follows each round's moves at once: the painting moves and turns by the whole way
-// the pointer went, and the zoom takes each move in turn within its limits.
+// the pointer went, and the zoom is that of the pointer's distance from the press.
 static tResult FollowNavigationRound(CCanvas& canvas, tNavigation kind, tCPoint from, tCPoint to, float zoom)
 {
     CWidget* view = canvas.GetView();
@@ -488,7 +522,9 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** ta
     if (IShellServices* services = canvas.GetShellServices())
         services->UpdateCursor(view);
     CPointerDrag drag(0, press);
-    tCPoint last = drag.GetStart();
+    const tCPoint start = drag.GetStart();
+    tCPoint last = start;
+    const double startZoom = canvas.GetZoom();
     if (CTabletInput* tablet = ApplicationTabletInput())
         tablet->SetContact(1);
     if (kind == tNavigation::kMove)
@@ -499,13 +535,14 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** ta
         int32_t taken = CPointerDrag::kDragNothing;
         while (taken != CPointerDrag::kDragRelease && result == kResOk) {
             tCPoint reached = last;
-            float zoom = canvas.GetZoom();
             taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
-                zoom = std::clamp(zoom + zoom * kZoomPerPixel * float(p.x - reached.x), kMinZoom, kMaxZoom);
                 reached = p;
+                return true;
             });
             if (reached != last) {
-                result = FollowNavigationRound(canvas, kind, last, reached, zoom);
+                const double zoom = startZoom * std::exp(kZoomPerPixel * double(reached.x - start.x));
+                const float limited = std::clamp(float(zoom), kMinZoom, kMaxZoom);
+                result = FollowNavigationRound(canvas, kind, last, reached, limited);
                 last = reached;
             }
             if (taken != CPointerDrag::kDragRelease && result == kResOk)

@@ -51,6 +51,18 @@ bool CrossingsAt(const PointD (&corners)[4], double y, double* low, double* high
 int32_t FloorToInt(double v) { return RoundToInt32(std::floor(v)); }
 int32_t CeilToInt(double v) { return RoundToInt32(std::ceil(v)); }
 
+tCRect Grown(const tCRect& rect, int32_t by)
+{
+    return {rect.left - by, rect.top - by, rect.right + by, rect.bottom + by};
+}
+
+// How far the drop shadow reaches past the painting it is cast by, in whole pixels.
+int32_t ShadowGrowth(float radius)
+{
+    const double growth = double(radius) * kShadowGrowth;
+    return growth > 0.0 ? RoundToInt32(std::trunc(growth)) : 0;
+}
+
 // Entries n - 1 - i and count - n + i hold round(exp(-(i k)^2 / 2) x scale) for i < n, from the
 // inner edge outwards; the entries between hold `middle`.
 void FillFalloff(uint32_t* table, int32_t count, float radius, float k, double scale, uint32_t middle)
@@ -234,11 +246,13 @@ tResult CCanvas::MovePainting(tCPoint topLeft)
         return kResOk;
     m_shadowRect = ShadowRectFor(m_paintingRect);
     m_frameRect = m_paintingRect.Union(m_shadowRect);
+    // Only pixels of the painting itself are scrolled; the rest of the frame is drawn again.
+    const tCRect inner = Grown(m_paintingRect, -TurnedDrawingMargin());
     CRegion frame;
     CRegion painting;
-    tResult result = BuildPaintingRegion(m_frameRect, &frame, 1);
-    if (result == kResOk)
-        result = BuildPaintingRegion(m_paintingRect, &painting, 0);
+    tResult result = BuildPaintingRegion(DrawnFrame(), &frame, 1);
+    if (result == kResOk && !inner.IsEmpty())
+        result = BuildPaintingRegion(inner, &painting, 0);
     if (result == kResOk) {
         const tCPoint old = m_paintingRect.GetTopLeft();
         m_paintingRect = m_paintingRect.Offset(topLeft.Minus(old));
@@ -269,10 +283,7 @@ tCRect CCanvas::ShadowRectFor(const tCRect& paintingRect) const
     ViewTurn(&cosine, &sine);
     const double ox = m_shadowOffset.x, oy = m_shadowOffset.y;
     const tCPoint offset{RoundToInt32(ox * cosine - oy * sine), RoundToInt32(ox * sine + oy * cosine)};
-    const double growth = double(m_shadowRadius) * kShadowGrowth;
-    const int32_t grow = growth > 0.0 ? RoundToInt32(std::trunc(growth)) : 0;
-    const tCRect moved = paintingRect.Offset(offset);
-    return {moved.left - grow, moved.top - grow, moved.right + grow, moved.bottom + grow};
+    return Grown(paintingRect.Offset(offset), ShadowGrowth(m_shadowRadius));
 }
 
 void CCanvas::UpdateViewGeometry(uint32_t present)
@@ -293,9 +304,43 @@ void CCanvas::UpdateViewGeometry(uint32_t present)
         m_shadowTablesStale = 0;
     }
     m_frameRect = m_paintingRect.Union(m_shadowRect);
-    InvalidateInView(m_frameRect);
+    InvalidateInView(TurnedBounds(DrawnFrame()));
     if (present)
         PresentView();
+}
+
+int32_t CCanvas::TurnedDrawingMargin() const
+{
+    // The turned drawing turns about the middle cell's centre, half a cell from the rect's
+    // centre, which moves what it draws by up to a cell; and it rounds its positions.
+    return m_rotation == 0.0f ? 0 : CeilToInt(double(m_zoom)) + 2;
+}
+
+tCRect CCanvas::DrawnFrame() const
+{
+    // The turned drawing lays the shadow along the painting: in the painting's own frame it is
+    // moved by the unturned offset.
+    const tCRect shadow = Grown(m_paintingRect.Offset(m_shadowOffset), ShadowGrowth(m_shadowRadius));
+    return Grown(m_paintingRect.Union(shadow), TurnedDrawingMargin());
+}
+
+tCRect CCanvas::TurnedBounds(const tCRect& rect) const
+{
+    if (rect.IsEmpty())
+        return rect;
+    double cosine = 1.0, sine = 0.0;
+    ViewTurn(&cosine, &sine);
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    const int32_t xs[] = {rect.left, rect.right, rect.right, rect.left};
+    const int32_t ys[] = {rect.top, rect.top, rect.bottom, rect.bottom};
+    for (int i = 0; i < 4; ++i) {
+        const tCFPoint p = TurnAboutPainting(xs[i], ys[i], cosine, sine);
+        minX = i == 0 ? p.x : std::min(minX, double(p.x));
+        maxX = i == 0 ? p.x : std::max(maxX, double(p.x));
+        minY = i == 0 ? p.y : std::min(minY, double(p.y));
+        maxY = i == 0 ? p.y : std::max(maxY, double(p.y));
+    }
+    return {FloorToInt(minX), FloorToInt(minY), CeilToInt(maxX), CeilToInt(maxY)};
 }
 
 // Coordinates.
@@ -455,7 +500,7 @@ void CCanvas::InvalidatePainting(uint32_t present)
 {
     // Without memory for the region, the whole frame is redrawn instead.
     if (m_view && !m_paintingRect.IsEmpty() && InvalidateCanvasRect({0, 0, m_width, m_height}, 0) != kResOk)
-        InvalidateInView(m_frameRect.Union(m_paintingRect));
+        InvalidateInView(TurnedBounds(DrawnFrame()));
     if (present)
         PresentView();
 }

@@ -33,6 +33,12 @@ public:
     // screen is painted in full without waiting for it. ContinueStroke is both at once.
     virtual tResult PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) = 0;
     virtual tResult ShowStroke(CCanvas& canvas) = 0;
+    // How long the canvas input may wait for input while the pen rests before the tool has
+    // something to paint there, in milliseconds: 0 while painting that the input asked for is
+    // left over, the time to its next sample for a tool that paints while the pen stands still,
+    // kNothingWhileResting for a tool that does neither.
+    static constexpr uint32_t kNothingWhileResting = 0xFFFFFFFFu;
+    virtual uint32_t GetRestingPenWait() const { return kNothingWhileResting; }
     // The pointer moved (with or without a stroke): keeps the nib direction current. Non-zero
     // would end a stroke.
     virtual tResult UpdateNibDirection(CCanvas& canvas, const CPenSample& sample) = 0;

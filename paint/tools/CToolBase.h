@@ -163,6 +163,7 @@ public:
     tResult EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) override;
     tResult PaintLiveSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& sample) override;
     tResult ShowStroke(CCanvas& canvas) override;
+    uint32_t GetRestingPenWait() const override;
     tResult UpdateNibDirection(CCanvas& canvas, const CPenSample& sample) override;
 
     // Looks the nib up at a fractional place: `position` 0..1 across the nib, for a nib of
@@ -308,6 +309,8 @@ private:
     CCellRect m_unshownCells;
     CStrokeSample m_unshownSample;
     bool m_sampleUnshown = false;
+    // The painting loop stopped for its time budget with positions left to paint.
+    bool m_paintingLeft = false;
 
     tResult PaintSample(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen, uint32_t live);
     tResult ReadRecordBody(tCMemFile& record, int64_t* used);

@@ -53,6 +53,7 @@ tResult CToolBase::BeginStroke(CCanvas& canvas, const StrokeContext& context, co
     canvas.ResetDirtySpans();
     m_unshownCells = CCellRect{};
     m_sampleUnshown = false;
+    m_paintingLeft = false;
     m_currentNib.left = m_currentNib.right = {kNoOutline, kNoOutline};
 
     if (m_strokeCount == 0 || m_changed) {
@@ -130,6 +131,16 @@ tResult CToolBase::ShowStroke(CCanvas& canvas)
     // With nothing painted the outline presents itself; else the canvas's update presents both.
     RedrawCursor(canvas, m_unshownSample, cells.IsEmpty() ? 1 : 0);
     return UpdateCanvas(canvas, cells);
+}
+
+uint32_t CToolBase::GetRestingPenWait() const
+{
+    if (m_paintingLeft)
+        return 0;
+    if (!PaintsWhileStill())
+        return kNothingWhileResting;
+    const uint32_t elapsed = m_sampleTimer.GetElapsedMilliseconds();
+    return elapsed >= kSampleIntervalMs ? 0 : kSampleIntervalMs - elapsed;
 }
 
 tResult CToolBase::EndStroke(CCanvas& canvas, const StrokeContext& context, const CPenSample& pen)
@@ -228,6 +239,7 @@ tResult CToolBase::RunPaintingLoop(CCanvas& canvas, const StrokeContext& context
                                    uint32_t ending, float* taper)
 {
     CTimer timer;
+    m_paintingLeft = false;
     while (InterpolateSamples(canvas)) {
         m_currentNib.position = m_loadedNib.position;
         m_loadedNib.position = m_history[0];
@@ -242,8 +254,10 @@ tResult CToolBase::RunPaintingLoop(CCanvas& canvas, const StrokeContext& context
             ++m_segmentCount;
             total->Unite(rect);
         }
-        if (!ending && timer.GetElapsedMilliseconds() > kPaintBudgetMs)
+        if (!ending && timer.GetElapsedMilliseconds() > kPaintBudgetMs) {
+            m_paintingLeft = true;
             break;
+        }
         if (ending && timer.GetElapsedMilliseconds() > kEndUpdateMs) {
             TK_TRY(UpdateCanvas(canvas, *total));
             *total = CCellRect{};

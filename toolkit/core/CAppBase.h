@@ -59,10 +59,14 @@ public:
     virtual bool IsAnyButtonDown() = 0;
     virtual bool IsAnyButtonHeld() = 0;
     virtual bool IsButtonMessagePending() = 0;
+    // The key as it is now.
     virtual bool IsKeyDown(int32_t virtualKey) = 0;
+    // Shift, Control, Alt and the space bar as the key or click being handled came with them,
+    // however late it is handled; outside its handling, as they are now.
     virtual bool IsShiftDown() = 0;
     virtual bool IsControlDown() = 0;
     virtual bool IsAltDown() = 0;
+    virtual bool IsSpaceDown() = 0;
     virtual bool IsAppsKeyDown() = 0;
     // Screen coordinates; (0, 0) when the system cannot say.
     virtual tCPoint GetCursorPosition() = 0;

@@ -110,8 +110,8 @@ bool CAppWin::IsButtonMessagePending()
     return w32::PeekMessageW(&message, MainHandle(), w32::WM_LBUTTONDOWN, w32::WM_MBUTTONDBLCLK, w32::PM_NOREMOVE) != 0;
 }
 
-// The modifiers of the key or click being handled, as they were when it came, however late the
-// queue reaches it; outside its handling, the live state.
+// The modifiers and the space bar of the key or click being handled, as they were when it came,
+// however late the queue reaches it; outside its handling, the live state.
 bool CAppWin::IsShiftDown()
 {
     return (w32::GetKeyState(w32::VK_SHIFT) & 0x8000) != 0;
@@ -125,6 +125,11 @@ bool CAppWin::IsControlDown()
 bool CAppWin::IsAltDown()
 {
     return (w32::GetKeyState(w32::VK_MENU) & 0x8000) != 0;
+}
+
+bool CAppWin::IsSpaceDown()
+{
+    return (w32::GetKeyState(w32::VK_SPACE) & 0x8000) != 0;
 }
 
 bool CAppWin::IsAppsKeyDown()

@@ -39,6 +39,7 @@ public:
     bool IsShiftDown() override;
     bool IsControlDown() override;
     bool IsAltDown() override;
+    bool IsSpaceDown() override;
     bool IsAppsKeyDown() override;
     tCPoint GetCursorPosition() override;
 

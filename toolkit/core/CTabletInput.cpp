@@ -21,6 +21,8 @@ int32_t gEraser = 0;
 int32_t gTiltSupported = 0;
 
 constexpr int32_t kPacketsDroppedOnReset = 120;
+// The messages of a stroke's input.
+constexpr w32::UINT kStrokeMessages[] = {w32::WM_MOUSEMOVE, w32::WM_LBUTTONUP, w32::WT_PACKET};
 
 w32::HWND MainHandle()
 {
@@ -358,15 +360,15 @@ int32_t CTabletInput::NextStrokeInput(CPenSample* sample, int32_t* screen)
         return NextLiveInput(sample, screen);
     // The button is read before the queue: a release it saw is in the queue by then.
     const bool held = IsButtonDown();
-    const w32::UINT codes[] = {w32::WM_MOUSEMOVE, w32::WM_LBUTTONUP, w32::WT_PACKET};
+    const size_t count = std::size(kStrokeMessages);
     w32::MSG message;
-    while (w32::PeekMessageAmongW(&message, window, codes, std::size(codes), w32::PM_NOREMOVE)) {
+    while (w32::PeekMessageAmongW(&message, window, kStrokeMessages, count, w32::PM_NOREMOVE)) {
         if (message.message == w32::WM_LBUTTONUP) {
             m_strokeCursor = ScreenPointOf(window, message.lParam);
             *screen = DeliveredSample(sample);
             return kStrokeRelease;
         }
-        (void)w32::PeekMessageAmongW(&message, window, codes, std::size(codes), w32::PM_REMOVE);
+        (void)w32::PeekMessageAmongW(&message, window, kStrokeMessages, count, w32::PM_REMOVE);
         if (message.message == w32::WT_PACKET) {
             OnPacket(&message.wParam, &message.lParam);
             if (m_pressure == kNoPen)
@@ -389,6 +391,15 @@ int32_t CTabletInput::NextStrokeInput(CPenSample* sample, int32_t* screen)
         return kStrokeNothing;
     *screen = DeliveredSample(sample);
     return kStrokeRelease;
+}
+
+void CTabletInput::WaitForStrokeInput(uint32_t milliseconds)
+{
+    const w32::HWND window = MainHandle();
+    if (!window || !IsButtonDown())
+        return;
+    // Whether input came is for NextStrokeInput to find.
+    (void)w32::WaitMessageAmongW(window, kStrokeMessages, std::size(kStrokeMessages), milliseconds);
 }
 
 int32_t CTabletInput::NextLiveInput(CPenSample* sample, int32_t* screen)

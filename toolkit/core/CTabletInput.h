@@ -51,6 +51,9 @@ public:
     // alone. Without a main window nothing is delivered and the live pointer serves: its moves
     // and its button. `screen` receives 1 for a mouse sample, 0 for a pen's.
     int32_t NextStrokeInput(CPenSample* sample, int32_t* screen);
+    // While no stroke input waits and the button is held, waits for some up to `milliseconds`;
+    // without a main window there is none to wait for.
+    void WaitForStrokeInput(uint32_t milliseconds);
     // Contact set or taken again weighs the last packet's pressure anew.
     void SetContact(int32_t contact);
     int32_t GetContact() const { return m_contact; }

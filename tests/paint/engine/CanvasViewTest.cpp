@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 #include <utility>
@@ -461,6 +462,48 @@ TEST_F(CanvasViewTest, InvalidatingThePaintingCoversItsTurnedPixels)
     const tCRect& bounds = root.dirty.GetBounds();
     EXPECT_TRUE(bounds.Contains({10 + 400, 20 + 300}));
     EXPECT_LT(bounds.top, 20 + 150);
+}
+
+// After each change the screen, as drawn before, moved by the scrolls the change asked for and
+// drawn again where it invalidated, is what the view draws now: nothing of a turned painting or
+// its shadow stays where it was, nothing of it is missing where it is.
+TEST_F(CanvasViewTest, ATurnedPaintingIsDrawnWholeAndLeavesNothingWhereItWas)
+{
+    Show(1.0f, {200, 150});
+    const tCRect viewArea{10, 20, 810, 620};
+    const auto draw = [&] {
+        CImage image(800, 600);
+        const tCRect clip{0, 0, 800, 600};
+        EXPECT_EQ(CCanvas::RedrawView(ToMsgArg(&canvas), view, &clip, &image, 255), kResOk);
+        return PixelsOf(image);
+    };
+    const auto expectRedrawn = [&](const char* change, const std::function<void()>& make) {
+        std::vector<uint32_t> screen = draw();
+        root.ClearRecords();
+        make();
+        for (const auto& [rect, by] : root.scrolls) {
+            const std::vector<uint32_t> from = screen;
+            const tCRect moved = rect.Intersect(viewArea).Intersect(viewArea.Offset({-by.x, -by.y}));
+            const tCRect source = moved.Offset({-viewArea.left, -viewArea.top});
+            for (int32_t y = source.top; y < source.bottom; ++y)
+                for (int32_t x = source.left; x < source.right; ++x)
+                    screen[size_t(y + by.y) * 800 + size_t(x + by.x)] = from[size_t(y) * 800 + size_t(x)];
+        }
+        const std::vector<uint32_t> now = draw();
+        const std::vector<bool> dirty = PixelsOf(root.dirty, viewArea);
+        int stale = 0;
+        for (size_t i = 0; i < now.size(); ++i)
+            stale += !dirty[i] && screen[i] != now[i] ? 1 : 0;
+        EXPECT_EQ(stale, 0) << change;
+    };
+    expectRedrawn("a turn by 30 degrees", [&] { canvas.TurnView(1.0f / 12.0f, 0); });
+    expectRedrawn("a zoom", [&] { ASSERT_EQ(canvas.SetZoom(0.75f, 0), kResOk); });
+    expectRedrawn("a move", [&] { ASSERT_EQ(canvas.MovePainting({170, 190}), kResOk); });
+    expectRedrawn("a quarter turn more", [&] { canvas.TurnView(1.0f / 12.0f + 0.25f, 0); });
+    expectRedrawn("a zoom to 400%", [&] { ASSERT_EQ(canvas.SetZoom(4.0f, 0), kResOk); });
+    expectRedrawn("a move at 400%", [&] { ASSERT_EQ(canvas.MovePainting({380, 280}), kResOk); });
+    expectRedrawn("a turn at 400%", [&] { canvas.TurnView(0.3f, 0); });
+    expectRedrawn("no turn", [&] { canvas.TurnView(0.0f, 0); });
 }
 
 TEST_F(CanvasViewTest, FitToViewCentresThePaintingUnderOneFrozenPresent)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/PaintCell.h"
+#include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
 #include "platform/Window.h"
@@ -173,10 +175,9 @@ protected:
         CWidget* taken = nullptr;
         return CCanvas::OnPenInput(ToMsgArg(&canvas()), view, takenBy ? takenBy : &taken, &local);
     }
-    tResult RightPress()
+    tResult RightPress(tCPoint local = {})
     {
         CWidget* takenBy = nullptr;
-        tCPoint local;
         return CCanvas::OnDragView(ToMsgArg(&canvas()), view, &takenBy, &local);
     }
     // Every cell's bytes.
@@ -336,16 +337,35 @@ TEST_F(CanvasInputTest, ZoomToolStaysWithinItsLimits)
     Script(VK_LBUTTON, {{10, 10}, {400, 10}, {1200, 10}});
     ASSERT_EQ(Press(), kResOk);
     ASSERT_EQ(recorder.zooms.size(), 2u);
-    // 1 + 1 x 0.004 x 390 = 2.56; then 2.56 + 2.56 x 0.004 x 800 = 10.75, beyond 8.
-    EXPECT_NEAR(recorder.zooms[0], 2.56f, 1e-5f);
+    // 1.4 for every 100 pixels from the press: 1.4^3.9 = 3.71; 1.4^11.9 is beyond 8.
+    EXPECT_NEAR(recorder.zooms[0], 3.7145f, 1e-4f);
     EXPECT_EQ(recorder.zooms[1], 8.0f);
 
     recorder.zooms.clear();
-    Script(VK_LBUTTON, {{1000, 10}, {700, 10}});
+    Script(VK_LBUTTON, {{1200, 10}, {-400, 10}});
     ASSERT_EQ(Press(), kResOk);
     ASSERT_EQ(recorder.zooms.size(), 1u);
-    // 8 - 8 x 0.004 x 300 is below 0.
+    // 8 x 1.4^-16 is below 0.05.
     EXPECT_EQ(recorder.zooms[0], 0.05f);
+}
+
+// The zoom is that of the pointer's distance from the press, however its moves come.
+TEST_F(CanvasInputTest, AZoomDragGivesOneZoomHoweverItsMovesAreCut)
+{
+    MakeCanvas(4912);
+    recorder.canvas = &canvas();
+    const std::vector<tCPoint> oneMove{{100, 10}, {200, 10}};
+    for (const std::vector<tCPoint>& path : {oneMove, Line({100, 10}, {200, 10}, 10)}) {
+        ASSERT_EQ(canvas().SetZoom(1.0f, 0), kResOk);
+        Script(VK_LBUTTON, path);
+        ASSERT_EQ(Press(), kResOk);
+        EXPECT_NEAR(recorder.zooms.back(), 1.4f, 1e-5f) << path.size() - 1 << " moves";
+    }
+    // Out and back to the press: the zoom the drag started from.
+    const float start = canvas().GetZoom();
+    Script(VK_LBUTTON, {{100, 10}, {170, 10}, {230, 10}, {160, 10}, {100, 10}});
+    ASSERT_EQ(Press(), kResOk);
+    EXPECT_EQ(recorder.zooms.back(), start);
 }
 
 TEST_F(CanvasInputTest, RightClickWithinThreePixelsIsAClickAndFourDrags)
@@ -524,6 +544,13 @@ tablet::tToolInfo PenEnd(const char* name)
     return {name, {{"Abs X", 0, 12800, 0}, {"Abs Y", 0, 8000, 0}, {"Abs Pressure", 0, 1000, 0}}};
 }
 
+// A main window's root that hands its presses to the canvas, as the backdrop does over the view.
+struct PressingRoot : ScreenRoot {
+    tResult DispatchLButtonDown(CWidget**, tCPoint* p) override { return press(VK_LBUTTON, *p); }
+    tResult DispatchRButtonDown(CWidget**, tCPoint* p) override { return press(VK_RBUTTON, *p); }
+    std::function<tResult(int, tCPoint)> press;
+};
+
 // The same view with a tablet: the pen's tip is one tool, its eraser end another.
 class CanvasPenTest : public CanvasInputTest {
 protected:
@@ -540,9 +567,9 @@ protected:
     }
     // A main window for the tablet's context to post to, under the view, so that it is given
     // the mouse's input there.
-    void OpenTablet()
+    void OpenTablet(ScreenRoot* windowRoot = new ScreenRoot)
     {
-        ASSERT_EQ(app->CreateMainWindow(new ScreenRoot, 104, 640, 480, nullptr, 1), kResOk);
+        ASSERT_EQ(app->CreateMainWindow(windowRoot, 104, 640, 480, nullptr, 1), kResOk);
         ASSERT_TRUE(SetWindowPos(GetMainWindow()->GetHandle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
         ShowWindow(GetMainWindow()->GetHandle(), SW_SHOWNORMAL);
         POINT origin{0, 0};
@@ -554,6 +581,12 @@ protected:
         tablet::ConnectTool(kEraserEnd, PenEnd("Pen eraser"));
         ASSERT_EQ(ApplicationTabletInput()->OpenTabletContext(), kResOk);
         ASSERT_TRUE(ApplicationTabletInput()->HasContext());
+    }
+    // The window takes the input that waits, as the message loop does.
+    static void DispatchWaitingInput()
+    {
+        for (MSG message; PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_MOUSEWHEEL, PM_REMOVE);)
+            DispatchMessageW(&message);
     }
     // What the pointer left in the queue, which the window would have taken.
     static void DropPointerMessages()
@@ -783,6 +816,70 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
     MSG handled;
     EXPECT_TRUE(PeekMessageW(&handled, GetMainWindow()->GetHandle(), WM_RBUTTONUP, WM_RBUTTONUP, PM_NOREMOVE))
         << "the window still gets its release";
+}
+
+// Keys let go after the press and the moves were sent, before the program reads them, still
+// count: Space with the left button drags the painting; Alt with the right turns it by the moves
+// that came with it.
+TEST_F(CanvasPenTest, APressAndEachMoveDoWhatTheKeysTheyCameWithSay)
+{
+    MakeCanvas(4900);
+    auto* windowRoot = new PressingRoot;
+    windowRoot->press = [this](int button, tCPoint p) {
+        return button == VK_LBUTTON ? Press(p.Minus({20, 10})) : RightPress(p.Minus({20, 10}));
+    };
+    OpenTablet(windowRoot);
+    const std::vector<uint8_t> before = Cells();
+    const tCPoint topLeft = canvas().GetViewRect().GetTopLeft();
+    headless::MoveMouse(100, 80);
+    headless::PressKey(VK_SPACE);
+    headless::PressButton(VK_LBUTTON);
+    headless::MoveMouse(130, 90);
+    headless::ReleaseButton(VK_LBUTTON);
+    headless::ReleaseKey(VK_SPACE);
+    DispatchWaitingInput();
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), topLeft.Plus({30, 10}));
+    EXPECT_EQ(Cells(), before);
+
+    headless::PressKey(VK_MENU);
+    headless::PressButton(VK_RBUTTON);
+    headless::MoveMouse(150, 90);
+    headless::ReleaseKey(VK_MENU);
+    headless::MoveMouse(170, 100);
+    headless::ReleaseButton(VK_RBUTTON);
+    DispatchWaitingInput();
+    EXPECT_NEAR(canvas().GetRotation(), -0.04f, 1e-6f) << "turned by the first move's 20 pixels";
+    EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), topLeft.Plus({50, 20})) << "moved by the second";
+}
+
+// While the button is held and nothing comes, a stroke and a drag wait a frame between rounds;
+// input that comes is taken at once.
+TEST_F(CanvasPenTest, AHeldButtonWaitsForInputAFrameAtATime)
+{
+    MakeCanvas(4900);
+    OpenTablet();
+    RecordingCanvasTool tool(4900);
+    canvas().SetCurrentTool(&tool);
+    for (int button : {VK_LBUTTON, VK_RBUTTON}) {
+        std::vector<DWORD> rounds;
+        app->tick = [&] {
+            rounds.push_back(timeGetTime());
+            if (rounds.size() > 1)
+                rounds.size() == 2 ? headless::MoveMouse(130, 80) : headless::ReleaseButton(button);
+            return kResOk;
+        };
+        headless::MoveMouse(100, 80);
+        DropPointerMessages();
+        headless::PressButton(button);
+        ASSERT_EQ(button == VK_LBUTTON ? Press({80, 70}) : RightPress({80, 70}), kResOk);
+        ASSERT_EQ(rounds.size(), 3u) << button;
+        EXPECT_EQ(rounds, (std::vector<DWORD>{rounds[0], rounds[0] + 16, rounds[0] + 16}))
+            << button << ": a frame's wait while nothing came, none once the move came";
+        DropPointerMessages();
+    }
+    EXPECT_EQ(tool.samples.back().x, 130.0f);
+    EXPECT_EQ(canvas().GetViewRect().left, 30);
+    app->tick = nullptr;
 }
 
 TEST_F(CanvasPenTest, APenPacketOverTheViewStartsAStrokeAndElsewhereNothing)
