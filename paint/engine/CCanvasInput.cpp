@@ -385,10 +385,11 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
             if (taken != CPointerDrag::kDragRelease)
                 Heartbeat();
         }
+        // The last picture is drawn at full quality: nothing else may redraw it for a while.
+        m_dragging = 0;
         if (moved)
             UpdateViewGeometry(1);
     }
-    m_dragging = 0;
     if (!moved && backdrop && backdrop->GetRolloverWidget() == m_view && m_view)
         return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
     return kResOk;
@@ -548,9 +549,9 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** ta
             if (taken != CPointerDrag::kDragRelease && result == kResOk)
                 Heartbeat();
         }
+        canvas.SetDragging(0);
         canvas.UpdateViewGeometry(1);
     }
-    canvas.SetDragging(0);
     if (takenBy)
         *takenBy = nullptr;
     return result;

@@ -55,12 +55,21 @@ public:
     uint32_t GetPixelAt(tCPoint) const override { return kCursorGrey; }
     uint32_t GetBackgroundColour() const override { return background; }
     tResult SetBackgroundColour(uint32_t colour, uint32_t) override { return background = colour, kResOk; }
+    // Each present records whether it drew at a drag's quality.
+    tResult PresentDirtyRects() override
+    {
+        if (canvas)
+            presentedWhileDragging.push_back(canvas->GetDragging());
+        return TestRoot::PresentDirtyRects();
+    }
 
     uint32_t cursor = 0;
     std::vector<CWidget*> modal;
     int pops = 0;
     CWidget* rollover = nullptr;
     uint32_t background = 0;
+    CCanvas* canvas = nullptr;
+    std::vector<uint32_t> presentedWhileDragging;
 };
 
 // Both message targets: every message in the order it came, with the stroke samples.
@@ -121,6 +130,7 @@ protected:
     {
         headless::SetKeyState(VK_LBUTTON, false);
         headless::SetKeyState(VK_RBUTTON, false);
+        root->canvas = nullptr;
         replay.reset();
         root.reset();
         ScriptedAppTest::TearDown();
@@ -133,12 +143,14 @@ protected:
         options.width = 200;
         options.height = 150;
         options.render = 1;
+        root->canvas = nullptr;
         replay = std::make_unique<CStrokeReplay>(options);
         ASSERT_EQ(replay->SetUp(), kResOk);
         // The replay serves the canvas as the controller does the painting's.
         canvas().SetShellServices(replay.get());
         ASSERT_EQ(canvas().AttachView(view), kResOk);
         canvas().SetPaintingTopLeft({0, 0});
+        root->canvas = &canvas();
     }
     CCanvas& canvas() { return replay->GetCanvas(); }
     // The painting as the view draws it at a root point.
@@ -777,6 +789,7 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
 {
     OpenTablet();
     MakeCanvas(4910);
+    ASSERT_EQ(canvas().SetZoom(1.0f, 0), kResOk);
     canvas().SetPaintingTopLeft({10, 5});
     headless::MoveMouse(100, 100);
     headless::PressButton(VK_LBUTTON);
@@ -786,6 +799,8 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
     headless::MoveMouse(300, 190);
     ASSERT_EQ(Press({80, 90}), kResOk);
     EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), (tCPoint{110, 85}));
+    ASSERT_FALSE(root->presentedWhileDragging.empty());
+    EXPECT_EQ(root->presentedWhileDragging.back(), 0u) << "the move ends drawn at full quality";
     DropPointerMessages();
 
     MakeCanvas(4911);
@@ -801,6 +816,7 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
     DropPointerMessages();
 
     MakeCanvas(4900);
+    ASSERT_EQ(canvas().SetZoom(1.0f, 0), kResOk);
     root->rollover = view;
     const tCRect place = canvas().GetViewRect();
     headless::MoveMouse(100, 100);
@@ -810,7 +826,10 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
     headless::ReleaseButton(VK_RBUTTON);
     CWidget* takenBy = nullptr;
     tCPoint local{80, 90};
+    root->presentedWhileDragging.clear();
     ASSERT_EQ(CCanvas::OnDragView(ToMsgArg(&canvas()), view, &takenBy, &local), kResOk);
+    ASSERT_FALSE(root->presentedWhileDragging.empty());
+    EXPECT_EQ(root->presentedWhileDragging.back(), 0u) << "the drag ends drawn at full quality";
     EXPECT_EQ(recorder.Count(kMsgViewClicked), 0) << "a drag is no click";
     EXPECT_EQ(canvas().GetViewRect().GetTopLeft(), place.GetTopLeft().Plus({100, 60}));
     MSG handled;
