@@ -1,10 +1,7 @@
 #include "platform/MemoryStatus.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/sysinfo.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +9,7 @@
 #include <string_view>
 
 #include "platform/Kernel.h"
+#include "platform/SmallTextFile.h"
 #include "platform/headless/Headless.h"
 
 namespace w32 {
@@ -21,27 +19,6 @@ std::atomic<uint64_t> gScriptedAvailable{0};
 
 // The system's figure files are small; anything longer is not one of them.
 constexpr size_t kLargestFigureFile = 64 * 1024;
-
-// The text of a regular file, opened without blocking; none when it cannot be read whole.
-std::optional<std::string> ReadFigureFile(const std::string& path)
-{
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0)
-        return std::nullopt;
-    struct stat status;
-    std::optional<std::string> text;
-    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
-        std::string read(kLargestFigureFile + 1, '\0');
-        size_t length = 0;
-        ssize_t got = 0;
-        while (length < read.size() && (got = ::read(descriptor, read.data() + length, read.size() - length)) > 0)
-            length += size_t(got);
-        if (got >= 0 && length <= kLargestFigureFile)
-            text = read.substr(0, length);
-    }
-    close(descriptor);
-    return text;
-}
 
 // Decimal digits only, within 64 bits.
 std::optional<uint64_t> ParseDecimal(std::string_view text)
@@ -83,7 +60,7 @@ std::optional<uint64_t> KilobyteField(std::string_view text, std::string_view ke
 // A cgroup file holding one number (or "max") and its line end.
 std::optional<uint64_t> CgroupFigure(const std::string& path)
 {
-    const std::optional<std::string> text = ReadFigureFile(path);
+    const std::optional<std::string> text = ReadSmallTextFile(path, kLargestFigureFile);
     if (!text)
         return std::nullopt;
     std::string_view value(*text);
@@ -95,7 +72,7 @@ std::optional<uint64_t> CgroupFigure(const std::string& path)
 // The process's cgroup v2 path ("0::/a/b"), without "." or ".." steps; none elsewhere.
 std::optional<std::string> CgroupPath(const std::string& processCgroup)
 {
-    const std::optional<std::string> text = ReadFigureFile(processCgroup);
+    const std::optional<std::string> text = ReadSmallTextFile(processCgroup, kLargestFigureFile);
     if (!text)
         return std::nullopt;
     std::string_view rest(*text);
@@ -137,7 +114,7 @@ uint64_t AddressSpaceHeadroom(const tMemoryFiles& files, uint64_t limit)
 {
     if (limit == kNoMemoryLimit)
         return kNoMemoryLimit;
-    const std::optional<std::string> status = ReadFigureFile(files.processStatus);
+    const std::optional<std::string> status = ReadSmallTextFile(files.processStatus, kLargestFigureFile);
     const std::optional<uint64_t> used = status ? KilobyteField(*status, "VmSize:") : std::nullopt;
     if (!used)
         return limit;
@@ -158,7 +135,7 @@ uint64_t AddressSpaceLimit()
 // and free plus buffer memory is the nearest figure there.
 uint64_t LeastAvailableMemory(const tMemoryFiles& files, uint64_t addressSpaceLimit, uint64_t machineFallback)
 {
-    const std::optional<std::string> meminfo = ReadFigureFile(files.meminfo);
+    const std::optional<std::string> meminfo = ReadSmallTextFile(files.meminfo, kLargestFigureFile);
     const std::optional<uint64_t> machine = meminfo ? KilobyteField(*meminfo, "MemAvailable:") : std::nullopt;
     return std::min({machine.value_or(machineFallback), AddressSpaceHeadroom(files, addressSpaceLimit),
                      CgroupHeadroom(files)});

@@ -11,6 +11,7 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/NibFalloff.h"
+#include "platform/FileDialogs.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCStream.h"
@@ -323,6 +324,9 @@ CHMRBackbone::Reply CHMRBackbone::OpenProjectFrom(CProjectInfo* project)
         return {kResBadParam, false};
     if (const tResult opened = OpenProject(*this, project->file, project->name); opened != kResOk)
         return {opened, false};
+    // The file dialogs start in its folder, also when it came from the command line or a drop.
+    const tCString opened = project->file.GetText();
+    w32::SHAddToRecentDocs(w32::SHARD_PATHW, opened.GetTextOrEmpty());
     m_project.modified = 0;
     (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
     return {kResOk, true};
