@@ -1,8 +1,8 @@
 #include <cstdio>
-#include <string>
 
 #include "app/panels/CInterfacePanels.h"
 #include "app/shell/CHMRApp.h"
+#include "app/shell/CommandLine.h"
 #include "paint/engine/CUndoTempFiles.h"
 #include "paint/tools/ToolFactory.h"
 #include "platform/Platform.h"
@@ -10,22 +10,6 @@
 #include "toolkit/text/TextLibrary.h"
 #include "toolkit/text/TextWidgets.h"
 #include "toolkit/widgets/CBackdrop.h"
-
-namespace {
-
-// The arguments joined by blanks: the application takes its command line as one text.
-std::string CommandLine(int argc, char** argv)
-{
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            line += ' ';
-        line += argv[i];
-    }
-    return line;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -47,7 +31,7 @@ int main(int argc, char** argv)
         CInterfacePanels panels;
         CHMRApp app;
         app.SetPanelMaker(&panels);
-        result = app.Run(nullptr, CommandLine(argc, argv).c_str(), w32::SW_SHOWDEFAULT);
+        result = app.Run(nullptr, QuotedCommandLine(argc, argv).c_str(), w32::SW_SHOWDEFAULT);
     }
     w32::StopPlatform();
     return result;

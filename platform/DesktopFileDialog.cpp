@@ -36,16 +36,19 @@ std::string Patterns(const tFileFilter& filter)
     return text;
 }
 
-// The file or folder the dialog starts at, as the bytes of its name; none for a text that names
-// no file.
+// The file or folder the dialog starts at, as the bytes of its name: a file name without a
+// folder goes into the starting folder, since both programs would look for it in the working
+// folder. None for a text that names no file.
 std::string StartingPoint(const tFileDialogRequest& request)
 {
-    std::string start;
-    if (!request.initialFile.empty())
-        return WideToFileName(request.initialFile, &start) ? start : std::string();
-    if (request.initialFolder.empty() || !WideToFileName(request.initialFolder, &start))
+    std::string file;
+    if (!request.initialFile.empty() && !WideToFileName(request.initialFile, &file))
         return std::string();
-    return start.back() == '/' ? start : start + "/";
+    std::string folder;
+    if (file.find('/') != std::string::npos || request.initialFolder.empty() ||
+        !WideToFileName(request.initialFolder, &folder))
+        return file;
+    return (folder.back() == '/' ? folder : folder + "/") + file;
 }
 
 std::vector<std::string> ZenityFileArguments(const tFileDialogRequest& request)

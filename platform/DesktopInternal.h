@@ -44,6 +44,8 @@ tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::
 
 // What CommDlgExtendedError answers next on this thread.
 void SetDialogError(DWORD error);
+// The dialogs start again as on a platform just started.
+void ForgetRecentFolder();
 
 // Sets the dialog error and gives a dialog call's failure answer.
 inline BOOL FailDialog(DWORD error)

@@ -1,17 +1,71 @@
 #include "platform/FileDialogs.h"
 
 #include <fnmatch.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "platform/DesktopInternal.h"
+#include "platform/Kernel.h"
+#include "platform/KnownFolders.h"
 #include "platform/TextCodec.h"
 
 namespace w32 {
 namespace {
 
 thread_local DWORD gDialogError = 0;
+
+// The folder of the file last chosen or opened, where the dialogs start; empty before the first.
+struct tRecentFolder {
+    std::mutex lock;
+    std::u16string folder;
+};
+
+tRecentFolder& RecentFolder()
+{
+    static tRecentFolder* recent = new tRecentFolder;
+    return *recent;
+}
+
+std::u16string WorkingFolder()
+{
+    std::string bytes(4096, '\0');
+    if (!getcwd(bytes.data(), bytes.size()))
+        return std::u16string();
+    bytes.resize(bytes.find('\0'));
+    return FileNameToWide(bytes);
+}
+
+void RememberFolderOf(const std::u16string& path)
+{
+    const size_t slash = path.rfind(u'/');
+    std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, std::max<size_t>(slash, 1));
+    if (folder.empty() || folder[0] != u'/') {
+        const std::u16string working = WorkingFolder();
+        if (working.empty())
+            return;
+        folder = folder.empty() ? working : working + (working.back() == u'/' ? u"" : u"/") + folder;
+    }
+    tRecentFolder& recent = RecentFolder();
+    const std::lock_guard<std::mutex> held(recent.lock);
+    recent.folder = folder;
+}
+
+// A name without a folder would be found in the working folder, which is the program's own
+// when a desktop's menu starts it.
+std::u16string StartingFolder()
+{
+    {
+        tRecentFolder& recent = RecentFolder();
+        const std::lock_guard<std::mutex> held(recent.lock);
+        if (!recent.folder.empty())
+            return recent.folder;
+    }
+    char16_t documents[MAX_PATH];
+    return SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) == S_OK ? documents : u"";
+}
 
 // The name and pattern pairs of a Win32 filter text.
 std::vector<desktop::tFileFilter> ParseFilter(const char16_t* filter)
@@ -83,6 +137,8 @@ BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
     request.filterIndex = request.filters.empty() ? 0 : dialog->nFilterIndex;
     request.initialFile = dialog->lpstrFile;
     request.initialFolder = dialog->lpstrInitialDir ? dialog->lpstrInitialDir : u"";
+    if (request.initialFolder.empty() && request.initialFile.find(u'/') == std::u16string::npos)
+        request.initialFolder = StartingFolder();
     request.confirmOverwrite = save && (dialog->Flags & OFN_OVERWRITEPROMPT);
 
     const desktop::tFileDialogAnswer answer =
@@ -104,6 +160,7 @@ BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
     dialog->nFileExtension = WORD(ExtensionOffset(path));
     if (!request.filters.empty())
         dialog->nFilterIndex = InferFilter(request.filters, path, dialog->nFilterIndex);
+    RememberFolderOf(path);
     desktop::SetDialogError(0);
     return 1;
 }
@@ -115,6 +172,13 @@ namespace desktop {
 void SetDialogError(DWORD error)
 {
     gDialogError = error;
+}
+
+void ForgetRecentFolder()
+{
+    tRecentFolder& recent = RecentFolder();
+    const std::lock_guard<std::mutex> held(recent.lock);
+    recent.folder.clear();
 }
 
 }  // namespace desktop
@@ -132,6 +196,12 @@ BOOL GetSaveFileNameW(OPENFILENAMEW* dialog)
 DWORD CommDlgExtendedError()
 {
     return gDialogError;
+}
+
+void SHAddToRecentDocs(UINT flags, const void* path)
+{
+    if (flags == SHARD_PATHW && path && *static_cast<const char16_t*>(path))
+        RememberFolderOf(static_cast<const char16_t*>(path));
 }
 
 }  // namespace w32

@@ -58,8 +58,9 @@ DWORD GetTempPathW(DWORD size, char16_t* buffer);
 // on success.
 UINT GetTempFileNameW(const char16_t* path, const char16_t* prefix, UINT unique, char16_t* out);
 
-// The machine's physical memory and how much of it new allocations can still have without
-// pushing other memory out (the kernel's MemAvailable). `dwLength` must be the record's size.
+// The machine's physical memory and how much new allocations of this process can still have
+// without pushing other memory out: the kernel's MemAvailable, or less where the address-space
+// limit or the process's cgroup leaves less (MemoryStatus.h). `dwLength` must be the record's size.
 struct MEMORYSTATUSEX {
     DWORD dwLength = sizeof(MEMORYSTATUSEX);
     uint64_t ullTotalPhys = 0;

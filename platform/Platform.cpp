@@ -60,6 +60,7 @@ bool StartPlatform(tBackendKind kind)
         tablet::UseInjectedTools(false);
         break;
     }
+    desktop::ForgetRecentFolder();
     ErrorText().clear();
     gInterfaceThread = GetCurrentThreadId();
     gBackend = backend.release();

@@ -178,9 +178,14 @@ void CHMRApp::DropBackdrop(CHMRBackdrop* backdrop, bool windowMade)
 
 void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backdrop)
 {
+    // Only the pair of quotes around the whole line goes: names here may begin or end in quotes,
+    // and in blanks, which are no part of the ending that makes a name a painting's.
     tCString unquoted = commandLine;
-    unquoted.Trim(tCString(u"\""));
-    if (unquoted.GetLength() >= 4 && LowerCasedAscii(unquoted.Right(4)) == u".ptg") {
+    const int32_t length = unquoted.GetLength();
+    if (length >= 2 && unquoted.GetAt(0) == u'"' && unquoted.GetAt(length - 1) == u'"')
+        unquoted = unquoted.Mid(1, length - 2);
+    const tCString ending = unquoted.Trimmed(tCString(u" "));
+    if (ending.GetLength() >= 4 && LowerCasedAscii(ending.Right(4)) == u".ptg") {
         CProjectInfo opening;
         opening.file = tCFRef(unquoted);
         opening.name = opening.file.GetName();

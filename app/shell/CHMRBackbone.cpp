@@ -11,6 +11,7 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/NibFalloff.h"
+#include "platform/FileDialogs.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCStream.h"
@@ -36,7 +37,8 @@ void ReportThrough(tMsgArg b, const T& value)
 
 CHMRBackbone::CHMRBackbone() : CHMRBackbone(UndoStoreLimits{}) {}
 
-CHMRBackbone::CHMRBackbone(const UndoStoreLimits& limits) : m_undo(limits), m_update(this, DefaultUpdateFolder())
+CHMRBackbone::CHMRBackbone(const UndoStoreLimits& limits)
+    : m_undoLimits(limits), m_undo(std::make_unique<CHMRUndoManager>(limits)), m_update(this, DefaultUpdateFolder())
 {
     BuildFalloffTable();
 }
@@ -139,9 +141,14 @@ tResult CHMRBackbone::OnMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg 
 
 tResult CHMRBackbone::Forward(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply, tResult own)
 {
-    tResult answer = m_canvas ? m_canvas->OnMessage(message, a, b, c, apply) : kResOk;
-    if (answer == kResOk && m_renderer)
-        answer = m_renderer->OnMessage(message, a, b, c, apply);
+    if (m_canvas)
+        TK_TRY(m_canvas->OnMessage(message, a, b, c, apply));
+    return ForwardPastCanvas(message, a, b, c, apply, own);
+}
+
+tResult CHMRBackbone::ForwardPastCanvas(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply, tResult own)
+{
+    tResult answer = m_renderer ? m_renderer->OnMessage(message, a, b, c, apply) : kResOk;
     if (answer == kResOk && m_currentTool)
         answer = m_currentTool->OnMessage(message, a, b, c, apply);
     if (answer != kResOk)
@@ -164,7 +171,7 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
         return {result, result == kResOk};
     }
     case kMsgNewProject:
-        return NewPainting(FromMsgArg<CProjectInfo>(b));
+        return NewPainting(a, b, c, apply);
     case kMsgSaveProject:
         return SaveProjectTo(FromMsgArg<CProjectInfo>(b));
     case kMsgOpenProject:
@@ -272,10 +279,10 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
     case kMsgResizePainting:
         return ResizePainting(FromMsgArg<CellMapResize>(b));
     case kMsgCanUndo:
-        ReportThrough(b, uint32_t(m_undo.CanUndo() ? 1 : 0));
+        ReportThrough(b, uint32_t(m_undo->CanUndo() ? 1 : 0));
         return kForward;
     case kMsgCanRedo:
-        ReportThrough(b, uint32_t(m_undo.CanRedo() ? 1 : 0));
+        ReportThrough(b, uint32_t(m_undo->CanRedo() ? 1 : 0));
         return kForward;
     case kMsgUpdateCheck:
         return StartUpdate();
@@ -317,6 +324,9 @@ CHMRBackbone::Reply CHMRBackbone::OpenProjectFrom(CProjectInfo* project)
         return {kResBadParam, false};
     if (const tResult opened = OpenProject(*this, project->file, project->name); opened != kResOk)
         return {opened, false};
+    // The file dialogs start in its folder, also when it came from the command line or a drop.
+    const tCString opened = project->file.GetText();
+    w32::SHAddToRecentDocs(w32::SHARD_PATHW, opened.GetTextOrEmpty());
     m_project.modified = 0;
     (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
     return {kResOk, true};

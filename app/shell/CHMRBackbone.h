@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "app/shell/CHMRPrintManager.h"
 #include "app/shell/update/CKSUTransferManager.h"
@@ -125,7 +126,7 @@ public:
     // The colour at the record's index, or 0x00FFFFFF outside the list; nothing for null.
     tResult GetColourListEntry(ColourListEntry* entry) const;
     const tCArray<CToolBase*>& GetTools() const { return m_tools; }
-    CHMRUndoManager& GetUndoStore() { return m_undo; }
+    CHMRUndoManager& GetUndoStore() { return *m_undo; }
 
     // Set while an update transfer runs; the application's tick then calls UpdateStep.
     uint32_t GetUpdateTransfer() const { return m_updateTransfer; }
@@ -143,12 +144,18 @@ private:
     // The canvas, the renderer and the current tool in turn, then the backdrop for an applied
     // message nobody answered; `own` is the handler's answer, kept when there is no canvas.
     tResult Forward(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply, tResult own);
+    // As Forward, from the renderer on.
+    tResult ForwardPastCanvas(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply, tResult own);
     void MarkModified();
     void ReportFailure(tResult code, const char16_t* text);
     void ReportFailureText(tResult code, uint32_t textId);
 
-    // 5, with nothing changed, when the whole painting would not fit in the memory the system has.
-    Reply NewPainting(CProjectInfo* project);
+    // A failure at any step leaves the painting shown, its record and its undo history as they
+    // were: 5 when the whole painting would not fit in the memory the system has, else the first
+    // failure of the new history or of the canvas.
+    Reply NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply);
+    // The record, the history and the tools take the painting the canvas now shows.
+    void TakeNewPainting(const CProjectInfo& project, std::unique_ptr<CHMRUndoManager> history);
     Reply SaveProjectTo(CProjectInfo* project);
     Reply OpenProjectFrom(CProjectInfo* project);
     Reply ExportImageTo(tCFPath* target);
@@ -186,7 +193,9 @@ private:
     CKS2CursorManager* m_cursorManager = nullptr;
     tCArray<CToolBase*> m_tools{tCArray<CToolBase*>::kAutoGrowth};
     CHMRPrintManager m_printManager;
-    CHMRUndoManager m_undo;
+    UndoStoreLimits m_undoLimits;
+    // A new painting's history is made beside the one in use and takes its place with the painting.
+    std::unique_ptr<CHMRUndoManager> m_undo;
     CKSUTransferManager m_update;
     uint32_t m_updateAvailable = 0;
     uint32_t m_updateTransfer = 0;

@@ -95,30 +95,54 @@ tResult CHMRBackbone::SelectStandardRenderer()
     return result;
 }
 
-CHMRBackbone::Reply CHMRBackbone::NewPainting(CProjectInfo* project)
+// Every step that can fail comes before the record or the history change: the memory check, the
+// new history made beside the one in use, then the canvas, which makes the new painting whole
+// before the old one goes.
+CHMRBackbone::Reply CHMRBackbone::NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply)
 {
+    CProjectInfo* project = FromMsgArg<CProjectInfo>(b);
     if (!project)
         return {kResBadParam, false};
     project->width = std::min(project->width, kMaxCanvasSide);
     project->height = std::min(project->height, kMaxCanvasSide);
     if (project->width < 1 || project->height < 1)
         return {kResBadParam, false};
-    // Refused while the painting shown, its record and its undo history are still whole.
     if (const tResult fits = CheckPaintingMemory({project->width, project->height}); fits != kResOk)
         return {fits, false};
-    m_project.width = project->width;
-    m_project.height = project->height;
-    m_project.name = project->name.GetTextOrEmpty();
-    m_project.file = project->file;
+    std::unique_ptr<CHMRUndoManager> history(new (std::nothrow) CHMRUndoManager(m_undoLimits));
+    if (!history)
+        return {kResNoMemory, false};
+    if (const tResult made = history->Initialise(project->width, project->height); made != kResOk)
+        return {made, false};
+    if (m_canvas) {
+        // The new painting's layer is made while the old ones still stand, so another first
+        // layer means the canvas shows the new painting, whatever failed after that.
+        const auto firstLayer = [this] { return reinterpret_cast<uintptr_t>(m_canvas->GetLayer(0)); };
+        const uintptr_t shown = firstLayer();
+        if (const tResult made = m_canvas->OnMessage(kMsgNewProject, a, b, c, apply); made != kResOk) {
+            if (firstLayer() != shown)
+                TakeNewPainting(*project, std::move(history));
+            return {made, false};
+        }
+    }
+    TakeNewPainting(*project, std::move(history));
+    return {ForwardPastCanvas(kMsgNewProject, a, b, c, apply, kResOk), false};
+}
+
+void CHMRBackbone::TakeNewPainting(const CProjectInfo& project, std::unique_ptr<CHMRUndoManager> history)
+{
+    m_project.width = project.width;
+    m_project.height = project.height;
+    m_project.name = project.name.GetTextOrEmpty();
+    m_project.file = project.file;
+    m_undo = std::move(history);
+    (void)SendToBackdrop(kMsgUndoStateChanged, ToMsgArg(m_undo.get()), 0, 0);
     for (CToolBase* tool : m_tools)
         tool->ResetStrokeCount();
-    if (const tResult reset = m_undo.Initialise(project->width, project->height); reset != kResOk)
-        return {reset, false};
     (void)OnMessage(kMsgReloadColour, ToMsgArg(this), 0, 0, kMsgApply);
     uint32_t notModified = 0;
     (void)OnMessage(kMsgModifiedWord, ToMsgArg(this), ToMsgArg(&notModified), 0, kMsgApply);
     (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
-    return {kResOk, true};
 }
 
 CHMRBackbone::Reply CHMRBackbone::PickTool(uint32_t id)
@@ -148,7 +172,7 @@ CHMRBackbone::Reply CHMRBackbone::ResizePainting(const CellMapResize* record)
         return TakeBackResize(resized);
     m_project.width = record->width;
     m_project.height = record->height;
-    if (const tResult sized = m_undo.SetCanvasSize(record->width, record->height); sized != kResOk)
+    if (const tResult sized = m_undo->SetCanvasSize(record->width, record->height); sized != kResOk)
         return TakeBackResize(sized);
     (void)SendToBackdrop(kMsgNewProject, ToMsgArg(this), ToMsgArg(&m_project), 0);
     MarkModified();

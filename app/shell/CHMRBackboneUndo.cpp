@@ -146,62 +146,62 @@ tResult WriteLayers(tCStream* stream, CLayer* const* layers, int32_t count, tCPr
 
 // Recording.
 
-tResult CHMRBackbone::BeginUndoStep(uint32_t type, uint32_t value) { return m_undo.BeginStep(type, value); }
+tResult CHMRBackbone::BeginUndoStep(uint32_t type, uint32_t value) { return m_undo->BeginStep(type, value); }
 
-tResult CHMRBackbone::EndUndoStep() { return m_undo.EndStep(); }
+tResult CHMRBackbone::EndUndoStep() { return m_undo->EndStep(); }
 
 tResult CHMRBackbone::SaveUndoTiles(const tCRect& area, CPaintCellMap& cells)
 {
-    return m_undo.SaveTilesInRect(area, cells);
+    return m_undo->SaveTilesInRect(area, cells);
 }
 
-tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo.PushStep(layerIndex); }
+tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo->PushStep(layerIndex); }
 
 // Each record is closed whatever its payload did; a payload that failed is answered, and a
 // record cut short changes nothing when it is applied. Every record ends with the index of the
 // layer that was current before the change, which its undo makes current again.
 tResult CHMRBackbone::RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress)
 {
-    tCStream* stream = m_undo.OpenRecord(kStepLayerDeleted, index);
+    tCStream* stream = m_undo->OpenRecord(kStepLayerDeleted, index);
     tResult written = stream ? WriteLayer(stream, layer, progress) : kResOk;
     written = WriteCurrentLayer(stream, written);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     return closed != kResOk ? closed : written;
 }
 
 tResult CHMRBackbone::RecordLayerMoved(const LayerIndexPair* pair)
 {
-    tCStream* stream = m_undo.OpenRecord(kStepLayerMoved, pair ? pair->first : 0);
+    tCStream* stream = m_undo->OpenRecord(kStepLayerMoved, pair ? pair->first : 0);
     const tResult written = WriteCurrentLayer(stream, stream ? WritePair(stream, pair) : kResOk);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     return closed != kResOk ? closed : written;
 }
 
 tResult CHMRBackbone::RecordLayersMerged(const LayerIndexPair* pair, CLayer* second, CLayer* first,
                                          tCProgress* progress)
 {
-    tCStream* stream = m_undo.OpenRecord(kStepLayersMerged, pair ? pair->first : 0);
+    tCStream* stream = m_undo->OpenRecord(kStepLayersMerged, pair ? pair->first : 0);
     tResult written = stream ? WritePair(stream, pair) : kResOk;
     if (stream && written == kResOk)
         written = WriteLayer(stream, second, progress);
     if (stream && written == kResOk)
         written = WriteLayer(stream, first, progress);
     written = WriteCurrentLayer(stream, written);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     return closed != kResOk ? closed : written;
 }
 
 tResult CHMRBackbone::RecordLayerDuplicated(const LayerIndexPair* pair)
 {
-    tCStream* stream = m_undo.OpenRecord(kStepLayerDuplicated, pair ? pair->first : 0);
+    tCStream* stream = m_undo->OpenRecord(kStepLayerDuplicated, pair ? pair->first : 0);
     const tResult written = WriteCurrentLayer(stream, stream ? WritePair(stream, pair) : kResOk);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     return closed != kResOk ? closed : written;
 }
 
 tResult CHMRBackbone::RecordLayersFlattened(CLayer* const* layers, int32_t count, tCProgress* progress)
 {
-    tCStream* stream = m_undo.OpenRecord(kStepLayersFlattened, 0);
+    tCStream* stream = m_undo->OpenRecord(kStepLayersFlattened, 0);
     tResult written = kResOk;
     if (stream) {
         written = layers || count < 1 ? stream->WriteU32(uint32_t(std::max(count, 0))) : kResBadParam;
@@ -209,7 +209,7 @@ tResult CHMRBackbone::RecordLayersFlattened(CLayer* const* layers, int32_t count
             written = WriteLayers(stream, layers, count, progress);
     }
     written = WriteCurrentLayer(stream, written);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     return closed != kResOk ? closed : written;
 }
 
@@ -218,7 +218,7 @@ tResult CHMRBackbone::RecordCanvasResize(CLayer* const* layers, int32_t count, c
 {
     if (count < 1 || !layers || !layers[0] || !size)
         return kResOk;
-    tCStream* stream = m_undo.OpenRecord(kStepCanvasResized, 0);
+    tCStream* stream = m_undo->OpenRecord(kStepCanvasResized, 0);
     tResult written = kResOk;
     if (stream) {
         written = stream->WriteI32(layers[0]->GetWidth());
@@ -232,7 +232,7 @@ tResult CHMRBackbone::RecordCanvasResize(CLayer* const* layers, int32_t count, c
             written = WriteLayers(stream, layers, count, progress);
     }
     written = WriteCurrentLayer(stream, written);
-    const tResult closed = m_undo.CloseRecord();
+    const tResult closed = m_undo->CloseRecord();
     m_resizeRecorded = stream && closed == kResOk;
     return closed != kResOk ? closed : written;
 }
@@ -257,13 +257,13 @@ void CHMRBackbone::AnnounceLayersChanged() { (void)SendToBackbone(kMsgLayersChan
 bool CHMRBackbone::ApplyUndoStep(uint32_t undo)
 {
     const bool back = undo != 0;
-    if (!m_canvas || !(back ? m_undo.CanUndo() : m_undo.CanRedo()) || m_canvas->GetLayerCount() < 1)
+    if (!m_canvas || !(back ? m_undo->CanUndo() : m_undo->CanRedo()) || m_canvas->GetLayerCount() < 1)
         return false;
     if (m_canvas->GetCurrentLayerIndex() >= m_canvas->GetLayerCount())
         m_canvas->SetCurrentLayerIndex(0);
     UndoStepHeader header;
     tCStream* stream = nullptr;
-    if (m_undo.ReadStep(&header, &stream, back) != kResOk)
+    if (m_undo->ReadStep(&header, &stream, back) != kResOk)
         return false;
     bool applied = false;
     switch (header.type) {
@@ -312,7 +312,7 @@ bool CHMRBackbone::ApplyPaintStep(uint32_t layerIndex, bool undo)
     if (!cells.IsValid() || cells.GetWidth() != width || cells.GetHeight() != height)
         return false;
     CRegion region;
-    if (m_undo.ApplyTileStep(&region, cells, undo) != kResOk)
+    if (m_undo->ApplyTileStep(&region, cells, undo) != kResOk)
         return false;
     const tCRect bounds{0, 0, width, height};
     for (const tCRect& rect : region) {
@@ -527,7 +527,7 @@ bool CHMRBackbone::ApplyCanvasResized(tCStream* stream, int64_t length, bool und
         m_project.height = size.height;
         applied = true;
     }
-    (void)m_undo.SetCanvasSize(m_project.width, m_project.height);
+    (void)m_undo->SetCanvasSize(m_project.width, m_project.height);
     (void)SendToBackdrop(kMsgNewProject, ToMsgArg(this), ToMsgArg(&m_project), 0);
     return applied;
 }

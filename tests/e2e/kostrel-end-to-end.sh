@@ -9,7 +9,10 @@
 # with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
 # Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
 # closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
-# name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike.
+# name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike;
+# so too one whose name begins with a quote beside the name without it, and one whose name ends in
+# a blank. The first save of a new painting proposes the user's documents, and Open after a
+# painting named on the command line starts in its folder.
 # Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
 # new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
 # painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
@@ -228,6 +231,58 @@ press_until ctrl+s '! cmp -s "$latin1" "$work/painting.ptg"' || fail "Ctrl+S did
 cmp -s "$look_alike" "$work/look-alike.bytes" || fail "a save touched the UTF-8 look-alike"
 close_program
 rm -f "$latin1" "$look_alike" "$work/look-alike.bytes"
+
+# Beside start.ptg (random bytes, which would bring the error box), the painting named "start.ptg,
+# quote included, opens from the command line as that file, and a stroke saved with Ctrl+S goes
+# to it alone. A painting whose name ends in a blank opens as well.
+cp "$work/painting.ptg" "$work/\"start.ptg"
+head -c 5000 /dev/urandom >"$work/start.ptg"
+cp "$work/start.ptg" "$work/start.bytes"
+start_program "^$product - \"start\$" "$program" '"start.ptg'
+wait_gone "^$product\$" || fail "the splash stayed on screen"
+xdotool mousemove 200 400
+shot_settled kostrel-quoted-open || fail "the window kept changing"
+xdotool mousemove 200 250 mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 250
+    sleep 0.02
+done
+xdotool mouseup 1 mousemove 700 740
+shot_until kostrel-quoted-stroke 'above "$(changed kostrel-quoted-open kostrel-quoted-stroke 500x30+200+235)" 0.05' ||
+    fail "a drag on the painting named with a quote painted nothing"
+press_until ctrl+s '! cmp -s "$work/\"start.ptg" "$work/painting.ptg"' || fail "Ctrl+S did not write \"start.ptg"
+cmp -s "$work/start.ptg" "$work/start.bytes" || fail "a save touched start.ptg"
+close_program
+cp "$work/painting.ptg" "$work/trail.ptg "
+start_program "^$product - trail\$" "$program" "trail.ptg "
+close_program
+rm -f "$work/\"start.ptg" "$work/start.ptg" "$work/start.bytes" "$work/trail.ptg "
+
+# The file dialogs start where the user keeps files, never in the working folder: with the
+# documents named $HOME/Papers in user-dirs.dirs, the first Ctrl+S of a new painting proposes
+# Untitled.ptg there; with a painting named on the command line in another folder, Ctrl+O starts
+# in that folder.
+mkdir -p "$work/home/Papers" "$work/config" "$work/third"
+printf 'XDG_DOCUMENTS_DIR="$HOME/Papers"\n' >"$work/config/user-dirs.dirs"
+: >"$work/zenity.log"
+echo "$work/home/Papers/first.ptg" >"$work/answer"
+start_program "^$product - Untitled\$" env HOME="$work/home" "$program"
+wait_gone "^$product\$" || fail "the splash stayed on screen"
+press_until ctrl+s '[ -s "$work/home/Papers/first.ptg" ]' || fail "Ctrl+S wrote no painting"
+grep -qF -- "--filename=$work/home/Papers/Untitled.ptg" "$work/zenity.log" ||
+    fail "the first save did not start in the documents: $(cat "$work/zenity.log")"
+close_program
+cp "$work/painting.ptg" "$work/third/sketch.ptg"
+: >"$work/zenity.log"
+echo "$work/third/sketch.ptg" >"$work/answer"
+cd "$work/third"
+start_program "^$product - sketch\$" env HOME="$work/home" "$program" sketch.ptg
+cd "$work"
+wait_gone "^$product\$" || fail "the splash stayed on screen"
+press_until ctrl+o '[ -s "$work/zenity.log" ]' || fail "Ctrl+O asked for no file"
+grep -qF -- "--filename=$work/third/ " "$work/zenity.log" ||
+    fail "Open did not start in the folder of the painting named: $(cat "$work/zenity.log")"
+close_program
 
 # error_box TITLE NAME WHAT: waits for the error box titled TITLE (a pattern), screenshots the
 # screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or the

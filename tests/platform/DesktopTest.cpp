@@ -2,7 +2,10 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@
 #include "HeadlessFixture.h"
 #include "platform/DesktopInternal.h"
 #include "platform/FileDialogs.h"
+#include "platform/Kernel.h"
+#include "platform/KnownFolders.h"
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "platform/headless/ScriptedDesktop.h"
@@ -98,6 +103,88 @@ TEST_F(DialogTest, CancelAndFailuresLeaveTheNameAlone)
     EXPECT_EQ(w32::GetOpenFileNameW(&dialog), 0);
     EXPECT_EQ(w32::CommDlgExtendedError(), w32::FNERR_INVALIDFILENAME);
     EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 3u);
+}
+
+// The desktop's dialog program (a stand-in alone on PATH) for a user whose home, configuration
+// and other folders are the test's own.
+class DialogFolderTest : public HeadlessTest {
+protected:
+    void SetUp() override
+    {
+        HeadlessTest::SetUp();
+        w32::desktop::UseScriptedAnswers(false);
+        for (const char* made : {"home/Papers", "config", "other", "third"})
+            std::filesystem::create_directories(folder.Path() / made);
+        environment.Set("HOME", folder.File("home"));
+        environment.Set("XDG_CONFIG_HOME", folder.File("config"));
+        environment.Unset("XDG_DOCUMENTS_DIR");
+    }
+    // The argument the dialog program was started with that names where it starts.
+    std::string StartOfDialog(bool save, const std::u16string& start)
+    {
+        char16_t file[w32::MAX_PATH] = {};
+        start.copy(file, w32::MAX_PATH - 1);
+        w32::OPENFILENAMEW dialog;
+        dialog.lpstrFile = file;
+        dialog.nMaxFile = w32::MAX_PATH;
+        EXPECT_NE(save ? w32::GetSaveFileNameW(&dialog) : w32::GetOpenFileNameW(&dialog), 0);
+        const std::vector<std::string> arguments = standIns.TakeArguments();
+        const auto named = std::find_if(arguments.begin(), arguments.end(),
+                                        [](const std::string& a) { return a.rfind("--filename=", 0) == 0; });
+        return named == arguments.end() ? "(none)" : named->substr(11);
+    }
+    std::string Documents()
+    {
+        char16_t path[w32::MAX_PATH];
+        if (w32::SHGetFolderPathW(nullptr, w32::CSIDL_PERSONAL, nullptr, 0, path) != w32::S_OK)
+            return "(none)";
+        const std::u16string wide(path);
+        return std::string(wide.begin(), wide.end());
+    }
+
+    TempFolder folder;
+    ScopedEnvironment environment;
+    DialogStandIns standIns{true};
+};
+
+TEST_F(DialogFolderTest, ANameWithoutAFolderStartsWhereTheLastFileWasChosenOrOpenedElseInTheDocuments)
+{
+    const std::string dirs = folder.File("config/user-dirs.dirs");
+    WriteWholeFile(dirs, "# xdg-user-dirs\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+    standIns.Install("zenity", "printf '%s\\n' '" + folder.File("other/pic.ptg") + "'");
+    EXPECT_EQ(StartOfDialog(true, u"Untitled.ptg"), folder.File("home/Papers/Untitled.ptg"));
+    EXPECT_EQ(StartOfDialog(false, u""), folder.File("other") + "/");
+    EXPECT_EQ(StartOfDialog(true, u"pic.ptg"), folder.File("other/pic.ptg"));
+    const std::string opened = folder.File("third/start.ptg");
+    w32::SHAddToRecentDocs(w32::SHARD_PATHW, std::u16string(opened.begin(), opened.end()).c_str());
+    EXPECT_EQ(StartOfDialog(true, u"start.ptg"), opened);
+    EXPECT_EQ(StartOfDialog(true, u"/elsewhere/given.ptg"), "/elsewhere/given.ptg");
+
+    // The documents: the file's folder where it names one, else the environment's, else home.
+    std::filesystem::create_directories(folder.Path() / "home/My \"Papers\"");
+    const std::string other = folder.File("other");
+    const struct {
+        std::string text, variable, expected;
+    } cases[] = {
+        {"XDG_DOCUMENTS_DIR=\"" + other + "\"\n", "", other},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Papers\\\"\"", "", folder.File("home/My \"Papers\"")},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\nXDG_DOCUMENTS_DIR=\"$HOME/Missing\"\n", "", folder.File("home/Papers")},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/Papers", other, other},
+        {"XDG_DOCUMENTS_DIR=\"Papers\"\n", other, other},
+        {"XDG_DOCUMENTS_DIR=\"$HOMEPapers\"\n", "", folder.File("home")},
+        {"XDG_DOCUMENTS_DIR=$HOME/Papers\n", "Papers", folder.File("home")},
+        {"(pipe)", other, other},
+        {"(missing)", "", folder.File("home")},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dirs);
+        if (c.text == "(pipe)")
+            ASSERT_EQ(mkfifo(dirs.c_str(), 0600), 0);
+        else if (c.text != "(missing)")
+            WriteWholeFile(dirs, c.text);
+        c.variable.empty() ? environment.Unset("XDG_DOCUMENTS_DIR") : environment.Set("XDG_DOCUMENTS_DIR", c.variable);
+        EXPECT_EQ(Documents(), c.expected) << c.text;
+    }
 }
 
 TEST_F(HeadlessTest, ShellOpensAreScripted)

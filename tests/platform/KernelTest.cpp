@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "HeadlessFixture.h"
 #include "platform/Kernel.h"
+#include "platform/MemoryStatus.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/Headless.h"
+#include "toolkit/core/TempFolder.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
 namespace KernelTests {
@@ -136,6 +143,85 @@ TEST_F(KernelTest, MemoryStatusReportsTheMachineOrTheScriptedFigure)
     wrongLength.dwLength = 8;
     EXPECT_FALSE(GlobalMemoryStatusEx(&wrongLength));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(KernelTest, TheAvailableMemoryIsTheLeastOfTheMachineTheAddressSpaceLimitAndTheCgroup)
+{
+    // The process's own figure under a limit of 64 MiB above the address space it uses.
+    std::ifstream status("/proc/self/status");
+    unsigned long long used = 0;
+    for (std::string line; std::getline(status, line) && std::sscanf(line.c_str(), "VmSize: %llu kB", &used) != 1;)
+        used = 0;
+    ASSERT_GT(used, 0u);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = used * 1024 + (64 << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    MEMORYSTATUSEX memory;
+    const BOOL answered = GlobalMemoryStatusEx(&memory);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &saved), 0);
+    ASSERT_TRUE(answered);
+    EXPECT_LE(memory.ullAvailPhys, uint64_t(64) << 20);
+    EXPECT_GT(memory.ullAvailPhys, uint64_t(32) << 20);
+
+    // Hand-made figures: the machine has 8,192,000,000 bytes, 4 GiB less 512,000,000 in use
+    // leave 3,782,967,296 of address space, the cgroup's parent 2,000,000,000.
+    TempFolder folder;
+    const tMemoryFiles files{folder.File("meminfo"), folder.File("status"), folder.File("cgroup"), folder.File("mount")};
+    const std::string parent = files.cgroupMount + "/user.slice", own = parent + "/app.scope";
+    const auto figures = [&](const std::string& changed, const std::string& text) {
+        std::filesystem::remove_all(folder.Path());
+        std::filesystem::create_directories(own);
+        WriteWholeFile(files.meminfo, "MemTotal:       16000000 kB\nMemAvailable:    8000000 kB\nCached: 1 kB\n");
+        WriteWholeFile(files.processStatus, "Name:\tkostrel\nVmPeak:\t  900000 kB\nVmSize:\t  500000 kB\n");
+        WriteWholeFile(files.processCgroup, "1:name=systemd:/old\n0::/user.slice/app.scope\n");
+        WriteWholeFile(parent + "/memory.max", "3000000000\n");
+        WriteWholeFile(parent + "/memory.current", "1000000000\n");
+        WriteWholeFile(own + "/memory.max", "max\n");
+        WriteWholeFile(own + "/memory.current", "900000000\n");
+        if (text == "(missing)")
+            std::filesystem::remove(changed);
+        else if (text == "(pipe)")
+            EXPECT_TRUE(std::filesystem::remove(changed) && mkfifo(changed.c_str(), 0600) == 0);
+        else if (!changed.empty())
+            WriteWholeFile(changed, text);
+        return LeastAvailableMemory(files, uint64_t(4) << 30, 12345);
+    };
+    const std::string big(70000, '1');
+    const struct {
+        std::string file, text;
+        uint64_t expected;
+    } cases[] = {
+        {"", "", 2000000000},
+        {parent + "/memory.max", "max\n", 3782967296},
+        {own + "/memory.max", "800000000\n", 0},
+        {parent + "/memory.current", "(missing)", 3000000000},
+        {parent + "/memory.current", "lots\n", 3000000000},
+        {files.processStatus, "VmSize:\t5000000 kB\n", 0},
+        {files.meminfo, "MemAvailable:    1000 kB\n", 1024000},
+        // Missing, cut, corrupted, overflowing and oversized figures, and a pipe, limit nothing.
+        {files.meminfo, "MemAvailable:    80", 12345},
+        {files.meminfo, "MemAvailable: 99999999999999999999 kB\n", 12345},
+        {files.meminfo, "(pipe)", 12345},
+        {files.meminfo, big, 12345},
+        {files.meminfo, "(missing)", 12345},
+        {files.processStatus, "VmSize:\t 5x0 kB\n", 2000000000},
+        {files.processCgroup, "0::/user.slice/../user.slice/app.scope\n", 3782967296},
+        {files.processCgroup, "0::user.slice\n", 3782967296},
+        {files.processCgroup, "", 3782967296},
+        {files.processCgroup, "(missing)", 3782967296},
+        {parent + "/memory.max", "3000000000junk\n", 3782967296},
+        {parent + "/memory.max", "-5\n", 3782967296},
+        {parent + "/memory.max", "99999999999999999999999\n", 3782967296},
+        {parent + "/memory.max", "", 3782967296},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(figures(c.file, c.text), c.expected) << c.file << " " << c.text.substr(0, 40);
+    (void)figures("", "");
+    EXPECT_EQ(LeastAvailableMemory(files, kNoMemoryLimit, 12345), 2000000000u);
+    WriteWholeFile(parent + "/memory.max", "max\n");
+    EXPECT_EQ(LeastAvailableMemory(files, kNoMemoryLimit, 12345), 8192000000u);
 }
 
 TEST(KernelFiles, TemporaryNamesCarryThePrefixAndExist)

@@ -1,7 +1,10 @@
+#include <sys/resource.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "app/shell/AppTestSupport.h"
 #include "tests/toolkit/imaging/BigEndianBytes.h"
@@ -35,7 +38,43 @@ std::string PngWithoutItsRows(uint32_t width, uint32_t height)
            chunk("IEND", "");
 }
 
+// While it lives, the process may map `headroom` bytes more than it has mapped now.
+class AddressSpaceHeadroom {
+public:
+    explicit AddressSpaceHeadroom(uint64_t headroom)
+    {
+        std::ifstream status("/proc/self/status");
+        unsigned long long kilobytes = 0;
+        for (std::string line; std::getline(status, line) && std::sscanf(line.c_str(), "VmSize: %llu kB", &kilobytes) != 1;)
+            kilobytes = 0;
+        rlimit limit{};
+        m_set = kilobytes > 0 && getrlimit(RLIMIT_AS, &m_saved) == 0;
+        limit = m_saved;
+        limit.rlim_cur = kilobytes * 1024 + headroom;
+        m_set = m_set && setrlimit(RLIMIT_AS, &limit) == 0;
+    }
+    ~AddressSpaceHeadroom()
+    {
+        if (m_set)
+            setrlimit(RLIMIT_AS, &m_saved);
+    }
+    AddressSpaceHeadroom(const AddressSpaceHeadroom&) = delete;
+    AddressSpaceHeadroom& operator=(const AddressSpaceHeadroom&) = delete;
+    bool IsSet() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
 }  // namespace
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+// Memory the address-space limit refuses is a null allocation here as in the release build.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif
+#endif
 
 // Notes the progress objects that announce themselves: total, title and context.
 class ProgressListener : public tCCmdTarget {
@@ -263,6 +302,42 @@ TEST_F(FileCommandsTest, AnImageTooLargeForTheMemoryIsRefusedByItsHeaderBeforeIt
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
     EXPECT_EQ(Project().width, width);
+}
+
+TEST_F(FileCommandsTest, APaintingThatCannotBeMadeLeavesThePaintingShownItsRecordAndItsHistory)
+{
+    const int32_t width = Project().width;
+    const int32_t height = Project().height;
+    ASSERT_EQ(app->controller->GetUndoStore().PushStep(3), kResOk);
+    MarkModified();
+    WritePicture(files.File("large.png"), 4200, 4200);
+    // The check passes (the figure is the script's) where the allocations do not: the image's
+    // 70,560,000 bytes fit in the address space left, the painting's composite of as many more
+    // does not. Blocks that large are always mapped anew, never taken from freed memory.
+    w32::headless::SetAvailableMemory(uint64_t(1) << 40);
+    Answer(files.File("large.png"));
+    {
+        const AddressSpaceHeadroom headroom(100 << 20);
+        ASSERT_TRUE(headroom.IsSet());
+        ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
+    }
+    (void)w32::headless::TakeFileDialogRequests();
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, u"CCanvas Failed to set up a new project.");
+    EXPECT_EQ(boxes[1].text, TextOf(kStrErrImport));
+    EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
+    EXPECT_EQ(Project().width, width);
+    EXPECT_EQ(Project().height, height);
+    EXPECT_FALSE(Project().file.HasText());
+    EXPECT_EQ(Project().modified, 1u);
+    EXPECT_EQ(app->controller->GetCanvas()->GetWidth(), width);
+    EXPECT_TRUE(app->controller->GetUndoStore().CanUndo());
+    // Ctrl+S still proposes the painting's own name.
+    ASSERT_EQ(Backdrop()->SaveProject(false), kResOk);
+    const auto requests = w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].initialFile, u"Untitled.ptg");
 }
 
 TEST_F(FileCommandsTest, ImageCommandsRunUnderTheirProgress)

@@ -2,7 +2,10 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/shell/CommandLine.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/tools/CToolBase.h"
 #include "toolkit/widgets/CBackdrop.h"
@@ -191,6 +194,56 @@ TEST_F(AppTest, APaintingWhoseEndingIsInCapitalsIsOpened)
     EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
     EXPECT_EQ(Project().name, u"SKETCH");
     EXPECT_EQ(Project().file.GetText().ToAnsi(), path);
+}
+
+namespace {
+
+// The program's working folder while it lives.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& folder) { std::filesystem::current_path(folder); }
+    ~WorkingFolder() { std::filesystem::current_path(m_before); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path m_before = std::filesystem::current_path();
+};
+
+}  // namespace
+
+// Paintings 30, 40 and 50 cells wide whose names differ by a quote or end in a blank, each named
+// on the command line, in the folder that holds them, as the program hands it its arguments.
+TEST_F(AppTest, ANameOnTheCommandLineOpensExactlyThatFile)
+{
+    Run();
+    const std::vector<std::pair<std::string, int32_t>> paintings = {
+        {"start.ptg", 30}, {"trail.ptg ", 50}, {"\"start.ptg", 40}};
+    for (const auto& [name, width] : paintings) {
+        CProjectInfo project(width, 20, u"painting", tCString(), nullptr);
+        ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&project), 0), kResOk);
+        Answer(files.File("saved.ptg"));
+        ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+        std::filesystem::rename(files.File("saved.ptg"), files.File(name));
+    }
+    const std::string start = ReadWholeFile(files.File("start.ptg"));
+    const WorkingFolder working(files.Path());
+    for (const auto& [name, width] : paintings) {
+        TearDown();
+        SetUp();
+        const char* arguments[] = {"kostrel", name.c_str()};
+        Run(QuotedCommandLine(2, arguments));
+        EXPECT_TRUE(Boxes().empty()) << name;
+        EXPECT_EQ(Project().width, width) << name;
+        EXPECT_EQ(Project().file.GetText().ToAnsi(), name) << name;
+    }
+    // Ctrl+S writes the file opened, the one whose name begins with a quote.
+    std::filesystem::remove(files.File("\"start.ptg"));
+    MarkModified();
+    ASSERT_EQ(Backdrop()->SaveProject(false), kResOk);
+    EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty());
+    EXPECT_TRUE(std::filesystem::exists(files.File("\"start.ptg")));
+    EXPECT_TRUE(ReadWholeFile(files.File("start.ptg")) == start) << "start.ptg was written";
 }
 
 TEST_F(AppTest, AQuotedProjectOnTheCommandLineIsOpened)
