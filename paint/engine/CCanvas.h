@@ -395,6 +395,8 @@ private:
     tCRect DrawnFrame() const;
     // The box of `rect` turned about the painting's centre, widened outwards to whole pixels.
     tCRect TurnedBounds(const tCRect& rect) const;
+    // The bounds of the box of view pixels turned about the painting's centre.
+    tCRect TurnedBox(double left, double top, double right, double bottom) const;
     void BuildShadowTables();
     void KeepRectInView(tCRect* rect) const;
 

@@ -328,11 +328,16 @@ tCRect CCanvas::TurnedBounds(const tCRect& rect) const
 {
     if (rect.IsEmpty())
         return rect;
+    return TurnedBox(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+tCRect CCanvas::TurnedBox(double left, double top, double right, double bottom) const
+{
     double cosine = 1.0, sine = 0.0;
     ViewTurn(&cosine, &sine);
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    const int32_t xs[] = {rect.left, rect.right, rect.right, rect.left};
-    const int32_t ys[] = {rect.top, rect.top, rect.bottom, rect.bottom};
+    const double xs[] = {left, right, right, left};
+    const double ys[] = {top, top, bottom, bottom};
     for (int i = 0; i < 4; ++i) {
         const tCFPoint p = TurnAboutPainting(xs[i], ys[i], cosine, sine);
         minX = i == 0 ? p.x : std::min(minX, double(p.x));
@@ -398,20 +403,10 @@ void CCanvas::InvalidateCellRect(const tCRect& cells, uint32_t present)
         r = {m_width - cells.right, r.top, m_width - cells.left, r.bottom};
     if (m_flipVertical)
         r = {r.left, m_height - cells.bottom, r.right, m_height - cells.top};
-    double cosine = 1.0, sine = 0.0;
-    ViewTurn(&cosine, &sine);
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-    const int32_t xs[] = {r.left, r.right, r.right, r.left};
-    const int32_t ys[] = {r.top, r.top, r.bottom, r.bottom};
-    for (int i = 0; i < 4; ++i) {
-        const tCFPoint p = TurnAboutPainting(xs[i] * double(m_zoom) + m_paintingRect.left,
-                                             ys[i] * double(m_zoom) + m_paintingRect.top, cosine, sine);
-        minX = i == 0 ? p.x : std::min(minX, double(p.x));
-        maxX = i == 0 ? p.x : std::max(maxX, double(p.x));
-        minY = i == 0 ? p.y : std::min(minY, double(p.y));
-        maxY = i == 0 ? p.y : std::max(maxY, double(p.y));
-    }
-    InvalidateInView({FloorToInt(minX) - 1, FloorToInt(minY) - 1, CeilToInt(maxX) + 1, CeilToInt(maxY) + 1});
+    const double zoom = m_zoom;
+    const tCRect box = TurnedBox(r.left * zoom + m_paintingRect.left, r.top * zoom + m_paintingRect.top,
+                                 r.right * zoom + m_paintingRect.left, r.bottom * zoom + m_paintingRect.top);
+    InvalidateInView(Grown(box, 1));
     if (present)
         PresentView();
 }

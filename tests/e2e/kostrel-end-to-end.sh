@@ -201,6 +201,21 @@ pid=
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
 close_program
 
+# paint_stroke SHOT WHAT: paints a stroke across the opened painting, above its own stroke so that
+# the new one shows, and checks that it showed (screenshots SHOT-open and SHOT-stroke).
+paint_stroke() {
+    xdotool mousemove 200 400
+    shot_settled "$1-open" || fail "the window kept changing"
+    xdotool mousemove 200 250 mousedown 1
+    for x in $(seq 200 20 700); do
+        xdotool mousemove "$x" 250
+        sleep 0.02
+    done
+    xdotool mouseup 1 mousemove 700 740
+    shot_until "$1-stroke" "above \"\$(changed $1-open $1-stroke 500x30+200+235)\" 0.05" ||
+        fail "a drag on the painting $2 painted nothing"
+}
+
 # A painting whose name has a byte that is not UTF-8 (E9) opens from the command line as that
 # file, not as its UTF-8 look-alike beside it (random bytes, which would bring the error box); the
 # title shows the replacement character in the byte's place, and a stroke saved with Ctrl+S goes
@@ -216,17 +231,7 @@ start_program "^$product - old" "$program" "$latin1"
 [ "$(xdotool getwindowname "$window")" = "$product - old"$'\xEF\xBF\xBD' ] ||
     fail "the title is \"$(xdotool getwindowname "$window")\""
 wait_gone "^$product\$" || fail "the splash stayed on screen"
-xdotool mousemove 200 400
-shot_settled kostrel-latin1-open || fail "the window kept changing"
-# Above the painting's own stroke, so that the new one shows.
-xdotool mousemove 200 250 mousedown 1
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 250
-    sleep 0.02
-done
-xdotool mouseup 1 mousemove 700 740
-shot_until kostrel-latin1-stroke 'above "$(changed kostrel-latin1-open kostrel-latin1-stroke 500x30+200+235)" 0.05' ||
-    fail "a drag on the painting named in Latin-1 painted nothing"
+paint_stroke kostrel-latin1 "named in Latin-1"
 press_until ctrl+s '! cmp -s "$latin1" "$work/painting.ptg"' || fail "Ctrl+S did not write the painting named in Latin-1"
 cmp -s "$look_alike" "$work/look-alike.bytes" || fail "a save touched the UTF-8 look-alike"
 close_program
@@ -240,16 +245,7 @@ head -c 5000 /dev/urandom >"$work/start.ptg"
 cp "$work/start.ptg" "$work/start.bytes"
 start_program "^$product - \"start\$" "$program" '"start.ptg'
 wait_gone "^$product\$" || fail "the splash stayed on screen"
-xdotool mousemove 200 400
-shot_settled kostrel-quoted-open || fail "the window kept changing"
-xdotool mousemove 200 250 mousedown 1
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 250
-    sleep 0.02
-done
-xdotool mouseup 1 mousemove 700 740
-shot_until kostrel-quoted-stroke 'above "$(changed kostrel-quoted-open kostrel-quoted-stroke 500x30+200+235)" 0.05' ||
-    fail "a drag on the painting named with a quote painted nothing"
+paint_stroke kostrel-quoted "named with a quote"
 press_until ctrl+s '! cmp -s "$work/\"start.ptg" "$work/painting.ptg"' || fail "Ctrl+S did not write \"start.ptg"
 cmp -s "$work/start.ptg" "$work/start.bytes" || fail "a save touched start.ptg"
 close_program
