@@ -117,10 +117,9 @@ CHMRBackbone::Reply CHMRBackbone::NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, u
     if (m_canvas) {
         // The new painting's layer is made while the old ones still stand, so another first
         // layer means the canvas shows the new painting, whatever failed after that.
-        const auto firstLayer = [this] { return reinterpret_cast<uintptr_t>(m_canvas->GetLayer(0)); };
-        const uintptr_t shown = firstLayer();
+        const CLayer* shown = m_canvas->GetLayer(0);
         if (const tResult made = m_canvas->OnMessage(kMsgNewProject, a, b, c, apply); made != kResOk) {
-            if (firstLayer() != shown)
+            if (m_canvas->GetLayer(0) != shown)
                 TakeNewPainting(*project, std::move(history));
             return {made, false};
         }

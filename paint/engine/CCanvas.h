@@ -186,6 +186,9 @@ public:
     // Turns the painting in the view to `rotation` (in turns), redrawing its shadow at both
     // places.
     void TurnView(float rotation, uint32_t present);
+    // One step of a drag of the view from screen point `from` to `to`: turning the painting by
+    // the horizontal distance, presented at once, else moving it.
+    void FollowViewDrag(tCPoint from, tCPoint to, bool turn);
     uint32_t GetFlipHorizontal() const { return m_flipHorizontal; }
     uint32_t GetFlipVertical() const { return m_flipVertical; }
     void SetFlipHorizontal(uint32_t flip) { m_flipHorizontal = flip; }
@@ -384,9 +387,6 @@ private:
     void InvalidateInView(const tCRect& parentRect);
     void PresentView();
     tCRect ShadowRectFor(const tCRect& paintingRect) const;
-    // One step of the view's drag from screen point `from` to `to`: turning the painting by the
-    // horizontal distance, else moving it.
-    void FollowViewDrag(tCPoint from, tCPoint to, bool turn);
     // How far the turned view's drawing may stray from the rect turned about the painting's
     // centre, in pixels: 0 unturned.
     int32_t TurnedDrawingMargin() const;

@@ -402,13 +402,7 @@ void CCanvas::FollowViewDrag(tCPoint from, tCPoint to, bool turn)
         (void)MovePainting(m_paintingRect.GetTopLeft().Plus(to.Minus(from)));
         return;
     }
-    UpdateViewGeometry(0);
-    m_rotation -= float(to.x - from.x) * kTurnsPerPixel;
-    if (m_view) {
-        UpdateViewGeometry(0);
-        if (CWidget* root = m_view->GetRoot())
-            (void)root->PresentDirtyRects();
-    }
+    TurnView(m_rotation - float(to.x - from.x) * kTurnsPerPixel, 1);
 }
 
 tResult CCanvas::SampleColour(const tCPoint* press)
@@ -501,19 +495,10 @@ tResult CCanvas::RunZoomTool(CWidget** takenBy, const tCPoint* press)
 // the pointer went, and the zoom is that of the pointer's distance from the press.
 static tResult FollowNavigationRound(CCanvas& canvas, tNavigation kind, tCPoint from, tCPoint to, float zoom)
 {
-    CWidget* view = canvas.GetView();
-    if (kind == tNavigation::kMove) {
-        // A move the view cannot draw shows at the next present.
-        (void)canvas.MovePainting(canvas.GetViewRect().GetTopLeft().Plus(to.Minus(from)));
-    } else if (kind == tNavigation::kRotate) {
-        canvas.UpdateViewGeometry(0);
-        canvas.SetRotation(canvas.GetRotation() - float(to.x - from.x) * kTurnsPerPixel);
-        canvas.UpdateViewGeometry(0);
-        if (CWidget* root = view ? view->GetRoot() : nullptr)
-            (void)root->PresentDirtyRects();
-    } else if (zoom != canvas.GetZoom()) {
-        return tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&zoom), 0);
-    }
+    if (kind == tNavigation::kZoom)
+        return zoom == canvas.GetZoom() ? kResOk
+                                        : tCCmdTarget::SendToBackbone(kMsgCanvasZoom, ToMsgArg(&canvas), ToMsgArg(&zoom), 0);
+    canvas.FollowViewDrag(from, to, kind == tNavigation::kRotate);
     return kResOk;
 }
 
