@@ -206,14 +206,23 @@ bool PlaceWithoutReplacing(const std::string& from, const std::string& to)
 {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
-    if (errno != EINVAL && errno != ENOSYS)
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return false;
     // File systems without the flag: a hard link cannot replace either.
     if (link(from.c_str(), to.c_str()) == 0) {
         unlink(from.c_str());
         return true;
     }
-    return false;
+    // Nor hard links (many FUSE file systems, a virtual machine's shared folders; a folder is never
+    // linked): a plain rename of a name still free, which another program could take in between.
+    if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    struct stat status;
+    if (lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool WriteAll(int descriptor, const char* data, size_t size)

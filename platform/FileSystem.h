@@ -79,10 +79,11 @@ int CreateFileBeside(const tReplacedFile& file, const char* tag, uint32_t mode, 
 // set-user-id bit where the owner could not be kept, and less the set-group-id and the group's
 // bits where the group could not be kept; a class of users that now takes in people it did not
 // (the old owner, the old group's members) gets no more than they had. A name that was free is
-// taken only while it still is. The links are not followed anew to another file: refused as
-// FindReplacedFile refuses, and with ESTALE when the target no longer leads to the file found (a
-// link pointed elsewhere, another file in its place, a file made where none was). False with errno
-// set; the target is then untouched.
+// taken only while it still is (on a file system with neither a no-replace rename nor hard links,
+// as far as a look just before the rename tells). The links are not followed anew to another
+// file: refused as FindReplacedFile refuses, and with ESTALE when the target no longer leads to
+// the file found (a link pointed elsewhere, another file in its place, a file made where none
+// was). False with errno set; the target is then untouched.
 bool ReplaceWithFileBeside(int descriptor, const std::string& temporary, const std::string& target,
                            const tReplacedFile& file);
 // Writes the bytes as the whole of `target` through a file beside it, synced before it takes the

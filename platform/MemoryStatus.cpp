@@ -91,8 +91,29 @@ std::optional<std::string> CgroupPath(const std::string& processCgroup)
     return std::nullopt;
 }
 
-// What memory.max leaves beside memory.current in the cgroup and in each above it; a cgroup
-// without a number in memory.max ("max", or no such file) limits nothing.
+// The inactive file cache that a cgroup's memory.current counts (the line "inactive_file <bytes>"
+// of its memory.stat), which the kernel reclaims before it refuses the cgroup memory. Nothing
+// where the line is missing, malformed or cut short, or tells more than `current`.
+uint64_t ReclaimableCache(const std::string& folder, uint64_t current)
+{
+    const std::optional<std::string> text = ReadSmallTextFile(folder + "/memory.stat", kLargestFigureFile);
+    if (!text)
+        return 0;
+    constexpr std::string_view key = "inactive_file ";
+    std::string_view rest(*text);
+    for (size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+        const std::string_view line = rest.substr(0, end);
+        if (line.starts_with(key)) {
+            const uint64_t cache = ParseDecimal(line.substr(key.size())).value_or(0);
+            return cache <= current ? cache : 0;
+        }
+    }
+    return 0;
+}
+
+// What memory.max leaves beside memory.current, less the cache the kernel reclaims, in the cgroup
+// and in each above it; a cgroup without a number in memory.max ("max", or no such file) limits
+// nothing.
 uint64_t CgroupHeadroom(const tMemoryFiles& files)
 {
     std::optional<std::string> path = CgroupPath(files.processCgroup);
@@ -100,7 +121,8 @@ uint64_t CgroupHeadroom(const tMemoryFiles& files)
     while (path) {
         const std::string folder = files.cgroupMount + (*path == "/" ? "" : *path);
         if (const std::optional<uint64_t> most = CgroupFigure(folder + "/memory.max")) {
-            const uint64_t used = CgroupFigure(folder + "/memory.current").value_or(0);
+            const uint64_t current = CgroupFigure(folder + "/memory.current").value_or(0);
+            const uint64_t used = current - ReclaimableCache(folder, current);
             least = std::min(least, *most > used ? *most - used : 0);
         }
         const size_t slash = path->rfind('/');

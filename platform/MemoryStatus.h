@@ -6,10 +6,12 @@
 // The memory new allocations of this process can still have: the least of the machine's
 // available memory, what the address-space limit (RLIMIT_AS) leaves beside the address space in
 // use, and what the memory.max of the process's cgroup v2 and of each cgroup above it leave
-// beside their memory.current.
+// beside their memory.current, of which the inactive file cache in their memory.stat counts as
+// free: the kernel reclaims it.
 namespace w32 {
 
-// Where the figures are read. A file that is missing, unreadable or malformed limits nothing.
+// Where the figures are read. A file that is missing, unreadable or malformed limits nothing; a
+// memory.stat of that kind frees nothing.
 struct tMemoryFiles {
     std::string meminfo = "/proc/meminfo";
     std::string processStatus = "/proc/self/status";

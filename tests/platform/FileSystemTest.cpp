@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <grp.h>
 #include <limits.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,11 +17,13 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "ScopedEnvironment.h"
 #include "platform/TextCodec.h"
 #include "toolkit/core/SpecialFiles.h"
 #include "toolkit/core/TempFolder.h"
@@ -486,6 +489,55 @@ TEST_F(FileSystemTest, MoveCrossesFileSystems)
     EXPECT_EQ(ReadWholeFile(other), "across");
     EXPECT_TRUE(std::filesystem::exists(folder.File("back")));
     std::filesystem::remove(other);
+}
+
+// Runs the file operation program under the library that answers as file systems without
+// no-replace renames and hard links do; its exit status: 0, or the reason it failed.
+int OperateWithoutHardLinks(const char* operation, const std::string& first, const std::string& second)
+{
+    std::string program = KOSTREL_FILE_OPERATION_PROGRAM, verb = operation, from = first, to = second;
+    char* arguments[] = {program.data(), verb.data(), from.data(), to.data(), nullptr};
+    ScopedEnvironment environment;
+    environment.Set("LD_PRELOAD", KOSTREL_NO_HARD_LINKS_LIBRARY);
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, arguments, environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Where the file system has neither a no-replace rename nor hard links, a save, a copy and a move
+// take a free name and replace no file they did not find; a save replaces the file it found with
+// that file's mode. On the system's temporary folder and on a memory file system.
+TEST_F(FileSystemTest, WithoutNoReplaceRenamesAndHardLinksSavesTakeFreeNames)
+{
+    std::vector<std::string> folders = {folder.Path().string()};
+    std::optional<TempFolder> memory;
+    if (std::filesystem::is_directory("/dev/shm")) {
+        ScopedEnvironment environment;
+        environment.Set("TMPDIR", "/dev/shm");
+        folders.push_back(memory.emplace().Path().string());
+    }
+    for (const std::string& at : folders) {
+        const std::string found = at + "/found.ptg", free = at + "/free.ptg";
+        WriteWholeFile(found, "old");
+        ASSERT_EQ(chmod(found.c_str(), 0640), 0);
+        EXPECT_EQ(OperateWithoutHardLinks("save", free, "new"), 0) << at;
+        EXPECT_EQ(ReadWholeFile(free), "new") << at;
+        EXPECT_EQ(OperateWithoutHardLinks("save", found, "saved"), 0) << at;
+        EXPECT_EQ(ReadWholeFile(found), "saved") << at;
+        struct stat status;
+        ASSERT_EQ(stat(found.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0640u) << at;
+
+        EXPECT_EQ(OperateWithoutHardLinks("copy", found, at + "/copied.ptg"), 0) << at;
+        EXPECT_EQ(OperateWithoutHardLinks("move", at + "/copied.ptg", free), int(w32::ERROR_ALREADY_EXISTS)) << at;
+        EXPECT_EQ(ReadWholeFile(free), "new") << at;
+        EXPECT_EQ(OperateWithoutHardLinks("move", at + "/copied.ptg", at + "/moved.ptg"), 0) << at;
+        EXPECT_EQ(ReadWholeFile(at + "/moved.ptg"), "saved") << at;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(at), {}), 3) << at;
+    }
 }
 
 TEST_F(FileSystemTest, ListingsGiveEveryEntryWithItsKind)

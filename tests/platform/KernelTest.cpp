@@ -215,6 +215,19 @@ TEST_F(KernelTest, TheAvailableMemoryIsTheLeastOfTheMachineTheAddressSpaceLimitA
         {parent + "/memory.max", "-5\n", 3782967296},
         {parent + "/memory.max", "99999999999999999999999\n", 3782967296},
         {parent + "/memory.max", "", 3782967296},
+        // The parent's inactive file cache counts as free; its child's counts only there, and a
+        // missing, cut, corrupted or overflowing figure, or one above memory.current, frees nothing.
+        {parent + "/memory.stat", "anon 100000000\nactive_file 100000000\ninactive_file 800000000\nshmem 0\n",
+         2800000000},
+        {parent + "/memory.stat", "inactive_file 1000000000\n", 3000000000},
+        {own + "/memory.stat", "inactive_file 800000000\n", 2000000000},
+        {parent + "/memory.stat", "inactive_file 1000000001\n", 2000000000},
+        {parent + "/memory.stat", "inactive_file 800000000", 2000000000},
+        {parent + "/memory.stat", "anon 100000000\ninactive_fi", 2000000000},
+        {parent + "/memory.stat", "active_file 800000000\ntotal_inactive_file 800000000\n", 2000000000},
+        {parent + "/memory.stat", "inactive_file lots\n", 2000000000},
+        {parent + "/memory.stat", "inactive_file -800000000\n", 2000000000},
+        {parent + "/memory.stat", "inactive_file 99999999999999999999999\n", 2000000000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(figures(c.file, c.text), c.expected) << c.file << " " << c.text.substr(0, 40);
