@@ -77,6 +77,9 @@ public:
     tResult BeginUndoStep(uint32_t type, uint32_t value) override;
     tResult EndUndoStep() override;
     tResult SaveUndoTiles(const tCRect& area, CPaintCellMap& cells) override;
+    // Forgets the history; the user is told that undo has stopped, once until steps were
+    // stored again.
+    void UndoStepLost(tResult cause) override;
     tResult RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress) override;
     tResult PushUndoStep(uint32_t layerIndex) override;
     tResult RecordLayerMoved(const LayerIndexPair* pair) override;
@@ -203,4 +206,6 @@ private:
     uint32_t m_projectVersion = 0;
     // Raised by RecordCanvasResize once its step is in the history.
     bool m_resizeRecorded = false;
+    // Raised once the user was told that undo stopped.
+    bool m_undoStopTold = false;
 };

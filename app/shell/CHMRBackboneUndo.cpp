@@ -4,6 +4,7 @@
 
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
+#include "app/shell/ShellResources.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CellMemory.h"
@@ -153,6 +154,18 @@ tResult CHMRBackbone::EndUndoStep() { return m_undo->EndStep(); }
 tResult CHMRBackbone::SaveUndoTiles(const tCRect& area, CPaintCellMap& cells)
 {
     return m_undo->SaveTilesInRect(area, cells);
+}
+
+// Older steps would put their tiles over the kept change. While nothing is stored the user is
+// not told again: each stroke would bring the same box.
+void CHMRBackbone::UndoStepLost(tResult cause)
+{
+    const bool hadSteps = m_undo->CanUndo() || m_undo->CanRedo();
+    m_undo->ForgetSteps();
+    if (m_undoStopTold && !hadSteps)
+        return;
+    m_undoStopTold = true;
+    ReportFailureText(cause, kStrErrUndoStopped);
 }
 
 tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo->PushStep(layerIndex); }

@@ -107,7 +107,10 @@ tResult CCanvas::SaveUndoTiles(const StrokeContext& context, const tCRect& cells
         return kResOk;
     if (!context.cells || !context.cells->IsValid())
         return kResBadParam;
-    return m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
+    // A failure has dropped the open step, whose end answers it.
+    const tResult saved = m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
+    (void)saved;
+    return kResOk;
 }
 
 tResult CCanvas::BeginUndoStep()

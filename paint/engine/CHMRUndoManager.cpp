@@ -182,6 +182,12 @@ void CHMRUndoManager::Reset()
     NotifyStateChanged();
 }
 
+void CHMRUndoManager::ForgetSteps()
+{
+    ForgetHistory();
+    NotifyStateChanged();
+}
+
 bool CHMRUndoManager::CanUndo() const
 {
     return m_fileIndex > m_floorFile || m_position > UndoFloor();

@@ -63,6 +63,9 @@ public:
     tResult SetCanvasSize(int32_t width, int32_t height);
     // Forgets every step and deletes the files and the tile marks.
     void Reset();
+    // Forgets every step and deletes the files, keeping the tile marks' size: for a change kept
+    // although its step could not be stored, which the steps before it would partly undo.
+    void ForgetSteps();
     // The bytes SetCanvasSize holds in memory for a canvas of this many cells: the tile marks
     // and the staging of tiles.
     static uint64_t HeldBytes(int32_t width, int32_t height, const UndoStoreLimits& limits = {});
