@@ -77,8 +77,7 @@ public:
     tResult BeginUndoStep(uint32_t type, uint32_t value) override;
     tResult EndUndoStep() override;
     tResult SaveUndoTiles(const tCRect& area, CPaintCellMap& cells) override;
-    // Forgets the history; the user is told that undo has stopped, once until steps were
-    // stored again.
+    // Forgets the history; the user is told that undo has stopped, once a painting.
     void UndoStepLost(tResult cause) override;
     tResult RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress) override;
     tResult PushUndoStep(uint32_t layerIndex) override;
@@ -206,6 +205,4 @@ private:
     uint32_t m_projectVersion = 0;
     // Raised by RecordCanvasResize once its step is in the history.
     bool m_resizeRecorded = false;
-    // Raised once the user was told that undo stopped.
-    bool m_undoStopTold = false;
 };

@@ -156,16 +156,14 @@ tResult CHMRBackbone::SaveUndoTiles(const tCRect& area, CPaintCellMap& cells)
     return m_undo->SaveTilesInRect(area, cells);
 }
 
-// Older steps would put their tiles over the kept change. While nothing is stored the user is
-// not told again: each stroke would bring the same box.
+// Older steps would put their tiles over the kept change. The user is told once a painting:
+// without room every stroke, or every other one, would bring the same box.
 void CHMRBackbone::UndoStepLost(tResult cause)
 {
-    const bool hadSteps = m_undo->CanUndo() || m_undo->CanRedo();
+    const bool told = m_undo->HasForgottenSteps();
     m_undo->ForgetSteps();
-    if (m_undoStopTold && !hadSteps)
-        return;
-    m_undoStopTold = true;
-    ReportFailureText(cause, kStrErrUndoStopped);
+    if (!told)
+        ReportFailureText(cause, kStrErrUndoStopped);
 }
 
 tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo->PushStep(layerIndex); }

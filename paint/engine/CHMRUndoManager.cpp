@@ -178,6 +178,7 @@ uint64_t CHMRUndoManager::HeldBytes(int32_t width, int32_t height, const UndoSto
 void CHMRUndoManager::Reset()
 {
     ForgetHistory();
+    m_stepsForgotten = false;
     m_tileFlags.FreePixels();
     NotifyStateChanged();
 }
@@ -185,6 +186,7 @@ void CHMRUndoManager::Reset()
 void CHMRUndoManager::ForgetSteps()
 {
     ForgetHistory();
+    m_stepsForgotten = true;
     NotifyStateChanged();
 }
 

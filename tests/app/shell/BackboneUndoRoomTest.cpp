@@ -91,8 +91,8 @@ protected:
 
 // The undo data runs out of room after the first write of a stroke's step, the history's first
 // step or after many: the stroke is painted to its end and is a change; the history is
-// gone, so undo and redo change nothing; the user is told once. With room again undo works from
-// there, and the saved painting holds every stroke.
+// gone, so undo and redo change nothing; the user is told once a painting. With room again undo
+// works from there, and the saved painting holds every stroke.
 TEST_F(UndoRoomTest, AStrokeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeItGoes)
 {
     for (int earlier : {0, 8}) {
@@ -133,9 +133,15 @@ TEST_F(UndoRoomTest, AStrokeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeIt
         EXPECT_TRUE(Cells() == secondPainted);
         EXPECT_FALSE(Store().CanUndo());
         ASSERT_EQ(Redo(), kResOk);
-        const std::string last = Cells();
-        EXPECT_TRUE(last != secondPainted);
+        EXPECT_TRUE(Cells() != secondPainted);
+        // Out of room again: the painting has told its user.
+        {
+            FileSizeLimit limit(0);
+            ASSERT_EQ(Stroke({10, 50}, {80, 50}), kResOk);
+        }
         EXPECT_EQ(Reports().size(), 1u);
+        EXPECT_FALSE(Store().CanUndo());
+        const std::string last = Cells();
 
         CProjectInfo saved(0, 0, u"Saved", tCString(), nullptr);
         saved.file = tCFRef(tCString::FromAnsi(m_saves.File("saved.ptg")));
