@@ -11,6 +11,28 @@ namespace {
 // The store stages two tiles, so that a stroke goes to its file in several writes.
 constexpr int64_t kFirstWrite = 12 + 2 * kTileBytes;
 
+// Stands for the backdrop while it lives and notes, whenever it hears that the undo state changed,
+// whether there is something to undo, as the undo buttons ask.
+class UndoStateListener : public tCCmdTarget {
+public:
+    explicit UndoStateListener(CHMRUndoManager& store) : m_store(store), m_backdrop(GetBackdropTarget())
+    {
+        SetBackdropTarget(this);
+    }
+    ~UndoStateListener() override { SetBackdropTarget(m_backdrop); }
+    tResult OnMessage(uint32_t message, tMsgArg, tMsgArg, tMsgArg, uint32_t) override
+    {
+        if (message == kMsgUndoStateChanged)
+            canUndo = m_store.CanUndo();
+        return kResOk;
+    }
+    bool canUndo = true;
+
+private:
+    CHMRUndoManager& m_store;
+    tCCmdTarget* m_backdrop;
+};
+
 // Strokes drawn with the mouse through the canvas input, over a controller whose undo data goes
 // to a folder of the test's own.
 class UndoRoomTest : public BackboneTest {
@@ -101,8 +123,10 @@ TEST_F(UndoRoomTest, AStrokeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeIt
         ASSERT_EQ(Store().CanUndo(), earlier > 0);
         Reports().clear();
         {
+            UndoStateListener heard(Store());
             FileSizeLimit limit(UndoBytes() + kFirstWrite + 100);
             ASSERT_EQ(Stroke({2, 60}, {94, 3}), kResOk);
+            EXPECT_FALSE(heard.canUndo);
         }
         const std::string painted = Cells();
         // Far past the tiles that went to the file.
