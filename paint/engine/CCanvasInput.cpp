@@ -309,9 +309,10 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     TK_TRY(tool->EndStroke(*this, context, sample));
     if (tablet)
         tablet->ResetPen();
-    // The stroke stays whether or not its undo step could be stored.
-    if (const tResult stored = undo.Release(); stored != kResOk && m_host)
-        m_host->UndoStepLost(stored);
+    // The stroke stays whether or not its undo step could be stored; the guard has told the
+    // controller of a lost one.
+    const tResult stored = undo.Release();
+    (void)stored;
     // The controller's answer to the stroke's end changes nothing of the stroke.
     (void)SendToBackbone(kMsgStrokeEnded, ToMsgArg(this), tMsgArg(-1), 0);
     penService.Release();
