@@ -108,8 +108,7 @@ tResult CCanvas::SaveUndoTiles(const StrokeContext& context, const tCRect& cells
     if (!context.cells || !context.cells->IsValid())
         return kResBadParam;
     // A failure has dropped the open step, whose end answers it.
-    const tResult saved = m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
-    (void)saved;
+    (void)m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
     return kResOk;
 }
 

@@ -311,8 +311,7 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
         tablet->ResetPen();
     // The stroke stays whether or not its undo step could be stored; the guard has told the
     // controller of a lost one.
-    const tResult stored = undo.Release();
-    (void)stored;
+    (void)undo.Release();
     // The controller's answer to the stroke's end changes nothing of the stroke.
     (void)SendToBackbone(kMsgStrokeEnded, ToMsgArg(this), tMsgArg(-1), 0);
     penService.Release();
