@@ -38,6 +38,7 @@ public:
     tResult BeginUndoStep(uint32_t, uint32_t) override { return kResOk; }
     tResult EndUndoStep() override { return kResOk; }
     tResult SaveUndoTiles(const tCRect&, CPaintCellMap&) override { return kResOk; }
+    void UndoStepLost(tResult) override {}
     tResult PushUndoStep(uint32_t) override { return kResOk; }
     tResult RecordLayerDeleted(uint32_t, CLayer*, tCProgress*) override { return kResOk; }
     tResult RecordLayerMoved(const LayerIndexPair*) override { return kResOk; }

@@ -92,6 +92,7 @@ public:
     {
         return m_undo.SaveTilesInRect(area, cells);
     }
+    void UndoStepLost(tResult) override { m_undo.ForgetSteps(); }
     tResult PushUndoStep(uint32_t layerIndex) override { return m_undo.PushStep(layerIndex); }
     tResult RecordLayerDeleted(uint32_t, CLayer*, tCProgress*) override { return kResNotImplemented; }
     tResult RecordLayerMoved(const LayerIndexPair*) override { return kResNotImplemented; }

@@ -77,6 +77,8 @@ public:
     tResult BeginUndoStep(uint32_t type, uint32_t value) override;
     tResult EndUndoStep() override;
     tResult SaveUndoTiles(const tCRect& area, CPaintCellMap& cells) override;
+    // Forgets the history; the user is told that undo has stopped, once a painting.
+    void UndoStepLost(tResult cause) override;
     tResult RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress) override;
     tResult PushUndoStep(uint32_t layerIndex) override;
     tResult RecordLayerMoved(const LayerIndexPair* pair) override;

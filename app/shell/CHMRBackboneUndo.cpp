@@ -4,6 +4,7 @@
 
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
+#include "app/shell/ShellResources.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CellMemory.h"
@@ -153,6 +154,16 @@ tResult CHMRBackbone::EndUndoStep() { return m_undo->EndStep(); }
 tResult CHMRBackbone::SaveUndoTiles(const tCRect& area, CPaintCellMap& cells)
 {
     return m_undo->SaveTilesInRect(area, cells);
+}
+
+// Older steps would put their tiles over the kept change. The user is told once a painting:
+// without room every stroke, or every other one, would bring the same box.
+void CHMRBackbone::UndoStepLost(tResult cause)
+{
+    const bool told = m_undo->HasForgottenSteps();
+    m_undo->ForgetSteps();
+    if (!told)
+        ReportFailureText(cause, kStrErrUndoStopped);
 }
 
 tResult CHMRBackbone::PushUndoStep(uint32_t layerIndex) { return m_undo->PushStep(layerIndex); }

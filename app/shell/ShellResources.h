@@ -99,6 +99,7 @@ inline constexpr uint32_t kStrErrResize = 0xB2D05E2E;
 inline constexpr uint32_t kStrErrTracingControls = 0xB2D05E4E;
 inline constexpr uint32_t kStrErrPaperControls = 0xB2D05E4F;
 inline constexpr uint32_t kStrErrUpdatePane = 0xB2D05EDE;
+inline constexpr uint32_t kStrErrUndoStopped = 0xB2D05E0C;
 
 // Popup menus: the separator entry and the names of the shortcut keys.
 inline constexpr uint32_t kStrMenuSeparator = 0xB2D05E57;
@@ -333,6 +334,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrErrTracingControls},
     {kStringTableText, kStrErrPaperControls},
     {kStringTableText, kStrErrUpdatePane},
+    {kStringTableText, kStrErrUndoStopped},
     {kStringTableText, kStrMenuSeparator},
     {kStringTableText, kStrKeyControl},
     {kStringTableText, kStrKeyShift},

@@ -107,7 +107,9 @@ tResult CCanvas::SaveUndoTiles(const StrokeContext& context, const tCRect& cells
         return kResOk;
     if (!context.cells || !context.cells->IsValid())
         return kResBadParam;
-    return m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
+    // A failure has dropped the open step, whose end answers it.
+    (void)m_host->SaveUndoTiles(cells, *static_cast<CPaintCellMap*>(context.cells->GetImage()));
+    return kResOk;
 }
 
 tResult CCanvas::BeginUndoStep()

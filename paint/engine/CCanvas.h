@@ -95,7 +95,8 @@ public:
     // row, as the tools' segment rects hold them; widened by one cell it is exclusive.
     virtual tResult UpdateRect(const tCRect& inclusiveCells, uint32_t present);
     // Undo hooks of the strokes: the tiles of the context's cells under `cells` (exclusive) are
-    // saved before they change; steps are opened with type 0 and the current layer's index.
+    // saved before they change; steps are opened with type 0 and the current layer's index. A
+    // tile that cannot be saved does not stop the stroke: EndUndoStep answers the failure.
     virtual tResult SaveUndoTiles(const StrokeContext& context, const tCRect& cells);
     virtual tResult BeginUndoStep();
     virtual tResult EndUndoStep();

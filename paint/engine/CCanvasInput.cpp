@@ -309,7 +309,9 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
     TK_TRY(tool->EndStroke(*this, context, sample));
     if (tablet)
         tablet->ResetPen();
-    TK_TRY(undo.Release());
+    // The stroke stays whether or not its undo step could be stored; the guard has told the
+    // controller of a lost one.
+    (void)undo.Release();
     // The controller's answer to the stroke's end changes nothing of the stroke.
     (void)SendToBackbone(kMsgStrokeEnded, ToMsgArg(this), tMsgArg(-1), 0);
     penService.Release();

@@ -178,7 +178,15 @@ uint64_t CHMRUndoManager::HeldBytes(int32_t width, int32_t height, const UndoSto
 void CHMRUndoManager::Reset()
 {
     ForgetHistory();
+    m_stepsForgotten = false;
     m_tileFlags.FreePixels();
+    NotifyStateChanged();
+}
+
+void CHMRUndoManager::ForgetSteps()
+{
+    ForgetHistory();
+    m_stepsForgotten = true;
     NotifyStateChanged();
 }
 

@@ -63,6 +63,11 @@ public:
     tResult SetCanvasSize(int32_t width, int32_t height);
     // Forgets every step and deletes the files and the tile marks.
     void Reset();
+    // Forgets every step and deletes the files, keeping the tile marks' size: for a change kept
+    // although its step could not be stored, which the steps before it would partly undo.
+    void ForgetSteps();
+    // Whether ForgetSteps ran since the last Reset.
+    bool HasForgottenSteps() const { return m_stepsForgotten; }
     // The bytes SetCanvasSize holds in memory for a canvas of this many cells: the tile marks
     // and the staging of tiles.
     static uint64_t HeldBytes(int32_t width, int32_t height, const UndoStoreLimits& limits = {});
@@ -159,4 +164,5 @@ private:
     // Steps before this place were given up after damage.
     int32_t m_floorFile = 0;
     int64_t m_floorPosition = 0;
+    bool m_stepsForgotten = false;
 };

@@ -15,7 +15,10 @@ tResult CUndoStepGuard::Release()
     if (!m_open)
         return kResOk;
     m_open = false;
-    return m_canvas->EndUndoStep();
+    const tResult ended = m_canvas->EndUndoStep();
+    if (ended != kResOk && m_opened == kResOk && m_canvas->GetHost())
+        m_canvas->GetHost()->UndoStepLost(ended);
+    return ended;
 }
 
 CPenServiceGuard::CPenServiceGuard()

@@ -6,7 +6,9 @@
 
 class CCanvas;
 
-// Opens an undo step on the canvas when made and closes it when released (at most once).
+// Opens an undo step on the canvas when made and closes it when released (at most once). The
+// stroke's paint stays however the stroke ends: a step opened but not stored is told to the
+// canvas's host as lost.
 class CUndoStepGuard {
 public:
     explicit CUndoStepGuard(CCanvas& canvas);

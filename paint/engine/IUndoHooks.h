@@ -25,8 +25,12 @@ public:
     // The canvas opens its paint steps with type 0 and the current layer's index.
     virtual tResult BeginUndoStep(uint32_t type, uint32_t value) = 0;
     virtual tResult EndUndoStep() = 0;
-    // Saves the tiles of `cells` under `area` (in cells) before they change.
+    // Saves the tiles of `cells` under `area` (in cells) before they change. A failure drops
+    // the open step, and EndUndoStep answers it again.
     virtual tResult SaveUndoTiles(const tCRect& area, CPaintCellMap& cells) = 0;
+    // The change just made is kept although its step could not be stored (`cause`, what
+    // EndUndoStep answered): no step before it may be undone over it.
+    virtual void UndoStepLost(tResult cause) = 0;
     // A marker step: a layer was added at `layerIndex`.
     virtual tResult PushUndoStep(uint32_t layerIndex) = 0;
 

@@ -9,6 +9,7 @@
 
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackbone.h"
+#include "app/shell/ShellResources.h"
 #include "paint/engine/CanvasTestSupport.h"
 #include "paint/engine/PaperTestSupport.h"
 #include "paint/engine/CCanvas.h"
@@ -19,10 +20,11 @@
 
 inline constexpr char16_t kResizeFailedText[] = u"The painting could not be resized.";
 inline constexpr char16_t kExportFailedText[] = u"The image could not be exported.";
+inline constexpr char16_t kUndoStoppedText[] = u"Undo has stopped.";
 
 // An application started on a resource file with the default paper's grain (image 80) and a
-// string table with the product's name, the program's version "2.0" and the resize and export
-// failures.
+// string table with the product's name, the program's version "2.0", the resize and export
+// failures and undo stopping.
 class ShellApplication {
 public:
     ShellApplication()
@@ -40,6 +42,7 @@ public:
         EXPECT_EQ(tCStringTable::WriteRecord(table, kStrProgramVersion, 0, u"version", u"2.0"), kResOk);
         EXPECT_EQ(tCStringTable::WriteRecord(table, kStrResizeFailed, 0, u"resize.failed", kResizeFailedText), kResOk);
         EXPECT_EQ(tCStringTable::WriteRecord(table, kStrExportFailed, 0, u"export.failed", kExportFailedText), kResOk);
+        EXPECT_EQ(tCStringTable::WriteRecord(table, kStrErrUndoStopped, 0, u"undo.stopped", kUndoStoppedText), kResOk);
         WriteWholeFile(resources.File("system.tsf"), PaperApplication::Bytes(table));
         app.SetResourceFolderName(tCString::FromAnsi(resources.Name()));
         EXPECT_EQ(app.StartUp(), kResOk);

@@ -42,6 +42,7 @@ public:
         savedArea = area;
         return Record({"SaveUndoTiles", 0, 0, &cells});
     }
+    void UndoStepLost(tResult cause) override { (void)Record({"UndoStepLost", cause}); }
     tResult PushUndoStep(uint32_t layerIndex) override { return Record({"PushUndoStep", layerIndex}); }
     tResult RecordLayerDeleted(uint32_t index, CLayer* layer, tCProgress* progress) override
     {
