@@ -153,8 +153,9 @@ private:
     void ReportFailureText(tResult code, uint32_t textId);
 
     // A failure at any step leaves the painting shown, its record and its undo history as they
-    // were: 5 when the whole painting would not fit in the memory the system has, else the first
-    // failure of the new history or of the canvas.
+    // were: 5 when the whole painting, its tracing image included, would not fit in the memory
+    // the system has, 16 when the tracing image cannot be read, else the first failure of the new
+    // history or of the canvas.
     Reply NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply);
     // The record, the history and the tools take the painting the canvas now shows.
     void TakeNewPainting(const CProjectInfo& project, std::unique_ptr<CHMRUndoManager> history);

@@ -6,6 +6,8 @@
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/PressureResponse.h"
 #include "paint/engine/CCanvas.h"
+#include "paint/engine/CPaintingImageFile.h"
+#include "paint/engine/CanvasMessages.h"
 #include "paint/engine/CStandardRenderer.h"
 #include "paint/engine/PaintingMemory.h"
 #include "paint/tools/ToolFactory.h"
@@ -22,6 +24,32 @@ constexpr uint32_t kStartUpTools[] = {
 
 // The sample a tool takes over when no tool was current before it.
 constexpr CPenSample kNoToolSample{0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0};
+
+// The memory check of a new painting, counting its tracing image, which is decoded into
+// `tracing` once the painting fits with it beside: 5 when it does not fit, 16 when the tracing
+// image cannot be read. Without a tracing image, the check alone.
+tResult CheckMemoryWithTracing(const CProjectInfo& project, std::unique_ptr<CImage>* tracing)
+{
+    const PaintingAllocation painting{project.width, project.height};
+    if (project.tracingPath.IsEmpty())
+        return CheckPaintingMemory(painting);
+    std::unique_ptr<CImage> image(new (std::nothrow) CImage);
+    if (!image)
+        return kResNoMemory;
+    CPaintingImageFile file;
+    TK_TRY(file.Open(tCFRef(project.tracingPath)));
+    TK_TRY(file.Decode(painting, image.get()));
+    *tracing = std::move(image);
+    return kResOk;
+}
+
+// As a tracing image loaded from a file: the canvas takes it, whatever the panes that hear of it
+// answer, and shows it.
+void HandOverTracingImage(CHMRBackbone& controller, std::unique_ptr<CImage> image)
+{
+    (void)controller.OnMessage(kMsgTracingImage, ToMsgArg(&controller), ToMsgArg(image.release()), 0, kMsgApply);
+    (void)controller.OnMessage(kMsgTracingVisible, ToMsgArg(&controller), 1, 0, kMsgApply);
+}
 
 }  // namespace
 
@@ -95,9 +123,9 @@ tResult CHMRBackbone::SelectStandardRenderer()
     return result;
 }
 
-// Every step that can fail comes before the record or the history change: the memory check, the
-// new history made beside the one in use, then the canvas, which makes the new painting whole
-// before the old one goes.
+// Every step that can fail comes before the record or the history change: the memory check, with
+// the tracing image decoded, the new history made beside the one in use, then the canvas, which
+// makes the new painting whole before the old one goes.
 CHMRBackbone::Reply CHMRBackbone::NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply)
 {
     CProjectInfo* project = FromMsgArg<CProjectInfo>(b);
@@ -107,7 +135,8 @@ CHMRBackbone::Reply CHMRBackbone::NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, u
     project->height = std::min(project->height, kMaxCanvasSide);
     if (project->width < 1 || project->height < 1)
         return {kResBadParam, false};
-    if (const tResult fits = CheckPaintingMemory({project->width, project->height}); fits != kResOk)
+    std::unique_ptr<CImage> tracing;
+    if (const tResult fits = CheckMemoryWithTracing(*project, &tracing); fits != kResOk)
         return {fits, false};
     std::unique_ptr<CHMRUndoManager> history(new (std::nothrow) CHMRUndoManager(m_undoLimits));
     if (!history)
@@ -116,13 +145,18 @@ CHMRBackbone::Reply CHMRBackbone::NewPainting(tMsgArg a, tMsgArg b, tMsgArg c, u
         return {made, false};
     if (m_canvas) {
         // The new painting's layer is made while the old ones still stand, so another first
-        // layer means the canvas shows the new painting, whatever failed after that.
+        // layer means the canvas shows the new painting, whatever failed after that. The canvas
+        // makes it without the tracing image, which it takes once the painting is made.
         const CLayer* shown = m_canvas->GetLayer(0);
-        if (const tResult made = m_canvas->OnMessage(kMsgNewProject, a, b, c, apply); made != kResOk) {
+        CProjectInfo untraced(project->width, project->height, project->name, tCString(), project->canvasInfo);
+        if (const tResult made = m_canvas->OnMessage(kMsgNewProject, a, ToMsgArg(&untraced), c, apply);
+            made != kResOk) {
             if (m_canvas->GetLayer(0) != shown)
                 TakeNewPainting(*project, std::move(history));
             return {made, false};
         }
+        if (tracing)
+            HandOverTracingImage(*this, std::move(tracing));
     }
     TakeNewPainting(*project, std::move(history));
     return {ForwardPastCanvas(kMsgNewProject, a, b, c, apply, kResOk), false};

@@ -5,17 +5,15 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/ReportText.h"
 #include "paint/engine/CLayer.h"
+#include "paint/engine/CPaintingImageFile.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
-#include "paint/engine/PaintingMemory.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
-#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCProgress.h"
 #include "toolkit/imaging/CImage.h"
-#include "toolkit/imaging/ImageCodecs.h"
 
 namespace {
 
@@ -29,18 +27,15 @@ tCString FirstExtension(const tCString& pattern)
     return tCString(text.substr(0, std::min(text.find(u','), text.size())));
 }
 
-// The image at `path`, decoded only once the size its header gives shows that the painting made
-// from it fits in memory beside it: a few bytes of header can ask for gigabytes of pixels.
-// kResNoMemory when it does not fit, kResFileIO when the file cannot be read.
+// The image at `path`, decoded once the painting made from it fits in memory beside it: 5 when
+// it does not fit, 16 when the file cannot be read.
 tResult LoadPaintingImage(const tCFPath& path, CImage* image)
 {
-    tCFile file;
-    int32_t width = 0, height = 0;
-    if (file.Open(path, tCFile::kAccessRead) != kResOk || ReadImageStreamSize(&file, &width, &height) != kResOk)
-        return kResFileIO;
-    TK_TRY(CheckPaintingMemory({std::max(width, kSmallestImagePainting), std::max(height, kSmallestImagePainting), 1,
-                                1, int64_t(width) * height}));
-    return DecodeImageStream(&file, image) == kResOk ? kResOk : kResFileIO;
+    CPaintingImageFile file;
+    TK_TRY(file.Open(path));
+    return file.Decode({std::max(file.GetWidth(), kSmallestImagePainting),
+                        std::max(file.GetHeight(), kSmallestImagePainting)},
+                       image);
 }
 
 }  // namespace

@@ -104,9 +104,10 @@ public:
     virtual uint32_t SetId(uint32_t id) { return m_id = id; }
     // A new painting of the project's size: one layer on the project's paper (the default paper
     // without canvas settings), placed at zoom 1 on the painting view's centre, and rendered.
-    // The main canvas (id 0) then asks the controller for the project's tracing image, or for
-    // none. 6 for a side outside 1..32000; a failure before the new painting is whole leaves
-    // the old one as it was.
+    // The main canvas (id 0) asks the controller for the project's tracing image, or for none,
+    // before the old painting goes, and shows it once the new one is placed. 6 for a side
+    // outside 1..32000; a failure before the new painting is whole, its tracing image included,
+    // leaves the old one as it was.
     virtual tResult SetUpProject(const CProjectInfo* project);
 
     // Layers.

@@ -61,7 +61,7 @@ tResult CCanvas::SetUpProject(const CProjectInfo* project)
     const int32_t width = project->width;
     const int32_t height = project->height;
 
-    // The new painting is made whole before the old one goes.
+    // The new painting is made whole, its tracing image last, before the old one goes.
     SizedImages images;
     TK_TRY(MakeSizedImages(width, height, &images));
     std::unique_ptr<CLayer> layer(new (std::nothrow) CLayer);
@@ -71,6 +71,8 @@ tResult CCanvas::SetUpProject(const CProjectInfo* project)
     tCArray<CLayer*> layers;
     TK_TRY(layers.Add(layer.get()));
     TakePaper(*layer, info);
+    if (GetId() == 0)
+        TK_TRY(AskForTracingImage(*project));
     layer.release();
 
     PlaceNewPainting(width, height);
@@ -81,8 +83,8 @@ tResult CCanvas::SetUpProject(const CProjectInfo* project)
     m_secondLayer = 0;
     TakeSizedImages(width, height, &images);
 
-    if (GetId() == 0)
-        TK_TRY(AskForTracingImage(*project));
+    if (GetId() == 0 && !project->tracingPath.IsEmpty())
+        TK_TRY(SendToBackbone(kMsgTracingVisible, ToMsgArg(this), 1, 0));
     TK_TRY(OnMessage(kMsgLayersChanged, ToMsgArg(this), 0, 0, kMsgApply));
     return m_layers[0]->RedrawImage();
 }
@@ -107,6 +109,5 @@ tResult CCanvas::AskForTracingImage(const CProjectInfo& project)
     if (project.tracingPath.IsEmpty())
         return SendToBackbone(kMsgRemoveTracingImage, ToMsgArg(this), 0, 0);
     tCFRef path(project.tracingPath);
-    TK_TRY(SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0));
-    return SendToBackbone(kMsgTracingVisible, ToMsgArg(this), 1, 0);
+    return SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);
 }

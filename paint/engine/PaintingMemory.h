@@ -6,9 +6,9 @@
 
 // A painting of width x height about to take the place of the one shown, and how much of it is
 // still to be made: the cells of `cellLayers` layers and `viewImages` view images at the layers'
-// shared view-image size, and an image of `imagePixels` pixels of 4 bytes held beside it while it
-// is made (the image a painting is made from, not yet decoded). The canvas's images, the undo
-// store's and the renderer's part are always made anew.
+// shared view-image size, and an image of `imagePixels` pixels of 4 bytes held beside it (the
+// image a painting is made from, or the one it is traced over, not yet decoded). The canvas's
+// images, the undo store's and the renderer's part are always made anew.
 struct PaintingAllocation {
     int32_t width = 0;
     int32_t height = 0;

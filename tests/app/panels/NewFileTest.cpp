@@ -1,11 +1,17 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/controls/CKS2FreeButton.h"
 #include "app/shell/panes/PaneTestSupport.h"
+#include "paint/engine/CCanvas.h"
 #include "paint/engine/CCanvasInfo.h"
+#include "paint/engine/PaintingMemory.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/text/CTxWidget.h"
@@ -284,4 +290,86 @@ TEST_F(NewFileTest, MessagesOfOtherPanesControlsPassedOnByTheBackdropChangeNothi
                               kMsgApply),
               kResOk);
     EXPECT_EQ(FieldText(pane->GetWidthEdit()), std::to_string(pane->GetRoot()->GetWidth()));
+}
+
+// A painting saved as orig.ptg and changed since: a new painting whose tracing image can no
+// longer be read as it was chosen, or would not fit in the memory with it, is refused in one box,
+// and the painting, its record and its history stay.
+TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndItsHistory)
+{
+    StartProgram();
+    // The real controller makes the painting.
+    tCCmdTarget::SetBackboneTarget(app->controller);
+    const std::string saved = files.File("orig.ptg");
+    Answer(saved);
+    ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    ASSERT_EQ(app->controller->GetUndoStore().PushStep(3), kResOk);
+    MarkModified();
+    const CCanvas* canvas = app->controller->GetCanvas();
+    const CLayer* layer = canvas->GetLayer(0);
+    // "No" to the save question.
+    ASSERT_EQ(Backdrop()->NewPainting(1), kResOk);
+    ASSERT_TRUE(pane->IsShown());
+    (void)Boxes();
+
+    const std::string trace = files.File("trace.png");
+    const PaintingAllocation withTracing{Project().width, Project().height, 1, 1, 300 * 200};
+    struct Spoiled {
+        std::string what;
+        std::function<void()> spoil;
+        const char* caption;
+    };
+    std::vector<Spoiled> cases = {
+        {"deleted", [&] { std::filesystem::remove(trace); }, "File Error"},
+        {"a pipe", [&] { std::filesystem::remove(trace); (void)mkfifo(trace.c_str(), 0600); }, "File Error"},
+        {"cut short", [&] { std::filesystem::resize_file(trace, std::filesystem::file_size(trace) / 2); },
+         "File Error"},
+        // Each side fits alone.
+        {"too large", [&] { w32::headless::SetAvailableMemory(PaintingBytes(withTracing) - 1); }, "Out of Memory"},
+    };
+    // The owner of a file without permissions reads it all the same when it is the superuser.
+    if (geteuid() != 0)
+        cases.push_back({"unreadable", [&] { std::filesystem::permissions(trace, std::filesystem::perms::none); },
+                         "File Error"});
+    CKS2Control* button = pane->FindControl(CNewFile::kTracingButton);
+    // Chooses trace.png afresh, with memory enough; an earlier choice is removed first.
+    const auto choose = [&] {
+        w32::headless::SetAvailableMemory(uint64_t(1) << 40);
+        std::filesystem::remove(trace);
+        WriteGreyPng(trace, 300, 200, DefaultGrainValue);
+        if (pane->GetTracingImagePath())
+            (void)pane->OnMessage(kMsgControlClicked, ToMsgArg(button), 0, 0, kMsgApply);
+        Answer(trace);
+        (void)pane->OnMessage(kMsgControlClicked, ToMsgArg(button), 0, 0, kMsgApply);
+        return pane->GetTracingImagePath() != nullptr;
+    };
+    for (const Spoiled& c : cases) {
+        ASSERT_TRUE(choose()) << c.what;
+        c.spoil();
+        ASSERT_EQ(pane->CreatePainting(), kResOk) << c.what;
+        const std::vector<Box> boxes = Boxes();
+        EXPECT_EQ(boxes.size(), 1u) << c.what;
+        ASSERT_FALSE(boxes.empty()) << c.what;
+        EXPECT_EQ(tCString(std::u16string_view(boxes[0].caption)).ToAnsi(), c.caption) << c.what;
+        EXPECT_EQ(tCString(std::u16string_view(boxes[0].text)).ToAnsi(), "The new painting could not be made.")
+            << c.what;
+        EXPECT_TRUE(pane->IsShown()) << c.what;
+        EXPECT_EQ(canvas->GetLayer(0), layer) << c.what;
+        EXPECT_EQ(Project().file.GetText().ToAnsi(), saved) << c.what;
+        EXPECT_EQ(Project().modified, 1u) << c.what;
+        EXPECT_TRUE(app->controller->GetUndoStore().CanUndo()) << c.what;
+        EXPECT_EQ(Title(), "Kostrel 2 - orig") << c.what;
+    }
+
+    // One that reads is shown over the new, unmodified painting.
+    ASSERT_TRUE(choose());
+    ASSERT_EQ(pane->CreatePainting(), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(pane->IsShown());
+    EXPECT_NE(canvas->GetLayer(0), layer);
+    ASSERT_NE(canvas->GetTracingImage(), nullptr);
+    EXPECT_EQ(canvas->GetTracingImage()->GetWidth(), 300);
+    EXPECT_EQ(canvas->GetTracingVisible(), 1u);
+    EXPECT_EQ(Project().modified, 0u);
+    EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
 }

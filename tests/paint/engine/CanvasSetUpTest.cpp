@@ -219,11 +219,17 @@ TEST_F(CanvasSetUpTest, TheMainCanvasAsksTheControllerForTheTracingImageOrForNon
     EXPECT_EQ(controller.messages[1].arg, 1u);
     EXPECT_EQ(canvas.GetTracingVisible(), 1u);
 
-    // The controller's failure is the answer.
-    controller.messages.clear();
+    // The controller's failure is the answer; it was asked before the painting shown went, which
+    // stays.
+    MakeOldPainting();
+    const CLayer* bottom = canvas.GetLayer(0);
+    const int32_t layers = canvas.GetLayerCount();
     controller.answer = kResFileIO;
     EXPECT_EQ(canvas.SetUpProject(&traced), kResFileIO);
     EXPECT_EQ(Codes(), std::vector<uint32_t>{kMsgLoadTracingImage});
+    EXPECT_EQ(canvas.GetLayerCount(), layers);
+    EXPECT_EQ(canvas.GetLayer(0), bottom);
+    EXPECT_EQ(canvas.GetWidth(), 10);
 
     // A preview canvas asks for nothing and keeps its mode.
     controller.answer = kResOk;
