@@ -93,6 +93,37 @@ TEST_F(ShortScreenPanesTest, PlacesKeptOnALargerScreenStandOffThePickers)
     EXPECT_EQ(settings->GetRect().bottom, 600 - Root(kPaneToolPicker)->GetHeight());
 }
 
+// The update pane takes the keys back when the new-painting pane, opened over it, closes: Escape
+// then closes it, as its text says. With the progress pane opened between them, the keys go back
+// to the progress pane first.
+TEST_F(ShortScreenPanesTest, AClosingPaneGivesTheKeysToThePaneStillOpen)
+{
+    CKS2Pane* update = Backdrop()->FindPane(kPaneUpdate);
+    CKS2Pane* newPainting = Backdrop()->FindPane(kPaneNewPainting);
+    CKS2Pane* progress = Backdrop()->FindPane(kPaneProgress);
+    ASSERT_TRUE(update && newPainting && progress);
+    for (const bool withProgress : {false, true}) {
+        SCOPED_TRACE(withProgress ? "with the progress pane" : "");
+        Key(21);
+        ASSERT_TRUE(update->IsShown());
+        if (withProgress) {
+            ASSERT_EQ(progress->Show(0, 1, 0, 0, nullptr), kResOk);
+        }
+        ASSERT_EQ(newPainting->Show(0, 1, 0, 0, nullptr), kResOk);
+        // The first Escape leaves the width field, the next closes the pane.
+        Key(uint32_t(kKeyEscape));
+        Key(uint32_t(kKeyEscape));
+        ASSERT_FALSE(newPainting->IsShown());
+        if (withProgress) {
+            EXPECT_TRUE(progress->GetRoot()->HasFocus());
+            ASSERT_EQ(progress->Hide(0, 1, 0, 0), kResOk);
+        }
+        EXPECT_TRUE(update->GetRoot()->HasFocus());
+        Key(uint32_t(kKeyEscape));
+        EXPECT_FALSE(update->IsShown());
+    }
+}
+
 }  // namespace
 
 }  // namespace ShortScreenPanesTests
