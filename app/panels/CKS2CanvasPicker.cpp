@@ -223,6 +223,16 @@ void CKS2CanvasPicker::HorizontalBounds(int32_t overlap, int32_t* minX, int32_t*
     *maxX = backdropWidth + overlap - PaneRootWidth(kPaneColourPicker) - m_root->GetWidth();
 }
 
+int32_t CKS2CanvasPicker::ReachableLeft(int32_t left) const
+{
+    if (!m_root)
+        return left;
+    int32_t minX = 0;
+    int32_t maxX = 0;
+    HorizontalBounds(kDragOverlap, &minX, &maxX);
+    return std::max(std::min(left, maxX), minX);
+}
+
 tResult CKS2CanvasPicker::HandleDragProc(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*)
 {
     auto* pane = FromMsgArg<CKS2CanvasPicker>(context);

@@ -49,6 +49,9 @@ public:
     // 22 when the frame or the thumbnail widget is missing; missing buttons are left out.
     tResult Build() override;
     tResult HandleMessage(uint32_t message, tMsgArg sender, tMsgArg arg, tMsgArg extra, uint32_t apply) override;
+    // Between the tool picker and the colour picker, as far over them as a drag goes; the tool
+    // picker's side wins where there is no room between them.
+    int32_t ReachableLeft(int32_t left) const override;
 
     // Lays the pane out for a painting of the project's size and tells the controller the
     // thumbnail's size and the pane's; nothing for the size it already has. 6 for null, 22

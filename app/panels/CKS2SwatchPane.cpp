@@ -294,9 +294,16 @@ tResult CKS2SwatchPane::LayoutSwatches()
         TK_TRY(m_root->SetSize(right + first->GetWidth() + 11, bottom, 0));
     }
     m_side1Pos = {-float(m_root->GetWidth() - 12), 0.0f};
-    if (m_root->GetRect().bottom > available)
-        TK_TRY(m_root->SetYPosition(available - m_root->GetHeight(), 0));
-    return kResOk;
+    const int32_t top = m_root->GetRect().top;
+    const int32_t reachable = ReachableTop(top);
+    return reachable == top ? kResOk : m_root->SetYPosition(reachable, 0);
+}
+
+int32_t CKS2SwatchPane::ReachableTop(int32_t top) const
+{
+    if (!m_root || !m_root->GetParent())
+        return top;
+    return std::max(std::min(top, AvailableHeight() - m_root->GetHeight()), 0);
 }
 
 tResult CKS2SwatchPane::RenderBackground()
@@ -341,10 +348,8 @@ void CKS2SwatchPane::KeepRelativeHeight(tCPoint previous)
         return;
     const tCRect& rect = m_root->GetRect();
     const float share = float(rect.top + rect.Height() / 2) / float(previous.y);
-    int32_t y = int32_t(std::lround(share * float(parent->GetHeight()))) - m_root->GetHeight() / 2;
-    const int32_t lowest = parent->GetHeight() - PickerHeight() - m_root->GetHeight();
-    y = std::max(std::min(y, lowest), 0);
-    (void)m_root->SetYPosition(y, 0);
+    const auto centre = int32_t(std::lround(share * float(parent->GetHeight())));
+    (void)m_root->SetYPosition(ReachableTop(centre - m_root->GetHeight() / 2), 0);
 }
 
 tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidget** takenBy, tCPoint*)
@@ -357,7 +362,6 @@ tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidge
     CWidget* parent = root ? root->GetParent() : nullptr;
     if (!app || !backdrop || !parent)
         return kResOk;
-    const int32_t picker = PickerHeight();
     pane->MoveToSideInset();
     backdrop->PushModal(widget);
     int32_t last = app->GetCursorPosition().y;
@@ -372,9 +376,7 @@ tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidge
             continue;
         const int32_t dy = y - last;
         last = y;
-        int32_t top = root->GetRect().top + dy;
-        top = dy < 0 ? std::max(top, 0) : std::min(top, parent->GetHeight() - picker - root->GetHeight());
-        (void)root->SetYPosition(top, 1);
+        (void)root->SetYPosition(pane->ReachableTop(root->GetRect().top + dy), 1);
     }
     backdrop->PopModal();
     if (!dragged) {

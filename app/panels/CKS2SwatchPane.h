@@ -42,6 +42,8 @@ public:
 
     tResult Build() override;
     tResult HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply) override;
+    // Between the window's top and the colour picker.
+    int32_t ReachableTop(int32_t top) const override;
 
     // Replaces the places by the controller's list (see the class comment); a failed query of
     // the list is the answer and leaves the pane empty.

@@ -303,13 +303,18 @@ tResult CKS2ToolControls::FitPaneToControls()
         }
         TK_TRY(m_root->SetXPosition(int32_t(m_side1Pos.x), 0));
     }
-    CWidget* parent = m_root->GetParent();
+    const int32_t top = m_root->GetRect().top;
+    const int32_t reachable = ReachableTop(top);
+    return reachable == top ? kResOk : m_root->SetYPosition(reachable, 0);
+}
+
+int32_t CKS2ToolControls::ReachableTop(int32_t top) const
+{
+    const CWidget* parent = m_root ? m_root->GetParent() : nullptr;
     if (!parent)
-        return kResOk;
-    const int32_t lowest = parent->GetHeight() - ToolPickerHeight();
-    if (m_root->GetRect().bottom > lowest)
-        return m_root->SetYPosition(lowest - m_root->GetHeight(), 0);
-    return kResOk;
+        return top;
+    const int32_t lowest = parent->GetHeight() - ToolPickerHeight() - m_root->GetHeight();
+    return std::max(std::min(top, lowest), 0);
 }
 
 tResult CKS2ToolControls::RenderBackground()
@@ -358,11 +363,8 @@ tResult CKS2ToolControls::KeepRelativeHeight(int32_t previousWidth, int32_t prev
         return kResOk;
     const tCRect& rect = m_root->GetRect();
     const double fraction = (rect.top + rect.bottom) / 2.0 / previousHeight;
-    const int32_t height = parent->GetHeight();
-    int32_t y = int32_t(std::lround(fraction * height)) - m_root->GetHeight() / 2;
-    const int32_t lowest = height - ToolPickerHeight() - m_root->GetHeight();
-    y = std::max(std::min(y, lowest), 0);
-    return m_root->SetYPosition(y, 0);
+    const auto centre = int32_t(std::lround(fraction * parent->GetHeight()));
+    return m_root->SetYPosition(ReachableTop(centre - m_root->GetHeight() / 2), 0);
 }
 
 tResult CKS2ToolControls::ShowPropertyValue(const ToolPropertyValue& value)
@@ -384,7 +386,6 @@ tResult CKS2ToolControls::OnHandlePressed(tMsgArg context, CWidget* widget, CWid
 
 tResult CKS2ToolControls::TrackHandle(CWidget* handle)
 {
-    const int32_t pickerHeight = ToolPickerHeight();
     (void)MoveToSideInset();
     CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
@@ -402,11 +403,7 @@ tResult CKS2ToolControls::TrackHandle(CWidget* handle)
             continue;
         const int32_t dy = y - last;
         last = y;
-        const int32_t top = m_root->GetRect().top;
-        const int32_t parentHeight = m_root->GetParent() ? m_root->GetParent()->GetHeight() : 0;
-        const int32_t moved = dy < 0 ? std::max(top + dy, 0)
-                                     : std::min(top + dy, parentHeight - pickerHeight - m_root->GetHeight());
-        (void)m_root->SetYPosition(moved, 1);
+        (void)m_root->SetYPosition(ReachableTop(m_root->GetRect().top + dy), 1);
     }
     if (backdrop)
         backdrop->PopModal();

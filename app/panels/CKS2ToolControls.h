@@ -53,6 +53,8 @@ public:
     tResult HandleMessage(uint32_t message, tMsgArg sender, tMsgArg b, tMsgArg c, uint32_t apply) override;
     // Non-zero exactly while the pane holds a control.
     uint32_t CanRestore() override { return m_controls.IsEmpty() ? 0 : 1; }
+    // Between the window's top and the tool picker.
+    int32_t ReachableTop(int32_t top) const override;
 
     // Replaces the controls by those of the current tool's properties.
     tResult RebuildControls();

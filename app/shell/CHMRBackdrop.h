@@ -108,6 +108,7 @@ public:
     tResult ShowFloatingColour(CWidget* anchor, uint32_t colour, tCCmdTarget* owner) override;
     // The floating colour's hand-off: the program offers nothing there.
     tResult HandOffColour(tCCmdTarget* owner, tCPoint point, uint32_t reserved, uint32_t colour) override;
+    tCArray<CWidget*>* GetKeyPaneRoots() override { return &m_keyPaneRoots; }
 
     // IViewBackground.
     CImage* GetBackgroundTexture() override { return GetBackgroundImage(); }
@@ -211,6 +212,7 @@ private:
     tCArray<CKS2Pane*> m_slidOutPanes{tCArray<CKS2Pane*>::kAutoGrowth};
     tCArray<tCRect> m_avoidanceRects{tCArray<tCRect>::kAutoGrowth};
     tCArray<CWidget*> m_strokeHiddenRoots{tCArray<CWidget*>::kAutoGrowth};
+    tCArray<CWidget*> m_keyPaneRoots{tCArray<CWidget*>::kAutoGrowth};
     uint32_t m_panesAside = 0;
     CKS2Pane* m_floatingColour = nullptr;
     // Set while a hold key runs its pump steps, so that key repeat starts nothing new.

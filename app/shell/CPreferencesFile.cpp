@@ -124,7 +124,8 @@ void ApplyPaneSide(CHMRBackdrop& backdrop, uint32_t rootId, int32_t side)
     (void)pane->OnSideReached();
 }
 
-// A stored place puts the pane's root there, kept wholly inside the backdrop: a horizontal
+// A stored place puts the pane's root there, or as near as the pane's own drag could have put
+// it on this backdrop, which may be smaller than the one the place was kept on: a horizontal
 // centre (a share of the backdrop's width) or a top edge (a share of its height).
 void ApplyPanePlace(CHMRBackdrop& backdrop, const tPanePlaceRow& row, float fraction)
 {
@@ -134,13 +135,11 @@ void ApplyPanePlace(CHMRBackdrop& backdrop, const tPanePlaceRow& row, float frac
         return;
     const double share = std::clamp(double(fraction), 0.0, 1.0);
     if (row.place == tPanePlace::kCentre) {
-        const int32_t width = backdrop.GetWidth();
-        const int32_t left = int32_t(std::lround(double(width) * share)) - root->GetWidth() / 2;
-        (void)root->SetXPosition(std::max(std::min(left, width - root->GetWidth()), 0), 0);
+        const int32_t left = int32_t(std::lround(double(backdrop.GetWidth()) * share)) - root->GetWidth() / 2;
+        (void)root->SetXPosition(pane->ReachableLeft(left), 0);
     } else {
-        const int32_t height = backdrop.GetHeight();
-        const auto top = int32_t(std::lround(double(height) * share));
-        (void)root->SetYPosition(std::max(std::min(top, height - root->GetHeight()), 0), 0);
+        const auto top = int32_t(std::lround(double(backdrop.GetHeight()) * share));
+        (void)root->SetYPosition(pane->ReachableTop(top), 0);
     }
 }
 

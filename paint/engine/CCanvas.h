@@ -182,6 +182,11 @@ public:
     tResult StepZoom(uint32_t larger);
     // 6 for a zoom that is not finite or not above 0, which is not taken.
     tResult SetZoom(float zoom, uint32_t present);
+    // Between these, each zoom places the painting as one zoom from where it stood at the
+    // start would, unless something else has moved it since: a zoom drag's place then depends
+    // on its distance, not on how finely its moves came.
+    void BeginZoomDrag();
+    void EndZoomDrag() { m_zoomDragging = 0; }
     float GetZoom() const { return m_zoom; }
     float GetRotation() const { return m_rotation; }
     void SetRotation(float rotation) { m_rotation = rotation; }
@@ -436,6 +441,10 @@ private:
     tCRect m_paintingRect;
     tCRect m_frameRect;
     uint32_t m_dragging = 0;
+    uint32_t m_zoomDragging = 0;
+    // The place a zoom drag reckons from, and the one its last zoom left.
+    tCRect m_zoomDragFrom;
+    tCRect m_zoomDragLeft;
     uint32_t m_flipHorizontal = 0;
     uint32_t m_flipVertical = 0;
     uint32_t m_shadowColour = 0x60000000u;

@@ -517,6 +517,8 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** ta
         tablet->SetContact(1);
     if (kind == tNavigation::kMove)
         canvas.SetDragging(1);
+    if (kind == tNavigation::kZoom)
+        canvas.BeginZoomDrag();
     tResult result = kResOk;
     {
         CModalGuard modal(FindBackdropServices(view), view);
@@ -537,6 +539,7 @@ static tResult RunNavigationTool(CCanvas& canvas, tNavigation kind, CWidget** ta
                 Heartbeat();
         }
         canvas.SetDragging(0);
+        canvas.EndZoomDrag();
         canvas.UpdateViewGeometry(1);
     }
     if (takenBy)

@@ -169,7 +169,8 @@ tResult CCanvas::SetZoom(float zoom, uint32_t present)
     const int32_t height = RoundToInt32(double(m_height) * zoom);
     UpdateViewGeometry(0);
     const tCPoint c = ParentCentre();
-    const tCRect& old = m_paintingRect;
+    // Rounding each step's place anew would let a drag's many small zooms walk the painting away.
+    const tCRect old = m_zoomDragging && m_paintingRect == m_zoomDragLeft ? m_zoomDragFrom : m_paintingRect;
     tCPoint topLeft;
     if (!old.IsEmpty() && c.x >= old.left && c.x <= old.right && c.y >= old.top && c.y <= old.bottom) {
         // The point of the painting under the centre stays there.
@@ -183,9 +184,18 @@ tResult CCanvas::SetZoom(float zoom, uint32_t present)
     m_paintingRect = {topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
     m_shadowTablesStale = 1;
     KeepInView(0);
+    m_zoomDragFrom = old;
+    m_zoomDragLeft = m_paintingRect;
     if (present)
         PresentView();
     return kResOk;
+}
+
+void CCanvas::BeginZoomDrag()
+{
+    m_zoomDragging = 1;
+    m_zoomDragFrom = m_paintingRect;
+    m_zoomDragLeft = m_paintingRect;
 }
 
 // Placement.

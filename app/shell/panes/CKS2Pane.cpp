@@ -1,5 +1,6 @@
 #include "app/shell/panes/CKS2Pane.h"
 
+#include <algorithm>
 #include <new>
 
 #include "app/shell/panes/IPaneHost.h"
@@ -140,6 +141,18 @@ tResult CKS2Pane::MoveToSide()
             LayoutCoordinate(m_root, axis) = Coordinate(pos, axis);
     m_root->LayoutFromParent(1);
     return kResOk;
+}
+
+int32_t CKS2Pane::ReachableLeft(int32_t left) const
+{
+    const CWidget* parent = m_root ? m_root->GetParent() : nullptr;
+    return parent ? std::max(std::min(left, parent->GetWidth() - m_root->GetWidth()), 0) : left;
+}
+
+int32_t CKS2Pane::ReachableTop(int32_t top) const
+{
+    const CWidget* parent = m_root ? m_root->GetParent() : nullptr;
+    return parent ? std::max(std::min(top, parent->GetHeight() - m_root->GetHeight()), 0) : top;
 }
 
 tResult CKS2Pane::SetSide(uint32_t side, uint32_t animate)

@@ -56,6 +56,11 @@ public:
     virtual tResult OnSideChanging(uint32_t) { return kResOk; }
     virtual tResult OnSideReached() { return kResOk; }
     virtual uint32_t CanRestore() { return 1; }
+    // The left or top edge nearest to `left` or `top` at which the pane's own drag lets the root
+    // stand: here wholly inside its parent. Where the parent is too small for the root, the left
+    // or top edge wins, so that the pane's title and first controls stay within reach.
+    virtual int32_t ReachableLeft(int32_t left) const;
+    virtual int32_t ReachableTop(int32_t top) const;
     virtual tResult Show(uint32_t transition, uint32_t redraw, tMsgArg param1, tMsgArg param2, tCCmdTarget* owner);
     virtual tResult Hide(uint32_t transition, uint32_t redraw, tMsgArg result, tMsgArg flag);
     virtual tResult OnShow(uint32_t, uint32_t, tMsgArg, tMsgArg) { return kResOk; }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCCmdTarget.h"
 #include "toolkit/core/tCPoint.h"
 #include "toolkit/core/tCString.h"
@@ -61,6 +62,9 @@ public:
     // The tracing-image command: asks for an image file and loads it as the tracing image,
     // reporting failures itself.
     virtual tResult LoadTracingImage() { return kResOk; }
+    // The roots of the shown panes that took the keys, the latest last, as PaneFocus keeps them;
+    // null when the host keeps no such list.
+    virtual tCArray<CWidget*>* GetKeyPaneRoots() { return nullptr; }
 
 protected:
     ~IPaneHost() = default;

@@ -114,8 +114,8 @@ TEST_F(SwatchPaneTest, ColumnsHoldFiveRowsAtLeastAndTheFirstPlaceStaysFree)
     EXPECT_EQ(Place(4)->GetRect().top, 7);
     EXPECT_EQ(root->GetWidth(), 22 + 58 + 24 + 11);
     EXPECT_EQ(root->GetHeight(), 7 + 5 * 29);
-    // Taller than the room: the pane is moved up to end at the bottom.
-    EXPECT_EQ(root->GetRect().bottom, 110);
+    // Taller than the room: the pane keeps its top edge on the screen.
+    EXPECT_EQ(root->GetRect().top, 0);
 }
 
 TEST_F(SwatchPaneTest, TallerBackdropsMakeLongerColumns)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/PaintCell.h"
+#include "paint/engine/SafeConvert.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
@@ -378,6 +380,55 @@ TEST_F(CanvasInputTest, AZoomDragGivesOneZoomHoweverItsMovesAreCut)
     Script(VK_LBUTTON, {{100, 10}, {170, 10}, {230, 10}, {160, 10}, {100, 10}});
     ASSERT_EQ(Press(), kResOk);
     EXPECT_EQ(recorder.zooms.back(), start);
+}
+
+// The painting's place after a zoom drag is that of the zoom reached, reckoned from the place at
+// the press, however finely the moves come: in and out, past either limit, turned or not.
+TEST_F(CanvasInputTest, AZoomDragLeavesThePaintingWhereItsDistanceSays)
+{
+    MakeCanvas(4912);
+    recorder.canvas = &canvas();
+    const auto place = [&] {
+        const tCRect& rect = canvas().GetViewRect();
+        return std::vector<int32_t>{rect.left, rect.top, rect.right, rect.bottom};
+    };
+    struct Case {
+        float zoom;
+        int32_t distance;
+        float rotation;
+    };
+    for (const Case& c : {Case{1.0f, 150, 0.0f}, Case{1.0f, -150, 0.0f}, Case{4.0f, 400, 0.0f},
+                          Case{0.1f, -400, 0.0f}, Case{1.0f, 150, 0.125f}}) {
+        const auto fromThePress = [&] {
+            canvas().SetRotation(c.rotation);
+            ASSERT_EQ(canvas().SetZoom(c.zoom, 0), kResOk);
+            canvas().SetPaintingTopLeft({200 - RoundToInt32(90.0 * c.zoom), 150 - RoundToInt32(80.0 * c.zoom)});
+        };
+        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " by " << c.distance << ", turned " << c.rotation);
+        const tCPoint press{100, 10};
+        const tCPoint end{press.x + c.distance, press.y};
+        fromThePress();
+        Script(VK_LBUTTON, {press, end});
+        ASSERT_EQ(Press(), kResOk);
+        const float reached = canvas().GetZoom();
+        const std::vector<int32_t> atOnce = place();
+        fromThePress();
+        Script(VK_LBUTTON, Line(press, end, std::abs(c.distance)));
+        ASSERT_EQ(Press(), kResOk);
+        EXPECT_EQ(canvas().GetZoom(), reached);
+        EXPECT_EQ(place(), atOnce) << "in single pixels";
+
+        // Out and back to the press in single pixels leaves the painting where it was.
+        fromThePress();
+        const std::vector<int32_t> pressed = place();
+        std::vector<tCPoint> outAndBack = Line(press, end, std::abs(c.distance));
+        const std::vector<tCPoint> back = Line(end, press, std::abs(c.distance));
+        outAndBack.insert(outAndBack.end(), back.begin() + 1, back.end());
+        Script(VK_LBUTTON, outAndBack);
+        ASSERT_EQ(Press(), kResOk);
+        EXPECT_EQ(canvas().GetZoom(), c.zoom);
+        EXPECT_EQ(place(), pressed) << "out and back";
+    }
 }
 
 TEST_F(CanvasInputTest, RightClickWithinThreePixelsIsAClickAndFourDrags)
