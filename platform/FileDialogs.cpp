@@ -17,7 +17,9 @@ namespace {
 
 thread_local DWORD gDialogError = 0;
 
-// The folder of the file last chosen or opened, where the dialogs start; empty before the first.
+// The folder of the file last handed to SHAddToRecentDocs, where the dialogs start; empty before
+// the first. A dialog's own choice does not move it: presets and the program's other files are
+// chosen in dialogs too, and the next painting must not land among them.
 struct tRecentFolder {
     std::mutex lock;
     std::u16string folder;
@@ -160,7 +162,6 @@ BOOL RunFileDialog(OPENFILENAMEW* dialog, bool save)
     dialog->nFileExtension = WORD(ExtensionOffset(path));
     if (!request.filters.empty())
         dialog->nFilterIndex = InferFilter(request.filters, path, dialog->nFilterIndex);
-    RememberFolderOf(path);
     desktop::SetDialogError(0);
     return 1;
 }

@@ -56,16 +56,17 @@ struct OPENFILENAMEW {
 
 // Non-zero when a file was chosen; otherwise CommDlgExtendedError tells why (0: cancelled).
 // A dialog given a file name without a folder, or nothing at all, starts in the folder of the
-// file last chosen in a dialog or handed to SHAddToRecentDocs since the platform started, else
-// in the user's documents (CSIDL_PERSONAL); never in the working folder.
+// file last handed to SHAddToRecentDocs since the platform started, else in the user's
+// documents (CSIDL_PERSONAL); never in the working folder. The file chosen is not noted: the
+// caller notes those of the user's work.
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog);
 BOOL GetSaveFileNameW(OPENFILENAMEW* dialog);
 DWORD CommDlgExtendedError();
 
 enum : UINT { SHARD_PATHW = 0x3 };
-// Notes a file the user opened otherwise than through a dialog (`path` a NUL-terminated
-// char16_t path, relative ones to the working folder): the dialogs start in its folder. Other
-// flags are ignored.
+// Notes a file of the user's work, chosen in a dialog or opened otherwise (`path` a
+// NUL-terminated char16_t path, relative ones to the working folder): the dialogs start in its
+// folder. Other flags are ignored.
 void SHAddToRecentDocs(UINT flags, const void* path);
 
 }  // namespace w32

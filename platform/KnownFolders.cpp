@@ -1,12 +1,15 @@
 #include "platform/KnownFolders.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Kernel.h"
 #include "platform/SmallTextFile.h"
@@ -16,6 +19,8 @@ namespace w32 {
 namespace {
 
 constexpr size_t kLargestUserDirsFile = 64 * 1024;
+// Far more than an entry of the password database needs; a longer one counts as none.
+constexpr size_t kLargestPasswordEntry = 64 * 1024;
 
 std::optional<std::string> AbsoluteVariable(const char* name)
 {
@@ -36,6 +41,21 @@ bool IsExistingFolder(const std::string& path)
 {
     struct stat status;
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// HOME where it names an existing folder; else, for a program started without a usable HOME,
+// the home folder the password database gives the user.
+std::optional<std::string> HomeFolder()
+{
+    if (std::optional<std::string> home = AbsoluteVariable("HOME"); home && IsExistingFolder(*home))
+        return home;
+    std::vector<char> buffer(kLargestPasswordEntry);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir ||
+        found->pw_dir[0] != '/' || !IsExistingFolder(found->pw_dir))
+        return std::nullopt;
+    return std::string(found->pw_dir);
 }
 
 // The folder of a line `XDG_DOCUMENTS_DIR="$HOME/Documents"` or `XDG_DOCUMENTS_DIR="/path"`,
@@ -72,7 +92,7 @@ std::optional<std::string> DocumentsLine(std::string_view line, const std::strin
 
 std::optional<std::string> DocumentsFolder()
 {
-    const std::string home = AbsoluteVariable("HOME").value_or("");
+    const std::string home = HomeFolder().value_or("");
     std::optional<std::string> chosen;
     if (const std::optional<std::string> config = ConfigurationFolder()) {
         const std::optional<std::string> text = ReadSmallTextFile(*config + "/user-dirs.dirs", kLargestUserDirsFile);

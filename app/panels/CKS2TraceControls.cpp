@@ -473,6 +473,7 @@ tResult CKS2TraceControls::LoadTracingImage()
         ReportWithText(asked, kStrErrTracingChoose);
         return kResOk;
     }
+    NoteWorkFile(path);
     {
         CUpdateFreezeGuard freeze(MainWidgetRoot());
         const tResult loaded = SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);

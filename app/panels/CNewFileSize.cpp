@@ -220,6 +220,7 @@ tResult CNewFile::ChooseTracingImage()
         ReportWithText(asked, kStrErrTracingLoad);
         return kResOk;
     }
+    NoteWorkFile(chosen);
     std::unique_ptr<tCFRef> path(new (std::nothrow) tCFRef(chosen));
     if (!path) {
         ReportWithText(kResOk, kStrErrTracingChoose);

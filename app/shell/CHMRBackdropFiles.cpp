@@ -67,6 +67,7 @@ tResult CHMRBackdrop::SaveProject(bool saveAs)
     if (asked == kResHandled)
         return kResOk;
     TK_TRY(asked);
+    NoteWorkFile(path);
     local.file = tCFRef(path);
     local.name = path.GetName();
     return SendToBackbone(kMsgSaveProject, ToMsgArg(this), ToMsgArg(&local), 0);
@@ -101,6 +102,7 @@ tResult CHMRBackdrop::OpenProject(const tCFPath* path, bool discard)
             ReportWithText(asked, kStrErrOpen);
             return kResOk;
         }
+        NoteWorkFile(chosen);
     }
     m_pendingCommand = 0;
     CProjectInfo local;
@@ -150,6 +152,7 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
         ReportWithText(kResFileIO, kStrErrImport);
         return kResOk;
     }
+    NoteWorkFile(path);
     tCString title;
     if (CAppBase* app = GetApplication())
         app->GetString(title, kStrProgressOpening, 0);
@@ -189,6 +192,7 @@ tResult CHMRBackdrop::ExportImage()
         ReportWithText(kResFileIO, kStrErrExport);
         return kResOk;
     }
+    NoteWorkFile(path);
     return SendToBackbone(kMsgExportImage, ToMsgArg(this), ToMsgArg(&path), 0);
 }
 
@@ -202,6 +206,7 @@ tResult CHMRBackdrop::LoadTracingImage()
     const uint32_t wasFrozen = GetPresentFrozen();
     SetPresentFrozen(1);
     if (asked == kResOk) {
+        NoteWorkFile(path);
         const tResult loaded = SendToBackbone(kMsgLoadTracingImage, ToMsgArg(this), ToMsgArg(&path), 0);
         if (loaded != kResOk) {
             ReportWithText(loaded, kStrErrTracingLoad);

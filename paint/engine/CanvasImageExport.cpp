@@ -37,6 +37,7 @@ tResult ExportCanvasImage(CCanvas* canvas, tCFPath& path)
         if (asked == kResHandled)
             return kResOk;
         TK_TRY(asked);
+        NoteWorkFile(path);
     }
     const uint32_t format = path.GetFileType();
     if (!IsImageFormat(format)) {

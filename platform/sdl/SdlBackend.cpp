@@ -428,13 +428,41 @@ private:
     Uint64 m_lastRead = 0;
 };
 
+bool IsSetVariable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// The display variables as a message gives them: "(DISPLAY=:1, WAYLAND_DISPLAY is not set)".
+std::string DisplayVariables()
+{
+    std::string text;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        text += text.empty() ? "(" : ", ";
+        text += std::string(name) + (!value ? " is not set" : !*value ? " is empty" : std::string("=") + value);
+    }
+    return text + ")";
+}
+
+// When no display answers, SDL falls back by itself to a driver that shows nothing, and the
+// program would run on unseen for good; such a driver is taken only when SDL_VIDEODRIVER names it.
+bool ShowsNothing(const char* driver)
+{
+    for (const char* hidden : {"offscreen", "dummy", "evdev"})
+        if (driver && std::strcmp(driver, hidden) == 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<CBackend> MakeBackend(std::string* error)
 {
-    const char* driver = std::getenv("SDL_VIDEODRIVER");
-    if ((!driver || !*driver) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-        *error = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+    const bool driverAsked = IsSetVariable("SDL_VIDEODRIVER");
+    if (!driverAsked && !IsSetVariable("DISPLAY") && !IsSetVariable("WAYLAND_DISPLAY")) {
+        *error = "no display could be reached " + DisplayVariables();
         return nullptr;
     }
     // Signals keep their default meaning, and a click that activates a window still counts.
@@ -443,7 +471,12 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
     // The window's pixels are ours: a plain framebuffer, no graphics library behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *error = std::string("no display (") + SDL_GetError() + ")";
+        *error = "no display could be reached " + DisplayVariables() + ": " + SDL_GetError();
+        return nullptr;
+    }
+    if (!driverAsked && ShowsNothing(SDL_GetCurrentVideoDriver())) {
+        SDL_Quit();
+        *error = "no display could be reached " + DisplayVariables();
         return nullptr;
     }
     return std::make_unique<CSdlBackend>();

@@ -7,7 +7,8 @@
 
 namespace w32::sdl {
 
-// Null, with the reason in `error`, when there is no display to open.
+// Null, with the reason in `error`, when there is no display to open; SDL's drivers that show
+// nothing count as none unless SDL_VIDEODRIVER names them.
 std::unique_ptr<CBackend> MakeBackend(std::string* error);
 
 }  // namespace w32::sdl

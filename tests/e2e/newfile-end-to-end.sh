@@ -2,11 +2,12 @@
 # The new-painting pane as a user meets it, on a virtual display: over a painted stroke, Ctrl+N
 # asks about the unsaved stroke, and "n" brings up the pane over a blurred picture of the
 # screen; a width and a height typed into its fields, a green dragged out of the paper colour
-# button's floating colour, then Enter make a green painting of that size, which Ctrl+S saves
-# through a stand-in file dialog and a second start reads back at that size and colour. The
-# preset panel shows the presets shipped beside the program and one more, and not the named pipe
-# beside them: its second page shows that one alone, with no picture in its empty cells, and none
-# at all once it is deleted.
+# button's floating colour, Save Preset... (a preset saved among the presets), then Enter make a
+# green painting of that size, which Ctrl+S saves through a stand-in file dialog that starts in
+# the user's documents, not among the presets, and a second start reads back at that size and
+# colour. The preset panel shows the presets shipped beside the program and one more, and not the
+# named pipe beside them: its second page shows that one alone, with no picture in its empty
+# cells, and none at all once it is deleted.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -28,6 +29,7 @@ program="$work/program/$(basename "$program")"
 mkdir -p "$work/bin"
 cat >"$work/bin/zenity" <<STANDIN
 #!/bin/sh
+echo "\$@" >>"$work/zenity.log"
 cat "$work/answer"
 STANDIN
 chmod +x "$work/bin/zenity"
@@ -66,7 +68,9 @@ print(row("800x1+112+384"), row("1x600+512+40"))
 PY
 }
 
-start_program "^$product - Untitled\$" "$program"
+# The user's documents are the home folder, which has no documents folder of its own.
+mkdir -p "$work/home"
+start_program "^$product - Untitled\$" env HOME="$work/home" "$program"
 # The splash goes 2.5 seconds after the window came.
 wait_gone "^$product\$" || fail "the splash stayed on screen"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
@@ -125,6 +129,16 @@ xdotool mouseup 1
 shot_until newfile-colour 'green newfile-colour 350 620' || true
 shot_settled newfile-colour || fail "the window kept changing after the colour was picked"
 green newfile-colour 350 620 || fail "the paper colour button is not green ($(rgb newfile-colour 350 620))"
+# Save Preset... starts among the presets and saves one there.
+echo "$work/program/Presets/Eighth.kcp" >"$work/answer"
+xdotool mousemove 510 441
+sleep 0.2
+xdotool click 1
+xdotool mousemove 1000 740
+wait_until '[ -s "$work/program/Presets/Eighth.kcp" ]' || fail "Save Preset... saved no preset"
+grep -qF -- "--filename=$work/program/Presets/" "$work/zenity.log" ||
+    fail "Save Preset... did not start among the presets: $(cat "$work/zenity.log")"
+shot_settled newfile-preset || fail "the window kept changing after the preset was saved"
 # The size fields gave up the focus to the floating colour: Enter creates at once.
 xdotool key Return
 shot_until newfile-made '[ "$(paper_size newfile-made)" = "640 480" ] && green newfile-made 512 384' || true
@@ -137,7 +151,10 @@ echo "$work/made.ptg" >"$work/answer"
 # Ctrl+S goes again while the title does not name the saved painting (saving it twice does no harm).
 press_until ctrl+s 'xdotool search --name "^$product - made\$" >/dev/null 2>&1' || true
 [ -s "$work/made.ptg" ] || fail "Ctrl+S did not save made.ptg"
+grep -qF -- "--filename=$work/home/Untitled.ptg" "$work/zenity.log" ||
+    fail "the painting's first save did not start in the documents: $(cat "$work/zenity.log")"
 close_program
+rm "$work/program/Presets/Eighth.kcp"
 
 start_program "^$product - made\$" "$program" "$work/made.ptg"
 wait_gone "^$product\$" || fail "the splash stayed on screen"

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -147,17 +149,19 @@ protected:
     DialogStandIns standIns{true};
 };
 
-TEST_F(DialogFolderTest, ANameWithoutAFolderStartsWhereTheLastFileWasChosenOrOpenedElseInTheDocuments)
+TEST_F(DialogFolderTest, ANameWithoutAFolderStartsWhereTheLastFileWasNotedElseInTheDocuments)
 {
     const std::string dirs = folder.File("config/user-dirs.dirs");
     WriteWholeFile(dirs, "# xdg-user-dirs\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-    standIns.Install("zenity", "printf '%s\\n' '" + folder.File("other/pic.ptg") + "'");
+    standIns.Install("zenity", "printf '%s\\n' '" + folder.File("other/preset.kcp") + "'");
     EXPECT_EQ(StartOfDialog(true, u"Untitled.ptg"), folder.File("home/Papers/Untitled.ptg"));
-    EXPECT_EQ(StartOfDialog(false, u""), folder.File("other") + "/");
-    EXPECT_EQ(StartOfDialog(true, u"pic.ptg"), folder.File("other/pic.ptg"));
+    // A file chosen in a dialog (a preset, say) moves nothing: only noted files do.
+    EXPECT_EQ(StartOfDialog(false, u""), folder.File("home/Papers") + "/");
+    EXPECT_EQ(StartOfDialog(true, u"pic.ptg"), folder.File("home/Papers/pic.ptg"));
     const std::string opened = folder.File("third/start.ptg");
     w32::SHAddToRecentDocs(w32::SHARD_PATHW, std::u16string(opened.begin(), opened.end()).c_str());
     EXPECT_EQ(StartOfDialog(true, u"start.ptg"), opened);
+    EXPECT_EQ(StartOfDialog(false, u""), folder.File("third") + "/");
     EXPECT_EQ(StartOfDialog(true, u"/elsewhere/given.ptg"), "/elsewhere/given.ptg");
 
     // The documents: the file's folder where it names one, else the environment's, else home.
@@ -184,6 +188,18 @@ TEST_F(DialogFolderTest, ANameWithoutAFolderStartsWhereTheLastFileWasChosenOrOpe
             WriteWholeFile(dirs, c.text);
         c.variable.empty() ? environment.Unset("XDG_DOCUMENTS_DIR") : environment.Set("XDG_DOCUMENTS_DIR", c.variable);
         EXPECT_EQ(Documents(), c.expected) << c.text;
+    }
+}
+
+TEST_F(DialogFolderTest, WithoutAUsableHomeTheDialogsStartInTheHomeOfThePasswordDatabase)
+{
+    const passwd* user = getpwuid(getuid());
+    ASSERT_TRUE(user && std::filesystem::is_directory(user->pw_dir)) << "the test needs a user with a home folder";
+    standIns.Install("zenity", "printf '%s\\n' '" + folder.File("other/pic.ptg") + "'");
+    for (const char* home : {"(unset)", "", "home", "/no/such/home"}) {
+        home == std::string("(unset)") ? environment.Unset("HOME") : environment.Set("HOME", home);
+        EXPECT_EQ(Documents(), user->pw_dir) << home;
+        EXPECT_EQ(StartOfDialog(true, u"Untitled.ptg"), std::string(user->pw_dir) + "/Untitled.ptg") << home;
     }
 }
 

@@ -138,6 +138,12 @@ tResult RunSaveFileDialog(tCString& text, tCFTypeList* list)
     return RunFileDialog(text, list, true);
 }
 
+void NoteWorkFile(const tCFPath& path)
+{
+    const tCString text = path.GetText();
+    w32::SHAddToRecentDocs(w32::SHARD_PATHW, text.GetTextOrEmpty());
+}
+
 tResult AskOpenPath(tCFPath& path, tCFTypeList* list)
 {
     return AskPath(path, list, false);

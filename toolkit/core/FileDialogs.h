@@ -19,6 +19,11 @@ tResult RunOpenFileDialog(tCString& text, tCFTypeList* list);
 // A name chosen without the extension of the chosen filter gets it (lower-cased).
 tResult RunSaveFileDialog(tCString& text, tCFTypeList* list);
 
+// Notes a painting or image the user chose: the dialogs given no folder start in its folder.
+// The program's own files (presets and the like) are not noted, so that no painting lands
+// among them.
+void NoteWorkFile(const tCFPath& path);
+
 // The dialogs on a path: the chosen file is stored in it; 6 when it then has no text.
 tResult AskOpenPath(tCFPath& path, tCFTypeList* list);
 tResult AskSavePath(tCFPath& path, tCFTypeList* list);

@@ -160,6 +160,11 @@ TEST_F(NewFileTest, TheImageSizeButtonWaitsForATracingImageAndAFailedLoadKeepsTh
     EXPECT_EQ(pane->GetTracingImageWidth(), -1);
     EXPECT_EQ(imageSize->IsEnabled(), 0u);
     EXPECT_EQ(name->GetOpacity(), 80u);
+    // The next choice starts where the image was chosen.
+    (void)w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(tracing), 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(tCString(std::u16string_view(w32::headless::TakeFileDialogRequests().at(0).initialFolder)).ToAnsi(),
+              files.Path().string());
 }
 
 TEST_F(NewFileTest, ATracingImageThatCannotBeLoadedLeavesThePanelAsItWas)

@@ -502,9 +502,11 @@ TEST_F(TraceControlsTest, APressOnThePreviewLoadsAnImageOnlyWhenThereIsNone)
     ASSERT_EQ(m_app->reports.size(), 1u);
     EXPECT_EQ(m_app->reports[0].second, "The tracing image could not be loaded.");
     EXPECT_EQ(tracing.Count(kMsgTracingVisible), 1);
-    // A cancelled dialog is silent.
+    // A cancelled dialog is silent; it started where the image was chosen.
+    (void)w32::headless::TakeFileDialogRequests();
     EXPECT_EQ(controls->LoadTracingImage(), kResOk);
     EXPECT_EQ(m_app->reports.size(), 1u);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().at(0).initialFolder, u"/tmp");
 }
 
 TEST_F(TraceControlsTest, TheLoadButtonRunsTheBackdropsLoadCommand)

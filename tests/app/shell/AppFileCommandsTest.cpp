@@ -192,6 +192,37 @@ TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
     EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
 }
 
+// A painting or image chosen in a dialog is where the next dialog given no folder starts.
+TEST_F(FileCommandsTest, EachDialogStartsInTheFolderOfThePaintingOrImageLastChosen)
+{
+    for (const char* made : {"saved", "opened", "imported", "exported", "traced"})
+        std::filesystem::create_directories(files.Path() / made);
+    SaveAs("saved/a.ptg");
+    // A painting chosen in Open that cannot be read counts too: the user looks beside it next.
+    WriteWholeFile(files.File("opened/b.ptg"), "not a painting at all\r\nreally not\r\n");
+    WritePicture(files.File("imported/c.png"), 20, 20);
+    WritePicture(files.File("traced/e.png"), 20, 20);
+    // Each dialog chooses a file in a folder of its own; the last one is cancelled.
+    const std::pair<std::string, std::function<tResult()>> steps[] = {
+        {"opened/b.ptg", [&] { return Backdrop()->OpenProject(nullptr, true); }},
+        {"imported/c.png", [&] { return Backdrop()->NewPaintingFromImage(true); }},
+        {"exported/d.png", [&] { return Backdrop()->ExportImage(); }},
+        {"traced/e.png", [&] { return Backdrop()->LoadTracingImage(); }},
+        {"", [&] { return Backdrop()->SaveProject(true); }},
+    };
+    std::string last = files.File("saved");
+    for (const auto& [chosen, ask] : steps) {
+        if (!chosen.empty())
+            Answer(files.File(chosen));
+        ASSERT_EQ(ask(), kResOk) << chosen;
+        const auto requests = w32::headless::TakeFileDialogRequests();
+        ASSERT_EQ(requests.size(), 1u) << chosen;
+        EXPECT_EQ(requests[0].initialFolder, Wide(last)) << chosen;
+        last = files.File(chosen.substr(0, chosen.find('/')));
+    }
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
 TEST_F(FileCommandsTest, OpenFailuresAreBoxedByTheirCode)
 {
     const tCFRef invalid(tCString::FromAnsi(files.File("invalid.ptg")));

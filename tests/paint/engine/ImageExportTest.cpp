@@ -305,6 +305,12 @@ TEST_F(ImageExportTest, WithoutAPathTheSaveDialogAsksAmongTheImageTypes)
     EXPECT_EQ(path.GetText().ToAnsi(), chosen);
     EXPECT_EQ(MaxDifference(*Composite(), PictureOf(*Load("chosen.png"))), 0);
     EXPECT_EQ(ExportCanvasImage(nullptr, path), kResOk);
+    // The next dialog starts in the folder of the image exported.
+    (void)w32::headless::TakeFileDialogRequests();
+    tCFRef next;
+    EXPECT_EQ(ExportCanvasImage(&canvas, next), kResOk);
+    EXPECT_EQ(tCString(std::u16string_view(w32::headless::TakeFileDialogRequests().at(0).initialFolder)).ToAnsi(),
+              folder.Path().string());
 }
 
 TEST_F(ImageExportTest, AFileThatCannotBeWrittenIsAFailure)
