@@ -58,6 +58,17 @@ function(kostrel_library name folder)
   target_link_libraries(${name} PUBLIC ${dependencies})
 endfunction()
 
+# Every registered test runs in a home of its own (tests/own-home.sh): the test programs through
+# their emulator, which test discovery uses too, and the other tests through kostrel_add_test.
+set(KOSTREL_TEST_LAUNCHER ${CMAKE_SOURCE_DIR}/tests/own-home.sh)
+
+# kostrel_add_test(NAME name COMMAND command [argument...]): add_test of the command run by the
+# test launcher.
+function(kostrel_add_test)
+  cmake_parse_arguments(PARSE_ARGV 0 test "" "NAME" "COMMAND")
+  add_test(NAME ${test_NAME} COMMAND ${KOSTREL_TEST_LAUNCHER} ${test_COMMAND})
+endfunction()
+
 # Test programs compile their files in batches: each batch parses the test framework and the
 # headers once.
 set(KOSTREL_TEST_BATCH 12 CACHE STRING "Test files compiled together in one unit (0: all of a program)")
@@ -75,7 +86,8 @@ function(kostrel_tests name folder)
   endif()
   add_executable(${name} ${sources})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-                                           UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH})
+                                           UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH}
+                                           CROSSCOMPILING_EMULATOR ${KOSTREL_TEST_LAUNCHER})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   kostrel_link(${name} PRIVATE ${ARGN})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)

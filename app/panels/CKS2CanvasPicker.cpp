@@ -449,8 +449,10 @@ tResult CKS2CanvasPicker::OnMenuChoice(tCCmdTarget* popup, int32_t itemId)
     case kStrMenuTracingColours:
         return ToggleTracePicking();
     case kStrMenuLayerPaper:
-        return ShowPaperControls();
+        return ReportNoPainting(ToMsgArg(this)) ? kResOk : ShowPaperControls();
     case kStrMenuLayerClear: {
+        if (ReportNoPainting(ToMsgArg(this)))
+            return kResOk;
         CBackdrop* backdrop = GetMainBackdrop();
         CUpdateFreezeGuard freeze(backdrop ? backdrop->AsWidgetRoot() : nullptr);
         (void)SendToBackbone(kMsgClearLayer, ToMsgArg(this), tMsgArg(intptr_t(layer)), 0);

@@ -42,7 +42,6 @@ inline constexpr uint32_t kStrPresetTypeName = 0xB2D05E42;
 inline constexpr uint32_t kStrMenuPresetDelete = 0xB2D05ED6;
 inline constexpr uint32_t kStrErrPresetSave = 0xB2D05E2A;
 inline constexpr uint32_t kStrErrPresetsFolder = 0xB2D05E2B;
-inline constexpr uint32_t kStrErrNewPainting = 0xB2D05E2D;
 // The path of the preset follows the text directly.
 inline constexpr uint32_t kStrErrPresetDelete = 0xB2D05E51;
 
@@ -230,7 +229,6 @@ inline constexpr tResourceUse kPanelResources[] = {
     {kStringTableText, kStrMenuPresetDelete},
     {kStringTableText, kStrErrPresetSave},
     {kStringTableText, kStrErrPresetsFolder},
-    {kStringTableText, kStrErrNewPainting},
     {kStringTableText, kStrErrPresetDelete},
     {kStringTableText, kStrErrTracingChoose},
     {kStringTableText, kStrErrTracingLoad},

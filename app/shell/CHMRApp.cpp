@@ -206,7 +206,13 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
     GetString(project.name, kStrNewPaintingName, 0);
     if (IsMissingText(project.name))
         project.name = u"";
-    (void)tCCmdTarget::SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&project), 0);
+    // A refused painting (one too large for the memory left, say) is told as one of Ctrl+N is;
+    // the program goes on without a painting until a new one is made or one is opened.
+    if (const tResult made = tCCmdTarget::SendToBackbone(kMsgNewProject, ToMsgArg(this), ToMsgArg(&project), 0);
+        made != kResOk) {
+        tCString text;
+        (void)ReportError(made, GetString(text, kStrErrNewPainting, 0));
+    }
 }
 
 bool CHMRApp::MayClose()

@@ -42,6 +42,8 @@ tResult LoadPaintingImage(const tCFPath& path, CImage* image)
 
 tResult CHMRBackdrop::SaveProject(bool saveAs)
 {
+    if (ReportNoPainting(ToMsgArg(this)))
+        return kResOk;
     CProjectInfo* current = nullptr;
     TK_TRY(QueryBackbone(kMsgProjectRecord, ToMsgArg(this), ToMsgArg(&current), 0));
     if (!current)
@@ -180,6 +182,8 @@ tResult CHMRBackdrop::NewPaintingFromImage(bool discard)
 
 tResult CHMRBackdrop::ExportImage()
 {
+    if (ReportNoPainting(ToMsgArg(this)))
+        return kResOk;
     tCFTypeList list;
     (void)list.AddTypeGroup(kFileTypeImageGroup);
     // The third of BMP, JPEG, PNG and PSD: the dialog starts on PNG.
@@ -198,6 +202,8 @@ tResult CHMRBackdrop::ExportImage()
 
 tResult CHMRBackdrop::LoadTracingImage()
 {
+    if (ReportNoPainting(ToMsgArg(this)))
+        return kResOk;
     tCFTypeList list;
     ListImageTypes(list);
     tCFPath path;

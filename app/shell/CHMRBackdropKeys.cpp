@@ -3,6 +3,7 @@
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/CHMRBackdrop.h"
 #include "app/shell/IPanelMaker.h"
+#include "app/shell/ReportText.h"
 #include "app/shell/TextVariant.h"
 #include "app/shell/panes/CKS2Pane.h"
 #include "paint/engine/CanvasMessages.h"
@@ -113,7 +114,7 @@ tResult CHMRBackdrop::OnShortcutKey(CWidget** takenBy, int32_t code)
     case 'P':
     case 'p':
     case 16:
-        if (!keys.ctrl)
+        if (!keys.ctrl || ReportNoPainting(self))
             return kResOk;
         m_cursorManager.UpdateCursor(nullptr, nullptr, 1);
         return SendPlain(kMsgPrint, self);

@@ -1,5 +1,7 @@
 #include "app/shell/ReportText.h"
 
+#include "app/shell/ShellResources.h"
+#include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/tCFTypeList.h"
@@ -12,6 +14,15 @@ void ReportWithText(tResult code, uint32_t textId)
         return;
     tCString text;
     (void)app->ReportError(code, app->GetString(text, textId, 0));
+}
+
+bool ReportNoPainting(tMsgArg sender)
+{
+    uint32_t layers = 1;
+    if (tCCmdTarget::QueryBackbone(kMsgLayerCount, sender, ToMsgArg(&layers), 0) != kResOk || layers > 0)
+        return false;
+    ReportWithText(kResBadParam, kStrErrNoPainting);
+    return true;
 }
 
 void ListImageTypes(tCFTypeList& list)

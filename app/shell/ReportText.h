@@ -3,12 +3,18 @@
 #include <cstdint>
 
 #include "toolkit/core/ResultCodes.h"
+#include "toolkit/core/tCCmdTarget.h"
 
 class tCFTypeList;
 
 // Shows the application's error box for `code` with the string-table text `textId`; nothing
 // without an application.
 void ReportWithText(tResult code, uint32_t textId);
+
+// True when the controller holds no painting (the memory refused the first one), which the
+// application's error box then tells the user; `sender` asks the controller. A controller that
+// does not answer counts as holding one.
+bool ReportNoPainting(tMsgArg sender);
 
 // The image types and "all images", starting on the latter: the open dialogs of images.
 void ListImageTypes(tCFTypeList& list);

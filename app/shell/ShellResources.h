@@ -86,6 +86,8 @@ inline constexpr uint32_t kStrErrPreferences = 0xB2D05E0D;
 inline constexpr uint32_t kStrErrDocument = 0xB2D05E0E;
 inline constexpr uint32_t kStrErrOpen = 0xB2D05E10;
 inline constexpr uint32_t kStrErrOpenInvalid = 0xB2D05E11;
+// A command that works on the painting while there is none (the memory refused the first one).
+inline constexpr uint32_t kStrErrNoPainting = 0xB2D05E12;
 inline constexpr uint32_t kStrErrTracingChoose = 0xB2D05E16;
 inline constexpr uint32_t kStrErrTracingLoad = 0xB2D05E17;
 inline constexpr uint32_t kStrErrOpenFile = 0xB2D05E18;
@@ -95,6 +97,7 @@ inline constexpr uint32_t kStrErrAbout = 0xB2D05E24;
 inline constexpr uint32_t kStrErrExport = 0xB2D05E28;
 inline constexpr uint32_t kStrErrImport = 0xB2D05E29;
 inline constexpr uint32_t kStrErrFloatingColour = 0xB2D05E2C;
+inline constexpr uint32_t kStrErrNewPainting = 0xB2D05E2D;
 inline constexpr uint32_t kStrErrResize = 0xB2D05E2E;
 inline constexpr uint32_t kStrErrTracingControls = 0xB2D05E4E;
 inline constexpr uint32_t kStrErrPaperControls = 0xB2D05E4F;
@@ -321,6 +324,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrErrDocument},
     {kStringTableText, kStrErrOpen},
     {kStringTableText, kStrErrOpenInvalid},
+    {kStringTableText, kStrErrNoPainting},
     {kStringTableText, kStrErrTracingChoose},
     {kStringTableText, kStrErrTracingLoad},
     {kStringTableText, kStrErrOpenFile},
@@ -330,6 +334,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrErrExport},
     {kStringTableText, kStrErrImport},
     {kStringTableText, kStrErrFloatingColour},
+    {kStringTableText, kStrErrNewPainting},
     {kStringTableText, kStrErrResize},
     {kStringTableText, kStrErrTracingControls},
     {kStringTableText, kStrErrPaperControls},

@@ -11,8 +11,9 @@
 # closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
 # name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike;
 # so too one whose name begins with a quote beside the name without it, and one whose name ends in
-# a blank. The first save of a new painting proposes the user's documents, and Open after a
-# painting named on the command line starts in its folder.
+# a blank; of two names on the command line the first opens. The first save of a new painting
+# proposes the user's documents, and Open after a painting named on the command line starts in its
+# folder.
 # Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
 # new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
 # painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
@@ -253,6 +254,15 @@ cp "$work/painting.ptg" "$work/trail.ptg "
 start_program "^$product - trail\$" "$program" "trail.ptg "
 close_program
 rm -f "$work/\"start.ptg" "$work/start.ptg" "$work/start.bytes" "$work/trail.ptg "
+
+# Of several names, as a file manager hands a selection, the first opens; the file whose name is
+# the two run together in quotes (random bytes, which would bring the error box) stays unopened.
+cp "$work/painting.ptg" "$work/first.ptg"
+cp "$work/painting.ptg" "$work/second.ptg"
+head -c 5000 /dev/urandom >"$work/first.ptg\" \"second.ptg"
+start_program "^$product - first\$" "$program" first.ptg second.ptg
+close_program
+rm -f "$work/first.ptg" "$work/second.ptg" "$work/first.ptg\" \"second.ptg"
 
 # The file dialogs start where the user keeps files, never in the working folder: with the
 # documents named $HOME/Papers in user-dirs.dirs, the first Ctrl+S of a new painting proposes

@@ -105,7 +105,7 @@ tResult RunFileEntry(CHMRBackdrop* host, tMsgArg self, uint32_t entryId)
     case kStrMenuSaveAs: return host ? host->SaveProject(true) : kResOk;
     case kStrMenuExport: return host ? host->ExportImage() : kResOk;
     case kStrMenuNewFromImage: return host ? host->NewPaintingFromImage(false) : kResOk;
-    case kStrMenuPrint: return tCCmdTarget::SendToBackbone(kMsgPrint, self, 0, 0);
+    case kStrMenuPrint: return ReportNoPainting(self) ? kResOk : tCCmdTarget::SendToBackbone(kMsgPrint, self, 0, 0);
     case kStrMenuQuit: return QuitFromMenu();
     default: return kResOk;
     }
@@ -337,9 +337,9 @@ tResult CKS2MenuBar::RunSettingsEntry(uint32_t entryId)
 
 tResult CKS2MenuBar::RunLayerEntry(uint32_t entryId)
 {
-    if (entryId != kStrMenuLayerPaper && entryId != kStrMenuLayerClear)
-        return kResOk;
     const tMsgArg self = ToMsgArg(this);
+    if ((entryId != kStrMenuLayerPaper && entryId != kStrMenuLayerClear) || ReportNoPainting(self))
+        return kResOk;
     uint32_t layer = 0;
     (void)QueryBackbone(kMsgCurrentLayer, self, ToMsgArg(&layer), 0);
     if (entryId == kStrMenuLayerClear) {

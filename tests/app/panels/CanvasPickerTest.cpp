@@ -416,7 +416,9 @@ TEST_F(CanvasPickerTest, TheMenuButtonOpensTheMenuAboveItsCentreAndItsChoicesRea
     tracing.updates.clear();
     EXPECT_EQ(picker->OnMenuChoice(menu, int32_t(0xB2D05EC7)), kResOk);
     ASSERT_EQ(tracing.Count(kMsgClearLayer), 1);
-    EXPECT_EQ(tracing.heard[1].b, 2u);
+    const auto clear = std::find_if(tracing.heard.begin(), tracing.heard.end(),
+                                    [](const auto& seen) { return seen.message == kMsgClearLayer; });
+    EXPECT_EQ(clear->b, 2u);
     EXPECT_EQ(tracing.updates.size(), 1u);
     // The inert layer items and a choice of nothing do nothing.
     tracing.heard.clear();

@@ -289,3 +289,84 @@ TEST_F(ProgramStartTest, TheToolPanesFollowTheRealController)
     ASSERT_EQ(prompt->Hide(0, 1, CStringPrompt::kOkButton, 0), kResOk);
     EXPECT_EQ(picker->GetSizeLabel()->GetText().ToAnsi(), "250%");
 }
+
+// With too little memory for a painting as large as the backdrop, the start says so as a refused
+// Ctrl+N does. Until a painting is made, every command that works on the painting, from the keys,
+// the menu bar and the navigation pane, says that there is none, in the program's own words: it
+// asks for no file and marks nothing changed. Ctrl+N then makes a painting that saves.
+TEST_F(ProgramStartTest, AFirstPaintingTheMemoryRefusesIsToldAndTheCommandsOnItSayThereIsNone)
+{
+    StartOnBuiltResources();
+    w32::headless::SetAvailableMemory(1 << 20);
+    ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
+    const auto text = [this](uint32_t id) {
+        tCString found;
+        return std::u16string(app->GetString(found, id, 0).View());
+    };
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, text(kStrReportCaptionFirst + kResNoMemory));
+    EXPECT_EQ(boxes[0].text, text(kStrErrNewPainting));
+
+    CKS2Pane* menuBar = Backdrop()->FindPane(kPaneMenuBar);
+    auto* navigation = dynamic_cast<CKS2CanvasPicker*>(Backdrop()->FindPane(kPaneNavigation));
+    ASSERT_TRUE(menuBar && navigation);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(popups->ShowPopup(navigation, kMenuNavigation, 0, tCPoint{300, 300}, 2, nullptr, nullptr), kResOk);
+    CKS2PopupMenu* navigationMenu = popups->GetPopup(0);
+    ASSERT_NE(navigationMenu, nullptr);
+    const auto key = [this](uint32_t code) {
+        CWidget* takenBy = nullptr;
+        return Backdrop()->OnKeyDown(&takenBy, code);
+    };
+    const auto menu = [menuBar](uint32_t menuId, uint32_t entryId) {
+        return menuBar->OnMessage(CKS2MenuBar::kMsgRunEntry, menuId, entryId, 0, kMsgApply);
+    };
+    const auto pane = [navigation, navigationMenu](uint32_t entryId) {
+        return navigation->OnMenuChoice(navigationMenu, int32_t(entryId));
+    };
+    const std::vector<std::pair<const char*, std::function<tResult()>>> commands = {
+        {"Ctrl+S", [&] { return key(19); }},
+        {"Ctrl+E", [&] { return key(5); }},
+        {"Ctrl+P", [&] { return key(16); }},
+        {"Ctrl+T", [&] { return key(20); }},
+        {"Save", [&] { return menu(kTxlMenuFile, kStrMenuSave); }},
+        {"Save As", [&] { return menu(kTxlMenuFile, kStrMenuSaveAs); }},
+        {"Export", [&] { return menu(kTxlMenuFile, kStrMenuExport); }},
+        {"Print", [&] { return menu(kTxlMenuFile, kStrMenuPrint); }},
+        {"Load Tracing Image", [&] { return menu(kTxlMenuView, kStrMenuTracingLoad); }},
+        {"Paper Settings", [&] { return menu(kTxlMenuLayer, kStrMenuLayerPaper); }},
+        {"Clear Layer", [&] { return menu(kTxlMenuLayer, kStrMenuLayerClear); }},
+        {"the navigation's Load Tracing Image", [&] { return pane(kStrMenuTracingLoad); }},
+        {"the navigation's Paper Settings", [&] { return pane(kStrMenuLayerPaper); }},
+        {"the navigation's Clear Layer", [&] { return pane(kStrMenuLayerClear); }},
+    };
+    for (const auto& [name, command] : commands) {
+        EXPECT_EQ(command(), kResOk) << name;
+        boxes = Boxes();
+        EXPECT_EQ(boxes.size(), 1u) << name;
+        for (const Box& box : boxes) {
+            EXPECT_EQ(box.caption, text(kStrReportCaptionFirst + kResBadParam)) << name;
+            EXPECT_EQ(box.text, text(kStrErrNoPainting)) << name;
+        }
+        EXPECT_TRUE(w32::headless::TakeFileDialogRequests().empty()) << name;
+        EXPECT_FALSE(Backdrop()->FindPane(kPanePaper)->IsShown()) << name;
+        EXPECT_EQ(Project().modified, 0u) << name;
+    }
+
+    w32::headless::SetAvailableMemory(uint64_t(1) << 40);
+    ASSERT_EQ(key(14), kResOk);
+    auto* newPainting = dynamic_cast<CNewFile*>(Backdrop()->FindPane(kPaneNewPainting));
+    ASSERT_NE(newPainting, nullptr);
+    Settle(newPainting);
+    ASSERT_TRUE(newPainting->IsShown());
+    ASSERT_EQ(newPainting->CreatePainting(), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_NE(app->controller->GetCanvas()->GetLayer(0), nullptr);
+    EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
+    const std::string saved = files.File("saved.ptg");
+    Answer(saved);
+    ASSERT_EQ(key(19), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(std::filesystem::exists(saved));
+}

@@ -246,6 +246,31 @@ TEST_F(AppTest, ANameOnTheCommandLineOpensExactlyThatFile)
     EXPECT_TRUE(ReadWholeFile(files.File("start.ptg")) == start) << "start.ptg was written";
 }
 
+// A file manager hands a selection as several arguments: the first is opened, and a file whose
+// name is the two run together in quotes stays untouched beside them.
+TEST_F(AppTest, OfSeveralNamesOnTheCommandLineTheFirstIsOpened)
+{
+    Run();
+    const std::vector<std::pair<std::string, int32_t>> paintings = {
+        {"first.ptg", 30}, {"second.ptg", 40}, {"first.ptg\" \"second.ptg", 50}};
+    for (const auto& [name, width] : paintings) {
+        CProjectInfo project(width, 20, u"painting", tCString(), nullptr);
+        ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&project), 0), kResOk);
+        Answer(files.File(name));
+        ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
+    }
+    const WorkingFolder working(files.Path());
+    TearDown();
+    SetUp();
+    const char* arguments[] = {"kostrel", "first.ptg", "second.ptg"};
+    Run(QuotedCommandLine(3, arguments));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), 1);
+    EXPECT_EQ(Project().width, 30);
+    EXPECT_EQ(Project().file.GetText().ToAnsi(), "first.ptg");
+    EXPECT_EQ(Title(), "Kostrel 2 - first");
+}
+
 TEST_F(AppTest, AQuotedProjectOnTheCommandLineIsOpened)
 {
     Run();
