@@ -26,15 +26,7 @@ cp "$work/program/Presets/Kraft.kcp" "$work/program/Presets/Seventh.kcp"
 mkfifo "$work/program/Presets/Pipe.kcp"
 program="$work/program/$(basename "$program")"
 
-mkdir -p "$work/bin"
-cat >"$work/bin/zenity" <<STANDIN
-#!/bin/sh
-echo "\$@" >>"$work/zenity.log"
-cat "$work/answer"
-STANDIN
-chmod +x "$work/bin/zenity"
-export PATH="$work/bin:$PATH"
-cd "$work"
+use_standin_dialog
 
 # The colour of a pixel of a screenshot as "red green blue".
 rgb() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }

@@ -11,14 +11,7 @@ source "$here/xvfb-session.sh"
 take_program "$2" "${3:-}"
 product="Kostrel 2"
 
-mkdir -p "$work/bin"
-cat >"$work/bin/zenity" <<STANDIN
-#!/bin/sh
-cat "$work/answer"
-STANDIN
-chmod +x "$work/bin/zenity"
-export PATH="$work/bin:$PATH"
-cd "$work"
+use_standin_dialog
 
 # The colour of a pixel of a screenshot as RRGGBB.
 pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }

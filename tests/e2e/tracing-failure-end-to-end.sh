@@ -12,16 +12,7 @@ source "$here/xvfb-session.sh"
 take_program "$2" "${3:-}"
 product="Kostrel 2"
 
-# The stand-in dialog program notes what it was asked and answers the path in $work/answer.
-mkdir -p "$work/bin"
-cat >"$work/bin/zenity" <<STANDIN
-#!/bin/sh
-echo "\$@" >>"$work/zenity.log"
-cat "$work/answer"
-STANDIN
-chmod +x "$work/bin/zenity"
-export PATH="$work/bin:$PATH"
-cd "$work"
+use_standin_dialog
 : >"$work/zenity.log"
 
 # The mean difference of a window area between two screenshots, 0..1.

@@ -16,6 +16,7 @@
 #include "app/panels/CNumericEntry.h"
 #include "app/panels/CSavePrompt.h"
 #include "app/panels/CStringPrompt.h"
+#include "app/panels/ProgramStartSupport.h"
 #include "app/shell/AppTestSupport.h"
 #include "app/shell/controls/CKS2Button.h"
 #include "paint/engine/CProxyCanvas.h"
@@ -34,9 +35,6 @@
 #include "toolkit/text/TextWidgets.h"
 
 namespace {
-
-// The resource files the build made for the program.
-const std::filesystem::path kBuiltResources = std::filesystem::path(KOSTREL_BIN_DIR) / "Resources";
 
 // The rows of the interface the program has a pane for.
 constexpr uint32_t kBuilt[] = {
@@ -123,33 +121,6 @@ TEST(InterfacePanelsTest, TheColourPanesAreMadeAndOnlyTheFloatingColourFollowsAD
 }
 
 // The program's own resource files hold every layout, image and text its start-up asks for.
-class ProgramStartTest : public AppTest {
-protected:
-    void StartOnBuiltResources()
-    {
-        for (const char* name : {"system.trf", "system.tsf"})
-            std::filesystem::copy_file(kBuiltResources / name, resources.Path() / name);
-        InstallTextLibraryHooks();
-        RegisterTextWidgets();
-        app = std::make_unique<TestApplication>();
-        app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
-        app->SetPanelMaker(&made);
-        ASSERT_EQ(app->StartUp(), kResOk);
-        ASSERT_TRUE(w32::PostThreadMessageW(w32::GetCurrentThreadId(), w32::WM_NULL, 0, 0));
-    }
-
-    // Runs heartbeats until the pane's show or hide has ended.
-    void Settle(CKS2Pane* pane)
-    {
-        for (int i = 0; i < 300 && pane->GetTransition(); ++i) {
-            w32::headless::AdvanceClock(5);
-            (void)app->RunHeartbeat();
-        }
-    }
-
-    CInterfacePanels made;
-};
-
 TEST_F(ProgramStartTest, TheStartUpMeetsNothingTheFilesLack)
 {
     StartOnBuiltResources();

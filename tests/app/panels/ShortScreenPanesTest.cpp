@@ -1,17 +1,12 @@
-#include <filesystem>
 #include <initializer_list>
 #include <utility>
 
-#include "app/panels/CInterfacePanels.h"
-#include "app/shell/AppTestSupport.h"
+#include "app/panels/ProgramStartSupport.h"
 #include "app/shell/CPreferencesFile.h"
 #include "paint/tools/ToolMessages.h"
-#include "platform/headless/Headless.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/TaggedChunks.h"
 #include "toolkit/core/tCMemFile.h"
-#include "toolkit/text/TextLibrary.h"
-#include "toolkit/text/TextWidgets.h"
 
 // Kept in a namespace of its own, so that its names meet no other file's in a unity batch.
 namespace ShortScreenPanesTests {
@@ -19,22 +14,13 @@ namespace ShortScreenPanesTests {
 namespace {
 
 // The program on its own resource files and panes, on a screen of 800 x 600.
-class ShortScreenPanesTest : public AppTest {
+class ShortScreenPanesTest : public ProgramStartTest {
 protected:
     void SetUp() override
     {
-        AppTest::SetUp();
+        ProgramStartTest::SetUp();
         w32::headless::SetDisplays({w32::tDisplay{{0, 0, 800, 600}, {0, 0, 800, 600}}});
-        const std::filesystem::path built = std::filesystem::path(KOSTREL_BIN_DIR) / "Resources";
-        for (const char* name : {"system.trf", "system.tsf"})
-            std::filesystem::copy_file(built / name, resources.Path() / name);
-        InstallTextLibraryHooks();
-        RegisterTextWidgets();
-        app = std::make_unique<TestApplication>();
-        app->SetResourceFolderName(tCString::FromAnsi(resources.Name()));
-        app->SetPanelMaker(&made);
-        ASSERT_EQ(app->StartUp(), kResOk);
-        ASSERT_TRUE(w32::PostThreadMessageW(w32::GetCurrentThreadId(), w32::WM_NULL, 0, 0));
+        ASSERT_NO_FATAL_FAILURE(StartOnBuiltResources());
         ASSERT_EQ(app->SetUpApplication(tCString(u"")), kResOk);
         // The update check stays off the network.
         app->controller->answers[kMsgUpdateCheck] = kResOk;
@@ -60,8 +46,6 @@ protected:
         ASSERT_EQ(stream.Rewind(), kResOk);
         ASSERT_EQ(CPreferencesFile::ReadChunks(*Backdrop(), stream), kResOk);
     }
-
-    CInterfacePanels made;
 };
 
 // The oil brush's settings are taller than the room above the tool picker: their top edge stays on
