@@ -129,6 +129,8 @@ tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& 
         return kResFileInvalid;
     StagedProject staged;
     ProjectReading reading{host, stream, staged, nullptr};
+    if (StreamEndsWithin(stream, sizeof(staged.version)))
+        return kResFileInvalid;
     TK_TRY(stream.ReadU32(&staged.version));
     const tResult stopped = ReadProjectChunks(reading, ReadEarlierProjectChunk);
     if (!staged.HasHeader())

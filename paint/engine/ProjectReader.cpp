@@ -124,6 +124,8 @@ tResult ReadProjectCurrent(IProjectHost& host, tCStream& stream, const tCFPath& 
     tCProgress progress(kOpenProgressSteps, GetEngineTextOrEmpty(kStrOpeningProject), 0);
     StagedProject staged;
     ProjectReading reading{host, stream, staged, &progress};
+    if (StreamEndsWithin(stream, sizeof(staged.version)))
+        return kResFileInvalid;
     TK_TRY(stream.ReadU32(&staged.version));
     TK_TRY(ReadProjectChunks(reading, ReadProjectChunk));
     if (!staged.HasHeader())

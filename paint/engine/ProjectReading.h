@@ -84,8 +84,12 @@ enum class ProjectFormat { kCurrent, kEarlier };
 std::optional<float> FiniteFloat(uint32_t bits);
 std::optional<float> UnitFloat(uint32_t bits);
 
-// Reads the banner and the creator line from the stream's position: 1 when either cannot be
-// read, 17 when they are not those of a project file.
+// True when fewer than `size` bytes follow the stream's position: a file that ends inside its
+// lines or its version was cut short and is no project file (17).
+bool StreamEndsWithin(tCStream& stream, int64_t size);
+
+// Reads the banner and the creator line from the stream's position: 17 when they are not those
+// of a project file or the stream ends inside them, 1 when a read fails before its end.
 tResult ReadProjectLines(tCStream& stream, ProjectFormat* format);
 
 // Each reads the payload of `length` bytes at the stream's position (the chunk's size is known to
@@ -96,8 +100,8 @@ tResult ReadProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length);
 tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length);
 
 // Reads the chunks from the stream's position to its end, each with `readChunk`, telling the
-// progress (when there is one) how far it got. 17 for a chunk that is empty or runs past the
-// end, else the first failure of a read or of `readChunk`.
+// progress (when there is one) how far it got. 17 for a chunk that is empty or whose head or
+// payload runs past the end, else the first failure of a read or of `readChunk`.
 using ProjectChunkReader = tResult (*)(ProjectReading& reading, uint32_t tag, int64_t length);
 tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk);
 

@@ -21,11 +21,14 @@ namespace {
 // Lines longer than this are no project's.
 constexpr int32_t kMaxLineBytes = 256;
 
-// A narrow line up to its LF, less the character before the LF (the CR of a CR LF).
+// A narrow line up to its LF, less the character before the LF (the CR of a CR LF). A file that
+// ends before the LF is no project file.
 tResult ReadLine(tCStream& stream, std::string* line)
 {
     line->clear();
     for (;;) {
+        if (StreamEndsWithin(stream, 1))
+            return kResFileInvalid;
         uint8_t byte;
         if (stream.ReadU8(&byte) != kResOk)
             return kResFailure;
@@ -66,6 +69,12 @@ constexpr int64_t kSharedChunkHeaderBytes = 12;
 
 }  // namespace
 
+bool StreamEndsWithin(tCStream& stream, int64_t size)
+{
+    const int64_t position = stream.GetPosition();
+    return position >= 0 && stream.GetLength() - position < size;
+}
+
 std::optional<float> FiniteFloat(uint32_t bits)
 {
     const float value = std::bit_cast<float>(bits);
@@ -88,11 +97,13 @@ tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk)
             return kResFileIO;
         if (start >= fileLength)
             return kResOk;
+        // A chunk whose head or payload runs past the end belongs to a file cut short.
+        if (fileLength - start < kSharedChunkHeaderBytes)
+            return kResFileInvalid;
         uint32_t tag;
         int64_t length;
         TK_TRY(stream.ReadU32(&tag));
         TK_TRY(stream.ReadI64(&length));
-        // A chunk that runs past the end belongs to a file cut short.
         if (length <= 0 || length > fileLength - start - kSharedChunkHeaderBytes)
             return kResFileInvalid;
         TK_TRY(readChunk(reading, tag, length));

@@ -254,6 +254,49 @@ TEST_F(FileCommandsTest, OpenFailuresAreBoxedByTheirCode)
     EXPECT_TRUE(Boxes().empty());
 }
 
+// Short or long, a file that is no whole painting is refused as invalid on the command line, in
+// the open dialog and handed over, and the painting shown stays.
+TEST_F(FileCommandsTest, AFileThatIsNoWholePaintingIsRefusedAsInvalidOnEveryRoad)
+{
+    const std::string painting = ReadWholeFile(SaveAs("whole.ptg"));
+    const std::pair<std::string, std::string> refused[] = {
+        {"empty", ""},
+        {"short", "not a painting"},
+        {"creator-cut", painting.substr(0, 35)},
+        {"version-cut", painting.substr(0, 44)},
+        {"chunk-head-cut", painting.substr(0, 50)},
+        {"payload-cut", painting.substr(0, painting.size() / 2)},
+        {"no-line-end", std::string(300, 'V')},
+        {"longer", "not a painting at all\r\nreally not\r\n"},
+    };
+    for (const auto& [name, bytes] : refused) {
+        SCOPED_TRACE(name);
+        const std::string path = files.File(name + ".ptg");
+        WriteWholeFile(path, bytes);
+        TearDown();
+        AppTest::SetUp();
+        Start();
+        ASSERT_EQ(app->SetUpApplication(tCString::FromAnsi(path)), kResOk);
+        auto boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, Wide(ResultText(kResFileInvalid)));
+
+        Answer(path);
+        ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
+        tCStringArray handed;
+        ASSERT_EQ(handed.Add(tCString::FromAnsi(path)), kResOk);
+        ASSERT_EQ(app->OpenFiles(std::move(handed)), kResOk);
+        boxes = Boxes();
+        EXPECT_EQ(boxes.size(), 2u);
+        for (const Box& box : boxes) {
+            EXPECT_EQ(box.caption, Caption(kResFileInvalid));
+            EXPECT_EQ(box.text, TextOf(kStrErrOpenInvalid));
+        }
+        EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
+        EXPECT_FALSE(Project().file.HasText());
+    }
+}
+
 TEST_F(FileCommandsTest, AFailingOpenDialogIsBoxedWithItsCode)
 {
     FailDialog();

@@ -17,6 +17,12 @@ namespace {
 
 using ProjectFileTest = ProjectTest;
 
+// A stream whose reads fail wherever they stand, as on a disk that cannot be read.
+class UnreadableStream : public tCMemFile {
+protected:
+    tResult ReadFixed(void*, size_t) override { return kResFileIO; }
+};
+
 TEST_F(ProjectFileTest, PaintingsOfOneToFourLayersComeBackAsTheyWereSaved)
 {
     for (int32_t layers = 1; layers <= 4; ++layers) {
@@ -405,8 +411,12 @@ TEST_F(ProjectFileTest, AnotherCreatorLineOrBannerIsNoProjectFile)
         EXPECT_EQ(OpenBytes(host, lines + body), kResFileInvalid);
         EXPECT_TRUE(SamePainting(StateOf(host), before));
     }
-    EXPECT_EQ(OpenBytes(host, "Veltrana Works"), kResFailure);
-    EXPECT_EQ(OpenBytes(host, "Veltrana Works Project file. \r\nKostrel 2"), kResFailure);
+    EXPECT_EQ(OpenBytes(host, ""), kResFileInvalid);
+    EXPECT_EQ(OpenBytes(host, "Veltrana Works"), kResFileInvalid);
+    EXPECT_EQ(OpenBytes(host, "Veltrana Works Project file. \r\nKostrel 2"), kResFileInvalid);
+    UnreadableStream unreadable;
+    Holding(unreadable, ProjectLines("Kostrel 2") + body);
+    EXPECT_EQ(ReadProject(host, unreadable, PathOf("memory.ptg"), tCString()), kResFailure);
     EXPECT_EQ(OpenBytes(host, std::string(300, 'V') + "\r\n"), kResFileInvalid);
     EXPECT_EQ(OpenProject(host, PathOf("missing.ptg"), tCString()), kResFileOpen);
     EXPECT_TRUE(SamePainting(StateOf(host), before));
