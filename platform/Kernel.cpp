@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -356,9 +357,17 @@ HANDLE CreateThread(void*, size_t, LPTHREAD_START_ROUTINE start, void* parameter
         *threadId = launch.id;
     tKernel& k = Kernel();
     std::lock_guard<std::mutex> guard(k.lock);
-    k.threads.push_back(launch.state);
+    const std::shared_ptr<tThreadState> state = launch.state;
     const std::shared_ptr<tKernelObject> object = launch.object;
-    object->thread = std::thread(RunThread, std::move(launch));
+    try {
+        object->thread = std::thread(RunThread, std::move(launch));
+    } catch (const std::system_error&) {
+        // No room for the thread's stack, or no thread left to the process.
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    // The new thread takes the lock held here before it touches its state.
+    k.threads.push_back(state);
     return AddObjectLocked(k, object);
 }
 

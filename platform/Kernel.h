@@ -38,6 +38,7 @@ BOOL ResetEvent(HANDLE event);
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(void* parameter);
 // Starts a thread; the handle is signalled when it ends, so waiting on it joins the thread.
+// Null with ERROR_NOT_ENOUGH_MEMORY when the system starts no thread (no room for its stack).
 HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE start, void* parameter,
                     DWORD flags, DWORD* threadId);
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ namespace w32::process {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr size_t kReaperStackBytes = 64 * 1024;
 
 // Starts the program with its standard input and error on /dev/null and its standard output on
 // `output` (or /dev/null when it is -1); answers its process id, or -1.
@@ -76,6 +79,27 @@ void End(pid_t child, tProcessResult* result)
     result->exitCode = -1;
 }
 
+void* ReapAlone(void* child)
+{
+    waitpid(pid_t(reinterpret_cast<intptr_t>(child)), nullptr, 0);
+    return nullptr;
+}
+
+// Collects the program on a thread of its own once it ends. The thread only waits, and its small
+// stack still fits where address space is short; where no thread starts at all, the program
+// stays a zombie until ours ends.
+void ReapLater(pid_t child)
+{
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0)
+        return;
+    pthread_attr_setstacksize(&attributes, std::max(kReaperStackBytes, size_t(PTHREAD_STACK_MIN)));
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t reaper;
+    (void)pthread_create(&reaper, &attributes, ReapAlone, reinterpret_cast<void*>(intptr_t(child)));
+    pthread_attr_destroy(&attributes);
+}
+
 // Waits for the program until the deadline; then it is ended, or left to finish alone and be
 // collected by a thread of its own.
 void WaitUntil(pid_t child, Clock::time_point deadline, bool endIt, tProcessResult* result)
@@ -85,7 +109,7 @@ void WaitUntil(pid_t child, Clock::time_point deadline, bool endIt, tProcessResu
             if (endIt)
                 End(child, result);
             else
-                std::thread([child] { waitpid(child, nullptr, 0); }).detach();
+                ReapLater(child);
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -127,6 +128,12 @@ void Run(tSource& source)
     }
 }
 
+void DisconnectAll(const tSource& source)
+{
+    for (int id : source.handed)
+        tablet::DisconnectTool(id);
+}
+
 void Close(tSource& source)
 {
     if (source.display)
@@ -163,7 +170,13 @@ void StartSource()
     XISelectEvents(source.display, DefaultRootWindow(source.display), &mask, 1);
     Rescan(source);
     XFlush(source.display);
-    source.thread = std::thread([&source] { Run(source); });
+    try {
+        source.thread = std::thread([&source] { Run(source); });
+    } catch (const std::system_error&) {
+        // A source that cannot read the display is not there: its tools go, the pen is the mouse.
+        DisconnectAll(source);
+        Close(source);
+    }
 }
 
 void StopSource()
@@ -177,8 +190,7 @@ void StopSource()
         }
         source.thread.join();
     }
-    for (int id : source.handed)
-        tablet::DisconnectTool(id);
+    DisconnectAll(source);
     Close(source);
 }
 

@@ -2,7 +2,7 @@
 
 // The tablet service's source on X11: the window system's pen devices, read through XInput2
 // raw events on the root window, which leave every window's own input alone. It starts only
-// when SDL shows its windows on X11.
+// when SDL shows its windows on X11, and is not there when the system starts no thread for it.
 namespace w32::xinput {
 
 void StartSource();

@@ -244,14 +244,19 @@ w32::DWORD CAppWin::HeartbeatThreadMain(void* parameter)
     return 0;
 }
 
-void CAppWin::StartHeartbeat()
+tResult CAppWin::StartHeartbeat()
 {
     if (m_heartbeatThread)
-        return;
+        return kResOk;
     m_mainThread = w32::GetCurrentThreadId();
     m_run = true;
     m_stopHeartbeat = w32::CreateEventW(nullptr, 1, 0, nullptr);
     m_heartbeatThread = w32::CreateThread(nullptr, 0, HeartbeatThreadMain, this, 0, nullptr);
+    if (m_heartbeatThread)
+        return kResOk;
+    w32::CloseHandle(m_stopHeartbeat);
+    m_stopHeartbeat = nullptr;
+    return kResNoMemory;
 }
 
 void CAppWin::StopHeartbeat()
@@ -325,9 +330,9 @@ int32_t CAppWin::Run(w32::HINSTANCE instance, const char* commandLine, int32_t s
 {
     m_instance = instance;
     m_showCommand = showCommand;
-    StartHeartbeat();
-
-    tResult result = StartUp();
+    tResult result = StartHeartbeat();
+    if (result == kResOk)
+        result = StartUp();
     if (result != kResOk) {
         ReportResult(result, nullptr);
         StopHeartbeat();

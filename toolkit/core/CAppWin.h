@@ -67,8 +67,9 @@ public:
     void KillMainWindowTimers() override;
     void ShowMessageBox(const tCString& text, const tCString& title) override;
 
-    // Starts up, sets the application up, makes the pen input and pumps until the end; a failing
-    // step goes to the error box. Answers the result of OnExit, or the start-up's failure.
+    // Starts the heartbeat, starts up, sets the application up, makes the pen input and pumps
+    // until the end; a failing step goes to the error box. Answers the result of OnExit, or the
+    // failure of the heartbeat's start or of the start-up.
     virtual int32_t Run(w32::HINSTANCE instance, const char* commandLine, int32_t showCommand);
     // Every message after its dispatch; a non-zero answer ends the pump step with it.
     virtual tResult OnDispatchedMessage(const w32::MSG& message);
@@ -82,8 +83,9 @@ public:
 
 protected:
     // The heartbeat thread runs from here until StopHeartbeat has joined it; the calling thread
-    // becomes the main thread, which the ticks are posted to.
-    void StartHeartbeat();
+    // becomes the main thread, which the ticks are posted to. kResNoMemory when the thread
+    // cannot start.
+    tResult StartHeartbeat();
     void StopHeartbeat();
 
 private:

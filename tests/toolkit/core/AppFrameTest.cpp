@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HeadlessApp.h"
+#include "tests/platform/ThreadlessChild.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
@@ -237,6 +238,30 @@ TEST_F(AppFrameTest, AFailingSetUpIsReportedAndOnExitStillRuns)
     EXPECT_EQ(app.Run(nullptr, "", SW_SHOWNORMAL), 0);
     EXPECT_EQ(app.exits, 1);
     EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Not enough memory to perform action."});
+}
+
+TEST_F(AppFrameTest, AHeartbeatThatCannotStartEndsTheRunWithItsReport)
+{
+    ScriptedApp app;
+    int setUps = 0;
+    app.setUp = [&] {
+        ++setUps;
+        app.Quit();
+        return kResOk;
+    };
+    const std::string wrong = RunWhereNoThreadStarts([&] {
+        std::string faults;
+        const int32_t ran = app.Run(nullptr, "", SW_SHOWNORMAL);
+        if (ran != int32_t(kResNoMemory))
+            faults += "the run answered " + std::to_string(ran) + "; ";
+        if (setUps != 0 || app.exits != 0)
+            faults += "the run went on; ";
+        const auto boxes = headless::TakeMessageBoxes();
+        if (boxes.size() != 1 || boxes[0].text != u"Not enough memory to perform action.")
+            faults += std::to_string(boxes.size()) + " boxes; ";
+        return faults;
+    });
+    EXPECT_EQ(wrong, "");
 }
 
 TEST_F(AppFrameTest, StartUpWithoutResourcesSucceedsAndKnowsItsNames)
