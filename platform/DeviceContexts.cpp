@@ -84,7 +84,7 @@ bool WindowArea(HDC dc, tPixelArea* area)
     tWindowRecord* record = windows::OwnRecord(contexts::WindowOf(dc));
     if (!record)
         return false;
-    *area = tPixelArea{record->surface.data(), record->surfaceWidth,
+    *area = tPixelArea{record->surface.get(), record->surfaceWidth,
                        RECT{0, 0, record->surfaceWidth, record->surfaceHeight}, record};
     return true;
 }
@@ -203,7 +203,7 @@ BOOL GdiFlush()
             continue;
         for (const RECT& rect : record->unshown)
             if (backend)
-                backend->Present(window, record->surface.data(), record->surfaceWidth, record->surfaceHeight, rect);
+                backend->Present(window, record->surface.get(), record->surfaceWidth, record->surfaceHeight, rect);
         record->unshown.clear();
     }
     return 1;
