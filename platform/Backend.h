@@ -46,8 +46,9 @@ public:
 
     virtual std::vector<tDisplay> GetDisplays() = 0;
     // The screen's pixels in `area` (screen coordinates, 0xAARRGGBB, top-down rows; black where
-    // no display is); false when the screen cannot be read.
-    virtual bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) = 0;
+    // no display is) into the caller's room for the area's width × height pixels; false when the
+    // screen cannot be read.
+    virtual bool CaptureScreen(const RECT& area, uint32_t* pixels) = 0;
     // Sizes of captions, menus, frames and borders drawn around client areas.
     virtual int32_t GetDecorationMetric(int32_t index) = 0;
     virtual bool AreButtonsSwapped() = 0;

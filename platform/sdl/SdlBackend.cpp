@@ -207,7 +207,7 @@ public:
         return displays;
     }
 
-    bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) override
+    bool CaptureScreen(const RECT& area, uint32_t* pixels) override
     {
         return CaptureX11Screen(area, pixels);
     }
