@@ -37,6 +37,7 @@ public:
     // Brings the live key and button state up to date without touching the queues.
     virtual void RefreshInput() = 0;
 
+    // False when the window, or the room to show its pixels, cannot be had.
     virtual bool CreateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void UpdateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void DestroyNativeWindow(HWND window) = 0;
