@@ -37,6 +37,7 @@ public:
     // Brings the live key and button state up to date without touching the queues.
     virtual void RefreshInput() = 0;
 
+    // False when the window, or the room to show its pixels, cannot be had.
     virtual bool CreateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void UpdateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void DestroyNativeWindow(HWND window) = 0;
@@ -46,8 +47,9 @@ public:
 
     virtual std::vector<tDisplay> GetDisplays() = 0;
     // The screen's pixels in `area` (screen coordinates, 0xAARRGGBB, top-down rows; black where
-    // no display is); false when the screen cannot be read.
-    virtual bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) = 0;
+    // no display is) into the caller's room for the area's width × height pixels; false when the
+    // screen cannot be read.
+    virtual bool CaptureScreen(const RECT& area, uint32_t* pixels) = 0;
     // Sizes of captions, menus, frames and borders drawn around client areas.
     virtual int32_t GetDecorationMetric(int32_t index) = 0;
     virtual bool AreButtonsSwapped() = 0;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "platform/Backend.h"
@@ -84,7 +86,7 @@ bool WindowArea(HDC dc, tPixelArea* area)
     tWindowRecord* record = windows::OwnRecord(contexts::WindowOf(dc));
     if (!record)
         return false;
-    *area = tPixelArea{record->surface.data(), record->surfaceWidth,
+    *area = tPixelArea{record->surface.get(), record->surfaceWidth,
                        RECT{0, 0, record->surfaceWidth, record->surfaceHeight}, record};
     return true;
 }
@@ -103,15 +105,15 @@ bool TargetArea(HDC dc, tPixelArea* area)
     return contexts::WindowOf(dc) ? WindowArea(dc, area) : MemoryArea(dc, area);
 }
 
-// The screen is read into `copy` for just the rectangle asked for.
-bool SourceArea(HDC dc, const RECT& wanted, std::vector<uint32_t>* copy, tPixelArea* area)
+// The screen is read into `copy`, room for just the rectangle asked for.
+bool SourceArea(HDC dc, const RECT& wanted, uint32_t* copy, tPixelArea* area)
 {
     if (!contexts::IsScreen(dc))
         return TargetArea(dc, area);
     CBackend* backend = GetBackend();
     if (!backend || !backend->CaptureScreen(wanted, copy))
         return false;
-    *area = tPixelArea{copy->data(), wanted.right - wanted.left, wanted, nullptr};
+    *area = tPixelArea{copy, wanted.right - wanted.left, wanted, nullptr};
     return true;
 }
 
@@ -168,9 +170,19 @@ BOOL BitBlt(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC
         return 1;
     const RECT wanted{sourceX, sourceY, int32_t(std::min<int64_t>(int64_t(sourceX) + width, INT32_MAX)),
                       int32_t(std::min<int64_t>(int64_t(sourceY) + height, INT32_MAX))};
-    std::vector<uint32_t> screen;
+    std::unique_ptr<uint32_t[]> screen;
+    if (contexts::IsScreen(source)) {
+        // As large as the rectangle asked for, screen-sized at times: where memory is short the
+        // copy fails, and no exception leaves.
+        const size_t count = size_t(wanted.right - wanted.left) * size_t(wanted.bottom - wanted.top);
+        screen.reset(new (std::nothrow) uint32_t[count]);
+        if (!screen) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 0;
+        }
+    }
     tPixelArea from;
-    if (!SourceArea(source, wanted, &screen, &from)) {
+    if (!SourceArea(source, wanted, screen.get(), &from)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
@@ -203,7 +215,7 @@ BOOL GdiFlush()
             continue;
         for (const RECT& rect : record->unshown)
             if (backend)
-                backend->Present(window, record->surface.data(), record->surfaceWidth, record->surfaceHeight, rect);
+                backend->Present(window, record->surface.get(), record->surfaceWidth, record->surfaceHeight, rect);
         record->unshown.clear();
     }
     return 1;

@@ -58,7 +58,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint)
         return 0;
     CBackend* backend = GetBackend();
     if (backend && !IsEmpty(paint->rcPaint))
-        backend->Present(window, record->surface.data(), record->surfaceWidth, record->surfaceHeight, paint->rcPaint);
+        backend->Present(window, record->surface.get(), record->surfaceWidth, record->surfaceHeight, paint->rcPaint);
     return 1;
 }
 
@@ -159,7 +159,7 @@ int32_t SetDIBitsToDevice(HDC dc, int32_t xDest, int32_t yDest, DWORD width, DWO
         return int32_t(lines);
     for (int64_t row = 0; row < h; ++row) {
         const int64_t sourceRow = topDown ? sy + row : bitmapHeight - 1 - (sy + row);
-        std::memcpy(record->surface.data() + (dy + row) * record->surfaceWidth + dx,
+        std::memcpy(record->surface.get() + (dy + row) * record->surfaceWidth + dx,
                     pixels + sourceRow * bitmapWidth + sx, size_t(w) * sizeof(uint32_t));
     }
     return int32_t(lines);

@@ -97,7 +97,8 @@ enum : DWORD { SRCCOPY = 0x00CC0020 };
 
 // Copies a rectangle from one context to another (SRCCOPY only), clipped to both; within one
 // context overlapping areas move as if through a copy. Fails for the screen as the target and
-// where the screen cannot be read.
+// where the screen cannot be read, with ERROR_NOT_ENOUGH_MEMORY where there is no room for the
+// screen's pixels asked for.
 BOOL BitBlt(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, int32_t sourceX,
             int32_t sourceY, DWORD operation);
 // Shows what BitBlt copied into the calling thread's windows since the last flush.

@@ -102,18 +102,24 @@ WPARAM SizeKind(const tWindowRecord& record)
 }
 
 // Brings the surface and the native window in line with the record and tells the procedure of
-// a new client size. The record may be gone when this returns.
-void Settle(HWND window, bool redraw)
+// a new client size; false (ERROR_NOT_ENOUGH_MEMORY) when the window had to keep its client size.
+// The record may be gone when this returns.
+bool Settle(HWND window, bool redraw)
 {
     tWindowRecord* record = windows::Find(window);
     if (!record)
-        return;
-    const bool resized = windows::FitSurface(*record);
+        return true;
+    const windows::tSurfaceFit fit = windows::FitSurface(*record);
+    const bool resized = fit == windows::tSurfaceFit::kResized;
     if (resized && redraw)
         InvalidateAll(*record);
     UpdateNative(*record);
     if (resized)
         SendMessageW(window, WM_SIZE, SizeKind(*record), ClientSizeParam(*record));
+    if (fit != windows::tSurfaceFit::kNoMemory)
+        return true;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
 }
 
 void DestroyRecord(HWND window)
@@ -169,7 +175,10 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     record.visible = (style & WS_VISIBLE) != 0;
     record.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     record.title = windowName ? windowName : u"";
-    windows::FitSurface(record);
+    if (windows::FitSurface(record) == windows::tSurfaceFit::kNoMemory) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (record.visible)
         InvalidateAll(record);
     const HWND window = windows::Add(std::move(record));
@@ -381,8 +390,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t w
     record->rect = rect;
     if ((flags & SWP_FRAMECHANGED) && !(flags & SWP_NOREDRAW))
         InvalidateAll(*record);
-    Settle(window, !(flags & SWP_NOREDRAW));
-    return 1;
+    return Settle(window, !(flags & SWP_NOREDRAW)) ? 1 : 0;
 }
 
 BOOL GetWindowRect(HWND window, RECT* rect)
@@ -466,7 +474,7 @@ BOOL ShowWindow(HWND window, int32_t command)
                      minimised ? 0 : ClientSizeParam(*record));
         return wasVisible;
     }
-    Settle(window, true);
+    (void)Settle(window, true);
     return wasVisible;
 }
 
@@ -716,7 +724,7 @@ void NativeResized(HWND window, int32_t width, int32_t height)
         return;
     record->rect.right += width - record->surfaceWidth;
     record->rect.bottom += height - record->surfaceHeight;
-    Settle(window, true);
+    (void)Settle(window, true);
 }
 
 void NativeShowState(HWND window, WPARAM state)

@@ -124,7 +124,8 @@ constexpr uintptr_t IDI_WINLOGO = 32517;
 
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
 // Sends WM_NCCREATE, WM_CREATE and WM_SIZE; a procedure answering 0 to the first or -1 to the
-// second makes creation fail.
+// second makes creation fail. Null with ERROR_NOT_ENOUGH_MEMORY, before any message, when the
+// client area's pixels cannot be allocated.
 HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* windowName, DWORD style,
                      int32_t x, int32_t y, int32_t width, int32_t height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* parameter);
@@ -144,6 +145,8 @@ uintptr_t SetClassLongPtrW(HWND window, int32_t index, uintptr_t value);
 
 // Turns a client rectangle into the window rectangle of a window of that style.
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
+// 0 with ERROR_NOT_ENOUGH_MEMORY when the pixels of the new client size cannot be allocated: the
+// window then keeps its client size (the rest of the change is made).
 BOOL SetWindowPos(HWND window, HWND insertAfter, int32_t x, int32_t y, int32_t width, int32_t height, UINT flags);
 BOOL GetWindowRect(HWND window, RECT* rect);
 BOOL GetClientRect(HWND window, RECT* rect);

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "platform/Kernel.h"
 
@@ -124,23 +125,31 @@ tNativeWindowState NativeState(const tWindowRecord& record)
     return state;
 }
 
-bool FitSurface(tWindowRecord& record)
+tSurfaceFit FitSurface(tWindowRecord& record)
 {
     const RECT client = ClientScreenRect(record);
     const int32_t width = client.right - client.left;
     const int32_t height = client.bottom - client.top;
     if (width == record.surfaceWidth && height == record.surfaceHeight)
-        return false;
-    std::vector<uint32_t> surface(size_t(width) * size_t(height), 0xFF000000u);
+        return tSurfaceFit::kSameSize;
+    // A screen-sized surface is tens of megabytes: where memory is short it is refused, never thrown.
+    const size_t count = size_t(width) * size_t(height);
+    std::unique_ptr<uint32_t[]> surface(count ? new (std::nothrow) uint32_t[count] : nullptr);
+    if (count && !surface) {
+        record.rect.right += record.surfaceWidth - width;
+        record.rect.bottom += record.surfaceHeight - height;
+        return tSurfaceFit::kNoMemory;
+    }
+    std::fill_n(surface.get(), count, 0xFF000000u);
     const int32_t keepWidth = std::min(width, record.surfaceWidth);
     const int32_t keepHeight = std::min(height, record.surfaceHeight);
     for (int32_t y = 0; y < keepHeight; ++y)
-        std::copy_n(record.surface.data() + size_t(y) * size_t(record.surfaceWidth), keepWidth,
-                    surface.data() + size_t(y) * size_t(width));
+        std::copy_n(record.surface.get() + size_t(y) * size_t(record.surfaceWidth), keepWidth,
+                    surface.get() + size_t(y) * size_t(width));
     record.surface = std::move(surface);
     record.surfaceWidth = width;
     record.surfaceHeight = height;
-    return true;
+    return tSurfaceFit::kResized;
 }
 
 }  // namespace w32::windows

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ struct tWindowRecord {
     uintptr_t icon = 0;
     uintptr_t smallIcon = 0;
     std::u16string title;
-    // The client area's pixels, top-down rows, 0xAARRGGBB.
-    std::vector<uint32_t> surface;
+    // The client area's pixels, top-down rows, 0xAARRGGBB; null while the client area is empty.
+    std::unique_ptr<uint32_t[]> surface;
     int32_t surfaceWidth = 0;
     int32_t surfaceHeight = 0;
     // Client rectangles BitBlt wrote into the surface that GdiFlush has yet to show.
@@ -52,8 +53,10 @@ void RemoveAll();
 // The client rectangle in screen coordinates, from the window rectangle and the style.
 RECT ClientScreenRect(const tWindowRecord& record);
 tNativeWindowState NativeState(const tWindowRecord& record);
-// Resizes the surface to the client size, keeping what fits; answers whether the size changed.
-bool FitSurface(tWindowRecord& record);
+enum class tSurfaceFit { kSameSize, kResized, kNoMemory };
+// Resizes the surface to the client size, keeping what fits. A surface that cannot be allocated
+// stays as it was, and so does the client size: the window rectangle shrinks or grows back to it.
+tSurfaceFit FitSurface(tWindowRecord& record);
 
 // A list of dropped paths for WM_DROPFILES; DragFinish frees it.
 HDROP MakeDropList(std::vector<std::u16string> paths);

@@ -67,7 +67,7 @@ public:
         return m_displays;
     }
 
-    bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) override
+    bool CaptureScreen(const RECT& area, uint32_t* pixels) override
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (!m_screen)
@@ -75,10 +75,10 @@ public:
         const int64_t width = int64_t(area.right) - area.left, height = int64_t(area.bottom) - area.top;
         if (width <= 0 || height <= 0)
             return false;
-        pixels->assign(size_t(width) * size_t(height), 0xFF000000u);
+        std::fill_n(pixels, size_t(width) * size_t(height), 0xFF000000u);
         for (int64_t y = std::max<int64_t>(area.top, 0); y < std::min<int64_t>(area.bottom, m_screen->height); ++y)
             for (int64_t x = std::max<int64_t>(area.left, 0); x < std::min<int64_t>(area.right, m_screen->width); ++x)
-                (*pixels)[size_t((y - area.top) * width + (x - area.left))] =
+                pixels[size_t((y - area.top) * width + (x - area.left))] =
                     m_screen->pixels[size_t(y * m_screen->width + x)];
         return true;
     }

@@ -102,6 +102,12 @@ public:
                                               flags);
         if (!native)
             return false;
+        // The window's pixels go through a framebuffer of its size, which SDL makes on first
+        // use: where memory is short it is never had, and the window would stay blank for good.
+        if (!SDL_GetWindowSurface(native)) {
+            SDL_DestroyWindow(native);
+            return false;
+        }
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         tNative& entry = m_natives[window];
         entry.window = native;
@@ -207,7 +213,7 @@ public:
         return displays;
     }
 
-    bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels) override
+    bool CaptureScreen(const RECT& area, uint32_t* pixels) override
     {
         return CaptureX11Screen(area, pixels);
     }

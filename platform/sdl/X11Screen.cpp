@@ -30,7 +30,7 @@ bool OnX11()
     return driver && std::strcmp(driver, "x11") == 0;
 }
 
-bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels)
+bool CaptureX11Screen(const RECT& area, uint32_t* pixels)
 {
     const int64_t width = int64_t(area.right) - area.left, height = int64_t(area.bottom) - area.top;
     if (width <= 0 || height <= 0 || !OnX11())
@@ -42,7 +42,7 @@ bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels)
     XWindowAttributes attributes;
     bool read = XGetWindowAttributes(display, root, &attributes) != 0;
     if (read) {
-        pixels->assign(size_t(width) * size_t(height), 0xFF000000u);
+        std::fill_n(pixels, size_t(width) * size_t(height), 0xFF000000u);
         const int64_t left = std::max<int64_t>(area.left, 0), top = std::max<int64_t>(area.top, 0);
         const int64_t right = std::min<int64_t>(area.right, attributes.width);
         const int64_t bottom = std::min<int64_t>(area.bottom, attributes.height);
@@ -53,7 +53,7 @@ bool CaptureX11Screen(const RECT& area, std::vector<uint32_t>* pixels)
             for (int64_t y = top; read && y < bottom; ++y)
                 for (int64_t x = left; x < right; ++x) {
                     const unsigned long value = XGetPixel(image, int(x - left), int(y - top));
-                    (*pixels)[size_t((y - area.top) * width + (x - area.left))] =
+                    pixels[size_t((y - area.top) * width + (x - area.left))] =
                         0xFF000000u | Channel(value, image->red_mask) << 16 | Channel(value, image->green_mask) << 8 |
                         Channel(value, image->blue_mask);
                 }

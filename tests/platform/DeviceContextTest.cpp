@@ -10,6 +10,7 @@
 #include "HeadlessFixture.h"
 #include "TestWindows.h"
 #include "XDisplayFixture.h"
+#include "platform/Kernel.h"
 #include "platform/Paint.h"
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
@@ -140,6 +141,23 @@ TEST_F(DeviceContextTest, TheScreenIsReadFromTheScriptAndNeverWritten)
     DeleteDC(memory);
 }
 
+TEST_F(DeviceContextTest, AScreenCopyWithoutRoomForItsPixelsFailsAndLaterOnesWork)
+{
+    headless::SetScreenPixels(10, 10, Pattern(10, 10, 0x44));
+    uint32_t into = 0;
+    const HDC memory = CreateMemoryDC(&into, 1, 1, 1);
+    const HDC screen = GetDC(nullptr);
+    // 2^30 by 2^30 pixels of the screen asked for: four exbibytes.
+    SetLastError(0);
+    EXPECT_FALSE(BitBlt(memory, 0, 0, 1 << 30, 1 << 30, screen, 0, 0, SRCCOPY));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(into, 0u);
+    EXPECT_TRUE(BitBlt(memory, 0, 0, 1, 1, screen, 3, 2, SRCCOPY));
+    EXPECT_EQ(into, PatternPixel(3, 2, 0x44));
+    ReleaseDC(nullptr, screen);
+    DeleteDC(memory);
+}
+
 TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
 {
     // ImageMagick paints the root window in one colour from a process of its own.
@@ -148,10 +166,11 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     ASSERT_EQ(std::system(("convert -size 640x480 xc:'#2080C0' " + picture).c_str()), 0);
     std::system(("display -window root " + picture + " 2>/dev/null").c_str());
     std::remove(picture.c_str());
-    std::vector<uint32_t> pixels;
-    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{40, 50, 44, 52}, &pixels));
+    std::vector<uint32_t> pixels(8);
+    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{40, 50, 44, 52}, pixels.data()));
     EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF2080C0u));
-    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{638, 0, 642, 1}, &pixels));
+    pixels.assign(4, 0);
+    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{638, 0, 642, 1}, pixels.data()));
     EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
         << "black beyond the 640-pixel screen";
 }

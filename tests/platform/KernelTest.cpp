@@ -13,6 +13,7 @@
 #include "HeadlessFixture.h"
 #include "platform/Kernel.h"
 #include "platform/MemoryStatus.h"
+#include "platform/SmallTextFile.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/Headless.h"
 #include "toolkit/core/TempFolder.h"
@@ -235,6 +236,16 @@ TEST_F(KernelTest, TheAvailableMemoryIsTheLeastOfTheMachineTheAddressSpaceLimitA
     EXPECT_EQ(LeastAvailableMemory(files, kNoMemoryLimit, 12345), 2000000000u);
     WriteWholeFile(parent + "/memory.max", "max\n");
     EXPECT_EQ(LeastAvailableMemory(files, kNoMemoryLimit, 12345), 8192000000u);
+}
+
+TEST(KernelFiles, AFigureFileWithoutRoomToReadItReadsAsNone)
+{
+    TempFolder folder;
+    const std::string path = folder.File("meminfo");
+    WriteWholeFile(path, "MemAvailable:    1000 kB\n");
+    EXPECT_EQ(ReadSmallTextFile(path, 64).value_or("(none)"), "MemAvailable:    1000 kB\n");
+    // Room for two exbibytes is more than any address space holds.
+    EXPECT_EQ(ReadSmallTextFile(path, size_t(1) << 61).value_or("(none)"), "(none)");
 }
 
 TEST(KernelFiles, TemporaryNamesCarryThePrefixAndExist)

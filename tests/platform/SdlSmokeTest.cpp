@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "TestWindows.h"
+#include "ThreadlessChild.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -145,6 +146,26 @@ TEST_F(SdlSmokeTest, PaintingReachesTheWindowSurface)
     EXPECT_EQ(r, 0x33);
     EXPECT_EQ(g, 0x66);
     EXPECT_EQ(b, 0xCC);
+}
+
+TEST_F(SdlSmokeTest, AWindowWithoutRoomToShowItsPixelsIsNotMade)
+{
+    // 4400 x 4400 pixels take 74 MiB in the window's own surface and as much again in SDL's
+    // framebuffer: 100 MiB left hold the first and not both. Each is larger than the 64 MiB
+    // that the C library keeps in reserve for a thread's heap, where the second could hide.
+    const std::string wrong = RunWithRoomLeft(100ull << 20, [] {
+        std::string faults;
+        SetLastError(0);
+        if (CreateWindowExW(0, u"sdl smoke", u"large", WS_VISIBLE, 0, 0, 4400, 4400, nullptr, nullptr, nullptr,
+                            nullptr))
+            faults += "a window was made that can never show its pixels; ";
+        else if (GetLastError() != ERROR_NOT_ENOUGH_MEMORY)
+            faults += "the error is " + std::to_string(GetLastError()) + "; ";
+        if (!MakeTestWindow(u"sdl smoke", RECT{0, 0, 64, 48}))
+            faults += "no window can be made after; ";
+        return faults;
+    });
+    EXPECT_EQ(wrong, "");
 }
 
 TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)

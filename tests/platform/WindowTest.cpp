@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "HeadlessFixture.h"
+#include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Paint.h"
 #include "platform/Queue.h"
@@ -130,6 +131,46 @@ TEST_F(WindowTest, PlacementSendsTheNewClientSize)
     ASSERT_EQ(gCalls.size(), 1u);
     EXPECT_EQ(gCalls[0].wParam, WPARAM(SIZE_MINIMIZED));
     EXPECT_TRUE(IsIconic(window));
+}
+
+TEST_F(WindowTest, AClientAreaWhosePixelsCannotBeAllocatedIsRefusedAndTheWindowKeepsItsSize)
+{
+    // 2^30 by 2^30 pixels take four exbibytes, more than any address space holds.
+    constexpr int32_t kHuge = 1 << 30;
+    SetLastError(0);
+    EXPECT_EQ(Make(WS_VISIBLE, RECT{0, 0, kHuge, kHuge}), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(gCalls.empty()) << "the procedure heard of a window that was never made";
+    EXPECT_EQ(WindowFromPoint(POINT{10, 10}), nullptr);
+
+    const HWND window = Make(WS_VISIBLE, RECT{0, 0, 100, 80});
+    ASSERT_NE(window, nullptr);
+    const uint32_t white = 0xFFFFFFFFu;
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 32;
+    ASSERT_EQ(SetDIBitsToDevice(GetDC(window), 99, 79, 1, 1, 0, 0, 0, 1, &white, &info, DIB_RGB_COLORS), 1);
+    gCalls.clear();
+    SetLastError(0);
+    EXPECT_EQ(SetWindowPos(window, nullptr, 5, 6, kHuge, kHuge, SWP_NOZORDER), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(gCalls.empty()) << "a WM_SIZE for a size the window did not take";
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 5);
+    EXPECT_EQ(rect.top, 6);
+    EXPECT_EQ(rect.right, 105);
+    EXPECT_EQ(rect.bottom, 86);
+    uint32_t corner = 0;
+    const HDC memory = CreateMemoryDC(&corner, 1, 1, 1);
+    EXPECT_TRUE(BitBlt(memory, 0, 0, 1, 1, GetDC(window), 99, 79, SRCCOPY));
+    DeleteDC(memory);
+    EXPECT_EQ(corner, white) << "the pixels of the size kept";
+
+    EXPECT_EQ(SetWindowPos(window, nullptr, 0, 0, 120, 90, SWP_NOZORDER | SWP_NOMOVE), 1);
+    ASSERT_EQ(Messages(), std::vector<UINT>{WM_SIZE});
+    EXPECT_EQ(gCalls[0].lParam, MAKELPARAM(120, 90));
 }
 
 TEST_F(WindowTest, TopmostFollowsTheInsertPlaceAndExtendedStylesAreKept)

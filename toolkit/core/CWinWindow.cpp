@@ -84,16 +84,14 @@ int32_t CWinWindow::CreateSystemWindow(int32_t& width, int32_t& height, w32::DWO
     m_handle = w32::CreateWindowExW(0, title.GetTextOrEmpty(), title.GetTextOrEmpty(), style, 0, 0,
                                     outer.right - outer.left, outer.bottom - outer.top, w32::GetDesktopWindow(),
                                     nullptr, instance, this);
-    if (!m_handle) {
-        delete this;
+    if (!m_handle)
         return 0;
-    }
     w32::DragAcceptFiles(m_handle, 1);
     if (!m_rootWidget) {
         const tRootWidgetFactory factory = GetRootWidgetFactory();
         IRootWidget* root = factory ? factory() : nullptr;
         if (!root) {
-            DestroyWindow();
+            w32::DestroyWindow(m_handle);
             return 0;
         }
         SetRootWidget(root);
@@ -101,17 +99,27 @@ int32_t CWinWindow::CreateSystemWindow(int32_t& width, int32_t& height, w32::DWO
     return 1;
 }
 
-int32_t CWinWindow::Create(int32_t width, int32_t height, tCString title, int32_t iconId)
+int32_t CWinWindow::EndCreation()
 {
-    if (!CreateSystemWindow(width, height, 0, title, iconId))
-        return 0;
-    if (SetSize(width, height, 1) != kResOk) {
-        DestroyWindow();
+    m_creating = false;
+    if (!m_handle) {
+        delete this;
         return 0;
     }
-    OnSize(m_width, m_height);
     m_created = true;
     return 1;
+}
+
+int32_t CWinWindow::Create(int32_t width, int32_t height, tCString title, int32_t iconId)
+{
+    m_creating = true;
+    if (CreateSystemWindow(width, height, 0, title, iconId)) {
+        if (SetSize(width, height, 1) != kResOk && m_handle)
+            w32::DestroyWindow(m_handle);
+        if (m_handle)
+            OnSize(m_width, m_height);
+    }
+    return EndCreation();
 }
 
 int32_t CWinWindow::CreateRelative(uint32_t options, tCFPoint size, tCFPoint position, tCString title, int32_t iconId)
@@ -123,13 +131,14 @@ int32_t CWinWindow::CreateRelative(uint32_t options, tCFPoint size, tCFPoint pos
         extraStyle = w32::WS_THICKFRAME;
         m_resizable = true;
     }
-    if (!CreateSystemWindow(width, height, extraStyle, title, iconId))
-        return 0;
-    // A failed move leaves the window where it was made; OnSize settles the root either way.
-    Relayout(options, size, position, 0);
-    OnSize(m_width, m_height);
-    m_created = true;
-    return 1;
+    m_creating = true;
+    if (CreateSystemWindow(width, height, extraStyle, title, iconId)) {
+        // A failed move leaves the window where it was made; OnSize settles the root either way.
+        Relayout(options, size, position, 0);
+        if (m_handle)
+            OnSize(m_width, m_height);
+    }
+    return EndCreation();
 }
 
 tResult CWinWindow::Show(int32_t show)
@@ -210,7 +219,8 @@ void CWinWindow::OnNcDestroy()
 {
     w32::SetWindowLongPtrW(m_handle, w32::GWLP_USERDATA, 0);
     m_handle = nullptr;
-    delete this;
+    if (!m_creating)
+        delete this;
 }
 
 void CWinWindow::TranslateKeyDown(w32::WPARAM virtualKey)

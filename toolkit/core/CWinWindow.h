@@ -43,7 +43,8 @@ public:
     w32::HWND GetHandle() const override { return m_handle; }
 
     virtual w32::LRESULT WindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam, w32::LPARAM lParam);
-    // The system window is gone: the object deletes itself.
+    // The system window is gone: the object deletes itself, or, while Create or CreateRelative
+    // runs, leaves that to the end of the creation.
     virtual void OnNcDestroy();
     virtual void TranslateKeyDown(w32::WPARAM virtualKey);
 
@@ -64,9 +65,13 @@ protected:
 
 private:
     // Registers the class and makes the system window and the root widget; the size is first
-    // reduced to the desktop's. On failure the object has deleted itself.
+    // reduced to the desktop's. 0 when there is no system window, or no more.
     int32_t CreateSystemWindow(int32_t& width, int32_t& height, w32::DWORD extraStyle, const tCString& title,
                                int32_t iconId);
+    // The last step of Create and CreateRelative. The procedure may destroy the system window
+    // on the way (a root that cannot take the client size quits the application): the object
+    // then deletes itself here, once, and answers 0.
+    int32_t EndCreation();
     void ChangeStyle(w32::DWORD remove, w32::DWORD add);
     bool HasSystemBar() const;
     bool HasModalOpen() const;
@@ -74,4 +79,5 @@ private:
 
     w32::HWND m_handle = nullptr;
     int32_t m_sysKeysAsKeys = 0;
+    bool m_creating = false;
 };

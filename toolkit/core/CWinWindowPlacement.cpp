@@ -186,9 +186,12 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
     const tCRect rect = RectFromFractions(options, size, position, m_monitorFlag);
     m_width = rect.Width();
     m_height = rect.Height();
+    // The new size reaches the root first through WM_SIZE; a root that cannot take it quits the
+    // application, which may destroy the window, and the object with it.
+    const w32::HWND handle = m_handle;
     if (m_fullScreen) {
         ChangeStyle(w32::WS_CAPTION | w32::WS_THICKFRAME, w32::WS_MAXIMIZE);
-        w32::SetWindowPos(m_handle, nullptr, rect.left, rect.top, m_width, m_height, PlacementFlags(redraw));
+        w32::SetWindowPos(handle, nullptr, rect.left, rect.top, m_width, m_height, PlacementFlags(redraw));
     } else {
         ChangeStyle(w32::WS_MAXIMIZE, 0);
         w32::DWORD adjustStyle = 0;
@@ -200,10 +203,12 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
         }
         w32::RECT outer{rect.left, rect.top, rect.right, rect.bottom};
         w32::AdjustWindowRect(&outer, adjustStyle, 0);
-        if (!w32::SetWindowPos(m_handle, nullptr, outer.left, outer.top, outer.right - outer.left,
+        if (!w32::SetWindowPos(handle, nullptr, outer.left, outer.top, outer.right - outer.left,
                                outer.bottom - outer.top, PlacementFlags(redraw)))
             return kResBadParam;
     }
+    if (handle && !w32::IsWindow(handle))
+        return kResFailure;
     OnSize(m_width, m_height);
     return kResOk;
 }

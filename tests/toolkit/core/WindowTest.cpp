@@ -14,6 +14,7 @@
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "toolkit/core/CAppWindow.h"
+#include "toolkit/core/IRootWidget.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
 namespace WindowTests {
@@ -212,6 +213,42 @@ TEST_F(WindowTest, SizesOfSevenOrLessChangeNothingAndAFailedResizeQuits)
     EXPECT_EQ(boxes[0].owner, window->GetHandle());
     EXPECT_EQ(app->closeRequests, 1);
     EXPECT_FALSE(app->IsQuitting()) << "the close request kept the window, so the run goes on";
+}
+
+TEST_F(WindowTest, AWindowClosedByAResizeItsRootCannotTakeGoesOnceAndIsNotTouchedAfter)
+{
+    const std::u16string sizeFailure =
+        u"Not enough memory to perform action.\nWindow SetSize failed. Offscreen buffer error.";
+    // The first WM_SIZE of the creation quits the application, which destroys the window; both
+    // ways of making the main window answer the failure, and the window object and its root go once.
+    for (const bool relative : {false, true}) {
+        int deletions = 0;
+        root = new RecordingRoot(&deletions);
+        root->sizeResult = kResNoMemory;
+        const tResult made = relative ? app->CreateMainWindowAt(root, 104, 0x21, -1, -1, -1, -1, nullptr, 1)
+                                      : app->CreateMainWindow(root, 104, 640, 480, nullptr, 1);
+        EXPECT_EQ(made, kResFailure) << "relative " << relative;
+        EXPECT_EQ(deletions, 1) << "relative " << relative;
+        EXPECT_EQ(GetMainWindow(), nullptr) << "relative " << relative;
+        const auto boxes = headless::TakeMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << "relative " << relative;
+        EXPECT_EQ(boxes[0].text, sizeFailure);
+    }
+
+    // Without a root, and no factory to make one, the system window goes again, and the object.
+    ASSERT_EQ(GetRootWidgetFactory(), nullptr);
+    EXPECT_EQ(app->CreateAppWindow()->Create(200, 100, tCString(u"rootless"), -1), 0);
+
+    // A maximise the root cannot follow ends the window the same way while it is placed.
+    CAppWindow* window = MakeMain(0);
+    const HWND handle = window->GetHandle();
+    root->sizeResult = kResNoMemory;
+    SendMessageW(handle, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(1280, 760));
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_EQ(GetMainWindow(), nullptr);
+    const auto boxes = headless::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, sizeFailure);
 }
 
 TEST_F(WindowTest, AltF4SendsEscapeToAnOpenModalAndOtherwiseClosesThroughTheCloseRequest)
