@@ -189,9 +189,10 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
     // The new size reaches the root first through WM_SIZE; a root that cannot take it quits the
     // application, which may destroy the window, and the object with it.
     const w32::HWND handle = m_handle;
+    w32::BOOL placed;
     if (m_fullScreen) {
         ChangeStyle(w32::WS_CAPTION | w32::WS_THICKFRAME, w32::WS_MAXIMIZE);
-        w32::SetWindowPos(handle, nullptr, rect.left, rect.top, m_width, m_height, PlacementFlags(redraw));
+        placed = w32::SetWindowPos(handle, nullptr, rect.left, rect.top, m_width, m_height, PlacementFlags(redraw));
     } else {
         ChangeStyle(w32::WS_MAXIMIZE, 0);
         w32::DWORD adjustStyle = 0;
@@ -203,12 +204,20 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
         }
         w32::RECT outer{rect.left, rect.top, rect.right, rect.bottom};
         w32::AdjustWindowRect(&outer, adjustStyle, 0);
-        if (!w32::SetWindowPos(handle, nullptr, outer.left, outer.top, outer.right - outer.left,
-                               outer.bottom - outer.top, PlacementFlags(redraw)))
-            return kResBadParam;
+        placed = w32::SetWindowPos(handle, nullptr, outer.left, outer.top, outer.right - outer.left,
+                                   outer.bottom - outer.top, PlacementFlags(redraw));
     }
     if (handle && !w32::IsWindow(handle))
         return kResFailure;
+    if (!placed) {
+        // The window kept its client size (no room for the new one's pixels): so does the root.
+        w32::RECT client{};
+        if (w32::GetClientRect(handle, &client)) {
+            m_width = client.right - client.left;
+            m_height = client.bottom - client.top;
+        }
+        return kResBadParam;
+    }
     OnSize(m_width, m_height);
     return kResOk;
 }

@@ -251,6 +251,24 @@ TEST_F(WindowTest, AWindowClosedByAResizeItsRootCannotTakeGoesOnceAndIsNotTouche
     EXPECT_EQ(boxes[0].text, sizeFailure);
 }
 
+// A screen whose pixels could never be had: the window keeps its client size, and so does its
+// root, which is not asked to take the size the window could not.
+TEST_F(WindowTest, ALayoutWhosePixelsCannotBeHadLeavesTheWindowAndItsRootTheirSize)
+{
+    CAppWindow* window = MakeMain(1);
+    headless::SetDisplays({tDisplay{{0, 0, 1 << 30, 1 << 30}, {0, 0, 1 << 30, 1 << 30}}});
+    const float huge = float(1 << 30);
+    for (const uint32_t options : {uint32_t(kPlaceFullScreen), uint32_t(kPlaceCentreX | kPlaceCentreY)}) {
+        EXPECT_NE(window->Relayout(options, {huge, huge}, {-1.0f, -1.0f}, 1), kResOk) << options;
+        RECT client;
+        ASSERT_TRUE(GetClientRect(window->GetHandle(), &client));
+        EXPECT_EQ(window->GetWidth(), client.right) << options;
+        EXPECT_EQ(window->GetHeight(), client.bottom) << options;
+        EXPECT_EQ(root->GetWidth(), client.right) << options;
+        EXPECT_EQ(root->GetHeight(), client.bottom) << options;
+    }
+}
+
 TEST_F(WindowTest, AltF4SendsEscapeToAnOpenModalAndOtherwiseClosesThroughTheCloseRequest)
 {
     CAppWindow* window = MakeMain(1);
