@@ -456,8 +456,10 @@ std::string DisplayVariables()
 // program would run on unseen for good; such a driver is taken only when SDL_VIDEODRIVER names it.
 bool ShowsNothing(const char* driver)
 {
+    if (!driver)
+        return false;
     for (const char* hidden : {"offscreen", "dummy", "evdev"})
-        if (driver && std::strcmp(driver, hidden) == 0)
+        if (std::strcmp(driver, hidden) == 0)
             return true;
     return false;
 }
