@@ -84,7 +84,8 @@ function(kostrel_tests name folder)
   if(NOT sources)
     return()
   endif()
-  add_executable(${name} ${sources})
+  # Every test program answers an allocation it cannot have with null, as the release build does.
+  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                                            UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH}
                                            CROSSCOMPILING_EMULATOR ${KOSTREL_TEST_LAUNCHER})

@@ -69,13 +69,6 @@ private:
 
 }  // namespace
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-// Memory the address-space limit refuses is a null allocation here as in the release build.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
-#endif
-
 // Notes the progress objects that announce themselves: total, title and context.
 class ProgressListener : public tCCmdTarget {
 public:
