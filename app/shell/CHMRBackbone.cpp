@@ -11,8 +11,8 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/CToolBase.h"
 #include "paint/tools/NibFalloff.h"
-#include "platform/FileDialogs.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCStream.h"
 
@@ -325,8 +325,7 @@ CHMRBackbone::Reply CHMRBackbone::OpenProjectFrom(CProjectInfo* project)
     if (const tResult opened = OpenProject(*this, project->file, project->name); opened != kResOk)
         return {opened, false};
     // The file dialogs start in its folder, also when it came from the command line or a drop.
-    const tCString opened = project->file.GetText();
-    w32::SHAddToRecentDocs(w32::SHARD_PATHW, opened.GetTextOrEmpty());
+    NoteWorkFile(project->file);
     m_project.modified = 0;
     (void)SendToBackdrop(kMsgProjectChanged, ToMsgArg(this), 0, 0);
     return {kResOk, true};

@@ -10,12 +10,6 @@ shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
 start_program '^Canvas input$' "$program"
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
-
 shot before
 # The view stands at (30, 30) of the window and the painting fills it: a drag along row 100 of
 # the painting from cell 20 to cell 280, at a hand's pace.

@@ -16,11 +16,6 @@ start_program '^Controls$' "$program"
 where() { awk -v name="$1" '$1 == "at" && $2 == name { print $3, $4 }' "$work/stdout"; }
 # printed LINE: whether the program printed that line.
 printed() { grep -qx "$1" "$work/stdout"; }
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 # The colour of one pixel of a screenshot, as hexadecimal RRGGBB.
 pixel() { convert "$shots/$1.png" -format '%[hex:p{'"$2"','"$3"'}]' info: | cut -c1-6; }
 # The pointer rests a moment after a move, so that the program sees it there before a click.

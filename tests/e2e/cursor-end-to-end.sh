@@ -11,11 +11,6 @@ shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
 start_program '^Cursor$' "$program"
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 # A pixel's colour as r,g,b in 0..255.
 pixel() { convert "$shots/$1.png" -format "%[fx:int(255*p{$2}.r)],%[fx:int(255*p{$2}.g)],%[fx:int(255*p{$2}.b)]" info:; }
 

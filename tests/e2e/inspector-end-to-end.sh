@@ -16,11 +16,6 @@ unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
 start() { start_program '^Inspector$' "$program" "$@"; }
 # The colour of a window pixel as RRGGBB.
 pixel() { convert "$shots/$1.png" -format "%[hex:u.p{$2,$3}]" info: | cut -c1-6 | tr A-F a-f; }
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 printed() { grep -qx "$1" "$work/stdout"; }
 wait_printed() { wait_until "printed '$1'" || fail "the panel never showed '$1'"; }
 # Control+Shift(+Alt) held around a click at a window point: the pauses let the program see the

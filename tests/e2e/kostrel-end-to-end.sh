@@ -60,11 +60,6 @@ export PATH="$work/bin:$PATH"
 cd "$work"
 start_private_cups
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 screen() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
 

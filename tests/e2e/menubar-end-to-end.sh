@@ -15,13 +15,8 @@ product="Kostrel 2"
 
 use_standin_dialog
 
-# The mean brightness of a window area, 0..1, and the mean difference of an area between two
-# screenshots.
+# The mean brightness of a window area, 0..1.
 brightness() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # hollow NAME X Y: the screenshot shows the bar at X,Y and a lit arrow's stroke within 6 pixels
 # above and below it in its column: a point inside the arrow's curve that the arrow leaves clear.

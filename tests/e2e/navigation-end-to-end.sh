@@ -25,11 +25,6 @@ chmod +x "$work/bin/zenity"
 export PATH="$work/bin:$PATH"
 cd "$work"
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # The pointer rests a moment before the click, so that the program sees it there.
 click() {

@@ -38,8 +38,6 @@ green() {
 # The standard deviation of a window area of a screenshot, 0..1.
 spread() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:standard_deviation]' info:; }
 below() { awk "BEGIN { exit !($1 < $2) }"; }
-# The mean difference of two screenshots, 0..1.
-changed() { convert "$shots/$1.png" "$shots/$2.png" -compose difference -composite -colorspace gray -format '%[fx:mean]' info:; }
 # The preset cells' thumbnails, 120 x 82 each, two rows of three, by their top left corners.
 cells="317,213 447,213 577,213 317,321 447,321 577,321"
 # The green painting's extent on the middle row and column of a screenshot, between the panes at

@@ -72,11 +72,6 @@ window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - pai
 wait_gone '^Kostrel 2$' || fail "the splash stayed on screen"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 # The share of pixels in an area close to a colour (#RRGGBB).
 share() {
     convert "$shots/$1.png" -crop "$2" -fuzz "${4:-12}%" -fill white -opaque "$3" -fill black +opaque white \

@@ -33,8 +33,6 @@ pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' in
 mean() { convert "$shots/$1.png" -crop "$2" -channel "$3" -separate -format '%[fx:int(255*mean)]' info:; }
 # The pointer rests a moment before the click, so that the program sees it there.
 click() { xdotool mousemove "$1" "$2"; sleep 0.2; xdotool click 1; }
-# The mean difference of two screenshots, 0..1.
-changed() { convert "$shots/$1.png" "$shots/$2.png" -compose difference -composite -colorspace gray -format '%[fx:mean]' info:; }
 # step NAME BEFORE: screenshots NAME until it differs from BEFORE, then until the window settles,
 # so that the next click does not come while a pane fades in or out.
 step() {

@@ -16,12 +16,8 @@ export XMODIFIERS=@im=none
 unset GTK_IM_MODULE QT_IM_MODULE SDL_IM_MODULE
 start_program '^Prompts$' "$program"
 
-# The mean brightness of a window area (WxH+X+Y), 0..1, and its mean difference between two shots.
+# The mean brightness of a window area (WxH+X+Y), 0..1.
 bright() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 check() { awk "BEGIN { exit !($1) }" || fail "$2"; }
 holds() { awk "BEGIN { exit !($1) }"; }
 # The pointer rests a moment after a move, so that the program sees it there before a click.

@@ -23,11 +23,6 @@ pane_rows() {
         first != "" { exit }
         END { print first, last }'
 }
-# The mean difference of an area (WxH+X+Y) between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" +repage -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # Whether the pixel at X Y of a screenshot is reddish, as the failed check's band is.
 reddish() {

@@ -11,11 +11,6 @@ take_program "$2" "${3:-}"
 product="Kostrel 2"
 cd "$work"
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # A square of 16 pixels around a point.
 around() { echo "16x16+$(($1 - 8))+$(($2 - 8))"; }

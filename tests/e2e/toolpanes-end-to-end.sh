@@ -16,11 +16,6 @@ take_program "$2" "${3:-}"
 product="Kostrel 2"
 cd "$work"
 
-# The mean difference of an area (WxH+X+Y) between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" +repage -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 # The share of an area's pixels that are light (text and icons on the panels).
 light() { convert "$shots/$1.png" -crop "$2" +repage -colorspace gray -threshold 45% -format '%[fx:mean]' info:; }
 # The share of an area's pixels that differ from the blank paper by more than a little.

@@ -15,11 +15,6 @@ product="Kostrel 2"
 use_standin_dialog
 : >"$work/zenity.log"
 
-# The mean difference of a window area between two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" -compose difference -composite -colorspace gray \
-        -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 below() { awk "BEGIN { exit !($1 < $2) }"; }
 # The band the stroke of drag_stroke paints.

@@ -42,10 +42,6 @@ turned() {
 }
 # The painting stands unturned at 100% in the middle of the window: rows 200 to 799, none beyond.
 unturned() { [ "$(paper_rows "$1")" = "200 799" ]; }
-# The mean difference of two screenshots, 0..1.
-changed() {
-    convert "$shots/$1.png" "$shots/$2.png" -compose difference -composite -colorspace gray -format '%[fx:mean]' info:
-}
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # The pointer rests a moment before the click, so that the program sees it there.
 click() {

@@ -183,3 +183,10 @@ STANDIN
     export PATH="$work/bin:$PATH"
     cd "$work"
 }
+
+# changed SHOT SHOT [WxH+X+Y]: the mean difference of two screenshots, or of that area of them,
+# 0..1.
+changed() {
+    convert "$shots/$1.png" "$shots/$2.png" ${3:+-crop "$3" +repage} -compose difference -composite \
+        -colorspace gray -format '%[fx:mean]' info:
+}
