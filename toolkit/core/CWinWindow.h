@@ -72,7 +72,10 @@ private:
     // on the way (a root that cannot take the client size quits the application): the object
     // then deletes itself here, once, and answers 0.
     int32_t EndCreation();
-    void ChangeStyle(w32::DWORD remove, w32::DWORD add);
+    // The window's style less `remove`, with `add`.
+    w32::DWORD ChangedStyle(w32::DWORD remove, w32::DWORD add) const;
+    // The size members take the window's client size.
+    void TakeClientSize();
     bool HasSystemBar() const;
     bool HasModalOpen() const;
     void OnDropFiles(w32::HDROP drop);

@@ -21,6 +21,25 @@ int32_t Round(float value)
     return int32_t(std::lround(value));
 }
 
+// Gives the window `style` and the outer rectangle `outer`. A size the system refuses (no room
+// for its pixels) puts the window's style and place back as they were, drawn again when `redraw`
+// asks for it, and answers 0. The window may be gone when this returns: a root that cannot take
+// a new size quits the application.
+w32::BOOL PlaceWithStyle(w32::HWND window, w32::DWORD style, const w32::RECT& outer, int32_t redraw)
+{
+    const auto before = w32::DWORD(w32::GetWindowLongW(window, w32::GWL_STYLE));
+    w32::RECT place{};
+    w32::GetWindowRect(window, &place);
+    w32::SetWindowLongW(window, w32::GWL_STYLE, w32::LONG(style));
+    if (w32::SetWindowPos(window, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                          PlacementFlags(redraw)))
+        return 1;
+    w32::SetWindowLongW(window, w32::GWL_STYLE, w32::LONG(before));
+    w32::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                      PlacementFlags(redraw));
+    return 0;
+}
+
 }  // namespace
 
 tCRect CWinWindow::GetArea(bool whole) const
@@ -47,10 +66,19 @@ tCRect CWinWindow::GetArea(bool whole) const
     return area;
 }
 
-void CWinWindow::ChangeStyle(w32::DWORD remove, w32::DWORD add)
+w32::DWORD CWinWindow::ChangedStyle(w32::DWORD remove, w32::DWORD add) const
 {
     const auto style = w32::DWORD(w32::GetWindowLongW(m_handle, w32::GWL_STYLE));
-    w32::SetWindowLongW(m_handle, w32::GWL_STYLE, w32::LONG((style & ~remove) | add));
+    return (style & ~remove) | add;
+}
+
+void CWinWindow::TakeClientSize()
+{
+    w32::RECT client{};
+    if (w32::GetClientRect(m_handle, &client)) {
+        m_width = client.right - client.left;
+        m_height = client.bottom - client.top;
+    }
 }
 
 tResult CWinWindow::SetSize(int32_t width, int32_t height, int32_t redraw)
@@ -97,17 +125,20 @@ tResult CWinWindow::SetBounds(int32_t x, int32_t y, int32_t width, int32_t heigh
         return kResFailure;
     m_width = width = std::min(width, areaWidth);
     m_height = height = std::min(height, areaHeight);
-    if (width == areaWidth && height == areaHeight) {
-        ChangeStyle(w32::WS_CAPTION, 0);
-        w32::SetWindowPos(m_handle, nullptr, 0, 0, areaWidth, areaHeight, PlacementFlags(redraw));
-        return kResOk;
-    }
+    // A refused size leaves the window as it was, and its size members with it.
+    const auto answer = [this](w32::BOOL placed) {
+        if (!placed)
+            TakeClientSize();
+        return placed ? kResOk : kResBadParam;
+    };
+    if (width == areaWidth && height == areaHeight)
+        return answer(PlaceWithStyle(m_handle, ChangedStyle(w32::WS_CAPTION, 0), w32::RECT{0, 0, areaWidth, areaHeight},
+                                     redraw));
+    w32::DWORD style = ChangedStyle(w32::WS_CAPTION, 0);
     w32::DWORD adjustStyle = 0;
     if (HasSystemBar()) {
-        ChangeStyle(0, w32::WS_CAPTION);
+        style = ChangedStyle(0, w32::WS_CAPTION);
         adjustStyle = kSystemBarStyle;
-    } else {
-        ChangeStyle(w32::WS_CAPTION, 0);
     }
     w32::RECT r{x, y, x + width, y + height};
     w32::AdjustWindowRect(&r, adjustStyle, 0);
@@ -122,10 +153,7 @@ tResult CWinWindow::SetBounds(int32_t x, int32_t y, int32_t width, int32_t heigh
         shift(areaWidth - r.right, 0);
     if (r.bottom > areaHeight)
         shift(0, areaHeight - r.bottom);
-    return w32::SetWindowPos(m_handle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                             PlacementFlags(redraw))
-               ? kResOk
-               : kResBadParam;
+    return answer(PlaceWithStyle(m_handle, style, r, redraw));
 }
 
 tCRect CWinWindow::RectFromFractions(uint32_t options, tCFPoint size, tCFPoint position, int32_t monitorFlag)
@@ -183,6 +211,7 @@ tCRect CWinWindow::RectFromFractions(uint32_t options, tCFPoint size, tCFPoint p
 
 tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position, int32_t redraw)
 {
+    const bool wasFullScreen = m_fullScreen;
     const tCRect rect = RectFromFractions(options, size, position, m_monitorFlag);
     m_width = rect.Width();
     m_height = rect.Height();
@@ -191,31 +220,27 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
     const w32::HWND handle = m_handle;
     w32::BOOL placed;
     if (m_fullScreen) {
-        ChangeStyle(w32::WS_CAPTION | w32::WS_THICKFRAME, w32::WS_MAXIMIZE);
-        placed = w32::SetWindowPos(handle, nullptr, rect.left, rect.top, m_width, m_height, PlacementFlags(redraw));
+        placed = PlaceWithStyle(handle, ChangedStyle(w32::WS_CAPTION | w32::WS_THICKFRAME, w32::WS_MAXIMIZE),
+                                w32::RECT{rect.left, rect.top, rect.right, rect.bottom}, redraw);
     } else {
-        ChangeStyle(w32::WS_MAXIMIZE, 0);
+        w32::DWORD style = ChangedStyle(w32::WS_MAXIMIZE | w32::WS_CAPTION | w32::WS_THICKFRAME, 0);
         w32::DWORD adjustStyle = 0;
         if (HasSystemBar()) {
-            ChangeStyle(0, w32::WS_CAPTION | (m_resizable ? w32::DWORD(w32::WS_THICKFRAME) : 0u));
+            const w32::DWORD frame = m_resizable ? w32::DWORD(w32::WS_THICKFRAME) : 0u;
+            style = ChangedStyle(w32::WS_MAXIMIZE, w32::WS_CAPTION | frame);
             adjustStyle = m_resizable ? 0xCF0000 : kSystemBarStyle;
-        } else {
-            ChangeStyle(w32::WS_CAPTION | w32::WS_THICKFRAME, 0);
         }
         w32::RECT outer{rect.left, rect.top, rect.right, rect.bottom};
         w32::AdjustWindowRect(&outer, adjustStyle, 0);
-        placed = w32::SetWindowPos(handle, nullptr, outer.left, outer.top, outer.right - outer.left,
-                                   outer.bottom - outer.top, PlacementFlags(redraw));
+        placed = PlaceWithStyle(handle, style, outer, redraw);
     }
     if (handle && !w32::IsWindow(handle))
         return kResFailure;
     if (!placed) {
-        // The window kept its client size (no room for the new one's pixels): so does the root.
-        w32::RECT client{};
-        if (w32::GetClientRect(handle, &client)) {
-            m_width = client.right - client.left;
-            m_height = client.bottom - client.top;
-        }
+        // The window kept its size, style and place (no room for the new size's pixels): so does
+        // the root, and the window is as full screen as it was.
+        m_fullScreen = wasFullScreen;
+        TakeClientSize();
         return kResBadParam;
     }
     OnSize(m_width, m_height);

@@ -256,17 +256,27 @@ TEST_F(WindowTest, AWindowClosedByAResizeItsRootCannotTakeGoesOnceAndIsNotTouche
 TEST_F(WindowTest, ALayoutWhosePixelsCannotBeHadLeavesTheWindowAndItsRootTheirSize)
 {
     CAppWindow* window = MakeMain(1);
+    ASSERT_EQ(window->Relayout(kPlaceCentreX | kPlaceCentreY, {640.0f, 480.0f}, {-1.0f, -1.0f}, 1), kResOk);
+    const LONG style = GetWindowLongW(window->GetHandle(), GWL_STYLE);
+    const RECT place = WindowRect(window);
     headless::SetDisplays({tDisplay{{0, 0, 1 << 30, 1 << 30}, {0, 0, 1 << 30, 1 << 30}}});
-    const float huge = float(1 << 30);
-    for (const uint32_t options : {uint32_t(kPlaceFullScreen), uint32_t(kPlaceCentreX | kPlaceCentreY)}) {
-        EXPECT_NE(window->Relayout(options, {huge, huge}, {-1.0f, -1.0f}, 1), kResOk) << options;
+    const float huge = float(1 << 29);
+    for (const uint32_t options : {uint32_t(kPlaceFullScreen), uint32_t(kPlaceCentreX | kPlaceCentreY), 0u}) {
+        EXPECT_NE(options ? window->Relayout(options, {huge, huge}, {-1.0f, -1.0f}, 1)
+                          : window->SetBounds(0, 0, 1 << 30, 1 << 30, 1), kResOk) << options;
         RECT client;
         ASSERT_TRUE(GetClientRect(window->GetHandle(), &client));
         EXPECT_EQ(window->GetWidth(), client.right) << options;
         EXPECT_EQ(window->GetHeight(), client.bottom) << options;
         EXPECT_EQ(root->GetWidth(), client.right) << options;
         EXPECT_EQ(root->GetHeight(), client.bottom) << options;
+        EXPECT_FALSE(window->IsFullScreen()) << options;
+        EXPECT_EQ(GetWindowLongW(window->GetHandle(), GWL_STYLE), style) << options;
+        ExpectRect(WindowRect(window), place.left, place.top, place.right, place.bottom);
     }
+    headless::SetDisplays({tDisplay{{0, 0, 1280, 800}, {0, 0, 1280, 760}}});
+    EXPECT_EQ(window->Relayout(kPlaceFullScreen, {-1.0f, -1.0f}, {-1.0f, -1.0f}, 1), kResOk);
+    ExpectRect(WindowRect(window), 0, 0, 1280, 760);
 }
 
 TEST_F(WindowTest, AltF4SendsEscapeToAnOpenModalAndOtherwiseClosesThroughTheCloseRequest)
