@@ -337,6 +337,13 @@ private:
             windows::NativeMoved(window, POINT{event.data1, event.data2});
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The real window has this size now: a size the window cannot take is then asked
+            // back to the one it kept.
+            if (tNative* native = Find(window)) {
+                RECT& shown = native->shown.client;
+                shown.right = shown.left + event.data1;
+                shown.bottom = shown.top + event.data2;
+            }
             windows::NativeResized(window, event.data1, event.data2);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:

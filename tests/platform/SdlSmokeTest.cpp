@@ -124,6 +124,13 @@ TEST_F(SdlSmokeTest, APostFromAnotherThreadWakesTheWaitingPump)
 
 TEST_F(SdlSmokeTest, PaintingReachesTheWindowSurface)
 {
+    // A size whose pixels can never be had, given by the window manager: the real window goes back.
+    SDL_SetWindowSize(m_native, 1 << 30, 1 << 30);
+    Take(WM_PAINT);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(m_native, &width, &height);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 48);
     const uint32_t colour = 0xFF3366CCu;
     std::vector<uint32_t> bitmap(64 * 48, colour);
     BITMAPINFO info;
