@@ -222,6 +222,9 @@ tResult CHMRBackdrop::SetSize(int32_t width, int32_t height, uint32_t present)
     if (m_paintingView) {
         tCPoint position = ViewParentCentre().Minus(offset);
         (void)SendToBackbone(kMsgCanvasPosition, ToMsgArg(this), ToMsgArg(&position), 0);
+        // The painting moved and the pointer did not: the tool takes the pointer's place on the
+        // painting again, so that the brush outline stays under the pointer.
+        (void)SendToBackbone(kMsgHoverSample, ToMsgArg(this), 0, 0);
     }
     for (CKS2Pane* pane : m_mainPanes)
         (void)pane->OnMessage(kMsgBackdropResized, ToMsgArg(this), ToMsgArg(oldSize), 0, kMsgApply);

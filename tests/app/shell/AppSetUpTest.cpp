@@ -334,6 +334,12 @@ TEST_F(AppTest, TheHeartbeatAsksForTheCursorUnderThePointer)
     ASSERT_EQ(Backdrop()->GetActiveRolloverWidget(), Backdrop()->GetPaintingView());
     ASSERT_EQ(Backdrop()->OnHeartbeat(), kResOk);
     EXPECT_NE(Backdrop()->GetCursorManager().GetCurrentCursor(), int32_t(kCursorNone));
+    // A resize moves the painting under the resting pointer: the outline is still under the pointer.
+    ASSERT_EQ(app->CreateTabletInput(), kResOk);
+    ASSERT_EQ(Backdrop()->SetSize(Backdrop()->GetWidth() + 200, Backdrop()->GetHeight() + 100, 0u), kResOk);
+    ASSERT_EQ(Backdrop()->OnHeartbeat(), kResOk);
+    EXPECT_NEAR(Backdrop()->GetCursorManager().GetRecord().x, 200.0f, 0.01f);
+    EXPECT_NEAR(Backdrop()->GetCursorManager().GetRecord().y, 150.0f, 0.01f);
     CWindowBase::SetRolloverActive(false);
 }
 
