@@ -257,8 +257,6 @@ tResult CKS2MenuBar::BuildUndoGroup()
         CWidget* face = holder ? holder->GetChild(0) : nullptr;
         if (!face)
             return kResCreateFailed;
-        // A click inside the arrow's curve is meant for the button as much as one on its line.
-        face->SetOpaqueThreshold(0);
         TK_TRY(AddOtherButton(face, nullptr));
     }
     const tCRect& rect = group->GetRect();

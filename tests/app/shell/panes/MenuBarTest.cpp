@@ -431,6 +431,18 @@ TEST_F(MenuBarTest, ATapOnTheUndoButtonUndoesWithoutTheHoverBeforeIt)
 
 TEST_F(MenuBarTest, TheRightHandButtonsReachTheirTargets)
 {
+    // Each button takes a press at the middle and the corner of its box, where thin lines leave it clear.
+    zoomController.canUndo = zoomController.canRedo = 1;
+    ASSERT_EQ(bar.OnMessage(kMsgUndoStateChanged, 0, 0, 0, kMsgApply), kResOk);
+    for (int32_t i = 0; i < bar.GetOtherButtonCount(); ++i) {
+        CWidget* face = bar.GetOtherButton(i)->GetWidget();
+        for (tCPoint at : {tCPoint{face->GetWidth() / 2, face->GetHeight() / 2}, tCPoint{0, 0}}) {
+            CWidget* found = nullptr;
+            face->LocalToRootPoint(&at);
+            backdrop->FindWidgetAt(&found, &at);
+            EXPECT_EQ(found ? found->GetId() : 0u, face->GetId()) << "at " << at.x << "," << at.y;
+        }
+    }
     const std::vector<std::pair<uint32_t, uint32_t>> clicks = {
         {kWgtZoomOut, kMsgZoomOut}, {kWgtZoomIn, kMsgZoomIn}, {kWgtButtonUndo, kMsgUndo}, {kWgtButtonRedo, kMsgRedo}};
     for (const auto& [widget, message] : clicks) {
