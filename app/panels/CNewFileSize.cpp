@@ -8,14 +8,13 @@
 #include "app/shell/controls/CKS2FreeButton.h"
 #include "app/shell/controls/CKS2TextEdit.h"
 #include "app/shell/ReportText.h"
+#include "paint/engine/CPaintingImageFile.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFTypeList.h"
-#include "toolkit/imaging/CImage.h"
-#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
@@ -226,11 +225,16 @@ tResult CNewFile::ChooseTracingImage()
         ReportWithText(kResOk, kStrErrTracingChoose);
         return kResOk;
     }
-    // The earlier choice stays until the new image has loaded, so that the panel never shows
-    // a file that is no longer chosen.
-    CImage image;
-    if (const tResult loaded = LoadImageFile(*path, &image); loaded != kResOk) {
-        ReportWithText(loaded, kStrErrTracingLoad);
+    // The earlier choice stays until the new image has been measured, so that the panel never
+    // shows a file that is no longer chosen. Its size comes from its header; the painting
+    // decodes it at Create, once the new painting fits beside it. One that would not fit even
+    // beside the painting shown is refused now.
+    CPaintingImageFile image;
+    tResult measured = image.Open(*path);
+    if (measured == kResOk)
+        measured = image.CheckMemory();
+    if (measured != kResOk) {
+        ReportWithText(measured, kStrErrTracingLoad);
         return kResOk;
     }
     delete m_tracingPath;

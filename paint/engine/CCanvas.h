@@ -349,8 +349,9 @@ public:
     // controller as the current colour, unless it is transparent there.
     tResult SampleTracingImage(tCFPoint point);
     // Decodes the image file and offers it to the controller as the tracing image (0xFF00002C); answers
-    // the controller's answer. 16 when the file cannot be read or decoded; an image the
-    // controller refuses is deleted.
+    // the controller's answer. 16 when the file cannot be read or decoded, 5 when its header
+    // asks for more memory than is left beside the painting; an image the controller refuses is
+    // deleted.
     tResult LoadImageFile(const tCFPath& path);
 
 protected:

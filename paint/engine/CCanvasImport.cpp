@@ -5,6 +5,7 @@
 
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
+#include "paint/engine/CPaintingImageFile.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/CellResampling.h"
 #include "paint/engine/ColourBorrowing.h"
@@ -14,9 +15,7 @@
 #include "paint/engine/SafeConvert.h"
 #include "paint/engine/TracingPlacement.h"
 #include "toolkit/core/CPenSample.h"
-#include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCProgress.h"
-#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/ScaleSteps.h"
 
 // Images brought into the painting: imported into a layer as paint, washed over a layer, picked
@@ -219,16 +218,14 @@ tResult CCanvas::SampleTracingImage(tCFPoint point)
 
 tResult CCanvas::LoadImageFile(const tCFPath& path)
 {
-    tCFile file;
-    if (file.Open(path, tCFile::kAccessRead) != kResOk)
-        return kResFileIO;
+    CPaintingImageFile file;
+    TK_TRY(file.Open(path));
     tCProgress progress(kLayerProgressTotal, tCString(), kLayerProgressContext);
     std::unique_ptr<CImage> image(new (std::nothrow) CImage);
     if (!image)
         return kResNoMemory;
     (void)progress.SetFraction(0.3f);
-    if (DecodeImageStream(&file, image.get()) != kResOk || !image->IsValid())
-        return kResFileIO;
+    TK_TRY(file.Decode(image.get()));
     (void)progress.SetFraction(0.9f);
     if (!GetBackboneTarget()) {
         // Without a controller the canvas takes the image itself, as the controller would hand

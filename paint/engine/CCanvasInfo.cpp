@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "paint/engine/CPaintingImageFile.h"
 #include "paint/engine/EngineResources.h"
 #include "paint/engine/StrokeContext.h"
 #include "toolkit/core/CSafeFileWriter.h"
@@ -18,7 +19,6 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/PixelCopy.h"
 #include "toolkit/imaging/ResourceImages.h"
 
@@ -97,11 +97,13 @@ Image* NewConverted(int32_t width, int32_t height, Convert convert)
     return image.release();
 }
 
-// The image file at `path` decoded into a new 32-bit image, or null.
+// The image file at `path` decoded into a new 32-bit image, or null, also when the size its
+// header gives would not fit in the memory left.
 CImage* LoadImageAt(const tCFPath& path)
 {
+    CPaintingImageFile file;
     std::unique_ptr<CImage> image(new (std::nothrow) CImage);
-    if (!image || LoadImageFile(path, image.get()) != kResOk)
+    if (!image || file.Open(path) != kResOk || file.Decode(image.get()) != kResOk)
         return nullptr;
     return image.release();
 }

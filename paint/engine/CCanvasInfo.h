@@ -51,7 +51,8 @@ public:
     // The paper texture as a new opaque 32-bit grey image owned by the caller, or null when it
     // cannot be had: the paperImage when paperName is empty; else the resource image of that
     // name, the image file of that path, or the file of that name in the paper folder
-    // (kStrPapersFolder), the first that exists.
+    // (kStrPapersFolder), the first that exists. A file is decoded only when the size its header
+    // gives fits in the memory left.
     CImage* LoadPaperTexture() const;
     // The paper texture as a new 8-bit grain image owned by the caller, or null when it cannot
     // be had: a copy of paperImage when paperName is empty, else the grey of LoadPaperTexture.

@@ -1,5 +1,6 @@
 #include "paint/engine/CPaintingImageFile.h"
 
+#include "paint/engine/CellMemory.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/ImageCodecs.h"
@@ -11,11 +12,24 @@ tResult CPaintingImageFile::Open(const tCFPath& path)
     return kResOk;
 }
 
+tResult CPaintingImageFile::CheckMemory() const { return CheckImageMemory(1, m_width, m_height); }
+
+tResult CPaintingImageFile::Decode(CImage* image)
+{
+    TK_TRY(CheckMemory());
+    return DecodeFile(image);
+}
+
 tResult CPaintingImageFile::Decode(PaintingAllocation painting, CImage* image)
 {
     painting.imagePixels = int64_t(m_width) * m_height;
     TK_TRY(CheckPaintingMemory(painting));
-    if (DecodeImageStream(&m_file, image) != kResOk || !image->IsValid())
+    return DecodeFile(image);
+}
+
+tResult CPaintingImageFile::DecodeFile(CImage* image)
+{
+    if (DecodeImageStream(&m_file, image, false) != kResOk || !image->IsValid())
         return kResFileIO;
     return kResOk;
 }

@@ -31,27 +31,31 @@ tResult WithCodec(uint32_t id, Call&& call)
     return call(codec);
 }
 
-// Runs `read` with the codec of the stream's format, telling a too-large image in the error box.
+// Runs `read` with the codec of the stream's format; `tells` shows why it refused the file in the
+// error box.
 template <typename Read>
-tResult WithStreamCodec(tCStream* stream, Read read)
+tResult WithStreamCodec(tCStream* stream, bool tells, Read read)
 {
     const uint32_t id = SniffImageFormat(stream);
     if (id == kImageFormatUnknown)
         return kResBadParam;
-    const tResult result = WithCodec(id, read);
+    const tResult result = WithCodec(id, [&](tCImageFormat* codec) {
+        codec->SetTellsRefusals(tells);
+        return read(codec);
+    });
     // Callers pass a failed decode on as a code of their own: the reason for this refusal is
     // told here, where it is known.
-    if (result == kResImageTooLarge)
+    if (tells && result == kResImageTooLarge)
         ReportResult(kResImageTooLarge, kImageTooLargeText);
     return result;
 }
 
 template <typename Image, typename Read>
-tResult DecodeWith(tCStream* stream, Image* image, Read read)
+tResult DecodeWith(tCStream* stream, Image* image, Read read, bool tells = true)
 {
     if (!stream || !image)
         return kResBadParam;
-    return WithStreamCodec(stream, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
+    return WithStreamCodec(stream, tells, [&](tCImageFormat* codec) { return (codec->*read)(stream, image); });
 }
 
 template <typename Image, typename Write>
@@ -110,9 +114,9 @@ tCImageFormat* CreateImageCodec(uint32_t id)
     }
 }
 
-tResult DecodeImageStream(tCStream* stream, CImage* image)
+tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells)
 {
-    return DecodeWith(stream, image, &tCImageFormat::ReadImage);
+    return DecodeWith(stream, image, &tCImageFormat::ReadImage, tells);
 }
 
 tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
@@ -125,7 +129,7 @@ tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height)
     if (!stream || !width || !height)
         return kResBadParam;
     const int64_t start = stream->GetPosition();
-    const tResult result = WithStreamCodec(stream, [&](tCImageFormat* codec) {
+    const tResult result = WithStreamCodec(stream, false, [&](tCImageFormat* codec) {
         return codec->ReadImageSize(stream, width, height);
     });
     stream->SetPosition(start);

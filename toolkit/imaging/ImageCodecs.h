@@ -43,14 +43,16 @@ tCImageFormat* CreateImageCodec(uint32_t id);
 
 // Decode from the stream's position, sizing the image: 6 for an unknown format, 24 when the
 // format has no codec, else the codec's answer (kResImageTooLarge shown in the error box).
-tResult DecodeImageStream(tCStream* stream, CImage* image);
+// Without `tells` no reason for a refusal is shown: the caller tells it in a box of its own.
+tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells = true);
 tResult DecodeImage8Stream(tCStream* stream, CImage8* image);
 // The same from a file: 6 for a path without text; a failure to open passes through.
 tResult LoadImageFile(const tCFPath& path, CImage* image);
 tResult LoadImage8File(const tCFPath& path, CImage8* image);
 // The size of the image at the stream's position, read from its header alone before anything of
 // the image's size is decoded or allocated; the position is left where it was. The answers of
-// DecodeImageStream for a header it would refuse.
+// DecodeImageStream for a header it would refuse, shown in no box: the caller, which reads the
+// size to decide whether to decode at all, tells the refusal in a box of its own.
 tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height);
 // Encode at the stream's position in the format `id`: 24 for an id without a codec.
 tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id);

@@ -28,12 +28,6 @@ const char kRunOverflow[] = "Corrupt BMP - read overflow.";
 
 enum : uint32_t { kCompressionNone = 0, kCompressionRle8 = 1, kCompressionRle4 = 2 };
 
-tResult Fail(const char* message)
-{
-    ReportResult(kResFailure, message);
-    return kResFailure;
-}
-
 uint32_t Le16(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8;
@@ -121,6 +115,13 @@ struct tCBmpIO::tHeader {
     uint32_t pixelOffset = 0;
     int64_t consumed = 0;  // bytes from the file header's first byte up to the stream position
 };
+
+tResult tCBmpIO::Fail(const char* message) const
+{
+    if (m_tellsRefusals)
+        ReportResult(kResFailure, message);
+    return kResFailure;
+}
 
 tResult tCBmpIO::ReadImage8(tCStream* stream, CImage8* image)
 {

@@ -27,6 +27,8 @@ public:
 private:
     struct tHeader;
 
+    // Answers 1, telling the message in the error box unless the caller tells the refusal.
+    tResult Fail(const char* message) const;
     tResult ReadHeaders(CStreamInput& in, tHeader* header);
     tResult ReadPalette(CStreamInput& in, tHeader* header);
     tResult ReadRows(CStreamInput& in, const tHeader& header, CImageBase* image);

@@ -23,8 +23,12 @@ public:
     // image's size is allocated. A header the decoder refuses gets the decoder's answer
     // (kResImageTooLarge for a side past its limit); the stream is left anywhere.
     virtual tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) = 0;
+    // Whether a reader shows why it refused a file in the error box, as the BMP reader does;
+    // off where the caller tells the refusal in a box of its own.
+    void SetTellsRefusals(bool tells) { m_tellsRefusals = tells; }
 
 protected:
     // The palette of the file being read.
     CMemBlockT<CPixel> m_palette;
+    bool m_tellsRefusals = true;
 };

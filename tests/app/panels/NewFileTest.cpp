@@ -3,7 +3,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
+#include "app/panels/CKS2TraceControls.h"
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
 #include "app/shell/controls/CKS2Button.h"
@@ -12,6 +14,7 @@
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "paint/engine/PaintingMemory.h"
+#include "tests/toolkit/imaging/BmpBuilder.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/text/CTxWidget.h"
@@ -173,7 +176,7 @@ TEST_F(NewFileTest, ATracingImageThatCannotBeLoadedLeavesThePanelAsItWas)
     ASSERT_EQ(ShowPane(), kResOk);
     CKS2Control* tracing = pane->FindControl(CNewFile::kTracingButton);
     const std::string broken = files.File("broken.png");
-    WriteWholeFile(broken, "not a picture");
+    WriteWholeFile(broken, "BM, not a picture");
     Answer(broken);
     ASSERT_EQ(pane->OnMessage(kMsgControlClicked, ToMsgArg(tracing), 0, 0, kMsgApply), kResOk);
     EXPECT_EQ(Boxes().size(), 1u);
@@ -323,12 +326,20 @@ TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndI
         std::string what;
         std::function<void()> spoil;
         const char* caption;
+        std::function<void()> road = nullptr;  // Create when null
+        const char* text = "The new painting could not be made.";
+    };
+    // Writes a BMP over trace.png whose header declares side x side pixels, and no pixel.
+    const auto writeBmp = [&](int32_t side) {
+        const std::vector<uint8_t> bmp = MakeBmp({.width = side, .height = side, .bits = 24, .palette{}, .pixels{}});
+        WriteWholeFile(trace, std::string(bmp.begin(), bmp.end()));
     };
     std::vector<Spoiled> cases = {
         {"deleted", [&] { std::filesystem::remove(trace); }, "File Error"},
         {"a pipe", [&] { std::filesystem::remove(trace); (void)mkfifo(trace.c_str(), 0600); }, "File Error"},
         {"cut short", [&] { std::filesystem::resize_file(trace, std::filesystem::file_size(trace) / 2); },
          "File Error"},
+        {"its pixels missing", [&] { writeBmp(40); }, "File Error"},
         // Each side fits alone.
         {"too large", [&] { w32::headless::SetAvailableMemory(PaintingBytes(withTracing) - 1); }, "Out of Memory"},
     };
@@ -348,16 +359,32 @@ TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndI
         (void)pane->OnMessage(kMsgControlClicked, ToMsgArg(button), 0, 0, kMsgApply);
         return pane->GetTracingImagePath() != nullptr;
     };
+    // Every road refuses in one box an image whose header alone says that it is too large, for
+    // the memory left or past 32000 a side: none decodes it, which would find no pixels.
+    auto* controls = dynamic_cast<CKS2TraceControls*>(Backdrop()->FindPane(kPaneTracing));
+    const auto click = [&] { (void)pane->OnMessage(kMsgControlClicked, ToMsgArg(button), 0, 0, kMsgApply); };
+    const char* const load = "The tracing image could not be loaded.";
+    const std::tuple<const char*, const char*, std::function<void()>> roads[] = {
+        {"Choose Image", load, [&] { click(), Answer(trace), click(); }},
+        {"Load Tracing Image", load, [&] { Answer(trace), (void)Backdrop()->LoadTracingImage(); }},
+        {"tracing controls", load, [&] { Answer(trace), (void)controls->LoadTracingImage(); }},
+        {"New from Image", "The image could not be opened.",
+         [&] { Answer(trace), (void)Backdrop()->NewPaintingFromImage(true); }},
+        {"Create", "The new painting could not be made.", [&] { (void)pane->CreatePainting(); }}};
+    for (const auto& [name, text, road] : roads)
+        for (const int32_t side : {20000, 32001})
+            cases.push_back({name + std::string(" ") + std::to_string(side),
+                             [&, side] { writeBmp(side), w32::headless::SetAvailableMemory(1 << 30); },
+                             side > 32000 ? "File Error" : "Out of Memory", road, text});
     for (const Spoiled& c : cases) {
         ASSERT_TRUE(choose()) << c.what;
         c.spoil();
-        ASSERT_EQ(pane->CreatePainting(), kResOk) << c.what;
+        c.road ? c.road() : (void)pane->CreatePainting();
         const std::vector<Box> boxes = Boxes();
         EXPECT_EQ(boxes.size(), 1u) << c.what;
         ASSERT_FALSE(boxes.empty()) << c.what;
         EXPECT_EQ(tCString(std::u16string_view(boxes[0].caption)).ToAnsi(), c.caption) << c.what;
-        EXPECT_EQ(tCString(std::u16string_view(boxes[0].text)).ToAnsi(), "The new painting could not be made.")
-            << c.what;
+        EXPECT_EQ(tCString(std::u16string_view(boxes[0].text)).ToAnsi(), c.text) << c.what;
         EXPECT_TRUE(pane->IsShown()) << c.what;
         EXPECT_EQ(canvas->GetLayer(0), layer) << c.what;
         EXPECT_EQ(Project().file.GetText().ToAnsi(), saved) << c.what;

@@ -52,6 +52,10 @@ TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
     WriteGreyPng(elsewhere.File("Path.png"), 5, 1, FileGrainValue);
     const std::unique_ptr<CImage> file(Named(elsewhere.File("Path.png")).LoadPaperTexture());
     EXPECT_TRUE(HoldsGrey(file.get(), 5, 1, FileGrainValue));
+    // Its 20 bytes of pixels are not decoded where they would not fit in the memory left.
+    w32::headless::SetAvailableMemory(19);
+    EXPECT_EQ(std::unique_ptr<CImage>(Named(elsewhere.File("Path.png")).LoadPaperTexture()), nullptr);
+    w32::headless::SetAvailableMemory(0);
 
     // Only the file's name counts in the paper folder.
     WriteGreyPng(paper->papers.File("Folder.png"), 5, 1, FileGrainValue);
