@@ -13,7 +13,8 @@ namespace {
 constexpr int64_t kFirstWrite = 12 + 2 * kTileBytes;
 
 // Stands for the backdrop while it lives and notes, whenever it hears that the undo state changed,
-// whether there is something to undo, as the undo buttons ask.
+// whether there is something to undo, as the undo buttons ask; it refuses the stroke sample
+// numbered `refuseAt`, which ends the stroke there.
 class UndoStateListener : public tCCmdTarget {
 public:
     explicit UndoStateListener(CHMRUndoManager& store) : m_store(store), m_backdrop(GetBackdropTarget())
@@ -25,9 +26,11 @@ public:
     {
         if (message == kMsgUndoStateChanged)
             canUndo = m_store.CanUndo();
-        return kResOk;
+        return message == kMsgStrokeSample && ++samples == refuseAt ? kResCancelled : kResOk;
     }
     bool canUndo = true;
+    int samples = 0;
+    int refuseAt = 0;
 
 private:
     CHMRUndoManager& m_store;
@@ -112,19 +115,21 @@ protected:
     size_t m_next = 0;
 };
 
-// A stroke, a cleared layer or the tracing image painted in, while the undo data's folder is gone
-// or runs out of room after the first write of the change's step, the history's first step or
-// after many: the change is made and kept, to its end, and marks the painting changed; the
-// history is gone, so undo and redo change nothing; the user is told once a painting. With room
-// again undo works from there, and the saved painting holds every change.
+// A stroke, a cleared layer, the tracing image painted in or a stroke that a failure ends early,
+// while the undo data's folder is gone or runs out of room after the first write of the change's
+// step, the history's first step or after many: the change is made and kept, to its end or as
+// far as the failure let it; the history is gone, so undo and redo change nothing; the user is
+// told once a painting. With room again undo works from there, and the saved painting holds
+// every change.
 TEST_F(UndoRoomTest, AChangeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeItGoes)
 {
     const std::pair<tResult, std::function<tResult()>> changes[] = {
         {kResOk, [&] { return Stroke({2, 60}, {94, 3}); }},
         {kResOk, [&] { return Send(kMsgClearLayer, 0); }},
         {kResOk, [&] { return Send(kMsgPaintTracingImage); }},
+        {kResCancelled, [&] { return Stroke({94, 3}, {2, 60}); }},
     };
-    for (int run = 0; run < 9; ++run) {
+    for (int run = 0; run < 12; ++run) {
         const auto& [answer, change] = changes[run / 3];
         const int earlier = run % 3 == 2 ? 8 : 0;
         const bool folderGone = run % 3 == 0;
@@ -140,6 +145,7 @@ TEST_F(UndoRoomTest, AChangeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeIt
             std::filesystem::remove(m_folder.Path());
         {
             UndoStateListener heard(Store());
+            heard.refuseAt = answer == kResOk ? 0 : 9;
             FileSizeLimit limit(folderGone ? INT64_MAX : UndoBytes() + kFirstWrite + 100);
             ASSERT_EQ(change(), answer);
             EXPECT_FALSE(heard.canUndo);
