@@ -224,8 +224,10 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
             apply ? m_currentTool->SetCommonProperty(*value) : void(*value = m_currentTool->GetCommonProperty());
         return kForward;
     case kMsgTracingImage:
-    case kMsgTracingMode:
-        MarkModified();
+        // A new tracing image is a change; a query is none. The canvas tells a change of the
+        // mode itself.
+        if (apply)
+            MarkModified();
         return kForward;
     case kMsgPickTool:
         return PickTool(uint32_t(b));

@@ -327,8 +327,10 @@ public:
     void GetCompositeSettings(ViewCompositeSettings* settings);
 
     // Image operations. ClearLayer empties the layer at the clamped index as one undo step of
-    // the whole painting. RenderLayerAlone renders all layers (-1 over the checkerboard, -2
-    // over transparency) or the one layer at `index` shown at full opacity, into the composite.
+    // the whole painting; it and PaintImageIntoLayer tell the controller that the painting
+    // changed once the cells changed, and keep the change when its step cannot be stored.
+    // RenderLayerAlone renders all layers (-1 over the checkerboard, -2 over transparency) or
+    // the one layer at `index` shown at full opacity, into the composite.
     virtual tResult ClearLayer(int32_t index);
     virtual tResult RenderLayerAlone(int32_t index);
     virtual tResult RenderLayerToImage(LayerRenderRecord* record);

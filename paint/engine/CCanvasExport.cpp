@@ -1,6 +1,7 @@
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CStandardRenderer.h"
+#include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/EngineResources.h"
 #include "paint/engine/ICanvasHost.h"
 #include "toolkit/core/tCProgress.h"
@@ -72,16 +73,16 @@ tResult CCanvas::ClearLayer(int32_t index)
     CPaintCellMap& cells = layer->GetCellMap();
     if (!CPaintCellNav(cells).IsValid())
         return kResNoMemory;
-    if (m_host) {
-        // The step names the cleared layer, which need not be the current one, so that undo
-        // puts the cells back where they were.
-        TK_TRY(m_host->BeginUndoStep(0, uint32_t(at)));
-        const tResult saved = m_host->SaveUndoTiles(cells.GetBounds(), cells);
-        const tResult ended = m_host->EndUndoStep();
-        TK_TRY(saved);
-        TK_TRY(ended);
-    }
-    TK_TRY(layer->Clear());
+    // The step names the cleared layer, which need not be the current one, so that undo puts the
+    // cells back where they were. The layer is cleared whether or not the step can be stored.
+    CUndoStepGuard undo(*this, at);
+    TK_TRY(undo.GetOpenResult());
+    // A tile that cannot be saved drops the step, whose end answers it.
+    if (m_host)
+        (void)m_host->SaveUndoTiles(cells.GetBounds(), cells);
+    const tResult cleared = layer->Clear();
+    undo.Keep();
+    TK_TRY(cleared);
     return TellLayersChanged();
 }
 

@@ -6,6 +6,7 @@
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CPaintingImageFile.h"
+#include "paint/engine/CanvasInputGuards.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/CellResampling.h"
 #include "paint/engine/ColourBorrowing.h"
@@ -145,13 +146,12 @@ tResult CCanvas::PaintImageIntoLayer(CImage* image, uint32_t mode, float scale, 
         CImNav pixels(image);
         if (!cells.IsValid() || !pixels.IsLocked() || pixels.GetBytesPerPixel() != 4)
             return kResNoMemory;
-        if (m_host) {
-            TK_TRY(m_host->BeginUndoStep(0, uint32_t(m_currentLayer)));
-            const tResult saved = m_host->SaveUndoTiles(map.GetBounds(), map);
-            const tResult ended = m_host->EndUndoStep();
-            TK_TRY(saved);
-            TK_TRY(ended);
-        }
+        // The wash stays whether or not its undo step can be stored; a tile that cannot be saved
+        // drops the step, whose end answers it.
+        CUndoStepGuard undo(*this, m_currentLayer);
+        TK_TRY(undo.GetOpenResult());
+        if (m_host)
+            (void)m_host->SaveUndoTiles(map.GetBounds(), map);
         const GammaTables& gamma = GetGammaTables();
         const int64_t imageWidth = int64_t(place.imageWidth) << 16, imageHeight = int64_t(place.imageHeight) << 16;
         for (int32_t y = 0; y < cells.GetHeight(); ++y) {
@@ -174,6 +174,7 @@ tResult CCanvas::PaintImageIntoLayer(CImage* image, uint32_t mode, float scale, 
                 cell.wetness = kImportFullyWet;
             }
         }
+        undo.Keep();
     }
     TK_TRY(layer->ConvertToPaint(kImportedThickness));
     layer->SetVisible(1);

@@ -294,28 +294,32 @@ tResult CCanvas::PenInput(CWidget** takenBy, tCPoint point)
         }
         return kResOk;
     };
-    // What was painted is shown however the input ends.
-    const tResult followed = followInput();
-    const tResult showing = tool->ShowStroke(*this);
-    TK_TRY(followed);
-    TK_TRY(showing);
-
-    sample = input;
-    PlaceSample(m_view, m_rotation, screen, &sample);
-    if (screen == 1 || id == kPencilId || !continued)
-        sample.pressure = m_lastPressure;
-    ViewToCanvas(&sample);
-    m_lastPressure = sample.pressure;
-    TK_TRY(tool->EndStroke(*this, context, sample));
-    if (tablet)
-        tablet->ResetPen();
-    // The stroke stays whether or not its undo step could be stored; the guard has told the
-    // controller of a lost one.
+    const auto finishStroke = [&]() -> tResult {
+        // What was painted is shown however the input ends.
+        const tResult followed = followInput();
+        const tResult showing = tool->ShowStroke(*this);
+        TK_TRY(followed);
+        TK_TRY(showing);
+        sample = input;
+        PlaceSample(m_view, m_rotation, screen, &sample);
+        if (screen == 1 || id == kPencilId || !continued)
+            sample.pressure = m_lastPressure;
+        ViewToCanvas(&sample);
+        m_lastPressure = sample.pressure;
+        TK_TRY(tool->EndStroke(*this, context, sample));
+        if (tablet)
+            tablet->ResetPen();
+        return kResOk;
+    };
+    const tResult stroked = finishStroke();
+    // Begun, the stroke is a change however it ends, a failure of its tool included: what it
+    // painted stays whether or not its undo step could be stored (the guard has told the
+    // controller of a lost one), and its end marks the painting changed. The controller's
+    // answer to the end changes nothing of the stroke.
     (void)undo.Release();
-    // The controller's answer to the stroke's end changes nothing of the stroke.
     (void)SendToBackbone(kMsgStrokeEnded, ToMsgArg(this), tMsgArg(-1), 0);
     penService.Release();
-    return kResOk;
+    return stroked;
 }
 
 tResult CCanvas::OnPenHover(tMsgArg context, CWidget*, CWidget**, tCPoint*)

@@ -22,20 +22,16 @@ tResult ImportImage(CCanvas& canvas, const tCanvasMessage& message)
     return canvas.ImportImageIntoLayer(message.Pointer<CImage>(), 0);
 }
 
+// The wash and the clear tell the controller of the change once it is made.
 tResult PaintTracingImage(CCanvas& canvas, const tCanvasMessage& message)
 {
     if (!message.apply || !canvas.GetTracingImage())
         return kResOk;
-    TK_TRY(TellPaintingModified(canvas));
     return canvas.PaintImageIntoLayer(canvas.GetTracingImage(), canvas.GetTracingMode(), canvas.GetTracingScale(),
                                       canvas.GetTracingOffset());
 }
 
-tResult ClearLayer(CCanvas& canvas, const tCanvasMessage& message)
-{
-    TK_TRY(TellPaintingModified(canvas));
-    return canvas.ClearLayer(message.Index32());
-}
+tResult ClearLayer(CCanvas& canvas, const tCanvasMessage& message) { return canvas.ClearLayer(message.Index32()); }
 
 // The record gets a new image holding the layer alone, or null when there is none to give.
 tResult RenderLayerImage(CCanvas& canvas, const tCanvasMessage& message)

@@ -1,6 +1,7 @@
 #include "paint/engine/CanvasInputGuards.h"
 
-#include "paint/engine/CCanvas.h"
+#include "paint/engine/CanvasMessages.h"
+#include "paint/engine/ICanvasHost.h"
 
 namespace {
 
@@ -9,6 +10,13 @@ int32_t gPenServiceHolders = 0;
 }  // namespace
 
 CUndoStepGuard::CUndoStepGuard(CCanvas& canvas) : m_canvas(&canvas), m_opened(canvas.BeginUndoStep()), m_open(true) {}
+
+CUndoStepGuard::CUndoStepGuard(CCanvas& canvas, int32_t layer)
+    : m_canvas(&canvas),
+      m_opened(canvas.GetHost() ? canvas.GetHost()->BeginUndoStep(0, uint32_t(layer)) : kResOk),
+      m_open(true)
+{
+}
 
 tResult CUndoStepGuard::Release()
 {
@@ -19,6 +27,13 @@ tResult CUndoStepGuard::Release()
     if (ended != kResOk && m_opened == kResOk && m_canvas->GetHost())
         m_canvas->GetHost()->UndoStepLost(ended);
     return ended;
+}
+
+void CUndoStepGuard::Keep()
+{
+    // A lost step is told by Release; the controller's answer to the change changes nothing of it.
+    (void)Release();
+    (void)TellPaintingModified(*m_canvas);
 }
 
 CPenServiceGuard::CPenServiceGuard()

@@ -171,6 +171,13 @@ TEST_F(BackboneMessagesTest, TheModifyingMessagesMarkThePainting)
         (void)SendPointer(message, &mode, kMsgApply);
         EXPECT_EQ(controller->GetProject().modified, 1u) << std::hex << message;
     }
+    // The open tracing controls ask for the mode all the time.
+    controller->GetProject().modified = 0;
+    uint32_t mode = 0;
+    EXPECT_EQ(SendPointer(kMsgTracingMode, &mode, kMsgReport), kResOk);
+    EXPECT_EQ(controller->GetProject().modified, 0u) << "a query is no change";
+    ASSERT_EQ(Send(kMsgTracingImage, ToMsgArg(new CImage(4, 4))), kResOk);
+    EXPECT_EQ(controller->GetProject().modified, 1u) << "a new tracing image is one";
 }
 
 TEST_F(BackboneMessagesTest, ReloadingTheColourIsTheToolsWhenThereIsOne)

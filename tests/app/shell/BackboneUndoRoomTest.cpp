@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "BackboneUndoSupport.h"
 #include "paint/engine/UndoTestSupport.h"
@@ -12,7 +13,8 @@ namespace {
 constexpr int64_t kFirstWrite = 12 + 2 * kTileBytes;
 
 // Stands for the backdrop while it lives and notes, whenever it hears that the undo state changed,
-// whether there is something to undo, as the undo buttons ask.
+// whether there is something to undo, as the undo buttons ask; it refuses the stroke sample
+// numbered `refuseAt`, which ends the stroke there.
 class UndoStateListener : public tCCmdTarget {
 public:
     explicit UndoStateListener(CHMRUndoManager& store) : m_store(store), m_backdrop(GetBackdropTarget())
@@ -24,9 +26,11 @@ public:
     {
         if (message == kMsgUndoStateChanged)
             canUndo = m_store.CanUndo();
-        return kResOk;
+        return message == kMsgStrokeSample && ++samples == refuseAt ? kResCancelled : kResOk;
     }
     bool canUndo = true;
+    int samples = 0;
+    int refuseAt = 0;
 
 private:
     CHMRUndoManager& m_store;
@@ -111,29 +115,47 @@ protected:
     size_t m_next = 0;
 };
 
-// The undo data runs out of room after the first write of a stroke's step, the history's first
-// step or after many: the stroke is painted to its end and is a change; the history is
-// gone, so undo and redo change nothing; the user is told once a painting. With room again undo
-// works from there, and the saved painting holds every stroke.
-TEST_F(UndoRoomTest, AStrokeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeItGoes)
+// A stroke, a cleared layer, the tracing image painted in or a stroke that a failure ends early,
+// while the undo data's folder is gone or runs out of room after the first write of the change's
+// step, the history's first step or after many: the change is made and kept, to its end or as
+// far as the failure let it; the history is gone, so undo and redo change nothing; the user is
+// told once a painting. With room again undo works from there, and the saved painting holds
+// every change.
+TEST_F(UndoRoomTest, AChangeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeItGoes)
 {
-    for (int earlier : {0, 8}) {
-        SCOPED_TRACE(earlier);
+    const std::pair<tResult, std::function<tResult()>> changes[] = {
+        {kResOk, [&] { return Stroke({2, 60}, {94, 3}); }},
+        {kResOk, [&] { return Send(kMsgClearLayer, 0); }},
+        {kResOk, [&] { return Send(kMsgPaintTracingImage); }},
+        {kResCancelled, [&] { return Stroke({94, 3}, {2, 60}); }},
+    };
+    for (int run = 0; run < 12; ++run) {
+        const auto& [answer, change] = changes[run / 3];
+        const int earlier = run % 3 == 2 ? 8 : 0;
+        const bool folderGone = run % 3 == 0;
+        SCOPED_TRACE(run);
         Begin(earlier);
+        FillLayerCells(*Canvas().GetLayer(0), MakeCell(0xFF3050A0u, 400, 0x4000));
+        ASSERT_EQ(Canvas().SetTracingImage(new CImage(48, 32)), kResOk);
         ASSERT_EQ(Store().CanUndo(), earlier > 0);
+        controller->GetProject().modified = 0;
         Reports().clear();
+        const PaintCell far = CellAt(Canvas().GetLayer(0)->GetCellMap(), 85, 9);
+        if (folderGone)
+            std::filesystem::remove(m_folder.Path());
         {
             UndoStateListener heard(Store());
-            FileSizeLimit limit(UndoBytes() + kFirstWrite + 100);
-            ASSERT_EQ(Stroke({2, 60}, {94, 3}), kResOk);
+            heard.refuseAt = answer == kResOk ? 0 : 9;
+            FileSizeLimit limit(folderGone ? INT64_MAX : UndoBytes() + kFirstWrite + 100);
+            ASSERT_EQ(change(), answer);
             EXPECT_FALSE(heard.canUndo);
         }
         const std::string painted = Cells();
         // Far past the tiles that went to the file.
-        EXPECT_GT(CellAt(Canvas().GetLayer(0)->GetCellMap(), 85, 9).colour >> 24, 0u);
+        EXPECT_FALSE(SameCell(CellAt(Canvas().GetLayer(0)->GetCellMap(), 85, 9), far));
         EXPECT_EQ(controller->GetProject().modified, 1u);
         ASSERT_EQ(Reports().size(), 1u);
-        EXPECT_EQ(Reports()[0].first, kResFileIO);
+        EXPECT_EQ(Reports()[0].first, folderGone ? kResFileOpen : kResFileIO);
         EXPECT_EQ(Reports()[0].second, tCString(kUndoStoppedText).ToAnsi());
         EXPECT_FALSE(Store().CanUndo());
         EXPECT_FALSE(Store().CanRedo());
@@ -151,6 +173,7 @@ TEST_F(UndoRoomTest, AStrokeWithoutRoomForItsUndoStepIsKeptAndTheHistoryBeforeIt
         const std::string secondPainted = Cells();
         EXPECT_TRUE(secondPainted != painted);
 
+        std::filesystem::create_directory(m_folder.Path());
         ASSERT_EQ(Stroke({10, 30}, {80, 34}), kResOk);
         EXPECT_TRUE(Cells() != secondPainted);
         ASSERT_EQ(Undo(), kResOk);

@@ -67,9 +67,9 @@ TEST_F(CanvasImageMessagesTest, ClearingALayerIsOneUndoStepOfThatLayer)
 TEST_F(CanvasImageMessagesTest, AFailedUndoRecordLeavesTheLayerAsItWas)
 {
     host.answer = kResFileIO;
-    EXPECT_EQ(canvas.ClearLayer(0), kResFileIO);
+    EXPECT_EQ(canvas.OnMessage(kMsgClearLayer, 0, 0, 0, kMsgApply), kResFileIO);
     EXPECT_EQ(ColourAt(canvas.GetLayer(0)->GetCellMap(), 3, 3), 0xFF3060C0u);
-    EXPECT_EQ(controller.Count(kMsgLayersChanged), 0);
+    EXPECT_TRUE(controller.messages.empty()) << "a refused clear is no change";
     CCanvas empty;
     EXPECT_EQ(empty.ClearLayer(0), kResOk);
 }
