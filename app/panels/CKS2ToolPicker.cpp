@@ -379,6 +379,9 @@ tResult CKS2ToolPicker::StepSizeWhileHeld(float step, CWidget* widget)
         first = false;
         track.Restart();
     }
+    // A click whose release came before the loop saw the button held still takes its one step.
+    if (first)
+        (void)SendSize(std::clamp(size + step, 0.0f, 1.0f));
     return kResOk;
 }
 

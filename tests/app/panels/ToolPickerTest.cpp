@@ -257,6 +257,16 @@ TEST_F(ToolPickerTest, HeldSizeButtonsStopAtTheEnds)
     EXPECT_EQ(tools.sizes[0].second, 0.0f);
     // A press on a size button is the picker's own: no click follows.
     EXPECT_EQ(tools.Count(kMsgPickTool), 0);
+    // A click released before its press is handled steps once.
+    tools.sizes.clear();
+    tools.size = 0.5f;
+    PointAt(SizeUp()->GetWidget(), {5, 5});
+    tCPoint point{5, 5};
+    SizeUp()->GetWidget()->LocalToRootPoint(&point);
+    CWidget* takenBy = nullptr;
+    (void)backdrop->DispatchLButtonDown(&takenBy, &point);
+    ASSERT_EQ(tools.sizes.size(), 1u);
+    EXPECT_NEAR(tools.sizes[0].second, 0.51f, 1e-6f);
 }
 
 TEST_F(ToolPickerTest, AToolWithoutPropertiesHidesTheSize)
