@@ -111,7 +111,8 @@ function(kostrel_tests name folder)
   endif()
   target_compile_definitions(${name} PRIVATE
     KOSTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
-    KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    KOSTREL_LSAN_SUPPRESSIONS="${CMAKE_SOURCE_DIR}/tests/e2e/lsan-system-libraries.supp")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 endfunction()
