@@ -31,7 +31,12 @@ done
     complain "TMPDIR is no folder of the test's own home: ${TMPDIR:-unset}"
 
 # The listing gives each test's command ("N: Test command: ...") before its name ("Test #N: ...").
-listing=$("$ctest" --test-dir "$build" -N -V)
+# ctest writes its log in the folder it is pointed at, even for a listing: pointed at a folder of
+# this test's own that takes in the build's tests, it leaves the log of the run under way alone.
+lister=$(mktemp -d)
+trap 'rm -rf "$lister"' EXIT
+printf 'subdirs([==[%s]==])\n' "$build" >"$lister/CTestTestfile.cmake"
+listing=$("$ctest" --test-dir "$lister" -N -V)
 report=$(awk -v launcher="$launcher" '
     /^[0-9]+: Test command: / { command = substr($0, index($0, "Test command: ") + 14) }
     /^ *Test +#[0-9]+: / {
