@@ -116,8 +116,9 @@ function(kostrel_tests name folder)
     KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     KOSTREL_TEST_LAUNCHER="${KOSTREL_TEST_LAUNCHER}"
     KOSTREL_LSAN_SUPPRESSIONS="${CMAKE_SOURCE_DIR}/tests/e2e/lsan-system-libraries.supp")
+  # One variable a property: the discovery splits a list of values into properties of their own.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    PROPERTIES ENVIRONMENT SDL_VIDEODRIVER=dummy ENVIRONMENT_MODIFICATION SDL_AUDIODRIVER=set:dummy)
 endfunction()
 
 # The benchmarks' recorded data lives beside the checkout, outside the repository. Configure
