@@ -84,14 +84,16 @@ function(kostrel_tests name folder)
   if(NOT sources)
     return()
   endif()
-  # Every test program answers an allocation it cannot have with null, as the release build does.
-  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp)
+  # Every test program runs in a home of its own, started by itself too, and answers an allocation
+  # it cannot have with null, as the release build does.
+  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
+                         ${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                                            UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH}
                                            CROSSCOMPILING_EMULATOR ${KOSTREL_TEST_LAUNCHER})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   kostrel_link(${name} PRIVATE ${ARGN})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock)
   # The tests' own code compiles unoptimised, in a fraction of the time: the code under test
   # keeps the build's optimisation in its libraries. Files whose own loops do the work keep it
   # too, outside the batches.
@@ -111,9 +113,12 @@ function(kostrel_tests name folder)
   endif()
   target_compile_definitions(${name} PRIVATE
     KOSTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
-    KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    KOSTREL_TEST_LAUNCHER="${KOSTREL_TEST_LAUNCHER}"
+    KOSTREL_LSAN_SUPPRESSIONS="${CMAKE_SOURCE_DIR}/tests/e2e/lsan-system-libraries.supp")
+  # One variable a property: the discovery splits a list of values into properties of their own.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    PROPERTIES ENVIRONMENT SDL_VIDEODRIVER=dummy ENVIRONMENT_MODIFICATION SDL_AUDIODRIVER=set:dummy)
 endfunction()
 
 # The benchmarks' recorded data lives beside the checkout, outside the repository. Configure

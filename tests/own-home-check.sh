@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks that no test can read or write the user's files. Run as a test itself, it finds HOME and
 # the XDG folders set to folders of its own: set, existing, none of them the user's home or its
-# configuration, cache, data or state folder, and HOME empty. Then every test that ctest lists
-# for the build folder, this one included, runs through the launcher that gives each test such a
-# home: a test registered without it fails here.
+# configuration, cache, data or state folder, HOME empty, and TMPDIR a folder of that home, so that
+# what a test leaves there goes with it. Then every test that ctest lists for the build folder,
+# this one included, runs through the launcher that gives each test such a home: a test registered
+# without it fails here.
 # Usage: own-home-check.sh CTEST BUILD_FOLDER LAUNCHER.
 set -euo pipefail
 ctest=$1
@@ -26,9 +27,16 @@ for name in HOME XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME XDG_STATE_HOME XDG
     esac
 done
 [ -d "${HOME:-}" ] && [ -n "$(ls -A "$HOME")" ] && complain "HOME holds files already: $HOME"
+[ -n "${KOSTREL_TEST_HOME:-}" ] && [ -d "${TMPDIR:-}" ] && [ "${TMPDIR#"$KOSTREL_TEST_HOME"/}" != "$TMPDIR" ] ||
+    complain "TMPDIR is no folder of the test's own home: ${TMPDIR:-unset}"
 
 # The listing gives each test's command ("N: Test command: ...") before its name ("Test #N: ...").
-listing=$("$ctest" --test-dir "$build" -N -V)
+# ctest writes its log in the folder it is pointed at, even for a listing: pointed at a folder of
+# this test's own that takes in the build's tests, it leaves the log of the run under way alone.
+lister=$(mktemp -d)
+trap 'rm -rf "$lister"' EXIT
+printf 'subdirs([==[%s]==])\n' "$build" >"$lister/CTestTestfile.cmake"
+listing=$("$ctest" --test-dir "$lister" -N -V)
 report=$(awk -v launcher="$launcher" '
     /^[0-9]+: Test command: / { command = substr($0, index($0, "Test command: ") + 14) }
     /^ *Test +#[0-9]+: / {

@@ -1,17 +1,31 @@
 #!/bin/sh
-# Runs a test in a home of its own: HOME and the XDG folders (configuration, cache, data, state
-# and runtime) are folders of a fresh temporary folder, removed when the test ends, so that no
-# test reads or writes the user's preferences, documents or caches, and tests running side by
-# side do not share theirs. Every registered test runs through it (cmake/KostrelTargets.cmake).
+# Runs a test in a home of its own: HOME, the XDG folders (configuration, cache, data, state and
+# runtime) and TMPDIR are folders of a fresh temporary folder, removed when the test ends, so that
+# no test reads or writes the user's preferences, documents or caches, tests running side by side
+# do not share theirs, and what a test leaves in its temporary folder goes with it. Every
+# registered test runs through it (cmake/KostrelTargets.cmake), and a test program started by
+# itself runs itself again through it (tests/TestMain.cpp). KOSTREL_TEST_HOME names the folder.
 # Usage: own-home.sh PROGRAM [ARGUMENT...]; the status is the program's.
 set -u
 [ $# -gt 0 ] || { echo "usage: $0 PROGRAM [ARGUMENT...]" >&2; exit 2; }
-home=$(mktemp -d "${TMPDIR:-/tmp}/kostrel-test-home.XXXXXX") || exit 1
+temporary=${TMPDIR:-/tmp}
+# A test and all it starts hold the lock of its home. A test ended by SIGKILL (ctest's timeout)
+# runs no trap and leaves its home: the homes whose lock nothing holds any more are removed here.
+for lock in "$temporary"/kostrel-test-home.*/lock; do
+    [ -f "$lock" ] && flock -n "$lock" rm -rf "${lock%/lock}" 2>/dev/null
+done
+home=$(mktemp -d "$temporary/kostrel-test-home.XXXXXX") || exit 1
 trap 'rm -rf "$home"' EXIT
 trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
+# The lock is taken before it has the name the removal above looks for.
+exec 9>"$home/lock.new"
+flock 9 && mv "$home/lock.new" "$home/lock" || exit 1
 mkdir -m 700 "$home/home" "$home/config" "$home/cache" "$home/data" "$home/state" "$home/runtime" || exit 1
+# The temporary folder is open as the system's is, to the other users a test runs things as (the
+# printing system's, the unprivileged user of the save tests).
+mkdir -m 1777 "$home/tmp" && chmod 711 "$home" || exit 1
 export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache" XDG_DATA_HOME="$home/data" \
-    XDG_STATE_HOME="$home/state" XDG_RUNTIME_DIR="$home/runtime"
+    XDG_STATE_HOME="$home/state" XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp" KOSTREL_TEST_HOME="$home"
 "$@"

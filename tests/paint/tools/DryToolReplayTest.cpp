@@ -31,8 +31,8 @@ TEST_P(DryToolReplayTest, StrokesStayInTheirRectanglesAndUndoBitForBit)
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
     EXPECT_EQ(replay.GetStrokeCount(), 2);
-    ASSERT_EQ(replay.WritePng(::testing::TempDir() + "replay-" + std::to_string(GetParam().toolId) + "-" +
-                              std::to_string(int(GetParam().size * 100)) + ".png"),
+    ASSERT_EQ(replay.WritePng(TestPicture("replay-" + std::to_string(GetParam().toolId) + "-" +
+                                          std::to_string(int(GetParam().size * 100)) + ".png")),
               kResOk);
     EXPECT_GT(CheckChangedCells(replay, before), 2000);
 

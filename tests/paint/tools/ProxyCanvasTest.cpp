@@ -92,9 +92,10 @@ protected:
     std::unique_ptr<CProxyCanvas> proxy;
 };
 
+// The previews are left for a look in the pictures folder of the build.
 std::string PreviewFolder()
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kostrel-previews";
+    const std::filesystem::path folder = std::filesystem::path(KOSTREL_TEST_PICTURES) / "previews";
     std::filesystem::create_directories(folder);
     return folder.string();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,15 @@ inline ReplayOptions ReplayTestOptions(uint32_t toolId, float size)
     options.toolSize = size;
     options.background = 1;
     return options;
+}
+
+// A picture the tests leave for a look, in the pictures folder of the build (a test's temporary
+// folder goes with its home when it ends).
+inline std::string TestPicture(const std::string& name)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(KOSTREL_TEST_PICTURES, ignored);
+    return std::string(KOSTREL_TEST_PICTURES) + "/" + name;
 }
 
 inline std::vector<PaintCell> CopyCells(CPaintCellMap& map)

@@ -29,7 +29,7 @@ TEST_P(StrokeReplayTest, OilStrokesStayInTheirRectanglesAndUndoBitForBit)
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
     EXPECT_EQ(replay.GetStrokeCount(), 2);
-    ASSERT_EQ(replay.WritePng(::testing::TempDir() + "oil-replay-" + std::to_string(int(GetParam() * 100)) + ".png"),
+    ASSERT_EQ(replay.WritePng(TestPicture("oil-replay-" + std::to_string(int(GetParam() * 100)) + ".png")),
               kResOk);
     EXPECT_GT(CheckChangedCells(replay, before), 2000);
     ASSERT_FALSE(HasFailure());
@@ -161,8 +161,8 @@ TEST_P(SmudgeReplayTest, StrokesStayInTheirRectanglesAndUndoBitForBit)
     ASSERT_EQ(replay.SetUp(), kResOk);
     const std::vector<PaintCell> before = CopyCells(replay.GetCells());
     ASSERT_EQ(replay.Run(Recording()), kResOk);
-    ASSERT_EQ(replay.WritePng(::testing::TempDir() + "smudge-replay-" + std::to_string(std::get<0>(GetParam())) + "-" +
-                              std::to_string(int(std::get<1>(GetParam()) * 100)) + ".png"),
+    ASSERT_EQ(replay.WritePng(TestPicture("smudge-replay-" + std::to_string(std::get<0>(GetParam())) + "-" +
+                                          std::to_string(int(std::get<1>(GetParam()) * 100)) + ".png")),
               kResOk);
     EXPECT_GT(CheckChangedCells(replay, before), 2000);
     ASSERT_FALSE(HasFailure());
