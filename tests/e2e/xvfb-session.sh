@@ -2,8 +2,10 @@
 # a virtual display, then gives it a work folder removed at exit, `fail`, the start of a program
 # with a window of a given title, screenshots of that window and the close by Alt+F4. A script
 # that sets $screen_size first (WIDTHxHEIGHT) gets a display of that size instead of 1024x768.
+# The display does not reset when its last client leaves: a program started during the reset
+# would find no display.
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset" "$0" --inside "$@"
 fi
 work=$(mktemp -d)
 pid=
