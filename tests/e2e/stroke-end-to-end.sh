@@ -16,7 +16,7 @@ above() { awk "BEGIN { exit !($1 > $2) }"; }
 around() { echo "16x16+$(($1 - 8))+$(($2 - 8))"; }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool key 2
 xdotool mousemove 512 16
 shot_settled stroke-start || fail "the window kept changing"

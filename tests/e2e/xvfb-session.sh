@@ -98,6 +98,15 @@ shot_settled() {
 # when one still shows after $patience seconds.
 wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
 
+# splash_gone TITLE: waits until the splash, the window whose title matches the pattern TITLE,
+# has gone and the program's window has been drawn since. What the splash covered shows its
+# picture until the program draws again, and until then the window's top rows are one colour.
+splash_gone() {
+    wait_gone "$1" || fail "the splash stayed on screen"
+    wait_until '[ "$(xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 0x30+0+0 -format %k info: 2>/dev/null)" -gt 1 ]' ||
+        fail "the window was not drawn after the splash went"
+}
+
 # drag_stroke: a left-button drag across the painting's middle, from 200,400 to 700,400 in steps
 # of 20 pixels.
 drag_stroke() {
