@@ -145,12 +145,13 @@ grep -q -- "--save" "$work/zenity.log" || fail "the save dialog was not asked: $
 
 xdotool mousemove 700 740
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
-# The painting is drawn once it is open: a slow build takes a while.
+# The painting is drawn once it is open: a slow build takes a while. The navigation pane's
+# thumbnail shows the reopened painting's stroke as it showed the painted one.
 shot_until kostrel-reopened '
     again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
-    awk "BEGIN { exit !($again < 0.002) }"' || fail "the reopened painting differs (difference $again)"
-# The navigation pane's thumbnail shows the reopened painting's stroke as it showed the painted one.
-thumbnail=$(changed kostrel-stroke kostrel-reopened 80x60+440+700)
+    thumbnail=$(changed kostrel-stroke kostrel-reopened 80x60+440+700)
+    awk "BEGIN { exit !($again < 0.002 && $thumbnail < 0.005) }"' || true
+awk "BEGIN { exit !($again < 0.002) }" || fail "the reopened painting differs (difference $again)"
 awk "BEGIN { exit !($thumbnail < 0.005) }" || fail "the reopened painting's thumbnail differs (difference $thumbnail)"
 # Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
 # The file's time is kept to the second: a second passes first, so that a write would show. F1

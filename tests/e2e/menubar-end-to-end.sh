@@ -88,7 +88,7 @@ echo "$work/menubar.ptg" >"$work/answer"
 entry 300 136 menubar-file menubar-save-as
 wait_until '[ -s "$work/menubar.ptg" ]' || fail "Save As wrote no painting"
 grep -q -- "--save" "$work/zenity.log" || fail "Save As asked no save dialog"
-xdotool search --sync --onlyvisible --name "^$product - menubar" >/dev/null || fail "the title does not name the saved painting"
+wait_until 'xdotool search --onlyvisible --name "^$product - menubar" >/dev/null 2>&1' || fail "the title does not name the saved painting"
 xdotool mousemove 900 650
 shot_until menubar-saved 'above 0.01 "$(changed menubar-start menubar-saved 1024x700+0+60)"' || fail "the File menu stayed up"
 shot_settled menubar-saved || fail "the window kept changing after the save"

@@ -85,22 +85,26 @@ key_until newfile-prompt ctrl+n '[ "$(spread newfile-prompt 1024x768+0+0)" != "$
     fail "Ctrl+N showed nothing"
 shot_settled newfile-prompt || fail "the window kept changing after Ctrl+N"
 xdotool key n
+# preset_cells SHOT: whether each preset cell shows a thumbnail, a paper under a crayon stroke, and
+# a name below it; the first cell that does not is printed with what it lacks.
+preset_cells() {
+    local cell left top
+    for cell in $cells; do
+        IFS=, read -r left top <<<"$cell"
+        below 0.01 "$(spread "$1" "100x60+$((left + 10))+$((top + 10))")" || { echo "$cell shows no thumbnail"; return 1; }
+        below 0.05 "$(spread "$1" "100x14+$((left + 10))+$((top + 85))")" || { echo "$cell shows no name"; return 1; }
+    done
+}
 shot_until newfile-pane '[ "$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format "%[hex:u.p{0,0}]" info: | cut -c1-6)" = 404064 ] &&
-    below "$(spread newfile-pane 260x120+20+370)" "$(spread newfile-stroke 260x120+20+370)"' || true
+    below "$(spread newfile-pane 260x120+20+370)" "$(spread newfile-stroke 260x120+20+370)" &&
+    preset_cells newfile-pane >/dev/null' || true
 # The panels stand in the middle; beside them the stroke is blurred to a soft haze.
 panel=$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format '%[hex:u.p{0,0}]' info:)
 [ "${panel:0:6}" = 404064 ] || fail "no size panel in the middle of the screen (found #$panel)"
 before=$(spread newfile-stroke 260x120+20+370)
 after=$(spread newfile-pane 260x120+20+370)
 below "$after" "$before" || fail "the screen beside the pane is not blurred ($before before, $after after)"
-# Each preset cell shows a thumbnail, a paper under a crayon stroke, and a name below it.
-for cell in $cells; do
-    IFS=, read -r left top <<<"$cell"
-    thumbnail=$(spread newfile-pane "100x60+$((left + 10))+$((top + 10))")
-    name=$(spread newfile-pane "100x14+$((left + 10))+$((top + 85))")
-    below 0.01 "$thumbnail" || fail "the preset cell at $cell shows no thumbnail"
-    below 0.05 "$name" || fail "the preset cell at $cell shows no name"
-done
+bare=$(preset_cells newfile-pane) || fail "the preset cell at $bare"
 
 # The width field has the focus with its text selected: typing replaces it.
 xdotool type 640
