@@ -10,7 +10,7 @@ shots=${3:-$(mktemp -d)}
 mkdir -p "$shots"
 start_program '^Canvas input$' "$program"
 
-shot before
+shot_settled before || fail "the window kept changing"
 # The view stands at (30, 30) of the window and the painting fills it: a drag along row 100 of
 # the painting from cell 20 to cell 280, at a hand's pace.
 xdotool mousemove --window "$window" 50 130

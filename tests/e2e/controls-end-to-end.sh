@@ -27,7 +27,7 @@ read -r value_x value_y <<<"$(where value)"
 read -r switch_x switch_y <<<"$(where switch)"
 read -r button_x button_y <<<"$(where button)"
 [ -n "$pie_x" ] && [ -n "$button_x" ] || fail "the program did not say where its parts are"
-shot start
+shot_settled start || fail "the window kept changing"
 
 # A drag round the dial from 3 o'clock through 6 to 9: about 77 %.
 move $((pie_x + 18)) "$pie_y"

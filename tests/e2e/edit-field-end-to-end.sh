@@ -29,7 +29,7 @@ control() {
     sleep 0.2
 }
 
-shot empty
+shot_settled empty || fail "the window kept changing"
 typed='Grüße € ½'
 xdotool type --delay 60 "$typed"
 before=$(dark empty)

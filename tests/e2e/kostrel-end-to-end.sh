@@ -66,14 +66,19 @@ screen() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
 "$program" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
 splash=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product\$" | head -1) || fail "no splash appeared"
-screen kostrel-splash
-# The splash picture is the product's card in the middle of the dark screen.
-[ "$(convert "$shots/kostrel-splash.png" -crop 400x200+312+284 -format '%k' info:)" -gt 50 ] ||
-    fail "the splash shows no picture"
+# The splash picture is the product's card in the middle of the dark screen. The splash window can
+# show before its picture: the screen is looked at until the card shows, while the splash stands.
+splash_picture() {
+    screen kostrel-splash
+    xdotool search --onlyvisible --name "^$product\$" 2>/dev/null | grep -qx "$splash" ||
+        fail "the splash went before it showed its picture"
+    [ "$(convert "$shots/kostrel-splash.png" -crop 400x200+312+284 -format '%k' info:)" -gt 50 ]
+}
+wait_until splash_picture || fail "the splash shows no picture"
 window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
     fail "no main window titled \"$product - Untitled\""
 # The splash stays up for 2.5 seconds after the window came.
-wait_until '! xdotool search --onlyvisible --name "^$product\$" >/dev/null 2>&1' || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 
 # The pointer rests below the painting's middle, clear of the panes in the corners and at the edges.
@@ -140,12 +145,13 @@ grep -q -- "--save" "$work/zenity.log" || fail "the save dialog was not asked: $
 
 xdotool mousemove 700 740
 start_program "^$product - painting\$" "$program" "$work/painting.ptg"
-# The painting is drawn once it is open: a slow build takes a while.
+# The painting is drawn once it is open: a slow build takes a while. The navigation pane's
+# thumbnail shows the reopened painting's stroke as it showed the painted one.
 shot_until kostrel-reopened '
     again=$(changed kostrel-stroke kostrel-reopened 1024x768+0+0)
-    awk "BEGIN { exit !($again < 0.002) }"' || fail "the reopened painting differs (difference $again)"
-# The navigation pane's thumbnail shows the reopened painting's stroke as it showed the painted one.
-thumbnail=$(changed kostrel-stroke kostrel-reopened 80x60+440+700)
+    thumbnail=$(changed kostrel-stroke kostrel-reopened 80x60+440+700)
+    awk "BEGIN { exit !($again < 0.002 && $thumbnail < 0.005) }"' || true
+awk "BEGIN { exit !($again < 0.002) }" || fail "the reopened painting differs (difference $again)"
 awk "BEGIN { exit !($thumbnail < 0.005) }" || fail "the reopened painting's thumbnail differs (difference $thumbnail)"
 # Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
 # The file's time is kept to the second: a second passes first, so that a write would show. F1
@@ -226,7 +232,7 @@ start_program "^$product - old" "$program" "$latin1"
 # title is compared whole.
 [ "$(xdotool getwindowname "$window")" = "$product - old"$'\xEF\xBF\xBD' ] ||
     fail "the title is \"$(xdotool getwindowname "$window")\""
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 paint_stroke kostrel-latin1 "named in Latin-1"
 press_until ctrl+s '! cmp -s "$latin1" "$work/painting.ptg"' || fail "Ctrl+S did not write the painting named in Latin-1"
 cmp -s "$look_alike" "$work/look-alike.bytes" || fail "a save touched the UTF-8 look-alike"
@@ -240,7 +246,7 @@ cp "$work/painting.ptg" "$work/\"start.ptg"
 head -c 5000 /dev/urandom >"$work/start.ptg"
 cp "$work/start.ptg" "$work/start.bytes"
 start_program "^$product - \"start\$" "$program" '"start.ptg'
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 paint_stroke kostrel-quoted "named with a quote"
 press_until ctrl+s '! cmp -s "$work/\"start.ptg" "$work/painting.ptg"' || fail "Ctrl+S did not write \"start.ptg"
 cmp -s "$work/start.ptg" "$work/start.bytes" || fail "a save touched start.ptg"
@@ -268,7 +274,7 @@ printf 'XDG_DOCUMENTS_DIR="$HOME/Papers"\n' >"$work/config/user-dirs.dirs"
 : >"$work/zenity.log"
 echo "$work/home/Papers/first.ptg" >"$work/answer"
 start_program "^$product - Untitled\$" env HOME="$work/home" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 press_until ctrl+s '[ -s "$work/home/Papers/first.ptg" ]' || fail "Ctrl+S wrote no painting"
 grep -qF -- "--filename=$work/home/Papers/Untitled.ptg" "$work/zenity.log" ||
     fail "the first save did not start in the documents: $(cat "$work/zenity.log")"
@@ -279,7 +285,7 @@ echo "$work/third/sketch.ptg" >"$work/answer"
 cd "$work/third"
 start_program "^$product - sketch\$" env HOME="$work/home" "$program" sketch.ptg
 cd "$work"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 press_until ctrl+o '[ -s "$work/zenity.log" ]' || fail "Ctrl+O asked for no file"
 grep -qF -- "--filename=$work/third/ " "$work/zenity.log" ||
     fail "Open did not start in the folder of the painting named: $(cat "$work/zenity.log")"
@@ -307,7 +313,7 @@ error_box() {
 new_painting() {
     window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
         fail "no new painting after $1"
-    wait_gone "^$product\$" || fail "the splash stayed on screen"
+    splash_gone "^$product\$"
     xdotool windowfocus --sync "$window" 2>/dev/null || true
 }
 # A named pipe that no program writes is not a painting: named on the command line, it brings the

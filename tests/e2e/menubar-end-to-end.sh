@@ -39,7 +39,7 @@ entry() {
 # its top: the titles stand at 230, 288, 346 and 404, each 56 wide, from y 4 to 28; the zoom
 # display from x 589 to 639.
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 900 650
 shot_until menubar-start 'above 0.4 "$(brightness menubar-start 560x24+232+4)"' || true
 shot_settled menubar-start || fail "the window kept changing"
@@ -88,7 +88,7 @@ echo "$work/menubar.ptg" >"$work/answer"
 entry 300 136 menubar-file menubar-save-as
 wait_until '[ -s "$work/menubar.ptg" ]' || fail "Save As wrote no painting"
 grep -q -- "--save" "$work/zenity.log" || fail "Save As asked no save dialog"
-xdotool search --sync --onlyvisible --name "^$product - menubar" >/dev/null || fail "the title does not name the saved painting"
+wait_until 'xdotool search --onlyvisible --name "^$product - menubar" >/dev/null 2>&1' || fail "the title does not name the saved painting"
 xdotool mousemove 900 650
 shot_until menubar-saved 'above 0.01 "$(changed menubar-start menubar-saved 1024x700+0+60)"' || fail "the File menu stayed up"
 shot_settled menubar-saved || fail "the window kept changing after the save"

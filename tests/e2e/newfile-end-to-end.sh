@@ -62,7 +62,7 @@ PY
 mkdir -p "$work/home"
 start_program "^$product - Untitled\$" env HOME="$work/home" "$program"
 # The splash goes 2.5 seconds after the window came.
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool mousemove 1000 740
 shot_settled newfile-start || fail "the window kept changing"
@@ -85,22 +85,26 @@ key_until newfile-prompt ctrl+n '[ "$(spread newfile-prompt 1024x768+0+0)" != "$
     fail "Ctrl+N showed nothing"
 shot_settled newfile-prompt || fail "the window kept changing after Ctrl+N"
 xdotool key n
+# preset_cells SHOT: whether each preset cell shows a thumbnail, a paper under a crayon stroke, and
+# a name below it; the first cell that does not is printed with what it lacks.
+preset_cells() {
+    local cell left top
+    for cell in $cells; do
+        IFS=, read -r left top <<<"$cell"
+        below 0.01 "$(spread "$1" "100x60+$((left + 10))+$((top + 10))")" || { echo "$cell shows no thumbnail"; return 1; }
+        below 0.05 "$(spread "$1" "100x14+$((left + 10))+$((top + 85))")" || { echo "$cell shows no name"; return 1; }
+    done
+}
 shot_until newfile-pane '[ "$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format "%[hex:u.p{0,0}]" info: | cut -c1-6)" = 404064 ] &&
-    below "$(spread newfile-pane 260x120+20+370)" "$(spread newfile-stroke 260x120+20+370)"' || true
+    below "$(spread newfile-pane 260x120+20+370)" "$(spread newfile-stroke 260x120+20+370)" &&
+    preset_cells newfile-pane >/dev/null' || true
 # The panels stand in the middle; beside them the stroke is blurred to a soft haze.
 panel=$(convert "$shots/newfile-pane.png" -crop 1x1+330+60 -format '%[hex:u.p{0,0}]' info:)
 [ "${panel:0:6}" = 404064 ] || fail "no size panel in the middle of the screen (found #$panel)"
 before=$(spread newfile-stroke 260x120+20+370)
 after=$(spread newfile-pane 260x120+20+370)
 below "$after" "$before" || fail "the screen beside the pane is not blurred ($before before, $after after)"
-# Each preset cell shows a thumbnail, a paper under a crayon stroke, and a name below it.
-for cell in $cells; do
-    IFS=, read -r left top <<<"$cell"
-    thumbnail=$(spread newfile-pane "100x60+$((left + 10))+$((top + 10))")
-    name=$(spread newfile-pane "100x14+$((left + 10))+$((top + 85))")
-    below 0.01 "$thumbnail" || fail "the preset cell at $cell shows no thumbnail"
-    below 0.05 "$name" || fail "the preset cell at $cell shows no name"
-done
+bare=$(preset_cells newfile-pane) || fail "the preset cell at $bare"
 
 # The width field has the focus with its text selected: typing replaces it.
 xdotool type 640
@@ -147,7 +151,7 @@ close_program
 rm "$work/program/Presets/Eighth.kcp"
 
 start_program "^$product - made\$" "$program" "$work/made.ptg"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 1000 740
 shot_until newfile-read-back '[ "$(paper_size newfile-read-back)" = "640 480" ] && green newfile-read-back 512 384' || true
 read -r width height <<<"$(paper_size newfile-read-back)"

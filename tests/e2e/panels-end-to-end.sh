@@ -5,8 +5,9 @@
 # With KOSTREL_E2E_SHOTS set, the screenshots are kept in that folder.
 set -euo pipefail
 
+# The display does not reset when its last client leaves, between the driver's runs.
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$0" --inside "$@"
 fi
 driver=$2
 work=$(mktemp -d)

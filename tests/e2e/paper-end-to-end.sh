@@ -22,7 +22,7 @@ difference() {
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool mousemove 1000 740
 shot_settled paper-fine || fail "the window kept changing"
@@ -69,7 +69,7 @@ press_until ctrl+s 'xdotool search --name "^$product - pastel\$" >/dev/null 2>&1
 close_program
 
 start_program "^$product - pastel\$" "$program" "$work/pastel.ptg"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 1000 740
 shot_until paper-read-back 'above "$changed" "$(difference paper-pastel paper-read-back 400x200+300+280)"' || true
 again=$(difference paper-pastel paper-read-back 400x200+300+280)

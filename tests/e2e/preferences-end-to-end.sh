@@ -19,6 +19,7 @@ green() {
 }
 
 start_program "^$product - small" "$program" "$work/small.ptg"
+splash_gone "^$product\$"
 shot_settled preferences-first || fail "the window kept changing"
 first=$(green preferences-first)
 awk "BEGIN { exit !($first < 0.01) }" || fail "the default background is green ($first)"

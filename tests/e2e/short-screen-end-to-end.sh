@@ -32,7 +32,7 @@ reddish() {
 }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 450 110
 shot_settled short-oil || fail "the window kept changing"
 # Too tall to stand above the tool picker, the oil brush's settings keep their top on the screen.

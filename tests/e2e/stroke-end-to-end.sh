@@ -16,7 +16,7 @@ above() { awk "BEGIN { exit !($1 > $2) }"; }
 around() { echo "16x16+$(($1 - 8))+$(($2 - 8))"; }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool key 2
 xdotool mousemove 512 16
 shot_settled stroke-start || fail "the window kept changing"
@@ -31,6 +31,8 @@ for i in $(seq 1 16); do
     corners+=("$x $y")
 done
 xdotool "${zigzag[@]}" mouseup 1 mousemove 512 16
+# The corners are looked at once the last of them shows paint and the window has settled.
+shot_until stroke-zigzag 'above "$(changed stroke-start stroke-zigzag "$(around ${corners[-1]})")" 0.02' || true
 shot_settled stroke-zigzag || fail "the window kept changing"
 for corner in "${corners[@]}"; do
     read -r x y <<<"$corner"
@@ -47,6 +49,7 @@ for x in $(seq 225 25 700); do
     sleep 0.01
 done
 xdotool mouseup 1 mousemove 512 16
+shot_until stroke-released 'above "$(changed stroke-zigzag stroke-released 480x8+210+456)" 0.02' || true
 shot_settled stroke-released || fail "the window kept changing"
 along=$(changed stroke-zigzag stroke-released 480x8+210+456)
 above "$along" 0.02 || fail "the stroke shows no paint (difference $along)"
@@ -68,6 +71,7 @@ for tool in 1 2 5; do
     else
         xdotool mousemove "$tap_x" 620 click 1 mousemove 512 16
     fi
+    shot_until "tap-$tool" 'above "$(changed "$previous" "tap-$tool" "$(around "$tap_x" 620)")" 0.003' || true
     shot_settled "tap-$tool" || fail "the window kept changing"
     difference=$(changed "$previous" "tap-$tool" "$(around "$tap_x" 620)")
     above "$difference" 0.003 || fail "the tap with tool $tool at $tap_x, 620 left no mark (difference $difference)"
@@ -75,6 +79,7 @@ for tool in 1 2 5; do
     tap_x=$((tap_x + 150))
 done
 xdotool key ctrl+z
+shot_until tap-undone 'above 0.002 "$(changed tap-2 tap-undone "$(around 600 620)")"' || true
 shot_settled tap-undone || fail "the window kept changing"
 difference=$(changed tap-2 tap-undone "$(around 600 620)")
 above 0.002 "$difference" || fail "the undo left the chalk's dot (difference $difference)"
@@ -95,10 +100,12 @@ shifted() {
 # button's drag move the painting the whole way, and the secondary button's is no click.
 xdotool key m
 xdotool mousemove 800 500 mousedown 1 mousemove 850 550 mousemove 900 600 mouseup 1 mousemove 512 16
+shot_until moved 'above 0.01 "$(shifted tap-undone moved 120x120+180+60 100 100)"' || true
 shot_settled moved || fail "the window kept changing"
 difference=$(shifted tap-undone moved 120x120+180+60 100 100)
 above 0.01 "$difference" || fail "the move tool's drag sent at once did not move the painting by 100, 100 (difference $difference)"
 xdotool mousemove 500 300 mousedown 3 mousemove 600 350 mousemove 700 400 mouseup 3 mousemove 512 16
+shot_until dragged 'above 0.01 "$(shifted moved dragged 120x120+280+160 200 100)"' || true
 shot_settled dragged || fail "the window kept changing"
 difference=$(shifted moved dragged 120x120+280+160 200 100)
 above 0.01 "$difference" || fail "the secondary button's drag sent at once did not move the painting by 200, 100 (difference $difference)"

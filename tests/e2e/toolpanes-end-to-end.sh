@@ -64,7 +64,7 @@ icons() {
 }
 
 start_program "^$product - Untitled" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 700 150
 shot_until tools-blank 'icons tools-blank' || true
 shot_settled tools-blank || fail "the window kept changing"

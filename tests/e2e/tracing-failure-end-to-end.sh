@@ -39,7 +39,7 @@ close_box() {
 }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 1000 740
 shot_settled tracing-failure-blank || fail "the window kept changing"
 echo "$work/orig.ptg" >"$work/answer"
@@ -89,7 +89,7 @@ grep -q -- "--file-selection" "$work/zenity.log" && fail "Ctrl+S asked for a fil
 close_program
 
 start_program "^$product - orig\$" "$program" "$work/orig.ptg"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 xdotool mousemove 1000 740
 shot_until tracing-failure-reopened 'below "$(changed tracing-failure-stroke tracing-failure-reopened $band)" 0.01' ||
     fail "orig.ptg opens without the stroke"

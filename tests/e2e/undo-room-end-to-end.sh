@@ -45,7 +45,7 @@ drag_at() {
 }
 
 start_program "^$product - Untitled\$" env TMPDIR="$work/undo-data" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 # The painting is saved once first, so that Ctrl+S later writes it only when it changed.
 echo "$work/painting.ptg" >"$work/answer"
 press_until ctrl+s '[ -s "$work/painting.ptg" ]' || fail "Ctrl+S wrote no painting"
@@ -75,10 +75,12 @@ before=$(saved)
 press_until ctrl+s '[ "$(saved)" != "$before" ]' || fail "Ctrl+S did not save the second stroke"
 xdotool search --onlyvisible --name "^$box_title\$" >/dev/null 2>&1 && fail "the second stroke brought a box"
 [ "$(boxes)" -le 1 ] || fail "the second stroke brought a box: $(cat "$work/zenity.log")"
+shot_until undo-second 'above "$(changed undo-first undo-second 500x30+200+485)" 0.05' || true
 shot_settled undo-second || fail "the window kept changing"
 above "$(changed undo-first undo-second 500x30+200+485)" 0.05 || fail "the second stroke is not on the painting"
 
 drag_at 300
+shot_until undo-third 'above "$(changed undo-second undo-third 500x30+200+285)" 0.05' || fail "the third stroke is not on the painting"
 shot_settled undo-third || fail "the window kept changing"
 key_until undo-prompt alt+F4 '
     kill -0 "$pid" 2>/dev/null || fail "Alt+F4 ended the program over an unsaved stroke"

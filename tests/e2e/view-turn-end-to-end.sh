@@ -53,7 +53,7 @@ click() {
 rest_pointer() { xdotool mousemove 1450 100; }
 
 start_program "^$product - Untitled\$" "$program"
-wait_gone "^$product\$" || fail "the splash stayed on screen"
+splash_gone "^$product\$"
 rest_pointer
 shot_settled view-start || fail "the window kept changing"
 

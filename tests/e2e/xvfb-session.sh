@@ -2,8 +2,10 @@
 # a virtual display, then gives it a work folder removed at exit, `fail`, the start of a program
 # with a window of a given title, screenshots of that window and the close by Alt+F4. A script
 # that sets $screen_size first (WIDTHxHEIGHT) gets a display of that size instead of 1024x768.
+# The display does not reset when its last client leaves: a program started during the reset
+# would find no display.
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset" "$0" --inside "$@"
 fi
 work=$(mktemp -d)
 pid=
@@ -95,6 +97,15 @@ shot_settled() {
 # wait_gone TITLE: waits until no window whose title matches the pattern TITLE shows; status 1
 # when one still shows after $patience seconds.
 wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
+
+# splash_gone TITLE: waits until the splash, the window whose title matches the pattern TITLE,
+# has gone and the program's window has been drawn since. What the splash covered shows its
+# picture until the program draws again, and until then the window's top rows are one colour.
+splash_gone() {
+    wait_gone "$1" || fail "the splash stayed on screen"
+    wait_until '[ "$(xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop 0x30+0+0 -format %k info: 2>/dev/null)" -gt 1 ]' ||
+        fail "the window was not drawn after the splash went"
+}
 
 # drag_stroke: a left-button drag across the painting's middle, from 200,400 to 700,400 in steps
 # of 20 pixels.
