@@ -86,7 +86,7 @@ function(kostrel_tests name folder)
   endif()
   # Every test program runs in a home of its own, started by itself too, and answers an allocation
   # it cannot have with null, as the release build does.
-  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
+  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp ${CMAKE_SOURCE_DIR}/tests/TestHome.cpp
                          ${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                                            UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KOSTREL_TEST_BATCH}
@@ -98,6 +98,8 @@ function(kostrel_tests name folder)
   # keeps the build's optimisation in its libraries. Files whose own loops do the work keep it
   # too, outside the batches.
   target_compile_options(${name} PRIVATE -O0)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/TestHome.cpp TARGET_DIRECTORY ${name}
+                              PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
   foreach(source ${sources})
     cmake_path(RELATIVE_PATH source BASE_DIRECTORY ${CMAKE_SOURCE_DIR}/tests OUTPUT_VARIABLE relative)
     if(relative IN_LIST KOSTREL_OPTIMISED_TESTS)
@@ -114,7 +116,6 @@ function(kostrel_tests name folder)
   target_compile_definitions(${name} PRIVATE
     KOSTREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     KOSTREL_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-    KOSTREL_TEST_LAUNCHER="${KOSTREL_TEST_LAUNCHER}"
     KOSTREL_LSAN_SUPPRESSIONS="${CMAKE_SOURCE_DIR}/tests/e2e/lsan-system-libraries.supp")
   # One variable a property: the discovery splits a list of values into properties of their own.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60

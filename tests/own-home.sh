@@ -3,8 +3,8 @@
 # runtime) and TMPDIR are folders of a fresh temporary folder, removed when the test ends, so that
 # no test reads or writes the user's preferences, documents or caches, tests running side by side
 # do not share theirs, and what a test leaves in its temporary folder goes with it. Every
-# registered test runs through it (cmake/KostrelTargets.cmake), and a test program started by
-# itself runs itself again through it (tests/TestMain.cpp). KOSTREL_TEST_HOME names the folder.
+# registered test runs through it (cmake/KostrelTargets.cmake); a test program started by itself
+# makes the same home itself (tests/TestHome.cpp). KOSTREL_TEST_HOME names the folder.
 # Usage: own-home.sh PROGRAM [ARGUMENT...]; the status is the program's.
 set -u
 [ $# -gt 0 ] || { echo "usage: $0 PROGRAM [ARGUMENT...]" >&2; exit 2; }
@@ -12,10 +12,12 @@ temporary=${TMPDIR:-/tmp}
 # A test and all it starts hold the lock of its home. A test ended by SIGKILL (ctest's timeout)
 # runs no trap and leaves its home: the homes whose lock nothing holds any more are removed here.
 # Only this user's own folders, never a link or a folder another user made in a shared TMPDIR.
+# The lock is opened as it is, never made: a home may go while this looks, and a lock made in it
+# would keep its own test's removal from emptying it. Such a home goes without a word.
 for lock in "$temporary"/kostrel-test-home.*/lock; do
     left=${lock%/lock}
     [ -d "$left" ] && [ ! -L "$left" ] && [ -O "$left" ] && [ -f "$lock" ] && [ ! -L "$lock" ] &&
-        flock -n "$lock" rm -rf "$left" 2>/dev/null
+        { flock -n 8 && rm -rf "$left"; } 2>/dev/null 8<"$lock"
 done
 home=$(mktemp -d "$temporary/kostrel-test-home.XXXXXX") || exit 1
 trap 'rm -rf "$home"' EXIT
