@@ -65,6 +65,8 @@ tResult TracingMode(CCanvas& canvas, const tCanvasMessage& message)
     const uint32_t* mode = message.Pointer<uint32_t>();
     if (!mode || *mode > kLastTracingMode)
         return kResBadParam;
+    if (*mode == canvas.GetTracingMode())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
     canvas.SetTracingMode(*mode);
     if (canvas.GetTracingImage() && canvas.GetView())
@@ -81,8 +83,11 @@ tResult TracingValue(CCanvas& canvas, const tCanvasMessage& message)
     const float* value = message.Pointer<float>();
     if (!value || (kFraction && !std::isfinite(*value)))
         return kResBadParam;
+    const float next = kFraction ? ClampUnit(*value) : *value;
+    if (next == (canvas.*Get)())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
-    (canvas.*Set)(kFraction ? ClampUnit(*value) : *value);
+    (canvas.*Set)(next);
     RedrawTracing(canvas);
     return kResOk;
 }
@@ -94,6 +99,8 @@ tResult TracingOffset(CCanvas& canvas, const tCanvasMessage& message)
     const tCPoint* offset = message.Pointer<tCPoint>();
     if (!offset)
         return kResBadParam;
+    if (*offset == canvas.GetTracingOffset())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
     canvas.SetTracingOffset(*offset);
     RedrawTracing(canvas);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CanvasTestSupport.h"
@@ -383,6 +384,25 @@ TEST_F(CanvasMessagesTest, TheTracingImageIsTakenReportedAndRemoved)
     ASSERT_EQ(Apply(kMsgRemoveTracingImage, tMsgArg(0)), kResOk);
     EXPECT_EQ(canvas.GetTracingImage(), nullptr);
     EXPECT_EQ(Modified(), 0);
+}
+
+TEST_F(CanvasMessagesTest, ASettingGivenTheValueItHasTellsTheControllerNothing)
+{
+    uint32_t mode = 1, pick = 1, paper = 0;
+    float opacity = 0.4f, scale = 0.5f, value = 0.0f;
+    tCPoint offset;
+    LayerValueRecord opaque{1, 2.0f}, shown{2, 5.0f};
+    canvas.GetLayer(0)->GetPaperColour(&paper);
+    const std::pair<uint32_t, tMsgArg> same[] = {
+        {kMsgTracingMode, ToMsgArg(&mode)},     {kMsgTraceColourPick, ToMsgArg(&pick)},   {kMsgTracingVisible, 0},
+        {kMsgTracingScale, ToMsgArg(&scale)},   {kMsgTracingOpacity, ToMsgArg(&opacity)}, {kMsgPaperColour, paper},
+        {kMsgTracingValueB, ToMsgArg(&value)},  {kMsgTracingOffset, ToMsgArg(&offset)},   {kMsgRemoveTracingImage, 0},
+        {kMsgLayerOpacity, ToMsgArg(&opaque)},  {kMsgLayerVisible, ToMsgArg(&shown)}};
+    for (const auto& [code, arg] : same) {
+        Clear();
+        ASSERT_EQ(Apply(code, arg), kResOk);
+        EXPECT_EQ(Modified(), 0) << std::hex << code;
+    }
 }
 
 TEST_F(CanvasMessagesTest, ChoosingTheCurrentLayerTellsTheBackdropOnlyOfAChange)
