@@ -332,9 +332,10 @@ TEST_F(CanvasMessagesTest, TracingVisibilityTogglesThroughTheControllerAndRedraw
 {
     AddTracingImage();
     ASSERT_EQ(Apply(kMsgTracingVisible, tMsgArg(2)), kResOk);
-    ASSERT_EQ(controller.messages.size(), 1u);
+    ASSERT_EQ(controller.messages.size(), 2u);
     EXPECT_EQ(controller.messages[0].code, kMsgTracingVisible);
     EXPECT_EQ(controller.messages[0].arg, 1u);
+    EXPECT_EQ(controller.messages[1].code, kMsgPaintingModified);
     EXPECT_EQ(canvas.GetTracingVisible(), 1u);
     EXPECT_FALSE(root.invalidated.empty());
 
@@ -383,7 +384,7 @@ TEST_F(CanvasMessagesTest, TheTracingImageIsTakenReportedAndRemoved)
     EXPECT_EQ(canvas.GetTraceColourPick(), 0u);
     ASSERT_EQ(Apply(kMsgRemoveTracingImage, tMsgArg(0)), kResOk);
     EXPECT_EQ(canvas.GetTracingImage(), nullptr);
-    EXPECT_EQ(Modified(), 0);
+    EXPECT_EQ(Modified(), 2) << "the pick-up and the image are kept in the painting file";
 }
 
 TEST_F(CanvasMessagesTest, ASettingGivenTheValueItHasTellsTheControllerNothing)
