@@ -219,20 +219,29 @@ const CImage8* CKS2PaperControls::GetFallbackGrain()
     return grain;
 }
 
+bool CKS2PaperControls::LayerHasSettings()
+{
+    CCanvasInfo current;
+    return QueryBackbone(kMsgToLayer, ToMsgArg(&current), LayerArg(), LayerHighWord()) == kResOk &&
+           m_info->GivesPaperOf(current);
+}
+
 tResult CKS2PaperControls::ApplySettings(uint32_t present)
 {
     if (!m_info)
         return kResOk;
     CBackdrop* backdrop = GetMainBackdrop();
-    const uint32_t frozen = backdrop ? backdrop->GetPresentFrozen() : 0;
-    if (backdrop)
-        backdrop->SetPresentFrozen(1);
-    const tResult applied = SendToBackbone(kMsgToLayer, ToMsgArg(m_info), LayerArg(), LayerHighWord());
-    if (backdrop)
-        backdrop->SetPresentFrozen(frozen);
-    if (applied != kResOk)
-        return applied;
-    (void)SendToBackbone(kMsgPaintingModified, ToMsgArg(this), 0, 0);
+    if (!LayerHasSettings()) {
+        const uint32_t frozen = backdrop ? backdrop->GetPresentFrozen() : 0;
+        if (backdrop)
+            backdrop->SetPresentFrozen(1);
+        const tResult applied = SendToBackbone(kMsgToLayer, ToMsgArg(m_info), LayerArg(), LayerHighWord());
+        if (backdrop)
+            backdrop->SetPresentFrozen(frozen);
+        if (applied != kResOk)
+            return applied;
+        (void)SendToBackbone(kMsgPaintingModified, ToMsgArg(this), 0, 0);
+    }
     if (m_owner)
         (void)m_owner->OnMessage(kMsgPaperApplied, ToMsgArg(this), LayerArg(), LayerHighWord(), 1);
     if (present && backdrop)

@@ -43,7 +43,8 @@ public:
     const CImage8* GetFallbackGrain() override;
 
     // Sends the working settings to the layer, then marks the painting modified and tells the
-    // owner; the controller's refusal is the answer, with nothing else done.
+    // owner; the controller's refusal is the answer, with nothing else done. Settings that give
+    // the layer the paper it has are neither sent nor marked; the owner is told all the same.
     tResult ApplySettings(uint32_t present);
     // The number of preset rows a root of that height holds beside panels of those heights.
     static int32_t PresetRows(int32_t rootHeight, int32_t settingsHeight, int32_t barHeight);
@@ -63,6 +64,8 @@ private:
     tResult StackPanels(CImage* frame);
     tResult OnClicked(CKS2Control* control);
     bool OwnsControl(tMsgArg a) const;
+    // Whether the layer has the paper of the working settings already.
+    bool LayerHasSettings();
     // The layer index as the second and third argument of a layer message.
     tMsgArg LayerArg() const { return tMsgArg(intptr_t(m_layerIndex)); }
     tMsgArg LayerHighWord() const { return m_layerIndex < 0 ? ~tMsgArg(0) : 0; }

@@ -225,7 +225,7 @@ CHMRBackbone::Reply CHMRBackbone::Handle(uint32_t message, tMsgArg a, tMsgArg b,
         return kForward;
     case kMsgTracingImage:
         // A new tracing image is a change; a query is none. The canvas tells a change of the
-        // mode itself.
+        // other tracing settings, and the image's removal, itself.
         if (apply)
             MarkModified();
         return kForward;

@@ -247,3 +247,11 @@ CImage8* CCanvasInfo::BuildPaperGrain() const
         return ConvertArgbToGrey8(&to, &from);
     });
 }
+
+bool CCanvasInfo::GivesPaperOf(const CCanvasInfo& other) const
+{
+    return paperColour == other.paperColour && paperOpacity == other.paperOpacity && grainScale == other.grainScale &&
+           paperSpare == other.paperSpare && grainDepth == other.grainDepth && paperShine == other.paperShine &&
+           paperExtra == other.paperExtra && paperName == other.paperName &&
+           (!paperName.IsEmpty() || paperImage == other.paperImage);
+}

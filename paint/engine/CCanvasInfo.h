@@ -57,6 +57,10 @@ public:
     // The paper texture as a new 8-bit grain image owned by the caller, or null when it cannot
     // be had: a copy of paperImage when paperName is empty, else the grey of LoadPaperTexture.
     CImage8* BuildPaperGrain() const;
+    // Whether a layer takes the paper it took from `other` from this info too: the same colour,
+    // opacity, grain settings and texture (the same name, or without one the same image). The
+    // name and the flag are the preset's, not the paper's.
+    bool GivesPaperOf(const CCanvasInfo& other) const;
 
     tCString name;
     // A resource image name, a file path or a file name in the paper folder; empty means that

@@ -38,11 +38,12 @@ tResult PaperColour(CCanvas& canvas, const tCanvasMessage& message)
     CLayer* layer = CurrentLayer(canvas);
     if (!layer)
         return kResOk;
-    if (!message.apply) {
-        uint32_t colour = 0;
-        layer->GetPaperColour(&colour);
+    uint32_t colour = 0;
+    layer->GetPaperColour(&colour);
+    if (!message.apply)
         return message.Report(colour);
-    }
+    if (uint32_t(message.arg) == colour)
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
     layer->SetPaperColour(uint32_t(message.arg));
     return kResOk;
@@ -111,10 +112,11 @@ tResult LayerGrain(CCanvas& canvas, const tCanvasMessage& message)
     return kResOk;
 }
 
-// A value of the layer a LayerValueRecord names: reported by `get`, or given to `set` once the
-// controller was told; a value that is not finite is refused when `finiteOnly`.
-template <typename Get, typename Set>
-tResult LayerValue(CCanvas& canvas, const tCanvasMessage& message, bool finiteOnly, Get get, Set set)
+// A value of the layer a LayerValueRecord names: reported by `get`, or, as `take` makes it, given
+// to `set` once the controller was told; a value that is not finite is refused when
+// `finiteOnly`, and one the layer already has changes nothing.
+template <typename Get, typename Take, typename Set>
+tResult LayerValue(CCanvas& canvas, const tCanvasMessage& message, bool finiteOnly, Get get, Take take, Set set)
 {
     LayerValueRecord* record = message.Pointer<LayerValueRecord>();
     if (!record)
@@ -128,8 +130,10 @@ tResult LayerValue(CCanvas& canvas, const tCanvasMessage& message, bool finiteOn
     }
     if (finiteOnly && !std::isfinite(record->value))
         return kResBadParam;
+    if (take(record->value) == get(*layer))
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
-    set(*layer, record->value);
+    set(*layer, take(record->value));
     return TellLayersChanged(canvas);
 }
 
@@ -137,13 +141,14 @@ tResult LayerOpacity(CCanvas& canvas, const tCanvasMessage& message)
 {
     return LayerValue(
         canvas, message, true, [](const CLayer& layer) { return layer.GetOpacity(); },
-        [](CLayer& layer, float value) { layer.SetOpacity(ClampUnit(value)); });
+        [](float value) { return ClampUnit(value); }, [](CLayer& layer, float value) { layer.SetOpacity(value); });
 }
 
 tResult LayerVisible(CCanvas& canvas, const tCanvasMessage& message)
 {
     return LayerValue(
         canvas, message, false, [](const CLayer& layer) { return layer.GetVisible() ? 1.0f : 0.0f; },
+        [](float value) { return value != 0.0f ? 1.0f : 0.0f; },
         [](CLayer& layer, float value) { layer.SetVisible(value != 0.0f ? 1 : 0); });
 }
 

@@ -3,7 +3,9 @@
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/StrokeContext.h"
 
-// The canvas's messages about the tracing image and how it is laid over the painting.
+// The canvas's messages about the tracing image and how it is laid over the painting. The
+// painting file keeps each of these settings, so each tells the controller of a change, and a
+// value that is already set is no change.
 
 namespace {
 
@@ -22,7 +24,12 @@ tResult TakeTracingImage(CCanvas& canvas, const tCanvasMessage& message)
     return canvas.SetTracingImage(message.Pointer<CImage>());
 }
 
-tResult RemoveTracingImage(CCanvas& canvas, const tCanvasMessage&) { return canvas.SetTracingImage(nullptr); }
+tResult RemoveTracingImage(CCanvas& canvas, const tCanvasMessage&)
+{
+    if (canvas.GetTracingImage())
+        TK_TRY(TellPaintingModified(canvas));
+    return canvas.SetTracingImage(nullptr);
+}
 
 tResult GetTracingImage(CCanvas& canvas, const tCanvasMessage& message)
 {
@@ -40,6 +47,7 @@ tResult TracingVisible(CCanvas& canvas, const tCanvasMessage& message)
     if (message.arg > 1)
         return kResBadParam;
     if (message.arg != visible) {
+        TK_TRY(TellPaintingModified(canvas));
         canvas.SetTracingVisible(uint32_t(message.arg));
         if (canvas.GetTracingImage() && canvas.GetView())
             canvas.InvalidatePainting(1);
@@ -54,6 +62,9 @@ tResult TraceColourPick(CCanvas& canvas, const tCanvasMessage& message)
     const uint32_t* pick = message.Pointer<uint32_t>();
     if (!pick)
         return kResBadParam;
+    if (*pick == canvas.GetTraceColourPick())
+        return kResOk;
+    TK_TRY(TellPaintingModified(canvas));
     canvas.SetTraceColourPick(*pick);
     return kResOk;
 }
@@ -65,6 +76,8 @@ tResult TracingMode(CCanvas& canvas, const tCanvasMessage& message)
     const uint32_t* mode = message.Pointer<uint32_t>();
     if (!mode || *mode > kLastTracingMode)
         return kResBadParam;
+    if (*mode == canvas.GetTracingMode())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
     canvas.SetTracingMode(*mode);
     if (canvas.GetTracingImage() && canvas.GetView())
@@ -81,8 +94,11 @@ tResult TracingValue(CCanvas& canvas, const tCanvasMessage& message)
     const float* value = message.Pointer<float>();
     if (!value || (kFraction && !std::isfinite(*value)))
         return kResBadParam;
+    const float next = kFraction ? ClampUnit(*value) : *value;
+    if (next == (canvas.*Get)())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
-    (canvas.*Set)(kFraction ? ClampUnit(*value) : *value);
+    (canvas.*Set)(next);
     RedrawTracing(canvas);
     return kResOk;
 }
@@ -94,6 +110,8 @@ tResult TracingOffset(CCanvas& canvas, const tCanvasMessage& message)
     const tCPoint* offset = message.Pointer<tCPoint>();
     if (!offset)
         return kResBadParam;
+    if (*offset == canvas.GetTracingOffset())
+        return kResOk;
     TK_TRY(TellPaintingModified(canvas));
     canvas.SetTracingOffset(*offset);
     RedrawTracing(canvas);

@@ -140,13 +140,14 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     ASSERT_EQ(layers.Calls(kMsgToLayer).size(), 1u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].b, 0u);
     EXPECT_EQ(layers.Calls(kMsgToLayer)[0].apply, 0u);
+    SendValue(CPaperPanel::kGrainDepthDial, 0.25f);
     EXPECT_EQ(Key(kKeyEnter), kResOk);
     EXPECT_FALSE(paper->IsShown());
     const std::vector<tLayerCall> applied = layers.Calls(kMsgToLayer);
-    ASSERT_EQ(applied.size(), 2u);
-    EXPECT_EQ(applied[1].b, 0u);
-    EXPECT_EQ(applied[1].c, 0u);
-    EXPECT_EQ(applied[1].apply, 1u);
+    ASSERT_EQ(applied.size(), 3u);
+    EXPECT_EQ(applied[2].b, 0u);
+    EXPECT_EQ(applied[2].c, 0u);
+    EXPECT_EQ(applied[2].apply, 1u);
     EXPECT_EQ(layers.Calls(kMsgPaintingModified).size(), 1u);
     ASSERT_EQ(owner.Count(kMsgPaperApplied), 1);
     EXPECT_EQ(owner.heard.back().a, ToMsgArg(paper));
@@ -155,9 +156,10 @@ TEST_F(PaperControlsTest, TheReadAndTheApplyCarryTheLayerIndex)
     layers.calls.clear();
     ASSERT_EQ(ShowFor(-1), kResOk);
     EXPECT_EQ(paper->GetLayerIndex(), -1);
+    SendValue(CPaperPanel::kGrainDepthDial, 0.75f);
     EXPECT_EQ(Key(kKeyEnter), kResOk);
     const std::vector<tLayerCall> current = layers.Calls(kMsgToLayer);
-    ASSERT_EQ(current.size(), 2u);
+    ASSERT_EQ(current.size(), 3u);
     for (const tLayerCall& call : current) {
         EXPECT_EQ(call.b, ~tMsgArg(0));
         EXPECT_EQ(call.c, ~tMsgArg(0));
@@ -171,6 +173,8 @@ TEST_F(PaperControlsTest, ConfirmingGivesTheLayerEverySettingAndCancellingNone)
 {
     Open();
     ASSERT_EQ(ShowFor(-1), kResOk);
+    // A confirm of the paper the layer has changes nothing, so marks nothing.
+    ASSERT_EQ(paper->ApplySettings(0), kResOk);
     SendValue(CPaperPanel::kGrainDepthDial, 0.25f);
     SendValue(CPaperPanel::kGrainScaleDial, 0.75f);
     SendValue(CPaperPanel::kOpacityDial, 0.5f);
@@ -207,6 +211,7 @@ TEST_F(PaperControlsTest, ARefusedApplyClosesThePaneShowsTheRefusalAndTellsNobod
 {
     Open();
     ASSERT_EQ(ShowFor(0, &owner), kResOk);
+    SendValue(CPaperPanel::kGrainDepthDial, 0.25f);
     layers.refuseApply = kResBadParam;
     EXPECT_EQ(paper->ApplySettings(1), kResBadParam);
     EXPECT_EQ(layers.Calls(kMsgPaintingModified).size(), 0u);

@@ -167,7 +167,7 @@ TEST_F(BackboneMessagesTest, TheModifyingMessagesMarkThePainting)
 {
     for (uint32_t message : {kMsgStrokeDone, kMsgTracingMode}) {
         controller->GetProject().modified = 0;
-        uint32_t mode = 1;
+        uint32_t mode = 3;
         (void)SendPointer(message, &mode, kMsgApply);
         EXPECT_EQ(controller->GetProject().modified, 1u) << std::hex << message;
     }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CanvasTestSupport.h"
@@ -331,9 +332,10 @@ TEST_F(CanvasMessagesTest, TracingVisibilityTogglesThroughTheControllerAndRedraw
 {
     AddTracingImage();
     ASSERT_EQ(Apply(kMsgTracingVisible, tMsgArg(2)), kResOk);
-    ASSERT_EQ(controller.messages.size(), 1u);
+    ASSERT_EQ(controller.messages.size(), 2u);
     EXPECT_EQ(controller.messages[0].code, kMsgTracingVisible);
     EXPECT_EQ(controller.messages[0].arg, 1u);
+    EXPECT_EQ(controller.messages[1].code, kMsgPaintingModified);
     EXPECT_EQ(canvas.GetTracingVisible(), 1u);
     EXPECT_FALSE(root.invalidated.empty());
 
@@ -382,7 +384,26 @@ TEST_F(CanvasMessagesTest, TheTracingImageIsTakenReportedAndRemoved)
     EXPECT_EQ(canvas.GetTraceColourPick(), 0u);
     ASSERT_EQ(Apply(kMsgRemoveTracingImage, tMsgArg(0)), kResOk);
     EXPECT_EQ(canvas.GetTracingImage(), nullptr);
-    EXPECT_EQ(Modified(), 0);
+    EXPECT_EQ(Modified(), 2) << "the pick-up and the image are kept in the painting file";
+}
+
+TEST_F(CanvasMessagesTest, ASettingGivenTheValueItHasTellsTheControllerNothing)
+{
+    uint32_t mode = 1, pick = 1, paper = 0;
+    float opacity = 0.4f, scale = 0.5f, value = 0.0f;
+    tCPoint offset;
+    LayerValueRecord opaque{1, 2.0f}, shown{2, 5.0f};
+    canvas.GetLayer(0)->GetPaperColour(&paper);
+    const std::pair<uint32_t, tMsgArg> same[] = {
+        {kMsgTracingMode, ToMsgArg(&mode)},     {kMsgTraceColourPick, ToMsgArg(&pick)},   {kMsgTracingVisible, 0},
+        {kMsgTracingScale, ToMsgArg(&scale)},   {kMsgTracingOpacity, ToMsgArg(&opacity)}, {kMsgPaperColour, paper},
+        {kMsgTracingValueB, ToMsgArg(&value)},  {kMsgTracingOffset, ToMsgArg(&offset)},   {kMsgRemoveTracingImage, 0},
+        {kMsgLayerOpacity, ToMsgArg(&opaque)},  {kMsgLayerVisible, ToMsgArg(&shown)}};
+    for (const auto& [code, arg] : same) {
+        Clear();
+        ASSERT_EQ(Apply(code, arg), kResOk);
+        EXPECT_EQ(Modified(), 0) << std::hex << code;
+    }
 }
 
 TEST_F(CanvasMessagesTest, ChoosingTheCurrentLayerTellsTheBackdropOnlyOfAChange)

@@ -214,7 +214,7 @@ TEST_F(CanvasSetUpTest, TheMainCanvasAsksTheControllerForTheTracingImageOrForNon
     controller.messages.clear();
     const CProjectInfo traced(4, 4, u"", u"/pictures/trace.png", nullptr);
     ASSERT_EQ(canvas.SetUpProject(&traced), kResOk);
-    ASSERT_EQ(Codes(), (std::vector<uint32_t>{kMsgLoadTracingImage, kMsgTracingVisible}));
+    ASSERT_EQ(Codes(), (std::vector<uint32_t>{kMsgLoadTracingImage, kMsgTracingVisible, kMsgPaintingModified}));
     EXPECT_EQ(controller.messages[0].path, u"/pictures/trace.png");
     EXPECT_EQ(controller.messages[1].arg, 1u);
     EXPECT_EQ(canvas.GetTracingVisible(), 1u);
@@ -268,8 +268,8 @@ TEST_F(CanvasSetUpTest, TheNewPaintingMessageSetsUpThenBindsTheViewInThePartsOrd
     controller.messages.clear();
     const CProjectInfo traced(1600, 800, u"", u"/pictures/trace.png", nullptr);
     ASSERT_EQ(canvas.OnMessage(kMsgNewProject, 0, ToMsgArg(&traced), 0, kMsgApply), kResOk);
-    EXPECT_EQ(Codes(), (std::vector<uint32_t>{kMsgLoadTracingImage, kMsgTracingVisible, kMsgCanvasPosition,
-                                              kMsgCanvasZoom}));
+    EXPECT_EQ(Codes(), (std::vector<uint32_t>{kMsgLoadTracingImage, kMsgTracingVisible, kMsgPaintingModified,
+                                              kMsgCanvasPosition, kMsgCanvasZoom}));
     // Refitted: the view is 600 wide.
     EXPECT_EQ(canvas.GetZoom(), 0.375f);
     EXPECT_TRUE(paper->app.reports.empty());
