@@ -2,6 +2,7 @@
 
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
 tResult CPaintingImageFile::Open(const tCFPath& path)
@@ -17,6 +18,14 @@ tResult CPaintingImageFile::Decode(CImage* image)
 {
     TK_TRY(CheckMemory());
     return DecodeFile(image);
+}
+
+tResult CPaintingImageFile::Decode(CImage8* image)
+{
+    TK_TRY(CheckImageMemory(m_measure, 1));
+    if (DecodeImage8Stream(&m_file, image, false) != kResOk || !image->IsValid())
+        return kResFileIO;
+    return kResOk;
 }
 
 tResult CPaintingImageFile::Decode(PaintingAllocation painting, CImage* image)

@@ -8,6 +8,7 @@
 #include "toolkit/core/tCFile.h"
 
 class CImage;
+class CImage8;
 class tCFPath;
 
 // An image file that a painting is made from, traced over or given as its paper. Its size is
@@ -27,6 +28,8 @@ public:
     // Decodes the image once it fits beside the painting shown: 5 when it does not, 16 when the
     // image cannot be decoded.
     tResult Decode(CImage* image);
+    // The same into 8-bit grey pixels.
+    tResult Decode(CImage8* image);
     // Decodes the image once `painting`, with the image's pixels beside it, fits in the memory
     // the system has: 5 when it does not, 16 when the image cannot be decoded.
     tResult Decode(PaintingAllocation painting, CImage* image);

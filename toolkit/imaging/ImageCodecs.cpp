@@ -119,9 +119,9 @@ tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells)
     return DecodeWith(stream, image, &tCImageFormat::ReadImage, tells);
 }
 
-tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
+tResult DecodeImage8Stream(tCStream* stream, CImage8* image, bool tells)
 {
-    return DecodeWith(stream, image, &tCImageFormat::ReadImage8);
+    return DecodeWith(stream, image, &tCImageFormat::ReadImage8, tells);
 }
 
 tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height, int64_t* decoderBytes)

@@ -45,7 +45,7 @@ tCImageFormat* CreateImageCodec(uint32_t id);
 // format has no codec, else the codec's answer (kResImageTooLarge shown in the error box).
 // Without `tells` no reason for a refusal is shown: the caller tells it in a box of its own.
 tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells = true);
-tResult DecodeImage8Stream(tCStream* stream, CImage8* image);
+tResult DecodeImage8Stream(tCStream* stream, CImage8* image, bool tells = true);
 // The same from a file: 6 for a path without text; a failure to open passes through.
 tResult LoadImageFile(const tCFPath& path, CImage* image);
 tResult LoadImage8File(const tCFPath& path, CImage8* image);
