@@ -9,6 +9,7 @@
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
 // Files of the earlier format hold one layer: its paper settings and its cells as three images,

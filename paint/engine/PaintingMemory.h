@@ -7,9 +7,9 @@
 // A painting of width x height about to take the place of the one shown, and how much of it is
 // still to be made: the cells of `cellLayers` layers and `viewImages` view images at the layers'
 // shared view-image size, and `imageBytes` of images held beside it, not yet decoded (the image a
-// painting is made from, or the one it is traced over), with what their decoders hold on the way
-// (ImageMeasure::DecodeBytes). The canvas's images, the undo store's and the renderer's part are
-// always made anew.
+// painting is made from, the one it is traced over, the images a painting file holds), with what
+// their decoders hold on the way (ImageMeasure::DecodeBytes). The canvas's images, the undo
+// store's and the renderer's part are always made anew.
 struct PaintingAllocation {
     int32_t width = 0;
     int32_t height = 0;
