@@ -85,6 +85,8 @@ struct ProjectReading {
     tCStream& stream;
     StagedProject& staged;
     tCProgress* progress = nullptr;
+    // Set when the chunks stopped at one whose head or payload runs past the stream's end.
+    bool cutShort = false;
 };
 
 enum class ProjectFormat { kCurrent, kEarlier };
@@ -110,7 +112,8 @@ tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t l
 
 // Reads the chunks from the stream's position to its end, each with `readChunk`, telling the
 // progress (when there is one) how far it got. 17 for a chunk that is empty or whose head or
-// payload runs past the end, else the first failure of a read or of `readChunk`.
+// payload runs past the end (the reading's cutShort then set), else the first failure of a read
+// or of `readChunk`.
 using ProjectChunkReader = tResult (*)(ProjectReading& reading, uint32_t tag, int64_t length);
 tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk);
 

@@ -63,6 +63,13 @@ tResult ReadTracingImage(ProjectReading& reading, int64_t length)
     return kResOk;
 }
 
+// A chunk that runs past the stream's end: the file was cut short.
+tResult CutShort(ProjectReading& reading)
+{
+    reading.cutShort = true;
+    return kResFileInvalid;
+}
+
 constexpr uint32_t kLastStoredTracingMode = 4;
 constexpr int64_t kSharedChunkHeaderBytes = 12;
 
@@ -98,13 +105,15 @@ tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk)
             return kResOk;
         // A chunk whose head or payload runs past the end belongs to a file cut short.
         if (fileLength - start < kSharedChunkHeaderBytes)
-            return kResFileInvalid;
+            return CutShort(reading);
         uint32_t tag;
         int64_t length;
         TK_TRY(stream.ReadU32(&tag));
         TK_TRY(stream.ReadI64(&length));
-        if (length <= 0 || length > fileLength - start - kSharedChunkHeaderBytes)
+        if (length <= 0)
             return kResFileInvalid;
+        if (length > fileLength - start - kSharedChunkHeaderBytes)
+            return CutShort(reading);
         TK_TRY(readChunk(reading, tag, length));
         const int64_t next = start + kSharedChunkHeaderBytes + length;
         TK_TRY(stream.SetPosition(next));
