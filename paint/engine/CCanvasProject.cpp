@@ -4,13 +4,13 @@
 
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CCanvasInfo.h"
+#include "paint/engine/CPaintingImageFile.h"
 #include "paint/engine/CProjectInfo.h"
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/EngineResources.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFRelative.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/imaging/ImageCodecs.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/widgets/CWidget.h"
 
@@ -23,17 +23,19 @@ CImage8* LoadDefaultGrain() { return LoadResImage8(kImgDefaultGrain, nullptr, nu
 
 // The grain of a new painting: the default grain for a paper without a name, else the named
 // texture as the settings find it, else the file of that name in the paper folder. A texture
-// that cannot be had is no failure: the default grain serves (null when even that is missing).
+// that cannot be had, or whose header asks for more memory than is left, is no failure: the
+// default grain serves (null when even that is missing).
 CImage8* MakeGrain(const CCanvasInfo& info)
 {
     if (info.paperName.IsEmpty())
         return LoadDefaultGrain();
     if (CImage8* grain = info.BuildPaperGrain())
         return grain;
-    std::unique_ptr<CImage8> file(new (std::nothrow) CImage8);
+    std::unique_ptr<CImage8> grain(new (std::nothrow) CImage8);
+    CPaintingImageFile file;
     const tCFRelative path(tCString(kPaperFolder).Concat(info.paperName), 0);
-    if (file && LoadImage8File(path, file.get()) == kResOk)
-        return file.release();
+    if (grain && file.Open(path) == kResOk && file.Decode(grain.get()) == kResOk)
+        return grain.release();
     return LoadDefaultGrain();
 }
 

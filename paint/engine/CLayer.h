@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "paint/engine/CPaintCellMap.h"
 #include "toolkit/core/ResultCodes.h"
@@ -10,6 +11,7 @@
 #include "toolkit/imaging/CImage.h"
 
 class CCanvasInfo;
+class CChunkImage;
 class CImage8;
 class ILayerImageView;
 class IPaperGrainBuilder;
@@ -110,8 +112,12 @@ public:
     // any failure it stays as it was. A record without a grain image, or with one that does not
     // decode, leaves the layer's grain as it was. 17 for a chunk that is empty, runs past its
     // parent or lacks its planes, 16 for a plane that is cut short or of another size, 5 when
-    // the cells would not fit in the memory the system has.
-    tResult ReadRecord(tCStream* stream, int64_t length, tCProgress* progress);
+    // the cells, or the grain as its header gives it, would not fit in the memory the system
+    // has. With `storedGrain` the grain is not decoded but measured and handed there (null when
+    // the record has none), the layer's grain left as it was, for a caller that decodes it once
+    // it knows that all it reads fits.
+    tResult ReadRecord(tCStream* stream, int64_t length, tCProgress* progress,
+                       std::unique_ptr<CChunkImage>* storedGrain = nullptr);
 
     // The texture zoom of a grain scale v: 2v^2 + 0.5 up to v = 0.5, then rising to 4 at v = 1.
     static float GrainZoom(float scale);

@@ -2,7 +2,9 @@
 #include <bit>
 #include <cmath>
 #include <memory>
+#include <new>
 
+#include "paint/engine/CChunkImage.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CellMemory.h"
 #include "paint/engine/CellPlanes.h"
@@ -45,7 +47,7 @@ struct StagedRecord {
     bool planeRead[kPlaneCount] = {};
     bool hasProperties = false;
     uint32_t properties[kLayerPropertyBytes / 4] = {};
-    std::unique_ptr<CImage8> grain;
+    std::unique_ptr<CChunkImage> grain;
 };
 
 tResult ReadProperties(tCStream& stream, const tChunkHeader& chunk, StagedRecord& staged)
@@ -58,14 +60,15 @@ tResult ReadProperties(tCStream& stream, const tChunkHeader& chunk, StagedRecord
     return kResOk;
 }
 
-// An image that does not decode is passed over: the layer keeps the grain it has.
+// The grain is measured from its header; an image whose header is no image's is passed over:
+// the layer keeps the grain it has.
 tResult ReadGrain(tCStream& stream, const tChunkHeader& chunk, StagedRecord& staged)
 {
-    tCMemFile png;
-    TK_TRY(png.GrowBy(chunk.length));
-    TK_TRY(stream.ReadBytes(png.GetData(), chunk.length));
-    auto grain = std::make_unique<CImage8>();
-    if (DecodeImage8Stream(&png, grain.get()) == kResOk)
+    std::unique_ptr<CChunkImage> grain(new (std::nothrow) CChunkImage);
+    if (!grain)
+        return kResNoMemory;
+    TK_TRY(grain->ReadPayload(stream, chunk.length));
+    if (grain->Measure() == kResOk)
         staged.grain = std::move(grain);
     return kResOk;
 }
@@ -193,7 +196,8 @@ tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress, uint32_t wit
     return kResOk;
 }
 
-tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progress)
+tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progress,
+                          std::unique_ptr<CChunkImage>* storedGrain)
 {
     if (!stream)
         return kResBadParam;
@@ -211,11 +215,16 @@ tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progres
     record.payloadStart = start;
     TK_TRY(ReadChildren(*stream, record, staged, progress));
     TK_TRY(stream->SetPosition(record.GetEnd()));
+    std::unique_ptr<CImage8> grain;
+    if (storedGrain)
+        *storedGrain = std::move(staged.grain);
+    else if (staged.grain)
+        TK_TRY(staged.grain->DecodeNew(&grain));
 
     m_cellMap.TakeCellsFrom(staged.cells);
     if (staged.hasProperties)
         TakePropertyBlock(staged.properties);
-    if (staged.grain)
-        SetGrainImage(staged.grain.release());
+    if (grain)
+        SetGrainImage(grain.release());
     return RedrawImage();
 }

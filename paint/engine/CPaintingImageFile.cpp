@@ -1,18 +1,18 @@
 #include "paint/engine/CPaintingImageFile.h"
 
-#include "paint/engine/CellMemory.h"
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
 tResult CPaintingImageFile::Open(const tCFPath& path)
 {
-    if (m_file.Open(path, tCFile::kAccessRead) != kResOk || ReadImageStreamSize(&m_file, &m_width, &m_height) != kResOk)
+    if (m_file.Open(path, tCFile::kAccessRead) != kResOk || MeasureImage(&m_file, &m_measure) != kResOk)
         return kResFileIO;
     return kResOk;
 }
 
-tResult CPaintingImageFile::CheckMemory() const { return CheckImageMemory(1, m_width, m_height); }
+tResult CPaintingImageFile::CheckMemory() const { return CheckImageMemory(m_measure, 4); }
 
 tResult CPaintingImageFile::Decode(CImage* image)
 {
@@ -20,9 +20,17 @@ tResult CPaintingImageFile::Decode(CImage* image)
     return DecodeFile(image);
 }
 
+tResult CPaintingImageFile::Decode(CImage8* image)
+{
+    TK_TRY(CheckImageMemory(m_measure, 1));
+    if (DecodeImage8Stream(&m_file, image, false) != kResOk || !image->IsValid())
+        return kResFileIO;
+    return kResOk;
+}
+
 tResult CPaintingImageFile::Decode(PaintingAllocation painting, CImage* image)
 {
-    painting.imagePixels = int64_t(m_width) * m_height;
+    painting.imageBytes = m_measure.DecodeBytes(4);
     TK_TRY(CheckPaintingMemory(painting));
     return DecodeFile(image);
 }

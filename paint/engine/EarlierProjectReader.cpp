@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "paint/engine/CChunkImage.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CellMemory.h"
 #include "paint/engine/IProjectHost.h"
@@ -7,9 +8,8 @@
 #include "paint/engine/ProjectFileTags.h"
 #include "paint/engine/ProjectReading.h"
 #include "toolkit/core/ErrorBox.h"
-#include "toolkit/core/tCMemFile.h"
 #include "toolkit/imaging/CImNav.h"
-#include "toolkit/imaging/ImageCodecs.h"
+#include "toolkit/imaging/CImage.h"
 
 // Files of the earlier format hold one layer: its paper settings and its cells as three images,
 // and the current tool as an index with its size and stroke count.
@@ -21,6 +21,7 @@ constexpr uint32_t kEarlierToolIds[] = {4900, 4901, 4900, 4903, 4902, 4906, 4905
 constexpr uint32_t kEarlierOilBrushId = 4900;
 
 constexpr char kCutShortText[] = "The file was cut short: the painting holds what could be read of it.";
+constexpr char kUnreadableText[] = "Part of the file could not be read: the painting holds what was read before it.";
 
 // The cells are made at the header's size when the first image comes.
 tResult PrepareCells(StagedProject& staged)
@@ -34,17 +35,19 @@ tResult PrepareCells(StagedProject& staged)
 }
 
 // Each pixel of an image the layer's size gives one field of its cell: the colour, the alpha
-// as shine, or the low 16 bits / 3 as thickness.
+// as shine, or the low 16 bits / 3 as thickness. An image whose header gives another size is
+// refused before it is decoded.
 tResult ReadCellImage(ProjectReading& reading, uint32_t tag, int64_t length)
 {
     StagedProject& staged = reading.staged;
     TK_TRY(PrepareCells(staged));
-    tCMemFile encoded;
-    TK_TRY(ReadChunkPayload(reading.stream, length, encoded));
-    CImage image;
-    TK_TRY(DecodeImageStream(&encoded, &image));
-    if (image.GetWidth() != staged.width || image.GetHeight() != staged.height)
+    CChunkImage encoded;
+    TK_TRY(encoded.ReadPayload(reading.stream, length));
+    TK_TRY(encoded.Measure());
+    if (encoded.GetMeasure().width != staged.width || encoded.GetMeasure().height != staged.height)
         return kResFileInvalid;
+    CImage image;
+    TK_TRY(encoded.Decode(&image));
     const CImNav pixels(&image);
     const CPaintCellNav cells(staged.cells);
     if (!pixels.IsLocked() || !cells.IsValid())
@@ -116,8 +119,9 @@ tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t l
 }
 
 // Reading stops at the first failure; what was read before it still makes the painting, and an
-// error box says that the file was cut short. Without a header nothing was read: the failure is
-// the answer and the painting stays.
+// error box says that the file was cut short, or that a part of it could not be read. Without a
+// header nothing was read, and a painting that would not fit in the memory left is no painting
+// at all: the failure is the answer and the painting stays.
 tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name)
 {
     if (!host.GetCanvas())
@@ -135,8 +139,10 @@ tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& 
     const tResult stopped = ReadProjectChunks(reading, ReadEarlierProjectChunk);
     if (!staged.HasHeader())
         return stopped != kResOk ? stopped : kResFileInvalid;
+    if (stopped == kResNoMemory)
+        return stopped;
     const tResult opened = CommitProject(reading, ProjectFormat::kEarlier, path, name);
-    if (stopped != kResOk)
-        ReportResult(stopped, kCutShortText);
+    if (stopped != kResOk && opened == kResOk)
+        ReportResult(stopped, reading.cutShort ? kCutShortText : kUnreadableText);
     return opened;
 }

@@ -40,13 +40,13 @@ uint64_t PaintingBytes(const PaintingAllocation& painting)
     bytes = SaturatedSum(bytes, CStandardRenderer::WorkRowBytes(width));
     bytes = SaturatedSum(bytes, SaturatedProduct(cells, uint64_t(std::max(painting.cellLayers, 0))));
     bytes = SaturatedSum(bytes, SaturatedProduct(viewImage, uint64_t(std::max(painting.viewImages, 0))));
-    return SaturatedSum(bytes, SaturatedProduct(uint64_t(std::max<int64_t>(painting.imagePixels, 0)), 4));
+    return SaturatedSum(bytes, painting.imageBytes);
 }
 
 tResult CheckPaintingMemory(const PaintingAllocation& painting)
 {
     if (!IsPaintingSide(painting.width) || !IsPaintingSide(painting.height) || painting.cellLayers < 0 ||
-        painting.viewImages < 0 || painting.imagePixels < 0)
+        painting.viewImages < 0)
         return kResBadParam;
     uint64_t available;
     if (!AvailableMemory(&available))

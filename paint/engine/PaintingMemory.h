@@ -6,15 +6,16 @@
 
 // A painting of width x height about to take the place of the one shown, and how much of it is
 // still to be made: the cells of `cellLayers` layers and `viewImages` view images at the layers'
-// shared view-image size, and an image of `imagePixels` pixels of 4 bytes held beside it (the
-// image a painting is made from, or the one it is traced over, not yet decoded). The canvas's
-// images, the undo store's and the renderer's part are always made anew.
+// shared view-image size, and `imageBytes` of images held beside it, not yet decoded (the image a
+// painting is made from, the one it is traced over, the images a painting file holds), with what
+// their decoders hold on the way (ImageMeasure::DecodeBytes). The canvas's images, the undo
+// store's and the renderer's part are always made anew.
 struct PaintingAllocation {
     int32_t width = 0;
     int32_t height = 0;
     int32_t cellLayers = 1;
     int32_t viewImages = 1;
-    int64_t imagePixels = 0;
+    uint64_t imageBytes = 0;
 };
 
 // The bytes making the painting allocates in all; UINT64_MAX when they pass 64 bits.

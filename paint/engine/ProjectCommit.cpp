@@ -12,6 +12,8 @@
 #include "toolkit/core/tCFPath.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCString.h"
+#include "toolkit/imaging/CImage.h"
+#include "toolkit/imaging/CImage8.h"
 
 // An opened project takes the painting's place only once the whole file was read. From the new
 // painting on the painting is the file's: a value whose message is refused then stays as the new
@@ -21,6 +23,8 @@ StagedProject::~StagedProject()
 {
     for (CLayer* layer : layers)
         delete layer;
+    for (StagedGrain& grain : grains)
+        delete grain.image;
 }
 
 namespace {
@@ -54,8 +58,15 @@ tResult MakeNewPainting(ProjectReading& reading, const tCFPath& path, const tCSt
     return made;
 }
 
+uint64_t SaturatedAdd(uint64_t a, uint64_t b)
+{
+    uint64_t sum;
+    return __builtin_add_overflow(a, b, &sum) ? UINT64_MAX : sum;
+}
+
 // The file's layers hold their cells and, unless the view-image size changed since they were
-// read, their view images. The new painting's own layer is made before they replace it.
+// read, their view images. The new painting's own layer is made before they replace it. The
+// file's images are all still to be decoded, the grains into one byte a pixel.
 PaintingAllocation StillToMake(StagedProject& staged)
 {
     const tCPoint view = CLayer::GetViewImageSize();
@@ -63,7 +74,28 @@ PaintingAllocation StillToMake(StagedProject& staged)
     for (CLayer* layer : staged.layers)
         if (layer->GetImage().GetWidth() != view.x || layer->GetImage().GetHeight() != view.y)
             ++viewImages;
-    return {staged.width, staged.height, 1, viewImages};
+    uint64_t imageBytes = staged.tracingImage ? staged.tracingImage->GetMeasure().DecodeBytes(4) : 0;
+    for (const StagedGrain& grain : staged.grains)
+        imageBytes = SaturatedAdd(imageBytes, grain.image->GetMeasure().DecodeBytes(1));
+    return {staged.width, staged.height, 1, viewImages, imageBytes};
+}
+
+// The file's images, decoded once the whole painting was found to fit with them and before the
+// painting shown goes. An image that does not decode is passed over, as if the file had none.
+tResult DecodeImages(StagedProject& staged, std::unique_ptr<CImage>* tracing)
+{
+    if (staged.tracingImage)
+        TK_TRY(staged.tracingImage->DecodeNew(tracing));
+    for (const StagedGrain& grain : staged.grains) {
+        std::unique_ptr<CImage8> image;
+        TK_TRY(grain.image->DecodeNew(&image));
+        if (!image)
+            continue;
+        CLayer* layer = staged.layers[grain.layer];
+        layer->SetGrainImage(image.release());
+        TK_TRY(layer->RedrawImage());
+    }
+    return kResOk;
 }
 
 tResult ApplyLayers(CCanvas& canvas, StagedProject& staged)
@@ -124,7 +156,7 @@ void SendPointed(IProjectHost& host, uint32_t message, std::optional<T>& value)
         (void)host.SendMessage(message, ToMsgArg(&*value));
 }
 
-void ApplyTracing(IProjectHost& host, StagedProject& staged)
+void ApplyTracing(IProjectHost& host, StagedProject& staged, std::unique_ptr<CImage> image)
 {
     if (staged.tracingVisible)
         (void)host.SendMessage(kMsgTracingVisible, tMsgArg(*staged.tracingVisible));
@@ -135,8 +167,8 @@ void ApplyTracing(IProjectHost& host, StagedProject& staged)
     SendPointed(host, kMsgTracingValueB, staged.tracingValueB);
     SendPointed(host, kMsgTracingOffset, staged.tracingOffset);
     // The receiver takes the image over.
-    if (staged.tracingImage)
-        (void)host.SendMessage(kMsgTracingImage, ToMsgArg(staged.tracingImage.release()));
+    if (image)
+        (void)host.SendMessage(kMsgTracingImage, ToMsgArg(image.release()));
 }
 
 }  // namespace
@@ -155,6 +187,8 @@ tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPa
     StagedProject& staged = reading.staged;
     CCanvas& canvas = *host.GetCanvas();
     TK_TRY(CheckPaintingMemory(StillToMake(staged)));
+    std::unique_ptr<CImage> tracing;
+    TK_TRY(DecodeImages(staged, &tracing));
     TK_TRY(MakeNewPainting(reading, path, name));
     if (format == ProjectFormat::kCurrent) {
         if (const tResult taken = ApplyLayers(canvas, staged); taken != kResOk) {
@@ -165,7 +199,7 @@ tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPa
     } else
         ApplyEarlierLayer(canvas, staged);
     ApplyTools(reading);
-    ApplyTracing(host, staged);
+    ApplyTracing(host, staged, std::move(tracing));
     if (staged.colourList)
         host.GetColourList() = std::move(*staged.colourList);
     host.SetProjectVersion(staged.version);

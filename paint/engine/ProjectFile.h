@@ -39,8 +39,10 @@ int32_t ProjectSaveSteps(CCanvas& canvas);
 // a file read whole changes the painting, tools, colour and colour list: on any failure they stay
 // as they were. The file's code when it cannot be opened, 17 for a file that is no project file,
 // is invalid or is cut short, 1 when a read of its first lines fails before the file's end, 16
-// when a later read does, 5 when a layer would not fit in the memory the system has. An
-// earlier-format file that is cut short opens as far as it was read, with an error box saying so.
+// when a later read does, 5 when a layer, or the painting with all the images the file holds as
+// their headers give them, would not fit in the memory the system has. An earlier-format file
+// that is cut short, or of which a part cannot be read, opens as far as it was read, with an
+// error box saying which.
 tResult OpenProject(IProjectHost& host, const tCFPath& path, const tCString& name);
 // As OpenProject, from a stream that holds the whole file.
 tResult ReadProject(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name);

@@ -49,7 +49,8 @@ tResult StageLayerIndex(ProjectReading& reading, int64_t length, std::optional<i
 }
 
 // Every layer record makes a layer of the header's size; one that would not fit in the memory
-// the system has is refused before its cells are made.
+// the system has is refused before its cells are made. Its grain is measured, and decoded with
+// the file's other images once the whole painting was found to fit.
 tResult StageLayer(ProjectReading& reading, int64_t length)
 {
     StagedProject& staged = reading.staged;
@@ -60,7 +61,12 @@ tResult StageLayer(ProjectReading& reading, int64_t length)
     if (!layer)
         return kResNoMemory;
     TK_TRY(layer->SetSize(staged.width, staged.height));
-    TK_TRY(layer->ReadRecord(&reading.stream, length, reading.progress));
+    std::unique_ptr<CChunkImage> grain;
+    TK_TRY(layer->ReadRecord(&reading.stream, length, reading.progress, &grain));
+    if (grain) {
+        TK_TRY(staged.grains.Add({staged.layers.GetCount(), grain.get()}));
+        grain.release();
+    }
     TK_TRY(staged.layers.Add(layer.get()));
     layer.release();
     return kResOk;

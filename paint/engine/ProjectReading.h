@@ -4,12 +4,12 @@
 #include <memory>
 #include <optional>
 
+#include "paint/engine/CChunkImage.h"
 #include "paint/engine/CColourList.h"
 #include "paint/engine/CPaintCellMap.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCPoint.h"
-#include "toolkit/imaging/CImage.h"
 
 class CLayer;
 class ICanvasTool;
@@ -30,6 +30,12 @@ struct StagedToolRecord {
     int64_t end = 0;
 };
 
+// A layer's grain image, measured and not yet decoded.
+struct StagedGrain {
+    int32_t layer = 0;
+    CChunkImage* image = nullptr;
+};
+
 // Everything a project file sets, as far as it was read. Values the file did not hold, or held
 // in a form that could not be taken, are empty and leave the painting's own as they are.
 struct StagedProject {
@@ -46,6 +52,8 @@ struct StagedProject {
     int32_t height = 0;
     // The layers of the current format, bottom first; owned until the painting takes them.
     tCArray<CLayer*> layers;
+    // Their grain images, owned; decoded once the whole painting was found to fit with them.
+    tCArray<StagedGrain> grains;
     std::optional<int32_t> currentLayer;
     std::optional<int32_t> secondLayer;
     tCArray<StagedToolRecord> toolRecords;
@@ -58,7 +66,8 @@ struct StagedProject {
     std::optional<float> tracingScale;
     std::optional<float> tracingValueB;
     std::optional<tCPoint> tracingOffset;
-    std::unique_ptr<CImage> tracingImage;
+    // Decoded, as the grains, once the whole painting was found to fit with it.
+    std::unique_ptr<CChunkImage> tracingImage;
     std::unique_ptr<CColourList> colourList;
 
     // The earlier format's settings of the current tool and of the one layer.
@@ -76,6 +85,8 @@ struct ProjectReading {
     tCStream& stream;
     StagedProject& staged;
     tCProgress* progress = nullptr;
+    // Set when the chunks stopped at one whose head or payload runs past the stream's end.
+    bool cutShort = false;
 };
 
 enum class ProjectFormat { kCurrent, kEarlier };
@@ -101,7 +112,8 @@ tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t l
 
 // Reads the chunks from the stream's position to its end, each with `readChunk`, telling the
 // progress (when there is one) how far it got. 17 for a chunk that is empty or whose head or
-// payload runs past the end, else the first failure of a read or of `readChunk`.
+// payload runs past the end (the reading's cutShort then set), else the first failure of a read
+// or of `readChunk`.
 using ProjectChunkReader = tResult (*)(ProjectReading& reading, uint32_t tag, int64_t length);
 tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk);
 
@@ -120,7 +132,9 @@ tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 
 // Makes the staged content the painting: a new painting of the header's size (0xFF000002, its
 // failure answered and nothing more changed; 5 before it when what the painting still has to
-// allocate would not fit in the memory the system has), then the layers (their failure
-// answered, the new painting then left without a file), tools' settings, colour, tool, tracing
-// values and image and colour list, then the notifications of an opened project.
+// allocate, the file's images with it, would not fit in the memory the system has), then the
+// layers (their failure answered, the new painting then left without a file), tools' settings,
+// colour, tool, tracing values and image and colour list, then the notifications of an opened
+// project. The file's images are decoded before the new painting is made; one that does not
+// decode is passed over.
 tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPath& path, const tCString& name);

@@ -11,7 +11,6 @@
 #include "paint/engine/ProjectReading.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCProgress.h"
-#include "toolkit/imaging/ImageCodecs.h"
 
 // The parts of a project file both formats read alike: the first lines, the header, the colour
 // and the tracing values and image.
@@ -51,17 +50,24 @@ bool IsEarlierCreator(const std::string& line)
     return false;
 }
 
-// An image that does not decode answers the decoder's code.
+// The image is measured from its header now and decoded once the whole painting was found to
+// fit with it. One whose header is no image's answers 16.
 tResult ReadTracingImage(ProjectReading& reading, int64_t length)
 {
-    tCMemFile png;
-    TK_TRY(ReadChunkPayload(reading.stream, length, png));
-    std::unique_ptr<CImage> image(new (std::nothrow) CImage);
+    std::unique_ptr<CChunkImage> image(new (std::nothrow) CChunkImage);
     if (!image)
         return kResNoMemory;
-    TK_TRY(DecodeImageStream(&png, image.get()));
+    TK_TRY(image->ReadPayload(reading.stream, length));
+    TK_TRY(image->Measure());
     reading.staged.tracingImage = std::move(image);
     return kResOk;
+}
+
+// A chunk that runs past the stream's end: the file was cut short.
+tResult CutShort(ProjectReading& reading)
+{
+    reading.cutShort = true;
+    return kResFileInvalid;
 }
 
 constexpr uint32_t kLastStoredTracingMode = 4;
@@ -99,13 +105,15 @@ tResult ReadProjectChunks(ProjectReading& reading, ProjectChunkReader readChunk)
             return kResOk;
         // A chunk whose head or payload runs past the end belongs to a file cut short.
         if (fileLength - start < kSharedChunkHeaderBytes)
-            return kResFileInvalid;
+            return CutShort(reading);
         uint32_t tag;
         int64_t length;
         TK_TRY(stream.ReadU32(&tag));
         TK_TRY(stream.ReadI64(&length));
-        if (length <= 0 || length > fileLength - start - kSharedChunkHeaderBytes)
+        if (length <= 0)
             return kResFileInvalid;
+        if (length > fileLength - start - kSharedChunkHeaderBytes)
+            return CutShort(reading);
         TK_TRY(readChunk(reading, tag, length));
         const int64_t next = start + kSharedChunkHeaderBytes + length;
         TK_TRY(stream.SetPosition(next));

@@ -119,18 +119,21 @@ tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells)
     return DecodeWith(stream, image, &tCImageFormat::ReadImage, tells);
 }
 
-tResult DecodeImage8Stream(tCStream* stream, CImage8* image)
+tResult DecodeImage8Stream(tCStream* stream, CImage8* image, bool tells)
 {
-    return DecodeWith(stream, image, &tCImageFormat::ReadImage8);
+    return DecodeWith(stream, image, &tCImageFormat::ReadImage8, tells);
 }
 
-tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height)
+tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height, int64_t* decoderBytes)
 {
     if (!stream || !width || !height)
         return kResBadParam;
     const int64_t start = stream->GetPosition();
-    const tResult result = WithStreamCodec(stream, false, [&](tCImageFormat* codec) {
-        return codec->ReadImageSize(stream, width, height);
+    const tResult result = WithStreamCodec(stream, false, [&](tCImageFormat* codec) -> tResult {
+        TK_TRY(codec->ReadImageSize(stream, width, height));
+        if (decoderBytes)
+            *decoderBytes = codec->GetDecoderBytes();
+        return kResOk;
     });
     stream->SetPosition(start);
     return result;

@@ -45,7 +45,7 @@ tCImageFormat* CreateImageCodec(uint32_t id);
 // format has no codec, else the codec's answer (kResImageTooLarge shown in the error box).
 // Without `tells` no reason for a refusal is shown: the caller tells it in a box of its own.
 tResult DecodeImageStream(tCStream* stream, CImage* image, bool tells = true);
-tResult DecodeImage8Stream(tCStream* stream, CImage8* image);
+tResult DecodeImage8Stream(tCStream* stream, CImage8* image, bool tells = true);
 // The same from a file: 6 for a path without text; a failure to open passes through.
 tResult LoadImageFile(const tCFPath& path, CImage* image);
 tResult LoadImage8File(const tCFPath& path, CImage8* image);
@@ -53,7 +53,9 @@ tResult LoadImage8File(const tCFPath& path, CImage8* image);
 // the image's size is decoded or allocated; the position is left where it was. The answers of
 // DecodeImageStream for a header it would refuse, shown in no box: the caller, which reads the
 // size to decide whether to decode at all, tells the refusal in a box of its own.
-tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height);
+// `decoderBytes`, when given, gets what the decoder will hold beside the image on the way: a
+// progressive or multi-scan JPEG's coefficients for the whole image, 0 for most files.
+tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height, int64_t* decoderBytes = nullptr);
 // Encode at the stream's position in the format `id`: 24 for an id without a codec.
 tResult EncodeImageStream(tCStream* stream, CImage* image, uint32_t id);
 tResult EncodeImage8Stream(tCStream* stream, CImage8* image, uint32_t id);

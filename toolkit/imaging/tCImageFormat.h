@@ -23,6 +23,9 @@ public:
     // image's size is allocated. A header the decoder refuses gets the decoder's answer
     // (kResImageTooLarge for a side past its limit); the stream is left anywhere.
     virtual tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) = 0;
+    // What the decoder holds beside the image while it decodes the file whose size ReadImageSize
+    // read: 0 where it decodes straight into the image's rows.
+    int64_t GetDecoderBytes() const { return m_decoderBytes; }
     // Whether a reader shows why it refused a file in the error box, as the BMP reader does;
     // off where the caller tells the refusal in a box of its own.
     void SetTellsRefusals(bool tells) { m_tellsRefusals = tells; }
@@ -31,4 +34,5 @@ protected:
     // The palette of the file being read.
     CMemBlockT<CPixel> m_palette;
     bool m_tellsRefusals = true;
+    int64_t m_decoderBytes = 0;
 };

@@ -175,6 +175,7 @@ struct tJpegRead {
     jpeg_decompress_struct info = {};
     CStreamInput* input = nullptr;
     CImNavBase* view = nullptr;
+    bool multipleScans = false;
 };
 
 struct tJpegWrite {
@@ -195,6 +196,29 @@ void ReadJpegHeader(void* context)
     jpeg_create_decompress(&read->info);
     AttachSource(&read->info, read->input);
     jpeg_read_header(&read->info, TRUE);
+    read->multipleScans = jpeg_has_multiple_scans(&read->info);
+}
+
+int64_t RoundUp(JDIMENSION value, int factor)
+{
+    return (int64_t(value) + factor - 1) / factor * factor;
+}
+
+// A file of several scans (progressive, or sequential with its components in scans of their own)
+// is decoded through coefficient buffers for the whole image, held from the first scan until the
+// last: 64 coefficients of two bytes for each 8 x 8 block of each component, a component's blocks
+// rounded up to whole sampling units. A single scan needs a few rows of blocks only.
+int64_t CoefficientBytes(const tJpegRead& read)
+{
+    if (!read.multipleScans)
+        return 0;
+    int64_t bytes = 0;
+    for (int c = 0; c < read.info.num_components; ++c) {
+        const jpeg_component_info& component = read.info.comp_info[c];
+        bytes += RoundUp(component.width_in_blocks, component.h_samp_factor) *
+                 RoundUp(component.height_in_blocks, component.v_samp_factor) * int64_t(sizeof(JBLOCK));
+    }
+    return bytes;
 }
 
 void StartDecompress(void* context)
@@ -345,6 +369,7 @@ tResult tCJpgIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
     TK_TRY(ReadCheckedHeader(&input, &read));
     *width = int32_t(read.info.image_width);
     *height = int32_t(read.info.image_height);
+    m_decoderBytes = CoefficientBytes(read);
     return kResOk;
 }
 

@@ -55,6 +55,13 @@ TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
     // Its 20 bytes of pixels are not decoded where they would not fit in the memory left.
     w32::headless::SetAvailableMemory(19);
     EXPECT_EQ(std::unique_ptr<CImage>(Named(elsewhere.File("Path.png")).LoadPaperTexture()), nullptr);
+    // A progressive JPEG's decoder holds the coefficients of the whole image beside its pixels:
+    // 2 x 2 blocks of 128 bytes in each of three components, beside 16 x 12 pixels.
+    const std::string progressive = std::string(KOSTREL_TEST_DATA) + "/jpeg/imagemagick-progressive.jpg";
+    w32::headless::SetAvailableMemory(16 * 12 * 4 + 1536 - 1);
+    EXPECT_EQ(std::unique_ptr<CImage>(Named(progressive).LoadPaperTexture()), nullptr);
+    w32::headless::SetAvailableMemory(16 * 12 * 4 + 1536);
+    EXPECT_NE(std::unique_ptr<CImage>(Named(progressive).LoadPaperTexture()), nullptr);
     w32::headless::SetAvailableMemory(0);
 
     // Only the file's name counts in the paper folder.

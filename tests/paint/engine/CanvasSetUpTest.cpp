@@ -199,6 +199,14 @@ TEST_F(CanvasSetUpTest, ANamedPaperIsBuiltOrTakenFromTheCanvasesFolderElseGrain8
         EXPECT_TRUE(HoldsGrey(Grain(), c.width, c.height, c.value)) << c.name;
         EXPECT_EQ(canvas.GetLayer(0)->GetName(), info.paperName);
     }
+    // A texture whose 5 bytes of grain would not fit in the memory left is not decoded.
+    CCanvasInfo info;
+    info.paperName = tCString::FromAnsi(beside);
+    const CProjectInfo project(6, 6, u"", u"", &info);
+    w32::headless::SetAvailableMemory(4);
+    ASSERT_EQ(canvas.SetUpProject(&project), kResOk);
+    w32::headless::SetAvailableMemory(0);
+    EXPECT_TRUE(HoldsGrey(Grain(), 4, 4, DefaultGrainValue));
     std::filesystem::remove(program / "Canvases" / beside);
 }
 

@@ -131,13 +131,18 @@ TEST_F(EarlierProjectTest, AFileCutShortOpensAsFarAsItWasReadAndSaysSo)
     EXPECT_EQ(recorder->count, 1);
     EXPECT_NE(recorder->text.find("cut short"), std::string::npos);
 
-    // An image of another size than the layer's stops the reading the same way.
+    // An image of another size than the layer's stops the reading the same way, refused from its
+    // header before it is decoded, and the one box does not say that the file was cut short.
     CImage wide(4, 2);
-    const std::string file = ProjectLines("Kostrel") + HeaderChunk(3, 2) + Chunk(kTagEarlierColours, PngOf(wide)) +
-                             Chunk(kTagPaintColour, U32(0xFF000001u));
-    ASSERT_EQ(OpenBytes(host, file), kResOk);
-    EXPECT_NE(host.colour, 0xFF000001u);
-    EXPECT_EQ(recorder->count, 2);
+    for (const std::string& image : {PngOf(wide), BmpHeaderOnly(16000)}) {
+        const std::string file = ProjectLines("Kostrel") + HeaderChunk(3, 2) + Chunk(kTagEarlierColours, image) +
+                                 Chunk(kTagPaintColour, U32(0xFF000001u));
+        recorder->count = 0;
+        ASSERT_EQ(OpenBytes(host, file), kResOk);
+        EXPECT_NE(host.colour, 0xFF000001u);
+        EXPECT_EQ(recorder->count, 1);
+        EXPECT_EQ(recorder->text.find("cut short"), std::string::npos);
+    }
 }
 
 TEST_F(EarlierProjectTest, WithoutAHeaderNothingOpens)
@@ -148,6 +153,10 @@ TEST_F(EarlierProjectTest, WithoutAHeaderNothingOpens)
     EXPECT_EQ(OpenBytes(host, ProjectLines("Kostrel") + HeaderChunk(0, 6) + Chunk(kTagPaintColour, U32(1))),
               kResFileInvalid);
     EXPECT_EQ(OpenBytes(host, ProjectLines("Kostrel") + HeaderChunk(3, 2).substr(0, 20)), kResFileInvalid);
+    // Nor does one too large for the memory left: its caller tells it as any painting too large.
+    w32::headless::SetAvailableMemory(59);
+    EXPECT_EQ(OpenBytes(host, EarlierFile()), kResNoMemory);
+    w32::headless::SetAvailableMemory(0);
     EXPECT_TRUE(SamePainting(StateOf(host), before));
     EXPECT_EQ(recorder->count, 0);
 }

@@ -357,6 +357,14 @@ TEST_F(LayerRecordTest, AGrainThatIsMissingOrUnreadableLeavesTheLayersGrain)
         // Without a property block the settings stay.
         EXPECT_EQ(layer.GetOpacity(), 1.0f);
     }
+    // One whose header asks for more than the memory left is not decoded, and the record fails.
+    CLayer layer;
+    ASSERT_EQ(layer.SetSize(2, 2), kResOk);
+    const LayerState before(layer);
+    w32::headless::SetAvailableMemory(1599);
+    EXPECT_EQ(ReadLayer(layer, Record(Chunk(kTagLayerGrain, BmpHeaderOnly(40)) + body)), kResNoMemory);
+    w32::headless::SetAvailableMemory(0);
+    EXPECT_TRUE(LayerState(layer) == before);
 }
 
 TEST_F(LayerRecordTest, FloatsThatAreNoNumbersAreLeftAndTheOthersKeptToRange)

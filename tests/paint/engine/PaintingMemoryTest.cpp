@@ -48,18 +48,19 @@ TEST_F(PaintingMemoryTest, APaintingIsMeasuredWholeThoughEachOfItsPartsWouldFitA
 
     for (const PaintingAllocation& bad :
          {PaintingAllocation{0, 10}, PaintingAllocation{10, 32001}, PaintingAllocation{10, 10, -1, 0},
-          PaintingAllocation{10, 10, 1, -1}, PaintingAllocation{10, 10, 1, 1, -1}})
+          PaintingAllocation{10, 10, 1, -1}})
         EXPECT_EQ(CheckPaintingMemory(bad), kResBadParam);
 }
 
 TEST_F(PaintingMemoryTest, AnImageThePaintingIsMadeFromCountsFourBytesAPixel)
 {
     // 1024 x 768 made from an image of 1000 x 700 pixels, which it holds until the cells take it.
-    EXPECT_EQ(PaintingBytes({1024, 768, 1, 1, 700000}), 20531256u + 2800000u);
-    EXPECT_EQ(PaintingBytes({1024, 768, 1, 1, INT64_MAX}), UINT64_MAX);
+    const uint64_t image = ImageMeasure{1000, 700}.DecodeBytes(4);
+    EXPECT_EQ(PaintingBytes({1024, 768, 1, 1, image}), 20531256u + 2800000u);
+    EXPECT_EQ(PaintingBytes({1024, 768, 1, 1, UINT64_MAX - 1}), UINT64_MAX);
     w32::headless::SetAvailableMemory(20531256u + 2800000u);
-    EXPECT_EQ(CheckPaintingMemory({1024, 768, 1, 1, 700000}), kResOk);
-    EXPECT_EQ(CheckPaintingMemory({1024, 768, 1, 1, 700001}), kResNoMemory);
+    EXPECT_EQ(CheckPaintingMemory({1024, 768, 1, 1, image}), kResOk);
+    EXPECT_EQ(CheckPaintingMemory({1024, 768, 1, 1, image + 1}), kResNoMemory);
 }
 
 }  // namespace

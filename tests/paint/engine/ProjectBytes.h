@@ -74,7 +74,7 @@ inline std::string LayerRecordBytes(const std::string& properties, const std::ve
 
 // A layer of width x height cells all `colour`, the other planes zero, every plane raw.
 inline std::string PlainLayer(int32_t width, int32_t height, uint32_t colour,
-                              const LayerProperties& properties = LayerProperties())
+                              const LayerProperties& properties = LayerProperties(), const std::string& grain = "")
 {
     const std::vector<uint32_t> colours(size_t(width) * size_t(height), colour);
     const std::vector<uint32_t> zeros(colours.size(), 0);
@@ -82,7 +82,8 @@ inline std::string PlainLayer(int32_t width, int32_t height, uint32_t colour,
                                                  RawPlane(width, height, 1, zeros, 2),
                                                  RawPlane(width, height, 2, zeros, 2),
                                                  RawPlane(width, height, 3, zeros, 1),
-                                                 RawPlane(width, height, 4, zeros, 1)});
+                                                 RawPlane(width, height, 4, zeros, 1)},
+                            grain);
 }
 
 inline std::string PngOf(CImage& image)

@@ -183,9 +183,17 @@ TEST_F(ProjectHostileTest, ASmallFileAskingForGigabytesIsRefusedBeforeTheyAreMad
     w32::headless::SetAvailableMemory(uint64_t(1) << 30);
     const std::string file = ProjectLines("Kostrel 2") + HeaderChunk(32000, 32000) + PlainLayer(2, 2, 0);
     ExpectRefused(file, kResNoMemory);
+    // So is every image the file holds, from its header, and all of them together: three grains
+    // of 28000 x 28000 do not fit where each fits alone.
+    const std::string small = ProjectLines("Kostrel 2") + HeaderChunk(4, 4);
+    ExpectRefused(small + Chunk(kTagTracingImage, BmpHeaderOnly(20000)), kResNoMemory);
+    const std::string grained = PlainLayer(4, 4, 0, LayerProperties(), BmpHeaderOnly(28000));
+    ExpectRefused(small + grained + grained + grained, kResNoMemory);
     // Each layer is measured against what is available.
     w32::headless::SetAvailableMemory(999);
     ExpectRefused(ProjectLines("Kostrel 2") + HeaderChunk(10, 10) + PlainLayer(10, 10, 0), kResNoMemory);
+    w32::headless::SetAvailableMemory(uint64_t(1) << 30);
+    EXPECT_EQ(OpenBytes(target, small + grained), kResOk);
     w32::headless::SetAvailableMemory(0);
 }
 
@@ -210,11 +218,13 @@ TEST_F(ProjectHostileTest, AnOpenNeedsRoomOnlyForWhatItStillHasToMake)
     const std::string file = Save(source, "whole.ptg");
     // Still to make: the new painting's own layer of 1,080 bytes of cells and a 12,288-byte view
     // image, the composite (432), the half images (384), the row and shadow tables (72 and 84),
-    // the undo store's tile mark and staging (1 and 2,592) and the renderer's rows (336).
-    w32::headless::SetAvailableMemory(17269 - 1);
+    // the undo store's tile mark and staging (1 and 2,592) and the renderer's rows (336), and
+    // the file's images, all of them still to be decoded: the 7 x 5 tracing image (140) and the
+    // grains of 4 x 4 and 5 x 3 (16 and 15).
+    w32::headless::SetAvailableMemory(17440 - 1);
     ExpectRefused(file, kResNoMemory);
     // Less than both layers' view images again, which are there already.
-    w32::headless::SetAvailableMemory(17269);
+    w32::headless::SetAvailableMemory(17440);
     ASSERT_EQ(OpenBytes(target, file), kResOk);
     EXPECT_EQ(target.canvas.GetLayerCount(), 2);
     EXPECT_EQ(target.canvas.GetWidth(), 12);

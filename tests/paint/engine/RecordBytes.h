@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/toolkit/imaging/BmpBuilder.h"
 #include "toolkit/core/LittleEndianBytes.h"
 #include "toolkit/core/tCMemFile.h"
 
@@ -12,6 +13,13 @@
 inline std::string Chunk(uint32_t tag, const std::string& payload)
 {
     return U32(tag) + I64(int64_t(payload.size())) + payload;
+}
+
+// A 24-bit BMP whose header declares side x side pixels, and no pixel.
+inline std::string BmpHeaderOnly(int32_t side)
+{
+    const std::vector<uint8_t> bmp = MakeBmp({.width = side, .height = side, .bits = 24, .palette{}, .pixels{}});
+    return std::string(bmp.begin(), bmp.end());
 }
 
 inline std::string PlaneHeader(int32_t width, int32_t height, int32_t plane, uint32_t encoding)

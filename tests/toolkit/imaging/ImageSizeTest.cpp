@@ -87,6 +87,17 @@ TEST(ImageSize, EachFormatsHeaderGivesTheSizeItsDecoderMakes)
             ExpectSize(HeaderSizeOf(ReadWholeFile(path)), decoded.GetWidth(), decoded.GetHeight());
         }
     EXPECT_GE(files, 10);
+    // A progressive JPEG's decoder holds 128 bytes of coefficients for every 8 x 8 block of each
+    // component until its last scan (16 x 12 pixels in three components); a baseline one, rows.
+    tCMemFile stream;
+    int32_t width = 0, height = 0;
+    int64_t decoderBytes = -1;
+    const std::string progressive = ReadWholeFile(std::string(KOSTREL_TEST_DATA) + "/jpeg/imagemagick-progressive.jpg");
+    ASSERT_EQ(ReadImageStreamSize(FillStream(stream, progressive), &width, &height, &decoderBytes), kResOk);
+    EXPECT_EQ(decoderBytes, 3 * 2 * 2 * 128);
+    ASSERT_EQ(ReadImageStreamSize(FillStream(stream, EncodeBytes(image, kImageFormatJpeg)), &width, &height,
+                                  &decoderBytes), kResOk);
+    EXPECT_EQ(decoderBytes, 0);
 }
 
 TEST(ImageSize, AHeaderOfTwentyThousandSquareIsReadWithoutTheDataItDeclares)
