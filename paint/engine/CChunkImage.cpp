@@ -2,16 +2,14 @@
 
 #include <new>
 
+#include "paint/engine/ProjectReading.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
 tResult CChunkImage::ReadPayload(tCStream& stream, int64_t length)
 {
-    m_payload.Reset();
-    TK_TRY(m_payload.GrowBy(length));
-    TK_TRY(stream.ReadBytes(m_payload.GetData(), length));
-    return m_payload.Rewind();
+    return ReadChunkPayload(stream, length, m_payload);
 }
 
 tResult CChunkImage::Measure() { return MeasureImage(&m_payload, &m_measure); }
