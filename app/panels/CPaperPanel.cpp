@@ -14,10 +14,9 @@
 #include "paint/engine/CCanvasInfo.h"
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CProxyCanvas.h"
+#include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
-#include "toolkit/imaging/PixelCopy.h"
-#include "toolkit/imaging/PixelTile.h"
 #include "toolkit/widgets/CCoWidget.h"
 #include "toolkit/widgets/CImWidget.h"
 
@@ -39,19 +38,17 @@ void CentreUnder(CWidget* label, CWidget* button)
     label->SetXPosition((rect.left + rect.right) / 2 - label->GetWidth() / 2, 0);
 }
 
-// A 32-bit grey copy of a grain, white where the copy fails; null without memory.
-CImage* GreyCopy(const CImage8* grain)
+// The swatch's colour channels become grey(x, y) of a texture of width x height tiled from its
+// top-left corner; the swatch's alpha, its shape, stays. Only the swatch's own pixels are read
+// from the texture: a grain of any size is drawn without a copy of it.
+template <typename Grey>
+void TileGreyIntoSwatch(CImNav& swatch, int32_t width, int32_t height, Grey grey)
 {
-    auto* copy = new (std::nothrow) CImage(grain->GetWidth(), grain->GetHeight());
-    if (!copy || !copy->IsValid()) {
-        delete copy;
-        return nullptr;
+    for (int32_t y = 0; y < swatch.GetHeight(); ++y) {
+        CPixel* row = swatch.Pixels(y);
+        for (int32_t x = 0; x < swatch.GetWidth(); ++x)
+            row[x] = (row[x] & 0xFF000000) | uint32_t(grey(x % width, y % height)) * 0x010101;
     }
-    CImNav dest(copy);
-    CImNav8 source(const_cast<CImage8*>(grain));
-    if (ConvertGrey8ToArgb(&dest, &source) != kResOk)
-        dest.Fill(0xFFFFFFFF);
-    return copy;
 }
 
 }  // namespace
@@ -224,37 +221,44 @@ tResult CPaperPanel::RedrawTextureSwatch(uint32_t redraw)
     CImWidget* swatch = FirstImageChild(m_panel ? m_panel->FindWidgetById(kTextureButton) : nullptr);
     if (!m_info || !swatch || !swatch->GetImage())
         return kResOk;
-    std::unique_ptr<CImage> texture(m_info->LoadPaperTexture());
-    if (!texture && m_fallback)
-        if (const CImage8* grain = m_fallback->GetFallbackGrain())
-            texture.reset(GreyCopy(grain));
     TK_TRY(swatch->DecompressImage());
-    TK_TRY(PaintSwatch(swatch->GetImage(), texture.get()));
+    CImNav view(swatch->GetImage());
+    if (!view.IsLocked())
+        return kResNoMemory;
+    // A paper without a name is the image the info holds, a grain that is drawn as it is.
+    const CImage8* grain = m_info->paperName.IsEmpty() && m_info->paperImage && m_info->paperImage->IsValid()
+                               ? m_info->paperImage
+                               : nullptr;
+    std::unique_ptr<CImage> texture(grain ? nullptr : m_info->LoadPaperTexture());
+    if (!grain && !texture && m_fallback)
+        grain = m_fallback->GetFallbackGrain();
+    TK_TRY(PaintSwatch(view, texture.get(), grain));
     return swatch->Invalidate(redraw);
 }
 
-tResult CPaperPanel::PaintSwatch(CImage* swatch, CImage* texture)
+tResult CPaperPanel::PaintSwatch(CImNav& swatch, CImage* texture, const CImage8* grain)
 {
-    CImNav view(swatch);
-    if (!texture) {
-        for (int32_t y = 0; y < view.GetHeight(); ++y) {
-            CPixel* row = view.Pixels(y);
-            for (int32_t x = 0; x < view.GetWidth(); ++x)
-                row[x] |= kWhite;
-        }
+    if (texture) {
+        const CImNav pixels(texture);
+        if (!pixels.IsLocked())
+            return kResNoMemory;
+        // The texture is grey: its red stands for all three channels.
+        TileGreyIntoSwatch(swatch, pixels.GetWidth(), pixels.GetHeight(),
+                           [&](int32_t x, int32_t y) { return (pixels.Pixels(y)[x] >> 16) & 0xFF; });
         return kResOk;
     }
-    CImage tiled(swatch->GetWidth(), swatch->GetHeight());
-    if (!tiled.IsValid())
-        return kResNoMemory;
-    TK_TRY(TileImage(&tiled, texture, kTileTopLeft));
-    CImNav source(&tiled);
-    for (int32_t y = 0; y < view.GetHeight(); ++y) {
-        CPixel* row = view.Pixels(y);
-        const CPixel* from = source.Pixels(y);
-        // The texture is grey: its red stands for all three channels.
-        for (int32_t x = 0; x < view.GetWidth(); ++x)
-            row[x] = (row[x] & 0xFF000000) | ((from[x] >> 16) & 0xFF) * 0x010101;
+    if (grain) {
+        const CImNav8 bytes(const_cast<CImage8*>(grain));
+        if (bytes.IsLocked() && !bytes.IsEmpty()) {
+            TileGreyIntoSwatch(swatch, bytes.GetWidth(), bytes.GetHeight(),
+                               [&](int32_t x, int32_t y) { return bytes.Bytes(y)[x]; });
+            return kResOk;
+        }
+    }
+    for (int32_t y = 0; y < swatch.GetHeight(); ++y) {
+        CPixel* row = swatch.Pixels(y);
+        for (int32_t x = 0; x < swatch.GetWidth(); ++x)
+            row[x] |= kWhite;
     }
     return kResOk;
 }
@@ -265,6 +269,9 @@ tResult CPaperPanel::RedrawPreview(uint32_t redraw)
     auto* preview = dynamic_cast<CImWidget*>(m_preview);
     if (!m_info || !preview || !layer)
         return kResOk;
+    // The preview draws on the grain the info holds, the layer's own, without a copy of it.
+    if (m_info->paperName.IsEmpty() && m_info->paperImage)
+        layer->ShareGrainImage(m_info->paperImage);
     TK_TRY(layer->ApplyCanvasInfo(m_info));
     TK_TRY(preview->DecompressImage());
     const tCFPoint start{float(preview->GetWidth() / 2 + kCrayonOffset), 0.0f};

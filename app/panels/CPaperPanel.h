@@ -9,6 +9,7 @@
 class CCanvasInfo;
 class CImage;
 class CImage8;
+class CImNav;
 class CKS2Control;
 class CProxyCanvas;
 class CWidget;
@@ -94,7 +95,8 @@ public:
 private:
     tResult AttachButton(uint32_t id, uint32_t labelId, tCCmdTarget* pane);
     tResult AttachDial(uint32_t id, tCCmdTarget* pane);
-    tResult PaintSwatch(CImage* swatch, CImage* texture);
+    // The texture's grey tiled into the swatch, else the grain's, else white.
+    tResult PaintSwatch(CImNav& swatch, CImage* texture, const CImage8* grain);
 
     static constexpr int32_t kMaxControls = 6;
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "paint/engine/CPaintingImageFile.h"
 #include "paint/engine/EngineResources.h"
@@ -87,23 +88,27 @@ tResult ReadFloatRecord(tCStream* stream, float* field, bool unit)
     return kResOk;
 }
 
-// A new image of the view's size filled by `convert`, or null.
+// A new image of width x height filled by `convert`, or null, also when it would not fit in the
+// memory left: a paper texture may be as large as any image.
 template <typename Image, typename Convert>
 Image* NewConverted(int32_t width, int32_t height, Convert convert)
 {
+    constexpr int32_t kPixelBytes = std::is_same_v<Image, CImage8> ? 1 : 4;
+    if (CheckImageMemory(ImageMeasure{width, height, 0}, kPixelBytes) != kResOk)
+        return nullptr;
     std::unique_ptr<Image> image(new (std::nothrow) Image(width, height));
     if (!image || !image->IsValid() || convert(*image) != kResOk)
         return nullptr;
     return image.release();
 }
 
-// The image file at `path` decoded into a new 32-bit image, or null, also when the size its
-// header gives would not fit in the memory left.
-CImage* LoadImageAt(const tCFPath& path)
+// The image file at `path` decoded into a new 32-bit image, or null, also when its pixels with
+// `besideBytes` more a pixel, what the caller makes of them, would not fit in the memory left.
+CImage* LoadImageAt(const tCFPath& path, int32_t besideBytes)
 {
     CPaintingImageFile file;
     std::unique_ptr<CImage> image(new (std::nothrow) CImage);
-    if (!image || file.Open(path) != kResOk || file.Decode(image.get()) != kResOk)
+    if (!image || file.Open(path) != kResOk || file.Decode(image.get(), besideBytes) != kResOk)
         return nullptr;
     return image.release();
 }
@@ -203,7 +208,9 @@ tResult CCanvasInfo::ApplyPresetRecord(tCStream* stream, uint32_t tag, int64_t l
     }
 }
 
-CImage* CCanvasInfo::LoadPaperTexture() const
+CImage* CCanvasInfo::LoadPaperTexture() const { return LoadTexture(0); }
+
+CImage* CCanvasInfo::LoadTexture(int32_t besideBytes) const
 {
     if (paperName.IsEmpty()) {
         if (!paperImage || !paperImage->IsValid())
@@ -218,13 +225,13 @@ CImage* CCanvasInfo::LoadPaperTexture() const
         return image;
     const tCFRef file(paperName);
     if (PathFileReadable(file))
-        return LoadImageAt(file);
+        return LoadImageAt(file, besideBytes);
     tCString folder;
     if (!GetEngineText(kStrPapersFolder, folder))
         return nullptr;
     // The folder text ends in its separator: the file's name follows it directly.
     const tCFRelative inFolder(folder.Concat(file.GetFileName()), 0);
-    return PathFileExists(inFolder) ? LoadImageAt(inFolder) : nullptr;
+    return PathFileExists(inFolder) ? LoadImageAt(inFolder, besideBytes) : nullptr;
 }
 
 CImage8* CCanvasInfo::BuildPaperGrain() const
@@ -238,7 +245,8 @@ CImage8* CCanvasInfo::BuildPaperGrain() const
             return CopyNavPixels(&to, &from);
         });
     }
-    const std::unique_ptr<CImage> texture(LoadPaperTexture());
+    // Decoded only when its grey copy fits beside it.
+    const std::unique_ptr<CImage> texture(LoadTexture(1));
     if (!texture)
         return nullptr;
     return NewConverted<CImage8>(texture->GetWidth(), texture->GetHeight(), [&](CImage8& grain) {

@@ -56,6 +56,7 @@ public:
     CImage* LoadPaperTexture() const;
     // The paper texture as a new 8-bit grain image owned by the caller, or null when it cannot
     // be had: a copy of paperImage when paperName is empty, else the grey of LoadPaperTexture.
+    // No copy is made that would not fit in the memory left.
     CImage8* BuildPaperGrain() const;
     // Whether a layer takes the paper it took from `other` from this info too: the same colour,
     // opacity, grain settings and texture (the same name, or without one the same image). The
@@ -76,4 +77,8 @@ public:
     // An 8-bit grey paper texture; not owned by the info.
     CImage8* paperImage = nullptr;
     uint32_t flag = 1;
+
+private:
+    // LoadPaperTexture, decoding a file only when `besideBytes` more a pixel fit beside it.
+    CImage* LoadTexture(int32_t besideBytes) const;
 };

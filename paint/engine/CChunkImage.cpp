@@ -12,11 +12,18 @@ tResult CChunkImage::ReadPayload(tCStream& stream, int64_t length)
     return ReadChunkPayload(stream, length, m_payload);
 }
 
-tResult CChunkImage::Measure() { return MeasureImage(&m_payload, &m_measure); }
+tResult CChunkImage::Measure()
+{
+    TK_TRY(MeasureImage(&m_payload, &m_measure));
+    m_measured = true;
+    return kResOk;
+}
 
 template <typename Image, typename DecodeStream>
 tResult CChunkImage::DecodeInto(Image* image, int32_t pixelBytes, DecodeStream decode)
 {
+    if (!m_measured)
+        return kResFileIO;
     TK_TRY(CheckImageMemory(m_measure, pixelBytes));
     TK_TRY(m_payload.Rewind());
     const tResult decoded = decode(&m_payload, image);

@@ -19,8 +19,10 @@ public:
     // Takes the `length` bytes at the stream's position: the stream's failure, 5 when they
     // cannot be held.
     tResult ReadPayload(tCStream& stream, int64_t length);
-    // Reads the image's size from the bytes taken: 16 when they hold no image the decoders take.
+    // Reads the image's size from the bytes taken: 16 when they hold no image the decoders take,
+    // or one whose data cannot hold the size its header gives: a damaged image, passed over.
     tResult Measure();
+    bool IsMeasured() const { return m_measured; }
     const ImageMeasure& GetMeasure() const { return m_measure; }
     // Decodes the image once it fits in the memory the system has: 5 when it does not or its
     // pixels cannot be had, 16 when it does not decode.
@@ -38,4 +40,5 @@ private:
 
     tCMemFile m_payload;
     ImageMeasure m_measure;
+    bool m_measured = false;
 };

@@ -29,9 +29,10 @@ CLayer::~CLayer() { ReleaseGrainImage(); }
 
 void CLayer::ReleaseGrainImage()
 {
-    if (m_grainImage && !m_grainImage->IsPoolOwned())
+    if (m_grainImage && !m_grainLent && !m_grainImage->IsPoolOwned())
         delete m_grainImage;
     m_grainImage = nullptr;
+    m_grainLent = false;
 }
 
 tResult CLayer::OnMessage(uint32_t message, tMsgArg a, tMsgArg, tMsgArg, uint32_t apply)
@@ -79,6 +80,15 @@ void CLayer::SetGrainImage(CImage8* image)
         return;
     ReleaseGrainImage();
     m_grainImage = image;
+}
+
+void CLayer::ShareGrainImage(CImage8* image)
+{
+    if (image == m_grainImage)
+        return;
+    ReleaseGrainImage();
+    m_grainImage = image;
+    m_grainLent = image != nullptr;
 }
 
 tResult CLayer::CopyFrom(CLayer* other)
@@ -163,7 +173,8 @@ tResult CLayer::ApplyCanvasInfo(const CCanvasInfo* info)
     const float opacity = float(info->paperOpacity / 255.0);
     if (opacity != m_paperOpacity)
         SetPaperOpacity(opacity);
-    if (gPaperGrainBuilder) {
+    const bool ownGrain = info->paperName.IsEmpty() && info->paperImage && info->paperImage == m_grainImage;
+    if (gPaperGrainBuilder && !ownGrain) {
         if (CImage8* grain = gPaperGrainBuilder->BuildPaperGrain(*info))
             SetGrainImage(grain);
     }

@@ -79,8 +79,11 @@ public:
     // Sizes the cells (all zero) and, when the shared view-image size is set, the view image.
     tResult SetSize(int32_t width, int32_t height);
     // The layer takes the image (null is allowed) and deletes the one it had, unless the
-    // application's resource pool holds that one.
+    // application's resource pool holds that one or it was lent.
     void SetGrainImage(CImage8* image);
+    // The layer draws on the image as its grain without taking it: its owner keeps it while the
+    // layer holds it. A preview of another layer's paper shares that layer's grain so.
+    void ShareGrainImage(CImage8* image);
     tResult Clear();
     tResult DryAll();
     tResult WetAll();
@@ -98,6 +101,8 @@ public:
     tResult UpdateImage(LayerViewUpdate* update);
     void AddDirtyRect(const tCRect& rect);
     tResult RedrawImage();
+    // Takes the info's paper settings and a grain built from its texture; a texture without a
+    // name that is already this layer's grain stays as it is, without a copy.
     tResult ApplyCanvasInfo(const CCanvasInfo* info);
     // Draws the cells under `rect` (view-image pixels) over the paper and the checkerboard.
     tResult DrawIntoImage(const tCRect& rect);
@@ -114,8 +119,8 @@ public:
     // parent or lacks its planes, 16 for a plane that is cut short or of another size, 5 when
     // the cells, or the grain as its header gives it, would not fit in the memory the system
     // has. With `storedGrain` the grain is not decoded but measured and handed there (null when
-    // the record has none), the layer's grain left as it was, for a caller that decodes it once
-    // it knows that all it reads fits.
+    // the record has none; unmeasured when it is damaged), the layer's grain left as it was, for
+    // a caller that decodes it once it knows that all it reads fits.
     tResult ReadRecord(tCStream* stream, int64_t length, tCProgress* progress,
                        std::unique_ptr<CChunkImage>* storedGrain = nullptr);
 
@@ -145,6 +150,7 @@ private:
     float m_grainScale = 0.5f;
     float m_paperSpare = 0.0f;
     CImage8* m_grainImage = nullptr;
+    bool m_grainLent = false;
     float m_opacity = 1.0f;
     float m_paperOpacity = 1.0f;
     uint32_t m_visible = 1;

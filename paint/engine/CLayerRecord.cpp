@@ -60,16 +60,16 @@ tResult ReadProperties(tCStream& stream, const tChunkHeader& chunk, StagedRecord
     return kResOk;
 }
 
-// The grain is measured from its header; an image whose header is no image's is passed over:
-// the layer keeps the grain it has.
+// The grain is measured from its header; a damaged one stays unmeasured, to be passed over: the
+// layer keeps the grain it has.
 tResult ReadGrain(tCStream& stream, const tChunkHeader& chunk, StagedRecord& staged)
 {
     std::unique_ptr<CChunkImage> grain(new (std::nothrow) CChunkImage);
     if (!grain)
         return kResNoMemory;
     TK_TRY(grain->ReadPayload(stream, chunk.length));
-    if (grain->Measure() == kResOk)
-        staged.grain = std::move(grain);
+    (void)grain->Measure();
+    staged.grain = std::move(grain);
     return kResOk;
 }
 
@@ -161,15 +161,10 @@ tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress, uint32_t wit
     tCMemFile properties;
     TK_TRY(WritePropertyBlock(properties));
     CImage8* grainImage = withGrain ? m_grainImage : nullptr;
-    tCMemFile grain;
-    if (grainImage)
-        TK_TRY(EncodeImage8Stream(&grain, grainImage, kImageFormatPng));
 
     uint64_t planeBytes[kPlaneCount];
     uint32_t runLength[kPlaneCount];
     int64_t total = properties.GetSize() + kChunkHeaderBytes + kChunkHeaderBytes + 4;
-    if (grainImage)
-        total += grain.GetSize() + kChunkHeaderBytes;
     for (uint32_t plane = 0; plane < kPlaneCount; ++plane) {
         planeBytes[plane] = EstimatePlaneSize(m_cellMap, plane, &runLength[plane]);
         if (planeBytes[plane] == 0)
@@ -178,12 +173,20 @@ tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress, uint32_t wit
     }
     TK_TRY(AddProgress(progress, 1));
 
-    TK_TRY(stream->WriteU32(kTagLayerRecord));
-    TK_TRY(stream->WriteI64(total));
+    // The grain is encoded straight into the stream, as large as it may be, and the record's
+    // length and the grain's are written into their heads once known.
+    int64_t recordHead;
+    TK_TRY(BeginChunk(stream, kTagLayerRecord, &recordHead));
     const int64_t start = stream->GetPosition();
     TK_TRY(WriteChunkBytes(stream, kTagLayerProperties, properties.GetData(), properties.GetSize()));
-    if (grainImage)
-        TK_TRY(WriteChunkBytes(stream, kTagLayerGrain, grain.GetData(), grain.GetSize()));
+    if (grainImage) {
+        int64_t grainHead;
+        int64_t grainBytes;
+        TK_TRY(BeginChunk(stream, kTagLayerGrain, &grainHead));
+        TK_TRY(EncodeImage8Stream(stream, grainImage, kImageFormatPng));
+        TK_TRY(EndChunk(stream, grainHead, &grainBytes));
+        total += grainBytes + kChunkHeaderBytes;
+    }
     TK_TRY(WriteChunkI32(stream, kTagLayerPlaneCount, int32_t(kPlaneCount)));
     for (uint32_t plane = 0; plane < kPlaneCount; ++plane) {
         TK_TRY(stream->WriteU32(kTagLayerPlane));
@@ -193,7 +196,7 @@ tResult CLayer::WriteRecord(tCStream* stream, tCProgress* progress, uint32_t wit
     }
     if (start < 0 || stream->GetPosition() - start != total)
         return kResFileIO;
-    return kResOk;
+    return EndChunk(stream, recordHead);
 }
 
 tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progress,
@@ -218,7 +221,7 @@ tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progres
     std::unique_ptr<CImage8> grain;
     if (storedGrain)
         *storedGrain = std::move(staged.grain);
-    else if (staged.grain)
+    else if (staged.grain && staged.grain->IsMeasured())
         TK_TRY(staged.grain->DecodeNew(&grain));
 
     m_cellMap.TakeCellsFrom(staged.cells);

@@ -14,9 +14,9 @@ tResult CPaintingImageFile::Open(const tCFPath& path)
 
 tResult CPaintingImageFile::CheckMemory() const { return CheckImageMemory(m_measure, 4); }
 
-tResult CPaintingImageFile::Decode(CImage* image)
+tResult CPaintingImageFile::Decode(CImage* image, int32_t besideBytes)
 {
-    TK_TRY(CheckMemory());
+    TK_TRY(CheckImageMemory(m_measure, 4 + besideBytes));
     return DecodeFile(image);
 }
 

@@ -25,9 +25,9 @@ public:
     // 5 when the image's pixels would not fit in the memory the system has beside the painting
     // shown.
     tResult CheckMemory() const;
-    // Decodes the image once it fits beside the painting shown: 5 when it does not, 16 when the
-    // image cannot be decoded.
-    tResult Decode(CImage* image);
+    // Decodes the image once it fits beside the painting shown, with `besideBytes` more a pixel
+    // that the caller makes of it: 5 when it does not, 16 when the image cannot be decoded.
+    tResult Decode(CImage* image, int32_t besideBytes = 0);
     // The same into 8-bit grey pixels.
     tResult Decode(CImage8* image);
     // Decodes the image once `painting`, with the image's pixels beside it, fits in the memory

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "paint/engine/CChunkImage.h"
 #include "paint/engine/CPaintCellNav.h"
@@ -142,7 +143,10 @@ tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& 
     if (stopped == kResNoMemory)
         return stopped;
     const tResult opened = CommitProject(reading, ProjectFormat::kEarlier, path, name);
-    if (stopped != kResOk && opened == kResOk)
-        ReportResult(stopped, reading.cutShort ? kCutShortText : kUnreadableText);
+    if (opened != kResOk || (stopped == kResOk && !staged.passedOver.Any()))
+        return opened;
+    std::string told = stopped == kResOk ? "" : std::string(reading.cutShort ? kCutShortText : kUnreadableText) + " ";
+    told += PassedOverText(staged.passedOver);
+    ReportResult(stopped != kResOk ? stopped : kResFileIO, told.c_str());
     return opened;
 }

@@ -1,3 +1,4 @@
+#include <string>
 #include <utility>
 
 #include "paint/engine/CCanvas.h"
@@ -81,19 +82,25 @@ PaintingAllocation StillToMake(StagedProject& staged)
 }
 
 // The file's images, decoded once the whole painting was found to fit with them and before the
-// painting shown goes. An image that does not decode is passed over, as if the file had none.
+// painting shown goes, each file image let go once decoded. An image that does not decode is
+// passed over, as if the file had none, and noted. The layers' view images, drawn as they were
+// read, show no grain: they stay as they are.
 tResult DecodeImages(StagedProject& staged, std::unique_ptr<CImage>* tracing)
 {
-    if (staged.tracingImage)
+    if (staged.tracingImage) {
         TK_TRY(staged.tracingImage->DecodeNew(tracing));
-    for (const StagedGrain& grain : staged.grains) {
+        staged.tracingImage.reset();
+        staged.passedOver.tracingImage = !*tracing;
+    }
+    for (StagedGrain& grain : staged.grains) {
         std::unique_ptr<CImage8> image;
         TK_TRY(grain.image->DecodeNew(&image));
-        if (!image)
-            continue;
-        CLayer* layer = staged.layers[grain.layer];
-        layer->SetGrainImage(image.release());
-        TK_TRY(layer->RedrawImage());
+        delete grain.image;
+        grain.image = nullptr;
+        if (image)
+            staged.layers[grain.layer]->SetGrainImage(image.release());
+        else
+            ++staged.passedOver.grains;
     }
     return kResOk;
 }
@@ -172,6 +179,24 @@ void ApplyTracing(IProjectHost& host, StagedProject& staged, std::unique_ptr<CIm
 }
 
 }  // namespace
+
+std::string PassedOverText(const PassedOverImages& passedOver)
+{
+    if (!passedOver.Any())
+        return {};
+    std::string what;
+    if (passedOver.tracingImage)
+        what = "The tracing image";
+    if (passedOver.tracingImage && passedOver.grains > 0)
+        what += " and ";
+    if (passedOver.grains == 1)
+        what += passedOver.tracingImage ? "a layer's paper grain" : "A layer's paper grain";
+    else if (passedOver.grains > 1)
+        what += (passedOver.tracingImage ? "the paper grains of " : "The paper grains of ") +
+                std::to_string(passedOver.grains) + " layers";
+    const bool one = passedOver.grains + (passedOver.tracingImage ? 1 : 0) == 1;
+    return what + " could not be read: the painting opened without " + (one ? "it." : "them.");
+}
 
 ICanvasTool* FindProjectTool(IProjectHost& host, uint32_t id)
 {

@@ -11,6 +11,7 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/engine/ProjectFileTags.h"
 #include "paint/engine/ProjectReading.h"
+#include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCFile.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCProgress.h"
@@ -63,7 +64,9 @@ tResult StageLayer(ProjectReading& reading, int64_t length)
     TK_TRY(layer->SetSize(staged.width, staged.height));
     std::unique_ptr<CChunkImage> grain;
     TK_TRY(layer->ReadRecord(&reading.stream, length, reading.progress, &grain));
-    if (grain) {
+    if (grain && !grain->IsMeasured())
+        ++staged.passedOver.grains;
+    else if (grain) {
         TK_TRY(staged.grains.Add({staged.layers.GetCount(), grain.get()}));
         grain.release();
     }
@@ -136,7 +139,10 @@ tResult ReadProjectCurrent(IProjectHost& host, tCStream& stream, const tCFPath& 
     TK_TRY(ReadProjectChunks(reading, ReadProjectChunk));
     if (!staged.HasHeader())
         return kResFileInvalid;
-    return CommitProject(reading, ProjectFormat::kCurrent, path, name);
+    TK_TRY(CommitProject(reading, ProjectFormat::kCurrent, path, name));
+    if (staged.passedOver.Any())
+        ReportResult(kResFileIO, PassedOverText(staged.passedOver).c_str());
+    return kResOk;
 }
 
 tResult ReadProject(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name)

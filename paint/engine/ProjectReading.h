@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "paint/engine/CChunkImage.h"
 #include "paint/engine/CColourList.h"
@@ -36,6 +37,14 @@ struct StagedGrain {
     CChunkImage* image = nullptr;
 };
 
+// The images of the file that the painting opens without: damaged, or not decoded.
+struct PassedOverImages {
+    bool tracingImage = false;
+    int32_t grains = 0;
+
+    bool Any() const { return tracingImage || grains > 0; }
+};
+
 // Everything a project file sets, as far as it was read. Values the file did not hold, or held
 // in a form that could not be taken, are empty and leave the painting's own as they are.
 struct StagedProject {
@@ -52,7 +61,8 @@ struct StagedProject {
     int32_t height = 0;
     // The layers of the current format, bottom first; owned until the painting takes them.
     tCArray<CLayer*> layers;
-    // Their grain images, owned; decoded once the whole painting was found to fit with them.
+    // Their grain images, owned; decoded once the whole painting was found to fit with them,
+    // each let go once it is.
     tCArray<StagedGrain> grains;
     std::optional<int32_t> currentLayer;
     std::optional<int32_t> secondLayer;
@@ -68,6 +78,7 @@ struct StagedProject {
     std::optional<tCPoint> tracingOffset;
     // Decoded, as the grains, once the whole painting was found to fit with it.
     std::unique_ptr<CChunkImage> tracingImage;
+    PassedOverImages passedOver;
     std::unique_ptr<CColourList> colourList;
 
     // The earlier format's settings of the current tool and of the one layer.
@@ -136,5 +147,9 @@ tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 // layers (their failure answered, the new painting then left without a file), tools' settings,
 // colour, tool, tracing values and image and colour list, then the notifications of an opened
 // project. The file's images are decoded before the new painting is made; one that does not
-// decode is passed over.
+// decode is passed over and noted in the staged content.
 tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPath& path, const tCString& name);
+
+// What the opened painting lacks of its file's images, as one sentence for its box (empty when it
+// lacks none): the reason for the box, `stopped`, may come before it.
+std::string PassedOverText(const PassedOverImages& passedOver);

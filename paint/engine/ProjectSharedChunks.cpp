@@ -51,15 +51,21 @@ bool IsEarlierCreator(const std::string& line)
 }
 
 // The image is measured from its header now and decoded once the whole painting was found to
-// fit with it. One whose header is no image's answers 16.
+// fit with it. One that cannot be read or is damaged is passed over, and the painting opens
+// without a tracing image; a later tracing image takes the place of an earlier one.
 tResult ReadTracingImage(ProjectReading& reading, int64_t length)
 {
+    StagedProject& staged = reading.staged;
+    staged.tracingImage.reset();
+    staged.passedOver.tracingImage = true;
     std::unique_ptr<CChunkImage> image(new (std::nothrow) CChunkImage);
     if (!image)
         return kResNoMemory;
     TK_TRY(image->ReadPayload(reading.stream, length));
-    TK_TRY(image->Measure());
-    reading.staged.tracingImage = std::move(image);
+    if (image->Measure() != kResOk)
+        return kResOk;
+    staged.tracingImage = std::move(image);
+    staged.passedOver.tracingImage = false;
     return kResOk;
 }
 

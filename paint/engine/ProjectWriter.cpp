@@ -129,9 +129,11 @@ tResult WriteTracing(tCStream& stream, CCanvas& canvas, tCProgress* progress)
     CImage* image = canvas.GetTracingImage();
     if (!image)
         return kResOk;
-    tCMemFile png;
-    TK_TRY(EncodeImageStream(&png, image, kImageFormatPng));
-    TK_TRY(WriteChunkBytes(&stream, kTagTracingImage, png.GetData(), png.GetSize()));
+    // Encoded straight into the file: no copy of the image is held beside it.
+    int64_t head;
+    TK_TRY(BeginChunk(&stream, kTagTracingImage, &head));
+    TK_TRY(EncodeImageStream(&stream, image, kImageFormatPng));
+    TK_TRY(EndChunk(&stream, head));
     return AddStep(progress);
 }
 

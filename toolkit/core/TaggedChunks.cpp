@@ -80,6 +80,32 @@ tResult WriteChunkText(tCStream* stream, uint32_t tag, const tCString& text)
     return stream->WriteTextW(text, true);
 }
 
+tResult BeginChunk(tCStream* stream, uint32_t tag, int64_t* head)
+{
+    if (!stream || !head)
+        return kResBadParam;
+    *head = stream->GetPosition();
+    if (*head < 0)
+        return kResFileIO;
+    return WriteChunkHeader(stream, tag, 0);
+}
+
+tResult EndChunk(tCStream* stream, int64_t head, int64_t* length)
+{
+    if (!stream || head < 0)
+        return kResBadParam;
+    const int64_t end = stream->GetPosition();
+    const int64_t payload = end - head - kChunkHeaderBytes;
+    if (payload < 0)
+        return kResFileIO;
+    TK_TRY(stream->SetPosition(head + 4));
+    TK_TRY(stream->WriteI64(payload));
+    TK_TRY(stream->SetPosition(end));
+    if (length)
+        *length = payload;
+    return kResOk;
+}
+
 CChunkReader::CChunkReader(tCStream& stream)
     : m_stream(stream), m_next(stream.GetPosition()), m_end(stream.GetLength())
 {

@@ -20,6 +20,12 @@ tResult WriteChunkBytes(tCStream* stream, uint32_t tag, const void* buffer, int6
 // The text as the stream's WriteTextW writes it with a line end; the length counts what is
 // really written on that stream.
 tResult WriteChunkText(tCStream* stream, uint32_t tag, const tCString& text);
+// A chunk whose payload is written straight to the stream, its length known only then, so that
+// no copy of a large payload is held: BeginChunk writes the head with no length and notes where
+// it stands; EndChunk, at the payload's end, writes the payload's length into that head and
+// returns to the end, giving the length. The stream must take a position set back.
+tResult BeginChunk(tCStream* stream, uint32_t tag, int64_t* head);
+tResult EndChunk(tCStream* stream, int64_t head, int64_t* length = nullptr);
 
 struct tChunkHeader {
     uint32_t tag = 0;

@@ -51,8 +51,9 @@ tResult LoadImageFile(const tCFPath& path, CImage* image);
 tResult LoadImage8File(const tCFPath& path, CImage8* image);
 // The size of the image at the stream's position, read from its header alone before anything of
 // the image's size is decoded or allocated; the position is left where it was. The answers of
-// DecodeImageStream for a header it would refuse, shown in no box: the caller, which reads the
-// size to decide whether to decode at all, tells the refusal in a box of its own.
+// DecodeImageStream for a header it would refuse, or for a file too short to hold the image the
+// header gives, shown in no box: the caller, which reads the size to decide whether to decode at
+// all, tells the refusal in a box of its own. An image that passes may still fail to decode.
 // `decoderBytes`, when given, gets what the decoder will hold beside the image on the way: a
 // progressive or multi-scan JPEG's coefficients for the whole image, 0 for most files.
 tResult ReadImageStreamSize(tCStream* stream, int32_t* width, int32_t* height, int64_t* decoderBytes = nullptr);

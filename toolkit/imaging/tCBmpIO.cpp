@@ -114,6 +114,10 @@ struct tCBmpIO::tHeader {
     int32_t entryBytes = 4;
     uint32_t pixelOffset = 0;
     int64_t consumed = 0;  // bytes from the file header's first byte up to the stream position
+
+    // A row of uncompressed pixels in the file, without and with its padding to 4 bytes.
+    int64_t RowBytes() const { return (int64_t(bits) * width + 7) / 8; }
+    int64_t PaddedRowBytes() const { return (RowBytes() + 3) & ~int64_t(3); }
 };
 
 tResult tCBmpIO::Fail(const char* message) const
@@ -216,7 +220,7 @@ tResult tCBmpIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
         return kResBadParam;
     CStreamInput in(stream);
     tHeader header;
-    TK_TRY(ReadHeaders(in, &header));
+    TK_TRY(ReadToPixels(in, &header));
     *width = header.width;
     *height = header.rows;
     return kResOk;
@@ -228,26 +232,32 @@ tResult tCBmpIO::Decode(tCStream* stream, CImageBase* image)
         return kResBadParam;
     CStreamInput in(stream);
     tHeader header;
-    TK_TRY(ReadHeaders(in, &header));
-    TK_TRY(ReadPalette(in, &header));
-    // The pixel offset counts from the file header. An offset that points back into the
-    // headers is taken to mean that the pixels follow the palette.
-    const int64_t gap = int64_t(header.pixelOffset) - header.consumed;
-    if (gap > 0 && !in.Skip(gap))
-        return Fail(header.compression == kCompressionNone ? kRowCut : kRunsEnded);
+    TK_TRY(ReadToPixels(in, &header));
     if (header.compression == kCompressionNone)
         return ReadRows(in, header, image);
     return ReadRunLengthRows(in, header, image);
 }
 
+tResult tCBmpIO::ReadToPixels(CStreamInput& in, tHeader* h)
+{
+    TK_TRY(ReadHeaders(in, h));
+    TK_TRY(ReadPalette(in, h));
+    // The pixel offset counts from the file header. An offset that points back into the
+    // headers is taken to mean that the pixels follow the palette.
+    const int64_t gap = int64_t(h->pixelOffset) - h->consumed;
+    if (gap > 0 && !in.Skip(gap))
+        return Fail(h->compression == kCompressionNone ? kRowCut : kRunsEnded);
+    // The whole of uncompressed pixel data must be there before the image is sized for it; only
+    // the last row's padding may be missing.
+    if (h->compression == kCompressionNone && h->PaddedRowBytes() * (h->rows - 1) + h->RowBytes() > in.Remaining())
+        return Fail(kRowCut);
+    return kResOk;
+}
+
 tResult tCBmpIO::ReadRows(CStreamInput& in, const tHeader& h, CImageBase* image)
 {
-    const int64_t rowBytes = (int64_t(h.bits) * h.width + 7) / 8;
-    const int64_t padded = (rowBytes + 3) & ~int64_t(3);
-    // The whole of the pixel data must be there before the image is sized for it; only the
-    // last row's padding may be missing.
-    if (padded * (h.rows - 1) + rowBytes > in.Remaining())
-        return Fail(kRowCut);
+    const int64_t rowBytes = h.RowBytes();
+    const int64_t padded = h.PaddedRowBytes();
     TK_TRY(image->SetSize(h.width, h.rows));
     uint8_t* row = static_cast<uint8_t*>(ToolkitAlloc(size_t(padded) + size_t(h.width)));
     if (!row)

@@ -18,6 +18,7 @@ public:
     tResult WriteImage8(tCStream* stream, CImage8* image) override;
     // A 24-bit file; the alpha bytes are dropped.
     tResult WriteImage(tCStream* stream, CImage* image) override;
+    // Reads up to the pixels, refusing what Decode refuses before it sizes the image.
     tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) override;
 
     // Decodes into a 32-bit image (palette colours) or an 8-bit one (their grey, the mean of
@@ -31,6 +32,9 @@ private:
     tResult Fail(const char* message) const;
     tResult ReadHeaders(CStreamInput& in, tHeader* header);
     tResult ReadPalette(CStreamInput& in, tHeader* header);
+    // Headers and palette, leaving the stream at the pixels: a file whose uncompressed rows are
+    // not all there is refused here.
+    tResult ReadToPixels(CStreamInput& in, tHeader* header);
     tResult ReadRows(CStreamInput& in, const tHeader& header, CImageBase* image);
     tResult ReadRunLengthRows(CStreamInput& in, const tHeader& header, CImageBase* image);
 };

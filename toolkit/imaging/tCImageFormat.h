@@ -20,8 +20,9 @@ public:
     virtual tResult WriteImage8(tCStream* stream, CImage8* image) = 0;
     virtual tResult WriteImage(tCStream* stream, CImage* image) = 0;
     // The image's size from the file's header alone: no pixel is decoded and nothing of the
-    // image's size is allocated. A header the decoder refuses gets the decoder's answer
-    // (kResImageTooLarge for a side past its limit); the stream is left anywhere.
+    // image's size is allocated. A header the decoder refuses, or a file that the decoder finds
+    // too short to hold the image its header gives before it sizes the image, gets the decoder's
+    // answer (kResImageTooLarge for a side past its limit); the stream is left anywhere.
     virtual tResult ReadImageSize(tCStream* stream, int32_t* width, int32_t* height) = 0;
     // What the decoder holds beside the image while it decodes the file whose size ReadImageSize
     // read: 0 where it decodes straight into the image's rows.

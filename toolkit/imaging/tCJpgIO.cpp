@@ -367,6 +367,8 @@ tResult tCJpgIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
     CStreamInput input(stream);
     tJpegRead read;
     TK_TRY(ReadCheckedHeader(&input, &read));
+    if (!CanHoldBlocks(read.info, input))
+        return kResFailure;
     *width = int32_t(read.info.image_width);
     *height = int32_t(read.info.image_height);
     m_decoderBytes = CoefficientBytes(read);

@@ -278,6 +278,8 @@ tResult tCPngIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
     tPngInput input{CStreamInput(stream)};
     tReadLayout layout{read.info, true};
     TK_TRY(StartReading(read, input, layout));
+    if (!CanHoldRows(input, layout))
+        return kResFileIO;
     *width = int32_t(layout.width);
     *height = int32_t(layout.height);
     return kResOk;

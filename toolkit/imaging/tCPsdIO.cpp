@@ -152,9 +152,12 @@ tResult tCPsdIO::ReadImageSize(tCStream* stream, int32_t* width, int32_t* height
 {
     if (!stream || !width || !height)
         return kResBadParam;
+    // Grey pixels read the fewest channels: a file that holds them is taken here, and decoding
+    // into colour refuses one without the rest.
     CStreamInput in(stream);
     tHeader header;
-    TK_TRY(ReadHeader(in, &header));
+    tMergedLayout merged;
+    TK_TRY(ReadToMerged(in, 1, &header, &merged));
     *width = header.width;
     *height = header.height;
     return kResOk;
@@ -167,7 +170,14 @@ tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)
         return kResBadParam;
     CStreamInput in(stream);
     tHeader header;
-    TK_TRY(ReadHeader(in, &header));
+    tMergedLayout merged;
+    TK_TRY(ReadToMerged(in, pixelBytes, &header, &merged));
+    return ReadMerged(in, header, merged, image);
+}
+
+tResult tCPsdIO::ReadToMerged(CStreamInput& in, int32_t pixelBytes, tHeader* header, tMergedLayout* merged)
+{
+    TK_TRY(ReadHeader(in, header));
     TK_TRY(SkipBlock(in));  // colour mode data
     TK_TRY(SkipBlock(in));  // image resources
     uint32_t layersLength;
@@ -184,7 +194,24 @@ tResult tCPsdIO::Decode(tCStream* stream, CImageBase* image)
         }
     }
     TK_TRY(MoveTo(in, layersStart + layersLength));
-    return ReadMerged(in, header, mergedAlpha, image);
+    merged->channels = (header->mode == kModeGrey ? 1 : 3) + (mergedAlpha ? 1 : 0);
+    merged->alpha = mergedAlpha;
+    // The row-count table and the data hold the header's channels: those read must be there.
+    if (merged->channels > header->channels)
+        return kResFileInvalid;
+    TK_TRY(Read16(in, &merged->compression));
+    const int32_t rowBytes = header->width * (header->depth / 8);
+    if (merged->compression != 0) {
+        const int32_t rows = header->channels * header->height;
+        TK_TRY(merged->rowCounts.Resize(2 * rows));
+        if (!in.Read(merged->rowCounts.GetData(), 2 * rows))
+            return kResFileIO;
+    }
+    // The image is sized only once the file is seen to hold the data of the channels read.
+    if (LeastMergedData(merged->rowCounts, merged->channels * header->height, rowBytes, merged->compression != 0) >
+        in.Remaining())
+        return kResFileIO;
+    return kResOk;
 }
 
 // Walks the layer records for the failures they can hold; a negative layer count is the one
@@ -228,30 +255,18 @@ tResult tCPsdIO::ReadLayerInfo(CStreamInput& in, bool* mergedAlpha)
     return kResOk;
 }
 
-tResult tCPsdIO::ReadMerged(CStreamInput& in, const tHeader& header, bool mergedAlpha, CImageBase* image)
+tResult tCPsdIO::ReadMerged(CStreamInput& in, const tHeader& header, const tMergedLayout& merged, CImageBase* image)
 {
     const bool grey = header.mode == kModeGrey;
     const bool argb = image->GetBytesPerPixel() == 4;
-    const int32_t channels = (grey ? 1 : 3) + (mergedAlpha ? 1 : 0);
-    // The row-count table and the data hold the header's channels: those read must be there.
-    if (channels > header.channels)
-        return kResFileInvalid;
-    uint16_t compression;
-    TK_TRY(Read16(in, &compression));
+    const bool mergedAlpha = merged.alpha;
+    const int32_t channels = merged.channels;
+    const uint16_t compression = merged.compression;
+    const CMemBlock& table = merged.rowCounts;
     const int32_t sampleBytes = header.depth / 8;
     const int32_t rowBytes = header.width * sampleBytes;
     CMemBlock row;
     TK_TRY(row.Resize(rowBytes));
-    CMemBlock table;
-    const int32_t rows = header.channels * header.height;
-    if (compression != 0) {
-        TK_TRY(table.Resize(2 * rows));
-        if (!in.Read(table.GetData(), 2 * rows))
-            return kResFileIO;
-    }
-    // The image is sized only once the file is seen to hold the data of the channels read.
-    if (LeastMergedData(table, channels * header.height, rowBytes, compression != 0) > in.Remaining())
-        return kResFileIO;
     TK_TRY(image->SetSize(header.width, header.height));
     CImNavBase view(image);
     if (!view.IsLocked())

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "toolkit/core/CMemBlockT.h"
 #include "toolkit/imaging/CImageBase.h"
 #include "toolkit/imaging/tCImageFormat.h"
 
@@ -41,8 +42,21 @@ private:
         uint16_t mode = 0;
     };
 
+    // The merged image's channels as the file stores them, read before its data.
+    struct tMergedLayout {
+        int32_t channels = 0;
+        bool alpha = false;
+        uint16_t compression = 0;
+        // Two bytes a channel row, when the rows are packed.
+        CMemBlock rowCounts;
+    };
+
     tResult ReadHeader(CStreamInput& in, tHeader* header);
     tResult ReadLayerInfo(CStreamInput& in, bool* mergedAlpha);
-    tResult ReadMerged(CStreamInput& in, const tHeader& header, bool mergedAlpha, CImageBase* image);
+    // Reads up to the merged image's data for pixels of `pixelBytes`, refusing a file that
+    // cannot hold the data of the channels to be read before anything of the image's size is
+    // made.
+    tResult ReadToMerged(CStreamInput& in, int32_t pixelBytes, tHeader* header, tMergedLayout* merged);
+    tResult ReadMerged(CStreamInput& in, const tHeader& header, const tMergedLayout& merged, CImageBase* image);
     tResult WriteFile(tCStream& out, CImageBase* image);
 };

@@ -334,6 +334,12 @@ TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndI
         const std::vector<uint8_t> bmp = MakeBmp({.width = side, .height = side, .bits = 24, .palette{}, .pixels{}});
         WriteWholeFile(trace, std::string(bmp.begin(), bmp.end()));
     };
+    // And one of side x side pixels of one colour in a few bytes of runs: a whole image.
+    const auto writeRuns = [&](int32_t side) {
+        const std::vector<uint8_t> bmp = MakeBmp({.width = side, .height = side, .bits = 8, .compression = 1,
+                                                  .coloursUsed = 1, .palette{0x808080}, .pixels{0, 1}});
+        WriteWholeFile(trace, std::string(bmp.begin(), bmp.end()));
+    };
     std::vector<Spoiled> cases = {
         {"deleted", [&] { std::filesystem::remove(trace); }, "File Error"},
         {"a pipe", [&] { std::filesystem::remove(trace); (void)mkfifo(trace.c_str(), 0600); }, "File Error"},
@@ -360,7 +366,8 @@ TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndI
         return pane->GetTracingImagePath() != nullptr;
     };
     // Every road refuses in one box an image whose header alone says that it is too large, for
-    // the memory left or past 32000 a side: none decodes it, which would find no pixels.
+    // the memory left or past 32000 a side, and one whose bytes cannot hold what its header
+    // says, which is damaged: none decodes it.
     auto* controls = dynamic_cast<CKS2TraceControls*>(Backdrop()->FindPane(kPaneTracing));
     const auto click = [&] { (void)pane->OnMessage(kMsgControlClicked, ToMsgArg(button), 0, 0, kMsgApply); };
     const char* const load = "The tracing image could not be loaded.";
@@ -372,10 +379,14 @@ TEST_F(NewFileTest, ATracingImageThatFailsAtCreateLeavesThePaintingItsRecordAndI
          [&] { Answer(trace), (void)Backdrop()->NewPaintingFromImage(true); }},
         {"Create", "The new painting could not be made.", [&] { (void)pane->CreatePainting(); }}};
     for (const auto& [name, text, road] : roads)
-        for (const int32_t side : {20000, 32001})
+        for (const int32_t side : {20000, 32001}) {
             cases.push_back({name + std::string(" ") + std::to_string(side),
-                             [&, side] { writeBmp(side), w32::headless::SetAvailableMemory(1 << 30); },
+                             [&, side] { writeRuns(side), w32::headless::SetAvailableMemory(1 << 30); },
                              side > 32000 ? "File Error" : "Out of Memory", road, text});
+            cases.push_back({name + std::string(" damaged ") + std::to_string(side),
+                             [&, side] { writeBmp(side), w32::headless::SetAvailableMemory(1 << 30); }, "File Error",
+                             road, text});
+        }
     for (const Spoiled& c : cases) {
         ASSERT_TRUE(choose()) << c.what;
         c.spoil();

@@ -12,6 +12,7 @@
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CCanvasInfo.h"
 #include "paint/engine/CLayer.h"
+#include "paint/engine/CProxyCanvas.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/ResultCodes.h"
@@ -20,6 +21,7 @@
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxWidget.h"
+#include "tests/toolkit/core/AddressSpaceHeadroom.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
@@ -205,6 +207,28 @@ TEST_F(PaperControlsTest, ConfirmingGivesTheLayerEverySettingAndCancellingNone)
     Layer()->GetPaperColour(&colour);
     EXPECT_EQ(colour, 0xFF102030u);
     EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
+
+    // A grain of 16 MB is shown in the swatch, drawn under the preview and kept by the confirm
+    // as it is: no copy of it, which would not fit in the address space left, is made.
+    auto* grain = new CImage8(4096, 4096);
+    CImNav8 values(grain);
+    for (int32_t y = 0; y < values.GetHeight(); ++y)
+        for (int32_t x = 0; x < values.GetWidth(); ++x)
+            values.Bytes(y)[x] = uint8_t(x * 7 + y * 3);
+    Layer()->SetGrainImage(grain);
+    const AddressSpaceHeadroom headroom(48 << 20);
+    ASSERT_TRUE(headroom.IsSet());
+    ASSERT_EQ(ShowFor(-1), kResOk);
+    EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
+    const int32_t width = TextureSwatch()->GetImage()->GetWidth();
+    const std::vector<CPixel> swatch = SwatchPixels();
+    ASSERT_GT(swatch.size(), size_t(2 * width));
+    EXPECT_EQ(swatch[size_t(width + 1)] & 0x00FFFFFFu, uint32_t(uint8_t(7 + 3)) * 0x010101u);
+    SendValue(CPaperPanel::kGrainScaleDial, 0.25f);
+    EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
+    ASSERT_EQ(paper->OnConfirmBar(true), kResOk);
+    EXPECT_EQ(Layer()->GetGrainImage(), grain);
+    EXPECT_EQ(Layer()->GetGrainScale(), 0.25f);
 }
 
 TEST_F(PaperControlsTest, ARefusedApplyClosesThePaneShowsTheRefusalAndTellsNobody)

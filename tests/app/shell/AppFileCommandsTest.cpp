@@ -7,7 +7,9 @@
 #include <fstream>
 
 #include "app/shell/AppTestSupport.h"
+#include "tests/toolkit/core/AddressSpaceHeadroom.h"
 #include "tests/toolkit/imaging/BigEndianBytes.h"
+#include "tests/toolkit/imaging/BmpBuilder.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/tCProgress.h"
@@ -38,34 +40,6 @@ std::string PngWithoutItsRows(uint32_t width, uint32_t height)
            chunk("IEND", "");
 }
 
-// While it lives, the process may map `headroom` bytes more than it has mapped now.
-class AddressSpaceHeadroom {
-public:
-    explicit AddressSpaceHeadroom(uint64_t headroom)
-    {
-        std::ifstream status("/proc/self/status");
-        unsigned long long kilobytes = 0;
-        for (std::string line; std::getline(status, line) && std::sscanf(line.c_str(), "VmSize: %llu kB", &kilobytes) != 1;)
-            kilobytes = 0;
-        rlimit limit{};
-        m_set = kilobytes > 0 && getrlimit(RLIMIT_AS, &m_saved) == 0;
-        limit = m_saved;
-        limit.rlim_cur = kilobytes * 1024 + headroom;
-        m_set = m_set && setrlimit(RLIMIT_AS, &limit) == 0;
-    }
-    ~AddressSpaceHeadroom()
-    {
-        if (m_set)
-            setrlimit(RLIMIT_AS, &m_saved);
-    }
-    AddressSpaceHeadroom(const AddressSpaceHeadroom&) = delete;
-    AddressSpaceHeadroom& operator=(const AddressSpaceHeadroom&) = delete;
-    bool IsSet() const { return m_set; }
-
-private:
-    rlimit m_saved{};
-    bool m_set = false;
-};
 
 }  // namespace
 
@@ -349,11 +323,13 @@ TEST_F(FileCommandsTest, AnImageWhosePaintingDoesNotFitInTheMemoryIsReportedAndT
 TEST_F(FileCommandsTest, AnImageTooLargeForTheMemoryIsRefusedByItsHeaderBeforeItIsDecoded)
 {
     const int32_t width = Project().width;
-    // 20000 x 20000 pixels in a few bytes: 4,000,000,000 bytes of cells and 1,600,000,000 of
-    // image, which the 4 GiB the system reports cannot hold.
-    WriteWholeFile(files.File("huge.png"), PngWithoutItsRows(20000, 20000));
+    // 20000 x 20000 pixels of one colour in a few bytes of run-length BMP: 4,000,000,000 bytes of
+    // cells and 1,600,000,000 of image, which the 4 GiB the system reports cannot hold.
+    const std::vector<uint8_t> runs = MakeBmp(
+        {.width = 20000, .height = 20000, .bits = 8, .compression = 1, .coloursUsed = 1, .palette{0x808080}, .pixels{0, 1}});
+    WriteWholeFile(files.File("huge.bmp"), std::string(runs.begin(), runs.end()));
     w32::headless::SetAvailableMemory(uint64_t(4) << 30);
-    Answer(files.File("huge.png"));
+    Answer(files.File("huge.bmp"));
     ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -361,8 +337,9 @@ TEST_F(FileCommandsTest, AnImageTooLargeForTheMemoryIsRefusedByItsHeaderBeforeIt
     EXPECT_EQ(boxes[0].text, TextOf(kStrErrImport));
     EXPECT_EQ(Project().width, width);
 
-    // Where the memory is there, the decoder has the file and finds its rows missing.
-    w32::headless::SetAvailableMemory(uint64_t(1) << 40);
+    // A PNG whose few bytes cannot hold the rows its header declares is damaged, not large, in
+    // the same 4 GiB: its header read finds its rows missing as the decoder would.
+    WriteWholeFile(files.File("huge.png"), PngWithoutItsRows(20000, 20000));
     Answer(files.File("huge.png"));
     ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);
     boxes = Boxes();

@@ -38,6 +38,14 @@ TEST_F(CanvasPaperTest, AnUnnamedPaperIsTheImageTheSettingsHold)
     EXPECT_TRUE(HoldsGrey(grain.get(), 3, 2, NamedGrainValue));
     EXPECT_NE(grain.get(), &image);
 
+    // No copy is made that would not fit in the memory left: 24 bytes as a texture, 6 as grain.
+    w32::headless::SetAvailableMemory(23);
+    EXPECT_EQ(std::unique_ptr<CImage>(info.LoadPaperTexture()), nullptr);
+    EXPECT_NE(std::unique_ptr<CImage8>(info.BuildPaperGrain()), nullptr);
+    w32::headless::SetAvailableMemory(5);
+    EXPECT_EQ(std::unique_ptr<CImage8>(info.BuildPaperGrain()), nullptr);
+    w32::headless::SetAvailableMemory(0);
+
     info.paperImage = nullptr;
     EXPECT_EQ(info.LoadPaperTexture(), nullptr);
     EXPECT_EQ(info.BuildPaperGrain(), nullptr);
@@ -70,6 +78,12 @@ TEST_F(CanvasPaperTest, ANameIsAResourceImageThenAFileThenAFileInThePaperFolder)
     EXPECT_TRUE(HoldsGrey(inFolder.get(), 5, 1, FileGrainValue));
     const std::unique_ptr<CImage8> grain(Named("Folder.png").BuildPaperGrain());
     EXPECT_TRUE(HoldsGrey(grain.get(), 5, 1, FileGrainValue));
+    // As grain, the file is decoded only where its grey copy fits beside its pixels.
+    w32::headless::SetAvailableMemory(5 * 4 + 5 - 1);
+    EXPECT_EQ(std::unique_ptr<CImage8>(Named("Folder.png").BuildPaperGrain()), nullptr);
+    w32::headless::SetAvailableMemory(5 * 4 + 5);
+    EXPECT_NE(std::unique_ptr<CImage8>(Named("Folder.png").BuildPaperGrain()), nullptr);
+    w32::headless::SetAvailableMemory(0);
 
     EXPECT_EQ(Named("Nowhere.png").LoadPaperTexture(), nullptr);
     EXPECT_EQ(Named("Nowhere.png").BuildPaperGrain(), nullptr);

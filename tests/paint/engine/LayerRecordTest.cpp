@@ -345,8 +345,11 @@ TEST_F(LayerRecordTest, AHandMadeRecordReadsToItsCellsAndSettings)
 TEST_F(LayerRecordTest, AGrainThatIsMissingOrUnreadableLeavesTheLayersGrain)
 {
     const std::string body = Chunk(kTagLayerPlaneCount, I32(5)) + RawPlanes(2, 2, MakeCell(0xFF010203u, 4, 5, 6, 7));
+    // A grain whose bytes cannot hold what its header says is damaged, not too large.
+    w32::headless::SetAvailableMemory(100 << 20);
     for (const std::string& record :
-         {Record(body), Record(Chunk(kTagLayerGrain, "\x89PNG not really") + body)}) {
+         {Record(body), Record(Chunk(kTagLayerGrain, "\x89PNG not really") + body),
+          Record(Chunk(kTagLayerGrain, BmpHeaderOnly(30000)) + body)}) {
         CLayer layer;
         ASSERT_EQ(layer.SetSize(2, 2), kResOk);
         CImage8* grain = MakeGrain(4, 4, 0);
@@ -357,12 +360,13 @@ TEST_F(LayerRecordTest, AGrainThatIsMissingOrUnreadableLeavesTheLayersGrain)
         // Without a property block the settings stay.
         EXPECT_EQ(layer.GetOpacity(), 1.0f);
     }
+    w32::headless::SetAvailableMemory(0);
     // One whose header asks for more than the memory left is not decoded, and the record fails.
     CLayer layer;
     ASSERT_EQ(layer.SetSize(2, 2), kResOk);
     const LayerState before(layer);
     w32::headless::SetAvailableMemory(1599);
-    EXPECT_EQ(ReadLayer(layer, Record(Chunk(kTagLayerGrain, BmpHeaderOnly(40)) + body)), kResNoMemory);
+    EXPECT_EQ(ReadLayer(layer, Record(Chunk(kTagLayerGrain, RleBmpEndingAtOnce(40)) + body)), kResNoMemory);
     w32::headless::SetAvailableMemory(0);
     EXPECT_TRUE(LayerState(layer) == before);
 }

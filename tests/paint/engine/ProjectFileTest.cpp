@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 #include "ProjectTestSupport.h"
 #include "paint/engine/CPaintCellNav.h"
 #include "paint/engine/CanvasMessages.h"
+#include "tests/toolkit/core/AddressSpaceHeadroom.h"
+#include "toolkit/imaging/CImNav.h"
+#include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 
 namespace {
@@ -195,6 +199,33 @@ TEST_F(ProjectFileTest, ALayerWhoseGrainIsTheOneBelowItHasNoGrainChunk)
     ASSERT_EQ(Open(opened, "shared.ptg"), kResOk);
     EXPECT_TRUE(SamePainting(StateOf(opened), StateOf(shared)));
     EXPECT_EQ(opened.canvas.GetLayer(1)->GetGrainImage(), nullptr);
+
+    // A grain and a tracing image of noise, 9 MB each, are encoded into the file as they are
+    // written: the save needs no room for a copy of either.
+    std::mt19937 random(5);
+    auto* grain = new CImage8(3000, 3000);
+    const CImNav8 grainBytes(grain);
+    for (int32_t y = 0; y < 3000; ++y)
+        for (int32_t x = 0; x < 3000; ++x)
+            grainBytes.Bytes(y)[x] = uint8_t(random());
+    auto* tracing = new CImage(1500, 1500);
+    const CImNav tracingPixels(tracing);
+    for (int32_t y = 0; y < 1500; ++y)
+        for (int32_t x = 0; x < 1500; ++x)
+            tracingPixels.Pixels(y)[x] = 0xFF000000u | uint32_t(random());
+    shared.canvas.GetLayer(0)->SetGrainImage(grain);
+    ASSERT_EQ(shared.canvas.SetTracingImage(tracing), kResOk);
+    tCFRef path = PathOf("large.ptg");
+    tResult saved;
+    {
+        const AddressSpaceHeadroom headroom(4 << 20);
+        ASSERT_TRUE(headroom.IsSet());
+        saved = SaveProject(shared, path, tCString(u"Painting"));
+    }
+    ASSERT_EQ(saved, kResOk);
+    FakeProjectHost large;
+    ASSERT_EQ(Open(large, "large.ptg"), kResOk);
+    EXPECT_TRUE(SamePainting(StateOf(large), StateOf(shared)));
 }
 
 TEST_F(ProjectFileTest, APaintingSavedWithoutATracingImageOpensWithoutOne)

@@ -186,14 +186,36 @@ TEST_F(ProjectHostileTest, ASmallFileAskingForGigabytesIsRefusedBeforeTheyAreMad
     // So is every image the file holds, from its header, and all of them together: three grains
     // of 28000 x 28000 do not fit where each fits alone.
     const std::string small = ProjectLines("Kostrel 2") + HeaderChunk(4, 4);
-    ExpectRefused(small + Chunk(kTagTracingImage, BmpHeaderOnly(20000)), kResNoMemory);
-    const std::string grained = PlainLayer(4, 4, 0, LayerProperties(), BmpHeaderOnly(28000));
+    ExpectRefused(small + Chunk(kTagTracingImage, RleBmpEndingAtOnce(20000)), kResNoMemory);
+    const std::string grained = PlainLayer(4, 4, 0, LayerProperties(), RleBmpEndingAtOnce(28000));
     ExpectRefused(small + grained + grained + grained, kResNoMemory);
+    EXPECT_TRUE(w32::headless::TakeMessageBoxes().empty());
     // Each layer is measured against what is available.
     w32::headless::SetAvailableMemory(999);
     ExpectRefused(ProjectLines("Kostrel 2") + HeaderChunk(10, 10) + PlainLayer(10, 10, 0), kResNoMemory);
     w32::headless::SetAvailableMemory(uint64_t(1) << 30);
     EXPECT_EQ(OpenBytes(target, small + grained), kResOk);
+    // Images whose bytes cannot hold what their headers say are damaged, not large: the painting
+    // opens without them, and one box tells what it lacks.
+    const std::string damaged = PlainLayer(4, 4, 0, LayerProperties(), BmpHeaderOnly(30000));
+    ASSERT_EQ(OpenBytes(target, small + Chunk(kTagTracingImage, BmpHeaderOnly(20000)) + damaged + damaged), kResOk);
+    EXPECT_EQ(target.canvas.GetLayerCount(), 2);
+    EXPECT_EQ(target.canvas.GetTracingImage(), nullptr);
+    EXPECT_EQ(target.canvas.GetLayer(1)->GetGrainImage(), nullptr);
+    const std::vector<w32::headless::tMessageBoxRecord> boxes = w32::headless::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(u"The tracing image and the paper grains of 2 layers could not be read: the "
+                                 u"painting opened without them."),
+              std::u16string::npos);
+    // So does one that measures but does not decode: its data was damaged after its header.
+    CImage grain(6, 5);
+    std::string png = PngOf(grain);
+    png[png.find("IDAT") + 10] ^= 0x5A;
+    ASSERT_EQ(OpenBytes(target, small + PlainLayer(4, 4, 0, LayerProperties(), png)), kResOk);
+    const std::vector<w32::headless::tMessageBoxRecord> one = w32::headless::TakeMessageBoxes();
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_NE(one[0].text.find(u"A layer's paper grain could not be read: the painting opened without it."),
+              std::u16string::npos);
     w32::headless::SetAvailableMemory(0);
 }
 

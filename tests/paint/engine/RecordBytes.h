@@ -22,6 +22,14 @@ inline std::string BmpHeaderOnly(int32_t side)
     return std::string(bmp.begin(), bmp.end());
 }
 
+// An 8-bit run-length BMP of side x side pixels that ends at once: a whole image of one colour.
+inline std::string RleBmpEndingAtOnce(int32_t side)
+{
+    const std::vector<uint8_t> bmp = MakeBmp(
+        {.width = side, .height = side, .bits = 8, .compression = 1, .coloursUsed = 1, .palette{0x808080}, .pixels{0, 1}});
+    return std::string(bmp.begin(), bmp.end());
+}
+
 inline std::string PlaneHeader(int32_t width, int32_t height, int32_t plane, uint32_t encoding)
 {
     return I32(width) + I32(height) + I32(plane) + U32(encoding);

@@ -100,16 +100,27 @@ TEST(ImageSize, EachFormatsHeaderGivesTheSizeItsDecoderMakes)
     EXPECT_EQ(decoderBytes, 0);
 }
 
-TEST(ImageSize, AHeaderOfTwentyThousandSquareIsReadWithoutTheDataItDeclares)
+TEST(ImageSize, AFileThatCannotHoldTheImageItsHeaderGivesIsRefusedAsItsDecoderRefusesIt)
 {
     ErrorBoxRecorder boxes;
-    for (const std::string& file : {BmpHeader(20000, 20000), PsdHeader(20000, 20000), JpegDeclaring(20000, 20000)}) {
-        ExpectSize(HeaderSizeOf(file), 20000, 20000);
-        // The decoder, which needs the data, refuses the file.
+    // 20000 x 20000 declared in a few bytes, and a PNG whose 64 bytes of data cannot hold rows
+    // of 20000 grey pixels: no byte of the image's size is reckoned with for a damaged file.
+    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Big32(13) + "IHDR" + Big32(20000) + Big32(20000) +
+                            std::string("\x08\0\0\0\0", 5) + Big32(0) + Big32(64) + "IDAT" + std::string(64, 'x');
+    for (const std::string& file :
+         {BmpHeader(20000, 20000), PsdHeader(20000, 20000), JpegDeclaring(20000, 20000), png}) {
         CImage image;
-        EXPECT_NE(DecodeBytes(file, &image), kResOk);
+        const tResult decoded = DecodeBytes(file, &image);
+        EXPECT_NE(decoded, kResOk);
         EXPECT_FALSE(image.IsValid());
+        EXPECT_EQ(HeaderSizeOf(file).result, decoded);
     }
+    // A run-length BMP may end after a few bytes and be whole: its size is what it says.
+    tBmpLayout runs;
+    runs.width = 20000, runs.height = 20000, runs.compression = 1, runs.coloursUsed = 1, runs.palette = {0x808080};
+    runs.pixels = {0, 1};
+    const std::vector<uint8_t> rle = MakeBmp(runs);
+    ExpectSize(HeaderSizeOf(std::string(rle.begin(), rle.end())), 20000, 20000);
     // Past the decoders' limit the header read refuses as the decoder does; its caller tells why.
     for (const std::string& file : {BmpHeader(32001, 5), PsdHeader(5, 40000), JpegDeclaring(40000, 10)}) {
         EXPECT_EQ(HeaderSizeOf(file).result, kResImageTooLarge);
@@ -128,7 +139,7 @@ TEST(ImageSize, CutAndFlippedHeadersAnswerACodeOrASizeTheDecodersTake)
     for (uint32_t format : {kImageFormatBmp, kImageFormatJpeg, kImageFormatPng, kImageFormatPsd}) {
         SCOPED_TRACE(format);
         const std::string file = EncodeBytes(image, format);
-        // A header cut short is refused; the size needs no byte past the header.
+        // A file cut short is refused; one that reads gives the whole file's size.
         bool refusedCut = false;
         for (size_t cut = 0; cut < std::min<size_t>(file.size(), 1200); ++cut) {
             const tHeaderSize read = HeaderSizeOf(file.substr(0, cut));
