@@ -138,7 +138,8 @@ ICanvasTool* FindProjectTool(IProjectHost& host, uint32_t id);
 
 // `count` little-endian words from the payload; 16 when it is shorter.
 tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_t count);
-// The whole payload into `payload`, positioned at its start.
+// The whole payload into `payload`, positioned at its start: 5, before anything is read, when it
+// would not fit in the memory the system reports available.
 tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 
 // Makes the staged content the painting: a new painting of the header's size (0xFF000002, its
@@ -150,6 +151,6 @@ tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 // decode is passed over and noted in the staged content.
 tResult CommitProject(ProjectReading& reading, ProjectFormat format, const tCFPath& path, const tCString& name);
 
-// What the opened painting lacks of its file's images, as one sentence for its box (empty when it
-// lacks none): the reason for the box, `stopped`, may come before it.
+// What the opened painting lacks of its file's images, as one sentence for the box that tells it;
+// empty when it lacks none.
 std::string PassedOverText(const PassedOverImages& passedOver);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "paint/engine/CCanvas.h"
+#include "paint/engine/CellMemory.h"
 #include "paint/engine/EngineResources.h"
 #include "paint/engine/ProjectFileTags.h"
 #include "paint/engine/ProjectReading.h"
@@ -158,6 +159,8 @@ tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_
 tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload)
 {
     payload.Reset();
+    // Held whole: a chunk may be as long as the file, and the file longer than the memory left.
+    TK_TRY(CheckAvailableBytes(uint64_t(length)));
     TK_TRY(payload.GrowBy(length));
     TK_TRY(stream.ReadBytes(payload.GetData(), length));
     return payload.Rewind();

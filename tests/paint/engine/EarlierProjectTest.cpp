@@ -143,6 +143,19 @@ TEST_F(EarlierProjectTest, AFileCutShortOpensAsFarAsItWasReadAndSaysSo)
         EXPECT_EQ(recorder->count, 1);
         EXPECT_EQ(recorder->text.find("cut short"), std::string::npos);
     }
+    // A damaged tracing image is passed over and the reading goes on; a cut short file's one box
+    // also tells the painting opened without it.
+    const std::string traced = ProjectLines("Kostrel") + HeaderChunk(3, 2) +
+                               Chunk(kTagTracingImage, BmpHeaderOnly(16000)) + Chunk(kTagPaintColour, U32(0xFF000002u));
+    for (const std::string& file : {traced, traced + U32(kTagPaintColour)}) {
+        recorder->count = 0;
+        ASSERT_EQ(OpenBytes(host, file), kResOk);
+        EXPECT_EQ(host.colour, 0xFF000002u);
+        EXPECT_EQ(recorder->count, 1);
+        EXPECT_NE(recorder->text.find("The tracing image could not be read: the painting opened without it."),
+                  std::string::npos);
+        EXPECT_EQ(recorder->text.find("cut short") != std::string::npos, file.size() > traced.size());
+    }
 }
 
 TEST_F(EarlierProjectTest, WithoutAHeaderNothingOpens)

@@ -193,6 +193,11 @@ TEST_F(ProjectHostileTest, ASmallFileAskingForGigabytesIsRefusedBeforeTheyAreMad
     // Each layer is measured against what is available.
     w32::headless::SetAvailableMemory(999);
     ExpectRefused(ProjectLines("Kostrel 2") + HeaderChunk(10, 10) + PlainLayer(10, 10, 0), kResNoMemory);
+    // So is each chunk whose bytes are held whole while the file is read, before they are.
+    w32::headless::SetAvailableMemory(512 << 10);
+    CImage tiny(6, 5);
+    ExpectRefused(small + PlainLayer(4, 4, 0, LayerProperties(), PngOf(tiny) + std::string(1 << 20, '\0')),
+                  kResNoMemory);
     w32::headless::SetAvailableMemory(uint64_t(1) << 30);
     EXPECT_EQ(OpenBytes(target, small + grained), kResOk);
     // Images whose bytes cannot hold what their headers say are damaged, not large: the painting
