@@ -25,7 +25,7 @@ public:
     bool IsMeasured() const { return m_measured; }
     const ImageMeasure& GetMeasure() const { return m_measure; }
     // Decodes the image once it fits in the memory the system has: 5 when it does not or its
-    // pixels cannot be had, 16 when it does not decode.
+    // pixels cannot be had, 16 when it was not measured or does not decode.
     tResult Decode(CImage* image);
     tResult Decode(CImage8* image);
     // The same into a new image, left null when the image does not decode: 5 only.

@@ -221,7 +221,7 @@ tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progres
     std::unique_ptr<CImage8> grain;
     if (storedGrain)
         *storedGrain = std::move(staged.grain);
-    else if (staged.grain && staged.grain->IsMeasured())
+    else if (staged.grain)
         TK_TRY(staged.grain->DecodeNew(&grain));
 
     m_cellMap.TakeCellsFrom(staged.cells);

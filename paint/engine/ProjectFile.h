@@ -40,9 +40,10 @@ int32_t ProjectSaveSteps(CCanvas& canvas);
 // as they were. The file's code when it cannot be opened, 17 for a file that is no project file,
 // is invalid or is cut short, 1 when a read of its first lines fails before the file's end, 16
 // when a later read does, 5 when a layer, or the painting with all the images the file holds as
-// their headers give them, would not fit in the memory the system has. An earlier-format file
-// that is cut short, or of which a part cannot be read, opens as far as it was read, with an
-// error box saying which.
+// their headers give them, would not fit in the memory the system has. A tracing image or grain
+// that is damaged or does not decode is passed over, and one error box says what the painting
+// opened without. An earlier-format file that is cut short, or of which a part cannot be read,
+// opens as far as it was read, with an error box saying which.
 tResult OpenProject(IProjectHost& host, const tCFPath& path, const tCString& name);
 // As OpenProject, from a stream that holds the whole file.
 tResult ReadProject(IProjectHost& host, tCStream& stream, const tCFPath& path, const tCString& name);

@@ -1,15 +1,11 @@
-#include <sys/resource.h>
-#include <zlib.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "app/shell/AppTestSupport.h"
 #include "tests/toolkit/core/AddressSpaceHeadroom.h"
 #include "tests/toolkit/imaging/BigEndianBytes.h"
 #include "tests/toolkit/imaging/BmpBuilder.h"
+#include "tests/toolkit/imaging/PngChunks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
 #include "toolkit/core/tCProgress.h"
@@ -30,14 +26,9 @@ void WritePicture(const std::string& path, int32_t width, int32_t height)
 // A PNG whose header declares width x height RGB pixels and whose image data is three bytes.
 std::string PngWithoutItsRows(uint32_t width, uint32_t height)
 {
-    const auto chunk = [](const std::string& type, const std::string& data) {
-        const std::string body = type + data;
-        return Big32(uint32_t(data.size())) + body +
-               Big32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
-    };
     const std::string header = Big32(width) + Big32(height) + std::string("\x08\x02\0\0\0", 5);
-    return std::string("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) + chunk("IDAT", "\x78\x9C\x03") +
-           chunk("IEND", "");
+    return std::string("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", "\x78\x9C\x03") +
+           PngChunk("IEND", "");
 }
 
 

@@ -6,6 +6,7 @@
 #include "tests/toolkit/imaging/BigEndianBytes.h"
 #include "tests/toolkit/imaging/BmpBuilder.h"
 #include "tests/toolkit/imaging/CodecFiles.h"
+#include "tests/toolkit/imaging/PngChunks.h"
 
 // An image's size read from its header alone, before anything of that size is decoded or
 // allocated: what a painting made from the image is reckoned with first.
@@ -105,8 +106,9 @@ TEST(ImageSize, AFileThatCannotHoldTheImageItsHeaderGivesIsRefusedAsItsDecoderRe
     ErrorBoxRecorder boxes;
     // 20000 x 20000 declared in a few bytes, and a PNG whose 64 bytes of data cannot hold rows
     // of 20000 grey pixels: no byte of the image's size is reckoned with for a damaged file.
-    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Big32(13) + "IHDR" + Big32(20000) + Big32(20000) +
-                            std::string("\x08\0\0\0\0", 5) + Big32(0) + Big32(64) + "IDAT" + std::string(64, 'x');
+    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) +
+                            PngChunk("IHDR", Big32(20000) + Big32(20000) + std::string("\x08\0\0\0\0", 5)) +
+                            PngChunk("IDAT", std::string(64, 'x'));
     for (const std::string& file :
          {BmpHeader(20000, 20000), PsdHeader(20000, 20000), JpegDeclaring(20000, 20000), png}) {
         CImage image;

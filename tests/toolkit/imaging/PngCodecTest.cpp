@@ -9,17 +9,11 @@
 
 #include "tests/toolkit/core/ErrorBoxRecorder.h"
 #include "tests/toolkit/imaging/CodecFiles.h"
+#include "tests/toolkit/imaging/PngChunks.h"
 #include "toolkit/imaging/tCPngIO.h"
 #include "toolkit/imaging/BigEndianBytes.h"
 
 namespace {
-
-std::string PngChunk(const std::string& type, const std::string& data)
-{
-    const std::string body = type + data;
-    const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
-    return Big32(uint32_t(data.size())) + body + Big32(crc);
-}
 
 // A PNG made byte by byte: the header, the extra chunks, then `rows` (each with its filter
 // byte) compressed into one IDAT.
