@@ -115,9 +115,12 @@ tResult ReadProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length)
         return ReadProjectHeader(reading, length);
     case kTagLayerRecord:
         return StageLayer(reading, length);
-    default:
-        (void)ReadProjectValue(reading, tag, length);
-        return kResOk;
+    default: {
+        // A chunk too large for the memory left refuses the painting, as a layer's does: opening
+        // without it would lose it at the next save.
+        const tResult read = ReadProjectValue(reading, tag, length);
+        return read == kResNoMemory ? read : kResOk;
+    }
     }
 }
 

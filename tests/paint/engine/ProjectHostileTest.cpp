@@ -198,6 +198,7 @@ TEST_F(ProjectHostileTest, ASmallFileAskingForGigabytesIsRefusedBeforeTheyAreMad
     CImage tiny(6, 5);
     ExpectRefused(small + PlainLayer(4, 4, 0, LayerProperties(), PngOf(tiny) + std::string(1 << 20, '\0')),
                   kResNoMemory);
+    ExpectRefused(small + Chunk(kTagTracingImage, PngOf(tiny) + std::string(1 << 20, '\0')), kResNoMemory);
     w32::headless::SetAvailableMemory(uint64_t(1) << 30);
     EXPECT_EQ(OpenBytes(target, small + grained), kResOk);
     // Images whose bytes cannot hold what their headers say are damaged, not large: the painting
