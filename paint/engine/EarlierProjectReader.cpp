@@ -145,8 +145,11 @@ tResult ReadProjectEarlier(IProjectHost& host, tCStream& stream, const tCFPath& 
     const tResult opened = CommitProject(reading, ProjectFormat::kEarlier, path, name);
     if (opened != kResOk || (stopped == kResOk && !staged.passedOver.Any()))
         return opened;
-    std::string told = stopped == kResOk ? "" : std::string(reading.cutShort ? kCutShortText : kUnreadableText) + " ";
-    told += PassedOverText(staged.passedOver);
+    std::string told = stopped == kResOk ? "" : (reading.cutShort ? kCutShortText : kUnreadableText);
+    const std::string passedOver = PassedOverText(staged.passedOver);
+    if (!told.empty() && !passedOver.empty())
+        told += ' ';
+    told += passedOver;
     ReportResult(stopped != kResOk ? stopped : kResFileIO, told.c_str());
     return opened;
 }
