@@ -32,27 +32,6 @@ constexpr uint32_t kBlendModeTag = MakeFourCC("blnd");
 constexpr uint32_t kColourMapTag = MakeFourCC("grad");
 constexpr uint32_t kSeedTag = MakeFourCC("seed");
 
-// A chunk whose length is only known once its payload is written: the tag and a length of 0 go
-// out first, and `lengthAt` remembers where the length is to be patched.
-tResult BeginChunk(tCStream& stream, uint32_t tag, int64_t* lengthAt)
-{
-    TK_TRY(stream.WriteU32(tag));
-    *lengthAt = stream.GetPosition();
-    if (*lengthAt < 0)
-        return kResFileIO;
-    return stream.WriteI64(0);
-}
-
-tResult EndChunk(tCStream& stream, int64_t lengthAt)
-{
-    const int64_t end = stream.GetPosition();
-    if (end < 0)
-        return kResFileIO;
-    TK_TRY(stream.SetPosition(lengthAt));
-    TK_TRY(stream.WriteI64(end - lengthAt - 8));
-    return stream.SetPosition(end);
-}
-
 }  // namespace
 
 CNoise::CNoise() : m_colourMap(0xFF000000, 0xFFFFFFFF)
@@ -152,7 +131,7 @@ void CNoise::GetPan(float* x, float* y) const
 tResult CNoise::Write(tCStream& stream)
 {
     int64_t outer, colourMap;
-    TK_TRY(BeginChunk(stream, kChunkTag, &outer));
+    TK_TRY(BeginChunk(&stream, kChunkTag, &outer));
     const float scale[2] = {m_scaleX, m_scaleY}, pan[2] = {m_panX, m_panY};
     TK_TRY(WriteChunkFloatPair(&stream, kScaleTag, scale));
     TK_TRY(WriteChunkFloat(&stream, kAngleTag, m_angle));
@@ -161,11 +140,11 @@ tResult CNoise::Write(tCStream& stream)
     TK_TRY(WriteChunkFloat(&stream, kBlendAmountTag, m_blendAmount));
     TK_TRY(WriteChunkU32(&stream, kTypeTag, uint32_t(m_noiseType)));
     TK_TRY(WriteChunkU32(&stream, kBlendModeTag, uint32_t(m_blendMode)));
-    TK_TRY(BeginChunk(stream, kColourMapTag, &colourMap));
+    TK_TRY(BeginChunk(&stream, kColourMapTag, &colourMap));
     TK_TRY(m_colourMap.Write(stream));
-    TK_TRY(EndChunk(stream, colourMap));
+    TK_TRY(EndChunk(&stream, colourMap));
     TK_TRY(WriteChunkU64(&stream, kSeedTag, GetSeed()));
-    return EndChunk(stream, outer);
+    return EndChunk(&stream, outer);
 }
 
 tResult CNoise::Read(tCStream& stream)
