@@ -3,9 +3,11 @@
 # with a window of a given title, screenshots of that window and the close by Alt+F4. A script
 # that sets $screen_size first (WIDTHxHEIGHT) gets a display of that size instead of 1024x768.
 # The display does not reset when its last client leaves: a program started during the reset
-# would find no display.
+# would find no display. Its core fonts are the server's built-in ones alone, whatever fonts the
+# machine has: SDL's own message box cannot show then, and the program's boxes reach the stand-in
+# dialog program, whose log the scripts read.
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset -fp built-ins" "$0" --inside "$@"
 fi
 work=$(mktemp -d)
 pid=
