@@ -159,6 +159,8 @@ tResult CKS2TraceControls::HandleMessage(uint32_t message, tMsgArg sender, tMsgA
     case kMsgTracingScale:
     case kMsgTracingOffset:
         return RefreshPreview(1);
+    case kMsgProjectChanged:
+        return FollowOpenedPainting();
     case kMsgControlClicked:
         (void)OnControlClicked(FromMsgArg<CKS2Control>(sender));
         return kResOk;
@@ -198,17 +200,32 @@ int32_t CKS2TraceControls::CursorOver(CWidget* widget)
     return m_dragMode == kDragScale ? kCursorScale : 0;
 }
 
-tResult CKS2TraceControls::OnShow(uint32_t, uint32_t, tMsgArg, tMsgArg)
+tResult CKS2TraceControls::ReadPainting()
 {
-    CUpdateFreezeGuard freeze(MainWidgetRoot());
     tCPoint thumbnail;
     TK_TRY(QueryBackbone(kMsgLayerImageSize, ToMsgArg(this), ToMsgArg(&thumbnail), 0));
     TK_TRY(LayOut(thumbnail));
-    ResetLooks();
     float opacity = 0.0f;
     if (QueryBackbone(kMsgTracingOpacity, ToMsgArg(this), ToMsgArg(&opacity), 0) == kResOk)
         if (CKS2Control* dial = FindControl(kWgtTracingOpacity))
             (void)dial->OnMessage(kMsgControlValue, ToMsgArg(this), ToMsgArg(&opacity), 0, kMsgApply);
+    return kResOk;
+}
+
+tResult CKS2TraceControls::FollowOpenedPainting()
+{
+    if (!m_root->IsVisible())
+        return kResOk;
+    CUpdateFreezeGuard freeze(MainWidgetRoot());
+    TK_TRY(ReadPainting());
+    return RefreshPreview(1);
+}
+
+tResult CKS2TraceControls::OnShow(uint32_t, uint32_t, tMsgArg, tMsgArg)
+{
+    CUpdateFreezeGuard freeze(MainWidgetRoot());
+    TK_TRY(ReadPainting());
+    ResetLooks();
     uint32_t hide = 0;
     TK_TRY(SendToBackdrop(kMsgPanesShown, ToMsgArg(this), ToMsgArg(&hide), 0));
     (void)m_root->SetVisible(1, 0);

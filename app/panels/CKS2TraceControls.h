@@ -66,6 +66,10 @@ public:
 
 private:
     tResult AddControl(CKS2Control* control, uint32_t id, tMsgArg initArg);
+    // The miniature's size and the opacity dial, as the painting has them.
+    tResult ReadPainting();
+    // A painting opened while the pane stays up: the pane shows it as it shows a new showing.
+    tResult FollowOpenedPainting();
     tResult LayOut(tCPoint thumbnail);
     tResult PlaceImage(CWidget* image, uint32_t mode, tCPoint preview);
     tResult ShowPlacementMenu(CKS2Control* button);

@@ -267,6 +267,9 @@ tResult CHMRApp::OnCloseRequest()
 
 tResult CHMRApp::OpenFiles(tCStringArray files)
 {
+    // A drop is refused while the interface is held, as a key or a pen tap is.
+    if (CHMRBackdrop* backdrop = GetMainBackdrop(); backdrop && backdrop->HoldsInterface())
+        return kResOk;
     const tCFRef* readable = nullptr;
     tCFRef candidate;
     for (const tCString& path : files) {

@@ -56,6 +56,10 @@ public:
     tResult NewPainting(uint32_t skipPrompt);
     // "<product> - <painting's name>", or the product's name alone without a painting.
     tResult UpdateWindowTitle();
+    // True while a modal pane, the save question or a held key holds the interface: nothing may
+    // replace the painting then, since a pane may keep pointers into it. The tracing controls
+    // keep nothing of the painting and stay up beside it, so they do not hold it.
+    bool HoldsInterface();
 
     // Pane management (CHMRBackdropPanes.cpp). The clean view hides every visible main pane and
     // shows the restore widget; the slide-out hides them animated; the stroke avoidance hides a

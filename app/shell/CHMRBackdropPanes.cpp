@@ -318,3 +318,12 @@ tResult CHMRBackdrop::OpenWebPage()
         ReportWithText(result, kStrErrWeb);
     return kResOk;
 }
+
+bool CHMRBackdrop::HoldsInterface()
+{
+    if (m_keyHold)
+        return true;
+    CWidget* modal = GetTopModal();
+    const CKS2Pane* tracing = FindPane(kPaneTracing);
+    return modal && !(tracing && modal == tracing->GetRoot());
+}

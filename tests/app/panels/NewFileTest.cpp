@@ -121,6 +121,8 @@ TEST_F(NewFileTest, CancelOverAModifiedPaintingLeavesItModified)
     ASSERT_EQ(Backdrop()->NewPainting(0), kResOk);
     CKS2Pane* prompt = Backdrop()->FindPane(kPaneSavePrompt);
     ASSERT_NE(prompt, nullptr);
+    // A painting dropped while the question is up is not taken, neither now nor later.
+    DropOnWindow({PaintingFile()});
     // The save question comes first; "don't save" goes on to the pane.
     ASSERT_EQ(prompt->Hide(0, 1, kWgtSavePromptDoNotSave, 0), kResOk);
     ASSERT_TRUE(pane->IsShown());
@@ -133,6 +135,11 @@ TEST_F(NewFileTest, CancelOverAModifiedPaintingLeavesItModified)
     EXPECT_EQ(Project().modified, 1u);
     EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
     EXPECT_TRUE(recorder.made.empty());
+    Project().modified = 0;
+    (void)w32::headless::TakeFileDialogRequests();
+    ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    EXPECT_NE(Project().width, 1);
 }
 
 TEST_F(NewFileTest, TheImageSizeButtonWaitsForATracingImageAndAFailedLoadKeepsTheChoice)

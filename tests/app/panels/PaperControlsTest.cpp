@@ -211,24 +211,46 @@ TEST_F(PaperControlsTest, ConfirmingGivesTheLayerEverySettingAndCancellingNone)
     // A grain of 16 MB is shown in the swatch, drawn under the preview and kept by the confirm
     // as it is: no copy of it, which would not fit in the address space left, is made.
     auto* grain = new CImage8(4096, 4096);
-    CImNav8 values(grain);
-    for (int32_t y = 0; y < values.GetHeight(); ++y)
-        for (int32_t x = 0; x < values.GetWidth(); ++x)
-            values.Bytes(y)[x] = uint8_t(x * 7 + y * 3);
+    {
+        CImNav8 values(grain);
+        for (int32_t y = 0; y < values.GetHeight(); ++y)
+            for (int32_t x = 0; x < values.GetWidth(); ++x)
+                values.Bytes(y)[x] = uint8_t(x * 7 + y * 3);
+    }
     Layer()->SetGrainImage(grain);
-    const AddressSpaceHeadroom headroom(48 << 20);
-    ASSERT_TRUE(headroom.IsSet());
+    {
+        const AddressSpaceHeadroom headroom(48 << 20);
+        ASSERT_TRUE(headroom.IsSet());
+        ASSERT_EQ(ShowFor(-1), kResOk);
+        EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
+        const int32_t width = TextureSwatch()->GetImage()->GetWidth();
+        const std::vector<CPixel> swatch = SwatchPixels();
+        ASSERT_GT(swatch.size(), size_t(2 * width));
+        EXPECT_EQ(swatch[size_t(width + 1)] & 0x00FFFFFFu, uint32_t(uint8_t(7 + 3)) * 0x010101u);
+        SendValue(CPaperPanel::kGrainScaleDial, 0.25f);
+        EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
+        ASSERT_EQ(paper->OnConfirmBar(true), kResOk);
+        EXPECT_EQ(Layer()->GetGrainImage(), grain);
+        EXPECT_EQ(Layer()->GetGrainScale(), 0.25f);
+    }
+
+    // A painting dropped while the pane is up does not open beneath it, where it would free the
+    // grain that the pane's preview shares.
+    const int32_t shownWidth = Project().width;
+    const std::u16string shownName(Project().name.View());
+    Project().modified = 0;
     ASSERT_EQ(ShowFor(-1), kResOk);
-    EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
-    const int32_t width = TextureSwatch()->GetImage()->GetWidth();
-    const std::vector<CPixel> swatch = SwatchPixels();
-    ASSERT_GT(swatch.size(), size_t(2 * width));
-    EXPECT_EQ(swatch[size_t(width + 1)] & 0x00FFFFFFu, uint32_t(uint8_t(7 + 3)) * 0x010101u);
-    SendValue(CPaperPanel::kGrainScaleDial, 0.25f);
-    EXPECT_EQ(paper->GetPaperPanel().GetPreviewCanvas()->GetLayer(0)->GetGrainImage(), grain);
+    DropOnWindow({PaintingFile()});
+    SendValue(CPaperPanel::kGrainDepthDial, 0.75f);
     ASSERT_EQ(paper->OnConfirmBar(true), kResOk);
+    EXPECT_EQ(Project().width, shownWidth);
+    EXPECT_EQ(std::u16string(Project().name.View()), shownName);
     EXPECT_EQ(Layer()->GetGrainImage(), grain);
-    EXPECT_EQ(Layer()->GetGrainScale(), 0.25f);
+    EXPECT_EQ(Layer()->GetGrainDepth(), 0.75f);
+    // With the pane gone the drop opens.
+    Project().modified = 0;
+    DropOnWindow({PaintingFile()});
+    EXPECT_EQ(Project().width, 1);
 }
 
 TEST_F(PaperControlsTest, ARefusedApplyClosesThePaneShowsTheRefusalAndTellsNobody)

@@ -237,6 +237,16 @@ TEST_F(TraceControlsTest, ShowingSizesThePaneToTheThumbnailHidesTheOtherPanesAnd
     EXPECT_FLOAT_EQ(shown, 0.25f);
     EXPECT_EQ(PanesShown(), std::vector<uint32_t>{0});
     EXPECT_EQ(backdrop->GetTopModal(), root);
+    // A painting of another shape opened beside the pane: its miniature and dial follow it.
+    tracing.thumbnail = {90, 60};
+    tracing.opacity = 0.75f;
+    ASSERT_EQ(controls->OnMessage(kMsgProjectChanged, 0, 0, 0, kMsgApply), kResOk);
+    EXPECT_EQ(preview->GetWidth(), 90);
+    EXPECT_EQ(root->GetWidth(), controls->GetContentWidth() + 90 + 30);
+    EXPECT_EQ(Widget(kWgtTracingLoad)->GetRect().left, preview->GetRect().right + 10);
+    dial->OnMessage(kMsgControlValue, 0, ToMsgArg(&shown), 0, kMsgReport);
+    EXPECT_FLOAT_EQ(shown, 0.75f);
+    EXPECT_EQ(PanesShown(), std::vector<uint32_t>{0});
 
     Key(27);
     EXPECT_EQ(controls->IsShown(), 0u);

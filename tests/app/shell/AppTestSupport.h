@@ -297,6 +297,13 @@ protected:
         answer.outcome = w32::desktop::tFileDialogAnswer::kFailed;
         w32::headless::ScriptFileDialog(answer);
     }
+    // Drops the files on the main window as the desktop does, and dispatches the drop.
+    void DropOnWindow(std::vector<std::u16string> paths)
+    {
+        w32::headless::DropFiles(GetMainWindow()->GetHandle(), std::move(paths));
+        ASSERT_EQ(app->PumpStep(), kResOk);
+    }
+    static std::u16string PaintingFile() { return Wide(std::string(KOSTREL_TEST_DATA) + "/project/painting-1x1"); }
     std::string Title() const
     {
         CWindowBase* window = GetMainWindow();
