@@ -141,8 +141,15 @@ tResult CTxEdWidget::Paste()
         ReportResult(result, "Failed to paste clipboard text.");
         return result;
     }
-    if (m_numericOnly && !IsNumericText(text))
-        return kResOk;
+    if (m_numericOnly) {
+        // The text the paste makes is tested, as a typed character's is: an unfinished entry
+        // such as "-" passes with a digit after it.
+        tCString made = GetText();
+        const int32_t start = SelectionStart();
+        made.Erase(start, SelectionEnd() - start);
+        if (text.IsEmpty() || made.Insert(text, start) != kResOk || !IsNumericText(made.Concat(tCString(u"0"))))
+            return kResOk;
+    }
     if (m_maximumLength >= 0) {
         const int32_t length = GetText().GetLength() - (SelectionEnd() - SelectionStart());
         if (length + text.GetLength() > m_maximumLength)

@@ -117,10 +117,19 @@ TEST_F(EditFieldTest, NumericModeTestsTheTextWithADigitAfterIt)
     ASSERT_EQ(m_app->SetClipboardText(u"-"), kResOk);
     ASSERT_EQ(field->SetText(u"3", 1, 0), kResOk);
     WithKey(w32::VK_CONTROL, 'V');
-    EXPECT_EQ(field->GetText(), u"-") << "the pasted text alone is tested";
+    EXPECT_EQ(field->GetText(), u"-") << "a paste is tested as typing is";
     ASSERT_EQ(m_app->SetClipboardText(u"4a"), kResOk);
     WithKey(w32::VK_CONTROL, 'V');
     EXPECT_EQ(field->GetText(), u"-");
+    // The text the paste makes is tested, not the pasted text alone.
+    ASSERT_EQ(field->SetText(u"1600", 1, 0), kResOk);
+    ASSERT_EQ(field->SetCaretPos(4, 0, 0), kResOk);
+    ASSERT_EQ(m_app->SetClipboardText(u"-5"), kResOk);
+    WithKey(w32::VK_CONTROL, 'V');
+    EXPECT_EQ(field->GetText(), u"1600") << "\"1600-5\" is no number";
+    WithKey(w32::VK_CONTROL, 'A');
+    WithKey(w32::VK_CONTROL, 'V');
+    EXPECT_EQ(field->GetText(), u"-5");
 }
 
 TEST_F(EditFieldTest, TheMaximumLengthRefusesTypingPastingAndTexts)
