@@ -94,10 +94,12 @@ tResult CTxEdWidget::InsertText(const tCString* inserted, uint32_t update)
         after += inserted->GetLength();
     }
     m_caret = m_anchor = after;
-    TK_TRY(CTxImWidget::SetText(text, 1, update));
+    // Shown once the caret's positions are those of the new text, so that no caret is drawn where
+    // its new index stood in the old text.
+    TK_TRY(CTxImWidget::SetText(text, 1, 0));
     TK_TRY(MeasureCaretPositions());
     ScrollToPosition(m_caret);
-    return kResOk;
+    return update ? PresentDirtyRects() : kResOk;
 }
 
 tResult CTxEdWidget::Cut()

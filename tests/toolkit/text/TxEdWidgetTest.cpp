@@ -409,6 +409,12 @@ TEST_F(EditFieldTest, TheCaretIsDrawnInvertedTwoPixelsWideOverTheTextBand)
     // Inside the text the caret's left edge is a pixel before the boundary.
     ASSERT_EQ(field->SetCaretPos(3, 0, 0), kResOk);
     EXPECT_EQ(field->GetCaretRect().left, field->GetTextWidget()->GetRect().left + Positions()[3] - 1);
+    // A paste draws no caret where the caret's new index stood in the old text.
+    const int32_t stale = field->GetTextWidget()->GetRect().left + Positions()[6] - 1;
+    ASSERT_EQ(m_app->SetClipboardText(u"XYZ"), kResOk);
+    WithKey(w32::VK_CONTROL, 'V');
+    screen = w32::headless::ReadWindowPixels(GetMainWindow()->GetHandle(), &width, &height);
+    EXPECT_EQ(at(stale, caret.top), 0xFFFFFFFFu);
     ASSERT_EQ(field->SetCaretPos(0, 0, 0), kResOk);
 
     ASSERT_EQ(field->SelectAll(1), kResOk);
