@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
@@ -61,6 +63,7 @@ public:
     CSdlBackend()
     {
         m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
+        m_rightAltIsAltGr = RightAltIsAltGr();
         SDL_AddEventWatch(WatchEvent, this);
     }
 
@@ -303,7 +306,7 @@ private:
         switch (event->type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            input::SetKeyDown(VirtualKeyFor(event->key.keysym), event->type == SDL_KEYDOWN);
+            input::SetKeyDown(self->VirtualKeyOf(event->key), event->type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -317,6 +320,13 @@ private:
             break;
         }
         return 1;
+    }
+
+    // Where the layout makes right Alt AltGr, it is no key as it goes down; it is let go as Alt,
+    // so that an Alt it went down as before the layout changed does not stay down.
+    int VirtualKeyOf(const SDL_KeyboardEvent& key) const
+    {
+        return VirtualKeyFor(key.keysym, m_rightAltIsAltGr && key.type == SDL_KEYDOWN);
     }
 
     void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -392,14 +402,17 @@ private:
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             HWND window = WindowOf(event.key.windowID);
-            input::DeliverKey(window ? window : GetFocus(), VirtualKeyFor(event.key.keysym),
-                              event.type == SDL_KEYDOWN, event.key.repeat != 0);
+            input::DeliverKey(window ? window : GetFocus(), VirtualKeyOf(event.key), event.type == SDL_KEYDOWN,
+                              event.key.repeat != 0);
             break;
         }
+        case SDL_KEYMAPCHANGED:
+            m_rightAltIsAltGr = RightAltIsAltGr();
+            break;
         case SDL_TEXTINPUT: {
-            // Control with a key makes no character (TranslateMessage gives the control codes);
-            // AltGr is not Control here.
-            if (input::DeliveredModifiers() & MK_CONTROL)
+            // Control with a key makes no character (TranslateMessage gives the control codes),
+            // nor does Alt (the key goes as a system key); AltGr is neither here.
+            if (input::DeliveredModifiers() & (MK_CONTROL | MK_ALT))
                 break;
             HWND window = WindowOf(event.text.windowID);
             input::DeliverText(window ? window : GetFocus(), ToWide(event.text.text));
@@ -438,6 +451,8 @@ private:
     std::map<HWND, tNative> m_natives;
     std::map<Uint32, HWND> m_byId;
     bool m_dummyVideo = false;
+    // Read by the event watch, which may run on another thread.
+    std::atomic<bool> m_rightAltIsAltGr{false};
     Uint64 m_lastRead = 0;
 };
 

@@ -120,8 +120,11 @@ int ByKeycode(SDL_Keycode key)
 
 }  // namespace
 
-int VirtualKeyFor(const SDL_Keysym& key)
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr)
 {
+    // AltGr is no key for the program: what it makes comes as text.
+    if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
+        return 0;
     // Punctuation and the keypad are asked by their place on the keyboard.
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;

@@ -10,6 +10,7 @@
 
 #include "TestWindows.h"
 #include "ThreadlessChild.h"
+#include "XDisplayFixture.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -191,6 +192,46 @@ TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)
     ASSERT_TRUE(OpenClipboard(m_window));
     EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)))), text);
     CloseClipboard();
+}
+
+// On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
+// besides the system key. Where the layout makes it AltGr, it goes down as no Alt and no key, only
+// the character it makes with a key comes, and it is let go as Alt.
+TEST_F(XDisplayTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
+{
+    const auto key = [](Uint32 type, SDL_Scancode scancode, SDL_Keycode sym) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.windowID = 1;  // the platform's one window is SDL's first
+        event.key.keysym = SDL_Keysym{scancode, sym, 0, 0};
+        SDL_PushEvent(&event);
+    };
+    for (const std::string layout : {"us", "de"}) {
+        SCOPED_TRACE(layout);
+        ASSERT_EQ(std::system(("setxkbmap -layout " + layout).c_str()), 0);
+        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+        const HWND window = MakeTestWindow(u"right alt", RECT{0, 0, 40, 40});
+        key(SDL_KEYDOWN, SDL_SCANCODE_RALT, SDLK_RALT);
+        key(SDL_KEYDOWN, SDL_SCANCODE_7, SDLK_7);
+        EXPECT_EQ((GetAsyncKeyState(VK_MENU) & 0x8000) != 0, layout == "us");
+        SDL_Event text{};
+        text.type = SDL_TEXTINPUT;
+        text.text.windowID = 1;
+        std::strcpy(text.text.text, layout == "de" ? "{" : "7");
+        SDL_PushEvent(&text);
+        key(SDL_KEYUP, SDL_SCANCODE_7, SDLK_7);
+        key(SDL_KEYUP, SDL_SCANCODE_RALT, SDLK_RALT);
+        std::vector<std::pair<UINT, WPARAM>> heard;
+        for (MSG message; PeekMessageW(&message, window, WM_KEYDOWN, WM_UNICHAR, PM_REMOVE);)
+            heard.emplace_back(message.message, message.wParam);
+        const std::vector<std::pair<UINT, WPARAM>> alt = {
+            {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+        const std::vector<std::pair<UINT, WPARAM>> altGr = {
+            {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+        EXPECT_EQ(heard, layout == "de" ? altGr : alt);
+        DestroyWindow(window);
+        StopPlatform();
+    }
 }
 
 }  // namespace

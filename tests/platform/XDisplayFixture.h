@@ -25,8 +25,9 @@ protected:
         if (m_server == 0) {
             close(ready[0]);
             const std::string fd = std::to_string(ready[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                   static_cast<char*>(nullptr));
+            // No reset when the last client leaves, which would undo a keyboard layout a test set.
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
+                   "640x480x24", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ready[1]);

@@ -94,10 +94,12 @@ tResult CTxEdWidget::InsertText(const tCString* inserted, uint32_t update)
         after += inserted->GetLength();
     }
     m_caret = m_anchor = after;
-    TK_TRY(CTxImWidget::SetText(text, 1, update));
+    // Shown once the caret's positions are those of the new text, so that no caret is drawn where
+    // its new index stood in the old text.
+    TK_TRY(CTxImWidget::SetText(text, 1, 0));
     TK_TRY(MeasureCaretPositions());
     ScrollToPosition(m_caret);
-    return kResOk;
+    return update ? PresentDirtyRects() : kResOk;
 }
 
 tResult CTxEdWidget::Cut()
@@ -141,8 +143,15 @@ tResult CTxEdWidget::Paste()
         ReportResult(result, "Failed to paste clipboard text.");
         return result;
     }
-    if (m_numericOnly && !IsNumericText(text))
-        return kResOk;
+    if (m_numericOnly) {
+        // The text the paste makes is tested, as a typed character's is: an unfinished entry
+        // such as "-" passes with a digit after it.
+        tCString made = GetText();
+        const int32_t start = SelectionStart();
+        made.Erase(start, SelectionEnd() - start);
+        if (text.IsEmpty() || made.Insert(text, start) != kResOk || !IsNumericText(made.Concat(tCString(u"0"))))
+            return kResOk;
+    }
     if (m_maximumLength >= 0) {
         const int32_t length = GetText().GetLength() - (SelectionEnd() - SelectionStart());
         if (length + text.GetLength() > m_maximumLength)

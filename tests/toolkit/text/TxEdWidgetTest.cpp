@@ -117,10 +117,19 @@ TEST_F(EditFieldTest, NumericModeTestsTheTextWithADigitAfterIt)
     ASSERT_EQ(m_app->SetClipboardText(u"-"), kResOk);
     ASSERT_EQ(field->SetText(u"3", 1, 0), kResOk);
     WithKey(w32::VK_CONTROL, 'V');
-    EXPECT_EQ(field->GetText(), u"-") << "the pasted text alone is tested";
+    EXPECT_EQ(field->GetText(), u"-") << "a paste is tested as typing is";
     ASSERT_EQ(m_app->SetClipboardText(u"4a"), kResOk);
     WithKey(w32::VK_CONTROL, 'V');
     EXPECT_EQ(field->GetText(), u"-");
+    // The text the paste makes is tested, not the pasted text alone.
+    ASSERT_EQ(field->SetText(u"1600", 1, 0), kResOk);
+    ASSERT_EQ(field->SetCaretPos(4, 0, 0), kResOk);
+    ASSERT_EQ(m_app->SetClipboardText(u"-5"), kResOk);
+    WithKey(w32::VK_CONTROL, 'V');
+    EXPECT_EQ(field->GetText(), u"1600") << "\"1600-5\" is no number";
+    WithKey(w32::VK_CONTROL, 'A');
+    WithKey(w32::VK_CONTROL, 'V');
+    EXPECT_EQ(field->GetText(), u"-5");
 }
 
 TEST_F(EditFieldTest, TheMaximumLengthRefusesTypingPastingAndTexts)
@@ -400,6 +409,12 @@ TEST_F(EditFieldTest, TheCaretIsDrawnInvertedTwoPixelsWideOverTheTextBand)
     // Inside the text the caret's left edge is a pixel before the boundary.
     ASSERT_EQ(field->SetCaretPos(3, 0, 0), kResOk);
     EXPECT_EQ(field->GetCaretRect().left, field->GetTextWidget()->GetRect().left + Positions()[3] - 1);
+    // A paste draws no caret where the caret's new index stood in the old text.
+    const int32_t stale = field->GetTextWidget()->GetRect().left + Positions()[6] - 1;
+    ASSERT_EQ(m_app->SetClipboardText(u"XYZ"), kResOk);
+    WithKey(w32::VK_CONTROL, 'V');
+    screen = w32::headless::ReadWindowPixels(GetMainWindow()->GetHandle(), &width, &height);
+    EXPECT_EQ(at(stale, caret.top), 0xFFFFFFFFu);
     ASSERT_EQ(field->SetCaretPos(0, 0, 0), kResOk);
 
     ASSERT_EQ(field->SelectAll(1), kResOk);
