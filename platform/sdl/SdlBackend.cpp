@@ -21,6 +21,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11Pointer.h"
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
@@ -43,6 +44,21 @@ int ButtonKey(Uint8 button)
         return VK_RBUTTON;
     case SDL_BUTTON_MIDDLE:
         return VK_MBUTTON;
+    default:
+        return 0;
+    }
+}
+
+// X11's core pointer buttons are numbered as SDL's.
+int SdlButton(int buttonKey)
+{
+    switch (buttonKey) {
+    case VK_LBUTTON:
+        return SDL_BUTTON_LEFT;
+    case VK_RBUTTON:
+        return SDL_BUTTON_RIGHT;
+    case VK_MBUTTON:
+        return SDL_BUTTON_MIDDLE;
     default:
         return 0;
     }
@@ -86,6 +102,16 @@ public:
     }
 
     void RefreshInput() override { ReadDisplay(); }
+
+    // SDL takes a press for held until it reads a release, and passes over presses meanwhile: the
+    // display is asked to send the window the release it will never get from the hand.
+    void EndNativePress(HWND window, int buttonKey) override
+    {
+        tNative* native = Find(window);
+        const int button = SdlButton(buttonKey);
+        if (native && button)
+            (void)SendX11ButtonRelease(native->window, button);
+    }
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
     {
@@ -328,6 +354,9 @@ private:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
             windows::NativeExposed(window);
+            break;
+        case SDL_WINDOWEVENT_HIDDEN:
+            windows::NativeHidden(window);
             break;
         case SDL_WINDOWEVENT_MOVED:
             if (tNative* native = Find(window)) {
