@@ -123,6 +123,8 @@ public:
             flags |= SDL_WINDOW_RESIZABLE;
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        if (FillsDisplay(state))
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
                                               flags);
@@ -151,6 +153,15 @@ public:
             return;
         SDL_Window* w = native->window;
         tNativeWindowState& shown = native->shown;
+        const bool fullScreen = FillsDisplay(state);
+        const bool wasFullScreen = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) != 0;
+        // The window leaves full screen before it takes its frame and place back; a window
+        // manager's maximise, which full screen may have come from, would outlive it.
+        if (wasFullScreen && !fullScreen) {
+            SDL_SetWindowFullscreen(w, 0);
+            if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
+                SDL_RestoreWindow(w);
+        }
         if (state.title != shown.title)
             SDL_SetWindowTitle(w, ToAnsi(state.title).c_str());
         if ((state.style ^ shown.style) & WS_CAPTION)
@@ -178,6 +189,9 @@ public:
             else
                 SDL_RestoreWindow(w);
         }
+        // Without a window manager the place asked above is the full screen.
+        if (fullScreen && !wasFullScreen)
+            SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
         shown = state;
     }
 
@@ -287,6 +301,19 @@ public:
     }
 
 private:
+    // A window without a caption that covers a display is full screen, as the desktop takes it.
+    // Full screen is asked of the window manager, which covers the display with the window
+    // whatever frame it had: a move alone would be placed by the frame the window had a moment
+    // before, which the window manager takes away in its own time.
+    bool FillsDisplay(const tNativeWindowState& state)
+    {
+        if (state.style & WS_CAPTION)
+            return false;
+        const std::vector<tDisplay> displays = GetDisplays();
+        return std::any_of(displays.begin(), displays.end(),
+                           [&](const tDisplay& display) { return SameRect(display.bounds, state.client); });
+    }
+
     // Reading the display costs system calls, and a pump step and every key or button query
     // ask for it (several times per tick, once per pen sample): it is read at most every 2 ms.
     void ReadDisplay()

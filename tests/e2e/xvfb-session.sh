@@ -3,9 +3,11 @@
 # with a window of a given title, screenshots of that window and the close by Alt+F4. A script
 # that sets $screen_size first (WIDTHxHEIGHT) gets a display of that size instead of 1024x768.
 # The display does not reset when its last client leaves: a program started during the reset
-# would find no display.
+# would find no display. It has only the server's built-in fonts, whatever core fonts the machine
+# holds (openbox's dependencies bring some): SDL's own message box, which needs them, gives way to
+# the desktop's dialog program, which the scripts stand in for.
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 ${screen_size:-1024x768}x24 -nolisten tcp -noreset -fp built-ins" "$0" --inside "$@"
 fi
 work=$(mktemp -d)
 pid=
