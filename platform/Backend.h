@@ -36,6 +36,10 @@ public:
     virtual void PumpEvents() = 0;
     // Brings the live key and button state up to date without touching the queues.
     virtual void RefreshInput() = 0;
+    // The platform ended a press of the button (VK_LBUTTON, VK_RBUTTON or VK_MBUTTON) held in the
+    // window itself, as the display can no longer give the window its release: the backend's own
+    // idea of the button follows, so that the next press is seen as one.
+    virtual void EndNativePress(HWND window, int buttonKey) = 0;
 
     // False when the window, or the room to show its pixels, cannot be had.
     virtual bool CreateNativeWindow(HWND window, const tNativeWindowState& state) = 0;

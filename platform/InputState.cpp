@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 
+#include "platform/Backend.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
 #include "platform/QueueInternal.h"
@@ -18,6 +19,12 @@ struct tState {
     std::atomic<int32_t> cursorX{0};
     std::atomic<int32_t> cursorY{0};
     std::atomic<HWND> capture{nullptr};
+    // Where the input delivered so far left the pointer; the live position may be ahead of it.
+    std::atomic<int32_t> deliveredX{0};
+    std::atomic<int32_t> deliveredY{0};
+    // One bit per button (1 << virtual key) whose press the platform ended itself: the release the
+    // backend reports for it later is not delivered again.
+    std::atomic<uint32_t> endedPresses{0};
     // The modifier keys as the input delivered so far left them, one bit per entry of
     // kModifierKeys. The live table runs ahead of it when a backend records input as it arrives,
     // before it is delivered in order.
@@ -104,6 +111,18 @@ bool AnyButtonDown()
     return IsKeyDown(VK_LBUTTON) || IsKeyDown(VK_RBUTTON) || IsKeyDown(VK_MBUTTON);
 }
 
+void SetDeliveredCursor(POINT point)
+{
+    SetCursorScreenPos(point);
+    State().deliveredX = point.x;
+    State().deliveredY = point.y;
+}
+
+uint32_t ButtonBit(int buttonKey)
+{
+    return uint32_t(1) << (buttonKey & 31);
+}
+
 }  // namespace
 
 void SetKeyDown(int virtualKey, bool down)
@@ -175,6 +194,9 @@ void ResetState()
     s.cursorX = 0;
     s.cursorY = 0;
     s.capture = nullptr;
+    s.deliveredX = 0;
+    s.deliveredY = 0;
+    s.endedPresses = 0;
     s.deliveredModifiers = 0;
     s.handledModifiers = -1;
 }
@@ -223,7 +245,7 @@ void DeliverText(HWND target, std::u16string_view text)
 
 void DeliverMouseMove(HWND target, POINT screen)
 {
-    SetCursorScreenPos(screen);
+    SetDeliveredCursor(screen);
     if (HWND capture = GetMouseCapture())
         target = capture;
     if (target)
@@ -232,9 +254,15 @@ void DeliverMouseMove(HWND target, POINT screen)
 
 void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
 {
-    SetCursorScreenPos(screen);
-    SetKeyDown(buttonKey, down);
     tState& s = State();
+    // A new press forgets an ended one whose release never came.
+    const uint32_t ended = s.endedPresses.fetch_and(~ButtonBit(buttonKey)) & ButtonBit(buttonKey);
+    if (ended && !down) {
+        SetCursorScreenPos(screen);
+        return;
+    }
+    SetDeliveredCursor(screen);
+    SetKeyDown(buttonKey, down);
     if (HWND capture = s.capture.load())
         target = capture;
     if (down && target)
@@ -248,12 +276,28 @@ void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
 
 void DeliverWheel(HWND target, int32_t delta, POINT screen)
 {
-    SetCursorScreenPos(screen);
+    SetDeliveredCursor(screen);
     if (!target)
         return;
     // The wheel message carries the pointer in screen coordinates.
     const WPARAM wParam = MouseKeyFlags() | (WPARAM(WORD(int16_t(delta))) << 16);
     queue::PostInput(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(WORD(screen.x), WORD(screen.y)), DeliveredModifiers());
+}
+
+void EndPressesOf(HWND window)
+{
+    tState& s = State();
+    if (!window || s.capture.load() != window)
+        return;
+    const POINT at{s.deliveredX.load(), s.deliveredY.load()};
+    for (const int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
+        if (!IsKeyDown(key))
+            continue;
+        DeliverMouseButton(window, key, false, at);
+        s.endedPresses |= ButtonBit(key);
+        if (CBackend* backend = GetBackend())
+            backend->EndNativePress(window, key);
+    }
 }
 
 void DeliverDroppedFiles(HWND target, std::vector<std::u16string> paths)

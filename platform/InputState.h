@@ -29,6 +29,11 @@ int32_t GetHandledModifiers();
 // The window holding the mouse while a button is down (it receives moves outside itself).
 HWND GetMouseCapture();
 
+// Ends the presses held in `window`, which can no longer be given their releases (hidden,
+// minimised or no longer focused), as those releases would: each is delivered where the input
+// last put the pointer, the backend hears of it, and the release it may report later is dropped.
+void EndPressesOf(HWND window);
+
 // Each updates the table and posts the message(s) to `target` (nothing when it is null).
 // `repeat` marks a key held down that repeats.
 void DeliverKey(HWND target, int virtualKey, bool down, bool repeat);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/InputState.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
@@ -732,6 +733,9 @@ void NativeShowState(HWND window, WPARAM state)
     tWindowRecord* record = OwnRecord(window);
     if (!record)
         return;
+    // Also when the window minimised itself: the display takes it off the screen only now.
+    if (state == SIZE_MINIMIZED)
+        input::EndPressesOf(window);
     const DWORD before = record->style;
     record->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
     if (state == SIZE_MINIMIZED)
@@ -751,14 +755,25 @@ void NativeExposed(HWND window)
         InvalidateAll(*record);
 }
 
+void NativeHidden(HWND window)
+{
+    if (OwnRecord(window))
+        input::EndPressesOf(window);
+}
+
 void NativeActivated(HWND window, bool active)
 {
     if (!OwnRecord(window))
         return;
-    if (active)
+    if (active) {
         gFocus = window;
-    else
-        gFocus.compare_exchange_strong(window, nullptr);
+    } else {
+        input::EndPressesOf(window);
+        // On a mismatch the exchange writes the focus into its first argument: a copy, so that
+        // the message still goes to the window that lost the focus.
+        HWND focus = window;
+        gFocus.compare_exchange_strong(focus, nullptr);
+    }
     SendMessageW(window, WM_NCACTIVATE, active ? 1 : 0, 0);
 }
 

@@ -62,12 +62,17 @@ tSurfaceFit FitSurface(tWindowRecord& record);
 HDROP MakeDropList(std::vector<std::u16string> paths);
 
 // Changes that come from the display (the user or the window manager), on the owning thread.
-// Each brings the record in line and tells the procedure as Win32 would.
+// Each brings the record in line and tells the procedure as Win32 would. A window minimised,
+// hidden or losing the focus while a button is held there can no longer get the release: the
+// press ends there as the release would end it (input::EndPressesOf).
 void NativeMoved(HWND window, POINT clientTopLeft);
 void NativeResized(HWND window, int32_t width, int32_t height);
 // SIZE_MINIMIZED, SIZE_MAXIMIZED or SIZE_RESTORED.
 void NativeShowState(HWND window, WPARAM state);
 void NativeExposed(HWND window);
+// The display took the window off the screen (a window manager minimising it or showing the
+// desktop); the record keeps its visibility.
+void NativeHidden(HWND window);
 void NativeActivated(HWND window, bool active);
 void NativeCloseRequested(HWND window);
 void NativeDisplaysChanged();

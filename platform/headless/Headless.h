@@ -38,6 +38,13 @@ void DropFiles(HWND window, std::vector<std::u16string> paths);
 // Changes only the live state, as input that arrives while nobody takes messages.
 void SetKeyState(int virtualKey, bool down);
 
+// What a window manager does to a window, told as the display tells it: minimises, maximises or
+// restores it (SIZE_MINIMIZED, SIZE_MAXIMIZED, SIZE_RESTORED), takes it off the screen, or takes
+// the keyboard focus from it or gives it.
+void ReportShowState(HWND window, WPARAM state);
+void ReportHidden(HWND window);
+void ReportFocus(HWND window, bool focused);
+
 struct tMessageBoxRecord {
     HWND owner = nullptr;
     std::u16string text;

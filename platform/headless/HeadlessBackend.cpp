@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
+#include "platform/WindowTable.h"
 #include "platform/headless/Headless.h"
 
 namespace w32::headless {
@@ -28,6 +29,7 @@ public:
     DWORD GetPumpInterval() const override { return INFINITE; }
     void PumpEvents() override {}
     void RefreshInput() override {}
+    void EndNativePress(HWND, int) override {}
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState&) override
     {
@@ -220,6 +222,21 @@ void DropFiles(HWND window, std::vector<std::u16string> paths)
 void SetKeyState(int virtualKey, bool down)
 {
     input::SetKeyDown(virtualKey, down);
+}
+
+void ReportShowState(HWND window, WPARAM state)
+{
+    windows::NativeShowState(window, state);
+}
+
+void ReportHidden(HWND window)
+{
+    windows::NativeHidden(window);
+}
+
+void ReportFocus(HWND window, bool focused)
+{
+    windows::NativeActivated(window, focused);
 }
 
 std::vector<tMessageBoxRecord> TakeMessageBoxes()

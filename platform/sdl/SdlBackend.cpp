@@ -23,6 +23,7 @@
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/X11Keyboard.h"
+#include "platform/sdl/X11Pointer.h"
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
@@ -45,6 +46,21 @@ int ButtonKey(Uint8 button)
         return VK_RBUTTON;
     case SDL_BUTTON_MIDDLE:
         return VK_MBUTTON;
+    default:
+        return 0;
+    }
+}
+
+// X11's core pointer buttons are numbered as SDL's.
+int SdlButton(int buttonKey)
+{
+    switch (buttonKey) {
+    case VK_LBUTTON:
+        return SDL_BUTTON_LEFT;
+    case VK_RBUTTON:
+        return SDL_BUTTON_RIGHT;
+    case VK_MBUTTON:
+        return SDL_BUTTON_MIDDLE;
     default:
         return 0;
     }
@@ -90,6 +106,16 @@ public:
 
     void RefreshInput() override { ReadDisplay(); }
 
+    // SDL takes a press for held until it reads a release, and passes over presses meanwhile: the
+    // display is asked to send the window the release it will never get from the hand.
+    void EndNativePress(HWND window, int buttonKey) override
+    {
+        tNative* native = Find(window);
+        const int button = SdlButton(buttonKey);
+        if (native && button)
+            (void)SendX11ButtonRelease(native->window, button);
+    }
+
     bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
     {
         const RECT& r = state.client;
@@ -100,6 +126,8 @@ public:
             flags |= SDL_WINDOW_RESIZABLE;
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        if (FillsDisplay(state))
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
                                               flags);
@@ -128,6 +156,15 @@ public:
             return;
         SDL_Window* w = native->window;
         tNativeWindowState& shown = native->shown;
+        const bool fullScreen = FillsDisplay(state);
+        const bool wasFullScreen = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) != 0;
+        // The window leaves full screen before it takes its frame and place back; a window
+        // manager's maximise, which full screen may have come from, would outlive it.
+        if (wasFullScreen && !fullScreen) {
+            SDL_SetWindowFullscreen(w, 0);
+            if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
+                SDL_RestoreWindow(w);
+        }
         if (state.title != shown.title)
             SDL_SetWindowTitle(w, ToAnsi(state.title).c_str());
         if ((state.style ^ shown.style) & WS_CAPTION)
@@ -155,6 +192,9 @@ public:
             else
                 SDL_RestoreWindow(w);
         }
+        // Without a window manager the place asked above is the full screen.
+        if (fullScreen && !wasFullScreen)
+            SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
         shown = state;
     }
 
@@ -264,6 +304,19 @@ public:
     }
 
 private:
+    // A window without a caption that covers a display is full screen, as the desktop takes it.
+    // Full screen is asked of the window manager, which covers the display with the window
+    // whatever frame it had: a move alone would be placed by the frame the window had a moment
+    // before, which the window manager takes away in its own time.
+    bool FillsDisplay(const tNativeWindowState& state)
+    {
+        if (state.style & WS_CAPTION)
+            return false;
+        const std::vector<tDisplay> displays = GetDisplays();
+        return std::any_of(displays.begin(), displays.end(),
+                           [&](const tDisplay& display) { return SameRect(display.bounds, state.client); });
+    }
+
     // Reading the display costs system calls, and a pump step and every key or button query
     // ask for it (several times per tick, once per pen sample): it is read at most every 2 ms.
     void ReadDisplay()
@@ -338,6 +391,9 @@ private:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
             windows::NativeExposed(window);
+            break;
+        case SDL_WINDOWEVENT_HIDDEN:
+            windows::NativeHidden(window);
             break;
         case SDL_WINDOWEVENT_MOVED:
             if (tNative* native = Find(window)) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "HeadlessFixture.h"
@@ -66,6 +67,53 @@ TEST_F(InputTest, ButtonsAreLiveAndMessagesCarryClientPoints)
     POINT cursor;
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, 30);
+}
+
+// A window minimised, taken off the screen or losing the focus while a button is held there is
+// given the release once, where the last move left the pointer, with the keys of the input; the
+// release the display reports later is not given again, and the next press is a press.
+TEST_F(InputTest, APressWhoseWindowGoesEndsThereOnce)
+{
+    const HWND other = MakeTestWindow(u"other window", RECT{400, 50, 500, 150});
+    const std::vector<std::function<void()>> reports = {
+        [&] { headless::ReportShowState(m_window, SIZE_MINIMIZED); }, [&] { headless::ReportHidden(m_window); },
+        [&] { headless::ReportFocus(m_window, false); }};
+    for (size_t i = 0; i < reports.size(); ++i) {
+        headless::MoveMouse(150, 80);
+        headless::PressKey(VK_CONTROL);
+        headless::PressButton(VK_LBUTTON);
+        headless::MoveMouse(170, 95);
+        headless::ReportShowState(other, SIZE_MINIMIZED);
+        EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000) << i << ": another window's going leaves the press";
+        reports[i]();
+        EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000) << i;
+        headless::ReportFocus(m_window, false);
+        headless::ReleaseButton(VK_LBUTTON);
+        headless::ReleaseKey(VK_CONTROL);
+        std::vector<MSG> releases;
+        for (MSG message; PeekMessageW(&message, nullptr, WM_MOUSEMOVE, WM_MBUTTONDBLCLK, PM_REMOVE);)
+            if (message.message == WM_LBUTTONUP)
+                releases.push_back(message);
+        ASSERT_EQ(releases.size(), 1u) << i;
+        EXPECT_EQ(releases[0].hwnd, m_window) << i;
+        EXPECT_EQ(GET_X_LPARAM(releases[0].lParam), 70) << i;
+        EXPECT_EQ(GET_Y_LPARAM(releases[0].lParam), 45) << i;
+        EXPECT_EQ(releases[0].wParam, WPARAM(MK_CONTROL)) << i;
+        EXPECT_EQ(releases[0].lPrivate, DWORD(MK_CONTROL)) << i;
+        headless::ReportShowState(m_window, SIZE_RESTORED);
+        headless::ReportShowState(other, SIZE_RESTORED);
+
+        // Nothing holds the mouse: a move off the window reaches nobody.
+        headless::MoveMouse(30, 20);
+        MSG nothing;
+        EXPECT_FALSE(PeekMessageW(&nothing, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE)) << i;
+        headless::MoveMouse(150, 80);
+        headless::PressButton(VK_LBUTTON);
+        headless::ReleaseButton(VK_LBUTTON);
+        EXPECT_EQ(Next(WM_MOUSEMOVE, WM_MOUSEMOVE).wParam, WPARAM(0)) << i;
+        EXPECT_EQ(Next(WM_LBUTTONDOWN, WM_LBUTTONDOWN).hwnd, m_window) << i;
+        EXPECT_EQ(Next(WM_LBUTTONUP, WM_LBUTTONUP).hwnd, m_window) << i;
+    }
 }
 
 TEST_F(InputTest, TheWheelDeltaIsSignedAndItsPointIsOnTheScreen)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "HeadlessFixture.h"
+#include "TestWindows.h"
 #include "platform/Kernel.h"
 #include "platform/Messages.h"
 #include "platform/Paint.h"
@@ -212,6 +213,24 @@ TEST_F(WindowTest, MonitorsAndTheWindowUnderAPoint)
     EXPECT_EQ(WindowFromPoint(POINT{260, 260}), above);
     EXPECT_EQ(WindowFromPoint(POINT{120, 120}), left);
     EXPECT_EQ(WindowFromPoint(POINT{900, 120}), nullptr);
+}
+
+// The display's focus changes reach the window they are about: another window losing the focus
+// leaves the focused one focused and untold.
+TEST_F(WindowTest, FocusChangesFromTheDisplayReachTheirOwnWindow)
+{
+    const HWND focused = Make(WS_VISIBLE, RECT{0, 0, 50, 50});
+    const HWND other = MakeTestWindow(u"unfocused window", RECT{60, 0, 110, 50});
+    headless::ReportFocus(focused, true);
+    EXPECT_EQ(GetFocus(), focused);
+    gCalls.clear();
+    headless::ReportFocus(other, false);
+    EXPECT_EQ(GetFocus(), focused);
+    EXPECT_TRUE(gCalls.empty()) << "the focused window heard of another's loss";
+    headless::ReportFocus(focused, false);
+    EXPECT_EQ(GetFocus(), nullptr);
+    ASSERT_EQ(Messages(), std::vector<UINT>{WM_NCACTIVATE});
+    EXPECT_EQ(gCalls[0].wParam, WPARAM(0));
 }
 
 TEST_F(WindowTest, DroppedPathsKeepTheirWholeLength)

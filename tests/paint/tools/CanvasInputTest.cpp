@@ -807,6 +807,50 @@ TEST_F(CanvasPenTest, ATapPaintsADotWithThePressesPressure)
     SetPenSettingsSource(nullptr);
 }
 
+// A window manager that minimises the window, takes it off the screen or takes its focus while
+// a stroke is painted ends the stroke as a release there would: the same paint, one end, one
+// undo step, and the moves once the window is back paint nothing.
+TEST_F(CanvasPenTest, AStrokeWhoseWindowGoesEndsAsItsReleaseThere)
+{
+    OpenTablet();
+    const HWND window = GetMainWindow()->GetHandle();
+    const auto stroke = [&](const std::function<void()>& end) {
+        MakeCanvas(4901);
+        headless::MoveMouse(40, 80);
+        DropPointerMessages();
+        headless::PressButton(VK_LBUTTON);
+        for (int x = 50; x <= 150; x += 10)
+            headless::MoveMouse(x, 80 + x / 5);
+        end();
+        for (int x = 150; x >= 40; x -= 10)
+            headless::MoveMouse(x, 140);
+        const int32_t ends = recorder.Count(kMsgStrokeEnded);
+        EXPECT_EQ(Press({20, 70}), kResOk);
+        EXPECT_EQ(recorder.Count(kMsgStrokeEnded), ends + 1);
+        DropPointerMessages();
+        return Cells();
+    };
+    MakeCanvas(4901);
+    const std::vector<uint8_t> blank = Cells();
+    const std::vector<uint8_t> released = stroke([] { headless::ReleaseButton(VK_LBUTTON); });
+    ASSERT_TRUE(released != blank);
+    const std::vector<std::pair<std::function<void()>, std::function<void()>>> goings = {
+        {[&] { headless::ReportShowState(window, SIZE_MINIMIZED); },
+         [&] { headless::ReportShowState(window, SIZE_RESTORED); }},
+        {[&] { headless::ReportHidden(window); }, [] {}},
+        {[&] { headless::ReportFocus(window, false); }, [&] { headless::ReportFocus(window, true); }}};
+    for (size_t i = 0; i < goings.size(); ++i) {
+        const std::vector<uint8_t> ended = stroke([&] {
+            goings[i].first();
+            goings[i].second();
+        });
+        EXPECT_TRUE(ended == released) << i;
+        int32_t steps = 0;
+        ASSERT_EQ(replay->UndoAll(&steps), kResOk);
+        EXPECT_EQ(steps, 1) << i;
+    }
+}
+
 // Moves that wait together are all painted, and the view is presented once for them: a stroke
 // of 32 waiting moves presents as often as one of a single move.
 TEST_F(CanvasPenTest, WaitingMovesArePaintedInFullAndPresentedOnceARound)
