@@ -158,9 +158,12 @@ public:
         tNativeWindowState& shown = native->shown;
         const bool fullScreen = FillsDisplay(state);
         const bool wasFullScreen = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) != 0;
+        // A full-screen window takes no place or size: one that must cover another display, or
+        // one of another size, leaves full screen and enters it again there.
+        const bool placed = !SameRect(state.client, shown.client);
         // The window leaves full screen before it takes its frame and place back; a window
         // manager's maximise, which full screen may have come from, would outlive it.
-        if (wasFullScreen && !fullScreen) {
+        if (wasFullScreen && (!fullScreen || placed)) {
             SDL_SetWindowFullscreen(w, 0);
             if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
                 SDL_RestoreWindow(w);
@@ -173,7 +176,7 @@ public:
             SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
         if (state.topmost != shown.topmost)
             SDL_SetWindowAlwaysOnTop(w, state.topmost ? SDL_TRUE : SDL_FALSE);
-        if (!SameRect(state.client, shown.client)) {
+        if (placed) {
             const RECT& r = state.client;
             SDL_SetWindowPosition(w, r.left, r.top);
             SDL_SetWindowSize(w, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
@@ -193,7 +196,7 @@ public:
                 SDL_RestoreWindow(w);
         }
         // Without a window manager the place asked above is the full screen.
-        if (fullScreen && !wasFullScreen)
+        if (fullScreen && (!wasFullScreen || placed))
             SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
         shown = state;
     }
