@@ -120,6 +120,11 @@ bool CTxEdWidget::IsNumericText(const tCString& text) const
     return text.IsInteger() || (m_decimalsAllowed && text.IsNumber());
 }
 
+bool CTxEdWidget::IsNumericEntry(const tCString& text) const
+{
+    return IsNumericText(text.Concat(tCString(u"0")));
+}
+
 tResult CTxEdWidget::ReadDataBlock(tCStream* stream)
 {
     CTxEdWidgetDataHolder holder;

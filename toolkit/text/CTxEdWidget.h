@@ -107,6 +107,9 @@ private:
     int32_t LastIndex() const { return m_positions.GetCount() - 1; }
     // Whether numeric mode takes the text.
     bool IsNumericText(const tCString& text) const;
+    // A number, or an unfinished entry that a digit after it makes one ("-", "1."): what typing
+    // and pasting may leave in a numeric field.
+    bool IsNumericEntry(const tCString& text) const;
     // The caret index for a point in the embedded text widget's coordinates.
     int32_t IndexAtX(int32_t x) const;
     // Moves an index that stands inside a surrogate pair to the pair's start.

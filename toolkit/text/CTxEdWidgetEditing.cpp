@@ -144,12 +144,11 @@ tResult CTxEdWidget::Paste()
         return result;
     }
     if (m_numericOnly) {
-        // The text the paste makes is tested, as a typed character's is: an unfinished entry
-        // such as "-" passes with a digit after it.
+        // The text the paste makes is tested, as a typed character's is.
         tCString made = GetText();
         const int32_t start = SelectionStart();
         made.Erase(start, SelectionEnd() - start);
-        if (text.IsEmpty() || made.Insert(text, start) != kResOk || !IsNumericText(made.Concat(tCString(u"0"))))
+        if (text.IsEmpty() || made.Insert(text, start) != kResOk || !IsNumericEntry(made))
             return kResOk;
     }
     if (m_maximumLength >= 0) {

@@ -94,8 +94,7 @@ tResult CTxEdWidget::TypeCharacter(char16_t character)
     if (m_numericOnly) {
         tCString candidate;
         BuildTextWithChar(character, &candidate, 0);
-        // An unfinished entry such as "-" or "1." passes with a digit after it.
-        if (!IsNumericText(candidate.Concat(tCString(u"0"))))
+        if (!IsNumericEntry(candidate))
             return kResOk;
     }
     const int32_t length = GetText().GetLength();
