@@ -22,6 +22,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11Errors.h"
 #include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Pointer.h"
 #include "platform/sdl/X11Screen.h"
@@ -568,6 +569,8 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
         *error = "no display could be reached " + DisplayVariables();
         return nullptr;
     }
+    if (OnX11())
+        PassOverX11Errors();
     return std::make_unique<CSdlBackend>();
 }
 
