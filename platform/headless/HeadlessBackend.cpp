@@ -229,6 +229,11 @@ void ReportShowState(HWND window, WPARAM state)
     windows::NativeShowState(window, state);
 }
 
+void ReportZoomed(HWND window, const RECT& client)
+{
+    windows::NativeZoomed(window, client);
+}
+
 void ReportHidden(HWND window)
 {
     windows::NativeHidden(window);

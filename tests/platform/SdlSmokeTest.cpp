@@ -324,6 +324,44 @@ TEST_F(XDragTest, ADragWhoseSourceWentCostsItsAnswerAlone)
     EXPECT_NE(noted.find("BadWindow"), std::string::npos) << noted;
 }
 
+// A window manager (played here) that maps a window inside a frame of its own, and the frame
+// later: the window is mapped but not on the screen meanwhile, and the X server refuses it the
+// keyboard. The window takes the keyboard once it is on the screen.
+TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window frame = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 60, 60, 0, 0, 0);
+    XSync(display, False);
+
+    ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"focus", RECT{0, 0, 40, 40});
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_HIDE);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    XReparentWindow(display, info.info.x11.window, frame, 0, 0);
+    XSync(display, False);
+    ShowWindow(window, SW_SHOW);
+    SetFocus(window);
+    XMapWindow(display, frame);
+    XSync(display, False);
+    Window focus = None;
+    for (int i = 0; i < 200 && focus != info.info.x11.window; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        Sleep(10);
+    }
+    EXPECT_EQ(focus, info.info.x11.window);
+    DestroyWindow(window);
+    StopPlatform();
+    XCloseDisplay(display);
+}
+
 }  // namespace
 
 }  // namespace SdlSmokeTests
