@@ -559,6 +559,10 @@ private:
             windows::NativeMoved(window, POINT{event.data1, event.data2});
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // A window manager changes a window's state and size together: the state comes
+            // first, so that a full-screen window given its own size back is a window again.
+            if (tNative* native = Find(window); native && native->xwindow)
+                FollowWindowManager(native->xwindow);
             // The real window has this size now: a size the window cannot take is then asked
             // back to the one it kept.
             if (tNative* native = Find(window)) {
