@@ -270,6 +270,12 @@ public:
         }
     }
 
+    uintptr_t GetNativeWindowId(HWND window) override
+    {
+        tNative* native = Find(window);
+        return native ? native->xwindow : 0;
+    }
+
     void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
     {
         tNative* native = Find(window);
