@@ -125,7 +125,9 @@ tWmMode CX11Desktop::ReadMode(unsigned long window)
 {
     std::lock_guard<std::mutex> guard(m_lock);
     const std::vector<long> states = ReadLongs(m_display, window, m_state, XA_ATOM);
-    const auto has = [&](unsigned long atom) { return std::find(states.begin(), states.end(), long(atom)) != states.end(); };
+    const auto has = [&](unsigned long atom) {
+        return std::find(states.begin(), states.end(), long(atom)) != states.end();
+    };
     if (has(m_fullScreen))
         return tWmMode::kFullScreen;
     return has(m_maximisedVert) && has(m_maximisedHorz) ? tWmMode::kMaximised : tWmMode::kNormal;

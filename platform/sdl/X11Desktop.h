@@ -71,7 +71,9 @@ private:
     unsigned long m_root;
     int m_randrEvent = -1;
     std::vector<tDisplay> m_displays;
-    unsigned long m_state, m_frameExtents, m_managerCheck, m_fullScreen, m_maximisedVert, m_maximisedHorz, m_workArea, m_currentDesktop;
+    // Atoms.
+    unsigned long m_state, m_frameExtents, m_managerCheck, m_fullScreen, m_maximisedVert, m_maximisedHorz;
+    unsigned long m_workArea, m_currentDesktop;
 };
 
 }  // namespace w32::sdl
