@@ -31,6 +31,18 @@ std::vector<long> ReadLongs(Display* display, Window window, Atom property, Atom
     return items;
 }
 
+// SDL's connection and the X window that shows `window`; false where SDL shows it otherwise.
+bool SdlX11Window(SDL_Window* window, Display** display, Window* xwindow)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return true;
+}
+
 RECT Intersection(const RECT& a, const RECT& b)
 {
     const RECT both{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -75,11 +87,9 @@ CX11Desktop::~CX11Desktop()
 
 unsigned long CX11Desktop::WindowOf(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return 0;
-    return info.info.x11.window;
+    Display* display = nullptr;
+    Window xwindow = 0;
+    return SdlX11Window(window, &display, &xwindow) ? xwindow : 0;
 }
 
 void CX11Desktop::Watch(unsigned long window)
@@ -153,12 +163,10 @@ bool CX11Desktop::HasWindowManager()
 
 void CX11Desktop::AskFullScreen(SDL_Window* window, bool fullScreen, bool shown)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (!SdlX11Window(window, &display, &xwindow))
         return;
-    Display* display = info.info.x11.display;
-    const Window xwindow = info.info.x11.window;
     if (shown) {
         SendState(display, xwindow, fullScreen, m_fullScreen, None);
         if (!fullScreen)
@@ -178,25 +186,24 @@ void CX11Desktop::AskFullScreen(SDL_Window* window, bool fullScreen, bool shown)
 
 void CX11Desktop::AskUnmaximised(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (!SdlX11Window(window, &display, &xwindow))
         return;
-    SendState(info.info.x11.display, info.info.x11.window, false, m_maximisedVert, m_maximisedHorz);
-    XFlush(info.info.x11.display);
+    SendState(display, xwindow, false, m_maximisedVert, m_maximisedHorz);
+    XFlush(display);
 }
 
 void CX11Desktop::MoveClient(SDL_Window* window, int32_t x, int32_t y)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (!SdlX11Window(window, &display, &xwindow))
         return;
-    Display* display = info.info.x11.display;
     // Left, right, top, bottom.
-    const std::vector<long> frame = ReadLongs(display, info.info.x11.window, m_frameExtents, XA_CARDINAL);
+    const std::vector<long> frame = ReadLongs(display, xwindow, m_frameExtents, XA_CARDINAL);
     const long left = frame.size() == 4 ? frame[0] : 0, top = frame.size() == 4 ? frame[2] : 0;
-    XMoveWindow(display, info.info.x11.window, int(x - left), int(y - top));
+    XMoveWindow(display, xwindow, int(x - left), int(y - top));
     XFlush(display);
 }
 
