@@ -167,7 +167,8 @@ void CX11Desktop::AskFullScreen(SDL_Window* window, bool fullScreen, bool shown)
     Window xwindow = 0;
     if (!SdlX11Window(window, &display, &xwindow))
         return;
-    if (shown) {
+    // Without a window manager the window's state would keep a wish nobody reads.
+    if (shown && HasWindowManager()) {
         SendState(display, xwindow, fullScreen, m_fullScreen, None);
         if (!fullScreen)
             SendState(display, xwindow, false, m_maximisedVert, m_maximisedHorz);

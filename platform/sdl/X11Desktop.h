@@ -46,8 +46,8 @@ public:
     // A window manager that follows the desktop conventions runs: it gives windows the keyboard.
     bool HasWindowManager();
     // Asks the window manager to make the window full screen, or to take full screen and a
-    // maximise away from it; a window not yet shown carries the wish in its state, where the
-    // manager reads it when it shows the window. SDL's own full screen knows only the displays
+    // maximise away from it; a window not yet shown, or one without a manager, carries the wish
+    // in its state, where the manager reads it when it shows the window. SDL's own full screen knows only the displays
     // it found at its start and lets no frame change meanwhile. The requests go through SDL's
     // connection, in order with SDL's own for the window.
     void AskFullScreen(SDL_Window* window, bool fullScreen, bool shown);
