@@ -179,15 +179,17 @@ if [ "$manager" != none ]; then
     full_screen manager-full "by the window manager" "$(screen_geometry)"
     window_button
     window after-manager-full "the window button after the manager's full screen"
+    # i3 maximises nothing.
     if [ "$manager" != i3 ]; then
         manage add,maximized_vert,maximized_horz
         full_screen manager-maximised "by the window manager's maximise"
-        manage add,fullscreen
-        full_screen manager-full-again "by the window manager" "$(screen_geometry)"
-    else
         window_button
-        full_screen manager-full-again "by the window button" "$(screen_geometry)"
+        window after-manager-maximised "the window button after the manager's maximise"
     fi
+    window_button
+    full_screen full-again "by the window button"
+    manage add,fullscreen
+    full_screen manager-full-again "by the window manager" "$(screen_geometry)"
     manage remove,fullscreen
     window manager-restored "the window manager's undoing of full screen"
     window_button
