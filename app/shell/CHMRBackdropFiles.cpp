@@ -44,6 +44,15 @@ tResult CHMRBackdrop::SaveProject(bool saveAs)
 {
     if (ReportNoPainting(ToMsgArg(this)))
         return kResOk;
+    const tResult saved = WriteProject(saveAs);
+    if (saved == kResOk)
+        return kResOk;
+    ReportWithText(saved, kStrErrSave);
+    return kResHandled;
+}
+
+tResult CHMRBackdrop::WriteProject(bool saveAs)
+{
     CProjectInfo* current = nullptr;
     TK_TRY(QueryBackbone(kMsgProjectRecord, ToMsgArg(this), ToMsgArg(&current), 0));
     if (!current)

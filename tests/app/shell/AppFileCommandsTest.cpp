@@ -107,8 +107,9 @@ TEST_F(FileCommandsTest, SaveAsAlwaysAsksAndACancelWritesNothing)
     ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
     EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
     EXPECT_EQ(Project().name, u"first");
+    // A failure is told here and answered as told, so that the key or menu tells it no more.
     FailDialog();
-    EXPECT_NE(Backdrop()->SaveProject(true), kResOk);
+    EXPECT_EQ(Backdrop()->SaveProject(true), kResHandled);
 }
 
 TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRememberedFile)
@@ -116,11 +117,16 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
     const std::string path = SaveAs("remembered.ptg");
     ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);  // cancelled dialog: nothing
     EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    CProjectInfo unsaved(40, 30, u"unsaved", tCString(), nullptr);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&unsaved), 0), kResOk);
     MarkModified();
     const tCFRef file(tCString::FromAnsi(path));
     ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
-    ASSERT_EQ(Prompt()->shows.size(), 1u);
-    EXPECT_EQ(Prompt()->shows[0], tMsgArg(kFollowOpen));
+    // Save with its file dialog cancelled asks the same question again, the file still waiting.
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgSaveThenAct, 0, kFollowOpen, 0), kResOk);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    ASSERT_EQ(Prompt()->shows.size(), 2u);
+    EXPECT_EQ(Prompt()->shows[1], tMsgArg(kFollowOpen));
     EXPECT_EQ(Backdrop()->GetPendingFile().GetText().ToAnsi(), path);
     EXPECT_EQ(Backdrop()->GetPendingCommand(), 1u);
     const int opens = app->controller->Count(kMsgOpenProject);
@@ -134,20 +140,35 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
     EXPECT_EQ(Project().modified, 0u);
 }
 
-// A cancelled prompt drops the file it would have opened: a later open asks for a file.
+// A cancelled prompt, or a Save in it that fails, drops the file it would have opened: a later
+// open asks for a file. The failed save is told as a save's, and the changes stay.
 TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
 {
-    const std::string path = SaveAs("pending.ptg");
-    MarkModified();
-    const tCFRef file(tCString::FromAnsi(path));
-    ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
-    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgSaveCancelled, 0, kFollowOpen, 0), kResOk);
+    const tCFRef file(tCString::FromAnsi(SaveAs("pending.ptg")));
+    // A folder has taken the place of the painting's own file.
+    const std::string own = SaveAs("own.ptg");
+    std::filesystem::remove(own);
+    std::filesystem::create_directory(own);
+    for (const uint32_t answer : {kMsgSaveCancelled, kMsgSaveThenAct}) {
+        MarkModified();
+        ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
+        EXPECT_TRUE(IsSuccess(tCCmdTarget::SendToBackdrop(answer, 0, kFollowOpen, 0)));
+        EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
+        EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
+        EXPECT_EQ(Project().modified, 1u);
+        const int opens = app->controller->Count(kMsgOpenProject);
+        ASSERT_EQ(Backdrop()->OpenProject(nullptr, true), kResOk);
+        EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+        EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
+    }
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileOpen));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrSave));
+    // So too a question that cannot be shown.
+    Prompt()->showAnswer = kResCreateFailed;
+    EXPECT_NE(Backdrop()->OpenProject(&file, false), kResOk);
     EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
-    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
-    const int opens = app->controller->Count(kMsgOpenProject);
-    ASSERT_EQ(Backdrop()->OpenProject(nullptr, true), kResOk);
-    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
-    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
 }
 
 // A painting or image chosen in a dialog is where the next dialog given no folder starts.
