@@ -6,6 +6,7 @@
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/ReportText.h"
 #include "app/shell/ShellResources.h"
 #include "paint/engine/CProjectInfo.h"
 #include "platform/Kernel.h"
@@ -194,8 +195,8 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
             tCCmdTarget::SendToBackbone(kMsgOpenProject, ToMsgArg(backdrop), ToMsgArg(&opening), 0);
         if (opened == kResOk)
             return;
-        // After the report the program goes on as when started without a file.
-        ReportResult(opened, nullptr);
+        // The program goes on as when started without a file.
+        ReportOpenFailure(opened);
     } else if (!unquoted.IsEmpty()) {
         tCString text;
         (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));

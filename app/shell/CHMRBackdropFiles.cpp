@@ -124,23 +124,11 @@ tResult CHMRBackdrop::OpenProject(const tCFPath* path, bool discard)
         CCursorHideGuard hidden;
         opened = SendToBackbone(kMsgOpenProject, ToMsgArg(this), ToMsgArg(&local), 0);
     }
-    switch (opened) {
-    case kResOk:
+    if (opened == kResOk) {
         (void)PresentDirtyRects();
         CLayer::SetLayersChanged(0);
-        break;
-    case kResHandled:
-        break;
-    case kResNotImplemented:
-        ReportWithText(opened, kStrErrOpenFile);
-        break;
-    case kResFileInvalid:
-        ReportWithText(opened, kStrErrOpenInvalid);
-        break;
-    default:
-        ReportWithText(opened, kStrErrOpen);
-        break;
     }
+    ReportOpenFailure(opened);
     return kResOk;
 }
 

@@ -291,16 +291,18 @@ grep -qF -- "--filename=$work/third/ " "$work/zenity.log" ||
     fail "Open did not start in the folder of the painting named: $(cat "$work/zenity.log")"
 close_program
 
-# error_box TITLE NAME WHAT: waits for the error box titled TITLE (a pattern), screenshots the
-# screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or the
-# stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE) or
-# by SDL itself (--title and TITLE apart).
+# error_box TITLE NAME WHAT [TEXT]: waits for the error box titled TITLE (a pattern), screenshots
+# the screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or
+# the stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE)
+# or by SDL itself (--title and TITLE apart); the stand-in's box says TEXT when one is given.
 error_box() {
     local box_title=$1
     box=
     wait_until 'grep -qE -- "--title(=| )$box_title( |\$)" "$work/zenity.log" ||
         { box=$(xdotool search --onlyvisible --name "^$box_title\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
         fail "$3 showed no error box"
+    [ -n "$box" ] || [ -z "${4:-}" ] || grep -qF -- "$4" "$work/zenity.log" ||
+        fail "$3 was told otherwise: $(cat "$work/zenity.log")"
     if [ -n "$box" ]; then
         screen "$2"
         xdotool windowfocus --sync "$box" 2>/dev/null || true
@@ -322,7 +324,8 @@ mkfifo "$work/pipe.ptg" "$work/pipe.png"
 : >"$work/zenity.log"
 "$program" "$work/pipe.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-pipe-argument "the pipe named on the command line"
+error_box "Cannot Open File" kostrel-pipe-argument "the pipe named on the command line" \
+    "The painting could not be opened."
 new_painting "the pipe"
 close_program
 
@@ -333,12 +336,13 @@ head -c 5000 /dev/urandom >"$work/random.ptg"
 : >"$work/zenity.log"
 "$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-random-argument "the unreadable painting"
+error_box "Unreadable File" kostrel-random-argument "the unreadable painting" \
+    "This file is not a Kostrel painting, or it is damaged."
 new_painting "the unreadable one"
 # The keys go again while the program has not asked for a file, in case they raced their modifier.
 echo "$work/pipe.ptg" >"$work/answer"
 press_until ctrl+o 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+O asked for no file"
-error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open"
+error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open" "The painting could not be opened."
 echo "$work/pipe.png" >"$work/answer"
 press_until ctrl+t 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+T asked for no file"
 error_box "File Error" kostrel-pipe-tracing "the pipe chosen as the tracing image"

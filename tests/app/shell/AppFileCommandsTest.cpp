@@ -8,6 +8,7 @@
 #include "tests/toolkit/imaging/PngChunks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
+#include "paint/engine/PaintingMemory.h"
 #include "toolkit/core/tCProgress.h"
 
 namespace {
@@ -233,12 +234,23 @@ TEST_F(FileCommandsTest, OpenFailuresAreBoxedByTheirCode)
     EXPECT_TRUE(Boxes().empty());
 }
 
-// Short or long, a file that is no whole painting is refused as invalid on the command line, in
-// the open dialog and handed over, and the painting shown stays.
+// Short or long, a file that is no whole painting is refused as invalid, and a painting too large
+// for the memory left as such, on the command line, in the open dialog and handed over, each told
+// the same way on every road; the painting shown stays.
 TEST_F(FileCommandsTest, AFileThatIsNoWholePaintingIsRefusedAsInvalidOnEveryRoad)
 {
     const std::string painting = ReadWholeFile(SaveAs("whole.ptg"));
-    const std::pair<std::string, std::string> refused[] = {
+    CProjectInfo large(1800, 1200, u"large", tCString(), nullptr);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&large), 0), kResOk);
+    const uint64_t tooLittle = PaintingBytes({.width = 1800, .height = 1200}) - 1;
+    struct Refused {
+        std::string name;
+        std::string bytes;
+        tResult code = kResFileInvalid;
+        uint32_t text = kStrErrOpenInvalid;
+        uint64_t memory = 0;
+    };
+    const Refused refused[] = {
         {"empty", ""},
         {"short", "not a painting"},
         {"creator-cut", painting.substr(0, 35)},
@@ -247,29 +259,27 @@ TEST_F(FileCommandsTest, AFileThatIsNoWholePaintingIsRefusedAsInvalidOnEveryRoad
         {"payload-cut", painting.substr(0, painting.size() / 2)},
         {"no-line-end", std::string(300, 'V')},
         {"longer", "not a painting at all\r\nreally not\r\n"},
+        {"too-large", ReadWholeFile(SaveAs("large.ptg")), kResNoMemory, kStrErrOpen, tooLittle},
     };
-    for (const auto& [name, bytes] : refused) {
-        SCOPED_TRACE(name);
-        const std::string path = files.File(name + ".ptg");
-        WriteWholeFile(path, bytes);
+    for (const Refused& file : refused) {
+        SCOPED_TRACE(file.name);
+        const std::string path = files.File(file.name + ".ptg");
+        WriteWholeFile(path, file.bytes);
         TearDown();
         AppTest::SetUp();
         Start();
+        w32::headless::SetAvailableMemory(file.memory);
         ASSERT_EQ(app->SetUpApplication(tCString::FromAnsi(path)), kResOk);
-        auto boxes = Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, Wide(ResultText(kResFileInvalid)));
-
         Answer(path);
         ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
         tCStringArray handed;
         ASSERT_EQ(handed.Add(tCString::FromAnsi(path)), kResOk);
         ASSERT_EQ(app->OpenFiles(std::move(handed)), kResOk);
-        boxes = Boxes();
-        EXPECT_EQ(boxes.size(), 2u);
+        const auto boxes = Boxes();
+        EXPECT_EQ(boxes.size(), 3u);
         for (const Box& box : boxes) {
-            EXPECT_EQ(box.caption, Caption(kResFileInvalid));
-            EXPECT_EQ(box.text, TextOf(kStrErrOpenInvalid));
+            EXPECT_EQ(box.caption, Caption(file.code));
+            EXPECT_EQ(box.text, TextOf(file.text));
         }
         EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
         EXPECT_FALSE(Project().file.HasText());

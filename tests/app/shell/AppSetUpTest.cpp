@@ -292,7 +292,8 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     EXPECT_EQ(app->SetUpApplication(tCString::FromAnsi(files.File("missing.ptg"))), kResOk);
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, u"Error.");
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileOpen));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpen));
     EXPECT_TRUE(app->IsActive());
     // Then the program goes on as when started without a file.
     EXPECT_EQ(Project().name, u"Untitled");
