@@ -14,8 +14,8 @@
 # a blank; of two names on the command line the first opens. The first save of a new painting
 # proposes the user's documents, and Open after a painting named on the command line starts in its
 # folder.
-# Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
-# new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
+# Started on a named pipe, or on a file of random bytes, it shows the error box Open shows, once
+# the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
 # painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -46,7 +46,10 @@ case " \$* " in
         sleep 1
     done
     cat "$work/answer" ;;
-*) cat "$work/answer" ;;
+*)
+    # A box: the splash, which stays above every window, must have gone before it.
+    xdotool search --onlyvisible --name "^$product\$" >>"$work/splash-at-box.log" 2>/dev/null
+    cat "$work/answer" ;;
 esac
 STANDIN
 chmod +x "$work/bin/zenity"
@@ -338,6 +341,7 @@ head -c 5000 /dev/urandom >"$work/random.ptg"
 pid=$!
 error_box "Unreadable File" kostrel-random-argument "the unreadable painting" \
     "This file is not a Kostrel painting, or it is damaged."
+[ -s "$work/splash-at-box.log" ] && fail "the box at start came while the splash stood above it"
 new_painting "the unreadable one"
 # The keys go again while the program has not asked for a file, in case they raced their modifier.
 echo "$work/pipe.ptg" >"$work/answer"

@@ -159,8 +159,8 @@ TEST_F(AppTest, TheFirstPaintingIsNewAndAsLargeAsTheBackdrop)
 }
 
 // An image, a folder, a missing file and two names run together, quoted or not, are not
-// paintings: each is reported, then the painting is a new one.
-TEST_F(AppTest, ANameOnTheCommandLineThatIsNotAPaintingIsReportedBeforeTheNewPainting)
+// paintings: each is reported, over a new painting.
+TEST_F(AppTest, ANameOnTheCommandLineThatIsNotAPaintingIsReportedOverANewPainting)
 {
     const std::string image = std::string(KOSTREL_TEST_DATA) + "/bmp/imagemagick-24bit.bmp";
     for (const std::string& line :
