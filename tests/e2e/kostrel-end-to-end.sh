@@ -14,8 +14,8 @@
 # a blank; of two names on the command line the first opens. The first save of a new painting
 # proposes the user's documents, and Open after a painting named on the command line starts in its
 # folder.
-# Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
-# new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
+# Started on a named pipe, or on a file of random bytes, it shows the error box Open shows, once
+# the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
 # painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -46,7 +46,10 @@ case " \$* " in
         sleep 1
     done
     cat "$work/answer" ;;
-*) cat "$work/answer" ;;
+*)
+    # A box: the splash, which stays above every window, must have gone before it.
+    xdotool search --onlyvisible --name "^$product\$" >>"$work/splash-at-box.log" 2>/dev/null
+    cat "$work/answer" ;;
 esac
 STANDIN
 chmod +x "$work/bin/zenity"
@@ -291,16 +294,18 @@ grep -qF -- "--filename=$work/third/ " "$work/zenity.log" ||
     fail "Open did not start in the folder of the painting named: $(cat "$work/zenity.log")"
 close_program
 
-# error_box TITLE NAME WHAT: waits for the error box titled TITLE (a pattern), screenshots the
-# screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or the
-# stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE) or
-# by SDL itself (--title and TITLE apart).
+# error_box TITLE NAME WHAT [TEXT]: waits for the error box titled TITLE (a pattern), screenshots
+# the screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or
+# the stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE)
+# or by SDL itself (--title and TITLE apart); the stand-in's box says TEXT when one is given.
 error_box() {
     local box_title=$1
     box=
     wait_until 'grep -qE -- "--title(=| )$box_title( |\$)" "$work/zenity.log" ||
         { box=$(xdotool search --onlyvisible --name "^$box_title\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
         fail "$3 showed no error box"
+    [ -n "$box" ] || [ -z "${4:-}" ] || grep -qF -- "$4" "$work/zenity.log" ||
+        fail "$3 was told otherwise: $(cat "$work/zenity.log")"
     if [ -n "$box" ]; then
         screen "$2"
         xdotool windowfocus --sync "$box" 2>/dev/null || true
@@ -322,7 +327,8 @@ mkfifo "$work/pipe.ptg" "$work/pipe.png"
 : >"$work/zenity.log"
 "$program" "$work/pipe.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-pipe-argument "the pipe named on the command line"
+error_box "Cannot Open File" kostrel-pipe-argument "the pipe named on the command line" \
+    "The painting could not be opened."
 new_painting "the pipe"
 close_program
 
@@ -333,12 +339,14 @@ head -c 5000 /dev/urandom >"$work/random.ptg"
 : >"$work/zenity.log"
 "$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-random-argument "the unreadable painting"
+error_box "Unreadable File" kostrel-random-argument "the unreadable painting" \
+    "This file is not a Kostrel painting, or it is damaged."
+[ -s "$work/splash-at-box.log" ] && fail "the box at start came while the splash stood above it"
 new_painting "the unreadable one"
 # The keys go again while the program has not asked for a file, in case they raced their modifier.
 echo "$work/pipe.ptg" >"$work/answer"
 press_until ctrl+o 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+O asked for no file"
-error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open"
+error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open" "The painting could not be opened."
 echo "$work/pipe.png" >"$work/answer"
 press_until ctrl+t 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+T asked for no file"
 error_box "File Error" kostrel-pipe-tracing "the pipe chosen as the tracing image"
