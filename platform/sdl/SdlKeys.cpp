@@ -113,6 +113,10 @@ int ByKeycode(SDL_Keycode key)
         return VK_CAPITAL;
     case SDLK_PAUSE:
         return VK_PAUSE;
+    case SDLK_NUMLOCKCLEAR:
+        return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+        return VK_SCROLL;
     default:
         return 0;
     }

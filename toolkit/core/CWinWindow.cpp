@@ -39,6 +39,24 @@ bool IsDown(int virtualKey)
     return (w32::GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
+// Keys that make no character, whose codes would read as control characters or brackets.
+bool IsModifierOrLockKey(int virtualKey)
+{
+    switch (virtualKey) {
+    case w32::VK_SHIFT:
+    case w32::VK_CONTROL:
+    case w32::VK_PAUSE:
+    case w32::VK_CAPITAL:
+    case w32::VK_LWIN:
+    case w32::VK_RWIN:
+    case w32::VK_NUMLOCK:
+    case w32::VK_SCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 CWinWindow::CWinWindow() = default;
@@ -268,7 +286,7 @@ void CWinWindow::TranslateKeyDown(w32::WPARAM virtualKey)
         else if ((key >= '0' && key <= '9') || key == w32::VK_TAB)
             OnKeyDown(key == w32::VK_TAB ? 9 : key);
     } else if (IsDown(w32::VK_MENU) && key != w32::VK_MENU) {
-        if (key < w32::VK_NUMPAD0 || key > w32::VK_ADD)
+        if ((key < w32::VK_NUMPAD0 || key > w32::VK_ADD) && !IsModifierOrLockKey(key))
             OnKeyDown(key);
     }
 }
