@@ -122,9 +122,25 @@ int ByKeycode(SDL_Keycode key)
     }
 }
 
+// A key at a letter's place whose symbol is a character beyond ASCII (a letter of another script,
+// or an accented one), which names no virtual key.
+bool GivesNoAsciiLetter(const SDL_Keysym& key)
+{
+    return key.sym >= 0x80 && !(key.sym & SDLK_SCANCODE_MASK) && key.scancode >= SDL_SCANCODE_A &&
+           key.scancode <= SDL_SCANCODE_Z;
+}
+
 }  // namespace
 
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr)
+tShortcutLetters UsShortcutLetters()
+{
+    tShortcutLetters letters;
+    for (size_t i = 0; i < letters.size(); ++i)
+        letters[i] = char('A' + i);
+    return letters;
+}
+
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& letters)
 {
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
@@ -132,7 +148,9 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr)
     // Punctuation and the keypad are asked by their place on the keyboard.
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
-    return ByKeycode(key.sym);
+    if (const int byName = ByKeycode(key.sym))
+        return byName;
+    return GivesNoAsciiLetter(key) ? letters[size_t(key.scancode - SDL_SCANCODE_A)] : 0;
 }
 
 }  // namespace w32::sdl

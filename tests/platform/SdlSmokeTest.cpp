@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "TestWindows.h"
 #include "ThreadlessChild.h"
 #include "XDisplayFixture.h"
+#include "XTestInput.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -194,44 +196,113 @@ TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)
     CloseClipboard();
 }
 
+using tHeard = std::vector<std::pair<UINT, WPARAM>>;
+
+// The first `count` messages of `kinds` that reach `window`, as the message and its wParam; the
+// others are dispatched.
+tHeard Hear(HWND window, const std::vector<UINT>& kinds, size_t count)
+{
+    tHeard heard;
+    // The display's input reaches SDL when the pump reads it; the bound only ends a wait for
+    // input that never comes.
+    for (const DWORD start = timeGetTime(); heard.size() < count && timeGetTime() - start < 5000;) {
+        MSG message;
+        if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
+            Sleep(1);
+        else if (std::find(kinds.begin(), kinds.end(), message.message) != kinds.end())
+            heard.emplace_back(message.message, message.wParam);
+        else
+            DispatchMessageW(&message);
+    }
+    return heard;
+}
+
+// The SDL backend on the display, stopped at the end of the test however it ends.
+struct tSdlPlatform {
+    bool started = StartPlatform(tBackendKind::kSdl);
+    ~tSdlPlatform()
+    {
+        if (started)
+            StopPlatform();
+    }
+};
+
+// Gives the keyboard focus to the window of the title once the display shows it.
+bool FocusWhenShown(CXTestInput& hand, const char* title)
+{
+    for (const DWORD start = timeGetTime(); timeGetTime() - start < 5000;) {
+        for (Uint32 id = 1; id < 64; ++id) {
+            SDL_Window* native = SDL_GetWindowFromID(id);
+            if (native && std::strcmp(SDL_GetWindowTitle(native), title) == 0 && hand.Focus(native))
+                return true;
+        }
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        else
+            Sleep(1);
+    }
+    return false;
+}
+
+tHeard operator+(tHeard first, const tHeard& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 // On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
-// besides the system key. Where the layout makes it AltGr, it goes down as no Alt and no key, only
-// the character it makes with a key comes, and it is let go as Alt.
+// besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
+// however that group was switched, it goes down as no Alt and no key, only the character it makes
+// with a key comes, and it is let go as Alt. A letter of another script is the Latin letter its
+// key has in the first group that gives it one, else in the US layout, and still comes as text.
 TEST_F(XDisplayTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
 {
-    const auto key = [](Uint32 type, SDL_Scancode scancode, SDL_Keycode sym) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = 1;  // the platform's one window is SDL's first
-        event.key.keysym = SDL_Keysym{scancode, sym, 0, 0};
-        SDL_PushEvent(&event);
+    CXTestInput hand;
+    ASSERT_TRUE(hand.IsOpen());
+    const tSdlPlatform platform;
+    ASSERT_TRUE(platform.started) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"right alt", RECT{0, 0, 40, 40});
+    ShowWindow(window, SW_SHOWNORMAL);
+    ASSERT_TRUE(FocusWhenShown(hand, "right alt"));
+    const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+    const tHeard altGr = {
+        {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+    const std::vector<const char*> rightAlt7 = {"+RALT", "+AE07", "-AE07", "-RALT"};
+    struct tRow {
+        // The arguments of setxkbmap; none keeps the layout.
+        const char* layout;
+        // "+NAME" presses the key of that name, "-NAME" lets it go.
+        std::vector<const char*> keys;
+        tHeard heard;
     };
-    for (const std::string layout : {"us", "de"}) {
-        SCOPED_TRACE(layout);
-        ASSERT_EQ(std::system(("setxkbmap -layout " + layout).c_str()), 0);
-        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
-        const HWND window = MakeTestWindow(u"right alt", RECT{0, 0, 40, 40});
-        key(SDL_KEYDOWN, SDL_SCANCODE_RALT, SDLK_RALT);
-        key(SDL_KEYDOWN, SDL_SCANCODE_7, SDLK_7);
-        EXPECT_EQ((GetAsyncKeyState(VK_MENU) & 0x8000) != 0, layout == "us");
-        SDL_Event text{};
-        text.type = SDL_TEXTINPUT;
-        text.text.windowID = 1;
-        std::strcpy(text.text.text, layout == "de" ? "{" : "7");
-        SDL_PushEvent(&text);
-        key(SDL_KEYUP, SDL_SCANCODE_7, SDLK_7);
-        key(SDL_KEYUP, SDL_SCANCODE_RALT, SDLK_RALT);
-        std::vector<std::pair<UINT, WPARAM>> heard;
-        for (MSG message; PeekMessageW(&message, window, WM_KEYDOWN, WM_UNICHAR, PM_REMOVE);)
-            heard.emplace_back(message.message, message.wParam);
-        const std::vector<std::pair<UINT, WPARAM>> alt = {
-            {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
-        const std::vector<std::pair<UINT, WPARAM>> altGr = {
-            {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
-        EXPECT_EQ(heard, layout == "de" ? altGr : alt);
-        DestroyWindow(window);
-        StopPlatform();
+    const tRow rows[] = {
+        {"-layout us", rightAlt7, alt},
+        {"-layout de", rightAlt7, altGr},
+        {"-layout ru", {"+LCTL", "+AB01", "-AB01", "-LCTL", "+AC01", "-AC01"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYUP, VK_CONTROL},
+          {WM_KEYDOWN, 'A'}, {WM_CHAR, 0x444}, {WM_KEYUP, 'A'}}},
+        // The first group stays as it was, and SDL tells of no change.
+        {"-layout ru,de", {"+LCTL", "+AB01", "-AB01", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'}, {WM_KEYUP, VK_CONTROL}}},
+        // Right Alt is Alt in the first group; Alt+Shift switches to the second, which SDL tells
+        // nothing of.
+        {"-layout us,de -option grp:alt_shift_toggle", rightAlt7, alt},
+        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+RALT", "+AE07", "-AE07", "-RALT"},
+         tHeard{{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_MENU}} +
+             altGr},
+    };
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows) + ": " + row.layout);
+        if (*row.layout) {
+            ASSERT_EQ(std::system((std::string("setxkbmap ") + row.layout).c_str()), 0);
+        }
+        for (const char* key : row.keys)
+            ASSERT_TRUE(hand.Key(key + 1, key[0] == '+')) << key;
+        EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP}, row.heard.size()),
+                  row.heard);
     }
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -57,6 +57,13 @@ bool IsModifierOrLockKey(int virtualKey)
     }
 }
 
+// Greek, Cyrillic, Armenian, Hebrew, Arabic and the scripts after them up to the punctuation,
+// less the Latin letters among them.
+bool IsOtherScript(int32_t code)
+{
+    return code >= 0x370 && code < 0x2000 && !(code >= 0x1E00 && code < 0x1F00);
+}
+
 }  // namespace
 
 CWinWindow::CWinWindow() = default;
@@ -291,6 +298,15 @@ void CWinWindow::TranslateKeyDown(w32::WPARAM virtualKey)
     }
 }
 
+void CWinWindow::TranslateCharacter(int32_t code)
+{
+    const int32_t letter = IsOtherScript(code) ? m_letterKey : 0;
+    if (!letter)
+        return OnKeyDown(code);
+    if (!WidgetsTakeKeyDown(code))
+        OnKeyDown(IsDown(w32::VK_SHIFT) ? letter : letter - 'A' + 'a');
+}
+
 void CWinWindow::OnDropFiles(w32::HDROP drop)
 {
     const w32::UINT count = w32::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -371,14 +387,16 @@ w32::LRESULT CWinWindow::WindowProc(w32::HWND window, w32::UINT message, w32::WP
             pen->OnActivate(&wParam, &lParam);
         break;
     case WM_KEYDOWN:
+        m_letterKey = wParam >= 'A' && wParam <= 'Z' ? int32_t(wParam) : 0;
         TranslateKeyDown(wParam);
         return 0;
     case WM_KEYUP:
+        m_letterKey = 0;
         OnKeyUp(int32_t(wParam));
         return 0;
     case WM_CHAR:
         // The whole character: a UTF-16 unit, not its low byte.
-        OnKeyDown(int32_t(wParam & 0xFFFF));
+        TranslateCharacter(int32_t(wParam & 0xFFFF));
         return 0;
     case WM_SYSKEYDOWN:
         if (m_sysKeysAsKeys) {

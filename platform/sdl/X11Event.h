@@ -1,0 +1,18 @@
+#pragma once
+
+#include <SDL.h>
+
+namespace w32::sdl {
+
+// What the program reads of an X event that SDL hands on as an SDL_SYSWMEVENT.
+struct tX11Event {
+    enum eKind { kOther, kKey, kMappingChanged };
+    eKind kind = kOther;
+    // kKey: the keyboard group in effect when the key went down or up.
+    int group = 0;
+};
+
+// The event's reading; kOther for events of other kinds, of other systems than X11, and for none.
+tX11Event ReadX11Event(const SDL_SysWMEvent& event);
+
+}  // namespace w32::sdl
