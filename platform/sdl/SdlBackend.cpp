@@ -23,6 +23,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SentReleases.h"
 #include "platform/sdl/X11Event.h"
 #include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Pointer.h"
@@ -76,7 +77,7 @@ bool SameRect(const RECT& a, const RECT& b)
 // Real windows, input, clipboard and boxes through SDL2. SDL's own key and button state does
 // not follow events pushed into its queue, so the platform's table is kept by an event watch,
 // which sees every event as it enters the queue. On X11 SDL also hands on the display's events,
-// which tell the keyboard group of each key.
+// which tell the keyboard group of each key and which button releases a client sent.
 class CSdlBackend : public CBackend {
 public:
     CSdlBackend()
@@ -119,8 +120,8 @@ public:
     {
         tNative* native = Find(window);
         const int button = SdlButton(buttonKey);
-        if (native && button)
-            (void)SendX11ButtonRelease(native->window, button);
+        if (native && button && SendX11ButtonRelease(native->window, button))
+            m_sentReleases.ReleaseSent(button);
     }
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
@@ -372,8 +373,13 @@ private:
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kMappingChanged)
                 self->m_layoutStale = true;
+            else if (read.kind == tX11Event::kButtonRelease)
+                self->m_sentReleases.Read(read);
             return read.kind == tX11Event::kKey ? 1 : 0;
         }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return self->m_sentReleases.Admit(event->button) ? 1 : 0;
         default:
             return 1;
         }
@@ -528,6 +534,8 @@ private:
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+            if (event.type == SDL_MOUSEBUTTONDOWN)
+                m_sentReleases.PressDelivered(event.button.button);
             if (const int key = ButtonKey(event.button.button))
                 input::DeliverMouseButton(WindowOf(event.button.windowID), key, event.type == SDL_MOUSEBUTTONDOWN,
                                           ScreenPoint(event.button.windowID, event.button.x, event.button.y));
@@ -561,6 +569,7 @@ private:
     // come to it; -1 once the key event after it used it.
     std::atomic<int> m_watchedGroup{-1};
     int m_translatedGroup = -1;
+    CSentReleases m_sentReleases;
     Uint64 m_lastRead = 0;
 };
 

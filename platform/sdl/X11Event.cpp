@@ -17,6 +17,13 @@ tX11Event ReadX11Event(const SDL_SysWMEvent& event)
         read.kind = tX11Event::kKey;
         read.group = XkbGroupForCoreState(x.xkey.state);
         break;
+    case ButtonRelease:
+        read.kind = tX11Event::kButtonRelease;
+        read.button = int(x.xbutton.button);
+        read.x = x.xbutton.x;
+        read.y = x.xbutton.y;
+        read.sent = x.xbutton.send_event != 0;
+        break;
     case MappingNotify:
         read.kind = tX11Event::kMappingChanged;
         break;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 #include <string>
 #include <thread>
@@ -217,16 +218,6 @@ tHeard Hear(HWND window, const std::vector<UINT>& kinds, size_t count)
     return heard;
 }
 
-// The SDL backend on the display, stopped at the end of the test however it ends.
-struct tSdlPlatform {
-    bool started = StartPlatform(tBackendKind::kSdl);
-    ~tSdlPlatform()
-    {
-        if (started)
-            StopPlatform();
-    }
-};
-
 // Gives the keyboard focus to the window of the title once the display shows it.
 bool FocusWhenShown(CXTestInput& hand, const char* title)
 {
@@ -251,20 +242,43 @@ tHeard operator+(tHeard first, const tHeard& second)
     return first;
 }
 
+// The SDL backend on the display, with a window of its own shown and given the keyboard focus,
+// and input made as the hand makes it.
+class XDisplayInputTest : public XDisplayTest {
+protected:
+    void SetUp() override
+    {
+        XDisplayTest::SetUp();
+        hand.emplace();
+        ASSERT_TRUE(hand->IsOpen());
+        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+        started = true;
+        window = MakeTestWindow(u"input", RECT{0, 0, 40, 40});
+        ShowWindow(window, SW_SHOWNORMAL);
+        ASSERT_TRUE(FocusWhenShown(*hand, "input"));
+    }
+    void TearDown() override
+    {
+        if (started) {
+            DestroyWindow(window);
+            StopPlatform();
+        }
+        hand.reset();
+        XDisplayTest::TearDown();
+    }
+
+    std::optional<CXTestInput> hand;
+    HWND window = nullptr;
+    bool started = false;
+};
+
 // On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
 // besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
 // however that group was switched, it goes down as no Alt and no key, only the character it makes
 // with a key comes, and it is let go as Alt. A letter of another script is the Latin letter its
 // key has in the first group that gives it one, else in the US layout, and still comes as text.
-TEST_F(XDisplayTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
+TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
 {
-    CXTestInput hand;
-    ASSERT_TRUE(hand.IsOpen());
-    const tSdlPlatform platform;
-    ASSERT_TRUE(platform.started) << GetPlatformError();
-    const HWND window = MakeTestWindow(u"right alt", RECT{0, 0, 40, 40});
-    ShowWindow(window, SW_SHOWNORMAL);
-    ASSERT_TRUE(FocusWhenShown(hand, "right alt"));
     const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
     const tHeard altGr = {
         {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
@@ -298,11 +312,31 @@ TEST_F(XDisplayTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
             ASSERT_EQ(std::system((std::string("setxkbmap ") + row.layout).c_str()), 0);
         }
         for (const char* key : row.keys)
-            ASSERT_TRUE(hand.Key(key + 1, key[0] == '+')) << key;
+            ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
         EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP}, row.heard.size()),
                   row.heard);
     }
-    DestroyWindow(window);
+}
+
+// A press that ends as its window loses the focus is sent its release through the display. When
+// the hand's own release and a new press came before the program read the display, that release
+// reaches SDL after the new press: the new press still goes on until the hand lets it go.
+TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
+{
+    hand->MovePointer(20, 20);
+    hand->Button(1, true);
+    const std::vector<UINT> kinds = {WM_LBUTTONDOWN, WM_LBUTTONUP};
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON}}));
+    hand->Focus(nullptr);
+    hand->Button(1, false);
+    hand->Button(1, true);
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_LBUTTONUP, 0}, {WM_LBUTTONDOWN, MK_LBUTTON}}));
+    // The sent release has been read once a move made after it arrives.
+    hand->MovePointer(30, 30);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONUP, WM_MOUSEMOVE}, 1), (tHeard{{WM_MOUSEMOVE, MK_LBUTTON}}));
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    hand->Button(1, false);
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONUP, 0}}));
 }
 
 }  // namespace

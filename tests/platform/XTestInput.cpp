@@ -42,6 +42,18 @@ bool CXTestInput::Key(const char* name, bool down)
     return found != 0;
 }
 
+void CXTestInput::Button(int button, bool down)
+{
+    XTestFakeButtonEvent(m_display, unsigned(button), down, CurrentTime);
+    XSync(m_display, False);
+}
+
+void CXTestInput::MovePointer(int x, int y)
+{
+    XTestFakeMotionEvent(m_display, -1, x, y, CurrentTime);
+    XSync(m_display, False);
+}
+
 bool CXTestInput::Focus(SDL_Window* window)
 {
     Window target = DefaultRootWindow(m_display);

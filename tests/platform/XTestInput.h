@@ -18,8 +18,10 @@ public:
     // False when the display or its XTest extension cannot be reached.
     bool IsOpen() const { return m_display != nullptr; }
 
-    // Done by the server before it answers; false where no key has the name.
+    // Each is done by the server before it answers. Key answers false where no key has the name.
     bool Key(const char* name, bool down);
+    void Button(int button, bool down);
+    void MovePointer(int x, int y);
     // Gives the keyboard focus to the window that shows `window`, or with null to the root window;
     // false for a window that is not shown.
     bool Focus(SDL_Window* window);
