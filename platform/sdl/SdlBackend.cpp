@@ -395,8 +395,9 @@ private:
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            input::SetKeyDown(self->VirtualKeyOf(event->key, self->m_watchedGroup.exchange(-1)),
-                              event->type == SDL_KEYDOWN);
+            input::SetKeyDown(
+                self->VirtualKeyOf(event->key, self->m_watchedGroup.exchange(-1), &self->m_watchedLetters),
+                event->type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -424,13 +425,15 @@ private:
     // Where the layout makes right Alt AltGr in the keyboard group it goes down in, it is no key
     // then; it is let go as Alt, so that an Alt it went down as in another group does not stay
     // down. `group` is that of the display's key event just before, which SDL's does not carry;
-    // where none came (-1), the group the layout was read in serves.
-    int VirtualKeyOf(const SDL_KeyboardEvent& key, int group)
+    // where none came (-1), the group the layout was read in serves. `down` keeps the letter keys
+    // down as the watch or the delivery has seen them.
+    int VirtualKeyOf(const SDL_KeyboardEvent& key, int group, tLetterKeysDown* down)
     {
         const tX11KeyboardLayout layout = Layout();
         const size_t keyGroup = size_t(group >= 0 ? group : layout.group) & 3;
         const bool altGr = key.type == SDL_KEYDOWN && layout.rightAltIsAltGr[keyGroup];
-        return VirtualKeyFor(key.keysym, altGr, layout.letters);
+        return KeyAsWentDown(key, VirtualKeyFor(key.keysym, altGr, layout.groupLetters[keyGroup], layout.letters),
+                             down);
     }
 
     void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -512,7 +515,7 @@ private:
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             HWND window = WindowOf(event.key.windowID);
-            const int key = VirtualKeyOf(event.key, std::exchange(m_translatedGroup, -1));
+            const int key = VirtualKeyOf(event.key, std::exchange(m_translatedGroup, -1), &m_translatedLetters);
             input::DeliverKey(window ? window : GetFocus(), key, event.type == SDL_KEYDOWN, event.key.repeat != 0);
             break;
         }
@@ -569,6 +572,9 @@ private:
     // come to it; -1 once the key event after it used it.
     std::atomic<int> m_watchedGroup{-1};
     int m_translatedGroup = -1;
+    // SDL runs its event watches one at a time.
+    tLetterKeysDown m_watchedLetters{};
+    tLetterKeysDown m_translatedLetters{};
     CSentReleases m_sentReleases;
     Uint64 m_lastRead = 0;
 };

@@ -122,12 +122,16 @@ int ByKeycode(SDL_Keycode key)
     }
 }
 
+bool AtLetterPlace(const SDL_Keysym& key)
+{
+    return key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z;
+}
+
 // A key at a letter's place whose symbol is a character beyond ASCII (a letter of another script,
 // or an accented one), which names no virtual key.
 bool GivesNoAsciiLetter(const SDL_Keysym& key)
 {
-    return key.sym >= 0x80 && !(key.sym & SDLK_SCANCODE_MASK) && key.scancode >= SDL_SCANCODE_A &&
-           key.scancode <= SDL_SCANCODE_Z;
+    return key.sym >= 0x80 && !(key.sym & SDLK_SCANCODE_MASK) && AtLetterPlace(key);
 }
 
 }  // namespace
@@ -140,7 +144,8 @@ tShortcutLetters UsShortcutLetters()
     return letters;
 }
 
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& letters)
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& groupLetters,
+                  const tShortcutLetters& letters)
 {
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
@@ -148,9 +153,22 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLe
     // Punctuation and the keypad are asked by their place on the keyboard.
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
+    // SDL names a key by its symbol in the group its keymap was read in, whichever is in effect.
+    if (AtLetterPlace(key) && groupLetters[size_t(key.scancode - SDL_SCANCODE_A)])
+        return groupLetters[size_t(key.scancode - SDL_SCANCODE_A)];
     if (const int byName = ByKeycode(key.sym))
         return byName;
     return GivesNoAsciiLetter(key) ? letters[size_t(key.scancode - SDL_SCANCODE_A)] : 0;
+}
+
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tLetterKeysDown* down)
+{
+    if (!AtLetterPlace(key.keysym))
+        return virtualKey;
+    int& wentDown = (*down)[size_t(key.keysym.scancode - SDL_SCANCODE_A)];
+    const int named = wentDown ? wentDown : virtualKey;
+    wentDown = key.type == SDL_KEYDOWN ? named : 0;
+    return named;
 }
 
 }  // namespace w32::sdl

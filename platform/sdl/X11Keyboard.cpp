@@ -73,12 +73,18 @@ void ReadLetters(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
         char name[XkbKeyNameLength + 1] = {};
         std::memcpy(name, keyboard.names->keys[code].name, XkbKeyNameLength);
         const int index = UsLetterIndex(name);
-        for (int group = 0; index >= 0 && group < XkbKeyNumGroups(&keyboard, code); ++group) {
-            if (const char letter = LatinLetter(keyboard, code, group)) {
-                layout->letters[size_t(index)] = letter;
-                break;
-            }
+        const int groups = XkbKeyNumGroups(&keyboard, code);
+        if (index < 0 || groups == 0)
+            continue;
+        char first = 0;
+        for (size_t group = 0; group < layout->groupLetters.size(); ++group) {
+            // A group past the key's own wraps round, as for the right Alt key.
+            const char letter = LatinLetter(keyboard, code, int(group) % groups);
+            layout->groupLetters[group][size_t(index)] = letter;
+            first = first ? first : letter;
         }
+        if (first)
+            layout->letters[size_t(index)] = first;
     }
 }
 

@@ -275,14 +275,17 @@ protected:
 // On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
 // besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
 // however that group was switched, it goes down as no Alt and no key, only the character it makes
-// with a key comes, and it is let go as Alt. A letter of another script is the Latin letter its
-// key has in the first group that gives it one, else in the US layout, and still comes as text.
+// with a key comes, and it is let go as Alt. A key is the Latin letter it has in the group it goes
+// down in; a letter of another script is the Latin letter its key has in the first group that
+// gives it one, else in the US layout, and still comes as text.
 TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
 {
     const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
     const tHeard altGr = {
         {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
     const std::vector<const char*> rightAlt7 = {"+RALT", "+AE07", "-AE07", "-RALT"};
+    const tHeard altShift = {
+        {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_MENU}};
     struct tRow {
         // The arguments of setxkbmap; none keeps the layout.
         const char* layout;
@@ -302,9 +305,17 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
         // Right Alt is Alt in the first group; Alt+Shift switches to the second, which SDL tells
         // nothing of.
         {"-layout us,de -option grp:alt_shift_toggle", rightAlt7, alt},
-        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+RALT", "+AE07", "-AE07", "-RALT"},
-         tHeard{{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_MENU}} +
-             altGr},
+        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+RALT", "+AE07", "-AE07", "-RALT"}, altShift + altGr},
+        // Shortcut letters follow the group too, though SDL names the keys as in the first.
+        {"", {"+LCTL", "+AD06", "-AD06", "+AB01", "-AB01", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'},
+          {WM_KEYUP, VK_CONTROL}}},
+        // A key held while the group switches back is let go as it went down; then it is the first
+        // group's letter again.
+        {"", {"+AD06", "+LALT", "+LFSH", "-LFSH", "-LALT", "-AD06"},
+         tHeard{{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}} + altShift + tHeard{{WM_KEYUP, 'Z'}}},
+        {"", {"+LCTL", "+AD06", "-AD06", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'}, {WM_KEYUP, VK_CONTROL}}},
     };
     for (const tRow& row : rows) {
         SCOPED_TRACE(std::to_string(&row - rows) + ": " + row.layout);
