@@ -5,10 +5,11 @@
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
-# Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
-# with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
-# Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
-# closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
+# Alt with Shift or CapsLock asks for no dialog, Ctrl+S leaves the unchanged file alone, F1 hands
+# the help document to a stand-in xdg-open, Ctrl+P with the private CUPS queue chosen in the
+# stand-in print dialog puts a job in that queue and Ctrl+O opens another painting through a
+# dialog window that takes the keyboard, and once that closed, Ctrl+Q reaches the program and
+# closes the painting at once. Started on a painting whose
 # name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike;
 # so too one whose name begins with a quote beside the name without it, and one whose name ends in
 # a blank; of two names on the command line the first opens. The first save of a new painting
@@ -158,14 +159,19 @@ awk "BEGIN { exit !($again < 0.002) }" || fail "the reopened painting differs (d
 awk "BEGIN { exit !($thumbnail < 0.005) }" || fail "the reopened painting's thumbnail differs (difference $thumbnail)"
 # Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
 # The file's time is kept to the second: a second passes first, so that a write would show. F1
-# comes after Ctrl+S, so once the help document is asked for, Ctrl+S has been seen.
+# comes after Ctrl+S, so once the help document is asked for, Ctrl+S has been seen. Before them,
+# Alt with Shift (the usual switch between two layouts) or CapsLock asks for no dialog.
 before_save=$(stat -c %Y.%s "$work/painting.ptg")
+dialogs=$(wc -l <"$work/zenity.log")
 sleep 1.1
+xdotool key alt+shift alt+Caps_Lock Caps_Lock
 xdotool key ctrl+s
 xdotool key F1
 wait_until 'grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null' ||
     fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
 [ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
+[ "$(wc -l <"$work/zenity.log")" = "$dialogs" ] ||
+    fail "Alt with Shift or CapsLock asked for a dialog: $(tail -n +$((dialogs + 1)) "$work/zenity.log")"
 # Ctrl+P with the private queue chosen in the stand-in print dialog puts a job in that queue.
 [ -z "$(private_cups_jobs)" ] || fail "the private queue had a job before Ctrl+P"
 press_until ctrl+p '[ -n "$(private_cups_jobs)" ]' || true
