@@ -38,6 +38,8 @@ enum : int {
     VK_DIVIDE = 0x6F,
     VK_F1 = 0x70,
     VK_F12 = 0x7B,
+    VK_NUMLOCK = 0x90,
+    VK_SCROLL = 0x91,
     VK_LSHIFT = 0xA0,
     VK_RSHIFT = 0xA1,
     VK_LCONTROL = 0xA2,

@@ -6,6 +6,7 @@
 #include "app/shell/BackdropMessages.h"
 #include "app/shell/CHMRBackbone.h"
 #include "app/shell/CHMRBackdrop.h"
+#include "app/shell/ReportText.h"
 #include "app/shell/ShellResources.h"
 #include "paint/engine/CProjectInfo.h"
 #include "platform/Kernel.h"
@@ -120,6 +121,7 @@ tResult CHMRApp::SetUp(const tCString& commandLine)
         DropBackdrop(backdrop, false);
         return shown;
     }
+    m_holdBoxes = splash != nullptr;
     // Nothing reaches the window while the splash is up: a pane that presents as the first
     // painting comes would draw over the splash.
     const uint32_t frozen = backdrop->GetPresentFrozen();
@@ -131,6 +133,7 @@ tResult CHMRApp::SetUp(const tCString& commandLine)
         DropBackdrop(backdrop, true);
         if (splash)
             (void)splash->CloseSplashWindow();
+        ShowHeldBoxes();
         return made;
     }
     if (CWindowBase* window = GetMainWindow())
@@ -144,8 +147,19 @@ tResult CHMRApp::SetUp(const tCString& commandLine)
         (void)splash->CloseSplashWindow();
     Activate();
     backdrop->SetPresentFrozen(frozen);
-    // What the splash covered is drawn afresh.
-    return backdrop->Invalidate(1);
+    // What the splash covered is drawn afresh, under the boxes that waited for it.
+    const tResult drawn = backdrop->Invalidate(1);
+    ShowHeldBoxes();
+    return drawn;
+}
+
+void CHMRApp::ShowHeldBoxes()
+{
+    m_holdBoxes = false;
+    std::vector<tBox> held;
+    held.swap(m_heldBoxes);
+    for (const tBox& box : held)
+        ShowPreparedBox(box.text, box.caption);
 }
 
 tResult CHMRApp::ShowSplash(CSplashScreen** splash)
@@ -194,8 +208,8 @@ void CHMRApp::OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backd
             tCCmdTarget::SendToBackbone(kMsgOpenProject, ToMsgArg(backdrop), ToMsgArg(&opening), 0);
         if (opened == kResOk)
             return;
-        // After the report the program goes on as when started without a file.
-        ReportResult(opened, nullptr);
+        // The program goes on as when started without a file.
+        ReportOpenFailure(opened);
     } else if (!unquoted.IsEmpty()) {
         tCString text;
         (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));
@@ -292,12 +306,25 @@ tResult CHMRApp::ReportError(tResult code, tCString text)
     GetString(caption, kStrReportCaptionFirst + code, 0);
     if (IsMissingText(caption))
         return kResOk;
+    ShowPreparedBox(text, caption);
+    return kResOk;
+}
+
+void CHMRApp::ShowPreparedBox(const tCString& text, const tCString& caption)
+{
     CCursorHideGuard hidden;
     CSystemCursorGuard pointer;
     CPauseAppGuard paused;
     KillMainWindowTimers();
     ShowMessageBox(text, caption);
-    return kResOk;
+}
+
+void CHMRApp::ShowMessageBox(const tCString& text, const tCString& title)
+{
+    if (m_holdBoxes)
+        m_heldBoxes.push_back({text, title});
+    else
+        CApp::ShowMessageBox(text, title);
 }
 
 tResult CHMRApp::OnTick()

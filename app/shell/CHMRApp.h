@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/Win32Types.h"
 #include "app/shell/CPreferencesFile.h"
@@ -38,6 +39,9 @@ public:
     tResult OnCloseRequest() override;
     tResult OpenFiles(tCStringArray files) override;
     tResult ReportError(tResult code, tCString text) override;
+    // While the splash is up a box waits for it to close: the splash stays above every window,
+    // and a box shown beneath it would hold the keyboard unseen.
+    void ShowMessageBox(const tCString& text, const tCString& title) override;
     tResult OnTick() override;
     tResult OnDispatchedMessage(const w32::MSG& message) override;
     tResult PumpStep() override;
@@ -65,6 +69,10 @@ private:
     // the main window once one was made for it, else here.
     void DropBackdrop(CHMRBackdrop* backdrop, bool windowMade);
     void OpenFirstPainting(const tCString& commandLine, CHMRBackdrop* backdrop);
+    // Once the splash has closed: the boxes that waited for it, in their order.
+    void ShowHeldBoxes();
+    // A box with the cursors and the application prepared around it.
+    void ShowPreparedBox(const tCString& text, const tCString& caption);
     // Asks about unsaved changes: true when closing may go on now; false while the save prompt
     // is on screen or when it could not be shown (reported).
     bool MayClose();
@@ -76,4 +84,11 @@ private:
     tResult m_setUpResult = kResOk;
     int32_t m_pumpDepth = 0;
     bool m_quitDeferred = false;
+    struct tBox {
+        tCString text;
+        tCString caption;
+    };
+    // The boxes waiting for the splash to close, while it is up.
+    bool m_holdBoxes = false;
+    std::vector<tBox> m_heldBoxes;
 };

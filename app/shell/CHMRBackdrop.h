@@ -44,7 +44,8 @@ public:
     // Stores the colour and invalidates with `argument`.
     tResult SetBackgroundColour(uint32_t colour, uint32_t argument) override;
 
-    // The file commands. 0 also for a cancel by the user.
+    // The file commands. 0 also for a cancel by the user. A save that fails is told here and
+    // answered 2, which no caller tells again.
     tResult SaveProject(bool saveAs);
     // A null path takes the pending file, else asks. `discard` skips the unsaved-changes question.
     tResult OpenProject(const tCFPath* path, bool discard);
@@ -176,10 +177,17 @@ private:
     // Makes and creates the pane of a row; a row whose pane the program lacks is left out.
     tResult BuildPane(uint32_t rootId, bool mainPane);
     tResult BuildPopupManager();
+    // The save itself: 0 for a save, a cancel or a painting without changes, else the failure.
+    tResult WriteProject(bool saveAs);
     // Answers the save-prompt protocol; `handled` false for every other code.
     tResult AnswerSavePrompt(uint32_t message, tMsgArg b, tMsgArg c, bool* handled);
     tResult AskToSave(tMsgArg action, tMsgArg c);
+    // The question's Save: a save that leaves the changes (its dialog cancelled) asks the same
+    // question again, the action still waiting; a failed one drops the action.
+    tResult SaveThenFollowUp(uint32_t action);
     tResult FollowUp(uint32_t action, bool discard);
+    // Nothing waits behind the save question any more, nor the file it would have opened.
+    void DropPendingAction();
     void PassOn(uint32_t message, tMsgArg a, tMsgArg b, tMsgArg c, uint32_t apply);
     // Step 2 of the build: the painting view fills its parent.
     tResult FindPaintingView();

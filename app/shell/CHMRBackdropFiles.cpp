@@ -44,6 +44,15 @@ tResult CHMRBackdrop::SaveProject(bool saveAs)
 {
     if (ReportNoPainting(ToMsgArg(this)))
         return kResOk;
+    const tResult saved = WriteProject(saveAs);
+    if (saved == kResOk)
+        return kResOk;
+    ReportWithText(saved, kStrErrSave);
+    return kResHandled;
+}
+
+tResult CHMRBackdrop::WriteProject(bool saveAs)
+{
     CProjectInfo* current = nullptr;
     TK_TRY(QueryBackbone(kMsgProjectRecord, ToMsgArg(this), ToMsgArg(&current), 0));
     if (!current)
@@ -115,23 +124,11 @@ tResult CHMRBackdrop::OpenProject(const tCFPath* path, bool discard)
         CCursorHideGuard hidden;
         opened = SendToBackbone(kMsgOpenProject, ToMsgArg(this), ToMsgArg(&local), 0);
     }
-    switch (opened) {
-    case kResOk:
+    if (opened == kResOk) {
         (void)PresentDirtyRects();
         CLayer::SetLayersChanged(0);
-        break;
-    case kResHandled:
-        break;
-    case kResNotImplemented:
-        ReportWithText(opened, kStrErrOpenFile);
-        break;
-    case kResFileInvalid:
-        ReportWithText(opened, kStrErrOpenInvalid);
-        break;
-    default:
-        ReportWithText(opened, kStrErrOpen);
-        break;
     }
+    ReportOpenFailure(opened);
     return kResOk;
 }
 

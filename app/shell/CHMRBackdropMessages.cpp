@@ -44,8 +44,7 @@ tResult CHMRBackdrop::AnswerSavePrompt(uint32_t message, tMsgArg b, tMsgArg c, b
     case kMsgAskToSave:
         return AskToSave(b, c);
     case kMsgSaveThenAct:
-        TK_TRY(SaveProject(false));
-        return FollowUp(uint32_t(b), false);
+        return SaveThenFollowUp(uint32_t(b));
     case kMsgDiscardThenAct:
         if (b == kFollowQuit) {
             uint32_t notModified = 0;
@@ -53,9 +52,7 @@ tResult CHMRBackdrop::AnswerSavePrompt(uint32_t message, tMsgArg b, tMsgArg c, b
         }
         return FollowUp(uint32_t(b), true);
     case kMsgSaveCancelled:
-        // The action waiting behind the prompt is dropped, with the file it would have opened.
-        m_pendingFile.Clear();
-        m_pendingCommand = 0;
+        DropPendingAction();
         return kResOk;
     default:
         *handled = false;
@@ -68,9 +65,31 @@ tResult CHMRBackdrop::AskToSave(tMsgArg action, tMsgArg c)
     uint32_t modified = 0;
     TK_TRY(QueryModified(&modified));
     CKS2Pane* prompt = FindPane(kPaneSavePrompt);
-    if (!prompt)
-        return kResResourceNotFound;
-    return prompt->Show(1, 1, action, c, nullptr);
+    const tResult shown = prompt ? prompt->Show(1, 1, action, c, nullptr) : kResResourceNotFound;
+    // Without the question nothing may wait for its answer.
+    if (shown != kResOk)
+        DropPendingAction();
+    return shown;
+}
+
+tResult CHMRBackdrop::SaveThenFollowUp(uint32_t action)
+{
+    const tResult saved = SaveProject(false);
+    if (saved != kResOk) {
+        DropPendingAction();
+        return saved;
+    }
+    uint32_t modified = 0;
+    TK_TRY(QueryModified(&modified));
+    if (modified)
+        return AskToSave(action, 0);
+    return FollowUp(action, false);
+}
+
+void CHMRBackdrop::DropPendingAction()
+{
+    m_pendingFile.Clear();
+    m_pendingCommand = 0;
 }
 
 tResult CHMRBackdrop::QueryModified(uint32_t* modified)

@@ -16,6 +16,24 @@ void ReportWithText(tResult code, uint32_t textId)
     (void)app->ReportError(code, app->GetString(text, textId, 0));
 }
 
+void ReportOpenFailure(tResult code)
+{
+    switch (code) {
+    case kResOk:
+    case kResHandled:
+        return;
+    case kResNotImplemented:
+        ReportWithText(code, kStrErrOpenFile);
+        return;
+    case kResFileInvalid:
+        ReportWithText(code, kStrErrOpenInvalid);
+        return;
+    default:
+        ReportWithText(code, kStrErrOpen);
+        return;
+    }
+}
+
 bool ReportNoPainting(tMsgArg sender)
 {
     uint32_t layers = 1;

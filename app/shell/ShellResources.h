@@ -86,6 +86,7 @@ inline constexpr uint32_t kStrErrPreferences = 0xB2D05E0D;
 inline constexpr uint32_t kStrErrDocument = 0xB2D05E0E;
 inline constexpr uint32_t kStrErrOpen = 0xB2D05E10;
 inline constexpr uint32_t kStrErrOpenInvalid = 0xB2D05E11;
+inline constexpr uint32_t kStrErrSave = 0xB2D05E0F;
 // A command that works on the painting while there is none (the memory refused the first one).
 inline constexpr uint32_t kStrErrNoPainting = 0xB2D05E12;
 inline constexpr uint32_t kStrErrTracingChoose = 0xB2D05E16;
@@ -324,6 +325,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrErrDocument},
     {kStringTableText, kStrErrOpen},
     {kStringTableText, kStrErrOpenInvalid},
+    {kStringTableText, kStrErrSave},
     {kStringTableText, kStrErrNoPainting},
     {kStringTableText, kStrErrTracingChoose},
     {kStringTableText, kStrErrTracingLoad},

@@ -2,14 +2,13 @@
 
 #include <new>
 
-#include "paint/engine/ProjectReading.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/CImage8.h"
 #include "toolkit/imaging/ImageCodecs.h"
 
-tResult CChunkImage::ReadPayload(tCStream& stream, int64_t length)
+tResult CChunkImage::SetPayload(tCStream& stream, int64_t length)
 {
-    return ReadChunkPayload(stream, length, m_payload);
+    return m_payload.Open(stream, stream.GetPosition(), length);
 }
 
 tResult CChunkImage::Measure()

@@ -5,20 +5,21 @@
 
 #include "paint/engine/CellMemory.h"
 #include "toolkit/core/ResultCodes.h"
-#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCStreamWindow.h"
 
 class CImage;
 class CImage8;
 class tCStream;
 
-// An image that a chunk of a painting file holds: its bytes, and its size read from its header
-// before anything of that size is decoded, so that the painting can be measured with all of its
-// images before it is made. Every refusal is a code without a box, for the caller to tell.
+// An image that a chunk of a painting file holds: where its bytes lie, and its size read from its
+// header before anything of that size is decoded, so that the painting can be measured with all of
+// its images before it is made. Its bytes are read from the file where they lie, never copied:
+// the stream must outlive the image. Every refusal is a code without a box, for the caller to tell.
 class CChunkImage {
 public:
-    // Takes the `length` bytes at the stream's position: the stream's failure, 5 when they
-    // cannot be held.
-    tResult ReadPayload(tCStream& stream, int64_t length);
+    // Takes the `length` bytes at the stream's position as the image's: 6 or 16 when the stream
+    // cannot tell its position or ends before them.
+    tResult SetPayload(tCStream& stream, int64_t length);
     // Reads the image's size from the bytes taken: 16 when they hold no image the decoders take,
     // or one whose data cannot hold the size its header gives: a damaged image, passed over.
     tResult Measure();
@@ -38,7 +39,7 @@ private:
     template <typename Image>
     tResult DecodeIntoNew(std::unique_ptr<Image>* image);
 
-    tCMemFile m_payload;
+    tCStreamWindow m_payload;
     ImageMeasure m_measure;
     bool m_measured = false;
 };

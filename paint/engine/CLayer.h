@@ -120,7 +120,8 @@ public:
     // the cells, or the grain as its header gives it, would not fit in the memory the system
     // has. With `storedGrain` the grain is not decoded but measured and handed there (null when
     // the record has none; unmeasured when it is damaged), the layer's grain left as it was, for
-    // a caller that decodes it once it knows that all it reads fits.
+    // a caller that decodes it once it knows that all it reads fits. Its bytes are read from the
+    // stream where they lie: the stream must outlive it.
     tResult ReadRecord(tCStream* stream, int64_t length, tCProgress* progress,
                        std::unique_ptr<CChunkImage>* storedGrain = nullptr);
 

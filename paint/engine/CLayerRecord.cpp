@@ -67,7 +67,7 @@ tResult ReadGrain(tCStream& stream, const tChunkHeader& chunk, StagedRecord& sta
     std::unique_ptr<CChunkImage> grain(new (std::nothrow) CChunkImage);
     if (!grain)
         return kResNoMemory;
-    TK_TRY(grain->ReadPayload(stream, chunk.length));
+    TK_TRY(grain->SetPayload(stream, chunk.length));
     (void)grain->Measure();
     staged.grain = std::move(grain);
     return kResOk;
@@ -217,12 +217,13 @@ tResult CLayer::ReadRecord(tCStream* stream, int64_t length, tCProgress* progres
     record.length = length;
     record.payloadStart = start;
     TK_TRY(ReadChildren(*stream, record, staged, progress));
-    TK_TRY(stream->SetPosition(record.GetEnd()));
     std::unique_ptr<CImage8> grain;
+    if (!storedGrain && staged.grain)
+        TK_TRY(staged.grain->DecodeNew(&grain));
+    // Only now: the decode reads the grain where it lies, inside the record.
+    TK_TRY(stream->SetPosition(record.GetEnd()));
     if (storedGrain)
         *storedGrain = std::move(staged.grain);
-    else if (staged.grain)
-        TK_TRY(staged.grain->DecodeNew(&grain));
 
     m_cellMap.TakeCellsFrom(staged.cells);
     if (staged.hasProperties)

@@ -6,6 +6,16 @@
 
 namespace {
 
+// 5 when `bytes` would not fit in the memory the system reports available. When the system
+// cannot tell, the allocation itself decides.
+tResult CheckAvailableBytes(uint64_t bytes)
+{
+    uint64_t available;
+    if (!AvailableMemory(&available))
+        return kResOk;
+    return bytes > available ? kResNoMemory : kResOk;
+}
+
 // 5 when `count` items of width x height units of `unitBytes` would not fit in the memory the
 // system reports available.
 tResult CheckAvailableMemory(int64_t count, int64_t width, int64_t height, uint64_t unitBytes)
@@ -29,14 +39,6 @@ bool AvailableMemory(uint64_t* bytes)
         return false;
     *bytes = status.ullAvailPhys;
     return true;
-}
-
-tResult CheckAvailableBytes(uint64_t bytes)
-{
-    uint64_t available;
-    if (!AvailableMemory(&available))
-        return kResOk;
-    return bytes > available ? kResNoMemory : kResOk;
 }
 
 tResult CheckCellMemory(int64_t width, int64_t height)

@@ -8,9 +8,6 @@ class tCStream;
 
 // The memory the system reports available; false when it cannot tell.
 bool AvailableMemory(uint64_t* bytes);
-// 5 when `bytes` would not fit in the memory the system reports available, else 0 (also when it
-// cannot tell: the allocation itself decides then).
-tResult CheckAvailableBytes(uint64_t bytes);
 
 // Sizes read from a file decide how many cells are made, so a few bytes could ask for more memory
 // than there is. Answers 5 when width x height cells would not fit in the memory the system

@@ -43,7 +43,7 @@ tResult ReadCellImage(ProjectReading& reading, uint32_t tag, int64_t length)
     StagedProject& staged = reading.staged;
     TK_TRY(PrepareCells(staged));
     CChunkImage encoded;
-    TK_TRY(encoded.ReadPayload(reading.stream, length));
+    TK_TRY(encoded.SetPayload(reading.stream, length));
     TK_TRY(encoded.Measure());
     if (encoded.GetMeasure().width != staged.width || encoded.GetMeasure().height != staged.height)
         return kResFileInvalid;

@@ -13,7 +13,7 @@
 #include "paint/engine/ProjectReading.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCFile.h"
-#include "toolkit/core/tCMemFile.h"
+#include "toolkit/core/tCStreamWindow.h"
 #include "toolkit/core/tCProgress.h"
 
 namespace {
@@ -77,8 +77,8 @@ tResult StageLayer(ProjectReading& reading, int64_t length)
 
 tResult StageColourList(ProjectReading& reading, int64_t length)
 {
-    tCMemFile payload;
-    TK_TRY(ReadChunkPayload(reading.stream, length, payload));
+    tCStreamWindow payload;
+    TK_TRY(payload.Open(reading.stream, reading.stream.GetPosition(), length));
     std::unique_ptr<CColourList> list(new (std::nothrow) CColourList);
     if (!list)
         return kResNoMemory;
@@ -87,7 +87,7 @@ tResult StageColourList(ProjectReading& reading, int64_t length)
     return kResOk;
 }
 
-// Outside the header and the layers, a payload that cannot be read is left unapplied.
+// Values outside the header and the layers; each is read from the file where it lies.
 tResult ReadProjectValue(ProjectReading& reading, uint32_t tag, int64_t length)
 {
     switch (tag) {
@@ -116,8 +116,8 @@ tResult ReadProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length)
     case kTagLayerRecord:
         return StageLayer(reading, length);
     default: {
-        // A chunk too large for the memory left refuses the painting, as a layer's does: opening
-        // without it would lose it at the next save.
+        // A value that does not read is left unapplied, but one that runs out of memory refuses
+        // the painting, as a layer does: opening without it would lose it at the next save.
         const tResult read = ReadProjectValue(reading, tag, length);
         return read == kResNoMemory ? read : kResOk;
     }

@@ -16,7 +16,6 @@ class CLayer;
 class ICanvasTool;
 class IProjectHost;
 class tCFPath;
-class tCMemFile;
 class tCProgress;
 class tCStream;
 class tCString;
@@ -116,8 +115,11 @@ tResult ReadProjectLines(tCStream& stream, ProjectFormat* format);
 
 // Each reads the payload of `length` bytes at the stream's position (the chunk's size is known to
 // lie within the stream). The current format's: 17 for a second header or a header of a size
-// outside 1..32000, a layer record before the header or one that does not read (its code); any
-// other payload that cannot be read is left unapplied. The earlier format's answers any failure.
+// outside 1..32000, a layer record before the header or one that does not read (its code); 5 when
+// the memory left cannot hold what a chunk needs; any other payload that does not read is left
+// unapplied. Images are only measured here, a damaged one noted as passed over: CommitProject
+// decodes them, refusing the painting with 5 when their pixels do not fit. The earlier format's
+// answers any failure.
 tResult ReadProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length);
 tResult ReadEarlierProjectChunk(ProjectReading& reading, uint32_t tag, int64_t length);
 
@@ -138,9 +140,6 @@ ICanvasTool* FindProjectTool(IProjectHost& host, uint32_t id);
 
 // `count` little-endian words from the payload; 16 when it is shorter.
 tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_t count);
-// The whole payload into `payload`, positioned at its start: 5, before anything is read, when it
-// would not fit in the memory the system reports available.
-tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload);
 
 // Makes the staged content the painting: a new painting of the header's size (0xFF000002, its
 // failure answered and nothing more changed; 5 before it when what the painting still has to

@@ -6,11 +6,9 @@
 #include <string>
 
 #include "paint/engine/CCanvas.h"
-#include "paint/engine/CellMemory.h"
 #include "paint/engine/EngineResources.h"
 #include "paint/engine/ProjectFileTags.h"
 #include "paint/engine/ProjectReading.h"
-#include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCProgress.h"
 
 // The parts of a project file both formats read alike: the first lines, the header, the colour
@@ -62,7 +60,7 @@ tResult ReadTracingImage(ProjectReading& reading, int64_t length)
     std::unique_ptr<CChunkImage> image(new (std::nothrow) CChunkImage);
     if (!image)
         return kResNoMemory;
-    TK_TRY(image->ReadPayload(reading.stream, length));
+    TK_TRY(image->SetPayload(reading.stream, length));
     if (image->Measure() != kResOk)
         return kResOk;
     staged.tracingImage = std::move(image);
@@ -154,16 +152,6 @@ tResult ReadChunkWords(tCStream& stream, int64_t length, uint32_t* words, int32_
     for (int32_t i = 0; i < count; ++i)
         TK_TRY(stream.ReadU32(&words[i]));
     return kResOk;
-}
-
-tResult ReadChunkPayload(tCStream& stream, int64_t length, tCMemFile& payload)
-{
-    payload.Reset();
-    // Held whole: a chunk may be as long as the file, and the file longer than the memory left.
-    TK_TRY(CheckAvailableBytes(uint64_t(length)));
-    TK_TRY(payload.GrowBy(length));
-    TK_TRY(stream.ReadBytes(payload.GetData(), length));
-    return payload.Rewind();
 }
 
 // The name before the size is not used: the project keeps the name it is opened with. Taking the

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DesktopInternal.h"
@@ -22,9 +23,11 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SentReleases.h"
 #include "platform/sdl/WmModeTracker.h"
 #include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/X11Errors.h"
+#include "platform/sdl/X11Event.h"
 #include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Pointer.h"
 #include "platform/sdl/X11Screen.h"
@@ -86,20 +89,25 @@ bool SameRect(const RECT& a, const RECT& b)
 
 // Real windows, input, clipboard and boxes through SDL2. SDL's own key and button state does
 // not follow events pushed into its queue, so the platform's table is kept by an event watch,
-// which sees every event as it enters the queue.
+// which sees every event as it enters the queue. On X11 SDL also hands on the display's events,
+// which tell the keyboard group of each key and which button releases a client sent.
 class CSdlBackend : public CBackend {
 public:
     CSdlBackend()
     {
         m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
-        m_rightAltIsAltGr = RightAltIsAltGr();
+        (void)ReadX11KeyboardLayout(&m_layout);
         m_desktop = CX11Desktop::Open();
+        if (OnX11())
+            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        SDL_SetEventFilter(FilterEvent, this);
         SDL_AddEventWatch(WatchEvent, this);
     }
 
     ~CSdlBackend() override
     {
         SDL_DelEventWatch(WatchEvent, this);
+        SDL_SetEventFilter(nullptr, nullptr);
         for (auto& [window, native] : m_natives)
             SDL_DestroyWindow(native.window);
         m_desktop.reset();
@@ -128,8 +136,8 @@ public:
     {
         tNative* native = Find(window);
         const int button = SdlButton(buttonKey);
-        if (native && button)
-            (void)SendX11ButtonRelease(native->window, button);
+        if (native && button && SendX11ButtonRelease(native->window, button))
+            m_sentReleases.ReleaseSent(button);
     }
 
     bool CreateNativeWindow(HWND window, const tNativeWindowState& state) override
@@ -512,14 +520,41 @@ private:
         return POINT{origin.x + x, origin.y + y};
     }
 
+    // Runs on whichever thread adds the event, before the watch: the display's events are read
+    // and dropped there, but for those of keys, which the key event SDL makes of each follows.
+    static int FilterEvent(void* context, SDL_Event* event)
+    {
+        auto* self = static_cast<CSdlBackend*>(context);
+        switch (event->type) {
+        case SDL_SYSWMEVENT: {
+            const tX11Event read = ReadX11Event(event->syswm);
+            if (read.kind == tX11Event::kMappingChanged)
+                self->m_layoutStale = true;
+            else if (read.kind == tX11Event::kButtonRelease)
+                self->m_sentReleases.Read(read);
+            return read.kind == tX11Event::kKey ? 1 : 0;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return self->m_sentReleases.Admit(event->button) ? 1 : 0;
+        default:
+            return 1;
+        }
+    }
+
     // Runs on whichever thread adds the event, so it touches only the live input table.
     static int WatchEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
         switch (event->type) {
+        case SDL_SYSWMEVENT:
+            self->m_watchedGroup = ReadX11Event(event->syswm).group;
+            break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            input::SetKeyDown(self->VirtualKeyOf(event->key), event->type == SDL_KEYDOWN);
+            input::SetKeyDown(
+                self->VirtualKeyOf(event->key, self->m_watchedGroup.exchange(-1), &self->m_watchedLetters),
+                event->type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -535,11 +570,27 @@ private:
         return 1;
     }
 
-    // Where the layout makes right Alt AltGr, it is no key as it goes down; it is let go as Alt,
-    // so that an Alt it went down as before the layout changed does not stay down.
-    int VirtualKeyOf(const SDL_KeyboardEvent& key) const
+    // The layout is read again once it changed, at the next key.
+    tX11KeyboardLayout Layout()
     {
-        return VirtualKeyFor(key.keysym, m_rightAltIsAltGr && key.type == SDL_KEYDOWN);
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        if (m_layoutStale.exchange(false))
+            (void)ReadX11KeyboardLayout(&m_layout);
+        return m_layout;
+    }
+
+    // Where the layout makes right Alt AltGr in the keyboard group it goes down in, it is no key
+    // then; it is let go as Alt, so that an Alt it went down as in another group does not stay
+    // down. `group` is that of the display's key event just before, which SDL's does not carry;
+    // where none came (-1), the group the layout was read in serves. `down` keeps the letter keys
+    // down as the watch or the delivery has seen them.
+    int VirtualKeyOf(const SDL_KeyboardEvent& key, int group, tLetterKeysDown* down)
+    {
+        const tX11KeyboardLayout layout = Layout();
+        const size_t keyGroup = size_t(group >= 0 ? group : layout.group) & 3;
+        const bool altGr = key.type == SDL_KEYDOWN && layout.rightAltIsAltGr[keyGroup];
+        return KeyAsWentDown(key, VirtualKeyFor(key.keysym, altGr, layout.groupLetters[keyGroup], layout.letters),
+                             down);
     }
 
     void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -629,15 +680,18 @@ private:
         case SDL_WINDOWEVENT:
             TranslateWindowEvent(event.window);
             break;
+        case SDL_SYSWMEVENT:
+            m_translatedGroup = ReadX11Event(event.syswm).group;
+            break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             HWND window = WindowOf(event.key.windowID);
-            input::DeliverKey(window ? window : GetFocus(), VirtualKeyOf(event.key), event.type == SDL_KEYDOWN,
-                              event.key.repeat != 0);
+            const int key = VirtualKeyOf(event.key, std::exchange(m_translatedGroup, -1), &m_translatedLetters);
+            input::DeliverKey(window ? window : GetFocus(), key, event.type == SDL_KEYDOWN, event.key.repeat != 0);
             break;
         }
         case SDL_KEYMAPCHANGED:
-            m_rightAltIsAltGr = RightAltIsAltGr();
+            m_layoutStale = true;
             break;
         case SDL_TEXTINPUT: {
             // Control with a key makes no character (TranslateMessage gives the control codes),
@@ -654,6 +708,8 @@ private:
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+            if (event.type == SDL_MOUSEBUTTONDOWN)
+                m_sentReleases.PressDelivered(event.button.button);
             if (const int key = ButtonKey(event.button.button))
                 input::DeliverMouseButton(WindowOf(event.button.windowID), key, event.type == SDL_MOUSEBUTTONDOWN,
                                           ScreenPoint(event.button.windowID, event.button.x, event.button.y));
@@ -684,8 +740,16 @@ private:
     std::unique_ptr<CX11Desktop> m_desktop;
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
-    // Read by the event watch, which may run on another thread.
-    std::atomic<bool> m_rightAltIsAltGr{false};
+    tX11KeyboardLayout m_layout;
+    std::atomic<bool> m_layoutStale{false};
+    // The keyboard group of the display's last key event, as the watch and the delivery each
+    // come to it; -1 once the key event after it used it.
+    std::atomic<int> m_watchedGroup{-1};
+    int m_translatedGroup = -1;
+    // SDL runs its event watches one at a time.
+    tLetterKeysDown m_watchedLetters{};
+    tLetterKeysDown m_translatedLetters{};
+    CSentReleases m_sentReleases;
     Uint64 m_lastRead = 0;
 };
 

@@ -113,14 +113,39 @@ int ByKeycode(SDL_Keycode key)
         return VK_CAPITAL;
     case SDLK_PAUSE:
         return VK_PAUSE;
+    case SDLK_NUMLOCKCLEAR:
+        return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+        return VK_SCROLL;
     default:
         return 0;
     }
 }
 
+bool AtLetterPlace(const SDL_Keysym& key)
+{
+    return key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z;
+}
+
+// A key at a letter's place whose symbol is a character beyond ASCII (a letter of another script,
+// or an accented one), which names no virtual key.
+bool GivesNoAsciiLetter(const SDL_Keysym& key)
+{
+    return key.sym >= 0x80 && !(key.sym & SDLK_SCANCODE_MASK) && AtLetterPlace(key);
+}
+
 }  // namespace
 
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr)
+tShortcutLetters UsShortcutLetters()
+{
+    tShortcutLetters letters;
+    for (size_t i = 0; i < letters.size(); ++i)
+        letters[i] = char('A' + i);
+    return letters;
+}
+
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& groupLetters,
+                  const tShortcutLetters& letters)
 {
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
@@ -128,7 +153,22 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr)
     // Punctuation and the keypad are asked by their place on the keyboard.
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
-    return ByKeycode(key.sym);
+    // SDL names a key by its symbol in the group its keymap was read in, whichever is in effect.
+    if (AtLetterPlace(key) && groupLetters[size_t(key.scancode - SDL_SCANCODE_A)])
+        return groupLetters[size_t(key.scancode - SDL_SCANCODE_A)];
+    if (const int byName = ByKeycode(key.sym))
+        return byName;
+    return GivesNoAsciiLetter(key) ? letters[size_t(key.scancode - SDL_SCANCODE_A)] : 0;
+}
+
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tLetterKeysDown* down)
+{
+    if (!AtLetterPlace(key.keysym))
+        return virtualKey;
+    int& wentDown = (*down)[size_t(key.keysym.scancode - SDL_SCANCODE_A)];
+    const int named = wentDown ? wentDown : virtualKey;
+    wentDown = key.type == SDL_KEYDOWN ? named : 0;
+    return named;
 }
 
 }  // namespace w32::sdl

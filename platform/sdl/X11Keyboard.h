@@ -1,11 +1,26 @@
 #pragma once
 
+#include <array>
+
+#include "platform/sdl/SdlKeys.h"
+
 namespace w32::sdl {
 
-// True when SDL shows its windows on X11 and the keyboard layout makes the right Alt key AltGr
-// (it shifts to the third level, or switches the mode, in the current group): a key pressed
-// with it then makes another character, and it is no Alt. False where the display cannot be
-// asked.
-bool RightAltIsAltGr();
+// What the X keyboard layout tells of the keys the program reads by their place.
+struct tX11KeyboardLayout {
+    // The keyboard group in effect when the layout was read.
+    int group = 0;
+    // Per keyboard group: the right Alt key is AltGr (it shifts to the third level, or switches
+    // the mode), so that a key pressed with it makes another character, and it is no Alt.
+    std::array<bool, 4> rightAltIsAltGr{};
+    // Per keyboard group: the Latin letter each key has in it, 0 where it has another symbol.
+    std::array<tShortcutLetters, 4> groupLetters{};
+    // The letter each key has in the first group that gives it a Latin one, else in the US layout.
+    tShortcutLetters letters = UsShortcutLetters();
+};
+
+// Reads the layout of the display's keyboard. False, leaving `layout` as it was, when SDL does not
+// show its windows on X11 or the display cannot be asked.
+bool ReadX11KeyboardLayout(tX11KeyboardLayout* layout);
 
 }  // namespace w32::sdl

@@ -2,7 +2,9 @@
 # Types into the test program's edit field on a virtual display with no input method: xdotool
 # types "Grüße € ½", Control+A and Control+C put it on the clipboard (read back with xclip), text
 # put on the clipboard with xclip is pasted with Control+V, and the window's screenshots show the
-# text. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM SHOT_FOLDER.
+# text. On the Russian layout the letter keys type Cyrillic, and Control with the keys of A and C
+# selects and copies all. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM
+# SHOT_FOLDER.
 set -euo pipefail
 
 source "$(dirname "$0")/xvfb-session.sh"
@@ -54,7 +56,17 @@ xdotool key End
 control v
 shot_until pasted 'awk "BEGIN { exit !($(dark pasted) > $after) }"' || fail "the pasted text does not show"
 
+# The keys of Z, A and I by their key codes, whatever the layout makes of them.
+setxkbmap ru
+xdotool key --delay 60 52 38 31
+control 38
+control 54
+whole="$typed okяфш"
+wait_until 'copied=$(clipboard); [ "$copied" = "$whole" ]' || true
+[ "$copied" = "$whole" ] || fail "on the Russian layout the clipboard holds '$copied', not '$whole'"
+setxkbmap us
+
 close_program
 printed=$(cat "$work/stdout")
-[ "$printed" = "$typed ok" ] || fail "the field holds '$printed', not '$typed ok'"
-echo "typed '$typed', copied it, pasted ' ok', the field held '$printed'; screenshots in $shots"
+[ "$printed" = "$whole" ] || fail "the field holds '$printed', not '$whole'"
+echo "typed '$typed', copied it, pasted ' ok', typed and copied on the Russian layout, the field held '$printed'; screenshots in $shots"

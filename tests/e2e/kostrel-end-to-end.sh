@@ -5,17 +5,18 @@
 # view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
-# Ctrl+S leaves the unchanged file alone, F1 hands the help document to a stand-in xdg-open, Ctrl+P
-# with the private CUPS queue chosen in the stand-in print dialog puts a job in that queue and
-# Ctrl+O opens another painting through a dialog window that takes the keyboard, and once that
-# closed, Ctrl+Q reaches the program and closes the painting at once. Started on a painting whose
+# Alt with Shift or CapsLock asks for no dialog, Ctrl+S leaves the unchanged file alone, F1 hands
+# the help document to a stand-in xdg-open, Ctrl+P with the private CUPS queue chosen in the
+# stand-in print dialog puts a job in that queue and Ctrl+O opens another painting through a
+# dialog window that takes the keyboard, and once that closed, Ctrl+Q reaches the program and
+# closes the painting at once. Started on a painting whose
 # name is not UTF-8, it opens that file and saves a stroke to it, never to its UTF-8 look-alike;
 # so too one whose name begins with a quote beside the name without it, and one whose name ends in
 # a blank; of two names on the command line the first opens. The first save of a new painting
 # proposes the user's documents, and Open after a painting named on the command line starts in its
 # folder.
-# Started on a named pipe, or on a file of random bytes, it shows the error box and goes on with a
-# new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
+# Started on a named pipe, or on a file of random bytes, it shows the error box Open shows, once
+# the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
 # painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -46,7 +47,10 @@ case " \$* " in
         sleep 1
     done
     cat "$work/answer" ;;
-*) cat "$work/answer" ;;
+*)
+    # A box: the splash, which stays above every window, must have gone before it.
+    xdotool search --onlyvisible --name "^$product\$" >>"$work/splash-at-box.log" 2>/dev/null
+    cat "$work/answer" ;;
 esac
 STANDIN
 chmod +x "$work/bin/zenity"
@@ -155,14 +159,19 @@ awk "BEGIN { exit !($again < 0.002) }" || fail "the reopened painting differs (d
 awk "BEGIN { exit !($thumbnail < 0.005) }" || fail "the reopened painting's thumbnail differs (difference $thumbnail)"
 # Ctrl+S on the unchanged painting leaves its file alone; F1 hands the help document to the desktop.
 # The file's time is kept to the second: a second passes first, so that a write would show. F1
-# comes after Ctrl+S, so once the help document is asked for, Ctrl+S has been seen.
+# comes after Ctrl+S, so once the help document is asked for, Ctrl+S has been seen. Before them,
+# Alt with Shift (the usual switch between two layouts) or CapsLock asks for no dialog.
 before_save=$(stat -c %Y.%s "$work/painting.ptg")
+dialogs=$(wc -l <"$work/zenity.log")
 sleep 1.1
+xdotool key alt+shift alt+Caps_Lock Caps_Lock
 xdotool key ctrl+s
 xdotool key F1
 wait_until 'grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null' ||
     fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
 [ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
+[ "$(wc -l <"$work/zenity.log")" = "$dialogs" ] ||
+    fail "Alt with Shift or CapsLock asked for a dialog: $(tail -n +$((dialogs + 1)) "$work/zenity.log")"
 # Ctrl+P with the private queue chosen in the stand-in print dialog puts a job in that queue.
 [ -z "$(private_cups_jobs)" ] || fail "the private queue had a job before Ctrl+P"
 press_until ctrl+p '[ -n "$(private_cups_jobs)" ]' || true
@@ -291,16 +300,18 @@ grep -qF -- "--filename=$work/third/ " "$work/zenity.log" ||
     fail "Open did not start in the folder of the painting named: $(cat "$work/zenity.log")"
 close_program
 
-# error_box TITLE NAME WHAT: waits for the error box titled TITLE (a pattern), screenshots the
-# screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or the
-# stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE) or
-# by SDL itself (--title and TITLE apart).
+# error_box TITLE NAME WHAT [TEXT]: waits for the error box titled TITLE (a pattern), screenshots
+# the screen as NAME and closes the box with Return. SDL shows the box as a window of its own, or
+# the stand-in dialog program takes it when SDL cannot, asked either by the program (--title=TITLE)
+# or by SDL itself (--title and TITLE apart); the stand-in's box says TEXT when one is given.
 error_box() {
     local box_title=$1
     box=
     wait_until 'grep -qE -- "--title(=| )$box_title( |\$)" "$work/zenity.log" ||
         { box=$(xdotool search --onlyvisible --name "^$box_title\$" 2>/dev/null | head -1) && [ -n "$box" ]; }' ||
         fail "$3 showed no error box"
+    [ -n "$box" ] || [ -z "${4:-}" ] || grep -qF -- "$4" "$work/zenity.log" ||
+        fail "$3 was told otherwise: $(cat "$work/zenity.log")"
     if [ -n "$box" ]; then
         screen "$2"
         xdotool windowfocus --sync "$box" 2>/dev/null || true
@@ -322,7 +333,8 @@ mkfifo "$work/pipe.ptg" "$work/pipe.png"
 : >"$work/zenity.log"
 "$program" "$work/pipe.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-pipe-argument "the pipe named on the command line"
+error_box "Cannot Open File" kostrel-pipe-argument "the pipe named on the command line" \
+    "The painting could not be opened."
 new_painting "the pipe"
 close_program
 
@@ -333,12 +345,14 @@ head -c 5000 /dev/urandom >"$work/random.ptg"
 : >"$work/zenity.log"
 "$program" "$work/random.ptg" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-error_box "Error\\." kostrel-random-argument "the unreadable painting"
+error_box "Unreadable File" kostrel-random-argument "the unreadable painting" \
+    "This file is not a Kostrel painting, or it is damaged."
+[ -s "$work/splash-at-box.log" ] && fail "the box at start came while the splash stood above it"
 new_painting "the unreadable one"
 # The keys go again while the program has not asked for a file, in case they raced their modifier.
 echo "$work/pipe.ptg" >"$work/answer"
 press_until ctrl+o 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+O asked for no file"
-error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open"
+error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open" "The painting could not be opened."
 echo "$work/pipe.png" >"$work/answer"
 press_until ctrl+t 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+T asked for no file"
 error_box "File Error" kostrel-pipe-tracing "the pipe chosen as the tracing image"

@@ -2,7 +2,8 @@
 # Strokes follow the hand, on a virtual display: a pencil's zigzag of sixteen corners sent faster
 # than the program paints passes through every corner, and a chalk stroke released with the
 # pointer sent on at once to the menu bar paints nothing after the release; taps paint a dot, and
-# drags of the view sent at once go the whole way. Usage: PROGRAM [SHOT_FOLDER].
+# Ctrl+Z on the Russian layout takes the last back; drags of the view sent at once go the whole
+# way. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -78,9 +79,12 @@ for tool in 1 2 5; do
     previous="tap-$tool"
     tap_x=$((tap_x + 150))
 done
-xdotool key ctrl+z
+# Ctrl+Z on the Russian layout, with the key of Z by its key code: the key's Latin letter counts.
+setxkbmap ru
+xdotool key ctrl+52
 shot_until tap-undone 'above 0.002 "$(changed tap-2 tap-undone "$(around 600 620)")"' || true
 shot_settled tap-undone || fail "the window kept changing"
+setxkbmap us
 difference=$(changed tap-2 tap-undone "$(around 600 620)")
 above 0.002 "$difference" || fail "the undo left the chalk's dot (difference $difference)"
 difference=$(changed tap-1 tap-undone "$(around 450 620)")

@@ -4,8 +4,10 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "TestWindows.h"
 #include "ThreadlessChild.h"
 #include "XDisplayFixture.h"
+#include "XTestInput.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -196,44 +199,157 @@ TEST_F(SdlSmokeTest, BoxesGoToTheLogAndTheClipboardKeepsText)
     CloseClipboard();
 }
 
-// On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
-// besides the system key. Where the layout makes it AltGr, it goes down as no Alt and no key, only
-// the character it makes with a key comes, and it is let go as Alt.
-TEST_F(XDisplayTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
+using tHeard = std::vector<std::pair<UINT, WPARAM>>;
+
+// The first `count` messages of `kinds` that reach `window`, as the message and its wParam; the
+// others are dispatched.
+tHeard Hear(HWND window, const std::vector<UINT>& kinds, size_t count)
 {
-    const auto key = [](Uint32 type, SDL_Scancode scancode, SDL_Keycode sym) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = 1;  // the platform's one window is SDL's first
-        event.key.keysym = SDL_Keysym{scancode, sym, 0, 0};
-        SDL_PushEvent(&event);
-    };
-    for (const std::string layout : {"us", "de"}) {
-        SCOPED_TRACE(layout);
-        ASSERT_EQ(std::system(("setxkbmap -layout " + layout).c_str()), 0);
-        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
-        const HWND window = MakeTestWindow(u"right alt", RECT{0, 0, 40, 40});
-        key(SDL_KEYDOWN, SDL_SCANCODE_RALT, SDLK_RALT);
-        key(SDL_KEYDOWN, SDL_SCANCODE_7, SDLK_7);
-        EXPECT_EQ((GetAsyncKeyState(VK_MENU) & 0x8000) != 0, layout == "us");
-        SDL_Event text{};
-        text.type = SDL_TEXTINPUT;
-        text.text.windowID = 1;
-        std::strcpy(text.text.text, layout == "de" ? "{" : "7");
-        SDL_PushEvent(&text);
-        key(SDL_KEYUP, SDL_SCANCODE_7, SDLK_7);
-        key(SDL_KEYUP, SDL_SCANCODE_RALT, SDLK_RALT);
-        std::vector<std::pair<UINT, WPARAM>> heard;
-        for (MSG message; PeekMessageW(&message, window, WM_KEYDOWN, WM_UNICHAR, PM_REMOVE);)
+    tHeard heard;
+    // The display's input reaches SDL when the pump reads it; the bound only ends a wait for
+    // input that never comes.
+    for (const DWORD start = timeGetTime(); heard.size() < count && timeGetTime() - start < 5000;) {
+        MSG message;
+        if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
+            Sleep(1);
+        else if (std::find(kinds.begin(), kinds.end(), message.message) != kinds.end())
             heard.emplace_back(message.message, message.wParam);
-        const std::vector<std::pair<UINT, WPARAM>> alt = {
-            {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
-        const std::vector<std::pair<UINT, WPARAM>> altGr = {
-            {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
-        EXPECT_EQ(heard, layout == "de" ? altGr : alt);
-        DestroyWindow(window);
-        StopPlatform();
+        else
+            DispatchMessageW(&message);
     }
+    return heard;
+}
+
+// Gives the keyboard focus to the window of the title once the display shows it.
+bool FocusWhenShown(CXTestInput& hand, const char* title)
+{
+    for (const DWORD start = timeGetTime(); timeGetTime() - start < 5000;) {
+        for (Uint32 id = 1; id < 64; ++id) {
+            SDL_Window* native = SDL_GetWindowFromID(id);
+            if (native && std::strcmp(SDL_GetWindowTitle(native), title) == 0 && hand.Focus(native))
+                return true;
+        }
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        else
+            Sleep(1);
+    }
+    return false;
+}
+
+tHeard operator+(tHeard first, const tHeard& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// The SDL backend on the display, with a window of its own shown and given the keyboard focus,
+// and input made as the hand makes it.
+class XDisplayInputTest : public XDisplayTest {
+protected:
+    void SetUp() override
+    {
+        XDisplayTest::SetUp();
+        hand.emplace();
+        ASSERT_TRUE(hand->IsOpen());
+        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+        started = true;
+        window = MakeTestWindow(u"input", RECT{0, 0, 40, 40});
+        ShowWindow(window, SW_SHOWNORMAL);
+        ASSERT_TRUE(FocusWhenShown(*hand, "input"));
+    }
+    void TearDown() override
+    {
+        if (started) {
+            DestroyWindow(window);
+            StopPlatform();
+        }
+        hand.reset();
+        XDisplayTest::TearDown();
+    }
+
+    std::optional<CXTestInput> hand;
+    HWND window = nullptr;
+    bool started = false;
+};
+
+// On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
+// besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
+// however that group was switched, it goes down as no Alt and no key, only the character it makes
+// with a key comes, and it is let go as Alt. A key is the Latin letter it has in the group it goes
+// down in; a letter of another script is the Latin letter its key has in the first group that
+// gives it one, else in the US layout, and still comes as text.
+TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
+{
+    const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+    const tHeard altGr = {
+        {WM_KEYDOWN, 0}, {WM_KEYDOWN, '7'}, {WM_CHAR, '{'}, {WM_KEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
+    const std::vector<const char*> rightAlt7 = {"+RALT", "+AE07", "-AE07", "-RALT"};
+    const tHeard altShift = {
+        {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_MENU}};
+    struct tRow {
+        // The arguments of setxkbmap; none keeps the layout.
+        const char* layout;
+        // "+NAME" presses the key of that name, "-NAME" lets it go.
+        std::vector<const char*> keys;
+        tHeard heard;
+    };
+    const tRow rows[] = {
+        {"-layout us", rightAlt7, alt},
+        {"-layout de", rightAlt7, altGr},
+        {"-layout ru", {"+LCTL", "+AB01", "-AB01", "-LCTL", "+AC01", "-AC01"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYUP, VK_CONTROL},
+          {WM_KEYDOWN, 'A'}, {WM_CHAR, 0x444}, {WM_KEYUP, 'A'}}},
+        // The first group stays as it was, and SDL tells of no change.
+        {"-layout ru,de", {"+LCTL", "+AB01", "-AB01", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'}, {WM_KEYUP, VK_CONTROL}}},
+        // Right Alt is Alt in the first group; Alt+Shift switches to the second, which SDL tells
+        // nothing of.
+        {"-layout us,de -option grp:alt_shift_toggle", rightAlt7, alt},
+        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+RALT", "+AE07", "-AE07", "-RALT"}, altShift + altGr},
+        // Shortcut letters follow the group too, though SDL names the keys as in the first.
+        {"", {"+LCTL", "+AD06", "-AD06", "+AB01", "-AB01", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'},
+          {WM_KEYUP, VK_CONTROL}}},
+        // A key held while the group switches back is let go as it went down; then it is the first
+        // group's letter again.
+        {"", {"+AD06", "+LALT", "+LFSH", "-LFSH", "-LALT", "-AD06"},
+         tHeard{{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}} + altShift + tHeard{{WM_KEYUP, 'Z'}}},
+        {"", {"+LCTL", "+AD06", "-AD06", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'}, {WM_KEYUP, VK_CONTROL}}},
+    };
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows) + ": " + row.layout);
+        if (*row.layout) {
+            ASSERT_EQ(std::system((std::string("setxkbmap ") + row.layout).c_str()), 0);
+        }
+        for (const char* key : row.keys)
+            ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
+        EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP}, row.heard.size()),
+                  row.heard);
+    }
+}
+
+// A press that ends as its window loses the focus is sent its release through the display. When
+// the hand's own release and a new press came before the program read the display, that release
+// reaches SDL after the new press: the new press still goes on until the hand lets it go.
+TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
+{
+    hand->MovePointer(20, 20);
+    hand->Button(1, true);
+    const std::vector<UINT> kinds = {WM_LBUTTONDOWN, WM_LBUTTONUP};
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON}}));
+    hand->Focus(nullptr);
+    hand->Button(1, false);
+    hand->Button(1, true);
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_LBUTTONUP, 0}, {WM_LBUTTONDOWN, MK_LBUTTON}}));
+    // The sent release has been read once a move made after it arrives.
+    hand->MovePointer(30, 30);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONUP, WM_MOUSEMOVE}, 1), (tHeard{{WM_MOUSEMOVE, MK_LBUTTON}}));
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    hand->Button(1, false);
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONUP, 0}}));
 }
 
 // Drag sources of another program on a display of its own, speaking XDND to the platform's

@@ -39,6 +39,31 @@ bool IsDown(int virtualKey)
     return (w32::GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
+// Keys that make no character, whose codes would read as control characters or brackets.
+bool IsModifierOrLockKey(int virtualKey)
+{
+    switch (virtualKey) {
+    case w32::VK_SHIFT:
+    case w32::VK_CONTROL:
+    case w32::VK_PAUSE:
+    case w32::VK_CAPITAL:
+    case w32::VK_LWIN:
+    case w32::VK_RWIN:
+    case w32::VK_NUMLOCK:
+    case w32::VK_SCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Greek, Cyrillic, Armenian, Hebrew, Arabic and the scripts after them up to the punctuation,
+// less the Latin letters among them.
+bool IsOtherScript(int32_t code)
+{
+    return code >= 0x370 && code < 0x2000 && !(code >= 0x1E00 && code < 0x1F00);
+}
+
 }  // namespace
 
 CWinWindow::CWinWindow() = default;
@@ -268,9 +293,18 @@ void CWinWindow::TranslateKeyDown(w32::WPARAM virtualKey)
         else if ((key >= '0' && key <= '9') || key == w32::VK_TAB)
             OnKeyDown(key == w32::VK_TAB ? 9 : key);
     } else if (IsDown(w32::VK_MENU) && key != w32::VK_MENU) {
-        if (key < w32::VK_NUMPAD0 || key > w32::VK_ADD)
+        if ((key < w32::VK_NUMPAD0 || key > w32::VK_ADD) && !IsModifierOrLockKey(key))
             OnKeyDown(key);
     }
+}
+
+void CWinWindow::TranslateCharacter(int32_t code)
+{
+    const int32_t letter = IsOtherScript(code) ? m_letterKey : 0;
+    if (!letter)
+        return OnKeyDown(code);
+    if (!WidgetsTakeKeyDown(code))
+        OnKeyDown(IsDown(w32::VK_SHIFT) ? letter : letter - 'A' + 'a');
 }
 
 void CWinWindow::OnDropFiles(w32::HDROP drop)
@@ -345,14 +379,16 @@ w32::LRESULT CWinWindow::WindowProc(w32::HWND window, w32::UINT message, w32::WP
             pen->OnActivate(&wParam, &lParam);
         break;
     case WM_KEYDOWN:
+        m_letterKey = wParam >= 'A' && wParam <= 'Z' ? int32_t(wParam) : 0;
         TranslateKeyDown(wParam);
         return 0;
     case WM_KEYUP:
+        m_letterKey = 0;
         OnKeyUp(int32_t(wParam));
         return 0;
     case WM_CHAR:
         // The whole character: a UTF-16 unit, not its low byte.
-        OnKeyDown(int32_t(wParam & 0xFFFF));
+        TranslateCharacter(int32_t(wParam & 0xFFFF));
         return 0;
     case WM_SYSKEYDOWN:
         if (m_sysKeysAsKeys) {

@@ -47,6 +47,10 @@ public:
     // runs, leaves that to the end of the creation.
     virtual void OnNcDestroy();
     virtual void TranslateKeyDown(w32::WPARAM virtualKey);
+    // A character of another script than Latin typed on a letter key goes to the widgets as
+    // text; where none takes it, it is the shortcut of the key's letter, the Latin letter that
+    // the platform names the key by.
+    void TranslateCharacter(int32_t code);
 
     // The procedure of the window class: every message goes to the window object it was
     // created for; 0 while there is none.
@@ -85,6 +89,8 @@ private:
 
     w32::HWND m_handle = nullptr;
     int32_t m_sysKeysAsKeys = 0;
+    // The letter key ('A' to 'Z') last gone down and not yet up, whose character may follow.
+    int32_t m_letterKey = 0;
     bool m_creating = false;
     // The window is full screen with the system's maximise, which the system may take away.
     bool m_maximised = false;

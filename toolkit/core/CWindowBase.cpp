@@ -111,14 +111,19 @@ tResult CWindowBase::Heartbeat()
     return m_rootWidget->DispatchHeartbeat();
 }
 
+bool CWindowBase::WidgetsTakeKeyDown(int32_t key)
+{
+    if (!m_rootWidget)
+        return false;
+    CWidget* takenBy = nullptr;
+    ReportDispatchResult(m_rootWidget->DispatchKeyDown(&takenBy, key));
+    return takenBy != nullptr;
+}
+
 void CWindowBase::OnKeyDown(int32_t key)
 {
-    if (m_rootWidget) {
-        CWidget* takenBy = nullptr;
-        ReportDispatchResult(m_rootWidget->DispatchKeyDown(&takenBy, key));
-        if (takenBy)
-            return;
-    }
+    if (WidgetsTakeKeyDown(key))
+        return;
     CAppBase* app = GetApplication();
     switch (key) {
     case kKeyF7:

@@ -120,6 +120,8 @@ public:
 protected:
     // A non-zero dispatch answer goes to the error box; the input still counts as handled.
     static void ReportDispatchResult(tResult result);
+    // Hands the key to the root widget; true when a widget took it.
+    bool WidgetsTakeKeyDown(int32_t key);
 
     bool m_created = false;
     int32_t m_width = 0;

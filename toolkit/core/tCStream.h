@@ -14,7 +14,7 @@
 // 16 a read or write failed (also a read at the end), 17 the stream is not open.
 class tCStream : public tCBaseObject {
 public:
-    enum Kind : int32_t { kFileStream = 1, kMemoryStream = 2 };
+    enum Kind : int32_t { kFileStream = 1, kMemoryStream = 2, kWindowStream = 3 };
 
     int32_t GetKind() const { return m_kind; }
     // A file stream with a file, a memory stream with its block.

@@ -8,6 +8,7 @@
 #include "tests/toolkit/imaging/PngChunks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CanvasMessages.h"
+#include "paint/engine/PaintingMemory.h"
 #include "toolkit/core/tCProgress.h"
 
 namespace {
@@ -107,8 +108,9 @@ TEST_F(FileCommandsTest, SaveAsAlwaysAsksAndACancelWritesNothing)
     ASSERT_EQ(Backdrop()->SaveProject(true), kResOk);
     EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
     EXPECT_EQ(Project().name, u"first");
+    // A failure is told here and answered as told, so that the key or menu tells it no more.
     FailDialog();
-    EXPECT_NE(Backdrop()->SaveProject(true), kResOk);
+    EXPECT_EQ(Backdrop()->SaveProject(true), kResHandled);
 }
 
 TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRememberedFile)
@@ -116,11 +118,16 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
     const std::string path = SaveAs("remembered.ptg");
     ASSERT_EQ(Backdrop()->NewPaintingFromImage(true), kResOk);  // cancelled dialog: nothing
     EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    CProjectInfo unsaved(40, 30, u"unsaved", tCString(), nullptr);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&unsaved), 0), kResOk);
     MarkModified();
     const tCFRef file(tCString::FromAnsi(path));
     ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
-    ASSERT_EQ(Prompt()->shows.size(), 1u);
-    EXPECT_EQ(Prompt()->shows[0], tMsgArg(kFollowOpen));
+    // Save with its file dialog cancelled asks the same question again, the file still waiting.
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgSaveThenAct, 0, kFollowOpen, 0), kResOk);
+    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+    ASSERT_EQ(Prompt()->shows.size(), 2u);
+    EXPECT_EQ(Prompt()->shows[1], tMsgArg(kFollowOpen));
     EXPECT_EQ(Backdrop()->GetPendingFile().GetText().ToAnsi(), path);
     EXPECT_EQ(Backdrop()->GetPendingCommand(), 1u);
     const int opens = app->controller->Count(kMsgOpenProject);
@@ -134,20 +141,35 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
     EXPECT_EQ(Project().modified, 0u);
 }
 
-// A cancelled prompt drops the file it would have opened: a later open asks for a file.
+// A cancelled prompt, or a Save in it that fails, drops the file it would have opened: a later
+// open asks for a file. The failed save is told as a save's, and the changes stay.
 TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
 {
-    const std::string path = SaveAs("pending.ptg");
-    MarkModified();
-    const tCFRef file(tCString::FromAnsi(path));
-    ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
-    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgSaveCancelled, 0, kFollowOpen, 0), kResOk);
+    const tCFRef file(tCString::FromAnsi(SaveAs("pending.ptg")));
+    // A folder has taken the place of the painting's own file.
+    const std::string own = SaveAs("own.ptg");
+    std::filesystem::remove(own);
+    std::filesystem::create_directory(own);
+    for (const uint32_t answer : {kMsgSaveCancelled, kMsgSaveThenAct}) {
+        MarkModified();
+        ASSERT_EQ(Backdrop()->OpenProject(&file, false), kResOk);
+        EXPECT_TRUE(IsSuccess(tCCmdTarget::SendToBackdrop(answer, 0, kFollowOpen, 0)));
+        EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
+        EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
+        EXPECT_EQ(Project().modified, 1u);
+        const int opens = app->controller->Count(kMsgOpenProject);
+        ASSERT_EQ(Backdrop()->OpenProject(nullptr, true), kResOk);
+        EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
+        EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
+    }
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileOpen));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrSave));
+    // So too a question that cannot be shown.
+    Prompt()->showAnswer = kResCreateFailed;
+    EXPECT_NE(Backdrop()->OpenProject(&file, false), kResOk);
     EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
-    EXPECT_EQ(Backdrop()->GetPendingCommand(), 0u);
-    const int opens = app->controller->Count(kMsgOpenProject);
-    ASSERT_EQ(Backdrop()->OpenProject(nullptr, true), kResOk);
-    EXPECT_EQ(w32::headless::TakeFileDialogRequests().size(), 1u);
-    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
 }
 
 // A painting or image chosen in a dialog is where the next dialog given no folder starts.
@@ -212,12 +234,23 @@ TEST_F(FileCommandsTest, OpenFailuresAreBoxedByTheirCode)
     EXPECT_TRUE(Boxes().empty());
 }
 
-// Short or long, a file that is no whole painting is refused as invalid on the command line, in
-// the open dialog and handed over, and the painting shown stays.
+// Short or long, a file that is no whole painting is refused as invalid, and a painting too large
+// for the memory left as such, on the command line, in the open dialog and handed over, each told
+// the same way on every road; the painting shown stays.
 TEST_F(FileCommandsTest, AFileThatIsNoWholePaintingIsRefusedAsInvalidOnEveryRoad)
 {
     const std::string painting = ReadWholeFile(SaveAs("whole.ptg"));
-    const std::pair<std::string, std::string> refused[] = {
+    CProjectInfo large(1800, 1200, u"large", tCString(), nullptr);
+    ASSERT_EQ(tCCmdTarget::SendToBackbone(kMsgNewProject, 0, ToMsgArg(&large), 0), kResOk);
+    const uint64_t tooLittle = PaintingBytes({.width = 1800, .height = 1200}) - 1;
+    struct Refused {
+        std::string name;
+        std::string bytes;
+        tResult code = kResFileInvalid;
+        uint32_t text = kStrErrOpenInvalid;
+        uint64_t memory = 0;
+    };
+    const Refused refused[] = {
         {"empty", ""},
         {"short", "not a painting"},
         {"creator-cut", painting.substr(0, 35)},
@@ -226,29 +259,27 @@ TEST_F(FileCommandsTest, AFileThatIsNoWholePaintingIsRefusedAsInvalidOnEveryRoad
         {"payload-cut", painting.substr(0, painting.size() / 2)},
         {"no-line-end", std::string(300, 'V')},
         {"longer", "not a painting at all\r\nreally not\r\n"},
+        {"too-large", ReadWholeFile(SaveAs("large.ptg")), kResNoMemory, kStrErrOpen, tooLittle},
     };
-    for (const auto& [name, bytes] : refused) {
-        SCOPED_TRACE(name);
-        const std::string path = files.File(name + ".ptg");
-        WriteWholeFile(path, bytes);
+    for (const Refused& file : refused) {
+        SCOPED_TRACE(file.name);
+        const std::string path = files.File(file.name + ".ptg");
+        WriteWholeFile(path, file.bytes);
         TearDown();
         AppTest::SetUp();
         Start();
+        w32::headless::SetAvailableMemory(file.memory);
         ASSERT_EQ(app->SetUpApplication(tCString::FromAnsi(path)), kResOk);
-        auto boxes = Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, Wide(ResultText(kResFileInvalid)));
-
         Answer(path);
         ASSERT_EQ(Backdrop()->OpenProject(nullptr, false), kResOk);
         tCStringArray handed;
         ASSERT_EQ(handed.Add(tCString::FromAnsi(path)), kResOk);
         ASSERT_EQ(app->OpenFiles(std::move(handed)), kResOk);
-        boxes = Boxes();
-        EXPECT_EQ(boxes.size(), 2u);
+        const auto boxes = Boxes();
+        EXPECT_EQ(boxes.size(), 3u);
         for (const Box& box : boxes) {
-            EXPECT_EQ(box.caption, Caption(kResFileInvalid));
-            EXPECT_EQ(box.text, TextOf(kStrErrOpenInvalid));
+            EXPECT_EQ(box.caption, Caption(file.code));
+            EXPECT_EQ(box.text, TextOf(file.text));
         }
         EXPECT_EQ(Title(), "Kostrel 2 - Untitled");
         EXPECT_FALSE(Project().file.HasText());

@@ -159,8 +159,8 @@ TEST_F(AppTest, TheFirstPaintingIsNewAndAsLargeAsTheBackdrop)
 }
 
 // An image, a folder, a missing file and two names run together, quoted or not, are not
-// paintings: each is reported, then the painting is a new one.
-TEST_F(AppTest, ANameOnTheCommandLineThatIsNotAPaintingIsReportedBeforeTheNewPainting)
+// paintings: each is reported, over a new painting.
+TEST_F(AppTest, ANameOnTheCommandLineThatIsNotAPaintingIsReportedOverANewPainting)
 {
     const std::string image = std::string(KOSTREL_TEST_DATA) + "/bmp/imagemagick-24bit.bmp";
     for (const std::string& line :
@@ -292,7 +292,8 @@ TEST_F(AppTest, AProjectThatCannotBeOpenedGoesToTheErrorBoxAndTheSetUpGoesOn)
     EXPECT_EQ(app->SetUpApplication(tCString::FromAnsi(files.File("missing.ptg"))), kResOk);
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, u"Error.");
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileOpen));
+    EXPECT_EQ(boxes[0].text, TextOf(kStrErrOpen));
     EXPECT_TRUE(app->IsActive());
     // Then the program goes on as when started without a file.
     EXPECT_EQ(Project().name, u"Untitled");

@@ -363,9 +363,30 @@ TEST_F(WindowTest, KeysTranslateToToolkitCodes)
     headless::SetKeyState(VK_LMENU, true);
     PostMessageW(handle, WM_SYSKEYDOWN, 'X', 0);
     PostMessageW(handle, WM_SYSKEYDOWN, VK_NUMPAD0 + 5, 0);
+    // Modifier and lock keys held with Alt are no characters (Shift would read as Ctrl+P).
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_PAUSE, VK_CAPITAL, VK_LWIN, VK_RWIN, VK_NUMLOCK, VK_SCROLL})
+        PostMessageW(handle, WM_SYSKEYDOWN, WPARAM(key), 0);
     PostMessageW(handle, WM_CHAR, 0x20AC, 0);
     Pump();
     EXPECT_EQ(root->keys, (std::vector<int32_t>{'X', 0x20AC}));
+    headless::SetKeyState(VK_LMENU, false);
+    root->keys.clear();
+
+    // A letter of another script typed on a letter key is that key's letter where no widget takes
+    // it as text; a symbol is none.
+    const auto type = [&](int key, char16_t character) {
+        PostMessageW(handle, WM_KEYDOWN, WPARAM(key), 0);
+        PostMessageW(handle, WM_CHAR, WPARAM(character), 0);
+        Pump();
+    };
+    type('Z', u'\u044F');
+    headless::SetKeyState(VK_LSHIFT, true);
+    type('Z', u'\u042F');
+    headless::SetKeyState(VK_LSHIFT, false);
+    type('I', u'\u2192');
+    root->consumeKeys = true;
+    type('Z', u'\u044F');
+    EXPECT_EQ(root->keys, (std::vector<int32_t>{0x44F, 'z', 0x42F, 'Z', 0x2192, 0x44F}));
 }
 
 TEST_F(WindowTest, MousePointsAndWheelDeltasKeepTheirSign)

@@ -8,6 +8,7 @@
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
+#include "toolkit/core/tCStreamWindow.h"
 #include "toolkit/core/ErrorBoxRecorder.h"
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/StringText.h"
@@ -319,6 +320,50 @@ TEST_F(FileTest, PositionsBeyondFourGibibytesAreSixtyFourBit)
     EXPECT_EQ(file.SetPosition(far + 100), kResOk);
     EXPECT_EQ(file.ReadU32(&value), kResFileIO);
     EXPECT_EQ(file.SetPosition(-1), kResBadParam);
+    // So are a window's, over more than 2 GiB of the file.
+    tCStreamWindow window;
+    ASSERT_EQ(window.Open(file, 1, far + 3), kResOk);
+    ASSERT_EQ(window.SetPosition(far - 1), kResOk);
+    EXPECT_EQ(window.ReadU32(&value), kResOk);
+    EXPECT_EQ(value, 0xCAFEF00Du);
+    EXPECT_TRUE(window.IsAtEnd());
+}
+
+TEST_F(FileTest, AWindowReadsItsOwnBytesWhereverTheFileWasMoved)
+{
+    OpenWith("head" "payload" "t\0a\0i\0l\0"s);
+    tCStreamWindow window;
+    EXPECT_EQ(window.Open(file, -1, 7), kResBadParam);
+    EXPECT_EQ(window.Open(file, 4, 16), kResFileIO);
+    EXPECT_FALSE(window.IsOpen());
+    ASSERT_EQ(window.Open(file, 4, 7), kResOk);
+    char bytes[8] = {};
+    ASSERT_EQ(window.ReadBytes(bytes, 3), kResOk);
+    ASSERT_EQ(file.SetPosition(0), kResOk);
+    ASSERT_EQ(window.ReadBytes(bytes + 3, 4), kResOk);
+    EXPECT_EQ(std::string(bytes, 7), "payload");
+    EXPECT_EQ(window.GetLength(), 7);
+    EXPECT_TRUE(window.IsAtEnd());
+    // Nothing past its end is read, nor is a position beyond it taken.
+    uint8_t byte = 0;
+    EXPECT_EQ(window.ReadU8(&byte), kResFileIO);
+    ASSERT_EQ(window.SetPosition(5), kResOk);
+    EXPECT_EQ(window.ReadBytes(bytes, 3), kResFileIO);
+    EXPECT_EQ(window.GetPosition(), 5);
+    EXPECT_EQ(window.SetPosition(8), kResFileIO);
+    EXPECT_EQ(window.SeekToEnd(), kResOk);
+    EXPECT_EQ(window.WriteU8(1), kResFileIO);
+    // A wide string without its end stops at the window's.
+    ASSERT_EQ(window.Open(file, 11, 4), kResOk);
+    tCString text;
+    EXPECT_EQ(window.ReadStringW(text), kResOk);
+    EXPECT_EQ(Text(text), u"ta");
+    // A file cut short under the window fails the read that its end cuts short.
+    tCFile shortened;
+    ASSERT_EQ(shortened.Open(Ref("in.bin"), tCFile::kAccessRead), kResOk);
+    ASSERT_EQ(window.Open(shortened, 4, 7), kResOk);
+    ASSERT_EQ(truncate(folder.File("in.bin").c_str(), 6), 0);
+    EXPECT_EQ(window.ReadBytes(bytes, 7), kResFileIO);
 }
 
 }  // namespace
