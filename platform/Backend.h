@@ -46,6 +46,9 @@ public:
     virtual void UpdateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void DestroyNativeWindow(HWND window) = 0;
     virtual void FocusNativeWindow(HWND window) = 0;
+    // The display's own id of the real window that shows `window` (an X window), which another
+    // program's window can be made to stand over; 0 where there is none.
+    virtual uintptr_t GetNativeWindowId(HWND window) = 0;
     // Shows `rect` (client coordinates) of the window's pixels, rows of `width` pixels.
     virtual void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) = 0;
 

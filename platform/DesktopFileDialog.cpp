@@ -75,6 +75,14 @@ std::vector<std::string> KdialogFileArguments(const tFileDialogRequest& request)
     return {"kdialog", request.save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filters};
 }
 
+uintptr_t OwnerWindowId(HWND window)
+{
+    CBackend* backend = GetBackend();
+    if (!window || !IsWindow(window) || !backend || GetCurrentThreadId() != GetInterfaceThreadId())
+        return 0;
+    return backend->GetNativeWindowId(window);
+}
+
 // The dialog's window had the keyboard: without a window manager nothing gives it back to the
 // window that held it before.
 void TakeFocusBack(HWND window)
@@ -94,9 +102,19 @@ tDialogProgram PickDialogProgram()
     return zenity ? tDialogProgram::kZenity : tDialogProgram::kNone;
 }
 
-tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::string* chosen)
+tDialogOutcome RunDialogProgram(std::vector<std::string> arguments, std::string* chosen)
 {
     const HWND focus = GetFocus();
+    // The dialog stands over the window that had the keyboard as that window's own: window
+    // managers keep it above that window, a full-screen one too, and give it the keyboard.
+    const uintptr_t owner = OwnerWindowId(focus);
+    if (owner && !arguments.empty()) {
+        const std::string id = std::to_string(owner);
+        if (arguments.front() == "kdialog")
+            arguments.insert(arguments.begin() + 1, {"--attach", id});
+        else
+            arguments.insert(arguments.begin() + 1, "--attach=" + id);
+    }
     const process::tProcessResult result = process::RunForOutput(arguments);
     TakeFocusBack(focus);
     std::string output = result.output;

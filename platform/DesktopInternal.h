@@ -38,9 +38,10 @@ struct tFileDialogAnswer {
 enum class tDialogProgram { kNone, kZenity, kKdialog };
 tDialogProgram PickDialogProgram();
 
-// Runs a dialog program; when something was chosen, `chosen` is its answer without the line end.
+// Runs a dialog program over the window that has the keyboard; when something was chosen,
+// `chosen` is its answer without the line end.
 enum class tDialogOutcome { kChosen, kCancelled, kFailed };
-tDialogOutcome RunDialogProgram(const std::vector<std::string>& arguments, std::string* chosen);
+tDialogOutcome RunDialogProgram(std::vector<std::string> arguments, std::string* chosen);
 
 // What CommDlgExtendedError answers next on this thread.
 void SetDialogError(DWORD error);

@@ -737,16 +737,33 @@ void NativeShowState(HWND window, WPARAM state)
     if (state == SIZE_MINIMIZED)
         input::EndPressesOf(window);
     const DWORD before = record->style;
-    record->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
     if (state == SIZE_MINIMIZED)
         record->style |= WS_MINIMIZE;
     else if (state == SIZE_MAXIMIZED)
-        record->style |= WS_MAXIMIZE;
+        record->style = (record->style & ~WS_MINIMIZE) | WS_MAXIMIZE;
+    else
+        record->style &= (record->style & WS_MINIMIZE) ? ~DWORD(WS_MINIMIZE) : ~DWORD(WS_MAXIMIZE);
     if (before == record->style)
         return;
-    if (state != SIZE_MINIMIZED)
+    if (!(record->style & WS_MINIMIZE))
         InvalidateAll(*record);
-    SendMessageW(window, WM_SIZE, state, state == SIZE_MINIMIZED ? 0 : ClientSizeParam(*record));
+    SendMessageW(window, WM_SIZE, SizeKind(*record), (record->style & WS_MINIMIZE) ? 0 : ClientSizeParam(*record));
+}
+
+void NativeZoomed(HWND window, const RECT& client)
+{
+    tWindowRecord* record = OwnRecord(window);
+    if (!record)
+        return;
+    const RECT now = ClientScreenRect(*record);
+    record->rect = RECT{record->rect.left + client.left - now.left, record->rect.top + client.top - now.top,
+                        record->rect.right + client.right - now.right, record->rect.bottom + client.bottom - now.bottom};
+    record->style = (record->style & ~WS_MINIMIZE) | WS_MAXIMIZE;
+    InvalidateAll(*record);
+    // Where memory is short the window keeps its size, and the procedure hears that size.
+    (void)FitSurface(*record);
+    UpdateNative(*record);
+    SendMessageW(window, WM_SIZE, SIZE_MAXIMIZED, ClientSizeParam(*record));
 }
 
 void NativeExposed(HWND window)

@@ -67,8 +67,13 @@ HDROP MakeDropList(std::vector<std::u16string> paths);
 // press ends there as the release would end it (input::EndPressesOf).
 void NativeMoved(HWND window, POINT clientTopLeft);
 void NativeResized(HWND window, int32_t width, int32_t height);
-// SIZE_MINIMIZED, SIZE_MAXIMIZED or SIZE_RESTORED.
+// SIZE_MINIMIZED, SIZE_MAXIMIZED or SIZE_RESTORED. A minimised window keeps its maximise, and
+// SIZE_RESTORED brings it back from the minimise, or takes the maximise away from one not
+// minimised.
 void NativeShowState(HWND window, WPARAM state);
+// The window manager maximised the window, or made it full screen, over `client` (screen
+// coordinates): the client area takes it, and the procedure hears SIZE_MAXIMIZED.
+void NativeZoomed(HWND window, const RECT& client);
 void NativeExposed(HWND window);
 // The display took the window off the screen (a window manager minimising it or showing the
 // desktop); the record keeps its visibility.

@@ -39,9 +39,11 @@ void DropFiles(HWND window, std::vector<std::u16string> paths);
 void SetKeyState(int virtualKey, bool down);
 
 // What a window manager does to a window, told as the display tells it: minimises, maximises or
-// restores it (SIZE_MINIMIZED, SIZE_MAXIMIZED, SIZE_RESTORED), takes it off the screen, or takes
-// the keyboard focus from it or gives it.
+// restores it (SIZE_MINIMIZED, SIZE_MAXIMIZED, SIZE_RESTORED), maximises it over `client` or
+// makes it full screen there (screen coordinates), takes it off the screen, or takes the
+// keyboard focus from it or gives it.
 void ReportShowState(HWND window, WPARAM state);
+void ReportZoomed(HWND window, const RECT& client);
 void ReportHidden(HWND window);
 void ReportFocus(HWND window, bool focused);
 

@@ -44,6 +44,7 @@ public:
         m_screens.erase(window);
     }
     void FocusNativeWindow(HWND) override {}
+    uintptr_t GetNativeWindowId(HWND) override { return 0; }
 
     void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
     {
@@ -227,6 +228,11 @@ void SetKeyState(int virtualKey, bool down)
 void ReportShowState(HWND window, WPARAM state)
 {
     windows::NativeShowState(window, state);
+}
+
+void ReportZoomed(HWND window, const RECT& client)
+{
+    windows::NativeZoomed(window, client);
 }
 
 void ReportHidden(HWND window)

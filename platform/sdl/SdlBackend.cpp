@@ -24,6 +24,9 @@
 #include "platform/WindowTable.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SentReleases.h"
+#include "platform/sdl/WmModeTracker.h"
+#include "platform/sdl/X11Desktop.h"
+#include "platform/sdl/X11Errors.h"
 #include "platform/sdl/X11Event.h"
 #include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Pointer.h"
@@ -38,6 +41,16 @@ struct tNative {
     // Where the client area lies on the screen, for pointers reported inside the window.
     POINT origin;
     std::vector<std::u16string> drops;
+    // The X window, where the desktop is X11, and what its window manager does with it.
+    unsigned long xwindow = 0;
+    CWmModeTracker modes{tWmMode::kNormal};
+    bool minimised = false;
+    // Full screen as asked of the window manager (or of SDL) last.
+    bool fullScreen = false;
+    // The window gained or lost its frame: its place is asked again once the window manager
+    // changed the frame, which some managers do around the window where it stood before, and
+    // SDL places a window by the frame it knew.
+    bool placeWhenFramed = false;
 };
 
 int ButtonKey(Uint8 button)
@@ -84,6 +97,7 @@ public:
     {
         m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
         (void)ReadX11KeyboardLayout(&m_layout);
+        m_desktop = CX11Desktop::Open();
         if (OnX11())
             SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         SDL_SetEventFilter(FilterEvent, this);
@@ -96,6 +110,7 @@ public:
         SDL_SetEventFilter(nullptr, nullptr);
         for (auto& [window, native] : m_natives)
             SDL_DestroyWindow(native.window);
+        m_desktop.reset();
         SDL_Quit();
     }
 
@@ -110,6 +125,7 @@ public:
         SDL_Event event;
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             Translate(event);
+        FollowDesktop();
     }
 
     void RefreshInput() override { ReadDisplay(); }
@@ -134,7 +150,8 @@ public:
             flags |= SDL_WINDOW_RESIZABLE;
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        if (FillsDisplay(state))
+        const bool fullScreen = FillsDisplay(state);
+        if (fullScreen && !m_desktop)
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
@@ -153,6 +170,14 @@ public:
         entry.shown = state;
         entry.shown.visible = false;
         entry.origin = POINT{r.left, r.top};
+        if (m_desktop && (entry.xwindow = CX11Desktop::WindowOf(native))) {
+            m_desktop->Watch(entry.xwindow);
+            entry.modes = CWmModeTracker(m_desktop->ReadMode(entry.xwindow));
+            if (fullScreen)
+                m_desktop->AskFullScreen(native, true, false);
+        }
+        entry.fullScreen = fullScreen;
+        (void)entry.modes.Ask(WmAsk(state, fullScreen));
         m_byId[SDL_GetWindowID(native)] = window;
         return true;
     }
@@ -165,25 +190,36 @@ public:
         SDL_Window* w = native->window;
         tNativeWindowState& shown = native->shown;
         const bool fullScreen = FillsDisplay(state);
-        const bool wasFullScreen = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) != 0;
-        // A full-screen window takes no place or size: one that must cover another display, or
-        // one of another size, leaves full screen and enters it again there.
+        const bool wasFullScreen = native->fullScreen;
+        native->fullScreen = fullScreen;
+        const bool unmaximise = native->modes.Ask(WmAsk(state, fullScreen));
         const bool placed = !SameRect(state.client, shown.client);
-        // The window leaves full screen before it takes its frame and place back; a window
-        // manager's maximise, which full screen may have come from, would outlive it.
-        if (wasFullScreen && (!fullScreen || placed)) {
+        // SDL's full screen takes no place or size: a window that must cover another display, or
+        // one of another size, leaves it and enters it again there. Nor does it take a frame.
+        const bool leaving = wasFullScreen && (!fullScreen || (placed && !m_desktop));
+        if (leaving && !m_desktop) {
             SDL_SetWindowFullscreen(w, 0);
             if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
                 SDL_RestoreWindow(w);
         }
         if (state.title != shown.title)
             SDL_SetWindowTitle(w, ToAnsi(state.title).c_str());
-        if ((state.style ^ shown.style) & WS_CAPTION)
+        // The frame comes before full screen is left: some window managers take a window without
+        // one that covers the screen for full screen still.
+        if ((state.style ^ shown.style) & WS_CAPTION) {
             SDL_SetWindowBordered(w, (state.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+            native->placeWhenFramed = true;
+        }
         if ((state.style ^ shown.style) & WS_THICKFRAME)
             SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
         if (state.topmost != shown.topmost)
             SDL_SetWindowAlwaysOnTop(w, state.topmost ? SDL_TRUE : SDL_FALSE);
+        // Leaving full screen takes a window manager's maximise away too: full screen may have
+        // come from one, and the window would outlive it.
+        if (leaving && m_desktop)
+            m_desktop->AskFullScreen(w, false, shown.visible);
+        else if (unmaximise)
+            m_desktop->AskUnmaximised(w);
         if (placed) {
             const RECT& r = state.client;
             SDL_SetWindowPosition(w, r.left, r.top);
@@ -198,14 +234,20 @@ public:
                 SDL_HideWindow(w);
         }
         if ((state.style ^ shown.style) & WS_MINIMIZE) {
-            if (state.style & WS_MINIMIZE)
+            // The record knows already: SDL's report of it is not the window manager's.
+            native->minimised = (state.style & WS_MINIMIZE) != 0;
+            if (native->minimised)
                 SDL_MinimizeWindow(w);
             else
                 SDL_RestoreWindow(w);
         }
         // Without a window manager the place asked above is the full screen.
-        if (fullScreen && (!wasFullScreen || placed))
-            SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (fullScreen && (!wasFullScreen || leaving)) {
+            if (m_desktop)
+                m_desktop->AskFullScreen(w, true, state.visible);
+            else
+                SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
         shown = state;
     }
 
@@ -221,6 +263,8 @@ public:
             m_byId.erase(SDL_GetWindowID(native));
             m_natives.erase(it);
         }
+        if (m_focusWanted == window)
+            m_focusWanted = nullptr;
         // Outside the lock: destroying sends events, and the event watch takes the lock.
         SDL_DestroyWindow(native);
     }
@@ -229,9 +273,15 @@ public:
     {
         if (tNative* native = Find(window)) {
             SDL_RaiseWindow(native->window);
-            // Without a window manager nobody else gives the window the keyboard.
-            SDL_SetWindowInputFocus(native->window);
+            m_focusWanted = window;
+            GiveWantedFocus();
         }
+    }
+
+    uintptr_t GetNativeWindowId(HWND window) override
+    {
+        tNative* native = Find(window);
+        return native ? native->xwindow : 0;
     }
 
     void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
@@ -254,7 +304,9 @@ public:
 
     std::vector<tDisplay> GetDisplays() override
     {
-        std::vector<tDisplay> displays;
+        std::vector<tDisplay> displays = m_desktop ? m_desktop->ReadDisplays() : std::vector<tDisplay>{};
+        if (!displays.empty())
+            return displays;
         for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
             SDL_Rect bounds, usable;
             if (SDL_GetDisplayBounds(i, &bounds) != 0)
@@ -315,6 +367,111 @@ public:
     }
 
 private:
+    // Without a window manager nobody else gives the window the keyboard; the X server refuses
+    // it to a window not yet on the screen (a window manager maps the window in its own time).
+    // A window manager is asked instead (SDL_RaiseWindow): one that saw the program take the
+    // keyboard itself gives none to the program's dialogs that come next.
+    void GiveWantedFocus()
+    {
+        tNative* native = Find(m_focusWanted);
+        if (!native)
+            return;
+        if (native->xwindow && !m_desktop->CanTakeFocus(native->xwindow))
+            return;
+        m_focusWanted = nullptr;
+        if (!native->xwindow || !m_desktop->HasWindowManager())
+            SDL_SetWindowInputFocus(native->window);
+    }
+
+    static tWmAsk WmAsk(const tNativeWindowState& state, bool fullScreen)
+    {
+        if (fullScreen)
+            return tWmAsk::kFullScreen;
+        return (state.style & WS_MAXIMIZE) ? tWmAsk::kWorkArea : tWmAsk::kWindow;
+    }
+
+    // The display that holds most of `client`, the first where none does.
+    tDisplay DisplayUnder(const RECT& client)
+    {
+        const std::vector<tDisplay> displays = GetDisplays();
+        if (displays.empty())
+            return tDisplay{client, client};
+        const auto overlap = [&](const tDisplay& display) {
+            const RECT& b = display.bounds;
+            return int64_t(std::max(0, std::min(b.right, client.right) - std::max(b.left, client.left))) *
+                   std::max(0, std::min(b.bottom, client.bottom) - std::max(b.top, client.top));
+        };
+        return *std::max_element(displays.begin(), displays.end(), [&](const tDisplay& a, const tDisplay& b) {
+            return overlap(a) < overlap(b);
+        });
+    }
+
+    // What the window manager did to the program's windows on its own reaches them as a
+    // maximise or a restore, as Win32 tells it; a change of the screen as a display change.
+    void FollowDesktop()
+    {
+        if (!m_desktop)
+            return;
+        const CX11Desktop::tChanges changes = m_desktop->TakeChanges();
+        for (unsigned long xwindow : changes.windows)
+            FollowWindowManager(xwindow);
+        for (unsigned long xwindow : changes.frames)
+            if (tNative* native = FindX(xwindow); native && native->placeWhenFramed) {
+                native->placeWhenFramed = false;
+                PlaceAgain(*native);
+            }
+        if (changes.screen)
+            windows::NativeDisplaysChanged();
+    }
+
+    tNative* FindX(unsigned long xwindow, HWND* window = nullptr)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        for (auto& [handle, entry] : m_natives)
+            if (entry.xwindow == xwindow) {
+                if (window)
+                    *window = handle;
+                return &entry;
+            }
+        return nullptr;
+    }
+
+    // Asks for the window's place and size again: a window manager may have put the window
+    // where it stood before.
+    void PlaceAgain(const tNative& native)
+    {
+        const RECT& r = native.shown.client;
+        SDL_SetWindowSize(native.window, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
+        m_desktop->MoveClient(native.window, r.left, r.top);
+    }
+
+    void FollowWindowManager(unsigned long xwindow)
+    {
+        HWND window = nullptr;
+        tNative* native = FindX(xwindow, &window);
+        if (!native)
+            return;
+        switch (native->modes.See(m_desktop->ReadMode(xwindow))) {
+        case CWmModeTracker::tAnswer::kFullScreen:
+            windows::NativeZoomed(window, DisplayUnder(native->shown.client).bounds);
+            break;
+        case CWmModeTracker::tAnswer::kMaximised:
+            windows::NativeZoomed(window, DisplayUnder(native->shown.client).work);
+            break;
+        case CWmModeTracker::tAnswer::kRestored:
+            windows::NativeShowState(window, SIZE_RESTORED);
+            break;
+        case CWmModeTracker::tAnswer::kTakeMaximiseAway:
+            m_desktop->AskUnmaximised(native->window);
+            break;
+        case CWmModeTracker::tAnswer::kArrivedAtWindow:
+            PlaceAgain(*native);
+            break;
+        default:
+            break;
+        }
+    }
+
     // A window without a caption that covers a display is full screen, as the desktop takes it.
     // Full screen is asked of the window manager, which covers the display with the window
     // whatever frame it had: a move alone would be placed by the frame the window had a moment
@@ -445,6 +602,8 @@ private:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
             windows::NativeExposed(window);
+            if (window == m_focusWanted)
+                GiveWantedFocus();
             break;
         case SDL_WINDOWEVENT_HIDDEN:
             windows::NativeHidden(window);
@@ -457,6 +616,10 @@ private:
             windows::NativeMoved(window, POINT{event.data1, event.data2});
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // A window manager changes a window's state and size together: the state comes
+            // first, so that a full-screen window given its own size back is a window again.
+            if (tNative* native = Find(window); native && native->xwindow)
+                FollowWindowManager(native->xwindow);
             // The real window has this size now: a size the window cannot take is then asked
             // back to the one it kept.
             if (tNative* native = Find(window)) {
@@ -467,13 +630,21 @@ private:
             windows::NativeResized(window, event.data1, event.data2);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
+            if (tNative* native = Find(window))
+                native->minimised = true;
             windows::NativeShowState(window, SIZE_MINIMIZED);
             break;
+        // On X11 the window manager's maximise and full screen are read from the window itself
+        // (FollowDesktop), and SDL's restore is the end of a minimise alone.
         case SDL_WINDOWEVENT_MAXIMIZED:
-            windows::NativeShowState(window, SIZE_MAXIMIZED);
+            if (!m_desktop)
+                windows::NativeShowState(window, SIZE_MAXIMIZED);
             break;
         case SDL_WINDOWEVENT_RESTORED:
-            windows::NativeShowState(window, SIZE_RESTORED);
+            if (tNative* native = Find(window); native && (native->minimised || !m_desktop)) {
+                native->minimised = false;
+                windows::NativeShowState(window, SIZE_RESTORED);
+            }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             windows::NativeActivated(window, true);
@@ -566,6 +737,9 @@ private:
     std::map<HWND, tNative> m_natives;
     std::map<Uint32, HWND> m_byId;
     bool m_dummyVideo = false;
+    std::unique_ptr<CX11Desktop> m_desktop;
+    // The window the program gave the keyboard last, until it can take it.
+    HWND m_focusWanted = nullptr;
     tX11KeyboardLayout m_layout;
     std::atomic<bool> m_layoutStale{false};
     // The keyboard group of the display's last key event, as the watch and the delivery each
@@ -632,6 +806,8 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
         *error = "no display could be reached " + DisplayVariables();
         return nullptr;
     }
+    if (OnX11())
+        PassOverX11Errors();
     return std::make_unique<CSdlBackend>();
 }
 

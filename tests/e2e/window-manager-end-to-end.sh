@@ -1,105 +1,258 @@
 #!/usr/bin/env bash
-# The program under a window manager (openbox), on a virtual display: full screen covers the
-# screen exactly, with the menu bar at its top, whether it comes back from a window by the menu
-# bar's window button or by the window manager's maximise; a stroke whose window is minimised
-# before the button goes up ends there, paints nothing once the window is back, and is one undo
-# step, and the next stroke paints as any does. Usage: PROGRAM [SHOT_FOLDER].
+# The program under a window manager on a virtual display. Full screen covers the work area
+# exactly (the whole screen where no panel takes a part of it), with the menu bar at its top; the
+# menu bar's window button gives a framed window wholly on the screen, and full screen again. The
+# window manager's own full screen, maximise and their undoing leave the window covering the
+# screen or framed on it, and the window button then does the opposite: the program's mode
+# follows the manager's. A box over the full-screen window gets the keyboard. Under openbox, its
+# maximise key gives full screen, and a stroke whose window is minimised before the button goes up
+# ends there, paints nothing once the window is back, and is one undo step. "nested" runs openbox
+# on a nested display whose screen changes size: full screen follows it, and a window made after
+# it is sized from it.
+# Usage: PROGRAM SHOT_FOLDER MANAGER, MANAGER one of openbox, xfwm4, metacity, icewm, i3, fluxbox,
+# mutter, kwin, none and nested.
 set -euo pipefail
 
+if [ "${3:-}" = nested ]; then
+    screen_size=1400x1000
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
-take_program "$2" "${3:-}"
+take_program "$2" "$3"
+manager=$4
 product="Kostrel 2"
 cd "$work"
+shots="$shots/$manager"
+mkdir -p "$shots"
 
-# Openbox as Debian sets it up, with Super+Up for its maximise.
-sed 's|<keyboard>|<keyboard><keybind key="W-Up"><action name="ToggleMaximize"/></keybind>|' \
-    /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
-openbox --sm-disable --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null || true; cleanup' EXIT
-wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || fail "openbox did not start"
+# The manager runs on the display until the script ends.
+wm_pid=
+trap '[ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; cleanup' EXIT
+start_manager() {
+    case $1 in
+    openbox)
+        # Openbox as Debian sets it up, with Super+Up for its maximise.
+        sed 's|<keyboard>|<keyboard><keybind key="W-Up"><action name="ToggleMaximize"/></keybind>|' \
+            /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
+        openbox --sm-disable --config-file "$work/openbox.xml" ;;
+    xfwm4) xfwm4 --compositor=off --sm-client-disable ;;
+    metacity) metacity --replace ;;
+    icewm) icewm ;;
+    i3)
+        printf 'font pango:DejaVu Sans 8\n' >"$work/i3.config"
+        i3 -c "$work/i3.config" ;;
+    fluxbox) fluxbox ;;
+    mutter) dbus-run-session mutter --x11 --replace ;;
+    kwin) QT_QPA_PLATFORM=xcb dbus-run-session kwin_x11 --replace ;;
+    esac >"$work/manager.log" 2>&1 &
+    wm_pid=$!
+    wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || fail "$1 did not start"
+}
 
-full="0,0 1024x768"
+# A display of its own inside the virtual one, whose screen can change size like a real one's.
+if [ "$manager" = nested ]; then
+    host=$DISPLAY
+    Xephyr -displayfd 5 -screen 1024x768 -resizeable -nolisten tcp -noreset -fp built-ins 5>"$work/nested" \
+        >"$work/nested.log" 2>&1 &
+    nested_pid=$!
+    trap '[ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; kill "$nested_pid" 2>/dev/null; cleanup' EXIT
+    wait_until '[ -n "$(cat "$work/nested")" ]' || fail "the nested display did not start"
+    export DISPLAY=":$(cat "$work/nested")"
+    start_manager openbox
+elif [ "$manager" != none ]; then
+    start_manager "$manager"
+fi
+
+# The screen's size, and the work area as "X,Y WIDTHxHEIGHT" (the screen where no manager says).
+screen_geometry() { xdpyinfo | awk '/dimensions:/ { print "0,0 " $2; exit }'; }
+work_area() {
+    xprop -root _NET_WORKAREA 2>/dev/null |
+        awk -F' = ' '/=/ { split($2, a, ", "); print a[1] "," a[2] " " a[3] "x" a[4]; exit }' | grep . ||
+        screen_geometry
+}
 # The window's client area on the screen as "X,Y WIDTHxHEIGHT".
 geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
     /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x "," y " " w "x" h }'; }
+# wait_settled NAME CONDITION: waits until the window's geometry meets the condition, evaluated
+# with $now the geometry, and has stayed the same for half a second: a window manager may pass
+# the window through other places and sizes first. The geometry is left in $work/NAME.
+wait_settled() {
+    local same=0 before= now= settled_condition=$2
+    wait_until 'now=$(geometry)
+        if [ "$now" = "$before" ] && eval "$settled_condition"; then same=$((same + 1)); else same=0; fi
+        before=$now; [ "$same" -ge 5 ]' || return 1
+    echo "$now" >"$work/$1"
+}
 # The screen as NAME.png.
 screen_shot() { xwd -root -silent | convert xwd:- -define png:compression-level=1 "$shots/$1.png"; }
 brightness() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
 above() { awk "BEGIN { exit !($1 > $2) }"; }
-# full_screen NAME HOW: waits for the window to cover the screen, then for a screenshot with the
-# dark menu bar at the screen's top centre.
-full_screen() {
-    wait_until '[ "$(geometry)" = "$full" ]' || fail "full screen $2 put the window at $(geometry), not $full"
+# menu_bar NAME GEOMETRY WHAT: waits for a screenshot with the dark menu bar at the top centre of
+# the client area.
+menu_bar() {
+    local x y width
+    read -r x y width _ < <(tr ',x' '  ' <<<"$2")
     local deadline=$((SECONDS + patience))
-    until screen_shot "$1" && above 0.4 "$(brightness "$1" 500x20+262+6)"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "full screen $2 shows no menu bar at the screen's top"
+    until screen_shot "$1" && above 0.4 "$(brightness "$1" "500x20+$((x + width / 2 - 250))+$((y + 6))")"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$3 shows no menu bar at the window's top"
         sleep 0.1
     done
 }
-# to_window: the menu bar's window button (the square beside the close button) makes a window of
-# the full screen.
-to_window() {
-    xdotool mousemove 755 16 click 1
-    wait_until '[ "$(geometry)" != "$full" ]' || fail "the window button left the full screen"
-    geometry >"$work/windowed"
+# full_screen NAME HOW [GEOMETRY]: waits for the window to cover the work area (or GEOMETRY), with
+# the menu bar at its top.
+full_screen() {
+    local full=${3:-$(work_area)}
+    wait_settled "$1" '[ "$now" = "$full" ]' || fail "full screen $2 put the window at $(geometry), not $full"
+    menu_bar "$1" "$full" "full screen $2"
 }
+# smaller_than_screen GEOMETRY: the status says whether the geometry is narrower and lower than
+# the screen.
+smaller_than_screen() {
+    local screen_width screen_height width height
+    read -r _ _ screen_width screen_height < <(screen_geometry | tr ',x' '  ')
+    read -r _ _ width height < <(tr ',x' '  ' <<<"$1")
+    [ "$width" -lt "$screen_width" ] && [ "$height" -lt "$screen_height" ]
+}
+# window NAME HOW: waits for a window smaller than the screen whose frame is wholly on the screen,
+# with the menu bar at its top.
+window() {
+    wait_settled "$1" 'smaller_than_screen "$now"' || fail "$2 gave no window smaller than the screen: $(geometry)"
+    local x y width height left=0 right=0 top=0 bottom=0 screen_width screen_height
+    read -r _ _ screen_width screen_height < <(screen_geometry | tr ',x' '  ')
+    read -r x y width height < <(tr ',x' '  ' <"$work/$1")
+    # Where the manager draws no frame, the window has no extents.
+    local extents
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',')
+    [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
+    [ $((x - left)) -ge 0 ] && [ $((y - top)) -ge 0 ] && [ $((x + width + right)) -le "$screen_width" ] &&
+        [ $((y + height + bottom)) -le "$screen_height" ] ||
+        fail "$2 gave a window whose frame is not on the screen: $(cat "$work/$1"), frame $left $right $top $bottom"
+    menu_bar "$1" "$(cat "$work/$1")" "$2"
+}
+# window_button: a click on the menu bar's window button (the square beside the close button),
+# which stands 243 pixels right of the middle of the menu bar, centred at the window's top.
+window_button() {
+    local x y width
+    read -r x y width _ < <(geometry | tr ',x' '  ')
+    xdotool mousemove $((x + width / 2 + 243)) $((y + 16)) click 1
+}
+manage() { wmctrl -i -r "$window" -b "$1"; }
+
+# The file dialog answers a file that is no painting; the box saying so is the desktop's dialog
+# program's.
+use_standin_dialog
+cat >"$work/bin/zenity" <<STANDIN
+#!/bin/sh
+case " \$* " in *--file-selection*) echo "$work/readme.ptg"; exit 0 ;; esac
+exec /usr/bin/zenity "\$@"
+STANDIN
+echo "not a painting" >"$work/readme.ptg"
 
 start_program "^$product - Untitled\$" "$program"
 splash_gone "^$product\$"
-full_screen wm-start "at the start"
+full_screen start "at the start"
+window_button
+window button "the window button"
+window_button
+full_screen back "back by the window button"
 
-# From a window back by the same button on the window's menu bar, which stands centred at its
-# top, the window button 243 pixels right of the middle.
-to_window
-read -r x y width _ < <(tr ',x' '  ' <"$work/windowed")
-xdotool mousemove $((x + width / 2 + 243)) $((y + 16)) click 1
-full_screen wm-by-button "by the window button (from $(cat "$work/windowed"))"
+if [ "$manager" = nested ]; then
+    xephyr=$(DISPLAY=$host xdotool search --class Xephyr | head -1)
+    DISPLAY=$host xdotool windowsize "$xephyr" 1280 800
+    full_screen grown "on a screen grown to 1280x800" "0,0 1280x800"
+    xrandr -s 800x600
+    full_screen shrunk "on a screen changed to 800x600" "0,0 800x600"
+    window_button
+    window shrunk-window "the window button on the changed screen"
+    [ "$(cut -d' ' -f2 "$work/shrunk-window")" = 720x540 ] ||
+        fail "the window on a screen of 800x600 is $(cat "$work/shrunk-window"), not 720x540"
+    close_program
+    echo "full screen followed the screen to 1280x800 and 800x600; the window after was $(cat "$work/shrunk-window")"
+    exit 0
+fi
 
-# From a window back by the window manager's maximise.
-to_window
-xdotool key super+Up
-full_screen wm-by-maximise "by the window manager's maximise (from $(cat "$work/windowed"))"
+if [ "$manager" != none ]; then
+    # The manager's own full screen of the window, and its undoing, each followed by the button.
+    window_button
+    window windowed "the window button"
+    manage add,fullscreen
+    full_screen manager-full "by the window manager" "$(screen_geometry)"
+    window_button
+    window after-manager-full "the window button after the manager's full screen"
+    # i3 maximises nothing.
+    if [ "$manager" != i3 ]; then
+        manage add,maximized_vert,maximized_horz
+        full_screen manager-maximised "by the window manager's maximise"
+        window_button
+        window after-manager-maximised "the window button after the manager's maximise"
+    fi
+    window_button
+    full_screen full-again "by the window button"
+    manage add,fullscreen
+    full_screen manager-full-again "by the window manager" "$(screen_geometry)"
+    manage remove,fullscreen
+    window manager-restored "the window manager's undoing of full screen"
+    window_button
+    full_screen after-manager-restored "by the window button after the manager's undoing" "$(screen_geometry)"
 
-# A pencil stroke, the window minimised before the button goes up, back, and moves with no button
-# held across the painting below the stroke.
-xdotool key 2
-xdotool mousemove 512 700
-shot_settled wm-stroke-start || fail "the window kept changing"
-xdotool mousemove 200 400 mousedown 1
-for x in $(seq 220 20 500); do
-    xdotool mousemove "$x" 400
-    sleep 0.02
-done
-xdotool windowminimize "$window"
-wait_until 'xprop -id "$window" WM_STATE | grep -q Iconic' || fail "the window was not minimised"
-xdotool mouseup 1
-xdotool windowactivate "$window"
-wait_until 'xprop -id "$window" WM_STATE | grep -q Normal' || fail "the window did not come back"
-full_screen wm-stroke-back "after the minimise"
-for x in $(seq 200 20 700); do
-    xdotool mousemove "$x" 550
-    sleep 0.02
-done
-xdotool mousemove 512 700
-shot_settled wm-stroke-minimised || fail "the window kept changing"
-along=$(changed wm-stroke-start wm-stroke-minimised 280x8+210+396)
-above "$along" 0.02 || fail "the stroke before the minimise shows no paint (difference $along)"
-below=$(changed wm-stroke-start wm-stroke-minimised 560x12+170+544)
-above 0.002 "$below" || fail "moves with no button held painted once the window was back (difference $below)"
+    # A box over the full-screen window has the keyboard: Enter closes it. Ctrl+O opens a file
+    # that is no painting (the stand-in file dialog's answer).
+    press_until ctrl+o 'xdotool search --onlyvisible --name "^Unreadable File\$" >/dev/null 2>&1' ||
+        fail "Ctrl+O showed no box for a file that is no painting"
+    box=$(xdotool search --onlyvisible --name "^Unreadable File\$" | head -1)
+    wait_until '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ]' ||
+        fail "the box over the full-screen window has no keyboard"
+    xdotool key Return
+    wait_gone "^Unreadable File\$" || fail "Enter did not close the box"
+fi
 
-# One Ctrl+Z takes the stroke whole; a stroke after it paints.
-key_until wm-stroke-undone ctrl+z 'above 0.002 "$(changed wm-stroke-start wm-stroke-undone 300x8+200+396)"' ||
-    fail "Ctrl+Z did not take the stroke back whole"
-xdotool mousemove 200 480 mousedown 1
-for x in $(seq 220 20 700); do
-    xdotool mousemove "$x" 480
-    sleep 0.02
-done
-xdotool mouseup 1 mousemove 512 700
-shot_until wm-stroke-after 'above "$(changed wm-stroke-start wm-stroke-after 480x8+210+476)" 0.02' ||
-    fail "a stroke after the window came back painted nothing"
+if [ "$manager" = openbox ]; then
+    # From a window back by the window manager's maximise key.
+    window_button
+    window before-maximise-key "the window button"
+    xdotool key super+Up
+    full_screen by-maximise-key "by the window manager's maximise key"
 
-close_program_unsaved
-echo "full screen at $full by the button and by the window manager; the minimised stroke ended (along $along, below $below)"
+    # A pencil stroke, the window minimised before the button goes up, back, and moves with no
+    # button held across the painting below the stroke.
+    xdotool key 2
+    xdotool mousemove 512 700
+    shot_settled stroke-start || fail "the window kept changing"
+    xdotool mousemove 200 400 mousedown 1
+    for x in $(seq 220 20 500); do
+        xdotool mousemove "$x" 400
+        sleep 0.02
+    done
+    xdotool windowminimize "$window"
+    wait_until 'xprop -id "$window" WM_STATE | grep -q Iconic' || fail "the window was not minimised"
+    xdotool mouseup 1
+    xdotool windowactivate "$window"
+    wait_until 'xprop -id "$window" WM_STATE | grep -q Normal' || fail "the window did not come back"
+    full_screen stroke-back "after the minimise"
+    for x in $(seq 200 20 700); do
+        xdotool mousemove "$x" 550
+        sleep 0.02
+    done
+    xdotool mousemove 512 700
+    shot_settled stroke-minimised || fail "the window kept changing"
+    along=$(changed stroke-start stroke-minimised 280x8+210+396)
+    above "$along" 0.02 || fail "the stroke before the minimise shows no paint (difference $along)"
+    below=$(changed stroke-start stroke-minimised 560x12+170+544)
+    above 0.002 "$below" || fail "moves with no button held painted once the window was back (difference $below)"
+
+    # One Ctrl+Z takes the stroke whole; a stroke after it paints.
+    key_until stroke-undone ctrl+z 'above 0.002 "$(changed stroke-start stroke-undone 300x8+200+396)"' ||
+        fail "Ctrl+Z did not take the stroke back whole"
+    xdotool mousemove 200 480 mousedown 1
+    for x in $(seq 220 20 700); do
+        xdotool mousemove "$x" 480
+        sleep 0.02
+    done
+    xdotool mouseup 1 mousemove 512 700
+    shot_until stroke-after 'above "$(changed stroke-start stroke-after 480x8+210+476)" 0.02' ||
+        fail "a stroke after the window came back painted nothing"
+    close_program_unsaved
+else
+    close_program
+fi
+echo "$manager: full screen $(cat "$work/start"), window $(cat "$work/button")"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -348,6 +350,132 @@ TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
     EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
     hand->Button(1, false);
     EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONUP, 0}}));
+}
+
+// Drag sources of another program on a display of its own, speaking XDND to the platform's
+// first window.
+class XDragTest : public XDisplayTest {
+protected:
+    void SetUp() override
+    {
+        XDisplayTest::SetUp();
+        ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+        m_window = MakeTestWindow(u"drop target", RECT{0, 0, 40, 40});
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+        m_target = info.info.x11.window;
+        m_display = XOpenDisplay(nullptr);
+        ASSERT_NE(m_display, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        DestroyWindow(m_window);
+        StopPlatform();
+        XDisplayTest::TearDown();
+    }
+
+    // A source window that has sent XdndEnter and XdndPosition for a list of files.
+    Window StartDrag()
+    {
+        const Window source = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = m_target;
+        event.xclient.format = 32;
+        event.xclient.message_type = XInternAtom(m_display, "XdndEnter", False);
+        event.xclient.data.l[0] = long(source);
+        event.xclient.data.l[1] = 5L << 24;
+        event.xclient.data.l[2] = long(XInternAtom(m_display, "text/uri-list", False));
+        XSendEvent(m_display, m_target, False, NoEventMask, &event);
+        event.xclient.message_type = XInternAtom(m_display, "XdndPosition", False);
+        event.xclient.data.l[1] = 0;
+        event.xclient.data.l[2] = (20L << 16) | 20L;
+        event.xclient.data.l[3] = CurrentTime;
+        event.xclient.data.l[4] = long(XInternAtom(m_display, "XdndActionCopy", False));
+        XSendEvent(m_display, m_target, False, NoEventMask, &event);
+        XSync(m_display, False);
+        return source;
+    }
+
+    // Pumps the platform's messages until `answered` holds, for up to two seconds.
+    template <typename Condition>
+    static bool PumpUntil(Condition answered)
+    {
+        for (int i = 0; i < 200; ++i) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            if (answered())
+                return true;
+            Sleep(10);
+        }
+        return false;
+    }
+
+    HWND m_window = nullptr;
+    Window m_target = 0;
+    Display* m_display = nullptr;
+};
+
+// The program answers each XdndPosition to its source: a source gone by then (its program closed,
+// the drag given up while the program was busy) costs that answer, and the program goes on to
+// answer the next drag.
+TEST_F(XDragTest, ADragWhoseSourceWentCostsItsAnswerAlone)
+{
+    testing::internal::CaptureStderr();
+    std::vector<Window> gone;
+    for (int i = 0; i < 12; ++i)
+        gone.push_back(StartDrag());
+    for (const Window source : gone)
+        XDestroyWindow(m_display, source);
+    const Window source = StartDrag();
+    XEvent status{};
+    EXPECT_TRUE(PumpUntil([&] { return XCheckTypedWindowEvent(m_display, source, ClientMessage, &status); }));
+    EXPECT_EQ(status.xclient.message_type, XInternAtom(m_display, "XdndStatus", False));
+    EXPECT_EQ(Window(status.xclient.data.l[0]), m_target);
+    const std::string noted = testing::internal::GetCapturedStderr();
+    EXPECT_NE(noted.find("BadWindow"), std::string::npos) << noted;
+}
+
+// A window manager (played here) that maps a window inside a frame of its own, and the frame
+// later: the window is mapped but not on the screen meanwhile, and the X server refuses it the
+// keyboard. The window takes the keyboard once it is on the screen.
+TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window frame = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 60, 60, 0, 0, 0);
+    XSync(display, False);
+
+    ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"focus", RECT{0, 0, 40, 40});
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_HIDE);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    XReparentWindow(display, info.info.x11.window, frame, 0, 0);
+    XSync(display, False);
+    ShowWindow(window, SW_SHOW);
+    SetFocus(window);
+    XMapWindow(display, frame);
+    XSync(display, False);
+    Window focus = None;
+    for (int i = 0; i < 200 && focus != info.info.x11.window; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        Sleep(10);
+    }
+    EXPECT_EQ(focus, info.info.x11.window);
+    DestroyWindow(window);
+    StopPlatform();
+    XCloseDisplay(display);
 }
 
 }  // namespace

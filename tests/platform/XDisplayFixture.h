@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,8 @@ protected:
         m_server = fork();
         ASSERT_GE(m_server, 0);
         if (m_server == 0) {
+            // A test program the X server ends (its default error handler) takes the server along.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             close(ready[0]);
             const std::string fd = std::to_string(ready[1]);
             // No reset when the last client leaves, which would undo a keyboard layout a test set.

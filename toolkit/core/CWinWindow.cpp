@@ -352,17 +352,9 @@ w32::LRESULT CWinWindow::WindowProc(w32::HWND window, w32::UINT message, w32::WP
             PostQuitMessage(0);
         }
         return 0;
-    case WM_SIZE: {
-        const int32_t width = LOWORD(uintptr_t(lParam)), height = HIWORD(uintptr_t(lParam));
-        if (wParam == SIZE_MAXIMIZED && (width != m_width || height != m_height)) {
-            Relayout(kPlaceFullScreen, tCFPoint{-1, -1}, tCFPoint{-1, -1}, 1);
-        } else {
-            if (wParam == SIZE_MINIMIZED)
-                SetRolloverActive(false);
-            OnSize(width, height);
-        }
+    case WM_SIZE:
+        OnSystemSize(wParam, LOWORD(uintptr_t(lParam)), HIWORD(uintptr_t(lParam)));
         break;
-    }
     case WM_PAINT:
         OnPaint();
         break;

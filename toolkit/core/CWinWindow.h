@@ -80,6 +80,9 @@ private:
     w32::DWORD ChangedStyle(w32::DWORD remove, w32::DWORD add) const;
     // The size members take the window's client size.
     void TakeClientSize();
+    // WM_SIZE: the window's mode follows a maximise or restore the system made (a window
+    // manager's maximise, its full screen, or its taking them away).
+    void OnSystemSize(w32::WPARAM kind, int32_t width, int32_t height);
     bool HasSystemBar() const;
     bool HasModalOpen() const;
     void OnDropFiles(w32::HDROP drop);
@@ -89,4 +92,10 @@ private:
     // The letter key ('A' to 'Z') last gone down and not yet up, whose character may follow.
     int32_t m_letterKey = 0;
     bool m_creating = false;
+    // The window is full screen with the system's maximise, which the system may take away.
+    bool m_maximised = false;
+    // The size last asked of Relayout out of full screen, which the system's restore asks again;
+    // 1024 x 768 before any was.
+    tCFPoint m_windowedSize{1024.0f, 768.0f};
+    uint32_t m_windowedSizeOptions = 0;
 };

@@ -131,6 +131,7 @@ tResult CWinWindow::SetBounds(int32_t x, int32_t y, int32_t width, int32_t heigh
             TakeClientSize();
         return placed ? kResOk : kResBadParam;
     };
+    m_maximised = false;
     if (width == areaWidth && height == areaHeight)
         return answer(PlaceWithStyle(m_handle, ChangedStyle(w32::WS_CAPTION, 0), w32::RECT{0, 0, areaWidth, areaHeight},
                                      redraw));
@@ -213,6 +214,10 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
 {
     const bool wasFullScreen = m_fullScreen;
     const tCRect rect = RectFromFractions(options, size, position, m_monitorFlag);
+    if (!m_fullScreen && size.x > -1.0f && size.y > -1.0f) {
+        m_windowedSize = size;
+        m_windowedSizeOptions = options & kPlaceSizeFraction;
+    }
     m_width = rect.Width();
     m_height = rect.Height();
     // The new size reaches the root first through WM_SIZE; a root that cannot take it quits the
@@ -243,6 +248,28 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
         TakeClientSize();
         return kResBadParam;
     }
+    m_maximised = m_fullScreen;
     OnSize(m_width, m_height);
     return kResOk;
+}
+
+void CWinWindow::OnSystemSize(w32::WPARAM kind, int32_t width, int32_t height)
+{
+    if (kind == w32::SIZE_MAXIMIZED && (!m_fullScreen || width != m_width || height != m_height)) {
+        // Covering the whole monitor, where that is more than its work area, is the cover flag's.
+        const tCRect monitor = GetArea(true), work = GetArea(false);
+        if (monitor != work && width == monitor.Width() && height == monitor.Height())
+            SetMonitorFlag(1);
+        else if (monitor != work && width == work.Width() && height == work.Height())
+            SetMonitorFlag(0);
+        (void)Relayout(kPlaceFullScreen, tCFPoint{-1, -1}, tCFPoint{-1, -1}, 1);
+        return;
+    }
+    if (kind == w32::SIZE_RESTORED && m_fullScreen && m_maximised) {
+        (void)Relayout(kPlaceCentreX | kPlaceCentreY | m_windowedSizeOptions, m_windowedSize, tCFPoint{-1, -1}, 1);
+        return;
+    }
+    if (kind == w32::SIZE_MINIMIZED)
+        SetRolloverActive(false);
+    OnSize(width, height);
 }

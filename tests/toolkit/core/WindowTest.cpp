@@ -184,15 +184,45 @@ TEST_F(WindowTest, RectanglesFromFractions)
     EXPECT_TRUE(window->IsFullScreen());
 }
 
-TEST_F(WindowTest, TheApplicationsFullScreenWindowCoversTheWorkArea)
+// The window's mode follows what a window manager does on its own: its restore gives a window
+// of the size asked for the window out of full screen last (1024 x 768 before any was); its full
+// screen over the whole monitor turns the cover flag on, its maximise over the work area off; a
+// minimised full screen comes back as one.
+TEST_F(WindowTest, TheApplicationsFullScreenWindowCoversTheWorkAreaAndFollowsTheSystem)
 {
     root = new RecordingRoot;
+    root->systemBar = 1;
     ASSERT_EQ(app->CreateMainWindowAt(root, 104, 0x21, -1, -1, -1, -1, nullptr, 1), kResOk);
     CWindowBase* window = GetMainWindow();
+    const HWND handle = window->GetHandle();
     ExpectRect(WindowRect(window), 0, 0, 1280, 760);
-    EXPECT_TRUE(GetWindowLongW(window->GetHandle(), GWL_STYLE) & WS_MAXIMIZE);
+    EXPECT_TRUE(GetWindowLongW(handle, GWL_STYLE) & WS_MAXIMIZE);
     EXPECT_EQ(root->width, 1280);
     EXPECT_EQ(root->height, 760);
+
+    const auto expectMode = [&](bool fullScreen, int32_t width, int32_t height, int32_t cover) {
+        EXPECT_EQ(window->IsFullScreen(), fullScreen);
+        EXPECT_EQ((GetWindowLongW(handle, GWL_STYLE) & WS_CAPTION) != 0, !fullScreen);
+        EXPECT_EQ(root->width, width);
+        EXPECT_EQ(root->height, height);
+        EXPECT_EQ(window->GetMonitorFlag(), cover);
+    };
+    // 1024 x 768 less the frame and caption.
+    headless::ReportShowState(handle, SIZE_RESTORED);
+    expectMode(false, 1022, 735, 0);
+    headless::ReportZoomed(handle, RECT{0, 0, 1280, 800});
+    expectMode(true, 1280, 800, 1);
+    headless::ReportShowState(handle, SIZE_MINIMIZED);
+    headless::ReportShowState(handle, SIZE_RESTORED);
+    expectMode(true, 1280, 800, 1);
+    headless::ReportZoomed(handle, RECT{0, 0, 1280, 760});
+    expectMode(true, 1280, 760, 0);
+    ASSERT_EQ(window->Relayout(kPlaceCentreX | kPlaceCentreY, {800.0f, 600.0f}, {-1.0f, -1.0f}, 1), kResOk);
+    const int32_t width = root->width, height = root->height;
+    headless::ReportZoomed(handle, RECT{0, 0, 1280, 760});
+    expectMode(true, 1280, 760, 0);
+    headless::ReportShowState(handle, SIZE_RESTORED);
+    expectMode(false, width, height, 0);
 }
 
 TEST_F(WindowTest, SizesOfSevenOrLessChangeNothingAndAFailedResizeQuits)
