@@ -224,7 +224,11 @@ tResult CHMRBackdrop::LoadTracingImage()
     } else if (asked != kResHandled) {
         ReportWithText(asked, kStrErrTracingChoose);
     }
-    if (GetMainWindow())
+    // What changed while presents were held, the image shown and the busy pane gone among it,
+    // reaches the window now: nothing else may present it before the user does something.
+    if (GetMainWindow()) {
         SetPresentFrozen(wasFrozen);
+        (void)PresentDirtyRects();
+    }
     return kResOk;
 }

@@ -5,7 +5,8 @@
 # tracing controls with the navigation pane gone; the placement menu's "Tile" and a drag on the
 # painting move the tiled image; Esc closes the controls and the pane comes back. A painting saved
 # before the image was loaded opens without it: the colour picker shows its wheel again and 't'
-# shows no image. Usage: PROGRAM [SHOT_FOLDER].
+# shows no image. Ctrl+T loads the image again with the pointer resting on the menu bar: it shows,
+# and the busy pane goes. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -171,6 +172,21 @@ sleep 0.5
 shot_settled nav-opened-t || fail "the window kept changing after 't'"
 shown=$(changed nav-opened nav-opened-t 1024x580+0+0)
 above "$shown" 0 && fail "'t' showed a tracing image over a painting opened without one (difference $shown)"
+
+# Ctrl+T with the pointer resting on the menu bar, where nothing draws the window again: the image
+# shows, and the busy pane over the middle has gone as it goes when the pointer crosses the painting.
+rm -f "$work/answer" "$work/zenity.log"
+xdotool mousemove 470 16
+press_until ctrl+t '[ -s "$work/zenity.log" ]' || fail "Ctrl+T asked for no file"
+shot_until nav-reloaded 'reloaded=$(changed nav-opened-t nav-reloaded 1024x580+0+0); above "$reloaded" 0.01' ||
+    fail "Ctrl+T showed no tracing image (difference $reloaded)"
+shot_settled nav-reloaded || fail "the window kept changing after Ctrl+T"
+xdotool mousemove 900 100
+sleep 0.3
+xdotool mousemove 470 16
+shot_settled nav-reloaded-crossed || fail "the window kept changing after the pointer crossed the painting"
+busy=$(changed nav-reloaded nav-reloaded-crossed 160x60+432+354)
+above "$busy" 0 && fail "the busy pane stayed after the load (difference $busy)"
 
 # Alt+F4 asks about the changed painting; "n" closes without saving.
 close_program_unsaved

@@ -485,6 +485,14 @@ TEST_F(FileCommandsTest, ALoadedTracingImageIsShownAtNeutralScaleAndNoOffset)
     EXPECT_EQ(offset.y, 0);
     EXPECT_EQ(visible, 1u);
     EXPECT_EQ(Backdrop()->GetPresentFrozen(), 0u);
+    // The window shows the image at once: drawing the whole window again changes none of it.
+    const auto window = [] {
+        int32_t width = 0, height = 0;
+        return w32::headless::ReadWindowPixels(GetMainWindow()->GetHandle(), &width, &height);
+    };
+    const std::vector<uint32_t> loaded = window();
+    ASSERT_EQ(Backdrop()->Invalidate(1), kResOk);
+    EXPECT_TRUE(window() == loaded);
 }
 
 TEST_F(FileCommandsTest, TracingFailuresAreBoxedAndTheFreezeIsRestored)
