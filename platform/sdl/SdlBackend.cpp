@@ -408,10 +408,14 @@ private:
 
     // What the window manager did to the program's windows on its own reaches them as a
     // maximise or a restore, as Win32 tells it; a change of the screen as a display change.
+    // The desktop's connection is read as often as SDL's (ReadDisplay): each look costs a system
+    // call, and a pump step comes with every message taken.
     void FollowDesktop()
     {
-        if (!m_desktop)
+        const Uint64 now = SDL_GetTicks64();
+        if (!m_desktop || now - m_lastFollowed < 2)
             return;
+        m_lastFollowed = now;
         const CX11Desktop::tChanges changes = m_desktop->TakeChanges();
         for (unsigned long xwindow : changes.windows)
             FollowWindowManager(xwindow);
@@ -751,6 +755,7 @@ private:
     tLetterKeysDown m_translatedLetters{};
     CSentReleases m_sentReleases;
     Uint64 m_lastRead = 0;
+    Uint64 m_lastFollowed = 0;
 };
 
 bool IsSetVariable(const char* name)

@@ -16,8 +16,9 @@
 # proposes the user's documents, and Open after a painting named on the command line starts in its
 # folder.
 # Started on a named pipe, or on a file of random bytes, it shows the error box Open shows, once
-# the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing image brings the error box too, and the
-# painting then paints and saves a file that opens again. Usage: PROGRAM [SHOT_FOLDER].
+# the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing
+# image brings the error box too, and the painting then paints and saves a file that opens again.
+# Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
