@@ -1,15 +1,20 @@
 #include "paint/engine/CColourList.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "paint/engine/EngineResources.h"
 #include "toolkit/core/CSafeFileWriter.h"
 #include "toolkit/core/FileDialogs.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/TaggedChunks.h"
 #include "toolkit/core/tCMemFile.h"
 #include "toolkit/core/tCString.h"
 
 namespace {
+
+// Colours are read a block at a time: a read through a stream window moves the file beneath it.
+constexpr int32_t kColoursPerBlock = 4096;
 
 // The header text, or 24 when there is no string table entry for it.
 tResult GetHeaderText(tCString& text)
@@ -65,12 +70,31 @@ tResult CColourList::Read(tCStream* stream)
         return kResOk;
     uint32_t count;
     TK_TRY(stream->ReadU32(&count));
+    int64_t position = stream->GetPosition();
+    if (position < 0)
+        return kResFileIO;
+    // A count past the data gives the whole colours there are; a colour cut short after them is
+    // an error.
+    const int64_t left = std::max<int64_t>(stream->GetLength() - position, 0);
+    if (count > left / 4 && left % 4 != 0)
+        return kResFileIO;
+    const int64_t whole = std::min<int64_t>(count, left / 4);
     tCArray<uint32_t> colours;
-    for (uint32_t i = 0; i < count && !stream->IsAtEnd(); ++i) {
-        uint32_t colour;
-        TK_TRY(stream->ReadU32(&colour));
-        // Without memory for a colour the list goes on without it.
-        (void)colours.Add(colour);
+    uint8_t block[4 * kColoursPerBlock];
+    for (int64_t done = 0; done < whole;) {
+        const int32_t n = int32_t(std::min<int64_t>(whole - done, kColoursPerBlock));
+        TK_TRY(stream->ReadBytes(block, 4 * n));
+        // A file stream hands over what there was of a read that the file's end cut short.
+        position += 4 * n;
+        if (stream->GetPosition() != position)
+            return kResFileIO;
+        done += n;
+        // Without memory for more colours the list keeps those it has.
+        const int32_t have = colours.GetCount();
+        if (n > INT32_MAX - have || colours.SetCount(have + n) != kResOk)
+            break;
+        for (int32_t i = 0; i < n; ++i)
+            colours[have + i] = DecodeLittleEndian<uint32_t>(block + 4 * i);
     }
     m_colours = std::move(colours);
     return kResOk;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "toolkit/core/TempFolder.h"
 #include "toolkit/core/tCFRef.h"
 #include "toolkit/core/tCFile.h"
+#include "toolkit/core/tCStreamWindow.h"
 #include "toolkit/core/tCStringTable.h"
 
 namespace {
@@ -149,6 +151,47 @@ TEST_F(ColourListTest, APayloadReplacesTheListWithTheColoursPresent)
     EXPECT_NE(list.Read(&Holding(stream, U32(2) + U32(9) + "ab")), kResOk);
     EXPECT_NE(list.Read(&Holding(stream, "ab")), kResOk);
     EXPECT_EQ(Entries(list), (std::vector<uint32_t>{7, 8}));
+}
+
+// Colours are read in blocks of 4096: lists of several blocks, the last one partial, read as
+// written through a window onto a file, whatever their count says.
+TEST_F(ColourListTest, AListOfManyBlocksReadsThroughAWindowAsWritten)
+{
+    std::vector<uint32_t> colours(3 * 4096 + 5);
+    for (size_t i = 0; i < colours.size(); ++i)
+        colours[i] = 0x80000000u + uint32_t(i * 0x10001u);
+    std::string body;
+    for (uint32_t colour : colours)
+        body += U32(colour);
+    const std::string before = "lead";
+    const auto readThroughWindow = [&](CColourList& list, const std::string& payload) {
+        tCMemFile file;
+        Holding(file, before + payload + "trail");
+        tCStreamWindow window;
+        EXPECT_EQ(window.Open(file, int64_t(before.size()), int64_t(payload.size())), kResOk);
+        return list.Read(&window);
+    };
+    CColourList list = ListOf({1, 2});
+    ASSERT_EQ(readThroughWindow(list, U32(uint32_t(colours.size())) + body), kResOk);
+    EXPECT_EQ(Entries(list), colours);
+    ASSERT_EQ(readThroughWindow(list, U32(0xFFFFFFFFu) + body), kResOk);
+    EXPECT_EQ(Entries(list), colours);
+    ASSERT_EQ(readThroughWindow(list, U32(4097) + body), kResOk);
+    EXPECT_EQ(Entries(list), std::vector<uint32_t>(colours.begin(), colours.begin() + 4097));
+    // A colour cut short after whole blocks changes nothing.
+    EXPECT_EQ(readThroughWindow(list, U32(0xFFFFFFFFu) + body + "ab"), kResFileIO);
+    EXPECT_EQ(list.GetCount(), 4097);
+
+    // A file shortened inside its last colours while it is read: the file stream hands over what
+    // there is of them, which is no colour list.
+    TempFolder folder;
+    const std::string path = folder.File("colours.kcl");
+    WriteWholeFile(path, FileBytes(colours, uint32_t(colours.size())));
+    tCFile file;
+    ASSERT_EQ(file.Open(tCFRef(tCString::FromAnsi(path)), tCFile::kAccessRead), kResOk);
+    std::filesystem::resize_file(path, uint64_t(file.GetLength()) - 10);
+    EXPECT_EQ(list.Load(&file), kResFileIO);
+    EXPECT_EQ(list.GetCount(), 4097);
 }
 
 TEST_F(ColourListTest, AFileSavedSafelyLoadsBackAndTellsTheBackdrop)
