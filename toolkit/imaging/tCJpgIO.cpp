@@ -70,7 +70,10 @@ boolean FillInput(j_decompress_ptr info)
 {
     tJpegSource* source = reinterpret_cast<tJpegSource*>(info->src);
     int64_t got = source->input->ReadSome(source->buffer, kBufferBytes);
-    if (got <= 0) {
+    // A read that fails is no end of the data: the image is not the file's.
+    if (got < 0)
+        ERREXIT(info, JERR_FILE_READ);
+    if (got == 0) {
         if (source->startOfFile)
             ERREXIT(info, JERR_INPUT_EMPTY);
         // A file cut short ends as if its end-of-image marker came now.

@@ -5,7 +5,8 @@
 
 // JPEG files over libjpeg: reads colour, grey and CMYK files into 32-bit or 8-bit pixels and
 // writes RGB (from a CImage, alpha dropped) or grey (from a CImage8) files at the library's
-// default quality. Every library error, a damaged file or a failed stream write answers 1.
+// default quality. Every library error, a damaged file or a failed stream read or write
+// answers 1.
 class tCJpgIO : public tCImageFormat {
 public:
     tResult ReadImage8(tCStream* stream, CImage8* image) override;

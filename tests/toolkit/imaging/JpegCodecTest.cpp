@@ -30,6 +30,22 @@ int Components(const std::string& jpeg)
     return 0;
 }
 
+// A stream whose reads fail once they would pass `room` bytes, as a file's do when it shrinks
+// while it is read.
+class tReadFailingStream : public tCMemFile {
+public:
+    explicit tReadFailingStream(int64_t room) : m_room(room) {}
+    tResult ReadBytes(void* buffer, int64_t count) override
+    {
+        if (GetPosition() + count > m_room)
+            return kResFileIO;
+        return tCMemFile::ReadBytes(buffer, count);
+    }
+
+private:
+    int64_t m_room;
+};
+
 }  // namespace
 
 TEST(JpegCodec, ColourRoundTripIsCloseAndOpaque)
@@ -118,6 +134,15 @@ TEST(JpegCodec, EmptyDamagedAndUnwritableStreamsAnswer1)
     ASSERT_EQ(DecodeBytes(jpeg.substr(0, jpeg.size() / 2), &image), kResOk);
     EXPECT_EQ(image.GetWidth(), 200);
     EXPECT_EQ(image.GetHeight(), 100);
+    // One whose reads fail after its first half is no image.
+    CImage large(640, 480);
+    FillSmooth(large);
+    const std::string big = EncodeBytes(large, kImageFormatJpeg);
+    ASSERT_GT(big.size(), 4u * 4096);
+    tReadFailingStream failing(int64_t(big.size() / 2));
+    ASSERT_EQ(failing.WriteBytes(big.data(), int64_t(big.size())), kResOk);
+    ASSERT_EQ(failing.Rewind(), kResOk);
+    EXPECT_EQ(DecodeImageStream(&failing, &image), kResFailure);
 }
 
 TEST(JpegCodec, ImagesUpToTheLargestSideDecodeAndLargerOnesAreRefusedAtOnce)
