@@ -144,16 +144,17 @@ void ApplyTools(ProjectReading& reading)
         ApplyToolRecord(reading.stream, record);
     if (staged.colour)
         host.SetPaintColour(*staged.colour);
-    // A tool this program does not have is not picked: the current tool stays.
-    if (staged.toolId && FindProjectTool(host, *staged.toolId))
-        (void)host.SendMessage(kMsgPickTool, tMsgArg(*staged.toolId));
-    ICanvasTool* tool = host.GetCurrentTool();
-    if (!tool)
-        return;
-    if (staged.toolSize)
+    // A tool this program does not have is not picked: the current tool stays and takes the
+    // earlier format's size. The tool the file names takes it before it is picked, since the
+    // pick shows the tool's size to the interface.
+    ICanvasTool* named = staged.toolId ? FindProjectTool(host, *staged.toolId) : nullptr;
+    ICanvasTool* tool = named ? named : host.GetCurrentTool();
+    if (tool && staged.toolSize)
         tool->SetSize(*staged.toolSize);
-    if (staged.strokeCount)
+    if (tool && staged.strokeCount)
         (void)tool->SetStrokeCount(*staged.strokeCount);
+    if (named)
+        (void)host.SendMessage(kMsgPickTool, tMsgArg(*staged.toolId));
 }
 
 template <typename T>

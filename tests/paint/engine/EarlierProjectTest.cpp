@@ -59,6 +59,7 @@ TEST_F(EarlierProjectTest, AnEarlierFileOpensWithItsToolMappedAndItsCellsFromIts
     for (const char* creator : {"Kostrel", "Hollimar"}) {
         SCOPED_TRACE(creator);
         host.messages.clear();
+        host.pickedSizes.clear();
         ASSERT_EQ(OpenBytes(host, EarlierFile(creator)), kResOk);
         EXPECT_EQ(host.canvas.GetWidth(), 3);
         ASSERT_EQ(host.canvas.GetLayerCount(), 1);
@@ -85,6 +86,8 @@ TEST_F(EarlierProjectTest, AnEarlierFileOpensWithItsToolMappedAndItsCellsFromIts
         ASSERT_NE(host.currentTool, nullptr);
         EXPECT_EQ(host.currentTool->GetToolId(), 4903u);
         EXPECT_EQ(host.Tool(3).size, 2.5f);
+        // The tool is picked with the file's size, at the first open as at the second.
+        EXPECT_EQ(host.pickedSizes, std::vector<float>{2.5f});
         EXPECT_EQ(host.Tool(3).strokeCount, 7u);
         EXPECT_EQ(host.colour, 0xFF336699u);
         EXPECT_EQ(host.canvas.GetTracingMode(), 4u);

@@ -184,6 +184,8 @@ public:
                 if (tool && tool->GetToolId() == uint32_t(b))
                     currentTool = tool;
             canvas.SetCurrentTool(currentTool);
+            if (const auto* picked = dynamic_cast<const FakeCanvasTool*>(currentTool))
+                pickedSizes.push_back(picked->size);
             return kResOk;
         }
         if (message >= kMsgTracingImage && message <= kMsgTracingOffset)
@@ -234,6 +236,8 @@ public:
     // either side is 0.
     tCPoint viewImageAfterNewPainting{0, 0};
     std::vector<Message> messages;
+    // The size of each tool picked, as the pick shows it to the interface.
+    std::vector<float> pickedSizes;
 
 private:
     tResult NewPainting(CProjectInfo* info)
