@@ -47,7 +47,9 @@ tResult CHMRBackdrop::SaveProject(bool saveAs)
     const tResult saved = WriteProject(saveAs);
     if (saved == kResOk)
         return kResOk;
-    ReportWithText(saved, kStrErrSave);
+    // A file that cannot be opened for writing is a save that failed to write, captioned as a
+    // file error rather than as a file that could not be opened.
+    ReportWithText(saved == kResFileOpen ? kResFileIO : saved, kStrErrSave);
     return kResHandled;
 }
 

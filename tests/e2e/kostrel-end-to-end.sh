@@ -17,7 +17,8 @@
 # folder.
 # Started on a named pipe, or on a file of random bytes, it shows the error box Open shows, once
 # the splash has gone, and goes on with a new painting; the pipe chosen in Open or as the tracing
-# image brings the error box too, and the painting then paints and saves a file that opens again.
+# image brings the error box too, a save to a name that a folder holds brings the box of a failed
+# save, captioned as a file error, and the painting then paints and saves a file that opens again.
 # Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
@@ -357,6 +358,13 @@ error_box "Cannot Open File" kostrel-pipe-open "the pipe chosen in Open" "The pa
 echo "$work/pipe.png" >"$work/answer"
 press_until ctrl+t 'grep -q -- "--file-selection" "$work/zenity.log"' || fail "Ctrl+T asked for no file"
 error_box "File Error" kostrel-pipe-tracing "the pipe chosen as the tracing image"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# A save to a name that a folder holds fails as a save: no file could be written, and the box
+# says that the painting could not be saved.
+mkdir "$work/folder.ptg"
+echo "$work/folder.ptg" >"$work/answer"
+press_until ctrl+s 'grep -q -- "--save" "$work/zenity.log"' || fail "Ctrl+S asked for no file"
+error_box "File Error" kostrel-save-failed "the save to a folder" "The painting could not be saved."
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 echo "$work/rescued.ptg" >"$work/answer"
 xdotool mousemove 200 400

@@ -142,7 +142,8 @@ TEST_F(FileCommandsTest, OpeningOverChangesAsksWithActionOneAndDiscardOpensTheRe
 }
 
 // A cancelled prompt, or a Save in it that fails, drops the file it would have opened: a later
-// open asks for a file. The failed save is told as a save's, and the changes stay.
+// open asks for a file. The failed save is told as a save's, captioned as a file error, and the
+// changes stay.
 TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
 {
     const tCFRef file(tCString::FromAnsi(SaveAs("pending.ptg")));
@@ -164,7 +165,7 @@ TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
     }
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, Caption(kResFileOpen));
+    EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
     EXPECT_EQ(boxes[0].text, TextOf(kStrErrSave));
     // So too a question that cannot be shown.
     Prompt()->showAnswer = kResCreateFailed;
