@@ -293,10 +293,15 @@ tResult CHMRApp::OpenFiles(tCStringArray files)
         }
     }
     CHMRBackdrop* backdrop = GetMainBackdrop();
-    if (!readable || !backdrop || backdrop->OpenProject(readable, false) != kResOk) {
-        tCString text;
+    tCString text;
+    if (!readable || !backdrop) {
         (void)ReportError(kResBadParam, GetString(text, kStrErrOpenFile, 0));
+        return kResOk;
     }
+    // The open tells its own failures; what it answers is the question about the painting's
+    // changes that could not be asked, and the file stays unopened.
+    if (const tResult opened = backdrop->OpenProject(readable, false); opened != kResOk)
+        (void)ReportError(opened, GetString(text, kStrErrOpenPrompt, 0));
     return kResOk;
 }
 

@@ -87,6 +87,8 @@ inline constexpr uint32_t kStrErrDocument = 0xB2D05E0E;
 inline constexpr uint32_t kStrErrOpen = 0xB2D05E10;
 inline constexpr uint32_t kStrErrOpenInvalid = 0xB2D05E11;
 inline constexpr uint32_t kStrErrSave = 0xB2D05E0F;
+// A painting handed over while the changes of the one shown could not be asked about.
+inline constexpr uint32_t kStrErrOpenPrompt = 0xB2D05E13;
 // A command that works on the painting while there is none (the memory refused the first one).
 inline constexpr uint32_t kStrErrNoPainting = 0xB2D05E12;
 inline constexpr uint32_t kStrErrTracingChoose = 0xB2D05E16;
@@ -326,6 +328,7 @@ inline constexpr tResourceUse kShellResources[] = {
     {kStringTableText, kStrErrOpen},
     {kStringTableText, kStrErrOpenInvalid},
     {kStringTableText, kStrErrSave},
+    {kStringTableText, kStrErrOpenPrompt},
     {kStringTableText, kStrErrNoPainting},
     {kStringTableText, kStrErrTracingChoose},
     {kStringTableText, kStrErrTracingLoad},

@@ -167,10 +167,21 @@ TEST_F(FileCommandsTest, ACancelledPromptForgetsThePendingFile)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, Caption(kResFileIO));
     EXPECT_EQ(boxes[0].text, TextOf(kStrErrSave));
-    // So too a question that cannot be shown.
+    // So too a question that cannot be shown. A dropped painting is then told as such, with
+    // the question's code, and not opened.
     Prompt()->showAnswer = kResCreateFailed;
     EXPECT_NE(Backdrop()->OpenProject(&file, false), kResOk);
     EXPECT_FALSE(Backdrop()->GetPendingFile().HasText());
+    const int opens = app->controller->Count(kMsgOpenProject);
+    tCStringArray dropped;
+    ASSERT_EQ(dropped.Add(file.GetText()), kResOk);
+    ASSERT_EQ(app->OpenFiles(std::move(dropped)), kResOk);
+    const auto told = Boxes();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].caption, Caption(kResCreateFailed));
+    EXPECT_EQ(told[0].text, TextOf(kStrErrOpenPrompt));
+    EXPECT_EQ(app->controller->Count(kMsgOpenProject), opens);
+    EXPECT_EQ(Project().modified, 1u);
 }
 
 // A painting or image chosen in a dialog is where the next dialog given no folder starts.

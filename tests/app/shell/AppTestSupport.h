@@ -205,8 +205,8 @@ inline std::map<uint32_t, std::u16string> AppTexts()
     };
     for (uint32_t code : {5u, 6u, 9u, 10u, 14u, 16u, 17u, 22u, 24u})
         texts[kStrReportCaptionFirst + code] = Wide("Caption " + std::to_string(code));
-    for (uint32_t id : {kStrErrQuitPrompt, kStrErrOpen, kStrErrOpenInvalid, kStrErrSave, kStrErrTracingChoose,
-                        kStrErrTracingLoad, kStrErrOpenFile, kStrErrExport, kStrErrImport})
+    for (uint32_t id : {kStrErrQuitPrompt, kStrErrOpen, kStrErrOpenInvalid, kStrErrSave, kStrErrOpenPrompt,
+                        kStrErrTracingChoose, kStrErrTracingLoad, kStrErrOpenFile, kStrErrExport, kStrErrImport})
         texts[id] = Wide("text " + std::to_string(id - 0xB2D05E00u));
     return texts;
 }
