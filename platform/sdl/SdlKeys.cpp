@@ -122,25 +122,26 @@ int ByKeycode(SDL_Keycode key)
     }
 }
 
-bool AtLetterPlace(const SDL_Keysym& key)
+// The letter `letters` gives the key of `scancode`, 0 for a key past the table.
+char LetterOf(const tShortcutLetters& letters, SDL_Scancode scancode)
 {
-    return key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z;
+    return size_t(scancode) < letters.size() ? letters[size_t(scancode)] : 0;
 }
 
-// A key at a letter's place whose symbol is a character beyond ASCII (a letter of another script,
-// or an accented one), which names no virtual key.
-bool GivesNoAsciiLetter(const SDL_Keysym& key)
+// A character beyond ASCII (a letter of another script, or an accented one), which names no
+// virtual key.
+bool BeyondAscii(SDL_Keycode key)
 {
-    return key.sym >= 0x80 && !(key.sym & SDLK_SCANCODE_MASK) && AtLetterPlace(key);
+    return key >= 0x80 && !(key & SDLK_SCANCODE_MASK);
 }
 
 }  // namespace
 
 tShortcutLetters UsShortcutLetters()
 {
-    tShortcutLetters letters;
-    for (size_t i = 0; i < letters.size(); ++i)
-        letters[i] = char('A' + i);
+    tShortcutLetters letters{};
+    for (int scancode = SDL_SCANCODE_A; scancode <= SDL_SCANCODE_Z; ++scancode)
+        letters[size_t(scancode)] = char('A' + (scancode - SDL_SCANCODE_A));
     return letters;
 }
 
@@ -150,22 +151,23 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLe
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
         return 0;
+    // A letter may stand at a punctuation place. SDL names a key by its symbol in the group its
+    // keymap was read in, whichever is in effect.
+    if (const char letter = LetterOf(groupLetters, key.scancode))
+        return letter;
     // Punctuation and the keypad are asked by their place on the keyboard.
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
-    // SDL names a key by its symbol in the group its keymap was read in, whichever is in effect.
-    if (AtLetterPlace(key) && groupLetters[size_t(key.scancode - SDL_SCANCODE_A)])
-        return groupLetters[size_t(key.scancode - SDL_SCANCODE_A)];
     if (const int byName = ByKeycode(key.sym))
         return byName;
-    return GivesNoAsciiLetter(key) ? letters[size_t(key.scancode - SDL_SCANCODE_A)] : 0;
+    return BeyondAscii(key.sym) ? LetterOf(letters, key.scancode) : 0;
 }
 
 int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tLetterKeysDown* down)
 {
-    if (!AtLetterPlace(key.keysym))
+    if (size_t(key.keysym.scancode) >= down->size())
         return virtualKey;
-    int& wentDown = (*down)[size_t(key.keysym.scancode - SDL_SCANCODE_A)];
+    int& wentDown = (*down)[size_t(key.keysym.scancode)];
     const int named = wentDown ? wentDown : virtualKey;
     wentDown = key.type == SDL_KEYDOWN ? named : 0;
     return named;

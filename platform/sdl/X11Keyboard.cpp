@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "platform/sdl/X11Screen.h"
@@ -33,32 +32,40 @@ void ReadRightAlt(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
     }
 }
 
-struct tLetterRow {
-    const char* place;
-    const char* letters;
+struct tKeyPlace {
+    const char* name;
+    SDL_Scancode scancode;
 };
 
-// The US letters of the letter keys, row by row, as the key names give their places.
-constexpr tLetterRow kLetterRows[] = {{"AD", "QWERTYUIOP"}, {"AC", "ASDFGHJKL"}, {"AB", "ZXCVBNM"}};
+// The keys that may stand for letters, by their key names: the letter and punctuation keys of
+// the main block and the key between left Shift and Z. The digits stay digits.
+constexpr tKeyPlace kKeyPlaces[] = {
+    {"TLDE", SDL_SCANCODE_GRAVE}, {"AE11", SDL_SCANCODE_MINUS}, {"AE12", SDL_SCANCODE_EQUALS},
+    {"AD01", SDL_SCANCODE_Q}, {"AD02", SDL_SCANCODE_W}, {"AD03", SDL_SCANCODE_E}, {"AD04", SDL_SCANCODE_R},
+    {"AD05", SDL_SCANCODE_T}, {"AD06", SDL_SCANCODE_Y}, {"AD07", SDL_SCANCODE_U}, {"AD08", SDL_SCANCODE_I},
+    {"AD09", SDL_SCANCODE_O}, {"AD10", SDL_SCANCODE_P}, {"AD11", SDL_SCANCODE_LEFTBRACKET},
+    {"AD12", SDL_SCANCODE_RIGHTBRACKET}, {"BKSL", SDL_SCANCODE_BACKSLASH},
+    {"AC01", SDL_SCANCODE_A}, {"AC02", SDL_SCANCODE_S}, {"AC03", SDL_SCANCODE_D}, {"AC04", SDL_SCANCODE_F},
+    {"AC05", SDL_SCANCODE_G}, {"AC06", SDL_SCANCODE_H}, {"AC07", SDL_SCANCODE_J}, {"AC08", SDL_SCANCODE_K},
+    {"AC09", SDL_SCANCODE_L}, {"AC10", SDL_SCANCODE_SEMICOLON}, {"AC11", SDL_SCANCODE_APOSTROPHE},
+    {"LSGT", SDL_SCANCODE_NONUSBACKSLASH}, {"AB01", SDL_SCANCODE_Z}, {"AB02", SDL_SCANCODE_X},
+    {"AB03", SDL_SCANCODE_C}, {"AB04", SDL_SCANCODE_V}, {"AB05", SDL_SCANCODE_B}, {"AB06", SDL_SCANCODE_N},
+    {"AB07", SDL_SCANCODE_M}, {"AB08", SDL_SCANCODE_COMMA}, {"AB09", SDL_SCANCODE_PERIOD},
+    {"AB10", SDL_SCANCODE_SLASH},
+};
 
-// The index of the US letter of the key named `name` (AD01 the first of the top letter row), -1
-// for a key at no letter's place.
-int UsLetterIndex(const char (&name)[XkbKeyNameLength + 1])
+// The place of the key named `name`, SDL_SCANCODE_UNKNOWN for a key that stands for no letter.
+SDL_Scancode PlaceOf(const char (&name)[XkbKeyNameLength])
 {
-    if (!std::isdigit(static_cast<unsigned char>(name[2])) || !std::isdigit(static_cast<unsigned char>(name[3])))
-        return -1;
-    const size_t column = size_t((name[2] - '0') * 10 + (name[3] - '0'));
-    for (const tLetterRow& row : kLetterRows) {
-        if (std::strncmp(name, row.place, 2) == 0 && column >= 1 && column <= std::strlen(row.letters))
-            return row.letters[column - 1] - 'A';
-    }
-    return -1;
+    for (const tKeyPlace& place : kKeyPlaces)
+        if (std::strncmp(name, place.name, XkbKeyNameLength) == 0)
+            return place.scancode;
+    return SDL_SCANCODE_UNKNOWN;
 }
 
-// The Latin letter ('A' to 'Z') of the key's first level in the group, 0 for any other symbol.
-char LatinLetter(XkbDescRec& keyboard, int code, int group)
+// 'A' to 'Z' for a Latin letter, 0 for any other symbol.
+char LatinLetter(KeySym symbol)
 {
-    const KeySym symbol = XkbKeySymEntry(&keyboard, code, 0, group);
     if (symbol >= XK_a && symbol <= XK_z)
         return char('A' + (symbol - XK_a));
     if (symbol >= XK_A && symbol <= XK_Z)
@@ -66,25 +73,42 @@ char LatinLetter(XkbDescRec& keyboard, int code, int group)
     return 0;
 }
 
+// A symbol that types a character beyond ASCII, as a letter of another script does: Latin-1's
+// upper half, the older character sets below the dead and function keys, and the Unicode symbols.
+bool TypesBeyondAscii(KeySym symbol)
+{
+    if ((symbol & 0xFF000000) == 0x01000000)
+        return (symbol & 0xFFFFFF) >= 0x80;
+    return symbol >= 0xA0 && symbol < 0xFE00;
+}
+
+// The Latin letter of the key's first level in the first of its groups that gives one, 0 where
+// none does.
+char FirstLatinLetter(XkbDescRec& keyboard, int code)
+{
+    for (int group = 0; group < XkbKeyNumGroups(&keyboard, code); ++group)
+        if (const char letter = LatinLetter(XkbKeySymEntry(&keyboard, code, 0, group)))
+            return letter;
+    return 0;
+}
+
 void ReadLetters(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
 {
     layout->letters = UsShortcutLetters();
     for (int code = keyboard.min_key_code; code <= keyboard.max_key_code; ++code) {
-        char name[XkbKeyNameLength + 1] = {};
-        std::memcpy(name, keyboard.names->keys[code].name, XkbKeyNameLength);
-        const int index = UsLetterIndex(name);
+        const SDL_Scancode place = PlaceOf(keyboard.names->keys[code].name);
         const int groups = XkbKeyNumGroups(&keyboard, code);
-        if (index < 0 || groups == 0)
+        if (place == SDL_SCANCODE_UNKNOWN || groups == 0)
             continue;
-        char first = 0;
+        char& first = layout->letters[size_t(place)];
+        if (const char letter = FirstLatinLetter(keyboard, code))
+            first = letter;
         for (size_t group = 0; group < layout->groupLetters.size(); ++group) {
             // A group past the key's own wraps round, as for the right Alt key.
-            const char letter = LatinLetter(keyboard, code, int(group) % groups);
-            layout->groupLetters[group][size_t(index)] = letter;
-            first = first ? first : letter;
+            const KeySym symbol = XkbKeySymEntry(&keyboard, code, 0, int(group) % groups);
+            const char letter = LatinLetter(symbol);
+            layout->groupLetters[group][size_t(place)] = letter ? letter : TypesBeyondAscii(symbol) ? first : 0;
         }
-        if (first)
-            layout->letters[size_t(index)] = first;
     }
 }
 

@@ -13,9 +13,11 @@ struct tX11KeyboardLayout {
     // Per keyboard group: the right Alt key is AltGr (it shifts to the third level, or switches
     // the mode), so that a key pressed with it makes another character, and it is no Alt.
     std::array<bool, 4> rightAltIsAltGr{};
-    // Per keyboard group: the Latin letter each key has in it, 0 where it has another symbol.
+    // Per keyboard group: the letter each key stands for in it, the Latin letter it has there,
+    // that of `letters` where it has a letter of another script, 0 where it has another symbol.
     std::array<tShortcutLetters, 4> groupLetters{};
-    // The letter each key has in the first group that gives it a Latin one, else in the US layout.
+    // The letter each key has in the first group that gives it a Latin one, else in the US layout
+    // (none at a punctuation place).
     tShortcutLetters letters = UsShortcutLetters();
 };
 

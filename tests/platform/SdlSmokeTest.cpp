@@ -278,8 +278,8 @@ protected:
 // besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
 // however that group was switched, it goes down as no Alt and no key, only the character it makes
 // with a key comes, and it is let go as Alt. A key is the Latin letter it has in the group it goes
-// down in; a letter of another script is the Latin letter its key has in the first group that
-// gives it one, else in the US layout, and still comes as text.
+// down in, wherever it stands; a letter of another script is the Latin letter its key has in the
+// first group that gives it one, else in the US layout, and still comes as text.
 TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
 {
     const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
@@ -291,7 +291,8 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
     struct tRow {
         // The arguments of setxkbmap; none keeps the layout.
         const char* layout;
-        // "+NAME" presses the key of that name, "-NAME" lets it go.
+        // "+NAME" presses the key of that name, "-NAME" lets it go. A key goes down once a row:
+        // SDL takes a release that a press of the same key follows within 2 ms for a repeat.
         std::vector<const char*> keys;
         tHeard heard;
     };
@@ -318,6 +319,26 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
          tHeard{{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}} + altShift + tHeard{{WM_KEYUP, 'Z'}}},
         {"", {"+LCTL", "+AD06", "-AD06", "-LCTL"},
          {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Y'}, {WM_KEYUP, 'Y'}, {WM_KEYUP, VK_CONTROL}}},
+        // A letter is a letter wherever the layout puts it; punctuation stays by its place.
+        {"-layout us -variant dvorak", {"+LCTL", "+AB10", "-AB10", "+AC10", "-AC10", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, 'S'}, {WM_KEYUP, 'S'},
+          {WM_KEYUP, VK_CONTROL}}},
+        {"", {"+AB10", "-AB10", "+AD11", "-AD11"},
+         {{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, VK_OEM_4}, {WM_CHAR, '/'},
+          {WM_KEYUP, VK_OEM_4}}},
+        // The Russian letter at the French M's place is M, and still comes as text.
+        {"-layout fr,ru", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+AC10", "-AC10"},
+         altShift + tHeard{{WM_KEYDOWN, 'M'}, {WM_CHAR, 0x436}, {WM_KEYUP, 'M'}}},
+        {"-layout us -variant colemak", {"+LCTL", "+AC10", "-AC10", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'O'}, {WM_KEYUP, 'O'}, {WM_KEYUP, VK_CONTROL}}},
+        // The key between left Shift and Z is Z in the second group, though SDL read its keymap in
+        // the first, and it goes up as it went down.
+        {"-layout us,us -variant ,colemak_dh", {"+LCTL", "+AC02", "-AC02", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'S'}, {WM_KEYUP, 'S'}, {WM_KEYUP, VK_CONTROL}}},
+        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+LCTL", "+LSGT", "-LSGT", "-LCTL"},
+         altShift + tHeard{{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYUP, VK_CONTROL}}},
+        {"", {"+LSGT", "+LALT", "+LFSH", "-LFSH", "-LALT", "-LSGT"},
+         tHeard{{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}} + altShift + tHeard{{WM_KEYUP, 'Z'}}},
     };
     for (const tRow& row : rows) {
         SCOPED_TRACE(std::to_string(&row - rows) + ": " + row.layout);
