@@ -71,7 +71,7 @@ screen() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
 
 "$program" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-splash=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product\$" | head -1) || fail "no splash appeared"
+splash=$(find_window "^$product\$") || fail "no splash appeared"
 # The splash picture is the product's card in the middle of the dark screen. The splash window can
 # show before its picture: the screen is looked at until the card shows, while the splash stands.
 splash_picture() {
@@ -81,7 +81,7 @@ splash_picture() {
     [ "$(convert "$shots/kostrel-splash.png" -crop 400x200+312+284 -format '%k' info:)" -gt 50 ]
 }
 wait_until splash_picture || fail "the splash shows no picture"
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
+window=$(find_window "^$product - Untitled\$") ||
     fail "no main window titled \"$product - Untitled\""
 # The splash stays up for 2.5 seconds after the window came.
 splash_gone "^$product\$"
@@ -324,7 +324,7 @@ error_box() {
 }
 # new_painting WHAT: waits for the new painting that follows a file that could not be opened.
 new_painting() {
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$product - Untitled\$" | head -1) ||
+    window=$(find_window "^$product - Untitled\$") ||
         fail "no new painting after $1"
     splash_gone "^$product\$"
     xdotool windowfocus --sync "$window" 2>/dev/null || true

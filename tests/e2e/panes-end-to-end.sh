@@ -66,7 +66,7 @@ done
 pid=$!
 
 # The main window is titled with the painting's name once the painting is open.
-window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kostrel 2 - painting' | head -1) ||
+window=$(find_window '^Kostrel 2 - painting' 90) ||
     fail "no main window with the painting appeared"
 # The splash stays up for a while after the window came.
 splash_gone '^Kostrel 2$'

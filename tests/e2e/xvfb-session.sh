@@ -26,7 +26,10 @@ fail() {
 
 # The programs keep their preferences in the work folder, not in the user's own.
 export XDG_CONFIG_HOME="$work/config"
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER
+# Nothing of a desktop the tests were started from reaches the virtual display's programs: its
+# Wayland display, its session bus (a dialog program would show there) and its name (KDE's picks
+# another dialog program).
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
 export SDL_AUDIODRIVER=dummy
 # Under the sanitizers, what the desktop's libraries keep to the end is not the program's leak.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
@@ -96,6 +99,18 @@ shot_settled() {
     convert "xwd:$work/settled-after.xwd" -define png:compression-level=1 "$shots/$1.png"
 }
 
+# find_window TITLE [SECONDS]: prints the first shown window whose title matches the pattern TITLE
+# once there is one, waiting up to SECONDS ($patience); status 1 when none showed. A search ends
+# with an X error when a window it looks at goes meanwhile: it is asked again.
+find_window() {
+    local found= find_deadline=$((SECONDS + ${2:-$patience}))
+    until found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [ -n "$found" ]; do
+        [ "$SECONDS" -lt "$find_deadline" ] || return 1
+        sleep 0.1
+    done
+    echo "$found"
+}
+
 # wait_gone TITLE: waits until no window whose title matches the pattern TITLE shows; status 1
 # when one still shows after $patience seconds.
 wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
@@ -137,8 +152,7 @@ start_program() {
     shift
     "$@" >"$work/stdout" 2>"$work/stderr" &
     pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -1) ||
-        fail "no window appeared"
+    window=$(find_window "$title") || fail "no window appeared"
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     wait_until '[ "$(xwd -id "$window" -silent 2>/dev/null | convert xwd:- -format %k info: 2>/dev/null)" -gt 1 ]' ||
         fail "the window shows nothing"
