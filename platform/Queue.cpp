@@ -114,6 +114,17 @@ BOOL PostToWindow(const MSG& message)
     return 1;
 }
 
+// The message as it is taken: a mouse message of the input at its window's place now.
+MSG Taken(MSG message)
+{
+    if (message.lParamFromPt) {
+        POINT client = message.pt;
+        ScreenToClient(message.hwnd, &client);
+        message.lParam = MAKELPARAM(WORD(client.x), WORD(client.y));
+    }
+    return message;
+}
+
 // Finds the first message that passes the filters: posted ones in order, then WM_QUIT, then a
 // WM_PAINT for an invalid window. `sequence` receives the queue's count of posts seen.
 bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* sequence)
@@ -123,17 +134,26 @@ bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* s
         backend->PumpEvents();
     const DWORD thread = GetCurrentThreadId();
     tQueue& queue = QueueOf(thread);
+    bool posted = false;
     {
         std::lock_guard<std::mutex> guard(queue.lock);
         *sequence = queue.sequence;
-        for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
-            if (!Matches(*it, filter, first, last))
-                continue;
+        const auto it = std::find_if(queue.messages.begin(), queue.messages.end(),
+                                     [&](const MSG& message) { return Matches(message, filter, first, last); });
+        if (it != queue.messages.end()) {
             *out = *it;
             if (remove)
                 queue.messages.erase(it);
-            return true;
+            posted = true;
         }
+    }
+    // Outside the queue's lock: the point is made from the window's record.
+    if (posted) {
+        *out = Taken(*out);
+        return true;
+    }
+    {
+        std::lock_guard<std::mutex> guard(queue.lock);
         if (queue.quit && !filter && Admits(first, last, WM_QUIT)) {
             *out = MakeMessage(nullptr, WM_QUIT, WPARAM(queue.quitCode), 0);
             if (remove)
@@ -174,18 +194,21 @@ bool TakeAmong(MSG* out, HWND window, const UINT* codes, size_t count, bool remo
     if (OnInterfaceThread(backend))
         backend->PumpEvents();
     tQueue& queue = QueueOf(GetCurrentThreadId());
-    std::lock_guard<std::mutex> guard(queue.lock);
-    *sequence = queue.sequence;
-    const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
-    for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
-        if ((window && it->hwnd != window) || !among(it->message))
-            continue;
+    {
+        std::lock_guard<std::mutex> guard(queue.lock);
+        *sequence = queue.sequence;
+        const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
+        const auto it = std::find_if(queue.messages.begin(), queue.messages.end(), [&](const MSG& message) {
+            return (!window || message.hwnd == window) && among(message.message);
+        });
+        if (it == queue.messages.end())
+            return false;
         *out = *it;
         if (remove)
             queue.messages.erase(it);
-        return true;
     }
-    return false;
+    *out = Taken(*out);
+    return true;
 }
 
 // The backends gather native input only when asked: a wait on the interface thread looks at it
@@ -348,6 +371,15 @@ BOOL PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD mo
 {
     MSG made = MakeMessage(window, message, wParam, lParam);
     made.lPrivate = modifiers;
+    return PostToWindow(made);
+}
+
+BOOL PostMouseInput(HWND window, UINT message, WPARAM wParam, POINT screen, DWORD modifiers)
+{
+    MSG made = MakeMessage(window, message, wParam, 0);
+    made.lPrivate = modifiers;
+    made.pt = screen;
+    made.lParamFromPt = true;
     return PostToWindow(made);
 }
 

@@ -61,6 +61,15 @@ TEST_F(InputTest, ButtonsAreLiveAndMessagesCarryClientPoints)
     EXPECT_EQ(Next(WM_LBUTTONUP, WM_LBUTTONUP).hwnd, m_window);
     EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
 
+    // A point is made in the window as the message is taken: a window moved meanwhile (by a
+    // window manager, under a held button) gets it where the pointer was on the screen.
+    headless::MoveMouse(150, 80);
+    SetWindowPos(m_window, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    move = Next(WM_MOUSEMOVE, WM_MOUSEMOVE);
+    EXPECT_EQ(GET_X_LPARAM(move.lParam), 30);
+    EXPECT_EQ(GET_Y_LPARAM(move.lParam), -10);
+    SetWindowPos(m_window, nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
     headless::MoveMouse(30, 20);
     MSG nothing;
     EXPECT_FALSE(PeekMessageW(&nothing, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE));
