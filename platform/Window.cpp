@@ -73,6 +73,26 @@ int64_t DistanceSquared(const RECT& a, const RECT& b)
     return dx * dx + dy * dy;
 }
 
+// The display `rect` overlaps most; where it overlaps none, the nearest for
+// MONITOR_DEFAULTTONEAREST, else the primary. `displays` is not empty.
+size_t DisplayIndexOf(const std::vector<tDisplay>& displays, const RECT& rect, DWORD flags, bool* overlaps)
+{
+    size_t best = 0;
+    int64_t bestArea = 0;
+    for (size_t i = 0; i < displays.size(); ++i) {
+        const int64_t area = OverlapArea(rect, displays[i].bounds);
+        if (area > bestArea)
+            best = i, bestArea = area;
+    }
+    *overlaps = bestArea > 0;
+    if (!*overlaps && flags == MONITOR_DEFAULTTONEAREST) {
+        for (size_t i = 1; i < displays.size(); ++i)
+            if (DistanceSquared(rect, displays[i].bounds) < DistanceSquared(rect, displays[best].bounds))
+                best = i;
+    }
+    return best;
+}
+
 HMONITOR MonitorHandle(size_t index)
 {
     return reinterpret_cast<HMONITOR>(uintptr_t(index + 1));
@@ -325,8 +345,8 @@ LONG SetWindowLongW(HWND window, int32_t index, LONG value)
     const DWORD previous = record->style;
     record->style = DWORD(value);
     record->visible = (record->style & WS_VISIBLE) != 0;
-    // The frame changes with the style; the client area follows at the next SetWindowPos.
-    UpdateNative(*record);
+    // The native window takes the style with the rectangle at the next SetWindowPos, as Win32
+    // draws the new frame only then: the mode and the place they make together are asked once.
     return LONG(previous);
 }
 
@@ -635,23 +655,9 @@ HMONITOR MonitorFromWindow(HWND window, DWORD flags)
     RECT rect;
     if (displays.empty() || !GetWindowRect(window, &rect))
         return nullptr;
-    size_t best = 0;
-    int64_t bestArea = 0;
-    for (size_t i = 0; i < displays.size(); ++i) {
-        const int64_t area = OverlapArea(rect, displays[i].bounds);
-        if (area > bestArea)
-            best = i, bestArea = area;
-    }
-    if (bestArea > 0)
-        return MonitorHandle(best);
-    if (flags == MONITOR_DEFAULTTONULL)
-        return nullptr;
-    if (flags == MONITOR_DEFAULTTONEAREST) {
-        for (size_t i = 1; i < displays.size(); ++i)
-            if (DistanceSquared(rect, displays[i].bounds) < DistanceSquared(rect, displays[best].bounds))
-                best = i;
-    }
-    return MonitorHandle(best);
+    bool overlaps = false;
+    const size_t best = DisplayIndexOf(displays, rect, flags, &overlaps);
+    return overlaps || flags != MONITOR_DEFAULTTONULL ? MonitorHandle(best) : nullptr;
 }
 
 BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info)
@@ -702,6 +708,16 @@ void DragFinish(HDROP drop)
 }
 
 namespace windows {
+
+bool DisplayOf(const RECT& rect, tDisplay* display)
+{
+    const std::vector<tDisplay> displays = Displays();
+    if (displays.empty())
+        return false;
+    bool overlaps = false;
+    *display = displays[DisplayIndexOf(displays, rect, MONITOR_DEFAULTTONEAREST, &overlaps)];
+    return true;
+}
 
 HDROP MakeDropList(std::vector<std::u16string> paths)
 {
@@ -760,9 +776,10 @@ void NativeZoomed(HWND window, const RECT& client)
                         record->rect.right + client.right - now.right, record->rect.bottom + client.bottom - now.bottom};
     record->style = (record->style & ~WS_MINIMIZE) | WS_MAXIMIZE;
     InvalidateAll(*record);
-    // Where memory is short the window keeps its size, and the procedure hears that size.
-    (void)FitSurface(*record);
-    UpdateNative(*record);
+    // The native window has the place already. Where memory is short the window keeps its size,
+    // and the native window is given it back.
+    if (FitSurface(*record) == tSurfaceFit::kNoMemory)
+        UpdateNative(*record);
     SendMessageW(window, WM_SIZE, SIZE_MAXIMIZED, ClientSizeParam(*record));
 }
 

@@ -58,6 +58,10 @@ enum class tSurfaceFit { kSameSize, kResized, kNoMemory };
 // stays as it was, and so does the client size: the window rectangle shrinks or grows back to it.
 tSurfaceFit FitSurface(tWindowRecord& record);
 
+// The display that MonitorFromWindow takes for a window at `rect` (screen coordinates): the one
+// it overlaps most, else the nearest; false when there is none.
+bool DisplayOf(const RECT& rect, tDisplay* display);
+
 // A list of dropped paths for WM_DROPFILES; DragFinish frees it.
 HDROP MakeDropList(std::vector<std::u16string> paths);
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SentReleases.h"
 #include "platform/sdl/WmModeTracker.h"
+#include "platform/sdl/X11Connection.h"
 #include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/X11Errors.h"
 #include "platform/sdl/X11Event.h"
@@ -37,20 +39,24 @@ namespace {
 
 struct tNative {
     SDL_Window* window = nullptr;
+    // What the window was last asked to be, but for its place and size on X11, which are those
+    // the server last told (elsewhere the size alone).
     tNativeWindowState shown;
+    // The client area the program asked for last, where a window manager may not have put it.
+    RECT asked;
     // Where the client area lies on the screen, for pointers reported inside the window.
     POINT origin;
     std::vector<std::u16string> drops;
     // The X window, where the desktop is X11, and what its window manager does with it.
     unsigned long xwindow = 0;
     CWmModeTracker modes{tWmMode::kNormal};
-    bool minimised = false;
-    // Full screen as asked of the window manager (or of SDL) last.
-    bool fullScreen = false;
-    // The window gained or lost its frame: its place is asked again once the window manager
-    // changed the frame, which some managers do around the window where it stood before, and
-    // SDL places a window by the frame it knew.
-    bool placeWhenFramed = false;
+};
+
+// A core pointer button's event as the display made it, which SDL's event of it follows.
+struct tRawButton {
+    int button = 0;
+    bool down = false;
+    POINT screen;
 };
 
 int ButtonKey(Uint8 button)
@@ -90,15 +96,15 @@ bool SameRect(const RECT& a, const RECT& b)
 // Real windows, input, clipboard and boxes through SDL2. SDL's own key and button state does
 // not follow events pushed into its queue, so the platform's table is kept by an event watch,
 // which sees every event as it enters the queue. On X11 SDL also hands on the display's events,
-// which tell the keyboard group of each key and which button releases a client sent.
+// which tell the keyboard group of each key, where a button event happened on the screen, which
+// button releases a client sent, and what the window manager and the X server changed.
 class CSdlBackend : public CBackend {
 public:
     CSdlBackend()
     {
         m_dummyVideo = std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0;
-        (void)ReadX11KeyboardLayout(&m_layout);
-        m_desktop = CX11Desktop::Open();
-        if (OnX11())
+        m_onX11 = OnX11();
+        if (m_onX11)
             SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         SDL_SetEventFilter(FilterEvent, this);
         SDL_AddEventWatch(WatchEvent, this);
@@ -136,7 +142,10 @@ public:
     {
         tNative* native = Find(window);
         const int button = SdlButton(buttonKey);
-        if (native && button && SendX11ButtonRelease(native->window, button))
+        if (!native || !native->xwindow || !button)
+            return;
+        const unsigned long xwindow = native->xwindow;
+        if (m_connection.Run([&](_XDisplay* display) { return SendX11ButtonRelease(display, xwindow, button); }))
             m_sentReleases.ReleaseSent(button);
     }
 
@@ -151,7 +160,7 @@ public:
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const bool fullScreen = FillsDisplay(state);
-        if (fullScreen && !m_desktop)
+        if (fullScreen && !m_onX11)
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
@@ -164,20 +173,22 @@ public:
             SDL_DestroyWindow(native);
             return false;
         }
+        if (m_onX11 && !m_desktop)
+            m_desktop = CX11Desktop::Open(native);
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         tNative& entry = m_natives[window];
         entry.window = native;
         entry.shown = state;
         entry.shown.visible = false;
+        entry.asked = r;
         entry.origin = POINT{r.left, r.top};
         if (m_desktop && (entry.xwindow = CX11Desktop::WindowOf(native))) {
             m_desktop->Watch(entry.xwindow);
             entry.modes = CWmModeTracker(m_desktop->ReadMode(entry.xwindow));
             if (fullScreen)
-                m_desktop->AskFullScreen(native, true, false);
+                m_desktop->AskFullScreen(entry.xwindow, true, false);
         }
-        entry.fullScreen = fullScreen;
-        (void)entry.modes.Ask(WmAsk(state, fullScreen));
+        (void)entry.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
         m_byId[SDL_GetWindowID(native)] = window;
         return true;
     }
@@ -187,68 +198,15 @@ public:
         tNative* native = Find(window);
         if (!native)
             return;
-        SDL_Window* w = native->window;
-        tNativeWindowState& shown = native->shown;
-        const bool fullScreen = FillsDisplay(state);
-        const bool wasFullScreen = native->fullScreen;
-        native->fullScreen = fullScreen;
-        const bool unmaximise = native->modes.Ask(WmAsk(state, fullScreen));
-        const bool placed = !SameRect(state.client, shown.client);
-        // SDL's full screen takes no place or size: a window that must cover another display, or
-        // one of another size, leaves it and enters it again there. Nor does it take a frame.
-        const bool leaving = wasFullScreen && (!fullScreen || (placed && !m_desktop));
-        if (leaving && !m_desktop) {
-            SDL_SetWindowFullscreen(w, 0);
-            if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
-                SDL_RestoreWindow(w);
-        }
-        if (state.title != shown.title)
-            SDL_SetWindowTitle(w, ToAnsi(state.title).c_str());
-        // The frame comes before full screen is left: some window managers take a window without
-        // one that covers the screen for full screen still.
-        if ((state.style ^ shown.style) & WS_CAPTION) {
-            SDL_SetWindowBordered(w, (state.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
-            native->placeWhenFramed = true;
-        }
-        if ((state.style ^ shown.style) & WS_THICKFRAME)
-            SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
-        if (state.topmost != shown.topmost)
-            SDL_SetWindowAlwaysOnTop(w, state.topmost ? SDL_TRUE : SDL_FALSE);
-        // Leaving full screen takes a window manager's maximise away too: full screen may have
-        // come from one, and the window would outlive it.
-        if (leaving && m_desktop)
-            m_desktop->AskFullScreen(w, false, shown.visible);
-        else if (unmaximise)
-            m_desktop->AskUnmaximised(w);
-        if (placed) {
-            const RECT& r = state.client;
-            SDL_SetWindowPosition(w, r.left, r.top);
-            SDL_SetWindowSize(w, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            native->origin = POINT{r.left, r.top};
-        }
-        if (state.visible != shown.visible) {
-            if (state.visible)
-                SDL_ShowWindow(w);
-            else
-                SDL_HideWindow(w);
-        }
-        if ((state.style ^ shown.style) & WS_MINIMIZE) {
-            // The record knows already: SDL's report of it is not the window manager's.
-            native->minimised = (state.style & WS_MINIMIZE) != 0;
-            if (native->minimised)
-                SDL_MinimizeWindow(w);
-            else
-                SDL_RestoreWindow(w);
-        }
-        // Without a window manager the place asked above is the full screen.
-        if (fullScreen && (!wasFullScreen || leaving)) {
-            if (m_desktop)
-                m_desktop->AskFullScreen(w, true, state.visible);
-            else
-                SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
-        }
-        shown = state;
+        if (state.title != native->shown.title)
+            SDL_SetWindowTitle(native->window, ToAnsi(state.title).c_str());
+        if (state.topmost != native->shown.topmost)
+            SDL_SetWindowAlwaysOnTop(native->window, state.topmost ? SDL_TRUE : SDL_FALSE);
+        if (native->xwindow)
+            UpdateX11Window(*native, state);
+        else
+            UpdateSdlWindow(*native, state);
+        native->shown = state;
     }
 
     void DestroyNativeWindow(HWND window) override
@@ -321,7 +279,8 @@ public:
 
     bool CaptureScreen(const RECT& area, uint32_t* pixels) override
     {
-        return CaptureX11Screen(area, pixels);
+        return m_onX11 &&
+               m_connection.Run([&](_XDisplay* display) { return CaptureX11Screen(display, area, pixels); });
     }
 
     // The window manager draws captions and frames outside the client area.
@@ -370,7 +329,7 @@ private:
     // Without a window manager nobody else gives the window the keyboard; the X server refuses
     // it to a window not yet on the screen (a window manager maps the window in its own time).
     // A window manager is asked instead (SDL_RaiseWindow): one that saw the program take the
-    // keyboard itself gives none to the program's dialogs that come next.
+    // keyboard itself gives none to the program's dialogs that come next (fluxbox).
     void GiveWantedFocus()
     {
         tNative* native = Find(m_focusWanted);
@@ -390,90 +349,198 @@ private:
         return (state.style & WS_MAXIMIZE) ? tWmAsk::kWorkArea : tWmAsk::kWindow;
     }
 
-    // The display that holds most of `client`, the first where none does.
-    tDisplay DisplayUnder(const RECT& client)
+    // On X11 the window manager is asked for the frame, the mode and the place, all through
+    // SDL's connection in one order. SDL's own placing of a window goes by the frame it read
+    // last, and moves the window again as it sizes it.
+    void UpdateX11Window(tNative& native, const tNativeWindowState& state)
     {
-        const std::vector<tDisplay> displays = GetDisplays();
-        if (displays.empty())
-            return tDisplay{client, client};
-        const auto overlap = [&](const tDisplay& display) {
-            const RECT& b = display.bounds;
-            return int64_t(std::max(0, std::min(b.right, client.right) - std::max(b.left, client.left))) *
-                   std::max(0, std::min(b.bottom, client.bottom) - std::max(b.top, client.top));
-        };
-        return *std::max_element(displays.begin(), displays.end(), [&](const tDisplay& a, const tDisplay& b) {
-            return overlap(a) < overlap(b);
-        });
+        const tNativeWindowState& shown = native.shown;
+        const tWmAsk ask = WmAsk(state, FillsDisplay(state));
+        const CWmModeTracker::tRequests requests = native.modes.Ask(ask, SDL_GetTicks64());
+        // The frame comes before full screen is left: a manager may take a window without one that
+        // covers the screen for full screen still (mutter and metacity, by their rule for older
+        // programs).
+        if ((state.style ^ shown.style) & WS_CAPTION)
+            m_desktop->SetFramed(native.xwindow, (state.style & WS_CAPTION) != 0);
+        if (requests.leaveFullScreen)
+            m_desktop->AskFullScreen(native.xwindow, false, shown.visible);
+        else if (requests.unmaximise)
+            m_desktop->AskUnmaximised(native.xwindow);
+        // A window manager covers the display with a full-screen window itself, whatever frame
+        // it kept for it; without one the window takes the display's place.
+        const bool resizable = (state.style & WS_THICKFRAME) != 0;
+        if (!SameRect(state.client, shown.client) || ((state.style ^ shown.style) & WS_THICKFRAME)) {
+            if (ask == tWmAsk::kFullScreen && m_desktop->HasWindowManager()) {
+                m_desktop->SetSizeHints(native.xwindow, state.client, resizable);
+            } else {
+                m_desktop->Place(native.xwindow, state.client, resizable);
+                native.asked = state.client;
+            }
+        }
+        const bool appears = state.visible && !shown.visible;
+        ShowAndMinimise(native, state);
+        // A window not yet shown carried the wish in its state, which a manager may pass over as
+        // it shows the window (bspwm): it is asked again once the window is shown.
+        if (requests.fullScreen || (appears && ask == tWmAsk::kFullScreen))
+            m_desktop->AskFullScreen(native.xwindow, true, state.visible);
+    }
+
+    // Elsewhere SDL's full screen serves: it takes no place or size, so a window that must cover
+    // another display, or one of another size, leaves it and enters it again there. Nor does it
+    // take a frame.
+    void UpdateSdlWindow(tNative& native, const tNativeWindowState& state)
+    {
+        SDL_Window* w = native.window;
+        const tNativeWindowState& shown = native.shown;
+        const bool wasFullScreen = native.modes.Asked() == tWmAsk::kFullScreen;
+        const bool fullScreen = FillsDisplay(state);
+        (void)native.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
+        const bool placed = !SameRect(state.client, shown.client);
+        const bool leaving = wasFullScreen && (!fullScreen || placed);
+        if (leaving) {
+            SDL_SetWindowFullscreen(w, 0);
+            if (!(state.style & WS_MAXIMIZE) && (SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED))
+                SDL_RestoreWindow(w);
+        }
+        if ((state.style ^ shown.style) & WS_CAPTION)
+            SDL_SetWindowBordered(w, (state.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+        if ((state.style ^ shown.style) & WS_THICKFRAME)
+            SDL_SetWindowResizable(w, (state.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+        if (placed) {
+            const RECT& r = state.client;
+            SDL_SetWindowPosition(w, r.left, r.top);
+            SDL_SetWindowSize(w, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            native.origin = POINT{r.left, r.top};
+        }
+        ShowAndMinimise(native, state);
+        if (fullScreen && (!wasFullScreen || leaving))
+            SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+
+    void ShowAndMinimise(tNative& native, const tNativeWindowState& state)
+    {
+        const tNativeWindowState& shown = native.shown;
+        if (state.visible != shown.visible) {
+            if (state.visible) {
+                SDL_ShowWindow(native.window);
+                native.modes.Shown(SDL_GetTicks64());
+            } else {
+                SDL_HideWindow(native.window);
+            }
+        }
+        if ((state.style ^ shown.style) & WS_MINIMIZE) {
+            if (state.style & WS_MINIMIZE)
+                SDL_MinimizeWindow(native.window);
+            else
+                SDL_RestoreWindow(native.window);
+        }
     }
 
     // What the window manager did to the program's windows on its own reaches them as a
-    // maximise or a restore, as Win32 tells it; a change of the screen as a display change.
-    // The desktop's connection is read as often as SDL's (ReadDisplay): each look costs a system
-    // call, and a pump step comes with every message taken.
+    // maximise or a restore, as Win32 tells it; a change of the screen as a display change. The
+    // changes were noted as SDL read its events: with none, this asks the display nothing.
     void FollowDesktop()
     {
-        const Uint64 now = SDL_GetTicks64();
-        if (!m_desktop || now - m_lastFollowed < 2)
+        if (!m_desktop)
             return;
-        m_lastFollowed = now;
         const CX11Desktop::tChanges changes = m_desktop->TakeChanges();
-        for (unsigned long xwindow : changes.windows)
-            FollowWindowManager(xwindow);
-        for (unsigned long xwindow : changes.frames)
-            if (tNative* native = FindX(xwindow); native && native->placeWhenFramed) {
-                native->placeWhenFramed = false;
-                PlaceAgain(*native);
-            }
+        for (unsigned long xwindow : changes.windows) {
+            HWND window = nullptr;
+            if (tNative* native = FindX(xwindow, &window))
+                Answer(window, native->modes.See(m_desktop->ReadMode(xwindow), SDL_GetTicks64()));
+        }
+        std::vector<std::pair<HWND, CWmModeTracker::tAnswer>> answers;
+        {
+            const Uint64 now = SDL_GetTicks64();
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            for (auto& [window, native] : m_natives)
+                if (native.xwindow && native.shown.visible)
+                    answers.emplace_back(window, native.modes.Tick(now));
+        }
+        for (const auto& [window, answer] : answers)
+            Answer(window, answer);
+        for (unsigned long xwindow : changes.configured) {
+            HWND window = nullptr;
+            if (FindX(xwindow, &window))
+                FollowGeometry(window);
+        }
         if (changes.screen)
             windows::NativeDisplaysChanged();
     }
 
-    tNative* FindX(unsigned long xwindow, HWND* window = nullptr)
+    tNative* FindX(unsigned long xwindow, HWND* window)
     {
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         for (auto& [handle, entry] : m_natives)
             if (entry.xwindow == xwindow) {
-                if (window)
-                    *window = handle;
+                *window = handle;
                 return &entry;
             }
         return nullptr;
     }
 
-    // Asks for the window's place and size again: a window manager may have put the window
-    // where it stood before.
-    void PlaceAgain(const tNative& native)
+    // A change of the window's mode that the window manager made on its own ends a press in the
+    // window, as the window moves under the pointer: the stroke goes no further than the hand
+    // went. The window then takes the manager's mode.
+    void Answer(HWND window, CWmModeTracker::tAnswer answer)
     {
-        const RECT& r = native.shown.client;
-        SDL_SetWindowSize(native.window, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
-        m_desktop->MoveClient(native.window, r.left, r.top);
-    }
-
-    void FollowWindowManager(unsigned long xwindow)
-    {
-        HWND window = nullptr;
-        tNative* native = FindX(xwindow, &window);
-        if (!native)
+        tNative* native = Find(window);
+        if (!native || answer == CWmModeTracker::tAnswer::kNothing)
             return;
-        switch (native->modes.See(m_desktop->ReadMode(xwindow))) {
+        switch (answer) {
         case CWmModeTracker::tAnswer::kFullScreen:
-            windows::NativeZoomed(window, DisplayUnder(native->shown.client).bounds);
+        case CWmModeTracker::tAnswer::kMaximised: {
+            input::EndPressesOf(window);
+            tDisplay display{native->shown.client, native->shown.client};
+            (void)windows::DisplayOf(native->shown.client, &display);
+            // The window has that place and mode already: the program's answer asks nothing.
+            native->shown.client = answer == CWmModeTracker::tAnswer::kFullScreen ? display.bounds : display.work;
+            native->shown.style |= WS_MAXIMIZE;
+            windows::NativeZoomed(window, native->shown.client);
             break;
-        case CWmModeTracker::tAnswer::kMaximised:
-            windows::NativeZoomed(window, DisplayUnder(native->shown.client).work);
-            break;
+        }
         case CWmModeTracker::tAnswer::kRestored:
+            input::EndPressesOf(window);
             windows::NativeShowState(window, SIZE_RESTORED);
             break;
         case CWmModeTracker::tAnswer::kTakeMaximiseAway:
-            m_desktop->AskUnmaximised(native->window);
+            m_desktop->AskUnmaximised(native->xwindow);
             break;
         case CWmModeTracker::tAnswer::kArrivedAtWindow:
-            PlaceAgain(*native);
+            // The manager may have put the window back where it stood before full screen; one
+            // that put it where it was asked is left alone (mutter draws a window moved again
+            // at once in the wrong place).
+            if (!SameRect(m_desktop->ReadClient(native->xwindow), native->asked))
+                m_desktop->Place(native->xwindow, native->asked, (native->shown.style & WS_THICKFRAME) != 0);
             break;
         default:
             break;
         }
+    }
+
+    // The window is where the server says, whether the window manager moved it on its own, did as
+    // asked, or refused (a tiling manager keeps its own place and size, and says so in an event
+    // of no change): the record follows. A size the window was not asked for is the manager's;
+    // a press in the window ends as the window changes under the pointer.
+    void FollowGeometry(HWND window)
+    {
+        tNative* native = Find(window);
+        const RECT now = native ? m_desktop->ReadClient(native->xwindow) : RECT{};
+        if (now.right <= now.left || now.bottom <= now.top)
+            return;
+        const RECT before = native->shown.client;
+        const int32_t width = now.right - now.left, height = now.bottom - now.top;
+        if (before.right - before.left != width || before.bottom - before.top != height)
+            input::EndPressesOf(window);
+        {
+            // The record takes the window's place as it is, which is then asked of nobody.
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            native->shown.client = now;
+            native->origin = POINT{now.left, now.top};
+        }
+        windows::NativeMoved(window, POINT{now.left, now.top});
+        windows::NativeResized(window, width, height);
     }
 
     // A window without a caption that covers a display is full screen, as the desktop takes it.
@@ -524,19 +591,39 @@ private:
         return POINT{origin.x + x, origin.y + y};
     }
 
-    // Runs on whichever thread adds the event, before the watch: the display's events are read
-    // and dropped there, but for those of keys, which the key event SDL makes of each follows.
+    // Where a button event happened on the screen: as the display told it where it did (SDL gives
+    // the place of the last move inside the window, which a window that moved since makes wrong).
+    POINT ButtonPoint(const SDL_MouseButtonEvent& event, std::optional<tRawButton>* raw)
+    {
+        const std::optional<tRawButton> taken = std::exchange(*raw, std::nullopt);
+        if (taken && taken->button == event.button && taken->down == (event.type == SDL_MOUSEBUTTONDOWN))
+            return taken->screen;
+        return ScreenPoint(event.windowID, event.x, event.y);
+    }
+
+    static std::optional<tRawButton> RawButton(const tX11Event& read)
+    {
+        if ((read.kind != tX11Event::kButtonPress && read.kind != tX11Event::kButtonRelease) || read.sent)
+            return std::nullopt;
+        return tRawButton{read.button, read.kind == tX11Event::kButtonPress, POINT{read.rootX, read.rootY}};
+    }
+
+    // Runs before the watch, as each event enters SDL's queue: the display's events are noted
+    // there and dropped, but for those of keys and buttons, which the event SDL makes of each
+    // follows.
     static int FilterEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
         switch (event->type) {
         case SDL_SYSWMEVENT: {
+            if (self->m_desktop)
+                self->m_desktop->Note(event->syswm);
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kMappingChanged)
                 self->m_layoutStale = true;
             else if (read.kind == tX11Event::kButtonRelease)
                 self->m_sentReleases.Read(read);
-            return read.kind == tX11Event::kKey ? 1 : 0;
+            return read.kind == tX11Event::kKey || RawButton(read) ? 1 : 0;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -546,14 +633,21 @@ private:
         }
     }
 
-    // Runs on whichever thread adds the event, so it touches only the live input table.
+    // Runs as each event enters SDL's queue, on the thread that adds it: the interface thread for
+    // the display's events, which it reads. It keeps the live input table, and reads the
+    // keyboard's layout again at the first key after the layout changed.
     static int WatchEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
         switch (event->type) {
-        case SDL_SYSWMEVENT:
-            self->m_watchedGroup = ReadX11Event(event->syswm).group;
+        case SDL_SYSWMEVENT: {
+            const tX11Event read = ReadX11Event(event->syswm);
+            if (read.kind == tX11Event::kKey)
+                self->m_watchedGroup = read.group;
+            else
+                self->m_watchedButton = RawButton(read);
             break;
+        }
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             input::SetKeyDown(
@@ -562,7 +656,7 @@ private:
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            input::SetCursorScreenPos(self->ScreenPoint(event->button.windowID, event->button.x, event->button.y));
+            input::SetCursorScreenPos(self->ButtonPoint(event->button, &self->m_watchedButton));
             input::SetKeyDown(ButtonKey(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_MOUSEMOTION:
@@ -574,12 +668,12 @@ private:
         return 1;
     }
 
-    // The layout is read again once it changed, at the next key.
+    // The layout is read at the first key, and again once it changed, at the next key.
     tX11KeyboardLayout Layout()
     {
         std::lock_guard<std::recursive_mutex> guard(m_lock);
-        if (m_layoutStale.exchange(false))
-            (void)ReadX11KeyboardLayout(&m_layout);
+        if (m_onX11 && m_layoutStale.exchange(false))
+            (void)m_connection.Run([&](_XDisplay* display) { return ReadX11KeyboardLayout(display, &m_layout); });
         return m_layout;
     }
 
@@ -612,30 +706,25 @@ private:
         case SDL_WINDOWEVENT_HIDDEN:
             windows::NativeHidden(window);
             break;
+        // On X11 the window's place and size are read from the server as it tells them, in the
+        // order of the events around them (FollowDesktop); SDL tells the corner of a window's
+        // own border, which a window manager may draw as its frame (bspwm), and no answer to a
+        // request that changed nothing.
         case SDL_WINDOWEVENT_MOVED:
-            if (tNative* native = Find(window)) {
-                std::lock_guard<std::recursive_mutex> guard(m_lock);
-                native->origin = POINT{event.data1, event.data2};
-            }
-            windows::NativeMoved(window, POINT{event.data1, event.data2});
+            if (m_desktop)
+                FollowDesktop();
+            else
+                TranslateMove(window, POINT{event.data1, event.data2});
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            // A window manager changes a window's state and size together: the state comes
-            // first, so that a full-screen window given its own size back is a window again.
-            if (tNative* native = Find(window); native && native->xwindow)
-                FollowWindowManager(native->xwindow);
-            // The real window has this size now: a size the window cannot take is then asked
-            // back to the one it kept.
-            if (tNative* native = Find(window)) {
-                RECT& shown = native->shown.client;
-                shown.right = shown.left + event.data1;
-                shown.bottom = shown.top + event.data2;
-            }
-            windows::NativeResized(window, event.data1, event.data2);
+            if (m_desktop)
+                FollowDesktop();
+            else
+                TranslateSize(window, event.data1, event.data2);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             if (tNative* native = Find(window))
-                native->minimised = true;
+                native->shown.style |= WS_MINIMIZE;
             windows::NativeShowState(window, SIZE_MINIMIZED);
             break;
         // On X11 the window manager's maximise and full screen are read from the window itself
@@ -645,8 +734,9 @@ private:
                 windows::NativeShowState(window, SIZE_MAXIMIZED);
             break;
         case SDL_WINDOWEVENT_RESTORED:
-            if (tNative* native = Find(window); native && (native->minimised || !m_desktop)) {
-                native->minimised = false;
+            if (!m_desktop || (GetWindowLongW(window, GWL_STYLE) & WS_MINIMIZE)) {
+                if (tNative* native = Find(window))
+                    native->shown.style &= ~DWORD(WS_MINIMIZE);
                 windows::NativeShowState(window, SIZE_RESTORED);
             }
             break;
@@ -662,6 +752,27 @@ private:
         default:
             break;
         }
+    }
+
+    void TranslateMove(HWND window, POINT origin)
+    {
+        if (tNative* native = Find(window)) {
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            native->origin = origin;
+        }
+        windows::NativeMoved(window, origin);
+    }
+
+    void TranslateSize(HWND window, int32_t width, int32_t height)
+    {
+        // The real window has this size now: a size the window cannot take is then asked back to
+        // the one it kept.
+        if (tNative* native = Find(window)) {
+            RECT& shown = native->shown.client;
+            shown.right = shown.left + width;
+            shown.bottom = shown.top + height;
+        }
+        windows::NativeResized(window, width, height);
     }
 
     void TranslateDrop(const SDL_DropEvent& event)
@@ -684,9 +795,14 @@ private:
         case SDL_WINDOWEVENT:
             TranslateWindowEvent(event.window);
             break;
-        case SDL_SYSWMEVENT:
-            m_translatedGroup = ReadX11Event(event.syswm).group;
+        case SDL_SYSWMEVENT: {
+            const tX11Event read = ReadX11Event(event.syswm);
+            if (read.kind == tX11Event::kKey)
+                m_translatedGroup = read.group;
+            else
+                m_translatedButton = RawButton(read);
             break;
+        }
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             HWND window = WindowOf(event.key.windowID);
@@ -711,13 +827,14 @@ private:
                                     ScreenPoint(event.motion.windowID, event.motion.x, event.motion.y));
             break;
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEBUTTONUP: {
+            const POINT at = ButtonPoint(event.button, &m_translatedButton);
             if (event.type == SDL_MOUSEBUTTONDOWN)
                 m_sentReleases.PressDelivered(event.button.button);
             if (const int key = ButtonKey(event.button.button))
-                input::DeliverMouseButton(WindowOf(event.button.windowID), key, event.type == SDL_MOUSEBUTTONDOWN,
-                                          ScreenPoint(event.button.windowID, event.button.x, event.button.y));
+                input::DeliverMouseButton(WindowOf(event.button.windowID), key, event.type == SDL_MOUSEBUTTONDOWN, at);
             break;
+        }
         case SDL_MOUSEWHEEL: {
             const float notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.preciseY
                                                                                   : event.wheel.preciseY;
@@ -741,21 +858,25 @@ private:
     std::map<HWND, tNative> m_natives;
     std::map<Uint32, HWND> m_byId;
     bool m_dummyVideo = false;
+    bool m_onX11 = false;
+    // On X11, from the first window on: SDL's connection gives no way to it before.
     std::unique_ptr<CX11Desktop> m_desktop;
+    CX11Connection m_connection;
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
     tX11KeyboardLayout m_layout;
-    std::atomic<bool> m_layoutStale{false};
-    // The keyboard group of the display's last key event, as the watch and the delivery each
-    // come to it; -1 once the key event after it used it.
+    std::atomic<bool> m_layoutStale{true};
+    // The keyboard group of the display's last key event, and its last button event, as the
+    // watch and the delivery each come to them; none once the event after it used it.
     std::atomic<int> m_watchedGroup{-1};
     int m_translatedGroup = -1;
+    std::optional<tRawButton> m_watchedButton;
+    std::optional<tRawButton> m_translatedButton;
     // SDL runs its event watches one at a time.
     tLetterKeysDown m_watchedLetters{};
     tLetterKeysDown m_translatedLetters{};
     CSentReleases m_sentReleases;
     Uint64 m_lastRead = 0;
-    Uint64 m_lastFollowed = 0;
 };
 
 bool IsSetVariable(const char* name)

@@ -1,5 +1,7 @@
 #include "platform/sdl/WmModeTracker.h"
 
+#include <utility>
+
 namespace w32::sdl {
 
 bool CWmModeTracker::Agrees(tWmMode mode, tWmAsk ask)
@@ -14,19 +16,28 @@ bool CWmModeTracker::Agrees(tWmMode mode, tWmAsk ask)
     }
 }
 
-bool CWmModeTracker::Ask(tWmAsk ask)
+CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
 {
+    tRequests requests;
     if (ask == m_asked)
-        return false;
-    m_asked = ask;
+        return requests;
+    const tWmAsk before = std::exchange(m_asked, ask);
     m_settling = !Agrees(m_seen, ask);
+    m_quietSince = now;
     m_askedAgain = false;
+    if (ask == tWmAsk::kFullScreen) {
+        requests.fullScreen = m_seen != tWmMode::kFullScreen;
+        return requests;
+    }
+    // Full screen may have come from a maximise, and the window would outlive it.
+    requests.leaveFullScreen = before == tWmAsk::kFullScreen || m_seen == tWmMode::kFullScreen;
     // A window the program places over the work area is its own to size: a manager's maximise
     // may keep room for a frame the window no longer has.
-    return ask != tWmAsk::kFullScreen && m_seen == tWmMode::kMaximised;
+    requests.unmaximise = !requests.leaveFullScreen && m_seen == tWmMode::kMaximised;
+    return requests;
 }
 
-CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode)
+CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
 {
     if (mode == m_seen)
         return tAnswer::kNothing;
@@ -36,19 +47,33 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode)
         m_settling = false;
         return arrived ? tAnswer::kArrivedAtWindow : tAnswer::kNothing;
     }
-    // Some managers give a window that leaves full screen the maximise it had before, after
-    // the program took that away.
-    if (m_settling) {
-        if (m_asked != tWmAsk::kWindow || mode != tWmMode::kMaximised || m_askedAgain)
-            return tAnswer::kNothing;
+    if (!m_settling)
+        return Follow();
+    m_quietSince = now;
+    // A manager may give a window that leaves full screen the maximise it had before, after the
+    // program took that away (kwin).
+    if (m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
         m_askedAgain = true;
         return tAnswer::kTakeMaximiseAway;
     }
-    if (mode == tWmMode::kFullScreen)
+    return tAnswer::kNothing;
+}
+
+CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
+{
+    if (!m_settling || now - m_quietSince < kPatienceMs)
+        return tAnswer::kNothing;
+    m_settling = false;
+    return Follow();
+}
+
+CWmModeTracker::tAnswer CWmModeTracker::Follow() const
+{
+    if (m_seen == tWmMode::kFullScreen)
         return tAnswer::kFullScreen;
     // A manager that takes full screen away may leave a maximise behind: the window is the
     // manager's again either way.
-    if (mode == tWmMode::kMaximised && m_asked == tWmAsk::kWindow)
+    if (m_seen == tWmMode::kMaximised && m_asked == tWmAsk::kWindow)
         return tAnswer::kMaximised;
     return tAnswer::kRestored;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/sdl/X11Desktop.h"
 
 namespace w32::sdl {
@@ -10,8 +12,11 @@ enum class tWmAsk { kWindow, kWorkArea, kFullScreen };
 
 // Follows how the window manager keeps a window against what the program asked of it. A change
 // the manager makes on its way to what was asked is the program's own; one it makes on its own
-// (its keys, its menu, another window taking the focus) is answered, so that the program's mode
-// follows the manager's.
+// (its keys, its menu, another program's request) is answered, so that the program's mode follows
+// the manager's. The manager's changes come in any order and at any pace, several of them read as
+// one, and its answer to a request may come after its own changes or never: a state that
+// contradicts what was asked is taken for the manager's own once the manager has kept it for
+// `kPatienceMs`.
 class CWmModeTracker {
 public:
     enum class tAnswer {
@@ -23,22 +28,38 @@ public:
         kArrivedAtWindow,    // the manager shows the framed window asked, and may have put it
                              // back where it stood before full screen on the way
     };
+    // What to ask of the manager for a new mode.
+    struct tRequests {
+        bool fullScreen = false;       // make the window full screen
+        bool leaveFullScreen = false;  // take full screen and a maximise away
+        bool unmaximise = false;       // take a maximise away
+    };
+
+    static constexpr uint64_t kPatienceMs = 1000;
 
     explicit CWmModeTracker(tWmMode seen) : m_seen(seen) {}
 
-    // True when the manager's maximise is to be taken away for what is asked now: a framed
-    // window is not maximised, and the program sizes one over the work area itself.
-    bool Ask(tWmAsk ask);
-    // The manager's state of the window changed to `mode`.
-    tAnswer See(tWmMode mode);
+    tWmAsk Asked() const { return m_asked; }
+    tWmMode Seen() const { return m_seen; }
+    // The program asks for `ask` at `now` (milliseconds of any steady clock).
+    tRequests Ask(tWmAsk ask, uint64_t now);
+    // The manager's state of the window is `mode` at `now`.
+    tAnswer See(tWmMode mode, uint64_t now);
+    // The window was shown at `now`: a manager reads the state asked of a window not yet shown
+    // as it shows it, and the patience starts there.
+    void Shown(uint64_t now) { m_quietSince = now; }
+    // Time passed: a state the manager kept against what was asked becomes its own.
+    tAnswer Tick(uint64_t now);
 
 private:
     static bool Agrees(tWmMode mode, tWmAsk ask);
+    tAnswer Follow() const;
 
     tWmMode m_seen;
     tWmAsk m_asked = tWmAsk::kWindow;
-    // The manager has yet to show what was asked last.
+    // The manager has yet to show what was asked last; since when it has been quiet.
     bool m_settling = false;
+    uint64_t m_quietSince = 0;
     bool m_askedAgain = false;
 };
 

@@ -3,11 +3,10 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
-
-#include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
 namespace {
@@ -50,39 +49,37 @@ RECT Intersection(const RECT& a, const RECT& b)
     return both.left < both.right && both.top < both.bottom ? both : a;
 }
 
+void AddOnce(std::vector<unsigned long>* list, unsigned long item)
+{
+    if (std::find(list->begin(), list->end(), item) == list->end())
+        list->push_back(item);
+}
+
+// The decorations field of _MOTIF_WM_HINTS, which window managers read for a frame or none.
+constexpr long kMotifHintsDecorations = 1L << 1;
+
 }  // namespace
 
-std::unique_ptr<CX11Desktop> CX11Desktop::Open()
+std::unique_ptr<CX11Desktop> CX11Desktop::Open(SDL_Window* window)
 {
-    if (!OnX11())
-        return nullptr;
-    Display* display = XOpenDisplay(nullptr);
-    return display ? std::unique_ptr<CX11Desktop>(new CX11Desktop(display)) : nullptr;
+    Display* display = nullptr;
+    Window xwindow = 0;
+    return SdlX11Window(window, &display, &xwindow) ? std::unique_ptr<CX11Desktop>(new CX11Desktop(display))
+                                                     : nullptr;
 }
 
 CX11Desktop::CX11Desktop(Display* display) : m_display(display), m_root(DefaultRootWindow(display))
 {
-    m_state = XInternAtom(display, "_NET_WM_STATE", False);
-    m_frameExtents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-    m_managerCheck = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    m_fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-    m_maximisedVert = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
-    m_maximisedHorz = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
-    m_workArea = XInternAtom(display, "_NET_WORKAREA", False);
-    m_currentDesktop = XInternAtom(display, "_NET_CURRENT_DESKTOP", False);
-    // The root's size, and its work area, which a window manager or a panel sets.
-    XSelectInput(display, m_root, StructureNotifyMask | PropertyChangeMask);
+    const char* names[] = {"_NET_WM_STATE",           "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_MAXIMIZED_VERT",
+                           "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_SUPPORTING_WM_CHECK", "_NET_WORKAREA",
+                           "_NET_CURRENT_DESKTOP",    "_MOTIF_WM_HINTS"};
+    Atom atoms[std::size(names)] = {};
+    XInternAtoms(display, const_cast<char**>(names), int(std::size(names)), False, atoms);
+    m_atoms = tAtoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7]};
     int error = 0;
-    if (XRRQueryExtension(display, &m_randrEvent, &error))
-        XRRSelectInput(display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
-    else
+    if (!XRRQueryExtension(display, &m_randrEvent, &error))
         m_randrEvent = -1;
-    XFlush(display);
-}
-
-CX11Desktop::~CX11Desktop()
-{
-    XCloseDisplay(m_display);
+    SelectRootEvents();
 }
 
 unsigned long CX11Desktop::WindowOf(SDL_Window* window)
@@ -92,135 +89,202 @@ unsigned long CX11Desktop::WindowOf(SDL_Window* window)
     return SdlX11Window(window, &display, &xwindow) ? xwindow : 0;
 }
 
+// SDL selects the root's property changes (the work area among them) anew for each window it
+// makes, in place of what was selected before: the root's size and its monitors are added again.
+void CX11Desktop::SelectRootEvents()
+{
+    XWindowAttributes root;
+    if (XGetWindowAttributes(m_display, m_root, &root))
+        XSelectInput(m_display, m_root, root.your_event_mask | StructureNotifyMask | PropertyChangeMask);
+    if (m_randrEvent >= 0)
+        XRRSelectInput(m_display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    XFlush(m_display);
+}
+
 void CX11Desktop::Watch(unsigned long window)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    XSelectInput(m_display, window, PropertyChangeMask);
+    SelectRootEvents();
+    // The window's place is that of its client area, whatever frame the manager draws round it:
+    // a manager that keeps a frame's extents while it draws none (herbstluftwm, in full screen)
+    // cannot misplace it, nor one that takes a move for the client's own (herbstluftwm, i3).
+    XSizeHints* hints = XAllocSizeHints();
+    if (hints) {
+        long supplied = 0;
+        XGetWMNormalHints(m_display, window, hints, &supplied);
+        hints->flags |= PWinGravity;
+        hints->win_gravity = StaticGravity;
+        XSetWMNormalHints(m_display, window, hints);
+        XFree(hints);
+    }
     XFlush(m_display);
+    std::lock_guard<std::mutex> guard(m_lock);
+    AddOnce(&m_watched, window);
+}
+
+void CX11Desktop::Note(const SDL_SysWMEvent& wm)
+{
+    if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
+        return;
+    XEvent event = wm.msg->msg.x11.event;
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify) {
+        XRRUpdateConfiguration(&event);
+        m_changes.screen = true;
+    } else if (event.type == ConfigureNotify && event.xconfigure.window == m_root) {
+        XRRUpdateConfiguration(&event);
+        m_rootResized = m_changes.screen = true;
+    } else if (event.type == PropertyNotify && event.xproperty.window == m_root) {
+        if (event.xproperty.atom == m_atoms.netWorkarea || event.xproperty.atom == m_atoms.netCurrentDesktop)
+            m_changes.screen = true;
+    } else if (event.type == PropertyNotify && event.xproperty.atom == m_atoms.netWmState &&
+               std::find(m_watched.begin(), m_watched.end(), event.xproperty.window) != m_watched.end()) {
+        AddOnce(&m_changes.windows, event.xproperty.window);
+    } else if (event.type == ConfigureNotify &&
+               std::find(m_watched.begin(), m_watched.end(), event.xconfigure.window) != m_watched.end()) {
+        AddOnce(&m_changes.configured, event.xconfigure.window);
+    } else if (event.type == DestroyNotify) {
+        std::erase(m_watched, event.xdestroywindow.window);
+    }
 }
 
 CX11Desktop::tChanges CX11Desktop::TakeChanges()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
     tChanges changes;
-    while (XPending(m_display) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify) {
-            XRRUpdateConfiguration(&event);
-            changes.screen = true;
-        } else if (event.type == ConfigureNotify && event.xconfigure.window == m_root) {
-            // A server may change the screen's size without reading its outputs again (a nested
-            // server whose window was resized): asking for them makes it, and it then tells
-            // every client, the window manager among them, of the new monitors.
-            if (m_randrEvent >= 0)
-                XRRFreeScreenResources(XRRGetScreenResources(m_display, m_root));
-            changes.screen = true;
-        } else if (event.type == PropertyNotify && event.xproperty.window == m_root) {
-            changes.screen = changes.screen || event.xproperty.atom == m_workArea ||
-                             event.xproperty.atom == m_currentDesktop;
-        } else if (event.type == PropertyNotify &&
-                   (event.xproperty.atom == m_state || event.xproperty.atom == m_frameExtents)) {
-            std::vector<unsigned long>& list = event.xproperty.atom == m_state ? changes.windows : changes.frames;
-            if (std::find(list.begin(), list.end(), event.xproperty.window) == list.end())
-                list.push_back(event.xproperty.window);
-        }
+    bool resized = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        std::swap(changes, m_changes);
+        resized = std::exchange(m_rootResized, false);
+        if (changes.screen)
+            m_displays.clear();
     }
-    if (changes.screen)
-        m_displays.clear();
+    // A server may change the screen's size without reading its outputs again (a nested server
+    // whose window was resized): asking for them makes it, and it then tells every client, the
+    // window manager among them, of the new monitors.
+    if (resized && m_randrEvent >= 0)
+        XRRFreeScreenResources(XRRGetScreenResources(m_display, m_root));
     return changes;
 }
 
 tWmMode CX11Desktop::ReadMode(unsigned long window)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    const std::vector<long> states = ReadLongs(m_display, window, m_state, XA_ATOM);
+    const std::vector<long> states = ReadLongs(m_display, window, m_atoms.netWmState, XA_ATOM);
     const auto has = [&](unsigned long atom) {
         return std::find(states.begin(), states.end(), long(atom)) != states.end();
     };
-    if (has(m_fullScreen))
+    if (has(m_atoms.netWmStateFullscreen))
         return tWmMode::kFullScreen;
-    return has(m_maximisedVert) && has(m_maximisedHorz) ? tWmMode::kMaximised : tWmMode::kNormal;
+    return has(m_atoms.netWmStateMaximizedVert) && has(m_atoms.netWmStateMaximizedHorz) ? tWmMode::kMaximised
+                                                                                         : tWmMode::kNormal;
 }
 
 bool CX11Desktop::CanTakeFocus(unsigned long window)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
     XWindowAttributes attributes;
     return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 bool CX11Desktop::HasWindowManager()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    const std::vector<long> manager = ReadLongs(m_display, m_root, m_managerCheck, XA_WINDOW);
+    const std::vector<long> manager = ReadLongs(m_display, m_root, m_atoms.netSupportingWmCheck, XA_WINDOW);
     if (manager.empty())
         return false;
     // A manager that ended leaves the root's mark behind; its own window says it still runs.
-    const std::vector<long> own = ReadLongs(m_display, Window(manager.front()), m_managerCheck, XA_WINDOW);
+    const std::vector<long> own = ReadLongs(m_display, Window(manager.front()), m_atoms.netSupportingWmCheck, XA_WINDOW);
     return !own.empty() && own.front() == manager.front();
 }
 
-void CX11Desktop::AskFullScreen(SDL_Window* window, bool fullScreen, bool shown)
+void CX11Desktop::AskFullScreen(unsigned long window, bool fullScreen, bool shown)
 {
-    Display* display = nullptr;
-    Window xwindow = 0;
-    if (!SdlX11Window(window, &display, &xwindow))
-        return;
     // Without a window manager the window's state would keep a wish nobody reads.
     if (shown && HasWindowManager()) {
-        SendState(display, xwindow, fullScreen, m_fullScreen, None);
+        SendState(window, fullScreen, m_atoms.netWmStateFullscreen, None);
         if (!fullScreen)
-            SendState(display, xwindow, false, m_maximisedVert, m_maximisedHorz);
+            SendState(window, false, m_atoms.netWmStateMaximizedVert, m_atoms.netWmStateMaximizedHorz);
     } else {
-        std::vector<long> states = ReadLongs(display, xwindow, m_state, XA_ATOM);
+        std::vector<long> states = ReadLongs(m_display, window, m_atoms.netWmState, XA_ATOM);
         std::erase_if(states, [&](long atom) {
-            return atom == long(m_fullScreen) || atom == long(m_maximisedVert) || atom == long(m_maximisedHorz);
+            return atom == long(m_atoms.netWmStateFullscreen) || atom == long(m_atoms.netWmStateMaximizedVert) ||
+                   atom == long(m_atoms.netWmStateMaximizedHorz);
         });
         if (fullScreen)
-            states.push_back(long(m_fullScreen));
-        XChangeProperty(display, xwindow, m_state, XA_ATOM, 32, PropModeReplace,
+            states.push_back(long(m_atoms.netWmStateFullscreen));
+        XChangeProperty(m_display, window, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(states.data()), int(states.size()));
     }
-    XFlush(display);
+    XFlush(m_display);
 }
 
-void CX11Desktop::AskUnmaximised(SDL_Window* window)
+void CX11Desktop::AskUnmaximised(unsigned long window)
 {
-    Display* display = nullptr;
-    Window xwindow = 0;
-    if (!SdlX11Window(window, &display, &xwindow))
-        return;
-    SendState(display, xwindow, false, m_maximisedVert, m_maximisedHorz);
-    XFlush(display);
+    SendState(window, false, m_atoms.netWmStateMaximizedVert, m_atoms.netWmStateMaximizedHorz);
+    XFlush(m_display);
 }
 
-void CX11Desktop::MoveClient(SDL_Window* window, int32_t x, int32_t y)
+void CX11Desktop::SetFramed(unsigned long window, bool framed)
 {
-    Display* display = nullptr;
-    Window xwindow = 0;
-    if (!SdlX11Window(window, &display, &xwindow))
-        return;
-    // Left, right, top, bottom.
-    const std::vector<long> frame = ReadLongs(display, xwindow, m_frameExtents, XA_CARDINAL);
-    const long left = frame.size() == 4 ? frame[0] : 0, top = frame.size() == 4 ? frame[2] : 0;
-    XMoveWindow(display, xwindow, int(x - left), int(y - top));
-    XFlush(display);
+    // Flags, functions, decorations, input mode, status.
+    const long hints[5] = {kMotifHintsDecorations, 0, framed ? 1 : 0, 0, 0};
+    XChangeProperty(m_display, window, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+    XFlush(m_display);
 }
 
-void CX11Desktop::SendState(_XDisplay* display, unsigned long window, bool add, unsigned long first,
-                            unsigned long second)
+void CX11Desktop::SetSizeHints(unsigned long window, const RECT& client, bool resizable)
+{
+    const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
+    if (XSizeHints* hints = XAllocSizeHints()) {
+        long supplied = 0;
+        XGetWMNormalHints(m_display, window, hints, &supplied);
+        if (resizable) {
+            hints->flags &= ~(PMinSize | PMaxSize);
+        } else {
+            hints->flags |= PMinSize | PMaxSize;
+            hints->min_width = hints->max_width = width;
+            hints->min_height = hints->max_height = height;
+        }
+        XSetWMNormalHints(m_display, window, hints);
+        XFree(hints);
+    }
+}
+
+void CX11Desktop::Place(unsigned long window, const RECT& client, bool resizable)
+{
+    const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
+    // A window the user may not size keeps the size it is given: the manager is told so first.
+    SetSizeHints(window, client, resizable);
+    // The window's own border is the frame a manager that does not reparent draws (bspwm): the
+    // place asked is that of the border's outer corner.
+    XWindowAttributes attributes;
+    const int border = XGetWindowAttributes(m_display, window, &attributes) ? attributes.border_width : 0;
+    XMoveResizeWindow(m_display, window, int(client.left) - border, int(client.top) - border, unsigned(width),
+                      unsigned(height));
+    XFlush(m_display);
+}
+
+RECT CX11Desktop::ReadClient(unsigned long window)
+{
+    XWindowAttributes attributes;
+    int x = 0, y = 0;
+    Window child = None;
+    if (!XGetWindowAttributes(m_display, window, &attributes) ||
+        !XTranslateCoordinates(m_display, window, m_root, 0, 0, &x, &y, &child))
+        return RECT{};
+    return RECT{x, y, x + attributes.width, y + attributes.height};
+}
+
+void CX11Desktop::SendState(unsigned long window, bool add, unsigned long first, unsigned long second)
 {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = m_state;
+    event.xclient.message_type = m_atoms.netWmState;
     event.xclient.format = 32;
     event.xclient.data.l[0] = add ? 1 : 0;  // _NET_WM_STATE_ADD, _NET_WM_STATE_REMOVE
     event.xclient.data.l[1] = long(first);
     event.xclient.data.l[2] = long(second);
     event.xclient.data.l[3] = 1;  // from an application
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 std::vector<tDisplay> CX11Desktop::ReadDisplays()
@@ -253,8 +317,8 @@ std::vector<tDisplay> CX11Desktop::ReadDisplaysNow()
         displays.assign(1, tDisplay{bounds, bounds});
     }
     // One work area for the whole screen, that of the current desktop.
-    const std::vector<long> areas = ReadLongs(m_display, m_root, m_workArea, XA_CARDINAL);
-    const std::vector<long> current = ReadLongs(m_display, m_root, m_currentDesktop, XA_CARDINAL);
+    const std::vector<long> areas = ReadLongs(m_display, m_root, m_atoms.netWorkarea, XA_CARDINAL);
+    const std::vector<long> current = ReadLongs(m_display, m_root, m_atoms.netCurrentDesktop, XA_CARDINAL);
     const size_t at = current.empty() ? 0 : size_t(std::max(current.front(), 0L)) * 4;
     if (at + 4 <= areas.size()) {
         const RECT work{int32_t(areas[at]), int32_t(areas[at + 1]), int32_t(areas[at] + areas[at + 2]),

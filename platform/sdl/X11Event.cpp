@@ -17,11 +17,14 @@ tX11Event ReadX11Event(const SDL_SysWMEvent& event)
         read.kind = tX11Event::kKey;
         read.group = XkbGroupForCoreState(x.xkey.state);
         break;
+    case ButtonPress:
     case ButtonRelease:
-        read.kind = tX11Event::kButtonRelease;
+        read.kind = x.type == ButtonPress ? tX11Event::kButtonPress : tX11Event::kButtonRelease;
         read.button = int(x.xbutton.button);
         read.x = x.xbutton.x;
         read.y = x.xbutton.y;
+        read.rootX = x.xbutton.x_root;
+        read.rootY = x.xbutton.y_root;
         read.sent = x.xbutton.send_event != 0;
         break;
     case MappingNotify:

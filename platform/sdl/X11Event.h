@@ -6,16 +6,18 @@ namespace w32::sdl {
 
 // What the program reads of an X event that SDL hands on as an SDL_SYSWMEVENT.
 struct tX11Event {
-    enum eKind { kOther, kKey, kButtonRelease, kMappingChanged };
+    enum eKind { kOther, kKey, kButtonPress, kButtonRelease, kMappingChanged };
     eKind kind = kOther;
     // kKey: the keyboard group in effect when the key went down or up.
     int group = 0;
-    // kButtonRelease: the core pointer button (1 the left, 2 the middle, 3 the right), where the
-    // event happened in its window, and whether a client sent the event rather than the server
-    // making it from the hand.
+    // kButtonPress, kButtonRelease: the core pointer button (1 the left, 2 the middle, 3 the
+    // right), where the event happened in its window and on the screen, and whether a client sent
+    // the event rather than the server making it from the hand.
     int button = 0;
     int x = 0;
     int y = 0;
+    int rootX = 0;
+    int rootY = 0;
     bool sent = false;
 };
 

@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-#include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
 namespace {
@@ -114,13 +113,8 @@ void ReadLetters(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
 
 }  // namespace
 
-bool ReadX11KeyboardLayout(tX11KeyboardLayout* layout)
+bool ReadX11KeyboardLayout(Display* display, tX11KeyboardLayout* layout)
 {
-    if (!OnX11())
-        return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
     bool read = false;
     if (XkbDescPtr keyboard = XkbGetMap(display, XkbKeySymsMask, XkbUseCoreKbd)) {
         XkbStateRec state{};
@@ -135,7 +129,6 @@ bool ReadX11KeyboardLayout(tX11KeyboardLayout* layout)
         }
         XkbFreeKeyboard(keyboard, 0, True);
     }
-    XCloseDisplay(display);
     return read;
 }
 

@@ -4,6 +4,8 @@
 
 #include "platform/sdl/SdlKeys.h"
 
+struct _XDisplay;
+
 namespace w32::sdl {
 
 // What the X keyboard layout tells of the keys the program reads by their place.
@@ -21,8 +23,8 @@ struct tX11KeyboardLayout {
     tShortcutLetters letters = UsShortcutLetters();
 };
 
-// Reads the layout of the display's keyboard. False, leaving `layout` as it was, when SDL does not
-// show its windows on X11 or the display cannot be asked.
-bool ReadX11KeyboardLayout(tX11KeyboardLayout* layout);
+// Reads the layout of the keyboard of `display`. False, leaving `layout` as it was, when the
+// display cannot tell it.
+bool ReadX11KeyboardLayout(_XDisplay* display, tX11KeyboardLayout* layout);
 
 }  // namespace w32::sdl

@@ -30,13 +30,10 @@ bool OnX11()
     return driver && std::strcmp(driver, "x11") == 0;
 }
 
-bool CaptureX11Screen(const RECT& area, uint32_t* pixels)
+bool CaptureX11Screen(Display* display, const RECT& area, uint32_t* pixels)
 {
     const int64_t width = int64_t(area.right) - area.left, height = int64_t(area.bottom) - area.top;
-    if (width <= 0 || height <= 0 || !OnX11())
-        return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
+    if (width <= 0 || height <= 0)
         return false;
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
@@ -61,7 +58,6 @@ bool CaptureX11Screen(const RECT& area, uint32_t* pixels)
                 XDestroyImage(image);
         }
     }
-    XCloseDisplay(display);
     return read;
 }
 

@@ -44,6 +44,13 @@ start_manager() {
     fluxbox) fluxbox ;;
     mutter) dbus-run-session mutter --x11 --replace ;;
     kwin) QT_QPA_PLATFORM=xcb dbus-run-session kwin_x11 --replace ;;
+    # Both tile, and keep a frame's extents while the window is full screen.
+    herbstluftwm) herbstluftwm --autostart /etc/xdg/herbstluftwm/autostart ;;
+    bspwm)
+        mkdir -p "$XDG_CONFIG_HOME/bspwm"
+        printf '#!/bin/sh\nbspc config border_width 2\n' >"$XDG_CONFIG_HOME/bspwm/bspwmrc"
+        chmod +x "$XDG_CONFIG_HOME/bspwm/bspwmrc"
+        bspwm ;;
     esac >"$work/manager.log" 2>&1 &
     wm_pid=$!
     wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || fail "$1 did not start"
@@ -70,9 +77,12 @@ work_area() {
         awk -F' = ' '/=/ { split($2, a, ", "); print a[1] "," a[2] " " a[3] "x" a[4]; exit }' | grep . ||
         screen_geometry
 }
-# The window's client area on the screen as "X,Y WIDTHxHEIGHT".
+# The window's client area on the screen as "X,Y WIDTHxHEIGHT" (xwininfo places the window by its
+# border's outer corner, which a manager that does not reparent draws as its frame).
 geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
-    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x "," y " " w "x" h }'; }
+    /Border width:/ { b = $3 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x + b "," y + b " " w "x" h }'; }
+# The width of the window's own border.
+border_width() { xwininfo -id "$window" | awk '/Border width:/ { print $3 }'; }
 # wait_settled NAME CONDITION: waits until the window's geometry meets the condition, evaluated
 # with $now the geometry, and has stayed the same for half a second: a window manager may pass
 # the window through other places and sizes first. The geometry is left in $work/NAME.
@@ -85,6 +95,25 @@ wait_settled() {
 }
 # The screen as NAME.png.
 screen_shot() { xwd -root -silent | convert xwd:- -define png:compression-level=1 "$shots/$1.png"; }
+# screen_settled NAME: the screen as NAME.png once two dumps of it a fifth of a second apart are
+# alike.
+screen_settled() {
+    local settled_deadline=$((SECONDS + patience))
+    xwd -root -silent >"$work/screen-before.xwd"
+    while :; do
+        sleep 0.2
+        xwd -root -silent >"$work/screen-after.xwd"
+        cmp -s "$work/screen-before.xwd" "$work/screen-after.xwd" && break
+        [ "$SECONDS" -lt "$settled_deadline" ] || fail "the screen kept changing for $1"
+        mv "$work/screen-after.xwd" "$work/screen-before.xwd"
+    done
+    convert "xwd:$work/screen-after.xwd" -define png:compression-level=1 "$shots/$1.png"
+}
+# painted SHOT SHOT AREA: how many pixels of the area (WxH+X+Y) differ between two screenshots.
+painted() {
+    convert "$shots/$1.png" "$shots/$2.png" -crop "$3" +repage -compose difference -composite -colorspace gray \
+        -threshold 8% -format '%[fx:round(mean*w*h)]' info:
+}
 brightness() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # menu_bar NAME GEOMETRY WHAT: waits for a screenshot with the dark menu bar at the top centre of
@@ -120,10 +149,13 @@ window() {
     local x y width height left=0 right=0 top=0 bottom=0 screen_width screen_height
     read -r _ _ screen_width screen_height < <(screen_geometry | tr ',x' '  ')
     read -r x y width height < <(tr ',x' '  ' <"$work/$1")
-    # Where the manager draws no frame, the window has no extents.
-    local extents
+    # Where the manager draws no frame, the window has no extents; one that does not reparent
+    # draws the window's own border.
+    local extents border
     extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',')
     [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
+    border=$(border_width)
+    left=$((left + border)) right=$((right + border)) top=$((top + border)) bottom=$((bottom + border))
     [ $((x - left)) -ge 0 ] && [ $((y - top)) -ge 0 ] && [ $((x + width + right)) -le "$screen_width" ] &&
         [ $((y + height + bottom)) -le "$screen_height" ] ||
         fail "$2 gave a window whose frame is not on the screen: $(cat "$work/$1"), frame $left $right $top $bottom"
@@ -179,8 +211,8 @@ if [ "$manager" != none ]; then
     full_screen manager-full "by the window manager" "$(screen_geometry)"
     window_button
     window after-manager-full "the window button after the manager's full screen"
-    # i3 maximises nothing.
-    if [ "$manager" != i3 ]; then
+    # i3 and herbstluftwm maximise nothing.
+    if [ "$manager" != i3 ] && [ "$manager" != herbstluftwm ]; then
         manage add,maximized_vert,maximized_horz
         full_screen manager-maximised "by the window manager's maximise"
         window_button
@@ -204,6 +236,32 @@ if [ "$manager" != none ]; then
         fail "the box over the full-screen window has no keyboard"
     xdotool key Return
     wait_gone "^Unreadable File\$" || fail "Enter did not close the box"
+fi
+
+# The window button and the window manager's own changes all at once, with no wait between
+# them: once the window has settled, it is full screen or a framed window on the screen, laid out
+# for it, and the window button gives the other. The program takes a state the manager keeps
+# against what was asked for the manager's own after a second.
+if [ "$manager" = kwin ] || [ "$manager" = i3 ]; then
+    window_button
+    manage remove,maximized_vert,maximized_horz
+    manage add,fullscreen
+    window_button
+    manage remove,maximized_vert,maximized_horz
+    manage remove,maximized_vert,maximized_horz
+    window_button
+    manage add,maximized_vert,maximized_horz
+    sleep 2
+    wait_settled quick true || fail "the window kept changing after the quick changes"
+    if [ "$(cut -d' ' -f2 "$work/quick")" = "$(screen_geometry | cut -d' ' -f2)" ]; then
+        full_screen quick "after the quick changes" "$(screen_geometry)"
+        window_button
+        window quick-then "the window button after the quick changes"
+    else
+        window quick "after the quick changes"
+        window_button
+        full_screen quick-then "by the window button after the quick changes" "$(screen_geometry)"
+    fi
 fi
 
 if [ "$manager" = openbox ]; then
@@ -251,6 +309,26 @@ if [ "$manager" = openbox ]; then
     xdotool mouseup 1 mousemove 512 700
     shot_until stroke-after 'above "$(changed stroke-start stroke-after 480x8+210+476)" 0.02' ||
         fail "a stroke after the window came back painted nothing"
+
+    # A stroke held while the window manager takes full screen away ends where the hand was: the
+    # window moves under the pointer, and the screen beside the stroke's path, where the move
+    # would carry it, holds no paint.
+    screen_settled held-start
+    xdotool mousemove 200 400 mousedown 1
+    for x in $(seq 220 20 500); do
+        xdotool mousemove "$x" 400
+        sleep 0.02
+    done
+    manage remove,fullscreen
+    window held-window "the window manager's undoing of full screen under a held stroke"
+    xdotool mousemove 510 400 mouseup 1 mousemove 512 700
+    screen_settled held-end
+    along=$(changed held-start held-end 280x8+210+396)
+    above "$along" 0.02 || fail "the stroke held across the window's move shows no paint (difference $along)"
+    for area in 360x40+150+350 360x32+150+410 60x92+512+350; do
+        [ "$(painted held-start held-end "$area")" = 0 ] ||
+            fail "the stroke held across the window's move painted beside its path, in $area"
+    done
     close_program_unsaved
 else
     close_program

@@ -14,6 +14,7 @@
 #include "platform/Paint.h"
 #include "platform/Window.h"
 #include "platform/headless/Headless.h"
+#include "platform/sdl/X11Connection.h"
 #include "platform/sdl/X11Screen.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
@@ -166,11 +167,15 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     ASSERT_EQ(std::system(("convert -size 640x480 xc:'#2080C0' " + picture).c_str()), 0);
     std::system(("display -window root " + picture + " 2>/dev/null").c_str());
     std::remove(picture.c_str());
+    sdl::CX11Connection connection;
+    const auto capture = [&](const RECT& area, uint32_t* pixels) {
+        return connection.Run([&](_XDisplay* display) { return sdl::CaptureX11Screen(display, area, pixels); });
+    };
     std::vector<uint32_t> pixels(8);
-    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{40, 50, 44, 52}, pixels.data()));
+    ASSERT_TRUE(capture(RECT{40, 50, 44, 52}, pixels.data()));
     EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF2080C0u));
     pixels.assign(4, 0);
-    ASSERT_TRUE(sdl::CaptureX11Screen(RECT{638, 0, 642, 1}, pixels.data()));
+    ASSERT_TRUE(capture(RECT{638, 0, 642, 1}, pixels.data()));
     EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
         << "black beyond the 640-pixel screen";
 }

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -464,6 +467,56 @@ TEST_F(XDragTest, ADragWhoseSourceWentCostsItsAnswerAlone)
     XSync(info.info.x11.display, False);
     const std::string noted = testing::internal::GetCapturedStderr();
     EXPECT_NE(noted.find("BadWindow"), std::string::npos) << noted;
+}
+
+// How many connections the process `pid` holds to the display.
+int ConnectionsOf(Display* display, pid_t pid)
+{
+    XResClientIdSpec all{None, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(display, 1, &all, &count, &ids) != Success)
+        return -1;
+    int held = 0;
+    for (long i = 0; i < count; ++i)
+        held += XResGetClientPid(&ids[i]) == pid ? 1 : 0;
+    XResClientIdsDestroy(count, ids);
+    return held;
+}
+
+// The window manager's changes come with the events SDL reads already: a manager (played here)
+// that makes the window full screen is followed, and the program holds no connection to the
+// display beyond SDL's, so that nothing else is read while nothing happens.
+TEST_F(XDisplayTest, TheWindowManagersChangesComeThroughSdlsConnectionAlone)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    // SDL's own, opened with its video, and the manager's.
+    const int connections = ConnectionsOf(manager, getpid());
+    ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"follow", RECT{0, 0, 40, 40});
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    const Atom fullScreen = XInternAtom(manager, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(manager, info.info.x11.window, XInternAtom(manager, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+    XSync(manager, False);
+    RECT client{};
+    for (int i = 0; i < 500 && client.right != 640; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        GetClientRect(window, &client);
+        Sleep(10);
+    }
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_MAXIMIZE);
+    EXPECT_EQ(ConnectionsOf(manager, getpid()), connections);
+    XCloseDisplay(manager);
+    DestroyWindow(window);
+    StopPlatform();
 }
 
 // A window manager (played here) that maps a window inside a frame of its own, and the frame

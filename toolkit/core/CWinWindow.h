@@ -92,8 +92,6 @@ private:
     // The letter key ('A' to 'Z') last gone down and not yet up, whose character may follow.
     int32_t m_letterKey = 0;
     bool m_creating = false;
-    // The window is full screen with the system's maximise, which the system may take away.
-    bool m_maximised = false;
     // The size last asked of Relayout out of full screen, which the system's restore asks again;
     // 1024 x 768 before any was.
     tCFPoint m_windowedSize{1024.0f, 768.0f};

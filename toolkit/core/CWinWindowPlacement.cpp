@@ -131,7 +131,6 @@ tResult CWinWindow::SetBounds(int32_t x, int32_t y, int32_t width, int32_t heigh
             TakeClientSize();
         return placed ? kResOk : kResBadParam;
     };
-    m_maximised = false;
     if (width == areaWidth && height == areaHeight)
         return answer(PlaceWithStyle(m_handle, ChangedStyle(w32::WS_CAPTION, 0), w32::RECT{0, 0, areaWidth, areaHeight},
                                      redraw));
@@ -248,7 +247,6 @@ tResult CWinWindow::Relayout(uint32_t options, tCFPoint size, tCFPoint position,
         TakeClientSize();
         return kResBadParam;
     }
-    m_maximised = m_fullScreen;
     OnSize(m_width, m_height);
     return kResOk;
 }
@@ -265,7 +263,9 @@ void CWinWindow::OnSystemSize(w32::WPARAM kind, int32_t width, int32_t height)
         (void)Relayout(kPlaceFullScreen, tCFPoint{-1, -1}, tCFPoint{-1, -1}, 1);
         return;
     }
-    if (kind == w32::SIZE_RESTORED && m_fullScreen && m_maximised) {
+    // Full screen is maximised (WS_MAXIMIZE): only the system's taking that away tells a
+    // full-screen window it is restored.
+    if (kind == w32::SIZE_RESTORED && m_fullScreen) {
         (void)Relayout(kPlaceCentreX | kPlaceCentreY | m_windowedSizeOptions, m_windowedSize, tCFPoint{-1, -1}, 1);
         return;
     }

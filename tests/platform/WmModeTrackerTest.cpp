@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/WmModeTracker.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace WmModeTrackerTests {
+
+using namespace w32::sdl;
+using tAnswer = CWmModeTracker::tAnswer;
+
+constexpr uint64_t kPatience = CWmModeTracker::kPatienceMs;
+
+// One step: the program asks ('A'), the manager's state is read ('S'), or time passes ('T'), at
+// `at` milliseconds. `expected` is the answer, or for 'A' the requests as three digits: full
+// screen, leave full screen, unmaximise.
+struct tStep {
+    char what;
+    int value;
+    uint64_t at;
+    int expected;
+};
+
+int Requests(const CWmModeTracker::tRequests& r)
+{
+    return (r.fullScreen ? 100 : 0) + (r.leaveFullScreen ? 10 : 0) + (r.unmaximise ? 1 : 0);
+}
+
+constexpr int kWin = int(tWmAsk::kWindow), kWork = int(tWmAsk::kWorkArea), kFull = int(tWmAsk::kFullScreen);
+constexpr int kNormal = int(tWmMode::kNormal), kMax = int(tWmMode::kMaximised), kFs = int(tWmMode::kFullScreen);
+constexpr int kNone = int(tAnswer::kNothing), kToFull = int(tAnswer::kFullScreen), kToMax = int(tAnswer::kMaximised),
+              kBack = int(tAnswer::kRestored), kUnmax = int(tAnswer::kTakeMaximiseAway),
+              kArrived = int(tAnswer::kArrivedAtWindow);
+
+struct tRow {
+    const char* name;
+    tWmMode start;
+    std::vector<tStep> steps;
+};
+
+// What the manager does on the way to what was asked is the program's own; what it does on its
+// own is told, at once when nothing is asked of it, else once it has kept it for the patience.
+TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
+{
+    const tRow rows[] = {
+        {"full screen asked and shown", tWmMode::kNormal,
+         {{'A', kFull, 0, 100}, {'S', kMax, 5, kNone}, {'S', kFs, 9, kNone}, {'T', 0, 5000, kNone}}},
+        {"a window asked; the manager puts back the maximise once, then arrives", tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'S', kFs, 6, kNone}, {'S', kMax, 7, kNone},
+          {'S', kNormal, 8, kArrived}, {'S', kMax, 20, kToMax}}},
+        {"the manager's own changes while nothing is asked", tWmMode::kNormal,
+         {{'S', kFs, 0, kToFull}, {'A', kFull, 1, 0}, {'S', kMax, 2, kBack}, {'A', kWin, 3, 10},
+          {'S', kNormal, 4, kArrived}, {'S', kFs, 5, kToFull}}},
+        {"a work area agrees with a maximise or none, not with full screen", tWmMode::kMaximised,
+         {{'A', kWork, 0, 1}, {'S', kNormal, 1, kNone}, {'S', kMax, 2, kNone}, {'S', kFs, 3, kToFull}}},
+        {"the manager's own full screen came after it took the program's request: followed at the patience",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'T', 0, kPatience - 1, kNone}, {'T', 0, kPatience, kToFull}, {'T', 0, 9000, kNone}}},
+        {"a manager that is busy is waited for as long as it changes", tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 900, kUnmax}, {'T', 0, kPatience + 100, kNone},
+          {'S', kFs, 1500, kNone}, {'T', 0, 1500 + kPatience, kToFull}}},
+        {"the patience starts when the window shows", tWmMode::kNormal,
+         {{'A', kFull, 0, 100}, {'V', 0, 4000, 0}, {'T', 0, 4000 + kPatience - 1, kNone},
+          {'T', 0, 4000 + kPatience, kBack}}},
+        {"the wish asked again of a manager still full screen takes nothing away twice", tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kFull, 1, 0}, {'A', kWork, 2, 10}, {'A', kWin, 3, 10}, {'A', kWin, 4, 0}}},
+    };
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        CWmModeTracker tracker(row.start);
+        for (const tStep& step : row.steps) {
+            SCOPED_TRACE(std::string(1, step.what) + " at " + std::to_string(step.at));
+            if (step.what == 'A')
+                EXPECT_EQ(Requests(tracker.Ask(tWmAsk(step.value), step.at)), step.expected);
+            else if (step.what == 'S')
+                EXPECT_EQ(int(tracker.See(tWmMode(step.value), step.at)), step.expected);
+            else if (step.what == 'V')
+                tracker.Shown(step.at);
+            else
+                EXPECT_EQ(int(tracker.Tick(step.at)), step.expected);
+        }
+    }
+}
+
+// A manager that takes the program's requests late, in order, and changes the window on its own
+// in between, at random moments: once it is left alone for the patience, the program's mode is
+// the manager's, whatever came in between.
+TEST(WmModeTracker, AfterAnyInterleavingTheProgramSettlesOnTheManagersMode)
+{
+    std::mt19937 random(20261209);
+    for (int run = 0; run < 2000; ++run) {
+        tWmMode manager = tWmMode::kFullScreen;
+        CWmModeTracker tracker(manager);
+        (void)tracker.Ask(tWmAsk::kFullScreen, 0);
+        std::deque<tWmMode> requests;
+        uint64_t now = 0;
+        const auto answer = [&](tAnswer said) {
+            // The program follows as it does: full screen for the manager's full screen or
+            // maximise, a window for its restore; what it asks then goes to the manager.
+            const tWmAsk ask = said == tAnswer::kFullScreen || said == tAnswer::kMaximised ? tWmAsk::kFullScreen
+                               : said == tAnswer::kRestored                                ? tWmAsk::kWindow
+                                                                                           : tracker.Asked();
+            const CWmModeTracker::tRequests r = tracker.Ask(ask, now);
+            if (r.fullScreen)
+                requests.push_back(tWmMode::kFullScreen);
+            if (r.leaveFullScreen || r.unmaximise || said == tAnswer::kTakeMaximiseAway)
+                requests.push_back(tWmMode::kNormal);
+        };
+        for (int step = 0; step < 12; ++step) {
+            now += std::uniform_int_distribution<uint64_t>(0, 3 * kPatience / 2)(random);
+            switch (std::uniform_int_distribution<int>(0, 3)(random)) {
+            case 0:  // the window button
+                answer(tracker.Asked() == tWmAsk::kFullScreen ? tAnswer::kRestored : tAnswer::kFullScreen);
+                break;
+            case 1:  // the manager's own change
+                manager = tWmMode(std::uniform_int_distribution<int>(0, 2)(random));
+                answer(tracker.See(manager, now));
+                break;
+            case 2:  // the manager takes a request
+                if (!requests.empty()) {
+                    manager = requests.front();
+                    requests.pop_front();
+                    answer(tracker.See(manager, now));
+                }
+                break;
+            default:
+                answer(tracker.Tick(now));
+                break;
+            }
+        }
+        // The program and the manager settle: requests do not beget requests for good.
+        for (int taken = 0; !requests.empty(); ++taken) {
+            ASSERT_LT(taken, 20) << "run " << run << ": the program and the manager never settle";
+            now += 10;
+            manager = requests.front();
+            requests.pop_front();
+            answer(tracker.See(manager, now));
+        }
+        now += kPatience;
+        answer(tracker.Tick(now));
+        EXPECT_EQ(tracker.Seen(), manager) << "run " << run;
+        EXPECT_EQ(tracker.Asked(), manager == tWmMode::kNormal ? tWmAsk::kWindow : tWmAsk::kFullScreen)
+            << "run " << run;
+    }
+}
+
+}  // namespace WmModeTrackerTests
