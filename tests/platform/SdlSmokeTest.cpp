@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,11 +13,13 @@
 #include <string>
 #include <thread>
 
+#include "DialogStandIns.h"
 #include "TestWindows.h"
 #include "ThreadlessChild.h"
 #include "XDisplayFixture.h"
 #include "XTestInput.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
 #include "platform/MessageBox.h"
@@ -350,6 +353,58 @@ TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
     EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
     hand->Button(1, false);
     EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONUP, 0}}));
+}
+
+// What the hand does while a dialog of another program holds the program (a stand-in Open dialog
+// kept up meanwhile) never reaches the window: keys, a click, a move. The press held when the
+// dialog came ends where it was, Ctrl let go meanwhile ends with its release and Shift, held on,
+// stays down; a button pressed meanwhile gives no release once let go, and later input comes as
+// before.
+TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReachesIt)
+{
+    DialogStandIns standIns(false);
+    const std::string up = standIns.File("up"), done = standIns.File("done");
+    standIns.Install("zenity", ": >" + up + "\nwhile [ ! -e " + done + " ]; do sleep 0.02; done\nexit 1");
+    const std::vector<UINT> kinds = {WM_KEYDOWN,     WM_KEYUP,       WM_CHAR,        WM_MOUSEMOVE,
+                                     WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP};
+    hand->MovePointer(20, 20);
+    hand->Key("LFSH", true);
+    hand->Key("LCTL", true);
+    hand->Button(1, true);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN}, 1), (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL}}));
+    // SDL may read a modifier twice: from the keyboard as the window takes the focus, and from its key.
+    for (MSG repeated; PeekMessageW(&repeated, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);) {
+    }
+    std::thread meanwhile([&] {
+        for (int i = 0; i < 500 && access(up.c_str(), F_OK) != 0; ++i)
+            Sleep(10);
+        hand->Key("LCTL", false);
+        hand->Key("AB01", true);
+        hand->Key("AB01", false);
+        hand->MovePointer(10, 10);
+        hand->Button(1, false);
+        hand->Button(3, true);
+        WriteWholeFile(done, "");
+    });
+    char16_t name[64] = u"";
+    OPENFILENAMEW dialog;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = 64;
+    EXPECT_FALSE(GetOpenFileNameW(&dialog));
+    meanwhile.join();
+    // The ends are posted as the dialog ends, the release where the press was.
+    MSG release;
+    ASSERT_TRUE(PeekMessageW(&release, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
+    EXPECT_EQ(release.lParam, MAKELPARAM(20, 20));
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL}, {WM_KEYUP, VK_CONTROL}}));
+    EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    hand->Button(3, false);
+    hand->Key("AB02", true);
+    hand->Key("AB02", false);
+    hand->Key("LFSH", false);
+    EXPECT_EQ(Hear(window, kinds, 4),
+              (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT}}));
 }
 
 // Drag sources of another program on a display of its own, speaking XDND to the platform's
