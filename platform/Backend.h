@@ -76,8 +76,9 @@ public:
     // A dialog of another program holds the program from now until the answer is destroyed, as
     // a window under a modal dialog is disabled: the windows take no input of the hand meanwhile.
     // Then what came meanwhile is dropped, and the presses and keys the windows held end where
-    // the hand let them go. The answer is served while the program's wait lasts. Null where the
-    // backend has nothing to do.
+    // the hand let them go. The windows of the process the answer is told of (Started) stand
+    // over `owner` as its own and have the keyboard, whether or not a window manager runs; the
+    // answer is served while the program's wait lasts. Null where the backend has nothing to do.
     virtual std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) = 0;
 };
 

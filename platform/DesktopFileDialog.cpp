@@ -84,7 +84,8 @@ uintptr_t OwnerWindowId(HWND window)
     return backend->GetNativeWindowId(window);
 }
 
-// The program takes no input of the hand while the dialog holds it.
+// The program takes no input of the hand while the dialog holds it, and the dialog's windows stand
+// over `owner` with the keyboard, whatever the dialog program marks them with itself.
 std::unique_ptr<process::IWaitService> HoldFor(HWND owner)
 {
     CBackend* backend = GetBackend();

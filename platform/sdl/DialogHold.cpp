@@ -19,13 +19,16 @@ bool X11Info(SDL_Window* window, SDL_SysWMinfo* info)
 
 }  // namespace
 
-CDialogHold::CDialogHold(std::atomic<int>& holds, SDL_Window* shown, const tX11KeyboardLayout& layout)
+CDialogHold::CDialogHold(std::atomic<int>& holds, SDL_Window* owner, SDL_Window* shown, bool managed,
+                         const tX11KeyboardLayout& layout)
     : m_holds(holds), m_layout(layout)
 {
     ++m_holds;
     SDL_SysWMinfo info;
-    if (X11Info(shown, &info))
-        m_sdlDisplay = info.info.x11.display;
+    if (!X11Info(shown, &info))
+        return;
+    m_sdlDisplay = info.info.x11.display;
+    m_windows = CX11DialogWindows::Open(X11Info(owner, &info) ? info.info.x11.window : 0, managed);
 }
 
 CDialogHold::~CDialogHold()
@@ -34,6 +37,7 @@ CDialogHold::~CDialogHold()
     if (m_sdlDisplay)
         XSync(m_sdlDisplay, False);
     SDL_PumpEvents();
+    m_windows.reset();
     --m_holds;
     input::EndHeldInput(GetFocus(), Held());
     if (m_sdlDisplay) {
@@ -67,26 +71,35 @@ bool CDialogHold::Drops(SDL_Event* event)
     }
 }
 
-void CDialogHold::Started(int) {}
+void CDialogHold::Started(int processId)
+{
+    if (m_windows)
+        m_windows->Follow(processId);
+}
 
 std::vector<int> CDialogHold::Descriptors()
 {
     std::vector<int> descriptors;
     if (m_sdlDisplay)
         descriptors.push_back(ConnectionNumber(m_sdlDisplay));
+    if (m_windows)
+        descriptors.push_back(m_windows->Descriptor());
     return descriptors;
 }
 
 bool CDialogHold::IsWaiting(int descriptor)
 {
-    return m_sdlDisplay && descriptor == ConnectionNumber(m_sdlDisplay) &&
-           XEventsQueued(m_sdlDisplay, QueuedAlready) > 0;
+    if (m_sdlDisplay && descriptor == ConnectionNumber(m_sdlDisplay))
+        return XEventsQueued(m_sdlDisplay, QueuedAlready) > 0;
+    return m_windows && descriptor == m_windows->Descriptor() && m_windows->IsWaiting();
 }
 
 void CDialogHold::Serve(int descriptor)
 {
     if (m_sdlDisplay && descriptor == ConnectionNumber(m_sdlDisplay))
         SDL_PumpEvents();
+    else if (m_windows && descriptor == m_windows->Descriptor())
+        m_windows->Serve();
 }
 
 std::bitset<256> CDialogHold::Held() const

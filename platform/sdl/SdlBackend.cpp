@@ -371,13 +371,15 @@ public:
     }
 
     // SDL reads its connection on the interface thread alone.
-    std::unique_ptr<process::IWaitService> HoldForDialog(HWND) override
+    std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) override
     {
         if (GetCurrentThreadId() != GetInterfaceThreadId())
             return nullptr;
+        tNative* native = Find(owner);
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         SDL_Window* shown = m_natives.empty() ? nullptr : m_natives.begin()->second.window;
-        return std::make_unique<CDialogHold>(m_dialogHolds, shown, Layout());
+        return std::make_unique<CDialogHold>(m_dialogHolds, native ? native->window : nullptr, shown,
+                                             m_desktop && m_desktop->HasWindowManager(), Layout());
     }
 
 private:

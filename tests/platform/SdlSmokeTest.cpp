@@ -2,12 +2,16 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <string>
@@ -29,6 +33,7 @@
 #include "platform/Queue.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
+#include "platform/sdl/X11DialogWindows.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
 namespace SdlSmokeTests {
@@ -493,6 +498,81 @@ TEST_F(XDragTest, ADragWhoseSourceWentCostsItsAnswerAlone)
     EXPECT_EQ(Window(status.xclient.data.l[0]), m_target);
     const std::string noted = testing::internal::GetCapturedStderr();
     EXPECT_NE(noted.find("BadWindow"), std::string::npos) << noted;
+}
+
+Window TransientFor(Display* display, Window window)
+{
+    Window owner = None;
+    XGetTransientForHint(display, window, &owner);
+    return owner;
+}
+
+Window Focus(Display* display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
+// The windows of the dialog's process become the program's window's own as they are made (or as
+// they name the process), unless they name an owner themselves; without a window manager the one
+// shown last has the keyboard, and the one shown before takes it back when it goes. Windows of
+// other processes are left alone.
+TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    const Window owner = XCreateSimpleWindow(display, root, 0, 0, 60, 60, 0, 0, 0);
+    XMapWindow(display, owner);
+    XSync(display, False);
+    const std::unique_ptr<w32::sdl::CX11DialogWindows> windows = w32::sdl::CX11DialogWindows::Open(owner, false);
+    ASSERT_TRUE(windows);
+    windows->Follow(4242);
+    const Atom processAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const auto name = [&](Window window, long process) {
+        XChangeProperty(display, window, processAtom, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&process), 1);
+        XSync(display, False);
+    };
+    const auto make = [&](long process, Window named) {
+        const Window window = XCreateSimpleWindow(display, root, 10, 10, 20, 20, 0, 0, 0);
+        if (named)
+            XSetTransientForHint(display, window, named);
+        if (process)
+            name(window, process);
+        XSync(display, False);
+        return window;
+    };
+    // Serves the watch until the condition holds, for up to two seconds.
+    const auto serveUntil = [&](auto condition) {
+        for (int i = 0; i < 200 && !condition(); ++i) {
+            pollfd readable{windows->Descriptor(), POLLIN, 0};
+            if (windows->IsWaiting() || poll(&readable, 1, 10) > 0)
+                windows->Serve();
+        }
+        return condition();
+    };
+    const Window dialog = make(4242, None);
+    const Window other = make(99, None);
+    const Window box = make(4242, dialog);
+    const Window late = make(0, None);
+    EXPECT_TRUE(serveUntil([&] { return TransientFor(display, dialog) == owner; }));
+    name(late, 4242);
+    EXPECT_TRUE(serveUntil([&] { return TransientFor(display, late) == owner; }));
+    EXPECT_EQ(TransientFor(display, other), Window(None));
+    EXPECT_EQ(TransientFor(display, box), dialog);
+
+    XMapWindow(display, dialog);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XMapWindow(display, box);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == box; }));
+    XMapWindow(display, other);
+    XUnmapWindow(display, box);
+    XSync(display, False);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XCloseDisplay(display);
 }
 
 // A window manager (played here) that maps a window inside a frame of its own, and the frame
