@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/Process.h"
 #include "platform/Win32Types.h"
 
 // What the Win32-shaped layer asks of a backend. The layer keeps the windows, queues and input
@@ -70,6 +72,14 @@ public:
 
     virtual int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption,
                                    UINT type) = 0;
+
+    // A dialog of another program holds the program from now until the answer is destroyed, as
+    // a window under a modal dialog is disabled: the windows take no input of the hand meanwhile.
+    // Then what came meanwhile is dropped, and the presses and keys the windows held end where
+    // the hand let them go. The windows of the process the answer is told of (Started) stand
+    // over `owner` as its own and have the keyboard, whether or not a window manager runs; the
+    // answer is served while the program's wait lasts. Null where the backend has nothing to do.
+    virtual std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) = 0;
 };
 
 // The running backend; null while the platform is stopped.

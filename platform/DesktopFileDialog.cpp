@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "platform/Backend.h"
@@ -83,6 +84,16 @@ uintptr_t OwnerWindowId(HWND window)
     return backend->GetNativeWindowId(window);
 }
 
+// The program takes no input of the hand while the dialog holds it, and the dialog's windows stand
+// over `owner` with the keyboard, whatever the dialog program marks them with itself.
+std::unique_ptr<process::IWaitService> HoldFor(HWND owner)
+{
+    CBackend* backend = GetBackend();
+    if (!backend || GetCurrentThreadId() != GetInterfaceThreadId())
+        return nullptr;
+    return backend->HoldForDialog(owner);
+}
+
 // The dialog's window had the keyboard: without a window manager nothing gives it back to the
 // window that held it before.
 void TakeFocusBack(HWND window)
@@ -115,7 +126,7 @@ tDialogOutcome RunDialogProgram(std::vector<std::string> arguments, std::string*
         else
             arguments.insert(arguments.begin() + 1, "--attach=" + id);
     }
-    const process::tProcessResult result = process::RunForOutput(arguments);
+    const process::tProcessResult result = process::RunForOutput(arguments, HoldFor(focus).get());
     TakeFocusBack(focus);
     std::string output = result.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))

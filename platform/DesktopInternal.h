@@ -38,8 +38,8 @@ struct tFileDialogAnswer {
 enum class tDialogProgram { kNone, kZenity, kKdialog };
 tDialogProgram PickDialogProgram();
 
-// Runs a dialog program over the window that has the keyboard; when something was chosen,
-// `chosen` is its answer without the line end.
+// Runs a dialog program over the window that has the keyboard, which takes no input of the hand
+// meanwhile; when something was chosen, `chosen` is its answer without the line end.
 enum class tDialogOutcome { kChosen, kCancelled, kFailed };
 tDialogOutcome RunDialogProgram(std::vector<std::string> arguments, std::string* chosen);
 

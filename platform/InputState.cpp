@@ -117,6 +117,26 @@ uint32_t ButtonBit(int buttonKey)
     return uint32_t(1) << (buttonKey & 31);
 }
 
+bool IsButton(int virtualKey)
+{
+    return virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON || virtualKey == VK_MBUTTON;
+}
+
+// A modifier is held while either of its sides is.
+bool IsHeld(const std::bitset<256>& held, int virtualKey)
+{
+    switch (virtualKey) {
+    case VK_SHIFT:
+        return held[VK_SHIFT] || held[VK_LSHIFT] || held[VK_RSHIFT];
+    case VK_CONTROL:
+        return held[VK_CONTROL] || held[VK_LCONTROL] || held[VK_RCONTROL];
+    case VK_MENU:
+        return held[VK_MENU] || held[VK_LMENU] || held[VK_RMENU];
+    default:
+        return held[size_t(virtualKey)];
+    }
+}
+
 }  // namespace
 
 void SetKeyDown(int virtualKey, bool down)
@@ -292,6 +312,22 @@ void EndPressesOf(HWND window)
         if (CBackend* backend = GetBackend())
             backend->EndNativePress(window, key);
     }
+}
+
+void EndHeldInput(HWND focus, const std::bitset<256>& held)
+{
+    tState& s = State();
+    EndPressesOf(s.capture.load());
+    for (const int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
+        // A press no window took.
+        SetKeyDown(key, false);
+        if (held[size_t(key)])
+            s.endedPresses |= ButtonBit(key);
+    }
+    // The sides of a modifier go before the modifier, which then follows them.
+    for (int key = 255; key > 0; --key)
+        if (!IsButton(key) && IsKeyDown(key) && !IsHeld(held, key))
+            DeliverKey(focus, key, false, false);
 }
 
 void DeliverDroppedFiles(HWND target, std::vector<std::u16string> paths)

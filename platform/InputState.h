@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,13 @@ HWND GetMouseCapture();
 // minimised or no longer focused), as those releases would: each is delivered where the input
 // last put the pointer, the backend hears of it, and the release it may report later is dropped.
 void EndPressesOf(HWND window);
+
+// A dialog of another program held the program, whose windows took no input of the hand
+// meanwhile (CBackend::HoldForDialog). The presses they hold end as EndPressesOf ends them; each
+// key they hold that `held` (what the hand holds now, by virtual key) does not is let go, its
+// release posted to `focus`; a button the hand holds that they do not is passed over until it is
+// let go. A key the hand went on holding stays down.
+void EndHeldInput(HWND focus, const std::bitset<256>& held);
 
 // Each updates the table and posts the message(s) to `target` (nothing when it is null).
 // `repeat` marks a key held down that repeats.

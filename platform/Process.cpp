@@ -116,8 +116,32 @@ void WaitUntil(pid_t child, Clock::time_point deadline, bool endIt, tProcessResu
     }
 }
 
-// Reads what the program prints until it closes its output, within the deadline when there is one.
-tProcessResult Collect(const std::vector<std::string>& arguments, const Clock::time_point* deadline)
+// Waits until the program's output or one of the service's descriptors can be read, or the
+// deadline passes, serving the service's descriptors that can; true when the output can be read.
+bool WaitForOutput(int output, const Clock::time_point* deadline, IWaitService* service)
+{
+    std::vector<pollfd> watched = {{output, POLLIN, 0}};
+    int timeout = -1;
+    if (deadline)
+        timeout = int(std::clamp<int64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count() + 1, 0, INT32_MAX));
+    for (const int descriptor : service ? service->Descriptors() : std::vector<int>{}) {
+        watched.push_back({descriptor, POLLIN, 0});
+        if (service->IsWaiting(descriptor))
+            timeout = 0;
+    }
+    if (poll(watched.data(), watched.size(), timeout) < 0)
+        return false;
+    for (size_t i = 1; i < watched.size(); ++i)
+        if (watched[i].revents || service->IsWaiting(watched[i].fd))
+            service->Serve(watched[i].fd);
+    return watched[0].revents != 0;
+}
+
+// Reads what the program prints until it closes its output, within the deadline when there is
+// one, serving the service meanwhile when there is one.
+tProcessResult Collect(const std::vector<std::string>& arguments, const Clock::time_point* deadline,
+                       IWaitService* service)
 {
     tProcessResult result;
     int pipeEnds[2];
@@ -130,17 +154,14 @@ tProcessResult Collect(const std::vector<std::string>& arguments, const Clock::t
         return result;
     }
     result.started = true;
+    if (service)
+        service->Started(int(child));
     char buffer[4096];
     for (;;) {
-        if (deadline) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
-            if (left.count() <= 0)
-                break;
-            pollfd readable{pipeEnds[0], POLLIN, 0};
-            const int ready = poll(&readable, 1, int(std::min<int64_t>(left.count() + 1, INT32_MAX)));
-            if (ready <= 0)
-                continue;
-        }
+        if (deadline && Clock::now() >= *deadline)
+            break;
+        if ((deadline || service) && !WaitForOutput(pipeEnds[0], deadline, service))
+            continue;
         const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
@@ -194,13 +215,18 @@ bool IsOnPath(const std::string& program)
 
 tProcessResult RunForOutput(const std::vector<std::string>& arguments)
 {
-    return Collect(arguments, nullptr);
+    return Collect(arguments, nullptr, nullptr);
+}
+
+tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitService* service)
+{
+    return Collect(arguments, nullptr, service);
 }
 
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    return Collect(arguments, &deadline);
+    return Collect(arguments, &deadline, nullptr);
 }
 
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)

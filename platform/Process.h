@@ -17,11 +17,27 @@ struct tProcessResult {
     std::string output;
 };
 
+// What a wait for a program's output serves besides: descriptors of its own, watched beside the
+// output, each served when something can be read on it.
+class IWaitService {
+public:
+    virtual ~IWaitService() = default;
+    // The program runs as process `processId`.
+    virtual void Started(int processId) = 0;
+    virtual std::vector<int> Descriptors() = 0;
+    // True when what came on the descriptor was read already and waits to be served: the wait
+    // then does not block.
+    virtual bool IsWaiting(int descriptor) = 0;
+    virtual void Serve(int descriptor) = 0;
+};
+
 // True when a program of that name is on PATH.
 bool IsOnPath(const std::string& program);
 
 // Runs the program and collects its standard output until it ends.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments);
+// The same, serving `service` meanwhile.
+tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitService* service);
 // The same, for at most `milliseconds` of real time: a program still running then is ended,
 // reaped, and answers not finished with what it printed so far.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds);

@@ -131,6 +131,8 @@ public:
         return IDOK;
     }
 
+    std::unique_ptr<process::IWaitService> HoldForDialog(HWND) override { return nullptr; }
+
     std::mutex m_lock;
     std::vector<tDisplay> m_displays{tDisplay{RECT{0, 0, 1280, 800}, RECT{0, 0, 1280, 760}}};
     std::map<HWND, tScreenCopy> m_screens;

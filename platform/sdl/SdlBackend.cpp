@@ -17,12 +17,14 @@
 
 #include "platform/DesktopInternal.h"
 #include "platform/InputState.h"
+#include "platform/Kernel.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
+#include "platform/sdl/DialogHold.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SentReleases.h"
 #include "platform/sdl/WmModeTracker.h"
@@ -318,11 +320,25 @@ public:
         // SDL's own box needs the X server's core fonts, which many desktops no longer install:
         // the desktop's dialog program shows it then, and the log only when there is none.
         tNative* native = Find(owner);
-        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
-                                     native ? native->window : nullptr) != 0 &&
-            !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
+        std::unique_ptr<process::IWaitService> hold = HoldForDialog(owner);
+        const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
+                                                    native ? native->window : nullptr) == 0;
+        hold.reset();
+        if (!shown && !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
         return IDOK;
+    }
+
+    // SDL reads its connection on the interface thread alone.
+    std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) override
+    {
+        if (GetCurrentThreadId() != GetInterfaceThreadId())
+            return nullptr;
+        tNative* native = Find(owner);
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        SDL_Window* shown = m_natives.empty() ? nullptr : m_natives.begin()->second.window;
+        return std::make_unique<CDialogHold>(m_dialogHolds, native ? native->window : nullptr, shown,
+                                             m_desktop && m_desktop->HasWindowManager(), Layout());
     }
 
 private:
@@ -614,6 +630,8 @@ private:
     static int FilterEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
+        if (self->m_dialogHolds > 0 && CDialogHold::Drops(event))
+            return 0;
         switch (event->type) {
         case SDL_SYSWMEVENT: {
             if (self->m_desktop)
@@ -876,6 +894,8 @@ private:
     tLetterKeysDown m_watchedLetters{};
     tLetterKeysDown m_translatedLetters{};
     CSentReleases m_sentReleases;
+    // Dialogs of other programs holding the program: the hand's input is dropped meanwhile.
+    std::atomic<int> m_dialogHolds{0};
     Uint64 m_lastRead = 0;
 };
 

@@ -2,7 +2,8 @@
 # The program as a user meets it, on a virtual display: the splash, then the main window titled
 # with the product and the new painting's name; a drag paints a stroke, which Ctrl+Z takes back
 # and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
-# view and give it back; Alt+F4 raises the save prompt and "y", with the file dialog answered
+# view and give it back; a drag, Enter and a tool letter made while a stand-in file dialog holds
+# the program change nothing; Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
 # Alt with Shift or CapsLock asks for no dialog, Ctrl+S leaves the unchanged file alone, F1 hands
@@ -40,6 +41,13 @@ case " \$* " in
 *" --list "*) echo "$private_cups_queue" ;;
 *" --save "*) cat "$work/answer" ;;
 *" --file-selection "*)
+    # Kept up while the script holds it, then cancelled.
+    if [ -e "$work/hold" ]; then
+        : >"$work/held"
+        while [ -e "$work/hold" ]; do sleep 0.1; done
+        rm "$work/held"
+        exit 1
+    fi
     /usr/bin/zenity --info --title="Stand-in Open" --text=Open >/dev/null 2>&1 &
     dialog=\$!
     shown=\$(timeout 20 xdotool search --sync --onlyvisible --name "^Stand-in Open\$" | head -1)
@@ -130,6 +138,30 @@ shot_until kostrel-hold-on 'held=$(changed kostrel-redone kostrel-hold-on 1024x7
 xdotool keyup h
 shot_until kostrel-hold-off 'released=$(changed kostrel-redone kostrel-hold-off 1024x700+0+0); above 0.0005 "$released"' ||
     fail "releasing h left the view mirrored (difference $released)"
+
+# While a dialog holds the program, nothing the hand does reaches it: a drag over the blank paper,
+# Enter (which hides the panes) and '2' (the pencil), made while the stand-in file dialog of Ctrl+T
+# (the tracing image) is kept up, leave the screen as it was once the dialog is cancelled. Ctrl, let
+# go while the dialog was up, is no longer down: Enter hides the panes after it, and gives them back.
+# The brush outline under the pointer, which turns with the pointer's way, is left out.
+xdotool mousemove 700 740
+shot_settled kostrel-before-dialog || fail "the window kept changing"
+: >"$work/hold"
+press_until ctrl+t '[ -e "$work/held" ]' || fail "Ctrl+T asked for no file"
+xdotool mousemove 200 550 mousedown 1
+for x in $(seq 200 20 700); do
+    xdotool mousemove "$x" 550
+    sleep 0.02
+done
+xdotool mouseup 1 key Return 2
+sleep 2
+rm "$work/hold"
+wait_until '[ ! -e "$work/held" ]' || fail "the stand-in dialog did not end"
+xdotool mousemove 700 740
+shot_settled kostrel-after-dialog || fail "the window kept changing after the dialog"
+held=$(changed kostrel-before-dialog kostrel-after-dialog 1024x700+0+0)
+above 0.0005 "$held" || fail "what the hand did while the dialog was up reached the program (difference $held)"
+view_round_trip after-dialog Return Return
 
 # The prompt is waited for; Alt+F4 goes again while none shows.
 key_until kostrel-save-prompt alt+F4 '

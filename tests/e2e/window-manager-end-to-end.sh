@@ -238,6 +238,56 @@ if [ "$manager" != none ]; then
     wait_gone "^Unreadable File\$" || fail "Enter did not close the box"
 fi
 
+# The real zenity's file dialog over the full-screen window, as Ctrl+O shows it (the stand-in stands
+# aside meanwhile), whatever it marks its window with: on the screen above the program's window,
+# with the keyboard, closed by Escape; a drag on the painting after it paints. The program then
+# ends over its stroke and starts again as it was.
+real_file_dialog() {
+    local dialog root program_top dialog_top
+    mv "$work/bin/zenity" "$work/zenity.stand-in"
+    press_until ctrl+o 'xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1' ||
+        fail "Ctrl+O showed no file dialog on the screen"
+    dialog=$(xdotool search --onlyvisible --name "^Open\$" | head -1)
+    wait_until '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ]' || fail "the file dialog has no keyboard"
+    # The windows that hold each on the root, which lists its children from the top down.
+    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+    top_level() {
+        local id parent
+        id=$(printf '0x%x' "$1")
+        while parent=$(xwininfo -tree -id "$id" | awk '/Parent window id:/ { print $4 }') &&
+            [ "$parent" != "$root" ]; do
+            id=$parent
+        done
+        echo "$id"
+    }
+    program_top=$(top_level "$window")
+    dialog_top=$(top_level "$dialog")
+    xwininfo -root -children | awk -v low="$program_top" -v high="$dialog_top" '
+        $1 == high { seen = 1 } $1 == low && seen { above = 1 } END { exit !above }' ||
+        fail "the file dialog is not above the program's window"
+    screen_shot real-file-dialog
+    xdotool key Escape
+    wait_gone "^Open\$" || fail "Escape did not close the file dialog"
+    mv "$work/zenity.stand-in" "$work/bin/zenity"
+    xdotool mousemove 512 700
+    shot_settled real-dialog-closed || fail "the window kept changing"
+    xdotool mousemove 200 550 mousedown 1
+    for x in $(seq 220 20 700); do
+        xdotool mousemove "$x" 550
+        sleep 0.02
+    done
+    xdotool mouseup 1 mousemove 512 700
+    shot_until real-dialog-stroke 'above "$(changed real-dialog-closed real-dialog-stroke 480x8+210+546)" 0.02' ||
+        fail "a drag after the file dialog painted nothing"
+    close_program_unsaved
+    start_program "^$product - Untitled\$" "$program"
+    splash_gone "^$product\$"
+    full_screen started-again "at the start again"
+}
+if [ "$manager" = i3 ] || [ "$manager" = none ]; then
+    real_file_dialog
+fi
+
 # The window button and the window manager's own changes all at once, with no wait between
 # them: once the window has settled, it is full screen or a framed window on the screen, laid out
 # for it, and the window button gives the other. The program takes a state the manager keeps

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -238,6 +239,50 @@ TEST(Process, ProgramsRunWithAnArgumentVector)
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.finished);
     EXPECT_FALSE(w32::process::RunForOutput({"no-such-program-here"}).started);
+}
+
+// A service whose descriptor is a pipe that the program writes into as it runs.
+struct PipeService : w32::process::IWaitService {
+    PipeService() { EXPECT_EQ(pipe(ends), 0); }
+    ~PipeService() override
+    {
+        close(ends[0]);
+        close(ends[1]);
+    }
+    void Started(int processId) override { started = processId; }
+    std::vector<int> Descriptors() override { return {ends[0]}; }
+    bool IsWaiting(int) override { return waiting; }
+    void Serve(int descriptor) override
+    {
+        ++served;
+        waiting = false;
+        char buffer[64];
+        pollfd readable{descriptor, POLLIN, 0};
+        if (poll(&readable, 1, 0) == 1)
+            heard.append(buffer, size_t(std::max<ssize_t>(read(descriptor, buffer, sizeof buffer), 0)));
+    }
+
+    int ends[2] = {-1, -1};
+    int started = 0;
+    int served = 0;
+    bool waiting = true;
+    std::string heard;
+};
+
+// While the program runs, what comes on the service's descriptor is served as it comes, and what
+// the service holds already is served without waiting; at idle nothing is.
+TEST(Process, AWaitServesWhatComesBesideTheOutput)
+{
+    PipeService service;
+    const std::string writer = " >&" + std::to_string(service.ends[1]);
+    const auto result = w32::process::RunForOutput(
+        {"sh", "-c", "printf $$; sleep 0.3; echo one" + writer + "; sleep 0.3; echo two" + writer + "; sleep 0.3"},
+        &service);
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(std::to_string(service.started), result.output);
+    EXPECT_EQ(service.heard, "one\ntwo\n");
+    EXPECT_GE(service.served, 3);
+    EXPECT_LE(service.served, 5) << "served while nothing came";
 }
 
 // Stand-ins for the dialog programs, alone on PATH, that end with the code given.

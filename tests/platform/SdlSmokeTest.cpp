@@ -4,22 +4,27 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <string>
 #include <thread>
 
+#include "DialogStandIns.h"
 #include "TestWindows.h"
 #include "ThreadlessChild.h"
 #include "XDisplayFixture.h"
 #include "XTestInput.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/Input.h"
 #include "platform/Kernel.h"
 #include "platform/MessageBox.h"
@@ -29,6 +34,7 @@
 #include "platform/Queue.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
+#include "platform/sdl/X11DialogWindows.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
 namespace SdlSmokeTests {
@@ -376,6 +382,58 @@ TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
     EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_LBUTTONUP, 0}}));
 }
 
+// What the hand does while a dialog of another program holds the program (a stand-in Open dialog
+// kept up meanwhile) never reaches the window: keys, a click, a move. The press held when the
+// dialog came ends where it was, Ctrl let go meanwhile ends with its release and Shift, held on,
+// stays down; a button pressed meanwhile gives no release once let go, and later input comes as
+// before.
+TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReachesIt)
+{
+    DialogStandIns standIns(false);
+    const std::string up = standIns.File("up"), done = standIns.File("done");
+    standIns.Install("zenity", ": >" + up + "\nwhile [ ! -e " + done + " ]; do sleep 0.02; done\nexit 1");
+    const std::vector<UINT> kinds = {WM_KEYDOWN,     WM_KEYUP,       WM_CHAR,        WM_MOUSEMOVE,
+                                     WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP};
+    hand->MovePointer(20, 20);
+    hand->Key("LFSH", true);
+    hand->Key("LCTL", true);
+    hand->Button(1, true);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN}, 1), (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL}}));
+    // SDL may read a modifier twice: from the keyboard as the window takes the focus, and from its key.
+    for (MSG repeated; PeekMessageW(&repeated, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);) {
+    }
+    std::thread meanwhile([&] {
+        for (int i = 0; i < 500 && access(up.c_str(), F_OK) != 0; ++i)
+            Sleep(10);
+        hand->Key("LCTL", false);
+        hand->Key("AB01", true);
+        hand->Key("AB01", false);
+        hand->MovePointer(10, 10);
+        hand->Button(1, false);
+        hand->Button(3, true);
+        WriteWholeFile(done, "");
+    });
+    char16_t name[64] = u"";
+    OPENFILENAMEW dialog;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = 64;
+    EXPECT_FALSE(GetOpenFileNameW(&dialog));
+    meanwhile.join();
+    // The ends are posted as the dialog ends, the release where the press was.
+    MSG release;
+    ASSERT_TRUE(PeekMessageW(&release, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
+    EXPECT_EQ(release.lParam, MAKELPARAM(20, 20));
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL}, {WM_KEYUP, VK_CONTROL}}));
+    EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    hand->Button(3, false);
+    hand->Key("AB02", true);
+    hand->Key("AB02", false);
+    hand->Key("LFSH", false);
+    EXPECT_EQ(Hear(window, kinds, 4),
+              (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT}}));
+}
+
 // Drag sources of another program on a display of its own, speaking XDND to the platform's
 // first window.
 class XDragTest : public XDisplayTest {
@@ -517,6 +575,81 @@ TEST_F(XDisplayTest, TheWindowManagersChangesComeThroughSdlsConnectionAlone)
     XCloseDisplay(manager);
     DestroyWindow(window);
     StopPlatform();
+}
+
+Window TransientFor(Display* display, Window window)
+{
+    Window owner = None;
+    XGetTransientForHint(display, window, &owner);
+    return owner;
+}
+
+Window Focus(Display* display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
+// The windows of the dialog's process become the program's window's own as they are made (or as
+// they name the process), unless they name an owner themselves; without a window manager the one
+// shown last has the keyboard, and the one shown before takes it back when it goes. Windows of
+// other processes are left alone.
+TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    const Window owner = XCreateSimpleWindow(display, root, 0, 0, 60, 60, 0, 0, 0);
+    XMapWindow(display, owner);
+    XSync(display, False);
+    const std::unique_ptr<w32::sdl::CX11DialogWindows> windows = w32::sdl::CX11DialogWindows::Open(owner, false);
+    ASSERT_TRUE(windows);
+    windows->Follow(4242);
+    const Atom processAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const auto name = [&](Window window, long process) {
+        XChangeProperty(display, window, processAtom, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&process), 1);
+        XSync(display, False);
+    };
+    const auto make = [&](long process, Window named) {
+        const Window window = XCreateSimpleWindow(display, root, 10, 10, 20, 20, 0, 0, 0);
+        if (named)
+            XSetTransientForHint(display, window, named);
+        if (process)
+            name(window, process);
+        XSync(display, False);
+        return window;
+    };
+    // Serves the watch until the condition holds, for up to two seconds.
+    const auto serveUntil = [&](auto condition) {
+        for (int i = 0; i < 200 && !condition(); ++i) {
+            pollfd readable{windows->Descriptor(), POLLIN, 0};
+            if (windows->IsWaiting() || poll(&readable, 1, 10) > 0)
+                windows->Serve();
+        }
+        return condition();
+    };
+    const Window dialog = make(4242, None);
+    const Window other = make(99, None);
+    const Window box = make(4242, dialog);
+    const Window late = make(0, None);
+    EXPECT_TRUE(serveUntil([&] { return TransientFor(display, dialog) == owner; }));
+    name(late, 4242);
+    EXPECT_TRUE(serveUntil([&] { return TransientFor(display, late) == owner; }));
+    EXPECT_EQ(TransientFor(display, other), Window(None));
+    EXPECT_EQ(TransientFor(display, box), dialog);
+
+    XMapWindow(display, dialog);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XMapWindow(display, box);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == box; }));
+    XMapWindow(display, other);
+    XUnmapWindow(display, box);
+    XSync(display, False);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XCloseDisplay(display);
 }
 
 // A window manager (played here) that maps a window inside a frame of its own, and the frame
