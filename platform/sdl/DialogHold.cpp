@@ -1,34 +1,26 @@
 #include "platform/sdl/DialogHold.h"
 
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include "platform/InputState.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
-namespace {
-
-bool X11Info(SDL_Window* window, SDL_SysWMinfo* info)
-{
-    SDL_VERSION(&info->version);
-    return window && SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
-}
-
-}  // namespace
 
 CDialogHold::CDialogHold(std::atomic<int>& holds, SDL_Window* owner, SDL_Window* shown, bool managed,
                          const tX11KeyboardLayout& layout)
     : m_holds(holds), m_layout(layout)
 {
     ++m_holds;
-    SDL_SysWMinfo info;
-    if (!X11Info(shown, &info))
+    unsigned long xwindow = 0;
+    if (!SdlX11Window(shown, &m_sdlDisplay, &xwindow))
         return;
-    m_sdlDisplay = info.info.x11.display;
-    m_windows = CX11DialogWindows::Open(X11Info(owner, &info) ? info.info.x11.window : 0, managed);
+    _XDisplay* display = nullptr;
+    unsigned long ownerWindow = 0;
+    m_windows = CX11DialogWindows::Open(SdlX11Window(owner, &display, &ownerWindow) ? ownerWindow : 0, managed);
 }
 
 CDialogHold::~CDialogHold()

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "platform/sdl/X11Screen.h"
+
 namespace w32::sdl {
 namespace {
 
@@ -28,18 +30,6 @@ std::vector<long> ReadLongs(Display* display, Window window, Atom property, Atom
     if (data)
         XFree(data);
     return items;
-}
-
-// SDL's connection and the X window that shows `window`; false where SDL shows it otherwise.
-bool SdlX11Window(SDL_Window* window, Display** display, Window* xwindow)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return false;
-    *display = info.info.x11.display;
-    *xwindow = info.info.x11.window;
-    return true;
 }
 
 RECT Intersection(const RECT& a, const RECT& b)
@@ -63,7 +53,7 @@ constexpr long kMotifHintsDecorations = 1L << 1;
 std::unique_ptr<CX11Desktop> CX11Desktop::Open(SDL_Window* window)
 {
     Display* display = nullptr;
-    Window xwindow = 0;
+    unsigned long xwindow = 0;
     return SdlX11Window(window, &display, &xwindow) ? std::unique_ptr<CX11Desktop>(new CX11Desktop(display))
                                                      : nullptr;
 }
@@ -85,7 +75,7 @@ CX11Desktop::CX11Desktop(Display* display) : m_display(display), m_root(DefaultR
 unsigned long CX11Desktop::WindowOf(SDL_Window* window)
 {
     Display* display = nullptr;
-    Window xwindow = 0;
+    unsigned long xwindow = 0;
     return SdlX11Window(window, &display, &xwindow) ? xwindow : 0;
 }
 

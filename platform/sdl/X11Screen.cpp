@@ -1,6 +1,7 @@
 #include "platform/sdl/X11Screen.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -28,6 +29,17 @@ bool OnX11()
 {
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     return driver && std::strcmp(driver, "x11") == 0;
+}
+
+bool SdlX11Window(SDL_Window* window, Display** display, unsigned long* xwindow)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return true;
 }
 
 bool CaptureX11Screen(Display* display, const RECT& area, uint32_t* pixels)

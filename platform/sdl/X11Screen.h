@@ -5,11 +5,15 @@
 #include "platform/Win32Types.h"
 
 struct _XDisplay;
+struct SDL_Window;
 
 namespace w32::sdl {
 
 // True when SDL shows its windows on X11.
 bool OnX11();
+
+// SDL's connection and the X window that shows `window`; false where SDL shows it otherwise.
+bool SdlX11Window(SDL_Window* window, _XDisplay** display, unsigned long* xwindow);
 
 // Reads `area` of the root window of `display` into 0xAARRGGBB pixels (room for the area's width ×
 // height), black outside the screen. False when the display cannot be read.
