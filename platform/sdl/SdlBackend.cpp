@@ -524,9 +524,9 @@ private:
             m_desktop->AskUnmaximised(native->xwindow);
             break;
         case CWmModeTracker::tAnswer::kArrivedAtWindow:
-            // The manager may have put the window back where it stood before full screen; one
-            // that put it where it was asked is left alone (mutter draws a window moved again
-            // at once in the wrong place).
+            // The manager may have put the window back where it stood before full screen
+            // (fluxbox); one that put it where it was asked is left alone (mutter draws a window
+            // moved again at once in the wrong place).
             if (!SameRect(m_desktop->ReadClient(native->xwindow), native->asked))
                 m_desktop->Place(native->xwindow, native->asked, (native->shown.style & WS_THICKFRAME) != 0);
             break;

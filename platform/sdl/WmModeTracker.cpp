@@ -32,7 +32,7 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     // Full screen may have come from a maximise, and the window would outlive it.
     requests.leaveFullScreen = before == tWmAsk::kFullScreen || m_seen == tWmMode::kFullScreen;
     // A window the program places over the work area is its own to size: a manager's maximise
-    // may keep room for a frame the window no longer has.
+    // may keep room for a frame the window no longer has (icewm, fluxbox).
     requests.unmaximise = !requests.leaveFullScreen && m_seen == tWmMode::kMaximised;
     return requests;
 }
@@ -51,7 +51,7 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
         return Follow();
     m_quietSince = now;
     // A manager may give a window that leaves full screen the maximise it had before, after the
-    // program took that away (kwin).
+    // program took that away (kwin, xfwm4).
     if (m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
         m_askedAgain = true;
         return tAnswer::kTakeMaximiseAway;
@@ -71,8 +71,8 @@ CWmModeTracker::tAnswer CWmModeTracker::Follow() const
 {
     if (m_seen == tWmMode::kFullScreen)
         return tAnswer::kFullScreen;
-    // A manager that takes full screen away may leave a maximise behind: the window is the
-    // manager's again either way.
+    // A maximise that stays when the manager takes full screen away is no full screen: the window
+    // is the manager's again either way.
     if (m_seen == tWmMode::kMaximised && m_asked == tWmAsk::kWindow)
         return tAnswer::kMaximised;
     return tAnswer::kRestored;
