@@ -470,9 +470,13 @@ private:
         {
             const Uint64 now = SDL_GetTicks64();
             std::lock_guard<std::recursive_mutex> guard(m_lock);
-            for (auto& [window, native] : m_natives)
-                if (native.xwindow && native.shown.visible)
-                    answers.emplace_back(window, native.modes.Tick(now));
+            // A pump step comes with every message taken: nothing is made while nothing is due.
+            for (auto& [window, native] : m_natives) {
+                const CWmModeTracker::tAnswer answer =
+                    native.xwindow && native.shown.visible ? native.modes.Tick(now) : CWmModeTracker::tAnswer::kNothing;
+                if (answer != CWmModeTracker::tAnswer::kNothing)
+                    answers.emplace_back(window, answer);
+            }
         }
         for (const auto& [window, answer] : answers)
             Answer(window, answer);
