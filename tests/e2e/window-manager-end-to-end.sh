@@ -25,9 +25,28 @@ cd "$work"
 shots="$shots/$manager"
 mkdir -p "$shots"
 
-# The manager runs on the display until the script ends.
+# The manager runs on the display until the script ends. It ends with the processes it started
+# (kwin and mutter run under a session bus of their own), which are waited for: one still writing
+# its settings into the work folder would keep the folder from going.
 wm_pid=
-trap '[ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; cleanup' EXIT
+descendants() {
+    local child
+    for child in $(ps -o pid= --ppid "$1"); do
+        descendants "$child"
+        echo "$child"
+    done
+}
+stop_manager() {
+    [ -n "$wm_pid" ] || return 0
+    local processes i
+    processes="$(descendants "$wm_pid") $wm_pid"
+    kill $processes 2>/dev/null || true
+    for i in $(seq 50); do
+        kill -0 $processes 2>/dev/null || break
+        sleep 0.1
+    done
+}
+trap 'stop_manager; cleanup' EXIT
 start_manager() {
     case $1 in
     openbox)
@@ -62,7 +81,7 @@ if [ "$manager" = nested ]; then
     Xephyr -displayfd 5 -screen 1024x768 -resizeable -nolisten tcp -noreset -fp built-ins 5>"$work/nested" \
         >"$work/nested.log" 2>&1 &
     nested_pid=$!
-    trap '[ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; kill "$nested_pid" 2>/dev/null; cleanup' EXIT
+    trap 'stop_manager; kill "$nested_pid" 2>/dev/null; cleanup' EXIT
     wait_until '[ -n "$(cat "$work/nested")" ]' || fail "the nested display did not start"
     export DISPLAY=":$(cat "$work/nested")"
     start_manager openbox
