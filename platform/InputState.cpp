@@ -88,6 +88,12 @@ WPARAM MouseKeyFlags()
     return flags;
 }
 
+LPARAM ClientPoint(HWND target, POINT screen)
+{
+    ScreenToClient(target, &screen);
+    return MAKELPARAM(WORD(screen.x), WORD(screen.y));
+}
+
 UINT ButtonMessage(int buttonKey, bool down)
 {
     switch (buttonKey) {
@@ -263,7 +269,7 @@ void DeliverMouseMove(HWND target, POINT screen)
     if (HWND capture = GetMouseCapture())
         target = capture;
     if (target)
-        queue::PostMouseInput(target, WM_MOUSEMOVE, MouseKeyFlags(), screen, DeliveredModifiers());
+        queue::PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), ClientPoint(target, screen), DeliveredModifiers());
 }
 
 void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
@@ -284,7 +290,7 @@ void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
     else if (!AnyButtonDown())
         s.capture = nullptr;
     if (target)
-        queue::PostMouseInput(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), screen,
+        queue::PostInput(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), ClientPoint(target, screen),
                          DeliveredModifiers());
 }
 

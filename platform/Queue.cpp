@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -52,6 +53,11 @@ tQueue& QueueOf(DWORD thread)
     return *queue;
 }
 
+// A change of a window that the display made, queued behind the input that came before it
+// (queue::AfterQueuedInput), with the change in wParam; it is made as it is reached, never given
+// to a window.
+constexpr UINT kNativeChange = 0x03FF;
+
 bool Admits(UINT first, UINT last, UINT code)
 {
     return (first == 0 && last == 0) || (code >= first && code <= last);
@@ -66,6 +72,8 @@ void FreeOwned(const MSG& message)
 {
     if (message.message == WM_DROPFILES)
         DragFinish(reinterpret_cast<HDROP>(message.wParam));
+    else if (message.message == kNativeChange)
+        delete reinterpret_cast<std::function<void()>*>(message.wParam);
 }
 
 bool OnInterfaceThread(const CBackend* backend)
@@ -114,15 +122,33 @@ BOOL PostToWindow(const MSG& message)
     return 1;
 }
 
-// The message as it is taken: a mouse message of the input at its window's place now.
-MSG Taken(MSG message)
+// The first posted message that `matches` passes, taken from the queue when `remove`; the changes
+// queued before it are made first, outside the queue's lock. False when none passes.
+template <typename Matcher>
+bool TakePosted(tQueue& queue, const Matcher& matches, bool remove, MSG* out, uint64_t* sequence)
 {
-    if (message.lParamFromPt) {
-        POINT client = message.pt;
-        ScreenToClient(message.hwnd, &client);
-        message.lParam = MAKELPARAM(WORD(client.x), WORD(client.y));
+    for (;;) {
+        std::function<void()>* change = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(queue.lock);
+            *sequence = queue.sequence;
+            const auto it = std::find_if(queue.messages.begin(), queue.messages.end(), [&](const MSG& message) {
+                return message.message == kNativeChange || matches(message);
+            });
+            if (it == queue.messages.end())
+                return false;
+            if (it->message != kNativeChange) {
+                *out = *it;
+                if (remove)
+                    queue.messages.erase(it);
+                return true;
+            }
+            change = reinterpret_cast<std::function<void()>*>(it->wParam);
+            queue.messages.erase(it);
+        }
+        (*change)();
+        delete change;
     }
-    return message;
 }
 
 // Finds the first message that passes the filters: posted ones in order, then WM_QUIT, then a
@@ -134,24 +160,9 @@ bool Take(MSG* out, HWND filter, UINT first, UINT last, bool remove, uint64_t* s
         backend->PumpEvents();
     const DWORD thread = GetCurrentThreadId();
     tQueue& queue = QueueOf(thread);
-    bool posted = false;
-    {
-        std::lock_guard<std::mutex> guard(queue.lock);
-        *sequence = queue.sequence;
-        const auto it = std::find_if(queue.messages.begin(), queue.messages.end(),
-                                     [&](const MSG& message) { return Matches(message, filter, first, last); });
-        if (it != queue.messages.end()) {
-            *out = *it;
-            if (remove)
-                queue.messages.erase(it);
-            posted = true;
-        }
-    }
-    // Outside the queue's lock: the point is made from the window's record.
-    if (posted) {
-        *out = Taken(*out);
+    if (TakePosted(queue, [&](const MSG& message) { return Matches(message, filter, first, last); }, remove, out,
+                   sequence))
         return true;
-    }
     {
         std::lock_guard<std::mutex> guard(queue.lock);
         if (queue.quit && !filter && Admits(first, last, WM_QUIT)) {
@@ -194,21 +205,10 @@ bool TakeAmong(MSG* out, HWND window, const UINT* codes, size_t count, bool remo
     if (OnInterfaceThread(backend))
         backend->PumpEvents();
     tQueue& queue = QueueOf(GetCurrentThreadId());
-    {
-        std::lock_guard<std::mutex> guard(queue.lock);
-        *sequence = queue.sequence;
-        const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
-        const auto it = std::find_if(queue.messages.begin(), queue.messages.end(), [&](const MSG& message) {
-            return (!window || message.hwnd == window) && among(message.message);
-        });
-        if (it == queue.messages.end())
-            return false;
-        *out = *it;
-        if (remove)
-            queue.messages.erase(it);
-    }
-    *out = Taken(*out);
-    return true;
+    const auto among = [codes, count](UINT code) { return std::find(codes, codes + count, code) != codes + count; };
+    return TakePosted(
+        queue, [&](const MSG& message) { return (!window || message.hwnd == window) && among(message.message); },
+        remove, out, sequence);
 }
 
 // The backends gather native input only when asked: a wait on the interface thread looks at it
@@ -374,13 +374,28 @@ BOOL PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD mo
     return PostToWindow(made);
 }
 
-BOOL PostMouseInput(HWND window, UINT message, WPARAM wParam, POINT screen, DWORD modifiers)
+void AfterQueuedInput(HWND window, std::function<void()> change)
 {
-    MSG made = MakeMessage(window, message, wParam, 0);
-    made.lPrivate = modifiers;
-    made.pt = screen;
-    made.lParamFromPt = true;
-    return PostToWindow(made);
+    if (const DWORD thread = windows::OwnerThread(window)) {
+        MSG made = MakeMessage(window, kNativeChange, 0, 0);
+        tQueue& queue = QueueOf(thread);
+        {
+            std::lock_guard<std::mutex> guard(queue.lock);
+            const bool behind = std::any_of(queue.messages.begin(), queue.messages.end(), [&](const MSG& message) {
+                return message.hwnd == window && (IsInputMessage(message.message) || message.message == kNativeChange);
+            });
+            if (behind) {
+                made.wParam = reinterpret_cast<WPARAM>(new std::function<void()>(std::move(change)));
+                queue.messages.push_back(made);
+                ++queue.sequence;
+            }
+        }
+        if (made.wParam) {
+            queue.posted.notify_all();
+            return;
+        }
+    }
+    change();
 }
 
 void ResetQueues()

@@ -66,9 +66,6 @@ struct MSG {
     // MK_SPACE for the space bar), so that a key is translated and a press or move read as they
     // came even when the message is taken later.
     DWORD lPrivate = 0;
-    // A mouse message of the input, whose lParam is made from `pt` (screen coordinates) as the
-    // message is taken, as Win32 does: a window that moved meanwhile gets the point where it is.
-    bool lParamFromPt = false;
 };
 
 constexpr WORD LOWORD(uintptr_t value) { return WORD(value & 0xFFFF); }

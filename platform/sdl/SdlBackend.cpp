@@ -20,6 +20,7 @@
 #include "platform/Kernel.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/QueueInternal.h"
 #include "platform/TextCodec.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
@@ -502,7 +503,8 @@ private:
 
     // A change of the window's mode that the window manager made on its own ends a press in the
     // window, as the window moves under the pointer: the stroke goes no further than the hand
-    // went. The window then takes the manager's mode.
+    // went. The window then takes the manager's mode, once the input that came before, the end of
+    // the press among it, has been handled where the window was.
     void Answer(HWND window, CWmModeTracker::tAnswer answer)
     {
         tNative* native = Find(window);
@@ -517,12 +519,12 @@ private:
             // The window has that place and mode already: the program's answer asks nothing.
             native->shown.client = answer == CWmModeTracker::tAnswer::kFullScreen ? display.bounds : display.work;
             native->shown.style |= WS_MAXIMIZE;
-            windows::NativeZoomed(window, native->shown.client);
+            queue::AfterQueuedInput(window, [window, client = native->shown.client] { windows::NativeZoomed(window, client); });
             break;
         }
         case CWmModeTracker::tAnswer::kRestored:
             input::EndPressesOf(window);
-            windows::NativeShowState(window, SIZE_RESTORED);
+            queue::AfterQueuedInput(window, [window] { windows::NativeShowState(window, SIZE_RESTORED); });
             break;
         case CWmModeTracker::tAnswer::kTakeMaximiseAway:
             m_desktop->AskUnmaximised(native->xwindow);
@@ -541,26 +543,40 @@ private:
 
     // The window is where the server says, whether the window manager moved it on its own, did as
     // asked, or refused (a tiling manager keeps its own place and size, and says so in an event
-    // of no change): the record follows. A size the window was not asked for is the manager's;
-    // a press in the window ends as the window changes under the pointer.
+    // of no change): the record follows, once the input that came before has been handled. A
+    // size the window was not asked for is the manager's; a press in the window ends as the
+    // window changes under the pointer.
     void FollowGeometry(HWND window)
+    {
+        const RECT now = ReadGeometry(window);
+        if (now.right <= now.left || now.bottom <= now.top)
+            return;
+        const RECT& shown = Find(window)->shown.client;
+        if (shown.right - shown.left != now.right - now.left || shown.bottom - shown.top != now.bottom - now.top)
+            input::EndPressesOf(window);
+        queue::AfterQueuedInput(window, [this, window] {
+            // Read again: the program may have asked for another place meanwhile.
+            const RECT then = ReadGeometry(window);
+            if (then.right <= then.left || then.bottom <= then.top)
+                return;
+            // The record takes the window's place as it is, which is then asked of nobody.
+            Find(window)->shown.client = then;
+            windows::NativeMoved(window, POINT{then.left, then.top});
+            windows::NativeResized(window, then.right - then.left, then.bottom - then.top);
+        });
+    }
+
+    // Where the server has the window's client area now, which pointers inside the window are
+    // reported from; empty for a window that is gone.
+    RECT ReadGeometry(HWND window)
     {
         tNative* native = Find(window);
         const RECT now = native ? m_desktop->ReadClient(native->xwindow) : RECT{};
-        if (now.right <= now.left || now.bottom <= now.top)
-            return;
-        const RECT before = native->shown.client;
-        const int32_t width = now.right - now.left, height = now.bottom - now.top;
-        if (before.right - before.left != width || before.bottom - before.top != height)
-            input::EndPressesOf(window);
-        {
-            // The record takes the window's place as it is, which is then asked of nobody.
+        if (native && now.right > now.left && now.bottom > now.top) {
             std::lock_guard<std::recursive_mutex> guard(m_lock);
-            native->shown.client = now;
             native->origin = POINT{now.left, now.top};
         }
-        windows::NativeMoved(window, POINT{now.left, now.top});
-        windows::NativeResized(window, width, height);
+        return now;
     }
 
     // A window without a caption that covers a display is full screen, as the desktop takes it.

@@ -8,8 +8,10 @@
 #include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
+#include "platform/QueueInternal.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
+#include "platform/WindowTable.h"
 #include "platform/headless/Headless.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
@@ -61,14 +63,23 @@ TEST_F(InputTest, ButtonsAreLiveAndMessagesCarryClientPoints)
     EXPECT_EQ(Next(WM_LBUTTONUP, WM_LBUTTONUP).hwnd, m_window);
     EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
 
-    // A point is made in the window as the message is taken: a window moved meanwhile (by a
-    // window manager, under a held button) gets it where the pointer was on the screen.
+    // A change the display made to the window waits for the input that came before it, which is
+    // handled where the window was; with none queued, it is made at once.
     headless::MoveMouse(150, 80);
-    SetWindowPos(m_window, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    queue::AfterQueuedInput(m_window, [this] { windows::NativeMoved(m_window, POINT{120, 90}); });
+    RECT client{};
+    GetWindowRect(m_window, &client);
+    EXPECT_EQ(client.left, 100);
     move = Next(WM_MOUSEMOVE, WM_MOUSEMOVE);
-    EXPECT_EQ(GET_X_LPARAM(move.lParam), 30);
-    EXPECT_EQ(GET_Y_LPARAM(move.lParam), -10);
-    SetWindowPos(m_window, nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(GET_X_LPARAM(move.lParam), 50);
+    EXPECT_EQ(GET_Y_LPARAM(move.lParam), 30);
+    MSG none;
+    EXPECT_FALSE(PeekMessageW(&none, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+    GetWindowRect(m_window, &client);
+    EXPECT_EQ(client.left, 120);
+    queue::AfterQueuedInput(m_window, [this] { windows::NativeMoved(m_window, POINT{100, 50}); });
+    GetWindowRect(m_window, &client);
+    EXPECT_EQ(client.left, 100);
 
     headless::MoveMouse(30, 20);
     MSG nothing;
