@@ -23,6 +23,7 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
         return requests;
     const tWmAsk before = std::exchange(m_asked, ask);
     m_settling = !Agrees(m_seen, ask);
+    m_heard = false;
     m_quietSince = now;
     m_askedAgain = false;
     if (ask == tWmAsk::kFullScreen) {
@@ -39,6 +40,12 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
 
 CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
 {
+    // The manager has touched the window's state since the ask, whatever it reads now: several
+    // changes read as one leave the state as it was.
+    if (m_settling) {
+        m_heard = true;
+        m_quietSince = now;
+    }
     if (mode == m_seen)
         return tAnswer::kNothing;
     m_seen = mode;
@@ -49,7 +56,6 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
     }
     if (!m_settling)
         return Follow();
-    m_quietSince = now;
     // A manager may give a window that leaves full screen the maximise it had before, after the
     // program took that away (kwin, xfwm4).
     if (m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
@@ -61,7 +67,7 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
 
 CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
 {
-    if (!m_settling || now - m_quietSince < kPatienceMs)
+    if (!m_settling || now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
         return tAnswer::kNothing;
     m_settling = false;
     return Follow();

@@ -15,8 +15,9 @@ enum class tWmAsk { kWindow, kWorkArea, kFullScreen };
 // (its keys, its menu, another program's request) is answered, so that the program's mode follows
 // the manager's. The manager's changes come in any order and at any pace, several of them read as
 // one, and its answer to a request may come after its own changes or never: a state that
-// contradicts what was asked is taken for the manager's own once the manager has kept it for
-// `kPatienceMs`.
+// contradicts what was asked is taken for the manager's own once the manager, having changed the
+// state since the ask, has kept it for `kPatienceMs`, or has said nothing for `kSilenceMs` (a
+// manager that is busy answers late).
 class CWmModeTracker {
 public:
     enum class tAnswer {
@@ -36,6 +37,7 @@ public:
     };
 
     static constexpr uint64_t kPatienceMs = 1000;
+    static constexpr uint64_t kSilenceMs = 5000;
 
     explicit CWmModeTracker(tWmMode seen) : m_seen(seen) {}
 
@@ -57,8 +59,10 @@ private:
 
     tWmMode m_seen;
     tWmAsk m_asked = tWmAsk::kWindow;
-    // The manager has yet to show what was asked last; since when it has been quiet.
+    // The manager has yet to show what was asked last; whether it changed the window's state
+    // since, and since when it has been quiet.
     bool m_settling = false;
+    bool m_heard = false;
     uint64_t m_quietSince = 0;
     bool m_askedAgain = false;
 };

@@ -14,6 +14,7 @@ using namespace w32::sdl;
 using tAnswer = CWmModeTracker::tAnswer;
 
 constexpr uint64_t kPatience = CWmModeTracker::kPatienceMs;
+constexpr uint64_t kSilence = CWmModeTracker::kSilenceMs;
 
 // One step: the program asks ('A'), the manager's state is read ('S'), or time passes ('T'), at
 // `at` milliseconds. `expected` is the answer, or for 'A' the requests as three digits: full
@@ -43,7 +44,8 @@ struct tRow {
 };
 
 // What the manager does on the way to what was asked is the program's own; what it does on its
-// own is told, at once when nothing is asked of it, else once it has kept it for the patience.
+// own is told, at once when nothing is asked of it, else once it has kept it for the patience, or
+// longer where it said nothing since the ask.
 TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
 {
     const tRow rows[] = {
@@ -59,13 +61,17 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
          {{'A', kWork, 0, 1}, {'S', kNormal, 1, kNone}, {'S', kMax, 2, kNone}, {'S', kFs, 3, kToFull}}},
         {"the manager's own full screen came after it took the program's request: followed at the patience",
          tWmMode::kFullScreen,
-         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'T', 0, kPatience - 1, kNone}, {'T', 0, kPatience, kToFull}, {'T', 0, 9000, kNone}}},
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kFs, 200, kNone}, {'T', 0, 200 + kPatience - 1, kNone},
+          {'T', 0, 200 + kPatience, kToFull}, {'T', 0, 9000, kNone}}},
+        {"a manager that has said nothing since the ask is busy, and is waited for longer", tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'T', 0, kPatience, kNone}, {'T', 0, kSilence - 1, kNone},
+          {'S', kNormal, kSilence - 1, kArrived}, {'A', kFull, kSilence, 100}, {'T', 0, 2 * kSilence, kBack}}},
         {"a manager that is busy is waited for as long as it changes", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 900, kUnmax}, {'T', 0, kPatience + 100, kNone},
           {'S', kFs, 1500, kNone}, {'T', 0, 1500 + kPatience, kToFull}}},
         {"the patience starts when the window shows", tWmMode::kNormal,
-         {{'A', kFull, 0, 100}, {'V', 0, 4000, 0}, {'T', 0, 4000 + kPatience - 1, kNone},
-          {'T', 0, 4000 + kPatience, kBack}}},
+         {{'A', kFull, 0, 100}, {'V', 0, 4000, 0}, {'T', 0, 4000 + kSilence - 1, kNone},
+          {'T', 0, 4000 + kSilence, kBack}}},
         {"the wish asked again of a manager still full screen takes nothing away twice", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kFull, 1, 0}, {'A', kWork, 2, 10}, {'A', kWin, 3, 10}, {'A', kWin, 4, 0}}},
     };
@@ -140,7 +146,7 @@ TEST(WmModeTracker, AfterAnyInterleavingTheProgramSettlesOnTheManagersMode)
             requests.pop_front();
             answer(tracker.See(manager, now));
         }
-        now += kPatience;
+        now += kSilence;
         answer(tracker.Tick(now));
         EXPECT_EQ(tracker.Seen(), manager) << "run " << run;
         EXPECT_EQ(tracker.Asked(), manager == tWmMode::kNormal ? tWmAsk::kWindow : tWmAsk::kFullScreen)
