@@ -1,6 +1,7 @@
 #include "platform/Queue.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -51,6 +52,11 @@ tQueue& QueueOf(DWORD thread)
     if (!queue)
         queue = std::make_unique<tQueue>();
     return *queue;
+}
+
+bool IsInputMessage(UINT code)
+{
+    return (code >= WM_KEYDOWN && code <= WM_UNICHAR) || (code >= WM_MOUSEMOVE && code <= WM_MOUSEWHEEL);
 }
 
 // A change of a window that the display made, queued behind the input that came before it
@@ -123,7 +129,8 @@ BOOL PostToWindow(const MSG& message)
 }
 
 // The first posted message that `matches` passes, taken from the queue when `remove`; the changes
-// queued before it are made first, outside the queue's lock. False when none passes.
+// queued before it whose window has no input queued before them are made first, outside the
+// queue's lock. False when none passes.
 template <typename Matcher>
 bool TakePosted(tQueue& queue, const Matcher& matches, bool remove, MSG* out, uint64_t* sequence)
 {
@@ -132,8 +139,23 @@ bool TakePosted(tQueue& queue, const Matcher& matches, bool remove, MSG* out, ui
         {
             std::lock_guard<std::mutex> guard(queue.lock);
             *sequence = queue.sequence;
+            // The windows whose input (or an earlier change) still waits: their changes wait too.
+            // Past the room for them, no change is made this time.
+            std::array<HWND, 8> waiting{};
+            size_t held = 0;
             const auto it = std::find_if(queue.messages.begin(), queue.messages.end(), [&](const MSG& message) {
-                return message.message == kNativeChange || matches(message);
+                const bool waits = held > waiting.size() ||
+                                   std::find(waiting.begin(), waiting.begin() + held, message.hwnd) != waiting.begin() + held;
+                if (message.message == kNativeChange && !waits)
+                    return true;
+                if (message.message != kNativeChange && matches(message))
+                    return true;
+                if ((message.message == kNativeChange || IsInputMessage(message.message)) && !waits) {
+                    if (held < waiting.size())
+                        waiting[held] = message.hwnd;
+                    ++held;
+                }
+                return false;
             });
             if (it == queue.messages.end())
                 return false;
@@ -231,11 +253,6 @@ void WaitForPostAtMost(uint64_t seen, DWORD milliseconds)
     tQueue& queue = QueueOf(GetCurrentThreadId());
     std::unique_lock<std::mutex> held(queue.lock);
     queue.posted.wait_for(held, std::chrono::milliseconds(interval), [&] { return queue.sequence != seen; });
-}
-
-bool IsInputMessage(UINT code)
-{
-    return (code >= WM_KEYDOWN && code <= WM_UNICHAR) || (code >= WM_MOUSEMOVE && code <= WM_MOUSEWHEEL);
 }
 
 // The character a key makes when it has no printable one, as a Win32 keyboard layout gives it.
