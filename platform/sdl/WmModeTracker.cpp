@@ -22,12 +22,15 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     if (ask == m_asked)
         return requests;
     const tWmAsk before = std::exchange(m_asked, ask);
-    m_settling = !Agrees(m_seen, ask);
+    // A request the manager has yet to show may still take the window through its state: the new
+    // one is asked whatever the state reads, and the state settles only once it shows it.
+    const bool pending = m_settling;
+    m_settling = pending || !Agrees(m_seen, ask);
     m_heard = false;
     m_quietSince = now;
     m_askedAgain = false;
     if (ask == tWmAsk::kFullScreen) {
-        requests.fullScreen = m_seen != tWmMode::kFullScreen;
+        requests.fullScreen = pending || m_seen != tWmMode::kFullScreen;
         return requests;
     }
     // Full screen may have come from a maximise, and the window would outlive it.
@@ -70,7 +73,7 @@ CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
     if (!m_settling || now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
         return tAnswer::kNothing;
     m_settling = false;
-    return Follow();
+    return Agrees(m_seen, m_asked) ? tAnswer::kNothing : Follow();
 }
 
 CWmModeTracker::tAnswer CWmModeTracker::Follow() const
