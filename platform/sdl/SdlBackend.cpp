@@ -372,7 +372,13 @@ private:
     void UpdateX11Window(tNative& native, const tNativeWindowState& state)
     {
         const tNativeWindowState& shown = native.shown;
-        const tWmAsk ask = WmAsk(state, FillsDisplay(state));
+        // Full screen stays asked until the program changes the window's place or style: an
+        // update that changes neither comes from the record following the server's geometry (a
+        // manager that resizes the window before it says it took full screen away, herbstluftwm)
+        // or from a screen that changed under a window the program has yet to fit to it.
+        const bool kept = native.modes.Asked() == tWmAsk::kFullScreen && SameRect(state.client, shown.client) &&
+                          state.style == shown.style;
+        const tWmAsk ask = kept ? tWmAsk::kFullScreen : WmAsk(state, FillsDisplay(state));
         const CWmModeTracker::tRequests requests = native.modes.Ask(ask, SDL_GetTicks64());
         // The frame comes before full screen is left: a manager may take a window without one that
         // covers the screen for full screen still (mutter and metacity, by their rule for older

@@ -561,17 +561,42 @@ TEST_F(XDisplayTest, TheWindowManagersChangesComeThroughSdlsConnectionAlone)
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&fullScreen), 1);
     XSync(manager, False);
     RECT client{};
-    for (int i = 0; i < 500 && client.right != 640; ++i) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        GetClientRect(window, &client);
-        Sleep(10);
-    }
+    const auto pumpUntil = [&](HWND which, LONG width, int steps) {
+        for (int i = 0; i < steps && client.right != width; ++i) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            GetClientRect(which, &client);
+            Sleep(10);
+        }
+    };
+    pumpUntil(window, 640, 500);
     EXPECT_EQ(client.right, 640);
     EXPECT_EQ(client.bottom, 480);
     EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_MAXIMIZE);
     EXPECT_EQ(ConnectionsOf(manager, getpid()), connections);
+
+    // A window the program made full screen, resized by the manager before it says anything of
+    // its state: the window follows, and full screen stays asked.
+    const HWND covering = MakeTestWindow(u"covering", RECT{0, 0, 640, 480});
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(2), &info));
+    XMoveResizeWindow(manager, info.info.x11.window, 0, 0, 320, 240);
+    XSync(manager, False);
+    pumpUntil(covering, 320, 500);
+    EXPECT_EQ(client.right, 320);
+    // A while longer, for anything the window would ask.
+    pumpUntil(covering, -1, 20);
+    EXPECT_EQ(client.right, 320);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* states = nullptr;
+    XGetWindowProperty(manager, info.info.x11.window, XInternAtom(manager, "_NET_WM_STATE", False), 0, 16, False,
+                       XA_ATOM, &type, &format, &count, &after, &states);
+    const Atom* atoms = reinterpret_cast<const Atom*>(states);
+    EXPECT_TRUE(states && std::find(atoms, atoms + count, fullScreen) != atoms + count);
+    XFree(states);
+    DestroyWindow(covering);
     XCloseDisplay(manager);
     DestroyWindow(window);
     StopPlatform();
