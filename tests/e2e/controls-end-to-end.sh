@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Drives the test program's controls on a virtual display with xdotool and reads the window's
-# screenshots: a drag round the dial fills its sector and its value follows; a click on the value
+# screenshots: a drag round the dial fills its sector and its value follows, and ends where the
+# button came up even when a move beyond comes with the release; a click on the value
 # opens the text prompt, where "40" and Enter set 40 %; a click on the switch flips its label; the
 # menu button opens a menu whose submenu opens under the pointer and by the right arrow key, and
 # Enter on a submenu item reaches the program. Usage: PROGRAM SHOT_FOLDER.
@@ -40,11 +41,18 @@ import math
 for step in range(0, 181, 10):
     angle = math.radians(step)
     print(round($pie_x + 18 * math.cos(angle)), round($pie_y + 18 * math.sin(angle)))")
+# The release and a move beyond it come while the program is busy (stopped here), so that it
+# takes both in at once: the drag ends where the button came up.
+kill -STOP "$pid"
 xdotool mouseup 1
-move 240 330
-shot_until dial-dragged 'printed "dial 77" && [ "$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))" != FFFFFF ] &&
+xdotool mousemove --window "$window" 240 330
+sleep 0.3
+kill -CONT "$pid"
+# last_dial: the dial's value as the program printed it last.
+last_dial() { grep '^dial ' "$work/stdout" | tail -1; }
+shot_until dial-dragged '[ "$(last_dial)" = "dial 77" ] && [ "$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))" != FFFFFF ] &&
     [ "$(changed start dial-dragged 40x18+$((value_x - 20))+$((value_y - 9)))" != 0 ]' || true
-printed 'dial 77' || fail "the drag did not end at 77 % (printed: $(grep dial "$work/stdout" | tail -1))"
+[ "$(last_dial)" = "dial 77" ] || fail "the drag did not end at 77 % (printed: $(last_dial))"
 # Left of the centre the ring is filled now: the fill (grey, or green while lit), not the white
 # of the rest of the ring.
 filled=$(pixel dial-dragged $((pie_x - 12)) $((pie_y + 2)))

@@ -213,6 +213,10 @@ tResult CKS2RadialControl::OnDialPress()
     float value = m_pie->GetValue();
     while (app && app->IsPrimaryButtonHeld()) {
         app->RunHeartbeat();
+        // The pump may have taken in the release and moves after it: the pointer is the drag's no
+        // longer.
+        if (!app->IsPrimaryButtonHeld())
+            break;
         tCPoint point = app->GetCursorPosition();
         m_pie->ScreenToLocalPoint(&point);
         if (point == previous)
@@ -249,6 +253,8 @@ tResult CKS2RadialControl::OnValueBoxPress(CWidget* box)
     int32_t anchor = 0;
     while (app && app->IsPrimaryButtonHeld()) {
         app->RunHeartbeat();
+        if (!app->IsPrimaryButtonHeld())
+            break;
         const tCPoint point = app->GetCursorPosition();
         if (point == last)
             continue;
