@@ -12,8 +12,9 @@ fi
 work=$(mktemp -d)
 pid=
 window=
+# A program a script stopped (kill -STOP) takes the end only once it goes on.
 cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
