@@ -4,13 +4,19 @@
 # with DISPLAY empty, and with neither DISPLAY nor WAYLAND_DISPLAY set. Under a Wayland desktop
 # (Weston in a window of a virtual display, with XWayland), asked for SDL's Wayland driver it
 # says why that cannot show it and how to run it under XWayland, and with no X11 display that it
-# needs one. Usage: PROGRAM.
+# needs one; on XWayland's display it starts, and its splash, which has no picture of the screen
+# behind it there, shows its card without an X error.
+# Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 program=$(realpath "$1")
+shots=${2:-$(dirname "$program")/../e2e}
+mkdir -p "$shots"
 work=$(mktemp -d)
 servers=
+pid=
 cleanup() {
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
     if [ -n "$servers" ]; then
         kill $servers 2>/dev/null || true
         wait $servers 2>/dev/null || true
@@ -80,4 +86,19 @@ refused "Wayland driver asked" "SDL's wayland video driver cannot show the progr
 refused "Wayland without DISPLAY" "$unreachable (DISPLAY is not set, WAYLAND_DISPLAY=kostrel-weston)" \
     "the program needs an X11 display, such as XWayland's" "${session[@]}"
 
+env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy HOME="$work" XDG_CONFIG_HOME="$work/config" "${session[@]}" \
+    DISPLAY="$xwayland" "$program" >"$work/stdout" 2>"$work/stderr" &
+pid=$!
+export DISPLAY=$xwayland
+wait_for 'splash=$(xdotool search --onlyvisible --name "^Kostrel 2\$" 2>/dev/null | head -1) && [ -n "$splash" ]' ||
+    fail "no splash appeared on XWayland's display"
+# The splash's picture: the card in its middle.
+splash_card() {
+    xwd -id "$splash" -silent 2>/dev/null | convert xwd:- "$shots/xwayland-splash.png" 2>/dev/null &&
+        [ "$(convert "$shots/xwayland-splash.png" -crop 200x100+160+120 -format %k info:)" -gt 50 ]
+}
+wait_for splash_card || fail "the splash shows no card on XWayland's display"
+wait_for 'xdotool search --onlyvisible --name "^Kostrel 2 - Untitled\$" >/dev/null 2>&1' ||
+    fail "no main window appeared on XWayland's display"
+! grep -F "X error" "$work/stderr" || fail "an X error was noted on XWayland's display"
 echo "no display end to end: passed"
