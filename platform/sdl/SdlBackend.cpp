@@ -955,6 +955,18 @@ bool ShowsNothing(const char* driver)
     return false;
 }
 
+// SDL's Wayland driver makes a window's framebuffer only as a texture of an accelerated
+// renderer, which the program does not use and the machine may lack; XWayland shows the windows.
+std::string WaylandRefusal(bool driverAsked)
+{
+    if (driverAsked)
+        return "SDL's wayland video driver cannot show the program's windows, which need a plain framebuffer " +
+               DisplayVariables() + ": unset SDL_VIDEODRIVER, or set it to x11, to run the program under XWayland";
+    return "no display could be reached " + DisplayVariables() +
+           ": the program needs an X11 display, such as XWayland's; SDL's wayland video driver cannot show its "
+           "windows";
+}
+
 }  // namespace
 
 std::unique_ptr<CBackend> MakeBackend(std::string* error)
@@ -976,6 +988,11 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
     if (!driverAsked && ShowsNothing(SDL_GetCurrentVideoDriver())) {
         SDL_Quit();
         *error = "no display could be reached " + DisplayVariables();
+        return nullptr;
+    }
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+        SDL_Quit();
+        *error = WaylandRefusal(driverAsked);
         return nullptr;
     }
     if (OnX11())

@@ -4,6 +4,11 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// Xlib's internal header, for the error hook of one connection; its macros min and max would
+// stand for std's.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +26,23 @@ uint32_t Channel(unsigned long value, unsigned long mask)
         ++shift;
     const unsigned long maximum = mask >> shift;
     return uint32_t(((value & mask) >> shift) * 255 / maximum);
+}
+
+// A rootless server (XWayland's) keeps no picture of its root window and refuses to read it: the
+// refusal answers the capture and is not noted. Only the read's own refusal can arrive while the
+// read waits for its answer, since every request before it on the connection has been answered.
+Bool NoteAllButImageRefusal(Display*, XErrorEvent* error, xError*)
+{
+    return error->request_code != X_GetImage;
+}
+
+// XGetImage of the root, null where the server refuses it.
+XImage* ReadRoot(Display* display, int x, int y, unsigned width, unsigned height)
+{
+    const auto noting = XESetWireToError(display, BadMatch, NoteAllButImageRefusal);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, width, height, AllPlanes, ZPixmap);
+    XESetWireToError(display, BadMatch, noting);
+    return image;
 }
 
 }  // namespace
@@ -56,8 +78,8 @@ bool CaptureX11Screen(Display* display, const RECT& area, uint32_t* pixels)
         const int64_t right = std::min<int64_t>(area.right, attributes.width);
         const int64_t bottom = std::min<int64_t>(area.bottom, attributes.height);
         if (right > left && bottom > top) {
-            XImage* image = XGetImage(display, root, int(left), int(top), unsigned(right - left),
-                                      unsigned(bottom - top), AllPlanes, ZPixmap);
+            XImage* image =
+                ReadRoot(display, int(left), int(top), unsigned(right - left), unsigned(bottom - top));
             read = image != nullptr;
             for (int64_t y = top; read && y < bottom; ++y)
                 for (int64_t x = left; x < right; ++x) {

@@ -178,6 +178,9 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     ASSERT_TRUE(capture(RECT{638, 0, 642, 1}, pixels.data()));
     EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
         << "black beyond the 640-pixel screen";
+    pixels.assign(2, 0);
+    ASSERT_TRUE(capture(RECT{10, 479, 11, 481}, pixels.data())) << "a read that reaches the bottom edge";
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF000000u})) << "black below the 480-pixel screen";
 }
 
 }  // namespace
