@@ -227,6 +227,13 @@ TEST_F(SwatchPaneTest, AFailedQueryLeavesThePaneEmpty)
     EXPECT_EQ(pane->GetSwatchCount(), 0);
     EXPECT_EQ(pane->ClearSwatches(0, 1), kResOk);
     EXPECT_EQ(pane->GetSwatchCount(), 5);
+    // An entry that fails after others were shown takes them away too.
+    colours.failList = kResOk;
+    colours.list.assign(12, 0xFF336699);
+    colours.failEntriesFrom = 3;
+    EXPECT_EQ(pane->RebuildSwatches(0), kResFileIO);
+    EXPECT_EQ(pane->GetSwatchCount(), 0);
+    colours.failList = kResFileIO;
     // A removal that cannot rebuild answers 0 all the same and leaves no places.
     EXPECT_EQ(pane->OnMessage(kMsgRemoveColourListEntry, 0, 0, 0, kMsgApply), kResOk);
     EXPECT_EQ(pane->GetSwatchCount(), 0);
