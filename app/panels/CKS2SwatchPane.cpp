@@ -143,6 +143,12 @@ tResult CKS2SwatchPane::HandleMessage(uint32_t message, tMsgArg a, tMsgArg b, tM
     case kMsgBackdropResized:
         if (const auto* previous = FromMsgArg<int32_t>(b))
             KeepRelativeHeight({previous[0], previous[1]});
+        // Places beyond the window's room go, and a list cut short takes the room it now has.
+        if (!m_swatches.IsEmpty()) {
+            const int32_t most = MostPlaces();
+            if (m_swatches.GetCount() > most || (m_cut && m_swatches.GetCount() < most))
+                (void)RebuildSwatches(0);
+        }
         return kResOk;
     case kMsgPopupChoice: return a ? kHookHandled : kResOk;
     default: return kResOk;
@@ -154,26 +160,29 @@ tResult CKS2SwatchPane::RebuildSwatches(uint32_t present)
     TK_TRY(ClearSwatches(0, 0));
     uint32_t count = 0;
     TK_TRY(QueryBackbone(kMsgColourListCount, ToMsgArg(this), ToMsgArg(&count), 0));
-    tCArray<uint32_t> colours;
-    const uint32_t asked = std::max<uint32_t>(count + 1, kMinimumPlaces);
-    for (uint32_t i = 0; i < asked; ++i) {
-        ColourListEntry entry{i, kEmptyColour};
-        TK_TRY(QueryBackbone(kMsgColourListEntry, ToMsgArg(this), ToMsgArg(&entry), 0));
-        TK_TRY(colours.Add(entry.colour));
-    }
     // One empty place beyond the list, at least five; a list of five with an empty entry
     // already shows its empty place.
-    int32_t places = count < uint32_t(kMinimumPlaces) ? kMinimumPlaces : int32_t(count) + 1;
-    if (count == uint32_t(kMinimumPlaces))
-        for (int32_t i = 0; i < kMinimumPlaces; ++i)
-            if (colours[i] == kEmptyColour)
-                places = kMinimumPlaces;
-    for (int32_t i = 0; i < places; ++i) {
-        if (AddSwatch(colours[i], 0) != kResOk) {
+    const int64_t wanted = std::max<int64_t>(int64_t(count) + 1, kMinimumPlaces);
+    int64_t places = wanted;
+    bool emptyAmongFive = false;
+    for (int64_t i = 0; i < places; ++i) {
+        if (i == kMinimumPlaces && count == uint32_t(kMinimumPlaces) && emptyAmongFive)
+            break;
+        ColourListEntry entry{uint32_t(i), kEmptyColour};
+        if (const tResult asked = QueryBackbone(kMsgColourListEntry, ToMsgArg(this), ToMsgArg(&entry), 0);
+            asked != kResOk) {
+            (void)ClearSwatches(0, 0);
+            return asked;
+        }
+        emptyAmongFive = emptyAmongFive || entry.colour == kEmptyColour;
+        if (AddSwatch(entry.colour, 0) != kResOk) {
             ReportSwatchFailure();
             break;
         }
+        if (i == 0)
+            places = std::min<int64_t>(places, MostPlaces());
     }
+    m_cut = places < wanted;
     TK_TRY(LayoutSwatches());
     TK_TRY(RenderBackground());
     if (present)
@@ -205,6 +214,7 @@ tResult CKS2SwatchPane::ClearSwatches(uint32_t present, uint32_t addDefaults)
             delete widget;
     }
     m_swatches.RemoveAll();
+    m_cut = false;
     if (addDefaults) {
         AddDefaultSwatches();
         TK_TRY(LayoutSwatches());
@@ -261,16 +271,29 @@ int32_t CKS2SwatchPane::AvailableHeight() const
     return (parent ? parent->GetHeight() : 0) - PickerHeight();
 }
 
+int32_t CKS2SwatchPane::Rows(int32_t placeHeight) const
+{
+    return std::max((AvailableHeight() - 14) / (placeHeight + kGap), kMinimumRows);
+}
+
+int32_t CKS2SwatchPane::MostPlaces() const
+{
+    const CWidget* first = m_swatches[0]->GetWidget();
+    const CWidget* parent = m_root->GetParent();
+    const int32_t room = (parent ? parent->GetWidth() : 0) - int32_t(m_side0Pos.x) - kGridLeft - kGridRight;
+    const int64_t columns = std::max((room - first->GetWidth()) / (first->GetWidth() + kGap) + 1, 1);
+    return int32_t(std::clamp<int64_t>(columns * Rows(first->GetHeight()) - 1, kMinimumPlaces, INT32_MAX));
+}
+
 tResult CKS2SwatchPane::LayoutSwatches()
 {
     if (!m_root)
         return kResBadParam;
-    const int32_t available = AvailableHeight();
     if (m_swatches.IsEmpty()) {
         TK_TRY(m_root->SetSize(82, 92, 0));
     } else {
         CWidget* first = m_swatches[0]->GetWidget();
-        const int32_t rows = std::max((available - 14) / (first->GetHeight() + kGap), kMinimumRows);
+        const int32_t rows = Rows(first->GetHeight());
         int32_t x = kGridLeft;
         // The first place of the first column stays free.
         int32_t y = kGridTop + first->GetHeight() + kGap;
@@ -291,7 +314,7 @@ tResult CKS2SwatchPane::LayoutSwatches()
             bottom = std::max(bottom, y);
             place->SetUserData(kSlotIndex, uint32_t(i));
         }
-        TK_TRY(m_root->SetSize(right + first->GetWidth() + 11, bottom, 0));
+        TK_TRY(m_root->SetSize(right + first->GetWidth() + kGridRight, bottom, 0));
     }
     m_side1Pos = {-float(m_root->GetWidth() - 12), 0.0f};
     const int32_t top = m_root->GetRect().top;

@@ -11,10 +11,11 @@ class CImWidget;
 class CKS2Button;
 
 // The pane that shows the painting's colour list as a grid of swatch places: at least five, and
-// in general one empty place beyond the stored colours. It reads the list from the controller
-// and rebuilds whenever a project opens, a list loads or an entry goes; it never changes the
-// list. It hangs at the window's right edge, clear of the colour picker, and its handle drags
-// it up and down or slides it aside.
+// in general one empty place beyond the stored colours, but no more places than the window has
+// room for: a longer list shows its first colours, and follows the window's size. It reads the
+// list from the controller and rebuilds whenever a project opens, a list loads or an entry goes;
+// it never changes the list. It hangs at the window's right edge, clear of the colour picker, and
+// its handle drags it up and down or slides it aside.
 class CKS2SwatchPane : public CKS2Pane {
 public:
     static constexpr uint32_t kRoot = kWgtSwatches;
@@ -27,9 +28,11 @@ public:
     static constexpr int32_t kSlotKind = 0;
     static constexpr int32_t kSlotColour = 1;
     static constexpr int32_t kSlotIndex = 7;
-    // The grid: its first place, the gap between places, the least rows of a column.
+    // The grid: its first place, the margin right of its last column, the gap between places,
+    // the least rows of a column.
     static constexpr int32_t kGridLeft = 22;
     static constexpr int32_t kGridTop = 7;
+    static constexpr int32_t kGridRight = 11;
     static constexpr int32_t kGap = 5;
     static constexpr int32_t kMinimumRows = 5;
     // A colour is drawn over a place's face this far inside its edge.
@@ -45,8 +48,8 @@ public:
     // Between the window's top and the colour picker.
     int32_t ReachableTop(int32_t top) const override;
 
-    // Replaces the places by the controller's list (see the class comment); a failed query of
-    // the list is the answer and leaves the pane empty.
+    // Replaces the places by the controller's list (see the class comment), asking only for the
+    // entries it shows; a failed query of the list is the answer and leaves the pane empty.
     tResult RebuildSwatches(uint32_t present);
     tResult ClearSwatches(uint32_t present, uint32_t addDefaults);
     // 6 without the face image, 22 when the place's layout cannot be made, 24 without memory.
@@ -67,6 +70,11 @@ public:
 private:
     // The lowest the pane may reach: the backdrop's height less the colour picker's.
     int32_t AvailableHeight() const;
+    // The rows of a column of places of that height.
+    int32_t Rows(int32_t placeHeight) const;
+    // The places of the first place's size that fit between the window's left edge and the
+    // pane's right edge on side 0, the first place of the grid left free; five at least.
+    int32_t MostPlaces() const;
     void AddDefaultSwatches();
 
     CImage* m_capImage = nullptr;
@@ -74,4 +82,6 @@ private:
     CImage* m_faceImage = nullptr;
     tCArray<CKS2Button*> m_swatches{tCArray<CKS2Button*>::kAutoGrowth};
     CKS2Button* m_topButton = nullptr;
+    // The last rebuild left out entries for want of room.
+    bool m_cut = false;
 };

@@ -4,7 +4,9 @@
 # A click on the wheel colours both swatches with the colour the picker's formulas give for that
 # point, and the next stroke is painted in it; the mode button's menu switches the wheel to red
 # and green, and the shine checkbox shows its mark. The sampler picks the stroke's colour under the
-# pointer. Usage: PROGRAM [SHOT_FOLDER].
+# pointer. A painting whose colour list holds 262,144 colours opens with the pane showing the
+# first of them across the window, its handle inside the window; the handle slides the pane aside,
+# and Ctrl+S after a stroke saves every colour in order. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -148,4 +150,52 @@ shot_until colour-shine '[ "$(pixel colour-shine $((left + 129)) $((top + 49)))"
 
 # The stroke changed the painting: Alt+F4 asks to save it, "n" leaves without saving.
 close_program_unsaved
+
+# A painting saved as it starts, then given a colour list of 262,144 colours, entry i being
+# 0xFF000000 | (i * 2654435761 mod 2^24), in a chunk of its own at the file's end.
+use_standin_dialog
+echo "$work/long.ptg" >"$work/answer"
+start_program "^Kostrel 2 - Untitled\$" "$program"
+splash_gone "^Kostrel 2\$"
+xdotool key ctrl+s
+wait_until '[ -s "$work/long.ptg" ]' || fail "Ctrl+S saved no painting"
+close_program
+python3 - "$work/long.ptg" "$work/list" <<'PY'
+import struct, sys
+colours = b"".join(struct.pack("<I", 0xFF000000 | (i * 2654435761 & 0xFFFFFF)) for i in range(262144))
+payload = struct.pack("<I", 262144) + colours
+chunk = struct.pack("<Iq", 0xFF00308F, len(payload)) + payload
+open(sys.argv[2], "wb").write(chunk)
+open(sys.argv[1], "ab").write(chunk)
+PY
+entry() { printf '%d %d %d' $(($1 * 2654435761 >> 16 & 255)) $(($1 * 2654435761 >> 8 & 255)) $(($1 * 2654435761 & 255)); }
+# In 1024 x 768, above the picker's 200 rows, columns of 19 places (the first place of the first
+# column free) 29 pixels apart: 34 columns fit, the pane's left edge 16 pixels into the window and
+# its top 10 pixels down, so that the middle of place i lies at (50 + 29 c, 29 + 29 r) for
+# i + 1 = 19 c + r, and the last one shown is 644.
+start_program "^Kostrel 2 - long\$" "$program" "$work/long.ptg"
+splash_gone "^Kostrel 2\$"
+xdotool mousemove 600 700
+shot_until colour-long '[ "$(pixel colour-long 1007 551)" = "$(entry 644)" ]' ||
+    fail "the last place the window has room for shows $(pixel colour-long 1007 551), not $(entry 644)"
+for place in "0 50 58" "17 50 551" "18 79 29" "300 485 493"; do
+    read -r i x y <<<"$place"
+    [ "$(pixel colour-long "$x" "$y")" = "$(entry "$i")" ] || fail "place $i shows $(pixel colour-long "$x" "$y")"
+done
+# The handle, in the middle of the pane's left edge, slides it aside: 12 pixels of it stay.
+xdotool mousemove 27 289 click 1
+xdotool mousemove 600 700
+shot_until colour-long-aside '[ "$(pixel colour-long-aside 485 493)" != "$(entry 300)" ]' ||
+    fail "the handle did not slide the pane aside"
+shot_settled colour-long-aside || fail "the window kept changing as the pane slid aside"
+[ "$(pixel colour-long-aside 1007 551)" != "$(entry 644)" ] || fail "the pane stayed over the right edge"
+# A stroke with the first tool changes the painting, which Ctrl+S then saves again.
+xdotool key 1
+drag_stroke
+inode=$(stat -c %i "$work/long.ptg")
+xdotool key ctrl+s
+wait_until '[ "$(stat -c %i "$work/long.ptg")" != "$inode" ]' || fail "Ctrl+S did not save the painting again"
+close_program
+python3 -c 'import sys; sys.exit(open(sys.argv[1], "rb").read().count(open(sys.argv[2], "rb").read()) != 1)' \
+    "$work/long.ptg" "$work/list" || fail "the saved painting does not hold the colour list whole"
 echo "colour panes end to end: passed"

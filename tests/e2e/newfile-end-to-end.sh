@@ -8,19 +8,22 @@
 # colour. The preset panel shows the presets shipped beside the program and one more, and not the
 # named pipe beside them: its second page shows that one alone, with no picture in its empty
 # cells, and none at all once it is deleted.
-# Usage: PROGRAM [SHOT_FOLDER].
+# Usage: PROGRAM PRESET_WRITER [SHOT_FOLDER], the preset writer being the build's tool that writes
+# the shipped presets.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
-take_program "$2" "${3:-}"
+take_program "$2" "${4:-}"
 product="Kostrel 2"
 # The program runs from a copy of its folder, so that its presets folder is the script's own: the
-# shipped presets and a seventh, which the second page shows.
+# shipped presets, written afresh (the program's own folder also holds those its user saved), and
+# a seventh, which the second page shows.
 mkdir -p "$work/program"
 cp "$program" "$work/program/"
-cp -r "$(dirname "$program")/Resources" "$(dirname "$program")/Canvases" "$(dirname "$program")/Presets" \
-    "$work/program/"
+cp -r "$(dirname "$program")/Resources" "$(dirname "$program")/Canvases" "$work/program/"
+"$3" "$work/program/Resources" "$work/program/Presets" || fail "the shipped presets were not written"
+[ "$(find "$work/program/Presets" -type f | wc -l)" -eq 6 ] || fail "not six shipped presets"
 cp "$work/program/Presets/Kraft.kcp" "$work/program/Presets/Seventh.kcp"
 # A named pipe among the presets is no preset: it is not listed, and nothing waits on it.
 mkfifo "$work/program/Presets/Pipe.kcp"

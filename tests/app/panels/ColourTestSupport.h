@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "app/panels/DialTestSupport.h"
@@ -50,6 +51,8 @@ public:
             return kResOk;
         case kMsgColourListEntry: {
             auto* entry = FromMsgArg<ColourListEntry>(b);
+            if (entry->index >= failEntriesFrom)
+                return kResFileIO;
             entry->colour = entry->index < list.size() ? list[entry->index] : 0x00FFFFFFu;
             return kResOk;
         }
@@ -73,6 +76,8 @@ public:
     std::vector<float> shines;
     std::vector<uint32_t> list;
     tResult failList = kResOk;
+    // Entries from this index on fail with 16.
+    uint32_t failEntriesFrom = UINT32_MAX;
     tCCmdTarget* echo = nullptr;
 };
 

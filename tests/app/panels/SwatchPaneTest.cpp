@@ -82,6 +82,49 @@ TEST_F(SwatchPaneTest, PlacesFollowTheLengthOfTheList)
         expected.resize(size_t(test.places), kEmpty);
         EXPECT_EQ(PlaceColours(), expected);
     }
+
+    // A list longer than the window has room for shows its first colours in 26 columns of 20
+    // rows, the pane's left edge inside the window, and only their entries are asked for.
+    colours.list.resize(262144);
+    for (size_t i = 0; i < colours.list.size(); ++i)
+        colours.list[i] = 0xFF000000u | uint32_t(i);
+    const int asked = colours.Count(kMsgColourListEntry);
+    ASSERT_EQ(pane->RebuildSwatches(0), kResOk);
+    ASSERT_EQ(pane->GetSwatchCount(), 26 * 20 - 1);
+    EXPECT_EQ(PlaceColours(), std::vector<uint32_t>(colours.list.begin(), colours.list.begin() + 26 * 20 - 1));
+    EXPECT_EQ(colours.Count(kMsgColourListEntry) - asked, 26 * 20 - 1);
+    EXPECT_EQ(root->GetWidth(), 22 + 25 * 29 + 24 + 11);
+    EXPECT_EQ(root->GetRect().left, 800 + 6 - root->GetWidth());
+}
+
+TEST_F(SwatchPaneTest, AListCutToTheWindowFollowsItsSize)
+{
+    Open();
+    const auto resize = [&](int32_t width, int32_t height) {
+        int32_t previous[2] = {backdrop->GetWidth(), backdrop->GetHeight()};
+        ASSERT_EQ(backdrop->SetSize(width, height, 0), kResOk);
+        ASSERT_EQ(pane->OnMessage(kMsgBackdropResized, 0, ToMsgArg(previous), 0, kMsgApply), kResOk);
+    };
+    colours.list.assign(2000, 0xFF336699);
+    ASSERT_EQ(pane->RebuildSwatches(0), kResOk);
+    resize(1200, 600);
+    EXPECT_EQ(pane->GetSwatchCount(), 40 * 20 - 1);
+    // Two columns of six rows.
+    resize(100, 200);
+    EXPECT_EQ(pane->GetSwatchCount(), 2 * 6 - 1);
+    EXPECT_LE(root->GetWidth(), 106);
+
+    // A list the window has room for keeps its places; cut short, it takes them back later.
+    colours.list.assign(12, 0xFF336699);
+    resize(800, 600);
+    ASSERT_EQ(pane->RebuildSwatches(0), kResOk);
+    CKS2Button* first = pane->GetSwatch(0);
+    resize(100, 600);
+    EXPECT_EQ(pane->GetSwatch(0), first);
+    resize(100, 200);
+    EXPECT_EQ(pane->GetSwatchCount(), 11);
+    resize(800, 600);
+    EXPECT_EQ(pane->GetSwatchCount(), 13);
 }
 
 TEST_F(SwatchPaneTest, ColoursAreDrawnInsideTheFace)
@@ -184,6 +227,13 @@ TEST_F(SwatchPaneTest, AFailedQueryLeavesThePaneEmpty)
     EXPECT_EQ(pane->GetSwatchCount(), 0);
     EXPECT_EQ(pane->ClearSwatches(0, 1), kResOk);
     EXPECT_EQ(pane->GetSwatchCount(), 5);
+    // An entry that fails after others were shown takes them away too.
+    colours.failList = kResOk;
+    colours.list.assign(12, 0xFF336699);
+    colours.failEntriesFrom = 3;
+    EXPECT_EQ(pane->RebuildSwatches(0), kResFileIO);
+    EXPECT_EQ(pane->GetSwatchCount(), 0);
+    colours.failList = kResFileIO;
     // A removal that cannot rebuild answers 0 all the same and leaves no places.
     EXPECT_EQ(pane->OnMessage(kMsgRemoveColourListEntry, 0, 0, 0, kMsgApply), kResOk);
     EXPECT_EQ(pane->GetSwatchCount(), 0);

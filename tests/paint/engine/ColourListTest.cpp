@@ -72,6 +72,17 @@ protected:
     RecordingBackdrop backdrop;
 };
 
+// A memory file that counts the reads made of it.
+class CountingFile : public tCMemFile {
+public:
+    tResult ReadBytes(void* buffer, int64_t count) override
+    {
+        ++reads;
+        return tCMemFile::ReadBytes(buffer, count);
+    }
+    int reads = 0;
+};
+
 std::vector<uint32_t> Entries(const CColourList& list)
 {
     std::vector<uint32_t> entries;
@@ -164,16 +175,22 @@ TEST_F(ColourListTest, AListOfManyBlocksReadsThroughAWindowAsWritten)
     for (uint32_t colour : colours)
         body += U32(colour);
     const std::string before = "lead";
+    int reads = 0;
     const auto readThroughWindow = [&](CColourList& list, const std::string& payload) {
-        tCMemFile file;
+        CountingFile file;
         Holding(file, before + payload + "trail");
         tCStreamWindow window;
         EXPECT_EQ(window.Open(file, int64_t(before.size()), int64_t(payload.size())), kResOk);
-        return list.Read(&window);
+        file.reads = 0;
+        const tResult read = list.Read(&window);
+        reads = file.reads;
+        return read;
     };
     CColourList list = ListOf({1, 2});
     ASSERT_EQ(readThroughWindow(list, U32(uint32_t(colours.size())) + body), kResOk);
     EXPECT_EQ(Entries(list), colours);
+    // The count, then four blocks.
+    EXPECT_EQ(reads, 5);
     ASSERT_EQ(readThroughWindow(list, U32(0xFFFFFFFFu) + body), kResOk);
     EXPECT_EQ(Entries(list), colours);
     ASSERT_EQ(readThroughWindow(list, U32(4097) + body), kResOk);
