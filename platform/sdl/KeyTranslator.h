@@ -12,10 +12,11 @@
 
 namespace w32::sdl {
 
-// The virtual keys of SDL's key events. On X11 a key is read by the keyboard layout in the
-// keyboard group of its event: the layout is read from the display at the first key, and again at
-// the next key once it changed; the group comes with the display's event of the key, which SDL
-// hands on just before its own. Elsewhere keys are what SDL names them.
+// The virtual keys of SDL's key events. On X11 a key of the main block is what the keyboard
+// layout shows on it in the keyboard group of its event: the layout is read from the display at
+// the first key, and again at the next key once it changed; the group comes with the display's
+// event of the key, which SDL hands on just before its own, else from the display. Elsewhere keys
+// are what SDL names them.
 class CKeyTranslator {
 public:
     // Where SDL's key events are read: its event watch sees them as they enter SDL's queue, the
@@ -34,8 +35,7 @@ public:
     void X11KeyRead(eReader reader, int group);
     // The virtual key of SDL's key event. Where the layout makes right Alt AltGr in the group it
     // goes down in, it is no key then; it is let go as Alt, so that an Alt it went down as in
-    // another group does not stay down. A key that may stand for a letter goes up as it went down;
-    // where no display event came before (-1), the group the layout was read in serves.
+    // another group does not stay down. A key of the main block goes up as it went down.
     int VirtualKeyOf(eReader reader, const SDL_KeyboardEvent& key);
 
 private:
@@ -43,8 +43,12 @@ private:
         // The group of the display's last key event, none (-1) once SDL's key event after it
         // took it.
         std::atomic<int> group{-1};
-        tLetterKeysDown down{};
+        tPlaceKeysDown down{};
     };
+
+    // The group in effect at a key that came without the display's event of it (one an input
+    // method took, as a dead key): the group in effect now, else the one the layout was read in.
+    int GroupInEffect(const tX11KeyboardLayout& layout);
 
     CX11Connection& m_connection;
     const bool m_onX11;
