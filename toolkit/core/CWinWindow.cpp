@@ -380,10 +380,12 @@ w32::LRESULT CWinWindow::WindowProc(w32::HWND window, w32::UINT message, w32::WP
         break;
     case WM_KEYDOWN:
         m_letterKey = wParam >= 'A' && wParam <= 'Z' ? int32_t(wParam) : 0;
+        m_decimalKey = wParam == WPARAM(w32::VK_DECIMAL);
         TranslateKeyDown(wParam);
         return 0;
     case WM_KEYUP:
         m_letterKey = 0;
+        m_decimalKey = false;
         OnKeyUp(int32_t(wParam));
         return 0;
     case WM_CHAR:
