@@ -371,9 +371,12 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
          control({VK_OEM_PLUS, 0}) +
              tHeard{{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 0}, {WM_SYSKEYUP, 0}, {WM_SYSKEYUP, VK_MENU}}},
         {"-layout tr -variant f", {"+LCTL", "+AE12", "-AE12", "+AD03", "-AD03", "-LCTL"}, control({VK_OEM_MINUS, 0})},
-        {"-layout us -variant dvp", {"+LCTL", "+LFSH", "+AE05", "-AE05", "-LFSH", "-LCTL"},
-         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'}, {WM_KEYUP, VK_SHIFT},
-          {WM_KEYUP, VK_CONTROL}}},
+        {"-layout us -variant dvp", {"+LCTL", "+LFSH", "+AE05", "-AE05", "+AE01", "-AE01", "-LFSH", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'}, {WM_KEYDOWN, 0},
+          {WM_KEYUP, 0}, {WM_KEYUP, VK_SHIFT}, {WM_KEYUP, VK_CONTROL}}},
+        // Georgian's letters, Unicode symbols where Russian's are of an older set, are letters of
+        // another script too.
+        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "-LCTL"}, control({'A'})},
         // SDL reads its keymap again in the Russian group; back in Dvorak, its "'" and ';' at the US
         // Q and Z are no letters.
         {"-layout us,ru -variant dvorak, -option grp:alt_shift_toggle", toggle, altShift},
@@ -381,11 +384,12 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
          {{WM_KEYDOWN, '1'}, {WM_CHAR, '1'}, {WM_KEYUP, '1'}}},
         {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+LCTL", "+AD01", "-AD01", "+AB01", "-AB01", "-LCTL"},
          altShift + control({VK_OEM_7, VK_OEM_1})},
-        // The input method takes Greek's dead accent at Dvorak's S, which comes without the display's
-        // event that tells its group.
+        // In the Greek group its sigma at Dvorak's O is O, and the input method takes its dead accent
+        // at Dvorak's S, which then comes without the display's event that tells its group.
         {"-layout us,gr -variant dvorak, -option grp:alt_shift_toggle", {"+AC10", "-AC10"},
          {{WM_KEYDOWN, 'S'}, {WM_CHAR, 's'}, {WM_KEYUP, 'S'}}},
         {"", toggle, altShift},
+        {"", {"+LCTL", "+AC02", "-AC02", "-LCTL"}, control({'O'})},
         {"", {"+AC10", "-AC10"}, {{WM_KEYDOWN, 0}, {WM_KEYUP, 0}}},
         {"", {"+LALT", "+AC10", "-AC10", "-LALT"},
          {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 0}, {WM_SYSKEYUP, 0}, {WM_SYSKEYUP, VK_MENU}}},
