@@ -26,14 +26,13 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/DialogHold.h"
-#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/KeyTranslator.h"
 #include "platform/sdl/SentReleases.h"
 #include "platform/sdl/WmModeTracker.h"
 #include "platform/sdl/X11Connection.h"
 #include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/X11Errors.h"
 #include "platform/sdl/X11Event.h"
-#include "platform/sdl/X11Keyboard.h"
 #include "platform/sdl/X11Pointer.h"
 #include "platform/sdl/X11Screen.h"
 
@@ -339,7 +338,7 @@ public:
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         SDL_Window* shown = m_natives.empty() ? nullptr : m_natives.begin()->second.window;
         return std::make_unique<CDialogHold>(m_dialogHolds, native ? native->window : nullptr, shown,
-                                             m_desktop && m_desktop->HasWindowManager(), Layout());
+                                             m_desktop && m_desktop->HasWindowManager(), m_keys.Layout());
     }
 
 private:
@@ -664,7 +663,7 @@ private:
                 self->m_desktop->Note(event->syswm);
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kMappingChanged)
-                self->m_layoutStale = true;
+                self->m_keys.LayoutChanged();
             else if (read.kind == tX11Event::kButtonRelease)
                 self->m_sentReleases.Read(read);
             return read.kind == tX11Event::kKey || RawButton(read) ? 1 : 0;
@@ -687,16 +686,14 @@ private:
         case SDL_SYSWMEVENT: {
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kKey)
-                self->m_watchedGroup = read.group;
+                self->m_keys.X11KeyRead(CKeyTranslator::kWatch, read.group);
             else
                 self->m_watchedButton = RawButton(read);
             break;
         }
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            input::SetKeyDown(
-                self->VirtualKeyOf(event->key, self->m_watchedGroup.exchange(-1), &self->m_watchedLetters),
-                event->type == SDL_KEYDOWN);
+            input::SetKeyDown(self->m_keys.VirtualKeyOf(CKeyTranslator::kWatch, event->key), event->type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -710,29 +707,6 @@ private:
             break;
         }
         return 1;
-    }
-
-    // The layout is read at the first key, and again once it changed, at the next key.
-    tX11KeyboardLayout Layout()
-    {
-        std::lock_guard<std::recursive_mutex> guard(m_lock);
-        if (m_onX11 && m_layoutStale.exchange(false))
-            (void)m_connection.Run([&](_XDisplay* display) { return ReadX11KeyboardLayout(display, &m_layout); });
-        return m_layout;
-    }
-
-    // Where the layout makes right Alt AltGr in the keyboard group it goes down in, it is no key
-    // then; it is let go as Alt, so that an Alt it went down as in another group does not stay
-    // down. `group` is that of the display's key event just before, which SDL's does not carry;
-    // where none came (-1), the group the layout was read in serves. `down` keeps the letter keys
-    // down as the watch or the delivery has seen them.
-    int VirtualKeyOf(const SDL_KeyboardEvent& key, int group, tLetterKeysDown* down)
-    {
-        const tX11KeyboardLayout layout = Layout();
-        const size_t keyGroup = size_t(group >= 0 ? group : layout.group) & 3;
-        const bool altGr = key.type == SDL_KEYDOWN && layout.rightAltIsAltGr[keyGroup];
-        return KeyAsWentDown(key, VirtualKeyFor(key.keysym, altGr, layout.groupLetters[keyGroup], layout.letters),
-                             down);
     }
 
     void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -842,7 +816,7 @@ private:
         case SDL_SYSWMEVENT: {
             const tX11Event read = ReadX11Event(event.syswm);
             if (read.kind == tX11Event::kKey)
-                m_translatedGroup = read.group;
+                m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group);
             else
                 m_translatedButton = RawButton(read);
             break;
@@ -850,12 +824,12 @@ private:
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             HWND window = WindowOf(event.key.windowID);
-            const int key = VirtualKeyOf(event.key, std::exchange(m_translatedGroup, -1), &m_translatedLetters);
+            const int key = m_keys.VirtualKeyOf(CKeyTranslator::kDelivery, event.key);
             input::DeliverKey(window ? window : GetFocus(), key, event.type == SDL_KEYDOWN, event.key.repeat != 0);
             break;
         }
         case SDL_KEYMAPCHANGED:
-            m_layoutStale = true;
+            m_keys.LayoutChanged();
             break;
         case SDL_TEXTINPUT: {
             // Control with a key makes no character (TranslateMessage gives the control codes),
@@ -906,19 +880,13 @@ private:
     // On X11, from the first window on: SDL's connection gives no way to it before.
     std::unique_ptr<CX11Desktop> m_desktop;
     CX11Connection m_connection;
+    CKeyTranslator m_keys{m_connection, OnX11()};
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
-    tX11KeyboardLayout m_layout;
-    std::atomic<bool> m_layoutStale{true};
-    // The keyboard group of the display's last key event, and its last button event, as the
-    // watch and the delivery each come to them; none once the event after it used it.
-    std::atomic<int> m_watchedGroup{-1};
-    int m_translatedGroup = -1;
+    // The display's last button event, as the watch and the delivery each come to it; none once
+    // the event after it used it.
     std::optional<tRawButton> m_watchedButton;
     std::optional<tRawButton> m_translatedButton;
-    // SDL runs its event watches one at a time.
-    tLetterKeysDown m_watchedLetters{};
-    tLetterKeysDown m_translatedLetters{};
     CSentReleases m_sentReleases;
     // Dialogs of other programs holding the program: the hand's input is dropped meanwhile.
     std::atomic<int> m_dialogHolds{0};

@@ -122,12 +122,6 @@ int ByKeycode(SDL_Keycode key)
     }
 }
 
-// The letter `letters` gives the key of `scancode`, 0 for a key past the table.
-char LetterOf(const tShortcutLetters& letters, SDL_Scancode scancode)
-{
-    return size_t(scancode) < letters.size() ? letters[size_t(scancode)] : 0;
-}
-
 // A character beyond ASCII (a letter of another script, or an accented one), which names no
 // virtual key.
 bool BeyondAscii(SDL_Keycode key)
@@ -137,33 +131,35 @@ bool BeyondAscii(SDL_Keycode key)
 
 }  // namespace
 
-tShortcutLetters UsShortcutLetters()
+tPlaceKeys UnknownPlaceKeys()
 {
-    tShortcutLetters letters{};
-    for (int scancode = SDL_SCANCODE_A; scancode <= SDL_SCANCODE_Z; ++scancode)
-        letters[size_t(scancode)] = char('A' + (scancode - SDL_SCANCODE_A));
-    return letters;
+    tPlaceKeys keys;
+    keys.fill(-1);
+    return keys;
 }
 
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& groupLetters,
-                  const tShortcutLetters& letters)
+int UsLetterAt(SDL_Scancode scancode)
+{
+    return scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z ? 'A' + (scancode - SDL_SCANCODE_A) : 0;
+}
+
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys& groupKeys)
 {
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
         return 0;
-    // A letter may stand at a punctuation place. SDL names a key by its symbol in the group its
-    // keymap was read in, whichever is in effect.
-    if (const char letter = LetterOf(groupLetters, key.scancode))
-        return letter;
-    // Punctuation and the keypad are asked by their place on the keyboard.
+    // SDL names a key by its symbol in the group its keymap was read in, whichever is in effect,
+    // and the digit row by its place.
+    if (size_t(key.scancode) < groupKeys.size() && groupKeys[size_t(key.scancode)] >= 0)
+        return groupKeys[size_t(key.scancode)];
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
     if (const int byName = ByKeycode(key.sym))
         return byName;
-    return BeyondAscii(key.sym) ? LetterOf(letters, key.scancode) : 0;
+    return BeyondAscii(key.sym) ? UsLetterAt(key.scancode) : 0;
 }
 
-int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tLetterKeysDown* down)
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* down)
 {
     if (size_t(key.keysym.scancode) >= down->size())
         return virtualKey;

@@ -3,30 +3,34 @@
 #include <SDL.h>
 
 #include <array>
+#include <cstdint>
 
 namespace w32::sdl {
 
-// The letter ('A' to 'Z') each key stands for in shortcuts, by its SDL scancode, 0 for one that
-// stands for none. Letters stand at the US letters' places, at the punctuation places of the main
-// block and on the key between left Shift and Z, as each layout puts them.
-using tShortcutLetters = std::array<char, SDL_SCANCODE_NONUSBACKSLASH + 1>;
+// The virtual key each key of the main block (its digits, letters and punctuation, and the key
+// between left Shift and Z) stands for in one keyboard group, by its SDL scancode, as the layout
+// shows it there: 0 for a key that stands for none, -1 where the layout tells nothing and SDL's
+// naming of the key serves.
+using tPlaceKeys = std::array<int16_t, SDL_SCANCODE_NONUSBACKSLASH + 1>;
 
-// Each key at a US letter's place its US letter.
-tShortcutLetters UsShortcutLetters();
+// Every key left to SDL's naming.
+tPlaceKeys UnknownPlaceKeys();
 
-// The virtual key of an SDL key: a key by the letter it stands for in the keyboard group of the
-// event (`groupLetters`), wherever it stands; other letters, digits and named keys by what they
-// are, punctuation by its place on the keyboard (the US layout's virtual keys), a key whose symbol
-// is a letter beyond ASCII by its shortcut letter (`letters`). 0 for keys the program never asks
-// for, and for the right Alt key where the layout makes it AltGr.
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tShortcutLetters& groupLetters,
-                  const tShortcutLetters& letters);
+// The US layout's letter at the place of `scancode`, 0 at a place of no letter.
+int UsLetterAt(SDL_Scancode scancode);
 
-// The virtual key each key that may stand for a letter went down as, 0 for one that is up.
-using tLetterKeysDown = std::array<int, std::tuple_size_v<tShortcutLetters>>;
+// The virtual key of an SDL key: a key of the main block by `groupKeys`, those of the keyboard
+// group of the event; where they tell nothing, punctuation and the keypad by their place on the
+// keyboard (the US layout's virtual keys), letters, digits and named keys by what they are, and a
+// letter beyond ASCII by the US letter at its place. 0 for keys the program never asks for, and
+// for the right Alt key where the layout makes it AltGr.
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys& groupKeys);
 
-// `virtualKey`, the key `key` is for, but the one it went down as for a key that may stand for a
-// letter and is down: another keyboard group may give it another letter before it is let go.
-int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tLetterKeysDown* down);
+// The virtual key each key of the main block went down as, 0 for one that is up.
+using tPlaceKeysDown = std::array<int, std::tuple_size_v<tPlaceKeys>>;
+
+// `virtualKey`, the key `key` is for, but the one it went down as for a key of the main block
+// that is down: another keyboard group may give it another meaning before it is let go.
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* down);
 
 }  // namespace w32::sdl

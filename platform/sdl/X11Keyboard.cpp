@@ -4,8 +4,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/VirtualKeys.h"
 
 namespace w32::sdl {
 namespace {
@@ -36,10 +38,13 @@ struct tKeyPlace {
     SDL_Scancode scancode;
 };
 
-// The keys that may stand for letters, by their key names: the letter and punctuation keys of
-// the main block and the key between left Shift and Z. The digits stay digits.
+// The keys of the main block by their key names: the digit row, the letter and punctuation keys
+// and the key between left Shift and Z.
 constexpr tKeyPlace kKeyPlaces[] = {
-    {"TLDE", SDL_SCANCODE_GRAVE}, {"AE11", SDL_SCANCODE_MINUS}, {"AE12", SDL_SCANCODE_EQUALS},
+    {"TLDE", SDL_SCANCODE_GRAVE}, {"AE01", SDL_SCANCODE_1}, {"AE02", SDL_SCANCODE_2}, {"AE03", SDL_SCANCODE_3},
+    {"AE04", SDL_SCANCODE_4}, {"AE05", SDL_SCANCODE_5}, {"AE06", SDL_SCANCODE_6}, {"AE07", SDL_SCANCODE_7},
+    {"AE08", SDL_SCANCODE_8}, {"AE09", SDL_SCANCODE_9}, {"AE10", SDL_SCANCODE_0}, {"AE11", SDL_SCANCODE_MINUS},
+    {"AE12", SDL_SCANCODE_EQUALS},
     {"AD01", SDL_SCANCODE_Q}, {"AD02", SDL_SCANCODE_W}, {"AD03", SDL_SCANCODE_E}, {"AD04", SDL_SCANCODE_R},
     {"AD05", SDL_SCANCODE_T}, {"AD06", SDL_SCANCODE_Y}, {"AD07", SDL_SCANCODE_U}, {"AD08", SDL_SCANCODE_I},
     {"AD09", SDL_SCANCODE_O}, {"AD10", SDL_SCANCODE_P}, {"AD11", SDL_SCANCODE_LEFTBRACKET},
@@ -53,7 +58,7 @@ constexpr tKeyPlace kKeyPlaces[] = {
     {"AB10", SDL_SCANCODE_SLASH},
 };
 
-// The place of the key named `name`, SDL_SCANCODE_UNKNOWN for a key that stands for no letter.
+// The place of the key named `name`, SDL_SCANCODE_UNKNOWN for a key outside the main block.
 SDL_Scancode PlaceOf(const char (&name)[XkbKeyNameLength])
 {
     for (const tKeyPlace& place : kKeyPlaces)
@@ -72,13 +77,57 @@ char LatinLetter(KeySym symbol)
     return 0;
 }
 
-// A symbol that types a character beyond ASCII, as a letter of another script does: Latin-1's
-// upper half, the older character sets below the dead and function keys, and the Unicode symbols.
-bool TypesBeyondAscii(KeySym symbol)
+// A letter of a script other than Latin: the older character sets of Katakana, Arabic, Cyrillic,
+// Greek, Hebrew, Thai and Korean, and the Unicode symbols of the scripts from Greek on, less the
+// Latin letters, punctuation and symbols among them.
+bool OtherScript(KeySym symbol)
 {
-    if ((symbol & 0xFF000000) == 0x01000000)
-        return (symbol & 0xFFFFFF) >= 0x80;
-    return symbol >= 0xA0 && symbol < 0xFE00;
+    if ((symbol & 0xFF000000) != 0x01000000) {
+        const KeySym set = symbol >> 8;
+        return (set >= 0x4 && set <= 0x7) || (set >= 0xC && set <= 0xE);
+    }
+    const KeySym code = symbol & 0xFFFFFF;
+    return (code >= 0x370 && code < 0x1E00) || (code >= 0x1F00 && code < 0x2000) || (code >= 0x2E80 && code < 0xA720) ||
+           (code >= 0xA800 && code < 0xAB30) || (code >= 0xAB70 && code < 0xD800);
+}
+
+// The virtual key a digit or a punctuation character names, as a Windows layout gives the
+// punctuation keys theirs by what they show (the US layout's characters, and '+'); 0 for any
+// other symbol.
+int CharacterKey(KeySym symbol)
+{
+    // The Unicode symbols of ASCII are its characters.
+    if ((symbol & 0xFFFFFF80) == 0x01000000)
+        symbol &= 0x7F;
+    if (symbol >= XK_0 && symbol <= XK_9)
+        return int('0' + (symbol - XK_0));
+    switch (symbol) {
+    case XK_semicolon:
+        return VK_OEM_1;
+    case XK_equal:
+    case XK_plus:
+        return VK_OEM_PLUS;
+    case XK_comma:
+        return VK_OEM_COMMA;
+    case XK_minus:
+        return VK_OEM_MINUS;
+    case XK_period:
+        return VK_OEM_PERIOD;
+    case XK_slash:
+        return VK_OEM_2;
+    case XK_grave:
+        return VK_OEM_3;
+    case XK_bracketleft:
+        return VK_OEM_4;
+    case XK_backslash:
+        return VK_OEM_5;
+    case XK_bracketright:
+        return VK_OEM_6;
+    case XK_apostrophe:
+        return VK_OEM_7;
+    default:
+        return 0;
+    }
 }
 
 // The Latin letter of the key's first level in the first of its groups that gives one, 0 where
@@ -91,24 +140,56 @@ char FirstLatinLetter(XkbDescRec& keyboard, int code)
     return 0;
 }
 
-void ReadLetters(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
+// What a key stands for in a group, from its symbols there unshifted and shifted: the Latin letter
+// it shows; for a letter of another script the letter of the key in the first group that gives it
+// a Latin one, else the US letter at its place (`letter`), else its place; the digit or
+// punctuation it shows unshifted, else the digit it shows shifted (AZERTY's digit row). An accented
+// letter, a dead key or another symbol stands for no key.
+int KeyShown(KeySym unshifted, KeySym shifted, int letter)
 {
-    layout->letters = UsShortcutLetters();
+    if (const char latin = LatinLetter(unshifted))
+        return latin;
+    if (OtherScript(unshifted))
+        return letter ? letter : -1;
+    if (const int key = CharacterKey(unshifted))
+        return key;
+    const int digit = CharacterKey(shifted);
+    return digit >= '0' && digit <= '9' ? digit : 0;
+}
+
+// A key of the digit row that stands for no key stands for the digit of its place, unless another
+// key shows that digit: some layouts put letters there unshifted and shifted (Lithuanian), others
+// move the digits (Programmer Dvorak).
+void GiveDigitsTheirPlaces(tPlaceKeys* keys)
+{
+    for (int scancode = SDL_SCANCODE_1; scancode <= SDL_SCANCODE_0; ++scancode) {
+        const int digit = scancode == SDL_SCANCODE_0 ? '0' : '1' + (scancode - SDL_SCANCODE_1);
+        int16_t& key = (*keys)[size_t(scancode)];
+        if (key == 0 && std::find(keys->begin(), keys->end(), digit) == keys->end())
+            key = int16_t(digit);
+    }
+}
+
+void ReadPlaceKeys(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
+{
     for (int code = keyboard.min_key_code; code <= keyboard.max_key_code; ++code) {
         const SDL_Scancode place = PlaceOf(keyboard.names->keys[code].name);
         const int groups = XkbKeyNumGroups(&keyboard, code);
         if (place == SDL_SCANCODE_UNKNOWN || groups == 0)
             continue;
-        char& first = layout->letters[size_t(place)];
-        if (const char letter = FirstLatinLetter(keyboard, code))
-            first = letter;
-        for (size_t group = 0; group < layout->groupLetters.size(); ++group) {
+        const char first = FirstLatinLetter(keyboard, code);
+        const int letter = first ? first : UsLetterAt(place);
+        for (size_t group = 0; group < layout->groupKeys.size(); ++group) {
             // A group past the key's own wraps round, as for the right Alt key.
-            const KeySym symbol = XkbKeySymEntry(&keyboard, code, 0, int(group) % groups);
-            const char letter = LatinLetter(symbol);
-            layout->groupLetters[group][size_t(place)] = letter ? letter : TypesBeyondAscii(symbol) ? first : 0;
+            const int wrapped = int(group) % groups;
+            const KeySym unshifted = XkbKeySymEntry(&keyboard, code, 0, wrapped);
+            const KeySym shifted =
+                XkbKeyGroupWidth(&keyboard, code, wrapped) > 1 ? XkbKeySymEntry(&keyboard, code, 1, wrapped) : NoSymbol;
+            layout->groupKeys[group][size_t(place)] = int16_t(KeyShown(unshifted, shifted, letter));
         }
     }
+    for (tPlaceKeys& keys : layout->groupKeys)
+        GiveDigitsTheirPlaces(&keys);
 }
 
 }  // namespace
@@ -116,20 +197,27 @@ void ReadLetters(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
 bool ReadX11KeyboardLayout(Display* display, tX11KeyboardLayout* layout)
 {
     bool read = false;
-    if (XkbDescPtr keyboard = XkbGetMap(display, XkbKeySymsMask, XkbUseCoreKbd)) {
-        XkbStateRec state{};
+    if (XkbDescPtr keyboard = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd)) {
+        tX11KeyboardLayout fresh;
         if (XkbGetNames(display, XkbKeyNamesMask, keyboard) == Success && keyboard->names && keyboard->names->keys &&
-            XkbGetState(display, XkbUseCoreKbd, &state) == Success) {
-            tX11KeyboardLayout fresh;
-            fresh.group = state.group;
+            ReadX11KeyboardGroup(display, &fresh.group)) {
             ReadRightAlt(*keyboard, &fresh);
-            ReadLetters(*keyboard, &fresh);
+            ReadPlaceKeys(*keyboard, &fresh);
             *layout = fresh;
             read = true;
         }
         XkbFreeKeyboard(keyboard, 0, True);
     }
     return read;
+}
+
+bool ReadX11KeyboardGroup(Display* display, int* group)
+{
+    XkbStateRec state{};
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success)
+        return false;
+    *group = state.group;
+    return true;
 }
 
 }  // namespace w32::sdl

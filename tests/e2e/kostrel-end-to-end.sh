@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The program as a user meets it, on a virtual display: the splash, then the main window titled
 # with the product and the new painting's name; a drag paints a stroke, which Ctrl+Z takes back
-# and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice and a held 'h' each change the
-# view and give it back; a drag, Enter and a tool letter made while a stand-in file dialog holds
-# the program change nothing; Alt+F4 raises the save prompt and "y", with the file dialog answered
+# and Ctrl+Y brings again; Page Up and 'd', '/' twice, Enter twice, Ctrl with the key that shows
+# '-' on the German layout and 'd', and a held 'h' each change the view and give it back; a drag,
+# Enter and a tool letter made while a stand-in file dialog holds the program change nothing;
+# Alt+F4 raises the save prompt and "y", with the file dialog answered
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
 # Alt with Shift or CapsLock asks for no dialog, Ctrl+S leaves the unchanged file alone, F1 hands
@@ -129,6 +130,10 @@ view_round_trip() {
 view_round_trip zoom Page_Up d
 view_round_trip turn slash slash
 view_round_trip clean-view Return Return
+# Ctrl with the key that shows '-' zooms out wherever the layout puts it: German's is at the US '/'.
+setxkbmap de
+view_round_trip zoom-out-german ctrl+61 d
+setxkbmap us
 # While 'h' is held the painting is mirrored; released, it is as before. The key is held for a
 # while, as a hand holds it, so that the program takes it as held, not tapped.
 xdotool keydown h

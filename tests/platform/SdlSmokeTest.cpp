@@ -286,9 +286,11 @@ protected:
 // On X, right Alt is Alt where the layout has it so, and then Alt with a key makes no character
 // besides the system key. Where the layout makes it AltGr in the keyboard group it goes down in,
 // however that group was switched, it goes down as no Alt and no key, only the character it makes
-// with a key comes, and it is let go as Alt. A key is the Latin letter it has in the group it goes
-// down in, wherever it stands; a letter of another script is the Latin letter its key has in the
-// first group that gives it one, else in the US layout, and still comes as text.
+// with a key comes, and it is let go as Alt. A key is the Latin letter, digit or punctuation it
+// shows in the group it goes down in, wherever it stands, whichever group SDL read its keymap in,
+// and that group is asked of the display for a key an input method took; a letter of another
+// script is the Latin letter its key has in the first group that gives it one, else in the US
+// layout, and still comes as text. An accented letter or a dead key is no key.
 TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
 {
     const tHeard alt = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, '7'}, {WM_SYSKEYUP, '7'}, {WM_SYSKEYUP, VK_MENU}};
@@ -297,6 +299,13 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
     const std::vector<const char*> rightAlt7 = {"+RALT", "+AE07", "-AE07", "-RALT"};
     const tHeard altShift = {
         {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_MENU}};
+    const auto control = [](const std::vector<int>& keys) {
+        tHeard heard = {{WM_KEYDOWN, VK_CONTROL}};
+        for (int key : keys)
+            heard = heard + tHeard{{WM_KEYDOWN, WPARAM(key)}, {WM_KEYUP, WPARAM(key)}};
+        return heard + tHeard{{WM_KEYUP, VK_CONTROL}};
+    };
+    const std::vector<const char*> toggle = {"+LALT", "+LFSH", "-LFSH", "-LALT"};
     struct tRow {
         // The arguments of setxkbmap; none keeps the layout.
         const char* layout;
@@ -333,8 +342,10 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
          {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, 'S'}, {WM_KEYUP, 'S'},
           {WM_KEYUP, VK_CONTROL}}},
         {"", {"+AB10", "-AB10", "+AD11", "-AD11"},
-         {{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, VK_OEM_4}, {WM_CHAR, '/'},
-          {WM_KEYUP, VK_OEM_4}}},
+         {{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}, {WM_KEYUP, 'Z'}, {WM_KEYDOWN, VK_OEM_2}, {WM_CHAR, '/'},
+          {WM_KEYUP, VK_OEM_2}}},
+        {"", {"+LCTL", "+AE11", "-AE11", "+AC11", "-AC11", "+AD12", "-AD12", "-LCTL"},
+         control({VK_OEM_4, VK_OEM_MINUS, VK_OEM_PLUS})},
         // The Russian letter at the French M's place is M, and still comes as text.
         {"-layout fr,ru", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+AC10", "-AC10"},
          altShift + tHeard{{WM_KEYDOWN, 'M'}, {WM_CHAR, 0x436}, {WM_KEYUP, 'M'}}},
@@ -348,6 +359,40 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
          altShift + tHeard{{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}, {WM_KEYUP, VK_CONTROL}}},
         {"", {"+LSGT", "+LALT", "+LFSH", "-LFSH", "-LALT", "-LSGT"},
          tHeard{{WM_KEYDOWN, 'Z'}, {WM_CHAR, 'z'}} + altShift + tHeard{{WM_KEYUP, 'Z'}}},
+        // German's '-', its 'ß' at the US '-' and its '+'; the French '-' and '&' above 6 and 1;
+        // bépo's '=' at the US '-', its 'è' at T and 'à' at Z; Turkish F's '-' at the US '=' and
+        // its 'ğ' at E; the key of Programmer Dvorak that shows 1.
+        {"-layout de", {"+LCTL", "+AB10", "-AB10", "+AE11", "-AE11", "+AD12", "-AD12", "-LCTL"},
+         control({VK_OEM_MINUS, 0, VK_OEM_PLUS})},
+        {"-layout fr", {"+LCTL", "+AE06", "-AE06", "-LCTL", "+AE01", "-AE01"},
+         control({VK_OEM_MINUS}) + tHeard{{WM_KEYDOWN, '1'}, {WM_CHAR, '&'}, {WM_KEYUP, '1'}}},
+        {"-layout fr -variant bepo",
+         {"+LCTL", "+AE11", "-AE11", "+AD05", "-AD05", "-LCTL", "+LALT", "+AB01", "-AB01", "-LALT"},
+         control({VK_OEM_PLUS, 0}) +
+             tHeard{{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 0}, {WM_SYSKEYUP, 0}, {WM_SYSKEYUP, VK_MENU}}},
+        {"-layout tr -variant f", {"+LCTL", "+AE12", "-AE12", "+AD03", "-AD03", "-LCTL"}, control({VK_OEM_MINUS, 0})},
+        {"-layout us -variant dvp", {"+LCTL", "+LFSH", "+AE05", "-AE05", "+AE01", "-AE01", "-LFSH", "-LCTL"},
+         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'}, {WM_KEYDOWN, 0},
+          {WM_KEYUP, 0}, {WM_KEYUP, VK_SHIFT}, {WM_KEYUP, VK_CONTROL}}},
+        // Georgian's letters, Unicode symbols where Russian's are of an older set, are letters of
+        // another script too.
+        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "-LCTL"}, control({'A'})},
+        // SDL reads its keymap again in the Russian group; back in Dvorak, its "'" and ';' at the US
+        // Q and Z are no letters.
+        {"-layout us,ru -variant dvorak, -option grp:alt_shift_toggle", toggle, altShift},
+        {"-layout us,ru -variant dvorak, -option grp:alt_shift_toggle", {"+AE01", "-AE01"},
+         {{WM_KEYDOWN, '1'}, {WM_CHAR, '1'}, {WM_KEYUP, '1'}}},
+        {"", {"+LALT", "+LFSH", "-LFSH", "-LALT", "+LCTL", "+AD01", "-AD01", "+AB01", "-AB01", "-LCTL"},
+         altShift + control({VK_OEM_7, VK_OEM_1})},
+        // In the Greek group its sigma at Dvorak's O is O, and the input method takes its dead accent
+        // at Dvorak's S, which then comes without the display's event that tells its group.
+        {"-layout us,gr -variant dvorak, -option grp:alt_shift_toggle", {"+AC10", "-AC10"},
+         {{WM_KEYDOWN, 'S'}, {WM_CHAR, 's'}, {WM_KEYUP, 'S'}}},
+        {"", toggle, altShift},
+        {"", {"+LCTL", "+AC02", "-AC02", "-LCTL"}, control({'O'})},
+        {"", {"+AC10", "-AC10"}, {{WM_KEYDOWN, 0}, {WM_KEYUP, 0}}},
+        {"", {"+LALT", "+AC10", "-AC10", "-LALT"},
+         {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 0}, {WM_SYSKEYUP, 0}, {WM_SYSKEYUP, VK_MENU}}},
     };
     for (const tRow& row : rows) {
         SCOPED_TRACE(std::to_string(&row - rows) + ": " + row.layout);

@@ -293,7 +293,9 @@ void CWinWindow::TranslateKeyDown(w32::WPARAM virtualKey)
         else if ((key >= '0' && key <= '9') || key == w32::VK_TAB)
             OnKeyDown(key == w32::VK_TAB ? 9 : key);
     } else if (IsDown(w32::VK_MENU) && key != w32::VK_MENU) {
-        if ((key < w32::VK_NUMPAD0 || key > w32::VK_ADD) && !IsModifierOrLockKey(key))
+        // The keypad's keys and Insert are no characters: their codes read as letters ('m' for the
+        // keypad's minus, which picked a tool) or as '-'.
+        if ((key < w32::VK_NUMPAD0 || key > w32::VK_DIVIDE) && key != w32::VK_INSERT && !IsModifierOrLockKey(key))
             OnKeyDown(key);
     }
 }
@@ -380,10 +382,12 @@ w32::LRESULT CWinWindow::WindowProc(w32::HWND window, w32::UINT message, w32::WP
         break;
     case WM_KEYDOWN:
         m_letterKey = wParam >= 'A' && wParam <= 'Z' ? int32_t(wParam) : 0;
+        m_decimalKey = wParam == WPARAM(w32::VK_DECIMAL);
         TranslateKeyDown(wParam);
         return 0;
     case WM_KEYUP:
         m_letterKey = 0;
+        m_decimalKey = false;
         OnKeyUp(int32_t(wParam));
         return 0;
     case WM_CHAR:

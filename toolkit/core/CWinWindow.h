@@ -40,6 +40,7 @@ public:
     bool IsUnderCursor() override;
     void SetSysKeysAsKeys(int32_t flag) override { m_sysKeysAsKeys = flag; }
     int32_t GetSysKeysAsKeys() override { return m_sysKeysAsKeys; }
+    bool IsDecimalKeyCharacter() const override { return m_decimalKey; }
     w32::HWND GetHandle() const override { return m_handle; }
 
     virtual w32::LRESULT WindowProc(w32::HWND window, w32::UINT message, w32::WPARAM wParam, w32::LPARAM lParam);
@@ -91,6 +92,8 @@ private:
     int32_t m_sysKeysAsKeys = 0;
     // The letter key ('A' to 'Z') last gone down and not yet up, whose character may follow.
     int32_t m_letterKey = 0;
+    // The keypad's decimal key is the key last gone down, and not yet up.
+    bool m_decimalKey = false;
     bool m_creating = false;
     // The size last asked of Relayout out of full screen, which the system's restore asks again;
     // 1024 x 768 before any was.

@@ -98,6 +98,10 @@ public:
     virtual bool IsUnderCursor() = 0;
     virtual void SetSysKeysAsKeys(int32_t flag);
     virtual int32_t GetSysKeysAsKeys();
+    // The keypad's decimal key went down last and is not yet up: a character handled now is the
+    // one it types, whatever the layout makes it (a comma on many), which a number field takes
+    // for its decimal point.
+    virtual bool IsDecimalKeyCharacter() const { return false; }
     virtual void OnDestroyed();
 
     // The system window, null before it is created and after it is destroyed.

@@ -10,9 +10,9 @@
 // The single-line edit field: a text on an image with a blinking caret, a selection, typing,
 // deletion, caret movement by keys and by the mouse, horizontal scrolling that keeps the caret
 // inside the field, cut, copy and paste through the application's clipboard, an optional
-// numeric-only mode and a maximum length. Enter and Escape are told to the notify target, or to
-// the application. A UTF-16 surrogate pair counts as one character: the caret never stands
-// inside one. Type tag 'tewg'.
+// numeric-only mode, where the keypad's decimal key types the decimal point, and a maximum length.
+// Enter and Escape are told to the notify target, or to the application. A UTF-16 surrogate pair
+// counts as one character: the caret never stands inside one. Type tag 'tewg'.
 class CTxEdWidget : public CTxImWidget {
 public:
     static constexpr uint32_t kType = MakeFourCC("tewg");

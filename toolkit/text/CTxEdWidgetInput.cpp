@@ -26,6 +26,13 @@ bool IsControlLetter(uint32_t key)
     return key == 1 || key == 3 || key == 22 || key == 24;
 }
 
+bool TypedByDecimalKey(CWidget* widget)
+{
+    auto* backdrop = dynamic_cast<CBackdrop*>(widget->GetRoot());
+    const CWindowBase* window = backdrop ? backdrop->GetWindow() : nullptr;
+    return window && window->IsDecimalKeyCharacter();
+}
+
 }  // namespace
 
 int32_t CTxEdWidget::PairStart(int32_t index) const
@@ -92,6 +99,8 @@ tResult CTxEdWidget::OnKeyDown(CWidget** takenBy, uint32_t key)
 tResult CTxEdWidget::TypeCharacter(char16_t character)
 {
     if (m_numericOnly) {
+        if (TypedByDecimalKey(this))
+            character = u'.';
         tCString candidate;
         BuildTextWithChar(character, &candidate, 0);
         if (!IsNumericEntry(candidate))

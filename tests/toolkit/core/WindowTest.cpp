@@ -362,7 +362,8 @@ TEST_F(WindowTest, KeysTranslateToToolkitCodes)
     window->SetSysKeysAsKeys(1);
     headless::SetKeyState(VK_LMENU, true);
     PostMessageW(handle, WM_SYSKEYDOWN, 'X', 0);
-    PostMessageW(handle, WM_SYSKEYDOWN, VK_NUMPAD0 + 5, 0);
+    for (int key : {int(VK_NUMPAD0) + 5, int(VK_SUBTRACT), int(VK_DECIMAL), int(VK_DIVIDE), int(VK_INSERT)})
+        PostMessageW(handle, WM_SYSKEYDOWN, WPARAM(key), 0);
     // Modifier and lock keys held with Alt are no characters (Shift would read as Ctrl+P).
     for (int key : {VK_SHIFT, VK_CONTROL, VK_PAUSE, VK_CAPITAL, VK_LWIN, VK_RWIN, VK_NUMLOCK, VK_SCROLL})
         PostMessageW(handle, WM_SYSKEYDOWN, WPARAM(key), 0);

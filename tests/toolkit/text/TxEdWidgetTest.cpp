@@ -113,6 +113,23 @@ TEST_F(EditFieldTest, NumericModeTestsTheTextWithADigitAfterIt)
     EXPECT_EQ(field->GetText(), u".") << "\".0\" is a number";
     Type(u"5.");
     EXPECT_EQ(field->GetText(), u".5") << "a second point is refused";
+    // The keypad's decimal key is the point, whatever character the layout gives it; a comma of
+    // another key is none, and a text field takes the key's own character.
+    const auto decimalKey = [](std::u16string_view typed) {
+        w32::headless::PressKey(w32::VK_DECIMAL);
+        Type(typed);
+        w32::headless::ReleaseKey(w32::VK_DECIMAL);
+        Drain();
+    };
+    ASSERT_EQ(field->SetText(u"7", 1, 0), kResOk);
+    Type(u"-12");
+    decimalKey(u",");
+    Type(u"5,");
+    EXPECT_EQ(field->GetText(), u"-12.5");
+    field->SetNumericOnly(0, 0);
+    decimalKey(u"\u066B");
+    EXPECT_EQ(field->GetText(), u"-12.5\u066B");
+    field->SetNumericOnly(1, 1);
 
     ASSERT_EQ(m_app->SetClipboardText(u"-"), kResOk);
     ASSERT_EQ(field->SetText(u"3", 1, 0), kResOk);
