@@ -34,7 +34,8 @@ public:
 // True when a program of that name is on PATH.
 bool IsOnPath(const std::string& program);
 
-// Runs the program and collects its standard output until it ends.
+// Runs the program and collects its standard output until it ends. The program ends with ours
+// (SIGTERM), however ours ends: a dialog waited for goes with the program.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments);
 // The same, serving `service` meanwhile.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitService* service);
