@@ -84,9 +84,10 @@ public:
     // they hold where the dialog uncovers them. Then what came meanwhile is dropped, the presses
     // and keys the windows held end where the hand let them go, and the window that had the
     // keyboard takes it back; what the hand does after reaches the windows as the program goes
-    // on. The windows of the process the answer is told of (Started) stand over `owner` as its own
-    // and have the keyboard, whether or not a window manager runs; the answer is served while the
-    // program's wait lasts. Null where the backend has nothing to do.
+    // on. The windows of the process the answer is told of (Started), and those that name
+    // `owner`'s as theirs, stand over `owner` as its own and have the keyboard, whether or not a
+    // window manager runs; the answer is served while the program's wait lasts. Null where the
+    // backend has nothing to do.
     virtual std::unique_ptr<IDialogHold> HoldForDialog(HWND owner) = 0;
 };
 

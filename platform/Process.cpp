@@ -285,6 +285,12 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD mil
     return Collect(arguments, &deadline, nullptr);
 }
 
+void WaitServing(int descriptor, IWaitService* service)
+{
+    while (!WaitForOutput(descriptor, nullptr, service)) {
+    }
+}
+
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)
 {
     return RunWithoutOutput(arguments, milliseconds, false);

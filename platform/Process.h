@@ -42,6 +42,9 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitServ
 // The same, for at most `milliseconds` of real time: a program still running then is ended,
 // reaped, and answers not finished with what it printed so far.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds);
+// Waits until `descriptor` can be read, serving `service` meanwhile.
+void WaitServing(int descriptor, IWaitService* service);
+
 // Runs the program without collecting output, waiting at most `milliseconds` of real time.
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds);
 // The same, but a program still running at the end of the wait is ended and reaped before

@@ -85,4 +85,8 @@ private:
     bool m_holding = false;
 };
 
+// Runs `work` on a thread of its own, serving `service` (when there is one) until it ends, and
+// answers its answer; runs it here where there is no service or no thread can start.
+bool ServeWhile(process::IWaitService* service, const std::function<bool()>& work);
+
 }  // namespace w32::sdl

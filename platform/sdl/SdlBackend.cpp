@@ -315,9 +315,13 @@ public:
         // SDL's own box needs the X server's core fonts, which many desktops no longer install:
         // the desktop's dialog program shows it then, and the log only when there is none.
         tNative* native = Find(owner);
+        SDL_Window* parent = native ? native->window : nullptr;
         std::unique_ptr<IDialogHold> hold = HoldForDialog(owner);
-        const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
-                                                    native ? native->window : nullptr) == 0;
+        // SDL's box keeps the thread that shows it until it closes: it is shown from another
+        // while this one serves the hold, which finds it by its owner and gives it the keyboard.
+        const bool shown = ServeWhile(hold.get(), [&] {
+            return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
+        });
         hold.reset();
         if (!shown && !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());

@@ -77,7 +77,8 @@ void CX11DialogWindows::Note(const XEvent& event)
             Consider(event.xcreatewindow.window);
         break;
     case PropertyNotify:
-        if (event.xproperty.atom == m_processAtom && Holds(m_unknown, event.xproperty.window))
+        if ((event.xproperty.atom == m_processAtom || event.xproperty.atom == XA_WM_TRANSIENT_FOR) &&
+            Holds(m_unknown, event.xproperty.window))
             Decide(event.xproperty.window);
         break;
     case MapNotify:
@@ -105,26 +106,29 @@ void CX11DialogWindows::Consider(unsigned long window)
 {
     if (Holds(m_unknown, window) || Holds(m_adopted, window))
         return;
-    // Watched first, so that the process it is told of later is not missed.
+    // Watched first, so that the process or owner it is told of later is not missed.
     XSelectInput(m_display, window, StructureNotifyMask | PropertyChangeMask);
     m_unknown.push_back(window);
     Decide(window);
 }
 
-// A window that names no process yet is looked at again once it names one.
+// A window that names neither yet is looked at again once it names one.
 void CX11DialogWindows::Decide(unsigned long window)
 {
-    if (m_processId && ProcessOf(m_display, window, m_processAtom) == m_processId) {
+    Window named = None;
+    if (!XGetTransientForHint(m_display, window, &named))
+        named = None;
+    const bool ownerNamed = m_owner && named == m_owner;
+    if (ownerNamed || (m_processId && ProcessOf(m_display, window, m_processAtom) == m_processId)) {
         std::erase(m_unknown, window);
-        Adopt(window);
+        Adopt(window, named);
     }
 }
 
-void CX11DialogWindows::Adopt(unsigned long window)
+void CX11DialogWindows::Adopt(unsigned long window, unsigned long namedOwner)
 {
     m_adopted.push_back(window);
-    Window named = None;
-    if (m_owner && (!XGetTransientForHint(m_display, window, &named) || named == None))
+    if (m_owner && namedOwner == None)
         XSetTransientForHint(m_display, window, m_owner);
     XWindowAttributes attributes;
     if (XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state != IsUnmapped)

@@ -9,7 +9,8 @@ namespace w32::sdl {
 
 // The windows a dialog shows over the program's window, followed on SDL's connection from the
 // events it reads: the top-level windows made meanwhile are watched, and those of the dialog's
-// process (_NET_WM_PID) are the dialog's. Each of the dialog process's windows is made the program's window's own
+// process (_NET_WM_PID) and those that name the program's window as their owner (SDL's own box)
+// are the dialog's. Each of the dialog process's windows is made the program's window's own
 // (WM_TRANSIENT_FOR) as soon as it names the process, unless it names an owner itself. Nothing
 // orders that before a window manager takes the window on; dialog programs name the process as
 // they make the window, before they show it, so that a manager mostly finds it the owner's.
@@ -38,10 +39,10 @@ public:
     bool HasLeft() const { return m_everShown && m_shown.empty(); }
 
 private:
-    // A top-level window: watched, and the dialog's once it names the dialog's process.
+    // A top-level window: watched, and the dialog's once it names the dialog's process or owner.
     void Consider(unsigned long window);
     void Decide(unsigned long window);
-    void Adopt(unsigned long window);
+    void Adopt(unsigned long window, unsigned long namedOwner);
     void Shown(unsigned long window);
     void Gone(unsigned long window);
     void GiveKeyboard();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -512,6 +513,53 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
               (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT}}));
 }
 
+// SDL's own box, shown where no dialog program is installed, names the program's window as its
+// owner and no process: without a window manager it has the keyboard all the same, and Return
+// closes it.
+TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
+{
+    DialogStandIns standIns(true);
+    SDL_SysWMinfo shown;
+    SDL_VERSION(&shown.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
+    std::atomic<bool> answered{false};
+    bool found = false, closed = false;
+    // Opened before SDL forks the box's process, which a connection being opened would leave
+    // waiting for Xlib's lock.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    std::thread meanwhile([&] {
+        Window box = None;
+        for (const DWORD start = timeGetTime(); !box && !answered && timeGetTime() - start < 5000; Sleep(10)) {
+            Window root = None, parent = None, *children = nullptr;
+            unsigned count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+            for (unsigned i = 0; i < count; ++i)
+                if (TransientFor(display, children[i]) == shown.info.x11.window)
+                    box = children[i];
+            if (children)
+                XFree(children);
+        }
+        found = box != None;
+        for (const DWORD start = timeGetTime(); found && Focus(display) != box && timeGetTime() - start < 2000;)
+            Sleep(10);
+        hand->Key("RTRN", true);
+        hand->Key("RTRN", false);
+        for (const DWORD start = timeGetTime(); found && !answered && timeGetTime() - start < 3000;)
+            Sleep(10);
+        closed = answered;
+        if (!answered && found)
+            XKillClient(display, box);
+        XFlush(display);
+    });
+    EXPECT_EQ(MessageBoxW(window, u"Something happened.", u"Message", MB_OK), IDOK);
+    answered = true;
+    meanwhile.join();
+    XCloseDisplay(display);
+    EXPECT_TRUE(found) << "SDL showed no box: the X server has no core fonts";
+    EXPECT_TRUE(closed) << "Return left SDL's box up";
+}
+
 // Drag sources of another program on a display of its own, speaking XDND to the platform's
 // first window.
 class XDragTest : public XDisplayTest {
@@ -681,10 +729,11 @@ TEST_F(XDisplayTest, TheWindowManagersChangesComeThroughSdlsConnectionAlone)
 }
 
 // The windows of the dialog's process become the program's window's own as they are made (or as
-// they name the process), unless they name an owner themselves; without a window manager the one
-// shown last has the keyboard, and the one shown before takes it back when it goes. Windows of
-// other processes are left alone. The dialog has left once all its windows have gone from the
-// screen. They are followed from the events of a connection of the program's
+// they name the process), unless they name an owner themselves, and a window that names the
+// program's window as its owner (SDL's own box, of no process told) is the dialog's too; without a
+// window manager the one shown last has the keyboard, and the one shown before takes it back when
+// it goes. Windows of other processes are left alone. The dialog has left once all its windows
+// have gone from the screen. They are followed from the events of a connection of the program's
 // (SDL's), on which the root's windows are watched while the dialog lasts.
 TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
 {
@@ -744,6 +793,7 @@ TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
                     reinterpret_cast<const unsigned char*>(&process), 1);
     const Window box = make(4242, dialog);
     const Window late = make(0, None);
+    const Window sdlBox = make(0, owner);
     EXPECT_TRUE(serveUntil([&] { return TransientFor(display, dialog) == owner; }));
     name(late, 4242);
     EXPECT_TRUE(serveUntil([&] { return TransientFor(display, late) == owner; }));
@@ -759,7 +809,10 @@ TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
     XUnmapWindow(display, box);
     XSync(display, False);
     EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XMapWindow(display, sdlBox);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == sdlBox; }));
     EXPECT_FALSE(windows->HasLeft());
+    XUnmapWindow(display, sdlBox);
     XUnmapWindow(display, dialog);
     XSync(display, False);
     EXPECT_TRUE(serveUntil([&] { return windows->HasLeft(); }));
