@@ -28,6 +28,14 @@ struct tNativeWindowState {
     std::u16string title;
 };
 
+// What a backend does while a dialog of another program holds the program (CBackend::HoldForDialog).
+class IDialogHold : public process::IWaitService {
+public:
+    // The display's own id of the real window the dialog stands over (an X window), which the
+    // dialog program can be told; 0 where there is none.
+    virtual uintptr_t GetOwnerId() const = 0;
+};
+
 class CBackend {
 public:
     virtual ~CBackend() = default;
@@ -48,9 +56,6 @@ public:
     virtual void UpdateNativeWindow(HWND window, const tNativeWindowState& state) = 0;
     virtual void DestroyNativeWindow(HWND window) = 0;
     virtual void FocusNativeWindow(HWND window) = 0;
-    // The display's own id of the real window that shows `window` (an X window), which another
-    // program's window can be made to stand over; 0 where there is none.
-    virtual uintptr_t GetNativeWindowId(HWND window) = 0;
     // Shows `rect` (client coordinates) of the window's pixels, rows of `width` pixels.
     virtual void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) = 0;
 
@@ -73,13 +78,17 @@ public:
     virtual int32_t ShowMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption,
                                    UINT type) = 0;
 
-    // A dialog of another program holds the program from now until the answer is destroyed, as
-    // a window under a modal dialog is disabled: the windows take no input of the hand meanwhile.
-    // Then what came meanwhile is dropped, and the presses and keys the windows held end where
-    // the hand let them go. The windows of the process the answer is told of (Started) stand
-    // over `owner` as its own and have the keyboard, whether or not a window manager runs; the
-    // answer is served while the program's wait lasts. Null where the backend has nothing to do.
-    virtual std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) = 0;
+    // A dialog of another program holds the program from now until its windows have left the
+    // screen (until the answer is destroyed where none showed), as a window under a modal dialog
+    // is disabled: the windows take no input of the hand meanwhile, and are drawn again from what
+    // they hold where the dialog uncovers them. Then what came meanwhile is dropped, the presses
+    // and keys the windows held end where the hand let them go, and the window that had the
+    // keyboard takes it back; what the hand does after reaches the windows as the program goes
+    // on. The windows of the process the answer is told of (Started), and those that name
+    // `owner`'s as theirs, stand over `owner` as its own and have the keyboard, whether or not a
+    // window manager runs; the answer is served while the program's wait lasts. Null where the
+    // backend has nothing to do.
+    virtual std::unique_ptr<IDialogHold> HoldForDialog(HWND owner) = 0;
 };
 
 // The running backend; null while the platform is stopped.

@@ -76,31 +76,14 @@ std::vector<std::string> KdialogFileArguments(const tFileDialogRequest& request)
     return {"kdialog", request.save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filters};
 }
 
-uintptr_t OwnerWindowId(HWND window)
-{
-    CBackend* backend = GetBackend();
-    if (!window || !IsWindow(window) || !backend || GetCurrentThreadId() != GetInterfaceThreadId())
-        return 0;
-    return backend->GetNativeWindowId(window);
-}
-
 // The program takes no input of the hand while the dialog holds it, and the dialog's windows stand
 // over `owner` with the keyboard, whatever the dialog program marks them with itself.
-std::unique_ptr<process::IWaitService> HoldFor(HWND owner)
+std::unique_ptr<IDialogHold> HoldFor(HWND owner)
 {
     CBackend* backend = GetBackend();
     if (!backend || GetCurrentThreadId() != GetInterfaceThreadId())
         return nullptr;
     return backend->HoldForDialog(owner);
-}
-
-// The dialog's window had the keyboard: without a window manager nothing gives it back to the
-// window that held it before.
-void TakeFocusBack(HWND window)
-{
-    CBackend* backend = GetBackend();
-    if (window && IsWindow(window) && backend && GetCurrentThreadId() == GetInterfaceThreadId())
-        backend->FocusNativeWindow(window);
 }
 
 }  // namespace
@@ -115,19 +98,17 @@ tDialogProgram PickDialogProgram()
 
 tDialogOutcome RunDialogProgram(std::vector<std::string> arguments, std::string* chosen)
 {
-    const HWND focus = GetFocus();
     // The dialog stands over the window that had the keyboard as that window's own: window
     // managers keep it above that window, a full-screen one too, and give it the keyboard.
-    const uintptr_t owner = OwnerWindowId(focus);
-    if (owner && !arguments.empty()) {
+    const std::unique_ptr<IDialogHold> hold = HoldFor(GetFocus());
+    if (const uintptr_t owner = hold ? hold->GetOwnerId() : 0; owner && !arguments.empty()) {
         const std::string id = std::to_string(owner);
         if (arguments.front() == "kdialog")
             arguments.insert(arguments.begin() + 1, {"--attach", id});
         else
             arguments.insert(arguments.begin() + 1, "--attach=" + id);
     }
-    const process::tProcessResult result = process::RunForOutput(arguments, HoldFor(focus).get());
-    TakeFocusBack(focus);
+    const process::tProcessResult result = process::RunForOutput(arguments, hold.get());
     std::string output = result.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
         output.pop_back();

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <poll.h>
@@ -25,14 +26,70 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kReaperStackBytes = 64 * 1024;
 
+// Standard input and error on /dev/null, standard output on `output` (or /dev/null when it is
+// -1), in a child just forked: calls safe in a copy of a threaded process alone.
+bool Redirect(int output)
+{
+    const int nothing = open("/dev/null", O_RDWR);
+    if (nothing < 0 || dup2(nothing, 0) != 0 || dup2(output >= 0 ? output : nothing, 1) != 1 || dup2(nothing, 2) != 2)
+        return false;
+    if (nothing > 2)
+        close(nothing);
+    return true;
+}
+
+// Starts the program as a child that the kernel ends (SIGTERM) as soon as the thread that
+// started it ends, the process with it, whatever ends it: the child asks for that itself, which a
+// spawned one cannot. False where no child could be made; `child` is -1 where the program cannot
+// run.
+bool StartEndingWithUs(char* const* argv, int output, pid_t* child)
+{
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0)
+        return false;
+    const pid_t parent = getpid();
+    const pid_t forked = fork();
+    if (forked == 0) {
+        // A parent that went before the request is not watched by it.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) == 0 && getppid() == parent && Redirect(output))
+            execvp(argv[0], argv);
+        const int error = errno;
+        (void)!write(report[1], &error, sizeof error);
+        _exit(127);
+    }
+    close(report[1]);
+    if (forked < 0) {
+        close(report[0]);
+        return false;
+    }
+    // The report's end closes as the program starts, or brings the reason it could not.
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    *child = forked;
+    if (got != 0) {
+        while (waitpid(forked, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        *child = -1;
+    }
+    return true;
+}
+
 // Starts the program with its standard input and error on /dev/null and its standard output on
-// `output` (or /dev/null when it is -1); answers its process id, or -1.
-pid_t Start(const std::vector<std::string>& arguments, int output)
+// `output` (or /dev/null when it is -1); answers its process id, or -1. A program that
+// `endsWithUs` ends with ours, where a child can be forked.
+pid_t Start(const std::vector<std::string>& arguments, int output, bool endsWithUs)
 {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    pid_t child = -1;
+    if (endsWithUs && StartEndingWithUs(argv.data(), output, &child))
+        return child;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -41,7 +98,6 @@ pid_t Start(const std::vector<std::string>& arguments, int output)
     else
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t child = -1;
     const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? child : -1;
@@ -147,7 +203,7 @@ tProcessResult Collect(const std::vector<std::string>& arguments, const Clock::t
     int pipeEnds[2];
     if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
-    const pid_t child = Start(arguments, pipeEnds[1]);
+    const pid_t child = Start(arguments, pipeEnds[1], true);
     close(pipeEnds[1]);
     if (child < 0) {
         close(pipeEnds[0]);
@@ -182,7 +238,7 @@ tProcessResult RunWithoutOutput(const std::vector<std::string>& arguments, DWORD
     tProcessResult result;
     if (arguments.empty())
         return result;
-    const pid_t child = Start(arguments, -1);
+    const pid_t child = Start(arguments, -1, false);
     if (child < 0)
         return result;
     result.started = true;
@@ -227,6 +283,12 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD mil
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     return Collect(arguments, &deadline, nullptr);
+}
+
+void WaitServing(int descriptor, IWaitService* service)
+{
+    while (!WaitForOutput(descriptor, nullptr, service)) {
+    }
 }
 
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)

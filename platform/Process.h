@@ -34,13 +34,17 @@ public:
 // True when a program of that name is on PATH.
 bool IsOnPath(const std::string& program);
 
-// Runs the program and collects its standard output until it ends.
+// Runs the program and collects its standard output until it ends. The program ends with ours
+// (SIGTERM), however ours ends: a dialog waited for goes with the program.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments);
 // The same, serving `service` meanwhile.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitService* service);
 // The same, for at most `milliseconds` of real time: a program still running then is ended,
 // reaped, and answers not finished with what it printed so far.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds);
+// Waits until `descriptor` can be read, serving `service` meanwhile.
+void WaitServing(int descriptor, IWaitService* service);
+
 // Runs the program without collecting output, waiting at most `milliseconds` of real time.
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds);
 // The same, but a program still running at the end of the wait is ended and reaped before

@@ -44,7 +44,6 @@ public:
         m_screens.erase(window);
     }
     void FocusNativeWindow(HWND) override {}
-    uintptr_t GetNativeWindowId(HWND) override { return 0; }
 
     void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
     {
@@ -131,7 +130,7 @@ public:
         return IDOK;
     }
 
-    std::unique_ptr<process::IWaitService> HoldForDialog(HWND) override { return nullptr; }
+    std::unique_ptr<IDialogHold> HoldForDialog(HWND) override { return nullptr; }
 
     std::mutex m_lock;
     std::vector<tDisplay> m_displays{tDisplay{RECT{0, 0, 1280, 800}, RECT{0, 0, 1280, 760}}};

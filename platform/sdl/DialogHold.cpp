@@ -1,6 +1,10 @@
 #include "platform/sdl/DialogHold.h"
 
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include "platform/InputState.h"
 #include "platform/VirtualKeys.h"
@@ -9,34 +13,68 @@
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
+namespace {
 
-CDialogHold::CDialogHold(std::atomic<int>& holds, SDL_Window* owner, SDL_Window* shown, bool managed,
-                         const tX11KeyboardLayout& layout)
-    : m_holds(holds), m_layout(layout)
+struct tServedWork {
+    const std::function<bool()>* work;
+    bool answer = false;
+    // Written once the work has ended.
+    int done = -1;
+    sigset_t signals;
+};
+
+int RunServedWork(void* context)
 {
-    ++m_holds;
-    unsigned long xwindow = 0;
-    if (!SdlX11Window(shown, &m_sdlDisplay, &xwindow))
+    auto* served = static_cast<tServedWork*>(context);
+    // SDL's threads block the signals that end a program, and a process the work forks (SDL's
+    // box) would keep them blocked: the thread takes those of the thread that asked for the work.
+    pthread_sigmask(SIG_SETMASK, &served->signals, nullptr);
+    served->answer = (*served->work)();
+    (void)!write(served->done, "", 1);
+    return 0;
+}
+
+}  // namespace
+
+CDialogHold::CDialogHold(tDialogHolds& holds, const std::vector<SDL_Window*>& windows, unsigned long owner,
+                         bool managed, const tX11KeyboardLayout& layout, std::function<void()> keyboardBack)
+    : m_holds(holds), m_outer(holds.following), m_owner(owner), m_layout(layout),
+      m_keyboardBack(std::move(keyboardBack))
+{
+    Hold();
+    for (SDL_Window* window : windows) {
+        unsigned long xwindow = 0;
+        if (SdlX11Window(window, &m_display, &xwindow))
+            m_windows.push_back(tWindow{window, xwindow, {}});
+    }
+    if (!m_display)
         return;
-    _XDisplay* display = nullptr;
-    unsigned long ownerWindow = 0;
-    m_windows = CX11DialogWindows::Open(SdlX11Window(owner, &display, &ownerWindow) ? ownerWindow : 0, managed);
+    if (!m_holds.processAtom)
+        m_holds.processAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+    m_dialog = std::make_unique<CX11DialogWindows>(m_display, owner, managed, m_holds.processAtom);
+    m_holds.following = this;
 }
 
 CDialogHold::~CDialogHold()
 {
-    // What the hand did until now reaches SDL, whose filter drops it.
-    if (m_sdlDisplay)
-        XSync(m_sdlDisplay, False);
-    SDL_PumpEvents();
-    m_windows.reset();
-    --m_holds;
-    input::EndHeldInput(GetFocus(), Held());
-    if (m_sdlDisplay) {
-        int x = 0, y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
-        input::SetCursorScreenPos(POINT{x, y});
+    // What the hand did until now reaches SDL, whose filter drops it but for what came after the
+    // dialog's windows left.
+    if (m_holding) {
+        if (m_display)
+            XSync(m_display, False);
+        SDL_PumpEvents();
     }
+    if (m_holding)
+        LetGo();
+    m_holds.following = m_outer;
+    m_dialog.reset();
+}
+
+bool CDialogHold::Admits(tDialogHolds& holds, SDL_Event* event)
+{
+    if (event->type == SDL_SYSWMEVENT && holds.following)
+        holds.following->Note(event->syswm);
+    return holds.holding == 0 || !Drops(event);
 }
 
 bool CDialogHold::Drops(SDL_Event* event)
@@ -65,33 +103,81 @@ bool CDialogHold::Drops(SDL_Event* event)
 
 void CDialogHold::Started(int processId)
 {
-    if (m_windows)
-        m_windows->Follow(processId);
+    if (m_dialog)
+        m_dialog->Follow(processId);
 }
 
 std::vector<int> CDialogHold::Descriptors()
 {
     std::vector<int> descriptors;
-    if (m_sdlDisplay)
-        descriptors.push_back(ConnectionNumber(m_sdlDisplay));
-    if (m_windows)
-        descriptors.push_back(m_windows->Descriptor());
+    if (m_display)
+        descriptors.push_back(ConnectionNumber(m_display));
     return descriptors;
 }
 
 bool CDialogHold::IsWaiting(int descriptor)
 {
-    if (m_sdlDisplay && descriptor == ConnectionNumber(m_sdlDisplay))
-        return XEventsQueued(m_sdlDisplay, QueuedAlready) > 0;
-    return m_windows && descriptor == m_windows->Descriptor() && m_windows->IsWaiting();
+    return m_display && descriptor == ConnectionNumber(m_display) && XEventsQueued(m_display, QueuedAlready) > 0;
 }
 
 void CDialogHold::Serve(int descriptor)
 {
-    if (m_sdlDisplay && descriptor == ConnectionNumber(m_sdlDisplay))
-        SDL_PumpEvents();
-    else if (m_windows && descriptor == m_windows->Descriptor())
-        m_windows->Serve();
+    if (!m_display || descriptor != ConnectionNumber(m_display))
+        return;
+    SDL_PumpEvents();
+    Redraw();
+}
+
+void CDialogHold::Note(const SDL_SysWMEvent& wm)
+{
+    if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
+        return;
+    const XEvent& event = wm.msg->msg.x11.event;
+    if (event.type == Expose) {
+        for (tWindow& window : m_windows)
+            if (window.xwindow == event.xexpose.window)
+                window.exposed.push_back(
+                    SDL_Rect{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
+        return;
+    }
+    m_dialog->Note(event);
+    if (m_holding && m_dialog->HasLeft())
+        LetGo();
+    else if (!m_holding && m_dialog->IsShown())
+        Hold();
+}
+
+void CDialogHold::Hold()
+{
+    m_holding = true;
+    ++m_holds.holding;
+}
+
+// Runs as SDL hands on the event that tells the hold to let go, before SDL makes the events that
+// follow it: SDL's state of the keys and buttons is the hand's at that moment.
+void CDialogHold::LetGo()
+{
+    m_holding = false;
+    --m_holds.holding;
+    input::EndHeldInput(GetFocus(), Held());
+    if (m_display) {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        input::SetCursorScreenPos(POINT{x, y});
+    }
+    if (m_keyboardBack)
+        m_keyboardBack();
+}
+
+// The program draws nothing while it waits: what it drew last is shown again from the windows'
+// surfaces.
+void CDialogHold::Redraw()
+{
+    for (tWindow& window : m_windows) {
+        if (!window.exposed.empty())
+            SDL_UpdateWindowSurfaceRects(window.window, window.exposed.data(), int(window.exposed.size()));
+        window.exposed.clear();
+    }
 }
 
 std::bitset<256> CDialogHold::Held() const
@@ -115,6 +201,27 @@ std::bitset<256> CDialogHold::Held() const
     held[VK_RBUTTON] = (buttons & SDL_BUTTON_RMASK) != 0;
     held[VK_MBUTTON] = (buttons & SDL_BUTTON_MMASK) != 0;
     return held;
+}
+
+bool ServeWhile(process::IWaitService* service, const std::function<bool()>& work)
+{
+    int ends[2];
+    if (!service || pipe2(ends, O_CLOEXEC) != 0)
+        return work();
+    tServedWork served{&work, false, ends[1], {}};
+    pthread_sigmask(SIG_BLOCK, nullptr, &served.signals);
+    // A thread of SDL's, which frees what SDL keeps for the thread as it ends.
+    SDL_Thread* thread = SDL_CreateThread(RunServedWork, "served work", &served);
+    if (!thread) {
+        close(ends[0]);
+        close(ends[1]);
+        return work();
+    }
+    process::WaitServing(ends[0], service);
+    SDL_WaitThread(thread, nullptr);
+    close(ends[0]);
+    close(ends[1]);
+    return served.answer;
 }
 
 }  // namespace w32::sdl

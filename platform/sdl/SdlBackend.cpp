@@ -238,12 +238,6 @@ public:
         }
     }
 
-    uintptr_t GetNativeWindowId(HWND window) override
-    {
-        tNative* native = Find(window);
-        return native ? native->xwindow : 0;
-    }
-
     void Present(HWND window, const uint32_t* pixels, int32_t width, int32_t height, const RECT& rect) override
     {
         tNative* native = Find(window);
@@ -320,9 +314,13 @@ public:
         // SDL's own box needs the X server's core fonts, which many desktops no longer install:
         // the desktop's dialog program shows it then, and the log only when there is none.
         tNative* native = Find(owner);
-        std::unique_ptr<process::IWaitService> hold = HoldForDialog(owner);
-        const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(),
-                                                    native ? native->window : nullptr) == 0;
+        SDL_Window* parent = native ? native->window : nullptr;
+        std::unique_ptr<IDialogHold> hold = HoldForDialog(owner);
+        // SDL's box keeps the thread that shows it until it closes: it is shown from another
+        // while this one serves the hold, which finds it by its owner and gives it the keyboard.
+        const bool shown = ServeWhile(hold.get(), [&] {
+            return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
+        });
         hold.reset();
         if (!shown && !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
@@ -330,15 +328,25 @@ public:
     }
 
     // SDL reads its connection on the interface thread alone.
-    std::unique_ptr<process::IWaitService> HoldForDialog(HWND owner) override
+    std::unique_ptr<IDialogHold> HoldForDialog(HWND owner) override
     {
         if (GetCurrentThreadId() != GetInterfaceThreadId())
             return nullptr;
-        tNative* native = Find(owner);
-        std::lock_guard<std::recursive_mutex> guard(m_lock);
-        SDL_Window* shown = m_natives.empty() ? nullptr : m_natives.begin()->second.window;
-        return std::make_unique<CDialogHold>(m_dialogHolds, native ? native->window : nullptr, shown,
-                                             m_desktop && m_desktop->HasWindowManager(), m_keys.Layout());
+        std::vector<SDL_Window*> windows;
+        unsigned long ownerWindow = 0;
+        {
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            for (const auto& [window, native] : m_natives)
+                windows.push_back(native.window);
+            if (const auto it = m_natives.find(owner); it != m_natives.end())
+                ownerWindow = it->second.xwindow;
+        }
+        const HWND focus = GetFocus();
+        return std::make_unique<CDialogHold>(m_dialogHolds, windows, ownerWindow,
+                                             m_desktop && m_desktop->HasWindowManager(), m_keys.Layout(), [this, focus] {
+                                                 if (IsWindow(focus))
+                                                     FocusNativeWindow(focus);
+                                             });
     }
 
 private:
@@ -655,7 +663,7 @@ private:
     static int FilterEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
-        if (self->m_dialogHolds > 0 && CDialogHold::Drops(event))
+        if (!CDialogHold::Admits(self->m_dialogHolds, event))
             return 0;
         switch (event->type) {
         case SDL_SYSWMEVENT: {
@@ -889,7 +897,7 @@ private:
     std::optional<tRawButton> m_translatedButton;
     CSentReleases m_sentReleases;
     // Dialogs of other programs holding the program: the hand's input is dropped meanwhile.
-    std::atomic<int> m_dialogHolds{0};
+    tDialogHolds m_dialogHolds;
     Uint64 m_lastRead = 0;
 };
 

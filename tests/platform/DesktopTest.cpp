@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -325,6 +326,14 @@ bool IsGone(const std::string& pidText)
     return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// Gone, or ended and waiting for a parent to collect it.
+bool HasEnded(const std::string& pidText)
+{
+    const std::string stat = ReadWholeFile("/proc/" + std::to_string(std::stol(pidText)) + "/stat");
+    const size_t name = stat.rfind(')');
+    return IsGone(pidText) || (name != std::string::npos && stat.compare(name, 3, ") Z") == 0);
+}
+
 TEST(Process, ProgramsPastTheirTimeAreEndedAndReaped)
 {
     // What it printed before its time ran out comes back; the program itself is gone.
@@ -356,6 +365,33 @@ TEST(Process, ProgramsPastTheirTimeAreEndedAndReaped)
     const auto done = w32::process::RunToEnd({"sh", "-c", "exit 5"}, 5000);
     EXPECT_TRUE(done.finished);
     EXPECT_EQ(done.exitCode, 5);
+}
+
+// A program waited for, a dialog, ends with the program however that ends: one ended while it
+// waits leaves no dialog behind.
+TEST(Process, AProgramWaitedForEndsWithTheProgram)
+{
+    TempFolder folder;
+    const std::string pidFile = folder.File("pid");
+    const pid_t program = fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        w32::process::RunForOutput({"sh", "-c", "echo $$ >" + pidFile + ".new; mv " + pidFile + ".new " + pidFile +
+                                                    "; exec sleep 30"});
+        _exit(0);
+    }
+    for (int i = 0; i < 500 && access(pidFile.c_str(), F_OK) != 0; ++i)
+        usleep(10000);
+    kill(program, SIGTERM);
+    waitpid(program, nullptr, 0);
+    const std::string dialog = ReadWholeFile(pidFile);
+    ASSERT_FALSE(dialog.empty());
+    bool ended = false;
+    for (int i = 0; i < 200 && !(ended = HasEnded(dialog)); ++i)
+        usleep(10000);
+    EXPECT_TRUE(ended);
+    if (!ended)
+        kill(pid_t(std::stol(dialog)), SIGKILL);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -229,6 +230,21 @@ tHeard Hear(HWND window, const std::vector<UINT>& kinds, size_t count)
     return heard;
 }
 
+Window TransientFor(Display* display, Window window)
+{
+    Window owner = None;
+    XGetTransientForHint(display, window, &owner);
+    return owner;
+}
+
+Window Focus(Display* display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
 // Gives the keyboard focus to the window of the title once the display shows it.
 bool FocusWhenShown(CXTestInput& hand, const char* title)
 {
@@ -428,17 +444,35 @@ TEST_F(XDisplayInputTest, AReleaseSentForAnEndedPressEndsNoLaterPress)
 }
 
 // What the hand does while a dialog of another program holds the program (a stand-in Open dialog
-// kept up meanwhile) never reaches the window: keys, a click, a move. The press held when the
-// dialog came ends where it was, Ctrl let go meanwhile ends with its release and Shift, held on,
-// stays down; a button pressed meanwhile gives no release once let go, and later input comes as
-// before.
+// kept up meanwhile) never reaches the window: keys, a click, a move, the wheel. The dialog's
+// window (made here for the stand-in's process) takes the keyboard, and dragged across the
+// program's window leaves it drawn as it was. Once that window has left the screen, while the
+// stand-in still runs, the press held when the dialog came ends where it was, Ctrl let go
+// meanwhile ends with its release, and so does Shift, held on, whose state SDL forgot with the
+// keyboard: it is down again once the window has the keyboard back. A button pressed meanwhile
+// gives no release once let go; a click and a key then reach the window as the program goes on,
+// and later input comes as before.
 TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReachesIt)
 {
     DialogStandIns standIns(false);
     const std::string up = standIns.File("up"), done = standIns.File("done");
-    standIns.Install("zenity", ": >" + up + "\nwhile [ ! -e " + done + " ]; do sleep 0.02; done\nexit 1");
-    const std::vector<UINT> kinds = {WM_KEYDOWN,     WM_KEYUP,       WM_CHAR,        WM_MOUSEMOVE,
-                                     WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP};
+    standIns.Install("zenity", "echo $$ >" + up + ".new; mv " + up + ".new " + up + "\nwhile [ ! -e " + done +
+                                   " ]; do sleep 0.02; done\nexit 1");
+    const std::vector<UINT> kinds = {WM_KEYDOWN,     WM_KEYUP,     WM_CHAR,        WM_MOUSEMOVE, WM_LBUTTONDOWN,
+                                     WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL};
+    const uint32_t colour = 0x3366CC;
+    std::vector<uint32_t> bitmap(40 * 40, 0xFF000000u | colour);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 40;
+    info.bmiHeader.biHeight = -40;
+    info.bmiHeader.biBitCount = 32;
+    InvalidateRect(window, nullptr, 0);
+    PAINTSTRUCT paint;
+    SetDIBitsToDevice(BeginPaint(window, &paint), 0, 0, 40, 40, 0, 0, 0, 40, bitmap.data(), &info, DIB_RGB_COLORS);
+    EndPaint(window, &paint);
+    SDL_SysWMinfo shown;
+    SDL_VERSION(&shown.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
     hand->MovePointer(20, 20);
     hand->Key("LFSH", true);
     hand->Key("LCTL", true);
@@ -447,6 +481,7 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     // SDL may read a modifier twice: from the keyboard as the window takes the focus, and from its key.
     for (MSG repeated; PeekMessageW(&repeated, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);) {
     }
+    bool redrawn = false;
     std::thread meanwhile([&] {
         for (int i = 0; i < 500 && access(up.c_str(), F_OK) != 0; ++i)
             Sleep(10);
@@ -456,6 +491,38 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
         hand->MovePointer(10, 10);
         hand->Button(1, false);
         hand->Button(3, true);
+        hand->Button(4, true);
+        hand->Button(4, false);
+        Display* display = XOpenDisplay(nullptr);
+        const long process = std::stol(ReadWholeFile(up));
+        const Window dialog = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 30, 30, 0, 0,
+                                                  WhitePixel(display, DefaultScreen(display)));
+        XChangeProperty(display, dialog, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&process), 1);
+        XMapWindow(display, dialog);
+        for (int x = 100; x >= 0; x -= 20) {
+            XMoveWindow(display, dialog, x, 5);
+            XSync(display, False);
+            Sleep(10);
+        }
+        XMoveWindow(display, dialog, 100, 100);
+        XSync(display, False);
+        for (const DWORD start = timeGetTime(); !redrawn && timeGetTime() - start < 2000; Sleep(10)) {
+            XImage* image = XGetImage(display, shown.info.x11.window, 0, 0, 40, 40, AllPlanes, ZPixmap);
+            redrawn = image && XGetPixel(image, 15, 20) == colour && XGetPixel(image, 5, 34) == colour;
+            if (image)
+                XDestroyImage(image);
+        }
+        XUnmapWindow(display, dialog);
+        XSync(display, False);
+        // The hand goes on once the window has the keyboard back, as a hand does.
+        for (const DWORD start = timeGetTime(); Focus(display) != shown.info.x11.window && timeGetTime() - start < 2000;)
+            Sleep(10);
+        hand->Button(1, true);
+        hand->Button(1, false);
+        hand->Key("AB03", true);
+        hand->Key("AB03", false);
+        XCloseDisplay(display);
         WriteWholeFile(done, "");
     });
     char16_t name[64] = u"";
@@ -464,19 +531,78 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     dialog.nMaxFile = 64;
     EXPECT_FALSE(GetOpenFileNameW(&dialog));
     meanwhile.join();
-    // The ends are posted as the dialog ends, the release where the press was.
+    EXPECT_TRUE(redrawn) << "the window was not drawn where the dialog uncovered it";
+    // The ends are posted as the dialog's window leaves, the release where the press was.
     MSG release;
     ASSERT_TRUE(PeekMessageW(&release, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
     EXPECT_EQ(release.lParam, MAKELPARAM(20, 20));
-    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL}, {WM_KEYUP, VK_CONTROL}}));
+    EXPECT_EQ(Hear(window, kinds, 3), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL},
+                                              {WM_KEYUP, VK_CONTROL},
+                                              {WM_KEYUP, VK_SHIFT}}));
+    EXPECT_EQ(Hear(window, kinds, 6), (tHeard{{WM_KEYDOWN, VK_SHIFT},
+                                              {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
+                                              {WM_LBUTTONUP, MK_SHIFT},
+                                              {WM_KEYDOWN, 'C'},
+                                              {WM_CHAR, 'C'},
+                                              {WM_KEYUP, 'C'}}));
     EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
     EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    // A dialog that shows no window holds the program until it ends.
+    standIns.Install("zenity", "exit 1");
+    EXPECT_FALSE(GetOpenFileNameW(&dialog));
     hand->Button(3, false);
     hand->Key("AB02", true);
     hand->Key("AB02", false);
     hand->Key("LFSH", false);
     EXPECT_EQ(Hear(window, kinds, 4),
               (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT}}));
+}
+
+// SDL's own box, shown where no dialog program is installed, names the program's window as its
+// owner and no process: without a window manager it has the keyboard all the same, and Return
+// closes it.
+TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
+{
+    DialogStandIns standIns(true);
+    SDL_SysWMinfo shown;
+    SDL_VERSION(&shown.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
+    std::atomic<bool> answered{false};
+    bool found = false, closed = false;
+    // Opened before SDL forks the box's process, which a connection being opened would leave
+    // waiting for Xlib's lock.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    std::thread meanwhile([&] {
+        Window box = None;
+        for (const DWORD start = timeGetTime(); !box && !answered && timeGetTime() - start < 5000; Sleep(10)) {
+            Window root = None, parent = None, *children = nullptr;
+            unsigned count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+            for (unsigned i = 0; i < count; ++i)
+                if (TransientFor(display, children[i]) == shown.info.x11.window)
+                    box = children[i];
+            if (children)
+                XFree(children);
+        }
+        found = box != None;
+        for (const DWORD start = timeGetTime(); found && Focus(display) != box && timeGetTime() - start < 2000;)
+            Sleep(10);
+        hand->Key("RTRN", true);
+        hand->Key("RTRN", false);
+        for (const DWORD start = timeGetTime(); found && !answered && timeGetTime() - start < 3000;)
+            Sleep(10);
+        closed = answered;
+        if (!answered && found)
+            XKillClient(display, box);
+        XFlush(display);
+    });
+    EXPECT_EQ(MessageBoxW(window, u"Something happened.", u"Message", MB_OK), IDOK);
+    answered = true;
+    meanwhile.join();
+    XCloseDisplay(display);
+    EXPECT_TRUE(found) << "SDL showed no box: the X server has no core fonts";
+    EXPECT_TRUE(closed) << "Return left SDL's box up";
 }
 
 // Drag sources of another program on a display of its own, speaking XDND to the platform's
@@ -647,35 +773,32 @@ TEST_F(XDisplayTest, TheWindowManagersChangesComeThroughSdlsConnectionAlone)
     StopPlatform();
 }
 
-Window TransientFor(Display* display, Window window)
-{
-    Window owner = None;
-    XGetTransientForHint(display, window, &owner);
-    return owner;
-}
-
-Window Focus(Display* display)
-{
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    return focus;
-}
-
 // The windows of the dialog's process become the program's window's own as they are made (or as
-// they name the process), unless they name an owner themselves; without a window manager the one
-// shown last has the keyboard, and the one shown before takes it back when it goes. Windows of
-// other processes are left alone.
+// they name the process), unless they name an owner themselves, and a window that names the
+// program's window as its owner (SDL's own box, of no process told) is the dialog's too; without a
+// window manager the one shown last has the keyboard, and the one shown before takes it back when
+// it goes. Windows of other processes are left alone. The dialog has left once all its windows
+// have gone from the screen. They are followed from the events of a connection of the program's
+// (SDL's), on which the root's windows are watched while the dialog lasts.
 TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
 {
     Display* display = XOpenDisplay(nullptr);
+    Display* sdl = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
+    ASSERT_NE(sdl, nullptr);
     const Window root = DefaultRootWindow(display);
     const Window owner = XCreateSimpleWindow(display, root, 0, 0, 60, 60, 0, 0, 0);
     XMapWindow(display, owner);
     XSync(display, False);
-    const std::unique_ptr<w32::sdl::CX11DialogWindows> windows = w32::sdl::CX11DialogWindows::Open(owner, false);
-    ASSERT_TRUE(windows);
+    const auto rootEvents = [&] {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(sdl, DefaultRootWindow(sdl), &attributes);
+        return attributes.your_event_mask;
+    };
+    XSelectInput(sdl, DefaultRootWindow(sdl), PropertyChangeMask);
+    auto windows = std::make_unique<w32::sdl::CX11DialogWindows>(sdl, owner, false,
+                                                                  XInternAtom(sdl, "_NET_WM_PID", False));
+    EXPECT_EQ(rootEvents(), PropertyChangeMask | SubstructureNotifyMask);
     windows->Follow(4242);
     const Atom processAtom = XInternAtom(display, "_NET_WM_PID", False);
     const auto name = [&](Window window, long process) {
@@ -692,23 +815,35 @@ TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
         XSync(display, False);
         return window;
     };
-    // Serves the watch until the condition holds, for up to two seconds.
+    // Follows what the program's connection reads until the condition holds, for up to two seconds.
     const auto serveUntil = [&](auto condition) {
         for (int i = 0; i < 200 && !condition(); ++i) {
-            pollfd readable{windows->Descriptor(), POLLIN, 0};
-            if (windows->IsWaiting() || poll(&readable, 1, 10) > 0)
-                windows->Serve();
+            XSync(sdl, False);
+            while (XPending(sdl) > 0) {
+                XEvent event;
+                XNextEvent(sdl, &event);
+                windows->Note(event);
+            }
+            if (!condition())
+                Sleep(10);
         }
         return condition();
     };
     const Window dialog = make(4242, None);
     const Window other = make(99, None);
+    // A process told otherwise than as the conventions have it is none.
+    const Window misnamed = make(0, None);
+    const long process = 4242;
+    XChangeProperty(display, misnamed, processAtom, XA_INTEGER, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&process), 1);
     const Window box = make(4242, dialog);
     const Window late = make(0, None);
+    const Window sdlBox = make(0, owner);
     EXPECT_TRUE(serveUntil([&] { return TransientFor(display, dialog) == owner; }));
     name(late, 4242);
     EXPECT_TRUE(serveUntil([&] { return TransientFor(display, late) == owner; }));
     EXPECT_EQ(TransientFor(display, other), Window(None));
+    EXPECT_EQ(TransientFor(display, misnamed), Window(None));
     EXPECT_EQ(TransientFor(display, box), dialog);
 
     XMapWindow(display, dialog);
@@ -719,6 +854,16 @@ TEST_F(XDisplayTest, TheDialogsWindowsStandOverTheProgramsWindowWithTheKeyboard)
     XUnmapWindow(display, box);
     XSync(display, False);
     EXPECT_TRUE(serveUntil([&] { return Focus(display) == dialog; }));
+    XMapWindow(display, sdlBox);
+    EXPECT_TRUE(serveUntil([&] { return Focus(display) == sdlBox; }));
+    EXPECT_FALSE(windows->HasLeft());
+    XUnmapWindow(display, sdlBox);
+    XUnmapWindow(display, dialog);
+    XSync(display, False);
+    EXPECT_TRUE(serveUntil([&] { return windows->HasLeft(); }));
+    windows.reset();
+    EXPECT_EQ(rootEvents(), PropertyChangeMask);
+    XCloseDisplay(sdl);
     XCloseDisplay(display);
 }
 
