@@ -570,6 +570,7 @@ fi
 # screen, acts where the hand clicked once the program goes on: on the menu bar's File, and on the
 # save question's Cancel. i3 moves no tiled window.
 if [ "$manager" = openbox ] || [ "$manager" = i3 ]; then
+    from_full_screen stopped-start
     if [ "$manager" = openbox ]; then
         window_button
         window stopped-window "the window button"

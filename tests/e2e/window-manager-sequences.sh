@@ -53,6 +53,15 @@ full_screen_either() {
     menu_bar "$1" "$(cat "$work/$1")" "full screen $2"
 }
 
+# from_full_screen NAME: a window not full screen is made so by the window button.
+from_full_screen() {
+    local now area screen
+    now=$(geometry) area=$(work_area) screen=$(screen_geometry)
+    [ "$now" = "$area" ] || [ "$now" = "$screen" ] && return 0
+    window_button
+    full_screen_either "$1" "by the window button"
+}
+
 # corner_on_screen: the status says whether the top-left corner of the window's frame is on the
 # screen.
 corner_on_screen() {
@@ -70,6 +79,7 @@ play_sequence() {
     draw_sequence
     what="the sequence of seed $seed ($(awk '{ printf "%s%s +%d ms", (NR > 1 ? ", " : ""), $1, $2 }' <<<"${steps%$'\n'}"))"
     name=sequence-$seed
+    from_full_screen "$name-start"
     echo "playing $what"
     while read -r step gap; do
         play_step "$step"
@@ -86,12 +96,14 @@ play_sequence() {
         window_button
         full_screen_either "$name-back" "by the window button after $what"
     elif smaller_than_screen "$now"; then
-        corner_on_screen || fail "$what left a window whose frame's corner is off the screen: $now, frame $(frame_box | tr ' ' ,)"
+        corner_on_screen || { screen_shot "$name"
+            fail "$what left a window whose frame's corner is off the screen: $now, frame $(frame_box | tr ' ' ,) (screenshot $name)"; }
         menu_bar "$name" "$now" "the window after $what"
         window_button
         full_screen_either "$name-button" "by the window button after $what"
     else
-        fail "$what left the window at $now, neither full screen nor smaller than the screen"
+        screen_shot "$name"
+        fail "$what left the window at $now, neither full screen nor smaller than the screen (screenshot $name)"
     fi
 }
 
