@@ -282,8 +282,7 @@ stands_above() {
         $1 == high { seen = 1 } $1 == low && seen { above = 1 } END { exit !above }'
 }
 # What the manager is asked: its full screen, maximise and activation through wmctrl where it
-# takes them (twm takes none), and maximise where it has one (the tiling managers and dwm have
-# none).
+# takes them (twm takes none), and maximise where it has one (i3, herbstluftwm and dwm have none).
 ewmh=1 maximise=1
 case $manager in
 i3 | herbstluftwm | dwm) maximise= ;;
@@ -392,11 +391,11 @@ stopped_cancel() {
     kill -CONT "$pid"
     wait_settled "$name-after" true || fail "the window kept changing after the program went on"
     read -r x y width height < <(tr ',x' '  ' <"$work/$name-after")
-    wait_until 'screen_shot "$name" &&
-        above "$(brightness "$name" "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")" 0.6' ||
+    wait_until '! kill -0 "$pid" 2>/dev/null || { screen_shot "$name" &&
+        above "$(brightness "$name" "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")" 0.6; }' ||
         fail "a click on Cancel made while the program was stopped and $how left the question"
-    screen_settled "$name-cancelled"
     kill -0 "$pid" 2>/dev/null || fail "a click on Cancel made while the program was stopped and $how ended it"
+    screen_settled "$name-cancelled"
     press_until ctrl+z 'screen_shot "$name-undone" && undo_unlit "$name-undone" "$(geometry)"' || fail "Ctrl+Z left the stroke"
 }
 source "$here/window-manager-sequences.sh"

@@ -82,7 +82,7 @@ play_sequence() {
     from_full_screen "$name-start"
     echo "playing $what"
     while read -r step gap; do
-        play_step "$step"
+        play_step "$step" || fail "$step could not be played in $what"
         sleep "$(printf '%d.%03d' $((gap / 1000)) $((gap % 1000)))"
     done <<<"${steps%$'\n'}"
     wait_until 'xprop -id "$window" WM_STATE | grep -q Normal' || fail "$what left the window minimised"
