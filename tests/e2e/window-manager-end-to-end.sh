@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
 # The program under a window manager on a virtual display. Full screen covers the work area
-# exactly (the whole screen where no panel takes a part of it), with the menu bar at its top; the
-# menu bar's window button gives a framed window wholly on the screen, and full screen again. The
-# window manager's own full screen, maximise and their undoing leave the window covering the
-# screen or framed on it, and the window button then does the opposite: the program's mode
-# follows the manager's. A box over the full-screen window gets the keyboard. Under openbox, its
-# maximise key gives full screen, and a stroke whose window is minimised before the button goes up
-# ends there, paints nothing once the window is back, and is one undo step. "nested" runs openbox
-# on a nested display whose screen changes size: full screen follows it, and a window made after
-# it is sized from it.
+# exactly (the whole screen where no panel takes a part of it), with the menu bar at its top and a
+# drag painting where the pointer goes; the menu bar's window button gives a framed window wholly
+# on the screen, title bar and all, and full screen again. The window manager's own full screen,
+# maximise and their undoing leave the window covering the screen or framed on it, and the window
+# button then does the opposite: the program's mode follows the manager's. A box over the
+# full-screen window gets the keyboard and stays above the window when the painting is clicked.
+# Seeded random sequences of the manager's changes, moves and the window button, at random
+# paces, each leave a window that settles full screen or framed on the screen, whose window
+# button gives the other. Under openbox, its maximise key gives full screen, and a stroke whose
+# window is minimised before the button goes up ends there, paints nothing once the window is
+# back, and is one undo step; under openbox and i3 a click on the menu bar, or on the save
+# question's Cancel, made while the program was stopped and the manager moved the window or made
+# it full screen, acts where the hand clicked. "nested" runs openbox on a nested display whose
+# screen changes size: full screen follows it, and a window made after it is sized from it.
+# "weston" runs the program on XWayland under Weston, whose pointer and keys come through
+# Weston's own window on the virtual display: a drag in the framed window paints where the hand
+# went, and the window button's presses land where the hand pressed, press after press.
 # Usage: PROGRAM SHOT_FOLDER MANAGER, MANAGER one of openbox, xfwm4, metacity, icewm, i3, fluxbox,
-# mutter, kwin, none and nested.
+# mutter, kwin, herbstluftwm, bspwm, awesome, dwm, blackbox, twm, pekwm, weston, none and nested.
+# WM_SEQUENCES random sequences are played (2 by default), the first drawn from the seed WM_SEED
+# (1 by default) and each next from the next seed; a failure names its seed and its steps, and
+# WM_SEED=that WM_SEQUENCES=1 plays that sequence again from full screen.
 set -euo pipefail
 
-if [ "${3:-}" = nested ]; then
-    screen_size=1400x1000
-fi
+# The managers added last, and Weston, run on a laptop's screen of 1280 x 800.
+case ${3:-} in
+nested) screen_size=1400x1000 ;;
+awesome | dwm | blackbox | twm | pekwm | weston) screen_size=1280x800 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb-session.sh"
 take_program "$2" "$3"
@@ -70,9 +83,52 @@ start_manager() {
         printf '#!/bin/sh\nbspc config border_width 2\n' >"$XDG_CONFIG_HOME/bspwm/bspwmrc"
         chmod +x "$XDG_CONFIG_HOME/bspwm/bspwmrc"
         bspwm ;;
+    # Both as Debian sets them up: awesome floats new windows, dwm tiles them.
+    awesome) awesome ;;
+    dwm) dwm ;;
+    blackbox) blackbox ;;
+    # Twm as Debian sets it up, in the display's built-in font: it ends for want of the font it
+    # names.
+    twm)
+        sed 's/"-adobe-helvetica[^"]*"/"fixed"/' /etc/X11/twm/system.twmrc >"$work/twmrc"
+        twm -f "$work/twmrc" ;;
+    pekwm) pekwm ;;
     esac >"$work/manager.log" 2>&1 &
     wm_pid=$!
-    wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || fail "$1 did not start"
+    # Twm names itself nowhere: it has started once it has made its own windows.
+    wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+        { [ "$manager" = twm ] && xwininfo -root -children | grep -q "^ *[1-9][0-9]* child"; }' || fail "$1 did not start"
+}
+
+# The screen the screenshots are taken of, where not the program's display: under Weston, the
+# virtual display its output shows on.
+screen_display=
+# Weston draws its output into a window of the virtual display and takes the hand's pointer and keys
+# from it; the program is a client of its XWayland, with the variables a Wayland session sets.
+start_weston() {
+    host=$DISPLAY
+    screen_display=$host
+    [ -n "${XDG_RUNTIME_DIR:-}" ] || export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=x11-backend.so --use-pixman --width=1280 --height=800 --xwayland --idle-time=0 \
+        --socket="kostrel-$$" >"$work/manager.log" 2>&1 &
+    wm_pid=$!
+    wait_until 'grep -q "xserver listening on display :" "$work/manager.log"' || fail "weston did not start"
+    export DISPLAY WAYLAND_DISPLAY="kostrel-$$" XDG_SESSION_TYPE=wayland
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/manager.log" | head -1)
+    wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+        fail "weston's window manager for XWayland did not start"
+    wait_until 'DISPLAY=$host command xdotool search --class "^Weston Compositor\$" >/dev/null 2>&1' ||
+        fail "weston's output shows no window"
+    # The output window hands Weston the pointer's moves, not its places: a move to the far
+    # corner and back to the near one puts Weston's pointer where the virtual display's is.
+    DISPLAY=$host command xdotool mousemove 1279 799 sleep 0.2 mousemove 0 0 sleep 0.2
+    xdotool() {
+        case $1 in
+        mousemove | mousedown | mouseup | click | key | keydown | keyup | type) DISPLAY=$host command xdotool "$@" ;;
+        *) command xdotool "$@" ;;
+        esac
+    }
 }
 
 # A display of its own inside the virtual one, whose screen can change size like a real one's.
@@ -85,12 +141,15 @@ if [ "$manager" = nested ]; then
     wait_until '[ -n "$(cat "$work/nested")" ]' || fail "the nested display did not start"
     export DISPLAY=":$(cat "$work/nested")"
     start_manager openbox
+elif [ "$manager" = weston ]; then
+    start_weston
 elif [ "$manager" != none ]; then
     start_manager "$manager"
 fi
 
 # The screen's size, and the work area as "X,Y WIDTHxHEIGHT" (the screen where no manager says).
-screen_geometry() { xdpyinfo | awk '/dimensions:/ { print "0,0 " $2; exit }'; }
+# The readers read to the end: one that ended early would fail the command on a broken pipe.
+screen_geometry() { xdpyinfo | awk '/dimensions:/ && !seen { print "0,0 " $2; seen = 1 }'; }
 work_area() {
     xprop -root _NET_WORKAREA 2>/dev/null |
         awk -F' = ' '/=/ { split($2, a, ", "); print a[1] "," a[2] " " a[3] "x" a[4]; exit }' | grep . ||
@@ -103,25 +162,26 @@ geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /A
 # The width of the window's own border.
 border_width() { xwininfo -id "$window" | awk '/Border width:/ { print $3 }'; }
 # wait_settled NAME CONDITION: waits until the window's geometry meets the condition, evaluated
-# with $now the geometry, and has stayed the same for half a second: a window manager may pass
-# the window through other places and sizes first. The geometry is left in $work/NAME.
+# with $now the geometry, and has stayed the same for half a second ($settled_samples tenths): a
+# window manager may pass the window through other places and sizes first. The geometry is left
+# in $work/NAME.
 wait_settled() {
     local same=0 before= now= settled_condition=$2
     wait_until 'now=$(geometry)
         if [ "$now" = "$before" ] && eval "$settled_condition"; then same=$((same + 1)); else same=0; fi
-        before=$now; [ "$same" -ge 5 ]' || return 1
+        before=$now; [ "$same" -ge "${settled_samples:-5}" ]' || return 1
     echo "$now" >"$work/$1"
 }
 # The screen as NAME.png.
-screen_shot() { xwd -root -silent | convert xwd:- -define png:compression-level=1 "$shots/$1.png"; }
+screen_shot() { xwd -display "${screen_display:-$DISPLAY}" -root -silent | convert xwd:- -define png:compression-level=1 "$shots/$1.png"; }
 # screen_settled NAME: the screen as NAME.png once two dumps of it a fifth of a second apart are
 # alike.
 screen_settled() {
     local settled_deadline=$((SECONDS + patience))
-    xwd -root -silent >"$work/screen-before.xwd"
+    xwd -display "${screen_display:-$DISPLAY}" -root -silent >"$work/screen-before.xwd"
     while :; do
         sleep 0.2
-        xwd -root -silent >"$work/screen-after.xwd"
+        xwd -display "${screen_display:-$DISPLAY}" -root -silent >"$work/screen-after.xwd"
         cmp -s "$work/screen-before.xwd" "$work/screen-after.xwd" && break
         [ "$SECONDS" -lt "$settled_deadline" ] || fail "the screen kept changing for $1"
         mv "$work/screen-after.xwd" "$work/screen-before.xwd"
@@ -161,23 +221,50 @@ smaller_than_screen() {
     read -r _ _ width height < <(tr ',x' '  ' <<<"$1")
     [ "$width" -lt "$screen_width" ] && [ "$height" -lt "$screen_height" ]
 }
+# top_level WINDOW: the window that holds WINDOW on the root, WINDOW itself where no manager has
+# taken it into a frame.
+top_level() {
+    local id parent root
+    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+    id=$(printf '0x%x' "$1")
+    while parent=$(xwininfo -tree -id "$id" | awk '/Parent window id:/ { print $4 }') &&
+        [ "$parent" != "$root" ]; do
+        id=$parent
+    done
+    echo "$id"
+}
+# frame_box: the frame round the window as "LEFT TOP RIGHT BOTTOM" on the screen, right and
+# bottom past its last pixels: the client area with the extents the manager sets, else the
+# top-level window that holds it, border and all (the window's own border where the manager does
+# not reparent). Weston's frame window holds 32 pixels of shadow round the frame it draws.
+frame_box() {
+    local x y width height left right top bottom border extents shadow=0
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',')
+    if [ -n "$extents" ]; then
+        read -r x y width height < <(geometry | tr ',x' '  ')
+        read -r left right top bottom <<<"$extents"
+        border=$(border_width)
+        echo $((x - left - border)) $((y - top - border)) $((x + width + right + border)) $((y + height + bottom + border))
+    else
+        [ "$manager" != weston ] || shadow=32
+        xwininfo -id "$(top_level "$window")" | awk -v s=$shadow '/Absolute upper-left X/ { x = $4 }
+            /Absolute upper-left Y/ { y = $4 } /Border width:/ { b = $3 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+            END { print x + s, y + s, x + w + 2 * b - s, y + h + 2 * b - s }'
+    fi
+}
+# frame_on_screen: the status says whether the window's frame is wholly on the screen.
+frame_on_screen() {
+    local left top right bottom screen_width screen_height
+    read -r _ _ screen_width screen_height < <(screen_geometry | tr ',x' '  ')
+    read -r left top right bottom < <(frame_box)
+    [ "$left" -ge 0 ] && [ "$top" -ge 0 ] && [ "$right" -le "$screen_width" ] && [ "$bottom" -le "$screen_height" ]
+}
 # window NAME HOW: waits for a window smaller than the screen whose frame is wholly on the screen,
 # with the menu bar at its top.
 window() {
     wait_settled "$1" 'smaller_than_screen "$now"' || fail "$2 gave no window smaller than the screen: $(geometry)"
-    local x y width height left=0 right=0 top=0 bottom=0 screen_width screen_height
-    read -r _ _ screen_width screen_height < <(screen_geometry | tr ',x' '  ')
-    read -r x y width height < <(tr ',x' '  ' <"$work/$1")
-    # Where the manager draws no frame, the window has no extents; one that does not reparent
-    # draws the window's own border.
-    local extents border
-    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',')
-    [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
-    border=$(border_width)
-    left=$((left + border)) right=$((right + border)) top=$((top + border)) bottom=$((bottom + border))
-    [ $((x - left)) -ge 0 ] && [ $((y - top)) -ge 0 ] && [ $((x + width + right)) -le "$screen_width" ] &&
-        [ $((y + height + bottom)) -le "$screen_height" ] ||
-        fail "$2 gave a window whose frame is not on the screen: $(cat "$work/$1"), frame $left $right $top $bottom"
+    frame_on_screen ||
+        fail "$2 gave a window whose frame is not wholly on the screen: $(cat "$work/$1"), frame $(frame_box | tr ' ' ,)"
     menu_bar "$1" "$(cat "$work/$1")" "$2"
 }
 # window_button: a click on the menu bar's window button (the square beside the close button),
@@ -188,6 +275,133 @@ window_button() {
     xdotool mousemove $((x + width / 2 + 243)) $((y + 16)) click 1
 }
 manage() { wmctrl -i -r "$window" -b "$1"; }
+# stands_above HIGH LOW: the status says whether the window HIGH stands above the window LOW: the
+# windows that hold each on the root, which lists its children from the top down.
+stands_above() {
+    xwininfo -root -children | awk -v low="$(top_level "$2")" -v high="$(top_level "$1")" '
+        $1 == high { seen = 1 } $1 == low && seen { above = 1 } END { exit !above }'
+}
+# What the manager is asked: its full screen, maximise and activation through wmctrl where it
+# takes them (twm takes none), and maximise where it has one (i3, herbstluftwm and dwm have none).
+ewmh=1 maximise=1
+case $manager in
+i3 | herbstluftwm | dwm) maximise= ;;
+# Weston's are tried as its own block below shows.
+twm | weston | none | nested) ewmh= maximise= ;;
+esac
+lightest() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:maxima]' info:; }
+# undo_unlit SHOT GEOMETRY: the status says whether the menu bar's undo arrow, 160 pixels right of
+# the middle of the window given by GEOMETRY, is unlit in the screenshot: nothing to undo.
+undo_unlit() {
+    local x y width
+    read -r x y width _ < <(tr ',x' '  ' <<<"$2")
+    above 0.5 "$(lightest "$1" "20x20+$((x + width / 2 + 160))+$((y + 6))")"
+}
+# stroke_where_pointed NAME HOW: a drag across the painting from 300 to 600 pixels right of the
+# window's left edge, 200 rows below its top, paints along the pointer's path from where the drag
+# began, nothing before it and nothing 40 to 60 rows below it (the oil brush paints 25 rows either
+# side of its path); Ctrl+Z then takes it back.
+stroke_where_pointed() {
+    local name=$1 how=$2 x y width height row step left
+    read -r x y width height < <(geometry | tr ',x' '  ')
+    row=$((y + 200))
+    xdotool mousemove $((x + 450)) $((row + 150))
+    screen_settled "$name-before"
+    xdotool mousemove $((x + 300)) "$row" mousedown 1
+    for step in $(seq 320 20 600); do
+        xdotool mousemove $((x + step)) "$row"
+        sleep 0.02
+    done
+    xdotool mouseup 1 mousemove $((x + 450)) $((row + 150))
+    screen_settled "$name-stroke"
+    above "$(changed "$name-before" "$name-stroke" "260x6+$((x + 320))+$((row - 3))")" 0.02 ||
+        fail "a drag $how painted nothing along the pointer's path"
+    [ "$(painted "$name-before" "$name-stroke" "300x20+$((x + 300))+$((row + 40))")" = 0 ] ||
+        fail "a drag $how painted below the pointer's path"
+    # The paint is told from the paper and from the brush's outline, grey both, by its colour.
+    left=$(convert "$shots/$name-stroke.png" -crop "400x6+$((x + 200))+$((row - 3))" +repage \
+        -colorspace HCL -channel G -separate +channel -threshold 20% txt:- |
+        awk -F'[,:]' 'NR > 1 && /#FFFFFF/ { if (left == "" || $1 < left) left = $1 } END { print left + 0 }')
+    [ $((x + 200 + left)) -ge $((x + 300 - 8)) ] ||
+        fail "a drag $how from $((x + 300)) painted from $((x + 200 + left))"
+    press_until ctrl+z 'screen_shot "$name-undone" &&
+        above 0.002 "$(changed "$name-before" "$name-undone" "300x8+$((x + 300))+$((row - 4))")"' ||
+        fail "Ctrl+Z did not take back the drag $how"
+}
+# open_unsaved CONDITION FAILURE: Ctrl+O over the painting the drag at the start changed asks
+# first whether to save it; "n" says no, and the open goes on until the condition holds.
+open_unsaved() {
+    local x y width height
+    read -r x y width height < <(geometry | tr ',x' '  ')
+    press_until ctrl+o 'screen_shot open-question &&
+        above 0.4 "$(brightness open-question "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")"' ||
+        fail "Ctrl+O over a changed painting asked no question"
+    press_until n "$1" || fail "$2"
+}
+# stopped_click NAME HOW CHANGE: with the program stopped, the pointer moves across the window,
+# CHANGE (a command) moves the window or changes its size, and a click lands on the menu bar's
+# File where the window now is. Once the program goes on, the File menu is open and nothing was
+# painted: the undo arrow stays unlit. Escape closes the menu.
+stopped_click() {
+    local name=$1 how=$2 x y width height before deadline=$((SECONDS + patience))
+    read -r x y width height < <(geometry | tr ',x' '  ')
+    before=$(geometry)
+    kill -STOP "$pid"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) sleep 0.1 mousemove $((x + width / 2 - 200)) $((y + 80))
+    eval "$3"
+    wait_until '[ "$(geometry)" != "$before" ]' || fail "$how did not change the stopped program's window"
+    wait_settled "$name-place" true || fail "the window kept changing after $how"
+    read -r x y width height < <(tr ',x' '  ' <"$work/$name-place")
+    xdotool mousemove $((x + width / 2 - 254)) $((y + 16)) click 1
+    kill -CONT "$pid"
+    wait_settled "$name-after" true || fail "the window kept changing after the program went on"
+    read -r x y width height < <(tr ',x' '  ' <"$work/$name-after")
+    until screen_shot "$name" && above 0.5 "$(brightness "$name" "150x100+$((x + width / 2 - 272))+$((y + 50))")"; do
+        [ "$SECONDS" -lt "$deadline" ] ||
+            fail "a click on File made while the program was stopped and $how opened no menu"
+        sleep 0.1
+    done
+    screen_settled "$name-open"
+    undo_unlit "$name-open" "$(cat "$work/$name-after")" ||
+        fail "a click on File made while the program was stopped and $how painted: the undo arrow lit"
+    xdotool key Escape
+    wait_until 'screen_shot "$name-closed" && above "$(brightness "$name-closed" "150x100+$((x + width / 2 - 272))+$((y + 50))")" 0.5' ||
+        fail "Escape left the File menu open"
+}
+# stopped_cancel NAME HOW CHANGE: a stroke, then Alt+F4 asks whether to save it; with the program
+# stopped, the pointer moves, CHANGE moves the window or changes its size, and a click lands on
+# the question's Cancel where the window now is. Once the program goes on, the question has gone
+# and the program runs on. Ctrl+Z takes the stroke back.
+stopped_cancel() {
+    local name=$1 how=$2 x y width height before
+    read -r x y width height < <(geometry | tr ',x' '  ')
+    xdotool mousemove $((x + 300)) $((y + 150)) mousedown 1 mousemove $((x + 400)) $((y + 150)) \
+        mousemove $((x + 500)) $((y + 150)) mouseup 1
+    # The question stands in the window's middle: a dark pane of 372 x 160 with Cancel at the
+    # right of its bottom row.
+    press_until alt+F4 'screen_shot "$name-question" &&
+        above 0.4 "$(brightness "$name-question" "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")"' ||
+        fail "Alt+F4 over a stroke asked no question"
+    screen_settled "$name-question"
+    before=$(geometry)
+    kill -STOP "$pid"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) sleep 0.1 mousemove $((x + width / 2 - 100)) $((y + 80))
+    eval "$3"
+    wait_until '[ "$(geometry)" != "$before" ]' || fail "$how did not change the stopped program's window"
+    wait_settled "$name-place" true || fail "the window kept changing after $how"
+    read -r x y width height < <(tr ',x' '  ' <"$work/$name-place")
+    xdotool mousemove $((x + width / 2 + 124)) $((y + height / 2 + 54)) click 1
+    kill -CONT "$pid"
+    wait_settled "$name-after" true || fail "the window kept changing after the program went on"
+    read -r x y width height < <(tr ',x' '  ' <"$work/$name-after")
+    wait_until '! kill -0 "$pid" 2>/dev/null || { screen_shot "$name" &&
+        above "$(brightness "$name" "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")" 0.6; }' ||
+        fail "a click on Cancel made while the program was stopped and $how left the question"
+    kill -0 "$pid" 2>/dev/null || fail "a click on Cancel made while the program was stopped and $how ended it"
+    screen_settled "$name-cancelled"
+    press_until ctrl+z 'screen_shot "$name-undone" && undo_unlit "$name-undone" "$(geometry)"' || fail "Ctrl+Z left the stroke"
+}
+source "$here/window-manager-sequences.sh"
 
 # The file dialog answers a file that is no painting; the box saying so is the desktop's dialog
 # program's.
@@ -202,6 +416,7 @@ echo "not a painting" >"$work/readme.ptg"
 start_program "^$product - Untitled\$" "$program"
 splash_gone "^$product\$"
 full_screen start "at the start"
+[ "$manager" = nested ] || stroke_where_pointed start-stroke "at the start"
 window_button
 window button "the window button"
 window_button
@@ -222,7 +437,7 @@ if [ "$manager" = nested ]; then
     exit 0
 fi
 
-if [ "$manager" != none ]; then
+if [ -n "$ewmh" ]; then
     # The manager's own full screen of the window, and its undoing, each followed by the button.
     window_button
     window windowed "the window button"
@@ -230,8 +445,7 @@ if [ "$manager" != none ]; then
     full_screen manager-full "by the window manager" "$(screen_geometry)"
     window_button
     window after-manager-full "the window button after the manager's full screen"
-    # i3 and herbstluftwm maximise nothing.
-    if [ "$manager" != i3 ] && [ "$manager" != herbstluftwm ]; then
+    if [ -n "$maximise" ]; then
         manage add,maximized_vert,maximized_horz
         full_screen manager-maximised "by the window manager's maximise"
         window_button
@@ -241,18 +455,37 @@ if [ "$manager" != none ]; then
     full_screen full-again "by the window button"
     manage add,fullscreen
     full_screen manager-full-again "by the window manager" "$(screen_geometry)"
-    manage remove,fullscreen
+    # Pekwm takes a request to remove full screen for one to add a maximise; it undoes its own
+    # full screen by a toggle.
+    if [ "$manager" = pekwm ]; then manage toggle,fullscreen; else manage remove,fullscreen; fi
     window manager-restored "the window manager's undoing of full screen"
     window_button
     full_screen after-manager-restored "by the window button after the manager's undoing" "$(screen_geometry)"
+fi
 
-    # A box over the full-screen window has the keyboard: Enter closes it. Ctrl+O opens a file
-    # that is no painting (the stand-in file dialog's answer).
-    press_until ctrl+o 'xdotool search --onlyvisible --name "^Unreadable File\$" >/dev/null 2>&1' ||
-        fail "Ctrl+O showed no box for a file that is no painting"
+# A box over the full-screen window has the keyboard, and keeps its place above the window when
+# the painting beside it is clicked: Enter closes it. Ctrl+O opens a file that is no painting
+# (the stand-in file dialog's answer), once "n" has said not to save the painting the drag at the
+# start changed. Under Weston the dialog program shows on Wayland. Dwm and herbstluftwm raise the
+# window clicked over the box, which no request of the program brings back: the painting is not
+# clicked there.
+if [ "$manager" != none ] && [ "$manager" != weston ]; then
+    open_unsaved 'xdotool search --onlyvisible --name "^Unreadable File\$" >/dev/null 2>&1' \
+        "Ctrl+O showed no box for a file that is no painting"
     box=$(xdotool search --onlyvisible --name "^Unreadable File\$" | head -1)
     wait_until '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ]' ||
         fail "the box over the full-screen window has no keyboard"
+    if [ "$manager" != dwm ] && [ "$manager" != herbstluftwm ]; then
+        read -r x y width _ < <(geometry | tr ',x' '  ')
+        xdotool mousemove $((x + width / 2)) $((y + 100)) click 1
+        screen_settled box-clicked
+        stands_above "$box" "$window" || fail "a click on the painting beside the box put the window above it"
+        # A hand gives the box the keyboard again by a click on it, the manager's or the program's.
+        read -r x y _ < <(xwininfo -id "$box" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+            END { print x, y }')
+        xdotool mousemove $((x + 20)) $((y + 20)) click 1
+        wait_until '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$box" ]' || fail "a click on the box gave it no keyboard"
+    fi
     xdotool key Return
     wait_gone "^Unreadable File\$" || fail "Enter did not close the box"
 fi
@@ -261,9 +494,9 @@ fi
 # aside meanwhile), whatever it marks its window with: on the screen above the program's window,
 # with the keyboard; dragged across the painting it leaves the painting drawn as it was; closed by
 # Escape. A drag on the painting at once after it paints, though the program hears of zenity's end
-# only a second after its window went (as of a slow dialog program on a busy machine). The program then ends over its
-# stroke and starts again as it was; ended by a signal while the dialog is up, it takes the dialog
-# along, and starts again as it was.
+# only a second after its window went (as of a slow dialog program on a busy machine). The
+# program then ends over its stroke and starts again as it was; ended by a signal while the
+# dialog is up, it takes the dialog along, and starts again as it was.
 real_file_dialog() {
     local dialog root program_top dialog_top step x
     mv "$work/bin/zenity" "$work/zenity.stand-in"
@@ -279,26 +512,10 @@ SLOW
     chmod +x "$work/bin/zenity"
     xdotool mousemove 512 700
     shot_settled real-dialog-before || fail "the window kept changing"
-    press_until ctrl+o 'xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1' ||
-        fail "Ctrl+O showed no file dialog on the screen"
+    open_unsaved 'xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1' "Ctrl+O showed no file dialog on the screen"
     dialog=$(xdotool search --onlyvisible --name "^Open\$" | head -1)
     wait_until '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ]' || fail "the file dialog has no keyboard"
-    # The windows that hold each on the root, which lists its children from the top down.
-    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
-    top_level() {
-        local id parent
-        id=$(printf '0x%x' "$1")
-        while parent=$(xwininfo -tree -id "$id" | awk '/Parent window id:/ { print $4 }') &&
-            [ "$parent" != "$root" ]; do
-            id=$parent
-        done
-        echo "$id"
-    }
-    program_top=$(top_level "$window")
-    dialog_top=$(top_level "$dialog")
-    xwininfo -root -children | awk -v low="$program_top" -v high="$dialog_top" '
-        $1 == high { seen = 1 } $1 == low && seen { above = 1 } END { exit !above }' ||
-        fail "the file dialog is not above the program's window"
+    stands_above "$dialog" "$window" || fail "the file dialog is not above the program's window"
     screen_shot real-file-dialog
     for step in 1 2 3 4 5 6; do
         xdotool windowmove "$dialog" $((100 * step)) $((60 * step))
@@ -338,8 +555,8 @@ fi
 
 # The window button and the window manager's own changes all at once, with no wait between
 # them: once the window has settled, it is full screen or a framed window on the screen, laid out
-# for it, and the window button gives the other. The program takes a state the manager keeps
-# against what was asked for the manager's own after a second.
+# for it, and the window button gives the other. The check waits two seconds for every change to
+# arrive, then for the window's place and size to stay the same, and asks nothing of how soon.
 if [ "$manager" = kwin ] || [ "$manager" = i3 ]; then
     window_button
     manage remove,maximized_vert,maximized_horz
@@ -360,6 +577,51 @@ if [ "$manager" = kwin ] || [ "$manager" = i3 ]; then
         window_button
         full_screen quick-then "by the window button after the quick changes" "$(screen_geometry)"
     fi
+fi
+
+# Under Weston a drag in the framed window paints where the hand went, and the window button's
+# presses land where the hand pressed, press after press. Weston's manager moves no window on
+# request and puts a window that leaves full screen 32 pixels up and left of where it stood before
+# (a window of any program, this one's too): only the first framed window is wholly on the screen.
+if [ "$manager" = weston ]; then
+    window_button
+    wait_settled weston-window '! [ "$now" = "$(screen_geometry)" ]' || fail "the window button left the window full screen"
+    stroke_where_pointed weston-stroke "in the framed window"
+    for press in $(seq 4); do
+        window_button
+        if [ $((press % 2)) -eq 1 ]; then
+            full_screen_either "weston-press-$press" "by the window button's press $press"
+        else
+            wait_settled "weston-press-$press" '! [ "$now" = "$(screen_geometry)" ]' ||
+                fail "the window button's press $press left the window full screen"
+        fi
+    done
+fi
+
+if [ "$manager" != none ] && [ "$manager" != nested ] && [ "$manager" != weston ]; then
+    play_sequences
+fi
+
+# A click made while the program is stopped and the manager moves its window, or makes it full
+# screen, acts where the hand clicked once the program goes on: on the menu bar's File, and on the
+# save question's Cancel. i3 moves no tiled window.
+if [ "$manager" = openbox ] || [ "$manager" = i3 ]; then
+    from_full_screen stopped-start
+    if [ "$manager" = openbox ]; then
+        window_button
+        window stopped-window "the window button"
+        stopped_click stopped-move "the manager moved the window" \
+            'read -r x y _ < <(geometry | tr ",x" "  "); xdotool windowmove "$window" "$x" $((y + 58))'
+        stopped_cancel stopped-question "the manager moved the window" \
+            'read -r x y _ < <(geometry | tr ",x" "  "); xdotool windowmove "$window" "$x" $((y - 58))'
+    else
+        window_button
+        window stopped-window "the window button"
+        stopped_cancel stopped-question "the manager made the window full screen" 'manage add,fullscreen'
+        window_button
+        window stopped-window-again "the window button"
+    fi
+    stopped_click stopped-full "the manager made the window full screen" 'manage add,fullscreen'
 fi
 
 if [ "$manager" = openbox ]; then
@@ -427,12 +689,9 @@ if [ "$manager" = openbox ]; then
         [ "$(painted held-start held-end "$area")" = 0 ] ||
             fail "the stroke held across the window's move painted beside its path, in $area"
     done
-    close_program_unsaved
-elif [ "$manager" = kwin ] || [ "$manager" = i3 ]; then
-    # A click of the quick changes lands where the window is as it comes, as a hand's would: on
-    # the painting where the window had changed under it.
-    close_program_unsaved
-else
-    close_program
 fi
+# The painting has changed: by the drag at the start, and by any click of the quick changes or
+# the sequences that landed where the window was as it came, as a hand's would, on the painting
+# where the window had changed under it.
+close_program_unsaved
 echo "$manager: full screen $(cat "$work/start"), window $(cat "$work/button")"
