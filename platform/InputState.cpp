@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <mutex>
 
 #include "platform/Backend.h"
 #include "platform/Messages.h"
@@ -20,8 +21,8 @@ struct tState {
     std::atomic<int32_t> cursorY{0};
     std::atomic<HWND> capture{nullptr};
     // Where the input delivered so far left the pointer; the live position may be ahead of it.
-    std::atomic<int32_t> deliveredX{0};
-    std::atomic<int32_t> deliveredY{0};
+    std::mutex deliveredLock;
+    tPointerAt delivered;
     // One bit per button (1 << virtual key) whose press the platform ended itself: the release the
     // backend reports for it later is not delivered again.
     std::atomic<uint32_t> endedPresses{0};
@@ -88,10 +89,14 @@ WPARAM MouseKeyFlags()
     return flags;
 }
 
-LPARAM ClientPoint(HWND target, POINT screen)
+LPARAM ClientPoint(HWND target, const tPointerAt& at)
 {
-    ScreenToClient(target, &screen);
-    return MAKELPARAM(WORD(screen.x), WORD(screen.y));
+    POINT point = at.client;
+    if (target != at.window) {
+        point = at.screen;
+        ScreenToClient(target, &point);
+    }
+    return MAKELPARAM(WORD(point.x), WORD(point.y));
 }
 
 UINT ButtonMessage(int buttonKey, bool down)
@@ -111,11 +116,19 @@ bool AnyButtonDown()
     return IsKeyDown(VK_LBUTTON) || IsKeyDown(VK_RBUTTON) || IsKeyDown(VK_MBUTTON);
 }
 
-void SetDeliveredCursor(POINT point)
+void SetDeliveredCursor(const tPointerAt& at)
 {
-    SetCursorScreenPos(point);
-    State().deliveredX = point.x;
-    State().deliveredY = point.y;
+    SetCursorScreenPos(at.screen);
+    tState& s = State();
+    std::lock_guard<std::mutex> guard(s.deliveredLock);
+    s.delivered = at;
+}
+
+tPointerAt DeliveredCursor()
+{
+    tState& s = State();
+    std::lock_guard<std::mutex> guard(s.deliveredLock);
+    return s.delivered;
 }
 
 uint32_t ButtonBit(int buttonKey)
@@ -214,8 +227,10 @@ void ResetState()
     s.cursorX = 0;
     s.cursorY = 0;
     s.capture = nullptr;
-    s.deliveredX = 0;
-    s.deliveredY = 0;
+    {
+        std::lock_guard<std::mutex> guard(s.deliveredLock);
+        s.delivered = tPointerAt{};
+    }
     s.endedPresses = 0;
     s.deliveredModifiers = 0;
     s.handledModifiers = -1;
@@ -263,25 +278,25 @@ void DeliverText(HWND target, std::u16string_view text)
         queue::PostInput(target, WM_CHAR, WPARAM(unit), 1, DeliveredModifiers());
 }
 
-void DeliverMouseMove(HWND target, POINT screen)
+void DeliverMouseMove(HWND target, const tPointerAt& at)
 {
-    SetDeliveredCursor(screen);
+    SetDeliveredCursor(at);
     if (HWND capture = GetMouseCapture())
         target = capture;
     if (target)
-        queue::PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), ClientPoint(target, screen), DeliveredModifiers());
+        queue::PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), ClientPoint(target, at), DeliveredModifiers());
 }
 
-void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
+void DeliverMouseButton(HWND target, int buttonKey, bool down, const tPointerAt& at)
 {
     tState& s = State();
     // A new press forgets an ended one whose release never came.
     const uint32_t ended = s.endedPresses.fetch_and(~ButtonBit(buttonKey)) & ButtonBit(buttonKey);
     if (ended && !down) {
-        SetCursorScreenPos(screen);
+        SetCursorScreenPos(at.screen);
         return;
     }
-    SetDeliveredCursor(screen);
+    SetDeliveredCursor(at);
     SetKeyDown(buttonKey, down);
     if (HWND capture = s.capture.load())
         target = capture;
@@ -290,18 +305,19 @@ void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen)
     else if (!AnyButtonDown())
         s.capture = nullptr;
     if (target)
-        queue::PostInput(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), ClientPoint(target, screen),
+        queue::PostInput(target, ButtonMessage(buttonKey, down), MouseKeyFlags(), ClientPoint(target, at),
                          DeliveredModifiers());
 }
 
-void DeliverWheel(HWND target, int32_t delta, POINT screen)
+void DeliverWheel(HWND target, int32_t delta, const tPointerAt& at)
 {
-    SetDeliveredCursor(screen);
+    SetDeliveredCursor(at);
     if (!target)
         return;
     // The wheel message carries the pointer in screen coordinates.
     const WPARAM wParam = MouseKeyFlags() | (WPARAM(WORD(int16_t(delta))) << 16);
-    queue::PostInput(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(WORD(screen.x), WORD(screen.y)), DeliveredModifiers());
+    queue::PostInput(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(WORD(at.screen.x), WORD(at.screen.y)),
+                     DeliveredModifiers());
 }
 
 void EndPressesOf(HWND window)
@@ -309,7 +325,7 @@ void EndPressesOf(HWND window)
     tState& s = State();
     if (!window || s.capture.load() != window)
         return;
-    const POINT at{s.deliveredX.load(), s.deliveredY.load()};
+    const tPointerAt at = DeliveredCursor();
     for (const int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
         if (!IsKeyDown(key))
             continue;

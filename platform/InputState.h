@@ -12,6 +12,15 @@
 // as the messages a Win32 window would receive.
 namespace w32::input {
 
+// Where a pointer event happened: on the screen, and in the client area of the window the display
+// reported it in, as the display gave both with the event. Without a window, the point in a
+// window is found from the screen point through the window's place as the platform has it.
+struct tPointerAt {
+    POINT screen;
+    HWND window = nullptr;
+    POINT client;
+};
+
 void SetKeyDown(int virtualKey, bool down);
 bool IsKeyDown(int virtualKey);
 void SetCursorScreenPos(POINT point);
@@ -46,10 +55,13 @@ void EndHeldInput(HWND focus, const std::bitset<256>& held);
 // `repeat` marks a key held down that repeats.
 void DeliverKey(HWND target, int virtualKey, bool down, bool repeat);
 void DeliverText(HWND target, std::u16string_view text);
-void DeliverMouseMove(HWND target, POINT screen);
-void DeliverMouseButton(HWND target, int buttonKey, bool down, POINT screen);
+// A mouse message's point in the target window is the event's own where the target is the
+// window the display reported it in: a window that moved before or after the event is handled
+// changes nothing of it.
+void DeliverMouseMove(HWND target, const tPointerAt& at);
+void DeliverMouseButton(HWND target, int buttonKey, bool down, const tPointerAt& at);
 // `delta` in units of WHEEL_DELTA per notch, positive away from the user.
-void DeliverWheel(HWND target, int32_t delta, POINT screen);
+void DeliverWheel(HWND target, int32_t delta, const tPointerAt& at);
 void DeliverDroppedFiles(HWND target, std::vector<std::u16string> paths);
 
 }  // namespace w32::input

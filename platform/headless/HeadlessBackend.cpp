@@ -198,22 +198,22 @@ void TypeText(std::u16string_view text)
 void MoveMouse(int32_t x, int32_t y)
 {
     input::SetCursorScreenPos(POINT{x, y});
-    input::DeliverMouseMove(MouseTarget(), POINT{x, y});
+    input::DeliverMouseMove(MouseTarget(), input::tPointerAt{POINT{x, y}, nullptr, POINT{}});
 }
 
 void PressButton(int buttonKey)
 {
-    input::DeliverMouseButton(MouseTarget(), buttonKey, true, input::GetCursorScreenPos());
+    input::DeliverMouseButton(MouseTarget(), buttonKey, true, input::tPointerAt{input::GetCursorScreenPos(), nullptr, POINT{}});
 }
 
 void ReleaseButton(int buttonKey)
 {
-    input::DeliverMouseButton(MouseTarget(), buttonKey, false, input::GetCursorScreenPos());
+    input::DeliverMouseButton(MouseTarget(), buttonKey, false, input::tPointerAt{input::GetCursorScreenPos(), nullptr, POINT{}});
 }
 
 void TurnWheel(int32_t delta)
 {
-    input::DeliverWheel(MouseTarget(), delta, input::GetCursorScreenPos());
+    input::DeliverWheel(MouseTarget(), delta, input::tPointerAt{input::GetCursorScreenPos(), nullptr, POINT{}});
 }
 
 void DropFiles(HWND window, std::vector<std::u16string> paths)

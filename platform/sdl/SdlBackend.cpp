@@ -41,24 +41,11 @@ namespace {
 
 struct tNative {
     SDL_Window* window = nullptr;
-    // What the window was last asked to be, but for its place and size on X11, which are those
-    // the server last told (elsewhere the size alone).
+    // What the program asked of the window last.
     tNativeWindowState shown;
-    // The client area the program asked for last, where a window manager may not have put it.
-    RECT asked;
-    // Where the client area lies on the screen, for pointers reported inside the window.
-    POINT origin;
     std::vector<std::u16string> drops;
-    // The X window, where the desktop is X11, and what its window manager does with it.
+    // The X window, where the desktop is X11.
     unsigned long xwindow = 0;
-    CWmModeTracker modes{tWmMode::kNormal};
-};
-
-// A core pointer button's event as the display made it, which SDL's event of it follows.
-struct tRawButton {
-    int button = 0;
-    bool down = false;
-    POINT screen;
 };
 
 int ButtonKey(Uint8 button)
@@ -133,7 +120,8 @@ public:
         SDL_Event event;
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             Translate(event);
-        FollowDesktop();
+        if (m_desktop)
+            m_desktop->Tick();
     }
 
     void RefreshInput() override { ReadDisplay(); }
@@ -161,8 +149,7 @@ public:
             flags |= SDL_WINDOW_RESIZABLE;
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        const bool fullScreen = FillsDisplay(state);
-        if (fullScreen && !m_onX11)
+        if (!m_onX11 && FillsDisplay(state))
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
@@ -182,15 +169,8 @@ public:
         entry.window = native;
         entry.shown = state;
         entry.shown.visible = false;
-        entry.asked = r;
-        entry.origin = POINT{r.left, r.top};
-        if (m_desktop && (entry.xwindow = CX11Desktop::WindowOf(native))) {
-            m_desktop->Watch(entry.xwindow);
-            entry.modes = CWmModeTracker(m_desktop->ReadMode(entry.xwindow));
-            if (fullScreen)
-                m_desktop->AskFullScreen(entry.xwindow, true, false);
-        }
-        (void)entry.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
+        if (m_desktop && (entry.xwindow = CX11Desktop::WindowOf(native)))
+            m_desktop->Watch(window, entry.xwindow, entry.shown);
         m_byId[SDL_GetWindowID(native)] = window;
         return true;
     }
@@ -205,7 +185,7 @@ public:
         if (state.topmost != native->shown.topmost)
             SDL_SetWindowAlwaysOnTop(native->window, state.topmost ? SDL_TRUE : SDL_FALSE);
         if (native->xwindow)
-            UpdateX11Window(*native, state);
+            UpdateX11Window(window, *native, state);
         else
             UpdateSdlWindow(*native, state);
         native->shown = state;
@@ -223,6 +203,8 @@ public:
             m_byId.erase(SDL_GetWindowID(native));
             m_natives.erase(it);
         }
+        if (m_desktop)
+            m_desktop->Forget(window);
         if (m_focusWanted == window)
             m_focusWanted = nullptr;
         // Outside the lock: destroying sends events, and the event watch takes the lock.
@@ -359,60 +341,22 @@ private:
         tNative* native = Find(m_focusWanted);
         if (!native)
             return;
-        if (native->xwindow && !m_desktop->CanTakeFocus(native->xwindow))
+        if (native->xwindow && !m_desktop->CanTakeFocus(m_focusWanted))
             return;
         m_focusWanted = nullptr;
         if (!native->xwindow || !m_desktop->HasWindowManager())
             SDL_SetWindowInputFocus(native->window);
     }
 
-    static tWmAsk WmAsk(const tNativeWindowState& state, bool fullScreen)
-    {
-        if (fullScreen)
-            return tWmAsk::kFullScreen;
-        return (state.style & WS_MAXIMIZE) ? tWmAsk::kWorkArea : tWmAsk::kWindow;
-    }
-
     // On X11 the window manager is asked for the frame, the mode and the place, all through
     // SDL's connection in one order. SDL's own placing of a window goes by the frame it read
     // last, and moves the window again as it sizes it.
-    void UpdateX11Window(tNative& native, const tNativeWindowState& state)
+    void UpdateX11Window(HWND window, tNative& native, const tNativeWindowState& state)
     {
-        const tNativeWindowState& shown = native.shown;
-        // Full screen stays asked until the program changes the window's place or style: an
-        // update that changes neither comes from the record following the server's geometry (a
-        // manager that resizes the window before it says it took full screen away, herbstluftwm)
-        // or from a screen that changed under a window the program has yet to fit to it.
-        const bool kept = native.modes.Asked() == tWmAsk::kFullScreen && SameRect(state.client, shown.client) &&
-                          state.style == shown.style;
-        const tWmAsk ask = kept ? tWmAsk::kFullScreen : WmAsk(state, FillsDisplay(state));
-        const CWmModeTracker::tRequests requests = native.modes.Ask(ask, SDL_GetTicks64());
-        // The frame comes before full screen is left: a manager may take a window without one that
-        // covers the screen for full screen still (mutter and metacity, by their rule for older
-        // programs).
-        if ((state.style ^ shown.style) & WS_CAPTION)
-            m_desktop->SetFramed(native.xwindow, (state.style & WS_CAPTION) != 0);
-        if (requests.leaveFullScreen)
-            m_desktop->AskFullScreen(native.xwindow, false, shown.visible);
-        else if (requests.unmaximise)
-            m_desktop->AskUnmaximised(native.xwindow);
-        // A window manager covers the display with a full-screen window itself, whatever frame
-        // it kept for it; without one the window takes the display's place.
-        const bool resizable = (state.style & WS_THICKFRAME) != 0;
-        if (!SameRect(state.client, shown.client) || ((state.style ^ shown.style) & WS_THICKFRAME)) {
-            if (ask == tWmAsk::kFullScreen && m_desktop->HasWindowManager()) {
-                m_desktop->SetSizeHints(native.xwindow, state.client, resizable);
-            } else {
-                m_desktop->Place(native.xwindow, state.client, resizable);
-                native.asked = state.client;
-            }
-        }
-        const bool appears = state.visible && !shown.visible;
+        m_desktop->Ask(window, native.shown, state);
+        const bool appears = state.visible && !native.shown.visible;
         ShowAndMinimise(native, state);
-        // A window not yet shown carried the wish in its state, which a manager may pass over as
-        // it shows the window (bspwm): it is asked again once the window is shown.
-        if (requests.fullScreen || (appears && ask == tWmAsk::kFullScreen))
-            m_desktop->AskFullScreen(native.xwindow, true, state.visible);
+        m_desktop->Shown(window, state, appears);
     }
 
     // Elsewhere SDL's full screen serves: it takes no place or size, so a window that must cover
@@ -422,9 +366,8 @@ private:
     {
         SDL_Window* w = native.window;
         const tNativeWindowState& shown = native.shown;
-        const bool wasFullScreen = native.modes.Asked() == tWmAsk::kFullScreen;
+        const bool wasFullScreen = FillsDisplay(shown);
         const bool fullScreen = FillsDisplay(state);
-        (void)native.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
         const bool placed = !SameRect(state.client, shown.client);
         const bool leaving = wasFullScreen && (!fullScreen || placed);
         if (leaving) {
@@ -440,8 +383,6 @@ private:
             const RECT& r = state.client;
             SDL_SetWindowPosition(w, r.left, r.top);
             SDL_SetWindowSize(w, std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1));
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            native.origin = POINT{r.left, r.top};
         }
         ShowAndMinimise(native, state);
         if (fullScreen && (!wasFullScreen || leaving))
@@ -454,7 +395,6 @@ private:
         if (state.visible != shown.visible) {
             if (state.visible) {
                 SDL_ShowWindow(native.window);
-                native.modes.Shown(SDL_GetTicks64());
             } else {
                 SDL_HideWindow(native.window);
             }
@@ -467,137 +407,11 @@ private:
         }
     }
 
-    // What the window manager did to the program's windows on its own reaches them as a
-    // maximise or a restore, as Win32 tells it; a change of the screen as a display change. The
-    // changes were noted as SDL read its events: with none, this asks the display nothing.
-    void FollowDesktop()
-    {
-        if (!m_desktop)
-            return;
-        const CX11Desktop::tChanges changes = m_desktop->TakeChanges();
-        for (unsigned long xwindow : changes.windows) {
-            HWND window = nullptr;
-            if (tNative* native = FindX(xwindow, &window))
-                Answer(window, native->modes.See(m_desktop->ReadMode(xwindow), SDL_GetTicks64()));
-        }
-        std::vector<std::pair<HWND, CWmModeTracker::tAnswer>> answers;
-        {
-            const Uint64 now = SDL_GetTicks64();
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            // A pump step comes with every message taken: nothing is made while nothing is due.
-            for (auto& [window, native] : m_natives) {
-                const CWmModeTracker::tAnswer answer =
-                    native.xwindow && native.shown.visible ? native.modes.Tick(now) : CWmModeTracker::tAnswer::kNothing;
-                if (answer != CWmModeTracker::tAnswer::kNothing)
-                    answers.emplace_back(window, answer);
-            }
-        }
-        for (const auto& [window, answer] : answers)
-            Answer(window, answer);
-        for (unsigned long xwindow : changes.configured) {
-            HWND window = nullptr;
-            if (FindX(xwindow, &window))
-                FollowGeometry(window);
-        }
-        if (changes.screen)
-            windows::NativeDisplaysChanged();
-    }
-
-    tNative* FindX(unsigned long xwindow, HWND* window)
-    {
-        std::lock_guard<std::recursive_mutex> guard(m_lock);
-        for (auto& [handle, entry] : m_natives)
-            if (entry.xwindow == xwindow) {
-                *window = handle;
-                return &entry;
-            }
-        return nullptr;
-    }
-
-    // A change of the window's mode that the window manager made on its own ends a press in the
-    // window, as the window moves under the pointer: the stroke goes no further than the hand
-    // went. The window then takes the manager's mode, once the input that came before, the end of
-    // the press among it, has been handled where the window was.
-    void Answer(HWND window, CWmModeTracker::tAnswer answer)
-    {
-        tNative* native = Find(window);
-        if (!native || answer == CWmModeTracker::tAnswer::kNothing)
-            return;
-        switch (answer) {
-        case CWmModeTracker::tAnswer::kFullScreen:
-        case CWmModeTracker::tAnswer::kMaximised: {
-            input::EndPressesOf(window);
-            tDisplay display{native->shown.client, native->shown.client};
-            (void)windows::DisplayOf(native->shown.client, &display);
-            // The window has that place and mode already: the program's answer asks nothing.
-            native->shown.client = answer == CWmModeTracker::tAnswer::kFullScreen ? display.bounds : display.work;
-            native->shown.style |= WS_MAXIMIZE;
-            queue::AfterQueuedInput(window, [window, client = native->shown.client] { windows::NativeZoomed(window, client); });
-            break;
-        }
-        case CWmModeTracker::tAnswer::kRestored:
-            input::EndPressesOf(window);
-            queue::AfterQueuedInput(window, [window] { windows::NativeShowState(window, SIZE_RESTORED); });
-            break;
-        case CWmModeTracker::tAnswer::kTakeMaximiseAway:
-            m_desktop->AskUnmaximised(native->xwindow);
-            break;
-        case CWmModeTracker::tAnswer::kArrivedAtWindow:
-            // The manager may have put the window back where it stood before full screen
-            // (fluxbox); one that put it where it was asked is left alone (mutter draws a window
-            // moved again at once in the wrong place).
-            if (!SameRect(m_desktop->ReadClient(native->xwindow), native->asked))
-                m_desktop->Place(native->xwindow, native->asked, (native->shown.style & WS_THICKFRAME) != 0);
-            break;
-        default:
-            break;
-        }
-    }
-
-    // The window is where the server says, whether the window manager moved it on its own, did as
-    // asked, or refused (a tiling manager keeps its own place and size, and says so in an event
-    // of no change): the record follows, once the input that came before has been handled. A
-    // size the window was not asked for is the manager's; a press in the window ends as the
-    // window changes under the pointer.
-    void FollowGeometry(HWND window)
-    {
-        const RECT now = ReadGeometry(window);
-        if (now.right <= now.left || now.bottom <= now.top)
-            return;
-        const RECT& shown = Find(window)->shown.client;
-        if (shown.right - shown.left != now.right - now.left || shown.bottom - shown.top != now.bottom - now.top)
-            input::EndPressesOf(window);
-        queue::AfterQueuedInput(window, [this, window] {
-            // Read again: the program may have asked for another place meanwhile.
-            const RECT then = ReadGeometry(window);
-            if (then.right <= then.left || then.bottom <= then.top)
-                return;
-            // The record takes the window's place as it is, which is then asked of nobody.
-            Find(window)->shown.client = then;
-            windows::NativeMoved(window, POINT{then.left, then.top});
-            windows::NativeResized(window, then.right - then.left, then.bottom - then.top);
-        });
-    }
-
-    // Where the server has the window's client area now, which pointers inside the window are
-    // reported from; empty for a window that is gone.
-    RECT ReadGeometry(HWND window)
-    {
-        tNative* native = Find(window);
-        const RECT now = native ? m_desktop->ReadClient(native->xwindow) : RECT{};
-        if (native && now.right > now.left && now.bottom > now.top) {
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            native->origin = POINT{now.left, now.top};
-        }
-        return now;
-    }
-
     // A window without a caption that covers a display is full screen, as the desktop takes it.
-    // Full screen is asked of the window manager, which covers the display with the window
-    // whatever frame it had: a move alone would be placed by the frame the window had a moment
-    // before, which the window manager takes away in its own time.
     bool FillsDisplay(const tNativeWindowState& state)
     {
+        if (m_desktop)
+            return m_desktop->FillsDisplay(state);
         if (state.style & WS_CAPTION)
             return false;
         const std::vector<tDisplay> displays = GetDisplays();
@@ -606,14 +420,16 @@ private:
     }
 
     // Reading the display costs system calls, and a pump step and every key or button query
-    // ask for it (several times per tick, once per pen sample): it is read at most every 2 ms.
+    // ask for it (several times per tick, once per pen sample): it is read at most every 2 ms,
+    // and on X11 only when something came (SDL's own look tries a read every time).
     void ReadDisplay()
     {
         const Uint64 now = SDL_GetTicks64();
-        if (now - m_lastRead >= 2) {
-            m_lastRead = now;
+        if (now - m_lastRead < 2)
+            return;
+        m_lastRead = now;
+        if (!m_desktop || m_desktop->HasEventsWaiting())
             SDL_PumpEvents();
-        }
     }
 
     tNative* Find(HWND window)
@@ -630,36 +446,55 @@ private:
         return it == m_byId.end() ? nullptr : it->second;
     }
 
-    POINT ScreenPoint(Uint32 id, int32_t x, int32_t y)
+    // Where a pointer event of SDL happened: in the window and on the screen as the display's own
+    // event of it says, which comes just before it; else from SDL's place of the window.
+    input::tPointerAt PointerAt(Uint32 id, int32_t x, int32_t y, const std::optional<tX11Event>& raw)
     {
+        input::tPointerAt at;
+        at.screen = POINT{x, y};
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         const auto it = m_byId.find(id);
         if (it == m_byId.end())
-            return POINT{x, y};
-        const POINT origin = m_natives[it->second].origin;
-        return POINT{origin.x + x, origin.y + y};
+            return at;
+        const tNative& native = m_natives[it->second];
+        at.window = it->second;
+        at.client = POINT{x, y};
+        if (raw && native.xwindow && raw->window == native.xwindow) {
+            at.screen = POINT{raw->rootX, raw->rootY};
+            at.client = POINT{raw->x, raw->y};
+        } else {
+            int left = 0, top = 0;
+            SDL_GetWindowPosition(native.window, &left, &top);
+            at.screen = POINT{left + x, top + y};
+        }
+        return at;
     }
 
-    // Where a button event happened on the screen: as the display told it where it did (SDL gives
-    // the place of the last move inside the window, which a window that moved since makes wrong).
-    POINT ButtonPoint(const SDL_MouseButtonEvent& event, std::optional<tRawButton>* raw)
+    // The display's event that SDL made `event` of: SDL gives a button the place of the last move
+    // inside the window, which a window that moved since makes wrong, and a move of the same place
+    // as the event before it no event at all.
+    static std::optional<tX11Event> Matching(const std::optional<tX11Event>& raw, const SDL_Event& event)
     {
-        const std::optional<tRawButton> taken = std::exchange(*raw, std::nullopt);
-        if (taken && taken->button == event.button && taken->down == (event.type == SDL_MOUSEBUTTONDOWN))
-            return taken->screen;
-        return ScreenPoint(event.windowID, event.x, event.y);
-    }
-
-    static std::optional<tRawButton> RawButton(const tX11Event& read)
-    {
-        if ((read.kind != tX11Event::kButtonPress && read.kind != tX11Event::kButtonRelease) || read.sent)
+        if (!raw || raw->sent)
             return std::nullopt;
-        return tRawButton{read.button, read.kind == tX11Event::kButtonPress, POINT{read.rootX, read.rootY}};
+        switch (event.type) {
+        case SDL_MOUSEMOTION:
+            return raw->x == event.motion.x && raw->y == event.motion.y ? raw : std::nullopt;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const auto kind = event.type == SDL_MOUSEBUTTONDOWN ? tX11Event::kButtonPress : tX11Event::kButtonRelease;
+            return raw->kind == kind && raw->button == event.button.button ? raw : std::nullopt;
+        }
+        case SDL_MOUSEWHEEL:
+            return raw->kind == tX11Event::kButtonPress && raw->button >= 4 && raw->button <= 7 ? raw : std::nullopt;
+        default:
+            return std::nullopt;
+        }
     }
 
-    // Runs before the watch, as each event enters SDL's queue: the display's events are noted
-    // there and dropped, but for those of keys and buttons, which the event SDL makes of each
-    // follows.
+    // Runs before the watch, as each event enters SDL's queue: of the display's own events, those
+    // of the hand stay for the event SDL makes of each, which follows, and those the desktop reads
+    // wait for their turn among them; the others go.
     static int FilterEvent(void* context, SDL_Event* event)
     {
         auto* self = static_cast<CSdlBackend*>(context);
@@ -667,14 +502,14 @@ private:
             return 0;
         switch (event->type) {
         case SDL_SYSWMEVENT: {
-            if (self->m_desktop)
-                self->m_desktop->Note(event->syswm);
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kMappingChanged)
                 self->m_keys.LayoutChanged();
             else if (read.kind == tX11Event::kButtonRelease)
                 self->m_sentReleases.Read(read);
-            return read.kind == tX11Event::kKey || RawButton(read) ? 1 : 0;
+            if (read.kind == tX11Event::kKey || read.IsPointer())
+                return self->m_dialogHolds.holding > 0 ? 0 : 1;
+            return self->m_desktop && self->m_desktop->Reads(event->syswm) ? 1 : 0;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -695,8 +530,8 @@ private:
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kKey)
                 self->m_keys.X11KeyRead(CKeyTranslator::kWatch, read.group);
-            else
-                self->m_watchedButton = RawButton(read);
+            else if (read.IsPointer())
+                self->m_watchedPointer = read;
             break;
         }
         case SDL_KEYDOWN:
@@ -705,11 +540,15 @@ private:
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            input::SetCursorScreenPos(self->ButtonPoint(event->button, &self->m_watchedButton));
+            input::SetCursorScreenPos(self->PointerAt(event->button.windowID, event->button.x, event->button.y,
+                                                      Matching(self->m_watchedPointer, *event))
+                                          .screen);
             input::SetKeyDown(ButtonKey(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_MOUSEMOTION:
-            input::SetCursorScreenPos(self->ScreenPoint(event->motion.windowID, event->motion.x, event->motion.y));
+            input::SetCursorScreenPos(self->PointerAt(event->motion.windowID, event->motion.x, event->motion.y,
+                                                      Matching(self->m_watchedPointer, *event))
+                                          .screen);
             break;
         default:
             break;
@@ -733,19 +572,15 @@ private:
             windows::NativeHidden(window);
             break;
         // On X11 the window's place and size are read from the server as it tells them, in the
-        // order of the events around them (FollowDesktop); SDL tells the corner of a window's
+        // order of the events around them (CX11Desktop::Read); SDL tells the corner of a window's
         // own border, which a window manager may draw as its frame (bspwm), and no answer to a
         // request that changed nothing.
         case SDL_WINDOWEVENT_MOVED:
-            if (m_desktop)
-                FollowDesktop();
-            else
-                TranslateMove(window, POINT{event.data1, event.data2});
+            if (!m_desktop)
+                windows::NativeMoved(window, POINT{event.data1, event.data2});
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (m_desktop)
-                FollowDesktop();
-            else
+            if (!m_desktop)
                 TranslateSize(window, event.data1, event.data2);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
@@ -754,7 +589,8 @@ private:
             windows::NativeShowState(window, SIZE_MINIMIZED);
             break;
         // On X11 the window manager's maximise and full screen are read from the window itself
-        // (FollowDesktop), and SDL's restore is the end of a minimise alone.
+        // (CX11Desktop::Read), and SDL's restore is the end of a minimise alone, after which what
+        // the manager did meanwhile is followed.
         case SDL_WINDOWEVENT_MAXIMIZED:
             if (!m_desktop)
                 windows::NativeShowState(window, SIZE_MAXIMIZED);
@@ -764,6 +600,8 @@ private:
                 if (tNative* native = Find(window))
                     native->shown.style &= ~DWORD(WS_MINIMIZE);
                 windows::NativeShowState(window, SIZE_RESTORED);
+                if (m_desktop)
+                    m_desktop->Restored(window);
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -778,15 +616,6 @@ private:
         default:
             break;
         }
-    }
-
-    void TranslateMove(HWND window, POINT origin)
-    {
-        if (tNative* native = Find(window)) {
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            native->origin = origin;
-        }
-        windows::NativeMoved(window, origin);
     }
 
     void TranslateSize(HWND window, int32_t width, int32_t height)
@@ -825,8 +654,10 @@ private:
             const tX11Event read = ReadX11Event(event.syswm);
             if (read.kind == tX11Event::kKey)
                 m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group);
-            else
-                m_translatedButton = RawButton(read);
+            else if (read.IsPointer())
+                m_translatedPointer = read;
+            if (m_desktop)
+                m_desktop->Read(event.syswm);
             break;
         }
         case SDL_KEYDOWN:
@@ -850,11 +681,13 @@ private:
         }
         case SDL_MOUSEMOTION:
             input::DeliverMouseMove(WindowOf(event.motion.windowID),
-                                    ScreenPoint(event.motion.windowID, event.motion.x, event.motion.y));
+                                    PointerAt(event.motion.windowID, event.motion.x, event.motion.y,
+                                              Matching(m_translatedPointer, event)));
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            const POINT at = ButtonPoint(event.button, &m_translatedButton);
+            const input::tPointerAt at = PointerAt(event.button.windowID, event.button.x, event.button.y,
+                                                   Matching(m_translatedPointer, event));
             if (event.type == SDL_MOUSEBUTTONDOWN)
                 m_sentReleases.PressDelivered(event.button.button);
             if (const int key = ButtonKey(event.button.button))
@@ -865,7 +698,9 @@ private:
             const float notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.preciseY
                                                                                   : event.wheel.preciseY;
             if (const int32_t delta = int32_t(std::lround(notches * float(WHEEL_DELTA))))
-                input::DeliverWheel(WindowOf(event.wheel.windowID), delta, input::GetCursorScreenPos());
+                input::DeliverWheel(WindowOf(event.wheel.windowID), delta,
+                                    PointerAt(event.wheel.windowID, event.wheel.mouseX, event.wheel.mouseY,
+                                              Matching(m_translatedPointer, event)));
             break;
         }
         case SDL_DROPFILE:
@@ -891,10 +726,9 @@ private:
     CKeyTranslator m_keys{m_connection, OnX11()};
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
-    // The display's last button event, as the watch and the delivery each come to it; none once
-    // the event after it used it.
-    std::optional<tRawButton> m_watchedButton;
-    std::optional<tRawButton> m_translatedButton;
+    // The display's last pointer event, as the watch and the delivery each come to it.
+    std::optional<tX11Event> m_watchedPointer;
+    std::optional<tX11Event> m_translatedPointer;
     CSentReleases m_sentReleases;
     // Dialogs of other programs holding the program: the hand's input is dropped meanwhile.
     tDialogHolds m_dialogHolds;

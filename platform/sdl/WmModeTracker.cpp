@@ -4,7 +4,7 @@
 
 namespace w32::sdl {
 
-bool CWmModeTracker::Agrees(tWmMode mode, tWmAsk ask)
+bool CWmModeTracker::Agrees(tWmMode mode, tWmAsk ask) const
 {
     switch (ask) {
     case tWmAsk::kFullScreen:
@@ -12,7 +12,7 @@ bool CWmModeTracker::Agrees(tWmMode mode, tWmAsk ask)
     case tWmAsk::kWorkArea:
         return mode != tWmMode::kFullScreen;
     default:
-        return mode == tWmMode::kNormal;
+        return mode == tWmMode::kNormal || (mode == tWmMode::kMaximised && m_keptMaximise);
     }
 }
 
@@ -22,6 +22,8 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     if (ask == m_asked)
         return requests;
     const tWmAsk before = std::exchange(m_asked, ask);
+    m_keptMaximise = false;
+    m_arrivedAt = 0;
     // A request the manager has yet to show may still take the window through its state: the new
     // one is asked whatever the state reads, and the state settles only once it shows it.
     const bool pending = m_settling;
@@ -52,32 +54,55 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
     if (mode == m_seen)
         return tAnswer::kNothing;
     m_seen = mode;
+    if (mode != tWmMode::kMaximised)
+        m_keptMaximise = false;
     if (Agrees(mode, m_asked)) {
         const bool arrived = m_settling && m_asked == tWmAsk::kWindow;
         m_settling = false;
+        if (arrived)
+            m_arrivedAt = now;
         return arrived ? tAnswer::kArrivedAtWindow : tAnswer::kNothing;
     }
-    if (!m_settling)
-        return Follow();
     // A manager may give a window that leaves full screen the maximise it had before, after the
-    // program took that away (kwin, xfwm4).
-    if (m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
+    // program took that away (kwin, xfwm4), and at once after it showed the window asked
+    // (openbox, on a busy machine): it is asked away once more, and the state settles again.
+    const bool justArrived = m_arrivedAt && now - m_arrivedAt < kAfterArrivalMs;
+    if ((m_settling || justArrived) && m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
         m_askedAgain = true;
+        m_settling = m_heard = true;
+        m_quietSince = now;
         return tAnswer::kTakeMaximiseAway;
     }
+    if (!m_settling)
+        return Tell(Follow(), now);
     return tAnswer::kNothing;
 }
 
 CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
 {
-    if (!m_settling || now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
-        return tAnswer::kNothing;
-    m_settling = false;
-    return Agrees(m_seen, m_asked) ? tAnswer::kNothing : Follow();
+    if (m_settling) {
+        if (now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
+            return tAnswer::kNothing;
+        m_settling = false;
+        // A manager that kept the maximise it gave back, asked twice to take it away, shows the
+        // window asked maximised (awesome): the window is the program's, and not its full screen.
+        m_keptMaximise = m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised && m_askedAgain;
+        return Tell(Follow(), now);
+    }
+    return now - m_toldAt >= kPatienceMs ? Tell(Follow(), now) : tAnswer::kNothing;
+}
+
+CWmModeTracker::tAnswer CWmModeTracker::Tell(tAnswer answer, uint64_t now)
+{
+    if (answer != tAnswer::kNothing)
+        m_toldAt = now;
+    return answer;
 }
 
 CWmModeTracker::tAnswer CWmModeTracker::Follow() const
 {
+    if (Agrees(m_seen, m_asked))
+        return tAnswer::kNothing;
     if (m_seen == tWmMode::kFullScreen)
         return tAnswer::kFullScreen;
     // A maximise that stays when the manager takes full screen away is no full screen: the window

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 
-#include "platform/sdl/X11Desktop.h"
 
 namespace w32::sdl {
+
+// How the window manager keeps a window, as its _NET_WM_STATE says.
+enum class tWmMode { kNormal, kMaximised, kFullScreen };
 
 // What the program's placement of a window asks of the window manager: a framed window, a
 // window covering the work area (maximised or not, as the manager likes), or full screen.
@@ -17,7 +19,8 @@ enum class tWmAsk { kWindow, kWorkArea, kFullScreen };
 // one, and its answer to a request may come after its own changes or never: a state that
 // contradicts what was asked is taken for the manager's own once the manager, having changed the
 // state since the ask, has kept it for `kPatienceMs`, or has said nothing for `kSilenceMs` (a
-// manager that is busy answers late).
+// manager that is busy answers late). A state the program was told to follow and still does not
+// agree with once the patience has passed (it could not follow then: minimised) is told again.
 class CWmModeTracker {
 public:
     enum class tAnswer {
@@ -38,10 +41,14 @@ public:
 
     static constexpr uint64_t kPatienceMs = 1000;
     static constexpr uint64_t kSilenceMs = 5000;
+    // How soon after it showed the window asked a maximise is still the manager's answer.
+    static constexpr uint64_t kAfterArrivalMs = 300;
 
     explicit CWmModeTracker(tWmMode seen) : m_seen(seen) {}
 
     tWmAsk Asked() const { return m_asked; }
+    // The manager has yet to show what was asked last.
+    bool Settling() const { return m_settling; }
     tWmMode Seen() const { return m_seen; }
     // The program asks for `ask` at `now` (milliseconds of any steady clock).
     tRequests Ask(tWmAsk ask, uint64_t now);
@@ -52,10 +59,13 @@ public:
     void Shown(uint64_t now) { m_quietSince = now; }
     // Time passed: a state the manager kept against what was asked becomes its own.
     tAnswer Tick(uint64_t now);
+    // What the program does to follow the manager as things stand now: kFullScreen, kMaximised,
+    // kRestored, or kNothing where the manager's state agrees with what was asked.
+    tAnswer Follow() const;
 
 private:
-    static bool Agrees(tWmMode mode, tWmAsk ask);
-    tAnswer Follow() const;
+    bool Agrees(tWmMode mode, tWmAsk ask) const;
+    tAnswer Tell(tAnswer answer, uint64_t now);
 
     tWmMode m_seen;
     tWmAsk m_asked = tWmAsk::kWindow;
@@ -65,6 +75,12 @@ private:
     bool m_heard = false;
     uint64_t m_quietSince = 0;
     bool m_askedAgain = false;
+    // The manager keeps a window asked for maximised, and will not take the maximise away.
+    bool m_keptMaximise = false;
+    // When the manager showed the window asked last, 0 before.
+    uint64_t m_arrivedAt = 0;
+    // When the program was last told to follow the manager.
+    uint64_t m_toldAt = 0;
 };
 
 }  // namespace w32::sdl

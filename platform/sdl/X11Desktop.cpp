@@ -6,8 +6,16 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <poll.h>
+
 #include <algorithm>
 
+#include "platform/InputState.h"
+#include "platform/Messages.h"
+#include "platform/QueueInternal.h"
+#include "platform/Window.h"
+#include "platform/WindowTable.h"
+#include "platform/sdl/FramePlacement.h"
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
@@ -39,14 +47,32 @@ RECT Intersection(const RECT& a, const RECT& b)
     return both.left < both.right && both.top < both.bottom ? both : a;
 }
 
-void AddOnce(std::vector<unsigned long>* list, unsigned long item)
+bool SamePlace(const RECT& a, const RECT& b)
 {
-    if (std::find(list->begin(), list->end(), item) == list->end())
-        list->push_back(item);
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+bool IsEmpty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
 }
 
 // The decorations field of _MOTIF_WM_HINTS, which window managers read for a frame or none.
 constexpr long kMotifHintsDecorations = 1L << 1;
+
+// How long after a placement the window manager's answer to it is looked at, and how long its
+// events must have stopped first: a manager passes the window through other places on the way.
+constexpr uint64_t kPlacementAnswerMs = 3000;
+constexpr uint64_t kSettledMs = 150;
+// How long a full-screen window's other size waits for the manager's word on its mode.
+constexpr uint64_t kSizeHeldMs = 250;
+
+tWmAsk WmAsk(const tNativeWindowState& state, bool fullScreen)
+{
+    if (fullScreen)
+        return tWmAsk::kFullScreen;
+    return (state.style & WS_MAXIMIZE) ? tWmAsk::kWorkArea : tWmAsk::kWindow;
+}
 
 }  // namespace
 
@@ -62,14 +88,15 @@ CX11Desktop::CX11Desktop(Display* display) : m_display(display), m_root(DefaultR
 {
     const char* names[] = {"_NET_WM_STATE",           "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_MAXIMIZED_VERT",
                            "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_SUPPORTING_WM_CHECK", "_NET_WORKAREA",
-                           "_NET_CURRENT_DESKTOP",    "_MOTIF_WM_HINTS"};
+                           "_NET_CURRENT_DESKTOP",    "_NET_FRAME_EXTENTS",       "_MOTIF_WM_HINTS"};
     Atom atoms[std::size(names)] = {};
     XInternAtoms(display, const_cast<char**>(names), int(std::size(names)), False, atoms);
-    m_atoms = tAtoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7]};
+    m_atoms = tAtoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7], atoms[8]};
     int error = 0;
     if (!XRRQueryExtension(display, &m_randrEvent, &error))
         m_randrEvent = -1;
     SelectRootEvents();
+    ReadManager();
 }
 
 unsigned long CX11Desktop::WindowOf(SDL_Window* window)
@@ -91,69 +118,496 @@ void CX11Desktop::SelectRootEvents()
     XFlush(m_display);
 }
 
-void CX11Desktop::Watch(unsigned long window)
+// A manager that follows the desktop conventions marks the root with a window of its own, which
+// marks itself the same way; one that ended leaves the root's mark behind, its window gone. The
+// window's end is heard of, so that this is read again only when the mark or the window changes.
+void CX11Desktop::ReadManager()
+{
+    const std::vector<long> mark = ReadLongs(m_display, m_root, m_atoms.netSupportingWmCheck, XA_WINDOW);
+    m_managerWindow = mark.empty() ? 0 : Window(mark.front());
+    const std::vector<long> own =
+        m_managerWindow ? ReadLongs(m_display, m_managerWindow, m_atoms.netSupportingWmCheck, XA_WINDOW)
+                        : std::vector<long>{};
+    m_managed = !own.empty() && Window(own.front()) == m_managerWindow;
+    if (m_managed)
+        XSelectInput(m_display, m_managerWindow, StructureNotifyMask);
+    XFlush(m_display);
+}
+
+CX11Desktop::tWatched* CX11Desktop::Find(HWND window)
+{
+    for (tWatched& watched : m_watched)
+        if (watched.window == window)
+            return &watched;
+    return nullptr;
+}
+
+CX11Desktop::tWatched* CX11Desktop::FindX(unsigned long xwindow)
+{
+    for (tWatched& watched : m_watched)
+        if (watched.xwindow == xwindow)
+            return &watched;
+    return nullptr;
+}
+
+void CX11Desktop::Watch(HWND window, unsigned long xwindow, const tNativeWindowState& state)
 {
     SelectRootEvents();
     // The window's place is that of its client area, whatever frame the manager draws round it:
     // a manager that keeps a frame's extents while it draws none (herbstluftwm, in full screen)
     // cannot misplace it, nor one that takes a move for the client's own (herbstluftwm, i3).
-    XSizeHints* hints = XAllocSizeHints();
-    if (hints) {
+    if (XSizeHints* hints = XAllocSizeHints()) {
         long supplied = 0;
-        XGetWMNormalHints(m_display, window, hints, &supplied);
+        XGetWMNormalHints(m_display, xwindow, hints, &supplied);
         hints->flags |= PWinGravity;
         hints->win_gravity = StaticGravity;
-        XSetWMNormalHints(m_display, window, hints);
+        XSetWMNormalHints(m_display, xwindow, hints);
         XFree(hints);
     }
+    tWatched watched;
+    watched.window = window;
+    watched.xwindow = xwindow;
+    watched.modes = CWmModeTracker(ReadMode(xwindow));
+    watched.client = ReadClient(xwindow);
+    const bool fullScreen = FillsDisplay(state);
+    (void)watched.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
+    // A window manager is asked for full screen once the window is shown (Shown): with the
+    // wish in the window's state as it is shown, one passes it over (bspwm), another keeps the
+    // window at its own size (awesome).
+    watched.fullScreenToAsk = fullScreen;
+    m_watched.push_back(watched);
+    if (fullScreen && !m_managed)
+        AskFullScreen(xwindow, true, false);
     XFlush(m_display);
-    std::lock_guard<std::mutex> guard(m_lock);
-    AddOnce(&m_watched, window);
 }
 
-void CX11Desktop::Note(const SDL_SysWMEvent& wm)
+void CX11Desktop::Forget(HWND window)
+{
+    std::erase_if(m_watched, [&](const tWatched& watched) { return watched.window == window; });
+}
+
+// The frame, the size the window may take and the manager's mode are asked before the place:
+// a manager that takes full screen away puts the window back at a size it may take (dwm). The
+// frame comes before full screen is left: a manager may take a window without one that covers
+// the screen for full screen still (mutter and metacity, by their rule for older programs).
+void CX11Desktop::Ask(HWND window, const tNativeWindowState& before, const tNativeWindowState& state)
+{
+    tWatched* watched = Find(window);
+    if (!watched)
+        return;
+    const unsigned long xwindow = watched->xwindow;
+    // An update that changes neither the style nor a place the server gave the window follows the
+    // server: a window that covers a display is full screen, else what was asked stays asked (a
+    // manager resizes a full-screen window before it says it took full screen away, herbstluftwm).
+    const bool follows = state.style == before.style &&
+                         (SamePlace(state.client, before.client) || SamePlace(state.client, watched->client));
+    const tWmAsk covers = WmAsk(state, FillsDisplay(state));
+    const tWmAsk ask = follows && covers != tWmAsk::kFullScreen ? watched->modes.Asked() : covers;
+    const CWmModeTracker::tRequests requests = watched->modes.Ask(ask, SDL_GetTicks64());
+    const bool resizable = (state.style & WS_THICKFRAME) != 0;
+    if ((state.style ^ before.style) & WS_CAPTION)
+        SetFramed(xwindow, (state.style & WS_CAPTION) != 0);
+    const bool placed = !SamePlace(state.client, before.client) || ((state.style ^ before.style) & WS_THICKFRAME);
+    // A window manager covers the display with a full-screen window itself, at a size of its
+    // own: a size the window kept from before would keep it from the display (awesome adds its
+    // bar's height to it, and restores a window it takes full screen away from at that size).
+    if (placed && ask == tWmAsk::kFullScreen && m_managed)
+        SetSizeHints(xwindow, state.client, true);
+    // The window is the program's to place, but where the update follows the server: the
+    // manager's answer to a placement is looked at even where the server has the window there
+    // already, as it may move it yet (pekwm puts a window back where it stood before full screen).
+    const bool own = placed && !(ask == tWmAsk::kFullScreen && m_managed) && !follows;
+    if (own) {
+        watched->resizable = resizable;
+        watched->framed = (state.style & WS_CAPTION) != 0;
+        PlaceFitted(*watched, state.client);
+    }
+    if (requests.leaveFullScreen)
+        AskFullScreen(xwindow, false, before.visible);
+    else if (requests.unmaximise)
+        AskUnmaximised(xwindow);
+    if (own && !SamePlace(watched->placed, watched->client))
+        Place(*watched, watched->placed);
+    watched->fullScreenToAsk = ask == tWmAsk::kFullScreen && (watched->fullScreenToAsk || requests.fullScreen);
+    XFlush(m_display);
+}
+
+void CX11Desktop::Shown(HWND window, const tNativeWindowState& state, bool appeared)
+{
+    tWatched* watched = Find(window);
+    if (!watched)
+        return;
+    watched->visible = state.visible;
+    if (appeared)
+        watched->modes.Shown(SDL_GetTicks64());
+    if (watched->fullScreenToAsk && (state.visible || !m_managed)) {
+        watched->fullScreenToAsk = false;
+        AskFullScreen(watched->xwindow, true, state.visible);
+    }
+}
+
+// The frame a manager draws is known once it drew it: a framed window is placed by what it drew
+// last, and its place is looked at again once the manager has answered.
+void CX11Desktop::PlaceFitted(tWatched& watched, const RECT& client)
+{
+    watched.wanted = watched.placed = client;
+    watched.placedAt = SDL_GetTicks64();
+    watched.checkPlacement = watched.framed;
+    watched.replaced = 0;
+    if (!watched.framed)
+        return;
+    tDisplay display{client, client};
+    (void)windows::DisplayOf(client, &display);
+    watched.placed = FitFramedClient(client, watched.frame, display.work);
+}
+
+bool CX11Desktop::HasEventsWaiting() const
+{
+    if (XQLength(m_display) > 0)
+        return true;
+    pollfd connection{ConnectionNumber(m_display), POLLIN, 0};
+    return poll(&connection, 1, 0) > 0;
+}
+
+bool CX11Desktop::Reads(const SDL_SysWMEvent& wm) const
+{
+    if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
+        return false;
+    const XEvent& event = wm.msg->msg.x11.event;
+    switch (event.type) {
+    case ConfigureNotify:
+    case PropertyNotify:
+    case DestroyNotify:
+        return true;
+    default:
+        return m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify;
+    }
+}
+
+// The event is copied first: what follows it may have SDL read its connection again, which
+// takes back the message it handed on.
+void CX11Desktop::Read(const SDL_SysWMEvent& wm)
 {
     if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
         return;
-    XEvent event = wm.msg->msg.x11.event;
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify) {
-        XRRUpdateConfiguration(&event);
-        m_changes.screen = true;
-    } else if (event.type == ConfigureNotify && event.xconfigure.window == m_root) {
-        XRRUpdateConfiguration(&event);
-        m_rootResized = m_changes.screen = true;
-    } else if (event.type == PropertyNotify && event.xproperty.window == m_root) {
-        if (event.xproperty.atom == m_atoms.netWorkarea || event.xproperty.atom == m_atoms.netCurrentDesktop)
-            m_changes.screen = true;
-    } else if (event.type == PropertyNotify && event.xproperty.atom == m_atoms.netWmState &&
-               std::find(m_watched.begin(), m_watched.end(), event.xproperty.window) != m_watched.end()) {
-        AddOnce(&m_changes.windows, event.xproperty.window);
-    } else if (event.type == ConfigureNotify &&
-               std::find(m_watched.begin(), m_watched.end(), event.xconfigure.window) != m_watched.end()) {
-        AddOnce(&m_changes.configured, event.xconfigure.window);
-    } else if (event.type == DestroyNotify) {
-        std::erase(m_watched, event.xdestroywindow.window);
+    const XEvent event = wm.msg->msg.x11.event;
+    if (event.xany.window == m_root || (m_randrEvent >= 0 && event.type >= m_randrEvent &&
+                                        event.type <= m_randrEvent + RRNotify)) {
+        ReadRoot(event);
+    } else if (event.type == DestroyNotify && m_managerWindow && event.xdestroywindow.window == m_managerWindow) {
+        ReadManager();
+    } else if (tWatched* watched = FindX(event.xany.window)) {
+        ReadWindow(*watched, event);
     }
 }
 
-CX11Desktop::tChanges CX11Desktop::TakeChanges()
+void CX11Desktop::ReadRoot(const XEvent& event)
 {
-    tChanges changes;
-    bool resized = false;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        std::swap(changes, m_changes);
-        resized = std::exchange(m_rootResized, false);
-        if (changes.screen)
-            m_displays.clear();
+    XEvent copy = event;
+    if (m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify) {
+        XRRUpdateConfiguration(&copy);
+        ScreenChanged();
+    } else if (event.type == ConfigureNotify && event.xconfigure.window == m_root) {
+        XRRUpdateConfiguration(&copy);
+        // A server may change the screen's size without reading its outputs again (a nested
+        // server whose window was resized): asking for them makes it, and it then tells every
+        // client, the window manager among them, of the new monitors.
+        if (m_randrEvent >= 0)
+            XRRFreeScreenResources(XRRGetScreenResources(m_display, m_root));
+        ScreenChanged();
+    } else if (event.type == PropertyNotify) {
+        const Atom atom = event.xproperty.atom;
+        if (atom == m_atoms.netWorkarea || atom == m_atoms.netCurrentDesktop)
+            ScreenChanged();
+        else if (atom == m_atoms.netSupportingWmCheck)
+            ReadManager();
     }
-    // A server may change the screen's size without reading its outputs again (a nested server
-    // whose window was resized): asking for them makes it, and it then tells every client, the
-    // window manager among them, of the new monitors.
-    if (resized && m_randrEvent >= 0)
-        XRRFreeScreenResources(XRRGetScreenResources(m_display, m_root));
-    return changes;
+}
+
+void CX11Desktop::ScreenChanged()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_displaysLock);
+        m_displays.clear();
+    }
+    windows::NativeDisplaysChanged();
+}
+
+void CX11Desktop::ReadWindow(tWatched& watched, const XEvent& event)
+{
+    const uint64_t now = SDL_GetTicks64();
+    switch (event.type) {
+    case PropertyNotify:
+        if (event.xproperty.atom == m_atoms.netWmState) {
+            watched.changedAt = now;
+            Answer(watched, watched.modes.See(ReadMode(watched.xwindow), now));
+            if (watched.sizeHeld && watched.modes.Seen() != tWmMode::kFullScreen)
+                FollowSize(watched);
+        } else if (event.xproperty.atom == m_atoms.netFrameExtents) {
+            watched.changedAt = now;
+            watched.checkPlacement = watched.framed;
+        }
+        break;
+    case ConfigureNotify:
+        watched.changedAt = now;
+        watched.checkCover = true;
+        watched.checkPlacement = watched.framed;
+        ReadGeometry(watched);
+        break;
+    case MotionNotify:
+    case ButtonPress:
+    case ButtonRelease:
+    case EnterNotify:
+    case LeaveNotify:
+        ReadPointer(watched, event);
+        break;
+    default:
+        break;
+    }
+}
+
+// The window is where the server says, whether the window manager moved it on its own, did as
+// asked, or refused (a tiling manager keeps its own place and size, and says so in an event of
+// no change). The record takes the place at once: the input around it carries its own points in
+// the window. A new size waits for the input that came before it, which is handled on the layout
+// it was made on; a press in the window ends as the window changes under the pointer. A window
+// the manager keeps full screen that it gives another size is on its way out of full screen: the
+// size waits for the manager's word on the mode (or a quarter second), so that the window is never
+// laid out as a maximised one of that size.
+void CX11Desktop::ReadGeometry(tWatched& watched)
+{
+    const RECT now = ReadClient(watched.xwindow);
+    if (IsEmpty(now))
+        return;
+    watched.client = now;
+    windows::NativeMoved(watched.window, POINT{now.left, now.top});
+    RECT record{};
+    if (!GetClientRect(watched.window, &record) ||
+        (record.right == now.right - now.left && record.bottom == now.bottom - now.top))
+        return;
+    tDisplay display{now, now};
+    (void)windows::DisplayOf(now, &display);
+    const RECT& bounds = display.bounds;
+    if (watched.modes.Seen() == tWmMode::kFullScreen &&
+        (now.right - now.left != bounds.right - bounds.left || now.bottom - now.top != bounds.bottom - bounds.top)) {
+        watched.sizeHeldSince = SDL_GetTicks64();
+        watched.sizeHeld = true;
+        return;
+    }
+    FollowSize(watched);
+}
+
+// The record takes the window's size as the server has it once the input before has been handled.
+void CX11Desktop::FollowSize(tWatched& watched)
+{
+    watched.sizeHeld = false;
+    const HWND window = watched.window;
+    input::EndPressesOf(window);
+    queue::AfterQueuedInput(window, [this, window] {
+        const tWatched* now = Find(window);
+        if (now && !IsEmpty(now->client))
+            windows::NativeResized(window, now->client.right - now->client.left, now->client.bottom - now->client.top);
+    });
+}
+
+// A pointer event in the window tells where the window is on the screen, in the order of the
+// events around it: a window manager that moves the window's frame need not tell the window.
+void CX11Desktop::ReadPointer(tWatched& watched, const XEvent& event)
+{
+    if (event.xany.send_event)
+        return;
+    int x = 0, y = 0, rootX = 0, rootY = 0;
+    if (event.type == MotionNotify) {
+        x = event.xmotion.x, y = event.xmotion.y, rootX = event.xmotion.x_root, rootY = event.xmotion.y_root;
+    } else if (event.type == ButtonPress || event.type == ButtonRelease) {
+        x = event.xbutton.x, y = event.xbutton.y, rootX = event.xbutton.x_root, rootY = event.xbutton.y_root;
+    } else {
+        x = event.xcrossing.x, y = event.xcrossing.y, rootX = event.xcrossing.x_root, rootY = event.xcrossing.y_root;
+    }
+    const LONG left = rootX - x, top = rootY - y;
+    watched.client = RECT{left, top, left + watched.client.right - watched.client.left,
+                          top + watched.client.bottom - watched.client.top};
+    windows::NativeMoved(watched.window, POINT{left, top});
+}
+
+void CX11Desktop::Tick()
+{
+    const uint64_t now = SDL_GetTicks64();
+    // A pump step comes with every message taken: nothing is asked while nothing is due.
+    for (tWatched& watched : m_watched) {
+        if (watched.sizeHeld && now - watched.sizeHeldSince >= kSizeHeldMs)
+            FollowSize(watched);
+        if (!watched.visible)
+            continue;
+        Answer(watched, watched.modes.Tick(now));
+        if (watched.checkCover && now - watched.changedAt >= kSettledMs && !watched.sizeHeld) {
+            watched.checkCover = false;
+            CheckCover(watched);
+        }
+        if (watched.checkPlacement && now - watched.changedAt >= kSettledMs) {
+            watched.checkPlacement = false;
+            if (now - watched.placedAt < kPlacementAnswerMs)
+                CheckPlacement(watched);
+        }
+    }
+}
+
+void CX11Desktop::Restored(HWND window)
+{
+    if (tWatched* watched = Find(window); watched && !watched->modes.Settling())
+        Answer(*watched, watched->modes.Follow());
+}
+
+// A change of the window's mode that the window manager made on its own ends a press in the
+// window, as the window changes under the pointer: the stroke goes no further than the hand
+// went. The window then takes the manager's mode, once the input that came before, the end of
+// the press among it, has been handled where the window was.
+void CX11Desktop::Answer(tWatched& watched, CWmModeTracker::tAnswer answer)
+{
+    const HWND window = watched.window;
+    switch (answer) {
+    case CWmModeTracker::tAnswer::kFullScreen:
+    case CWmModeTracker::tAnswer::kMaximised:
+    case CWmModeTracker::tAnswer::kRestored:
+        input::EndPressesOf(window);
+        queue::AfterQueuedInput(window, [this, window] { Follow(window); });
+        break;
+    case CWmModeTracker::tAnswer::kTakeMaximiseAway:
+        AskUnmaximised(watched.xwindow);
+        XFlush(m_display);
+        break;
+    case CWmModeTracker::tAnswer::kArrivedAtWindow:
+        // The manager may have put the window back where it stood before full screen (fluxbox):
+        // its place is looked at once the manager has done.
+        watched.checkPlacement = watched.framed;
+        watched.placedAt = watched.changedAt = SDL_GetTicks64();
+        break;
+    default:
+        break;
+    }
+}
+
+// What the manager's mode makes of the window is read as the change is made, from the mode the
+// manager shows and the mode the program asked then, whatever came between: a window the manager
+// minimised follows once it is back.
+void CX11Desktop::Follow(HWND window)
+{
+    tWatched* watched = Find(window);
+    const DWORD style = DWORD(GetWindowLongW(window, GWL_STYLE));
+    if (!watched || (style & WS_MINIMIZE))
+        return;
+    switch (const CWmModeTracker::tAnswer answer = watched->modes.Follow()) {
+    case CWmModeTracker::tAnswer::kFullScreen:
+    case CWmModeTracker::tAnswer::kMaximised: {
+        tDisplay display{watched->client, watched->client};
+        (void)windows::DisplayOf(watched->client, &display);
+        windows::NativeZoomed(window, answer == CWmModeTracker::tAnswer::kFullScreen ? display.bounds : display.work);
+        break;
+    }
+    case CWmModeTracker::tAnswer::kRestored:
+        if (style & WS_MAXIMIZE)
+            windows::NativeShowState(window, SIZE_RESTORED);
+        break;
+    default:
+        break;
+    }
+}
+
+// A window the program covers a display or its work area with that the manager moved or sized
+// otherwise on its own, once it has done, is no longer full screen but the manager's window
+// (blackbox and twm move it; mutter keeps one it calls full screen at another size after its maximise
+// and full screen toggled in turn): it is restored to the program's framed window. A maximise
+// is the manager's own to size.
+void CX11Desktop::CheckCover(tWatched& watched)
+{
+    const DWORD style = DWORD(GetWindowLongW(watched.window, GWL_STYLE));
+    if (watched.modes.Settling() || watched.modes.Asked() == tWmAsk::kWindow ||
+        watched.modes.Seen() == tWmMode::kMaximised || !(style & WS_MAXIMIZE) || (style & WS_MINIMIZE))
+        return;
+    const RECT& client = watched.client;
+    tDisplay display{client, client};
+    if (!windows::DisplayOf(client, &display) || SamePlace(client, display.bounds) || SamePlace(client, display.work))
+        return;
+    const HWND window = watched.window;
+    input::EndPressesOf(window);
+    queue::AfterQueuedInput(window, [window] {
+        if ((GetWindowLongW(window, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) == WS_MAXIMIZE)
+            windows::NativeShowState(window, SIZE_RESTORED);
+    });
+}
+
+// Once the manager has answered a placement of a framed window: a window it put elsewhere (back
+// where it stood before full screen, fluxbox), or whose frame runs off the work area (a title bar
+// above the screen), is placed again, fitted by the frame the manager drew. A manager that put
+// the frame where the client was asked (pekwm) is asked for the frame's place from then on; one
+// that keeps the window where it chose (Weston moves no window on request) has its size fitted to
+// the room from there. Twice at most for a placement; a window the manager put where it was asked
+// is left alone (mutter draws a window moved again at once in the wrong place).
+void CX11Desktop::CheckPlacement(tWatched& watched)
+{
+    if (watched.modes.Seen() != tWmMode::kNormal || watched.replaced >= 2)
+        return;
+    const tFrameExtents frame = ReadFrame(watched);
+    if (frame.left || frame.right || frame.top || frame.bottom)
+        watched.frame = frame;
+    const RECT client = ReadClient(watched.xwindow);
+    tDisplay display{client, client};
+    if (IsEmpty(client) || !windows::DisplayOf(client, &display))
+        return;
+    const tFrameExtents& f = watched.frame;
+    const RECT& work = display.work;
+    RECT fitted = FitFramedClient(watched.wanted, f, work);
+    const LONG dx = client.left - watched.placed.left, dy = client.top - watched.placed.top;
+    POINT shift{0, 0};
+    if (watched.replaced > 0 && (dx || dy)) {
+        if (dx == f.left && dy == f.top) {
+            shift = POINT{dx, dy};
+        } else {
+            const LONG width = std::min<LONG>(watched.wanted.right - watched.wanted.left, work.right - f.right - client.left);
+            const LONG height = std::min<LONG>(watched.wanted.bottom - watched.wanted.top, work.bottom - f.bottom - client.top);
+            fitted = RECT{client.left, client.top, client.left + std::max<LONG>(width, 1), client.top + std::max<LONG>(height, 1)};
+        }
+    }
+    if (SamePlace(client, fitted))
+        return;
+    watched.placed = fitted;
+    watched.placedAt = SDL_GetTicks64();
+    ++watched.replaced;
+    Place(watched, fitted, shift);
+    XFlush(m_display);
+}
+
+// The frame as the manager says it drew it, else as its frame window shows it: the top-level
+// window that holds the client, or the client's own border where the manager does not reparent.
+tFrameExtents CX11Desktop::ReadFrame(const tWatched& watched)
+{
+    const std::vector<long> extents = ReadLongs(m_display, watched.xwindow, m_atoms.netFrameExtents, XA_CARDINAL);
+    if (extents.size() >= 4 && (extents[0] || extents[1] || extents[2] || extents[3]))
+        return tFrameExtents{extents[0], extents[1], extents[2], extents[3]};
+    Window top = watched.xwindow;
+    for (;;) {
+        Window root = None, parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(m_display, top, &root, &parent, &children, &count))
+            return tFrameExtents{};
+        if (children)
+            XFree(children);
+        if (parent == root || parent == None)
+            break;
+        top = parent;
+    }
+    XWindowAttributes attributes;
+    int x = 0, y = 0;
+    Window child = None;
+    if (!XGetWindowAttributes(m_display, top, &attributes) ||
+        !XTranslateCoordinates(m_display, top, m_root, -attributes.border_width, -attributes.border_width, &x, &y,
+                               &child))
+        return tFrameExtents{};
+    const RECT& c = watched.client;
+    const long right = x + attributes.width + 2 * attributes.border_width, bottom = y + attributes.height + 2 * attributes.border_width;
+    return tFrameExtents{std::max<long>(c.left - x, 0), std::max<long>(right - c.right, 0), std::max<long>(c.top - y, 0),
+                  std::max<long>(bottom - c.bottom, 0)};
 }
 
 tWmMode CX11Desktop::ReadMode(unsigned long window)
@@ -168,47 +622,51 @@ tWmMode CX11Desktop::ReadMode(unsigned long window)
                                                                                          : tWmMode::kNormal;
 }
 
-bool CX11Desktop::CanTakeFocus(unsigned long window)
+bool CX11Desktop::CanTakeFocus(HWND window)
 {
+    const tWatched* watched = Find(window);
     XWindowAttributes attributes;
-    return XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable;
+    return watched && XGetWindowAttributes(m_display, watched->xwindow, &attributes) &&
+           attributes.map_state == IsViewable;
 }
 
-bool CX11Desktop::HasWindowManager()
+bool CX11Desktop::FillsDisplay(const tNativeWindowState& state)
 {
-    const std::vector<long> manager = ReadLongs(m_display, m_root, m_atoms.netSupportingWmCheck, XA_WINDOW);
-    if (manager.empty())
+    if (state.style & WS_CAPTION)
         return false;
-    // A manager that ended leaves the root's mark behind; its own window says it still runs.
-    const std::vector<long> own = ReadLongs(m_display, Window(manager.front()), m_atoms.netSupportingWmCheck, XA_WINDOW);
-    return !own.empty() && own.front() == manager.front();
+    const std::vector<tDisplay> displays = ReadDisplays();
+    return std::any_of(displays.begin(), displays.end(),
+                       [&](const tDisplay& display) { return SamePlace(display.bounds, state.client); });
 }
 
 void CX11Desktop::AskFullScreen(unsigned long window, bool fullScreen, bool shown)
 {
     // Without a window manager the window's state would keep a wish nobody reads.
-    if (shown && HasWindowManager()) {
+    if (shown && m_managed) {
         SendState(window, fullScreen, m_atoms.netWmStateFullscreen, None);
         if (!fullScreen)
-            SendState(window, false, m_atoms.netWmStateMaximizedVert, m_atoms.netWmStateMaximizedHorz);
-    } else {
-        std::vector<long> states = ReadLongs(m_display, window, m_atoms.netWmState, XA_ATOM);
-        std::erase_if(states, [&](long atom) {
-            return atom == long(m_atoms.netWmStateFullscreen) || atom == long(m_atoms.netWmStateMaximizedVert) ||
-                   atom == long(m_atoms.netWmStateMaximizedHorz);
-        });
-        if (fullScreen)
-            states.push_back(long(m_atoms.netWmStateFullscreen));
-        XChangeProperty(m_display, window, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(states.data()), int(states.size()));
+            AskUnmaximised(window);
+        return;
     }
-    XFlush(m_display);
+    std::vector<long> states = ReadLongs(m_display, window, m_atoms.netWmState, XA_ATOM);
+    std::erase_if(states, [&](long atom) {
+        return atom == long(m_atoms.netWmStateFullscreen) || atom == long(m_atoms.netWmStateMaximizedVert) ||
+               atom == long(m_atoms.netWmStateMaximizedHorz);
+    });
+    if (fullScreen)
+        states.push_back(long(m_atoms.netWmStateFullscreen));
+    XChangeProperty(m_display, window, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states.data()), int(states.size()));
 }
 
+// Only a maximise the window has is asked away, one direction at a time: pekwm takes a request to
+// remove a maximise the window does not have for one to add it.
 void CX11Desktop::AskUnmaximised(unsigned long window)
 {
-    SendState(window, false, m_atoms.netWmStateMaximizedVert, m_atoms.netWmStateMaximizedHorz);
-    XFlush(m_display);
+    const std::vector<long> states = ReadLongs(m_display, window, m_atoms.netWmState, XA_ATOM);
+    for (const unsigned long atom : {m_atoms.netWmStateMaximizedVert, m_atoms.netWmStateMaximizedHorz})
+        if (std::find(states.begin(), states.end(), long(atom)) != states.end())
+            SendState(window, false, atom, None);
 }
 
 void CX11Desktop::SetFramed(unsigned long window, bool framed)
@@ -217,7 +675,6 @@ void CX11Desktop::SetFramed(unsigned long window, bool framed)
     const long hints[5] = {kMotifHintsDecorations, 0, framed ? 1 : 0, 0, 0};
     XChangeProperty(m_display, window, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(hints), 5);
-    XFlush(m_display);
 }
 
 void CX11Desktop::SetSizeHints(unsigned long window, const RECT& client, bool resizable)
@@ -238,18 +695,19 @@ void CX11Desktop::SetSizeHints(unsigned long window, const RECT& client, bool re
     }
 }
 
-void CX11Desktop::Place(unsigned long window, const RECT& client, bool resizable)
+// The window's own border is the frame a manager that does not reparent draws (bspwm): the place
+// asked is that of the border's outer corner, less `shift` where the manager places the frame
+// where the client is asked. A window the user may not size keeps the size it is given: the
+// manager is told so first.
+void CX11Desktop::Place(const tWatched& watched, const RECT& client, POINT shift)
 {
+    const unsigned long window = watched.xwindow;
+    SetSizeHints(window, client, watched.resizable);
     const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
-    // A window the user may not size keeps the size it is given: the manager is told so first.
-    SetSizeHints(window, client, resizable);
-    // The window's own border is the frame a manager that does not reparent draws (bspwm): the
-    // place asked is that of the border's outer corner.
     XWindowAttributes attributes;
     const int border = XGetWindowAttributes(m_display, window, &attributes) ? attributes.border_width : 0;
-    XMoveResizeWindow(m_display, window, int(client.left) - border, int(client.top) - border, unsigned(width),
-                      unsigned(height));
-    XFlush(m_display);
+    XMoveResizeWindow(m_display, window, int(client.left - shift.x) - border, int(client.top - shift.y) - border,
+                      unsigned(width), unsigned(height));
 }
 
 RECT CX11Desktop::ReadClient(unsigned long window)
@@ -279,7 +737,7 @@ void CX11Desktop::SendState(unsigned long window, bool add, unsigned long first,
 
 std::vector<tDisplay> CX11Desktop::ReadDisplays()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_displaysLock);
     if (m_displays.empty())
         m_displays = ReadDisplaysNow();
     return m_displays;

@@ -7,20 +7,22 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/sdl/FramePlacement.h"
+#include "platform/sdl/WmModeTracker.h"
 
 struct _XDisplay;
+union _XEvent;
 
 namespace w32::sdl {
 
-// How the window manager keeps a window, as its _NET_WM_STATE says.
-enum class tWmMode { kNormal, kMaximised, kFullScreen };
-
-// What the X server and the window manager say about the screen and the program's windows, and
-// what the program asks of the manager, through SDL's own connection: SDL already reads every
-// event of its windows and of the root window, and hands each on (SDL_SYSWMEVENT), so that the
-// changes are noted as SDL reads them and nothing else is read; the requests go in order with
-// SDL's own for the windows. Used on the interface thread, which reads SDL's events; the
-// displays may be asked for from any thread.
+// The X server and the window manager as the program's windows meet them, through SDL's own
+// connection: SDL reads every event of its windows and of the root window and hands each on
+// (SDL_SYSWMEVENT), and the events are read here in the order SDL read them, the input's among
+// them, so that each change is followed where it came; the requests go in order with SDL's own.
+// The desktop keeps each watched window's place as the server has it, its frame, and how its
+// window manager keeps it against what the program asked (CWmModeTracker), and brings the
+// platform's record of the window in line (windows::Native...). Used on the interface thread,
+// which reads SDL's events; the displays may be asked for from any thread.
 class CX11Desktop {
 public:
     // Null where SDL does not show `window` on X11.
@@ -30,67 +32,119 @@ public:
 
     // The X window that shows `window`, 0 when there is none.
     static unsigned long WindowOf(SDL_Window* window);
-    // Changes of the window's state reach TakeChanges from now on, and the window is placed by
-    // its client area whatever frame the manager draws.
-    void Watch(unsigned long window);
-    // Notes what an event SDL read says has changed; asks the display nothing.
-    void Note(const SDL_SysWMEvent& event);
 
-    struct tChanges {
-        std::vector<unsigned long> windows;     // whose state the window manager changed
-        std::vector<unsigned long> configured;  // whose place or size the server or manager told
-        bool screen = false;                    // the screen's size, its monitors or work area
-    };
-    // What changed since the last call.
-    tChanges TakeChanges();
+    // The program's window `window`, shown by `xwindow` and made as `state` (not yet shown), is
+    // followed from now on until Forget, and placed by its client area whatever frame the window
+    // manager draws round it.
+    void Watch(HWND window, unsigned long xwindow, const tNativeWindowState& state);
+    void Forget(HWND window);
+    // The program asks for `state` of a watched window it asked for as `before` last: its frame,
+    // its mode and its place, before SDL shows or minimises it.
+    void Ask(HWND window, const tNativeWindowState& before, const tNativeWindowState& state);
+    // After SDL showed the window (`appeared`) or left it shown.
+    void Shown(HWND window, const tNativeWindowState& state, bool appeared);
+    // Events came on SDL's connection, or were read into its queue already, that SDL has yet to
+    // take: looked at without reading the connection.
+    bool HasEventsWaiting() const;
+    // Whether the desktop reads an event SDL hands on: it then waits in SDL's queue for Read.
+    bool Reads(const SDL_SysWMEvent& event) const;
+    // An event SDL read, in the order it read them.
+    void Read(const SDL_SysWMEvent& event);
+    // Time passed: what the window manager kept against what was asked becomes its own.
+    void Tick();
+    // The window came back from a minimise: what the manager did meanwhile is followed.
+    void Restored(HWND window);
 
-    tWmMode ReadMode(unsigned long window);
     // Mapped, and every window above it mapped too: only such a window may take the input focus.
-    bool CanTakeFocus(unsigned long window);
+    bool CanTakeFocus(HWND window);
     // A window manager that follows the desktop conventions runs: it gives windows the keyboard.
-    bool HasWindowManager();
-    // Asks the window manager to make the window full screen, or to take full screen and a
-    // maximise away from it; a window not yet shown, or one without a manager, carries the wish
-    // in its state, where the manager reads it when it shows the window.
-    void AskFullScreen(unsigned long window, bool fullScreen, bool shown);
-    void AskUnmaximised(unsigned long window);
-    // Asks for a frame of the window manager's around the window, or for none.
-    void SetFramed(unsigned long window, bool framed);
-    // Tells the window manager the size the window's client area takes, `client`'s, or any where
-    // it is `resizable` by the user.
-    void SetSizeHints(unsigned long window, const RECT& client, bool resizable);
-    // Moves and sizes the window so that its client area is `client` (screen coordinates), in one
-    // request, after SetSizeHints.
-    void Place(unsigned long window, const RECT& client, bool resizable);
-    // The window's client area on the screen now.
-    RECT ReadClient(unsigned long window);
+    bool HasWindowManager() const { return m_managed; }
+    // A window without a caption that covers a display is full screen, as the desktop takes it.
+    bool FillsDisplay(const tNativeWindowState& state);
     // The monitors as the server has them, the primary first; the work area is the part of each
-    // that the window manager leaves free of its panels. Read again after TakeChanges saw the
-    // screen change.
+    // that the window manager leaves free of its panels.
     std::vector<tDisplay> ReadDisplays();
 
 private:
+    struct tWatched {
+        HWND window = nullptr;
+        unsigned long xwindow = 0;
+        CWmModeTracker modes{tWmMode::kNormal};
+        bool visible = false;
+        // Full screen is to be asked once SDL has shown the window.
+        bool fullScreenToAsk = false;
+        // The client area as the server has it, and when the server or the manager last changed
+        // anything of the window.
+        RECT client{};
+        uint64_t changedAt = 0;
+        // A size the record has yet to take, and since when.
+        bool sizeHeld = false;
+        uint64_t sizeHeldSince = 0;
+        // The client area the program asked for last, and the one asked of the manager, fitted so
+        // that the frame lies on the work area; whether the window has a frame and may be sized.
+        RECT wanted{};
+        RECT placed{};
+        bool framed = false;
+        bool resizable = false;
+        // The manager's answer to the placement is looked at once its events have stopped, and
+        // the window placed again twice at most.
+        uint64_t placedAt = 0;
+        bool checkPlacement = false;
+        int replaced = 0;
+        // Whether the window still covers what the program asked is looked at once the manager
+        // has done with a change of its place or size.
+        bool checkCover = false;
+        // The manager's frame as it drew it last round the window in a mode with a frame.
+        tFrameExtents frame;
+    };
+
     explicit CX11Desktop(_XDisplay* display);
+    tWatched* Find(HWND window);
+    tWatched* FindX(unsigned long xwindow);
+
+    void ReadRoot(const _XEvent& event);
+    void ReadWindow(tWatched& watched, const _XEvent& event);
+    void ReadGeometry(tWatched& watched);
+    void FollowSize(tWatched& watched);
+    void ReadPointer(tWatched& watched, const _XEvent& event);
+    void ReadManager();
+    void ScreenChanged();
+    // Acts on what the mode tracker tells.
+    void Answer(tWatched& watched, CWmModeTracker::tAnswer answer);
+    // Brings the window's record in line with the manager's mode as it is when the input before
+    // the change has been handled.
+    void Follow(HWND window);
+    // Places a framed window so that its frame lies on the work area, smaller where needed.
+    void PlaceFitted(tWatched& watched, const RECT& client);
+    void CheckPlacement(tWatched& watched);
+    void CheckCover(tWatched& watched);
+    tFrameExtents ReadFrame(const tWatched& watched);
+
     std::vector<tDisplay> ReadDisplaysNow();
-    // The root window's events this reads, added to those SDL selects.
     void SelectRootEvents();
-    // A _NET_WM_STATE request to the window manager.
+    tWmMode ReadMode(unsigned long window);
+    RECT ReadClient(unsigned long window);
     void SendState(unsigned long window, bool add, unsigned long first, unsigned long second);
+    void AskFullScreen(unsigned long window, bool fullScreen, bool shown);
+    void AskUnmaximised(unsigned long window);
+    void SetFramed(unsigned long window, bool framed);
+    void SetSizeHints(unsigned long window, const RECT& client, bool resizable);
+    void Place(const tWatched& watched, const RECT& client, POINT shift = POINT{0, 0});
 
     struct tAtoms {
         unsigned long netWmState, netWmStateFullscreen, netWmStateMaximizedVert, netWmStateMaximizedHorz;
-        unsigned long netSupportingWmCheck, netWorkarea, netCurrentDesktop, motifWmHints;
+        unsigned long netSupportingWmCheck, netWorkarea, netCurrentDesktop, netFrameExtents, motifWmHints;
     };
 
     _XDisplay* m_display;
     unsigned long m_root;
     int m_randrEvent = -1;
     tAtoms m_atoms{};
-    std::mutex m_lock;
-    std::vector<unsigned long> m_watched;
-    tChanges m_changes;
-    // The root window changed size: the server is asked for its outputs before they are read.
-    bool m_rootResized = false;
+    std::vector<tWatched> m_watched;
+    // The window manager's own window, which says that it runs, and whether one runs.
+    unsigned long m_managerWindow = 0;
+    bool m_managed = false;
+    std::mutex m_displaysLock;
     std::vector<tDisplay> m_displays;
 };
 

@@ -4,6 +4,20 @@
 #include <X11/XKBlib.h>
 
 namespace w32::sdl {
+namespace {
+
+template <typename tPointerEvent>
+void ReadPointer(const tPointerEvent& event, tX11Event* read)
+{
+    read->window = event.window;
+    read->x = event.x;
+    read->y = event.y;
+    read->rootX = event.x_root;
+    read->rootY = event.y_root;
+    read->sent = event.send_event != 0;
+}
+
+}  // namespace
 
 tX11Event ReadX11Event(const SDL_SysWMEvent& event)
 {
@@ -21,11 +35,16 @@ tX11Event ReadX11Event(const SDL_SysWMEvent& event)
     case ButtonRelease:
         read.kind = x.type == ButtonPress ? tX11Event::kButtonPress : tX11Event::kButtonRelease;
         read.button = int(x.xbutton.button);
-        read.x = x.xbutton.x;
-        read.y = x.xbutton.y;
-        read.rootX = x.xbutton.x_root;
-        read.rootY = x.xbutton.y_root;
-        read.sent = x.xbutton.send_event != 0;
+        ReadPointer(x.xbutton, &read);
+        break;
+    case MotionNotify:
+        read.kind = tX11Event::kMotion;
+        ReadPointer(x.xmotion, &read);
+        break;
+    case EnterNotify:
+    case LeaveNotify:
+        read.kind = tX11Event::kCrossing;
+        ReadPointer(x.xcrossing, &read);
         break;
     case MappingNotify:
         read.kind = tX11Event::kMappingChanged;

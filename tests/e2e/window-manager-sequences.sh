@@ -33,7 +33,9 @@ play_step() {
     local place=${1#*:}
     case $1 in
     fullscreen) manage toggle,fullscreen ;;
+    fullscreen+) manage add,fullscreen ;;
     maximise) manage toggle,maximized_vert,maximized_horz ;;
+    maximise+) manage add,maximized_vert,maximized_horz ;;
     minimise) xdotool windowminimize "$window" ;;
     # Twm knows no activation message: a map request brings the window back.
     activate) if [ -n "$ewmh" ]; then wmctrl -i -a "$window"; else xdotool windowmap "$window"; fi ;;
@@ -74,11 +76,16 @@ corner_on_screen() {
 # play_sequence SEED: draws the sequence of the seed, plays it from full screen and checks where the
 # window settles and what the window button gives then; the window is full screen again after.
 play_sequence() {
-    local seed=$1 steps what step gap name now area screen
-    RANDOM=$seed
+    local steps
+    RANDOM=$1
     draw_sequence
-    what="the sequence of seed $seed ($(awk '{ printf "%s%s +%d ms", (NR > 1 ? ", " : ""), $1, $2 }' <<<"${steps%$'\n'}"))"
-    name=sequence-$seed
+    play_steps "sequence-$1" "the sequence of seed $1"
+}
+
+# play_steps NAME WHAT: plays $steps from full screen, as play_sequence does.
+play_steps() {
+    local name=$1 what step gap now area screen
+    what="$2 ($(awk '{ printf "%s%s +%d ms", (NR > 1 ? ", " : ""), $1, $2 }' <<<"${steps%$'\n'}"))"
     from_full_screen "$name-start"
     echo "playing $what"
     while read -r step gap; do
@@ -107,9 +114,19 @@ play_sequence() {
     fi
 }
 
-# play_sequences: WM_SEQUENCES sequences from the seed WM_SEED on.
+# play_sequences: WM_SEQUENCES sequences from the seed WM_SEED on, after two that left a window
+# stuck: the manager's full screen taken away while the window was minimised (a full-size window
+# with no state, off the screen), and the manager's maximise and full screen around a minimise.
 play_sequences() {
-    local seed
+    local seed steps
+    if [ -n "$ewmh" ]; then
+        steps=$'button 400\nfullscreen+ 400\nminimise 400\nfullscreen 400\nactivate 400\n'
+        play_steps sequence-minimised "full screen taken away while minimised"
+    fi
+    if [ -n "$maximise" ]; then
+        steps=$'maximise 45\nfullscreen 45\nminimise 45\nmaximise 45\nactivate 45\n'
+        play_steps sequence-maximised "the maximise and full screen around a minimise"
+    fi
     for seed in $(seq "${WM_SEED:-1}" $((${WM_SEED:-1} + ${WM_SEQUENCES:-2} - 1))); do
         play_sequence "$seed"
     done

@@ -422,6 +422,52 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
     }
 }
 
+// Input read in one go while the window moved between its events: each mouse message has the
+// point in the window its own event gave, whatever the window's place when it is handled, and the
+// pointer and the window's place read afterwards are of one moment.
+TEST_F(XDisplayInputTest, EachMouseMessageHasThePointItsEventGaveWhereverTheWindowMoved)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    hand->MovePointer(10, 10);
+    XMoveWindow(manager, info.info.x11.window, 100, 60);
+    XSync(manager, False);
+    hand->MovePointer(120, 75);
+    hand->Button(1, true);
+    hand->Button(1, false);
+    // The moves as the window heard them, then the press and the release.
+    std::vector<POINT> moves, buttons;
+    for (const DWORD start = timeGetTime(); buttons.size() < 2 && timeGetTime() - start < 5000;) {
+        MSG message;
+        const auto point = [&] { return POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)}; };
+        if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
+            Sleep(1);
+        else if (message.message == WM_MOUSEMOVE)
+            moves.push_back(point());
+        else if (message.message == WM_LBUTTONDOWN || message.message == WM_LBUTTONUP)
+            buttons.push_back(point());
+        else
+            DispatchMessageW(&message);
+    }
+    ASSERT_GE(moves.size(), 2u);
+    EXPECT_EQ(moves.front().x, 10);
+    EXPECT_EQ(moves.front().y, 10);
+    ASSERT_EQ(buttons.size(), 2u);
+    for (const POINT& at : {moves.back(), buttons[0], buttons[1]}) {
+        EXPECT_EQ(at.x, 20);
+        EXPECT_EQ(at.y, 15);
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    ScreenToClient(window, &pointer);
+    EXPECT_EQ(pointer.x, 20);
+    EXPECT_EQ(pointer.y, 15);
+    XCloseDisplay(manager);
+}
+
 // A press that ends as its window loses the focus is sent its release through the display. When
 // the hand's own release and a new press came before the program read the display, that release
 // reaches SDL after the new press: the new press still goes on until the hand lets it go.

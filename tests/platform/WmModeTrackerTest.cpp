@@ -45,7 +45,7 @@ struct tRow {
 
 // What the manager does on the way to what was asked is the program's own; what it does on its
 // own is told, at once when nothing is asked of it, else once it has kept it for the patience, or
-// longer where it said nothing since the ask.
+// longer where it said nothing since the ask; and told again while the program has not followed.
 TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
 {
     const tRow rows[] = {
@@ -59,10 +59,12 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
           {'S', kNormal, 4, kArrived}, {'S', kFs, 5, kToFull}}},
         {"a work area agrees with a maximise or none, not with full screen", tWmMode::kMaximised,
          {{'A', kWork, 0, 1}, {'S', kNormal, 1, kNone}, {'S', kMax, 2, kNone}, {'S', kFs, 3, kToFull}}},
-        {"the manager's own full screen came after it took the program's request: followed at the patience",
+        {"the manager's own full screen came after it took the program's request: followed at the patience, "
+         "told again a patience later while the program has not followed, and no more once it has",
          tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kFs, 200, kNone}, {'T', 0, 200 + kPatience - 1, kNone},
-          {'T', 0, 200 + kPatience, kToFull}, {'T', 0, 9000, kNone}}},
+          {'T', 0, 200 + kPatience, kToFull}, {'T', 0, 200 + 2 * kPatience - 1, kNone},
+          {'T', 0, 200 + 2 * kPatience, kToFull}, {'A', kFull, 9000, 0}, {'T', 0, 20000, kNone}}},
         {"a manager that has said nothing since the ask is busy, and is waited for longer", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'T', 0, kPatience, kNone}, {'T', 0, kSilence - 1, kNone},
           {'S', kNormal, kSilence - 1, kArrived}, {'A', kFull, kSilence, 100}, {'T', 0, 2 * kSilence, kBack}}},
@@ -81,6 +83,14 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
         {"a window asked before the manager showed the full screen asked", tWmMode::kNormal,
          {{'A', kFull, 0, 100}, {'A', kWin, 5, 10}, {'S', kFs, 20, kNone}, {'S', kNormal, 30, kArrived},
           {'T', 0, 30 + kSilence, kNone}}},
+        {"a manager that keeps the maximise it gave back, asked twice to take it away, keeps the window asked "
+         "maximised: it is the program's window until the manager changes it again",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'T', 0, 5 + kPatience, kNone},
+          {'T', 0, 5 + 3 * kPatience, kNone}, {'S', kNormal, 9000, kNone}, {'S', kMax, 9001, kToMax}}},
+        {"a maximise given back just after the window asked was shown is asked away once more", tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 10, 10}, {'S', kNormal, 20, kArrived}, {'S', kMax, 30, kUnmax},
+          {'S', kNormal, 40, kArrived}, {'S', kMax, 40 + CWmModeTracker::kAfterArrivalMs, kToMax}}},
         {"the wish asked again of a manager still full screen takes nothing away twice", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kFull, 1, 0}, {'A', kWork, 2, 10}, {'A', kWin, 3, 10}, {'A', kWin, 4, 0}}},
     };
