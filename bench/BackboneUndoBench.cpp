@@ -12,7 +12,6 @@
 #include "bench/RunBenchmarks.h"
 #include "paint/engine/CCanvas.h"
 #include "paint/engine/CPaintCellNav.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -128,9 +127,5 @@ BENCHMARK(BM_PlainCopyOfFourLayers)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 int main(int argc, char** argv)
 {
-    if (!w32::StartPlatform(w32::tBackendKind::kHeadless))
-        return 1;
-    const int result = RunBenchmarks(argc, argv);
-    w32::StopPlatform();
-    return result;
+    return RunBenchmarksOnHeadlessPlatform(argc, argv);
 }

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/Platform.h"
+
 // Runs the benchmarks the command line selects, as BENCHMARK_MAIN does, and answers 1 when any
 // of them reported an error, so that `make bench` fails with it.
 class CErrorNotingReporter : public benchmark::ConsoleReporter {
@@ -33,4 +35,14 @@ inline int RunBenchmarks(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return reporter.Failed() ? 1 : 0;
+}
+
+// The same, on the headless platform, for benchmarks that make windows or widgets.
+inline int RunBenchmarksOnHeadlessPlatform(int argc, char** argv)
+{
+    if (!w32::StartPlatform(w32::tBackendKind::kHeadless))
+        return 1;
+    const int result = RunBenchmarks(argc, argv);
+    w32::StopPlatform();
+    return result;
 }

@@ -48,7 +48,6 @@ extern "C" {
 #include "paint/tools/CTubeNew.h"
 #include "paint/tools/CZoomTool.h"
 #include "paint/tools/SweptSpanCells.h"
-#include "platform/Platform.h"
 #include "platform/KernelClock.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Messages.h"
@@ -666,9 +665,5 @@ BENCHMARK(BM_OilStrokeRoundOfWaitingSamples)->ArgName("waiting")->Arg(1)->Arg(32
 
 int main(int argc, char** argv)
 {
-    if (!w32::StartPlatform(w32::tBackendKind::kHeadless))
-        return 1;
-    const int result = RunBenchmarks(argc, argv);
-    w32::StopPlatform();
-    return result;
+    return RunBenchmarksOnHeadlessPlatform(argc, argv);
 }

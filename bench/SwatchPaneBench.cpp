@@ -7,7 +7,6 @@
 #include "app/shell/CHMRBackbone.h"
 #include "bench/BenchWidgetRoot.h"
 #include "bench/RunBenchmarks.h"
-#include "platform/Platform.h"
 #include "toolkit/core/CApp.h"
 
 // The swatch pane rebuilt for a painting whose colour list holds 262,144 colours, on a
@@ -71,9 +70,5 @@ BENCHMARK(BM_RebuildForALongList)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!w32::StartPlatform(w32::tBackendKind::kHeadless))
-        return 1;
-    const int result = RunBenchmarks(argc, argv);
-    w32::StopPlatform();
-    return result;
+    return RunBenchmarksOnHeadlessPlatform(argc, argv);
 }

@@ -117,7 +117,8 @@ std::vector<int> CDialogHold::Descriptors()
 
 bool CDialogHold::IsWaiting(int descriptor)
 {
-    return m_display && descriptor == ConnectionNumber(m_display) && XEventsQueued(m_display, QueuedAlready) > 0;
+    // Xlib's own count, which reads nothing: asking Xlib how many are queued reads the connection.
+    return m_display && descriptor == ConnectionNumber(m_display) && XQLength(m_display) > 0;
 }
 
 void CDialogHold::Serve(int descriptor)

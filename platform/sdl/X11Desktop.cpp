@@ -269,16 +269,20 @@ bool CX11Desktop::HasEventsWaiting() const
     return poll(&connection, 1, 0) > 0;
 }
 
-bool CX11Desktop::Reads(const SDL_SysWMEvent& wm) const
+bool CX11Desktop::Reads(const SDL_SysWMEvent& wm)
 {
     if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
         return false;
+    // Those of other programs' windows, which a dialog's hold hears of too, are not kept.
     const XEvent& event = wm.msg->msg.x11.event;
+    const auto ours = [&](unsigned long window) { return window == m_root || FindX(window); };
     switch (event.type) {
     case ConfigureNotify:
+        return ours(event.xconfigure.window);
     case PropertyNotify:
+        return ours(event.xproperty.window);
     case DestroyNotify:
-        return true;
+        return m_managerWindow && event.xdestroywindow.window == m_managerWindow;
     default:
         return m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify;
     }

@@ -47,7 +47,7 @@ public:
     // take: looked at without reading the connection.
     bool HasEventsWaiting() const;
     // Whether the desktop reads an event SDL hands on: it then waits in SDL's queue for Read.
-    bool Reads(const SDL_SysWMEvent& event) const;
+    bool Reads(const SDL_SysWMEvent& event);
     // An event SDL read, in the order it read them.
     void Read(const SDL_SysWMEvent& event);
     // Time passed: what the window manager kept against what was asked becomes its own.

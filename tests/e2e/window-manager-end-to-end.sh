@@ -338,19 +338,26 @@ open_unsaved() {
         fail "Ctrl+O over a changed painting asked no question"
     press_until n "$1" || fail "$2"
 }
+# stopped_change NAME HOW CHANGE LEFT: stops the program, moves the pointer across the window to
+# LEFT pixels left of its middle, and runs CHANGE (a command), which moves the window or changes
+# its size; the place the window settles at is left in $work/NAME-place.
+stopped_change() {
+    local x y width height before
+    read -r x y width height < <(geometry | tr ',x' '  ')
+    before=$(geometry)
+    kill -STOP "$pid"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) sleep 0.1 mousemove $((x + width / 2 - $4)) $((y + 80))
+    eval "$3"
+    wait_until '[ "$(geometry)" != "$before" ]' || fail "$2 did not change the stopped program's window"
+    wait_settled "$1-place" true || fail "the window kept changing after $2"
+}
 # stopped_click NAME HOW CHANGE: with the program stopped, the pointer moves across the window,
 # CHANGE (a command) moves the window or changes its size, and a click lands on the menu bar's
 # File where the window now is. Once the program goes on, the File menu is open and nothing was
 # painted: the undo arrow stays unlit. Escape closes the menu.
 stopped_click() {
-    local name=$1 how=$2 x y width height before deadline=$((SECONDS + patience))
-    read -r x y width height < <(geometry | tr ',x' '  ')
-    before=$(geometry)
-    kill -STOP "$pid"
-    xdotool mousemove $((x + width / 2)) $((y + height / 2)) sleep 0.1 mousemove $((x + width / 2 - 200)) $((y + 80))
-    eval "$3"
-    wait_until '[ "$(geometry)" != "$before" ]' || fail "$how did not change the stopped program's window"
-    wait_settled "$name-place" true || fail "the window kept changing after $how"
+    local name=$1 how=$2 x y width height deadline=$((SECONDS + patience))
+    stopped_change "$name" "$how" "$3" 200
     read -r x y width height < <(tr ',x' '  ' <"$work/$name-place")
     xdotool mousemove $((x + width / 2 - 254)) $((y + 16)) click 1
     kill -CONT "$pid"
@@ -373,7 +380,7 @@ stopped_click() {
 # the question's Cancel where the window now is. Once the program goes on, the question has gone
 # and the program runs on. Ctrl+Z takes the stroke back.
 stopped_cancel() {
-    local name=$1 how=$2 x y width height before
+    local name=$1 how=$2 x y width height
     read -r x y width height < <(geometry | tr ',x' '  ')
     xdotool mousemove $((x + 300)) $((y + 150)) mousedown 1 mousemove $((x + 400)) $((y + 150)) \
         mousemove $((x + 500)) $((y + 150)) mouseup 1
@@ -383,12 +390,7 @@ stopped_cancel() {
         above 0.4 "$(brightness "$name-question" "300x100+$((x + width / 2 - 150))+$((y + height / 2 - 50))")"' ||
         fail "Alt+F4 over a stroke asked no question"
     screen_settled "$name-question"
-    before=$(geometry)
-    kill -STOP "$pid"
-    xdotool mousemove $((x + width / 2)) $((y + height / 2)) sleep 0.1 mousemove $((x + width / 2 - 100)) $((y + 80))
-    eval "$3"
-    wait_until '[ "$(geometry)" != "$before" ]' || fail "$how did not change the stopped program's window"
-    wait_settled "$name-place" true || fail "the window kept changing after $how"
+    stopped_change "$name" "$how" "$3" 100
     read -r x y width height < <(tr ',x' '  ' <"$work/$name-place")
     xdotool mousemove $((x + width / 2 + 124)) $((y + height / 2 + 54)) click 1
     kill -CONT "$pid"
