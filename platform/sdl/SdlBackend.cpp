@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,9 +25,9 @@
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
 #include "platform/sdl/DialogHold.h"
+#include "platform/sdl/DisplayCover.h"
 #include "platform/sdl/KeyTranslator.h"
 #include "platform/sdl/SentReleases.h"
-#include "platform/sdl/WmModeTracker.h"
 #include "platform/sdl/X11Connection.h"
 #include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/X11Errors.h"
@@ -75,11 +74,6 @@ int SdlButton(int buttonKey)
     default:
         return 0;
     }
-}
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 // Real windows, input, clipboard and boxes through SDL2. SDL's own key and button state does
@@ -149,7 +143,7 @@ public:
             flags |= SDL_WINDOW_RESIZABLE;
         if (state.topmost)
             flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        if (!m_onX11 && FillsDisplay(state))
+        if (!m_onX11 && FillsDisplay(state, GetDisplays()))
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         SDL_Window* native = SDL_CreateWindow(ToAnsi(state.title).c_str(), r.left, r.top,
                                               std::max<int>(r.right - r.left, 1), std::max<int>(r.bottom - r.top, 1),
@@ -366,8 +360,8 @@ private:
     {
         SDL_Window* w = native.window;
         const tNativeWindowState& shown = native.shown;
-        const bool wasFullScreen = FillsDisplay(shown);
-        const bool fullScreen = FillsDisplay(state);
+        const bool wasFullScreen = FillsDisplay(shown, GetDisplays());
+        const bool fullScreen = FillsDisplay(state, GetDisplays());
         const bool placed = !SameRect(state.client, shown.client);
         const bool leaving = wasFullScreen && (!fullScreen || placed);
         if (leaving) {
@@ -405,18 +399,6 @@ private:
             else
                 SDL_RestoreWindow(native.window);
         }
-    }
-
-    // A window without a caption that covers a display is full screen, as the desktop takes it.
-    bool FillsDisplay(const tNativeWindowState& state)
-    {
-        if (m_desktop)
-            return m_desktop->FillsDisplay(state);
-        if (state.style & WS_CAPTION)
-            return false;
-        const std::vector<tDisplay> displays = GetDisplays();
-        return std::any_of(displays.begin(), displays.end(),
-                           [&](const tDisplay& display) { return SameRect(display.bounds, state.client); });
     }
 
     // Reading the display costs system calls, and a pump step and every key or button query
@@ -493,7 +475,7 @@ private:
     }
 
     // Runs before the watch, as each event enters SDL's queue: of the display's own events, those
-    // of the hand stay for the event SDL makes of each, which follows, and those the desktop reads
+    // of the hand stay for the event SDL makes of each, which follows, and those the desktop keeps
     // wait for their turn among them; the others go.
     static int FilterEvent(void* context, SDL_Event* event)
     {
@@ -509,7 +491,7 @@ private:
                 self->m_sentReleases.Read(read);
             if (read.kind == tX11Event::kKey || read.IsPointer())
                 return self->m_dialogHolds.holding > 0 ? 0 : 1;
-            return self->m_desktop && self->m_desktop->Reads(event->syswm) ? 1 : 0;
+            return self->m_desktop && self->m_desktop->Keeps(event->syswm) ? 1 : 0;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -572,7 +554,7 @@ private:
             windows::NativeHidden(window);
             break;
         // On X11 the window's place and size are read from the server as it tells them, in the
-        // order of the events around them (CX11Desktop::Read); SDL tells the corner of a window's
+        // order of the events around them (CX11Desktop::Handle); SDL tells the corner of a window's
         // own border, which a window manager may draw as its frame (bspwm), and no answer to a
         // request that changed nothing.
         case SDL_WINDOWEVENT_MOVED:
@@ -589,7 +571,7 @@ private:
             windows::NativeShowState(window, SIZE_MINIMIZED);
             break;
         // On X11 the window manager's maximise and full screen are read from the window itself
-        // (CX11Desktop::Read), and SDL's restore is the end of a minimise alone, after which what
+        // (CX11Desktop::Handle), and SDL's restore is the end of a minimise alone, after which what
         // the manager did meanwhile is followed.
         case SDL_WINDOWEVENT_MAXIMIZED:
             if (!m_desktop)
@@ -657,7 +639,7 @@ private:
             else if (read.IsPointer())
                 m_translatedPointer = read;
             if (m_desktop)
-                m_desktop->Read(event.syswm);
+                m_desktop->Handle(event.syswm);
             break;
         }
         case SDL_KEYDOWN:

@@ -74,7 +74,7 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
         return tAnswer::kTakeMaximiseAway;
     }
     if (!m_settling)
-        return Tell(Follow(), now);
+        return Tell(ToFollow(), now);
     return tAnswer::kNothing;
 }
 
@@ -87,19 +87,21 @@ CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
         // A manager that kept the maximise it gave back, asked twice to take it away, shows the
         // window asked maximised (awesome): the window is the program's, and not its full screen.
         m_keptMaximise = m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised && m_askedAgain;
-        return Tell(Follow(), now);
+        return Tell(ToFollow(), now);
     }
-    return now - m_toldAt >= kPatienceMs ? Tell(Follow(), now) : tAnswer::kNothing;
+    return !m_followed && now - m_toldAt >= kPatienceMs ? Tell(ToFollow(), now) : tAnswer::kNothing;
 }
 
 CWmModeTracker::tAnswer CWmModeTracker::Tell(tAnswer answer, uint64_t now)
 {
-    if (answer != tAnswer::kNothing)
+    if (answer != tAnswer::kNothing) {
         m_toldAt = now;
+        m_followed = false;
+    }
     return answer;
 }
 
-CWmModeTracker::tAnswer CWmModeTracker::Follow() const
+CWmModeTracker::tAnswer CWmModeTracker::ToFollow() const
 {
     if (Agrees(m_seen, m_asked))
         return tAnswer::kNothing;

@@ -19,8 +19,9 @@ enum class tWmAsk { kWindow, kWorkArea, kFullScreen };
 // one, and its answer to a request may come after its own changes or never: a state that
 // contradicts what was asked is taken for the manager's own once the manager, having changed the
 // state since the ask, has kept it for `kPatienceMs`, or has said nothing for `kSilenceMs` (a
-// manager that is busy answers late). A state the program was told to follow and still does not
-// agree with once the patience has passed (it could not follow then: minimised) is told again.
+// manager that is busy answers late). A state the program was told to follow and could not follow
+// then (minimised) is told again once the patience has passed, until the program has followed;
+// one the program followed is not told again, whatever the program made of it.
 class CWmModeTracker {
 public:
     enum class tAnswer {
@@ -59,9 +60,11 @@ public:
     void Shown(uint64_t now) { m_quietSince = now; }
     // Time passed: a state the manager kept against what was asked becomes its own.
     tAnswer Tick(uint64_t now);
+    // The program acted on what it was told last.
+    void Followed() { m_followed = true; }
     // What the program does to follow the manager as things stand now: kFullScreen, kMaximised,
     // kRestored, or kNothing where the manager's state agrees with what was asked.
-    tAnswer Follow() const;
+    tAnswer ToFollow() const;
 
 private:
     bool Agrees(tWmMode mode, tWmAsk ask) const;
@@ -79,8 +82,9 @@ private:
     bool m_keptMaximise = false;
     // When the manager showed the window asked last, 0 before.
     uint64_t m_arrivedAt = 0;
-    // When the program was last told to follow the manager.
+    // When the program was last told to follow the manager, and whether it has since.
     uint64_t m_toldAt = 0;
+    bool m_followed = true;
 };
 
 }  // namespace w32::sdl

@@ -15,7 +15,9 @@
 #include "platform/QueueInternal.h"
 #include "platform/Window.h"
 #include "platform/WindowTable.h"
+#include "platform/sdl/DisplayCover.h"
 #include "platform/sdl/FramePlacement.h"
+#include "platform/sdl/X11Event.h"
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
@@ -47,11 +49,6 @@ RECT Intersection(const RECT& a, const RECT& b)
     return both.left < both.right && both.top < both.bottom ? both : a;
 }
 
-bool SamePlace(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 bool IsEmpty(const RECT& r)
 {
     return r.right <= r.left || r.bottom <= r.top;
@@ -60,12 +57,21 @@ bool IsEmpty(const RECT& r)
 // The decorations field of _MOTIF_WM_HINTS, which window managers read for a frame or none.
 constexpr long kMotifHintsDecorations = 1L << 1;
 
-// How long after a placement the window manager's answer to it is looked at, and how long its
-// events must have stopped first: a manager passes the window through other places on the way.
-constexpr uint64_t kPlacementAnswerMs = 3000;
+// How long the window manager's events must have stopped before its answer to a placement is
+// looked at (a manager passes the window through other places on the way), and how long a
+// placement waits for a first word of the manager (one that leaves the window where asked may
+// say nothing).
 constexpr uint64_t kSettledMs = 150;
+constexpr uint64_t kPlacementAnswerMs = 3000;
 // How long a full-screen window's other size waits for the manager's word on its mode.
 constexpr uint64_t kSizeHeldMs = 250;
+
+// Milliseconds from `since` to `now`, none where `since` came later: a change the tick itself
+// made is younger than the tick's own time.
+uint64_t Since(uint64_t since, uint64_t now)
+{
+    return now > since ? now - since : 0;
+}
 
 tWmAsk WmAsk(const tNativeWindowState& state, bool fullScreen)
 {
@@ -167,9 +173,12 @@ void CX11Desktop::Watch(HWND window, unsigned long xwindow, const tNativeWindowS
     tWatched watched;
     watched.window = window;
     watched.xwindow = xwindow;
+    watched.framed = (state.style & WS_CAPTION) != 0;
+    watched.resizable = (state.style & WS_THICKFRAME) != 0;
+    watched.asked = state.client;
     watched.modes = CWmModeTracker(ReadMode(xwindow));
     watched.client = ReadClient(xwindow);
-    const bool fullScreen = FillsDisplay(state);
+    const bool fullScreen = FillsDisplay(state, ReadDisplays());
     (void)watched.modes.Ask(WmAsk(state, fullScreen), SDL_GetTicks64());
     // A window manager is asked for full screen once the window is shown (Shown): with the
     // wish in the window's state as it is shown, one passes it over (bspwm), another keeps the
@@ -200,34 +209,44 @@ void CX11Desktop::Ask(HWND window, const tNativeWindowState& before, const tNati
     // server: a window that covers a display is full screen, else what was asked stays asked (a
     // manager resizes a full-screen window before it says it took full screen away, herbstluftwm).
     const bool follows = state.style == before.style &&
-                         (SamePlace(state.client, before.client) || SamePlace(state.client, watched->client));
-    const tWmAsk covers = WmAsk(state, FillsDisplay(state));
+                         (SameRect(state.client, before.client) || SameRect(state.client, watched->client));
+    const tWmAsk covers = WmAsk(state, FillsDisplay(state, ReadDisplays()));
     const tWmAsk ask = follows && covers != tWmAsk::kFullScreen ? watched->modes.Asked() : covers;
     const CWmModeTracker::tRequests requests = watched->modes.Ask(ask, SDL_GetTicks64());
     const bool resizable = (state.style & WS_THICKFRAME) != 0;
     if ((state.style ^ before.style) & WS_CAPTION)
         SetFramed(xwindow, (state.style & WS_CAPTION) != 0);
-    const bool placed = !SamePlace(state.client, before.client) || ((state.style ^ before.style) & WS_THICKFRAME);
+    const bool placed = !SameRect(state.client, before.client) || ((state.style ^ before.style) & WS_THICKFRAME);
     // A window manager covers the display with a full-screen window itself, at a size of its
     // own: a size the window kept from before would keep it from the display (awesome adds its
     // bar's height to it, and restores a window it takes full screen away from at that size).
     if (placed && ask == tWmAsk::kFullScreen && m_managed)
         SetSizeHints(xwindow, state.client, true);
-    // The window is the program's to place, but where the update follows the server: the
+    // The window is the program's to place, but where the update follows the server. The
     // manager's answer to a placement is looked at even where the server has the window there
-    // already, as it may move it yet (pekwm puts a window back where it stood before full screen).
+    // already when the manager is asked to change the window's mode too, as it may move it yet
+    // (pekwm puts a window back where it stood before full screen). A window the manager is to
+    // cover the display with is its own to place.
     const bool own = placed && !(ask == tWmAsk::kFullScreen && m_managed) && !follows;
-    if (own) {
-        watched->resizable = resizable;
-        watched->framed = (state.style & WS_CAPTION) != 0;
+    watched->resizable = resizable;
+    watched->framed = (state.style & WS_CAPTION) != 0;
+    if (!follows)
+        watched->asked = state.client;
+    if (own)
         PlaceFitted(*watched, state.client);
-    }
+    else if (ask == tWmAsk::kFullScreen)
+        watched->placing = tPlacing::kOwn;
     if (requests.leaveFullScreen)
         AskFullScreen(xwindow, false, before.visible);
     else if (requests.unmaximise)
         AskUnmaximised(xwindow);
-    if (own && !SamePlace(watched->placed, watched->client))
+    const bool moves = own && !SameRect(watched->placed, watched->client);
+    if (moves)
         Place(*watched, watched->placed);
+    if (own && (moves || requests.leaveFullScreen || requests.unmaximise)) {
+        watched->placing = tPlacing::kAsked;
+        watched->askedAt = SDL_GetTicks64();
+    }
     watched->fullScreenToAsk = ask == tWmAsk::kFullScreen && (watched->fullScreenToAsk || requests.fullScreen);
     XFlush(m_display);
 }
@@ -243,17 +262,19 @@ void CX11Desktop::Shown(HWND window, const tNativeWindowState& state, bool appea
     if (watched->fullScreenToAsk && (state.visible || !m_managed)) {
         watched->fullScreenToAsk = false;
         AskFullScreen(watched->xwindow, true, state.visible);
+        XFlush(m_display);
     }
 }
 
 // The frame a manager draws is known once it drew it: a framed window is placed by what it drew
-// last, and its place is looked at again once the manager has answered.
+// last.
 void CX11Desktop::PlaceFitted(tWatched& watched, const RECT& client)
 {
     watched.wanted = watched.placed = client;
-    watched.placedAt = SDL_GetTicks64();
-    watched.checkPlacement = watched.framed;
+    watched.placing = tPlacing::kOwn;
     watched.replaced = 0;
+    watched.managersPlace = false;
+    watched.looked = RECT{};
     if (!watched.framed)
         return;
     tDisplay display{client, client};
@@ -269,7 +290,12 @@ bool CX11Desktop::HasEventsWaiting() const
     return poll(&connection, 1, 0) > 0;
 }
 
-bool CX11Desktop::Reads(const SDL_SysWMEvent& wm)
+bool CX11Desktop::IsRandrEvent(int type) const
+{
+    return m_randrEvent >= 0 && type >= m_randrEvent && type <= m_randrEvent + RRNotify;
+}
+
+bool CX11Desktop::Keeps(const SDL_SysWMEvent& wm)
 {
     if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
         return false;
@@ -284,31 +310,30 @@ bool CX11Desktop::Reads(const SDL_SysWMEvent& wm)
     case DestroyNotify:
         return m_managerWindow && event.xdestroywindow.window == m_managerWindow;
     default:
-        return m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify;
+        return IsRandrEvent(event.type);
     }
 }
 
 // The event is copied first: what follows it may have SDL read its connection again, which
 // takes back the message it handed on.
-void CX11Desktop::Read(const SDL_SysWMEvent& wm)
+void CX11Desktop::Handle(const SDL_SysWMEvent& wm)
 {
     if (!wm.msg || wm.msg->subsystem != SDL_SYSWM_X11)
         return;
     const XEvent event = wm.msg->msg.x11.event;
-    if (event.xany.window == m_root || (m_randrEvent >= 0 && event.type >= m_randrEvent &&
-                                        event.type <= m_randrEvent + RRNotify)) {
-        ReadRoot(event);
+    if (event.xany.window == m_root || IsRandrEvent(event.type)) {
+        HandleRootEvent(event);
     } else if (event.type == DestroyNotify && m_managerWindow && event.xdestroywindow.window == m_managerWindow) {
         ReadManager();
     } else if (tWatched* watched = FindX(event.xany.window)) {
-        ReadWindow(*watched, event);
+        HandleWindowEvent(*watched, wm, event);
     }
 }
 
-void CX11Desktop::ReadRoot(const XEvent& event)
+void CX11Desktop::HandleRootEvent(const XEvent& event)
 {
     XEvent copy = event;
-    if (m_randrEvent >= 0 && event.type >= m_randrEvent && event.type <= m_randrEvent + RRNotify) {
+    if (IsRandrEvent(event.type)) {
         XRRUpdateConfiguration(&copy);
         ScreenChanged();
     } else if (event.type == ConfigureNotify && event.xconfigure.window == m_root) {
@@ -337,35 +362,41 @@ void CX11Desktop::ScreenChanged()
     windows::NativeDisplaysChanged();
 }
 
-void CX11Desktop::ReadWindow(tWatched& watched, const XEvent& event)
+// A change the server or the manager tells of is the manager's answer to a placement asked,
+// else the window's own. A pointer event in the window tells where the window is on the screen,
+// in the order of the events around it: a window manager that moves the window's frame need not
+// tell the window.
+void CX11Desktop::HandleWindowEvent(tWatched& watched, const SDL_SysWMEvent& wm, const XEvent& event)
 {
     const uint64_t now = SDL_GetTicks64();
+    const auto changed = [&] {
+        watched.changedAt = now;
+        if (watched.placing == tPlacing::kAsked)
+            watched.placing = tPlacing::kAnswering;
+    };
     switch (event.type) {
     case PropertyNotify:
         if (event.xproperty.atom == m_atoms.netWmState) {
-            watched.changedAt = now;
+            changed();
             Answer(watched, watched.modes.See(ReadMode(watched.xwindow), now));
             if (watched.sizeHeld && watched.modes.Seen() != tWmMode::kFullScreen)
-                FollowSize(watched);
+                TakeSize(watched);
         } else if (event.xproperty.atom == m_atoms.netFrameExtents) {
-            watched.changedAt = now;
-            watched.checkPlacement = watched.framed;
+            changed();
         }
         break;
     case ConfigureNotify:
-        watched.changedAt = now;
-        watched.checkCover = true;
-        watched.checkPlacement = watched.framed;
-        ReadGeometry(watched);
-        break;
-    case MotionNotify:
-    case ButtonPress:
-    case ButtonRelease:
-    case EnterNotify:
-    case LeaveNotify:
-        ReadPointer(watched, event);
+        changed();
+        watched.coverToCheck = true;
+        TakeGeometry(watched);
         break;
     default:
+        if (const tX11Event pointer = ReadX11Event(wm); pointer.IsPointer() && !pointer.sent) {
+            const LONG left = pointer.rootX - pointer.x, top = pointer.rootY - pointer.y;
+            const RECT& c = watched.client;
+            watched.client = RECT{left, top, left + c.right - c.left, top + c.bottom - c.top};
+            windows::NativeMoved(watched.window, POINT{left, top});
+        }
         break;
     }
 }
@@ -377,9 +408,13 @@ void CX11Desktop::ReadWindow(tWatched& watched, const XEvent& event)
 // it was made on; a press in the window ends as the window changes under the pointer. A window
 // the manager keeps full screen that it gives another size is on its way out of full screen: the
 // size waits for the manager's word on the mode (or a quarter second), so that the window is never
-// laid out as a maximised one of that size.
-void CX11Desktop::ReadGeometry(tWatched& watched)
+// laid out as a maximised one of that size. The server is asked where the window is now, which a
+// request the program made since the event may have changed already; of a run of changes waiting
+// together (a manager's drag sends one a step), only the last asks.
+void CX11Desktop::TakeGeometry(tWatched& watched)
 {
+    if (ConfigureWaiting(watched.xwindow))
+        return;
     const RECT now = ReadClient(watched.xwindow);
     if (IsEmpty(now))
         return;
@@ -398,11 +433,25 @@ void CX11Desktop::ReadGeometry(tWatched& watched)
         watched.sizeHeld = true;
         return;
     }
-    FollowSize(watched);
+    TakeSize(watched);
+}
+
+// Whether a later change of the window's place or size waits in SDL's queue.
+bool CX11Desktop::ConfigureWaiting(unsigned long xwindow)
+{
+    SDL_Event waiting[64];
+    const int count = SDL_PeepEvents(waiting, int(std::size(waiting)), SDL_PEEKEVENT, SDL_SYSWMEVENT, SDL_SYSWMEVENT);
+    for (int i = 0; i < count; ++i) {
+        const SDL_SysWMmsg* message = waiting[i].syswm.msg;
+        if (message && message->subsystem == SDL_SYSWM_X11 && message->msg.x11.event.type == ConfigureNotify &&
+            message->msg.x11.event.xconfigure.window == xwindow)
+            return true;
+    }
+    return false;
 }
 
 // The record takes the window's size as the server has it once the input before has been handled.
-void CX11Desktop::FollowSize(tWatched& watched)
+void CX11Desktop::TakeSize(tWatched& watched)
 {
     watched.sizeHeld = false;
     const HWND window = watched.window;
@@ -414,52 +463,34 @@ void CX11Desktop::FollowSize(tWatched& watched)
     });
 }
 
-// A pointer event in the window tells where the window is on the screen, in the order of the
-// events around it: a window manager that moves the window's frame need not tell the window.
-void CX11Desktop::ReadPointer(tWatched& watched, const XEvent& event)
-{
-    if (event.xany.send_event)
-        return;
-    int x = 0, y = 0, rootX = 0, rootY = 0;
-    if (event.type == MotionNotify) {
-        x = event.xmotion.x, y = event.xmotion.y, rootX = event.xmotion.x_root, rootY = event.xmotion.y_root;
-    } else if (event.type == ButtonPress || event.type == ButtonRelease) {
-        x = event.xbutton.x, y = event.xbutton.y, rootX = event.xbutton.x_root, rootY = event.xbutton.y_root;
-    } else {
-        x = event.xcrossing.x, y = event.xcrossing.y, rootX = event.xcrossing.x_root, rootY = event.xcrossing.y_root;
-    }
-    const LONG left = rootX - x, top = rootY - y;
-    watched.client = RECT{left, top, left + watched.client.right - watched.client.left,
-                          top + watched.client.bottom - watched.client.top};
-    windows::NativeMoved(watched.window, POINT{left, top});
-}
-
+// What waits for the manager to have done is looked at once its events have stopped: the answer to
+// a placement, then whether a window the program covers the display with still does. Neither is
+// judged while the window is minimised, nor while the manager has yet to show the mode asked:
+// they wait for it.
 void CX11Desktop::Tick()
 {
     const uint64_t now = SDL_GetTicks64();
     // A pump step comes with every message taken: nothing is asked while nothing is due.
     for (tWatched& watched : m_watched) {
-        if (watched.sizeHeld && now - watched.sizeHeldSince >= kSizeHeldMs)
-            FollowSize(watched);
+        if (watched.sizeHeld && Since(watched.sizeHeldSince, now) >= kSizeHeldMs)
+            TakeSize(watched);
         if (!watched.visible)
             continue;
         Answer(watched, watched.modes.Tick(now));
-        if (watched.checkCover && now - watched.changedAt >= kSettledMs && !watched.sizeHeld) {
-            watched.checkCover = false;
-            CheckCover(watched);
-        }
-        if (watched.checkPlacement && now - watched.changedAt >= kSettledMs) {
-            watched.checkPlacement = false;
-            if (now - watched.placedAt < kPlacementAnswerMs)
-                CheckPlacement(watched);
-        }
+        const bool quiet = Since(watched.changedAt, now) >= kSettledMs;
+        if ((watched.placing == tPlacing::kAnswering && quiet) ||
+            (watched.placing == tPlacing::kAsked && Since(watched.askedAt, now) >= kPlacementAnswerMs))
+            JudgePlacement(watched, now);
+        if (watched.coverToCheck && quiet && !watched.sizeHeld && watched.placing == tPlacing::kOwn &&
+            CheckCover(watched))
+            watched.coverToCheck = false;
     }
 }
 
 void CX11Desktop::Restored(HWND window)
 {
     if (tWatched* watched = Find(window); watched && !watched->modes.Settling())
-        Answer(*watched, watched->modes.Follow());
+        Answer(*watched, watched->modes.ToFollow());
 }
 
 // A change of the window's mode that the window manager made on its own ends a press in the
@@ -474,17 +505,11 @@ void CX11Desktop::Answer(tWatched& watched, CWmModeTracker::tAnswer answer)
     case CWmModeTracker::tAnswer::kMaximised:
     case CWmModeTracker::tAnswer::kRestored:
         input::EndPressesOf(window);
-        queue::AfterQueuedInput(window, [this, window] { Follow(window); });
+        queue::AfterQueuedInput(window, [this, window] { TakeManagersMode(window); });
         break;
     case CWmModeTracker::tAnswer::kTakeMaximiseAway:
         AskUnmaximised(watched.xwindow);
         XFlush(m_display);
-        break;
-    case CWmModeTracker::tAnswer::kArrivedAtWindow:
-        // The manager may have put the window back where it stood before full screen (fluxbox):
-        // its place is looked at once the manager has done.
-        watched.checkPlacement = watched.framed;
-        watched.placedAt = watched.changedAt = SDL_GetTicks64();
         break;
     default:
         break;
@@ -494,13 +519,14 @@ void CX11Desktop::Answer(tWatched& watched, CWmModeTracker::tAnswer answer)
 // What the manager's mode makes of the window is read as the change is made, from the mode the
 // manager shows and the mode the program asked then, whatever came between: a window the manager
 // minimised follows once it is back.
-void CX11Desktop::Follow(HWND window)
+void CX11Desktop::TakeManagersMode(HWND window)
 {
     tWatched* watched = Find(window);
     const DWORD style = DWORD(GetWindowLongW(window, GWL_STYLE));
     if (!watched || (style & WS_MINIMIZE))
         return;
-    switch (const CWmModeTracker::tAnswer answer = watched->modes.Follow()) {
+    watched->modes.Followed();
+    switch (const CWmModeTracker::tAnswer answer = watched->modes.ToFollow()) {
     case CWmModeTracker::tAnswer::kFullScreen:
     case CWmModeTracker::tAnswer::kMaximised: {
         tDisplay display{watched->client, watched->client};
@@ -517,39 +543,62 @@ void CX11Desktop::Follow(HWND window)
     }
 }
 
-// A window the program covers a display or its work area with that the manager moved or sized
-// otherwise on its own, once it has done, is no longer full screen but the manager's window
-// (blackbox and twm move it; mutter keeps one it calls full screen at another size after its maximise
-// and full screen toggled in turn): it is restored to the program's framed window. A maximise
-// is the manager's own to size.
-void CX11Desktop::CheckCover(tWatched& watched)
+// A window the program asked to cover a display or its work area with that the manager moved or
+// sized otherwise on its own, once it has done, is no longer full screen but the manager's window
+// (blackbox and twm move it): it is restored to the program's framed window. A manager that says
+// the window is full screen at another size (mutter, after its maximise and full screen toggled
+// in turn) is asked for full screen anew, once. A maximise is the manager's own to size.
+bool CX11Desktop::CheckCover(tWatched& watched)
 {
     const DWORD style = DWORD(GetWindowLongW(watched.window, GWL_STYLE));
-    if (watched.modes.Settling() || watched.modes.Asked() == tWmAsk::kWindow ||
-        watched.modes.Seen() == tWmMode::kMaximised || !(style & WS_MAXIMIZE) || (style & WS_MINIMIZE))
-        return;
+    if (watched.modes.Settling() || (style & WS_MINIMIZE))
+        return false;
+    if (watched.modes.Asked() == tWmAsk::kWindow || watched.modes.Seen() == tWmMode::kMaximised || !(style & WS_MAXIMIZE))
+        return true;
     const RECT& client = watched.client;
-    tDisplay display{client, client};
-    if (!windows::DisplayOf(client, &display) || SamePlace(client, display.bounds) || SamePlace(client, display.work))
-        return;
+    tDisplay display{watched.asked, watched.asked};
+    if (!windows::DisplayOf(watched.asked, &display) ||
+        !(SameRect(watched.asked, display.bounds) || SameRect(watched.asked, display.work)) ||
+        SameRect(client, display.bounds) || SameRect(client, display.work)) {
+        watched.fullScreenAskedAgain = false;
+        return true;
+    }
+    if (m_managed && watched.modes.Seen() == tWmMode::kFullScreen && watched.modes.Asked() == tWmAsk::kFullScreen &&
+        !watched.fullScreenAskedAgain) {
+        watched.fullScreenAskedAgain = true;
+        const uint64_t now = SDL_GetTicks64();
+        (void)watched.modes.Ask(tWmAsk::kWindow, now);
+        (void)watched.modes.Ask(tWmAsk::kFullScreen, now);
+        SendState(watched.xwindow, false, m_atoms.netWmStateFullscreen, None);
+        SendState(watched.xwindow, true, m_atoms.netWmStateFullscreen, None);
+        XFlush(m_display);
+        return true;
+    }
     const HWND window = watched.window;
     input::EndPressesOf(window);
     queue::AfterQueuedInput(window, [window] {
         if ((GetWindowLongW(window, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) == WS_MAXIMIZE)
             windows::NativeShowState(window, SIZE_RESTORED);
     });
+    return true;
 }
 
-// Once the manager has answered a placement of a framed window: a window it put elsewhere (back
-// where it stood before full screen, fluxbox), or whose frame runs off the work area (a title bar
-// above the screen), is placed again, fitted by the frame the manager drew. A manager that put
-// the frame where the client was asked (pekwm) is asked for the frame's place from then on; one
-// that keeps the window where it chose (Weston moves no window on request) has its size fitted to
-// the room from there. Twice at most for a placement; a window the manager put where it was asked
-// is left alone (mutter draws a window moved again at once in the wrong place).
-void CX11Desktop::CheckPlacement(tWatched& watched)
+// The manager's answer to a placement of a framed window, once it has shown the mode asked and
+// its events have stopped. The frame a manager draws is known only once it drew it: a window the
+// manager put where it was asked whose frame runs off the work area is placed again, fitted by
+// that frame, and a frame the manager drew where the client was asked (pekwm) is placed again by
+// the frame's corner. A window the manager put where it chose (Weston moves no window on
+// request) stays there, and only its size is asked, made smaller where the size asked, fitted to
+// the work area by its frame, is smaller: a frame read while the manager was still redrawing it
+// (Weston tells nothing of its frame) never grows the window, and the request has a manager that
+// moved the frame without telling the window (Weston) tell it. Twice at most; from then on the
+// window's place and size are its own: the hand's moves and the manager's stay.
+void CX11Desktop::JudgePlacement(tWatched& watched, uint64_t now)
 {
-    if (watched.modes.Seen() != tWmMode::kNormal || watched.replaced >= 2)
+    if (watched.modes.Settling())
+        return;
+    watched.placing = tPlacing::kOwn;
+    if (!watched.framed || watched.modes.Seen() != tWmMode::kNormal || watched.replaced >= 2)
         return;
     const tFrameExtents frame = ReadFrame(watched);
     if (frame.left || frame.right || frame.top || frame.bottom)
@@ -559,25 +608,31 @@ void CX11Desktop::CheckPlacement(tWatched& watched)
     if (IsEmpty(client) || !windows::DisplayOf(client, &display))
         return;
     const tFrameExtents& f = watched.frame;
-    const RECT& work = display.work;
-    RECT fitted = FitFramedClient(watched.wanted, f, work);
+    RECT fitted = FitFramedClient(watched.wanted, f, display.work);
     const LONG dx = client.left - watched.placed.left, dy = client.top - watched.placed.top;
-    POINT shift{0, 0};
-    if (watched.replaced > 0 && (dx || dy)) {
-        if (dx == f.left && dy == f.top) {
-            shift = POINT{dx, dy};
-        } else {
-            const LONG width = std::min<LONG>(watched.wanted.right - watched.wanted.left, work.right - f.right - client.left);
-            const LONG height = std::min<LONG>(watched.wanted.bottom - watched.wanted.top, work.bottom - f.bottom - client.top);
-            fitted = RECT{client.left, client.top, client.left + std::max<LONG>(width, 1), client.top + std::max<LONG>(height, 1)};
-        }
+    const bool frameAtClient = (dx || dy) && dx == f.left && dy == f.top && !watched.managersPlace;
+    const bool managersPlace = watched.managersPlace || ((dx || dy) && !frameAtClient);
+    // A manager that moves the frame without telling the window (Weston) may be moving it still:
+    // its place is taken once two looks agree.
+    if (managersPlace && !SameRect(client, watched.looked)) {
+        watched.looked = client;
+        watched.placing = tPlacing::kAnswering;
+        watched.changedAt = now;
+        return;
     }
-    if (SamePlace(client, fitted))
+    if (managersPlace) {
+        const LONG width = std::min(fitted.right - fitted.left, client.right - client.left);
+        const LONG height = std::min(fitted.bottom - fitted.top, client.bottom - client.top);
+        fitted = RECT{client.left, client.top, client.left + width, client.top + height};
+    }
+    if (SameRect(client, fitted) && !(managersPlace && watched.replaced == 0))
         return;
     watched.placed = fitted;
-    watched.placedAt = SDL_GetTicks64();
+    watched.placing = tPlacing::kAsked;
+    watched.askedAt = now;
+    watched.managersPlace = managersPlace;
     ++watched.replaced;
-    Place(watched, fitted, shift);
+    Place(watched, fitted, frameAtClient ? POINT{dx, dy} : POINT{0, 0}, !managersPlace);
     XFlush(m_display);
 }
 
@@ -632,15 +687,6 @@ bool CX11Desktop::CanTakeFocus(HWND window)
     XWindowAttributes attributes;
     return watched && XGetWindowAttributes(m_display, watched->xwindow, &attributes) &&
            attributes.map_state == IsViewable;
-}
-
-bool CX11Desktop::FillsDisplay(const tNativeWindowState& state)
-{
-    if (state.style & WS_CAPTION)
-        return false;
-    const std::vector<tDisplay> displays = ReadDisplays();
-    return std::any_of(displays.begin(), displays.end(),
-                       [&](const tDisplay& display) { return SamePlace(display.bounds, state.client); });
 }
 
 void CX11Desktop::AskFullScreen(unsigned long window, bool fullScreen, bool shown)
@@ -701,13 +747,17 @@ void CX11Desktop::SetSizeHints(unsigned long window, const RECT& client, bool re
 
 // The window's own border is the frame a manager that does not reparent draws (bspwm): the place
 // asked is that of the border's outer corner, less `shift` where the manager places the frame
-// where the client is asked. A window the user may not size keeps the size it is given: the
-// manager is told so first.
-void CX11Desktop::Place(const tWatched& watched, const RECT& client, POINT shift)
+// where the client is asked; or its size alone. A window the user may not size keeps the size it
+// is given: the manager is told so first.
+void CX11Desktop::Place(const tWatched& watched, const RECT& client, POINT shift, bool move)
 {
     const unsigned long window = watched.xwindow;
     SetSizeHints(window, client, watched.resizable);
     const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
+    if (!move) {
+        XResizeWindow(m_display, window, unsigned(width), unsigned(height));
+        return;
+    }
     XWindowAttributes attributes;
     const int border = XGetWindowAttributes(m_display, window, &attributes) ? attributes.border_width : 0;
     XMoveResizeWindow(m_display, window, int(client.left - shift.x) - border, int(client.top - shift.y) - border,

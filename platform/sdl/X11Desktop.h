@@ -46,11 +46,12 @@ public:
     // Events came on SDL's connection, or were read into its queue already, that SDL has yet to
     // take: looked at without reading the connection.
     bool HasEventsWaiting() const;
-    // Whether the desktop reads an event SDL hands on: it then waits in SDL's queue for Read.
-    bool Reads(const SDL_SysWMEvent& event);
+    // Whether the desktop follows an event SDL hands on: it then waits in SDL's queue for Handle.
+    bool Keeps(const SDL_SysWMEvent& event);
     // An event SDL read, in the order it read them.
-    void Read(const SDL_SysWMEvent& event);
-    // Time passed: what the window manager kept against what was asked becomes its own.
+    void Handle(const SDL_SysWMEvent& event);
+    // Time passed: what the window manager kept against what was asked becomes its own, and its
+    // answer to a placement is looked at once it has done.
     void Tick();
     // The window came back from a minimise: what the manager did meanwhile is followed.
     void Restored(HWND window);
@@ -59,13 +60,16 @@ public:
     bool CanTakeFocus(HWND window);
     // A window manager that follows the desktop conventions runs: it gives windows the keyboard.
     bool HasWindowManager() const { return m_managed; }
-    // A window without a caption that covers a display is full screen, as the desktop takes it.
-    bool FillsDisplay(const tNativeWindowState& state);
     // The monitors as the server has them, the primary first; the work area is the part of each
     // that the window manager leaves free of its panels.
     std::vector<tDisplay> ReadDisplays();
 
 private:
+    // Where the window's place stands: the program asked for it, the server or the manager is
+    // answering (its events have yet to stop), or it is the window's own, the manager's or the
+    // hand's, taken as the server reports it.
+    enum class tPlacing { kOwn, kAsked, kAnswering };
+
     struct tWatched {
         HWND window = nullptr;
         unsigned long xwindow = 0;
@@ -80,20 +84,28 @@ private:
         // A size the record has yet to take, and since when.
         bool sizeHeld = false;
         uint64_t sizeHeldSince = 0;
-        // The client area the program asked for last, and the one asked of the manager, fitted so
-        // that the frame lies on the work area; whether the window has a frame and may be sized.
-        RECT wanted{};
-        RECT placed{};
+        // The client area the program asked for last, but by following the server.
+        RECT asked{};
+        // Whether the window has a frame and may be sized; the client area the program placed the
+        // window at last, and the one asked of the manager, fitted so that the frame lies on the
+        // work area.
         bool framed = false;
         bool resizable = false;
-        // The manager's answer to the placement is looked at once its events have stopped, and
-        // the window placed again twice at most.
-        uint64_t placedAt = 0;
-        bool checkPlacement = false;
+        RECT wanted{};
+        RECT placed{};
+        tPlacing placing = tPlacing::kOwn;
+        uint64_t askedAt = 0;
+        // How often the manager's answer to this placement was corrected, and whether the
+        // manager keeps the window where it chose: only its size is asked then.
         int replaced = 0;
-        // Whether the window still covers what the program asked is looked at once the manager
-        // has done with a change of its place or size.
-        bool checkCover = false;
+        bool managersPlace = false;
+        // Where the window was when the answer was last looked at.
+        RECT looked{};
+        // A change of the window's place or size that has yet to be looked at for whether the
+        // window still covers what the program asked.
+        bool coverToCheck = false;
+        // Full screen was asked anew of a manager that said so of the window at another size.
+        bool fullScreenAskedAgain = false;
         // The manager's frame as it drew it last round the window in a mode with a frame.
         tFrameExtents frame;
     };
@@ -102,22 +114,24 @@ private:
     tWatched* Find(HWND window);
     tWatched* FindX(unsigned long xwindow);
 
-    void ReadRoot(const _XEvent& event);
-    void ReadWindow(tWatched& watched, const _XEvent& event);
-    void ReadGeometry(tWatched& watched);
-    void FollowSize(tWatched& watched);
-    void ReadPointer(tWatched& watched, const _XEvent& event);
+    bool IsRandrEvent(int type) const;
+    void HandleRootEvent(const _XEvent& event);
+    void HandleWindowEvent(tWatched& watched, const SDL_SysWMEvent& wm, const _XEvent& event);
+    void TakeGeometry(tWatched& watched);
+    bool ConfigureWaiting(unsigned long xwindow);
+    void TakeSize(tWatched& watched);
     void ReadManager();
     void ScreenChanged();
     // Acts on what the mode tracker tells.
     void Answer(tWatched& watched, CWmModeTracker::tAnswer answer);
     // Brings the window's record in line with the manager's mode as it is when the input before
     // the change has been handled.
-    void Follow(HWND window);
+    void TakeManagersMode(HWND window);
     // Places a framed window so that its frame lies on the work area, smaller where needed.
     void PlaceFitted(tWatched& watched, const RECT& client);
-    void CheckPlacement(tWatched& watched);
-    void CheckCover(tWatched& watched);
+    void JudgePlacement(tWatched& watched, uint64_t now);
+    // False while the window's cover cannot be judged yet.
+    bool CheckCover(tWatched& watched);
     tFrameExtents ReadFrame(const tWatched& watched);
 
     std::vector<tDisplay> ReadDisplaysNow();
@@ -129,7 +143,7 @@ private:
     void AskUnmaximised(unsigned long window);
     void SetFramed(unsigned long window, bool framed);
     void SetSizeHints(unsigned long window, const RECT& client, bool resizable);
-    void Place(const tWatched& watched, const RECT& client, POINT shift = POINT{0, 0});
+    void Place(const tWatched& watched, const RECT& client, POINT shift = POINT{0, 0}, bool move = true);
 
     struct tAtoms {
         unsigned long netWmState, netWmStateFullscreen, netWmStateMaximizedVert, netWmStateMaximizedHorz;

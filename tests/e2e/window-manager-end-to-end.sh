@@ -8,7 +8,9 @@
 # full-screen window gets the keyboard and stays above the window when the painting is clicked.
 # Seeded random sequences of the manager's changes, moves and the window button, at random
 # paces, each leave a window that settles full screen or framed on the screen, whose window
-# button gives the other. Under openbox, its maximise key gives full screen, and a stroke whose
+# button gives the other. Where the manager moves windows as asked, a framed window it moves at
+# once after the window button, or while the program is stopped, stays where it was moved. Under
+# openbox, its maximise key gives full screen, and a stroke whose
 # window is minimised before the button goes up ends there, paints nothing once the window is
 # back, and is one undo step; under openbox and i3 a click on the menu bar, or on the save
 # question's Cancel, made while the program was stopped and the manager moved the window or made
@@ -16,7 +18,8 @@
 # screen changes size: full screen follows it, and a window made after it is sized from it.
 # "weston" runs the program on XWayland under Weston, whose pointer and keys come through
 # Weston's own window on the virtual display: a drag in the framed window paints where the hand
-# went, and the window button's presses land where the hand pressed, press after press.
+# went, and the window button's presses land where the hand pressed, press after press, each
+# framed window at one size and where Weston's own step puts it.
 # Usage: PROGRAM SHOT_FOLDER MANAGER, MANAGER one of openbox, xfwm4, metacity, icewm, i3, fluxbox,
 # mutter, kwin, herbstluftwm, bspwm, awesome, dwm, blackbox, twm, pekwm, weston, none and nested.
 # WM_SEQUENCES random sequences are played (2 by default), the first drawn from the seed WM_SEED
@@ -582,13 +585,26 @@ if [ "$manager" = kwin ] || [ "$manager" = i3 ]; then
 fi
 
 # Under Weston a drag in the framed window paints where the hand went, and the window button's
-# presses land where the hand pressed, press after press. Weston's manager moves no window on
-# request and puts a window that leaves full screen 32 pixels up and left of where it stood before
-# (a window of any program, this one's too): only the first framed window is wholly on the screen.
+# presses land where the hand pressed, press after press, each giving the other mode. Weston's
+# manager moves no window on request and puts a window that leaves full screen 32 pixels up and
+# left of where it stood before (a window of any program, this one's too): only the first framed
+# window is wholly on the screen. Each framed window has the size of the first, and stands
+# exactly where Weston's own step puts it: the program adds nothing to the creep.
+# weston_step BEFORE AFTER: the status says whether the framed window AFTER has the size of BEFORE
+# and stands 32 pixels up and left of it.
+weston_step() {
+    local x y size x2 y2 size2
+    read -r x y size < <(tr ',' ' ' <"$work/$1")
+    read -r x2 y2 size2 < <(tr ',' ' ' <"$work/$2")
+    [ "$size2" = "$size" ] && [ "$x2" -eq $((x - 32)) ] && [ "$y2" -eq $((y - 32)) ]
+}
 if [ "$manager" = weston ]; then
     window_button
     wait_settled weston-window '! [ "$now" = "$(screen_geometry)" ]' || fail "the window button left the window full screen"
+    weston_step button weston-window ||
+        fail "the framed window after the first stands at $(cat "$work/weston-window"), not 32 up and left of $(cat "$work/button")"
     stroke_where_pointed weston-stroke "in the framed window"
+    framed=weston-window
     for press in $(seq 4); do
         window_button
         if [ $((press % 2)) -eq 1 ]; then
@@ -596,6 +612,9 @@ if [ "$manager" = weston ]; then
         else
             wait_settled "weston-press-$press" '! [ "$now" = "$(screen_geometry)" ]' ||
                 fail "the window button's press $press left the window full screen"
+            weston_step "$framed" "weston-press-$press" ||
+                fail "the window button's press $press put the framed window at $(cat "$work/weston-press-$press"), not 32 up and left of $(cat "$work/$framed")"
+            framed=weston-press-$press
         fi
     done
 fi
@@ -603,6 +622,11 @@ fi
 if [ "$manager" != none ] && [ "$manager" != nested ] && [ "$manager" != weston ]; then
     play_sequences
 fi
+
+# The framed window's moves stay, where the manager moves windows as asked.
+case $manager in
+openbox | xfwm4 | metacity | icewm | fluxbox | mutter | kwin | blackbox | twm | pekwm) moves_stay ;;
+esac
 
 # A click made while the program is stopped and the manager moves its window, or makes it full
 # screen, acts where the hand clicked once the program goes on: on the menu bar's File, and on the

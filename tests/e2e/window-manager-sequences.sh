@@ -114,9 +114,12 @@ play_steps() {
     fi
 }
 
-# play_sequences: WM_SEQUENCES sequences from the seed WM_SEED on, after two that left a window
+# play_sequences: WM_SEQUENCES sequences from the seed WM_SEED on, after those that left a window
 # stuck: the manager's full screen taken away while the window was minimised (a full-size window
-# with no state, off the screen), and the manager's maximise and full screen around a minimise.
+# with no state, off the screen), the manager's maximise and full screen around a minimise, a
+# full-screen window moved and minimised at once after (left full size off the screen), and the
+# manager's maximise with the window button pressed twice after it (left at another size than
+# the one laid out, the manager saying full screen).
 play_sequences() {
     local seed steps
     if [ -n "$ewmh" ]; then
@@ -126,8 +129,45 @@ play_sequences() {
     if [ -n "$maximise" ]; then
         steps=$'maximise 45\nfullscreen 45\nminimise 45\nmaximise 45\nactivate 45\n'
         play_steps sequence-maximised "the maximise and full screen around a minimise"
+        steps=$'maximise 184\nactivate 350\nbutton 79\nbutton 400\n'
+        play_steps sequence-maximised-buttons "the maximise and the window button twice"
     fi
+    steps=$'windowmove:100,77 40\nminimise 318\nactivate 400\n'
+    play_steps sequence-moved-minimised "a move and a minimise at once after it"
     for seed in $(seq "${WM_SEED:-1}" $((${WM_SEED:-1} + ${WM_SEQUENCES:-2} - 1))); do
         play_sequence "$seed"
     done
+}
+
+# moves_stay: a framed window the manager moves (as a pager or the manager's keyboard move does)
+# at once after the window button, and one it moves while the program is stopped, stay where
+# they were moved, at their size, for as long as the program would have taken to put them back.
+moves_stay() {
+    local before
+    from_full_screen moves-start
+    window_button
+    window moves-window "the window button"
+    moved_stays moves-moved "at once after the window button" true
+    window_button
+    full_screen_either moves-full "by the window button"
+    window_button
+    window moves-window-again "the window button"
+    kill -STOP "$pid"
+    moved_stays moves-stopped "while the program was stopped" 'kill -CONT "$pid"'
+}
+
+# moved_stays NAME HOW THEN: moves the window 30 pixels right, runs THEN once the server has it
+# there, and checks that the window then stays at a place of its own for three seconds, at the
+# same size.
+moved_stays() {
+    local before x y size
+    before=$(geometry)
+    read -r x y size < <(tr ',' ' ' <<<"$before")
+    xdotool windowmove "$window" $((x + 30)) "$y"
+    wait_until '[ "$(geometry)" != "$before" ]' || fail "the manager did not move the window $2"
+    eval "$3"
+    settled_samples=30 wait_settled "$1" true || fail "the window kept changing after the move $2"
+    [ "$(cut -d' ' -f1 "$work/$1")" != "${before%% *}" ] ||
+        fail "the window moved $2 was put back at $(cat "$work/$1")"
+    [ "$(cut -d' ' -f2 "$work/$1")" = "$size" ] || fail "the window moved $2 was sized $(cat "$work/$1"), not $size"
 }

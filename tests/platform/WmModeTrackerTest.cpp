@@ -16,7 +16,8 @@ using tAnswer = CWmModeTracker::tAnswer;
 constexpr uint64_t kPatience = CWmModeTracker::kPatienceMs;
 constexpr uint64_t kSilence = CWmModeTracker::kSilenceMs;
 
-// One step: the program asks ('A'), the manager's state is read ('S'), or time passes ('T'), at
+// One step: the program asks ('A'), the manager's state is read ('S'), the program follows what it
+// was told ('F'), the window shows ('V'), or time passes ('T'), at
 // `at` milliseconds. `expected` is the answer, or for 'A' the requests as three digits: full
 // screen, leave full screen, unmaximise.
 struct tStep {
@@ -65,6 +66,11 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kFs, 200, kNone}, {'T', 0, 200 + kPatience - 1, kNone},
           {'T', 0, 200 + kPatience, kToFull}, {'T', 0, 200 + 2 * kPatience - 1, kNone},
           {'T', 0, 200 + 2 * kPatience, kToFull}, {'A', kFull, 9000, 0}, {'T', 0, 20000, kNone}}},
+        {"a change the program followed is not told again, though the program kept its own wish (a window "
+         "that takes the manager's maximise away and covers the screen again): a held stroke goes on",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'S', kMax, 10, kBack}, {'F', 0, 11, 0}, {'T', 0, 10 + kPatience, kNone},
+          {'T', 0, 10 + 5 * kPatience, kNone}, {'S', kNormal, 9000, kBack}, {'T', 0, 9000 + kPatience, kBack}}},
         {"a manager that has said nothing since the ask is busy, and is waited for longer", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'T', 0, kPatience, kNone}, {'T', 0, kSilence - 1, kNone},
           {'S', kNormal, kSilence - 1, kArrived}, {'A', kFull, kSilence, 100}, {'T', 0, 2 * kSilence, kBack}}},
@@ -105,6 +111,8 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
                 EXPECT_EQ(int(tracker.See(tWmMode(step.value), step.at)), step.expected);
             else if (step.what == 'V')
                 tracker.Shown(step.at);
+            else if (step.what == 'F')
+                tracker.Followed();
             else
                 EXPECT_EQ(int(tracker.Tick(step.at)), step.expected);
         }
