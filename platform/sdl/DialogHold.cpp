@@ -193,6 +193,7 @@ std::bitset<256> CDialogHold::Held() const
         SDL_Keysym key{};
         key.scancode = SDL_Scancode(scancode);
         key.sym = SDL_GetKeyFromScancode(key.scancode);
+        key.mod = Uint16(SDL_GetModState());
         const int virtualKey = VirtualKeyFor(key, m_layout.rightAltIsAltGr[group], m_layout.groupKeys[group]);
         if (virtualKey > 0 && virtualKey < 256)
             held[size_t(virtualKey)] = true;
