@@ -390,9 +390,14 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
         {"-layout us -variant dvp", {"+LCTL", "+LFSH", "+AE05", "-AE05", "+AE01", "-AE01", "-LFSH", "-LCTL"},
          {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'}, {WM_KEYDOWN, 0},
           {WM_KEYUP, 0}, {WM_KEYUP, VK_SHIFT}, {WM_KEYUP, VK_CONTROL}}},
+        // Lithuanian's digit row shows accented letters and quotes, which stand for no key: each
+        // key stands for the digit of its place, and still types its letter.
+        {"-layout lt", {"+LCTL", "+AE01", "-AE01", "+AE10", "-AE10", "-LCTL", "+AE02", "-AE02"},
+         control({'1', '0'}) + tHeard{{WM_KEYDOWN, '2'}, {WM_CHAR, 0x10D}, {WM_KEYUP, '2'}}},
         // Georgian's letters, Unicode symbols where Russian's are of an older set, are letters of
-        // another script too.
-        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "-LCTL"}, control({'A'})},
+        // another script too; its low quotation mark, a Unicode symbol beyond them, is no letter
+        // and no key.
+        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "+TLDE", "-TLDE", "-LCTL"}, control({'A', 0})},
         // SDL reads its keymap again in the Russian group; back in Dvorak, its "'" and ';' at the US
         // Q and Z are no letters.
         {"-layout us,ru -variant dvorak, -option grp:alt_shift_toggle", toggle, altShift},
