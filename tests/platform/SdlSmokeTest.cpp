@@ -666,6 +666,13 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
               (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT},
                       {WM_KEYDOWN, VK_NUMLOCK}, {WM_KEYUP, VK_NUMLOCK}, {WM_KEYDOWN, VK_NUMPAD0 + 4},
                       {WM_CHAR, '4'}, {WM_KEYUP, VK_NUMPAD0 + 4}}));
+    // A keypad key held through a hold is held as the digit it went down as.
+    hand->Key("KP6", true);
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_KEYDOWN, VK_NUMPAD0 + 6}, {WM_CHAR, '6'}}));
+    EXPECT_FALSE(GetOpenFileNameW(&dialog));
+    EXPECT_TRUE(GetAsyncKeyState(VK_NUMPAD0 + 6) & 0x8000);
+    hand->Key("KP6", false);
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_KEYUP, VK_NUMPAD0 + 6}}));
 }
 
 // SDL's own box, shown where no dialog program is installed, names the program's window as its
