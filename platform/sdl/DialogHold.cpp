@@ -193,6 +193,9 @@ std::bitset<256> CDialogHold::Held() const
         SDL_Keysym key{};
         key.scancode = SDL_Scancode(scancode);
         key.sym = SDL_GetKeyFromScancode(key.scancode);
+        // The keypad's keys by Num Lock and Shift as they are now, as they went down unless
+        // either changed meanwhile.
+        key.mod = Uint16(SDL_GetModState());
         const int virtualKey = VirtualKeyFor(key, m_layout.rightAltIsAltGr[group], m_layout.groupKeys[group]);
         if (virtualKey > 0 && virtualKey < 256)
             held[size_t(virtualKey)] = true;

@@ -35,7 +35,8 @@ public:
     void X11KeyRead(eReader reader, int group);
     // The virtual key of SDL's key event. Where the layout makes right Alt AltGr in the group it
     // goes down in, it is no key then; it is let go as Alt, so that an Alt it went down as in
-    // another group does not stay down. A key of the main block goes up as it went down.
+    // another group does not stay down. A key of the main block or the keypad goes up as it went
+    // down.
     int VirtualKeyOf(eReader reader, const SDL_KeyboardEvent& key);
 
 private:

@@ -3,6 +3,10 @@
 #include "platform/VirtualKeys.h"
 
 namespace w32::sdl {
+
+// The keys down are kept by scancode up to the main block's last, which the keypad's precede.
+static_assert(SDL_SCANCODE_KP_PERIOD < std::tuple_size_v<tPlaceKeysDown>);
+
 namespace {
 
 int ByScancode(SDL_Scancode scancode)
@@ -36,20 +40,32 @@ int ByScancode(SDL_Scancode scancode)
         return VK_ADD;
     case SDL_SCANCODE_KP_MINUS:
         return VK_SUBTRACT;
-    case SDL_SCANCODE_KP_PERIOD:
-        return VK_DECIMAL;
     case SDL_SCANCODE_KP_DIVIDE:
         return VK_DIVIDE;
     case SDL_SCANCODE_KP_ENTER:
         return VK_RETURN;
     default:
-        break;
+        return 0;
     }
-    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
-        return VK_NUMPAD0 + 1 + (scancode - SDL_SCANCODE_KP_1);
-    if (scancode == SDL_SCANCODE_KP_0)
-        return VK_NUMPAD0;
-    return 0;
+}
+
+// The keypad's digit and decimal keys as X's keypad gives them: the digits and the decimal point
+// with Num Lock on, the keys printed beside them with it off or with Shift held, which then make
+// no character. Win32 names the keypad's 5 without Num Lock VK_CLEAR.
+int KeypadKey(const SDL_Keysym& key)
+{
+    constexpr int kClear = 0x0C;
+    // SDL's order: 1 to 9, 0, the decimal key.
+    constexpr int kNavigation[] = {VK_END,   VK_DOWN, VK_NEXT,  VK_LEFT,   kClear,   VK_RIGHT,
+                                   VK_HOME,  VK_UP,   VK_PRIOR, VK_INSERT, VK_DELETE};
+    if (key.scancode < SDL_SCANCODE_KP_1 || key.scancode > SDL_SCANCODE_KP_PERIOD)
+        return 0;
+    const int index = key.scancode - SDL_SCANCODE_KP_1;
+    if (!(key.mod & KMOD_NUM) || (key.mod & KMOD_SHIFT))
+        return kNavigation[index];
+    if (key.scancode == SDL_SCANCODE_KP_PERIOD)
+        return VK_DECIMAL;
+    return key.scancode == SDL_SCANCODE_KP_0 ? VK_NUMPAD0 : VK_NUMPAD0 + 1 + index;
 }
 
 int ByKeycode(SDL_Keycode key)
@@ -154,6 +170,8 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys&
         return groupKeys[size_t(key.scancode)];
     if (const int byPlace = ByScancode(key.scancode))
         return byPlace;
+    if (const int keypad = KeypadKey(key))
+        return keypad;
     if (const int byName = ByKeycode(key.sym))
         return byName;
     return BeyondAscii(key.sym) ? UsLetterAt(key.scancode) : 0;
@@ -164,7 +182,9 @@ int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* 
     if (size_t(key.keysym.scancode) >= down->size())
         return virtualKey;
     int& wentDown = (*down)[size_t(key.keysym.scancode)];
-    const int named = wentDown ? wentDown : virtualKey;
+    // A press that is no repeat is the key's meaning now: the release of its last press may have
+    // gone unseen (a dialog's hold drops it).
+    const int named = wentDown && (key.type == SDL_KEYUP || key.repeat) ? wentDown : virtualKey;
     wentDown = key.type == SDL_KEYDOWN ? named : 0;
     return named;
 }

@@ -21,16 +21,19 @@ int UsLetterAt(SDL_Scancode scancode);
 
 // The virtual key of an SDL key: a key of the main block by `groupKeys`, those of the keyboard
 // group of the event; where they tell nothing, punctuation and the keypad by their place on the
-// keyboard (the US layout's virtual keys), letters, digits and named keys by what they are, and a
-// letter beyond ASCII by the US letter at its place. 0 for keys the program never asks for, and
-// for the right Alt key where the layout makes it AltGr.
+// keyboard (the US layout's virtual keys), the keypad's digit and decimal keys by the Num Lock and
+// Shift of the event too, letters, digits and named keys by what they are, and a letter beyond
+// ASCII by the US letter at its place. 0 for keys the program never asks for, and for the right
+// Alt key where the layout makes it AltGr.
 int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys& groupKeys);
 
-// The virtual key each key of the main block went down as, 0 for one that is up.
+// The virtual key each key of the main block and of the keypad went down as, 0 for one that is
+// up.
 using tPlaceKeysDown = std::array<int, std::tuple_size_v<tPlaceKeys>>;
 
-// `virtualKey`, the key `key` is for, but the one it went down as for a key of the main block
-// that is down: another keyboard group may give it another meaning before it is let go.
+// `virtualKey`, the key `key` is for, but the one it went down as for a key of the main block or
+// the keypad that is down: another keyboard group, or Num Lock, may give it another meaning before
+// it is let go.
 int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* down);
 
 }  // namespace w32::sdl

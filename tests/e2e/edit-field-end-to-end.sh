@@ -3,8 +3,8 @@
 # types "Grüße € ½", Control+A and Control+C put it on the clipboard (read back with xclip), text
 # put on the clipboard with xclip is pasted with Control+V, and the window's screenshots show the
 # text. On the Russian layout the letter keys type Cyrillic, and Control with the keys of A and C
-# selects and copies all. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM
-# SHOT_FOLDER.
+# selects and copies all. The keypad moves and deletes with Num Lock off and types digits with it
+# on. Alt+F4 closes the program, which prints the field's text. Usage: PROGRAM SHOT_FOLDER.
 set -euo pipefail
 
 source "$(dirname "$0")/xvfb-session.sh"
@@ -66,7 +66,26 @@ wait_until 'copied=$(clipboard); [ "$copied" = "$whole" ]' || true
 [ "$copied" = "$whole" ] || fail "on the Russian layout the clipboard holds '$copied', not '$whole'"
 setxkbmap us
 
+# With Num Lock off the keypad's 1, 4, 7 and decimal key are End (which ends the selection),
+# Left, Home and Delete, and type nothing; with it on, its 4, decimal key and 2 (by their key
+# codes) type "4.2".
+numlock_is() { xset q | grep -q "Num Lock: *$1"; }
+numlock_is off || xdotool key Num_Lock
+numlock_is off || fail "Num Lock does not go off"
+xdotool key KP_End
+xdotool type 'ac'
+xdotool key KP_Left
+xdotool type 'b'
+xdotool key KP_Home
+xdotool type '<'
+xdotool key KP_End KP_Left KP_Delete
+xdotool key Num_Lock
+numlock_is on || fail "Num Lock does not go on"
+xdotool key 83 91 88
+xdotool key Num_Lock
+whole="<${whole}ab4.2"
+
 close_program
 printed=$(cat "$work/stdout")
 [ "$printed" = "$whole" ] || fail "the field holds '$printed', not '$whole'"
-echo "typed '$typed', copied it, pasted ' ok', typed and copied on the Russian layout, the field held '$printed'; screenshots in $shots"
+echo "typed '$typed', copied it, pasted ' ok', typed and copied on the Russian layout, moved and deleted with the keypad, the field held '$printed'; screenshots in $shots"

@@ -390,9 +390,14 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
         {"-layout us -variant dvp", {"+LCTL", "+LFSH", "+AE05", "-AE05", "+AE01", "-AE01", "-LFSH", "-LCTL"},
          {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '1'}, {WM_KEYUP, '1'}, {WM_KEYDOWN, 0},
           {WM_KEYUP, 0}, {WM_KEYUP, VK_SHIFT}, {WM_KEYUP, VK_CONTROL}}},
+        // Lithuanian's digit row shows accented letters and quotes, which stand for no key: each
+        // key stands for the digit of its place, and still types its letter.
+        {"-layout lt", {"+LCTL", "+AE01", "-AE01", "+AE10", "-AE10", "-LCTL", "+AE02", "-AE02"},
+         control({'1', '0'}) + tHeard{{WM_KEYDOWN, '2'}, {WM_CHAR, 0x10D}, {WM_KEYUP, '2'}}},
         // Georgian's letters, Unicode symbols where Russian's are of an older set, are letters of
-        // another script too.
-        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "-LCTL"}, control({'A'})},
+        // another script too; its low quotation mark, a Unicode symbol beyond them, is no letter
+        // and no key.
+        {"-layout ge", {"+LCTL", "+AC01", "-AC01", "+TLDE", "-TLDE", "-LCTL"}, control({'A', 0})},
         // SDL reads its keymap again in the Russian group; back in Dvorak, its "'" and ';' at the US
         // Q and Z are no letters.
         {"-layout us,ru -variant dvorak, -option grp:alt_shift_toggle", toggle, altShift},
@@ -419,6 +424,54 @@ TEST_F(XDisplayInputTest, RightAltIsAltGrWhereTheLayoutMakesItSo)
             ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
         EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP}, row.heard.size()),
                   row.heard);
+    }
+}
+
+// The keypad's digit and decimal keys are the navigation keys printed beside them while Num Lock is
+// off or Shift is held, and make no character; with it on they are the digits and the decimal
+// point. A key held while Num Lock changes goes up as it went down, and its next press follows the
+// lock.
+TEST_F(XDisplayInputTest, TheKeypadsKeysFollowNumLock)
+{
+    // Win32's name for the keypad's 5 without Num Lock.
+    constexpr WPARAM kClear = 0x0C;
+    const auto keys = [](const std::vector<WPARAM>& keys) {
+        tHeard heard;
+        for (WPARAM key : keys)
+            heard = heard + tHeard{{WM_KEYDOWN, key}, {WM_KEYUP, key}};
+        return heard;
+    };
+    const tHeard numLock = keys({VK_NUMLOCK});
+    struct tRow {
+        std::vector<const char*> keys;
+        tHeard heard;
+    };
+    const tRow rows[] = {
+        {{"+KP7", "-KP7", "+KP8", "-KP8", "+KP9", "-KP9", "+KP4", "-KP4", "+KP5", "-KP5", "+KP6", "-KP6"},
+         keys({VK_HOME, VK_UP, VK_PRIOR, VK_LEFT, kClear, VK_RIGHT})},
+        {{"+KP1", "-KP1", "+KP2", "-KP2", "+KP3", "-KP3", "+KP0", "-KP0", "+KPDL", "-KPDL"},
+         keys({VK_END, VK_DOWN, VK_NEXT, VK_INSERT, VK_DELETE})},
+        {{"+LFSH", "+KP4", "-KP4", "-LFSH"},
+         {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}, {WM_KEYUP, VK_SHIFT}}},
+        {{"+NMLK", "-NMLK", "+KP4", "-KP4", "+KP0", "-KP0", "+KPDL", "-KPDL", "+KP9", "-KP9"},
+         numLock + tHeard{{WM_KEYDOWN, VK_NUMPAD0 + 4}, {WM_CHAR, '4'}, {WM_KEYUP, VK_NUMPAD0 + 4},
+                          {WM_KEYDOWN, VK_NUMPAD0}, {WM_CHAR, '0'}, {WM_KEYUP, VK_NUMPAD0},
+                          {WM_KEYDOWN, VK_DECIMAL}, {WM_CHAR, '.'}, {WM_KEYUP, VK_DECIMAL},
+                          {WM_KEYDOWN, VK_NUMPAD0 + 9}, {WM_CHAR, '9'}, {WM_KEYUP, VK_NUMPAD0 + 9}}},
+        {{"+LFSH", "+KP4", "-KP4", "-LFSH"},
+         {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}, {WM_KEYUP, VK_SHIFT}}},
+        {{"+KP6", "+NMLK", "-NMLK", "-KP6"},
+         tHeard{{WM_KEYDOWN, VK_NUMPAD0 + 6}, {WM_CHAR, '6'}} + numLock + tHeard{{WM_KEYUP, VK_NUMPAD0 + 6}}},
+        {{"+KP6", "-KP6"}, keys({VK_RIGHT})},
+        {{"+KP2", "+NMLK", "-NMLK", "-KP2", "+KP5", "-KP5"},
+         tHeard{{WM_KEYDOWN, VK_DOWN}} + numLock +
+             tHeard{{WM_KEYUP, VK_DOWN}, {WM_KEYDOWN, VK_NUMPAD0 + 5}, {WM_CHAR, '5'}, {WM_KEYUP, VK_NUMPAD0 + 5}}},
+    };
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows));
+        for (const char* key : row.keys)
+            ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
+        EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}, row.heard.size()), row.heard);
     }
 }
 
@@ -522,6 +575,8 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     hand->MovePointer(20, 20);
     hand->Key("LFSH", true);
     hand->Key("LCTL", true);
+    // The keypad's 4 goes down as Left and is let go while the dialog holds the program.
+    hand->Key("KP4", true);
     hand->Button(1, true);
     EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN}, 1), (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL}}));
     // SDL may read a modifier twice: from the keyboard as the window takes the focus, and from its key.
@@ -532,6 +587,7 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
         for (int i = 0; i < 500 && access(up.c_str(), F_OK) != 0; ++i)
             Sleep(10);
         hand->Key("LCTL", false);
+        hand->Key("KP4", false);
         hand->Key("AB01", true);
         hand->Key("AB01", false);
         hand->MovePointer(10, 10);
@@ -582,9 +638,10 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     MSG release;
     ASSERT_TRUE(PeekMessageW(&release, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE));
     EXPECT_EQ(release.lParam, MAKELPARAM(20, 20));
-    EXPECT_EQ(Hear(window, kinds, 3), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL},
+    EXPECT_EQ(Hear(window, kinds, 4), (tHeard{{WM_LBUTTONUP, MK_SHIFT | MK_CONTROL},
                                               {WM_KEYUP, VK_CONTROL},
-                                              {WM_KEYUP, VK_SHIFT}}));
+                                              {WM_KEYUP, VK_SHIFT},
+                                              {WM_KEYUP, VK_LEFT}}));
     EXPECT_EQ(Hear(window, kinds, 6), (tHeard{{WM_KEYDOWN, VK_SHIFT},
                                               {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
                                               {WM_LBUTTONUP, MK_SHIFT},
@@ -600,8 +657,22 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     hand->Key("AB02", true);
     hand->Key("AB02", false);
     hand->Key("LFSH", false);
-    EXPECT_EQ(Hear(window, kinds, 4),
-              (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT}}));
+    // Its next press, with Num Lock on, is the digit: its release went unseen, not the key.
+    hand->Key("NMLK", true);
+    hand->Key("NMLK", false);
+    hand->Key("KP4", true);
+    hand->Key("KP4", false);
+    EXPECT_EQ(Hear(window, kinds, 9),
+              (tHeard{{WM_KEYDOWN, 'X'}, {WM_CHAR, 'X'}, {WM_KEYUP, 'X'}, {WM_KEYUP, VK_SHIFT},
+                      {WM_KEYDOWN, VK_NUMLOCK}, {WM_KEYUP, VK_NUMLOCK}, {WM_KEYDOWN, VK_NUMPAD0 + 4},
+                      {WM_CHAR, '4'}, {WM_KEYUP, VK_NUMPAD0 + 4}}));
+    // A keypad key held through a hold is held as the digit it went down as.
+    hand->Key("KP6", true);
+    EXPECT_EQ(Hear(window, kinds, 2), (tHeard{{WM_KEYDOWN, VK_NUMPAD0 + 6}, {WM_CHAR, '6'}}));
+    EXPECT_FALSE(GetOpenFileNameW(&dialog));
+    EXPECT_TRUE(GetAsyncKeyState(VK_NUMPAD0 + 6) & 0x8000);
+    hand->Key("KP6", false);
+    EXPECT_EQ(Hear(window, kinds, 1), (tHeard{{WM_KEYUP, VK_NUMPAD0 + 6}}));
 }
 
 // SDL's own box, shown where no dialog program is installed, names the program's window as its
