@@ -41,6 +41,10 @@ TEST(FramePlacement, TheFrameLiesOnTheWorkAreaMovedFirstAndSmallerOnlyWhereItMus
          {0, 100, 1280, 700}, "100,110 500x590"},
         {"no room for any client keeps the client", {10, 10, 50, 50}, {700, 700, 500, 500}, screen, "10,10 40x40"},
         {"no room for its height keeps the client", {10, 10, 50, 50}, {1, 1, 500, 500}, screen, "10,10 40x40"},
+        {"a frame exactly as wide as the work area keeps the client", {10, 10, 50, 50}, {640, 640, 1, 1}, screen,
+         "10,10 40x40"},
+        {"a frame exactly as tall as the work area keeps the client", {10, 10, 50, 50}, {1, 1, 400, 400}, screen,
+         "10,10 40x40"},
     };
     for (const tRow& row : rows)
         EXPECT_EQ(Text(FitFramedClient(row.client, row.frame, row.work)), row.fitted) << row.name;
