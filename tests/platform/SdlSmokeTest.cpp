@@ -468,6 +468,51 @@ TEST_F(XDisplayInputTest, EachMouseMessageHasThePointItsEventGaveWhereverTheWind
     XCloseDisplay(manager);
 }
 
+// A click made after the window moved under a pointer that stood still, and the wheel turned
+// there, handled after the window moved again: each message has the point its own event gave,
+// not the one where the pointer last moved in the window (SDL's), nor one the window's place as
+// the messages are handled makes of it.
+TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereThePointerStood)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    hand->MovePointer(30, 30);
+    ASSERT_EQ(Hear(window, {WM_MOUSEMOVE}, 1).size(), 1u);
+    XMoveWindow(manager, info.info.x11.window, 10, 10);
+    XSync(manager, False);
+    hand->Button(1, true);
+    hand->Button(1, false);
+    hand->Button(5, true);
+    hand->Button(5, false);
+    XMoveWindow(manager, info.info.x11.window, 5, 20);
+    XSync(manager, False);
+    std::vector<POINT> buttons;
+    std::optional<POINT> wheel;
+    for (const DWORD start = timeGetTime(); !wheel && timeGetTime() - start < 5000;) {
+        MSG message;
+        if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
+            Sleep(1);
+        else if (message.message == WM_LBUTTONDOWN || message.message == WM_LBUTTONUP)
+            buttons.push_back(POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)});
+        else if (message.message == WM_MOUSEWHEEL)
+            wheel = POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+        else
+            DispatchMessageW(&message);
+    }
+    ASSERT_EQ(buttons.size(), 2u);
+    for (const POINT& at : buttons) {
+        EXPECT_EQ(at.x, 20);
+        EXPECT_EQ(at.y, 20);
+    }
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->x, 30) << "the wheel's point is on the screen";
+    EXPECT_EQ(wheel->y, 30);
+    XCloseDisplay(manager);
+}
+
 // A press that ends as its window loses the focus is sent its release through the display. When
 // the hand's own release and a new press came before the program read the display, that release
 // reaches SDL after the new press: the new press still goes on until the hand lets it go.
