@@ -513,6 +513,24 @@ TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereTheP
     XCloseDisplay(manager);
 }
 
+// Input that Xlib has already read from SDL's connection into its queue, as any request that waits
+// for its answer there reads the events before the answer, has arrived though the connection has
+// nothing more to read: the pump takes it in at once.
+TEST_F(XDisplayInputTest, InputXlibHasReadAlreadyIsTakenIn)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    Display* sdl = info.info.x11.display;
+    hand->MovePointer(20, 20);
+    hand->Button(1, true);
+    hand->Button(1, false);
+    XSync(sdl, False);
+    ASSERT_GT(XQLength(sdl), 0);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN, WM_LBUTTONUP}, 2),
+              (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}));
+}
+
 // A press that ends as its window loses the focus is sent its release through the display. When
 // the hand's own release and a new press came before the program read the display, that release
 // reaches SDL after the new press: the new press still goes on until the hand lets it go.
