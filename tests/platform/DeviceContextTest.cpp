@@ -281,7 +281,7 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     // ImageMagick paints the root window in one colour from a process of its own.
     const std::string picture = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                                 "/kostrel-root-" + std::to_string(getpid()) + ".png";
-    ASSERT_EQ(std::system(("convert -size 640x480 xc:'#2080C0' " + picture).c_str()), 0);
+    ASSERT_EQ(std::system(("convert -size 640x480 xc:'#20FFC0' " + picture).c_str()), 0);
     std::system(("display -window root " + picture + " 2>/dev/null").c_str());
     std::remove(picture.c_str());
     sdl::CX11Connection connection;
@@ -290,14 +290,25 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     };
     std::vector<uint32_t> pixels(8);
     ASSERT_TRUE(capture(RECT{40, 50, 44, 52}, pixels.data()));
-    EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF2080C0u));
+    EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF20FFC0u));
     pixels.assign(4, 0);
     ASSERT_TRUE(capture(RECT{638, 0, 642, 1}, pixels.data()));
-    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF20FFC0u, 0xFF20FFC0u, 0xFF000000u, 0xFF000000u}))
         << "black beyond the 640-pixel screen";
     pixels.assign(2, 0);
     ASSERT_TRUE(capture(RECT{10, 479, 11, 481}, pixels.data())) << "a read that reaches the bottom edge";
-    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF000000u})) << "black below the 480-pixel screen";
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF20FFC0u, 0xFF000000u})) << "black below the 480-pixel screen";
+    pixels.assign(4, 0);
+    ASSERT_TRUE(capture(RECT{-1, -1, 1, 1}, pixels.data())) << "a read that starts above and left of the screen";
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF20FFC0u}));
+    pixels.assign(2, 0);
+    ASSERT_TRUE(capture(RECT{640, 0, 642, 1}, pixels.data())) << "a read wholly beside the screen";
+    EXPECT_EQ(pixels, std::vector<uint32_t>(2, 0xFF000000u));
+    pixels.assign(2, 0);
+    ASSERT_TRUE(capture(RECT{0, 480, 1, 482}, pixels.data())) << "a read wholly below the screen";
+    EXPECT_EQ(pixels, std::vector<uint32_t>(2, 0xFF000000u));
+    EXPECT_FALSE(capture(RECT{5, 5, 5, 9}, pixels.data())) << "an area without width";
+    EXPECT_FALSE(capture(RECT{5, 5, 9, 5}, pixels.data())) << "an area without height";
 
     // A server that refuses to read its root answers the read with false, and its refusal is no
     // error of the program's; every other error on the connection, a refused read of the root
