@@ -468,10 +468,10 @@ TEST_F(XDisplayInputTest, EachMouseMessageHasThePointItsEventGaveWhereverTheWind
     XCloseDisplay(manager);
 }
 
-// A click made after the window moved under a pointer that stood still, and the wheel turned
-// there, handled after the window moved again: each message has the point its own event gave,
+// A click made after the window moved under a pointer that stood still, the wheel turned there and
+// a move, handled after the window moved again: each message has the point its own event gave,
 // not the one where the pointer last moved in the window (SDL's), nor one the window's place as
-// the messages are handled makes of it.
+// the messages are handled makes of it, and the pointer is read where the hand left it.
 TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereThePointerStood)
 {
     Display* manager = XOpenDisplay(nullptr);
@@ -487,18 +487,22 @@ TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereTheP
     hand->Button(1, false);
     hand->Button(5, true);
     hand->Button(5, false);
+    hand->MovePointer(32, 33);
     XMoveWindow(manager, info.info.x11.window, 5, 20);
     XSync(manager, False);
     std::vector<POINT> buttons;
-    std::optional<POINT> wheel;
-    for (const DWORD start = timeGetTime(); !wheel && timeGetTime() - start < 5000;) {
+    std::optional<POINT> wheel, moved;
+    for (const DWORD start = timeGetTime(); !moved && timeGetTime() - start < 5000;) {
         MSG message;
+        const auto point = [&] { return POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)}; };
         if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
             Sleep(1);
         else if (message.message == WM_LBUTTONDOWN || message.message == WM_LBUTTONUP)
-            buttons.push_back(POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)});
+            buttons.push_back(point());
         else if (message.message == WM_MOUSEWHEEL)
-            wheel = POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+            wheel = point();
+        else if (message.message == WM_MOUSEMOVE && wheel)
+            moved = point();
         else
             DispatchMessageW(&message);
     }
@@ -510,6 +514,13 @@ TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereTheP
     ASSERT_TRUE(wheel);
     EXPECT_EQ(wheel->x, 30) << "the wheel's point is on the screen";
     EXPECT_EQ(wheel->y, 30);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->x, 22);
+    EXPECT_EQ(moved->y, 23);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    EXPECT_EQ(pointer.x, 32);
+    EXPECT_EQ(pointer.y, 33);
     XCloseDisplay(manager);
 }
 
