@@ -429,8 +429,13 @@ private:
     }
 
     // Where a pointer event of SDL happened: in the window and on the screen as the display's own
-    // event of it says, which comes just before it; else from SDL's place of the window.
-    input::tPointerAt PointerAt(Uint32 id, int32_t x, int32_t y, const std::optional<tX11Event>& raw)
+    // event of it says, which comes just before it; else from the window's place. SDL takes the
+    // moves from XInput 2, which gives no event of the display's own. The watch reads SDL's place of
+    // the window, which follows the display's events as SDL reads them, and the delivery the
+    // record's, which follows them as they are delivered: a window that moved again after the
+    // event was read does not move its point.
+    input::tPointerAt PointerAt(Uint32 id, int32_t x, int32_t y, const std::optional<tX11Event>& raw,
+                                bool delivered)
     {
         input::tPointerAt at;
         at.screen = POINT{x, y};
@@ -444,6 +449,8 @@ private:
         if (raw && native.xwindow && raw->window == native.xwindow) {
             at.screen = POINT{raw->rootX, raw->rootY};
             at.client = POINT{raw->x, raw->y};
+        } else if (POINT origin{0, 0}; delivered && ClientToScreen(at.window, &origin)) {
+            at.screen = POINT{origin.x + x, origin.y + y};
         } else {
             int left = 0, top = 0;
             SDL_GetWindowPosition(native.window, &left, &top);
@@ -523,13 +530,13 @@ private:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             input::SetCursorScreenPos(self->PointerAt(event->button.windowID, event->button.x, event->button.y,
-                                                      Matching(self->m_watchedPointer, *event))
+                                                      Matching(self->m_watchedPointer, *event), false)
                                           .screen);
             input::SetKeyDown(ButtonKey(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_MOUSEMOTION:
             input::SetCursorScreenPos(self->PointerAt(event->motion.windowID, event->motion.x, event->motion.y,
-                                                      Matching(self->m_watchedPointer, *event))
+                                                      Matching(self->m_watchedPointer, *event), false)
                                           .screen);
             break;
         default:
@@ -664,12 +671,12 @@ private:
         case SDL_MOUSEMOTION:
             input::DeliverMouseMove(WindowOf(event.motion.windowID),
                                     PointerAt(event.motion.windowID, event.motion.x, event.motion.y,
-                                              Matching(m_translatedPointer, event)));
+                                              Matching(m_translatedPointer, event), true));
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             const input::tPointerAt at = PointerAt(event.button.windowID, event.button.x, event.button.y,
-                                                   Matching(m_translatedPointer, event));
+                                                   Matching(m_translatedPointer, event), true);
             if (event.type == SDL_MOUSEBUTTONDOWN)
                 m_sentReleases.PressDelivered(event.button.button);
             if (const int key = ButtonKey(event.button.button))
@@ -682,7 +689,7 @@ private:
             if (const int32_t delta = int32_t(std::lround(notches * float(WHEEL_DELTA))))
                 input::DeliverWheel(WindowOf(event.wheel.windowID), delta,
                                     PointerAt(event.wheel.windowID, event.wheel.mouseX, event.wheel.mouseY,
-                                              Matching(m_translatedPointer, event)));
+                                              Matching(m_translatedPointer, event), true));
             break;
         }
         case SDL_DROPFILE:

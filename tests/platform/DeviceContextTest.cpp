@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "HeadlessFixture.h"
@@ -159,12 +166,122 @@ TEST_F(DeviceContextTest, AScreenCopyWithoutRoomForItsPixelsFailsAndLaterOnesWor
     DeleteDC(memory);
 }
 
+// A display that refuses to read its root window, as a rootless server (XWayland's) does: a
+// relay on a TCP port of its own between Xlib and the virtual display moves every GetImage far
+// off the screen, and the server answers it with BadMatch.
+class CRefusingDisplay {
+public:
+    CRefusingDisplay()
+    {
+        m_listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        for (m_number = 100; m_number < 400; ++m_number) {
+            address.sin_port = htons(uint16_t(6000 + m_number));
+            if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+                break;
+        }
+        if (m_number < 400 && listen(m_listener, 1) == 0)
+            m_relay = std::thread([this] { Relay(); });
+    }
+    ~CRefusingDisplay()
+    {
+        shutdown(m_listener, SHUT_RDWR);
+        if (m_relay.joinable())
+            m_relay.join();
+        close(m_listener);
+    }
+    std::string Name() const { return "127.0.0.1:" + std::to_string(m_number); }
+
+private:
+    void Relay()
+    {
+        const int client = accept(m_listener, nullptr, nullptr);
+        if (client < 0)
+            return;
+        const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string display = std::getenv("DISPLAY");
+        std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%s", display.c_str() + 1);
+        if (connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            Carry(client, server);
+        close(server);
+        close(client);
+    }
+    // The client's bytes go on a request at a time (after the connection's setup, which goes
+    // as it is); the server's as they come. Xlib on this machine writes little-endian.
+    static void Carry(int client, int server)
+    {
+        std::string held;
+        bool setUp = false;
+        pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+        char buffer[65536];
+        while (poll(ends, 2, -1) > 0) {
+            if (ends[1].revents) {
+                const ssize_t n = read(server, buffer, sizeof buffer);
+                if (n <= 0 || write(client, buffer, size_t(n)) != n)
+                    return;
+            }
+            if (!ends[0].revents)
+                continue;
+            const ssize_t n = read(client, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            held.append(buffer, size_t(n));
+            for (;;) {
+                size_t length = 0;
+                if (!setUp) {
+                    if (held.size() < 12)
+                        break;
+                    const auto padded = [](size_t size) { return (size + 3) & ~size_t(3); };
+                    length = 12 + padded(Word16(held, 6)) + padded(Word16(held, 8));
+                } else if (held.size() >= 4) {
+                    length = Word16(held, 2) ? 4 * size_t(Word16(held, 2))
+                                             : held.size() >= 8 ? 4 * size_t(Word32(held, 4)) : 0;
+                }
+                if (!length || held.size() < length)
+                    break;
+                if (setUp && uint8_t(held[0]) == kGetImage)
+                    held[8] = 0, held[9] = 0x70;
+                setUp = true;
+                if (write(server, held.data(), length) != ssize_t(length))
+                    return;
+                held.erase(0, length);
+            }
+        }
+    }
+    static uint16_t Word16(const std::string& bytes, size_t at)
+    {
+        return uint16_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8);
+    }
+    static uint32_t Word32(const std::string& bytes, size_t at)
+    {
+        return uint32_t(Word16(bytes, at)) | uint32_t(Word16(bytes, at + 2)) << 16;
+    }
+
+    // X_GetImage: Xproto.h's types would clash with the platform's.
+    static constexpr uint8_t kGetImage = 73;
+    int m_listener = -1;
+    int m_number = 0;
+    std::thread m_relay;
+};
+
+std::vector<int> gNotedErrors;
+
+int NoteError(Display*, XErrorEvent* error)
+{
+    gNotedErrors.push_back(error->error_code);
+    return 0;
+}
+
 TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
 {
     // ImageMagick paints the root window in one colour from a process of its own.
     const std::string picture = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                                 "/kostrel-root-" + std::to_string(getpid()) + ".png";
-    ASSERT_EQ(std::system(("convert -size 640x480 xc:'#2080C0' " + picture).c_str()), 0);
+    ASSERT_EQ(std::system(("convert -size 640x480 xc:'#20FFC0' " + picture).c_str()), 0);
     std::system(("display -window root " + picture + " 2>/dev/null").c_str());
     std::remove(picture.c_str());
     sdl::CX11Connection connection;
@@ -173,14 +290,44 @@ TEST_F(XDisplayTest, TheX11ScreenIsReadFromTheRootWindow)
     };
     std::vector<uint32_t> pixels(8);
     ASSERT_TRUE(capture(RECT{40, 50, 44, 52}, pixels.data()));
-    EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF2080C0u));
+    EXPECT_EQ(pixels, std::vector<uint32_t>(8, 0xFF20FFC0u));
     pixels.assign(4, 0);
     ASSERT_TRUE(capture(RECT{638, 0, 642, 1}, pixels.data()));
-    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF2080C0u, 0xFF000000u, 0xFF000000u}))
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF20FFC0u, 0xFF20FFC0u, 0xFF000000u, 0xFF000000u}))
         << "black beyond the 640-pixel screen";
     pixels.assign(2, 0);
     ASSERT_TRUE(capture(RECT{10, 479, 11, 481}, pixels.data())) << "a read that reaches the bottom edge";
-    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF2080C0u, 0xFF000000u})) << "black below the 480-pixel screen";
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF20FFC0u, 0xFF000000u})) << "black below the 480-pixel screen";
+    pixels.assign(4, 0);
+    ASSERT_TRUE(capture(RECT{-1, -1, 1, 1}, pixels.data())) << "a read that starts above and left of the screen";
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF20FFC0u}));
+    pixels.assign(2, 0);
+    ASSERT_TRUE(capture(RECT{640, 0, 642, 1}, pixels.data())) << "a read wholly beside the screen";
+    EXPECT_EQ(pixels, std::vector<uint32_t>(2, 0xFF000000u));
+    pixels.assign(2, 0);
+    ASSERT_TRUE(capture(RECT{0, 480, 1, 482}, pixels.data())) << "a read wholly below the screen";
+    EXPECT_EQ(pixels, std::vector<uint32_t>(2, 0xFF000000u));
+    EXPECT_FALSE(capture(RECT{5, 5, 5, 9}, pixels.data())) << "an area without width";
+    EXPECT_FALSE(capture(RECT{5, 5, 9, 5}, pixels.data())) << "an area without height";
+
+    // A server that refuses to read its root answers the read with false, and its refusal is no
+    // error of the program's; every other error on the connection, a refused read of the root
+    // made elsewhere among them, still reaches the process's handler.
+    CRefusingDisplay refusing;
+    Display* display = XOpenDisplay(refusing.Name().c_str());
+    ASSERT_NE(display, nullptr) << refusing.Name();
+    const auto handler = XSetErrorHandler(NoteError);
+    gNotedErrors.clear();
+    pixels.assign(8, 0);
+    EXPECT_FALSE(sdl::CaptureX11Screen(display, RECT{40, 50, 44, 52}, pixels.data()));
+    XSync(display, False);
+    EXPECT_EQ(gNotedErrors, std::vector<int>{});
+    EXPECT_EQ(XGetImage(display, DefaultRootWindow(display), 0, 0, 1, 1, AllPlanes, ZPixmap), nullptr);
+    XMapWindow(display, 0x7FFFFF);
+    XSync(display, False);
+    EXPECT_EQ(gNotedErrors, (std::vector<int>{BadMatch, BadWindow}));
+    XSetErrorHandler(handler);
+    XCloseDisplay(display);
 }
 
 }  // namespace

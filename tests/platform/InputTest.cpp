@@ -6,6 +6,7 @@
 #include "HeadlessFixture.h"
 #include "TestWindows.h"
 #include "platform/Input.h"
+#include "platform/InputState.h"
 #include "platform/Messages.h"
 #include "platform/Queue.h"
 #include "platform/QueueInternal.h"
@@ -88,6 +89,32 @@ TEST_F(InputTest, ButtonsAreLiveAndMessagesCarryClientPoints)
     POINT cursor;
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, 30);
+}
+
+// A display that reports the point in the window with each event (X11's) is taken at its word:
+// the window may have moved since the event, and its place in the record with it. A window that
+// holds the mouse while the event came in another takes the point from the screen through its own
+// place.
+TEST_F(InputTest, AMouseMessageHasThePointInTheWindowItsEventGave)
+{
+    const input::tPointerAt at{POINT{400, 300}, m_window, POINT{30, 40}};
+    input::DeliverMouseMove(m_window, at);
+    input::DeliverMouseButton(m_window, VK_LBUTTON, true, at);
+    for (const UINT kind : {WM_MOUSEMOVE, WM_LBUTTONDOWN}) {
+        const MSG message = Next(kind, kind);
+        EXPECT_EQ(GET_X_LPARAM(message.lParam), 30) << kind;
+        EXPECT_EQ(GET_Y_LPARAM(message.lParam), 40) << kind;
+    }
+    const HWND other = MakeTestWindow(u"other window", RECT{400, 50, 500, 150});
+    const input::tPointerAt over{POINT{420, 60}, other, POINT{20, 10}};
+    input::DeliverMouseMove(other, over);
+    input::DeliverMouseButton(other, VK_LBUTTON, false, over);
+    for (const UINT kind : {WM_MOUSEMOVE, WM_LBUTTONUP}) {
+        const MSG message = Next(kind, kind);
+        EXPECT_EQ(message.hwnd, m_window) << kind;
+        EXPECT_EQ(GET_X_LPARAM(message.lParam), 320) << kind;
+        EXPECT_EQ(GET_Y_LPARAM(message.lParam), 10) << kind;
+    }
 }
 
 // A window minimised, taken off the screen or losing the focus while a button is held there is

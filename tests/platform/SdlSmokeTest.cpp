@@ -521,6 +521,80 @@ TEST_F(XDisplayInputTest, EachMouseMessageHasThePointItsEventGaveWhereverTheWind
     XCloseDisplay(manager);
 }
 
+// A click made after the window moved under a pointer that stood still, the wheel turned there and
+// a move, handled after the window moved again: each message has the point its own event gave,
+// not the one where the pointer last moved in the window (SDL's), nor one the window's place as
+// the messages are handled makes of it, and the pointer is read where the hand left it.
+TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereThePointerStood)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    hand->MovePointer(30, 30);
+    ASSERT_EQ(Hear(window, {WM_MOUSEMOVE}, 1).size(), 1u);
+    XMoveWindow(manager, info.info.x11.window, 10, 10);
+    XSync(manager, False);
+    hand->Button(1, true);
+    hand->Button(1, false);
+    hand->Button(5, true);
+    hand->Button(5, false);
+    hand->MovePointer(32, 33);
+    XMoveWindow(manager, info.info.x11.window, 5, 20);
+    XSync(manager, False);
+    std::vector<POINT> buttons;
+    std::optional<POINT> wheel, moved;
+    for (const DWORD start = timeGetTime(); !moved && timeGetTime() - start < 5000;) {
+        MSG message;
+        const auto point = [&] { return POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)}; };
+        if (!PeekMessageW(&message, window, 0, 0, PM_REMOVE))
+            Sleep(1);
+        else if (message.message == WM_LBUTTONDOWN || message.message == WM_LBUTTONUP)
+            buttons.push_back(point());
+        else if (message.message == WM_MOUSEWHEEL)
+            wheel = point();
+        else if (message.message == WM_MOUSEMOVE && wheel)
+            moved = point();
+        else
+            DispatchMessageW(&message);
+    }
+    ASSERT_EQ(buttons.size(), 2u);
+    for (const POINT& at : buttons) {
+        EXPECT_EQ(at.x, 20);
+        EXPECT_EQ(at.y, 20);
+    }
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->x, 30) << "the wheel's point is on the screen";
+    EXPECT_EQ(wheel->y, 30);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->x, 22);
+    EXPECT_EQ(moved->y, 23);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    EXPECT_EQ(pointer.x, 32);
+    EXPECT_EQ(pointer.y, 33);
+    XCloseDisplay(manager);
+}
+
+// Input that Xlib has already read from SDL's connection into its queue, as any request that waits
+// for its answer there reads the events before the answer, has arrived though the connection has
+// nothing more to read: the pump takes it in at once.
+TEST_F(XDisplayInputTest, InputXlibHasReadAlreadyIsTakenIn)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    Display* sdl = info.info.x11.display;
+    hand->MovePointer(20, 20);
+    hand->Button(1, true);
+    hand->Button(1, false);
+    XSync(sdl, False);
+    ASSERT_GT(XQLength(sdl), 0);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN, WM_LBUTTONUP}, 2),
+              (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}));
+}
+
 // A press that ends as its window loses the focus is sent its release through the display. When
 // the hand's own release and a new press came before the program read the display, that release
 // reaches SDL after the new press: the new press still goes on until the hand lets it go.

@@ -227,8 +227,14 @@ TEST_F(SwatchPaneTest, AFailedQueryLeavesThePaneEmpty)
     EXPECT_EQ(pane->GetSwatchCount(), 0);
     EXPECT_EQ(pane->ClearSwatches(0, 1), kResOk);
     EXPECT_EQ(pane->GetSwatchCount(), 5);
-    // An entry that fails after others were shown takes them away too.
+    // Entries past the 26 columns of 20 rows the window has room for are never asked for: their
+    // failure changes nothing.
     colours.failList = kResOk;
+    colours.list.assign(2000, 0xFF336699);
+    colours.failEntriesFrom = 26 * 20 - 1;
+    EXPECT_EQ(pane->RebuildSwatches(0), kResOk);
+    EXPECT_EQ(pane->GetSwatchCount(), 26 * 20 - 1);
+    // An entry that fails after others were shown takes them away too.
     colours.list.assign(12, 0xFF336699);
     colours.failEntriesFrom = 3;
     EXPECT_EQ(pane->RebuildSwatches(0), kResFileIO);
