@@ -116,15 +116,7 @@ tResult CCleanBrush::PressProc(tMsgArg context, CWidget* widget, CWidget** taken
 
 tResult CCleanBrush::OnPress()
 {
-    CAppBase* app = GetApplication();
-    CBackdrop* backdrop = GetMainBackdrop();
-    if (backdrop)
-        backdrop->PushModal(m_root);
-    while (app && app->IsPrimaryButtonHeld())
-        (void)app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    if (!backdrop || backdrop->GetRolloverWidget() != m_root)
+    if (FollowPressOn(m_root) != m_root)
         return kResOk;
     TK_TRY(SendToBackbone(kMsgReloadColour, ToMsgArg(this), 0, 0));
     (void)SendToBackdrop(CHMRSound::kMsgPlaySound, ToMsgArg(this), tMsgArg(kPressSound), 0);

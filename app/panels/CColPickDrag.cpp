@@ -1,14 +1,14 @@
 #include "app/panels/CColPick.h"
 #include "app/panels/ColourWheel.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/widgets/CImWidget.h"
 
 namespace {
 
-// The pointer in `widget`'s coordinates, clamped into it.
-tCPoint PointerInWidget(CAppBase* app, CWidget* widget)
+// The pointer (screen coordinates) in `widget`'s coordinates, clamped into it.
+tCPoint PointerInWidget(tCPoint point, CWidget* widget)
 {
-    tCPoint point = app->GetCursorPosition();
     widget->ScreenToLocalPoint(&point);
     return ClampToSize(point, {widget->GetWidth(), widget->GetHeight()});
 }
@@ -34,15 +34,18 @@ tResult CColPick::WheelDrag()
     if (!app || !m_wheel)
         return kResOk;
     tCPoint last{-1, -1};
+    // The last round takes the colour where the button came up, not where the pointer went after.
+    CButtonPress press;
     do {
-        app->RunHeartbeat();
-        const tCPoint point = PointerInWidget(app, m_wheel);
+        tCPoint pointer;
+        (void)press.NextRound(&pointer);
+        const tCPoint point = PointerInWidget(pointer, m_wheel);
         if (point != last) {
             last = point;
             ApplyWheelPoint(&m_model, point, {m_wheel->GetWidth(), m_wheel->GetHeight()});
         }
         TK_TRY(SendColour());
-    } while (app->IsPrimaryButtonHeld());
+    } while (press.IsHeld());
     return kResOk;
 }
 
@@ -52,15 +55,17 @@ tResult CColPick::StripDrag()
     if (!app || !m_strip)
         return kResOk;
     tCPoint last{-1, -1};
+    CButtonPress press;
     do {
-        app->RunHeartbeat();
-        const tCPoint point = PointerInWidget(app, m_strip);
+        tCPoint pointer;
+        (void)press.NextRound(&pointer);
+        const tCPoint point = PointerInWidget(pointer, m_strip);
         if (point != last) {
             last = point;
             m_model.ApplyStrip(point.y, m_strip->GetHeight());
             app->RunHeartbeat();
         }
         TK_TRY(SendColour());
-    } while (app->IsPrimaryButtonHeld());
+    } while (press.IsHeld());
     return kResOk;
 }

@@ -130,17 +130,11 @@ tResult CConfirmBar::Hover()
 
 tResult CConfirmBar::TakePress()
 {
-    CAppBase* app = GetApplication();
-    CBackdrop* backdrop = GetMainBackdrop();
-    if (backdrop)
-        backdrop->PushModal(m_bar);
-    while (app && app->IsPrimaryButtonHeld())
-        app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    if (!backdrop || backdrop->GetRolloverWidget() != m_bar || !m_owner)
+    tCPoint release;
+    if (FollowPressOn(m_bar, 0, &release) != m_bar || !m_owner)
         return kResOk;
-    return m_owner->OnConfirmBar(IsApplyHalf(PointerInBar(m_bar)));
+    m_bar->ScreenToLocalPoint(&release);
+    return m_owner->OnConfirmBar(IsApplyHalf(release));
 }
 
 tResult CConfirmBar::OnHeartbeat(tMsgArg context, CWidget*)

@@ -17,6 +17,7 @@
 #include "paint/engine/ProjectFile.h"
 #include "paint/tools/ToolMessages.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/imaging/PixelTile.h"
 #include "toolkit/imaging/ResourceImages.h"
 #include "toolkit/text/CTxWidget.h"
@@ -248,9 +249,12 @@ tResult CKS2CanvasPicker::HandleDragProc(tMsgArg context, CWidget* widget, CWidg
     int32_t reference = app ? app->GetCursorPosition().x : 0;
     bool dragging = false;
     CWidget* root = pane->m_root;
-    while (app && app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        const int32_t x = app->GetCursorPosition().x;
+    // The pointer of each round, and after them where the button came up: the drag ends there
+    // and the click counts there, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (press.NextRound(&pointer)) {
+        const int32_t x = pointer.x;
         if (!dragging) {
             if (x < reference - kHandleSlack || x > reference + kHandleSlack) {
                 dragging = true;
@@ -268,7 +272,7 @@ tResult CKS2CanvasPicker::HandleDragProc(tMsgArg context, CWidget* widget, CWidg
     if (backdrop)
         backdrop->PopModal();
     if (!dragging) {
-        tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
+        tCPoint point = pointer;
         if (CWidget* parent = widget->GetParent())
             parent->ScreenToLocalPoint(&point);
         const tCRect& rect = widget->GetRect();

@@ -9,6 +9,7 @@
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CTimeStep.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/imaging/CImNav.h"
@@ -45,10 +46,9 @@ CWidgetEffectGradient* Glow(CWidget* widget, int32_t index)
     return dynamic_cast<CWidgetEffectGradient*>(widget->GetFrontEffect(index));
 }
 
-// The pointer in the backdrop's coordinates.
-tCPoint PointerInBackdrop(CAppBase* app, CWidget* backdrop)
+// A point of the screen in the backdrop's coordinates.
+tCPoint PointerInBackdrop(tCPoint point, CWidget* backdrop)
 {
-    tCPoint point = app->GetCursorPosition();
     if (backdrop)
         backdrop->ScreenToLocalPoint(&point);
     return point;
@@ -222,18 +222,20 @@ uint32_t CKS2FloatingColour::ColourAt(tCPoint point) const
     return view.Pixels(y)[x] | kOpaque;
 }
 
-bool CKS2FloatingColour::FollowPointer(bool threshold)
+bool CKS2FloatingColour::FollowPointer(bool threshold, tCPoint* release)
 {
     CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     if (!app)
         return false;
-    const tCPoint start = PointerInBackdrop(app, backdrop);
+    const tCPoint start = PointerInBackdrop(app->GetCursorPosition(), backdrop);
     tCPoint last = start;
     bool dragged = !threshold;
-    while (app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        const tCPoint point = PointerInBackdrop(app, backdrop);
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (press.NextRound(&pointer)) {
+        const tCPoint point = PointerInBackdrop(pointer, backdrop);
         if (!dragged && (std::abs(point.x - start.x) > kDragThreshold || std::abs(point.y - start.y) > kDragThreshold))
             dragged = true;
         if (dragged && point != last) {
@@ -241,15 +243,19 @@ bool CKS2FloatingColour::FollowPointer(bool threshold)
             Report(ColourAt(point));
         }
     }
+    if (release)
+        *release = pointer;
     return dragged && threshold;
 }
 
 tResult CKS2FloatingColour::TrackColourDrag()
 {
-    const bool dragged = FollowPointer(true);
+    tCPoint release;
+    const bool dragged = FollowPointer(true, &release);
     CBackdrop* backdrop = GetMainBackdrop();
     CWidget* drop = m_root ? m_root->FindWidgetById(kDropTarget) : nullptr;
-    CWidget* under = backdrop ? backdrop->GetRolloverWidget() : nullptr;
+    // The colour is dropped where the button came up.
+    CWidget* under = backdrop ? backdrop->FindRolloverAt(release) : nullptr;
     if (drop && m_owner && under && (under == drop || (drop->GetChildCount() > 0 && under == drop->GetChild(0)))) {
         tCCmdTarget* owner = m_owner;
         const tCPoint centre = RootCentre(drop);
@@ -290,13 +296,9 @@ tResult CKS2FloatingColour::OnComparisonPressed(tMsgArg context, CWidget* widget
     CBackdrop* backdrop = GetMainBackdrop();
     if (!app || !backdrop)
         return kResOk;
-    backdrop->PushModal(widget);
-    while (app->IsPrimaryButtonHeld())
-        app->RunHeartbeat();
-    backdrop->PopModal();
-    if (backdrop->GetRolloverWidget() != widget)
+    tCPoint release;
+    if (FollowPressOn(widget, 0, &release) != widget)
         return kResOk;
-    tCPoint release = app->GetCursorPosition();
     widget->ScreenToLocalPoint(&release);
     return pane->Hide(1, 1, release.x > widget->GetWidth() / 2 ? kAccept : kCancel, 0);
 }

@@ -65,8 +65,9 @@ private:
     // Sends `colour` to the owner, when there is one, and keeps it as the current colour.
     tResult Report(uint32_t colour);
     // Follows the held button, reporting each new position (after the threshold when
-    // `threshold`); answers whether a drag took place.
-    bool FollowPointer(bool threshold);
+    // `threshold`) up to where the button came up, which goes to `release` (screen coordinates)
+    // when asked; answers whether a drag took place.
+    bool FollowPointer(bool threshold, tCPoint* release = nullptr);
 
     uint32_t m_openedByClick = 0;
     uint32_t m_startColour = 0;

@@ -14,6 +14,7 @@
 #include "app/shell/panes/IPaneHost.h"
 #include "paint/engine/CColourList.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
 #include "toolkit/imaging/ResourceImages.h"
@@ -390,9 +391,12 @@ tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidge
     int32_t last = app->GetCursorPosition().y;
     const int32_t start = last;
     bool dragged = false;
-    while (app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        const int32_t y = app->GetCursorPosition().y;
+    // The pointer of each round, and after them where the button came up: the drag ends there
+    // and the click counts there, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (press.NextRound(&pointer)) {
+        const int32_t y = pointer.y;
         if (!dragged && std::abs(y - start) > kHandleSlack)
             dragged = true;
         if (!dragged || y == last)
@@ -403,7 +407,6 @@ tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidge
     }
     backdrop->PopModal();
     if (!dragged) {
-        tCPoint pointer = app->GetCursorPosition();
         if (CWidget* handleParent = widget->GetParent())
             handleParent->ScreenToLocalPoint(&pointer);
         tCRect slack = widget->GetRect();

@@ -14,6 +14,7 @@
 #include "app/shell/panes/IPaneHost.h"
 #include "paint/tools/CToolProperty.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CTimeStep.h"
 #include "toolkit/imaging/CImNav.h"
 #include "toolkit/imaging/CImage.h"
@@ -387,16 +388,18 @@ tResult CKS2ToolControls::OnHandlePressed(tMsgArg context, CWidget* widget, CWid
 tResult CKS2ToolControls::TrackHandle(CWidget* handle)
 {
     (void)MoveToSideInset();
-    CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(handle);
     const int32_t y0 = PointerY();
     int32_t last = y0;
     bool dragging = false;
-    while (app && app->IsPrimaryButtonHeld()) {
-        (void)app->RunHeartbeat();
-        const int32_t y = PointerY();
+    // The pointer of each round, and after them where the button came up: the drag ends there
+    // and the click counts there, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (press.NextRound(&pointer)) {
+        const int32_t y = pointer.y;
         if (!dragging && (y < y0 - kDragSlack || y > y0 + kDragSlack))
             dragging = true;
         if (!dragging || y == last)
@@ -407,7 +410,7 @@ tResult CKS2ToolControls::TrackHandle(CWidget* handle)
     }
     if (backdrop)
         backdrop->PopModal();
-    tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
+    tCPoint point = pointer;
     if (CWidget* parent = handle->GetParent())
         parent->ScreenToLocalPoint(&point);
     const tCRect& rect = handle->GetRect();

@@ -17,6 +17,7 @@
 #include "paint/engine/ICanvasHost.h"
 #include "paint/engine/IShellServices.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CTimeTrack.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
@@ -30,13 +31,18 @@ constexpr int32_t kToolOfPlace[CKS2ToolPicker::kToolButtonCount] = {
     kToolOilBrush, kToolPencil, kToolPaletteKnife, 0, kToolChalk, 0, 0, 0, kToolSampler, kToolPen, kToolCrayon, kToolEraser,
 };
 
+// The x of a point of the screen in `widget`'s own coordinates.
+int32_t LocalX(CWidget* widget, tCPoint point)
+{
+    widget->ScreenToLocalPoint(&point);
+    return point.x;
+}
+
 // The pointer's x in `widget`'s own coordinates.
 int32_t PointerX(CWidget* widget)
 {
     CAppBase* app = GetApplication();
-    tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
-    widget->ScreenToLocalPoint(&point);
-    return point.x;
+    return LocalX(widget, app ? app->GetCursorPosition() : tCPoint{});
 }
 
 bool PrimaryHeld()
@@ -313,9 +319,11 @@ tResult CKS2ToolPicker::TrackPreviewPress()
     int32_t last = x0;
     {
         CModalHold hold(m_previewWidget);
-        while (PrimaryHeld()) {
-            RunHeartbeat();
-            const int32_t x = PointerX(m_previewWidget);
+        // The last round reads where the button came up, not where the pointer went after.
+        CButtonPress press;
+        tCPoint pointer;
+        while (press.NextRound(&pointer)) {
+            const int32_t x = LocalX(m_previewWidget, pointer);
             if (!dragging) {
                 if (x < x0 - kDragSlack || x > x0 + kDragSlack) {
                     dragging = true;

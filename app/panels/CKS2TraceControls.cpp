@@ -19,6 +19,7 @@
 #include "paint/engine/CanvasMessages.h"
 #include "paint/engine/TracingPlacement.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileTypes.h"
@@ -57,17 +58,25 @@ IWidgetRoot* MainWidgetRoot()
 
 bool IsScaledMode(uint32_t mode) { return mode == kTracingZoomed || mode == kTracingTiled; }
 
-// The cursor in the backdrop's coordinates, turned into painting cells by the controller.
-tResult CursorOnCanvas(tCCmdTarget* sender, tCFPoint* point)
+// A point of the screen in the backdrop's coordinates, turned into painting cells by the
+// controller.
+tResult ScreenOnCanvas(tCCmdTarget* sender, tCPoint cursor, tCFPoint* point)
 {
-    CAppBase* app = GetApplication();
     CWidget* backdrop = GetMainBackdropWidget();
-    if (!app || !backdrop)
+    if (!backdrop)
         return kResBadParam;
-    tCPoint cursor = app->GetCursorPosition();
     backdrop->ScreenToLocalPoint(&cursor);
     *point = {float(cursor.x), float(cursor.y)};
     return tCCmdTarget::QueryBackbone(kMsgViewToCanvas, ToMsgArg(sender), ToMsgArg(point), 0);
+}
+
+// The cursor, as ScreenOnCanvas turns it.
+tResult CursorOnCanvas(tCCmdTarget* sender, tCFPoint* point)
+{
+    CAppBase* app = GetApplication();
+    if (!app)
+        return kResBadParam;
+    return ScreenOnCanvas(sender, app->GetCursorPosition(), point);
 }
 
 }  // namespace
@@ -418,15 +427,16 @@ tResult CKS2TraceControls::DragOffset()
     tCFPoint from;
     TK_TRY(CursorOnCanvas(this, &from));
     tCFPoint previous = from;
-    CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
-    while (answer == kResOk && app && app->IsPrimaryButtonHeld()) {
-        (void)app->RunHeartbeat();
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (answer == kResOk && press.NextRound(&pointer)) {
         tCFPoint at;
-        if (CursorOnCanvas(this, &at) != kResOk || at == previous)
+        if (ScreenOnCanvas(this, pointer, &at) != kResOk || at == previous)
             continue;
         tCPoint offset{start.x + int32_t(std::lround(at.x)) - int32_t(std::lround(from.x)),
                        start.y + int32_t(std::lround(at.y)) - int32_t(std::lround(from.y))};
@@ -451,9 +461,9 @@ tResult CKS2TraceControls::DragScale()
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
-    while (answer == kResOk && app->IsPrimaryButtonHeld()) {
-        (void)app->RunHeartbeat();
-        const tCPoint at = app->GetCursorPosition();
+    CButtonPress press;
+    tCPoint at;
+    while (answer == kResOk && press.NextRound(&at)) {
         if (at == previous)
             continue;
         previous = at;

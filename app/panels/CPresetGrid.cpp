@@ -15,6 +15,7 @@
 #include "paint/engine/CLayer.h"
 #include "paint/engine/CProxyCanvas.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/FileDialogs.h"
 #include "toolkit/core/FileOperations.h"
 #include "toolkit/core/FileProbes.h"
@@ -335,10 +336,10 @@ tResult CPresetGrid::OnRightClicked(CKS2Control* control, tCCmdTarget* pane)
     const int32_t index = PresetIndexOf(control);
     auto* backdrop = dynamic_cast<CHMRBackdrop*>(GetMainBackdropWidget());
     CKS2PopupManager* popups = backdrop ? backdrop->GetPopupManager() : nullptr;
-    CAppBase* app = GetApplication();
-    if (index < 0 || !popups || !app)
+    if (index < 0 || !popups || !GetApplication())
         return kResOk;
-    tCPoint point = app->GetCursorPosition();
+    // The menu opens where the button came up: the click is handled before its release.
+    tCPoint point = CButtonPress::GetPointer(1);
     backdrop->ScreenToLocalPoint(&point);
     return popups->ShowPopup(pane, kMenu, index, point, 0, nullptr, nullptr);
 }

@@ -104,15 +104,7 @@ void ClipPromptGlow(CWidget* root, int32_t effect, const tCRect& keep, uint32_t 
 
 bool CapturePromptPress(CWidget* button)
 {
-    CAppBase* app = GetApplication();
-    CBackdrop* backdrop = GetMainBackdrop();
-    if (backdrop)
-        backdrop->PushModal(button);
-    while (app && app->IsPrimaryButtonHeld())
-        app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    return backdrop && backdrop->GetRolloverWidget() == button;
+    return FollowPressOn(button) == button;
 }
 
 void PlayPromptSound(tMsgArg pane, uint32_t index)

@@ -4,8 +4,9 @@
 # the undo or redo arrow takes its step as one on the arrow does; a click on the File title opens
 # its menu, and Save As there writes the painting where the stand-in file dialog says; a click on
 # the zoom display, "250" and Enter zoom the view in and the display shows the new percentage; the
-# About entry of the Help menu opens the about pane, which Escape closes. Usage: PROGRAM
-# [SHOT_FOLDER].
+# About entry of the Help menu opens the about pane, which Escape closes; a click on the bar's
+# handle made while the program is stopped, the pointer then on the painting, tucks the bar up.
+# Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -127,6 +128,18 @@ shot_until menubar-about 'above "$(changed menubar-zoomed menubar-about 400x400+
 xdotool key Escape
 shot_until menubar-after-about 'above 0.01 "$(changed menubar-zoomed menubar-after-about 1024x768+0+0)"' ||
     fail "Escape left the about pane up"
+
+# The handle, in the middle of the bar's bottom edge: clicked while the program is stopped, the
+# pointer then on the painting before it goes on, it counts where the button came up. The bar
+# tucks up and the painting shows under the titles' row.
+xdotool mousemove 900 650
+kill -STOP "$pid"
+xdotool mousemove 512 28 click 1
+xdotool mousemove 900 650
+sleep 0.3
+kill -CONT "$pid"
+shot_until menubar-tucked 'above "$(brightness menubar-tucked 200x8+240+16)" 0.6' ||
+    fail "a click on the handle made while the program was stopped did not tuck the bar"
 
 close_program
 echo "menu bar: end to end passed"

@@ -49,7 +49,8 @@ public:
     virtual void SetCreatorCode(uint32_t code) { m_creatorCode = code; }
 
     // Buttons count as held while they are down and no button message waits in the queue, so a
-    // loop that asks stops as soon as a release or a new press is queued.
+    // loop that asks stops as soon as a release or a new press is queued. Where the button came
+    // up is the release's own point, not the pointer's by then: CButtonPress reads it.
     virtual bool IsPrimaryButtonDown() = 0;
     virtual bool IsSecondaryButtonDown() = 0;
     virtual bool IsMiddleButtonDown() = 0;

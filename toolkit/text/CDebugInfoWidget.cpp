@@ -4,6 +4,7 @@
 
 #include "platform/Kernel.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/ErrorBox.h"
 #include "toolkit/text/CTableWidget.h"
@@ -395,13 +396,14 @@ tResult CDebugInfoWidget::OnGripPressed(tMsgArg context, CWidget* grip, CWidget*
     const tCPoint topLeft = grip->GetRect().GetTopLeft();
     const int32_t trackHeight = grip->GetParent() ? grip->GetParent()->GetHeight() : 0;
     tCPoint last = start;
-    while (app->IsPrimaryButtonHeld()) {
-        const tCPoint now = app->GetCursorPosition();
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    tCPoint now;
+    while (press.NextRound(&now)) {
         if (now.x != last.x || now.y != last.y) {
             const tCPoint at{topLeft.x + now.x - start.x, topLeft.y + now.y - start.y};
             TK_TRY(table->ScrollToTrackPoint(trackHeight, grip->GetHeight(), &at, 1));
         }
-        (void)app->RunHeartbeat();
         last = now;
     }
     table->SetFocus(1);
@@ -475,12 +477,12 @@ tResult CDebugInfoWidget::OnLButtonDown(CWidget** takenBy, tCPoint*)
     if (!app)
         return kResOk;
     tCPoint last = app->GetCursorPosition();
-    while (app->IsPrimaryButtonHeld()) {
-        const tCPoint now = app->GetCursorPosition();
+    CButtonPress press;
+    tCPoint now;
+    while (press.NextRound(&now)) {
         const tCPoint delta{now.x - last.x, now.y - last.y};
         if (delta.x || delta.y)
             (void)MoveByPt(&delta, 1);
-        (void)app->RunHeartbeat();
         last = now;
     }
     return kResOk;

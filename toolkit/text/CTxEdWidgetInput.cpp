@@ -1,5 +1,6 @@
 #include "platform/Kernel.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/text/CTxEdWidget.h"
 #include "toolkit/text/Utf16Characters.h"
@@ -229,11 +230,12 @@ tResult CTxEdWidget::DragSelection()
     const bool pushed = backdrop && backdrop->PushModal(this) == kResOk;
     const CMainWindowWatch mainWindow;
     tCPoint last = application->GetCursorPosition();
-    while (application->IsPrimaryButtonHeld()) {
-        (void)application->RunHeartbeat();
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    tCPoint now;
+    while (press.NextRound(&now)) {
         if (mainWindow.IsGone() || GetRoot() != root)
             return kResOk;
-        const tCPoint now = application->GetCursorPosition();
         if (now.x == last.x && now.y == last.y) {
             w32::Sleep(1);
             continue;

@@ -240,10 +240,15 @@ void CBackdrop::UpdateRolloverWidget()
     if (!m_widgetRollover)
         return;
     m_rollover = nullptr;
-    CAppBase* application = GetApplication();
-    if (!application)
-        return;
-    tCPoint point = application->GetCursorPosition();
+    if (CAppBase* application = GetApplication())
+        m_rollover = FindRolloverAt(application->GetCursorPosition());
+}
+
+CWidget* CBackdrop::FindRolloverAt(tCPoint screen)
+{
+    if (!m_widgetRollover)
+        return nullptr;
+    tCPoint point = screen;
     ScreenToLocalPoint(&point);
     CWidget* found = nullptr;
     if (CWidget* modal = GetTopModal()) {
@@ -252,7 +257,7 @@ void CBackdrop::UpdateRolloverWidget()
     } else {
         FindWidgetAt(&found, &point);
     }
-    m_rollover = found;
+    return found;
 }
 
 tResult CBackdrop::SetBackgroundImage(CImage* image, uint32_t present)

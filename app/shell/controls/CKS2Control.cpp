@@ -46,26 +46,17 @@ tResult CKS2Control::Report(uint32_t message, tMsgArg b)
 }
 
 bool CKS2Control::Capture(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t pressMessage,
-                          const tCPoint* point, bool secondary)
+                          const tCPoint* point, bool secondary, tCPoint* release)
 {
     if (pressMessage && pane &&
         pane->OnMessage(pressMessage, sender, ToMsgArg(point), 0, kMsgApply) == kResHandled)
         return false;
-    CAppBase* app = GetApplication();
-    auto* backdrop = dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
-    if (backdrop)
-        backdrop->PushModal(widget);
-    while (app && (secondary ? app->IsSecondaryButtonHeld() : app->IsPrimaryButtonHeld()))
-        app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    return backdrop && backdrop->GetRolloverWidget() == widget;
+    return FollowPressOn(widget, secondary ? 1 : 0, release) == widget;
 }
 
-tResult CKS2Control::SendClick(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t message)
+tResult CKS2Control::SendClick(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t message, tCPoint release)
 {
-    CAppBase* app = GetApplication();
-    tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
+    tCPoint point = release;
     widget->ScreenToLocalPoint(&point);
     if (pane)
         pane->OnMessage(message, sender, ToMsgArg(&point), 0, kMsgApply);
@@ -77,8 +68,9 @@ tResult CKS2Control::PressProc(tMsgArg context, CWidget* widget, CWidget** taken
     auto* control = FromMsgArg<CKS2Control>(context);
     *takenBy = widget;
     tCCmdTarget* pane = control->m_pane;
-    if (Capture(pane, context, widget, kMsgControlPressed, point, false))
-        return SendClick(pane, context, widget, kMsgControlClicked);
+    tCPoint release;
+    if (Capture(pane, context, widget, kMsgControlPressed, point, false, &release))
+        return SendClick(pane, context, widget, kMsgControlClicked, release);
     return kResOk;
 }
 
@@ -87,8 +79,9 @@ tResult CKS2Control::RightPressProc(tMsgArg context, CWidget* widget, CWidget** 
     auto* control = FromMsgArg<CKS2Control>(context);
     *takenBy = widget;
     tCCmdTarget* pane = control->m_pane;
-    if (Capture(pane, context, widget, kMsgControlRightPressed, point, true))
-        return SendClick(pane, context, widget, kMsgControlRightClicked);
+    tCPoint release;
+    if (Capture(pane, context, widget, kMsgControlRightPressed, point, true, &release))
+        return SendClick(pane, context, widget, kMsgControlRightClicked, release);
     return kResOk;
 }
 

@@ -75,14 +75,15 @@ protected:
     tResult Report(uint32_t message, tMsgArg b);
     // Takes the control's callbacks off its widget and its parts.
     void Unhook();
-    // Runs the capture loop and answers whether the release was over `widget`; `pressMessage`
-    // 0 sends no press. Answers false, with nothing captured, when the pane answers 2 to the
-    // press. Nothing of the control is touched after the press message.
+    // Runs the capture loop and answers whether the button came up over `widget` (FollowPressOn),
+    // with where (screen coordinates) in `release` when asked; `pressMessage` 0 sends no press.
+    // Answers false, with nothing captured, when the pane answers 2 to the press. Nothing of the
+    // control is touched after the press message.
     static bool Capture(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t pressMessage,
-                        const tCPoint* point, bool secondary);
-    // Sends the click with the release point in the widget's coordinates. Touches nothing of the
-    // control, which the click may delete.
-    static tResult SendClick(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t message);
+                        const tCPoint* point, bool secondary, tCPoint* release = nullptr);
+    // Sends the click with the release point (screen coordinates) in the widget's coordinates.
+    // Touches nothing of the control, which the click may delete.
+    static tResult SendClick(tCCmdTarget* pane, tMsgArg sender, CWidget* widget, uint32_t message, tCPoint release);
 
     uint32_t m_kind;
     int32_t m_id = -1;

@@ -9,6 +9,7 @@
 #include "app/shell/controls/CKS2PieWidget.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CTimeStep.h"
 #include "toolkit/text/CTxWidget.h"
 #include "toolkit/widgets/CBackdrop.h"
@@ -204,20 +205,17 @@ tResult CKS2RadialControl::DialPressProc(tMsgArg context, CWidget* widget, CWidg
 
 tResult CKS2RadialControl::OnDialPress()
 {
-    CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(m_pie);
     tCPoint previous{-100, -100};
     CDialDrag drag;
     float value = m_pie->GetValue();
-    while (app && app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        // The pump may have taken in the release and moves after it: the pointer is the drag's no
-        // longer.
-        if (!app->IsPrimaryButtonHeld())
-            break;
-        tCPoint point = app->GetCursorPosition();
+    // The pump may take in the release and moves after it: the drag ends where the button came
+    // up, not where the pointer went after.
+    CButtonPress press;
+    tCPoint point;
+    while (press.NextRound(&point)) {
         m_pie->ScreenToLocalPoint(&point);
         if (point == previous)
             continue;
@@ -251,11 +249,10 @@ tResult CKS2RadialControl::OnValueBoxPress(CWidget* box)
     tCPoint last = first;
     bool dragging = false;
     int32_t anchor = 0;
-    while (app && app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        if (!app->IsPrimaryButtonHeld())
-            break;
-        const tCPoint point = app->GetCursorPosition();
+    // As the dial's drag: the last round reads where the button came up.
+    CButtonPress press;
+    tCPoint point;
+    while (press.NextRound(&point)) {
         if (point == last)
             continue;
         if (!dragging) {

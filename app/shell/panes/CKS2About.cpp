@@ -208,11 +208,7 @@ tResult CKS2About::OnPanelPress(CWidget* panel)
     CBackdrop* backdrop = GetMainBackdrop();
     if (!app || !backdrop)
         return kResOk;
-    (void)backdrop->PushModal(panel);
-    while (app->IsPrimaryButtonHeld())
-        (void)app->RunHeartbeat();
-    backdrop->PopModal();
-    if (backdrop->GetRolloverWidget() != panel)
+    if (FollowPressOn(panel) != panel)
         return kResOk;
     if (panel->GetId() == kWgtAboutWeb) {
         const tCString address = ApplicationTextOrEmpty(kStrAboutWebAddress);

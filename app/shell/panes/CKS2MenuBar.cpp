@@ -8,6 +8,7 @@
 #include "app/shell/controls/CKS2Button.h"
 #include "app/shell/panes/IPaneHost.h"
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CTimeStep.h"
 #include "toolkit/core/CTextList.h"
 #include "toolkit/imaging/CImNav.h"
@@ -354,9 +355,12 @@ tResult CKS2MenuBar::OnHandlePress(CWidget* handle)
     const int32_t start = app->GetCursorPosition().x;
     int32_t last = start;
     bool dragging = false;
-    while (app->IsPrimaryButtonHeld()) {
-        app->RunHeartbeat();
-        const int32_t x = app->GetCursorPosition().x;
+    // The pointer of each round, and after them where the button came up: the drag ends there
+    // and the click counts there, not where the pointer went after.
+    CButtonPress press;
+    tCPoint pointer;
+    while (press.NextRound(&pointer)) {
+        const int32_t x = pointer.x;
         if (!dragging) {
             if (x < start - kDragThreshold || x > start + kDragThreshold) {
                 dragging = true;
@@ -380,7 +384,7 @@ tResult CKS2MenuBar::OnHandlePress(CWidget* handle)
         backdrop->PopModal();
     if (dragging)
         return MoveToSide();
-    tCPoint point = app->GetCursorPosition();
+    tCPoint point = pointer;
     if (CWidget* parent = handle->GetParent())
         parent->ScreenToLocalPoint(&point);
     const tCRect& rect = handle->GetRect();

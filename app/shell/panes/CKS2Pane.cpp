@@ -234,15 +234,9 @@ tResult CKS2Pane::HandlePressProc(tMsgArg context, CWidget* widget, CWidget** ta
     CKS2Pane* pane = FromMsgArg<CKS2Pane>(context);
     *takenBy = widget;
     pane->MoveToSideInset();
-    CAppBase* app = GetApplication();
-    CBackdrop* backdrop = GetMainBackdrop();
-    if (backdrop)
-        backdrop->PushModal(widget);
-    while (app && app->IsPrimaryButtonHeld())
-        app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    tCPoint point = app ? app->GetCursorPosition() : tCPoint{};
+    // The click counts where the button came up, not where the pointer went after.
+    tCPoint point;
+    (void)FollowPressOn(widget, 0, &point);
     CWidget* parent = widget->GetParent();
     if (parent)
         parent->ScreenToLocalPoint(&point);

@@ -392,18 +392,8 @@ tResult CKS2Update::CloseButtonHeartbeatProc(tMsgArg, CWidget* widget)
 
 bool CKS2Update::TrackPress(CWidget* widget)
 {
-    CAppBase* app = GetApplication();
-    CBackdrop* backdrop = GetMainBackdrop();
-    if (backdrop)
-        backdrop->PushModal(widget);
-    while (app && app->IsPrimaryButtonHeld())
-        app->RunHeartbeat();
-    if (backdrop)
-        backdrop->PopModal();
-    if (!backdrop)
-        return false;
     // A button's label lies over it: the release counts over the label too.
-    for (CWidget* over = backdrop->GetRolloverWidget(); over; over = over->GetParent())
+    for (CWidget* over = FollowPressOn(widget); over; over = over->GetParent())
         if (over == widget)
             return true;
     return false;

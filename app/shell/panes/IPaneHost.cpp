@@ -1,6 +1,7 @@
 #include "app/shell/panes/IPaneHost.h"
 
 #include "toolkit/core/CAppBase.h"
+#include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/widgets/CBackdrop.h"
 
@@ -13,6 +14,21 @@ CWidget* GetMainBackdropWidget()
 CBackdrop* GetMainBackdrop()
 {
     return dynamic_cast<CBackdrop*>(GetMainBackdropWidget());
+}
+
+CWidget* FollowPressOn(CWidget* widget, int32_t secondary, tCPoint* release)
+{
+    CBackdrop* backdrop = GetMainBackdrop();
+    if (backdrop)
+        (void)backdrop->PushModal(widget);
+    const tCPoint at = CButtonPress(secondary).WaitForRelease();
+    // Found while the widget is still the top modal, as the rollover found it during the press.
+    CWidget* under = backdrop ? backdrop->FindRolloverAt(at) : nullptr;
+    if (backdrop)
+        backdrop->PopModal();
+    if (release)
+        *release = at;
+    return under;
 }
 
 IPaneHost* GetPaneHost()

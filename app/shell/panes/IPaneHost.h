@@ -74,6 +74,11 @@ protected:
 CWidget* GetMainBackdropWidget();
 // The main window's backdrop, or null.
 CBackdrop* GetMainBackdrop();
+// Follows a press on `widget` until the button (the secondary one for `secondary`) comes up,
+// `widget` the main backdrop's top modal meanwhile (CButtonPress): answers the widget the
+// backdrop's rollover finds where the button came up, not where the pointer went after (null
+// without a main backdrop), and that point (screen coordinates) in `release` when asked.
+CWidget* FollowPressOn(CWidget* widget, int32_t secondary = 0, tCPoint* release = nullptr);
 // The main backdrop's host services, or null when it has none.
 IPaneHost* GetPaneHost();
 // The host's answers, or the defaults without a host.

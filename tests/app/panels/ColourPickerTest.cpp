@@ -159,6 +159,20 @@ TEST_F(ColourPickerTest, WheelDragsSendEveryPass)
     EXPECT_EQ(colours.colours.back() & 0xFFFF00, 0u);
 }
 
+TEST_F(ColourPickerTest, AWheelClickTakenAfterThePointerWentOnTakesTheColourWhereTheButtonCameUp)
+{
+    Open();
+    picker->SetMode(CColourModel::kRedGreen);
+    ShowMainWindow();
+    // As the colour panes' end-to-end test clicks the wheel: at its pixel (59, 59), the pointer
+    // then on to the painting, all before the program took the click.
+    const tCPoint on = ScreenOf(wheel, {59, 59});
+    ClickWhileBusy(on, on, ScreenOf(backdrop, {300, 200}));
+    ASSERT_EQ(colours.colours.size(), 1u);
+    EXPECT_EQ(colours.colours[0] & 0xFFFF00, 0x80B600u);
+    EXPECT_EQ(SwatchColour(CColPick::kSwatch1) & 0xFFFF00, 0x80B600u);
+}
+
 TEST_F(ColourPickerTest, StripDragsCoverTheWholeStrip)
 {
     Open();

@@ -233,6 +233,33 @@ TEST_F(DialTest, DraggingRoundTheGaugeReportsEveryStepOrOnceWithoutLiveReports)
     EXPECT_EQ(pane.values.size(), 1u);
 }
 
+TEST_F(DialTest, ADragOfTheGaugeEndsWhereTheButtonCameUpNotWhereThePointerWentAfter)
+{
+    ShowMainWindow();
+    const tCPoint right = ScreenOf(pie, {45, 25}), below = ScreenOf(pie, {25, 45}), left = ScreenOf(pie, {5, 25});
+    w32::headless::MoveMouse(right.x, right.y);
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    // On the press loop's second heartbeat the pointer goes below, the button comes up there and
+    // the pointer goes on to the left, all in one pump.
+    int ticks = 0;
+    script = [&] {
+        if (++ticks == 2) {
+            w32::headless::MoveMouse(below.x, below.y);
+            w32::headless::ReleaseButton(w32::VK_LBUTTON);
+            w32::headless::MoveMouse(left.x, left.y);
+        }
+        return kResOk;
+    };
+    DispatchQueuedMessages();
+    script = nullptr;
+    EXPECT_EQ(ticks, 2);
+    ASSERT_EQ(pane.values.size(), 2u);
+    EXPECT_NEAR(pane.values[0], 0.2283f, 1e-4);
+    EXPECT_NEAR(pane.values[1], 0.5f, 1e-4);
+    EXPECT_NEAR(pie->GetValue(), 0.5f, 1e-4);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+}
+
 TEST_F(DialTest, TheGaugeLightsUpWhileThePointerIsOverIt)
 {
     EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);

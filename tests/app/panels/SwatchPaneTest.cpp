@@ -293,6 +293,29 @@ TEST_F(SwatchPaneTest, TheHandleSlidesOrDragsThePane)
     EXPECT_EQ(root->GetRect().bottom, 600);
 }
 
+TEST_F(SwatchPaneTest, AHandleClickTakenAfterThePointerWentOnCountsWhereTheButtonCameUp)
+{
+    Open();
+    ShowMainWindow();
+    CWidget* handle = root->FindWidgetById(CKS2SwatchPane::kHandle);
+    ASSERT_NE(handle, nullptr);
+    const tCPoint on = ScreenOf(handle, {handle->GetWidth() / 2, handle->GetHeight() / 2});
+    // As the colour panes' end-to-end test clicks it: on the handle, the pointer then on to the
+    // painting, all before the program took the click. The pane slides aside all the same.
+    ClickWhileBusy(on, on, ScreenOf(backdrop, {300, 400}));
+    EXPECT_EQ(pane->GetSide(), 1u);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    RunFor(600);
+    EXPECT_EQ(root->GetRect().left, 800 - 12);
+    // Released 20 pixels left of the handle, the pointer then back on it: no click, the pane
+    // stays aside.
+    const tCPoint aside = ScreenOf(handle, {handle->GetWidth() / 2, handle->GetHeight() / 2});
+    ClickWhileBusy(aside, {aside.x - 20, aside.y}, aside);
+    EXPECT_EQ(pane->GetSide(), 1u);
+    RunFor(600);
+    EXPECT_EQ(root->GetRect().left, 800 - 12);
+}
+
 TEST_F(SwatchPaneTest, PopupChoicesAreTakenOnlyWithAnItem)
 {
     Open();

@@ -174,6 +174,29 @@ TEST_F(ControlTest, AReleaseOutsideSendsThePressButNoClick)
     EXPECT_EQ(Heard(kMsgControlClicked), 0);
 }
 
+TEST_F(ControlTest, AClickTakenAfterThePointerWentOnCountsWhereTheButtonCameUp)
+{
+    solid = new CKS2Button;
+    ASSERT_EQ(solid->Attach(Part(601), &pane, 0, -1), kResOk);
+    ShowMainWindow();
+    tCPoint released{-1, -1};
+    pane.react = [&](uint32_t message, tMsgArg b) {
+        if (message == kMsgControlClicked)
+            released = *FromMsgArg<tCPoint>(b);
+    };
+    const tCPoint away = ScreenOf(pane.GetRoot(), {290, 190});
+    // Released on the button, the pointer then away from every control, all before the program
+    // took the click: the button clicks, at the release's point.
+    ClickWhileBusy(ScreenOf(Part(601), {5, 5}), ScreenOf(Part(601), {21, 13}), away);
+    EXPECT_EQ(Heard(kMsgControlClicked), 1);
+    EXPECT_EQ(released, (tCPoint{21, 13}));
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    // Released beside the button, the pointer then back on it: no click.
+    ClickWhileBusy(ScreenOf(Part(601), {5, 5}), ScreenOf(Part(601), {70, 5}), ScreenOf(Part(601), {5, 5}));
+    EXPECT_EQ(Heard(kMsgControlPressed), 2);
+    EXPECT_EQ(Heard(kMsgControlClicked), 1);
+}
+
 TEST_F(ControlTest, AReceiverAnsweringTwoToThePressGetsNoCapture)
 {
     // A popup menu, not a pane, answers 2 to its items' presses.

@@ -250,6 +250,62 @@ TEST_F(MenuBarTest, AHandleClickReleasedFartherAwayOnlyPutsTheBarBack)
     EXPECT_EQ(root->GetRect().left, left);
 }
 
+TEST_F(MenuBarTest, AHandleClickTakenAfterThePointerWentOnCountsWhereTheButtonCameUp)
+{
+    ShowMainWindow();
+    CWidget* handle = bar.GetHandle();
+    const auto middle = [&] { return ScreenOf(handle, {handle->GetWidth() / 2, handle->GetHeight() / 2}); };
+    const tCPoint painting = ScreenOf(backdrop, {400, 500});
+    // The click on the handle came, then the pointer went on to the painting, all before the
+    // program took the click: the bar tucks up all the same.
+    ClickWhileBusy(middle(), middle(), painting);
+    EXPECT_EQ(bar.GetSide(), 1u);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    for (int i = 0; i < 20; ++i)
+        Tick(10);
+    ASSERT_EQ(root->GetRect().top, -29);
+    // Released 30 pixels below the handle, the pointer then back on it: no click, and the bar
+    // stays tucked.
+    const tCPoint on = middle();
+    ClickWhileBusy(on, {on.x, on.y + 30}, on);
+    EXPECT_EQ(bar.GetSide(), 1u);
+    for (int i = 0; i < 20; ++i)
+        Tick(10);
+    EXPECT_EQ(root->GetRect().top, -29);
+    // Pressed and released on the handle with no move at all: the bar comes down.
+    ClickWhileBusy(on, on, on);
+    EXPECT_EQ(bar.GetSide(), 0u);
+}
+
+TEST_F(MenuBarTest, ADragOfTheHandleEndsWhereTheButtonCameUpNotWhereThePointerWentAfter)
+{
+    ShowMainWindow();
+    CWidget* handle = bar.GetHandle();
+    const int32_t left = root->GetRect().left;
+    const tCPoint from = ScreenOf(handle, {handle->GetWidth() / 2, handle->GetHeight() / 2});
+    w32::headless::MoveMouse(from.x, from.y);
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    // Five pixels start the drag; the release 30 further on comes in one pump with a move of
+    // 200 more after it.
+    int ticks = 0;
+    script = [&] {
+        ++ticks;
+        if (ticks == 1)
+            w32::headless::MoveMouse(from.x + 5, from.y);
+        if (ticks == 3) {
+            w32::headless::MoveMouse(from.x + 35, from.y);
+            w32::headless::ReleaseButton(w32::VK_LBUTTON);
+            w32::headless::MoveMouse(from.x + 235, from.y + 300);
+        }
+        return kResOk;
+    };
+    DispatchQueuedMessages();
+    script = nullptr;
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(root->GetRect().left, left + 30);
+    EXPECT_EQ(bar.GetSide(), 0u);
+}
+
 // A bar whose return to its side position fails.
 class StuckMenuBar : public CKS2MenuBar {
 public:

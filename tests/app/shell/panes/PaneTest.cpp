@@ -223,6 +223,35 @@ TEST_F(PaneBaseTest, AReleaseFourUnitsOutsideTheHandleTogglesAndFiveUnitsPutsThe
     EXPECT_EQ(pane.GetSide(), 0u);
 }
 
+TEST_F(PaneBaseTest, AHandleClickTakenAfterThePointerWentOnCountsWhereTheButtonCameUp)
+{
+    TestPane pane(500, 501, {10, 20}, {140, 20});
+    ASSERT_EQ(pane.Create(nullptr, nullptr), kResOk);
+    ShowMainWindow();
+    CWidget* handle = pane.GetHandle();
+    ASSERT_NE(handle, nullptr);
+    const tCRect rect = handle->GetRect();
+    const tCPoint on = ScreenPoint(handle, {rect.left + 2, rect.top + 2});
+    // Pressed and released on the handle, the pointer then on the backdrop's free corner before
+    // the program took the click: the handle slides the pane aside all the same.
+    ClickWhileBusy(on, on, ScreenOf(backdrop, {350, 250}));
+    EXPECT_EQ(pane.GetSide(), 1u);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    Tick(400);
+    ASSERT_EQ(pane.GetRoot()->GetLayout()->x, 140.0f);
+    // Released twelve units left of the handle, the pointer then back on it: no click, the pane
+    // goes back to where it stood.
+    const tCRect moved = handle->GetRect();
+    const tCPoint back = ScreenPoint(handle, {moved.left + 2, moved.top + 2});
+    ClickWhileBusy(back, {back.x - 12, back.y}, back);
+    EXPECT_EQ(pane.GetSide(), 1u);
+    Tick(400);
+    EXPECT_EQ(pane.GetRoot()->GetLayout()->x, 140.0f);
+    // Pressed and released at once on the handle, the pointer staying: the pane slides back.
+    ClickWhileBusy(back, back, back);
+    EXPECT_EQ(pane.GetSide(), 0u);
+}
+
 TEST_F(PaneBaseTest, APressOnThePanesGroundStopsThereAndATransparentRootLetsItThrough)
 {
     TestPane ground(520, -1, {200, 150}, {200, 150});

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/shell/panes/CKS2Pane.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Window.h"
 #include "platform/headless/Headless.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/tCFRef.h"
@@ -22,6 +25,38 @@ struct tHeard {
     tMsgArg b;
     tMsgArg c;
 };
+
+// Takes every queued message and dispatches it, as the program's main loop does.
+inline void DispatchQueuedMessages()
+{
+    w32::MSG message;
+    while (w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_REMOVE)) {
+        w32::TranslateMessage(&message);
+        w32::DispatchMessageW(&message);
+    }
+}
+
+// A click of the primary button made while the program was busy (stopped): the pointer at
+// `press`, the button down there and up at `release`, and the pointer on to `after` (screen
+// coordinates) all come before the program takes a message, as they reach a shown main window;
+// then the program takes them all, the press first.
+inline void ClickWhileBusy(tCPoint press, tCPoint release, tCPoint after)
+{
+    w32::headless::MoveMouse(press.x, press.y);
+    w32::headless::PressButton(w32::VK_LBUTTON);
+    if (release != press)
+        w32::headless::MoveMouse(release.x, release.y);
+    w32::headless::ReleaseButton(w32::VK_LBUTTON);
+    w32::headless::MoveMouse(after.x, after.y);
+    DispatchQueuedMessages();
+}
+
+// Shows the main window, so that the hand's input reaches it.
+inline void ShowMainWindow()
+{
+    if (CWindowBase* window = GetMainWindow())
+        w32::ShowWindow(window->GetHandle(), w32::SW_SHOW);
+}
 
 class RecordingTarget : public tCCmdTarget {
 public:

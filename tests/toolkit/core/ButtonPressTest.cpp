@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "HeadlessApp.h"
+#include "RecordingRoot.h"
+#include "platform/Messages.h"
+#include "platform/Queue.h"
+#include "platform/VirtualKeys.h"
+#include "platform/Window.h"
+#include "toolkit/core/CAppWindow.h"
+#include "toolkit/core/CButtonPress.h"
+
+// Kept in a namespace of its own, so that its using-directives reach no other file.
+namespace ButtonPressTests {
+
+using namespace w32;
+
+namespace {
+
+// A shown main window of 640 x 480 over a recording root, the application active.
+class ButtonPressTest : public ScriptedAppTest {
+protected:
+    void SetUp() override
+    {
+        ScriptedAppTest::SetUp();
+        ASSERT_EQ(app->CreateMainWindow(new RecordingRoot, 104, 640, 480, nullptr, 1), kResOk);
+        handle = GetMainWindow()->GetHandle();
+        ShowWindow(handle, SW_SHOWNORMAL);
+        app->Activate();
+        POINT origin{0, 0};
+        ClientToScreen(handle, &origin);
+        client = {origin.x, origin.y};
+    }
+    void TearDown() override
+    {
+        if (CWindowBase* window = GetMainWindow())
+            window->DestroyWindow();
+        ScriptedAppTest::TearDown();
+    }
+    // A point of the window's client area on the screen.
+    tCPoint At(int32_t x, int32_t y) const { return {client.x + x, client.y + y}; }
+    static void MoveTo(tCPoint point) { headless::MoveMouse(point.x, point.y); }
+    // Takes the press off the queue as the window's dispatch of it does; true when one was there.
+    bool TakePress(UINT code = WM_LBUTTONDOWN) const
+    {
+        MSG message;
+        return PeekMessageAmongW(&message, handle, &code, 1, PM_REMOVE) != 0;
+    }
+    bool ReleaseWaits(UINT code = WM_LBUTTONUP) const
+    {
+        MSG message;
+        return PeekMessageAmongW(&message, handle, &code, 1, PM_NOREMOVE) != 0;
+    }
+
+    HWND handle = nullptr;
+    tCPoint client;
+};
+
+TEST_F(ButtonPressTest, AReleaseQueuedBeforeThePressIsHandledCountsWhereItCameUpNotWhereThePointerWent)
+{
+    // A click while the program was busy: the press, a move, the release and a move after it all
+    // came before the press is handled.
+    MoveTo(At(100, 50));
+    headless::PressButton(VK_LBUTTON);
+    MoveTo(At(104, 53));
+    headless::ReleaseButton(VK_LBUTTON);
+    MoveTo(At(400, 300));
+    ASSERT_TRUE(TakePress());
+    EXPECT_EQ(app->GetCursorPosition(), At(400, 300));
+
+    CButtonPress press;
+    EXPECT_FALSE(press.IsHeld());
+    tCPoint pointer;
+    EXPECT_FALSE(press.NextRound(&pointer));
+    EXPECT_EQ(pointer, At(104, 53));
+    EXPECT_EQ(press.WaitForRelease(), At(104, 53));
+    EXPECT_EQ(CButtonPress::GetPointer(0), At(104, 53));
+    EXPECT_EQ(app->ticks, 0) << "no round ran for a button no longer held";
+    // The release stays for the window.
+    EXPECT_TRUE(ReleaseWaits());
+}
+
+TEST_F(ButtonPressTest, TheRoundInWhichTheButtonComesUpReadsWhereItCameUp)
+{
+    MoveTo(At(10, 10));
+    headless::PressButton(VK_LBUTTON);
+    ASSERT_TRUE(TakePress());
+    // On the third heartbeat the pointer moves, the button comes up and the pointer goes on,
+    // all in one pump.
+    app->tick = [&] {
+        if (app->ticks == 1)
+            MoveTo(At(20, 10));
+        if (app->ticks == 3) {
+            MoveTo(At(30, 12));
+            headless::ReleaseButton(VK_LBUTTON);
+            MoveTo(At(500, 400));
+        }
+        return kResOk;
+    };
+    CButtonPress press;
+    EXPECT_TRUE(press.IsHeld());
+    std::vector<tCPoint> rounds;
+    tCPoint pointer;
+    while (press.NextRound(&pointer))
+        rounds.push_back(pointer);
+    EXPECT_EQ(rounds, (std::vector<tCPoint>{At(20, 10), At(20, 10), At(30, 12)}));
+    EXPECT_EQ(pointer, At(30, 12));
+    EXPECT_EQ(app->ticks, 3);
+    EXPECT_FALSE(press.IsHeld());
+    EXPECT_TRUE(ReleaseWaits());
+}
+
+TEST_F(ButtonPressTest, WithoutAReleaseQueuedThePointerServes)
+{
+    // Held, and let go without a message (as a loop that never pumps sees it).
+    headless::SetKeyState(VK_LBUTTON, true);
+    MoveTo(At(50, 60));
+    EXPECT_EQ(CButtonPress::GetPointer(0), At(50, 60));
+    int ticks = 0;
+    app->tick = [&] {
+        if (++ticks == 2)
+            headless::SetKeyState(VK_LBUTTON, false);
+        return kResOk;
+    };
+    MoveTo(At(70, 80));
+    EXPECT_EQ(CButtonPress().WaitForRelease(), At(70, 80));
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST_F(ButtonPressTest, EachButtonReadsItsOwnRelease)
+{
+    MoveTo(At(200, 100));
+    headless::PressButton(VK_RBUTTON);
+    headless::ReleaseButton(VK_RBUTTON);
+    MoveTo(At(250, 150));
+    ASSERT_TRUE(TakePress(WM_RBUTTONDOWN));
+    // The primary button's pointer is the live one: no release of it waits.
+    EXPECT_EQ(CButtonPress::GetPointer(0), At(250, 150));
+    EXPECT_EQ(CButtonPress(1).WaitForRelease(), At(200, 100));
+    EXPECT_TRUE(ReleaseWaits(WM_RBUTTONUP));
+}
+
+TEST_F(ButtonPressTest, AReleaseLeftOfTheWindowKeepsItsSign)
+{
+    MoveTo(At(5, 5));
+    headless::PressButton(VK_LBUTTON);
+    MoveTo(At(-20, -7));
+    headless::ReleaseButton(VK_LBUTTON);
+    MoveTo(At(300, 300));
+    ASSERT_TRUE(TakePress());
+    EXPECT_EQ(CButtonPress().WaitForRelease(), At(-20, -7));
+}
+
+TEST_F(ButtonPressTest, WithoutAMainWindowThePointerServes)
+{
+    GetMainWindow()->DestroyWindow();
+    ASSERT_EQ(GetMainWindow(), nullptr);
+    headless::MoveMouse(33, 44);
+    EXPECT_EQ(CButtonPress::GetPointer(0), (tCPoint{33, 44}));
+    EXPECT_EQ(CButtonPress().WaitForRelease(), (tCPoint{33, 44}));
+}
+
+}  // namespace
+
+}  // namespace ButtonPressTests
