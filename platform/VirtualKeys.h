@@ -9,6 +9,7 @@ enum : int {
     VK_MBUTTON = 0x04,
     VK_BACK = 0x08,
     VK_TAB = 0x09,
+    VK_CLEAR = 0x0C,
     VK_RETURN = 0x0D,
     VK_SHIFT = 0x10,
     VK_CONTROL = 0x11,

@@ -44,7 +44,7 @@ private:
         // The group of the display's last key event, none (-1) once SDL's key event after it
         // took it.
         std::atomic<int> group{-1};
-        tPlaceKeysDown down{};
+        tKeysDown down{};
     };
 
     // The group in effect at a key that came without the display's event of it (one an input

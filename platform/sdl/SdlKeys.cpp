@@ -5,7 +5,7 @@
 namespace w32::sdl {
 
 // The keys down are kept by scancode up to the main block's last, which the keypad's precede.
-static_assert(SDL_SCANCODE_KP_PERIOD < std::tuple_size_v<tPlaceKeysDown>);
+static_assert(SDL_SCANCODE_KP_PERIOD < std::tuple_size_v<tKeysDown>);
 
 namespace {
 
@@ -51,12 +51,11 @@ int ByScancode(SDL_Scancode scancode)
 
 // The keypad's digit and decimal keys as X's keypad gives them: the digits and the decimal point
 // with Num Lock on, the keys printed beside them with it off or with Shift held, which then make
-// no character. Win32 names the keypad's 5 without Num Lock VK_CLEAR.
+// no character.
 int KeypadKey(const SDL_Keysym& key)
 {
-    constexpr int kClear = 0x0C;
     // SDL's order: 1 to 9, 0, the decimal key.
-    constexpr int kNavigation[] = {VK_END,   VK_DOWN, VK_NEXT,  VK_LEFT,   kClear,   VK_RIGHT,
+    constexpr int kNavigation[] = {VK_END,   VK_DOWN, VK_NEXT,  VK_LEFT,   VK_CLEAR, VK_RIGHT,
                                    VK_HOME,  VK_UP,   VK_PRIOR, VK_INSERT, VK_DELETE};
     if (key.scancode < SDL_SCANCODE_KP_1 || key.scancode > SDL_SCANCODE_KP_PERIOD)
         return 0;
@@ -147,9 +146,9 @@ bool BeyondAscii(SDL_Keycode key)
 
 }  // namespace
 
-tPlaceKeys UnknownPlaceKeys()
+tGroupKeys UnknownGroupKeys()
 {
-    tPlaceKeys keys;
+    tGroupKeys keys;
     keys.fill(-1);
     return keys;
 }
@@ -159,7 +158,7 @@ int UsLetterAt(SDL_Scancode scancode)
     return scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z ? 'A' + (scancode - SDL_SCANCODE_A) : 0;
 }
 
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys& groupKeys)
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tGroupKeys& groupKeys)
 {
     // AltGr is no key for the program: what it makes comes as text.
     if (rightAltIsAltGr && key.scancode == SDL_SCANCODE_RALT)
@@ -177,7 +176,7 @@ int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys&
     return BeyondAscii(key.sym) ? UsLetterAt(key.scancode) : 0;
 }
 
-int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* down)
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tKeysDown* down)
 {
     if (size_t(key.keysym.scancode) >= down->size())
         return virtualKey;

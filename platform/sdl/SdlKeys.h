@@ -11,10 +11,10 @@ namespace w32::sdl {
 // between left Shift and Z) stands for in one keyboard group, by its SDL scancode, as the layout
 // shows it there: 0 for a key that stands for none, -1 where the layout tells nothing and SDL's
 // naming of the key serves.
-using tPlaceKeys = std::array<int16_t, SDL_SCANCODE_NONUSBACKSLASH + 1>;
+using tGroupKeys = std::array<int16_t, SDL_SCANCODE_NONUSBACKSLASH + 1>;
 
 // Every key left to SDL's naming.
-tPlaceKeys UnknownPlaceKeys();
+tGroupKeys UnknownGroupKeys();
 
 // The US layout's letter at the place of `scancode`, 0 at a place of no letter.
 int UsLetterAt(SDL_Scancode scancode);
@@ -25,15 +25,15 @@ int UsLetterAt(SDL_Scancode scancode);
 // Shift of the event too, letters, digits and named keys by what they are, and a letter beyond
 // ASCII by the US letter at its place. 0 for keys the program never asks for, and for the right
 // Alt key where the layout makes it AltGr.
-int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tPlaceKeys& groupKeys);
+int VirtualKeyFor(const SDL_Keysym& key, bool rightAltIsAltGr, const tGroupKeys& groupKeys);
 
 // The virtual key each key of the main block and of the keypad went down as, 0 for one that is
 // up.
-using tPlaceKeysDown = std::array<int, std::tuple_size_v<tPlaceKeys>>;
+using tKeysDown = std::array<int, std::tuple_size_v<tGroupKeys>>;
 
 // `virtualKey`, the key `key` is for, but the one it went down as for a key of the main block or
 // the keypad that is down: another keyboard group, or Num Lock, may give it another meaning before
 // it is let go.
-int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tPlaceKeysDown* down);
+int KeyAsWentDown(const SDL_KeyboardEvent& key, int virtualKey, tKeysDown* down);
 
 }  // namespace w32::sdl

@@ -160,7 +160,7 @@ int KeyShown(KeySym unshifted, KeySym shifted, int letter)
 // A key of the digit row that stands for no key stands for the digit of its place, unless another
 // key shows that digit: some layouts put letters there unshifted and shifted (Lithuanian), others
 // move the digits (Programmer Dvorak).
-void GiveDigitsTheirPlaces(tPlaceKeys* keys)
+void GiveDigitsTheirPlaces(tGroupKeys* keys)
 {
     for (int scancode = SDL_SCANCODE_1; scancode <= SDL_SCANCODE_0; ++scancode) {
         const int digit = scancode == SDL_SCANCODE_0 ? '0' : '1' + (scancode - SDL_SCANCODE_1);
@@ -170,7 +170,7 @@ void GiveDigitsTheirPlaces(tPlaceKeys* keys)
     }
 }
 
-void ReadPlaceKeys(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
+void ReadGroupKeys(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
 {
     for (int code = keyboard.min_key_code; code <= keyboard.max_key_code; ++code) {
         const SDL_Scancode place = PlaceOf(keyboard.names->keys[code].name);
@@ -188,7 +188,7 @@ void ReadPlaceKeys(XkbDescRec& keyboard, tX11KeyboardLayout* layout)
             layout->groupKeys[group][size_t(place)] = int16_t(KeyShown(unshifted, shifted, letter));
         }
     }
-    for (tPlaceKeys& keys : layout->groupKeys)
+    for (tGroupKeys& keys : layout->groupKeys)
         GiveDigitsTheirPlaces(&keys);
 }
 
@@ -202,7 +202,7 @@ bool ReadX11KeyboardLayout(Display* display, tX11KeyboardLayout* layout)
         if (XkbGetNames(display, XkbKeyNamesMask, keyboard) == Success && keyboard->names && keyboard->names->keys &&
             ReadX11KeyboardGroup(display, &fresh.group)) {
             ReadRightAlt(*keyboard, &fresh);
-            ReadPlaceKeys(*keyboard, &fresh);
+            ReadGroupKeys(*keyboard, &fresh);
             *layout = fresh;
             read = true;
         }

@@ -16,8 +16,8 @@ struct tX11KeyboardLayout {
     // the mode), so that a key pressed with it makes another character, and it is no Alt.
     std::array<bool, 4> rightAltIsAltGr{};
     // Per keyboard group: the virtual key each key of the main block stands for there.
-    std::array<tPlaceKeys, 4> groupKeys = {UnknownPlaceKeys(), UnknownPlaceKeys(), UnknownPlaceKeys(),
-                                           UnknownPlaceKeys()};
+    std::array<tGroupKeys, 4> groupKeys = {UnknownGroupKeys(), UnknownGroupKeys(), UnknownGroupKeys(),
+                                           UnknownGroupKeys()};
 };
 
 // Reads the layout of the keyboard of `display`. False, leaving `layout` as it was, when the
