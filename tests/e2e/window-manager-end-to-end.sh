@@ -588,8 +588,9 @@ fi
 # presses land where the hand pressed, press after press, each giving the other mode. Weston's
 # manager moves no window on request and puts a window that leaves full screen 32 pixels up and
 # left of where it stood before (a window of any program, this one's too): only the first framed
-# window is wholly on the screen. Each framed window has the size of the first, and stands
-# exactly where Weston's own step puts it: the program adds nothing to the creep.
+# window is wholly on the screen, and the third's menu bar stands under Weston's panel, out of
+# the hand's reach. Each framed window has the size of the first, and stands exactly where
+# Weston's own step puts it: the program adds nothing to the creep.
 # weston_step BEFORE AFTER: the status says whether the framed window AFTER has the size of BEFORE
 # and stands 32 pixels up and left of it.
 weston_step() {
@@ -605,7 +606,7 @@ if [ "$manager" = weston ]; then
         fail "the framed window after the first stands at $(cat "$work/weston-window"), not 32 up and left of $(cat "$work/button")"
     stroke_where_pointed weston-stroke "in the framed window"
     framed=weston-window
-    for press in $(seq 4); do
+    for press in 1 2; do
         window_button
         if [ $((press % 2)) -eq 1 ]; then
             full_screen_either "weston-press-$press" "by the window button's press $press"
