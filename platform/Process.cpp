@@ -26,6 +26,22 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kReaperStackBytes = 64 * 1024;
 
+// Our process while this thread runs RunEndingForksWithUs, else 0. A fork handler takes no
+// argument; the child is a copy of the thread that forked, this with it.
+thread_local pid_t t_forkingParent = 0;
+
+// Runs in every child forked, before fork returns there. The child of a library's fork (SDL's
+// box) is a copy of ours in the middle of a call, with nothing to clean up, and keeps the signal
+// mask of the thread that forked: SIGKILL, which nothing blocks.
+void EndForkWithParent()
+{
+    const pid_t parent = t_forkingParent;
+    t_forkingParent = 0;
+    // A parent that went before the request is not watched by it.
+    if (parent && prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && getppid() != parent)
+        _exit(127);
+}
+
 // Standard input and error on /dev/null, standard output on `output` (or /dev/null when it is
 // -1), in a child just forked: calls safe in a copy of a threaded process alone.
 bool Redirect(int output)
@@ -285,10 +301,14 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD mil
     return Collect(arguments, &deadline, nullptr);
 }
 
-void WaitServing(int descriptor, IWaitService* service)
+bool RunEndingForksWithUs(const std::function<bool()>& work)
 {
-    while (!WaitForOutput(descriptor, nullptr, service)) {
-    }
+    static const bool handled = pthread_atfork(nullptr, nullptr, EndForkWithParent) == 0;
+    const pid_t outer = t_forkingParent;
+    t_forkingParent = handled ? getpid() : 0;
+    const bool answer = work();
+    t_forkingParent = outer;
+    return answer;
 }
 
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)
