@@ -208,6 +208,8 @@ public:
             m_desktop->Forget(window);
         if (m_focusWanted == window)
             m_focusWanted = nullptr;
+        if (m_hadKeyboard == window)
+            m_hadKeyboard = nullptr;
         // Outside the lock: destroying sends events, and the event watch takes the lock.
         SDL_DestroyWindow(native);
     }
@@ -364,6 +366,15 @@ private:
         m_focusWanted = nullptr;
         if (!native->xwindow || !m_desktop->HasWindowManager())
             SDL_SetWindowInputFocus(native->window);
+    }
+
+    // A window manager that ends leaves the keyboard to the root, where SDL hears no focus come
+    // to the program's window and passes over its keys: the window that had the keyboard takes it
+    // back, as at a start without a manager, unless another program's window has it.
+    void ManagerEnded()
+    {
+        if (IsWindow(m_hadKeyboard) && m_connection.Run(X11KeyboardFellBack))
+            FocusNativeWindow(m_hadKeyboard);
     }
 
     // On X11 the window manager is asked for the frame, the mode and the place, all through
@@ -623,6 +634,7 @@ private:
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            m_hadKeyboard = window;
             windows::NativeActivated(window, true);
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -674,8 +686,12 @@ private:
                 m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group);
             else if (read.IsPointer())
                 m_translatedPointer = read;
-            if (m_desktop)
+            if (m_desktop) {
+                const bool managed = m_desktop->HasWindowManager();
                 m_desktop->Read(event.syswm);
+                if (managed && !m_desktop->HasWindowManager())
+                    ManagerEnded();
+            }
             break;
         }
         case SDL_KEYDOWN:
@@ -744,6 +760,8 @@ private:
     CKeyTranslator m_keys{m_connection, OnX11()};
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
+    // The program's window that had the keyboard last, also once it lost it.
+    HWND m_hadKeyboard = nullptr;
     // The display's last pointer event, as the watch and the delivery each come to it.
     std::optional<tX11Event> m_watchedPointer;
     std::optional<tX11Event> m_translatedPointer;

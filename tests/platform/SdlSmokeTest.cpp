@@ -1076,6 +1076,54 @@ TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
     XCloseDisplay(display);
 }
 
+// A window manager (played here) marks the root with a window of its own, which marks itself, and
+// gives the program's window the keyboard. When it ends the keyboard falls back to the root, its
+// window goes and the root keeps its mark: the window that had the keyboard takes it back, and a
+// key with the pointer over the window reaches it.
+TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerEnds)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    const Window mark = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 0, 0, 1, 1, 0, 0, 0);
+    for (const Window marked : {mark, DefaultRootWindow(manager)})
+        XChangeProperty(manager, marked, XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&mark), 1);
+    XSync(manager, False);
+    CXTestInput hand;
+    ASSERT_TRUE(hand.IsOpen());
+    ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"managed", RECT{0, 0, 40, 40});
+    ShowWindow(window, SW_SHOWNORMAL);
+    ASSERT_TRUE(FocusWhenShown(hand, "managed"));
+    for (const DWORD start = timeGetTime(); GetFocus() != window && timeGetTime() - start < 2000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    }
+    ASSERT_EQ(GetFocus(), window);
+    hand.MovePointer(20, 20);
+    XSetInputFocus(manager, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XDestroyWindow(manager, mark);
+    XSync(manager, False);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    for (const DWORD start = timeGetTime(); Focus(manager) != info.info.x11.window && timeGetTime() - start < 2000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    }
+    EXPECT_EQ(Focus(manager), info.info.x11.window);
+    hand.Key("AB01", true);
+    hand.Key("AB01", false);
+    EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP}, 2), (tHeard{{WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}}));
+    DestroyWindow(window);
+    StopPlatform();
+    XCloseDisplay(manager);
+}
+
 }  // namespace
 
 }  // namespace SdlSmokeTests
