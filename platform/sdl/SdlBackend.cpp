@@ -308,9 +308,14 @@ public:
         SDL_Window* parent = native ? native->window : nullptr;
         std::unique_ptr<IDialogHold> hold = Hold(owner, false);
         std::unique_ptr<CX11BoxWatch> watch = hold && m_desktop ? WatchBox(parent) : nullptr;
-        const bool shown = process::RunEndingForksWithUs([&] {
-            return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
-        });
+        const bool shown = process::RunEndingForksWithUs(
+            [&] {
+                return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
+            },
+            [&] {
+                if (watch)
+                    watch->Forked();
+            });
         watch.reset();
         hold.reset();
         if (!shown && !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
@@ -339,8 +344,8 @@ private:
 
     std::unique_ptr<CX11BoxWatch> WatchBox(SDL_Window* parent)
     {
-        return CX11BoxWatch::Start(SdlWindows(), parent ? CX11Desktop::WindowOf(parent) : 0,
-                                   m_desktop->HasWindowManager());
+        return CX11BoxWatch::Make(SdlWindows(), parent ? CX11Desktop::WindowOf(parent) : 0,
+                                  m_desktop->HasWindowManager());
     }
 
     std::vector<SDL_Window*> SdlWindows()

@@ -12,8 +12,8 @@
 
 namespace w32::sdl {
 
-std::unique_ptr<CX11BoxWatch> CX11BoxWatch::Start(const std::vector<SDL_Window*>& windows, unsigned long owner,
-                                                  bool managed)
+std::unique_ptr<CX11BoxWatch> CX11BoxWatch::Make(const std::vector<SDL_Window*>& windows, unsigned long owner,
+                                                 bool managed)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
@@ -26,12 +26,17 @@ std::unique_ptr<CX11BoxWatch> CX11BoxWatch::Start(const std::vector<SDL_Window*>
     watch->m_box = std::make_unique<CX11DialogWindows>(display, owner, managed,
                                                        XInternAtom(display, "_NET_WM_PID", False));
     XSync(display, False);
-    // A thread of SDL's, which blocks the signals that end a program: they reach another thread.
-    watch->m_thread = SDL_CreateThread(Run, "box watch", watch.get());
-    return watch->m_thread ? std::move(watch) : nullptr;
+    return watch;
 }
 
 CX11BoxWatch::CX11BoxWatch(Display* display) : m_display(display) {}
+
+void CX11BoxWatch::Forked()
+{
+    // A thread of SDL's, which blocks the signals that end a program: they reach another thread.
+    if (!m_thread)
+        m_thread = SDL_CreateThread(Run, "box watch", this);
+}
 
 CX11BoxWatch::~CX11BoxWatch()
 {

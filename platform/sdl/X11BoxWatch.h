@@ -18,18 +18,23 @@ namespace w32::sdl {
 // connection is read by nobody meanwhile. The watch works from a thread and a connection to the
 // display of its own: it follows the box (found by the owner it names) and gives it the keyboard
 // where no window manager does, and draws the program's windows again from their surfaces where
-// the display exposes them. Made on the thread that shows the box, before SDL forks: a connection
-// being opened as the process forks would leave the box's process without Xlib's lock.
+// the display exposes them. Made on the thread that shows the box before SDL forks, so that the box
+// is followed from its start; its thread starts once SDL has forked: the box's process is a copy of
+// ours, and a thread caught in the middle of Xlib or of the memory allocator as the process forks
+// (the sanitizers' allocator) would leave it waiting for a lock for good.
 class CX11BoxWatch {
 public:
     // `windows` are the program's; `owner` (0: none) the X window the box stands over; `managed`,
-    // a window manager gives windows the keyboard. Null where the display or a thread cannot be had.
-    static std::unique_ptr<CX11BoxWatch> Start(const std::vector<SDL_Window*>& windows, unsigned long owner,
-                                               bool managed);
+    // a window manager gives windows the keyboard. Null where the display cannot be had.
+    static std::unique_ptr<CX11BoxWatch> Make(const std::vector<SDL_Window*>& windows, unsigned long owner,
+                                              bool managed);
     // Stops the thread: called once the box has gone, before the program draws again.
     ~CX11BoxWatch();
     CX11BoxWatch(const CX11BoxWatch&) = delete;
     CX11BoxWatch& operator=(const CX11BoxWatch&) = delete;
+
+    // SDL has forked the box's process: the watch starts, where a thread can.
+    void Forked();
 
 private:
     struct tWindow {

@@ -629,10 +629,16 @@ TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
     std::atomic<bool> answered{false};
     bool found = false, closed = false, redrawn = false;
     // Opened before SDL forks the box's process, which a connection being opened would leave
-    // waiting for Xlib's lock.
+    // waiting for Xlib's lock. The thread waits for the box's window to be made before it calls
+    // Xlib, which allocates: a thread caught in the sanitizers' allocator as the process forks
+    // leaves the box's process waiting for its lock.
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
     std::thread meanwhile([&] {
+        pollfd made{ConnectionNumber(display), POLLIN, 0};
+        poll(&made, 1, 5000);
         Window box = None;
         for (const DWORD start = timeGetTime(); !box && !answered && timeGetTime() - start < 5000; Sleep(10)) {
             Window root = None, parent = None, *children = nullptr;
