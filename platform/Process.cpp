@@ -47,6 +47,7 @@ void EndForkWithParent()
         _exit(127);
 }
 
+// Runs in our process after each fork, on the thread that forked.
 void TellForked()
 {
     if (t_forking && *t_forking->forked)
