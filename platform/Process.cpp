@@ -26,6 +26,34 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kReaperStackBytes = 64 * 1024;
 
+struct tForking {
+    pid_t parent;
+    const std::function<void()>* forked;
+};
+
+// Set while this thread runs RunEndingForksWithUs. A fork handler takes no argument; the child is
+// a copy of the thread that forked, this with it.
+thread_local const tForking* t_forking = nullptr;
+
+// Runs in every child forked, before fork returns there. The child of a library's fork (SDL's
+// box) is a copy of ours in the middle of a call, with nothing to clean up, and keeps the signal
+// mask of the thread that forked: SIGKILL, which nothing blocks.
+void EndForkWithParent()
+{
+    const tForking* forking = t_forking;
+    t_forking = nullptr;
+    // A parent that went before the request is not watched by it.
+    if (forking && prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && getppid() != forking->parent)
+        _exit(127);
+}
+
+// Runs in our process after each fork, on the thread that forked.
+void TellForked()
+{
+    if (t_forking && *t_forking->forked)
+        (*t_forking->forked)();
+}
+
 // Standard input and error on /dev/null, standard output on `output` (or /dev/null when it is
 // -1), in a child just forked: calls safe in a copy of a threaded process alone.
 bool Redirect(int output)
@@ -285,10 +313,15 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD mil
     return Collect(arguments, &deadline, nullptr);
 }
 
-void WaitServing(int descriptor, IWaitService* service)
+bool RunEndingForksWithUs(const std::function<bool()>& work, const std::function<void()>& forked)
 {
-    while (!WaitForOutput(descriptor, nullptr, service)) {
-    }
+    static const bool handled = pthread_atfork(nullptr, TellForked, EndForkWithParent) == 0;
+    const tForking forking{getpid(), &forked};
+    const tForking* outer = t_forking;
+    t_forking = handled ? &forking : nullptr;
+    const bool answer = work();
+    t_forking = outer;
+    return answer;
 }
 
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds)

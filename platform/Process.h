@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,12 @@ tProcessResult RunForOutput(const std::vector<std::string>& arguments, IWaitServ
 // The same, for at most `milliseconds` of real time: a program still running then is ended,
 // reaped, and answers not finished with what it printed so far.
 tProcessResult RunForOutput(const std::vector<std::string>& arguments, DWORD milliseconds);
-// Waits until `descriptor` can be read, serving `service` meanwhile.
-void WaitServing(int descriptor, IWaitService* service);
+// Runs `work` and answers its answer. A process this thread forks meanwhile, as a library forks
+// one to show a window of its own (SDL's message box), is ended (SIGKILL) as the thread ends, and
+// so with ours, however that ends: it holds copies of the program's connections, whose windows
+// would stay on the screen while it lasts. `forked` runs in our process after each such fork, on
+// this thread.
+bool RunEndingForksWithUs(const std::function<bool()>& work, const std::function<void()>& forked);
 
 // Runs the program without collecting output, waiting at most `milliseconds` of real time.
 tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD milliseconds);

@@ -2,9 +2,6 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include "platform/InputState.h"
 #include "platform/VirtualKeys.h"
@@ -13,31 +10,10 @@
 #include "platform/sdl/X11Screen.h"
 
 namespace w32::sdl {
-namespace {
-
-struct tServedWork {
-    const std::function<bool()>* work;
-    bool answer = false;
-    // Written once the work has ended.
-    int done = -1;
-    sigset_t signals;
-};
-
-int RunServedWork(void* context)
-{
-    auto* served = static_cast<tServedWork*>(context);
-    // SDL's threads block the signals that end a program, and a process the work forks (SDL's
-    // box) would keep them blocked: the thread takes those of the thread that asked for the work.
-    pthread_sigmask(SIG_SETMASK, &served->signals, nullptr);
-    served->answer = (*served->work)();
-    (void)!write(served->done, "", 1);
-    return 0;
-}
-
-}  // namespace
 
 CDialogHold::CDialogHold(tDialogHolds& holds, const std::vector<SDL_Window*>& windows, unsigned long owner,
-                         bool managed, const tX11KeyboardLayout& layout, std::function<void()> keyboardBack)
+                         bool managed, bool follow, const tX11KeyboardLayout& layout,
+                         std::function<void()> keyboardBack)
     : m_holds(holds), m_outer(holds.following), m_owner(owner), m_layout(layout),
       m_keyboardBack(std::move(keyboardBack))
 {
@@ -47,7 +23,7 @@ CDialogHold::CDialogHold(tDialogHolds& holds, const std::vector<SDL_Window*>& wi
         if (SdlX11Window(window, &m_display, &xwindow))
             m_windows.push_back(tWindow{window, xwindow, {}});
     }
-    if (!m_display)
+    if (!m_display || !follow)
         return;
     if (!m_holds.processAtom)
         m_holds.processAtom = XInternAtom(m_display, "_NET_WM_PID", False);
@@ -205,27 +181,6 @@ std::bitset<256> CDialogHold::Held() const
     held[VK_RBUTTON] = (buttons & SDL_BUTTON_RMASK) != 0;
     held[VK_MBUTTON] = (buttons & SDL_BUTTON_MMASK) != 0;
     return held;
-}
-
-bool ServeWhile(process::IWaitService* service, const std::function<bool()>& work)
-{
-    int ends[2];
-    if (!service || pipe2(ends, O_CLOEXEC) != 0)
-        return work();
-    tServedWork served{&work, false, ends[1], {}};
-    pthread_sigmask(SIG_BLOCK, nullptr, &served.signals);
-    // A thread of SDL's, which frees what SDL keeps for the thread as it ends.
-    SDL_Thread* thread = SDL_CreateThread(RunServedWork, "served work", &served);
-    if (!thread) {
-        close(ends[0]);
-        close(ends[1]);
-        return work();
-    }
-    process::WaitServing(ends[0], service);
-    SDL_WaitThread(thread, nullptr);
-    close(ends[0]);
-    close(ends[1]);
-    return served.answer;
 }
 
 }  // namespace w32::sdl

@@ -42,8 +42,10 @@ public:
     // `windows` are the program's; `owner` (0: none) the X window the dialog stands over;
     // `managed`, a window manager gives windows the keyboard; `layout` names the keys the hand
     // holds as the hold lets go; `keyboardBack` gives the keyboard back to the window that had it.
+    // A hold that does not `follow` the dialog's windows, as for a dialog that keeps the interface
+    // thread (SDL's own box, CX11BoxWatch), holds until it is destroyed.
     CDialogHold(tDialogHolds& holds, const std::vector<SDL_Window*>& windows, unsigned long owner, bool managed,
-                const tX11KeyboardLayout& layout, std::function<void()> keyboardBack);
+                bool follow, const tX11KeyboardLayout& layout, std::function<void()> keyboardBack);
     ~CDialogHold() override;
     CDialogHold(const CDialogHold&) = delete;
     CDialogHold& operator=(const CDialogHold&) = delete;
@@ -84,9 +86,5 @@ private:
     std::function<void()> m_keyboardBack;
     bool m_holding = false;
 };
-
-// Runs `work` on a thread of its own, serving `service` (when there is one) until it ends, and
-// answers its answer; runs it here where there is no service or no thread can start.
-bool ServeWhile(process::IWaitService* service, const std::function<bool()>& work);
 
 }  // namespace w32::sdl

@@ -28,6 +28,7 @@
 #include "platform/sdl/DisplayCover.h"
 #include "platform/sdl/KeyTranslator.h"
 #include "platform/sdl/SentReleases.h"
+#include "platform/sdl/X11BoxWatch.h"
 #include "platform/sdl/X11Connection.h"
 #include "platform/sdl/X11Desktop.h"
 #include "platform/sdl/X11Errors.h"
@@ -201,6 +202,8 @@ public:
             m_desktop->Forget(window);
         if (m_focusWanted == window)
             m_focusWanted = nullptr;
+        if (m_hadKeyboard == window)
+            m_hadKeyboard = nullptr;
         // Outside the lock: destroying sends events, and the event watch takes the lock.
         SDL_DestroyWindow(native);
     }
@@ -289,43 +292,65 @@ public:
         }
         // SDL's own box needs the X server's core fonts, which many desktops no longer install:
         // the desktop's dialog program shows it then, and the log only when there is none.
-        tNative* native = Find(owner);
+        // SDL shows its box from a process it forks and waits for, from the thread that made its
+        // parent window as it asks. That process holds the program's connection too: it ends with
+        // the thread, so that however the program ends the box and the program's windows leave
+        // the screen with it. While SDL waits, a watch gives the box the keyboard and draws the
+        // program's windows, and the hold drops what the hand did to them.
+        const bool here = GetCurrentThreadId() == GetInterfaceThreadId();
+        tNative* native = here ? Find(owner) : nullptr;
         SDL_Window* parent = native ? native->window : nullptr;
-        std::unique_ptr<IDialogHold> hold = HoldForDialog(owner);
-        // SDL's box keeps the thread that shows it until it closes: it is shown from another
-        // while this one serves the hold, which finds it by its owner and gives it the keyboard.
-        const bool shown = ServeWhile(hold.get(), [&] {
-            return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
-        });
+        std::unique_ptr<IDialogHold> hold = Hold(owner, false);
+        std::unique_ptr<CX11BoxWatch> watch = hold && m_desktop ? WatchBox(parent) : nullptr;
+        const bool shown = process::RunEndingForksWithUs(
+            [&] {
+                return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), body.c_str(), parent) == 0;
+            },
+            [&] {
+                if (watch)
+                    watch->Forked();
+            });
+        watch.reset();
         hold.reset();
         if (!shown && !desktop::RunDesktopMessageBox(caption, text, (type & MB_ICONERROR) != 0))
             std::fprintf(stderr, "%s\n%s\n", title.c_str(), body.c_str());
         return IDOK;
     }
 
+    std::unique_ptr<IDialogHold> HoldForDialog(HWND owner) override { return Hold(owner, true); }
+
+private:
     // SDL reads its connection on the interface thread alone.
-    std::unique_ptr<IDialogHold> HoldForDialog(HWND owner) override
+    std::unique_ptr<IDialogHold> Hold(HWND owner, bool follow)
     {
         if (GetCurrentThreadId() != GetInterfaceThreadId())
             return nullptr;
-        std::vector<SDL_Window*> windows;
-        unsigned long ownerWindow = 0;
-        {
-            std::lock_guard<std::recursive_mutex> guard(m_lock);
-            for (const auto& [window, native] : m_natives)
-                windows.push_back(native.window);
-            if (const auto it = m_natives.find(owner); it != m_natives.end())
-                ownerWindow = it->second.xwindow;
-        }
+        const tNative* native = Find(owner);
+        const unsigned long ownerWindow = native ? native->xwindow : 0;
         const HWND focus = GetFocus();
-        return std::make_unique<CDialogHold>(m_dialogHolds, windows, ownerWindow,
-                                             m_desktop && m_desktop->HasWindowManager(), m_keys.Layout(), [this, focus] {
+        return std::make_unique<CDialogHold>(m_dialogHolds, SdlWindows(), ownerWindow,
+                                             m_desktop && m_desktop->HasWindowManager(), follow, m_keys.Layout(),
+                                             [this, focus] {
                                                  if (IsWindow(focus))
                                                      FocusNativeWindow(focus);
                                              });
     }
 
-private:
+    std::unique_ptr<CX11BoxWatch> WatchBox(SDL_Window* parent)
+    {
+        return CX11BoxWatch::Make(SdlWindows(), parent ? CX11Desktop::WindowOf(parent) : 0,
+                                  m_desktop->HasWindowManager());
+    }
+
+    std::vector<SDL_Window*> SdlWindows()
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        std::vector<SDL_Window*> windows;
+        for (const auto& [window, native] : m_natives)
+            windows.push_back(native.window);
+        return windows;
+    }
+
     // Without a window manager nobody else gives the window the keyboard; the X server refuses
     // it to a window not yet on the screen (a window manager maps the window in its own time).
     // A window manager is asked instead (SDL_RaiseWindow): one that saw the program take the
@@ -340,6 +365,15 @@ private:
         m_focusWanted = nullptr;
         if (!native->xwindow || !m_desktop->HasWindowManager())
             SDL_SetWindowInputFocus(native->window);
+    }
+
+    // A window manager that ends leaves the keyboard to the root, where SDL hears no focus come
+    // to the program's window and passes over its keys: the window that had the keyboard takes it
+    // back, as at a start without a manager, unless another program's window has it.
+    void ManagerEnded()
+    {
+        if (IsWindow(m_hadKeyboard) && m_connection.Run(X11KeyboardFellBack))
+            FocusNativeWindow(m_hadKeyboard);
     }
 
     // On X11 the window manager is asked for the frame, the mode and the place, all through
@@ -594,6 +628,7 @@ private:
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            m_hadKeyboard = window;
             windows::NativeActivated(window, true);
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -645,8 +680,12 @@ private:
                 m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group);
             else if (read.IsPointer())
                 m_translatedPointer = read;
-            if (m_desktop)
+            if (m_desktop) {
+                const bool managed = m_desktop->HasWindowManager();
                 m_desktop->Handle(event.syswm);
+                if (managed && !m_desktop->HasWindowManager())
+                    ManagerEnded();
+            }
             break;
         }
         case SDL_KEYDOWN:
@@ -715,6 +754,8 @@ private:
     CKeyTranslator m_keys{m_connection, OnX11()};
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
+    // The program's window that had the keyboard last, also once it lost it.
+    HWND m_hadKeyboard = nullptr;
     // The display's last pointer event, as the watch and the delivery each come to it.
     std::optional<tX11Event> m_watchedPointer;
     std::optional<tX11Event> m_translatedPointer;

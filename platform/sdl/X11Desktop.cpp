@@ -324,7 +324,9 @@ void CX11Desktop::Handle(const SDL_SysWMEvent& wm)
     if (event.xany.window == m_root || IsRandrEvent(event.type)) {
         HandleRootEvent(event);
     } else if (event.type == DestroyNotify && m_managerWindow && event.xdestroywindow.window == m_managerWindow) {
-        ReadManager();
+        // The manager ended: its window, which the root's mark still names, is asked nothing.
+        m_managerWindow = 0;
+        m_managed = false;
     } else if (tWatched* watched = FindX(event.xany.window)) {
         HandleWindowEvent(*watched, wm, event);
     }

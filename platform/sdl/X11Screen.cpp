@@ -95,4 +95,12 @@ bool CaptureX11Screen(Display* display, const RECT& area, uint32_t* pixels)
     return read;
 }
 
+bool X11KeyboardFellBack(Display* display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus == None || focus == PointerRoot || focus == DefaultRootWindow(display);
+}
+
 }  // namespace w32::sdl

@@ -19,4 +19,8 @@ bool SdlX11Window(SDL_Window* window, _XDisplay** display, unsigned long* xwindo
 // height), black outside the screen. False when the display cannot be read.
 bool CaptureX11Screen(_XDisplay* display, const RECT& area, uint32_t* pixels);
 
+// The keyboard focus of `display` is on no program's window: on none, the root, or whatever lies
+// under the pointer (PointerRoot), as when the window that had it went.
+bool X11KeyboardFellBack(_XDisplay* display);
+
 }  // namespace w32::sdl

@@ -7,6 +7,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -751,20 +753,37 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
 
 // SDL's own box, shown where no dialog program is installed, names the program's window as its
 // owner and no process: without a window manager it has the keyboard all the same, and Return
-// closes it.
+// closes it. Dragged across the program's window it leaves the window drawn as it was; a click on
+// the window meanwhile is dropped, and one after the box has gone reaches it.
 TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
 {
     DialogStandIns standIns(true);
+    const uint32_t colour = 0x3366CC;
+    std::vector<uint32_t> bitmap(40 * 40, 0xFF000000u | colour);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 40;
+    info.bmiHeader.biHeight = -40;
+    info.bmiHeader.biBitCount = 32;
+    InvalidateRect(window, nullptr, 0);
+    PAINTSTRUCT paint;
+    SetDIBitsToDevice(BeginPaint(window, &paint), 0, 0, 40, 40, 0, 0, 0, 40, bitmap.data(), &info, DIB_RGB_COLORS);
+    EndPaint(window, &paint);
     SDL_SysWMinfo shown;
     SDL_VERSION(&shown.version);
     ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
     std::atomic<bool> answered{false};
-    bool found = false, closed = false;
+    bool found = false, closed = false, redrawn = false;
     // Opened before SDL forks the box's process, which a connection being opened would leave
-    // waiting for Xlib's lock.
+    // waiting for Xlib's lock. The thread waits for the box's window to be made before it calls
+    // Xlib, which allocates: a thread caught in the sanitizers' allocator as the process forks
+    // leaves the box's process waiting for its lock.
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
     std::thread meanwhile([&] {
+        pollfd made{ConnectionNumber(display), POLLIN, 0};
+        poll(&made, 1, 5000);
         Window box = None;
         for (const DWORD start = timeGetTime(); !box && !answered && timeGetTime() - start < 5000; Sleep(10)) {
             Window root = None, parent = None, *children = nullptr;
@@ -779,6 +798,20 @@ TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
         found = box != None;
         for (const DWORD start = timeGetTime(); found && Focus(display) != box && timeGetTime() - start < 2000;)
             Sleep(10);
+        for (int x = 0; found && x <= 200; x += 40) {
+            XMoveWindow(display, box, x, x / 2);
+            XSync(display, False);
+            Sleep(10);
+        }
+        hand->MovePointer(20, 20);
+        hand->Button(3, true);
+        hand->Button(3, false);
+        for (const DWORD start = timeGetTime(); found && !redrawn && timeGetTime() - start < 2000; Sleep(10)) {
+            XImage* image = XGetImage(display, shown.info.x11.window, 0, 0, 40, 40, AllPlanes, ZPixmap);
+            redrawn = image && XGetPixel(image, 5, 5) == colour && XGetPixel(image, 35, 35) == colour;
+            if (image)
+                XDestroyImage(image);
+        }
         hand->Key("RTRN", true);
         hand->Key("RTRN", false);
         for (const DWORD start = timeGetTime(); found && !answered && timeGetTime() - start < 3000;)
@@ -794,6 +827,104 @@ TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
     XCloseDisplay(display);
     EXPECT_TRUE(found) << "SDL showed no box: the X server has no core fonts";
     EXPECT_TRUE(closed) << "Return left SDL's box up";
+    EXPECT_TRUE(redrawn) << "the window was not drawn where the box uncovered it";
+    hand->Button(1, true);
+    hand->Button(1, false);
+    EXPECT_EQ(Hear(window, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP}, 2),
+              (tHeard{{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}));
+}
+
+int PassOver(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The top-level windows of the display that are on the screen.
+std::vector<Window> ShownWindows(Display* display)
+{
+    std::vector<Window> shown;
+    Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            shown.push_back(children[i]);
+    }
+    if (children)
+        XFree(children);
+    return shown;
+}
+
+// SDL shows its own box from a process it forks, which holds the program's connection to the
+// display too: the program ended while the box is up, however it ends, the box and the program's
+// window leave the screen with it.
+TEST_F(XDisplayTest, SdlsOwnBoxLeavesTheScreenWithTheProgramHoweverItEnds)
+{
+    DialogStandIns standIns(true);
+    // The program runs in a process of its own, whose SDL opens its own connection.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    // The windows looked at may go at any moment.
+    const auto handler = XSetErrorHandler(PassOver);
+    const Atom processAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const auto processOf = [&](Window window) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        long process = 0;
+        if (XGetWindowProperty(display, window, processAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                               &after, &data) == Success && data && count == 1)
+            process = *reinterpret_cast<const long*>(data);
+        if (data)
+            XFree(data);
+        return pid_t(process);
+    };
+    for (const int ending : {SIGTERM, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(strsignal(ending));
+        const pid_t program = fork();
+        ASSERT_GE(program, 0);
+        if (program == 0) {
+            // As a program started from a shell in the background, whose SIGINT may be ignored.
+            signal(SIGINT, SIG_DFL);
+            signal(SIGTERM, SIG_DFL);
+            if (StartPlatform(tBackendKind::kSdl)) {
+                const HWND window = MakeTestWindow(u"ended", RECT{0, 0, 40, 40});
+                ShowWindow(window, SW_SHOWNORMAL);
+                MessageBoxW(window, u"Something happened.", u"Message", MB_OK);
+            }
+            _exit(0);
+        }
+        Window own = None, box = None;
+        for (const DWORD start = timeGetTime(); !box && timeGetTime() - start < 5000; Sleep(10))
+            for (const Window window : ShownWindows(display)) {
+                if (processOf(window) == program)
+                    own = window;
+                else if (own && TransientFor(display, window) == own)
+                    box = window;
+            }
+        ASSERT_NE(box, Window(None)) << "SDL showed no box: the X server has no core fonts";
+        kill(program, ending);
+        int status = 0;
+        ASSERT_EQ(waitpid(program, &status, 0), program);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == ending);
+        std::vector<Window> shown;
+        for (const DWORD start = timeGetTime(); timeGetTime() - start < 3000; Sleep(10)) {
+            shown = ShownWindows(display);
+            if (std::count(shown.begin(), shown.end(), box) + std::count(shown.begin(), shown.end(), own) == 0)
+                break;
+        }
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), box), 0) << "the box stayed";
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), own), 0) << "the program's window stayed";
+        // What stayed goes before the next round.
+        XKillClient(display, box);
+        XKillClient(display, own);
+        XSync(display, False);
+    }
+    XSetErrorHandler(handler);
+    XCloseDisplay(display);
 }
 
 // Drag sources of another program on a display of its own, speaking XDND to the platform's
@@ -1094,6 +1225,54 @@ TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
     DestroyWindow(window);
     StopPlatform();
     XCloseDisplay(display);
+}
+
+// A window manager (played here) marks the root with a window of its own, which marks itself, and
+// gives the program's window the keyboard. When it ends the keyboard falls back to the root, its
+// window goes and the root keeps its mark: the window that had the keyboard takes it back, and a
+// key with the pointer over the window reaches it.
+TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerEnds)
+{
+    Display* manager = XOpenDisplay(nullptr);
+    ASSERT_NE(manager, nullptr);
+    const Window mark = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 0, 0, 1, 1, 0, 0, 0);
+    for (const Window marked : {mark, DefaultRootWindow(manager)})
+        XChangeProperty(manager, marked, XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&mark), 1);
+    XSync(manager, False);
+    CXTestInput hand;
+    ASSERT_TRUE(hand.IsOpen());
+    ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
+    const HWND window = MakeTestWindow(u"managed", RECT{0, 0, 40, 40});
+    ShowWindow(window, SW_SHOWNORMAL);
+    ASSERT_TRUE(FocusWhenShown(hand, "managed"));
+    for (const DWORD start = timeGetTime(); GetFocus() != window && timeGetTime() - start < 2000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    }
+    ASSERT_EQ(GetFocus(), window);
+    hand.MovePointer(20, 20);
+    XSetInputFocus(manager, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XDestroyWindow(manager, mark);
+    XSync(manager, False);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
+    for (const DWORD start = timeGetTime(); Focus(manager) != info.info.x11.window && timeGetTime() - start < 2000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    }
+    EXPECT_EQ(Focus(manager), info.info.x11.window);
+    hand.Key("AB01", true);
+    hand.Key("AB01", false);
+    EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP}, 2), (tHeard{{WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}}));
+    DestroyWindow(window);
+    StopPlatform();
+    XCloseDisplay(manager);
 }
 
 }  // namespace
