@@ -359,6 +359,9 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
     tCPoint last = start;
     IBackdropServices* backdrop = FindBackdropServices(m_view);
     bool moved = false;
+    // Where the button came up, as its release tells: a click counts there, not where the pointer
+    // went after.
+    tCPoint released = start;
     {
         CModalGuard modal(backdrop, m_view);
         // The moves of a round that came with the same keys are followed as one.
@@ -375,6 +378,7 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
         int32_t taken = CPointerDrag::kDragNothing;
         while (taken != CPointerDrag::kDragRelease && (secondary || drag.IsSpaceHeld())) {
             taken = drag.ReadRound(kScreenFrameMs, [&](tCPoint p) {
+                released = p;
                 if (!secondary && !drag.IsSpaceHeld())
                     return false;
                 if (std::abs(p.x - start.x) > kDragSlop || std::abs(p.y - start.y) > kDragSlop)
@@ -396,7 +400,7 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
         if (moved)
             UpdateViewGeometry(1);
     }
-    if (!moved && backdrop && backdrop->GetRolloverWidget() == m_view && m_view)
+    if (!moved && backdrop && m_view && backdrop->FindRolloverAt(released) == m_view)
         return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
     return kResOk;
 }

@@ -52,7 +52,20 @@ public:
         ++pops;
         modal.pop_back();
     }
-    CWidget* GetRolloverWidget() const override { return rollover; }
+    // The widget under the pointer where it is now, and at a point.
+    CWidget* GetRolloverWidget() const override
+    {
+        CAppBase* application = GetApplication();
+        return const_cast<InputTestRoot*>(this)->FindRolloverAt(application ? application->GetCursorPosition()
+                                                                            : tCPoint{});
+    }
+    CWidget* FindRolloverAt(tCPoint screen) override
+    {
+        CWidget* parent = rollover ? rollover->GetParent() : nullptr;
+        if (parent)
+            parent->ScreenToLocalPoint(&screen);
+        return parent && rollover->GetRect().Contains(screen) ? rollover : nullptr;
+    }
     // The screen under the pointer shows the sampler's grey cursor.
     uint32_t GetPixelAt(tCPoint) const override { return kCursorGrey; }
     uint32_t GetBackgroundColour() const override { return background; }
@@ -930,6 +943,17 @@ TEST_F(CanvasPenTest, DragsSentAtOnceFollowTheirMovesToTheRelease)
     MSG handled;
     EXPECT_TRUE(PeekMessageW(&handled, GetMainWindow()->GetHandle(), WM_RBUTTONUP, WM_RBUTTONUP, PM_NOREMOVE))
         << "the window still gets its release";
+    DropPointerMessages();
+
+    // A click whose pointer went on off the view before the program took it counts where the
+    // button came up.
+    headless::MoveMouse(100, 100);
+    headless::PressButton(VK_RBUTTON);
+    headless::ReleaseButton(VK_RBUTTON);
+    headless::MoveMouse(5000, 5000);
+    ASSERT_EQ(CCanvas::OnDragView(ToMsgArg(&canvas()), view, &takenBy, &local), kResOk);
+    EXPECT_EQ(recorder.Count(kMsgViewClicked), 1) << "a click where the button came up";
+    DropPointerMessages();
 }
 
 // Keys let go after the press and the moves were sent, before the program reads them, still
