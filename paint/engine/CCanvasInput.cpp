@@ -400,8 +400,11 @@ tResult CCanvas::DragView(CWidget** takenBy, const tCPoint* press, int32_t secon
         if (moved)
             UpdateViewGeometry(1);
     }
-    if (!moved && backdrop && m_view && backdrop->FindRolloverAt(released) == m_view)
-        return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
+    if (!moved && backdrop && m_view && m_view->GetParent()) {
+        m_view->GetParent()->ScreenToLocalPoint(&released);
+        if (m_view->GetRect().Contains(released))
+            return SendToBackdrop(kMsgViewClicked, ToMsgArg(this), 0, 0);
+    }
     return kResOk;
 }
 

@@ -265,6 +265,20 @@ bool FocusWhenShown(CXTestInput& hand, const char* title)
     return false;
 }
 
+// Paints the 40 x 40 window in `colour` (0xRRGGBB).
+void PaintWhole(HWND window, uint32_t colour)
+{
+    std::vector<uint32_t> bitmap(40 * 40, 0xFF000000u | colour);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 40;
+    info.bmiHeader.biHeight = -40;
+    info.bmiHeader.biBitCount = 32;
+    InvalidateRect(window, nullptr, 0);
+    PAINTSTRUCT paint;
+    SetDIBitsToDevice(BeginPaint(window, &paint), 0, 0, 40, 40, 0, 0, 0, 40, bitmap.data(), &info, DIB_RGB_COLORS);
+    EndPaint(window, &paint);
+}
+
 tHeard operator+(tHeard first, const tHeard& second)
 {
     first.insert(first.end(), second.begin(), second.end());
@@ -636,15 +650,7 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
     const std::vector<UINT> kinds = {WM_KEYDOWN,     WM_KEYUP,     WM_CHAR,        WM_MOUSEMOVE, WM_LBUTTONDOWN,
                                      WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL};
     const uint32_t colour = 0x3366CC;
-    std::vector<uint32_t> bitmap(40 * 40, 0xFF000000u | colour);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 40;
-    info.bmiHeader.biHeight = -40;
-    info.bmiHeader.biBitCount = 32;
-    InvalidateRect(window, nullptr, 0);
-    PAINTSTRUCT paint;
-    SetDIBitsToDevice(BeginPaint(window, &paint), 0, 0, 40, 40, 0, 0, 0, 40, bitmap.data(), &info, DIB_RGB_COLORS);
-    EndPaint(window, &paint);
+    PaintWhole(window, colour);
     SDL_SysWMinfo shown;
     SDL_VERSION(&shown.version);
     ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
@@ -759,15 +765,7 @@ TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
 {
     DialogStandIns standIns(true);
     const uint32_t colour = 0x3366CC;
-    std::vector<uint32_t> bitmap(40 * 40, 0xFF000000u | colour);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 40;
-    info.bmiHeader.biHeight = -40;
-    info.bmiHeader.biBitCount = 32;
-    InvalidateRect(window, nullptr, 0);
-    PAINTSTRUCT paint;
-    SetDIBitsToDevice(BeginPaint(window, &paint), 0, 0, 40, 40, 0, 0, 0, 40, bitmap.data(), &info, DIB_RGB_COLORS);
-    EndPaint(window, &paint);
+    PaintWhole(window, colour);
     SDL_SysWMinfo shown;
     SDL_VERSION(&shown.version);
     ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));

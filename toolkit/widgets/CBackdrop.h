@@ -152,7 +152,7 @@ public:
     void ClearRolloverWidget() override { m_rollover = nullptr; }
     // The widget the rollover finds at `screen` (screen coordinates) now: the deepest widget
     // there, within the top modal while one is pushed; null while the switch is off.
-    CWidget* FindRolloverAt(tCPoint screen) override;
+    CWidget* FindRolloverAt(tCPoint screen);
     // A developer aid: with Shift and Ctrl held, flashes the widget under the pointer while the
     // primary button is held, and with Alt opens the inspector panel over it.
     tResult ShowWidgetInspector();

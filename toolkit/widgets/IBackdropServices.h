@@ -19,8 +19,6 @@ public:
     virtual void PopModal() = 0;
     // The widget last found under the pointer, null when none or when tracking is off.
     virtual CWidget* GetRolloverWidget() const = 0;
-    // The widget the rollover finds at a screen point, as it would with the pointer there.
-    virtual CWidget* FindRolloverAt(tCPoint screen) = 0;
     // The back buffer's pixel at a backdrop point; 0 outside it.
     virtual uint32_t GetPixelAt(tCPoint point) const = 0;
     virtual uint32_t GetBackgroundColour() const = 0;

@@ -52,19 +52,15 @@ public:
         ++pops;
         modal.pop_back();
     }
-    // The widget under the pointer where it is now, and at a point.
+    // The widget under the pointer where it is now.
     CWidget* GetRolloverWidget() const override
     {
         CAppBase* application = GetApplication();
-        return const_cast<InputTestRoot*>(this)->FindRolloverAt(application ? application->GetCursorPosition()
-                                                                            : tCPoint{});
-    }
-    CWidget* FindRolloverAt(tCPoint screen) override
-    {
         CWidget* parent = rollover ? rollover->GetParent() : nullptr;
+        tCPoint pointer = application ? application->GetCursorPosition() : tCPoint{};
         if (parent)
-            parent->ScreenToLocalPoint(&screen);
-        return parent && rollover->GetRect().Contains(screen) ? rollover : nullptr;
+            parent->ScreenToLocalPoint(&pointer);
+        return parent && rollover->GetRect().Contains(pointer) ? rollover : nullptr;
     }
     // The screen under the pointer shows the sampler's grey cursor.
     uint32_t GetPixelAt(tCPoint) const override { return kCursorGrey; }
