@@ -394,8 +394,9 @@ private:
     {
         SDL_Window* w = native.window;
         const tNativeWindowState& shown = native.shown;
-        const bool wasFullScreen = FillsDisplay(shown, GetDisplays());
-        const bool fullScreen = FillsDisplay(state, GetDisplays());
+        const std::vector<tDisplay> displays = GetDisplays();
+        const bool wasFullScreen = FillsDisplay(shown, displays);
+        const bool fullScreen = FillsDisplay(state, displays);
         const bool placed = !SameRect(state.client, shown.client);
         const bool leaving = wasFullScreen && (!fullScreen || placed);
         if (leaving) {

@@ -555,11 +555,10 @@ bool CX11Desktop::CheckCover(tWatched& watched)
     const DWORD style = DWORD(GetWindowLongW(watched.window, GWL_STYLE));
     if (watched.modes.Settling() || (style & WS_MINIMIZE))
         return false;
-    if (watched.modes.Asked() == tWmAsk::kWindow || watched.modes.Seen() == tWmMode::kMaximised || !(style & WS_MAXIMIZE))
-        return true;
     const RECT& client = watched.client;
     tDisplay display{watched.asked, watched.asked};
-    if (!windows::DisplayOf(watched.asked, &display) ||
+    if (watched.modes.Asked() == tWmAsk::kWindow || watched.modes.Seen() == tWmMode::kMaximised ||
+        !(style & WS_MAXIMIZE) || !windows::DisplayOf(watched.asked, &display) ||
         !(SameRect(watched.asked, display.bounds) || SameRect(watched.asked, display.work)) ||
         SameRect(client, display.bounds) || SameRect(client, display.work)) {
         watched.fullScreenAskedAgain = false;

@@ -299,6 +299,8 @@ protected:
         window = MakeTestWindow(u"input", RECT{0, 0, 40, 40});
         ShowWindow(window, SW_SHOWNORMAL);
         ASSERT_TRUE(FocusWhenShown(*hand, "input"));
+        SDL_VERSION(&shown.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
     }
     void TearDown() override
     {
@@ -312,6 +314,8 @@ protected:
 
     std::optional<CXTestInput> hand;
     HWND window = nullptr;
+    // The X window that shows `window`, and SDL's connection.
+    SDL_SysWMinfo shown{};
     bool started = false;
 };
 
@@ -498,11 +502,8 @@ TEST_F(XDisplayInputTest, EachMouseMessageHasThePointItsEventGaveWhereverTheWind
 {
     Display* manager = XOpenDisplay(nullptr);
     ASSERT_NE(manager, nullptr);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
     hand->MovePointer(10, 10);
-    XMoveWindow(manager, info.info.x11.window, 100, 60);
+    XMoveWindow(manager, shown.info.x11.window, 100, 60);
     XSync(manager, False);
     hand->MovePointer(120, 75);
     hand->Button(1, true);
@@ -545,19 +546,16 @@ TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereTheP
 {
     Display* manager = XOpenDisplay(nullptr);
     ASSERT_NE(manager, nullptr);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
     hand->MovePointer(30, 30);
     ASSERT_EQ(Hear(window, {WM_MOUSEMOVE}, 1).size(), 1u);
-    XMoveWindow(manager, info.info.x11.window, 10, 10);
+    XMoveWindow(manager, shown.info.x11.window, 10, 10);
     XSync(manager, False);
     hand->Button(1, true);
     hand->Button(1, false);
     hand->Button(5, true);
     hand->Button(5, false);
     hand->MovePointer(32, 33);
-    XMoveWindow(manager, info.info.x11.window, 5, 20);
+    XMoveWindow(manager, shown.info.x11.window, 5, 20);
     XSync(manager, False);
     std::vector<POINT> buttons;
     std::optional<POINT> wheel, moved;
@@ -598,10 +596,7 @@ TEST_F(XDisplayInputTest, AClickWhereTheWindowMovedUnderAStillPointerIsWhereTheP
 // nothing more to read: the pump takes it in at once.
 TEST_F(XDisplayInputTest, InputXlibHasReadAlreadyIsTakenIn)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
-    Display* sdl = info.info.x11.display;
+    Display* sdl = shown.info.x11.display;
     hand->MovePointer(20, 20);
     hand->Button(1, true);
     hand->Button(1, false);
@@ -651,9 +646,6 @@ TEST_F(XDisplayInputTest, WhatTheHandDoesWhileADialogHoldsTheProgramNeverReaches
                                      WM_LBUTTONUP,   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL};
     const uint32_t colour = 0x3366CC;
     PaintWhole(window, colour);
-    SDL_SysWMinfo shown;
-    SDL_VERSION(&shown.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
     hand->MovePointer(20, 20);
     hand->Key("LFSH", true);
     hand->Key("LCTL", true);
@@ -766,9 +758,6 @@ TEST_F(XDisplayInputTest, SdlsOwnBoxHasTheKeyboardWithoutAWindowManager)
     DialogStandIns standIns(true);
     const uint32_t colour = 0x3366CC;
     PaintWhole(window, colour);
-    SDL_SysWMinfo shown;
-    SDL_VERSION(&shown.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &shown));
     std::atomic<bool> answered{false};
     bool found = false, closed = false, redrawn = false;
     // Opened before SDL forks the box's process, which a connection being opened would leave
