@@ -51,8 +51,9 @@ protected:
     static inline RawHttpServer* s_server = nullptr;
     static inline bool s_serverStarted = false;
     RawHttpServer& m_server = *s_server;
-    CHTTPSession m_session;
+    // The log outlives the session, whose close at its end may still report.
     SessionLog m_log;
+    CHTTPSession m_session;
 };
 
 TEST_F(HTTPClientTest, SendsTheRequestLinesExactly)
@@ -106,8 +107,8 @@ TEST_F(HTTPClientTest, ASuccessfulDownloadReportsItsStepsInOrder)
 
 TEST_F(HTTPClientTest, DestroyingASessionMidBodyReportsTheBrokenTransfer)
 {
-    auto session = std::make_unique<CHTTPSession>();
     SessionLog log;
+    auto session = std::make_unique<CHTTPSession>();
     log.Attach(*session);
     ASSERT_EQ(session->StartRequest(true, m_server.HostAndPort(), u"/chunkhuge", u"", u"", 0), kResOk);
     ASSERT_TRUE(PollUntil(*session, [&] { return session->GetReceived() > 0; }));
@@ -152,8 +153,8 @@ TEST_F(HTTPClientTest, RedirectionsAndAStatusWithoutCodeAreRefused)
 {
     Fetch("/status/302");
     EXPECT_EQ(m_log.events.back(), "requestFailed");
-    CHTTPSession bare;
     SessionLog log;
+    CHTTPSession bare;
     log.Attach(bare);
     ASSERT_EQ(bare.StartRequest(true, m_server.HostAndPort(), u"/versiononly", u"", u"", 0), kResOk);
     ASSERT_TRUE(PollUntil(bare, [&] { return bare.IsFinished(); }));
@@ -241,8 +242,8 @@ TEST_F(HTTPClientTest, ContentLengthsMustAgreeAndBeWholeNumbers)
     Fetch("/twolengths");
     EXPECT_EQ(m_log.events, (Events{"state 1", "state 3", "state 5", "requestFailed"}));
 
-    CHTTPSession huge;
     SessionLog log;
+    CHTTPSession huge;
     log.Attach(huge);
     ASSERT_EQ(huge.StartRequest(true, m_server.HostAndPort(), u"/length264", u"", u"", 0), kResOk);
     ASSERT_TRUE(PollUntil(huge, [&] { return huge.IsFinished(); }));
@@ -351,8 +352,8 @@ TEST_F(HTTPClientTest, TheBodyInMemoryIsCapped)
     Fetch("/pattern/5000");
     EXPECT_EQ(m_log.events, (Events{"state 1", "state 3", "state 5", "requestFailed"}));
 
-    CHTTPSession unannounced;
     SessionLog log;
+    CHTTPSession unannounced;
     log.Attach(unannounced);
     unannounced.SetBodyMemoryLimit(1000);
     ASSERT_EQ(unannounced.StartRequest(true, m_server.HostAndPort(), u"/nolength/5000", u"", u"", 0), kResOk);

@@ -59,8 +59,9 @@ protected:
     static inline NginxServer* s_nginx = nullptr;
     static inline bool s_started = false;
     TempFolder m_target;
-    CHTTPSession m_session;
+    // The log outlives the session, whose close at its end may still report.
     SessionLog m_log;
+    CHTTPSession m_session;
 };
 
 TEST_F(NginxDownloadTest, APlainDownloadLandsWholeInItsFile)
@@ -103,6 +104,16 @@ TEST_F(NginxDownloadTest, AChunkedReplyIsDecodedWhole)
     EXPECT_EQ(Sha256OfBytes(m_target, bytes), Sha256OfFile(Source()));
 }
 
+// The fixture ends a download that is still open: the session's close reports to its log, which
+// is still there to take it.
+TEST_F(NginxDownloadTest, ADownloadOpenAtTheEndReportsItsCloseToALiveLog)
+{
+    ASSERT_EQ(m_session.StartRequest(true, HostAndPort(), u"/big.bin", Folder(), u"big.bin", 0), kResOk);
+    ASSERT_TRUE(PollUntil(m_session, [&] { return !m_log.events.empty() && m_log.events.back() == "headers"; }));
+    EXPECT_EQ(m_session.GetState(), CTCPSocket::kStateConnected);
+    EXPECT_EQ(m_log.finishedCalls, 0);
+}
+
 class ResumeTest : public NetTest {
 protected:
     void SetUp() override
@@ -123,8 +134,9 @@ protected:
 
     RawHttpServer m_server;
     TempFolder m_target;
-    CHTTPSession m_session;
+    // The log outlives the session, whose close at its end may still report.
     SessionLog m_log;
+    CHTTPSession m_session;
 };
 
 TEST_F(ResumeTest, TheRestIsAppendedAtTheExpectedOffset)

@@ -153,8 +153,8 @@ TEST_F(HTTPServerTest, CurlReadsARangeOfAServedFile)
 
 TEST_F(HTTPServerTest, OurClientDownloadsAServedFileWhole)
 {
-    CHTTPSession client;
     SessionLog log;
+    CHTTPSession client;
     log.Attach(client);
     const tCString server = tCString::FromAnsi("127.0.0.1:" + std::to_string(m_listener.GetPort()));
     ASSERT_EQ(client.StartRequest(true, server, u"/file.bin", tCString::FromAnsi(m_folder.Path().string()),
