@@ -808,6 +808,15 @@ std::string WaylandRefusal(bool driverAsked)
            "windows";
 }
 
+// The driver SDL_VIDEODRIVER names may fail where another would reach a display: the message names
+// it, not the display, and says how to let SDL choose.
+std::string AskedDriverRefusal()
+{
+    return std::string("the video driver that SDL_VIDEODRIVER names (") + std::getenv("SDL_VIDEODRIVER") +
+           ") could not be started " + DisplayVariables() + ": " + SDL_GetError() +
+           ": unset SDL_VIDEODRIVER to run the program on the display that DISPLAY names";
+}
+
 }  // namespace
 
 std::unique_ptr<CBackend> MakeBackend(std::string* error)
@@ -823,7 +832,8 @@ std::unique_ptr<CBackend> MakeBackend(std::string* error)
     // The window's pixels are ours: a plain framebuffer, no graphics library behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *error = "no display could be reached " + DisplayVariables() + ": " + SDL_GetError();
+        *error = driverAsked ? AskedDriverRefusal()
+                             : "no display could be reached " + DisplayVariables() + ": " + SDL_GetError();
         return nullptr;
     }
     if (!driverAsked && ShowsNothing(SDL_GetCurrentVideoDriver())) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Started where no display can be reached, the program says so on stderr, naming the display,
 # and ends at once with a failure status: with DISPLAY naming a display that no server serves,
-# with DISPLAY empty, and with neither DISPLAY nor WAYLAND_DISPLAY set. Under a Wayland desktop
+# with DISPLAY empty, and with neither DISPLAY nor WAYLAND_DISPLAY set; asked for SDL's Wayland
+# driver with only an X display, it names the driver asked for. Under a Wayland desktop
 # (Weston in a window of a virtual display, with XWayland), asked for SDL's Wayland driver it
 # says why that cannot show it and how to run it under XWayland, and with no X11 display that it
 # needs one; on XWayland's display it starts, and its splash, which has no picture of the screen
@@ -71,6 +72,10 @@ wait_for() {
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/xvfb-display" 2>"$work/xvfb.log" &
 servers=$!
 wait_for 'grep -q "^[0-9]*$" "$work/xvfb-display"' || fail "Xvfb did not start"
+# Asked for a driver that finds no display of its own, beside an X display that answers, the
+# program names that driver and how to let SDL find the display.
+refused "Wayland driver asked on X" "the video driver that SDL_VIDEODRIVER names (wayland) could not be started" \
+    "unset SDL_VIDEODRIVER" DISPLAY=":$(cat "$work/xvfb-display")" SDL_VIDEODRIVER=wayland
 mkdir -m 700 "$work/runtime"
 DISPLAY=":$(cat "$work/xvfb-display")" XDG_RUNTIME_DIR="$work/runtime" HOME="$work" \
     XDG_CONFIG_HOME="$work/config" weston --backend=x11-backend.so --use-pixman --no-config --xwayland \
