@@ -6,15 +6,17 @@ CMAKE   := cmake -G Ninja -Wno-dev
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps release asan asan-configure test test-release test-asan test-fuzz run bench fuzz fuzz-build clean
+.PHONY: all deps release release-configure asan asan-configure test test-release test-asan test-fuzz run bench fuzz fuzz-build clean
 
 all: release
 
 deps:
 	@scripts/install-deps
 
-release: deps
+release-configure: deps
 	@$(CMAKE) -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+release: release-configure
 	@cmake --build $(RELEASE) -j $(JOBS)
 
 # One clang build serves the sanitizer tests and the fuzz targets: its libraries are instrumented
@@ -41,7 +43,9 @@ test-asan: asan
 # The brief fuzz run comes first, so that the test runner's summary closes the output.
 test: test-fuzz test-release test-asan
 
-run: release
+# The program alone, with what it reads beside it: no test program is built.
+run: release-configure
+	@cmake --build $(RELEASE) -j $(JOBS) --target kostrel
 	@$(RELEASE)/bin/kostrel
 
 bench: deps
