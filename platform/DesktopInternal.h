@@ -60,7 +60,7 @@ tFileDialogAnswer RunDesktopFileDialog(const tFileDialogRequest& request);
 // A message box through the desktop's dialog program, for when the window system cannot show
 // one itself; false when no program showed it.
 bool RunDesktopMessageBox(const std::u16string& title, const std::u16string& text, bool error);
-intptr_t RunDesktopOpen(const std::u16string& target);
+intptr_t RunDesktopOpen(HWND owner, const std::u16string& target);
 
 void UseScriptedAnswers(bool scripted);
 bool IsScripted();

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 extern char** environ;
@@ -163,24 +164,36 @@ void End(pid_t child, tProcessResult* result)
     result->exitCode = -1;
 }
 
-void* ReapAlone(void* child)
+// A program collected on a thread of its own, and what is told of its end.
+struct tReaped {
+    pid_t child;
+    std::function<void(int)> ended;
+};
+
+void* ReapAlone(void* reaped)
 {
-    waitpid(pid_t(reinterpret_cast<intptr_t>(child)), nullptr, 0);
+    const std::unique_ptr<tReaped> owned(static_cast<tReaped*>(reaped));
+    tProcessResult result;
+    (void)Reap(owned->child, 0, &result);
+    if (owned->ended)
+        owned->ended(result.exitCode);
     return nullptr;
 }
 
-// Collects the program on a thread of its own once it ends. The thread only waits, and its small
-// stack still fits where address space is short; where no thread starts at all, the program
-// stays a zombie until ours ends.
-void ReapLater(pid_t child)
+// Collects the program on a thread of its own once it ends, and tells `ended` its exit code there.
+// The thread only waits, and its small stack still fits where address space is short; where no
+// thread starts at all, the program stays a zombie until ours ends and nothing is told.
+void ReapLater(pid_t child, std::function<void(int)> ended = {})
 {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0)
         return;
     pthread_attr_setstacksize(&attributes, std::max(kReaperStackBytes, size_t(PTHREAD_STACK_MIN)));
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    auto* reaped = new tReaped{child, std::move(ended)};
     pthread_t reaper;
-    (void)pthread_create(&reaper, &attributes, ReapAlone, reinterpret_cast<void*>(intptr_t(child)));
+    if (pthread_create(&reaper, &attributes, ReapAlone, reaped) != 0)
+        delete reaped;
     pthread_attr_destroy(&attributes);
 }
 
@@ -332,6 +345,17 @@ tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD m
 tProcessResult RunToEnd(const std::vector<std::string>& arguments, DWORD milliseconds)
 {
     return RunWithoutOutput(arguments, milliseconds, true);
+}
+
+bool RunWatched(const std::vector<std::string>& arguments, std::function<void(int)> ended)
+{
+    if (arguments.empty())
+        return false;
+    const pid_t child = Start(arguments, -1, false);
+    if (child < 0)
+        return false;
+    ReapLater(child, std::move(ended));
+    return true;
 }
 
 }  // namespace w32::process

@@ -56,4 +56,9 @@ tProcessResult RunForExitCode(const std::vector<std::string>& arguments, DWORD m
 // this answers, so that nothing it uses is touched afterwards.
 tProcessResult RunToEnd(const std::vector<std::string>& arguments, DWORD milliseconds);
 
+// Starts the program without waiting for it: once it ends, `ended` runs with its exit code (-1
+// when a signal ended it) on a thread of its own. The program outlives ours. False when it could
+// not start.
+bool RunWatched(const std::vector<std::string>& arguments, std::function<void(int)> ended);
+
 }  // namespace w32::process

@@ -2,10 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/DesktopInternal.h"
 #include "platform/Process.h"
+#include "platform/Queue.h"
 #include "platform/TextCodec.h"
 
 namespace w32 {
@@ -27,11 +29,21 @@ bool IsAddress(const std::u16string& text)
     return true;
 }
 
+// xdg-open's exit codes as the failures ShellExecuteW reports.
+intptr_t OpenerFailure(int exitCode)
+{
+    switch (exitCode) {
+    case 2: return SE_ERR_FNF;
+    case 3: return SE_ERR_NOASSOC;
+    default: return SE_ERR_DDEFAIL;
+    }
+}
+
 }  // namespace
 
 namespace desktop {
 
-intptr_t RunDesktopOpen(const std::u16string& target)
+intptr_t RunDesktopOpen(HWND owner, const std::u16string& target)
 {
     // A file goes to xdg-open as the bytes of its name, an address as its text.
     std::string argument = ToAnsi(target);
@@ -47,29 +59,26 @@ intptr_t RunDesktopOpen(const std::u16string& target)
     }
     if (!process::IsOnPath("xdg-open"))
         return SE_ERR_NOASSOC;
-    const process::tProcessResult result = process::RunForExitCode({"xdg-open", argument}, 10000);
-    if (!result.started)
-        return SE_ERR_NOASSOC;
-    if (!result.finished)
-        return kShellOpened;
-    switch (result.exitCode) {
-    case 0: return kShellOpened;
-    case 2: return SE_ERR_FNF;
-    case 3: return SE_ERR_NOASSOC;
-    default: return SE_ERR_DDEFAIL;
-    }
+    // Each open has an answer of its own, which its late failure names.
+    static std::atomic<intptr_t> s_lastOpen{kShellOpened - 1};
+    const intptr_t opened = ++s_lastOpen;
+    const auto ended = [owner, opened](int exitCode) {
+        if (exitCode != 0)
+            (void)PostMessageW(owner, kMsgShellOpenFailed, WPARAM(OpenerFailure(exitCode)), LPARAM(opened));
+    };
+    return process::RunWatched({"xdg-open", argument}, ended) ? opened : SE_ERR_NOASSOC;
 }
 
 }  // namespace desktop
 
-intptr_t ShellExecuteW(HWND, const char16_t* verb, const char16_t* file, const char16_t*, const char16_t*, int32_t)
+intptr_t ShellExecuteW(HWND owner, const char16_t* verb, const char16_t* file, const char16_t*, const char16_t*, int32_t)
 {
     if (verb && std::u16string_view(verb) != u"open")
         return SE_ERR_NOASSOC;
     if (!file || !*file)
         return SE_ERR_FNF;
     const std::u16string target = file;
-    return desktop::IsScripted() ? desktop::RunScriptedOpen(target) : desktop::RunDesktopOpen(target);
+    return desktop::IsScripted() ? desktop::RunScriptedOpen(target) : desktop::RunDesktopOpen(owner, target);
 }
 
 }  // namespace w32

@@ -50,7 +50,7 @@ void OpenProgramFile(uint32_t textId)
     tCString relative;
     (void)app->GetString(relative, textId, 0);
     const tCFRelative path(relative, 0);
-    const tResult result = ShellOpenPathFile(path);
+    const tResult result = ShellOpenPathFile(path, ApplicationTextOrEmpty(kStrErrDocument));
     if (result != kResOk)
         ReportWithText(result, kStrErrDocument);
 }
@@ -313,7 +313,7 @@ tResult CHMRBackdrop::OpenWebPage()
         return kResOk;
     tCString address;
     (void)app->GetString(address, kStrWebAddress, 0);
-    const tResult result = ShellOpenNamedFile(address.GetText());
+    const tResult result = ShellOpenNamedFile(address.GetText(), ApplicationTextOrEmpty(kStrErrWeb));
     if (result != kResOk)
         ReportWithText(result, kStrErrWeb);
     return kResOk;

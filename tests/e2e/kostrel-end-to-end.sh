@@ -8,7 +8,8 @@
 # by a stand-in zenity, saves painting.ptg and ends the program; started again on that file, the
 # window is titled with the painting's name and shows the same painting, its thumbnail included,
 # Alt with Shift or CapsLock asks for no dialog, Ctrl+S leaves the unchanged file alone, F1 hands
-# the help document to a stand-in xdg-open, Ctrl+P with the private CUPS queue chosen in the
+# the help document to a stand-in xdg-open, the program answering while it runs and telling its
+# failure, Ctrl+P with the private CUPS queue chosen in the
 # stand-in print dialog puts a job in that queue and Ctrl+O opens another painting through a
 # dialog window that takes the keyboard, and once that closed, Ctrl+Q reaches the program and
 # closes the painting at once. Started on a painting whose
@@ -65,10 +66,14 @@ case " \$* " in
 esac
 STANDIN
 chmod +x "$work/bin/zenity"
-# The stand-in desktop opener notes what it was asked to open.
+# The stand-in desktop opener notes what it was asked to open; while the script holds it, it runs
+# on, as a web browser run by the opener does, then fails.
 cat >"$work/bin/xdg-open" <<STANDIN
 #!/bin/sh
 echo "\$@" >>"$work/xdg-open.log"
+[ -e "$work/hold-open" ] || exit 0
+while [ -e "$work/hold-open" ]; do sleep 0.1; done
+exit 3
 STANDIN
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
@@ -205,12 +210,26 @@ dialogs=$(wc -l <"$work/zenity.log")
 sleep 1.1
 xdotool key alt+shift alt+Caps_Lock Caps_Lock
 xdotool key ctrl+s
+: >"$work/hold-open"
 xdotool key F1
 wait_until 'grep -q "/Resources/Help.html\$" "$work/xdg-open.log" 2>/dev/null' ||
     fail "F1 did not open the help document: $(cat "$work/xdg-open.log" 2>/dev/null)"
 [ "$(stat -c %Y.%s "$work/painting.ptg")" = "$before_save" ] || fail "Ctrl+S wrote the unchanged painting"
 [ "$(wc -l <"$work/zenity.log")" = "$dialogs" ] ||
     fail "Alt with Shift or CapsLock asked for a dialog: $(tail -n +$((dialogs + 1)) "$work/zenity.log")"
+# While the opener runs, the program answers: Enter hides the panes and brings them back. The
+# opener's failure then is told.
+shot kostrel-help-opening
+xdotool key Return
+shot_until kostrel-help-panes-hidden 'above "$(changed kostrel-help-opening kostrel-help-panes-hidden)" 0.01' ||
+    fail "Enter hid no pane while the help's opener ran"
+xdotool key Return
+shot_until kostrel-help-panes-back 'above 0.002 "$(changed kostrel-help-opening kostrel-help-panes-back)"' ||
+    fail "Enter brought the panes back to no place while the help's opener ran"
+grep -qF "The document could not be opened." "$work/zenity.log" && fail "the running opener was told as a failure"
+rm "$work/hold-open"
+wait_until 'grep -qF "The document could not be opened." "$work/zenity.log"' ||
+    fail "the opener's failure was not told: $(tail -n +$((dialogs + 1)) "$work/zenity.log")"
 # Ctrl+P with the private queue chosen in the stand-in print dialog puts a job in that queue.
 [ -z "$(private_cups_jobs)" ] || fail "the private queue had a job before Ctrl+P"
 press_until ctrl+p '[ -n "$(private_cups_jobs)" ]' || true

@@ -9,17 +9,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DialogStandIns.h"
 #include "HeadlessFixture.h"
+#include "TestWindows.h"
 #include "platform/DesktopInternal.h"
 #include "platform/FileDialogs.h"
 #include "platform/Kernel.h"
 #include "platform/KnownFolders.h"
 #include "platform/Process.h"
+#include "platform/Queue.h"
 #include "platform/Shell.h"
 #include "platform/headless/ScriptedDesktop.h"
 #include "toolkit/core/TempFolder.h"
@@ -221,6 +225,39 @@ TEST(DesktopOpen, MissingFilesAreReportedBeforeAnythingStarts)
     EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"/no/such/folder/a.png", nullptr, nullptr, 1), w32::SE_ERR_PNF);
     EXPECT_EQ(w32::ShellExecuteW(nullptr, u"open", u"/tmp/kostrel-no-such-file.png", nullptr, nullptr, 1),
               w32::SE_ERR_FNF);
+}
+
+// The desktop's opener may run the web browser until the user closes it: it is not waited for,
+// each open answers a number of its own above 32, and a failure the opener reports later comes to
+// the owner with that number; a success says nothing.
+TEST_F(HeadlessTest, TheDesktopsOpenerIsNotWaitedForAndItsLateFailureComesToTheOwner)
+{
+    DialogStandIns standIns(false);
+    const std::string release = standIns.File("release");
+    standIns.Install("xdg-open", "case \"$1\" in *fail) while [ ! -e " + release +
+                                     " ]; do sleep 0.05; done; exit 3;; esac");
+    const w32::HWND owner = MakeTestWindow(u"OpenerOwner", {0, 0, 100, 100});
+    w32::desktop::UseScriptedAnswers(false);
+    const intptr_t opened = w32::ShellExecuteW(owner, u"open", u"https://example.org/opened", nullptr, nullptr, 1);
+    const intptr_t failing = w32::ShellExecuteW(owner, u"open", u"https://example.org/fail", nullptr, nullptr, 1);
+    EXPECT_GT(opened, 32);
+    EXPECT_GT(failing, opened);
+    WriteWholeFile(release, "");
+
+    w32::MSG message{};
+    bool told = false;
+    for (int wait = 0; wait < 2000 && !told; ++wait) {
+        told = w32::PeekMessageW(&message, owner, w32::kMsgShellOpenFailed, w32::kMsgShellOpenFailed, w32::PM_REMOVE);
+        if (!told)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(told) << "the opener's failure never came";
+    EXPECT_EQ(intptr_t(message.wParam), w32::SE_ERR_NOASSOC);
+    EXPECT_EQ(intptr_t(message.lParam), failing);
+    EXPECT_FALSE(w32::PeekMessageW(&message, owner, w32::kMsgShellOpenFailed, w32::kMsgShellOpenFailed, w32::PM_REMOVE));
+    std::vector<std::string> arguments = standIns.TakeArguments();
+    std::sort(arguments.begin(), arguments.end());
+    EXPECT_EQ(arguments, (std::vector<std::string>{"https://example.org/fail", "https://example.org/opened"}));
 }
 
 TEST(Process, ProgramsRunWithAnArgumentVector)

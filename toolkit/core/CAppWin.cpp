@@ -11,10 +11,12 @@
 #include "platform/MessageBox.h"
 #include "platform/Queue.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "toolkit/core/CWindowBase.h"
 #include "toolkit/core/ErrorBox.h"
+#include "toolkit/core/FileOperations.h"
 #include "toolkit/core/HostLookupHook.h"
 
 CAppWin::CAppWin() = default;
@@ -295,6 +297,8 @@ tResult CAppWin::PumpStep()
             if (const tHostLookupCompletion complete = GetHostLookupCompletion())
                 TK_TRY(complete(&message));
         }
+        if (message.message == w32::kMsgShellOpenFailed)
+            ReportLateShellFailure(message);
         TK_TRY(OnDispatchedMessage(message));
         if (!w32::PeekMessageW(&message, nullptr, 0, 0, w32::PM_NOREMOVE)) {
             w32::Sleep(0);

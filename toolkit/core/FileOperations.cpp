@@ -1,5 +1,7 @@
 #include "toolkit/core/FileOperations.h"
 
+#include <map>
+
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/Window.h"
@@ -66,11 +68,10 @@ tResult RenamePathFile(const tCFPath& file, const tCBasePath& folder, const tCSt
     return MoveNamedFile(file.GetText(), folder.GetText().Concat(name));
 }
 
-tResult ShellOpenNamedFile(const char16_t* name)
+namespace {
+
+tResult ShellAnswerResult(intptr_t answer)
 {
-    CWindowBase* owner = GetMainWindow();
-    const intptr_t answer =
-        w32::ShellExecuteW(owner ? owner->GetHandle() : nullptr, u"open", name, nullptr, nullptr, w32::SW_SHOWNORMAL);
     switch (answer) {
     case w32::SE_ERR_FNF:
     case w32::SE_ERR_PNF: return kResFileNotFound;
@@ -84,12 +85,51 @@ tResult ShellOpenNamedFile(const char16_t* name)
     }
 }
 
-tResult ShellOpenText(const tCString& text)
+// The texts that the opens still running would be reported with, by the answer that started
+// each; kept on the interface thread. An open that succeeds says nothing, so only the latest
+// few are kept.
+std::map<intptr_t, tCString>& LateFailureTexts()
 {
-    return ShellOpenNamedFile(text.GetTextOrEmpty());
+    static std::map<intptr_t, tCString> texts;
+    return texts;
 }
 
-tResult ShellOpenPathFile(const tCBasePath& path)
+constexpr size_t kLateFailuresKept = 16;
+
+}  // namespace
+
+tResult ShellOpenNamedFile(const char16_t* name, const tCString& lateFailureText)
 {
-    return ShellOpenText(path.GetText());
+    CWindowBase* owner = GetMainWindow();
+    const intptr_t answer =
+        w32::ShellExecuteW(owner ? owner->GetHandle() : nullptr, u"open", name, nullptr, nullptr, w32::SW_SHOWNORMAL);
+    if (answer > 32 && !lateFailureText.IsEmpty()) {
+        std::map<intptr_t, tCString>& texts = LateFailureTexts();
+        texts[answer] = lateFailureText;
+        if (texts.size() > kLateFailuresKept)
+            texts.erase(texts.begin());
+    }
+    return ShellAnswerResult(answer);
+}
+
+void ReportLateShellFailure(const w32::MSG& message)
+{
+    std::map<intptr_t, tCString>& texts = LateFailureTexts();
+    const auto it = texts.find(intptr_t(message.lParam));
+    if (it == texts.end())
+        return;
+    const tCString text = it->second;
+    texts.erase(it);
+    if (CAppBase* app = GetApplication())
+        (void)app->ReportError(ShellAnswerResult(intptr_t(message.wParam)), text);
+}
+
+tResult ShellOpenText(const tCString& text, const tCString& lateFailureText)
+{
+    return ShellOpenNamedFile(text.GetTextOrEmpty(), lateFailureText);
+}
+
+tResult ShellOpenPathFile(const tCBasePath& path, const tCString& lateFailureText)
+{
+    return ShellOpenText(path.GetText(), lateFailureText);
 }

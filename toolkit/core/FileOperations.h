@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/Win32Types.h"
 #include "toolkit/core/ResultCodes.h"
 #include "toolkit/core/tCArray.h"
 #include "toolkit/core/tCString.h"
@@ -46,7 +47,11 @@ tResult GetAppDataFolder(tCBasePath& path);
 
 // Opens a document or web address with the desktop's program for it. 0; 9 when the file or
 // its folder is missing; 6 when access is refused or no program is associated; 5 out of
-// memory; 25 for a bad program; 1 for any other failure.
-tResult ShellOpenText(const tCString& text);
-tResult ShellOpenNamedFile(const char16_t* name);
-tResult ShellOpenPathFile(const tCBasePath& path);
+// memory; 25 for a bad program; 1 for any other failure. The program is not waited for: a
+// failure it reports later is reported by the application with `lateFailureText`, when given,
+// as the message pump hands it to ReportLateShellFailure.
+tResult ShellOpenText(const tCString& text, const tCString& lateFailureText = tCString());
+tResult ShellOpenNamedFile(const char16_t* name, const tCString& lateFailureText = tCString());
+tResult ShellOpenPathFile(const tCBasePath& path, const tCString& lateFailureText = tCString());
+// The message pump's entry for the desktop's late failure of an open (w32::kMsgShellOpenFailed).
+void ReportLateShellFailure(const w32::MSG& message);

@@ -212,8 +212,9 @@ tResult CKS2About::OnPanelPress(CWidget* panel)
         return kResOk;
     if (panel->GetId() == kWgtAboutWeb) {
         const tCString address = ApplicationTextOrEmpty(kStrAboutWebAddress);
-        if (const tResult opened = ShellOpenNamedFile(address.GetTextOrEmpty()); opened != kResOk)
-            (void)app->ReportError(opened, ApplicationTextOrEmpty(kStrErrAboutWeb));
+        const tCString failed = ApplicationTextOrEmpty(kStrErrAboutWeb);
+        if (const tResult opened = ShellOpenNamedFile(address.GetTextOrEmpty(), failed); opened != kResOk)
+            (void)app->ReportError(opened, failed);
     } else if (panel->GetId() == kWgtAboutClose) {
         (void)Hide(1, 1, 0, 0);
     }

@@ -252,6 +252,19 @@ TEST_F(BackdropPanesTest, AMissingHelpDocumentIsReported)
     // The message ends at the backdrop.
     const std::vector<uint32_t>& heard = Pane(kPaneCleanBrush)->heard;
     EXPECT_EQ(std::count(heard.begin(), heard.end(), kMsgOpenHelp), 0);
+
+    // An opener that fails after the answer is reported as the pump hands its failure on; the
+    // failure of an open nobody asked for is not.
+    w32::headless::ScriptShellOpen(40);
+    ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgOpenHelp, 0, 0, 0), kResOk);
+    EXPECT_TRUE(Boxes().empty());
+    for (const w32::LPARAM opened : {41, 40})
+        ASSERT_TRUE(w32::PostThreadMessageW(w32::GetCurrentThreadId(), w32::kMsgShellOpenFailed, w32::SE_ERR_NOASSOC,
+                                            opened));
+    ASSERT_EQ(app->PumpStep(), kResOk);
+    const std::vector<Box> late = Boxes();
+    ASSERT_EQ(late.size(), 1u);
+    EXPECT_EQ(late[0].text, u"no document");
 }
 
 TEST_F(BackdropPanesTest, TheAboutCommandIsPassedOnToThePanes)
