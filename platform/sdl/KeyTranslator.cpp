@@ -10,8 +10,9 @@ tX11KeyboardLayout CKeyTranslator::Layout()
     return m_layout;
 }
 
-void CKeyTranslator::X11KeyRead(eReader reader, int group)
+void CKeyTranslator::X11KeyRead(eReader reader, int group, unsigned state)
 {
+    m_readers[reader].state = state;
     m_readers[reader].group = group;
 }
 
@@ -22,7 +23,12 @@ int CKeyTranslator::VirtualKeyOf(eReader reader, const SDL_KeyboardEvent& key)
     const int group = read.group.exchange(-1);
     const size_t keyGroup = size_t(group >= 0 ? group : GroupInEffect(layout)) & 3;
     const bool altGr = key.type == SDL_KEYDOWN && layout.rightAltIsAltGr[keyGroup];
-    return KeyAsWentDown(key, VirtualKeyFor(key.keysym, altGr, layout.groupKeys[keyGroup]), &read.down);
+    SDL_Keysym keysym = key.keysym;
+    if (group >= 0 && layout.numLockMask) {
+        const bool numLock = (read.state & layout.numLockMask) != 0;
+        keysym.mod = Uint16(numLock ? (keysym.mod | KMOD_NUM) : (keysym.mod & ~KMOD_NUM));
+    }
+    return KeyAsWentDown(key, VirtualKeyFor(keysym, altGr, layout.groupKeys[keyGroup]), &read.down);
 }
 
 int CKeyTranslator::GroupInEffect(const tX11KeyboardLayout& layout)

@@ -31,12 +31,15 @@ public:
     void LayoutChanged() { m_stale = true; }
     tX11KeyboardLayout Layout();
 
-    // The display's event of a key, in keyboard group `group`, which SDL's next key event follows.
-    void X11KeyRead(eReader reader, int group);
+    // The display's event of a key, in keyboard group `group` with the core modifiers and locks
+    // `state`, which SDL's next key event follows.
+    void X11KeyRead(eReader reader, int group, unsigned state);
     // The virtual key of SDL's key event. Where the layout makes right Alt AltGr in the group it
     // goes down in, it is no key then; it is let go as Alt, so that an Alt it went down as in
     // another group does not stay down. A key of the main block or the keypad goes up as it went
-    // down.
+    // down. The keypad's keys follow Num Lock as the display's event of the key has it: SDL does
+    // not hear of a lock changed without a key of it (a second keyboard, a program that sets it),
+    // while the text the key makes comes from the display's state.
     int VirtualKeyOf(eReader reader, const SDL_KeyboardEvent& key);
 
 private:
@@ -44,6 +47,7 @@ private:
         // The group of the display's last key event, none (-1) once SDL's key event after it
         // took it.
         std::atomic<int> group{-1};
+        std::atomic<unsigned> state{0};
         tKeysDown down{};
     };
 

@@ -553,7 +553,7 @@ private:
         case SDL_SYSWMEVENT: {
             const tX11Event read = ReadX11Event(event->syswm);
             if (read.kind == tX11Event::kKey)
-                self->m_keys.X11KeyRead(CKeyTranslator::kWatch, read.group);
+                self->m_keys.X11KeyRead(CKeyTranslator::kWatch, read.group, read.state);
             else if (read.IsPointer())
                 self->m_watchedPointer = read;
             break;
@@ -678,7 +678,7 @@ private:
         case SDL_SYSWMEVENT: {
             const tX11Event read = ReadX11Event(event.syswm);
             if (read.kind == tX11Event::kKey)
-                m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group);
+                m_keys.X11KeyRead(CKeyTranslator::kDelivery, read.group, read.state);
             else if (read.IsPointer())
                 m_translatedPointer = read;
             if (m_desktop) {

@@ -30,6 +30,7 @@ tX11Event ReadX11Event(const SDL_SysWMEvent& event)
     case KeyRelease:
         read.kind = tX11Event::kKey;
         read.group = XkbGroupForCoreState(x.xkey.state);
+        read.state = x.xkey.state;
         break;
     case ButtonPress:
     case ButtonRelease:

@@ -8,8 +8,10 @@ namespace w32::sdl {
 struct tX11Event {
     enum eKind { kOther, kKey, kButtonPress, kButtonRelease, kMotion, kCrossing, kMappingChanged };
     eKind kind = kOther;
-    // kKey: the keyboard group in effect when the key went down or up.
+    // kKey: the keyboard group in effect when the key went down or up, and the core modifiers and
+    // locks then.
     int group = 0;
+    unsigned state = 0;
     // kButtonPress, kButtonRelease, kMotion, kCrossing: the window the event was reported in,
     // where it happened in that window and on the screen, and whether a client sent the event
     // rather than the server making it from the hand. kButtonPress, kButtonRelease: the core

@@ -203,6 +203,7 @@ bool ReadX11KeyboardLayout(Display* display, tX11KeyboardLayout* layout)
             ReadX11KeyboardGroup(display, &fresh.group)) {
             ReadRightAlt(*keyboard, &fresh);
             ReadGroupKeys(*keyboard, &fresh);
+            fresh.numLockMask = XkbKeysymToModifiers(display, XK_Num_Lock);
             *layout = fresh;
             read = true;
         }

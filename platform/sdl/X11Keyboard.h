@@ -18,6 +18,8 @@ struct tX11KeyboardLayout {
     // Per keyboard group: the virtual key each key of the main block stands for there.
     std::array<tGroupKeys, 4> groupKeys = {UnknownGroupKeys(), UnknownGroupKeys(), UnknownGroupKeys(),
                                            UnknownGroupKeys()};
+    // The core modifier that Num Lock locks, none where no key locks one.
+    unsigned numLockMask = 0;
 };
 
 // Reads the layout of the keyboard of `display`. False, leaving `layout` as it was, when the

@@ -486,11 +486,19 @@ TEST_F(XDisplayInputTest, TheKeypadsKeysFollowNumLock)
         {{"+KP2", "+NMLK", "-NMLK", "-KP2", "+KP5", "-KP5"},
          tHeard{{WM_KEYDOWN, VK_DOWN}} + numLock +
              tHeard{{WM_KEYUP, VK_DOWN}, {WM_KEYDOWN, VK_NUMPAD0 + 5}, {WM_CHAR, '5'}, {WM_KEYUP, VK_NUMPAD0 + 5}}},
+        // Num Lock turned off and on again by another program, no key of it reaching the window:
+        // each key has one meaning, the one its text has.
+        {{"=off", "+KP2", "-KP2", "=on", "+KP4", "-KP4"},
+         keys({VK_DOWN}) + tHeard{{WM_KEYDOWN, VK_NUMPAD0 + 4}, {WM_CHAR, '4'}, {WM_KEYUP, VK_NUMPAD0 + 4}}},
     };
     for (const tRow& row : rows) {
         SCOPED_TRACE(std::to_string(&row - rows));
-        for (const char* key : row.keys)
-            ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
+        for (const char* key : row.keys) {
+            if (key[0] == '=')
+                hand->LockNumLock(std::strcmp(key + 1, "on") == 0);
+            else
+                ASSERT_TRUE(hand->Key(key + 1, key[0] == '+')) << key;
+        }
         EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}, row.heard.size()), row.heard);
     }
 }

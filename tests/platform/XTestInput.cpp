@@ -4,6 +4,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cstring>
 
@@ -45,6 +46,13 @@ bool CXTestInput::Key(const char* name, bool down)
 void CXTestInput::Button(int button, bool down)
 {
     XTestFakeButtonEvent(m_display, unsigned(button), down, CurrentTime);
+    XSync(m_display, False);
+}
+
+void CXTestInput::LockNumLock(bool on)
+{
+    const unsigned mask = XkbKeysymToModifiers(m_display, XK_Num_Lock);
+    XkbLockModifiers(m_display, XkbUseCoreKbd, mask, on ? mask : 0);
     XSync(m_display, False);
 }
 

@@ -22,6 +22,8 @@ public:
     bool Key(const char* name, bool down);
     void Button(int button, bool down);
     void MovePointer(int x, int y);
+    // Turns Num Lock on or off on the core keyboard without a key, as a program that sets it does.
+    void LockNumLock(bool on);
     // Gives the keyboard focus to the window that shows `window`, or with null to the root window;
     // false for a window that is not shown.
     bool Focus(SDL_Window* window);
