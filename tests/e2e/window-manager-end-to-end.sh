@@ -72,7 +72,13 @@ start_manager() {
         openbox --sm-disable --config-file "$work/openbox.xml" ;;
     xfwm4) xfwm4 --compositor=off --sm-client-disable ;;
     metacity) metacity --replace ;;
-    icewm) icewm ;;
+    # Icewm with its task bar, without the clock and load graphs that change it as time goes:
+    # the screen has to settle for a screenshot.
+    icewm)
+        mkdir -p "$work/icewm"
+        printf '%s\n' TaskBarShowClock=0 TaskBarShowCPUStatus=0 TaskBarShowMEMStatus=0 TaskBarShowNetStatus=0 \
+            TaskBarShowMailboxStatus=0 TaskBarShowApm=0 >"$work/icewm/preferences"
+        ICEWM_PRIVCFG="$work/icewm" icewm ;;
     i3)
         printf 'font pango:DejaVu Sans 8\n' >"$work/i3.config"
         i3 -c "$work/i3.config" ;;

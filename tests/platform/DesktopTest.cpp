@@ -242,6 +242,10 @@ TEST_F(HeadlessTest, TheDesktopsOpenerIsNotWaitedForAndItsLateFailureComesToTheO
     const intptr_t failing = w32::ShellExecuteW(owner, u"open", u"https://example.org/fail", nullptr, nullptr, 1);
     EXPECT_GT(opened, 32);
     EXPECT_GT(failing, opened);
+    // The failing open ends once the other has started: both have told their arguments then.
+    for (int wait = 0; wait < 2000 && ReadWholeFile(standIns.File("arguments")).find("opened") == std::string::npos;
+         ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     WriteWholeFile(release, "");
 
     w32::MSG message{};
