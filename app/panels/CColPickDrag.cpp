@@ -36,16 +36,17 @@ tResult CColPick::WheelDrag()
     tCPoint last{-1, -1};
     // The last round takes the colour where the button came up, not where the pointer went after.
     CButtonPress press;
+    // Every round takes the colour, and a press with none the place where the button came up.
+    tCPoint pointer;
+    bool round = press.NextRound(&pointer);
     do {
-        tCPoint pointer;
-        (void)press.NextRound(&pointer);
         const tCPoint point = PointerInWidget(pointer, m_wheel);
         if (point != last) {
             last = point;
             ApplyWheelPoint(&m_model, point, {m_wheel->GetWidth(), m_wheel->GetHeight()});
         }
         TK_TRY(SendColour());
-    } while (press.IsHeld());
+    } while (round && (round = press.NextRound(&pointer)));
     return kResOk;
 }
 
@@ -56,9 +57,10 @@ tResult CColPick::StripDrag()
         return kResOk;
     tCPoint last{-1, -1};
     CButtonPress press;
+    // Every round takes the colour, and a press with none the place where the button came up.
+    tCPoint pointer;
+    bool round = press.NextRound(&pointer);
     do {
-        tCPoint pointer;
-        (void)press.NextRound(&pointer);
         const tCPoint point = PointerInWidget(pointer, m_strip);
         if (point != last) {
             last = point;
@@ -66,6 +68,6 @@ tResult CColPick::StripDrag()
             app->RunHeartbeat();
         }
         TK_TRY(SendColour());
-    } while (press.IsHeld());
+    } while (round && (round = press.NextRound(&pointer)));
     return kResOk;
 }

@@ -242,16 +242,15 @@ tResult CKS2CanvasPicker::HandleDragProc(tMsgArg context, CWidget* widget, CWidg
     int32_t maxX = 0;
     pane->HorizontalBounds(kDragOverlap, &minX, &maxX);
     pane->MoveToSideInset();
-    CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(widget);
-    int32_t reference = app ? app->GetCursorPosition().x : 0;
-    bool dragging = false;
-    CWidget* root = pane->m_root;
     // The pointer of each round, and after them where the button came up: the drag ends there
     // and the click counts there, not where the pointer went after.
     CButtonPress press;
+    int32_t reference = press.Start().x;
+    bool dragging = false;
+    CWidget* root = pane->m_root;
     tCPoint pointer;
     while (press.NextRound(&pointer)) {
         const int32_t x = pointer.x;

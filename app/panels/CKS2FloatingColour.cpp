@@ -228,11 +228,11 @@ bool CKS2FloatingColour::FollowPointer(bool threshold, tCPoint* release)
     CBackdrop* backdrop = GetMainBackdrop();
     if (!app)
         return false;
-    const tCPoint start = PointerInBackdrop(app->GetCursorPosition(), backdrop);
-    tCPoint last = start;
-    bool dragged = !threshold;
     // The last round reads where the button came up, not where the pointer went after.
     CButtonPress press;
+    const tCPoint start = PointerInBackdrop(press.Start(), backdrop);
+    tCPoint last = start;
+    bool dragged = !threshold;
     tCPoint pointer;
     while (press.NextRound(&pointer)) {
         const tCPoint point = PointerInBackdrop(pointer, backdrop);

@@ -388,12 +388,12 @@ tResult CKS2SwatchPane::OnHandlePressed(tMsgArg context, CWidget* widget, CWidge
         return kResOk;
     pane->MoveToSideInset();
     backdrop->PushModal(widget);
-    int32_t last = app->GetCursorPosition().y;
-    const int32_t start = last;
-    bool dragged = false;
     // The pointer of each round, and after them where the button came up: the drag ends there
     // and the click counts there, not where the pointer went after.
     CButtonPress press;
+    int32_t last = press.Start().y;
+    const int32_t start = last;
+    bool dragged = false;
     tCPoint pointer;
     while (press.NextRound(&pointer)) {
         const int32_t y = pointer.y;

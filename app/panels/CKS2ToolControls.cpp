@@ -73,12 +73,6 @@ bool IsAction(const CWidget* widget)
     return widget->GetUserData(0) == CKS2ToolControls::kKindAction;
 }
 
-int32_t PointerY()
-{
-    CAppBase* app = GetApplication();
-    return app ? app->GetCursorPosition().y : 0;
-}
-
 // Fills every pixel of `rect` (inside the image) from `pick(x, y)`, row by row.
 template <typename Pick>
 tResult FillFrom(CImage* image, const tCRect& rect, Pick pick)
@@ -391,12 +385,12 @@ tResult CKS2ToolControls::TrackHandle(CWidget* handle)
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         backdrop->PushModal(handle);
-    const int32_t y0 = PointerY();
-    int32_t last = y0;
-    bool dragging = false;
     // The pointer of each round, and after them where the button came up: the drag ends there
     // and the click counts there, not where the pointer went after.
     CButtonPress press;
+    const int32_t y0 = press.Start().y;
+    int32_t last = y0;
+    bool dragging = false;
     tCPoint pointer;
     while (press.NextRound(&pointer)) {
         const int32_t y = pointer.y;

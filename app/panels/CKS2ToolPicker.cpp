@@ -38,13 +38,6 @@ int32_t LocalX(CWidget* widget, tCPoint point)
     return point.x;
 }
 
-// The pointer's x in `widget`'s own coordinates.
-int32_t PointerX(CWidget* widget)
-{
-    CAppBase* app = GetApplication();
-    return LocalX(widget, app ? app->GetCursorPosition() : tCPoint{});
-}
-
 bool PrimaryHeld()
 {
     CAppBase* app = GetApplication();
@@ -313,14 +306,14 @@ tResult CKS2ToolPicker::TrackPreviewPress()
 {
     float start = 0.0f;
     TK_TRY(QuerySize(&start));
-    const int32_t x0 = PointerX(m_previewWidget);
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    const int32_t x0 = LocalX(m_previewWidget, press.Start());
     bool dragging = false;
     int32_t anchor = 0;
     int32_t last = x0;
     {
         CModalHold hold(m_previewWidget);
-        // The last round reads where the button came up, not where the pointer went after.
-        CButtonPress press;
         tCPoint pointer;
         while (press.NextRound(&pointer)) {
             const int32_t x = LocalX(m_previewWidget, pointer);

@@ -70,15 +70,6 @@ tResult ScreenOnCanvas(tCCmdTarget* sender, tCPoint cursor, tCFPoint* point)
     return tCCmdTarget::QueryBackbone(kMsgViewToCanvas, ToMsgArg(sender), ToMsgArg(point), 0);
 }
 
-// The cursor, as ScreenOnCanvas turns it.
-tResult CursorOnCanvas(tCCmdTarget* sender, tCFPoint* point)
-{
-    CAppBase* app = GetApplication();
-    if (!app)
-        return kResBadParam;
-    return ScreenOnCanvas(sender, app->GetCursorPosition(), point);
-}
-
 }  // namespace
 
 CKS2TraceControls::CKS2TraceControls()
@@ -424,15 +415,15 @@ tResult CKS2TraceControls::DragOffset()
 {
     tCPoint start;
     TK_TRY(QueryBackbone(kMsgTracingOffset, ToMsgArg(this), ToMsgArg(&start), 0));
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
     tCFPoint from;
-    TK_TRY(CursorOnCanvas(this, &from));
+    TK_TRY(ScreenOnCanvas(this, press.Start(), &from));
     tCFPoint previous = from;
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
-    // The last round reads where the button came up, not where the pointer went after.
-    CButtonPress press;
     tCPoint pointer;
     while (answer == kResOk && press.NextRound(&pointer)) {
         tCFPoint at;
@@ -455,13 +446,13 @@ tResult CKS2TraceControls::DragScale()
     CAppBase* app = GetApplication();
     if (!app)
         return kResOk;
-    const tCPoint from = app->GetCursorPosition();
+    CButtonPress press;
+    const tCPoint from = press.Start();
     tCPoint previous = from;
     CBackdrop* backdrop = GetMainBackdrop();
     if (backdrop)
         (void)backdrop->PushModal(m_root);
     tResult answer = kResOk;
-    CButtonPress press;
     tCPoint at;
     while (answer == kResOk && press.NextRound(&at)) {
         if (at == previous)

@@ -47,6 +47,9 @@ public:
     virtual tResult DispatchMButtonUp(CWidget** takenBy, tCPoint* point) = 0;
     virtual tResult DispatchRButtonDown(CWidget** takenBy, tCPoint* point) = 0;
     virtual tResult DispatchRButtonUp(CWidget** takenBy, tCPoint* point) = 0;
+    // Where the last press of a mouse button came: the press's own point, however late a loop
+    // that follows the press reads it.
+    virtual tCPoint GetPressPoint() const = 0;
     // `wheel` is (horizontal, vertical); a negative vertical amount scrolls down.
     virtual tResult DispatchMouseWheel(CWidget** takenBy, tCPoint wheel, tCPoint* point) = 0;
     virtual tResult DispatchHeartbeat() = 0;

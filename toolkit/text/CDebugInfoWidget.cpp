@@ -392,12 +392,12 @@ tResult CDebugInfoWidget::OnGripPressed(tMsgArg context, CWidget* grip, CWidget*
     if (!app)
         return kResOk;
     CCursorHideGuard hidden;
-    const tCPoint start = app->GetCursorPosition();
+    // The last round reads where the button came up, not where the pointer went after.
+    CButtonPress press;
+    const tCPoint start = press.Start();
     const tCPoint topLeft = grip->GetRect().GetTopLeft();
     const int32_t trackHeight = grip->GetParent() ? grip->GetParent()->GetHeight() : 0;
     tCPoint last = start;
-    // The last round reads where the button came up, not where the pointer went after.
-    CButtonPress press;
     tCPoint now;
     while (press.NextRound(&now)) {
         if (now.x != last.x || now.y != last.y) {
@@ -476,8 +476,8 @@ tResult CDebugInfoWidget::OnLButtonDown(CWidget** takenBy, tCPoint*)
     CAppBase* app = GetApplication();
     if (!app)
         return kResOk;
-    tCPoint last = app->GetCursorPosition();
     CButtonPress press;
+    tCPoint last = press.Start();
     tCPoint now;
     while (press.NextRound(&now)) {
         const tCPoint delta{now.x - last.x, now.y - last.y};

@@ -229,9 +229,9 @@ tResult CTxEdWidget::DragSelection()
     auto* backdrop = dynamic_cast<CBackdrop*>(root);
     const bool pushed = backdrop && backdrop->PushModal(this) == kResOk;
     const CMainWindowWatch mainWindow;
-    tCPoint last = application->GetCursorPosition();
     // The last round reads where the button came up, not where the pointer went after.
     CButtonPress press;
+    tCPoint last = press.Start();
     tCPoint now;
     while (press.NextRound(&now)) {
         if (mainWindow.IsGone() || GetRoot() != root)

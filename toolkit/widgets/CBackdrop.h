@@ -102,6 +102,7 @@ public:
     tResult DispatchMButtonUp(CWidget** takenBy, tCPoint* point) override;
     tResult DispatchMouseWheel(CWidget** takenBy, tCPoint wheel, tCPoint* point) override;
     tResult DispatchRButtonDown(CWidget** takenBy, tCPoint* point) override;
+    tCPoint GetPressPoint() const override { return m_pressPoint; }
     tResult DispatchRButtonUp(CWidget** takenBy, tCPoint* point) override;
 
     // The modal stack; widgets on it stay owned by whoever owns them. 6 for no widget.
@@ -225,4 +226,5 @@ private:
     uint32_t m_frameCount = 0;
     tCArray<tScrollEntry> m_scrolls;
     int32_t m_fullScreenSetting = 0;
+    tCPoint m_pressPoint;
 };

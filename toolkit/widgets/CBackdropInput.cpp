@@ -67,6 +67,7 @@ tResult CBackdrop::DispatchMouseMove(CWidget** takenBy, tCPoint* point)
 
 tResult CBackdrop::DispatchLButtonDown(CWidget** takenBy, tCPoint* point)
 {
+    m_pressPoint = *point;
     // Control+Shift(+Alt) presses belong to the widget inspector when it answers 2.
     if (ShowWidgetInspector() == kResHandled) {
         *takenBy = this;
@@ -86,6 +87,7 @@ tResult CBackdrop::DispatchLButtonUp(CWidget** takenBy, tCPoint* point)
 
 tResult CBackdrop::DispatchMButtonDown(CWidget** takenBy, tCPoint* point)
 {
+    m_pressPoint = *point;
     if (CWidget* modal = GetTopModal())
         return DispatchToModal(modal, kMsgMiddlePressOutside, takenBy, point, &CWidget::DispatchMButtonDown);
     return CWidget::DispatchMButtonDown(takenBy, point);
@@ -109,6 +111,7 @@ tResult CBackdrop::DispatchMouseWheel(CWidget** takenBy, tCPoint wheel, tCPoint*
 
 tResult CBackdrop::DispatchRButtonDown(CWidget** takenBy, tCPoint* point)
 {
+    m_pressPoint = *point;
     if (CWidget* modal = GetTopModal())
         return DispatchToModal(modal, kMsgRightPressOutside, takenBy, point, &CWidget::DispatchRButtonDown);
     return CWidget::DispatchRButtonDown(takenBy, point);

@@ -240,17 +240,16 @@ tResult CKS2RadialControl::OnValueBoxPress(CWidget* box)
 {
     if (!m_pie)
         return kResOk;
-    CAppBase* app = GetApplication();
     CBackdrop* backdrop = GetMainBackdrop();
     const float start = m_pie->GetValue();
     if (backdrop)
         backdrop->PushModalSharedHeartbeat(box);
-    const tCPoint first = app ? app->GetCursorPosition() : tCPoint{};
+    // As the dial's drag: the last round reads where the button came up.
+    CButtonPress press;
+    const tCPoint first = press.Start();
     tCPoint last = first;
     bool dragging = false;
     int32_t anchor = 0;
-    // As the dial's drag: the last round reads where the button came up.
-    CButtonPress press;
     tCPoint point;
     while (press.NextRound(&point)) {
         if (point == last)

@@ -352,12 +352,12 @@ tResult CKS2MenuBar::OnHandlePress(CWidget* handle)
         return kResOk;
     if (backdrop)
         backdrop->PushModal(handle);
-    const int32_t start = app->GetCursorPosition().x;
-    int32_t last = start;
-    bool dragging = false;
     // The pointer of each round, and after them where the button came up: the drag ends there
     // and the click counts there, not where the pointer went after.
     CButtonPress press;
+    const int32_t start = press.Start().x;
+    int32_t last = start;
+    bool dragging = false;
     tCPoint pointer;
     while (press.NextRound(&pointer)) {
         const int32_t x = pointer.x;

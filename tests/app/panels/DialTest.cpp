@@ -258,6 +258,16 @@ TEST_F(DialTest, ADragOfTheGaugeEndsWhereTheButtonCameUpNotWhereThePointerWentAf
     EXPECT_NEAR(pane.values[1], 0.5f, 1e-4);
     EXPECT_NEAR(pie->GetValue(), 0.5f, 1e-4);
     EXPECT_EQ(backdrop->GetTopModal(), nullptr);
+    // The same drag made wholly while the program was busy, the pointer gone on to the left
+    // before the press is taken: it ends the same.
+    pane.values.clear();
+    Set(0.0f);
+    DragWhileBusy(right, {below}, left);
+    ASSERT_EQ(pane.values.size(), 2u);
+    EXPECT_NEAR(pane.values[0], 0.2283f, 1e-4);
+    EXPECT_NEAR(pane.values[1], 0.5f, 1e-4);
+    EXPECT_NEAR(pie->GetValue(), 0.5f, 1e-4);
+    EXPECT_EQ(backdrop->GetTopModal(), nullptr);
 }
 
 TEST_F(DialTest, TheGaugeLightsUpWhileThePointerIsOverIt)

@@ -182,6 +182,16 @@ TEST_F(ToolPickerTest, DraggingAcrossThePreviewStepsTheSizeByTwoPixels)
     DragPreview({-3, -300});
     ASSERT_EQ(SentSizes().size(), 1u);
     EXPECT_EQ(SentSizes()[0], 0.0f);
+    // The same drag made while the program was busy, the pointer gone on before the press is
+    // taken: a drag all the same, stepped as the hand went.
+    tools.sizes.clear();
+    tools.size = 0.5f;
+    ShowMainWindow();
+    const tCPoint centre = ScreenOf(preview, {preview->GetWidth() / 2, preview->GetHeight() / 2});
+    DragWhileBusy(centre, {{centre.x + 1, centre.y}, {centre.x + 3, centre.y}, {centre.x + 5, centre.y},
+                           {centre.x + 7, centre.y}},
+                  ScreenOf(backdrop, {700, 100}));
+    EXPECT_EQ(SentSizes(), (std::vector<float>{0.54f, 0.58f}));
 }
 
 TEST_F(ToolPickerTest, TwoPixelsAreNoDragYet)

@@ -42,11 +42,22 @@ protected:
     // A point of the window's client area on the screen.
     tCPoint At(int32_t x, int32_t y) const { return {client.x + x, client.y + y}; }
     static void MoveTo(tCPoint point) { headless::MoveMouse(point.x, point.y); }
-    // Takes the press off the queue as the window's dispatch of it does; true when one was there.
+    // Dispatches the window's messages up to the press, the press too, as the window's pump
+    // does; true when a press was there.
     bool TakePress(UINT code = WM_LBUTTONDOWN) const
     {
         MSG message;
-        return PeekMessageAmongW(&message, handle, &code, 1, PM_REMOVE) != 0;
+        while (PeekMessageW(&message, handle, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+            if (message.message == code)
+                return true;
+        }
+        return false;
+    }
+    UINT NextQueued() const
+    {
+        MSG message;
+        return PeekMessageW(&message, handle, 0, 0, PM_NOREMOVE) ? message.message : 0;
     }
     bool ReleaseWaits(UINT code = WM_LBUTTONUP) const
     {
@@ -58,13 +69,14 @@ protected:
     tCPoint client;
 };
 
-TEST_F(ButtonPressTest, AReleaseQueuedBeforeThePressIsHandledCountsWhereItCameUpNotWhereThePointerWent)
+TEST_F(ButtonPressTest, APressWhoseReleaseIsQueuedPlaysTheQueuedMovesAndEndsWhereTheButtonCameUp)
 {
-    // A click while the program was busy: the press, a move, the release and a move after it all
-    // came before the press is handled.
+    // A drag while the program was busy: the press, two moves, the release and a move after it
+    // all came before the press is handled.
     MoveTo(At(100, 50));
     headless::PressButton(VK_LBUTTON);
     MoveTo(At(104, 53));
+    MoveTo(At(130, 60));
     headless::ReleaseButton(VK_LBUTTON);
     MoveTo(At(400, 300));
     ASSERT_TRUE(TakePress());
@@ -72,13 +84,20 @@ TEST_F(ButtonPressTest, AReleaseQueuedBeforeThePressIsHandledCountsWhereItCameUp
 
     CButtonPress press;
     EXPECT_FALSE(press.IsHeld());
+    EXPECT_EQ(press.Start(), At(100, 50)) << "the press starts where it came, not at the pointer";
+    std::vector<tCPoint> rounds;
     tCPoint pointer;
+    while (press.NextRound(&pointer))
+        rounds.push_back(pointer);
+    EXPECT_EQ(rounds, (std::vector<tCPoint>{At(100, 50), At(104, 53), At(130, 60)}));
+    EXPECT_EQ(pointer, At(130, 60));
     EXPECT_FALSE(press.NextRound(&pointer));
-    EXPECT_EQ(pointer, At(104, 53));
-    EXPECT_EQ(press.WaitForRelease(), At(104, 53));
-    EXPECT_EQ(CButtonPress::GetPointer(0), At(104, 53));
-    EXPECT_EQ(app->ticks, 0) << "no round ran for a button no longer held";
-    // The release stays for the window.
+    EXPECT_EQ(press.WaitForRelease(), At(130, 60));
+    EXPECT_EQ(CButtonPress::GetPointer(0), At(130, 60));
+    EXPECT_EQ(app->ticks, 0) << "no heartbeat ran for a button no longer held";
+    // The moves before the release were the press's; the release and what came after it stay for
+    // the window.
+    EXPECT_EQ(NextQueued(), UINT(WM_LBUTTONUP));
     EXPECT_TRUE(ReleaseWaits());
 }
 
@@ -105,11 +124,12 @@ TEST_F(ButtonPressTest, TheRoundInWhichTheButtonComesUpReadsWhereItCameUp)
     tCPoint pointer;
     while (press.NextRound(&pointer))
         rounds.push_back(pointer);
+    // The move that came with the release is played; the release at the same place is not again.
     EXPECT_EQ(rounds, (std::vector<tCPoint>{At(20, 10), At(20, 10), At(30, 12)}));
     EXPECT_EQ(pointer, At(30, 12));
     EXPECT_EQ(app->ticks, 3);
     EXPECT_FALSE(press.IsHeld());
-    EXPECT_TRUE(ReleaseWaits());
+    EXPECT_EQ(NextQueued(), UINT(WM_LBUTTONUP)) << "a move the rounds read past is left queued";
 }
 
 TEST_F(ButtonPressTest, WithoutAReleaseQueuedThePointerServes)

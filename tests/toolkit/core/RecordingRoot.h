@@ -32,11 +32,12 @@ public:
     tResult DispatchKeyUp(CWidget** takenBy, int32_t key) override { return Key("up", takenBy, key); }
     tResult DispatchTimer(CWidget**, uint32_t) override { return kResOk; }
     tResult DispatchMouseMove(CWidget**, tCPoint* p) override { return Point("move", p); }
-    tResult DispatchLButtonDown(CWidget**, tCPoint* p) override { return Point("ldown", p); }
+    tResult DispatchLButtonDown(CWidget**, tCPoint* p) override { return Press("ldown", p); }
     tResult DispatchLButtonUp(CWidget**, tCPoint* p) override { return Point("lup", p); }
-    tResult DispatchMButtonDown(CWidget**, tCPoint* p) override { return Point("mdown", p); }
+    tResult DispatchMButtonDown(CWidget**, tCPoint* p) override { return Press("mdown", p); }
     tResult DispatchMButtonUp(CWidget**, tCPoint* p) override { return Point("mup", p); }
-    tResult DispatchRButtonDown(CWidget**, tCPoint* p) override { return Point("rdown", p); }
+    tResult DispatchRButtonDown(CWidget**, tCPoint* p) override { return Press("rdown", p); }
+    tCPoint GetPressPoint() const override { return pressPoint; }
     tResult DispatchRButtonUp(CWidget**, tCPoint* p) override { return Point("rup", p); }
     tResult DispatchMouseWheel(CWidget**, tCPoint wheel, tCPoint* p) override
     {
@@ -81,6 +82,7 @@ public:
     int heartbeats = 0, tracks = 0;
     tResult (*onHeartbeat)() = nullptr;
     CWindowBase* window = nullptr;
+    tCPoint pressPoint;
 
 private:
     tResult Key(const char* kind, CWidget** takenBy, int32_t key)
@@ -95,6 +97,11 @@ private:
     {
         events.push_back(std::string(kind) + " " + std::to_string(p->x) + "," + std::to_string(p->y));
         return kResOk;
+    }
+    tResult Press(const char* kind, tCPoint* p)
+    {
+        pressPoint = *p;
+        return Point(kind, p);
     }
 
     int* m_deletions;

@@ -40,15 +40,19 @@ inline void DispatchQueuedMessages()
 // `press`, the button down there and up at `release`, and the pointer on to `after` (screen
 // coordinates) all come before the program takes a message, as they reach a shown main window;
 // then the program takes them all, the press first.
-inline void ClickWhileBusy(tCPoint press, tCPoint release, tCPoint after)
+inline void DragWhileBusy(tCPoint press, const std::vector<tCPoint>& moves, tCPoint after)
 {
     w32::headless::MoveMouse(press.x, press.y);
     w32::headless::PressButton(w32::VK_LBUTTON);
-    if (release != press)
-        w32::headless::MoveMouse(release.x, release.y);
+    for (const tCPoint& move : moves)
+        w32::headless::MoveMouse(move.x, move.y);
     w32::headless::ReleaseButton(w32::VK_LBUTTON);
     w32::headless::MoveMouse(after.x, after.y);
     DispatchQueuedMessages();
+}
+inline void ClickWhileBusy(tCPoint press, tCPoint release, tCPoint after)
+{
+    DragWhileBusy(press, release != press ? std::vector<tCPoint>{release} : std::vector<tCPoint>{}, after);
 }
 
 // Shows the main window, so that the hand's input reaches it.
