@@ -367,12 +367,24 @@ private:
             SDL_SetWindowInputFocus(native->window);
     }
 
+    // A window that lost the keyboard to another program's window is not the one that had it: a
+    // manager that ends lets that program's keyboard fall to the root too.
+    void KeyboardLeft(HWND window)
+    {
+        if (!m_desktop || window != m_hadKeyboard)
+            return;
+        const unsigned long manager = m_desktop->ManagerWindow();
+        if (m_connection.Run([&](_XDisplay* display) { return X11KeyboardWentElsewhere(display, manager); }))
+            m_hadKeyboard = nullptr;
+    }
+
     // A window manager that ends leaves the keyboard to the root, where SDL hears no focus come
     // to the program's window and passes over its keys: the window that had the keyboard takes it
-    // back, as at a start without a manager, unless another program's window has it.
-    void ManagerEnded()
+    // back, as at a start without a manager, as the manager goes and whenever the keyboard falls
+    // back while none runs (metacity lets it fall only after its mark went).
+    void TakeKeyboardBack()
     {
-        if (IsWindow(m_hadKeyboard) && m_connection.Run(X11KeyboardFellBack))
+        if (!m_desktop->HasWindowManager() && IsWindow(m_hadKeyboard) && m_connection.Run(X11KeyboardFellBack))
             FocusNativeWindow(m_hadKeyboard);
     }
 
@@ -533,6 +545,8 @@ private:
                 self->m_sentReleases.Read(read);
             if (read.kind == tX11Event::kKey || read.IsPointer())
                 return self->m_dialogHolds.holding > 0 ? 0 : 1;
+            if (read.kind == tX11Event::kKeyboardFell)
+                return 1;
             return self->m_desktop && self->m_desktop->Keeps(event->syswm) ? 1 : 0;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -634,6 +648,7 @@ private:
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             windows::NativeActivated(window, false);
+            KeyboardLeft(window);
             break;
         case SDL_WINDOWEVENT_CLOSE:
             windows::NativeCloseRequested(window);
@@ -684,8 +699,8 @@ private:
             if (m_desktop) {
                 const bool managed = m_desktop->HasWindowManager();
                 m_desktop->Handle(event.syswm);
-                if (managed && !m_desktop->HasWindowManager())
-                    ManagerEnded();
+                if (read.kind == tX11Event::kKeyboardFell || (managed && !m_desktop->HasWindowManager()))
+                    TakeKeyboardBack();
             }
             break;
         }
@@ -755,7 +770,8 @@ private:
     CKeyTranslator m_keys{m_connection, OnX11()};
     // The window the program gave the keyboard last, until it can take it.
     HWND m_focusWanted = nullptr;
-    // The program's window that had the keyboard last, also once it lost it.
+    // The program's window that had the keyboard last, also once it lost it, unless it lost it to
+    // another program's window.
     HWND m_hadKeyboard = nullptr;
     // The display's last pointer event, as the watch and the delivery each come to it.
     std::optional<tX11Event> m_watchedPointer;

@@ -113,12 +113,14 @@ unsigned long CX11Desktop::WindowOf(SDL_Window* window)
 }
 
 // SDL selects the root's property changes (the work area among them) anew for each window it
-// makes, in place of what was selected before: the root's size and its monitors are added again.
+// makes, in place of what was selected before: the root's size and its monitors are added again,
+// and its focus changes, which tell when the keyboard fell back to it.
 void CX11Desktop::SelectRootEvents()
 {
     XWindowAttributes root;
     if (XGetWindowAttributes(m_display, m_root, &root))
-        XSelectInput(m_display, m_root, root.your_event_mask | StructureNotifyMask | PropertyChangeMask);
+        XSelectInput(m_display, m_root,
+                     root.your_event_mask | StructureNotifyMask | PropertyChangeMask | FocusChangeMask);
     if (m_randrEvent >= 0)
         XRRSelectInput(m_display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
     XFlush(m_display);

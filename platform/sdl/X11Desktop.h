@@ -60,6 +60,8 @@ public:
     bool CanTakeFocus(HWND window);
     // A window manager that follows the desktop conventions runs: it gives windows the keyboard.
     bool HasWindowManager() const { return m_managed; }
+    // The window the running manager marks the root with, 0 where none runs.
+    unsigned long ManagerWindow() const { return m_managed ? m_managerWindow : 0; }
     // The monitors as the server has them, the primary first; the work area is the part of each
     // that the window manager leaves free of its panels.
     std::vector<tDisplay> ReadDisplays();

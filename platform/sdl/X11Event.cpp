@@ -50,6 +50,12 @@ tX11Event ReadX11Event(const SDL_SysWMEvent& event)
     case MappingNotify:
         read.kind = tX11Event::kMappingChanged;
         break;
+    // The root hears of a focus that passes down to a window below it too (a virtual detail).
+    case FocusIn:
+        if (x.xfocus.window == DefaultRootWindow(x.xfocus.display) && x.xfocus.detail != NotifyVirtual &&
+            x.xfocus.detail != NotifyNonlinearVirtual)
+            read.kind = tX11Event::kKeyboardFell;
+        break;
     default:
         break;
     }

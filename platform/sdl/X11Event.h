@@ -6,7 +6,9 @@ namespace w32::sdl {
 
 // What the program reads of an X event that SDL hands on as an SDL_SYSWMEVENT.
 struct tX11Event {
-    enum eKind { kOther, kKey, kButtonPress, kButtonRelease, kMotion, kCrossing, kMappingChanged };
+    enum eKind { kOther, kKey, kButtonPress, kButtonRelease, kMotion, kCrossing, kMappingChanged, kKeyboardFell };
+    // kKeyboardFell: the keyboard focus went to the root, to PointerRoot or to none, as the root
+    // tells where the desktop selects its focus changes.
     eKind kind = kOther;
     // kKey: the keyboard group in effect when the key went down or up, and the core modifiers and
     // locks then.

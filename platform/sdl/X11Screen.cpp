@@ -45,6 +45,19 @@ XImage* ReadRoot(Display* display, int x, int y, unsigned width, unsigned height
     return image;
 }
 
+Window KeyboardFocus(Display* display)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
+bool FellBack(Display* display, Window focus)
+{
+    return focus == None || focus == PointerRoot || focus == DefaultRootWindow(display);
+}
+
 }  // namespace
 
 bool OnX11()
@@ -97,10 +110,16 @@ bool CaptureX11Screen(Display* display, const RECT& area, uint32_t* pixels)
 
 bool X11KeyboardFellBack(Display* display)
 {
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    return focus == None || focus == PointerRoot || focus == DefaultRootWindow(display);
+    return FellBack(display, KeyboardFocus(display));
+}
+
+// The server gives each client's windows ids that differ from other clients' in the bits above
+// the resource mask.
+bool X11KeyboardWentElsewhere(Display* display, unsigned long manager)
+{
+    const Window focus = KeyboardFocus(display);
+    const XID client = ~display->resource_mask;
+    return !FellBack(display, focus) && (!manager || (focus & client) != (manager & client));
 }
 
 }  // namespace w32::sdl

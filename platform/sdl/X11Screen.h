@@ -23,4 +23,9 @@ bool CaptureX11Screen(_XDisplay* display, const RECT& area, uint32_t* pixels);
 // under the pointer (PointerRoot), as when the window that had it went.
 bool X11KeyboardFellBack(_XDisplay* display);
 
+// The keyboard focus of `display` is on a window of another client than the window manager that
+// made `manager` (0 where none runs): not fallen back, nor with the manager, which may hold it on a
+// window of its own as it ends (metacity).
+bool X11KeyboardWentElsewhere(_XDisplay* display, unsigned long manager);
+
 }  // namespace w32::sdl

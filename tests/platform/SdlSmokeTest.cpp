@@ -1225,28 +1225,40 @@ TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
 // A window manager (played here) marks the root with a window of its own, which marks itself, and
 // gives the program's window the keyboard. When it ends the keyboard falls back to the root, its
 // window goes and the root keeps its mark: the window that had the keyboard takes it back, and a
-// key with the pointer over the window reaches it.
+// key with the pointer over the window reaches it. Another program's window that has the keyboard
+// as a manager ends keeps it; a manager that holds the keyboard on a window of its own as it ends
+// and lets it fall only after its mark went (metacity) leaves it to the program's window too.
 TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerEnds)
 {
     Display* manager = XOpenDisplay(nullptr);
+    Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(manager, nullptr);
-    const Window mark = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 0, 0, 1, 1, 0, 0, 0);
-    for (const Window marked : {mark, DefaultRootWindow(manager)})
-        XChangeProperty(manager, marked, XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&mark), 1);
-    XSync(manager, False);
+    ASSERT_NE(other, nullptr);
+    const Atom check = XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False);
+    const auto start = [&] {
+        const Window mark = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 0, 0, 1, 1, 0, 0, 0);
+        for (const Window marked : {mark, DefaultRootWindow(manager)})
+            XChangeProperty(manager, marked, check, XA_WINDOW, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&mark), 1);
+        XSync(manager, False);
+        return mark;
+    };
+    const auto pumpUntil = [](auto condition) {
+        for (const DWORD start = timeGetTime(); !condition() && timeGetTime() - start < 2000;) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(10);
+        }
+    };
+    Window mark = start();
     CXTestInput hand;
     ASSERT_TRUE(hand.IsOpen());
     ASSERT_TRUE(StartPlatform(tBackendKind::kSdl)) << GetPlatformError();
     const HWND window = MakeTestWindow(u"managed", RECT{0, 0, 40, 40});
     ShowWindow(window, SW_SHOWNORMAL);
     ASSERT_TRUE(FocusWhenShown(hand, "managed"));
-    for (const DWORD start = timeGetTime(); GetFocus() != window && timeGetTime() - start < 2000;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        Sleep(10);
-    }
+    pumpUntil([&] { return GetFocus() == window; });
     ASSERT_EQ(GetFocus(), window);
     hand.MovePointer(20, 20);
     XSetInputFocus(manager, PointerRoot, RevertToPointerRoot, CurrentTime);
@@ -1255,18 +1267,56 @@ TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerE
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(1), &info));
-    for (const DWORD start = timeGetTime(); Focus(manager) != info.info.x11.window && timeGetTime() - start < 2000;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        Sleep(10);
-    }
+    pumpUntil([&] { return Focus(manager) == info.info.x11.window; });
     EXPECT_EQ(Focus(manager), info.info.x11.window);
     hand.Key("AB01", true);
     hand.Key("AB01", false);
     EXPECT_EQ(Hear(window, {WM_KEYDOWN, WM_KEYUP}, 2), (tHeard{{WM_KEYDOWN, 'Z'}, {WM_KEYUP, 'Z'}}));
+
+    // The program has seen the manager end once a move of the pointer made after it arrives.
+    const auto seenThrough = [&] {
+        hand.MovePointer(20, 20);
+        hand.MovePointer(21, 21);
+        EXPECT_EQ(Hear(window, {WM_MOUSEMOVE}, 1).size(), 1u);
+    };
+    const Window entry = XCreateSimpleWindow(other, DefaultRootWindow(other), 100, 100, 60, 60, 0, 0, 0);
+    XSelectInput(other, entry, KeyPressMask);
+    XMapWindow(other, entry);
+    XSync(other, False);
+    mark = start();
+    XSetInputFocus(other, entry, RevertToPointerRoot, CurrentTime);
+    XSync(other, False);
+    pumpUntil([&] { return GetFocus() != window; });
+    XSetInputFocus(manager, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XDestroyWindow(manager, mark);
+    XSync(manager, False);
+    seenThrough();
+    hand.MovePointer(120, 120);
+    hand.Key("AB01", true);
+    hand.Key("AB01", false);
+    XSync(other, False);
+    XEvent typed;
+    EXPECT_TRUE(XCheckTypedWindowEvent(other, entry, KeyPress, &typed));
+    EXPECT_NE(Focus(manager), info.info.x11.window);
+
+    mark = start();
+    ASSERT_TRUE(FocusWhenShown(hand, "managed"));
+    pumpUntil([&] { return GetFocus() == window; });
+    const Window own = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 300, 300, 1, 1, 0, 0, 0);
+    XMapWindow(manager, own);
+    XSetInputFocus(manager, own, RevertToPointerRoot, CurrentTime);
+    XSync(manager, False);
+    pumpUntil([&] { return GetFocus() != window; });
+    XDestroyWindow(manager, mark);
+    XSync(manager, False);
+    seenThrough();
+    XDestroyWindow(manager, own);
+    XSync(manager, False);
+    pumpUntil([&] { return Focus(manager) == info.info.x11.window; });
+    EXPECT_EQ(Focus(manager), info.info.x11.window);
     DestroyWindow(window);
     StopPlatform();
+    XCloseDisplay(other);
     XCloseDisplay(manager);
 }
 
