@@ -88,7 +88,7 @@ bool WaitFor(const std::function<bool()>& done, int milliseconds = 15000);
 // time and a bounded number of rounds; answers whether `done` held.
 bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done, int milliseconds = 15000);
 // The same with one session polled.
-bool PollUntil(CHTTPSession& session, const std::function<bool()>& done, int milliseconds = 15000);
+bool PollUntil(CHTTPSession& session, const std::function<bool()>& done, int milliseconds = 60000);
 
 // Records what a client session tells its owner, in order.
 class SessionLog {
