@@ -83,15 +83,6 @@ CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
     if (m_settling) {
         if (now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
             return tAnswer::kNothing;
-        // A maximise the window had as the program asked it framed, that the manager keeps without
-        // a word (awesome gives it back as it takes full screen away), is asked away once more
-        // before it is taken for the manager's own.
-        if (m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised && !m_askedAgain) {
-            m_askedAgain = true;
-            m_heard = true;
-            m_quietSince = now;
-            return tAnswer::kTakeMaximiseAway;
-        }
         m_settling = false;
         // A manager that kept the maximise it gave back, asked twice to take it away, shows the
         // window asked maximised (awesome): the window is the program's, and not its full screen.
