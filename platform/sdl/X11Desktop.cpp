@@ -57,12 +57,6 @@ bool IsEmpty(const RECT& r)
 // The decorations field of _MOTIF_WM_HINTS, which window managers read for a frame or none.
 constexpr long kMotifHintsDecorations = 1L << 1;
 
-// How long the window manager's events must have stopped before its answer to a placement is
-// looked at (a manager passes the window through other places on the way), and how long a
-// placement waits for a first word of the manager (one that leaves the window where asked may
-// say nothing).
-constexpr uint64_t kSettledMs = 150;
-constexpr uint64_t kPlacementAnswerMs = 3000;
 // How long a full-screen window's other size waits for the manager's word on its mode.
 constexpr uint64_t kSizeHeldMs = 250;
 
@@ -175,9 +169,9 @@ void CX11Desktop::Watch(HWND window, unsigned long xwindow, const tNativeWindowS
     tWatched watched;
     watched.window = window;
     watched.xwindow = xwindow;
-    watched.framed = (state.style & WS_CAPTION) != 0;
+    watched.placement.SetFramed((state.style & WS_CAPTION) != 0);
     watched.resizable = (state.style & WS_THICKFRAME) != 0;
-    watched.asked = state.client;
+    watched.placement.Ask(state.client);
     watched.modes = CWmModeTracker(ReadMode(xwindow));
     watched.client = ReadClient(xwindow);
     const bool fullScreen = FillsDisplay(state, ReadDisplays());
@@ -230,25 +224,24 @@ void CX11Desktop::Ask(HWND window, const tNativeWindowState& before, const tNati
     // (pekwm puts a window back where it stood before full screen). A window the manager is to
     // cover the display with is its own to place.
     const bool own = placed && !(ask == tWmAsk::kFullScreen && m_managed) && !follows;
+    CPlacementJudge& placement = watched->placement;
     watched->resizable = resizable;
-    watched->framed = (state.style & WS_CAPTION) != 0;
+    placement.SetFramed((state.style & WS_CAPTION) != 0);
     if (!follows)
-        watched->asked = state.client;
+        placement.Ask(state.client);
     if (own)
         PlaceFitted(*watched, state.client);
     else if (ask == tWmAsk::kFullScreen)
-        watched->placing = tPlacing::kOwn;
+        placement.LeaveToManager();
     if (requests.leaveFullScreen)
         AskFullScreen(xwindow, false, before.visible);
     else if (requests.unmaximise)
         AskUnmaximised(xwindow);
-    const bool moves = own && !SameRect(watched->placed, watched->client);
+    const bool moves = own && !SameRect(placement.Placed(), watched->client);
     if (moves)
-        Place(*watched, watched->placed);
-    if (own && (moves || requests.leaveFullScreen || requests.unmaximise)) {
-        watched->placing = tPlacing::kAsked;
-        watched->askedAt = SDL_GetTicks64();
-    }
+        Place(*watched, placement.Placed());
+    if (own && (moves || requests.leaveFullScreen || requests.unmaximise))
+        placement.Await(SDL_GetTicks64());
     watched->fullScreenToAsk = ask == tWmAsk::kFullScreen && (watched->fullScreenToAsk || requests.fullScreen);
     XFlush(m_display);
 }
@@ -272,16 +265,9 @@ void CX11Desktop::Shown(HWND window, const tNativeWindowState& state, bool appea
 // last.
 void CX11Desktop::PlaceFitted(tWatched& watched, const RECT& client)
 {
-    watched.wanted = watched.placed = client;
-    watched.placing = tPlacing::kOwn;
-    watched.replaced = 0;
-    watched.managersPlace = false;
-    watched.looked = RECT{};
-    if (!watched.framed)
-        return;
     tDisplay display{client, client};
     (void)windows::DisplayOf(client, &display);
-    watched.placed = FitFramedClient(client, watched.frame, display.work);
+    watched.placement.Own(client, display.work);
 }
 
 bool CX11Desktop::HasEventsWaiting() const
@@ -373,25 +359,19 @@ void CX11Desktop::ScreenChanged()
 void CX11Desktop::HandleWindowEvent(tWatched& watched, const SDL_SysWMEvent& wm, const XEvent& event)
 {
     const uint64_t now = SDL_GetTicks64();
-    const auto changed = [&] {
-        watched.changedAt = now;
-        if (watched.placing == tPlacing::kAsked)
-            watched.placing = tPlacing::kAnswering;
-    };
     switch (event.type) {
     case PropertyNotify:
         if (event.xproperty.atom == m_atoms.netWmState) {
-            changed();
+            watched.placement.Changed(now, false);
             Answer(watched, watched.modes.See(ReadMode(watched.xwindow), now));
             if (watched.sizeHeld && watched.modes.Seen() != tWmMode::kFullScreen)
                 TakeSize(watched);
         } else if (event.xproperty.atom == m_atoms.netFrameExtents) {
-            changed();
+            watched.placement.Changed(now, false);
         }
         break;
     case ConfigureNotify:
-        changed();
-        watched.coverToCheck = true;
+        watched.placement.Changed(now, true);
         TakeGeometry(watched);
         break;
     default:
@@ -423,6 +403,7 @@ void CX11Desktop::TakeGeometry(tWatched& watched)
     if (IsEmpty(now))
         return;
     watched.client = now;
+    watched.placement.At(now);
     windows::NativeMoved(watched.window, POINT{now.left, now.top});
     RECT record{};
     if (!GetClientRect(watched.window, &record) ||
@@ -481,13 +462,10 @@ void CX11Desktop::Tick()
         if (!watched.visible)
             continue;
         Answer(watched, watched.modes.Tick(now));
-        const bool quiet = Since(watched.changedAt, now) >= kSettledMs;
-        if ((watched.placing == tPlacing::kAnswering && quiet) ||
-            (watched.placing == tPlacing::kAsked && Since(watched.askedAt, now) >= kPlacementAnswerMs))
+        if (watched.placement.AnswerDue(now) && !watched.modes.Settling())
             JudgePlacement(watched, now);
-        if (watched.coverToCheck && quiet && !watched.sizeHeld && watched.placing == tPlacing::kOwn &&
-            CheckCover(watched))
-            watched.coverToCheck = false;
+        if (watched.placement.CoverDue(now) && !watched.sizeHeld)
+            CheckCover(watched, now);
     }
 }
 
@@ -539,103 +517,83 @@ void CX11Desktop::TakeManagersMode(HWND window)
         break;
     }
     case CWmModeTracker::tAnswer::kRestored:
-        if (style & WS_MAXIMIZE)
+        if (style & WS_MAXIMIZE) {
             windows::NativeShowState(window, SIZE_RESTORED);
+            KeepFullScreen(window);
+        }
         break;
     default:
         break;
     }
 }
 
-// A window the program asked to cover a display or its work area with that the manager moved or
-// sized otherwise on its own, once it has done, is no longer full screen but the manager's window
-// (blackbox and twm move it): it is restored to the program's framed window. A manager that says
-// the window is full screen at another size (mutter, after its maximise and full screen toggled
-// in turn) is asked for full screen anew, once. A maximise is the manager's own to size.
-bool CX11Desktop::CheckCover(tWatched& watched)
+// A window that has no room for its frame on the display stays full screen when the manager takes
+// full screen away: the manager is asked for it anew, or the window would be left where the manager
+// puts it, without a frame, and the program would ask for nothing more.
+void CX11Desktop::KeepFullScreen(HWND window)
+{
+    tWatched* watched = Find(window);
+    if (!watched || !m_managed || !(GetWindowLongW(window, GWL_STYLE) & WS_MAXIMIZE) ||
+        watched->modes.Asked() != tWmAsk::kFullScreen || watched->modes.Seen() == tWmMode::kFullScreen)
+        return;
+    const uint64_t now = SDL_GetTicks64();
+    (void)watched->modes.Ask(tWmAsk::kWindow, now);
+    if (watched->modes.Ask(tWmAsk::kFullScreen, now).fullScreen) {
+        watched->placement.LeaveToManager();
+        AskFullScreen(watched->xwindow, true, watched->visible);
+        XFlush(m_display);
+    }
+}
+
+// The window's cover is judged once the manager shows the mode asked and the window is back from
+// a minimise.
+void CX11Desktop::CheckCover(tWatched& watched, uint64_t now)
 {
     const DWORD style = DWORD(GetWindowLongW(watched.window, GWL_STYLE));
     if (watched.modes.Settling() || (style & WS_MINIMIZE))
-        return false;
-    const RECT& client = watched.client;
-    tDisplay display{watched.asked, watched.asked};
-    if (watched.modes.Asked() == tWmAsk::kWindow || watched.modes.Seen() == tWmMode::kMaximised ||
-        !(style & WS_MAXIMIZE) || !windows::DisplayOf(watched.asked, &display) ||
-        !(SameRect(watched.asked, display.bounds) || SameRect(watched.asked, display.work)) ||
-        SameRect(client, display.bounds) || SameRect(client, display.work)) {
-        watched.fullScreenAskedAgain = false;
-        return true;
-    }
-    if (m_managed && watched.modes.Seen() == tWmMode::kFullScreen && watched.modes.Asked() == tWmAsk::kFullScreen &&
-        !watched.fullScreenAskedAgain) {
-        watched.fullScreenAskedAgain = true;
-        const uint64_t now = SDL_GetTicks64();
+        return;
+    CPlacementJudge& placement = watched.placement;
+    tDisplay display{placement.Asked(), placement.Asked()};
+    const bool onDisplay = windows::DisplayOf(placement.Asked(), &display);
+    switch (placement.JudgeCover(watched.modes, m_managed, (style & WS_MAXIMIZE) != 0, watched.client,
+                                 onDisplay ? &display : nullptr, now)) {
+    case CPlacementJudge::tCover::kFullScreenAgain:
         (void)watched.modes.Ask(tWmAsk::kWindow, now);
         (void)watched.modes.Ask(tWmAsk::kFullScreen, now);
         SendState(watched.xwindow, false, m_atoms.netWmStateFullscreen, None);
         SendState(watched.xwindow, true, m_atoms.netWmStateFullscreen, None);
         XFlush(m_display);
-        return true;
+        break;
+    case CPlacementJudge::tCover::kPlaceAgain:
+        Place(watched, placement.Placed());
+        XFlush(m_display);
+        break;
+    case CPlacementJudge::tCover::kRestore: {
+        const HWND window = watched.window;
+        input::EndPressesOf(window);
+        queue::AfterQueuedInput(window, [window] {
+            if ((GetWindowLongW(window, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) == WS_MAXIMIZE)
+                windows::NativeShowState(window, SIZE_RESTORED);
+        });
+        break;
     }
-    const HWND window = watched.window;
-    input::EndPressesOf(window);
-    queue::AfterQueuedInput(window, [window] {
-        if ((GetWindowLongW(window, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) == WS_MAXIMIZE)
-            windows::NativeShowState(window, SIZE_RESTORED);
-    });
-    return true;
+    default:
+        break;
+    }
 }
 
 // The manager's answer to a placement of a framed window, once it has shown the mode asked and
-// its events have stopped. The frame a manager draws is known only once it drew it: a window the
-// manager put where it was asked whose frame runs off the work area is placed again, fitted by
-// that frame, and a frame the manager drew where the client was asked (pekwm) is placed again by
-// the frame's corner. A window the manager put where it chose (Weston moves no window on
-// request) stays there, and only its size is asked, made smaller where the size asked, fitted to
-// the work area by its frame, is smaller: a frame read while the manager was still redrawing it
-// (Weston tells nothing of its frame) never grows the window, and the request has a manager that
-// moved the frame without telling the window (Weston) tell it. Twice at most; from then on the
-// window's place and size are its own: the hand's moves and the manager's stay.
+// its events have stopped.
 void CX11Desktop::JudgePlacement(tWatched& watched, uint64_t now)
 {
-    if (watched.modes.Settling())
-        return;
-    watched.placing = tPlacing::kOwn;
-    if (!watched.framed || watched.modes.Seen() != tWmMode::kNormal || watched.replaced >= 2)
-        return;
-    const tFrameExtents frame = ReadFrame(watched);
-    if (frame.left || frame.right || frame.top || frame.bottom)
-        watched.frame = frame;
     const RECT client = ReadClient(watched.xwindow);
     tDisplay display{client, client};
-    if (IsEmpty(client) || !windows::DisplayOf(client, &display))
+    const bool onDisplay = !IsEmpty(client) && windows::DisplayOf(client, &display);
+    const CPlacementJudge::tPlacement placement =
+        watched.placement.JudgeAnswer(watched.modes.Seen(), ReadFrame(watched), client, onDisplay ? &display.work : nullptr, now);
+    if (!placement.place)
         return;
-    const tFrameExtents& f = watched.frame;
-    RECT fitted = FitFramedClient(watched.wanted, f, display.work);
-    const LONG dx = client.left - watched.placed.left, dy = client.top - watched.placed.top;
-    const bool frameAtClient = (dx || dy) && dx == f.left && dy == f.top && !watched.managersPlace;
-    const bool managersPlace = watched.managersPlace || ((dx || dy) && !frameAtClient);
-    // A manager that moves the frame without telling the window (Weston) may be moving it still:
-    // its place is taken once two looks agree.
-    if (managersPlace && !SameRect(client, watched.looked)) {
-        watched.looked = client;
-        watched.placing = tPlacing::kAnswering;
-        watched.changedAt = now;
-        return;
-    }
-    if (managersPlace) {
-        const LONG width = std::min(fitted.right - fitted.left, client.right - client.left);
-        const LONG height = std::min(fitted.bottom - fitted.top, client.bottom - client.top);
-        fitted = RECT{client.left, client.top, client.left + width, client.top + height};
-    }
-    if (SameRect(client, fitted) && !(managersPlace && watched.replaced == 0))
-        return;
-    watched.placed = fitted;
-    watched.placing = tPlacing::kAsked;
-    watched.askedAt = now;
-    watched.managersPlace = managersPlace;
-    ++watched.replaced;
-    Place(watched, fitted, frameAtClient ? POINT{dx, dy} : POINT{0, 0}, !managersPlace);
+    Place(watched, placement.client, placement.shift, placement.move);
     XFlush(m_display);
 }
 
@@ -752,9 +710,10 @@ void CX11Desktop::SetSizeHints(unsigned long window, const RECT& client, bool re
 // asked is that of the border's outer corner, less `shift` where the manager places the frame
 // where the client is asked; or its size alone. A window the user may not size keeps the size it
 // is given: the manager is told so first.
-void CX11Desktop::Place(const tWatched& watched, const RECT& client, POINT shift, bool move)
+void CX11Desktop::Place(tWatched& watched, const RECT& client, POINT shift, bool move)
 {
     const unsigned long window = watched.xwindow;
+    watched.placement.Requested(client);
     SetSizeHints(window, client, watched.resizable);
     const int width = std::max<int>(client.right - client.left, 1), height = std::max<int>(client.bottom - client.top, 1);
     if (!move) {

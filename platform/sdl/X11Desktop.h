@@ -8,6 +8,7 @@
 
 #include "platform/Backend.h"
 #include "platform/sdl/FramePlacement.h"
+#include "platform/sdl/PlacementJudge.h"
 #include "platform/sdl/WmModeTracker.h"
 
 struct _XDisplay;
@@ -67,49 +68,21 @@ public:
     std::vector<tDisplay> ReadDisplays();
 
 private:
-    // Where the window's place stands: the program asked for it, the server or the manager is
-    // answering (its events have yet to stop), or it is the window's own, the manager's or the
-    // hand's, taken as the server reports it.
-    enum class tPlacing { kOwn, kAsked, kAnswering };
-
     struct tWatched {
         HWND window = nullptr;
         unsigned long xwindow = 0;
         CWmModeTracker modes{tWmMode::kNormal};
+        CPlacementJudge placement;
         bool visible = false;
         // Full screen is to be asked once SDL has shown the window.
         bool fullScreenToAsk = false;
-        // The client area as the server has it, and when the server or the manager last changed
-        // anything of the window.
+        // The client area as the server has it.
         RECT client{};
-        uint64_t changedAt = 0;
         // A size the record has yet to take, and since when.
         bool sizeHeld = false;
         uint64_t sizeHeldSince = 0;
-        // The client area the program asked for last, but by following the server.
-        RECT asked{};
-        // Whether the window has a frame and may be sized; the client area the program placed the
-        // window at last, and the one asked of the manager, fitted so that the frame lies on the
-        // work area.
-        bool framed = false;
+        // Whether the hand may size the window.
         bool resizable = false;
-        RECT wanted{};
-        RECT placed{};
-        tPlacing placing = tPlacing::kOwn;
-        uint64_t askedAt = 0;
-        // How often the manager's answer to this placement was corrected, and whether the
-        // manager keeps the window where it chose: only its size is asked then.
-        int replaced = 0;
-        bool managersPlace = false;
-        // Where the window was when the answer was last looked at.
-        RECT looked{};
-        // A change of the window's place or size that has yet to be looked at for whether the
-        // window still covers what the program asked.
-        bool coverToCheck = false;
-        // Full screen was asked anew of a manager that said so of the window at another size.
-        bool fullScreenAskedAgain = false;
-        // The manager's frame as it drew it last round the window in a mode with a frame.
-        tFrameExtents frame;
     };
 
     explicit CX11Desktop(_XDisplay* display);
@@ -129,11 +102,11 @@ private:
     // Brings the window's record in line with the manager's mode as it is when the input before
     // the change has been handled.
     void TakeManagersMode(HWND window);
+    void KeepFullScreen(HWND window);
     // Places a framed window so that its frame lies on the work area, smaller where needed.
     void PlaceFitted(tWatched& watched, const RECT& client);
     void JudgePlacement(tWatched& watched, uint64_t now);
-    // False while the window's cover cannot be judged yet.
-    bool CheckCover(tWatched& watched);
+    void CheckCover(tWatched& watched, uint64_t now);
     tFrameExtents ReadFrame(const tWatched& watched);
 
     std::vector<tDisplay> ReadDisplaysNow();
@@ -145,7 +118,7 @@ private:
     void AskUnmaximised(unsigned long window);
     void SetFramed(unsigned long window, bool framed);
     void SetSizeHints(unsigned long window, const RECT& client, bool resizable);
-    void Place(const tWatched& watched, const RECT& client, POINT shift = POINT{0, 0}, bool move = true);
+    void Place(tWatched& watched, const RECT& client, POINT shift = POINT{0, 0}, bool move = true);
 
     struct tAtoms {
         unsigned long netWmState, netWmStateFullscreen, netWmStateMaximizedVert, netWmStateMaximizedHorz;

@@ -428,6 +428,12 @@ start_program "^$product - Untitled\$" "$program"
 splash_gone "^$product\$"
 full_screen start "at the start"
 [ "$manager" = nested ] || stroke_where_pointed start-stroke "at the start"
+# Before the window button ever framed the window, its framed size is the screen's where the screen
+# is small: the manager's full screen taken away, then a move and a minimise, leave it full screen.
+if [ -n "$ewmh" ]; then
+    steps=$'fullscreen 213\nactivate 177\nwindowmove:100,77 40\nminimise 318\nactivate 386\n'
+    play_steps sequence-toggled-moved "full screen taken away at the start, then a move and a minimise at once after it"
+fi
 window_button
 window button "the window button"
 window_button
