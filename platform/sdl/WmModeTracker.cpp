@@ -31,6 +31,7 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     m_heard = false;
     m_quietSince = now;
     m_askedAgain = false;
+    m_maximiseAskedAway = ask == tWmAsk::kWindow && m_seen == tWmMode::kMaximised;
     if (ask == tWmAsk::kFullScreen) {
         requests.fullScreen = pending || m_seen != tWmMode::kFullScreen;
         return requests;
@@ -84,9 +85,11 @@ CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
         if (now - m_quietSince < (m_heard ? kPatienceMs : kSilenceMs))
             return tAnswer::kNothing;
         m_settling = false;
-        // A manager that kept the maximise it gave back, asked twice to take it away, shows the
-        // window asked maximised (awesome): the window is the program's, and not its full screen.
-        m_keptMaximise = m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised && m_askedAgain;
+        // A manager that kept the maximise it gave back, asked twice to take it away, or that kept
+        // without a word a maximise the ask took away, shows the window asked maximised (awesome):
+        // the window is the program's, and not its full screen.
+        m_keptMaximise = m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised &&
+                         (m_askedAgain || (m_maximiseAskedAway && !m_heard));
         return Tell(ToFollow(), now);
     }
     return !m_followed && now - m_toldAt >= kPatienceMs ? Tell(ToFollow(), now) : tAnswer::kNothing;

@@ -78,6 +78,8 @@ private:
     bool m_heard = false;
     uint64_t m_quietSince = 0;
     bool m_askedAgain = false;
+    // The window was asked framed while the manager kept it maximised.
+    bool m_maximiseAskedAway = false;
     // The manager keeps a window asked for maximised, and will not take the maximise away.
     bool m_keptMaximise = false;
     // When the manager showed the window asked last, 0 before.

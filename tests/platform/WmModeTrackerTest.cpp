@@ -94,6 +94,12 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
          tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'T', 0, 5 + kPatience, kNone},
           {'T', 0, 5 + 3 * kPatience, kNone}, {'S', kNormal, 9000, kNone}, {'S', kMax, 9001, kToMax}}},
+        {"a maximise the manager gave back as it took its own full screen away, kept without a word once the "
+         "window is asked: the program's window, not a maximise to follow",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'S', kMax, 10, kBack}, {'F', 0, 11, 0}, {'A', kWin, 12, 10},
+          {'T', 0, 12 + kSilence, kNone}, {'T', 0, 12 + 3 * kSilence, kNone}, {'S', kNormal, 30000, kNone},
+          {'S', kMax, 30001, kToMax}}},
         {"a maximise given back just after the window asked was shown is asked away once more", tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 10, 10}, {'S', kNormal, 20, kArrived}, {'S', kMax, 30, kUnmax},
           {'S', kNormal, 40, kArrived}, {'S', kMax, 40 + CWmModeTracker::kAfterArrivalMs, kToMax}}},
