@@ -113,8 +113,12 @@ find_window() {
 }
 
 # wait_gone TITLE: waits until no window whose title matches the pattern TITLE shows; status 1
-# when one still shows after $patience seconds.
-wait_gone() { wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1"; }
+# when one still shows after $patience seconds. A search that ended with an X error (a window it
+# looked at went meanwhile) found nothing gone.
+wait_gone() {
+    wait_until "! xdotool search --onlyvisible --name '$1' >/dev/null 2>\"\$work/search-error\" &&
+        ! grep -q 'X Error' \"\$work/search-error\""
+}
 
 # splash_gone TITLE: waits until the splash, the window whose title matches the pattern TITLE,
 # has gone and the program's window has been drawn since. What the splash covered shows its
