@@ -104,9 +104,9 @@ CPlacementJudge::tPlacement CPlacementJudge::Request(const RECT& client, POINT s
 // size is asked, made smaller where the size asked, fitted to the work area by its frame, is
 // smaller: a frame read while the manager was still redrawing it (Weston tells nothing of its
 // frame) never grows the window, and the request has a manager that moved the frame without
-// telling the window (Weston) tell it; where the frame would run off the work area at that
-// place, the window is made smaller to keep it there. Twice at most; from then on the window's place and size
-// are its own: the hand's moves and the manager's stay.
+// telling the window (Weston) tell it; where the frame would run off the work area at that place,
+// the window is made smaller to keep it there. Twice at most; from then on the window's place and
+// size are its own: the hand's moves and the manager's stay.
 CPlacementJudge::tPlacement CPlacementJudge::JudgeAnswer(tWmMode seen, const tFrameExtents& drawn,
                                                          const RECT& client, const RECT* work, uint64_t now)
 {
@@ -119,11 +119,12 @@ CPlacementJudge::tPlacement CPlacementJudge::JudgeAnswer(tWmMode seen, const tFr
         return {};
     if (AtReplacedRequest(client))
         return Request(m_placed, POINT{0, 0}, true, now);
-    // A size the program never asked for is the hand's (a drag of the frame's corner while the
-    // answer was awaited) or the manager's own: the window keeps it.
-    if (!AskedSize(client))
-        return {};
+    // A size the program never asked for whose frame lies on the work area is the hand's (a drag of
+    // the frame's corner while the answer was awaited) or the manager's own: the window keeps it.
     const tFrameExtents& f = m_frame;
+    if (!AskedSize(client) && client.left - f.left >= work->left && client.top - f.top >= work->top &&
+        client.right + f.right <= work->right && client.bottom + f.bottom <= work->bottom)
+        return {};
     RECT fitted = FitFramedClient(m_wanted, f, *work);
     const LONG dx = client.left - m_placed.left, dy = client.top - m_placed.top;
     const bool frameAtClient = (dx || dy) && dx == f.left && dy == f.top && !m_managersPlace;

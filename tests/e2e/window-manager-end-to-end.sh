@@ -391,8 +391,14 @@ stopped_click() {
 stopped_cancel() {
     local name=$1 how=$2 x y width height
     read -r x y width height < <(geometry | tr ',x' '  ')
-    xdotool mousemove $((x + 300)) $((y + 150)) mousedown 1 mousemove $((x + 400)) $((y + 150)) \
-        mousemove $((x + 500)) $((y + 150)) mouseup 1
+    # The moves go at a hand's pace: moves sent at once while the manager holds the click that gives
+    # the window the keyboard reach no client (the server keeps the last), and a dab alone may leave
+    # no paint to ask about.
+    xdotool mousemove $((x + 300)) $((y + 150)) mousedown 1
+    sleep 0.05
+    xdotool mousemove $((x + 400)) $((y + 150))
+    sleep 0.05
+    xdotool mousemove $((x + 500)) $((y + 150)) mouseup 1
     # The question stands in the window's middle: a dark pane of 372 x 160 with Cancel at the
     # right of its bottom row.
     press_until alt+F4 'screen_shot "$name-question" &&
@@ -428,12 +434,6 @@ start_program "^$product - Untitled\$" "$program"
 splash_gone "^$product\$"
 full_screen start "at the start"
 [ "$manager" = nested ] || stroke_where_pointed start-stroke "at the start"
-# Before the window button ever framed the window, its framed size is the screen's where the screen
-# is small: the manager's full screen taken away, then a move and a minimise, leave it full screen.
-if [ -n "$ewmh" ]; then
-    steps=$'fullscreen 213\nactivate 177\nwindowmove:100,77 40\nminimise 318\nactivate 386\n'
-    play_steps sequence-toggled-moved "full screen taken away at the start, then a move and a minimise at once after it"
-fi
 window_button
 window button "the window button"
 window_button
@@ -733,4 +733,14 @@ fi
 # the sequences that landed where the window was as it came, as a hand's would, on the painting
 # where the window had changed under it.
 close_program_unsaved
+# A program that never had a framed window, with preferences of its own, frames the window at the
+# screen's size where the screen is small: the manager's full screen taken away, then a move and a
+# minimise, leave it full screen, and the window button then gives a framed window.
+if [ -n "$ewmh" ]; then
+    XDG_CONFIG_HOME="$work/fresh-config" start_program "^$product - Untitled\$" "$program"
+    splash_gone "^$product\$"
+    steps=$'fullscreen 213\nactivate 177\nwindowmove:100,77 40\nminimise 318\nactivate 386\n'
+    play_steps sequence-toggled-moved "full screen taken away at a fresh start, then a move and a minimise at once after it"
+    close_program_unsaved
+fi
 echo "$manager: full screen $(cat "$work/start"), window $(cat "$work/button")"

@@ -191,6 +191,16 @@ TEST(PlacementJudge, TheManagersAnswerToAFramedPlacement)
                 << "the top left corner dragged, at " << at;
     }
     {
+        SCOPED_TRACE("a size never asked whose frame runs off the work area (blackbox's own): fitted");
+        CPlacementJudge judge;
+        judge.SetFramed(true);
+        judge.Own(RECT{128, 6, 1152, 774}, kScreen);
+        judge.Requested(judge.Placed());
+        const auto p = judge.JudgeAnswer(tWmMode::kNormal, kFrame, RECT{128, 6, 1152, 767}, &kScreen, 3000);
+        ASSERT_TRUE(p.place);
+        EXPECT_TRUE(Same(p.client, RECT{128, 20, 1152, 788})) << p.client.top << " " << p.client.bottom;
+    }
+    {
         SCOPED_TRACE("a mode other than the framed window's, or no display: nothing asked");
         CPlacementJudge judge;
         placed(judge, RECT{100, 30, 1124, 798});
