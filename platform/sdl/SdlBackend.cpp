@@ -825,12 +825,19 @@ std::string WaylandRefusal(bool driverAsked)
 }
 
 // The driver SDL_VIDEODRIVER names may fail where another would reach a display: the message names
-// it, not the display, and says how to let SDL choose.
+// it and says how to let SDL choose. Where no X display answers, letting SDL choose would not help,
+// and the message says that no display could be reached; nor would it for the x11 driver itself.
 std::string AskedDriverRefusal()
 {
-    return std::string("the video driver that SDL_VIDEODRIVER names (") + std::getenv("SDL_VIDEODRIVER") +
-           ") could not be started " + DisplayVariables() + ": " + SDL_GetError() +
-           ": unset SDL_VIDEODRIVER to run the program on the display that DISPLAY names";
+    const std::string asked = std::getenv("SDL_VIDEODRIVER");
+    const std::string why = SDL_GetError();
+    if (!CX11Connection::DisplayAnswers())
+        return "no display could be reached " + DisplayVariables() + ": " + why;
+    std::string text = "the video driver that SDL_VIDEODRIVER names (" + asked + ") could not be started " +
+                       DisplayVariables() + ": " + why;
+    if (asked != "x11")
+        text += ": unset SDL_VIDEODRIVER to run the program on the display that DISPLAY names";
+    return text;
 }
 
 }  // namespace

@@ -24,4 +24,13 @@ bool CX11Connection::Run(const std::function<bool(_XDisplay*)>& request)
     return answered;
 }
 
+bool CX11Connection::DisplayAnswers()
+{
+    _XDisplay* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
 }  // namespace w32::sdl

@@ -21,6 +21,9 @@ public:
     // when the display cannot be reached.
     bool Run(const std::function<bool(_XDisplay*)>& request);
 
+    // Whether the X display that DISPLAY names answers a connection now.
+    static bool DisplayAnswers();
+
 private:
     std::mutex m_lock;
     _XDisplay* m_display = nullptr;

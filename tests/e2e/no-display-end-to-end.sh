@@ -56,6 +56,13 @@ unreachable="no display could be reached"
 refused "DISPLAY=:$number" "$unreachable" "DISPLAY=:$number" DISPLAY=":$number"
 refused "DISPLAY empty" "$unreachable" "DISPLAY is empty" DISPLAY=
 refused "no display variable" "$unreachable" "DISPLAY is not set"
+# Asked for the x11 driver where no display answers, the program says that no display could be
+# reached, with no advice to unset the variable, which would lead to the same.
+refused "SDL_VIDEODRIVER=x11 with DISPLAY=:$number" "$unreachable" "DISPLAY=:$number" SDL_VIDEODRIVER=x11 \
+    DISPLAY=":$number"
+! grep -qF "unset SDL_VIDEODRIVER" "$work/stderr" || fail "x11 with no server: the message advises to unset SDL_VIDEODRIVER"
+refused "SDL_VIDEODRIVER=x11 with no display variable" "$unreachable" "DISPLAY is not set" SDL_VIDEODRIVER=x11
+! grep -qF "unset SDL_VIDEODRIVER" "$work/stderr" || fail "x11 with no DISPLAY: the message advises to unset SDL_VIDEODRIVER"
 
 # wait_for CONDITION: evaluates the shell condition every tenth of a second until it holds, for up
 # to twenty seconds; status 1 when it never held.
