@@ -377,15 +377,17 @@ bool HasEnded(const std::string& pidText)
 
 TEST(Process, ProgramsPastTheirTimeAreEndedAndReaped)
 {
-    // What it printed before its time ran out comes back; the program itself is gone.
-    const auto listed = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30"}, 300);
+    // What it printed before its time ran out comes back; the program itself is gone. The time is
+    // long enough for a shell to start and print on a loaded machine, far short of the sleep.
+    constexpr uint32_t kTime = 2000;
+    const auto listed = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30"}, kTime);
     EXPECT_TRUE(listed.started);
     EXPECT_FALSE(listed.finished);
     ASSERT_FALSE(listed.output.empty());
     EXPECT_TRUE(IsGone(listed.output));
 
     // A program that closes its output but keeps running is ended too.
-    const auto silent = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30 >&-"}, 300);
+    const auto silent = w32::process::RunForOutput({"sh", "-c", "echo $$; exec sleep 30 >&-"}, kTime);
     EXPECT_FALSE(silent.finished);
     EXPECT_TRUE(IsGone(silent.output));
 
@@ -393,7 +395,7 @@ TEST(Process, ProgramsPastTheirTimeAreEndedAndReaped)
     TempFolder folder;
     const std::string pidFile = folder.File("pid");
     const auto stubborn =
-        w32::process::RunToEnd({"sh", "-c", "trap '' TERM; echo $$ > " + pidFile + "; while :; do sleep 0.05; done"}, 300);
+        w32::process::RunToEnd({"sh", "-c", "trap '' TERM; echo $$ > " + pidFile + "; while :; do sleep 0.05; done"}, kTime);
     EXPECT_TRUE(stubborn.started);
     EXPECT_FALSE(stubborn.finished);
     EXPECT_TRUE(IsGone(ReadWholeFile(pidFile)));
