@@ -150,6 +150,41 @@ TEST_F(ButtonPressTest, TheRoundInWhichTheButtonComesUpReadsWhereItCameUp)
     EXPECT_EQ(NextQueued(), UINT(WM_LBUTTONUP)) << "a move the rounds read past is left queued";
 }
 
+TEST_F(ButtonPressTest, AHeldPressRestsUntilTheNextTickAndWakesAtOnceForInput)
+{
+    MoveTo(At(10, 10));
+    headless::PressButton(VK_LBUTTON);
+    ASSERT_TRUE(TakePress());
+    // The pointer moves at the fourth heartbeat and the button comes up at the seventh.
+    std::vector<DWORD> beats;
+    app->tick = [&] {
+        beats.push_back(timeGetTime());
+        if (app->ticks == 4)
+            MoveTo(At(20, 10));
+        if (app->ticks == 7)
+            headless::ReleaseButton(VK_LBUTTON);
+        return kResOk;
+    };
+    CButtonPress press;
+    std::vector<DWORD> ends;
+    tCPoint pointer;
+    while (ends.size() < kRoundCap && press.NextRound(&pointer))
+        ends.push_back(timeGetTime());
+    ASSERT_EQ(beats.size(), 7u);
+    ASSERT_EQ(ends.size(), 7u);
+    EXPECT_EQ(pointer, At(20, 10));
+    // Rounds with nothing to read end at the tick; the move's and the release's at once, and the
+    // round after the move's begins at once.
+    const DWORD period = CAppWin::kHeartbeatPeriodMs;
+    std::vector<DWORD> gaps;
+    for (size_t i = 1; i < beats.size(); ++i)
+        gaps.push_back(beats[i] - beats[i - 1]);
+    EXPECT_EQ(gaps, (std::vector<DWORD>{period, period, period, 0, period, period}));
+    EXPECT_EQ(ends[0] - beats[0], period);
+    EXPECT_EQ(ends[3], beats[3]) << "the move is read as it comes";
+    EXPECT_EQ(ends[6], beats[6]) << "the release is read as it comes";
+}
+
 TEST_F(ButtonPressTest, WithoutAReleaseQueuedThePointerServes)
 {
     // Held, and let go without a message (as a loop that never pumps sees it).
