@@ -44,10 +44,14 @@ bool PrimaryHeld()
     return app && app->IsPrimaryButtonHeld();
 }
 
-void RunHeartbeat()
+// One round of a held button: the heartbeat, then a rest until the button's release or the next
+// tick.
+void HeartbeatAndRest()
 {
-    if (CAppBase* app = GetApplication())
+    if (CAppBase* app = GetApplication()) {
         (void)app->RunHeartbeat();
+        app->WaitForInputOrTick(false);
+    }
 }
 
 // Holds `widget` on the backdrop's modal stack while it lives.
@@ -364,7 +368,7 @@ tResult CKS2ToolPicker::StepSizeWhileHeld(float step, CWidget* widget)
     bool first = true;
     CModalHold hold(widget);
     while (PrimaryHeld()) {
-        RunHeartbeat();
+        HeartbeatAndRest();
         if (!first && track.GetValue() != 1.0f)
             continue;
         size = std::clamp(size + step, 0.0f, 1.0f);

@@ -86,6 +86,10 @@ public:
 
     // The heartbeat with 2 ("handled") read as success.
     virtual tResult RunHeartbeat();
+    // Rests a loop that follows a held button between its heartbeats: returns once a button is
+    // pressed or released in the main window, a move comes when `moves`, or the next tick is due.
+    // Input that waits already ends the wait at once; the input stays queued.
+    virtual void WaitForInputOrTick(bool moves) = 0;
     bool IsActive() const override { return m_active; }
     void Activate() override { m_active = true; }
     void Deactivate() override { m_active = false; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "platform/Clipboard.h"
@@ -147,6 +148,22 @@ tCPoint CAppWin::GetCursorPosition()
     return tCPoint{point.x, point.y};
 }
 
+void CAppWin::WaitForInputOrTick(bool moves)
+{
+    // The moves come last, so that a wait without them passes over them.
+    static constexpr w32::UINT kInput[] = {
+        w32::WM_LBUTTONDOWN, w32::WM_LBUTTONUP,   w32::WM_LBUTTONDBLCLK, w32::WM_RBUTTONDOWN, w32::WM_RBUTTONUP,
+        w32::WM_RBUTTONDBLCLK, w32::WM_MBUTTONDOWN, w32::WM_MBUTTONUP, w32::WM_MBUTTONDBLCLK, w32::WM_MOUSEMOVE,
+    };
+    const w32::HWND window = MainHandle();
+    if (!window) {
+        w32::Sleep(kHeartbeatPeriodMs);
+        return;
+    }
+    // Whether input came is for the loop to find.
+    (void)w32::WaitMessageAmongW(window, kInput, std::size(kInput) - (moves ? 0 : 1), kHeartbeatPeriodMs);
+}
+
 void CAppWin::HideSystemCursor()
 {
     int32_t counter = w32::ShowCursor(1);
@@ -238,7 +255,7 @@ w32::DWORD CAppWin::HeartbeatThreadMain(void* parameter)
     auto* app = static_cast<CAppWin*>(parameter);
     app->m_heartbeatRunning = true;
     while (app->m_run) {
-        if (w32::WaitForSingleObject(app->m_stopHeartbeat, 3) != w32::WAIT_TIMEOUT)
+        if (w32::WaitForSingleObject(app->m_stopHeartbeat, kHeartbeatPeriodMs) != w32::WAIT_TIMEOUT)
             break;
         app->PostTickUnlessPending();
     }

@@ -9,12 +9,13 @@
 // The system half of the application frame: the run with its heartbeat thread, the message
 // pump, the input queries, the pointer, the clipboard and the registry.
 //
-// The heartbeat thread posts WM_TIMER 0xF24 to the main thread every 3 ms while no tick is
-// pending, and does nothing else. A tick is pending from its post until it is taken off the
+// The heartbeat thread posts WM_TIMER 0xF24 to the main thread every kHeartbeatPeriodMs while no
+// tick is pending, and does nothing else. A tick is pending from its post until it is taken off the
 // queue, so at most one waits, also while a slow heartbeat runs.
 class CAppWin : public CAppBase {
 public:
     static constexpr w32::WPARAM kHeartbeatTimerId = 0xF24;
+    static constexpr w32::DWORD kHeartbeatPeriodMs = 3;
 
     CAppWin();
     ~CAppWin() override;
@@ -42,6 +43,9 @@ public:
     bool IsSpaceDown() override;
     bool IsAppsKeyDown() override;
     tCPoint GetCursorPosition() override;
+    // Waits on the main window's queue for at most a heartbeat period; without a main window,
+    // sleeps the period.
+    void WaitForInputOrTick(bool moves) override;
 
     // Drive the pointer's display counter to exactly -1 (hidden) or 0 (shown).
     void HideSystemCursor() override;

@@ -50,8 +50,11 @@ bool CButtonPress::ReadHeld() const
 bool CButtonPress::NextRound(tCPoint* pointer)
 {
     if (m_held) {
-        if (CAppBase* application = GetApplication())
+        if (CAppBase* application = GetApplication()) {
             (void)application->RunHeartbeat();
+            // The hold rests until the hand moves, the button comes up or the next tick.
+            application->WaitForInputOrTick(true);
+        }
         // The button before the pointer: a release that ends its hold waits in the queue by then.
         m_held = ReadHeld();
         if (m_held) {

@@ -24,7 +24,8 @@ public:
     // main window's last press (its root's, through the window's place as it is now); otherwise
     // the press has just been handled, and the pointer serves.
     tCPoint Start() const { return m_start; }
-    // One round of the loop. While the button is held: runs the heartbeat, reads the button again,
+    // One round of the loop. While the button is held: runs the heartbeat, waits for a move, a
+    // button's message or the next tick (CAppBase::WaitForInputOrTick), reads the button again,
     // takes the moves queued so far and reads the pointer (GetPointer) into `pointer`, and answers
     // true. Once the button is no longer held: where the press came if its release waited from the
     // start, each move queued before the release, then where the button came up, into `pointer`

@@ -1,4 +1,3 @@
-#include "platform/Kernel.h"
 #include "toolkit/core/CAppBase.h"
 #include "toolkit/core/CButtonPress.h"
 #include "toolkit/core/CWindowBase.h"
@@ -236,10 +235,8 @@ tResult CTxEdWidget::DragSelection()
     while (press.NextRound(&now)) {
         if (mainWindow.IsGone() || GetRoot() != root)
             return kResOk;
-        if (now.x == last.x && now.y == last.y) {
-            w32::Sleep(1);
+        if (now.x == last.x && now.y == last.y)
             continue;
-        }
         last = now;
         tCPoint local = now;
         GetTextWidget()->ScreenToLocalPoint(&local);

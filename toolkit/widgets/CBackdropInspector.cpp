@@ -73,7 +73,7 @@ tResult CBackdrop::RunFlash(CWidget* rollover)
             (void)flash->SetColour(colour, 1);
         }
         (void)application->RunHeartbeat();
-        w32::Sleep(1);
+        application->WaitForInputOrTick(false);
     }
     return DeleteChild(flash, 1);
 }

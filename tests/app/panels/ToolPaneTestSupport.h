@@ -78,7 +78,8 @@ protected:
     }
     // Holds the primary button on `widget` at `local` (its own coordinates); on each pass of the
     // press loop the clock moves 1 ms and `move(pass)` may move the pointer (screen) or end the
-    // hold by answering false. The answer of the press.
+    // hold by answering false; a pass the pointer does not move rests on to the next tick. The
+    // answer of the press.
     tResult Hold(CWidget* widget, tCPoint local, const std::function<bool(int)>& move)
     {
         PointAt(widget, local);

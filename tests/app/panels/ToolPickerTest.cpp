@@ -7,6 +7,7 @@
 #include "app/panels/ToolPaneTestSupport.h"
 #include "app/shell/CKS2CursorManager.h"
 #include "app/shell/controls/CKS2Button.h"
+#include "toolkit/core/CAppWin.h"
 #include "toolkit/text/CTxWidget.h"
 
 namespace {
@@ -238,15 +239,17 @@ TEST_F(ToolPickerTest, AHeldSizeButtonStepsAtOnceThenSoonerAndSooner)
 {
     Open();
     tools.size = 0.0f;
-    Hold(SizeUp()->GetWidget(), {5, 5}, [](int pass) { return pass < 1905; });
+    // Each pass takes the script's millisecond and the loop's rest until the next tick.
+    Hold(SizeUp()->GetWidget(), {5, 5}, [](int pass) { return pass < 480; });
     std::vector<int> passes;
     for (const auto& [pass, size] : tools.sizes)
         passes.push_back(pass);
+    const int msPerPass = 1 + int(CAppWin::kHeartbeatPeriodMs);
     std::vector<int> expected{1};
     for (int gap : {340, 240, 220, 200, 180, 160, 140, 120, 100, 80, 60, 40, 20})
-        expected.push_back(expected.back() + gap);
-    ASSERT_EQ(expected.back(), 1901);
-    for (int pass = 1902; pass <= 1905; ++pass)
+        expected.push_back(expected.back() + gap / msPerPass);
+    ASSERT_EQ(expected.back(), 476);
+    for (int pass = 477; pass <= 480; ++pass)
         expected.push_back(pass);
     EXPECT_EQ(passes, expected);
     EXPECT_NEAR(tools.sizes.back().second, 0.01f * float(expected.size()), 1e-5f);
@@ -256,7 +259,7 @@ TEST_F(ToolPickerTest, HeldSizeButtonsStopAtTheEnds)
 {
     Open();
     tools.size = 0.995f;
-    Hold(SizeUp()->GetWidget(), {5, 5}, [](int pass) { return pass < 600; });
+    Hold(SizeUp()->GetWidget(), {5, 5}, [](int pass) { return pass < 150; });
     ASSERT_EQ(tools.sizes.size(), 3u);
     for (const auto& [pass, size] : tools.sizes)
         EXPECT_EQ(size, 1.0f);

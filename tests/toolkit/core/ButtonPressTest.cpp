@@ -65,6 +65,28 @@ protected:
         return PeekMessageAmongW(&message, handle, &code, 1, PM_NOREMOVE) != 0;
     }
 
+    // Plays the press's rounds into a list, `pointer` last where the button came up; a loop that
+    // never ends fails at the cap instead of holding up the suite.
+    static std::vector<tCPoint> PlayRounds(CButtonPress& press, tCPoint* pointer)
+    {
+        std::vector<tCPoint> rounds;
+        while (press.NextRound(pointer)) {
+            rounds.push_back(*pointer);
+            if (rounds.size() == kRoundCap) {
+                ADD_FAILURE() << "the press was still followed after " << kRoundCap << " rounds";
+                break;
+            }
+        }
+        return rounds;
+    }
+    static tCPoint PlayToRelease(CButtonPress press)
+    {
+        tCPoint pointer;
+        (void)PlayRounds(press, &pointer);
+        return pointer;
+    }
+
+    static constexpr size_t kRoundCap = 1000;
     HWND handle = nullptr;
     tCPoint client;
 };
@@ -85,10 +107,8 @@ TEST_F(ButtonPressTest, APressWhoseReleaseIsQueuedPlaysTheQueuedMovesAndEndsWher
     CButtonPress press;
     EXPECT_FALSE(press.IsHeld());
     EXPECT_EQ(press.Start(), At(100, 50)) << "the press starts where it came, not at the pointer";
-    std::vector<tCPoint> rounds;
     tCPoint pointer;
-    while (press.NextRound(&pointer))
-        rounds.push_back(pointer);
+    const std::vector<tCPoint> rounds = PlayRounds(press, &pointer);
     EXPECT_EQ(rounds, (std::vector<tCPoint>{At(100, 50), At(104, 53), At(130, 60)}));
     EXPECT_EQ(pointer, At(130, 60));
     EXPECT_FALSE(press.NextRound(&pointer));
@@ -120,16 +140,49 @@ TEST_F(ButtonPressTest, TheRoundInWhichTheButtonComesUpReadsWhereItCameUp)
     };
     CButtonPress press;
     EXPECT_TRUE(press.IsHeld());
-    std::vector<tCPoint> rounds;
     tCPoint pointer;
-    while (press.NextRound(&pointer))
-        rounds.push_back(pointer);
+    const std::vector<tCPoint> rounds = PlayRounds(press, &pointer);
     // The move that came with the release is played; the release at the same place is not again.
     EXPECT_EQ(rounds, (std::vector<tCPoint>{At(20, 10), At(20, 10), At(30, 12)}));
     EXPECT_EQ(pointer, At(30, 12));
     EXPECT_EQ(app->ticks, 3);
     EXPECT_FALSE(press.IsHeld());
     EXPECT_EQ(NextQueued(), UINT(WM_LBUTTONUP)) << "a move the rounds read past is left queued";
+}
+
+TEST_F(ButtonPressTest, AHeldPressRestsUntilTheNextTickAndWakesAtOnceForInput)
+{
+    MoveTo(At(10, 10));
+    headless::PressButton(VK_LBUTTON);
+    ASSERT_TRUE(TakePress());
+    // The pointer moves at the fourth heartbeat and the button comes up at the seventh.
+    std::vector<DWORD> beats;
+    app->tick = [&] {
+        beats.push_back(timeGetTime());
+        if (app->ticks == 4)
+            MoveTo(At(20, 10));
+        if (app->ticks == 7)
+            headless::ReleaseButton(VK_LBUTTON);
+        return kResOk;
+    };
+    CButtonPress press;
+    std::vector<DWORD> ends;
+    tCPoint pointer;
+    while (ends.size() < kRoundCap && press.NextRound(&pointer))
+        ends.push_back(timeGetTime());
+    ASSERT_EQ(beats.size(), 7u);
+    ASSERT_EQ(ends.size(), 7u);
+    EXPECT_EQ(pointer, At(20, 10));
+    // Rounds with nothing to read end at the tick; the move's and the release's at once, and the
+    // round after the move's begins at once.
+    const DWORD period = CAppWin::kHeartbeatPeriodMs;
+    std::vector<DWORD> gaps;
+    for (size_t i = 1; i < beats.size(); ++i)
+        gaps.push_back(beats[i] - beats[i - 1]);
+    EXPECT_EQ(gaps, (std::vector<DWORD>{period, period, period, 0, period, period}));
+    EXPECT_EQ(ends[0] - beats[0], period);
+    EXPECT_EQ(ends[3], beats[3]) << "the move is read as it comes";
+    EXPECT_EQ(ends[6], beats[6]) << "the release is read as it comes";
 }
 
 TEST_F(ButtonPressTest, WithoutAReleaseQueuedThePointerServes)
@@ -145,7 +198,7 @@ TEST_F(ButtonPressTest, WithoutAReleaseQueuedThePointerServes)
         return kResOk;
     };
     MoveTo(At(70, 80));
-    EXPECT_EQ(CButtonPress().WaitForRelease(), At(70, 80));
+    EXPECT_EQ(PlayToRelease(CButtonPress()), At(70, 80));
     EXPECT_EQ(ticks, 2);
 }
 
@@ -158,7 +211,7 @@ TEST_F(ButtonPressTest, EachButtonReadsItsOwnRelease)
     ASSERT_TRUE(TakePress(WM_RBUTTONDOWN));
     // The primary button's pointer is the live one: no release of it waits.
     EXPECT_EQ(CButtonPress::GetPointer(0), At(250, 150));
-    EXPECT_EQ(CButtonPress(1).WaitForRelease(), At(200, 100));
+    EXPECT_EQ(PlayToRelease(CButtonPress(1)), At(200, 100));
     EXPECT_TRUE(ReleaseWaits(WM_RBUTTONUP));
 }
 
@@ -170,7 +223,7 @@ TEST_F(ButtonPressTest, AReleaseLeftOfTheWindowKeepsItsSign)
     headless::ReleaseButton(VK_LBUTTON);
     MoveTo(At(300, 300));
     ASSERT_TRUE(TakePress());
-    EXPECT_EQ(CButtonPress().WaitForRelease(), At(-20, -7));
+    EXPECT_EQ(PlayToRelease(CButtonPress()), At(-20, -7));
 }
 
 TEST_F(ButtonPressTest, WithoutAMainWindowThePointerServes)
@@ -179,7 +232,7 @@ TEST_F(ButtonPressTest, WithoutAMainWindowThePointerServes)
     ASSERT_EQ(GetMainWindow(), nullptr);
     headless::MoveMouse(33, 44);
     EXPECT_EQ(CButtonPress::GetPointer(0), (tCPoint{33, 44}));
-    EXPECT_EQ(CButtonPress().WaitForRelease(), (tCPoint{33, 44}));
+    EXPECT_EQ(PlayToRelease(CButtonPress()), (tCPoint{33, 44}));
 }
 
 }  // namespace
