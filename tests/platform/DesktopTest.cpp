@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "DialogStandIns.h"
@@ -229,39 +230,45 @@ TEST(DesktopOpen, MissingFilesAreReportedBeforeAnythingStarts)
 
 // The desktop's opener may run the web browser until the user closes it: it is not waited for,
 // each open answers a number of its own above 32, and a failure the opener reports later comes to
-// the owner with that number; a success says nothing.
+// the owner with that number, an end by a signal too; a success says nothing.
 TEST_F(HeadlessTest, TheDesktopsOpenerIsNotWaitedForAndItsLateFailureComesToTheOwner)
 {
     DialogStandIns standIns(false);
     const std::string release = standIns.File("release");
     standIns.Install("xdg-open", "case \"$1\" in *fail) while [ ! -e " + release +
-                                     " ]; do sleep 0.05; done; exit 3;; esac");
+                                     " ]; do sleep 0.05; done; exit 3;; *killed) kill -KILL $$;; esac");
     const w32::HWND owner = MakeTestWindow(u"OpenerOwner", {0, 0, 100, 100});
     w32::desktop::UseScriptedAnswers(false);
     const intptr_t opened = w32::ShellExecuteW(owner, u"open", u"https://example.org/opened", nullptr, nullptr, 1);
     const intptr_t failing = w32::ShellExecuteW(owner, u"open", u"https://example.org/fail", nullptr, nullptr, 1);
     EXPECT_GT(opened, 32);
+    const intptr_t killed = w32::ShellExecuteW(owner, u"open", u"https://example.org/killed", nullptr, nullptr, 1);
     EXPECT_GT(failing, opened);
+    EXPECT_GT(killed, failing);
     // The failing open ends once the other has started: both have told their arguments then.
     for (int wait = 0; wait < 2000 && ReadWholeFile(standIns.File("arguments")).find("opened") == std::string::npos;
          ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     WriteWholeFile(release, "");
 
-    w32::MSG message{};
-    bool told = false;
-    for (int wait = 0; wait < 2000 && !told; ++wait) {
-        told = w32::PeekMessageW(&message, owner, w32::kMsgShellOpenFailed, w32::kMsgShellOpenFailed, w32::PM_REMOVE);
-        if (!told)
+    // The failures told, as (answer, failure).
+    std::vector<std::pair<intptr_t, intptr_t>> told;
+    for (int wait = 0; wait < 2000 && told.size() < 2; ++wait) {
+        w32::MSG message{};
+        if (w32::PeekMessageW(&message, owner, w32::kMsgShellOpenFailed, w32::kMsgShellOpenFailed, w32::PM_REMOVE))
+            told.emplace_back(intptr_t(message.lParam), intptr_t(message.wParam));
+        else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ASSERT_TRUE(told) << "the opener's failure never came";
-    EXPECT_EQ(intptr_t(message.wParam), w32::SE_ERR_NOASSOC);
-    EXPECT_EQ(intptr_t(message.lParam), failing);
+    std::sort(told.begin(), told.end());
+    EXPECT_EQ(told, (std::vector<std::pair<intptr_t, intptr_t>>{{failing, w32::SE_ERR_NOASSOC},
+                                                                {killed, w32::SE_ERR_DDEFAIL}}));
+    w32::MSG message{};
     EXPECT_FALSE(w32::PeekMessageW(&message, owner, w32::kMsgShellOpenFailed, w32::kMsgShellOpenFailed, w32::PM_REMOVE));
     std::vector<std::string> arguments = standIns.TakeArguments();
     std::sort(arguments.begin(), arguments.end());
-    EXPECT_EQ(arguments, (std::vector<std::string>{"https://example.org/fail", "https://example.org/opened"}));
+    EXPECT_EQ(arguments, (std::vector<std::string>{"https://example.org/fail", "https://example.org/killed",
+                                                   "https://example.org/opened"}));
 }
 
 TEST(Process, ProgramsRunWithAnArgumentVector)

@@ -8,12 +8,17 @@ using namespace w32;
 using namespace w32::sdl;
 using tCover = CPlacementJudge::tCover;
 
-constexpr uint64_t kSettled = CPlacementJudge::kSettledMs;
+// The manager's changes are looked at once they stopped for 150 ms; a request it says nothing of
+// is looked at after 3 s.
+constexpr uint64_t kSettled = 150;
+constexpr uint64_t kAnswerWait = 3000;
 const RECT kScreen{0, 0, 1280, 800};
 const tDisplay kDisplay{kScreen, kScreen};
 const RECT kFramed{128, 16, 1152, 784};
 const tFrameExtents kNoFrame{};
 const tFrameExtents kFrame{2, 2, 20, 2};
+// A frame of four different widths (left, right, top, bottom).
+const tFrameExtents kUneven{5, 1, 24, 3};
 
 bool Same(const RECT& a, const RECT& b)
 {
@@ -69,8 +74,11 @@ TEST(PlacementJudge, ARequestALaterOneReplacedIsNeverTakenForTheManagersPlace)
     EXPECT_EQ(judge.JudgeCover(modes, false, true, kScreen, &kDisplay, 3250), tCover::kHolds);
     EXPECT_FALSE(judge.CoverDue(3400)) << "nothing moved since the cover was looked at";
 
-    // The requests were answered: the framed place is the manager's own now.
+    // The requests were answered: the framed place is the manager's own now. A change of a
+    // property after the move leaves the move to be looked at.
     judge.Changed(5000, true);
+    judge.Changed(5000, false);
+    EXPECT_TRUE(judge.CoverDue(5000 + kSettled)) << "the change of a property wiped the move's cover check";
     judge.At(kFramed);
     EXPECT_FALSE(judge.AtReplacedRequest(kFramed));
     EXPECT_EQ(judge.JudgeCover(modes, false, true, kFramed, &kDisplay, 5150), tCover::kRestore);
@@ -91,6 +99,14 @@ TEST(PlacementJudge, AManagerThatKeepsAReplacedRequestIsAskedTwice)
     for (uint64_t at : {1000, 2000})
         EXPECT_EQ(judge.JudgeCover(modes, false, true, kFramed, &kDisplay, at), tCover::kPlaceAgain);
     EXPECT_EQ(judge.JudgeCover(modes, false, true, kFramed, &kDisplay, 3000), tCover::kRestore);
+
+    // The latest four requests are the ones the manager may have yet to answer.
+    CPlacementJudge many;
+    for (LONG i = 0; i < 5; ++i)
+        many.Requested(RECT{i, 0, i + 100, 100});
+    EXPECT_FALSE(many.AtReplacedRequest(RECT{0, 0, 100, 100})) << "the oldest request is kept";
+    EXPECT_TRUE(many.AtReplacedRequest(RECT{1, 0, 101, 100}));
+    EXPECT_TRUE(many.AtReplacedRequest(RECT{4, 0, 104, 100})) << "the newest request is dropped";
 }
 
 // A manager that says the window is full screen at another size is asked for full screen once more,
@@ -126,13 +142,27 @@ TEST(PlacementJudge, TheManagersAnswerToAFramedPlacement)
         SCOPED_TRACE("where asked, the frame off the work area: fitted by the frame drawn");
         CPlacementJudge judge;
         placed(judge, RECT{100, 30, 1124, 798});
-        EXPECT_FALSE(judge.AnswerDue(CPlacementJudge::kAnswerMs - 1)) << "the manager said nothing yet";
-        ASSERT_TRUE(judge.AnswerDue(CPlacementJudge::kAnswerMs));
+        EXPECT_FALSE(judge.AnswerDue(kAnswerWait - 1)) << "the manager said nothing yet";
+        ASSERT_TRUE(judge.AnswerDue(kAnswerWait));
         const auto p = judge.JudgeAnswer(tWmMode::kNormal, kFrame, RECT{100, 30, 1124, 798}, &work, 3000);
         ASSERT_TRUE(p.place);
         EXPECT_TRUE(Same(p.client, RECT{100, 50, 1124, 798})) << p.client.top << " " << p.client.bottom;
         EXPECT_TRUE(p.move);
+        EXPECT_EQ(p.shift.x, 0);
+        EXPECT_EQ(p.shift.y, 0);
         EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kFrame, p.client, &work, 3200).place);
+    }
+    {
+        SCOPED_TRACE("a manager that puts the window back where first asked: corrected twice, then its own");
+        CPlacementJudge judge;
+        placed(judge, RECT{100, 30, 1124, 798});
+        for (uint64_t at : {3000, 6000}) {
+            const auto p = judge.JudgeAnswer(tWmMode::kNormal, kFrame, RECT{100, 30, 1124, 798}, &work, at);
+            ASSERT_TRUE(p.place) << at;
+            judge.Requested(p.client);
+        }
+        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kFrame, RECT{100, 30, 1124, 798}, &work, 9000).place)
+            << "a third correction";
     }
     {
         SCOPED_TRACE("the frame drawn where the client was asked (pekwm): placed by the frame's corner");
@@ -156,16 +186,39 @@ TEST(PlacementJudge, TheManagersAnswerToAFramedPlacement)
         ASSERT_TRUE(p.place) << "the size is asked once, to tell the window";
         EXPECT_FALSE(p.move);
         EXPECT_TRUE(Same(p.client, own));
+        judge.Requested(p.client);
+        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kNoFrame, own, &work, 600).place) << "asked once more";
     }
     {
-        SCOPED_TRACE("a place of the manager's own too low for the size asked: smaller, the frame on the work area");
+        SCOPED_TRACE("a place of the manager's own for a window as large as the work area: fitted by the frame");
+        CPlacementJudge judge;
+        placed(judge, work);
+        const RECT own{2, 40, 1282, 810};
+        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kUneven, own, &work, 200).place);
+        const auto p = judge.JudgeAnswer(tWmMode::kNormal, kUneven, own, &work, 350);
+        ASSERT_TRUE(p.place);
+        EXPECT_TRUE(Same(p.client, RECT{2, 40, 1276, 783})) << p.client.right << "x" << p.client.bottom;
+    }
+    {
+        SCOPED_TRACE("a place of the manager's own at the size of an earlier request: never grown to the later one");
+        CPlacementJudge judge;
+        placed(judge, RECT{200, 100, 900, 600});
+        placed(judge, RECT{200, 100, 1000, 700});
+        const RECT own{40, 60, 740, 560};
+        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kNoFrame, own, &work, 200).place);
+        const auto p = judge.JudgeAnswer(tWmMode::kNormal, kNoFrame, own, &work, 350);
+        ASSERT_TRUE(p.place);
+        EXPECT_TRUE(Same(p.client, own)) << p.client.right << "x" << p.client.bottom;
+    }
+    {
+        SCOPED_TRACE("a manager's place too low and too far right: smaller, the frame on the work area");
         CPlacementJudge judge;
         placed(judge, RECT{128, 30, 1152, 798});
-        const RECT own{100, 77, 1124, 845};
-        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kFrame, own, &work, 200).place);
-        const auto p = judge.JudgeAnswer(tWmMode::kNormal, kFrame, own, &work, 350);
+        const RECT own{300, 77, 1324, 845};
+        EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kUneven, own, &work, 200).place);
+        const auto p = judge.JudgeAnswer(tWmMode::kNormal, kUneven, own, &work, 350);
         ASSERT_TRUE(p.place);
-        EXPECT_TRUE(Same(p.client, RECT{100, 77, 1124, 798})) << p.client.right << "x" << p.client.bottom;
+        EXPECT_TRUE(Same(p.client, RECT{300, 77, 1279, 797})) << p.client.right << "x" << p.client.bottom;
     }
     {
         SCOPED_TRACE("the late answer to a full screen the framed window replaced: asked where the window is wanted");
@@ -189,6 +242,10 @@ TEST(PlacementJudge, TheManagersAnswerToAFramedPlacement)
         for (uint64_t at : {200, 400})
             EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kFrame, RECT{150, 80, 1000, 700}, &work, at).place)
                 << "the top left corner dragged, at " << at;
+        placed(judge, RECT{200, 100, 1000, 700});
+        for (uint64_t at : {200, 400})
+            EXPECT_FALSE(judge.JudgeAnswer(tWmMode::kNormal, kUneven, RECT{5, 54, 1279, 797}, &work, at).place)
+                << "the frame dragged to the work area's very edges, at " << at;
     }
     {
         SCOPED_TRACE("a size never asked whose frame runs off the work area (blackbox's own): fitted");

@@ -38,6 +38,7 @@
 #include "platform/VirtualKeys.h"
 #include "platform/Window.h"
 #include "platform/sdl/X11DialogWindows.h"
+#include "platform/sdl/X11Event.h"
 
 // Kept in a namespace of its own, so that its using-directives reach no other file.
 namespace SdlSmokeTests {
@@ -1227,7 +1228,9 @@ TEST_F(XDisplayTest, AWindowTakesTheKeyboardOnceItIsOnTheScreen)
 // window goes and the root keeps its mark: the window that had the keyboard takes it back, and a
 // key with the pointer over the window reaches it. Another program's window that has the keyboard
 // as a manager ends keeps it; a manager that holds the keyboard on a window of its own as it ends
-// and lets it fall only after its mark went (metacity) leaves it to the program's window too.
+// and lets it fall only after its mark went (metacity) leaves it to the program's window too. A
+// keyboard that falls to the root while a manager runs is the manager's to give, and a focus that
+// passes the root on its way to a window below (a virtual detail) is no fall.
 TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerEnds)
 {
     Display* manager = XOpenDisplay(nullptr);
@@ -1302,6 +1305,18 @@ TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerE
     mark = start();
     ASSERT_TRUE(FocusWhenShown(hand, "managed"));
     pumpUntil([&] { return GetFocus() == window; });
+    const Window root = DefaultRootWindow(manager);
+    XSelectInput(manager, root, SubstructureNotifyMask);
+    XSetInputFocus(manager, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(manager, False);
+    seenThrough();
+    XSync(manager, False);
+    bool askedActive = false;
+    for (XEvent asked; XCheckTypedEvent(manager, ClientMessage, &asked);)
+        askedActive = askedActive || asked.xclient.message_type == XInternAtom(manager, "_NET_ACTIVE_WINDOW", False);
+    XSelectInput(manager, root, NoEventMask);
+    EXPECT_FALSE(askedActive) << "the keyboard was asked back while the manager ran";
+    EXPECT_EQ(Focus(manager), Window(PointerRoot));
     const Window own = XCreateSimpleWindow(manager, DefaultRootWindow(manager), 300, 300, 1, 1, 0, 0, 0);
     XMapWindow(manager, own);
     XSetInputFocus(manager, own, RevertToPointerRoot, CurrentTime);
@@ -1314,6 +1329,17 @@ TEST_F(XDisplayTest, TheWindowThatHadTheKeyboardTakesItBackWhenTheWindowManagerE
     XSync(manager, False);
     pumpUntil([&] { return Focus(manager) == info.info.x11.window; });
     EXPECT_EQ(Focus(manager), info.info.x11.window);
+
+    const auto rootFocusIn = [&](int detail) {
+        SDL_SysWMmsg wm{};
+        wm.subsystem = SDL_SYSWM_X11;
+        wm.msg.x11.event.xfocus = XFocusChangeEvent{FocusIn, 0, False, manager, root, NotifyNormal, detail};
+        return sdl::ReadX11Event(SDL_SysWMEvent{SDL_SYSWMEVENT, 0, &wm}).kind;
+    };
+    EXPECT_EQ(rootFocusIn(NotifyPointerRoot), sdl::tX11Event::kKeyboardFell);
+    EXPECT_EQ(rootFocusIn(NotifyDetailNone), sdl::tX11Event::kKeyboardFell);
+    EXPECT_EQ(rootFocusIn(NotifyNonlinearVirtual), sdl::tX11Event::kOther) << "the focus passed to a window below";
+    EXPECT_EQ(rootFocusIn(NotifyVirtual), sdl::tX11Event::kOther) << "the focus passed to a window below";
     DestroyWindow(window);
     StopPlatform();
     XCloseDisplay(other);

@@ -265,6 +265,18 @@ TEST_F(BackdropPanesTest, AMissingHelpDocumentIsReported)
     const std::vector<Box> late = Boxes();
     ASSERT_EQ(late.size(), 1u);
     EXPECT_EQ(late[0].text, u"no document");
+
+    // Of seventeen opens still running, the latest sixteen are told when they fail.
+    for (w32::LPARAM answer = 50; answer <= 66; ++answer) {
+        w32::headless::ScriptShellOpen(answer);
+        ASSERT_EQ(tCCmdTarget::SendToBackdrop(kMsgOpenHelp, 0, 0, 0), kResOk);
+    }
+    for (const w32::LPARAM opened : {50, 66, 51}) {
+        ASSERT_TRUE(w32::PostThreadMessageW(w32::GetCurrentThreadId(), w32::kMsgShellOpenFailed, w32::SE_ERR_NOASSOC,
+                                            opened));
+        ASSERT_EQ(app->PumpStep(), kResOk);
+        EXPECT_EQ(Boxes().size(), opened == 50 ? 0u : 1u) << "the failure of open " << opened;
+    }
 }
 
 TEST_F(BackdropPanesTest, TheAboutCommandIsPassedOnToThePanes)
