@@ -340,7 +340,7 @@ TEST_F(ToolSettingsLightTest, TheDialLightsUnderThePointerAndGoesOutAfterADragEn
     PointAt(backdrop, {700, 500});
     RunFor(300);
     EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
-    // Dragged round, then released over the painting.
+    // Pressed, dragged off the gauge and released over the painting.
     ASSERT_EQ(Hold(pie, {45, 25}, [&](int pass) {
                   if (pass == 100)
                       w32::headless::MoveMouse(away.x, away.y);
