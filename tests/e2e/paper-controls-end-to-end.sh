@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The paper controls as a user meets them, on a virtual display: the navigation pane's menu opens
-# them over a blurred screen; a click on a canvas preset of the presets folder beside the program,
-# a grain from the grain picker and Apply give the layer that preset's warm paper, which then
-# covers the painting and the navigation pane's thumbnail. Usage: PROGRAM [SHOT_FOLDER].
+# them over a blurred screen; a right press on a canvas preset of the presets folder beside the
+# program opens the preset's menu; a click on the preset, a grain from the grain picker and Apply
+# give the layer that preset's warm paper, which then covers the painting and the navigation
+# pane's thumbnail. Usage: PROGRAM [SHOT_FOLDER].
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,6 +29,7 @@ records += [chunk(tag, struct.pack("<f", value)) for tag, value in ((5, 0.5), (6
 open(sys.argv[1], "wb").write(line("Kostrel Canvas Preset") + b"".join(records))
 PY
 
+above() { awk "BEGIN { exit !($1 > $2) }"; }
 pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -format '%[hex:u.p{0,0}]' info: | cut -c1-6; }
 # The mean of a channel over an area of a screenshot, 0..255.
 mean() { convert "$shots/$1.png" -crop "$2" -channel "$3" -separate -format '%[fx:int(255*mean)]' info:; }
@@ -60,6 +62,17 @@ shot_settled controls-shown || fail "the window kept changing as the paper contr
 # The navigation pane's menu ("More...") holds "Paper Settings...", which opens the paper controls.
 # The preset panel stands at the top of the stacked panels with its first cell at its corner.
 [ "$(pixel controls-shown 310 150)" = 404064 ] || fail "no paper controls after the menu's Paper Settings"
+# A right press on the warm preset opens its menu ("Delete Preset") at the pointer, over the bare
+# panel right of the cell; Escape closes it again.
+menu_area=60x25+445+158
+xdotool mousemove 377 150
+sleep 0.2
+xdotool click 3
+shot_until controls-preset-menu 'above "$(changed controls-shown controls-preset-menu $menu_area)" 0.05' ||
+    fail "a right press on the preset opened no menu"
+xdotool key Escape
+shot_until controls-menu-closed '[ "$(changed controls-shown controls-menu-closed $menu_area)" = 0 ]' ||
+    fail "Escape left the preset's menu open"
 # The warm preset, then the texture button's grain picker and its watercolour grain, then Apply.
 click 377 150
 step controls-preset controls-shown

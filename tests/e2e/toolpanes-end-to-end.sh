@@ -4,7 +4,8 @@
 # stroke a pencil's; a drag across the preview changes the size and the next stroke's width; a
 # click on the preview opens the text prompt, where "250" and Enter make the size 250%. The tool
 # settings show the oil brush's three dials, two switches and reset button; dragging a dial's
-# value changes it and the next stroke, and reset brings the defaults back. The clean-brush switch
+# value changes it and the next stroke; a dial and a switch light under the pointer and go out
+# when it leaves, after a press too; and reset brings the defaults back. The clean-brush switch
 # turned off brings the clean-brush button to the bottom edge, a click on it recolours its brush,
 # and the switch turned on again slides it away. Closing answers the save prompt with "n".
 # Usage: PROGRAM [SHOT_FOLDER].
@@ -157,6 +158,26 @@ shot_until tools-pressure 'above "$(changed tools-oil-settings tools-pressure 60
     fail "the dial's value did not change"
 stroke 420
 shot_until tools-pressure-stroke 'above "$(inked tools-pressure-stroke 500x80+400+380)" 0.002' || fail "the stroke painted nothing"
+# The pressure dial's gauge turns green under the pointer and grey again once it leaves, also
+# after a drag round it; the dry-brush switch lights under the pointer and goes out after a press
+# held and released over the painting.
+sector_green() { convert "$shots/$1.png" -crop 6x6+54+157 +repage -format '%[fx:mean.g - mean.b]' info:; }
+xdotool mousemove 45 160
+shot_until tools-dial-lit 'above "$(sector_green tools-dial-lit)" 0.5' || fail "the dial did not light under the pointer"
+drag 60 160 45 178
+xdotool mousemove 700 150
+shot_until tools-dial-out 'above 0.02 "$(sector_green tools-dial-out)"' ||
+    fail "the dial stayed lit after its drag ($(sector_green tools-dial-out))"
+switch_area=40x20+23+433
+xdotool mousemove 43 443
+shot_until tools-switch-lit 'above "$(changed tools-oil-settings tools-switch-lit $switch_area)" 0.05' ||
+    fail "the dry-brush switch did not light under the pointer"
+xdotool mousedown 1
+sleep 0.7
+xdotool mousemove 700 150
+xdotool mouseup 1
+shot_until tools-switch-out '[ "$(changed tools-oil-settings tools-switch-out $switch_area)" = 0 ]' ||
+    fail "the dry-brush switch stayed lit after a press released away"
 # Reset brings the defaults back.
 click 43 546
 xdotool mousemove 700 150

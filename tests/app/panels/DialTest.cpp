@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "app/panels/CKS2ToolControls.h"
 #include "app/panels/DialTestSupport.h"
+#include "app/panels/ToolPaneTestSupport.h"
 #include "app/shell/ShellResources.h"
 #include "app/shell/controls/CKS2PieWidget.h"
 #include "app/shell/controls/CKS2FreeButton.h"
@@ -270,17 +272,6 @@ TEST_F(DialTest, ADragOfTheGaugeEndsWhereTheButtonCameUpNotWhereThePointerWentAf
     EXPECT_EQ(backdrop->GetTopModal(), nullptr);
 }
 
-TEST_F(DialTest, TheGaugeLightsUpWhileThePointerIsOverIt)
-{
-    EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
-    PointAt(pie, {25, 25});
-    RunFor(300);
-    EXPECT_EQ(pie->GetFillColour(), 0xFFA8C100u);
-    PointAt(backdrop, {700, 500});
-    RunFor(300);
-    EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
-}
-
 // The shipped switch layout as a pane's root.
 class SwitchPane : public CKS2Pane {
 public:
@@ -304,6 +295,80 @@ TEST_F(DialTest, ASwitchIsTitledFromTheTableAndShowsItsTwoTexts)
     float on = 1.0f;
     toggle.OnMessage(kMsgControlValue, 0, ToMsgArg(&on), 0, kMsgApply);
     EXPECT_EQ(state->GetText(), u"On");
+}
+
+// A dial and a switch of the tool settings pane as the shipped resource file builds it, the
+// heartbeat reaching them only through the pane's own widgets.
+class ToolSettingsLightTest : public ToolPaneTest {
+protected:
+    void SetUp() override
+    {
+        ToolPaneTest::SetUp();
+        StartPanes(1280, 800);
+        tools.properties = {{kPropertyPressure, kPropertySlider}, {kPropertyDryBrush, kPropertySwitch}};
+        pane = new CKS2ToolControls;
+        ASSERT_EQ(pane->Create(nullptr, nullptr), kResOk);
+        (void)pane->OnMessage(kMsgPickTool, ToMsgArg(&tools), kToolOilBrush, 0, kMsgApply);
+        ASSERT_EQ(pane->GetControls().GetCount(), 2);
+        auto* dial = dynamic_cast<CKS2RadialControl*>(pane->GetControls()[0]);
+        auto* toggle = dynamic_cast<CKS2ToggleControl*>(pane->GetControls()[1]);
+        ASSERT_TRUE(dial && toggle);
+        pie = dial->GetPie();
+        face = toggle->GetInnerButton()->GetWidget();
+        away = ScreenOf(backdrop, {700, 500});
+        PointAt(backdrop, {700, 500});
+    }
+    void TearDown() override
+    {
+        delete pane;
+        ToolPaneTest::TearDown();
+    }
+    uint32_t SwitchLevel() const { return face->GetUserData(CKS2FreeButton::kDrawnLevelSlot); }
+
+    CKS2ToolControls* pane = nullptr;
+    CKS2PieWidget* pie = nullptr;
+    CWidget* face = nullptr;
+    tCPoint away;
+};
+
+TEST_F(ToolSettingsLightTest, TheDialLightsUnderThePointerAndGoesOutAfterADragEndedAway)
+{
+    EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
+    PointAt(pie, {25, 25});
+    RunFor(300);
+    EXPECT_EQ(pie->GetFillColour(), 0xFFA8C100u);
+    PointAt(backdrop, {700, 500});
+    RunFor(300);
+    EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
+    // Pressed, dragged off the gauge and released over the painting.
+    ASSERT_EQ(Hold(pie, {45, 25}, [&](int pass) {
+                  if (pass == 100)
+                      w32::headless::MoveMouse(away.x, away.y);
+                  return pass < 120;
+              }),
+              kResOk);
+    RunFor(300);
+    EXPECT_EQ(pie->GetFillColour(), 0xFF999999u);
+}
+
+TEST_F(ToolSettingsLightTest, TheSwitchLightsUnderThePointerAndGoesOutAfterAPressReleasedAway)
+{
+    EXPECT_EQ(SwitchLevel(), 0u);
+    PointAt(face, {10, 10});
+    RunFor(400);
+    EXPECT_EQ(SwitchLevel(), 65000u);
+    PointAt(backdrop, {700, 500});
+    RunFor(400);
+    EXPECT_EQ(SwitchLevel(), 0u);
+    // Held 0.7 s, then released over the painting.
+    ASSERT_EQ(Hold(face, {10, 10}, [&](int pass) {
+                  if (pass == 690)
+                      w32::headless::MoveMouse(away.x, away.y);
+                  return pass < 700;
+              }),
+              kResOk);
+    RunFor(400);
+    EXPECT_EQ(SwitchLevel(), 0u);
 }
 
 }  // namespace

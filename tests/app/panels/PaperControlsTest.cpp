@@ -6,6 +6,7 @@
 #include "app/panels/CKS2PaperControls.h"
 #include "app/panels/NewFileTestSupport.h"
 #include "app/panels/PanelResources.h"
+#include "app/shell/panes/CKS2PopupManager.h"
 #include "app/shell/panes/PaneTestSupport.h"
 #include "app/shell/BackboneMessages.h"
 #include "app/shell/controls/CKS2Control.h"
@@ -418,6 +419,26 @@ TEST_F(PaperControlsTest, ExactlyOnePageOfPresetsLeavesNextDisabled)
     ASSERT_EQ(paper->OnMessage(kMsgControlClicked, ToMsgArg(cell), 0, 0, kMsgApply), kResOk);
     EXPECT_EQ(paper->GetCanvasInfo()->paperColour, paper->GetPresetGrid().GetPreset(index)->paperColour);
     EXPECT_EQ(paper->GetCanvasInfo()->name.ToAnsi(), paper->GetPresetGrid().GetPreset(index)->name.ToAnsi());
+}
+
+TEST_F(PaperControlsTest, ARightPressOnAPresetOpensItsMenu)
+{
+    Open();
+    WritePresets(3);
+    ASSERT_EQ(ShowFor(-1), kResOk);
+    CWidget* press = paper->GetPresetGrid().GetCell(1)->FindWidgetById(CPresetGrid::kCellButton);
+    ASSERT_NE(press, nullptr);
+    tCPoint at{press->GetWidth() / 2, press->GetHeight() / 2};
+    // The click counts where the button comes up: the pointer rests on the cell.
+    tCPoint screen = at;
+    press->LocalToScreenPoint(&screen);
+    w32::headless::MoveMouse(screen.x, screen.y);
+    press->LocalToRootPoint(&at);
+    CWidget* takenBy = nullptr;
+    ASSERT_EQ(Backdrop()->DispatchRButtonDown(&takenBy, &at), kResOk);
+    CKS2PopupManager* popups = Backdrop()->GetPopupManager();
+    ASSERT_EQ(popups->GetOpenCount(), 1);
+    EXPECT_EQ(popups->GetAnchorId(), 1);
 }
 
 TEST_F(PaperControlsTest, ShowingTwiceDoesNotStackThePaneTwice)
