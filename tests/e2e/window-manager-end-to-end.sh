@@ -213,13 +213,20 @@ painted() {
 brightness() { convert "$shots/$1.png" -crop "$2" -colorspace gray -format '%[fx:mean]' info:; }
 above() { awk "BEGIN { exit !($1 > $2) }"; }
 # menu_bar NAME GEOMETRY WHAT: waits for a screenshot with the dark menu bar at the top centre of
-# the client area.
+# the client area. A failure tells where the window is then, and how bright that place is in
+# the window's own picture: dark there, the program drew its menu bar and the screen does not
+# show it.
 menu_bar() {
-    local x y width
+    local x y width own
     read -r x y width _ < <(tr ',x' '  ' <<<"$2")
     local deadline=$((SECONDS + patience))
     until screen_shot "$1" && above 0.4 "$(brightness "$1" "500x20+$((x + width / 2 - 250))+$((y + 6))")"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "$3 shows no menu bar at the window's top"
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            own=$(xwd -id "$window" -silent 2>/dev/null | convert xwd:- -crop "500x20+$((width / 2 - 250))+6" \
+                -colorspace gray -format '%[fx:mean]' info: 2>/dev/null) || own=unread
+            fail "$3 shows no menu bar at the window's top (screenshot $1): the window is at $(geometry)," \
+                "$(xwininfo -id "$window" | awk '/Map State:/ { print $3 }'), its own picture's menu bar of brightness $own"
+        fi
         sleep 0.1
     done
 }
