@@ -171,14 +171,16 @@ geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/ { x = $4 } /A
 # The width of the window's own border.
 border_width() { xwininfo -id "$window" | awk '/Border width:/ { print $3 }'; }
 # wait_settled NAME CONDITION: waits until the window's geometry meets the condition, evaluated
-# with $now the geometry, and has stayed the same for half a second ($settled_samples tenths): a
-# window manager may pass the window through other places and sizes first. The geometry is left
-# in $work/NAME.
+# with $now the geometry, and has stayed the same for half a second ($settled_ms milliseconds) by
+# the clock, not by the count of looks, each of which takes long on a loaded machine: a window
+# manager may pass the window through other places and sizes first. The patience is that of a step
+# and the settling's time. The geometry is left in $work/NAME.
 wait_settled() {
-    local same=0 before= now= settled_condition=$2
-    wait_until 'now=$(geometry)
-        if [ "$now" = "$before" ] && eval "$settled_condition"; then same=$((same + 1)); else same=0; fi
-        before=$now; [ "$same" -ge "${settled_samples:-5}" ]' || return 1
+    local since=0 at before= now= settled_condition=$2 settled_us=$((${settled_ms:-500} * 1000))
+    local patience=$((patience + ${settled_ms:-500} / 1000))
+    wait_until 'now=$(geometry) at=${EPOCHREALTIME/./}
+        [ "$now" = "$before" ] && eval "$settled_condition" || since=$at
+        before=$now; [ $((at - since)) -ge "$settled_us" ]' || return 1
     echo "$now" >"$work/$1"
 }
 # The screen as NAME.png.
