@@ -737,12 +737,33 @@ fi
 close_program_unsaved
 # A program that never had a framed window, with preferences of its own, frames the window at the
 # screen's size where the screen is small: the manager's full screen taken away, then a move and a
-# minimise, leave it full screen, and the window button then gives a framed window.
+# minimise, leave it full screen, and the window button then gives a framed window. Under openbox
+# the same steps are played again beside six busy loops on a program stopped from the moment its
+# window shows until the last step: the manager's changes come before and around the program's own
+# ask for full screen, and are read all at once.
 if [ -n "$ewmh" ]; then
+    fresh_steps=$'fullscreen 213\nactivate 177\nwindowmove:100,77 40\nminimise 318\nactivate 386\n'
     XDG_CONFIG_HOME="$work/fresh-config" start_program "^$product - Untitled\$" "$program"
     splash_gone "^$product\$"
-    steps=$'fullscreen 213\nactivate 177\nwindowmove:100,77 40\nminimise 318\nactivate 386\n'
+    steps=$fresh_steps
     play_steps sequence-toggled-moved "full screen taken away at a fresh start, then a move and a minimise at once after it"
     close_program_unsaved
+fi
+if [ "$manager" = openbox ]; then
+    busy=
+    trap 'kill $busy 2>/dev/null; stop_manager; cleanup' EXIT
+    for loop in 1 2 3 4 5 6; do
+        while :; do :; done &
+        busy+=" $!"
+    done
+    XDG_CONFIG_HOME="$work/fresh-config-busy" "$program" >"$work/stdout" 2>"$work/stderr" &
+    pid=$!
+    window=$(find_window "^$product - Untitled\$") || fail "no window appeared"
+    kill -STOP "$pid"
+    steps=$fresh_steps
+    play_steps_as_is sequence-busy "the same beside busy loops, the program stopped from its start" 'kill -CONT "$pid"'
+    close_program_unsaved
+    kill $busy
+    trap 'stop_manager; cleanup' EXIT
 fi
 echo "$manager: full screen $(cat "$work/start"), window $(cat "$work/button")"

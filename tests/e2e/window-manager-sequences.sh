@@ -84,14 +84,21 @@ play_sequence() {
 
 # play_steps NAME WHAT: plays $steps from full screen, as play_sequence does.
 play_steps() {
+    from_full_screen "$1-start"
+    play_steps_as_is "$1" "$2" :
+}
+
+# play_steps_as_is NAME WHAT THEN: plays $steps on the window as it is, runs THEN (a command) after
+# the last, and checks what the window settles at, as play_steps does.
+play_steps_as_is() {
     local name=$1 what step gap now area screen
     what="$2 ($(awk '{ printf "%s%s +%d ms", (NR > 1 ? ", " : ""), $1, $2 }' <<<"${steps%$'\n'}"))"
-    from_full_screen "$name-start"
     echo "playing $what"
     while read -r step gap; do
         play_step "$step" || fail "$step could not be played in $what"
         sleep "$(printf '%d.%03d' $((gap / 1000)) $((gap % 1000)))"
     done <<<"${steps%$'\n'}"
+    eval "$3"
     wait_until 'xprop -id "$window" WM_STATE | grep -q Normal' || fail "$what left the window minimised"
     # Settled: the same place and size for two seconds, twice the program's patience with a manager
     # that keeps the window otherwise than asked (a second) before it asks again.
