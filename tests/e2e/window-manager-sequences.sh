@@ -84,17 +84,25 @@ play_sequence() {
 
 # play_steps NAME WHAT: plays $steps from full screen, as play_sequence does.
 play_steps() {
+    from_full_screen "$1-start"
+    play_steps_as_is "$1" "$2" :
+}
+
+# play_steps_as_is NAME WHAT THEN: plays $steps on the window as it is, runs THEN (a command) after
+# the last, and checks what the window settles at, as play_steps does.
+play_steps_as_is() {
     local name=$1 what step gap now area screen
     what="$2 ($(awk '{ printf "%s%s +%d ms", (NR > 1 ? ", " : ""), $1, $2 }' <<<"${steps%$'\n'}"))"
-    from_full_screen "$name-start"
     echo "playing $what"
     while read -r step gap; do
         play_step "$step" || fail "$step could not be played in $what"
         sleep "$(printf '%d.%03d' $((gap / 1000)) $((gap % 1000)))"
     done <<<"${steps%$'\n'}"
+    eval "$3"
     wait_until 'xprop -id "$window" WM_STATE | grep -q Normal' || fail "$what left the window minimised"
-    # Settled: the same place and size for a second.
-    settled_samples=10 wait_settled "$name" true || fail "the window kept changing after $what"
+    # Settled: the same place and size for two seconds, twice the program's patience with a manager
+    # that keeps the window otherwise than asked (a second) before it asks again.
+    settled_ms=2000 wait_settled "$name" true || fail "the window kept changing after $what"
     now=$(cat "$work/$name") area=$(work_area) screen=$(screen_geometry)
     if [ "$now" = "$area" ] || [ "$now" = "$screen" ]; then
         menu_bar "$name" "$now" "full screen after $what"
@@ -166,7 +174,7 @@ moved_stays() {
     xdotool windowmove "$window" $((x + 30)) "$y"
     wait_until '[ "$(geometry)" != "$before" ]' || fail "the manager did not move the window $2"
     eval "$3"
-    settled_samples=30 wait_settled "$1" true || fail "the window kept changing after the move $2"
+    settled_ms=3000 wait_settled "$1" true || fail "the window kept changing after the move $2"
     [ "$(cut -d' ' -f1 "$work/$1")" != "${before%% *}" ] ||
         fail "the window moved $2 was put back at $(cat "$work/$1")"
     [ "$(cut -d' ' -f2 "$work/$1")" = "$size" ] || fail "the window moved $2 was sized $(cat "$work/$1"), not $size"
