@@ -31,6 +31,7 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     m_heard = false;
     m_quietSince = now;
     m_askedAgain = false;
+    m_changedSinceAskedAgain = false;
     m_maximiseAskedAway = ask == tWmAsk::kWindow && m_seen == tWmMode::kMaximised;
     if (ask == tWmAsk::kFullScreen) {
         requests.fullScreen = pending || m_seen != tWmMode::kFullScreen;
@@ -44,13 +45,14 @@ CWmModeTracker::tRequests CWmModeTracker::Ask(tWmAsk ask, uint64_t now)
     return requests;
 }
 
-CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
+CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now, bool afterRequest)
 {
     // The manager has touched the window's state since the ask, whatever it reads now: several
     // changes read as one leave the state as it was.
     if (m_settling) {
         m_heard = true;
         m_quietSince = now;
+        m_changedSinceAskedAgain = m_changedSinceAskedAgain || (m_askedAgain && afterRequest);
     }
     if (mode == m_seen)
         return tAnswer::kNothing;
@@ -70,6 +72,7 @@ CWmModeTracker::tAnswer CWmModeTracker::See(tWmMode mode, uint64_t now)
     const bool justArrived = m_arrivedAt && now - m_arrivedAt < kAfterArrivalMs;
     if ((m_settling || justArrived) && m_asked == tWmAsk::kWindow && mode == tWmMode::kMaximised && !m_askedAgain) {
         m_askedAgain = true;
+        m_changedSinceAskedAgain = false;
         m_settling = m_heard = true;
         m_quietSince = now;
         return tAnswer::kTakeMaximiseAway;
@@ -87,9 +90,11 @@ CWmModeTracker::tAnswer CWmModeTracker::Tick(uint64_t now)
         m_settling = false;
         // A manager that kept the maximise it gave back, asked twice to take it away, or that kept
         // without a word a maximise the ask took away, shows the window asked maximised (awesome):
-        // the window is the program's, and not its full screen.
+        // the window is the program's, and not its full screen. One that changed the state after
+        // the second ask took the maximise away and gave it again (its own maximise, several
+        // changes read as one): it is followed.
         m_keptMaximise = m_asked == tWmAsk::kWindow && m_seen == tWmMode::kMaximised &&
-                         (m_askedAgain || (m_maximiseAskedAway && !m_heard));
+                         ((m_askedAgain && !m_changedSinceAskedAgain) || (m_maximiseAskedAway && !m_heard));
         return Tell(ToFollow(), now);
     }
     return !m_followed && now - m_toldAt >= kPatienceMs ? Tell(ToFollow(), now) : tAnswer::kNothing;

@@ -53,8 +53,9 @@ public:
     tWmMode Seen() const { return m_seen; }
     // The program asks for `ask` at `now` (milliseconds of any steady clock).
     tRequests Ask(tWmAsk ask, uint64_t now);
-    // The manager's state of the window is `mode` at `now`.
-    tAnswer See(tWmMode mode, uint64_t now);
+    // The manager's state of the window is `mode` at `now`, read for a change it made after the
+    // server took the program's latest request of a state (`afterRequest`), or before.
+    tAnswer See(tWmMode mode, uint64_t now, bool afterRequest);
     // The window was shown at `now`: a manager reads the state asked of a window not yet shown
     // as it shows it, and the patience starts there.
     void Shown(uint64_t now) { m_quietSince = now; }
@@ -78,6 +79,9 @@ private:
     bool m_heard = false;
     uint64_t m_quietSince = 0;
     bool m_askedAgain = false;
+    // The manager changed the window's state after the maximise was asked away once more: a
+    // maximise it shows then is one it gave again, not one it kept.
+    bool m_changedSinceAskedAgain = false;
     // The window was asked framed while the manager kept it maximised.
     bool m_maximiseAskedAway = false;
     // The manager keeps a window asked for maximised, and will not take the maximise away.

@@ -363,7 +363,8 @@ void CX11Desktop::HandleWindowEvent(tWatched& watched, const SDL_SysWMEvent& wm,
     case PropertyNotify:
         if (event.xproperty.atom == m_atoms.netWmState) {
             watched.placement.Changed(now, false);
-            Answer(watched, watched.modes.See(ReadMode(watched.xwindow), now));
+            Answer(watched, watched.modes.See(ReadMode(watched.xwindow), now,
+                                              event.xproperty.serial >= watched.stateRequestSerial));
             if (watched.sizeHeld && watched.modes.Seen() != tWmMode::kFullScreen)
                 TakeSize(watched);
         } else if (event.xproperty.atom == m_atoms.netFrameExtents) {
@@ -739,6 +740,10 @@ RECT CX11Desktop::ReadClient(unsigned long window)
 
 void CX11Desktop::SendState(unsigned long window, bool add, unsigned long first, unsigned long second)
 {
+    // A change the manager makes once the server has taken the request comes in an event of this
+    // request's serial or a later one.
+    if (tWatched* watched = FindX(window))
+        watched->stateRequestSerial = NextRequest(m_display);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;

@@ -83,6 +83,8 @@ private:
         uint64_t sizeHeldSince = 0;
         // Whether the hand may size the window.
         bool resizable = false;
+        // The serial of the program's latest request to the manager to change the window's state.
+        unsigned long stateRequestSerial = 0;
     };
 
     explicit CX11Desktop(_XDisplay* display);

@@ -207,6 +207,31 @@ screen_settled() {
     done
     convert "xwd:$work/screen-after.xwd" -define png:compression-level=1 "$shots/$1.png"
 }
+# window_shot NAME: the window's own picture, laid on a black picture of the screen where the
+# window stands, as NAME.png. A compositing manager's screen may lag the window's drawing, and
+# keep a part of an older picture (mutter, on a busy machine): the window's own picture is the
+# program's. The server dumps only the part of a window on the screen, from that part's corner.
+window_shot() {
+    local x y
+    read -r x y _ < <(geometry | tr ',x' '  ')
+    xwd -id "$window" -nobdrs -silent >"$work/window.xwd" &&
+        convert -size "$(screen_geometry | cut -d' ' -f2)" xc:black "xwd:$work/window.xwd" \
+            -geometry "+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" -composite -define png:compression-level=1 "$shots/$1.png"
+}
+# window_settled NAME: the window's own picture as window_shot takes it, once two of them a fifth
+# of a second apart are alike.
+window_settled() {
+    local settled_deadline=$((SECONDS + patience))
+    window_shot "$1-earlier"
+    while :; do
+        sleep 0.2
+        window_shot "$1"
+        [ "$(changed "$1-earlier" "$1")" = 0 ] && break
+        [ "$SECONDS" -lt "$settled_deadline" ] || fail "the window kept changing for $1"
+        mv "$shots/$1.png" "$shots/$1-earlier.png"
+    done
+    rm "$shots/$1-earlier.png"
+}
 # painted SHOT SHOT AREA: how many pixels of the area (WxH+X+Y) differ between two screenshots.
 painted() {
     convert "$shots/$1.png" "$shots/$2.png" -crop "$3" +repage -compose difference -composite -colorspace gray \
@@ -326,20 +351,20 @@ undo_unlit() {
 # stroke_where_pointed NAME HOW: a drag across the painting from 300 to 600 pixels right of the
 # window's left edge, 200 rows below its top, paints along the pointer's path from where the drag
 # began, nothing before it and nothing 40 to 60 rows below it (the oil brush paints 25 rows either
-# side of its path); Ctrl+Z then takes it back.
+# side of its path); Ctrl+Z then takes it back. The window's own pictures are read.
 stroke_where_pointed() {
     local name=$1 how=$2 x y width height row step left
     read -r x y width height < <(geometry | tr ',x' '  ')
     row=$((y + 200))
     xdotool mousemove $((x + 450)) $((row + 150))
-    screen_settled "$name-before"
+    window_settled "$name-before"
     xdotool mousemove $((x + 300)) "$row" mousedown 1
     for step in $(seq 320 20 600); do
         xdotool mousemove $((x + step)) "$row"
         sleep 0.02
     done
     xdotool mouseup 1 mousemove $((x + 450)) $((row + 150))
-    screen_settled "$name-stroke"
+    window_settled "$name-stroke"
     above "$(changed "$name-before" "$name-stroke" "260x6+$((x + 320))+$((row - 3))")" 0.02 ||
         fail "a drag $how painted nothing along the pointer's path"
     [ "$(painted "$name-before" "$name-stroke" "300x20+$((x + 300))+$((row + 40))")" = 0 ] ||
@@ -350,7 +375,7 @@ stroke_where_pointed() {
         awk -F'[,:]' 'NR > 1 && /#FFFFFF/ { if (left == "" || $1 < left) left = $1 } END { print left + 0 }')
     [ $((x + 200 + left)) -ge $((x + 300 - 8)) ] ||
         fail "a drag $how from $((x + 300)) painted from $((x + 200 + left))"
-    press_until ctrl+z 'screen_shot "$name-undone" &&
+    press_until ctrl+z 'window_shot "$name-undone" &&
         above 0.002 "$(changed "$name-before" "$name-undone" "300x8+$((x + 300))+$((row - 4))")"' ||
         fail "Ctrl+Z did not take back the drag $how"
 }

@@ -127,7 +127,8 @@ play_steps_as_is() {
 # with no state, off the screen), the manager's maximise and full screen around a minimise, a
 # full-screen window moved and minimised at once after (left full size off the screen), and the
 # manager's maximise with the window button pressed twice after it (left at another size than
-# the one laid out, the manager saying full screen).
+# the one laid out, the manager saying full screen), and the manager's full screen twice, the
+# window button and its maximise twice (left maximised, taken for the program's framed window).
 play_sequences() {
     local seed steps
     if [ -n "$ewmh" ]; then
@@ -139,6 +140,8 @@ play_sequences() {
         play_steps sequence-maximised "the maximise and full screen around a minimise"
         steps=$'maximise 184\nactivate 350\nbutton 79\nbutton 400\n'
         play_steps sequence-maximised-buttons "the maximise and the window button twice"
+        steps=$'fullscreen 186\nfullscreen 282\nbutton 82\nmaximise 297\nmaximise 225\nactivate 204\nactivate 315\n'
+        play_steps sequence-buttoned-maximised "full screen twice, the window button and the maximise twice"
     fi
     steps=$'windowmove:100,77 40\nminimise 318\nactivate 400\n'
     play_steps sequence-moved-minimised "a move and a minimise at once after it"

@@ -39,6 +39,27 @@ export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-system-libraries.supp${LS
 # sanitizer build; on a quiet machine a step goes on as soon as its condition holds.
 patience=20
 
+# xwd [ARGUMENT...]: the X dump program, asked again up to five times when it ended with the
+# server's error for a window that went while it looked (a dump of the root looks at every window
+# on the screen): a window of another program that went is no failure of the script's. The dump
+# and the error wait in files of the calling shell's own (a dump may run in a pipeline, or in
+# several shells at once); the dump is printed once whole, the last error where every try failed.
+xwd() {
+    local dump="$work/xwd-$BASHPID" try
+    for try in 1 2 3 4 5; do
+        if command xwd "$@" >"$dump.xwd" 2>"$dump.error"; then
+            cat "$dump.xwd"
+            rm -f "$dump.xwd" "$dump.error"
+            return 0
+        fi
+        grep -q 'BadWindow\|BadDrawable' "$dump.error" || break
+        sleep 0.1
+    done
+    cat "$dump.error" >&2
+    rm -f "$dump.xwd" "$dump.error"
+    return 1
+}
+
 # The conditions below are evaluated inside the waiting functions: they name the caller's
 # variables, never positional parameters ($1 there is the waiting function's own).
 

@@ -31,7 +31,7 @@ CWmModeTracker FullScreenModes()
 {
     CWmModeTracker modes(tWmMode::kNormal);
     (void)modes.Ask(tWmAsk::kFullScreen, 0);
-    (void)modes.See(tWmMode::kFullScreen, 0);
+    (void)modes.See(tWmMode::kFullScreen, 0, true);
     return modes;
 }
 

@@ -16,8 +16,9 @@ using tAnswer = CWmModeTracker::tAnswer;
 constexpr uint64_t kPatience = CWmModeTracker::kPatienceMs;
 constexpr uint64_t kSilence = CWmModeTracker::kSilenceMs;
 
-// One step: the program asks ('A'), the manager's state is read ('S'), the program follows what it
-// was told ('F'), the window shows ('V'), or time passes ('T'), at
+// One step: the program asks ('A'), the manager's state is read ('S'; 'B' for a change the manager
+// made before the server took the program's latest request of a state), the program follows what
+// it was told ('F'), the window shows ('V'), or time passes ('T'), at
 // `at` milliseconds. `expected` is the answer, or for 'A' the requests as three digits: full
 // screen, leave full screen, unmaximise.
 struct tStep {
@@ -94,6 +95,16 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
          tWmMode::kFullScreen,
          {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'T', 0, 5 + kPatience, kNone},
           {'T', 0, 5 + 3 * kPatience, kNone}, {'S', kNormal, 9000, kNone}, {'S', kMax, 9001, kToMax}}},
+        {"...and so it does where the changes after the second ask were made before the server took it",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'B', kMax, 8, kNone},
+          {'T', 0, 8 + kPatience, kNone}, {'S', kNormal, 9000, kNone}, {'S', kMax, 9001, kToMax}}},
+        {"a manager that changes the state after the second ask to take the maximise away, and shows it "
+         "maximised, took it away and gave it again (its own maximise, the changes read as one): followed",
+         tWmMode::kFullScreen,
+         {{'A', kFull, 0, 0}, {'A', kWin, 0, 10}, {'S', kMax, 5, kUnmax}, {'B', kMax, 8, kNone},
+          {'S', kMax, 30, kNone}, {'T', 0, 30 + kPatience - 1, kNone}, {'T', 0, 30 + kPatience, kToMax},
+          {'F', 0, 31 + kPatience, 0}, {'T', 0, 30 + 5 * kPatience, kNone}}},
         {"a maximise the manager gave back as it took its own full screen away, kept without a word once the "
          "window is asked: the program's window, not a maximise to follow",
          tWmMode::kFullScreen,
@@ -113,8 +124,8 @@ TEST(WmModeTracker, TheManagersChangesAreToldInAnyOrderAndAtAnyPace)
             SCOPED_TRACE(std::string(1, step.what) + " at " + std::to_string(step.at));
             if (step.what == 'A')
                 EXPECT_EQ(Requests(tracker.Ask(tWmAsk(step.value), step.at)), step.expected);
-            else if (step.what == 'S')
-                EXPECT_EQ(int(tracker.See(tWmMode(step.value), step.at)), step.expected);
+            else if (step.what == 'S' || step.what == 'B')
+                EXPECT_EQ(int(tracker.See(tWmMode(step.value), step.at, step.what == 'S')), step.expected);
             else if (step.what == 'V')
                 tracker.Shown(step.at);
             else if (step.what == 'F')
@@ -157,13 +168,13 @@ TEST(WmModeTracker, AfterAnyInterleavingTheProgramSettlesOnTheManagersMode)
                 break;
             case 1:  // the manager's own change
                 manager = tWmMode(std::uniform_int_distribution<int>(0, 2)(random));
-                answer(tracker.See(manager, now));
+                answer(tracker.See(manager, now, true));
                 break;
             case 2:  // the manager takes a request
                 if (!requests.empty()) {
                     manager = requests.front();
                     requests.pop_front();
-                    answer(tracker.See(manager, now));
+                    answer(tracker.See(manager, now, true));
                 }
                 break;
             default:
@@ -177,7 +188,7 @@ TEST(WmModeTracker, AfterAnyInterleavingTheProgramSettlesOnTheManagersMode)
             now += 10;
             manager = requests.front();
             requests.pop_front();
-            answer(tracker.See(manager, now));
+            answer(tracker.See(manager, now, true));
         }
         now += kSilence;
         answer(tracker.Tick(now));
