@@ -416,6 +416,7 @@ void CX11Desktop::TakeGeometry(tWatched& watched)
     if (watched.modes.Seen() == tWmMode::kFullScreen &&
         (now.right - now.left != bounds.right - bounds.left || now.bottom - now.top != bounds.bottom - bounds.top)) {
         watched.sizeHeldSince = SDL_GetTicks64();
+        watched.sizeHeldAfterRequest = watched.stateRequestSerial;
         watched.sizeHeld = true;
         return;
     }
@@ -437,15 +438,24 @@ bool CX11Desktop::ConfigureWaiting(unsigned long xwindow)
 }
 
 // The record takes the window's size as the server has it once the input before has been handled.
+// A size that came before the program asked the manager for full screen anew (a window with no
+// room for a frame keeps full screen as the manager takes it away) is not taken: the manager's
+// answer brings the size, and a full-screen window laid out at the other one would ask the manager
+// to leave full screen once more.
 void CX11Desktop::TakeSize(tWatched& watched)
 {
+    const unsigned long askedBefore = watched.sizeHeld ? watched.sizeHeldAfterRequest : watched.stateRequestSerial;
     watched.sizeHeld = false;
     const HWND window = watched.window;
     input::EndPressesOf(window);
-    queue::AfterQueuedInput(window, [this, window] {
+    queue::AfterQueuedInput(window, [this, window, askedBefore] {
         const tWatched* now = Find(window);
-        if (now && !IsEmpty(now->client))
-            windows::NativeResized(window, now->client.right - now->client.left, now->client.bottom - now->client.top);
+        if (!now || IsEmpty(now->client))
+            return;
+        if (now->stateRequestSerial != askedBefore && now->modes.Asked() == tWmAsk::kFullScreen) {
+            return;
+        }
+        windows::NativeResized(window, now->client.right - now->client.left, now->client.bottom - now->client.top);
     });
 }
 

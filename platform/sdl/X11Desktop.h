@@ -81,6 +81,8 @@ private:
         // A size the record has yet to take, and since when.
         bool sizeHeld = false;
         uint64_t sizeHeldSince = 0;
+        // The serial of the program's latest request of a state when the size was held.
+        unsigned long sizeHeldAfterRequest = 0;
         // Whether the hand may size the window.
         bool resizable = false;
         // The serial of the program's latest request to the manager to change the window's state.
