@@ -136,17 +136,25 @@ tResult CColPick::RedrawSwatches()
 tResult CColPick::RedrawColour()
 {
     const int32_t mode = m_model.GetMode();
+    const CColourModel::tHls& hls = m_model.GetHls();
+    if (m_shown && m_shown->mode == mode && m_shown->colour == m_model.GetColour() && m_shown->hls.hue == hls.hue &&
+        m_shown->hls.lightness == hls.lightness && m_shown->hls.saturation == hls.saturation)
+        return kResOk;
+    m_shown.reset();
     if (mode == CColourModel::kHueLightness || mode == CColourModel::kHueSaturation)
         TK_TRY(RenderStrip());
     else if (mode == CColourModel::kLightnessSaturation)
         TK_TRY(RenderWheel());
     TK_TRY(RedrawSwatches());
-    return PlaceMarkers();
+    TK_TRY(PlaceMarkers());
+    m_shown = tShown{mode, m_model.GetColour(), hls};
+    return kResOk;
 }
 
 tResult CColPick::SetMode(int32_t mode)
 {
     m_model.SetMode(mode);
+    m_shown.reset();
     if (m_wheelMarker)
         m_wheelMarker->SetVisible(1, 0);
     TK_TRY(RenderWheel());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/panels/CColourModel.h"
 #include "app/panels/PanelResources.h"
@@ -78,7 +79,8 @@ private:
     tResult FindWidgets();
     tResult AttachControls();
     void ClearWheel();
-    // The strip (modes 0, 1) or the wheel (mode 2), then the swatches and the markers.
+    // The strip (modes 0, 1) or the wheel (mode 2), then the swatches and the markers; nothing
+    // when they show the model as it is already.
     tResult RedrawColour();
     tResult RedrawSwatches();
     tResult OpenModePopup();
@@ -96,6 +98,14 @@ private:
     CCoWidget* m_swatch2 = nullptr;
     CWidget* m_notice = nullptr;
     CColourModel m_model;
+    // The mode and colour the strip, wheel, swatches and markers were last drawn for: a held drag
+    // sends its colour on every heartbeat, and its echo draws nothing again.
+    struct tShown {
+        int32_t mode;
+        uint32_t colour;
+        CColourModel::tHls hls;
+    };
+    std::optional<tShown> m_shown;
     CKS2Checkbox* m_shine = nullptr;
     CKS2Button* m_modeButton = nullptr;
     tCArray<CKS2Control*> m_controls{tCArray<CKS2Control*>::kAutoGrowth};

@@ -97,6 +97,13 @@ TEST_F(ColourPickerTest, EchoesRedrawWithoutRecomputing)
     EXPECT_EQ(SwatchColour(CColPick::kSwatch1), 0xFF00FF00u);
     // Mode 0 redraws the strip: saturation from 1 at the top with the new hue and lightness.
     EXPECT_EQ(Pixel(strip, 0, 0) & 0xFFFFFF, 0x00FF00u);
+    // A drag held still sends its colour on every heartbeat: the echo of what the pane shows
+    // already draws nothing again, and a new colour draws.
+    Pixel(strip, 0, 0) = 0x12345678u;
+    EXPECT_EQ(Send(kMsgColourChanged, ToMsgArg(picker), 0xFF00FF00), kResOk);
+    EXPECT_EQ(Pixel(strip, 0, 0), 0x12345678u);
+    EXPECT_EQ(Send(kMsgColourChanged, 0, 0xFF0000FF), kResOk);
+    EXPECT_NE(Pixel(strip, 0, 0), 0x12345678u);
 }
 
 TEST_F(ColourPickerTest, RgbModesOnlyMoveTheMarkersAndRecolourTheSwatches)
