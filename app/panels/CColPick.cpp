@@ -136,9 +136,8 @@ tResult CColPick::RedrawSwatches()
 tResult CColPick::RedrawColour()
 {
     const int32_t mode = m_model.GetMode();
-    const CColourModel::tHls& hls = m_model.GetHls();
-    if (m_shown && m_shown->mode == mode && m_shown->colour == m_model.GetColour() && m_shown->hls.hue == hls.hue &&
-        m_shown->hls.lightness == hls.lightness && m_shown->hls.saturation == hls.saturation)
+    const tShown now{mode, m_model.GetColour(), m_model.GetHls()};
+    if (m_shown == now)
         return kResOk;
     m_shown.reset();
     if (mode == CColourModel::kHueLightness || mode == CColourModel::kHueSaturation)
@@ -147,7 +146,7 @@ tResult CColPick::RedrawColour()
         TK_TRY(RenderWheel());
     TK_TRY(RedrawSwatches());
     TK_TRY(PlaceMarkers());
-    m_shown = tShown{mode, m_model.GetColour(), hls};
+    m_shown = now;
     return kResOk;
 }
 

@@ -104,6 +104,7 @@ private:
         int32_t mode;
         uint32_t colour;
         CColourModel::tHls hls;
+        bool operator==(const tShown&) const = default;
     };
     std::optional<tShown> m_shown;
     CKS2Checkbox* m_shine = nullptr;

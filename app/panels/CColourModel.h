@@ -27,6 +27,7 @@ public:
         float hue = 0.0f;
         float lightness = 0.0f;
         float saturation = 0.0f;
+        bool operator==(const tHls&) const = default;
     };
     // What a mode makes of the wheel's angle, the wheel's radius and the strip, each 0..1.
     struct tQuantities {

@@ -450,11 +450,9 @@ void CX11Desktop::TakeSize(tWatched& watched)
     input::EndPressesOf(window);
     queue::AfterQueuedInput(window, [this, window, askedBefore] {
         const tWatched* now = Find(window);
-        if (!now || IsEmpty(now->client))
+        if (!now || IsEmpty(now->client) ||
+            (now->stateRequestSerial != askedBefore && now->modes.Asked() == tWmAsk::kFullScreen))
             return;
-        if (now->stateRequestSerial != askedBefore && now->modes.Asked() == tWmAsk::kFullScreen) {
-            return;
-        }
         windows::NativeResized(window, now->client.right - now->client.left, now->client.bottom - now->client.top);
     });
 }
